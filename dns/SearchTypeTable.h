@@ -1,0 +1,42 @@
+#pragma once
+// The sixteen search types of Name Server LookUp: the "Type of Search" list
+// in this order, the stored "Search Type" index, and the QTYPE sent.
+
+#include <QString>
+
+#include <array>
+
+namespace netsonde {
+
+struct SearchType {
+    const char* text;
+    int qtype; // 0: no query is built (the resolver mode)
+};
+
+inline constexpr std::array<SearchType, 16> SearchTypeTable{{
+    {"Use Winsock Function GetHostByX", 0},
+    {"A - Host address", 1},
+    {"ALL - All records", 255},
+    {"CNAME - Canonical name for an alias", 5},
+    {"HINFO - Host information", 13},
+    {"MAILB - Mailbox related records", 253},
+    {"MB - Mailbox domain name", 7},
+    {"MG - Mail group member", 8},
+    {"MINFO - Mailbox or mail list information", 14},
+    {"MR - Mail rename domain name", 9},
+    {"MX - Mail exchange", 15},
+    {"NS - Authoritative name server", 2},
+    {"PTR - Domain name pointer", 12},
+    {"SOA - Start of a zone of authority", 6},
+    {"TXT - Text strings", 16},
+    {"WKS - Well known service description", 11},
+}};
+
+// The text of the first table entry, which selects the resolver mode.
+inline QString GetHostByXSearchType() { return QString::fromLatin1(SearchTypeTable[0].text); }
+
+// The QTYPE of the entry whose text equals searchType exactly (case
+// included), or 0 when there is none.
+int QueryTypeOf(const QString& searchType);
+
+} // namespace netsonde

@@ -1,0 +1,89 @@
+#include "settings/SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QStringList>
+#include <QVariant>
+
+namespace netsonde {
+
+namespace {
+
+bool g_readOnly = false;
+
+QSettings OpenStore()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Korvelin"),
+                     QCoreApplication::applicationName());
+}
+
+// A hand-edited value with unquoted commas comes back from the INI reader
+// as a list; it is still one text.
+QString VariantText(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+QVariant ReadValue(const QString& section, const QString& key)
+{
+    QSettings store = OpenStore();
+    store.beginGroup(section);
+    return store.value(key);
+}
+
+void WriteValue(const QString& section, const QString& key, const QVariant& value)
+{
+    if (g_readOnly)
+        return;
+    QSettings store = OpenStore();
+    store.beginGroup(section);
+    store.setValue(key, value);
+}
+
+} // namespace
+
+int SettingsStore::ReadInt(const QString& section, const QString& key, int def)
+{
+    const QVariant value = ReadValue(section, key);
+    if (!value.isValid())
+        return def;
+    bool ok = false;
+    const int number = VariantText(value).trimmed().toInt(&ok);
+    return ok ? number : def;
+}
+
+QString SettingsStore::ReadText(const QString& section, const QString& key, const QString& def)
+{
+    const QVariant value = ReadValue(section, key);
+    return value.isValid() ? VariantText(value) : def;
+}
+
+void SettingsStore::WriteInt(const QString& section, const QString& key, int value)
+{
+    WriteValue(section, key, value);
+}
+
+void SettingsStore::WriteText(const QString& section, const QString& key, const QString& value)
+{
+    WriteValue(section, key, value);
+}
+
+bool SettingsStore::ReadYesNo(const QString& section, const QString& key, const QString& def)
+{
+    return ReadText(section, key, def) == QLatin1String("Yes");
+}
+
+void SettingsStore::WriteYesNo(const QString& section, const QString& key, bool on)
+{
+    WriteText(section, key, on ? QStringLiteral("Yes") : QStringLiteral("No"));
+}
+
+void SettingsStore::SetReadOnly(bool readOnly) { g_readOnly = readOnly; }
+
+bool SettingsStore::IsReadOnly() { return g_readOnly; }
+
+QString SettingsStore::FilePath() { return OpenStore().fileName(); }
+
+} // namespace netsonde
