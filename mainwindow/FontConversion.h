@@ -1,0 +1,13 @@
+#pragma once
+// The stored font record and the toolkit's fonts.
+
+#include "settings/FontRecord.h"
+
+#include <QFont>
+
+namespace netsonde {
+
+QFont FontFromRecord(const FontRecord& record);
+FontRecord RecordFromFont(const QFont& font);
+
+} // namespace netsonde

@@ -1,0 +1,39 @@
+#pragma once
+// The six functions in tab order; the value is also the tab index.
+
+#include <array>
+
+namespace netsonde {
+
+enum class FunctionId { Ping = 0, TraceRoute = 1, Finger = 2, WhoIs = 3, NameServerLookUp = 4, QuoteOfDay = 5 };
+
+constexpr int kFunctionCount = 6;
+
+struct FunctionInfo {
+    const char* tabLabel;
+    const char* windowTitle;
+    char letter; // the command-line switch
+};
+
+inline constexpr std::array<FunctionInfo, kFunctionCount> FunctionTable{{
+    {"Ping", "Ping", 'P'},
+    {"TraceRoute", "TraceRoute", 'T'},
+    {"Finger", "Finger", 'F'},
+    {"WhoIs", "WhoIs", 'W'},
+    {"NS LookUp", "Name Server LookUp", 'N'},
+    {"QoD", "Quote Of The Day", 'Q'},
+}};
+
+constexpr int Index(FunctionId id) { return static_cast<int>(id); }
+
+// The function whose switch letter is given (upper case), or -1.
+constexpr int FunctionOfLetter(char letter)
+{
+    for (int i = 0; i < kFunctionCount; ++i) {
+        if (FunctionTable[i].letter == letter)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace netsonde

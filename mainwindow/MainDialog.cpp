@@ -1,0 +1,370 @@
+#include "mainwindow/MainDialog.h"
+
+#include "mainwindow/FunctionRegistry.h"
+#include "mainwindow/OutputPane.h"
+#include "mainwindow/TabControl.h"
+#include "pages/NameServerLookUpPage.h"
+#include "pages/PingPage.h"
+#include "pages/QuoteOfDayPage.h"
+#include "pages/TraceRoutePage.h"
+#include "pages/UserHostPage.h"
+#include "platform/AppMessages.h"
+#include "platform/ControlIds.h"
+#include "platform/DialogUnits.h"
+#include "resources/AppIcon.h"
+#include "resources/BusyAnimation.h"
+#include "resources/ResourceIds.h"
+#include "settings/SettingsStore.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+namespace netsonde {
+
+namespace {
+
+CMainDialog::IcmpProbe& IcmpProbeFunction()
+{
+    static CMainDialog::IcmpProbe probe;
+    return probe;
+}
+
+QPushButton* MakeButton(QWidget* parent, int id, const QString& label, QRect rect)
+{
+    auto* button = new QPushButton(label, parent);
+    SetControlId(button, id);
+    button->setAutoDefault(false);
+    button->setGeometry(rect);
+    return button;
+}
+
+} // namespace
+
+CMainDialog::CMainDialog(QWidget* parent) : QDialog(parent)
+{
+    SetDialogId(this, IDD_MAIN_DIALOG);
+    setWindowTitle(QStringLiteral("Netsonde"));
+    setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+    CreateMenu();
+    CreateControls();
+    InstallFunctions(*this);
+    qApp->installEventFilter(this);
+}
+
+CMainDialog::~CMainDialog()
+{
+    qApp->removeEventFilter(this);
+    OnDestroy();
+}
+
+void CMainDialog::SetIcmpProbe(IcmpProbe probe) { IcmpProbeFunction() = std::move(probe); }
+
+void CMainDialog::CreateControls()
+{
+    const DialogUnits du(font());
+    const int top = ClientTop();
+    auto at = [&](int x, int y, int w, int h) { return du.Rect(x, y, w, h).translated(0, top); };
+
+    m_tab = new CTabControl(this);
+    SetControlId(m_tab, IDC_TAB);
+    m_tab->setGeometry(at(7, 7, 230, 92));
+    connect(m_tab, &CTabControl::SelChanging, this, &CMainDialog::OnTabSelChanging);
+    connect(m_tab, &CTabControl::SelChange, this, &CMainDialog::OnTabSelChange);
+
+    m_btnGo = MakeButton(this, IDC_GO, QStringLiteral("&Go"), at(243, 19, 50, 15));
+    m_btnGo->setDefault(true);
+    m_btnStop = MakeButton(this, IDC_STOP, QStringLiteral("&Stop"), at(243, 36, 50, 15));
+    m_btnStop->setEnabled(false);
+    m_btnClear = MakeButton(this, IDC_CLEAR, QStringLiteral("&Clear"), at(243, 53, 50, 15));
+    connect(m_btnGo, &QPushButton::clicked, this, &CMainDialog::OnGo);
+    connect(m_btnStop, &QPushButton::clicked, this, &CMainDialog::OnStop);
+    connect(m_btnClear, &QPushButton::clicked, this, &CMainDialog::OnClear);
+
+    m_animation = new CAnimationControl(this);
+    SetControlId(m_animation, IDC_ANIMATION);
+    m_animation->setGeometry(at(243, 75, 50, 20));
+
+    CreateResultList(FunctionId::Ping, IDC_PING_LIST);
+    CreateResultList(FunctionId::TraceRoute, IDC_TRACEROUTE_LIST);
+    CreateTextPane(FunctionId::Finger, IDC_FINGER_OUTPUT);
+    CreateTextPane(FunctionId::WhoIs, IDC_WHOIS_OUTPUT);
+    CreateTextPane(FunctionId::NameServerLookUp, IDC_NSLOOKUP_OUTPUT);
+    CreateTextPane(FunctionId::QuoteOfDay, IDC_QUOTE_OUTPUT);
+    for (QWidget* pane : m_panes) {
+        pane->setGeometry(at(7, 106, 286, 77));
+        pane->hide();
+    }
+    resize(du.X(300), top + du.Y(190));
+}
+
+void CMainDialog::CreateResultList(FunctionId id, int controlId)
+{
+    auto* list = new QTreeWidget(this);
+    SetControlId(list, controlId);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Address"), QStringLiteral("Host Name"),
+                           QStringLiteral("Response Time")});
+    list->header()->setStretchLastSection(false);
+    list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_panes[Index(id)] = list;
+}
+
+void CMainDialog::CreateTextPane(FunctionId id, int controlId)
+{
+    m_panes[Index(id)] = new COutputPane(controlId, this);
+}
+
+void CMainDialog::setVisible(bool visible)
+{
+    if (visible)
+        InitDialog();
+    QDialog::setVisible(visible);
+}
+
+void CMainDialog::InitDialog()
+{
+    if (m_bInitialised)
+        return;
+    m_crWindow = palette().color(QPalette::Window);
+    setWindowIcon(AppIcon());
+    ReadOptions();
+    const int initialFunction = ChooseInitialFunction();
+
+    m_statusBar = new QStatusBar(this);
+    SetControlId(m_statusBar, IDC_STATUS_BAR);
+    m_statusBar->setSizeGripEnabled(true);
+    m_statusText = new QLabel(m_statusBar);
+    m_statusBar->addWidget(m_statusText, 1);
+    m_statusBar->hide();
+    SetStatusText(QStringLiteral("Ready"));
+
+    CreatePages(initialFunction);
+    SelectInitialFunction(initialFunction);
+    SetUpResultColumns();
+    LoadIcmpLibrary();
+    m_strFingerFireWall = SettingsStore::ReadText(QStringLiteral("Finger"), QStringLiteral("FireWall"));
+    m_strWhoIsFireWall = SettingsStore::ReadText(QStringLiteral("WhoIs"), QStringLiteral("FireWall"));
+    ReadOutputFont();
+    m_bInitialised = true;
+    MakeCompact();
+    RestoreWindowPlacement();
+    m_animation->Open();
+    StartFromCommandLine(initialFunction);
+}
+
+int CMainDialog::ChooseInitialFunction()
+{
+    int initial = m_nLastFunction;
+    if (m_bCommandLine) {
+        const QString code = m_strCommandLine.left(2);
+        const int fromCommand = code.size() == 2 && code.at(1) == QLatin1Char(' ')
+                                    ? FunctionOfLetter(code.at(0).toLatin1())
+                                    : -1;
+        if (fromCommand >= 0)
+            initial = fromCommand;
+        else
+            m_bCommandLine = false;
+    }
+    // A hand-edited store may hold any number: such a value starts on Ping.
+    return initial >= 0 && initial < kFunctionCount ? initial : -1;
+}
+
+void CMainDialog::CreatePages(int initialFunction)
+{
+    m_pPages[Index(FunctionId::Ping)] = new CPingPage(m_tab);
+    m_pPages[Index(FunctionId::TraceRoute)] = new CTraceRoutePage(m_tab);
+    auto* finger = new CFingerPage(m_tab);
+    auto* whois = new CWhoIsPage(m_tab);
+    for (CUserHostPage* page : {static_cast<CUserHostPage*>(finger), static_cast<CUserHostPage*>(whois)})
+        page->SetSmartSplittingSource([this] { return m_bSmartSplitting; });
+    m_pPages[Index(FunctionId::Finger)] = finger;
+    m_pPages[Index(FunctionId::WhoIs)] = whois;
+    m_pPages[Index(FunctionId::NameServerLookUp)] = new CNameServerLookUpPage(m_tab);
+    m_pPages[Index(FunctionId::QuoteOfDay)] = new CQuoteOfDayPage(m_tab);
+
+    const int shown = initialFunction < 0 ? Index(FunctionId::Ping) : initialFunction;
+    for (const FunctionInfo& function : FunctionTable)
+        m_tab->AddTab(QString::fromLatin1(function.tabLabel));
+    const int pageTop = m_tab->ClientRect().top() + 2;
+    for (int i = 0; i < kFunctionCount; ++i) {
+        CPropertyPage* page = m_pPages[i];
+        page->Create();
+        page->setGeometry(2, pageTop, m_tab->width() - 4, m_tab->height() - pageTop - 2);
+        page->setVisible(i == shown);
+        page->setEnabled(i == shown);
+    }
+}
+
+void CMainDialog::SelectInitialFunction(int initialFunction)
+{
+    const int index = initialFunction < 0 ? Index(FunctionId::Ping) : initialFunction;
+    {
+        const QSignalBlocker blocker(m_tab);
+        m_tab->SetCurrentIndex(index);
+    }
+    UpdateWindowTitle(index);
+    CPropertyPage* page = m_pPages[index];
+    page->SelectInitialEntries();
+    SendAppMessage(page, WM_APP_FOCUS_HOST);
+}
+
+void CMainDialog::LoadIcmpLibrary()
+{
+    const IcmpProbe& probe = IcmpProbeFunction();
+    m_bIcmpAvailable = !probe || probe();
+    if (m_bIcmpAvailable)
+        return;
+    for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
+        for (QWidget* control : Page(id)->InputControls())
+            control->setEnabled(false);
+    }
+}
+
+void CMainDialog::StartFromCommandLine(int initialFunction)
+{
+    if (!m_bCommandLine || initialFunction < 0)
+        return;
+    const QString host = m_strCommandLine.mid(2);
+    if (host.isEmpty())
+        return;
+    CPropertyPage* page = m_pPages[initialFunction];
+    page->m_strHost = host;
+    if (initialFunction == Index(FunctionId::NameServerLookUp))
+        NameServerLookUpPage()->SelectFirstSearchType();
+    SendAppMessage(page, WM_APP_REFRESH);
+    OnGo();
+}
+
+void CMainDialog::done(int result)
+{
+    OnDestroy();
+    QDialog::done(result);
+}
+
+void CMainDialog::OnDestroy()
+{
+    if (m_bDestroyed || !m_bInitialised)
+        return;
+    m_bDestroyed = true;
+    if (m_bBusy)
+        OnStop();
+    SaveWindowPlacement();
+    SaveColumnWidths();
+    for (CPropertyPage* page : m_pPages)
+        page->Destroy();
+}
+
+CPingPage* CMainDialog::PingPage() const { return static_cast<CPingPage*>(Page(FunctionId::Ping)); }
+
+CTraceRoutePage* CMainDialog::TraceRoutePage() const
+{
+    return static_cast<CTraceRoutePage*>(Page(FunctionId::TraceRoute));
+}
+
+CFingerPage* CMainDialog::FingerPage() const { return static_cast<CFingerPage*>(Page(FunctionId::Finger)); }
+
+CWhoIsPage* CMainDialog::WhoIsPage() const { return static_cast<CWhoIsPage*>(Page(FunctionId::WhoIs)); }
+
+CNameServerLookUpPage* CMainDialog::NameServerLookUpPage() const
+{
+    return static_cast<CNameServerLookUpPage*>(Page(FunctionId::NameServerLookUp));
+}
+
+CQuoteOfDayPage* CMainDialog::QuoteOfDayPage() const
+{
+    return static_cast<CQuoteOfDayPage*>(Page(FunctionId::QuoteOfDay));
+}
+
+COutputPane* CMainDialog::TextPane(FunctionId id) const { return qobject_cast<COutputPane*>(Pane(id)); }
+
+QTreeWidget* CMainDialog::ResultList(FunctionId id) const { return qobject_cast<QTreeWidget*>(Pane(id)); }
+
+void CMainDialog::SetFunction(FunctionId id, std::unique_ptr<CFunction> function)
+{
+    m_functions[Index(id)] = std::move(function);
+}
+
+void CMainDialog::SetStatusText(const QString& text)
+{
+    if (m_statusText)
+        m_statusText->setText(text);
+}
+
+QString CMainDialog::StatusText() const { return m_statusText ? m_statusText->text() : QString(); }
+
+void CMainDialog::UpdateOutputTexts(bool bSaveAndValidate)
+{
+    const std::pair<FunctionId, QString*> texts[] = {
+        {FunctionId::Finger, &m_strFingerOutput},
+        {FunctionId::WhoIs, &m_strWhoIsOutput},
+        {FunctionId::NameServerLookUp, &m_strNameServerOutput},
+        {FunctionId::QuoteOfDay, &m_strQuoteOutput},
+    };
+    for (const auto& [id, text] : texts) {
+        if (bSaveAndValidate)
+            *text = TextPane(id)->Text();
+        else
+            TextPane(id)->SetText(*text);
+    }
+}
+
+void CMainDialog::SetOutputFont(const QFont& font)
+{
+    m_fontOutput = font;
+    for (FunctionId id : {FunctionId::Finger, FunctionId::WhoIs, FunctionId::NameServerLookUp,
+                          FunctionId::QuoteOfDay})
+        TextPane(id)->setFont(font);
+}
+
+bool CMainDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (event->type() == QEvent::ShortcutOverride) {
+                if (key == Qt::Key_Escape || key == Qt::Key_F10 || key == Qt::Key_F11 || key == Qt::Key_F12) {
+                    event->accept();
+                    return true;
+                }
+            } else if (HandleKey(key)) {
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool CMainDialog::HandleKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Escape:
+        OnStop();
+        return true;
+    case Qt::Key_F10:
+        RunCommand(ID_OUTPUT_FONT);
+        return true;
+    case Qt::Key_F11:
+        RunCommand(ID_FIREWALLS);
+        return true;
+    case Qt::Key_F12:
+        RunCommand(ID_PHONEBOOK);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace netsonde

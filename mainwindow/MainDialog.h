@@ -1,0 +1,202 @@
+#pragma once
+// The main window: the tab control with one page per function, Go, Stop and
+// Clear, the busy animation, the output panes and the status line. Its
+// controller decides which function is current, starts a run on Go and ends
+// every run through OnStop; each function's own work lives in its module
+// and is plugged in through the function table.
+
+#include "mainwindow/Function.h"
+#include "mainwindow/FunctionId.h"
+#include "settings/ColumnWidths.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+class QTreeWidget;
+
+namespace netsonde {
+
+class CAnimationControl;
+class COutputPane;
+class CPropertyPage;
+class CTabControl;
+class CPingPage;
+class CTraceRoutePage;
+class CFingerPage;
+class CWhoIsPage;
+class CNameServerLookUpPage;
+class CQuoteOfDayPage;
+
+class CMainDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Decides at initialisation whether the ICMP echo service can be used.
+    using IcmpProbe = std::function<bool()>;
+
+    explicit CMainDialog(QWidget* parent = nullptr);
+    ~CMainDialog() override;
+
+    // Runs the initialisation once; showing the window runs it too.
+    void InitDialog();
+    void setVisible(bool visible) override;
+
+    // Controller.
+    FunctionId CurrentFunction() const;
+    void OnGo();
+    void BeginRun();
+    void OnStop();
+    void OnClear();
+    void OnTabSelChanging(int leavingIndex);
+    void OnTabSelChange(int newIndex);
+    void SelectFunction(FunctionId id);
+
+    // The function table: Start and Cancel of each function.
+    void SetFunction(FunctionId id, std::unique_ptr<CFunction> function);
+    static void SetIcmpProbe(IcmpProbe probe);
+
+    // Status line (part 0 of the status bar).
+    void SetStatusText(const QString& text);
+    QString StatusText() const;
+
+    // Layout.
+    void LayoutControls();
+    int CompactHeight() const;
+    bool IsNarrow() const;
+
+    // Access for the functions, the menu commands and tests.
+    CPropertyPage* Page(FunctionId id) const { return m_pPages[Index(id)]; }
+    CPingPage* PingPage() const;
+    CTraceRoutePage* TraceRoutePage() const;
+    CFingerPage* FingerPage() const;
+    CWhoIsPage* WhoIsPage() const;
+    CNameServerLookUpPage* NameServerLookUpPage() const;
+    CQuoteOfDayPage* QuoteOfDayPage() const;
+    QWidget* Pane(FunctionId id) const { return m_panes[Index(id)]; }
+    COutputPane* TextPane(FunctionId id) const;
+    QTreeWidget* ResultList(FunctionId id) const;
+    QAction* Command(int commandId) const;
+    CTabControl* TabControl() const { return m_tab; }
+    CAnimationControl* Animation() const { return m_animation; }
+    // Connects a menu command (also reached by its key) to its handler.
+    void SetCommandHandler(int commandId, std::function<void()> handler);
+    // A command is usable when its state allows it and a handler is connected.
+    void SetCommandEnabled(int commandId, bool enabled);
+
+    // Controller state.
+    bool m_bBusy = false;
+    bool m_bOutputShown = false;
+    std::array<bool, kFunctionCount> m_bPaneShown{};
+    int m_nExpandedHeight = 350;
+    bool m_bInitialised = false;
+    bool m_bCommandLine = false;
+    QString m_strCommandLine;
+    int m_nLastFunction = -1;
+    bool m_bRememberPosition = false;
+    bool m_bSmartSplitting = false;
+    QColor m_crWindow;
+    std::optional<QFont> m_fontOutput;
+    bool m_bIcmpAvailable = true;
+    QString m_strFingerFireWall;
+    QString m_strWhoIsFireWall;
+
+    // The output texts of the four text panes.
+    QString m_strFingerOutput;
+    QString m_strWhoIsOutput;
+    QString m_strNameServerOutput;
+    QString m_strQuoteOutput;
+    void UpdateOutputTexts(bool bSaveAndValidate);
+
+    void SetOutputFont(const QFont& font);
+
+    // Menu toggles.
+    void OnRememberWindowPosition();
+    void OnRememberLastFunction();
+    void OnSmartAddressSplitting();
+    void OnClearRecentList();
+    void OnExit();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void done(int result) override;
+
+private:
+    // Creation of the window's parts.
+    void CreateControls();
+    void CreateMenu();
+    QAction* AddCommand(QMenu* menu, int commandId, const QString& label, bool checkable = false);
+    void UpdateCommand(int commandId);
+    void RunCommand(int commandId);
+    void CreateResultList(FunctionId id, int controlId);
+    void CreateTextPane(FunctionId id, int controlId);
+    void CreatePages(int initialFunction);
+    void SetUpResultColumns();
+    std::optional<ColumnWidths> StoredColumnWidths(FunctionId id) const;
+    ColumnWidths DefaultColumnWidths(const QTreeWidget* list) const;
+
+    // Initialisation steps.
+    void ReadOptions();
+    int ChooseInitialFunction();
+    void SelectInitialFunction(int initialFunction);
+    void LoadIcmpLibrary();
+    void ReadOutputFont();
+    void MakeCompact();
+    void RestoreWindowPlacement();
+    void StartFromCommandLine(int initialFunction);
+
+    // Destruction: saves the window and every page.
+    void OnDestroy();
+    void SaveWindowPlacement();
+    void SaveColumnWidths();
+
+    // Controller helpers.
+    void EnableInputs(bool enable);
+    void ShowPaneOf(FunctionId id);
+    void ExpandWindow();
+    void UpdateWindowTitle(int index);
+    bool HandleKey(int key);
+    void CheckWindowColour();
+
+    // Layout helpers.
+    int ClientTop() const;
+    QRect ClientRect() const;
+    void LayoutRightColumn();
+    void LayoutTabAndPages();
+    void LayoutVisiblePane();
+    void LayoutStatusBar();
+
+    std::array<CPropertyPage*, kFunctionCount> m_pPages{};
+    std::array<std::unique_ptr<CFunction>, kFunctionCount> m_functions;
+    std::array<QWidget*, kFunctionCount> m_panes{};
+
+    QMenuBar* m_menuBar = nullptr;
+    CTabControl* m_tab = nullptr;
+    QPushButton* m_btnGo = nullptr;
+    QPushButton* m_btnStop = nullptr;
+    QPushButton* m_btnClear = nullptr;
+    CAnimationControl* m_animation = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QLabel* m_statusText = nullptr;
+    std::map<int, QAction*> m_commands;
+    std::map<int, std::function<void()>> m_commandHandlers;
+    std::map<int, bool> m_commandEnabled;
+    bool m_bDestroyed = false;
+    bool m_bLayingOut = false;
+};
+
+} // namespace netsonde

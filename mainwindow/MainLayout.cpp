@@ -1,0 +1,153 @@
+// The layout of the main window: the compact form, the anchored right
+// column, the stretched tab control, pages and fields, and the visible pane
+// filling the area above the status line.
+
+#include "mainwindow/MainDialog.h"
+
+#include "mainwindow/TabControl.h"
+#include "pages/PropertyPage.h"
+#include "resources/BusyAnimation.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace netsonde {
+
+namespace {
+
+constexpr int kNarrowAllowance = 50;
+
+} // namespace
+
+int CMainDialog::ClientTop() const { return m_menuBar ? m_menuBar->sizeHint().height() : 0; }
+
+QRect CMainDialog::ClientRect() const
+{
+    const int top = ClientTop();
+    return QRect(0, top, width(), height() - top);
+}
+
+int CMainDialog::CompactHeight() const
+{
+    const int tabTop = m_tab->y() - ClientTop();
+    return m_tab->geometry().bottom() + 1 + tabTop;
+}
+
+void CMainDialog::MakeCompact()
+{
+    const int compact = CompactHeight();
+    setMinimumHeight(compact);
+    setMaximumHeight(compact);
+    resize(width(), compact);
+}
+
+bool CMainDialog::IsNarrow() const
+{
+    const int gap = m_btnGo->x() - (m_tab->geometry().right() + 1);
+    const int hostLeft = Page(FunctionId::Ping)->HostCombo()->x();
+    return width() < m_btnGo->width() + 2 * gap + hostLeft + kNarrowAllowance;
+}
+
+void CMainDialog::LayoutControls()
+{
+    if (!m_bInitialised || isMinimized() || m_bLayingOut)
+        return;
+    m_bLayingOut = true;
+    if (m_bOutputShown)
+        m_nExpandedHeight = height();
+    else if (height() != CompactHeight())
+        MakeCompact();
+    m_menuBar->setGeometry(0, 0, width(), ClientTop());
+    if (std::find(m_bPaneShown.begin(), m_bPaneShown.end(), true) != m_bPaneShown.end())
+        LayoutStatusBar();
+    if (!IsNarrow()) {
+        LayoutRightColumn();
+        LayoutTabAndPages();
+    }
+    LayoutVisiblePane();
+    m_bLayingOut = false;
+}
+
+void CMainDialog::LayoutStatusBar()
+{
+    const int barHeight = m_statusBar->sizeHint().height();
+    m_statusBar->setGeometry(0, height() - barHeight, width(), barHeight);
+}
+
+void CMainDialog::LayoutRightColumn()
+{
+    const int tabRight = m_tab->geometry().right() + 1;
+    for (QWidget* control : {static_cast<QWidget*>(m_animation), static_cast<QWidget*>(m_btnGo),
+                             static_cast<QWidget*>(m_btnStop), static_cast<QWidget*>(m_btnClear)}) {
+        const int gap = control->x() - tabRight;
+        control->move(width() - gap - control->width(), control->y());
+    }
+}
+
+void CMainDialog::LayoutTabAndPages()
+{
+    // The gap is the one the column had before it moved, so the tab control
+    // ends one gap left of the column.
+    const int gap = m_btnClear->x() - (m_tab->geometry().right() + 1);
+    const int tabWidth = m_btnClear->x() - gap - m_tab->x();
+    m_tab->resize(tabWidth, m_tab->height());
+    for (CPropertyPage* page : m_pPages) {
+        page->resize(m_tab->width() - 2 * page->x(), m_tab->height() - page->y() - 2);
+        for (QWidget* field : page->StretchableFields())
+            field->resize(page->width() - gap - field->x(), field->height());
+    }
+}
+
+void CMainDialog::LayoutVisiblePane()
+{
+    // The shown pane follows the window even after a tab change.
+    const auto shown = std::find(m_bPaneShown.begin(), m_bPaneShown.end(), true);
+    if (shown == m_bPaneShown.end())
+        return;
+    QWidget* pane = m_panes[static_cast<std::size_t>(shown - m_bPaneShown.begin())];
+    const int barHeight = m_statusBar->isVisible() ? m_statusBar->height() : 0;
+    pane->resize(width() - 2 * pane->x(), height() - pane->y() - barHeight);
+}
+
+void CMainDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    LayoutControls();
+}
+
+void CMainDialog::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    const int top = ClientTop();
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawLine(0, top, width() - 1, top);
+    painter.setPen(Qt::white);
+    painter.drawLine(0, top + 1, width() - 1, top + 1);
+    CheckWindowColour();
+}
+
+void CMainDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        CheckWindowColour();
+}
+
+void CMainDialog::CheckWindowColour()
+{
+    const QColor colour = palette().color(QPalette::Window);
+    if (colour == m_crWindow || !m_animation)
+        return;
+    m_crWindow = colour;
+    m_animation->Close();
+    m_animation->Open();
+    if (m_bBusy)
+        m_animation->Play();
+}
+
+} // namespace netsonde

@@ -1,0 +1,68 @@
+#include "mainwindow/OutputPane.h"
+
+#include "platform/ControlIds.h"
+
+#include <QScrollBar>
+#include <QTextCursor>
+
+namespace netsonde {
+
+COutputPane::COutputPane(int controlId, QWidget* parent) : QPlainTextEdit(parent)
+{
+    SetControlId(this, controlId);
+    setReadOnly(true);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setUndoRedoEnabled(false);
+}
+
+void COutputPane::SetText(const QString& text)
+{
+    m_text = text;
+    m_bPendingCr = false;
+    setPlainText(DisplayTextOf(text));
+    moveCursor(QTextCursor::End);
+}
+
+void COutputPane::AppendText(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    m_text += text;
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(DisplayTextOf(text));
+    setTextCursor(cursor);
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+QString COutputPane::DisplayTextOf(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size() + 1);
+    qsizetype i = 0;
+    if (m_bPendingCr) {
+        shown += QLatin1Char('\n');
+        if (text.startsWith(QLatin1Char('\n')))
+            i = 1;
+        m_bPendingCr = false;
+    }
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\r')) {
+            shown += c;
+            continue;
+        }
+        if (i + 1 == text.size()) {
+            m_bPendingCr = true;
+        } else {
+            shown += QLatin1Char('\n');
+            if (text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+        }
+    }
+    return shown;
+}
+
+} // namespace netsonde

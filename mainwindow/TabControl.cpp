@@ -1,0 +1,72 @@
+#include "mainwindow/TabControl.h"
+
+#include <QPainter>
+#include <QStyleOptionTabWidgetFrame>
+#include <QTabBar>
+
+namespace netsonde {
+
+CTabControl::CTabControl(QWidget* parent) : QWidget(parent), m_tabBar(new QTabBar(this))
+{
+    m_tabBar->setDrawBase(false);
+    m_tabBar->setExpanding(false);
+    connect(m_tabBar, &QTabBar::currentChanged, this, &CTabControl::OnTabBarChanged);
+}
+
+void CTabControl::AddTab(const QString& label)
+{
+    const QSignalBlocker blocker(m_tabBar);
+    m_tabBar->addTab(label);
+    m_tabBar->setCurrentIndex(m_current);
+    m_tabBar->resize(m_tabBar->sizeHint().width(), m_tabBar->sizeHint().height());
+}
+
+int CTabControl::CurrentIndex() const { return m_current; }
+
+void CTabControl::SetCurrentIndex(int index)
+{
+    if (index == m_current)
+        return;
+    if (index < 0 || index >= m_tabBar->count()) {
+        m_current = -1;
+        return;
+    }
+    m_tabBar->setCurrentIndex(index);
+    if (m_current != index)
+        OnTabBarChanged(index);
+}
+
+void CTabControl::OnTabBarChanged(int newIndex)
+{
+    if (newIndex == m_current)
+        return;
+    if (m_current >= 0)
+        Q_EMIT SelChanging(m_current);
+    m_current = newIndex;
+    Q_EMIT SelChange(newIndex);
+}
+
+QRect CTabControl::ClientRect() const
+{
+    const int top = m_tabBar->height();
+    return QRect(0, top, width(), height() - top);
+}
+
+void CTabControl::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    frame.rect = ClientRect();
+    frame.shape = QTabBar::RoundedNorth;
+    frame.tabBarSize = m_tabBar->size();
+    frame.tabBarRect = m_tabBar->geometry();
+    style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, this);
+}
+
+void CTabControl::resizeEvent(QResizeEvent*)
+{
+    m_tabBar->resize(qMin(width(), m_tabBar->sizeHint().width()), m_tabBar->sizeHint().height());
+}
+
+} // namespace netsonde

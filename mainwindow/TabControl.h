@@ -1,0 +1,39 @@
+#pragma once
+// The tab control of the main window: a row of tabs over a framed area in
+// which the pages live. It reports a change first as about to happen, then
+// as done.
+
+#include <QWidget>
+
+class QTabBar;
+
+namespace netsonde {
+
+class CTabControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit CTabControl(QWidget* parent);
+
+    void AddTab(const QString& label);
+    int CurrentIndex() const;
+    void SetCurrentIndex(int index);
+    QTabBar* TabBar() const { return m_tabBar; }
+    // The area below the tabs, in the control's coordinates.
+    QRect ClientRect() const;
+
+Q_SIGNALS:
+    void SelChanging(int leavingIndex);
+    void SelChange(int newIndex);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void OnTabBarChanged(int newIndex);
+
+    QTabBar* m_tabBar;
+    int m_current = -1;
+};
+
+} // namespace netsonde

@@ -1,0 +1,204 @@
+#include "pages/PropertyPage.h"
+
+#include "pages/RecentList.h"
+#include "pages/SpinField.h"
+#include "platform/AppMessages.h"
+#include "platform/ControlIds.h"
+#include "settings/SettingsStore.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace netsonde {
+
+CPropertyPage::CPropertyPage(int dialogId, const QString& section, HostExchange hostExchange,
+                             QWidget* parent)
+    : QWidget(parent), m_section(section), m_hostExchange(hostExchange), m_units(font())
+{
+    SetDialogId(this, dialogId);
+}
+
+void CPropertyPage::Create()
+{
+    CreateControls();
+    OnInitDialog();
+}
+
+void CPropertyPage::Destroy()
+{
+    if (m_bDestroyed)
+        return;
+    m_bDestroyed = true;
+    OnDestroy();
+}
+
+QList<QWidget*> CPropertyPage::StretchableFields() const { return {m_hostCombo}; }
+
+void CPropertyPage::AddRecentHost(const QString& text) { AddRecentEntry(m_hostCombo, text); }
+
+void CPropertyPage::ClearRecentList() { ClearCombo(m_hostCombo); }
+
+QStringList CPropertyPage::RecentHosts() const
+{
+    QStringList entries;
+    for (int i = 0; i < m_hostCombo->count(); ++i)
+        entries << m_hostCombo->itemText(i);
+    return entries;
+}
+
+void CPropertyPage::OnTabSelected()
+{
+    DoDataExchange(true);
+    if (m_strHost.isEmpty())
+        SelectFirstEntry(m_hostCombo);
+}
+
+void CPropertyPage::SelectInitialEntries() { SelectFirstEntry(m_hostCombo); }
+
+bool CPropertyPage::event(QEvent* event)
+{
+    if (event->type() == QEvent::Type(WM_APP_REFRESH)) {
+        OnRefresh();
+        return true;
+    }
+    if (event->type() == QEvent::Type(WM_APP_FOCUS_HOST)) {
+        m_hostCombo->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void CPropertyPage::OnRefresh() { DoDataExchange(false); }
+
+void CPropertyPage::ExchangeHost(bool bSaveAndValidate)
+{
+    ExchangeComboText(m_hostCombo, m_strHost, bSaveAndValidate, m_hostExchange);
+}
+
+void CPropertyPage::ExchangeComboText(QComboBox* combo, QString& text, bool bSaveAndValidate,
+                                      HostExchange rule)
+{
+    if (bSaveAndValidate) {
+        text = combo->currentText();
+        return;
+    }
+    if (rule == HostExchange::MatchedAgainstList && !text.isEmpty()) {
+        QStringList entries;
+        for (int i = 0; i < combo->count(); ++i)
+            entries << combo->itemText(i);
+        const int match = RecentList::FindEntryStartingWith(entries, text);
+        if (match >= 0) {
+            combo->setCurrentIndex(match);
+            combo->setEditText(combo->itemText(match));
+            return;
+        }
+    }
+    if (combo->isEditable())
+        combo->setEditText(text);
+    else
+        combo->setCurrentIndex(-1);
+}
+
+void CPropertyPage::SelectFirstEntry(QComboBox* combo)
+{
+    if (combo->count() == 0)
+        return;
+    combo->setCurrentIndex(0);
+    if (combo->isEditable())
+        combo->setEditText(combo->itemText(0));
+}
+
+void CPropertyPage::ClearCombo(QComboBox* combo)
+{
+    combo->clear();
+    combo->setEditText(QString());
+}
+
+void CPropertyPage::LoadRecentList(QComboBox* combo, const QString& key, bool sorted)
+{
+    QStringList entries = RecentList::Parse(SettingsStore::ReadText(m_section, key));
+    if (sorted)
+        RecentList::SortAlphabetically(entries);
+    combo->addItems(entries);
+    combo->setEditText(QString());
+}
+
+void CPropertyPage::SaveRecentList(QComboBox* combo, const QString& key)
+{
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    SettingsStore::WriteText(m_section, key, RecentList::Format(entries));
+}
+
+void CPropertyPage::AddRecentEntry(QComboBox* combo, const QString& text)
+{
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    RecentList::Add(entries, text);
+    const QString editText = combo->currentText();
+    combo->clear();
+    combo->addItems(entries);
+    combo->setCurrentIndex(0);
+    combo->setEditText(editText);
+}
+
+QLabel* CPropertyPage::AddLabel(const QString& text, QRect units, QWidget* buddy)
+{
+    auto* label = new QLabel(text, this);
+    label->setGeometry(m_units.Rect(units.x(), units.y(), units.width(), units.height()));
+    label->setBuddy(buddy);
+    return label;
+}
+
+QComboBox* CPropertyPage::AddCombo(int id, QRect units, bool editable)
+{
+    auto* combo = new QComboBox(this);
+    SetControlId(combo, id);
+    combo->setEditable(editable);
+    if (editable)
+        combo->setInsertPolicy(QComboBox::NoInsert);
+    const QRect r = m_units.Rect(units.x(), units.y(), units.width(), 0);
+    combo->setGeometry(r.x(), r.y(), r.width(), combo->sizeHint().height());
+    return combo;
+}
+
+QComboBox* CPropertyPage::AddHostCombo(int id, QRect units)
+{
+    m_hostCombo = AddCombo(id, units, true);
+    m_hostCombo->setMaxVisibleItems(12);
+    return m_hostCombo;
+}
+
+QCheckBox* CPropertyPage::AddCheckBox(int id, const QString& text, QRect units)
+{
+    auto* box = new QCheckBox(text, this);
+    SetControlId(box, id);
+    const QRect r = m_units.Rect(units.x(), units.y(), units.width(), units.height());
+    box->setGeometry(r.x(), r.y(), qMax(r.width(), box->sizeHint().width()),
+                     qMax(r.height(), box->sizeHint().height()));
+    return box;
+}
+
+QLineEdit* CPropertyPage::AddLineEdit(int id, QRect units)
+{
+    auto* edit = new QLineEdit(this);
+    SetControlId(edit, id);
+    const QRect r = m_units.Rect(units.x(), units.y(), units.width(), 0);
+    edit->setGeometry(r.x(), r.y(), r.width(), edit->sizeHint().height());
+    return edit;
+}
+
+CSpinField* CPropertyPage::AddSpinField(int editId, int spinId, int minimum, int maximum,
+                                        QRect units)
+{
+    auto* field = new CSpinField(editId, spinId, minimum, maximum, this);
+    const QRect r = m_units.Rect(units.x(), units.y(), units.width(), 0);
+    field->setGeometry(r.x(), r.y(), r.width(), field->sizeHint().height());
+    return field;
+}
+
+} // namespace netsonde

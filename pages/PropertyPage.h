@@ -1,0 +1,93 @@
+#pragma once
+// The base of the six function pages: a child dialog inside the main
+// window's tab control that owns its function's inputs, loads them from the
+// settings store when created and saves them when destroyed, keeps a Recent
+// List in its host field and answers the two page messages.
+
+#include "platform/DialogUnits.h"
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace netsonde {
+
+class CSpinField;
+
+enum class HostExchange {
+    Unchanged,       // the member goes into the field as it is
+    MatchedAgainstList // the first list entry that begins with it is selected
+};
+
+class CPropertyPage : public QWidget {
+    Q_OBJECT
+public:
+    CPropertyPage(int dialogId, const QString& section, HostExchange hostExchange, QWidget* parent);
+
+    // Builds the controls and runs the page's initialisation.
+    void Create();
+    // Saves the page, once; the main window calls it when it is destroyed.
+    void Destroy();
+
+    // Copies the controls into the members (true) or back (false).
+    virtual void DoDataExchange(bool bSaveAndValidate) = 0;
+
+    QComboBox* HostCombo() const { return m_hostCombo; }
+    QString SettingsSection() const { return m_section; }
+    // The controls that a run disables, and the fields that widen with the page.
+    virtual QList<QWidget*> InputControls() const = 0;
+    virtual QList<QWidget*> StretchableFields() const;
+
+    void AddRecentHost(const QString& text);
+    virtual void ClearRecentList();
+    QStringList RecentHosts() const;
+
+    // What the main window does when this page's tab is selected, after
+    // showing it: read the fields and bring back the most recent host.
+    virtual void OnTabSelected();
+    // The page's part of the main window's initial selection.
+    virtual void SelectInitialEntries();
+
+    QString m_strHost;
+
+protected:
+    bool event(QEvent* event) override;
+
+    virtual void CreateControls() = 0;
+    virtual void OnInitDialog() = 0;
+    virtual void OnDestroy() = 0;
+    virtual void OnRefresh();
+
+    void ExchangeHost(bool bSaveAndValidate);
+    static void ExchangeComboText(QComboBox* combo, QString& text, bool bSaveAndValidate,
+                                  HostExchange rule);
+    static void SelectFirstEntry(QComboBox* combo);
+    static void ClearCombo(QComboBox* combo);
+
+    void LoadRecentList(QComboBox* combo, const QString& key, bool sorted = false);
+    void SaveRecentList(QComboBox* combo, const QString& key);
+    static void AddRecentEntry(QComboBox* combo, const QString& text);
+
+    QLabel* AddLabel(const QString& text, QRect units, QWidget* buddy = nullptr);
+    QComboBox* AddHostCombo(int id, QRect units);
+    QComboBox* AddCombo(int id, QRect units, bool editable);
+    QCheckBox* AddCheckBox(int id, const QString& text, QRect units);
+    QLineEdit* AddLineEdit(int id, QRect units);
+    CSpinField* AddSpinField(int editId, int spinId, int minimum, int maximum, QRect units);
+
+    const DialogUnits& Units() const { return m_units; }
+
+private:
+    QString m_section;
+    HostExchange m_hostExchange;
+    DialogUnits m_units;
+    QComboBox* m_hostCombo = nullptr;
+    bool m_bDestroyed = false;
+};
+
+} // namespace netsonde

@@ -1,0 +1,47 @@
+#include "pages/QuoteOfDayPage.h"
+
+#include "pages/PageExchange.h"
+#include "resources/ResourceIds.h"
+#include "settings/SettingsStore.h"
+
+#include <QComboBox>
+
+namespace netsonde {
+
+CQuoteOfDayPage::CQuoteOfDayPage(QWidget* parent)
+    : CPropertyPage(IDD_QUOTE, QStringLiteral("Quote Of The Day"), HostExchange::MatchedAgainstList,
+                    parent)
+{
+}
+
+void CQuoteOfDayPage::CreateControls()
+{
+    QComboBox* host = AddHostCombo(IDC_QUOTE_HOST, {75, 6, 171, 60});
+    AddLabel(QStringLiteral("&Host or Address:"), {3, 8, 70, 10}, host);
+    m_clearOutput = AddCheckBox(IDC_QUOTE_CLEAR, QStringLiteral("Clear &Output"), {75, 23, 55, 10});
+}
+
+void CQuoteOfDayPage::OnInitDialog()
+{
+    LoadRecentList(HostCombo(), QStringLiteral("Recent List"));
+    m_bClearOutput = SettingsStore::ReadInt(SettingsSection(), QStringLiteral("Clear Output"), 1) != 0;
+    DoDataExchange(false);
+    HostCombo()->setFocus(Qt::OtherFocusReason);
+}
+
+void CQuoteOfDayPage::OnDestroy()
+{
+    DoDataExchange(true);
+    SettingsStore::WriteInt(SettingsSection(), QStringLiteral("Clear Output"), m_bClearOutput ? 1 : 0);
+    SaveRecentList(HostCombo(), QStringLiteral("Recent List"));
+}
+
+void CQuoteOfDayPage::DoDataExchange(bool bSaveAndValidate)
+{
+    ExchangeHost(bSaveAndValidate);
+    ExchangeCheck(m_clearOutput, m_bClearOutput, bSaveAndValidate);
+}
+
+QList<QWidget*> CQuoteOfDayPage::InputControls() const { return {HostCombo(), m_clearOutput}; }
+
+} // namespace netsonde

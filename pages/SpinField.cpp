@@ -1,0 +1,44 @@
+#include "pages/SpinField.h"
+
+#include "platform/ControlIds.h"
+
+#include <QLineEdit>
+
+#include <algorithm>
+
+namespace netsonde {
+
+CSpinField::CSpinField(int editId, int spinId, int minimum, int maximum, QWidget* parent)
+    : QAbstractSpinBox(parent), m_minimum(minimum), m_maximum(maximum)
+{
+    SetControlId(this, spinId);
+    SetControlId(lineEdit(), editId);
+    lineEdit()->setReadOnly(true);
+    setAccelerated(true);
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    SetValue(minimum);
+}
+
+void CSpinField::SetValue(int value)
+{
+    m_value = value;
+    lineEdit()->setText(QString::number(value));
+}
+
+void CSpinField::stepBy(int steps)
+{
+    const long long next = static_cast<long long>(m_value) + steps;
+    SetValue(static_cast<int>(std::clamp<long long>(next, m_minimum, m_maximum)));
+}
+
+QAbstractSpinBox::StepEnabled CSpinField::stepEnabled() const
+{
+    StepEnabled enabled = StepNone;
+    if (m_value < m_maximum)
+        enabled |= StepUpEnabled;
+    if (m_value > m_minimum)
+        enabled |= StepDownEnabled;
+    return enabled;
+}
+
+} // namespace netsonde

@@ -1,0 +1,170 @@
+#include "pages/UserHostPage.h"
+
+#include "pages/AddressSplitting.h"
+#include "pages/PageExchange.h"
+#include "platform/ControlIds.h"
+#include "resources/ResourceIds.h"
+#include "settings/SettingsStore.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace netsonde {
+
+CUserHostPage::CUserHostPage(int dialogId, const QString& section, HostExchange hostExchange,
+                             QWidget* parent)
+    : CPropertyPage(dialogId, section, hostExchange, parent)
+{
+}
+
+void CUserHostPage::CreateUserHostControls(int hostId, int userId)
+{
+    QComboBox* host = AddHostCombo(hostId, {75, 6, 171, 60});
+    AddLabel(QStringLiteral("&Host or Address:"), {3, 8, 70, 10}, host);
+    m_userEdit = AddLineEdit(userId, {75, 23, 171, 12});
+    AddLabel(QStringLiteral("&User:"), {3, 25, 70, 10}, m_userEdit);
+    // Typing (or pasting) into the host field splits it; the User field
+    // splits on every change of its text.
+    connect(host->lineEdit(), &QLineEdit::textEdited, this, [this] { SplitHostField(); });
+    connect(m_userEdit, &QLineEdit::textChanged, this, [this] { SplitUserField(); });
+}
+
+void CUserHostPage::ExchangeUser(bool bSaveAndValidate)
+{
+    if (bSaveAndValidate)
+        m_strUser = m_userEdit->text();
+    else
+        m_userEdit->setText(m_strUser);
+}
+
+void CUserHostPage::SplitHostField()
+{
+    if (m_bSplitting)
+        return;
+    DoDataExchange(true);
+    if (!SmartSplittingOn())
+        return;
+    const auto parts = SplitAtFirstAt(m_strHost);
+    if (!parts)
+        return;
+    m_bSplitting = true;
+    m_strUser = parts->user;
+    m_strHost = parts->host;
+    DoDataExchange(false);
+    m_bSplitting = false;
+}
+
+void CUserHostPage::SplitUserField()
+{
+    if (m_bSplitting)
+        return;
+    DoDataExchange(true);
+    if (!SmartSplittingOn())
+        return;
+    const auto parts = SplitAtFirstAt(m_strUser);
+    if (!parts)
+        return;
+    m_bSplitting = true;
+    m_strHost = parts->host;
+    m_strUser = parts->user;
+    DoDataExchange(false);
+    m_bSplitting = false;
+    HostCombo()->setFocus(Qt::OtherFocusReason);
+}
+
+QList<QWidget*> CUserHostPage::StretchableFields() const { return {HostCombo(), m_userEdit}; }
+
+void CUserHostPage::OnTabSelected()
+{
+    DoDataExchange(true);
+    if (m_strHost.isEmpty() && m_strUser.isEmpty()) {
+        m_strUser.clear();
+        DoDataExchange(false);
+        SelectFirstEntry(HostCombo());
+    }
+}
+
+void CUserHostPage::OnRefresh()
+{
+    DoDataExchange(false);
+    SplitHostField();
+}
+
+CFingerPage::CFingerPage(QWidget* parent)
+    : CUserHostPage(IDD_FINGER, QStringLiteral("Finger"), HostExchange::Unchanged, parent)
+{
+}
+
+void CFingerPage::CreateControls()
+{
+    CreateUserHostControls(IDC_FINGER_HOST, IDC_FINGER_USER);
+    m_clearOutput = AddCheckBox(IDC_FINGER_CLEAR, QStringLiteral("Clear &Output"), {75, 40, 55, 10});
+    m_verbose = AddCheckBox(IDC_FINGER_VERBOSE, QStringLiteral("&Verbose Format"), {141, 40, 83, 10});
+}
+
+void CFingerPage::OnInitDialog()
+{
+    LoadRecentList(HostCombo(), QStringLiteral("Recent List"));
+    m_bClearOutput = SettingsStore::ReadInt(SettingsSection(), QStringLiteral("Clear Output"), 1) != 0;
+    m_bVerboseFormat = SettingsStore::ReadInt(SettingsSection(), QStringLiteral("Verbose Format"), 0) != 0;
+    DoDataExchange(false);
+    HostCombo()->setFocus(Qt::OtherFocusReason);
+}
+
+void CFingerPage::OnDestroy()
+{
+    DoDataExchange(true);
+    SettingsStore::WriteInt(SettingsSection(), QStringLiteral("Clear Output"), m_bClearOutput ? 1 : 0);
+    SettingsStore::WriteInt(SettingsSection(), QStringLiteral("Verbose Format"), m_bVerboseFormat ? 1 : 0);
+    SaveRecentList(HostCombo(), QStringLiteral("Recent List"));
+}
+
+void CFingerPage::DoDataExchange(bool bSaveAndValidate)
+{
+    ExchangeHost(bSaveAndValidate);
+    ExchangeUser(bSaveAndValidate);
+    ExchangeCheck(m_clearOutput, m_bClearOutput, bSaveAndValidate);
+    ExchangeCheck(m_verbose, m_bVerboseFormat, bSaveAndValidate);
+}
+
+QList<QWidget*> CFingerPage::InputControls() const
+{
+    return {HostCombo(), UserEdit(), m_clearOutput, m_verbose};
+}
+
+CWhoIsPage::CWhoIsPage(QWidget* parent)
+    : CUserHostPage(IDD_WHOIS, QStringLiteral("WhoIs"), HostExchange::MatchedAgainstList, parent)
+{
+}
+
+void CWhoIsPage::CreateControls()
+{
+    CreateUserHostControls(IDC_WHOIS_HOST, IDC_WHOIS_USER);
+    m_clearOutput = AddCheckBox(IDC_WHOIS_CLEAR, QStringLiteral("Clear &Output"), {75, 40, 55, 10});
+}
+
+void CWhoIsPage::OnInitDialog()
+{
+    LoadRecentList(HostCombo(), QStringLiteral("Recent List"), true);
+    m_bClearOutput = SettingsStore::ReadInt(SettingsSection(), QStringLiteral("Clear Output"), 1) != 0;
+    DoDataExchange(false);
+    HostCombo()->setFocus(Qt::OtherFocusReason);
+}
+
+void CWhoIsPage::OnDestroy()
+{
+    DoDataExchange(true);
+    SettingsStore::WriteInt(SettingsSection(), QStringLiteral("Clear Output"), m_bClearOutput ? 1 : 0);
+    SaveRecentList(HostCombo(), QStringLiteral("Recent List"));
+}
+
+void CWhoIsPage::DoDataExchange(bool bSaveAndValidate)
+{
+    ExchangeHost(bSaveAndValidate);
+    ExchangeUser(bSaveAndValidate);
+    ExchangeCheck(m_clearOutput, m_bClearOutput, bSaveAndValidate);
+}
+
+QList<QWidget*> CWhoIsPage::InputControls() const { return {HostCombo(), UserEdit(), m_clearOutput}; }
+
+} // namespace netsonde

@@ -1,0 +1,31 @@
+#pragma once
+// The sockets layer's start-up record, shown by the Winsock Information
+// dialog: versions (low byte major, high byte minor), description, status,
+// limits and vendor information.
+
+#include <QString>
+
+#include <cstdint>
+
+namespace netsonde {
+
+struct SocketStartupRecord {
+    std::uint16_t wVersion = 0;
+    std::uint16_t wHighVersion = 0;
+    QString szDescription;
+    QString szSystemStatus;
+    std::uint16_t iMaxSockets = 0;
+    std::uint16_t iMaxUdpDg = 0;
+    QString lpVendorInfo;
+};
+
+constexpr std::uint16_t MakeSocketVersion(int major, int minor)
+{
+    return static_cast<std::uint16_t>((major & 0xFF) | ((minor & 0xFF) << 8));
+}
+
+// Fills the record from the platform. False when the platform cannot give
+// IPv4 sockets at all, which counts as a failed start-up.
+bool StartSockets(SocketStartupRecord& record);
+
+} // namespace netsonde

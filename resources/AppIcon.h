@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+
+namespace netsonde {
+
+// The program's icon, drawn in code.
+QIcon AppIcon();
+
+} // namespace netsonde

@@ -1,0 +1,48 @@
+#pragma once
+// Helpers for tests of the main window: a fresh settings store per case,
+// and controls found by their IDs.
+
+#include "app/CommandLineOptions.h"
+#include "mainwindow/MainDialog.h"
+#include "platform/ControlIds.h"
+#include "settings/SettingsStore.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTest>
+
+#include <memory>
+
+namespace netsonde::test {
+
+// Removes every stored value, so each case starts as a first start.
+inline void ResetSettings()
+{
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Korvelin"),
+                    QCoreApplication::applicationName());
+    store.clear();
+    store.sync();
+}
+
+// A main window as the program shows it, after the command line (the
+// arguments after the program name) has been parsed into it.
+inline std::unique_ptr<CMainDialog> OpenMainDialog(const QStringList& arguments = {})
+{
+    auto dialog = std::make_unique<CMainDialog>();
+    CCommandLineOptions(dialog->m_bCommandLine, dialog->m_strCommandLine).ParseCommandLine(arguments);
+    dialog->show();
+    if (!QTest::qWaitForWindowExposed(dialog.get()))
+        qWarning("main window not exposed");
+    return dialog;
+}
+
+template <typename T>
+T* Control(const QWidget* dialog, int id)
+{
+    T* control = FindControlAs<T>(dialog, id);
+    if (!control)
+        qFatal("no control %d", id);
+    return control;
+}
+
+} // namespace netsonde::test
