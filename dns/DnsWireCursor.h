@@ -5,6 +5,7 @@
 // then on every read gives zero or nothing. Callers check Failed() once
 // after a group of reads instead of after each one.
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 namespace netsonde {
@@ -21,6 +22,9 @@ public:
     explicit DnsWireCursor(QByteArrayView message);
     // Reads message[position, end); both are clamped into the message.
     DnsWireCursor(QByteArrayView message, qsizetype position, qsizetype end);
+    // The cursor only views the message: it cannot be made on a temporary.
+    explicit DnsWireCursor(QByteArray&&) = delete;
+    DnsWireCursor(QByteArray&&, qsizetype, qsizetype) = delete;
 
     // The whole message, also beyond this cursor's end (compression
     // pointers may reach anywhere before the name that holds them).

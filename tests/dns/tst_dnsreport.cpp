@@ -6,6 +6,7 @@
 
 #include "dns/DnsReport.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace netsonde;
@@ -66,6 +67,7 @@ private Q_SLOTS:
     void rdataTooShort_data();
     void rdataTooShort();
     void everyCutOfAReplyEndsTheReport();
+    void damagedRepliesEndTheReport();
 
 private:
     void AddColumns();
@@ -720,6 +722,30 @@ void TestDnsReport::everyCutOfAReplyEndsTheReport()
             QVERIFY2(report.contains(QStringLiteral("   Error: message cut short in the ")),
                      qPrintable(report));
         }
+    }
+}
+
+void TestDnsReport::damagedRepliesEndTheReport()
+{
+    // Bytes of a good reply overwritten at random (fixed seed): whatever the
+    // damage, every read stays inside the datagram (the sanitizer build
+    // checks) and the report ends with the end line.
+    const QByteArray reply =
+        Reply(2, 1, 1)
+            .Labels({"www"}).Pointer(12).Fields(5, 1, 60, Rdata().Labels({"a"}).Pointer(29))
+            .Pointer(29).Fields(16, 1, 60, "\x02" "hi" "\x01" "x"_wire)
+            .Pointer(12).Fields(6, 1, 60, Rdata().Labels({"ns"}).Pointer(12).Root()
+                                              .U32(1).U32(2).U32(3).U32(4).U32(5))
+            .Pointer(12).Fields(15, 1, 60, Rdata().U16(5).Labels({"mx"}).Pointer(12));
+    QRandomGenerator random(20240611);
+    for (int round = 0; round < 5000; ++round) {
+        QByteArray damaged = reply;
+        const int changes = 1 + random.bounded(4);
+        for (int i = 0; i < changes; ++i)
+            damaged[random.bounded(damaged.size())] = static_cast<char>(random.bounded(256));
+        const QString report =
+            WriteDnsReport(damaged, DnsReportOptions{random.bounded(2) == 1});
+        QVERIFY2(report.endsWith(QStringLiteral("---\r\n")), qPrintable(damaged.toHex(' ')));
     }
 }
 

@@ -30,7 +30,8 @@ private Q_SLOTS:
 
 void TestDnsWire::cursorReadsInNetworkOrder()
 {
-    DnsWireCursor cursor("\x01\x02\x03\x04\x05\x06\x07\xFF\xFF\xFF\xFF"_wire);
+    const QByteArray message = "\x01\x02\x03\x04\x05\x06\x07\xFF\xFF\xFF\xFF"_wire;
+    DnsWireCursor cursor(message);
     QCOMPARE(cursor.ReadU8(), quint8{0x01});
     QCOMPARE(cursor.ReadU16(), quint16{0x0203});
     QCOMPARE(cursor.ReadU32(), quint32{0x04050607});
@@ -41,7 +42,8 @@ void TestDnsWire::cursorReadsInNetworkOrder()
 
 void TestDnsWire::cursorErrorIsSticky()
 {
-    DnsWireCursor cursor("\x01\x02\x03"_wire);
+    const QByteArray message = "\x01\x02\x03"_wire;
+    DnsWireCursor cursor(message);
     QCOMPARE(cursor.ReadU16(), quint16{0x0102});
     QCOMPARE(cursor.ReadU16(), quint16{0});
     QCOMPARE(cursor.Error(), DnsWireError::CutShort);
