@@ -13,9 +13,16 @@ namespace {
 
 constexpr char kCompany[] = "Korvelin";
 
+// A field ends at its first zero byte, so a text keeps only what comes
+// before a NUL character: that is all that would read back.
+QString TextBeforeNul(const QString& text)
+{
+    return text.left(text.indexOf(QChar::Null));
+}
+
 QByteArray StoredNote(const QString& note)
 {
-    QString stored = note;
+    QString stored = TextBeforeNul(note);
     stored.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     stored.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return stored.toUtf8();
@@ -124,10 +131,11 @@ const PhonebookEntry* CPhonebook::FindRecord(int record) const
     return index < 0 ? nullptr : &m_entries[index];
 }
 
-PhonebookAddResult CPhonebook::Add(const QString& address)
+PhonebookAddResult CPhonebook::Add(const QString& typedAddress)
 {
     if (!IsOpen())
         return PhonebookAddResult::NotOpen;
+    const QString address = TextBeforeNul(typedAddress);
     if (address.isEmpty())
         return PhonebookAddResult::EmptyAddress;
     const QByteArray stored = address.toUtf8();

@@ -62,7 +62,9 @@ public:
     const PhonebookEntry* Find(const QString& address) const;
     const PhonebookEntry* FindRecord(int record) const;
 
-    // Stores the address with an empty note in the lowest free record.
+    // Stores the address with an empty note in the lowest free record. Like
+    // a note, an address is kept only up to a NUL character, as the file
+    // keeps it.
     PhonebookAddResult Add(const QString& address);
     // Marks the entry's record free; false when nothing was removed.
     bool Remove(int record);

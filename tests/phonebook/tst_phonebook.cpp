@@ -169,6 +169,8 @@ void TestPhonebook::onlyExactEmptyMarksFreeRecord()
     QCOMPARE(phonebook.FindRecord(2)->note, QStringLiteral("kept"));
 
     QCOMPARE(phonebook.Add(QStringLiteral("Empty")), PhonebookAddResult::ReservedAddress);
+    QCOMPARE(phonebook.Add(QStringLiteral("Empty") + QChar::Null + QStringLiteral("x")),
+             PhonebookAddResult::ReservedAddress);
     QCOMPARE(phonebook.Add(QStringLiteral("host")), PhonebookAddResult::Added);
     QCOMPARE(phonebook.Find(QStringLiteral("host"))->record, 0);
 }
@@ -182,6 +184,8 @@ void TestPhonebook::duplicatesDifferOnlyInCase()
 
     QCOMPARE(phonebook.Add(QStringLiteral("john@host.example")), PhonebookAddResult::AlreadyPresent);
     QCOMPARE(phonebook.Add(QStringLiteral("John@Host.Example")), PhonebookAddResult::AlreadyPresent);
+    QCOMPARE(phonebook.Add(QStringLiteral("john@host.example") + QChar::Null + QStringLiteral("x")),
+             PhonebookAddResult::AlreadyPresent);
     QCOMPARE(ReadAll(m_path), before);
 
     QCOMPARE(phonebook.Add(QStringLiteral("John@Host")), PhonebookAddResult::Added);

@@ -37,6 +37,7 @@ class TestReceivedText : public QObject {
 private Q_SLOTS:
     void shownText_data();
     void shownText();
+    void splitAnywhere();
     void drainShowsLoneCarriageReturn();
     void paneLimit_data();
     void paneLimit();
@@ -94,6 +95,21 @@ void TestReceivedText::shownText()
     QFETCH(QList<QByteArray>, chunks);
 
     QTEST(ShowOpen(function, chunks), "shown");
+}
+
+void TestReceivedText::splitAnywhere()
+{
+    // Line ends, multi-byte characters and invalid bytes, cut into two
+    // chunks at every place: the pane must always get the same text.
+    const QByteArray bytes("a\r\nb\nc\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\xff\xe2\x82\r\n");
+    const QString whole = ShowOpen(QueryFunction::Finger, {bytes});
+    QCOMPARE(whole, QString::fromUtf8("a\r\nb\r\nc\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80")
+                        + QStringLiteral("\u00ff\u00e2\u0082\r\n"));
+    for (qsizetype cut = 1; cut < bytes.size(); ++cut) {
+        const QList<QByteArray> chunks{bytes.first(cut), bytes.sliced(cut)};
+        QCOMPARE(ShowOpen(QueryFunction::Finger, chunks), whole);
+        QCOMPARE(ShowDrained(QueryFunction::WhoIs, chunks), whole);
+    }
 }
 
 void TestReceivedText::drainShowsLoneCarriageReturn()
