@@ -50,8 +50,8 @@ public:
     CPhonebook& operator=(const CPhonebook&) = delete;
 
     // Opens the file for reading and writing, creating it and its folder when
-    // missing, and loads its records. On failure the phonebook stays empty
-    // and nothing on disk is changed.
+    // missing, and loads its records. On failure the phonebook stays empty,
+    // every change is refused, and no file is created or written.
     bool Open(const QString& filePath = DefaultFilePath());
     void Close();
     bool IsOpen() const;
