@@ -1,0 +1,135 @@
+#include "dns/DnsQuery.h"
+
+#include "dns/SearchTypeTable.h"
+
+#include <QByteArrayList>
+#include <QDateTime>
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+
+namespace netsonde {
+
+namespace {
+
+constexpr quint8 kFlagsRecursionDesired = 0x01;
+constexpr quint8 kClassIn = 1;
+constexpr char kReverseSuffix[] = "IN-ADDR.ARPA";
+
+// inet_addr reads up to a NUL, so text holding one is never an address.
+bool IsDottedAddress(const QByteArray& text)
+{
+    return !text.contains('\0') && inet_addr(text.constData()) != INADDR_NONE;
+}
+
+// The parts of the text from the left, up to the first empty one.
+QByteArrayList LeadingParts(const QByteArray& text)
+{
+    QByteArrayList parts;
+    for (const QByteArray& part : text.split('.')) {
+        if (part.isEmpty())
+            break;
+        parts.append(part);
+    }
+    return parts;
+}
+
+QByteArray ReverseName(const QByteArray& address)
+{
+    QByteArrayList parts = LeadingParts(address);
+    std::reverse(parts.begin(), parts.end());
+    QByteArray name;
+    for (const QByteArray& part : parts)
+        name.append(part).append('.');
+    return name.append(kReverseSuffix);
+}
+
+QByteArray QueryName(const QString& host)
+{
+    const QByteArray text = host.toUtf8();
+    return IsDottedAddress(text) ? ReverseName(text) : text;
+}
+
+bool HasOverlongLabel(const QByteArrayList& labels)
+{
+    return std::any_of(labels.cbegin(), labels.cend(), [](const QByteArray& label) {
+        return label.size() > kDnsMaxLabelLength;
+    });
+}
+
+void AppendU16(QByteArray& message, quint16 value)
+{
+    message.append(static_cast<char>(value >> 8));
+    message.append(static_cast<char>(value & 0xFF));
+}
+
+QByteArray QueryHeader(quint16 id)
+{
+    QByteArray header;
+    AppendU16(header, id);
+    header.append(static_cast<char>(kFlagsRecursionDesired));
+    header.append('\0');
+    AppendU16(header, 1); // QDCOUNT
+    AppendU16(header, 0); // ANCOUNT
+    AppendU16(header, 0); // NSCOUNT
+    AppendU16(header, 0); // ARCOUNT
+    return header;
+}
+
+qsizetype EncodedNameSize(const QByteArrayList& labels)
+{
+    qsizetype size = 1;
+    for (const QByteArray& label : labels)
+        size += 1 + label.size();
+    return size;
+}
+
+void AppendEncodedName(QByteArray& message, const QByteArrayList& labels)
+{
+    for (const QByteArray& label : labels) {
+        message.append(static_cast<char>(label.size()));
+        message.append(label);
+    }
+    message.append('\0');
+}
+
+DnsQuery Refused(const char* message)
+{
+    return {QByteArray(), QString::fromLatin1(message)};
+}
+
+} // namespace
+
+DnsQuery BuildDnsQuery(const QString& host, const QString& searchType, quint16 id)
+{
+    const int queryType = QueryTypeOf(searchType);
+    if (queryType == 0)
+        return Refused(kUndefinedRecordTypeMessage);
+
+    const QByteArrayList labels = LeadingParts(QueryName(host));
+    if (HasOverlongLabel(labels))
+        return Refused(kLabelTooLongMessage);
+    constexpr qsizetype kHeaderSize = 12;
+    constexpr qsizetype kTypeAndClassSize = 4;
+    if (kHeaderSize + EncodedNameSize(labels) + kTypeAndClassSize > kDnsMessageBufferSize)
+        return Refused(kQueryTooLongMessage);
+
+    QByteArray message = QueryHeader(id);
+    AppendEncodedName(message, labels);
+    AppendU16(message, static_cast<quint16>(queryType));
+    AppendU16(message, kClassIn);
+    return {message, QString()};
+}
+
+quint16 DnsQueryIdForTime(qint64 secondsSinceEpoch)
+{
+    return static_cast<quint16>(secondsSinceEpoch & 0xFFFF);
+}
+
+quint16 CurrentDnsQueryId()
+{
+    return DnsQueryIdForTime(QDateTime::currentSecsSinceEpoch());
+}
+
+} // namespace netsonde

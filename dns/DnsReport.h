@@ -1,0 +1,28 @@
+#pragma once
+// The readable report of a received DNS message, as it goes into the Name
+// Server LookUp pane.
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace netsonde {
+
+struct DnsReportOptions {
+    // Verbose: the header and the question, then the records. Otherwise
+    // only the records.
+    bool verbose = false;
+};
+
+// The report of one received datagram, lines ended by CR LF, always ending
+// with "---\r\n". Labels and character strings are shown as received: valid
+// UTF-8 as its characters, any other byte as its Latin-1 character.
+//
+// Every read stays inside the datagram. When the datagram ends too early,
+// or a compression pointer does not point backwards, the report says where
+// with a line "   Error: <problem> in <place>\r\n" and ends there; when a
+// record's RDATA is too short for its fields or holds a bad pointer, that
+// line replaces the rest of the record's RDATA lines and the next record is
+// read from just past the RDATA.
+QString WriteDnsReport(QByteArrayView message, const DnsReportOptions& options);
+
+} // namespace netsonde

@@ -1,0 +1,226 @@
+#include "phonebook/Phonebook.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace netsonde {
+
+namespace {
+
+constexpr char kCompany[] = "Korvelin";
+
+// A field ends at its first zero byte, so a text keeps only what comes
+// before a NUL character: that is all that would read back.
+QString TextBeforeNul(const QString& text)
+{
+    return text.left(text.indexOf(QChar::Null));
+}
+
+QByteArray StoredNote(const QString& note)
+{
+    QString stored = TextBeforeNul(note);
+    stored.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    stored.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return stored.toUtf8();
+}
+
+QString ShownNote(QByteArrayView stored)
+{
+    return DecodeFieldText(stored).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+bool AddressesEqual(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool InListOrder(const PhonebookEntry& a, const PhonebookEntry& b)
+{
+    const int order = a.address.compare(b.address, Qt::CaseInsensitive);
+    return order != 0 ? order < 0 : a.record < b.record;
+}
+
+} // namespace
+
+QString CPhonebook::DefaultFilePath()
+{
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dataHome.isEmpty())
+        return {};
+    return QDir(dataHome).filePath(QLatin1String(kCompany) + QLatin1Char('/')
+                                   + QCoreApplication::applicationName()
+                                   + QStringLiteral(".pbk"));
+}
+
+QString CPhonebook::OpenFailureText()
+{
+    return QStringLiteral("Cannot open or create Netsonde.pbk");
+}
+
+QString CPhonebook::AddFailureText(PhonebookAddResult result)
+{
+    switch (result) {
+    case PhonebookAddResult::Added:
+    case PhonebookAddResult::EmptyAddress:
+        return {};
+    case PhonebookAddResult::NotOpen:
+        return OpenFailureText();
+    case PhonebookAddResult::TooLong:
+        return QStringLiteral("Please enter no more than %1 characters.")
+            .arg(PhonebookLayout::AddressBytes);
+    case PhonebookAddResult::ReservedAddress:
+        return QStringLiteral("The address Empty cannot be stored in the phonebook");
+    case PhonebookAddResult::AlreadyPresent:
+        return QStringLiteral("This address is already present in the phonebook");
+    case PhonebookAddResult::Full:
+        return QStringLiteral("Cannot add any more items to the PhoneBook");
+    case PhonebookAddResult::WriteFailed:
+        return QStringLiteral("Error while adding to phonebook list");
+    }
+    return {};
+}
+
+bool CPhonebook::NoteFits(const QString& note)
+{
+    return StoredNote(note).size() <= PhonebookLayout::NoteBytes;
+}
+
+bool CPhonebook::Open(const QString& filePath)
+{
+    Close();
+    if (filePath.isEmpty() || !QDir().mkpath(QFileInfo(filePath).absolutePath()))
+        return false;
+    m_file.setFileName(filePath);
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return false;
+    Load();
+    return true;
+}
+
+void CPhonebook::Close()
+{
+    m_file.close();
+    m_slotUsed.reset();
+    m_entries.clear();
+}
+
+bool CPhonebook::IsOpen() const
+{
+    return m_file.isOpen();
+}
+
+const QList<PhonebookEntry>& CPhonebook::Entries() const
+{
+    return m_entries;
+}
+
+const PhonebookEntry* CPhonebook::Find(const QString& address) const
+{
+    const auto found = std::find_if(m_entries.cbegin(), m_entries.cend(),
+        [&address](const PhonebookEntry& entry) { return AddressesEqual(entry.address, address); });
+    return found == m_entries.cend() ? nullptr : &*found;
+}
+
+const PhonebookEntry* CPhonebook::FindRecord(int record) const
+{
+    const qsizetype index = IndexOfRecord(record);
+    return index < 0 ? nullptr : &m_entries[index];
+}
+
+PhonebookAddResult CPhonebook::Add(const QString& typedAddress)
+{
+    if (!IsOpen())
+        return PhonebookAddResult::NotOpen;
+    const QString address = TextBeforeNul(typedAddress);
+    if (address.isEmpty())
+        return PhonebookAddResult::EmptyAddress;
+    const QByteArray stored = address.toUtf8();
+    if (stored.size() > PhonebookLayout::AddressBytes)
+        return PhonebookAddResult::TooLong;
+    if (stored == FreeRecordAddress)
+        return PhonebookAddResult::ReservedAddress;
+    if (Find(address))
+        return PhonebookAddResult::AlreadyPresent;
+    const int record = LowestFreeRecord();
+    if (record < 0)
+        return PhonebookAddResult::Full;
+    if (!WriteAt(RecordOffset(record), EncodeRecord(stored, {})))
+        return PhonebookAddResult::WriteFailed;
+    m_slotUsed.set(record);
+    InsertSorted({address, QString(), record});
+    return PhonebookAddResult::Added;
+}
+
+bool CPhonebook::Remove(int record)
+{
+    const qsizetype index = IndexOfRecord(record);
+    if (index < 0 || !WriteAt(RecordOffset(record), EncodeRecord(FreeRecordAddress, {})))
+        return false;
+    m_entries.removeAt(index);
+    m_slotUsed.reset(record);
+    return true;
+}
+
+bool CPhonebook::SetNote(int record, const QString& note)
+{
+    const qsizetype index = IndexOfRecord(record);
+    const QByteArray stored = StoredNote(note);
+    if (index < 0 || stored.size() > PhonebookLayout::NoteBytes
+        || !WriteAt(NoteOffset(record), PadField(stored, PhonebookLayout::NoteBytes)))
+        return false;
+    m_entries[index].note = ShownNote(stored);
+    return true;
+}
+
+// Reads whole records from the start, at most 1000; a short read ends the
+// file, so a cut-off last record is not loaded.
+void CPhonebook::Load()
+{
+    QByteArray record(PhonebookLayout::RecordBytes, '\0');
+    for (int number = 0; number < PhonebookLayout::MaxRecords; ++number) {
+        if (m_file.read(record.data(), record.size()) != record.size())
+            break;
+        const QByteArrayView bytes(record);
+        const QByteArrayView address = FieldText(bytes.first(PhonebookLayout::AddressBytes));
+        if (address == FreeRecordAddress)
+            continue;
+        m_slotUsed.set(number);
+        m_entries.append({DecodeFieldText(address),
+                          ShownNote(FieldText(bytes.sliced(PhonebookLayout::AddressBytes))),
+                          number});
+    }
+    std::stable_sort(m_entries.begin(), m_entries.end(), InListOrder);
+}
+
+int CPhonebook::LowestFreeRecord() const
+{
+    for (int record = 0; record < PhonebookLayout::MaxRecords; ++record) {
+        if (!m_slotUsed.test(record))
+            return record;
+    }
+    return -1;
+}
+
+bool CPhonebook::WriteAt(qint64 offset, const QByteArray& bytes)
+{
+    return m_file.isOpen() && m_file.seek(offset) && m_file.write(bytes) == bytes.size();
+}
+
+void CPhonebook::InsertSorted(PhonebookEntry entry)
+{
+    const auto place = std::upper_bound(m_entries.begin(), m_entries.end(), entry, InListOrder);
+    m_entries.insert(place, std::move(entry));
+}
+
+qsizetype CPhonebook::IndexOfRecord(int record) const
+{
+    const auto found = std::find_if(m_entries.cbegin(), m_entries.cend(),
+        [record](const PhonebookEntry& entry) { return entry.record == record; });
+    return found == m_entries.cend() ? -1 : found - m_entries.cbegin();
+}
+
+} // namespace netsonde

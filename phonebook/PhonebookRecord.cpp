@@ -1,0 +1,34 @@
+#include "phonebook/PhonebookRecord.h"
+
+#include <QStringDecoder>
+
+namespace netsonde {
+
+QByteArray PadField(QByteArrayView text, qsizetype width)
+{
+    Q_ASSERT(text.size() <= width);
+    QByteArray field = text.first(qMin(text.size(), width)).toByteArray();
+    field.append(width - field.size(), '\0');
+    return field;
+}
+
+QByteArray EncodeRecord(QByteArrayView address, QByteArrayView note)
+{
+    return PadField(address, PhonebookLayout::AddressBytes)
+        + PadField(note, PhonebookLayout::NoteBytes);
+}
+
+QByteArrayView FieldText(QByteArrayView field)
+{
+    const qsizetype zero = field.indexOf('\0');
+    return zero < 0 ? field : field.first(zero);
+}
+
+QString DecodeFieldText(QByteArrayView text)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = decoder.decode(text);
+    return decoder.hasError() ? QString::fromLatin1(text) : decoded;
+}
+
+} // namespace netsonde

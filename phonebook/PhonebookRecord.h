@@ -1,0 +1,47 @@
+#pragma once
+// The phonebook file's records: no header, record k at byte k * 250, each an
+// address field of 50 bytes followed by a note field of 200 bytes. A field
+// holds its text followed by zero bytes up to its end; a text that fills the
+// field has no terminating zero. The address "Empty" marks a free record.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace netsonde {
+
+struct PhonebookLayout {
+    static constexpr qsizetype AddressBytes = 50;
+    static constexpr qsizetype NoteBytes = 200;
+    static constexpr qsizetype RecordBytes = AddressBytes + NoteBytes;
+    static constexpr int MaxRecords = 1000;
+};
+
+// The address of a free record, case included.
+inline constexpr QByteArrayView FreeRecordAddress("Empty");
+
+constexpr qint64 RecordOffset(int record)
+{
+    return qint64(record) * PhonebookLayout::RecordBytes;
+}
+
+constexpr qint64 NoteOffset(int record)
+{
+    return RecordOffset(record) + PhonebookLayout::AddressBytes;
+}
+
+// The text followed by zero bytes up to width; text must fit the width.
+QByteArray PadField(QByteArrayView text, qsizetype width);
+
+// A whole record: the address field, then the note field.
+QByteArray EncodeRecord(QByteArrayView address, QByteArrayView note);
+
+// The text a field holds: its bytes before the first zero byte, never more
+// than the field.
+QByteArrayView FieldText(QByteArrayView field);
+
+// A field's text as UTF-8; a text that is not valid UTF-8 is read as
+// Latin-1, so every byte stays visible.
+QString DecodeFieldText(QByteArrayView text);
+
+} // namespace netsonde

@@ -1,0 +1,753 @@
+// The report of received DNS messages, short and verbose, on hand-built
+// datagrams: every RDATA form, every heading combination, compression
+// pointers, and datagrams cut short or lying.
+
+#include "DnsMessageBuilder.h"
+
+#include "dns/DnsReport.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace netsonde;
+using netsonde::test::DnsMessageBuilder;
+using netsonde::test::operator""_wire;
+
+namespace {
+
+// A reply with ID 0x1234, QR and RD and RA set, and one question for
+// "example.com" (offsets 12..24), QTYPE A (25), QCLASS IN (27). Records start
+// at offset 29.
+DnsMessageBuilder Reply(int an, int ns, int ar)
+{
+    return DnsMessageBuilder()
+        .Header(0x1234, 0x81, 0x80, 1, an, ns, ar)
+        .Name({"example", "com"})
+        .Question(1, 1);
+}
+
+// One answer named by a pointer to the question's name.
+DnsMessageBuilder Answer(int type, const QByteArray& rdata)
+{
+    return Reply(1, 0, 0).Pointer(12).Fields(type, 1, 3600, rdata);
+}
+
+DnsMessageBuilder Rdata() { return DnsMessageBuilder(); }
+
+const char kVerboseHead[] =
+    "Header:\r\n"
+    "   ID=4660, QR=Response, Opcode=QUERY, RCODE=NO ERROR\r\n"
+    "   Authoritative Answer=No, Truncation=No\r\n"
+    "   Recursion Desired=Yes, Recursion Available=Yes\r\n";
+
+// A record of address 10.0.0.n with the root as its name.
+QByteArray AddressRecord(int n)
+{
+    return DnsMessageBuilder().Root().Fields(1, 1, 0, QByteArray("\x0A\x00\x00"_wire) + char(n));
+}
+
+} // namespace
+
+class TestDnsReport : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void rdata_data();
+    void rdata();
+    void headings_data();
+    void headings();
+    void verbose_data();
+    void verbose();
+    void headerLines_data();
+    void headerLines();
+    void names_data();
+    void names();
+    void cutShort_data();
+    void cutShort();
+    void rdataTooShort_data();
+    void rdataTooShort();
+    void everyCutOfAReplyEndsTheReport();
+    void damagedRepliesEndTheReport();
+
+private:
+    void AddColumns();
+    void CheckReport(bool verbose);
+};
+
+void TestDnsReport::AddColumns()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<QString>("expected");
+}
+
+void TestDnsReport::CheckReport(bool verbose)
+{
+    QFETCH(QByteArray, message);
+    QFETCH(QString, expected);
+    QCOMPARE(WriteDnsReport(message, DnsReportOptions{verbose}), expected);
+}
+
+void TestDnsReport::rdata_data()
+{
+    AddColumns();
+
+    QTest::newRow("A")
+        << Answer(1, "\x0A\x00\x00\x01"_wire).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=A, Class=1, TTL=3600, RDLENGTH=4\r\n"
+           "   IP Address=10.0.0.1\r\n---\r\n";
+    QTest::newRow("A with RDLENGTH 16")
+        << Answer(1, "\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x80\xFF"_wire).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=A, Class=1, TTL=3600, RDLENGTH=16\r\n"
+           "   IP Address=0.1.2.3.4.5.6.7.8.9.10.11.12.13.128.255\r\n---\r\n";
+    QTest::newRow("A with RDLENGTH 0")
+        << Answer(1, QByteArray()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=A, Class=1, TTL=3600, RDLENGTH=0\r\n"
+           "   IP Address=\r\n---\r\n";
+    QTest::newRow("NS")
+        << Answer(2, Rdata().Labels({"ns1"}).Pointer(12)).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=NS, Class=1, TTL=3600, RDLENGTH=6\r\n"
+           "   Name Server=ns1.example.com\r\n---\r\n";
+    QTest::newRow("CNAME")
+        << Answer(5, Rdata().Name({"alias", "org"})).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=CNAME, Class=1, TTL=3600, RDLENGTH=11\r\n"
+           "   CNAME=alias.org\r\n---\r\n";
+    QTest::newRow("MB")
+        << Answer(7, Rdata().Name({"mb"})).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=MB, Class=1, TTL=3600, RDLENGTH=4\r\n"
+           "   MB=mb\r\n---\r\n";
+    QTest::newRow("MG")
+        << Answer(8, Rdata().Labels({"mg"}).Pointer(12)).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=MG, Class=1, TTL=3600, RDLENGTH=5\r\n"
+           "   MG=mg.example.com\r\n---\r\n";
+    QTest::newRow("MR")
+        << Answer(9, Rdata().Root()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=MR, Class=1, TTL=3600, RDLENGTH=1\r\n"
+           "   MR=\r\n---\r\n";
+    QTest::newRow("PTR")
+        << Answer(12, Rdata().Name({"host", "example", "net"})).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=PTR, Class=1, TTL=3600, RDLENGTH=18\r\n"
+           "   PTR=host.example.net\r\n---\r\n";
+    QTest::newRow("SOA")
+        << Answer(6, Rdata()
+                         .Labels({"ns1"}).Pointer(12)
+                         .Labels({"hostmaster"}).Pointer(12)
+                         .U32(2024010101).U32(7200).U32(0x80000000).U32(0xFFFFFFFF).U32(300))
+               .Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=SOA, Class=1, TTL=3600, RDLENGTH=39\r\n"
+           "   Name Server=ns1.example.com, Mailbox=hostmaster.example.com\r\n"
+           "   Serial=2024010101, Refresh=7200, Retry=-2147483648\r\n"
+           "   Expire=-1, Minimum=300\r\n---\r\n";
+    QTest::newRow("WKS")
+        << Answer(11, "\xC0\x00\x02\x01\x06\x00\x00\x00\x01"_wire).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=WKS, Class=1, TTL=3600, RDLENGTH=9\r\n"
+           "   IP Address=192.0.2.1, Protocol=6\r\n---\r\n";
+    QTest::newRow("HINFO")
+        << Answer(13, "\x06" "PDP-11" "\x04" "UNIX"_wire).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=HINFO, Class=1, TTL=3600, RDLENGTH=12\r\n"
+           "   CPU=PDP-11, OS=UNIX\r\n---\r\n";
+    QTest::newRow("HINFO with empty strings")
+        << Answer(13, "\x00\x00"_wire).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=HINFO, Class=1, TTL=3600, RDLENGTH=2\r\n"
+           "   CPU=, OS=\r\n---\r\n";
+    QTest::newRow("MINFO")
+        << Answer(14, Rdata().Labels({"admin"}).Pointer(12).Name({"errors", "org"})).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=MINFO, Class=1, TTL=3600, RDLENGTH=20\r\n"
+           "   RMAILBX=admin.example.com, EMAILBX=errors.org\r\n---\r\n";
+    QTest::newRow("MX")
+        << Answer(15, Rdata().U16(10).Labels({"mail"}).Pointer(12)).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=MX, Class=1, TTL=3600, RDLENGTH=9\r\n"
+           "   Preference=10, Mail Exchange=mail.example.com\r\n---\r\n";
+    QTest::newRow("MX preference 65535")
+        << Answer(15, Rdata().U16(65535).Root()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=MX, Class=1, TTL=3600, RDLENGTH=3\r\n"
+           "   Preference=65535, Mail Exchange=\r\n---\r\n";
+    QTest::newRow("TXT with two strings")
+        << Answer(16, "\x05" "hello" "\x0B" "brave world"_wire).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=TXT, Class=1, TTL=3600, RDLENGTH=18\r\n"
+           "   TXT=hello\r\n   TXT=brave world\r\n---\r\n";
+    QTest::newRow("TXT with an empty string")
+        << Answer(16, "\x00"_wire).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=TXT, Class=1, TTL=3600, RDLENGTH=1\r\n"
+           "   TXT=\r\n---\r\n";
+    QTest::newRow("TXT with RDLENGTH 0")
+        << Answer(16, QByteArray()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=TXT, Class=1, TTL=3600, RDLENGTH=0\r\n---\r\n";
+    QTest::newRow("TYPE 10 then a record read from past its RDATA")
+        << Reply(2, 0, 0)
+               .Pointer(12).Fields(10, 1, 60, "\x00\x01\xC0"_wire)
+               .Pointer(12).Fields(1, 1, 60, "\x7F\x00\x00\x01"_wire)
+               .Bytes()
+        << "Answer Section:\r\n"
+           "   Name=example.com\r\n"
+           "   Type=UNDEFINED, Class=1, TTL=60, RDLENGTH=3\r\n"
+           "   RDATA=Not yet implemented\r\n"
+           "   Name=example.com\r\n"
+           "   Type=A, Class=1, TTL=60, RDLENGTH=4\r\n"
+           "   IP Address=127.0.0.1\r\n---\r\n";
+    QTest::newRow("TYPE 0")
+        << Answer(0, "\x01"_wire).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=UNDEFINED, Class=1, TTL=3600, RDLENGTH=1\r\n"
+           "   RDATA=Not yet implemented\r\n---\r\n";
+    QTest::newRow("TYPE 3")
+        << Answer(3, QByteArray()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=UNDEFINED, Class=1, TTL=3600, RDLENGTH=0\r\n"
+           "   RDATA=Not yet implemented\r\n---\r\n";
+    QTest::newRow("TYPE 4")
+        << Answer(4, QByteArray()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=UNDEFINED, Class=1, TTL=3600, RDLENGTH=0\r\n"
+           "   RDATA=Not yet implemented\r\n---\r\n";
+    QTest::newRow("TYPE 17")
+        << Answer(17, QByteArray()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=UNDEFINED, Class=1, TTL=3600, RDLENGTH=0\r\n"
+           "   RDATA=Not yet implemented\r\n---\r\n";
+    QTest::newRow("TYPE 28")
+        << Answer(28, QByteArray(16, '\0')).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=UNDEFINED, Class=1, TTL=3600, RDLENGTH=16\r\n"
+           "   RDATA=Not yet implemented\r\n---\r\n";
+    QTest::newRow("TYPE 253")
+        << Answer(253, QByteArray()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=MAILB, Class=1, TTL=3600, RDLENGTH=0\r\n"
+           "   RDATA=Not yet implemented\r\n---\r\n";
+    QTest::newRow("TYPE 255")
+        << Answer(255, QByteArray()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=ALL, Class=1, TTL=3600, RDLENGTH=0\r\n"
+           "   RDATA=Not yet implemented\r\n---\r\n";
+    QTest::newRow("TYPE 65535, CLASS 65535, TTL 0xFFFFFFFF")
+        << Reply(1, 0, 0).Pointer(12).Fields(65535, 65535, 0xFFFFFFFF, QByteArray()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=UNDEFINED, Class=65535, TTL=-1, RDLENGTH=0\r\n"
+           "   RDATA=Not yet implemented\r\n---\r\n";
+    QTest::newRow("TTL 0x7FFFFFFF")
+        << Reply(1, 0, 0).Pointer(12).Fields(1, 1, 0x7FFFFFFF, QByteArray()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=A, Class=1, TTL=2147483647, RDLENGTH=0\r\n"
+           "   IP Address=\r\n---\r\n";
+    QTest::newRow("TTL 0x80000000")
+        << Reply(1, 0, 0).Pointer(12).Fields(1, 1, 0x80000000, QByteArray()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=A, Class=1, TTL=-2147483648, RDLENGTH=0\r\n"
+           "   IP Address=\r\n---\r\n";
+}
+
+void TestDnsReport::rdata()
+{
+    CheckReport(false);
+}
+
+void TestDnsReport::headings_data()
+{
+    AddColumns();
+
+    const auto reply = [](int an, int ns, int ar) {
+        DnsMessageBuilder builder = Reply(an, ns, ar);
+        for (int n = 1; n <= an + ns + ar; ++n)
+            builder.Raw(AddressRecord(n));
+        return builder.Bytes();
+    };
+    const QString record1 = QStringLiteral(
+        "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n");
+    const QString record2 = QStringLiteral(
+        "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.2\r\n");
+    const QString record3 = QStringLiteral(
+        "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.3\r\n");
+    const QString record4 = QStringLiteral(
+        "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.4\r\n");
+    const QString answers = QStringLiteral("Answer Section:\r\n");
+    const QString authority = QStringLiteral("Authority Records Section:\r\n");
+    const QString additional = QStringLiteral("Additional Records Section:\r\n");
+    const QString end = QStringLiteral("---\r\n");
+
+    QTest::newRow("0 0 0") << reply(0, 0, 0) << end;
+    QTest::newRow("1 0 0") << reply(1, 0, 0) << answers + record1 + end;
+    QTest::newRow("0 1 0") << reply(0, 1, 0) << authority + record1 + end;
+    QTest::newRow("0 0 1") << reply(0, 0, 1) << additional + record1 + end;
+    QTest::newRow("2 0 1") << reply(2, 0, 1)
+                           << answers + record1 + record2 + additional + record3 + end;
+    QTest::newRow("1 1 0") << reply(1, 1, 0) << answers + record1 + authority + record2 + end;
+    QTest::newRow("0 2 1") << reply(0, 2, 1)
+                           << authority + record1 + record2 + additional + record3 + end;
+    QTest::newRow("0 1 2") << reply(0, 1, 2)
+                           << authority + record1 + additional + record2 + record3 + end;
+    QTest::newRow("1 1 1") << reply(1, 1, 1)
+                           << answers + record1 + authority + record2 + additional + record3 + end;
+    QTest::newRow("1 2 1") << reply(1, 2, 1)
+                           << answers + record1 + authority + record2 + record3 + additional
+                                  + record4 + end;
+    QTest::newRow("3 0 0") << reply(3, 0, 0) << answers + record1 + record2 + record3 + end;
+}
+
+void TestDnsReport::headings()
+{
+    CheckReport(false);
+}
+
+void TestDnsReport::verbose_data()
+{
+    AddColumns();
+    const QString head = QString::fromLatin1(kVerboseHead);
+
+    QTest::newRow("no records")
+        << Reply(0, 0, 0).Bytes()
+        << head + "   QDCOUNT=1, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
+                  "Question:\r\n"
+                  "   Name=example.com, QTYPE=A, QCLASS=1\r\n---\r\n";
+    QTest::newRow("answer and additional")
+        << Reply(2, 0, 1).Raw(AddressRecord(1)).Raw(AddressRecord(2)).Raw(AddressRecord(3)).Bytes()
+        << head + "   QDCOUNT=1, ANCOUNT=2, NSCOUNT=0, ARCOUNT=1\r\n"
+                  "Question:\r\n"
+                  "   Name=example.com, QTYPE=A, QCLASS=1\r\n"
+                  "Answer Section:\r\n"
+                  "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n"
+                  "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.2\r\n"
+                  "Additional Records Section:\r\n"
+                  "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.3\r\n"
+                  "---\r\n";
+    QTest::newRow("root question, QTYPE ALL, QCLASS 255")
+        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 1, 0, 0, 0).Root().Question(255, 255)
+               .Bytes()
+        << head + "   QDCOUNT=1, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
+                  "Question:\r\n"
+                  "   Name=, QTYPE=ALL, QCLASS=255\r\n---\r\n";
+    QTest::newRow("QTYPE MAILB")
+        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 1, 0, 0, 0).Name({"a"}).Question(253, 1)
+               .Bytes()
+        << head + "   QDCOUNT=1, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
+                  "Question:\r\n"
+                  "   Name=a, QTYPE=MAILB, QCLASS=1\r\n---\r\n";
+    QTest::newRow("QTYPE 0 and 28")
+        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 2, 0, 0, 0)
+               .Name({"a"}).Question(0, 1)
+               .Name({"b"}).Question(28, 1).Bytes()
+        << head + "   QDCOUNT=2, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
+                  "Question:\r\n"
+                  "   Name=a, QTYPE=UNDEFINED, QCLASS=1\r\n"
+                  "   Name=b, QTYPE=UNDEFINED, QCLASS=1\r\n---\r\n";
+    QTest::newRow("QDCOUNT 0 with an answer")
+        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 0, 1, 0, 0).Raw(AddressRecord(1)).Bytes()
+        << head + "   QDCOUNT=0, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\n"
+                  "Question:\r\n"
+                  "Answer Section:\r\n"
+                  "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n"
+                  "---\r\n";
+    QTest::newRow("header only, QDCOUNT 0")
+        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 0, 0, 0, 0).Bytes()
+        << head + "   QDCOUNT=0, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
+                  "Question:\r\n---\r\n";
+    QTest::newRow("counts 65535")
+        << DnsMessageBuilder().Header(0xFFFF, 0x81, 0x80, 0, 0xFFFF, 0xFFFF, 0xFFFF).Bytes()
+        << "Header:\r\n"
+           "   ID=65535, QR=Response, Opcode=QUERY, RCODE=NO ERROR\r\n"
+           "   Authoritative Answer=No, Truncation=No\r\n"
+           "   Recursion Desired=Yes, Recursion Available=Yes\r\n"
+           "   QDCOUNT=0, ANCOUNT=65535, NSCOUNT=65535, ARCOUNT=65535\r\n"
+           "Question:\r\n"
+           "Answer Section:\r\n"
+           "   Error: message cut short in the answer section, record 1 (NAME)\r\n---\r\n";
+}
+
+void TestDnsReport::verbose()
+{
+    CheckReport(true);
+}
+
+void TestDnsReport::headerLines_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("flags2");
+    QTest::addColumn<QString>("lines");
+
+    QTest::newRow("query, all clear")
+        << 0 << 0x00 << 0x00
+        << "   ID=0, QR=Query, Opcode=QUERY, RCODE=NO ERROR\r\n"
+           "   Authoritative Answer=No, Truncation=No\r\n"
+           "   Recursion Desired=No, Recursion Available=No\r\n";
+    QTest::newRow("opcode 5, RCODE 9, AA and TC")
+        << 0xABCD << (0x80 | 5 << 3 | 0x04 | 0x02) << 0x09
+        << "   ID=43981, QR=Response, Opcode=UNDEFINED, RCODE=UNDEFINED ERROR\r\n"
+           "   Authoritative Answer=Yes, Truncation=Yes\r\n"
+           "   Recursion Desired=No, Recursion Available=No\r\n";
+    QTest::newRow("IQUERY, FORMAT ERROR, Z set")
+        << 1 << (1 << 3) << 0x71
+        << "   ID=1, QR=Query, Opcode=IQUERY, RCODE=FORMAT ERROR\r\n"
+           "   Authoritative Answer=No, Truncation=No\r\n"
+           "   Recursion Desired=No, Recursion Available=No\r\n";
+    QTest::newRow("STATUS, SERVER FAILURE")
+        << 2 << (2 << 3 | 0x01) << 0x82
+        << "   ID=2, QR=Query, Opcode=STATUS, RCODE=SERVER FAILURE\r\n"
+           "   Authoritative Answer=No, Truncation=No\r\n"
+           "   Recursion Desired=Yes, Recursion Available=Yes\r\n";
+    QTest::newRow("opcode 3, NAME ERROR")
+        << 3 << (3 << 3) << 0x03
+        << "   ID=3, QR=Query, Opcode=UNDEFINED, RCODE=NAME ERROR\r\n"
+           "   Authoritative Answer=No, Truncation=No\r\n"
+           "   Recursion Desired=No, Recursion Available=No\r\n";
+    QTest::newRow("opcode 15, NOT IMPLEMENTED")
+        << 4 << 0xFF << 0x04
+        << "   ID=4, QR=Response, Opcode=UNDEFINED, RCODE=NOT IMPLEMENTED\r\n"
+           "   Authoritative Answer=Yes, Truncation=Yes\r\n"
+           "   Recursion Desired=Yes, Recursion Available=No\r\n";
+    QTest::newRow("REFUSED")
+        << 5 << 0x80 << 0x05
+        << "   ID=5, QR=Response, Opcode=QUERY, RCODE=REFUSED\r\n"
+           "   Authoritative Answer=No, Truncation=No\r\n"
+           "   Recursion Desired=No, Recursion Available=No\r\n";
+    QTest::newRow("RCODE 6")
+        << 6 << 0x80 << 0x06
+        << "   ID=6, QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR\r\n"
+           "   Authoritative Answer=No, Truncation=No\r\n"
+           "   Recursion Desired=No, Recursion Available=No\r\n";
+    QTest::newRow("RCODE 15")
+        << 7 << 0x80 << 0xFF
+        << "   ID=7, QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR\r\n"
+           "   Authoritative Answer=No, Truncation=No\r\n"
+           "   Recursion Desired=No, Recursion Available=Yes\r\n";
+}
+
+void TestDnsReport::headerLines()
+{
+    QFETCH(int, id);
+    QFETCH(int, flags);
+    QFETCH(int, flags2);
+    QFETCH(QString, lines);
+
+    const QByteArray message = DnsMessageBuilder().Header(id, flags, flags2, 0, 0, 0, 0);
+    QCOMPARE(WriteDnsReport(message, DnsReportOptions{true}),
+             "Header:\r\n" + lines
+                 + "   QDCOUNT=0, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n---\r\n");
+    // The short form shows none of the header.
+    QCOMPARE(WriteDnsReport(message, DnsReportOptions{false}), QStringLiteral("---\r\n"));
+}
+
+void TestDnsReport::names_data()
+{
+    AddColumns();
+    const QString aRecordLines =
+        QStringLiteral("   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n");
+
+    QTest::newRow("root name")
+        << Reply(1, 0, 0).Root().Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
+        << "Answer Section:\r\n   Name=\r\n" + aRecordLines + "---\r\n";
+    QTest::newRow("pointer to the question, TYPE after the pointer")
+        << Reply(1, 0, 0).Pointer(12).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n" + aRecordLines + "---\r\n";
+    QTest::newRow("pointer into the question's name")
+        << Reply(1, 0, 0).Pointer(20).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
+        << "Answer Section:\r\n   Name=com\r\n" + aRecordLines + "---\r\n";
+    // Record 1 at 29 is named "www" + pointer to 12; record 2 at 49 points to
+    // 29; record 3 at 65 points to 49, a pointer itself.
+    QTest::newRow("pointer chain")
+        << Reply(3, 0, 0)
+               .Labels({"www"}).Pointer(12).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire)
+               .Pointer(29).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire)
+               .Pointer(49).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire)
+               .Bytes()
+        << "Answer Section:\r\n"
+           "   Name=www.example.com\r\n" + aRecordLines
+               + "   Name=www.example.com\r\n" + aRecordLines
+               + "   Name=www.example.com\r\n" + aRecordLines + "---\r\n";
+    QTest::newRow("pointer to the question's zero byte")
+        << Reply(1, 0, 0).Labels({"mail"}).Pointer(24).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire)
+               .Bytes()
+        << "Answer Section:\r\n   Name=mail\r\n" + aRecordLines + "---\r\n";
+    QTest::newRow("dot and control bytes in labels, as received")
+        << Reply(1, 0, 0).Labels({"a.b", "x\ty"}).Pointer(12)
+               .Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
+        << "Answer Section:\r\n   Name=a.b.x\ty.example.com\r\n" + aRecordLines + "---\r\n";
+    QTest::newRow("UTF-8 and Latin-1 bytes")
+        << Reply(1, 0, 0).Labels({"caf\xC3\xA9"_wire, "\xE9t\xE9"_wire}).Pointer(12)
+               .Fields(16, 1, 0, "\x02\xFF\xC3"_wire).Bytes()
+        << QString::fromUtf8("Answer Section:\r\n   Name=café.été.example.com\r\n"
+                             "   Type=TXT, Class=1, TTL=0, RDLENGTH=3\r\n   TXT=ÿÃ\r\n---\r\n");
+    QTest::newRow("pointer to itself")
+        << Reply(1, 0, 0).Pointer(29).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
+        << "Answer Section:\r\n"
+           "   Error: bad compression pointer in the answer section, record 1 (NAME)\r\n---\r\n";
+    QTest::newRow("pointer forward")
+        << Reply(1, 0, 0).Pointer(31).Root().Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
+        << "Answer Section:\r\n"
+           "   Error: bad compression pointer in the answer section, record 1 (NAME)\r\n---\r\n";
+    QTest::newRow("pointer past the datagram")
+        << Reply(1, 0, 0).Pointer(0x3FFF).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
+        << "Answer Section:\r\n"
+           "   Error: bad compression pointer in the answer section, record 1 (NAME)\r\n---\r\n";
+    QTest::newRow("label then pointer back to its start")
+        << Reply(1, 0, 0).Labels({"a"}).Pointer(29).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire)
+               .Bytes()
+        << "Answer Section:\r\n"
+           "   Error: bad compression pointer in the answer section, record 1 (NAME)\r\n---\r\n";
+    // Record 1's RDATA at 41..45 reads as the labels "b" and "cd"; the
+    // additional record's name at 46 points to 41, so following it unchecked
+    // would run into that same pointer again and again.
+    QTest::newRow("labels run into the pointer again")
+        << Reply(1, 0, 1)
+               .Pointer(12).Fields(16, 1, 0, "\x01" "b" "\x02" "cd"_wire)
+               .Pointer(41).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire)
+               .Bytes()
+        << "Answer Section:\r\n"
+           "   Name=example.com\r\n"
+           "   Type=TXT, Class=1, TTL=0, RDLENGTH=5\r\n"
+           "   TXT=b\r\n   TXT=cd\r\n"
+           "Additional Records Section:\r\n"
+           "   Error: bad compression pointer in the additional section, record 1 (NAME)\r\n"
+           "---\r\n";
+    QTest::newRow("question pointing to itself")
+        << DnsMessageBuilder().Header(1, 0x81, 0, 1, 1, 0, 0).Pointer(12).Question(1, 1).Bytes()
+        << "   Error: bad compression pointer in the question section, entry 1 (QNAME)\r\n---\r\n";
+}
+
+void TestDnsReport::names()
+{
+    CheckReport(false);
+}
+
+void TestDnsReport::cutShort_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<bool>("verbose");
+    QTest::addColumn<QString>("expected");
+
+    const QByteArray reply = Reply(1, 0, 0).Pointer(12).Fields(1, 1, 3600, "\x0A\x00\x00\x01"_wire);
+    const QString head = QString::fromLatin1(kVerboseHead);
+
+    QTest::newRow("empty, short") << QByteArray() << false
+        << "   Error: message cut short in the header\r\n---\r\n";
+    QTest::newRow("11 bytes, short") << reply.left(11) << false
+        << "   Error: message cut short in the header\r\n---\r\n";
+    QTest::newRow("11 bytes, verbose") << reply.left(11) << true
+        << "Header:\r\n   Error: message cut short in the header\r\n---\r\n";
+    QTest::newRow("header only, short") << reply.left(12) << false
+        << "   Error: message cut short in the question section, entry 1 (QNAME)\r\n---\r\n";
+    QTest::newRow("header only, verbose") << reply.left(12) << true
+        << head + "   QDCOUNT=1, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n"
+                  "   Error: message cut short in the question section, entry 1 (QNAME)\r\n---\r\n";
+    QTest::newRow("inside the question's label") << reply.left(16) << false
+        << "   Error: message cut short in the question section, entry 1 (QNAME)\r\n---\r\n";
+    QTest::newRow("before the question's zero byte") << reply.left(24) << false
+        << "   Error: message cut short in the question section, entry 1 (QNAME)\r\n---\r\n";
+    QTest::newRow("inside QCLASS") << reply.left(28) << true
+        << head + "   QDCOUNT=1, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n"
+                  "   Error: message cut short in the question section, entry 1 (QTYPE, QCLASS)"
+                  "\r\n---\r\n";
+    QTest::newRow("before the answer") << reply.left(29) << false
+        << "Answer Section:\r\n"
+           "   Error: message cut short in the answer section, record 1 (NAME)\r\n---\r\n";
+    QTest::newRow("inside the answer's pointer") << reply.left(30) << false
+        << "Answer Section:\r\n"
+           "   Error: message cut short in the answer section, record 1 (NAME)\r\n---\r\n";
+    QTest::newRow("inside the answer's label")
+        << Reply(1, 0, 0).Raw("\x03" "ww"_wire).Bytes() << false
+        << "Answer Section:\r\n"
+           "   Error: message cut short in the answer section, record 1 (NAME)\r\n---\r\n";
+    QTest::newRow("inside TTL") << reply.left(36) << false
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Error: message cut short in the answer section, record 1 "
+           "(TYPE, CLASS, TTL, RDLENGTH)\r\n---\r\n";
+    QTest::newRow("inside RDLENGTH") << reply.left(40) << false
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Error: message cut short in the answer section, record 1 "
+           "(TYPE, CLASS, TTL, RDLENGTH)\r\n---\r\n";
+    QTest::newRow("inside RDATA") << reply.left(43) << false
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=A, Class=1, TTL=3600, RDLENGTH=4\r\n"
+           "   Error: message cut short in the answer section, record 1 (RDATA)\r\n---\r\n";
+    QTest::newRow("RDLENGTH past the end")
+        << Reply(1, 0, 0).Pointer(12).Fields(16, 1, 0, 1000).Raw("\x03" "abc"_wire).Bytes()
+        << false
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=TXT, Class=1, TTL=0, RDLENGTH=1000\r\n"
+           "   Error: message cut short in the answer section, record 1 (RDATA)\r\n---\r\n";
+    QTest::newRow("second answer missing")
+        << Reply(2, 0, 0).Raw(AddressRecord(1)).Bytes() << false
+        << "Answer Section:\r\n"
+           "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n"
+           "   Error: message cut short in the answer section, record 2 (NAME)\r\n---\r\n";
+    QTest::newRow("authority missing")
+        << Reply(1, 1, 1).Raw(AddressRecord(1)).Bytes() << false
+        << "Answer Section:\r\n"
+           "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n"
+           "Authority Records Section:\r\n"
+           "   Error: message cut short in the authority section, record 1 (NAME)\r\n---\r\n";
+    QTest::newRow("inside an authority record")
+        << Reply(0, 2, 0).Raw(AddressRecord(1)).Raw(AddressRecord(2).left(9)).Bytes() << false
+        << "Authority Records Section:\r\n"
+           "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n"
+           "   Name=\r\n"
+           "   Error: message cut short in the authority section, record 2 "
+           "(TYPE, CLASS, TTL, RDLENGTH)\r\n---\r\n";
+    QTest::newRow("inside an additional record's RDATA")
+        << Reply(1, 0, 1).Raw(AddressRecord(1)).Raw(AddressRecord(2).left(13)).Bytes() << false
+        << "Answer Section:\r\n"
+           "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n"
+           "Additional Records Section:\r\n"
+           "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n"
+           "   Error: message cut short in the additional section, record 1 (RDATA)\r\n---\r\n";
+    QTest::newRow("second question missing")
+        << DnsMessageBuilder().Header(1, 0x81, 0x80, 2, 0, 0, 0).Name({"a"}).Question(1, 1).Bytes()
+        << false
+        << "   Error: message cut short in the question section, entry 2 (QNAME)\r\n---\r\n";
+}
+
+void TestDnsReport::cutShort()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(bool, verbose);
+    QFETCH(QString, expected);
+    QCOMPARE(WriteDnsReport(message, DnsReportOptions{verbose}), expected);
+}
+
+void TestDnsReport::rdataTooShort_data()
+{
+    AddColumns();
+    // Every row has a good record after the faulty one: the RDLENGTH that
+    // tells where the next record starts is still trusted.
+    const QString next = QStringLiteral(
+        "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.9\r\n---\r\n");
+    const auto reply = [](int type, const QByteArray& rdata) {
+        return Reply(2, 0, 0).Pointer(12).Fields(type, 1, 0, rdata).Raw(AddressRecord(9)).Bytes();
+    };
+
+    QTest::newRow("MX with the preference only")
+        << reply(15, "\x00\x0A"_wire)
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=MX, Class=1, TTL=0, RDLENGTH=2\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("NS name without its end")
+        << reply(2, "\x03" "ns1"_wire)
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=NS, Class=1, TTL=0, RDLENGTH=4\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("PTR cut inside its pointer")
+        << reply(12, "\xC0"_wire)
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=PTR, Class=1, TTL=0, RDLENGTH=1\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("CNAME pointing to itself")
+        << reply(5, Rdata().Pointer(41))
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=CNAME, Class=1, TTL=0, RDLENGTH=2\r\n"
+           "   Error: bad compression pointer in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("SOA without its last two fields")
+        << reply(6, Rdata().Root().Root().U32(1).U32(2).U32(3).U32(4))
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=SOA, Class=1, TTL=0, RDLENGTH=18\r\n"
+           "   Name Server=, Mailbox=\r\n"
+           "   Serial=1, Refresh=2, Retry=3\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("SOA without RNAME")
+        << reply(6, Rdata().Root())
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=SOA, Class=1, TTL=0, RDLENGTH=1\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("WKS without protocol")
+        << reply(11, "\x0A\x00\x00\x01"_wire)
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=WKS, Class=1, TTL=0, RDLENGTH=4\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("HINFO string longer than RDATA")
+        << reply(13, "\x03" "x86" "\x09" "Linux"_wire)
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=HINFO, Class=1, TTL=0, RDLENGTH=10\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("HINFO without OS")
+        << reply(13, "\x03" "x86"_wire)
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=HINFO, Class=1, TTL=0, RDLENGTH=4\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("MINFO with one name")
+        << reply(14, Rdata().Name({"a"}))
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=MINFO, Class=1, TTL=0, RDLENGTH=3\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("TXT second string longer than RDATA")
+        << reply(16, "\x02" "ok" "\x05" "abc"_wire)
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=TXT, Class=1, TTL=0, RDLENGTH=7\r\n"
+           "   TXT=ok\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+}
+
+void TestDnsReport::rdataTooShort()
+{
+    CheckReport(false);
+}
+
+void TestDnsReport::everyCutOfAReplyEndsTheReport()
+{
+    // A reply with every kind of record; each of its prefixes is reported
+    // in both forms, ends with the end line, and says where it was cut.
+    const QByteArray reply =
+        Reply(3, 1, 2)
+            .Pointer(12).Fields(1, 1, 60, "\x0A\x00\x00\x01"_wire)
+            .Labels({"www"}).Pointer(12).Fields(5, 1, 60, Rdata().Pointer(12))
+            .Pointer(12).Fields(16, 1, 60, "\x02" "hi"_wire)
+            .Pointer(12).Fields(6, 1, 60, Rdata().Labels({"ns"}).Pointer(12).Root()
+                                              .U32(1).U32(2).U32(3).U32(4).U32(5))
+            .Pointer(12).Fields(15, 1, 60, Rdata().U16(5).Labels({"mx"}).Pointer(12))
+            .Pointer(12).Fields(13, 1, 60, "\x01" "a" "\x01" "b"_wire);
+    const QString whole = WriteDnsReport(reply, DnsReportOptions{false});
+    QVERIFY(!whole.contains(QStringLiteral("Error")));
+    QVERIFY(whole.endsWith(QStringLiteral("   CPU=a, OS=b\r\n---\r\n")));
+
+    for (qsizetype size = 0; size < reply.size(); ++size) {
+        for (const bool verbose : {false, true}) {
+            const QString report = WriteDnsReport(reply.left(size), DnsReportOptions{verbose});
+            QVERIFY2(report.endsWith(QStringLiteral("---\r\n")), qPrintable(report));
+            QVERIFY2(report.contains(QStringLiteral("   Error: message cut short in the ")),
+                     qPrintable(report));
+        }
+    }
+}
+
+void TestDnsReport::damagedRepliesEndTheReport()
+{
+    // Bytes of a good reply overwritten at random (fixed seed): whatever the
+    // damage, every read stays inside the datagram (the sanitizer build
+    // checks) and the report ends with the end line.
+    const QByteArray reply =
+        Reply(2, 1, 1)
+            .Labels({"www"}).Pointer(12).Fields(5, 1, 60, Rdata().Labels({"a"}).Pointer(29))
+            .Pointer(29).Fields(16, 1, 60, "\x02" "hi" "\x01" "x"_wire)
+            .Pointer(12).Fields(6, 1, 60, Rdata().Labels({"ns"}).Pointer(12).Root()
+                                              .U32(1).U32(2).U32(3).U32(4).U32(5))
+            .Pointer(12).Fields(15, 1, 60, Rdata().U16(5).Labels({"mx"}).Pointer(12));
+    QRandomGenerator random(20240611);
+    for (int round = 0; round < 5000; ++round) {
+        QByteArray damaged = reply;
+        const int changes = 1 + random.bounded(4);
+        for (int i = 0; i < changes; ++i)
+            damaged[random.bounded(damaged.size())] = static_cast<char>(random.bounded(256));
+        const QString report =
+            WriteDnsReport(damaged, DnsReportOptions{random.bounded(2) == 1});
+        QVERIFY2(report.endsWith(QStringLiteral("---\r\n")), qPrintable(damaged.toHex(' ')));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDnsReport)
+#include "tst_dnsreport.moc"
