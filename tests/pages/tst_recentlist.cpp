@@ -1,0 +1,113 @@
+// Recent List rules and Smart Address Splitting, on plain lists and texts.
+
+#include "pages/AddressSplitting.h"
+#include "pages/RecentList.h"
+
+#include <QTest>
+
+using namespace netsonde;
+
+class TestRecentList : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void parse_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("empty") << "" << QStringList{};
+        QTest::newRow("two") << "a;b;" << QStringList{"a", "b"};
+        QTest::newRow("leading separator") << ";a;b;" << QStringList{};
+        QTest::newRow("empty entry in the middle") << "ant;bee;;cat;" << QStringList{"ant", "bee"};
+        QTest::newRow("no final separator") << "ant;bee" << QStringList{"ant", "bee"};
+        QTest::newRow("more than ten") << "1;2;3;4;5;6;7;8;9;10;11;12;"
+                                       << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
+        QTest::newRow("spaces kept") << " a ; b;" << QStringList{" a ", " b"};
+    }
+
+    void parse()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, entries);
+        QCOMPARE(RecentList::Parse(stored), entries);
+    }
+
+    void formatAndHostWithSeparator()
+    {
+        QCOMPARE(RecentList::Format({}), QString());
+        QCOMPARE(RecentList::Format({"a", "b"}), QStringLiteral("a;b;"));
+        // A host typed with ";" is saved as typed and comes back as two entries.
+        QCOMPARE(RecentList::Parse(RecentList::Format({"x;y", "z"})), (QStringList{"x", "y", "z"}));
+    }
+
+    void add()
+    {
+        QStringList entries{"one", "two", "Three", "four"};
+        RecentList::Add(entries, QStringLiteral("THREE"));
+        QCOMPARE(entries, (QStringList{"THREE", "one", "two", "four"}));
+
+        RecentList::Add(entries, QStringLiteral("one"));
+        QCOMPARE(entries, (QStringList{"one", "THREE", "two", "four"}));
+
+        QStringList full;
+        for (int i = 1; i <= 10; ++i)
+            full << QString::number(i);
+        RecentList::Add(full, QStringLiteral("new"));
+        QCOMPARE(full.size(), 10);
+        QCOMPARE(full.first(), QStringLiteral("new"));
+        QVERIFY(!full.contains(QStringLiteral("10")));
+
+        // An entry already present in a full list moves up; nothing drops out.
+        RecentList::Add(full, QStringLiteral("9"));
+        QCOMPARE(full.size(), 10);
+        QCOMPARE(full.first(), QStringLiteral("9"));
+        QVERIFY(full.contains(QStringLiteral("8")));
+
+        // A list loaded with more than ten entries loses only the tenth.
+        QStringList loaded = RecentList::Parse(QStringLiteral("1;2;3;4;5;6;7;8;9;10;11;12;"));
+        RecentList::Add(loaded, QStringLiteral("x"));
+        QCOMPARE(loaded.size(), 12);
+        QVERIFY(!loaded.contains(QStringLiteral("10")));
+    }
+
+    void prefixMatchAndSort()
+    {
+        const QStringList entries{"mail.example.org", "Example.net", "example.com"};
+        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("example")), 1);
+        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("example.c")), 2);
+        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("nothing")), -1);
+
+        QStringList whois{"rs.example", "Alpha.example", "beta.example"};
+        RecentList::SortAlphabetically(whois);
+        QCOMPARE(whois, (QStringList{"Alpha.example", "beta.example", "rs.example"}));
+    }
+
+    void splitAtFirstAt_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("splits");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("host");
+        QTest::newRow("user at host") << "ann@bob" << true << "ann" << "bob";
+        QTest::newRow("two at signs") << "ann@bob@cat" << true << "ann" << "bob@cat";
+        QTest::newRow("leading at") << "@example" << true << "" << "example";
+        QTest::newRow("trailing at") << "john@" << true << "john" << "";
+        QTest::newRow("no at") << "host" << false << "" << "";
+    }
+
+    void splitAtFirstAt()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, splits);
+        QFETCH(QString, user);
+        QFETCH(QString, host);
+        const auto parts = SplitAtFirstAt(text);
+        QCOMPARE(parts.has_value(), splits);
+        if (parts) {
+            QCOMPARE(parts->user, user);
+            QCOMPARE(parts->host, host);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecentList)
+#include "tst_recentlist.moc"
