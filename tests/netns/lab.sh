@@ -131,7 +131,7 @@ build_lab() {
     ip -n "$NS_SOURCE" route add default via "$ROUTER1_NEAR"
     ip -n "$NS_ROUTER1" route add default via "$ROUTER2_NEAR"
     ip -n "$NS_ROUTER2" route add 10.200.1.0/24 via "$ROUTER1_FAR"
-    ip -n "$NS_ROUTER2" route add unreachable "$UNREACHABLE_NET"
+    ip -n "$NS_ROUTER2" route add "$UNREACHABLE_NET" via "$DESTINATION"
     ip -n "$NS_DESTINATION" route add default via "$ROUTER2_FAR"
 
     in_ns "$NS_ROUTER1" sysctl -q -w net.ipv4.ip_forward=1 >/dev/null
@@ -144,6 +144,17 @@ table ip netsonde_lab {
     chain input {
         type filter hook input priority 0; policy accept;
         ip daddr $SILENT drop
+    }
+}
+NFT
+
+    # Refused by a rule, not by an unreachable route: the kernel throttles a route's
+    # error reports by a host-wide cost that the namespace cannot lift.
+    in_ns "$NS_ROUTER2" nft -f - <<NFT || return 1
+table ip netsonde_lab {
+    chain forward {
+        type filter hook forward priority 0; policy accept;
+        ip daddr $UNREACHABLE_NET reject with icmp type net-unreachable
     }
 }
 NFT
