@@ -66,6 +66,7 @@ EchoReply LinuxEchoHandle::SendEcho(std::uint32_t destination, std::span<const s
 {
     if (data.size() > kMaxEchoDataSize || m_shutdown->IsRaised() || !SetTimeToLive(ttl))
         return {};
+    DiscardStaleAnswers();
     const EchoProbe probe{destination, m_identifier, m_nextSequence++};
     const auto sent = Clock::now();
     if (!SendRequest(probe, data))
@@ -82,6 +83,30 @@ bool LinuxEchoHandle::SetTimeToLive(std::optional<std::uint8_t> ttl)
 {
     const int value = ttl ? int{*ttl} : -1;
     return ::setsockopt(m_socket.Get(), SOL_IP, IP_TTL, &value, sizeof value) == 0;
+}
+
+// Whatever waits now answers an earlier request. An unread report of a datagram socket
+// also leaves a pending socket error that would fail the next send (EHOSTUNREACH).
+void LinuxEchoHandle::DiscardStaleAnswers()
+{
+    for (int read = 0; read < kMaxReadsPerWake; ++read) {
+        if (::recv(m_socket.Get(), m_receiveBuffer.data(), m_receiveBuffer.size(), MSG_DONTWAIT) < 0
+            && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+    }
+    if (m_kind != EchoSocketKind::Datagram)
+        return;
+    for (int read = 0; read < kMaxReadsPerWake; ++read) {
+        iovec payload{m_receiveBuffer.data(), m_receiveBuffer.size()};
+        msghdr message{};
+        message.msg_iov = &payload;
+        message.msg_iovlen = 1;
+        if (::recvmsg(m_socket.Get(), &message, MSG_ERRQUEUE | MSG_DONTWAIT) < 0)
+            break;
+    }
+    int pendingError = 0;
+    socklen_t size = sizeof pendingError;
+    ::getsockopt(m_socket.Get(), SOL_SOCKET, SO_ERROR, &pendingError, &size);
 }
 
 // On a datagram socket the kernel puts its own identifier and checksum in.

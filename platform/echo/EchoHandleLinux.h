@@ -26,6 +26,7 @@ private:
     using Clock = std::chrono::steady_clock;
 
     bool SetTimeToLive(std::optional<std::uint8_t> ttl);
+    void DiscardStaleAnswers();
     bool SendRequest(const EchoProbe& probe, std::span<const std::uint8_t> data);
     std::optional<std::uint32_t> AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline);
     std::optional<std::uint32_t> ReadWaitingAnswers(const EchoProbe& probe);

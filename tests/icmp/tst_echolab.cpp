@@ -85,6 +85,8 @@ private Q_SLOTS:
     void handlesTakeOnlyTheirOwnAnswers();
     void lateAnswerIsNotTakenForLaterRequest_data();
     void lateAnswerIsNotTakenForLaterRequest();
+    void reportArrivingForEarlierRequestIsIgnored_data();
+    void reportArrivingForEarlierRequestIsIgnored();
     void shutdownWakesEveryWaitingRequest_data();
     void shutdownWakesEveryWaitingRequest();
     void loadPrefersDatagramAndExplainsRefusal();
@@ -284,6 +286,8 @@ void TestEchoLab::lateAnswerIsNotTakenForLaterRequest_data()
     AddKindRows("choice");
 }
 
+// Answers to earlier requests wait in the socket (or, for reports, as a pending socket
+// error that fails the next send): a later request neither takes them nor fails on them.
 void TestEchoLab::lateAnswerIsNotTakenForLaterRequest()
 {
     QFETCH(EchoSocketChoice, choice);
@@ -295,10 +299,37 @@ void TestEchoLab::lateAnswerIsNotTakenForLaterRequest()
     QCOMPARE(handle->SendEcho(m_destination, kHopData, std::uint8_t{1}, 0).replyCount, 0u);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
-    QCOMPARE(handle->SendEcho(m_silent, kPingData, std::nullopt, 500).replyCount, 0u);
+    constexpr std::uint32_t timeoutMs = 500;
+    const auto [silent, elapsedMs] = TimedSend(*handle, m_silent, kPingData, std::nullopt, timeoutMs);
+    QCOMPARE(silent.replyCount, 0u);
+    QVERIFY2(elapsedMs >= timeoutMs, qPrintable(QStringLiteral("returned after %1 ms").arg(elapsedMs)));
+
+    QCOMPARE(handle->SendEcho(m_destination, kHopData, std::uint8_t{1}, 0).replyCount, 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const EchoReply fresh = handle->SendEcho(m_destination, kHopData, std::uint8_t{2}, 5000);
     QCOMPARE(fresh.replyCount, 1u);
     COMPARE_ADDRESS(fresh.address, m_router2);
+}
+
+// The report for an earlier request arrives while a later one waits.
+void TestEchoLab::reportArrivingForEarlierRequestIsIgnored_data()
+{
+    AddKindRows("choice");
+}
+
+void TestEchoLab::reportArrivingForEarlierRequestIsIgnored()
+{
+    QFETCH(EchoSocketChoice, choice);
+    LOAD_SERVICE(service, choice);
+    const auto handle = service->CreateHandle();
+    QVERIFY(handle);
+
+    QCOMPARE(handle->SendEcho(m_absent, kPingData, std::nullopt, 0).replyCount, 0u);
+    // Router2 reports the absent host about 3 s later, in the middle of this wait.
+    constexpr std::uint32_t timeoutMs = 4500;
+    const auto [reply, elapsedMs] = TimedSend(*handle, m_silent, kPingData, std::nullopt, timeoutMs);
+    QCOMPARE(reply.replyCount, 0u);
+    QVERIFY2(elapsedMs >= timeoutMs, qPrintable(QStringLiteral("returned after %1 ms").arg(elapsedMs)));
 }
 
 void TestEchoLab::shutdownWakesEveryWaitingRequest_data()
