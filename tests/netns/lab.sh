@@ -7,7 +7,8 @@
 #
 # Every --serve command runs in the background inside the destination namespace
 # (a name server, a TCP server); COMMAND runs inside the source namespace and its
-# exit code is the lab's. The namespaces, and every process the lab started, are
+# exit code is the lab's (its standard input is not connected). The namespaces, and
+# every process the lab started, are
 # removed on every way out. Addresses exist only inside the lab's namespaces.
 #
 # The command finds the lab in its environment:
@@ -48,6 +49,7 @@ readonly NS_DESTINATION="${LAB_TAG}-dst"
 
 CREATED_NAMESPACES=()
 SERVED_PIDS=()
+COMMAND_PID=
 
 usage() {
     echo "usage: $0 run [--serve 'COMMAND'] ... -- COMMAND [ARGUMENT ...]" >&2
@@ -61,10 +63,10 @@ skip() {
 
 teardown() {
     local pid ns
-    for pid in "${SERVED_PIDS[@]}"; do
+    for pid in $COMMAND_PID "${SERVED_PIDS[@]}"; do
         kill "$pid" 2>/dev/null
     done
-    for pid in "${SERVED_PIDS[@]}"; do
+    for pid in $COMMAND_PID "${SERVED_PIDS[@]}"; do
         wait "$pid" 2>/dev/null
     done
     for ns in "${CREATED_NAMESPACES[@]}"; do
@@ -172,7 +174,7 @@ start_servers() {
 }
 
 run_in_source() {
-    in_ns "$NS_SOURCE" env \
+    ip netns exec "$NS_SOURCE" env \
         NETSONDE_LAB_SOURCE="$SOURCE" \
         NETSONDE_LAB_ROUTER1="$ROUTER1_NEAR" \
         NETSONDE_LAB_ROUTER2="$ROUTER2_NEAR" \
@@ -184,7 +186,13 @@ run_in_source() {
         NETSONDE_LAB_NS_ROUTER1="$NS_ROUTER1" \
         NETSONDE_LAB_NS_ROUTER2="$NS_ROUTER2" \
         NETSONDE_LAB_NS_DESTINATION="$NS_DESTINATION" \
-        "$@"
+        "$@" &
+    COMMAND_PID=$!
+    # A background command and `wait`: a signal to the lab is handled at once.
+    wait "$COMMAND_PID"
+    local status=$?
+    COMMAND_PID=
+    return "$status"
 }
 
 main() {
