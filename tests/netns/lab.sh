@@ -8,8 +8,8 @@
 # Every --serve command runs in the background inside the destination namespace
 # (a name server, a TCP server); COMMAND runs inside the source namespace and its
 # exit code is the lab's (its standard input is not connected). The namespaces, and
-# every process the lab started, are
-# removed on every way out. Addresses exist only inside the lab's namespaces.
+# every process the lab started, are removed on every way out. Addresses exist only
+# inside the lab's namespaces.
 #
 # The command finds the lab in its environment:
 #   NETSONDE_LAB_SOURCE       the source's own address
