@@ -1,0 +1,46 @@
+#pragma once
+// An echo handle over one ICMP socket of its own.
+
+#include "platform/echo/EchoPacket.h"
+#include "platform/echo/EchoService.h"
+#include "platform/echo/ShutdownSignal.h"
+#include "platform/echo/UniqueFd.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace netsonde::echo {
+
+class LinuxEchoHandle final : public EchoHandle {
+public:
+    LinuxEchoHandle(EchoSocketKind kind, UniqueFd socket, std::uint16_t identifier,
+                    std::uint16_t firstSequence, std::shared_ptr<const ShutdownSignal> shutdown);
+
+    EchoReply SendEcho(std::uint32_t destination, std::span<const std::uint8_t> data,
+                       std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) override;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    bool SetTimeToLive(std::optional<std::uint8_t> ttl);
+    void DiscardStaleAnswers();
+    bool SendRequest(const EchoProbe& probe, std::span<const std::uint8_t> data);
+    std::optional<std::uint32_t> AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline);
+    std::optional<std::uint32_t> ReadWaitingAnswers(const EchoProbe& probe);
+    std::optional<std::uint32_t> ReadRawPacket(const EchoProbe& probe, bool& drained);
+    std::optional<std::uint32_t> ReadDatagramMessage(const EchoProbe& probe, bool& drained);
+    std::optional<std::uint32_t> ReadErrorQueue(const EchoProbe& probe);
+
+    EchoSocketKind m_kind;
+    UniqueFd m_socket;
+    std::uint16_t m_identifier;
+    std::uint16_t m_nextSequence;
+    std::shared_ptr<const ShutdownSignal> m_shutdown;
+    // Room for the headers of any answer; the rest of a long echo is cut off unread.
+    std::array<std::uint8_t, 2048> m_receiveBuffer{};
+};
+
+} // namespace netsonde::echo

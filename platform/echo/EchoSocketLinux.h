@@ -1,0 +1,18 @@
+#pragma once
+// Opening ICMP sockets of either kind, set up for the echo service.
+
+#include "platform/echo/EchoService.h"
+#include "platform/echo/UniqueFd.h"
+
+namespace netsonde::echo {
+
+struct OpenedEchoSocket {
+    UniqueFd socket; // invalid when opening failed
+    int error = 0;   // errno of the failure
+};
+
+// A non-blocking socket of the kind. A datagram socket reports ICMP errors to its error
+// queue; a raw socket lets through only echo replies, time-exceeded and unreachable.
+OpenedEchoSocket OpenEchoSocket(EchoSocketKind kind);
+
+} // namespace netsonde::echo

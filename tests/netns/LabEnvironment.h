@@ -1,0 +1,57 @@
+#pragma once
+// Test executables that need the namespace lab (lab.sh beside this file) start it
+// themselves: outside the lab they run again inside it, so CTest and a developer run
+// them the same way. The lab script's path comes from NETSONDE_LAB_SCRIPT.
+
+#include "TestSupport.h"
+
+#include <arpa/inet.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace netsonde::test {
+
+inline bool IsInsideLab()
+{
+    return std::getenv("NETSONDE_LAB_DESTINATION") != nullptr;
+}
+
+// Returns when already inside the lab; otherwise replaces this process with the lab
+// running this executable with the same arguments. The lab's exit code (77 when it
+// cannot be built) becomes the test's.
+inline void RunInsideLab(int argc, char** argv)
+{
+    if (IsInsideLab())
+        return;
+    char self[PATH_MAX] = {};
+    const auto size = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (size <= 0)
+        SkipWholeTest("cannot find this executable's path to run it inside the namespace lab");
+    std::vector<char*> arguments{const_cast<char*>("bash"), const_cast<char*>(NETSONDE_LAB_SCRIPT),
+                                 const_cast<char*>("run"), const_cast<char*>("--"), self};
+    for (int i = 1; i < argc; ++i)
+        arguments.push_back(argv[i]);
+    arguments.push_back(nullptr);
+    ::execvp("bash", arguments.data());
+    const std::string reason = std::string("cannot start the namespace lab: ") + std::strerror(errno);
+    SkipWholeTest(reason.c_str());
+}
+
+// A lab address from its environment variable, in network order; 0 when missing.
+inline std::uint32_t LabAddress(const char* variable)
+{
+    const char* text = std::getenv(variable);
+    in_addr address{};
+    if (text == nullptr || ::inet_pton(AF_INET, text, &address) != 1)
+        return 0;
+    return address.s_addr;
+}
+
+} // namespace netsonde::test

@@ -1,0 +1,221 @@
+#!/usr/bin/env bash
+# The namespace lab: a routed network that exists only for one command.
+#
+#   source 10.200.1.2 -- 10.200.1.1 router1 10.200.2.1 -- 10.200.2.2 router2 10.200.3.1 -- 10.200.3.2 destination
+#
+# Usage: lab.sh run [--serve 'COMMAND'] ... -- COMMAND [ARGUMENT ...]
+#
+# Every --serve command runs in the background inside the destination namespace
+# (a name server, a TCP server); COMMAND runs inside the source namespace and its
+# exit code is the lab's (its standard input is not connected). The namespaces, and
+# every process the lab started, are removed on every way out. Addresses exist only
+# inside the lab's namespaces.
+#
+# The command finds the lab in its environment:
+#   NETSONDE_LAB_SOURCE       the source's own address
+#   NETSONDE_LAB_ROUTER1      router1, one hop away: answers Ttl 1 with time exceeded
+#   NETSONDE_LAB_ROUTER2      router2, two hops away: answers Ttl 2 with time exceeded
+#   NETSONDE_LAB_DESTINATION  the destination, three hops away
+#   NETSONDE_LAB_SILENT       an address of the destination that drops everything sent to it
+#   NETSONDE_LAB_UNREACHABLE  a network that router2 answers at once with "net unreachable"
+#   NETSONDE_LAB_ABSENT       an address on the destination's link with no host: router2
+#                             answers "host unreachable" once ARP gives up (about 3 s)
+#   NETSONDE_LAB_NS_SOURCE, NETSONDE_LAB_NS_ROUTER1, NETSONDE_LAB_NS_ROUTER2,
+#   NETSONDE_LAB_NS_DESTINATION   the namespace names, for `ip netns exec`
+#
+# When the lab cannot be built (not root, no ip or nft, namespaces refused) it prints
+# the reason and exits with 77, the tests' skip code.
+
+set -u
+
+readonly SKIP_CODE=77
+
+readonly SOURCE=10.200.1.2
+readonly ROUTER1_NEAR=10.200.1.1
+readonly ROUTER1_FAR=10.200.2.1
+readonly ROUTER2_NEAR=10.200.2.2
+readonly ROUTER2_FAR=10.200.3.1
+readonly DESTINATION=10.200.3.2
+readonly SILENT=10.200.3.3
+readonly ABSENT=10.200.3.99
+readonly UNREACHABLE_NET=10.200.4.0/24
+readonly UNREACHABLE=10.200.4.1
+
+LAB_TAG="netsonde-lab-$$-${RANDOM}"
+readonly NS_SOURCE="${LAB_TAG}-src"
+readonly NS_ROUTER1="${LAB_TAG}-r1"
+readonly NS_ROUTER2="${LAB_TAG}-r2"
+readonly NS_DESTINATION="${LAB_TAG}-dst"
+
+CREATED_NAMESPACES=()
+SERVED_PIDS=()
+COMMAND_PID=
+
+usage() {
+    echo "usage: $0 run [--serve 'COMMAND'] ... -- COMMAND [ARGUMENT ...]" >&2
+    exit 2
+}
+
+skip() {
+    echo "SKIPPED: $*"
+    exit "$SKIP_CODE"
+}
+
+teardown() {
+    local pid ns
+    for pid in $COMMAND_PID "${SERVED_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null
+    done
+    for pid in $COMMAND_PID "${SERVED_PIDS[@]}"; do
+        wait "$pid" 2>/dev/null
+    done
+    for ns in "${CREATED_NAMESPACES[@]}"; do
+        ip netns delete "$ns" 2>/dev/null
+    done
+}
+
+require_tools() {
+    [ "$(id -u)" = 0 ] || skip "the namespace lab needs root (ip netns, veth pairs)"
+    command -v ip >/dev/null 2>&1 || skip "the ip command (iproute2) is missing"
+    command -v nft >/dev/null 2>&1 || skip "the nft command (nftables) is missing"
+}
+
+in_ns() {
+    local ns=$1
+    shift
+    ip netns exec "$ns" "$@"
+}
+
+add_namespace() {
+    local ns=$1 error
+    if ! error=$(ip netns add "$ns" 2>&1); then
+        skip "cannot create a network namespace: $error"
+    fi
+    CREATED_NAMESPACES+=("$ns")
+    ip -n "$ns" link set lo up
+    # Answers of every kind leave at once: no hop goes missing to rate limits.
+    in_ns "$ns" sysctl -q -w net.ipv4.icmp_ratelimit=0 \
+        net.ipv4.icmp_msgs_per_sec=100000 net.ipv4.icmp_msgs_burst=100000 >/dev/null
+}
+
+# link NS_A DEV_A ADDRESS_A NS_B DEV_B ADDRESS_B: a veth pair made inside the
+# namespaces, so its names never meet the host's or another lab's.
+link() {
+    local ns_a=$1 dev_a=$2 addr_a=$3 ns_b=$4 dev_b=$5 addr_b=$6
+    ip -n "$ns_a" link add "$dev_a" type veth peer name "$dev_b" netns "$ns_b" || return 1
+    ip -n "$ns_a" addr add "$addr_a/24" dev "$dev_a"
+    ip -n "$ns_b" addr add "$addr_b/24" dev "$dev_b"
+    ip -n "$ns_a" link set "$dev_a" up
+    ip -n "$ns_b" link set "$dev_b" up
+}
+
+wait_for_carrier() {
+    local ns=$1 dev=$2 tries
+    for tries in $(seq 50); do
+        ip -n "$ns" link show dev "$dev" | grep -q LOWER_UP && return 0
+        sleep 0.1
+    done
+    echo "lab: $dev in $ns has no carrier" >&2
+    return 1
+}
+
+build_lab() {
+    local ns
+    for ns in "$NS_SOURCE" "$NS_ROUTER1" "$NS_ROUTER2" "$NS_DESTINATION"; do
+        add_namespace "$ns"
+    done
+
+    link "$NS_SOURCE" eth0 "$SOURCE" "$NS_ROUTER1" eth0 "$ROUTER1_NEAR" || return 1
+    link "$NS_ROUTER1" eth1 "$ROUTER1_FAR" "$NS_ROUTER2" eth0 "$ROUTER2_NEAR" || return 1
+    link "$NS_ROUTER2" eth1 "$ROUTER2_FAR" "$NS_DESTINATION" eth0 "$DESTINATION" || return 1
+    ip -n "$NS_DESTINATION" addr add "$SILENT/24" dev eth0
+
+    ip -n "$NS_SOURCE" route add default via "$ROUTER1_NEAR"
+    ip -n "$NS_ROUTER1" route add default via "$ROUTER2_NEAR"
+    ip -n "$NS_ROUTER2" route add 10.200.1.0/24 via "$ROUTER1_FAR"
+    ip -n "$NS_ROUTER2" route add "$UNREACHABLE_NET" via "$DESTINATION"
+    ip -n "$NS_DESTINATION" route add default via "$ROUTER2_FAR"
+
+    in_ns "$NS_ROUTER1" sysctl -q -w net.ipv4.ip_forward=1 >/dev/null
+    in_ns "$NS_ROUTER2" sysctl -q -w net.ipv4.ip_forward=1 >/dev/null
+    # Unprivileged ICMP datagram sockets for every group in the source.
+    in_ns "$NS_SOURCE" sysctl -q -w net.ipv4.ping_group_range="0 2147483647" >/dev/null
+
+    in_ns "$NS_DESTINATION" nft -f - <<NFT || return 1
+table ip netsonde_lab {
+    chain input {
+        type filter hook input priority 0; policy accept;
+        ip daddr $SILENT drop
+    }
+}
+NFT
+
+    # Refused by a rule, not by an unreachable route: the kernel throttles a route's
+    # error reports by a host-wide cost that the namespace cannot lift.
+    in_ns "$NS_ROUTER2" nft -f - <<NFT || return 1
+table ip netsonde_lab {
+    chain forward {
+        type filter hook forward priority 0; policy accept;
+        ip daddr $UNREACHABLE_NET reject with icmp type net-unreachable
+    }
+}
+NFT
+
+    wait_for_carrier "$NS_SOURCE" eth0 && wait_for_carrier "$NS_ROUTER1" eth1 \
+        && wait_for_carrier "$NS_ROUTER2" eth1
+}
+
+start_servers() {
+    local command
+    for command in "$@"; do
+        ip netns exec "$NS_DESTINATION" bash -c "exec $command" &
+        SERVED_PIDS+=("$!")
+    done
+}
+
+run_in_source() {
+    ip netns exec "$NS_SOURCE" env \
+        NETSONDE_LAB_SOURCE="$SOURCE" \
+        NETSONDE_LAB_ROUTER1="$ROUTER1_NEAR" \
+        NETSONDE_LAB_ROUTER2="$ROUTER2_NEAR" \
+        NETSONDE_LAB_DESTINATION="$DESTINATION" \
+        NETSONDE_LAB_SILENT="$SILENT" \
+        NETSONDE_LAB_UNREACHABLE="$UNREACHABLE" \
+        NETSONDE_LAB_ABSENT="$ABSENT" \
+        NETSONDE_LAB_NS_SOURCE="$NS_SOURCE" \
+        NETSONDE_LAB_NS_ROUTER1="$NS_ROUTER1" \
+        NETSONDE_LAB_NS_ROUTER2="$NS_ROUTER2" \
+        NETSONDE_LAB_NS_DESTINATION="$NS_DESTINATION" \
+        "$@" &
+    COMMAND_PID=$!
+    # A background command and `wait`: a signal to the lab is handled at once.
+    wait "$COMMAND_PID"
+    local status=$?
+    COMMAND_PID=
+    return "$status"
+}
+
+main() {
+    [ "${1:-}" = run ] || usage
+    shift
+    local serve=()
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do
+        case $1 in
+            --serve) [ $# -ge 2 ] || usage; serve+=("$2"); shift 2 ;;
+            *) usage ;;
+        esac
+    done
+    [ "${1:-}" = -- ] || usage
+    shift
+    [ $# -gt 0 ] || usage
+
+    require_tools
+    trap teardown EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    build_lab || { echo "lab: the network could not be built" >&2; exit 1; }
+    start_servers "${serve[@]}"
+    run_in_source "$@"
+}
+
+main "$@"
