@@ -1,0 +1,239 @@
+// The function pages inside a real main window: loading and saving their
+// settings and Recent Lists, the host exchange rules, Smart Address
+// Splitting and the NS LookUp page's name-server rule.
+
+#include "../mainwindow/MainDialogFixture.h"
+
+#include "dns/SearchTypeTable.h"
+#include "pages/NameServerLookUpPage.h"
+#include "pages/PingPage.h"
+#include "pages/QuoteOfDayPage.h"
+#include "pages/SpinField.h"
+#include "pages/TraceRoutePage.h"
+#include "pages/UserHostPage.h"
+#include "platform/AppMessages.h"
+#include "resources/ResourceIds.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QComboBox>
+#include <QLineEdit>
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+
+QStringList Items(const QComboBox* combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+} // namespace
+
+class TestPages : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetSettings(); }
+
+    void firstStartDefaults()
+    {
+        auto dialog = OpenMainDialog();
+        CPingPage* ping = dialog->PingPage();
+        QCOMPARE(Control<QLineEdit>(ping, IDC_PING_TIMEOUT)->text(), QStringLiteral("15"));
+        QCOMPARE(Control<QLineEdit>(ping, IDC_PING_COUNT)->text(), QStringLiteral("3"));
+        QCOMPARE(Control<QLineEdit>(ping, IDC_PING_DELAY)->text(), QStringLiteral("1000"));
+        QVERIFY(Control<QCheckBox>(ping, IDC_PING_RESOLVE)->isChecked());
+        CTraceRoutePage* trace = dialog->TraceRoutePage();
+        QCOMPARE(Control<QLineEdit>(trace, IDC_TRACE_TIMEOUT)->text(), QStringLiteral("5"));
+        QCOMPARE(Control<QLineEdit>(trace, IDC_TRACE_HOPS)->text(), QStringLiteral("15"));
+        QVERIFY(Control<QCheckBox>(dialog->FingerPage(), IDC_FINGER_CLEAR)->isChecked());
+        QVERIFY(!Control<QCheckBox>(dialog->FingerPage(), IDC_FINGER_VERBOSE)->isChecked());
+        CNameServerLookUpPage* ns = dialog->NameServerLookUpPage();
+        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->currentText(), GetHostByXSearchType());
+        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->count(), 16);
+        QVERIFY(!Control<QComboBox>(ns, IDC_NS_SERVER)->isEnabled());
+        QVERIFY(Control<QCheckBox>(dialog->QuoteOfDayPage(), IDC_QUOTE_CLEAR)->isChecked());
+    }
+
+    void spinFieldsKeepStoredValuesAndStepWithinRange()
+    {
+        SettingsStore::WriteInt(QStringLiteral("Ping"), QStringLiteral("Timeout"), 100);
+        auto dialog = OpenMainDialog();
+        auto* timeout = Control<CSpinField>(dialog->PingPage(), IDC_PING_TIMEOUT_SPIN);
+        QCOMPARE(timeout->Value(), 100);
+        timeout->stepBy(1);
+        QCOMPARE(timeout->Value(), 60);
+        timeout->stepBy(-100);
+        QCOMPARE(timeout->Value(), 1);
+        auto* delay = Control<CSpinField>(dialog->PingPage(), IDC_PING_DELAY_SPIN);
+        delay->SetValue(9999);
+        delay->stepBy(5);
+        QCOMPARE(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->text(), QStringLiteral("10000"));
+        QVERIFY(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->isReadOnly());
+    }
+
+    void pageValuesAndListsRoundTrip()
+    {
+        SettingsStore::WriteText(QStringLiteral("WhoIs"), QStringLiteral("Recent List"),
+                                 QStringLiteral("rs.example;Alpha.example;beta.example;"));
+        SettingsStore::WriteText(QStringLiteral("Finger"), QStringLiteral("Recent List"), QStringLiteral(";lost;"));
+        {
+            auto dialog = OpenMainDialog();
+            QCOMPARE(Items(dialog->WhoIsPage()->HostCombo()),
+                     (QStringList{"Alpha.example", "beta.example", "rs.example"}));
+            QVERIFY(Items(dialog->FingerPage()->HostCombo()).isEmpty());
+            CPingPage* ping = dialog->PingPage();
+            Control<CSpinField>(ping, IDC_PING_COUNT_SPIN)->SetValue(7);
+            Control<QCheckBox>(ping, IDC_PING_RESOLVE)->setChecked(false);
+            ping->AddRecentHost(QStringLiteral("one.example"));
+            ping->AddRecentHost(QStringLiteral("two.example"));
+            Control<QComboBox>(dialog->NameServerLookUpPage(), IDC_NS_SEARCH_TYPE)->setCurrentIndex(10);
+            dialog->NameServerLookUpPage()->AddRecentNameServer(QStringLiteral("ns1.example"));
+            dialog->WhoIsPage()->AddRecentHost(QStringLiteral("zz.example"));
+        }
+        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Ping"), QStringLiteral("Number of Pings"), 0), 7);
+        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Ping"), QStringLiteral("Resolve IP Addresses"), 1), 0);
+        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Ping"), QStringLiteral("Recent List")),
+                 QStringLiteral("two.example;one.example;"));
+        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Name Server LookUp"), QStringLiteral("Search Type"), 0), 10);
+        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Name Server LookUp"), QStringLiteral("Name Servers")),
+                 QStringLiteral("ns1.example;"));
+        // The new WhoIs entry went to the top; after a restart the list is sorted.
+        QCOMPARE(SettingsStore::ReadText(QStringLiteral("WhoIs"), QStringLiteral("Recent List")),
+                 QStringLiteral("zz.example;Alpha.example;beta.example;rs.example;"));
+        auto again = OpenMainDialog();
+        QCOMPARE(Items(again->WhoIsPage()->HostCombo()).first(), QStringLiteral("Alpha.example"));
+        QCOMPARE(Control<QComboBox>(again->NameServerLookUpPage(), IDC_NS_SEARCH_TYPE)->currentText(),
+                 QStringLiteral("MX - Mail exchange"));
+        QVERIFY(Control<QComboBox>(again->NameServerLookUpPage(), IDC_NS_SERVER)->isEnabledTo(again->NameServerLookUpPage()));
+    }
+
+    void recentListUpdates()
+    {
+        auto dialog = OpenMainDialog();
+        CPingPage* ping = dialog->PingPage();
+        for (int i = 1; i <= 10; ++i)
+            ping->AddRecentHost(QStringLiteral("host%1.example").arg(i));
+        QCOMPARE(ping->RecentHosts().size(), 10);
+        ping->AddRecentHost(QStringLiteral("HOST8.example"));
+        QCOMPARE(ping->RecentHosts().first(), QStringLiteral("HOST8.example"));
+        QVERIFY(!ping->RecentHosts().contains(QStringLiteral("host8.example")));
+        QCOMPARE(ping->RecentHosts().size(), 10);
+        ping->AddRecentHost(QStringLiteral("eleventh.example"));
+        QCOMPARE(ping->RecentHosts().size(), 10);
+        QVERIFY(!ping->RecentHosts().contains(QStringLiteral("host1.example")));
+    }
+
+    void hostWrittenAgainstTheList()
+    {
+        auto dialog = OpenMainDialog();
+        const std::pair<CPropertyPage*, bool> pages[] = {
+            {dialog->PingPage(), false},         {dialog->TraceRoutePage(), true},
+            {dialog->FingerPage(), false},       {dialog->WhoIsPage(), true},
+            {dialog->NameServerLookUpPage(), true}, {dialog->QuoteOfDayPage(), true},
+        };
+        for (const auto& [page, matched] : pages) {
+            page->AddRecentHost(QStringLiteral("example.net"));
+            page->m_strHost = QStringLiteral("EXAMPLE");
+            SendAppMessage(page, WM_APP_REFRESH);
+            const QString expected = matched ? QStringLiteral("example.net") : QStringLiteral("EXAMPLE");
+            QCOMPARE(page->HostCombo()->currentText(), expected);
+            page->m_strHost.clear();
+            SendAppMessage(page, WM_APP_REFRESH);
+            QCOMPARE(page->HostCombo()->currentText(), QString());
+        }
+    }
+
+    void smartAddressSplitting()
+    {
+        auto dialog = OpenMainDialog();
+        QVERIFY(dialog->m_bSmartSplitting);
+        dialog->SelectFunction(FunctionId::Finger);
+        CFingerPage* finger = dialog->FingerPage();
+        QComboBox* host = finger->HostCombo();
+        auto* user = Control<QLineEdit>(finger, IDC_FINGER_USER);
+
+        user->setText(QStringLiteral("old"));
+        host->lineEdit()->clear();
+        QGuiApplication::clipboard()->setText(QStringLiteral("ann@bob@cat"));
+        host->lineEdit()->paste();
+        QCOMPARE(user->text(), QStringLiteral("ann"));
+        QCOMPARE(host->currentText(), QStringLiteral("bob@cat"));
+        finger->SplitHostField();
+        QCOMPARE(user->text(), QStringLiteral("bob"));
+        QCOMPARE(host->currentText(), QStringLiteral("cat"));
+
+        host->lineEdit()->clear();
+        QTest::keyClicks(host->lineEdit(), QStringLiteral("@example"));
+        QCOMPARE(user->text(), QString());
+        QCOMPARE(host->currentText(), QStringLiteral("example"));
+
+        // "john@" typed into the User field leaves john there and empties the host.
+        CWhoIsPage* whois = dialog->WhoIsPage();
+        dialog->SelectFunction(FunctionId::WhoIs);
+        whois->HostCombo()->setEditText(QStringLiteral("whois.example"));
+        auto* whoisUser = Control<QLineEdit>(whois, IDC_WHOIS_USER);
+        whoisUser->setFocus();
+        QTest::keyClicks(whoisUser, QStringLiteral("john@"));
+        QCOMPARE(whoisUser->text(), QStringLiteral("john"));
+        QCOMPARE(whois->HostCombo()->currentText(), QString());
+
+        // A host set from outside as user@host is divided at once.
+        finger->m_strHost = QStringLiteral("pat@finger.example");
+        SendAppMessage(finger, WM_APP_REFRESH);
+        QCOMPARE(user->text(), QStringLiteral("pat"));
+        QCOMPARE(host->currentText(), QStringLiteral("finger.example"));
+
+        dialog->OnSmartAddressSplitting();
+        dialog->SelectFunction(FunctionId::Finger);
+        host->lineEdit()->clear();
+        QTest::keyClicks(host->lineEdit(), QStringLiteral("user@host"));
+        QCOMPARE(host->currentText(), QStringLiteral("user@host"));
+        QCOMPARE(user->text(), QStringLiteral("pat"));
+    }
+
+    void nameServerFollowsSearchType()
+    {
+        auto dialog = OpenMainDialog();
+        dialog->SelectFunction(FunctionId::NameServerLookUp);
+        CNameServerLookUpPage* ns = dialog->NameServerLookUpPage();
+        auto* type = Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE);
+        auto* server = Control<QComboBox>(ns, IDC_NS_SERVER);
+        type->setCurrentIndex(10);
+        QVERIFY(server->isEnabled());
+        type->setCurrentIndex(0);
+        QVERIFY(!server->isEnabled());
+
+        // A run disables every input; Stop enables the server only in DNS mode.
+        dialog->BeginRun();
+        QVERIFY(!type->isEnabled());
+        dialog->OnStop();
+        QVERIFY(type->isEnabled());
+        QVERIFY(!server->isEnabled());
+        type->setCurrentIndex(3);
+        dialog->BeginRun();
+        dialog->OnStop();
+        QVERIFY(server->isEnabled());
+    }
+
+    void storedSearchTypeOutOfRange()
+    {
+        SettingsStore::WriteInt(QStringLiteral("Name Server LookUp"), QStringLiteral("Search Type"), -1);
+        auto dialog = OpenMainDialog();
+        CNameServerLookUpPage* ns = dialog->NameServerLookUpPage();
+        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->currentIndex(), -1);
+        QVERIFY(Control<QComboBox>(ns, IDC_NS_SERVER)->isEnabledTo(ns));
+        // Writing the fields back keeps the box without a selection.
+        ns->DoDataExchange(true);
+        ns->DoDataExchange(false);
+        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->currentIndex(), -1);
+    }
+};
+
+QTEST_MAIN(TestPages)
+#include "tst_pages.moc"
