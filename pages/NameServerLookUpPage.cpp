@@ -25,7 +25,9 @@ void CNameServerLookUpPage::CreateControls()
     AddLabel(QStringLiteral("&Name Server:"), {3, 36, 70, 10}, m_nameServer);
     m_clearOutput = AddCheckBox(IDC_NS_CLEAR, QStringLiteral("Clear &Output"), {75, 50, 55, 10});
     m_verbose = AddCheckBox(IDC_NS_VERBOSE, QStringLiteral("&Verbose Format"), {141, 50, 83, 10});
-    connect(m_searchType, &QComboBox::currentIndexChanged, this, [this] {
+    // Only the user's choice counts as a selection change; the program's own
+    // selections update the name-server field themselves.
+    connect(m_searchType, &QComboBox::activated, this, [this] {
         DoDataExchange(true);
         UpdateNameServerEnabled();
     });
@@ -116,6 +118,11 @@ QStringList CNameServerLookUpPage::RecentNameServers() const
     return entries;
 }
 
-void CNameServerLookUpPage::SelectFirstSearchType() { m_searchType->setCurrentIndex(0); }
+void CNameServerLookUpPage::SelectFirstSearchType()
+{
+    m_searchType->setCurrentIndex(0);
+    m_strSearchType = m_searchType->currentText();
+    UpdateNameServerEnabled();
+}
 
 } // namespace netsonde

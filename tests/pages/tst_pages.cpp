@@ -204,9 +204,12 @@ private Q_SLOTS:
         CNameServerLookUpPage* ns = dialog->NameServerLookUpPage();
         auto* type = Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE);
         auto* server = Control<QComboBox>(ns, IDC_NS_SERVER);
-        type->setCurrentIndex(10);
+        type->setFocus();
+        QTest::keyClick(type, Qt::Key_M);
+        QCOMPARE(type->currentText(), QStringLiteral("MAILB - Mailbox related records"));
         QVERIFY(server->isEnabled());
-        type->setCurrentIndex(0);
+        QTest::keyClick(type, Qt::Key_Home);
+        QCOMPARE(type->currentIndex(), 0);
         QVERIFY(!server->isEnabled());
 
         // A run disables every input; Stop enables the server only in DNS mode.
@@ -216,6 +219,7 @@ private Q_SLOTS:
         QVERIFY(type->isEnabled());
         QVERIFY(!server->isEnabled());
         type->setCurrentIndex(3);
+        ns->UpdateNameServerEnabled();
         dialog->BeginRun();
         dialog->OnStop();
         QVERIFY(server->isEnabled());

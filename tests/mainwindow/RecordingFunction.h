@@ -1,0 +1,30 @@
+#pragma once
+// A function for controller tests: it counts Start and Cancel and runs
+// what the test gives it on Start.
+
+#include "mainwindow/Function.h"
+
+#include <functional>
+
+namespace netsonde::test {
+
+class CRecordingFunction : public CFunction {
+public:
+    explicit CRecordingFunction(std::function<void()> onStart = {}) : m_onStart(std::move(onStart)) {}
+
+    void Start() override
+    {
+        ++starts;
+        if (m_onStart)
+            m_onStart();
+    }
+    void Cancel() override { ++cancels; }
+
+    int starts = 0;
+    int cancels = 0;
+
+private:
+    std::function<void()> m_onStart;
+};
+
+} // namespace netsonde::test

@@ -1,0 +1,408 @@
+// The function controller: Go, the begin-run step, Stop, Escape, Clear, tab
+// changes, the command-line start and the missing echo service, driven
+// with functions plugged into the table.
+
+#include "MainDialogFixture.h"
+#include "RecordingFunction.h"
+
+#include "mainwindow/OutputPane.h"
+#include "mainwindow/TabControl.h"
+#include "pages/NameServerLookUpPage.h"
+#include "pages/PingPage.h"
+#include "pages/QuoteOfDayPage.h"
+#include "pages/SpinField.h"
+#include "pages/UserHostPage.h"
+#include "platform/MessageBox.h"
+#include "resources/BusyAnimation.h"
+#include "resources/ResourceIds.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+
+// Plugs a recording function into every slot; the one for `id` starts a
+// run that stays busy, as a function waiting for the network does.
+std::array<CRecordingFunction*, kFunctionCount> PlugRecorders(CMainDialog& dialog)
+{
+    std::array<CRecordingFunction*, kFunctionCount> recorders{};
+    for (int i = 0; i < kFunctionCount; ++i) {
+        auto function = std::make_unique<CRecordingFunction>([&dialog] { dialog.BeginRun(); });
+        recorders[i] = function.get();
+        dialog.SetFunction(static_cast<FunctionId>(i), std::move(function));
+    }
+    return recorders;
+}
+
+bool GoEnabled(const CMainDialog& d) { return Control<QPushButton>(&d, IDC_GO)->isEnabled(); }
+bool StopEnabled(const CMainDialog& d) { return Control<QPushButton>(&d, IDC_STOP)->isEnabled(); }
+
+} // namespace
+
+class TestController : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        ResetSettings();
+        CMainDialog::SetIcmpProbe({});
+    }
+
+    void initialState()
+    {
+        auto dialog = OpenMainDialog();
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Ping"));
+        QCOMPARE(dialog->CurrentFunction(), FunctionId::Ping);
+        QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+        QVERIFY(!Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR)->isVisible());
+        QVERIFY(GoEnabled(*dialog));
+        QVERIFY(!StopEnabled(*dialog));
+        QVERIFY(Control<QPushButton>(dialog.get(), IDC_GO)->isDefault());
+        QCOMPARE(dialog->height(), dialog->CompactHeight());
+        for (int i = 0; i < kFunctionCount; ++i)
+            QVERIFY(!dialog->Pane(static_cast<FunctionId>(i))->isVisible());
+        QVERIFY(dialog->Page(FunctionId::Ping)->isVisible());
+        QVERIFY(!dialog->Page(FunctionId::Finger)->isVisible());
+        QVERIFY(dialog->Animation()->IsOpen());
+        QVERIFY(!dialog->Animation()->IsPlaying());
+        QCOMPARE(dialog->Animation()->Frame(), 0);
+        const QStringList labels{"Ping", "TraceRoute", "Finger", "WhoIs", "NS LookUp", "QoD"};
+        for (int i = 0; i < kFunctionCount; ++i)
+            QCOMPARE(dialog->TabControl()->TabBar()->tabText(i), labels.at(i));
+    }
+
+    void escapeWhileIdleStopsAndKeepsTheWindow()
+    {
+        auto dialog = OpenMainDialog();
+        auto recorders = PlugRecorders(*dialog);
+        dialog->SetStatusText(QStringLiteral("something"));
+        QTest::keyClick(dialog->Page(FunctionId::Ping)->HostCombo(), Qt::Key_Escape);
+        QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+        QCOMPARE(recorders[Index(FunctionId::Ping)]->cancels, 1);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->result(), 0);
+    }
+
+    void goWithAnEmptyHost()
+    {
+        CMessageBoxRecorder boxes;
+        auto dialog = OpenMainDialog();
+        dialog->SelectFunction(FunctionId::Finger);
+        dialog->OnGo();
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Please, enter a host name or address")});
+        QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
+        QVERIFY(GoEnabled(*dialog));
+        QVERIFY(!StopEnabled(*dialog));
+        QVERIFY(!dialog->m_bBusy);
+        QCOMPARE(dialog->height(), dialog->CompactHeight());
+        QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    }
+
+    void goWithAHostEndsTheRunUntilTheFunctionIsThere()
+    {
+        CMessageBoxRecorder boxes;
+        auto dialog = OpenMainDialog();
+        dialog->Page(FunctionId::WhoIs)->HostCombo()->setEditText(QStringLiteral("whois.example"));
+        dialog->SelectFunction(FunctionId::WhoIs);
+        dialog->OnGo();
+        QVERIFY(boxes.Texts().isEmpty());
+        QVERIFY(!dialog->m_bBusy);
+        QVERIFY(GoEnabled(*dialog));
+    }
+
+    void runExpandsSwitchesPanesAndStops()
+    {
+        auto dialog = OpenMainDialog();
+        auto recorders = PlugRecorders(*dialog);
+        dialog->OnGo();
+        QCOMPARE(recorders[Index(FunctionId::Ping)]->starts, 1);
+        QVERIFY(dialog->m_bBusy);
+        QVERIFY(dialog->Animation()->IsPlaying());
+        QVERIFY(!GoEnabled(*dialog));
+        QVERIFY(StopEnabled(*dialog));
+        QCOMPARE(dialog->height(), 350);
+        QVERIFY(dialog->Pane(FunctionId::Ping)->isVisible());
+        QVERIFY(Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR)->isVisible());
+        QVERIFY(!dialog->PingPage()->HostCombo()->isEnabled());
+        QVERIFY(!Control<QLineEdit>(dialog->FingerPage(), IDC_FINGER_USER)->isEnabledTo(dialog->FingerPage()));
+        QVERIFY(!dialog->Pane(FunctionId::Ping)->isEnabled());
+
+        dialog->OnStop();
+        QVERIFY(!dialog->m_bBusy);
+        QVERIFY(!dialog->Animation()->IsPlaying());
+        QCOMPARE(dialog->Animation()->Frame(), 0);
+        QCOMPARE(recorders[Index(FunctionId::Ping)]->cancels, 1);
+        QVERIFY(dialog->PingPage()->HostCombo()->isEnabled());
+        QVERIFY(dialog->Pane(FunctionId::Ping)->isVisible());
+
+        // Go on Finger while the Ping results show: the Finger pane takes
+        // their place and the window keeps its height.
+        dialog->resize(dialog->width(), 420);
+        dialog->SelectFunction(FunctionId::Finger);
+        dialog->OnGo();
+        QCOMPARE(dialog->height(), 420);
+        QVERIFY(!dialog->Pane(FunctionId::Ping)->isVisible());
+        QVERIFY(dialog->Pane(FunctionId::Finger)->isVisible());
+        QCOMPARE(dialog->Pane(FunctionId::Finger)->geometry(), dialog->Pane(FunctionId::Ping)->geometry());
+        dialog->OnStop();
+
+        // The output stays with the function that last ran.
+        dialog->SelectFunction(FunctionId::Ping);
+        QVERIFY(dialog->Pane(FunctionId::Finger)->isVisible());
+        QVERIFY(!dialog->Pane(FunctionId::Ping)->isVisible());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Ping"));
+    }
+
+    void stopActsOnTheSelectedTab()
+    {
+        auto dialog = OpenMainDialog();
+        auto recorders = PlugRecorders(*dialog);
+        dialog->SelectFunction(FunctionId::WhoIs);
+        dialog->OnGo();
+        dialog->SelectFunction(FunctionId::QuoteOfDay);
+        dialog->OnStop();
+        QCOMPARE(recorders[Index(FunctionId::QuoteOfDay)]->cancels, 1);
+        QCOMPARE(recorders[Index(FunctionId::WhoIs)]->cancels, 0);
+    }
+
+    void clearDuringARun()
+    {
+        auto dialog = OpenMainDialog();
+        auto recorders = PlugRecorders(*dialog);
+        for (int i = 0; i < kFunctionCount; ++i)
+            dialog->Page(static_cast<FunctionId>(i))->HostCombo()->setEditText(QStringLiteral("host.example"));
+        Control<QLineEdit>(dialog->FingerPage(), IDC_FINGER_USER)->setText(QStringLiteral("ann"));
+        dialog->PingPage()->m_nPings = 3;
+        dialog->SelectFunction(FunctionId::Finger);
+        dialog->OnGo();
+        dialog->TextPane(FunctionId::Finger)->AppendText(QStringLiteral("answer\r\n"));
+
+        dialog->OnClear();
+        QCOMPARE(recorders[Index(FunctionId::Finger)]->cancels, 1);
+        QVERIFY(!dialog->m_bBusy);
+        QVERIFY(!dialog->m_bOutputShown);
+        QCOMPARE(dialog->height(), dialog->CompactHeight());
+        QVERIFY(!Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR)->isVisible());
+        for (int i = 0; i < kFunctionCount; ++i) {
+            QVERIFY(!dialog->Pane(static_cast<FunctionId>(i))->isVisible());
+            QCOMPARE(dialog->Page(static_cast<FunctionId>(i))->HostCombo()->currentText(), QString());
+        }
+        QCOMPARE(Control<QLineEdit>(dialog->FingerPage(), IDC_FINGER_USER)->text(), QString());
+        QCOMPARE(dialog->TextPane(FunctionId::Finger)->Text(), QString());
+        for (int command : {ID_FILE_SAVE, ID_COPY_RESULTS, ID_FILE_PRINT})
+            QVERIFY(!dialog->Command(command)->isEnabled());
+        // The compact window keeps its height when the user drags it.
+        dialog->resize(dialog->width(), dialog->CompactHeight() + 200);
+        QCOMPARE(dialog->height(), dialog->CompactHeight());
+    }
+
+    void clearWhileCompactAndIdle()
+    {
+        auto dialog = OpenMainDialog();
+        auto recorders = PlugRecorders(*dialog);
+        dialog->PingPage()->HostCombo()->setEditText(QStringLiteral("host.example"));
+        // An option changed since the last run is not undone by Clear.
+        Control<CSpinField>(dialog->PingPage(), IDC_PING_COUNT_SPIN)->SetValue(9);
+        dialog->OnClear();
+        QCOMPARE(recorders[Index(FunctionId::Ping)]->cancels, 0);
+        QCOMPARE(dialog->PingPage()->HostCombo()->currentText(), QString());
+        QCOMPARE(Control<QLineEdit>(dialog->PingPage(), IDC_PING_COUNT)->text(), QStringLiteral("9"));
+        QCOMPARE(dialog->height(), dialog->CompactHeight());
+    }
+
+    void tabChangeBringsBackTheMostRecentHost()
+    {
+        SettingsStore::WriteText(QStringLiteral("Finger"), QStringLiteral("Recent List"),
+                                 QStringLiteral("ann@finger.example;bob@other.example;"));
+        SettingsStore::WriteText(QStringLiteral("Name Server LookUp"), QStringLiteral("Name Servers"),
+                                 QStringLiteral("ns1.example;ns2.example;"));
+        auto dialog = OpenMainDialog();
+        dialog->SelectFunction(FunctionId::Finger);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Finger"));
+        QVERIFY(dialog->FingerPage()->isVisible());
+        QVERIFY(!dialog->PingPage()->isVisible());
+        QVERIFY(!dialog->PingPage()->isEnabled());
+        // The entry comes back whole; it is divided when Go reads it.
+        QCOMPARE(Control<QLineEdit>(dialog->FingerPage(), IDC_FINGER_USER)->text(), QString());
+        QCOMPARE(dialog->FingerPage()->HostCombo()->currentText(), QStringLiteral("ann@finger.example"));
+
+        dialog->SelectFunction(FunctionId::NameServerLookUp);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Name Server LookUp"));
+        QCOMPARE(Control<QComboBox>(dialog->NameServerLookUpPage(), IDC_NS_SERVER)->currentText(),
+                 QStringLiteral("ns1.example"));
+        QVERIFY(dialog->NameServerLookUpPage()->HostCombo()->hasFocus());
+    }
+
+    void commandLineStartsAFunction()
+    {
+        SettingsStore::WriteText(QStringLiteral("Quote Of The Day"), QStringLiteral("Recent List"),
+                                 QStringLiteral("qotd.example.org;"));
+        {
+            CMessageBoxRecorder boxes;
+            auto dialog = OpenMainDialog({QStringLiteral("-q"), QStringLiteral("qotd.example")});
+            QCOMPARE(dialog->CurrentFunction(), FunctionId::QuoteOfDay);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Quote Of The Day"));
+            // The host written into the page matches the list entry it begins.
+            QCOMPARE(dialog->QuoteOfDayPage()->HostCombo()->currentText(), QStringLiteral("qotd.example.org"));
+            QVERIFY(boxes.Texts().isEmpty());
+        }
+        {
+            auto dialog = OpenMainDialog({QStringLiteral("-q")});
+            QCOMPARE(dialog->CurrentFunction(), FunctionId::QuoteOfDay);
+            QVERIFY(!dialog->m_bBusy);
+            QVERIFY(!dialog->m_bOutputShown);
+        }
+        {
+            SettingsStore::WriteInt(QStringLiteral("Name Server LookUp"), QStringLiteral("Search Type"), 10);
+            auto dialog = OpenMainDialog({QStringLiteral("/N"), QStringLiteral("ns.example")});
+            QCOMPARE(dialog->CurrentFunction(), FunctionId::NameServerLookUp);
+            QCOMPARE(dialog->NameServerLookUpPage()->HostCombo()->currentText(), QStringLiteral("ns.example"));
+            QCOMPARE(Control<QComboBox>(dialog->NameServerLookUpPage(), IDC_NS_SEARCH_TYPE)->currentIndex(), 0);
+        }
+        {
+            auto dialog = OpenMainDialog({QStringLiteral("host.example"), QStringLiteral("-w")});
+            QCOMPARE(dialog->CurrentFunction(), FunctionId::WhoIs);
+            QCOMPARE(dialog->WhoIsPage()->HostCombo()->currentText(), QString());
+        }
+    }
+
+    void missingEchoServiceDisablesPingAndTraceRoute()
+    {
+        CMainDialog::SetIcmpProbe([] { return false; });
+        CMessageBoxRecorder boxes;
+        auto dialog = OpenMainDialog();
+        QVERIFY(!dialog->m_bIcmpAvailable);
+        QVERIFY(boxes.Texts().isEmpty());
+        auto recorders = PlugRecorders(*dialog);
+        const auto pingInputs = dialog->PingPage()->InputControls();
+        for (QWidget* control : pingInputs)
+            QVERIFY(!control->isEnabledTo(dialog->PingPage()));
+        dialog->SelectFunction(FunctionId::Finger);
+        dialog->OnGo();
+        dialog->OnStop();
+        for (QWidget* control : dialog->Page(FunctionId::TraceRoute)->InputControls())
+            QVERIFY(!control->isEnabledTo(dialog->Page(FunctionId::TraceRoute)));
+        dialog->SelectFunction(FunctionId::Ping);
+        dialog->OnGo();
+        QCOMPARE(recorders[Index(FunctionId::Ping)]->starts, 1);
+    }
+
+    void optionToggles()
+    {
+        auto dialog = OpenMainDialog();
+        QVERIFY(!dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
+        QVERIFY(!dialog->Command(ID_REMEMBER_LAST_FUNCTION)->isChecked());
+        QVERIFY(dialog->Command(ID_SMART_ADDRESS_SPLITTING)->isChecked());
+
+        dialog->SelectFunction(FunctionId::WhoIs);
+        dialog->Command(ID_REMEMBER_LAST_FUNCTION)->trigger();
+        QVERIFY(dialog->Command(ID_REMEMBER_LAST_FUNCTION)->isChecked());
+        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Options"), QStringLiteral("RememberLastFunction"), 99), 3);
+        dialog->Command(ID_REMEMBER_LAST_FUNCTION)->trigger();
+        QVERIFY(!dialog->Command(ID_REMEMBER_LAST_FUNCTION)->isChecked());
+        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Options"), QStringLiteral("RememberLastFunction"), 99), -1);
+
+        dialog->Command(ID_SMART_ADDRESS_SPLITTING)->trigger();
+        QVERIFY(!dialog->m_bSmartSplitting);
+        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Options"), QStringLiteral("Smart Address Splitting")),
+                 QStringLiteral("No"));
+        dialog->Command(ID_REMEMBER_WINDOW_POSITION)->trigger();
+        QVERIFY(dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
+        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Window"), QStringLiteral("RememberPosition")),
+                 QStringLiteral("Yes"));
+    }
+
+    void clearRecentListOnNsLookUp()
+    {
+        SettingsStore::WriteText(QStringLiteral("Name Server LookUp"), QStringLiteral("Recent List"), QStringLiteral("a;b;"));
+        SettingsStore::WriteText(QStringLiteral("Name Server LookUp"), QStringLiteral("Name Servers"), QStringLiteral("n;"));
+        SettingsStore::WriteText(QStringLiteral("Ping"), QStringLiteral("Recent List"), QStringLiteral("p;"));
+        auto dialog = OpenMainDialog();
+        dialog->SelectFunction(FunctionId::NameServerLookUp);
+        dialog->Command(ID_CLEAR_RECENT_LIST)->trigger();
+        CNameServerLookUpPage* ns = dialog->NameServerLookUpPage();
+        QVERIFY(ns->RecentHosts().isEmpty());
+        QVERIFY(ns->RecentNameServers().isEmpty());
+        QCOMPARE(ns->HostCombo()->currentText(), QString());
+        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->count(), 16);
+        QCOMPARE(dialog->PingPage()->RecentHosts(), QStringList{QStringLiteral("p")});
+    }
+
+    void menuItems()
+    {
+        auto dialog = OpenMainDialog();
+        const std::pair<int, const char*> items[] = {
+            {ID_FILE_SAVE, "&Save"}, {ID_COPY_RESULTS, "&Copy results to clipboard"}, {ID_FILE_PRINT, "&Print"},
+            {ID_EXIT, "E&xit"}, {ID_REMEMBER_WINDOW_POSITION, "Remember Window Position"},
+            {ID_REMEMBER_LAST_FUNCTION, "Remember Last Function"}, {ID_SMART_ADDRESS_SPLITTING, "Smart Address Splitting"},
+            {ID_CLEAR_RECENT_LIST, "&Clear Recent List"}, {ID_OUTPUT_FONT, "Output Font\tF10"},
+            {ID_FIREWALLS, "FireWalls\tF11"}, {ID_PHONEBOOK, "Phonebook\tF12"}, {ID_HELP_CONTENTS, "&Contents\tF1"},
+            {ID_HELP_ON_HELP, "&Help on Help"}, {ID_VISIT_HOMEPAGE, "&Visit the Netsonde Homepage"},
+            {ID_GIVE_FEEDBACK, "&Give Feedback"}, {ID_WINSOCK_INFORMATION, "&Winsock Information"},
+            {ID_ABOUT, "&About Netsonde"},
+        };
+        for (const auto& [id, label] : items) {
+            QAction* action = dialog->Command(id);
+            QVERIFY(action);
+            QCOMPARE(action->text(), QString::fromLatin1(label));
+        }
+        for (int grey : {ID_FILE_SAVE, ID_COPY_RESULTS, ID_FILE_PRINT})
+            QVERIFY(!dialog->Command(grey)->isEnabled());
+        QVERIFY(dialog->Command(ID_EXIT)->isEnabled());
+        dialog->Command(ID_EXIT)->trigger();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    }
+
+    void keysReachTheirCommands()
+    {
+        auto dialog = OpenMainDialog();
+        int fonts = 0;
+        int firewalls = 0;
+        int phonebooks = 0;
+        dialog->SetCommandHandler(ID_OUTPUT_FONT, [&] { ++fonts; });
+        dialog->SetCommandHandler(ID_FIREWALLS, [&] { ++firewalls; });
+        dialog->SetCommandHandler(ID_PHONEBOOK, [&] { ++phonebooks; });
+        auto recorders = PlugRecorders(*dialog);
+        dialog->OnGo();
+        QWidget* focus = dialog->PingPage()->HostCombo();
+        QTest::keyClick(dialog.get(), Qt::Key_F10);
+        QTest::keyClick(focus, Qt::Key_F11);
+        QTest::keyClick(dialog.get(), Qt::Key_F12);
+        QCOMPARE(fonts, 1);
+        QCOMPARE(firewalls, 1);
+        QCOMPARE(phonebooks, 1);
+        QVERIFY(dialog->m_bBusy); // the run goes on behind the dialogs
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        QVERIFY(!dialog->m_bBusy);
+        QVERIFY(dialog->isVisible());
+    }
+
+    void windowColourChangeKeepsTheAnimationRunning()
+    {
+        auto dialog = OpenMainDialog();
+        PlugRecorders(*dialog);
+        dialog->OnGo();
+        QPalette palette = dialog->palette();
+        palette.setColor(QPalette::Window, QColor(10, 120, 30));
+        dialog->setPalette(palette);
+        QCOMPARE(dialog->m_crWindow, QColor(10, 120, 30));
+        QVERIFY(dialog->Animation()->IsOpen());
+        QVERIFY(dialog->Animation()->IsPlaying());
+        dialog->OnStop();
+        palette.setColor(QPalette::Window, QColor(200, 200, 200));
+        dialog->setPalette(palette);
+        QVERIFY(!dialog->Animation()->IsPlaying());
+    }
+};
+
+QTEST_MAIN(TestController)
+#include "tst_controller.moc"
