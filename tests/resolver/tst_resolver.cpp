@@ -63,7 +63,7 @@ public:
     static CHostEntry EntryFor(const QByteArray& name)
     {
         return {QString::fromUtf8(name), {QString::fromUtf8("alias." + name)},
-                {qToBigEndian<std::uint32_t>(0x0A000000u + std::uint32_t(name.size()))}};
+                {qToBigEndian<std::uint32_t>(0x0A000000u + static_cast<std::uint32_t>(name.size()))}};
     }
 
 private:

@@ -148,7 +148,7 @@ private Q_SLOTS:
         if (m_log->isEmpty())
             SkipWholeTest("the system resolver gave no answer for a .invalid name within 10 s");
         QCOMPARE(m_log->at(0).handle, handle);
-        const int error = int(m_log->at(0).nError);
+        const auto error = static_cast<int>(m_log->at(0).nError);
         QVERIFY2(error >= kLookupHostNotFound && error <= kLookupNoData,
                  qPrintable(QString("unexpected error code %1").arg(error)));
         QVERIFY(m_log->at(0).entry->addresses.isEmpty());
