@@ -9,13 +9,14 @@
 
 namespace netsonde {
 
+namespace {
+
+// The next request handle of the program: non-zero, never repeated.
 LookupHandle NextLookupHandle()
 {
     static std::atomic<LookupHandle> s_nLastHandle{0};
     return ++s_nLastHandle;
 }
-
-namespace {
 
 bool LivesOnApplicationThread(const QObject* receiver)
 {

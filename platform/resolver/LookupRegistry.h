@@ -44,7 +44,4 @@ private:
     bool m_bClosed = false;
 };
 
-// The next request handle of the program: non-zero, never repeated.
-LookupHandle NextLookupHandle();
-
 } // namespace netsonde

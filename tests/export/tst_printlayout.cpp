@@ -129,18 +129,6 @@ private Q_SLOTS:
         QVERIFY(PrintLinesPerPage(noHeight) >= 1);
         QVERIFY(!LayOutPrintedPages(NumberedLines(3), noHeight).isEmpty());
     }
-
-    void titleAndFooterPlaces()
-    {
-        const CPrintGeometry geometry{1000, 800, 20};
-        QCOMPARE(geometry.TitleTop(), 0);
-        QCOMPARE(geometry.FooterTop(), 780);
-        QCOMPARE(geometry.BodyTop(), 80);
-        QCOMPARE(geometry.BodyEnd(), 720);
-        QCOMPARE(geometry.CentredLeft(200), 400);
-        QCOMPARE(PrintedPageFooter(2), QStringLiteral("Page 2"));
-        QCOMPARE(QString::fromLatin1(kPrintedPageTitle), QStringLiteral("Netsonde Version 2.1a"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TstPrintLayout)

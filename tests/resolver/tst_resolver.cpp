@@ -262,12 +262,6 @@ private Q_SLOTS:
         QVERIFY(resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "x") != 0);
     }
 
-    void requestWithoutReceiverIsRefused()
-    {
-        CThreadedResolver resolver(m_gates->Functions(), 1);
-        QCOMPARE(resolver.AsyncGetHostByName(nullptr, WM_APP_HOST_RESOLVED, "x"), LookupHandle{0});
-    }
-
     void receiverDestroyedWhileLookupRuns()
     {
         CThreadedResolver resolver(m_gates->Functions(), 1);
@@ -339,12 +333,6 @@ private Q_SLOTS:
         QCOMPARE(resolver.CancelledHandles(), QList<LookupHandle>{address});
         QVERIFY(resolver.IsPending(name));
         QVERIFY(!resolver.IsPending(address));
-    }
-
-    void completionWithoutEntryHasNone()
-    {
-        const CAppMessageEvent plain(WM_APP_REFRESH);
-        QCOMPARE(HostEntryOf(plain), nullptr);
     }
 
     void formatsAddressInNetworkOrder_data()
