@@ -13,9 +13,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -128,6 +130,7 @@ class TestPhonebookDialog : public QObject {
 
 private Q_SLOTS:
     void init();
+    void controlsAndTexts();
     void presetAddressFromCurrentPage_data();
     void presetAddressFromCurrentPage();
     void overLongPresetIsRefused();
@@ -137,6 +140,7 @@ private Q_SLOTS:
     void useFillsTheCurrentPage();
     void useWithoutSmartSplittingKeepsAddressWhole();
     void fileThatCannotBeOpened();
+    void helpButtonShowsHelpContents();
 
 private:
     std::unique_ptr<CPhonebookDialog> OpenDialog(const QString& preset = {});
@@ -169,6 +173,36 @@ std::unique_ptr<CPhonebookDialog> TestPhonebookDialog::OpenDialog(const QString&
     if (!QTest::qWaitForWindowExposed(dialog.get()))
         qWarning("Phonebook dialog not exposed");
     return dialog;
+}
+
+void TestPhonebookDialog::controlsAndTexts()
+{
+    auto dialog = OpenDialog();
+    const QWidget* d = dialog.get();
+    const std::pair<int, const char*> buttons[] = {
+        {IDC_PHONEBOOK_ADD, "&Add"},   {IDC_PHONEBOOK_REMOVE, "&Remove"},
+        {IDC_PHONEBOOK_USE, "&Use"},   {IDC_PHONEBOOK_HELP, "&Help"},
+        {IDC_PHONEBOOK_CLOSE, "&Close"},
+    };
+    for (const auto& [id, text] : buttons) {
+        QPushButton* button = Button(d, id);
+        QCOMPARE(button->text(), QString::fromLatin1(text));
+        QVERIFY2(button->width() >= button->sizeHint().width(), text);
+        QVERIFY2(d->rect().contains(button->geometry()), text);
+    }
+    QVERIFY(Button(d, IDC_PHONEBOOK_USE)->isDefault());
+    QStringList groups;
+    for (const QGroupBox* group : d->findChildren<QGroupBox*>()) {
+        groups << group->title();
+        QVERIFY(d->rect().contains(group->geometry()));
+    }
+    QCOMPARE(groups, (QStringList{"Add", "Addresses", "Notes"}));
+    QCOMPARE(List(d)->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(NoteEdit(d)->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    for (const QWidget* control : {static_cast<const QWidget*>(AddressEdit(d)),
+                                   static_cast<const QWidget*>(List(d)),
+                                   static_cast<const QWidget*>(NoteEdit(d))})
+        QVERIFY(d->rect().contains(control->geometry()));
 }
 
 void TestPhonebookDialog::presetAddressFromCurrentPage_data()
@@ -387,11 +421,20 @@ void TestPhonebookDialog::notesAreWrittenAtOnce()
     QTest::keyClicks(NoteEdit(d), QString(210, QLatin1Char('n')));
     QCOMPARE(NoteEdit(d)->toPlainText(), QString(200, QLatin1Char('n')));
     QCOMPARE(ReadAll(m_path), Record("a", "note a") + Record("b", QByteArray(200, 'n')));
+
+    // A paste is cut to what still fits.
+    NoteEdit(d)->selectAll();
+    QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
+    QTest::keyClicks(NoteEdit(d), QString(180, QLatin1Char('p')));
+    QApplication::clipboard()->setText(QString(50, QLatin1Char('q')));
+    NoteEdit(d)->paste();
+    const QByteArray pasted = QByteArray(180, 'p') + QByteArray(20, 'q');
+    QCOMPARE(ReadAll(m_path), Record("a", "note a") + Record("b", pasted));
     dialog->accept();
 
     auto reopened = OpenDialog();
     SelectRow(reopened.get(), 1);
-    QCOMPARE(NoteEdit(reopened.get())->toPlainText(), QString(200, QLatin1Char('n')));
+    QCOMPARE(NoteEdit(reopened.get())->toPlainText(), QString::fromLatin1(pasted));
     QVERIFY(m_messages->Texts().isEmpty());
 }
 
@@ -494,6 +537,20 @@ void TestPhonebookDialog::fileThatCannotBeOpened()
     QVERIFY(QDir(m_path).isEmpty());
     QCOMPARE(QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList{QFileInfo(m_path).fileName()});
+}
+
+void TestPhonebookDialog::helpButtonShowsHelpContents()
+{
+    auto mainDialog = netsonde::test::OpenMainDialog();
+    InstallPhonebookCommand(*mainDialog);
+    int contentsShown = 0;
+    mainDialog->SetCommandHandler(ID_HELP_CONTENTS, [&contentsShown] { ++contentsShown; });
+    WhileOpen([](CPhonebookDialog* dialog) {
+        QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_HELP), Qt::LeftButton);
+        QVERIFY(dialog->isVisible());
+    });
+    RunPhonebookCommand(mainDialog.get());
+    QCOMPARE(contentsShown, 1);
 }
 
 QTEST_MAIN(TestPhonebookDialog)
