@@ -292,7 +292,7 @@ void CPhonebookDialog::OnChangeNote()
 void CPhonebookDialog::OnUse()
 {
     const PhonebookEntry* entry = SelectedEntry();
-    if (!entry)
+    if (!entry || !m_targetPage)
         return;
     m_targetPage->m_strHost = entry->address;
     SendAppMessage(m_targetPage, WM_APP_REFRESH);
