@@ -1,0 +1,36 @@
+#pragma once
+// The text that Save, Copy and Print export: a date line, the current
+// function's header and its output, with CR LF line ends throughout.
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace netsonde {
+
+// What the export needs of the main window and the current function's page.
+struct CExportSource {
+    int nFunction = 0; // the function's tab index: 0 Ping ... 5 Quote Of The Day
+    QString strHost;
+    QString strUser;       // Finger, WhoIs
+    QString strSearchType; // Name Server LookUp
+    QString strNameServer; // Name Server LookUp
+    QList<QStringList> resultRows; // Ping, TraceRoute: the list's cells, row by row
+    QString strPaneText;           // the other functions: the output pane's text
+    QDateTime when;                // local date and time of the export
+};
+
+QString BuildExportText(const CExportSource& source);
+
+// "Monday, March 04, 2024 09:05AM": English names whatever the user's locale.
+QString FormatExportDate(const QDateTime& when);
+
+// One results row with its cells at columns 0, 5, 21 and 71; a longer cell
+// is kept whole and the next cell follows it directly. No line end.
+QString FormatResultRow(const QStringList& cells);
+
+// Every CR, LF and CR LF becomes CR LF.
+QString ToCrLfLineEnds(const QString& text);
+
+} // namespace netsonde

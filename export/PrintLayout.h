@@ -1,0 +1,56 @@
+#pragma once
+// Where printed export text goes on paper. All measures are device pixels:
+// the margin is the width of "WWWWW" and the line height its height in the
+// printer's font. Every page carries the title centred at its top and
+// "Page n" centred at its bottom; the body starts four lines down and a new
+// page begins when a line would start at or below four lines from the foot.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace netsonde {
+
+struct CPrintGeometry {
+    int nPageWidth = 0;
+    int nPageHeight = 0;
+    int nLineHeight = 1;
+
+    int TitleTop() const { return 0; }
+    int FooterTop() const { return nPageHeight - nLineHeight; }
+    int BodyTop() const { return 4 * nLineHeight; }
+    int BodyEnd() const { return nPageHeight - 4 * nLineHeight; }
+    // Left edge of a text of the given width centred on the page.
+    int CentredLeft(int nTextWidth) const { return (nPageWidth - nTextWidth) / 2; }
+};
+
+struct CPrintedLine {
+    int nTop = 0;
+    QString strText;
+};
+
+struct CPrintedPage {
+    int nNumber = 0;
+    QList<CPrintedLine> lines; // the body's non-empty lines, tabs expanded
+};
+
+constexpr const char* kPrintedPageTitle = "Netsonde Version 2.1a";
+
+// "Page n"
+QString PrintedPageFooter(int nPageNumber);
+
+// Tabs become spaces up to the next multiple of 8 characters.
+QString ExpandTabs(const QString& line);
+
+// The lines of a text; CR LF, a lone CR and a lone LF each end a line, and
+// a line end at the very end starts no further line.
+QStringList SplitPrintLines(const QString& text);
+
+// How many body lines fit on one page (at least one).
+int PrintLinesPerPage(const CPrintGeometry& geometry);
+
+// The pages of a text; an empty text prints no page. An empty line prints
+// nothing but still takes its line on paper.
+QList<CPrintedPage> LayOutPrintedPages(const QString& text, const CPrintGeometry& geometry);
+
+} // namespace netsonde

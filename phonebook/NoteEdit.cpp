@@ -1,0 +1,97 @@
+#include "phonebook/NoteEdit.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextCursor>
+
+namespace netsonde {
+
+namespace {
+
+bool IsEnter(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+bool InsertsText(const QKeyEvent* event)
+{
+    const QString text = event->text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
+} // namespace
+
+CNoteEdit::CNoteEdit(FitRule fits, QWidget* parent)
+    : QPlainTextEdit(parent), m_fits(std::move(fits))
+{
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setTabChangesFocus(true);
+}
+
+void CNoteEdit::keyPressEvent(QKeyEvent* event)
+{
+    if (IsEnter(event) && !(event->modifiers() & Qt::ControlModifier)) {
+        event->ignore();
+        return;
+    }
+    if (IsEnter(event)) {
+        if (Fits(QStringLiteral("\n")))
+            textCursor().insertText(QStringLiteral("\n"));
+        event->accept();
+        return;
+    }
+    if (InsertsText(event) && !Fits(event->text())) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void CNoteEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!event->commitString().isEmpty() && !Fits(event->commitString())) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+// A paste that is too long is cut to what still fits.
+void CNoteEdit::insertFromMimeData(const QMimeData* source)
+{
+    if (!source->hasText())
+        return;
+    const QString inserted = LongestFittingPrefix(source->text());
+    if (!inserted.isEmpty())
+        textCursor().insertText(inserted);
+}
+
+QString CNoteEdit::TextWithInserted(const QString& inserted) const
+{
+    const QTextCursor cursor = textCursor();
+    QString text = toPlainText();
+    text.replace(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(),
+                 inserted);
+    return text;
+}
+
+bool CNoteEdit::Fits(const QString& inserted) const
+{
+    return !m_fits || m_fits(TextWithInserted(inserted));
+}
+
+QString CNoteEdit::LongestFittingPrefix(const QString& inserted) const
+{
+    qsizetype low = 0;
+    qsizetype high = inserted.size();
+    while (low < high) {
+        const qsizetype middle = (low + high + 1) / 2;
+        if (Fits(inserted.left(middle)))
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return inserted.left(low);
+}
+
+} // namespace netsonde

@@ -1,0 +1,14 @@
+#pragma once
+// The Phonebook command (F12) of the main window.
+
+namespace netsonde {
+
+class CMainDialog;
+
+// Connects the Phonebook command to OnPhonebook: the current page's controls
+// are copied into its members, the Phonebook dialog opens modally with the
+// current function's target as its address, and Use hands an address back
+// to that page.
+void InstallPhonebookCommand(CMainDialog& dialog);
+
+} // namespace netsonde

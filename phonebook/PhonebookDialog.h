@@ -1,0 +1,85 @@
+#pragma once
+// The Phonebook dialog (146): the addresses of the phonebook file as a list
+// sorted without regard to case, an address box to add from, a note for the
+// selected address, and Use, which hands the selected address to the current
+// function's page. Every change is written to the file at once; the file is
+// open while the dialog is.
+
+#include "phonebook/Phonebook.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace netsonde {
+
+class CNoteEdit;
+class CPropertyPage;
+class CStoredLengthValidator;
+class DialogUnits;
+
+class CPhonebookDialog : public QDialog {
+    Q_OBJECT
+public:
+    // targetPage receives the address on Use; address presets the address box.
+    CPhonebookDialog(CPropertyPage* targetPage, const QString& address, QWidget* parent = nullptr,
+                     const QString& filePath = CPhonebook::DefaultFilePath());
+
+    // Opens the file and fills the list, once; showing the dialog runs it too.
+    void InitDialog();
+    void setVisible(bool visible) override;
+
+    // What the Help button runs.
+    void SetHelpHandler(std::function<void()> handler) { m_help = std::move(handler); }
+
+    const CPhonebook& Phonebook() const { return m_phonebook; }
+
+    // Control handlers.
+    void OnChangeAddress();
+    void OnAdd();
+    void OnRemove();
+    void OnSelChange();
+    void OnChangeNote();
+    void OnUse();
+
+    // The address box's text (at most 50 bytes when typed).
+    QString m_strAddress;
+
+protected:
+    void done(int result) override;
+
+private:
+    void CreateControls();
+    QPushButton* AddButton(int id, const QString& text, const DialogUnits& units, QRect rect);
+    void AddGroup(const QString& title, const DialogUnits& units, QRect rect);
+
+    void LoadList();
+    void InsertEntry(int record);
+    int SelectedRow() const;
+    const PhonebookEntry* SelectedEntry() const;
+    void EnableEntryControls(bool enable);
+    void ShowNote(const QString& note);
+    void SetAddressText(const QString& text);
+    void EndAdd();
+
+    CPropertyPage* m_targetPage;
+    QString m_filePath;
+    CPhonebook m_phonebook;
+    std::function<void()> m_help;
+    bool m_bInitialised = false;
+    bool m_bSettingNote = false;
+
+    QLineEdit* m_addressEdit = nullptr;
+    CStoredLengthValidator* m_addressLimit = nullptr;
+    QPushButton* m_btnAdd = nullptr;
+    QPushButton* m_btnRemove = nullptr;
+    QListWidget* m_list = nullptr;
+    CNoteEdit* m_noteEdit = nullptr;
+    QPushButton* m_btnUse = nullptr;
+};
+
+} // namespace netsonde

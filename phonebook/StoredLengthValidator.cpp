@@ -1,0 +1,21 @@
+#include "phonebook/StoredLengthValidator.h"
+
+namespace netsonde {
+
+CStoredLengthValidator::CStoredLengthValidator(qsizetype maxBytes, QObject* parent)
+    : QValidator(parent), m_maxBytes(maxBytes)
+{
+}
+
+void CStoredLengthValidator::SetAcceptedText(const QString& text)
+{
+    m_acceptedBytes = text.toUtf8().size();
+}
+
+QValidator::State CStoredLengthValidator::validate(QString& input, int& /*pos*/) const
+{
+    const qsizetype bytes = input.toUtf8().size();
+    return bytes <= m_maxBytes || bytes <= m_acceptedBytes ? Acceptable : Invalid;
+}
+
+} // namespace netsonde

@@ -1,0 +1,95 @@
+#include "platform/resolver/LookupRegistry.h"
+
+#include "platform/AppMessages.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <atomic>
+
+namespace netsonde {
+
+namespace {
+
+// The next request handle of the program: non-zero, never repeated.
+LookupHandle NextLookupHandle()
+{
+    static std::atomic<LookupHandle> s_nLastHandle{0};
+    return ++s_nLastHandle;
+}
+
+bool LivesOnApplicationThread(const QObject* receiver)
+{
+    const QCoreApplication* application = QCoreApplication::instance();
+    return application != nullptr && receiver->thread() == application->thread();
+}
+
+} // namespace
+
+LookupHandle CLookupRegistry::Register(QObject* receiver, int message)
+{
+    if (receiver == nullptr || !LivesOnApplicationThread(receiver))
+        return 0;
+    std::lock_guard lock(m_mutex);
+    if (m_bClosed || m_pending.size() >= kMaxPendingRequests)
+        return 0;
+    const LookupHandle handle = NextLookupHandle();
+    m_pending.emplace(handle, CRequest{receiver, message});
+    return handle;
+}
+
+bool CLookupRegistry::Cancel(LookupHandle handle)
+{
+    std::lock_guard lock(m_mutex);
+    return m_pending.erase(handle) != 0;
+}
+
+bool CLookupRegistry::IsPending(LookupHandle handle) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_pending.contains(handle);
+}
+
+void CLookupRegistry::Complete(LookupHandle handle, int error, CHostEntry entry)
+{
+    std::lock_guard lock(m_mutex);
+    QCoreApplication* application = QCoreApplication::instance();
+    if (m_bClosed || application == nullptr || !m_pending.contains(handle))
+        return;
+    QMetaObject::invokeMethod(
+        application,
+        [self = shared_from_this(), handle, error, entry = std::move(entry)] {
+            self->Deliver(handle, error, entry);
+        },
+        Qt::QueuedConnection);
+}
+
+void CLookupRegistry::Close()
+{
+    std::lock_guard lock(m_mutex);
+    m_bClosed = true;
+    m_pending.clear();
+}
+
+// Runs on the application's thread. The event is sent, not posted, so that
+// a Cancel can never come between this check and the receiver's handler.
+void CLookupRegistry::Deliver(LookupHandle handle, int error, const CHostEntry& entry)
+{
+    QPointer<QObject> receiver;
+    int message = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto request = m_pending.find(handle);
+        if (m_bClosed || request == m_pending.end())
+            return;
+        receiver = request->second.receiver;
+        message = request->second.nMessage;
+        m_pending.erase(request);
+    }
+    if (receiver.isNull())
+        return;
+    CAppMessageEvent event(message, handle, error, entry);
+    QCoreApplication::sendEvent(receiver.data(), &event);
+}
+
+} // namespace netsonde

@@ -1,0 +1,47 @@
+#pragma once
+// The requests of one resolver, from their start to the delivery of their
+// completion. Any thread may complete a request; the delivery itself runs on
+// the application's thread, and only for a request that is still pending
+// and whose receiver still exists. After Close() nothing more is delivered.
+
+#include "platform/resolver/Resolver.h"
+
+#include <QPointer>
+
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace netsonde {
+
+class CLookupRegistry : public std::enable_shared_from_this<CLookupRegistry> {
+public:
+    // A registry refuses new requests beyond this many pending ones.
+    static constexpr std::size_t kMaxPendingRequests = 64;
+
+    // Call on the application's thread. Returns 0 when the request cannot
+    // be taken (no receiver, a receiver of another thread, too many pending
+    // requests, or a closed registry).
+    LookupHandle Register(QObject* receiver, int message);
+    bool Cancel(LookupHandle handle);
+    bool IsPending(LookupHandle handle) const;
+
+    // Safe from any thread: queues the delivery of the request's result.
+    void Complete(LookupHandle handle, int error, CHostEntry entry);
+
+    void Close();
+
+private:
+    struct CRequest {
+        QPointer<QObject> receiver;
+        int nMessage = 0;
+    };
+
+    void Deliver(LookupHandle handle, int error, const CHostEntry& entry);
+
+    mutable std::mutex m_mutex;
+    std::unordered_map<LookupHandle, CRequest> m_pending;
+    bool m_bClosed = false;
+};
+
+} // namespace netsonde

@@ -1,0 +1,42 @@
+#pragma once
+// A resolver that runs blocking lookups on a small pool of threads and
+// delivers their completions on the application's thread.
+
+#include "platform/resolver/HostLookup.h"
+#include "platform/resolver/Resolver.h"
+
+#include <functional>
+#include <memory>
+
+namespace netsonde {
+
+class CLookupPool;
+class CLookupRegistry;
+
+struct CHostLookups {
+    std::function<CLookupOutcome(const QByteArray& name)> byName;
+    std::function<CLookupOutcome(std::uint32_t address)> byAddress;
+};
+
+class CThreadedResolver final : public IResolver {
+public:
+    CThreadedResolver(CHostLookups lookups, int nMaxThreads);
+    ~CThreadedResolver() override;
+
+    CThreadedResolver(const CThreadedResolver&) = delete;
+    CThreadedResolver& operator=(const CThreadedResolver&) = delete;
+
+    LookupHandle AsyncGetHostByName(QObject* receiver, int message, const QString& name) override;
+    LookupHandle AsyncGetHostByAddr(QObject* receiver, int message,
+                                    std::uint32_t address) override;
+    bool CancelAsyncRequest(LookupHandle handle) override;
+
+private:
+    LookupHandle Start(QObject* receiver, int message, std::function<CLookupOutcome()> lookup);
+
+    CHostLookups m_lookups;
+    std::shared_ptr<CLookupRegistry> m_registry;
+    std::shared_ptr<CLookupPool> m_pool;
+};
+
+} // namespace netsonde

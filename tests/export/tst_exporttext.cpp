@@ -1,0 +1,225 @@
+// The exported text: date line, every function's header, the results table
+// and its line ends.
+
+#include "export/ExportText.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <clocale>
+
+using namespace netsonde;
+
+namespace {
+
+const QDateTime kWhen(QDate(2024, 3, 4), QTime(9, 5));
+const QString kDateLine = QStringLiteral("Monday, March 04, 2024 09:05AM\r\n\r\n");
+const QString kColumnLine = QStringLiteral(
+    "#    Address         Host Name                                         Response Time\r\n");
+
+CExportSource Source(int function, const QString& host)
+{
+    CExportSource source;
+    source.nFunction = function;
+    source.strHost = host;
+    source.when = kWhen;
+    return source;
+}
+
+// The line of the text that follows the given number of CR LF pairs.
+QString LineAt(const QString& text, int index)
+{
+    return text.split(QStringLiteral("\r\n")).value(index);
+}
+
+} // namespace
+
+class TstExportText : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        std::setlocale(LC_ALL, "de_DE.UTF-8");
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(QLocale().dayName(1), QStringLiteral("Montag"));
+    }
+
+    void functionHeaders_data()
+    {
+        QTest::addColumn<int>("function");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("searchType");
+        QTest::addColumn<QString>("nameServer");
+        QTest::addColumn<QString>("expected");
+
+        const QString pane = QStringLiteral("answer line\r\n");
+        QTest::newRow("Ping") << 0 << "" << "" << ""
+                              << "Ping host target.test\r\n\r\n" + kColumnLine;
+        QTest::newRow("TraceRoute") << 1 << "" << "" << ""
+                                    << "TraceRoute to host target.test\r\n\r\n" + kColumnLine;
+        QTest::newRow("Finger with user") << 2 << "alice" << "" << ""
+                                          << "Finger alice@target.test\r\n\r\n" + pane;
+        QTest::newRow("Finger without user") << 2 << "" << "" << ""
+                                             << "Finger target.test\r\n\r\n" + pane;
+        QTest::newRow("WhoIs with query") << 3 << "example" << "" << ""
+                                          << "WhoIs example@target.test\r\n\r\n" + pane;
+        QTest::newRow("WhoIs without query") << 3 << "" << "" << ""
+                                             << "WhoIs target.test\r\n\r\n" + pane;
+        QTest::newRow("NS LookUp DNS mode")
+            << 4 << "" << "Mail Exchanger (MX)" << "ns.target.test"
+            << "Name Server LookUp for target.test\r\nSearch Type: Mail Exchanger (MX)\r\n"
+               "Name Server: ns.target.test\r\n\r\n" + pane;
+        QTest::newRow("NS LookUp GetHostByX mode")
+            << 4 << "" << "Use Winsock Function GetHostByX" << "ns.target.test"
+            << "Name Server LookUp for target.test\r\n\r\n" + pane;
+        QTest::newRow("NS LookUp mode text compared exactly")
+            << 4 << "" << "use winsock function gethostbyx" << ""
+            << "Name Server LookUp for target.test\r\nSearch Type: use winsock function "
+               "gethostbyx\r\nName Server: \r\n\r\n" + pane;
+        QTest::newRow("Quote Of The Day") << 5 << "" << "" << ""
+                                          << "Quote Of The Day from target.test\r\n\r\n" + pane;
+    }
+
+    void functionHeaders()
+    {
+        QFETCH(int, function);
+        QFETCH(QString, user);
+        QFETCH(QString, searchType);
+        QFETCH(QString, nameServer);
+        QFETCH(QString, expected);
+        CExportSource source = Source(function, QStringLiteral("target.test"));
+        source.strUser = user;
+        source.strSearchType = searchType;
+        source.strNameServer = nameServer;
+        source.strPaneText = QStringLiteral("answer line\r\n");
+        QCOMPARE(BuildExportText(source), kDateLine + expected);
+    }
+
+    void pingExportWithOneRow()
+    {
+        CExportSource source = Source(0, QStringLiteral("127.0.0.1"));
+        source.resultRows = {{"1", "127.0.0.1", "localhost", "0 ms"}};
+        const QString text = BuildExportText(source);
+        QCOMPARE(LineAt(text, 1), QString());
+        QCOMPARE(LineAt(text, 2), QStringLiteral("Ping host 127.0.0.1"));
+        QCOMPARE(LineAt(text, 3), QString());
+        QCOMPARE(LineAt(text, 4) + "\r\n", kColumnLine);
+        const QString row = LineAt(text, 5);
+        QCOMPARE(row.indexOf("127.0.0.1"), 5);
+        QCOMPARE(row.indexOf("localhost"), 21);
+        QCOMPARE(row.indexOf("0 ms"), 71);
+        QVERIFY(text.endsWith(row + "\r\n"));
+    }
+
+    void dateLineIsEnglish_data()
+    {
+        QTest::addColumn<QDateTime>("when");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("morning, one-digit day")
+            << QDateTime(QDate(2024, 3, 4), QTime(9, 5)) << "Monday, March 04, 2024 09:05AM";
+        QTest::newRow("midnight") << QDateTime(QDate(2023, 12, 31), QTime(0, 0))
+                                  << "Sunday, December 31, 2023 12:00AM";
+        QTest::newRow("noon") << QDateTime(QDate(2024, 2, 29), QTime(12, 30))
+                              << "Thursday, February 29, 2024 12:30PM";
+        QTest::newRow("afternoon") << QDateTime(QDate(2024, 11, 1), QTime(13, 7))
+                                   << "Friday, November 01, 2024 01:07PM";
+        QTest::newRow("last minute") << QDateTime(QDate(2025, 7, 19), QTime(23, 59))
+                                     << "Saturday, July 19, 2025 11:59PM";
+    }
+
+    void dateLineIsEnglish()
+    {
+        QFETCH(QDateTime, when);
+        QFETCH(QString, expected);
+        CExportSource source = Source(5, QStringLiteral("q.test"));
+        source.when = when;
+        QVERIFY(BuildExportText(source).startsWith(expected + "\r\n\r\n"));
+    }
+
+    void resultCellsKeepTheirColumns_data()
+    {
+        QTest::addColumn<QStringList>("cells");
+        QTest::newRow("short cells") << QStringList{"7", "10.0.0.1", "gw.test", "12 ms"};
+        QTest::newRow("cells at full width")
+            << QStringList{"12345", "255.255.255.255X", QString(50, 'h'), "No response"};
+        QTest::newRow("empty cells") << QStringList{"", "", "", "*"};
+    }
+
+    void resultCellsKeepTheirColumns()
+    {
+        QFETCH(QStringList, cells);
+        const QString row = FormatResultRow(cells);
+        const int starts[] = {0, 5, 21, 71};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(row.mid(starts[i], cells.at(i).size()), cells.at(i));
+        QCOMPARE(row.size(), 71 + cells.at(3).size());
+    }
+
+    void longCellsAreNotCut()
+    {
+        const QString longName(63, QLatin1Char('n'));
+        const QString row =
+            FormatResultRow({"123456", "1234567890123456789", longName, "3 ms"});
+        QCOMPARE(row, "123456" + QStringLiteral("1234567890123456789") + longName + "3 ms");
+    }
+
+    void rowWithMissingCellsOrLineBreaks()
+    {
+        QCOMPARE(FormatResultRow({"1", "10.0.0.1"}).trimmed(), QStringLiteral("1    10.0.0.1"));
+        const QString row = FormatResultRow({"1", "10.0.0.1", "evil\r\nname", "1 ms"});
+        QVERIFY(!row.contains('\r') && !row.contains('\n'));
+        QCOMPARE(row.indexOf("1 ms"), 71);
+    }
+
+    void lineEndsAreCrLfEverywhere_data()
+    {
+        QTest::addColumn<int>("function");
+        QTest::addColumn<QString>("pane");
+        for (int function = 0; function < 6; ++function) {
+            QTest::addRow("function %d, LF", function) << function << "one\ntwo\n";
+            QTest::addRow("function %d, CR", function) << function << "one\rtwo";
+            QTest::addRow("function %d, mixed", function) << function << "a\r\nb\n\rc\r\r\n";
+        }
+    }
+
+    void lineEndsAreCrLfEverywhere()
+    {
+        QFETCH(int, function);
+        QFETCH(QString, pane);
+        CExportSource source = Source(function, QStringLiteral("h.test"));
+        source.strUser = QStringLiteral("u");
+        source.strSearchType = QStringLiteral("Address (A)");
+        source.strNameServer = QStringLiteral("ns.test");
+        source.strPaneText = pane;
+        source.resultRows = {{"1", "10.0.0.1", "a\nb", "1 ms"}, {"2", "10.0.0.2", "c", "2 ms"}};
+        const QString text = BuildExportText(source);
+        static const QRegularExpression bareCr(QStringLiteral("\r(?!\n)"));
+        static const QRegularExpression bareLf(QStringLiteral("(?<!\r)\n"));
+        QVERIFY(!text.contains(bareCr));
+        QVERIFY(!text.contains(bareLf));
+    }
+
+    void lineEndConversion_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("already CR LF") << "a\r\n\r\nb\r\n" << "a\r\n\r\nb\r\n";
+        QTest::newRow("LF") << "a\nb\n" << "a\r\nb\r\n";
+        QTest::newRow("CR") << "a\rb" << "a\r\nb";
+        QTest::newRow("LF CR is two ends") << "a\n\rb" << "a\r\n\r\nb";
+        QTest::newRow("CR at the end") << "a\r" << "a\r\n";
+    }
+
+    void lineEndConversion()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(ToCrLfLineEnds(text), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstExportText)
+#include "tst_exporttext.moc"

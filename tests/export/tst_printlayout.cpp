@@ -1,0 +1,135 @@
+// The page layout of printed export text: lines, tabs and pages.
+
+#include "export/PrintLayout.h"
+
+#include <QTest>
+
+using namespace netsonde;
+
+namespace {
+
+constexpr int kLineHeight = 10;
+
+// A page whose body holds exactly the given number of lines.
+CPrintGeometry PageHolding(int lines)
+{
+    return {1000, (lines + 8) * kLineHeight, kLineHeight};
+}
+
+QString NumberedLines(int count)
+{
+    QString text;
+    for (int i = 1; i <= count; ++i)
+        text += QStringLiteral("line %1\r\n").arg(i);
+    return text;
+}
+
+} // namespace
+
+class TstPrintLayout : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void tabsExpandToMultiplesOfEight_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("one character then tab") << "a\tb" << "a       b";
+        QTest::newRow("two leading tabs") << "\t\tx" << QString(16, ' ') + "x";
+        QTest::newRow("tab after eight characters") << "12345678\tx" << "12345678        x";
+        QTest::newRow("tab after seven characters") << "1234567\tx" << "1234567 x";
+        QTest::newRow("trailing tab") << "ab\t" << "ab      ";
+        QTest::newRow("no tab") << "plain" << "plain";
+    }
+
+    void tabsExpandToMultiplesOfEight()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, expected);
+        QCOMPARE(ExpandTabs(line), expected);
+    }
+
+    void textSplitsIntoLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("CR LF ends") << "a\r\nb\r\n" << QStringList{"a", "b"};
+        QTest::newRow("empty line kept") << "a\r\n\r\nb" << QStringList{"a", "", "b"};
+        QTest::newRow("bare LF") << "a\nb" << QStringList{"a", "b"};
+        QTest::newRow("bare CR at the end") << "a\r" << QStringList{"a"};
+        QTest::newRow("last line without end") << "a\r\nb" << QStringList{"a", "b"};
+        QTest::newRow("only a line end") << "\r\n" << QStringList{""};
+        QTest::newRow("empty") << "" << QStringList{};
+    }
+
+    void textSplitsIntoLines()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, expected);
+        QCOMPARE(SplitPrintLines(text), expected);
+    }
+
+    void pageCount_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("bodyLines");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("100 lines, 60 a page") << 100 << 60 << 2;
+        QTest::newRow("exactly one page") << 60 << 60 << 1;
+        QTest::newRow("one line over") << 61 << 60 << 2;
+        QTest::newRow("empty text") << 0 << 60 << 0;
+    }
+
+    void pageCount()
+    {
+        QFETCH(int, lines);
+        QFETCH(int, bodyLines);
+        QFETCH(int, pages);
+        const CPrintGeometry geometry = PageHolding(bodyLines);
+        QCOMPARE(PrintLinesPerPage(geometry), bodyLines);
+        const QList<CPrintedPage> printed = LayOutPrintedPages(NumberedLines(lines), geometry);
+        QCOMPARE(printed.size(), pages);
+        int printedLines = 0;
+        for (int i = 0; i < printed.size(); ++i) {
+            QCOMPARE(printed.at(i).nNumber, i + 1);
+            printedLines += static_cast<int>(printed.at(i).lines.size());
+        }
+        QCOMPARE(printedLines, lines);
+    }
+
+    void linesStayInsideTheBody()
+    {
+        const CPrintGeometry geometry = PageHolding(60);
+        const QList<CPrintedPage> pages = LayOutPrintedPages(NumberedLines(100), geometry);
+        QCOMPARE(pages.size(), 2);
+        QCOMPARE(pages.at(0).lines.first().nTop, geometry.BodyTop());
+        QCOMPARE(pages.at(0).lines.first().strText, QStringLiteral("line 1"));
+        QVERIFY(pages.at(0).lines.last().nTop < geometry.BodyEnd());
+        QCOMPARE(pages.at(1).lines.first().nTop, geometry.BodyTop());
+        QCOMPARE(pages.at(1).lines.first().strText, QStringLiteral("line 61"));
+        QCOMPARE(pages.at(1).lines.size(), 40);
+        QVERIFY(geometry.BodyEnd() <= geometry.FooterTop());
+    }
+
+    void emptyLinesTakeTheirPlace()
+    {
+        const CPrintGeometry geometry = PageHolding(60);
+        const QList<CPrintedPage> pages = LayOutPrintedPages("a\r\n\r\n\tb\r\n", geometry);
+        QCOMPARE(pages.size(), 1);
+        QCOMPARE(pages.at(0).lines.size(), 2);
+        QCOMPARE(pages.at(0).lines.at(1).nTop, geometry.BodyTop() + 2 * kLineHeight);
+        QCOMPARE(pages.at(0).lines.at(1).strText, QString(8, ' ') + "b");
+    }
+
+    void tinyPagePrintsOneLineEach()
+    {
+        const CPrintGeometry geometry{100, 5 * kLineHeight, kLineHeight};
+        QCOMPARE(LayOutPrintedPages(NumberedLines(3), geometry).size(), 3);
+        const CPrintGeometry noHeight{100, 100, 0};
+        QVERIFY(PrintLinesPerPage(noHeight) >= 1);
+        QVERIFY(!LayOutPrintedPages(NumberedLines(3), noHeight).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstPrintLayout)
+#include "tst_printlayout.moc"

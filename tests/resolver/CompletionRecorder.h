@@ -1,0 +1,54 @@
+#pragma once
+// Receivers for lookup completions in tests: every private window message
+// that reaches one is noted in a log that outlives the receivers.
+
+#include "platform/AppMessages.h"
+#include "platform/resolver/Resolver.h"
+
+#include <QList>
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+namespace netsonde::test {
+
+struct CCompletion {
+    const QObject* receiver = nullptr;
+    int nMessage = 0;
+    LookupHandle handle = 0;
+    std::intptr_t nError = 0;
+    std::optional<CHostEntry> entry;
+};
+
+using CompletionLog = std::shared_ptr<QList<CCompletion>>;
+
+class CCompletionRecorder : public QObject {
+public:
+    explicit CCompletionRecorder(CompletionLog log) : m_log(std::move(log)) {}
+
+    bool event(QEvent* event) override
+    {
+        if (!CAppMessageEvent::IsAppMessage(event))
+            return QObject::event(event);
+        const auto* message = static_cast<const CAppMessageEvent*>(event);
+        CCompletion completion{this, message->Message(), message->WParam(), message->LParam(), {}};
+        if (const CHostEntry* entry = HostEntryOf(*message))
+            completion.entry = *entry;
+        m_log->append(completion);
+        return true;
+    }
+
+private:
+    CompletionLog m_log;
+};
+
+inline const CCompletion* FindCompletion(const QList<CCompletion>& log, LookupHandle handle)
+{
+    for (const CCompletion& completion : log)
+        if (completion.handle == handle)
+            return &completion;
+    return nullptr;
+}
+
+} // namespace netsonde::test

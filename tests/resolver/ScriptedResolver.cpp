@@ -1,0 +1,66 @@
+#include "resolver/ScriptedResolver.h"
+
+#include "platform/resolver/LookupRegistry.h"
+
+namespace netsonde::test {
+
+CScriptedResolver::CScriptedResolver() : m_registry(std::make_shared<CLookupRegistry>()) {}
+
+CScriptedResolver::~CScriptedResolver()
+{
+    m_registry->Close();
+}
+
+LookupHandle CScriptedResolver::AsyncGetHostByName(QObject* receiver, int message,
+                                                   const QString& name)
+{
+    CScriptedRequest request;
+    request.nMessage = message;
+    request.strName = name;
+    return Record(receiver, request);
+}
+
+LookupHandle CScriptedResolver::AsyncGetHostByAddr(QObject* receiver, int message,
+                                                   std::uint32_t address)
+{
+    CScriptedRequest request;
+    request.nMessage = message;
+    request.bByAddress = true;
+    request.address = address;
+    return Record(receiver, request);
+}
+
+bool CScriptedResolver::CancelAsyncRequest(LookupHandle handle)
+{
+    m_cancelled.append(handle);
+    return m_registry->Cancel(handle);
+}
+
+void CScriptedResolver::RefuseNextRequest()
+{
+    m_bRefuseNext = true;
+}
+
+void CScriptedResolver::Complete(LookupHandle handle, int error, const CHostEntry& entry)
+{
+    m_registry->Complete(handle, error, entry);
+}
+
+bool CScriptedResolver::IsPending(LookupHandle handle) const
+{
+    return m_registry->IsPending(handle);
+}
+
+LookupHandle CScriptedResolver::Record(QObject* receiver, CScriptedRequest request)
+{
+    if (m_bRefuseNext) {
+        m_bRefuseNext = false;
+        return 0;
+    }
+    request.handle = m_registry->Register(receiver, request.nMessage);
+    if (request.handle != 0)
+        m_requests.append(request);
+    return request.handle;
+}
+
+} // namespace netsonde::test

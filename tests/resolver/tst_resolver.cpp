@@ -1,0 +1,361 @@
+// The resolver's request handling with scripted lookups: handles, cancel,
+// requests in flight together, receivers and resolvers that go away early.
+
+#include "platform/resolver/LookupRegistry.h"
+#include "platform/resolver/ThreadedResolver.h"
+#include "resolver/CompletionRecorder.h"
+#include "resolver/ScriptedResolver.h"
+
+#include <QSet>
+#include <QTest>
+#include <QtEndian>
+
+#include <arpa/inet.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+
+constexpr int kPatience = 30000; // ms; only a hung run waits this long
+
+// Lookups that block until the test opens their name's gate. Each answers
+// with an entry made from its own question.
+class CGatedLookups : public std::enable_shared_from_this<CGatedLookups> {
+public:
+    CHostLookups Functions()
+    {
+        auto self = shared_from_this();
+        return {[self](const QByteArray& name) { return self->ByName(name); },
+                [self](std::uint32_t address) { return self->ByAddress(address); }};
+    }
+
+    void Open(const QByteArray& name)
+    {
+        std::lock_guard lock(m_mutex);
+        m_open.insert(name);
+        m_changed.notify_all();
+    }
+
+    bool WaitStarted(const QByteArray& name)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::milliseconds(kPatience),
+                                  [&] { return m_started.contains(name); });
+    }
+
+    bool HasStarted(const QByteArray& name)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_started.contains(name);
+    }
+
+    bool HasReturned(const QByteArray& name)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_returned.contains(name);
+    }
+
+    static CHostEntry EntryFor(const QByteArray& name)
+    {
+        return {QString::fromUtf8(name), {QString::fromUtf8("alias." + name)},
+                {qToBigEndian<std::uint32_t>(0x0A000000u + static_cast<std::uint32_t>(name.size()))}};
+    }
+
+private:
+    CLookupOutcome ByName(const QByteArray& name)
+    {
+        std::unique_lock lock(m_mutex);
+        m_started.insert(name);
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_open.contains(name); });
+        m_returned.insert(name);
+        return {kLookupSucceeded, EntryFor(name)};
+    }
+
+    CLookupOutcome ByAddress(std::uint32_t address)
+    {
+        return {kLookupSucceeded, {"host-" + FormatIPv4Address(address), {}, {address}}};
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    QSet<QByteArray> m_open;
+    QSet<QByteArray> m_started;
+    QSet<QByteArray> m_returned;
+};
+
+} // namespace
+
+class TstResolver : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_log = std::make_shared<QList<CCompletion>>();
+        m_gates = std::make_shared<CGatedLookups>();
+    }
+
+    void completionCarriesHandleMessageAndEntry()
+    {
+        CThreadedResolver resolver(m_gates->Functions(), 2);
+        CCompletionRecorder receiver(m_log);
+        m_gates->Open("alpha.test");
+        const LookupHandle byName =
+            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "alpha.test");
+        const LookupHandle byAddress = resolver.AsyncGetHostByAddr(
+            &receiver, WM_APP_ADDRESS_RESOLVED, inet_addr("192.0.2.7"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
+
+        const CCompletion* name = FindCompletion(*m_log, byName);
+        QVERIFY(name != nullptr);
+        QCOMPARE(name->receiver, &receiver);
+        QCOMPARE(name->nMessage, WM_APP_HOST_RESOLVED);
+        QCOMPARE(name->nError, kLookupSucceeded);
+        QVERIFY(name->entry.has_value());
+        QCOMPARE(name->entry->strOfficialName, QString("alpha.test"));
+
+        const CCompletion* address = FindCompletion(*m_log, byAddress);
+        QVERIFY(address != nullptr);
+        QCOMPARE(address->nMessage, WM_APP_ADDRESS_RESOLVED);
+        QVERIFY(address->entry.has_value());
+        QCOMPARE(address->entry->strOfficialName, QString("host-192.0.2.7"));
+    }
+
+    void laterRequestFinishingFirstKeepsEachEntry()
+    {
+        CThreadedResolver resolver(m_gates->Functions(), 2);
+        CCompletionRecorder receiver(m_log);
+        const LookupHandle first =
+            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "first.test");
+        const LookupHandle second =
+            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "second.example.test");
+        QVERIFY(m_gates->WaitStarted("first.test"));
+        QVERIFY(m_gates->WaitStarted("second.example.test"));
+
+        m_gates->Open("second.example.test");
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
+        QCOMPARE(m_log->at(0).handle, second);
+        m_gates->Open("first.test");
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
+        QCOMPARE(m_log->at(1).handle, first);
+
+        const auto expectEntry = [this](LookupHandle handle, const QByteArray& name) {
+            const CCompletion* completion = FindCompletion(*m_log, handle);
+            return completion != nullptr && completion->entry.has_value()
+                && completion->entry->strOfficialName == CGatedLookups::EntryFor(name).strOfficialName
+                && completion->entry->aliases == CGatedLookups::EntryFor(name).aliases
+                && completion->entry->addresses == CGatedLookups::EntryFor(name).addresses;
+        };
+        QVERIFY(expectEntry(second, "second.example.test"));
+        QVERIFY(expectEntry(first, "first.test"));
+    }
+
+    void cancelWhileLookupRunsDropsCompletion()
+    {
+        CThreadedResolver resolver(m_gates->Functions(), 1);
+        CCompletionRecorder receiver(m_log);
+        const LookupHandle cancelled =
+            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "slow.test");
+        QVERIFY(m_gates->WaitStarted("slow.test"));
+        QVERIFY(resolver.CancelAsyncRequest(cancelled));
+        m_gates->Open("slow.test");
+
+        // One thread runs the jobs in order: when the next one is delivered,
+        // the cancelled one has finished long before.
+        m_gates->Open("next.test");
+        const LookupHandle next =
+            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "next.test");
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
+        QCOMPARE(m_log->at(0).handle, next);
+        QVERIFY(m_gates->HasReturned("slow.test"));
+        QCOMPARE(FindCompletion(*m_log, cancelled), nullptr);
+    }
+
+    void cancelWhileQueuedSkipsLookup()
+    {
+        CThreadedResolver resolver(m_gates->Functions(), 1);
+        CCompletionRecorder receiver(m_log);
+        const LookupHandle running =
+            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "running.test");
+        QVERIFY(m_gates->WaitStarted("running.test"));
+        const LookupHandle queued =
+            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "queued.test");
+        QVERIFY(resolver.CancelAsyncRequest(queued));
+        m_gates->Open("running.test");
+        m_gates->Open("queued.test");
+        m_gates->Open("after.test");
+        const LookupHandle after =
+            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "after.test");
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
+        QCOMPARE(m_log->at(0).handle, running);
+        QCOMPARE(m_log->at(1).handle, after);
+        QVERIFY(!m_gates->HasStarted("queued.test"));
+    }
+
+    void cancelAfterLookupFinishedBeforeDelivery()
+    {
+        auto registry = std::make_shared<CLookupRegistry>();
+        CCompletionRecorder receiver(m_log);
+        const LookupHandle cancelled = registry->Register(&receiver, WM_APP_HOST_RESOLVED);
+        const LookupHandle kept = registry->Register(&receiver, WM_APP_HOST_RESOLVED);
+        std::thread([&] {
+            registry->Complete(cancelled, kLookupSucceeded, CGatedLookups::EntryFor("a"));
+            registry->Complete(kept, kLookupHostNotFound, {});
+        }).join();
+        QVERIFY(registry->Cancel(cancelled));
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
+        QCOMPARE(m_log->at(0).handle, kept);
+        QCOMPARE(m_log->at(0).nError, kLookupHostNotFound);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_log->size(), 1);
+    }
+
+    void cancelRefusesUnknownAndDeliveredHandles()
+    {
+        CScriptedResolver resolver;
+        CCompletionRecorder receiver(m_log);
+        QVERIFY(!resolver.CancelAsyncRequest(0));
+        const LookupHandle handle =
+            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "done.test");
+        resolver.Complete(handle, kLookupSucceeded);
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
+        QVERIFY(!resolver.CancelAsyncRequest(handle));
+        QVERIFY(!resolver.CancelAsyncRequest(handle + 1000));
+    }
+
+    void handlesAreNonZeroAndNeverRepeated()
+    {
+        CThreadedResolver threaded(m_gates->Functions(), 1);
+        CScriptedResolver scripted;
+        CCompletionRecorder receiver(m_log);
+        m_gates->Open("h.test");
+        QSet<LookupHandle> seen;
+        for (int round = 0; round < 100; ++round) {
+            for (IResolver* resolver : {static_cast<IResolver*>(&threaded),
+                                        static_cast<IResolver*>(&scripted)}) {
+                const LookupHandle handle =
+                    resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "h.test");
+                QVERIFY(handle != 0);
+                QVERIFY2(!seen.contains(handle), "a handle was given out twice");
+                seen.insert(handle);
+                resolver->CancelAsyncRequest(handle);
+            }
+        }
+    }
+
+    void pendingRequestsAreBounded()
+    {
+        CScriptedResolver resolver;
+        CCompletionRecorder receiver(m_log);
+        QList<LookupHandle> handles;
+        for (std::size_t i = 0; i < CLookupRegistry::kMaxPendingRequests; ++i)
+            handles.append(resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "x"));
+        QVERIFY(!handles.contains(0));
+        QCOMPARE(resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "x"), LookupHandle{0});
+        resolver.CancelAsyncRequest(handles.first());
+        QVERIFY(resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "x") != 0);
+    }
+
+    void receiverDestroyedWhileLookupRuns()
+    {
+        CThreadedResolver resolver(m_gates->Functions(), 1);
+        auto* doomed = new CCompletionRecorder(m_log);
+        const LookupHandle orphan =
+            resolver.AsyncGetHostByName(doomed, WM_APP_HOST_RESOLVED, "orphan.test");
+        QVERIFY(m_gates->WaitStarted("orphan.test"));
+        delete doomed;
+        m_gates->Open("orphan.test");
+
+        CCompletionRecorder survivor(m_log);
+        m_gates->Open("survivor.test");
+        const LookupHandle next =
+            resolver.AsyncGetHostByName(&survivor, WM_APP_HOST_RESOLVED, "survivor.test");
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
+        QCOMPARE(m_log->at(0).handle, next);
+        QCOMPARE(FindCompletion(*m_log, orphan), nullptr);
+    }
+
+    void receiverDestroyedAfterCompletionQueued()
+    {
+        CScriptedResolver resolver;
+        auto* doomed = new CCompletionRecorder(m_log);
+        const LookupHandle orphan =
+            resolver.AsyncGetHostByName(doomed, WM_APP_HOST_RESOLVED, "orphan.test");
+        resolver.Complete(orphan, kLookupSucceeded);
+        delete doomed;
+        CCompletionRecorder survivor(m_log);
+        const LookupHandle next =
+            resolver.AsyncGetHostByAddr(&survivor, WM_APP_ADDRESS_RESOLVED, inet_addr("127.0.0.1"));
+        resolver.Complete(next, kLookupSucceeded);
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
+        QCOMPARE(m_log->at(0).handle, next);
+    }
+
+    void resolverDestroyedWithLookupInFlight()
+    {
+        CCompletionRecorder receiver(m_log);
+        auto resolver = std::make_unique<CThreadedResolver>(m_gates->Functions(), 1);
+        resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "stuck.test");
+        QVERIFY(m_gates->WaitStarted("stuck.test"));
+        resolver.reset(); // returns although the lookup is still blocked
+        QVERIFY(!m_gates->HasReturned("stuck.test"));
+
+        m_gates->Open("stuck.test");
+        // The job holds the lookups until it has finished with its result.
+        QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 1L, kPatience);
+        QCoreApplication::processEvents();
+        QVERIFY(m_log->isEmpty());
+    }
+
+    void scriptedResolverRecordsAndRefuses()
+    {
+        CScriptedResolver resolver;
+        CCompletionRecorder receiver(m_log);
+        resolver.RefuseNextRequest();
+        QCOMPARE(resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "refused"), LookupHandle{0});
+        const LookupHandle name =
+            resolver.AsyncGetHostByName(&receiver, WM_APP_LOCAL_HOST_RESOLVED, "me.test");
+        const LookupHandle address =
+            resolver.AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, inet_addr("10.1.2.3"));
+        QCOMPARE(resolver.Requests().size(), 2);
+        QCOMPARE(resolver.Requests().at(0).handle, name);
+        QCOMPARE(resolver.Requests().at(0).strName, QString("me.test"));
+        QCOMPARE(resolver.Requests().at(0).nMessage, WM_APP_LOCAL_HOST_RESOLVED);
+        QVERIFY(resolver.Requests().at(1).bByAddress);
+        QCOMPARE(resolver.Requests().at(1).address, inet_addr("10.1.2.3"));
+        resolver.CancelAsyncRequest(address);
+        QCOMPARE(resolver.CancelledHandles(), QList<LookupHandle>{address});
+        QVERIFY(resolver.IsPending(name));
+        QVERIFY(!resolver.IsPending(address));
+    }
+
+    void formatsAddressInNetworkOrder_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("loopback") << "127.0.0.1";
+        QTest::newRow("all ones") << "255.255.255.254";
+        QTest::newRow("zero") << "0.0.0.0";
+        QTest::newRow("mixed") << "192.168.10.200";
+    }
+
+    void formatsAddressInNetworkOrder()
+    {
+        QFETCH(QString, text);
+        in_addr address{};
+        QCOMPARE(inet_pton(AF_INET, text.toLatin1().constData(), &address), 1);
+        QCOMPARE(FormatIPv4Address(address.s_addr), text);
+    }
+
+private:
+    CompletionLog m_log;
+    std::shared_ptr<CGatedLookups> m_gates;
+};
+
+QTEST_GUILESS_MAIN(TstResolver)
+#include "tst_resolver.moc"
