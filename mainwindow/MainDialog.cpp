@@ -8,6 +8,7 @@
 #include "pages/QuoteOfDayPage.h"
 #include "pages/TraceRoutePage.h"
 #include "pages/UserHostPage.h"
+#include "phonebook/PhonebookCommand.h"
 #include "platform/AppMessages.h"
 #include "platform/ControlIds.h"
 #include "platform/DialogUnits.h"
@@ -56,6 +57,7 @@ CMainDialog::CMainDialog(QWidget* parent) : QDialog(parent)
     CreateMenu();
     CreateControls();
     InstallFunctions(*this);
+    InstallPhonebookCommand(*this);
     qApp->installEventFilter(this);
 }
 
