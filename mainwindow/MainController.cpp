@@ -37,6 +37,7 @@ void CMainDialog::BeginRun()
 {
     EnableInputs(false);
     const FunctionId current = CurrentFunction();
+    m_runningFunction = current;
     if (!m_bPaneShown[Index(current)])
         ShowPaneOf(current);
     m_statusBar->show();
@@ -57,7 +58,12 @@ void CMainDialog::OnStop()
     EnableInputs(true);
     m_btnStop->setEnabled(false);
     m_btnGo->setEnabled(true);
-    m_functions[Index(CurrentFunction())]->Cancel();
+    // The run's own work is released even when another tab is selected now.
+    const FunctionId current = CurrentFunction();
+    if (m_runningFunction && *m_runningFunction != current)
+        m_functions[Index(*m_runningFunction)]->Cancel();
+    m_runningFunction.reset();
+    m_functions[Index(current)]->Cancel();
     if (m_statusBar)
         SetStatusText(QStringLiteral("Ready"));
 }

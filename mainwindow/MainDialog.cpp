@@ -48,7 +48,7 @@ QPushButton* MakeButton(QWidget* parent, int id, const QString& label, QRect rec
 
 } // namespace
 
-CMainDialog::CMainDialog(QWidget* parent) : QDialog(parent)
+CMainDialog::CMainDialog(QWidget* parent) : QDialog(parent), m_resolver(CreateSystemResolver())
 {
     SetDialogId(this, IDD_MAIN_DIALOG);
     setWindowTitle(QStringLiteral("Netsonde"));
@@ -65,6 +65,48 @@ CMainDialog::~CMainDialog()
 {
     qApp->removeEventFilter(this);
     OnDestroy();
+    CancelLookups();
+}
+
+void CMainDialog::SetResolver(std::unique_ptr<IResolver> resolver)
+{
+    CancelLookups();
+    m_resolver = std::move(resolver);
+}
+
+void CMainDialog::CancelLookups()
+{
+    for (LookupHandle* handle : {&m_hLookupTask, &m_hLookupTask2}) {
+        if (*handle != 0)
+            m_resolver->CancelAsyncRequest(*handle);
+        *handle = 0;
+    }
+}
+
+bool CMainDialog::event(QEvent* event)
+{
+    if (event->type() > QEvent::Type(WM_APP) && event->type() < QEvent::Type(WM_APP_FOCUS_HOST)) {
+        OnAppMessage(*static_cast<CAppMessageEvent*>(event));
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void CMainDialog::OnAppMessage(const CAppMessageEvent& message)
+{
+    // A completion of a request that is no longer pending is dropped here.
+    LookupHandle* pending = nullptr;
+    if (message.Message() == WM_APP_HOST_RESOLVED || message.Message() == WM_APP_ADDRESS_RESOLVED)
+        pending = &m_hLookupTask;
+    else if (message.Message() == WM_APP_LOCAL_HOST_RESOLVED)
+        pending = &m_hLookupTask2;
+    if (pending) {
+        if (*pending == 0 || message.WParam() != *pending)
+            return;
+        *pending = 0;
+    }
+    if (m_runningFunction)
+        m_functions[Index(*m_runningFunction)]->OnAppMessage(message);
 }
 
 void CMainDialog::SetIcmpProbe(IcmpProbe probe) { IcmpProbeFunction() = std::move(probe); }

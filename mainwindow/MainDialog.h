@@ -7,6 +7,7 @@
 
 #include "mainwindow/Function.h"
 #include "mainwindow/FunctionId.h"
+#include "platform/resolver/Resolver.h"
 #include "settings/ColumnWidths.h"
 
 #include <QColor>
@@ -65,7 +66,17 @@ public:
 
     // The function table: Start and Cancel of each function.
     void SetFunction(FunctionId id, std::unique_ptr<CFunction> function);
+    CFunction* Function(FunctionId id) const { return m_functions[Index(id)].get(); }
     static void SetIcmpProbe(IcmpProbe probe);
+    // The function whose run is in progress: it receives the completions of
+    // its requests, and Stop cancels it even after a tab change.
+    std::optional<FunctionId> RunningFunction() const { return m_runningFunction; }
+
+    // Asynchronous lookups; every completion arrives as a private message.
+    IResolver& Resolver() const { return *m_resolver; }
+    void SetResolver(std::unique_ptr<IResolver> resolver);
+    // Cancels the pending lookups, if any.
+    void CancelLookups();
 
     // Status line (part 0 of the status bar).
     void SetStatusText(const QString& text);
@@ -111,6 +122,8 @@ public:
     bool m_bIcmpAvailable = true;
     QString m_strFingerFireWall;
     QString m_strWhoIsFireWall;
+    LookupHandle m_hLookupTask = 0;
+    LookupHandle m_hLookupTask2 = 0;
 
     // The output texts of the four text panes.
     QString m_strFingerOutput;
@@ -129,6 +142,7 @@ public:
     void OnExit();
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -170,6 +184,7 @@ private:
     void ExpandWindow();
     void UpdateWindowTitle(int index);
     bool HandleKey(int key);
+    void OnAppMessage(const CAppMessageEvent& message);
     void CheckWindowColour();
 
     // Layout helpers.
@@ -182,6 +197,8 @@ private:
 
     std::array<CPropertyPage*, kFunctionCount> m_pPages{};
     std::array<std::unique_ptr<CFunction>, kFunctionCount> m_functions;
+    std::optional<FunctionId> m_runningFunction;
+    std::unique_ptr<IResolver> m_resolver;
     std::array<QWidget*, kFunctionCount> m_panes{};
 
     QMenuBar* m_menuBar = nullptr;

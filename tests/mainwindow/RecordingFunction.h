@@ -3,6 +3,9 @@
 // what the test gives it on Start.
 
 #include "mainwindow/Function.h"
+#include "platform/AppMessages.h"
+
+#include <QList>
 
 #include <functional>
 
@@ -19,9 +22,14 @@ public:
             m_onStart();
     }
     void Cancel() override { ++cancels; }
+    void OnAppMessage(const CAppMessageEvent& message) override
+    {
+        messages << QPair<int, std::uintptr_t>(message.Message(), message.WParam());
+    }
 
     int starts = 0;
     int cancels = 0;
+    QList<QPair<int, std::uintptr_t>> messages;
 
 private:
     std::function<void()> m_onStart;

@@ -4,6 +4,7 @@
 
 #include "MainDialogFixture.h"
 #include "RecordingFunction.h"
+#include "resolver/ScriptedResolver.h"
 
 #include "mainwindow/OutputPane.h"
 #include "mainwindow/TabControl.h"
@@ -161,6 +162,43 @@ private Q_SLOTS:
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Ping"));
     }
 
+    void completionsReachTheRunningFunctionWhilePending()
+    {
+        auto dialog = OpenMainDialog();
+        auto owned = std::make_unique<CScriptedResolver>();
+        CScriptedResolver* resolver = owned.get();
+        dialog->SetResolver(std::move(owned));
+        auto recorders = PlugRecorders(*dialog);
+        dialog->SelectFunction(FunctionId::Finger);
+        dialog->OnGo();
+        dialog->m_hLookupTask = resolver->AsyncGetHostByName(dialog.get(), WM_APP_HOST_RESOLVED, QStringLiteral("a"));
+        const LookupHandle first = dialog->m_hLookupTask;
+        const LookupHandle other = resolver->AsyncGetHostByName(dialog.get(), WM_APP_HOST_RESOLVED, QStringLiteral("b"));
+        resolver->Complete(other, kLookupSucceeded);
+        resolver->Complete(first, kLookupSucceeded);
+        QTRY_COMPARE(recorders[Index(FunctionId::Finger)]->messages.size(), 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(recorders[Index(FunctionId::Finger)]->messages.size(), 1);
+        QCOMPARE(recorders[Index(FunctionId::Finger)]->messages.front().second, first);
+        QCOMPARE(dialog->m_hLookupTask, LookupHandle(0));
+
+        // After a tab change the completion still goes to the running function;
+        // after Stop and a cancel nothing arrives.
+        dialog->m_hLookupTask = resolver->AsyncGetHostByAddr(dialog.get(), WM_APP_ADDRESS_RESOLVED, 0x0100007f);
+        dialog->SelectFunction(FunctionId::Ping);
+        resolver->Complete(dialog->m_hLookupTask, kLookupSucceeded);
+        QTRY_COMPARE(recorders[Index(FunctionId::Finger)]->messages.size(), 2);
+        QVERIFY(recorders[Index(FunctionId::Ping)]->messages.isEmpty());
+        dialog->m_hLookupTask = resolver->AsyncGetHostByName(dialog.get(), WM_APP_HOST_RESOLVED, QStringLiteral("c"));
+        const LookupHandle cancelled = dialog->m_hLookupTask;
+        dialog->OnStop();
+        dialog->CancelLookups();
+        QVERIFY(resolver->CancelledHandles().contains(cancelled));
+        resolver->Complete(cancelled, kLookupSucceeded);
+        QTest::qWait(20);
+        QCOMPARE(recorders[Index(FunctionId::Finger)]->messages.size(), 2);
+    }
+
     void stopActsOnTheSelectedTab()
     {
         auto dialog = OpenMainDialog();
@@ -168,9 +206,14 @@ private Q_SLOTS:
         dialog->SelectFunction(FunctionId::WhoIs);
         dialog->OnGo();
         dialog->SelectFunction(FunctionId::QuoteOfDay);
+        QCOMPARE(dialog->RunningFunction(), std::optional(FunctionId::WhoIs));
         dialog->OnStop();
+        // Both the selected tab's function and the one whose run it was.
         QCOMPARE(recorders[Index(FunctionId::QuoteOfDay)]->cancels, 1);
-        QCOMPARE(recorders[Index(FunctionId::WhoIs)]->cancels, 0);
+        QCOMPARE(recorders[Index(FunctionId::WhoIs)]->cancels, 1);
+        QCOMPARE(dialog->RunningFunction(), std::nullopt);
+        dialog->OnStop();
+        QCOMPARE(recorders[Index(FunctionId::WhoIs)]->cancels, 1);
     }
 
     void clearDuringARun()
@@ -371,7 +414,7 @@ private Q_SLOTS:
         dialog->SetCommandHandler(ID_OUTPUT_FONT, [&] { ++fonts; });
         dialog->SetCommandHandler(ID_FIREWALLS, [&] { ++firewalls; });
         dialog->SetCommandHandler(ID_PHONEBOOK, [&] { ++phonebooks; });
-        auto recorders = PlugRecorders(*dialog);
+        PlugRecorders(*dialog);
         dialog->OnGo();
         QWidget* focus = dialog->PingPage()->HostCombo();
         QTest::keyClick(dialog.get(), Qt::Key_F10);
