@@ -191,7 +191,7 @@ private:
     int ClientTop() const;
     QRect ClientRect() const;
     void LayoutRightColumn();
-    void LayoutTabAndPages();
+    void LayoutTabAndPages(int gap);
     void LayoutVisiblePane();
     void LayoutStatusBar();
 

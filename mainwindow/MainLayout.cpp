@@ -57,16 +57,19 @@ void CMainDialog::LayoutControls()
     if (!m_bInitialised || isMinimized() || m_bLayingOut)
         return;
     m_bLayingOut = true;
+    // A maximised compact window keeps its state; its height limit holds it.
     if (m_bOutputShown)
         m_nExpandedHeight = height();
-    else if (height() != CompactHeight())
+    else if (height() != CompactHeight() && !isMaximized())
         MakeCompact();
     m_menuBar->setGeometry(0, 0, width(), ClientTop());
     if (std::find(m_bPaneShown.begin(), m_bPaneShown.end(), true) != m_bPaneShown.end())
         LayoutStatusBar();
     if (!IsNarrow()) {
+        // Every gap is measured before anything moves.
+        const int gap = m_btnClear->x() - (m_tab->geometry().right() + 1);
         LayoutRightColumn();
-        LayoutTabAndPages();
+        LayoutTabAndPages(gap);
     }
     LayoutVisiblePane();
     m_bLayingOut = false;
@@ -88,11 +91,9 @@ void CMainDialog::LayoutRightColumn()
     }
 }
 
-void CMainDialog::LayoutTabAndPages()
+void CMainDialog::LayoutTabAndPages(int gap)
 {
-    // The gap is the one the column had before it moved, so the tab control
-    // ends one gap left of the column.
-    const int gap = m_btnClear->x() - (m_tab->geometry().right() + 1);
+    // The tab control ends one gap left of the column.
     const int tabWidth = m_btnClear->x() - gap - m_tab->x();
     m_tab->resize(tabWidth, m_tab->height());
     for (CPropertyPage* page : m_pPages) {

@@ -1,0 +1,258 @@
+// What the main window keeps between runs (options, placement, expanded
+// height, last function, output font, column widths) and how its layout
+// follows the window's size.
+
+#include "MainDialogFixture.h"
+
+#include "mainwindow/OutputPane.h"
+#include "mainwindow/TabControl.h"
+#include "pages/PingPage.h"
+#include "pages/UserHostPage.h"
+#include "resources/BusyAnimation.h"
+#include "resources/ResourceIds.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+
+const QString kWindow = QStringLiteral("Window");
+
+int ReadWindowInt(const char* key) { return SettingsStore::ReadInt(kWindow, QString::fromLatin1(key), -99); }
+
+QList<int> ColumnWidthsOf(const QTreeWidget* list)
+{
+    QList<int> widths;
+    for (int column = 0; column < 4; ++column)
+        widths << list->header()->sectionSize(column);
+    return widths;
+}
+
+} // namespace
+
+class TestWindowSettings : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetSettings(); }
+
+    void firstStartDefaults()
+    {
+        auto dialog = OpenMainDialog();
+        QVERIFY(!dialog->m_bRememberPosition);
+        QCOMPARE(dialog->m_nLastFunction, -1);
+        QVERIFY(dialog->m_bSmartSplitting);
+        QVERIFY(!dialog->m_fontOutput.has_value());
+        QCOMPARE(dialog->m_nExpandedHeight, 350);
+        QTreeWidget* list = dialog->ResultList(FunctionId::Ping);
+        const QFontMetrics metrics(list->font());
+        QCOMPARE(ColumnWidthsOf(list), (QList<int>{metrics.horizontalAdvance(QStringLiteral("99")) + 15,
+                                                    metrics.horizontalAdvance(QStringLiteral("255.255.255.255")) + 15,
+                                                    metrics.horizontalAdvance(QString(22, QLatin1Char('W'))) + 15,
+                                                    metrics.horizontalAdvance(QStringLiteral("Response Time")) + 15}));
+        QCOMPARE(list->headerItem()->text(3), QStringLiteral("Response Time"));
+    }
+
+    void savedAtExitEvenWhenNotRemembered()
+    {
+        {
+            auto dialog = OpenMainDialog();
+            dialog->setGeometry(40, 50, dialog->width(), dialog->height());
+        }
+        QCOMPARE(SettingsStore::ReadText(kWindow, QStringLiteral("State")), QStringLiteral("Normal"));
+        QCOMPARE(ReadWindowInt("Left"), 40);
+        QCOMPARE(ReadWindowInt("Top"), 50);
+        QCOMPARE(ReadWindowInt("Height"), 350);
+        QVERIFY(ReadWindowInt("Right") > 40);
+        QVERIFY(!SettingsStore::ReadText(QStringLiteral("Ping"), QStringLiteral("Columns")).isEmpty());
+        // Not remembered: the next start does not use the position.
+        auto again = OpenMainDialog();
+        QVERIFY(again->pos() != QPoint(40, 50) || again->width() != ReadWindowInt("Right") - 40);
+    }
+
+    void windowPlacementComesBack()
+    {
+        int width = 0;
+        {
+            auto dialog = OpenMainDialog();
+            dialog->Command(ID_REMEMBER_WINDOW_POSITION)->trigger();
+            dialog->BeginRun();
+            dialog->OnStop();
+            dialog->setGeometry(60, 70, dialog->width() + 80, 460);
+            width = dialog->width();
+        }
+        QCOMPARE(ReadWindowInt("Height"), 460);
+        auto dialog = OpenMainDialog();
+        QVERIFY(dialog->m_bRememberPosition);
+        QVERIFY(dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
+        QCOMPARE(dialog->geometry().topLeft(), QPoint(60, 70));
+        QCOMPARE(dialog->width(), width);
+        QCOMPARE(dialog->height(), dialog->CompactHeight());
+        // The stored height serves the first expansion.
+        dialog->BeginRun();
+        QCOMPARE(dialog->height(), 460);
+    }
+
+    void lowerCaseYesCountsAsOff()
+    {
+        SettingsStore::WriteText(kWindow, QStringLiteral("RememberPosition"), QStringLiteral("yes"));
+        SettingsStore::WriteInt(kWindow, QStringLiteral("Left"), 60);
+        SettingsStore::WriteInt(kWindow, QStringLiteral("Top"), 70);
+        SettingsStore::WriteInt(kWindow, QStringLiteral("Right"), 700);
+        SettingsStore::WriteInt(kWindow, QStringLiteral("Height"), 500);
+        auto dialog = OpenMainDialog();
+        QVERIFY(!dialog->m_bRememberPosition);
+        QVERIFY(!dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
+        QVERIFY(dialog->width() != 640);
+        QCOMPARE(dialog->m_nExpandedHeight, 350);
+    }
+
+    void maximisedStateComesBack()
+    {
+        {
+            auto dialog = OpenMainDialog();
+            dialog->Command(ID_REMEMBER_WINDOW_POSITION)->trigger();
+            dialog->showMaximized();
+            QTRY_VERIFY(dialog->isMaximized());
+        }
+        QCOMPARE(SettingsStore::ReadText(kWindow, QStringLiteral("State")), QStringLiteral("Maximized"));
+        auto dialog = OpenMainDialog();
+        QTRY_VERIFY(dialog->isMaximized());
+    }
+
+    void rememberLastFunction()
+    {
+        SettingsStore::WriteInt(QStringLiteral("Options"), QStringLiteral("RememberLastFunction"), 4);
+        {
+            auto dialog = OpenMainDialog();
+            QCOMPARE(dialog->CurrentFunction(), FunctionId::NameServerLookUp);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Name Server LookUp"));
+            QVERIFY(dialog->Page(FunctionId::NameServerLookUp)->isVisible());
+            QVERIFY(!dialog->Page(FunctionId::Ping)->isVisible());
+            QVERIFY(dialog->Command(ID_REMEMBER_LAST_FUNCTION)->isChecked());
+            dialog->SelectFunction(FunctionId::TraceRoute);
+        }
+        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Options"), QStringLiteral("RememberLastFunction"), -1), 1);
+        auto dialog = OpenMainDialog();
+        QCOMPARE(dialog->CurrentFunction(), FunctionId::TraceRoute);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("TraceRoute"));
+
+        // A number no function has starts on Ping.
+        dialog.reset();
+        SettingsStore::WriteInt(QStringLiteral("Options"), QStringLiteral("RememberLastFunction"), 9);
+        dialog = OpenMainDialog();
+        QCOMPARE(dialog->CurrentFunction(), FunctionId::Ping);
+        QVERIFY(dialog->Page(FunctionId::Ping)->isVisible());
+    }
+
+    void outputFontWithSpacesInItsName()
+    {
+        SettingsStore::WriteText(QStringLiteral("Options"), QStringLiteral("Font"),
+                                 QStringLiteral("-15,0,0,0,700,1,0,0,0,0,0,0,0,DejaVu_Sans_Mono"));
+        auto dialog = OpenMainDialog();
+        QVERIFY(dialog->m_fontOutput.has_value());
+        for (FunctionId id : {FunctionId::Finger, FunctionId::WhoIs, FunctionId::NameServerLookUp, FunctionId::QuoteOfDay}) {
+            const QFont font = dialog->TextPane(id)->font();
+            QCOMPARE(font.family(), QStringLiteral("DejaVu Sans Mono"));
+            QCOMPARE(font.pixelSize(), 15);
+            QVERIFY(font.bold());
+            QVERIFY(font.italic());
+        }
+        QVERIFY(dialog->ResultList(FunctionId::Ping)->font().family() != QStringLiteral("DejaVu Sans Mono"));
+    }
+
+    void storedColumnWidths()
+    {
+        SettingsStore::WriteText(QStringLiteral("TraceRoute"), QStringLiteral("Columns"), QStringLiteral("31,120,200,90"));
+        SettingsStore::WriteText(QStringLiteral("Ping"), QStringLiteral("Columns"), QStringLiteral("31,120"));
+        {
+            auto dialog = OpenMainDialog();
+            QCOMPARE(ColumnWidthsOf(dialog->ResultList(FunctionId::TraceRoute)), (QList<int>{31, 120, 200, 90}));
+            QVERIFY(ColumnWidthsOf(dialog->ResultList(FunctionId::Ping)).at(2) > 100);
+            dialog->ResultList(FunctionId::TraceRoute)->header()->resizeSection(2, 150);
+        }
+        QCOMPARE(SettingsStore::ReadText(QStringLiteral("TraceRoute"), QStringLiteral("Columns")),
+                 QStringLiteral("31,120,150,90"));
+    }
+
+    void compactHeightSnapsBack()
+    {
+        auto dialog = OpenMainDialog();
+        const int compact = dialog->CompactHeight();
+        // The window's bottom lies as far below the tab control as the tab
+        // control lies below the top of the client area (under the menu bar).
+        const int tabTop = dialog->TabControl()->y() - dialog->findChild<QMenuBar*>()->height();
+        QCOMPARE(compact, dialog->TabControl()->geometry().bottom() + 1 + tabTop);
+        dialog->resize(dialog->width() + 50, compact + 120);
+        QCOMPARE(dialog->height(), compact);
+        dialog->resize(dialog->width(), compact - 40);
+        QCOMPARE(dialog->height(), compact);
+
+        dialog->BeginRun();
+        dialog->resize(dialog->width(), 520);
+        QCOMPARE(dialog->height(), 520);
+        QCOMPARE(dialog->m_nExpandedHeight, 520);
+        dialog->OnClear();
+        QCOMPARE(dialog->height(), compact);
+    }
+
+    void wideningMovesTheColumnAndStretchesTheFields()
+    {
+        auto dialog = OpenMainDialog();
+        dialog->SelectFunction(FunctionId::Finger);
+        dialog->BeginRun();
+        auto* go = Control<QPushButton>(dialog.get(), IDC_GO);
+        auto* clear = Control<QPushButton>(dialog.get(), IDC_CLEAR);
+        QWidget* tab = dialog->TabControl();
+        QWidget* host = dialog->FingerPage()->HostCombo();
+        QWidget* user = Control<QLineEdit>(dialog->FingerPage(), IDC_FINGER_USER);
+        QWidget* pane = dialog->Pane(FunctionId::Finger);
+        const QRect goBefore = go->geometry();
+        const int tabWidth = tab->width();
+        const int hostWidth = host->width();
+        const int userWidth = user->width();
+        const int gap = clear->x() - (tab->geometry().right() + 1);
+
+        dialog->resize(dialog->width() + 100, dialog->height() + 30);
+        QCOMPARE(go->geometry(), goBefore.translated(100, 0));
+        QCOMPARE(tab->width(), tabWidth + 100);
+        QCOMPARE(host->width(), hostWidth + 100);
+        QCOMPARE(user->width(), userWidth + 100);
+        QCOMPARE(clear->x() - (tab->geometry().right() + 1), gap);
+        QCOMPARE(dialog->width() - (clear->geometry().right() + 1), gap);
+        QCOMPARE(pane->width(), dialog->width() - 2 * pane->x());
+        auto* status = Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR);
+        QCOMPARE(pane->geometry().bottom() + 1, status->y());
+        QCOMPARE(status->geometry().bottom() + 1, dialog->height());
+    }
+
+    void narrowLimitFreezesTheControlsWhileThePaneFollows()
+    {
+        auto dialog = OpenMainDialog();
+        dialog->BeginRun();
+        auto* go = Control<QPushButton>(dialog.get(), IDC_GO);
+        QWidget* pane = dialog->Pane(FunctionId::Ping);
+        int width = dialog->width();
+        while (!dialog->IsNarrow() && width > 50)
+            dialog->resize(--width, dialog->height());
+        QVERIFY(dialog->IsNarrow());
+        const QRect goFrozen = go->geometry();
+        const int tabFrozen = dialog->TabControl()->width();
+        dialog->resize(width - 60, dialog->height() + 20);
+        QCOMPARE(go->geometry(), goFrozen);
+        QCOMPARE(dialog->TabControl()->width(), tabFrozen);
+        QCOMPARE(pane->width(), dialog->width() - 2 * pane->x());
+    }
+};
+
+QTEST_MAIN(TestWindowSettings)
+#include "tst_windowsettings.moc"
