@@ -89,14 +89,19 @@ QPushButton* CAboutDialog::AddButton(int id, const QString& text, const DialogUn
     auto* button = new QPushButton(text, this);
     SetControlId(button, id);
     button->setAutoDefault(false);
-    button->setGeometry(units.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    // A text wider than its place widens the button on both sides.
+    QRect place = units.Rect(rect.x(), rect.y(), rect.width(), rect.height());
+    const int missing = button->sizeHint().width() - place.width();
+    if (missing > 0)
+        place.adjust(-(missing + 1) / 2, 0, missing / 2, 0);
+    button->setGeometry(place);
     return button;
 }
 
 void CAboutDialog::BuildText()
 {
     m_strText = kCrLf + QString::fromLatin1(kVersionText) + kCrLf
-        + QStringLiteral("A network toolkit: Ping, TraceRoute, Finger, WhoIs, NS LookUp and QoD.") + kCrLf
+        + QStringLiteral("A network toolkit for the desktop.") + kCrLf
         + QStringLiteral("Free software, offered without any warranty.");
 }
 
