@@ -45,14 +45,14 @@ void CWinsockInfoDialog::CreateControls()
 {
     const DialogUnits units(font());
     setFixedSize(units.X(225), units.Y(89));
-    AddLabel(QStringLiteral("Windows Sockets Version:"), units, {7, 7, 98, 8});
-    m_version = AddLabel({}, units, {107, 7, 28, 8}, IDC_WINSOCK_VERSION);
-    AddLabel(QStringLiteral("Highest:"), units, {140, 7, 34, 8});
-    m_highest = AddLabel({}, units, {176, 7, 42, 8}, IDC_WINSOCK_HIGHEST);
-    AddLabel(QStringLiteral("Maximum Number of Sockets:"), units, {7, 19, 98, 8});
-    m_maxSockets = AddLabel({}, units, {107, 19, 60, 8}, IDC_WINSOCK_MAX_SOCKETS);
-    AddLabel(QStringLiteral("Maximum UDP datagram size:"), units, {7, 31, 98, 8});
-    m_maxUdp = AddLabel({}, units, {107, 31, 60, 8}, IDC_WINSOCK_MAX_UDP);
+    AddLabel(QStringLiteral("Windows Sockets Version:"), units, {7, 7, 100, 8});
+    m_version = AddLabel({}, units, {118, 7, 24, 8}, IDC_WINSOCK_VERSION);
+    AddLabel(QStringLiteral("Highest:"), units, {150, 7, 32, 8});
+    m_highest = AddLabel({}, units, {186, 7, 32, 8}, IDC_WINSOCK_HIGHEST);
+    AddLabel(QStringLiteral("Maximum Number of Sockets:"), units, {7, 19, 100, 8});
+    m_maxSockets = AddLabel({}, units, {118, 19, 60, 8}, IDC_WINSOCK_MAX_SOCKETS);
+    AddLabel(QStringLiteral("Maximum UDP datagram size:"), units, {7, 31, 100, 8});
+    m_maxUdp = AddLabel({}, units, {118, 31, 60, 8}, IDC_WINSOCK_MAX_UDP);
     AddLabel(QStringLiteral("General Information:"), units, {7, 43, 98, 8});
 
     m_general = new QPlainTextEdit(this);

@@ -138,6 +138,12 @@ private Q_SLOTS:
         information.show();
         QVERIFY(QTest::qWaitForWindowExposed(&information));
         SavePicture(&information, QStringLiteral("winsockinfo.png"));
+        const QList<QLabel*> labels = information.findChildren<QLabel*>();
+        for (const QLabel* label : labels) {
+            QVERIFY2(information.rect().contains(label->geometry()), qPrintable(label->text()));
+            for (const QLabel* other : labels)
+                QVERIFY2(label == other || !label->geometry().intersects(other->geometry()), qPrintable(label->text()));
+        }
 
         // Low byte major, high byte minor.
         CWinsockInfoDialog swapped(Record(0x0201, 0x0202));
