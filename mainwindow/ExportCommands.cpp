@@ -130,7 +130,6 @@ void PrintExportText(QPrinter& printer, const QString& text)
 
 void OnFileSave(CMainDialog& dialog)
 {
-    dialog.UpdateOutputTexts(true);
     const std::optional<QString> path = CommonDialogs().chooseSavePath(&dialog);
     if (!path)
         return;
