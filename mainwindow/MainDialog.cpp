@@ -1,6 +1,7 @@
 #include "mainwindow/MainDialog.h"
 
 #include "mainwindow/FunctionRegistry.h"
+#include "mainwindow/MenuCommands.h"
 #include "mainwindow/OutputPane.h"
 #include "mainwindow/TabControl.h"
 #include "pages/NameServerLookUpPage.h"
@@ -58,6 +59,7 @@ CMainDialog::CMainDialog(QWidget* parent) : QDialog(parent), m_resolver(CreateSy
     CreateControls();
     InstallFunctions(*this);
     InstallPhonebookCommand(*this);
+    InstallMenuCommands(*this);
     qApp->installEventFilter(this);
 }
 

@@ -1,0 +1,159 @@
+#include "mainwindow/ExportCommands.h"
+
+#include "export/PrintLayout.h"
+#include "mainwindow/CommonDialogs.h"
+#include "mainwindow/MainDialog.h"
+#include "pages/NameServerLookUpPage.h"
+#include "pages/UserHostPage.h"
+#include "platform/MessageBox.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTreeWidget>
+
+namespace netsonde {
+
+namespace {
+
+constexpr int kResultColumnCount = 4;
+
+QList<QStringList> ResultRows(const QTreeWidget& list)
+{
+    QList<QStringList> rows;
+    for (int row = 0; row < list.topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = list.topLevelItem(row);
+        QStringList cells;
+        for (int column = 0; column < kResultColumnCount; ++column)
+            cells.append(item->text(column));
+        rows.append(cells);
+    }
+    return rows;
+}
+
+const QString& OutputTextOf(const CMainDialog& dialog, FunctionId id)
+{
+    switch (id) {
+    case FunctionId::WhoIs:
+        return dialog.m_strWhoIsOutput;
+    case FunctionId::NameServerLookUp:
+        return dialog.m_strNameServerOutput;
+    case FunctionId::QuoteOfDay:
+        return dialog.m_strQuoteOutput;
+    default:
+        return dialog.m_strFingerOutput;
+    }
+}
+
+// The page's members as its function last read them from its controls.
+void AddPageValues(const CPropertyPage& page, CExportSource& source)
+{
+    source.strHost = page.m_strHost;
+    if (const auto* userHostPage = qobject_cast<const CUserHostPage*>(&page))
+        source.strUser = userHostPage->m_strUser;
+    if (const auto* nameServerPage = qobject_cast<const CNameServerLookUpPage*>(&page)) {
+        source.strSearchType = nameServerPage->m_strSearchType;
+        source.strNameServer = nameServerPage->m_strNameServer;
+    }
+}
+
+void DrawLineAt(QPainter& painter, int left, int top, const QString& text)
+{
+    painter.drawText(left, top + painter.fontMetrics().ascent(), text);
+}
+
+void DrawPage(QPainter& painter, const CPrintGeometry& geometry, int margin, const CPrintedPage& page)
+{
+    const QFontMetrics metrics = painter.fontMetrics();
+    const QString title = QString::fromLatin1(kPrintedPageTitle);
+    DrawLineAt(painter, geometry.CentredLeft(metrics.horizontalAdvance(title)), geometry.TitleTop(), title);
+    const QString footer = PrintedPageFooter(page.nNumber);
+    DrawLineAt(painter, geometry.CentredLeft(metrics.horizontalAdvance(footer)), geometry.FooterTop(), footer);
+    for (const CPrintedLine& line : page.lines)
+        DrawLineAt(painter, margin, line.nTop, line.strText);
+}
+
+} // namespace
+
+CExportSource ExportSourceOf(CMainDialog& dialog)
+{
+    dialog.UpdateOutputTexts(true);
+    const FunctionId id = dialog.CurrentFunction();
+    CExportSource source;
+    source.nFunction = Index(id);
+    AddPageValues(*dialog.Page(id), source);
+    if (QTreeWidget* list = dialog.ResultList(id))
+        source.resultRows = ResultRows(*list);
+    else
+        source.strPaneText = OutputTextOf(dialog, id);
+    source.when = CommonDialogs().now();
+    return source;
+}
+
+QString BuildExportText(CMainDialog& dialog) { return BuildExportText(ExportSourceOf(dialog)); }
+
+bool SaveTextFile(const QString& path, const QString& text)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = text.toUtf8();
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+void PrintExportText(QPrinter& printer, const QString& text)
+{
+    printer.setDocName(QStringLiteral("Netsonde Output"));
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return;
+    const QFontMetrics metrics = painter.fontMetrics();
+    const QString marginSample = QStringLiteral("WWWWW");
+    const CPrintGeometry geometry{printer.width(), printer.height(), metrics.height()};
+    const int margin = metrics.horizontalAdvance(marginSample);
+    bool firstPage = true;
+    for (const CPrintedPage& page : LayOutPrintedPages(text, geometry)) {
+        if (!firstPage && !printer.newPage())
+            return;
+        firstPage = false;
+        DrawPage(painter, geometry, margin, page);
+    }
+    painter.end();
+}
+
+void OnFileSave(CMainDialog& dialog)
+{
+    const std::optional<QString> path = CommonDialogs().chooseSavePath(&dialog);
+    if (!path)
+        return;
+    if (!SaveTextFile(*path, BuildExportText(dialog)))
+        ShowMessageBox(QStringLiteral("Cannot create ") + QDir::toNativeSeparators(*path));
+}
+
+// The clipboard reports no failure of its own: text that cannot be read back
+// at once never reached it.
+void OnCopyResults(CMainDialog& dialog)
+{
+    const QString text = BuildExportText(dialog);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(text, QClipboard::Clipboard);
+    if (clipboard->text(QClipboard::Clipboard) != text)
+        ShowMessageBox(QStringLiteral("Unable to open the clipboard"));
+}
+
+void OnFilePrint(CMainDialog& dialog)
+{
+    QPrinter printer;
+    if (!CommonDialogs().choosePrinter(&dialog, printer))
+        return;
+    PrintExportText(printer, BuildExportText(dialog));
+}
+
+} // namespace netsonde

@@ -1,0 +1,24 @@
+#include "mainwindow/FontCommand.h"
+
+#include "mainwindow/CommonDialogs.h"
+#include "mainwindow/FontConversion.h"
+#include "mainwindow/MainDialog.h"
+#include "mainwindow/OutputPane.h"
+#include "settings/SettingsStore.h"
+
+namespace netsonde {
+
+void OnOutputFont(CMainDialog& dialog)
+{
+    const QFont current = dialog.TextPane(FunctionId::Finger)->font();
+    std::optional<QFont> chosen = CommonDialogs().chooseFont(&dialog, current);
+    if (!chosen)
+        return;
+    chosen->setUnderline(false);
+    chosen->setStrikeOut(false);
+    dialog.SetOutputFont(*chosen);
+    SettingsStore::WriteText(QStringLiteral("Options"), QStringLiteral("Font"),
+                             FormatFontRecord(RecordFromFont(*chosen)));
+}
+
+} // namespace netsonde

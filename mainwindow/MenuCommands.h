@@ -1,0 +1,12 @@
+#pragma once
+// The menu commands that open something: export, Output Font, help, the
+// two links, Winsock Information and About.
+
+namespace netsonde {
+
+class CMainDialog;
+
+// Connects those commands to their handlers and F1 to the help contents.
+void InstallMenuCommands(CMainDialog& dialog);
+
+} // namespace netsonde

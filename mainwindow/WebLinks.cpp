@@ -1,0 +1,15 @@
+#include "mainwindow/WebLinks.h"
+
+#include "mainwindow/CommonDialogs.h"
+
+namespace netsonde {
+
+QUrl HomepageUrl() { return QUrl(QStringLiteral("https://netsonde.example.org/")); }
+
+QUrl FeedbackUrl() { return QUrl(QStringLiteral("mailto:feedback@netsonde.example.org")); }
+
+void OpenHomepage() { CommonDialogs().openUrl(HomepageUrl()); }
+
+void OpenFeedback() { CommonDialogs().openUrl(FeedbackUrl()); }
+
+} // namespace netsonde

@@ -1,0 +1,297 @@
+// The menu commands that open something: Output Font with its stored
+// record, help on F1, the two links, Winsock Information and About.
+
+#include "CommonDialogsAnswers.h"
+#include "MainDialogFixture.h"
+
+#include "mainwindow/AboutDialog.h"
+#include "mainwindow/HelpWindow.h"
+#include "mainwindow/OutputPane.h"
+#include "mainwindow/SmallDialogIds.h"
+#include "mainwindow/WebLinks.h"
+#include "mainwindow/WinsockInfoDialog.h"
+#include "mainwindow/TabControl.h"
+#include "pages/PropertyPage.h"
+#include "platform/MessageBox.h"
+#include "resources/ResourceIds.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTreeWidget>
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+
+const FunctionId kTextPanes[] = {FunctionId::Finger, FunctionId::WhoIs, FunctionId::NameServerLookUp,
+                                 FunctionId::QuoteOfDay};
+
+SocketStartupRecord Record(std::uint16_t version, std::uint16_t highest)
+{
+    SocketStartupRecord record;
+    record.wVersion = version;
+    record.wHighVersion = highest;
+    record.szDescription = QStringLiteral("Linux BSD sockets, kernel 6.1.0");
+    record.szSystemStatus = QStringLiteral("Running");
+    record.iMaxSockets = 1024;
+    record.iMaxUdpDg = 65507;
+    return record;
+}
+
+QString LabelText(const QWidget* dialog, int id) { return Control<QLabel>(dialog, id)->text(); }
+
+void SavePicture(QWidget* window, const QString& name)
+{
+    const QString path = QDir::current().absoluteFilePath(name);
+    QVERIFY(window->grab().save(path));
+    qInfo("picture: %s", qPrintable(path));
+}
+
+} // namespace
+
+class TestMenuCommands : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetSettings(); }
+
+    void outputFontStoredAndRestoredOnTheTextPanes()
+    {
+        CCommonDialogsAnswers answers;
+        QFont offered;
+        CommonDialogs().chooseFont = [&offered](QWidget*, const QFont& initial) {
+            offered = initial;
+            QFont chosen(QStringLiteral("DejaVu Sans Mono"), 13);
+            chosen.setUnderline(true);
+            return std::optional<QFont>(chosen);
+        };
+        QFont listFont;
+        int chosenPixelSize = 0;
+        {
+            auto dialog = OpenMainDialog();
+            listFont = dialog->ResultList(FunctionId::Ping)->font();
+            const QFont before = dialog->TextPane(FunctionId::Finger)->font();
+            QTest::keyClick(dialog->Page(FunctionId::Ping)->HostCombo(), Qt::Key_F10);
+            QCOMPARE(offered, before);
+            for (FunctionId id : kTextPanes) {
+                QCOMPARE(dialog->TextPane(id)->font().family(), QStringLiteral("DejaVu Sans Mono"));
+                QVERIFY(!dialog->TextPane(id)->font().underline());
+            }
+            QCOMPARE(dialog->ResultList(FunctionId::Ping)->font(), listFont);
+            chosenPixelSize = QFontInfo(dialog->TextPane(FunctionId::Finger)->font()).pixelSize();
+            const QString stored = SettingsStore::ReadText(QStringLiteral("Options"), QStringLiteral("Font"));
+            QVERIFY2(stored.endsWith(QLatin1String(",DejaVu_Sans_Mono")), qPrintable(stored));
+            QCOMPARE(stored.count(QLatin1Char(',')), 13);
+        }
+        auto restarted = OpenMainDialog();
+        for (FunctionId id : kTextPanes) {
+            QCOMPARE(restarted->TextPane(id)->font().family(), QStringLiteral("DejaVu Sans Mono"));
+            QCOMPARE(QFontInfo(restarted->TextPane(id)->font()).pixelSize(), chosenPixelSize);
+        }
+        for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute})
+            QCOMPARE(restarted->ResultList(id)->font(), listFont);
+    }
+
+    void cancelledFontDialogChangesNothing()
+    {
+        CCommonDialogsAnswers answers;
+        auto dialog = OpenMainDialog();
+        const QFont before = dialog->TextPane(FunctionId::WhoIs)->font();
+        dialog->Command(ID_OUTPUT_FONT)->trigger();
+        QCOMPARE(dialog->TextPane(FunctionId::WhoIs)->font(), before);
+        QVERIFY(SettingsStore::ReadText(QStringLiteral("Options"), QStringLiteral("Font")).isEmpty());
+    }
+
+    void saveDialogOptions()
+    {
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        ConfigureSaveDialog(dialog);
+        QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(dialog.defaultSuffix(), QStringLiteral("txt"));
+        QCOMPARE(dialog.nameFilters(), (QStringList{"Text Files (*.txt)", "All Files (*.*)"}));
+        QVERIFY(!dialog.testOption(QFileDialog::DontConfirmOverwrite));
+        QCOMPARE(QFileInfo(dialog.selectedFiles().value(0)).completeBaseName(), QStringLiteral("Output"));
+    }
+
+    void winsockInformationValues()
+    {
+        CWinsockInfoDialog information(Record(MakeSocketVersion(1, 1), MakeSocketVersion(2, 2)));
+        QCOMPARE(DialogId(&information), IDD_WINSOCK_INFO);
+        QCOMPARE(information.windowTitle(), QStringLiteral("Winsock Information"));
+        QCOMPARE(LabelText(&information, IDC_WINSOCK_VERSION), QStringLiteral("1.1"));
+        QCOMPARE(LabelText(&information, IDC_WINSOCK_HIGHEST), QStringLiteral("2.2"));
+        QCOMPARE(LabelText(&information, IDC_WINSOCK_MAX_SOCKETS), QStringLiteral("1024"));
+        QCOMPARE(LabelText(&information, IDC_WINSOCK_MAX_UDP), QStringLiteral("65507"));
+        QCOMPARE(information.m_strGeneral, QStringLiteral("Linux BSD sockets, kernel 6.1.0\r\nRunning\r\n"));
+        QCOMPARE(Control<QPlainTextEdit>(&information, IDC_WINSOCK_GENERAL)->toPlainText(),
+                 QStringLiteral("Linux BSD sockets, kernel 6.1.0\nRunning\n"));
+
+        information.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&information));
+        SavePicture(&information, QStringLiteral("winsockinfo.png"));
+        const QList<QLabel*> labels = information.findChildren<QLabel*>();
+        for (const QLabel* label : labels) {
+            QVERIFY2(information.rect().contains(label->geometry()), qPrintable(label->text()));
+            for (const QLabel* other : labels)
+                QVERIFY2(label == other || !label->geometry().intersects(other->geometry()), qPrintable(label->text()));
+        }
+
+        // Low byte major, high byte minor.
+        CWinsockInfoDialog swapped(Record(0x0201, 0x0202));
+        QCOMPARE(LabelText(&swapped, IDC_WINSOCK_VERSION), QStringLiteral("1.2"));
+    }
+
+    void winsockInformationNamesTheIcmpMethod()
+    {
+        SetIcmpMethodTextSource([] { return QStringLiteral("ICMP: raw socket"); });
+        CWinsockInfoDialog information(Record(0x0101, 0x0202));
+        SetIcmpMethodTextSource({});
+        QCOMPARE(information.m_strGeneral,
+                 QStringLiteral("Linux BSD sockets, kernel 6.1.0\r\nRunning\r\n\r\nICMP: raw socket"));
+    }
+
+    void winsockInformationCommandOpensDialog142()
+    {
+        CCommonDialogsAnswers answers;
+        int shownId = 0;
+        answers.InspectModal([&shownId](QDialog& dialog) { shownId = DialogId(&dialog); });
+        auto dialog = OpenMainDialog();
+        dialog->Command(ID_WINSOCK_INFORMATION)->trigger();
+        QCOMPARE(answers.modalRuns, 1);
+        QCOMPARE(shownId, IDD_WINSOCK_INFO);
+    }
+
+    void aboutDialogControlsAndLinks()
+    {
+        CCommonDialogsAnswers answers;
+        CAboutDialog about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QCOMPARE(DialogId(&about), IDD_ABOUTBOX);
+        QCOMPARE(about.windowTitle(), QStringLiteral("About Netsonde"));
+        QVERIFY(about.m_strText.startsWith(QLatin1String("\r\nNetsonde Version 2.1a\r\n")));
+        QCOMPARE(about.m_strText.count(QStringLiteral("\r\n")), 3);
+        QCOMPARE(LabelText(&about, IDC_ABOUT_TEXT), QString(about.m_strText).replace("\r\n", "\n"));
+        QVERIFY(!Control<QLabel>(&about, IDC_ABOUT_ICON)->pixmap().isNull());
+        QCOMPARE(Control<QPushButton>(&about, IDC_ABOUT_FEEDBACK)->text(), QStringLiteral("Feedback"));
+        QCOMPARE(Control<QPushButton>(&about, IDC_ABOUT_HOMEPAGE)->text(), QStringLiteral("Visit Netsonde Homepage"));
+        auto* close = Control<QPushButton>(&about, IDC_ABOUT_CLOSE);
+        QCOMPARE(close->text(), QStringLiteral("Close"));
+        QVERIFY(close->isDefault());
+        for (QPushButton* button : about.findChildren<QPushButton*>())
+            QVERIFY2(button->width() >= button->sizeHint().width() - 2, qPrintable(button->text()));
+
+        QTest::mouseClick(Control<QPushButton>(&about, IDC_ABOUT_FEEDBACK), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(&about, IDC_ABOUT_HOMEPAGE), Qt::LeftButton);
+        QCOMPARE(answers.openedUrls, (QList<QUrl>{FeedbackUrl(), HomepageUrl()}));
+        QCOMPARE(FeedbackUrl().scheme(), QStringLiteral("mailto"));
+        QCOMPARE(HomepageUrl().scheme(), QStringLiteral("https"));
+        QTest::mouseClick(close, Qt::LeftButton);
+        QCOMPARE(about.result(), int(QDialog::Accepted));
+    }
+
+    // The logo's key colour (its top-left pixel's) shows the dialog behind
+    // it; its other colours are drawn as they are.
+    void aboutLogoBackgroundIsTransparent()
+    {
+        CAboutDialog about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        const QImage logo(QStringLiteral(":/logo.xpm"));
+        QCOMPARE(logo.size(), QSize(120, 28));
+        const QImage drawn = about.grab().toImage();
+        const QColor background = about.palette().color(QPalette::Window);
+        const QPoint at = about.LogoPosition();
+        int keyPixels = 0;
+        int logoPixels = 0;
+        for (int y = 0; y < logo.height(); ++y) {
+            for (int x = 0; x < logo.width(); ++x) {
+                const QColor shown = drawn.pixelColor(at + QPoint(x, y));
+                if (logo.pixel(x, y) == logo.pixel(0, 0)) {
+                    QCOMPARE(shown.rgb(), background.rgb());
+                    ++keyPixels;
+                } else {
+                    QCOMPARE(shown.rgb(), logo.pixelColor(x, y).rgb());
+                    ++logoPixels;
+                }
+            }
+        }
+        QVERIFY(keyPixels > 0 && logoPixels > 0);
+        SavePicture(&about, QStringLiteral("about.png"));
+    }
+
+    void aboutCommandOpensDialog100()
+    {
+        CCommonDialogsAnswers answers;
+        int shownId = 0;
+        answers.InspectModal([&shownId](QDialog& dialog) { shownId = DialogId(&dialog); });
+        auto dialog = OpenMainDialog();
+        dialog->Command(ID_ABOUT)->trigger();
+        QCOMPARE(shownId, IDD_ABOUTBOX);
+    }
+
+    void onlineCommandsOpenTheirAddresses()
+    {
+        CCommonDialogsAnswers answers;
+        auto dialog = OpenMainDialog();
+        dialog->Command(ID_VISIT_HOMEPAGE)->trigger();
+        dialog->Command(ID_GIVE_FEEDBACK)->trigger();
+        QCOMPARE(answers.openedUrls, (QList<QUrl>{HomepageUrl(), FeedbackUrl()}));
+    }
+
+    void f1OpensTheHelpContents()
+    {
+        auto dialog = OpenMainDialog();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        QTest::keyClick(dialog->Page(FunctionId::Ping)->HostCombo(), Qt::Key_F1);
+        auto* help = dialog->findChild<CHelpWindow*>();
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->CurrentPage(), CHelpWindow::ContentsPage());
+        QCOMPARE(help->CurrentTitle(), QStringLiteral("Netsonde Help"));
+        SavePicture(help, QStringLiteral("help.png"));
+
+        dialog->Command(ID_HELP_ON_HELP)->trigger();
+        QCOMPARE(dialog->findChildren<CHelpWindow*>().size(), 1);
+        QCOMPARE(help->CurrentPage(), CHelpWindow::HelpOnHelpPage());
+        QCOMPARE(help->CurrentTitle(), QStringLiteral("Using Help"));
+    }
+
+    // Every page the contents link to is compiled in, and each page has a
+    // title of its own.
+    void helpPagesAreAllThere()
+    {
+        QFile contents(QStringLiteral(":/help/index.html"));
+        QVERIFY(contents.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(contents.read(1 << 16));
+        const QRegularExpression link(QStringLiteral("href=\"([^\"]+)\""));
+        QStringList pages;
+        for (const QRegularExpressionMatch& match : link.globalMatch(html))
+            pages.append(match.captured(1));
+        for (const char* page : {"ping.html", "traceroute.html", "finger.html", "whois.html", "nslookup.html",
+                                    "qod.html", "file-menu.html", "options-menu.html", "help-menu.html",
+                                    "using-help.html"})
+            QVERIFY2(pages.contains(QLatin1String(page)), page);
+        CHelpWindow help(nullptr);
+        QStringList titles;
+        for (const QString& page : pages) {
+            help.ShowPage(QUrl(QStringLiteral("qrc:/help/") + page));
+            QVERIFY2(!help.CurrentTitle().isEmpty(), qPrintable(page));
+            QVERIFY2(!titles.contains(help.CurrentTitle()), qPrintable(page));
+            titles.append(help.CurrentTitle());
+        }
+    }
+};
+
+QTEST_MAIN(TestMenuCommands)
+#include "tst_menucommands.moc"
