@@ -1,0 +1,56 @@
+#pragma once
+// The UDP socket of a Name Server LookUp: non-blocking, watched by a pair of
+// socket notifiers. A read event repeats while a datagram or an error waits;
+// a write event comes once after Select and again only after a send that
+// would have blocked, so each write event stands for one chance to send.
+
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+
+class QSocketNotifier;
+
+namespace netsonde {
+
+class CDnsSocket {
+public:
+    enum class Event { Read, Write };
+    // The event and the error the socket holds (0 when none). The handler
+    // may destroy the socket.
+    using EventHandler = std::function<void(Event event, int error)>;
+
+    struct Received {
+        qsizetype length = 0; // bytes of the datagram, when error is 0
+        int error = 0;        // errno of the failed receive
+    };
+
+    // A new socket, or nullptr (errno tells why) when none can be made.
+    static std::unique_ptr<CDnsSocket> Create();
+    ~CDnsSocket();
+    CDnsSocket(const CDnsSocket&) = delete;
+    CDnsSocket& operator=(const CDnsSocket&) = delete;
+
+    // Starts watching for read and write events.
+    void Select(EventHandler handler);
+    // Sends one datagram to an IPv4 address in network byte order; 0 or errno.
+    // A send that would block asks for the next write event.
+    int SendTo(QByteArrayView datagram, std::uint32_t address, std::uint16_t port);
+    // Receives one datagram into the buffer; one longer than the buffer is
+    // refused with EMSGSIZE and dropped.
+    Received Receive(std::span<char> buffer);
+
+private:
+    explicit CDnsSocket(int fd);
+    int TakePendingError() const;
+    void OnActivated(Event event);
+
+    int m_fd;
+    EventHandler m_handler;
+    std::unique_ptr<QSocketNotifier> m_readNotifier;
+    std::unique_ptr<QSocketNotifier> m_writeNotifier;
+};
+
+} // namespace netsonde

@@ -1,0 +1,307 @@
+#include "dns/NameServerLookUp.h"
+
+#include "dns/DnsReport.h"
+#include "dns/SearchTypeTable.h"
+#include "mainwindow/MainDialog.h"
+#include "mainwindow/OutputPane.h"
+#include "pages/NameServerLookUpPage.h"
+#include "platform/AppMessages.h"
+#include "platform/resolver/Resolver.h"
+
+#include <arpa/inet.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+
+namespace netsonde {
+
+namespace {
+
+// gethostname's buffer, as the lookup has always used it.
+constexpr std::size_t kHostNameBufferSize = 100;
+
+// The address when inet_addr accepts the text (which never holds a NUL).
+std::optional<std::uint32_t> DottedAddress(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    if (bytes.contains('\0'))
+        return std::nullopt;
+    const in_addr_t address = inet_addr(bytes.constData());
+    if (address == INADDR_NONE)
+        return std::nullopt;
+    return address;
+}
+
+// The host entry of a successful completion that has an address to show.
+const CHostEntry* ResolvedEntry(const CAppMessageEvent& message)
+{
+    const CHostEntry* entry = HostEntryOf(message);
+    if (message.LParam() != kLookupSucceeded || entry == nullptr || entry->addresses.isEmpty())
+        return nullptr;
+    return entry;
+}
+
+QString FirstAlias(const CHostEntry& entry) { return entry.aliases.value(0); }
+
+QString HostBlock(const CHostEntry& entry)
+{
+    return QStringLiteral("Hostname: %1\r\nIP Address: %2\r\nAlias List: %3\r\n")
+        .arg(entry.strOfficialName, FormatIPv4Address(entry.addresses.first()), FirstAlias(entry));
+}
+
+QString LocalHostBlock(const CHostEntry& entry)
+{
+    return QStringLiteral("Local Hostname: %1\r\nLocal IP Address: %2\r\nLocal Alias List: %3\r\n")
+        .arg(entry.strOfficialName, FormatIPv4Address(entry.addresses.first()), FirstAlias(entry));
+}
+
+QString CannotResolve(const QString& name) { return QStringLiteral("Cannot resolve ") + name + QStringLiteral("\r\n---\r\n"); }
+
+QString ErrorText(const char* format, int error, const QString& name)
+{
+    return QString::fromLatin1(format).arg(QString::number(error), name);
+}
+
+bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+
+} // namespace
+
+CNameServerLookUp::CNameServerLookUp(CMainDialog& dialog) : m_dialog(dialog) {}
+
+CNameServerLookUp::~CNameServerLookUp() = default;
+
+CNameServerLookUpPage& CNameServerLookUp::Page() const { return *m_dialog.NameServerLookUpPage(); }
+
+void CNameServerLookUp::OnAppMessage(const CAppMessageEvent& message)
+{
+    switch (message.Message()) {
+    case WM_APP_HOST_RESOLVED:
+        OnHostResolved(message);
+        break;
+    case WM_APP_LOCAL_HOST_RESOLVED:
+        OnLocalHostResolved(message);
+        break;
+    case WM_APP_ADDRESS_RESOLVED:
+        OnAddressResolved(message);
+        break;
+    default:
+        break;
+    }
+}
+
+void CNameServerLookUp::StartNameServerLookUp()
+{
+    if (!TakePageInput())
+        return;
+    CNameServerLookUpPage& page = Page();
+    if (page.m_bClearOutput) {
+        m_dialog.m_strNameServerOutput.clear();
+        m_dialog.TextPane(FunctionId::NameServerLookUp)->SetText(QString());
+    }
+    m_dialog.BeginRun();
+    page.AddRecentHost(m_strHost);
+    if (!m_bGetHostByX)
+        page.AddRecentNameServer(m_strNameServer);
+    page.DoDataExchange(false);
+    if (m_bGetHostByX)
+        StartGetHostByXMode();
+    else
+        StartDnsMode();
+}
+
+bool CNameServerLookUp::TakePageInput()
+{
+    CNameServerLookUpPage& page = Page();
+    page.DoDataExchange(true);
+    if (page.m_strHost.isEmpty()) {
+        Fail(QStringLiteral("Please, enter a host name or address"), MessageIcon::Exclamation);
+        return false;
+    }
+    m_bGetHostByX = page.m_strSearchType == GetHostByXSearchType();
+    if (page.m_strNameServer.isEmpty() && !m_bGetHostByX) {
+        Fail(QStringLiteral("A name server is required for this action!"), MessageIcon::Exclamation);
+        return false;
+    }
+    m_strHost = page.m_strHost;
+    m_strSearchType = page.m_strSearchType;
+    m_strNameServer = page.m_strNameServer;
+    m_bVerboseFormat = page.m_bVerboseFormat;
+    return true;
+}
+
+void CNameServerLookUp::CancelNameServerLookUp()
+{
+    m_dialog.CancelLookups();
+    m_dnsSocket.reset();
+    SendAppMessage(&Page(), WM_APP_FOCUS_HOST);
+}
+
+// DNS mode.
+
+void CNameServerLookUp::StartDnsMode()
+{
+    m_dnsSocket = CDnsSocket::Create();
+    if (!m_dnsSocket) {
+        Fail(QStringLiteral("Unable to create UDP socket"));
+        return;
+    }
+    if (const auto address = DottedAddress(m_strNameServer)) {
+        SetStatus(QStringLiteral("Connecting to ") + m_strNameServer);
+        SelectSocket(*address);
+        return;
+    }
+    SetStatus(QStringLiteral("Resolving Name Server"));
+    m_dialog.m_hLookupTask = m_dialog.Resolver().AsyncGetHostByName(&m_dialog, WM_APP_HOST_RESOLVED, m_strNameServer);
+    if (m_dialog.m_hLookupTask == 0)
+        Fail(QStringLiteral("Unable to resolve ") + m_strNameServer, MessageIcon::Exclamation);
+}
+
+void CNameServerLookUp::SelectSocket(std::uint32_t address)
+{
+    m_serverAddress = address;
+    m_dnsSocket->Select([this](CDnsSocket::Event event, int error) { OnDnsSocketEvent(event, error); });
+}
+
+void CNameServerLookUp::OnDnsSocketEvent(CDnsSocket::Event event, int error)
+{
+    if (error != 0) {
+        Fail(ErrorText("Error %1 while connecting to %2", error, m_strNameServer));
+        return;
+    }
+    if (event == CDnsSocket::Event::Write)
+        SendQuery();
+    else
+        ReceiveAnswer();
+}
+
+void CNameServerLookUp::SendQuery()
+{
+    SetStatus(QStringLiteral("Requesting information from name server"));
+    const DnsQuery query = BuildDnsQuery(m_strHost, m_strSearchType, CurrentDnsQueryId());
+    if (!query.Succeeded()) {
+        Fail(query.failure);
+        return;
+    }
+    const int error = m_dnsSocket->SendTo(query.bytes, m_serverAddress, m_nServerPort);
+    // A send that would block waits for the next write event, which sends
+    // a fresh query.
+    if (error != 0 && !WouldBlock(error))
+        Fail(ErrorText("Error %1 while sending data to %2", error, m_strNameServer));
+}
+
+void CNameServerLookUp::ReceiveAnswer()
+{
+    SetStatus(QStringLiteral("Receiving data ..."));
+    const CDnsSocket::Received received =
+        m_dnsSocket->Receive(std::span<char>(m_receiveBuffer.data(), kDnsMaxAnswerSize));
+    if (WouldBlock(received.error))
+        return;
+    if (received.error != 0) {
+        Fail(ErrorText("Error %1 while receiving data from %2", received.error, m_strNameServer));
+        return;
+    }
+    if (received.length > 0) {
+        const QByteArrayView answer(m_receiveBuffer.data(), received.length);
+        AppendOutput(WriteDnsReport(answer, DnsReportOptions{m_bVerboseFormat}));
+    }
+    m_dialog.OnStop();
+}
+
+// GetHostByX mode.
+
+void CNameServerLookUp::StartGetHostByXMode()
+{
+    m_strLocalHost.clear();
+    SetStatus(QStringLiteral("Resolving local hostname"));
+    std::array<char, kHostNameBufferSize> name{};
+    if (::gethostname(name.data(), name.size() - 1) != 0) {
+        Fail(QStringLiteral("Unable to resolve local hostname"), MessageIcon::Exclamation);
+        return;
+    }
+    m_strLocalHost = QString::fromUtf8(name.data());
+    SetStatus(QStringLiteral("Resolving ") + m_strLocalHost);
+    m_dialog.m_hLookupTask2 =
+        m_dialog.Resolver().AsyncGetHostByName(&m_dialog, WM_APP_LOCAL_HOST_RESOLVED, m_strLocalHost);
+    if (m_dialog.m_hLookupTask2 == 0)
+        Fail(QStringLiteral("Unable to resolve local hostname"), MessageIcon::Exclamation);
+}
+
+void CNameServerLookUp::OnLocalHostResolved(const CAppMessageEvent& message)
+{
+    const CHostEntry* entry = ResolvedEntry(message);
+    if (entry == nullptr) {
+        if (m_dialog.CurrentFunction() == FunctionId::NameServerLookUp)
+            AppendAndStop(QStringLiteral("Local Hostname:Not available\r\n"));
+        else
+            Fail(QStringLiteral("Unable to resolve ") + m_strLocalHost, MessageIcon::Exclamation);
+        return;
+    }
+    AppendOutput(LocalHostBlock(*entry));
+    ResolveTarget();
+}
+
+void CNameServerLookUp::ResolveTarget()
+{
+    QString target = m_strHost.toLower();
+    if (target == QLatin1String("me") || target == QLatin1String("myself"))
+        target = QStringLiteral("127.0.0.1");
+    m_strTargetHost = m_strHost;
+    SetStatus(QStringLiteral("Resolving ") + m_strTargetHost);
+    if (const auto address = DottedAddress(target)) {
+        m_dialog.m_hLookupTask = m_dialog.Resolver().AsyncGetHostByAddr(&m_dialog, WM_APP_ADDRESS_RESOLVED, *address);
+        if (m_dialog.m_hLookupTask == 0)
+            Fail(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
+        return;
+    }
+    m_dialog.m_hLookupTask = m_dialog.Resolver().AsyncGetHostByName(&m_dialog, WM_APP_HOST_RESOLVED, m_strTargetHost);
+    if (m_dialog.m_hLookupTask == 0)
+        Fail(QStringLiteral("Unable to resolve hostname"), MessageIcon::Exclamation);
+}
+
+// The completions of both modes.
+
+void CNameServerLookUp::OnHostResolved(const CAppMessageEvent& message)
+{
+    const CHostEntry* entry = ResolvedEntry(message);
+    if (m_bGetHostByX) {
+        AppendAndStop(entry ? HostBlock(*entry) + QStringLiteral("---\r\n") : CannotResolve(m_strTargetHost));
+        return;
+    }
+    if (entry == nullptr) {
+        AppendAndStop(CannotResolve(m_strNameServer));
+        return;
+    }
+    SetStatus(QStringLiteral("Connecting to ") + m_strNameServer);
+    SelectSocket(entry->addresses.first());
+}
+
+void CNameServerLookUp::OnAddressResolved(const CAppMessageEvent& message)
+{
+    const CHostEntry* entry = ResolvedEntry(message);
+    AppendAndStop(entry ? HostBlock(*entry) : QStringLiteral("Not available\r\n"));
+}
+
+// Output and endings.
+
+void CNameServerLookUp::AppendOutput(const QString& text)
+{
+    m_dialog.TextPane(FunctionId::NameServerLookUp)->AppendText(text);
+}
+
+void CNameServerLookUp::AppendAndStop(const QString& text)
+{
+    AppendOutput(text);
+    m_dialog.OnStop();
+}
+
+void CNameServerLookUp::Fail(const QString& text, MessageIcon icon)
+{
+    m_dnsSocket.reset();
+    ShowMessageBox(text, icon);
+    m_dialog.OnStop();
+}
+
+void CNameServerLookUp::SetStatus(const QString& text) { m_dialog.SetStatusText(text); }
+
+} // namespace netsonde

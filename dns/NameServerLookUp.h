@@ -1,0 +1,81 @@
+#pragma once
+// Name Server LookUp: one question to a name server over UDP with the first
+// answer reported, or, with the resolver search type, the local host and the
+// target looked up through the platform's resolver.
+
+#include "dns/DnsQuery.h"
+#include "dns/DnsSocket.h"
+#include "mainwindow/Function.h"
+#include "platform/MessageBox.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace netsonde {
+
+class CMainDialog;
+class CNameServerLookUpPage;
+struct CHostEntry;
+
+// The largest answer taken; a longer datagram is a receive error.
+inline constexpr qsizetype kDnsMaxAnswerSize = 1000;
+inline constexpr std::uint16_t kDnsServerPort = 53;
+
+class CNameServerLookUp : public CFunction {
+public:
+    explicit CNameServerLookUp(CMainDialog& dialog);
+    ~CNameServerLookUp() override;
+
+    void Start() override { StartNameServerLookUp(); }
+    void Cancel() override { CancelNameServerLookUp(); }
+    void OnAppMessage(const CAppMessageEvent& message) override;
+
+    void StartNameServerLookUp();
+    void CancelNameServerLookUp();
+
+    // The port queries go to; tests point it at a server of their own.
+    void SetServerPort(std::uint16_t port) { m_nServerPort = port; }
+
+    bool m_bGetHostByX = false;
+    QString m_strLocalHost;
+    QString m_strTargetHost;
+
+private:
+    CNameServerLookUpPage& Page() const;
+    bool TakePageInput();
+    void StartDnsMode();
+    void StartGetHostByXMode();
+    void SelectSocket(std::uint32_t address);
+    void ResolveTarget();
+
+    void OnHostResolved(const CAppMessageEvent& message);
+    void OnLocalHostResolved(const CAppMessageEvent& message);
+    void OnAddressResolved(const CAppMessageEvent& message);
+    void OnDnsSocketEvent(CDnsSocket::Event event, int error);
+    void SendQuery();
+    void ReceiveAnswer();
+
+    void AppendOutput(const QString& text);
+    void AppendAndStop(const QString& text);
+    // Shows the box and ends the lookup; the socket is closed first, so no
+    // event of it is handled while the box is open.
+    void Fail(const QString& text, MessageIcon icon = MessageIcon::None);
+    void SetStatus(const QString& text);
+
+    CMainDialog& m_dialog;
+    // The page's fields as they were at Go.
+    QString m_strHost;
+    QString m_strSearchType;
+    QString m_strNameServer;
+    bool m_bVerboseFormat = false;
+
+    std::unique_ptr<CDnsSocket> m_dnsSocket;
+    std::uint32_t m_serverAddress = 0; // network byte order
+    std::uint16_t m_nServerPort = kDnsServerPort;
+    std::array<char, kDnsMessageBufferSize> m_receiveBuffer{};
+};
+
+} // namespace netsonde

@@ -1,0 +1,75 @@
+#pragma once
+// Helpers for tests of the Name Server LookUp flow: the main window on the
+// lookup's tab with a scripted resolver, the page's fields, and the pane.
+
+#include "mainwindow/MainDialogFixture.h"
+#include "resolver/ScriptedResolver.h"
+
+#include "dns/NameServerLookUp.h"
+#include "mainwindow/OutputPane.h"
+#include "pages/NameServerLookUpPage.h"
+#include "resources/ResourceIds.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+
+#include <array>
+#include <memory>
+#include <unistd.h>
+
+namespace netsonde::test {
+
+inline constexpr int kGetHostByXIndex = 0;
+
+struct LookupWindow {
+    std::unique_ptr<CMainDialog> dialog;
+    CScriptedResolver* resolver = nullptr; // owned by the dialog; null with the system resolver
+
+    CNameServerLookUpPage* Page() const { return dialog->NameServerLookUpPage(); }
+    CNameServerLookUp* Function() const
+    {
+        return dynamic_cast<CNameServerLookUp*>(dialog->Function(FunctionId::NameServerLookUp));
+    }
+    QString Output() const { return dialog->TextPane(FunctionId::NameServerLookUp)->Text(); }
+
+    // The page's fields as the user sets them; a search-type index of -1
+    // leaves the type box without a selection.
+    void Fill(const QString& host, int searchType, const QString& nameServer = {}, bool verbose = false,
+              bool clearOutput = true) const
+    {
+        Page()->HostCombo()->setEditText(host);
+        Control<QComboBox>(Page(), IDC_NS_SEARCH_TYPE)->setCurrentIndex(searchType);
+        Page()->UpdateNameServerEnabled();
+        Control<QComboBox>(Page(), IDC_NS_SERVER)->setEditText(nameServer);
+        Control<QCheckBox>(Page(), IDC_NS_VERBOSE)->setChecked(verbose);
+        Control<QCheckBox>(Page(), IDC_NS_CLEAR)->setChecked(clearOutput);
+    }
+};
+
+inline LookupWindow OpenLookupWindow(bool scripted = true)
+{
+    LookupWindow window;
+    window.dialog = OpenMainDialog();
+    if (scripted) {
+        auto resolver = std::make_unique<CScriptedResolver>();
+        window.resolver = resolver.get();
+        window.dialog->SetResolver(std::move(resolver));
+    }
+    window.dialog->SelectFunction(FunctionId::NameServerLookUp);
+    return window;
+}
+
+inline QString LocalHostName()
+{
+    std::array<char, 256> name{};
+    ::gethostname(name.data(), name.size() - 1);
+    return QString::fromUtf8(name.data());
+}
+
+inline qsizetype OpenDescriptorCount()
+{
+    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
+}
+
+} // namespace netsonde::test

@@ -1,0 +1,444 @@
+// The Name Server LookUp flow in both modes: the resolver scripted, name
+// servers of the test's own on loopback, every failure's box or pane text.
+
+#include "DnsMessageBuilder.h"
+#include "LookupFixture.h"
+
+#include "dns/DnsReport.h"
+#include "platform/AppMessages.h"
+#include "platform/MessageBox.h"
+
+#include <QNetworkDatagram>
+#include <QPushButton>
+#include <QUdpSocket>
+#include <QtEndian>
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+
+constexpr int kATypeIndex = 1;
+constexpr int kMxTypeIndex = 10;
+constexpr int kWaitMs = 30000;
+
+std::uint32_t Address(const char* dotted)
+{
+    QHostAddress address(QString::fromLatin1(dotted));
+    return qToBigEndian(address.toIPv4Address());
+}
+
+CHostEntry Entry(const QString& name, const QStringList& aliases, const char* address)
+{
+    return CHostEntry{name, aliases, {Address(address)}};
+}
+
+// An answer to "www.example" with one address record.
+QByteArray AddressAnswer(int id, const char* rdata = "\x0a\x01\x02\x03")
+{
+    return DnsMessageBuilder()
+        .Header(id, 0x85, 0x80, 1, 1, 0, 0)
+        .Name({"www", "example"})
+        .Question(1, 1)
+        .Pointer(12)
+        .Fields(1, 1, 300, QByteArray(rdata, 4));
+}
+
+// A name server on loopback that answers every query with the datagrams it
+// was given, in order.
+class CLoopbackNameServer : public QObject {
+public:
+    explicit CLoopbackNameServer(QList<QByteArray> answers = {}) : m_answers(std::move(answers))
+    {
+        if (!m_socket.bind(QHostAddress::LocalHost, 0))
+            qFatal("cannot bind a loopback name server");
+        connect(&m_socket, &QUdpSocket::readyRead, this, [this] { Answer(); });
+    }
+    quint16 Port() const { return m_socket.localPort(); }
+    const QList<QByteArray>& Queries() const { return m_queries; }
+
+private:
+    void Answer()
+    {
+        while (m_socket.hasPendingDatagrams()) {
+            const QNetworkDatagram query = m_socket.receiveDatagram();
+            m_queries.append(query.data());
+            for (const QByteArray& answer : m_answers)
+                m_socket.writeDatagram(answer, query.senderAddress(), static_cast<quint16>(query.senderPort()));
+        }
+    }
+
+    QUdpSocket m_socket;
+    QList<QByteArray> m_answers;
+    QList<QByteArray> m_queries;
+};
+
+// A loopback port where nothing listens.
+quint16 ClosedPort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+} // namespace
+
+#define WAIT_UNTIL_IDLE(window) QTRY_VERIFY_WITH_TIMEOUT(!(window).dialog->m_bBusy, kWaitMs)
+
+class TestNameServerLookUpFlow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetSettings(); }
+
+    void goIsRefusedWithoutTheInputs()
+    {
+        CMessageBoxRecorder boxes;
+        auto window = OpenLookupWindow();
+        window.Fill(QString(), kATypeIndex, QStringLiteral("127.0.0.1"));
+        window.dialog->OnGo();
+        window.Fill(QStringLiteral("www.example"), kMxTypeIndex, QString());
+        window.dialog->OnGo();
+        QCOMPARE(boxes.Texts(), (QStringList{QStringLiteral("Please, enter a host name or address"),
+                                             QStringLiteral("A name server is required for this action!")}));
+        for (const auto& entry : boxes.Entries())
+            QCOMPARE(entry.icon, MessageIcon::Exclamation);
+        QVERIFY(window.resolver->Requests().isEmpty());
+        QVERIFY(!window.dialog->Pane(FunctionId::NameServerLookUp)->isVisible());
+        QVERIFY(window.Page()->RecentHosts().isEmpty());
+        QVERIFY(!window.dialog->m_bBusy);
+    }
+
+    void getHostByXWithANamePrintsBothBlocks()
+    {
+        CMessageBoxRecorder boxes;
+        auto window = OpenLookupWindow();
+        window.Page()->AddRecentNameServer(QStringLiteral("ns.example"));
+        window.Fill(QStringLiteral("Target.Example"), kGetHostByXIndex, QString());
+        window.dialog->OnGo();
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + LocalHostName());
+        QCOMPARE(window.resolver->Requests().size(), 1);
+        const CScriptedRequest local = window.resolver->Requests().at(0);
+        QCOMPARE(local.nMessage, WM_APP_LOCAL_HOST_RESOLVED);
+        QCOMPARE(local.strName, LocalHostName());
+
+        window.resolver->Complete(local.handle, kLookupSucceeded,
+                                  Entry(QStringLiteral("box.local"), {"box", "loghost"}, "192.0.2.7"));
+        QTRY_COMPARE(window.resolver->Requests().size(), 2);
+        const CScriptedRequest target = window.resolver->Requests().at(1);
+        QVERIFY(!target.bByAddress);
+        QCOMPARE(target.strName, QStringLiteral("Target.Example"));
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving Target.Example"));
+
+        window.resolver->Complete(target.handle, kLookupSucceeded,
+                                  Entry(QStringLiteral("target.example"), {}, "198.51.100.20"));
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(window.Output(), QStringLiteral("Local Hostname: box.local\r\nLocal IP Address: 192.0.2.7\r\n"
+                                                 "Local Alias List: box\r\n"
+                                                 "Hostname: target.example\r\nIP Address: 198.51.100.20\r\n"
+                                                 "Alias List: \r\n---\r\n"));
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QCOMPARE(window.Page()->RecentHosts(), QStringList{QStringLiteral("Target.Example")});
+        QCOMPARE(window.Page()->RecentNameServers(), QStringList{QStringLiteral("ns.example")});
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    void getHostByXWithMeAsksForLoopbackByAddress_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::newRow("me") << QStringLiteral("me");
+        QTest::newRow("MySelf") << QStringLiteral("MySelf");
+        QTest::newRow("dotted") << QStringLiteral("127.0.0.1");
+    }
+    void getHostByXWithMeAsksForLoopbackByAddress()
+    {
+        QFETCH(QString, host);
+        auto window = OpenLookupWindow();
+        window.Fill(host, kGetHostByXIndex);
+        window.dialog->OnGo();
+        window.resolver->Complete(window.resolver->Requests().at(0).handle, kLookupSucceeded,
+                                  Entry(QStringLiteral("box"), {}, "192.0.2.7"));
+        QTRY_COMPARE(window.resolver->Requests().size(), 2);
+        const CScriptedRequest target = window.resolver->Requests().at(1);
+        QVERIFY(target.bByAddress);
+        QCOMPARE(target.nMessage, WM_APP_ADDRESS_RESOLVED);
+        QCOMPARE(target.address, Address("127.0.0.1"));
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + host);
+
+        window.resolver->Complete(target.handle, kLookupSucceeded,
+                                  Entry(QStringLiteral("localhost"), {"loopback", "lo"}, "127.0.0.1"));
+        WAIT_UNTIL_IDLE(window);
+        QVERIFY(window.Output().endsWith(
+            QStringLiteral("Hostname: localhost\r\nIP Address: 127.0.0.1\r\nAlias List: loopback\r\n")));
+    }
+
+    void getHostByXTargetFailuresGoIntoThePane_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("tail");
+        QTest::newRow("name") << QStringLiteral("nowhere.example")
+                              << QStringLiteral("Cannot resolve nowhere.example\r\n---\r\n");
+        QTest::newRow("address") << QStringLiteral("192.0.2.99") << QStringLiteral("Not available\r\n");
+    }
+    void getHostByXTargetFailuresGoIntoThePane()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, tail);
+        CMessageBoxRecorder boxes;
+        auto window = OpenLookupWindow();
+        window.Fill(host, kGetHostByXIndex);
+        window.dialog->OnGo();
+        window.resolver->Complete(window.resolver->Requests().at(0).handle, kLookupSucceeded,
+                                  Entry(QStringLiteral("box"), {}, "192.0.2.7"));
+        QTRY_COMPARE(window.resolver->Requests().size(), 2);
+        window.resolver->Complete(window.resolver->Requests().at(1).handle, kLookupHostNotFound);
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(window.Output(), QStringLiteral("Local Hostname: box\r\nLocal IP Address: 192.0.2.7\r\n"
+                                                 "Local Alias List: \r\n")
+                                      + tail);
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    void localHostFailureEndsBeforeTheTarget()
+    {
+        CMessageBoxRecorder boxes;
+        auto window = OpenLookupWindow();
+        window.Fill(QStringLiteral("target.example"), kGetHostByXIndex);
+        window.dialog->OnGo();
+        window.resolver->Complete(window.resolver->Requests().at(0).handle, kLookupTryAgain);
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(window.Output(), QStringLiteral("Local Hostname:Not available\r\n"));
+        QCOMPARE(window.resolver->Requests().size(), 1);
+
+        // With another tab selected the failure is told in a box instead.
+        window.dialog->OnGo();
+        window.dialog->SelectFunction(FunctionId::Finger);
+        window.resolver->Complete(window.resolver->Requests().at(1).handle, kLookupHostNotFound);
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Unable to resolve ") + LocalHostName()});
+        QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
+        QCOMPARE(window.resolver->Requests().size(), 2);
+    }
+
+    void requestsThatCannotStartAreToldInABox_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("refusedRequest");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("local host") << QStringLiteral("target.example") << 0
+                                    << QStringLiteral("Unable to resolve local hostname");
+        QTest::newRow("target address") << QStringLiteral("myself") << 1
+                                        << QStringLiteral("Unable to resolve IP Address");
+        QTest::newRow("target name") << QStringLiteral("target.example") << 1
+                                     << QStringLiteral("Unable to resolve hostname");
+    }
+    void requestsThatCannotStartAreToldInABox()
+    {
+        QFETCH(QString, host);
+        QFETCH(int, refusedRequest);
+        QFETCH(QString, message);
+        CMessageBoxRecorder boxes;
+        auto window = OpenLookupWindow();
+        window.Fill(host, kGetHostByXIndex);
+        if (refusedRequest == 0)
+            window.resolver->RefuseNextRequest();
+        window.dialog->OnGo();
+        if (refusedRequest == 1) {
+            window.resolver->RefuseNextRequest();
+            window.resolver->Complete(window.resolver->Requests().at(0).handle, kLookupSucceeded,
+                                      Entry(QStringLiteral("box"), {}, "192.0.2.7"));
+        }
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(boxes.Texts(), QStringList{message});
+        QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+    }
+
+    void nameServerGivenByNameIsResolvedThenAsked()
+    {
+        CLoopbackNameServer server({AddressAnswer(7)});
+        auto window = OpenLookupWindow();
+        window.Function()->SetServerPort(server.Port());
+        window.Fill(QStringLiteral("www.example"), kATypeIndex, QStringLiteral("ns.example"));
+        window.dialog->OnGo();
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving Name Server"));
+        QCOMPARE(window.resolver->Requests().size(), 1);
+        QCOMPARE(window.resolver->Requests().at(0).strName, QStringLiteral("ns.example"));
+        QCOMPARE(window.resolver->Requests().at(0).nMessage, WM_APP_HOST_RESOLVED);
+        QCOMPARE(window.Page()->RecentNameServers(), QStringList{QStringLiteral("ns.example")});
+        QVERIFY(window.Output().isEmpty());
+
+        window.resolver->Complete(window.resolver->Requests().at(0).handle, kLookupSucceeded,
+                                  Entry(QStringLiteral("ns.example"), {}, "127.0.0.1"));
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(server.Queries().size(), 1);
+        QCOMPARE(window.Output(), WriteDnsReport(AddressAnswer(7), {false}));
+        QVERIFY(window.Output().contains(QStringLiteral("   IP Address=10.1.2.3\r\n")));
+    }
+
+    void nameServerThatCannotBeResolved()
+    {
+        CMessageBoxRecorder boxes;
+        auto window = OpenLookupWindow();
+        window.Fill(QStringLiteral("www.example"), kATypeIndex, QStringLiteral("ns.nowhere"));
+        window.dialog->OnGo();
+        window.resolver->Complete(window.resolver->Requests().at(0).handle, kLookupHostNotFound);
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(window.Output(), QStringLiteral("Cannot resolve ns.nowhere\r\n---\r\n"));
+
+        window.resolver->RefuseNextRequest();
+        window.dialog->OnGo();
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Unable to resolve ns.nowhere")});
+        QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
+        QVERIFY(!window.dialog->m_bBusy);
+    }
+
+    void stopDuringTheNameServerLookupDropsItsResult()
+    {
+        CLoopbackNameServer server({AddressAnswer(7)});
+        auto window = OpenLookupWindow();
+        window.Function()->SetServerPort(server.Port());
+        window.Fill(QStringLiteral("www.example"), kATypeIndex, QStringLiteral("ns.example"));
+        window.dialog->OnGo();
+        const LookupHandle handle = window.resolver->Requests().at(0).handle;
+        window.dialog->OnStop();
+        QVERIFY(window.resolver->CancelledHandles().contains(handle));
+        window.resolver->Complete(handle, kLookupSucceeded, Entry(QStringLiteral("ns"), {}, "127.0.0.1"));
+        QTest::qWait(100);
+        QVERIFY(server.Queries().isEmpty());
+        QVERIFY(window.Output().isEmpty());
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+    }
+
+    void onlyTheFirstDatagramIsReported()
+    {
+        const QByteArray first = AddressAnswer(1);
+        CLoopbackNameServer server({first, AddressAnswer(2, "\x0a\x09\x09\x09")});
+        auto window = OpenLookupWindow(false);
+        window.Function()->SetServerPort(server.Port());
+        window.dialog->m_strNameServerOutput = QStringLiteral("earlier\r\n");
+        window.dialog->UpdateOutputTexts(false);
+        window.Fill(QStringLiteral("WWW.Example."), kATypeIndex, QStringLiteral("127.0.0.1"), true, false);
+        window.dialog->OnGo();
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Connecting to 127.0.0.1"));
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(window.Output(), QStringLiteral("earlier\r\n") + WriteDnsReport(first, {true}));
+        QCOMPARE(server.Queries().size(), 1);
+        // The question as typed: case kept, the trailing dot adds nothing.
+        QVERIFY(server.Queries().at(0).mid(12) == "\x03WWW\x07" "Example\x00\x00\x01\x00\x01"_wire);
+        QCOMPARE(window.Page()->RecentNameServers(), QStringList{QStringLiteral("127.0.0.1")});
+    }
+
+    void queriesThatCannotBeBuiltAreNotSent_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("searchType");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("long label") << QString(64, QLatin1Char('a')) + QStringLiteral(".example") << kATypeIndex
+                                    << QString::fromLatin1(kLabelTooLongMessage);
+        QTest::newRow("long name") << QStringList(20, QString(60, QLatin1Char('b'))).join(QLatin1Char('.'))
+                                   << kATypeIndex << QString::fromLatin1(kQueryTooLongMessage);
+        QTest::newRow("no search type") << QStringLiteral("www.example") << -1
+                                        << QStringLiteral("Internal Error: Undefined record type in NameServerLookUp");
+    }
+    void queriesThatCannotBeBuiltAreNotSent()
+    {
+        QFETCH(QString, host);
+        QFETCH(int, searchType);
+        QFETCH(QString, message);
+        CMessageBoxRecorder boxes;
+        CLoopbackNameServer server({AddressAnswer(1)});
+        auto window = OpenLookupWindow();
+        window.Function()->SetServerPort(server.Port());
+        window.Fill(host, searchType, QStringLiteral("127.0.0.1"));
+        window.dialog->OnGo();
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(boxes.Texts(), QStringList{message});
+        QCOMPARE(boxes.Entries().front().icon, MessageIcon::None);
+        QTest::qWait(100);
+        QVERIFY(server.Queries().isEmpty());
+        QVERIFY(window.Output().isEmpty());
+    }
+
+    void answersThatCannotBeReported()
+    {
+        CMessageBoxRecorder boxes;
+        CLoopbackNameServer oversized({QByteArray(kDnsMaxAnswerSize + 1, '\0')});
+        auto window = OpenLookupWindow();
+        window.Function()->SetServerPort(oversized.Port());
+        window.Fill(QStringLiteral("www.example"), kATypeIndex, QStringLiteral("127.0.0.1"));
+        window.dialog->OnGo();
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Error %1 while receiving data from 127.0.0.1").arg(EMSGSIZE)});
+
+        CLoopbackNameServer empty({QByteArray()});
+        window.Function()->SetServerPort(empty.Port());
+        window.dialog->OnGo();
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(empty.Queries().size(), 1);
+        QVERIFY(window.Output().isEmpty());
+        QCOMPARE(boxes.Texts().size(), 1);
+    }
+
+    void socketErrorsAreToldInABox()
+    {
+        CMessageBoxRecorder boxes;
+        auto window = OpenLookupWindow();
+        window.Function()->SetServerPort(ClosedPort());
+        window.Fill(QStringLiteral("www.example"), kATypeIndex, QStringLiteral("127.0.0.1"));
+        window.dialog->OnGo();
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Error %1 while connecting to 127.0.0.1").arg(ECONNREFUSED)});
+
+        // A broadcast address is refused by the socket before anything is sent.
+        window.Fill(QStringLiteral("www.example"), kATypeIndex, QStringLiteral("everyone.example"));
+        window.dialog->OnGo();
+        window.resolver->Complete(window.resolver->Requests().last().handle, kLookupSucceeded,
+                                  Entry(QStringLiteral("everyone"), {}, "255.255.255.255"));
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(boxes.Texts().last(), QStringLiteral("Error %1 while sending data to everyone.example").arg(EACCES));
+        for (const auto& entry : boxes.Entries())
+            QCOMPARE(entry.icon, MessageIcon::None);
+    }
+
+    void aSilentServerWaitsForStop()
+    {
+        QUdpSocket silent;
+        QVERIFY(silent.bind(QHostAddress::LocalHost, 0));
+        auto window = OpenLookupWindow();
+        const qsizetype descriptors = OpenDescriptorCount();
+        window.Function()->SetServerPort(silent.localPort());
+        window.Fill(QStringLiteral("www.example"), kMxTypeIndex, QStringLiteral("127.0.0.1"));
+        window.dialog->OnGo();
+        QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingDatagrams(), kWaitMs);
+        QTest::qWait(200);
+        QVERIFY(window.dialog->m_bBusy);
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Requesting information from name server"));
+        QCOMPARE(silent.pendingDatagramSize(), 12 + 13 + 4);
+        silent.receiveDatagram();
+        QVERIFY(!silent.hasPendingDatagrams());
+
+        Control<QPushButton>(window.dialog.get(), IDC_STOP)->click();
+        QVERIFY(!window.dialog->m_bBusy);
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QCOMPARE(OpenDescriptorCount(), descriptors);
+        QVERIFY(window.Output().isEmpty());
+    }
+
+    void noSocketCanBeMade()
+    {
+        CMessageBoxRecorder boxes;
+        auto window = OpenLookupWindow();
+        window.Fill(QStringLiteral("www.example"), kATypeIndex, QStringLiteral("127.0.0.1"));
+        QList<int> filler;
+        for (int fd = ::dup(0); fd >= 0; fd = ::dup(0))
+            filler.append(fd);
+        window.dialog->OnGo();
+        for (int fd : filler)
+            ::close(fd);
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Unable to create UDP socket")});
+        QVERIFY(!window.dialog->m_bBusy);
+    }
+};
+
+QTEST_MAIN(TestNameServerLookUpFlow)
+#include "tst_nslookupflow.moc"

@@ -1,0 +1,288 @@
+// Name Server LookUp against a real name server in the namespace lab: the
+// lab's destination runs BIND's named with the zones under lab/, and every
+// report is compared with what dig prints for the same question. The test
+// process has its own hosts file (in a mount namespace of its own), so the
+// system resolver knows the lab's names.
+
+#include "DigAnswer.h"
+#include "LookupFixture.h"
+#include "netns/LabEnvironment.h"
+
+#include "dns/SearchTypeTable.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/mount.h>
+#include <sched.h>
+
+#include <cerrno>
+#include <cstring>
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+
+constexpr int kWaitMs = 30000;
+constexpr int kATypeIndex = 1;
+
+QString LabVariable(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
+
+// Why the hosts file of the test's own could not be put in place; empty
+// when it is.
+QString& HostsFailure()
+{
+    static QString failure;
+    return failure;
+}
+
+// The system resolver sees the lab's names: this process gets a mount
+// namespace of its own with a hosts file bound over /etc/hosts.
+void InstallLabHosts()
+{
+    static QTemporaryDir directory;
+    const QString path = directory.filePath(QStringLiteral("hosts"));
+    QFile hosts(path);
+    if (!directory.isValid() || !hosts.open(QIODevice::WriteOnly)) {
+        HostsFailure() = QStringLiteral("cannot write a hosts file");
+        return;
+    }
+    hosts.write(QStringLiteral("127.0.0.1 localhost\n"
+                               "%1 %2 %2-alias\n"
+                               "%3 ns1.lab.test nameserver\n"
+                               "10.200.3.7 target.lab.test target www-target\n")
+                    .arg(LabVariable("NETSONDE_LAB_SOURCE"), LocalHostName(), LabVariable("NETSONDE_LAB_DESTINATION"))
+                    .toUtf8());
+    hosts.close();
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+        || ::mount(QFile::encodeName(path).constData(), "/etc/hosts", nullptr, MS_BIND, nullptr) != 0)
+        HostsFailure() = QStringLiteral("no mount namespace for a hosts file of our own: ") + QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Outside the lab: runs this executable again inside it, with named serving
+// on the destination. Skips when named or dig is missing.
+void RunInsideLabWithNameServer(int argc, char** argv)
+{
+    if (IsInsideLab())
+        return;
+    const QStringList sbin{QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")};
+    if (QStandardPaths::findExecutable(QStringLiteral("named"), sbin).isEmpty())
+        SkipWholeTest("BIND's named is not installed (Debian package bind9)");
+    if (QStandardPaths::findExecutable(QStringLiteral("dig")).isEmpty())
+        SkipWholeTest("dig is not installed (Debian package bind9-dnsutils)");
+    char self[PATH_MAX] = {};
+    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+        SkipWholeTest("cannot find this executable's path to run it inside the namespace lab");
+    std::string serve = std::string("named -g -c ") + NETSONDE_NAMED_CONF + " > " + NETSONDE_NAMED_LOG + " 2>&1";
+    std::vector<char*> arguments{const_cast<char*>("bash"), const_cast<char*>(NETSONDE_LAB_SCRIPT),
+                                 const_cast<char*>("run"), const_cast<char*>("--serve"), serve.data(),
+                                 const_cast<char*>("--"), self};
+    for (int i = 1; i < argc; ++i)
+        arguments.push_back(argv[i]);
+    arguments.push_back(nullptr);
+    ::execvp("bash", arguments.data());
+    SkipWholeTest("cannot start the namespace lab");
+}
+
+QString NamedLog()
+{
+    QFile log(QStringLiteral(NETSONDE_NAMED_LOG));
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll().right(2000)) : QString();
+}
+
+struct LookupResult {
+    QString output;
+    QStringList boxes;
+};
+
+LookupResult RunLookup(const QString& host, int searchType, const QString& nameServer, bool verbose)
+{
+    CMessageBoxRecorder boxes;
+    auto window = OpenLookupWindow(false);
+    window.Fill(host, searchType, nameServer, verbose);
+    window.dialog->OnGo();
+    if (!QTest::qWaitFor([&] { return !window.dialog->m_bBusy; }, kWaitMs))
+        qWarning("the lookup did not end");
+    return {window.Output(), boxes.Texts()};
+}
+
+} // namespace
+
+class TestNameServerLookUpLab : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        ResetSettings();
+        m_server = LabVariable("NETSONDE_LAB_DESTINATION");
+        // named needs a moment after the lab starts it.
+        QString failure;
+        const bool ready = QTest::qWaitFor(
+            [&] { return !DigShape(m_server, QStringLiteral("lab.test"), QStringLiteral("SOA"), &failure).sections.isEmpty(); },
+            kWaitMs);
+        QVERIFY2(ready, qPrintable(QStringLiteral("named does not answer: ") + failure + NamedLog()));
+    }
+    void init() { ResetSettings(); }
+
+    void everySearchTypeAgreesWithDig_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("digName");
+        QTest::addColumn<QString>("digType");
+        QTest::addColumn<bool>("verbose");
+        const struct {
+            const char* host;
+            const char* type;
+        } questions[] = {
+            {"www.lab.test", "A"},       {"box.lab.test", "ANY"},   {"alias.lab.test", "CNAME"},
+            {"info.lab.test", "HINFO"},  {"box.lab.test", "MAILB"}, {"box.lab.test", "MB"},
+            {"box.lab.test", "MG"},      {"box.lab.test", "MINFO"}, {"box.lab.test", "MR"},
+            {"lab.test", "MX"},          {"lab.test", "NS"},        {"10.200.3.2", "PTR"},
+            {"lab.test", "SOA"},         {"info.lab.test", "TXT"},  {"svc.lab.test", "WKS"},
+            {"nothere.lab.test", "A"},
+        };
+        for (const auto& q : questions) {
+            const QString host = QString::fromLatin1(q.host);
+            const QString digName = q.type == QByteArrayView("PTR") ? QStringLiteral("2.3.200.10.IN-ADDR.ARPA") : host;
+            for (bool verbose : {false, true})
+                QTest::addRow("%s %s %s", q.type, q.host, verbose ? "verbose" : "short")
+                    << host << digName << QString::fromLatin1(q.type) << verbose;
+        }
+    }
+    void everySearchTypeAgreesWithDig()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, digName);
+        QFETCH(QString, digType);
+        QFETCH(bool, verbose);
+        const int searchType = SearchTypeIndex(digType == QLatin1String("ANY") ? QStringLiteral("ALL") : digType);
+        const LookupResult result = RunLookup(host, searchType, m_server, verbose);
+        QVERIFY2(result.boxes.isEmpty(), qPrintable(result.boxes.join(QLatin1Char('\n'))));
+        QVERIFY(result.output.endsWith(QStringLiteral("---\r\n")));
+
+        QString failure;
+        ReportShape expected = DigShape(m_server, digName, digType, &failure);
+        QVERIFY2(!expected.header.isEmpty(), qPrintable(failure));
+        if (!verbose) {
+            expected.header.clear();
+            expected.headerLines.clear();
+        }
+        const ReportShape actual = ReportShapeOf(result.output);
+        QCOMPARE(actual.header, expected.header);
+        QCOMPARE(actual.headerLines, expected.headerLines);
+        QCOMPARE(actual.sections, expected.sections);
+        if (verbose)
+            QVERIFY(result.output.contains(QStringLiteral("Question:\r\n   Name=%1, QTYPE=%2, QCLASS=1\r\n")
+                                               .arg(digName, digType == QLatin1String("ANY") ? QStringLiteral("ALL") : digType)));
+    }
+
+    void anUnknownNameIsANameError()
+    {
+        const LookupResult result = RunLookup(QStringLiteral("nothere.lab.test"), kATypeIndex, m_server, true);
+        QVERIFY2(result.output.contains(QStringLiteral(", RCODE=NAME ERROR\r\n")), qPrintable(result.output));
+    }
+
+    void aNameServerGivenByName()
+    {
+        if (!HostsFailure().isEmpty())
+            QSKIP(qPrintable(HostsFailure()));
+        const LookupResult byName = RunLookup(QStringLiteral("www.lab.test"), kATypeIndex, QStringLiteral("nameserver"), false);
+        const LookupResult byAddress = RunLookup(QStringLiteral("www.lab.test"), kATypeIndex, m_server, false);
+        QVERIFY(byName.boxes.isEmpty());
+        QVERIFY(byName.output.contains(QStringLiteral("   IP Address=10.200.3.7\r\n")));
+        QCOMPARE(ReportShapeOf(byName.output), ReportShapeOf(byAddress.output));
+
+        const LookupResult unknown = RunLookup(QStringLiteral("www.lab.test"), kATypeIndex, QStringLiteral("ns.nowhere.test"), false);
+        QCOMPARE(unknown.output, QStringLiteral("Cannot resolve ns.nowhere.test\r\n---\r\n"));
+    }
+
+    void aServerThatNeverAnswersWaitsForStop()
+    {
+        auto window = OpenLookupWindow(false);
+        const qsizetype descriptors = OpenDescriptorCount();
+        window.Fill(QStringLiteral("www.lab.test"), kATypeIndex, LabVariable("NETSONDE_LAB_SILENT"));
+        window.dialog->OnGo();
+        QTRY_COMPARE_WITH_TIMEOUT(window.dialog->StatusText(), QStringLiteral("Requesting information from name server"), kWaitMs);
+        QTest::qWait(1500);
+        QVERIFY(window.dialog->m_bBusy);
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Requesting information from name server"));
+        Control<QPushButton>(window.dialog.get(), IDC_STOP)->click();
+        QVERIFY(!window.dialog->m_bBusy);
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QCOMPARE(OpenDescriptorCount(), descriptors);
+        QVERIFY(window.Output().isEmpty());
+    }
+
+    void anUnreachableNameServerIsToldInABox_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<int>("error");
+        QTest::newRow("network unreachable") << LabVariable("NETSONDE_LAB_UNREACHABLE") << ENETUNREACH;
+        QTest::newRow("no name server there") << LabVariable("NETSONDE_LAB_ROUTER2") << ECONNREFUSED;
+    }
+    void anUnreachableNameServerIsToldInABox()
+    {
+        QFETCH(QString, server);
+        QFETCH(int, error);
+        const LookupResult result = RunLookup(QStringLiteral("www.lab.test"), kATypeIndex, server, false);
+        QCOMPARE(result.boxes, QStringList{QStringLiteral("Error %1 while connecting to %2").arg(error).arg(server)});
+        QVERIFY(result.output.isEmpty());
+    }
+
+    void getHostByXWithTheSystemResolver_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("name") << QStringLiteral("www-target")
+                              << QStringLiteral("Hostname: target.lab.test\r\nIP Address: 10.200.3.7\r\n"
+                                                "Alias List: target\r\n---\r\n");
+        QTest::newRow("address") << QStringLiteral("10.200.3.7")
+                                 << QStringLiteral("Hostname: target.lab.test\r\nIP Address: 10.200.3.7\r\n"
+                                                   "Alias List: target\r\n");
+        QTest::newRow("myself") << QStringLiteral("Myself")
+                                << QStringLiteral("Hostname: localhost\r\nIP Address: 127.0.0.1\r\nAlias List: \r\n");
+        QTest::newRow("unknown") << QStringLiteral("nowhere.lab.test")
+                                 << QStringLiteral("Cannot resolve nowhere.lab.test\r\n---\r\n");
+    }
+    void getHostByXWithTheSystemResolver()
+    {
+        if (!HostsFailure().isEmpty())
+            QSKIP(qPrintable(HostsFailure()));
+        QFETCH(QString, host);
+        QFETCH(QString, target);
+        const LookupResult result = RunLookup(host, kGetHostByXIndex, QString(), false);
+        QVERIFY(result.boxes.isEmpty());
+        const QString local = QStringLiteral("Local Hostname: %1\r\nLocal IP Address: %2\r\nLocal Alias List: %1-alias\r\n")
+                                  .arg(LocalHostName(), LabVariable("NETSONDE_LAB_SOURCE"));
+        QCOMPARE(result.output, local + target);
+    }
+
+private:
+    static int SearchTypeIndex(const QString& word)
+    {
+        for (int i = 0; i < int(SearchTypeTable.size()); ++i)
+            if (QString::fromLatin1(SearchTypeTable[i].text).startsWith(word + QStringLiteral(" - ")))
+                return i;
+        qFatal("no search type %s", qPrintable(word));
+    }
+
+    QString m_server;
+};
+
+int main(int argc, char** argv)
+{
+    RunInsideLabWithNameServer(argc, argv);
+    InstallLabHosts();
+    QApplication app(argc, argv);
+    TestNameServerLookUpLab test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_nslookuplab.moc"
