@@ -9,6 +9,7 @@ packages=(
   xvfb xauth poppler-utils fonts-dejavu-core
   iproute2 nftables procps util-linux
   clang libclang-rt-14-dev
+  bind9 bind9-dnsutils
 )
 
 missing=()
