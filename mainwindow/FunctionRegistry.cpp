@@ -2,6 +2,7 @@
 
 #include "mainwindow/HostCheckFunction.h"
 #include "mainwindow/MainDialog.h"
+#include "query/TextQueryFunction.h"
 
 #include <memory>
 
@@ -13,6 +14,9 @@ void InstallFunctions(CMainDialog& dialog)
         const auto id = static_cast<FunctionId>(i);
         dialog.SetFunction(id, std::make_unique<CHostCheckFunction>(dialog, id));
     }
+    dialog.SetFunction(FunctionId::Finger, std::make_unique<CFingerFunction>(dialog));
+    dialog.SetFunction(FunctionId::WhoIs, std::make_unique<CWhoIsFunction>(dialog));
+    dialog.SetFunction(FunctionId::QuoteOfDay, std::make_unique<CQuoteOfDayFunction>(dialog));
 }
 
 } // namespace netsonde

@@ -12,6 +12,7 @@
 #include "platform/AppMessages.h"
 #include "platform/ControlIds.h"
 #include "platform/DialogUnits.h"
+#include "query/FireWallDialog.h"
 #include "resources/AppIcon.h"
 #include "resources/BusyAnimation.h"
 #include "resources/ResourceIds.h"
@@ -58,6 +59,7 @@ CMainDialog::CMainDialog(QWidget* parent) : QDialog(parent), m_resolver(CreateSy
     CreateControls();
     InstallFunctions(*this);
     InstallPhonebookCommand(*this);
+    InstallFireWallsCommand(*this);
     qApp->installEventFilter(this);
 }
 
