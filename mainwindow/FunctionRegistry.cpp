@@ -3,6 +3,7 @@
 #include "dns/NameServerLookUp.h"
 #include "mainwindow/HostCheckFunction.h"
 #include "mainwindow/MainDialog.h"
+#include "query/TextQueryFunction.h"
 
 #include <memory>
 
@@ -15,6 +16,9 @@ void InstallFunctions(CMainDialog& dialog)
         dialog.SetFunction(id, std::make_unique<CHostCheckFunction>(dialog, id));
     }
     dialog.SetFunction(FunctionId::NameServerLookUp, std::make_unique<CNameServerLookUp>(dialog));
+    dialog.SetFunction(FunctionId::Finger, std::make_unique<CFingerFunction>(dialog));
+    dialog.SetFunction(FunctionId::WhoIs, std::make_unique<CWhoIsFunction>(dialog));
+    dialog.SetFunction(FunctionId::QuoteOfDay, std::make_unique<CQuoteOfDayFunction>(dialog));
 }
 
 } // namespace netsonde

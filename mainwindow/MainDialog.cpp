@@ -13,6 +13,7 @@
 #include "platform/AppMessages.h"
 #include "platform/ControlIds.h"
 #include "platform/DialogUnits.h"
+#include "query/FireWallDialog.h"
 #include "resources/AppIcon.h"
 #include "resources/BusyAnimation.h"
 #include "resources/ResourceIds.h"
@@ -60,6 +61,7 @@ CMainDialog::CMainDialog(QWidget* parent) : QDialog(parent), m_resolver(CreateSy
     InstallFunctions(*this);
     InstallPhonebookCommand(*this);
     InstallMenuCommands(*this);
+    InstallFireWallsCommand(*this);
     qApp->installEventFilter(this);
 }
 

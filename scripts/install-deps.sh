@@ -9,7 +9,7 @@ packages=(
   xvfb xauth poppler-utils fonts-dejavu-core
   iproute2 nftables procps util-linux
   clang libclang-rt-14-dev
-  bind9 bind9-dnsutils
+  bind9 bind9-dnsutils socat fingerd finger
 )
 
 missing=()

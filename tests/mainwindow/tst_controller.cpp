@@ -6,6 +6,7 @@
 #include "RecordingFunction.h"
 #include "resolver/ScriptedResolver.h"
 
+#include "mainwindow/HostCheckFunction.h"
 #include "mainwindow/OutputPane.h"
 #include "mainwindow/TabControl.h"
 #include "pages/NameServerLookUpPage.h"
@@ -111,6 +112,7 @@ private Q_SLOTS:
     {
         CMessageBoxRecorder boxes;
         auto dialog = OpenMainDialog();
+        dialog->SetFunction(FunctionId::WhoIs, std::make_unique<CHostCheckFunction>(*dialog, FunctionId::WhoIs));
         dialog->Page(FunctionId::WhoIs)->HostCombo()->setEditText(QStringLiteral("whois.example"));
         dialog->SelectFunction(FunctionId::WhoIs);
         dialog->OnGo();

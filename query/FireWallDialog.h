@@ -1,0 +1,44 @@
+#pragma once
+// The FireWall Configuration dialog (dialog 141): the firewall hosts that
+// relay Finger and WhoIs queries. OK writes both to the settings at once;
+// Cancel changes nothing.
+
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+
+namespace netsonde {
+
+class CMainDialog;
+
+// Dialog 141's control IDs.
+constexpr int IDC_FIREWALL_FINGER = 1005;
+constexpr int IDC_FIREWALL_WHOIS = 1006;
+constexpr int IDC_FIREWALL_OK = 1;
+constexpr int IDC_FIREWALL_CANCEL = 2;
+
+class CFireWallDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CFireWallDialog(QWidget* parent = nullptr);
+
+    void setVisible(bool visible) override;
+    void accept() override;
+
+    QString m_strFingerFireWall;
+    QString m_strWhoIsFireWall;
+
+private:
+    void CreateControls();
+    QLineEdit* AddField(int id, const QString& label, int y);
+
+    QLineEdit* m_fingerEdit = nullptr;
+    QLineEdit* m_whoIsEdit = nullptr;
+};
+
+// Connects the FireWalls command (also F11) to OnFireWalls: the dialog opens
+// with the main window's firewall hosts, and OK hands the new ones back.
+void InstallFireWallsCommand(CMainDialog& dialog);
+
+} // namespace netsonde

@@ -1,0 +1,73 @@
+#pragma once
+// A non-blocking IPv4 TCP socket whose network events arrive as calls of
+// its event operations on the user-interface thread, as an asynchronous
+// socket of a window system delivers them:
+//   OnConnect  once, when the connect has completed (0 or the error number);
+//   OnSend     right after a successful connect, and again whenever a send
+//              that would have blocked can go on;
+//   OnReceive  while received data waits (repeated until it is read);
+//   OnClose    once, when the peer has closed its side, even with data
+//              still waiting, so that the receiver can drain it.
+// An event operation may close the socket; the object then gets no further
+// event. Error numbers are the platform's errno values.
+
+#include <QObject>
+
+#include <netinet/in.h>
+
+#include <cerrno>
+#include <memory>
+
+class QSocketNotifier;
+
+namespace netsonde {
+
+class CNonBlockingSocket : public QObject {
+    Q_OBJECT
+public:
+    // The error of an operation that would have blocked.
+    static constexpr int kWouldBlock = EWOULDBLOCK;
+
+    CNonBlockingSocket();
+    ~CNonBlockingSocket() override;
+
+    // Makes a stream socket bound to any local address and port 0.
+    bool Create();
+    // Switches the socket to non-blocking mode and starts delivering its
+    // events; false when there is no socket or the mode cannot be set.
+    bool AsyncSelect();
+    // Starts the connect. True when it has completed or is under way
+    // (OnConnect follows); false with LastError() set otherwise.
+    bool Connect(const sockaddr_in& address);
+    // Bytes sent or received, or -1 with LastError() set (kWouldBlock when
+    // the call would have blocked). Receive gives 0 when the peer closed.
+    qsizetype Send(const char* data, qsizetype size);
+    qsizetype Receive(char* buffer, qsizetype size);
+    // Closes the connection; no event arrives after this.
+    void Close();
+
+    bool IsOpen() const { return m_fd >= 0; }
+    int LastError() const { return m_nLastError; }
+
+protected:
+    virtual void OnConnect(int error) = 0;
+    virtual void OnSend(int error) = 0;
+    virtual void OnReceive(int error) = 0;
+    virtual void OnClose(int error) = 0;
+
+private:
+    void OnReadable();
+    void OnWritable();
+    void CompleteConnect();
+    bool PeerHasClosed() const;
+    int PendingError() const;
+    qsizetype Result(qsizetype result);
+
+    int m_fd = -1;
+    int m_nLastError = 0;
+    bool m_bConnecting = false;
+    std::unique_ptr<QSocketNotifier> m_readNotifier;
+    std::unique_ptr<QSocketNotifier> m_writeNotifier;
+};
+
+} // namespace netsonde

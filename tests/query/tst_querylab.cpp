@@ -1,0 +1,463 @@
+// Finger, WhoIs and Quote Of The Day against real TCP servers on the fixed
+// ports of the namespace lab's destination: requests, firewall routing,
+// chunked answers, the pane limits, the drain at close, failures, Stop and
+// a tab change during a query, and a real finger daemon.
+
+#include "QueryTestSupport.h"
+#include "LabServer.h"
+#include "netns/LabEnvironment.h"
+#include "resolver/ScriptedResolver.h"
+
+#include "platform/MessageBox.h"
+#include "query/TextQueryFunction.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <sys/ioctl.h>
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+
+constexpr std::uint16_t kFingerPort = 79;
+constexpr std::uint16_t kWhoIsPort = 43;
+constexpr std::uint16_t kQuotePort = 17;
+
+QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
+QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
+
+std::uint16_t PortOf(FunctionId id)
+{
+    return id == FunctionId::Finger ? kFingerPort : id == FunctionId::WhoIs ? kWhoIsPort : kQuotePort;
+}
+
+std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
+{
+    auto server = std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"),
+                                               LabAddress("NETSONDE_LAB_DESTINATION"), port);
+    if (!server->IsListening())
+        qWarning("cannot listen on port %d of the lab's destination", port);
+    return server;
+}
+
+const CTextQueryFunction& QueryOf(const CMainDialog& dialog, FunctionId id)
+{
+    return dynamic_cast<const CTextQueryFunction&>(*dialog.Function(id));
+}
+
+CScriptedResolver& UseScriptedResolver(CMainDialog& dialog)
+{
+    auto resolver = std::make_unique<CScriptedResolver>();
+    CScriptedResolver& scripted = *resolver;
+    dialog.SetResolver(std::move(resolver));
+    return scripted;
+}
+
+CHostEntry DestinationEntry()
+{
+    CHostEntry entry;
+    entry.strOfficialName = QStringLiteral("destination.lab");
+    entry.addresses = {LabAddress("NETSONDE_LAB_DESTINATION"), LabAddress("NETSONDE_LAB_SILENT")};
+    return entry;
+}
+
+// Bytes waiting in this process's socket connected to the destination's
+// port, found among the open files; -1 when there is no such socket.
+int UnreadBytesFrom(std::uint16_t port)
+{
+    for (const QString& name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
+        const int fd = name.toInt();
+        sockaddr_in peer{};
+        socklen_t size = sizeof peer;
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sin_family != AF_INET
+            || peer.sin_port != htons(port) || peer.sin_addr.s_addr != LabAddress("NETSONDE_LAB_DESTINATION"))
+            continue;
+        int unread = 0;
+        return ::ioctl(fd, FIONREAD, &unread) == 0 ? unread : -1;
+    }
+    return -1;
+}
+
+void ClickStop(CMainDialog& dialog) { Control<QPushButton>(&dialog, IDC_STOP)->click(); }
+
+} // namespace
+
+// Runs a query up to the point where the server has read the whole request.
+#define START_QUERY(dialog, server, id, input, request)                                                \
+    FillPage(*dialog, id, input);                                                                      \
+    dialog->OnGo();                                                                                    \
+    QTRY_VERIFY(server->Accept());                                                                     \
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Waiting for response"));                        \
+    QTRY_COMPARE(server->Received(), QByteArray(request))
+
+class TestQueryLab : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetSettings(); }
+
+    void fingerQuery_data();
+    void fingerQuery();
+    void fingerThroughFirewall();
+    void whoIsThroughLookup();
+    void quoteDropsLoneCarriageReturn();
+    void lineEndsAcrossChunks();
+    void paneLimitBoundary_data();
+    void paneLimitBoundary();
+    void serverThatNeverCloses_data();
+    void serverThatNeverCloses();
+    void drainBeyondLimitAtClose();
+    void serverClosesWithoutSending();
+    void refusedConnection();
+    void stopWhileConnecting();
+    void stopWhileReceiving();
+    void tabChangeDuringQuery_data();
+    void tabChangeDuringQuery();
+    void realFingerDaemon();
+};
+
+void TestQueryLab::fingerQuery_data()
+{
+    QTest::addColumn<bool>("verbose");
+    QTest::addColumn<QByteArray>("request");
+    QTest::newRow("plain") << false << QByteArray("ann\r\n");
+    QTest::newRow("verbose") << true << QByteArray("/W ann\r\n");
+}
+
+void TestQueryLab::fingerQuery()
+{
+    QFETCH(bool, verbose);
+    QFETCH(QByteArray, request);
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(kFingerPort);
+    auto dialog = OpenMainDialog();
+    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+
+    // The status line at each point where the query waits for the network.
+    FillPage(*dialog, FunctionId::Finger, {"finger.lab", "ann", verbose});
+    dialog->OnGo();
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Resolving finger.lab"));
+    resolver.Complete(resolver.Requests().at(0).handle, kLookupSucceeded, DestinationEntry());
+    QTRY_VERIFY(server->Accept());
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Waiting for response"));
+    QTRY_COMPARE(server->Received(), request);
+    QVERIFY(server->Deliver("Login: ann\nName: Ann\n"));
+    QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("Login: ann\r\nName: Ann\r\n"));
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... 23 bytes"));
+    QVERIFY(server->Finish());
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QVERIFY(boxes.Texts().isEmpty());
+    QVERIFY(!QueryOf(*dialog, FunctionId::Finger).QuerySocket());
+    QCOMPARE(dialog->FingerPage()->RecentHosts().value(0), QStringLiteral("ann@finger.lab"));
+}
+
+void TestQueryLab::fingerThroughFirewall()
+{
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(kFingerPort);
+    auto dialog = OpenMainDialog();
+    dialog->m_strFingerFireWall = Destination();
+
+    FillPage(*dialog, FunctionId::Finger, {"inner.example", "ann", true});
+    dialog->OnGo();
+    // The page's host is named while the connection goes to the firewall.
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Connecting to inner.example"));
+    QTRY_VERIFY(server->Accept());
+    QTRY_COMPARE(server->Received(), QByteArray("/W ann@inner.example\r\n"));
+    QVERIFY(server->Deliver("relayed\n"));
+    QVERIFY(server->Finish());
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("relayed\r\n"));
+    QVERIFY(boxes.Texts().isEmpty());
+}
+
+void TestQueryLab::whoIsThroughLookup()
+{
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(kWhoIsPort);
+    auto dialog = OpenMainDialog();
+    CScriptedResolver& scripted = UseScriptedResolver(*dialog);
+
+    FillPage(*dialog, FunctionId::WhoIs, {"whois.lab", "example.org"});
+    dialog->OnGo();
+    QCOMPARE(scripted.Requests().size(), 1);
+    QCOMPARE(scripted.Requests().at(0).strName, QStringLiteral("whois.lab"));
+    scripted.Complete(scripted.Requests().at(0).handle, kLookupSucceeded, DestinationEntry());
+
+    QTRY_VERIFY(server->Accept());
+    QTRY_COMPARE(server->Received(), QByteArray("example.org\r\n"));
+    QVERIFY(server->Deliver("Domain: EXAMPLE.ORG\r\n"));
+    QVERIFY(server->Finish());
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QStringLiteral("Domain: EXAMPLE.ORG\r\n"));
+    QCOMPARE(dialog->WhoIsPage()->RecentHosts().value(0), QStringLiteral("example.org@whois.lab"));
+    QVERIFY(boxes.Texts().isEmpty());
+}
+
+void TestQueryLab::quoteDropsLoneCarriageReturn()
+{
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(kQuotePort);
+    auto dialog = OpenMainDialog();
+
+    START_QUERY(dialog, server, FunctionId::QuoteOfDay, QueryInput{Destination()}, "");
+    for (const QByteArray& chunk : {QByteArray("Quote one"), QByteArray("\r"), QByteArray("\r\n")}) {
+        const qsizetype before = dialog->TextPane(FunctionId::QuoteOfDay)->Length();
+        QVERIFY(server->Deliver(chunk));
+        // The lone CR changes nothing: wait until the client has read it.
+        if (chunk == "\r")
+            QTRY_COMPARE(UnreadBytesFrom(kQuotePort), 0);
+        else
+            QTRY_VERIFY(dialog->TextPane(FunctionId::QuoteOfDay)->Length() > before);
+    }
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... 11 bytes"));
+    QVERIFY(server->Deliver("two\n"));
+    QVERIFY(server->Finish());
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QCOMPARE(PaneText(*dialog, FunctionId::QuoteOfDay), QStringLiteral("Quote one\r\ntwo\r\n"));
+    QVERIFY(boxes.Texts().isEmpty());
+}
+
+void TestQueryLab::lineEndsAcrossChunks()
+{
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(kFingerPort);
+    auto dialog = OpenMainDialog();
+
+    START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}), "ann\r\n");
+    const QList<QByteArray> chunks{"x\ny\r\nz", "a\r", "\nb", QByteArray("c\0lost", 6), "d\n"};
+    QString expected;
+    for (const QByteArray& chunk : chunks) {
+        QVERIFY(server->Deliver(chunk));
+        QTRY_VERIFY(PaneText(*dialog, FunctionId::Finger) != expected);
+        expected = PaneText(*dialog, FunctionId::Finger);
+    }
+    QCOMPARE(expected, QStringLiteral("x\r\ny\r\nza\r\nbcd\r\n"));
+    ClickStop(*dialog);
+}
+
+void TestQueryLab::paneLimitBoundary_data()
+{
+    QTest::addColumn<FunctionId>("function");
+    QTest::addColumn<bool>("appended");
+    QTest::newRow("finger") << FunctionId::Finger << true;
+    QTest::newRow("whois") << FunctionId::WhoIs << false;
+    QTest::newRow("qod") << FunctionId::QuoteOfDay << false;
+}
+
+// A pane of 28000 characters and a chunk of 1999 bytes: 28000 + 1999 + 1
+// is exactly 30000.
+void TestQueryLab::paneLimitBoundary()
+{
+    QFETCH(FunctionId, function);
+    QFETCH(bool, appended);
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(PortOf(function));
+    auto dialog = OpenMainDialog();
+    const QString earlier(28000, QLatin1Char('e'));
+    dialog->TextPane(function)->SetText(earlier);
+
+    const QByteArray request = function == FunctionId::QuoteOfDay ? "" : "u\r\n";
+    START_QUERY(dialog, server, function, (QueryInput{Destination(), "u", false, false}), request);
+    const QByteArray chunk(1999, 'c');
+    QVERIFY(server->Deliver(chunk));
+    if (appended) {
+        QTRY_COMPARE(dialog->TextPane(function)->Length(), 29999);
+        QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... 29999 bytes"));
+        QVERIFY(server->Finish());
+    }
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QCOMPARE(PaneText(*dialog, function), appended ? earlier + QString::fromLatin1(chunk) : earlier);
+    QTRY_VERIFY(server->PeerClosed());
+    QVERIFY(boxes.Texts().isEmpty());
+}
+
+void TestQueryLab::serverThatNeverCloses_data() { paneLimitBoundary_data(); }
+
+// A server that keeps sending ends the query below the limit, with no box.
+void TestQueryLab::serverThatNeverCloses()
+{
+    QFETCH(FunctionId, function);
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(PortOf(function));
+    auto dialog = OpenMainDialog();
+
+    const QByteArray request = function == FunctionId::QuoteOfDay ? "" : "u\r\n";
+    START_QUERY(dialog, server, function, (QueryInput{Destination(), "u"}), request);
+    const QByteArray chunk(2000, 'w');
+    int sent = 0;
+    while (dialog->StatusText() != QStringLiteral("Ready") && sent < 20) {
+        QVERIFY(server->Deliver(chunk));
+        ++sent;
+        const qsizetype expected = qsizetype(sent) * chunk.size();
+        QTRY_VERIFY(dialog->TextPane(function)->Length() == expected || dialog->StatusText() == "Ready");
+    }
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QCOMPARE(sent, 15);
+    QCOMPARE(dialog->TextPane(function)->Length(), 28000);
+    QTRY_VERIFY(server->PeerClosed());
+    QVERIFY(boxes.Texts().isEmpty());
+}
+
+void TestQueryLab::drainBeyondLimitAtClose()
+{
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(kWhoIsPort);
+    auto dialog = OpenMainDialog();
+
+    START_QUERY(dialog, server, FunctionId::WhoIs, (QueryInput{Destination(), "big"}), "big\r\n");
+    // The whole answer and the close are waiting before the client reads.
+    QVERIFY(server->Deliver(QByteArray(40000, 'd')));
+    QVERIFY(server->Finish());
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString(40000, QLatin1Char('d')));
+    QVERIFY(boxes.Texts().isEmpty());
+}
+
+void TestQueryLab::serverClosesWithoutSending()
+{
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(kQuotePort);
+    auto dialog = OpenMainDialog();
+    dialog->TextPane(FunctionId::QuoteOfDay)->SetText("old");
+
+    START_QUERY(dialog, server, FunctionId::QuoteOfDay, QueryInput{Destination()}, "");
+    server->CloseConnection();
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QCOMPARE(PaneText(*dialog, FunctionId::QuoteOfDay), QString());
+    QVERIFY(boxes.Texts().isEmpty());
+    QVERIFY(!QueryOf(*dialog, FunctionId::QuoteOfDay).QuerySocket());
+}
+
+void TestQueryLab::refusedConnection()
+{
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+    dialog->m_strWhoIsFireWall = Destination();
+    FillPage(*dialog, FunctionId::WhoIs, {"whois.example", "x"});
+    dialog->OnGo();
+    QTRY_COMPARE(boxes.Texts(), QStringList{"Could not connect to " + Destination()});
+    QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QVERIFY(!QueryOf(*dialog, FunctionId::WhoIs).QuerySocket());
+    QVERIFY(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled());
+}
+
+void TestQueryLab::stopWhileConnecting()
+{
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+    const QString silent = LabText("NETSONDE_LAB_SILENT");
+    FillPage(*dialog, FunctionId::Finger, {silent, "ann"});
+    dialog->OnGo();
+    QCOMPARE(dialog->StatusText(), "Connecting to " + silent);
+    QVERIFY(QueryOf(*dialog, FunctionId::Finger).QuerySocket());
+    ClickStop(*dialog);
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QVERIFY(!QueryOf(*dialog, FunctionId::Finger).QuerySocket());
+    QTest::qWait(50);
+    QVERIFY(boxes.Texts().isEmpty());
+}
+
+void TestQueryLab::stopWhileReceiving()
+{
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(kFingerPort);
+    auto dialog = OpenMainDialog();
+
+    START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}), "ann\r\n");
+    QVERIFY(server->Deliver("partial\n"));
+    QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("partial\r\n"));
+    // The server sends nothing more and keeps the connection open.
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... 9 bytes"));
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QTRY_VERIFY(server->PeerClosed());
+    QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("partial\r\n"));
+    QVERIFY(boxes.Texts().isEmpty());
+    QVERIFY(dialog->isVisible());
+}
+
+void TestQueryLab::tabChangeDuringQuery_data()
+{
+    QTest::addColumn<bool>("serverCloses");
+    QTest::newRow("stopped") << false;
+    QTest::newRow("server closes") << true;
+}
+
+// The query keeps its function: its text goes to its own pane, and its end
+// releases its socket whichever tab is selected.
+void TestQueryLab::tabChangeDuringQuery()
+{
+    QFETCH(bool, serverCloses);
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(kFingerPort);
+    auto dialog = OpenMainDialog();
+
+    START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}), "ann\r\n");
+    QVERIFY(server->Deliver("one\n"));
+    QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("one\r\n"));
+    dialog->SelectFunction(FunctionId::WhoIs);
+    QVERIFY(server->Deliver("two\n"));
+    QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("one\r\ntwo\r\n"));
+    if (serverCloses)
+        QVERIFY(server->Finish());
+    else
+        ClickStop(*dialog);
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QVERIFY(!QueryOf(*dialog, FunctionId::Finger).QuerySocket());
+    QTRY_VERIFY(server->PeerClosed());
+    QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString());
+    QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("one\r\ntwo\r\n"));
+    QVERIFY(dialog->Pane(FunctionId::Finger)->isVisible());
+    QVERIFY(boxes.Texts().isEmpty());
+}
+
+// Debian's finger daemon, started for each connection by socat inside the
+// destination, answers about a user of this system.
+void TestQueryLab::realFingerDaemon()
+{
+    const QString socat = QStandardPaths::findExecutable("socat");
+    const QString fingerd = QStandardPaths::findExecutable("in.fingerd", {"/usr/sbin"});
+    if (socat.isEmpty() || fingerd.isEmpty() || QStandardPaths::findExecutable("finger").isEmpty())
+        QSKIP("needs socat, fingerd and finger");
+    QProcess daemon;
+    daemon.start("ip", {"netns", "exec", LabText("NETSONDE_LAB_NS_DESTINATION"), socat,
+                        "TCP-LISTEN:79,bind=" + Destination() + ",reuseaddr,fork", "EXEC:" + fingerd});
+    QVERIFY(daemon.waitForStarted());
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+
+    // socat may still be starting: a refused attempt is tried again.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        boxes.Clear();
+        FillPage(*dialog, FunctionId::Finger, {Destination(), "root"});
+        dialog->OnGo();
+        QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+        if (boxes.Texts().isEmpty())
+            break;
+        QTest::qWait(100);
+    }
+    daemon.terminate();
+    daemon.waitForFinished();
+    QVERIFY(boxes.Texts().isEmpty());
+    const QString answer = PaneText(*dialog, FunctionId::Finger);
+    QVERIFY2(answer.contains("Login: root"), qPrintable(answer));
+    QVERIFY2(answer.contains("Directory: /root"), qPrintable(answer));
+}
+
+int main(int argc, char** argv)
+{
+    netsonde::test::RunInsideLab(argc, argv);
+    QApplication application(argc, argv);
+    TestQueryLab test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_querylab.moc"

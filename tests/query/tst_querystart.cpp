@@ -1,0 +1,254 @@
+// The start of Finger, WhoIs and Quote Of The Day up to the network: the
+// host check, lookups that fail or are stopped, the Recent List entries,
+// and the FireWall dialog with its command and key.
+
+#include "QueryTestSupport.h"
+#include "resolver/ScriptedResolver.h"
+
+#include "platform/AppMessages.h"
+#include "platform/MessageBox.h"
+#include "query/FireWallDialog.h"
+#include "query/TextQueryFunction.h"
+#include "settings/SettingsStore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+
+CScriptedResolver& UseScriptedResolver(CMainDialog& dialog)
+{
+    auto resolver = std::make_unique<CScriptedResolver>();
+    CScriptedResolver& scripted = *resolver;
+    dialog.SetResolver(std::move(resolver));
+    return scripted;
+}
+
+// Answers the FireWall dialog once it is open: types the two texts and
+// presses the button.
+void AnswerFireWallDialog(const QString& finger, const QString& whoIs, int button, QStringList* shown)
+{
+    QTimer::singleShot(0, [=] {
+        auto* dialog = qobject_cast<CFireWallDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            qFatal("the FireWall dialog is not open");
+        auto* fingerEdit = Control<QLineEdit>(dialog, IDC_FIREWALL_FINGER);
+        auto* whoIsEdit = Control<QLineEdit>(dialog, IDC_FIREWALL_WHOIS);
+        *shown = {dialog->windowTitle(), fingerEdit->text(), whoIsEdit->text()};
+        fingerEdit->setText(finger);
+        whoIsEdit->setText(whoIs);
+        Control<QPushButton>(dialog, button)->click();
+    });
+}
+
+} // namespace
+
+class TestQueryStart : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetSettings(); }
+
+    void emptyHost_data();
+    void emptyHost();
+    void unresolvedHost_data();
+    void unresolvedHost();
+    void lookupCannotStart();
+    void stopDuringLookup();
+    void lateLookupAfterStop();
+    void recentListEntries_data();
+    void recentListEntries();
+    void fireWallDialogOk();
+    void fireWallDialogCancel();
+    void fireWallValueReadAtGo();
+};
+
+void TestQueryStart::emptyHost_data()
+{
+    QTest::addColumn<FunctionId>("function");
+    QTest::newRow("finger") << FunctionId::Finger;
+    QTest::newRow("whois") << FunctionId::WhoIs;
+    QTest::newRow("qod") << FunctionId::QuoteOfDay;
+}
+
+void TestQueryStart::emptyHost()
+{
+    QFETCH(FunctionId, function);
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+    dialog->TextPane(function)->SetText("kept");
+    FillPage(*dialog, function, {QString(), "ann"});
+    dialog->OnGo();
+    QCOMPARE(boxes.Texts(), QStringList{"Please, enter a host name or address"});
+    QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
+    QCOMPARE(PaneText(*dialog, function), QStringLiteral("kept"));
+    QVERIFY(!dialog->m_bOutputShown);
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+}
+
+void TestQueryStart::unresolvedHost_data()
+{
+    QTest::addColumn<FunctionId>("function");
+    QTest::addColumn<QString>("firewall");
+    QTest::addColumn<QString>("looked_up");
+    QTest::newRow("finger") << FunctionId::Finger << QString() << "nowhere.lab";
+    QTest::newRow("finger firewall") << FunctionId::Finger << "gate.lab" << "gate.lab";
+    QTest::newRow("whois firewall") << FunctionId::WhoIs << "gate.lab" << "gate.lab";
+    QTest::newRow("qod") << FunctionId::QuoteOfDay << QString() << "nowhere.lab";
+}
+
+void TestQueryStart::unresolvedHost()
+{
+    QFETCH(FunctionId, function);
+    QFETCH(QString, firewall);
+    QFETCH(QString, looked_up);
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    dialog->m_strFingerFireWall = firewall;
+    dialog->m_strWhoIsFireWall = firewall;
+
+    FillPage(*dialog, function, {"nowhere.lab", "ann"});
+    dialog->OnGo();
+    QCOMPARE(dialog->StatusText(), "Resolving " + looked_up);
+    QCOMPARE(resolver.Requests().size(), 1);
+    QCOMPARE(resolver.Requests().at(0).strName, looked_up);
+    resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);
+    QTRY_COMPARE(boxes.Texts(), QStringList{"Unable to resolve " + looked_up});
+    QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QVERIFY(dialog->Pane(function)->isVisible());
+}
+
+void TestQueryStart::lookupCannotStart()
+{
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+    UseScriptedResolver(*dialog).RefuseNextRequest();
+    FillPage(*dialog, FunctionId::QuoteOfDay, {"quotes.lab"});
+    dialog->OnGo();
+    QCOMPARE(boxes.Texts(), QStringList{"Unable to resolve hostname"});
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QVERIFY(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled());
+}
+
+void TestQueryStart::stopDuringLookup()
+{
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    FillPage(*dialog, FunctionId::WhoIs, {"whois.lab", "example.org"});
+    dialog->OnGo();
+    const LookupHandle handle = resolver.Requests().at(0).handle;
+    QVERIFY(resolver.IsPending(handle));
+    // Stop after a tab change still cancels the running query's lookup.
+    dialog->SelectFunction(FunctionId::Ping);
+    Control<QPushButton>(dialog.get(), IDC_STOP)->click();
+    QCOMPARE(resolver.CancelledHandles(), QList<LookupHandle>{handle});
+    QCOMPARE(dialog->m_hLookupTask, LookupHandle(0));
+    QVERIFY(boxes.Texts().isEmpty());
+}
+
+// A completion that arrives after Stop changes nothing.
+void TestQueryStart::lateLookupAfterStop()
+{
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    FillPage(*dialog, FunctionId::Finger, {"finger.lab", "ann"});
+    dialog->OnGo();
+    const LookupHandle handle = resolver.Requests().at(0).handle;
+    dialog->OnStop();
+    PostAppMessage(dialog.get(), WM_APP_HOST_RESOLVED, handle, kLookupHostNotFound);
+    QTest::qWait(20);
+    QVERIFY(boxes.Texts().isEmpty());
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QVERIFY(!dynamic_cast<CTextQueryFunction&>(*dialog->Function(FunctionId::Finger)).QuerySocket());
+}
+
+void TestQueryStart::recentListEntries_data()
+{
+    QTest::addColumn<FunctionId>("function");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("finger with user") << FunctionId::Finger << "john" << "john@example.lab";
+    QTest::newRow("finger without user") << FunctionId::Finger << "" << "example.lab";
+    QTest::newRow("whois with user") << FunctionId::WhoIs << "john" << "john@example.lab";
+    QTest::newRow("qod") << FunctionId::QuoteOfDay << "" << "example.lab";
+}
+
+void TestQueryStart::recentListEntries()
+{
+    QFETCH(FunctionId, function);
+    QFETCH(QString, user);
+    QFETCH(QString, entry);
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+    UseScriptedResolver(*dialog);
+    FillPage(*dialog, function, {"example.lab", user});
+    dialog->OnGo();
+    QCOMPARE(dialog->Page(function)->RecentHosts().value(0), entry);
+    QCOMPARE(Control<QComboBox>(dialog->Page(function), ControlIdsOf(function).host)->currentText(),
+             QStringLiteral("example.lab"));
+    dialog->OnStop();
+}
+
+void TestQueryStart::fireWallDialogOk()
+{
+    auto dialog = OpenMainDialog();
+    dialog->m_strFingerFireWall = "old.finger";
+    QStringList shown;
+    AnswerFireWallDialog(" gate ", "", IDC_FIREWALL_OK, &shown);
+    QTest::keyClick(dialog.get(), Qt::Key_F11);
+    QCOMPARE(shown, (QStringList{"FireWall Configuration", "old.finger", ""}));
+    QCOMPARE(dialog->m_strFingerFireWall, QStringLiteral(" gate "));
+    QCOMPARE(dialog->m_strWhoIsFireWall, QString());
+    QCOMPARE(SettingsStore::ReadText("Finger", "FireWall", "unset"), QStringLiteral(" gate "));
+    QCOMPARE(SettingsStore::ReadText("WhoIs", "FireWall", "unset"), QString());
+}
+
+void TestQueryStart::fireWallDialogCancel()
+{
+    auto dialog = OpenMainDialog();
+    dialog->m_strWhoIsFireWall = "whois.gate";
+    QStringList shown;
+    AnswerFireWallDialog("edited", "edited", IDC_FIREWALL_CANCEL, &shown);
+    dialog->Command(ID_FIREWALLS)->trigger();
+    QCOMPARE(shown, (QStringList{"FireWall Configuration", "", "whois.gate"}));
+    QCOMPARE(dialog->m_strFingerFireWall, QString());
+    QCOMPARE(dialog->m_strWhoIsFireWall, QStringLiteral("whois.gate"));
+    QCOMPARE(SettingsStore::ReadText("Finger", "FireWall", "unset"), QStringLiteral("unset"));
+    QCOMPARE(SettingsStore::ReadText("WhoIs", "FireWall", "unset"), QStringLiteral("unset"));
+}
+
+// A firewall set while the lookup runs does not change the query: the host
+// looked up and the request both follow the value read at Go.
+void TestQueryStart::fireWallValueReadAtGo()
+{
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    FillPage(*dialog, FunctionId::Finger, {"finger.lab", "ann"});
+    dialog->OnGo();
+    QStringList shown;
+    AnswerFireWallDialog("gate.lab", "", IDC_FIREWALL_OK, &shown);
+    dialog->Command(ID_FIREWALLS)->trigger();
+    QCOMPARE(dialog->m_strFingerFireWall, QStringLiteral("gate.lab"));
+    resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);
+    QTRY_COMPARE(boxes.Texts(), QStringList{"Unable to resolve finger.lab"});
+    QCOMPARE(resolver.Requests().size(), 1);
+}
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    TestQueryStart test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_querystart.moc"
