@@ -346,8 +346,10 @@ void CMainDialog::SetFunction(FunctionId id, std::unique_ptr<CFunction> function
 
 void CMainDialog::SetStatusText(const QString& text)
 {
-    if (m_statusText)
-        m_statusText->setText(text);
+    if (!m_statusText)
+        return;
+    m_statusText->setText(text);
+    Q_EMIT StatusTextShown(text);
 }
 
 QString CMainDialog::StatusText() const { return m_statusText ? m_statusText->text() : QString(); }

@@ -78,10 +78,15 @@ public:
     // Cancels the pending lookups, if any.
     void CancelLookups();
 
-    // Status line (part 0 of the status bar).
+    // Status line (part 0 of the status bar). Every text shown is also
+    // announced, for the report mode's progress and for tests.
     void SetStatusText(const QString& text);
     QString StatusText() const;
 
+Q_SIGNALS:
+    void StatusTextShown(const QString& text);
+
+public:
     // Layout.
     void LayoutControls();
     int CompactHeight() const;

@@ -139,6 +139,9 @@ void TestQueryLab::fingerQuery()
     auto dialog = OpenMainDialog();
     CScriptedResolver& resolver = UseScriptedResolver(*dialog);
 
+    QStringList shown;
+    QObject::connect(dialog.get(), &CMainDialog::StatusTextShown, dialog.get(),
+                     [&shown](const QString& text) { shown << text; });
     // The status line at each point where the query waits for the network.
     FillPage(*dialog, FunctionId::Finger, {"finger.lab", "ann", verbose});
     dialog->OnGo();
@@ -153,6 +156,13 @@ void TestQueryLab::fingerQuery()
     QVERIFY(server->Finish());
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(boxes.Texts().isEmpty());
+    // "Receiving data ..." is replaced by the byte count within the same event.
+    shown.removeDuplicates();
+    const QStringList expected{"Resolving finger.lab", "Creating Finger Socket", "Connecting to finger.lab",
+                               "Connected to finger.lab", "Requesting information from server",
+                               "Waiting for response", "Receiving data ...", "Receiving data ... 23 bytes",
+                               "Ready"};
+    QCOMPARE(shown.join(QLatin1Char('|')), expected.join(QLatin1Char('|')));
     QVERIFY(!QueryOf(*dialog, FunctionId::Finger).QuerySocket());
     QCOMPARE(dialog->FingerPage()->RecentHosts().value(0), QStringLiteral("ann@finger.lab"));
 }
