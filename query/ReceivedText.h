@@ -10,7 +10,7 @@
 // back is appended at the pane's end as it stands.
 
 #include "query/QueryRequest.h"
-#include "query/Utf8StreamDecoder.h"
+#include "platform/text/Utf8StreamDecoder.h"
 
 #include <QByteArrayView>
 #include <QString>

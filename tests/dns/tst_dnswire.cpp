@@ -4,7 +4,7 @@
 
 #include "dns/DnsDomainName.h"
 #include "dns/DnsWireCursor.h"
-#include "dns/Utf8OrLatin1.h"
+#include "platform/text/Utf8OrLatin1.h"
 
 #include <QTest>
 

@@ -1,4 +1,5 @@
-#include "query/Utf8StreamDecoder.h"
+#include "platform/text/Utf8StreamDecoder.h"
+#include "platform/text/Utf8OrLatin1.h"
 
 #include <QChar>
 
@@ -113,6 +114,14 @@ QString CUtf8StreamDecoder::Flush()
     QString text;
     AppendLatin1(text, m_pending);
     m_pending.clear();
+    return text;
+}
+
+QString DecodeUtf8OrLatin1(QByteArrayView bytes)
+{
+    CUtf8StreamDecoder decoder;
+    QString text = decoder.Decode(bytes);
+    text += decoder.Flush();
     return text;
 }
 
