@@ -110,13 +110,7 @@ void CNameServerLookUpPage::UpdateNameServerEnabled() { m_nameServer->setEnabled
 
 void CNameServerLookUpPage::AddRecentNameServer(const QString& text) { AddRecentEntry(m_nameServer, text); }
 
-QStringList CNameServerLookUpPage::RecentNameServers() const
-{
-    QStringList entries;
-    for (int i = 0; i < m_nameServer->count(); ++i)
-        entries << m_nameServer->itemText(i);
-    return entries;
-}
+QStringList CNameServerLookUpPage::RecentNameServers() const { return ComboEntries(m_nameServer); }
 
 void CNameServerLookUpPage::SelectFirstSearchType()
 {

@@ -40,11 +40,13 @@ void CPropertyPage::AddRecentHost(const QString& text) { AddRecentEntry(m_hostCo
 
 void CPropertyPage::ClearRecentList() { ClearCombo(m_hostCombo); }
 
-QStringList CPropertyPage::RecentHosts() const
+QStringList CPropertyPage::RecentHosts() const { return ComboEntries(m_hostCombo); }
+
+QStringList CPropertyPage::ComboEntries(const QComboBox* combo)
 {
     QStringList entries;
-    for (int i = 0; i < m_hostCombo->count(); ++i)
-        entries << m_hostCombo->itemText(i);
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
     return entries;
 }
 
@@ -85,10 +87,7 @@ void CPropertyPage::ExchangeComboText(QComboBox* combo, QString& text, bool bSav
         return;
     }
     if (rule == HostExchange::MatchedAgainstList && !text.isEmpty()) {
-        QStringList entries;
-        for (int i = 0; i < combo->count(); ++i)
-            entries << combo->itemText(i);
-        const int match = RecentList::FindEntryStartingWith(entries, text);
+        const int match = RecentList::FindEntryStartingWith(ComboEntries(combo), text);
         if (match >= 0) {
             combo->setCurrentIndex(match);
             combo->setEditText(combo->itemText(match));
@@ -127,17 +126,12 @@ void CPropertyPage::LoadRecentList(QComboBox* combo, const QString& key, bool so
 
 void CPropertyPage::SaveRecentList(QComboBox* combo, const QString& key)
 {
-    QStringList entries;
-    for (int i = 0; i < combo->count(); ++i)
-        entries << combo->itemText(i);
-    SettingsStore::WriteText(m_section, key, RecentList::Format(entries));
+    SettingsStore::WriteText(m_section, key, RecentList::Format(ComboEntries(combo)));
 }
 
 void CPropertyPage::AddRecentEntry(QComboBox* combo, const QString& text)
 {
-    QStringList entries;
-    for (int i = 0; i < combo->count(); ++i)
-        entries << combo->itemText(i);
+    QStringList entries = ComboEntries(combo);
     RecentList::Add(entries, text);
     const QString editText = combo->currentText();
     combo->clear();

@@ -72,6 +72,7 @@ protected:
     void LoadRecentList(QComboBox* combo, const QString& key, bool sorted = false);
     void SaveRecentList(QComboBox* combo, const QString& key);
     static void AddRecentEntry(QComboBox* combo, const QString& text);
+    static QStringList ComboEntries(const QComboBox* combo);
 
     QLabel* AddLabel(const QString& text, QRect units, QWidget* buddy = nullptr);
     QComboBox* AddHostCombo(int id, QRect units);
