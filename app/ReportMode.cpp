@@ -41,9 +41,9 @@ void WriteMessageLine(const QString& text)
 }
 
 // A value for a spin field must lie in the field's own range.
-QString OutOfRange(const CPropertyPage& page, int fieldId, const char* option, const std::optional<int>& value)
+QString OutOfRange(const CPropertyPage& page, int spinId, const char* option, const std::optional<int>& value)
 {
-    const auto* field = FindControlAs<CSpinField>(&page, fieldId);
+    const auto* field = FindControlAs<CSpinField>(&page, spinId);
     if (!value || !field || (*value >= field->Minimum() && *value <= field->Maximum()))
         return {};
     return QStringLiteral("--%1 must lie between %2 and %3").arg(QLatin1String(option)).arg(field->Minimum()).arg(field->Maximum());
@@ -54,11 +54,11 @@ QString RangeError(const CMainDialog& dialog, const CReportOptions& options)
     const CPingPage& ping = *dialog.PingPage();
     const CTraceRoutePage& trace = *dialog.TraceRoutePage();
     const bool isPing = options.FunctionIndex() == Index(FunctionId::Ping);
-    for (const QString& error : {OutOfRange(ping, IDC_PING_COUNT, "count", options.nCount),
-                                 OutOfRange(ping, IDC_PING_DELAY, "delay", options.nDelay),
-                                 isPing ? OutOfRange(ping, IDC_PING_TIMEOUT, "timeout", options.nTimeout)
-                                        : OutOfRange(trace, IDC_TRACE_TIMEOUT, "timeout", options.nTimeout),
-                                 OutOfRange(trace, IDC_TRACE_HOPS, "hops", options.nHops)}) {
+    for (const QString& error : {OutOfRange(ping, IDC_PING_COUNT_SPIN, "count", options.nCount),
+                                 OutOfRange(ping, IDC_PING_DELAY_SPIN, "delay", options.nDelay),
+                                 isPing ? OutOfRange(ping, IDC_PING_TIMEOUT_SPIN, "timeout", options.nTimeout)
+                                        : OutOfRange(trace, IDC_TRACE_TIMEOUT_SPIN, "timeout", options.nTimeout),
+                                 OutOfRange(trace, IDC_TRACE_HOPS_SPIN, "hops", options.nHops)}) {
         if (!error.isEmpty())
             return error;
     }
