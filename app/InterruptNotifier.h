@@ -1,0 +1,32 @@
+#pragma once
+// Turns an interrupt (SIGINT, Ctrl-C) into a signal of the event loop: the
+// signal handler only writes a byte into a pipe, whose read end a socket
+// notifier watches. While the notifier lives, the first interrupt is
+// delivered as Interrupted; a second one ends the process as usual.
+
+#include <QObject>
+
+#include <csignal>
+
+class QSocketNotifier;
+
+namespace netsonde {
+
+class CInterruptNotifier : public QObject {
+    Q_OBJECT
+public:
+    explicit CInterruptNotifier(QObject* parent = nullptr);
+    ~CInterruptNotifier() override;
+
+Q_SIGNALS:
+    void Interrupted();
+
+private:
+    void OnPipeReadable();
+
+    QSocketNotifier* m_notifier = nullptr;
+    struct sigaction m_previous {};
+    bool m_bInstalled = false;
+};
+
+} // namespace netsonde

@@ -1,0 +1,288 @@
+#include "app/ReportOptions.h"
+
+#include "app/CommandLineOptions.h"
+#include "dns/SearchTypeTable.h"
+
+namespace netsonde {
+
+namespace {
+
+enum Function { kPing = 0, kTraceRoute, kFinger, kWhoIs, kNameServerLookUp, kQuoteOfDay };
+
+const char* const kFunctionNames[] = {"Ping", "TraceRoute", "Finger", "WhoIs", "NS LookUp", "Quote Of The Day"};
+
+// Which functions an option of the page inputs applies to.
+struct PageOption {
+    const char* name;
+    bool takesValue;
+    std::initializer_list<int> functions;
+};
+
+const PageOption kPageOptions[] = {
+    {"count", true, {kPing}},
+    {"timeout", true, {kPing, kTraceRoute}},
+    {"delay", true, {kPing}},
+    {"hops", true, {kTraceRoute}},
+    {"no-resolve", false, {kPing, kTraceRoute}},
+    {"verbose", false, {kFinger, kNameServerLookUp}},
+    {"type", true, {kNameServerLookUp}},
+    {"server", true, {kNameServerLookUp}},
+    {"user", true, {kFinger, kWhoIs}},
+};
+
+const PageOption* FindPageOption(const QString& name)
+{
+    for (const PageOption& option : kPageOptions) {
+        if (name == QLatin1String(option.name))
+            return &option;
+    }
+    return nullptr;
+}
+
+bool IsModeOption(const QString& name)
+{
+    return name == QLatin1String("report") || name == QLatin1String("help") || name == QLatin1String("version")
+           || name == QLatin1String("progress");
+}
+
+// Reads the options of ours one by one; the other arguments are kept in
+// their order for the window's command-line rules.
+class COptionReader {
+public:
+    COptionReader(const QStringList& arguments, CReportOptions& options) : m_arguments(arguments), m_options(options)
+    {
+    }
+
+    // False on a usage error, with the reason in the options.
+    bool Read()
+    {
+        for (m_next = 0; m_next < m_arguments.size();) {
+            const QString argument = m_arguments.at(m_next++);
+            if (!argument.startsWith(QLatin1String("--"))) {
+                m_rest.append(argument);
+                continue;
+            }
+            if (!ReadOption(argument.mid(2)))
+                return false;
+        }
+        return true;
+    }
+
+    const QStringList& Rest() const { return m_rest; }
+    bool Report() const { return m_bReport; }
+    bool Help() const { return m_bHelp; }
+    bool Version() const { return m_bVersion; }
+    const QStringList& PageOptionsGiven() const { return m_given; }
+
+private:
+    bool Fail(const QString& reason)
+    {
+        m_options.strError = reason;
+        return false;
+    }
+
+    bool ReadOption(const QString& text)
+    {
+        const qsizetype equals = text.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? text : text.left(equals);
+        std::optional<QString> inlineValue;
+        if (equals >= 0)
+            inlineValue = text.mid(equals + 1);
+        const PageOption* option = FindPageOption(name);
+        if (!option && !IsModeOption(name))
+            return Fail(QStringLiteral("unknown option --") + name);
+        if (inlineValue && !(option && option->takesValue))
+            return Fail(QStringLiteral("--%1 takes no value").arg(name));
+        if (!option)
+            return ReadModeOption(name);
+        std::optional<QString> value = inlineValue;
+        if (option->takesValue && !value) {
+            if (m_next >= m_arguments.size() || m_arguments.at(m_next).startsWith(QLatin1String("--")))
+                return Fail(QStringLiteral("--%1 needs a value").arg(name));
+            value = m_arguments.at(m_next++);
+        }
+        m_given.append(name);
+        return StorePageOption(name, value.value_or(QString()));
+    }
+
+    bool ReadModeOption(const QString& name)
+    {
+        if (name == QLatin1String("report"))
+            m_bReport = true;
+        else if (name == QLatin1String("help"))
+            m_bHelp = true;
+        else if (name == QLatin1String("version"))
+            m_bVersion = true;
+        else
+            m_given.append(name);
+        m_options.bProgress = m_options.bProgress || name == QLatin1String("progress");
+        return true;
+    }
+
+    bool StoreNumber(const QString& name, const QString& value, std::optional<int>& target)
+    {
+        bool ok = false;
+        const int number = value.toInt(&ok, 10);
+        if (!ok)
+            return Fail(QStringLiteral("--%1 needs a whole number, not \"%2\"").arg(name, value));
+        target = number;
+        return true;
+    }
+
+    bool StorePageOption(const QString& name, const QString& value)
+    {
+        if (name == QLatin1String("count"))
+            return StoreNumber(name, value, m_options.nCount);
+        if (name == QLatin1String("timeout"))
+            return StoreNumber(name, value, m_options.nTimeout);
+        if (name == QLatin1String("delay"))
+            return StoreNumber(name, value, m_options.nDelay);
+        if (name == QLatin1String("hops"))
+            return StoreNumber(name, value, m_options.nHops);
+        if (name == QLatin1String("type")) {
+            m_options.strSearchType = SearchTypeOfWord(value);
+            return m_options.strSearchType ? true : Fail(QStringLiteral("unknown search type \"%1\"").arg(value));
+        }
+        if (name == QLatin1String("server"))
+            m_options.strServer = value;
+        else if (name == QLatin1String("user"))
+            m_options.strUser = value;
+        else if (name == QLatin1String("no-resolve"))
+            m_options.bNoResolve = true;
+        else
+            m_options.bVerbose = true;
+        return true;
+    }
+
+    const QStringList& m_arguments;
+    CReportOptions& m_options;
+    qsizetype m_next = 0;
+    QStringList m_rest;
+    QStringList m_given;
+    bool m_bReport = false;
+    bool m_bHelp = false;
+    bool m_bVersion = false;
+};
+
+CReportOptions UsageError(CReportOptions options, const QString& reason)
+{
+    options.mode = CReportOptions::Mode::UsageError;
+    options.strError = reason;
+    return options;
+}
+
+// The reason an option given does not fit the selected function, or empty.
+QString MisplacedOption(const QStringList& given, int function)
+{
+    for (const QString& name : given) {
+        const PageOption* option = FindPageOption(name);
+        if (!option)
+            continue;
+        bool applies = false;
+        for (int target : option->functions)
+            applies = applies || target == function;
+        if (!applies)
+            return QStringLiteral("--%1 does not apply to %2").arg(name, QLatin1String(kFunctionNames[function]));
+    }
+    return {};
+}
+
+} // namespace
+
+int CReportOptions::FunctionIndex() const
+{
+    if (!bCommandLine || strCommandLine.size() < 2)
+        return -1;
+    return static_cast<int>(QStringLiteral("PTFWNQ").indexOf(strCommandLine.at(0)));
+}
+
+QString CReportOptions::Host() const { return strCommandLine.mid(2); }
+
+CReportOptions ParseReportOptions(const QStringList& arguments)
+{
+    CReportOptions options;
+    COptionReader reader(arguments, options);
+    if (!reader.Read())
+        return UsageError(options, options.strError);
+    CCommandLineOptions(options.bCommandLine, options.strCommandLine).ParseCommandLine(reader.Rest());
+    if (reader.Help()) {
+        options.mode = CReportOptions::Mode::Help;
+        return options;
+    }
+    if (reader.Version()) {
+        options.mode = CReportOptions::Mode::Version;
+        return options;
+    }
+    if (!reader.Report()) {
+        if (!reader.PageOptionsGiven().isEmpty())
+            return UsageError(options, QStringLiteral("--%1 needs --report").arg(reader.PageOptionsGiven().first()));
+        return options;
+    }
+    const int function = options.FunctionIndex();
+    if (function < 0)
+        return UsageError(options, QStringLiteral("--report needs one of the switches -p, -t, -f, -w, -n, -q"));
+    if (options.Host().isEmpty())
+        return UsageError(options, QStringLiteral("--report needs a host after the switch"));
+    const QString misplaced = MisplacedOption(reader.PageOptionsGiven(), function);
+    if (!misplaced.isEmpty())
+        return UsageError(options, misplaced);
+    options.mode = CReportOptions::Mode::Report;
+    return options;
+}
+
+bool RunsWithoutWindow(const QStringList& arguments)
+{
+    return ParseReportOptions(arguments).mode != CReportOptions::Mode::Window;
+}
+
+std::optional<QString> SearchTypeOfWord(const QString& word)
+{
+    if (word.compare(QLatin1String("gethostbyx"), Qt::CaseInsensitive) == 0)
+        return GetHostByXSearchType();
+    for (const SearchType& type : SearchTypeTable) {
+        const QString text = QString::fromLatin1(type.text);
+        const qsizetype dash = text.indexOf(QLatin1String(" - "));
+        if (dash > 0 && text.left(dash).compare(word, Qt::CaseInsensitive) == 0)
+            return text;
+    }
+    return std::nullopt;
+}
+
+QString ReportUsageLine()
+{
+    return QStringLiteral("usage: netsonde --report [OPTION]... -p|-t|-f|-w|-n|-q HOST  (netsonde --help for more)");
+}
+
+QString ReportHelpText()
+{
+    return QStringLiteral(
+        "Usage: netsonde [-p|-t|-f|-w|-n|-q] [HOST]\n"
+        "       netsonde --report [OPTION]... -p|-t|-f|-w|-n|-q HOST\n"
+        "       netsonde --help | --version\n"
+        "\n"
+        "The window: a switch (\"-\" or \"/\" and one letter) selects Ping, TraceRoute,\n"
+        "Finger, WhoIs, NS LookUp or Quote Of The Day; the host after it is filled in\n"
+        "and the function starts at once. A switch alone only selects the tab.\n"
+        "\n"
+        "Report mode runs the selected function once without a window and writes its\n"
+        "output, with the date and header lines of Save, to standard output.\n"
+        "The page inputs are the stored ones unless set for this run:\n"
+        "  --count N       Ping: number of pings\n"
+        "  --timeout S     Ping, TraceRoute: time-out in seconds\n"
+        "  --delay MS      Ping: pause between pings in milliseconds\n"
+        "  --hops N        TraceRoute: maximum hops\n"
+        "  --no-resolve    Ping, TraceRoute: do not resolve IP addresses\n"
+        "  --verbose       Finger, NS LookUp: verbose format\n"
+        "  --type WORD     NS LookUp: search type (A, MX, ALL, ... or gethostbyx)\n"
+        "  --server HOST   NS LookUp: name server\n"
+        "  --user TEXT     Finger, WhoIs: user\n"
+        "  --progress      write every status-line text to standard error\n"
+        "Message boxes go to standard error as lines \"netsonde: TEXT\".\n"
+        "Exit status: 0 done, 1 a message box was shown, 2 usage error,\n"
+        "130 interrupted (what was gathered is still written).\n"
+        "Report mode reads the settings but never writes them.\n");
+}
+
+QString VersionText() { return QStringLiteral("Netsonde Version 2.1a"); }
+
+} // namespace netsonde

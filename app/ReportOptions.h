@@ -1,0 +1,56 @@
+#pragma once
+// The options of ours on the command line: every argument that starts with
+// "--" is taken out and read here; what is left goes to the window's own
+// command-line rules. Report mode runs one function once without a window
+// and prints its export text; --help and --version print a text and end.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace netsonde {
+
+struct CReportOptions {
+    enum class Mode { Window, Report, Help, Version, UsageError };
+
+    Mode mode = Mode::Window;
+    QString strError; // why the command line was refused (UsageError)
+
+    // What the window's command-line rules made of the other arguments.
+    bool bCommandLine = false;
+    QString strCommandLine;
+
+    // Page inputs for this run only; unset ones come from the stored settings.
+    bool bProgress = false;
+    bool bNoResolve = false;
+    bool bVerbose = false;
+    std::optional<int> nCount;
+    std::optional<int> nTimeout;
+    std::optional<int> nDelay;
+    std::optional<int> nHops;
+    std::optional<QString> strSearchType; // the full text of the search-type entry
+    std::optional<QString> strServer;
+    std::optional<QString> strUser;
+
+    // The function the switch selected (its tab index), or -1.
+    int FunctionIndex() const;
+    // The host text after the switch.
+    QString Host() const;
+};
+
+CReportOptions ParseReportOptions(const QStringList& arguments);
+
+// Whether the arguments ask for a mode that shows no window, so that no
+// display is needed.
+bool RunsWithoutWindow(const QStringList& arguments);
+
+// The search-type entry whose type word (the text before " - ") is word,
+// case ignored; "gethostbyx" names the resolver mode.
+std::optional<QString> SearchTypeOfWord(const QString& word);
+
+QString ReportUsageLine();
+QString ReportHelpText();
+QString VersionText();
+
+} // namespace netsonde

@@ -1,0 +1,72 @@
+// Figures of the window, printed one per line as "name value unit":
+//   startup  the time from the window's creation to its first idle moment
+//   append   the time to append a 30000-character answer that arrives in
+//            2048-byte chunks to a text pane, through the received-text path
+
+#include "mainwindow/MainDialog.h"
+#include "mainwindow/OutputPane.h"
+#include "query/ReceivedText.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace netsonde;
+
+namespace {
+
+int MeasureStartup()
+{
+    QElapsedTimer timer;
+    timer.start();
+    CMainDialog dialog;
+    dialog.show();
+    QTimer::singleShot(0, &dialog, [&] {
+        std::printf("startup %.2f ms\n", static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        dialog.reject();
+    });
+    return dialog.exec() == QDialog::Rejected ? 0 : 1;
+}
+
+int MeasureAppend(int rounds)
+{
+    QByteArray answer;
+    while (answer.size() < CReceivedText::PaneLimit)
+        answer += "0123456789 abcdefghijklmnopqrstuvwxyz ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789\n";
+    answer.truncate(CReceivedText::PaneLimit - 1);
+    double best = 1e300;
+    for (int round = 0; round < rounds; ++round) {
+        COutputPane pane(0, nullptr);
+        pane.show();
+        CReceivedText received(QueryFunction::Finger);
+        QElapsedTimer timer;
+        timer.start();
+        for (qsizetype at = 0; at < answer.size(); at += CReceivedText::ChunkSize) {
+            const auto result = received.Receive(QByteArrayView(answer).sliced(at, std::min(CReceivedText::ChunkSize, answer.size() - at)),
+                                                 pane.toPlainText().size());
+            pane.AppendText(result.text);
+            QCoreApplication::processEvents();
+        }
+        pane.AppendText(received.Finish());
+        best = std::min(best, static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::printf("append %.2f ms\n", best);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Korvelin"));
+    const QString what = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (what == QLatin1String("startup"))
+        return MeasureStartup();
+    if (what == QLatin1String("append"))
+        return MeasureAppend(argc > 2 ? std::atoi(argv[2]) : 5);
+    std::fprintf(stderr, "usage: bench_window startup|append [rounds]\n");
+    return 2;
+}

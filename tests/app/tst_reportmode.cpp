@@ -1,0 +1,310 @@
+// Report mode as its own process, inside the namespace lab: Finger, WhoIs and
+// Quote Of The Day against servers of the test's own at the destination, NS
+// LookUp against named there. Standard output must be the export text with
+// LF line ends, message boxes must reach standard error, exit statuses must
+// tell what happened, the settings file must stay as it was, and Ctrl-C must
+// stop a stalled query and still print what arrived.
+
+#include "../query/LabServer.h"
+#include "netns/LabEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+using namespace netsonde::test;
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+
+QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
+QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
+
+std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
+{
+    return std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"), LabAddress("NETSONDE_LAB_DESTINATION"),
+                                        port);
+}
+
+// Outside the lab: runs this executable again inside it, with named serving
+// on the destination. Skips when named is missing.
+void RunInsideLabWithNameServer(int argc, char** argv)
+{
+    if (IsInsideLab())
+        return;
+    if (QStandardPaths::findExecutable(QStringLiteral("named"), {QStringLiteral("/usr/sbin")}).isEmpty())
+        SkipWholeTest("BIND's named is not installed (Debian package bind9)");
+    char self[PATH_MAX] = {};
+    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+        SkipWholeTest("cannot find this executable's path to run it inside the namespace lab");
+    std::string serve = std::string("named -g -c ") + NETSONDE_NAMED_CONF + " > /dev/null 2>&1";
+    std::vector<char*> arguments{const_cast<char*>("bash"), const_cast<char*>(NETSONDE_LAB_SCRIPT),
+                                 const_cast<char*>("run"), const_cast<char*>("--serve"), serve.data(),
+                                 const_cast<char*>("--"), self};
+    for (int i = 1; i < argc; ++i)
+        arguments.push_back(argv[i]);
+    arguments.push_back(nullptr);
+    ::execvp("bash", arguments.data());
+    SkipWholeTest("cannot start the namespace lab");
+}
+
+const QByteArray kStoredSettings = "[Finger]\nRecent List=old.example;\nVerbose Format=0\n\n"
+                                   "[Options]\nRemember Last Function=Yes\n\n[Window]\nLast Function=5\n";
+
+struct ReportResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// One report-mode process with a settings file of its own and no display.
+class CReportProcess {
+public:
+    explicit CReportProcess(const QStringList& arguments)
+    {
+        QDir().mkpath(SettingsFolder());
+        QFile settings(SettingsPath());
+        if (settings.open(QIODevice::WriteOnly))
+            settings.write(kStoredSettings);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
+        const QString runtime = m_home.filePath(QStringLiteral("runtime"));
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        m_process.setProcessEnvironment(environment);
+        m_process.start(QStringLiteral(NETSONDE_EXECUTABLE), arguments);
+    }
+
+    QProcess& Process() { return m_process; }
+
+    ReportResult Finish()
+    {
+        if (!m_process.waitForFinished(kWaitMs))
+            m_process.kill();
+        m_process.waitForFinished();
+        return {m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1,
+                m_process.readAllStandardOutput(), m_process.readAllStandardError()};
+    }
+
+    QByteArray SettingsAfterwards() const
+    {
+        QFile settings(SettingsPath());
+        return settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray();
+    }
+
+private:
+    QString SettingsFolder() const { return m_home.filePath(QStringLiteral("config/Korvelin")); }
+    QString SettingsPath() const { return SettingsFolder() + QStringLiteral("/netsonde.ini"); }
+
+    QTemporaryDir m_home;
+    QProcess m_process;
+};
+
+ReportResult RunReport(const QStringList& arguments)
+{
+    CReportProcess process(arguments);
+    return process.Finish();
+}
+
+// Splits the export text into its date line and the rest, after checking
+// that it has no CR and that the date line is followed by an empty line.
+QByteArray AfterDateLine(const QByteArray& out)
+{
+    static const QRegularExpression date(
+        QStringLiteral("^[A-Z][a-z]+day, [A-Z][a-z]+ \\d\\d, \\d{4} \\d\\d:\\d\\d[AP]M\n\n"));
+    const QString text = QString::fromUtf8(out);
+    const QRegularExpressionMatch match = date.match(text);
+    if (out.contains('\r') || !match.hasMatch())
+        return "(not an export text with LF line ends: " + out + ")";
+    return text.mid(match.capturedLength()).toUtf8();
+}
+
+// A text query served at the destination: the request is checked, the
+// answer sent in two pieces, and the connection closed.
+ReportResult RunServedQuery(std::uint16_t port, const QStringList& arguments, const QByteArray& request,
+                            QByteArray* settingsAfterwards = nullptr)
+{
+    auto server = ServeAtDestination(port);
+    CReportProcess process(arguments);
+    if (!QTest::qWaitFor([&] { return server->Accept(); }, kWaitMs)
+        || !QTest::qWaitFor([&] { return server->Received() == request; }, kWaitMs))
+        qWarning("request not as expected: %s", server->Received().constData());
+    server->Deliver("First line\r\nsecond\n");
+    server->Deliver("third\r\n");
+    server->CloseConnection();
+    ReportResult result = process.Finish();
+    if (settingsAfterwards)
+        *settingsAfterwards = process.SettingsAfterwards();
+    return result;
+}
+
+} // namespace
+
+class TestReportMode : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(QStringLiteral(NETSONDE_EXECUTABLE)), NETSONDE_EXECUTABLE);
+    }
+
+    void textQueries_data()
+    {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QString>("header");
+        const QString host = Destination();
+        QTest::newRow("finger") << 79 << QStringList{"--user", "ann", "-f"} << QByteArray("ann\r\n")
+                                << QStringLiteral("Finger ann@%1").arg(host);
+        QTest::newRow("finger verbose") << 79 << QStringList{"--verbose", "--user=ann", "-f"} << QByteArray("/W ann\r\n")
+                                        << QStringLiteral("Finger ann@%1").arg(host);
+        QTest::newRow("finger without user") << 79 << QStringList{"-F"} << QByteArray("\r\n")
+                                             << QStringLiteral("Finger %1").arg(host);
+        QTest::newRow("whois") << 43 << QStringList{"--user", "example", "/w"} << QByteArray("example\r\n")
+                               << QStringLiteral("WhoIs example@%1").arg(host);
+        QTest::newRow("quote") << 17 << QStringList{"-q"} << QByteArray("")
+                               << QStringLiteral("Quote Of The Day from %1").arg(host);
+    }
+
+    void textQueries()
+    {
+        QFETCH(int, port);
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, request);
+        QFETCH(QString, header);
+        QByteArray settings;
+        const ReportResult result = RunServedQuery(static_cast<std::uint16_t>(port),
+                                                   QStringList{"--report"} + options + QStringList{Destination()},
+                                                   request, &settings);
+        QCOMPARE(result.err, QByteArray());
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(AfterDateLine(result.out), header.toUtf8() + "\n\nFirst line\nsecond\nthird\n");
+        QCOMPARE(settings, kStoredSettings);
+    }
+
+    void progressOnStandardError()
+    {
+        const ReportResult result = RunServedQuery(17, {"--report", "--progress", "-q", Destination()}, "");
+        QCOMPARE(result.exitCode, 0);
+        const QList<QByteArray> lines = result.err.split('\n');
+        QVERIFY2(lines.contains("Connecting to " + Destination().toUtf8()), result.err);
+        QVERIFY2(lines.contains("Waiting for response"), result.err);
+        QCOMPARE(lines.value(lines.size() - 2), QByteArray("Ready"));
+    }
+
+    void nameServerLookUp()
+    {
+        const QString server = Destination();
+        // named needs a moment after the lab starts it.
+        ReportResult result;
+        const bool answered = QTest::qWaitFor([&] {
+            result = RunReport({"--report", "--type", "a", "--server", server, "-n", "www.lab.test"});
+            return result.exitCode == 0;
+        }, kWaitMs);
+        QVERIFY2(answered, result.err);
+        QCOMPARE(result.err, QByteArray());
+        QCOMPARE(result.exitCode, 0);
+        const QByteArray body = AfterDateLine(result.out);
+        QVERIFY2(body.startsWith("Name Server LookUp for www.lab.test\nSearch Type: A - Host address\nName Server: "
+                                 + server.toUtf8() + "\n\n"),
+                 body);
+        QVERIFY2(body.contains("10.200.3.7"), body);
+    }
+
+    void messageBoxGivesStatusOne()
+    {
+        // Nothing listens on router2: the connection is refused at once.
+        const QString host = LabText("NETSONDE_LAB_ROUTER2");
+        const ReportResult result = RunReport({"--report", "-q", host});
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.err, "netsonde: Could not connect to " + host.toUtf8() + "\n");
+        QCOMPARE(AfterDateLine(result.out), "Quote Of The Day from " + host.toUtf8() + "\n\n");
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("reason");
+        QTest::newRow("count above range") << QStringList{"--report", "--count", "31", "-p", "h"}
+                                           << QByteArray("--count must lie between 1 and 30");
+        QTest::newRow("delay below range") << QStringList{"--report", "--delay", "-1", "-p", "h"}
+                                           << QByteArray("--delay must lie between 0 and 10000");
+        QTest::newRow("hops of zero") << QStringList{"--report", "--hops", "0", "-t", "h"}
+                                      << QByteArray("--hops must lie between 1 and 60");
+        QTest::newRow("unknown option") << QStringList{"--report", "--fast", "-p", "h"}
+                                        << QByteArray("unknown option --fast");
+        QTest::newRow("missing value") << QStringList{"--report", "-n", "h", "--server"}
+                                       << QByteArray("--server needs a value");
+        QTest::newRow("no host") << QStringList{"--report", "-f"} << QByteArray("--report needs a host after the switch");
+    }
+
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, reason);
+        const ReportResult result = RunReport(arguments);
+        QCOMPARE(result.exitCode, 2);
+        QCOMPARE(result.out, QByteArray());
+        const QList<QByteArray> lines = result.err.split('\n');
+        QCOMPARE(lines.value(0), "netsonde: " + reason);
+        QVERIFY2(lines.value(1).startsWith("usage: netsonde --report"), result.err);
+    }
+
+    void helpAndVersion()
+    {
+        const ReportResult version = RunReport({"--version"});
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out, QByteArray("Netsonde Version 2.1a\n"));
+        const ReportResult help = RunReport({"--help"});
+        QCOMPARE(help.exitCode, 0);
+        QCOMPARE(help.err, QByteArray());
+        for (const char* option : {"--report", "--count", "--timeout", "--delay", "--hops", "--no-resolve",
+                                   "--verbose", "--type", "--server", "--user", "--progress", "-p|-t|-f|-w|-n|-q"})
+            QVERIFY2(help.out.contains(option), option);
+    }
+
+    void interruptDuringStalledQuery()
+    {
+        auto server = ServeAtDestination(79);
+        CReportProcess process({"--report", "--progress", "--user", "ann", "-f", Destination()});
+        QVERIFY(QTest::qWaitFor([&] { return server->Accept(); }, kWaitMs));
+        QVERIFY(QTest::qWaitFor([&] { return server->Received() == "ann\r\n"; }, kWaitMs));
+        QVERIFY(server->Deliver("Partial answer\r\n"));
+        QByteArray progress;
+        QVERIFY(QTest::qWaitFor([&] {
+            progress += process.Process().readAllStandardError();
+            return progress.contains("Receiving data ... ");
+        }, kWaitMs));
+        ::kill(static_cast<pid_t>(process.Process().processId()), SIGINT);
+        const ReportResult result = process.Finish();
+        QCOMPARE(result.exitCode, 130);
+        QCOMPARE(AfterDateLine(result.out), "Finger ann@" + Destination().toUtf8() + "\n\nPartial answer\n");
+        QVERIFY2(result.err.endsWith("Ready\n"), result.err);
+        QVERIFY(QTest::qWaitFor([&] { return server->PeerClosed(); }, kWaitMs));
+        QCOMPARE(process.SettingsAfterwards(), kStoredSettings);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    RunInsideLabWithNameServer(argc, argv);
+    QCoreApplication application(argc, argv);
+    TestReportMode test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_reportmode.moc"

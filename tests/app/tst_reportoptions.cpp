@@ -1,0 +1,112 @@
+// The options of ours: taken out before the window's command-line rules,
+// their values, the modes they select and every usage error.
+
+#include "app/ReportOptions.h"
+
+#include <QTest>
+
+using namespace netsonde;
+using Mode = CReportOptions::Mode;
+
+Q_DECLARE_METATYPE(CReportOptions::Mode)
+
+class TestReportOptions : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void modes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<Mode>("mode");
+        // The window's rules see the arguments only when every option was read.
+        QTest::addColumn<QString>("command");
+
+        QTest::newRow("window unchanged") << QStringList{"-w", "whois.example"} << Mode::Window << "W whois.example";
+        QTest::newRow("window without arguments") << QStringList{} << Mode::Window << "";
+        QTest::newRow("report") << QStringList{"--report", "-f", "host"} << Mode::Report << "F host";
+        QTest::newRow("options anywhere") << QStringList{"-p", "--report", "a", "--count", "4", "b"} << Mode::Report << "P ab";
+        QTest::newRow("help wins") << QStringList{"--report", "--version", "--help"} << Mode::Help << "";
+        QTest::newRow("version") << QStringList{"--version"} << Mode::Version << "";
+        QTest::newRow("report without switch") << QStringList{"--report", "host"} << Mode::UsageError << "";
+        QTest::newRow("report without host") << QStringList{"--report", "-q"} << Mode::UsageError << "Q ";
+        QTest::newRow("cancelled switch") << QStringList{"--report", "-p", "h", "-x"} << Mode::UsageError << "";
+        QTest::newRow("unknown option") << QStringList{"--report", "--colour", "-p", "h"} << Mode::UsageError << "";
+        QTest::newRow("lone double dash") << QStringList{"--", "-p", "h"} << Mode::UsageError << "";
+        QTest::newRow("missing value at end") << QStringList{"--report", "-p", "h", "--count"} << Mode::UsageError << "";
+        QTest::newRow("option as value") << QStringList{"--report", "--user", "--verbose", "-f", "h"} << Mode::UsageError << "";
+        QTest::newRow("not a number") << QStringList{"--report", "--count", "3x", "-p", "h"} << Mode::UsageError << "";
+        QTest::newRow("flag with value") << QStringList{"--report", "--verbose=1", "-f", "h"} << Mode::UsageError << "";
+        QTest::newRow("page option without report") << QStringList{"--count", "3", "-p", "h"} << Mode::UsageError << "P h";
+        QTest::newRow("progress without report") << QStringList{"--progress", "-p", "h"} << Mode::UsageError << "P h";
+        QTest::newRow("unknown type") << QStringList{"--report", "--type", "AAAA", "-n", "h"} << Mode::UsageError << "";
+        QTest::newRow("option of another function") << QStringList{"--report", "--count", "3", "-f", "h"} << Mode::UsageError << "F h";
+        QTest::newRow("verbose on whois") << QStringList{"--report", "--verbose", "-w", "h"} << Mode::UsageError << "W h";
+        QTest::newRow("user on quote") << QStringList{"--report", "--user", "u", "-q", "h"} << Mode::UsageError << "Q h";
+    }
+
+    void modes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(Mode, mode);
+        QFETCH(QString, command);
+        const CReportOptions options = ParseReportOptions(arguments);
+        QCOMPARE(options.mode, mode);
+        QCOMPARE(options.mode == Mode::UsageError, !options.strError.isEmpty());
+        QCOMPARE(options.strCommandLine, command);
+        QCOMPARE(RunsWithoutWindow(arguments), mode != Mode::Window);
+    }
+
+    void valuesForTheRun()
+    {
+        const CReportOptions ping = ParseReportOptions(
+            {"--report", "--count=5", "--timeout", "2", "--delay", "0", "--no-resolve", "--progress", "-p", "h"});
+        QCOMPARE(ping.mode, Mode::Report);
+        QCOMPARE(ping.nCount, std::optional<int>(5));
+        QCOMPARE(ping.nTimeout, std::optional<int>(2));
+        QCOMPARE(ping.nDelay, std::optional<int>(0));
+        QVERIFY(!ping.nHops);
+        QVERIFY(ping.bNoResolve);
+        QVERIFY(ping.bProgress);
+        QCOMPARE(ping.FunctionIndex(), 0);
+        QCOMPARE(ping.Host(), QStringLiteral("h"));
+
+        // Numbers outside a page's range are refused later, against the page.
+        const CReportOptions trace = ParseReportOptions({"--report", "--hops", "-1", "-t", "h"});
+        QCOMPARE(trace.mode, Mode::Report);
+        QCOMPARE(trace.nHops, std::optional<int>(-1));
+
+        const CReportOptions lookup = ParseReportOptions(
+            {"--report", "--type", "mx", "--server", "ns.example", "--verbose", "/N", "h"});
+        QCOMPARE(lookup.mode, Mode::Report);
+        QCOMPARE(lookup.strSearchType, std::optional<QString>(QStringLiteral("MX - Mail exchange")));
+        QCOMPARE(lookup.strServer, std::optional<QString>(QStringLiteral("ns.example")));
+        QVERIFY(lookup.bVerbose);
+        QCOMPARE(lookup.FunctionIndex(), 4);
+
+        const CReportOptions finger = ParseReportOptions({"--report", "--user=", "-f", "h"});
+        QCOMPARE(finger.strUser, std::optional<QString>(QString()));
+        QVERIFY(!ParseReportOptions({"--report", "-f", "h"}).strUser);
+    }
+
+    void searchTypeWords_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("searchType");
+        QTest::newRow("A") << "A" << "A - Host address";
+        QTest::newRow("all, lower case") << "all" << "ALL - All records";
+        QTest::newRow("CNAME not C") << "cname" << "CNAME - Canonical name for an alias";
+        QTest::newRow("MB not MAILB") << "Mb" << "MB - Mailbox domain name";
+        QTest::newRow("resolver mode") << "GetHostByX" << "Use Winsock Function GetHostByX";
+        QTest::newRow("prefix only") << "MAIL" << "";
+        QTest::newRow("empty") << "" << "";
+    }
+
+    void searchTypeWords()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, searchType);
+        QCOMPARE(SearchTypeOfWord(word).value_or(QString()), searchType);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReportOptions)
+#include "tst_reportoptions.moc"
