@@ -80,12 +80,17 @@ int CDnsSocket::SendTo(QByteArrayView datagram, std::uint32_t address, std::uint
 CDnsSocket::Received CDnsSocket::Receive(std::span<char> buffer)
 {
     // MSG_TRUNC gives the datagram's real length, so a cut one is seen.
-    const auto length = ::recv(m_fd, buffer.data(), buffer.size(), MSG_TRUNC);
+    sockaddr_in sender{};
+    socklen_t senderSize = sizeof sender;
+    const auto length = ::recvfrom(m_fd, buffer.data(), buffer.size(), MSG_TRUNC,
+                                   reinterpret_cast<sockaddr*>(&sender), &senderSize);
     if (length < 0)
         return {0, errno};
+    const std::uint32_t fromAddress = sender.sin_addr.s_addr;
+    const std::uint16_t fromPort = ntohs(sender.sin_port);
     if (static_cast<std::size_t>(length) > buffer.size())
-        return {0, EMSGSIZE};
-    return {static_cast<qsizetype>(length), 0};
+        return {0, EMSGSIZE, fromAddress, fromPort};
+    return {static_cast<qsizetype>(length), 0, fromAddress, fromPort};
 }
 
 } // namespace netsonde

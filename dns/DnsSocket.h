@@ -23,8 +23,10 @@ public:
     using EventHandler = std::function<void(Event event, int error)>;
 
     struct Received {
-        qsizetype length = 0; // bytes of the datagram, when error is 0
-        int error = 0;        // errno of the failed receive
+        qsizetype length = 0;        // bytes of the datagram, when error is 0
+        int error = 0;               // errno of the failed receive
+        std::uint32_t fromAddress = 0; // the sender, network byte order, when error is 0 or EMSGSIZE
+        std::uint16_t fromPort = 0;    // the sender's port, host byte order
     };
 
     // A new socket, or nullptr (errno tells why) when none can be made.
@@ -38,8 +40,8 @@ public:
     // Sends one datagram to an IPv4 address in network byte order; 0 or errno.
     // A send that would block asks for the next write event.
     int SendTo(QByteArrayView datagram, std::uint32_t address, std::uint16_t port);
-    // Receives one datagram into the buffer; one longer than the buffer is
-    // refused with EMSGSIZE and dropped.
+    // Receives one datagram into the buffer and tells who sent it; one
+    // longer than the buffer is refused with EMSGSIZE and dropped.
     Received Receive(std::span<char> buffer);
 
 private:

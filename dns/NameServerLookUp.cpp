@@ -190,13 +190,22 @@ void CNameServerLookUp::SendQuery()
         Fail(ErrorText("Error %1 while sending data to %2", error, m_strNameServer));
 }
 
+// Anyone may send a datagram to the socket's port; only the name server's
+// own answer counts, and the lookup goes on waiting for it.
+bool CNameServerLookUp::IsFromServer(const CDnsSocket::Received& received) const
+{
+    if (received.error != 0 && received.error != EMSGSIZE)
+        return true;
+    return received.fromAddress == m_serverAddress && received.fromPort == m_nServerPort;
+}
+
 void CNameServerLookUp::ReceiveAnswer()
 {
-    SetStatus(QStringLiteral("Receiving data ..."));
     const CDnsSocket::Received received =
         m_dnsSocket->Receive(std::span<char>(m_receiveBuffer.data(), kDnsMaxAnswerSize));
-    if (WouldBlock(received.error))
+    if (WouldBlock(received.error) || !IsFromServer(received))
         return;
+    SetStatus(QStringLiteral("Receiving data ..."));
     if (received.error != 0) {
         Fail(ErrorText("Error %1 while receiving data from %2", received.error, m_strNameServer));
         return;

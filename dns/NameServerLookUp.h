@@ -57,6 +57,7 @@ private:
     void OnDnsSocketEvent(CDnsSocket::Event event, int error);
     void SendQuery();
     void ReceiveAnswer();
+    bool IsFromServer(const CDnsSocket::Received& received) const;
 
     void AppendOutput(const QString& text);
     void AppendAndStop(const QString& text);

@@ -1,0 +1,117 @@
+#pragma once
+// Folders that fail as a real disk fails, made with mounts in a mount
+// namespace of the test process's own, so nothing outside it sees them: a
+// folder bound read-only over itself, and a tiny tmpfs. Root ignores file
+// permissions, so a read-only mount is the only read-only that holds for
+// the tests, which run as root.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <sched.h>
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace netsonde::test {
+
+// Why this process has no mount namespace of its own; empty when it has.
+inline QString& MountNamespaceFailure()
+{
+    static QString failure = QStringLiteral("the mount namespace was not set up");
+    return failure;
+}
+
+// Call in main before any thread starts.
+inline void EnterPrivateMountNamespace()
+{
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        MountNamespaceFailure() = QStringLiteral("no private mount namespace: ") + QString::fromLocal8Bit(std::strerror(errno));
+    else
+        MountNamespaceFailure().clear();
+}
+
+// A mount over a path for the life of the object; Failure() says why there
+// is none.
+class CScopedMount {
+public:
+    // The folder or file at path, bound read-only over itself.
+    static CScopedMount ReadOnly(const QString& path)
+    {
+        CScopedMount mount(path);
+        const QByteArray target = QFile::encodeName(path);
+        if (::mount(target.constData(), target.constData(), nullptr, MS_BIND, nullptr) != 0)
+            return mount.Failed("bind");
+        mount.m_bMounted = true;
+        if (::mount(nullptr, target.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+            return mount.Failed("read-only remount");
+        return mount;
+    }
+    // An empty tmpfs of the given size at the folder.
+    static CScopedMount Tmpfs(const QString& folder, int kibibytes)
+    {
+        CScopedMount mount(folder);
+        const QByteArray options = "size=" + QByteArray::number(kibibytes) + "k";
+        if (::mount("netsonde-test", QFile::encodeName(folder).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                    options.constData()) != 0)
+            return mount.Failed("tmpfs");
+        mount.m_bMounted = true;
+        return mount;
+    }
+
+    CScopedMount(CScopedMount&& other) noexcept
+        : m_path(other.m_path), m_failure(other.m_failure), m_bMounted(other.m_bMounted)
+    {
+        other.m_bMounted = false;
+    }
+    CScopedMount& operator=(CScopedMount&&) = delete;
+    ~CScopedMount()
+    {
+        if (m_bMounted)
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+    }
+
+    const QString& Failure() const { return m_failure; }
+
+private:
+    explicit CScopedMount(const QString& path) : m_path(path)
+    {
+        if (!MountNamespaceFailure().isEmpty())
+            m_failure = MountNamespaceFailure();
+    }
+    CScopedMount Failed(const char* step)
+    {
+        m_failure = QStringLiteral("cannot mount (%1) at %2: %3")
+                        .arg(QLatin1String(step), m_path, QString::fromLocal8Bit(std::strerror(errno)));
+        return std::move(*this);
+    }
+
+    QString m_path;
+    QString m_failure;
+    bool m_bMounted = false;
+};
+
+// Fills the folder's file system with one file until nothing more fits, or
+// until only `leave` bytes would; false when the disk never filled.
+inline bool FillDisk(const QString& path, qsizetype leave = 0)
+{
+    QFile filler(path);
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    const QByteArray block(1024, 'f');
+    qint64 written = 0;
+    while (filler.write(block) == block.size())
+        written += block.size();
+    filler.resize(written - leave);
+    return written > 0;
+}
+
+} // namespace netsonde::test
+
+#define SKIP_WITHOUT(mount)                                                                        \
+    do {                                                                                           \
+        if (!(mount).Failure().isEmpty())                                                          \
+            QSKIP(qPrintable((mount).Failure()));                                                  \
+    } while (false)

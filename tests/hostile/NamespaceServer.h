@@ -1,0 +1,152 @@
+#pragma once
+// Servers of the test's own that misbehave on purpose. Their sockets are
+// made inside one of the namespace lab's network namespaces (only a helper
+// thread enters it) and served by a thread of their own, so a server goes
+// on sending while the window's event loop runs, as a real peer does.
+
+#include <QByteArray>
+#include <QString>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <thread>
+
+namespace netsonde::test {
+
+// A socket of the given type bound to address:port inside the named
+// network namespace; -1 when it cannot be made.
+inline int BindInsideNamespace(const QString& nameSpace, int type, std::uint32_t address, std::uint16_t port)
+{
+    int fd = -1;
+    std::thread([&] {
+        const QByteArray path = "/run/netns/" + nameSpace.toUtf8();
+        const int nsFd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (nsFd < 0)
+            return;
+        const bool entered = ::setns(nsFd, CLONE_NEWNET) == 0;
+        ::close(nsFd);
+        if (!entered)
+            return;
+        fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return;
+        const int on = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_port = htons(port);
+        local.sin_addr.s_addr = address;
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0
+            || (type == SOCK_STREAM && ::listen(fd, 4) != 0)) {
+            ::close(fd);
+            fd = -1;
+        }
+    }).join();
+    return fd;
+}
+
+// Waits up to timeoutMs for the descriptor to be readable.
+inline bool WaitReadable(int fd, int timeoutMs)
+{
+    pollfd entry{fd, POLLIN, 0};
+    return ::poll(&entry, 1, timeoutMs) == 1;
+}
+
+// A TCP server that takes one connection after another and hands each to
+// the test's behaviour on the server's thread. The behaviour gets the
+// connection's descriptor (blocking), its number from 0 and the stop flag,
+// which it checks between its steps; the server closes the connection
+// after it.
+class CThreadedTcpServer {
+public:
+    using Behaviour = std::function<void(int fd, int connection, const std::atomic<bool>& stop)>;
+
+    CThreadedTcpServer(const QString& nameSpace, std::uint32_t address, std::uint16_t port, Behaviour behaviour)
+        : m_listenFd(BindInsideNamespace(nameSpace, SOCK_STREAM, address, port))
+        , m_behaviour(std::move(behaviour))
+    {
+        if (m_listenFd >= 0)
+            m_thread = std::thread([this] { Serve(); });
+    }
+    ~CThreadedTcpServer()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_listenFd >= 0)
+            ::close(m_listenFd);
+    }
+    CThreadedTcpServer(const CThreadedTcpServer&) = delete;
+    CThreadedTcpServer& operator=(const CThreadedTcpServer&) = delete;
+
+    bool IsListening() const { return m_listenFd >= 0; }
+    int Connections() const { return m_connections; }
+
+private:
+    void Serve()
+    {
+        while (!m_stop) {
+            if (!WaitReadable(m_listenFd, 20))
+                continue;
+            const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0)
+                continue;
+            // A blocked send wakes up now and then to see the stop flag.
+            const timeval wake{0, 100000};
+            ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wake, sizeof wake);
+            m_behaviour(fd, m_connections, m_stop);
+            ::close(fd);
+            ++m_connections;
+        }
+    }
+
+    int m_listenFd;
+    Behaviour m_behaviour;
+    std::atomic<bool> m_stop = false;
+    std::atomic<int> m_connections = 0;
+    std::thread m_thread;
+};
+
+// Reads what the client sent until its request line ends (CR LF) or a
+// second passes; Quote Of The Day clients send nothing.
+inline QByteArray ReadRequestLine(int fd)
+{
+    QByteArray request;
+    char buffer[512];
+    while (!request.endsWith("\r\n") && WaitReadable(fd, 1000)) {
+        const auto n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        request.append(buffer, n);
+    }
+    return request;
+}
+
+// Sends all bytes unless the client goes away or the test stops; the
+// number of bytes that left.
+inline qsizetype SendAll(int fd, QByteArrayView bytes, const std::atomic<bool>& stop)
+{
+    qsizetype done = 0;
+    while (done < bytes.size() && !stop) {
+        const auto n = ::send(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done), MSG_NOSIGNAL);
+        if (n > 0)
+            done += n;
+        else if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+            break;
+    }
+    return done;
+}
+
+} // namespace netsonde::test

@@ -1,0 +1,276 @@
+// The window and the phonebook on disks that fail: a read-only settings
+// folder, a phonebook file that is read-only, cut short in a record or
+// replaced by a folder, saving to a full disk and to a read-only file.
+// Nothing crashes or blocks, a failure is told, and no file is left half
+// written while it is reported saved.
+
+#include "FaultMounts.h"
+#include "TestSupport.h"
+#include "mainwindow/CommonDialogsAnswers.h"
+#include "mainwindow/MainDialogFixture.h"
+
+#include "mainwindow/OutputPane.h"
+#include "pages/UserHostPage.h"
+#include "phonebook/Phonebook.h"
+#include "platform/MessageBox.h"
+#include "resources/ResourceIds.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+
+QByteArray Record(const QByteArray& address, const QByteArray& note = {})
+{
+    return address + QByteArray(50 - address.size(), '\0') + note + QByteArray(200 - note.size(), '\0');
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(1 << 20) : QByteArray();
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList Addresses(const CPhonebook& phonebook)
+{
+    QStringList addresses;
+    for (const auto& entry : phonebook.Entries())
+        addresses << entry.address;
+    return addresses;
+}
+
+QStringList FilesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// The Finger tab after a run, its pane holding the text, Save answered
+// with the path.
+std::unique_ptr<CMainDialog> WindowToSave(const QString& text, const QString& path)
+{
+    CommonDialogs().chooseSavePath = [path](QWidget*) { return std::optional<QString>(path); };
+    auto dialog = OpenMainDialog();
+    dialog->SelectFunction(FunctionId::Finger);
+    dialog->BeginRun();
+    dialog->OnStop();
+    dialog->FingerPage()->m_strHost = QStringLiteral("host.test");
+    dialog->TextPane(FunctionId::Finger)->SetText(text);
+    return dialog;
+}
+
+} // namespace
+
+class TestFileFaults : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetSettings(); }
+
+    // The window opens, runs its commands and closes with a settings file
+    // it cannot write; the file stays as it was and the next window reads it.
+    void readOnlySettingsFolder()
+    {
+        CMessageBoxRecorder boxes;
+        SettingsStore::WriteText(QStringLiteral("Test"), QStringLiteral("Kept"), QStringLiteral("yes"));
+        const QString file = SettingsStore::FilePath();
+        const QByteArray before = FileBytes(file);
+        QVERIFY(!before.isEmpty());
+        const CScopedMount readOnly = CScopedMount::ReadOnly(QFileInfo(file).absolutePath());
+        SKIP_WITHOUT(readOnly);
+        QVERIFY(!QFile(file).open(QIODevice::ReadWrite));
+
+        auto dialog = OpenMainDialog();
+        dialog->OnRememberWindowPosition();
+        dialog->OnSmartAddressSplitting();
+        dialog->SelectFunction(FunctionId::WhoIs);
+        dialog->WhoIsPage()->AddRecentHost(QStringLiteral("whois.example"));
+        dialog->close();
+        dialog.reset();
+        QCOMPARE(FileBytes(file), before);
+        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Test"), QStringLiteral("Kept")), QStringLiteral("yes"));
+        dialog = OpenMainDialog();
+        QVERIFY(dialog->isVisible());
+        dialog->close();
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    // No settings folder yet, and none can be made: the window works with
+    // the defaults.
+    void settingsFolderCannotBeMade()
+    {
+        CMessageBoxRecorder boxes;
+        const QString file = SettingsStore::FilePath();
+        const QString folder = QFileInfo(file).absolutePath();
+        QVERIFY(QDir(folder).removeRecursively());
+        const QString parent = QFileInfo(folder).absolutePath();
+        QVERIFY(QDir().mkpath(parent));
+        const CScopedMount readOnly = CScopedMount::ReadOnly(parent);
+        SKIP_WITHOUT(readOnly);
+
+        auto dialog = OpenMainDialog();
+        dialog->OnRememberLastFunction();
+        dialog->close();
+        dialog.reset();
+        QVERIFY(!QFileInfo::exists(folder));
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    void readOnlyPhonebook()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("Netsonde.pbk"));
+        const QByteArray stored = Record("kept.example", "a note");
+        QVERIFY(WriteFile(path, stored));
+        const CScopedMount readOnly = CScopedMount::ReadOnly(folder.path());
+        SKIP_WITHOUT(readOnly);
+
+        CPhonebook phonebook;
+        QVERIFY(!phonebook.Open(path));
+        QVERIFY(!phonebook.IsOpen());
+        QCOMPARE(phonebook.Add(QStringLiteral("new.example")), PhonebookAddResult::NotOpen);
+        QVERIFY(!phonebook.SetNote(0, QStringLiteral("changed")));
+        QVERIFY(!phonebook.Remove(0));
+        QCOMPARE(FileBytes(path), stored);
+    }
+
+    // The cut record is not shown; the next address takes its place and
+    // the whole records before it stay as they were.
+    void phonebookCutInARecord()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("Netsonde.pbk"));
+        const QByteArray whole = Record("one.example", "first") + Record("two.example");
+        QVERIFY(WriteFile(path, whole + Record("cut.example", "lost").left(137)));
+
+        CPhonebook phonebook;
+        QVERIFY(phonebook.Open(path));
+        QCOMPARE(Addresses(phonebook), (QStringList{"one.example", "two.example"}));
+        QCOMPARE(phonebook.Add(QStringLiteral("three.example")), PhonebookAddResult::Added);
+        phonebook.Close();
+        QCOMPARE(FileBytes(path), whole + Record("three.example"));
+        QVERIFY(phonebook.Open(path));
+        QCOMPARE(Addresses(phonebook), (QStringList{"one.example", "three.example", "two.example"}));
+        QCOMPARE(phonebook.Find(QStringLiteral("one.example"))->note, QStringLiteral("first"));
+    }
+
+    void phonebookReplacedByAFolder()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("Netsonde.pbk"));
+        QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
+
+        CPhonebook phonebook;
+        QVERIFY(!phonebook.Open(path));
+        QCOMPARE(phonebook.Add(QStringLiteral("new.example")), PhonebookAddResult::NotOpen);
+        QVERIFY(QFileInfo(path).isDir());
+        QCOMPARE(QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"inside"});
+    }
+
+    // A record that cannot be written is refused and not listed. Sixteen
+    // records fill the file's first page, so the next needs a page of its own.
+    void phonebookOnAFullDisk()
+    {
+        QTemporaryDir folder;
+        const CScopedMount disk = CScopedMount::Tmpfs(folder.path(), 64);
+        SKIP_WITHOUT(disk);
+        const QString path = folder.filePath(QStringLiteral("Netsonde.pbk"));
+        QByteArray records;
+        QStringList addresses;
+        for (int i = 10; i < 26; ++i) {
+            addresses << QStringLiteral("r%1.example").arg(i);
+            records += Record(addresses.last().toLatin1());
+        }
+        QVERIFY(WriteFile(path, records));
+        CPhonebook phonebook;
+        QVERIFY(phonebook.Open(path));
+        QVERIFY(FillDisk(folder.filePath(QStringLiteral("filler"))));
+
+        QCOMPARE(phonebook.Add(QStringLiteral("new.example")), PhonebookAddResult::WriteFailed);
+        QCOMPARE(Addresses(phonebook), addresses);
+        phonebook.Close();
+        QVERIFY(FileBytes(path).startsWith(records));
+        QVERIFY(phonebook.Open(path));
+        QCOMPARE(Addresses(phonebook), addresses);
+    }
+
+    void saveToAFullDisk_data()
+    {
+        QTest::addColumn<qsizetype>("freeBytes");
+        QTest::addColumn<bool>("earlierFile");
+        QTest::newRow("full, new file") << qsizetype(0) << false;
+        QTest::newRow("full, file replaced") << qsizetype(0) << true;
+        QTest::newRow("room for part of it") << qsizetype(8192) << false;
+        QTest::newRow("room for part of it, file replaced") << qsizetype(8192) << true;
+    }
+    // The failure is told with the path, and what the folder holds is what
+    // it held before: the earlier file whole, or no file at all.
+    void saveToAFullDisk()
+    {
+        QFETCH(qsizetype, freeBytes);
+        QFETCH(bool, earlierFile);
+        CCommonDialogsAnswers answers;
+        CMessageBoxRecorder boxes;
+        QTemporaryDir folder;
+        const CScopedMount disk = CScopedMount::Tmpfs(folder.path(), 64);
+        SKIP_WITHOUT(disk);
+        const QString path = folder.filePath(QStringLiteral("Output.txt"));
+        if (earlierFile)
+            QVERIFY(WriteFile(path, "earlier output\r\n"));
+        QVERIFY(FillDisk(folder.filePath(QStringLiteral("filler")), freeBytes));
+        const QStringList filesBefore = FilesIn(folder.path());
+
+        auto dialog = WindowToSave(QString(40000, QLatin1Char('x')), path);
+        dialog->Command(ID_FILE_SAVE)->trigger();
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Cannot create ") + path});
+        QCOMPARE(FilesIn(folder.path()), filesBefore);
+        QCOMPARE(FileBytes(path), earlierFile ? QByteArray("earlier output\r\n") : QByteArray());
+        QCOMPARE(QFileInfo::exists(path), earlierFile);
+    }
+
+    void saveToAReadOnlyFile_data()
+    {
+        QTest::addColumn<bool>("wholeFolder");
+        QTest::newRow("read-only folder") << true;
+        QTest::newRow("read-only file") << false;
+    }
+    void saveToAReadOnlyFile()
+    {
+        QFETCH(bool, wholeFolder);
+        CCommonDialogsAnswers answers;
+        CMessageBoxRecorder boxes;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("kept.txt"));
+        QVERIFY(WriteFile(path, "kept"));
+        const CScopedMount readOnly = CScopedMount::ReadOnly(wholeFolder ? folder.path() : path);
+        SKIP_WITHOUT(readOnly);
+        QVERIFY(!QFile(path).open(QIODevice::WriteOnly | QIODevice::Append));
+
+        auto dialog = WindowToSave(QStringLiteral("new text\r\n"), path);
+        dialog->Command(ID_FILE_SAVE)->trigger();
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Cannot create ") + path});
+        QCOMPARE(FileBytes(path), QByteArray("kept"));
+        QCOMPARE(FilesIn(folder.path()), QStringList{"kept.txt"});
+    }
+};
+
+int main(int argc, char** argv)
+{
+    EnterPrivateMountNamespace();
+    QApplication application(argc, argv);
+    TestFileFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_filefaults.moc"

@@ -1,0 +1,220 @@
+// Finger, WhoIs and Quote Of The Day servers in the namespace lab that do
+// what no polite server does: a WhoIs server that pours out 10 MB as fast as
+// it can, a Finger server that puts NUL bytes and bytes above 127 in every
+// position of its chunks, and a Quote Of The Day server that trickles one
+// byte a second. The window stays usable and shows what it should.
+
+#include "NamespaceServer.h"
+#include "netns/LabEnvironment.h"
+#include "query/LabServer.h"
+#include "query/QueryTestSupport.h"
+
+#include "platform/MessageBox.h"
+#include "query/ReceivedText.h"
+#include "query/TextQueryFunction.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QtTest>
+
+#include <sys/ioctl.h>
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+
+constexpr std::uint16_t kFingerPort = 79;
+constexpr std::uint16_t kWhoIsPort = 43;
+constexpr std::uint16_t kQuotePort = 17;
+constexpr qsizetype kFloodBytes = 10 * 1024 * 1024;
+constexpr int kWaitMs = 30000;
+
+QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
+QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
+QString DestinationNamespace() { return LabText("NETSONDE_LAB_NS_DESTINATION"); }
+
+const CTextQueryFunction& QueryOf(const CMainDialog& dialog, FunctionId id)
+{
+    return dynamic_cast<const CTextQueryFunction&>(*dialog.Function(id));
+}
+
+// Lines of a WhoIs answer that never ends, already with CR LF.
+QByteArray FloodText()
+{
+    const QByteArray line("Domain Name: FLOOD.EXAMPLE  Registrar: nobody in particular\r\n");
+    QByteArray text;
+    text.reserve(kFloodBytes + line.size());
+    while (text.size() < kFloodBytes)
+        text.append(line);
+    text.truncate(kFloodBytes);
+    return text;
+}
+
+// Bytes waiting in this process's socket connected to the destination's
+// port; -1 when there is no such socket.
+int UnreadBytesFrom(std::uint16_t port)
+{
+    for (const QString& name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
+        const int fd = name.toInt();
+        sockaddr_in peer{};
+        socklen_t size = sizeof peer;
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sin_family != AF_INET
+            || peer.sin_port != htons(port) || peer.sin_addr.s_addr != LabAddress("NETSONDE_LAB_DESTINATION"))
+            continue;
+        int unread = 0;
+        return ::ioctl(fd, FIONREAD, &unread) == 0 ? unread : -1;
+    }
+    return -1;
+}
+
+// The chunks of the Finger test, eight bytes each: a line with a NUL byte
+// at each position in turn, then the bytes above 127, each at every
+// position. Eight bytes in a row run through the position, so no chunk
+// holds both UTF-8 lead bytes (0xC0 up) and continuation bytes (below
+// 0xC0), and a chunk of continuation bytes never follows one that ends
+// with a lead byte: none of them is part of a UTF-8 character.
+QList<QByteArray> HostileFingerChunks()
+{
+    const QByteArray plain("abcdefgh");
+    QList<QByteArray> chunks;
+    for (qsizetype position = 0; position < plain.size(); ++position) {
+        QByteArray chunk = plain;
+        chunk[position] = '\0';
+        chunks.append(chunk);
+    }
+    for (int shift = 0; shift < 8; ++shift) {
+        for (int eight = 0x80; eight <= 0xF8; eight += 8) {
+            QByteArray chunk;
+            for (int position = 0; position < 8; ++position)
+                chunk.append(static_cast<char>(eight + (position + shift) % 8));
+            chunks.append(chunk);
+        }
+    }
+    return chunks;
+}
+
+} // namespace
+
+class TestHostileQueries : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetSettings(); }
+
+    // The query ends at the pane limit, long before the server is done, and
+    // the next query of the same window works.
+    void whoIsFloodOfTenMegabytes()
+    {
+        CMessageBoxRecorder boxes;
+        const QByteArray flood = FloodText();
+        std::atomic<qsizetype> floodSent = -1;
+        CThreadedTcpServer server(DestinationNamespace(), LabAddress("NETSONDE_LAB_DESTINATION"), kWhoIsPort,
+                                  [&](int fd, int connection, const std::atomic<bool>& stop) {
+                                      ReadRequestLine(fd);
+                                      if (connection == 0)
+                                          floodSent = SendAll(fd, flood, stop);
+                                      else
+                                          SendAll(fd, "quiet answer\r\n", stop);
+                                  });
+        QVERIFY(server.IsListening());
+        auto dialog = OpenMainDialog();
+
+        FillPage(*dialog, FunctionId::WhoIs, {Destination(), "flood.example"});
+        dialog->OnGo();
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->StatusText(), QStringLiteral("Ready"), kWaitMs);
+        const QString shown = PaneText(*dialog, FunctionId::WhoIs);
+        QVERIFY(!shown.isEmpty());
+        QVERIFY2(shown.size() < CReceivedText::PaneLimit, qPrintable(QString::number(shown.size())));
+        QVERIFY(flood.startsWith(shown.toLatin1()));
+        QVERIFY(!QueryOf(*dialog, FunctionId::WhoIs).QuerySocket());
+        QVERIFY(boxes.Texts().isEmpty());
+        // The server learns that nobody reads any more.
+        QTRY_VERIFY_WITH_TIMEOUT(server.Connections() == 1, kWaitMs);
+        QVERIFY2(floodSent < kFloodBytes, qPrintable(QString::number(floodSent)));
+
+        dialog->OnGo();
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->StatusText(), QStringLiteral("Ready"), kWaitMs);
+        QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QStringLiteral("quiet answer\r\n"));
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    // Each chunk is read on its own: a NUL byte hides the rest of its chunk
+    // and nothing after it; every byte above 127 that is no part of a UTF-8
+    // character shows as its Latin-1 character, wherever it stands, also
+    // at the end of a chunk where it might have begun one.
+    void fingerNulAndHighBytesInEveryPosition()
+    {
+        CMessageBoxRecorder boxes;
+        CLabServer server(DestinationNamespace(), LabAddress("NETSONDE_LAB_DESTINATION"), kFingerPort);
+        QVERIFY(server.IsListening());
+        auto dialog = OpenMainDialog();
+
+        FillPage(*dialog, FunctionId::Finger, {Destination(), "ann"});
+        dialog->OnGo();
+        QTRY_VERIFY(server.Accept());
+        QTRY_COMPARE(server.Received(), QByteArray("ann\r\n"));
+        QString expected;
+        for (const QByteArray& chunk : HostileFingerChunks()) {
+            QVERIFY(server.Deliver(chunk));
+            QVERIFY(QTest::qWaitFor([] { return UnreadBytesFrom(kFingerPort) == 0; }, kWaitMs));
+            const qsizetype nul = chunk.indexOf('\0');
+            expected += QString::fromLatin1(nul < 0 ? chunk : chunk.left(nul));
+        }
+        QCOMPARE(PaneText(*dialog, FunctionId::Finger), expected);
+        QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... %1 bytes").arg(expected.size()));
+        QVERIFY(server.Finish());
+        QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+        QCOMPARE(PaneText(*dialog, FunctionId::Finger), expected);
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    // Each byte shows as it comes; Stop ends the query at once, keeps the
+    // text and closes the connection.
+    void quoteThatTricklesOneByteASecond()
+    {
+        CMessageBoxRecorder boxes;
+        const QByteArray quote("Patience is a virtue.\r\n");
+        std::atomic<bool> clientGone = false;
+        CThreadedTcpServer server(DestinationNamespace(), LabAddress("NETSONDE_LAB_DESTINATION"), kQuotePort,
+                                  [&](int fd, int, const std::atomic<bool>& stop) {
+                                      for (char byte : quote) {
+                                          if (SendAll(fd, QByteArrayView(&byte, 1), stop) != 1)
+                                              break;
+                                          // A closed client shows as readable: its end of stream.
+                                          if (WaitReadable(fd, 1000)) {
+                                              clientGone = true;
+                                              return;
+                                          }
+                                      }
+                                  });
+        QVERIFY(server.IsListening());
+        auto dialog = OpenMainDialog();
+
+        FillPage(*dialog, FunctionId::QuoteOfDay, {Destination()});
+        dialog->OnGo();
+        QTRY_VERIFY_WITH_TIMEOUT(PaneText(*dialog, FunctionId::QuoteOfDay).size() >= 2, kWaitMs);
+        // The window answers between the bytes.
+        dialog->SelectFunction(FunctionId::Finger);
+        dialog->SelectFunction(FunctionId::QuoteOfDay);
+        QVERIFY(Control<QPushButton>(dialog.get(), IDC_STOP)->isEnabled());
+        Control<QPushButton>(dialog.get(), IDC_STOP)->click();
+        QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+        const QString shown = PaneText(*dialog, FunctionId::QuoteOfDay);
+        QVERIFY2(quote.startsWith(shown.toLatin1()) && shown.size() < quote.size(), qPrintable(shown));
+        QTRY_VERIFY_WITH_TIMEOUT(clientGone, kWaitMs);
+        QCOMPARE(PaneText(*dialog, FunctionId::QuoteOfDay), shown);
+        QVERIFY(!QueryOf(*dialog, FunctionId::QuoteOfDay).QuerySocket());
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    RunInsideLab(argc, argv);
+    QApplication application(argc, argv);
+    TestHostileQueries test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hostilequeries.moc"
