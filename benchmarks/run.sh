@@ -10,7 +10,7 @@ RUNS=${NETSONDE_BENCH_RUNS:-20}
 
 if [ "${1:-}" != --inside ]; then
     BUILD=$(cd "${1:-$ROOT/build}" && pwd)
-    cmake --build "$BUILD" --target netsonde bench_window -j2 >/dev/null || exit 1
+    cmake --build "$BUILD" --target netsonde bench_window bench_whois_flood_stall -j2 >/dev/null || exit 1
     WORK=$(mktemp -d)
     trap 'rm -rf "$WORK"' EXIT
     sed -e "s|@NAMED_WORK_DIR@|$WORK|" -e "s|@NAMED_ZONE_DIR@|$ROOT/tests/dns/lab|" \
@@ -18,7 +18,10 @@ if [ "${1:-}" != --inside ]; then
     echo "machine: $(uname -srm), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
     bash "$ROOT/tests/netns/lab.sh" run --serve "named -g -c $WORK/named.conf >/dev/null 2>&1" \
         -- bash "$0" --inside "$BUILD"
-    exit $?
+    status=$?
+    echo "longest event-loop stall while a WhoIs server floods the window:"
+    "$BUILD/benchmarks/bench_whois_flood_stall"
+    exit $status
 fi
 
 BUILD=$2
