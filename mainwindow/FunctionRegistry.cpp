@@ -1,5 +1,6 @@
 #include "mainwindow/FunctionRegistry.h"
 
+#include "icmp/IcmpFunctions.h"
 #include "mainwindow/HostCheckFunction.h"
 #include "mainwindow/MainDialog.h"
 
@@ -13,6 +14,7 @@ void InstallFunctions(CMainDialog& dialog)
         const auto id = static_cast<FunctionId>(i);
         dialog.SetFunction(id, std::make_unique<CHostCheckFunction>(dialog, id));
     }
+    InstallIcmpFunctions(dialog);
 }
 
 } // namespace netsonde

@@ -1,5 +1,6 @@
 #include "mainwindow/MainDialog.h"
 
+#include "icmp/IcmpFunctions.h"
 #include "mainwindow/FunctionRegistry.h"
 #include "mainwindow/OutputPane.h"
 #include "mainwindow/TabControl.h"
@@ -37,6 +38,21 @@ CMainDialog::IcmpProbe& IcmpProbeFunction()
     return probe;
 }
 
+CMainDialog::EchoServiceLoader& EchoServiceLoaderFunction()
+{
+    static CMainDialog::EchoServiceLoader loader;
+    return loader;
+}
+
+std::shared_ptr<echo::EchoService> LoadConfiguredEchoService()
+{
+    const CMainDialog::IcmpProbe& probe = IcmpProbeFunction();
+    if (probe && !probe())
+        return nullptr;
+    const CMainDialog::EchoServiceLoader& loader = EchoServiceLoaderFunction();
+    return loader ? loader() : echo::LoadEchoService();
+}
+
 QPushButton* MakeButton(QWidget* parent, int id, const QString& label, QRect rect)
 {
     auto* button = new QPushButton(label, parent);
@@ -66,6 +82,9 @@ CMainDialog::~CMainDialog()
     qApp->removeEventFilter(this);
     OnDestroy();
     CancelLookups();
+    // Workers blocked in a request return at once and find their run abandoned.
+    if (m_echoService)
+        m_echoService->ShutdownAll();
 }
 
 void CMainDialog::SetResolver(std::unique_ptr<IResolver> resolver)
@@ -110,6 +129,8 @@ void CMainDialog::OnAppMessage(const CAppMessageEvent& message)
 }
 
 void CMainDialog::SetIcmpProbe(IcmpProbe probe) { IcmpProbeFunction() = std::move(probe); }
+
+void CMainDialog::SetEchoServiceLoader(EchoServiceLoader loader) { EchoServiceLoaderFunction() = std::move(loader); }
 
 void CMainDialog::CreateControls()
 {
@@ -266,13 +287,17 @@ void CMainDialog::SelectInitialFunction(int initialFunction)
 
 void CMainDialog::LoadIcmpLibrary()
 {
-    const IcmpProbe& probe = IcmpProbeFunction();
-    m_bIcmpAvailable = !probe || probe();
+    m_echoService = LoadConfiguredEchoService();
+    m_bIcmpAvailable = m_echoService && m_echoService->IsLoaded();
     if (m_bIcmpAvailable)
         return;
+    const QString why = IcmpUnavailableToolTip(m_echoService.get());
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
-        for (QWidget* control : Page(id)->InputControls())
+        Page(id)->setToolTip(why);
+        for (QWidget* control : Page(id)->InputControls()) {
             control->setEnabled(false);
+            control->setToolTip(why);
+        }
     }
 }
 
