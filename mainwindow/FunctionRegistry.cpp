@@ -1,7 +1,7 @@
 #include "mainwindow/FunctionRegistry.h"
 
 #include "dns/NameServerLookUp.h"
-#include "mainwindow/HostCheckFunction.h"
+#include "icmp/IcmpFunctions.h"
 #include "mainwindow/MainDialog.h"
 #include "query/TextQueryFunction.h"
 
@@ -11,13 +11,10 @@ namespace netsonde {
 
 void InstallFunctions(CMainDialog& dialog)
 {
-    for (int i = 0; i < kFunctionCount; ++i) {
-        const auto id = static_cast<FunctionId>(i);
-        dialog.SetFunction(id, std::make_unique<CHostCheckFunction>(dialog, id));
-    }
-    dialog.SetFunction(FunctionId::NameServerLookUp, std::make_unique<CNameServerLookUp>(dialog));
+    InstallIcmpFunctions(dialog);
     dialog.SetFunction(FunctionId::Finger, std::make_unique<CFingerFunction>(dialog));
     dialog.SetFunction(FunctionId::WhoIs, std::make_unique<CWhoIsFunction>(dialog));
+    dialog.SetFunction(FunctionId::NameServerLookUp, std::make_unique<CNameServerLookUp>(dialog));
     dialog.SetFunction(FunctionId::QuoteOfDay, std::make_unique<CQuoteOfDayFunction>(dialog));
 }
 

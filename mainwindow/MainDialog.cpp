@@ -1,5 +1,6 @@
 #include "mainwindow/MainDialog.h"
 
+#include "icmp/IcmpFunctions.h"
 #include "mainwindow/FunctionRegistry.h"
 #include "mainwindow/MenuCommands.h"
 #include "mainwindow/OutputPane.h"
@@ -33,10 +34,16 @@ namespace netsonde {
 
 namespace {
 
-CMainDialog::IcmpProbe& IcmpProbeFunction()
+CMainDialog::EchoServiceLoader& EchoServiceLoaderFunction()
 {
-    static CMainDialog::IcmpProbe probe;
-    return probe;
+    static CMainDialog::EchoServiceLoader loader;
+    return loader;
+}
+
+std::shared_ptr<echo::EchoService> LoadConfiguredEchoService()
+{
+    const CMainDialog::EchoServiceLoader& loader = EchoServiceLoaderFunction();
+    return loader ? loader() : echo::LoadEchoService();
 }
 
 QPushButton* MakeButton(QWidget* parent, int id, const QString& label, QRect rect)
@@ -70,6 +77,9 @@ CMainDialog::~CMainDialog()
     qApp->removeEventFilter(this);
     OnDestroy();
     CancelLookups();
+    // Workers blocked in a request return at once and find their run abandoned.
+    if (m_echoService)
+        m_echoService->ShutdownAll();
 }
 
 void CMainDialog::SetResolver(std::unique_ptr<IResolver> resolver)
@@ -113,7 +123,7 @@ void CMainDialog::OnAppMessage(const CAppMessageEvent& message)
         m_functions[Index(*m_runningFunction)]->OnAppMessage(message);
 }
 
-void CMainDialog::SetIcmpProbe(IcmpProbe probe) { IcmpProbeFunction() = std::move(probe); }
+void CMainDialog::SetEchoServiceLoader(EchoServiceLoader loader) { EchoServiceLoaderFunction() = std::move(loader); }
 
 void CMainDialog::CreateControls()
 {
@@ -270,13 +280,17 @@ void CMainDialog::SelectInitialFunction(int initialFunction)
 
 void CMainDialog::LoadIcmpLibrary()
 {
-    const IcmpProbe& probe = IcmpProbeFunction();
-    m_bIcmpAvailable = !probe || probe();
+    m_echoService = LoadConfiguredEchoService();
+    m_bIcmpAvailable = m_echoService && m_echoService->IsLoaded();
     if (m_bIcmpAvailable)
         return;
+    const QString why = IcmpUnavailableToolTip(m_echoService.get());
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
-        for (QWidget* control : Page(id)->InputControls())
+        Page(id)->setToolTip(why);
+        for (QWidget* control : Page(id)->InputControls()) {
             control->setEnabled(false);
+            control->setToolTip(why);
+        }
     }
 }
 

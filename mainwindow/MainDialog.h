@@ -7,6 +7,7 @@
 
 #include "mainwindow/Function.h"
 #include "mainwindow/FunctionId.h"
+#include "platform/echo/EchoService.h"
 #include "platform/resolver/Resolver.h"
 #include "settings/ColumnWidths.h"
 
@@ -44,8 +45,8 @@ class CQuoteOfDayPage;
 class CMainDialog : public QDialog {
     Q_OBJECT
 public:
-    // Decides at initialisation whether the ICMP echo service can be used.
-    using IcmpProbe = std::function<bool()>;
+    // Gives the echo service at initialisation (tests give a scripted one).
+    using EchoServiceLoader = std::function<std::shared_ptr<echo::EchoService>()>;
 
     explicit CMainDialog(QWidget* parent = nullptr);
     ~CMainDialog() override;
@@ -67,7 +68,9 @@ public:
     // The function table: Start and Cancel of each function.
     void SetFunction(FunctionId id, std::unique_ptr<CFunction> function);
     CFunction* Function(FunctionId id) const { return m_functions[Index(id)].get(); }
-    static void SetIcmpProbe(IcmpProbe probe);
+    static void SetEchoServiceLoader(EchoServiceLoader loader);
+    // The echo service loaded at initialisation; null when turned off.
+    std::shared_ptr<echo::EchoService> EchoService() const { return m_echoService; }
     // The function whose run is in progress: it receives the completions of
     // its requests, and Stop cancels it even after a tab change.
     std::optional<FunctionId> RunningFunction() const { return m_runningFunction; }
@@ -204,6 +207,8 @@ private:
     std::array<std::unique_ptr<CFunction>, kFunctionCount> m_functions;
     std::optional<FunctionId> m_runningFunction;
     std::unique_ptr<IResolver> m_resolver;
+    // Shared with the Ping and TraceRoute workers, which may outlive the window.
+    std::shared_ptr<echo::EchoService> m_echoService;
     std::array<QWidget*, kFunctionCount> m_panes{};
 
     QMenuBar* m_menuBar = nullptr;

@@ -8,6 +8,7 @@
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainDialog.h"
 #include "mainwindow/WebLinks.h"
+#include "icmp/IcmpFunctions.h"
 #include "mainwindow/WinsockInfoDialog.h"
 #include "resources/ResourceIds.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 void OnWinsockInformation(CMainDialog& dialog)
 {
-    CWinsockInfoDialog information(CMainApp::StartupRecord(), &dialog);
+    CWinsockInfoDialog information(CMainApp::StartupRecord(), IcmpServiceDescription(dialog), &dialog);
     CommonDialogs().runModal(information);
 }
 

@@ -13,11 +13,6 @@ namespace netsonde {
 
 namespace {
 
-IcmpMethodTextSource& IcmpMethodSource()
-{
-    static IcmpMethodTextSource source;
-    return source;
-}
 
 QString ShownText(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 
@@ -28,16 +23,14 @@ QString FormatSocketVersion(std::uint16_t version)
     return QStringLiteral("%1.%2").arg(version & 0xFF).arg(version >> 8);
 }
 
-void SetIcmpMethodTextSource(IcmpMethodTextSource source) { IcmpMethodSource() = std::move(source); }
-
-QString IcmpMethodText() { return IcmpMethodSource() ? IcmpMethodSource()() : QString(); }
-
-CWinsockInfoDialog::CWinsockInfoDialog(const SocketStartupRecord& record, QWidget* parent) : QDialog(parent)
+CWinsockInfoDialog::CWinsockInfoDialog(const SocketStartupRecord& record, const QString& icmpMethod,
+                                       QWidget* parent)
+    : QDialog(parent)
 {
     SetDialogId(this, IDD_WINSOCK_INFO);
     setWindowTitle(QStringLiteral("Winsock Information"));
     CreateControls();
-    FormatValues(record);
+    FormatValues(record, icmpMethod);
     CopyValuesIntoControls();
 }
 
@@ -79,7 +72,7 @@ QLabel* CWinsockInfoDialog::AddLabel(const QString& text, const DialogUnits& uni
     return label;
 }
 
-void CWinsockInfoDialog::FormatValues(const SocketStartupRecord& record)
+void CWinsockInfoDialog::FormatValues(const SocketStartupRecord& record, const QString& icmpMethod)
 {
     m_strVersion = FormatSocketVersion(record.wVersion);
     m_strHighest = FormatSocketVersion(record.wHighVersion);
@@ -87,7 +80,6 @@ void CWinsockInfoDialog::FormatValues(const SocketStartupRecord& record)
     m_strMaxUdp = QString::number(record.iMaxUdpDg);
     m_strGeneral = record.szDescription + QStringLiteral("\r\n") + record.szSystemStatus
         + QStringLiteral("\r\n") + record.lpVendorInfo;
-    const QString icmpMethod = IcmpMethodText();
     if (!icmpMethod.isEmpty())
         m_strGeneral += QStringLiteral("\r\n") + icmpMethod;
 }

@@ -7,7 +7,6 @@
 #include <QDialog>
 
 #include <cstdint>
-#include <functional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -19,17 +18,13 @@ class DialogUnits;
 // "major.minor" of a version value whose low byte is the major number.
 QString FormatSocketVersion(std::uint16_t version);
 
-// The hook through which the echo service names the ICMP method in use (the
-// kind of socket it opened). The text is added as a last line of the general
-// information; without a source, or with an empty text, nothing is added.
-using IcmpMethodTextSource = std::function<QString()>;
-void SetIcmpMethodTextSource(IcmpMethodTextSource source);
-QString IcmpMethodText();
-
 class CWinsockInfoDialog : public QDialog {
     Q_OBJECT
 public:
-    CWinsockInfoDialog(const SocketStartupRecord& record, QWidget* parent = nullptr);
+    // icmpMethod names the ICMP method in use, or why there is none; it is
+    // added as a last line of the general information when not empty.
+    CWinsockInfoDialog(const SocketStartupRecord& record, const QString& icmpMethod = {},
+                       QWidget* parent = nullptr);
 
     QString m_strVersion;
     QString m_strHighest;
@@ -40,7 +35,7 @@ public:
 private:
     void CreateControls();
     QLabel* AddLabel(const QString& text, const DialogUnits& units, QRect rect, int id = 0);
-    void FormatValues(const SocketStartupRecord& record);
+    void FormatValues(const SocketStartupRecord& record, const QString& icmpMethod);
     void CopyValuesIntoControls();
 
     QLabel* m_version = nullptr;

@@ -6,7 +6,6 @@
 #include "RecordingFunction.h"
 #include "resolver/ScriptedResolver.h"
 
-#include "mainwindow/HostCheckFunction.h"
 #include "mainwindow/OutputPane.h"
 #include "mainwindow/TabControl.h"
 #include "pages/NameServerLookUpPage.h"
@@ -55,7 +54,7 @@ private Q_SLOTS:
     void init()
     {
         ResetSettings();
-        CMainDialog::SetIcmpProbe({});
+        CMainDialog::SetEchoServiceLoader({});
     }
 
     void initialState()
@@ -106,19 +105,6 @@ private Q_SLOTS:
         QVERIFY(!dialog->m_bBusy);
         QCOMPARE(dialog->height(), dialog->CompactHeight());
         QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    }
-
-    void goWithAHostEndsTheRunUntilTheFunctionIsThere()
-    {
-        CMessageBoxRecorder boxes;
-        auto dialog = OpenMainDialog();
-        dialog->SetFunction(FunctionId::WhoIs, std::make_unique<CHostCheckFunction>(*dialog, FunctionId::WhoIs));
-        dialog->Page(FunctionId::WhoIs)->HostCombo()->setEditText(QStringLiteral("whois.example"));
-        dialog->SelectFunction(FunctionId::WhoIs);
-        dialog->OnGo();
-        QVERIFY(boxes.Texts().isEmpty());
-        QVERIFY(!dialog->m_bBusy);
-        QVERIFY(GoEnabled(*dialog));
     }
 
     void runExpandsSwitchesPanesAndStops()
@@ -321,7 +307,7 @@ private Q_SLOTS:
 
     void missingEchoServiceDisablesPingAndTraceRoute()
     {
-        CMainDialog::SetIcmpProbe([] { return false; });
+        CMainDialog::SetEchoServiceLoader([] { return nullptr; });
         CMessageBoxRecorder boxes;
         auto dialog = OpenMainDialog();
         QVERIFY(!dialog->m_bIcmpAvailable);

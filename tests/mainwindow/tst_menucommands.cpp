@@ -152,9 +152,7 @@ private Q_SLOTS:
 
     void winsockInformationNamesTheIcmpMethod()
     {
-        SetIcmpMethodTextSource([] { return QStringLiteral("ICMP: raw socket"); });
-        CWinsockInfoDialog information(Record(0x0101, 0x0202));
-        SetIcmpMethodTextSource({});
+        CWinsockInfoDialog information(Record(0x0101, 0x0202), QStringLiteral("ICMP: raw socket"));
         QCOMPARE(information.m_strGeneral,
                  QStringLiteral("Linux BSD sockets, kernel 6.1.0\r\nRunning\r\n\r\nICMP: raw socket"));
     }

@@ -1,0 +1,63 @@
+#pragma once
+// An echo service for tests: every request is recorded and answered by the
+// test's responder, at once or, while requests are held, only when the test
+// releases them or the service shuts down (as a real request blocks until its
+// answer or time-out).
+
+#include "platform/echo/EchoService.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace netsonde::test {
+
+struct CEchoRequest {
+    std::uint32_t destination = 0;
+    std::size_t dataSize = 0;
+    bool allBytesAA = false;
+    std::optional<std::uint8_t> ttl;
+    std::uint32_t timeoutMs = 0;
+};
+
+class CScriptedEchoService final : public echo::EchoService {
+public:
+    using Responder = std::function<echo::EchoReply(const CEchoRequest&)>;
+
+    // A service that is not loaded, or one whose handles cannot be opened.
+    enum class State { Loaded, NotLoaded, HandleRefused };
+
+    explicit CScriptedEchoService(Responder responder, State state = State::Loaded);
+
+    bool IsLoaded() const override { return m_state != State::NotLoaded; }
+    std::optional<echo::EchoSocketKind> SocketKind() const override;
+    std::string Description() const override;
+    std::unique_ptr<echo::EchoHandle> CreateHandle() override;
+    void ShutdownAll() override;
+
+    // While held, requests wait until released (and are then answered) or shut down.
+    void HoldRequests(bool hold);
+    void ReleaseHeld();
+    std::vector<CEchoRequest> Requests() const;
+
+    echo::EchoReply Answer(const CEchoRequest& request);
+
+private:
+    const Responder m_responder;
+    const State m_state;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<CEchoRequest> m_requests;
+    bool m_bHold = false;
+    bool m_bShutDown = false;
+    std::uint64_t m_releases = 0;
+};
+
+// A reply from `dotted` after `roundTripMs`.
+echo::EchoReply ReplyFrom(const char* dotted, std::uint32_t roundTripMs = 1);
+
+} // namespace netsonde::test

@@ -1,0 +1,169 @@
+// Ping and TraceRoute in the main window over the real echo service, through
+// the routers of the namespace lab, with each socket kind forced in turn.
+
+#include "icmp/IcmpWindowFixture.h"
+#include "netns/LabEnvironment.h"
+
+#include "pages/PingPage.h"
+#include "pages/TraceRoutePage.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QtTest>
+
+using namespace netsonde;
+using namespace netsonde::test;
+using echo::EchoSocketChoice;
+
+Q_DECLARE_METATYPE(EchoSocketChoice)
+
+namespace {
+
+QString LabText(const char* variable) { return QString::fromLatin1(qgetenv(variable)); }
+
+// "N ms" with N below the limit.
+bool IsRoundTripBelow(const QString& cell, int limitMs)
+{
+    if (!cell.endsWith(QStringLiteral(" ms")))
+        return false;
+    bool ok = false;
+    const int ms = cell.chopped(3).toInt(&ok);
+    return ok && ms >= 0 && ms < limitMs;
+}
+
+void SetTraceRoute(CMainDialog& dialog, const QString& host, unsigned timeout, unsigned maxHops)
+{
+    CTraceRoutePage* page = dialog.TraceRoutePage();
+    page->m_strHost = host;
+    page->m_nTimeout = timeout;
+    page->m_nMaxHops = maxHops;
+    page->m_bResolve = false;
+    page->DoDataExchange(false);
+    dialog.SelectFunction(FunctionId::TraceRoute);
+}
+
+} // namespace
+
+#define OPEN_LAB_WINDOW(window, choice)                                                                 \
+    const auto service = echo::LoadEchoService(choice);                                                 \
+    QVERIFY2(service->IsLoaded(), service->Description().c_str());                                     \
+    auto window = OpenIcmpWindow(service)
+
+#define WAIT_FOR_RUN_END(window, ms) QTRY_VERIFY_WITH_TIMEOUT(!(window).dialog->m_bBusy, ms)
+
+class TestIcmpLab : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetSettings(); }
+
+    void traceRouteListsTheRoutersAndStopsAtTheHost_data() { AddKinds(); }
+    void traceRouteListsTheRoutersAndStopsAtTheHost()
+    {
+        QFETCH(EchoSocketChoice, choice);
+        CMessageBoxRecorder boxes;
+        OPEN_LAB_WINDOW(window, choice);
+        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_DESTINATION"), 5, 15);
+        window.dialog->OnGo();
+        WAIT_FOR_RUN_END(window, 30000);
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
+        QCOMPARE(list->topLevelItemCount(), 3);
+        const char* hops[] = {"NETSONDE_LAB_ROUTER1", "NETSONDE_LAB_ROUTER2", "NETSONDE_LAB_DESTINATION"};
+        for (int row = 0; row < 3; ++row) {
+            const QStringList cells = RowTexts(list, row);
+            QCOMPARE(cells.value(0), QString::number(row + 1));
+            QCOMPARE(cells.value(1), LabText(hops[row]));
+            QCOMPARE(cells.value(2), QString());
+            QVERIFY2(IsRoundTripBelow(cells.value(3), 5000), qPrintable(cells.value(3)));
+        }
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    // The silent address never answers: the routers' rows, then a row per
+    // remaining hop up to the maximum (after the 10 s search for a second address).
+    void traceRouteToSilentHostFillsEveryHop_data() { AddKinds(); }
+    void traceRouteToSilentHostFillsEveryHop()
+    {
+        QFETCH(EchoSocketChoice, choice);
+        CMessageBoxRecorder boxes;
+        OPEN_LAB_WINDOW(window, choice);
+        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 1, 4);
+        window.dialog->OnGo();
+        WAIT_FOR_RUN_END(window, 60000);
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
+        QCOMPARE(list->topLevelItemCount(), 4);
+        QCOMPARE(RowTexts(list, 0).value(1), LabText("NETSONDE_LAB_ROUTER1"));
+        QCOMPARE(RowTexts(list, 1).value(1), LabText("NETSONDE_LAB_ROUTER2"));
+        for (int row : {2, 3})
+            QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response from this host", ""}));
+    }
+
+    void pingGivesRowsWithPlausibleTimes_data() { AddKinds(); }
+    void pingGivesRowsWithPlausibleTimes()
+    {
+        QFETCH(EchoSocketChoice, choice);
+        CMessageBoxRecorder boxes;
+        OPEN_LAB_WINDOW(window, choice);
+        CPingPage* page = window.dialog->PingPage();
+        page->m_strHost = LabText("NETSONDE_LAB_DESTINATION");
+        page->m_nPings = 3;
+        page->m_nTimeout = 5;
+        page->m_nDelay = 10;
+        page->m_bResolve = false;
+        page->DoDataExchange(false);
+        QElapsedTimer timer;
+        timer.start();
+        window.dialog->OnGo();
+        WAIT_FOR_RUN_END(window, 30000);
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
+        QCOMPARE(list->topLevelItemCount(), 3);
+        for (int row = 0; row < 3; ++row) {
+            const QStringList cells = RowTexts(list, row);
+            QCOMPARE(cells.value(1), LabText("NETSONDE_LAB_DESTINATION"));
+            // No reply can take longer than the whole run did.
+            QVERIFY2(IsRoundTripBelow(cells.value(3), int(timer.elapsed()) + 1), qPrintable(cells.value(3)));
+        }
+    }
+
+    // The third hop's probe waits on a minute's time-out when the window goes.
+    void closingTheWindowWakesTheWaitingProbe_data() { AddKinds(); }
+    void closingTheWindowWakesTheWaitingProbe()
+    {
+        QFETCH(EchoSocketChoice, choice);
+        CMessageBoxRecorder boxes;
+        OPEN_LAB_WINDOW(window, choice);
+        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 60, 15);
+        window.dialog->OnGo();
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
+        QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 2, 30000);
+        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Looking for host 3 ..."));
+
+        QElapsedTimer timer;
+        timer.start();
+        window.dialog->close();
+        window.dialog.reset();
+        const qint64 closedMs = timer.elapsed();
+        // The test's reference is the last one once the worker has let go.
+        QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), 1L, 30000);
+        qInfo("window closed after %lld ms, worker ended after %lld ms", closedMs, timer.elapsed());
+        QVERIFY2(timer.elapsed() < 30000, "the worker waited for its probe's time-out");
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+private:
+    static void AddKinds()
+    {
+        QTest::addColumn<EchoSocketChoice>("choice");
+        QTest::newRow("datagram") << EchoSocketChoice::DatagramOnly;
+        QTest::newRow("raw") << EchoSocketChoice::RawOnly;
+    }
+};
+
+int main(int argc, char** argv)
+{
+    netsonde::test::RunInsideLab(argc, argv);
+    QApplication application(argc, argv);
+    TestIcmpLab test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_icmplab.moc"

@@ -1,0 +1,507 @@
+// Ping and TraceRoute in the main window over a scripted echo service: the
+// status line of whole runs, the rows, Stop while a worker waits, the failure
+// reports and their order against the end of the run, the double-click lookup
+// and closing the window under a waiting worker.
+
+#include "icmp/IcmpWindowFixture.h"
+#include "icmp/ScriptedEchoService.h"
+
+#include "icmp/TraceRouteFunction.h"
+
+#include "pages/PingPage.h"
+#include "pages/TraceRoutePage.h"
+#include "platform/AppMessages.h"
+#include "platform/MessageBox.h"
+#include "resources/ResourceIds.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QtTest>
+
+#include <arpa/inet.h>
+
+using namespace netsonde;
+using namespace netsonde::test;
+using echo::EchoReply;
+
+namespace {
+
+using Service = std::shared_ptr<CScriptedEchoService>;
+
+Service AnsweringService(CScriptedEchoService::Responder responder,
+                         CScriptedEchoService::State state = CScriptedEchoService::State::Loaded)
+{
+    return std::make_shared<CScriptedEchoService>(std::move(responder), state);
+}
+
+EchoReply NoReply(const CEchoRequest&) { return {}; }
+
+void SetPing(CMainDialog& dialog, const QString& host, unsigned pings, unsigned delay, bool resolve)
+{
+    CPingPage* page = dialog.PingPage();
+    page->m_strHost = host;
+    page->m_nPings = pings;
+    page->m_nDelay = delay;
+    page->m_bResolve = resolve;
+    page->DoDataExchange(false);
+}
+
+void SetTraceRoute(CMainDialog& dialog, const QString& host, unsigned maxHops, bool resolve)
+{
+    CTraceRoutePage* page = dialog.TraceRoutePage();
+    page->m_strHost = host;
+    page->m_nMaxHops = maxHops;
+    page->m_bResolve = resolve;
+    page->DoDataExchange(false);
+    dialog.SelectFunction(FunctionId::TraceRoute);
+}
+
+std::uint32_t Address(const char* dotted) { return ::inet_addr(dotted); }
+
+// A message box noted with what the window showed at that moment.
+struct CBoxSeen {
+    QString text;
+    bool busy = false;
+    QString status;
+};
+
+class CBoxWitness {
+public:
+    explicit CBoxWitness(const CMainDialog& dialog)
+        : m_previous(SetMessageBoxHandler([this, &dialog](const QString& text, MessageIcon icon) {
+              QCOMPARE(icon, MessageIcon::Exclamation);
+              seen.push_back({text, dialog.m_bBusy, dialog.StatusText()});
+          }))
+    {
+    }
+    ~CBoxWitness() { SetMessageBoxHandler(m_previous); }
+    std::vector<CBoxSeen> seen;
+
+private:
+    MessageBoxHandler m_previous;
+};
+
+} // namespace
+
+// The worker has let go of the service: the test and the window hold it still.
+#define WAIT_FOR_WORKER_END(service) QTRY_COMPARE_WITH_TIMEOUT((service).use_count(), 2L, 10000)
+// The worker needs the event loop for its effects: wait with events running.
+#define WAIT_FOR_REQUESTS(service, count) QTRY_VERIFY_WITH_TIMEOUT((service)->Requests().size() >= (count), 10000)
+
+class TestPingTrace : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetSettings(); }
+    void cleanup() { CMainDialog::SetEchoServiceLoader({}); }
+
+    void pingRunShowsEveryStatusAndRow()
+    {
+        CMessageBoxRecorder boxes;
+        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.9.8.7", 7); });
+        CScriptedLookups lookups;
+        lookups.names.insert("far.example", Address("10.9.8.7"));
+        lookups.addresses.insert(Address("10.9.8.7"), QStringLiteral("far.example.net"));
+        auto window = OpenIcmpWindow(service, lookups);
+        SetPing(*window.dialog, QStringLiteral("far.example"), 2, 1000, true);
+        CStatusLineRecorder status(*window.dialog);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+
+        const QStringList request{"Waiting for response ...", "Waiting for response ... Resolving IP Address ...",
+                                  "Waiting for response ... Resolving IP Address ... Done!"};
+        const QStringList expected = QStringList{"Trying to locating API functions", "Resolving far.example",
+                                                 "Reserving memory for reply buffer", "Opening Ping service"}
+            + request + QStringList{"Waiting for 1000 ms"} + request + QStringList{"Ready"};
+        QCOMPARE(status.Finish(), expected);
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(RowTexts(list, 0), (QStringList{"1", "10.9.8.7", "far.example.net", "7 ms"}));
+        QCOMPARE(RowTexts(list, 1), (QStringList{"2", "10.9.8.7", "far.example.net", "7 ms"}));
+        for (const CEchoRequest& sent : service->Requests()) {
+            QCOMPARE(sent.destination, Address("10.9.8.7"));
+            QCOMPARE(sent.dataSize, std::size_t{64});
+            QVERIFY(sent.allBytesAA);
+            QCOMPARE(sent.ttl, std::nullopt);
+            QCOMPARE(sent.timeoutMs, 15000u);
+        }
+        QVERIFY(boxes.Texts().isEmpty());
+        QVERIFY(!window.dialog->m_bBusy);
+        QVERIFY(window.dialog->PingPage()->HostCombo()->isEnabled());
+    }
+
+    void pingSpecialNamesAndPauses_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<unsigned>("pings");
+        QTest::addColumn<unsigned>("delay");
+        QTest::addColumn<int>("pauseTexts");
+        QTest::newRow("me, one request: no pause") << QStringLiteral("me") << 1u << 1000u << 0;
+        QTest::newRow("Myself, delay 0: no pause") << QStringLiteral("Myself") << 3u << 0u << 0;
+        QTest::newRow("MYSELF, short pauses") << QStringLiteral("MYSELF") << 3u << 1u << 2;
+    }
+
+    void pingSpecialNamesAndPauses()
+    {
+        QFETCH(QString, host);
+        QFETCH(unsigned, pings);
+        QFETCH(unsigned, delay);
+        QFETCH(int, pauseTexts);
+        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("127.0.0.1", 0); });
+        auto window = OpenIcmpWindow(service);
+        SetPing(*window.dialog, host, pings, delay, false);
+        CStatusLineRecorder status(*window.dialog);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+
+        const QStringList texts = status.Finish();
+        QVERIFY(texts.contains(QStringLiteral("Resolving ") + host));
+        QCOMPARE(texts.filter(QStringLiteral("Waiting for %1 ms").arg(delay)).size(), pauseTexts);
+        QCOMPARE(service->Requests().size(), std::size_t{pings});
+        for (const CEchoRequest& sent : service->Requests())
+            QCOMPARE(sent.destination, Address("127.0.0.1"));
+        QCOMPARE(window.dialog->PingPage()->RecentHosts().value(0), host);
+        QCOMPARE(window.dialog->ResultList(FunctionId::Ping)->topLevelItemCount(), int(pings));
+    }
+
+    void pingResolveOffLeavesNamesEmpty()
+    {
+        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.0.0.1", 3); });
+        CScriptedLookups lookups;
+        lookups.addresses.insert(Address("10.0.0.1"), QStringLiteral("named.example"));
+        auto window = OpenIcmpWindow(service, lookups);
+        SetPing(*window.dialog, QStringLiteral("10.0.0.1"), 2, 0, false);
+        CStatusLineRecorder status(*window.dialog);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+        QVERIFY(status.Finish().filter(QStringLiteral("Resolving IP Address")).isEmpty());
+        QCOMPARE(*lookups.byAddressCalls, 0);
+        QCOMPARE(RowTexts(window.dialog->ResultList(FunctionId::Ping), 1), (QStringList{"2", "10.0.0.1", "", "3 ms"}));
+    }
+
+    void pingRowsWithoutReplyAndUnknownNames()
+    {
+        int request = 0;
+        auto service = AnsweringService([&request](const CEchoRequest&) {
+            return ++request == 2 ? ReplyFrom("10.0.0.2", 4) : EchoReply{};
+        });
+        auto window = OpenIcmpWindow(service);
+        SetPing(*window.dialog, QStringLiteral("10.0.0.2"), 3, 0, true);
+        CStatusLineRecorder status(*window.dialog);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
+        QCOMPARE(RowTexts(list, 0), (QStringList{"1", "", "No response", ""}));
+        QCOMPARE(RowTexts(list, 1), (QStringList{"2", "10.0.0.2", "Unavailable", "4 ms"}));
+        QCOMPARE(RowTexts(list, 2), (QStringList{"3", "", "No response", ""}));
+        QCOMPARE(status.Finish().count(QStringLiteral("Waiting for response ... No response!")), 2);
+    }
+
+    void stopWhileRequestWaits_data()
+    {
+        QTest::addColumn<int>("function");
+        QTest::newRow("Ping") << Index(FunctionId::Ping);
+        QTest::newRow("TraceRoute") << Index(FunctionId::TraceRoute);
+    }
+
+    // No row is added when the abandoned request returns, and the window is idle at once.
+    void stopWhileRequestWaits()
+    {
+        QFETCH(int, function);
+        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.0.0.3"); });
+        auto window = OpenIcmpWindow(service);
+        SetPing(*window.dialog, QStringLiteral("10.0.0.3"), 3, 0, false);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.0.0.3"), 5, false);
+        window.dialog->SelectFunction(static_cast<FunctionId>(function));
+        service->HoldRequests(true);
+        window.dialog->OnGo();
+        WAIT_FOR_REQUESTS(service, 1);
+        window.dialog->OnStop();
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QVERIFY(Control<QPushButton>(window.dialog.get(), IDC_GO)->isEnabled());
+        QVERIFY(window.dialog->Page(static_cast<FunctionId>(function))->HostCombo()->isEnabled());
+
+        service->ReleaseHeld();
+        WAIT_FOR_WORKER_END(service);
+        QCOMPARE(service->Requests().size(), std::size_t{1});
+        QCOMPARE(window.dialog->ResultList(static_cast<FunctionId>(function))->topLevelItemCount(), 0);
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+    }
+
+    void stopDuringPauseSendsNothingMore()
+    {
+        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.0.0.4"); });
+        auto window = OpenIcmpWindow(service);
+        SetPing(*window.dialog, QStringLiteral("10.0.0.4"), 3, 10000, false);
+        window.dialog->OnGo();
+        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Waiting for 10000 ms"));
+        window.dialog->OnStop();
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        // The pause ends with the run, long before its 10 seconds.
+        QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), 2L, 5000);
+        QCOMPARE(service->Requests().size(), std::size_t{1});
+        QCOMPARE(window.dialog->ResultList(FunctionId::Ping)->topLevelItemCount(), 1);
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+    }
+
+    void missingServiceEndsRunThenReports_data() { stopWhileRequestWaits_data(); }
+
+    void missingServiceEndsRunThenReports()
+    {
+        QFETCH(int, function);
+        auto service = AnsweringService(NoReply, CScriptedEchoService::State::NotLoaded);
+        auto window = OpenIcmpWindow(service);
+        const auto id = static_cast<FunctionId>(function);
+        QVERIFY(!window.dialog->m_bIcmpAvailable);
+        QVERIFY(!window.dialog->Page(id)->HostCombo()->isEnabled());
+        QVERIFY(window.dialog->Page(id)->HostCombo()->toolTip().contains(QStringLiteral("ping_group_range")));
+        QVERIFY(window.dialog->Page(id)->toolTip().contains(QStringLiteral("setcap cap_net_raw+ep")));
+        QCOMPARE(IcmpServiceDescription(*window.dialog), QString::fromStdString(service->Description()));
+
+        // A host can still arrive, from the command line or the phonebook.
+        SetPing(*window.dialog, QStringLiteral("10.0.0.5"), 1, 0, false);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.0.0.5"), 1, false);
+        window.dialog->SelectFunction(id);
+        CBoxWitness boxes(*window.dialog);
+        CStatusLineRecorder status(*window.dialog);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+        QCOMPARE(boxes.seen.size(), std::size_t{1});
+        QCOMPARE(boxes.seen[0].text, QStringLiteral("Cannot locate the required API functions in ICMP.DLL."));
+        QVERIFY(!boxes.seen[0].busy);
+        QCOMPARE(boxes.seen[0].status, QStringLiteral("Ready"));
+        QCOMPARE(status.Finish(), (QStringList{"Trying to locating API functions", "Ready"}));
+        QVERIFY(!window.dialog->Page(id)->HostCombo()->isEnabled());
+    }
+
+    void failuresReportThenEndRun_data()
+    {
+        QTest::addColumn<int>("function");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<bool>("refuseHandle");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("lastStatus");
+        QTest::newRow("Ping, unknown host") << Index(FunctionId::Ping) << "nowhere.example" << false
+                                            << "Unable to resolve hostname" << "Resolving nowhere.example";
+        QTest::newRow("TraceRoute, unknown host") << Index(FunctionId::TraceRoute) << "nowhere.example" << false
+                                                  << "Unable to resolve hostname" << "Resolving nowhere.example";
+        QTest::newRow("Ping, no handle") << Index(FunctionId::Ping) << "10.0.0.6" << true
+                                         << "Unable to access Ping service!" << "Opening Ping service";
+        QTest::newRow("TraceRoute, no handle") << Index(FunctionId::TraceRoute) << "10.0.0.6" << true
+                                               << "Unable to access TraceRoute service!"
+                                               << "Opening TraceRoute service";
+    }
+
+    // The report comes while the run still shows busy; the end-run step follows it.
+    void failuresReportThenEndRun()
+    {
+        QFETCH(int, function);
+        QFETCH(QString, host);
+        QFETCH(bool, refuseHandle);
+        QFETCH(QString, box);
+        QFETCH(QString, lastStatus);
+        auto service = AnsweringService(NoReply, refuseHandle ? CScriptedEchoService::State::HandleRefused
+                                                              : CScriptedEchoService::State::Loaded);
+        auto window = OpenIcmpWindow(service);
+        SetPing(*window.dialog, host, 1, 0, false);
+        SetTraceRoute(*window.dialog, host, 1, false);
+        window.dialog->SelectFunction(static_cast<FunctionId>(function));
+        CBoxWitness boxes(*window.dialog);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+        QCOMPARE(boxes.seen.size(), std::size_t{1});
+        QCOMPARE(boxes.seen[0].text, box);
+        QVERIFY(boxes.seen[0].busy);
+        QCOMPARE(boxes.seen[0].status, lastStatus);
+        QVERIFY(!window.dialog->m_bBusy);
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QVERIFY(service->Requests().empty());
+        QCOMPARE(window.dialog->ResultList(static_cast<FunctionId>(function))->topLevelItemCount(), 0);
+    }
+
+    void traceRouteRunShowsEveryStatusAndRow()
+    {
+        CMessageBoxRecorder boxes;
+        auto service = AnsweringService([](const CEchoRequest& request) {
+            return request.ttl == std::uint8_t{1} ? ReplyFrom("10.1.0.1", 2) : ReplyFrom("10.2.0.2", 5);
+        });
+        CScriptedLookups lookups;
+        lookups.addresses.insert(Address("10.1.0.1"), QStringLiteral("gateway.example"));
+        auto window = OpenIcmpWindow(service, lookups);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.2.0.2"), 15, true);
+        CStatusLineRecorder status(*window.dialog);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+
+        QStringList expected{"Trying to locating API functions", "Resolving 10.2.0.2",
+                             "Reserving memory for reply buffer and option information",
+                             "Opening TraceRoute service", "Looking for a second IP Address ..."};
+        for (int hop : {1, 2})
+            expected << QStringLiteral("Looking for host %1 ...").arg(hop)
+                     << QStringLiteral("Looking for host %1 ... Got reply, resolving IP address ...").arg(hop)
+                     << QStringLiteral("Looking for host %1 ... Got reply, resolving IP address ... Done").arg(hop);
+        expected << QStringLiteral("Ready");
+        QCOMPARE(status.Finish(), expected);
+
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(RowTexts(list, 0), (QStringList{"1", "10.1.0.1", "gateway.example", "2 ms"}));
+        QCOMPARE(RowTexts(list, 1), (QStringList{"2", "10.2.0.2", "Unavailable", "5 ms"}));
+        const auto requests = service->Requests();
+        QCOMPARE(requests.size(), std::size_t{3});
+        QCOMPARE(requests[0].dataSize, std::size_t{64});
+        QCOMPARE(requests[0].ttl, std::nullopt);
+        QCOMPARE(requests[0].timeoutMs, kSecondAddressTimeoutMs);
+        for (std::uint8_t hop : {1, 2}) {
+            QCOMPARE(requests[hop].dataSize, std::size_t{48});
+            QVERIFY(requests[hop].allBytesAA);
+            QCOMPARE(requests[hop].ttl, std::optional{hop});
+            QCOMPARE(requests[hop].timeoutMs, 5000u);
+            QCOMPARE(requests[hop].destination, Address("10.2.0.2"));
+        }
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    void traceRouteSilentHostFillsEveryHop()
+    {
+        auto service = AnsweringService(NoReply);
+        auto window = OpenIcmpWindow(service);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.3.0.3"), 4, true);
+        CStatusLineRecorder status(*window.dialog);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
+        QCOMPARE(list->topLevelItemCount(), 4);
+        for (int row = 0; row < 4; ++row)
+            QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response from this host", ""}));
+        QVERIFY(status.Finish().contains(QStringLiteral("Looking for host 4 ... No reply!")));
+    }
+
+    // The first probe answered from another address of the host: the trace ends
+    // where that address answers.
+    void traceRouteEndsAtTheSecondAddress()
+    {
+        auto service = AnsweringService([](const CEchoRequest& request) {
+            if (!request.ttl || *request.ttl >= 2)
+                return ReplyFrom("10.4.0.9");
+            return ReplyFrom("10.4.0.1");
+        });
+        auto window = OpenIcmpWindow(service);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.4.0.4"), 15, false);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(RowTexts(list, 1).value(1), QStringLiteral("10.4.0.9"));
+    }
+
+    void doubleClickLooksUpTheRowsAddress_data() { stopWhileRequestWaits_data(); }
+
+    void doubleClickLooksUpTheRowsAddress()
+    {
+        QFETCH(int, function);
+        const auto id = static_cast<FunctionId>(function);
+        int pings = 0;
+        auto service = AnsweringService([&pings](const CEchoRequest& sent) {
+            if (sent.ttl)
+                return *sent.ttl == 1 ? ReplyFrom("10.5.0.5", 1) : EchoReply{};
+            if (sent.destination == Address("10.5.0.9"))
+                return EchoReply{};
+            return ++pings == 1 ? ReplyFrom("10.5.0.5", 1) : EchoReply{};
+        });
+        auto window = OpenIcmpWindow(service);
+        SetPing(*window.dialog, QStringLiteral("10.5.0.5"), 2, 0, false);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.5.0.9"), 2, false);
+        window.dialog->SelectFunction(id);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+        QTreeWidget* list = window.dialog->ResultList(id);
+        QCOMPARE(list->topLevelItemCount(), 2);
+
+        // The second row got no response: nothing to look up.
+        CBoxWitness boxes(*window.dialog);
+        list->setCurrentItem(list->topLevelItem(1));
+        Q_EMIT list->itemDoubleClicked(list->topLevelItem(1), 1);
+        QCOMPARE(boxes.seen.size(), std::size_t{1});
+        QCOMPARE(boxes.seen[0].text, QStringLiteral("Sorry, cannot resolve this host"));
+        QVERIFY(window.resolver->Requests().isEmpty());
+
+        list->setCurrentItem(list->topLevelItem(0));
+        Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 1);
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving IP address 10.5.0.5"));
+        QCOMPARE(window.resolver->Requests().size(), 1);
+        const CScriptedRequest first = window.resolver->Requests().at(0);
+        QVERIFY(first.bByAddress);
+        QCOMPARE(first.address, Address("10.5.0.5"));
+        QCOMPARE(first.nMessage, WM_APP_ADDRESS_RESOLVED);
+
+        // Stop, and a second double-click: the first lookup's completion is stale.
+        window.dialog->OnStop();
+        Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 1);
+        QCOMPARE(window.resolver->Requests().size(), 2);
+        CHostEntry stale;
+        stale.strOfficialName = QStringLiteral("stale.example");
+        PostAppMessage(window.dialog.get(), WM_APP_ADDRESS_RESOLVED, first.handle, kLookupSucceeded, stale);
+        QCoreApplication::processEvents();
+        QCOMPARE(list->topLevelItem(0)->text(2), QString());
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving IP address 10.5.0.5"));
+
+        CHostEntry found;
+        found.strOfficialName = QStringLiteral("found.example");
+        window.resolver->Complete(window.resolver->Requests().at(1).handle, kLookupSucceeded, found);
+        QTRY_COMPARE(list->topLevelItem(0)->text(2), QStringLiteral("found.example"));
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QVERIFY(list->isEnabled());
+
+        // A lookup that fails replaces the name by "Unavailable".
+        Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 1);
+        window.resolver->Complete(window.resolver->Requests().at(2).handle, kLookupHostNotFound);
+        QTRY_COMPARE(list->topLevelItem(0)->text(2), QStringLiteral("Unavailable"));
+        QCOMPARE(boxes.seen.size(), std::size_t{1});
+    }
+
+    void doubleClickLookupThatCannotStart()
+    {
+        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.6.0.6"); });
+        auto window = OpenIcmpWindow(service);
+        SetPing(*window.dialog, QStringLiteral("10.6.0.6"), 1, 0, false);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+        QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
+        CBoxWitness boxes(*window.dialog);
+        window.resolver->RefuseNextRequest();
+        list->setCurrentItem(list->topLevelItem(0));
+        Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 1);
+        QCOMPARE(boxes.seen.size(), std::size_t{1});
+        QCOMPARE(boxes.seen[0].text, QStringLiteral("Unable to resolve IP Address"));
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QCOMPARE(window.dialog->m_hLookupTask, LookupHandle{0});
+    }
+
+    // The window goes while a hop probe waits on a minute's time-out: the
+    // probe returns at once and its worker ends without touching the window.
+    void closingTheWindowWakesTheWaitingWorker()
+    {
+        CMessageBoxRecorder boxes;
+        auto service = AnsweringService(NoReply);
+        auto window = OpenIcmpWindow(service);
+        window.dialog->TraceRoutePage()->m_nTimeout = 60;
+        SetTraceRoute(*window.dialog, QStringLiteral("10.7.0.7"), 15, false);
+        service->HoldRequests(true);
+        window.dialog->OnGo();
+        WAIT_FOR_REQUESTS(service, 1);
+        service->ReleaseHeld();
+        WAIT_FOR_REQUESTS(service, 2);
+        QCOMPARE(service->Requests().back().timeoutMs, 60000u);
+
+        QElapsedTimer timer;
+        timer.start();
+        window.dialog->close();
+        window.dialog.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), 1L, 5000);
+        qInfo("window closed and worker ended after %lld ms", timer.elapsed());
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestPingTrace)
+#include "tst_pingtrace.moc"
