@@ -39,5 +39,6 @@ for target in "${targets[@]}"; do
     echo "fuzz_$target failed; the input is kept in build-fuzz/" >&2
     exit 1
   fi
+  echo "fuzz_$target:"
   grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)|cov:' "$log" | tail -n 4 || true
 done
