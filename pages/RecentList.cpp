@@ -7,14 +7,15 @@ namespace netsonde::RecentList {
 QStringList Parse(const QString& stored)
 {
     QStringList entries;
-    QString remaining = stored;
-    while (!remaining.isEmpty()) {
-        const qsizetype separator = remaining.indexOf(QLatin1Char(';'));
-        const QString part = separator < 0 ? remaining : remaining.left(separator);
-        if (part.isEmpty())
+    qsizetype start = 0;
+    while (start < stored.size()) {
+        qsizetype separator = stored.indexOf(QLatin1Char(';'), start);
+        if (separator < 0)
+            separator = stored.size();
+        if (separator == start)
             break;
-        entries << part;
-        remaining = separator < 0 ? QString() : remaining.mid(separator + 1);
+        entries << stored.sliced(start, separator - start);
+        start = separator + 1;
     }
     return entries;
 }

@@ -1,0 +1,65 @@
+// Command lines of any arguments: the input's NUL bytes separate them.
+
+#include "FuzzCheck.h"
+#include "FuzzInput.h"
+
+#include "app/CommandLineOptions.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+using namespace netsonde;
+using netsonde::fuzz::Require;
+
+namespace {
+
+QStringList ArgumentsOf(QByteArrayView bytes)
+{
+    QStringList arguments;
+    for (const QByteArray& part : bytes.toByteArray().split('\0'))
+        arguments << QString::fromUtf8(part);
+    return arguments;
+}
+
+bool IsSwitch(const QString& argument)
+{
+    return argument.startsWith(QLatin1Char('-')) || argument.startsWith(QLatin1Char('/'));
+}
+
+qsizetype TotalLength(const QStringList& arguments)
+{
+    qsizetype total = 0;
+    for (const QString& argument : arguments)
+        total += argument.size();
+    return total;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QStringList arguments = ArgumentsOf(fuzz::FuzzInput(data, size).Rest());
+    bool bCommandLine = false;
+    QString strCommandLine;
+    CCommandLineOptions(bCommandLine, strCommandLine).ParseCommandLine(arguments);
+
+    const bool anySwitch = std::any_of(arguments.cbegin(), arguments.cend(), IsSwitch);
+    if (!anySwitch)
+        Require(!bCommandLine && strCommandLine.isEmpty(), "host text alone starts nothing");
+    if (!bCommandLine)
+        return 0;
+    static const QStringList codes{QStringLiteral("P "), QStringLiteral("T "), QStringLiteral("F "),
+                                   QStringLiteral("W "), QStringLiteral("N "), QStringLiteral("Q ")};
+    Require(codes.contains(strCommandLine.left(2)), "a started command line opens with a function code");
+    Require(strCommandLine.size() - 2 <= TotalLength(arguments), "the host text comes from the arguments");
+
+    // Only the last switch and the host text after it count.
+    const auto lastSwitch = std::find_if(arguments.crbegin(), arguments.crend(), IsSwitch);
+    const QStringList fromLastSwitch = arguments.mid(arguments.crend() - lastSwitch - 1);
+    bool bTail = false;
+    QString strTail;
+    CCommandLineOptions(bTail, strTail).ParseCommandLine(fromLastSwitch);
+    Require(bTail && strTail == strCommandLine, "arguments before the last switch change nothing");
+    return 0;
+}

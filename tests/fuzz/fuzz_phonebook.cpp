@@ -1,0 +1,95 @@
+// A phonebook file holding any bytes: loading it, then adding an address
+// and loading the file again.
+
+#include "FuzzCheck.h"
+#include "FuzzInput.h"
+
+#include "phonebook/Phonebook.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+using namespace netsonde;
+using netsonde::fuzz::Require;
+
+namespace {
+
+QString FilePath()
+{
+    static QTemporaryDir folder;
+    return folder.filePath(QStringLiteral("fuzz.pbk"));
+}
+
+void WriteFile(const QString& path, QByteArrayView bytes)
+{
+    QFile file(path);
+    Require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes.data(), bytes.size()) == bytes.size(),
+            "the fuzzer can write its file");
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    Require(file.open(QIODevice::ReadOnly), "the file can be read back");
+    return file.readAll();
+}
+
+bool InListOrder(const PhonebookEntry& a, const PhonebookEntry& b)
+{
+    const int order = a.address.compare(b.address, Qt::CaseInsensitive);
+    return order != 0 ? order < 0 : a.record < b.record;
+}
+
+void CheckEntries(const CPhonebook& phonebook, qsizetype fileSize)
+{
+    const QList<PhonebookEntry>& entries = phonebook.Entries();
+    QSet<int> records;
+    for (const PhonebookEntry& entry : entries) {
+        Require(entry.record >= 0 && entry.record < PhonebookLayout::MaxRecords, "a record number is in range");
+        Require(RecordOffset(entry.record + 1) <= fileSize, "an entry comes from a whole record of the file");
+        Require(entry.address != QString::fromLatin1(FreeRecordAddress), "a free record is never listed");
+        Require(!records.contains(entry.record), "a record is listed once");
+        records.insert(entry.record);
+        Require(phonebook.FindRecord(entry.record) == &entry, "an entry is found by its record");
+    }
+    Require(std::is_sorted(entries.cbegin(), entries.cend(), InListOrder), "the list is in alphabetical order");
+}
+
+// An added address is stored at once: the file loaded again holds it and
+// every entry it held before.
+void CheckAddReadsBack(CPhonebook& phonebook, const QString& path)
+{
+    const QString address = QStringLiteral("added.fuzz.example");
+    const qsizetype before = phonebook.Entries().size();
+    const PhonebookAddResult result = phonebook.Add(address);
+    if (result != PhonebookAddResult::Added) {
+        Require(result == PhonebookAddResult::AlreadyPresent || result == PhonebookAddResult::Full,
+                "an address is refused only when present or when the book is full");
+        return;
+    }
+    const int record = phonebook.Find(address)->record;
+    CPhonebook reloaded;
+    Require(reloaded.Open(path), "the file opens again");
+    Require(reloaded.Entries().size() == before + 1, "the file keeps every entry and the added one");
+    const PhonebookEntry* found = reloaded.FindRecord(record);
+    Require(found && found->address == address && found->note.isEmpty(), "the added address reads back in its record");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArrayView bytes = fuzz::FuzzInput(data, size).Rest();
+    const QString path = FilePath();
+    WriteFile(path, bytes);
+
+    CPhonebook phonebook;
+    Require(phonebook.Open(path), "a file of any bytes opens");
+    CheckEntries(phonebook, bytes.size());
+    Require(FileBytes(path) == bytes, "loading never changes the file");
+    CheckAddReadsBack(phonebook, path);
+    return 0;
+}

@@ -1,0 +1,36 @@
+// Runs a fuzz target's body over every file of its seed corpus, so the
+// ordinary build checks the same properties the fuzzer does.
+
+#include "FuzzCheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+class TestFuzzSeeds : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void seed_data()
+    {
+        QTest::addColumn<QString>("path");
+        const QDir corpus(QStringLiteral(NETSONDE_FUZZ_CORPUS));
+        const QStringList seeds = corpus.entryList(QDir::Files, QDir::Name);
+        QVERIFY2(!seeds.isEmpty(), "the seed corpus holds no file");
+        for (const QString& seed : seeds)
+            QTest::newRow(qPrintable(seed)) << corpus.filePath(seed);
+    }
+
+    void seed()
+    {
+        QFETCH(QString, path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                        static_cast<std::size_t>(bytes.size())),
+                 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFuzzSeeds)
+#include "tst_fuzzseeds.moc"
