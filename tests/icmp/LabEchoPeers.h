@@ -276,9 +276,9 @@ private:
             if (!echopeers::WaitForPacket(socket, stop, left > 0 ? static_cast<int>(left) : 0, readable))
                 return false;
             std::uint8_t packet[2048];
-            while (readable && ::recv(socket, packet, sizeof packet, MSG_DONTWAIT) > 0) {
+            for (ssize_t size = 0; readable && (size = ::recv(socket, packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
                 const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
-                if (headerSize < sizeof packet && packet[headerSize] == echopeers::kEchoReply)
+                if (headerSize < static_cast<std::size_t>(size) && packet[headerSize] == echopeers::kEchoReply)
                     ++m_replies;
             }
             if (echopeers::Clock::now() >= next)

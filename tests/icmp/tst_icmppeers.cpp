@@ -86,12 +86,15 @@ private Q_SLOTS:
 
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
         QCOMPARE(list->topLevelItemCount(), 4);
+        QStringList times;
         for (int row = 0; row < 4; ++row) {
             const QStringList cells = RowTexts(list, row);
             QCOMPARE(cells.value(1), LabText("NETSONDE_LAB_DESTINATION"));
             const int rtt = RoundTripOf(cells.value(3));
             QVERIFY2(rtt >= delayMs && rtt <= delayMs + 50, qPrintable(cells.value(3)));
+            times << cells.value(3);
         }
+        qInfo("answers delayed by %d ms: %s", delayMs, qPrintable(times.join(QStringLiteral(", "))));
         QCOMPARE(responder.Answered(), 4);
         QVERIFY(boxes.Texts().isEmpty());
     }
@@ -115,8 +118,10 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(other.Replies() > 0, 10000);
 
         SetPing(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 3, 3, 0);
+        const int repliesBefore = other.Replies();
         window.dialog->OnGo();
         QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->m_bBusy, 30000);
+        QVERIFY2(other.Replies() > repliesBefore, "no reply of the other program arrived during the run");
         qInfo("the other program sent %d requests and got %d replies", other.Sent(), other.Replies());
 
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
