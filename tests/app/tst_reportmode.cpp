@@ -151,6 +151,38 @@ ReportResult RunServedQuery(std::uint16_t port, const QStringList& arguments, co
     return result;
 }
 
+// The rows of a Ping or TraceRoute export body, each cut into its four columns
+// at the places the column line gives; empty when the body does not start with
+// the header, an empty line and the column line.
+QList<QStringList> ResultRows(const QByteArray& body, const QByteArray& header)
+{
+    QList<QByteArray> lines = body.split('\n');
+    if (lines.size() < 4 || lines.at(0) != header || !lines.at(1).isEmpty() || !lines.last().isEmpty())
+        return {};
+    const QString columns = QString::fromUtf8(lines.at(2));
+    const qsizetype starts[] = {0, columns.indexOf(QStringLiteral("Address")), columns.indexOf(QStringLiteral("Host Name")),
+                                columns.indexOf(QStringLiteral("Response Time"))};
+    if (!columns.startsWith(QStringLiteral("#    Address ")) || starts[1] < 0 || starts[2] < 0 || starts[3] < 0)
+        return {};
+    QList<QStringList> rows;
+    for (qsizetype line = 3; line + 1 < lines.size(); ++line) {
+        const QString text = QString::fromUtf8(lines.at(line));
+        QStringList cells;
+        for (int column = 0; column < 4; ++column) {
+            const qsizetype end = column < 3 ? starts[column + 1] : text.size();
+            cells << text.mid(starts[column], end - starts[column]).trimmed();
+        }
+        rows << cells;
+    }
+    return rows;
+}
+
+bool IsRoundTrip(const QString& cell)
+{
+    static const QRegularExpression time(QStringLiteral("^\\d+ ms$"));
+    return time.match(cell).hasMatch();
+}
+
 } // namespace
 
 class TestReportMode : public QObject {
@@ -235,6 +267,57 @@ private Q_SLOTS:
         QCOMPARE(AfterDateLine(result.out), "Quote Of The Day from " + host.toUtf8() + "\n\n");
     }
 
+    void pingReport()
+    {
+        const QString host = Destination();
+        const ReportResult result = RunReport({"--report", "--no-resolve", "--count", "2", "--delay", "0", "-p", host});
+        QCOMPARE(result.err, QByteArray());
+        QCOMPARE(result.exitCode, 0);
+        const QList<QStringList> rows = ResultRows(AfterDateLine(result.out), "Ping host " + host.toUtf8());
+        QCOMPARE(rows.size(), 2);
+        for (int row = 0; row < 2; ++row) {
+            QCOMPARE(rows.at(row).mid(0, 3), (QStringList{QString::number(row + 1), host, ""}));
+            QVERIFY2(IsRoundTrip(rows.at(row).at(3)), qPrintable(rows.at(row).at(3)));
+        }
+    }
+
+    void traceRouteReport()
+    {
+        const QString host = Destination();
+        const ReportResult result = RunReport({"--report", "--no-resolve", "--hops", "5", "-t", host});
+        QCOMPARE(result.err, QByteArray());
+        QCOMPARE(result.exitCode, 0);
+        const QList<QStringList> rows = ResultRows(AfterDateLine(result.out), "TraceRoute to host " + host.toUtf8());
+        const QString hops[] = {LabText("NETSONDE_LAB_ROUTER1"), LabText("NETSONDE_LAB_ROUTER2"), host};
+        QCOMPARE(rows.size(), 3);
+        for (int row = 0; row < 3; ++row) {
+            QCOMPARE(rows.at(row).mid(0, 3), (QStringList{QString::number(row + 1), hops[row], ""}));
+            QVERIFY2(IsRoundTrip(rows.at(row).at(3)), qPrintable(rows.at(row).at(3)));
+        }
+    }
+
+    // Ctrl-C while a request to the silent address waits: the rows so far, then 130.
+    void interruptDuringPing()
+    {
+        const QString silent = LabText("NETSONDE_LAB_SILENT");
+        CReportProcess process({"--report", "--progress", "--no-resolve", "--count", "30", "--timeout", "1", "--delay",
+                                "0", "-p", silent});
+        QByteArray progress;
+        QVERIFY(QTest::qWaitFor([&] {
+            progress += process.Process().readAllStandardError();
+            return progress.count("No response!") >= 2;
+        }, kWaitMs));
+        ::kill(static_cast<pid_t>(process.Process().processId()), SIGINT);
+        const ReportResult result = process.Finish();
+        QCOMPARE(result.exitCode, 130);
+        const QList<QStringList> rows = ResultRows(AfterDateLine(result.out), "Ping host " + silent.toUtf8());
+        QVERIFY2(rows.size() >= 2 && rows.size() < 30, result.out);
+        for (int row = 0; row < rows.size(); ++row)
+            QCOMPARE(rows.at(row), (QStringList{QString::number(row + 1), "", "No response", ""}));
+        QVERIFY2((progress + result.err).endsWith("Ready\n"), progress + result.err);
+        QCOMPARE(process.SettingsAfterwards(), kStoredSettings);
+    }
+
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -243,6 +326,10 @@ private Q_SLOTS:
                                            << QByteArray("--count must lie between 1 and 30");
         QTest::newRow("delay below range") << QStringList{"--report", "--delay", "-1", "-p", "h"}
                                            << QByteArray("--delay must lie between 0 and 10000");
+        QTest::newRow("timeout above range") << QStringList{"--report", "--timeout", "61", "-p", "h"}
+                                             << QByteArray("--timeout must lie between 1 and 60");
+        QTest::newRow("hops above range") << QStringList{"--report", "--hops", "61", "-t", "h"}
+                                          << QByteArray("--hops must lie between 1 and 60");
         QTest::newRow("hops of zero") << QStringList{"--report", "--hops", "0", "-t", "h"}
                                       << QByteArray("--hops must lie between 1 and 60");
         QTest::newRow("unknown option") << QStringList{"--report", "--fast", "-p", "h"}

@@ -1,0 +1,295 @@
+#pragma once
+// Echo peers of the test's own inside the namespace lab, each on a thread of its
+// own that enters the namespace it works in:
+// - CDelayedEchoResponder answers every echo request reaching the destination
+//   after a chosen delay (the destination's kernel is told to stay silent), as a
+//   slow link would without a netem qdisc;
+// - CEchoRequestFlood sends echo requests from the source to a host, like another
+//   program on the same machine, with every sequence number under identifiers of
+//   its own, so that each reply it draws is one that only it asked for.
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QString>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <deque>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace netsonde::test {
+
+namespace echopeers {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint8_t kEchoReply = 0;
+constexpr std::uint8_t kEchoRequest = 8;
+constexpr std::size_t kIcmpHeaderSize = 8;
+
+inline std::uint16_t Checksum(const std::vector<std::uint8_t>& bytes)
+{
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        sum += static_cast<std::uint32_t>(bytes[i] << 8 | bytes[i + 1]);
+    if (bytes.size() % 2 != 0)
+        sum += static_cast<std::uint32_t>(bytes.back() << 8);
+    while (sum > 0xFFFF)
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    return static_cast<std::uint16_t>(~sum);
+}
+
+inline void PutChecksum(std::vector<std::uint8_t>& icmp)
+{
+    icmp[2] = 0;
+    icmp[3] = 0;
+    const std::uint16_t sum = Checksum(icmp);
+    icmp[2] = static_cast<std::uint8_t>(sum >> 8);
+    icmp[3] = static_cast<std::uint8_t>(sum & 0xFF);
+}
+
+// Moves the calling thread (only it) into the named network namespace.
+inline bool EnterNetworkNamespace(const QString& name)
+{
+    const std::string path = "/run/netns/" + name.toStdString();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool entered = ::setns(fd, CLONE_NEWNET) == 0;
+    ::close(fd);
+    return entered;
+}
+
+inline int OpenRawIcmpSocket()
+{
+    return ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+}
+
+inline void SendIcmp(int socket, std::uint32_t to, const std::vector<std::uint8_t>& icmp)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = to;
+    ::sendto(socket, icmp.data(), icmp.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+}
+
+// Runs `work(stopDescriptor)` on a thread inside a namespace; Start() says whether
+// the thread got there and opened what it needs.
+class CNamespaceThread {
+public:
+    CNamespaceThread() : m_stop(::eventfd(0, EFD_CLOEXEC)) {}
+    ~CNamespaceThread()
+    {
+        Stop();
+        ::close(m_stop);
+    }
+    CNamespaceThread(const CNamespaceThread&) = delete;
+    CNamespaceThread& operator=(const CNamespaceThread&) = delete;
+
+    template <typename Work>
+    bool Start(const QString& ns, Work work)
+    {
+        m_thread = std::thread([this, ns, work] {
+            const int socket = EnterNetworkNamespace(ns) ? OpenRawIcmpSocket() : -1;
+            m_started = socket >= 0 ? 1 : -1;
+            m_started.notify_all();
+            if (socket < 0)
+                return;
+            work(socket, m_stop);
+            ::close(socket);
+        });
+        m_started.wait(0);
+        return m_started == 1;
+    }
+
+    void Stop()
+    {
+        if (!m_thread.joinable())
+            return;
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(m_stop, &one, sizeof one);
+        m_thread.join();
+    }
+
+private:
+    int m_stop;
+    std::atomic<int> m_started{0};
+    std::thread m_thread;
+};
+
+// Blocks until the socket has something, the stop descriptor is raised, or the
+// time-out (ms, -1 for none) passes. False once stopped.
+inline bool WaitForPacket(int socket, int stop, int timeoutMs, bool& readable)
+{
+    pollfd watches[2] = {{socket, POLLIN, 0}, {stop, POLLIN, 0}};
+    const int ready = ::poll(watches, 2, timeoutMs);
+    readable = ready > 0 && watches[0].revents != 0;
+    return watches[1].revents == 0;
+}
+
+} // namespace echopeers
+
+class CDelayedEchoResponder {
+public:
+    // Runs in the destination namespace of the lab whose name is given; the kernel
+    // there ignores echo requests while the responder lives.
+    CDelayedEchoResponder(const QString& destinationNamespace, std::chrono::milliseconds delay)
+        : m_namespace(destinationNamespace), m_delay(delay)
+    {
+        m_running = SetKernelEchoIgnored(true)
+            && m_thread.Start(m_namespace, [this](int socket, int stop) { Serve(socket, stop); });
+    }
+    ~CDelayedEchoResponder()
+    {
+        m_thread.Stop();
+        SetKernelEchoIgnored(false);
+    }
+
+    bool IsRunning() const { return m_running; }
+    int Answered() const { return m_answered; }
+
+private:
+    struct Pending {
+        echopeers::Clock::time_point due;
+        std::uint32_t to = 0;
+        std::vector<std::uint8_t> reply;
+    };
+
+    bool SetKernelEchoIgnored(bool ignored) const
+    {
+        const std::string command = "ip netns exec '" + m_namespace.toStdString()
+            + "' sysctl -q -w net.ipv4.icmp_echo_ignore_all=" + (ignored ? "1" : "0");
+        return std::system(command.c_str()) == 0;
+    }
+
+    void Serve(int socket, int stop)
+    {
+        std::deque<Pending> pending;
+        for (;;) {
+            const int waitMs = pending.empty() ? -1 : MillisecondsUntil(pending.front().due);
+            bool readable = false;
+            if (!echopeers::WaitForPacket(socket, stop, waitMs, readable))
+                return;
+            if (readable)
+                Receive(socket, pending);
+            while (!pending.empty() && pending.front().due <= echopeers::Clock::now()) {
+                echopeers::SendIcmp(socket, pending.front().to, pending.front().reply);
+                pending.pop_front();
+                ++m_answered;
+            }
+        }
+    }
+
+    // An echo request becomes its reply, due `delay` after its arrival.
+    void Receive(int socket, std::deque<Pending>& pending)
+    {
+        std::uint8_t packet[2048];
+        sockaddr_in from{};
+        socklen_t fromSize = sizeof from;
+        const auto size = ::recvfrom(socket, packet, sizeof packet, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from),
+                                     &fromSize);
+        const auto arrived = echopeers::Clock::now();
+        if (size < 20)
+            return;
+        const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
+        if (headerSize < 20 || static_cast<std::size_t>(size) < headerSize + echopeers::kIcmpHeaderSize
+            || packet[headerSize] != echopeers::kEchoRequest)
+            return;
+        std::vector<std::uint8_t> reply(packet + headerSize, packet + size);
+        reply[0] = echopeers::kEchoReply;
+        echopeers::PutChecksum(reply);
+        pending.push_back({arrived + m_delay, from.sin_addr.s_addr, std::move(reply)});
+    }
+
+    static int MillisecondsUntil(echopeers::Clock::time_point due)
+    {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - echopeers::Clock::now()).count();
+        return left > 0 ? static_cast<int>(left) : 0;
+    }
+
+    QString m_namespace;
+    std::chrono::milliseconds m_delay;
+    std::atomic<int> m_answered{0};
+    echopeers::CNamespaceThread m_thread;
+    bool m_running = false;
+};
+
+class CEchoRequestFlood {
+public:
+    // From the source namespace to `destination` (network order), `burst` requests
+    // every millisecond, sequence numbers running through every value under each
+    // identifier.
+    CEchoRequestFlood(const QString& sourceNamespace, std::uint32_t destination, int burst)
+    {
+        m_running = m_thread.Start(sourceNamespace, [this, destination, burst](int socket, int stop) {
+            Flood(socket, stop, destination, burst);
+        });
+    }
+
+    bool IsRunning() const { return m_running; }
+    int Sent() const { return m_sent; }
+    int Replies() const { return m_replies; }
+
+private:
+    void Flood(int socket, int stop, std::uint32_t destination, int burst)
+    {
+        std::vector<std::uint8_t> request(echopeers::kIcmpHeaderSize + 56, 0x5A);
+        request[0] = echopeers::kEchoRequest;
+        auto next = echopeers::Clock::now();
+        for (std::uint32_t count = 0;; ++count) {
+            const std::uint16_t identifier = static_cast<std::uint16_t>(0x4E00 + (count >> 16));
+            const std::uint16_t sequence = static_cast<std::uint16_t>(count);
+            request[4] = static_cast<std::uint8_t>(identifier >> 8);
+            request[5] = static_cast<std::uint8_t>(identifier & 0xFF);
+            request[6] = static_cast<std::uint8_t>(sequence >> 8);
+            request[7] = static_cast<std::uint8_t>(sequence & 0xFF);
+            echopeers::PutChecksum(request);
+            echopeers::SendIcmp(socket, destination, request);
+            ++m_sent;
+            if (count % static_cast<std::uint32_t>(burst) != 0)
+                continue;
+            // A machine that fell behind starts afresh rather than catching up at once.
+            next = std::max(next + std::chrono::milliseconds(1), echopeers::Clock::now() - std::chrono::milliseconds(10));
+            if (!DrainUntil(socket, stop, next))
+                return;
+        }
+    }
+
+    // Reads (and counts) the replies that come in before the next request is due.
+    bool DrainUntil(int socket, int stop, echopeers::Clock::time_point next)
+    {
+        for (;;) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - echopeers::Clock::now()).count();
+            bool readable = false;
+            if (!echopeers::WaitForPacket(socket, stop, left > 0 ? static_cast<int>(left) : 0, readable))
+                return false;
+            std::uint8_t packet[2048];
+            for (ssize_t size = 0; readable && (size = ::recv(socket, packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
+                const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
+                if (headerSize < static_cast<std::size_t>(size) && packet[headerSize] == echopeers::kEchoReply)
+                    ++m_replies;
+            }
+            if (echopeers::Clock::now() >= next)
+                return true;
+        }
+    }
+
+    std::atomic<int> m_sent{0};
+    std::atomic<int> m_replies{0};
+    echopeers::CNamespaceThread m_thread;
+    bool m_running = false;
+};
+
+} // namespace netsonde::test
