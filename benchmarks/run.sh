@@ -91,11 +91,10 @@ for tool in "traceroute -I -n -q 1 $DEST" "mtr -r -n -c 1 $DEST"; do
     fi
 done
 
-# 20 ms more on router1's links, both ways: 80 ms more per round trip.
-for dev in $(ip -n "$NETSONDE_LAB_NS_ROUTER1" -o link show | awk -F': ' '$2 != "lo" { sub(/@.*/, "", $2); print $2 }'); do
-    ip netns exec "$NETSONDE_LAB_NS_ROUTER1" tc qdisc add dev "$dev" root netem delay 20ms
-done
+# This kernel has no netem queueing discipline, so both tools ping over the
+# lab's plain links; tests/icmp/tst_icmppeers checks times against a
+# responder that answers late.
 ours=$("$NETSONDE" --report --no-resolve --count 5 --delay 200 -p "$DEST" 2>/dev/null |
-    awk '/^#    Address/ { on = 1; next } on && NF { print $NF }' | tr -dc '0-9\n' | awk 'NF { s += $1; n++ } END { if (n) printf "%.2f", s / n }')
+    awk '/^#    Address/ { on = 1; next } on && NF >= 2 { print $(NF-1) }' | tr -dc '0-9\n' | awk 'NF { s += $1; n++ } END { if (n) printf "%.2f", s / n }')
 theirs=$(ping -n -c 5 -i 0.2 "$DEST" 2>/dev/null | awk -F'[=/ ]+' '/^rtt/ { print $7 }')
-row "Ping mean round trip over +80 ms (ms)" "${ours:-none}" "${theirs:-none}" "$(ratio "${ours:-0}" "${theirs:-0}")"
+row "Ping mean round trip (ms)" "${ours:-none}" "${theirs:-none}" "$(ratio "${ours:-0}" "${theirs:-0}")"
