@@ -15,6 +15,8 @@
 #include "platform/MessageBox.h"
 #include "resources/ResourceIds.h"
 
+#include "phonebook/PhonebookFiles.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -26,11 +28,6 @@ using namespace netsonde;
 using namespace netsonde::test;
 
 namespace {
-
-QByteArray Record(const QByteArray& address, const QByteArray& note = {})
-{
-    return address + QByteArray(50 - address.size(), '\0') + note + QByteArray(200 - note.size(), '\0');
-}
 
 QByteArray FileBytes(const QString& path)
 {

@@ -52,23 +52,6 @@ QByteArray FloodText()
     return text;
 }
 
-// Bytes waiting in this process's socket connected to the destination's
-// port; -1 when there is no such socket.
-int UnreadBytesFrom(std::uint16_t port)
-{
-    for (const QString& name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
-        const int fd = name.toInt();
-        sockaddr_in peer{};
-        socklen_t size = sizeof peer;
-        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sin_family != AF_INET
-            || peer.sin_port != htons(port) || peer.sin_addr.s_addr != LabAddress("NETSONDE_LAB_DESTINATION"))
-            continue;
-        int unread = 0;
-        return ::ioctl(fd, FIONREAD, &unread) == 0 ? unread : -1;
-    }
-    return -1;
-}
-
 // The chunks of the Finger test, eight bytes each: a line with a NUL byte
 // at each position in turn, then the bytes above 127, each at every
 // position. Eight bytes in a row run through the position, so no chunk

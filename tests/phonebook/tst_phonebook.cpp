@@ -1,5 +1,7 @@
 #include "phonebook/Phonebook.h"
 
+#include "phonebook/PhonebookFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,28 +13,11 @@
 using netsonde::CPhonebook;
 using netsonde::PhonebookAddResult;
 
+using netsonde::test::Record;
+using netsonde::test::ReadAll;
+using netsonde::test::WriteAll;
+
 namespace {
-
-// One 250-byte record as it must appear in the file.
-QByteArray Record(const QByteArray& address, const QByteArray& note = {})
-{
-    return address + QByteArray(50 - address.size(), '\0') + note
-        + QByteArray(200 - note.size(), '\0');
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QStringList Addresses(const CPhonebook& phonebook)
 {

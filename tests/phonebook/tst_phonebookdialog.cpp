@@ -11,6 +11,8 @@
 #include "platform/MessageBox.h"
 #include "resources/ResourceIds.h"
 
+#include "phonebook/PhonebookFiles.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -31,29 +33,13 @@
 using namespace netsonde;
 using netsonde::test::Control;
 
+using netsonde::test::Record;
+using netsonde::test::ReadAll;
+using netsonde::test::WriteAll;
+
 namespace {
 
 const QString kOpenFailure = QStringLiteral("Cannot open or create Netsonde.pbk");
-
-QByteArray Record(const QByteArray& address, const QByteArray& note = {})
-{
-    return address + QByteArray(50 - address.size(), '\0') + note
-        + QByteArray(200 - note.size(), '\0');
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QLineEdit* AddressEdit(const QWidget* d) { return Control<QLineEdit>(d, IDC_PHONEBOOK_ADDRESS); }
 QListWidget* List(const QWidget* d) { return Control<QListWidget>(d, IDC_PHONEBOOK_LIST); }

@@ -5,7 +5,10 @@
 // (and acknowledged) before the test lets the client's event loop run again,
 // so each chunk is read by the client in one piece.
 
+#include "netns/LabEnvironment.h"
+
 #include <QByteArray>
+#include <QDir>
 #include <QDeadlineTimer>
 #include <QString>
 
@@ -149,5 +152,22 @@ private:
     QByteArray m_received;
     bool m_bPeerClosed = false;
 };
+
+// Bytes waiting in this process's socket connected to the destination's
+// port, found among the open files; -1 when there is no such socket.
+inline int UnreadBytesFrom(std::uint16_t port)
+{
+    for (const QString& name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
+        const int fd = name.toInt();
+        sockaddr_in peer{};
+        socklen_t size = sizeof peer;
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sin_family != AF_INET
+            || peer.sin_port != htons(port) || peer.sin_addr.s_addr != LabAddress("NETSONDE_LAB_DESTINATION"))
+            continue;
+        int unread = 0;
+        return ::ioctl(fd, FIONREAD, &unread) == 0 ? unread : -1;
+    }
+    return -1;
+}
 
 } // namespace netsonde::test

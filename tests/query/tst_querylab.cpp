@@ -68,23 +68,6 @@ CHostEntry DestinationEntry()
     return entry;
 }
 
-// Bytes waiting in this process's socket connected to the destination's
-// port, found among the open files; -1 when there is no such socket.
-int UnreadBytesFrom(std::uint16_t port)
-{
-    for (const QString& name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
-        const int fd = name.toInt();
-        sockaddr_in peer{};
-        socklen_t size = sizeof peer;
-        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sin_family != AF_INET
-            || peer.sin_port != htons(port) || peer.sin_addr.s_addr != LabAddress("NETSONDE_LAB_DESTINATION"))
-            continue;
-        int unread = 0;
-        return ::ioctl(fd, FIONREAD, &unread) == 0 ? unread : -1;
-    }
-    return -1;
-}
-
 void ClickStop(CMainDialog& dialog) { Control<QPushButton>(&dialog, IDC_STOP)->click(); }
 
 } // namespace
