@@ -30,16 +30,6 @@ void WriteTo(std::FILE* stream, const QString& text)
     std::fflush(stream);
 }
 
-// A message box's text as one line of standard error.
-void WriteMessageLine(const QString& text)
-{
-    QString line = text;
-    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    WriteTo(stderr, QStringLiteral("netsonde: ") + line + QLatin1Char('\n'));
-}
-
 // A value for a spin field must lie in the field's own range.
 QString OutOfRange(const CPropertyPage& page, int spinId, const char* option, const std::optional<int>& value)
 {
@@ -145,9 +135,12 @@ class CReportRun {
 public:
     explicit CReportRun(const CReportOptions& options) : m_options(options)
     {
-        m_previousHandler = SetMessageBoxHandler([this](const QString& text, MessageIcon) {
+        m_previousHandler = SetMessageBoxHandler([this](const QString& text, MessageIcon icon) {
             m_bMessageShown = true;
-            WriteMessageLine(text);
+            // Without a handler the text goes to standard error.
+            const MessageBoxHandler handler = SetMessageBoxHandler({});
+            ShowMessageBox(text, icon);
+            SetMessageBoxHandler(handler);
         });
     }
     ~CReportRun() { SetMessageBoxHandler(std::move(m_previousHandler)); }
@@ -173,7 +166,7 @@ public:
     }
 
 private:
-    // Presses Go and waits until the run has ended through OnStop; an
+    // Presses Go and waits until the run layer has ended the run; an
     // interrupt presses Stop.
     void RunOnce(CMainDialog& dialog)
     {
@@ -185,14 +178,13 @@ private:
             m_bInterrupted = true;
             dialog.OnStop();
         });
-        QObject::connect(&dialog, &CMainDialog::StatusTextShown, &loop, [&](const QString& text) {
+        QObject::connect(&dialog.Runs(), &CRunController::statusTextChanged, &loop, [&](const QString& text) {
             if (m_options.bProgress)
                 WriteTo(stderr, text + QLatin1Char('\n'));
-            if (!dialog.m_bBusy)
-                loop.quit();
         });
+        QObject::connect(&dialog.Runs(), &CRunController::runFinished, &loop, [&] { loop.quit(); });
         dialog.OnGo();
-        if (dialog.m_bBusy)
+        if (dialog.Runs().IsBusy())
             loop.exec();
     }
 

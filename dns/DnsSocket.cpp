@@ -43,11 +43,22 @@ void CDnsSocket::Select(EventHandler handler)
                      [this] { OnActivated(Event::Write); });
 }
 
+void CDnsSocket::Close()
+{
+    m_handler = nullptr;
+    if (m_readNotifier)
+        m_readNotifier->setEnabled(false);
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(false);
+}
+
 void CDnsSocket::OnActivated(Event event)
 {
+    if (!m_handler)
+        return;
     if (event == Event::Write)
         m_writeNotifier->setEnabled(false);
-    // The handler may destroy this socket: nothing of it is used afterwards.
+    // The handler may close this socket: nothing of it is used afterwards.
     const EventHandler handler = m_handler;
     handler(event, TakePendingError());
 }

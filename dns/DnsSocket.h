@@ -19,7 +19,7 @@ class CDnsSocket {
 public:
     enum class Event { Read, Write };
     // The event and the error the socket holds (0 when none). The handler
-    // may destroy the socket.
+    // may close the socket.
     using EventHandler = std::function<void(Event event, int error)>;
 
     struct Received {
@@ -37,6 +37,8 @@ public:
 
     // Starts watching for read and write events.
     void Select(EventHandler handler);
+    // No event is delivered after this; the descriptor goes with the object.
+    void Close();
     // Sends one datagram to an IPv4 address in network byte order; 0 or errno.
     // A send that would block asks for the next write event.
     int SendTo(QByteArrayView datagram, std::uint32_t address, std::uint16_t port);

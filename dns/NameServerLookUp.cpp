@@ -2,11 +2,9 @@
 
 #include "dns/DnsReport.h"
 #include "dns/SearchTypeTable.h"
-#include "mainwindow/MainDialog.h"
-#include "mainwindow/OutputPane.h"
-#include "pages/NameServerLookUpPage.h"
 #include "platform/AppMessages.h"
 #include "platform/resolver/Resolver.h"
+#include "run/RunView.h"
 
 #include <arpa/inet.h>
 #include <unistd.h>
@@ -67,13 +65,11 @@ bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
 
 } // namespace
 
-CNameServerLookUp::CNameServerLookUp(CMainDialog& dialog) : m_dialog(dialog) {}
+CNameServerLookUp::CNameServerLookUp(CRunController& runs) : m_runs(runs) {}
 
 CNameServerLookUp::~CNameServerLookUp() = default;
 
-CNameServerLookUpPage& CNameServerLookUp::Page() const { return *m_dialog.NameServerLookUpPage(); }
-
-void CNameServerLookUp::OnAppMessage(const CAppMessageEvent& message)
+void CNameServerLookUp::OnLookupCompleted(const CAppMessageEvent& message)
 {
     switch (message.Message()) {
     case WM_APP_HOST_RESOLVED:
@@ -90,52 +86,39 @@ void CNameServerLookUp::OnAppMessage(const CAppMessageEvent& message)
     }
 }
 
-void CNameServerLookUp::StartNameServerLookUp()
+void CNameServerLookUp::StartNameServerLookUp(const CRunInputs& inputs)
 {
-    if (!TakePageInput())
+    if (!TakeInputs(inputs))
         return;
-    CNameServerLookUpPage& page = Page();
-    if (page.m_bClearOutput) {
-        m_dialog.m_strNameServerOutput.clear();
-        m_dialog.TextPane(FunctionId::NameServerLookUp)->SetText(QString());
-    }
-    m_dialog.BeginRun();
-    page.AddRecentHost(m_strHost);
-    if (!m_bGetHostByX)
-        page.AddRecentNameServer(m_strNameServer);
-    page.DoDataExchange(false);
+    if (inputs.bClearOutput)
+        m_runs.View().SetPaneText(FunctionId::NameServerLookUp, QString());
+    m_runs.BeginRun();
+    m_runs.RecordRecentHost();
     if (m_bGetHostByX)
         StartGetHostByXMode();
     else
         StartDnsMode();
 }
 
-bool CNameServerLookUp::TakePageInput()
+bool CNameServerLookUp::TakeInputs(const CRunInputs& page)
 {
-    CNameServerLookUpPage& page = Page();
-    page.DoDataExchange(true);
-    if (page.m_strHost.isEmpty()) {
+    if (page.strHost.isEmpty()) {
         Fail(QStringLiteral("Please, enter a host name or address"), MessageIcon::Exclamation);
         return false;
     }
-    m_bGetHostByX = page.m_strSearchType == GetHostByXSearchType();
-    if (page.m_strNameServer.isEmpty() && !m_bGetHostByX) {
+    m_bGetHostByX = page.strSearchType == GetHostByXSearchType();
+    if (page.strNameServer.isEmpty() && !m_bGetHostByX) {
         Fail(QStringLiteral("A name server is required for this action!"), MessageIcon::Exclamation);
         return false;
     }
-    m_strHost = page.m_strHost;
-    m_strSearchType = page.m_strSearchType;
-    m_strNameServer = page.m_strNameServer;
-    m_bVerboseFormat = page.m_bVerboseFormat;
+    m_strHost = page.strHost;
+    m_strSearchType = page.strSearchType;
+    m_strNameServer = page.strNameServer;
+    m_bVerboseFormat = page.bVerboseFormat;
     return true;
 }
 
-void CNameServerLookUp::CancelNameServerLookUp()
-{
-    m_dialog.CancelLookups();
-    m_dnsSocket.reset();
-    SendAppMessage(&Page(), WM_APP_FOCUS_HOST);
-}
+void CNameServerLookUp::CancelNameServerLookUp() { m_dnsSocket.reset(); }
 
 // DNS mode.
 
@@ -152,15 +135,18 @@ void CNameServerLookUp::StartDnsMode()
         return;
     }
     SetStatus(QStringLiteral("Resolving Name Server"));
-    m_dialog.m_hLookupTask = m_dialog.Resolver().AsyncGetHostByName(&m_dialog, WM_APP_HOST_RESOLVED, m_strNameServer);
-    if (m_dialog.m_hLookupTask == 0)
+    if (m_runs.LookUpName(m_strNameServer, WM_APP_HOST_RESOLVED) == 0)
         Fail(QStringLiteral("Unable to resolve ") + m_strNameServer, MessageIcon::Exclamation);
 }
 
 void CNameServerLookUp::SelectSocket(std::uint32_t address)
 {
     m_serverAddress = address;
-    m_dnsSocket->Select([this](CDnsSocket::Event event, int error) { OnDnsSocketEvent(event, error); });
+    const CRunController::RequestId request = m_runs.OpenRequest();
+    m_dnsSocket->Select([this, request](CDnsSocket::Event event, int error) {
+        if (m_runs.IsPending(request))
+            OnDnsSocketEvent(event, error);
+    });
 }
 
 void CNameServerLookUp::OnDnsSocketEvent(CDnsSocket::Event event, int error)
@@ -214,7 +200,8 @@ void CNameServerLookUp::ReceiveAnswer()
         const QByteArrayView answer(m_receiveBuffer.data(), received.length);
         AppendOutput(WriteDnsReport(answer, DnsReportOptions{m_bVerboseFormat}));
     }
-    m_dialog.OnStop();
+    m_dnsSocket->Close();
+    m_runs.EndRun();
 }
 
 // GetHostByX mode.
@@ -230,9 +217,7 @@ void CNameServerLookUp::StartGetHostByXMode()
     }
     m_strLocalHost = QString::fromUtf8(name.data());
     SetStatus(QStringLiteral("Resolving ") + m_strLocalHost);
-    m_dialog.m_hLookupTask2 =
-        m_dialog.Resolver().AsyncGetHostByName(&m_dialog, WM_APP_LOCAL_HOST_RESOLVED, m_strLocalHost);
-    if (m_dialog.m_hLookupTask2 == 0)
+    if (m_runs.LookUpName(m_strLocalHost, WM_APP_LOCAL_HOST_RESOLVED) == 0)
         Fail(QStringLiteral("Unable to resolve local hostname"), MessageIcon::Exclamation);
 }
 
@@ -240,7 +225,7 @@ void CNameServerLookUp::OnLocalHostResolved(const CAppMessageEvent& message)
 {
     const CHostEntry* entry = ResolvedEntry(message);
     if (entry == nullptr) {
-        if (m_dialog.CurrentFunction() == FunctionId::NameServerLookUp)
+        if (m_runs.View().SelectedFunction() == FunctionId::NameServerLookUp)
             AppendAndStop(QStringLiteral("Local Hostname:Not available\r\n"));
         else
             Fail(QStringLiteral("Unable to resolve ") + m_strLocalHost, MessageIcon::Exclamation);
@@ -258,13 +243,11 @@ void CNameServerLookUp::ResolveTarget()
     m_strTargetHost = m_strHost;
     SetStatus(QStringLiteral("Resolving ") + m_strTargetHost);
     if (const auto address = DottedAddress(target)) {
-        m_dialog.m_hLookupTask = m_dialog.Resolver().AsyncGetHostByAddr(&m_dialog, WM_APP_ADDRESS_RESOLVED, *address);
-        if (m_dialog.m_hLookupTask == 0)
+        if (m_runs.LookUpAddress(*address, WM_APP_ADDRESS_RESOLVED) == 0)
             Fail(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
         return;
     }
-    m_dialog.m_hLookupTask = m_dialog.Resolver().AsyncGetHostByName(&m_dialog, WM_APP_HOST_RESOLVED, m_strTargetHost);
-    if (m_dialog.m_hLookupTask == 0)
+    if (m_runs.LookUpName(m_strTargetHost, WM_APP_HOST_RESOLVED) == 0)
         Fail(QStringLiteral("Unable to resolve hostname"), MessageIcon::Exclamation);
 }
 
@@ -295,22 +278,23 @@ void CNameServerLookUp::OnAddressResolved(const CAppMessageEvent& message)
 
 void CNameServerLookUp::AppendOutput(const QString& text)
 {
-    m_dialog.TextPane(FunctionId::NameServerLookUp)->AppendText(text);
+    m_runs.View().AppendPaneText(FunctionId::NameServerLookUp, text);
 }
 
 void CNameServerLookUp::AppendAndStop(const QString& text)
 {
     AppendOutput(text);
-    m_dialog.OnStop();
+    m_runs.EndRun();
 }
 
 void CNameServerLookUp::Fail(const QString& text, MessageIcon icon)
 {
-    m_dnsSocket.reset();
-    ShowMessageBox(text, icon);
-    m_dialog.OnStop();
+    if (m_dnsSocket)
+        m_dnsSocket->Close();
+    m_runs.ShowMessage(text, icon);
+    m_runs.EndRun();
 }
 
-void CNameServerLookUp::SetStatus(const QString& text) { m_dialog.SetStatusText(text); }
+void CNameServerLookUp::SetStatus(const QString& text) { m_runs.SetStatusText(text); }
 
 } // namespace netsonde

@@ -5,8 +5,9 @@
 
 #include "dns/DnsQuery.h"
 #include "dns/DnsSocket.h"
-#include "mainwindow/Function.h"
 #include "platform/MessageBox.h"
+#include "run/RunController.h"
+#include "run/RunFunction.h"
 
 #include <QString>
 
@@ -16,8 +17,6 @@
 
 namespace netsonde {
 
-class CMainDialog;
-class CNameServerLookUpPage;
 struct CHostEntry;
 
 // The largest answer taken; a longer datagram is a receive error.
@@ -26,26 +25,21 @@ inline constexpr std::uint16_t kDnsServerPort = 53;
 
 class CNameServerLookUp : public CFunction {
 public:
-    explicit CNameServerLookUp(CMainDialog& dialog);
+    explicit CNameServerLookUp(CRunController& runs);
     ~CNameServerLookUp() override;
 
-    void Start() override { StartNameServerLookUp(); }
+    void Start(const CRunInputs& inputs) override { StartNameServerLookUp(inputs); }
     void Cancel() override { CancelNameServerLookUp(); }
-    void OnAppMessage(const CAppMessageEvent& message) override;
+    void OnLookupCompleted(const CAppMessageEvent& message) override;
 
-    void StartNameServerLookUp();
+    void StartNameServerLookUp(const CRunInputs& inputs);
     void CancelNameServerLookUp();
 
     // The port queries go to; tests point it at a server of their own.
     void SetServerPort(std::uint16_t port) { m_nServerPort = port; }
 
-    bool m_bGetHostByX = false;
-    QString m_strLocalHost;
-    QString m_strTargetHost;
-
 private:
-    CNameServerLookUpPage& Page() const;
-    bool TakePageInput();
+    bool TakeInputs(const CRunInputs& inputs);
     void StartDnsMode();
     void StartGetHostByXMode();
     void SelectSocket(std::uint32_t address);
@@ -66,7 +60,10 @@ private:
     void Fail(const QString& text, MessageIcon icon = MessageIcon::None);
     void SetStatus(const QString& text);
 
-    CMainDialog& m_dialog;
+    CRunController& m_runs;
+    bool m_bGetHostByX = false;
+    QString m_strLocalHost;
+    QString m_strTargetHost;
     // The page's fields as they were at Go.
     QString m_strHost;
     QString m_strSearchType;

@@ -1,23 +1,33 @@
 #pragma once
 // The four columns of the Ping and TraceRoute results lists: their headings,
 // the sample text that sets a list column's default width, and the width a
-// cell is padded to in exported text (the last cell is never padded).
+// cell is padded to in exported text (the last cell is never padded). The
+// lists, their width samples, the export text and every cell a function
+// writes take their columns from this one table.
 
 #include <array>
+#include <cstddef>
 
 namespace netsonde {
 
+enum class ResultColumn { Number = 0, Address = 1, HostName = 2, ResponseTime = 3 };
+
 struct CResultColumn {
+    ResultColumn id;
     const char* pszHeading;
     const char* pszWidthSample; // list width: this text's width plus 15 pixels
     int nExportWidth;
 };
 
 constexpr std::array<CResultColumn, 4> kResultColumns{{
-    {"#", "99", 5},
-    {"Address", "255.255.255.255", 16},
-    {"Host Name", "WWWWWWWWWWWWWWWWWWWWWW", 50},
-    {"Response Time", "Response Time", 0},
+    {ResultColumn::Number, "#", "99", 5},
+    {ResultColumn::Address, "Address", "255.255.255.255", 16},
+    {ResultColumn::HostName, "Host Name", "WWWWWWWWWWWWWWWWWWWWWW", 50},
+    {ResultColumn::ResponseTime, "Response Time", "Response Time", 0},
 }};
+
+constexpr int kResultColumnCount = static_cast<int>(kResultColumns.size());
+
+constexpr int ColumnIndex(ResultColumn column) { return static_cast<int>(column); }
 
 } // namespace netsonde

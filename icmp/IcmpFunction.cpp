@@ -1,127 +1,78 @@
 #include "icmp/IcmpFunction.h"
 
-#include "mainwindow/MainDialog.h"
-#include "pages/PropertyPage.h"
 #include "platform/AppMessages.h"
-#include "platform/MessageBox.h"
-
-#include <QTreeWidget>
+#include "run/RunView.h"
 
 #include <arpa/inet.h>
 
-#include <algorithm>
-
 namespace netsonde {
 
-namespace {
-
-constexpr int kAddressColumn = 1;
-constexpr int kHostNameColumn = 2;
-
-QTreeWidget* ListOf(const CMainDialog& dialog, FunctionId id) { return dialog.ResultList(id); }
-
-} // namespace
-
-CIcmpFunction::CIcmpFunction(CMainDialog& dialog, FunctionId id, std::shared_ptr<CIcmpSession> session)
-    : m_dialog(dialog), m_id(id), m_session(std::move(session))
+CIcmpFunction::CIcmpFunction(CRunController& runs, FunctionId id, std::shared_ptr<echo::EchoService> service,
+                             CHostLookups lookups)
+    : m_runs(runs), m_id(id), m_service(std::move(service)), m_lookups(std::move(lookups))
 {
-    QTreeWidget* list = ListOf(m_dialog, m_id);
-    m_doubleClick = QObject::connect(list, &QTreeWidget::itemDoubleClicked, list, [this] { OnResultListDblClk(); });
 }
 
-// The window goes with its functions: no worker reaches it afterwards.
-CIcmpFunction::~CIcmpFunction()
+bool CIcmpFunction::PrepareRun(const CRunInputs& inputs)
 {
-    QObject::disconnect(m_doubleClick);
-    m_session->DetachWindow();
-}
-
-bool CIcmpFunction::PrepareRun()
-{
-    CPropertyPage* page = m_dialog.Page(m_id);
-    page->DoDataExchange(true);
-    if (page->m_strHost.isEmpty()) {
-        ShowMessageBox(QStringLiteral("Please, enter a host name or address"), MessageIcon::Exclamation);
-        m_dialog.OnStop();
+    if (inputs.strHost.isEmpty()) {
+        m_runs.ShowMessage(QStringLiteral("Please, enter a host name or address"), MessageIcon::Exclamation);
+        m_runs.EndRun();
         return false;
     }
-    // A double-click's lookup still pending would end this run when it completes.
-    CancelLookup();
-    ListOf(m_dialog, m_id)->clear();
-    m_dialog.BeginRun();
-    page->AddRecentHost(page->m_strHost);
-    page->DoDataExchange(false);
-    page->DoDataExchange(true);
+    m_runs.View().ClearRows(m_id);
+    m_runs.BeginRun();
+    m_runs.RecordRecentHost();
     return true;
 }
 
-CIcmpRun CIcmpFunction::NewRun()
+void CIcmpFunction::StartWorker(std::function<void(CIcmpRun&)> body)
 {
-    return CIcmpRun(m_session, m_session->BeginRun(), m_dialog.EchoService());
+    if (m_wake)
+        m_wake->Raise();
+    m_wake = std::make_shared<echo::ShutdownSignal>();
+    const CRunController::RequestId request = m_runs.OpenRequest();
+    auto run = std::make_shared<CIcmpRun>(m_runs, request, m_service, m_wake, m_lookups);
+    if (!m_wake->IsValid() || !m_runs.StartWorker([run, body = std::move(body)] { body(*run); })) {
+        m_runs.ShowMessage(QStringLiteral("Unable to start a thread for this run"), MessageIcon::Exclamation);
+        m_runs.EndRun();
+    }
 }
 
 void CIcmpFunction::Cancel()
 {
-    CancelLookup();
-    m_session->AbandonRun();
-    SendAppMessage(m_dialog.Page(m_id), WM_APP_FOCUS_HOST);
+    if (m_wake)
+        m_wake->Raise();
+    m_nLookupRow = -1;
 }
 
-void CIcmpFunction::CancelLookup()
+void CIcmpFunction::ResolveRow(int row, const QString& addressText)
 {
-    if (m_dialog.m_hLookupTask != 0)
-        m_dialog.Resolver().CancelAsyncRequest(m_dialog.m_hLookupTask);
-    m_dialog.m_hLookupTask = 0;
-}
-
-void CIcmpFunction::OnResultListDblClk()
-{
-    const QList<QTreeWidgetItem*> selected = ListOf(m_dialog, m_id)->selectedItems();
-    if (selected.isEmpty())
-        return;
-    const QString text = selected.front()->text(kAddressColumn);
-    const in_addr_t address = ::inet_addr(text.toUtf8().constData());
-    if (text.isEmpty() || address == INADDR_NONE) {
-        ShowMessageBox(QStringLiteral("Sorry, cannot resolve this host"), MessageIcon::Exclamation);
+    const in_addr_t address = ::inet_addr(addressText.toUtf8().constData());
+    if (addressText.isEmpty() || address == INADDR_NONE) {
+        m_runs.ShowMessage(QStringLiteral("Sorry, cannot resolve this host"), MessageIcon::Exclamation);
         return;
     }
-    m_dialog.BeginRun();
-    m_dialog.SetStatusText(QStringLiteral("Resolving IP address ") + text);
-    m_dialog.m_hLookupTask = m_dialog.Resolver().AsyncGetHostByAddr(&m_dialog, WM_APP_ADDRESS_RESOLVED, address);
-    if (m_dialog.m_hLookupTask == 0) {
-        ShowMessageBox(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
-        m_dialog.OnStop();
+    m_runs.StartSideRun(m_id);
+    m_runs.BeginRun();
+    m_runs.SetStatusText(QStringLiteral("Resolving IP address ") + addressText);
+    m_nLookupRow = row;
+    if (m_runs.LookUpAddress(address, WM_APP_ADDRESS_RESOLVED) == 0) {
+        m_runs.ShowMessage(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
+        m_runs.EndRun();
     }
 }
 
-// The window has dropped stale completions and cleared the handle already.
-void CIcmpFunction::OnAppMessage(const CAppMessageEvent& message)
+void CIcmpFunction::OnLookupCompleted(const CAppMessageEvent& message)
 {
-    const FunctionId current = m_dialog.CurrentFunction();
-    if (message.Message() != WM_APP_ADDRESS_RESOLVED
-        || (current != FunctionId::Ping && current != FunctionId::TraceRoute))
+    if (message.Message() != WM_APP_ADDRESS_RESOLVED || m_nLookupRow < 0)
         return;
-    const QList<QTreeWidgetItem*> selected = ListOf(m_dialog, current)->selectedItems();
-    if (!selected.isEmpty()) {
-        const CHostEntry* entry = HostEntryOf(message);
-        const bool found = message.LParam() == kLookupSucceeded && entry != nullptr;
-        selected.front()->setText(kHostNameColumn, found ? entry->strOfficialName : QStringLiteral("Unavailable"));
-    }
-    m_dialog.OnStop();
-}
-
-void InsertResultRow(QTreeWidget* list, int row, unsigned number)
-{
-    auto* item = new QTreeWidgetItem;
-    item->setText(0, QString::number(number));
-    list->insertTopLevelItem(std::min(row, list->topLevelItemCount()), item);
-    list->scrollToItem(item);
-}
-
-void SetResultCell(QTreeWidget* list, int row, int column, const QString& text)
-{
-    if (QTreeWidgetItem* item = list->topLevelItem(row))
-        item->setText(column, text);
+    const CHostEntry* entry = HostEntryOf(message);
+    const bool found = message.LParam() == kLookupSucceeded && entry != nullptr;
+    m_runs.View().SetCell(m_id, m_nLookupRow, ResultColumn::HostName,
+                          found ? entry->strOfficialName : QStringLiteral("Unavailable"));
+    m_nLookupRow = -1;
+    m_runs.EndRun();
 }
 
 QString FormatRoundTrip(std::uint32_t milliseconds)

@@ -1,59 +1,48 @@
 #pragma once
-// What Ping and TraceRoute share on the window's side: the start of a run up
-// to its worker, the cancel step, the double-click on a result row with its
-// address-to-name lookup, and that lookup's completion.
+// What Ping and TraceRoute share on the user-interface thread: the start of
+// a run up to its worker, the cancel step (which wakes the worker at once),
+// and the lookup of a result row's address on a double-click.
 
 #include "icmp/IcmpRun.h"
-#include "icmp/IcmpSession.h"
-#include "mainwindow/Function.h"
-#include "mainwindow/FunctionId.h"
+#include "run/RunFunction.h"
 
-#include <QMetaObject>
 #include <QString>
 
 #include <memory>
 
-class QTreeWidget;
-
 namespace netsonde {
-
-class CMainDialog;
 
 class CIcmpFunction : public CFunction {
 public:
-    CIcmpFunction(CMainDialog& dialog, FunctionId id, std::shared_ptr<CIcmpSession> session);
-    ~CIcmpFunction() override;
+    CIcmpFunction(CRunController& runs, FunctionId id, std::shared_ptr<echo::EchoService> service,
+                  CHostLookups lookups);
 
-    // The cancel step of both tools: drops the pending lookup, abandons the
-    // worker and puts the focus on the page's host field.
+    // Wakes the run's worker, which lets go of its thread and socket.
     void Cancel() override;
-    // The completion of a double-click's lookup (OnAddressResolved).
-    void OnAppMessage(const CAppMessageEvent& message) override;
-    void OnResultListDblClk();
+    // The completion of a result row's lookup (OnAddressResolved).
+    void OnLookupCompleted(const CAppMessageEvent& message) override;
+    // The double-click on a result row: its Host Name from its Address.
+    void ResolveRow(int row, const QString& addressText);
 
 protected:
-    // Start steps up to the worker: reads the page, refuses an empty host,
-    // empties the list, begins the run and records the host. False when the
-    // run has ended already.
-    bool PrepareRun();
-    // A new run for the worker about to start: it becomes the current one.
-    CIcmpRun NewRun();
+    // Start steps up to the worker: refuses an empty host, empties the list,
+    // begins the run and records the host. False when the run has ended.
+    bool PrepareRun(const CRunInputs& inputs);
+    // Starts the worker with a run of its own; a thread that cannot be made
+    // ends the run with a message.
+    void StartWorker(std::function<void(CIcmpRun&)> body);
 
-    CMainDialog& m_dialog;
+    CRunController& m_runs;
     const FunctionId m_id;
-    const std::shared_ptr<CIcmpSession> m_session;
 
 private:
-    void CancelLookup();
-
-    QMetaObject::Connection m_doubleClick;
+    std::shared_ptr<echo::EchoService> m_service;
+    CHostLookups m_lookups;
+    std::shared_ptr<echo::ShutdownSignal> m_wake;
+    int m_nLookupRow = -1;
 };
 
-// Result rows of both lists.
-void InsertResultRow(QTreeWidget* list, int row, unsigned number);
-void SetResultCell(QTreeWidget* list, int row, int column, const QString& text);
-
-// Column 3 of an answered row.
+// Column Response Time of an answered row.
 QString FormatRoundTrip(std::uint32_t milliseconds);
 
 } // namespace netsonde

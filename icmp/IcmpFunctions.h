@@ -1,8 +1,9 @@
 #pragma once
-// Ping and TraceRoute in the main window's function table, and what the
-// window tells about the echo service.
+// Ping and TraceRoute for the run layer, and what the window tells about the
+// echo service.
 
-#include "icmp/IcmpSession.h"
+#include "platform/resolver/HostLookup.h"
+#include "run/RunController.h"
 
 #include <QString>
 
@@ -10,17 +11,16 @@
 
 namespace netsonde {
 
-class CMainDialog;
-
 namespace echo {
 class EchoService;
 }
 
-// Plugs Ping and TraceRoute into the table; both share one session.
-void InstallIcmpFunctions(CMainDialog& dialog, CIcmpLookups lookups = CIcmpLookups::System());
+// Plugs Ping and TraceRoute into the run layer's function table.
+void InstallIcmpFunctions(CRunController& runs, std::shared_ptr<echo::EchoService> service,
+                          CHostLookups lookups = CHostLookups::System());
 
 // The ICMP method in use, or why none is: for the Winsock Information dialog.
-QString IcmpServiceDescription(const CMainDialog& dialog);
+QString IcmpServiceDescription(const echo::EchoService* service);
 
 // The tooltip of the Ping and TraceRoute pages when the service is unavailable.
 QString IcmpUnavailableToolTip(const echo::EchoService* service);

@@ -1,15 +1,18 @@
 #include "icmp/IcmpRun.h"
 
-#include "mainwindow/MainDialog.h"
-#include "platform/MessageBox.h"
+#include "platform/resolver/WakeableLookup.h"
 
 #include <arpa/inet.h>
 
+#include <chrono>
+
 namespace netsonde {
 
-CIcmpRun::CIcmpRun(std::shared_ptr<CIcmpSession> session, CIcmpSession::RunToken token,
-                   std::shared_ptr<echo::EchoService> service)
-    : m_session(std::move(session)), m_token(token), m_service(std::move(service))
+CIcmpRun::CIcmpRun(CRunController& runs, CRunController::RequestId request,
+                   std::shared_ptr<echo::EchoService> service, std::shared_ptr<const echo::ShutdownSignal> wake,
+                   CHostLookups lookups)
+    : m_runs(&runs), m_request(request), m_service(std::move(service)), m_wake(std::move(wake)),
+      m_lookups(std::move(lookups))
 {
 }
 
@@ -18,13 +21,9 @@ bool CIcmpRun::Open(const QString& hostAsTyped, const QString& addressText, cons
     if (!StillCurrent())
         return false;
     SetStatus(QStringLiteral("Trying to locating API functions"));
-    if (!FindService())
+    if (!FindService() || !StillCurrent())
         return false;
-    if (!StillCurrent())
-        return false;
-    if (!Resolve(hostAsTyped, addressText))
-        return false;
-    if (!StillCurrent())
+    if (!Resolve(hostAsTyped, addressText) || !StillCurrent())
         return false;
     // The per-run buffers are this object's members: nothing to reserve that can fail.
     SetStatus(texts.reserving);
@@ -49,8 +48,11 @@ bool CIcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText)
         m_destination = literal;
         return true;
     }
-    const CLookupOutcome outcome = m_session->Lookups().byName(hostAsTyped.toUtf8());
-    if (!StillCurrent())
+    bool woken = false;
+    const QByteArray name = hostAsTyped.toUtf8();
+    const CLookupOutcome outcome = LookUpUnlessWoken([lookups = m_lookups, name] { return lookups.byName(name); },
+                                                     *m_wake, &woken);
+    if (woken || !StillCurrent())
         return false;
     if (outcome.nError != kLookupSucceeded || outcome.entry.addresses.isEmpty()) {
         ReportThenEndRun(QStringLiteral("Unable to resolve hostname"));
@@ -63,45 +65,44 @@ bool CIcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText)
 bool CIcmpRun::OpenHandle(const CIcmpRunTexts& texts)
 {
     SetStatus(texts.opening);
-    m_handle = m_service->CreateHandle();
+    m_handle = m_service->CreateHandle(m_wake);
     if (m_handle)
         return true;
     ReportThenEndRun(texts.openFailed);
     return false;
 }
 
-bool CIcmpRun::StillCurrent() const { return m_session->StillCurrent(m_token); }
+bool CIcmpRun::StillCurrent() const { return !m_wake->IsRaised() && m_runs->IsPending(m_request); }
 
-bool CIcmpRun::OnWindow(const std::function<void(CMainDialog&)>& effect)
+void CIcmpRun::Post(Effect effect)
 {
-    return m_session->OnWindow(m_token, effect);
+    CRunController* runs = m_runs;
+    m_runs->PostEffect(m_request, [runs, effect = std::move(effect)] { effect(*runs); });
 }
 
 void CIcmpRun::SetStatus(const QString& text)
 {
-    OnWindow([&](CMainDialog& dialog) { dialog.SetStatusText(text); });
+    Post([text](CRunController& runs) { runs.SetStatusText(text); });
 }
 
 void CIcmpRun::EndRun()
 {
-    OnWindow([](CMainDialog& dialog) { dialog.OnStop(); });
+    Post([](CRunController& runs) { runs.EndRun(); });
 }
 
-// One effect on the window each: the end-run step abandons the run, so the
-// report that follows it would otherwise be dropped.
 void CIcmpRun::EndRunThenReport(const QString& text)
 {
-    OnWindow([&](CMainDialog& dialog) {
-        dialog.OnStop();
-        ShowMessageBox(text, MessageIcon::Exclamation);
+    Post([text](CRunController& runs) {
+        runs.EndRun();
+        runs.ShowMessage(text, MessageIcon::Exclamation);
     });
 }
 
 void CIcmpRun::ReportThenEndRun(const QString& text)
 {
-    OnWindow([&](CMainDialog& dialog) {
-        ShowMessageBox(text, MessageIcon::Exclamation);
-        dialog.OnStop();
+    Post([text](CRunController& runs) {
+        runs.ShowMessage(text, MessageIcon::Exclamation);
+        runs.EndRun();
     });
 }
 
@@ -113,15 +114,14 @@ echo::EchoReply CIcmpRun::SendEcho(std::span<const std::uint8_t> data, std::opti
 
 std::optional<QString> CIcmpRun::LookUpName(std::uint32_t address) const
 {
-    const CLookupOutcome outcome = m_session->Lookups().byAddress(address);
-    if (outcome.nError != kLookupSucceeded)
+    bool woken = false;
+    const CLookupOutcome outcome =
+        LookUpUnlessWoken([lookups = m_lookups, address] { return lookups.byAddress(address); }, *m_wake, &woken);
+    if (woken || outcome.nError != kLookupSucceeded)
         return std::nullopt;
     return outcome.entry.strOfficialName;
 }
 
-bool CIcmpRun::Pause(std::uint32_t milliseconds)
-{
-    return m_session->Pause(m_token, std::chrono::milliseconds(milliseconds));
-}
+void CIcmpRun::Pause(std::uint32_t milliseconds) { m_wake->WaitFor(std::chrono::milliseconds(milliseconds)); }
 
 } // namespace netsonde

@@ -1,15 +1,20 @@
 #pragma once
-// One run of a Ping or TraceRoute worker: its token, the echo service it
-// keeps alive, and the resources it owns (the echo handle, closed when the run
-// object goes). The start steps shared by both tools, the checks that the run
-// is still wanted and the effects on the window live here.
+// One run of a Ping or TraceRoute worker, on the worker's thread: its
+// request in the run layer, the echo service it keeps alive, the run's own
+// wake-up and the resources it owns (the echo handle, closed when the run
+// object goes). Every effect is posted to the user-interface thread and is
+// carried out there only while the run's request is pending; Stop raises
+// the wake-up, so a send, a pause or a lookup in progress returns at once.
 
-#include "icmp/IcmpSession.h"
 #include "platform/echo/EchoService.h"
+#include "platform/echo/ShutdownSignal.h"
+#include "platform/resolver/HostLookup.h"
+#include "run/RunController.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -25,20 +30,21 @@ struct CIcmpRunTexts {
 
 class CIcmpRun {
 public:
-    CIcmpRun(std::shared_ptr<CIcmpSession> session, CIcmpSession::RunToken token,
-             std::shared_ptr<echo::EchoService> service);
+    using Effect = std::function<void(CRunController&)>;
 
-    // Start steps 1 to 10: finds the service, resolves the target (the status
-    // line shows `hostAsTyped`; `addressText` is tried as a dotted address
-    // first) and opens the echo handle. False when the run is over: abandoned
-    // (silently) or failed (after its report and the end-run step).
+    CIcmpRun(CRunController& runs, CRunController::RequestId request, std::shared_ptr<echo::EchoService> service,
+             std::shared_ptr<const echo::ShutdownSignal> wake, CHostLookups lookups);
+
+    // Start steps: finds the service, resolves the target (the status line
+    // shows `hostAsTyped`; `addressText` is tried as a dotted address first)
+    // and opens the echo handle. False when the run is over: abandoned
+    // (silently) or failed (after its report and the end of the run).
     bool Open(const QString& hostAsTyped, const QString& addressText, const CIcmpRunTexts& texts);
 
     bool StillCurrent() const;
-    // Effects on the window, each dropped when the run is no longer current.
-    bool OnWindow(const std::function<void(CMainDialog&)>& effect);
+    // Posts an effect; it is dropped when the run is no longer current.
+    void Post(Effect effect);
     void SetStatus(const QString& text);
-    // The controller's end-run step.
     void EndRun();
 
     std::uint32_t Destination() const { return m_destination; }
@@ -46,8 +52,8 @@ public:
                              std::uint32_t timeoutMs);
     // The official name of an address, none when the lookup gives nothing.
     std::optional<QString> LookUpName(std::uint32_t address) const;
-    // Sleeps unless the run is abandoned first; true when still current after it.
-    bool Pause(std::uint32_t milliseconds);
+    // Sleeps unless the run is woken first.
+    void Pause(std::uint32_t milliseconds);
 
 private:
     bool FindService();
@@ -56,9 +62,11 @@ private:
     void EndRunThenReport(const QString& text);
     void ReportThenEndRun(const QString& text);
 
-    std::shared_ptr<CIcmpSession> m_session;
-    CIcmpSession::RunToken m_token;
+    CRunController* m_runs;
+    CRunController::RequestId m_request;
     std::shared_ptr<echo::EchoService> m_service;
+    std::shared_ptr<const echo::ShutdownSignal> m_wake;
+    CHostLookups m_lookups;
     std::unique_ptr<echo::EchoHandle> m_handle;
     std::uint32_t m_destination = 0;
 };

@@ -1,12 +1,9 @@
 #include "icmp/PingFunction.h"
 
-#include "mainwindow/MainDialog.h"
-#include "pages/PingPage.h"
-
-#include <QTreeWidget>
+#include "platform/resolver/Resolver.h"
+#include "run/RunView.h"
 
 #include <array>
-#include <thread>
 
 namespace netsonde {
 
@@ -30,74 +27,79 @@ QString AddressTextOf(const QString& host)
     return lower == QLatin1String("me") || lower == QLatin1String("myself") ? QStringLiteral("127.0.0.1") : host;
 }
 
-QTreeWidget* PingList(const CMainDialog& dialog) { return dialog.ResultList(FunctionId::Ping); }
+void AddRow(CRunController& runs, int row, unsigned n)
+{
+    runs.View().InsertRow(FunctionId::Ping, row, n);
+}
+
+void SetCell(CRunController& runs, int row, ResultColumn column, const QString& text)
+{
+    runs.View().SetCell(FunctionId::Ping, row, column, text);
+}
 
 // One request and its row; false when the run is no longer wanted.
-bool PingOnce(CIcmpRun& run, const CPingSettings& settings, unsigned n, std::span<const std::uint8_t> data)
+bool PingOnce(CIcmpRun& run, const CRunInputs& inputs, unsigned n, std::span<const std::uint8_t> data)
 {
     const int row = static_cast<int>(n - 1);
     run.SetStatus(QStringLiteral("Waiting for response ..."));
-    const echo::EchoReply reply = run.SendEcho(data, std::nullopt, settings.nTimeout * kMillisecondsPerSecond);
+    const echo::EchoReply reply = run.SendEcho(data, std::nullopt, inputs.nTimeout * kMillisecondsPerSecond);
     if (!run.StillCurrent())
         return false;
     if (reply.replyCount == 0) {
-        run.OnWindow([&](CMainDialog& dialog) {
-            dialog.SetStatusText(QStringLiteral("Waiting for response ... No response!"));
-            InsertResultRow(PingList(dialog), row, n);
-            SetResultCell(PingList(dialog), row, 2, QStringLiteral("No response"));
+        run.Post([row, n](CRunController& runs) {
+            runs.SetStatusText(QStringLiteral("Waiting for response ... No response!"));
+            AddRow(runs, row, n);
+            SetCell(runs, row, ResultColumn::HostName, QStringLiteral("No response"));
         });
         return true;
     }
-    run.OnWindow([&](CMainDialog& dialog) {
-        InsertResultRow(PingList(dialog), row, n);
-        SetResultCell(PingList(dialog), row, 1, FormatIPv4Address(reply.address));
-        SetResultCell(PingList(dialog), row, 3, FormatRoundTrip(reply.roundTripMs));
+    run.Post([row, n, reply](CRunController& runs) {
+        AddRow(runs, row, n);
+        SetCell(runs, row, ResultColumn::Address, FormatIPv4Address(reply.address));
+        SetCell(runs, row, ResultColumn::ResponseTime, FormatRoundTrip(reply.roundTripMs));
     });
-    if (!settings.bResolve)
+    if (!inputs.bResolve)
         return true;
     run.SetStatus(QStringLiteral("Waiting for response ... Resolving IP Address ..."));
     const std::optional<QString> name = run.LookUpName(reply.address);
     if (!run.StillCurrent())
         return false;
-    run.OnWindow([&](CMainDialog& dialog) {
-        dialog.SetStatusText(QStringLiteral("Waiting for response ... Resolving IP Address ... Done!"));
-        SetResultCell(PingList(dialog), row, 2, name.value_or(QStringLiteral("Unavailable")));
+    run.Post([row, name](CRunController& runs) {
+        runs.SetStatusText(QStringLiteral("Waiting for response ... Resolving IP Address ... Done!"));
+        SetCell(runs, row, ResultColumn::HostName, name.value_or(QStringLiteral("Unavailable")));
     });
     return true;
 }
 
 } // namespace
 
-CPingFunction::CPingFunction(CMainDialog& dialog, std::shared_ptr<CIcmpSession> session)
-    : CIcmpFunction(dialog, FunctionId::Ping, std::move(session))
+CPingFunction::CPingFunction(CRunController& runs, std::shared_ptr<echo::EchoService> service, CHostLookups lookups)
+    : CIcmpFunction(runs, FunctionId::Ping, std::move(service), std::move(lookups))
 {
 }
 
-void CPingFunction::StartPing()
+void CPingFunction::StartPing(const CRunInputs& inputs)
 {
-    if (!PrepareRun())
+    if (!PrepareRun(inputs))
         return;
-    const CPingPage* page = m_dialog.PingPage();
-    CPingSettings settings{page->m_strHost, page->m_nPings, page->m_nTimeout, page->m_nDelay, page->m_bResolve};
-    std::thread(PingWorker, std::move(settings), NewRun()).detach();
+    StartWorker([inputs](CIcmpRun& run) { PingWorker(inputs, run); });
 }
 
-int PingWorker(CPingSettings settings, CIcmpRun run)
+void PingWorker(const CRunInputs& inputs, CIcmpRun& run)
 {
-    if (!run.Open(settings.strHost, AddressTextOf(settings.strHost), PingTexts()))
-        return 0;
+    if (!run.Open(inputs.strHost, AddressTextOf(inputs.strHost), PingTexts()))
+        return;
     std::array<std::uint8_t, kPingDataSize> data{};
     data.fill(kEchoFillByte);
-    for (unsigned n = 1; n <= settings.nPings; ++n) {
-        if (!run.StillCurrent() || !PingOnce(run, settings, n, data))
-            return 0;
-        if (n < settings.nPings && settings.nDelay != 0) {
-            run.SetStatus(QStringLiteral("Waiting for %1 ms").arg(settings.nDelay));
-            run.Pause(settings.nDelay);
+    for (unsigned n = 1; n <= inputs.nPings; ++n) {
+        if (!run.StillCurrent() || !PingOnce(run, inputs, n, data))
+            return;
+        if (n < inputs.nPings && inputs.nDelay != 0) {
+            run.SetStatus(QStringLiteral("Waiting for %1 ms").arg(inputs.nDelay));
+            run.Pause(inputs.nDelay);
         }
     }
     run.EndRun();
-    return 0;
 }
 
 } // namespace netsonde

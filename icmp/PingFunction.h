@@ -6,25 +6,14 @@
 
 namespace netsonde {
 
-// What a Ping worker reads from its page, copied when the run starts.
-struct CPingSettings {
-    QString strHost;
-    unsigned nPings = 0;
-    unsigned nTimeout = 0;
-    unsigned nDelay = 0;
-    bool bResolve = false;
-};
-
 class CPingFunction : public CIcmpFunction {
 public:
-    CPingFunction(CMainDialog& dialog, std::shared_ptr<CIcmpSession> session);
-
-    void Start() override { StartPing(); }
-    void StartPing();
-    void CancelPing() { Cancel(); }
+    CPingFunction(CRunController& runs, std::shared_ptr<echo::EchoService> service, CHostLookups lookups);
+    void Start(const CRunInputs& inputs) override { StartPing(inputs); }
+    void StartPing(const CRunInputs& inputs);
 };
 
-// The worker's routine, run on its own thread.
-int PingWorker(CPingSettings settings, CIcmpRun run);
+// The worker's routine, run on its own thread with the inputs read at Go.
+void PingWorker(const CRunInputs& inputs, CIcmpRun& run);
 
 } // namespace netsonde

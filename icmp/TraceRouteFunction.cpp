@@ -1,14 +1,11 @@
 #include "icmp/TraceRouteFunction.h"
 
-#include "mainwindow/MainDialog.h"
-#include "pages/TraceRoutePage.h"
-
-#include <QTreeWidget>
+#include "platform/resolver/Resolver.h"
+#include "run/RunView.h"
 
 #include <algorithm>
 #include <array>
 #include <limits>
-#include <thread>
 
 namespace netsonde {
 
@@ -26,9 +23,12 @@ const CIcmpRunTexts& TraceRouteTexts()
     return texts;
 }
 
-QTreeWidget* TraceRouteList(const CMainDialog& dialog) { return dialog.ResultList(FunctionId::TraceRoute); }
-
 QString HopText(const char* text, unsigned hop) { return QString::fromLatin1(text).arg(hop); }
+
+void SetCell(CRunController& runs, int row, ResultColumn column, const QString& text)
+{
+    runs.View().SetCell(FunctionId::TraceRoute, row, column, text);
+}
 
 template <std::size_t Size>
 std::array<std::uint8_t, Size> FilledData()
@@ -49,74 +49,72 @@ std::uint32_t FindSecondAddress(CIcmpRun& run)
 
 // One hop's probe and row. Returns the address that answered (0 for none),
 // or nothing when the run is no longer wanted.
-std::optional<std::uint32_t> ProbeHop(CIcmpRun& run, const CTraceRouteSettings& settings, unsigned hop)
+std::optional<std::uint32_t> ProbeHop(CIcmpRun& run, const CRunInputs& inputs, unsigned hop)
 {
     const int row = static_cast<int>(hop - 1);
     run.SetStatus(HopText("Looking for host %1 ...", hop));
     const auto data = FilledData<kHopProbeDataSize>();
     const auto ttl = static_cast<std::uint8_t>(std::min<unsigned>(hop, std::numeric_limits<std::uint8_t>::max()));
-    const echo::EchoReply reply = run.SendEcho(data, ttl, settings.nTimeout * kMillisecondsPerSecond);
+    const echo::EchoReply reply = run.SendEcho(data, ttl, inputs.nTimeout * kMillisecondsPerSecond);
     if (!run.StillCurrent())
         return std::nullopt;
     if (reply.replyCount == 0) {
-        run.OnWindow([&](CMainDialog& dialog) {
-            dialog.SetStatusText(HopText("Looking for host %1 ... No reply!", hop));
-            InsertResultRow(TraceRouteList(dialog), row, hop);
-            SetResultCell(TraceRouteList(dialog), row, 2, QStringLiteral("No response from this host"));
+        run.Post([row, hop](CRunController& runs) {
+            runs.SetStatusText(HopText("Looking for host %1 ... No reply!", hop));
+            runs.View().InsertRow(FunctionId::TraceRoute, row, hop);
+            SetCell(runs, row, ResultColumn::HostName, QStringLiteral("No response from this host"));
         });
         return 0;
     }
-    run.OnWindow([&](CMainDialog& dialog) {
-        InsertResultRow(TraceRouteList(dialog), row, hop);
-        SetResultCell(TraceRouteList(dialog), row, 1, FormatIPv4Address(reply.address));
-        SetResultCell(TraceRouteList(dialog), row, 3, FormatRoundTrip(reply.roundTripMs));
+    run.Post([row, hop, reply](CRunController& runs) {
+        runs.View().InsertRow(FunctionId::TraceRoute, row, hop);
+        SetCell(runs, row, ResultColumn::Address, FormatIPv4Address(reply.address));
+        SetCell(runs, row, ResultColumn::ResponseTime, FormatRoundTrip(reply.roundTripMs));
     });
-    if (!settings.bResolve)
+    if (!inputs.bResolve)
         return reply.address;
     run.SetStatus(HopText("Looking for host %1 ... Got reply, resolving IP address ...", hop));
     const std::optional<QString> name = run.LookUpName(reply.address);
     if (!run.StillCurrent())
         return std::nullopt;
-    run.OnWindow([&](CMainDialog& dialog) {
-        dialog.SetStatusText(HopText("Looking for host %1 ... Got reply, resolving IP address ... Done", hop));
-        SetResultCell(TraceRouteList(dialog), row, 2, name.value_or(QStringLiteral("Unavailable")));
+    run.Post([row, hop, name](CRunController& runs) {
+        runs.SetStatusText(HopText("Looking for host %1 ... Got reply, resolving IP address ... Done", hop));
+        SetCell(runs, row, ResultColumn::HostName, name.value_or(QStringLiteral("Unavailable")));
     });
     return reply.address;
 }
 
 } // namespace
 
-CTraceRouteFunction::CTraceRouteFunction(CMainDialog& dialog, std::shared_ptr<CIcmpSession> session)
-    : CIcmpFunction(dialog, FunctionId::TraceRoute, std::move(session))
+CTraceRouteFunction::CTraceRouteFunction(CRunController& runs, std::shared_ptr<echo::EchoService> service,
+                                         CHostLookups lookups)
+    : CIcmpFunction(runs, FunctionId::TraceRoute, std::move(service), std::move(lookups))
 {
 }
 
-void CTraceRouteFunction::StartTraceRoute()
+void CTraceRouteFunction::StartTraceRoute(const CRunInputs& inputs)
 {
-    if (!PrepareRun())
+    if (!PrepareRun(inputs))
         return;
-    const CTraceRoutePage* page = m_dialog.TraceRoutePage();
-    CTraceRouteSettings settings{page->m_strHost, page->m_nTimeout, page->m_nMaxHops, page->m_bResolve};
-    std::thread(TraceRouteWorker, std::move(settings), NewRun()).detach();
+    StartWorker([inputs](CIcmpRun& run) { TraceRouteWorker(inputs, run); });
 }
 
-int TraceRouteWorker(CTraceRouteSettings settings, CIcmpRun run)
+void TraceRouteWorker(const CRunInputs& inputs, CIcmpRun& run)
 {
-    if (!run.Open(settings.strHost, settings.strHost, TraceRouteTexts()))
-        return 0;
+    if (!run.Open(inputs.strHost, inputs.strHost, TraceRouteTexts()))
+        return;
     // No check follows this probe: the first pass of the loop makes it.
     const std::uint32_t secondAddress = FindSecondAddress(run);
-    for (unsigned hop = 1; hop <= settings.nMaxHops; ++hop) {
+    for (unsigned hop = 1; hop <= inputs.nMaxHops; ++hop) {
         if (!run.StillCurrent())
-            return 0;
-        const std::optional<std::uint32_t> answered = ProbeHop(run, settings, hop);
+            return;
+        const std::optional<std::uint32_t> answered = ProbeHop(run, inputs, hop);
         if (!answered)
-            return 0;
+            return;
         if (*answered == run.Destination() || *answered == secondAddress)
             break;
     }
     run.EndRun();
-    return 0;
 }
 
 } // namespace netsonde

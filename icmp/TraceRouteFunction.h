@@ -1,32 +1,22 @@
 #pragma once
-// TraceRoute: echo probes with a Ttl of 1, 2, 3 ... to one host, one row per
-// hop, until the host itself answers.
+// TraceRoute: echo requests with a growing Ttl, one row per hop, until the
+// destination answers or the hop limit is reached.
 
 #include "icmp/IcmpFunction.h"
 
 namespace netsonde {
 
-// What a TraceRoute worker reads from its page, copied when the run starts.
-struct CTraceRouteSettings {
-    QString strHost;
-    unsigned nTimeout = 0;
-    unsigned nMaxHops = 0;
-    bool bResolve = false;
-};
+// The time-out of the probe that looks for the host's second address.
+inline constexpr std::uint32_t kSecondAddressTimeoutMs = 10000;
 
 class CTraceRouteFunction : public CIcmpFunction {
 public:
-    CTraceRouteFunction(CMainDialog& dialog, std::shared_ptr<CIcmpSession> session);
-
-    void Start() override { StartTraceRoute(); }
-    void StartTraceRoute();
-    void CancelTraceRoute() { Cancel(); }
+    CTraceRouteFunction(CRunController& runs, std::shared_ptr<echo::EchoService> service, CHostLookups lookups);
+    void Start(const CRunInputs& inputs) override { StartTraceRoute(inputs); }
+    void StartTraceRoute(const CRunInputs& inputs);
 };
 
-// The worker's routine, run on its own thread.
-int TraceRouteWorker(CTraceRouteSettings settings, CIcmpRun run);
-
-// The time-out of the probe that looks for the host's second address.
-constexpr std::uint32_t kSecondAddressTimeoutMs = 10000;
+// The worker's routine, run on its own thread with the inputs read at Go.
+void TraceRouteWorker(const CRunInputs& inputs, CIcmpRun& run);
 
 } // namespace netsonde

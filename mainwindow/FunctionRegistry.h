@@ -2,9 +2,10 @@
 
 namespace netsonde {
 
-class CMainDialog;
+class CRunController;
 
-// Puts every function's Start and Cancel into the main window's table.
-void InstallFunctions(CMainDialog& dialog);
+// Puts Finger, WhoIs, NS LookUp and Quote Of The Day into the run layer's
+// table; Ping and TraceRoute follow once the echo service is loaded.
+void InstallTextFunctions(CRunController& runs);
 
 } // namespace netsonde

@@ -3,6 +3,8 @@
 
 #include "mainwindow/MainDialog.h"
 
+#include "export/ResultColumns.h"
+#include "icmp/IcmpFunction.h"
 #include "mainwindow/TabControl.h"
 #include "pages/NameServerLookUpPage.h"
 #include "pages/UserHostPage.h"
@@ -13,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTreeWidget>
 
 namespace netsonde {
 
@@ -30,14 +33,13 @@ void CMainDialog::OnGo()
     m_bBusy = true;
     m_btnStop->setEnabled(true);
     m_btnGo->setEnabled(false);
-    m_functions[Index(CurrentFunction())]->Start();
+    m_runs->Go(ReadInputs(CurrentFunction()));
 }
 
 void CMainDialog::BeginRun()
 {
     EnableInputs(false);
     const FunctionId current = CurrentFunction();
-    m_runningFunction = current;
     if (!m_bPaneShown[Index(current)])
         ShowPaneOf(current);
     m_statusBar->show();
@@ -51,21 +53,28 @@ void CMainDialog::BeginRun()
     ExpandWindow();
 }
 
-void CMainDialog::OnStop()
+// The run's own work is released even when another tab is selected now;
+// the selected function is cancelled too.
+void CMainDialog::OnStop() { m_runs->Stop(CurrentFunction()); }
+
+void CMainDialog::OnRunEnded(FunctionId selected)
 {
     m_animation->Stop();
     m_bBusy = false;
     EnableInputs(true);
     m_btnStop->setEnabled(false);
     m_btnGo->setEnabled(true);
-    // The run's own work is released even when another tab is selected now.
-    const FunctionId current = CurrentFunction();
-    if (m_runningFunction && *m_runningFunction != current)
-        m_functions[Index(*m_runningFunction)]->Cancel();
-    m_runningFunction.reset();
-    m_functions[Index(current)]->Cancel();
-    if (m_statusBar)
-        SetStatusText(QStringLiteral("Ready"));
+    SendAppMessage(Page(selected), WM_APP_FOCUS_HOST);
+}
+
+void CMainDialog::OnResultListDblClk(FunctionId id)
+{
+    const QList<QTreeWidgetItem*> selected = ResultList(id)->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int row = ResultList(id)->indexOfTopLevelItem(selected.front());
+    const QString address = selected.front()->text(ColumnIndex(ResultColumn::Address));
+    static_cast<CIcmpFunction*>(Function(id))->ResolveRow(row, address);
 }
 
 void CMainDialog::OnClear()

@@ -1,9 +1,11 @@
 #include "mainwindow/MainDialog.h"
 
 #include "icmp/IcmpFunctions.h"
+#include "export/ResultColumns.h"
 #include "mainwindow/FunctionRegistry.h"
 #include "mainwindow/MenuCommands.h"
 #include "mainwindow/OutputPane.h"
+#include "mainwindow/WindowRunView.h"
 #include "mainwindow/TabControl.h"
 #include "pages/NameServerLookUpPage.h"
 #include "pages/PingPage.h"
@@ -13,8 +15,10 @@
 #include "phonebook/PhonebookCommand.h"
 #include "platform/AppMessages.h"
 #include "platform/ControlIds.h"
+#include "platform/ModalMessageBox.h"
 #include "platform/DialogUnits.h"
 #include "query/FireWallDialog.h"
+#include "icmp/IcmpFunction.h"
 #include "resources/AppIcon.h"
 #include "resources/BusyAnimation.h"
 #include "resources/ResourceIds.h"
@@ -57,15 +61,18 @@ QPushButton* MakeButton(QWidget* parent, int id, const QString& label, QRect rec
 
 } // namespace
 
-CMainDialog::CMainDialog(QWidget* parent) : QDialog(parent), m_resolver(CreateSystemResolver())
+CMainDialog::CMainDialog(QWidget* parent)
+    : QDialog(parent), m_runView(std::make_unique<CWindowRunView>(*this)),
+      m_runs(std::make_unique<CRunController>(*m_runView))
 {
     SetDialogId(this, IDD_MAIN_DIALOG);
     setWindowTitle(QStringLiteral("Netsonde"));
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
+    UseModalMessageBoxes();
     CreateMenu();
     CreateControls();
-    InstallFunctions(*this);
+    InstallTextFunctions(*m_runs);
     InstallPhonebookCommand(*this);
     InstallMenuCommands(*this);
     InstallFireWallsCommand(*this);
@@ -76,52 +83,13 @@ CMainDialog::~CMainDialog()
 {
     qApp->removeEventFilter(this);
     OnDestroy();
-    CancelLookups();
-    // Workers blocked in a request return at once and find their run abandoned.
+    // Workers blocked in a request return at once; every worker is joined.
     if (m_echoService)
         m_echoService->ShutdownAll();
+    m_runs->Shutdown();
 }
 
-void CMainDialog::SetResolver(std::unique_ptr<IResolver> resolver)
-{
-    CancelLookups();
-    m_resolver = std::move(resolver);
-}
-
-void CMainDialog::CancelLookups()
-{
-    for (LookupHandle* handle : {&m_hLookupTask, &m_hLookupTask2}) {
-        if (*handle != 0)
-            m_resolver->CancelAsyncRequest(*handle);
-        *handle = 0;
-    }
-}
-
-bool CMainDialog::event(QEvent* event)
-{
-    if (event->type() > QEvent::Type(WM_APP) && event->type() < QEvent::Type(WM_APP_FOCUS_HOST)) {
-        OnAppMessage(*static_cast<CAppMessageEvent*>(event));
-        return true;
-    }
-    return QDialog::event(event);
-}
-
-void CMainDialog::OnAppMessage(const CAppMessageEvent& message)
-{
-    // A completion of a request that is no longer pending is dropped here.
-    LookupHandle* pending = nullptr;
-    if (message.Message() == WM_APP_HOST_RESOLVED || message.Message() == WM_APP_ADDRESS_RESOLVED)
-        pending = &m_hLookupTask;
-    else if (message.Message() == WM_APP_LOCAL_HOST_RESOLVED)
-        pending = &m_hLookupTask2;
-    if (pending) {
-        if (*pending == 0 || message.WParam() != *pending)
-            return;
-        *pending = 0;
-    }
-    if (m_runningFunction)
-        m_functions[Index(*m_runningFunction)]->OnAppMessage(message);
-}
+bool CMainDialog::event(QEvent* event) { return QDialog::event(event); }
 
 void CMainDialog::SetEchoServiceLoader(EchoServiceLoader loader) { EchoServiceLoaderFunction() = std::move(loader); }
 
@@ -172,10 +140,13 @@ void CMainDialog::CreateResultList(FunctionId id, int controlId)
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Address"), QStringLiteral("Host Name"),
-                           QStringLiteral("Response Time")});
+    QStringList headings;
+    for (const CResultColumn& column : kResultColumns)
+        headings.append(QString::fromLatin1(column.pszHeading));
+    list->setHeaderLabels(headings);
     list->header()->setStretchLastSection(false);
     list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(list, &QTreeWidget::itemDoubleClicked, this, [this, id] { OnResultListDblClk(id); });
     m_panes[Index(id)] = list;
 }
 
@@ -281,6 +252,7 @@ void CMainDialog::SelectInitialFunction(int initialFunction)
 void CMainDialog::LoadIcmpLibrary()
 {
     m_echoService = LoadConfiguredEchoService();
+    InstallIcmpFunctions(*m_runs, m_echoService);
     m_bIcmpAvailable = m_echoService && m_echoService->IsLoaded();
     if (m_bIcmpAvailable)
         return;
@@ -352,11 +324,6 @@ CQuoteOfDayPage* CMainDialog::QuoteOfDayPage() const
 COutputPane* CMainDialog::TextPane(FunctionId id) const { return qobject_cast<COutputPane*>(Pane(id)); }
 
 QTreeWidget* CMainDialog::ResultList(FunctionId id) const { return qobject_cast<QTreeWidget*>(Pane(id)); }
-
-void CMainDialog::SetFunction(FunctionId id, std::unique_ptr<CFunction> function)
-{
-    m_functions[Index(id)] = std::move(function);
-}
 
 void CMainDialog::SetStatusText(const QString& text)
 {

@@ -5,8 +5,8 @@
 // every run through OnStop; each function's own work lives in its module
 // and is plugged in through the function table.
 
-#include "mainwindow/Function.h"
-#include "mainwindow/FunctionId.h"
+#include "run/FunctionId.h"
+#include "run/RunController.h"
 #include "platform/echo/EchoService.h"
 #include "platform/resolver/Resolver.h"
 #include "settings/ColumnWidths.h"
@@ -33,6 +33,7 @@ namespace netsonde {
 
 class CAnimationControl;
 class COutputPane;
+class CWindowRunView;
 class CPropertyPage;
 class CTabControl;
 class CPingPage;
@@ -65,21 +66,22 @@ public:
     void OnTabSelChange(int newIndex);
     void SelectFunction(FunctionId id);
 
-    // The function table: Start and Cancel of each function.
-    void SetFunction(FunctionId id, std::unique_ptr<CFunction> function);
-    CFunction* Function(FunctionId id) const { return m_functions[Index(id)].get(); }
+    // The run layer: the function table, the run in progress, its requests.
+    CRunController& Runs() const { return *m_runs; }
+    CFunction* Function(FunctionId id) const { return m_runs->Function(id); }
     static void SetEchoServiceLoader(EchoServiceLoader loader);
     // The echo service loaded at initialisation; null when turned off.
     std::shared_ptr<echo::EchoService> EchoService() const { return m_echoService; }
-    // The function whose run is in progress: it receives the completions of
-    // its requests, and Stop cancels it even after a tab change.
-    std::optional<FunctionId> RunningFunction() const { return m_runningFunction; }
+    // The function whose run is in progress: Stop cancels it even after a
+    // tab change.
+    std::optional<FunctionId> RunningFunction() const { return m_runs->RunningFunction(); }
+    void SetResolver(std::unique_ptr<IResolver> resolver) { m_runs->SetResolver(std::move(resolver)); }
 
-    // Asynchronous lookups; every completion arrives as a private message.
-    IResolver& Resolver() const { return *m_resolver; }
-    void SetResolver(std::unique_ptr<IResolver> resolver);
-    // Cancels the pending lookups, if any.
-    void CancelLookups();
+    // The run's inputs: the current page's fields, read at Go.
+    CRunInputs ReadInputs(FunctionId id);
+    // The view's side of a run: the Recent List entry, the end of the run.
+    void RecordRecentHost(const CRunInputs& inputs);
+    void OnRunEnded(FunctionId selected);
 
     // Status line (part 0 of the status bar). Every text shown is also
     // announced, for the report mode's progress and for tests.
@@ -130,8 +132,6 @@ public:
     bool m_bIcmpAvailable = true;
     QString m_strFingerFireWall;
     QString m_strWhoIsFireWall;
-    LookupHandle m_hLookupTask = 0;
-    LookupHandle m_hLookupTask2 = 0;
 
     // The output texts of the four text panes.
     QString m_strFingerOutput;
@@ -192,7 +192,7 @@ private:
     void ExpandWindow();
     void UpdateWindowTitle(int index);
     bool HandleKey(int key);
-    void OnAppMessage(const CAppMessageEvent& message);
+    void OnResultListDblClk(FunctionId id);
     void CheckWindowColour();
 
     // Layout helpers.
@@ -204,9 +204,8 @@ private:
     void LayoutStatusBar();
 
     std::array<CPropertyPage*, kFunctionCount> m_pPages{};
-    std::array<std::unique_ptr<CFunction>, kFunctionCount> m_functions;
-    std::optional<FunctionId> m_runningFunction;
-    std::unique_ptr<IResolver> m_resolver;
+    std::unique_ptr<CWindowRunView> m_runView;
+    std::unique_ptr<CRunController> m_runs;
     // Shared with the Ping and TraceRoute workers, which may outlive the window.
     std::shared_ptr<echo::EchoService> m_echoService;
     std::array<QWidget*, kFunctionCount> m_panes{};

@@ -20,7 +20,7 @@ namespace {
 
 void OnWinsockInformation(CMainDialog& dialog)
 {
-    CWinsockInfoDialog information(CMainApp::StartupRecord(), IcmpServiceDescription(dialog), &dialog);
+    CWinsockInfoDialog information(CMainApp::StartupRecord(), IcmpServiceDescription(dialog.EchoService().get()), &dialog);
     CommonDialogs().runModal(information);
 }
 

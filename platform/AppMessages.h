@@ -17,7 +17,6 @@ constexpr int WM_APP_REFRESH = WM_APP + 1;
 constexpr int WM_APP_HOST_RESOLVED = WM_APP + 2;
 constexpr int WM_APP_LOCAL_HOST_RESOLVED = WM_APP + 3;
 constexpr int WM_APP_ADDRESS_RESOLVED = WM_APP + 4;
-constexpr int WM_APP_DNS_SOCKET = WM_APP + 5;
 constexpr int WM_APP_FOCUS_HOST = WM_APP + 6;
 
 class CAppMessageEvent : public QEvent {
@@ -33,11 +32,6 @@ public:
     std::uintptr_t WParam() const { return m_wParam; }
     std::intptr_t LParam() const { return m_lParam; }
     const std::any& Result() const { return m_result; }
-
-    static bool IsAppMessage(const QEvent* event)
-    {
-        return event->type() > WM_APP && event->type() <= WM_APP_FOCUS_HOST;
-    }
 
 private:
     std::uintptr_t m_wParam;

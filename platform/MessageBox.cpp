@@ -1,8 +1,8 @@
 #include "platform/MessageBox.h"
 
-#include <QApplication>
-#include <QMessageBox>
 #include <QStringList>
+
+#include <cstdio>
 
 namespace netsonde {
 
@@ -14,26 +14,22 @@ MessageBoxHandler& CurrentHandler()
     return handler;
 }
 
-QMessageBox::Icon ToQtIcon(MessageIcon icon)
+MessageBoxHandler& DefaultHandler()
 {
-    switch (icon) {
-    case MessageIcon::Information:
-        return QMessageBox::Information;
-    case MessageIcon::Exclamation:
-        return QMessageBox::Warning;
-    case MessageIcon::Stop:
-        return QMessageBox::Critical;
-    case MessageIcon::None:
-        break;
-    }
-    return QMessageBox::NoIcon;
+    static MessageBoxHandler handler;
+    return handler;
 }
 
-void ShowModalBox(const QString& text, MessageIcon icon)
+// Without a window, a message is one line of standard error.
+void WriteMessageLine(const QString& text)
 {
-    QMessageBox box(ToQtIcon(icon), QApplication::applicationDisplayName(), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    const QByteArray bytes = (QStringLiteral("netsonde: ") + line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
 }
 
 } // namespace
@@ -42,9 +38,13 @@ void ShowMessageBox(const QString& text, MessageIcon icon)
 {
     if (CurrentHandler())
         CurrentHandler()(text, icon);
+    else if (DefaultHandler())
+        DefaultHandler()(text, icon);
     else
-        ShowModalBox(text, icon);
+        WriteMessageLine(text);
 }
+
+void SetDefaultMessageBoxHandler(MessageBoxHandler handler) { DefaultHandler() = std::move(handler); }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
 {

@@ -1,7 +1,9 @@
 #pragma once
-// Every message box of the program goes through ShowMessageBox: a modal box
-// with the application's name as its title and an OK button. Tests and the
-// report mode install a handler that takes the text instead.
+// Every message box of the program goes through ShowMessageBox. The window
+// makes the default a modal box with the application's name as its title
+// and an OK button; without a window the text becomes the line
+// "netsonde: TEXT" on standard error. Tests and report mode install a
+// handler that takes the text instead.
 
 #include <QString>
 
@@ -16,9 +18,12 @@ using MessageBoxHandler = std::function<void(const QString& text, MessageIcon ic
 
 void ShowMessageBox(const QString& text, MessageIcon icon = MessageIcon::None);
 
-// Replaces the handler (an empty one restores the modal box) and returns
-// the one it replaced.
+// Replaces the handler (an empty one restores the default) and returns the
+// one it replaced.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// What shows a message when no handler is installed: the window's modal box.
+void SetDefaultMessageBoxHandler(MessageBoxHandler handler);
 
 // Notes every message box shown while it lives, in order, and returns at once.
 class CMessageBoxRecorder {

@@ -1,6 +1,5 @@
 #include "query/QuerySocket.h"
 
-#include "mainwindow/OutputPane.h"
 #include "platform/MessageBox.h"
 #include "query/TextQueryFunction.h"
 
@@ -25,18 +24,19 @@ void CQuerySocket::AppendHeldText() { AppendToPane(m_received.Finish()); }
 
 void CQuerySocket::OnConnect(int error)
 {
+    if (!m_pQuery->IsCurrent())
+        return;
     if (error != 0) {
         m_pQuery->FailQuery(QStringLiteral("Could not connect to ") + m_pQuery->TargetHost(),
                             MessageIcon::Exclamation);
         return;
     }
     m_pQuery->SetStatusText(QStringLiteral("Connected to ") + m_pQuery->TargetHost());
-    m_pQuery->m_bConnected = true;
 }
 
 void CQuerySocket::OnSend(int)
 {
-    if (!m_pQuery->m_bConnected)
+    if (!m_pQuery->IsCurrent())
         return;
     m_pQuery->SetStatusText(QStringLiteral("Requesting information from server"));
     while (m_nSendLeft > 0) {
@@ -55,10 +55,9 @@ void CQuerySocket::OnSend(int)
 
 void CQuerySocket::OnReceive(int)
 {
-    if (!m_pQuery->m_bConnected)
+    if (!m_pQuery->IsCurrent())
         return;
-    COutputPane& pane = m_pQuery->Pane();
-    if (pane.Length() == 0)
+    if (m_pQuery->PaneLength() == 0)
         m_pQuery->SetStatusText(QStringLiteral("Receiving data ..."));
     char chunk[CReceivedText::ChunkSize];
     const qsizetype received = Receive(chunk, sizeof chunk);
@@ -70,11 +69,9 @@ void CQuerySocket::OnReceive(int)
     }
     if (received == 0)
         return; // the close event follows
-    const auto result = m_received.Receive(QByteArrayView(chunk, received), pane.Length());
+    const auto result = m_received.Receive(QByteArrayView(chunk, received), m_pQuery->PaneLength());
     AppendToPane(result.text);
     if (result.endsQuery) {
-        Close();
-        m_pQuery->m_bConnected = false;
         m_pQuery->EndQuery();
         return;
     }
@@ -86,7 +83,7 @@ void CQuerySocket::OnReceive(int)
 // Everything still waiting is shown, beyond the pane limit too.
 void CQuerySocket::OnClose(int)
 {
-    if (!m_pQuery->m_bConnected)
+    if (!m_pQuery->IsCurrent())
         return;
     char chunk[CReceivedText::ChunkSize];
     qsizetype received = 0;
@@ -95,15 +92,14 @@ void CQuerySocket::OnClose(int)
         ShowReceivedCount();
     }
     AppendHeldText();
-    m_pQuery->m_bConnected = false;
     m_pQuery->EndQuery();
 }
 
-void CQuerySocket::AppendToPane(const QString& text) { m_pQuery->Pane().AppendText(text); }
+void CQuerySocket::AppendToPane(const QString& text) { m_pQuery->AppendText(text); }
 
 void CQuerySocket::ShowReceivedCount()
 {
-    m_pQuery->SetStatusText(QStringLiteral("Receiving data ... %1 bytes").arg(m_pQuery->Pane().Length()));
+    m_pQuery->SetStatusText(QStringLiteral("Receiving data ... %1 bytes").arg(m_pQuery->PaneLength()));
 }
 
 } // namespace netsonde

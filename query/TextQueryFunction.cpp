@@ -1,11 +1,8 @@
 #include "query/TextQueryFunction.h"
 
-#include "mainwindow/MainDialog.h"
-#include "mainwindow/OutputPane.h"
-#include "pages/QuoteOfDayPage.h"
-#include "pages/UserHostPage.h"
 #include "platform/AppMessages.h"
 #include "query/QuerySocket.h"
+#include "run/RunView.h"
 
 #include <arpa/inet.h>
 
@@ -42,58 +39,73 @@ std::optional<std::uint32_t> DottedAddress(const QString& host)
     return address;
 }
 
-// The Recent List entry of a Finger or WhoIs query: user@host, or the host
-// alone when no user is given.
-QString UserAtHost(const CUserHostPage& page)
-{
-    return page.m_strUser.isEmpty() ? page.m_strHost : page.m_strUser + QLatin1Char('@') + page.m_strHost;
-}
-
 } // namespace
 
-CTextQueryFunction::CTextQueryFunction(CMainDialog& dialog, FunctionId id, QueryFunction kind)
-    : m_dialog(dialog), m_id(id), m_kind(kind)
+CTextQueryFunction::CTextQueryFunction(CRunController& runs, FunctionId id, QueryFunction kind)
+    : m_runs(runs), m_id(id), m_kind(kind)
 {
 }
 
 CTextQueryFunction::~CTextQueryFunction() = default;
 
-COutputPane& CTextQueryFunction::Pane() const { return *m_dialog.TextPane(m_id); }
+bool CTextQueryFunction::IsCurrent() const { return m_request != 0 && m_runs.IsPending(m_request); }
 
-void CTextQueryFunction::SetStatusText(const QString& text) { m_dialog.SetStatusText(text); }
+qsizetype CTextQueryFunction::PaneLength() const { return m_runs.View().PaneLength(m_id); }
 
-void CTextQueryFunction::EndQuery() { m_dialog.OnStop(); }
+void CTextQueryFunction::AppendText(const QString& text)
+{
+    if (!text.isEmpty())
+        m_runs.View().AppendPaneText(m_id, text);
+}
+
+void CTextQueryFunction::SetStatusText(const QString& text) { m_runs.SetStatusText(text); }
+
+void CTextQueryFunction::EndQuery()
+{
+    CloseSocket();
+    m_runs.EndRun();
+}
 
 void CTextQueryFunction::FailQuery(const QString& text, MessageIcon icon)
 {
     // No socket event may arrive while the box is open.
-    m_bConnected = false;
-    if (m_pQuerySocket)
-        m_pQuerySocket->Close();
-    ShowMessageBox(text, icon);
-    EndQuery();
+    CloseSocket();
+    m_runs.ShowMessage(text, icon);
+    m_runs.EndRun();
 }
 
-void CTextQueryFunction::StartQuery(CPropertyPage& page, const QueryFields& fields, bool bClearOutput,
-                                    const QString& strRecentEntry)
+QueryFields CTextQueryFunction::FieldsOf(const CRunInputs& inputs) const
 {
+    switch (m_kind) {
+    case QueryFunction::Finger:
+        return {m_kind, inputs.strUser, inputs.strHost, inputs.bVerboseFormat, inputs.strFireWall};
+    case QueryFunction::WhoIs:
+        return {m_kind, inputs.strUser, inputs.strHost, false, inputs.strFireWall};
+    case QueryFunction::QuoteOfDay:
+        break;
+    }
+    return {m_kind, {}, inputs.strHost, false, {}};
+}
+
+void CTextQueryFunction::Start(const CRunInputs& inputs)
+{
+    const QueryFields fields = FieldsOf(inputs);
     if (fields.host.isEmpty()) {
-        ShowMessageBox(QStringLiteral("Please, enter a host name or address"), MessageIcon::Exclamation);
-        m_dialog.OnStop();
+        m_runs.ShowMessage(QStringLiteral("Please, enter a host name or address"), MessageIcon::Exclamation);
+        m_runs.EndRun();
         return;
     }
-    if (bClearOutput)
-        Pane().SetText({});
-    m_dialog.BeginRun();
-    page.AddRecentHost(strRecentEntry);
-    page.DoDataExchange(false);
+    if (inputs.bClearOutput)
+        m_runs.View().SetPaneText(m_id, {});
+    m_runs.BeginRun();
+    m_runs.RecordRecentHost();
 
-    // Host and request come from the firewall value read now, so a change
-    // made while the lookup runs cannot make them disagree.
+    // Host and request come from the firewall value read at Go, so they
+    // always agree.
     const QueryPlan plan = BuildQueryPlan(fields);
     m_strTargetHost = plan.targetHost;
     m_nPort = plan.port;
-    m_request = plan.request;
+    m_requestBytes = plan.request;
     m_strPageHost = fields.host;
     SetStatusText(QStringLiteral("Resolving ") + m_strTargetHost);
 
@@ -101,29 +113,20 @@ void CTextQueryFunction::StartQuery(CPropertyPage& page, const QueryFields& fiel
         ConnectTo(*address);
         return;
     }
-    m_hLookup = m_dialog.Resolver().AsyncGetHostByName(&m_dialog, WM_APP_HOST_RESOLVED, m_strTargetHost);
-    m_dialog.m_hLookupTask = m_hLookup;
-    if (m_hLookup == 0) {
-        ShowMessageBox(QStringLiteral("Unable to resolve hostname"), MessageIcon::Exclamation);
-        m_dialog.OnStop();
+    if (m_runs.LookUpName(m_strTargetHost, WM_APP_HOST_RESOLVED) == 0) {
+        m_runs.ShowMessage(QStringLiteral("Unable to resolve hostname"), MessageIcon::Exclamation);
+        m_runs.EndRun();
     }
 }
 
-void CTextQueryFunction::OnAppMessage(const CAppMessageEvent& message)
+void CTextQueryFunction::OnLookupCompleted(const CAppMessageEvent& message)
 {
-    if (message.Message() == WM_APP_HOST_RESOLVED)
-        OnHostResolved(message);
-}
-
-// The main window has already dropped a stale completion and cleared the
-// pending handle.
-void CTextQueryFunction::OnHostResolved(const CAppMessageEvent& message)
-{
-    m_hLookup = 0;
+    if (message.Message() != WM_APP_HOST_RESOLVED)
+        return;
     const CHostEntry* entry = HostEntryOf(message);
     if (message.LParam() != kLookupSucceeded || entry == nullptr || entry->addresses.isEmpty()) {
-        ShowMessageBox(QStringLiteral("Unable to resolve ") + m_strTargetHost, MessageIcon::Exclamation);
-        m_dialog.OnStop();
+        m_runs.ShowMessage(QStringLiteral("Unable to resolve ") + m_strTargetHost, MessageIcon::Exclamation);
+        m_runs.EndRun();
         return;
     }
     ConnectTo(entry->addresses.first());
@@ -141,89 +144,44 @@ void CTextQueryFunction::ConnectTo(std::uint32_t address)
 void CTextQueryFunction::CreateQuerySocket()
 {
     SetStatusText(CreatingSocketText(m_kind));
-    ReleaseSocket();
+    m_pQuerySocket.reset();
+    m_request = m_runs.OpenRequest();
     m_pQuerySocket = std::make_unique<CQuerySocket>(*this, m_kind);
-    m_pQuerySocket->Prepare(m_request);
+    m_pQuerySocket->Prepare(m_requestBytes);
     if (!m_pQuerySocket->AsyncSelect()) {
         FailQuery(QStringLiteral("Cannot set asynchronous mode"), MessageIcon::Exclamation);
         return;
     }
     SetStatusText(QStringLiteral("Connecting to ") + m_strPageHost);
     if (!m_pQuerySocket->Connect(m_serverAddress)) {
-        FailQuery(QStringLiteral("Cannot connect to %1 (%2)").arg(m_strTargetHost).arg(m_pQuerySocket->LastError()),
+        const int error = m_pQuerySocket->LastError();
+        FailQuery(QStringLiteral("Cannot connect to %1 (%2)").arg(m_strTargetHost, QString::number(error)),
                   MessageIcon::Exclamation);
     }
 }
 
-void CTextQueryFunction::CancelQuery()
+// Text the decoder still holds goes to the pane before the socket closes.
+void CTextQueryFunction::CloseSocket()
 {
-    ReleaseLookup();
-    ReleaseSocket();
-    SendAppMessage(m_dialog.Page(m_id), WM_APP_FOCUS_HOST);
-}
-
-void CTextQueryFunction::ReleaseLookup()
-{
-    if (m_hLookup != 0 && m_dialog.m_hLookupTask == m_hLookup) {
-        m_dialog.Resolver().CancelAsyncRequest(m_hLookup);
-        m_dialog.m_hLookupTask = 0;
-    }
-    m_hLookup = 0;
-}
-
-// The socket may be the one whose event is being handled now: it is closed
-// at once and deleted once that event is over.
-void CTextQueryFunction::ReleaseSocket()
-{
-    m_bConnected = false;
-    if (!m_pQuerySocket)
+    if (!m_pQuerySocket || !m_pQuerySocket->IsOpen())
         return;
     m_pQuerySocket->AppendHeldText();
     m_pQuerySocket->Close();
-    m_pQuerySocket.release()->deleteLater();
 }
 
-CFingerFunction::CFingerFunction(CMainDialog& dialog)
-    : CTextQueryFunction(dialog, FunctionId::Finger, QueryFunction::Finger)
+void CTextQueryFunction::Cancel()
 {
+    CloseSocket();
+    m_pQuerySocket.reset();
+    m_request = 0;
 }
 
-void CFingerFunction::StartFinger()
+void InstallTextQueryFunctions(CRunController& runs)
 {
-    CFingerPage& page = *m_dialog.FingerPage();
-    page.SplitHostField();
-    page.DoDataExchange(true);
-    const QueryFields fields{QueryFunction::Finger, page.m_strUser, page.m_strHost, page.m_bVerboseFormat,
-                             m_dialog.m_strFingerFireWall};
-    StartQuery(page, fields, page.m_bClearOutput, UserAtHost(page));
-}
-
-CWhoIsFunction::CWhoIsFunction(CMainDialog& dialog)
-    : CTextQueryFunction(dialog, FunctionId::WhoIs, QueryFunction::WhoIs)
-{
-}
-
-void CWhoIsFunction::StartWhoIs()
-{
-    CWhoIsPage& page = *m_dialog.WhoIsPage();
-    page.SplitHostField();
-    page.DoDataExchange(true);
-    const QueryFields fields{QueryFunction::WhoIs, page.m_strUser, page.m_strHost, false,
-                             m_dialog.m_strWhoIsFireWall};
-    StartQuery(page, fields, page.m_bClearOutput, UserAtHost(page));
-}
-
-CQuoteOfDayFunction::CQuoteOfDayFunction(CMainDialog& dialog)
-    : CTextQueryFunction(dialog, FunctionId::QuoteOfDay, QueryFunction::QuoteOfDay)
-{
-}
-
-void CQuoteOfDayFunction::StartQuoteOfTheDay()
-{
-    CQuoteOfDayPage& page = *m_dialog.QuoteOfDayPage();
-    page.DoDataExchange(true);
-    const QueryFields fields{QueryFunction::QuoteOfDay, {}, page.m_strHost, false, {}};
-    StartQuery(page, fields, page.m_bClearOutput, page.m_strHost);
+    runs.SetFunction(FunctionId::Finger, std::make_unique<CTextQueryFunction>(runs, FunctionId::Finger, QueryFunction::Finger));
+    runs.SetFunction(FunctionId::WhoIs, std::make_unique<CTextQueryFunction>(runs, FunctionId::WhoIs, QueryFunction::WhoIs));
+    runs.SetFunction(FunctionId::QuoteOfDay,
+                     std::make_unique<CTextQueryFunction>(runs, FunctionId::QuoteOfDay, QueryFunction::QuoteOfDay));
 }
 
 } // namespace netsonde

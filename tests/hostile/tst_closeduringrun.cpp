@@ -72,7 +72,7 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (CAppMessageEvent::IsAppMessage(event))
+        if (event->type() >= WM_APP_HOST_RESOLVED && event->type() <= WM_APP_ADDRESS_RESOLVED)
             ++m_count;
         return false;
     }
@@ -161,7 +161,7 @@ private Q_SLOTS:
             FillPage(*dialog, function, {pending, "ann"});
         }
         dialog->OnGo();
-        QVERIFY(dialog->m_hLookupTask != 0);
+        QVERIFY(dialog->Runs().HasPendingRequests());
         QVERIFY(dialog->StatusText().startsWith(QStringLiteral("Resolving ")));
 
         dialog->close();

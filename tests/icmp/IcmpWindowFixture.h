@@ -61,7 +61,7 @@ struct CScriptedLookups {
     QHash<std::uint32_t, QString> addresses;
     std::shared_ptr<std::atomic<int>> byAddressCalls = std::make_shared<std::atomic<int>>(0);
 
-    CIcmpLookups Lookups() const
+    CHostLookups Lookups() const
     {
         auto names = this->names;
         auto addresses = this->addresses;
@@ -97,7 +97,7 @@ inline CIcmpWindow OpenIcmpWindow(std::shared_ptr<echo::EchoService> service, co
     CIcmpWindow window;
     window.dialog = OpenMainDialog();
     CMainDialog::SetEchoServiceLoader({});
-    InstallIcmpFunctions(*window.dialog, lookups.Lookups());
+    InstallIcmpFunctions(window.dialog->Runs(), service, lookups.Lookups());
     auto resolver = std::make_unique<CScriptedResolver>();
     window.resolver = resolver.get();
     window.dialog->SetResolver(std::move(resolver));

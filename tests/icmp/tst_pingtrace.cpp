@@ -255,7 +255,7 @@ private Q_SLOTS:
         QVERIFY(!window.dialog->Page(id)->HostCombo()->isEnabled());
         QVERIFY(window.dialog->Page(id)->HostCombo()->toolTip().contains(QStringLiteral("ping_group_range")));
         QVERIFY(window.dialog->Page(id)->toolTip().contains(QStringLiteral("setcap cap_net_raw+ep")));
-        QCOMPARE(IcmpServiceDescription(*window.dialog), QString::fromStdString(service->Description()));
+        QCOMPARE(IcmpServiceDescription(window.dialog->EchoService().get()), QString::fromStdString(service->Description()));
 
         // A host can still arrive, from the command line or the phonebook.
         SetPing(*window.dialog, QStringLiteral("10.0.0.5"), 1, 0, false);
@@ -440,7 +440,7 @@ private Q_SLOTS:
         QCOMPARE(window.resolver->Requests().size(), 2);
         CHostEntry stale;
         stale.strOfficialName = QStringLiteral("stale.example");
-        PostAppMessage(window.dialog.get(), WM_APP_ADDRESS_RESOLVED, first.handle, kLookupSucceeded, stale);
+        PostAppMessage(&window.dialog->Runs(), WM_APP_ADDRESS_RESOLVED, first.handle, kLookupSucceeded, stale);
         QCoreApplication::processEvents();
         QCOMPARE(list->topLevelItem(0)->text(2), QString());
         QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving IP address 10.5.0.5"));
@@ -473,8 +473,8 @@ private Q_SLOTS:
         Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 1);
         QCOMPARE(boxes.seen.size(), std::size_t{1});
         QCOMPARE(boxes.seen[0].text, QStringLiteral("Unable to resolve IP Address"));
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
-        QCOMPARE(window.dialog->m_hLookupTask, LookupHandle{0});
+        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QVERIFY(!window.dialog->Runs().HasPendingRequests());
     }
 
     // The window goes while a hop probe waits on a minute's time-out: the

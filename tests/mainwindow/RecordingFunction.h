@@ -2,7 +2,7 @@
 // A function for controller tests: it counts Start and Cancel and runs
 // what the test gives it on Start.
 
-#include "mainwindow/Function.h"
+#include "run/RunFunction.h"
 #include "platform/AppMessages.h"
 
 #include <QList>
@@ -15,14 +15,14 @@ class CRecordingFunction : public CFunction {
 public:
     explicit CRecordingFunction(std::function<void()> onStart = {}) : m_onStart(std::move(onStart)) {}
 
-    void Start() override
+    void Start(const CRunInputs&) override
     {
         ++starts;
         if (m_onStart)
             m_onStart();
     }
     void Cancel() override { ++cancels; }
-    void OnAppMessage(const CAppMessageEvent& message) override
+    void OnLookupCompleted(const CAppMessageEvent& message) override
     {
         messages << QPair<int, std::uintptr_t>(message.Message(), message.WParam());
     }

@@ -38,7 +38,7 @@ std::array<CRecordingFunction*, kFunctionCount> PlugRecorders(CMainDialog& dialo
     for (int i = 0; i < kFunctionCount; ++i) {
         auto function = std::make_unique<CRecordingFunction>([&dialog] { dialog.BeginRun(); });
         recorders[i] = function.get();
-        dialog.SetFunction(static_cast<FunctionId>(i), std::move(function));
+        dialog.Runs().SetFunction(static_cast<FunctionId>(i), std::move(function));
     }
     return recorders;
 }
@@ -159,28 +159,26 @@ private Q_SLOTS:
         auto recorders = PlugRecorders(*dialog);
         dialog->SelectFunction(FunctionId::Finger);
         dialog->OnGo();
-        dialog->m_hLookupTask = resolver->AsyncGetHostByName(dialog.get(), WM_APP_HOST_RESOLVED, QStringLiteral("a"));
-        const LookupHandle first = dialog->m_hLookupTask;
-        const LookupHandle other = resolver->AsyncGetHostByName(dialog.get(), WM_APP_HOST_RESOLVED, QStringLiteral("b"));
+        CRunController& runs = dialog->Runs();
+        const LookupHandle first = runs.LookUpName(QStringLiteral("a"), WM_APP_HOST_RESOLVED);
+        const LookupHandle other = resolver->AsyncGetHostByName(&runs, WM_APP_HOST_RESOLVED, QStringLiteral("b"));
         resolver->Complete(other, kLookupSucceeded);
         resolver->Complete(first, kLookupSucceeded);
         QTRY_COMPARE(recorders[Index(FunctionId::Finger)]->messages.size(), 1);
         QCoreApplication::processEvents();
         QCOMPARE(recorders[Index(FunctionId::Finger)]->messages.size(), 1);
         QCOMPARE(recorders[Index(FunctionId::Finger)]->messages.front().second, first);
-        QCOMPARE(dialog->m_hLookupTask, LookupHandle(0));
+        QVERIFY(!runs.HasPendingRequests());
 
         // After a tab change the completion still goes to the running function;
         // after Stop and a cancel nothing arrives.
-        dialog->m_hLookupTask = resolver->AsyncGetHostByAddr(dialog.get(), WM_APP_ADDRESS_RESOLVED, 0x0100007f);
+        const LookupHandle address = runs.LookUpAddress(0x0100007f, WM_APP_ADDRESS_RESOLVED);
         dialog->SelectFunction(FunctionId::Ping);
-        resolver->Complete(dialog->m_hLookupTask, kLookupSucceeded);
+        resolver->Complete(address, kLookupSucceeded);
         QTRY_COMPARE(recorders[Index(FunctionId::Finger)]->messages.size(), 2);
         QVERIFY(recorders[Index(FunctionId::Ping)]->messages.isEmpty());
-        dialog->m_hLookupTask = resolver->AsyncGetHostByName(dialog.get(), WM_APP_HOST_RESOLVED, QStringLiteral("c"));
-        const LookupHandle cancelled = dialog->m_hLookupTask;
+        const LookupHandle cancelled = runs.LookUpName(QStringLiteral("c"), WM_APP_HOST_RESOLVED);
         dialog->OnStop();
-        dialog->CancelLookups();
         QVERIFY(resolver->CancelledHandles().contains(cancelled));
         resolver->Complete(cancelled, kLookupSucceeded);
         QTest::qWait(20);

@@ -150,7 +150,7 @@ void TestQueryStart::stopDuringLookup()
     dialog->SelectFunction(FunctionId::Ping);
     Control<QPushButton>(dialog.get(), IDC_STOP)->click();
     QCOMPARE(resolver.CancelledHandles(), QList<LookupHandle>{handle});
-    QCOMPARE(dialog->m_hLookupTask, LookupHandle(0));
+    QVERIFY(!dialog->Runs().HasPendingRequests());
     QVERIFY(boxes.Texts().isEmpty());
 }
 
@@ -164,7 +164,7 @@ void TestQueryStart::lateLookupAfterStop()
     dialog->OnGo();
     const LookupHandle handle = resolver.Requests().at(0).handle;
     dialog->OnStop();
-    PostAppMessage(dialog.get(), WM_APP_HOST_RESOLVED, handle, kLookupHostNotFound);
+    PostAppMessage(&dialog->Runs(), WM_APP_HOST_RESOLVED, handle, kLookupHostNotFound);
     QTest::qWait(20);
     QVERIFY(boxes.Texts().isEmpty());
     QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));

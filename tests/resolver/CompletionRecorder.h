@@ -29,7 +29,7 @@ public:
 
     bool event(QEvent* event) override
     {
-        if (!CAppMessageEvent::IsAppMessage(event))
+        if (event->type() < WM_APP_HOST_RESOLVED || event->type() > WM_APP_ADDRESS_RESOLVED)
             return QObject::event(event);
         const auto* message = static_cast<const CAppMessageEvent*>(event);
         CCompletion completion{this, message->Message(), message->WParam(), message->LParam(), {}};

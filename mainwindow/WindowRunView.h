@@ -1,0 +1,31 @@
+#pragma once
+// The window as the run layer's view: status line, panes, result lists and
+// the busy state of the controls.
+
+#include "run/RunView.h"
+
+namespace netsonde {
+
+class CMainDialog;
+
+class CWindowRunView final : public IRunView {
+public:
+    explicit CWindowRunView(CMainDialog& dialog) : m_dialog(dialog) {}
+
+    void BeginRun(const CRunInputs& inputs) override;
+    void RecordRecentHost(const CRunInputs& inputs) override;
+    void ShowStatusText(const QString& text) override;
+    void SetPaneText(FunctionId id, const QString& text) override;
+    void AppendPaneText(FunctionId id, const QString& text) override;
+    qsizetype PaneLength(FunctionId id) const override;
+    void ClearRows(FunctionId id) override;
+    void InsertRow(FunctionId id, int row, unsigned number) override;
+    void SetCell(FunctionId id, int row, ResultColumn column, const QString& text) override;
+    FunctionId SelectedFunction() const override;
+    void EndRun(FunctionId selected) override;
+
+private:
+    CMainDialog& m_dialog;
+};
+
+} // namespace netsonde

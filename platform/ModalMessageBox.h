@@ -1,0 +1,9 @@
+#pragma once
+// The window's message box: modal, titled with the application's name.
+
+namespace netsonde {
+
+// Makes the modal box the default way a message is shown.
+void UseModalMessageBoxes();
+
+} // namespace netsonde

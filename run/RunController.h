@@ -1,0 +1,126 @@
+#pragma once
+// The run layer: the busy state, the run in progress, the one table of its
+// pending requests and the one rule that drops stale completions. Functions
+// talk to the user only through it (status text, pane text, result rows and
+// cells, message boxes, the end of the run); the window and report mode
+// adapt it through IRunView and its signals.
+//
+// One concurrency idiom: everything runs on the user-interface thread except
+// the ICMP workers, whose effects are posted back with their request and
+// carried out only while that request is pending. One way to drop a stale
+// completion: a request leaves the table when it completes or when the run
+// ends, and nothing is delivered for a request outside it. One way to end a
+// run: EndRun schedules the end, so no callback re-enters its own function.
+
+#include "platform/MessageBox.h"
+#include "platform/resolver/Resolver.h"
+#include "run/FunctionId.h"
+#include "run/RunFunction.h"
+#include "run/RunInputs.h"
+#include "run/WorkerThreads.h"
+
+#include <QObject>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+
+namespace netsonde {
+
+class IRunView;
+
+class CRunController : public QObject {
+    Q_OBJECT
+public:
+    using RequestId = std::uint64_t;
+
+    explicit CRunController(IRunView& view, QObject* parent = nullptr);
+    ~CRunController() override;
+
+    void SetFunction(FunctionId id, std::unique_ptr<CFunction> function);
+    CFunction* Function(FunctionId id) const { return m_functions[Index(id)].get(); }
+    void SetResolver(std::unique_ptr<IResolver> resolver);
+
+    // The controller's side of Go, Stop and the window's end.
+    void Go(const CRunInputs& inputs);
+    // Ends the run at once (Stop, Escape, Clear); `current` is the function
+    // whose tab is selected, cancelled too.
+    void Stop(std::optional<FunctionId> current = std::nullopt);
+    // Wakes and joins every worker and drops every request: the window goes.
+    void Shutdown();
+
+    bool IsBusy() const { return m_bBusy; }
+    std::optional<FunctionId> RunningFunction() const { return m_running; }
+    const CRunInputs& Inputs() const { return m_inputs; }
+    QString StatusText() const { return m_strStatus; }
+
+    // A run that Go did not start (a result row's lookup): its completions
+    // reach the function, and EndRun or Stop end it, without the busy state.
+    void StartSideRun(FunctionId id);
+
+    // For the functions of the run in progress.
+    void BeginRun();
+    void RecordRecentHost();
+    void SetStatusText(const QString& text);
+    void ShowMessage(const QString& text, MessageIcon icon = MessageIcon::None);
+    // Schedules the end of the run; nothing of it is delivered afterwards.
+    void EndRun();
+    IRunView& View() const { return m_view; }
+
+    // Lookups of the run: their completions come back here and reach the
+    // running function only while pending. 0 when refused.
+    LookupHandle LookUpName(const QString& name, int message);
+    LookupHandle LookUpAddress(std::uint32_t address, int message);
+
+    // Sockets and workers of the run hold a request until it ends. Safe from
+    // any thread: IsPending.
+    RequestId OpenRequest();
+    bool IsPending(RequestId id) const;
+    bool HasPendingRequests() const;
+    void CloseRequest(RequestId id);
+    // Posts an effect from a worker: it runs on the user-interface thread
+    // only while the request is pending then.
+    void PostEffect(RequestId id, std::function<void()> effect);
+    // Starts a worker thread; false when the system cannot create one.
+    bool StartWorker(std::function<void()> body);
+    std::size_t WorkerCount() const { return m_workers.Count(); }
+
+Q_SIGNALS:
+    void statusTextChanged(const QString& text);
+    void runStarted(netsonde::FunctionId id);
+    void runFinished(netsonde::FunctionId id);
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    enum class RequestKind { Lookup, Other };
+    using RequestKey = std::pair<RequestKind, std::uint64_t>;
+
+    void Finish(std::optional<FunctionId> current);
+    void DropRequests();
+    bool TakeLookup(LookupHandle handle);
+
+    IRunView& m_view;
+    std::array<std::unique_ptr<CFunction>, kFunctionCount> m_functions;
+    std::unique_ptr<IResolver> m_resolver;
+    CRunInputs m_inputs;
+    std::optional<FunctionId> m_running;
+    bool m_bBusy = false;
+    bool m_bEnding = false;
+    std::uint64_t m_nRun = 0;
+    QString m_strStatus;
+    std::vector<std::function<void()>> m_afterEnd;
+
+    mutable std::mutex m_mutex;
+    std::set<RequestKey> m_pending;
+    std::uint64_t m_nLastRequest = 0;
+
+    CWorkerThreads m_workers;
+};
+
+} // namespace netsonde

@@ -1,0 +1,22 @@
+#pragma once
+// What the run layer needs of a function: Start, called with the busy state
+// entered and the run's inputs as values, and Cancel, which releases what
+// the function still holds and is harmless when it holds nothing. The
+// completion of a lookup reaches OnLookupCompleted only while its request
+// is pending; a stale one has been dropped before.
+
+#include "run/RunInputs.h"
+
+namespace netsonde {
+
+class CAppMessageEvent;
+
+class CFunction {
+public:
+    virtual ~CFunction() = default;
+    virtual void Start(const CRunInputs& inputs) = 0;
+    virtual void Cancel() = 0;
+    virtual void OnLookupCompleted(const CAppMessageEvent&) {}
+};
+
+} // namespace netsonde

@@ -1,0 +1,43 @@
+#pragma once
+// What a run shows, and nothing else: the window is one adapter of this
+// interface and report mode another. The run layer calls it on the
+// user-interface thread only, and only for the run in progress.
+
+#include "export/ResultColumns.h"
+#include "run/FunctionId.h"
+#include "run/RunInputs.h"
+
+#include <QString>
+
+namespace netsonde {
+
+class IRunView {
+public:
+    virtual ~IRunView() = default;
+
+    // The run's input is accepted: the window disables its inputs and shows
+    // the function's pane.
+    virtual void BeginRun(const CRunInputs& inputs) = 0;
+    // The host (and name server) go into the page's Recent List.
+    virtual void RecordRecentHost(const CRunInputs& inputs) = 0;
+    virtual void ShowStatusText(const QString& text) = 0;
+
+    // Text panes (Finger, WhoIs, NS LookUp, QoD).
+    virtual void SetPaneText(FunctionId id, const QString& text) = 0;
+    virtual void AppendPaneText(FunctionId id, const QString& text) = 0;
+    // Characters in the pane now, counting text of earlier runs it keeps.
+    virtual qsizetype PaneLength(FunctionId id) const = 0;
+
+    // Result lists (Ping, TraceRoute).
+    virtual void ClearRows(FunctionId id) = 0;
+    virtual void InsertRow(FunctionId id, int row, unsigned number) = 0;
+    virtual void SetCell(FunctionId id, int row, ResultColumn column, const QString& text) = 0;
+
+    // The function whose tab is selected now (the run's own in report mode).
+    virtual FunctionId SelectedFunction() const = 0;
+
+    // Ends the run's view: inputs enabled again, the focus on the host field.
+    virtual void EndRun(FunctionId id) = 0;
+};
+
+} // namespace netsonde
