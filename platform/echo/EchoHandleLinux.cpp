@@ -52,19 +52,21 @@ std::optional<std::uint32_t> ReportSender(msghdr& message)
 } // namespace
 
 LinuxEchoHandle::LinuxEchoHandle(EchoSocketKind kind, UniqueFd socket, std::uint16_t identifier,
-                                 std::uint16_t firstSequence, std::shared_ptr<const ShutdownSignal> shutdown)
+                                 std::uint16_t firstSequence, std::shared_ptr<const ShutdownSignal> shutdown,
+                                 std::shared_ptr<const ShutdownSignal> runWake)
     : m_kind(kind)
     , m_socket(std::move(socket))
     , m_identifier(identifier)
     , m_nextSequence(firstSequence)
     , m_shutdown(std::move(shutdown))
+    , m_runWake(std::move(runWake))
 {
 }
 
 EchoReply LinuxEchoHandle::SendEcho(std::uint32_t destination, std::span<const std::uint8_t> data,
                                     std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs)
 {
-    if (data.size() > kMaxEchoDataSize || m_shutdown->IsRaised() || !SetTimeToLive(ttl))
+    if (data.size() > kMaxEchoDataSize || IsWoken() || !SetTimeToLive(ttl))
         return {};
     DiscardStaleAnswers();
     const EchoProbe probe{destination, m_identifier, m_nextSequence++};
@@ -76,6 +78,11 @@ EchoReply LinuxEchoHandle::SendEcho(std::uint32_t destination, std::span<const s
         return {};
     const auto roundTrip = std::chrono::floor<std::chrono::milliseconds>(Clock::now() - sent).count();
     return {1, *sender, static_cast<std::uint32_t>(std::clamp<long long>(roundTrip, 0, UINT32_MAX))};
+}
+
+bool LinuxEchoHandle::IsWoken() const
+{
+    return m_shutdown->IsRaised() || (m_runWake && m_runWake->IsRaised());
 }
 
 // Every request sets its own Ttl; none restores the system's default (-1).
@@ -122,18 +129,20 @@ bool LinuxEchoHandle::SendRequest(const EchoProbe& probe, std::span<const std::u
 }
 
 // The deadline is fixed; the wait is recomputed from it after every wake-up, so stray
-// packets cannot stretch it.
+// packets cannot stretch it. Without a run wake its slot holds -1, which poll skips.
 std::optional<std::uint32_t> LinuxEchoHandle::AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline)
 {
     for (;;) {
         const auto now = Clock::now();
         if (now >= deadline)
             return std::nullopt;
-        pollfd watches[2] = {{m_socket.Get(), POLLIN, 0}, {m_shutdown->PollDescriptor(), POLLIN, 0}};
-        const int ready = ::poll(watches, 2, MillisecondsUntil(now, deadline));
+        pollfd watches[3] = {{m_socket.Get(), POLLIN, 0},
+                             {m_shutdown->PollDescriptor(), POLLIN, 0},
+                             {m_runWake ? m_runWake->PollDescriptor() : -1, POLLIN, 0}};
+        const int ready = ::poll(watches, 3, MillisecondsUntil(now, deadline));
         if (ready < 0 && errno != EINTR)
             return std::nullopt;
-        if (watches[1].revents != 0)
+        if (watches[1].revents != 0 || watches[2].revents != 0)
             return std::nullopt;
         if (watches[0].revents != 0) {
             if (const auto sender = ReadWaitingAnswers(probe))

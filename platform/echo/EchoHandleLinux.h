@@ -17,7 +17,8 @@ namespace netsonde::echo {
 class LinuxEchoHandle final : public EchoHandle {
 public:
     LinuxEchoHandle(EchoSocketKind kind, UniqueFd socket, std::uint16_t identifier,
-                    std::uint16_t firstSequence, std::shared_ptr<const ShutdownSignal> shutdown);
+                    std::uint16_t firstSequence, std::shared_ptr<const ShutdownSignal> shutdown,
+                    std::shared_ptr<const ShutdownSignal> runWake);
 
     EchoReply SendEcho(std::uint32_t destination, std::span<const std::uint8_t> data,
                        std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) override;
@@ -25,6 +26,7 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
+    bool IsWoken() const;
     bool SetTimeToLive(std::optional<std::uint8_t> ttl);
     void DiscardStaleAnswers();
     bool SendRequest(const EchoProbe& probe, std::span<const std::uint8_t> data);
@@ -39,6 +41,7 @@ private:
     std::uint16_t m_identifier;
     std::uint16_t m_nextSequence;
     std::shared_ptr<const ShutdownSignal> m_shutdown;
+    std::shared_ptr<const ShutdownSignal> m_runWake; // may be null
     // Room for the headers of any answer; the rest of a long echo is cut off unread.
     std::array<std::uint8_t, 2048> m_receiveBuffer{};
 };

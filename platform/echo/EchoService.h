@@ -11,6 +11,8 @@
 
 namespace netsonde::echo {
 
+class ShutdownSignal;
+
 // The kind of ICMP socket behind the service.
 enum class EchoSocketKind {
     Datagram, // unprivileged: socket(AF_INET, SOCK_DGRAM, IPPROTO_ICMP)
@@ -37,8 +39,8 @@ public:
     virtual ~EchoHandle() = default;
 
     // Sends one echo request carrying `data` to `destination` (IPv4, network order)
-    // and blocks until an answer, the time-out or the service's shutdown. `ttl` is set
-    // for this request only (none: the system's default).
+    // and blocks until an answer, the time-out, the service's shutdown or the handle's
+    // run wake. `ttl` is set for this request only (none: the system's default).
     virtual EchoReply SendEcho(std::uint32_t destination, std::span<const std::uint8_t> data,
                                std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) = 0;
 };
@@ -54,8 +56,10 @@ public:
     // When loaded: which socket kind is in use, in words. Otherwise: why no kind works.
     virtual std::string Description() const = 0;
 
-    // A new handle; null when not loaded or the socket cannot be opened.
-    virtual std::unique_ptr<EchoHandle> CreateHandle() = 0;
+    // A new handle; null when not loaded or the socket cannot be opened. Once `runWake`
+    // is raised, every SendEcho of the handle, blocked or still to come, returns at once
+    // with no reply.
+    virtual std::unique_ptr<EchoHandle> CreateHandle(std::shared_ptr<const ShutdownSignal> runWake = nullptr) = 0;
 
     // Safe from any thread: every SendEcho of every handle of this service, blocked or
     // still to come, returns at once with no reply.

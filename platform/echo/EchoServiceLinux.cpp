@@ -86,7 +86,7 @@ public:
     std::optional<EchoSocketKind> SocketKind() const override { return m_kind; }
     std::string Description() const override { return m_description; }
 
-    std::unique_ptr<EchoHandle> CreateHandle() override
+    std::unique_ptr<EchoHandle> CreateHandle(std::shared_ptr<const ShutdownSignal> runWake) override
     {
         if (!m_kind)
             return nullptr;
@@ -94,7 +94,7 @@ public:
         if (!opened.socket.IsValid())
             return nullptr;
         return std::make_unique<LinuxEchoHandle>(*m_kind, std::move(opened.socket), NextRawIdentifier(),
-                                                 RandomWord(), m_shutdown);
+                                                 RandomWord(), m_shutdown, std::move(runWake));
     }
 
     void ShutdownAll() override

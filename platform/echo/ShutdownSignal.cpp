@@ -3,6 +3,9 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdint>
 
 namespace netsonde::echo {
@@ -18,8 +21,21 @@ void ShutdownSignal::Raise()
 
 bool ShutdownSignal::IsRaised() const
 {
-    pollfd watch{m_event.Get(), POLLIN, 0};
-    return ::poll(&watch, 1, 0) == 1 && (watch.revents & POLLIN) != 0;
+    return WaitFor(std::chrono::milliseconds(0));
+}
+
+// The wait is recomputed from a fixed deadline after a signal interrupts it.
+bool ShutdownSignal::WaitFor(std::chrono::milliseconds duration) const
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + duration;
+    for (;;) {
+        const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        pollfd watch{m_event.Get(), POLLIN, 0};
+        const int ready = ::poll(&watch, 1, static_cast<int>(std::clamp<long long>(remaining, 0, INT_MAX)));
+        if (ready >= 0 || errno != EINTR)
+            return ready == 1 && (watch.revents & POLLIN) != 0;
+    }
 }
 
 } // namespace netsonde::echo

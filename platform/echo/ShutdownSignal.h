@@ -1,8 +1,10 @@
 #pragma once
 // A one-way signal that wakes every poll watching it and stays raised: the service's
-// shutdown, shared by all of its handles.
+// shutdown, shared by all of its handles, and the wake-up of one run of a worker.
 
 #include "platform/echo/UniqueFd.h"
+
+#include <chrono>
 
 namespace netsonde::echo {
 
@@ -16,6 +18,8 @@ public:
 
     void Raise();
     bool IsRaised() const;
+    // Sleeps until raised or until `duration` has passed; true when raised.
+    bool WaitFor(std::chrono::milliseconds duration) const;
 
 private:
     UniqueFd m_event;

@@ -1,26 +1,37 @@
 #include "icmp/ScriptedEchoService.h"
 
+#include "platform/echo/ShutdownSignal.h"
+
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace netsonde::test {
 
 namespace {
 
+// A condition variable cannot watch the run wake's event descriptor: a held request
+// looks at it this often.
+constexpr std::chrono::milliseconds kWakeCheckInterval(2);
+
 class CScriptedEchoHandle final : public echo::EchoHandle {
 public:
-    explicit CScriptedEchoHandle(CScriptedEchoService& service) : m_service(service) {}
+    CScriptedEchoHandle(CScriptedEchoService& service, std::shared_ptr<const echo::ShutdownSignal> runWake)
+        : m_service(service), m_runWake(std::move(runWake))
+    {
+    }
 
     echo::EchoReply SendEcho(std::uint32_t destination, std::span<const std::uint8_t> data,
                              std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) override
     {
         const bool allAA = std::all_of(data.begin(), data.end(), [](std::uint8_t b) { return b == 0xAA; });
-        return m_service.Answer({destination, data.size(), allAA, ttl, timeoutMs});
+        return m_service.Answer({destination, data.size(), allAA, ttl, timeoutMs}, m_runWake.get());
     }
 
 private:
     CScriptedEchoService& m_service;
+    const std::shared_ptr<const echo::ShutdownSignal> m_runWake;
 };
 
 } // namespace
@@ -40,11 +51,12 @@ std::string CScriptedEchoService::Description() const
     return IsLoaded() ? "scripted echo service" : "scripted: no ICMP socket (ping_group_range, setcap cap_net_raw+ep)";
 }
 
-std::unique_ptr<echo::EchoHandle> CScriptedEchoService::CreateHandle()
+std::unique_ptr<echo::EchoHandle> CScriptedEchoService::CreateHandle(
+    std::shared_ptr<const echo::ShutdownSignal> runWake)
 {
     if (m_state != State::Loaded)
         return nullptr;
-    return std::make_unique<CScriptedEchoHandle>(*this);
+    return std::make_unique<CScriptedEchoHandle>(*this, std::move(runWake));
 }
 
 void CScriptedEchoService::ShutdownAll()
@@ -77,16 +89,22 @@ std::vector<CEchoRequest> CScriptedEchoService::Requests() const
     return m_requests;
 }
 
-echo::EchoReply CScriptedEchoService::Answer(const CEchoRequest& request)
+bool CScriptedEchoService::IsWoken(const echo::ShutdownSignal* runWake) const
+{
+    return m_bShutDown || (runWake != nullptr && runWake->IsRaised());
+}
+
+echo::EchoReply CScriptedEchoService::Answer(const CEchoRequest& request, const echo::ShutdownSignal* runWake)
 {
     std::unique_lock lock(m_mutex);
     m_requests.push_back(request);
     m_changed.notify_all();
     if (m_bHold) {
         const std::uint64_t releases = m_releases;
-        m_changed.wait(lock, [&] { return m_bShutDown || m_releases != releases; });
+        while (!IsWoken(runWake) && m_releases == releases)
+            m_changed.wait_for(lock, kWakeCheckInterval);
     }
-    if (m_bShutDown)
+    if (IsWoken(runWake))
         return {};
     lock.unlock();
     return m_responder(request);

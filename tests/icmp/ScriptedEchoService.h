@@ -1,8 +1,8 @@
 #pragma once
 // An echo service for tests: every request is recorded and answered by the
 // test's responder, at once or, while requests are held, only when the test
-// releases them or the service shuts down (as a real request blocks until its
-// answer or time-out).
+// releases them, the service shuts down or the handle's run wake is raised (as a
+// real request blocks until its answer or time-out).
 
 #include "platform/echo/EchoService.h"
 
@@ -36,17 +36,19 @@ public:
     bool IsLoaded() const override { return m_state != State::NotLoaded; }
     std::optional<echo::EchoSocketKind> SocketKind() const override;
     std::string Description() const override;
-    std::unique_ptr<echo::EchoHandle> CreateHandle() override;
+    std::unique_ptr<echo::EchoHandle> CreateHandle(std::shared_ptr<const echo::ShutdownSignal> runWake) override;
     void ShutdownAll() override;
 
-    // While held, requests wait until released (and are then answered) or shut down.
+    // While held, requests wait until released (and are then answered), shut down or woken.
     void HoldRequests(bool hold);
     void ReleaseHeld();
     std::vector<CEchoRequest> Requests() const;
 
-    echo::EchoReply Answer(const CEchoRequest& request);
+    echo::EchoReply Answer(const CEchoRequest& request, const echo::ShutdownSignal* runWake);
 
 private:
+    bool IsWoken(const echo::ShutdownSignal* runWake) const;
+
     const Responder m_responder;
     const State m_state;
     mutable std::mutex m_mutex;
