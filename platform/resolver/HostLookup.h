@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <functional>
 
 namespace netsonde {
 
@@ -23,5 +24,14 @@ CLookupOutcome LookUpHostByName(const QByteArray& name);
 
 // Address-to-name lookup of an IPv4 address in network byte order.
 CLookupOutcome LookUpHostByAddress(std::uint32_t address);
+
+// The pair of blocking lookups a caller makes; tests put scripted ones in.
+struct CHostLookups {
+    std::function<CLookupOutcome(const QByteArray& name)> byName;
+    std::function<CLookupOutcome(std::uint32_t address)> byAddress;
+
+    // The C library's: LookUpHostByName and LookUpHostByAddress.
+    static CHostLookups System();
+};
 
 } // namespace netsonde

@@ -102,4 +102,9 @@ CLookupOutcome LookUpHostByAddress(std::uint32_t address)
     });
 }
 
+CHostLookups CHostLookups::System()
+{
+    return {&LookUpHostByName, &LookUpHostByAddress};
+}
+
 } // namespace netsonde

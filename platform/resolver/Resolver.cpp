@@ -10,8 +10,7 @@ namespace netsonde {
 
 std::unique_ptr<IResolver> CreateSystemResolver(int nMaxThreads)
 {
-    return std::make_unique<CThreadedResolver>(CHostLookups{LookUpHostByName, LookUpHostByAddress},
-                                               nMaxThreads);
+    return std::make_unique<CThreadedResolver>(CHostLookups::System(), nMaxThreads);
 }
 
 const CHostEntry* HostEntryOf(const CAppMessageEvent& event)

@@ -13,11 +13,6 @@ namespace netsonde {
 class CLookupPool;
 class CLookupRegistry;
 
-struct CHostLookups {
-    std::function<CLookupOutcome(const QByteArray& name)> byName;
-    std::function<CLookupOutcome(std::uint32_t address)> byAddress;
-};
-
 class CThreadedResolver final : public IResolver {
 public:
     CThreadedResolver(CHostLookups lookups, int nMaxThreads);

@@ -1,0 +1,89 @@
+#include "platform/resolver/WakeableLookup.h"
+
+#include "platform/echo/ShutdownSignal.h"
+
+#include <poll.h>
+
+#include <cerrno>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+namespace netsonde {
+
+namespace {
+
+// What the lookup's thread shares with its caller; the thread keeps it alive after
+// the caller has gone.
+struct CLookupInFlight {
+    echo::ShutdownSignal finished;
+    std::mutex mutex;
+    CLookupOutcome outcome;
+};
+
+// A lookup that could not run, or whose caller stopped waiting for it.
+CLookupOutcome NoOutcome()
+{
+    return {kLookupNoRecovery, {}};
+}
+
+bool StartLookupThread(const std::shared_ptr<CLookupInFlight>& inFlight, std::function<CLookupOutcome()> lookup)
+{
+    try {
+        std::thread([inFlight, lookup = std::move(lookup)] {
+            CLookupOutcome outcome = lookup();
+            {
+                const std::lock_guard lock(inFlight->mutex);
+                inFlight->outcome = std::move(outcome);
+            }
+            inFlight->finished.Raise();
+        }).detach();
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+enum class WaitEnd { Finished, Woken, Failed };
+
+WaitEnd AwaitLookupOrWake(const echo::ShutdownSignal& finished, const echo::ShutdownSignal& wake)
+{
+    for (;;) {
+        pollfd watches[2] = {{finished.PollDescriptor(), POLLIN, 0}, {wake.PollDescriptor(), POLLIN, 0}};
+        if (::poll(watches, 2, -1) < 0 && errno != EINTR)
+            return WaitEnd::Failed;
+        if (watches[0].revents != 0)
+            return WaitEnd::Finished;
+        if (watches[1].revents != 0)
+            return WaitEnd::Woken;
+    }
+}
+
+WaitEnd RunUntilFinishedOrWoken(const std::shared_ptr<CLookupInFlight>& inFlight,
+                                std::function<CLookupOutcome()> lookup, const echo::ShutdownSignal& wake)
+{
+    if (wake.IsRaised())
+        return WaitEnd::Woken;
+    if (!inFlight->finished.IsValid() || !StartLookupThread(inFlight, std::move(lookup)))
+        return WaitEnd::Failed;
+    return AwaitLookupOrWake(inFlight->finished, wake);
+}
+
+} // namespace
+
+CLookupOutcome LookUpUnlessWoken(std::function<CLookupOutcome()> lookup, const echo::ShutdownSignal& wake,
+                                 bool* woken)
+{
+    const auto inFlight = std::make_shared<CLookupInFlight>();
+    const WaitEnd end = RunUntilFinishedOrWoken(inFlight, std::move(lookup), wake);
+    if (woken != nullptr)
+        *woken = end == WaitEnd::Woken;
+    if (end != WaitEnd::Finished)
+        return NoOutcome();
+    const std::lock_guard lock(inFlight->mutex);
+    return std::move(inFlight->outcome);
+}
+
+} // namespace netsonde
