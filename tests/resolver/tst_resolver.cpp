@@ -1,10 +1,10 @@
 // The resolver's request handling with scripted lookups: handles, cancel,
 // requests in flight together, receivers and resolvers that go away early.
 
+#include "platform/echo/ShutdownSignal.h"
 #include "platform/resolver/LookupRegistry.h"
 #include "platform/resolver/ThreadedResolver.h"
 #include "platform/resolver/WakeableLookup.h"
-#include "platform/echo/ShutdownSignal.h"
 #include "resolver/CompletionRecorder.h"
 #include "resolver/ScriptedResolver.h"
 
