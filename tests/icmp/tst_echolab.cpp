@@ -4,9 +4,11 @@
 #include "netns/LabEnvironment.h"
 #include "platform/echo/EchoPacket.h"
 #include "platform/echo/EchoService.h"
+#include "platform/echo/ShutdownSignal.h"
 
 #include <QtTest>
 
+#include <chrono>
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -89,6 +91,8 @@ private Q_SLOTS:
     void reportArrivingForEarlierRequestIsIgnored();
     void shutdownWakesEveryWaitingRequest_data();
     void shutdownWakesEveryWaitingRequest();
+    void runWakeEndsWaitsOfItsHandleOnly_data();
+    void runWakeEndsWaitsOfItsHandleOnly();
     void loadPrefersDatagramAndExplainsRefusal();
 
 private:
@@ -367,6 +371,48 @@ void TestEchoLab::shutdownWakesEveryWaitingRequest()
     const auto otherHandle = otherService->CreateHandle();
     QVERIFY(otherHandle);
     QCOMPARE(otherHandle->SendEcho(m_destination, kPingData, std::nullopt, 5000).replyCount, 1u);
+}
+
+void TestEchoLab::runWakeEndsWaitsOfItsHandleOnly_data()
+{
+    AddKindRows("choice");
+}
+
+// A stopped run's worker is released within 50 ms of the raise; a handle of another
+// run keeps waiting, and the woken handle sends nothing more.
+void TestEchoLab::runWakeEndsWaitsOfItsHandleOnly()
+{
+    using Clock = std::chrono::steady_clock;
+    QFETCH(EchoSocketChoice, choice);
+    LOAD_SERVICE(service, choice);
+    const auto runWake = std::make_shared<ShutdownSignal>();
+    QVERIFY(runWake->IsValid());
+    const auto stopped = service->CreateHandle(runWake);
+    const auto other = service->CreateHandle(std::make_shared<ShutdownSignal>());
+    QVERIFY(stopped && other);
+
+    constexpr std::uint32_t otherTimeoutMs = 1000;
+    EchoReply stoppedReply;
+    Clock::time_point returnedAt;
+    TimedReply otherReply;
+    std::thread waiter([&] {
+        stoppedReply = stopped->SendEcho(m_silent, kPingData, std::nullopt, 60000);
+        returnedAt = Clock::now();
+    });
+    std::thread otherWaiter([&] { otherReply = TimedSend(*other, m_silent, kPingData, std::nullopt, otherTimeoutMs); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto raisedAt = Clock::now();
+    runWake->Raise();
+    waiter.join();
+    otherWaiter.join();
+
+    const auto wokenAfterMs = std::chrono::duration_cast<std::chrono::milliseconds>(returnedAt - raisedAt).count();
+    QCOMPARE(stoppedReply.replyCount, 0u);
+    QVERIFY2(wokenAfterMs < 50, qPrintable(QStringLiteral("returned %1 ms after the raise").arg(wokenAfterMs)));
+    QCOMPARE(stopped->SendEcho(m_destination, kPingData, std::nullopt, 5000).replyCount, 0u);
+    QCOMPARE(otherReply.reply.replyCount, 0u);
+    QVERIFY2(otherReply.elapsedMs >= otherTimeoutMs,
+             qPrintable(QStringLiteral("other run's wait ended after %1 ms").arg(otherReply.elapsedMs)));
 }
 
 // The lab's source starts with every group inside ping_group_range; the test closes

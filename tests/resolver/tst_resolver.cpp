@@ -1,8 +1,10 @@
 // The resolver's request handling with scripted lookups: handles, cancel,
 // requests in flight together, receivers and resolvers that go away early.
 
+#include "platform/echo/ShutdownSignal.h"
 #include "platform/resolver/LookupRegistry.h"
 #include "platform/resolver/ThreadedResolver.h"
+#include "platform/resolver/WakeableLookup.h"
 #include "resolver/CompletionRecorder.h"
 #include "resolver/ScriptedResolver.h"
 
@@ -12,6 +14,7 @@
 
 #include <arpa/inet.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -311,6 +314,39 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 1L, kPatience);
         QCoreApplication::processEvents();
         QVERIFY(m_log->isEmpty());
+    }
+
+    // A finished lookup gives its outcome; a blocked one is given up within 50 ms of
+    // the wake and finishes later on its own thread.
+    void lookupUnlessWokenGivesUpOnWake()
+    {
+        using Clock = std::chrono::steady_clock;
+        echo::ShutdownSignal wake;
+        QVERIFY(wake.IsValid());
+        const auto byName = m_gates->Functions().byName;
+        bool bWoken = true;
+        m_gates->Open("quick.test");
+        const CLookupOutcome quick = LookUpUnlessWoken([byName] { return byName("quick.test"); }, wake, &bWoken);
+        QVERIFY(!bWoken);
+        QCOMPARE(quick.entry.strOfficialName, QStringLiteral("quick.test"));
+
+        Clock::time_point raisedAt;
+        bool bStarted = false;
+        std::thread raiser([&] {
+            bStarted = m_gates->WaitStarted("stuck.test");
+            raisedAt = Clock::now();
+            wake.Raise();
+        });
+        const CLookupOutcome stuck = LookUpUnlessWoken([byName] { return byName("stuck.test"); }, wake, &bWoken);
+        const auto returnedAt = Clock::now();
+        raiser.join();
+        QVERIFY(bStarted && bWoken);
+        QCOMPARE(stuck.nError, kLookupNoRecovery);
+        QVERIFY(returnedAt - raisedAt < std::chrono::milliseconds(50));
+        QVERIFY(!m_gates->HasReturned("stuck.test"));
+
+        m_gates->Open("stuck.test");
+        QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 2L, kPatience); // the test's and byName's
     }
 
     void scriptedResolverRecordsAndRefuses()
