@@ -149,14 +149,12 @@ private Q_SLOTS:
         file.write("[Window]\nRememberPosition=yes\nLeft=abc\n[Options]\nSmart%20Address%20Splitting=YES\n"
                    "[Ping]\nColumns=10,20,30,40\n");
         file.close();
-        QVERIFY(!SettingsStore::ReadYesNo(QStringLiteral("Window"), QStringLiteral("RememberPosition"), QStringLiteral("No")));
-        QVERIFY(!SettingsStore::ReadYesNo(QStringLiteral("Options"), QStringLiteral("Smart Address Splitting"),
-                                          QStringLiteral("Yes")));
+        QVERIFY(!ReadFlagSetting(SettingKey::WindowRememberPosition));
+        QVERIFY(!ReadFlagSetting(SettingKey::SmartAddressSplitting));
         QVERIFY(SettingsStore::ReadYesNo(QStringLiteral("Options"), QStringLiteral("Absent"), QStringLiteral("Yes")));
-        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Window"), QStringLiteral("Left"), -1), -1);
+        QCOMPARE(ReadIntSetting(SettingKey::WindowLeft), -1);
         // Unquoted commas come back from the INI reader as a list: still one text.
-        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Ping"), QStringLiteral("Columns")),
-                 QStringLiteral("10,20,30,40"));
+        QCOMPARE(ReadTextSetting(SettingKey::PingColumns), QStringLiteral("10,20,30,40"));
     }
 
     void settingTable_data()
@@ -274,9 +272,6 @@ private Q_SLOTS:
         QTest::newRow("left not set") << SettingKey::WindowLeft << "-1" << "-1";
         QTest::newRow("left off screen") << SettingKey::WindowLeft << "-3000" << "-3000";
         QTest::newRow("no last function") << SettingKey::RememberLastFunction << "-1" << "-1";
-        QTest::newRow("yes lower case") << SettingKey::WindowRememberPosition << "yes" << "No";
-        QTest::newRow("YES") << SettingKey::SmartAddressSplitting << "YES" << "No";
-        QTest::newRow("Yes") << SettingKey::WindowRememberPosition << "Yes" << "Yes";
     }
 
     // Hand-edited values: ranged numbers come back inside the range of
