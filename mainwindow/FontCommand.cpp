@@ -4,7 +4,7 @@
 #include "mainwindow/FontConversion.h"
 #include "mainwindow/MainDialog.h"
 #include "mainwindow/OutputPane.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsKeys.h"
 
 namespace netsonde {
 
@@ -17,8 +17,7 @@ void OnOutputFont(CMainDialog& dialog)
     chosen->setUnderline(false);
     chosen->setStrikeOut(false);
     dialog.SetOutputFont(*chosen);
-    SettingsStore::WriteText(QStringLiteral("Options"), QStringLiteral("Font"),
-                             FormatFontRecord(RecordFromFont(*chosen)));
+    WriteSetting(SettingKey::OutputFont, FormatFontRecord(RecordFromFont(*chosen)));
 }
 
 } // namespace netsonde

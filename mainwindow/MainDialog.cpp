@@ -22,7 +22,7 @@
 #include "resources/AppIcon.h"
 #include "resources/BusyAnimation.h"
 #include "resources/ResourceIds.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsKeys.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -183,8 +183,8 @@ void CMainDialog::InitDialog()
     SelectInitialFunction(initialFunction);
     SetUpResultColumns();
     LoadIcmpLibrary();
-    m_strFingerFireWall = SettingsStore::ReadText(QStringLiteral("Finger"), QStringLiteral("FireWall"));
-    m_strWhoIsFireWall = SettingsStore::ReadText(QStringLiteral("WhoIs"), QStringLiteral("FireWall"));
+    m_strFingerFireWall = ReadTextSetting(SettingKey::FingerFireWall);
+    m_strWhoIsFireWall = ReadTextSetting(SettingKey::WhoIsFireWall);
     ReadOutputFont();
     m_bInitialised = true;
     MakeCompact();

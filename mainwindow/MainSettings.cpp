@@ -5,7 +5,7 @@
 
 #include "mainwindow/FontConversion.h"
 #include "resources/ResourceIds.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsKeys.h"
 
 #include <QAction>
 #include <QFontMetrics>
@@ -17,32 +17,29 @@ namespace netsonde {
 
 namespace {
 
-const QString kWindow = QStringLiteral("Window");
-const QString kOptions = QStringLiteral("Options");
 constexpr int kNotSet = -1;
 constexpr int kColumnMargin = 15;
 
-QString ColumnsSection(FunctionId id)
+SettingKey ColumnsKey(FunctionId id)
 {
-    return id == FunctionId::Ping ? QStringLiteral("Ping") : QStringLiteral("TraceRoute");
+    return id == FunctionId::Ping ? SettingKey::PingColumns : SettingKey::TraceRouteColumns;
 }
 
 } // namespace
 
 void CMainDialog::ReadOptions()
 {
-    m_bRememberPosition = SettingsStore::ReadYesNo(kWindow, QStringLiteral("RememberPosition"), QStringLiteral("No"));
+    m_bRememberPosition = ReadFlagSetting(SettingKey::WindowRememberPosition);
     Command(ID_REMEMBER_WINDOW_POSITION)->setChecked(m_bRememberPosition);
-    m_nLastFunction = SettingsStore::ReadInt(kOptions, QStringLiteral("RememberLastFunction"), kNotSet);
+    m_nLastFunction = ReadIntSetting(SettingKey::RememberLastFunction);
     Command(ID_REMEMBER_LAST_FUNCTION)->setChecked(m_nLastFunction != kNotSet);
-    m_bSmartSplitting =
-        SettingsStore::ReadYesNo(kOptions, QStringLiteral("Smart Address Splitting"), QStringLiteral("Yes"));
+    m_bSmartSplitting = ReadFlagSetting(SettingKey::SmartAddressSplitting);
     Command(ID_SMART_ADDRESS_SPLITTING)->setChecked(m_bSmartSplitting);
 }
 
 void CMainDialog::ReadOutputFont()
 {
-    const QString stored = SettingsStore::ReadText(kOptions, QStringLiteral("Font"));
+    const QString stored = ReadTextSetting(SettingKey::OutputFont);
     if (stored.isEmpty())
         return;
     if (const auto record = ParseFontRecord(stored))
@@ -52,21 +49,21 @@ void CMainDialog::ReadOutputFont()
 void CMainDialog::OnRememberWindowPosition()
 {
     m_bRememberPosition = !m_bRememberPosition;
-    SettingsStore::WriteYesNo(kWindow, QStringLiteral("RememberPosition"), m_bRememberPosition);
+    WriteFlagSetting(SettingKey::WindowRememberPosition, m_bRememberPosition);
     Command(ID_REMEMBER_WINDOW_POSITION)->setChecked(m_bRememberPosition);
 }
 
 void CMainDialog::OnRememberLastFunction()
 {
     m_nLastFunction = m_nLastFunction == kNotSet ? Index(CurrentFunction()) : kNotSet;
-    SettingsStore::WriteInt(kOptions, QStringLiteral("RememberLastFunction"), m_nLastFunction);
+    WriteSetting(SettingKey::RememberLastFunction, m_nLastFunction);
     Command(ID_REMEMBER_LAST_FUNCTION)->setChecked(m_nLastFunction != kNotSet);
 }
 
 void CMainDialog::OnSmartAddressSplitting()
 {
     m_bSmartSplitting = !m_bSmartSplitting;
-    SettingsStore::WriteYesNo(kOptions, QStringLiteral("Smart Address Splitting"), m_bSmartSplitting);
+    WriteFlagSetting(SettingKey::SmartAddressSplitting, m_bSmartSplitting);
     Command(ID_SMART_ADDRESS_SPLITTING)->setChecked(m_bSmartSplitting);
 }
 
@@ -75,11 +72,11 @@ void CMainDialog::RestoreWindowPlacement()
     QRect normal = geometry();
     Qt::WindowStates state = windowState();
     if (m_bRememberPosition) {
-        m_nExpandedHeight = SettingsStore::ReadInt(kWindow, QStringLiteral("Height"), 350);
-        const QString shown = SettingsStore::ReadText(kWindow, QStringLiteral("State"));
-        const int left = SettingsStore::ReadInt(kWindow, QStringLiteral("Left"), kNotSet);
-        const int top = SettingsStore::ReadInt(kWindow, QStringLiteral("Top"), kNotSet);
-        const int right = SettingsStore::ReadInt(kWindow, QStringLiteral("Right"), kNotSet);
+        m_nExpandedHeight = ReadIntSetting(SettingKey::WindowHeight);
+        const QString shown = ReadTextSetting(SettingKey::WindowState);
+        const int left = ReadIntSetting(SettingKey::WindowLeft);
+        const int top = ReadIntSetting(SettingKey::WindowTop);
+        const int right = ReadIntSetting(SettingKey::WindowRight);
         if (left != kNotSet && top != kNotSet && right != kNotSet && right > left) {
             normal = QRect(left, top, right - left, normal.height());
             state = shown == QLatin1String("Maximized")   ? Qt::WindowMaximized
@@ -97,23 +94,23 @@ void CMainDialog::SaveWindowPlacement()
     const QString state = isMaximized()   ? QStringLiteral("Maximized")
                           : isMinimized() ? QStringLiteral("Minimized")
                                           : QStringLiteral("Normal");
-    SettingsStore::WriteText(kWindow, QStringLiteral("State"), state);
+    WriteSetting(SettingKey::WindowState, state);
     // Minimised windows have no position of their own here; a maximised
     // window covers the screen's available area.
     const QRect maximised = screen() ? screen()->availableGeometry() : QRect();
-    SettingsStore::WriteInt(kWindow, QStringLiteral("MinX"), kNotSet);
-    SettingsStore::WriteInt(kWindow, QStringLiteral("MinY"), kNotSet);
-    SettingsStore::WriteInt(kWindow, QStringLiteral("MaxX"), maximised.x());
-    SettingsStore::WriteInt(kWindow, QStringLiteral("MaxY"), maximised.y());
+    WriteSetting(SettingKey::WindowMinX, kNotSet);
+    WriteSetting(SettingKey::WindowMinY, kNotSet);
+    WriteSetting(SettingKey::WindowMaxX, maximised.x());
+    WriteSetting(SettingKey::WindowMaxY, maximised.y());
     const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-    SettingsStore::WriteInt(kWindow, QStringLiteral("Left"), normal.left());
-    SettingsStore::WriteInt(kWindow, QStringLiteral("Top"), normal.top());
-    SettingsStore::WriteInt(kWindow, QStringLiteral("Right"), normal.left() + normal.width());
-    SettingsStore::WriteInt(kWindow, QStringLiteral("Bottom"), normal.top() + normal.height());
-    SettingsStore::WriteInt(kWindow, QStringLiteral("Height"), m_nExpandedHeight);
+    WriteSetting(SettingKey::WindowLeft, normal.left());
+    WriteSetting(SettingKey::WindowTop, normal.top());
+    WriteSetting(SettingKey::WindowRight, normal.left() + normal.width());
+    WriteSetting(SettingKey::WindowBottom, normal.top() + normal.height());
+    WriteSetting(SettingKey::WindowHeight, m_nExpandedHeight);
     if (m_nLastFunction != kNotSet) {
         m_nLastFunction = Index(CurrentFunction());
-        SettingsStore::WriteInt(kOptions, QStringLiteral("RememberLastFunction"), m_nLastFunction);
+        WriteSetting(SettingKey::RememberLastFunction, m_nLastFunction);
     }
 }
 
@@ -129,7 +126,7 @@ void CMainDialog::SetUpResultColumns()
 
 std::optional<ColumnWidths> CMainDialog::StoredColumnWidths(FunctionId id) const
 {
-    const QString stored = SettingsStore::ReadText(ColumnsSection(id), QStringLiteral("Columns"));
+    const QString stored = ReadTextSetting(ColumnsKey(id));
     if (stored.isEmpty())
         return std::nullopt;
     return ParseColumnWidths(stored);
@@ -153,7 +150,7 @@ void CMainDialog::SaveColumnWidths()
         ColumnWidths widths{};
         for (int column = 0; column < 4; ++column)
             widths[static_cast<std::size_t>(column)] = header->sectionSize(column);
-        SettingsStore::WriteText(ColumnsSection(id), QStringLiteral("Columns"), FormatColumnWidths(widths));
+        WriteSetting(ColumnsKey(id), FormatColumnWidths(widths));
     }
 }
 

@@ -3,15 +3,14 @@
 #include "dns/SearchTypeTable.h"
 #include "pages/PageExchange.h"
 #include "resources/ResourceIds.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsKeys.h"
 
 #include <QComboBox>
 
 namespace netsonde {
 
 CNameServerLookUpPage::CNameServerLookUpPage(QWidget* parent)
-    : CPropertyPage(IDD_NSLOOKUP, QStringLiteral("Name Server LookUp"),
-                    HostExchange::MatchedAgainstList, parent)
+    : CPropertyPage(IDD_NSLOOKUP, HostExchange::MatchedAgainstList, parent)
 {
 }
 
@@ -35,16 +34,15 @@ void CNameServerLookUpPage::CreateControls()
 
 void CNameServerLookUpPage::OnInitDialog()
 {
-    const QString section = SettingsSection();
-    LoadRecentList(HostCombo(), QStringLiteral("Recent List"));
-    LoadRecentList(m_nameServer, QStringLiteral("Name Servers"));
+    LoadRecentList(HostCombo(), SettingKey::NsLookUpRecentList);
+    LoadRecentList(m_nameServer, SettingKey::NsLookUpNameServers);
     for (const SearchType& type : SearchTypeTable)
         m_searchType->addItem(QString::fromLatin1(type.text));
-    const int index = SettingsStore::ReadInt(section, QStringLiteral("Search Type"), 0);
+    const int index = ReadIntSetting(SettingKey::NsLookUpSearchType);
     m_searchType->setCurrentIndex(index >= 0 && index < m_searchType->count() ? index : -1);
     UpdateNameServerEnabled();
-    m_bClearOutput = SettingsStore::ReadInt(section, QStringLiteral("Clear Output"), 1) != 0;
-    m_bVerboseFormat = SettingsStore::ReadInt(section, QStringLiteral("Verbose Format"), 0) != 0;
+    m_bClearOutput = ReadFlagSetting(SettingKey::NsLookUpClearOutput);
+    m_bVerboseFormat = ReadFlagSetting(SettingKey::NsLookUpVerboseFormat);
     m_strSearchType = m_searchType->currentText();
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
@@ -53,12 +51,11 @@ void CNameServerLookUpPage::OnInitDialog()
 void CNameServerLookUpPage::OnDestroy()
 {
     DoDataExchange(true);
-    const QString section = SettingsSection();
-    SettingsStore::WriteInt(section, QStringLiteral("Search Type"), m_searchType->currentIndex());
-    SettingsStore::WriteInt(section, QStringLiteral("Clear Output"), m_bClearOutput ? 1 : 0);
-    SettingsStore::WriteInt(section, QStringLiteral("Verbose Format"), m_bVerboseFormat ? 1 : 0);
-    SaveRecentList(HostCombo(), QStringLiteral("Recent List"));
-    SaveRecentList(m_nameServer, QStringLiteral("Name Servers"));
+    WriteSetting(SettingKey::NsLookUpSearchType, m_searchType->currentIndex());
+    WriteFlagSetting(SettingKey::NsLookUpClearOutput, m_bClearOutput);
+    WriteFlagSetting(SettingKey::NsLookUpVerboseFormat, m_bVerboseFormat);
+    SaveRecentList(HostCombo(), SettingKey::NsLookUpRecentList);
+    SaveRecentList(m_nameServer, SettingKey::NsLookUpNameServers);
 }
 
 void CNameServerLookUpPage::DoDataExchange(bool bSaveAndValidate)

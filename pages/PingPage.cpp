@@ -2,14 +2,14 @@
 
 #include "pages/PageExchange.h"
 #include "resources/ResourceIds.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsKeys.h"
 
 #include <QComboBox>
 
 namespace netsonde {
 
 CPingPage::CPingPage(QWidget* parent)
-    : CPropertyPage(IDD_PING, QStringLiteral("Ping"), HostExchange::Unchanged, parent)
+    : CPropertyPage(IDD_PING, HostExchange::Unchanged, parent)
 {
 }
 
@@ -28,12 +28,11 @@ void CPingPage::CreateControls()
 
 void CPingPage::OnInitDialog()
 {
-    LoadRecentList(HostCombo(), QStringLiteral("Recent List"));
-    const QString section = SettingsSection();
-    m_nTimeout = static_cast<unsigned>(SettingsStore::ReadInt(section, QStringLiteral("Timeout"), 15));
-    m_nDelay = static_cast<unsigned>(SettingsStore::ReadInt(section, QStringLiteral("Delay"), 1000));
-    m_nPings = static_cast<unsigned>(SettingsStore::ReadInt(section, QStringLiteral("Number of Pings"), 3));
-    m_bResolve = SettingsStore::ReadInt(section, QStringLiteral("Resolve IP Addresses"), 1) != 0;
+    LoadRecentList(HostCombo(), SettingKey::PingRecentList);
+    m_nTimeout = static_cast<unsigned>(ReadIntSetting(SettingKey::PingTimeout));
+    m_nDelay = static_cast<unsigned>(ReadIntSetting(SettingKey::PingDelay));
+    m_nPings = static_cast<unsigned>(ReadIntSetting(SettingKey::PingNumberOfPings));
+    m_bResolve = ReadFlagSetting(SettingKey::PingResolve);
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
@@ -41,12 +40,11 @@ void CPingPage::OnInitDialog()
 void CPingPage::OnDestroy()
 {
     DoDataExchange(true);
-    const QString section = SettingsSection();
-    SettingsStore::WriteInt(section, QStringLiteral("Timeout"), static_cast<int>(m_nTimeout));
-    SettingsStore::WriteInt(section, QStringLiteral("Delay"), static_cast<int>(m_nDelay));
-    SettingsStore::WriteInt(section, QStringLiteral("Number of Pings"), static_cast<int>(m_nPings));
-    SettingsStore::WriteInt(section, QStringLiteral("Resolve IP Addresses"), m_bResolve ? 1 : 0);
-    SaveRecentList(HostCombo(), QStringLiteral("Recent List"));
+    WriteSetting(SettingKey::PingTimeout, static_cast<int>(m_nTimeout));
+    WriteSetting(SettingKey::PingDelay, static_cast<int>(m_nDelay));
+    WriteSetting(SettingKey::PingNumberOfPings, static_cast<int>(m_nPings));
+    WriteFlagSetting(SettingKey::PingResolve, m_bResolve);
+    SaveRecentList(HostCombo(), SettingKey::PingRecentList);
 }
 
 void CPingPage::DoDataExchange(bool bSaveAndValidate)

@@ -4,7 +4,7 @@
 #include "pages/SpinField.h"
 #include "platform/AppMessages.h"
 #include "platform/ControlIds.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,9 +13,8 @@
 
 namespace netsonde {
 
-CPropertyPage::CPropertyPage(int dialogId, const QString& section, HostExchange hostExchange,
-                             QWidget* parent)
-    : QWidget(parent), m_section(section), m_hostExchange(hostExchange), m_units(font())
+CPropertyPage::CPropertyPage(int dialogId, HostExchange hostExchange, QWidget* parent)
+    : QWidget(parent), m_hostExchange(hostExchange), m_units(font())
 {
     SetDialogId(this, dialogId);
 }
@@ -115,18 +114,18 @@ void CPropertyPage::ClearCombo(QComboBox* combo)
     combo->setEditText(QString());
 }
 
-void CPropertyPage::LoadRecentList(QComboBox* combo, const QString& key, bool sorted)
+void CPropertyPage::LoadRecentList(QComboBox* combo, SettingKey key, bool sorted)
 {
-    QStringList entries = RecentList::Parse(SettingsStore::ReadText(m_section, key));
+    QStringList entries = RecentList::Parse(ReadTextSetting(key));
     if (sorted)
         RecentList::SortAlphabetically(entries);
     combo->addItems(entries);
     combo->setEditText(QString());
 }
 
-void CPropertyPage::SaveRecentList(QComboBox* combo, const QString& key)
+void CPropertyPage::SaveRecentList(QComboBox* combo, SettingKey key)
 {
-    SettingsStore::WriteText(m_section, key, RecentList::Format(ComboEntries(combo)));
+    WriteSetting(key, RecentList::Format(ComboEntries(combo)));
 }
 
 void CPropertyPage::AddRecentEntry(QComboBox* combo, const QString& text)

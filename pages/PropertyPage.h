@@ -5,6 +5,7 @@
 // List in its host field and answers the two page messages.
 
 #include "platform/DialogUnits.h"
+#include "settings/SettingsKeys.h"
 
 #include <QList>
 #include <QString>
@@ -27,7 +28,7 @@ enum class HostExchange {
 class CPropertyPage : public QWidget {
     Q_OBJECT
 public:
-    CPropertyPage(int dialogId, const QString& section, HostExchange hostExchange, QWidget* parent);
+    CPropertyPage(int dialogId, HostExchange hostExchange, QWidget* parent);
 
     // Builds the controls and runs the page's initialisation.
     void Create();
@@ -38,7 +39,6 @@ public:
     virtual void DoDataExchange(bool bSaveAndValidate) = 0;
 
     QComboBox* HostCombo() const { return m_hostCombo; }
-    QString SettingsSection() const { return m_section; }
     // The controls that a run disables, and the fields that widen with the page.
     virtual QList<QWidget*> InputControls() const = 0;
     virtual QList<QWidget*> StretchableFields() const;
@@ -69,8 +69,8 @@ protected:
     static void SelectFirstEntry(QComboBox* combo);
     static void ClearCombo(QComboBox* combo);
 
-    void LoadRecentList(QComboBox* combo, const QString& key, bool sorted = false);
-    void SaveRecentList(QComboBox* combo, const QString& key);
+    static void LoadRecentList(QComboBox* combo, SettingKey key, bool sorted = false);
+    static void SaveRecentList(QComboBox* combo, SettingKey key);
     static void AddRecentEntry(QComboBox* combo, const QString& text);
     static QStringList ComboEntries(const QComboBox* combo);
 
@@ -84,7 +84,6 @@ protected:
     const DialogUnits& Units() const { return m_units; }
 
 private:
-    QString m_section;
     HostExchange m_hostExchange;
     DialogUnits m_units;
     QComboBox* m_hostCombo = nullptr;

@@ -2,15 +2,14 @@
 
 #include "pages/PageExchange.h"
 #include "resources/ResourceIds.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsKeys.h"
 
 #include <QComboBox>
 
 namespace netsonde {
 
 CQuoteOfDayPage::CQuoteOfDayPage(QWidget* parent)
-    : CPropertyPage(IDD_QUOTE, QStringLiteral("Quote Of The Day"), HostExchange::MatchedAgainstList,
-                    parent)
+    : CPropertyPage(IDD_QUOTE, HostExchange::MatchedAgainstList, parent)
 {
 }
 
@@ -23,8 +22,8 @@ void CQuoteOfDayPage::CreateControls()
 
 void CQuoteOfDayPage::OnInitDialog()
 {
-    LoadRecentList(HostCombo(), QStringLiteral("Recent List"));
-    m_bClearOutput = SettingsStore::ReadInt(SettingsSection(), QStringLiteral("Clear Output"), 1) != 0;
+    LoadRecentList(HostCombo(), SettingKey::QuoteRecentList);
+    m_bClearOutput = ReadFlagSetting(SettingKey::QuoteClearOutput);
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
@@ -32,8 +31,8 @@ void CQuoteOfDayPage::OnInitDialog()
 void CQuoteOfDayPage::OnDestroy()
 {
     DoDataExchange(true);
-    SettingsStore::WriteInt(SettingsSection(), QStringLiteral("Clear Output"), m_bClearOutput ? 1 : 0);
-    SaveRecentList(HostCombo(), QStringLiteral("Recent List"));
+    WriteFlagSetting(SettingKey::QuoteClearOutput, m_bClearOutput);
+    SaveRecentList(HostCombo(), SettingKey::QuoteRecentList);
 }
 
 void CQuoteOfDayPage::DoDataExchange(bool bSaveAndValidate)

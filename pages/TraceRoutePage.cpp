@@ -2,15 +2,14 @@
 
 #include "pages/PageExchange.h"
 #include "resources/ResourceIds.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsKeys.h"
 
 #include <QComboBox>
 
 namespace netsonde {
 
 CTraceRoutePage::CTraceRoutePage(QWidget* parent)
-    : CPropertyPage(IDD_TRACEROUTE, QStringLiteral("TraceRoute"), HostExchange::MatchedAgainstList,
-                    parent)
+    : CPropertyPage(IDD_TRACEROUTE, HostExchange::MatchedAgainstList, parent)
 {
 }
 
@@ -27,11 +26,10 @@ void CTraceRoutePage::CreateControls()
 
 void CTraceRoutePage::OnInitDialog()
 {
-    LoadRecentList(HostCombo(), QStringLiteral("Recent List"));
-    const QString section = SettingsSection();
-    m_nTimeout = static_cast<unsigned>(SettingsStore::ReadInt(section, QStringLiteral("Timeout"), 5));
-    m_nMaxHops = static_cast<unsigned>(SettingsStore::ReadInt(section, QStringLiteral("Hops"), 15));
-    m_bResolve = SettingsStore::ReadInt(section, QStringLiteral("Resolve IP Addresses"), 1) != 0;
+    LoadRecentList(HostCombo(), SettingKey::TraceRouteRecentList);
+    m_nTimeout = static_cast<unsigned>(ReadIntSetting(SettingKey::TraceRouteTimeout));
+    m_nMaxHops = static_cast<unsigned>(ReadIntSetting(SettingKey::TraceRouteHops));
+    m_bResolve = ReadFlagSetting(SettingKey::TraceRouteResolve);
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
@@ -39,11 +37,10 @@ void CTraceRoutePage::OnInitDialog()
 void CTraceRoutePage::OnDestroy()
 {
     DoDataExchange(true);
-    const QString section = SettingsSection();
-    SettingsStore::WriteInt(section, QStringLiteral("Timeout"), static_cast<int>(m_nTimeout));
-    SettingsStore::WriteInt(section, QStringLiteral("Hops"), static_cast<int>(m_nMaxHops));
-    SettingsStore::WriteInt(section, QStringLiteral("Resolve IP Addresses"), m_bResolve ? 1 : 0);
-    SaveRecentList(HostCombo(), QStringLiteral("Recent List"));
+    WriteSetting(SettingKey::TraceRouteTimeout, static_cast<int>(m_nTimeout));
+    WriteSetting(SettingKey::TraceRouteHops, static_cast<int>(m_nMaxHops));
+    WriteFlagSetting(SettingKey::TraceRouteResolve, m_bResolve);
+    SaveRecentList(HostCombo(), SettingKey::TraceRouteRecentList);
 }
 
 void CTraceRoutePage::DoDataExchange(bool bSaveAndValidate)

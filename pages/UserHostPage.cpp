@@ -4,16 +4,15 @@
 #include "pages/PageExchange.h"
 #include "platform/ControlIds.h"
 #include "resources/ResourceIds.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsKeys.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
 namespace netsonde {
 
-CUserHostPage::CUserHostPage(int dialogId, const QString& section, HostExchange hostExchange,
-                             QWidget* parent)
-    : CPropertyPage(dialogId, section, hostExchange, parent)
+CUserHostPage::CUserHostPage(int dialogId, HostExchange hostExchange, QWidget* parent)
+    : CPropertyPage(dialogId, hostExchange, parent)
 {
 }
 
@@ -91,7 +90,7 @@ void CUserHostPage::OnRefresh()
 }
 
 CFingerPage::CFingerPage(QWidget* parent)
-    : CUserHostPage(IDD_FINGER, QStringLiteral("Finger"), HostExchange::Unchanged, parent)
+    : CUserHostPage(IDD_FINGER, HostExchange::Unchanged, parent)
 {
 }
 
@@ -104,9 +103,9 @@ void CFingerPage::CreateControls()
 
 void CFingerPage::OnInitDialog()
 {
-    LoadRecentList(HostCombo(), QStringLiteral("Recent List"));
-    m_bClearOutput = SettingsStore::ReadInt(SettingsSection(), QStringLiteral("Clear Output"), 1) != 0;
-    m_bVerboseFormat = SettingsStore::ReadInt(SettingsSection(), QStringLiteral("Verbose Format"), 0) != 0;
+    LoadRecentList(HostCombo(), SettingKey::FingerRecentList);
+    m_bClearOutput = ReadFlagSetting(SettingKey::FingerClearOutput);
+    m_bVerboseFormat = ReadFlagSetting(SettingKey::FingerVerboseFormat);
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
@@ -114,9 +113,9 @@ void CFingerPage::OnInitDialog()
 void CFingerPage::OnDestroy()
 {
     DoDataExchange(true);
-    SettingsStore::WriteInt(SettingsSection(), QStringLiteral("Clear Output"), m_bClearOutput ? 1 : 0);
-    SettingsStore::WriteInt(SettingsSection(), QStringLiteral("Verbose Format"), m_bVerboseFormat ? 1 : 0);
-    SaveRecentList(HostCombo(), QStringLiteral("Recent List"));
+    WriteFlagSetting(SettingKey::FingerClearOutput, m_bClearOutput);
+    WriteFlagSetting(SettingKey::FingerVerboseFormat, m_bVerboseFormat);
+    SaveRecentList(HostCombo(), SettingKey::FingerRecentList);
 }
 
 void CFingerPage::DoDataExchange(bool bSaveAndValidate)
@@ -133,7 +132,7 @@ QList<QWidget*> CFingerPage::InputControls() const
 }
 
 CWhoIsPage::CWhoIsPage(QWidget* parent)
-    : CUserHostPage(IDD_WHOIS, QStringLiteral("WhoIs"), HostExchange::MatchedAgainstList, parent)
+    : CUserHostPage(IDD_WHOIS, HostExchange::MatchedAgainstList, parent)
 {
 }
 
@@ -145,8 +144,8 @@ void CWhoIsPage::CreateControls()
 
 void CWhoIsPage::OnInitDialog()
 {
-    LoadRecentList(HostCombo(), QStringLiteral("Recent List"), true);
-    m_bClearOutput = SettingsStore::ReadInt(SettingsSection(), QStringLiteral("Clear Output"), 1) != 0;
+    LoadRecentList(HostCombo(), SettingKey::WhoIsRecentList, true);
+    m_bClearOutput = ReadFlagSetting(SettingKey::WhoIsClearOutput);
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
@@ -154,8 +153,8 @@ void CWhoIsPage::OnInitDialog()
 void CWhoIsPage::OnDestroy()
 {
     DoDataExchange(true);
-    SettingsStore::WriteInt(SettingsSection(), QStringLiteral("Clear Output"), m_bClearOutput ? 1 : 0);
-    SaveRecentList(HostCombo(), QStringLiteral("Recent List"));
+    WriteFlagSetting(SettingKey::WhoIsClearOutput, m_bClearOutput);
+    SaveRecentList(HostCombo(), SettingKey::WhoIsRecentList);
 }
 
 void CWhoIsPage::DoDataExchange(bool bSaveAndValidate)

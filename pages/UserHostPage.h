@@ -14,7 +14,7 @@ namespace netsonde {
 class CUserHostPage : public CPropertyPage {
     Q_OBJECT
 public:
-    CUserHostPage(int dialogId, const QString& section, HostExchange hostExchange, QWidget* parent);
+    CUserHostPage(int dialogId, HostExchange hostExchange, QWidget* parent);
 
     // Where the page reads the Smart Address Splitting option.
     void SetSmartSplittingSource(std::function<bool()> source) { m_smartSplitting = std::move(source); }

@@ -4,7 +4,7 @@
 #include "platform/ControlIds.h"
 #include "platform/DialogUnits.h"
 #include "resources/ResourceIds.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsKeys.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,8 +13,6 @@
 namespace netsonde {
 
 namespace {
-
-const QString kFireWallKey = QStringLiteral("FireWall");
 
 QPushButton* AddButton(QDialog* dialog, int id, const QString& text, QRect rect)
 {
@@ -86,8 +84,8 @@ void CFireWallDialog::accept()
 {
     m_strFingerFireWall = m_fingerEdit->text();
     m_strWhoIsFireWall = m_whoIsEdit->text();
-    SettingsStore::WriteText(QStringLiteral("Finger"), kFireWallKey, m_strFingerFireWall);
-    SettingsStore::WriteText(QStringLiteral("WhoIs"), kFireWallKey, m_strWhoIsFireWall);
+    WriteSetting(SettingKey::FingerFireWall, m_strFingerFireWall);
+    WriteSetting(SettingKey::WhoIsFireWall, m_strWhoIsFireWall);
     QDialog::accept();
 }
 

@@ -60,12 +60,12 @@ private Q_SLOTS:
         QVERIFY(Control<QCheckBox>(dialog->QuoteOfDayPage(), IDC_QUOTE_CLEAR)->isChecked());
     }
 
-    void spinFieldsKeepStoredValuesAndStepWithinRange()
+    void spinFieldsShowStoredValuesWithinRangeAndStepWithinRange()
     {
         SettingsStore::WriteInt(QStringLiteral("Ping"), QStringLiteral("Timeout"), 100);
         auto dialog = OpenMainDialog();
         auto* timeout = Control<CSpinField>(dialog->PingPage(), IDC_PING_TIMEOUT_SPIN);
-        QCOMPARE(timeout->Value(), 100);
+        QCOMPARE(timeout->Value(), 60);
         timeout->stepBy(1);
         QCOMPARE(timeout->Value(), 60);
         timeout->stepBy(-100);

@@ -1,8 +1,10 @@
-// The stored text formats (font record, column widths) and the settings
-// store's reading rules, through a real INI file.
+// The stored text formats (font record, column widths), the settings
+// store's reading rules and the table of stored values, through a real INI
+// file.
 
 #include "settings/ColumnWidths.h"
 #include "settings/FontRecord.h"
+#include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 
 #include <QFile>
@@ -10,6 +12,39 @@
 #include <QTest>
 
 using namespace netsonde;
+
+Q_DECLARE_METATYPE(netsonde::SettingKey)
+
+namespace {
+
+// A value as the program reads it: numbers in decimal, YesNo values as on
+// ("Yes") or off ("No").
+QString ReadAsText(SettingKey key)
+{
+    switch (SettingInfo(key).kind) {
+    case SettingKind::Integer:
+        return QString::number(ReadIntSetting(key));
+    case SettingKind::YesNo:
+        return ReadFlagSetting(key) ? QStringLiteral("Yes") : QStringLiteral("No");
+    case SettingKind::Text:
+        break;
+    }
+    return ReadTextSetting(key);
+}
+
+void StoreText(SettingKey key, const QString& text)
+{
+    const CSettingInfo& info = SettingInfo(key);
+    SettingsStore::WriteText(QString(info.section), QString(info.name), text);
+}
+
+QString StoredText(SettingKey key)
+{
+    const CSettingInfo& info = SettingInfo(key);
+    return SettingsStore::ReadText(QString(info.section), QString(info.name), QStringLiteral("absent"));
+}
+
+} // namespace
 
 class TestSettingsFormats : public QObject {
     Q_OBJECT
@@ -114,14 +149,161 @@ private Q_SLOTS:
         file.write("[Window]\nRememberPosition=yes\nLeft=abc\n[Options]\nSmart%20Address%20Splitting=YES\n"
                    "[Ping]\nColumns=10,20,30,40\n");
         file.close();
-        QVERIFY(!SettingsStore::ReadYesNo(QStringLiteral("Window"), QStringLiteral("RememberPosition"), QStringLiteral("No")));
-        QVERIFY(!SettingsStore::ReadYesNo(QStringLiteral("Options"), QStringLiteral("Smart Address Splitting"),
-                                          QStringLiteral("Yes")));
+        QVERIFY(!ReadFlagSetting(SettingKey::WindowRememberPosition));
+        QVERIFY(!ReadFlagSetting(SettingKey::SmartAddressSplitting));
         QVERIFY(SettingsStore::ReadYesNo(QStringLiteral("Options"), QStringLiteral("Absent"), QStringLiteral("Yes")));
-        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Window"), QStringLiteral("Left"), -1), -1);
+        QCOMPARE(ReadIntSetting(SettingKey::WindowLeft), -1);
         // Unquoted commas come back from the INI reader as a list: still one text.
-        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Ping"), QStringLiteral("Columns")),
-                 QStringLiteral("10,20,30,40"));
+        QCOMPARE(ReadTextSetting(SettingKey::PingColumns), QStringLiteral("10,20,30,40"));
+    }
+
+    void settingTable_data()
+    {
+        QTest::addColumn<SettingKey>("key");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("firstRead");
+        struct Row {
+            SettingKey key;
+            const char* section;
+            const char* name;
+            const char* firstRead;
+        };
+        using enum SettingKey;
+        const Row rows[] = {
+            {WindowRememberPosition, "Window", "RememberPosition", "No"},
+            {WindowState, "Window", "State", ""},
+            {WindowMinX, "Window", "MinX", "-1"},
+            {WindowMinY, "Window", "MinY", "-1"},
+            {WindowMaxX, "Window", "MaxX", "-1"},
+            {WindowMaxY, "Window", "MaxY", "-1"},
+            {WindowLeft, "Window", "Left", "-1"},
+            {WindowTop, "Window", "Top", "-1"},
+            {WindowRight, "Window", "Right", "-1"},
+            {WindowBottom, "Window", "Bottom", "-1"},
+            {WindowHeight, "Window", "Height", "350"},
+            {RememberLastFunction, "Options", "RememberLastFunction", "-1"},
+            {SmartAddressSplitting, "Options", "Smart Address Splitting", "Yes"},
+            {OutputFont, "Options", "Font", ""},
+            {PingColumns, "Ping", "Columns", ""},
+            {PingRecentList, "Ping", "Recent List", ""},
+            {PingTimeout, "Ping", "Timeout", "15"},
+            {PingDelay, "Ping", "Delay", "1000"},
+            {PingNumberOfPings, "Ping", "Number of Pings", "3"},
+            {PingResolve, "Ping", "Resolve IP Addresses", "1"},
+            {TraceRouteColumns, "TraceRoute", "Columns", ""},
+            {TraceRouteRecentList, "TraceRoute", "Recent List", ""},
+            {TraceRouteTimeout, "TraceRoute", "Timeout", "5"},
+            {TraceRouteHops, "TraceRoute", "Hops", "15"},
+            {TraceRouteResolve, "TraceRoute", "Resolve IP Addresses", "1"},
+            {FingerFireWall, "Finger", "FireWall", ""},
+            {FingerRecentList, "Finger", "Recent List", ""},
+            {FingerClearOutput, "Finger", "Clear Output", "1"},
+            {FingerVerboseFormat, "Finger", "Verbose Format", "0"},
+            {WhoIsFireWall, "WhoIs", "FireWall", ""},
+            {WhoIsRecentList, "WhoIs", "Recent List", ""},
+            {WhoIsClearOutput, "WhoIs", "Clear Output", "1"},
+            {NsLookUpRecentList, "Name Server LookUp", "Recent List", ""},
+            {NsLookUpNameServers, "Name Server LookUp", "Name Servers", ""},
+            {NsLookUpSearchType, "Name Server LookUp", "Search Type", "0"},
+            {NsLookUpClearOutput, "Name Server LookUp", "Clear Output", "1"},
+            {NsLookUpVerboseFormat, "Name Server LookUp", "Verbose Format", "0"},
+            {QuoteRecentList, "Quote Of The Day", "Recent List", ""},
+            {QuoteClearOutput, "Quote Of The Day", "Clear Output", "1"},
+        };
+        QCOMPARE(AllSettings().size(), std::size(rows));
+        for (const Row& row : rows) {
+            QTest::addRow("%s/%s", row.section, row.name) << row.key << QString::fromLatin1(row.section)
+                                                          << QString::fromLatin1(row.name)
+                                                          << QString::fromLatin1(row.firstRead);
+        }
+    }
+
+    // Each value has its own place in the store, and a first start reads its default.
+    void settingTable()
+    {
+        QFETCH(SettingKey, key);
+        QFETCH(QString, section);
+        QFETCH(QString, name);
+        QFETCH(QString, firstRead);
+        const CSettingInfo& info = SettingInfo(key);
+        QCOMPARE(info.key, key);
+        QCOMPARE(QString(info.section), section);
+        QCOMPARE(QString(info.name), name);
+        QCOMPARE(ReadAsText(key), firstRead);
+        if (info.kind == SettingKind::Integer)
+            WriteSetting(key, 7);
+        else
+            WriteSetting(key, QStringLiteral("Yes"));
+        const QString written = info.kind == SettingKind::Integer ? QStringLiteral("7") : QStringLiteral("Yes");
+        QCOMPARE(SettingsStore::ReadText(section, name), written);
+        QCOMPARE(ReadAsText(key), written);
+    }
+
+    void storedValues_data()
+    {
+        QTest::addColumn<SettingKey>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("read");
+        struct Range {
+            SettingKey key;
+            const char* name;
+            int minimum;
+            int maximum;
+            int def;
+        };
+        const Range ranges[] = {
+            {SettingKey::PingTimeout, "Ping timeout", 1, 60, 15},
+            {SettingKey::PingNumberOfPings, "pings", 1, 30, 3},
+            {SettingKey::PingDelay, "delay", 0, 10000, 1000},
+            {SettingKey::TraceRouteTimeout, "TraceRoute timeout", 1, 60, 5},
+            {SettingKey::TraceRouteHops, "hops", 1, 60, 15},
+        };
+        for (const Range& r : ranges) {
+            const auto row = [&r](const char* stored, int read) {
+                QTest::addRow("%s %s", r.name, stored) << r.key << QString::fromLatin1(stored) << QString::number(read);
+            };
+            row("-1", r.minimum);
+            row("0", r.minimum);
+            row(QByteArray::number(r.maximum + 1).constData(), r.maximum);
+            row("2147483648", r.def);
+            row("abc", r.def);
+        }
+        QTest::newRow("left not set") << SettingKey::WindowLeft << "-1" << "-1";
+        QTest::newRow("left off screen") << SettingKey::WindowLeft << "-3000" << "-3000";
+        QTest::newRow("no last function") << SettingKey::RememberLastFunction << "-1" << "-1";
+    }
+
+    // Hand-edited values: ranged numbers come back inside the range of
+    // their page's spin field.
+    void storedValues()
+    {
+        QFETCH(SettingKey, key);
+        QFETCH(QString, stored);
+        QFETCH(QString, read);
+        StoreText(key, stored);
+        QCOMPARE(ReadAsText(key), read);
+    }
+
+    void flagsAreWrittenInTheirKindsForm_data()
+    {
+        QTest::addColumn<SettingKey>("key");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("remember position on") << SettingKey::WindowRememberPosition << true << "Yes";
+        QTest::newRow("smart splitting off") << SettingKey::SmartAddressSplitting << false << "No";
+        QTest::newRow("resolve off") << SettingKey::PingResolve << false << "0";
+        QTest::newRow("verbose on") << SettingKey::FingerVerboseFormat << true << "1";
+    }
+
+    void flagsAreWrittenInTheirKindsForm()
+    {
+        QFETCH(SettingKey, key);
+        QFETCH(bool, on);
+        QFETCH(QString, stored);
+        WriteFlagSetting(key, on);
+        QCOMPARE(StoredText(key), stored);
+        QCOMPARE(ReadFlagSetting(key), on);
     }
 
     void readOnlyStoreWritesNothing()

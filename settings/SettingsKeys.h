@@ -1,0 +1,88 @@
+#pragma once
+// Every value Netsonde keeps in the settings store, with its section, key,
+// kind, default and allowed range, in one table. Reads and writes go through
+// the key's row, so the stored names and defaults are spelled once.
+
+#include <QLatin1StringView>
+#include <QString>
+
+#include <span>
+
+namespace netsonde {
+
+enum class SettingKey {
+    WindowRememberPosition,
+    WindowState,
+    WindowMinX,
+    WindowMinY,
+    WindowMaxX,
+    WindowMaxY,
+    WindowLeft,
+    WindowTop,
+    WindowRight,
+    WindowBottom,
+    WindowHeight,
+    RememberLastFunction,
+    SmartAddressSplitting,
+    OutputFont,
+    PingColumns,
+    PingRecentList,
+    PingTimeout,
+    PingDelay,
+    PingNumberOfPings,
+    PingResolve,
+    TraceRouteColumns,
+    TraceRouteRecentList,
+    TraceRouteTimeout,
+    TraceRouteHops,
+    TraceRouteResolve,
+    FingerFireWall,
+    FingerRecentList,
+    FingerClearOutput,
+    FingerVerboseFormat,
+    WhoIsFireWall,
+    WhoIsRecentList,
+    WhoIsClearOutput,
+    NsLookUpRecentList,
+    NsLookUpNameServers,
+    NsLookUpSearchType,
+    NsLookUpClearOutput,
+    NsLookUpVerboseFormat,
+    QuoteRecentList,
+    QuoteClearOutput,
+};
+
+// Integer values are stored as decimal integers (check boxes as 0 or 1),
+// YesNo values as the texts "Yes" and "No".
+enum class SettingKind { Integer, Text, YesNo };
+
+struct CSettingInfo {
+    SettingKey key;
+    QLatin1StringView section;
+    QLatin1StringView name;
+    SettingKind kind;
+    int defaultInt;
+    QLatin1StringView defaultText;
+    int minimum;
+    int maximum;
+};
+
+const CSettingInfo& SettingInfo(SettingKey key);
+// Every row, in the order of the enumeration.
+std::span<const CSettingInfo> AllSettings();
+
+// An Integer value: the stored number, or the default when it is absent or
+// not a number, brought into [minimum, maximum].
+int ReadIntSetting(SettingKey key);
+// A Text or YesNo value as stored, or the default text.
+QString ReadTextSetting(SettingKey key);
+// An Integer value is on when it is not 0; a YesNo value when it is "Yes",
+// case included.
+bool ReadFlagSetting(SettingKey key);
+
+void WriteSetting(SettingKey key, int value);
+void WriteSetting(SettingKey key, const QString& value);
+// 1 or 0 for an Integer value, "Yes" or "No" for a YesNo value.
+void WriteFlagSetting(SettingKey key, bool on);
+
+} // namespace netsonde
