@@ -27,9 +27,11 @@
 #    every one of them;
 #  - NETSONDE_WINDOW_OBJECT_LIBRARIES to the OBJECT libraries of pages,
 #    resources, mainwindow and the widget parts of phonebook, query and
-#    platform (MessageBox, ControlIds, DialogUnits); their link interface
-#    must name only Qt libraries and other window OBJECT libraries, never a
-#    core library (that would link the core into the window library);
+#    platform (MessageBox, ControlIds, DialogUnits). They may link the core
+#    libraries for their headers: only their objects go into the window
+#    library. Whatever other Qt library they use that the executable does
+#    not map goes into NETSONDE_WINDOW_QT_LIBRARIES (else dlopen fails on an
+#    undefined symbol);
 #  - the executable's own sources to app/ without MainApp.cpp's window case
 #    (which becomes RunWindowModule) once report mode runs over run/ and
 #    no longer needs the window's controller.
@@ -58,6 +60,7 @@ foreach(layer IN LISTS NETSONDE_WINDOW_OBJECT_LIBRARIES)
   # The objects only: linking the target would bring its link interface,
   # the core libraries, into the window library too.
   target_sources(netsonde_window PRIVATE $<TARGET_OBJECTS:${layer}>)
+  target_include_directories(netsonde_window PRIVATE $<TARGET_PROPERTY:${layer},INTERFACE_INCLUDE_DIRECTORIES>)
 endforeach()
 target_link_libraries(netsonde_window PRIVATE ${NETSONDE_WINDOW_QT_LIBRARIES})
 # Beside the executable in the build tree, where app/WindowModule.cpp looks first.
