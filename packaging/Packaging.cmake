@@ -2,6 +2,11 @@
 include(GNUInstallDirs)
 
 install(TARGETS netsonde RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The window library, loaded by the executable from this private folder by
+# its absolute path (NETSONDE_PRIVATE_LIBDIR, see cmake/WindowModule.cmake).
+if(TARGET netsonde_window)
+  install(TARGETS netsonde_window LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/netsonde)
+endif()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/netsonde.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/netsonde.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/netsonde.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -69,7 +69,7 @@ struct ReportResult {
 // One report-mode process with a settings file of its own and no display.
 class CReportProcess {
 public:
-    explicit CReportProcess(const QStringList& arguments)
+    explicit CReportProcess(const QStringList& arguments, const QProcessEnvironment& extraEnvironment = {})
     {
         QDir().mkpath(SettingsFolder());
         QFile settings(SettingsPath());
@@ -84,6 +84,7 @@ public:
         QDir().mkpath(runtime);
         QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        environment.insert(extraEnvironment);
         m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral(NETSONDE_EXECUTABLE), arguments);
     }
@@ -175,6 +176,20 @@ QList<QStringList> ResultRows(const QByteArray& body, const QByteArray& header)
         rows << cells;
     }
     return rows;
+}
+
+// The names of the libraries the loader mapped, from the LD_DEBUG=files
+// logs (one per process) in folder; each log read up to 1 MiB.
+QByteArray LoaderLogs(const QString& folder)
+{
+    QByteArray logs;
+    const QDir logFolder(folder);
+    for (const QString& name : logFolder.entryList(QDir::Files)) {
+        QFile log(logFolder.filePath(name));
+        if (log.open(QIODevice::ReadOnly))
+            logs += log.read(1 << 20);
+    }
+    return logs;
 }
 
 bool IsRoundTrip(const QString& cell)
@@ -362,6 +377,37 @@ private Q_SLOTS:
         for (const char* option : {"--report", "--count", "--timeout", "--delay", "--hops", "--no-resolve",
                                    "--verbose", "--type", "--server", "--user", "--progress", "-p|-t|-f|-w|-n|-q"})
             QVERIFY2(help.out.contains(option), option);
+    }
+
+    // A run without a window never maps Qt Gui or Widgets: the loader logs
+    // every library it maps, and a platform plugin that does not exist would
+    // end a run that created a GUI application object.
+    void runsWithoutGuiLibraries_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("version") << QStringList{"--version"} << 0;
+        QTest::newRow("help") << QStringList{"--help"} << 0;
+        QTest::newRow("usage error") << QStringList{"--report", "-f"} << 2;
+        QTest::newRow("report") << QStringList{"--report", "-q", LabText("NETSONDE_LAB_ROUTER2")} << 1;
+    }
+
+    void runsWithoutGuiLibraries()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QTemporaryDir logFolder;
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("nonexistent"));
+        environment.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+        environment.insert(QStringLiteral("LD_DEBUG_OUTPUT"), logFolder.filePath(QStringLiteral("loaded")));
+        CReportProcess process(arguments, environment);
+        const ReportResult result = process.Finish();
+        QCOMPARE(result.exitCode, exitCode);
+        const QByteArray loaded = LoaderLogs(logFolder.path());
+        QVERIFY2(loaded.contains("file=libQt6Core.so"), "the loader logged no Qt library");
+        QVERIFY2(!loaded.contains("libQt6Gui.so"), "libQt6Gui was mapped");
+        QVERIFY2(!loaded.contains("libQt6Widgets.so"), "libQt6Widgets was mapped");
     }
 
     void interruptDuringStalledQuery()
