@@ -83,7 +83,7 @@ quint16 ClosedPort()
 
 } // namespace
 
-#define WAIT_UNTIL_IDLE(window) QTRY_VERIFY_WITH_TIMEOUT(!(window).dialog->m_bBusy, kWaitMs)
+#define WAIT_UNTIL_IDLE(window) QTRY_VERIFY_WITH_TIMEOUT(!(window).dialog->Runs().IsBusy(), kWaitMs)
 
 class TestNameServerLookUpFlow : public QObject {
     Q_OBJECT
@@ -105,7 +105,7 @@ private Q_SLOTS:
         QVERIFY(window.resolver->Requests().isEmpty());
         QVERIFY(!window.dialog->Pane(FunctionId::NameServerLookUp)->isVisible());
         QVERIFY(window.Page()->RecentHosts().isEmpty());
-        QVERIFY(!window.dialog->m_bBusy);
+        QTRY_VERIFY(!window.dialog->Runs().IsBusy());
     }
 
     void getHostByXWithANamePrintsBothBlocks()
@@ -136,7 +136,7 @@ private Q_SLOTS:
                                                  "Local Alias List: box\r\n"
                                                  "Hostname: target.example\r\nIP Address: 198.51.100.20\r\n"
                                                  "Alias List: \r\n---\r\n"));
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
         QCOMPARE(window.Page()->RecentHosts(), QStringList{QStringLiteral("Target.Example")});
         QCOMPARE(window.Page()->RecentNameServers(), QStringList{QStringLiteral("ns.example")});
         QVERIFY(boxes.Texts().isEmpty());
@@ -250,7 +250,7 @@ private Q_SLOTS:
         WAIT_UNTIL_IDLE(window);
         QCOMPARE(boxes.Texts(), QStringList{message});
         QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
     }
 
     void nameServerGivenByNameIsResolvedThenAsked()
@@ -289,7 +289,7 @@ private Q_SLOTS:
         window.dialog->OnGo();
         QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Unable to resolve ns.nowhere")});
         QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
-        QVERIFY(!window.dialog->m_bBusy);
+        QTRY_VERIFY(!window.dialog->Runs().IsBusy());
     }
 
     void stopDuringTheNameServerLookupDropsItsResult()
@@ -306,7 +306,7 @@ private Q_SLOTS:
         QTest::qWait(100);
         QVERIFY(server.Queries().isEmpty());
         QVERIFY(window.Output().isEmpty());
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
     }
 
     void onlyTheFirstDatagramIsReported()
@@ -411,15 +411,15 @@ private Q_SLOTS:
         window.dialog->OnGo();
         QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingDatagrams(), kWaitMs);
         QTest::qWait(200);
-        QVERIFY(window.dialog->m_bBusy);
+        QVERIFY(window.dialog->Runs().IsBusy());
         QCOMPARE(window.dialog->StatusText(), QStringLiteral("Requesting information from name server"));
         QCOMPARE(silent.pendingDatagramSize(), 12 + 13 + 4);
         silent.receiveDatagram();
         QVERIFY(!silent.hasPendingDatagrams());
 
         Control<QPushButton>(window.dialog.get(), IDC_STOP)->click();
-        QVERIFY(!window.dialog->m_bBusy);
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QTRY_VERIFY(!window.dialog->Runs().IsBusy());
+        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
         QCOMPARE(OpenDescriptorCount(), descriptors);
         QVERIFY(window.Output().isEmpty());
     }
@@ -436,7 +436,7 @@ private Q_SLOTS:
         for (int fd : filler)
             ::close(fd);
         QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Unable to create UDP socket")});
-        QVERIFY(!window.dialog->m_bBusy);
+        QTRY_VERIFY(!window.dialog->Runs().IsBusy());
     }
 };
 

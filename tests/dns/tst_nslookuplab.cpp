@@ -107,7 +107,7 @@ LookupResult RunLookup(const QString& host, int searchType, const QString& nameS
     auto window = OpenLookupWindow(false);
     window.Fill(host, searchType, nameServer, verbose);
     window.dialog->OnGo();
-    if (!QTest::qWaitFor([&] { return !window.dialog->m_bBusy; }, kWaitMs))
+    if (!QTest::qWaitFor([&] { return !window.dialog->Runs().IsBusy(); }, kWaitMs))
         qWarning("the lookup did not end");
     return {window.Output(), boxes.Texts()};
 }
@@ -210,11 +210,11 @@ private Q_SLOTS:
         window.dialog->OnGo();
         QTRY_COMPARE_WITH_TIMEOUT(window.dialog->StatusText(), QStringLiteral("Requesting information from name server"), kWaitMs);
         QTest::qWait(1500);
-        QVERIFY(window.dialog->m_bBusy);
+        QVERIFY(window.dialog->Runs().IsBusy());
         QCOMPARE(window.dialog->StatusText(), QStringLiteral("Requesting information from name server"));
         Control<QPushButton>(window.dialog.get(), IDC_STOP)->click();
-        QVERIFY(!window.dialog->m_bBusy);
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QTRY_VERIFY(!window.dialog->Runs().IsBusy());
+        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
         QCOMPARE(OpenDescriptorCount(), descriptors);
         QVERIFY(window.Output().isEmpty());
     }

@@ -96,7 +96,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(window.dialog->StatusText(), plan.status, 10000);
         // Give the worker time to be well inside its wait.
         QTest::qWait(200);
-        QVERIFY(window.dialog->m_bBusy);
+        QVERIFY(window.dialog->Runs().IsBusy());
         QVERIFY(service.use_count() > 1);
 
         QElapsedTimer timer;

@@ -96,10 +96,10 @@ private Q_SLOTS:
         window.Fill(QStringLiteral("www.example"), kATypeIndex, Silent());
         window.dialog->OnGo();
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Requesting information from name server"));
-        QVERIFY(window.dialog->m_bBusy);
+        QVERIFY(window.dialog->Runs().IsBusy());
 
         window.dialog->close();
-        QVERIFY(!window.dialog->m_bBusy);
+        QTRY_VERIFY(!window.dialog->Runs().IsBusy());
         QCOMPARE(OpenDescriptorCount(), descriptors);
         window.dialog.reset();
         QTest::qWait(100);
@@ -127,7 +127,7 @@ private Q_SLOTS:
 
         dialog->close();
         QVERIFY(!query.QuerySocket());
-        QVERIFY(!dialog->m_bBusy);
+        QTRY_VERIFY(!dialog->Runs().IsBusy());
         QCOMPARE(OpenDescriptorCount(), descriptors);
         dialog.reset();
         // The socket's deferred deletion runs without its window.
@@ -165,7 +165,7 @@ private Q_SLOTS:
         QVERIFY(dialog->StatusText().startsWith(QStringLiteral("Resolving ")));
 
         dialog->close();
-        QVERIFY(!dialog->m_bBusy);
+        QTRY_VERIFY(!dialog->Runs().IsBusy());
         dialog.reset();
         const CAppMessageCounter messages;
         QTest::qWait(kResolverTimeoutMs + 1000);

@@ -153,7 +153,7 @@ LookupOutcome LookUpWith(const QList<ScriptedDatagram>& script, bool verbose = f
     auto window = OpenLookupWindow(false);
     window.Fill(QStringLiteral("www.example"), kATypeIndex, LabText("NETSONDE_LAB_DESTINATION"), verbose);
     window.dialog->OnGo();
-    const bool ended = QTest::qWaitFor([&] { return !window.dialog->m_bBusy; }, kWaitMs);
+    const bool ended = QTest::qWaitFor([&] { return !window.dialog->Runs().IsBusy(); }, kWaitMs);
     return {window.Output(), boxes.Texts(), ended};
 }
 

@@ -182,7 +182,7 @@ private Q_SLOTS:
         dialog->SelectFunction(FunctionId::QuoteOfDay);
         QVERIFY(Control<QPushButton>(dialog.get(), IDC_STOP)->isEnabled());
         Control<QPushButton>(dialog.get(), IDC_STOP)->click();
-        QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+        QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
         const QString shown = PaneText(*dialog, FunctionId::QuoteOfDay);
         QVERIFY2(quote.startsWith(shown.toLatin1()) && shown.size() < quote.size(), qPrintable(shown));
         QTRY_VERIFY_WITH_TIMEOUT(clientGone, kWaitMs);

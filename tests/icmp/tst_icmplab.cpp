@@ -49,7 +49,7 @@ void SetTraceRoute(CMainDialog& dialog, const QString& host, unsigned timeout, u
     QVERIFY2(service->IsLoaded(), service->Description().c_str());                                     \
     auto window = OpenIcmpWindow(service)
 
-#define WAIT_FOR_RUN_END(window, ms) QTRY_VERIFY_WITH_TIMEOUT(!(window).dialog->m_bBusy, ms)
+#define WAIT_FOR_RUN_END(window, ms) QTRY_VERIFY_WITH_TIMEOUT(!(window).dialog->Runs().IsBusy(), ms)
 
 class TestIcmpLab : public QObject {
     Q_OBJECT

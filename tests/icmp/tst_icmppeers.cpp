@@ -82,7 +82,7 @@ private Q_SLOTS:
         OPEN_LAB_WINDOW(window, choice);
         SetPing(*window.dialog, LabText("NETSONDE_LAB_DESTINATION"), 4, 5, 0);
         window.dialog->OnGo();
-        QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->m_bBusy, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), 30000);
 
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
         QCOMPARE(list->topLevelItemCount(), 4);
@@ -120,7 +120,7 @@ private Q_SLOTS:
         SetPing(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 3, 3, 0);
         const int repliesBefore = other.Replies();
         window.dialog->OnGo();
-        QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->m_bBusy, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), 30000);
         QVERIFY2(other.Replies() > repliesBefore, "no reply of the other program arrived during the run");
         qInfo("the other program sent %d requests and got %d replies", other.Sent(), other.Replies());
 

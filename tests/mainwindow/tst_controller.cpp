@@ -62,7 +62,7 @@ private Q_SLOTS:
         auto dialog = OpenMainDialog();
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Ping"));
         QCOMPARE(dialog->CurrentFunction(), FunctionId::Ping);
-        QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+        QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
         QVERIFY(!Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR)->isVisible());
         QVERIFY(GoEnabled(*dialog));
         QVERIFY(!StopEnabled(*dialog));
@@ -86,7 +86,7 @@ private Q_SLOTS:
         auto recorders = PlugRecorders(*dialog);
         dialog->SetStatusText(QStringLiteral("something"));
         QTest::keyClick(dialog->Page(FunctionId::Ping)->HostCombo(), Qt::Key_Escape);
-        QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+        QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
         QCOMPARE(recorders[Index(FunctionId::Ping)]->cancels, 1);
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->result(), 0);
@@ -100,11 +100,11 @@ private Q_SLOTS:
         dialog->OnGo();
         QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Please, enter a host name or address")});
         QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
+        QTRY_VERIFY(!dialog->Runs().IsBusy());
         QVERIFY(GoEnabled(*dialog));
         QVERIFY(!StopEnabled(*dialog));
-        QVERIFY(!dialog->m_bBusy);
         QCOMPARE(dialog->height(), dialog->CompactHeight());
-        QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+        QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     }
 
     void runExpandsSwitchesPanesAndStops()
@@ -113,7 +113,7 @@ private Q_SLOTS:
         auto recorders = PlugRecorders(*dialog);
         dialog->OnGo();
         QCOMPARE(recorders[Index(FunctionId::Ping)]->starts, 1);
-        QVERIFY(dialog->m_bBusy);
+        QVERIFY(dialog->Runs().IsBusy());
         QVERIFY(dialog->Animation()->IsPlaying());
         QVERIFY(!GoEnabled(*dialog));
         QVERIFY(StopEnabled(*dialog));
@@ -125,7 +125,7 @@ private Q_SLOTS:
         QVERIFY(!dialog->Pane(FunctionId::Ping)->isEnabled());
 
         dialog->OnStop();
-        QVERIFY(!dialog->m_bBusy);
+        QTRY_VERIFY(!dialog->Runs().IsBusy());
         QVERIFY(!dialog->Animation()->IsPlaying());
         QCOMPARE(dialog->Animation()->Frame(), 0);
         QCOMPARE(recorders[Index(FunctionId::Ping)]->cancels, 1);
@@ -216,7 +216,7 @@ private Q_SLOTS:
 
         dialog->OnClear();
         QCOMPARE(recorders[Index(FunctionId::Finger)]->cancels, 1);
-        QVERIFY(!dialog->m_bBusy);
+        QTRY_VERIFY(!dialog->Runs().IsBusy());
         QVERIFY(!dialog->m_bOutputShown);
         QCOMPARE(dialog->height(), dialog->CompactHeight());
         QVERIFY(!Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR)->isVisible());
@@ -286,7 +286,7 @@ private Q_SLOTS:
         {
             auto dialog = OpenMainDialog({QStringLiteral("-q")});
             QCOMPARE(dialog->CurrentFunction(), FunctionId::QuoteOfDay);
-            QVERIFY(!dialog->m_bBusy);
+            QTRY_VERIFY(!dialog->Runs().IsBusy());
             QVERIFY(!dialog->m_bOutputShown);
         }
         {
@@ -409,9 +409,9 @@ private Q_SLOTS:
         QCOMPARE(fonts, 1);
         QCOMPARE(firewalls, 1);
         QCOMPARE(phonebooks, 1);
-        QVERIFY(dialog->m_bBusy); // the run goes on behind the dialogs
+        QVERIFY(dialog->Runs().IsBusy()); // the run goes on behind the dialogs
         QTest::keyClick(dialog.get(), Qt::Key_Escape);
-        QVERIFY(!dialog->m_bBusy);
+        QTRY_VERIFY(!dialog->Runs().IsBusy());
         QVERIFY(dialog->isVisible());
     }
 

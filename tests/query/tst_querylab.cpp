@@ -291,7 +291,7 @@ void TestQueryLab::serverThatNeverCloses()
         const qsizetype expected = qsizetype(sent) * chunk.size();
         QTRY_VERIFY(dialog->TextPane(function)->Length() == expected || dialog->StatusText() == "Ready");
     }
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QCOMPARE(sent, 15);
     QCOMPARE(dialog->TextPane(function)->Length(), 28000);
     QTRY_VERIFY(server->PeerClosed());
@@ -337,7 +337,7 @@ void TestQueryLab::refusedConnection()
     dialog->OnGo();
     QTRY_COMPARE(boxes.Texts(), QStringList{"Could not connect to " + Destination()});
     QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(!QueryOf(*dialog, FunctionId::WhoIs).QuerySocket());
     QVERIFY(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled());
 }
@@ -352,7 +352,7 @@ void TestQueryLab::stopWhileConnecting()
     QCOMPARE(dialog->StatusText(), "Connecting to " + silent);
     QVERIFY(QueryOf(*dialog, FunctionId::Finger).QuerySocket());
     ClickStop(*dialog);
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(!QueryOf(*dialog, FunctionId::Finger).QuerySocket());
     QTest::qWait(50);
     QVERIFY(boxes.Texts().isEmpty());
@@ -370,7 +370,7 @@ void TestQueryLab::stopWhileReceiving()
     // The server sends nothing more and keeps the connection open.
     QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... 9 bytes"));
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QTRY_VERIFY(server->PeerClosed());
     QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("partial\r\n"));
     QVERIFY(boxes.Texts().isEmpty());

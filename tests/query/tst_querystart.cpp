@@ -88,7 +88,7 @@ void TestQueryStart::emptyHost()
     QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
     QCOMPARE(PaneText(*dialog, function), QStringLiteral("kept"));
     QVERIFY(!dialog->m_bOutputShown);
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
 }
 
 void TestQueryStart::unresolvedHost_data()
@@ -121,7 +121,7 @@ void TestQueryStart::unresolvedHost()
     resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);
     QTRY_COMPARE(boxes.Texts(), QStringList{"Unable to resolve " + looked_up});
     QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(dialog->Pane(function)->isVisible());
 }
 
@@ -133,7 +133,7 @@ void TestQueryStart::lookupCannotStart()
     FillPage(*dialog, FunctionId::QuoteOfDay, {"quotes.lab"});
     dialog->OnGo();
     QCOMPARE(boxes.Texts(), QStringList{"Unable to resolve hostname"});
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled());
 }
 
@@ -167,7 +167,7 @@ void TestQueryStart::lateLookupAfterStop()
     PostAppMessage(&dialog->Runs(), WM_APP_HOST_RESOLVED, handle, kLookupHostNotFound);
     QTest::qWait(20);
     QVERIFY(boxes.Texts().isEmpty());
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(!dynamic_cast<CTextQueryFunction&>(*dialog->Function(FunctionId::Finger)).QuerySocket());
 }
 
