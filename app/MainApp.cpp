@@ -1,17 +1,17 @@
 #include "app/MainApp.h"
 
-#include "app/CommandLineOptions.h"
+#include "app/ApplicationNames.h"
 #include "app/ReportMode.h"
-#include "mainwindow/MainDialog.h"
+#include "app/ReportOptions.h"
+#include "app/WindowModule.h"
 #include "platform/MessageBox.h"
+#include "platform/StartupRecord.h"
+
+#include <QCoreApplication>
 
 #include <cstdio>
 
 namespace netsonde {
-
-SocketStartupRecord CMainApp::s_wsaData;
-
-const SocketStartupRecord& CMainApp::StartupRecord() { return s_wsaData; }
 
 namespace {
 
@@ -22,11 +22,40 @@ int PrintLine(const QString& text)
     return 0;
 }
 
+// The arguments after the program name exactly as the user gave them: no
+// application object has taken any of them away yet.
+QStringList ArgumentsAfterProgramName(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+int RunWindow(int argc, char* argv[], const CReportOptions& options)
+{
+    const QByteArray commandLine = options.strCommandLine.toUtf8();
+    const NetsondeWindowStart start{StartProcessSockets() ? 1 : 0, options.bCommandLine ? 1 : 0,
+                                    commandLine.constData()};
+    return RunWindowModule(argc, argv, start);
+}
+
+int RunReportApplication(int argc, char* argv[], const CReportOptions& options)
+{
+    QCoreApplication application(argc, argv);
+    NameApplication(argv[0]);
+    if (!StartProcessSockets()) {
+        ShowMessageBox(QStringLiteral("Windows sockets initialization failed."));
+        return kReportMessageShown;
+    }
+    return RunReport(options);
+}
+
 } // namespace
 
-int CMainApp::Run(const QStringList& arguments)
+int CMainApp::Run(int argc, char* argv[])
 {
-    const CReportOptions options = ParseReportOptions(arguments);
+    const CReportOptions options = ParseReportOptions(ArgumentsAfterProgramName(argc, argv));
     switch (options.mode) {
     case CReportOptions::Mode::Help:
         return PrintLine(ReportHelpText().chopped(1));
@@ -35,20 +64,11 @@ int CMainApp::Run(const QStringList& arguments)
     case CReportOptions::Mode::UsageError:
         return ReportUsageError(options.strError);
     case CReportOptions::Mode::Report:
+        return RunReportApplication(argc, argv, options);
     case CReportOptions::Mode::Window:
         break;
     }
-    if (!StartSockets(s_wsaData)) {
-        ShowMessageBox(QStringLiteral("Windows sockets initialization failed."));
-        return 1;
-    }
-    if (options.mode == CReportOptions::Mode::Report)
-        return RunReport(options);
-    CMainDialog dialog;
-    CCommandLineOptions commandLine(dialog.m_bCommandLine, dialog.m_strCommandLine);
-    commandLine.ParseCommandLine(arguments);
-    dialog.exec();
-    return 0;
+    return RunWindow(argc, argv, options);
 }
 
 } // namespace netsonde

@@ -1,20 +1,16 @@
 #include "app/ReportMode.h"
 
+#include "app/Functions.h"
 #include "app/InterruptNotifier.h"
-#include "mainwindow/ExportCommands.h"
-#include "mainwindow/MainDialog.h"
-#include "pages/NameServerLookUpPage.h"
-#include "pages/PingPage.h"
-#include "pages/SpinField.h"
-#include "pages/TraceRoutePage.h"
-#include "pages/UserHostPage.h"
-#include "platform/AppMessages.h"
-#include "platform/ControlIds.h"
+#include "app/ReportInputs.h"
+#include "app/ReportView.h"
+#include "export/ExportText.h"
 #include "platform/MessageBox.h"
-#include "resources/ResourceIds.h"
+#include "platform/echo/EchoService.h"
+#include "run/RunController.h"
 #include "settings/SettingsStore.h"
 
-#include <QComboBox>
+#include <QDateTime>
 #include <QEventLoop>
 
 #include <cstdio>
@@ -30,117 +26,36 @@ void WriteTo(std::FILE* stream, const QString& text)
     std::fflush(stream);
 }
 
-// A value for a spin field must lie in the field's own range.
-QString OutOfRange(const CPropertyPage& page, int spinId, const char* option, const std::optional<int>& value)
-{
-    const auto* field = FindControlAs<CSpinField>(&page, spinId);
-    if (!value || !field || (*value >= field->Minimum() && *value <= field->Maximum()))
-        return {};
-    return QStringLiteral("--%1 must lie between %2 and %3").arg(QLatin1String(option)).arg(field->Minimum()).arg(field->Maximum());
-}
+bool UsesEchoService(FunctionId id) { return id == FunctionId::Ping || id == FunctionId::TraceRoute; }
 
-QString RangeError(const CMainDialog& dialog, const CReportOptions& options)
+// What Save writes for this run: its inputs and its pane text or rows.
+CExportSource ExportSourceOf(const CRunInputs& inputs, const CReportView& view)
 {
-    const CPingPage& ping = *dialog.PingPage();
-    const CTraceRoutePage& trace = *dialog.TraceRoutePage();
-    const bool isPing = options.FunctionIndex() == Index(FunctionId::Ping);
-    for (const QString& error : {OutOfRange(ping, IDC_PING_COUNT_SPIN, "count", options.nCount),
-                                 OutOfRange(ping, IDC_PING_DELAY_SPIN, "delay", options.nDelay),
-                                 isPing ? OutOfRange(ping, IDC_PING_TIMEOUT_SPIN, "timeout", options.nTimeout)
-                                        : OutOfRange(trace, IDC_TRACE_TIMEOUT_SPIN, "timeout", options.nTimeout),
-                                 OutOfRange(trace, IDC_TRACE_HOPS_SPIN, "hops", options.nHops)}) {
-        if (!error.isEmpty())
-            return error;
-    }
-    return {};
-}
-
-// The host (and name server) go into their fields exactly as given: a
-// Recent List entry that merely begins with them is not taken instead.
-void SetComboTextExactly(CPropertyPage& page, int comboId, const QString& text)
-{
-    if (auto* combo = FindControlAs<QComboBox>(&page, comboId); combo && combo->currentText() != text)
-        combo->setEditText(text);
-}
-
-void ApplyPingInputs(CMainDialog& dialog, const CReportOptions& options)
-{
-    CPingPage& page = *dialog.PingPage();
-    page.m_nPings = static_cast<unsigned>(options.nCount.value_or(static_cast<int>(page.m_nPings)));
-    page.m_nTimeout = static_cast<unsigned>(options.nTimeout.value_or(static_cast<int>(page.m_nTimeout)));
-    page.m_nDelay = static_cast<unsigned>(options.nDelay.value_or(static_cast<int>(page.m_nDelay)));
-    page.m_bResolve = page.m_bResolve && !options.bNoResolve;
-}
-
-void ApplyTraceRouteInputs(CMainDialog& dialog, const CReportOptions& options)
-{
-    CTraceRoutePage& page = *dialog.TraceRoutePage();
-    page.m_nTimeout = static_cast<unsigned>(options.nTimeout.value_or(static_cast<int>(page.m_nTimeout)));
-    page.m_nMaxHops = static_cast<unsigned>(options.nHops.value_or(static_cast<int>(page.m_nMaxHops)));
-    page.m_bResolve = page.m_bResolve && !options.bNoResolve;
-}
-
-void ApplyUserHostInputs(CUserHostPage& page, const CReportOptions& options)
-{
-    page.m_strUser = options.strUser.value_or(page.m_strUser);
-    if (auto* finger = qobject_cast<CFingerPage*>(&page))
-        finger->m_bVerboseFormat = finger->m_bVerboseFormat || options.bVerbose;
-}
-
-void ApplyNameServerInputs(CNameServerLookUpPage& page, const CReportOptions& options)
-{
-    // Without a type the command line's own rule selects the first entry.
-    if (options.strSearchType)
-        page.m_strSearchType = *options.strSearchType;
+    CExportSource source;
+    source.nFunction = Index(inputs.function);
+    source.strHost = inputs.strHost;
+    source.strUser = inputs.strUser;
+    source.strSearchType = inputs.strSearchType;
+    source.strNameServer = inputs.strNameServer;
+    if (UsesEchoService(inputs.function))
+        source.resultRows = view.Rows();
     else
-        page.SelectFirstSearchType();
-    page.m_strNameServer = options.strServer.value_or(page.m_strNameServer);
-    page.m_bVerboseFormat = page.m_bVerboseFormat || options.bVerbose;
-}
-
-// Fills the selected function's page as the command-line start does, with
-// the inputs set for this run on top of the stored ones.
-void FillPage(CMainDialog& dialog, const CReportOptions& options)
-{
-    const auto id = static_cast<FunctionId>(options.FunctionIndex());
-    CPropertyPage& page = *dialog.Page(id);
-    page.DoDataExchange(true);
-    page.m_strHost = options.Host();
-    switch (id) {
-    case FunctionId::Ping:
-        ApplyPingInputs(dialog, options);
-        break;
-    case FunctionId::TraceRoute:
-        ApplyTraceRouteInputs(dialog, options);
-        break;
-    case FunctionId::Finger:
-    case FunctionId::WhoIs:
-        ApplyUserHostInputs(static_cast<CUserHostPage&>(page), options);
-        break;
-    case FunctionId::NameServerLookUp:
-        ApplyNameServerInputs(*dialog.NameServerLookUpPage(), options);
-        break;
-    case FunctionId::QuoteOfDay:
-        break;
-    }
-    SendAppMessage(&page, WM_APP_REFRESH);
-    SetComboTextExactly(page, ControlId(page.HostCombo()), options.Host());
-    if (id == FunctionId::NameServerLookUp) {
-        SetComboTextExactly(page, IDC_NS_SERVER, dialog.NameServerLookUpPage()->m_strNameServer);
-        dialog.NameServerLookUpPage()->UpdateNameServerEnabled();
-    }
+        source.strPaneText = view.PaneText();
+    source.when = QDateTime::currentDateTime();
+    return source;
 }
 
 class CReportRun {
 public:
-    explicit CReportRun(const CReportOptions& options) : m_options(options)
+    explicit CReportRun(const CReportOptions& options)
+        : m_inputs(ReportInputs(options)), m_view(m_inputs.function, options.bProgress), m_runs(m_view)
     {
+        // Every message goes to standard error as "netsonde: TEXT", and is noted.
         m_previousHandler = SetMessageBoxHandler([this](const QString& text, MessageIcon icon) {
             m_bMessageShown = true;
-            // Without a handler the text goes to standard error.
-            const MessageBoxHandler handler = SetMessageBoxHandler({});
+            const MessageBoxHandler noted = SetMessageBoxHandler({});
             ShowMessageBox(text, icon);
-            SetMessageBoxHandler(handler);
+            SetMessageBoxHandler(noted);
         });
     }
     ~CReportRun() { SetMessageBoxHandler(std::move(m_previousHandler)); }
@@ -149,46 +64,40 @@ public:
 
     int Run()
     {
-        CMainDialog dialog;
-        // Only the tab is selected at initialisation; the page is filled here.
-        dialog.m_bCommandLine = true;
-        dialog.m_strCommandLine = m_options.strCommandLine.left(2);
-        dialog.InitDialog();
-        const QString rangeError = RangeError(dialog, m_options);
-        if (!rangeError.isEmpty())
-            return ReportUsageError(rangeError);
-        FillPage(dialog, m_options);
-        RunOnce(dialog);
-        WriteTo(stdout, WithLfLineEnds(BuildExportText(dialog)));
+        const auto service = UsesEchoService(m_inputs.function) ? echo::LoadEchoService() : nullptr;
+        InstallFunctions(m_runs, service);
+        RunOnce();
+        if (service)
+            service->ShutdownAll();
+        m_runs.Shutdown();
+        WriteTo(stdout, WithLfLineEnds(BuildExportText(ExportSourceOf(m_inputs, m_view))));
         if (m_bInterrupted)
             return kReportInterrupted;
         return m_bMessageShown ? kReportMessageShown : kReportDone;
     }
 
 private:
-    // Presses Go and waits until the run layer has ended the run; an
-    // interrupt presses Stop.
-    void RunOnce(CMainDialog& dialog)
+    // Starts the run and waits until the run layer has ended it; an
+    // interrupt stops it as the Stop button does.
+    void RunOnce()
     {
         QEventLoop loop;
         CInterruptNotifier interrupt;
         QObject::connect(&interrupt, &CInterruptNotifier::Interrupted, &loop, [&] {
-            if (!dialog.m_bBusy)
+            if (!m_runs.IsBusy())
                 return;
             m_bInterrupted = true;
-            dialog.OnStop();
+            m_runs.Stop();
         });
-        QObject::connect(&dialog.Runs(), &CRunController::statusTextChanged, &loop, [&](const QString& text) {
-            if (m_options.bProgress)
-                WriteTo(stderr, text + QLatin1Char('\n'));
-        });
-        QObject::connect(&dialog.Runs(), &CRunController::runFinished, &loop, [&] { loop.quit(); });
-        dialog.OnGo();
-        if (dialog.Runs().IsBusy())
+        QObject::connect(&m_runs, &CRunController::runFinished, &loop, [&] { loop.quit(); });
+        m_runs.Go(m_inputs);
+        if (m_runs.IsBusy())
             loop.exec();
     }
 
-    const CReportOptions& m_options;
+    const CRunInputs m_inputs;
+    CReportView m_view;
+    CRunController m_runs;
     MessageBoxHandler m_previousHandler;
     bool m_bMessageShown = false;
     bool m_bInterrupted = false;
@@ -211,6 +120,9 @@ QString WithLfLineEnds(const QString& text)
 
 int RunReport(const CReportOptions& options)
 {
+    const QString rangeError = ReportRangeError(options);
+    if (!rangeError.isEmpty())
+        return ReportUsageError(rangeError);
     SettingsStore::SetReadOnly(true);
     return CReportRun(options).Run();
 }

@@ -1,9 +1,9 @@
 #pragma once
 // Report mode: the function the command line selects runs once through the
-// main window's own controller, pages and function code, with the window
-// never shown. Its export text goes to standard output with LF line ends,
-// message boxes and (on request) status texts go to standard error, and
-// the settings store is only read.
+// run layer and the same function code as the window, with no window, no
+// page and no widget at all. Its export text goes to standard output with
+// LF line ends, message boxes and (on request) status texts go to standard
+// error, and the settings store is only read.
 
 #include "app/ReportOptions.h"
 

@@ -12,7 +12,7 @@
 // capability, so the loader runs in secure mode and ignores $ORIGIN and
 // LD_LIBRARY_PATH.
 
-#include "mainwindow/WindowEntry.h"
+#include "app/WindowEntry.h"
 
 #include <string>
 

@@ -2,8 +2,8 @@
 
 #include "mainwindow/SmallDialogIds.h"
 #include "mainwindow/WebLinks.h"
-#include "platform/ControlIds.h"
-#include "platform/DialogUnits.h"
+#include "platform/widgets/ControlIds.h"
+#include "platform/widgets/DialogUnits.h"
 #include "resources/AppIcon.h"
 #include "resources/ResourceIds.h"
 

@@ -2,7 +2,6 @@
 
 #include "icmp/IcmpFunctions.h"
 #include "export/ResultColumns.h"
-#include "mainwindow/FunctionRegistry.h"
 #include "mainwindow/MenuCommands.h"
 #include "mainwindow/OutputPane.h"
 #include "mainwindow/WindowRunView.h"
@@ -12,12 +11,12 @@
 #include "pages/QuoteOfDayPage.h"
 #include "pages/TraceRoutePage.h"
 #include "pages/UserHostPage.h"
-#include "phonebook/PhonebookCommand.h"
+#include "mainwindow/phonebook/PhonebookCommand.h"
 #include "platform/AppMessages.h"
-#include "platform/ControlIds.h"
-#include "platform/ModalMessageBox.h"
-#include "platform/DialogUnits.h"
-#include "query/FireWallDialog.h"
+#include "platform/widgets/ControlIds.h"
+#include "platform/widgets/ModalMessageBox.h"
+#include "platform/widgets/DialogUnits.h"
+#include "mainwindow/FireWallDialog.h"
 #include "icmp/IcmpFunction.h"
 #include "resources/AppIcon.h"
 #include "resources/BusyAnimation.h"
@@ -42,6 +41,12 @@ CMainDialog::EchoServiceLoader& EchoServiceLoaderFunction()
 {
     static CMainDialog::EchoServiceLoader loader;
     return loader;
+}
+
+CMainDialog::FunctionInstaller& FunctionInstallerFunction()
+{
+    static CMainDialog::FunctionInstaller installer;
+    return installer;
 }
 
 std::shared_ptr<echo::EchoService> LoadConfiguredEchoService()
@@ -72,7 +77,6 @@ CMainDialog::CMainDialog(QWidget* parent)
     UseModalMessageBoxes();
     CreateMenu();
     CreateControls();
-    InstallTextFunctions(*m_runs);
     InstallPhonebookCommand(*this);
     InstallMenuCommands(*this);
     InstallFireWallsCommand(*this);
@@ -92,6 +96,11 @@ CMainDialog::~CMainDialog()
 bool CMainDialog::event(QEvent* event) { return QDialog::event(event); }
 
 void CMainDialog::SetEchoServiceLoader(EchoServiceLoader loader) { EchoServiceLoaderFunction() = std::move(loader); }
+
+void CMainDialog::SetFunctionInstaller(FunctionInstaller installer)
+{
+    FunctionInstallerFunction() = std::move(installer);
+}
 
 void CMainDialog::CreateControls()
 {
@@ -252,7 +261,8 @@ void CMainDialog::SelectInitialFunction(int initialFunction)
 void CMainDialog::LoadIcmpLibrary()
 {
     m_echoService = LoadConfiguredEchoService();
-    InstallIcmpFunctions(*m_runs, m_echoService);
+    if (const FunctionInstaller& install = FunctionInstallerFunction())
+        install(*m_runs, m_echoService);
     m_bIcmpAvailable = m_echoService && m_echoService->IsLoaded();
     if (m_bIcmpAvailable)
         return;

@@ -48,12 +48,22 @@ class CMainDialog : public QDialog {
 public:
     // Gives the echo service at initialisation (tests give a scripted one).
     using EchoServiceLoader = std::function<std::shared_ptr<echo::EchoService>()>;
+    // Fills the run layer's function table once the echo service is loaded;
+    // the program's composition gives it.
+    using FunctionInstaller = std::function<void(CRunController& runs, std::shared_ptr<echo::EchoService> service)>;
+    static void SetFunctionInstaller(FunctionInstaller installer);
 
     explicit CMainDialog(QWidget* parent = nullptr);
     ~CMainDialog() override;
 
     // Runs the initialisation once; showing the window runs it too.
     void InitDialog();
+    // What the command line chose: a function code and host (m_strCommandLine).
+    void SetCommandLine(bool bCommandLine, const QString& strCommandLine)
+    {
+        m_bCommandLine = bCommandLine;
+        m_strCommandLine = strCommandLine;
+    }
     void setVisible(bool visible) override;
 
     // Controller.

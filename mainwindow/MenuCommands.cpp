@@ -1,6 +1,6 @@
 #include "mainwindow/MenuCommands.h"
 
-#include "app/MainApp.h"
+#include "platform/StartupRecord.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/CommonDialogs.h"
 #include "mainwindow/ExportCommands.h"
@@ -20,7 +20,7 @@ namespace {
 
 void OnWinsockInformation(CMainDialog& dialog)
 {
-    CWinsockInfoDialog information(CMainApp::StartupRecord(), IcmpServiceDescription(dialog.EchoService().get()), &dialog);
+    CWinsockInfoDialog information(ProcessStartupRecord(), IcmpServiceDescription(dialog.EchoService().get()), &dialog);
     CommonDialogs().runModal(information);
 }
 

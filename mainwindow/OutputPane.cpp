@@ -1,6 +1,6 @@
 #include "mainwindow/OutputPane.h"
 
-#include "platform/ControlIds.h"
+#include "platform/widgets/ControlIds.h"
 
 #include <QScrollBar>
 #include <QTextCursor>

@@ -1,8 +1,8 @@
 #include "mainwindow/WinsockInfoDialog.h"
 
 #include "mainwindow/SmallDialogIds.h"
-#include "platform/ControlIds.h"
-#include "platform/DialogUnits.h"
+#include "platform/widgets/ControlIds.h"
+#include "platform/widgets/DialogUnits.h"
 #include "resources/ResourceIds.h"
 
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "pages/PropertyPage.h"
 
-#include "pages/RecentList.h"
+#include "settings/RecentList.h"
 #include "pages/SpinField.h"
 #include "platform/AppMessages.h"
-#include "platform/ControlIds.h"
+#include "platform/widgets/ControlIds.h"
 #include "settings/SettingsKeys.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "pages/SpinField.h"
 
-#include "platform/ControlIds.h"
+#include "platform/widgets/ControlIds.h"
 
 #include <QLineEdit>
 

@@ -1,8 +1,8 @@
 #include "pages/UserHostPage.h"
 
-#include "pages/AddressSplitting.h"
+#include "query/AddressSplitting.h"
 #include "pages/PageExchange.h"
-#include "platform/ControlIds.h"
+#include "platform/widgets/ControlIds.h"
 #include "resources/ResourceIds.h"
 #include "settings/SettingsKeys.h"
 

@@ -54,4 +54,18 @@ bool StartSockets(SocketStartupRecord& record)
     return true;
 }
 
+namespace {
+
+SocketStartupRecord& ProcessRecord()
+{
+    static SocketStartupRecord record;
+    return record;
+}
+
+} // namespace
+
+const SocketStartupRecord& ProcessStartupRecord() { return ProcessRecord(); }
+
+bool StartProcessSockets() { return StartSockets(ProcessRecord()); }
+
 } // namespace netsonde

@@ -28,4 +28,9 @@ constexpr std::uint16_t MakeSocketVersion(int major, int minor)
 // IPv4 sockets at all, which counts as a failed start-up.
 bool StartSockets(SocketStartupRecord& record);
 
+// The record of this process's start-up, filled by StartSockets(); empty
+// before it.
+const SocketStartupRecord& ProcessStartupRecord();
+bool StartProcessSockets();
+
 } // namespace netsonde

@@ -97,9 +97,9 @@ void CRunController::Finish(std::optional<FunctionId> current)
     ++m_nRun;
     DropRequests();
     if (running)
-        m_functions[Index(*running)]->Cancel();
+        CancelFunction(*running);
     if (current && current != running)
-        m_functions[Index(*current)]->Cancel();
+        CancelFunction(*current);
     const FunctionId shown = current.value_or(running.value_or(m_inputs.function));
     m_view.EndRun(shown);
     SetStatusText(QStringLiteral("Ready"));
@@ -108,6 +108,12 @@ void CRunController::Finish(std::optional<FunctionId> current)
     afterEnd.swap(m_afterEnd);
     for (const auto& message : afterEnd)
         message();
+}
+
+void CRunController::CancelFunction(FunctionId id)
+{
+    if (CFunction* function = m_functions[Index(id)].get())
+        function->Cancel();
 }
 
 void CRunController::Shutdown()

@@ -102,6 +102,7 @@ private:
     using RequestKey = std::pair<RequestKind, std::uint64_t>;
 
     void Finish(std::optional<FunctionId> current);
+    void CancelFunction(FunctionId id);
     void DropRequests();
     bool TakeLookup(LookupHandle handle);
 

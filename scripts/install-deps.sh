@@ -10,7 +10,7 @@ packages=(
   iproute2 nftables procps util-linux
   clang libclang-rt-14-dev
   bind9 bind9-dnsutils socat fingerd finger
-  traceroute mtr-tiny iputils-ping time libcap2-bin
+  traceroute mtr-tiny iputils-ping time libcap2-bin python3-minimal
 )
 
 missing=()

@@ -5,7 +5,7 @@
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 
-#include "pages/RecentList.h"
+#include "settings/RecentList.h"
 #include "settings/ColumnWidths.h"
 #include "settings/FontRecord.h"
 #include "settings/SettingsStore.h"

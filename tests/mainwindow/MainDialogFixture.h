@@ -3,8 +3,9 @@
 // and controls found by their IDs.
 
 #include "app/CommandLineOptions.h"
+#include "app/Functions.h"
 #include "mainwindow/MainDialog.h"
-#include "platform/ControlIds.h"
+#include "platform/widgets/ControlIds.h"
 #include "settings/SettingsStore.h"
 
 #include <QFile>
@@ -28,8 +29,14 @@ inline void ResetSettings()
 // arguments after the program name) has been parsed into it.
 inline std::unique_ptr<CMainDialog> OpenMainDialog(const QStringList& arguments = {})
 {
+    CMainDialog::SetFunctionInstaller([](CRunController& runs, std::shared_ptr<echo::EchoService> service) {
+        InstallFunctions(runs, std::move(service));
+    });
     auto dialog = std::make_unique<CMainDialog>();
-    CCommandLineOptions(dialog->m_bCommandLine, dialog->m_strCommandLine).ParseCommandLine(arguments);
+    bool bCommandLine = false;
+    QString strCommandLine;
+    CCommandLineOptions(bCommandLine, strCommandLine).ParseCommandLine(arguments);
+    dialog->SetCommandLine(bCommandLine, strCommandLine);
     dialog->show();
     if (!QTest::qWaitForWindowExposed(dialog.get()))
         qWarning("main window not exposed");

@@ -1,7 +1,7 @@
 // Recent List rules and Smart Address Splitting, on plain lists and texts.
 
-#include "pages/AddressSplitting.h"
-#include "pages/RecentList.h"
+#include "query/AddressSplitting.h"
+#include "settings/RecentList.h"
 
 #include <QTest>
 

@@ -5,9 +5,9 @@
 
 #include "pages/UserHostPage.h"
 #include "phonebook/Phonebook.h"
-#include "phonebook/PhonebookCommand.h"
-#include "phonebook/PhonebookDialog.h"
-#include "phonebook/PhonebookDialogIds.h"
+#include "mainwindow/phonebook/PhonebookCommand.h"
+#include "mainwindow/phonebook/PhonebookDialog.h"
+#include "mainwindow/phonebook/PhonebookDialogIds.h"
 #include "platform/MessageBox.h"
 #include "resources/ResourceIds.h"
 

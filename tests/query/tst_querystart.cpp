@@ -7,7 +7,7 @@
 
 #include "platform/AppMessages.h"
 #include "platform/MessageBox.h"
-#include "query/FireWallDialog.h"
+#include "mainwindow/FireWallDialog.h"
 #include "query/TextQueryFunction.h"
 #include "settings/SettingsStore.h"
 

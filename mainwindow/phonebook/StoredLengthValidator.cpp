@@ -1,4 +1,4 @@
-#include "phonebook/StoredLengthValidator.h"
+#include "mainwindow/phonebook/StoredLengthValidator.h"
 
 namespace netsonde {
 

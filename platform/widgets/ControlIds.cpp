@@ -1,4 +1,4 @@
-#include "platform/ControlIds.h"
+#include "platform/widgets/ControlIds.h"
 
 #include <QVariant>
 

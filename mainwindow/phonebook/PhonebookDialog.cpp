@@ -1,12 +1,12 @@
-#include "phonebook/PhonebookDialog.h"
+#include "mainwindow/phonebook/PhonebookDialog.h"
 
 #include "pages/PropertyPage.h"
-#include "phonebook/NoteEdit.h"
-#include "phonebook/PhonebookDialogIds.h"
-#include "phonebook/StoredLengthValidator.h"
+#include "mainwindow/phonebook/NoteEdit.h"
+#include "mainwindow/phonebook/PhonebookDialogIds.h"
+#include "mainwindow/phonebook/StoredLengthValidator.h"
 #include "platform/AppMessages.h"
-#include "platform/ControlIds.h"
-#include "platform/DialogUnits.h"
+#include "platform/widgets/ControlIds.h"
+#include "platform/widgets/DialogUnits.h"
 #include "platform/MessageBox.h"
 #include "resources/ResourceIds.h"
 

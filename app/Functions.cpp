@@ -1,15 +1,14 @@
-#include "mainwindow/FunctionRegistry.h"
+#include "app/Functions.h"
 
 #include "dns/NameServerLookUp.h"
+#include "icmp/IcmpFunctions.h"
 #include "query/TextQueryFunction.h"
-#include "run/RunController.h"
-
-#include <memory>
 
 namespace netsonde {
 
-void InstallTextFunctions(CRunController& runs)
+void InstallFunctions(CRunController& runs, std::shared_ptr<echo::EchoService> service, CHostLookups lookups)
 {
+    InstallIcmpFunctions(runs, std::move(service), std::move(lookups));
     InstallTextQueryFunctions(runs);
     runs.SetFunction(FunctionId::NameServerLookUp, std::make_unique<CNameServerLookUp>(runs));
 }

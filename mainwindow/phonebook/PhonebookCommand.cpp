@@ -1,8 +1,8 @@
-#include "phonebook/PhonebookCommand.h"
+#include "mainwindow/phonebook/PhonebookCommand.h"
 
 #include "mainwindow/MainDialog.h"
 #include "pages/UserHostPage.h"
-#include "phonebook/PhonebookDialog.h"
+#include "mainwindow/phonebook/PhonebookDialog.h"
 #include "resources/ResourceIds.h"
 
 #include <QAction>

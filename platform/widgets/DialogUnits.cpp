@@ -1,4 +1,4 @@
-#include "platform/DialogUnits.h"
+#include "platform/widgets/DialogUnits.h"
 
 #include <QFontMetrics>
 

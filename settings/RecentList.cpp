@@ -1,4 +1,4 @@
-#include "pages/RecentList.h"
+#include "settings/RecentList.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "phonebook/NoteEdit.h"
+#include "mainwindow/phonebook/NoteEdit.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

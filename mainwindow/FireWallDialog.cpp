@@ -1,8 +1,8 @@
-#include "query/FireWallDialog.h"
+#include "mainwindow/FireWallDialog.h"
 
 #include "mainwindow/MainDialog.h"
-#include "platform/ControlIds.h"
-#include "platform/DialogUnits.h"
+#include "platform/widgets/ControlIds.h"
+#include "platform/widgets/DialogUnits.h"
 #include "resources/ResourceIds.h"
 #include "settings/SettingsKeys.h"
 

@@ -1,4 +1,4 @@
-#include "pages/AddressSplitting.h"
+#include "query/AddressSplitting.h"
 
 namespace netsonde {
 

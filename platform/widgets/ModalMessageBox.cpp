@@ -1,4 +1,4 @@
-#include "platform/ModalMessageBox.h"
+#include "platform/widgets/ModalMessageBox.h"
 
 #include "platform/MessageBox.h"
 

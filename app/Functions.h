@@ -1,0 +1,19 @@
+#pragma once
+// The composition of the run layer's function table: the six functions and
+// the services they use. The window and report mode both start from it.
+
+#include "platform/resolver/HostLookup.h"
+#include "run/RunController.h"
+
+#include <memory>
+
+namespace netsonde {
+
+namespace echo {
+class EchoService;
+}
+
+void InstallFunctions(CRunController& runs, std::shared_ptr<echo::EchoService> service,
+                      CHostLookups lookups = CHostLookups::System());
+
+} // namespace netsonde

@@ -1,0 +1,15 @@
+#pragma once
+// The inputs of a report-mode run: the stored page values, read through the
+// settings key table and never written, with the options of the run on top.
+
+#include "app/ReportOptions.h"
+#include "run/RunInputs.h"
+
+namespace netsonde {
+
+// Why an option lies outside its field's range, or empty.
+QString ReportRangeError(const CReportOptions& options);
+
+CRunInputs ReportInputs(const CReportOptions& options);
+
+} // namespace netsonde

@@ -1,0 +1,38 @@
+#pragma once
+// Report mode's view of a run: it keeps the run's record (the pane's text or
+// the result rows) and writes status texts to standard error on request.
+
+#include "run/RunView.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace netsonde {
+
+class CReportView final : public IRunView {
+public:
+    CReportView(FunctionId function, bool bProgress) : m_function(function), m_bProgress(bProgress) {}
+
+    void BeginRun(const CRunInputs&) override {}
+    void RecordRecentHost(const CRunInputs&) override {}
+    void ShowStatusText(const QString& text) override;
+    void SetPaneText(FunctionId id, const QString& text) override;
+    void AppendPaneText(FunctionId id, const QString& text) override;
+    qsizetype PaneLength(FunctionId id) const override;
+    void ClearRows(FunctionId id) override;
+    void InsertRow(FunctionId id, int row, unsigned number) override;
+    void SetCell(FunctionId id, int row, ResultColumn column, const QString& text) override;
+    FunctionId SelectedFunction() const override { return m_function; }
+    void EndRun(FunctionId) override {}
+
+    const QString& PaneText() const { return m_strPane; }
+    const QList<QStringList>& Rows() const { return m_rows; }
+
+private:
+    FunctionId m_function;
+    bool m_bProgress;
+    QString m_strPane;
+    QList<QStringList> m_rows;
+};
+
+} // namespace netsonde

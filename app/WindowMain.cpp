@@ -1,0 +1,34 @@
+// The entry point of the window library: the window's composition, from the
+// application object to the function table.
+
+#include "app/ApplicationNames.h"
+#include "app/Functions.h"
+#include "app/WindowEntry.h"
+#include "mainwindow/MainDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/StartupRecord.h"
+#include "platform/widgets/ModalMessageBox.h"
+
+#include <QApplication>
+
+extern "C" __attribute__((visibility("default"))) int netsonde_window_main(int argc, char* argv[],
+                                                                          const NetsondeWindowStart* start)
+{
+    using namespace netsonde;
+    QApplication application(argc, argv);
+    NameApplication(argv[0]);
+    QApplication::setApplicationDisplayName(QStringLiteral("Netsonde"));
+    UseModalMessageBoxes();
+    // This library keeps its own copy of the start-up record.
+    if (!start->bSocketsStarted || !StartProcessSockets()) {
+        ShowMessageBox(QStringLiteral("Windows sockets initialization failed."));
+        return 1;
+    }
+    CMainDialog::SetFunctionInstaller([](CRunController& runs, std::shared_ptr<echo::EchoService> service) {
+        InstallFunctions(runs, std::move(service));
+    });
+    CMainDialog dialog;
+    dialog.SetCommandLine(start->bCommandLine != 0, QString::fromUtf8(start->szCommandLine ? start->szCommandLine : ""));
+    dialog.exec();
+    return 0;
+}
