@@ -70,6 +70,9 @@ Figures RunOnce(const QByteArray& answer, bool eager)
         std::exit(1);
     }
     CMessageBoxRecorder boxes;
+    CMainDialog::SetFunctionInstaller([](CRunController& runs, std::shared_ptr<echo::EchoService> service) {
+        InstallFunctions(runs, std::move(service));
+    });
     auto dialog = std::make_unique<CMainDialog>();
     dialog->show();
     FillPage(*dialog, FunctionId::WhoIs, {qEnvironmentVariable("NETSONDE_LAB_DESTINATION"), "flood.example"});
