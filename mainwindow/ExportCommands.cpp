@@ -1,4 +1,5 @@
 #include "mainwindow/ExportCommands.h"
+#include "mainwindow/OutputPane.h"
 
 #include "export/PrintLayout.h"
 #include "mainwindow/CommonDialogs.h"
@@ -34,20 +35,6 @@ QList<QStringList> ResultRows(const QTreeWidget& list)
     return rows;
 }
 
-const QString& OutputTextOf(const CMainDialog& dialog, FunctionId id)
-{
-    switch (id) {
-    case FunctionId::WhoIs:
-        return dialog.m_strWhoIsOutput;
-    case FunctionId::NameServerLookUp:
-        return dialog.m_strNameServerOutput;
-    case FunctionId::QuoteOfDay:
-        return dialog.m_strQuoteOutput;
-    default:
-        return dialog.m_strFingerOutput;
-    }
-}
-
 // The page's members as its function last read them from its controls.
 void AddPageValues(const CPropertyPage& page, CExportSource& source)
 {
@@ -80,7 +67,6 @@ void DrawPage(QPainter& painter, const CPrintGeometry& geometry, int margin, con
 
 CExportSource ExportSourceOf(CMainDialog& dialog)
 {
-    dialog.UpdateOutputTexts(true);
     const FunctionId id = dialog.CurrentFunction();
     CExportSource source;
     source.nFunction = Index(id);
@@ -88,7 +74,7 @@ CExportSource ExportSourceOf(CMainDialog& dialog)
     if (QTreeWidget* list = dialog.ResultList(id))
         source.resultRows = ResultRows(*list);
     else
-        source.strPaneText = OutputTextOf(dialog, id);
+        source.strPaneText = dialog.TextPane(id)->Text();
     source.when = CommonDialogs().now();
     return source;
 }

@@ -26,12 +26,11 @@ QPushButton* AddButton(QDialog* dialog, int id, const QString& text, QRect rect)
 void OnFireWalls(CMainDialog& mainDialog)
 {
     CFireWallDialog dialog(&mainDialog);
-    dialog.m_strFingerFireWall = mainDialog.m_strFingerFireWall;
-    dialog.m_strWhoIsFireWall = mainDialog.m_strWhoIsFireWall;
+    dialog.m_strFingerFireWall = mainDialog.Options().strFingerFireWall;
+    dialog.m_strWhoIsFireWall = mainDialog.Options().strWhoIsFireWall;
     if (dialog.exec() != QDialog::Accepted)
         return;
-    mainDialog.m_strFingerFireWall = dialog.m_strFingerFireWall;
-    mainDialog.m_strWhoIsFireWall = dialog.m_strWhoIsFireWall;
+    mainDialog.SetFireWalls(dialog.m_strFingerFireWall, dialog.m_strWhoIsFireWall);
 }
 
 } // namespace

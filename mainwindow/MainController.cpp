@@ -5,6 +5,7 @@
 
 #include "export/ResultColumns.h"
 #include "icmp/IcmpFunction.h"
+#include "mainwindow/OutputPane.h"
 #include "mainwindow/TabControl.h"
 #include "pages/NameServerLookUpPage.h"
 #include "pages/UserHostPage.h"
@@ -30,7 +31,6 @@ void CMainDialog::SelectFunction(FunctionId id) { m_tab->SetCurrentIndex(Index(i
 void CMainDialog::OnGo()
 {
     m_animation->Play();
-    m_bBusy = true;
     m_btnStop->setEnabled(true);
     m_btnGo->setEnabled(false);
     m_runs->Go(ReadInputs(CurrentFunction()));
@@ -60,7 +60,6 @@ void CMainDialog::OnStop() { m_runs->Stop(CurrentFunction()); }
 void CMainDialog::OnRunEnded(FunctionId selected)
 {
     m_animation->Stop();
-    m_bBusy = false;
     EnableInputs(true);
     m_btnStop->setEnabled(false);
     m_btnGo->setEnabled(true);
@@ -101,11 +100,8 @@ void CMainDialog::OnClear()
             userHost->m_strUser.clear();
         SendAppMessage(page, WM_APP_REFRESH);
     }
-    m_strFingerOutput.clear();
-    m_strWhoIsOutput.clear();
-    m_strNameServerOutput.clear();
-    m_strQuoteOutput.clear();
-    UpdateOutputTexts(false);
+    for (FunctionId id : {FunctionId::Finger, FunctionId::WhoIs, FunctionId::NameServerLookUp, FunctionId::QuoteOfDay})
+        TextPane(id)->SetText({});
     SendAppMessage(Page(CurrentFunction()), WM_APP_FOCUS_HOST);
 }
 
@@ -143,7 +139,7 @@ void CMainDialog::ExpandWindow()
         LayoutControls();
         return;
     }
-    resize(width(), m_nExpandedHeight);
+    resize(width(), m_options.nExpandedHeight);
     LayoutControls();
 }
 

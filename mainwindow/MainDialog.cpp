@@ -192,8 +192,8 @@ void CMainDialog::InitDialog()
     SelectInitialFunction(initialFunction);
     SetUpResultColumns();
     LoadIcmpLibrary();
-    m_strFingerFireWall = ReadTextSetting(SettingKey::FingerFireWall);
-    m_strWhoIsFireWall = ReadTextSetting(SettingKey::WhoIsFireWall);
+    m_options.strFingerFireWall = ReadTextSetting(SettingKey::FingerFireWall);
+    m_options.strWhoIsFireWall = ReadTextSetting(SettingKey::WhoIsFireWall);
     ReadOutputFont();
     m_bInitialised = true;
     MakeCompact();
@@ -204,7 +204,7 @@ void CMainDialog::InitDialog()
 
 int CMainDialog::ChooseInitialFunction()
 {
-    int initial = m_nLastFunction;
+    int initial = m_options.nLastFunction;
     if (m_bCommandLine) {
         const QString code = m_strCommandLine.left(2);
         const int fromCommand = code.size() == 2 && code.at(1) == QLatin1Char(' ')
@@ -226,7 +226,7 @@ void CMainDialog::CreatePages(int initialFunction)
     auto* finger = new CFingerPage(m_tab);
     auto* whois = new CWhoIsPage(m_tab);
     for (CUserHostPage* page : {static_cast<CUserHostPage*>(finger), static_cast<CUserHostPage*>(whois)})
-        page->SetSmartSplittingSource([this] { return m_bSmartSplitting; });
+        page->SetSmartSplittingSource([this] { return m_options.bSmartSplitting; });
     m_pPages[Index(FunctionId::Finger)] = finger;
     m_pPages[Index(FunctionId::WhoIs)] = whois;
     m_pPages[Index(FunctionId::NameServerLookUp)] = new CNameServerLookUpPage(m_tab);
@@ -302,7 +302,7 @@ void CMainDialog::OnDestroy()
     if (m_bDestroyed || !m_bInitialised)
         return;
     m_bDestroyed = true;
-    if (m_bBusy)
+    if (m_runs->IsBusy())
         OnStop();
     SaveWindowPlacement();
     SaveColumnWidths();
@@ -345,25 +345,15 @@ void CMainDialog::SetStatusText(const QString& text)
 
 QString CMainDialog::StatusText() const { return m_statusText ? m_statusText->text() : QString(); }
 
-void CMainDialog::UpdateOutputTexts(bool bSaveAndValidate)
+void CMainDialog::SetFireWalls(const QString& strFinger, const QString& strWhoIs)
 {
-    const std::pair<FunctionId, QString*> texts[] = {
-        {FunctionId::Finger, &m_strFingerOutput},
-        {FunctionId::WhoIs, &m_strWhoIsOutput},
-        {FunctionId::NameServerLookUp, &m_strNameServerOutput},
-        {FunctionId::QuoteOfDay, &m_strQuoteOutput},
-    };
-    for (const auto& [id, text] : texts) {
-        if (bSaveAndValidate)
-            *text = TextPane(id)->Text();
-        else
-            TextPane(id)->SetText(*text);
-    }
+    m_options.strFingerFireWall = strFinger;
+    m_options.strWhoIsFireWall = strWhoIs;
 }
 
 void CMainDialog::SetOutputFont(const QFont& font)
 {
-    m_fontOutput = font;
+    m_options.fontOutput = font;
     for (FunctionId id : {FunctionId::Finger, FunctionId::WhoIs, FunctionId::NameServerLookUp,
                           FunctionId::QuoteOfDay})
         TextPane(id)->setFont(font);

@@ -126,29 +126,25 @@ public:
     // A command is usable when its state allows it and a handler is connected.
     void SetCommandEnabled(int commandId, bool enabled);
 
-    // Controller state.
-    bool m_bBusy = false;
-    bool m_bOutputShown = false;
-    std::array<bool, kFunctionCount> m_bPaneShown{};
-    int m_nExpandedHeight = 350;
-    bool m_bInitialised = false;
-    bool m_bCommandLine = false;
-    QString m_strCommandLine;
-    int m_nLastFunction = -1;
-    bool m_bRememberPosition = false;
-    bool m_bSmartSplitting = false;
-    QColor m_crWindow;
-    std::optional<QFont> m_fontOutput;
-    bool m_bIcmpAvailable = true;
-    QString m_strFingerFireWall;
-    QString m_strWhoIsFireWall;
+    // The window's options, read at initialisation and saved when it goes.
+    struct COptions {
+        int nExpandedHeight = 350;
+        int nLastFunction = -1;
+        bool bRememberPosition = false;
+        bool bSmartSplitting = false;
+        std::optional<QFont> fontOutput;
+        // The firewall hosts of Finger and WhoIs; empty for none.
+        QString strFingerFireWall;
+        QString strWhoIsFireWall;
+    };
+    const COptions& Options() const { return m_options; }
+    void SetSmartSplitting(bool on) { m_options.bSmartSplitting = on; }
+    void SetFireWalls(const QString& strFinger, const QString& strWhoIs);
 
-    // The output texts of the four text panes.
-    QString m_strFingerOutput;
-    QString m_strWhoIsOutput;
-    QString m_strNameServerOutput;
-    QString m_strQuoteOutput;
-    void UpdateOutputTexts(bool bSaveAndValidate);
+    bool IsInitialised() const { return m_bInitialised; }
+    bool OutputShown() const { return m_bOutputShown; }
+    bool IcmpAvailable() const { return m_bIcmpAvailable; }
+    QColor WindowColour() const { return m_crWindow; }
 
     void SetOutputFont(const QFont& font);
 
@@ -214,6 +210,16 @@ private:
     void LayoutStatusBar();
 
     std::array<CPropertyPage*, kFunctionCount> m_pPages{};
+    // Window state.
+    COptions m_options;
+    bool m_bOutputShown = false;
+    std::array<bool, kFunctionCount> m_bPaneShown{};
+    bool m_bInitialised = false;
+    bool m_bCommandLine = false;
+    QString m_strCommandLine;
+    QColor m_crWindow;
+    bool m_bIcmpAvailable = true;
+
     std::unique_ptr<CWindowRunView> m_runView;
     std::unique_ptr<CRunController> m_runs;
     // Shared with the Ping and TraceRoute workers, which may outlive the window.

@@ -59,7 +59,7 @@ void CMainDialog::LayoutControls()
     m_bLayingOut = true;
     // A maximised compact window keeps its state; its height limit holds it.
     if (m_bOutputShown)
-        m_nExpandedHeight = height();
+        m_options.nExpandedHeight = height();
     else if (height() != CompactHeight() && !isMaximized())
         MakeCompact();
     m_menuBar->setGeometry(0, 0, width(), ClientTop());
@@ -147,7 +147,7 @@ void CMainDialog::CheckWindowColour()
     m_crWindow = colour;
     m_animation->Close();
     m_animation->Open();
-    if (m_bBusy)
+    if (m_runs->IsBusy())
         m_animation->Play();
 }
 

@@ -109,10 +109,6 @@ void CMainDialog::RunCommand(int commandId)
 
 void CMainDialog::OnClearRecentList() { Page(CurrentFunction())->ClearRecentList(); }
 
-void CMainDialog::OnExit()
-{
-    UpdateOutputTexts(true);
-    accept();
-}
+void CMainDialog::OnExit() { accept(); }
 
 } // namespace netsonde

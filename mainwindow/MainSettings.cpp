@@ -29,12 +29,12 @@ SettingKey ColumnsKey(FunctionId id)
 
 void CMainDialog::ReadOptions()
 {
-    m_bRememberPosition = ReadFlagSetting(SettingKey::WindowRememberPosition);
-    Command(ID_REMEMBER_WINDOW_POSITION)->setChecked(m_bRememberPosition);
-    m_nLastFunction = ReadIntSetting(SettingKey::RememberLastFunction);
-    Command(ID_REMEMBER_LAST_FUNCTION)->setChecked(m_nLastFunction != kNotSet);
-    m_bSmartSplitting = ReadFlagSetting(SettingKey::SmartAddressSplitting);
-    Command(ID_SMART_ADDRESS_SPLITTING)->setChecked(m_bSmartSplitting);
+    m_options.bRememberPosition = ReadFlagSetting(SettingKey::WindowRememberPosition);
+    Command(ID_REMEMBER_WINDOW_POSITION)->setChecked(m_options.bRememberPosition);
+    m_options.nLastFunction = ReadIntSetting(SettingKey::RememberLastFunction);
+    Command(ID_REMEMBER_LAST_FUNCTION)->setChecked(m_options.nLastFunction != kNotSet);
+    m_options.bSmartSplitting = ReadFlagSetting(SettingKey::SmartAddressSplitting);
+    Command(ID_SMART_ADDRESS_SPLITTING)->setChecked(m_options.bSmartSplitting);
 }
 
 void CMainDialog::ReadOutputFont()
@@ -48,31 +48,31 @@ void CMainDialog::ReadOutputFont()
 
 void CMainDialog::OnRememberWindowPosition()
 {
-    m_bRememberPosition = !m_bRememberPosition;
-    WriteFlagSetting(SettingKey::WindowRememberPosition, m_bRememberPosition);
-    Command(ID_REMEMBER_WINDOW_POSITION)->setChecked(m_bRememberPosition);
+    m_options.bRememberPosition = !m_options.bRememberPosition;
+    WriteFlagSetting(SettingKey::WindowRememberPosition, m_options.bRememberPosition);
+    Command(ID_REMEMBER_WINDOW_POSITION)->setChecked(m_options.bRememberPosition);
 }
 
 void CMainDialog::OnRememberLastFunction()
 {
-    m_nLastFunction = m_nLastFunction == kNotSet ? Index(CurrentFunction()) : kNotSet;
-    WriteSetting(SettingKey::RememberLastFunction, m_nLastFunction);
-    Command(ID_REMEMBER_LAST_FUNCTION)->setChecked(m_nLastFunction != kNotSet);
+    m_options.nLastFunction = m_options.nLastFunction == kNotSet ? Index(CurrentFunction()) : kNotSet;
+    WriteSetting(SettingKey::RememberLastFunction, m_options.nLastFunction);
+    Command(ID_REMEMBER_LAST_FUNCTION)->setChecked(m_options.nLastFunction != kNotSet);
 }
 
 void CMainDialog::OnSmartAddressSplitting()
 {
-    m_bSmartSplitting = !m_bSmartSplitting;
-    WriteFlagSetting(SettingKey::SmartAddressSplitting, m_bSmartSplitting);
-    Command(ID_SMART_ADDRESS_SPLITTING)->setChecked(m_bSmartSplitting);
+    m_options.bSmartSplitting = !m_options.bSmartSplitting;
+    WriteFlagSetting(SettingKey::SmartAddressSplitting, m_options.bSmartSplitting);
+    Command(ID_SMART_ADDRESS_SPLITTING)->setChecked(m_options.bSmartSplitting);
 }
 
 void CMainDialog::RestoreWindowPlacement()
 {
     QRect normal = geometry();
     Qt::WindowStates state = windowState();
-    if (m_bRememberPosition) {
-        m_nExpandedHeight = ReadIntSetting(SettingKey::WindowHeight);
+    if (m_options.bRememberPosition) {
+        m_options.nExpandedHeight = ReadIntSetting(SettingKey::WindowHeight);
         const QString shown = ReadTextSetting(SettingKey::WindowState);
         const int left = ReadIntSetting(SettingKey::WindowLeft);
         const int top = ReadIntSetting(SettingKey::WindowTop);
@@ -107,10 +107,10 @@ void CMainDialog::SaveWindowPlacement()
     WriteSetting(SettingKey::WindowTop, normal.top());
     WriteSetting(SettingKey::WindowRight, normal.left() + normal.width());
     WriteSetting(SettingKey::WindowBottom, normal.top() + normal.height());
-    WriteSetting(SettingKey::WindowHeight, m_nExpandedHeight);
-    if (m_nLastFunction != kNotSet) {
-        m_nLastFunction = Index(CurrentFunction());
-        WriteSetting(SettingKey::RememberLastFunction, m_nLastFunction);
+    WriteSetting(SettingKey::WindowHeight, m_options.nExpandedHeight);
+    if (m_options.nLastFunction != kNotSet) {
+        m_options.nLastFunction = Index(CurrentFunction());
+        WriteSetting(SettingKey::RememberLastFunction, m_options.nLastFunction);
     }
 }
 

@@ -58,11 +58,11 @@ CRunInputs CMainDialog::ReadInputs(FunctionId id)
     case FunctionId::Finger:
         ReadUserHostPage(*FingerPage(), inputs);
         inputs.bVerboseFormat = FingerPage()->m_bVerboseFormat;
-        inputs.strFireWall = m_strFingerFireWall;
+        inputs.strFireWall = m_options.strFingerFireWall;
         break;
     case FunctionId::WhoIs:
         ReadUserHostPage(*WhoIsPage(), inputs);
-        inputs.strFireWall = m_strWhoIsFireWall;
+        inputs.strFireWall = m_options.strWhoIsFireWall;
         break;
     case FunctionId::NameServerLookUp: {
         CNameServerLookUpPage& page = *NameServerLookUpPage();

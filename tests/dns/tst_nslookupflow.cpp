@@ -315,8 +315,7 @@ private Q_SLOTS:
         CLoopbackNameServer server({first, AddressAnswer(2, "\x0a\x09\x09\x09")});
         auto window = OpenLookupWindow(false);
         window.Function()->SetServerPort(server.Port());
-        window.dialog->m_strNameServerOutput = QStringLiteral("earlier\r\n");
-        window.dialog->UpdateOutputTexts(false);
+        window.dialog->TextPane(FunctionId::NameServerLookUp)->SetText(QStringLiteral("earlier\r\n"));
         window.Fill(QStringLiteral("WWW.Example."), kATypeIndex, QStringLiteral("127.0.0.1"), true, false);
         window.dialog->OnGo();
         QCOMPARE(window.dialog->StatusText(), QStringLiteral("Connecting to 127.0.0.1"));

@@ -260,7 +260,7 @@ private Q_SLOTS:
         auto service = AnsweringService(NoReply, CScriptedEchoService::State::NotLoaded);
         auto window = OpenIcmpWindow(service);
         const auto id = static_cast<FunctionId>(function);
-        QVERIFY(!window.dialog->m_bIcmpAvailable);
+        QVERIFY(!window.dialog->IcmpAvailable());
         QVERIFY(!window.dialog->Page(id)->HostCombo()->isEnabled());
         QVERIFY(window.dialog->Page(id)->HostCombo()->toolTip().contains(QStringLiteral("ping_group_range")));
         QVERIFY(window.dialog->Page(id)->toolTip().contains(QStringLiteral("setcap cap_net_raw+ep")));

@@ -217,7 +217,7 @@ private Q_SLOTS:
         dialog->OnClear();
         QCOMPARE(recorders[Index(FunctionId::Finger)]->cancels, 1);
         QTRY_VERIFY(!dialog->Runs().IsBusy());
-        QVERIFY(!dialog->m_bOutputShown);
+        QVERIFY(!dialog->OutputShown());
         QCOMPARE(dialog->height(), dialog->CompactHeight());
         QVERIFY(!Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR)->isVisible());
         for (int i = 0; i < kFunctionCount; ++i) {
@@ -287,7 +287,7 @@ private Q_SLOTS:
             auto dialog = OpenMainDialog({QStringLiteral("-q")});
             QCOMPARE(dialog->CurrentFunction(), FunctionId::QuoteOfDay);
             QTRY_VERIFY(!dialog->Runs().IsBusy());
-            QVERIFY(!dialog->m_bOutputShown);
+            QVERIFY(!dialog->OutputShown());
         }
         {
             SettingsStore::WriteInt(QStringLiteral("Name Server LookUp"), QStringLiteral("Search Type"), 10);
@@ -308,7 +308,7 @@ private Q_SLOTS:
         CMainDialog::SetEchoServiceLoader([] { return nullptr; });
         CMessageBoxRecorder boxes;
         auto dialog = OpenMainDialog();
-        QVERIFY(!dialog->m_bIcmpAvailable);
+        QVERIFY(!dialog->IcmpAvailable());
         QVERIFY(boxes.Texts().isEmpty());
         auto recorders = PlugRecorders(*dialog);
         const auto pingInputs = dialog->PingPage()->InputControls();
@@ -340,7 +340,7 @@ private Q_SLOTS:
         QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Options"), QStringLiteral("RememberLastFunction"), 99), -1);
 
         dialog->Command(ID_SMART_ADDRESS_SPLITTING)->trigger();
-        QVERIFY(!dialog->m_bSmartSplitting);
+        QVERIFY(!dialog->Options().bSmartSplitting);
         QCOMPARE(SettingsStore::ReadText(QStringLiteral("Options"), QStringLiteral("Smart Address Splitting")),
                  QStringLiteral("No"));
         dialog->Command(ID_REMEMBER_WINDOW_POSITION)->trigger();
@@ -423,7 +423,7 @@ private Q_SLOTS:
         QPalette palette = dialog->palette();
         palette.setColor(QPalette::Window, QColor(10, 120, 30));
         dialog->setPalette(palette);
-        QCOMPARE(dialog->m_crWindow, QColor(10, 120, 30));
+        QCOMPARE(dialog->WindowColour(), QColor(10, 120, 30));
         QVERIFY(dialog->Animation()->IsOpen());
         QVERIFY(dialog->Animation()->IsPlaying());
         dialog->OnStop();

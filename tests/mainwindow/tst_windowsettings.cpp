@@ -48,11 +48,11 @@ private Q_SLOTS:
     void firstStartDefaults()
     {
         auto dialog = OpenMainDialog();
-        QVERIFY(!dialog->m_bRememberPosition);
-        QCOMPARE(dialog->m_nLastFunction, -1);
-        QVERIFY(dialog->m_bSmartSplitting);
-        QVERIFY(!dialog->m_fontOutput.has_value());
-        QCOMPARE(dialog->m_nExpandedHeight, 350);
+        QVERIFY(!dialog->Options().bRememberPosition);
+        QCOMPARE(dialog->Options().nLastFunction, -1);
+        QVERIFY(dialog->Options().bSmartSplitting);
+        QVERIFY(!dialog->Options().fontOutput.has_value());
+        QCOMPARE(dialog->Options().nExpandedHeight, 350);
         QTreeWidget* list = dialog->ResultList(FunctionId::Ping);
         const QFontMetrics metrics(list->font());
         QCOMPARE(ColumnWidthsOf(list), (QList<int>{metrics.horizontalAdvance(QStringLiteral("99")) + 15,
@@ -92,7 +92,7 @@ private Q_SLOTS:
         }
         QCOMPARE(ReadWindowInt("Height"), 460);
         auto dialog = OpenMainDialog();
-        QVERIFY(dialog->m_bRememberPosition);
+        QVERIFY(dialog->Options().bRememberPosition);
         QVERIFY(dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
         QCOMPARE(dialog->geometry().topLeft(), QPoint(60, 70));
         QCOMPARE(dialog->width(), width);
@@ -110,10 +110,10 @@ private Q_SLOTS:
         SettingsStore::WriteInt(kWindow, QStringLiteral("Right"), 700);
         SettingsStore::WriteInt(kWindow, QStringLiteral("Height"), 500);
         auto dialog = OpenMainDialog();
-        QVERIFY(!dialog->m_bRememberPosition);
+        QVERIFY(!dialog->Options().bRememberPosition);
         QVERIFY(!dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
         QVERIFY(dialog->width() != 640);
-        QCOMPARE(dialog->m_nExpandedHeight, 350);
+        QCOMPARE(dialog->Options().nExpandedHeight, 350);
     }
 
     void maximisedStateComesBack()
@@ -159,7 +159,7 @@ private Q_SLOTS:
         SettingsStore::WriteText(QStringLiteral("Options"), QStringLiteral("Font"),
                                  QStringLiteral("-15,0,0,0,700,1,0,0,0,0,0,0,0,DejaVu_Sans_Mono"));
         auto dialog = OpenMainDialog();
-        QVERIFY(dialog->m_fontOutput.has_value());
+        QVERIFY(dialog->Options().fontOutput.has_value());
         for (FunctionId id : {FunctionId::Finger, FunctionId::WhoIs, FunctionId::NameServerLookUp, FunctionId::QuoteOfDay}) {
             const QFont font = dialog->TextPane(id)->font();
             QCOMPARE(font.family(), QStringLiteral("DejaVu Sans Mono"));
@@ -200,7 +200,7 @@ private Q_SLOTS:
         dialog->BeginRun();
         dialog->resize(dialog->width(), 520);
         QCOMPARE(dialog->height(), 520);
-        QCOMPARE(dialog->m_nExpandedHeight, 520);
+        QCOMPARE(dialog->Options().nExpandedHeight, 520);
         dialog->OnClear();
         QCOMPARE(dialog->height(), compact);
     }

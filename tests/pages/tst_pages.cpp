@@ -152,7 +152,7 @@ private Q_SLOTS:
     void smartAddressSplitting()
     {
         auto dialog = OpenMainDialog();
-        QVERIFY(dialog->m_bSmartSplitting);
+        QVERIFY(dialog->Options().bSmartSplitting);
         dialog->SelectFunction(FunctionId::Finger);
         CFingerPage* finger = dialog->FingerPage();
         QComboBox* host = finger->HostCombo();

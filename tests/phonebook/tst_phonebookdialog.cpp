@@ -431,7 +431,7 @@ void TestPhonebookDialog::useFillsTheCurrentPage()
     InstallPhonebookCommand(*mainDialog);
 
     // Finger with smart splitting: user and host go to their fields.
-    mainDialog->m_bSmartSplitting = true;
+    mainDialog->SetSmartSplitting(true);
     mainDialog->SelectFunction(FunctionId::Finger);
     WhileOpen([](CPhonebookDialog* dialog) {
         QCOMPARE(ListTexts(dialog), (QStringList{"ann@finger.example", "ping.example", "trace.ex"}));
@@ -480,7 +480,7 @@ void TestPhonebookDialog::useWithoutSmartSplittingKeepsAddressWhole()
     WriteAll(m_path, Record("bob@whois.example"));
     auto mainDialog = netsonde::test::OpenMainDialog();
     InstallPhonebookCommand(*mainDialog);
-    mainDialog->m_bSmartSplitting = false;
+    mainDialog->SetSmartSplitting(false);
     mainDialog->SelectFunction(FunctionId::WhoIs);
     WhileOpen([](CPhonebookDialog* dialog) {
         SelectRow(dialog, 0);

@@ -155,7 +155,7 @@ void TestQueryLab::fingerThroughFirewall()
     CMessageBoxRecorder boxes;
     auto server = ServeAtDestination(kFingerPort);
     auto dialog = OpenMainDialog();
-    dialog->m_strFingerFireWall = Destination();
+    dialog->SetFireWalls(Destination(), dialog->Options().strWhoIsFireWall);
 
     FillPage(*dialog, FunctionId::Finger, {"inner.example", "ann", true});
     dialog->OnGo();
@@ -332,7 +332,7 @@ void TestQueryLab::refusedConnection()
 {
     CMessageBoxRecorder boxes;
     auto dialog = OpenMainDialog();
-    dialog->m_strWhoIsFireWall = Destination();
+    dialog->SetFireWalls(dialog->Options().strFingerFireWall, Destination());
     FillPage(*dialog, FunctionId::WhoIs, {"whois.example", "x"});
     dialog->OnGo();
     QTRY_COMPARE(boxes.Texts(), QStringList{"Could not connect to " + Destination()});

@@ -87,7 +87,7 @@ void TestQueryStart::emptyHost()
     QCOMPARE(boxes.Texts(), QStringList{"Please, enter a host name or address"});
     QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
     QCOMPARE(PaneText(*dialog, function), QStringLiteral("kept"));
-    QVERIFY(!dialog->m_bOutputShown);
+    QVERIFY(!dialog->OutputShown());
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
 }
 
@@ -110,8 +110,8 @@ void TestQueryStart::unresolvedHost()
     CMessageBoxRecorder boxes;
     auto dialog = OpenMainDialog();
     CScriptedResolver& resolver = UseScriptedResolver(*dialog);
-    dialog->m_strFingerFireWall = firewall;
-    dialog->m_strWhoIsFireWall = firewall;
+    dialog->SetFireWalls(firewall, dialog->Options().strWhoIsFireWall);
+    dialog->SetFireWalls(dialog->Options().strFingerFireWall, firewall);
 
     FillPage(*dialog, function, {"nowhere.lab", "ann"});
     dialog->OnGo();
@@ -201,13 +201,13 @@ void TestQueryStart::recentListEntries()
 void TestQueryStart::fireWallDialogOk()
 {
     auto dialog = OpenMainDialog();
-    dialog->m_strFingerFireWall = "old.finger";
+    dialog->SetFireWalls("old.finger", dialog->Options().strWhoIsFireWall);
     QStringList shown;
     AnswerFireWallDialog(" gate ", "", IDC_FIREWALL_OK, &shown);
     QTest::keyClick(dialog.get(), Qt::Key_F11);
     QCOMPARE(shown, (QStringList{"FireWall Configuration", "old.finger", ""}));
-    QCOMPARE(dialog->m_strFingerFireWall, QStringLiteral(" gate "));
-    QCOMPARE(dialog->m_strWhoIsFireWall, QString());
+    QCOMPARE(dialog->Options().strFingerFireWall, QStringLiteral(" gate "));
+    QCOMPARE(dialog->Options().strWhoIsFireWall, QString());
     QCOMPARE(SettingsStore::ReadText("Finger", "FireWall", "unset"), QStringLiteral(" gate "));
     QCOMPARE(SettingsStore::ReadText("WhoIs", "FireWall", "unset"), QString());
 }
@@ -215,13 +215,13 @@ void TestQueryStart::fireWallDialogOk()
 void TestQueryStart::fireWallDialogCancel()
 {
     auto dialog = OpenMainDialog();
-    dialog->m_strWhoIsFireWall = "whois.gate";
+    dialog->SetFireWalls(dialog->Options().strFingerFireWall, "whois.gate");
     QStringList shown;
     AnswerFireWallDialog("edited", "edited", IDC_FIREWALL_CANCEL, &shown);
     dialog->Command(ID_FIREWALLS)->trigger();
     QCOMPARE(shown, (QStringList{"FireWall Configuration", "", "whois.gate"}));
-    QCOMPARE(dialog->m_strFingerFireWall, QString());
-    QCOMPARE(dialog->m_strWhoIsFireWall, QStringLiteral("whois.gate"));
+    QCOMPARE(dialog->Options().strFingerFireWall, QString());
+    QCOMPARE(dialog->Options().strWhoIsFireWall, QStringLiteral("whois.gate"));
     QCOMPARE(SettingsStore::ReadText("Finger", "FireWall", "unset"), QStringLiteral("unset"));
     QCOMPARE(SettingsStore::ReadText("WhoIs", "FireWall", "unset"), QStringLiteral("unset"));
 }
@@ -238,7 +238,7 @@ void TestQueryStart::fireWallValueReadAtGo()
     QStringList shown;
     AnswerFireWallDialog("gate.lab", "", IDC_FIREWALL_OK, &shown);
     dialog->Command(ID_FIREWALLS)->trigger();
-    QCOMPARE(dialog->m_strFingerFireWall, QStringLiteral("gate.lab"));
+    QCOMPARE(dialog->Options().strFingerFireWall, QStringLiteral("gate.lab"));
     resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);
     QTRY_COMPARE(boxes.Texts(), QStringList{"Unable to resolve finger.lab"});
     QCOMPARE(resolver.Requests().size(), 1);
