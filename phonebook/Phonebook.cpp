@@ -1,5 +1,8 @@
 #include "phonebook/Phonebook.h"
 
+#include "phonebook/PhonebookNote.h"
+#include "platform/text/Utf8OrLatin1.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -18,19 +21,6 @@ constexpr char kCompany[] = "Korvelin";
 QString TextBeforeNul(const QString& text)
 {
     return text.left(text.indexOf(QChar::Null));
-}
-
-QByteArray StoredNote(const QString& note)
-{
-    QString stored = TextBeforeNul(note);
-    stored.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    stored.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return stored.toUtf8();
-}
-
-QString ShownNote(QByteArrayView stored)
-{
-    return DecodeFieldText(stored).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 bool AddressesEqual(const QString& a, const QString& b)
@@ -84,11 +74,6 @@ QString CPhonebook::AddFailureText(PhonebookAddResult result)
     return {};
 }
 
-bool CPhonebook::NoteFits(const QString& note)
-{
-    return StoredNote(note).size() <= PhonebookLayout::NoteBytes;
-}
-
 bool CPhonebook::Open(const QString& filePath)
 {
     Close();
@@ -131,7 +116,7 @@ const PhonebookEntry* CPhonebook::FindRecord(int record) const
     return index < 0 ? nullptr : &m_entries[index];
 }
 
-PhonebookAddResult CPhonebook::Add(const QString& typedAddress)
+PhonebookAddResult CPhonebook::Add(const QString& typedAddress, int* addedRecord)
 {
     if (!IsOpen())
         return PhonebookAddResult::NotOpen;
@@ -151,7 +136,9 @@ PhonebookAddResult CPhonebook::Add(const QString& typedAddress)
     if (!WriteAt(RecordOffset(record), EncodeRecord(stored, {})))
         return PhonebookAddResult::WriteFailed;
     m_slotUsed.set(record);
-    InsertSorted({address, QString(), record});
+    InsertSorted({address, QString(), record, QByteArray()});
+    if (addedRecord)
+        *addedRecord = record;
     return PhonebookAddResult::Added;
 }
 
@@ -165,14 +152,37 @@ bool CPhonebook::Remove(int record)
     return true;
 }
 
+bool CPhonebook::ReadNote(int record)
+{
+    const qsizetype index = IndexOfRecord(record);
+    if (index < 0 || !m_file.seek(NoteOffset(record)))
+        return false;
+    QByteArray field(PhonebookLayout::NoteBytes, '\0');
+    const qint64 length = m_file.read(field.data(), field.size());
+    if (length < 0)
+        return false;
+    field.truncate(length);
+    SetStoredNote(m_entries[index], FieldText(field));
+    return true;
+}
+
+bool CPhonebook::NoteFits(int record, const QString& note) const
+{
+    const PhonebookEntry* entry = FindRecord(record);
+    const QByteArray stored = EditedNoteBytes(entry ? entry->noteBytes : QByteArray(), note);
+    return stored.size() <= PhonebookLayout::NoteBytes;
+}
+
 bool CPhonebook::SetNote(int record, const QString& note)
 {
     const qsizetype index = IndexOfRecord(record);
-    const QByteArray stored = StoredNote(note);
-    if (index < 0 || stored.size() > PhonebookLayout::NoteBytes
+    if (index < 0)
+        return false;
+    const QByteArray stored = EditedNoteBytes(m_entries[index].noteBytes, note);
+    if (stored.size() > PhonebookLayout::NoteBytes
         || !WriteAt(NoteOffset(record), PadField(stored, PhonebookLayout::NoteBytes)))
         return false;
-    m_entries[index].note = ShownNote(stored);
+    SetStoredNote(m_entries[index], stored);
     return true;
 }
 
@@ -189,9 +199,9 @@ void CPhonebook::Load()
         if (address == FreeRecordAddress)
             continue;
         m_slotUsed.set(number);
-        m_entries.append({DecodeFieldText(address),
-                          ShownNote(FieldText(bytes.sliced(PhonebookLayout::AddressBytes))),
-                          number});
+        PhonebookEntry entry{DecodeUtf8OrLatin1(address), QString(), number, QByteArray()};
+        SetStoredNote(entry, FieldText(bytes.sliced(PhonebookLayout::AddressBytes)));
+        m_entries.append(std::move(entry));
     }
     std::stable_sort(m_entries.begin(), m_entries.end(), InListOrder);
 }
@@ -221,6 +231,12 @@ qsizetype CPhonebook::IndexOfRecord(int record) const
     const auto found = std::find_if(m_entries.cbegin(), m_entries.cend(),
         [record](const PhonebookEntry& entry) { return entry.record == record; });
     return found == m_entries.cend() ? -1 : found - m_entries.cbegin();
+}
+
+void CPhonebook::SetStoredNote(PhonebookEntry& entry, QByteArrayView stored)
+{
+    entry.noteBytes = stored.toByteArray();
+    entry.note = NoteText(stored);
 }
 
 } // namespace netsonde

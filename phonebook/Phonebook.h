@@ -17,8 +17,9 @@ namespace netsonde {
 
 struct PhonebookEntry {
     QString address;
-    QString note; // lines separated by "\n"
+    QString note; // as the note box shows it, lines separated by "\n"
     int record = 0; // the record's number in the file
+    QByteArray noteBytes; // the note field's text as last read or written
 };
 
 enum class PhonebookAddResult {
@@ -42,9 +43,6 @@ public:
     // The message for an address that Add refused; empty for Added and for
     // an empty address.
     static QString AddFailureText(PhonebookAddResult result);
-    // Whether the note fits its 200-byte field (lines stored with CR LF).
-    static bool NoteFits(const QString& note);
-
     CPhonebook() = default;
     CPhonebook(const CPhonebook&) = delete;
     CPhonebook& operator=(const CPhonebook&) = delete;
@@ -62,13 +60,21 @@ public:
     const PhonebookEntry* Find(const QString& address) const;
     const PhonebookEntry* FindRecord(int record) const;
 
-    // Stores the address with an empty note in the lowest free record. Like
-    // a note, an address is kept only up to a NUL character, as the file
-    // keeps it.
-    PhonebookAddResult Add(const QString& address);
+    // Stores the address with an empty note in the lowest free record and,
+    // when added, sets *addedRecord to its number. Like a note, an address is
+    // kept only up to a NUL character, as the file keeps it, so the entry may
+    // hold less than the address given.
+    PhonebookAddResult Add(const QString& address, int* addedRecord = nullptr);
     // Marks the entry's record free; false when nothing was removed.
     bool Remove(int record);
-    // Writes the entry's note; false when it was not stored.
+    // Reads the entry's note again from its field in the file, so that a
+    // change made by another program shows; false when there is no such
+    // entry or the file cannot be read.
+    bool ReadNote(int record);
+    // Whether the entry's note, edited into note, fits its 200-byte field.
+    bool NoteFits(int record, const QString& note) const;
+    // Writes the entry's edited note, rewriting only the characters that
+    // changed (see EditedNoteBytes); false when it was not stored.
     bool SetNote(int record, const QString& note);
 
 private:
@@ -77,6 +83,7 @@ private:
     bool WriteAt(qint64 offset, const QByteArray& bytes);
     void InsertSorted(PhonebookEntry entry);
     qsizetype IndexOfRecord(int record) const;
+    static void SetStoredNote(PhonebookEntry& entry, QByteArrayView stored);
 
     QFile m_file;
     std::bitset<PhonebookLayout::MaxRecords> m_slotUsed;

@@ -1,7 +1,5 @@
 #include "phonebook/PhonebookRecord.h"
 
-#include <QStringDecoder>
-
 namespace netsonde {
 
 QByteArray PadField(QByteArrayView text, qsizetype width)
@@ -22,13 +20,6 @@ QByteArrayView FieldText(QByteArrayView field)
 {
     const qsizetype zero = field.indexOf('\0');
     return zero < 0 ? field : field.first(zero);
-}
-
-QString DecodeFieldText(QByteArrayView text)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = decoder.decode(text);
-    return decoder.hasError() ? QString::fromLatin1(text) : decoded;
 }
 
 } // namespace netsonde

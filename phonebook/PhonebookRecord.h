@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QString>
 
 namespace netsonde {
 
@@ -39,9 +38,5 @@ QByteArray EncodeRecord(QByteArrayView address, QByteArrayView note);
 // The text a field holds: its bytes before the first zero byte, never more
 // than the field.
 QByteArrayView FieldText(QByteArrayView field);
-
-// A field's text as UTF-8; a text that is not valid UTF-8 is read as
-// Latin-1, so every byte stays visible.
-QString DecodeFieldText(QByteArrayView text);
 
 } // namespace netsonde

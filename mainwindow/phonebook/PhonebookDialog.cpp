@@ -70,7 +70,7 @@ void CPhonebookDialog::CreateControls()
     m_btnRemove = AddButton(IDC_PHONEBOOK_REMOVE, QStringLiteral("&Remove"), units, {200, 49, 55, 14});
 
     AddGroup(QStringLiteral("Notes"), units, {7, 126, 186, 56});
-    m_noteEdit = new CNoteEdit(&CPhonebook::NoteFits, this);
+    m_noteEdit = new CNoteEdit([this](const QString& note) { return NoteFits(note); }, this);
     SetControlId(m_noteEdit, IDC_PHONEBOOK_NOTE);
     m_noteEdit->setGeometry(units.Rect(14, 137, 172, 38));
 
@@ -173,6 +173,13 @@ const PhonebookEntry* CPhonebookDialog::SelectedEntry() const
     return row < 0 ? nullptr : m_phonebook.FindRecord(RecordOf(m_list->item(row)));
 }
 
+// The box holds the selected entry's note whenever it can be edited.
+bool CPhonebookDialog::NoteFits(const QString& note) const
+{
+    const PhonebookEntry* entry = SelectedEntry();
+    return m_phonebook.NoteFits(entry ? entry->record : -1, note);
+}
+
 void CPhonebookDialog::EnableEntryControls(bool enable)
 {
     m_btnRemove->setEnabled(enable);
@@ -216,10 +223,13 @@ void CPhonebookDialog::OnChangeAddress()
 void CPhonebookDialog::OnAdd()
 {
     m_strAddress = m_addressEdit->text();
-    const PhonebookAddResult result = m_phonebook.Add(m_strAddress);
+    // The entry may hold less than the text typed: an address ends at a NUL
+    // character.
+    int record = -1;
+    const PhonebookAddResult result = m_phonebook.Add(m_strAddress, &record);
     switch (result) {
     case PhonebookAddResult::Added:
-        InsertEntry(m_phonebook.Find(m_strAddress)->record);
+        InsertEntry(record);
         EndAdd();
         return;
     case PhonebookAddResult::EmptyAddress:
@@ -273,6 +283,9 @@ void CPhonebookDialog::OnSelChange()
     if (!entry)
         return;
     EnableEntryControls(true);
+    // Read from the file, so that a change made by another program shows;
+    // should the read fail, the note last read or written is shown.
+    m_phonebook.ReadNote(entry->record);
     ShowNote(entry->note);
 }
 

@@ -61,6 +61,7 @@ private:
     void InsertEntry(int record);
     int SelectedRow() const;
     const PhonebookEntry* SelectedEntry() const;
+    bool NoteFits(const QString& note) const;
     void EnableEntryControls(bool enable);
     void ShowNote(const QString& note);
     void SetAddressText(const QString& text);

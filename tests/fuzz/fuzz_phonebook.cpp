@@ -64,18 +64,36 @@ void CheckAddReadsBack(CPhonebook& phonebook, const QString& path)
 {
     const QString address = QStringLiteral("added.fuzz.example");
     const qsizetype before = phonebook.Entries().size();
-    const PhonebookAddResult result = phonebook.Add(address);
+    int record = -1;
+    const PhonebookAddResult result = phonebook.Add(address, &record);
     if (result != PhonebookAddResult::Added) {
         Require(result == PhonebookAddResult::AlreadyPresent || result == PhonebookAddResult::Full,
                 "an address is refused only when present or when the book is full");
         return;
     }
-    const int record = phonebook.Find(address)->record;
     CPhonebook reloaded;
     Require(reloaded.Open(path), "the file opens again");
     Require(reloaded.Entries().size() == before + 1, "the file keeps every entry and the added one");
     const PhonebookEntry* found = reloaded.FindRecord(record);
     Require(found && found->address == address && found->note.isEmpty(), "the added address reads back in its record");
+}
+
+// A character typed at the end of a note leaves every byte before it as it
+// was, whatever character set the note was written in.
+void CheckNoteEditKeepsBytes(CPhonebook& phonebook, const QString& path)
+{
+    if (phonebook.Entries().isEmpty())
+        return;
+    const PhonebookEntry entry = phonebook.Entries().first();
+    const QString edited = entry.note + QLatin1Char('x');
+    if (!phonebook.NoteFits(entry.record, edited))
+        return;
+    Require(phonebook.SetNote(entry.record, edited), "a note that fits is written");
+    const QByteArray field = FileBytes(path).sliced(NoteOffset(entry.record), PhonebookLayout::NoteBytes);
+    Require(field.startsWith(entry.noteBytes + 'x'), "an edit at the end keeps the bytes before it");
+    CPhonebook reloaded;
+    Require(reloaded.Open(path), "the file opens again");
+    Require(reloaded.FindRecord(entry.record)->note == edited, "the edited note reads back");
 }
 
 } // namespace
@@ -90,6 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(phonebook.Open(path), "a file of any bytes opens");
     CheckEntries(phonebook, bytes.size());
     Require(FileBytes(path) == bytes, "loading never changes the file");
+    CheckNoteEditKeepsBytes(phonebook, path);
     CheckAddReadsBack(phonebook, path);
     return 0;
 }

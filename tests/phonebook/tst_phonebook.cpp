@@ -45,6 +45,8 @@ private Q_SLOTS:
     void addressLength();
     void thousandRecordsAtMost();
     void notes();
+    void editKeepsUnchangedBytes_data();
+    void editKeepsUnchangedBytes();
     void openFailureChangesNothing();
     void refusalTexts_data();
     void refusalTexts();
@@ -82,13 +84,16 @@ void TestPhonebook::addsWriteRecordsInOrder()
     QVERIFY(phonebook.Open());
     QCOMPARE(phonebook.Add(QStringLiteral("zeta.example")), PhonebookAddResult::Added);
     QCOMPARE(phonebook.Add(QStringLiteral("john@alpha")), PhonebookAddResult::Added);
-    QCOMPARE(phonebook.Add(QStringLiteral("10.1.2.3")), PhonebookAddResult::Added);
+    int record = -1;
+    QCOMPARE(phonebook.Add(QStringLiteral("10.1.2.3") + QChar::Null + QStringLiteral("tail"), &record),
+             PhonebookAddResult::Added);
+    QCOMPARE(record, 2);
 
     // Written at once, while the file is still open.
     QCOMPARE(ReadAll(m_path), Record("zeta.example") + Record("john@alpha") + Record("10.1.2.3"));
     QCOMPARE(phonebook.Find(QStringLiteral("zeta.example"))->record, 0);
     QCOMPARE(phonebook.Find(QStringLiteral("john@alpha"))->record, 1);
-    QCOMPARE(phonebook.Find(QStringLiteral("10.1.2.3"))->record, 2);
+    QCOMPARE(phonebook.FindRecord(2)->address, QStringLiteral("10.1.2.3"));
 }
 
 void TestPhonebook::removedRecordIsReused()
@@ -241,14 +246,14 @@ void TestPhonebook::notes()
     QByteArray full(200, 'n');
     full[0] = 'N';
     full[199] = 'Z';
-    QVERIFY(CPhonebook::NoteFits(QString::fromLatin1(full)));
+    QVERIFY(phonebook.NoteFits(0, QString::fromLatin1(full)));
     QVERIFY(phonebook.SetNote(0, QString::fromLatin1(full)));
     QVERIFY(phonebook.SetNote(1, QStringLiteral("line one\nline two")));
     QCOMPARE(ReadAll(m_path), Record("a", full) + Record("b", "line one\r\nline two"));
 
-    QVERIFY(!CPhonebook::NoteFits(QString(201, QLatin1Char('n'))));
-    QVERIFY(CPhonebook::NoteFits(QString(100, QLatin1Char('\n'))));
-    QVERIFY(!CPhonebook::NoteFits(QString(101, QLatin1Char('\n'))));
+    QVERIFY(!phonebook.NoteFits(1, QString(201, QLatin1Char('n'))));
+    QVERIFY(phonebook.NoteFits(1, QString(100, QLatin1Char('\n'))));
+    QVERIFY(!phonebook.NoteFits(1, QString(101, QLatin1Char('\n'))));
     QVERIFY(!phonebook.SetNote(1, QString(201, QLatin1Char('n'))));
     QVERIFY(!phonebook.SetNote(7, QStringLiteral("no such record")));
     QCOMPARE(ReadAll(m_path), Record("a", full) + Record("b", "line one\r\nline two"));
@@ -257,6 +262,56 @@ void TestPhonebook::notes()
     QVERIFY(phonebook.Open());
     QCOMPARE(phonebook.FindRecord(0)->note, QString::fromLatin1(full));
     QCOMPARE(phonebook.FindRecord(1)->note, QStringLiteral("line one\nline two"));
+}
+
+// Notes written by other programs: each byte that is not part of valid
+// UTF-8 reads as Latin-1, and an edit rewrites only what it changed.
+void TestPhonebook::editKeepsUnchangedBytes_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("edited");
+    QTest::addColumn<QByteArray>("written");
+
+    const QString latin1 = QStringLiteral("caf\u00e9 cr\u00e8me");
+    QTest::newRow("Latin-1, typed at the end")
+        << QByteArray("caf\xe9 cr\xe8me") << latin1 << latin1 + QChar(0x00fc)
+        << QByteArray("caf\xe9 cr\xe8me\xc3\xbc");
+    QTest::newRow("Latin-1, deleted inside")
+        << QByteArray("caf\xe9 cr\xe8me") << latin1 << QStringLiteral("caf\u00e9 r\u00e8me")
+        << QByteArray("caf\xe9 r\xe8me");
+    QTest::newRow("UTF-8 and Latin-1 mixed")
+        << QByteArray("\xc3\xa9t\xe9") << QStringLiteral("\u00e9t\u00e9")
+        << QStringLiteral("\u00e9t\u00e9s") << QByteArray("\xc3\xa9t\xe9s");
+    QTest::newRow("line ends and no-break space kept")
+        << QByteArray("a\nb\xa0" "c\r\nd") << QStringLiteral("a\nb c\nd")
+        << QStringLiteral("a\nb c\nd\n!") << QByteArray("a\nb\xa0" "c\r\nd\r\n!");
+    QTest::newRow("kept bytes that would join are rewritten")
+        << QByteArray("\xc3x\xa9") << QStringLiteral("\u00c3x\u00a9")
+        << QStringLiteral("\u00c3\u00a9") << QByteArray("\xc3\x83\xc2\xa9");
+    QTest::newRow("full Latin-1 note shortened")
+        << QByteArray(200, '\xe9') << QString(200, QChar(0x00e9))
+        << QString(199, QChar(0x00e9)) << QByteArray(199, '\xe9');
+}
+
+void TestPhonebook::editKeepsUnchangedBytes()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, edited);
+    QFETCH(QByteArray, written);
+    WriteAll(m_path, Record("host", stored));
+    CPhonebook phonebook;
+    QVERIFY(phonebook.Open());
+    QTEST(phonebook.FindRecord(0)->note, "shown");
+
+    QVERIFY(phonebook.SetNote(0, edited));
+    QCOMPARE(ReadAll(m_path), Record("host", written));
+    const QString filled = edited + QString(200 - written.size(), QLatin1Char('x'));
+    QVERIFY(phonebook.NoteFits(0, filled));
+    QVERIFY(!phonebook.NoteFits(0, filled + QLatin1Char('x')));
+    phonebook.Close();
+    QVERIFY(phonebook.Open());
+    QCOMPARE(phonebook.FindRecord(0)->note, edited);
 }
 
 void TestPhonebook::openFailureChangesNothing()

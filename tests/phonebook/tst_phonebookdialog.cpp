@@ -122,7 +122,11 @@ private Q_SLOTS:
     void overLongPresetIsRefused();
     void enableRules();
     void addAndRemove();
+    void addressEndsAtNul_data();
+    void addressEndsAtNul();
     void notesAreWrittenAtOnce();
+    void latin1NoteKeepsItsBytes();
+    void selectionReadsNoteFromFile();
     void useFillsTheCurrentPage();
     void useWithoutSmartSplittingKeepsAddressWhole();
     void fileThatCannotBeOpened();
@@ -379,6 +383,30 @@ void TestPhonebookDialog::addAndRemove()
     QVERIFY(!dialog->Phonebook().IsOpen());
 }
 
+void TestPhonebookDialog::addressEndsAtNul_data()
+{
+    QTest::addColumn<bool>("pasted");
+    QTest::newRow("pasted") << true;
+    QTest::newRow("preset") << false;
+}
+
+void TestPhonebookDialog::addressEndsAtNul()
+{
+    QFETCH(bool, pasted);
+    const QString address = QStringLiteral("host.example") + QChar::Null + QStringLiteral("tail");
+    auto dialog = OpenDialog(pasted ? QString() : address);
+    if (pasted) {
+        QApplication::clipboard()->setText(address);
+        AddressEdit(dialog.get())->paste();
+    }
+    QCOMPARE(AddressEdit(dialog.get())->text(), address);
+    QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
+    QCOMPARE(ListTexts(dialog.get()), QStringList{"host.example"});
+    QCOMPARE(AddressEdit(dialog.get())->text(), QString());
+    QCOMPARE(ReadAll(m_path), Record("host.example"));
+    QVERIFY(m_messages->Texts().isEmpty());
+}
+
 void TestPhonebookDialog::notesAreWrittenAtOnce()
 {
     WriteAll(m_path, Record("a", "note a") + Record("b"));
@@ -422,6 +450,45 @@ void TestPhonebookDialog::notesAreWrittenAtOnce()
     SelectRow(reopened.get(), 1);
     QCOMPARE(NoteEdit(reopened.get())->toPlainText(), QString::fromLatin1(pasted));
     QVERIFY(m_messages->Texts().isEmpty());
+}
+
+// A note written by another program in Latin-1: typing at its end appends
+// UTF-8 and leaves the old bytes alone, and so does Backspace.
+void TestPhonebookDialog::latin1NoteKeepsItsBytes()
+{
+    const QByteArray latin1 = "caf\xe9\r\nna\xefve";
+    WriteAll(m_path, Record("host", latin1));
+    auto dialog = OpenDialog();
+    SelectRow(dialog.get(), 0);
+    QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("caf\u00e9\nna\u00efve"));
+    QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_Backspace);
+    QTest::keyClicks(NoteEdit(dialog.get()), QStringLiteral("e"));
+    QTest::sendKeyEvent(QTest::Click, NoteEdit(dialog.get()), Qt::Key_Udiaeresis,
+                        QStringLiteral("\u00fc"), Qt::NoModifier);
+    dialog->accept();
+
+    auto reopened = OpenDialog();
+    SelectRow(reopened.get(), 0);
+    QCOMPARE(NoteEdit(reopened.get())->toPlainText(), QStringLiteral("caf\u00e9\nna\u00efve\u00fc"));
+    QCOMPARE(ReadAll(m_path), Record("host", latin1 + "\xc3\xbc"));
+    QVERIFY(m_messages->Texts().isEmpty());
+}
+
+void TestPhonebookDialog::selectionReadsNoteFromFile()
+{
+    WriteAll(m_path, Record("a", "old") + Record("b"));
+    auto dialog = OpenDialog();
+    SelectRow(dialog.get(), 0);
+    QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("old"));
+
+    WriteAll(m_path, Record("a", "changed elsewhere") + Record("b"));
+    SelectRow(dialog.get(), 1);
+    SelectRow(dialog.get(), 0);
+    QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("changed elsewhere"));
+    QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(NoteEdit(dialog.get()), QStringLiteral("!"));
+    QCOMPARE(ReadAll(m_path), Record("a", "changed elsewhere!") + Record("b"));
 }
 
 void TestPhonebookDialog::useFillsTheCurrentPage()
