@@ -22,6 +22,7 @@
 #include "resources/BusyAnimation.h"
 #include "resources/ResourceIds.h"
 #include "settings/SettingsKeys.h"
+#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -175,6 +176,15 @@ void CMainDialog::InitDialog()
 {
     if (m_bInitialised)
         return;
+    const int initialFunction = ReadSettingsAndCreate();
+    m_animation->Open();
+    StartFromCommandLine(initialFunction);
+}
+
+// Everything stored is read from one open store.
+int CMainDialog::ReadSettingsAndCreate()
+{
+    const CSettingsBatch batch;
     m_crWindow = palette().color(QPalette::Window);
     setWindowIcon(AppIcon());
     ReadOptions();
@@ -198,8 +208,7 @@ void CMainDialog::InitDialog()
     m_bInitialised = true;
     MakeCompact();
     RestoreWindowPlacement();
-    m_animation->Open();
-    StartFromCommandLine(initialFunction);
+    return initialFunction;
 }
 
 int CMainDialog::ChooseInitialFunction()
@@ -304,6 +313,8 @@ void CMainDialog::OnDestroy()
     m_bDestroyed = true;
     if (m_runs->IsBusy())
         OnStop();
+    // The settings file is written once.
+    const CSettingsBatch batch;
     SaveWindowPlacement();
     SaveColumnWidths();
     for (CPropertyPage* page : m_pPages)

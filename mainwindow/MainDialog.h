@@ -178,6 +178,7 @@ private:
     ColumnWidths DefaultColumnWidths(const QTreeWidget* list) const;
 
     // Initialisation steps.
+    int ReadSettingsAndCreate();
     void ReadOptions();
     int ChooseInitialFunction();
     void SelectInitialFunction(int initialFunction);

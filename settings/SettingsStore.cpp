@@ -5,17 +5,33 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <memory>
+
 namespace netsonde {
 
 namespace {
 
 bool g_readOnly = false;
+// The store a batch keeps open, or null.
+QSettings* g_batchStore = nullptr;
 
-QSettings OpenStore()
+std::unique_ptr<QSettings> NewStore()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Korvelin"),
-                     QCoreApplication::applicationName());
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Korvelin"),
+                                       QCoreApplication::applicationName());
 }
+
+// The batch's store, or one opened for this access alone (closed, and so
+// written, when the holder goes).
+class COpenStore {
+public:
+    COpenStore() : m_own(g_batchStore ? nullptr : NewStore()) {}
+    QSettings& operator*() const { return m_own ? *m_own : *g_batchStore; }
+    QSettings* operator->() const { return &**this; }
+
+private:
+    std::unique_ptr<QSettings> m_own;
+};
 
 // A hand-edited value with unquoted commas comes back from the INI reader
 // as a list; it is still one text.
@@ -28,18 +44,16 @@ QString VariantText(const QVariant& value)
 
 QVariant ReadValue(const QString& section, const QString& key)
 {
-    QSettings store = OpenStore();
-    store.beginGroup(section);
-    return store.value(key);
+    const COpenStore store;
+    return store->value(section + QLatin1Char('/') + key);
 }
 
 void WriteValue(const QString& section, const QString& key, const QVariant& value)
 {
     if (g_readOnly)
         return;
-    QSettings store = OpenStore();
-    store.beginGroup(section);
-    store.setValue(key, value);
+    const COpenStore store;
+    store->setValue(section + QLatin1Char('/') + key, value);
 }
 
 } // namespace
@@ -84,6 +98,22 @@ void SettingsStore::SetReadOnly(bool readOnly) { g_readOnly = readOnly; }
 
 bool SettingsStore::IsReadOnly() { return g_readOnly; }
 
-QString SettingsStore::FilePath() { return OpenStore().fileName(); }
+QString SettingsStore::FilePath() { return COpenStore()->fileName(); }
+
+CSettingsBatch::CSettingsBatch()
+{
+    if (g_batchStore)
+        return;
+    m_store = NewStore();
+    g_batchStore = m_store.get();
+}
+
+CSettingsBatch::~CSettingsBatch()
+{
+    if (!m_store)
+        return;
+    g_batchStore = nullptr;
+    m_store.reset();
+}
 
 } // namespace netsonde

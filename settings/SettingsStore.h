@@ -6,6 +6,10 @@
 
 #include <QString>
 
+#include <memory>
+
+class QSettings;
+
 namespace netsonde {
 
 class SettingsStore {
@@ -27,6 +31,21 @@ public:
 
     // The INI file's path, for messages and tests.
     static QString FilePath();
+};
+
+// While a batch lives, every access of this thread's program goes to one
+// open store, read once and written once when the batch ends: the window
+// reads its settings at start and saves them at exit this way. Batches nest;
+// the outermost one counts.
+class CSettingsBatch {
+public:
+    CSettingsBatch();
+    ~CSettingsBatch();
+    CSettingsBatch(const CSettingsBatch&) = delete;
+    CSettingsBatch& operator=(const CSettingsBatch&) = delete;
+
+private:
+    std::unique_ptr<QSettings> m_store;
 };
 
 } // namespace netsonde
