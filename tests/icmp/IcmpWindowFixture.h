@@ -9,6 +9,8 @@
 #include "mainwindow/MainDialog.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QTreeWidget>
 
@@ -102,6 +104,24 @@ inline CIcmpWindow OpenIcmpWindow(std::shared_ptr<echo::EchoService> service, co
     window.resolver = resolver.get();
     window.dialog->SetResolver(std::move(resolver));
     return window;
+}
+
+// Milliseconds from `act` (Stop, or closing the window) until `released`
+// holds, events delivered meanwhile; `limitMs` when it does not by then.
+template <typename Act, typename Released>
+qint64 MillisecondsUntilReleased(Act act, Released released, qint64 limitMs = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    act();
+    while (!released() && timer.elapsed() < limitMs)
+        QCoreApplication::processEvents();
+    return timer.elapsed();
+}
+
+inline qsizetype ThreadCount()
+{
+    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
 }
 
 inline QStringList RowTexts(const QTreeWidget* list, int row)

@@ -208,32 +208,72 @@ private Q_SLOTS:
     void stopWhileRequestWaits_data()
     {
         QTest::addColumn<int>("function");
-        QTest::newRow("Ping") << Index(FunctionId::Ping);
-        QTest::newRow("TraceRoute") << Index(FunctionId::TraceRoute);
+        QTest::addColumn<int>("probesBefore");
+        QTest::newRow("Ping") << Index(FunctionId::Ping) << 0;
+        // TraceRoute's first probe looks for a second address on a time-out of its own.
+        QTest::newRow("TraceRoute") << Index(FunctionId::TraceRoute) << 1;
     }
 
-    // No row is added when the abandoned request returns, and the window is idle at once.
+    // A request held on a minute's time-out: Stop wakes it, the worker lets go
+    // at once, no row is added and the window is idle.
     void stopWhileRequestWaits()
     {
         QFETCH(int, function);
+        QFETCH(int, probesBefore);
+        const auto id = static_cast<FunctionId>(function);
         auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.0.0.3"); });
         auto window = OpenIcmpWindow(service);
+        window.dialog->PingPage()->m_nTimeout = 60;
+        window.dialog->TraceRoutePage()->m_nTimeout = 60;
         SetPing(*window.dialog, QStringLiteral("10.0.0.3"), 3, 0, false);
         SetTraceRoute(*window.dialog, QStringLiteral("10.0.0.3"), 5, false);
-        window.dialog->SelectFunction(static_cast<FunctionId>(function));
+        window.dialog->SelectFunction(id);
         service->HoldRequests(true);
         window.dialog->OnGo();
-        WAIT_FOR_REQUESTS(service, 1);
-        window.dialog->OnStop();
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
-        QVERIFY(Control<QPushButton>(window.dialog.get(), IDC_GO)->isEnabled());
-        QVERIFY(window.dialog->Page(static_cast<FunctionId>(function))->HostCombo()->isEnabled());
+        for (int probe = 1; probe <= probesBefore; ++probe) {
+            WAIT_FOR_REQUESTS(service, std::size_t(probe));
+            service->ReleaseHeld();
+        }
+        WAIT_FOR_REQUESTS(service, std::size_t(probesBefore + 1));
+        QCOMPARE(service->Requests().back().timeoutMs, 60000u);
 
-        service->ReleaseHeld();
-        WAIT_FOR_WORKER_END(service);
-        QCOMPARE(service->Requests().size(), std::size_t{1});
-        QCOMPARE(window.dialog->ResultList(static_cast<FunctionId>(function))->topLevelItemCount(), 0);
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        const qint64 ms = MillisecondsUntilReleased([&] { window.dialog->OnStop(); },
+                                                    [&] { return service.use_count() == kHoldersWithoutWorker; });
+        qInfo("worker let go %lld ms after Stop", ms);
+        QVERIFY2(ms < 50, "Stop did not wake the waiting request");
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QVERIFY(Control<QPushButton>(window.dialog.get(), IDC_GO)->isEnabled());
+        QVERIFY(window.dialog->Page(id)->HostCombo()->isEnabled());
+        QCoreApplication::processEvents();
+        QCOMPARE(service->Requests().size(), std::size_t(probesBefore + 1));
+        QCOMPARE(window.dialog->ResultList(id)->topLevelItemCount(), 0);
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+    }
+
+    // Every run is stopped while its request is held: each worker is joined
+    // and no thread is left behind (the first run starts what Qt keeps).
+    void repeatedGoStopLeavesNoWorker_data() { stopWhileRequestWaits_data(); }
+    void repeatedGoStopLeavesNoWorker()
+    {
+        QFETCH(int, function);
+        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.0.0.8"); });
+        auto window = OpenIcmpWindow(service);
+        SetPing(*window.dialog, QStringLiteral("10.0.0.8"), 3, 0, false);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.0.0.8"), 5, false);
+        window.dialog->SelectFunction(static_cast<FunctionId>(function));
+        service->HoldRequests(true);
+        qsizetype threadsBefore = 0;
+        for (std::size_t run = 1; run <= 21; ++run) {
+            window.dialog->OnGo();
+            WAIT_FOR_REQUESTS(service, run);
+            window.dialog->OnStop();
+            if (run == 1) {
+                QTRY_COMPARE(window.dialog->Runs().WorkerCount(), std::size_t{0});
+                threadsBefore = ThreadCount();
+            }
+        }
+        QTRY_COMPARE(window.dialog->Runs().WorkerCount(), std::size_t{0});
+        QTRY_VERIFY2(ThreadCount() <= threadsBefore, qPrintable(QString::number(ThreadCount())));
     }
 
     void stopDuringPauseSendsNothingMore()
@@ -502,12 +542,14 @@ private Q_SLOTS:
         WAIT_FOR_REQUESTS(service, 2);
         QCOMPARE(service->Requests().back().timeoutMs, 60000u);
 
-        QElapsedTimer timer;
-        timer.start();
-        window.dialog->close();
-        window.dialog.reset();
-        QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), 1L, 5000);
-        qInfo("window closed and worker ended after %lld ms", timer.elapsed());
+        const qint64 ms = MillisecondsUntilReleased(
+            [&] {
+                window.dialog->close();
+                window.dialog.reset();
+            },
+            [&] { return service.use_count() == 1; });
+        qInfo("window closed and worker ended after %lld ms", ms);
+        QVERIFY2(ms < 1000, "the worker waited for its request's time-out");
         QVERIFY(boxes.Texts().isEmpty());
     }
 };
