@@ -3,6 +3,8 @@
 
 #include "mainwindow/MainDialog.h"
 
+#include "export/ResultColumns.h"
+
 #include "mainwindow/FontConversion.h"
 #include "resources/ResourceIds.h"
 #include "settings/SettingsKeys.h"
@@ -114,12 +116,14 @@ void CMainDialog::SaveWindowPlacement()
     }
 }
 
+static_assert(std::tuple_size_v<ColumnWidths> == kResultColumns.size(), "one stored width per result column");
+
 void CMainDialog::SetUpResultColumns()
 {
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
         QTreeWidget* list = ResultList(id);
         const ColumnWidths widths = StoredColumnWidths(id).value_or(DefaultColumnWidths(list));
-        for (int column = 0; column < 4; ++column)
+        for (int column = 0; column < kResultColumnCount; ++column)
             list->header()->resizeSection(column, widths[static_cast<std::size_t>(column)]);
     }
 }
@@ -136,10 +140,8 @@ ColumnWidths CMainDialog::DefaultColumnWidths(const QTreeWidget* list) const
 {
     const QFontMetrics metrics(list->font());
     ColumnWidths widths{};
-    const QString samples[] = {QStringLiteral("99"), QStringLiteral("255.255.255.255"),
-                               QString(22, QLatin1Char('W')), QStringLiteral("Response Time")};
     for (std::size_t column = 0; column < widths.size(); ++column)
-        widths[column] = metrics.horizontalAdvance(samples[column]) + kColumnMargin;
+        widths[column] = metrics.horizontalAdvance(QString::fromLatin1(kResultColumns[column].pszWidthSample)) + kColumnMargin;
     return widths;
 }
 
@@ -148,7 +150,7 @@ void CMainDialog::SaveColumnWidths()
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
         const QHeaderView* header = ResultList(id)->header();
         ColumnWidths widths{};
-        for (int column = 0; column < 4; ++column)
+        for (int column = 0; column < kResultColumnCount; ++column)
             widths[static_cast<std::size_t>(column)] = header->sectionSize(column);
         WriteSetting(ColumnsKey(id), FormatColumnWidths(widths));
     }

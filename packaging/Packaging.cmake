@@ -3,7 +3,7 @@ include(GNUInstallDirs)
 
 install(TARGETS netsonde RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The window library, loaded by the executable from this private folder by
-# its absolute path (NETSONDE_PRIVATE_LIBDIR, see cmake/WindowModule.cmake).
+# its absolute path (NETSONDE_PRIVATE_LIBDIR_FROM_BINDIR, see app/CMakeLists.txt).
 if(TARGET netsonde_window)
   install(TARGETS netsonde_window LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/netsonde)
 endif()
