@@ -187,11 +187,11 @@ bool CNameServerLookUp::IsFromServer(const CDnsSocket::Received& received) const
 
 void CNameServerLookUp::ReceiveAnswer()
 {
+    SetStatus(QStringLiteral("Receiving data ..."));
     const CDnsSocket::Received received =
         m_dnsSocket->Receive(std::span<char>(m_receiveBuffer.data(), kDnsMaxAnswerSize));
     if (WouldBlock(received.error) || !IsFromServer(received))
         return;
-    SetStatus(QStringLiteral("Receiving data ..."));
     if (received.error != 0) {
         Fail(ErrorText("Error %1 while receiving data from %2", received.error, m_strNameServer));
         return;

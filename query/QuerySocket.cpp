@@ -75,8 +75,9 @@ void CQuerySocket::OnReceive(int)
         m_pQuery->EndQuery();
         return;
     }
-    // A chunk that showed nothing (a dropped lone CR) leaves the status as it is.
-    if (!result.text.isEmpty())
+    // Every read is counted, also one whose text is held or cut off at a
+    // NUL; only a dropped chunk (a lone CR) leaves the status as it is.
+    if (!result.dropped)
         ShowReceivedCount();
 }
 

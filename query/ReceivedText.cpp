@@ -11,7 +11,7 @@ CReceivedText::ReceiveResult CReceivedText::Receive(QByteArrayView chunk, qsizet
     if (ReachesPaneLimit(chunk.size(), paneLength))
         return {Finish(), true};
     if (IsLoneCarriageReturn(TextBeforeNul(chunk)))
-        return {};
+        return {{}, false, true};
     return {Append(chunk), false};
 }
 

@@ -25,6 +25,7 @@ public:
     struct ReceiveResult {
         QString text;         // to append at the pane's end; may be empty
         bool endsQuery = false; // the pane limit is reached: close the query
+        bool dropped = false;   // a chunk not shown at all: its read is not counted
     };
 
     explicit CReceivedText(QueryFunction function);

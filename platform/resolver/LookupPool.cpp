@@ -19,13 +19,19 @@ bool CLookupPool::Submit(LookupHandle handle, std::function<CLookupOutcome()> lo
     if (m_bStopping)
         return false;
     m_jobs.push_back({handle, std::move(lookup)});
-    const bool bNeedsThread = std::ssize(m_jobs) > m_nIdleThreads && m_nThreads < m_nMaxThreads;
-    if (bNeedsThread && !StartThreadLocked() && m_nThreads == 0) {
+    if (!ProvideThreadLocked()) {
         m_jobs.pop_back();
         return false;
     }
     m_jobQueued.notify_one();
     return true;
+}
+
+void CLookupPool::OnRequestCancelled()
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_bStopping && !m_jobs.empty())
+        ProvideThreadLocked();
 }
 
 void CLookupPool::Stop()
@@ -34,6 +40,26 @@ void CLookupPool::Stop()
     m_bStopping = true;
     m_jobs.clear();
     m_jobQueued.notify_all();
+}
+
+// True when every queued job has a thread that will take it: an idle one,
+// a new one, or one busy with a request that is still wanted.
+bool CLookupPool::ProvideThreadLocked()
+{
+    if (std::ssize(m_jobs) <= m_nIdleThreads)
+        return true;
+    const int nLiveThreads = m_nThreads - AbandonedThreadsLocked();
+    if (nLiveThreads >= m_nMaxThreads)
+        return true;
+    if (m_nThreads >= m_nMaxThreads + kMaxAbandonedThreads)
+        return false;
+    return StartThreadLocked() || nLiveThreads > 0;
+}
+
+int CLookupPool::AbandonedThreadsLocked() const
+{
+    return static_cast<int>(std::ranges::count_if(
+        m_running, [this](LookupHandle handle) { return !m_registry->IsPending(handle); }));
 }
 
 bool CLookupPool::StartThreadLocked()
@@ -45,6 +71,11 @@ bool CLookupPool::StartThreadLocked()
     }
     ++m_nThreads;
     return true;
+}
+
+bool CLookupPool::ShouldEndAfterJobLocked() const
+{
+    return m_nThreads > m_nMaxThreads && m_jobs.empty();
 }
 
 void CLookupPool::RunJobs()
@@ -60,13 +91,20 @@ void CLookupPool::RunJobs()
         }
         CJob job = std::move(m_jobs.front());
         m_jobs.pop_front();
+        m_running.push_back(job.handle);
         lock.unlock();
         if (m_registry->IsPending(job.handle)) {
             CLookupOutcome outcome = job.lookup();
             m_registry->Complete(job.handle, outcome.nError, std::move(outcome.entry));
         }
+        const LookupHandle finished = job.handle;
         job = {};
         lock.lock();
+        std::erase(m_running, finished);
+        if (ShouldEndAfterJobLocked()) {
+            --m_nThreads;
+            return;
+        }
     }
 }
 

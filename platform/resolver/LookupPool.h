@@ -1,9 +1,14 @@
 #pragma once
-// Up to a fixed number of detached threads that run queued lookups one after
-// another. A job whose request was cancelled before it began is skipped.
-// Stop() empties the queue and lets idle threads end; a thread inside a
-// blocking lookup ends when the lookup returns, and its result is dropped by
-// the closed registry.
+// Detached threads that run queued lookups one after another. At most
+// nMaxThreads of them serve requests that are still wanted; a thread whose
+// lookup was cancelled while it runs no longer counts against that limit,
+// so a new request never waits behind lookups nobody waits for. Such
+// abandoned threads are bounded too: beyond kMaxAbandonedThreads of them a
+// request that needs a thread is refused. Threads above the limit end when
+// their lookup returns and nothing is queued. A job whose request was
+// cancelled before it began is skipped. Stop() empties the queue and lets
+// idle threads end; a thread inside a blocking lookup ends when the lookup
+// returns, and its result is dropped by the closed registry.
 
 #include "platform/resolver/HostLookup.h"
 
@@ -12,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace netsonde {
 
@@ -19,10 +25,15 @@ class CLookupRegistry;
 
 class CLookupPool : public std::enable_shared_from_this<CLookupPool> {
 public:
+    static constexpr int kMaxAbandonedThreads = 12;
+
     CLookupPool(std::shared_ptr<CLookupRegistry> registry, int nMaxThreads);
 
     // Returns false when no thread can run the job.
     bool Submit(LookupHandle handle, std::function<CLookupOutcome()> lookup);
+    // A request was cancelled: if its lookup is running, its thread's place
+    // goes to the jobs still queued.
+    void OnRequestCancelled();
     void Stop();
 
 private:
@@ -31,7 +42,10 @@ private:
         std::function<CLookupOutcome()> lookup;
     };
 
+    bool ProvideThreadLocked();
+    int AbandonedThreadsLocked() const;
     bool StartThreadLocked();
+    bool ShouldEndAfterJobLocked() const;
     void RunJobs();
 
     const std::shared_ptr<CLookupRegistry> m_registry;
@@ -39,6 +53,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_jobQueued;
     std::deque<CJob> m_jobs;
+    std::vector<LookupHandle> m_running; // the request of each busy thread
     int m_nThreads = 0;
     int m_nIdleThreads = 0;
     bool m_bStopping = false;

@@ -55,7 +55,9 @@ public:
 };
 
 // The resolver of the C library (gethostbyname_r, gethostbyaddr_r), run on
-// at most nMaxThreads threads. Receivers live on the application's thread;
+// at most nMaxThreads threads for the requests still wanted; a cancelled
+// lookup that is still running holds none of them (a bounded number of such
+// lookups may run besides). Receivers live on the application's thread;
 // the resolver is destroyed before the application object. Destroying it
 // never waits for a lookup in progress: that lookup finishes on its own and
 // its result is dropped.

@@ -34,7 +34,10 @@ LookupHandle CThreadedResolver::AsyncGetHostByAddr(QObject* receiver, int messag
 
 bool CThreadedResolver::CancelAsyncRequest(LookupHandle handle)
 {
-    return m_registry->Cancel(handle);
+    const bool bCancelled = m_registry->Cancel(handle);
+    if (bCancelled)
+        m_pool->OnRequestCancelled();
+    return bCancelled;
 }
 
 LookupHandle CThreadedResolver::Start(QObject* receiver, int message,

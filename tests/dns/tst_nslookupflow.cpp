@@ -10,6 +10,7 @@
 
 #include <QNetworkDatagram>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QUdpSocket>
 #include <QtEndian>
 
@@ -317,9 +318,14 @@ private Q_SLOTS:
         window.Function()->SetServerPort(server.Port());
         window.dialog->TextPane(FunctionId::NameServerLookUp)->SetText(QStringLiteral("earlier\r\n"));
         window.Fill(QStringLiteral("WWW.Example."), kATypeIndex, QStringLiteral("127.0.0.1"), true, false);
+        QSignalSpy statuses(&window.dialog->Runs(), &CRunController::statusTextChanged);
         window.dialog->OnGo();
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Connecting to 127.0.0.1"));
         WAIT_UNTIL_IDLE(window);
+        QStringList shown;
+        for (const QList<QVariant>& status : statuses)
+            shown << status.at(0).toString();
+        QCOMPARE(shown, (QStringList{"Connecting to 127.0.0.1", "Requesting information from name server",
+                                     "Receiving data ...", "Ready"}));
         QCOMPARE(window.Output(), QStringLiteral("earlier\r\n") + WriteDnsReport(first, {true}));
         QCOMPARE(server.Queries().size(), 1);
         // The question as typed: case kept, the trailing dot adds nothing.
@@ -413,8 +419,14 @@ private Q_SLOTS:
         QVERIFY(window.dialog->Runs().IsBusy());
         QCOMPARE(window.dialog->StatusText(), QStringLiteral("Requesting information from name server"));
         QCOMPARE(silent.pendingDatagramSize(), 12 + 13 + 4);
-        silent.receiveDatagram();
+        const QNetworkDatagram query = silent.receiveDatagram();
         QVERIFY(!silent.hasPendingDatagrams());
+
+        // A stranger's datagram is read before it is ignored: the status
+        // tells of the read, and the lookup goes on waiting.
+        QUdpSocket().writeDatagram(AddressAnswer(1), query.senderAddress(), static_cast<quint16>(query.senderPort()));
+        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Receiving data ..."));
+        QVERIFY(window.dialog->Runs().IsBusy());
 
         Control<QPushButton>(window.dialog.get(), IDC_STOP)->click();
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());

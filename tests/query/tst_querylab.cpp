@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -70,6 +71,15 @@ CHostEntry DestinationEntry()
 
 void ClickStop(CMainDialog& dialog) { Control<QPushButton>(&dialog, IDC_STOP)->click(); }
 
+// The byte counts among the status texts a spy on the run layer saw.
+QStringList ByteCountsShown(const QSignalSpy& statuses)
+{
+    QStringList counts;
+    for (const QList<QVariant>& status : statuses)
+        counts << status.at(0).toString();
+    return counts.filter(QStringLiteral(" bytes"));
+}
+
 } // namespace
 
 // Runs a query up to the point where the server has read the whole request.
@@ -91,6 +101,7 @@ private Q_SLOTS:
     void whoIsThroughLookup();
     void quoteDropsLoneCarriageReturn();
     void lineEndsAcrossChunks();
+    void byteCountAfterEveryRead();
     void paneLimitBoundary_data();
     void paneLimitBoundary();
     void serverThatNeverCloses_data();
@@ -200,6 +211,7 @@ void TestQueryLab::quoteDropsLoneCarriageReturn()
     auto dialog = OpenMainDialog();
 
     START_QUERY(dialog, server, FunctionId::QuoteOfDay, QueryInput{Destination()}, "");
+    QSignalSpy statuses(&dialog->Runs(), &CRunController::statusTextChanged);
     for (const QByteArray& chunk : {QByteArray("Quote one"), QByteArray("\r"), QByteArray("\r\n")}) {
         const qsizetype before = dialog->TextPane(FunctionId::QuoteOfDay)->Length();
         QVERIFY(server->Deliver(chunk));
@@ -209,7 +221,9 @@ void TestQueryLab::quoteDropsLoneCarriageReturn()
         else
             QTRY_VERIFY(dialog->TextPane(FunctionId::QuoteOfDay)->Length() > before);
     }
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... 11 bytes"));
+    // The dropped chunk's read shows no count.
+    QCOMPARE(ByteCountsShown(statuses),
+             (QStringList{"Receiving data ... 9 bytes", "Receiving data ... 11 bytes"}));
     QVERIFY(server->Deliver("two\n"));
     QVERIFY(server->Finish());
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
@@ -233,6 +247,29 @@ void TestQueryLab::lineEndsAcrossChunks()
     }
     QCOMPARE(expected, QStringLiteral("x\r\ny\r\nza\r\nbcd\r\n"));
     ClickStop(*dialog);
+}
+
+// Every read shows the pane's length, also one whose chunk shows nothing
+// yet: a chunk that opens with NUL, a chunk with part of a character.
+void TestQueryLab::byteCountAfterEveryRead()
+{
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(kFingerPort);
+    auto dialog = OpenMainDialog();
+
+    START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}), "ann\r\n");
+    QSignalSpy statuses(&dialog->Runs(), &CRunController::statusTextChanged);
+    for (const QByteArray& chunk : {QByteArray("\0lost", 5), QByteArray("ab\xc3"), QByteArray("\xa9"),
+                                    QByteArray("\xe2\x82"), QByteArray("\xac")}) {
+        QVERIFY(server->Deliver(chunk));
+        QTRY_COMPARE(UnreadBytesFrom(kFingerPort), 0);
+    }
+    QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("ab\u00e9\u20ac"));
+    QCOMPARE(ByteCountsShown(statuses), (QStringList{"Receiving data ... 0 bytes", "Receiving data ... 2 bytes",
+                                                     "Receiving data ... 3 bytes", "Receiving data ... 3 bytes",
+                                                     "Receiving data ... 4 bytes"}));
+    ClickStop(*dialog);
+    QVERIFY(boxes.Texts().isEmpty());
 }
 
 void TestQueryLab::paneLimitBoundary_data()

@@ -8,14 +8,18 @@
 #include "platform/AppMessages.h"
 #include "platform/MessageBox.h"
 #include "mainwindow/FireWallDialog.h"
+#include "query/QuerySocket.h"
 #include "query/TextQueryFunction.h"
 #include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+
+#include <netinet/in.h>
 
 using namespace netsonde;
 using namespace netsonde::test;
@@ -61,6 +65,8 @@ private Q_SLOTS:
     void lookupCannotStart();
     void stopDuringLookup();
     void lateLookupAfterStop();
+    void connectFailsAtOnce_data();
+    void connectFailsAtOnce();
     void recentListEntries_data();
     void recentListEntries();
     void fireWallDialogOk();
@@ -169,6 +175,44 @@ void TestQueryStart::lateLookupAfterStop()
     QVERIFY(boxes.Texts().isEmpty());
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(!dynamic_cast<CTextQueryFunction&>(*dialog->Function(FunctionId::Finger)).QuerySocket());
+}
+
+void TestQueryStart::connectFailsAtOnce_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<quint32>("resolved"); // network byte order; 0 when typed as an address
+    QTest::newRow("name resolved to broadcast") << "%1%2.lab" << quint32(INADDR_BROADCAST);
+    QTest::newRow("multicast address") << "224.0.0.1" << quint32(0);
+}
+
+// A connect the system refuses at once: the box quotes the host as it is,
+// shows while the run still lasts with the socket already closed, and the
+// end of the run leaves no socket.
+void TestQueryStart::connectFailsAtOnce()
+{
+    QFETCH(QString, host);
+    QFETCH(quint32, resolved);
+    auto dialog = OpenMainDialog();
+    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    const auto& query = dynamic_cast<const CTextQueryFunction&>(*dialog->Function(FunctionId::Finger));
+    const auto openDescriptors = [] { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); };
+    const qsizetype descriptors = openDescriptors();
+    QStringList shown;
+    const MessageBoxHandler previous = SetMessageBoxHandler([&](const QString& text, MessageIcon icon) {
+        const bool bSocketOpen = query.QuerySocket() && query.QuerySocket()->IsOpen();
+        shown << text << dialog->StatusText() << QString::number(int(icon)) << QString::number(bSocketOpen);
+    });
+
+    FillPage(*dialog, FunctionId::Finger, {host, "ann"});
+    dialog->OnGo();
+    if (resolved != 0)
+        resolver.Complete(resolver.Requests().at(0).handle, kLookupSucceeded, {host, {}, {resolved}});
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    SetMessageBoxHandler(previous);
+    QCOMPARE(shown, (QStringList{"Cannot connect to " + host + " (" + QString::number(ENETUNREACH) + ")",
+                                 "Connecting to " + host, QString::number(int(MessageIcon::Exclamation)), "0"}));
+    QVERIFY(!query.QuerySocket());
+    QCOMPARE(openDescriptors(), descriptors);
 }
 
 void TestQueryStart::recentListEntries_data()

@@ -2,6 +2,7 @@
 // requests in flight together, receivers and resolvers that go away early.
 
 #include "platform/echo/ShutdownSignal.h"
+#include "platform/resolver/LookupPool.h"
 #include "platform/resolver/LookupRegistry.h"
 #include "platform/resolver/ThreadedResolver.h"
 #include "platform/resolver/WakeableLookup.h"
@@ -178,6 +179,62 @@ private Q_SLOTS:
         QCOMPARE(m_log->at(0).handle, next);
         QVERIFY(m_gates->HasReturned("slow.test"));
         QCOMPARE(FindCompletion(*m_log, cancelled), nullptr);
+    }
+
+    // Lookups cancelled while they block hold no place of the limit: a job
+    // queued behind them starts as they are cancelled, and a new one runs
+    // at once.
+    void cancelledLookupsLeaveRoomForNewOnes()
+    {
+        CThreadedResolver resolver(m_gates->Functions(), kLimit);
+        CCompletionRecorder receiver(m_log);
+        QList<LookupHandle> stuck;
+        for (int i = 0; i < kLimit; ++i) {
+            stuck.append(StartLookup(resolver, receiver, "stuck" + QByteArray::number(i)));
+            QVERIFY(m_gates->WaitStarted("stuck" + QByteArray::number(i)));
+        }
+        const LookupHandle queued = StartLookup(resolver, receiver, "queued.test");
+        QVERIFY(queued != 0);
+        QVERIFY(!m_gates->HasStarted("queued.test"));
+        for (const LookupHandle handle : stuck)
+            QVERIFY(resolver.CancelAsyncRequest(handle));
+        QVERIFY(m_gates->WaitStarted("queued.test"));
+        m_gates->Open("queued.test");
+        m_gates->Open("fifth.test");
+        const LookupHandle fifth = StartLookup(resolver, receiver, "fifth.test");
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
+        QVERIFY(FindCompletion(*m_log, queued) && FindCompletion(*m_log, fifth));
+        for (int i = 0; i < kLimit; ++i)
+            m_gates->Open("stuck" + QByteArray::number(i));
+    }
+
+    // Lookups started and cancelled until a request is refused: 16 threads
+    // in all. When one of them returns, its thread ends and makes room.
+    void abandonedThreadsAreBounded()
+    {
+        CThreadedResolver resolver(m_gates->Functions(), kLimit);
+        CCompletionRecorder receiver(m_log);
+        QList<QByteArray> blocked;
+        const auto nextName = [&] { return "stuck" + QByteArray::number(blocked.size()); };
+        for (LookupHandle handle = StartLookup(resolver, receiver, nextName()); handle != 0;
+             handle = StartLookup(resolver, receiver, nextName())) {
+            blocked.append(nextName());
+            QVERIFY(m_gates->WaitStarted(blocked.last()));
+            QVERIFY(resolver.CancelAsyncRequest(handle));
+            QVERIFY(blocked.size() <= kLimit + CLookupPool::kMaxAbandonedThreads);
+        }
+        QCOMPARE(int(blocked.size()), kLimit + CLookupPool::kMaxAbandonedThreads);
+
+        m_gates->Open(blocked.first());
+        m_gates->Open("again.test");
+        LookupHandle again = 0;
+        const auto startAgain = [&] {
+            return again != 0 || (again = StartLookup(resolver, receiver, "again.test")) != 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(startAgain(), kPatience);
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
+        for (const QByteArray& name : blocked)
+            m_gates->Open(name);
     }
 
     void cancelWhileQueuedSkipsLookup()
@@ -389,6 +446,13 @@ private Q_SLOTS:
     }
 
 private:
+    static constexpr int kLimit = 4; // threads for the lookups still wanted
+
+    static LookupHandle StartLookup(IResolver& resolver, QObject& receiver, const QByteArray& name)
+    {
+        return resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, QString::fromUtf8(name));
+    }
+
     CompletionLog m_log;
     std::shared_ptr<CGatedLookups> m_gates;
 };
