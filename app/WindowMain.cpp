@@ -18,6 +18,7 @@ extern "C" __attribute__((visibility("default"))) int netsonde_window_main(int a
     QApplication application(argc, argv);
     NameApplication(argv[0]);
     QApplication::setApplicationDisplayName(QStringLiteral("Netsonde"));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.Netsonde"));
     UseModalMessageBoxes();
     // This library keeps its own copy of the start-up record.
     if (!start->bSocketsStarted || !StartProcessSockets()) {

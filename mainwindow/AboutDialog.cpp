@@ -56,7 +56,7 @@ void CAboutDialog::CreateControls()
 
     auto* icon = new QLabel(this);
     SetControlId(icon, IDC_ABOUT_ICON);
-    icon->setPixmap(AppIcon().pixmap(kIconSize, kIconSize));
+    icon->setPixmap(AppIcon().pixmap(QSize(kIconSize, kIconSize), devicePixelRatioF()));
     icon->setGeometry(units.X(53), units.Y(6), kIconSize, kIconSize);
 
     // Only the place of this frame is used: the logo is drawn there.

@@ -127,7 +127,7 @@ void CMainDialog::paintEvent(QPaintEvent* event)
     const int top = ClientTop();
     painter.setPen(palette().color(QPalette::Dark));
     painter.drawLine(0, top, width() - 1, top);
-    painter.setPen(Qt::white);
+    painter.setPen(palette().color(QPalette::Light));
     painter.drawLine(0, top + 1, width() - 1, top + 1);
     CheckWindowColour();
 }

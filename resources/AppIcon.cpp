@@ -28,7 +28,9 @@ QPixmap DrawIcon(int size)
 QIcon AppIcon()
 {
     QIcon icon;
-    for (int size : {16, 32, 48, 64})
+    // Up to 256 pixels, so that the small sizes stay sharp on screens of
+    // up to four device pixels to one.
+    for (int size : {16, 24, 32, 48, 64, 96, 128, 256})
         icon.addPixmap(DrawIcon(size));
     return icon;
 }

@@ -1,18 +1,27 @@
-// Pictures of the compact and the expanded window, written next to the test
-// for a person to look at, with the checks a picture can't give by itself:
-// every label and button shows its whole text.
+// Pictures of the compact and the expanded window and of the About dialog,
+// light and dark, at one and two device pixels to one, written next to the
+// test for a person to look at, with the checks a picture can't give by
+// itself: every label and button shows its whole text in a colour that
+// stands out from its background, and pictures are drawn at the screen's
+// density.
 
 #include "MainDialogFixture.h"
 
+#include "mainwindow/AboutDialog.h"
 #include "mainwindow/OutputPane.h"
+#include "mainwindow/SmallDialogIds.h"
 #include "mainwindow/TabControl.h"
 #include "pages/PropertyPage.h"
 #include "resources/ResourceIds.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QProcess>
 #include <QTabBar>
+
+#include <cstdlib>
 
 using namespace netsonde;
 using namespace netsonde::test;
@@ -21,9 +30,28 @@ class TestScreenshots : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init() { ResetSettings(); }
+    void cleanup() { QApplication::setPalette(QPalette()); }
+
+    void compactAndExpandedWindows_data()
+    {
+        QTest::addColumn<bool>("bDark");
+        QTest::addColumn<qreal>("scale");
+        QTest::newRow("light") << false << 1.0;
+        QTest::newRow("dark") << true << 1.0;
+        QTest::newRow("light-2x") << false << 2.0;
+        QTest::newRow("dark-2x") << true << 2.0;
+    }
 
     void compactAndExpandedWindows()
     {
+        QFETCH(bool, bDark);
+        QFETCH(qreal, scale);
+        if (!qFuzzyCompare(qApp->devicePixelRatio(), scale))
+            return RunAtScale(scale);
+        if (bDark)
+            QApplication::setPalette(DarkPalette());
+        const QString row = QString::fromLatin1(QTest::currentDataTag());
+
         auto dialog = OpenMainDialog();
         for (int tab = 0; tab < kFunctionCount; ++tab) {
             dialog->TabControl()->SetCurrentIndex(tab);
@@ -34,8 +62,9 @@ private Q_SLOTS:
                 QVERIFY2(page->rect().contains(control->geometry()), qPrintable(control->metaObject()->className()));
         }
         CheckTextsFit(dialog.get());
+        CheckTextsReadable(dialog.get());
         dialog->SelectFunction(FunctionId::Finger);
-        Save(dialog.get(), QStringLiteral("compact.png"));
+        Save(dialog.get(), QStringLiteral("compact-%1.png").arg(row));
 
         dialog->BeginRun();
         dialog->TextPane(FunctionId::Finger)->SetText(
@@ -43,7 +72,16 @@ private Q_SLOTS:
         dialog->SetStatusText(QStringLiteral("Connected to example.test"));
         dialog->OnStop();
         QCOMPARE(dialog->height(), 350);
-        Save(dialog.get(), QStringLiteral("expanded.png"));
+        CheckTextsReadable(dialog.get());
+        Save(dialog.get(), QStringLiteral("expanded-%1.png").arg(row));
+
+        CAboutDialog about(dialog.get());
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        CheckTextsFit(&about);
+        CheckTextsReadable(&about);
+        QCOMPARE(Control<QLabel>(&about, IDC_ABOUT_ICON)->pixmap().devicePixelRatio(), scale);
+        Save(&about, QStringLiteral("about-%1.png").arg(row));
     }
 
 private:
@@ -51,9 +89,52 @@ private:
     {
         const QPixmap picture = window->grab();
         QVERIFY(!picture.isNull());
+        QCOMPARE(picture.devicePixelRatio(), qApp->devicePixelRatio());
         const QString path = QDir::current().absoluteFilePath(name);
         QVERIFY(picture.save(path));
         qInfo("picture: %s", qPrintable(path));
+    }
+
+    // The row again in a process of its own, whose screen has the scale.
+    static void RunAtScale(qreal scale)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QCoreApplication::applicationFilePath(),
+                      {QStringLiteral("compactAndExpandedWindows:%1").arg(QString::fromLatin1(QTest::currentDataTag()))});
+        QVERIFY(process.waitForFinished(-1));
+        const QByteArray output = process.readAll();
+        QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0, output.constData());
+    }
+
+    static QPalette DarkPalette()
+    {
+        QPalette palette(QColor(53, 53, 53), QColor(45, 45, 45));
+        palette.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        palette.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+        palette.setColor(QPalette::Text, QColor(230, 230, 230));
+        palette.setColor(QPalette::Base, QColor(30, 30, 30));
+        palette.setColor(QPalette::Highlight, QColor(61, 122, 214));
+        palette.setColor(QPalette::HighlightedText, Qt::white);
+        return palette;
+    }
+
+    // Every visible enabled widget's text colour differs from its
+    // background's in lightness by at least a third of the scale (disabled
+    // texts are dimmed on purpose).
+    static void CheckTextsReadable(QWidget* parent)
+    {
+        for (QWidget* widget : parent->findChildren<QWidget*>()) {
+            if (!widget->isVisibleTo(parent) || !widget->isEnabled())
+                continue;
+            const QPalette& palette = widget->palette();
+            const int text = palette.color(widget->foregroundRole()).lightness();
+            const int background = palette.color(widget->backgroundRole()).lightness();
+            QVERIFY2(std::abs(text - background) >= 85, qPrintable(widget->metaObject()->className()));
+        }
     }
 
     static void CheckTextsFit(QWidget* parent)
