@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages that building and testing Netsonde need,
 # only those that are missing. Needs root (or sudo) the first time.
 set -euo pipefail
@@ -11,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   bind9 bind9-dnsutils socat fingerd finger
   traceroute mtr-tiny iputils-ping time libcap2-bin python3-minimal
+  librsvg2-bin gzip file binutils lintian appstream desktop-file-utils man-db groff-base
 )
 
 missing=()

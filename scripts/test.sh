@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Netsonde with its tests (installing what is missing) and runs every
-# test; then builds and runs the whole suite again with AddressSanitizer and
+# test; then builds the Debian package and checks it (lintian, AppStream,
+# desktop entry, manual page, an unpacked installation); then builds and
+# runs the whole suite again with AddressSanitizer and
 # UndefinedBehaviorSanitizer (leaks checked too); then runs every fuzz
 # target for a few seconds.
 set -euo pipefail
@@ -11,6 +14,10 @@ export QT_QPA_PLATFORM=offscreen
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure --timeout 300
+
+# The package, from the build above; any lintian error or warning fails.
+scripts/package.sh build
+scripts/check-package.sh build/netsonde_*.deb
 
 # The first report of either sanitizer ends its test with a failure.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNETSONDE_SANITIZE=ON >/dev/null
