@@ -401,7 +401,7 @@ private Q_SLOTS:
         QCOMPARE(report.value("inputs").toObject().value("user").toString(), QStringLiteral("ann"));
         QCOMPARE(report.value("inputs").toObject().value("host").toString(), Destination());
         QCOMPARE(report.value("text").toString(), QStringLiteral("First line\nsecond\nthird\n"));
-        QCOMPARE(report.value("bytes_received").toInt(), 27);
+        QCOMPARE(report.value("bytes_received").toInt(), 26);
     }
 
     void pingJsonAndCsv()
