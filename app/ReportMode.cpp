@@ -2,6 +2,7 @@
 
 #include "app/Functions.h"
 #include "app/InterruptNotifier.h"
+#include "app/ReportFormats.h"
 #include "app/ReportInputs.h"
 #include "app/ReportView.h"
 #include "export/ExportText.h"
@@ -19,12 +20,13 @@ namespace netsonde {
 
 namespace {
 
-void WriteTo(std::FILE* stream, const QString& text)
+void WriteBytesTo(std::FILE* stream, const QByteArray& bytes)
 {
-    const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
     std::fflush(stream);
 }
+
+void WriteTo(std::FILE* stream, const QString& text) { WriteBytesTo(stream, text.toUtf8()); }
 
 bool UsesEchoService(FunctionId id) { return id == FunctionId::Ping || id == FunctionId::TraceRoute; }
 
@@ -48,11 +50,12 @@ CExportSource ExportSourceOf(const CRunInputs& inputs, const CReportView& view)
 class CReportRun {
 public:
     explicit CReportRun(const CReportOptions& options)
-        : m_inputs(ReportInputs(options)), m_view(m_inputs.function, options.bProgress), m_runs(m_view)
+        : m_format(options.format), m_inputs(ReportInputs(options)), m_view(m_inputs.function, options.bProgress)
+        , m_runs(m_view)
     {
         // Every message goes to standard error as "netsonde: TEXT", and is noted.
         m_previousHandler = SetMessageBoxHandler([this](const QString& text, MessageIcon icon) {
-            m_bMessageShown = true;
+            m_messages.append(text);
             const MessageBoxHandler noted = SetMessageBoxHandler({});
             ShowMessageBox(text, icon);
             SetMessageBoxHandler(noted);
@@ -66,17 +69,37 @@ public:
     {
         const auto service = UsesEchoService(m_inputs.function) ? echo::LoadEchoService() : nullptr;
         InstallFunctions(m_runs, service);
+        const QDateTime started = QDateTime::currentDateTimeUtc();
         RunOnce();
         if (service)
             service->ShutdownAll();
         m_runs.Shutdown();
-        WriteTo(stdout, WithLfLineEnds(BuildExportText(ExportSourceOf(m_inputs, m_view))));
-        if (m_bInterrupted)
-            return kReportInterrupted;
-        return m_bMessageShown ? kReportMessageShown : kReportDone;
+        const int status = ExitStatus();
+        WriteBytesTo(stdout, Output(started, status));
+        return status;
     }
 
 private:
+    int ExitStatus() const
+    {
+        if (m_bInterrupted)
+            return kReportInterrupted;
+        return m_messages.isEmpty() ? kReportDone : kReportMessageShown;
+    }
+
+    QByteArray Output(const QDateTime& started, int status) const
+    {
+        switch (m_format) {
+        case ReportFormat::Json:
+            return ReportJson({m_inputs, m_view, started, status, m_messages});
+        case ReportFormat::Csv:
+            return ReportCsv(m_inputs.function, m_view.Rows());
+        case ReportFormat::Text:
+            break;
+        }
+        return WithLfLineEnds(BuildExportText(ExportSourceOf(m_inputs, m_view))).toUtf8();
+    }
+
     // Starts the run and waits until the run layer has ended it; an
     // interrupt stops it as the Stop button does.
     void RunOnce()
@@ -95,11 +118,12 @@ private:
             loop.exec();
     }
 
+    const ReportFormat m_format;
     const CRunInputs m_inputs;
     CReportView m_view;
     CRunController m_runs;
     MessageBoxHandler m_previousHandler;
-    bool m_bMessageShown = false;
+    QStringList m_messages;
     bool m_bInterrupted = false;
 };
 

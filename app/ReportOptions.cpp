@@ -28,7 +28,19 @@ const PageOption kPageOptions[] = {
     {"type", true, {kNameServerLookUp}},
     {"server", true, {kNameServerLookUp}},
     {"user", true, {kFinger, kWhoIs}},
+    {"format", true, {kPing, kTraceRoute, kFinger, kWhoIs, kNameServerLookUp, kQuoteOfDay}},
 };
+
+std::optional<ReportFormat> FormatOfWord(const QString& word)
+{
+    if (word == QLatin1String("text"))
+        return ReportFormat::Text;
+    if (word == QLatin1String("json"))
+        return ReportFormat::Json;
+    if (word == QLatin1String("csv"))
+        return ReportFormat::Csv;
+    return std::nullopt;
+}
 
 const PageOption* FindPageOption(const QString& name)
 {
@@ -143,6 +155,13 @@ private:
             m_options.strSearchType = SearchTypeOfWord(value);
             return m_options.strSearchType ? true : Fail(QStringLiteral("unknown search type \"%1\"").arg(value));
         }
+        if (name == QLatin1String("format")) {
+            const std::optional<ReportFormat> format = FormatOfWord(value);
+            if (!format)
+                return Fail(QStringLiteral("unknown format \"%1\" (text, json or csv)").arg(value));
+            m_options.format = *format;
+            return true;
+        }
         if (name == QLatin1String("server"))
             m_options.strServer = value;
         else if (name == QLatin1String("user"))
@@ -226,6 +245,8 @@ CReportOptions ParseReportOptions(const QStringList& arguments)
     const QString misplaced = MisplacedOption(reader.PageOptionsGiven(), function);
     if (!misplaced.isEmpty())
         return UsageError(options, misplaced);
+    if (options.format == ReportFormat::Csv && function != kPing && function != kTraceRoute)
+        return UsageError(options, QStringLiteral("--format csv applies only to Ping and TraceRoute"));
     options.mode = CReportOptions::Mode::Report;
     return options;
 }
@@ -277,10 +298,46 @@ QString ReportHelpText()
         "  --server HOST   NS LookUp: name server\n"
         "  --user TEXT     Finger, WhoIs: user\n"
         "  --progress      write every status-line text to standard error\n"
+        "  --format WORD   text (the default), json or csv (Ping, TraceRoute)\n"
         "Message boxes go to standard error as lines \"netsonde: TEXT\".\n"
         "Exit status: 0 done, 1 a message box was shown, 2 usage error,\n"
         "130 interrupted (what was gathered is still written).\n"
-        "Report mode reads the settings but never writes them.\n");
+        "Report mode reads the settings but never writes them.\n"
+        "\n"
+        "--format json writes one object: \"format\": \"netsonde-report/1\",\n"
+        "\"function\" (ping, traceroute, finger, whois, nslookup, qod), \"inputs\"\n"
+        "(host and the options used: count, timeout, delay, resolve, hops, user,\n"
+        "verbose, firewall, name_server, search_type), \"started\" (UTC, ISO 8601),\n"
+        "\"exit_status\", \"messages\" (the message-box texts), and by function:\n"
+        "  ping        \"rows\": [{seq, address, name, time_ms}] (time_ms null when\n"
+        "              no reply), \"statistics\": {sent, received, loss_percent,\n"
+        "              min_ms, avg_ms, max_ms} (min/avg/max null when none came)\n"
+        "  traceroute  \"rows\": [{hop, address, name, time_ms}],\n"
+        "              \"destination_reached\": true or false\n"
+        "  finger, whois, qod  \"text\" (LF line ends), \"bytes_received\"\n"
+        "  nslookup    \"header\": {id, qr, opcode, aa, tc, rd, ra, z, rcode, qdcount,\n"
+        "              ancount, nscount, arcount} (null without an answer),\n"
+        "              \"questions\": [{name, type, type_number, class}],\n"
+        "              \"answers\", \"authority\", \"additional\": [{name, type,\n"
+        "              type_number, class, ttl, rdlength, and the RDATA fields:\n"
+        "              address, protocol, name_server, canonical_name, mailbox,\n"
+        "              mail_group_member, new_mailbox, domain_name, mname, rname,\n"
+        "              serial, refresh, retry, expire, minimum, cpu, os,\n"
+        "              responsible_mailbox, error_mailbox, preference, exchange,\n"
+        "              strings (TXT, a list), or rdata: \"Not yet implemented\"}],\n"
+        "              \"error\" (on the message or a record) where the text\n"
+        "              report shows its Error line, and \"text\" (the report);\n"
+        "              with --type gethostbyx: \"official_name\", \"aliases\",\n"
+        "              \"addresses\" and \"text\"\n"
+        "Names and texts received are UTF-8 where valid, other bytes Latin-1.\n"
+        "Example: {\"format\": \"netsonde-report/1\", \"function\": \"qod\",\n"
+        "  \"inputs\": {\"host\": \"q.example\"}, \"started\": \"2024-06-15T09:05:00Z\",\n"
+        "  \"exit_status\": 0, \"messages\": [], \"text\": \"Be brief.\\n\",\n"
+        "  \"bytes_received\": 11}\n"
+        "--format csv writes a header line and one line per row (RFC 4180\n"
+        "quoting, CR LF line ends), time_ms empty when no reply came:\n"
+        "  seq,address,name,time_ms        (TraceRoute: hop,address,name,time_ms)\n"
+        "  1,192.0.2.7,host.example,3\n");
 }
 
 QString VersionText() { return QStringLiteral("Netsonde Version 2.1a"); }

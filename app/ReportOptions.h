@@ -11,6 +11,10 @@
 
 namespace netsonde {
 
+// How report mode writes its output: the export text, one JSON object, or
+// CSV rows (Ping and TraceRoute only).
+enum class ReportFormat { Text, Json, Csv };
+
 struct CReportOptions {
     enum class Mode { Window, Report, Help, Version, UsageError };
 
@@ -23,6 +27,7 @@ struct CReportOptions {
 
     // Page inputs for this run only; unset ones come from the stored settings.
     bool bProgress = false;
+    ReportFormat format = ReportFormat::Text;
     bool bNoResolve = false;
     bool bVerbose = false;
     std::optional<int> nCount;

@@ -20,6 +20,13 @@ void CReportView::AppendPaneText(FunctionId, const QString& text) { m_strPane +=
 
 qsizetype CReportView::PaneLength(FunctionId) const { return m_strPane.size(); }
 
+void CReportView::NoteReceivedBytes(FunctionId id, QByteArrayView bytes)
+{
+    m_nBytesReceived += bytes.size();
+    if (id == FunctionId::NameServerLookUp)
+        m_dnsAnswer = bytes.toByteArray();
+}
+
 void CReportView::ClearRows(FunctionId) { m_rows.clear(); }
 
 void CReportView::InsertRow(FunctionId, int row, unsigned number)

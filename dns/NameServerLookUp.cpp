@@ -198,6 +198,7 @@ void CNameServerLookUp::ReceiveAnswer()
     }
     if (received.length > 0) {
         const QByteArrayView answer(m_receiveBuffer.data(), received.length);
+        m_runs.View().NoteReceivedBytes(FunctionId::NameServerLookUp, answer);
         AppendOutput(WriteDnsReport(answer, DnsReportOptions{m_bVerboseFormat}));
     }
     m_dnsSocket->Close();
@@ -257,6 +258,8 @@ void CNameServerLookUp::OnHostResolved(const CAppMessageEvent& message)
 {
     const CHostEntry* entry = ResolvedEntry(message);
     if (m_bGetHostByX) {
+        if (entry)
+            m_runs.View().NoteResolvedHost(*entry);
         AppendAndStop(entry ? HostBlock(*entry) + QStringLiteral("---\r\n") : CannotResolve(m_strTargetHost));
         return;
     }
@@ -271,6 +274,8 @@ void CNameServerLookUp::OnHostResolved(const CAppMessageEvent& message)
 void CNameServerLookUp::OnAddressResolved(const CAppMessageEvent& message)
 {
     const CHostEntry* entry = ResolvedEntry(message);
+    if (entry)
+        m_runs.View().NoteResolvedHost(*entry);
     AppendAndStop(entry ? HostBlock(*entry) : QStringLiteral("Not available\r\n"));
 }
 

@@ -111,8 +111,10 @@ void TraceRouteWorker(const CRunInputs& inputs, CIcmpRun& run)
         const std::optional<std::uint32_t> answered = ProbeHop(run, inputs, hop);
         if (!answered)
             return;
-        if (*answered == run.Destination() || *answered == secondAddress)
+        if (*answered == run.Destination() || *answered == secondAddress) {
+            run.Post([](CRunController& runs) { runs.View().NoteDestinationReached(); });
             break;
+        }
     }
     run.EndRun();
 }

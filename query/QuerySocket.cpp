@@ -69,6 +69,7 @@ void CQuerySocket::OnReceive(int)
     }
     if (received == 0)
         return; // the close event follows
+    m_pQuery->NoteReceived(QByteArrayView(chunk, received));
     const auto result = m_received.Receive(QByteArrayView(chunk, received), m_pQuery->PaneLength());
     AppendToPane(result.text);
     if (result.endsQuery) {
@@ -89,6 +90,7 @@ void CQuerySocket::OnClose(int)
     char chunk[CReceivedText::ChunkSize];
     qsizetype received = 0;
     while ((received = Receive(chunk, sizeof chunk)) > 0) {
+        m_pQuery->NoteReceived(QByteArrayView(chunk, received));
         AppendToPane(m_received.Drain(QByteArrayView(chunk, received)));
         ShowReceivedCount();
     }

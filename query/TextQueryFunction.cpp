@@ -58,6 +58,8 @@ void CTextQueryFunction::AppendText(const QString& text)
         m_runs.View().AppendPaneText(m_id, text);
 }
 
+void CTextQueryFunction::NoteReceived(QByteArrayView bytes) { m_runs.View().NoteReceivedBytes(m_id, bytes); }
+
 void CTextQueryFunction::SetStatusText(const QString& text) { m_runs.SetStatusText(text); }
 
 void CTextQueryFunction::EndQuery()

@@ -38,6 +38,8 @@ public:
     bool IsCurrent() const;
     qsizetype PaneLength() const;
     void AppendText(const QString& text);
+    // One read of the query socket, as it arrived.
+    void NoteReceived(QByteArrayView bytes);
     const QString& TargetHost() const { return m_strTargetHost; }
     void SetStatusText(const QString& text);
     // Closes the connection, shows the message and ends the run.

@@ -4,9 +4,11 @@
 // user-interface thread only, and only for the run in progress.
 
 #include "export/ResultColumns.h"
+#include "platform/resolver/Resolver.h"
 #include "run/FunctionId.h"
 #include "run/RunInputs.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 namespace netsonde {
@@ -38,6 +40,15 @@ public:
 
     // Ends the run's view: inputs enabled again, the focus on the host field.
     virtual void EndRun(FunctionId id) = 0;
+
+    // What a run received beyond what it shows, for views that keep a
+    // record of the run (report mode); the window keeps none of it.
+    // Each read of a text query's socket, or the DNS answer NS LookUp reports.
+    virtual void NoteReceivedBytes(FunctionId, QByteArrayView) {}
+    // The host entry that NS LookUp's resolver mode reports for its target.
+    virtual void NoteResolvedHost(const CHostEntry&) {}
+    // TraceRoute stopped at a hop where the destination answered.
+    virtual void NoteDestinationReached() {}
 };
 
 } // namespace netsonde

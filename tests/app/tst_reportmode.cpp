@@ -8,14 +8,19 @@
 #include "../query/LabServer.h"
 #include "netns/LabEnvironment.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -198,6 +203,74 @@ bool IsRoundTrip(const QString& cell)
     return time.match(cell).hasMatch();
 }
 
+QJsonObject JsonReport(const QByteArray& out)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(out, &error);
+    if (error.error != QJsonParseError::NoError)
+        qWarning("not JSON (%s): %s", qPrintable(error.errorString()), out.constData());
+    return document.object();
+}
+
+// The rows of a CSV text as Python's csv module reads them.
+QList<QStringList> CsvRows(const QByteArray& csv)
+{
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {"-c", "import csv, io, json, sys; "
+                        "print(json.dumps(list(csv.reader(io.TextIOWrapper(sys.stdin.buffer, newline='')))))"});
+    python.write(csv);
+    python.closeWriteChannel();
+    python.waitForFinished(kWaitMs);
+    QList<QStringList> rows;
+    for (const QJsonValue& row : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
+        rows << row.toVariant().toStringList();
+    return rows;
+}
+
+// The lines of the short DNS report that a JSON record stands for.
+QString RecordLines(const QJsonObject& record)
+{
+    const auto text = [&](const char* key) { return record.value(QLatin1String(key)).toVariant().toString(); };
+    QString lines = QStringLiteral("   Name=%1\n   Type=%2, Class=%3, TTL=%4, RDLENGTH=%5\n")
+                        .arg(text("name"), text("type"), text("class"), text("ttl"), text("rdlength"));
+    for (const QJsonValue& string : record.value(QStringLiteral("strings")).toArray())
+        lines += QStringLiteral("   TXT=") + string.toString() + QLatin1Char('\n');
+    if (record.contains(QStringLiteral("preference")))
+        lines += QStringLiteral("   Preference=%1, Mail Exchange=%2\n").arg(text("preference"), text("exchange"));
+    const std::pair<const char*, const char*> single[] = {
+        {"address", "IP Address"}, {"name_server", "Name Server"}, {"canonical_name", "CNAME"}};
+    for (const auto& [key, label] : single) {
+        if (record.contains(QLatin1String(key)))
+            lines += QStringLiteral("   ") + QLatin1String(label) + QLatin1Char('=') + text(key) + QLatin1Char('\n');
+    }
+    return lines;
+}
+
+// The short report rebuilt from the JSON sections.
+QString ReportFromJson(const QJsonObject& report)
+{
+    QString text;
+    const std::pair<const char*, const char*> sections[] = {{"answers", "Answer Section:"},
+                                                            {"authority", "Authority Records Section:"},
+                                                            {"additional", "Additional Records Section:"}};
+    for (const auto& [key, heading] : sections) {
+        const QJsonArray records = report.value(QLatin1String(key)).toArray();
+        if (!records.isEmpty())
+            text += QLatin1String(heading) + QLatin1Char('\n');
+        for (const QJsonValue& record : records)
+            text += RecordLines(record.toObject());
+    }
+    return text + QStringLiteral("---\n");
+}
+
+QList<QByteArray> SortedLines(const QByteArray& text)
+{
+    QList<QByteArray> lines = text.split('\n');
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
 } // namespace
 
 class TestReportMode : public QObject {
@@ -272,6 +345,95 @@ private Q_SLOTS:
         QVERIFY2(body.contains("10.200.3.7"), body);
     }
 
+    void nameServerLookUpJson_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QJsonValue>("value");
+        QTest::newRow("TXT with quotes, comma, newline, bytes above 127")
+            << "txt" << "odd.lab.test" << "strings"
+            << QJsonValue(QJsonArray{QStringLiteral("say \"hi\", then"), QStringLiteral("line\ntwo \u00e9 \u00ff")});
+        QTest::newRow("CNAME to a name with the same") << "cname" << "oddname.lab.test" << "canonical_name"
+                                                        << QJsonValue(QStringLiteral("quo\"te,comma\nnl\u00e9\u00ff.lab.test"));
+        QTest::newRow("MX with additional records") << "mx" << "lab.test" << "" << QJsonValue();
+    }
+
+    // Every record of the JSON form against the text report of the same run
+    // and against a text-form run of the same query.
+    void nameServerLookUpJson()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, host);
+        QFETCH(QString, key);
+        QFETCH(QJsonValue, value);
+        const QStringList options{"--report", "--type", type, "--server", Destination(), "-n", host};
+        ReportResult json;
+        QVERIFY(QTest::qWaitFor([&] {
+            json = RunReport(QStringList{"--format", "json"} + options);
+            return json.exitCode == 0;
+        }, kWaitMs));
+        const QJsonObject report = JsonReport(json.out);
+        QCOMPARE(report.value("format").toString(), QStringLiteral("netsonde-report/1"));
+        QCOMPARE(report.value("function").toString(), QStringLiteral("nslookup"));
+        QCOMPARE(report.value("inputs").toObject().value("name_server").toString(), Destination());
+        QCOMPARE(report.value("exit_status").toInt(-1), 0);
+        QCOMPARE(report.value("messages").toArray(), QJsonArray());
+        QVERIFY(QDateTime::fromString(report.value("started").toString(), Qt::ISODate).isValid());
+        QCOMPARE(report.value("header").toObject().value("ancount").toInt(),
+                 report.value("answers").toArray().size());
+        const QString text = report.value("text").toString();
+        QCOMPARE(ReportFromJson(report), text);
+        if (!key.isEmpty())
+            QCOMPARE(report.value("answers").toArray().at(0).toObject().value(key), value);
+        const ReportResult plain = RunReport(options);
+        const QByteArray body = AfterDateLine(plain.out);
+        QCOMPARE(SortedLines(body.mid(body.indexOf("\n\n") + 2)), SortedLines(text.toUtf8()));
+    }
+
+    void textQueryJson()
+    {
+        const ReportResult result =
+            RunServedQuery(79, {"--report", "--format", "json", "--user", "ann", "-f", Destination()}, "ann\r\n");
+        QCOMPARE(result.exitCode, 0);
+        const QJsonObject report = JsonReport(result.out);
+        QCOMPARE(report.value("function").toString(), QStringLiteral("finger"));
+        QCOMPARE(report.value("inputs").toObject().value("user").toString(), QStringLiteral("ann"));
+        QCOMPARE(report.value("inputs").toObject().value("host").toString(), Destination());
+        QCOMPARE(report.value("text").toString(), QStringLiteral("First line\nsecond\nthird\n"));
+        QCOMPARE(report.value("bytes_received").toInt(), 26);
+    }
+
+    void pingJsonAndCsv()
+    {
+        const QString host = Destination();
+        const QStringList options{"--report", "--no-resolve", "--count", "2", "--delay", "0", "-p", host};
+        const QList<QStringList> text = ResultRows(AfterDateLine(RunReport(options).out), "Ping host " + host.toUtf8());
+        QCOMPARE(text.size(), 2);
+        const QJsonObject report = JsonReport(RunReport(QStringList{"--format", "json"} + options).out);
+        const QJsonArray rows = report.value("rows").toArray();
+        QCOMPARE(rows.size(), 2);
+        for (int row = 0; row < 2; ++row) {
+            const QJsonObject json = rows.at(row).toObject();
+            QCOMPARE((QStringList{QString::number(json.value("seq").toInt()), json.value("address").toString(),
+                                  json.value("name").toString()}),
+                     text.at(row).mid(0, 3));
+            QVERIFY(json.value("time_ms").isDouble());
+        }
+        const QJsonObject statistics = report.value("statistics").toObject();
+        QCOMPARE(statistics.value("sent").toInt(), 2);
+        QCOMPARE(statistics.value("received").toInt(), 2);
+        QCOMPARE(statistics.value("loss_percent").toDouble(), 0.0);
+        QVERIFY(statistics.value("min_ms").toDouble() <= statistics.value("max_ms").toDouble());
+        const QList<QStringList> csv = CsvRows(RunReport(QStringList{"--format", "csv"} + options).out);
+        QCOMPARE(csv.size(), 3);
+        QCOMPARE(csv.at(0), (QStringList{"seq", "address", "name", "time_ms"}));
+        for (int row = 0; row < 2; ++row) {
+            QCOMPARE(csv.at(row + 1).mid(0, 3), text.at(row).mid(0, 3));
+            QVERIFY2(IsRoundTrip(csv.at(row + 1).at(3) + QStringLiteral(" ms")), qPrintable(csv.at(row + 1).at(3)));
+        }
+    }
+
     void messageBoxGivesStatusOne()
     {
         // Nothing listens on router2: the connection is refused at once.
@@ -308,6 +470,15 @@ private Q_SLOTS:
         for (int row = 0; row < 3; ++row) {
             QCOMPARE(rows.at(row).mid(0, 3), (QStringList{QString::number(row + 1), hops[row], ""}));
             QVERIFY2(IsRoundTrip(rows.at(row).at(3)), qPrintable(rows.at(row).at(3)));
+        }
+        const QJsonObject json =
+            JsonReport(RunReport({"--report", "--format", "json", "--no-resolve", "--hops", "5", "-t", host}).out);
+        QCOMPARE(json.value("destination_reached"), QJsonValue(true));
+        const QJsonArray jsonRows = json.value("rows").toArray();
+        QCOMPARE(jsonRows.size(), 3);
+        for (int row = 0; row < 3; ++row) {
+            QCOMPARE(jsonRows.at(row).toObject().value("hop").toInt(), row + 1);
+            QCOMPARE(jsonRows.at(row).toObject().value("address").toString(), hops[row]);
         }
     }
 
@@ -352,6 +523,10 @@ private Q_SLOTS:
         QTest::newRow("missing value") << QStringList{"--report", "-n", "h", "--server"}
                                        << QByteArray("--server needs a value");
         QTest::newRow("no host") << QStringList{"--report", "-f"} << QByteArray("--report needs a host after the switch");
+        QTest::newRow("unknown format") << QStringList{"--report", "--format", "xml", "-p", "h"}
+                                        << QByteArray("unknown format \"xml\" (text, json or csv)");
+        QTest::newRow("csv without rows") << QStringList{"--report", "--format=csv", "-f", "h"}
+                                          << QByteArray("--format csv applies only to Ping and TraceRoute");
     }
 
     void usageErrors()
@@ -375,7 +550,8 @@ private Q_SLOTS:
         QCOMPARE(help.exitCode, 0);
         QCOMPARE(help.err, QByteArray());
         for (const char* option : {"--report", "--count", "--timeout", "--delay", "--hops", "--no-resolve",
-                                   "--verbose", "--type", "--server", "--user", "--progress", "-p|-t|-f|-w|-n|-q"})
+                                   "--verbose", "--type", "--server", "--user", "--progress", "--format",
+                                   "netsonde-report/1", "bytes_received", "destination_reached", "-p|-t|-f|-w|-n|-q"})
             QVERIFY2(help.out.contains(option), option);
     }
 

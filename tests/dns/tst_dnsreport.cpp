@@ -4,7 +4,12 @@
 
 #include "DnsMessageBuilder.h"
 
+#include "dns/DnsMessageJson.h"
 #include "dns/DnsReport.h"
+
+#include <QJsonDocument>
+#include <QJsonArray>
+#include <QJsonObject>
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -68,6 +73,8 @@ private Q_SLOTS:
     void rdataTooShort();
     void everyCutOfAReplyEndsTheReport();
     void damagedRepliesEndTheReport();
+    void json_data();
+    void json();
 
 private:
     void AddColumns();
@@ -747,6 +754,82 @@ void TestDnsReport::damagedRepliesEndTheReport()
             WriteDnsReport(damaged, DnsReportOptions{random.bounded(2) == 1});
         QVERIFY2(report.endsWith(QStringLiteral("---\r\n")), qPrintable(damaged.toHex(' ')));
     }
+}
+
+
+// The data form: each row names the members it checks; "error" must be
+// there exactly when the row names it.
+void TestDnsReport::json_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray next = R"j({"name": "", "type": "A", "type_number": 1, "class": 1, "ttl": 0, "rdlength": 4,
+                              "address": "10.0.0.9"})j";
+
+    QTest::newRow("header and question")
+        << DnsMessageBuilder().Header(0x1234, 0xAD, 0xF3, 1, 0, 0, 0).Name({"example", "com"}).Question(15, 1).Bytes()
+        << QByteArray(R"j({"header": {"id": 4660, "qr": true, "opcode": 5, "aa": true, "tc": false, "rd": true,
+                          "ra": true, "z": 7, "rcode": 3, "qdcount": 1, "ancount": 0, "nscount": 0, "arcount": 0},
+                          "questions": [{"name": "example.com", "type": "MX", "type_number": 15, "class": 1}],
+                          "answers": [], "authority": [], "additional": []})j");
+    QTest::newRow("MX in the authority section, A additional")
+        << Reply(0, 1, 1).Pointer(12).Fields(15, 1, 0xFFFFFFFF, Rdata().U16(10).Labels({"mx"}).Pointer(12))
+               .Raw(AddressRecord(9)).Bytes()
+        << R"j({"answers": [], "authority": [{"name": "example.com", "type": "MX", "type_number": 15, "class": 1,
+               "ttl": -1, "rdlength": 7, "preference": 10, "exchange": "mx.example.com"}], "additional": [)j"
+               + next + "]}";
+    QTest::newRow("SOA")
+        << Answer(6, Rdata().Root().Root().U32(2024010101).U32(7200).U32(0x80000000).U32(0xFFFFFFFF).U32(300))
+               .Bytes()
+        << QByteArray(R"j({"answers": [{"name": "example.com", "type": "SOA", "type_number": 6, "class": 1,
+                          "ttl": 3600, "rdlength": 22, "mname": "", "rname": "", "serial": 2024010101,
+                          "refresh": 7200, "retry": -2147483648, "expire": -1, "minimum": 300}]})j");
+    QTest::newRow("TXT with quotes, comma, newline and bytes above 127")
+        << Answer(16, "\x0A" "say \"hi\",\n" "\x05" "\xC3\xA9\xFF\x01\x7F"_wire).Bytes()
+        << QByteArray("{\"answers\": [{\"name\": \"example.com\", \"type\": \"TXT\", \"type_number\": 16, "
+                      "\"class\": 1, \"ttl\": 3600, \"rdlength\": 17, "
+                      "\"strings\": [\"say \\\"hi\\\",\\n\", \"\xC3\xA9\xC3\xBF\\u0001\x7F\"]}]}");
+    QTest::newRow("WKS, HINFO and type 10")
+        << Reply(3, 0, 0)
+               .Pointer(12).Fields(11, 1, 1, "\xC0\x00\x02\x01\x06"_wire)
+               .Pointer(12).Fields(13, 1, 1, "\x01" "a" "\x01" "b"_wire)
+               .Pointer(12).Fields(10, 1, 1, "\x00"_wire).Bytes()
+        << QByteArray(R"j({"answers": [
+              {"name": "example.com", "type": "WKS", "type_number": 11, "class": 1, "ttl": 1, "rdlength": 5,
+               "address": "192.0.2.1", "protocol": 6},
+              {"name": "example.com", "type": "HINFO", "type_number": 13, "class": 1, "ttl": 1, "rdlength": 4,
+               "cpu": "a", "os": "b"},
+              {"name": "example.com", "type": "UNDEFINED", "type_number": 10, "class": 1, "ttl": 1,
+               "rdlength": 1, "rdata": "Not yet implemented"}]})j");
+    QTest::newRow("RDATA too short")
+        << Reply(2, 0, 0).Pointer(12).Fields(15, 1, 0, "\x00\x0A"_wire).Raw(AddressRecord(9)).Bytes()
+        << R"j({"answers": [{"name": "example.com", "type": "MX", "type_number": 15, "class": 1, "ttl": 0,
+               "rdlength": 2, "error": "Error: RDATA too short in the answer section, record 1 (RDATA)"}, )j"
+               + next + "]}";
+    QTest::newRow("cut in a record's fields")
+        << Reply(1, 0, 0).Pointer(12).U16(1).Bytes()
+        << QByteArray(R"j({"answers": [{"name": "example.com"}],
+               "error": "Error: message cut short in the answer section, record 1 (TYPE, CLASS, TTL, RDLENGTH)"})j");
+    QTest::newRow("cut in the header")
+        << QByteArray(11, '\0')
+        << QByteArray(R"j({"header": null, "questions": [], "answers": [],
+                          "error": "Error: message cut short in the header"})j");
+}
+
+void TestDnsReport::json()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(QByteArray, expected);
+    QJsonParseError error;
+    const QJsonObject wanted = QJsonDocument::fromJson(expected, &error).object();
+    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+    const QJsonObject decoded = DnsMessageJson(message);
+    const auto compact = [](const QJsonValue& value) {
+        return QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    };
+    for (auto member = wanted.constBegin(); member != wanted.constEnd(); ++member)
+        QCOMPARE(compact(decoded.value(member.key())), compact(member.value()));
+    QCOMPARE(decoded.contains(QStringLiteral("error")), wanted.contains(QStringLiteral("error")));
 }
 
 QTEST_GUILESS_MAIN(TestDnsReport)

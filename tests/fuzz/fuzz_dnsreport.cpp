@@ -1,11 +1,15 @@
-// Received datagrams of any shape: the report in both forms and the name
-// decoder at any offset.
+// Received datagrams of any shape: the report in both forms, its JSON form,
+// and the name decoder at any offset.
 
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 
 #include "dns/DnsDomainName.h"
+#include "dns/DnsMessageJson.h"
 #include "dns/DnsReport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
 
 using namespace netsonde;
 using netsonde::fuzz::Require;
@@ -17,6 +21,46 @@ void CheckReport(QByteArrayView message, bool verbose)
     const QString report = WriteDnsReport(message, {verbose});
     Require(report.endsWith(QStringLiteral("---\r\n")), "the report ends with its closing line");
     Require(report == WriteDnsReport(message, {verbose}), "the same datagram gives the same report");
+}
+
+qsizetype CountNameLines(const QString& text)
+{
+    return text.count(QStringLiteral("\r\n   Name=")) + (text.startsWith(QStringLiteral("   Name=")) ? 1 : 0);
+}
+
+// The "   Name=" lines that a received name or string makes by holding CR LF.
+qsizetype NameLinesInside(const QJsonValue& value)
+{
+    if (value.isString())
+        return value.toString().count(QStringLiteral("\r\n   Name="));
+    qsizetype count = 0;
+    if (value.isArray()) {
+        for (const QJsonValue& item : value.toArray())
+            count += NameLinesInside(item);
+    }
+    if (value.isObject()) {
+        for (const QJsonValue& item : value.toObject())
+            count += NameLinesInside(item);
+    }
+    return count;
+}
+
+// The JSON form parses back, and it lists one record for every "Name=" line
+// of the short report (received bytes that themselves make such a line
+// counted apart).
+void CheckJson(QByteArrayView message)
+{
+    const QJsonObject decoded = DnsMessageJson(message);
+    QJsonParseError error;
+    const QJsonDocument parsed = QJsonDocument::fromJson(QJsonDocument(decoded).toJson(), &error);
+    Require(error.error == QJsonParseError::NoError && parsed.isObject(), "the JSON form is valid JSON");
+    qsizetype lines = 0;
+    for (const char* section : {"answers", "authority", "additional"}) {
+        const QJsonValue records = parsed.object().value(QLatin1String(section));
+        lines += records.toArray().size() + NameLinesInside(records);
+    }
+    Require(lines == CountNameLines(WriteDnsReport(message, {false})),
+            "the JSON form has as many records as the report has Name= lines");
 }
 
 // The name at the offset: the cursor moves forwards and stays inside, and
@@ -42,6 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArrayView message = input.Rest();
     CheckReport(message, false);
     CheckReport(message, true);
+    CheckJson(message);
     CheckNameAt(message, message.isEmpty() ? 0 : nameOffset % message.size());
     return 0;
 }

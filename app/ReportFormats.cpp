@@ -1,0 +1,220 @@
+#include "app/ReportFormats.h"
+
+#include "app/ReportMode.h"
+#include "dns/DnsMessageJson.h"
+#include "dns/SearchTypeTable.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <optional>
+
+namespace netsonde {
+
+namespace {
+
+const char* FunctionWord(FunctionId id)
+{
+    switch (id) {
+    case FunctionId::Ping: return "ping";
+    case FunctionId::TraceRoute: return "traceroute";
+    case FunctionId::Finger: return "finger";
+    case FunctionId::WhoIs: return "whois";
+    case FunctionId::NameServerLookUp: return "nslookup";
+    case FunctionId::QuoteOfDay: return "qod";
+    }
+    return "";
+}
+
+bool IsGetHostByX(const CRunInputs& inputs) { return inputs.strSearchType == GetHostByXSearchType(); }
+
+// The host and the options the function used.
+QJsonObject InputsObject(const CRunInputs& inputs)
+{
+    QJsonObject object{{"host", inputs.strHost}};
+    switch (inputs.function) {
+    case FunctionId::Ping:
+        object.insert(QStringLiteral("count"), static_cast<qint64>(inputs.nPings));
+        object.insert(QStringLiteral("timeout"), static_cast<qint64>(inputs.nTimeout));
+        object.insert(QStringLiteral("delay"), static_cast<qint64>(inputs.nDelay));
+        object.insert(QStringLiteral("resolve"), inputs.bResolve);
+        break;
+    case FunctionId::TraceRoute:
+        object.insert(QStringLiteral("timeout"), static_cast<qint64>(inputs.nTimeout));
+        object.insert(QStringLiteral("hops"), static_cast<qint64>(inputs.nMaxHops));
+        object.insert(QStringLiteral("resolve"), inputs.bResolve);
+        break;
+    case FunctionId::Finger:
+        object.insert(QStringLiteral("verbose"), inputs.bVerboseFormat);
+        [[fallthrough]];
+    case FunctionId::WhoIs:
+        object.insert(QStringLiteral("user"), inputs.strUser);
+        object.insert(QStringLiteral("firewall"), inputs.strFireWall);
+        break;
+    case FunctionId::NameServerLookUp:
+        object.insert(QStringLiteral("name_server"), inputs.strNameServer);
+        object.insert(QStringLiteral("search_type"), inputs.strSearchType);
+        object.insert(QStringLiteral("verbose"), inputs.bVerboseFormat);
+        break;
+    case FunctionId::QuoteOfDay:
+        break;
+    }
+    return object;
+}
+
+// The round trip of a "N ms" cell.
+std::optional<qint64> RoundTripMs(const QString& cell)
+{
+    static const QRegularExpression time(QStringLiteral("^(\\d+) ms$"));
+    const QRegularExpressionMatch match = time.match(cell);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1).toLongLong();
+}
+
+QJsonValue NumberOrNull(const std::optional<qint64>& number)
+{
+    return number ? QJsonValue(*number) : QJsonValue(QJsonValue::Null);
+}
+
+QString Cell(const QStringList& row, ResultColumn column) { return row.value(ColumnIndex(column)); }
+
+QJsonArray RowsArray(const QList<QStringList>& rows, const char* numberKey)
+{
+    QJsonArray array;
+    for (const QStringList& row : rows) {
+        array.append(QJsonObject{{QLatin1String(numberKey), Cell(row, ResultColumn::Number).toLongLong()},
+                                 {"address", Cell(row, ResultColumn::Address)},
+                                 {"name", Cell(row, ResultColumn::HostName)},
+                                 {"time_ms", NumberOrNull(RoundTripMs(Cell(row, ResultColumn::ResponseTime)))}});
+    }
+    return array;
+}
+
+QJsonObject PingStatistics(const QList<QStringList>& rows)
+{
+    QList<qint64> times;
+    for (const QStringList& row : rows) {
+        if (const auto time = RoundTripMs(Cell(row, ResultColumn::ResponseTime)))
+            times.append(*time);
+    }
+    const auto sent = static_cast<qint64>(rows.size());
+    const auto received = static_cast<qint64>(times.size());
+    QJsonObject statistics{{"sent", sent},
+                           {"received", received},
+                           {"loss_percent", sent == 0 ? 0.0 : 100.0 * double(sent - received) / double(sent)},
+                           {"min_ms", QJsonValue::Null},
+                           {"avg_ms", QJsonValue::Null},
+                           {"max_ms", QJsonValue::Null}};
+    if (times.isEmpty())
+        return statistics;
+    qint64 sum = 0;
+    for (qint64 time : times)
+        sum += time;
+    statistics.insert(QStringLiteral("min_ms"), *std::min_element(times.cbegin(), times.cend()));
+    statistics.insert(QStringLiteral("avg_ms"), double(sum) / double(received));
+    statistics.insert(QStringLiteral("max_ms"), *std::max_element(times.cbegin(), times.cend()));
+    return statistics;
+}
+
+QJsonObject NoDnsAnswer()
+{
+    return QJsonObject{{"header", QJsonValue::Null}, {"questions", QJsonArray()}, {"answers", QJsonArray()},
+                       {"authority", QJsonArray()}, {"additional", QJsonArray()}};
+}
+
+QJsonObject ResolvedHostObject(const std::optional<CHostEntry>& entry)
+{
+    QJsonArray addresses;
+    if (entry) {
+        for (std::uint32_t address : entry->addresses)
+            addresses.append(FormatIPv4Address(address));
+    }
+    return QJsonObject{{"official_name", entry ? QJsonValue(entry->strOfficialName) : QJsonValue(QJsonValue::Null)},
+                       {"aliases", entry ? QJsonArray::fromStringList(entry->aliases) : QJsonArray()},
+                       {"addresses", addresses}};
+}
+
+void Merge(QJsonObject& into, const QJsonObject& from)
+{
+    for (auto field = from.constBegin(); field != from.constEnd(); ++field)
+        into.insert(field.key(), field.value());
+}
+
+// What the function found, by function.
+void AddResults(const CReportRecord& record, QJsonObject& report)
+{
+    const CReportView& view = record.view;
+    switch (record.inputs.function) {
+    case FunctionId::Ping:
+        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), "seq"));
+        report.insert(QStringLiteral("statistics"), PingStatistics(view.Rows()));
+        return;
+    case FunctionId::TraceRoute:
+        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), "hop"));
+        report.insert(QStringLiteral("destination_reached"), view.DestinationReached());
+        return;
+    case FunctionId::NameServerLookUp:
+        if (IsGetHostByX(record.inputs))
+            Merge(report, ResolvedHostObject(view.ResolvedHost()));
+        else
+            Merge(report, view.DnsAnswer() ? DnsMessageJson(*view.DnsAnswer()) : NoDnsAnswer());
+        report.insert(QStringLiteral("text"), WithLfLineEnds(view.PaneText()));
+        return;
+    case FunctionId::Finger:
+    case FunctionId::WhoIs:
+    case FunctionId::QuoteOfDay:
+        report.insert(QStringLiteral("text"), WithLfLineEnds(view.PaneText()));
+        report.insert(QStringLiteral("bytes_received"), view.BytesReceived());
+        return;
+    }
+}
+
+QString CsvField(const QString& text)
+{
+    static const QRegularExpression needsQuotes(QStringLiteral("[\",\\r\\n]"));
+    if (!text.contains(needsQuotes))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString CsvLine(const QStringList& fields)
+{
+    QStringList quoted;
+    for (const QString& field : fields)
+        quoted.append(CsvField(field));
+    return quoted.join(QLatin1Char(',')) + QLatin1String("\r\n");
+}
+
+} // namespace
+
+QByteArray ReportJson(const CReportRecord& record)
+{
+    QJsonObject report{{"format", QLatin1String(kReportJsonFormat)},
+                       {"function", QLatin1String(FunctionWord(record.inputs.function))},
+                       {"inputs", InputsObject(record.inputs)},
+                       {"started", record.started.toUTC().toString(Qt::ISODate)},
+                       {"exit_status", record.exitStatus},
+                       {"messages", QJsonArray::fromStringList(record.messages)}};
+    AddResults(record, report);
+    return QJsonDocument(report).toJson(QJsonDocument::Indented);
+}
+
+QByteArray ReportCsv(FunctionId function, const QList<QStringList>& rows)
+{
+    QString csv = CsvLine({function == FunctionId::Ping ? QStringLiteral("seq") : QStringLiteral("hop"),
+                           QStringLiteral("address"), QStringLiteral("name"), QStringLiteral("time_ms")});
+    for (const QStringList& row : rows) {
+        const std::optional<qint64> time = RoundTripMs(Cell(row, ResultColumn::ResponseTime));
+        csv += CsvLine({Cell(row, ResultColumn::Number), Cell(row, ResultColumn::Address),
+                        Cell(row, ResultColumn::HostName), time ? QString::number(*time) : QString()});
+    }
+    return csv.toUtf8();
+}
+
+} // namespace netsonde

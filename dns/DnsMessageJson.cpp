@@ -1,0 +1,129 @@
+#include "dns/DnsMessageJson.h"
+
+#include "dns/DnsMessageWalk.h"
+#include "platform/text/Utf8OrLatin1.h"
+
+#include <QJsonArray>
+
+namespace netsonde {
+
+namespace {
+
+QString Text(const QByteArray& bytes) { return DecodeUtf8OrLatin1(bytes); }
+
+const char* SectionKey(DnsSection section)
+{
+    switch (section) {
+    case DnsSection::Answer: return "answers";
+    case DnsSection::Authority: return "authority";
+    case DnsSection::Additional: return "additional";
+    }
+    return "";
+}
+
+QJsonObject HeaderObject(const DnsHeader& h)
+{
+    return QJsonObject{{"id", h.id},
+                       {"qr", h.Response()},
+                       {"opcode", h.Opcode()},
+                       {"aa", h.Authoritative()},
+                       {"tc", h.Truncated()},
+                       {"rd", h.RecursionDesired()},
+                       {"ra", h.RecursionAvailable()},
+                       {"z", h.Z()},
+                       {"rcode", h.Rcode()},
+                       {"qdcount", h.qdCount},
+                       {"ancount", h.anCount},
+                       {"nscount", h.nsCount},
+                       {"arcount", h.arCount}};
+}
+
+class DnsJsonWriter final : public IDnsMessageSink {
+public:
+    QJsonObject Finish()
+    {
+        StoreRecord();
+        m_message.insert(QStringLiteral("questions"), m_questions);
+        for (int section = 0; section < 3; ++section)
+            m_message.insert(QLatin1String(SectionKey(static_cast<DnsSection>(section))), m_sections[section]);
+        return m_message;
+    }
+
+    void Header(const DnsHeader& header) override { m_message.insert(QStringLiteral("header"), HeaderObject(header)); }
+
+    void Question(const QByteArray& name, quint16 type, quint16 qclass) override
+    {
+        m_questions.append(QJsonObject{{"name", Text(name)},
+                                       {"type", Text(DnsTypeWord(type))},
+                                       {"type_number", type},
+                                       {"class", qclass}});
+    }
+
+    void SectionStart(DnsSection) override {}
+
+    void RecordName(const DnsRecordPlace& place, const QByteArray& name) override
+    {
+        StoreRecord();
+        m_section = static_cast<int>(place.section);
+        m_record = QJsonObject{{"name", Text(name)}};
+        m_bHasRecord = true;
+    }
+
+    void RecordFields(quint16 type, quint16 rclass, quint32 ttl, quint16 rdLength) override
+    {
+        m_record.insert(QStringLiteral("type"), Text(DnsTypeWord(type)));
+        m_record.insert(QStringLiteral("type_number"), type);
+        m_record.insert(QStringLiteral("class"), rclass);
+        m_record.insert(QStringLiteral("ttl"), DnsSigned32(ttl));
+        m_record.insert(QStringLiteral("rdlength"), rdLength);
+    }
+
+    void RdataLine(const DnsFieldLine& fields) override
+    {
+        for (const DnsField& field : fields) {
+            const QString key = QLatin1String(field.key);
+            const QJsonValue value = field.number ? QJsonValue(*field.number) : QJsonValue(Text(field.text));
+            if (!field.listed) {
+                m_record.insert(key, value);
+                continue;
+            }
+            QJsonArray list = m_record.value(key).toArray();
+            list.append(value);
+            m_record.insert(key, list);
+        }
+    }
+
+    void Error(const QByteArray& text, bool endsMessage) override
+    {
+        if (endsMessage)
+            m_message.insert(QStringLiteral("error"), Text(text));
+        else
+            m_record.insert(QStringLiteral("error"), Text(text));
+    }
+
+private:
+    void StoreRecord()
+    {
+        if (m_bHasRecord)
+            m_sections[m_section].append(m_record);
+        m_bHasRecord = false;
+    }
+
+    QJsonObject m_message{{"header", QJsonValue::Null}};
+    QJsonArray m_questions;
+    QJsonArray m_sections[3];
+    QJsonObject m_record;
+    int m_section = 0;
+    bool m_bHasRecord = false;
+};
+
+} // namespace
+
+QJsonObject DnsMessageJson(QByteArrayView message)
+{
+    DnsJsonWriter writer;
+    WalkDnsMessage(message, writer);
+    return writer.Finish();
+}
+
+} // namespace netsonde
