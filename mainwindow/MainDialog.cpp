@@ -33,6 +33,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <QWindow>
 
 namespace netsonde {
 
@@ -169,7 +170,17 @@ void CMainDialog::setVisible(bool visible)
 {
     if (visible)
         InitDialog();
-    QDialog::setVisible(visible);
+    if (!visible || testAttribute(Qt::WA_Moved)) {
+        QDialog::setVisible(visible);
+        return;
+    }
+    // Without a remembered position the window manager places the window
+    // (centred on an empty screen); the dialog's own centring would give it
+    // a position of ours, guessed without knowing the frame.
+    create();
+    setAttribute(Qt::WA_Moved);
+    QDialog::setVisible(true);
+    setAttribute(Qt::WA_Moved, false);
 }
 
 void CMainDialog::InitDialog()
@@ -372,6 +383,12 @@ void CMainDialog::SetOutputFont(const QFont& font)
 
 bool CMainDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    // The frame's size is known once the window manager shows the window.
+    if (m_bPlaceFrameWhenExposed && event->type() == QEvent::Expose
+        && watched == static_cast<QObject*>(windowHandle())) {
+        m_bPlaceFrameWhenExposed = false;
+        KeepFrameOnScreen();
+    }
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this) {

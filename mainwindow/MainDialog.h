@@ -186,6 +186,9 @@ private:
     void ReadOutputFont();
     void MakeCompact();
     void RestoreWindowPlacement();
+    // Moves the window so that its whole frame lies in its screen's
+    // available area.
+    void KeepFrameOnScreen();
     void StartFromCommandLine(int initialFunction);
 
     // Destruction: saves the window and every page.
@@ -240,6 +243,8 @@ private:
     std::map<int, bool> m_commandEnabled;
     bool m_bDestroyed = false;
     bool m_bLayingOut = false;
+    // A restored position is checked again once the frame is known.
+    bool m_bPlaceFrameWhenExposed = false;
 };
 
 } // namespace netsonde

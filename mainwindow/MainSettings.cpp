@@ -11,9 +11,12 @@
 
 #include <QAction>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace netsonde {
 
@@ -69,26 +72,43 @@ void CMainDialog::OnSmartAddressSplitting()
     Command(ID_SMART_ADDRESS_SPLITTING)->setChecked(m_options.bSmartSplitting);
 }
 
+// Without a remembered placement the window keeps its compact size and is
+// given no position of ours: the window manager places it (see setVisible).
+// A remembered position is kept on the screen, title bar included.
 void CMainDialog::RestoreWindowPlacement()
 {
-    QRect normal = geometry();
-    Qt::WindowStates state = windowState();
-    if (m_options.bRememberPosition) {
-        m_options.nExpandedHeight = ReadIntSetting(SettingKey::WindowHeight);
-        const QString shown = ReadTextSetting(SettingKey::WindowState);
-        const int left = ReadIntSetting(SettingKey::WindowLeft);
-        const int top = ReadIntSetting(SettingKey::WindowTop);
-        const int right = ReadIntSetting(SettingKey::WindowRight);
-        if (left != kNotSet && top != kNotSet && right != kNotSet && right > left) {
-            normal = QRect(left, top, right - left, normal.height());
-            state = shown == QLatin1String("Maximized")   ? Qt::WindowMaximized
-                    : shown == QLatin1String("Minimized") ? Qt::WindowMinimized
-                                                          : Qt::WindowNoState;
-        }
-    }
-    normal.setHeight(CompactHeight());
-    setGeometry(normal);
-    setWindowState(state);
+    if (!m_options.bRememberPosition)
+        return;
+    m_options.nExpandedHeight = ReadIntSetting(SettingKey::WindowHeight);
+    const QString shown = ReadTextSetting(SettingKey::WindowState);
+    const int left = ReadIntSetting(SettingKey::WindowLeft);
+    const int top = ReadIntSetting(SettingKey::WindowTop);
+    const int right = ReadIntSetting(SettingKey::WindowRight);
+    if (left == kNotSet || top == kNotSet || right == kNotSet || right <= left)
+        return;
+    setGeometry(left, top, right - left, CompactHeight());
+    KeepFrameOnScreen();
+    m_bPlaceFrameWhenExposed = true;
+    setWindowState(shown == QLatin1String("Maximized")   ? Qt::WindowMaximized
+                   : shown == QLatin1String("Minimized") ? Qt::WindowMinimized
+                                                         : Qt::WindowNoState);
+}
+
+void CMainDialog::KeepFrameOnScreen()
+{
+    if (isMaximized() || isMinimized())
+        return;
+    const QRect frame = frameGeometry();
+    const QScreen* shownOn = QGuiApplication::screenAt(frame.center());
+    if (!shownOn)
+        shownOn = screen();
+    if (!shownOn)
+        return;
+    const QRect area = shownOn->availableGeometry();
+    const QPoint inside(std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())),
+                        std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
+    if (inside != frame.topLeft())
+        move(inside);
 }
 
 void CMainDialog::SaveWindowPlacement()

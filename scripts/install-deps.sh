@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  xvfb xauth poppler-utils fonts-dejavu-core
+  xvfb xauth poppler-utils fonts-dejavu-core openbox x11-utils xdotool
   iproute2 nftables procps util-linux
   clang libclang-rt-14-dev
   bind9 bind9-dnsutils socat fingerd finger

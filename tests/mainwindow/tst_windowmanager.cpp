@@ -1,0 +1,246 @@
+// The main window under a real window manager (openbox on a virtual X
+// server): where its frame lands and how the first expansion is laid out.
+// Skipped where the server or the window manager cannot be started.
+
+#include "MainDialogFixture.h"
+#include "RecordingFunction.h"
+
+#include "resources/ResourceIds.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QStatusBar>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+
+constexpr int kStartTimeoutMs = 10000;
+constexpr int kCentreTolerance = 3;
+
+pid_t Spawn(const QByteArray& program, const QList<QByteArray>& arguments, int displayFd = -1)
+{
+    std::vector<char*> argv{const_cast<char*>(program.constData())};
+    for (const QByteArray& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.constData()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (displayFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, displayFd, 3);
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, program.constData(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return failed ? 0 : pid;
+}
+
+// The display number the server writes once it listens, up to its line
+// end (the server fails if the pipe closes before); empty on failure.
+QByteArray ReadDisplayNumber(int fd)
+{
+    QByteArray line;
+    char byte = 0;
+    pollfd ready{fd, POLLIN, 0};
+    while (line.size() < 16 && poll(&ready, 1, kStartTimeoutMs) == 1 && read(fd, &byte, 1) == 1) {
+        if (byte == '\n')
+            return line;
+        line.append(byte);
+    }
+    return {};
+}
+
+// A virtual X server with openbox on it, started before the application
+// connects; the application then uses the xcb platform on it.
+class CWindowManagerDisplay {
+public:
+    CWindowManagerDisplay()
+    {
+        m_why = Start();
+        qputenv("QT_QPA_PLATFORM", m_why.isEmpty() ? "xcb" : "offscreen");
+    }
+    ~CWindowManagerDisplay()
+    {
+        for (pid_t pid : {m_windowManager, m_server}) {
+            if (pid) {
+                kill(pid, SIGTERM);
+                waitpid(pid, nullptr, 0);
+            }
+        }
+    }
+    CWindowManagerDisplay(const CWindowManagerDisplay&) = delete;
+    CWindowManagerDisplay& operator=(const CWindowManagerDisplay&) = delete;
+
+    QString WhyUnavailable() const { return m_why; }
+
+private:
+    // Returns why no window manager runs; empty when it does.
+    QString Start()
+    {
+        const QString server = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        const QString manager = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+        if (server.isEmpty() || manager.isEmpty())
+            return QStringLiteral("Xvfb or openbox is not installed");
+        int pipeFds[2];
+        if (pipe(pipeFds) != 0)
+            return QStringLiteral("no pipe for the display number");
+        m_server = Spawn(server.toLocal8Bit(),
+                         {"-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, pipeFds[1]);
+        close(pipeFds[1]);
+        const QByteArray number = m_server ? ReadDisplayNumber(pipeFds[0]) : QByteArray();
+        close(pipeFds[0]);
+        if (number.isEmpty())
+            return QStringLiteral("Xvfb did not start");
+        qputenv("DISPLAY", ":" + number);
+        m_windowManager = Spawn(manager.toLocal8Bit(), {});
+        return m_windowManager ? QString() : QStringLiteral("openbox did not start");
+    }
+
+    pid_t m_server = 0;
+    pid_t m_windowManager = 0;
+    QString m_why;
+};
+
+QString RunX(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished();
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+bool WindowManagerRunning()
+{
+    return RunX(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+        .contains(QLatin1String("window id"));
+}
+
+QString WindowId(const QWidget& window) { return QString::number(window.winId()); }
+
+int Field(const QString& text, const QString& label)
+{
+    const QRegularExpression pattern(QRegularExpression::escape(label) + QStringLiteral(":\\s*(-?\\d+)"));
+    return pattern.match(text).captured(1).toInt();
+}
+
+// The frame as the X server has it: the client's rectangle widened by the
+// frame extents the window manager announces.
+QRect FrameOf(const QWidget& window)
+{
+    const QString info = RunX(QStringLiteral("xwininfo"), {QStringLiteral("-id"), WindowId(window)});
+    const QRect client(Field(info, QStringLiteral("Absolute upper-left X")),
+                       Field(info, QStringLiteral("Absolute upper-left Y")), Field(info, QStringLiteral("Width")),
+                       Field(info, QStringLiteral("Height")));
+    const QString extents =
+        RunX(QStringLiteral("xprop"), {QStringLiteral("-id"), WindowId(window), QStringLiteral("_NET_FRAME_EXTENTS")});
+    const QStringList sizes = extents.section(QLatin1Char('='), 1).split(QLatin1Char(','));
+    if (sizes.size() != 4)
+        return client;
+    return client.adjusted(-sizes[0].toInt(), -sizes[2].toInt(), sizes[1].toInt(), sizes[3].toInt());
+}
+
+QString NormalHints(const QWidget& window)
+{
+    return RunX(QStringLiteral("xprop"), {QStringLiteral("-id"), WindowId(window), QStringLiteral("WM_NORMAL_HINTS")});
+}
+
+QString g_whyUnavailable;
+
+} // namespace
+
+class TestWindowManager : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!g_whyUnavailable.isEmpty())
+            QSKIP(qPrintable(g_whyUnavailable));
+        for (int waited = 0; !WindowManagerRunning(); waited += 100) {
+            if (waited >= kStartTimeoutMs)
+                QSKIP("openbox did not take the display");
+            QTest::qWait(100);
+        }
+    }
+    void init() { ResetSettings(); }
+
+    void firstStartIsCentred()
+    {
+        auto dialog = OpenMainDialog();
+        const QRect screen = dialog->screen()->availableGeometry();
+        const QRect frame = FrameOf(*dialog);
+        QVERIFY(frame.top() >= 0);
+        QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= kCentreTolerance);
+        QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= kCentreTolerance);
+        QVERIFY(!NormalHints(*dialog).contains(QLatin1String("user specified location")));
+    }
+
+    void rememberedPlacementStaysOnScreen_data()
+    {
+        QTest::addColumn<QPoint>("stored");
+        QTest::newRow("above and left") << QPoint(-50, -50);
+        QTest::newRow("below and right") << QPoint(5000, 5000);
+        QTest::newRow("at the corner") << QPoint(0, 0);
+    }
+    void rememberedPlacementStaysOnScreen()
+    {
+        QFETCH(QPoint, stored);
+        const QString window = QStringLiteral("Window");
+        SettingsStore::WriteText(window, QStringLiteral("RememberPosition"), QStringLiteral("Yes"));
+        SettingsStore::WriteInt(window, QStringLiteral("Left"), stored.x());
+        SettingsStore::WriteInt(window, QStringLiteral("Top"), stored.y());
+        SettingsStore::WriteInt(window, QStringLiteral("Right"), stored.x() + 500);
+        auto dialog = OpenMainDialog();
+        const QRect screen = dialog->screen()->availableGeometry();
+        QTRY_VERIFY(screen.contains(FrameOf(*dialog)));
+        QCOMPARE(FrameOf(*dialog).width() - 500, dialog->frameGeometry().width() - dialog->width());
+    }
+
+    void firstExpansionKeepsThePaneAboveTheStatusLine_data()
+    {
+        QTest::addColumn<int>("expandedHeight");
+        QTest::newRow("default height") << 350;
+        QTest::newRow("taller than the screen") << 900;
+    }
+    void firstExpansionKeepsThePaneAboveTheStatusLine()
+    {
+        QFETCH(int, expandedHeight);
+        const QString window = QStringLiteral("Window");
+        SettingsStore::WriteText(window, QStringLiteral("RememberPosition"), QStringLiteral("Yes"));
+        SettingsStore::WriteInt(window, QStringLiteral("Height"), expandedHeight);
+        auto dialog = OpenMainDialog();
+        dialog->Runs().SetFunction(FunctionId::Ping,
+                                   std::make_unique<CRecordingFunction>([&dialog] { dialog->BeginRun(); }));
+        QTest::mouseClick(Control<QPushButton>(dialog.get(), IDC_GO), Qt::LeftButton);
+        const int frameHeight = dialog->frameGeometry().height() - dialog->height();
+        QTRY_COMPARE(FrameOf(*dialog).height() - frameHeight, dialog->height());
+        const auto* status = Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR);
+        QVERIFY(dialog->Pane(FunctionId::Ping)->geometry().bottom() < status->y());
+        QCOMPARE(status->geometry().bottom() + 1, dialog->height());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    const CWindowManagerDisplay display;
+    g_whyUnavailable = display.WhyUnavailable();
+    QApplication app(argc, argv);
+    TestWindowManager test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_windowmanager.moc"
