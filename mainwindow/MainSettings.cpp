@@ -157,8 +157,8 @@ ColumnWidths CMainDialog::DefaultColumnWidths(const QTreeWidget* list) const
         widths[column] = metrics.horizontalAdvance(QString::fromLatin1(kResultColumns[column].pszWidthSample)) + kColumnMargin;
     const auto hostName = static_cast<std::size_t>(ColumnIndex(ResultColumn::HostName));
     const int others = std::accumulate(widths.begin(), widths.end(), 0) - widths[hostName];
-    const int heading = QFontMetrics(list->header()->font())
-                            .horizontalAdvance(QString::fromLatin1(kResultColumns[hostName].pszHeading)) + kColumnMargin;
+    const QString headingText = QString::fromLatin1(kResultColumns[hostName].pszHeading);
+    const int heading = QFontMetrics(list->header()->font()).horizontalAdvance(headingText) + kColumnMargin;
     widths[hostName] = std::max(ListContentWidth(list) - others, heading);
     return widths;
 }

@@ -79,8 +79,10 @@ CScriptedEchoService::Responder TimedHops(const QList<int>& times)
 {
     return [times](const CEchoRequest& request) {
         const int ms = request.ttl ? times.value(*request.ttl - 1, -1) : -1;
-        return ms < 0 ? EchoReply{}
-                      : ReplyFrom(qPrintable(QStringLiteral("10.8.0.%1").arg(*request.ttl)), static_cast<std::uint32_t>(ms));
+        if (ms < 0)
+            return EchoReply{};
+        const QByteArray router = QStringLiteral("10.8.0.%1").arg(*request.ttl).toLatin1();
+        return ReplyFrom(router.constData(), static_cast<std::uint32_t>(ms));
     };
 }
 
@@ -197,7 +199,8 @@ private Q_SLOTS:
         QCOMPARE(list->topLevelItemCount(), 2);
         QCOMPARE(RowTexts(list, 0), (QStringList{"1", "10.9.8.7", "far.example.net", "7 ms"}));
         QCOMPARE(RowTexts(list, 1), (QStringList{"2", "10.9.8.7", "far.example.net", "7 ms"}));
-        QTRY_COMPARE(window.dialog->RunSummaryText(), QStringLiteral("2 sent, 2 received, 0% loss, min/avg/max 7.0/7.0/7.0 ms"));
+        QTRY_COMPARE(window.dialog->RunSummaryText(),
+                     QStringLiteral("2 sent, 2 received, 0% loss, min/avg/max 7.0/7.0/7.0 ms"));
         for (const CEchoRequest& sent : service->Requests()) {
             QCOMPARE(sent.destination, Address("10.9.8.7"));
             QCOMPARE(sent.dataSize, std::size_t{64});
@@ -281,7 +284,8 @@ private Q_SLOTS:
         QCOMPARE(RowTexts(list, 1), (QStringList{"2", "10.0.0.2", "Unavailable", "4 ms"}));
         QCOMPARE(RowTexts(list, 2), (QStringList{"3", "", "No response", ""}));
         QCOMPARE(status.Finish().count(QStringLiteral("Waiting for response ... No response!")), 2);
-        QTRY_COMPARE(window.dialog->RunSummaryText(), QStringLiteral("3 sent, 1 received, 67% loss, min/avg/max 4.0/4.0/4.0 ms"));
+        QTRY_COMPARE(window.dialog->RunSummaryText(),
+                     QStringLiteral("3 sent, 1 received, 67% loss, min/avg/max 4.0/4.0/4.0 ms"));
     }
 
     void stopWhileRequestWaits_data()
