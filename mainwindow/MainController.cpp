@@ -60,6 +60,7 @@ void CMainDialog::OnStop() { m_runs->Stop(CurrentFunction()); }
 void CMainDialog::OnRunEnded(FunctionId selected)
 {
     m_animation->Stop();
+    SummariseEndedRun();
     EnableInputs(true);
     m_btnStop->setEnabled(false);
     m_btnGo->setEnabled(true);
@@ -79,6 +80,8 @@ void CMainDialog::OnResultListDblClk(FunctionId id)
 void CMainDialog::OnClear()
 {
     m_bOutputShown = false;
+    for (int i = 0; i < kFunctionCount; ++i)
+        ClearRunSummary(static_cast<FunctionId>(i));
     for (int command : {ID_FILE_SAVE, ID_COPY_RESULTS, ID_FILE_PRINT})
         SetCommandEnabled(command, false);
     const bool anyPaneShown = std::find(m_bPaneShown.begin(), m_bPaneShown.end(), true) != m_bPaneShown.end();
@@ -166,6 +169,7 @@ void CMainDialog::OnTabSelChange(int newIndex)
     page->setEnabled(true);
     page->setFocus(Qt::TabFocusReason);
     UpdateWindowTitle(newIndex);
+    ShowRunSummary(static_cast<FunctionId>(newIndex));
     page->OnTabSelected();
     SendAppMessage(page, WM_APP_FOCUS_HOST);
 }

@@ -4,6 +4,7 @@
 #include "export/ResultColumns.h"
 #include "mainwindow/MenuCommands.h"
 #include "mainwindow/OutputPane.h"
+#include "mainwindow/ResponseTimeDelegate.h"
 #include "mainwindow/WindowRunView.h"
 #include "mainwindow/TabControl.h"
 #include "pages/NameServerLookUpPage.h"
@@ -157,6 +158,7 @@ void CMainDialog::CreateResultList(FunctionId id, int controlId)
     list->setHeaderLabels(headings);
     list->header()->setStretchLastSection(false);
     list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    new CResponseTimeDelegate(list);
     connect(list, &QTreeWidget::itemDoubleClicked, this, [this, id] { OnResultListDblClk(id); });
     m_panes[Index(id)] = list;
 }
@@ -206,6 +208,7 @@ int CMainDialog::ReadSettingsAndCreate()
     m_statusBar->setSizeGripEnabled(true);
     m_statusText = new QLabel(m_statusBar);
     m_statusBar->addWidget(m_statusText, 1);
+    CreateRunSummary();
     m_statusBar->hide();
     SetStatusText(QStringLiteral("Ready"));
 

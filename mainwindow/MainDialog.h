@@ -98,6 +98,13 @@ public:
     void SetStatusText(const QString& text);
     QString StatusText() const;
 
+    // Run summary (the status bar's permanent part on the right): each
+    // function's own, worked out from its list when its run ends and shown
+    // while its tab is selected; it goes on Clear and when the function's
+    // next run begins.
+    QString RunSummaryText() const;
+    void ClearRunSummary(FunctionId id);
+
 Q_SIGNALS:
     void StatusTextShown(const QString& text);
 
@@ -213,6 +220,12 @@ private:
     void LayoutVisiblePane();
     void LayoutStatusBar();
 
+    // Run summary helpers.
+    void CreateRunSummary();
+    void SummariseEndedRun();
+    void SetRunSummary(FunctionId id, const QString& text);
+    void ShowRunSummary(FunctionId id);
+
     std::array<CPropertyPage*, kFunctionCount> m_pPages{};
     // Window state.
     COptions m_options;
@@ -238,6 +251,8 @@ private:
     CAnimationControl* m_animation = nullptr;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_statusText = nullptr;
+    QLabel* m_runSummary = nullptr;
+    std::array<QString, kFunctionCount> m_runSummaries;
     std::map<int, QAction*> m_commands;
     std::map<int, std::function<void()>> m_commandHandlers;
     std::map<int, bool> m_commandEnabled;

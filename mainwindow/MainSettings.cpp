@@ -14,9 +14,11 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <numeric>
 
 namespace netsonde {
 
@@ -24,6 +26,12 @@ namespace {
 
 constexpr int kNotSet = -1;
 constexpr int kColumnMargin = 15;
+
+// The list's width inside its frame, less a vertical scroll bar.
+int ListContentWidth(const QTreeWidget* list)
+{
+    return list->contentsRect().width() - list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+}
 
 SettingKey ColumnsKey(FunctionId id)
 {
@@ -156,12 +164,20 @@ std::optional<ColumnWidths> CMainDialog::StoredColumnWidths(FunctionId id) const
     return ParseColumnWidths(stored);
 }
 
+// Each column is as wide as its sample, but Host Name takes the width the
+// other three leave in the list (a vertical scroll bar counted in), never
+// less than its heading: every column shows in the default window.
 ColumnWidths CMainDialog::DefaultColumnWidths(const QTreeWidget* list) const
 {
     const QFontMetrics metrics(list->font());
     ColumnWidths widths{};
     for (std::size_t column = 0; column < widths.size(); ++column)
         widths[column] = metrics.horizontalAdvance(QString::fromLatin1(kResultColumns[column].pszWidthSample)) + kColumnMargin;
+    const auto hostName = static_cast<std::size_t>(ColumnIndex(ResultColumn::HostName));
+    const int others = std::accumulate(widths.begin(), widths.end(), 0) - widths[hostName];
+    const QString headingText = QString::fromLatin1(kResultColumns[hostName].pszHeading);
+    const int heading = QFontMetrics(list->header()->font()).horizontalAdvance(headingText) + kColumnMargin;
+    widths[hostName] = std::max(ListContentWidth(list) - others, heading);
     return widths;
 }
 

@@ -9,7 +9,11 @@
 
 namespace netsonde {
 
-void CWindowRunView::BeginRun(const CRunInputs&) { m_dialog.BeginRun(); }
+void CWindowRunView::BeginRun(const CRunInputs& inputs)
+{
+    m_dialog.ClearRunSummary(inputs.function);
+    m_dialog.BeginRun();
+}
 
 void CWindowRunView::RecordRecentHost(const CRunInputs& inputs) { m_dialog.RecordRecentHost(inputs); }
 

@@ -91,6 +91,9 @@ void CRunController::Stop(std::optional<FunctionId> current) { Finish(current); 
 void CRunController::Finish(std::optional<FunctionId> current)
 {
     const std::optional<FunctionId> running = m_running;
+    m_lastEnd.reset();
+    if (running && m_bBusy)
+        m_lastEnd = CRunEnd{*running, m_bEnding};
     m_bBusy = false;
     m_bEnding = false;
     m_running.reset();

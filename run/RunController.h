@@ -56,6 +56,16 @@ public:
     bool IsBusy() const { return m_bBusy; }
     std::optional<FunctionId> RunningFunction() const { return m_running; }
     const CRunInputs& Inputs() const { return m_inputs; }
+
+    // How the last run that Go started ended: its function, and whether it
+    // ended by itself (EndRun) rather than by Stop. Known before the view
+    // hears of the end; none when that end was of no such run (an idle Stop,
+    // the end of a side run).
+    struct CRunEnd {
+        FunctionId function;
+        bool bCompleted;
+    };
+    std::optional<CRunEnd> LastRunEnd() const { return m_lastEnd; }
     QString StatusText() const { return m_strStatus; }
 
     // A run that Go did not start (a result row's lookup): its completions
@@ -111,6 +121,7 @@ private:
     std::unique_ptr<IResolver> m_resolver;
     CRunInputs m_inputs;
     std::optional<FunctionId> m_running;
+    std::optional<CRunEnd> m_lastEnd;
     bool m_bBusy = false;
     bool m_bEnding = false;
     std::uint64_t m_nRun = 0;

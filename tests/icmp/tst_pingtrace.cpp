@@ -8,6 +8,9 @@
 
 #include "icmp/TraceRouteFunction.h"
 
+#include "export/ResultColumns.h"
+#include "mainwindow/ResponseTimeDelegate.h"
+
 #include "pages/PingPage.h"
 #include "pages/TraceRoutePage.h"
 #include "platform/AppMessages.h"
@@ -15,6 +18,8 @@
 #include "resources/ResourceIds.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QStyle>
 #include <QPushButton>
 #include <QtTest>
 
@@ -57,6 +62,74 @@ void SetTraceRoute(CMainDialog& dialog, const QString& host, unsigned maxHops, b
 }
 
 std::uint32_t Address(const char* dotted) { return ::inet_addr(dotted); }
+
+// Answers the n-th request from `dotted` after times[n] ms; -1 for no reply.
+CScriptedEchoService::Responder TimedReplies(const char* dotted, const QList<int>& times)
+{
+    auto next = std::make_shared<std::atomic<int>>(0);
+    return [dotted, times, next](const CEchoRequest&) {
+        const int ms = times.value((*next)++, -1);
+        return ms < 0 ? EchoReply{} : ReplyFrom(dotted, static_cast<std::uint32_t>(ms));
+    };
+}
+
+// Hop n answers from 10.8.0.n after times[n - 1] ms (-1 for no reply); the
+// probe without a Ttl is not answered.
+CScriptedEchoService::Responder TimedHops(const QList<int>& times)
+{
+    return [times](const CEchoRequest& request) {
+        const int ms = request.ttl ? times.value(*request.ttl - 1, -1) : -1;
+        if (ms < 0)
+            return EchoReply{};
+        const QByteArray router = QStringLiteral("10.8.0.%1").arg(*request.ttl).toLatin1();
+        return ReplyFrom(router.constData(), static_cast<std::uint32_t>(ms));
+    };
+}
+
+QPalette DarkPalette()
+{
+    QPalette dark(QColor(0x35, 0x35, 0x38), QColor(0x25, 0x25, 0x28));
+    dark.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x20));
+    dark.setColor(QPalette::Text, QColor(0xE8, 0xE8, 0xE8));
+    dark.setColor(QPalette::WindowText, QColor(0xE8, 0xE8, 0xE8));
+    dark.setColor(QPalette::ButtonText, QColor(0xE8, 0xE8, 0xE8));
+    dark.setColor(QPalette::Highlight, QColor(0x3D, 0x8E, 0xE0));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+    return dark;
+}
+
+// The Fusion style with its own light palette or a dark one while it lives.
+class CPictureLook {
+public:
+    explicit CPictureLook(bool dark) : m_style(qApp->style()->name()), m_palette(QApplication::palette())
+    {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(dark ? DarkPalette() : qApp->style()->standardPalette());
+    }
+    ~CPictureLook()
+    {
+        QApplication::setStyle(m_style);
+        QApplication::setPalette(m_palette);
+    }
+
+private:
+    const QString m_style;
+    const QPalette m_palette;
+};
+
+// Pictures go to the folder NETSONDE_PICTURES names (the documentation's),
+// else next to the test.
+void SavePicture(QWidget* window, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("NETSONDE_PICTURES", QDir::currentPath());
+    const QString path = QDir(folder).absoluteFilePath(name);
+    // The status bar lays out the summary's new text first.
+    QCoreApplication::processEvents();
+    QVERIFY(window->grab().save(path));
+    qInfo("picture: %s", qPrintable(path));
+}
 
 // A message box noted with what the window showed at that moment.
 struct CBoxSeen {
@@ -126,6 +199,8 @@ private Q_SLOTS:
         QCOMPARE(list->topLevelItemCount(), 2);
         QCOMPARE(RowTexts(list, 0), (QStringList{"1", "10.9.8.7", "far.example.net", "7 ms"}));
         QCOMPARE(RowTexts(list, 1), (QStringList{"2", "10.9.8.7", "far.example.net", "7 ms"}));
+        QTRY_COMPARE(window.dialog->RunSummaryText(),
+                     QStringLiteral("2 sent, 2 received, 0% loss, min/avg/max 7.0/7.0/7.0 ms"));
         for (const CEchoRequest& sent : service->Requests()) {
             QCOMPARE(sent.destination, Address("10.9.8.7"));
             QCOMPARE(sent.dataSize, std::size_t{64});
@@ -144,9 +219,13 @@ private Q_SLOTS:
         QTest::addColumn<unsigned>("pings");
         QTest::addColumn<unsigned>("delay");
         QTest::addColumn<int>("pauseTexts");
-        QTest::newRow("me, one request: no pause") << QStringLiteral("me") << 1u << 1000u << 0;
-        QTest::newRow("Myself, delay 0: no pause") << QStringLiteral("Myself") << 3u << 0u << 0;
-        QTest::newRow("MYSELF, short pauses") << QStringLiteral("MYSELF") << 3u << 1u << 2;
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("me, one request: no pause")
+            << QStringLiteral("me") << 1u << 1000u << 0 << "1 sent, 1 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms";
+        QTest::newRow("Myself, delay 0: no pause")
+            << QStringLiteral("Myself") << 3u << 0u << 0 << "3 sent, 3 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms";
+        QTest::newRow("MYSELF, short pauses")
+            << QStringLiteral("MYSELF") << 3u << 1u << 2 << "3 sent, 3 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms";
     }
 
     void pingSpecialNamesAndPauses()
@@ -155,6 +234,7 @@ private Q_SLOTS:
         QFETCH(unsigned, pings);
         QFETCH(unsigned, delay);
         QFETCH(int, pauseTexts);
+        QFETCH(QString, summary);
         auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("127.0.0.1", 0); });
         auto window = OpenIcmpWindow(service);
         SetPing(*window.dialog, host, pings, delay, false);
@@ -170,6 +250,7 @@ private Q_SLOTS:
             QCOMPARE(sent.destination, Address("127.0.0.1"));
         QCOMPARE(window.dialog->PingPage()->RecentHosts().value(0), host);
         QCOMPARE(window.dialog->ResultList(FunctionId::Ping)->topLevelItemCount(), int(pings));
+        QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
     }
 
     void pingResolveOffLeavesNamesEmpty()
@@ -203,6 +284,8 @@ private Q_SLOTS:
         QCOMPARE(RowTexts(list, 1), (QStringList{"2", "10.0.0.2", "Unavailable", "4 ms"}));
         QCOMPARE(RowTexts(list, 2), (QStringList{"3", "", "No response", ""}));
         QCOMPARE(status.Finish().count(QStringLiteral("Waiting for response ... No response!")), 2);
+        QTRY_COMPARE(window.dialog->RunSummaryText(),
+                     QStringLiteral("3 sent, 1 received, 67% loss, min/avg/max 4.0/4.0/4.0 ms"));
     }
 
     void stopWhileRequestWaits_data()
@@ -395,6 +478,7 @@ private Q_SLOTS:
         QCOMPARE(list->topLevelItemCount(), 2);
         QCOMPARE(RowTexts(list, 0), (QStringList{"1", "10.1.0.1", "gateway.example", "2 ms"}));
         QCOMPARE(RowTexts(list, 1), (QStringList{"2", "10.2.0.2", "Unavailable", "5 ms"}));
+        QTRY_COMPARE(window.dialog->RunSummaryText(), QStringLiteral("2 hops, 2 answered, destination reached"));
         const auto requests = service->Requests();
         QCOMPARE(requests.size(), std::size_t{3});
         QCOMPARE(requests[0].dataSize, std::size_t{64});
@@ -423,6 +507,7 @@ private Q_SLOTS:
         for (int row = 0; row < 4; ++row)
             QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response from this host", ""}));
         QVERIFY(status.Finish().contains(QStringLiteral("Looking for host 4 ... No reply!")));
+        QTRY_COMPARE(window.dialog->RunSummaryText(), QStringLiteral("4 hops, 0 answered, destination not reached"));
     }
 
     // The first probe answered from another address of the host: the trace ends
@@ -441,6 +526,7 @@ private Q_SLOTS:
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
         QCOMPARE(list->topLevelItemCount(), 2);
         QCOMPARE(RowTexts(list, 1).value(1), QStringLiteral("10.4.0.9"));
+        QTRY_COMPARE(window.dialog->RunSummaryText(), QStringLiteral("2 hops, 2 answered, destination reached"));
     }
 
     void doubleClickLooksUpTheRowsAddress_data() { stopWhileRequestWaits_data(); }
@@ -524,6 +610,191 @@ private Q_SLOTS:
         QCOMPARE(boxes.seen[0].text, QStringLiteral("Unable to resolve IP Address"));
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
         QVERIFY(!window.dialog->Runs().HasPendingRequests());
+    }
+
+    void pingSummary_data()
+    {
+        QTest::addColumn<QList<int>>("times");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("nothing received") << QList<int>{-1, -1, -1} << "3 sent, 0 received, 100% loss";
+        QTest::newRow("0 ms among others")
+            << QList<int>{0, 1, -1, 2} << "4 sent, 3 received, 25% loss, min/avg/max 0.0/1.0/2.0 ms";
+        QTest::newRow("an average between whole ms")
+            << QList<int>{1, 2} << "2 sent, 2 received, 0% loss, min/avg/max 1.0/1.5/2.0 ms";
+    }
+
+    void pingSummary()
+    {
+        QFETCH(QList<int>, times);
+        QFETCH(QString, summary);
+        auto service = AnsweringService(TimedReplies("10.0.1.1", times));
+        auto window = OpenIcmpWindow(service);
+        SetPing(*window.dialog, QStringLiteral("10.0.1.1"), unsigned(times.size()), 0, false);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+        QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
+    }
+
+    // At the hop limit only the typed address answering last shows the
+    // destination was reached.
+    void traceRouteSummaryAtTheHopLimit_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QList<int>>("times");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("the typed address answers last")
+            << "10.8.0.3" << QList<int>{1, 2, 3} << "3 hops, 3 answered, destination reached";
+        QTest::newRow("a router answers last")
+            << "10.8.0.9" << QList<int>{1, 2, 3} << "3 hops, 3 answered, destination not reached";
+        QTest::newRow("the last hop silent") << "10.8.0.9" << QList<int>{1, 2, -1}
+                                             << "3 hops, 2 answered, destination not reached";
+    }
+
+    void traceRouteSummaryAtTheHopLimit()
+    {
+        QFETCH(QString, host);
+        QFETCH(QList<int>, times);
+        QFETCH(QString, summary);
+        auto service = AnsweringService(TimedHops(times));
+        auto window = OpenIcmpWindow(service);
+        SetTraceRoute(*window.dialog, host, 3, false);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+        QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
+    }
+
+    // Each function shows its own summary; an idle Stop keeps it; the next run
+    // of the function takes it away, a stopped trace did not reach its
+    // destination, and Clear takes every summary away.
+    void summaryBelongsToItsFunction()
+    {
+        auto service = AnsweringService([](const CEchoRequest& request) {
+            return request.ttl == std::uint8_t{1} ? ReplyFrom("10.6.0.1", 1) : ReplyFrom("10.6.1.1", 3);
+        });
+        auto window = OpenIcmpWindow(service);
+        CMainDialog& dialog = *window.dialog;
+        SetPing(dialog, QStringLiteral("10.6.1.1"), 1, 0, false);
+        dialog.OnGo();
+        WAIT_FOR_WORKER_END(service);
+        const QString ping = QStringLiteral("1 sent, 1 received, 0% loss, min/avg/max 3.0/3.0/3.0 ms");
+        QTRY_COMPARE(dialog.RunSummaryText(), ping);
+        dialog.OnStop();
+        QCOMPARE(dialog.RunSummaryText(), ping);
+
+        SetTraceRoute(dialog, QStringLiteral("10.6.1.1"), 5, false);
+        QCOMPARE(dialog.RunSummaryText(), QString());
+        dialog.OnGo();
+        WAIT_FOR_WORKER_END(service);
+        const QString trace = QStringLiteral("2 hops, 2 answered, destination reached");
+        QTRY_COMPARE(dialog.RunSummaryText(), trace);
+        const std::pair<FunctionId, QString> tabs[] = {
+            {FunctionId::Finger, {}}, {FunctionId::Ping, ping}, {FunctionId::TraceRoute, trace}};
+        for (const auto& [id, summary] : tabs) {
+            dialog.SelectFunction(id);
+            QCOMPARE(dialog.RunSummaryText(), summary);
+        }
+
+        service->HoldRequests(true);
+        dialog.OnGo();
+        QCOMPARE(dialog.RunSummaryText(), QString());
+        for (std::size_t request : {5, 6}) {
+            WAIT_FOR_REQUESTS(service, request);
+            service->ReleaseHeld();
+        }
+        QTRY_COMPARE(dialog.ResultList(FunctionId::TraceRoute)->topLevelItemCount(), 1);
+        WAIT_FOR_REQUESTS(service, 7);
+        dialog.OnStop();
+        QCOMPARE(dialog.RunSummaryText(), QStringLiteral("1 hop, 1 answered, destination not reached"));
+
+        dialog.OnClear();
+        QCOMPARE(dialog.RunSummaryText(), QString());
+        dialog.SelectFunction(FunctionId::Ping);
+        QCOMPARE(dialog.RunSummaryText(), QString());
+    }
+
+    void barRects_data()
+    {
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<unsigned>("scaleMs");
+        QTest::addColumn<int>("width");
+        QTest::newRow("no response: no bar") << -1 << 40u << 0;
+        QTest::newRow("the longest time: the whole cell") << 40 << 40u << 100;
+        QTest::newRow("a quarter of the longest") << 10 << 40u << 25;
+        QTest::newRow("0 ms: the shortest bar") << 0 << 40u << kShortestBarWidth;
+        QTest::newRow("every time 0 ms") << 0 << 0u << kShortestBarWidth;
+    }
+
+    void barRects()
+    {
+        QFETCH(int, ms);
+        QFETCH(unsigned, scaleMs);
+        QFETCH(int, width);
+        const QRect cell(10, 20, 100, 18);
+        const QRect bar = ResponseTimeBarRect(cell, ms < 0 ? std::nullopt : std::optional<unsigned>(ms), scaleMs);
+        QCOMPARE(bar.width(), width);
+        QVERIFY(bar.isEmpty() || (bar.left() == cell.left() && cell.contains(bar)));
+    }
+
+    // The list as drawn: no bar for the row without response, and the first
+    // row's bar against the longest time, which came after it.
+    void barsFollowTheLongestTime()
+    {
+        auto service = AnsweringService(TimedReplies("10.0.2.2", {10, -1, 40}));
+        auto window = OpenIcmpWindow(service);
+        SetPing(*window.dialog, QStringLiteral("10.0.2.2"), 3, 0, false);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(service);
+        QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
+        QTRY_VERIFY(list->isEnabled());
+        const int timeColumn = ColumnIndex(ResultColumn::ResponseTime);
+        const auto* delegate = qobject_cast<CResponseTimeDelegate*>(list->itemDelegateForColumn(timeColumn));
+        QVERIFY(delegate);
+        QCOMPARE(delegate->ScaleMs(), 40u);
+
+        const QImage picture = list->viewport()->grab().toImage();
+        const QColor base = list->palette().color(QPalette::Base);
+        auto barAt = [&](int row, double share) {
+            const QRect cell = list->visualRect(list->model()->index(row, timeColumn));
+            return picture.pixelColor(cell.left() + 1 + int(share * cell.width()), cell.center().y()) != base;
+        };
+        QVERIFY(barAt(0, 0.0));
+        QVERIFY(!barAt(0, 0.6));
+        QVERIFY(!barAt(1, 0.0));
+        QVERIFY(barAt(2, 0.0));
+        QVERIFY(barAt(2, 0.9));
+        QCOMPARE(RowTexts(list, 0).value(timeColumn), QStringLiteral("10 ms"));
+    }
+
+    void picturesOfTheBars_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("light") << false << QString();
+        QTest::newRow("dark") << true << QStringLiteral("-dark");
+    }
+
+    void picturesOfTheBars()
+    {
+        QFETCH(bool, dark);
+        QFETCH(QString, suffix);
+        const CPictureLook look(dark);
+        const QList<int> times{12, 35, -1, 80, 160, 240};
+        auto pings = AnsweringService(TimedReplies("10.8.0.6", times));
+        auto window = OpenIcmpWindow(pings);
+        SetPing(*window.dialog, QStringLiteral("10.8.0.6"), unsigned(times.size()), 0, false);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(pings);
+        QTRY_VERIFY(!window.dialog->RunSummaryText().isEmpty());
+        SavePicture(window.dialog.get(), QStringLiteral("ping-bars%1.png").arg(suffix));
+        window.dialog.reset();
+
+        auto hops = AnsweringService(TimedHops(times));
+        window = OpenIcmpWindow(hops);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.8.0.6"), 15, false);
+        window.dialog->OnGo();
+        WAIT_FOR_WORKER_END(hops);
+        QTRY_VERIFY(!window.dialog->RunSummaryText().isEmpty());
+        SavePicture(window.dialog.get(), QStringLiteral("trace-bars%1.png").arg(suffix));
     }
 
     // The window goes while a hop probe waits on a minute's time-out: the

@@ -19,7 +19,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTreeWidget>
+
+#include <numeric>
 
 using namespace netsonde;
 using namespace netsonde::test;
@@ -55,11 +58,35 @@ private Q_SLOTS:
         QCOMPARE(dialog->Options().nExpandedHeight, 350);
         QTreeWidget* list = dialog->ResultList(FunctionId::Ping);
         const QFontMetrics metrics(list->font());
-        QCOMPARE(ColumnWidthsOf(list), (QList<int>{metrics.horizontalAdvance(QStringLiteral("99")) + 15,
-                                                    metrics.horizontalAdvance(QStringLiteral("255.255.255.255")) + 15,
-                                                    metrics.horizontalAdvance(QString(22, QLatin1Char('W'))) + 15,
-                                                    metrics.horizontalAdvance(QStringLiteral("Response Time")) + 15}));
+        const QList<int> widths = ColumnWidthsOf(list);
+        QCOMPARE(widths.value(0), metrics.horizontalAdvance(QStringLiteral("99")) + 15);
+        QCOMPARE(widths.value(1), metrics.horizontalAdvance(QStringLiteral("255.255.255.255")) + 15);
+        QCOMPARE(widths.value(3), metrics.horizontalAdvance(QStringLiteral("Response Time")) + 15);
+        QVERIFY(widths.value(2) >= QFontMetrics(list->header()->font()).horizontalAdvance(QStringLiteral("Host Name")));
         QCOMPARE(list->headerItem()->text(3), QStringLiteral("Response Time"));
+    }
+
+    // Host Name takes what the other columns leave, a vertical scroll bar
+    // counted in: all four show in the default window.
+    void defaultColumnsFitTheList_data()
+    {
+        QTest::addColumn<int>("function");
+        QTest::newRow("Ping") << Index(FunctionId::Ping);
+        QTest::newRow("TraceRoute") << Index(FunctionId::TraceRoute);
+    }
+
+    void defaultColumnsFitTheList()
+    {
+        QFETCH(int, function);
+        auto dialog = OpenMainDialog();
+        dialog->SelectFunction(static_cast<FunctionId>(function));
+        dialog->BeginRun();
+        dialog->OnStop();
+        const QTreeWidget* list = dialog->ResultList(static_cast<FunctionId>(function));
+        QVERIFY(list->isVisible());
+        const QList<int> widths = ColumnWidthsOf(list);
+        const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+        QCOMPARE(std::accumulate(widths.begin(), widths.end(), 0) + scrollBar, list->viewport()->width());
     }
 
     void savedAtExitEvenWhenNotRemembered()

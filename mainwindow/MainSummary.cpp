@@ -1,0 +1,68 @@
+// The run summary on the right of the status bar: each Ping and TraceRoute
+// run's statistics, kept per function and shown for the selected tab.
+
+#include "mainwindow/MainDialog.h"
+
+#include "export/ResultColumns.h"
+#include "mainwindow/RunSummary.h"
+
+#include <QLabel>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+namespace netsonde {
+
+namespace {
+
+std::vector<CSummaryRow> SummaryRows(const QTreeWidget* list)
+{
+    std::vector<CSummaryRow> rows;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = list->topLevelItem(row);
+        rows.push_back({item->text(ColumnIndex(ResultColumn::Address)),
+                        item->text(ColumnIndex(ResultColumn::ResponseTime))});
+    }
+    return rows;
+}
+
+} // namespace
+
+void CMainDialog::CreateRunSummary()
+{
+    m_runSummary = new QLabel(m_statusBar);
+    m_statusBar->addPermanentWidget(m_runSummary);
+}
+
+QString CMainDialog::RunSummaryText() const { return m_runSummary ? m_runSummary->text() : QString(); }
+
+void CMainDialog::ClearRunSummary(FunctionId id) { SetRunSummary(id, {}); }
+
+// Only the end of a run that Go started is summarised, stopped or not.
+void CMainDialog::SummariseEndedRun()
+{
+    const std::optional<CRunController::CRunEnd> end = m_runs->LastRunEnd();
+    if (!end)
+        return;
+    if (end->function == FunctionId::Ping) {
+        SetRunSummary(end->function, PingSummary(SummaryRows(ResultList(end->function))));
+    } else if (end->function == FunctionId::TraceRoute) {
+        const CRunInputs& inputs = m_runs->Inputs();
+        const CTraceEnd trace{end->bCompleted, inputs.nMaxHops, inputs.strHost};
+        SetRunSummary(end->function, TraceRouteSummary(SummaryRows(ResultList(end->function)), trace));
+    }
+}
+
+void CMainDialog::SetRunSummary(FunctionId id, const QString& text)
+{
+    m_runSummaries[Index(id)] = text;
+    if (id == CurrentFunction())
+        ShowRunSummary(id);
+}
+
+void CMainDialog::ShowRunSummary(FunctionId id)
+{
+    if (m_runSummary)
+        m_runSummary->setText(m_runSummaries[Index(id)]);
+}
+
+} // namespace netsonde

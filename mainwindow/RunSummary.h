@@ -1,0 +1,42 @@
+#pragma once
+// The summary of a Ping or TraceRoute run, worked out from its list's rows
+// when the run ends: "3 sent, 3 received, 0% loss, min/avg/max 1.0/1.3/2.0 ms"
+// or "8 hops, 6 answered, destination reached". The status bar shows it on
+// its right.
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace netsonde {
+
+// The cells of one result row the summary reads.
+struct CSummaryRow {
+    QString strAddress;
+    QString strResponseTime; // "N ms", empty for no response
+};
+
+// The milliseconds of a Response Time cell; none for a row without response.
+std::optional<unsigned> ResponseTimeOf(const QString& cell);
+
+// Empty for a list without rows.
+QString PingSummary(const std::vector<CSummaryRow>& rows);
+
+// How a trace ended. The trace stops before its hop limit only where the
+// destination (or the second address it answered from) answered, so a trace
+// that ended by itself with its last row answered reached its destination
+// when it has fewer rows than hops allowed; at the limit only a last address
+// equal to the host as typed (a dotted address) shows it was reached.
+struct CTraceEnd {
+    bool bCompleted = false; // ended by itself, not stopped
+    unsigned nMaxHops = 0;
+    QString strHost; // as typed
+};
+
+bool TraceReachedDestination(const std::vector<CSummaryRow>& rows, const CTraceEnd& end);
+
+// Empty for a list without rows.
+QString TraceRouteSummary(const std::vector<CSummaryRow>& rows, const CTraceEnd& end);
+
+} // namespace netsonde
