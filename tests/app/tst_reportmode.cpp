@@ -83,6 +83,8 @@ public:
         QFile settings(SettingsPath());
         if (settings.open(QIODevice::WriteOnly))
             settings.write(storedSettings);
+        // On disk before the process can read it.
+        settings.close();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             environment.remove(QString::fromLatin1(name));
