@@ -3,6 +3,8 @@
 #include "app/CommandLineOptions.h"
 #include "dns/SearchTypeTable.h"
 
+#include <algorithm>
+
 namespace netsonde {
 
 namespace {
@@ -51,6 +53,32 @@ const PageOption* FindPageOption(const QString& name)
     return nullptr;
 }
 
+// Only these ask for a run without the window; without one of them the
+// arguments are the window's alone.
+bool AsksForModeWithoutWindow(const QStringList& arguments)
+{
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--report") || argument == QLatin1String("--help")
+            || argument == QLatin1String("--version"))
+            return true;
+    }
+    return false;
+}
+
+// The window's command-line rules: an option of ours given to the window is
+// a switch the window does not know, so it cancels the command wherever it
+// stands, and the window starts normally.
+CReportOptions WindowOptions(const QStringList& arguments)
+{
+    CReportOptions options;
+    const bool givesOptionOfOurs = std::any_of(arguments.begin(), arguments.end(), [](const QString& argument) {
+        return argument.startsWith(QLatin1String("--"));
+    });
+    if (!givesOptionOfOurs)
+        CCommandLineOptions(options.bCommandLine, options.strCommandLine).ParseCommandLine(arguments);
+    return options;
+}
+
 bool IsModeOption(const QString& name)
 {
     return name == QLatin1String("report") || name == QLatin1String("help") || name == QLatin1String("version")
@@ -81,7 +109,6 @@ public:
     }
 
     const QStringList& Rest() const { return m_rest; }
-    bool Report() const { return m_bReport; }
     bool Help() const { return m_bHelp; }
     bool Version() const { return m_bVersion; }
     const QStringList& PageOptionsGiven() const { return m_given; }
@@ -117,16 +144,11 @@ private:
         return StorePageOption(name, value.value_or(QString()));
     }
 
+    // --report itself needs no reading: its presence chose this reader.
     bool ReadModeOption(const QString& name)
     {
-        if (name == QLatin1String("report"))
-            m_bReport = true;
-        else if (name == QLatin1String("help"))
-            m_bHelp = true;
-        else if (name == QLatin1String("version"))
-            m_bVersion = true;
-        else
-            m_given.append(name);
+        m_bHelp = m_bHelp || name == QLatin1String("help");
+        m_bVersion = m_bVersion || name == QLatin1String("version");
         m_options.bProgress = m_options.bProgress || name == QLatin1String("progress");
         return true;
     }
@@ -178,7 +200,6 @@ private:
     qsizetype m_next = 0;
     QStringList m_rest;
     QStringList m_given;
-    bool m_bReport = false;
     bool m_bHelp = false;
     bool m_bVersion = false;
 };
@@ -219,6 +240,8 @@ QString CReportOptions::Host() const { return strCommandLine.mid(2); }
 
 CReportOptions ParseReportOptions(const QStringList& arguments)
 {
+    if (!AsksForModeWithoutWindow(arguments))
+        return WindowOptions(arguments);
     CReportOptions options;
     COptionReader reader(arguments, options);
     if (!reader.Read())
@@ -230,11 +253,6 @@ CReportOptions ParseReportOptions(const QStringList& arguments)
     }
     if (reader.Version()) {
         options.mode = CReportOptions::Mode::Version;
-        return options;
-    }
-    if (!reader.Report()) {
-        if (!reader.PageOptionsGiven().isEmpty())
-            return UsageError(options, QStringLiteral("--%1 needs --report").arg(reader.PageOptionsGiven().first()));
         return options;
     }
     const int function = options.FunctionIndex();

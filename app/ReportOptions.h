@@ -1,8 +1,11 @@
 #pragma once
-// The options of ours on the command line: every argument that starts with
-// "--" is taken out and read here; what is left goes to the window's own
-// command-line rules. Report mode runs one function once without a window
-// and prints its export text; --help and --version print a text and end.
+// The options of ours on the command line. With --report, --help or
+// --version every argument that starts with "--" is taken out and read
+// here, and what is left goes to the window's own command-line rules.
+// Without them the arguments are the window's alone: there an argument that
+// starts with "--" is a switch it does not know, which cancels the command.
+// Report mode runs one function once without a window and prints its export
+// text; --help and --version print a text and end.
 
 #include <QString>
 #include <QStringList>

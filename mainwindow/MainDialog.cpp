@@ -33,6 +33,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTreeWidget>
 #include <QWindow>
 
@@ -65,6 +66,36 @@ QPushButton* MakeButton(QWidget* parent, int id, const QString& label, QRect rec
     button->setAutoDefault(false);
     button->setGeometry(rect);
     return button;
+}
+
+// The move from the selected tab that a key asks for: Ctrl+Tab and
+// Ctrl+PageDown the next tab, Ctrl+Shift+Tab and Ctrl+PageUp the one before;
+// 0 for any other key.
+int TabStepOf(const QKeyEvent& event)
+{
+    if (!(event.modifiers() & Qt::ControlModifier))
+        return 0;
+    switch (event.key()) {
+    case Qt::Key_Tab:
+        return event.modifiers() & Qt::ShiftModifier ? -1 : 1;
+    case Qt::Key_Backtab:
+    case Qt::Key_PageUp:
+        return -1;
+    case Qt::Key_PageDown:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+// Selects the tab step places away, wrapping around at either end, as a
+// click on it would.
+void StepTab(CTabControl& tab, int step)
+{
+    const int count = tab.TabBar()->count();
+    if (count == 0)
+        return;
+    tab.SetCurrentIndex(((tab.CurrentIndex() + step) % count + count) % count);
 }
 
 } // namespace
@@ -395,12 +426,18 @@ bool CMainDialog::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
+            const auto* keyEvent = static_cast<QKeyEvent*>(event);
+            const int key = keyEvent->key();
+            const int tabStep = TabStepOf(*keyEvent);
             if (event->type() == QEvent::ShortcutOverride) {
-                if (key == Qt::Key_Escape || key == Qt::Key_F10 || key == Qt::Key_F11 || key == Qt::Key_F12) {
+                if (key == Qt::Key_Escape || key == Qt::Key_F10 || key == Qt::Key_F11 || key == Qt::Key_F12
+                    || tabStep != 0) {
                     event->accept();
                     return true;
                 }
+            } else if (tabStep != 0) {
+                StepTab(*m_tab, tabStep);
+                return true;
             } else if (HandleKey(key)) {
                 return true;
             }

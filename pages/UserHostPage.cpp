@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 namespace netsonde {
 
@@ -30,27 +31,27 @@ void CUserHostPage::CreateUserHostControls(int hostId, int userId)
 
 void CUserHostPage::ExchangeUser(bool bSaveAndValidate)
 {
-    if (bSaveAndValidate)
+    if (bSaveAndValidate) {
         m_strUser = m_userEdit->text();
-    else
-        m_userEdit->setText(m_strUser);
+        return;
+    }
+    // Writing the field is no edit: splitting would read the other controls
+    // back before the exchange has written them, undoing their members.
+    const QScopedValueRollback<bool> exchanging(m_bSplitting, true);
+    m_userEdit->setText(m_strUser);
 }
 
 void CUserHostPage::SplitHostField()
 {
-    if (m_bSplitting)
-        return;
     DoDataExchange(true);
     if (!SmartSplittingOn())
         return;
     const auto parts = SplitAtFirstAt(m_strHost);
     if (!parts)
         return;
-    m_bSplitting = true;
     m_strUser = parts->user;
     m_strHost = parts->host;
     DoDataExchange(false);
-    m_bSplitting = false;
 }
 
 void CUserHostPage::SplitUserField()
@@ -63,11 +64,9 @@ void CUserHostPage::SplitUserField()
     const auto parts = SplitAtFirstAt(m_strUser);
     if (!parts)
         return;
-    m_bSplitting = true;
     m_strHost = parts->host;
     m_strUser = parts->user;
     DoDataExchange(false);
-    m_bSplitting = false;
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
 

@@ -28,6 +28,10 @@ private Q_SLOTS:
         QTest::newRow("every letter t") << QStringList{"-T", "h"} << true << "T h";
         QTest::newRow("bare dash") << QStringList{"-", "host"} << false << "";
         QTest::newRow("host after cancelled switch ignored") << QStringList{"-z", "host"} << false << "";
+        // Arguments the toolkit takes for itself are seen here all the same.
+        QTest::newRow("toolkit reverse cancels") << QStringList{"-p", "host", "-reverse"} << false << "";
+        QTest::newRow("toolkit style cancels") << QStringList{"-p", "host", "-style", "fusion"} << false << "";
+        QTest::newRow("toolkit platform first") << QStringList{"-platform", "offscreen", "-t", "h"} << true << "T h";
         QTest::newRow("non-latin letter") << QStringList{QStringLiteral("-\u0440"), "h"} << false << "";
     }
 

@@ -62,24 +62,34 @@ void RunInsideLabWithNameServer(int argc, char** argv)
     SkipWholeTest("cannot start the namespace lab");
 }
 
-const QByteArray kStoredSettings = "[Finger]\nRecent List=old.example;\nVerbose Format=0\n\n"
-                                   "[Options]\nRemember Last Function=Yes\n\n[Window]\nLast Function=5\n";
+// The stored settings of every run: Verbose Format off, and the firewall
+// host of Finger and WhoIs when one is given.
+QByteArray StoredSettings(const QByteArray& fireWall = {})
+{
+    const QByteArray wall = fireWall.isEmpty() ? QByteArray() : "FireWall=" + fireWall + "\n";
+    return "[Finger]\n" + wall + "Recent List=old.example;\nVerbose Format=0\n\n"
+           "[Options]\nRemember Last Function=Yes\n\n[Window]\nLast Function=5\n\n[WhoIs]\n" + wall;
+}
 
 struct ReportResult {
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
+    QByteArray request; // what a served query received
 };
 
 // One report-mode process with a settings file of its own and no display.
 class CReportProcess {
 public:
-    explicit CReportProcess(const QStringList& arguments, const QProcessEnvironment& extraEnvironment = {})
+    explicit CReportProcess(const QStringList& arguments, const QProcessEnvironment& extraEnvironment = {},
+                            const QByteArray& storedSettings = StoredSettings())
     {
         QDir().mkpath(SettingsFolder());
         QFile settings(SettingsPath());
         if (settings.open(QIODevice::WriteOnly))
-            settings.write(kStoredSettings);
+            settings.write(storedSettings);
+        // On disk before the process can read it.
+        settings.close();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             environment.remove(QString::fromLatin1(name));
@@ -102,7 +112,7 @@ public:
             m_process.kill();
         m_process.waitForFinished();
         return {m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1,
-                m_process.readAllStandardOutput(), m_process.readAllStandardError()};
+                m_process.readAllStandardOutput(), m_process.readAllStandardError(), {}};
     }
 
     QByteArray SettingsAfterwards() const
@@ -138,20 +148,23 @@ QByteArray AfterDateLine(const QByteArray& out)
     return text.mid(match.capturedLength()).toUtf8();
 }
 
-// A text query served at the destination: the request is checked, the
-// answer sent in two pieces, and the connection closed.
+// A text query served at the destination: once the request has come (or
+// the wait for it has ended), the answer is sent in two pieces and the
+// connection closed; the result holds the request as received.
 ReportResult RunServedQuery(std::uint16_t port, const QStringList& arguments, const QByteArray& request,
-                            QByteArray* settingsAfterwards = nullptr)
+                            QByteArray* settingsAfterwards = nullptr, const QByteArray& storedSettings = StoredSettings())
 {
     auto server = ServeAtDestination(port);
-    CReportProcess process(arguments);
-    if (!QTest::qWaitFor([&] { return server->Accept(); }, kWaitMs)
-        || !QTest::qWaitFor([&] { return server->Received() == request; }, kWaitMs))
-        qWarning("request not as expected: %s", server->Received().constData());
+    CReportProcess process(arguments, {}, storedSettings);
+    // The caller compares what came; the answer goes out either way.
+    if (QTest::qWaitFor([&] { return server->Accept(); }, kWaitMs))
+        static_cast<void>(QTest::qWaitFor([&] { return server->Received() == request; }, kWaitMs));
     server->Deliver("First line\r\nsecond\n");
     server->Deliver("third\r\n");
+    const QByteArray received = server->Received();
     server->CloseConnection();
     ReportResult result = process.Finish();
+    result.request = received;
     if (settingsAfterwards)
         *settingsAfterwards = process.SettingsAfterwards();
     return result;
@@ -281,22 +294,35 @@ private Q_SLOTS:
         QVERIFY2(QFile::exists(QStringLiteral(NETSONDE_EXECUTABLE)), NETSONDE_EXECUTABLE);
     }
 
+    // Every option that reaches a request, with Verbose Format stored off.
     void textQueries_data()
     {
         QTest::addColumn<int>("port");
         QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("fireWall");
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QString>("header");
         const QString host = Destination();
-        QTest::newRow("finger") << 79 << QStringList{"--user", "ann", "-f"} << QByteArray("ann\r\n")
+        QTest::newRow("finger") << 79 << QStringList{"--user", "ann", "-f", host} << false << QByteArray("ann\r\n")
                                 << QStringLiteral("Finger ann@%1").arg(host);
-        QTest::newRow("finger verbose") << 79 << QStringList{"--verbose", "--user=ann", "-f"} << QByteArray("/W ann\r\n")
-                                        << QStringLiteral("Finger ann@%1").arg(host);
-        QTest::newRow("finger without user") << 79 << QStringList{"-F"} << QByteArray("\r\n")
+        QTest::newRow("finger verbose") << 79 << QStringList{"--verbose", "--user=ann", "-f", host} << false
+                                        << QByteArray("/W ann\r\n") << QStringLiteral("Finger ann@%1").arg(host);
+        QTest::newRow("finger without user") << 79 << QStringList{"-F", host} << false << QByteArray("\r\n")
                                              << QStringLiteral("Finger %1").arg(host);
-        QTest::newRow("whois") << 43 << QStringList{"--user", "example", "/w"} << QByteArray("example\r\n")
-                               << QStringLiteral("WhoIs example@%1").arg(host);
-        QTest::newRow("quote") << 17 << QStringList{"-q"} << QByteArray("")
+        QTest::newRow("finger user@host") << 79 << QStringList{"-f", "ann@" + host} << false << QByteArray("ann\r\n")
+                                          << QStringLiteral("Finger ann@%1").arg(host);
+        QTest::newRow("finger through firewall") << 79 << QStringList{"-f", "ann@inner.example"} << true
+                                                 << QByteArray("ann@inner.example\r\n")
+                                                 << QStringLiteral("Finger ann@inner.example");
+        QTest::newRow("finger verbose through firewall")
+            << 79 << QStringList{"--verbose", "--user", "ann", "-f", "inner.example"} << true
+            << QByteArray("/W ann@inner.example\r\n") << QStringLiteral("Finger ann@inner.example");
+        QTest::newRow("whois") << 43 << QStringList{"--user", "example", "/w", host} << false
+                               << QByteArray("example\r\n") << QStringLiteral("WhoIs example@%1").arg(host);
+        QTest::newRow("whois through firewall") << 43 << QStringList{"--user", "example", "-w", "whois.inner"} << true
+                                                << QByteArray("example@whois.inner\r\n")
+                                                << QStringLiteral("WhoIs example@whois.inner");
+        QTest::newRow("quote") << 17 << QStringList{"-q", host} << false << QByteArray("")
                                << QStringLiteral("Quote Of The Day from %1").arg(host);
     }
 
@@ -304,16 +330,18 @@ private Q_SLOTS:
     {
         QFETCH(int, port);
         QFETCH(QStringList, options);
+        QFETCH(bool, fireWall);
         QFETCH(QByteArray, request);
         QFETCH(QString, header);
+        const QByteArray stored = StoredSettings(fireWall ? Destination().toUtf8() : QByteArray());
         QByteArray settings;
-        const ReportResult result = RunServedQuery(static_cast<std::uint16_t>(port),
-                                                   QStringList{"--report"} + options + QStringList{Destination()},
-                                                   request, &settings);
+        const ReportResult result = RunServedQuery(static_cast<std::uint16_t>(port), QStringList{"--report"} + options,
+                                                   request, &settings, stored);
         QCOMPARE(result.err, QByteArray());
+        QCOMPARE(result.request, request);
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(AfterDateLine(result.out), header.toUtf8() + "\n\nFirst line\nsecond\nthird\n");
-        QCOMPARE(settings, kStoredSettings);
+        QCOMPARE(settings, stored);
     }
 
     void progressOnStandardError()
@@ -501,7 +529,7 @@ private Q_SLOTS:
         for (int row = 0; row < rows.size(); ++row)
             QCOMPARE(rows.at(row), (QStringList{QString::number(row + 1), "", "No response", ""}));
         QVERIFY2((progress + result.err).endsWith("Ready\n"), progress + result.err);
-        QCOMPARE(process.SettingsAfterwards(), kStoredSettings);
+        QCOMPARE(process.SettingsAfterwards(), StoredSettings());
     }
 
     void usageErrors_data()
@@ -604,7 +632,7 @@ private Q_SLOTS:
         QCOMPARE(AfterDateLine(result.out), "Finger ann@" + Destination().toUtf8() + "\n\nPartial answer\n");
         QVERIFY2(result.err.endsWith("Ready\n"), result.err);
         QVERIFY(QTest::qWaitFor([&] { return server->PeerClosed(); }, kWaitMs));
-        QCOMPARE(process.SettingsAfterwards(), kStoredSettings);
+        QCOMPARE(process.SettingsAfterwards(), StoredSettings());
     }
 };
 

@@ -30,13 +30,20 @@ private Q_SLOTS:
         QTest::newRow("report without host") << QStringList{"--report", "-q"} << Mode::UsageError << "Q ";
         QTest::newRow("cancelled switch") << QStringList{"--report", "-p", "h", "-x"} << Mode::UsageError << "";
         QTest::newRow("unknown option") << QStringList{"--report", "--colour", "-p", "h"} << Mode::UsageError << "";
-        QTest::newRow("lone double dash") << QStringList{"--", "-p", "h"} << Mode::UsageError << "";
+        QTest::newRow("lone double dash") << QStringList{"--", "-p", "h"} << Mode::Window << "";
+        QTest::newRow("unknown option cancels") << QStringList{"-p", "h", "--foo"} << Mode::Window << "";
+        QTest::newRow("unknown option first cancels") << QStringList{"--foo", "-p", "h"} << Mode::Window << "";
+        QTest::newRow("unknown option with value") << QStringList{"--foo=1", "-q", "h"} << Mode::Window << "";
+        QTest::newRow("qt reverse cancels") << QStringList{"-p", "host", "-reverse"} << Mode::Window << "";
+        QTest::newRow("qt style cancels") << QStringList{"-p", "host", "-style", "fusion"} << Mode::Window << "";
         QTest::newRow("missing value at end") << QStringList{"--report", "-p", "h", "--count"} << Mode::UsageError << "";
         QTest::newRow("option as value") << QStringList{"--report", "--user", "--verbose", "-f", "h"} << Mode::UsageError << "";
         QTest::newRow("not a number") << QStringList{"--report", "--count", "3x", "-p", "h"} << Mode::UsageError << "";
         QTest::newRow("flag with value") << QStringList{"--report", "--verbose=1", "-f", "h"} << Mode::UsageError << "";
-        QTest::newRow("page option without report") << QStringList{"--count", "3", "-p", "h"} << Mode::UsageError << "P h";
-        QTest::newRow("progress without report") << QStringList{"--progress", "-p", "h"} << Mode::UsageError << "P h";
+        QTest::newRow("page option without report") << QStringList{"--count", "3", "-p", "h"} << Mode::Window << "";
+        QTest::newRow("page option after host") << QStringList{"-f", "h", "--user", "u"} << Mode::Window << "";
+        QTest::newRow("bad value without report") << QStringList{"--count", "3x", "-p", "h"} << Mode::Window << "";
+        QTest::newRow("progress without report") << QStringList{"--progress", "-p", "h"} << Mode::Window << "";
         QTest::newRow("unknown type") << QStringList{"--report", "--type", "AAAA", "-n", "h"} << Mode::UsageError << "";
         QTest::newRow("option of another function") << QStringList{"--report", "--count", "3", "-f", "h"} << Mode::UsageError << "F h";
         QTest::newRow("verbose on whois") << QStringList{"--report", "--verbose", "-w", "h"} << Mode::UsageError << "W h";
@@ -52,6 +59,7 @@ private Q_SLOTS:
         QCOMPARE(options.mode, mode);
         QCOMPARE(options.mode == Mode::UsageError, !options.strError.isEmpty());
         QCOMPARE(options.strCommandLine, command);
+        QCOMPARE(options.bCommandLine, !command.isEmpty());
         QCOMPARE(RunsWithoutWindow(arguments), mode != Mode::Window);
     }
 

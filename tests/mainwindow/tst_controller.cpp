@@ -4,6 +4,7 @@
 
 #include "MainDialogFixture.h"
 #include "RecordingFunction.h"
+#include "icmp/ScriptedEchoService.h"
 #include "resolver/ScriptedResolver.h"
 
 #include "mainwindow/OutputPane.h"
@@ -51,10 +52,14 @@ bool StopEnabled(const CMainDialog& d) { return Control<QPushButton>(&d, IDC_STO
 class TestController : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A loaded echo service whatever the user's rights, so that the Ping and
+    // TraceRoute pages are usable.
     void init()
     {
         ResetSettings();
-        CMainDialog::SetEchoServiceLoader({});
+        CMainDialog::SetEchoServiceLoader([] {
+            return std::make_shared<CScriptedEchoService>([](const CEchoRequest&) { return echo::EchoReply{}; });
+        });
     }
 
     void initialState()
@@ -413,6 +418,69 @@ private Q_SLOTS:
         QTest::keyClick(dialog.get(), Qt::Key_Escape);
         QTRY_VERIFY(!dialog->Runs().IsBusy());
         QVERIFY(dialog->isVisible());
+    }
+
+    // The keys change the tab as a click does: the pages swap, the title
+    // follows and the new page's host field takes the focus.
+    void tabKeysSelectTheNeighbouringTab_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("to");
+        const int ctrl = Qt::ControlModifier;
+        const int ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+        QTest::newRow("ctrl+tab") << 0 << int(Qt::Key_Tab) << ctrl << 1;
+        QTest::newRow("ctrl+tab wraps") << 5 << int(Qt::Key_Tab) << ctrl << 0;
+        QTest::newRow("ctrl+shift+tab wraps") << 0 << int(Qt::Key_Tab) << ctrlShift << 5;
+        QTest::newRow("ctrl+backtab") << 2 << int(Qt::Key_Backtab) << ctrlShift << 1;
+        QTest::newRow("ctrl+pagedown") << 3 << int(Qt::Key_PageDown) << ctrl << 4;
+        QTest::newRow("ctrl+pagedown wraps") << 5 << int(Qt::Key_PageDown) << ctrl << 0;
+        QTest::newRow("ctrl+pageup") << 4 << int(Qt::Key_PageUp) << ctrl << 3;
+        QTest::newRow("ctrl+pageup wraps") << 0 << int(Qt::Key_PageUp) << ctrl << 5;
+    }
+
+    void tabKeysSelectTheNeighbouringTab()
+    {
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, to);
+        auto dialog = OpenMainDialog();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        dialog->SelectFunction(static_cast<FunctionId>(from));
+        QTRY_VERIFY(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key),
+                        static_cast<Qt::KeyboardModifiers>(modifiers));
+        QCOMPARE(dialog->CurrentFunction(), static_cast<FunctionId>(to));
+        QCOMPARE(dialog->windowTitle(), QString::fromLatin1(FunctionTable[to].windowTitle));
+        QVERIFY(dialog->Page(static_cast<FunctionId>(to))->isVisible());
+        QVERIFY(!dialog->Page(static_cast<FunctionId>(from))->isVisible());
+        QTRY_VERIFY(dialog->Page(static_cast<FunctionId>(to))->HostCombo()->hasFocus());
+    }
+
+    // Return in the host field presses Go, the default button.
+    void returnInTheHostFieldPressesGo_data()
+    {
+        QTest::addColumn<int>("function");
+        for (int i = 0; i < kFunctionCount; ++i)
+            QTest::newRow(FunctionTable[i].tabLabel) << i;
+    }
+
+    void returnInTheHostFieldPressesGo()
+    {
+        QFETCH(int, function);
+        auto dialog = OpenMainDialog();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        auto recorders = PlugRecorders(*dialog);
+        dialog->SelectFunction(static_cast<FunctionId>(function));
+        QComboBox* host = dialog->Page(static_cast<FunctionId>(function))->HostCombo();
+        QTRY_VERIFY(host->hasFocus());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("host.example"));
+        QCOMPARE(host->currentText(), QStringLiteral("host.example"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(recorders[function]->starts, 1);
+        QVERIFY(dialog->Runs().IsBusy());
     }
 
     void windowColourChangeKeepsTheAnimationRunning()

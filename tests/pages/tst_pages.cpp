@@ -197,6 +197,35 @@ private Q_SLOTS:
         QCOMPARE(user->text(), QStringLiteral("pat"));
     }
 
+    // Writing the User field during the exchange must not split it, which
+    // would read the other controls back before they were written.
+    void exchangeKeepsEveryMember_data()
+    {
+        QTest::addColumn<int>("function");
+        QTest::newRow("finger") << Index(FunctionId::Finger);
+        QTest::newRow("whois") << Index(FunctionId::WhoIs);
+    }
+
+    void exchangeKeepsEveryMember()
+    {
+        QFETCH(int, function);
+        auto dialog = OpenMainDialog();
+        auto* page = static_cast<CUserHostPage*>(dialog->Page(static_cast<FunctionId>(function)));
+        auto* finger = qobject_cast<CFingerPage*>(page);
+        page->m_strHost = QStringLiteral("inner.example");
+        page->m_strUser = QStringLiteral("ann");
+        page->m_bClearOutput = false;
+        if (finger)
+            finger->m_bVerboseFormat = true;
+        page->DoDataExchange(false);
+        page->DoDataExchange(true);
+        QCOMPARE(page->m_strHost, QStringLiteral("inner.example"));
+        QCOMPARE(page->m_strUser, QStringLiteral("ann"));
+        QVERIFY(!page->m_bClearOutput);
+        if (finger)
+            QVERIFY(finger->m_bVerboseFormat);
+    }
+
     void nameServerFollowsSearchType()
     {
         auto dialog = OpenMainDialog();
