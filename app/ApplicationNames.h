@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The names of the application object, set once it exists: the settings
 // store is named after the executable, in the organisation "Korvelin".

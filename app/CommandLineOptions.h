@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line: one switch letter selecting a function, then host text
 // that starts it at once. The parser keeps no state of its own; it writes

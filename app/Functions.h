@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The composition of the run layer's function table: the six functions and
 // the services they use. The window and report mode both start from it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Turns an interrupt (SIGINT, Ctrl-C) into a signal of the event loop: the
 // signal handler only writes a byte into a pipe, whose read end a socket

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application object: reads the command line as the user gave it,
 // starts the sockets layer, and runs report mode on a core application

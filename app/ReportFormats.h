@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The machine-readable forms of a report: one JSON object per run, and CSV
 // rows for Ping and TraceRoute. The text form is the export text of Save.

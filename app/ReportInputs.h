@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The inputs of a report-mode run: the stored page values, read through the
 // settings key table and never written, with the options of the run on top.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Report mode: the function the command line selects runs once through the
 // run layer and the same function code as the window, with no window, no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The options of ours on the command line. With --report, --help or
 // --version every argument that starts with "--" is taken out and read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Report mode's view of a run: it keeps the run's record (the pane's text or
 // the result rows, the bytes received, the host entry resolved, whether the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The entry point of the window library, libnetsonde_window.so. The
 // executable loads that library with dlopen only when a window is wanted, so

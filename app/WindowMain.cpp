@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entry point of the window library: the window's composition, from the
 // application object to the function table.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Loads the window library and runs the window in it. The executable links
 // only the layers without widgets; the window, its pages and dialogs (and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for the window figures: a bare Qt Widgets dialog of the same
 // shape as Netsonde's (six tabs, each with a drop-down list and a few fields,
 // a status bar), shown modally. It is timed exactly as Netsonde is: the window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Figures of the window, printed one per line as "name value unit":
 //   startup  shows the main window with the window probe armed (see
 //            window_probe.h), for benchmarks/process_times.py to time the

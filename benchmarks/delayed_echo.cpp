@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Answers echo requests in the lab's destination namespace after a chosen
 // delay, standing in for a slow link (this kernel has no netem). Runs until
 // its standard input closes.

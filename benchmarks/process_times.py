@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Times whole processes for benchmarks/run.sh; prints medians of N runs.
 
   process_times.py run N [VAR=value ...] COMMAND [ARG ...]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every benchmark inside the namespace lab and prints one table: each
 # figure for Netsonde and for the usual tool or a bare Qt window, the ratio
 # (Netsonde / other) and, where there is one, the target ratio with "ok" or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a hostile WhoIs server can keep the window from answering. In
 // the namespace lab a server pours out its answer as fast as it can while a
 // 1 ms timer of the window's event loop notes every gap between its

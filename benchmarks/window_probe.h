@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Marks the two moments the window benchmarks time from outside the process,
 // as CLOCK_MONOTONIC nanoseconds on standard output, one per line:

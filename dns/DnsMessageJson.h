@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The data form of a received DNS message, for report mode's JSON output:
 // the same fields as the text report (WriteDnsReport), by name.

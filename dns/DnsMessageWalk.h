@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One pass over a received DNS message, field by field, with every read
 // bounded by the datagram. What the pass finds goes to a sink: the text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The DNS query message that Name Server LookUp sends: one question, recursion
 // desired, class IN, no compression.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The readable report of a received DNS message, as it goes into the Name
 // Server LookUp pane.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The UDP socket of a Name Server LookUp: non-blocking, watched by a pair of
 // socket notifiers. A read event repeats while a datagram or an error waits;

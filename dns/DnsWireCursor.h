@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A bounds-checked reader over a received DNS message. Every read stays
 // between the cursor's position and its end; the first read that would go

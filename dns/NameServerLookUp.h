@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Name Server LookUp: one question to a name server over UDP with the first
 // answer reported, or, with the resolver search type, the local host and the

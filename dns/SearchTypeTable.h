@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sixteen search types of Name Server LookUp: the "Type of Search" list
 // in this order, the stored "Search Type" index, and the QTYPE sent.

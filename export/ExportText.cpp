@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/ExportText.h"
 
 #include "export/ResultColumns.h"

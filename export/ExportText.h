@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text that Save, Copy and Print export: a date line, the current
 // function's header and its output, with CR LF line ends throughout.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where printed export text goes on paper. All measures are device pixels:
 // the margin is the width of "WWWWW" and the line height its height in the

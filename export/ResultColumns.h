@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The four columns of the Ping and TraceRoute results lists: their headings,
 // the sample text that sets a list column's default width, and the width a

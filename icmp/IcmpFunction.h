@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What Ping and TraceRoute share on the user-interface thread: the start of
 // a run up to its worker, the cancel step (which wakes the worker at once),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ping and TraceRoute for the run layer, and what the window tells about the
 // echo service.

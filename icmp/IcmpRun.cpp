@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "icmp/IcmpRun.h"
 
 #include "platform/resolver/WakeableLookup.h"

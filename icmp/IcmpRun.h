@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One run of a Ping or TraceRoute worker, on the worker's thread: its
 // request in the run layer, the echo service it keeps alive, the run's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ping: a number of echo requests to one host, one row each, with a pause
 // between them.

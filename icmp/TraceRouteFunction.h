@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TraceRoute: echo requests with a growing Ttl, one row per hop, until the
 // destination answers or the hop limit is reached.

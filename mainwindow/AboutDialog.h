@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // About Netsonde (dialog 100): the icon, the logo with a see-through
 // background, the version and two lines of notice, and buttons to the

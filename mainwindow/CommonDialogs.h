@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The platform's common dialogs and the desktop's link handler, each behind
 // one replaceable function, so that tests can answer them: a chosen path, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The File menu's export commands: Save, Copy results to clipboard and
 // Print, all three with the same text, built from the current function's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The FireWall Configuration dialog (dialog 141): the firewall hosts that
 // relay Finger and WhoIs queries. OK writes both to the settings at once;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Output Font (F10): the font of the four text panes, chosen in the font
 // dialog and kept in the settings store.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The help window: the program's own help pages, compiled into it, with
 // Contents, Back and Forward. One window serves the whole run; opening help

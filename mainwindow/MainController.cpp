@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The function controller: Go, the begin-run step, Stop, Clear and the tab
 // changes.
 

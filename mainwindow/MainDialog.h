@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: the tab control with one page per function, Go, Stop and
 // Clear, the busy animation, the output panes and the status line. Its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layout of the main window: the compact form, the anchored right
 // column, the stretched tab control, pages and fields, and the visible pane
 // filling the area above the status line.

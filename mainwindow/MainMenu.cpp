@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu 140 and the commands the main window handles itself.
 
 #include "mainwindow/MainDialog.h"

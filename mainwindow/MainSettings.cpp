@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the main window keeps in the settings store: the options, the
 // output font, the window placement and the result-list columns.
 

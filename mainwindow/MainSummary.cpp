@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run summary on the right of the status bar: each Ping and TraceRoute
 // run's statistics, kept per function and shown for the selected tab.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The menu commands that open something: export, Output Font, help, the
 // two links, Winsock Information and About.

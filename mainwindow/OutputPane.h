@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A read-only text pane of the main window. Its text keeps CR LF line ends
 // (saved, copied and printed as it is); text is added in place at its end,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run's inputs read from the current page at Go, and the page's Recent
 // List entries once the run has begun.
 

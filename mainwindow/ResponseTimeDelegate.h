@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Response Time cell of the Ping and TraceRoute lists: a bar behind its
 // text, as long as the time against the longest time in the list, coloured

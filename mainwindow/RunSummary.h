@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The summary of a Ping or TraceRoute run, worked out from its list's rows
 // when the run ends: "3 sent, 3 received, 0% loss, min/avg/max 1.0/1.3/2.0 ms"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tab control of the main window: a row of tabs over a framed area in
 // which the pages live. It reports a change first as about to happen, then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two places outside the program that the Help menu and the About
 // dialog open with the desktop's default handler.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window as the run layer's view: status line, panes, result lists and
 // the busy state of the controls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Winsock Information (dialog 142): what the sockets layer reported at
 // start-up, and how ICMP echo requests are sent.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The base of the six function pages: a child dialog inside the main
 // window's tab control that owns its function's inputs, loads them from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A read-only number field with its spin buttons: the value changes only by
 // the buttons or the arrow keys, within the spin range. A value set by the

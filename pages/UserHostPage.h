@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pages that take a user and a host (Finger and WhoIs): with Smart
 // Address Splitting on, "user@host" typed into either field is divided.

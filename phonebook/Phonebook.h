@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The phonebook: up to 1000 addresses, each with a note, kept in the
 // phonebook file. The file is open from Open to Close, read and written in

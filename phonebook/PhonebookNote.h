@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text of a note field. Its bytes are read the way received text is:
 // UTF-8 where valid, Latin-1 for every other byte. A note written by another

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The phonebook file's records: no header, record k at byte k * 250, each an
 // address field of 50 bytes followed by a note field of 200 bytes. A field

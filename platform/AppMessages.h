@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Private window messages of the main window and its pages. They travel as
 // QEvents whose type is the message number (0x8001 to 0x8006 lie inside

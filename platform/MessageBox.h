@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every message box of the program goes through ShowMessageBox. The window
 // makes the default a modal box with the application's name as its title

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sockets layer's start-up record, shown by the Winsock Information
 // dialog: versions (low byte major, high byte minor), description, status,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Smart Address Splitting: "user@host" typed into either field of the
 // Finger and WhoIs pages is divided at its first "@".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Line-end conversion of received text, on bytes: every bare LF becomes
 // CR LF, everything else passes unchanged.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A non-blocking IPv4 TCP socket whose network events arrive as calls of
 // its event operations on the user-interface thread, as an asynchronous

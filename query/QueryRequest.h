@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a Finger, WhoIs or Quote Of The Day query connects to and sends,
 // worked out from the page fields and the function's firewall host.

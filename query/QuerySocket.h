@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The TCP client of Finger, WhoIs and Quote Of The Day: it sends the query's
 // request once connected and appends everything the server sends to the

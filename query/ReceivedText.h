@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a running query does with the bytes its server sends: the line ends
 // are converted on bytes, the pane limit is tested, and the bytes are

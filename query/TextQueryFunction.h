@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finger, WhoIs and Quote Of The Day as functions of the run layer. One
 // object per function keeps its query's state: the server address, the

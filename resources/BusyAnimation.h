@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The busy animation: a clip of 28 frames of 58 by 32 pixels at 15 frames a
 // second, drawn on a transparent background (the window colour shows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The run layer: the busy state, the run in progress, the one table of its
 // pending requests and the one rule that drops stale completions. Functions

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the run layer needs of a function: Start, called with the busy state
 // entered and the run's inputs as values, and Cancel, which releases what

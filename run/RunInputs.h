@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The inputs of one run, as plain values: the page's fields read at Go (or
 // the stored values and the options of a report-mode run). A function reads

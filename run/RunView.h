@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a run shows, and nothing else: the window is one adapter of this
 // interface and report mode another. The run layer calls it on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The run layer's worker threads: owned and joined, never detached. A
 // worker that returns is joined on the user-interface thread as soon as it

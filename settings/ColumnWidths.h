@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The widths of a results list's four columns as stored under "Columns":
 // "%d,%d,%d,%d".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The output font as stored under "Options"/"Font": thirteen decimal
 // integers and a face name, separated by commas, the face name with every

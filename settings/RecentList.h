@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Recent List of a page: the hosts used most recently, newest first,
 // stored as one text in which every entry is followed by ";".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every value Netsonde keeps in the settings store, with its section, key,
 // kind, default and allowed range, in one table. Reads and writes go through

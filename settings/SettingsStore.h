@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings store: sections of named integer and text values, kept per
 // user in an INI file (organisation "Korvelin", application name from the

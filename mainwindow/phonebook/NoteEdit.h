@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The multi-line note box of a dialog: it wraps its lines, refuses any
 // typing or pasting that would make its text too long to store, and leaves

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Phonebook dialog (146): the addresses of the phonebook file as a list
 // sorted without regard to case, an address box to add from, a note for the

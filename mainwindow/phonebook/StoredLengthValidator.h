@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stops typing in a line edit once its text would take more bytes than a
 // field holds (texts are stored as UTF-8). A longer text that the program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ICMP echo messages: building requests and recognising the answers to them.
 // Every function reads received bytes only within the span it is given.

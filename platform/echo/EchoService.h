@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ICMP echo service: one echo request at a time, answered by an echo reply, a
 // time-exceeded report or a destination-unreachable report, each counted as a reply

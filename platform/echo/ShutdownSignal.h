@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A one-way signal that wakes every poll watching it and stays raised: the service's
 // shutdown, shared by all of its handles, and the wake-up of one run of a worker.

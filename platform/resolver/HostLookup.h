@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The blocking lookups that the resolver runs off the application's thread.
 

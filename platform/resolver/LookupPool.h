@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Detached threads that run queued lookups one after another. At most
 // nMaxThreads of them serve requests that are still wanted; a thread whose

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The requests of one resolver, from their start to the delivery of their
 // completion. Any thread may complete a request; the delivery itself runs on

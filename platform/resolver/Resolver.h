@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Asynchronous name-to-address and address-to-name lookups. A request names
 // a receiver and one of the private window messages; when the lookup is done

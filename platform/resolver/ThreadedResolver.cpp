@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/resolver/ThreadedResolver.h"
 
 #include "platform/resolver/LookupPool.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A resolver that runs blocking lookups on a small pool of threads and
 // delivers their completions on the application's thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A blocking lookup that a worker can give up on: the lookup runs on a thread of
 // its own, and the worker returns as soon as its wake-up signal is raised.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/text/Utf8StreamDecoder.h"
 #include "platform/text/Utf8OrLatin1.h"
 

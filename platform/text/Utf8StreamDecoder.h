@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decodes a byte stream that arrives in chunks as UTF-8. A character whose
 // bytes are split between two chunks is held back until it is whole. A byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Resource numbers on widgets: every dialog carries its dialog number and
 // every control named by an ID carries that ID, so code and tests find

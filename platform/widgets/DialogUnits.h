@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dialog units: the dialogs are described in units of a quarter of the
 // font's average character width and an eighth of its height, so they

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line rules: which function a switch selects, what host text
 // follows it, and which arguments cancel or are ignored.
 

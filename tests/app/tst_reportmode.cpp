@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Report mode as its own process, inside the namespace lab: Finger, WhoIs and
 // Quote Of The Day against servers of the test's own at the destination, NS
 // LookUp against named there. Standard output must be the export text with

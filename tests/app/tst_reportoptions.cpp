@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options of ours: taken out before the window's command-line rules,
 // their values, the modes they select and every usage error.
 

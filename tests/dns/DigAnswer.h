@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What dig prints for a question, turned into the lines Netsonde's report
 // should hold for it, so the lab tests compare the lookup with an independent

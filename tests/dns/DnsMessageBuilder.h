@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds DNS messages byte by byte for the tests: the test says every field,
 // the builder only writes it in network order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for tests of the Name Server LookUp flow: the main window on the
 // lookup's tab with a scripted resolver, the page's fields, and the pane.

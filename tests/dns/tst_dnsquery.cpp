@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The query message: header, query name, QTYPE and QCLASS, and refusals.
 
 #include "DnsMessageBuilder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report of received DNS messages, short and verbose, on hand-built
 // datagrams: every RDATA form, every heading combination, compression
 // pointers, and datagrams cut short or lying.

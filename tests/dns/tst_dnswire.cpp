@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wire cursor, the name decoder and the text of received bytes.
 
 #include "DnsMessageBuilder.h"

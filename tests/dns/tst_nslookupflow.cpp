@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Name Server LookUp flow in both modes: the resolver scripted, name
 // servers of the test's own on loopback, every failure's box or pane text.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Name Server LookUp against a real name server in the namespace lab: the
 // lab's destination runs BIND's named with the zones under lab/, and every
 // report is compared with what dig prints for the same question. The test

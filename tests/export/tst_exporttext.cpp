@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exported text: date line, every function's header, the results table
 // and its line ends.
 

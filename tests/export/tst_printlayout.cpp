@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page layout of printed export text: lines, tabs and pages.
 
 #include "export/PrintLayout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Splits a fuzzer's input into the few choices a target makes and the bytes
 // it works on, without needing the fuzzer's own headers (the seed tests

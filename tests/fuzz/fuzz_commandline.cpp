@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command lines of any arguments: the input's NUL bytes separate them.
 
 #include "FuzzCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Received datagrams of any shape: the report in both forms, its JSON form,
 // and the name decoder at any offset.
 

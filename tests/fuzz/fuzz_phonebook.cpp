@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A phonebook file holding any bytes: loading it, then adding an address
 // and loading the file again.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Received bytes cut into chunks the fuzzer chooses. The first byte picks
 // the function and how many chunk lengths follow; those lengths are used in
 // turn, the rest of the input is the received text.

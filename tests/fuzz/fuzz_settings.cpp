@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hand-edited settings values: the font record, the column widths, a
 // Recent List and the "Search Type" value. The first byte picks the
 // parser, the rest is the stored text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a fuzz target's body over every file of its seed corpus, so the
 // ordinary build checks the same properties the fuzzer does.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Folders that fail as a real disk fails, made with mounts in a mount
 // namespace of the test process's own, so nothing outside it sees them: a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Servers of the test's own that misbehave on purpose. Their sockets are
 // made inside one of the namespace lab's network namespaces (only a helper

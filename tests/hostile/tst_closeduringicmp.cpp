@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window closed in the middle of every kind of Ping and TraceRoute run in
 // the namespace lab, with each socket kind forced in turn: Ping pausing
 // between requests, Ping blocked on a request to the silent address, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window closed in the middle of a run in the namespace lab: a name
 // server lookup waiting for an answer, a query whose connect the network
 // never answers, and a name lookup that the system resolver has not yet

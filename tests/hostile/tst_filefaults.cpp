@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window and the phonebook on disks that fail: a read-only settings
 // folder, a phonebook file that is read-only, cut short in a record or
 // replaced by a folder, saving to a full disk and to a read-only file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Name Server LookUp against a name server of the test's own in the
 // namespace lab that answers with every malformed shape: a header cut
 // short, counts of 65535, an RDLENGTH past the end, compression pointers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finger, WhoIs and Quote Of The Day servers in the namespace lab that do
 // what no polite server does: a WhoIs server that pours out 10 MB as fast as
 // it can, a Finger server that puts NUL bytes and bytes above 127 in every

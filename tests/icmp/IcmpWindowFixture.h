@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window whose Ping and TraceRoute run over a given echo service, with
 // scripted blocking lookups and resolver, and a record of the status line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Echo peers of the test's own inside the namespace lab, each on a thread of its
 // own that enters the namespace it works in:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An echo service for tests: every request is recorded and answered by the
 // test's responder, at once or, while requests are held, only when the test

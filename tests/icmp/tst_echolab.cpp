@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The echo service against real routers and hosts of the namespace lab, with each
 // socket kind forced in turn.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Echo requests as built, and which received packets count as answers to a probe.
 
 #include "platform/echo/EchoPacket.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ping and TraceRoute in the main window over the real echo service, through
 // the routers of the namespace lab, with each socket kind forced in turn.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ping in the main window against echo peers of the test's own in the namespace
 // lab, with each socket kind forced in turn: a destination that answers after a
 // chosen delay, and another program on the same machine whose echo traffic

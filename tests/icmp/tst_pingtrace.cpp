@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ping and TraceRoute in the main window over a scripted echo service: the
 // status line of whole runs, the rows, Stop while a worker waits, the failure
 // reports and their order against the end of the run, the double-click lookup

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks the layering of the source tree.
 
 The layer table (cmake/layers.txt) gives each top-level folder a level. A .h

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Tests answer the program's common dialogs through CommonDialogs(): each
 // case installs the answers it needs and puts the platform's back after.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for tests of the main window: a fresh settings store per case,
 // and controls found by their IDs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A function for controller tests: it counts Start and Cancel and runs
 // what the test gives it on Start.

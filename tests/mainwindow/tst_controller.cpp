@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The function controller: Go, the begin-run step, Stop, Escape, Clear, tab
 // changes, the command-line start and the missing echo service, driven
 // with functions plugged into the table.

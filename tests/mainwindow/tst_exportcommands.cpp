@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save, Copy results to clipboard and Print through the real window: the
 // export text of every function from its result rows or pane and its page,
 // byte-exact files, failures that write nothing, and printed pages read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu commands that open something: Output Font with its stored
 // record, help on F1, the two links, Winsock Information and About.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the compact and the expanded window and of the About dialog,
 // light and dark, at one and two device pixels to one, written next to the
 // test for a person to look at, with the checks a picture can't give by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window under a real window manager (openbox on a virtual X
 // server): where its frame lands and how the first expansion is laid out.
 // Skipped where the server or the window manager cannot be started.

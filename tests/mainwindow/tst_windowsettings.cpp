@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the main window keeps between runs (options, placement, expanded
 // height, last function, output font, column widths) and how its layout
 // follows the window's size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test executables that need the namespace lab (lab.sh beside this file) start it
 // themselves: outside the lab they run again inside it, so CTest and a developer run

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The namespace lab: a routed network that exists only for one command.
 #
 #   source 10.200.1.2 -- 10.200.1.1 router1 10.200.2.1 -- 10.200.2.2 router2 10.200.3.1 -- 10.200.3.2 destination

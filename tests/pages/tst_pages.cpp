@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The function pages inside a real main window: loading and saving their
 // settings and Recent Lists, the host exchange rules, Smart Address
 // Splitting and the NS LookUp page's name-server rule.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recent List rules and Smart Address Splitting, on plain lists and texts.
 
 #include "query/AddressSplitting.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Phonebook files as bytes, for the tests of the file and of the dialog.
 

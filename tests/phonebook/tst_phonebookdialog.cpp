@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Phonebook dialog on real files: what it shows, what each control does
 // to the file at once, and what Use hands to the main window's pages.
 

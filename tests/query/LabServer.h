@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A TCP server of the test's own on a fixed port of the namespace lab's
 // destination. The test drives it step by step: it accepts, reads what the

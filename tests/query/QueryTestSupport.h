@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for tests of Finger, WhoIs and Quote Of The Day in the main
 // window: filling a page as the user does.

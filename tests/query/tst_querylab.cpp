@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finger, WhoIs and Quote Of The Day against real TCP servers on the fixed
 // ports of the namespace lab's destination: requests, firewall routing,
 // chunked answers, the pane limits, the drain at close, failures, Stop and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start of Finger, WhoIs and Quote Of The Day up to the network: the
 // host check, lookups that fail or are stopped, the Recent List entries,
 // and the FireWall dialog with its command and key.

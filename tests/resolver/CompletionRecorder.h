@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Receivers for lookup completions in tests: every private window message
 // that reaches one is noted in a log that outlives the receivers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A resolver for tests: it records every request and completes one only when
 // the test says so, with the result the test gives. Completions travel the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The resolver's request handling with scripted lookups: handles, cancel,
 // requests in flight together, receivers and resolvers that go away early.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system resolver on this machine's own names, run inside a private
 // network namespace so that no question can leave the machine.
 

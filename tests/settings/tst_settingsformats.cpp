@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stored text formats (font record, column widths), the settings
 // store's reading rules and the table of stored values, through a real INI
 // file.
