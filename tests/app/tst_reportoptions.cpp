@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The options of ours: taken out before the window's command-line rules,
-// their values, the modes they select and every usage error.
+// their values, the modes they select and every usage error; and the bytes
+// of the CSV and JSON forms for names and texts that need quoting.
 
+#include "app/ReportFormats.h"
 #include "app/ReportOptions.h"
+#include "query/ReceivedText.h"
 
+#include <QJsonDocument>
 #include <QTest>
 
 using namespace netsonde;
@@ -114,6 +118,58 @@ private Q_SLOTS:
         QFETCH(QString, word);
         QFETCH(QString, searchType);
         QCOMPARE(SearchTypeOfWord(word).value_or(QString()), searchType);
+    }
+
+    // A name holding a quote, comma, CR or LF is quoted with its quotes
+    // doubled; left bare, a reader would split it or end the row inside it.
+    // Names that are not UTF-8 come from the resolver as Latin-1 and are
+    // written as UTF-8.
+    void csvQuotesNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("quotes") << "say \"hi\"" << QByteArray("1,10.0.0.1,\"say \"\"hi\"\"\",7\r\n");
+        QTest::newRow("comma") << "a,b" << QByteArray("1,10.0.0.1,\"a,b\",7\r\n");
+        QTest::newRow("CR LF") << "a\r\nb" << QByteArray("1,10.0.0.1,\"a\r\nb\",7\r\n");
+        QTest::newRow("LF") << "a\nb" << QByteArray("1,10.0.0.1,\"a\nb\",7\r\n");
+        QTest::newRow("lone CR") << "a\rb" << QByteArray("1,10.0.0.1,\"a\rb\",7\r\n");
+        QTest::newRow("Latin-1 bytes") << QString::fromLatin1("caf\xE9\xFF")
+                                       << QByteArray("1,10.0.0.1,caf\xC3\xA9\xC3\xBF,7\r\n");
+        QTest::newRow("Latin-1 byte and a quote") << QString::fromLatin1("\xE9\"")
+                                                  << QByteArray("1,10.0.0.1,\"\xC3\xA9\"\"\",7\r\n");
+    }
+    void csvQuotesNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, line);
+        const QStringList row{"1", "10.0.0.1", name, "7 ms"};
+        QCOMPARE(ReportCsv(FunctionId::Ping, {row}), "seq,address,name,time_ms\r\n" + line);
+    }
+
+    // The Finger text as received: controls other than NUL stay and are
+    // escaped, bytes that are not UTF-8 are read as Latin-1; the JSON is
+    // valid UTF-8 holding every character the pane showed.
+    void fingerTextInJson_data()
+    {
+        QTest::addColumn<QByteArray>("received");
+        QTest::addColumn<QByteArray>("member");
+        QTest::newRow("control characters")
+            << QByteArray("a\x01\x1B\tb\r\n") << QByteArray(R"("text": "a\u0001\u001b\tb\n")");
+        QTest::newRow("bytes above 127, not UTF-8")
+            << QByteArray("caf\xE9 \xFF") << QByteArray("\"text\": \"caf\xC3\xA9 \xC3\xBF\"");
+    }
+    void fingerTextInJson()
+    {
+        QFETCH(QByteArray, received);
+        QFETCH(QByteArray, member);
+        CReceivedText text(QueryFunction::Finger);
+        CReportView view(FunctionId::Finger, false);
+        view.AppendPaneText(FunctionId::Finger, text.Drain(received) + text.Finish());
+        CRunInputs inputs;
+        inputs.function = FunctionId::Finger;
+        const QByteArray json = ReportJson({inputs, view, QDateTime::currentDateTimeUtc(), 0, {}});
+        QVERIFY2(json.contains(member), json.constData());
+        QVERIFY(QJsonDocument::fromJson(json).isObject());
     }
 };
 
