@@ -211,6 +211,8 @@ void TestDnsReport::rdata_data()
            "   Name=example.com\r\n"
            "   Type=A, Class=1, TTL=60, RDLENGTH=4\r\n"
            "   IP Address=127.0.0.1\r\n---\r\n";
+    // A TYPE with no word of its own shows UNDEFINED: otherwise the Type=
+    // line would show nothing for it.
     QTest::newRow("TYPE 0")
         << Answer(0, "\x01"_wire).Bytes()
         << "Answer Section:\r\n   Name=example.com\r\n"
@@ -308,6 +310,12 @@ void TestDnsReport::headings_data()
                            << answers + record1 + authority + record2 + record3 + additional
                                   + record4 + end;
     QTest::newRow("3 0 0") << reply(3, 0, 0) << answers + record1 + record2 + record3 + end;
+    // Every question is read, not only the first: otherwise the answer would
+    // be read from the middle of the second question.
+    QTest::newRow("two questions, 1 0 0")
+        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 2, 1, 0, 0)
+               .Name({"a"}).Question(1, 1).Name({"b"}).Question(1, 1).Raw(AddressRecord(1)).Bytes()
+        << answers + record1 + end;
 }
 
 void TestDnsReport::headings()
@@ -634,7 +642,9 @@ void TestDnsReport::rdataTooShort_data()
 {
     AddColumns();
     // Every row has a good record after the faulty one: the RDLENGTH that
-    // tells where the next record starts is still trusted.
+    // tells where the next record starts is still trusted. RDATA is read only
+    // up to RDLENGTH: otherwise a record could be read from the next record's
+    // bytes (the NS name would end at the next record's root name).
     const QString next = QStringLiteral(
         "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.9\r\n---\r\n");
     const auto reply = [](int type, const QByteArray& rdata) {

@@ -124,6 +124,8 @@ void TestDnsWire::decodeName_data()
     QTest::newRow("cut inside a pointer")
         << base().Labels({"www"}).U8(0xC0).Bytes() << 13 << QByteArray("www") << 18
         << DnsWireError::CutShort;
+    // A pointer must point backwards, before the name that holds it:
+    // otherwise a pointer loop would hang the decoder.
     QTest::newRow("pointer to itself")
         << base().Pointer(13).Bytes() << 13 << QByteArray() << 15 << DnsWireError::BadPointer;
     QTest::newRow("pointer forward")

@@ -213,7 +213,9 @@ private Q_SLOTS:
         QTest::newRow("room for part of it, file replaced") << qsizetype(8192) << true;
     }
     // The failure is told with the path, and what the folder holds is what
-    // it held before: the earlier file whole, or no file at all.
+    // it held before: the earlier file whole, or no file at all. Save writes
+    // a temporary file and renames it over the old one: otherwise a failed
+    // write would leave a half-written file in place of the old one.
     void saveToAFullDisk()
     {
         QFETCH(qsizetype, freeBytes);

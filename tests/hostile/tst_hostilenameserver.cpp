@@ -250,8 +250,9 @@ private Q_SLOTS:
         QVERIFY(outcome.output.isEmpty());
     }
 
-    // A datagram from anyone but the name server, however it looks, is
-    // ignored: the lookup goes on waiting and reports the server's answer.
+    // A datagram from anyone but the name server's address and port, however
+    // it looks, is ignored and the lookup goes on waiting for the server:
+    // otherwise any host could inject a forged answer.
     void strangersAreIgnored_data()
     {
         QTest::addColumn<int>("sender");

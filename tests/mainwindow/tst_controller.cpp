@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -200,7 +201,8 @@ private Q_SLOTS:
         dialog->SelectFunction(FunctionId::QuoteOfDay);
         QCOMPARE(dialog->RunningFunction(), std::optional(FunctionId::WhoIs));
         dialog->OnStop();
-        // Both the selected tab's function and the one whose run it was.
+        // Both the selected tab's function and the one whose run it was:
+        // otherwise the running function's socket or worker goes on after Stop.
         QCOMPARE(recorders[Index(FunctionId::QuoteOfDay)]->cancels, 1);
         QCOMPARE(recorders[Index(FunctionId::WhoIs)]->cancels, 1);
         QCOMPARE(dialog->RunningFunction(), std::nullopt);
@@ -215,10 +217,12 @@ private Q_SLOTS:
         for (int i = 0; i < kFunctionCount; ++i)
             dialog->Page(static_cast<FunctionId>(i))->HostCombo()->setEditText(QStringLiteral("host.example"));
         Control<QLineEdit>(dialog->FingerPage(), IDC_FINGER_USER)->setText(QStringLiteral("ann"));
-        dialog->PingPage()->m_nPings = 3;
         dialog->SelectFunction(FunctionId::Finger);
         dialog->OnGo();
         dialog->TextPane(FunctionId::Finger)->AppendText(QStringLiteral("answer\r\n"));
+        // Clear keeps the options edited since the last run: otherwise it
+        // would silently undo the user's option changes.
+        Control<QCheckBox>(dialog->FingerPage(), IDC_FINGER_VERBOSE)->setChecked(true);
 
         dialog->OnClear();
         QCOMPARE(recorders[Index(FunctionId::Finger)]->cancels, 1);
@@ -231,6 +235,7 @@ private Q_SLOTS:
             QCOMPARE(dialog->Page(static_cast<FunctionId>(i))->HostCombo()->currentText(), QString());
         }
         QCOMPARE(Control<QLineEdit>(dialog->FingerPage(), IDC_FINGER_USER)->text(), QString());
+        QVERIFY(Control<QCheckBox>(dialog->FingerPage(), IDC_FINGER_VERBOSE)->isChecked());
         QCOMPARE(dialog->TextPane(FunctionId::Finger)->Text(), QString());
         for (int command : {ID_FILE_SAVE, ID_COPY_RESULTS, ID_FILE_PRINT})
             QVERIFY(!dialog->Command(command)->isEnabled());
@@ -244,7 +249,8 @@ private Q_SLOTS:
         auto dialog = OpenMainDialog();
         auto recorders = PlugRecorders(*dialog);
         dialog->PingPage()->HostCombo()->setEditText(QStringLiteral("host.example"));
-        // An option changed since the last run is not undone by Clear.
+        // An option changed since the last run is not undone by Clear, which
+        // would otherwise silently drop the user's edit.
         Control<CSpinField>(dialog->PingPage(), IDC_PING_COUNT_SPIN)->SetValue(9);
         dialog->OnClear();
         QCOMPARE(recorders[Index(FunctionId::Ping)]->cancels, 0);
