@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's initialisation: the settings read, the pages made, the
+// echo service loaded and the function table filled, and the command line's
+// start.
+
+#include "mainwindow/MainDialog.h"
+#include "icmp/IcmpFunctions.h"
+#include "export/ResultColumns.h"
+#include "mainwindow/MenuCommands.h"
+#include "mainwindow/OutputPane.h"
+#include "mainwindow/ResponseTimeDelegate.h"
+#include "mainwindow/WindowRunView.h"
+#include "mainwindow/TabControl.h"
+#include "pages/NameServerLookUpPage.h"
+#include "pages/PingPage.h"
+#include "pages/QuoteOfDayPage.h"
+#include "pages/TraceRoutePage.h"
+#include "pages/UserHostPage.h"
+#include "mainwindow/phonebook/PhonebookCommand.h"
+#include "platform/AppMessages.h"
+#include "platform/widgets/ControlIds.h"
+#include "platform/widgets/ModalMessageBox.h"
+#include "platform/widgets/DialogUnits.h"
+#include "mainwindow/FireWallDialog.h"
+#include "icmp/IcmpFunction.h"
+#include "resources/AppIcon.h"
+#include "resources/BusyAnimation.h"
+#include "resources/ResourceIds.h"
+#include "settings/SettingsKeys.h"
+#include "settings/SettingsStore.h"
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTreeWidget>
+#include <QWindow>
+
+namespace netsonde {
+
+namespace {
+
+CMainDialog::EchoServiceLoader& EchoServiceLoaderFunction()
+{
+    static CMainDialog::EchoServiceLoader loader;
+    return loader;
+}
+
+CMainDialog::FunctionInstaller& FunctionInstallerFunction()
+{
+    static CMainDialog::FunctionInstaller installer;
+    return installer;
+}
+
+std::shared_ptr<echo::EchoService> LoadConfiguredEchoService()
+{
+    const CMainDialog::EchoServiceLoader& loader = EchoServiceLoaderFunction();
+    return loader ? loader() : echo::LoadEchoService();
+}
+
+} // namespace
+
+void CMainDialog::SetEchoServiceLoader(EchoServiceLoader loader) { EchoServiceLoaderFunction() = std::move(loader); }
+
+void CMainDialog::SetFunctionInstaller(FunctionInstaller installer)
+{
+    FunctionInstallerFunction() = std::move(installer);
+}
+
+void CMainDialog::InitDialog()
+{
+    if (m_bInitialised)
+        return;
+    const int initialFunction = ReadSettingsAndCreate();
+    m_animation->Open();
+    StartFromCommandLine(initialFunction);
+}
+
+// Everything stored is read from one open store.
+int CMainDialog::ReadSettingsAndCreate()
+{
+    const CSettingsBatch batch;
+    m_crWindow = palette().color(QPalette::Window);
+    setWindowIcon(AppIcon());
+    ReadOptions();
+    const int initialFunction = ChooseInitialFunction();
+
+    m_statusBar = new QStatusBar(this);
+    SetControlId(m_statusBar, IDC_STATUS_BAR);
+    m_statusBar->setSizeGripEnabled(true);
+    m_statusText = new QLabel(m_statusBar);
+    m_statusBar->addWidget(m_statusText, 1);
+    CreateRunSummary();
+    m_statusBar->hide();
+    SetStatusText(QStringLiteral("Ready"));
+
+    CreatePages(initialFunction);
+    SelectInitialFunction(initialFunction);
+    SetUpResultColumns();
+    LoadIcmpLibrary();
+    m_options.strFingerFireWall = ReadTextSetting(SettingKey::FingerFireWall);
+    m_options.strWhoIsFireWall = ReadTextSetting(SettingKey::WhoIsFireWall);
+    ReadOutputFont();
+    m_bInitialised = true;
+    MakeCompact();
+    RestoreWindowPlacement();
+    return initialFunction;
+}
+
+int CMainDialog::ChooseInitialFunction()
+{
+    int initial = m_options.nLastFunction;
+    if (m_bCommandLine) {
+        const QString code = m_strCommandLine.left(2);
+        const int fromCommand = code.size() == 2 && code.at(1) == QLatin1Char(' ')
+                                    ? FunctionOfLetter(code.at(0).toLatin1())
+                                    : -1;
+        if (fromCommand >= 0)
+            initial = fromCommand;
+        else
+            m_bCommandLine = false;
+    }
+    // A hand-edited store may hold any number: such a value starts on Ping.
+    return initial >= 0 && initial < kFunctionCount ? initial : -1;
+}
+
+void CMainDialog::CreatePages(int initialFunction)
+{
+    m_pPages[Index(FunctionId::Ping)] = new CPingPage(m_tab);
+    m_pPages[Index(FunctionId::TraceRoute)] = new CTraceRoutePage(m_tab);
+    auto* finger = new CFingerPage(m_tab);
+    auto* whois = new CWhoIsPage(m_tab);
+    for (CUserHostPage* page : {static_cast<CUserHostPage*>(finger), static_cast<CUserHostPage*>(whois)})
+        page->SetSmartSplittingSource([this] { return m_options.bSmartSplitting; });
+    m_pPages[Index(FunctionId::Finger)] = finger;
+    m_pPages[Index(FunctionId::WhoIs)] = whois;
+    m_pPages[Index(FunctionId::NameServerLookUp)] = new CNameServerLookUpPage(m_tab);
+    m_pPages[Index(FunctionId::QuoteOfDay)] = new CQuoteOfDayPage(m_tab);
+
+    const int shown = initialFunction < 0 ? Index(FunctionId::Ping) : initialFunction;
+    for (const FunctionInfo& function : FunctionTable)
+        m_tab->AddTab(QString::fromLatin1(function.tabLabel));
+    const int pageTop = m_tab->ClientRect().top() + 2;
+    for (int i = 0; i < kFunctionCount; ++i) {
+        CPropertyPage* page = m_pPages[i];
+        page->Create();
+        page->setGeometry(2, pageTop, m_tab->width() - 4, m_tab->height() - pageTop - 2);
+        page->setVisible(i == shown);
+        page->setEnabled(i == shown);
+    }
+}
+
+void CMainDialog::SelectInitialFunction(int initialFunction)
+{
+    const int index = initialFunction < 0 ? Index(FunctionId::Ping) : initialFunction;
+    {
+        const QSignalBlocker blocker(m_tab);
+        m_tab->SetCurrentIndex(index);
+    }
+    UpdateWindowTitle(index);
+    CPropertyPage* page = m_pPages[index];
+    page->SelectInitialEntries();
+    SendAppMessage(page, WM_APP_FOCUS_HOST);
+}
+
+void CMainDialog::LoadIcmpLibrary()
+{
+    m_echoService = LoadConfiguredEchoService();
+    if (const FunctionInstaller& install = FunctionInstallerFunction())
+        install(*m_runs, m_echoService);
+    m_bIcmpAvailable = m_echoService && m_echoService->IsLoaded();
+    if (m_bIcmpAvailable)
+        return;
+    const QString why = IcmpUnavailableToolTip(m_echoService.get());
+    for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
+        Page(id)->setToolTip(why);
+        for (QWidget* control : Page(id)->InputControls()) {
+            control->setEnabled(false);
+            control->setToolTip(why);
+        }
+    }
+}
+
+void CMainDialog::StartFromCommandLine(int initialFunction)
+{
+    if (!m_bCommandLine || initialFunction < 0)
+        return;
+    const QString host = m_strCommandLine.mid(2);
+    if (host.isEmpty())
+        return;
+    CPropertyPage* page = m_pPages[initialFunction];
+    page->m_strHost = host;
+    if (initialFunction == Index(FunctionId::NameServerLookUp))
+        NameServerLookUpPage()->SelectFirstSearchType();
+    SendAppMessage(page, WM_APP_REFRESH);
+    OnGo();
+}
+
+} // namespace netsonde
