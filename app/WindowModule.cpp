@@ -46,8 +46,9 @@ std::string WindowModulePath()
 int RunWindowModule(int argc, char* argv[], const NetsondeWindowStart& start)
 {
     // The library stays loaded until the process ends: Qt's plugins and the
-    // window's static objects may still be referred to at exit.
-    void* library = ::dlopen(WindowModulePath().c_str(), RTLD_NOW | RTLD_LOCAL);
+    // window's static objects may still be referred to at exit. Its symbols
+    // are bound as they are first used, which keeps the window's start short.
+    void* library = ::dlopen(WindowModulePath().c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!library)
         return CannotLoad(::dlerror());
     void* entry = ::dlsym(library, kWindowEntryName);

@@ -54,7 +54,11 @@ void WriteValue(const QString& section, const QString& key, const QVariant& valu
     if (g_readOnly)
         return;
     const COpenStore store;
-    store->setValue(section + QLatin1Char('/') + key, value);
+    const QString path = section + QLatin1Char('/') + key;
+    // An unchanged value leaves the file alone: nothing to write at exit.
+    if (store->contains(path) && VariantText(store->value(path)) == value.toString())
+        return;
+    store->setValue(path, value);
 }
 
 } // namespace
