@@ -3,6 +3,7 @@
 
 #include "dns/DnsDomainName.h"
 #include "dns/DnsWireCursor.h"
+#include "dns/Ipv6AddressText.h"
 #include "dns/SearchTypeTable.h"
 
 namespace netsonde {
@@ -23,6 +24,8 @@ enum RecordType : quint16 {
     kTypeMinfo = 14,
     kTypeMx = 15,
     kTypeTxt = 16,
+    kTypeAaaa = 28,
+    kTypeSrv = 33,
 };
 
 QByteArray Unsigned(quint32 value) { return QByteArray::number(value); }
@@ -205,6 +208,8 @@ private:
         case kTypeMinfo: ReadMinfo(rdata); break;
         case kTypeMx: ReadMx(rdata); break;
         case kTypeTxt: ReadTxt(rdata); break;
+        case kTypeAaaa: ReadIpv6Address(rdata); break;
+        case kTypeSrv: ReadSrv(rdata); break;
         default: m_sink.RdataLine({TextField("RDATA", "rdata", "Not yet implemented")}); break;
         }
     }
@@ -286,6 +291,22 @@ private:
         const QByteArray exchange = DecodeDomainName(rdata);
         LineIfWhole(rdata, {UnsignedField("Preference", "preference", preference),
                             TextField("Mail Exchange", "exchange", exchange)});
+    }
+
+    void ReadIpv6Address(DnsWireCursor& rdata)
+    {
+        const QByteArray address = Ipv6AddressText(rdata.ReadBytes(kIpv6AddressSize));
+        LineIfWhole(rdata, {TextField("IPv6 Address", "address", address)});
+    }
+
+    void ReadSrv(DnsWireCursor& rdata)
+    {
+        const quint16 priority = rdata.ReadU16();
+        const quint16 weight = rdata.ReadU16();
+        const quint16 port = rdata.ReadU16();
+        const QByteArray target = DecodeDomainName(rdata);
+        LineIfWhole(rdata, {UnsignedField("Priority", "priority", priority), UnsignedField("Weight", "weight", weight),
+                            UnsignedField("Port", "port", port), TextField("Target", "target", target)});
     }
 
     void ReadTxt(DnsWireCursor& rdata)

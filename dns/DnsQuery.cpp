@@ -7,8 +7,11 @@
 #include <QDateTime>
 
 #include <arpa/inet.h>
+#include <sys/socket.h>
 
 #include <algorithm>
+#include <array>
+#include <optional>
 
 namespace netsonde {
 
@@ -17,11 +20,34 @@ namespace {
 constexpr quint8 kFlagsRecursionDesired = 0x01;
 constexpr quint8 kClassIn = 1;
 constexpr char kReverseSuffix[] = "IN-ADDR.ARPA";
+constexpr char kIpv6ReverseSuffix[] = "ip6.arpa";
 
 // inet_addr reads up to a NUL, so text holding one is never an address.
 bool IsDottedAddress(const QByteArray& text)
 {
     return !text.contains('\0') && inet_addr(text.constData()) != INADDR_NONE;
+}
+
+// inet_pton reads up to a NUL too.
+std::optional<std::array<quint8, 16>> Ipv6Address(const QByteArray& text)
+{
+    std::array<quint8, 16> address{};
+    if (text.contains('\0') || inet_pton(AF_INET6, text.constData(), address.data()) != 1)
+        return std::nullopt;
+    return address;
+}
+
+// The address's 32 nibbles, lowest first, each followed by ".", then the
+// suffix: 2001:db8::1 gives 1.0.0.0. ... .8.b.d.0.1.0.0.2.ip6.arpa.
+QByteArray Ipv6ReverseName(const std::array<quint8, 16>& address)
+{
+    constexpr char kHexDigits[] = "0123456789abcdef";
+    QByteArray name;
+    for (auto byte = address.crbegin(); byte != address.crend(); ++byte) {
+        name.append(kHexDigits[*byte & 0x0F]).append('.');
+        name.append(kHexDigits[*byte >> 4]).append('.');
+    }
+    return name.append(kIpv6ReverseSuffix);
 }
 
 // The parts of the text from the left, up to the first empty one.
@@ -49,7 +75,11 @@ QByteArray ReverseName(const QByteArray& address)
 QByteArray QueryName(const QString& host)
 {
     const QByteArray text = host.toUtf8();
-    return IsDottedAddress(text) ? ReverseName(text) : text;
+    if (IsDottedAddress(text))
+        return ReverseName(text);
+    if (const auto address = Ipv6Address(text))
+        return Ipv6ReverseName(*address);
+    return text;
 }
 
 bool HasOverlongLabel(const QByteArrayList& labels)

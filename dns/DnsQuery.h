@@ -31,7 +31,9 @@ struct DnsQuery {
 // Builds the query for the host text as typed and the search-type text as
 // selected (matched exactly against the search-type table). A dotted address
 // that inet_addr accepts is asked for by its reverse name, built part by part
-// on the text ("10.1" gives 1.10.IN-ADDR.ARPA); any other text is the name.
+// on the text ("10.1" gives 1.10.IN-ADDR.ARPA); an IPv6 address that
+// inet_pton accepts by its nibble name under ip6.arpa; any other text is the
+// name.
 // The name's parts are the UTF-8 bytes between dots; an empty part (leading
 // dot, two dots in a row, trailing dot) ends the name. Refused, with nothing
 // built: a search type without a record type, a part over 63 bytes, a query

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The sixteen search types of Name Server LookUp: the "Type of Search" list
-// in this order, the stored "Search Type" index, and the QTYPE sent.
+// The eighteen search types of Name Server LookUp: the "Type of Search" list
+// in this order, the stored "Search Type" index, and the QTYPE sent. New
+// types go at the end, so that a stored index keeps its meaning.
 
 #include <QString>
 
@@ -14,7 +15,7 @@ struct SearchType {
     int qtype; // 0: no query is built (the resolver mode)
 };
 
-inline constexpr std::array<SearchType, 16> SearchTypeTable{{
+inline constexpr std::array<SearchType, 18> SearchTypeTable{{
     {"Use Winsock Function GetHostByX", 0},
     {"A - Host address", 1},
     {"ALL - All records", 255},
@@ -31,6 +32,8 @@ inline constexpr std::array<SearchType, 16> SearchTypeTable{{
     {"SOA - Start of a zone of authority", 6},
     {"TXT - Text strings", 16},
     {"WKS - Well known service description", 11},
+    {"AAAA - IPv6 host address", 28},
+    {"SRV - Service location", 33},
 }};
 
 // The text of the first table entry, which selects the resolver mode.

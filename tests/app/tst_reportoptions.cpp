@@ -49,7 +49,7 @@ private Q_SLOTS:
         QTest::newRow("page option after host") << QStringList{"-f", "h", "--user", "u"} << Mode::Window << "";
         QTest::newRow("bad value without report") << QStringList{"--count", "3x", "-p", "h"} << Mode::Window << "";
         QTest::newRow("progress without report") << QStringList{"--progress", "-p", "h"} << Mode::Window << "";
-        QTest::newRow("unknown type") << QStringList{"--report", "--type", "AAAA", "-n", "h"} << Mode::UsageError << "";
+        QTest::newRow("unknown type") << QStringList{"--report", "--type", "CAA", "-n", "h"} << Mode::UsageError << "";
         QTest::newRow("option of another function") << QStringList{"--report", "--count", "3", "-f", "h"} << Mode::UsageError << "F h";
         QTest::newRow("verbose on whois") << QStringList{"--report", "--verbose", "-w", "h"} << Mode::UsageError << "W h";
         QTest::newRow("user on quote") << QStringList{"--report", "--user", "u", "-q", "h"} << Mode::UsageError << "Q h";
@@ -108,6 +108,8 @@ private Q_SLOTS:
         QTest::newRow("all, lower case") << "all" << "ALL - All records";
         QTest::newRow("CNAME not C") << "cname" << "CNAME - Canonical name for an alias";
         QTest::newRow("MB not MAILB") << "Mb" << "MB - Mailbox domain name";
+        QTest::newRow("AAAA") << "aaaa" << "AAAA - IPv6 host address";
+        QTest::newRow("SRV") << "SRV" << "SRV - Service location";
         QTest::newRow("resolver mode") << "GetHostByX" << "Use Winsock Function GetHostByX";
         QTest::newRow("prefix only") << "MAIL" << "";
         QTest::newRow("empty") << "" << "";

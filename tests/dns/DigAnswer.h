@@ -44,6 +44,10 @@ inline QStringList RdataLines(const QString& type, const QString& rdata)
     const auto name = [&f](int i) { return WithoutTrailingDot(f.value(i)); };
     if (type == QLatin1String("A"))
         return {QStringLiteral("   IP Address=") + rdata};
+    if (type == QLatin1String("AAAA"))
+        return {QStringLiteral("   IPv6 Address=") + rdata};
+    if (type == QLatin1String("SRV"))
+        return {QStringLiteral("   Priority=%1, Weight=%2, Port=%3, Target=%4").arg(f.value(0), f.value(1), f.value(2), name(3))};
     if (type == QLatin1String("NS"))
         return {QStringLiteral("   Name Server=") + name(0)};
     if (QStringList{"CNAME", "MB", "MG", "MR", "PTR"}.contains(type))

@@ -22,6 +22,17 @@ const QByteArray kTypeAClassIn = "\x00\x01\x00\x01"_wire;
 
 QString Repeated(char c, int count) { return QString(count, QLatin1Char(c)); }
 
+// The query name of a dotted name: each label after its length byte.
+QByteArray EncodedName(const QByteArray& dotted)
+{
+    QByteArray encoded;
+    for (const QByteArray& label : dotted.split('.'))
+        encoded.append(static_cast<char>(label.size())).append(label);
+    return encoded.append('\0');
+}
+
+const QByteArray kTypePtrClassIn = "\x00\x0C\x00\x01"_wire;
+
 } // namespace
 
 class TestDnsQuery : public QObject {
@@ -89,6 +100,28 @@ void TestDnsQuery::builtQuery_data()
     QTest::newRow("WKS")
         << "a" << "WKS - Well known service description"
         << kHeader1234 + "\x01" "a" "\x00\x00\x0B\x00\x01"_wire;
+    QTest::newRow("AAAA")
+        << "a" << "AAAA - IPv6 host address" << kHeader1234 + "\x01" "a" "\x00\x00\x1C\x00\x01"_wire;
+    QTest::newRow("SRV")
+        << "_sip._udp.a" << "SRV - Service location"
+        << kHeader1234 + EncodedName("_sip._udp.a") + "\x00\x21\x00\x01"_wire;
+    QTest::newRow("IPv6 address reversed by nibbles")
+        << "2001:db8::1" << kTypePtr
+        << kHeader1234
+               + EncodedName("1.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa")
+               + kTypePtrClassIn;
+    QTest::newRow("IPv6 address in upper case, nibbles in lower case")
+        << "FE80::ABCD" << kTypePtr
+        << kHeader1234
+               + EncodedName("d.c.b.a.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.e.f.ip6.arpa")
+               + kTypePtrClassIn;
+    QTest::newRow("IPv4-mapped IPv6 address reversed by nibbles")
+        << "::ffff:10.1.2.3" << kTypePtr
+        << kHeader1234
+               + EncodedName("3.0.2.0.1.0.a.0.f.f.f.f.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.ip6.arpa")
+               + kTypePtrClassIn;
+    QTest::newRow("not an IPv6 address is a name")
+        << "2001:db8::1::2" << kTypePtr << kHeader1234 + EncodedName("2001:db8::1::2") + kTypePtrClassIn;
     QTest::newRow("63-byte label")
         << Repeated('x', 63) + ".de" << kTypeA
         << kHeader1234 + "\x3F"_wire + QByteArray(63, 'x') + "\x02" "de" "\x00"_wire

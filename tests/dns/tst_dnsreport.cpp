@@ -7,6 +7,7 @@
 
 #include "dns/DnsMessageJson.h"
 #include "dns/DnsReport.h"
+#include "dns/Ipv6AddressText.h"
 
 #include <QJsonDocument>
 #include <QJsonArray>
@@ -52,6 +53,34 @@ QByteArray AddressRecord(int n)
     return DnsMessageBuilder().Root().Fields(1, 1, 0, QByteArray("\x0A\x00\x00"_wire) + char(n));
 }
 
+const QByteArray kIpv6Bytes = QByteArray::fromHex("20010db8000000000000000000000001");
+
+// AAAA in the answer section, SRV (target by pointer to the question's name)
+// in the authority section, AAAA in the additional section.
+QByteArray Ipv6AndServiceReply()
+{
+    return Reply(1, 1, 1)
+        .Pointer(12).Fields(28, 1, 60, kIpv6Bytes)
+        .Labels({"_sip", "_udp"}).Pointer(12)
+        .Fields(33, 1, 60, DnsMessageBuilder().U16(10).U16(60).U16(5060).Labels({"sip"}).Pointer(12))
+        .Root().Fields(28, 1, 60, QByteArray::fromHex("00000000000000000000ffffc0000201"));
+}
+
+const char kIpv6AndServiceRecords[] =
+    "Answer Section:\r\n"
+    "   Name=example.com\r\n"
+    "   Type=AAAA, Class=1, TTL=60, RDLENGTH=16\r\n"
+    "   IPv6 Address=2001:db8::1\r\n"
+    "Authority Records Section:\r\n"
+    "   Name=_sip._udp.example.com\r\n"
+    "   Type=SRV, Class=1, TTL=60, RDLENGTH=12\r\n"
+    "   Priority=10, Weight=60, Port=5060, Target=sip.example.com\r\n"
+    "Additional Records Section:\r\n"
+    "   Name=\r\n"
+    "   Type=AAAA, Class=1, TTL=60, RDLENGTH=16\r\n"
+    "   IPv6 Address=::ffff:192.0.2.1\r\n"
+    "---\r\n";
+
 } // namespace
 
 class TestDnsReport : public QObject {
@@ -76,6 +105,8 @@ private Q_SLOTS:
     void damagedRepliesEndTheReport();
     void json_data();
     void json();
+    void ipv6Text_data();
+    void ipv6Text();
 
 private:
     void AddColumns();
@@ -233,11 +264,26 @@ void TestDnsReport::rdata_data()
         << "Answer Section:\r\n   Name=example.com\r\n"
            "   Type=UNDEFINED, Class=1, TTL=3600, RDLENGTH=0\r\n"
            "   RDATA=Not yet implemented\r\n---\r\n";
-    QTest::newRow("TYPE 28")
-        << Answer(28, QByteArray(16, '\0')).Bytes()
+    QTest::newRow("AAAA")
+        << Answer(28, kIpv6Bytes).Bytes()
         << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=UNDEFINED, Class=1, TTL=3600, RDLENGTH=16\r\n"
-           "   RDATA=Not yet implemented\r\n---\r\n";
+           "   Type=AAAA, Class=1, TTL=3600, RDLENGTH=16\r\n"
+           "   IPv6 Address=2001:db8::1\r\n---\r\n";
+    QTest::newRow("AAAA with RDLENGTH 17, the last byte not shown")
+        << Answer(28, QByteArray(16, '\0') + "\x07"_wire).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=AAAA, Class=1, TTL=3600, RDLENGTH=17\r\n"
+           "   IPv6 Address=::\r\n---\r\n";
+    QTest::newRow("SRV")
+        << Answer(33, Rdata().U16(0).U16(5).U16(389).Name({"ldap", "example", "org"})).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=SRV, Class=1, TTL=3600, RDLENGTH=24\r\n"
+           "   Priority=0, Weight=5, Port=389, Target=ldap.example.org\r\n---\r\n";
+    QTest::newRow("SRV with 65535s and the root as target")
+        << Answer(33, Rdata().U16(65535).U16(65535).U16(65535).Root()).Bytes()
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=SRV, Class=1, TTL=3600, RDLENGTH=7\r\n"
+           "   Priority=65535, Weight=65535, Port=65535, Target=\r\n---\r\n";
     QTest::newRow("TYPE 253")
         << Answer(253, QByteArray()).Bytes()
         << "Answer Section:\r\n   Name=example.com\r\n"
@@ -310,6 +356,7 @@ void TestDnsReport::headings_data()
                            << answers + record1 + authority + record2 + record3 + additional
                                   + record4 + end;
     QTest::newRow("3 0 0") << reply(3, 0, 0) << answers + record1 + record2 + record3 + end;
+    QTest::newRow("AAAA, SRV, AAAA") << Ipv6AndServiceReply() << QString::fromLatin1(kIpv6AndServiceRecords);
     // Every question is read, not only the first: otherwise the answer would
     // be read from the middle of the second question.
     QTest::newRow("two questions, 1 0 0")
@@ -356,14 +403,21 @@ void TestDnsReport::verbose_data()
         << head + "   QDCOUNT=1, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
                   "Question:\r\n"
                   "   Name=a, QTYPE=MAILB, QCLASS=1\r\n---\r\n";
-    QTest::newRow("QTYPE 0 and 28")
-        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 2, 0, 0, 0)
+    QTest::newRow("QTYPE 0, 28 and 33")
+        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 3, 0, 0, 0)
                .Name({"a"}).Question(0, 1)
-               .Name({"b"}).Question(28, 1).Bytes()
-        << head + "   QDCOUNT=2, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
+               .Name({"b"}).Question(28, 1)
+               .Name({"c"}).Question(33, 1).Bytes()
+        << head + "   QDCOUNT=3, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
                   "Question:\r\n"
                   "   Name=a, QTYPE=UNDEFINED, QCLASS=1\r\n"
-                  "   Name=b, QTYPE=UNDEFINED, QCLASS=1\r\n---\r\n";
+                  "   Name=b, QTYPE=AAAA, QCLASS=1\r\n"
+                  "   Name=c, QTYPE=SRV, QCLASS=1\r\n---\r\n";
+    QTest::newRow("AAAA, SRV, AAAA")
+        << Ipv6AndServiceReply()
+        << head + "   QDCOUNT=1, ANCOUNT=1, NSCOUNT=1, ARCOUNT=1\r\n"
+                  "Question:\r\n"
+                  "   Name=example.com, QTYPE=A, QCLASS=1\r\n" + kIpv6AndServiceRecords;
     QTest::newRow("QDCOUNT 0 with an answer")
         << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 0, 1, 0, 0).Raw(AddressRecord(1)).Bytes()
         << head + "   QDCOUNT=0, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\n"
@@ -703,6 +757,21 @@ void TestDnsReport::rdataTooShort_data()
         << "Answer Section:\r\n   Name=example.com\r\n"
            "   Type=MINFO, Class=1, TTL=0, RDLENGTH=3\r\n"
            "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("AAAA of 15 bytes")
+        << reply(28, QByteArray(15, '\x01'))
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=AAAA, Class=1, TTL=0, RDLENGTH=15\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("SRV without target")
+        << reply(33, Rdata().U16(1).U16(2).U16(3))
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=SRV, Class=1, TTL=0, RDLENGTH=6\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    QTest::newRow("SRV target without its end")
+        << reply(33, Rdata().U16(1).U16(2).U16(3).Labels({"ab"}))
+        << "Answer Section:\r\n   Name=example.com\r\n"
+           "   Type=SRV, Class=1, TTL=0, RDLENGTH=9\r\n"
+           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
     QTest::newRow("TXT second string longer than RDATA")
         << reply(16, "\x02" "ok" "\x05" "abc"_wire)
         << "Answer Section:\r\n   Name=example.com\r\n"
@@ -812,6 +881,15 @@ void TestDnsReport::json_data()
                "cpu": "a", "os": "b"},
               {"name": "example.com", "type": "UNDEFINED", "type_number": 10, "class": 1, "ttl": 1,
                "rdlength": 1, "rdata": "Not yet implemented"}]})j");
+    QTest::newRow("AAAA, SRV, AAAA")
+        << Ipv6AndServiceReply()
+        << QByteArray(R"j({"answers": [{"name": "example.com", "type": "AAAA", "type_number": 28, "class": 1,
+                          "ttl": 60, "rdlength": 16, "address": "2001:db8::1"}],
+                          "authority": [{"name": "_sip._udp.example.com", "type": "SRV", "type_number": 33,
+                          "class": 1, "ttl": 60, "rdlength": 12, "priority": 10, "weight": 60, "port": 5060,
+                          "target": "sip.example.com"}],
+                          "additional": [{"name": "", "type": "AAAA", "type_number": 28, "class": 1,
+                          "ttl": 60, "rdlength": 16, "address": "::ffff:192.0.2.1"}]})j");
     QTest::newRow("RDATA too short")
         << Reply(2, 0, 0).Pointer(12).Fields(15, 1, 0, "\x00\x0A"_wire).Raw(AddressRecord(9)).Bytes()
         << R"j({"answers": [{"name": "example.com", "type": "MX", "type_number": 15, "class": 1, "ttl": 0,
@@ -841,6 +919,37 @@ void TestDnsReport::json()
     for (auto member = wanted.constBegin(); member != wanted.constEnd(); ++member)
         QCOMPARE(compact(decoded.value(member.key())), compact(member.value()));
     QCOMPARE(decoded.contains(QStringLiteral("error")), wanted.contains(QStringLiteral("error")));
+}
+
+void TestDnsReport::ipv6Text_data()
+{
+    QTest::addColumn<QByteArray>("hex");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("all zero") << QByteArray("00000000000000000000000000000000") << QByteArray("::");
+    QTest::newRow("run at the start") << QByteArray("00000000000000000000000000000001") << QByteArray("::1");
+    QTest::newRow("run in the middle") << QByteArray("20010db8000000000000000000000001") << QByteArray("2001:db8::1");
+    QTest::newRow("run at the end") << QByteArray("fe800000000000000000000000000000") << QByteArray("fe80::");
+    QTest::newRow("tie, the first run") << QByteArray("20010db8000000000001000000000001")
+                                        << QByteArray("2001:db8::1:0:0:1");
+    QTest::newRow("the longer run, not the first") << QByteArray("20010000000000010000000000000001")
+                                                   << QByteArray("2001:0:0:1::1");
+    QTest::newRow("single zero group") << QByteArray("20010db8000000010001000100010001")
+                                       << QByteArray("2001:db8:0:1:1:1:1:1");
+    QTest::newRow("leading zeros dropped, lower case") << QByteArray("20010DB800AB0C0000010010ABCDEF01")
+                                                       << QByteArray("2001:db8:ab:c00:1:10:abcd:ef01");
+    QTest::newRow("IPv4-mapped") << QByteArray("00000000000000000000ffffc0000201")
+                                 << QByteArray("::ffff:192.0.2.1");
+    QTest::newRow("IPv4-compatible stays hex") << QByteArray("000000000000000000000000c0000201")
+                                               << QByteArray("::c000:201");
+    QTest::newRow("15 bytes") << QByteArray("000000000000000000000000000001") << QByteArray();
+}
+
+void TestDnsReport::ipv6Text()
+{
+    QFETCH(QByteArray, hex);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(Ipv6AddressText(QByteArray::fromHex(hex)), expected);
 }
 
 QTEST_GUILESS_MAIN(TestDnsReport)

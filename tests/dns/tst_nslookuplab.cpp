@@ -140,17 +140,20 @@ private Q_SLOTS:
         const struct {
             const char* host;
             const char* type;
+            const char* digName = nullptr; // the host when not given
         } questions[] = {
             {"www.lab.test", "A"},       {"box.lab.test", "ANY"},   {"alias.lab.test", "CNAME"},
             {"info.lab.test", "HINFO"},  {"box.lab.test", "MAILB"}, {"box.lab.test", "MB"},
             {"box.lab.test", "MG"},      {"box.lab.test", "MINFO"}, {"box.lab.test", "MR"},
-            {"lab.test", "MX"},          {"lab.test", "NS"},        {"10.200.3.2", "PTR"},
+            {"lab.test", "MX"},          {"lab.test", "NS"},        {"10.200.3.2", "PTR", "2.3.200.10.IN-ADDR.ARPA"},
             {"lab.test", "SOA"},         {"info.lab.test", "TXT"},  {"svc.lab.test", "WKS"},
-            {"nothere.lab.test", "A"},
+            {"nothere.lab.test", "A"},   {"www.lab.test", "AAAA"},  {"mail.lab.test", "AAAA"},
+            {"_sip._udp.lab.test", "SRV"}, {"_ldap._tcp.lab.test", "SRV"},
+            {"2001:db8::7", "PTR", "7.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa"},
         };
         for (const auto& q : questions) {
             const QString host = QString::fromLatin1(q.host);
-            const QString digName = q.type == QByteArrayView("PTR") ? QStringLiteral("2.3.200.10.IN-ADDR.ARPA") : host;
+            const QString digName = q.digName ? QString::fromLatin1(q.digName) : host;
             for (bool verbose : {false, true})
                 QTest::addRow("%s %s %s", q.type, q.host, verbose ? "verbose" : "short")
                     << host << digName << QString::fromLatin1(q.type) << verbose;

@@ -373,7 +373,7 @@ private Q_SLOTS:
         QVERIFY(ns->RecentHosts().isEmpty());
         QVERIFY(ns->RecentNameServers().isEmpty());
         QCOMPARE(ns->HostCombo()->currentText(), QString());
-        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->count(), 16);
+        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->count(), 18);
         QCOMPARE(dialog->PingPage()->RecentHosts(), QStringList{QStringLiteral("p")});
     }
 

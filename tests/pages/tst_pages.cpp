@@ -56,7 +56,7 @@ private Q_SLOTS:
         QVERIFY(!Control<QCheckBox>(dialog->FingerPage(), IDC_FINGER_VERBOSE)->isChecked());
         CNameServerLookUpPage* ns = dialog->NameServerLookUpPage();
         QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->currentText(), GetHostByXSearchType());
-        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->count(), 16);
+        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->count(), 18);
         QVERIFY(!Control<QComboBox>(ns, IDC_NS_SERVER)->isEnabled());
         QVERIFY(Control<QCheckBox>(dialog->QuoteOfDayPage(), IDC_QUOTE_CLEAR)->isChecked());
     }
