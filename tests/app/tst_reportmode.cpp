@@ -252,8 +252,9 @@ QString RecordLines(const QJsonObject& record)
         lines += QStringLiteral("   TXT=") + string.toString() + QLatin1Char('\n');
     if (record.contains(QStringLiteral("preference")))
         lines += QStringLiteral("   Preference=%1, Mail Exchange=%2\n").arg(text("preference"), text("exchange"));
+    const bool ipv6 = text("type") == QLatin1String("AAAA");
     const std::pair<const char*, const char*> single[] = {
-        {"address", "IP Address"}, {"name_server", "Name Server"}, {"canonical_name", "CNAME"}};
+        {"address", ipv6 ? "IPv6 Address" : "IP Address"}, {"name_server", "Name Server"}, {"canonical_name", "CNAME"}};
     for (const auto& [key, label] : single) {
         if (record.contains(QLatin1String(key)))
             lines += QStringLiteral("   ") + QLatin1String(label) + QLatin1Char('=') + text(key) + QLatin1Char('\n');
