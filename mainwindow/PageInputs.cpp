@@ -15,15 +15,6 @@ namespace netsonde {
 
 namespace {
 
-void ReadUserHostPage(CUserHostPage& page, CRunInputs& inputs)
-{
-    page.SplitHostField();
-    page.DoDataExchange(true);
-    inputs.strHost = page.m_strHost;
-    inputs.strUser = page.m_strUser;
-    inputs.bClearOutput = page.m_bClearOutput;
-}
-
 // user@host, or the host alone when no user is given.
 QString UserAtHost(const CRunInputs& inputs)
 {
@@ -36,52 +27,43 @@ CRunInputs CMainDialog::ReadInputs(FunctionId id)
 {
     CRunInputs inputs;
     inputs.function = id;
+    CPropertyPage& page = *Page(id);
+    if (auto* userHost = qobject_cast<CUserHostPage*>(&page))
+        userHost->SplitHostField();
+    page.DoDataExchange(true);
+    inputs.strHost = page.m_strHost;
     switch (id) {
-    case FunctionId::Ping: {
-        CPingPage& page = *PingPage();
-        page.DoDataExchange(true);
-        inputs.strHost = page.m_strHost;
-        inputs.nTimeout = page.m_nTimeout;
-        inputs.nPings = page.m_nPings;
-        inputs.nDelay = page.m_nDelay;
-        inputs.bResolve = page.m_bResolve;
+    case FunctionId::Ping:
+        inputs.nTimeout = PingPage()->m_nTimeout;
+        inputs.nPings = PingPage()->m_nPings;
+        inputs.nDelay = PingPage()->m_nDelay;
+        inputs.bResolve = PingPage()->m_bResolve;
         break;
-    }
-    case FunctionId::TraceRoute: {
-        CTraceRoutePage& page = *TraceRoutePage();
-        page.DoDataExchange(true);
-        inputs.strHost = page.m_strHost;
-        inputs.nTimeout = page.m_nTimeout;
-        inputs.nMaxHops = page.m_nMaxHops;
-        inputs.bResolve = page.m_bResolve;
+    case FunctionId::TraceRoute:
+        inputs.nTimeout = TraceRoutePage()->m_nTimeout;
+        inputs.nMaxHops = TraceRoutePage()->m_nMaxHops;
+        inputs.bResolve = TraceRoutePage()->m_bResolve;
         break;
-    }
     case FunctionId::Finger:
-        ReadUserHostPage(*FingerPage(), inputs);
+        inputs.strUser = FingerPage()->m_strUser;
+        inputs.bClearOutput = FingerPage()->m_bClearOutput;
         inputs.bVerboseFormat = FingerPage()->m_bVerboseFormat;
         inputs.strFireWall = m_options.strFingerFireWall;
         break;
     case FunctionId::WhoIs:
-        ReadUserHostPage(*WhoIsPage(), inputs);
+        inputs.strUser = WhoIsPage()->m_strUser;
+        inputs.bClearOutput = WhoIsPage()->m_bClearOutput;
         inputs.strFireWall = m_options.strWhoIsFireWall;
         break;
-    case FunctionId::NameServerLookUp: {
-        CNameServerLookUpPage& page = *NameServerLookUpPage();
-        page.DoDataExchange(true);
-        inputs.strHost = page.m_strHost;
-        inputs.strSearchType = page.m_strSearchType;
-        inputs.strNameServer = page.m_strNameServer;
-        inputs.bClearOutput = page.m_bClearOutput;
-        inputs.bVerboseFormat = page.m_bVerboseFormat;
+    case FunctionId::NameServerLookUp:
+        inputs.strSearchType = NameServerLookUpPage()->m_strSearchType;
+        inputs.strNameServer = NameServerLookUpPage()->m_strNameServer;
+        inputs.bClearOutput = NameServerLookUpPage()->m_bClearOutput;
+        inputs.bVerboseFormat = NameServerLookUpPage()->m_bVerboseFormat;
         break;
-    }
-    case FunctionId::QuoteOfDay: {
-        CQuoteOfDayPage& page = *QuoteOfDayPage();
-        page.DoDataExchange(true);
-        inputs.strHost = page.m_strHost;
-        inputs.bClearOutput = page.m_bClearOutput;
+    case FunctionId::QuoteOfDay:
+        inputs.bClearOutput = QuoteOfDayPage()->m_bClearOutput;
         break;
-    }
     }
     return inputs;
 }

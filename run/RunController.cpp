@@ -29,7 +29,6 @@ void CRunController::Go(const CRunInputs& inputs)
     ++m_nRun;
     m_inputs = inputs;
     m_running = inputs.function;
-    Q_EMIT runStarted(inputs.function);
     m_functions[Index(inputs.function)]->Start(inputs);
 }
 
@@ -56,7 +55,6 @@ void CRunController::RecordRecentHost()
 
 void CRunController::SetStatusText(const QString& text)
 {
-    m_strStatus = text;
     m_view.ShowStatusText(text);
     Q_EMIT statusTextChanged(text);
 }
@@ -172,12 +170,6 @@ bool CRunController::HasPendingRequests() const
 {
     const std::lock_guard lock(m_mutex);
     return !m_pending.empty();
-}
-
-void CRunController::CloseRequest(RequestId id)
-{
-    const std::lock_guard lock(m_mutex);
-    m_pending.erase({RequestKind::Other, id});
 }
 
 void CRunController::PostEffect(RequestId id, std::function<void()> effect)

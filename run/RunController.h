@@ -67,7 +67,6 @@ public:
         bool bCompleted;
     };
     std::optional<CRunEnd> LastRunEnd() const { return m_lastEnd; }
-    QString StatusText() const { return m_strStatus; }
 
     // A run that Go did not start (a result row's lookup): its completions
     // reach the function, and EndRun or Stop end it, without the busy state.
@@ -92,7 +91,6 @@ public:
     RequestId OpenRequest();
     bool IsPending(RequestId id) const;
     bool HasPendingRequests() const;
-    void CloseRequest(RequestId id);
     // Posts an effect from a worker: it runs on the user-interface thread
     // only while the request is pending then.
     void PostEffect(RequestId id, std::function<void()> effect);
@@ -102,7 +100,6 @@ public:
 
 Q_SIGNALS:
     void statusTextChanged(const QString& text);
-    void runStarted(netsonde::FunctionId id);
     void runFinished(netsonde::FunctionId id);
 
 protected:
@@ -126,7 +123,6 @@ private:
     bool m_bBusy = false;
     bool m_bEnding = false;
     std::uint64_t m_nRun = 0;
-    QString m_strStatus;
     std::vector<std::function<void()>> m_afterEnd;
 
     mutable std::mutex m_mutex;
