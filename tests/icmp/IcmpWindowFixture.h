@@ -120,6 +120,21 @@ qint64 MillisecondsUntilReleased(Act act, Released released, qint64 limitMs = 50
     return timer.elapsed();
 }
 
+// Milliseconds from closing the window until the test holds the last
+// reference to `service`, that is until the worker has let go of it.
+template <typename Service>
+qint64 MillisecondsUntilWindowClosed(CIcmpWindow& window, const std::shared_ptr<Service>& service)
+{
+    const qint64 ms = MillisecondsUntilReleased(
+        [&] {
+            window.dialog->close();
+            window.dialog.reset();
+        },
+        [&] { return service.use_count() == 1; });
+    qInfo("window closed and worker ended after %lld ms", ms);
+    return ms;
+}
+
 inline qsizetype ThreadCount()
 {
     return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();

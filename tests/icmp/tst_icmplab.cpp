@@ -36,6 +36,17 @@ bool IsRoundTripBelow(const QString& cell, int limitMs)
     return ok && ms >= 0 && ms < limitMs;
 }
 
+void SetPing(CMainDialog& dialog, const QString& host, unsigned timeout)
+{
+    CPingPage* page = dialog.PingPage();
+    page->m_strHost = host;
+    page->m_nPings = 3;
+    page->m_nTimeout = timeout;
+    page->m_nDelay = 10;
+    page->m_bResolve = false;
+    page->DoDataExchange(false);
+}
+
 void SetTraceRoute(CMainDialog& dialog, const QString& host, unsigned timeout, unsigned maxHops)
 {
     CTraceRoutePage* page = dialog.TraceRoutePage();
@@ -61,12 +72,17 @@ qsizetype SocketCount()
 
 } // namespace
 
-#define OPEN_LAB_WINDOW(window, choice)                                                                 \
+// The window over the row's socket kind, message boxes noted in `boxes`.
+#define OPEN_LAB_WINDOW(window)                                                                         \
+    QFETCH(EchoSocketChoice, choice);                                                                   \
+    CMessageBoxRecorder boxes;                                                                          \
     const auto service = echo::LoadEchoService(choice);                                                 \
     QVERIFY2(service->IsLoaded(), service->Description().c_str());                                     \
     auto window = OpenIcmpWindow(service)
 
-#define WAIT_FOR_RUN_END(window, ms) QTRY_VERIFY_WITH_TIMEOUT(!(window).dialog->Runs().IsBusy(), ms)
+#define RUN_TO_END(window, ms)                                                                          \
+    (window).dialog->OnGo();                                                                            \
+    QTRY_VERIFY_WITH_TIMEOUT(!(window).dialog->Runs().IsBusy(), ms)
 
 class TestIcmpLab : public QObject {
     Q_OBJECT
@@ -76,12 +92,9 @@ private Q_SLOTS:
     void traceRouteListsTheRoutersAndStopsAtTheHost_data() { AddKinds(); }
     void traceRouteListsTheRoutersAndStopsAtTheHost()
     {
-        QFETCH(EchoSocketChoice, choice);
-        CMessageBoxRecorder boxes;
-        OPEN_LAB_WINDOW(window, choice);
+        OPEN_LAB_WINDOW(window);
         SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_DESTINATION"), 5, 15);
-        window.dialog->OnGo();
-        WAIT_FOR_RUN_END(window, 30000);
+        RUN_TO_END(window, 30000);
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
         QCOMPARE(list->topLevelItemCount(), 3);
         const char* hops[] = {"NETSONDE_LAB_ROUTER1", "NETSONDE_LAB_ROUTER2", "NETSONDE_LAB_DESTINATION"};
@@ -100,12 +113,9 @@ private Q_SLOTS:
     void traceRouteToSilentHostFillsEveryHop_data() { AddKinds(); }
     void traceRouteToSilentHostFillsEveryHop()
     {
-        QFETCH(EchoSocketChoice, choice);
-        CMessageBoxRecorder boxes;
-        OPEN_LAB_WINDOW(window, choice);
+        OPEN_LAB_WINDOW(window);
         SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 1, 4);
-        window.dialog->OnGo();
-        WAIT_FOR_RUN_END(window, 60000);
+        RUN_TO_END(window, 60000);
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
         QCOMPARE(list->topLevelItemCount(), 4);
         QCOMPARE(RowTexts(list, 0).value(1), LabText("NETSONDE_LAB_ROUTER1"));
@@ -117,20 +127,11 @@ private Q_SLOTS:
     void pingGivesRowsWithPlausibleTimes_data() { AddKinds(); }
     void pingGivesRowsWithPlausibleTimes()
     {
-        QFETCH(EchoSocketChoice, choice);
-        CMessageBoxRecorder boxes;
-        OPEN_LAB_WINDOW(window, choice);
-        CPingPage* page = window.dialog->PingPage();
-        page->m_strHost = LabText("NETSONDE_LAB_DESTINATION");
-        page->m_nPings = 3;
-        page->m_nTimeout = 5;
-        page->m_nDelay = 10;
-        page->m_bResolve = false;
-        page->DoDataExchange(false);
+        OPEN_LAB_WINDOW(window);
+        SetPing(*window.dialog, LabText("NETSONDE_LAB_DESTINATION"), 5);
         QElapsedTimer timer;
         timer.start();
-        window.dialog->OnGo();
-        WAIT_FOR_RUN_END(window, 30000);
+        RUN_TO_END(window, 30000);
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
         QCOMPARE(list->topLevelItemCount(), 3);
         for (int row = 0; row < 3; ++row) {
@@ -147,15 +148,8 @@ private Q_SLOTS:
     void stopReleasesTheWaitingProbe_data() { AddKinds(); }
     void stopReleasesTheWaitingProbe()
     {
-        QFETCH(EchoSocketChoice, choice);
-        CMessageBoxRecorder boxes;
-        OPEN_LAB_WINDOW(window, choice);
-        CPingPage* page = window.dialog->PingPage();
-        page->m_strHost = LabText("NETSONDE_LAB_SILENT");
-        page->m_nPings = 3;
-        page->m_nTimeout = 60;
-        page->m_bResolve = false;
-        page->DoDataExchange(false);
+        OPEN_LAB_WINDOW(window);
+        SetPing(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 60);
         qsizetype threadsBefore = 0;
         qsizetype socketsBefore = 0;
         std::vector<qint64> releaseMs;
@@ -185,25 +179,14 @@ private Q_SLOTS:
     void closingTheWindowWakesTheWaitingProbe_data() { AddKinds(); }
     void closingTheWindowWakesTheWaitingProbe()
     {
-        QFETCH(EchoSocketChoice, choice);
-        CMessageBoxRecorder boxes;
-        OPEN_LAB_WINDOW(window, choice);
+        OPEN_LAB_WINDOW(window);
         SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 60, 15);
         window.dialog->OnGo();
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
         QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 2, 30000);
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Looking for host 3 ..."));
         QTest::qWait(100); // the probe is under way
-
-        // The test's reference is the last one once the worker has let go.
-        const qint64 ms = MillisecondsUntilReleased(
-            [&] {
-                window.dialog->close();
-                window.dialog.reset();
-            },
-            [&] { return service.use_count() == 1; });
-        qInfo("window closed and worker ended after %lld ms", ms);
-        QVERIFY2(ms < 1000, "the worker waited for its probe's time-out");
+        QVERIFY2(MillisecondsUntilWindowClosed(window, service) < 1000, "the worker waited for its probe's time-out");
         QVERIFY(boxes.Texts().isEmpty());
     }
 
