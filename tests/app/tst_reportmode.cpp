@@ -77,6 +77,7 @@ struct ReportResult {
     QByteArray out;
     QByteArray err;
     QByteArray request; // what a served query received
+    QByteArray settings; // the settings file after the run
 };
 
 // One report-mode process with a settings file of its own and no display.
@@ -105,21 +106,27 @@ public:
         m_process.start(QStringLiteral(NETSONDE_EXECUTABLE), arguments);
     }
 
-    QProcess& Process() { return m_process; }
+    // Ctrl-C once standard error has shown marker the given number of times
+    // (or the wait for it has ended); false when it never did.
+    bool InterruptAfter(const QByteArray& marker, qsizetype times = 1)
+    {
+        const bool shown = QTest::qWaitFor([&] {
+            m_progress += m_process.readAllStandardError();
+            return m_progress.count(marker) >= times;
+        }, kWaitMs);
+        ::kill(static_cast<pid_t>(m_process.processId()), SIGINT);
+        return shown;
+    }
 
     ReportResult Finish()
     {
         if (!m_process.waitForFinished(kWaitMs))
             m_process.kill();
         m_process.waitForFinished();
-        return {m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1,
-                m_process.readAllStandardOutput(), m_process.readAllStandardError(), {}};
-    }
-
-    QByteArray SettingsAfterwards() const
-    {
         QFile settings(SettingsPath());
-        return settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray();
+        return {m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1,
+                m_process.readAllStandardOutput(), m_progress + m_process.readAllStandardError(), {},
+                settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray()};
     }
 
 private:
@@ -128,13 +135,10 @@ private:
 
     QTemporaryDir m_home;
     QProcess m_process;
+    QByteArray m_progress; // standard error read before the end
 };
 
-ReportResult RunReport(const QStringList& arguments)
-{
-    CReportProcess process(arguments);
-    return process.Finish();
-}
+ReportResult RunReport(const QStringList& arguments) { return CReportProcess(arguments).Finish(); }
 
 // Splits the export text into its date line and the rest, after checking
 // that it has no CR and that the date line is followed by an empty line.
@@ -153,7 +157,7 @@ QByteArray AfterDateLine(const QByteArray& out)
 // the wait for it has ended), the answer is sent in two pieces and the
 // connection closed; the result holds the request as received.
 ReportResult RunServedQuery(std::uint16_t port, const QStringList& arguments, const QByteArray& request,
-                            QByteArray* settingsAfterwards = nullptr, const QByteArray& storedSettings = StoredSettings())
+                            const QByteArray& storedSettings = StoredSettings())
 {
     auto server = ServeAtDestination(port);
     CReportProcess process(arguments, {}, storedSettings);
@@ -166,17 +170,15 @@ ReportResult RunServedQuery(std::uint16_t port, const QStringList& arguments, co
     server->CloseConnection();
     ReportResult result = process.Finish();
     result.request = received;
-    if (settingsAfterwards)
-        *settingsAfterwards = process.SettingsAfterwards();
     return result;
 }
 
-// The rows of a Ping or TraceRoute export body, each cut into its four columns
-// at the places the column line gives; empty when the body does not start with
-// the header, an empty line and the column line.
-QList<QStringList> ResultRows(const QByteArray& body, const QByteArray& header)
+// The rows of a Ping or TraceRoute export text, each cut into its four columns
+// at the places the column line gives; empty when the body after the date line
+// does not start with the header, an empty line and the column line.
+QList<QStringList> ResultRows(const QByteArray& out, const QByteArray& header)
 {
-    QList<QByteArray> lines = body.split('\n');
+    QList<QByteArray> lines = AfterDateLine(out).split('\n');
     if (lines.size() < 4 || lines.at(0) != header || !lines.at(1).isEmpty() || !lines.last().isEmpty())
         return {};
     const QString columns = QString::fromUtf8(lines.at(2));
@@ -224,6 +226,11 @@ QJsonObject JsonReport(const QByteArray& out)
     if (error.error != QJsonParseError::NoError)
         qWarning("not JSON (%s): %s", qPrintable(error.errorString()), out.constData());
     return document.object();
+}
+
+QJsonObject RunJson(const QStringList& arguments)
+{
+    return JsonReport(RunReport(QStringList{"--format", "json"} + arguments).out);
 }
 
 // The rows of a CSV text as Python's csv module reads them.
@@ -304,28 +311,23 @@ private Q_SLOTS:
         QTest::addColumn<bool>("fireWall");
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QString>("header");
+        const auto row = [](const char* tag, int port, const QStringList& options, bool fireWall, const char* request,
+                            const QString& header) {
+            QTest::newRow(tag) << port << options << fireWall << QByteArray(request) << header;
+        };
         const QString host = Destination();
-        QTest::newRow("finger") << 79 << QStringList{"--user", "ann", "-f", host} << false << QByteArray("ann\r\n")
-                                << QStringLiteral("Finger ann@%1").arg(host);
-        QTest::newRow("finger verbose") << 79 << QStringList{"--verbose", "--user=ann", "-f", host} << false
-                                        << QByteArray("/W ann\r\n") << QStringLiteral("Finger ann@%1").arg(host);
-        QTest::newRow("finger without user") << 79 << QStringList{"-F", host} << false << QByteArray("\r\n")
-                                             << QStringLiteral("Finger %1").arg(host);
-        QTest::newRow("finger user@host") << 79 << QStringList{"-f", "ann@" + host} << false << QByteArray("ann\r\n")
-                                          << QStringLiteral("Finger ann@%1").arg(host);
-        QTest::newRow("finger through firewall") << 79 << QStringList{"-f", "ann@inner.example"} << true
-                                                 << QByteArray("ann@inner.example\r\n")
-                                                 << QStringLiteral("Finger ann@inner.example");
-        QTest::newRow("finger verbose through firewall")
-            << 79 << QStringList{"--verbose", "--user", "ann", "-f", "inner.example"} << true
-            << QByteArray("/W ann@inner.example\r\n") << QStringLiteral("Finger ann@inner.example");
-        QTest::newRow("whois") << 43 << QStringList{"--user", "example", "/w", host} << false
-                               << QByteArray("example\r\n") << QStringLiteral("WhoIs example@%1").arg(host);
-        QTest::newRow("whois through firewall") << 43 << QStringList{"--user", "example", "-w", "whois.inner"} << true
-                                                << QByteArray("example@whois.inner\r\n")
-                                                << QStringLiteral("WhoIs example@whois.inner");
-        QTest::newRow("quote") << 17 << QStringList{"-q", host} << false << QByteArray("")
-                               << QStringLiteral("Quote Of The Day from %1").arg(host);
+        row("finger", 79, {"--user", "ann", "-f", host}, false, "ann\r\n", "Finger ann@" + host);
+        row("finger verbose", 79, {"--verbose", "--user=ann", "-f", host}, false, "/W ann\r\n", "Finger ann@" + host);
+        row("finger without user", 79, {"-F", host}, false, "\r\n", "Finger " + host);
+        row("finger user@host", 79, {"-f", "ann@" + host}, false, "ann\r\n", "Finger ann@" + host);
+        row("finger through firewall", 79, {"-f", "ann@inner.example"}, true, "ann@inner.example\r\n",
+            "Finger ann@inner.example");
+        row("finger verbose through firewall", 79, {"--verbose", "--user", "ann", "-f", "inner.example"}, true,
+            "/W ann@inner.example\r\n", "Finger ann@inner.example");
+        row("whois", 43, {"--user", "example", "/w", host}, false, "example\r\n", "WhoIs example@" + host);
+        row("whois through firewall", 43, {"--user", "example", "-w", "whois.inner"}, true, "example@whois.inner\r\n",
+            "WhoIs example@whois.inner");
+        row("quote", 17, {"-q", host}, false, "", "Quote Of The Day from " + host);
     }
 
     void textQueries()
@@ -336,14 +338,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, request);
         QFETCH(QString, header);
         const QByteArray stored = StoredSettings(fireWall ? Destination().toUtf8() : QByteArray());
-        QByteArray settings;
-        const ReportResult result = RunServedQuery(static_cast<std::uint16_t>(port), QStringList{"--report"} + options,
-                                                   request, &settings, stored);
+        const ReportResult result =
+            RunServedQuery(static_cast<std::uint16_t>(port), QStringList{"--report"} + options, request, stored);
         QCOMPARE(result.err, QByteArray());
         QCOMPARE(result.request, request);
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(AfterDateLine(result.out), header.toUtf8() + "\n\nFirst line\nsecond\nthird\n");
-        QCOMPARE(settings, stored);
+        QCOMPARE(result.settings, stored);
     }
 
     void progressOnStandardError()
@@ -354,71 +355,6 @@ private Q_SLOTS:
         QVERIFY2(lines.contains("Connecting to " + Destination().toUtf8()), result.err);
         QVERIFY2(lines.contains("Waiting for response"), result.err);
         QCOMPARE(lines.value(lines.size() - 2), QByteArray("Ready"));
-    }
-
-    void nameServerLookUp()
-    {
-        const QString server = Destination();
-        // named needs a moment after the lab starts it.
-        ReportResult result;
-        const bool answered = QTest::qWaitFor([&] {
-            result = RunReport({"--report", "--type", "a", "--server", server, "-n", "www.lab.test"});
-            return result.exitCode == 0;
-        }, kWaitMs);
-        QVERIFY2(answered, result.err);
-        QCOMPARE(result.err, QByteArray());
-        QCOMPARE(result.exitCode, 0);
-        const QByteArray body = AfterDateLine(result.out);
-        QVERIFY2(body.startsWith("Name Server LookUp for www.lab.test\nSearch Type: A - Host address\nName Server: "
-                                 + server.toUtf8() + "\n\n"),
-                 body);
-        QVERIFY2(body.contains("10.200.3.7"), body);
-    }
-
-    void nameServerLookUpJson_data()
-    {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QJsonValue>("value");
-        QTest::newRow("TXT with quotes, comma, newline, bytes above 127")
-            << "txt" << "odd.lab.test" << "strings"
-            << QJsonValue(QJsonArray{QStringLiteral("say \"hi\", then"), QStringLiteral("line\ntwo \u00e9 \u00ff")});
-        QTest::newRow("CNAME to a name with the same") << "cname" << "oddname.lab.test" << "canonical_name"
-                                                        << QJsonValue(QStringLiteral("quo\"te,comma\nnl\u00e9\u00ff.lab.test"));
-        QTest::newRow("MX with additional records") << "mx" << "lab.test" << "" << QJsonValue();
-    }
-
-    // Every record of the JSON form against the text report of the same run
-    // and against a text-form run of the same query.
-    void nameServerLookUpJson()
-    {
-        QFETCH(QString, type);
-        QFETCH(QString, host);
-        QFETCH(QString, key);
-        QFETCH(QJsonValue, value);
-        const QStringList options{"--report", "--type", type, "--server", Destination(), "-n", host};
-        ReportResult json;
-        QVERIFY(QTest::qWaitFor([&] {
-            json = RunReport(QStringList{"--format", "json"} + options);
-            return json.exitCode == 0;
-        }, kWaitMs));
-        const QJsonObject report = JsonReport(json.out);
-        QCOMPARE(report.value("format").toString(), QStringLiteral("netsonde-report/1"));
-        QCOMPARE(report.value("function").toString(), QStringLiteral("nslookup"));
-        QCOMPARE(report.value("inputs").toObject().value("name_server").toString(), Destination());
-        QCOMPARE(report.value("exit_status").toInt(-1), 0);
-        QCOMPARE(report.value("messages").toArray(), QJsonArray());
-        QVERIFY(QDateTime::fromString(report.value("started").toString(), Qt::ISODate).isValid());
-        QCOMPARE(report.value("header").toObject().value("ancount").toInt(),
-                 report.value("answers").toArray().size());
-        const QString text = report.value("text").toString();
-        QCOMPARE(ReportFromJson(report), text);
-        if (!key.isEmpty())
-            QCOMPARE(report.value("answers").toArray().at(0).toObject().value(key), value);
-        const ReportResult plain = RunReport(options);
-        const QByteArray body = AfterDateLine(plain.out);
-        QCOMPARE(SortedLines(body.mid(body.indexOf("\n\n") + 2)), SortedLines(text.toUtf8()));
     }
 
     void textQueryJson()
@@ -434,34 +370,119 @@ private Q_SLOTS:
         QCOMPARE(report.value("bytes_received").toInt(), 26);
     }
 
-    void pingJsonAndCsv()
+    void nameServerLookUp_data()
     {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("searchType");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QJsonValue>("value");
+        QTest::newRow("A") << "a" << "www.lab.test" << "A - Host address" << "address"
+                           << QJsonValue(QStringLiteral("10.200.3.7"));
+        QTest::newRow("TXT with quotes, comma, newline, bytes above 127")
+            << "txt" << "odd.lab.test" << "TXT - Text strings" << "strings"
+            << QJsonValue(QJsonArray{QStringLiteral("say \"hi\", then"), QStringLiteral("line\ntwo \u00e9 \u00ff")});
+        QTest::newRow("CNAME to a name with the same")
+            << "cname" << "oddname.lab.test" << "CNAME - Canonical name for an alias" << "canonical_name"
+            << QJsonValue(QStringLiteral("quo\"te,comma\nnl\u00e9\u00ff.lab.test"));
+        QTest::newRow("MX with additional records") << "mx" << "lab.test" << "MX - Mail exchange" << "" << QJsonValue();
+    }
+
+    // Every record of the JSON form against the text report of the same run
+    // and against a text-form run of the same query.
+    void nameServerLookUp()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, host);
+        QFETCH(QString, searchType);
+        QFETCH(QString, key);
+        QFETCH(QJsonValue, value);
+        const QStringList options{"--report", "--type", type, "--server", Destination(), "-n", host};
+        // named needs a moment after the lab starts it.
+        ReportResult json;
+        const bool answered = QTest::qWaitFor([&] {
+            json = RunReport(QStringList{"--format", "json"} + options);
+            return json.exitCode == 0;
+        }, kWaitMs);
+        QVERIFY2(answered, json.err);
+        const QJsonObject report = JsonReport(json.out);
+        QCOMPARE(report.value("format").toString(), QStringLiteral("netsonde-report/1"));
+        QCOMPARE(report.value("function").toString(), QStringLiteral("nslookup"));
+        QCOMPARE(report.value("inputs").toObject().value("name_server").toString(), Destination());
+        QCOMPARE(report.value("exit_status").toInt(-1), 0);
+        QCOMPARE(report.value("messages").toArray(), QJsonArray());
+        QVERIFY(QDateTime::fromString(report.value("started").toString(), Qt::ISODate).isValid());
+        QCOMPARE(report.value("header").toObject().value("ancount").toInt(),
+                 report.value("answers").toArray().size());
+        const QString text = report.value("text").toString();
+        QCOMPARE(ReportFromJson(report), text);
+        if (!key.isEmpty())
+            QCOMPARE(report.value("answers").toArray().at(0).toObject().value(key), value);
+        const ReportResult plain = RunReport(options);
+        QCOMPARE(plain.err, QByteArray());
+        QCOMPARE(plain.exitCode, 0);
+        const QByteArray heading = QStringLiteral("Name Server LookUp for %1\nSearch Type: %2\nName Server: %3\n\n")
+                                       .arg(host, searchType, Destination())
+                                       .toUtf8();
+        const QByteArray body = AfterDateLine(plain.out);
+        QVERIFY2(body.startsWith(heading), body);
+        QCOMPARE(SortedLines(body.mid(heading.size())), SortedLines(text.toUtf8()));
+    }
+
+    // The text, JSON and CSV forms of the same rows.
+    void resultRows_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QStringList>("addresses");
+        QTest::addColumn<QString>("number");
         const QString host = Destination();
-        const QStringList options{"--report", "--no-resolve", "--count", "2", "--delay", "0", "-p", host};
-        const QList<QStringList> text = ResultRows(AfterDateLine(RunReport(options).out), "Ping host " + host.toUtf8());
-        QCOMPARE(text.size(), 2);
-        const QJsonObject report = JsonReport(RunReport(QStringList{"--format", "json"} + options).out);
-        const QJsonArray rows = report.value("rows").toArray();
-        QCOMPARE(rows.size(), 2);
-        for (int row = 0; row < 2; ++row) {
-            const QJsonObject json = rows.at(row).toObject();
-            QCOMPARE((QStringList{QString::number(json.value("seq").toInt()), json.value("address").toString(),
-                                  json.value("name").toString()}),
-                     text.at(row).mid(0, 3));
-            QVERIFY(json.value("time_ms").isDouble());
+        QTest::newRow("ping") << QStringList{"--report", "--no-resolve", "--count", "2", "--delay", "0", "-p", host}
+                              << "Ping host " + host.toUtf8() << QStringList{host, host} << "seq";
+        QTest::newRow("traceroute") << QStringList{"--report", "--no-resolve", "--hops", "5", "-t", host}
+                                    << "TraceRoute to host " + host.toUtf8()
+                                    << QStringList{LabText("NETSONDE_LAB_ROUTER1"), LabText("NETSONDE_LAB_ROUTER2"), host}
+                                    << "hop";
+    }
+
+    void resultRows()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, header);
+        QFETCH(QStringList, addresses);
+        QFETCH(QString, number);
+        const ReportResult result = RunReport(options);
+        QCOMPARE(result.err, QByteArray());
+        QCOMPARE(result.exitCode, 0);
+        const QList<QStringList> text = ResultRows(result.out, header);
+        const QJsonObject json = RunJson(options);
+        const QJsonArray jsonRows = json.value("rows").toArray();
+        const QList<QStringList> csv = CsvRows(RunReport(QStringList{"--format", "csv"} + options).out);
+        QCOMPARE(text.size(), addresses.size());
+        QCOMPARE(jsonRows.size(), addresses.size());
+        QCOMPARE(csv.size(), addresses.size() + 1);
+        QCOMPARE(csv.at(0), (QStringList{number, "address", "name", "time_ms"}));
+        for (int row = 0; row < addresses.size(); ++row) {
+            const QStringList expected{QString::number(row + 1), addresses.at(row), ""};
+            QCOMPARE(text.at(row).mid(0, 3), expected);
+            QVERIFY2(IsRoundTrip(text.at(row).at(3)), qPrintable(text.at(row).at(3)));
+            const QJsonObject cells = jsonRows.at(row).toObject();
+            QCOMPARE((QStringList{QString::number(cells.value(number).toInt()), cells.value("address").toString(),
+                                  cells.value("name").toString()}),
+                     expected);
+            QVERIFY(cells.value("time_ms").isDouble());
+            QCOMPARE(csv.at(row + 1).mid(0, 3), expected);
+            QVERIFY2(IsRoundTrip(csv.at(row + 1).at(3) + QStringLiteral(" ms")), qPrintable(csv.at(row + 1).at(3)));
         }
-        const QJsonObject statistics = report.value("statistics").toObject();
+        if (number == QLatin1String("hop")) {
+            QCOMPARE(json.value("destination_reached"), QJsonValue(true));
+            return;
+        }
+        const QJsonObject statistics = json.value("statistics").toObject();
         QCOMPARE(statistics.value("sent").toInt(), 2);
         QCOMPARE(statistics.value("received").toInt(), 2);
         QCOMPARE(statistics.value("loss_percent").toDouble(), 0.0);
         QVERIFY(statistics.value("min_ms").toDouble() <= statistics.value("max_ms").toDouble());
-        const QList<QStringList> csv = CsvRows(RunReport(QStringList{"--format", "csv"} + options).out);
-        QCOMPARE(csv.size(), 3);
-        QCOMPARE(csv.at(0), (QStringList{"seq", "address", "name", "time_ms"}));
-        for (int row = 0; row < 2; ++row) {
-            QCOMPARE(csv.at(row + 1).mid(0, 3), text.at(row).mid(0, 3));
-            QVERIFY2(IsRoundTrip(csv.at(row + 1).at(3) + QStringLiteral(" ms")), qPrintable(csv.at(row + 1).at(3)));
-        }
     }
 
     void messageBoxGivesStatusOne()
@@ -474,89 +495,56 @@ private Q_SLOTS:
         QCOMPARE(AfterDateLine(result.out), "Quote Of The Day from " + host.toUtf8() + "\n\n");
     }
 
-    void pingReport()
-    {
-        const QString host = Destination();
-        const ReportResult result = RunReport({"--report", "--no-resolve", "--count", "2", "--delay", "0", "-p", host});
-        QCOMPARE(result.err, QByteArray());
-        QCOMPARE(result.exitCode, 0);
-        const QList<QStringList> rows = ResultRows(AfterDateLine(result.out), "Ping host " + host.toUtf8());
-        QCOMPARE(rows.size(), 2);
-        for (int row = 0; row < 2; ++row) {
-            QCOMPARE(rows.at(row).mid(0, 3), (QStringList{QString::number(row + 1), host, ""}));
-            QVERIFY2(IsRoundTrip(rows.at(row).at(3)), qPrintable(rows.at(row).at(3)));
-        }
-    }
-
-    void traceRouteReport()
-    {
-        const QString host = Destination();
-        const ReportResult result = RunReport({"--report", "--no-resolve", "--hops", "5", "-t", host});
-        QCOMPARE(result.err, QByteArray());
-        QCOMPARE(result.exitCode, 0);
-        const QList<QStringList> rows = ResultRows(AfterDateLine(result.out), "TraceRoute to host " + host.toUtf8());
-        const QString hops[] = {LabText("NETSONDE_LAB_ROUTER1"), LabText("NETSONDE_LAB_ROUTER2"), host};
-        QCOMPARE(rows.size(), 3);
-        for (int row = 0; row < 3; ++row) {
-            QCOMPARE(rows.at(row).mid(0, 3), (QStringList{QString::number(row + 1), hops[row], ""}));
-            QVERIFY2(IsRoundTrip(rows.at(row).at(3)), qPrintable(rows.at(row).at(3)));
-        }
-        const QJsonObject json =
-            JsonReport(RunReport({"--report", "--format", "json", "--no-resolve", "--hops", "5", "-t", host}).out);
-        QCOMPARE(json.value("destination_reached"), QJsonValue(true));
-        const QJsonArray jsonRows = json.value("rows").toArray();
-        QCOMPARE(jsonRows.size(), 3);
-        for (int row = 0; row < 3; ++row) {
-            QCOMPARE(jsonRows.at(row).toObject().value("hop").toInt(), row + 1);
-            QCOMPARE(jsonRows.at(row).toObject().value("address").toString(), hops[row]);
-        }
-    }
-
     // Ctrl-C while a request to the silent address waits: the rows so far, then 130.
     void interruptDuringPing()
     {
         const QString silent = LabText("NETSONDE_LAB_SILENT");
         CReportProcess process({"--report", "--progress", "--no-resolve", "--count", "30", "--timeout", "1", "--delay",
                                 "0", "-p", silent});
-        QByteArray progress;
-        QVERIFY(QTest::qWaitFor([&] {
-            progress += process.Process().readAllStandardError();
-            return progress.count("No response!") >= 2;
-        }, kWaitMs));
-        ::kill(static_cast<pid_t>(process.Process().processId()), SIGINT);
+        QVERIFY(process.InterruptAfter("No response!", 2));
         const ReportResult result = process.Finish();
         QCOMPARE(result.exitCode, 130);
-        const QList<QStringList> rows = ResultRows(AfterDateLine(result.out), "Ping host " + silent.toUtf8());
+        const QList<QStringList> rows = ResultRows(result.out, "Ping host " + silent.toUtf8());
         QVERIFY2(rows.size() >= 2 && rows.size() < 30, result.out);
         for (int row = 0; row < rows.size(); ++row)
             QCOMPARE(rows.at(row), (QStringList{QString::number(row + 1), "", "No response", ""}));
-        QVERIFY2((progress + result.err).endsWith("Ready\n"), progress + result.err);
-        QCOMPARE(process.SettingsAfterwards(), StoredSettings());
+        QVERIFY2(result.err.endsWith("Ready\n"), result.err);
+        QCOMPARE(result.settings, StoredSettings());
+    }
+
+    void interruptDuringStalledQuery()
+    {
+        auto server = ServeAtDestination(79);
+        CReportProcess process({"--report", "--progress", "--user", "ann", "-f", Destination()});
+        QVERIFY(QTest::qWaitFor([&] { return server->Accept(); }, kWaitMs));
+        QVERIFY(QTest::qWaitFor([&] { return server->Received() == "ann\r\n"; }, kWaitMs));
+        QVERIFY(server->Deliver("Partial answer\r\n"));
+        QVERIFY(process.InterruptAfter("Receiving data ... "));
+        const ReportResult result = process.Finish();
+        QCOMPARE(result.exitCode, 130);
+        QCOMPARE(AfterDateLine(result.out), "Finger ann@" + Destination().toUtf8() + "\n\nPartial answer\n");
+        QVERIFY2(result.err.endsWith("Ready\n"), result.err);
+        QVERIFY(QTest::qWaitFor([&] { return server->PeerClosed(); }, kWaitMs));
+        QCOMPARE(result.settings, StoredSettings());
     }
 
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("reason");
-        QTest::newRow("count above range") << QStringList{"--report", "--count", "31", "-p", "h"}
-                                           << QByteArray("--count must lie between 1 and 30");
-        QTest::newRow("delay below range") << QStringList{"--report", "--delay", "-1", "-p", "h"}
-                                           << QByteArray("--delay must lie between 0 and 10000");
-        QTest::newRow("timeout above range") << QStringList{"--report", "--timeout", "61", "-p", "h"}
-                                             << QByteArray("--timeout must lie between 1 and 60");
-        QTest::newRow("hops above range") << QStringList{"--report", "--hops", "61", "-t", "h"}
-                                          << QByteArray("--hops must lie between 1 and 60");
-        QTest::newRow("hops of zero") << QStringList{"--report", "--hops", "0", "-t", "h"}
-                                      << QByteArray("--hops must lie between 1 and 60");
-        QTest::newRow("unknown option") << QStringList{"--report", "--fast", "-p", "h"}
-                                        << QByteArray("unknown option --fast");
-        QTest::newRow("missing value") << QStringList{"--report", "-n", "h", "--server"}
-                                       << QByteArray("--server needs a value");
-        QTest::newRow("no host") << QStringList{"--report", "-f"} << QByteArray("--report needs a host after the switch");
-        QTest::newRow("unknown format") << QStringList{"--report", "--format", "xml", "-p", "h"}
-                                        << QByteArray("unknown format \"xml\" (text, json or csv)");
-        QTest::newRow("csv without rows") << QStringList{"--report", "--format=csv", "-f", "h"}
-                                          << QByteArray("--format csv applies only to Ping and TraceRoute");
+        const auto row = [](const char* tag, const QStringList& arguments, const char* reason) {
+            QTest::newRow(tag) << QStringList{"--report"} + arguments << QByteArray(reason);
+        };
+        row("count above range", {"--count", "31", "-p", "h"}, "--count must lie between 1 and 30");
+        row("delay below range", {"--delay", "-1", "-p", "h"}, "--delay must lie between 0 and 10000");
+        row("timeout above range", {"--timeout", "61", "-p", "h"}, "--timeout must lie between 1 and 60");
+        row("hops above range", {"--hops", "61", "-t", "h"}, "--hops must lie between 1 and 60");
+        row("hops of zero", {"--hops", "0", "-t", "h"}, "--hops must lie between 1 and 60");
+        row("unknown option", {"--fast", "-p", "h"}, "unknown option --fast");
+        row("missing value", {"-n", "h", "--server"}, "--server needs a value");
+        row("no host", {"-f"}, "--report needs a host after the switch");
+        row("unknown format", {"--format", "xml", "-p", "h"}, "unknown format \"xml\" (text, json or csv)");
+        row("csv without rows", {"--format=csv", "-f", "h"}, "--format csv applies only to Ping and TraceRoute");
     }
 
     void usageErrors()
@@ -607,34 +595,11 @@ private Q_SLOTS:
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("nonexistent"));
         environment.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
         environment.insert(QStringLiteral("LD_DEBUG_OUTPUT"), logFolder.filePath(QStringLiteral("loaded")));
-        CReportProcess process(arguments, environment);
-        const ReportResult result = process.Finish();
-        QCOMPARE(result.exitCode, exitCode);
+        QCOMPARE(CReportProcess(arguments, environment).Finish().exitCode, exitCode);
         const QByteArray loaded = LoaderLogs(logFolder.path());
         QVERIFY2(loaded.contains("file=libQt6Core.so"), "the loader logged no Qt library");
         QVERIFY2(!loaded.contains("libQt6Gui.so"), "libQt6Gui was mapped");
         QVERIFY2(!loaded.contains("libQt6Widgets.so"), "libQt6Widgets was mapped");
-    }
-
-    void interruptDuringStalledQuery()
-    {
-        auto server = ServeAtDestination(79);
-        CReportProcess process({"--report", "--progress", "--user", "ann", "-f", Destination()});
-        QVERIFY(QTest::qWaitFor([&] { return server->Accept(); }, kWaitMs));
-        QVERIFY(QTest::qWaitFor([&] { return server->Received() == "ann\r\n"; }, kWaitMs));
-        QVERIFY(server->Deliver("Partial answer\r\n"));
-        QByteArray progress;
-        QVERIFY(QTest::qWaitFor([&] {
-            progress += process.Process().readAllStandardError();
-            return progress.contains("Receiving data ... ");
-        }, kWaitMs));
-        ::kill(static_cast<pid_t>(process.Process().processId()), SIGINT);
-        const ReportResult result = process.Finish();
-        QCOMPARE(result.exitCode, 130);
-        QCOMPARE(AfterDateLine(result.out), "Finger ann@" + Destination().toUtf8() + "\n\nPartial answer\n");
-        QVERIFY2(result.err.endsWith("Ready\n"), result.err);
-        QVERIFY(QTest::qWaitFor([&] { return server->PeerClosed(); }, kWaitMs));
-        QCOMPARE(process.SettingsAfterwards(), StoredSettings());
     }
 };
 
