@@ -276,8 +276,11 @@ void TestDnsReport::verbose_data()
 {
     AddColumns();
     const auto head = [](int qd, int an, int ns, int ar) {
-        return kVerboseHead
-            + QStringLiteral("   QDCOUNT=%1, ANCOUNT=%2, NSCOUNT=%3, ARCOUNT=%4\r\nQuestion:\r\n").arg(qd).arg(an).arg(ns).arg(ar);
+        return kVerboseHead + QStringLiteral("   QDCOUNT=%1, ANCOUNT=%2, NSCOUNT=%3, ARCOUNT=%4\r\nQuestion:\r\n")
+                                  .arg(qd)
+                                  .arg(an)
+                                  .arg(ns)
+                                  .arg(ar);
     };
 
     QTest::newRow("no records")
@@ -438,7 +441,8 @@ void TestDnsReport::cutShort_data()
     QTest::addColumn<QString>("expected");
 
     const QByteArray reply = Reply(1, 0, 0).Pointer(12).Fields(1, 1, 3600, kAddress1);
-    const QString head = kVerboseHead + QStringLiteral("   QDCOUNT=1, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n");
+    const QString head =
+        kVerboseHead + QStringLiteral("   QDCOUNT=1, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n");
     const QString inHeader = QStringLiteral("   Error: message cut short in the header\r\n---\r\n");
     const QString inQname =
         QStringLiteral("   Error: message cut short in the question section, entry 1 (QNAME)\r\n---\r\n");
@@ -446,7 +450,8 @@ void TestDnsReport::cutShort_data()
         "Answer Section:\r\n   Error: message cut short in the answer section, record 1 (NAME)\r\n---\r\n");
     const QString inFields = QStringLiteral("Answer Section:\r\n   Name=example.com\r\n   Error: message cut short "
                                             "in the answer section, record 1 (TYPE, CLASS, TTL, RDLENGTH)\r\n---\r\n");
-    const QString inRdata = QStringLiteral("   Error: message cut short in the answer section, record 1 (RDATA)\r\n---\r\n");
+    const QString inRdata =
+        QStringLiteral("   Error: message cut short in the answer section, record 1 (RDATA)\r\n---\r\n");
 
     QTest::newRow("empty, short") << QByteArray() << false << inHeader;
     QTest::newRow("11 bytes, short") << reply.left(11) << false << inHeader;
