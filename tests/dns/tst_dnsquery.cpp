@@ -33,6 +33,21 @@ QByteArray EncodedName(const QByteArray& dotted)
 
 const QByteArray kTypePtrClassIn = "\x00\x0C\x00\x01"_wire;
 
+// The query of ID 0x1234 for a dotted name.
+QByteArray Query(const QByteArray& dotted, const QByteArray& typeAndClass = kTypeAClassIn)
+{
+    return kHeader1234 + EncodedName(dotted) + typeAndClass;
+}
+
+// 15 labels of 63 bytes, each with its dot: 960 bytes of query name.
+QString FifteenLongLabels()
+{
+    QString name;
+    for (int i = 0; i < 15; ++i)
+        name += Repeated('x', 63) + '.';
+    return name;
+}
+
 } // namespace
 
 class TestDnsQuery : public QObject {
@@ -56,86 +71,48 @@ void TestDnsQuery::builtQuery_data()
     QTest::newRow("name, A")
         << "www.example.com" << kTypeA
         << kHeader1234 + "\x03" "www" "\x07" "example" "\x03" "com" "\x00"_wire + kTypeAClassIn;
-    QTest::newRow("trailing dot adds nothing")
-        << "www.example.com." << kTypeA
-        << kHeader1234 + "\x03" "www" "\x07" "example" "\x03" "com" "\x00"_wire + kTypeAClassIn;
+    QTest::newRow("trailing dot adds nothing") << "www.example.com." << kTypeA << Query("www.example.com");
     QTest::newRow("leading dot gives the empty name")
         << ".www.example.com" << kTypeA << kHeader1234 + "\x00"_wire + kTypeAClassIn;
     QTest::newRow("two dots end the name")
         << "www..example.com" << kTypeA << kHeader1234 + "\x03" "www" "\x00"_wire + kTypeAClassIn;
-    QTest::newRow("case kept")
-        << "WwW.ExAmPlE.CoM" << kTypeA
-        << kHeader1234 + "\x03" "WwW" "\x07" "ExAmPlE" "\x03" "CoM" "\x00"_wire + kTypeAClassIn;
+    QTest::newRow("case kept") << "WwW.ExAmPlE.CoM" << kTypeA << Query("WwW.ExAmPlE.CoM");
     QTest::newRow("dotted address reversed")
         << "10.1.2.3" << kTypePtr
         << kHeader1234
-               + "\x01" "3" "\x01" "2" "\x01" "1" "\x02" "10" "\x07" "IN-ADDR" "\x04" "ARPA" "\x00"
-                 "\x00\x0C\x00\x01"_wire;
+               + "\x01" "3" "\x01" "2" "\x01" "1" "\x02" "10" "\x07" "IN-ADDR" "\x04" "ARPA" "\x00"_wire
+               + kTypePtrClassIn;
     QTest::newRow("short address reversed as written")
-        << "10.1" << kTypePtr
-        << kHeader1234 + "\x01" "1" "\x02" "10" "\x07" "IN-ADDR" "\x04" "ARPA" "\x00"
-                         "\x00\x0C\x00\x01"_wire;
+        << "10.1" << kTypePtr << Query("1.10.IN-ADDR.ARPA", kTypePtrClassIn);
     QTest::newRow("hexadecimal address reversed as written")
-        << "0x7f.1" << kTypePtr
-        << kHeader1234 + "\x01" "1" "\x04" "0x7f" "\x07" "IN-ADDR" "\x04" "ARPA" "\x00"
-                         "\x00\x0C\x00\x01"_wire;
-    QTest::newRow("255.255.255.255 not reversed")
-        << "255.255.255.255" << kTypeA
-        << kHeader1234 + "\x03" "255" "\x03" "255" "\x03" "255" "\x03" "255" "\x00"_wire
-               + kTypeAClassIn;
-    QTest::newRow("five parts is a name")
-        << "1.2.3.4.5" << kTypeA
-        << kHeader1234 + "\x01" "1" "\x01" "2" "\x01" "3" "\x01" "4" "\x01" "5" "\x00"_wire
-               + kTypeAClassIn;
+        << "0x7f.1" << kTypePtr << Query("1.0x7f.IN-ADDR.ARPA", kTypePtrClassIn);
+    QTest::newRow("255.255.255.255 not reversed") << "255.255.255.255" << kTypeA << Query("255.255.255.255");
+    QTest::newRow("five parts is a name") << "1.2.3.4.5" << kTypeA << Query("1.2.3.4.5");
     QTest::newRow("UTF-8 bytes of the text")
         << QString::fromUtf8("b\xC3\xBC" "cher.de") << kTypeA
         << kHeader1234 + "\x07" "b\xC3\xBC" "cher" "\x02" "de" "\x00"_wire + kTypeAClassIn;
-    QTest::newRow("ALL")
-        << "a" << "ALL - All records" << kHeader1234 + "\x01" "a" "\x00\x00\xFF\x00\x01"_wire;
-    QTest::newRow("MAILB")
-        << "a" << "MAILB - Mailbox related records"
-        << kHeader1234 + "\x01" "a" "\x00\x00\xFD\x00\x01"_wire;
-    QTest::newRow("MX")
-        << "a" << "MX - Mail exchange" << kHeader1234 + "\x01" "a" "\x00\x00\x0F\x00\x01"_wire;
-    QTest::newRow("WKS")
-        << "a" << "WKS - Well known service description"
-        << kHeader1234 + "\x01" "a" "\x00\x00\x0B\x00\x01"_wire;
-    QTest::newRow("AAAA")
-        << "a" << "AAAA - IPv6 host address" << kHeader1234 + "\x01" "a" "\x00\x00\x1C\x00\x01"_wire;
-    QTest::newRow("SRV")
-        << "_sip._udp.a" << "SRV - Service location"
-        << kHeader1234 + EncodedName("_sip._udp.a") + "\x00\x21\x00\x01"_wire;
+    QTest::newRow("ALL") << "a" << "ALL - All records" << Query("a", "\x00\xFF\x00\x01"_wire);
+    QTest::newRow("MAILB") << "a" << "MAILB - Mailbox related records" << Query("a", "\x00\xFD\x00\x01"_wire);
+    QTest::newRow("MX") << "a" << "MX - Mail exchange" << Query("a", "\x00\x0F\x00\x01"_wire);
+    QTest::newRow("WKS") << "a" << "WKS - Well known service description" << Query("a", "\x00\x0B\x00\x01"_wire);
+    QTest::newRow("AAAA") << "a" << "AAAA - IPv6 host address" << Query("a", "\x00\x1C\x00\x01"_wire);
+    QTest::newRow("SRV") << "_sip._udp.a" << "SRV - Service location" << Query("_sip._udp.a", "\x00\x21\x00\x01"_wire);
     QTest::newRow("IPv6 address reversed by nibbles")
         << "2001:db8::1" << kTypePtr
-        << kHeader1234
-               + EncodedName("1.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa")
-               + kTypePtrClassIn;
+        << Query("1.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa", kTypePtrClassIn);
     QTest::newRow("IPv6 address in upper case, nibbles in lower case")
         << "FE80::ABCD" << kTypePtr
-        << kHeader1234
-               + EncodedName("d.c.b.a.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.e.f.ip6.arpa")
-               + kTypePtrClassIn;
+        << Query("d.c.b.a.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.e.f.ip6.arpa", kTypePtrClassIn);
     QTest::newRow("IPv4-mapped IPv6 address reversed by nibbles")
         << "::ffff:10.1.2.3" << kTypePtr
-        << kHeader1234
-               + EncodedName("3.0.2.0.1.0.a.0.f.f.f.f.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.ip6.arpa")
-               + kTypePtrClassIn;
+        << Query("3.0.2.0.1.0.a.0.f.f.f.f.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.ip6.arpa", kTypePtrClassIn);
     QTest::newRow("not an IPv6 address is a name")
-        << "2001:db8::1::2" << kTypePtr << kHeader1234 + EncodedName("2001:db8::1::2") + kTypePtrClassIn;
+        << "2001:db8::1::2" << kTypePtr << Query("2001:db8::1::2", kTypePtrClassIn);
     QTest::newRow("63-byte label")
         << Repeated('x', 63) + ".de" << kTypeA
-        << kHeader1234 + "\x3F"_wire + QByteArray(63, 'x') + "\x02" "de" "\x00"_wire
-               + kTypeAClassIn;
-    QString fullName;
-    QByteArray fullQname;
-    for (int i = 0; i < 15; ++i) {
-        fullName += Repeated('x', 63) + '.';
-        fullQname += "\x3F"_wire + QByteArray(63, 'x');
-    }
-    QTest::newRow("query of 1024 bytes")
-        << fullName + Repeated('y', 46) << kTypeA
-        << kHeader1234 + fullQname + "\x2E"_wire + QByteArray(46, 'y') + "\x00"_wire
-               + kTypeAClassIn;
+        << kHeader1234 + "\x3F"_wire + QByteArray(63, 'x') + "\x02" "de" "\x00"_wire + kTypeAClassIn;
+    const QString fullName = FifteenLongLabels() + Repeated('y', 46);
+    QTest::newRow("query of 1024 bytes") << fullName << kTypeA << Query(fullName.toLatin1());
     QTest::newRow("64-byte part after the end of the name")
         << "a.." + Repeated('x', 64) << kTypeA
         << kHeader1234 + "\x01" "a" "\x00"_wire + kTypeAClassIn;
@@ -183,12 +160,8 @@ void TestDnsQuery::refused_data()
     QTest::newRow("64-byte last label") << "de." + Repeated('x', 64) << kTypeA << labelTooLong;
     QTest::newRow("64 two-byte characters") << QString(32, QChar(0xE9)) << kTypeA << labelTooLong;
 
-    // 15 labels of 63 bytes take 960 bytes; one of 47 more makes the query
-    // 12 + 960 + 48 + 1 + 4 = 1025 bytes.
-    QString longName;
-    for (int i = 0; i < 15; ++i)
-        longName += Repeated('x', 63) + '.';
-    QTest::newRow("query of 1025 bytes") << longName + Repeated('y', 47) << kTypeA << queryTooLong;
+    // One label of 47 after 960 bytes makes the query 12 + 960 + 48 + 1 + 4 = 1025 bytes.
+    QTest::newRow("query of 1025 bytes") << FifteenLongLabels() + Repeated('y', 47) << kTypeA << queryTooLong;
     QString endless;
     for (int i = 0; i < 200; ++i)
         endless += QStringLiteral("label.");

@@ -22,15 +22,17 @@ using netsonde::test::operator""_wire;
 
 namespace {
 
-// A reply with ID 0x1234, QR and RD and RA set, and one question for
-// "example.com" (offsets 12..24), QTYPE A (25), QCLASS IN (27). Records start
-// at offset 29.
+// The header of a reply with ID 0x1234, QR and RD and RA set.
+DnsMessageBuilder ReplyHeader(int qd, int an, int ns, int ar)
+{
+    return DnsMessageBuilder().Header(0x1234, 0x81, 0x80, qd, an, ns, ar);
+}
+
+// That reply with one question for "example.com" (offsets 12..24), QTYPE A
+// (25), QCLASS IN (27). Records start at offset 29.
 DnsMessageBuilder Reply(int an, int ns, int ar)
 {
-    return DnsMessageBuilder()
-        .Header(0x1234, 0x81, 0x80, 1, an, ns, ar)
-        .Name({"example", "com"})
-        .Question(1, 1);
+    return ReplyHeader(1, an, ns, ar).Name({"example", "com"}).Question(1, 1);
 }
 
 // One answer named by a pointer to the question's name.
@@ -51,6 +53,24 @@ const char kVerboseHead[] =
 QByteArray AddressRecord(int n)
 {
     return DnsMessageBuilder().Root().Fields(1, 1, 0, QByteArray("\x0A\x00\x00"_wire) + char(n));
+}
+
+// The report lines of AddressRecord(n).
+QString AddressRecordText(int n)
+{
+    return QStringLiteral("   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.%1\r\n").arg(n);
+}
+
+const QByteArray kAddress1 = "\x0A\x00\x00\x01"_wire;
+
+// The answer section up to the RDATA lines, for a record of class 1 named by
+// a pointer to the question's name.
+QString AnswerHead(const char* type, int ttl, int rdLength)
+{
+    return QStringLiteral("Answer Section:\r\n   Name=example.com\r\n   Type=%1, Class=1, TTL=%2, RDLENGTH=%3\r\n")
+        .arg(QLatin1String(type))
+        .arg(ttl)
+        .arg(rdLength);
 }
 
 const QByteArray kIpv6Bytes = QByteArray::fromHex("20010db8000000000000000000000001");
@@ -129,112 +149,60 @@ void TestDnsReport::CheckReport(bool verbose)
 void TestDnsReport::rdata_data()
 {
     AddColumns();
+    // One answer named by a pointer to the question's name, TTL 3600.
+    const auto row = [](const char* tag, int type, const QByteArray& rdata, const char* word, int rdLength,
+                        const char* lines) {
+        QTest::newRow(tag) << Answer(type, rdata).Bytes() << AnswerHead(word, 3600, rdLength) + lines + "---\r\n";
+    };
+    const char* const notImplemented = "   RDATA=Not yet implemented\r\n";
 
-    QTest::newRow("A")
-        << Answer(1, "\x0A\x00\x00\x01"_wire).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=A, Class=1, TTL=3600, RDLENGTH=4\r\n"
-           "   IP Address=10.0.0.1\r\n---\r\n";
-    QTest::newRow("A with RDLENGTH 16")
-        << Answer(1, "\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x80\xFF"_wire).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=A, Class=1, TTL=3600, RDLENGTH=16\r\n"
-           "   IP Address=0.1.2.3.4.5.6.7.8.9.10.11.12.13.128.255\r\n---\r\n";
-    QTest::newRow("A with RDLENGTH 0")
-        << Answer(1, QByteArray()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=A, Class=1, TTL=3600, RDLENGTH=0\r\n"
-           "   IP Address=\r\n---\r\n";
-    QTest::newRow("NS")
-        << Answer(2, Rdata().Labels({"ns1"}).Pointer(12)).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=NS, Class=1, TTL=3600, RDLENGTH=6\r\n"
-           "   Name Server=ns1.example.com\r\n---\r\n";
-    QTest::newRow("CNAME")
-        << Answer(5, Rdata().Name({"alias", "org"})).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=CNAME, Class=1, TTL=3600, RDLENGTH=11\r\n"
-           "   CNAME=alias.org\r\n---\r\n";
-    QTest::newRow("MB")
-        << Answer(7, Rdata().Name({"mb"})).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=MB, Class=1, TTL=3600, RDLENGTH=4\r\n"
-           "   MB=mb\r\n---\r\n";
-    QTest::newRow("MG")
-        << Answer(8, Rdata().Labels({"mg"}).Pointer(12)).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=MG, Class=1, TTL=3600, RDLENGTH=5\r\n"
-           "   MG=mg.example.com\r\n---\r\n";
-    QTest::newRow("MR")
-        << Answer(9, Rdata().Root()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=MR, Class=1, TTL=3600, RDLENGTH=1\r\n"
-           "   MR=\r\n---\r\n";
-    QTest::newRow("PTR")
-        << Answer(12, Rdata().Name({"host", "example", "net"})).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=PTR, Class=1, TTL=3600, RDLENGTH=18\r\n"
-           "   PTR=host.example.net\r\n---\r\n";
-    QTest::newRow("SOA")
-        << Answer(6, Rdata()
-                         .Labels({"ns1"}).Pointer(12)
-                         .Labels({"hostmaster"}).Pointer(12)
-                         .U32(2024010101).U32(7200).U32(0x80000000).U32(0xFFFFFFFF).U32(300))
-               .Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=SOA, Class=1, TTL=3600, RDLENGTH=39\r\n"
-           "   Name Server=ns1.example.com, Mailbox=hostmaster.example.com\r\n"
-           "   Serial=2024010101, Refresh=7200, Retry=-2147483648\r\n"
-           "   Expire=-1, Minimum=300\r\n---\r\n";
-    QTest::newRow("WKS")
-        << Answer(11, "\xC0\x00\x02\x01\x06\x00\x00\x00\x01"_wire).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=WKS, Class=1, TTL=3600, RDLENGTH=9\r\n"
-           "   IP Address=192.0.2.1, Protocol=6\r\n---\r\n";
-    QTest::newRow("HINFO")
-        << Answer(13, "\x06" "PDP-11" "\x04" "UNIX"_wire).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=HINFO, Class=1, TTL=3600, RDLENGTH=12\r\n"
-           "   CPU=PDP-11, OS=UNIX\r\n---\r\n";
-    QTest::newRow("HINFO with empty strings")
-        << Answer(13, "\x00\x00"_wire).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=HINFO, Class=1, TTL=3600, RDLENGTH=2\r\n"
-           "   CPU=, OS=\r\n---\r\n";
-    QTest::newRow("MINFO")
-        << Answer(14, Rdata().Labels({"admin"}).Pointer(12).Name({"errors", "org"})).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=MINFO, Class=1, TTL=3600, RDLENGTH=20\r\n"
-           "   RMAILBX=admin.example.com, EMAILBX=errors.org\r\n---\r\n";
-    QTest::newRow("MX")
-        << Answer(15, Rdata().U16(10).Labels({"mail"}).Pointer(12)).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=MX, Class=1, TTL=3600, RDLENGTH=9\r\n"
-           "   Preference=10, Mail Exchange=mail.example.com\r\n---\r\n";
-    QTest::newRow("MX preference 65535")
-        << Answer(15, Rdata().U16(65535).Root()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=MX, Class=1, TTL=3600, RDLENGTH=3\r\n"
-           "   Preference=65535, Mail Exchange=\r\n---\r\n";
-    QTest::newRow("TXT with two strings")
-        << Answer(16, "\x05" "hello" "\x0B" "brave world"_wire).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=TXT, Class=1, TTL=3600, RDLENGTH=18\r\n"
-           "   TXT=hello\r\n   TXT=brave world\r\n---\r\n";
-    QTest::newRow("TXT with an empty string")
-        << Answer(16, "\x00"_wire).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=TXT, Class=1, TTL=3600, RDLENGTH=1\r\n"
-           "   TXT=\r\n---\r\n";
-    QTest::newRow("TXT with RDLENGTH 0")
-        << Answer(16, QByteArray()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=TXT, Class=1, TTL=3600, RDLENGTH=0\r\n---\r\n";
+    row("A", 1, kAddress1, "A", 4, "   IP Address=10.0.0.1\r\n");
+    row("A with RDLENGTH 16", 1, "\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x80\xFF"_wire, "A", 16,
+        "   IP Address=0.1.2.3.4.5.6.7.8.9.10.11.12.13.128.255\r\n");
+    row("A with RDLENGTH 0", 1, QByteArray(), "A", 0, "   IP Address=\r\n");
+    row("NS", 2, Rdata().Labels({"ns1"}).Pointer(12), "NS", 6, "   Name Server=ns1.example.com\r\n");
+    row("CNAME", 5, Rdata().Name({"alias", "org"}), "CNAME", 11, "   CNAME=alias.org\r\n");
+    row("MB", 7, Rdata().Name({"mb"}), "MB", 4, "   MB=mb\r\n");
+    row("MG", 8, Rdata().Labels({"mg"}).Pointer(12), "MG", 5, "   MG=mg.example.com\r\n");
+    row("MR", 9, Rdata().Root(), "MR", 1, "   MR=\r\n");
+    row("PTR", 12, Rdata().Name({"host", "example", "net"}), "PTR", 18, "   PTR=host.example.net\r\n");
+    row("SOA", 6,
+        Rdata().Labels({"ns1"}).Pointer(12).Labels({"hostmaster"}).Pointer(12)
+            .U32(2024010101).U32(7200).U32(0x80000000).U32(0xFFFFFFFF).U32(300),
+        "SOA", 39,
+        "   Name Server=ns1.example.com, Mailbox=hostmaster.example.com\r\n"
+        "   Serial=2024010101, Refresh=7200, Retry=-2147483648\r\n"
+        "   Expire=-1, Minimum=300\r\n");
+    row("WKS", 11, "\xC0\x00\x02\x01\x06\x00\x00\x00\x01"_wire, "WKS", 9, "   IP Address=192.0.2.1, Protocol=6\r\n");
+    row("HINFO", 13, "\x06" "PDP-11" "\x04" "UNIX"_wire, "HINFO", 12, "   CPU=PDP-11, OS=UNIX\r\n");
+    row("HINFO with empty strings", 13, "\x00\x00"_wire, "HINFO", 2, "   CPU=, OS=\r\n");
+    row("MINFO", 14, Rdata().Labels({"admin"}).Pointer(12).Name({"errors", "org"}), "MINFO", 20,
+        "   RMAILBX=admin.example.com, EMAILBX=errors.org\r\n");
+    row("MX", 15, Rdata().U16(10).Labels({"mail"}).Pointer(12), "MX", 9,
+        "   Preference=10, Mail Exchange=mail.example.com\r\n");
+    row("MX preference 65535", 15, Rdata().U16(65535).Root(), "MX", 3, "   Preference=65535, Mail Exchange=\r\n");
+    row("TXT with two strings", 16, "\x05" "hello" "\x0B" "brave world"_wire, "TXT", 18,
+        "   TXT=hello\r\n   TXT=brave world\r\n");
+    row("TXT with an empty string", 16, "\x00"_wire, "TXT", 1, "   TXT=\r\n");
+    row("TXT with RDLENGTH 0", 16, QByteArray(), "TXT", 0, "");
+    row("AAAA", 28, kIpv6Bytes, "AAAA", 16, "   IPv6 Address=2001:db8::1\r\n");
+    row("AAAA with RDLENGTH 17, the last byte not shown", 28, QByteArray(16, '\0') + "\x07"_wire, "AAAA", 17,
+        "   IPv6 Address=::\r\n");
+    row("SRV", 33, Rdata().U16(0).U16(5).U16(389).Name({"ldap", "example", "org"}), "SRV", 24,
+        "   Priority=0, Weight=5, Port=389, Target=ldap.example.org\r\n");
+    row("SRV with 65535s and the root as target", 33, Rdata().U16(65535).U16(65535).U16(65535).Root(), "SRV", 7,
+        "   Priority=65535, Weight=65535, Port=65535, Target=\r\n");
+    // A TYPE with no word of its own shows UNDEFINED: otherwise the Type=
+    // line would show nothing for it.
+    row("TYPE 0", 0, "\x01"_wire, "UNDEFINED", 1, notImplemented);
+    for (const int type : {3, 4, 17})
+        row(qPrintable(QStringLiteral("TYPE %1").arg(type)), type, QByteArray(), "UNDEFINED", 0, notImplemented);
+    row("TYPE 253", 253, QByteArray(), "MAILB", 0, notImplemented);
+    row("TYPE 255", 255, QByteArray(), "ALL", 0, notImplemented);
     QTest::newRow("TYPE 10 then a record read from past its RDATA")
         << Reply(2, 0, 0)
                .Pointer(12).Fields(10, 1, 60, "\x00\x01\xC0"_wire)
-               .Pointer(12).Fields(1, 1, 60, "\x7F\x00\x00\x01"_wire)
-               .Bytes()
+               .Pointer(12).Fields(1, 1, 60, "\x7F\x00\x00\x01"_wire).Bytes()
         << "Answer Section:\r\n"
            "   Name=example.com\r\n"
            "   Type=UNDEFINED, Class=1, TTL=60, RDLENGTH=3\r\n"
@@ -242,73 +210,16 @@ void TestDnsReport::rdata_data()
            "   Name=example.com\r\n"
            "   Type=A, Class=1, TTL=60, RDLENGTH=4\r\n"
            "   IP Address=127.0.0.1\r\n---\r\n";
-    // A TYPE with no word of its own shows UNDEFINED: otherwise the Type=
-    // line would show nothing for it.
-    QTest::newRow("TYPE 0")
-        << Answer(0, "\x01"_wire).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=UNDEFINED, Class=1, TTL=3600, RDLENGTH=1\r\n"
-           "   RDATA=Not yet implemented\r\n---\r\n";
-    QTest::newRow("TYPE 3")
-        << Answer(3, QByteArray()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=UNDEFINED, Class=1, TTL=3600, RDLENGTH=0\r\n"
-           "   RDATA=Not yet implemented\r\n---\r\n";
-    QTest::newRow("TYPE 4")
-        << Answer(4, QByteArray()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=UNDEFINED, Class=1, TTL=3600, RDLENGTH=0\r\n"
-           "   RDATA=Not yet implemented\r\n---\r\n";
-    QTest::newRow("TYPE 17")
-        << Answer(17, QByteArray()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=UNDEFINED, Class=1, TTL=3600, RDLENGTH=0\r\n"
-           "   RDATA=Not yet implemented\r\n---\r\n";
-    QTest::newRow("AAAA")
-        << Answer(28, kIpv6Bytes).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=AAAA, Class=1, TTL=3600, RDLENGTH=16\r\n"
-           "   IPv6 Address=2001:db8::1\r\n---\r\n";
-    QTest::newRow("AAAA with RDLENGTH 17, the last byte not shown")
-        << Answer(28, QByteArray(16, '\0') + "\x07"_wire).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=AAAA, Class=1, TTL=3600, RDLENGTH=17\r\n"
-           "   IPv6 Address=::\r\n---\r\n";
-    QTest::newRow("SRV")
-        << Answer(33, Rdata().U16(0).U16(5).U16(389).Name({"ldap", "example", "org"})).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=SRV, Class=1, TTL=3600, RDLENGTH=24\r\n"
-           "   Priority=0, Weight=5, Port=389, Target=ldap.example.org\r\n---\r\n";
-    QTest::newRow("SRV with 65535s and the root as target")
-        << Answer(33, Rdata().U16(65535).U16(65535).U16(65535).Root()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=SRV, Class=1, TTL=3600, RDLENGTH=7\r\n"
-           "   Priority=65535, Weight=65535, Port=65535, Target=\r\n---\r\n";
-    QTest::newRow("TYPE 253")
-        << Answer(253, QByteArray()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=MAILB, Class=1, TTL=3600, RDLENGTH=0\r\n"
-           "   RDATA=Not yet implemented\r\n---\r\n";
-    QTest::newRow("TYPE 255")
-        << Answer(255, QByteArray()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=ALL, Class=1, TTL=3600, RDLENGTH=0\r\n"
-           "   RDATA=Not yet implemented\r\n---\r\n";
-    QTest::newRow("TYPE 65535, CLASS 65535, TTL 0xFFFFFFFF")
-        << Reply(1, 0, 0).Pointer(12).Fields(65535, 65535, 0xFFFFFFFF, QByteArray()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=UNDEFINED, Class=65535, TTL=-1, RDLENGTH=0\r\n"
-           "   RDATA=Not yet implemented\r\n---\r\n";
-    QTest::newRow("TTL 0x7FFFFFFF")
-        << Reply(1, 0, 0).Pointer(12).Fields(1, 1, 0x7FFFFFFF, QByteArray()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=A, Class=1, TTL=2147483647, RDLENGTH=0\r\n"
-           "   IP Address=\r\n---\r\n";
-    QTest::newRow("TTL 0x80000000")
-        << Reply(1, 0, 0).Pointer(12).Fields(1, 1, 0x80000000, QByteArray()).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=A, Class=1, TTL=-2147483648, RDLENGTH=0\r\n"
-           "   IP Address=\r\n---\r\n";
+    const auto fieldsRow = [](const char* tag, int type, int rclass, quint32 ttl, const char* fields,
+                              const char* lines) {
+        QTest::newRow(tag) << Reply(1, 0, 0).Pointer(12).Fields(type, rclass, ttl, QByteArray()).Bytes()
+                           << QStringLiteral("Answer Section:\r\n   Name=example.com\r\n   Type=") + fields
+                                  + ", RDLENGTH=0\r\n" + lines + "---\r\n";
+    };
+    fieldsRow("TYPE 65535, CLASS 65535, TTL 0xFFFFFFFF", 65535, 65535, 0xFFFFFFFF,
+              "UNDEFINED, Class=65535, TTL=-1", notImplemented);
+    fieldsRow("TTL 0x7FFFFFFF", 1, 1, 0x7FFFFFFF, "A, Class=1, TTL=2147483647", "   IP Address=\r\n");
+    fieldsRow("TTL 0x80000000", 1, 1, 0x80000000, "A, Class=1, TTL=-2147483648", "   IP Address=\r\n");
 }
 
 void TestDnsReport::rdata()
@@ -326,14 +237,9 @@ void TestDnsReport::headings_data()
             builder.Raw(AddressRecord(n));
         return builder.Bytes();
     };
-    const QString record1 = QStringLiteral(
-        "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n");
-    const QString record2 = QStringLiteral(
-        "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.2\r\n");
-    const QString record3 = QStringLiteral(
-        "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.3\r\n");
-    const QString record4 = QStringLiteral(
-        "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.4\r\n");
+    const QString record1 = AddressRecordText(1);
+    const QString record2 = AddressRecordText(2);
+    const QString record3 = AddressRecordText(3);
     const QString answers = QStringLiteral("Answer Section:\r\n");
     const QString authority = QStringLiteral("Authority Records Section:\r\n");
     const QString additional = QStringLiteral("Additional Records Section:\r\n");
@@ -343,25 +249,21 @@ void TestDnsReport::headings_data()
     QTest::newRow("1 0 0") << reply(1, 0, 0) << answers + record1 + end;
     QTest::newRow("0 1 0") << reply(0, 1, 0) << authority + record1 + end;
     QTest::newRow("0 0 1") << reply(0, 0, 1) << additional + record1 + end;
-    QTest::newRow("2 0 1") << reply(2, 0, 1)
-                           << answers + record1 + record2 + additional + record3 + end;
+    QTest::newRow("2 0 1") << reply(2, 0, 1) << answers + record1 + record2 + additional + record3 + end;
     QTest::newRow("1 1 0") << reply(1, 1, 0) << answers + record1 + authority + record2 + end;
-    QTest::newRow("0 2 1") << reply(0, 2, 1)
-                           << authority + record1 + record2 + additional + record3 + end;
-    QTest::newRow("0 1 2") << reply(0, 1, 2)
-                           << authority + record1 + additional + record2 + record3 + end;
+    QTest::newRow("0 2 1") << reply(0, 2, 1) << authority + record1 + record2 + additional + record3 + end;
+    QTest::newRow("0 1 2") << reply(0, 1, 2) << authority + record1 + additional + record2 + record3 + end;
     QTest::newRow("1 1 1") << reply(1, 1, 1)
                            << answers + record1 + authority + record2 + additional + record3 + end;
     QTest::newRow("1 2 1") << reply(1, 2, 1)
                            << answers + record1 + authority + record2 + record3 + additional
-                                  + record4 + end;
+                                  + AddressRecordText(4) + end;
     QTest::newRow("3 0 0") << reply(3, 0, 0) << answers + record1 + record2 + record3 + end;
     QTest::newRow("AAAA, SRV, AAAA") << Ipv6AndServiceReply() << QString::fromLatin1(kIpv6AndServiceRecords);
     // Every question is read, not only the first: otherwise the answer would
     // be read from the middle of the second question.
     QTest::newRow("two questions, 1 0 0")
-        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 2, 1, 0, 0)
-               .Name({"a"}).Question(1, 1).Name({"b"}).Question(1, 1).Raw(AddressRecord(1)).Bytes()
+        << ReplyHeader(2, 1, 0, 0).Name({"a"}).Question(1, 1).Name({"b"}).Question(1, 1).Raw(AddressRecord(1)).Bytes()
         << answers + record1 + end;
 }
 
@@ -373,62 +275,39 @@ void TestDnsReport::headings()
 void TestDnsReport::verbose_data()
 {
     AddColumns();
-    const QString head = QString::fromLatin1(kVerboseHead);
+    const auto head = [](int qd, int an, int ns, int ar) {
+        return kVerboseHead + QStringLiteral("   QDCOUNT=%1, ANCOUNT=%2, NSCOUNT=%3, ARCOUNT=%4\r\nQuestion:\r\n")
+                                  .arg(qd)
+                                  .arg(an)
+                                  .arg(ns)
+                                  .arg(ar);
+    };
 
     QTest::newRow("no records")
-        << Reply(0, 0, 0).Bytes()
-        << head + "   QDCOUNT=1, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
-                  "Question:\r\n"
-                  "   Name=example.com, QTYPE=A, QCLASS=1\r\n---\r\n";
+        << Reply(0, 0, 0).Bytes() << head(1, 0, 0, 0) + "   Name=example.com, QTYPE=A, QCLASS=1\r\n---\r\n";
     QTest::newRow("answer and additional")
         << Reply(2, 0, 1).Raw(AddressRecord(1)).Raw(AddressRecord(2)).Raw(AddressRecord(3)).Bytes()
-        << head + "   QDCOUNT=1, ANCOUNT=2, NSCOUNT=0, ARCOUNT=1\r\n"
-                  "Question:\r\n"
-                  "   Name=example.com, QTYPE=A, QCLASS=1\r\n"
-                  "Answer Section:\r\n"
-                  "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n"
-                  "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.2\r\n"
-                  "Additional Records Section:\r\n"
-                  "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.3\r\n"
-                  "---\r\n";
+        << head(1, 2, 0, 1) + "   Name=example.com, QTYPE=A, QCLASS=1\r\nAnswer Section:\r\n" + AddressRecordText(1)
+               + AddressRecordText(2) + "Additional Records Section:\r\n" + AddressRecordText(3) + "---\r\n";
     QTest::newRow("root question, QTYPE ALL, QCLASS 255")
-        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 1, 0, 0, 0).Root().Question(255, 255)
-               .Bytes()
-        << head + "   QDCOUNT=1, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
-                  "Question:\r\n"
-                  "   Name=, QTYPE=ALL, QCLASS=255\r\n---\r\n";
+        << ReplyHeader(1, 0, 0, 0).Root().Question(255, 255).Bytes()
+        << head(1, 0, 0, 0) + "   Name=, QTYPE=ALL, QCLASS=255\r\n---\r\n";
     QTest::newRow("QTYPE MAILB")
-        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 1, 0, 0, 0).Name({"a"}).Question(253, 1)
-               .Bytes()
-        << head + "   QDCOUNT=1, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
-                  "Question:\r\n"
-                  "   Name=a, QTYPE=MAILB, QCLASS=1\r\n---\r\n";
+        << ReplyHeader(1, 0, 0, 0).Name({"a"}).Question(253, 1).Bytes()
+        << head(1, 0, 0, 0) + "   Name=a, QTYPE=MAILB, QCLASS=1\r\n---\r\n";
     QTest::newRow("QTYPE 0, 28 and 33")
-        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 3, 0, 0, 0)
-               .Name({"a"}).Question(0, 1)
-               .Name({"b"}).Question(28, 1)
-               .Name({"c"}).Question(33, 1).Bytes()
-        << head + "   QDCOUNT=3, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
-                  "Question:\r\n"
-                  "   Name=a, QTYPE=UNDEFINED, QCLASS=1\r\n"
-                  "   Name=b, QTYPE=AAAA, QCLASS=1\r\n"
-                  "   Name=c, QTYPE=SRV, QCLASS=1\r\n---\r\n";
+        << ReplyHeader(3, 0, 0, 0).Name({"a"}).Question(0, 1).Name({"b"}).Question(28, 1).Name({"c"}).Question(33, 1)
+               .Bytes()
+        << head(3, 0, 0, 0) + "   Name=a, QTYPE=UNDEFINED, QCLASS=1\r\n"
+                              "   Name=b, QTYPE=AAAA, QCLASS=1\r\n"
+                              "   Name=c, QTYPE=SRV, QCLASS=1\r\n---\r\n";
     QTest::newRow("AAAA, SRV, AAAA")
         << Ipv6AndServiceReply()
-        << head + "   QDCOUNT=1, ANCOUNT=1, NSCOUNT=1, ARCOUNT=1\r\n"
-                  "Question:\r\n"
-                  "   Name=example.com, QTYPE=A, QCLASS=1\r\n" + kIpv6AndServiceRecords;
+        << head(1, 1, 1, 1) + "   Name=example.com, QTYPE=A, QCLASS=1\r\n" + kIpv6AndServiceRecords;
     QTest::newRow("QDCOUNT 0 with an answer")
-        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 0, 1, 0, 0).Raw(AddressRecord(1)).Bytes()
-        << head + "   QDCOUNT=0, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\n"
-                  "Question:\r\n"
-                  "Answer Section:\r\n"
-                  "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n"
-                  "---\r\n";
-    QTest::newRow("header only, QDCOUNT 0")
-        << DnsMessageBuilder().Header(0x1234, 0x81, 0x80, 0, 0, 0, 0).Bytes()
-        << head + "   QDCOUNT=0, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n"
-                  "Question:\r\n---\r\n";
+        << ReplyHeader(0, 1, 0, 0).Raw(AddressRecord(1)).Bytes()
+        << head(0, 1, 0, 0) + "Answer Section:\r\n" + AddressRecordText(1) + "---\r\n";
+    QTest::newRow("header only, QDCOUNT 0") << ReplyHeader(0, 0, 0, 0).Bytes() << head(0, 0, 0, 0) + "---\r\n";
     QTest::newRow("counts 65535")
         << DnsMessageBuilder().Header(0xFFFF, 0x81, 0x80, 0, 0xFFFF, 0xFFFF, 0xFFFF).Bytes()
         << "Header:\r\n"
@@ -452,52 +331,30 @@ void TestDnsReport::headerLines_data()
     QTest::addColumn<int>("flags");
     QTest::addColumn<int>("flags2");
     QTest::addColumn<QString>("lines");
+    // The first header line after its ID, then Yes or No for AA, TC, RD and RA.
+    const auto row = [](const char* tag, int id, int flags, int flags2, const char* first, const char* aa,
+                        const char* tc, const char* rd, const char* ra) {
+        QTest::newRow(tag) << id << flags << flags2
+                           << QStringLiteral("   ID=%1, %2\r\n   Authoritative Answer=%3, Truncation=%4\r\n"
+                                             "   Recursion Desired=%5, Recursion Available=%6\r\n")
+                                  .arg(QString::number(id), QLatin1String(first), QLatin1String(aa),
+                                       QLatin1String(tc), QLatin1String(rd), QLatin1String(ra));
+    };
 
-    QTest::newRow("query, all clear")
-        << 0 << 0x00 << 0x00
-        << "   ID=0, QR=Query, Opcode=QUERY, RCODE=NO ERROR\r\n"
-           "   Authoritative Answer=No, Truncation=No\r\n"
-           "   Recursion Desired=No, Recursion Available=No\r\n";
-    QTest::newRow("opcode 5, RCODE 9, AA and TC")
-        << 0xABCD << (0x80 | 5 << 3 | 0x04 | 0x02) << 0x09
-        << "   ID=43981, QR=Response, Opcode=UNDEFINED, RCODE=UNDEFINED ERROR\r\n"
-           "   Authoritative Answer=Yes, Truncation=Yes\r\n"
-           "   Recursion Desired=No, Recursion Available=No\r\n";
-    QTest::newRow("IQUERY, FORMAT ERROR, Z set")
-        << 1 << (1 << 3) << 0x71
-        << "   ID=1, QR=Query, Opcode=IQUERY, RCODE=FORMAT ERROR\r\n"
-           "   Authoritative Answer=No, Truncation=No\r\n"
-           "   Recursion Desired=No, Recursion Available=No\r\n";
-    QTest::newRow("STATUS, SERVER FAILURE")
-        << 2 << (2 << 3 | 0x01) << 0x82
-        << "   ID=2, QR=Query, Opcode=STATUS, RCODE=SERVER FAILURE\r\n"
-           "   Authoritative Answer=No, Truncation=No\r\n"
-           "   Recursion Desired=Yes, Recursion Available=Yes\r\n";
-    QTest::newRow("opcode 3, NAME ERROR")
-        << 3 << (3 << 3) << 0x03
-        << "   ID=3, QR=Query, Opcode=UNDEFINED, RCODE=NAME ERROR\r\n"
-           "   Authoritative Answer=No, Truncation=No\r\n"
-           "   Recursion Desired=No, Recursion Available=No\r\n";
-    QTest::newRow("opcode 15, NOT IMPLEMENTED")
-        << 4 << 0xFF << 0x04
-        << "   ID=4, QR=Response, Opcode=UNDEFINED, RCODE=NOT IMPLEMENTED\r\n"
-           "   Authoritative Answer=Yes, Truncation=Yes\r\n"
-           "   Recursion Desired=Yes, Recursion Available=No\r\n";
-    QTest::newRow("REFUSED")
-        << 5 << 0x80 << 0x05
-        << "   ID=5, QR=Response, Opcode=QUERY, RCODE=REFUSED\r\n"
-           "   Authoritative Answer=No, Truncation=No\r\n"
-           "   Recursion Desired=No, Recursion Available=No\r\n";
-    QTest::newRow("RCODE 6")
-        << 6 << 0x80 << 0x06
-        << "   ID=6, QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR\r\n"
-           "   Authoritative Answer=No, Truncation=No\r\n"
-           "   Recursion Desired=No, Recursion Available=No\r\n";
-    QTest::newRow("RCODE 15")
-        << 7 << 0x80 << 0xFF
-        << "   ID=7, QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR\r\n"
-           "   Authoritative Answer=No, Truncation=No\r\n"
-           "   Recursion Desired=No, Recursion Available=Yes\r\n";
+    row("query, all clear", 0, 0x00, 0x00, "QR=Query, Opcode=QUERY, RCODE=NO ERROR", "No", "No", "No", "No");
+    row("opcode 5, RCODE 9, AA and TC", 0xABCD, 0x80 | 5 << 3 | 0x04 | 0x02, 0x09,
+        "QR=Response, Opcode=UNDEFINED, RCODE=UNDEFINED ERROR", "Yes", "Yes", "No", "No");
+    row("IQUERY, FORMAT ERROR, Z set", 1, 1 << 3, 0x71, "QR=Query, Opcode=IQUERY, RCODE=FORMAT ERROR", "No", "No",
+        "No", "No");
+    row("STATUS, SERVER FAILURE", 2, 2 << 3 | 0x01, 0x82, "QR=Query, Opcode=STATUS, RCODE=SERVER FAILURE", "No",
+        "No", "Yes", "Yes");
+    row("opcode 3, NAME ERROR", 3, 3 << 3, 0x03, "QR=Query, Opcode=UNDEFINED, RCODE=NAME ERROR", "No", "No", "No",
+        "No");
+    row("opcode 15, NOT IMPLEMENTED", 4, 0xFF, 0x04, "QR=Response, Opcode=UNDEFINED, RCODE=NOT IMPLEMENTED", "Yes",
+        "Yes", "Yes", "No");
+    row("REFUSED", 5, 0x80, 0x05, "QR=Response, Opcode=QUERY, RCODE=REFUSED", "No", "No", "No", "No");
+    row("RCODE 6", 6, 0x80, 0x06, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "No", "No", "No", "No");
+    row("RCODE 15", 7, 0x80, 0xFF, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "No", "No", "No", "Yes");
 }
 
 void TestDnsReport::headerLines()
@@ -518,67 +375,47 @@ void TestDnsReport::headerLines()
 void TestDnsReport::names_data()
 {
     AddColumns();
-    const QString aRecordLines =
-        QStringLiteral("   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n");
+    const QString aRecordLines = QStringLiteral("   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n");
+    // One answer of address 10.0.0.1 after the given name bytes; no shown
+    // name stands for a bad compression pointer.
+    const auto row = [&aRecordLines](const char* tag, const QByteArray& name, const char* shown) {
+        QTest::newRow(tag) << Reply(1, 0, 0).Raw(name).Fields(1, 1, 0, kAddress1).Bytes()
+                           << (shown ? "Answer Section:\r\n   Name=" + QString::fromLatin1(shown) + "\r\n"
+                                           + aRecordLines + "---\r\n"
+                                     : QStringLiteral("Answer Section:\r\n   Error: bad compression pointer in the "
+                                                      "answer section, record 1 (NAME)\r\n---\r\n"));
+    };
 
-    QTest::newRow("root name")
-        << Reply(1, 0, 0).Root().Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
-        << "Answer Section:\r\n   Name=\r\n" + aRecordLines + "---\r\n";
-    QTest::newRow("pointer to the question, TYPE after the pointer")
-        << Reply(1, 0, 0).Pointer(12).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
-        << "Answer Section:\r\n   Name=example.com\r\n" + aRecordLines + "---\r\n";
-    QTest::newRow("pointer into the question's name")
-        << Reply(1, 0, 0).Pointer(20).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
-        << "Answer Section:\r\n   Name=com\r\n" + aRecordLines + "---\r\n";
+    row("root name", Rdata().Root(), "");
+    row("pointer to the question, TYPE after the pointer", Rdata().Pointer(12), "example.com");
+    row("pointer into the question's name", Rdata().Pointer(20), "com");
+    row("pointer to the question's zero byte", Rdata().Labels({"mail"}).Pointer(24), "mail");
+    row("dot and control bytes in labels, as received", Rdata().Labels({"a.b", "x\ty"}).Pointer(12),
+        "a.b.x\ty.example.com");
+    row("pointer to itself", Rdata().Pointer(29), nullptr);
+    row("pointer forward", Rdata().Pointer(31).Root(), nullptr);
+    row("pointer past the datagram", Rdata().Pointer(0x3FFF), nullptr);
+    row("label then pointer back to its start", Rdata().Labels({"a"}).Pointer(29), nullptr);
     // Record 1 at 29 is named "www" + pointer to 12; record 2 at 49 points to
     // 29; record 3 at 65 points to 49, a pointer itself.
     QTest::newRow("pointer chain")
         << Reply(3, 0, 0)
-               .Labels({"www"}).Pointer(12).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire)
-               .Pointer(29).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire)
-               .Pointer(49).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire)
-               .Bytes()
-        << "Answer Section:\r\n"
-           "   Name=www.example.com\r\n" + aRecordLines
-               + "   Name=www.example.com\r\n" + aRecordLines
-               + "   Name=www.example.com\r\n" + aRecordLines + "---\r\n";
-    QTest::newRow("pointer to the question's zero byte")
-        << Reply(1, 0, 0).Labels({"mail"}).Pointer(24).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire)
-               .Bytes()
-        << "Answer Section:\r\n   Name=mail\r\n" + aRecordLines + "---\r\n";
-    QTest::newRow("dot and control bytes in labels, as received")
-        << Reply(1, 0, 0).Labels({"a.b", "x\ty"}).Pointer(12)
-               .Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
-        << "Answer Section:\r\n   Name=a.b.x\ty.example.com\r\n" + aRecordLines + "---\r\n";
+               .Labels({"www"}).Pointer(12).Fields(1, 1, 0, kAddress1)
+               .Pointer(29).Fields(1, 1, 0, kAddress1)
+               .Pointer(49).Fields(1, 1, 0, kAddress1).Bytes()
+        << "Answer Section:\r\n" + QString("   Name=www.example.com\r\n" + aRecordLines).repeated(3) + "---\r\n";
     QTest::newRow("UTF-8 and Latin-1 bytes")
         << Reply(1, 0, 0).Labels({"caf\xC3\xA9"_wire, "\xE9t\xE9"_wire}).Pointer(12)
                .Fields(16, 1, 0, "\x02\xFF\xC3"_wire).Bytes()
         << QString::fromUtf8("Answer Section:\r\n   Name=café.été.example.com\r\n"
                              "   Type=TXT, Class=1, TTL=0, RDLENGTH=3\r\n   TXT=ÿÃ\r\n---\r\n");
-    QTest::newRow("pointer to itself")
-        << Reply(1, 0, 0).Pointer(29).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
-        << "Answer Section:\r\n"
-           "   Error: bad compression pointer in the answer section, record 1 (NAME)\r\n---\r\n";
-    QTest::newRow("pointer forward")
-        << Reply(1, 0, 0).Pointer(31).Root().Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
-        << "Answer Section:\r\n"
-           "   Error: bad compression pointer in the answer section, record 1 (NAME)\r\n---\r\n";
-    QTest::newRow("pointer past the datagram")
-        << Reply(1, 0, 0).Pointer(0x3FFF).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire).Bytes()
-        << "Answer Section:\r\n"
-           "   Error: bad compression pointer in the answer section, record 1 (NAME)\r\n---\r\n";
-    QTest::newRow("label then pointer back to its start")
-        << Reply(1, 0, 0).Labels({"a"}).Pointer(29).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire)
-               .Bytes()
-        << "Answer Section:\r\n"
-           "   Error: bad compression pointer in the answer section, record 1 (NAME)\r\n---\r\n";
     // Record 1's RDATA at 41..45 reads as the labels "b" and "cd"; the
     // additional record's name at 46 points to 41, so following it unchecked
     // would run into that same pointer again and again.
     QTest::newRow("labels run into the pointer again")
         << Reply(1, 0, 1)
                .Pointer(12).Fields(16, 1, 0, "\x01" "b" "\x02" "cd"_wire)
-               .Pointer(41).Fields(1, 1, 0, "\x0A\x00\x00\x01"_wire)
+               .Pointer(41).Fields(1, 1, 0, kAddress1)
                .Bytes()
         << "Answer Section:\r\n"
            "   Name=example.com\r\n"
@@ -603,84 +440,58 @@ void TestDnsReport::cutShort_data()
     QTest::addColumn<bool>("verbose");
     QTest::addColumn<QString>("expected");
 
-    const QByteArray reply = Reply(1, 0, 0).Pointer(12).Fields(1, 1, 3600, "\x0A\x00\x00\x01"_wire);
-    const QString head = QString::fromLatin1(kVerboseHead);
+    const QByteArray reply = Reply(1, 0, 0).Pointer(12).Fields(1, 1, 3600, kAddress1);
+    const QString head =
+        kVerboseHead + QStringLiteral("   QDCOUNT=1, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n");
+    const QString inHeader = QStringLiteral("   Error: message cut short in the header\r\n---\r\n");
+    const QString inQname =
+        QStringLiteral("   Error: message cut short in the question section, entry 1 (QNAME)\r\n---\r\n");
+    const QString inName = QStringLiteral(
+        "Answer Section:\r\n   Error: message cut short in the answer section, record 1 (NAME)\r\n---\r\n");
+    const QString inFields = QStringLiteral("Answer Section:\r\n   Name=example.com\r\n   Error: message cut short "
+                                            "in the answer section, record 1 (TYPE, CLASS, TTL, RDLENGTH)\r\n---\r\n");
+    const QString inRdata =
+        QStringLiteral("   Error: message cut short in the answer section, record 1 (RDATA)\r\n---\r\n");
 
-    QTest::newRow("empty, short") << QByteArray() << false
-        << "   Error: message cut short in the header\r\n---\r\n";
-    QTest::newRow("11 bytes, short") << reply.left(11) << false
-        << "   Error: message cut short in the header\r\n---\r\n";
-    QTest::newRow("11 bytes, verbose") << reply.left(11) << true
-        << "Header:\r\n   Error: message cut short in the header\r\n---\r\n";
-    QTest::newRow("header only, short") << reply.left(12) << false
-        << "   Error: message cut short in the question section, entry 1 (QNAME)\r\n---\r\n";
-    QTest::newRow("header only, verbose") << reply.left(12) << true
-        << head + "   QDCOUNT=1, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n"
-                  "   Error: message cut short in the question section, entry 1 (QNAME)\r\n---\r\n";
-    QTest::newRow("inside the question's label") << reply.left(16) << false
-        << "   Error: message cut short in the question section, entry 1 (QNAME)\r\n---\r\n";
-    QTest::newRow("before the question's zero byte") << reply.left(24) << false
-        << "   Error: message cut short in the question section, entry 1 (QNAME)\r\n---\r\n";
+    QTest::newRow("empty, short") << QByteArray() << false << inHeader;
+    QTest::newRow("11 bytes, short") << reply.left(11) << false << inHeader;
+    QTest::newRow("11 bytes, verbose") << reply.left(11) << true << "Header:\r\n" + inHeader;
+    QTest::newRow("header only, short") << reply.left(12) << false << inQname;
+    QTest::newRow("header only, verbose") << reply.left(12) << true << head + inQname;
+    QTest::newRow("inside the question's label") << reply.left(16) << false << inQname;
+    QTest::newRow("before the question's zero byte") << reply.left(24) << false << inQname;
     QTest::newRow("inside QCLASS") << reply.left(28) << true
-        << head + "   QDCOUNT=1, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n"
-                  "   Error: message cut short in the question section, entry 1 (QTYPE, QCLASS)"
-                  "\r\n---\r\n";
-    QTest::newRow("before the answer") << reply.left(29) << false
-        << "Answer Section:\r\n"
-           "   Error: message cut short in the answer section, record 1 (NAME)\r\n---\r\n";
-    QTest::newRow("inside the answer's pointer") << reply.left(30) << false
-        << "Answer Section:\r\n"
-           "   Error: message cut short in the answer section, record 1 (NAME)\r\n---\r\n";
-    QTest::newRow("inside the answer's label")
-        << Reply(1, 0, 0).Raw("\x03" "ww"_wire).Bytes() << false
-        << "Answer Section:\r\n"
-           "   Error: message cut short in the answer section, record 1 (NAME)\r\n---\r\n";
-    QTest::newRow("inside TTL") << reply.left(36) << false
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Error: message cut short in the answer section, record 1 "
-           "(TYPE, CLASS, TTL, RDLENGTH)\r\n---\r\n";
-    QTest::newRow("inside RDLENGTH") << reply.left(40) << false
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Error: message cut short in the answer section, record 1 "
-           "(TYPE, CLASS, TTL, RDLENGTH)\r\n---\r\n";
-    QTest::newRow("inside RDATA") << reply.left(43) << false
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=A, Class=1, TTL=3600, RDLENGTH=4\r\n"
-           "   Error: message cut short in the answer section, record 1 (RDATA)\r\n---\r\n";
+        << head + "   Error: message cut short in the question section, entry 1 (QTYPE, QCLASS)\r\n---\r\n";
+    QTest::newRow("before the answer") << reply.left(29) << false << inName;
+    QTest::newRow("inside the answer's pointer") << reply.left(30) << false << inName;
+    QTest::newRow("inside the answer's label") << Reply(1, 0, 0).Raw("\x03" "ww"_wire).Bytes() << false << inName;
+    QTest::newRow("inside TTL") << reply.left(36) << false << inFields;
+    QTest::newRow("inside RDLENGTH") << reply.left(40) << false << inFields;
+    QTest::newRow("inside RDATA") << reply.left(43) << false << AnswerHead("A", 3600, 4) + inRdata;
     QTest::newRow("RDLENGTH past the end")
-        << Reply(1, 0, 0).Pointer(12).Fields(16, 1, 0, 1000).Raw("\x03" "abc"_wire).Bytes()
-        << false
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=TXT, Class=1, TTL=0, RDLENGTH=1000\r\n"
-           "   Error: message cut short in the answer section, record 1 (RDATA)\r\n---\r\n";
+        << Reply(1, 0, 0).Pointer(12).Fields(16, 1, 0, 1000).Raw("\x03" "abc"_wire).Bytes() << false
+        << AnswerHead("TXT", 0, 1000) + inRdata;
     QTest::newRow("second answer missing")
         << Reply(2, 0, 0).Raw(AddressRecord(1)).Bytes() << false
-        << "Answer Section:\r\n"
-           "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n"
-           "   Error: message cut short in the answer section, record 2 (NAME)\r\n---\r\n";
+        << "Answer Section:\r\n" + AddressRecordText(1)
+               + "   Error: message cut short in the answer section, record 2 (NAME)\r\n---\r\n";
     QTest::newRow("authority missing")
         << Reply(1, 1, 1).Raw(AddressRecord(1)).Bytes() << false
-        << "Answer Section:\r\n"
-           "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n"
-           "Authority Records Section:\r\n"
-           "   Error: message cut short in the authority section, record 1 (NAME)\r\n---\r\n";
+        << "Answer Section:\r\n" + AddressRecordText(1)
+               + "Authority Records Section:\r\n"
+                 "   Error: message cut short in the authority section, record 1 (NAME)\r\n---\r\n";
     QTest::newRow("inside an authority record")
         << Reply(0, 2, 0).Raw(AddressRecord(1)).Raw(AddressRecord(2).left(9)).Bytes() << false
-        << "Authority Records Section:\r\n"
-           "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n"
-           "   Name=\r\n"
-           "   Error: message cut short in the authority section, record 2 "
-           "(TYPE, CLASS, TTL, RDLENGTH)\r\n---\r\n";
+        << "Authority Records Section:\r\n" + AddressRecordText(1)
+               + "   Name=\r\n   Error: message cut short in the authority section, record 2 "
+                 "(TYPE, CLASS, TTL, RDLENGTH)\r\n---\r\n";
     QTest::newRow("inside an additional record's RDATA")
         << Reply(1, 0, 1).Raw(AddressRecord(1)).Raw(AddressRecord(2).left(13)).Bytes() << false
-        << "Answer Section:\r\n"
-           "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n"
-           "Additional Records Section:\r\n"
-           "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n"
-           "   Error: message cut short in the additional section, record 1 (RDATA)\r\n---\r\n";
+        << "Answer Section:\r\n" + AddressRecordText(1)
+               + "Additional Records Section:\r\n   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n"
+                 "   Error: message cut short in the additional section, record 1 (RDATA)\r\n---\r\n";
     QTest::newRow("second question missing")
-        << DnsMessageBuilder().Header(1, 0x81, 0x80, 2, 0, 0, 0).Name({"a"}).Question(1, 1).Bytes()
-        << false
+        << ReplyHeader(2, 0, 0, 0).Name({"a"}).Question(1, 1).Bytes() << false
         << "   Error: message cut short in the question section, entry 2 (QNAME)\r\n---\r\n";
 }
 
@@ -699,85 +510,28 @@ void TestDnsReport::rdataTooShort_data()
     // tells where the next record starts is still trusted. RDATA is read only
     // up to RDLENGTH: otherwise a record could be read from the next record's
     // bytes (the NS name would end at the next record's root name).
-    const QString next = QStringLiteral(
-        "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.9\r\n---\r\n");
-    const auto reply = [](int type, const QByteArray& rdata) {
-        return Reply(2, 0, 0).Pointer(12).Fields(type, 1, 0, rdata).Raw(AddressRecord(9)).Bytes();
+    const auto row = [](const char* tag, int type, const QByteArray& rdata, const char* word, const char* shown = "",
+                        const char* error = "RDATA too short") {
+        QTest::newRow(tag) << Reply(2, 0, 0).Pointer(12).Fields(type, 1, 0, rdata).Raw(AddressRecord(9)).Bytes()
+                           << AnswerHead(word, 0, int(rdata.size())) + shown + "   Error: " + error
+                                  + " in the answer section, record 1 (RDATA)\r\n" + AddressRecordText(9) + "---\r\n";
     };
 
-    QTest::newRow("MX with the preference only")
-        << reply(15, "\x00\x0A"_wire)
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=MX, Class=1, TTL=0, RDLENGTH=2\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("NS name without its end")
-        << reply(2, "\x03" "ns1"_wire)
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=NS, Class=1, TTL=0, RDLENGTH=4\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("PTR cut inside its pointer")
-        << reply(12, "\xC0"_wire)
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=PTR, Class=1, TTL=0, RDLENGTH=1\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("CNAME pointing to itself")
-        << reply(5, Rdata().Pointer(41))
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=CNAME, Class=1, TTL=0, RDLENGTH=2\r\n"
-           "   Error: bad compression pointer in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("SOA without its last two fields")
-        << reply(6, Rdata().Root().Root().U32(1).U32(2).U32(3).U32(4))
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=SOA, Class=1, TTL=0, RDLENGTH=18\r\n"
-           "   Name Server=, Mailbox=\r\n"
-           "   Serial=1, Refresh=2, Retry=3\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("SOA without RNAME")
-        << reply(6, Rdata().Root())
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=SOA, Class=1, TTL=0, RDLENGTH=1\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("WKS without protocol")
-        << reply(11, "\x0A\x00\x00\x01"_wire)
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=WKS, Class=1, TTL=0, RDLENGTH=4\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("HINFO string longer than RDATA")
-        << reply(13, "\x03" "x86" "\x09" "Linux"_wire)
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=HINFO, Class=1, TTL=0, RDLENGTH=10\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("HINFO without OS")
-        << reply(13, "\x03" "x86"_wire)
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=HINFO, Class=1, TTL=0, RDLENGTH=4\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("MINFO with one name")
-        << reply(14, Rdata().Name({"a"}))
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=MINFO, Class=1, TTL=0, RDLENGTH=3\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("AAAA of 15 bytes")
-        << reply(28, QByteArray(15, '\x01'))
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=AAAA, Class=1, TTL=0, RDLENGTH=15\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("SRV without target")
-        << reply(33, Rdata().U16(1).U16(2).U16(3))
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=SRV, Class=1, TTL=0, RDLENGTH=6\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("SRV target without its end")
-        << reply(33, Rdata().U16(1).U16(2).U16(3).Labels({"ab"}))
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=SRV, Class=1, TTL=0, RDLENGTH=9\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
-    QTest::newRow("TXT second string longer than RDATA")
-        << reply(16, "\x02" "ok" "\x05" "abc"_wire)
-        << "Answer Section:\r\n   Name=example.com\r\n"
-           "   Type=TXT, Class=1, TTL=0, RDLENGTH=7\r\n"
-           "   TXT=ok\r\n"
-           "   Error: RDATA too short in the answer section, record 1 (RDATA)\r\n" + next;
+    row("MX with the preference only", 15, "\x00\x0A"_wire, "MX");
+    row("NS name without its end", 2, "\x03" "ns1"_wire, "NS");
+    row("PTR cut inside its pointer", 12, "\xC0"_wire, "PTR");
+    row("CNAME pointing to itself", 5, Rdata().Pointer(41), "CNAME", "", "bad compression pointer");
+    row("SOA without its last two fields", 6, Rdata().Root().Root().U32(1).U32(2).U32(3).U32(4), "SOA",
+        "   Name Server=, Mailbox=\r\n   Serial=1, Refresh=2, Retry=3\r\n");
+    row("SOA without RNAME", 6, Rdata().Root(), "SOA");
+    row("WKS without protocol", 11, kAddress1, "WKS");
+    row("HINFO string longer than RDATA", 13, "\x03" "x86" "\x09" "Linux"_wire, "HINFO");
+    row("HINFO without OS", 13, "\x03" "x86"_wire, "HINFO");
+    row("MINFO with one name", 14, Rdata().Name({"a"}), "MINFO");
+    row("AAAA of 15 bytes", 28, QByteArray(15, '\x01'), "AAAA");
+    row("SRV without target", 33, Rdata().U16(1).U16(2).U16(3), "SRV");
+    row("SRV target without its end", 33, Rdata().U16(1).U16(2).U16(3).Labels({"ab"}), "SRV");
+    row("TXT second string longer than RDATA", 16, "\x02" "ok" "\x05" "abc"_wire, "TXT", "   TXT=ok\r\n");
 }
 
 void TestDnsReport::rdataTooShort()
@@ -791,7 +545,7 @@ void TestDnsReport::everyCutOfAReplyEndsTheReport()
     // in both forms, ends with the end line, and says where it was cut.
     const QByteArray reply =
         Reply(3, 1, 2)
-            .Pointer(12).Fields(1, 1, 60, "\x0A\x00\x00\x01"_wire)
+            .Pointer(12).Fields(1, 1, 60, kAddress1)
             .Labels({"www"}).Pointer(12).Fields(5, 1, 60, Rdata().Pointer(12))
             .Pointer(12).Fields(16, 1, 60, "\x02" "hi"_wire)
             .Pointer(12).Fields(6, 1, 60, Rdata().Labels({"ns"}).Pointer(12).Root()

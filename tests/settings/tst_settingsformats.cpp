@@ -164,60 +164,53 @@ private Q_SLOTS:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("firstRead");
-        struct Row {
-            SettingKey key;
-            const char* section;
-            const char* name;
-            const char* firstRead;
+        qsizetype rows = 0;
+        const auto row = [&rows](SettingKey key, const char* section, const char* name, const char* firstRead) {
+            QTest::addRow("%s/%s", section, name) << key << QString::fromLatin1(section) << QString::fromLatin1(name)
+                                                  << QString::fromLatin1(firstRead);
+            ++rows;
         };
         using enum SettingKey;
-        const Row rows[] = {
-            {WindowRememberPosition, "Window", "RememberPosition", "No"},
-            {WindowState, "Window", "State", ""},
-            {WindowMinX, "Window", "MinX", "-1"},
-            {WindowMinY, "Window", "MinY", "-1"},
-            {WindowMaxX, "Window", "MaxX", "-1"},
-            {WindowMaxY, "Window", "MaxY", "-1"},
-            {WindowLeft, "Window", "Left", "-1"},
-            {WindowTop, "Window", "Top", "-1"},
-            {WindowRight, "Window", "Right", "-1"},
-            {WindowBottom, "Window", "Bottom", "-1"},
-            {WindowHeight, "Window", "Height", "350"},
-            {RememberLastFunction, "Options", "RememberLastFunction", "-1"},
-            {SmartAddressSplitting, "Options", "Smart Address Splitting", "Yes"},
-            {OutputFont, "Options", "Font", ""},
-            {PingColumns, "Ping", "Columns", ""},
-            {PingRecentList, "Ping", "Recent List", ""},
-            {PingTimeout, "Ping", "Timeout", "15"},
-            {PingDelay, "Ping", "Delay", "1000"},
-            {PingNumberOfPings, "Ping", "Number of Pings", "3"},
-            {PingResolve, "Ping", "Resolve IP Addresses", "1"},
-            {TraceRouteColumns, "TraceRoute", "Columns", ""},
-            {TraceRouteRecentList, "TraceRoute", "Recent List", ""},
-            {TraceRouteTimeout, "TraceRoute", "Timeout", "5"},
-            {TraceRouteHops, "TraceRoute", "Hops", "15"},
-            {TraceRouteResolve, "TraceRoute", "Resolve IP Addresses", "1"},
-            {FingerFireWall, "Finger", "FireWall", ""},
-            {FingerRecentList, "Finger", "Recent List", ""},
-            {FingerClearOutput, "Finger", "Clear Output", "1"},
-            {FingerVerboseFormat, "Finger", "Verbose Format", "0"},
-            {WhoIsFireWall, "WhoIs", "FireWall", ""},
-            {WhoIsRecentList, "WhoIs", "Recent List", ""},
-            {WhoIsClearOutput, "WhoIs", "Clear Output", "1"},
-            {NsLookUpRecentList, "Name Server LookUp", "Recent List", ""},
-            {NsLookUpNameServers, "Name Server LookUp", "Name Servers", ""},
-            {NsLookUpSearchType, "Name Server LookUp", "Search Type", "0"},
-            {NsLookUpClearOutput, "Name Server LookUp", "Clear Output", "1"},
-            {NsLookUpVerboseFormat, "Name Server LookUp", "Verbose Format", "0"},
-            {QuoteRecentList, "Quote Of The Day", "Recent List", ""},
-            {QuoteClearOutput, "Quote Of The Day", "Clear Output", "1"},
-        };
-        QCOMPARE(AllSettings().size(), std::size(rows));
-        for (const Row& row : rows) {
-            QTest::addRow("%s/%s", row.section, row.name) << row.key << QString::fromLatin1(row.section)
-                                                          << QString::fromLatin1(row.name)
-                                                          << QString::fromLatin1(row.firstRead);
-        }
+        row(WindowRememberPosition, "Window", "RememberPosition", "No");
+        row(WindowState, "Window", "State", "");
+        row(WindowMinX, "Window", "MinX", "-1");
+        row(WindowMinY, "Window", "MinY", "-1");
+        row(WindowMaxX, "Window", "MaxX", "-1");
+        row(WindowMaxY, "Window", "MaxY", "-1");
+        row(WindowLeft, "Window", "Left", "-1");
+        row(WindowTop, "Window", "Top", "-1");
+        row(WindowRight, "Window", "Right", "-1");
+        row(WindowBottom, "Window", "Bottom", "-1");
+        row(WindowHeight, "Window", "Height", "350");
+        row(RememberLastFunction, "Options", "RememberLastFunction", "-1");
+        row(SmartAddressSplitting, "Options", "Smart Address Splitting", "Yes");
+        row(OutputFont, "Options", "Font", "");
+        row(PingColumns, "Ping", "Columns", "");
+        row(PingRecentList, "Ping", "Recent List", "");
+        row(PingTimeout, "Ping", "Timeout", "15");
+        row(PingDelay, "Ping", "Delay", "1000");
+        row(PingNumberOfPings, "Ping", "Number of Pings", "3");
+        row(PingResolve, "Ping", "Resolve IP Addresses", "1");
+        row(TraceRouteColumns, "TraceRoute", "Columns", "");
+        row(TraceRouteRecentList, "TraceRoute", "Recent List", "");
+        row(TraceRouteTimeout, "TraceRoute", "Timeout", "5");
+        row(TraceRouteHops, "TraceRoute", "Hops", "15");
+        row(TraceRouteResolve, "TraceRoute", "Resolve IP Addresses", "1");
+        row(FingerFireWall, "Finger", "FireWall", "");
+        row(FingerRecentList, "Finger", "Recent List", "");
+        row(FingerClearOutput, "Finger", "Clear Output", "1");
+        row(FingerVerboseFormat, "Finger", "Verbose Format", "0");
+        row(WhoIsFireWall, "WhoIs", "FireWall", "");
+        row(WhoIsRecentList, "WhoIs", "Recent List", "");
+        row(WhoIsClearOutput, "WhoIs", "Clear Output", "1");
+        row(NsLookUpRecentList, "Name Server LookUp", "Recent List", "");
+        row(NsLookUpNameServers, "Name Server LookUp", "Name Servers", "");
+        row(NsLookUpSearchType, "Name Server LookUp", "Search Type", "0");
+        row(NsLookUpClearOutput, "Name Server LookUp", "Clear Output", "1");
+        row(NsLookUpVerboseFormat, "Name Server LookUp", "Verbose Format", "0");
+        row(QuoteRecentList, "Quote Of The Day", "Recent List", "");
+        row(QuoteClearOutput, "Quote Of The Day", "Clear Output", "1");
+        QCOMPARE(AllSettings().size(), rows);
     }
 
     // Each value has its own place in the store, and a first start reads its default.
@@ -232,11 +225,9 @@ private Q_SLOTS:
         QCOMPARE(QString(info.section), section);
         QCOMPARE(QString(info.name), name);
         QCOMPARE(ReadAsText(key), firstRead);
-        if (info.kind == SettingKind::Integer)
-            WriteSetting(key, 7);
-        else
-            WriteSetting(key, QStringLiteral("Yes"));
-        const QString written = info.kind == SettingKind::Integer ? QStringLiteral("7") : QStringLiteral("Yes");
+        const bool integer = info.kind == SettingKind::Integer;
+        const QString written = integer ? QStringLiteral("7") : QStringLiteral("Yes");
+        integer ? WriteSetting(key, 7) : WriteSetting(key, written);
         QCOMPARE(SettingsStore::ReadText(section, name), written);
         QCOMPARE(ReadAsText(key), written);
     }
@@ -270,8 +261,8 @@ private Q_SLOTS:
             row("2147483648", r.def);
             row("abc", r.def);
         }
-        QTest::newRow("left not set") << SettingKey::WindowLeft << "-1" << "-1";
-        QTest::newRow("left off screen") << SettingKey::WindowLeft << "-3000" << "-3000";
+        for (const char* stored : {"-1", "-3000"})
+            QTest::addRow("left %s kept", stored) << SettingKey::WindowLeft << stored << stored;
         QTest::newRow("no last function") << SettingKey::RememberLastFunction << "-1" << "-1";
     }
 
