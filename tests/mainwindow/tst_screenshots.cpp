@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Pictures of the compact and the expanded window and of the About dialog,
-// light and dark, at one and two device pixels to one, written next to the
-// test for a person to look at, with the checks a picture can't give by
-// itself: every label and button shows its whole text in a colour that
-// stands out from its background, and pictures are drawn at the screen's
-// density.
+// Pictures of the compact and expanded window and the About dialog, light and
+// dark, at scale 1 and 2, saved for a person to look at; checked that every
+// text fits, stands out from its background and is drawn at the screen's density.
 
 #include "MainDialogFixture.h"
 
@@ -114,9 +111,8 @@ private:
     static QPalette DarkPalette()
     {
         QPalette palette(QColor(53, 53, 53), QColor(45, 45, 45));
-        palette.setColor(QPalette::WindowText, QColor(230, 230, 230));
-        palette.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-        palette.setColor(QPalette::Text, QColor(230, 230, 230));
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            palette.setColor(role, QColor(230, 230, 230));
         palette.setColor(QPalette::Base, QColor(30, 30, 30));
         palette.setColor(QPalette::Highlight, QColor(61, 122, 214));
         palette.setColor(QPalette::HighlightedText, Qt::white);

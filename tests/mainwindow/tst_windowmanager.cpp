@@ -125,17 +125,18 @@ QString RunX(const QString& program, const QStringList& arguments)
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-bool WindowManagerRunning()
+// The property of the window, or of the root window when there is none.
+QString XProp(const QWidget* window, const char* property)
 {
-    return RunX(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-        .contains(QLatin1String("window id"));
+    const QStringList target = window ? QStringList{QStringLiteral("-id"), QString::number(window->winId())}
+                                      : QStringList{QStringLiteral("-root")};
+    return RunX(QStringLiteral("xprop"), target + QStringList{QString::fromLatin1(property)});
 }
 
-QString WindowId(const QWidget& window) { return QString::number(window.winId()); }
-
-int Field(const QString& text, const QString& label)
+int Field(const QString& text, const char* label)
 {
-    const QRegularExpression pattern(QRegularExpression::escape(label) + QStringLiteral(":\\s*(-?\\d+)"));
+    const QRegularExpression pattern(QRegularExpression::escape(QLatin1String(label))
+                                     + QStringLiteral(":\\s*(-?\\d+)"));
     return pattern.match(text).captured(1).toInt();
 }
 
@@ -143,21 +144,18 @@ int Field(const QString& text, const QString& label)
 // frame extents the window manager announces.
 QRect FrameOf(const QWidget& window)
 {
-    const QString info = RunX(QStringLiteral("xwininfo"), {QStringLiteral("-id"), WindowId(window)});
-    const QRect client(Field(info, QStringLiteral("Absolute upper-left X")),
-                       Field(info, QStringLiteral("Absolute upper-left Y")), Field(info, QStringLiteral("Width")),
-                       Field(info, QStringLiteral("Height")));
-    const QString extents =
-        RunX(QStringLiteral("xprop"), {QStringLiteral("-id"), WindowId(window), QStringLiteral("_NET_FRAME_EXTENTS")});
-    const QStringList sizes = extents.section(QLatin1Char('='), 1).split(QLatin1Char(','));
+    const QString info = RunX(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window.winId())});
+    const QRect client(Field(info, "Absolute upper-left X"), Field(info, "Absolute upper-left Y"), Field(info, "Width"),
+                       Field(info, "Height"));
+    const QStringList sizes = XProp(&window, "_NET_FRAME_EXTENTS").section(QLatin1Char('='), 1).split(QLatin1Char(','));
     if (sizes.size() != 4)
         return client;
     return client.adjusted(-sizes[0].toInt(), -sizes[2].toInt(), sizes[1].toInt(), sizes[3].toInt());
 }
 
-QString NormalHints(const QWidget& window)
+void RememberPosition()
 {
-    return RunX(QStringLiteral("xprop"), {QStringLiteral("-id"), WindowId(window), QStringLiteral("WM_NORMAL_HINTS")});
+    SettingsStore::WriteText(QStringLiteral("Window"), QStringLiteral("RememberPosition"), QStringLiteral("Yes"));
 }
 
 QString g_whyUnavailable;
@@ -171,7 +169,8 @@ private Q_SLOTS:
     {
         if (!g_whyUnavailable.isEmpty())
             QSKIP(qPrintable(g_whyUnavailable));
-        for (int waited = 0; !WindowManagerRunning(); waited += 100) {
+        for (int waited = 0; !XProp(nullptr, "_NET_SUPPORTING_WM_CHECK").contains(QLatin1String("window id"));
+             waited += 100) {
             if (waited >= kStartTimeoutMs)
                 QSKIP("openbox did not take the display");
             QTest::qWait(100);
@@ -187,7 +186,7 @@ private Q_SLOTS:
         QVERIFY(frame.top() >= 0);
         QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= kCentreTolerance);
         QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= kCentreTolerance);
-        QVERIFY(!NormalHints(*dialog).contains(QLatin1String("user specified location")));
+        QVERIFY(!XProp(dialog.get(), "WM_NORMAL_HINTS").contains(QLatin1String("user specified location")));
     }
 
     void rememberedPlacementStaysOnScreen_data()
@@ -200,11 +199,10 @@ private Q_SLOTS:
     void rememberedPlacementStaysOnScreen()
     {
         QFETCH(QPoint, stored);
-        const QString window = QStringLiteral("Window");
-        SettingsStore::WriteText(window, QStringLiteral("RememberPosition"), QStringLiteral("Yes"));
-        SettingsStore::WriteInt(window, QStringLiteral("Left"), stored.x());
-        SettingsStore::WriteInt(window, QStringLiteral("Top"), stored.y());
-        SettingsStore::WriteInt(window, QStringLiteral("Right"), stored.x() + 500);
+        RememberPosition();
+        SettingsStore::WriteInt(QStringLiteral("Window"), QStringLiteral("Left"), stored.x());
+        SettingsStore::WriteInt(QStringLiteral("Window"), QStringLiteral("Top"), stored.y());
+        SettingsStore::WriteInt(QStringLiteral("Window"), QStringLiteral("Right"), stored.x() + 500);
         auto dialog = OpenMainDialog();
         const QRect screen = dialog->screen()->availableGeometry();
         QTRY_VERIFY(screen.contains(FrameOf(*dialog)));
@@ -220,9 +218,8 @@ private Q_SLOTS:
     void firstExpansionKeepsThePaneAboveTheStatusLine()
     {
         QFETCH(int, expandedHeight);
-        const QString window = QStringLiteral("Window");
-        SettingsStore::WriteText(window, QStringLiteral("RememberPosition"), QStringLiteral("Yes"));
-        SettingsStore::WriteInt(window, QStringLiteral("Height"), expandedHeight);
+        RememberPosition();
+        SettingsStore::WriteInt(QStringLiteral("Window"), QStringLiteral("Height"), expandedHeight);
         auto dialog = OpenMainDialog();
         dialog->Runs().SetFunction(FunctionId::Ping,
                                    std::make_unique<CRecordingFunction>([&dialog] { dialog->BeginRun(); }));

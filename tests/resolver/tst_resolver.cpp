@@ -111,10 +111,9 @@ private Q_SLOTS:
         CThreadedResolver resolver(m_gates->Functions(), 2);
         CCompletionRecorder receiver(m_log);
         m_gates->Open("alpha.test");
-        const LookupHandle byName =
-            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "alpha.test");
-        const LookupHandle byAddress = resolver.AsyncGetHostByAddr(
-            &receiver, WM_APP_ADDRESS_RESOLVED, inet_addr("192.0.2.7"));
+        const LookupHandle byName = StartLookup(resolver, receiver, "alpha.test");
+        const LookupHandle byAddress =
+            resolver.AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, inet_addr("192.0.2.7"));
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
 
         const CCompletion* name = FindCompletion(*m_log, byName);
@@ -136,10 +135,8 @@ private Q_SLOTS:
     {
         CThreadedResolver resolver(m_gates->Functions(), 2);
         CCompletionRecorder receiver(m_log);
-        const LookupHandle first =
-            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "first.test");
-        const LookupHandle second =
-            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "second.example.test");
+        const LookupHandle first = StartLookup(resolver, receiver, "first.test");
+        const LookupHandle second = StartLookup(resolver, receiver, "second.example.test");
         QVERIFY(m_gates->WaitStarted("first.test"));
         QVERIFY(m_gates->WaitStarted("second.example.test"));
 
@@ -152,10 +149,10 @@ private Q_SLOTS:
 
         const auto expectEntry = [this](LookupHandle handle, const QByteArray& name) {
             const CCompletion* completion = FindCompletion(*m_log, handle);
+            const CHostEntry expected = CGatedLookups::EntryFor(name);
             return completion != nullptr && completion->entry.has_value()
-                && completion->entry->strOfficialName == CGatedLookups::EntryFor(name).strOfficialName
-                && completion->entry->aliases == CGatedLookups::EntryFor(name).aliases
-                && completion->entry->addresses == CGatedLookups::EntryFor(name).addresses;
+                && completion->entry->strOfficialName == expected.strOfficialName
+                && completion->entry->aliases == expected.aliases && completion->entry->addresses == expected.addresses;
         };
         QVERIFY(expectEntry(second, "second.example.test"));
         QVERIFY(expectEntry(first, "first.test"));
@@ -165,8 +162,7 @@ private Q_SLOTS:
     {
         CThreadedResolver resolver(m_gates->Functions(), 1);
         CCompletionRecorder receiver(m_log);
-        const LookupHandle cancelled =
-            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "slow.test");
+        const LookupHandle cancelled = StartLookup(resolver, receiver, "slow.test");
         QVERIFY(m_gates->WaitStarted("slow.test"));
         QVERIFY(resolver.CancelAsyncRequest(cancelled));
         m_gates->Open("slow.test");
@@ -174,8 +170,7 @@ private Q_SLOTS:
         // One thread runs the jobs in order: when the next one is delivered,
         // the cancelled one has finished long before.
         m_gates->Open("next.test");
-        const LookupHandle next =
-            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "next.test");
+        const LookupHandle next = StartLookup(resolver, receiver, "next.test");
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
         QCOMPARE(m_log->at(0).handle, next);
         QVERIFY(m_gates->HasReturned("slow.test"));
@@ -242,17 +237,14 @@ private Q_SLOTS:
     {
         CThreadedResolver resolver(m_gates->Functions(), 1);
         CCompletionRecorder receiver(m_log);
-        const LookupHandle running =
-            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "running.test");
+        const LookupHandle running = StartLookup(resolver, receiver, "running.test");
         QVERIFY(m_gates->WaitStarted("running.test"));
-        const LookupHandle queued =
-            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "queued.test");
+        const LookupHandle queued = StartLookup(resolver, receiver, "queued.test");
         QVERIFY(resolver.CancelAsyncRequest(queued));
         m_gates->Open("running.test");
         m_gates->Open("queued.test");
         m_gates->Open("after.test");
-        const LookupHandle after =
-            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "after.test");
+        const LookupHandle after = StartLookup(resolver, receiver, "after.test");
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
         QCOMPARE(m_log->at(0).handle, running);
         QCOMPARE(m_log->at(1).handle, after);
@@ -282,8 +274,7 @@ private Q_SLOTS:
         CScriptedResolver resolver;
         CCompletionRecorder receiver(m_log);
         QVERIFY(!resolver.CancelAsyncRequest(0));
-        const LookupHandle handle =
-            resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "done.test");
+        const LookupHandle handle = StartLookup(resolver, receiver, "done.test");
         resolver.Complete(handle, kLookupSucceeded);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
         QVERIFY(!resolver.CancelAsyncRequest(handle));
@@ -298,10 +289,8 @@ private Q_SLOTS:
         m_gates->Open("h.test");
         QSet<LookupHandle> seen;
         for (int round = 0; round < 100; ++round) {
-            for (IResolver* resolver : {static_cast<IResolver*>(&threaded),
-                                        static_cast<IResolver*>(&scripted)}) {
-                const LookupHandle handle =
-                    resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "h.test");
+            for (IResolver* resolver : {static_cast<IResolver*>(&threaded), static_cast<IResolver*>(&scripted)}) {
+                const LookupHandle handle = StartLookup(*resolver, receiver, "h.test");
                 QVERIFY(handle != 0);
                 QVERIFY2(!seen.contains(handle), "a handle was given out twice");
                 seen.insert(handle);
@@ -316,27 +305,25 @@ private Q_SLOTS:
         CCompletionRecorder receiver(m_log);
         QList<LookupHandle> handles;
         for (std::size_t i = 0; i < CLookupRegistry::kMaxPendingRequests; ++i)
-            handles.append(resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "x"));
+            handles.append(StartLookup(resolver, receiver, "x"));
         QVERIFY(!handles.contains(0));
-        QCOMPARE(resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "x"), LookupHandle{0});
+        QCOMPARE(StartLookup(resolver, receiver, "x"), LookupHandle{0});
         resolver.CancelAsyncRequest(handles.first());
-        QVERIFY(resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "x") != 0);
+        QVERIFY(StartLookup(resolver, receiver, "x") != 0);
     }
 
     void receiverDestroyedWhileLookupRuns()
     {
         CThreadedResolver resolver(m_gates->Functions(), 1);
         auto* doomed = new CCompletionRecorder(m_log);
-        const LookupHandle orphan =
-            resolver.AsyncGetHostByName(doomed, WM_APP_HOST_RESOLVED, "orphan.test");
+        const LookupHandle orphan = StartLookup(resolver, *doomed, "orphan.test");
         QVERIFY(m_gates->WaitStarted("orphan.test"));
         delete doomed;
         m_gates->Open("orphan.test");
 
         CCompletionRecorder survivor(m_log);
         m_gates->Open("survivor.test");
-        const LookupHandle next =
-            resolver.AsyncGetHostByName(&survivor, WM_APP_HOST_RESOLVED, "survivor.test");
+        const LookupHandle next = StartLookup(resolver, survivor, "survivor.test");
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
         QCOMPARE(m_log->at(0).handle, next);
         QCOMPARE(FindCompletion(*m_log, orphan), nullptr);
@@ -346,8 +333,7 @@ private Q_SLOTS:
     {
         CScriptedResolver resolver;
         auto* doomed = new CCompletionRecorder(m_log);
-        const LookupHandle orphan =
-            resolver.AsyncGetHostByName(doomed, WM_APP_HOST_RESOLVED, "orphan.test");
+        const LookupHandle orphan = StartLookup(resolver, *doomed, "orphan.test");
         resolver.Complete(orphan, kLookupSucceeded);
         delete doomed;
         CCompletionRecorder survivor(m_log);
@@ -362,7 +348,7 @@ private Q_SLOTS:
     {
         CCompletionRecorder receiver(m_log);
         auto resolver = std::make_unique<CThreadedResolver>(m_gates->Functions(), 1);
-        resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "stuck.test");
+        StartLookup(*resolver, receiver, "stuck.test");
         QVERIFY(m_gates->WaitStarted("stuck.test"));
         resolver.reset(); // returns although the lookup is still blocked
         QVERIFY(!m_gates->HasReturned("stuck.test"));
@@ -412,9 +398,8 @@ private Q_SLOTS:
         CScriptedResolver resolver;
         CCompletionRecorder receiver(m_log);
         resolver.RefuseNextRequest();
-        QCOMPARE(resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "refused"), LookupHandle{0});
-        const LookupHandle name =
-            resolver.AsyncGetHostByName(&receiver, WM_APP_LOCAL_HOST_RESOLVED, "me.test");
+        QCOMPARE(StartLookup(resolver, receiver, "refused"), LookupHandle{0});
+        const LookupHandle name = resolver.AsyncGetHostByName(&receiver, WM_APP_LOCAL_HOST_RESOLVED, "me.test");
         const LookupHandle address =
             resolver.AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, inet_addr("10.1.2.3"));
         QCOMPARE(resolver.Requests().size(), 2);
