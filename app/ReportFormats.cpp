@@ -131,8 +131,8 @@ QJsonObject ResolvedHostObject(const std::optional<CHostEntry>& entry)
 {
     QJsonArray addresses;
     if (entry) {
-        for (std::uint32_t address : entry->addresses)
-            addresses.append(FormatIPv4Address(address));
+        for (const CIpAddress& address : entry->addresses)
+            addresses.append(FormatIpAddress(address));
     }
     return QJsonObject{{"official_name", entry ? QJsonValue(entry->strOfficialName) : QJsonValue(QJsonValue::Null)},
                        {"aliases", entry ? QJsonArray::fromStringList(entry->aliases) : QJsonArray()},

@@ -46,13 +46,13 @@ QString FirstAlias(const CHostEntry& entry) { return entry.aliases.value(0); }
 QString HostBlock(const CHostEntry& entry)
 {
     return QStringLiteral("Hostname: %1\r\nIP Address: %2\r\nAlias List: %3\r\n")
-        .arg(entry.strOfficialName, FormatIPv4Address(entry.addresses.first()), FirstAlias(entry));
+        .arg(entry.strOfficialName, FormatIpAddress(entry.addresses.first()), FirstAlias(entry));
 }
 
 QString LocalHostBlock(const CHostEntry& entry)
 {
     return QStringLiteral("Local Hostname: %1\r\nLocal IP Address: %2\r\nLocal Alias List: %3\r\n")
-        .arg(entry.strOfficialName, FormatIPv4Address(entry.addresses.first()), FirstAlias(entry));
+        .arg(entry.strOfficialName, FormatIpAddress(entry.addresses.first()), FirstAlias(entry));
 }
 
 QString CannotResolve(const QString& name) { return QStringLiteral("Cannot resolve ") + name + QStringLiteral("\r\n---\r\n"); }
@@ -245,7 +245,7 @@ void CNameServerLookUp::ResolveTarget()
     m_strTargetHost = m_strHost;
     SetStatus(QStringLiteral("Resolving ") + m_strTargetHost);
     if (const auto address = DottedAddress(target)) {
-        if (m_runs.LookUpAddress(*address, WM_APP_ADDRESS_RESOLVED) == 0)
+        if (m_runs.LookUpAddress(CIpAddress::FromIPv4(*address), WM_APP_ADDRESS_RESOLVED) == 0)
             Fail(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
         return;
     }
@@ -269,7 +269,7 @@ void CNameServerLookUp::OnHostResolved(const CAppMessageEvent& message)
         return;
     }
     SetStatus(QStringLiteral("Connecting to ") + m_strNameServer);
-    SelectSocket(entry->addresses.first());
+    SelectSocket(entry->addresses.first().IPv4());
 }
 
 void CNameServerLookUp::OnAddressResolved(const CAppMessageEvent& message)

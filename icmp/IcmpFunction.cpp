@@ -58,7 +58,7 @@ void CIcmpFunction::ResolveRow(int row, const QString& addressText)
     m_runs.BeginRun();
     m_runs.SetStatusText(QStringLiteral("Resolving IP address ") + addressText);
     m_nLookupRow = row;
-    if (m_runs.LookUpAddress(address, WM_APP_ADDRESS_RESOLVED) == 0) {
+    if (m_runs.LookUpAddress(CIpAddress::FromIPv4(address), WM_APP_ADDRESS_RESOLVED) == 0) {
         m_runs.ShowMessage(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
         m_runs.EndRun();
     }

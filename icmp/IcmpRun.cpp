@@ -46,7 +46,7 @@ bool CIcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText)
     SetStatus(QStringLiteral("Resolving ") + hostAsTyped);
     const in_addr_t literal = ::inet_addr(addressText.toUtf8().constData());
     if (literal != INADDR_NONE) {
-        m_destination = literal;
+        m_destination = CIpAddress::FromIPv4(literal);
         return true;
     }
     bool woken = false;
@@ -113,7 +113,7 @@ echo::EchoReply CIcmpRun::SendEcho(std::span<const std::uint8_t> data, std::opti
     return m_handle->SendEcho(m_destination, data, ttl, timeoutMs);
 }
 
-std::optional<QString> CIcmpRun::LookUpName(std::uint32_t address) const
+std::optional<QString> CIcmpRun::LookUpName(const CIpAddress& address) const
 {
     bool woken = false;
     const CLookupOutcome outcome =

@@ -48,11 +48,11 @@ public:
     void SetStatus(const QString& text);
     void EndRun();
 
-    std::uint32_t Destination() const { return m_destination; }
+    const CIpAddress& Destination() const { return m_destination; }
     echo::EchoReply SendEcho(std::span<const std::uint8_t> data, std::optional<std::uint8_t> ttl,
                              std::uint32_t timeoutMs);
     // The official name of an address, none when the lookup gives nothing.
-    std::optional<QString> LookUpName(std::uint32_t address) const;
+    std::optional<QString> LookUpName(const CIpAddress& address) const;
     // Sleeps unless the run is woken first.
     void Pause(std::uint32_t milliseconds);
 
@@ -69,7 +69,7 @@ private:
     std::shared_ptr<const echo::ShutdownSignal> m_wake;
     CHostLookups m_lookups;
     std::unique_ptr<echo::EchoHandle> m_handle;
-    std::uint32_t m_destination = 0;
+    CIpAddress m_destination;
 };
 
 // Data of every byte 0xAA, as the tools send it.

@@ -56,7 +56,7 @@ bool PingOnce(CIcmpRun& run, const CRunInputs& inputs, unsigned n, std::span<con
     }
     run.Post([row, n, reply](CRunController& runs) {
         AddRow(runs, row, n);
-        SetCell(runs, row, ResultColumn::Address, FormatIPv4Address(reply.address));
+        SetCell(runs, row, ResultColumn::Address, FormatIpAddress(reply.address));
         SetCell(runs, row, ResultColumn::ResponseTime, FormatRoundTrip(reply.roundTripMs));
     });
     if (!inputs.bResolve)

@@ -40,7 +40,7 @@ std::array<std::uint8_t, Size> FilledData()
 }
 
 // The address the host answers from, found by an echo without a Ttl.
-std::uint32_t FindSecondAddress(CIcmpRun& run)
+CIpAddress FindSecondAddress(CIcmpRun& run)
 {
     run.SetStatus(QStringLiteral("Looking for a second IP Address ..."));
     const auto data = FilledData<kFirstProbeDataSize>();
@@ -48,9 +48,9 @@ std::uint32_t FindSecondAddress(CIcmpRun& run)
     return reply.replyCount != 0 ? reply.address : run.Destination();
 }
 
-// One hop's probe and row. Returns the address that answered (0 for none),
+// One hop's probe and row. Returns the address that answered (0.0.0.0 for none),
 // or nothing when the run is no longer wanted.
-std::optional<std::uint32_t> ProbeHop(CIcmpRun& run, const CRunInputs& inputs, unsigned hop)
+std::optional<CIpAddress> ProbeHop(CIcmpRun& run, const CRunInputs& inputs, unsigned hop)
 {
     const int row = static_cast<int>(hop - 1);
     run.SetStatus(HopText("Looking for host %1 ...", hop));
@@ -65,11 +65,11 @@ std::optional<std::uint32_t> ProbeHop(CIcmpRun& run, const CRunInputs& inputs, u
             runs.View().InsertRow(FunctionId::TraceRoute, row, hop);
             SetCell(runs, row, ResultColumn::HostName, QStringLiteral("No response from this host"));
         });
-        return 0;
+        return CIpAddress();
     }
     run.Post([row, hop, reply](CRunController& runs) {
         runs.View().InsertRow(FunctionId::TraceRoute, row, hop);
-        SetCell(runs, row, ResultColumn::Address, FormatIPv4Address(reply.address));
+        SetCell(runs, row, ResultColumn::Address, FormatIpAddress(reply.address));
         SetCell(runs, row, ResultColumn::ResponseTime, FormatRoundTrip(reply.roundTripMs));
     });
     if (!inputs.bResolve)
@@ -105,11 +105,11 @@ void TraceRouteWorker(const CRunInputs& inputs, CIcmpRun& run)
     if (!run.Open(inputs.strHost, inputs.strHost, TraceRouteTexts()))
         return;
     // No check follows this probe: the first pass of the loop makes it.
-    const std::uint32_t secondAddress = FindSecondAddress(run);
+    const CIpAddress secondAddress = FindSecondAddress(run);
     for (unsigned hop = 1; hop <= inputs.nMaxHops; ++hop) {
         if (!run.StillCurrent())
             return;
-        const std::optional<std::uint32_t> answered = ProbeHop(run, inputs, hop);
+        const std::optional<CIpAddress> answered = ProbeHop(run, inputs, hop);
         if (!answered)
             return;
         if (*answered == run.Destination() || *answered == secondAddress) {

@@ -132,7 +132,7 @@ void CTextQueryFunction::OnLookupCompleted(const CAppMessageEvent& message)
         m_runs.EndRun();
         return;
     }
-    ConnectTo(entry->addresses.first());
+    ConnectTo(entry->addresses.first().IPv4());
 }
 
 void CTextQueryFunction::ConnectTo(std::uint32_t address)

@@ -142,7 +142,7 @@ LookupHandle CRunController::LookUpName(const QString& name, int message)
     return handle;
 }
 
-LookupHandle CRunController::LookUpAddress(std::uint32_t address, int message)
+LookupHandle CRunController::LookUpAddress(const CIpAddress& address, int message)
 {
     const LookupHandle handle = m_resolver->AsyncGetHostByAddr(this, message, address);
     if (handle != 0) {

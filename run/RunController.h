@@ -84,7 +84,7 @@ public:
     // Lookups of the run: their completions come back here and reach the
     // running function only while pending. 0 when refused.
     LookupHandle LookUpName(const QString& name, int message);
-    LookupHandle LookUpAddress(std::uint32_t address, int message);
+    LookupHandle LookUpAddress(const CIpAddress& address, int message);
 
     // Sockets and workers of the run hold a request until it ends. Safe from
     // any thread: IsPending.

@@ -4,6 +4,7 @@
 // the stored values and the options of a report-mode run). A function reads
 // only the fields that concern it.
 
+#include "platform/net/IpAddress.h"
 #include "run/FunctionId.h"
 
 #include <QString>
@@ -14,6 +15,9 @@ struct CRunInputs {
     FunctionId function = FunctionId::Ping;
     QString strHost; // the host field as typed
     QString strUser; // Finger, WhoIs
+    // Which address of a name with both families is used ("Prefer IPv6",
+    // report mode's -4 and -6).
+    AddressPreference preference = AddressPreference::PreferIPv4;
 
     // Ping and TraceRoute.
     unsigned nTimeout = 0; // seconds

@@ -64,13 +64,13 @@ LinuxEchoHandle::LinuxEchoHandle(EchoSocketKind kind, UniqueFd socket, std::uint
 {
 }
 
-EchoReply LinuxEchoHandle::SendEcho(std::uint32_t destination, std::span<const std::uint8_t> data,
+EchoReply LinuxEchoHandle::SendEcho(const CIpAddress& destination, std::span<const std::uint8_t> data,
                                     std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs)
 {
-    if (data.size() > kMaxEchoDataSize || IsWoken() || !SetTimeToLive(ttl))
+    if (destination.IsIPv6() || data.size() > kMaxEchoDataSize || IsWoken() || !SetTimeToLive(ttl))
         return {};
     DiscardStaleAnswers();
-    const EchoProbe probe{destination, m_identifier, m_nextSequence++};
+    const EchoProbe probe{destination.IPv4(), m_identifier, m_nextSequence++};
     const auto sent = Clock::now();
     if (!SendRequest(probe, data))
         return {};
@@ -78,7 +78,7 @@ EchoReply LinuxEchoHandle::SendEcho(std::uint32_t destination, std::span<const s
     if (!sender)
         return {};
     const auto roundTrip = std::chrono::floor<std::chrono::milliseconds>(Clock::now() - sent).count();
-    return {1, *sender, static_cast<std::uint32_t>(std::clamp<long long>(roundTrip, 0, UINT32_MAX))};
+    return {1, CIpAddress::FromIPv4(*sender), static_cast<std::uint32_t>(std::clamp<long long>(roundTrip, 0, UINT32_MAX))};
 }
 
 bool LinuxEchoHandle::IsWoken() const

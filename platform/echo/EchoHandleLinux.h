@@ -21,7 +21,7 @@ public:
                     std::uint16_t firstSequence, std::shared_ptr<const ShutdownSignal> shutdown,
                     std::shared_ptr<const ShutdownSignal> runWake);
 
-    EchoReply SendEcho(std::uint32_t destination, std::span<const std::uint8_t> data,
+    EchoReply SendEcho(const CIpAddress& destination, std::span<const std::uint8_t> data,
                        std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) override;
 
 private:

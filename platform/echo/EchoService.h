@@ -4,6 +4,8 @@
 // time-exceeded report or a destination-unreachable report, each counted as a reply
 // from the host that sent it.
 
+#include "platform/net/IpAddress.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -29,7 +31,7 @@ enum class EchoSocketChoice {
 
 struct EchoReply {
     std::uint32_t replyCount = 0;  // 0 (time-out or any failure) or 1
-    std::uint32_t address = 0;     // the replying host, IPv4 in network order; valid when replyCount is 1
+    CIpAddress address;            // the replying host; valid when replyCount is 1
     std::uint32_t roundTripMs = 0; // whole milliseconds, floored; valid when replyCount is 1
 };
 
@@ -39,10 +41,10 @@ class EchoHandle {
 public:
     virtual ~EchoHandle() = default;
 
-    // Sends one echo request carrying `data` to `destination` (IPv4, network order)
+    // Sends one echo request carrying `data` to `destination`
     // and blocks until an answer, the time-out, the service's shutdown or the handle's
     // run wake. `ttl` is set for this request only (none: the system's default).
-    virtual EchoReply SendEcho(std::uint32_t destination, std::span<const std::uint8_t> data,
+    virtual EchoReply SendEcho(const CIpAddress& destination, std::span<const std::uint8_t> data,
                                std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) = 0;
 };
 

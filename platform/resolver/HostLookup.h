@@ -23,13 +23,13 @@ constexpr int kMaxHostEntryItems = 64;
 // Success always carries at least one address.
 CLookupOutcome LookUpHostByName(const QByteArray& name);
 
-// Address-to-name lookup of an IPv4 address in network byte order.
-CLookupOutcome LookUpHostByAddress(std::uint32_t address);
+// Address-to-name lookup.
+CLookupOutcome LookUpHostByAddress(const CIpAddress& address);
 
 // The pair of blocking lookups a caller makes; tests put scripted ones in.
 struct CHostLookups {
     std::function<CLookupOutcome(const QByteArray& name)> byName;
-    std::function<CLookupOutcome(std::uint32_t address)> byAddress;
+    std::function<CLookupOutcome(const CIpAddress& address)> byAddress;
 
     // The C library's: LookUpHostByName and LookUpHostByAddress.
     static CHostLookups System();

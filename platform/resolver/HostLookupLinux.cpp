@@ -52,7 +52,7 @@ CHostEntry CopyHostEntry(const hostent& host)
          ++i) {
         std::uint32_t address = 0;
         std::memcpy(&address, host.h_addr_list[i], sizeof address);
-        entry.addresses.append(address);
+        entry.addresses.append(CIpAddress::FromIPv4(address));
     }
     return entry;
 }
@@ -94,12 +94,14 @@ CLookupOutcome LookUpHostByName(const QByteArray& name)
     return outcome;
 }
 
-CLookupOutcome LookUpHostByAddress(std::uint32_t address)
+CLookupOutcome LookUpHostByAddress(const CIpAddress& address)
 {
-    return RunLookup([address](hostent* host, char* buffer, std::size_t size, hostent** result,
-                               int* hostError) {
-        return gethostbyaddr_r(&address, sizeof address, AF_INET, host, buffer, size, result,
-                               hostError);
+    const std::span<const std::uint8_t> bytes = address.Bytes();
+    const int family = SocketFamilyOf(address.Family());
+    return RunLookup([bytes, family](hostent* host, char* buffer, std::size_t size, hostent** result,
+                                     int* hostError) {
+        return gethostbyaddr_r(bytes.data(), static_cast<socklen_t>(bytes.size()), family, host,
+                               buffer, size, result, hostError);
     });
 }
 

@@ -5,8 +5,6 @@
 #include "platform/resolver/HostLookup.h"
 #include "platform/resolver/ThreadedResolver.h"
 
-#include <QtEndian>
-
 namespace netsonde {
 
 std::unique_ptr<IResolver> CreateSystemResolver(int nMaxThreads)
@@ -19,14 +17,9 @@ const CHostEntry* HostEntryOf(const CAppMessageEvent& event)
     return std::any_cast<CHostEntry>(&event.Result());
 }
 
-QString FormatIPv4Address(std::uint32_t address)
+QString FormatIpAddress(const CIpAddress& address)
 {
-    const std::uint32_t hostOrder = qFromBigEndian(address);
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(hostOrder >> 24)
-        .arg((hostOrder >> 16) & 0xFF)
-        .arg((hostOrder >> 8) & 0xFF)
-        .arg(hostOrder & 0xFF);
+    return QString::fromStdString(IpAddressText(address));
 }
 
 } // namespace netsonde

@@ -6,6 +6,8 @@
 // handle as wParam, the error code as lParam and the request's own CHostEntry
 // as its result. A cancelled request never completes.
 
+#include "platform/net/IpAddress.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -35,7 +37,7 @@ constexpr int kLookupNoData = 4;       // NO_DATA: the name exists but has no IP
 struct CHostEntry {
     QString strOfficialName;
     QStringList aliases;
-    QList<std::uint32_t> addresses; // IPv4, network byte order
+    QList<CIpAddress> addresses; // the IPv4 addresses first, then the IPv6 ones
 };
 
 class IResolver {
@@ -45,10 +47,9 @@ public:
     // Starts a name-to-address lookup. Returns 0 when it cannot be started.
     virtual LookupHandle AsyncGetHostByName(QObject* receiver, int message, const QString& name) = 0;
 
-    // Starts an address-to-name lookup of an IPv4 address in network byte
-    // order. Returns 0 when it cannot be started.
+    // Starts an address-to-name lookup. Returns 0 when it cannot be started.
     virtual LookupHandle AsyncGetHostByAddr(QObject* receiver, int message,
-                                            std::uint32_t address) = 0;
+                                            const CIpAddress& address) = 0;
 
     // Drops the request's completion. Returns false for an unknown handle or
     // one whose completion has already been delivered.
@@ -67,7 +68,7 @@ std::unique_ptr<IResolver> CreateSystemResolver(int nMaxThreads = 4);
 // The host entry of a lookup completion, or nullptr for another event.
 const CHostEntry* HostEntryOf(const CAppMessageEvent& event);
 
-// "%d.%d.%d.%d" of an address in network byte order.
-QString FormatIPv4Address(std::uint32_t address);
+// The dotted quad of an IPv4 address, the RFC 5952 text of an IPv6 one.
+QString FormatIpAddress(const CIpAddress& address);
 
 } // namespace netsonde

@@ -27,7 +27,7 @@ LookupHandle CThreadedResolver::AsyncGetHostByName(QObject* receiver, int messag
 }
 
 LookupHandle CThreadedResolver::AsyncGetHostByAddr(QObject* receiver, int message,
-                                                   std::uint32_t address)
+                                                   const CIpAddress& address)
 {
     return Start(receiver, message,
                  [byAddress = m_lookups.byAddress, address] { return byAddress(address); });

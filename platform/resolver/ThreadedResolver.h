@@ -24,7 +24,7 @@ public:
 
     LookupHandle AsyncGetHostByName(QObject* receiver, int message, const QString& name) override;
     LookupHandle AsyncGetHostByAddr(QObject* receiver, int message,
-                                    std::uint32_t address) override;
+                                    const CIpAddress& address) override;
     bool CancelAsyncRequest(LookupHandle handle) override;
 
 private:

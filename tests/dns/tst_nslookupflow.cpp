@@ -24,10 +24,10 @@ constexpr int kATypeIndex = 1;
 constexpr int kMxTypeIndex = 10;
 constexpr int kWaitMs = 30000;
 
-std::uint32_t Address(const char* dotted)
+CIpAddress Address(const char* dotted)
 {
     QHostAddress address(QString::fromLatin1(dotted));
-    return qToBigEndian(address.toIPv4Address());
+    return CIpAddress::FromIPv4(qToBigEndian(address.toIPv4Address()));
 }
 
 CHostEntry Entry(const QString& name, const QStringList& aliases, const char* address)

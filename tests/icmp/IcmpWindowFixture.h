@@ -60,8 +60,8 @@ private:
 
 // Blocking lookups that never leave the process: names from the test's tables.
 struct CScriptedLookups {
-    QHash<QByteArray, std::uint32_t> names;
-    QHash<std::uint32_t, QString> addresses;
+    QHash<QByteArray, CIpAddress> names;
+    QHash<QString, QString> addresses; // official names by address text
     std::shared_ptr<std::atomic<int>> byAddressCalls = std::make_shared<std::atomic<int>>(0);
 
     CHostLookups Lookups() const
@@ -77,11 +77,11 @@ struct CScriptedLookups {
                         outcome.nError = kLookupHostNotFound;
                     return outcome;
                 },
-                [addresses, calls](std::uint32_t address) {
+                [addresses, calls](const CIpAddress& address) {
                     ++*calls;
                     CLookupOutcome outcome;
-                    if (addresses.contains(address))
-                        outcome.entry.strOfficialName = addresses.value(address);
+                    if (addresses.contains(FormatIpAddress(address)))
+                        outcome.entry.strOfficialName = addresses.value(FormatIpAddress(address));
                     else
                         outcome.nError = kLookupHostNotFound;
                     return outcome;

@@ -23,7 +23,7 @@ public:
     {
     }
 
-    echo::EchoReply SendEcho(std::uint32_t destination, std::span<const std::uint8_t> data,
+    echo::EchoReply SendEcho(const CIpAddress& destination, std::span<const std::uint8_t> data,
                              std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) override
     {
         const bool allAA = std::all_of(data.begin(), data.end(), [](std::uint8_t b) { return b == 0xAA; });
@@ -113,7 +113,8 @@ echo::EchoReply CScriptedEchoService::Answer(const CEchoRequest& request, const 
 
 echo::EchoReply ReplyFrom(const char* dotted, std::uint32_t roundTripMs)
 {
-    return {1, ::inet_addr(dotted), roundTripMs};
+    const std::optional<CIpAddress> ipv6 = ParseIpv6Literal(dotted);
+    return {1, ipv6.value_or(CIpAddress::FromIPv4(::inet_addr(dotted))), roundTripMs};
 }
 
 } // namespace netsonde::test

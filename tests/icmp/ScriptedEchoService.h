@@ -18,7 +18,7 @@
 namespace netsonde::test {
 
 struct CEchoRequest {
-    std::uint32_t destination = 0;
+    CIpAddress destination;
     std::size_t dataSize = 0;
     bool allBytesAA = false;
     std::optional<std::uint8_t> ttl;

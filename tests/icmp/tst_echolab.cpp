@@ -16,6 +16,8 @@
 
 using namespace netsonde::echo;
 using netsonde::test::LabAddress;
+using netsonde::CIpAddress;
+using netsonde::IpAddressText;
 
 Q_DECLARE_METATYPE(EchoSocketChoice)
 
@@ -30,7 +32,7 @@ struct TimedReply {
     qint64 elapsedMs = 0;
 };
 
-TimedReply TimedSend(EchoHandle& handle, std::uint32_t destination, std::span<const std::uint8_t> data,
+TimedReply TimedSend(EchoHandle& handle, const CIpAddress& destination, std::span<const std::uint8_t> data,
                      std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs)
 {
     QElapsedTimer timer;
@@ -39,11 +41,14 @@ TimedReply TimedSend(EchoHandle& handle, std::uint32_t destination, std::span<co
     return {reply, timer.elapsed()};
 }
 
-QByteArray Dotted(std::uint32_t address)
+QByteArray Dotted(const CIpAddress& address)
 {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
-    return QByteArray::number(bytes[0]) + '.' + QByteArray::number(bytes[1]) + '.' + QByteArray::number(bytes[2])
-        + '.' + QByteArray::number(bytes[3]);
+    return QByteArray::fromStdString(IpAddressText(address));
+}
+
+CIpAddress LabIp(const char* variable)
+{
+    return CIpAddress::FromIPv4(LabAddress(variable));
 }
 
 bool WriteSysctl(const char* path, const char* value)
@@ -97,24 +102,24 @@ private Q_SLOTS:
     void loadPrefersDatagramAndExplainsRefusal();
 
 private:
-    std::uint32_t m_router1 = 0;
-    std::uint32_t m_router2 = 0;
-    std::uint32_t m_destination = 0;
-    std::uint32_t m_silent = 0;
-    std::uint32_t m_unreachable = 0;
-    std::uint32_t m_absent = 0;
+    CIpAddress m_router1;
+    CIpAddress m_router2;
+    CIpAddress m_destination;
+    CIpAddress m_silent;
+    CIpAddress m_unreachable;
+    CIpAddress m_absent;
 };
 
 void TestEchoLab::initTestCase()
 {
-    m_router1 = LabAddress("NETSONDE_LAB_ROUTER1");
-    m_router2 = LabAddress("NETSONDE_LAB_ROUTER2");
-    m_destination = LabAddress("NETSONDE_LAB_DESTINATION");
-    m_silent = LabAddress("NETSONDE_LAB_SILENT");
-    m_unreachable = LabAddress("NETSONDE_LAB_UNREACHABLE");
-    m_absent = LabAddress("NETSONDE_LAB_ABSENT");
+    m_router1 = LabIp("NETSONDE_LAB_ROUTER1");
+    m_router2 = LabIp("NETSONDE_LAB_ROUTER2");
+    m_destination = LabIp("NETSONDE_LAB_DESTINATION");
+    m_silent = LabIp("NETSONDE_LAB_SILENT");
+    m_unreachable = LabIp("NETSONDE_LAB_UNREACHABLE");
+    m_absent = LabIp("NETSONDE_LAB_ABSENT");
     for (const auto address : {m_router1, m_router2, m_destination, m_silent, m_unreachable, m_absent})
-        QVERIFY2(address != 0, "the lab's addresses are missing from the environment");
+        QVERIFY2(address != CIpAddress(), "the lab's addresses are missing from the environment");
 }
 
 void TestEchoLab::echoReachesDestination_data()
@@ -174,7 +179,7 @@ void TestEchoLab::eachTtlStopsAtItsHop()
     const auto [hop, hopElapsedMs] =
         TimedSend(*handle, m_destination, kHopData, static_cast<std::uint8_t>(ttl), 5000);
     QCOMPARE(hop.replyCount, 1u);
-    COMPARE_ADDRESS(hop.address, LabAddress(expectedVariable.constData()));
+    COMPARE_ADDRESS(hop.address, LabIp(expectedVariable.constData()));
     QVERIFY(hop.roundTripMs <= hopElapsedMs);
 
     const EchoReply after = handle->SendEcho(m_destination, kPingData, std::nullopt, 5000);
@@ -201,7 +206,7 @@ void TestEchoLab::unreachableReportCountsAsReply()
     const auto handle = service->CreateHandle();
     QVERIFY(handle);
     // An address without a host is reported only once ARP gives up, after about 3 s.
-    const EchoReply reply = handle->SendEcho(LabAddress(targetVariable.constData()), kPingData, std::nullopt, 10000);
+    const EchoReply reply = handle->SendEcho(LabIp(targetVariable.constData()), kPingData, std::nullopt, 10000);
     QCOMPARE(reply.replyCount, 1u);
     COMPARE_ADDRESS(reply.address, m_router2);
 }

@@ -62,7 +62,7 @@ void SetTraceRoute(CMainDialog& dialog, const QString& host, unsigned maxHops, b
     dialog.SelectFunction(FunctionId::TraceRoute);
 }
 
-std::uint32_t Address(const char* dotted) { return ::inet_addr(dotted); }
+CIpAddress Address(const char* dotted) { return CIpAddress::FromIPv4(::inet_addr(dotted)); }
 
 // Answers the n-th request from `dotted` after times[n] ms; -1 for no reply.
 CScriptedEchoService::Responder TimedReplies(const char* dotted, const QList<int>& times)
@@ -184,7 +184,7 @@ private Q_SLOTS:
         auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.9.8.7", 7); });
         CScriptedLookups lookups;
         lookups.names.insert("far.example", Address("10.9.8.7"));
-        lookups.addresses.insert(Address("10.9.8.7"), QStringLiteral("far.example.net"));
+        lookups.addresses.insert(QStringLiteral("10.9.8.7"), QStringLiteral("far.example.net"));
         auto window = OpenIcmpWindow(service, lookups);
         SetPing(*window.dialog, QStringLiteral("far.example"), 2, 1000, true);
         CStatusLineRecorder status(*window.dialog);
@@ -253,7 +253,7 @@ private Q_SLOTS:
     {
         auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.0.0.1", 3); });
         CScriptedLookups lookups;
-        lookups.addresses.insert(Address("10.0.0.1"), QStringLiteral("named.example"));
+        lookups.addresses.insert(QStringLiteral("10.0.0.1"), QStringLiteral("named.example"));
         auto window = OpenIcmpWindow(service, lookups);
         SetPing(*window.dialog, QStringLiteral("10.0.0.1"), 2, 0, false);
         CStatusLineRecorder status(*window.dialog);
@@ -449,7 +449,7 @@ private Q_SLOTS:
             return request.ttl == std::uint8_t{1} ? ReplyFrom("10.1.0.1", 2) : ReplyFrom("10.2.0.2", 5);
         });
         CScriptedLookups lookups;
-        lookups.addresses.insert(Address("10.1.0.1"), QStringLiteral("gateway.example"));
+        lookups.addresses.insert(QStringLiteral("10.1.0.1"), QStringLiteral("gateway.example"));
         auto window = OpenIcmpWindow(service, lookups);
         SetTraceRoute(*window.dialog, QStringLiteral("10.2.0.2"), 15, true);
         CStatusLineRecorder status(*window.dialog);

@@ -188,7 +188,7 @@ private Q_SLOTS:
 
         // After a tab change the completion still goes to the running function;
         // after Stop and a cancel nothing arrives.
-        const LookupHandle address = runs.LookUpAddress(0x0100007f, WM_APP_ADDRESS_RESOLVED);
+        const LookupHandle address = runs.LookUpAddress(CIpAddress::FromIPv4(0x0100007f), WM_APP_ADDRESS_RESOLVED);
         dialog->SelectFunction(FunctionId::Ping);
         resolver->Complete(address, kLookupSucceeded);
         QTRY_COMPARE(recorders[Index(FunctionId::Finger)]->messages.size(), 2);

@@ -66,7 +66,8 @@ CHostEntry DestinationEntry()
 {
     CHostEntry entry;
     entry.strOfficialName = QStringLiteral("destination.lab");
-    entry.addresses = {LabAddress("NETSONDE_LAB_DESTINATION"), LabAddress("NETSONDE_LAB_SILENT")};
+    entry.addresses = {CIpAddress::FromIPv4(LabAddress("NETSONDE_LAB_DESTINATION")),
+                       CIpAddress::FromIPv4(LabAddress("NETSONDE_LAB_SILENT"))};
     return entry;
 }
 

@@ -207,7 +207,7 @@ void TestQueryStart::connectFailsAtOnce()
     FillPage(*dialog, FunctionId::Finger, {host, "ann"});
     dialog->OnGo();
     if (resolved != 0)
-        resolver.Complete(resolver.Requests().at(0).handle, kLookupSucceeded, {host, {}, {resolved}});
+        resolver.Complete(resolver.Requests().at(0).handle, kLookupSucceeded, {host, {}, {CIpAddress::FromIPv4(resolved)}});
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     SetMessageBoxHandler(previous);
     QCOMPARE(shown, (QStringList{"Cannot connect to " + host + " (" + QString::number(ENETUNREACH) + ")",

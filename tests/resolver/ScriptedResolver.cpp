@@ -22,7 +22,7 @@ LookupHandle CScriptedResolver::AsyncGetHostByName(QObject* receiver, int messag
 }
 
 LookupHandle CScriptedResolver::AsyncGetHostByAddr(QObject* receiver, int message,
-                                                   std::uint32_t address)
+                                                   const CIpAddress& address)
 {
     CScriptedRequest request;
     request.nMessage = message;

@@ -23,7 +23,7 @@ struct CScriptedRequest {
     int nMessage = 0;
     bool bByAddress = false;
     QString strName;          // name-to-address requests
-    std::uint32_t address = 0; // address-to-name requests, network byte order
+    CIpAddress address;         // address-to-name requests
 };
 
 class CScriptedResolver final : public IResolver {
@@ -36,7 +36,7 @@ public:
 
     LookupHandle AsyncGetHostByName(QObject* receiver, int message, const QString& name) override;
     LookupHandle AsyncGetHostByAddr(QObject* receiver, int message,
-                                    std::uint32_t address) override;
+                                    const CIpAddress& address) override;
     bool CancelAsyncRequest(LookupHandle handle) override;
 
     // The next request returns 0, as one that cannot be started.

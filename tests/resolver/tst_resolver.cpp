@@ -36,7 +36,7 @@ public:
     {
         auto self = shared_from_this();
         return {[self](const QByteArray& name) { return self->ByName(name); },
-                [self](std::uint32_t address) { return self->ByAddress(address); }};
+                [self](const CIpAddress& address) { return self->ByAddress(address); }};
     }
 
     void Open(const QByteArray& name)
@@ -68,7 +68,7 @@ public:
     static CHostEntry EntryFor(const QByteArray& name)
     {
         return {QString::fromUtf8(name), {QString::fromUtf8("alias." + name)},
-                {qToBigEndian<std::uint32_t>(0x0A000000u + static_cast<std::uint32_t>(name.size()))}};
+                {CIpAddress::FromIPv4(qToBigEndian<std::uint32_t>(0x0A000000u + static_cast<std::uint32_t>(name.size())))}};
     }
 
 private:
@@ -82,9 +82,9 @@ private:
         return {kLookupSucceeded, EntryFor(name)};
     }
 
-    CLookupOutcome ByAddress(std::uint32_t address)
+    CLookupOutcome ByAddress(const CIpAddress& address)
     {
-        return {kLookupSucceeded, {"host-" + FormatIPv4Address(address), {}, {address}}};
+        return {kLookupSucceeded, {"host-" + FormatIpAddress(address), {}, {address}}};
     }
 
     std::mutex m_mutex;
@@ -113,7 +113,7 @@ private Q_SLOTS:
         m_gates->Open("alpha.test");
         const LookupHandle byName = StartLookup(resolver, receiver, "alpha.test");
         const LookupHandle byAddress =
-            resolver.AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, inet_addr("192.0.2.7"));
+            resolver.AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, CIpAddress::FromIPv4(inet_addr("192.0.2.7")));
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
 
         const CCompletion* name = FindCompletion(*m_log, byName);
@@ -338,7 +338,7 @@ private Q_SLOTS:
         delete doomed;
         CCompletionRecorder survivor(m_log);
         const LookupHandle next =
-            resolver.AsyncGetHostByAddr(&survivor, WM_APP_ADDRESS_RESOLVED, inet_addr("127.0.0.1"));
+            resolver.AsyncGetHostByAddr(&survivor, WM_APP_ADDRESS_RESOLVED, CIpAddress::FromIPv4(inet_addr("127.0.0.1")));
         resolver.Complete(next, kLookupSucceeded);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
         QCOMPARE(m_log->at(0).handle, next);
@@ -401,13 +401,13 @@ private Q_SLOTS:
         QCOMPARE(StartLookup(resolver, receiver, "refused"), LookupHandle{0});
         const LookupHandle name = resolver.AsyncGetHostByName(&receiver, WM_APP_LOCAL_HOST_RESOLVED, "me.test");
         const LookupHandle address =
-            resolver.AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, inet_addr("10.1.2.3"));
+            resolver.AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, CIpAddress::FromIPv4(inet_addr("10.1.2.3")));
         QCOMPARE(resolver.Requests().size(), 2);
         QCOMPARE(resolver.Requests().at(0).handle, name);
         QCOMPARE(resolver.Requests().at(0).strName, QString("me.test"));
         QCOMPARE(resolver.Requests().at(0).nMessage, WM_APP_LOCAL_HOST_RESOLVED);
         QVERIFY(resolver.Requests().at(1).bByAddress);
-        QCOMPARE(resolver.Requests().at(1).address, inet_addr("10.1.2.3"));
+        QCOMPARE(resolver.Requests().at(1).address, CIpAddress::FromIPv4(inet_addr("10.1.2.3")));
         resolver.CancelAsyncRequest(address);
         QCOMPARE(resolver.CancelledHandles(), QList<LookupHandle>{address});
         QVERIFY(resolver.IsPending(name));
@@ -428,7 +428,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         in_addr address{};
         QCOMPARE(inet_pton(AF_INET, text.toLatin1().constData(), &address), 1);
-        QCOMPARE(FormatIPv4Address(address.s_addr), text);
+        QCOMPARE(FormatIpAddress(CIpAddress::FromIPv4(address.s_addr)), text);
     }
 
 private:

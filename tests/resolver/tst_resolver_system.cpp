@@ -26,9 +26,9 @@ bool EnterPrivateNetworkNamespace()
     return unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0 || unshare(CLONE_NEWNET) == 0;
 }
 
-std::uint32_t Loopback()
+CIpAddress Loopback()
 {
-    return inet_addr("127.0.0.1");
+    return CIpAddress::FromIPv4(inet_addr("127.0.0.1"));
 }
 
 } // namespace
