@@ -19,11 +19,13 @@ struct CLookupOutcome {
 // A host entry never lists more aliases or addresses than this.
 constexpr int kMaxHostEntryItems = 64;
 
-// Name-to-address lookup of the name's bytes (no terminating zero).
-// Success always carries at least one address.
+// Name-to-address lookup of the name's bytes (no terminating zero), for
+// addresses of both families. The official name is the canonical name, else
+// the name asked; the only alias is the name asked when it differs from the
+// canonical name. Success always carries at least one address.
 CLookupOutcome LookUpHostByName(const QByteArray& name);
 
-// Address-to-name lookup.
+// Address-to-name lookup: the official name, no aliases, the address itself.
 CLookupOutcome LookUpHostByAddress(const CIpAddress& address);
 
 // The pair of blocking lookups a caller makes; tests put scripted ones in.

@@ -7,9 +7,10 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <cerrno>
-#include <cstring>
-#include <vector>
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <optional>
 
 namespace netsonde {
 
@@ -22,9 +23,6 @@ namespace {
 
 // Longest name handed to the C library; longer names cannot be host names.
 constexpr qsizetype kMaxNameLength = 1024;
-// The lookup's work area starts small and grows up to this size.
-constexpr std::size_t kFirstBufferSize = 1024;
-constexpr std::size_t kMaxBufferSize = 64 * 1024;
 
 // Host names are bytes; text that is not UTF-8 is shown as Latin-1.
 QString DecodeHostText(const char* text)
@@ -37,46 +35,59 @@ QString DecodeHostText(const char* text)
     return decoded;
 }
 
-CHostEntry CopyHostEntry(const hostent& host)
+int LookupErrorOf(int addressInfoError)
 {
-    CHostEntry entry;
-    if (host.h_name != nullptr)
-        entry.strOfficialName = DecodeHostText(host.h_name);
-    for (int i = 0; host.h_aliases != nullptr && host.h_aliases[i] != nullptr
-                    && i < kMaxHostEntryItems;
-         ++i)
-        entry.aliases.append(DecodeHostText(host.h_aliases[i]));
-    const bool bIPv4 = host.h_addrtype == AF_INET && host.h_length == sizeof(std::uint32_t);
-    for (int i = 0; bIPv4 && host.h_addr_list != nullptr && host.h_addr_list[i] != nullptr
-                    && i < kMaxHostEntryItems;
-         ++i) {
-        std::uint32_t address = 0;
-        std::memcpy(&address, host.h_addr_list[i], sizeof address);
-        entry.addresses.append(CIpAddress::FromIPv4(address));
+    switch (addressInfoError) {
+    case EAI_NONAME:
+        return kLookupHostNotFound;
+    case EAI_AGAIN:
+        return kLookupTryAgain;
+    case EAI_NODATA:
+    case EAI_ADDRFAMILY:
+        return kLookupNoData;
+    default:
+        return kLookupNoRecovery;
     }
-    return entry;
 }
 
-// Runs one reentrant lookup call, growing its work area while the C library
-// reports it too small. The call is (host, buffer, size, result, error).
-template <typename LookupCall>
-CLookupOutcome RunLookup(LookupCall call)
+struct AddressInfoRelease {
+    void operator()(addrinfo* list) const { freeaddrinfo(list); }
+};
+using AddressInfoList = std::unique_ptr<addrinfo, AddressInfoRelease>;
+
+void AppendNewAddress(QList<CIpAddress>& addresses, const CIpAddress& address)
 {
-    std::vector<char> buffer(kFirstBufferSize);
-    for (;;) {
-        hostent host{};
-        hostent* result = nullptr;
-        int hostError = 0;
-        const int status = call(&host, buffer.data(), buffer.size(), &result, &hostError);
-        if (status == ERANGE && buffer.size() < kMaxBufferSize) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        if (status == 0 && result != nullptr)
-            return {kLookupSucceeded, CopyHostEntry(*result)};
-        const bool bKnownError = hostError >= kLookupHostNotFound && hostError <= kLookupNoData;
-        return {bKnownError ? hostError : kLookupNoRecovery, {}};
+    if (addresses.size() < kMaxHostEntryItems && !addresses.contains(address))
+        addresses.append(address);
+}
+
+// The IPv4 addresses of the list, then its IPv6 ones, each once.
+QList<CIpAddress> AddressesOf(const addrinfo* list)
+{
+    QList<CIpAddress> ipv4;
+    QList<CIpAddress> ipv6;
+    for (const addrinfo* item = list; item != nullptr; item = item->ai_next) {
+        const std::optional<CIpAddress> address =
+            CIpAddress::FromSockAddr(item->ai_addr, item->ai_addrlen);
+        if (address)
+            AppendNewAddress(address->IsIPv6() ? ipv6 : ipv4, *address);
     }
+    ipv4.append(ipv6);
+    ipv4.resize(std::min<qsizetype>(ipv4.size(), kMaxHostEntryItems));
+    return ipv4;
+}
+
+// The official name is the canonical one; the name asked is its alias when
+// it differs.
+CHostEntry EntryOf(const QByteArray& name, const addrinfo& list)
+{
+    CHostEntry entry;
+    const QString asked = DecodeHostText(name.constData());
+    entry.strOfficialName = list.ai_canonname != nullptr ? DecodeHostText(list.ai_canonname) : asked;
+    if (asked.compare(entry.strOfficialName, Qt::CaseInsensitive) != 0)
+        entry.aliases.append(asked);
+    entry.addresses = AddressesOf(&list);
+    return entry;
 }
 
 } // namespace
@@ -85,24 +96,34 @@ CLookupOutcome LookUpHostByName(const QByteArray& name)
 {
     if (name.isEmpty() || name.size() > kMaxNameLength || name.contains('\0'))
         return {kLookupHostNotFound, {}};
-    CLookupOutcome outcome = RunLookup([&name](hostent* host, char* buffer, std::size_t size,
-                                               hostent** result, int* hostError) {
-        return gethostbyname_r(name.constData(), host, buffer, size, result, hostError);
-    });
-    if (outcome.nError == kLookupSucceeded && outcome.entry.addresses.isEmpty())
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM; // one entry per address
+    hints.ai_flags = AI_CANONNAME;
+    addrinfo* result = nullptr;
+    const int status = getaddrinfo(name.constData(), nullptr, &hints, &result);
+    const AddressInfoList list(result);
+    if (status != 0)
+        return {LookupErrorOf(status), {}};
+    if (list == nullptr)
         return {kLookupNoData, {}};
-    return outcome;
+    CHostEntry entry = EntryOf(name, *list);
+    if (entry.addresses.isEmpty())
+        return {kLookupNoData, {}};
+    return {kLookupSucceeded, std::move(entry)};
 }
 
 CLookupOutcome LookUpHostByAddress(const CIpAddress& address)
 {
-    const std::span<const std::uint8_t> bytes = address.Bytes();
-    const int family = SocketFamilyOf(address.Family());
-    return RunLookup([bytes, family](hostent* host, char* buffer, std::size_t size, hostent** result,
-                                     int* hostError) {
-        return gethostbyaddr_r(bytes.data(), static_cast<socklen_t>(bytes.size()), family, host,
-                               buffer, size, result, hostError);
-    });
+    sockaddr_storage socketAddress{};
+    const socklen_t length = address.ToSockAddr(0, socketAddress);
+    std::array<char, NI_MAXHOST> host{};
+    const int status = getnameinfo(reinterpret_cast<const sockaddr*>(&socketAddress), length,
+                                   host.data(), host.size(), nullptr, 0, NI_NAMEREQD);
+    if (status != 0)
+        return {LookupErrorOf(status), {}};
+    host.back() = '\0';
+    return {kLookupSucceeded, {DecodeHostText(host.data()), {}, {address}}};
 }
 
 CHostLookups CHostLookups::System()

@@ -26,12 +26,12 @@ class CAppMessageEvent;
 using LookupHandle = std::uintptr_t;
 
 // Error codes carried in lParam: 0 on success, otherwise the C library's
-// h_errno values (<netdb.h>).
+// h_errno values (<netdb.h>), to which getaddrinfo's EAI_* errors are mapped.
 constexpr int kLookupSucceeded = 0;
 constexpr int kLookupHostNotFound = 1; // HOST_NOT_FOUND: no such host is known
 constexpr int kLookupTryAgain = 2;     // TRY_AGAIN: temporary failure, no answer from a server
 constexpr int kLookupNoRecovery = 3;   // NO_RECOVERY: failure that cannot be retried
-constexpr int kLookupNoData = 4;       // NO_DATA: the name exists but has no IPv4 address
+constexpr int kLookupNoData = 4;       // NO_DATA: the name exists but has no address
 
 // A host as the resolver reports it.
 struct CHostEntry {
@@ -56,7 +56,7 @@ public:
     virtual bool CancelAsyncRequest(LookupHandle handle) = 0;
 };
 
-// The resolver of the C library (gethostbyname_r, gethostbyaddr_r), run on
+// The resolver of the C library (getaddrinfo, getnameinfo), run on
 // at most nMaxThreads threads for the requests still wanted; a cancelled
 // lookup that is still running holds none of them (a bounded number of such
 // lookups may run besides). Receivers live on the application's thread;

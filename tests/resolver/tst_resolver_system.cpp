@@ -8,10 +8,13 @@
 #include "TestSupport.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QTest>
 
 #include <arpa/inet.h>
 #include <sched.h>
+
+#include <algorithm>
 
 using namespace netsonde;
 using namespace netsonde::test;
@@ -29,6 +32,24 @@ bool EnterPrivateNetworkNamespace()
 CIpAddress Loopback()
 {
     return CIpAddress::FromIPv4(inet_addr("127.0.0.1"));
+}
+
+CIpAddress AddressOf(const QString& text)
+{
+    const std::string bytes = text.toStdString();
+    return ParseIpv6Literal(bytes).value_or(CIpAddress::FromIPv4(inet_addr(bytes.c_str())));
+}
+
+bool HostsFileNamesIpv6Loopback()
+{
+    constexpr qint64 kMaxHostsFileBytes = 1024 * 1024;
+    QFile hosts("/etc/hosts");
+    if (!hosts.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> lines = hosts.read(kMaxHostsFileBytes).split('\n');
+    return std::any_of(lines.cbegin(), lines.cend(), [](const QByteArray& line) {
+        return line.simplified().startsWith("::1 ");
+    });
 }
 
 } // namespace
@@ -49,45 +70,46 @@ private Q_SLOTS:
         m_resolver = CreateSystemResolver();
     }
 
-    void resolvesLoopbackName_data()
+    // A name or address literal looked up by name, or an address looked up
+    // by address; the official name of the latter leads back to the address.
+    void resolvesLoopback_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("name") << "localhost";
-        QTest::newRow("dotted address") << "127.0.0.1";
+        QTest::addColumn<bool>("byAddress");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("loopback");
+        QTest::newRow("name") << false << "localhost" << "127.0.0.1";
+        QTest::newRow("dotted address") << false << "127.0.0.1" << "127.0.0.1";
+        QTest::newRow("IPv6 literal") << false << "::1" << "::1";
+        QTest::newRow("IPv4 address to name") << true << "127.0.0.1" << "127.0.0.1";
+        QTest::newRow("IPv6 address to name") << true << "::1" << "::1";
     }
 
-    void resolvesLoopbackName()
+    void resolvesLoopback()
     {
-        QFETCH(QString, name);
+        QFETCH(bool, byAddress);
+        QFETCH(QString, question);
+        QFETCH(QString, loopback);
+        const CIpAddress expected = AddressOf(loopback);
+        if (byAddress && expected.IsIPv6() && !HostsFileNamesIpv6Loopback())
+            QSKIP("the hosts file of this machine has no ::1 line");
+        const int message = byAddress ? WM_APP_ADDRESS_RESOLVED : WM_APP_HOST_RESOLVED;
         CCompletionRecorder receiver(m_log);
-        const LookupHandle handle =
-            m_resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
+        const LookupHandle handle = byAddress
+            ? m_resolver->AsyncGetHostByAddr(&receiver, message, expected)
+            : m_resolver->AsyncGetHostByName(&receiver, message, question);
         QVERIFY(handle != 0);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
         const CCompletion& completion = m_log->at(0);
         QCOMPARE(completion.handle, handle);
-        QCOMPARE(completion.nMessage, WM_APP_HOST_RESOLVED);
+        QCOMPARE(completion.nMessage, message);
         QCOMPARE(completion.nError, kLookupSucceeded);
         QVERIFY(completion.entry.has_value());
         QVERIFY(!completion.entry->strOfficialName.isEmpty());
-        QVERIFY(completion.entry->addresses.contains(Loopback()));
-    }
-
-    void resolvesLoopbackAddressToName()
-    {
-        CCompletionRecorder receiver(m_log);
-        const LookupHandle handle =
-            m_resolver->AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, Loopback());
-        QVERIFY(handle != 0);
-        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
-        const CCompletion& completion = m_log->at(0);
-        QCOMPARE(completion.handle, handle);
-        QCOMPARE(completion.nMessage, WM_APP_ADDRESS_RESOLVED);
-        QCOMPARE(completion.nError, kLookupSucceeded);
-        QVERIFY(completion.entry.has_value());
-        QVERIFY(!completion.entry->strOfficialName.isEmpty());
-        const CLookupOutcome forward = LookUpHostByName(completion.entry->strOfficialName.toUtf8());
-        QVERIFY(forward.entry.addresses.contains(Loopback()));
+        QVERIFY(completion.entry->addresses.contains(expected));
+        if (byAddress) {
+            const CLookupOutcome forward = LookUpHostByName(completion.entry->strOfficialName.toUtf8());
+            QVERIFY(forward.entry.addresses.contains(expected));
+        }
     }
 
     void nameAndAddressInFlightTogether()
