@@ -140,6 +140,8 @@ public:
         int nLastFunction = -1;
         bool bRememberPosition = false;
         bool bSmartSplitting = false;
+        // A name with addresses of both families is reached by its IPv6 one.
+        bool bPreferIPv6 = false;
         std::optional<QFont> fontOutput;
         // The firewall hosts of Finger and WhoIs; empty for none.
         QString strFingerFireWall;
@@ -160,6 +162,7 @@ public:
     void OnRememberWindowPosition();
     void OnRememberLastFunction();
     void OnSmartAddressSplitting();
+    void OnPreferIPv6();
     void OnClearRecentList();
     void OnExit();
 

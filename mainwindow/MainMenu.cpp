@@ -29,6 +29,7 @@ void CMainDialog::CreateMenu()
     AddCommand(options, ID_REMEMBER_WINDOW_POSITION, QStringLiteral("Remember Window Position"), true);
     AddCommand(options, ID_REMEMBER_LAST_FUNCTION, QStringLiteral("Remember Last Function"), true);
     AddCommand(options, ID_SMART_ADDRESS_SPLITTING, QStringLiteral("Smart Address Splitting"), true);
+    AddCommand(options, ID_PREFER_IPV6, QStringLiteral("Prefer IPv6"), true);
     options->addSeparator();
     AddCommand(options, ID_CLEAR_RECENT_LIST, QStringLiteral("&Clear Recent List"));
     options->addSeparator();
@@ -54,6 +55,7 @@ void CMainDialog::CreateMenu()
     SetCommandHandler(ID_REMEMBER_WINDOW_POSITION, [this] { OnRememberWindowPosition(); });
     SetCommandHandler(ID_REMEMBER_LAST_FUNCTION, [this] { OnRememberLastFunction(); });
     SetCommandHandler(ID_SMART_ADDRESS_SPLITTING, [this] { OnSmartAddressSplitting(); });
+    SetCommandHandler(ID_PREFER_IPV6, [this] { OnPreferIPv6(); });
     SetCommandHandler(ID_CLEAR_RECENT_LIST, [this] { OnClearRecentList(); });
 }
 

@@ -49,6 +49,8 @@ void CMainDialog::ReadOptions()
     Command(ID_REMEMBER_LAST_FUNCTION)->setChecked(m_options.nLastFunction != kNotSet);
     m_options.bSmartSplitting = ReadFlagSetting(SettingKey::SmartAddressSplitting);
     Command(ID_SMART_ADDRESS_SPLITTING)->setChecked(m_options.bSmartSplitting);
+    m_options.bPreferIPv6 = ReadFlagSetting(SettingKey::PreferIPv6);
+    Command(ID_PREFER_IPV6)->setChecked(m_options.bPreferIPv6);
 }
 
 void CMainDialog::ReadOutputFont()
@@ -79,6 +81,13 @@ void CMainDialog::OnSmartAddressSplitting()
     m_options.bSmartSplitting = !m_options.bSmartSplitting;
     WriteFlagSetting(SettingKey::SmartAddressSplitting, m_options.bSmartSplitting);
     Command(ID_SMART_ADDRESS_SPLITTING)->setChecked(m_options.bSmartSplitting);
+}
+
+void CMainDialog::OnPreferIPv6()
+{
+    m_options.bPreferIPv6 = !m_options.bPreferIPv6;
+    WriteFlagSetting(SettingKey::PreferIPv6, m_options.bPreferIPv6);
+    Command(ID_PREFER_IPV6)->setChecked(m_options.bPreferIPv6);
 }
 
 // Without a remembered placement the window keeps its compact size and is

@@ -32,6 +32,7 @@ CRunInputs CMainDialog::ReadInputs(FunctionId id)
         userHost->SplitHostField();
     page.DoDataExchange(true);
     inputs.strHost = page.m_strHost;
+    inputs.preference = m_options.bPreferIPv6 ? AddressPreference::PreferIPv6 : AddressPreference::PreferIPv4;
     switch (id) {
     case FunctionId::Ping:
         inputs.nTimeout = PingPage()->m_nTimeout;

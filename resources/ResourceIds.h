@@ -85,6 +85,7 @@ constexpr int ID_EXIT = 32776;
 constexpr int ID_REMEMBER_WINDOW_POSITION = 32777;
 constexpr int ID_REMEMBER_LAST_FUNCTION = 32786;
 constexpr int ID_SMART_ADDRESS_SPLITTING = 32789;
+constexpr int ID_PREFER_IPV6 = 32797;
 constexpr int ID_CLEAR_RECENT_LIST = 32788;
 constexpr int ID_OUTPUT_FONT = 32779;
 constexpr int ID_FIREWALLS = 32778;

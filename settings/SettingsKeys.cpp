@@ -50,6 +50,7 @@ constexpr CSettingInfo kSettings[] = {
     IntegerRow(WindowHeight, "Window"_L1, "Height"_L1, 350),
     IntegerRow(RememberLastFunction, "Options"_L1, "RememberLastFunction"_L1, kNotSet),
     YesNoRow(SmartAddressSplitting, "Options"_L1, "Smart Address Splitting"_L1, "Yes"_L1),
+    YesNoRow(PreferIPv6, "Options"_L1, "Prefer IPv6"_L1, "No"_L1),
     TextRow(OutputFont, "Options"_L1, "Font"_L1),
     TextRow(PingColumns, "Ping"_L1, "Columns"_L1),
     TextRow(PingRecentList, "Ping"_L1, "Recent List"_L1),

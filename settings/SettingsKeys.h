@@ -25,6 +25,7 @@ enum class SettingKey {
     WindowHeight,
     RememberLastFunction,
     SmartAddressSplitting,
+    PreferIPv6,
     OutputFont,
     PingColumns,
     PingRecentList,

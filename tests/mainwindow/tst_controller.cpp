@@ -345,6 +345,8 @@ private Q_SLOTS:
         QVERIFY(!dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
         QVERIFY(!dialog->Command(ID_REMEMBER_LAST_FUNCTION)->isChecked());
         QVERIFY(dialog->Command(ID_SMART_ADDRESS_SPLITTING)->isChecked());
+        QVERIFY(!dialog->Command(ID_PREFER_IPV6)->isChecked());
+        QCOMPARE(dialog->ReadInputs(FunctionId::Ping).preference, AddressPreference::PreferIPv4);
 
         dialog->SelectFunction(FunctionId::WhoIs);
         dialog->Command(ID_REMEMBER_LAST_FUNCTION)->trigger();
@@ -362,6 +364,10 @@ private Q_SLOTS:
         QVERIFY(dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
         QCOMPARE(SettingsStore::ReadText(QStringLiteral("Window"), QStringLiteral("RememberPosition")),
                  QStringLiteral("Yes"));
+        dialog->Command(ID_PREFER_IPV6)->trigger();
+        QVERIFY(dialog->Command(ID_PREFER_IPV6)->isChecked());
+        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Options"), QStringLiteral("Prefer IPv6")), QStringLiteral("Yes"));
+        QCOMPARE(dialog->ReadInputs(FunctionId::Ping).preference, AddressPreference::PreferIPv6);
     }
 
     void clearRecentListOnNsLookUp()

@@ -184,6 +184,7 @@ private Q_SLOTS:
         row(WindowHeight, "Window", "Height", "350");
         row(RememberLastFunction, "Options", "RememberLastFunction", "-1");
         row(SmartAddressSplitting, "Options", "Smart Address Splitting", "Yes");
+        row(PreferIPv6, "Options", "Prefer IPv6", "No");
         row(OutputFont, "Options", "Font", "");
         row(PingColumns, "Ping", "Columns", "");
         row(PingRecentList, "Ping", "Recent List", "");
@@ -284,6 +285,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored");
         QTest::newRow("remember position on") << SettingKey::WindowRememberPosition << true << "Yes";
         QTest::newRow("smart splitting off") << SettingKey::SmartAddressSplitting << false << "No";
+        QTest::newRow("prefer IPv6 on") << SettingKey::PreferIPv6 << true << "Yes";
         QTest::newRow("resolve off") << SettingKey::PingResolve << false << "0";
         QTest::newRow("verbose on") << SettingKey::FingerVerboseFormat << true << "1";
     }
