@@ -82,6 +82,8 @@ CRunInputs ReportInputs(const CReportOptions& options)
     CRunInputs inputs;
     inputs.function = static_cast<FunctionId>(options.FunctionIndex());
     inputs.strHost = options.Host();
+    inputs.preference = options.preference.value_or(
+        ReadFlagSetting(SettingKey::PreferIPv6) ? AddressPreference::PreferIPv6 : AddressPreference::PreferIPv4);
     switch (inputs.function) {
     case FunctionId::Ping:
         FillPing(options, inputs);

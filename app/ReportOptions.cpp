@@ -80,6 +80,16 @@ CReportOptions WindowOptions(const QStringList& arguments)
     return options;
 }
 
+// The preference a family switch forces, or none for any other argument.
+std::optional<AddressPreference> FamilySwitchPreference(const QString& argument)
+{
+    if (argument == QLatin1String("-4"))
+        return AddressPreference::OnlyIPv4;
+    if (argument == QLatin1String("-6"))
+        return AddressPreference::OnlyIPv6;
+    return std::nullopt;
+}
+
 bool IsModeOption(const QString& name)
 {
     return name == QLatin1String("report") || name == QLatin1String("help") || name == QLatin1String("version")
@@ -99,6 +109,11 @@ public:
     {
         for (m_next = 0; m_next < m_arguments.size();) {
             const QString argument = m_arguments.at(m_next++);
+            if (const auto preference = FamilySwitchPreference(argument)) {
+                if (!ReadFamilySwitch(*preference))
+                    return false;
+                continue;
+            }
             if (!argument.startsWith(QLatin1String("--"))) {
                 m_rest.append(argument);
                 continue;
@@ -143,6 +158,14 @@ private:
         }
         m_given.append(name);
         return StorePageOption(name, value.value_or(QString()));
+    }
+
+    bool ReadFamilySwitch(AddressPreference preference)
+    {
+        if (m_options.preference && *m_options.preference != preference)
+            return Fail(QStringLiteral("-4 and -6 cannot be given together"));
+        m_options.preference = preference;
+        return true;
     }
 
     // --report itself needs no reading: its presence chose this reader.
@@ -297,7 +320,7 @@ QString ReportHelpText()
 {
     return QStringLiteral(
         "Usage: netsonde [-p|-t|-f|-w|-n|-q] [HOST]\n"
-        "       netsonde --report [OPTION]... -p|-t|-f|-w|-n|-q HOST\n"
+        "       netsonde --report [-4|-6] [OPTION]... -p|-t|-f|-w|-n|-q HOST\n"
         "       netsonde --help | --version\n"
         "\n"
         "The window: a switch (\"-\" or \"/\" and one letter) selects Ping, TraceRoute,\n"
@@ -318,6 +341,10 @@ QString ReportHelpText()
         "  --user TEXT     Finger, WhoIs: user\n"
         "  --progress      write every status-line text to standard error\n"
         "  --format WORD   text (the default), json or csv (Ping, TraceRoute)\n"
+        "  -4, -6          reach the host by IPv4 only, or by IPv6 only; without\n"
+        "                  them a name with addresses of both families is reached\n"
+        "                  by its IPv4 address, or by its IPv6 one when the stored\n"
+        "                  option Prefer IPv6 is on\n"
         "Message boxes go to standard error as lines \"netsonde: TEXT\".\n"
         "Exit status: 0 done, 1 a message box was shown, 2 usage error,\n"
         "130 interrupted (what was gathered is still written).\n"

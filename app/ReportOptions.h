@@ -6,7 +6,10 @@
 // Without them the arguments are the window's alone: there an argument that
 // starts with "--" is a switch it does not know, which cancels the command.
 // Report mode runs one function once without a window and prints its export
-// text; --help and --version print a text and end.
+// text; --help and --version print a text and end. In those modes -4 and -6
+// are ours too.
+
+#include "platform/net/IpAddress.h"
 
 #include <QString>
 #include <QStringList>
@@ -41,6 +44,8 @@ struct CReportOptions {
     std::optional<QString> strSearchType; // the full text of the search-type entry
     std::optional<QString> strServer;
     std::optional<QString> strUser;
+    // -4: OnlyIPv4, -6: OnlyIPv6; unset, the stored "Prefer IPv6" option decides.
+    std::optional<AddressPreference> preference;
 
     // The function the switch selected (its tab index), or -1.
     int FunctionIndex() const;

@@ -33,6 +33,7 @@ private Q_SLOTS:
         QTest::newRow("toolkit reverse cancels") << QStringList{"-p", "host", "-reverse"} << false << "";
         QTest::newRow("toolkit style cancels") << QStringList{"-p", "host", "-style", "fusion"} << false << "";
         QTest::newRow("toolkit platform first") << QStringList{"-platform", "offscreen", "-t", "h"} << true << "T h";
+        QTest::newRow("family switch of report mode cancels") << QStringList{"-p", "host", "-6"} << false << "";
         QTest::newRow("non-latin letter") << QStringList{QStringLiteral("-\u0440"), "h"} << false << "";
     }
 

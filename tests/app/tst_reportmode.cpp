@@ -549,6 +549,7 @@ private Q_SLOTS:
         row("no host", {"-f"}, "--report needs a host after the switch");
         row("unknown format", {"--format", "xml", "-p", "h"}, "unknown format \"xml\" (text, json or csv)");
         row("csv without rows", {"--format=csv", "-f", "h"}, "--format csv applies only to Ping and TraceRoute");
+        row("both families", {"-6", "-4", "-p", "h"}, "-4 and -6 cannot be given together");
     }
 
     void usageErrors()
@@ -573,7 +574,7 @@ private Q_SLOTS:
         QCOMPARE(help.err, QByteArray());
         for (const char* option : {"--report", "--count", "--timeout", "--delay", "--hops", "--no-resolve",
                                    "--verbose", "--type", "--server", "--user", "--progress", "--format",
-                                   "netsonde-report/1", "bytes_received", "destination_reached", "-p|-t|-f|-w|-n|-q"})
+                                   "netsonde-report/1", "bytes_received", "destination_reached", "-p|-t|-f|-w|-n|-q", "-4, -6"})
             QVERIFY2(help.out.contains(option), option);
     }
 

@@ -53,6 +53,8 @@ private Q_SLOTS:
         QTest::newRow("option of another function") << QStringList{"--report", "--count", "3", "-f", "h"} << Mode::UsageError << "F h";
         QTest::newRow("verbose on whois") << QStringList{"--report", "--verbose", "-w", "h"} << Mode::UsageError << "W h";
         QTest::newRow("user on quote") << QStringList{"--report", "--user", "u", "-q", "h"} << Mode::UsageError << "Q h";
+        QTest::newRow("family switch after host") << QStringList{"--report", "-p", "h", "-6"} << Mode::Report << "P h";
+        QTest::newRow("-4 and -6") << QStringList{"--report", "-4", "-p", "h", "-6"} << Mode::UsageError << "";
     }
 
     void modes()
@@ -71,7 +73,7 @@ private Q_SLOTS:
     void valuesForTheRun()
     {
         const CReportOptions ping = ParseReportOptions(
-            {"--report", "--count=5", "--timeout", "2", "--delay", "0", "--no-resolve", "--progress", "-p", "h"});
+            {"--report", "--count=5", "--timeout", "2", "--delay", "0", "--no-resolve", "--progress", "-6", "-p", "h"});
         QCOMPARE(ping.mode, Mode::Report);
         QCOMPARE(ping.nCount, std::optional<int>(5));
         QCOMPARE(ping.nTimeout, std::optional<int>(2));
@@ -79,12 +81,14 @@ private Q_SLOTS:
         QVERIFY(!ping.nHops);
         QVERIFY(ping.bNoResolve);
         QVERIFY(ping.bProgress);
+        QCOMPARE(ping.preference, std::optional(AddressPreference::OnlyIPv6));
         QCOMPARE(ping.FunctionIndex(), 0);
         QCOMPARE(ping.Host(), QStringLiteral("h"));
 
         // Numbers outside a page's range are refused later, against the page.
-        const CReportOptions trace = ParseReportOptions({"--report", "--hops", "-1", "-t", "h"});
+        const CReportOptions trace = ParseReportOptions({"--report", "--hops", "-1", "-4", "-4", "-t", "h"});
         QCOMPARE(trace.mode, Mode::Report);
+        QCOMPARE(trace.preference, std::optional(AddressPreference::OnlyIPv4));
         QCOMPARE(trace.nHops, std::optional<int>(-1));
 
         const CReportOptions lookup = ParseReportOptions(
@@ -98,6 +102,7 @@ private Q_SLOTS:
         const CReportOptions finger = ParseReportOptions({"--report", "--user=", "-f", "h"});
         QCOMPARE(finger.strUser, std::optional<QString>(QString()));
         QVERIFY(!ParseReportOptions({"--report", "-f", "h"}).strUser);
+        QVERIFY(!finger.preference);
     }
 
     void searchTypeWords_data()
