@@ -158,15 +158,24 @@ private Q_SLOTS:
                  QStringLiteral("Linux BSD sockets, kernel 6.1.0\r\nRunning\r\n\r\nICMP: raw socket"));
     }
 
-    void winsockInformationCommandOpensDialog142()
+    void commandOpensItsDialog_data()
     {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("dialogId");
+        QTest::newRow("Winsock Information") << int(ID_WINSOCK_INFORMATION) << int(IDD_WINSOCK_INFO);
+        QTest::newRow("About") << int(ID_ABOUT) << int(IDD_ABOUTBOX);
+    }
+
+    void commandOpensItsDialog()
+    {
+        QFETCH(int, command);
         CCommonDialogsAnswers answers;
         int shownId = 0;
         answers.InspectModal([&shownId](QDialog& dialog) { shownId = DialogId(&dialog); });
         auto dialog = OpenMainDialog();
-        dialog->Command(ID_WINSOCK_INFORMATION)->trigger();
+        dialog->Command(command)->trigger();
         QCOMPARE(answers.modalRuns, 1);
-        QCOMPARE(shownId, IDD_WINSOCK_INFO);
+        QTEST(shownId, "dialogId");
     }
 
     void aboutDialogControlsAndLinks()
@@ -226,16 +235,6 @@ private Q_SLOTS:
         }
         QVERIFY(keyPixels > 0 && logoPixels > 0);
         SavePicture(&about, QStringLiteral("about.png"));
-    }
-
-    void aboutCommandOpensDialog100()
-    {
-        CCommonDialogsAnswers answers;
-        int shownId = 0;
-        answers.InspectModal([&shownId](QDialog& dialog) { shownId = DialogId(&dialog); });
-        auto dialog = OpenMainDialog();
-        dialog->Command(ID_ABOUT)->trigger();
-        QCOMPARE(shownId, IDD_ABOUTBOX);
     }
 
     void onlineCommandsOpenTheirAddresses()

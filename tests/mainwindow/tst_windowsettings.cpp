@@ -52,11 +52,6 @@ private Q_SLOTS:
     void firstStartDefaults()
     {
         auto dialog = OpenMainDialog();
-        QVERIFY(!dialog->Options().bRememberPosition);
-        QCOMPARE(dialog->Options().nLastFunction, -1);
-        QVERIFY(dialog->Options().bSmartSplitting);
-        QVERIFY(!dialog->Options().fontOutput.has_value());
-        QCOMPARE(dialog->Options().nExpandedHeight, 350);
         QTreeWidget* list = dialog->ResultList(FunctionId::Ping);
         const QFontMetrics metrics(list->font());
         const QList<int> widths = ColumnWidthsOf(list);
