@@ -25,8 +25,6 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include <unistd.h>
-
 using namespace netsonde;
 using namespace netsonde::test;
 
@@ -49,6 +47,18 @@ QString CopiedText(CMainDialog& dialog)
     QGuiApplication::clipboard()->clear();
     dialog.Command(ID_COPY_RESULTS)->trigger();
     return QGuiApplication::clipboard()->text();
+}
+
+// The printer chosen in the print dialog writes the PDF at the path, or the
+// dialog is cancelled; returns the path.
+QString PrintToPdf(const QString& pdfPath, bool bAccept)
+{
+    CommonDialogs().choosePrinter = [pdfPath, bAccept](QWidget*, QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfPath);
+        return bAccept;
+    };
+    return pdfPath;
 }
 
 // The pages of a PDF as text, split at the form feeds pdftotext puts
@@ -211,36 +221,13 @@ private Q_SLOTS:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
-    void saveToAReadOnlyFile()
-    {
-        if (::geteuid() == 0)
-            QSKIP("running as root: a read-only file is writable for root");
-        CCommonDialogsAnswers answers;
-        CMessageBoxRecorder boxes;
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("kept.txt"));
-        QVERIFY(WriteFile(path, "kept"));
-        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
-        CommonDialogs().chooseSavePath = [&](QWidget*) { return std::optional<QString>(path); };
-        auto dialog = OpenMainDialog();
-        RunOn(*dialog, FunctionId::Finger);
-        dialog->Command(ID_FILE_SAVE)->trigger();
-        QCOMPARE(boxes.Texts(), QStringList{"Cannot create " + path});
-        QCOMPARE(FileBytes(path), QByteArray("kept"));
-    }
-
     void printTwoPagesToPdf()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed");
         CCommonDialogsAnswers answers;
         QTemporaryDir folder;
-        const QString pdfPath = folder.filePath(QStringLiteral("printed.pdf"));
-        CommonDialogs().choosePrinter = [&](QWidget*, QPrinter& printer) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(pdfPath);
-            return true;
-        };
+        const QString pdfPath = PrintToPdf(folder.filePath(QStringLiteral("printed.pdf")), true);
 
         auto dialog = OpenMainDialog();
         RunOn(*dialog, FunctionId::Finger);
@@ -278,12 +265,7 @@ private Q_SLOTS:
     {
         CCommonDialogsAnswers answers;
         QTemporaryDir folder;
-        const QString pdfPath = folder.filePath(QStringLiteral("printed.pdf"));
-        CommonDialogs().choosePrinter = [&](QWidget*, QPrinter& printer) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(pdfPath);
-            return false;
-        };
+        const QString pdfPath = PrintToPdf(folder.filePath(QStringLiteral("printed.pdf")), false);
         auto dialog = OpenMainDialog();
         RunOn(*dialog, FunctionId::Finger);
         dialog->Command(ID_FILE_PRINT)->trigger();

@@ -78,8 +78,7 @@ void AddTyped(const QWidget* d, const QString& text)
 void SelectRow(const QWidget* d, int row)
 {
     QListWidget* list = List(d);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
 // Runs the check on the Phonebook dialog while the command shows it
@@ -172,11 +171,9 @@ private Q_SLOTS:
         QTest::newRow("QoD") << FunctionId::QuoteOfDay << QString() << "qotd.example" << "qotd.example";
         QTest::newRow("Finger user and host") << FunctionId::Finger << "ann" << "finger.example"
                                               << "ann@finger.example";
-        QTest::newRow("Finger host only") << FunctionId::Finger << QString() << "finger.example"
-                                          << "finger.example";
+        QTest::newRow("Finger host only") << FunctionId::Finger << QString() << "finger.example" << "finger.example";
         QTest::newRow("Finger user only") << FunctionId::Finger << "ann" << QString() << "ann";
-        QTest::newRow("WhoIs user and host") << FunctionId::WhoIs << "bob" << "whois.example"
-                                             << "bob@whois.example";
+        QTest::newRow("WhoIs user and host") << FunctionId::WhoIs << "bob" << "whois.example" << "bob@whois.example";
         QTest::newRow("WhoIs neither") << FunctionId::WhoIs << QString() << QString() << QString();
     }
 
@@ -501,8 +498,7 @@ private Q_SLOTS:
             QVERIFY(!dialog->isVisible());
         });
         RunPhonebookCommand(mainDialog.get());
-        QCOMPARE(mainDialog->Page(FunctionId::Ping)->HostCombo()->currentText(),
-                 QStringLiteral("ping.example"));
+        QCOMPARE(mainDialog->Page(FunctionId::Ping)->HostCombo()->currentText(), QStringLiteral("ping.example"));
         QVERIFY(m_messages->Texts().isEmpty());
     }
 
