@@ -149,13 +149,12 @@ private Q_SLOTS:
     {
         QFile file(SettingsStore::FilePath());
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Window]\nRememberPosition=yes\nLeft=abc\n[Options]\nSmart%20Address%20Splitting=YES\n"
+        file.write("[Window]\nRememberPosition=yes\n[Options]\nSmart%20Address%20Splitting=YES\n"
                    "[Ping]\nColumns=10,20,30,40\n");
         file.close();
         QVERIFY(!ReadFlagSetting(SettingKey::WindowRememberPosition));
         QVERIFY(!ReadFlagSetting(SettingKey::SmartAddressSplitting));
         QVERIFY(SettingsStore::ReadYesNo(QStringLiteral("Options"), QStringLiteral("Absent"), QStringLiteral("Yes")));
-        QCOMPARE(ReadIntSetting(SettingKey::WindowLeft), -1);
         // Unquoted commas come back from the INI reader as a list: still one text.
         QCOMPARE(ReadTextSetting(SettingKey::PingColumns), QStringLiteral("10,20,30,40"));
     }
