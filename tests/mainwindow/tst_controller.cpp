@@ -8,25 +8,7 @@
 #include "icmp/ScriptedEchoService.h"
 #include "resolver/ScriptedResolver.h"
 
-#include "mainwindow/OutputPane.h"
-#include "mainwindow/TabControl.h"
-#include "pages/NameServerLookUpPage.h"
-#include "pages/PingPage.h"
-#include "pages/QuoteOfDayPage.h"
-#include "pages/SpinField.h"
-#include "pages/UserHostPage.h"
-#include "platform/MessageBox.h"
-#include "resources/BusyAnimation.h"
-#include "resources/ResourceIds.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QMap>
-#include <QPushButton>
-#include <QStatusBar>
 
 #include <algorithm>
 

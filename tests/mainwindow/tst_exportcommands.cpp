@@ -8,22 +8,13 @@
 #include "MainDialogFixture.h"
 #include "support/FileHelpers.h"
 
-#include "mainwindow/OutputPane.h"
-#include "pages/NameServerLookUpPage.h"
-#include "pages/UserHostPage.h"
-#include "platform/MessageBox.h"
-#include "resources/ResourceIds.h"
-
-#include <QAction>
 #include <QClipboard>
-#include <QComboBox>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 
 using namespace netsonde;
 using namespace netsonde::test;

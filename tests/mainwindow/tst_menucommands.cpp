@@ -7,26 +7,16 @@
 
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/HelpWindow.h"
-#include "mainwindow/OutputPane.h"
 #include "mainwindow/SmallDialogIds.h"
 #include "mainwindow/WebLinks.h"
 #include "mainwindow/WinsockInfoDialog.h"
-#include "mainwindow/TabControl.h"
-#include "pages/PropertyPage.h"
-#include "platform/MessageBox.h"
-#include "resources/ResourceIds.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTreeWidget>
 
 using namespace netsonde;
 using namespace netsonde::test;

@@ -5,23 +5,10 @@
 
 #include "MainDialogFixture.h"
 
-#include "mainwindow/OutputPane.h"
-#include "mainwindow/TabControl.h"
-#include "pages/PingPage.h"
-#include "pages/UserHostPage.h"
-#include "resources/BusyAnimation.h"
-#include "resources/ResourceIds.h"
-
-#include <QAction>
-#include <QComboBox>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QStatusBar>
 #include <QStyle>
-#include <QTreeWidget>
 
 #include <numeric>
 

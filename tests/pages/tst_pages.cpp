@@ -5,21 +5,11 @@
 
 #include "../mainwindow/MainDialogFixture.h"
 
-#include "pages/NameServerLookUpPage.h"
-#include "pages/PingPage.h"
-#include "pages/QuoteOfDayPage.h"
-#include "pages/SpinField.h"
-#include "pages/TraceRoutePage.h"
-#include "pages/UserHostPage.h"
 #include "platform/AppMessages.h"
-#include "resources/ResourceIds.h"
 #include "settings/SettingsKeys.h"
 
-#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QComboBox>
-#include <QLineEdit>
 
 using namespace netsonde;
 using namespace netsonde::test;

@@ -2,7 +2,7 @@
 #pragma once
 // Phonebook files as bytes, for the tests of the file and of the dialog.
 
-#include "support/FileHelpers.h"
+#include <QByteArray>
 
 namespace netsonde::test {
 

@@ -2,6 +2,7 @@
 #include "phonebook/Phonebook.h"
 
 #include "phonebook/PhonebookFiles.h"
+#include "support/FileHelpers.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -4,25 +4,18 @@
 
 #include "mainwindow/MainDialogFixture.h"
 
-#include "pages/UserHostPage.h"
 #include "phonebook/Phonebook.h"
 #include "mainwindow/phonebook/PhonebookCommand.h"
 #include "mainwindow/phonebook/PhonebookDialog.h"
 #include "mainwindow/phonebook/PhonebookDialogIds.h"
-#include "platform/MessageBox.h"
-#include "resources/ResourceIds.h"
 
 #include "phonebook/PhonebookFiles.h"
+#include "support/FileHelpers.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
