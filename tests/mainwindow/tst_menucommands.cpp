@@ -178,8 +178,6 @@ private Q_SLOTS:
         auto* close = Control<QPushButton>(&about, IDC_ABOUT_CLOSE);
         QCOMPARE(close->text(), QStringLiteral("Close"));
         QVERIFY(close->isDefault());
-        for (QPushButton* button : about.findChildren<QPushButton*>())
-            QVERIFY2(button->width() >= button->sizeHint().width() - 2, qPrintable(button->text()));
 
         QTest::mouseClick(Control<QPushButton>(&about, IDC_ABOUT_FEEDBACK), Qt::LeftButton);
         QTest::mouseClick(Control<QPushButton>(&about, IDC_ABOUT_HOMEPAGE), Qt::LeftButton);
@@ -217,7 +215,6 @@ private Q_SLOTS:
             }
         }
         QVERIFY(keyPixels > 0 && logoPixels > 0);
-        SavePicture(&about, QStringLiteral("about.png"));
     }
 
     void onlineCommandsOpenTheirAddresses()
