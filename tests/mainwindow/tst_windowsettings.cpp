@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the main window keeps between runs (options, placement, expanded
-// height, last function, output font, column widths) and how its layout
-// follows the window's size.
+// height, last function, output font, column widths), how its layout
+// follows the window's size, and the bars of the Response Time column.
 
 #include "MainDialogFixture.h"
+
+#include "mainwindow/ResponseTimeDelegate.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -64,6 +66,43 @@ private Q_SLOTS:
         QCOMPARE(list->headerItem()->text(3), QStringLiteral("Response Time"));
         const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
         QCOMPARE(std::accumulate(widths.begin(), widths.end(), 0) + scrollBar, list->viewport()->width());
+    }
+
+    // A bar of a 100 x 20 cell: inset 2 above and below, at least 2 wide,
+    // as long as the time against the list's longest, never beyond the cell.
+    void responseTimeBars_data()
+    {
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<int>("scaleMs");
+        QTest::addColumn<QRect>("bar");
+        QTest::newRow("no response") << -1 << 100 << QRect();
+        QTest::newRow("0 ms") << 0 << 100 << QRect(10, 7, 2, 16);
+        QTest::newRow("half the longest") << 50 << 100 << QRect(10, 7, 50, 16);
+        QTest::newRow("beyond the longest") << 300 << 100 << QRect(10, 7, 100, 16);
+        QTest::newRow("no longest yet") << 5 << 0 << QRect(10, 7, 2, 16);
+    }
+
+    void responseTimeBars()
+    {
+        QFETCH(int, ms);
+        QFETCH(int, scaleMs);
+        const auto time = ms < 0 ? std::nullopt : std::optional<unsigned>(ms);
+        QTEST(ResponseTimeBarRect(QRect(10, 5, 100, 20), time, unsigned(scaleMs)), "bar");
+    }
+
+    // Up to 50 ms the highlight colour, from 200 ms the warm one, a mix
+    // between; always translucent.
+    void responseTimeBarColours()
+    {
+        QPalette palette;
+        palette.setColor(QPalette::Active, QPalette::Highlight, Qt::blue);
+        const QColor warm(0xE0, 0x6C, 0x2E);
+        const auto colour = [&palette](unsigned ms) { return ResponseTimeBarColour(palette, ms); };
+        QCOMPARE(colour(50).rgb(), QColor(Qt::blue).rgb());
+        QVERIFY(colour(51).rgb() != QColor(Qt::blue).rgb());
+        QVERIFY(colour(199).rgb() != warm.rgb());
+        QCOMPARE(colour(200).rgb(), warm.rgb());
+        QCOMPARE(colour(0).alpha(), 140);
     }
 
     void savedAtExitEvenWhenNotRemembered()
