@@ -1,17 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for tests of the main window: a fresh settings store per case,
-// and controls found by their IDs.
+// and controls found by their IDs. The window's parts and their controls
+// come in as complete types.
 
 #include "app/CommandLineOptions.h"
 #include "app/Functions.h"
 #include "mainwindow/MainDialog.h"
+#include "mainwindow/OutputPane.h"
+#include "mainwindow/TabControl.h"
+#include "pages/NameServerLookUpPage.h"
+#include "pages/PingPage.h"
+#include "pages/QuoteOfDayPage.h"
+#include "pages/SpinField.h"
+#include "pages/TraceRoutePage.h"
+#include "pages/UserHostPage.h"
+#include "platform/MessageBox.h"
 #include "platform/widgets/ControlIds.h"
+#include "resources/BusyAnimation.h"
+#include "resources/ResourceIds.h"
 #include "settings/SettingsStore.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <memory>
 

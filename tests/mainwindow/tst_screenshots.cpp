@@ -6,14 +6,9 @@
 #include "MainDialogFixture.h"
 
 #include "mainwindow/AboutDialog.h"
-#include "mainwindow/OutputPane.h"
 #include "mainwindow/SmallDialogIds.h"
-#include "mainwindow/TabControl.h"
-#include "pages/PropertyPage.h"
-#include "resources/ResourceIds.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QProcess>

@@ -6,15 +6,10 @@
 #include "MainDialogFixture.h"
 #include "RecordingFunction.h"
 
-#include "resources/ResourceIds.h"
-
-#include <QApplication>
 #include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QStatusBar>
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,27 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the main window keeps between runs (options, placement, expanded
-// height, last function, output font, column widths) and how its layout
-// follows the window's size.
+// height, last function, output font, column widths), how its layout
+// follows the window's size, and the bars of the Response Time column.
 
 #include "MainDialogFixture.h"
 
-#include "mainwindow/OutputPane.h"
-#include "mainwindow/TabControl.h"
-#include "pages/PingPage.h"
-#include "pages/UserHostPage.h"
-#include "resources/BusyAnimation.h"
-#include "resources/ResourceIds.h"
+#include "mainwindow/ResponseTimeDelegate.h"
 
-#include <QAction>
-#include <QComboBox>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QStatusBar>
 #include <QStyle>
-#include <QTreeWidget>
 
 #include <numeric>
 
@@ -49,26 +38,9 @@ class TestWindowSettings : public QObject {
 private Q_SLOTS:
     void init() { ResetSettings(); }
 
-    void firstStartDefaults()
-    {
-        auto dialog = OpenMainDialog();
-        QVERIFY(!dialog->Options().bRememberPosition);
-        QCOMPARE(dialog->Options().nLastFunction, -1);
-        QVERIFY(dialog->Options().bSmartSplitting);
-        QVERIFY(!dialog->Options().fontOutput.has_value());
-        QCOMPARE(dialog->Options().nExpandedHeight, 350);
-        QTreeWidget* list = dialog->ResultList(FunctionId::Ping);
-        const QFontMetrics metrics(list->font());
-        const QList<int> widths = ColumnWidthsOf(list);
-        QCOMPARE(widths.value(0), metrics.horizontalAdvance(QStringLiteral("99")) + 15);
-        QCOMPARE(widths.value(1), metrics.horizontalAdvance(QStringLiteral("255.255.255.255")) + 15);
-        QCOMPARE(widths.value(3), metrics.horizontalAdvance(QStringLiteral("Response Time")) + 15);
-        QVERIFY(widths.value(2) >= QFontMetrics(list->header()->font()).horizontalAdvance(QStringLiteral("Host Name")));
-        QCOMPARE(list->headerItem()->text(3), QStringLiteral("Response Time"));
-    }
-
-    // Host Name takes what the other columns leave, a vertical scroll bar
-    // counted in: all four show in the default window.
+    // The columns are as wide as their widest text and a margin of 15;
+    // Host Name takes what the others leave, a vertical scroll bar counted
+    // in: all four show in the default window.
     void defaultColumnsFitTheList_data()
     {
         QTest::addColumn<int>("function");
@@ -86,8 +58,51 @@ private Q_SLOTS:
         const QTreeWidget* list = dialog->ResultList(static_cast<FunctionId>(function));
         QVERIFY(list->isVisible());
         const QList<int> widths = ColumnWidthsOf(list);
+        const QFontMetrics metrics(list->font());
+        QCOMPARE(widths.value(0), metrics.horizontalAdvance(QStringLiteral("99")) + 15);
+        QCOMPARE(widths.value(1), metrics.horizontalAdvance(QStringLiteral("255.255.255.255")) + 15);
+        QCOMPARE(widths.value(3), metrics.horizontalAdvance(QStringLiteral("Response Time")) + 15);
+        QVERIFY(widths.value(2) >= QFontMetrics(list->header()->font()).horizontalAdvance(QStringLiteral("Host Name")));
+        QCOMPARE(list->headerItem()->text(3), QStringLiteral("Response Time"));
         const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
         QCOMPARE(std::accumulate(widths.begin(), widths.end(), 0) + scrollBar, list->viewport()->width());
+    }
+
+    // A bar of a 100 x 20 cell: inset 2 above and below, at least 2 wide,
+    // as long as the time against the list's longest, never beyond the cell.
+    void responseTimeBars_data()
+    {
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<int>("scaleMs");
+        QTest::addColumn<QRect>("bar");
+        QTest::newRow("no response") << -1 << 100 << QRect();
+        QTest::newRow("0 ms") << 0 << 100 << QRect(10, 7, 2, 16);
+        QTest::newRow("half the longest") << 50 << 100 << QRect(10, 7, 50, 16);
+        QTest::newRow("beyond the longest") << 300 << 100 << QRect(10, 7, 100, 16);
+        QTest::newRow("no longest yet") << 5 << 0 << QRect(10, 7, 2, 16);
+    }
+
+    void responseTimeBars()
+    {
+        QFETCH(int, ms);
+        QFETCH(int, scaleMs);
+        const auto time = ms < 0 ? std::nullopt : std::optional<unsigned>(ms);
+        QTEST(ResponseTimeBarRect(QRect(10, 5, 100, 20), time, unsigned(scaleMs)), "bar");
+    }
+
+    // Up to 50 ms the highlight colour, from 200 ms the warm one, a mix
+    // between; always translucent.
+    void responseTimeBarColours()
+    {
+        QPalette palette;
+        palette.setColor(QPalette::Active, QPalette::Highlight, Qt::blue);
+        const QColor warm(0xE0, 0x6C, 0x2E);
+        const auto colour = [&palette](unsigned ms) { return ResponseTimeBarColour(palette, ms); };
+        QCOMPARE(colour(50).rgb(), QColor(Qt::blue).rgb());
+        QVERIFY(colour(51).rgb() != QColor(Qt::blue).rgb());
+        QVERIFY(colour(199).rgb() != warm.rgb());
+        QCOMPARE(colour(200).rgb(), warm.rgb());
+        QCOMPARE(colour(0).alpha(), 140);
     }
 
     void savedAtExitEvenWhenNotRemembered()
@@ -102,9 +117,14 @@ private Q_SLOTS:
         QCOMPARE(ReadWindowInt("Height"), 350);
         QVERIFY(ReadWindowInt("Right") > 40);
         QVERIFY(!SettingsStore::ReadText(QStringLiteral("Ping"), QStringLiteral("Columns")).isEmpty());
-        // Not remembered: the next start does not use the position.
+        // Not remembered ("yes" is not "Yes"): the next start uses neither the position nor the height.
+        SettingsStore::WriteText(kWindow, QStringLiteral("RememberPosition"), QStringLiteral("yes"));
+        SettingsStore::WriteInt(kWindow, QStringLiteral("Height"), 500);
         auto again = OpenMainDialog();
+        QVERIFY(!again->Options().bRememberPosition);
+        QVERIFY(!again->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
         QVERIFY(again->pos() != QPoint(40, 50) || again->width() != ReadWindowInt("Right") - 40);
+        QCOMPARE(again->Options().nExpandedHeight, 350);
     }
 
     void windowPlacementComesBack()
@@ -128,20 +148,6 @@ private Q_SLOTS:
         // The stored height serves the first expansion.
         dialog->BeginRun();
         QCOMPARE(dialog->height(), 460);
-    }
-
-    void lowerCaseYesCountsAsOff()
-    {
-        SettingsStore::WriteText(kWindow, QStringLiteral("RememberPosition"), QStringLiteral("yes"));
-        SettingsStore::WriteInt(kWindow, QStringLiteral("Left"), 60);
-        SettingsStore::WriteInt(kWindow, QStringLiteral("Top"), 70);
-        SettingsStore::WriteInt(kWindow, QStringLiteral("Right"), 700);
-        SettingsStore::WriteInt(kWindow, QStringLiteral("Height"), 500);
-        auto dialog = OpenMainDialog();
-        QVERIFY(!dialog->Options().bRememberPosition);
-        QVERIFY(!dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
-        QVERIFY(dialog->width() != 640);
-        QCOMPARE(dialog->Options().nExpandedHeight, 350);
     }
 
     void maximisedStateComesBack()
@@ -269,10 +275,13 @@ private Q_SLOTS:
         dialog->BeginRun();
         auto* go = Control<QPushButton>(dialog.get(), IDC_GO);
         QWidget* pane = dialog->Pane(FunctionId::Ping);
+        // Narrow below Go, a gap on either side, the host field's left and an allowance of 50.
+        const int gap = go->x() - (dialog->TabControl()->geometry().right() + 1);
+        const int narrowBelow = go->width() + 2 * gap + dialog->PingPage()->HostCombo()->x() + 50;
         int width = dialog->width();
         while (!dialog->IsNarrow() && width > 50)
             dialog->resize(--width, dialog->height());
-        QVERIFY(dialog->IsNarrow());
+        QCOMPARE(width, narrowBelow - 1);
         const QRect goFrozen = go->geometry();
         const int tabFrozen = dialog->TabControl()->width();
         dialog->resize(width - 60, dialog->height() + 20);

@@ -3,10 +3,6 @@
 // Phonebook files as bytes, for the tests of the file and of the dialog.
 
 #include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTest>
 
 namespace netsonde::test {
 
@@ -14,20 +10,6 @@ namespace netsonde::test {
 inline QByteArray Record(const QByteArray& address, const QByteArray& note = {})
 {
     return address + QByteArray(50 - address.size(), '\0') + note + QByteArray(200 - note.size(), '\0');
-}
-
-inline QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 } // namespace netsonde::test

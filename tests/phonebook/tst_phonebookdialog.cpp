@@ -4,39 +4,25 @@
 
 #include "mainwindow/MainDialogFixture.h"
 
-#include "pages/UserHostPage.h"
 #include "phonebook/Phonebook.h"
 #include "mainwindow/phonebook/PhonebookCommand.h"
 #include "mainwindow/phonebook/PhonebookDialog.h"
 #include "mainwindow/phonebook/PhonebookDialogIds.h"
-#include "platform/MessageBox.h"
-#include "resources/ResourceIds.h"
 
 #include "phonebook/PhonebookFiles.h"
+#include "support/FileHelpers.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
-#include <memory>
 
 using namespace netsonde;
-using netsonde::test::Control;
-
-using netsonde::test::Record;
-using netsonde::test::ReadAll;
-using netsonde::test::WriteAll;
+using namespace netsonde::test;
 
 namespace {
 
@@ -85,8 +71,7 @@ void AddTyped(const QWidget* d, const QString& text)
 void SelectRow(const QWidget* d, int row)
 {
     QListWidget* list = List(d);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
 // Runs the check on the Phonebook dialog while the command shows it
@@ -110,54 +95,7 @@ void RunPhonebookCommand(CMainDialog* mainDialog)
     command->trigger();
 }
 
-} // namespace
-
-class TestPhonebookDialog : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void init();
-    void controlsAndTexts();
-    void presetAddressFromCurrentPage_data();
-    void presetAddressFromCurrentPage();
-    void overLongPresetIsRefused();
-    void enableRules();
-    void addAndRemove();
-    void addressEndsAtNul_data();
-    void addressEndsAtNul();
-    void notesAreWrittenAtOnce();
-    void latin1NoteKeepsItsBytes();
-    void selectionReadsNoteFromFile();
-    void useFillsTheCurrentPage();
-    void useWithoutSmartSplittingKeepsAddressWhole();
-    void fileThatCannotBeOpened();
-    void helpButtonShowsHelpContents();
-
-private:
-    std::unique_ptr<CPhonebookDialog> OpenDialog(const QString& preset = {});
-
-    std::unique_ptr<QTemporaryDir> m_dataHome;
-    QString m_path;
-    std::unique_ptr<CMessageBoxRecorder> m_messages;
-};
-
-// Each case gets an empty data folder of its own inside the test's data folder.
-void TestPhonebookDialog::init()
-{
-    const QString base = qEnvironmentVariable("XDG_DATA_HOME", QDir::tempPath());
-    QVERIFY(QDir().mkpath(base));
-    m_dataHome = std::make_unique<QTemporaryDir>(base + QStringLiteral("/case-XXXXXX"));
-    QVERIFY(m_dataHome->isValid());
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome->path()));
-    m_path = CPhonebook::DefaultFilePath();
-    QVERIFY(m_path.startsWith(m_dataHome->path()));
-    netsonde::test::ResetSettings();
-    // The last case's recorder goes first: it puts back the handler it found.
-    m_messages.reset();
-    m_messages = std::make_unique<CMessageBoxRecorder>();
-}
-
-std::unique_ptr<CPhonebookDialog> TestPhonebookDialog::OpenDialog(const QString& preset)
+std::unique_ptr<CPhonebookDialog> OpenDialog(const QString& preset = {})
 {
     auto dialog = std::make_unique<CPhonebookDialog>(nullptr, preset);
     dialog->show();
@@ -166,446 +104,466 @@ std::unique_ptr<CPhonebookDialog> TestPhonebookDialog::OpenDialog(const QString&
     return dialog;
 }
 
-void TestPhonebookDialog::controlsAndTexts()
-{
-    auto dialog = OpenDialog();
-    const QWidget* d = dialog.get();
-    const std::pair<int, const char*> buttons[] = {
-        {IDC_PHONEBOOK_ADD, "&Add"},   {IDC_PHONEBOOK_REMOVE, "&Remove"},
-        {IDC_PHONEBOOK_USE, "&Use"},   {IDC_PHONEBOOK_HELP, "&Help"},
-        {IDC_PHONEBOOK_CLOSE, "&Close"},
-    };
-    for (const auto& [id, text] : buttons) {
-        QPushButton* button = Button(d, id);
-        QCOMPARE(button->text(), QString::fromLatin1(text));
-        QVERIFY2(button->width() >= button->sizeHint().width(), text);
-        QVERIFY2(d->rect().contains(button->geometry()), text);
-    }
-    QVERIFY(Button(d, IDC_PHONEBOOK_USE)->isDefault());
-    QStringList groups;
-    for (const QGroupBox* group : d->findChildren<QGroupBox*>()) {
-        groups << group->title();
-        QVERIFY(d->rect().contains(group->geometry()));
-    }
-    QCOMPARE(groups, (QStringList{"Add", "Addresses", "Notes"}));
-    QCOMPARE(List(d)->selectionMode(), QAbstractItemView::SingleSelection);
-    QCOMPARE(NoteEdit(d)->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    for (const QWidget* control : {static_cast<const QWidget*>(AddressEdit(d)),
-                                   static_cast<const QWidget*>(List(d)),
-                                   static_cast<const QWidget*>(NoteEdit(d))})
-        QVERIFY(d->rect().contains(control->geometry()));
-}
+} // namespace
 
-void TestPhonebookDialog::presetAddressFromCurrentPage_data()
-{
-    QTest::addColumn<FunctionId>("function");
-    QTest::addColumn<QString>("user");
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<QString>("preset");
+class TestPhonebookDialog : public QObject {
+    Q_OBJECT
 
-    QTest::newRow("Ping") << FunctionId::Ping << QString() << "ping.example" << "ping.example";
-    QTest::newRow("TraceRoute") << FunctionId::TraceRoute << QString() << "10.0.0.1" << "10.0.0.1";
-    QTest::newRow("NS LookUp") << FunctionId::NameServerLookUp << QString() << "ns.example" << "ns.example";
-    QTest::newRow("QoD") << FunctionId::QuoteOfDay << QString() << "qotd.example" << "qotd.example";
-    QTest::newRow("Finger user and host") << FunctionId::Finger << "ann" << "finger.example"
-                                          << "ann@finger.example";
-    QTest::newRow("Finger host only") << FunctionId::Finger << QString() << "finger.example"
-                                      << "finger.example";
-    QTest::newRow("Finger user only") << FunctionId::Finger << "ann" << QString() << "ann";
-    QTest::newRow("WhoIs user and host") << FunctionId::WhoIs << "bob" << "whois.example"
-                                         << "bob@whois.example";
-    QTest::newRow("WhoIs neither") << FunctionId::WhoIs << QString() << QString() << QString();
-}
-
-void TestPhonebookDialog::presetAddressFromCurrentPage()
-{
-    QFETCH(FunctionId, function);
-    QFETCH(QString, user);
-    QFETCH(QString, host);
-    QFETCH(QString, preset);
-
-    auto mainDialog = netsonde::test::OpenMainDialog();
-    InstallPhonebookCommand(*mainDialog);
-    mainDialog->SelectFunction(function);
-    CPropertyPage* page = mainDialog->Page(function);
-    // The fields as typed: the command reads the controls, not the members.
-    page->HostCombo()->setEditText(host);
-    if (qobject_cast<CUserHostPage*>(page)) {
-        const int userId = function == FunctionId::Finger ? IDC_FINGER_USER : IDC_WHOIS_USER;
-        Control<QLineEdit>(page, userId)->setText(user);
+private Q_SLOTS:
+    // Each case gets an empty data folder of its own inside the test's data folder.
+    void init()
+    {
+        const QString base = qEnvironmentVariable("XDG_DATA_HOME", QDir::tempPath());
+        QVERIFY(QDir().mkpath(base));
+        m_dataHome = std::make_unique<QTemporaryDir>(base + QStringLiteral("/case-XXXXXX"));
+        QVERIFY(m_dataHome->isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome->path()));
+        m_path = CPhonebook::DefaultFilePath();
+        QVERIFY(m_path.startsWith(m_dataHome->path()));
+        ResetSettings();
+        // The last case's recorder goes first: it puts back the handler it found.
+        m_messages.reset();
+        m_messages = std::make_unique<CMessageBoxRecorder>();
     }
 
-    bool shown = false;
-    WhileOpen([&](CPhonebookDialog* dialog) {
-        shown = true;
-        QCOMPARE(AddressEdit(dialog)->text(), preset);
-        QCOMPARE(Button(dialog, IDC_PHONEBOOK_ADD)->isEnabled(), !preset.isEmpty());
-        QVERIFY(!EntryControlsEnabled(dialog));
-        QVERIFY(dialog->Phonebook().IsOpen());
-        QVERIFY(QFileInfo::exists(m_path));
-    });
-    RunPhonebookCommand(mainDialog.get());
-    QVERIFY(shown);
-    QCOMPARE(page->m_strHost, host);
-    // Closed without adding: the new file stays empty.
-    QCOMPARE(QFileInfo(m_path).size(), 0);
-    QVERIFY(m_messages->Texts().isEmpty());
-}
+    void controlsAndTexts()
+    {
+        auto dialog = OpenDialog();
+        const QWidget* d = dialog.get();
+        const std::pair<int, const char*> buttons[] = {{IDC_PHONEBOOK_ADD, "&Add"},   {IDC_PHONEBOOK_REMOVE, "&Remove"},
+            {IDC_PHONEBOOK_USE, "&Use"}, {IDC_PHONEBOOK_HELP, "&Help"}, {IDC_PHONEBOOK_CLOSE, "&Close"}};
+        for (const auto& [id, text] : buttons) {
+            QPushButton* button = Button(d, id);
+            QCOMPARE(button->text(), QString::fromLatin1(text));
+            QVERIFY2(button->width() >= button->sizeHint().width(), text);
+            QVERIFY2(d->rect().contains(button->geometry()), text);
+        }
+        QVERIFY(Button(d, IDC_PHONEBOOK_USE)->isDefault());
+        QStringList groups;
+        for (const QGroupBox* group : d->findChildren<QGroupBox*>()) {
+            groups << group->title();
+            QVERIFY(d->rect().contains(group->geometry()));
+        }
+        QCOMPARE(groups, (QStringList{"Add", "Addresses", "Notes"}));
+        QCOMPARE(List(d)->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(NoteEdit(d)->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        for (const QWidget* control : QList<const QWidget*>{AddressEdit(d), List(d), NoteEdit(d)})
+            QVERIFY(d->rect().contains(control->geometry()));
+    }
 
-void TestPhonebookDialog::overLongPresetIsRefused()
-{
-    const QString longAddress = QStringLiteral("someone@") + QString(43, QLatin1Char('h'));
-    QCOMPARE(longAddress.size(), 51);
-    auto dialog = OpenDialog(longAddress);
-    QCOMPARE(AddressEdit(dialog.get())->text(), longAddress);
-    QVERIFY(Button(dialog.get(), IDC_PHONEBOOK_ADD)->isEnabled());
+    void presetAddressFromCurrentPage_data()
+    {
+        QTest::addColumn<FunctionId>("function");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("preset");
 
-    // Typing cannot lengthen it, but it can be shortened.
-    QTest::keyClick(AddressEdit(dialog.get()), Qt::Key_End);
-    QTest::keyClick(AddressEdit(dialog.get()), Qt::Key_X);
-    QCOMPARE(AddressEdit(dialog.get())->text(), longAddress);
+        QTest::newRow("Ping") << FunctionId::Ping << QString() << "ping.example" << "ping.example";
+        QTest::newRow("TraceRoute") << FunctionId::TraceRoute << QString() << "10.0.0.1" << "10.0.0.1";
+        QTest::newRow("NS LookUp") << FunctionId::NameServerLookUp << QString() << "ns.example" << "ns.example";
+        QTest::newRow("QoD") << FunctionId::QuoteOfDay << QString() << "qotd.example" << "qotd.example";
+        QTest::newRow("Finger user and host") << FunctionId::Finger << "ann" << "finger.example"
+                                              << "ann@finger.example";
+        QTest::newRow("Finger host only") << FunctionId::Finger << QString() << "finger.example" << "finger.example";
+        QTest::newRow("Finger user only") << FunctionId::Finger << "ann" << QString() << "ann";
+        QTest::newRow("WhoIs user and host") << FunctionId::WhoIs << "bob" << "whois.example" << "bob@whois.example";
+        QTest::newRow("WhoIs neither") << FunctionId::WhoIs << QString() << QString() << QString();
+    }
 
-    QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
-    QCOMPARE(m_messages->Texts(), QStringList{"Please enter no more than 50 characters."});
-    QVERIFY(List(dialog.get())->count() == 0);
-    QCOMPARE(AddressEdit(dialog.get())->text(), longAddress);
-    QCOMPARE(QFileInfo(m_path).size(), 0);
+    void presetAddressFromCurrentPage()
+    {
+        QFETCH(FunctionId, function);
+        QFETCH(QString, user);
+        QFETCH(QString, host);
+        QFETCH(QString, preset);
 
-    QTest::keyClick(AddressEdit(dialog.get()), Qt::Key_Backspace);
-    QCOMPARE(AddressEdit(dialog.get())->text(), longAddress.chopped(1));
-    QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
-    QCOMPARE(ListTexts(dialog.get()), QStringList{longAddress.chopped(1)});
-    QCOMPARE(ReadAll(m_path), Record(longAddress.chopped(1).toLatin1()));
+        auto mainDialog = OpenMainDialog();
+        InstallPhonebookCommand(*mainDialog);
+        mainDialog->SelectFunction(function);
+        CPropertyPage* page = mainDialog->Page(function);
+        // The fields as typed: the command reads the controls, not the members.
+        page->HostCombo()->setEditText(host);
+        if (qobject_cast<CUserHostPage*>(page)) {
+            const int userId = function == FunctionId::Finger ? IDC_FINGER_USER : IDC_WHOIS_USER;
+            Control<QLineEdit>(page, userId)->setText(user);
+        }
 
-    // Typed text stops at 50 characters.
-    TypeAddress(dialog.get(), QString(60, QLatin1Char('t')));
-    QCOMPARE(AddressEdit(dialog.get())->text(), QString(50, QLatin1Char('t')));
-}
+        bool shown = false;
+        WhileOpen([&](CPhonebookDialog* dialog) {
+            shown = true;
+            QCOMPARE(AddressEdit(dialog)->text(), preset);
+            QCOMPARE(Button(dialog, IDC_PHONEBOOK_ADD)->isEnabled(), !preset.isEmpty());
+            QVERIFY(!EntryControlsEnabled(dialog));
+            QVERIFY(dialog->Phonebook().IsOpen());
+            QVERIFY(QFileInfo::exists(m_path));
+        });
+        RunPhonebookCommand(mainDialog.get());
+        QVERIFY(shown);
+        QCOMPARE(page->m_strHost, host);
+        // Closed without adding: the new file stays empty.
+        QCOMPARE(QFileInfo(m_path).size(), 0);
+        QVERIFY(m_messages->Texts().isEmpty());
+    }
 
-void TestPhonebookDialog::enableRules()
-{
-    WriteAll(m_path, Record("alpha", "first note") + Record("beta", "second note"));
-    auto dialog = OpenDialog();
-    const QWidget* d = dialog.get();
-    QCOMPARE(ListTexts(d), (QStringList{"alpha", "beta"}));
-    QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
-    QVERIFY(!EntryControlsEnabled(d));
-    QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
+    void overLongPresetIsRefused()
+    {
+        const QString longAddress = QStringLiteral("someone@") + QString(43, QLatin1Char('h'));
+        QCOMPARE(longAddress.size(), 51);
+        auto dialog = OpenDialog(longAddress);
+        QCOMPARE(AddressEdit(dialog.get())->text(), longAddress);
+        QVERIFY(Button(dialog.get(), IDC_PHONEBOOK_ADD)->isEnabled());
 
-    TypeAddress(d, QStringLiteral("x"));
-    QVERIFY(Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
-    QTest::keyClick(AddressEdit(d), Qt::Key_Backspace);
-    QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
-    QVERIFY(!EntryControlsEnabled(d)); // nothing selected
+        // Typing cannot lengthen it, but it can be shortened.
+        QTest::keyClick(AddressEdit(dialog.get()), Qt::Key_End);
+        QTest::keyClick(AddressEdit(dialog.get()), Qt::Key_X);
+        QCOMPARE(AddressEdit(dialog.get())->text(), longAddress);
 
-    SelectRow(d, 1);
-    QVERIFY(EntryControlsEnabled(d));
-    QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("second note"));
+        QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
+        QCOMPARE(m_messages->Texts(), QStringList{"Please enter no more than 50 characters."});
+        QVERIFY(List(dialog.get())->count() == 0);
+        QCOMPARE(AddressEdit(dialog.get())->text(), longAddress);
+        QCOMPARE(QFileInfo(m_path).size(), 0);
 
-    // An address being typed takes the entry controls away and hides the note.
-    TypeAddress(d, QStringLiteral("gamma"));
-    QVERIFY(Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
-    QVERIFY(!EntryControlsEnabled(d));
-    QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
-    QCOMPARE(SelectedRow(d), 1);
+        QTest::keyClick(AddressEdit(dialog.get()), Qt::Key_Backspace);
+        QCOMPARE(AddressEdit(dialog.get())->text(), longAddress.chopped(1));
+        QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
+        QCOMPARE(ListTexts(dialog.get()), QStringList{longAddress.chopped(1)});
+        QCOMPARE(FileBytes(m_path), Record(longAddress.chopped(1).toLatin1()));
 
-    // Emptied again: the selected entry's controls and its note come back,
-    // so that an edit changes the note that is shown.
-    AddressEdit(d)->selectAll();
-    QTest::keyClick(AddressEdit(d), Qt::Key_Delete);
-    QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
-    QVERIFY(EntryControlsEnabled(d));
-    QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("second note"));
-    QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClicks(NoteEdit(d), QStringLiteral("!"));
-    QCOMPARE(ReadAll(m_path), Record("alpha", "first note") + Record("beta", "second note!"));
-    QVERIFY(m_messages->Texts().isEmpty());
-}
+        // Typed text stops at 50 characters.
+        TypeAddress(dialog.get(), QString(60, QLatin1Char('t')));
+        QCOMPARE(AddressEdit(dialog.get())->text(), QString(50, QLatin1Char('t')));
+    }
 
-void TestPhonebookDialog::addAndRemove()
-{
-    auto dialog = OpenDialog();
-    const QWidget* d = dialog.get();
-    AddTyped(d, QStringLiteral("zeta.example"));
-    QCOMPARE(AddressEdit(d)->text(), QString());
-    QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
-    AddTyped(d, QStringLiteral("Bravo"));
-    AddTyped(d, QStringLiteral("alpha"));
-    QCOMPARE(ListTexts(d), (QStringList{"alpha", "Bravo", "zeta.example"}));
-    QCOMPARE(SelectedRow(d), -1); // a new entry is not selected
-    QCOMPARE(ReadAll(m_path), Record("zeta.example") + Record("Bravo") + Record("alpha"));
+    void enableRules()
+    {
+        QVERIFY(WriteFile(m_path, Record("alpha", "first note") + Record("beta", "second note")));
+        auto dialog = OpenDialog();
+        const QWidget* d = dialog.get();
+        QCOMPARE(ListTexts(d), (QStringList{"alpha", "beta"}));
+        QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QVERIFY(!EntryControlsEnabled(d));
+        QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
 
-    // A case-only duplicate is refused and stays typed; a prefix is added.
-    AddTyped(d, QStringLiteral("bravo"));
-    QCOMPARE(m_messages->Texts(), QStringList{"This address is already present in the phonebook"});
-    QCOMPARE(AddressEdit(d)->text(), QStringLiteral("bravo"));
-    QCOMPARE(QFileInfo(m_path).size(), 750);
-    AddTyped(d, QStringLiteral("Brav"));
-    QCOMPARE(ListTexts(d), (QStringList{"alpha", "Brav", "Bravo", "zeta.example"}));
-    m_messages->Clear();
+        TypeAddress(d, QStringLiteral("x"));
+        QVERIFY(Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QTest::keyClick(AddressEdit(d), Qt::Key_Backspace);
+        QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QVERIFY(!EntryControlsEnabled(d)); // nothing selected
 
-    // An entry added while another is selected leaves that selection alone.
-    SelectRow(d, 1);
-    QTest::keyClicks(NoteEdit(d), QStringLiteral("note of Brav"));
-    SelectRow(d, 2);
-    SelectRow(d, 1);
-    QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("note of Brav"));
-    AddTyped(d, QStringLiteral("aardvark"));
-    QCOMPARE(List(d)->selectedItems().first()->text(), QStringLiteral("Brav"));
+        SelectRow(d, 1);
+        QVERIFY(EntryControlsEnabled(d));
+        QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("second note"));
 
-    // Remove selects the entry that takes the removed one's place.
-    SelectRow(d, 2); // Brav, record 3
-    QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
-    QCOMPARE(ListTexts(d), (QStringList{"aardvark", "alpha", "Bravo", "zeta.example"}));
-    QCOMPARE(SelectedRow(d), 2);
-    QVERIFY(EntryControlsEnabled(d));
-    QCOMPARE(ReadAll(m_path).sliced(3 * 250, 250), Record("Empty"));
+        // An address being typed takes the entry controls away and hides the note.
+        TypeAddress(d, QStringLiteral("gamma"));
+        QVERIFY(Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QVERIFY(!EntryControlsEnabled(d));
+        QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
+        QCOMPARE(SelectedRow(d), 1);
 
-    // ... or, for the last entry, the one before it.
-    SelectRow(d, 3);
-    QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
-    QCOMPARE(ListTexts(d), (QStringList{"aardvark", "alpha", "Bravo"}));
-    QCOMPARE(SelectedRow(d), 2);
-    QCOMPARE(ReadAll(m_path).first(250), Record("Empty"));
+        // Emptied again: the selected entry's controls and its note come back,
+        // so that an edit changes the note that is shown.
+        AddressEdit(d)->selectAll();
+        QTest::keyClick(AddressEdit(d), Qt::Key_Delete);
+        QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QVERIFY(EntryControlsEnabled(d));
+        QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("second note"));
+        QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(NoteEdit(d), QStringLiteral("!"));
+        QCOMPARE(FileBytes(m_path), Record("alpha", "first note") + Record("beta", "second note!"));
+        QVERIFY(m_messages->Texts().isEmpty());
+    }
 
-    // The lowest free record is reused.
-    AddTyped(d, QStringLiteral("new.example"));
-    QCOMPARE(ReadAll(m_path).first(250), Record("new.example"));
+    void addAndRemove()
+    {
+        auto dialog = OpenDialog();
+        const QWidget* d = dialog.get();
+        AddTyped(d, QStringLiteral("zeta.example"));
+        QCOMPARE(AddressEdit(d)->text(), QString());
+        QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        AddTyped(d, QStringLiteral("Bravo"));
+        AddTyped(d, QStringLiteral("alpha"));
+        QCOMPARE(ListTexts(d), (QStringList{"alpha", "Bravo", "zeta.example"}));
+        QCOMPARE(SelectedRow(d), -1); // a new entry is not selected
+        QCOMPARE(FileBytes(m_path), Record("zeta.example") + Record("Bravo") + Record("alpha"));
 
-    for (int left = 4; left > 0; --left)
+        // A case-only duplicate is refused and stays typed; a prefix is added.
+        AddTyped(d, QStringLiteral("bravo"));
+        QCOMPARE(m_messages->Texts(), QStringList{"This address is already present in the phonebook"});
+        QCOMPARE(AddressEdit(d)->text(), QStringLiteral("bravo"));
+        QCOMPARE(QFileInfo(m_path).size(), 750);
+        AddTyped(d, QStringLiteral("Brav"));
+        QCOMPARE(ListTexts(d), (QStringList{"alpha", "Brav", "Bravo", "zeta.example"}));
+        m_messages->Clear();
+
+        // An entry added while another is selected leaves that selection alone.
+        SelectRow(d, 1);
+        QTest::keyClicks(NoteEdit(d), QStringLiteral("note of Brav"));
+        SelectRow(d, 2);
+        SelectRow(d, 1);
+        QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("note of Brav"));
+        AddTyped(d, QStringLiteral("aardvark"));
+        QCOMPARE(List(d)->selectedItems().first()->text(), QStringLiteral("Brav"));
+
+        // Remove selects the entry that takes the removed one's place.
+        SelectRow(d, 2); // Brav, record 3
         QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
-    QCOMPARE(List(d)->count(), 0);
-    QVERIFY(!EntryControlsEnabled(d));
-    QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
-    QCOMPARE(ReadAll(m_path), QByteArray(Record("Empty").repeated(5)));
-    QVERIFY(m_messages->Texts().isEmpty());
+        QCOMPARE(ListTexts(d), (QStringList{"aardvark", "alpha", "Bravo", "zeta.example"}));
+        QCOMPARE(SelectedRow(d), 2);
+        QVERIFY(EntryControlsEnabled(d));
+        QCOMPARE(FileBytes(m_path).sliced(3 * 250, 250), Record("Empty"));
 
-    dialog->accept();
-    QVERIFY(!dialog->Phonebook().IsOpen());
-}
+        // ... or, for the last entry, the one before it.
+        SelectRow(d, 3);
+        QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
+        QCOMPARE(ListTexts(d), (QStringList{"aardvark", "alpha", "Bravo"}));
+        QCOMPARE(SelectedRow(d), 2);
+        QCOMPARE(FileBytes(m_path).first(250), Record("Empty"));
 
-void TestPhonebookDialog::addressEndsAtNul_data()
-{
-    QTest::addColumn<bool>("pasted");
-    QTest::newRow("pasted") << true;
-    QTest::newRow("preset") << false;
-}
+        // The lowest free record is reused.
+        AddTyped(d, QStringLiteral("new.example"));
+        QCOMPARE(FileBytes(m_path).first(250), Record("new.example"));
 
-void TestPhonebookDialog::addressEndsAtNul()
-{
-    QFETCH(bool, pasted);
-    const QString address = QStringLiteral("host.example") + QChar::Null + QStringLiteral("tail");
-    auto dialog = OpenDialog(pasted ? QString() : address);
-    if (pasted) {
-        QApplication::clipboard()->setText(address);
-        AddressEdit(dialog.get())->paste();
+        for (int left = 4; left > 0; --left)
+            QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
+        QCOMPARE(List(d)->count(), 0);
+        QVERIFY(!EntryControlsEnabled(d));
+        QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
+        QCOMPARE(FileBytes(m_path), QByteArray(Record("Empty").repeated(5)));
+        QVERIFY(m_messages->Texts().isEmpty());
+
+        dialog->accept();
+        QVERIFY(!dialog->Phonebook().IsOpen());
     }
-    QCOMPARE(AddressEdit(dialog.get())->text(), address);
-    QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
-    QCOMPARE(ListTexts(dialog.get()), QStringList{"host.example"});
-    QCOMPARE(AddressEdit(dialog.get())->text(), QString());
-    QCOMPARE(ReadAll(m_path), Record("host.example"));
-    QVERIFY(m_messages->Texts().isEmpty());
-}
 
-void TestPhonebookDialog::notesAreWrittenAtOnce()
-{
-    WriteAll(m_path, Record("a", "note a") + Record("b"));
-    auto dialog = OpenDialog();
-    const QWidget* d = dialog.get();
-    SelectRow(d, 1);
-    QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
+    void addressEndsAtNul_data()
+    {
+        QTest::addColumn<bool>("pasted");
+        QTest::newRow("pasted") << true;
+        QTest::newRow("preset") << false;
+    }
 
-    QTest::keyClicks(NoteEdit(d), QStringLiteral("line one"));
-    QCOMPARE(ReadAll(m_path), Record("a", "note a") + Record("b", "line one"));
-    QTest::keyClick(NoteEdit(d), Qt::Key_Return, Qt::ControlModifier);
-    QTest::keyClicks(NoteEdit(d), QStringLiteral("two"));
-    QCOMPARE(ReadAll(m_path), Record("a", "note a") + Record("b", "line one\r\ntwo"));
+    void addressEndsAtNul()
+    {
+        QFETCH(bool, pasted);
+        const QString address = QStringLiteral("host.example") + QChar::Null + QStringLiteral("tail");
+        auto dialog = OpenDialog(pasted ? QString() : address);
+        if (pasted) {
+            QApplication::clipboard()->setText(address);
+            AddressEdit(dialog.get())->paste();
+        }
+        QCOMPARE(AddressEdit(dialog.get())->text(), address);
+        QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
+        QCOMPARE(ListTexts(dialog.get()), QStringList{"host.example"});
+        QCOMPARE(AddressEdit(dialog.get())->text(), QString());
+        QCOMPARE(FileBytes(m_path), Record("host.example"));
+        QVERIFY(m_messages->Texts().isEmpty());
+    }
 
-    // Notes shown by the program are not written.
-    const QByteArray before = ReadAll(m_path);
-    SelectRow(d, 0);
-    QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("note a"));
-    SelectRow(d, 1);
-    QCOMPARE(ReadAll(m_path), before);
+    void notesAreWrittenAtOnce()
+    {
+        QVERIFY(WriteFile(m_path, Record("a", "note a") + Record("b")));
+        auto dialog = OpenDialog();
+        const QWidget* d = dialog.get();
+        SelectRow(d, 1);
+        QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
 
-    // Typing stops when the note's 200 bytes are full; the full note has no
-    // terminating zero byte.
-    NoteEdit(d)->selectAll();
-    QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
-    QTest::keyClicks(NoteEdit(d), QString(210, QLatin1Char('n')));
-    QCOMPARE(NoteEdit(d)->toPlainText(), QString(200, QLatin1Char('n')));
-    QCOMPARE(ReadAll(m_path), Record("a", "note a") + Record("b", QByteArray(200, 'n')));
+        QTest::keyClicks(NoteEdit(d), QStringLiteral("line one"));
+        QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", "line one"));
+        QTest::keyClick(NoteEdit(d), Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(NoteEdit(d), QStringLiteral("two"));
+        QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", "line one\r\ntwo"));
 
-    // A paste is cut to what still fits.
-    NoteEdit(d)->selectAll();
-    QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
-    QTest::keyClicks(NoteEdit(d), QString(180, QLatin1Char('p')));
-    QApplication::clipboard()->setText(QString(50, QLatin1Char('q')));
-    NoteEdit(d)->paste();
-    const QByteArray pasted = QByteArray(180, 'p') + QByteArray(20, 'q');
-    QCOMPARE(ReadAll(m_path), Record("a", "note a") + Record("b", pasted));
-    dialog->accept();
+        // Notes shown by the program are not written.
+        const QByteArray before = FileBytes(m_path);
+        SelectRow(d, 0);
+        QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("note a"));
+        SelectRow(d, 1);
+        QCOMPARE(FileBytes(m_path), before);
 
-    auto reopened = OpenDialog();
-    SelectRow(reopened.get(), 1);
-    QCOMPARE(NoteEdit(reopened.get())->toPlainText(), QString::fromLatin1(pasted));
-    QVERIFY(m_messages->Texts().isEmpty());
-}
+        // Typing stops when the note's 200 bytes are full; the full note has no
+        // terminating zero byte.
+        NoteEdit(d)->selectAll();
+        QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
+        QTest::keyClicks(NoteEdit(d), QString(210, QLatin1Char('n')));
+        QCOMPARE(NoteEdit(d)->toPlainText(), QString(200, QLatin1Char('n')));
+        QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", QByteArray(200, 'n')));
 
-// A note written by another program in Latin-1: typing at its end appends
-// UTF-8 and leaves the old bytes alone, and so does Backspace.
-void TestPhonebookDialog::latin1NoteKeepsItsBytes()
-{
-    const QByteArray latin1 = "caf\xe9\r\nna\xefve";
-    WriteAll(m_path, Record("host", latin1));
-    auto dialog = OpenDialog();
-    SelectRow(dialog.get(), 0);
-    QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("caf\u00e9\nna\u00efve"));
-    QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_Backspace);
-    QTest::keyClicks(NoteEdit(dialog.get()), QStringLiteral("e"));
-    QTest::sendKeyEvent(QTest::Click, NoteEdit(dialog.get()), Qt::Key_Udiaeresis,
-                        QStringLiteral("\u00fc"), Qt::NoModifier);
-    dialog->accept();
+        // A paste is cut to what still fits.
+        NoteEdit(d)->selectAll();
+        QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
+        QTest::keyClicks(NoteEdit(d), QString(180, QLatin1Char('p')));
+        QApplication::clipboard()->setText(QString(50, QLatin1Char('q')));
+        NoteEdit(d)->paste();
+        const QByteArray pasted = QByteArray(180, 'p') + QByteArray(20, 'q');
+        QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", pasted));
+        dialog->accept();
 
-    auto reopened = OpenDialog();
-    SelectRow(reopened.get(), 0);
-    QCOMPARE(NoteEdit(reopened.get())->toPlainText(), QStringLiteral("caf\u00e9\nna\u00efve\u00fc"));
-    QCOMPARE(ReadAll(m_path), Record("host", latin1 + "\xc3\xbc"));
-    QVERIFY(m_messages->Texts().isEmpty());
-}
+        auto reopened = OpenDialog();
+        SelectRow(reopened.get(), 1);
+        QCOMPARE(NoteEdit(reopened.get())->toPlainText(), QString::fromLatin1(pasted));
+        QVERIFY(m_messages->Texts().isEmpty());
+    }
 
-void TestPhonebookDialog::selectionReadsNoteFromFile()
-{
-    WriteAll(m_path, Record("a", "old") + Record("b"));
-    auto dialog = OpenDialog();
-    SelectRow(dialog.get(), 0);
-    QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("old"));
+    // A note written by another program in Latin-1: typing at its end appends
+    // UTF-8 and leaves the old bytes alone, and so does Backspace.
+    void latin1NoteKeepsItsBytes()
+    {
+        const QByteArray latin1 = "caf\xe9\r\nna\xefve";
+        QVERIFY(WriteFile(m_path, Record("host", latin1)));
+        auto dialog = OpenDialog();
+        SelectRow(dialog.get(), 0);
+        QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("caf\u00e9\nna\u00efve"));
+        QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_Backspace);
+        QTest::keyClicks(NoteEdit(dialog.get()), QStringLiteral("e"));
+        QTest::sendKeyEvent(QTest::Click, NoteEdit(dialog.get()), Qt::Key_Udiaeresis,
+                            QStringLiteral("\u00fc"), Qt::NoModifier);
+        dialog->accept();
 
-    WriteAll(m_path, Record("a", "changed elsewhere") + Record("b"));
-    SelectRow(dialog.get(), 1);
-    SelectRow(dialog.get(), 0);
-    QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("changed elsewhere"));
-    QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClicks(NoteEdit(dialog.get()), QStringLiteral("!"));
-    QCOMPARE(ReadAll(m_path), Record("a", "changed elsewhere!") + Record("b"));
-}
+        auto reopened = OpenDialog();
+        SelectRow(reopened.get(), 0);
+        QCOMPARE(NoteEdit(reopened.get())->toPlainText(), QStringLiteral("caf\u00e9\nna\u00efve\u00fc"));
+        QCOMPARE(FileBytes(m_path), Record("host", latin1 + "\xc3\xbc"));
+        QVERIFY(m_messages->Texts().isEmpty());
+    }
 
-void TestPhonebookDialog::useFillsTheCurrentPage()
-{
-    WriteAll(m_path, Record("ann@finger.example") + Record("trace.ex") + Record("ping.example"));
-    auto mainDialog = netsonde::test::OpenMainDialog();
-    InstallPhonebookCommand(*mainDialog);
+    void selectionReadsNoteFromFile()
+    {
+        QVERIFY(WriteFile(m_path, Record("a", "old") + Record("b")));
+        auto dialog = OpenDialog();
+        SelectRow(dialog.get(), 0);
+        QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("old"));
 
-    // Finger with smart splitting: user and host go to their fields.
-    mainDialog->SetSmartSplitting(true);
-    mainDialog->SelectFunction(FunctionId::Finger);
-    WhileOpen([](CPhonebookDialog* dialog) {
-        QCOMPARE(ListTexts(dialog), (QStringList{"ann@finger.example", "ping.example", "trace.ex"}));
-        SelectRow(dialog, 0);
-        QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_USE), Qt::LeftButton);
-        QVERIFY(!dialog->isVisible());
-    });
-    RunPhonebookCommand(mainDialog.get());
-    CPropertyPage* finger = mainDialog->Page(FunctionId::Finger);
-    QCOMPARE(finger->HostCombo()->currentText(), QStringLiteral("finger.example"));
-    QCOMPARE(Control<QLineEdit>(finger, IDC_FINGER_USER)->text(), QStringLiteral("ann"));
+        QVERIFY(WriteFile(m_path, Record("a", "changed elsewhere") + Record("b")));
+        SelectRow(dialog.get(), 1);
+        SelectRow(dialog.get(), 0);
+        QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("changed elsewhere"));
+        QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(NoteEdit(dialog.get()), QStringLiteral("!"));
+        QCOMPARE(FileBytes(m_path), Record("a", "changed elsewhere!") + Record("b"));
+    }
 
-    // TraceRoute: a double-click uses the entry, and a beginning of a Recent
-    // List entry shows as the whole entry.
-    mainDialog->SelectFunction(FunctionId::TraceRoute);
-    CPropertyPage* trace = mainDialog->Page(FunctionId::TraceRoute);
-    trace->AddRecentHost(QStringLiteral("other.example"));
-    trace->AddRecentHost(QStringLiteral("trace.example.org"));
-    trace->HostCombo()->setEditText(QString());
-    WhileOpen([](CPhonebookDialog* dialog) {
-        QListWidget* list = List(dialog);
-        const QPoint entry = list->visualItemRect(list->item(2)).center();
-        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, entry);
-        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, entry);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry);
-        QVERIFY(!dialog->isVisible());
-    });
-    RunPhonebookCommand(mainDialog.get());
-    QCOMPARE(trace->HostCombo()->currentText(), QStringLiteral("trace.example.org"));
+    void useFillsTheCurrentPage()
+    {
+        QVERIFY(WriteFile(m_path, Record("ann@finger.example") + Record("trace.ex") + Record("ping.example")));
+        auto mainDialog = OpenMainDialog();
+        InstallPhonebookCommand(*mainDialog);
 
-    // Ping: Enter presses Use, the default button.
-    mainDialog->SelectFunction(FunctionId::Ping);
-    WhileOpen([](CPhonebookDialog* dialog) {
-        SelectRow(dialog, 1);
-        QTest::keyClick(List(dialog), Qt::Key_Return);
-        QVERIFY(!dialog->isVisible());
-    });
-    RunPhonebookCommand(mainDialog.get());
-    QCOMPARE(mainDialog->Page(FunctionId::Ping)->HostCombo()->currentText(),
-             QStringLiteral("ping.example"));
-    QVERIFY(m_messages->Texts().isEmpty());
-}
+        // Finger with smart splitting: user and host go to their fields.
+        mainDialog->SetSmartSplitting(true);
+        mainDialog->SelectFunction(FunctionId::Finger);
+        WhileOpen([](CPhonebookDialog* dialog) {
+            QCOMPARE(ListTexts(dialog), (QStringList{"ann@finger.example", "ping.example", "trace.ex"}));
+            SelectRow(dialog, 0);
+            QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_USE), Qt::LeftButton);
+            QVERIFY(!dialog->isVisible());
+        });
+        RunPhonebookCommand(mainDialog.get());
+        CPropertyPage* finger = mainDialog->Page(FunctionId::Finger);
+        QCOMPARE(finger->HostCombo()->currentText(), QStringLiteral("finger.example"));
+        QCOMPARE(Control<QLineEdit>(finger, IDC_FINGER_USER)->text(), QStringLiteral("ann"));
 
-void TestPhonebookDialog::useWithoutSmartSplittingKeepsAddressWhole()
-{
-    WriteAll(m_path, Record("bob@whois.example"));
-    auto mainDialog = netsonde::test::OpenMainDialog();
-    InstallPhonebookCommand(*mainDialog);
-    mainDialog->SetSmartSplitting(false);
-    mainDialog->SelectFunction(FunctionId::WhoIs);
-    WhileOpen([](CPhonebookDialog* dialog) {
-        SelectRow(dialog, 0);
-        QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_USE), Qt::LeftButton);
-    });
-    RunPhonebookCommand(mainDialog.get());
-    CPropertyPage* whois = mainDialog->Page(FunctionId::WhoIs);
-    QCOMPARE(whois->m_strHost, QStringLiteral("bob@whois.example"));
-    QCOMPARE(whois->HostCombo()->currentText(), QStringLiteral("bob@whois.example"));
-    QCOMPARE(Control<QLineEdit>(whois, IDC_WHOIS_USER)->text(), QString());
-}
+        // TraceRoute: a double-click uses the entry, and a beginning of a Recent
+        // List entry shows as the whole entry.
+        mainDialog->SelectFunction(FunctionId::TraceRoute);
+        CPropertyPage* trace = mainDialog->Page(FunctionId::TraceRoute);
+        trace->AddRecentHost(QStringLiteral("other.example"));
+        trace->AddRecentHost(QStringLiteral("trace.example.org"));
+        trace->HostCombo()->setEditText(QString());
+        WhileOpen([](CPhonebookDialog* dialog) {
+            QListWidget* list = List(dialog);
+            const QPoint entry = list->visualItemRect(list->item(2)).center();
+            QTest::mousePress(list->viewport(), Qt::LeftButton, {}, entry);
+            QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, entry);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry);
+            QVERIFY(!dialog->isVisible());
+        });
+        RunPhonebookCommand(mainDialog.get());
+        QCOMPARE(trace->HostCombo()->currentText(), QStringLiteral("trace.example.org"));
 
-void TestPhonebookDialog::fileThatCannotBeOpened()
-{
-    // A folder where the file should be: neither readable nor writable as a
-    // file, even by root.
-    QVERIFY(QDir().mkpath(m_path));
-    auto dialog = OpenDialog(QStringLiteral("host.example"));
-    const QWidget* d = dialog.get();
-    QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
-    QCOMPARE(List(d)->count(), 0);
-    QVERIFY(!EntryControlsEnabled(d));
+        // Ping: Enter presses Use, the default button.
+        mainDialog->SelectFunction(FunctionId::Ping);
+        WhileOpen([](CPhonebookDialog* dialog) {
+            SelectRow(dialog, 1);
+            QTest::keyClick(List(dialog), Qt::Key_Return);
+            QVERIFY(!dialog->isVisible());
+        });
+        RunPhonebookCommand(mainDialog.get());
+        QCOMPARE(mainDialog->Page(FunctionId::Ping)->HostCombo()->currentText(), QStringLiteral("ping.example"));
+        QVERIFY(m_messages->Texts().isEmpty());
+    }
 
-    // Add is refused with a message, and what was typed stays in its box.
-    m_messages->Clear();
-    QTest::mouseClick(Button(d, IDC_PHONEBOOK_ADD), Qt::LeftButton);
-    QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
-    QCOMPARE(AddressEdit(d)->text(), QStringLiteral("host.example"));
-    QCOMPARE(List(d)->count(), 0);
+    void useWithoutSmartSplittingKeepsAddressWhole()
+    {
+        QVERIFY(WriteFile(m_path, Record("bob@whois.example")));
+        auto mainDialog = OpenMainDialog();
+        InstallPhonebookCommand(*mainDialog);
+        mainDialog->SetSmartSplitting(false);
+        mainDialog->SelectFunction(FunctionId::WhoIs);
+        WhileOpen([](CPhonebookDialog* dialog) {
+            SelectRow(dialog, 0);
+            QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_USE), Qt::LeftButton);
+        });
+        RunPhonebookCommand(mainDialog.get());
+        CPropertyPage* whois = mainDialog->Page(FunctionId::WhoIs);
+        QCOMPARE(whois->m_strHost, QStringLiteral("bob@whois.example"));
+        QCOMPARE(whois->HostCombo()->currentText(), QStringLiteral("bob@whois.example"));
+        QCOMPARE(Control<QLineEdit>(whois, IDC_WHOIS_USER)->text(), QString());
+    }
 
-    // Nothing can be selected, so neither Remove nor a note edit reaches the
-    // file.
-    QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
-    QTest::keyClicks(NoteEdit(d), QStringLiteral("note"));
-    dialog->OnRemove();
-    dialog->OnChangeNote();
-    dialog->accept();
-    QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
-    QVERIFY(QFileInfo(m_path).isDir());
-    QVERIFY(QDir(m_path).isEmpty());
-    QCOMPARE(QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-             QStringList{QFileInfo(m_path).fileName()});
-}
+    void fileThatCannotBeOpened()
+    {
+        // A folder where the file should be: neither readable nor writable as a
+        // file, even by root.
+        QVERIFY(QDir().mkpath(m_path));
+        auto dialog = OpenDialog(QStringLiteral("host.example"));
+        const QWidget* d = dialog.get();
+        QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
+        QCOMPARE(List(d)->count(), 0);
+        QVERIFY(!EntryControlsEnabled(d));
 
-void TestPhonebookDialog::helpButtonShowsHelpContents()
-{
-    auto mainDialog = netsonde::test::OpenMainDialog();
-    InstallPhonebookCommand(*mainDialog);
-    int contentsShown = 0;
-    mainDialog->SetCommandHandler(ID_HELP_CONTENTS, [&contentsShown] { ++contentsShown; });
-    WhileOpen([](CPhonebookDialog* dialog) {
-        QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_HELP), Qt::LeftButton);
-        QVERIFY(dialog->isVisible());
-    });
-    RunPhonebookCommand(mainDialog.get());
-    QCOMPARE(contentsShown, 1);
-}
+        // Add is refused with a message, and what was typed stays in its box.
+        m_messages->Clear();
+        QTest::mouseClick(Button(d, IDC_PHONEBOOK_ADD), Qt::LeftButton);
+        QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
+        QCOMPARE(AddressEdit(d)->text(), QStringLiteral("host.example"));
+        QCOMPARE(List(d)->count(), 0);
+
+        // Nothing can be selected, so neither Remove nor a note edit reaches the
+        // file.
+        QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
+        QTest::keyClicks(NoteEdit(d), QStringLiteral("note"));
+        dialog->OnRemove();
+        dialog->OnChangeNote();
+        dialog->accept();
+        QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
+        QVERIFY(QFileInfo(m_path).isDir());
+        QVERIFY(QDir(m_path).isEmpty());
+        QCOMPARE(QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList{QFileInfo(m_path).fileName()});
+    }
+
+    void helpButtonShowsHelpContents()
+    {
+        auto mainDialog = OpenMainDialog();
+        InstallPhonebookCommand(*mainDialog);
+        int contentsShown = 0;
+        mainDialog->SetCommandHandler(ID_HELP_CONTENTS, [&contentsShown] { ++contentsShown; });
+        WhileOpen([](CPhonebookDialog* dialog) {
+            QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_HELP), Qt::LeftButton);
+            QVERIFY(dialog->isVisible());
+        });
+        RunPhonebookCommand(mainDialog.get());
+        QCOMPARE(contentsShown, 1);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dataHome;
+    QString m_path;
+    std::unique_ptr<CMessageBoxRecorder> m_messages;
+};
 
 QTEST_MAIN(TestPhonebookDialog)
 #include "tst_phonebookdialog.moc"

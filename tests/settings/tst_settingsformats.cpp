@@ -12,6 +12,8 @@
 #include <QSettings>
 #include <QTest>
 
+#include <climits>
+
 using namespace netsonde;
 
 Q_DECLARE_METATYPE(netsonde::SettingKey)
@@ -147,27 +149,32 @@ private Q_SLOTS:
     {
         QFile file(SettingsStore::FilePath());
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Window]\nRememberPosition=yes\nLeft=abc\n[Options]\nSmart%20Address%20Splitting=YES\n"
+        file.write("[Window]\nRememberPosition=yes\n[Options]\nSmart%20Address%20Splitting=YES\n"
                    "[Ping]\nColumns=10,20,30,40\n");
         file.close();
         QVERIFY(!ReadFlagSetting(SettingKey::WindowRememberPosition));
         QVERIFY(!ReadFlagSetting(SettingKey::SmartAddressSplitting));
         QVERIFY(SettingsStore::ReadYesNo(QStringLiteral("Options"), QStringLiteral("Absent"), QStringLiteral("Yes")));
-        QCOMPARE(ReadIntSetting(SettingKey::WindowLeft), -1);
         // Unquoted commas come back from the INI reader as a list: still one text.
         QCOMPARE(ReadTextSetting(SettingKey::PingColumns), QStringLiteral("10,20,30,40"));
     }
 
+    // The table of stored values: each has its own place in the store, a
+    // first start reads its default, and a hand-edited number comes back
+    // inside the range of its page's spin field.
     void settingTable_data()
     {
         QTest::addColumn<SettingKey>("key");
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("firstRead");
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<int>("maximum");
         qsizetype rows = 0;
-        const auto row = [&rows](SettingKey key, const char* section, const char* name, const char* firstRead) {
+        const auto row = [&rows](SettingKey key, const char* section, const char* name, const char* firstRead,
+                                 int minimum = INT_MIN, int maximum = INT_MAX) {
             QTest::addRow("%s/%s", section, name) << key << QString::fromLatin1(section) << QString::fromLatin1(name)
-                                                  << QString::fromLatin1(firstRead);
+                                                  << QString::fromLatin1(firstRead) << minimum << maximum;
             ++rows;
         };
         using enum SettingKey;
@@ -188,14 +195,14 @@ private Q_SLOTS:
         row(OutputFont, "Options", "Font", "");
         row(PingColumns, "Ping", "Columns", "");
         row(PingRecentList, "Ping", "Recent List", "");
-        row(PingTimeout, "Ping", "Timeout", "15");
-        row(PingDelay, "Ping", "Delay", "1000");
-        row(PingNumberOfPings, "Ping", "Number of Pings", "3");
+        row(PingTimeout, "Ping", "Timeout", "15", 1, 60);
+        row(PingDelay, "Ping", "Delay", "1000", 0, 10000);
+        row(PingNumberOfPings, "Ping", "Number of Pings", "3", 1, 30);
         row(PingResolve, "Ping", "Resolve IP Addresses", "1");
         row(TraceRouteColumns, "TraceRoute", "Columns", "");
         row(TraceRouteRecentList, "TraceRoute", "Recent List", "");
-        row(TraceRouteTimeout, "TraceRoute", "Timeout", "5");
-        row(TraceRouteHops, "TraceRoute", "Hops", "15");
+        row(TraceRouteTimeout, "TraceRoute", "Timeout", "5", 1, 60);
+        row(TraceRouteHops, "TraceRoute", "Hops", "15", 1, 60);
         row(TraceRouteResolve, "TraceRoute", "Resolve IP Addresses", "1");
         row(FingerFireWall, "Finger", "FireWall", "");
         row(FingerRecentList, "Finger", "Recent List", "");
@@ -214,13 +221,14 @@ private Q_SLOTS:
         QCOMPARE(AllSettings().size(), rows);
     }
 
-    // Each value has its own place in the store, and a first start reads its default.
     void settingTable()
     {
         QFETCH(SettingKey, key);
         QFETCH(QString, section);
         QFETCH(QString, name);
         QFETCH(QString, firstRead);
+        QFETCH(int, minimum);
+        QFETCH(int, maximum);
         const CSettingInfo& info = SettingInfo(key);
         QCOMPARE(info.key, key);
         QCOMPARE(QString(info.section), section);
@@ -231,51 +239,19 @@ private Q_SLOTS:
         integer ? WriteSetting(key, 7) : WriteSetting(key, written);
         QCOMPARE(SettingsStore::ReadText(section, name), written);
         QCOMPARE(ReadAsText(key), written);
-    }
-
-    void storedValues_data()
-    {
-        QTest::addColumn<SettingKey>("key");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("read");
-        struct Range {
-            SettingKey key;
-            const char* name;
-            int minimum;
-            int maximum;
-            int def;
-        };
-        const Range ranges[] = {
-            {SettingKey::PingTimeout, "Ping timeout", 1, 60, 15},
-            {SettingKey::PingNumberOfPings, "pings", 1, 30, 3},
-            {SettingKey::PingDelay, "delay", 0, 10000, 1000},
-            {SettingKey::TraceRouteTimeout, "TraceRoute timeout", 1, 60, 5},
-            {SettingKey::TraceRouteHops, "hops", 1, 60, 15},
-        };
-        for (const Range& r : ranges) {
-            const auto row = [&r](const char* stored, int read) {
-                QTest::addRow("%s %s", r.name, stored) << r.key << QString::fromLatin1(stored) << QString::number(read);
-            };
-            row("-1", r.minimum);
-            row("0", r.minimum);
-            row(QByteArray::number(r.maximum + 1).constData(), r.maximum);
-            row("2147483648", r.def);
-            row("abc", r.def);
-        }
-        for (const char* stored : {"-1", "-3000"})
-            QTest::addRow("left %s kept", stored) << SettingKey::WindowLeft << stored << stored;
-        QTest::newRow("no last function") << SettingKey::RememberLastFunction << "-1" << "-1";
-    }
-
-    // Hand-edited values: ranged numbers come back inside the range of
-    // their page's spin field.
-    void storedValues()
-    {
-        QFETCH(SettingKey, key);
-        QFETCH(QString, stored);
-        QFETCH(QString, read);
-        StoreText(key, stored);
-        QCOMPARE(ReadAsText(key), read);
+        if (!integer)
+            return;
+        const auto readAfterStoring = [key](const QString& stored) { StoreText(key, stored); return ReadAsText(key); };
+        const bool ranged = minimum != INT_MIN;
+        QCOMPARE(readAfterStoring(QStringLiteral("-3000")), ranged ? QString::number(minimum) : QStringLiteral("-3000"));
+        QCOMPARE(readAfterStoring(QStringLiteral("abc")), firstRead);
+        QCOMPARE(readAfterStoring(QStringLiteral("2147483648")), firstRead);
+        if (!ranged)
+            return;
+        QCOMPARE(readAfterStoring(QString::number(minimum - 1)), QString::number(minimum));
+        QCOMPARE(readAfterStoring(QString::number(minimum)), QString::number(minimum));
+        QCOMPARE(readAfterStoring(QString::number(maximum)), QString::number(maximum));
+        QCOMPARE(readAfterStoring(QString::number(maximum + 1)), QString::number(maximum));
     }
 
     void flagsAreWrittenInTheirKindsForm_data()
