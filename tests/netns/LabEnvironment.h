@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,17 @@ inline void RunInsideLab(int argc, char** argv)
     ::execvp("bash", arguments.data());
     const std::string reason = std::string("cannot start the namespace lab: ") + std::strerror(errno);
     SkipWholeTest(reason.c_str());
+}
+
+// Whether the lab runs in a user namespace (it does for users other than root):
+// there this process is root with one user and one group, its own, and no other
+// user or group exists.
+inline bool IsInsideUserNamespace()
+{
+    std::ifstream map("/proc/self/uid_map");
+    std::string inside, outside, count;
+    map >> inside >> outside >> count;
+    return !(inside == "0" && outside == "0" && count == "4294967295");
 }
 
 // A lab address from its environment variable, in network order; 0 when missing.
