@@ -26,9 +26,10 @@ inline bool IsInsideLab()
 }
 
 // Returns when already inside the lab; otherwise replaces this process with the lab
-// running this executable with the same arguments. The lab's exit code (77 when it
-// cannot be built) becomes the test's.
-inline void RunInsideLab(int argc, char** argv)
+// running this executable with the same arguments, and each of the served commands
+// in the background on the destination. The lab's exit code (77 when it cannot be
+// built) becomes the test's.
+inline void RunInsideLab(int argc, char** argv, std::vector<std::string> served = {})
 {
     if (IsInsideLab())
         return;
@@ -37,7 +38,13 @@ inline void RunInsideLab(int argc, char** argv)
     if (size <= 0)
         SkipWholeTest("cannot find this executable's path to run it inside the namespace lab");
     std::vector<char*> arguments{const_cast<char*>("bash"), const_cast<char*>(NETSONDE_LAB_SCRIPT),
-                                 const_cast<char*>("run"), const_cast<char*>("--"), self};
+                                 const_cast<char*>("run")};
+    for (std::string& command : served) {
+        arguments.push_back(const_cast<char*>("--serve"));
+        arguments.push_back(command.data());
+    }
+    arguments.push_back(const_cast<char*>("--"));
+    arguments.push_back(self);
     for (int i = 1; i < argc; ++i)
         arguments.push_back(argv[i]);
     arguments.push_back(nullptr);
