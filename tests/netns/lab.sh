@@ -119,20 +119,23 @@ user_namespace_refusal() {
 # Runs this script again in a mount namespace of its own; a user other than root
 # gets a user namespace, where it is root, and a network namespace with it.
 enter_lab_namespaces() {
-    if [ "$(id -u)" = 0 ]; then
-        NETSONDE_LAB_PRIVATE=root exec unshare --mount bash "$0" "$@"
-    else
-        unshare --user --map-root-user --net --mount true 2>/dev/null || skip "$(user_namespace_refusal)"
-        NETSONDE_LAB_PRIVATE=user exec unshare --user --map-root-user --net --mount bash "$0" "$@"
+    local private=root options=(--mount)
+    if [ "$(id -u)" != 0 ]; then
+        private=user
+        options=(--user --map-root-user --net --mount)
     fi
-    skip "cannot run the lab in namespaces of its own"
+    if ! unshare "${options[@]}" true 2>/dev/null; then
+        [ "$private" = user ] && skip "$(user_namespace_refusal)"
+        skip "cannot make a mount namespace for the lab"
+    fi
+    NETSONDE_LAB_PRIVATE=$private exec unshare "${options[@]}" bash "$0" "$@"
 }
 
 # The lab's own folder of namespace files, seen only inside its mount namespace.
+# A user namespace cannot make the folder in the system's /run: a /run of its own.
 mount_namespace_folder() {
     local error
-    [ -d /run/netns ] || mount -t tmpfs netsonde-lab /run 2>/dev/null
-    mkdir -p /run/netns 2>/dev/null
+    mkdir -p /run/netns 2>/dev/null || { mount -t tmpfs netsonde-lab /run 2>/dev/null && mkdir -p /run/netns; }
     error=$(mount -t tmpfs netsonde-lab /run/netns 2>&1) && return 0
     [ "$1" = user ] && skip "$(user_namespace_refusal): $error"
     skip "cannot make the lab's folder of network namespaces: $error"
