@@ -183,7 +183,7 @@ private Q_SLOTS:
         CMessageBoxRecorder boxes;
         auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.9.8.7", 7); });
         CScriptedLookups lookups;
-        lookups.names.insert("far.example", Address("10.9.8.7"));
+        lookups.names.insert("far.example", {Address("10.9.8.7")});
         lookups.addresses.insert(QStringLiteral("10.9.8.7"), QStringLiteral("far.example.net"));
         auto window = OpenIcmpWindow(service, lookups);
         SetPing(*window.dialog, QStringLiteral("far.example"), 2, 1000, true);
@@ -381,7 +381,9 @@ private Q_SLOTS:
         QVERIFY(!window.dialog->Page(id)->HostCombo()->isEnabled());
         QVERIFY(window.dialog->Page(id)->HostCombo()->toolTip().contains(QStringLiteral("ping_group_range")));
         QVERIFY(window.dialog->Page(id)->toolTip().contains(QStringLiteral("setcap cap_net_raw+ep")));
-        QCOMPARE(IcmpServiceDescription(window.dialog->EchoService().get()), QString::fromStdString(service->Description()));
+        QCOMPARE(IcmpServiceDescription(window.dialog->EchoService().get()),
+                 "IPv4: " + QString::fromStdString(service->Description(IpFamily::IPv4)) + "\r\nIPv6: "
+                     + QString::fromStdString(service->Description(IpFamily::IPv6)));
 
         // A host can still arrive, from the command line or the phonebook.
         SetPing(*window.dialog, QStringLiteral("10.0.0.5"), 1, 0, false);
