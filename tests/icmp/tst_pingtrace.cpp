@@ -7,6 +7,7 @@
 #include "icmp/IcmpWindowFixture.h"
 #include "icmp/ScriptedEchoService.h"
 
+#include "icmp/IcmpRun.h"
 #include "icmp/TraceRouteFunction.h"
 
 #include "export/ResultColumns.h"
@@ -29,6 +30,9 @@
 using namespace netsonde;
 using namespace netsonde::test;
 using echo::EchoReply;
+
+Q_DECLARE_METATYPE(AddressPreference)
+Q_DECLARE_METATYPE(CScriptedEchoService::State)
 
 namespace {
 
@@ -402,20 +406,26 @@ private Q_SLOTS:
 
     void failuresReportThenEndRun_data()
     {
+        using State = CScriptedEchoService::State;
         QTest::addColumn<int>("function");
         QTest::addColumn<QString>("host");
-        QTest::addColumn<bool>("refuseHandle");
+        QTest::addColumn<State>("state");
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("lastStatus");
-        QTest::newRow("Ping, unknown host") << Index(FunctionId::Ping) << "nowhere.example" << false
+        QTest::newRow("Ping, unknown host") << Index(FunctionId::Ping) << "nowhere.example" << State::Loaded
                                             << "Unable to resolve hostname" << "Resolving nowhere.example";
-        QTest::newRow("TraceRoute, unknown host") << Index(FunctionId::TraceRoute) << "nowhere.example" << false
-                                                  << "Unable to resolve hostname" << "Resolving nowhere.example";
-        QTest::newRow("Ping, no handle") << Index(FunctionId::Ping) << "10.0.0.6" << true
+        QTest::newRow("TraceRoute, unknown host") << Index(FunctionId::TraceRoute) << "nowhere.example"
+                                                  << State::Loaded << "Unable to resolve hostname"
+                                                  << "Resolving nowhere.example";
+        QTest::newRow("Ping, no handle") << Index(FunctionId::Ping) << "10.0.0.6" << State::HandleRefused
                                          << "Unable to access Ping service!" << "Opening Ping service";
-        QTest::newRow("TraceRoute, no handle") << Index(FunctionId::TraceRoute) << "10.0.0.6" << true
+        QTest::newRow("TraceRoute, no handle") << Index(FunctionId::TraceRoute) << "10.0.0.6" << State::HandleRefused
                                                << "Unable to access TraceRoute service!"
                                                << "Opening TraceRoute service";
+        QTest::newRow("Ping, IPv6 without its socket")
+            << Index(FunctionId::Ping) << "fd00::6" << State::OnlyIPv4
+            << "Unable to access Ping service! scripted: no ICMPv6 socket (ping_group_range, setcap cap_net_raw+ep)"
+            << "Opening Ping service";
     }
 
     // The report comes while the run still shows busy; the end-run step follows it.
@@ -423,11 +433,10 @@ private Q_SLOTS:
     {
         QFETCH(int, function);
         QFETCH(QString, host);
-        QFETCH(bool, refuseHandle);
+        QFETCH(CScriptedEchoService::State, state);
         QFETCH(QString, box);
         QFETCH(QString, lastStatus);
-        auto service = AnsweringService(NoReply, refuseHandle ? CScriptedEchoService::State::HandleRefused
-                                                              : CScriptedEchoService::State::Loaded);
+        auto service = AnsweringService(NoReply, state);
         auto window = OpenIcmpWindow(service);
         SetPing(*window.dialog, host, 1, 0, false);
         SetTraceRoute(*window.dialog, host, 1, false);
@@ -582,6 +591,62 @@ private Q_SLOTS:
         window.resolver->Complete(window.resolver->Requests().at(2).handle, kLookupHostNotFound);
         QTRY_COMPARE(list->topLevelItem(0)->text(2), QStringLiteral("Unavailable"));
         QCOMPARE(boxes.seen.size(), std::size_t{1});
+    }
+
+    void targetOfEitherFamily_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QStringList>("addresses");
+        QTest::addColumn<AddressPreference>("preference");
+        QTest::addColumn<QString>("target");
+        const QStringList both{"10.7.0.7", "fd00:7::7"};
+        const auto v4 = AddressPreference::PreferIPv4;
+        QTest::newRow("IPv6 literal") << "FD00:7:0:0::0:7" << QStringList{} << v4 << "fd00:7::7";
+        QTest::newRow("name with only IPv6") << "v6only.example" << QStringList{"fd00:7::7"} << v4 << "fd00:7::7";
+        QTest::newRow("name with both") << "both.example" << both << v4 << "10.7.0.7";
+        QTest::newRow("name with both, IPv6 preferred")
+            << "both.example" << both << AddressPreference::PreferIPv6 << "fd00:7::7";
+        QTest::newRow("IPv4 only, name with only IPv6")
+            << "v6only.example" << QStringList{"fd00:7::7"} << AddressPreference::OnlyIPv4 << "";
+    }
+
+    // Ping's target and its row's Address by the preference; a double-click
+    // looks up the row's address, whatever its family. Nothing allowed: the
+    // host counts as unresolvable.
+    void targetOfEitherFamily()
+    {
+        QFETCH(QString, host);
+        QFETCH(QStringList, addresses);
+        QFETCH(AddressPreference, preference);
+        QFETCH(QString, target);
+        auto service = AnsweringService([](const CEchoRequest& sent) { return EchoReply{1, sent.destination, 2}; });
+        CScriptedLookups lookups;
+        for (const QString& text : addresses)
+            lookups.names[host.toLatin1()] << *ParseAddressLiteral(text);
+        auto window = OpenIcmpWindow(service, lookups);
+        CBoxWitness boxes(*window.dialog);
+        CRunInputs inputs;
+        inputs.function = FunctionId::Ping;
+        inputs.strHost = host;
+        inputs.nPings = 1;
+        inputs.preference = preference;
+        window.dialog->Runs().Go(inputs);
+        QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), kHoldersWithoutWorker, 10000);
+        QTRY_VERIFY(!window.dialog->Runs().IsBusy());
+        QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
+        if (target.isEmpty()) {
+            QCOMPARE(boxes.seen.size(), std::size_t{1});
+            QCOMPARE(boxes.seen[0].text, QStringLiteral("Unable to resolve hostname"));
+            QCOMPARE(list->topLevelItemCount(), 0);
+            return;
+        }
+        QCOMPARE(service->Requests().at(0).destination, *ParseAddressLiteral(target));
+        QCOMPARE(RowTexts(list, 0), (QStringList{"1", target, "", "2 ms"}));
+        list->setCurrentItem(list->topLevelItem(0));
+        Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 1);
+        QCOMPARE(window.resolver->Requests().size(), 1);
+        QCOMPARE(window.resolver->Requests().at(0).address, *ParseAddressLiteral(target));
+        QVERIFY(boxes.seen.empty());
     }
 
     void doubleClickLookupThatCannotStart()
