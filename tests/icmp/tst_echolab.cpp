@@ -129,6 +129,12 @@ void AddKindRowsOnly()
     const auto service = LoadEchoService(choice);                                                       \
     QVERIFY2(service->IsLoaded(family), service->Description(family).c_str())
 
+// The row's service and a handle of it for the row's family.
+#define OPEN_HANDLE(handle)                                                                             \
+    LOAD_SERVICE(service);                                                                              \
+    const auto handle = service->CreateHandle(family);                                                  \
+    QVERIFY(handle)
+
 #define COMPARE_ADDRESS(actual, expected) QCOMPARE(Dotted(actual), Dotted(expected))
 
 class TestEchoLab : public QObject {
@@ -186,9 +192,7 @@ void TestEchoLab::echoReachesDestination_data()
 void TestEchoLab::echoReachesDestination()
 {
     QFETCH(std::size_t, dataSize);
-    LOAD_SERVICE(service);
-    const auto handle = service->CreateHandle(family);
-    QVERIFY(handle);
+    OPEN_HANDLE(handle);
     const std::vector<std::uint8_t> data(dataSize, 0xAA);
     for (int request = 0; request < 3; ++request) {
         const auto [reply, elapsedMs] = TimedSend(*handle, lab.destination, data, std::nullopt, 5000);
@@ -240,9 +244,7 @@ void TestEchoLab::unreachableReportCountsAsReply_data()
 void TestEchoLab::unreachableReportCountsAsReply()
 {
     QFETCH(bool, noRoute);
-    LOAD_SERVICE(service);
-    const auto handle = service->CreateHandle(family);
-    QVERIFY(handle);
+    OPEN_HANDLE(handle);
     // An address without a host is reported only once ARP (or neighbour discovery)
     // gives up, after about 3 s.
     const EchoReply reply = handle->SendEcho(noRoute ? lab.unreachable : lab.absent, kPingData, std::nullopt, 10000);
@@ -257,9 +259,7 @@ void TestEchoLab::silentDestinationTimesOut_data()
 
 void TestEchoLab::silentDestinationTimesOut()
 {
-    LOAD_SERVICE(service);
-    const auto handle = service->CreateHandle(family);
-    QVERIFY(handle);
+    OPEN_HANDLE(handle);
     constexpr std::uint32_t timeoutMs = 800;
     const auto [reply, elapsedMs] = TimedSend(*handle, lab.silent, kPingData, std::nullopt, timeoutMs);
     QCOMPARE(reply.replyCount, 0u);
@@ -281,9 +281,7 @@ void TestEchoLab::refusedRequestGetsNoReplyAtOnce()
 {
     QFETCH(std::size_t, dataSize);
     QFETCH(int, ttl);
-    LOAD_SERVICE(service);
-    const auto handle = service->CreateHandle(family);
-    QVERIFY(handle);
+    OPEN_HANDLE(handle);
     const std::vector<std::uint8_t> data(dataSize, 0xAA);
     constexpr std::uint32_t timeoutMs = 30000;
     const auto [reply, elapsedMs] =
@@ -334,9 +332,7 @@ void TestEchoLab::lateAnswerIsNotTakenForLaterRequest_data()
 // error that fails the next send): a later request neither takes them nor fails on them.
 void TestEchoLab::lateAnswerIsNotTakenForLaterRequest()
 {
-    LOAD_SERVICE(service);
-    const auto handle = service->CreateHandle(family);
-    QVERIFY(handle);
+    OPEN_HANDLE(handle);
 
     QCOMPARE(handle->SendEcho(lab.destination, kPingData, std::nullopt, 0).replyCount, 0u);
     QCOMPARE(handle->SendEcho(lab.destination, kHopData, std::uint8_t{1}, 0).replyCount, 0u);
@@ -362,9 +358,7 @@ void TestEchoLab::reportArrivingForEarlierRequestIsIgnored_data()
 
 void TestEchoLab::reportArrivingForEarlierRequestIsIgnored()
 {
-    LOAD_SERVICE(service);
-    const auto handle = service->CreateHandle(family);
-    QVERIFY(handle);
+    OPEN_HANDLE(handle);
 
     QCOMPARE(handle->SendEcho(lab.absent, kPingData, std::nullopt, 0).replyCount, 0u);
     // Router2 reports the absent host about 3 s later, in the middle of this wait.

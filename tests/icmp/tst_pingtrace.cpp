@@ -21,6 +21,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QStyle>
 #include <QPushButton>
 #include <QtTest>
@@ -216,6 +217,9 @@ private Q_SLOTS:
         QVERIFY(boxes.Texts().isEmpty());
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
         QVERIFY(window.dialog->PingPage()->HostCombo()->isEnabled());
+        QCOMPARE(window.dialog->PingPage()->toolTip(),
+                 QStringLiteral("Ping and TraceRoute send their requests through:\n"
+                                "IPv4: scripted echo service\nIPv6: scripted echo service"));
     }
 
     void pingSpecialNamesAndPauses_data()
@@ -253,37 +257,50 @@ private Q_SLOTS:
                      QStringLiteral("%1 sent, %1 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms").arg(pings));
     }
 
-    void pingResolveOffLeavesNamesEmpty()
+    // Each request's row by its reply time (-1: none) and the run's summary;
+    // an address is looked up only when Resolve is on, and unknown there.
+    void pingRowsAndSummary_data()
     {
-        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.0.0.1", 3); });
-        CScriptedLookups lookups;
-        lookups.addresses.insert(QStringLiteral("10.0.0.1"), QStringLiteral("named.example"));
-        auto window = OpenIcmpWindow(service, lookups);
-        SetPing(*window.dialog, QStringLiteral("10.0.0.1"), 2, 0, false);
-        CStatusLineRecorder status(*window.dialog);
-        RUN_TO_END(*window.dialog, service);
-        QVERIFY(status.Finish().filter(QStringLiteral("Resolving IP Address")).isEmpty());
-        QCOMPARE(*lookups.byAddressCalls, 0);
-        QCOMPARE(RowTexts(window.dialog->ResultList(FunctionId::Ping), 1), (QStringList{"2", "10.0.0.1", "", "3 ms"}));
+        QTest::addColumn<QList<int>>("times");
+        QTest::addColumn<bool>("resolve");
+        QTest::addColumn<QList<QStringList>>("rows");
+        QTest::addColumn<QString>("summary");
+        const QStringList none{"", "No response", ""};
+        QTest::newRow("resolve off") << QList<int>{3, 3} << false
+                                     << QList<QStringList>{{"10.0.1.1", "", "3 ms"}, {"10.0.1.1", "", "3 ms"}}
+                                     << "2 sent, 2 received, 0% loss, min/avg/max 3.0/3.0/3.0 ms";
+        QTest::newRow("no reply, unknown name") << QList<int>{-1, 4, -1} << true
+                                                << QList<QStringList>{none, {"10.0.1.1", "Unavailable", "4 ms"}, none}
+                                                << "3 sent, 1 received, 67% loss, min/avg/max 4.0/4.0/4.0 ms";
+        QTest::newRow("nothing received") << QList<int>{-1, -1, -1} << false << QList<QStringList>{none, none, none}
+                                          << "3 sent, 0 received, 100% loss";
+        QTest::newRow("0 ms among others") << QList<int>{0, 1, -1, 2} << false << QList<QStringList>{}
+                                           << "4 sent, 3 received, 25% loss, min/avg/max 0.0/1.0/2.0 ms";
+        QTest::newRow("an average between whole ms") << QList<int>{1, 2} << false << QList<QStringList>{}
+                                                     << "2 sent, 2 received, 0% loss, min/avg/max 1.0/1.5/2.0 ms";
     }
 
-    void pingRowsWithoutReplyAndUnknownNames()
+    void pingRowsAndSummary()
     {
-        int request = 0;
-        auto service = AnsweringService([&request](const CEchoRequest&) {
-            return ++request == 2 ? ReplyFrom("10.0.0.2", 4) : EchoReply{};
-        });
-        auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, QStringLiteral("10.0.0.2"), 3, 0, true);
+        QFETCH(QList<int>, times);
+        QFETCH(bool, resolve);
+        QFETCH(QList<QStringList>, rows);
+        QFETCH(QString, summary);
+        auto service = AnsweringService(TimedReplies("10.0.1.1", times));
+        CScriptedLookups lookups;
+        auto window = OpenIcmpWindow(service, lookups);
+        SetPing(*window.dialog, QStringLiteral("10.0.1.1"), unsigned(times.size()), 0, resolve);
         CStatusLineRecorder status(*window.dialog);
         RUN_TO_END(*window.dialog, service);
-        const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
-        QCOMPARE(RowTexts(list, 0), (QStringList{"1", "", "No response", ""}));
-        QCOMPARE(RowTexts(list, 1), (QStringList{"2", "10.0.0.2", "Unavailable", "4 ms"}));
-        QCOMPARE(RowTexts(list, 2), (QStringList{"3", "", "No response", ""}));
-        QCOMPARE(status.Finish().count(QStringLiteral("Waiting for response ... No response!")), 2);
-        QTRY_COMPARE(window.dialog->RunSummaryText(),
-                     QStringLiteral("3 sent, 1 received, 67% loss, min/avg/max 4.0/4.0/4.0 ms"));
+        const QStringList texts = status.Finish();
+        const int received = int(times.size() - times.count(-1));
+        QCOMPARE(*lookups.byAddressCalls, resolve ? received : 0);
+        QCOMPARE(texts.filter(QStringLiteral("Resolving IP Address")).isEmpty(), !resolve || received == 0);
+        QCOMPARE(texts.count(QStringLiteral("Waiting for response ... No response!")), times.count(-1));
+        for (int row = 0; row < rows.size(); ++row)
+            QCOMPARE(RowTexts(window.dialog->ResultList(FunctionId::Ping), row),
+                     QStringList{QString::number(row + 1)} + rows.at(row));
+        QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
     }
 
     void stopWhileRequestWaits_data()
@@ -496,21 +513,6 @@ private Q_SLOTS:
         QVERIFY(boxes.Texts().isEmpty());
     }
 
-    void traceRouteSilentHostFillsEveryHop()
-    {
-        auto service = AnsweringService(NoReply);
-        auto window = OpenIcmpWindow(service);
-        SetTraceRoute(*window.dialog, QStringLiteral("10.3.0.3"), 4, true);
-        CStatusLineRecorder status(*window.dialog);
-        RUN_TO_END(*window.dialog, service);
-        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
-        QCOMPARE(list->topLevelItemCount(), 4);
-        for (int row = 0; row < 4; ++row)
-            QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response from this host", ""}));
-        QVERIFY(status.Finish().contains(QStringLiteral("Looking for host 4 ... No reply!")));
-        QTRY_COMPARE(window.dialog->RunSummaryText(), QStringLiteral("4 hops, 0 answered, destination not reached"));
-    }
-
     // The first probe answered from another address of the host: the trace ends
     // where that address answers.
     void traceRouteEndsAtTheSecondAddress()
@@ -649,6 +651,22 @@ private Q_SLOTS:
         QVERIFY(boxes.seen.empty());
     }
 
+    // Widening the window gives both Address columns room for the longest
+    // IPv6 address, and no more; the other columns keep their widths.
+    void widerWindowShowsWholeIpv6Addresses()
+    {
+        auto window = OpenIcmpWindow(AnsweringService(NoReply));
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
+        const int hostName = list->header()->sectionSize(ColumnIndex(ResultColumn::HostName));
+        const int longest = QFontMetrics(list->font()).horizontalAdvance(kLongestAddressSample) + 15;
+        QVERIFY(list->header()->sectionSize(ColumnIndex(ResultColumn::Address)) < longest);
+        window.dialog->resize(window.dialog->width() + 20, window.dialog->height());
+        window.dialog->resize(window.dialog->width() + 1000, window.dialog->height());
+        for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute})
+            QCOMPARE(window.dialog->ResultList(id)->header()->sectionSize(ColumnIndex(ResultColumn::Address)), longest);
+        QCOMPARE(list->header()->sectionSize(ColumnIndex(ResultColumn::HostName)), hostName);
+    }
+
     void doubleClickLookupThatCannotStart()
     {
         auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.6.0.6"); });
@@ -666,30 +684,8 @@ private Q_SLOTS:
         QVERIFY(!window.dialog->Runs().HasPendingRequests());
     }
 
-    void pingSummary_data()
-    {
-        QTest::addColumn<QList<int>>("times");
-        QTest::addColumn<QString>("summary");
-        QTest::newRow("nothing received") << QList<int>{-1, -1, -1} << "3 sent, 0 received, 100% loss";
-        QTest::newRow("0 ms among others")
-            << QList<int>{0, 1, -1, 2} << "4 sent, 3 received, 25% loss, min/avg/max 0.0/1.0/2.0 ms";
-        QTest::newRow("an average between whole ms")
-            << QList<int>{1, 2} << "2 sent, 2 received, 0% loss, min/avg/max 1.0/1.5/2.0 ms";
-    }
-
-    void pingSummary()
-    {
-        QFETCH(QList<int>, times);
-        QFETCH(QString, summary);
-        auto service = AnsweringService(TimedReplies("10.0.1.1", times));
-        auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, QStringLiteral("10.0.1.1"), unsigned(times.size()), 0, false);
-        RUN_TO_END(*window.dialog, service);
-        QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
-    }
-
     // At the hop limit only the typed address answering last shows the
-    // destination was reached.
+    // destination was reached; a silent hop gets its row all the same.
     void traceRouteSummaryAtTheHopLimit_data()
     {
         QTest::addColumn<QString>("host");
@@ -701,6 +697,8 @@ private Q_SLOTS:
             << "10.8.0.9" << QList<int>{1, 2, 3} << "3 hops, 3 answered, destination not reached";
         QTest::newRow("the last hop silent") << "10.8.0.9" << QList<int>{1, 2, -1}
                                              << "3 hops, 2 answered, destination not reached";
+        QTest::newRow("a silent host") << "10.3.0.3" << QList<int>{-1, -1, -1, -1}
+                                       << "4 hops, 0 answered, destination not reached";
     }
 
     void traceRouteSummaryAtTheHopLimit()
@@ -710,8 +708,18 @@ private Q_SLOTS:
         QFETCH(QString, summary);
         auto service = AnsweringService(TimedHops(times));
         auto window = OpenIcmpWindow(service);
-        SetTraceRoute(*window.dialog, host, 3, false);
+        SetTraceRoute(*window.dialog, host, unsigned(times.size()), true);
+        CStatusLineRecorder status(*window.dialog);
         RUN_TO_END(*window.dialog, service);
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
+        QCOMPARE(list->topLevelItemCount(), times.size());
+        const QStringList texts = status.Finish();
+        for (int row = 0; row < times.size(); ++row) {
+            if (times.at(row) >= 0)
+                continue;
+            QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response from this host", ""}));
+            QVERIFY(texts.contains(QStringLiteral("Looking for host %1 ... No reply!").arg(row + 1)));
+        }
         QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
     }
 
