@@ -80,9 +80,9 @@ Bytes Ipv6Packet(const CIpAddress& from, const CIpAddress& to, const Bytes& payl
 // What a raw ICMPv6 socket reads of a router's report: no IPv6 header of its own.
 Bytes Report6(std::uint8_t type, const Bytes& quotedPacket) { return IcmpMessage(type, 0, 0, quotedPacket); }
 
-Bytes OurRequest6(const CIpAddress& to = kDestination6, std::uint16_t sequence = kSequence)
+Bytes OurRequest6()
 {
-    return Ipv6Packet(kSource6, to, IcmpMessage(kIcmpv6EchoRequest, kIdentifier, sequence));
+    return Ipv6Packet(kSource6, kDestination6, IcmpMessage(kIcmpv6EchoRequest, kIdentifier, kSequence));
 }
 
 // A router's report: its own header, then the start of the packet it refused.
@@ -170,86 +170,77 @@ void TestEchoPacket::builtRequestCarriesIdsDataAndChecksum()
         QCOMPARE(InternetChecksum(request), 0);
 }
 
+// What a raw socket of each family reads (an ICMPv6 socket: the message without the
+// IPv6 header), then the cases of one family only.
 void TestEchoPacket::rawPacketAnswersProbe_data()
 {
     QTest::addColumn<EchoProbe>("probe");
     QTest::addColumn<Bytes>("packet");
     QTest::addColumn<bool>("answers");
 
-    const auto reply = [](std::uint16_t identifier, std::uint16_t sequence) {
-        return IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, identifier, sequence, Bytes(64, 0xAA)));
-    };
-    QTest::newRow("echo reply") << kProbe << reply(kIdentifier, kSequence) << true;
-    QTest::newRow("echo reply, other identifier") << kProbe << reply(kIdentifier + 1, kSequence) << false;
-    QTest::newRow("echo reply, other sequence") << kProbe << reply(kIdentifier, kSequence - 1) << false;
-    QTest::newRow("our own request looped back") << kProbe
-        << IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoRequest, kIdentifier, kSequence)) << false;
-    QTest::newRow("echo reply after header options") << kProbe
-        << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 7) << true;
+    for (const bool v6 : {false, true}) {
+        const EchoProbe probe = v6 ? kProbe6 : kProbe;
+        const auto reply = [v6](std::uint16_t identifier, std::uint16_t sequence) {
+            const Bytes message = IcmpMessage(v6 ? kIcmpv6EchoReply : kIcmpEchoReply, identifier, sequence, Bytes(64, 0xAA));
+            return v6 ? message : IpPacket(kDestination, kSource, message);
+        };
+        const auto report = [v6](bool timeExceeded, bool toRouter, std::uint16_t sequence, bool quotesReply) {
+            const std::uint8_t quotedType = quotesReply ? (v6 ? kIcmpv6EchoReply : kIcmpEchoReply)
+                                                        : (v6 ? kIcmpv6EchoRequest : kIcmpEchoRequest);
+            const Bytes quoted = IcmpMessage(quotedType, kIdentifier, sequence);
+            if (v6)
+                return Report6(timeExceeded ? kIcmpv6TimeExceeded : kIcmpv6DestinationUnreachable,
+                               Ipv6Packet(kSource6, toRouter ? kRouter6 : kDestination6, quoted));
+            return Report(timeExceeded ? kIcmpTimeExceeded : kIcmpDestinationUnreachable,
+                          IpPacket(kSource, toRouter ? kRouter : kDestination, quoted));
+        };
+        const char* family = v6 ? "ICMPv6, " : "";
+        QTest::addRow("%secho reply", family) << probe << reply(kIdentifier, kSequence) << true;
+        QTest::addRow("%secho reply, other identifier", family) << probe << reply(kIdentifier + 1, kSequence) << false;
+        QTest::addRow("%secho reply, other sequence", family) << probe << reply(kIdentifier, kSequence - 1) << false;
+        QTest::addRow("%stime exceeded", family) << probe << report(true, false, kSequence, false) << true;
+        QTest::addRow("%sunreachable", family) << probe << report(false, false, kSequence, false) << true;
+        QTest::addRow("%sreport for another destination", family) << probe << report(true, true, kSequence, false)
+                                                                   << false;
+        QTest::addRow("%sreport for another sequence", family) << probe << report(true, false, kSequence + 1, false)
+                                                                << false;
+        QTest::addRow("%sreport quoting an echo reply", family) << probe << report(true, false, kSequence, true)
+                                                                 << false;
+        QTest::addRow("%sempty", family) << probe << Bytes{} << false;
+        QTest::addRow("%sanswer of the other family", family) << (v6 ? kProbe : kProbe6) << reply(kIdentifier, kSequence)
+                                                               << false;
+    }
 
-    QTest::newRow("time exceeded") << kProbe << Report(kIcmpTimeExceeded, OurRequest()) << true;
-    QTest::newRow("unreachable") << kProbe << Report(kIcmpDestinationUnreachable, OurRequest()) << true;
-    QTest::newRow("report quoting header options") << kProbe << Report(kIcmpTimeExceeded, OurRequest(kDestination, kSequence, 6))
-                                                   << true;
+    QTest::newRow("our own request looped back")
+        << kProbe << IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoRequest, kIdentifier, kSequence)) << false;
+    QTest::newRow("echo reply after header options")
+        << kProbe << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 7) << true;
+    QTest::newRow("report quoting header options")
+        << kProbe << Report(kIcmpTimeExceeded, OurRequest(kDestination, kSequence, 6)) << true;
     QTest::newRow("parameter problem") << kProbe << Report(12, OurRequest()) << false;
-    QTest::newRow("report for another destination") << kProbe << Report(kIcmpTimeExceeded, OurRequest(kRouter)) << false;
-    QTest::newRow("report for another sequence") << kProbe << Report(kIcmpTimeExceeded, OurRequest(kDestination, kSequence + 1))
-                                                 << false;
-    QTest::newRow("report quoting an echo reply") << kProbe
-        << Report(kIcmpTimeExceeded,
-                  IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence)))
-        << false;
-    QTest::newRow("report quoting a UDP packet") << kProbe
+    QTest::newRow("report quoting a UDP packet")
+        << kProbe
         << Report(kIcmpTimeExceeded,
                   IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoRequest, kIdentifier, kSequence), 5, 17))
         << false;
-
-    Bytes headerTooLong = reply(kIdentifier, kSequence);
+    const Bytes reply = IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence));
+    Bytes headerTooLong = reply;
     headerTooLong[0] = 0x4F;
     QTest::newRow("header longer than the packet") << kProbe << headerTooLong << false;
-    Bytes headerTooShort = reply(kIdentifier, kSequence);
+    Bytes headerTooShort = reply;
     headerTooShort[0] = 0x44;
     QTest::newRow("header shorter than 20 bytes") << kProbe << headerTooShort << false;
     QTest::newRow("not IPv4") << kProbe
         << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 5, 1, 6) << false;
     QTest::newRow("not ICMP") << kProbe
         << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 5, 6) << false;
-    QTest::newRow("empty") << kProbe << Bytes{} << false;
 
-    // A raw ICMPv6 socket reads the ICMPv6 message without the IPv6 header.
-    QTest::newRow("ICMPv6 echo reply")
-        << kProbe6 << IcmpMessage(kIcmpv6EchoReply, kIdentifier, kSequence, Bytes(64, 0xAA)) << true;
-    QTest::newRow("ICMPv6 echo reply, other identifier")
-        << kProbe6 << IcmpMessage(kIcmpv6EchoReply, kIdentifier + 1, kSequence) << false;
-    QTest::newRow("ICMPv6 echo reply, other sequence")
-        << kProbe6 << IcmpMessage(kIcmpv6EchoReply, kIdentifier, kSequence + 1) << false;
-    QTest::newRow("ICMP echo reply for an ICMPv6 probe")
-        << kProbe6 << IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence) << false;
-    QTest::newRow("ICMPv6 echo reply for an ICMP probe")
-        << kProbe << IcmpMessage(kIcmpv6EchoReply, kIdentifier, kSequence) << false;
-    QTest::newRow("ICMPv6 time exceeded") << kProbe6 << Report6(kIcmpv6TimeExceeded, OurRequest6()) << true;
-    QTest::newRow("ICMPv6 unreachable") << kProbe6 << Report6(kIcmpv6DestinationUnreachable, OurRequest6()) << true;
     QTest::newRow("ICMPv6 packet too big") << kProbe6 << Report6(2, OurRequest6()) << false;
-    QTest::newRow("ICMPv6 report for another destination")
-        << kProbe6 << Report6(kIcmpv6TimeExceeded, OurRequest6(kRouter6)) << false;
-    QTest::newRow("ICMPv6 report for another sequence")
-        << kProbe6 << Report6(kIcmpv6TimeExceeded, OurRequest6(kDestination6, kSequence + 1)) << false;
+    const Bytes request6 = IcmpMessage(kIcmpv6EchoRequest, kIdentifier, kSequence);
     QTest::newRow("ICMPv6 report quoting an extension header")
-        << kProbe6
-        << Report6(kIcmpv6TimeExceeded,
-                   Ipv6Packet(kSource6, kDestination6, IcmpMessage(kIcmpv6EchoRequest, kIdentifier, kSequence), 0))
-        << false;
+        << kProbe6 << Report6(kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 0)) << false;
     QTest::newRow("ICMPv6 report quoting an IPv4 header")
-        << kProbe6
-        << Report6(kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6,
-                                                   IcmpMessage(kIcmpv6EchoRequest, kIdentifier, kSequence), 58, 4))
-        << false;
-    QTest::newRow("ICMPv6 report quoting an echo reply")
-        << kProbe6
-        << Report6(kIcmpv6TimeExceeded,
-                   Ipv6Packet(kSource6, kDestination6, IcmpMessage(kIcmpv6EchoReply, kIdentifier, kSequence)))
-        << false;
-    QTest::newRow("ICMPv6, empty") << kProbe6 << Bytes{} << false;
+        << kProbe6 << Report6(kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 58, 4)) << false;
 }
 
 void TestEchoPacket::rawPacketAnswersProbe()
