@@ -7,8 +7,8 @@
 # runs (default 5), timed by benchmarks/process_times.py. Not a test: it
 # prints figures and never fails on them.
 #
-# Usage: benchmarks/run.sh [BUILD_DIR]     (needs root for the lab; python3,
-#        named and dig; traceroute, mtr and ping for the ICMP parts)
+# Usage: benchmarks/run.sh [BUILD_DIR]     (python3, named and dig; traceroute,
+#        mtr and ping for the ICMP parts, over IPv4 and IPv6)
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 export NETSONDE_BENCH_RUNS=${NETSONDE_BENCH_RUNS:-5}
@@ -21,8 +21,8 @@ row() {
         ratio = (ours ~ numeric && other ~ numeric && other > 0) ? sprintf("%.2f", ours / other) : "-"
         verdict = ""
         if (target != "")
-            verdict = (ratio != "-" && ratio + 0 <= target + 0) ? "ok" : "MISSED"
-        printf "%-50s %12s %12s %7s %8s  %s\n", figure, ours, other, ratio, (target == "" ? "" : "<= " target "x"), verdict
+            verdict = ours == "n/a" ? "n/a" : (ratio != "-" && ratio + 0 <= target + 0) ? "ok" : "MISSED"
+        printf "%-60s %12s %12s %7s %8s  %s\n", figure, ours, other, ratio, (target == "" ? "" : "<= " target "x"), verdict
     }'
 }
 
@@ -44,7 +44,7 @@ if [ "${1:-}" != --inside ]; then
                  END { print worst + 0 }' "$WORK/stall")
     row "longest stall, WhoIs server floods window (ms)" "$stall" >> "$WORK/rows"
     echo
-    printf '%-50s %12s %12s %7s %8s  %s\n' figure Netsonde other ratio target verdict
+    printf '%-60s %12s %12s %7s %8s  %s\n' figure Netsonde other ratio target verdict
     cat "$WORK/rows"
     echo
     cat "$WORK/stall"
@@ -92,36 +92,60 @@ row "  peak memory, window start and exit (KiB)" "$ours_kb" "$bare_kb"
 row "append 30000 chars in 2048-byte chunks (ms)" \
     "$("$BENCH/bench_window" append 5 2>/dev/null | awk '{ print $2 }')"
 
-# Ping and TraceRoute take part once report mode gives result rows for them.
+# Ping and TraceRoute take part where report mode gives result rows for them;
+# "n/a" where it does not (an address family it cannot reach yet).
 has_rows() {
     "$NETSONDE" --report "$@" 2>/dev/null | awk 'seen && NF { found = 1 } /^#    Address/ { seen = 1 } END { exit !found }'
 }
-if ! has_rows --count 1 --no-resolve -p "$DEST"; then
-    row "three-hop trace vs traceroute (ms)" "not available" "" 3
-    row "Ping mean round trip over +80 ms (ms)" "not available"
-    exit 0
-fi
 
-read -r ours_ms ours_kb < <(measure "$NETSONDE" --report --no-resolve --hops 5 -t "$DEST")
-for tool in traceroute mtr; do
-    case $tool in
-    traceroute) command=(traceroute -I -n -q 1 "$DEST") target=3 ;;
-    mtr) command=(mtr -r -n -c 1 "$DEST") target= ;;
-    esac
-    if command -v "$tool" >/dev/null; then
-        read -r their_ms their_kb < <(measure "${command[@]}")
+# measure_report ARGUMENT...: like measure, "n/a n/a" when report mode gives no rows.
+measure_report() {
+    if has_rows "$@"; then
+        measure "$NETSONDE" --report "$@"
     else
-        their_ms="not installed" their_kb=
+        echo "n/a n/a"
     fi
-    row "three-hop trace vs ${command[*]:0:${#command[@]}-1} (ms)" "$ours_ms" "$their_ms" $target
-    row "  peak memory (KiB)" "$ours_kb" "$their_kb"
-done
+}
+
+# trace_rows DESTINATION LABEL [FAMILY_OPTION]: the three-hop trace against
+# traceroute and mtr, both given the family option.
+trace_rows() {
+    local dest=$1 label=$2 family=("${@:3}") ours_ms ours_kb their_ms their_kb tool command target
+    read -r ours_ms ours_kb < <(measure_report --no-resolve --hops 5 -t "$dest")
+    for tool in traceroute mtr; do
+        case $tool in
+        traceroute) command=(traceroute "${family[@]}" -I -n -q 1 "$dest") target=3 ;;
+        mtr) command=(mtr "${family[@]}" -r -n -c 1 "$dest") target= ;;
+        esac
+        if command -v "$tool" >/dev/null; then
+            read -r their_ms their_kb < <(measure "${command[@]}")
+        else
+            their_ms="not installed" their_kb=
+        fi
+        row "three-hop trace$label vs ${command[*]:0:${#command[@]}-1} (ms)" "$ours_ms" "$their_ms" $target
+        row "  peak memory (KiB)" "$ours_kb" "$their_kb"
+    done
+}
+
+trace_rows "$DEST" ""
+trace_rows "$NETSONDE_LAB_DESTINATION6" " over IPv6" -6
+
+# Five echoes over IPv6, whole processes: the delayed responder below answers IPv4 only.
+read -r ours_ms ours_kb < <(measure_report --no-resolve --count 5 --delay 200 -p "$NETSONDE_LAB_DESTINATION6")
+if command -v ping >/dev/null; then
+    read -r their_ms their_kb < <(measure ping -6 -n -c 5 -i 0.2 "$NETSONDE_LAB_DESTINATION6")
+else
+    their_ms="not installed" their_kb=
+fi
+row "Ping 5 echoes over IPv6 vs ping -6 (ms)" "$ours_ms" "$their_ms"
+row "  peak memory (KiB)" "$ours_kb" "$their_kb"
 
 # This kernel has no netem queueing discipline: a responder of our own in the
 # destination answers every echo request 80 ms late, for both tools.
 exec 3> >("$BENCH/bench_delayed_echo" 80)
 sleep 1
-ours=$("$NETSONDE" --report --no-resolve --count 5 --delay 200 -p "$DEST" 2>/dev/null |
+ours=n/a
+has_rows --count 1 --no-resolve -p "$DEST" && ours=$("$NETSONDE" --report --no-resolve --count 5 --delay 200 -p "$DEST" 2>/dev/null |
     awk '/^#    Address/ { on = 1; next } on && NF >= 2 { print $(NF-1) }' | tr -dc '0-9\n' | awk 'NF { s += $1; n++ } END { if (n) printf "%.2f", s / n }')
 theirs=$(ping -n -c 5 -i 0.2 "$DEST" 2>/dev/null | awk -F'[=/ ]+' '/^rtt/ { print $7 }')
 row "Ping mean round trip over +80 ms (ms)" "${ours:-none}" "${theirs:-none}"

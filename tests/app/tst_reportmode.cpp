@@ -8,6 +8,7 @@
 
 #include "../query/LabServer.h"
 #include "netns/LabEnvironment.h"
+#include "support/LabNameServer.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -39,28 +40,6 @@ std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
 {
     return std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"), LabAddress("NETSONDE_LAB_DESTINATION"),
                                         port);
-}
-
-// Outside the lab: runs this executable again inside it, with named serving
-// on the destination. Skips when named is missing.
-void RunInsideLabWithNameServer(int argc, char** argv)
-{
-    if (IsInsideLab())
-        return;
-    if (QStandardPaths::findExecutable(QStringLiteral("named"), {QStringLiteral("/usr/sbin")}).isEmpty())
-        SkipWholeTest("BIND's named is not installed (Debian package bind9)");
-    char self[PATH_MAX] = {};
-    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-        SkipWholeTest("cannot find this executable's path to run it inside the namespace lab");
-    std::string serve = std::string("named -g -c ") + NETSONDE_NAMED_CONF + " > /dev/null 2>&1";
-    std::vector<char*> arguments{const_cast<char*>("bash"), const_cast<char*>(NETSONDE_LAB_SCRIPT),
-                                 const_cast<char*>("run"), const_cast<char*>("--serve"), serve.data(),
-                                 const_cast<char*>("--"), self};
-    for (int i = 1; i < argc; ++i)
-        arguments.push_back(argv[i]);
-    arguments.push_back(nullptr);
-    ::execvp("bash", arguments.data());
-    SkipWholeTest("cannot start the namespace lab");
 }
 
 // The stored settings of every run: Verbose Format off, and the firewall
@@ -609,7 +588,7 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    RunInsideLabWithNameServer(argc, argv);
+    RunInsideLabWithNameServer(argc, argv, NETSONDE_NAMED_CONF);
     QCoreApplication application(argc, argv);
     TestReportMode test;
     return QTest::qExec(&test, argc, argv);

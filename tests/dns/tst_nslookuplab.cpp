@@ -8,6 +8,7 @@
 #include "DigAnswer.h"
 #include "LookupFixture.h"
 #include "netns/LabEnvironment.h"
+#include "support/LabNameServer.h"
 
 #include "dns/SearchTypeTable.h"
 #include "platform/MessageBox.h"
@@ -64,31 +65,6 @@ void InstallLabHosts()
     if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
         || ::mount(QFile::encodeName(path).constData(), "/etc/hosts", nullptr, MS_BIND, nullptr) != 0)
         HostsFailure() = QStringLiteral("no mount namespace for a hosts file of our own: ") + QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Outside the lab: runs this executable again inside it, with named serving
-// on the destination. Skips when named or dig is missing.
-void RunInsideLabWithNameServer(int argc, char** argv)
-{
-    if (IsInsideLab())
-        return;
-    const QStringList sbin{QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")};
-    if (QStandardPaths::findExecutable(QStringLiteral("named"), sbin).isEmpty())
-        SkipWholeTest("BIND's named is not installed (Debian package bind9)");
-    if (QStandardPaths::findExecutable(QStringLiteral("dig")).isEmpty())
-        SkipWholeTest("dig is not installed (Debian package bind9-dnsutils)");
-    char self[PATH_MAX] = {};
-    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-        SkipWholeTest("cannot find this executable's path to run it inside the namespace lab");
-    std::string serve = std::string("named -g -c ") + NETSONDE_NAMED_CONF + " > " + NETSONDE_NAMED_LOG + " 2>&1";
-    std::vector<char*> arguments{const_cast<char*>("bash"), const_cast<char*>(NETSONDE_LAB_SCRIPT),
-                                 const_cast<char*>("run"), const_cast<char*>("--serve"), serve.data(),
-                                 const_cast<char*>("--"), self};
-    for (int i = 1; i < argc; ++i)
-        arguments.push_back(argv[i]);
-    arguments.push_back(nullptr);
-    ::execvp("bash", arguments.data());
-    SkipWholeTest("cannot start the namespace lab");
 }
 
 QString NamedLog()
@@ -281,7 +257,9 @@ private:
 
 int main(int argc, char** argv)
 {
-    RunInsideLabWithNameServer(argc, argv);
+    if (!IsInsideLab() && QStandardPaths::findExecutable(QStringLiteral("dig")).isEmpty())
+        SkipWholeTest("dig is not installed (Debian package bind9-dnsutils)");
+    RunInsideLabWithNameServer(argc, argv, NETSONDE_NAMED_CONF, NETSONDE_NAMED_LOG);
     InstallLabHosts();
     QApplication app(argc, argv);
     TestNameServerLookUpLab test;

@@ -5,14 +5,12 @@
 // thread enters it) and served by a thread of their own, so a server goes
 // on sending while the window's event loop runs, as a real peer does.
 
+#include "support/LabNamespace.h"
+
 #include <QByteArray>
 #include <QString>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sched.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -26,38 +24,6 @@
 
 namespace netsonde::test {
 
-// A socket of the given type bound to address:port inside the named
-// network namespace; -1 when it cannot be made.
-inline int BindInsideNamespace(const QString& nameSpace, int type, std::uint32_t address, std::uint16_t port)
-{
-    int fd = -1;
-    std::thread([&] {
-        const QByteArray path = "/run/netns/" + nameSpace.toUtf8();
-        const int nsFd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-        if (nsFd < 0)
-            return;
-        const bool entered = ::setns(nsFd, CLONE_NEWNET) == 0;
-        ::close(nsFd);
-        if (!entered)
-            return;
-        fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
-        if (fd < 0)
-            return;
-        const int on = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_port = htons(port);
-        local.sin_addr.s_addr = address;
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0
-            || (type == SOCK_STREAM && ::listen(fd, 4) != 0)) {
-            ::close(fd);
-            fd = -1;
-        }
-    }).join();
-    return fd;
-}
-
 // Waits up to timeoutMs for the descriptor to be readable.
 inline bool WaitReadable(int fd, int timeoutMs)
 {
@@ -65,7 +31,8 @@ inline bool WaitReadable(int fd, int timeoutMs)
     return ::poll(&entry, 1, timeoutMs) == 1;
 }
 
-// A TCP server that takes one connection after another and hands each to
+// A TCP server, on address:port and on the port of every IPv6 address of the
+// namespace, that takes one connection after another and hands each to
 // the test's behaviour on the server's thread. The behaviour gets the
 // connection's descriptor (blocking), its number from 0 and the stop flag,
 // which it checks between its steps; the server closes the connection
@@ -75,10 +42,11 @@ public:
     using Behaviour = std::function<void(int fd, int connection, const std::atomic<bool>& stop)>;
 
     CThreadedTcpServer(const QString& nameSpace, std::uint32_t address, std::uint16_t port, Behaviour behaviour)
-        : m_listenFd(BindInsideNamespace(nameSpace, SOCK_STREAM, address, port))
+        : m_listenFds{BindInsideNamespace(nameSpace, SOCK_STREAM, address, port),
+                      BindInsideNamespace(nameSpace, SOCK_STREAM, AnyIpv6SocketAddress(port))}
         , m_behaviour(std::move(behaviour))
     {
-        if (m_listenFd >= 0)
+        if (IsListening())
             m_thread = std::thread([this] { Serve(); });
     }
     ~CThreadedTcpServer()
@@ -86,22 +54,22 @@ public:
         m_stop = true;
         if (m_thread.joinable())
             m_thread.join();
-        if (m_listenFd >= 0)
-            ::close(m_listenFd);
+        for (const int fd : m_listenFds) {
+            if (fd >= 0)
+                ::close(fd);
+        }
     }
     CThreadedTcpServer(const CThreadedTcpServer&) = delete;
     CThreadedTcpServer& operator=(const CThreadedTcpServer&) = delete;
 
-    bool IsListening() const { return m_listenFd >= 0; }
+    bool IsListening() const { return m_listenFds[0] >= 0 && m_listenFds[1] >= 0; }
     int Connections() const { return m_connections; }
 
 private:
     void Serve()
     {
         while (!m_stop) {
-            if (!WaitReadable(m_listenFd, 20))
-                continue;
-            const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+            const int fd = AcceptWaiting(20);
             if (fd < 0)
                 continue;
             // A blocked send wakes up now and then to see the stop flag.
@@ -113,7 +81,17 @@ private:
         }
     }
 
-    int m_listenFd;
+    // A connection waiting on either listening socket, waiting up to timeoutMs; -1 when none.
+    int AcceptWaiting(int timeoutMs) const
+    {
+        pollfd entries[2] = {{m_listenFds[0], POLLIN, 0}, {m_listenFds[1], POLLIN, 0}};
+        if (::poll(entries, 2, timeoutMs) <= 0)
+            return -1;
+        const int listenFd = (entries[0].revents & POLLIN) != 0 ? m_listenFds[0] : m_listenFds[1];
+        return ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    }
+
+    int m_listenFds[2];
     Behaviour m_behaviour;
     std::atomic<bool> m_stop = false;
     std::atomic<int> m_connections = 0;

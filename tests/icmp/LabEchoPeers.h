@@ -9,11 +9,11 @@
 //   program on the same machine, with every sequence number under identifiers of
 //   its own, so that each reply it draws is one that only it asked for.
 
+#include "support/LabNamespace.h"
+
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sched.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -45,18 +45,6 @@ inline void PutChecksum(std::vector<std::uint8_t>& icmp)
     const std::uint16_t sum = echo::InternetChecksum(icmp);
     icmp[2] = static_cast<std::uint8_t>(sum >> 8);
     icmp[3] = static_cast<std::uint8_t>(sum & 0xFF);
-}
-
-// Moves the calling thread (only it) into the named network namespace.
-inline bool EnterNetworkNamespace(const QString& name)
-{
-    const std::string path = "/run/netns/" + name.toStdString();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool entered = ::setns(fd, CLONE_NEWNET) == 0;
-    ::close(fd);
-    return entered;
 }
 
 inline int OpenRawIcmpSocket()

@@ -452,6 +452,8 @@ void TestEchoLab::loadPrefersDatagramAndExplainsRefusal()
     QCOMPARE(open->SocketKind(family), std::optional{EchoSocketKind::Datagram});
     QVERIFY(QByteArray::fromStdString(open->Description(family)).startsWith(protocol + "datagram"));
 
+    if (netsonde::test::IsInsideUserNamespace())
+        QSKIP("the lab's user namespace maps one group: ping_group_range cannot be closed there");
     QVERIFY(WriteSysctl(kPingGroupRange, "1 0"));
     const auto datagramOnly = LoadEchoService(EchoSocketChoice::DatagramOnly);
     const auto fallback = LoadEchoService(EchoSocketChoice::Any);

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,10 @@ inline bool IsInsideLab()
 }
 
 // Returns when already inside the lab; otherwise replaces this process with the lab
-// running this executable with the same arguments. The lab's exit code (77 when it
-// cannot be built) becomes the test's.
-inline void RunInsideLab(int argc, char** argv)
+// running this executable with the same arguments, and each of the served commands
+// in the background on the destination. The lab's exit code (77 when it cannot be
+// built) becomes the test's.
+inline void RunInsideLab(int argc, char** argv, std::vector<std::string> served = {})
 {
     if (IsInsideLab())
         return;
@@ -36,13 +38,30 @@ inline void RunInsideLab(int argc, char** argv)
     if (size <= 0)
         SkipWholeTest("cannot find this executable's path to run it inside the namespace lab");
     std::vector<char*> arguments{const_cast<char*>("bash"), const_cast<char*>(NETSONDE_LAB_SCRIPT),
-                                 const_cast<char*>("run"), const_cast<char*>("--"), self};
+                                 const_cast<char*>("run")};
+    for (std::string& command : served) {
+        arguments.push_back(const_cast<char*>("--serve"));
+        arguments.push_back(command.data());
+    }
+    arguments.push_back(const_cast<char*>("--"));
+    arguments.push_back(self);
     for (int i = 1; i < argc; ++i)
         arguments.push_back(argv[i]);
     arguments.push_back(nullptr);
     ::execvp("bash", arguments.data());
     const std::string reason = std::string("cannot start the namespace lab: ") + std::strerror(errno);
     SkipWholeTest(reason.c_str());
+}
+
+// Whether the lab runs in a user namespace (it does for users other than root):
+// there this process is root with one user and one group, its own, and no other
+// user or group exists.
+inline bool IsInsideUserNamespace()
+{
+    std::ifstream map("/proc/self/uid_map");
+    std::string inside, outside, count;
+    map >> inside >> outside >> count;
+    return !(inside == "0" && outside == "0" && count == "4294967295");
 }
 
 // A lab address from its environment variable, in network order; 0 when missing.
@@ -53,6 +72,16 @@ inline std::uint32_t LabAddress(const char* variable)
     if (text == nullptr || ::inet_pton(AF_INET, text, &address) != 1)
         return 0;
     return address.s_addr;
+}
+
+// A lab IPv6 address from its environment variable; the unspecified address when missing.
+inline in6_addr LabAddress6(const char* variable)
+{
+    const char* text = std::getenv(variable);
+    in6_addr address{};
+    if (text == nullptr || ::inet_pton(AF_INET6, text, &address) != 1)
+        return in6addr_any;
+    return address;
 }
 
 } // namespace netsonde::test

@@ -30,12 +30,13 @@
 #   NETSONDE_LAB_NS_SOURCE, NETSONDE_LAB_NS_ROUTER1, NETSONDE_LAB_NS_ROUTER2,
 #   NETSONDE_LAB_NS_DESTINATION   the namespace names, for `ip netns exec`
 #
-# Inside the source the system resolver knows v6only.lab.test (the destination's IPv6
-# address only) and both.lab.test (its IPv4 and IPv6 addresses) from a hosts file of
-# the lab's own, which `ip netns exec` puts over /etc/hosts.
+# The system resolver knows v6only.lab.test (the destination's IPv6 address only) and
+# both.lab.test (its IPv4 and IPv6 addresses) from the lab's own /etc/hosts.
 #
-# When the lab cannot be built (not root, no ip or nft, namespaces refused) it prints
-# the reason and exits with 77, the tests' skip code.
+# The lab lives in a mount namespace of its own (its namespace files, its hosts file),
+# and for a user other than root in a user namespace too, where that user is root:
+# no privilege is needed. When the lab cannot be built (no ip, nft or unshare, user
+# namespaces refused) it prints the reason and exits with 77, the tests' skip code.
 
 set -u
 
@@ -69,8 +70,6 @@ readonly NS_ROUTER1="${LAB_TAG}-r1"
 readonly NS_ROUTER2="${LAB_TAG}-r2"
 readonly NS_DESTINATION="${LAB_TAG}-dst"
 
-readonly SOURCE_ETC="/etc/netns/${NS_SOURCE}"
-
 CREATED_NAMESPACES=()
 SERVED_PIDS=()
 COMMAND_PID=
@@ -96,13 +95,50 @@ teardown() {
     for ns in "${CREATED_NAMESPACES[@]}"; do
         ip netns delete "$ns" 2>/dev/null
     done
-    rm -rf "$SOURCE_ETC"
 }
 
 require_tools() {
-    [ "$(id -u)" = 0 ] || skip "the namespace lab needs root (ip netns, veth pairs)"
     command -v ip >/dev/null 2>&1 || skip "the ip command (iproute2) is missing"
     command -v nft >/dev/null 2>&1 || skip "the nft command (nftables) is missing"
+    command -v unshare >/dev/null 2>&1 || skip "the unshare command (util-linux) is missing"
+}
+
+# Why this system refuses a user namespace to a user other than root.
+user_namespace_refusal() {
+    local setting value
+    for setting in kernel.unprivileged_userns_clone user.max_user_namespaces; do
+        value=$(cat "/proc/sys/${setting//.//}" 2>/dev/null) || continue
+        [ "$value" = 0 ] && { echo "user namespaces are off for users other than root ($setting=0)"; return; }
+    done
+    value=$(cat /proc/sys/kernel/apparmor_restrict_unprivileged_userns 2>/dev/null)
+    [ "$value" = 1 ] \
+        && { echo "AppArmor restricts user namespaces (kernel.apparmor_restrict_unprivileged_userns=1)"; return; }
+    echo "this system refuses a user namespace to a user other than root"
+}
+
+# Runs this script again in a mount namespace of its own; a user other than root
+# gets a user namespace, where it is root, and a network namespace with it.
+enter_lab_namespaces() {
+    local private=root options=(--mount)
+    if [ "$(id -u)" != 0 ]; then
+        private=user
+        options=(--user --map-root-user --net --mount)
+    fi
+    if ! unshare "${options[@]}" true 2>/dev/null; then
+        [ "$private" = user ] && skip "$(user_namespace_refusal)"
+        skip "cannot make a mount namespace for the lab"
+    fi
+    NETSONDE_LAB_PRIVATE=$private exec unshare "${options[@]}" bash "$0" "$@"
+}
+
+# The lab's own folder of namespace files, seen only inside its mount namespace.
+# A user namespace cannot make the folder in the system's /run: a /run of its own.
+mount_namespace_folder() {
+    local error
+    mkdir -p /run/netns 2>/dev/null || { mount -t tmpfs netsonde-lab /run 2>/dev/null && mkdir -p /run/netns; }
+    error=$(mount -t tmpfs netsonde-lab /run/netns 2>&1) && return 0
+    [ "$1" = user ] && skip "$(user_namespace_refusal): $error"
+    skip "cannot make the lab's folder of network namespaces: $error"
 }
 
 in_ns() {
@@ -191,7 +227,9 @@ build_lab() {
         in_ns "$router" sysctl -q -w net.ipv4.ip_forward=1 net.ipv6.conf.all.forwarding=1 >/dev/null
     done
     # Unprivileged ICMP and ICMPv6 datagram sockets for every group in the source.
-    in_ns "$NS_SOURCE" sysctl -q -w net.ipv4.ping_group_range="0 2147483647" >/dev/null
+    # In a user namespace only the groups it maps can be given.
+    in_ns "$NS_SOURCE" sysctl -q -w net.ipv4.ping_group_range="0 2147483647" >/dev/null 2>&1 \
+        || in_ns "$NS_SOURCE" sysctl -q -w net.ipv4.ping_group_range="0 0" >/dev/null
 
     in_ns "$NS_DESTINATION" nft -f - <<NFT || return 1
 table inet netsonde_lab {
@@ -221,15 +259,20 @@ NFT
         && wait_until_ready "$NS_ROUTER2" eth1 && wait_until_ready "$NS_DESTINATION" eth0
 }
 
-# The source's hosts file, put over /etc/hosts by `ip netns exec`.
-write_source_hosts() {
-    mkdir -p "$SOURCE_ETC" || return 1
-    cat > "$SOURCE_ETC/hosts" <<HOSTS
-127.0.0.1 localhost
-::1 localhost
-$DESTINATION both.lab.test
-$DESTINATION6 both.lab.test v6only.lab.test
-HOSTS
+# The system's hosts file with the lab's names, over /etc/hosts in the lab's mount
+# namespace.
+mount_hosts_file() {
+    local hosts
+    hosts=$(mktemp) || return 1
+    {
+        cat /etc/hosts 2>/dev/null
+        echo "$DESTINATION both.lab.test"
+        echo "$DESTINATION6 both.lab.test v6only.lab.test"
+    } > "$hosts"
+    mount --bind "$hosts" /etc/hosts
+    local status=$?
+    rm -f "$hosts"
+    return "$status"
 }
 
 start_servers() {
@@ -270,6 +313,12 @@ run_in_source() {
 }
 
 main() {
+    if [ -z "${NETSONDE_LAB_PRIVATE:-}" ]; then
+        require_tools
+        enter_lab_namespaces "$@"
+    fi
+    local private=$NETSONDE_LAB_PRIVATE
+    unset NETSONDE_LAB_PRIVATE
     [ "${1:-}" = run ] || usage
     shift
     local serve=()
@@ -283,11 +332,11 @@ main() {
     shift
     [ $# -gt 0 ] || usage
 
-    require_tools
+    mount_namespace_folder "$private"
     trap teardown EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
-    build_lab && write_source_hosts || { echo "lab: the network could not be built" >&2; exit 1; }
+    build_lab && mount_hosts_file || { echo "lab: the network could not be built" >&2; exit 1; }
     start_servers "${serve[@]}"
     run_in_source "$@"
 }

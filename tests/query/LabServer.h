@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A TCP server of the test's own on a fixed port of the namespace lab's
-// destination. The test drives it step by step: it accepts, reads what the
-// client sent, and sends chunks that the client's kernel has fully received
-// (and acknowledged) before the test lets the client's event loop run again,
-// so each chunk is read by the client in one piece.
+// destination, over IPv4 and IPv6. The test drives it step by step: it accepts,
+// reads what the client sent, and sends chunks that the client's kernel has fully
+// received (and acknowledged) before the test lets the client's event loop run
+// again, so each chunk is read by the client in one piece.
 
 #include "netns/LabEnvironment.h"
+#include "support/LabNamespace.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -17,42 +18,46 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <linux/sockios.h>
-#include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <thread>
 
 namespace netsonde::test {
 
 class CLabServer {
 public:
-    // Listens on address:port inside the named network namespace.
+    // Listens on address:port and on the port of every IPv6 address inside the
+    // named network namespace.
     CLabServer(const QString& nameSpace, std::uint32_t address, std::uint16_t port)
+        : m_listenFds{ListenInside(nameSpace, Ipv4SocketAddress(address, port)),
+                      ListenInside(nameSpace, AnyIpv6SocketAddress(port))}
     {
-        // Only the helper thread enters the namespace; the socket stays there.
-        std::thread([&] { m_listenFd = ListenInside(nameSpace, address, port); }).join();
     }
     ~CLabServer()
     {
         CloseConnection();
-        if (m_listenFd >= 0)
-            ::close(m_listenFd);
+        for (const int fd : m_listenFds) {
+            if (fd >= 0)
+                ::close(fd);
+        }
     }
     CLabServer(const CLabServer&) = delete;
     CLabServer& operator=(const CLabServer&) = delete;
 
-    bool IsListening() const { return m_listenFd >= 0; }
+    bool IsListening() const { return m_listenFds[0] >= 0 && m_listenFds[1] >= 0; }
 
-    // Takes a waiting connection; false while none waits.
+    // Takes a waiting connection of either family; false while none waits.
     bool Accept()
     {
-        if (m_fd >= 0)
-            return true;
-        m_fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        for (const int listenFd : m_listenFds) {
+            if (m_fd < 0)
+                m_fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        }
         return m_fd >= 0;
     }
 
@@ -108,28 +113,11 @@ public:
     }
 
 private:
-    static int ListenInside(const QString& nameSpace, std::uint32_t address, std::uint16_t port)
+    static int ListenInside(const QString& nameSpace, const sockaddr_storage& local)
     {
-        const QByteArray path = "/run/netns/" + nameSpace.toUtf8();
-        const int nsFd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-        if (nsFd < 0)
-            return -1;
-        const bool entered = ::setns(nsFd, CLONE_NEWNET) == 0;
-        ::close(nsFd);
-        if (!entered)
-            return -1;
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        const int on = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_port = htons(port);
-        local.sin_addr.s_addr = address;
-        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 || ::listen(fd, 4) != 0) {
-            if (fd >= 0)
-                ::close(fd);
-            return -1;
-        }
+        const int fd = BindInsideNamespace(nameSpace, SOCK_STREAM, local);
+        if (fd >= 0)
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
         return fd;
     }
 
@@ -148,11 +136,24 @@ private:
         return false;
     }
 
-    int m_listenFd = -1;
+    int m_listenFds[2];
     int m_fd = -1;
     QByteArray m_received;
     bool m_bPeerClosed = false;
 };
+
+// Whether the socket address is the destination's (of either family) at the port.
+inline bool IsDestinationPort(const sockaddr_storage& peer, std::uint16_t port)
+{
+    if (peer.ss_family == AF_INET) {
+        const auto& peer4 = reinterpret_cast<const sockaddr_in&>(peer);
+        return peer4.sin_port == htons(port) && peer4.sin_addr.s_addr == LabAddress("NETSONDE_LAB_DESTINATION");
+    }
+    const auto& peer6 = reinterpret_cast<const sockaddr_in6&>(peer);
+    const in6_addr destination = LabAddress6("NETSONDE_LAB_DESTINATION6");
+    return peer.ss_family == AF_INET6 && peer6.sin6_port == htons(port)
+        && std::memcmp(&peer6.sin6_addr, &destination, sizeof destination) == 0;
+}
 
 // Bytes waiting in this process's socket connected to the destination's
 // port, found among the open files; -1 when there is no such socket.
@@ -160,10 +161,9 @@ inline int UnreadBytesFrom(std::uint16_t port)
 {
     for (const QString& name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
         const int fd = name.toInt();
-        sockaddr_in peer{};
+        sockaddr_storage peer{};
         socklen_t size = sizeof peer;
-        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0 || peer.sin_family != AF_INET
-            || peer.sin_port != htons(port) || peer.sin_addr.s_addr != LabAddress("NETSONDE_LAB_DESTINATION"))
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0 || !IsDestinationPort(peer, port))
             continue;
         int unread = 0;
         return ::ioctl(fd, FIONREAD, &unread) == 0 ? unread : -1;

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Sockets of the test's own inside one of the namespace lab's network namespaces:
+// only a helper thread enters the namespace, and the socket stays there.
+
+#include <QByteArray>
+#include <QString>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <thread>
+
+namespace netsonde::test {
+
+// Moves the calling thread (only it) into the named network namespace.
+inline bool EnterNetworkNamespace(const QString& name)
+{
+    const QByteArray path = "/run/netns/" + name.toUtf8();
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool entered = ::setns(fd, CLONE_NEWNET) == 0;
+    ::close(fd);
+    return entered;
+}
+
+inline sockaddr_storage Ipv4SocketAddress(std::uint32_t address, std::uint16_t port)
+{
+    sockaddr_storage storage{};
+    auto& local = reinterpret_cast<sockaddr_in&>(storage);
+    local.sin_family = AF_INET;
+    local.sin_port = htons(port);
+    local.sin_addr.s_addr = address;
+    return storage;
+}
+
+// Every IPv6 address of the namespace.
+inline sockaddr_storage AnyIpv6SocketAddress(std::uint16_t port)
+{
+    sockaddr_storage storage{};
+    auto& local = reinterpret_cast<sockaddr_in6&>(storage);
+    local.sin6_family = AF_INET6;
+    local.sin6_port = htons(port);
+    local.sin6_addr = in6addr_any;
+    return storage;
+}
+
+// A socket of the given type bound to the local address inside the named network
+// namespace, listening when it is a stream socket (an IPv6 one takes IPv6 only);
+// -1 when it cannot be made.
+inline int BindInsideNamespace(const QString& nameSpace, int type, const sockaddr_storage& local)
+{
+    int fd = -1;
+    std::thread([&] {
+        if (!EnterNetworkNamespace(nameSpace))
+            return;
+        fd = ::socket(local.ss_family, type | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return;
+        const int on = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (local.ss_family == AF_INET6)
+            ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
+        const socklen_t size = local.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), size) != 0
+            || (type == SOCK_STREAM && ::listen(fd, 4) != 0)) {
+            ::close(fd);
+            fd = -1;
+        }
+    }).join();
+    return fd;
+}
+
+inline int BindInsideNamespace(const QString& nameSpace, int type, std::uint32_t address, std::uint16_t port)
+{
+    return BindInsideNamespace(nameSpace, type, Ipv4SocketAddress(address, port));
+}
+
+} // namespace netsonde::test
