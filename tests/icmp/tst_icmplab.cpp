@@ -148,19 +148,6 @@ private Q_SLOTS:
         QCOMPARE(*system, listed);
     }
 
-    // No route to the network: router2's report answers every request.
-    void pingOfAnUnreachableNetworkListsTheRouter_data() { AddKinds(true); }
-    void pingOfAnUnreachableNetworkListsTheRouter()
-    {
-        OPEN_LAB_WINDOW(window);
-        SetPing(*window.dialog, LabText("NETSONDE_LAB_UNREACHABLE", family), 5);
-        RUN_TO_END(window, 30000);
-        const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
-        QCOMPARE(list->topLevelItemCount(), 3);
-        for (int row = 0; row < 3; ++row)
-            QCOMPARE(RowTexts(list, row).value(1), LabText("NETSONDE_LAB_ROUTER2", family));
-    }
-
     // The silent address never answers: the routers' rows, then a row per
     // remaining hop up to the maximum (after the 10 s search for a second address).
     void traceRouteToSilentHostFillsEveryHop_data() { AddKinds(false); }
