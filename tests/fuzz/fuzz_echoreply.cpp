@@ -89,16 +89,10 @@ bool AnswersWithTrailer(ReadKind kind, std::span<const std::uint8_t> received, c
 EchoProbe WithDestinationChanged(const EchoProbe& probe)
 {
     std::array<std::uint8_t, kIpv6AddressBytes> bytes{};
-    std::copy(probe.destination.Bytes().begin(), probe.destination.Bytes().end(), bytes.begin());
+    std::ranges::copy(probe.destination.Bytes(), bytes.begin());
     bytes[3] ^= 0x01;
     EchoProbe changed = probe;
-    if (probe.destination.IsIPv6()) {
-        changed.destination = CIpAddress::FromIPv6(bytes);
-    } else {
-        std::uint32_t networkOrder = 0;
-        std::copy_n(bytes.begin(), 4, reinterpret_cast<std::uint8_t*>(&networkOrder));
-        changed.destination = CIpAddress::FromIPv4(networkOrder);
-    }
+    changed.destination = DestinationOf(bytes.data(), probe.destination.Family());
     return changed;
 }
 
