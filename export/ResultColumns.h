@@ -29,6 +29,10 @@ constexpr std::array<CResultColumn, 4> kResultColumns{{
 
 constexpr int kResultColumnCount = static_cast<int>(kResultColumns.size());
 
+// The width of the longest IPv6 address text (eight groups of four digits):
+// what the Address column grows to when the window is widened.
+constexpr const char* kLongestAddressSample = "8888:8888:8888:8888:8888:8888:8888:8888";
+
 constexpr int ColumnIndex(ResultColumn column) { return static_cast<int>(column); }
 
 } // namespace netsonde

@@ -4,8 +4,6 @@
 #include "platform/AppMessages.h"
 #include "run/RunView.h"
 
-#include <arpa/inet.h>
-
 namespace netsonde {
 
 CIcmpFunction::CIcmpFunction(CRunController& runs, FunctionId id, std::shared_ptr<echo::EchoService> service,
@@ -49,8 +47,8 @@ void CIcmpFunction::Cancel()
 
 void CIcmpFunction::ResolveRow(int row, const QString& addressText)
 {
-    const in_addr_t address = ::inet_addr(addressText.toUtf8().constData());
-    if (addressText.isEmpty() || address == INADDR_NONE) {
+    const std::optional<CIpAddress> address = ParseAddressLiteral(addressText);
+    if (addressText.isEmpty() || !address) {
         m_runs.ShowMessage(QStringLiteral("Sorry, cannot resolve this host"), MessageIcon::Exclamation);
         return;
     }
@@ -58,7 +56,7 @@ void CIcmpFunction::ResolveRow(int row, const QString& addressText)
     m_runs.BeginRun();
     m_runs.SetStatusText(QStringLiteral("Resolving IP address ") + addressText);
     m_nLookupRow = row;
-    if (m_runs.LookUpAddress(CIpAddress::FromIPv4(address), WM_APP_ADDRESS_RESOLVED) == 0) {
+    if (m_runs.LookUpAddress(*address, WM_APP_ADDRESS_RESOLVED) == 0) {
         m_runs.ShowMessage(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
         m_runs.EndRun();
     }

@@ -20,10 +20,12 @@ class EchoService;
 void InstallIcmpFunctions(CRunController& runs, std::shared_ptr<echo::EchoService> service,
                           CHostLookups lookups = CHostLookups::System());
 
-// The ICMP method in use, or why none is: for the Winsock Information dialog.
+// The ICMP method each address family uses, or why it has none, one line
+// per family: for the Winsock Information dialog.
 QString IcmpServiceDescription(const echo::EchoService* service);
 
-// The tooltip of the Ping and TraceRoute pages when the service is unavailable.
-QString IcmpUnavailableToolTip(const echo::EchoService* service);
+// The tooltip of the Ping and TraceRoute pages: the method of each family,
+// or why the service is unavailable.
+QString IcmpServiceToolTip(const echo::EchoService* service);
 
 } // namespace netsonde

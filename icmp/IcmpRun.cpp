@@ -17,14 +17,24 @@ CIcmpRun::CIcmpRun(CRunController& runs, CRunController::RequestId request,
 {
 }
 
-bool CIcmpRun::Open(const QString& hostAsTyped, const QString& addressText, const CIcmpRunTexts& texts)
+std::optional<CIpAddress> ParseAddressLiteral(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    const in_addr_t dotted = ::inet_addr(bytes.constData());
+    if (dotted != INADDR_NONE)
+        return CIpAddress::FromIPv4(dotted);
+    return ParseIpv6Literal(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+bool CIcmpRun::Open(const QString& hostAsTyped, const QString& addressText, AddressPreference preference,
+                    const CIcmpRunTexts& texts)
 {
     if (!StillCurrent())
         return false;
     SetStatus(QStringLiteral("Trying to locating API functions"));
     if (!FindService() || !StillCurrent())
         return false;
-    if (!Resolve(hostAsTyped, addressText) || !StillCurrent())
+    if (!Resolve(hostAsTyped, addressText, preference) || !StillCurrent())
         return false;
     // The per-run buffers are this object's members: nothing to reserve that can fail.
     SetStatus(texts.reserving);
@@ -35,18 +45,17 @@ bool CIcmpRun::Open(const QString& hostAsTyped, const QString& addressText, cons
 
 bool CIcmpRun::FindService()
 {
-    if (m_service && m_service->IsLoaded())
+    if (m_service && echo::IsLoadedForAnyFamily(*m_service))
         return true;
     EndRunThenReport(QStringLiteral("Cannot locate the required API functions in ICMP.DLL."));
     return false;
 }
 
-bool CIcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText)
+bool CIcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText, AddressPreference preference)
 {
     SetStatus(QStringLiteral("Resolving ") + hostAsTyped);
-    const in_addr_t literal = ::inet_addr(addressText.toUtf8().constData());
-    if (literal != INADDR_NONE) {
-        m_destination = CIpAddress::FromIPv4(literal);
+    if (const std::optional<CIpAddress> literal = ParseAddressLiteral(addressText)) {
+        m_destination = *literal;
         return true;
     }
     bool woken = false;
@@ -55,18 +64,28 @@ bool CIcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText)
                                                      *m_wake, &woken);
     if (woken || !StillCurrent())
         return false;
-    if (outcome.nError != kLookupSucceeded || outcome.entry.addresses.isEmpty()) {
+    const std::optional<CIpAddress> chosen = outcome.nError == kLookupSucceeded
+        ? ChooseAddress(outcome.entry.addresses, preference)
+        : std::nullopt;
+    if (!chosen) {
         ReportThenEndRun(QStringLiteral("Unable to resolve hostname"));
         return false;
     }
-    m_destination = outcome.entry.addresses.front();
+    m_destination = *chosen;
     return true;
 }
 
+// A service may work for one family only: the report then says why the
+// target's family has no socket.
 bool CIcmpRun::OpenHandle(const CIcmpRunTexts& texts)
 {
     SetStatus(texts.opening);
-    m_handle = m_service->CreateHandle(m_wake);
+    const IpFamily family = m_destination.Family();
+    if (!m_service->IsLoaded(family)) {
+        ReportThenEndRun(texts.openFailed + QLatin1Char(' ') + QString::fromStdString(m_service->Description(family)));
+        return false;
+    }
+    m_handle = m_service->CreateHandle(family, m_wake);
     if (m_handle)
         return true;
     ReportThenEndRun(texts.openFailed);

@@ -29,6 +29,9 @@ struct CIcmpRunTexts {
     QString openFailed;
 };
 
+// The address of a dotted or IPv6 literal; none for any other text.
+std::optional<CIpAddress> ParseAddressLiteral(const QString& text);
+
 class CIcmpRun {
 public:
     using Effect = std::function<void(CRunController&)>;
@@ -37,10 +40,13 @@ public:
              std::shared_ptr<const echo::ShutdownSignal> wake, CHostLookups lookups);
 
     // Start steps: finds the service, resolves the target (the status line
-    // shows `hostAsTyped`; `addressText` is tried as a dotted address first)
-    // and opens the echo handle. False when the run is over: abandoned
-    // (silently) or failed (after its report and the end of the run).
-    bool Open(const QString& hostAsTyped, const QString& addressText, const CIcmpRunTexts& texts);
+    // shows `hostAsTyped`; `addressText` is tried as a dotted address, then
+    // as an IPv6 literal; a name uses the address `preference` chooses) and
+    // opens the echo handle of the target's family. False when the run is
+    // over: abandoned (silently) or failed (after its report and the end of
+    // the run).
+    bool Open(const QString& hostAsTyped, const QString& addressText, AddressPreference preference,
+              const CIcmpRunTexts& texts);
 
     bool StillCurrent() const;
     // Posts an effect; it is dropped when the run is no longer current.
@@ -58,7 +64,7 @@ public:
 
 private:
     bool FindService();
-    bool Resolve(const QString& hostAsTyped, const QString& addressText);
+    bool Resolve(const QString& hostAsTyped, const QString& addressText, AddressPreference preference);
     bool OpenHandle(const CIcmpRunTexts& texts);
     void EndRunThenReport(const QString& text);
     void ReportThenEndRun(const QString& text);

@@ -88,7 +88,7 @@ void CPingFunction::StartPing(const CRunInputs& inputs)
 
 void PingWorker(const CRunInputs& inputs, CIcmpRun& run)
 {
-    if (!run.Open(inputs.strHost, AddressTextOf(inputs.strHost), PingTexts()))
+    if (!run.Open(inputs.strHost, AddressTextOf(inputs.strHost), inputs.preference, PingTexts()))
         return;
     std::array<std::uint8_t, kPingDataSize> data{};
     data.fill(kEchoFillByte);

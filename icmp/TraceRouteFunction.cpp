@@ -102,7 +102,7 @@ void CTraceRouteFunction::StartTraceRoute(const CRunInputs& inputs)
 
 void TraceRouteWorker(const CRunInputs& inputs, CIcmpRun& run)
 {
-    if (!run.Open(inputs.strHost, inputs.strHost, TraceRouteTexts()))
+    if (!run.Open(inputs.strHost, inputs.strHost, inputs.preference, TraceRouteTexts()))
         return;
     // No check follows this probe: the first pass of the loop makes it.
     const CIpAddress secondAddress = FindSecondAddress(run);

@@ -187,6 +187,7 @@ private:
     void SetUpResultColumns();
     std::optional<ColumnWidths> StoredColumnWidths(FunctionId id) const;
     ColumnWidths DefaultColumnWidths(const QTreeWidget* list) const;
+    void WidenAddressColumns(int growth);
 
     // Initialisation steps.
     int ReadSettingsAndCreate();

@@ -172,15 +172,16 @@ void CMainDialog::LoadIcmpLibrary()
     m_echoService = LoadConfiguredEchoService();
     if (const FunctionInstaller& install = FunctionInstallerFunction())
         install(*m_runs, m_echoService);
-    m_bIcmpAvailable = m_echoService && m_echoService->IsLoaded();
+    m_bIcmpAvailable = m_echoService && echo::IsLoadedForAnyFamily(*m_echoService);
+    const QString toolTip = IcmpServiceToolTip(m_echoService.get());
+    for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute})
+        Page(id)->setToolTip(toolTip);
     if (m_bIcmpAvailable)
         return;
-    const QString why = IcmpUnavailableToolTip(m_echoService.get());
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
-        Page(id)->setToolTip(why);
         for (QWidget* control : Page(id)->InputControls()) {
             control->setEnabled(false);
-            control->setToolTip(why);
+            control->setToolTip(toolTip);
         }
     }
 }

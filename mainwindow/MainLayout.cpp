@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QStatusBar>
 
 namespace netsonde {
@@ -119,6 +120,8 @@ void CMainDialog::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
     LayoutControls();
+    if (isVisible() && event->oldSize().isValid())
+        WidenAddressColumns(event->size().width() - event->oldSize().width());
 }
 
 void CMainDialog::paintEvent(QPaintEvent* event)

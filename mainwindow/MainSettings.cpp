@@ -191,6 +191,23 @@ ColumnWidths CMainDialog::DefaultColumnWidths(const QTreeWidget* list) const
     return widths;
 }
 
+// What a wider window gains goes to the Address columns, until they show
+// the longest IPv6 address; the other columns keep their widths.
+void CMainDialog::WidenAddressColumns(int growth)
+{
+    if (growth <= 0)
+        return;
+    const int address = ColumnIndex(ResultColumn::Address);
+    for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
+        QHeaderView* header = ResultList(id)->header();
+        const QFontMetrics metrics(ResultList(id)->font());
+        const int longest = metrics.horizontalAdvance(QString::fromLatin1(kLongestAddressSample)) + kColumnMargin;
+        const int current = header->sectionSize(address);
+        if (current < longest)
+            header->resizeSection(address, std::min(longest, current + growth));
+    }
+}
+
 void CMainDialog::SaveColumnWidths()
 {
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {

@@ -27,35 +27,58 @@ int MillisecondsUntil(std::chrono::steady_clock::time_point now, std::chrono::st
 
 bool IsReportThatCounts(const sock_extended_err& error)
 {
-    return error.ee_origin == SO_EE_ORIGIN_ICMP
-        && (error.ee_type == kIcmpTimeExceeded || error.ee_type == kIcmpDestinationUnreachable);
+    if (error.ee_origin == SO_EE_ORIGIN_ICMP)
+        return error.ee_type == kIcmpTimeExceeded || error.ee_type == kIcmpDestinationUnreachable;
+    if (error.ee_origin == SO_EE_ORIGIN_ICMP6)
+        return error.ee_type == kIcmpv6TimeExceeded || error.ee_type == kIcmpv6DestinationUnreachable;
+    return false;
 }
 
-// The sender of an ICMP report from the control messages of an error-queue read.
-std::optional<std::uint32_t> ReportSender(msghdr& message)
+bool IsErrorOfFamily(const cmsghdr& control, IpFamily family)
+{
+    return family == IpFamily::IPv6 ? control.cmsg_level == SOL_IPV6 && control.cmsg_type == IPV6_RECVERR
+                                    : control.cmsg_level == SOL_IP && control.cmsg_type == IP_RECVERR;
+}
+
+// The sender of a report from the control messages of an error-queue read: the
+// offender's socket address follows the extended error.
+std::optional<CIpAddress> ReportSender(msghdr& message, IpFamily family)
 {
     for (cmsghdr* control = CMSG_FIRSTHDR(&message); control != nullptr;
          control = CMSG_NXTHDR(&message, control)) {
-        if (control->cmsg_level != SOL_IP || control->cmsg_type != IP_RECVERR)
-            continue;
-        if (control->cmsg_len < CMSG_LEN(sizeof(sock_extended_err) + sizeof(sockaddr_in)))
+        if (!IsErrorOfFamily(*control, family) || control->cmsg_len < CMSG_LEN(sizeof(sock_extended_err)))
             continue;
         sock_extended_err error{};
         std::memcpy(&error, CMSG_DATA(control), sizeof error);
-        sockaddr_in offender{};
-        std::memcpy(&offender, CMSG_DATA(control) + sizeof error, sizeof offender);
-        if (IsReportThatCounts(error) && offender.sin_family == AF_INET)
-            return offender.sin_addr.s_addr;
+        sockaddr_storage offender{};
+        const std::size_t offenderSize =
+            std::min(control->cmsg_len - CMSG_LEN(sizeof error), sizeof offender);
+        std::memcpy(&offender, CMSG_DATA(control) + sizeof error, offenderSize);
+        const auto sender = CIpAddress::FromSockAddr(reinterpret_cast<const sockaddr*>(&offender),
+                                                     static_cast<socklen_t>(offenderSize));
+        if (IsReportThatCounts(error) && sender && sender->Family() == family)
+            return sender;
     }
+    return std::nullopt;
+}
+
+// The address of a socket address when it is of the handle's family.
+std::optional<CIpAddress> AddressOfFamily(const sockaddr_storage& from, socklen_t size, IpFamily family)
+{
+    const auto sender = CIpAddress::FromSockAddr(reinterpret_cast<const sockaddr*>(&from), size);
+    if (sender && sender->Family() == family)
+        return sender;
     return std::nullopt;
 }
 
 } // namespace
 
-LinuxEchoHandle::LinuxEchoHandle(EchoSocketKind kind, UniqueFd socket, std::uint16_t identifier,
-                                 std::uint16_t firstSequence, std::shared_ptr<const ShutdownSignal> shutdown,
+LinuxEchoHandle::LinuxEchoHandle(IpFamily family, EchoSocketKind kind, UniqueFd socket,
+                                 std::uint16_t identifier, std::uint16_t firstSequence,
+                                 std::shared_ptr<const ShutdownSignal> shutdown,
                                  std::shared_ptr<const ShutdownSignal> runWake)
-    : m_kind(kind)
+    : m_family(family)
+    , m_kind(kind)
     , m_socket(std::move(socket))
     , m_identifier(identifier)
     , m_nextSequence(firstSequence)
@@ -67,10 +90,10 @@ LinuxEchoHandle::LinuxEchoHandle(EchoSocketKind kind, UniqueFd socket, std::uint
 EchoReply LinuxEchoHandle::SendEcho(const CIpAddress& destination, std::span<const std::uint8_t> data,
                                     std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs)
 {
-    if (destination.IsIPv6() || data.size() > kMaxEchoDataSize || IsWoken() || !SetTimeToLive(ttl))
+    if (destination.Family() != m_family || data.size() > kMaxEchoDataSize || IsWoken() || !SetTimeToLive(ttl))
         return {};
     DiscardStaleAnswers();
-    const EchoProbe probe{destination.IPv4(), m_identifier, m_nextSequence++};
+    const EchoProbe probe{destination, m_identifier, m_nextSequence++};
     const auto sent = Clock::now();
     if (!SendRequest(probe, data))
         return {};
@@ -78,7 +101,7 @@ EchoReply LinuxEchoHandle::SendEcho(const CIpAddress& destination, std::span<con
     if (!sender)
         return {};
     const auto roundTrip = std::chrono::floor<std::chrono::milliseconds>(Clock::now() - sent).count();
-    return {1, CIpAddress::FromIPv4(*sender), static_cast<std::uint32_t>(std::clamp<long long>(roundTrip, 0, UINT32_MAX))};
+    return {1, *sender, static_cast<std::uint32_t>(std::clamp<long long>(roundTrip, 0, UINT32_MAX))};
 }
 
 bool LinuxEchoHandle::IsWoken() const
@@ -86,10 +109,13 @@ bool LinuxEchoHandle::IsWoken() const
     return m_shutdown->IsRaised() || (m_runWake && m_runWake->IsRaised());
 }
 
-// Every request sets its own Ttl; none restores the system's default (-1).
+// Every request sets its own Ttl (the hop limit over IPv6); none restores the
+// system's default (-1).
 bool LinuxEchoHandle::SetTimeToLive(std::optional<std::uint8_t> ttl)
 {
     const int value = ttl ? int{*ttl} : -1;
+    if (m_family == IpFamily::IPv6)
+        return ::setsockopt(m_socket.Get(), SOL_IPV6, IPV6_UNICAST_HOPS, &value, sizeof value) == 0;
     return ::setsockopt(m_socket.Get(), SOL_IP, IP_TTL, &value, sizeof value) == 0;
 }
 
@@ -120,18 +146,17 @@ void LinuxEchoHandle::DiscardStaleAnswers()
 // On a datagram socket the kernel puts its own identifier and checksum in.
 bool LinuxEchoHandle::SendRequest(const EchoProbe& probe, std::span<const std::uint8_t> data)
 {
-    const auto request = BuildEchoRequest(probe.identifier, probe.sequence, data);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = probe.destination;
+    const auto request = BuildEchoRequest(m_family, probe.identifier, probe.sequence, data);
+    sockaddr_storage to{};
+    const socklen_t toSize = probe.destination.ToSockAddr(0, to);
     const auto sent = ::sendto(m_socket.Get(), request.data(), request.size(), 0,
-                               reinterpret_cast<const sockaddr*>(&to), sizeof to);
+                               reinterpret_cast<const sockaddr*>(&to), toSize);
     return sent == static_cast<ssize_t>(request.size());
 }
 
 // The deadline is fixed; the wait is recomputed from it after every wake-up, so stray
 // packets cannot stretch it. Without a run wake its slot holds -1, which poll skips.
-std::optional<std::uint32_t> LinuxEchoHandle::AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline)
+std::optional<CIpAddress> LinuxEchoHandle::AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline)
 {
     for (;;) {
         const auto now = Clock::now();
@@ -152,7 +177,7 @@ std::optional<std::uint32_t> LinuxEchoHandle::AwaitAnswer(const EchoProbe& probe
     }
 }
 
-std::optional<std::uint32_t> LinuxEchoHandle::ReadWaitingAnswers(const EchoProbe& probe)
+std::optional<CIpAddress> LinuxEchoHandle::ReadWaitingAnswers(const EchoProbe& probe)
 {
     for (int read = 0; read < kMaxReadsPerWake; ++read) {
         bool drained = false;
@@ -164,9 +189,9 @@ std::optional<std::uint32_t> LinuxEchoHandle::ReadWaitingAnswers(const EchoProbe
     return std::nullopt;
 }
 
-std::optional<std::uint32_t> LinuxEchoHandle::ReadRawPacket(const EchoProbe& probe, bool& drained)
+std::optional<CIpAddress> LinuxEchoHandle::ReadRawPacket(const EchoProbe& probe, bool& drained)
 {
-    sockaddr_in from{};
+    sockaddr_storage from{};
     socklen_t fromSize = sizeof from;
     const auto received = ::recvfrom(m_socket.Get(), m_receiveBuffer.data(), m_receiveBuffer.size(),
                                      MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fromSize);
@@ -175,18 +200,18 @@ std::optional<std::uint32_t> LinuxEchoHandle::ReadRawPacket(const EchoProbe& pro
         return std::nullopt;
     }
     const std::span<const std::uint8_t> packet(m_receiveBuffer.data(), static_cast<std::size_t>(received));
-    if (from.sin_family == AF_INET && RawPacketAnswersProbe(packet, probe))
-        return from.sin_addr.s_addr;
+    if (RawReadAnswersProbe(packet, probe))
+        return AddressOfFamily(from, fromSize, m_family);
     return std::nullopt;
 }
 
 // A pending ICMP error makes a plain read fail once (EHOSTUNREACH and the like): that
 // only says the error queue has something, so it is read on the next pass.
-std::optional<std::uint32_t> LinuxEchoHandle::ReadDatagramMessage(const EchoProbe& probe, bool& drained)
+std::optional<CIpAddress> LinuxEchoHandle::ReadDatagramMessage(const EchoProbe& probe, bool& drained)
 {
     if (const auto reporter = ReadErrorQueue(probe))
         return reporter;
-    sockaddr_in from{};
+    sockaddr_storage from{};
     socklen_t fromSize = sizeof from;
     const auto received = ::recvfrom(m_socket.Get(), m_receiveBuffer.data(), m_receiveBuffer.size(),
                                      MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fromSize);
@@ -195,17 +220,17 @@ std::optional<std::uint32_t> LinuxEchoHandle::ReadDatagramMessage(const EchoProb
         return std::nullopt;
     }
     const std::span<const std::uint8_t> message(m_receiveBuffer.data(), static_cast<std::size_t>(received));
-    if (from.sin_family == AF_INET && DatagramMessageAnswersProbe(message, probe.sequence))
-        return from.sin_addr.s_addr;
+    if (DatagramMessageAnswersProbe(message, m_family, probe.sequence))
+        return AddressOfFamily(from, fromSize, m_family);
     return std::nullopt;
 }
 
-std::optional<std::uint32_t> LinuxEchoHandle::ReadErrorQueue(const EchoProbe& probe)
+std::optional<CIpAddress> LinuxEchoHandle::ReadErrorQueue(const EchoProbe& probe)
 {
     for (int read = 0; read < kMaxReadsPerWake; ++read) {
-        sockaddr_in quotedDestination{};
+        sockaddr_storage quotedDestination{};
         iovec payload{m_receiveBuffer.data(), m_receiveBuffer.size()};
-        alignas(cmsghdr) std::uint8_t control[CMSG_SPACE(sizeof(sock_extended_err) + sizeof(sockaddr_in))];
+        alignas(cmsghdr) std::uint8_t control[CMSG_SPACE(sizeof(sock_extended_err) + sizeof(sockaddr_in6))];
         msghdr message{};
         message.msg_name = &quotedDestination;
         message.msg_namelen = sizeof quotedDestination;
@@ -218,10 +243,10 @@ std::optional<std::uint32_t> LinuxEchoHandle::ReadErrorQueue(const EchoProbe& pr
             return std::nullopt;
         const std::span<const std::uint8_t> quoted(m_receiveBuffer.data(), static_cast<std::size_t>(received));
         const bool quotesProbe = (message.msg_flags & MSG_CTRUNC) == 0
-            && quotedDestination.sin_addr.s_addr == probe.destination
-            && QuotedRequestMatches(quoted, probe.sequence);
+            && AddressOfFamily(quotedDestination, message.msg_namelen, m_family) == probe.destination
+            && QuotedRequestMatches(quoted, m_family, probe.sequence);
         if (quotesProbe) {
-            if (const auto reporter = ReportSender(message))
+            if (const auto reporter = ReportSender(message, m_family))
                 return reporter;
         }
     }

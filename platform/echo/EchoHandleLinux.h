@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// An echo handle over one ICMP socket of its own.
+// An echo handle over one ICMP or ICMPv6 socket of its own, for one address family.
 
 #include "platform/echo/EchoPacket.h"
 #include "platform/echo/EchoService.h"
@@ -17,7 +17,7 @@ namespace netsonde::echo {
 
 class LinuxEchoHandle final : public EchoHandle {
 public:
-    LinuxEchoHandle(EchoSocketKind kind, UniqueFd socket, std::uint16_t identifier,
+    LinuxEchoHandle(IpFamily family, EchoSocketKind kind, UniqueFd socket, std::uint16_t identifier,
                     std::uint16_t firstSequence, std::shared_ptr<const ShutdownSignal> shutdown,
                     std::shared_ptr<const ShutdownSignal> runWake);
 
@@ -31,12 +31,13 @@ private:
     bool SetTimeToLive(std::optional<std::uint8_t> ttl);
     void DiscardStaleAnswers();
     bool SendRequest(const EchoProbe& probe, std::span<const std::uint8_t> data);
-    std::optional<std::uint32_t> AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline);
-    std::optional<std::uint32_t> ReadWaitingAnswers(const EchoProbe& probe);
-    std::optional<std::uint32_t> ReadRawPacket(const EchoProbe& probe, bool& drained);
-    std::optional<std::uint32_t> ReadDatagramMessage(const EchoProbe& probe, bool& drained);
-    std::optional<std::uint32_t> ReadErrorQueue(const EchoProbe& probe);
+    std::optional<CIpAddress> AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline);
+    std::optional<CIpAddress> ReadWaitingAnswers(const EchoProbe& probe);
+    std::optional<CIpAddress> ReadRawPacket(const EchoProbe& probe, bool& drained);
+    std::optional<CIpAddress> ReadDatagramMessage(const EchoProbe& probe, bool& drained);
+    std::optional<CIpAddress> ReadErrorQueue(const EchoProbe& probe);
 
+    IpFamily m_family;
     EchoSocketKind m_kind;
     UniqueFd m_socket;
     std::uint16_t m_identifier;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/echo/EchoPacket.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace netsonde::echo {
@@ -9,6 +10,9 @@ namespace {
 
 constexpr std::size_t kMinIpHeaderSize = 20;
 constexpr std::uint8_t kProtocolIcmp = 1;
+constexpr std::uint8_t kNextHeaderIcmpv6 = 58;
+constexpr std::size_t kIpv6NextHeaderOffset = 6;
+constexpr std::size_t kIpv6DestinationOffset = 24;
 
 std::uint16_t ReadBigEndian16(std::span<const std::uint8_t> bytes, std::size_t offset)
 {
@@ -21,6 +25,13 @@ std::uint32_t ReadNetworkOrder32(std::span<const std::uint8_t> bytes, std::size_
     std::uint32_t value = 0;
     std::memcpy(&value, bytes.subspan(offset, 4).data(), 4);
     return value;
+}
+
+bool HoldsAddress(std::span<const std::uint8_t> bytes, std::size_t offset, const CIpAddress& address)
+{
+    const auto expected = address.Bytes();
+    return bytes.size() >= offset + expected.size()
+        && std::equal(expected.begin(), expected.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
 void WriteBigEndian16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value)
@@ -55,9 +66,32 @@ bool ReportQuotesProbe(std::span<const std::uint8_t> report, const EchoProbe& pr
 {
     const auto quotedPacket = report.subspan(kIcmpHeaderSize);
     const auto quotedIcmp = IcmpPayloadOf(quotedPacket);
-    if (quotedIcmp.empty() || ReadNetworkOrder32(quotedPacket, 16) != probe.destination)
+    if (quotedIcmp.empty() || ReadNetworkOrder32(quotedPacket, 16) != probe.destination.IPv4())
         return false;
     return IsEchoWithIds(quotedIcmp, kIcmpEchoRequest, probe.identifier, probe.sequence);
+}
+
+// An ICMPv6 report quotes our packet from its IPv6 header on; a request sent without
+// extension headers has the ICMPv6 echo header right after it.
+bool Icmpv6ReportQuotesProbe(std::span<const std::uint8_t> report, const EchoProbe& probe)
+{
+    const auto quotedPacket = report.subspan(kIcmpHeaderSize);
+    if (quotedPacket.size() < kIpv6HeaderSize + kIcmpHeaderSize || (quotedPacket[0] >> 4) != 6
+        || quotedPacket[kIpv6NextHeaderOffset] != kNextHeaderIcmpv6
+        || !HoldsAddress(quotedPacket, kIpv6DestinationOffset, probe.destination))
+        return false;
+    return IsEchoWithIds(quotedPacket.subspan(kIpv6HeaderSize), kIcmpv6EchoRequest, probe.identifier,
+                         probe.sequence);
+}
+
+std::uint8_t EchoRequestType(IpFamily family)
+{
+    return family == IpFamily::IPv6 ? kIcmpv6EchoRequest : kIcmpEchoRequest;
+}
+
+std::uint8_t EchoReplyType(IpFamily family)
+{
+    return family == IpFamily::IPv6 ? kIcmpv6EchoReply : kIcmpEchoReply;
 }
 
 } // namespace
@@ -75,22 +109,23 @@ std::uint16_t InternetChecksum(std::span<const std::uint8_t> bytes)
     return static_cast<std::uint16_t>(~sum & 0xFFFF);
 }
 
-std::vector<std::uint8_t> BuildEchoRequest(std::uint16_t identifier, std::uint16_t sequence,
+std::vector<std::uint8_t> BuildEchoRequest(IpFamily family, std::uint16_t identifier, std::uint16_t sequence,
                                            std::span<const std::uint8_t> data)
 {
-    std::vector<std::uint8_t> message(kIcmpHeaderSize, 0);
-    message[0] = kIcmpEchoRequest;
+    std::vector<std::uint8_t> message(kIcmpHeaderSize + data.size(), 0);
+    message[0] = EchoRequestType(family);
     WriteBigEndian16(message, 4, identifier);
     WriteBigEndian16(message, 6, sequence);
-    message.insert(message.end(), data.begin(), data.end());
-    WriteBigEndian16(message, 2, InternetChecksum(message));
+    std::copy(data.begin(), data.end(), message.begin() + kIcmpHeaderSize);
+    if (family == IpFamily::IPv4)
+        WriteBigEndian16(message, 2, InternetChecksum(message));
     return message;
 }
 
 bool RawPacketAnswersProbe(std::span<const std::uint8_t> ipPacket, const EchoProbe& probe)
 {
     const auto icmp = IcmpPayloadOf(ipPacket);
-    if (icmp.empty())
+    if (icmp.empty() || probe.destination.IsIPv6())
         return false;
     switch (icmp[0]) {
     case kIcmpEchoReply:
@@ -103,15 +138,37 @@ bool RawPacketAnswersProbe(std::span<const std::uint8_t> ipPacket, const EchoPro
     }
 }
 
-bool DatagramMessageAnswersProbe(std::span<const std::uint8_t> icmpMessage, std::uint16_t sequence)
+bool RawIcmpv6MessageAnswersProbe(std::span<const std::uint8_t> icmpMessage, const EchoProbe& probe)
 {
-    return icmpMessage.size() >= kIcmpHeaderSize && icmpMessage[0] == kIcmpEchoReply
+    if (icmpMessage.size() < kIcmpHeaderSize || !probe.destination.IsIPv6())
+        return false;
+    switch (icmpMessage[0]) {
+    case kIcmpv6EchoReply:
+        return IsEchoWithIds(icmpMessage, kIcmpv6EchoReply, probe.identifier, probe.sequence);
+    case kIcmpv6DestinationUnreachable:
+    case kIcmpv6TimeExceeded:
+        return Icmpv6ReportQuotesProbe(icmpMessage, probe);
+    default:
+        return false;
+    }
+}
+
+bool RawReadAnswersProbe(std::span<const std::uint8_t> received, const EchoProbe& probe)
+{
+    return probe.destination.IsIPv6() ? RawIcmpv6MessageAnswersProbe(received, probe)
+                                      : RawPacketAnswersProbe(received, probe);
+}
+
+bool DatagramMessageAnswersProbe(std::span<const std::uint8_t> icmpMessage, IpFamily family,
+                                 std::uint16_t sequence)
+{
+    return icmpMessage.size() >= kIcmpHeaderSize && icmpMessage[0] == EchoReplyType(family)
         && ReadBigEndian16(icmpMessage, 6) == sequence;
 }
 
-bool QuotedRequestMatches(std::span<const std::uint8_t> quotedIcmp, std::uint16_t sequence)
+bool QuotedRequestMatches(std::span<const std::uint8_t> quotedIcmp, IpFamily family, std::uint16_t sequence)
 {
-    return quotedIcmp.size() >= kIcmpHeaderSize && quotedIcmp[0] == kIcmpEchoRequest
+    return quotedIcmp.size() >= kIcmpHeaderSize && quotedIcmp[0] == EchoRequestType(family)
         && ReadBigEndian16(quotedIcmp, 6) == sequence;
 }
 

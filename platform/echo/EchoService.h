@@ -16,13 +16,13 @@ namespace netsonde::echo {
 
 class ShutdownSignal;
 
-// The kind of ICMP socket behind the service.
+// The kind of ICMP socket behind the service for one address family.
 enum class EchoSocketKind {
-    Datagram, // unprivileged: socket(AF_INET, SOCK_DGRAM, IPPROTO_ICMP)
+    Datagram, // unprivileged: socket(AF_INET, SOCK_DGRAM, IPPROTO_ICMP) or (AF_INET6, ..., IPPROTO_ICMPV6)
     Raw,      // needs CAP_NET_RAW
 };
 
-// Which kinds loading may choose from; the datagram kind is tried first.
+// Which kinds loading may choose from, for each family; the datagram kind is tried first.
 enum class EchoSocketChoice {
     Any,
     DatagramOnly,
@@ -41,35 +41,44 @@ class EchoHandle {
 public:
     virtual ~EchoHandle() = default;
 
-    // Sends one echo request carrying `data` to `destination`
-    // and blocks until an answer, the time-out, the service's shutdown or the handle's
-    // run wake. `ttl` is set for this request only (none: the system's default).
+    // Sends one echo request carrying `data` to `destination`, an address of the
+    // handle's family (any other gets no reply), and blocks until an answer, the
+    // time-out, the service's shutdown or the handle's run wake. `ttl` (the hop limit
+    // over IPv6) is set for this request only (none: the system's default).
     virtual EchoReply SendEcho(const CIpAddress& destination, std::span<const std::uint8_t> data,
                                std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) = 0;
 };
 
 // The loaded service. Shared: workers may keep it while the window that loaded it closes.
+// Each address family has its own socket kind: the service is usable for a family
+// when a socket of that family opens.
 class EchoService {
 public:
     virtual ~EchoService() = default;
 
-    virtual bool IsLoaded() const = 0;
-    // The kind in use; none when not loaded.
-    virtual std::optional<EchoSocketKind> SocketKind() const = 0;
-    // When loaded: which socket kind is in use, in words. Otherwise: why no kind works.
-    virtual std::string Description() const = 0;
+    virtual bool IsLoaded(IpFamily family) const = 0;
+    // The kind in use for the family; none when not loaded for it.
+    virtual std::optional<EchoSocketKind> SocketKind(IpFamily family) const = 0;
+    // When loaded for the family: which socket kind is in use, in words. Otherwise: why
+    // no kind works, naming the family.
+    virtual std::string Description(IpFamily family) const = 0;
 
-    // A new handle; null when not loaded or the socket cannot be opened. Once `runWake`
-    // is raised, every SendEcho of the handle, blocked or still to come, returns at once
-    // with no reply.
-    virtual std::unique_ptr<EchoHandle> CreateHandle(std::shared_ptr<const ShutdownSignal> runWake = nullptr) = 0;
+    // A new handle for requests to addresses of the family; null when not loaded for it
+    // or the socket cannot be opened. Once `runWake` is raised, every SendEcho of the
+    // handle, blocked or still to come, returns at once with no reply.
+    virtual std::unique_ptr<EchoHandle> CreateHandle(IpFamily family,
+                                                     std::shared_ptr<const ShutdownSignal> runWake = nullptr) = 0;
 
     // Safe from any thread: every SendEcho of every handle of this service, blocked or
     // still to come, returns at once with no reply.
     virtual void ShutdownAll() = 0;
 };
 
-// Finds a usable ICMP socket kind: the datagram socket first, then the raw socket.
+// Whether the service works for at least one family.
+bool IsLoadedForAnyFamily(const EchoService& service);
+
+// Finds a usable socket kind for each family: the datagram socket first, then the raw
+// socket.
 std::shared_ptr<EchoService> LoadEchoService(EchoSocketChoice choice = EchoSocketChoice::Any);
 
 } // namespace netsonde::echo

@@ -53,48 +53,92 @@ std::string ReadSysctlText(const char* path)
     return value;
 }
 
-std::string KindInUse(EchoSocketKind kind)
+// "ICMP" or "ICMPv6": the protocol of the family's echo messages.
+std::string ProtocolName(IpFamily family)
 {
-    return kind == EchoSocketKind::Datagram
-        ? "ICMP datagram socket (unprivileged, allowed by net.ipv4.ping_group_range)"
-        : "raw ICMP socket (CAP_NET_RAW)";
+    return family == IpFamily::IPv6 ? "ICMPv6" : "ICMP";
 }
 
-std::string WhyDatagramFailed(int error)
+std::string KindInUse(IpFamily family, EchoSocketKind kind)
 {
-    return "ICMP datagram socket: " + std::string(std::strerror(error))
+    return kind == EchoSocketKind::Datagram
+        ? ProtocolName(family) + " datagram socket (unprivileged, allowed by net.ipv4.ping_group_range)"
+        : "raw " + ProtocolName(family) + " socket (CAP_NET_RAW)";
+}
+
+std::string WhyDatagramFailed(IpFamily family, int error)
+{
+    return ProtocolName(family) + " datagram socket: " + std::string(std::strerror(error))
         + " (the user's group must be inside net.ipv4.ping_group_range, now \""
         + ReadSysctlText("/proc/sys/net/ipv4/ping_group_range") + "\")";
 }
 
-std::string WhyRawFailed(int error)
+std::string WhyRawFailed(IpFamily family, int error)
 {
-    return "raw ICMP socket: " + std::string(std::strerror(error))
+    return "raw " + ProtocolName(family) + " socket: " + std::string(std::strerror(error))
         + " (needs CAP_NET_RAW: run \"setcap cap_net_raw+ep\" on the executable)";
 }
 
+std::string NoSocketOpens(IpFamily family, const std::string& reason)
+{
+    return "No " + ProtocolName(family) + " socket can be opened. " + reason;
+}
+
+// The socket kind one family uses, or why it has none.
+struct FamilyMethod {
+    std::optional<EchoSocketKind> kind;
+    std::string description;
+};
+
+FamilyMethod FindMethod(IpFamily family, EchoSocketChoice choice)
+{
+    std::string reasons;
+    if (choice != EchoSocketChoice::RawOnly) {
+        const auto opened = OpenEchoSocket(family, EchoSocketKind::Datagram);
+        if (opened.socket.IsValid())
+            return {EchoSocketKind::Datagram, KindInUse(family, EchoSocketKind::Datagram)};
+        reasons = WhyDatagramFailed(family, opened.error);
+    }
+    if (choice != EchoSocketChoice::DatagramOnly) {
+        const auto opened = OpenEchoSocket(family, EchoSocketKind::Raw);
+        if (opened.socket.IsValid())
+            return {EchoSocketKind::Raw, KindInUse(family, EchoSocketKind::Raw)};
+        reasons += (reasons.empty() ? "" : "; ") + WhyRawFailed(family, opened.error);
+    }
+    return {std::nullopt, NoSocketOpens(family, reasons + ".")};
+}
+
+std::size_t IndexOf(IpFamily family)
+{
+    return family == IpFamily::IPv6 ? 1 : 0;
+}
+
+using FamilyMethods = std::array<FamilyMethod, 2>; // IPv4, IPv6
+
 class LinuxEchoService final : public EchoService {
 public:
-    LinuxEchoService(std::optional<EchoSocketKind> kind, std::string description,
-                     std::shared_ptr<ShutdownSignal> shutdown)
-        : m_kind(kind)
-        , m_description(std::move(description))
+    LinuxEchoService(FamilyMethods methods, std::shared_ptr<ShutdownSignal> shutdown)
+        : m_methods(std::move(methods))
         , m_shutdown(std::move(shutdown))
     {
     }
 
-    bool IsLoaded() const override { return m_kind.has_value(); }
-    std::optional<EchoSocketKind> SocketKind() const override { return m_kind; }
-    std::string Description() const override { return m_description; }
-
-    std::unique_ptr<EchoHandle> CreateHandle(std::shared_ptr<const ShutdownSignal> runWake) override
+    bool IsLoaded(IpFamily family) const override { return SocketKind(family).has_value(); }
+    std::optional<EchoSocketKind> SocketKind(IpFamily family) const override
     {
-        if (!m_kind)
+        return m_methods[IndexOf(family)].kind;
+    }
+    std::string Description(IpFamily family) const override { return m_methods[IndexOf(family)].description; }
+
+    std::unique_ptr<EchoHandle> CreateHandle(IpFamily family, std::shared_ptr<const ShutdownSignal> runWake) override
+    {
+        const auto kind = SocketKind(family);
+        if (!kind)
             return nullptr;
-        auto opened = OpenEchoSocket(*m_kind);
+        auto opened = OpenEchoSocket(family, *kind);
         if (!opened.socket.IsValid())
             return nullptr;
-        return std::make_unique<LinuxEchoHandle>(*m_kind, std::move(opened.socket), NextRawIdentifier(),
+        return std::make_unique<LinuxEchoHandle>(family, *kind, std::move(opened.socket), NextRawIdentifier(),
                                                  RandomWord(), m_shutdown, std::move(runWake));
     }
 
@@ -105,40 +149,32 @@ public:
     }
 
 private:
-    const std::optional<EchoSocketKind> m_kind;
-    const std::string m_description;
+    const FamilyMethods m_methods;
     const std::shared_ptr<ShutdownSignal> m_shutdown;
 };
 
-std::shared_ptr<EchoService> NotLoaded(std::string reason)
+std::shared_ptr<EchoService> NotLoaded(const std::string& reason)
 {
-    return std::make_shared<LinuxEchoService>(std::nullopt, "No ICMP socket can be opened. " + reason, nullptr);
+    return std::make_shared<LinuxEchoService>(
+        FamilyMethods{FamilyMethod{std::nullopt, NoSocketOpens(IpFamily::IPv4, reason)},
+                      FamilyMethod{std::nullopt, NoSocketOpens(IpFamily::IPv6, reason)}},
+        nullptr);
 }
 
 } // namespace
+
+bool IsLoadedForAnyFamily(const EchoService& service)
+{
+    return service.IsLoaded(IpFamily::IPv4) || service.IsLoaded(IpFamily::IPv6);
+}
 
 std::shared_ptr<EchoService> LoadEchoService(EchoSocketChoice choice)
 {
     auto shutdown = std::make_shared<ShutdownSignal>();
     if (!shutdown->IsValid())
         return NotLoaded("No event descriptor for waking waiting requests: " + std::string(std::strerror(errno)));
-
-    std::string reasons;
-    if (choice != EchoSocketChoice::RawOnly) {
-        const auto opened = OpenEchoSocket(EchoSocketKind::Datagram);
-        if (opened.socket.IsValid())
-            return std::make_shared<LinuxEchoService>(EchoSocketKind::Datagram, KindInUse(EchoSocketKind::Datagram),
-                                                      std::move(shutdown));
-        reasons = WhyDatagramFailed(opened.error);
-    }
-    if (choice != EchoSocketChoice::DatagramOnly) {
-        const auto opened = OpenEchoSocket(EchoSocketKind::Raw);
-        if (opened.socket.IsValid())
-            return std::make_shared<LinuxEchoService>(EchoSocketKind::Raw, KindInUse(EchoSocketKind::Raw),
-                                                      std::move(shutdown));
-        reasons += (reasons.empty() ? "" : "; ") + WhyRawFailed(opened.error);
-    }
-    return NotLoaded(reasons + ".");
+    return std::make_shared<LinuxEchoService>(
+        FamilyMethods{FindMethod(IpFamily::IPv4, choice), FindMethod(IpFamily::IPv6, choice)}, std::move(shutdown));
 }
 
 } // namespace netsonde::echo

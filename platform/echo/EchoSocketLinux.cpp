@@ -3,6 +3,7 @@
 
 #include "platform/echo/EchoPacket.h"
 
+#include <netinet/icmp6.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -28,22 +29,40 @@ bool KeepOnlyAnswers(int socket)
     return ::setsockopt(socket, SOL_RAW, kIcmpFilterOption, &filter, sizeof filter) == 0;
 }
 
-bool ReportErrorsToQueue(int socket)
+bool KeepOnlyIcmpv6Answers(int socket)
+{
+    icmp6_filter filter{};
+    ICMP6_FILTER_SETBLOCKALL(&filter);
+    ICMP6_FILTER_SETPASS(kIcmpv6EchoReply, &filter);
+    ICMP6_FILTER_SETPASS(kIcmpv6DestinationUnreachable, &filter);
+    ICMP6_FILTER_SETPASS(kIcmpv6TimeExceeded, &filter);
+    return ::setsockopt(socket, IPPROTO_ICMPV6, ICMP6_FILTER, &filter, sizeof filter) == 0;
+}
+
+bool ReportErrorsToQueue(IpFamily family, int socket)
 {
     const int on = 1;
-    return ::setsockopt(socket, SOL_IP, IP_RECVERR, &on, sizeof on) == 0;
+    return family == IpFamily::IPv6 ? ::setsockopt(socket, SOL_IPV6, IPV6_RECVERR, &on, sizeof on) == 0
+                                    : ::setsockopt(socket, SOL_IP, IP_RECVERR, &on, sizeof on) == 0;
+}
+
+bool PrepareSocket(IpFamily family, EchoSocketKind kind, int socket)
+{
+    if (kind == EchoSocketKind::Datagram)
+        return ReportErrorsToQueue(family, socket);
+    return family == IpFamily::IPv6 ? KeepOnlyIcmpv6Answers(socket) : KeepOnlyAnswers(socket);
 }
 
 } // namespace
 
-OpenedEchoSocket OpenEchoSocket(EchoSocketKind kind)
+OpenedEchoSocket OpenEchoSocket(IpFamily family, EchoSocketKind kind)
 {
     const int type = kind == EchoSocketKind::Datagram ? SOCK_DGRAM : SOCK_RAW;
-    UniqueFd socket(::socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_ICMP));
+    const int protocol = family == IpFamily::IPv6 ? int{IPPROTO_ICMPV6} : int{IPPROTO_ICMP};
+    UniqueFd socket(::socket(SocketFamilyOf(family), type | SOCK_NONBLOCK | SOCK_CLOEXEC, protocol));
     if (!socket.IsValid())
         return {UniqueFd(), errno};
-    const bool ready = kind == EchoSocketKind::Datagram ? ReportErrorsToQueue(socket.Get())
-                                                        : KeepOnlyAnswers(socket.Get());
+    const bool ready = PrepareSocket(family, kind, socket.Get());
     if (!ready)
         return {UniqueFd(), errno};
     return {std::move(socket), 0};

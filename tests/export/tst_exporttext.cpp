@@ -115,6 +115,7 @@ private Q_SLOTS:
         QTest::newRow("cells at full width")
             << QStringList{"12345", "255.255.255.255X", QString(50, 'h'), "No response"};
         QTest::newRow("empty cells") << QStringList{"", "", "", "*"};
+        QTest::newRow("IPv6 address that fits") << QStringList{"3", "fd00:200:3::2", "dest.lab.test", "1 ms"};
     }
 
     void resultCellsKeepTheirColumns()
@@ -132,6 +133,8 @@ private Q_SLOTS:
         const QString longName(63, QLatin1Char('n'));
         const QString row = FormatResultRow({"123456", "1234567890123456789", longName, "3 ms"});
         QCOMPARE(row, "123456" + QStringLiteral("1234567890123456789") + longName + "3 ms");
+        const QString ipv6 = QStringLiteral("2001:db8:85a3::8a2e:370:7334");
+        QCOMPARE(FormatResultRow({"1", ipv6, "h", "1 ms"}), "1    " + ipv6 + QString("h").leftJustified(50) + "1 ms");
     }
 
     void rowWithMissingCellsOrLineBreaks()

@@ -91,7 +91,7 @@ private Q_SLOTS:
         QFETCH(RunKind, kind);
         CMessageBoxRecorder boxes;
         const auto service = echo::LoadEchoService(choice);
-        QVERIFY2(service->IsLoaded(), service->Description().c_str());
+        QVERIFY2(service->IsLoaded(IpFamily::IPv4), service->Description(IpFamily::IPv4).c_str());
         auto window = OpenIcmpWindow(service);
         const CRunPlan plan = StartRun(*window.dialog, kind);
         QTRY_COMPARE_WITH_TIMEOUT(window.dialog->StatusText(), plan.status, 10000);

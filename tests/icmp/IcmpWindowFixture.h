@@ -60,7 +60,7 @@ private:
 
 // Blocking lookups that never leave the process: names from the test's tables.
 struct CScriptedLookups {
-    QHash<QByteArray, CIpAddress> names;
+    QHash<QByteArray, QList<CIpAddress>> names;
     QHash<QString, QString> addresses; // official names by address text
     std::shared_ptr<std::atomic<int>> byAddressCalls = std::make_shared<std::atomic<int>>(0);
 
@@ -72,7 +72,7 @@ struct CScriptedLookups {
         return {[names](const QByteArray& name) {
                     CLookupOutcome outcome;
                     if (names.contains(name))
-                        outcome.entry.addresses << names.value(name);
+                        outcome.entry.addresses = names.value(name);
                     else
                         outcome.nError = kLookupHostNotFound;
                     return outcome;

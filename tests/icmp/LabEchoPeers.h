@@ -18,6 +18,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/echo/EchoPacket.h"
+
 #include <QString>
 
 #include <algorithm>
@@ -36,27 +38,11 @@ namespace echopeers {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint8_t kEchoReply = 0;
-constexpr std::uint8_t kEchoRequest = 8;
-constexpr std::size_t kIcmpHeaderSize = 8;
-
-inline std::uint16_t Checksum(const std::vector<std::uint8_t>& bytes)
-{
-    std::uint32_t sum = 0;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-        sum += static_cast<std::uint32_t>(bytes[i] << 8 | bytes[i + 1]);
-    if (bytes.size() % 2 != 0)
-        sum += static_cast<std::uint32_t>(bytes.back() << 8);
-    while (sum > 0xFFFF)
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    return static_cast<std::uint16_t>(~sum);
-}
-
 inline void PutChecksum(std::vector<std::uint8_t>& icmp)
 {
     icmp[2] = 0;
     icmp[3] = 0;
-    const std::uint16_t sum = Checksum(icmp);
+    const std::uint16_t sum = echo::InternetChecksum(icmp);
     icmp[2] = static_cast<std::uint8_t>(sum >> 8);
     icmp[3] = static_cast<std::uint8_t>(sum & 0xFF);
 }
@@ -193,11 +179,11 @@ private:
         if (size < 20)
             return;
         const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
-        if (headerSize < 20 || static_cast<std::size_t>(size) < headerSize + echopeers::kIcmpHeaderSize
-            || packet[headerSize] != echopeers::kEchoRequest)
+        if (headerSize < 20 || static_cast<std::size_t>(size) < headerSize + echo::kIcmpHeaderSize
+            || packet[headerSize] != echo::kIcmpEchoRequest)
             return;
         std::vector<std::uint8_t> reply(packet + headerSize, packet + size);
-        reply[0] = echopeers::kEchoReply;
+        reply[0] = echo::kIcmpEchoReply;
         echopeers::PutChecksum(reply);
         pending.push_back({arrived + m_delay, from.sin_addr.s_addr, std::move(reply)});
     }
@@ -234,18 +220,12 @@ public:
 private:
     void Flood(int socket, int stop, std::uint32_t destination, int burst)
     {
-        std::vector<std::uint8_t> request(echopeers::kIcmpHeaderSize + 56, 0x5A);
-        request[0] = echopeers::kEchoRequest;
+        const std::vector<std::uint8_t> data(56, 0x5A);
         auto next = echopeers::Clock::now();
         for (std::uint32_t count = 0;; ++count) {
-            const std::uint16_t identifier = static_cast<std::uint16_t>(0x4E00 + (count >> 16));
-            const std::uint16_t sequence = static_cast<std::uint16_t>(count);
-            request[4] = static_cast<std::uint8_t>(identifier >> 8);
-            request[5] = static_cast<std::uint8_t>(identifier & 0xFF);
-            request[6] = static_cast<std::uint8_t>(sequence >> 8);
-            request[7] = static_cast<std::uint8_t>(sequence & 0xFF);
-            echopeers::PutChecksum(request);
-            echopeers::SendIcmp(socket, destination, request);
+            const auto identifier = static_cast<std::uint16_t>(0x4E00 + (count >> 16));
+            echopeers::SendIcmp(socket, destination,
+                                echo::BuildEchoRequest(IpFamily::IPv4, identifier, static_cast<std::uint16_t>(count), data));
             ++m_sent;
             if (count % static_cast<std::uint32_t>(burst) != 0)
                 continue;
@@ -267,7 +247,7 @@ private:
             std::uint8_t packet[2048];
             for (ssize_t size = 0; readable && (size = ::recv(socket, packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
                 const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
-                if (headerSize < static_cast<std::size_t>(size) && packet[headerSize] == echopeers::kEchoReply)
+                if (headerSize < static_cast<std::size_t>(size) && packet[headerSize] == echo::kIcmpEchoReply)
                     ++m_replies;
             }
             if (echopeers::Clock::now() >= next)

@@ -42,20 +42,27 @@ CScriptedEchoService::CScriptedEchoService(Responder responder, State state)
 {
 }
 
-std::optional<echo::EchoSocketKind> CScriptedEchoService::SocketKind() const
+bool CScriptedEchoService::IsLoaded(IpFamily family) const
 {
-    return IsLoaded() ? std::optional{echo::EchoSocketKind::Datagram} : std::nullopt;
+    return m_state != State::NotLoaded && !(m_state == State::OnlyIPv4 && family == IpFamily::IPv6);
 }
 
-std::string CScriptedEchoService::Description() const
+std::optional<echo::EchoSocketKind> CScriptedEchoService::SocketKind(IpFamily family) const
 {
-    return IsLoaded() ? "scripted echo service" : "scripted: no ICMP socket (ping_group_range, setcap cap_net_raw+ep)";
+    return IsLoaded(family) ? std::optional{echo::EchoSocketKind::Datagram} : std::nullopt;
+}
+
+std::string CScriptedEchoService::Description(IpFamily family) const
+{
+    const std::string protocol = family == IpFamily::IPv6 ? "ICMPv6" : "ICMP";
+    return IsLoaded(family) ? "scripted echo service"
+                            : "scripted: no " + protocol + " socket (ping_group_range, setcap cap_net_raw+ep)";
 }
 
 std::unique_ptr<echo::EchoHandle> CScriptedEchoService::CreateHandle(
-    std::shared_ptr<const echo::ShutdownSignal> runWake)
+    IpFamily family, std::shared_ptr<const echo::ShutdownSignal> runWake)
 {
-    if (m_state != State::Loaded)
+    if (m_state == State::HandleRefused || !IsLoaded(family))
         return nullptr;
     return std::make_unique<CScriptedEchoHandle>(*this, std::move(runWake));
 }

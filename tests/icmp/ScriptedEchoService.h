@@ -29,15 +29,17 @@ class CScriptedEchoService final : public echo::EchoService {
 public:
     using Responder = std::function<echo::EchoReply(const CEchoRequest&)>;
 
-    // A service that is not loaded, or one whose handles cannot be opened.
-    enum class State { Loaded, NotLoaded, HandleRefused };
+    // A service that is not loaded, one whose handles cannot be opened, or one
+    // loaded for IPv4 only.
+    enum class State { Loaded, NotLoaded, HandleRefused, OnlyIPv4 };
 
     explicit CScriptedEchoService(Responder responder, State state = State::Loaded);
 
-    bool IsLoaded() const override { return m_state != State::NotLoaded; }
-    std::optional<echo::EchoSocketKind> SocketKind() const override;
-    std::string Description() const override;
-    std::unique_ptr<echo::EchoHandle> CreateHandle(std::shared_ptr<const echo::ShutdownSignal> runWake) override;
+    bool IsLoaded(IpFamily family) const override;
+    std::optional<echo::EchoSocketKind> SocketKind(IpFamily family) const override;
+    std::string Description(IpFamily family) const override;
+    std::unique_ptr<echo::EchoHandle> CreateHandle(IpFamily family,
+                                                   std::shared_ptr<const echo::ShutdownSignal> runWake) override;
     void ShutdownAll() override;
 
     // While held, requests wait until released (and are then answered), shut down or woken.

@@ -9,6 +9,7 @@
 
 #include <QtTest>
 
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -18,8 +19,10 @@ using namespace netsonde::echo;
 using netsonde::test::LabAddress;
 using netsonde::CIpAddress;
 using netsonde::IpAddressText;
+using netsonde::IpFamily;
 
 Q_DECLARE_METATYPE(EchoSocketChoice)
+Q_DECLARE_METATYPE(IpFamily)
 
 namespace {
 
@@ -46,9 +49,31 @@ QByteArray Dotted(const CIpAddress& address)
     return QByteArray::fromStdString(IpAddressText(address));
 }
 
-CIpAddress LabIp(const char* variable)
+// A lab address of the family: NETSONDE_LAB_DESTINATION6, NETSONDE_LAB_ROUTER1_6.
+CIpAddress LabIp(const char* variable, IpFamily family)
 {
-    return CIpAddress::FromIPv4(LabAddress(variable));
+    if (family == IpFamily::IPv4)
+        return CIpAddress::FromIPv4(LabAddress(variable));
+    QByteArray name(variable);
+    name += std::isdigit(static_cast<unsigned char>(name.back())) ? "_6" : "6";
+    return netsonde::ParseIpv6Literal(qgetenv(name.constData()).toStdString()).value_or(CIpAddress());
+}
+
+// The lab's hosts as seen over one family.
+struct LabHosts {
+    CIpAddress router1;
+    CIpAddress router2;
+    CIpAddress destination;
+    CIpAddress silent;
+    CIpAddress unreachable;
+    CIpAddress absent;
+};
+
+LabHosts HostsOf(IpFamily family)
+{
+    return {LabIp("NETSONDE_LAB_ROUTER1", family),     LabIp("NETSONDE_LAB_ROUTER2", family),
+            LabIp("NETSONDE_LAB_DESTINATION", family), LabIp("NETSONDE_LAB_SILENT", family),
+            LabIp("NETSONDE_LAB_UNREACHABLE", family), LabIp("NETSONDE_LAB_ABSENT", family)};
 }
 
 bool WriteSysctl(const char* path, const char* value)
@@ -59,18 +84,56 @@ bool WriteSysctl(const char* path, const char* value)
     return !file.fail();
 }
 
-void AddKindRows(const char* column)
+struct SocketKindRow {
+    const char* name;
+    EchoSocketChoice choice;
+    IpFamily family;
+};
+
+constexpr SocketKindRow kKindRows[] = {{"datagram", EchoSocketChoice::DatagramOnly, IpFamily::IPv4},
+                                       {"raw", EchoSocketChoice::RawOnly, IpFamily::IPv4},
+                                       {"datagram, IPv6", EchoSocketChoice::DatagramOnly, IpFamily::IPv6},
+                                       {"raw, IPv6", EchoSocketChoice::RawOnly, IpFamily::IPv6}};
+
+void AddKindColumns()
 {
-    QTest::addColumn<EchoSocketChoice>(column);
-    QTest::newRow("datagram") << EchoSocketChoice::DatagramOnly;
-    QTest::newRow("raw") << EchoSocketChoice::RawOnly;
+    QTest::addColumn<EchoSocketChoice>("choice");
+    QTest::addColumn<IpFamily>("family");
+}
+
+// A row for each socket kind of each family (IPv4 only when asked), named
+// by the kind then `what`, with the given values after the kind's.
+template <typename... Values>
+void AddKindRows(bool ipv4Only, const char* what, Values... values)
+{
+    for (const SocketKindRow& kind : kKindRows) {
+        if (ipv4Only && kind.family != IpFamily::IPv4)
+            continue;
+        (QTest::addRow("%s%s", kind.name, what) << kind.choice << kind.family << ... << values);
+    }
+}
+
+void AddKindRowsOnly()
+{
+    AddKindColumns();
+    AddKindRows(false, "");
 }
 
 } // namespace
 
-#define LOAD_SERVICE(service, choice)                                                                   \
+// The row's service, loaded for its family, and the lab's hosts of that family.
+#define LOAD_SERVICE(service)                                                                           \
+    QFETCH(EchoSocketChoice, choice);                                                                   \
+    QFETCH(IpFamily, family);                                                                           \
+    const LabHosts& lab = m_hosts[family == IpFamily::IPv6 ? 1 : 0];                                    \
     const auto service = LoadEchoService(choice);                                                       \
-    QVERIFY2(service->IsLoaded(), service->Description().c_str())
+    QVERIFY2(service->IsLoaded(family), service->Description(family).c_str())
+
+// The row's service and a handle of it for the row's family.
+#define OPEN_HANDLE(handle)                                                                             \
+    LOAD_SERVICE(service);                                                                              \
+    const auto handle = service->CreateHandle(family);                                                  \
+    QVERIFY(handle)
 
 #define COMPARE_ADDRESS(actual, expected) QCOMPARE(Dotted(actual), Dotted(expected))
 
@@ -85,10 +148,8 @@ private Q_SLOTS:
     void eachTtlStopsAtItsHop();
     void unreachableReportCountsAsReply_data();
     void unreachableReportCountsAsReply();
-    void silentDestinationTimesOut_data();
-    void silentDestinationTimesOut();
-    void refusedRequestGetsNoReplyAtOnce_data();
-    void refusedRequestGetsNoReplyAtOnce();
+    void requestWithoutReply_data();
+    void requestWithoutReply();
     void handlesTakeOnlyTheirOwnAnswers_data();
     void handlesTakeOnlyTheirOwnAnswers();
     void lateAnswerIsNotTakenForLaterRequest_data();
@@ -99,54 +160,42 @@ private Q_SLOTS:
     void shutdownWakesEveryWaitingRequest();
     void runWakeEndsWaitsOfItsHandleOnly_data();
     void runWakeEndsWaitsOfItsHandleOnly();
+    void loadPrefersDatagramAndExplainsRefusal_data();
     void loadPrefersDatagramAndExplainsRefusal();
 
 private:
-    CIpAddress m_router1;
-    CIpAddress m_router2;
-    CIpAddress m_destination;
-    CIpAddress m_silent;
-    CIpAddress m_unreachable;
-    CIpAddress m_absent;
+    LabHosts m_hosts[2]; // IPv4, IPv6
 };
 
 void TestEchoLab::initTestCase()
 {
-    m_router1 = LabIp("NETSONDE_LAB_ROUTER1");
-    m_router2 = LabIp("NETSONDE_LAB_ROUTER2");
-    m_destination = LabIp("NETSONDE_LAB_DESTINATION");
-    m_silent = LabIp("NETSONDE_LAB_SILENT");
-    m_unreachable = LabIp("NETSONDE_LAB_UNREACHABLE");
-    m_absent = LabIp("NETSONDE_LAB_ABSENT");
-    for (const auto address : {m_router1, m_router2, m_destination, m_silent, m_unreachable, m_absent})
-        QVERIFY2(address != CIpAddress(), "the lab's addresses are missing from the environment");
+    m_hosts[0] = HostsOf(IpFamily::IPv4);
+    m_hosts[1] = HostsOf(IpFamily::IPv6);
+    for (const LabHosts& lab : m_hosts) {
+        for (const auto& address : {lab.router1, lab.router2, lab.destination, lab.silent, lab.unreachable, lab.absent})
+            QVERIFY2(address != CIpAddress(), "the lab's addresses are missing from the environment");
+    }
 }
 
 void TestEchoLab::echoReachesDestination_data()
 {
-    QTest::addColumn<EchoSocketChoice>("choice");
+    AddKindColumns();
     QTest::addColumn<std::size_t>("dataSize");
-    for (const auto& [kind, choice] : {std::pair{"datagram", EchoSocketChoice::DatagramOnly},
-                                       std::pair{"raw", EchoSocketChoice::RawOnly}}) {
-        QTest::addRow("%s, no data", kind) << choice << std::size_t{0};
-        QTest::addRow("%s, ping data", kind) << choice << kPingData.size();
-        QTest::addRow("%s, longer than the link's MTU", kind) << choice << std::size_t{4000};
-        QTest::addRow("%s, largest data", kind) << choice << kMaxEchoDataSize;
-    }
+    AddKindRows(false, ", no data", std::size_t{0});
+    AddKindRows(false, ", ping data", kPingData.size());
+    AddKindRows(false, ", longer than the link's MTU", std::size_t{4000});
+    AddKindRows(false, ", largest data", kMaxEchoDataSize);
 }
 
 void TestEchoLab::echoReachesDestination()
 {
-    QFETCH(EchoSocketChoice, choice);
     QFETCH(std::size_t, dataSize);
-    LOAD_SERVICE(service, choice);
-    const auto handle = service->CreateHandle();
-    QVERIFY(handle);
+    OPEN_HANDLE(handle);
     const std::vector<std::uint8_t> data(dataSize, 0xAA);
     for (int request = 0; request < 3; ++request) {
-        const auto [reply, elapsedMs] = TimedSend(*handle, m_destination, data, std::nullopt, 5000);
+        const auto [reply, elapsedMs] = TimedSend(*handle, lab.destination, data, std::nullopt, 5000);
         QCOMPARE(reply.replyCount, 1u);
-        COMPARE_ADDRESS(reply.address, m_destination);
+        COMPARE_ADDRESS(reply.address, lab.destination);
         QVERIFY2(reply.roundTripMs <= elapsedMs, qPrintable(QStringLiteral("%1 ms reported, %2 ms elapsed")
                                                                 .arg(reply.roundTripMs)
                                                                 .arg(elapsedMs)));
@@ -155,207 +204,171 @@ void TestEchoLab::echoReachesDestination()
 
 void TestEchoLab::eachTtlStopsAtItsHop_data()
 {
-    QTest::addColumn<EchoSocketChoice>("choice");
+    AddKindColumns();
     QTest::addColumn<int>("ttl");
-    QTest::addColumn<QByteArray>("expectedVariable");
-    for (const auto& [kind, choice] : {std::pair{"datagram", EchoSocketChoice::DatagramOnly},
-                                       std::pair{"raw", EchoSocketChoice::RawOnly}}) {
-        QTest::addRow("%s, ttl 1: router1", kind) << choice << 1 << QByteArray("NETSONDE_LAB_ROUTER1");
-        QTest::addRow("%s, ttl 2: router2", kind) << choice << 2 << QByteArray("NETSONDE_LAB_ROUTER2");
-        QTest::addRow("%s, ttl 3: destination", kind) << choice << 3 << QByteArray("NETSONDE_LAB_DESTINATION");
-    }
+    AddKindRows(false, ", ttl 1: router1", 1);
+    AddKindRows(false, ", ttl 2: router2", 2);
+    AddKindRows(false, ", ttl 3: destination", 3);
 }
 
 // The Ttl holds for one request: the next one without a Ttl reaches the destination.
 void TestEchoLab::eachTtlStopsAtItsHop()
 {
-    QFETCH(EchoSocketChoice, choice);
     QFETCH(int, ttl);
-    QFETCH(QByteArray, expectedVariable);
-    LOAD_SERVICE(service, choice);
-    const auto handle = service->CreateHandle();
+    LOAD_SERVICE(service);
+    const CIpAddress hops[] = {lab.router1, lab.router2, lab.destination};
+    const auto handle = service->CreateHandle(family);
     QVERIFY(handle);
 
     const auto [hop, hopElapsedMs] =
-        TimedSend(*handle, m_destination, kHopData, static_cast<std::uint8_t>(ttl), 5000);
+        TimedSend(*handle, lab.destination, kHopData, static_cast<std::uint8_t>(ttl), 5000);
     QCOMPARE(hop.replyCount, 1u);
-    COMPARE_ADDRESS(hop.address, LabIp(expectedVariable.constData()));
+    COMPARE_ADDRESS(hop.address, hops[ttl - 1]);
     QVERIFY(hop.roundTripMs <= hopElapsedMs);
 
-    const EchoReply after = handle->SendEcho(m_destination, kPingData, std::nullopt, 5000);
+    const EchoReply after = handle->SendEcho(lab.destination, kPingData, std::nullopt, 5000);
     QCOMPARE(after.replyCount, 1u);
-    COMPARE_ADDRESS(after.address, m_destination);
+    COMPARE_ADDRESS(after.address, lab.destination);
 }
 
 void TestEchoLab::unreachableReportCountsAsReply_data()
 {
-    QTest::addColumn<EchoSocketChoice>("choice");
-    QTest::addColumn<QByteArray>("targetVariable");
-    for (const auto& [kind, choice] : {std::pair{"datagram", EchoSocketChoice::DatagramOnly},
-                                       std::pair{"raw", EchoSocketChoice::RawOnly}}) {
-        QTest::addRow("%s, no route", kind) << choice << QByteArray("NETSONDE_LAB_UNREACHABLE");
-        QTest::addRow("%s, no host on the link", kind) << choice << QByteArray("NETSONDE_LAB_ABSENT");
-    }
+    AddKindColumns();
+    QTest::addColumn<bool>("noRoute");
+    AddKindRows(false, ", no route", true);
+    AddKindRows(false, ", no host on the link", false);
 }
 
 void TestEchoLab::unreachableReportCountsAsReply()
 {
-    QFETCH(EchoSocketChoice, choice);
-    QFETCH(QByteArray, targetVariable);
-    LOAD_SERVICE(service, choice);
-    const auto handle = service->CreateHandle();
-    QVERIFY(handle);
-    // An address without a host is reported only once ARP gives up, after about 3 s.
-    const EchoReply reply = handle->SendEcho(LabIp(targetVariable.constData()), kPingData, std::nullopt, 10000);
+    QFETCH(bool, noRoute);
+    OPEN_HANDLE(handle);
+    // An address without a host is reported only once ARP (or neighbour discovery)
+    // gives up, after about 3 s.
+    const EchoReply reply = handle->SendEcho(noRoute ? lab.unreachable : lab.absent, kPingData, std::nullopt, 10000);
     QCOMPARE(reply.replyCount, 1u);
-    COMPARE_ADDRESS(reply.address, m_router2);
+    COMPARE_ADDRESS(reply.address, lab.router2);
 }
 
-void TestEchoLab::silentDestinationTimesOut_data()
+void TestEchoLab::requestWithoutReply_data()
 {
-    AddKindRows("choice");
-}
-
-void TestEchoLab::silentDestinationTimesOut()
-{
-    QFETCH(EchoSocketChoice, choice);
-    LOAD_SERVICE(service, choice);
-    const auto handle = service->CreateHandle();
-    QVERIFY(handle);
-    constexpr std::uint32_t timeoutMs = 800;
-    const auto [reply, elapsedMs] = TimedSend(*handle, m_silent, kPingData, std::nullopt, timeoutMs);
-    QCOMPARE(reply.replyCount, 0u);
-    QVERIFY2(elapsedMs >= timeoutMs, qPrintable(QStringLiteral("returned after %1 ms").arg(elapsedMs)));
-    QVERIFY2(elapsedMs < timeoutMs + 5000, qPrintable(QStringLiteral("returned after %1 ms").arg(elapsedMs)));
-}
-
-void TestEchoLab::refusedRequestGetsNoReplyAtOnce_data()
-{
-    QTest::addColumn<EchoSocketChoice>("choice");
+    AddKindColumns();
     QTest::addColumn<std::size_t>("dataSize");
     QTest::addColumn<int>("ttl");
-    for (const auto& [kind, choice] : {std::pair{"datagram", EchoSocketChoice::DatagramOnly},
-                                       std::pair{"raw", EchoSocketChoice::RawOnly}}) {
-        QTest::addRow("%s, ttl 0", kind) << choice << kPingData.size() << 0;
-        QTest::addRow("%s, data beyond the largest packet", kind) << choice << kMaxEchoDataSize + 1 << 64;
-    }
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<std::uint32_t>("timeoutMs");
+    AddKindRows(false, ", silent destination: its time-out", kPingData.size(), -1, true, std::uint32_t{800});
+    // IPv6 sends a hop limit of 0 as it is, and the first router answers it.
+    AddKindRows(true, ", ttl 0: refused at once", kPingData.size(), 0, false, std::uint32_t{30000});
+    AddKindRows(false, ", data beyond the largest packet: refused at once", kMaxEchoDataSize + 1, 64, false,
+                std::uint32_t{30000});
 }
 
-void TestEchoLab::refusedRequestGetsNoReplyAtOnce()
+// The handle works on after a request that got no reply.
+void TestEchoLab::requestWithoutReply()
 {
-    QFETCH(EchoSocketChoice, choice);
     QFETCH(std::size_t, dataSize);
     QFETCH(int, ttl);
-    LOAD_SERVICE(service, choice);
-    const auto handle = service->CreateHandle();
-    QVERIFY(handle);
+    QFETCH(bool, silent);
+    QFETCH(std::uint32_t, timeoutMs);
+    OPEN_HANDLE(handle);
     const std::vector<std::uint8_t> data(dataSize, 0xAA);
-    constexpr std::uint32_t timeoutMs = 30000;
-    const auto [reply, elapsedMs] =
-        TimedSend(*handle, m_destination, data, static_cast<std::uint8_t>(ttl), timeoutMs);
+    const auto hopLimit = ttl < 0 ? std::nullopt : std::optional(static_cast<std::uint8_t>(ttl));
+    const auto [reply, elapsedMs] = TimedSend(*handle, silent ? lab.silent : lab.destination, data, hopLimit, timeoutMs);
     QCOMPARE(reply.replyCount, 0u);
-    QVERIFY2(elapsedMs < timeoutMs / 2, qPrintable(QStringLiteral("returned after %1 ms").arg(elapsedMs)));
-
-    const EchoReply next = handle->SendEcho(m_destination, kPingData, std::nullopt, 5000);
-    QCOMPARE(next.replyCount, 1u);
+    const bool inTime = silent ? elapsedMs >= timeoutMs && elapsedMs < timeoutMs + 5000 : elapsedMs < timeoutMs / 2;
+    QVERIFY2(inTime, qPrintable(QStringLiteral("returned after %1 ms").arg(elapsedMs)));
+    QCOMPARE(handle->SendEcho(lab.destination, kPingData, std::nullopt, 5000).replyCount, 1u);
 }
 
 void TestEchoLab::handlesTakeOnlyTheirOwnAnswers_data()
 {
-    AddKindRows("choice");
+    AddKindRowsOnly();
 }
 
 // While one handle waits on the silent address, another one's answers (echo replies
 // and time-exceeded reports, all sent to this host) must not end its wait.
 void TestEchoLab::handlesTakeOnlyTheirOwnAnswers()
 {
-    QFETCH(EchoSocketChoice, choice);
-    LOAD_SERVICE(service, choice);
-    const auto waiting = service->CreateHandle();
-    const auto busy = service->CreateHandle();
+    LOAD_SERVICE(service);
+    const auto waiting = service->CreateHandle(family);
+    const auto busy = service->CreateHandle(family);
     QVERIFY(waiting && busy);
 
     EchoReply waitingReply;
-    std::thread waiter([&] { waitingReply = waiting->SendEcho(m_silent, kPingData, std::nullopt, 2000); });
+    std::thread waiter([&] { waitingReply = waiting->SendEcho(lab.silent, kPingData, std::nullopt, 2000); });
     std::vector<EchoReply> busyReplies;
     for (int round = 0; round < 5; ++round) {
-        busyReplies.push_back(busy->SendEcho(m_destination, kPingData, std::nullopt, 2000));
-        busyReplies.push_back(busy->SendEcho(m_destination, kHopData, std::uint8_t{1}, 2000));
+        busyReplies.push_back(busy->SendEcho(lab.destination, kPingData, std::nullopt, 2000));
+        busyReplies.push_back(busy->SendEcho(lab.destination, kHopData, std::uint8_t{1}, 2000));
     }
     waiter.join();
 
     QCOMPARE(waitingReply.replyCount, 0u);
     for (std::size_t i = 0; i < busyReplies.size(); ++i) {
         QCOMPARE(busyReplies[i].replyCount, 1u);
-        COMPARE_ADDRESS(busyReplies[i].address, i % 2 == 0 ? m_destination : m_router1);
+        COMPARE_ADDRESS(busyReplies[i].address, i % 2 == 0 ? lab.destination : lab.router1);
     }
 }
 
 void TestEchoLab::lateAnswerIsNotTakenForLaterRequest_data()
 {
-    AddKindRows("choice");
+    AddKindRowsOnly();
 }
 
 // Answers to earlier requests wait in the socket (or, for reports, as a pending socket
 // error that fails the next send): a later request neither takes them nor fails on them.
 void TestEchoLab::lateAnswerIsNotTakenForLaterRequest()
 {
-    QFETCH(EchoSocketChoice, choice);
-    LOAD_SERVICE(service, choice);
-    const auto handle = service->CreateHandle();
-    QVERIFY(handle);
+    OPEN_HANDLE(handle);
 
-    QCOMPARE(handle->SendEcho(m_destination, kPingData, std::nullopt, 0).replyCount, 0u);
-    QCOMPARE(handle->SendEcho(m_destination, kHopData, std::uint8_t{1}, 0).replyCount, 0u);
+    QCOMPARE(handle->SendEcho(lab.destination, kPingData, std::nullopt, 0).replyCount, 0u);
+    QCOMPARE(handle->SendEcho(lab.destination, kHopData, std::uint8_t{1}, 0).replyCount, 0u);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
     constexpr std::uint32_t timeoutMs = 500;
-    const auto [silent, elapsedMs] = TimedSend(*handle, m_silent, kPingData, std::nullopt, timeoutMs);
+    const auto [silent, elapsedMs] = TimedSend(*handle, lab.silent, kPingData, std::nullopt, timeoutMs);
     QCOMPARE(silent.replyCount, 0u);
     QVERIFY2(elapsedMs >= timeoutMs, qPrintable(QStringLiteral("returned after %1 ms").arg(elapsedMs)));
 
-    QCOMPARE(handle->SendEcho(m_destination, kHopData, std::uint8_t{1}, 0).replyCount, 0u);
+    QCOMPARE(handle->SendEcho(lab.destination, kHopData, std::uint8_t{1}, 0).replyCount, 0u);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const EchoReply fresh = handle->SendEcho(m_destination, kHopData, std::uint8_t{2}, 5000);
+    const EchoReply fresh = handle->SendEcho(lab.destination, kHopData, std::uint8_t{2}, 5000);
     QCOMPARE(fresh.replyCount, 1u);
-    COMPARE_ADDRESS(fresh.address, m_router2);
+    COMPARE_ADDRESS(fresh.address, lab.router2);
 }
 
 // The report for an earlier request arrives while a later one waits.
 void TestEchoLab::reportArrivingForEarlierRequestIsIgnored_data()
 {
-    AddKindRows("choice");
+    AddKindRowsOnly();
 }
 
 void TestEchoLab::reportArrivingForEarlierRequestIsIgnored()
 {
-    QFETCH(EchoSocketChoice, choice);
-    LOAD_SERVICE(service, choice);
-    const auto handle = service->CreateHandle();
-    QVERIFY(handle);
+    OPEN_HANDLE(handle);
 
-    QCOMPARE(handle->SendEcho(m_absent, kPingData, std::nullopt, 0).replyCount, 0u);
+    QCOMPARE(handle->SendEcho(lab.absent, kPingData, std::nullopt, 0).replyCount, 0u);
     // Router2 reports the absent host about 3 s later, in the middle of this wait.
     constexpr std::uint32_t timeoutMs = 4500;
-    const auto [reply, elapsedMs] = TimedSend(*handle, m_silent, kPingData, std::nullopt, timeoutMs);
+    const auto [reply, elapsedMs] = TimedSend(*handle, lab.silent, kPingData, std::nullopt, timeoutMs);
     QCOMPARE(reply.replyCount, 0u);
     QVERIFY2(elapsedMs >= timeoutMs, qPrintable(QStringLiteral("returned after %1 ms").arg(elapsedMs)));
 }
 
 void TestEchoLab::shutdownWakesEveryWaitingRequest_data()
 {
-    AddKindRows("choice");
+    AddKindRowsOnly();
 }
 
 // Shutdown ends the waits of every handle of the service, and of the service only.
 void TestEchoLab::shutdownWakesEveryWaitingRequest()
 {
-    QFETCH(EchoSocketChoice, choice);
-    LOAD_SERVICE(service, choice);
-    LOAD_SERVICE(otherService, choice);
+    LOAD_SERVICE(service);
+    const auto otherService = LoadEchoService(choice);
     std::vector<std::unique_ptr<EchoHandle>> handles;
     for (int i = 0; i < 2; ++i) {
-        handles.push_back(service->CreateHandle());
+        handles.push_back(service->CreateHandle(family));
         QVERIFY(handles.back());
     }
 
@@ -363,7 +376,7 @@ void TestEchoLab::shutdownWakesEveryWaitingRequest()
     std::vector<TimedReply> replies(handles.size());
     std::vector<std::thread> waiters;
     for (std::size_t i = 0; i < handles.size(); ++i)
-        waiters.emplace_back([&, i] { replies[i] = TimedSend(*handles[i], m_silent, kPingData, std::nullopt, longTimeoutMs); });
+        waiters.emplace_back([&, i] { replies[i] = TimedSend(*handles[i], lab.silent, kPingData, std::nullopt, longTimeoutMs); });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     service->ShutdownAll();
     for (auto& waiter : waiters)
@@ -373,15 +386,15 @@ void TestEchoLab::shutdownWakesEveryWaitingRequest()
         QCOMPARE(reply.replyCount, 0u);
         QVERIFY2(elapsedMs < longTimeoutMs / 6, qPrintable(QStringLiteral("woken after %1 ms").arg(elapsedMs)));
     }
-    QCOMPARE(handles[0]->SendEcho(m_destination, kPingData, std::nullopt, 5000).replyCount, 0u);
-    const auto otherHandle = otherService->CreateHandle();
+    QCOMPARE(handles[0]->SendEcho(lab.destination, kPingData, std::nullopt, 5000).replyCount, 0u);
+    const auto otherHandle = otherService->CreateHandle(family);
     QVERIFY(otherHandle);
-    QCOMPARE(otherHandle->SendEcho(m_destination, kPingData, std::nullopt, 5000).replyCount, 1u);
+    QCOMPARE(otherHandle->SendEcho(lab.destination, kPingData, std::nullopt, 5000).replyCount, 1u);
 }
 
 void TestEchoLab::runWakeEndsWaitsOfItsHandleOnly_data()
 {
-    AddKindRows("choice");
+    AddKindRowsOnly();
 }
 
 // A stopped run's worker is released within 50 ms of the raise; a handle of another
@@ -389,12 +402,11 @@ void TestEchoLab::runWakeEndsWaitsOfItsHandleOnly_data()
 void TestEchoLab::runWakeEndsWaitsOfItsHandleOnly()
 {
     using Clock = std::chrono::steady_clock;
-    QFETCH(EchoSocketChoice, choice);
-    LOAD_SERVICE(service, choice);
+    LOAD_SERVICE(service);
     const auto runWake = std::make_shared<ShutdownSignal>();
     QVERIFY(runWake->IsValid());
-    const auto stopped = service->CreateHandle(runWake);
-    const auto other = service->CreateHandle(std::make_shared<ShutdownSignal>());
+    const auto stopped = service->CreateHandle(family, runWake);
+    const auto other = service->CreateHandle(family, std::make_shared<ShutdownSignal>());
     QVERIFY(stopped && other);
 
     constexpr std::uint32_t otherTimeoutMs = 1000;
@@ -402,10 +414,10 @@ void TestEchoLab::runWakeEndsWaitsOfItsHandleOnly()
     Clock::time_point returnedAt;
     TimedReply otherReply;
     std::thread waiter([&] {
-        stoppedReply = stopped->SendEcho(m_silent, kPingData, std::nullopt, 60000);
+        stoppedReply = stopped->SendEcho(lab.silent, kPingData, std::nullopt, 60000);
         returnedAt = Clock::now();
     });
-    std::thread otherWaiter([&] { otherReply = TimedSend(*other, m_silent, kPingData, std::nullopt, otherTimeoutMs); });
+    std::thread otherWaiter([&] { otherReply = TimedSend(*other, lab.silent, kPingData, std::nullopt, otherTimeoutMs); });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const auto raisedAt = Clock::now();
     runWake->Raise();
@@ -415,19 +427,30 @@ void TestEchoLab::runWakeEndsWaitsOfItsHandleOnly()
     const auto wokenAfterMs = std::chrono::duration_cast<std::chrono::milliseconds>(returnedAt - raisedAt).count();
     QCOMPARE(stoppedReply.replyCount, 0u);
     QVERIFY2(wokenAfterMs < 50, qPrintable(QStringLiteral("returned %1 ms after the raise").arg(wokenAfterMs)));
-    QCOMPARE(stopped->SendEcho(m_destination, kPingData, std::nullopt, 5000).replyCount, 0u);
+    QCOMPARE(stopped->SendEcho(lab.destination, kPingData, std::nullopt, 5000).replyCount, 0u);
     QCOMPARE(otherReply.reply.replyCount, 0u);
     QVERIFY2(otherReply.elapsedMs >= otherTimeoutMs,
              qPrintable(QStringLiteral("other run's wait ended after %1 ms").arg(otherReply.elapsedMs)));
 }
 
-// The lab's source starts with every group inside ping_group_range; the test closes
-// the range for a moment to see the raw fallback and the reason given.
+void TestEchoLab::loadPrefersDatagramAndExplainsRefusal_data()
+{
+    QTest::addColumn<IpFamily>("family");
+    QTest::addColumn<QByteArray>("protocol");
+    QTest::newRow("IPv4") << IpFamily::IPv4 << QByteArray("ICMP ");
+    QTest::newRow("IPv6") << IpFamily::IPv6 << QByteArray("ICMPv6 ");
+}
+
+// The lab's source starts with every group inside ping_group_range, which rules the
+// datagram sockets of both families; the test closes the range for a moment to see
+// the raw fallback and the reason given, which names the family.
 void TestEchoLab::loadPrefersDatagramAndExplainsRefusal()
 {
+    QFETCH(IpFamily, family);
+    QFETCH(QByteArray, protocol);
     const auto open = LoadEchoService(EchoSocketChoice::Any);
-    QCOMPARE(open->SocketKind(), std::optional{EchoSocketKind::Datagram});
-    QVERIFY(QByteArray::fromStdString(open->Description()).contains("datagram"));
+    QCOMPARE(open->SocketKind(family), std::optional{EchoSocketKind::Datagram});
+    QVERIFY(QByteArray::fromStdString(open->Description(family)).startsWith(protocol + "datagram"));
 
     if (netsonde::test::IsInsideUserNamespace())
         QSKIP("the lab's user namespace maps one group: ping_group_range cannot be closed there");
@@ -436,13 +459,15 @@ void TestEchoLab::loadPrefersDatagramAndExplainsRefusal()
     const auto fallback = LoadEchoService(EchoSocketChoice::Any);
     const bool restored = WriteSysctl(kPingGroupRange, "0 2147483647");
 
-    QVERIFY(!datagramOnly->IsLoaded());
-    QCOMPARE(datagramOnly->SocketKind(), std::nullopt);
-    QVERIFY(datagramOnly->CreateHandle() == nullptr);
-    const QByteArray reason = QByteArray::fromStdString(datagramOnly->Description());
-    QVERIFY2(reason.contains("ping_group_range") && reason.contains("\"1 0\""), reason.constData());
-    QCOMPARE(fallback->SocketKind(), std::optional{EchoSocketKind::Raw});
-    QVERIFY(QByteArray::fromStdString(fallback->Description()).contains("raw"));
+    QVERIFY(!datagramOnly->IsLoaded(family));
+    QCOMPARE(datagramOnly->SocketKind(family), std::nullopt);
+    QVERIFY(datagramOnly->CreateHandle(family) == nullptr);
+    const QByteArray reason = QByteArray::fromStdString(datagramOnly->Description(family));
+    QVERIFY2(reason.startsWith("No " + protocol + "socket") && reason.contains("ping_group_range")
+                 && reason.contains("\"1 0\""),
+             reason.constData());
+    QCOMPARE(fallback->SocketKind(family), std::optional{EchoSocketKind::Raw});
+    QVERIFY(QByteArray::fromStdString(fallback->Description(family)).startsWith("raw " + protocol));
     QVERIFY(restored);
 }
 

@@ -7,13 +7,17 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+using namespace netsonde;
 using namespace netsonde::echo;
 
 using Bytes = std::vector<std::uint8_t>;
 Q_DECLARE_METATYPE(Bytes)
+Q_DECLARE_METATYPE(EchoProbe)
+Q_DECLARE_METATYPE(IpFamily)
 
 namespace {
 
@@ -22,7 +26,12 @@ const std::uint32_t kDestination = inet_addr("10.200.3.2");
 const std::uint32_t kRouter = inet_addr("10.200.1.1");
 constexpr std::uint16_t kIdentifier = 0x4A21;
 constexpr std::uint16_t kSequence = 0x0102;
-const EchoProbe kProbe{kDestination, kIdentifier, kSequence};
+const EchoProbe kProbe{CIpAddress::FromIPv4(kDestination), kIdentifier, kSequence};
+const CIpAddress kSource6 = *ParseIpv6Literal("fd00:200:1::2");
+const CIpAddress kDestination6 = *ParseIpv6Literal("fd00:200:3::2");
+const CIpAddress kRouter6 = *ParseIpv6Literal("fd00:200:1::1");
+const EchoProbe kProbe6{kDestination6, kIdentifier, kSequence};
+constexpr std::uint8_t kNextHeaderIcmpv6 = 58;
 
 void PutBigEndian16(Bytes& bytes, std::size_t offset, std::uint16_t value)
 {
@@ -54,6 +63,28 @@ Bytes IpPacket(std::uint32_t from, std::uint32_t to, const Bytes& payload, std::
     return packet;
 }
 
+Bytes Ipv6Packet(const CIpAddress& from, const CIpAddress& to, const Bytes& payload,
+                 std::uint8_t nextHeader = kNextHeaderIcmpv6, std::uint8_t version = 6)
+{
+    Bytes packet(kIpv6HeaderSize, 0);
+    packet[0] = static_cast<std::uint8_t>(version << 4);
+    PutBigEndian16(packet, 4, static_cast<std::uint16_t>(payload.size()));
+    packet[6] = nextHeader;
+    packet[7] = 64;
+    std::copy(from.Bytes().begin(), from.Bytes().end(), packet.begin() + 8);
+    std::copy(to.Bytes().begin(), to.Bytes().end(), packet.begin() + 24);
+    packet.insert(packet.end(), payload.begin(), payload.end());
+    return packet;
+}
+
+// What a raw ICMPv6 socket reads of a router's report: no IPv6 header of its own.
+Bytes Report6(std::uint8_t type, const Bytes& quotedPacket) { return IcmpMessage(type, 0, 0, quotedPacket); }
+
+Bytes OurRequest6()
+{
+    return Ipv6Packet(kSource6, kDestination6, IcmpMessage(kIcmpv6EchoRequest, kIdentifier, kSequence));
+}
+
 // A router's report: its own header, then the start of the packet it refused.
 Bytes Report(std::uint8_t type, const Bytes& quotedPacket)
 {
@@ -83,6 +114,7 @@ private Q_SLOTS:
     void builtRequestCarriesIdsDataAndChecksum();
     void rawPacketAnswersProbe_data();
     void rawPacketAnswersProbe();
+    void cutReportsAreNeverRead_data();
     void cutReportsAreNeverRead();
     void datagramMessageAnswersProbe_data();
     void datagramMessageAnswersProbe();
@@ -107,127 +139,194 @@ void TestEchoPacket::checksum()
     QCOMPARE(InternetChecksum(bytes), expected);
 }
 
+// The kernel fills in the ICMPv6 checksum: an ICMPv6 request leaves it 0.
 void TestEchoPacket::builtRequestCarriesIdsDataAndChecksum_data()
 {
+    QTest::addColumn<IpFamily>("family");
     QTest::addColumn<Bytes>("data");
-    QTest::newRow("no data") << Bytes{};
-    QTest::newRow("ping data") << Bytes(64, 0xAA);
-    QTest::newRow("odd length") << Bytes{1, 2, 3, 4, 5};
+    QTest::newRow("no data") << IpFamily::IPv4 << Bytes{};
+    QTest::newRow("ping data") << IpFamily::IPv4 << Bytes(64, 0xAA);
+    QTest::newRow("odd length") << IpFamily::IPv4 << Bytes{1, 2, 3, 4, 5};
+    QTest::newRow("ICMPv6, ping data") << IpFamily::IPv6 << Bytes(64, 0xAA);
 }
 
 void TestEchoPacket::builtRequestCarriesIdsDataAndChecksum()
 {
+    QFETCH(IpFamily, family);
     QFETCH(Bytes, data);
-    const Bytes request = BuildEchoRequest(0xBEEF, 0xFFFE, data);
+    const Bytes request = BuildEchoRequest(family, 0xBEEF, 0xFFFE, data);
+    const bool ipv6 = family == IpFamily::IPv6;
     QCOMPARE(request.size(), kIcmpHeaderSize + data.size());
-    QCOMPARE(request[0], kIcmpEchoRequest);
+    QCOMPARE(request[0], ipv6 ? kIcmpv6EchoRequest : kIcmpEchoRequest);
     QCOMPARE(request[1], 0);
     QCOMPARE(request[4], 0xBE);
     QCOMPARE(request[5], 0xEF);
     QCOMPARE(request[6], 0xFF);
     QCOMPARE(request[7], 0xFE);
     QVERIFY(std::equal(data.begin(), data.end(), request.begin() + kIcmpHeaderSize));
-    QCOMPARE(InternetChecksum(request), 0);
+    if (ipv6)
+        QCOMPARE(request[2] | request[3], 0);
+    else
+        QCOMPARE(InternetChecksum(request), 0);
 }
 
+// What a raw socket of each family reads (an ICMPv6 socket: the message without the
+// IPv6 header), then the cases of one family only.
 void TestEchoPacket::rawPacketAnswersProbe_data()
 {
+    QTest::addColumn<EchoProbe>("probe");
     QTest::addColumn<Bytes>("packet");
     QTest::addColumn<bool>("answers");
 
-    const auto reply = [](std::uint16_t identifier, std::uint16_t sequence) {
-        return IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, identifier, sequence, Bytes(64, 0xAA)));
-    };
-    QTest::newRow("echo reply") << reply(kIdentifier, kSequence) << true;
-    QTest::newRow("echo reply, other identifier") << reply(kIdentifier + 1, kSequence) << false;
-    QTest::newRow("echo reply, other sequence") << reply(kIdentifier, kSequence - 1) << false;
-    QTest::newRow("our own request looped back")
-        << IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoRequest, kIdentifier, kSequence)) << false;
-    QTest::newRow("echo reply after header options")
-        << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 7) << true;
+    for (const bool v6 : {false, true}) {
+        const EchoProbe probe = v6 ? kProbe6 : kProbe;
+        const auto reply = [v6](std::uint16_t identifier, std::uint16_t sequence) {
+            const Bytes message = IcmpMessage(v6 ? kIcmpv6EchoReply : kIcmpEchoReply, identifier, sequence, Bytes(64, 0xAA));
+            return v6 ? message : IpPacket(kDestination, kSource, message);
+        };
+        const auto report = [v6](bool timeExceeded, bool toRouter, std::uint16_t sequence, bool quotesReply) {
+            const std::uint8_t quotedType = quotesReply ? (v6 ? kIcmpv6EchoReply : kIcmpEchoReply)
+                                                        : (v6 ? kIcmpv6EchoRequest : kIcmpEchoRequest);
+            const Bytes quoted = IcmpMessage(quotedType, kIdentifier, sequence);
+            if (v6)
+                return Report6(timeExceeded ? kIcmpv6TimeExceeded : kIcmpv6DestinationUnreachable,
+                               Ipv6Packet(kSource6, toRouter ? kRouter6 : kDestination6, quoted));
+            return Report(timeExceeded ? kIcmpTimeExceeded : kIcmpDestinationUnreachable,
+                          IpPacket(kSource, toRouter ? kRouter : kDestination, quoted));
+        };
+        const char* family = v6 ? "ICMPv6, " : "";
+        QTest::addRow("%secho reply", family) << probe << reply(kIdentifier, kSequence) << true;
+        QTest::addRow("%secho reply, other identifier", family) << probe << reply(kIdentifier + 1, kSequence) << false;
+        QTest::addRow("%secho reply, other sequence", family) << probe << reply(kIdentifier, kSequence - 1) << false;
+        QTest::addRow("%stime exceeded", family) << probe << report(true, false, kSequence, false) << true;
+        QTest::addRow("%sunreachable", family) << probe << report(false, false, kSequence, false) << true;
+        QTest::addRow("%sreport for another destination", family) << probe << report(true, true, kSequence, false)
+                                                                   << false;
+        QTest::addRow("%sreport for another sequence", family) << probe << report(true, false, kSequence + 1, false)
+                                                                << false;
+        QTest::addRow("%sreport quoting an echo reply", family) << probe << report(true, false, kSequence, true)
+                                                                 << false;
+        QTest::addRow("%sempty", family) << probe << Bytes{} << false;
+        QTest::addRow("%sanswer of the other family", family) << (v6 ? kProbe : kProbe6) << reply(kIdentifier, kSequence)
+                                                               << false;
+    }
 
-    QTest::newRow("time exceeded") << Report(kIcmpTimeExceeded, OurRequest()) << true;
-    QTest::newRow("unreachable") << Report(kIcmpDestinationUnreachable, OurRequest()) << true;
-    QTest::newRow("report quoting header options") << Report(kIcmpTimeExceeded, OurRequest(kDestination, kSequence, 6))
-                                                   << true;
-    QTest::newRow("parameter problem") << Report(12, OurRequest()) << false;
-    QTest::newRow("report for another destination") << Report(kIcmpTimeExceeded, OurRequest(kRouter)) << false;
-    QTest::newRow("report for another sequence") << Report(kIcmpTimeExceeded, OurRequest(kDestination, kSequence + 1))
-                                                 << false;
-    QTest::newRow("report quoting an echo reply")
-        << Report(kIcmpTimeExceeded,
-                  IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence)))
-        << false;
+    QTest::newRow("our own request looped back")
+        << kProbe << IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoRequest, kIdentifier, kSequence)) << false;
+    QTest::newRow("echo reply after header options")
+        << kProbe << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 7) << true;
+    QTest::newRow("report quoting header options")
+        << kProbe << Report(kIcmpTimeExceeded, OurRequest(kDestination, kSequence, 6)) << true;
+    QTest::newRow("parameter problem") << kProbe << Report(12, OurRequest()) << false;
     QTest::newRow("report quoting a UDP packet")
+        << kProbe
         << Report(kIcmpTimeExceeded,
                   IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoRequest, kIdentifier, kSequence), 5, 17))
         << false;
-
-    Bytes headerTooLong = reply(kIdentifier, kSequence);
+    const Bytes reply = IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence));
+    Bytes headerTooLong = reply;
     headerTooLong[0] = 0x4F;
-    QTest::newRow("header longer than the packet") << headerTooLong << false;
-    Bytes headerTooShort = reply(kIdentifier, kSequence);
+    QTest::newRow("header longer than the packet") << kProbe << headerTooLong << false;
+    Bytes headerTooShort = reply;
     headerTooShort[0] = 0x44;
-    QTest::newRow("header shorter than 20 bytes") << headerTooShort << false;
-    QTest::newRow("not IPv4")
+    QTest::newRow("header shorter than 20 bytes") << kProbe << headerTooShort << false;
+    QTest::newRow("not IPv4") << kProbe
         << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 5, 1, 6) << false;
-    QTest::newRow("not ICMP")
+    QTest::newRow("not ICMP") << kProbe
         << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 5, 6) << false;
-    QTest::newRow("empty") << Bytes{} << false;
+
+    QTest::newRow("ICMPv6 packet too big") << kProbe6 << Report6(2, OurRequest6()) << false;
+    const Bytes request6 = IcmpMessage(kIcmpv6EchoRequest, kIdentifier, kSequence);
+    QTest::newRow("ICMPv6 report quoting an extension header")
+        << kProbe6 << Report6(kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 0)) << false;
+    QTest::newRow("ICMPv6 report quoting an IPv4 header")
+        << kProbe6 << Report6(kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 58, 4)) << false;
 }
 
 void TestEchoPacket::rawPacketAnswersProbe()
 {
+    QFETCH(EchoProbe, probe);
     QFETCH(Bytes, packet);
     QFETCH(bool, answers);
-    QCOMPARE(RawPacketAnswersProbe(packet, kProbe), answers);
+    QCOMPARE(RawReadAnswersProbe(packet, probe), answers);
+}
+
+void TestEchoPacket::cutReportsAreNeverRead_data()
+{
+    QTest::addColumn<EchoProbe>("probe");
+    QTest::addColumn<Bytes>("report");
+    QTest::addColumn<std::size_t>("whole");
+    QTest::newRow("ICMP") << kProbe << Report(kIcmpTimeExceeded, OurRequest())
+                          << 20 + kIcmpHeaderSize + 20 + kIcmpHeaderSize;
+    QTest::newRow("ICMPv6") << kProbe6 << Report6(kIcmpv6TimeExceeded, OurRequest6())
+                            << kIcmpHeaderSize + kIpv6HeaderSize + kIcmpHeaderSize;
 }
 
 // A report counts only when it holds both headers of the quoted request; any shorter
 // cut is refused without reading past its end.
 void TestEchoPacket::cutReportsAreNeverRead()
 {
-    const Bytes report = Report(kIcmpTimeExceeded, OurRequest());
-    const std::size_t whole = 20 + kIcmpHeaderSize + 20 + kIcmpHeaderSize;
+    QFETCH(EchoProbe, probe);
+    QFETCH(Bytes, report);
+    QFETCH(std::size_t, whole);
     QCOMPARE(report.size(), whole);
     for (std::size_t size = 0; size < whole; ++size)
-        QVERIFY2(!RawPacketAnswersProbe(Prefix(report, size), kProbe), qPrintable(QString::number(size)));
-    QVERIFY(RawPacketAnswersProbe(report, kProbe));
+        QVERIFY2(!RawReadAnswersProbe(Prefix(report, size), probe), qPrintable(QString::number(size)));
+    QVERIFY(RawReadAnswersProbe(report, probe));
 }
 
 void TestEchoPacket::datagramMessageAnswersProbe_data()
 {
+    QTest::addColumn<IpFamily>("family");
     QTest::addColumn<Bytes>("message");
     QTest::addColumn<bool>("answers");
+    const auto v4 = IpFamily::IPv4;
+    const auto v6 = IpFamily::IPv6;
     // The kernel chose the identifier and delivers only its socket's: it is not compared.
-    QTest::newRow("echo reply") << IcmpMessage(kIcmpEchoReply, 777, kSequence, Bytes(64, 0xAA)) << true;
-    QTest::newRow("other sequence") << IcmpMessage(kIcmpEchoReply, 777, kSequence + 1) << false;
-    QTest::newRow("echo request") << IcmpMessage(kIcmpEchoRequest, 777, kSequence) << false;
-    QTest::newRow("cut header") << Prefix(IcmpMessage(kIcmpEchoReply, 777, kSequence), kIcmpHeaderSize - 1) << false;
+    QTest::newRow("echo reply") << v4 << IcmpMessage(kIcmpEchoReply, 777, kSequence, Bytes(64, 0xAA)) << true;
+    QTest::newRow("other sequence") << v4 << IcmpMessage(kIcmpEchoReply, 777, kSequence + 1) << false;
+    QTest::newRow("echo request") << v4 << IcmpMessage(kIcmpEchoRequest, 777, kSequence) << false;
+    QTest::newRow("cut header") << v4 << Prefix(IcmpMessage(kIcmpEchoReply, 777, kSequence), kIcmpHeaderSize - 1)
+                                << false;
+    QTest::newRow("ICMPv6 echo reply") << v6 << IcmpMessage(kIcmpv6EchoReply, 777, kSequence) << true;
+    QTest::newRow("ICMPv6, other sequence") << v6 << IcmpMessage(kIcmpv6EchoReply, 777, kSequence + 1) << false;
+    QTest::newRow("ICMP reply on ICMPv6") << v6 << IcmpMessage(kIcmpEchoReply, 777, kSequence) << false;
+    QTest::newRow("ICMPv6, cut header")
+        << v6 << Prefix(IcmpMessage(kIcmpv6EchoReply, 777, kSequence), kIcmpHeaderSize - 1) << false;
 }
 
 void TestEchoPacket::datagramMessageAnswersProbe()
 {
+    QFETCH(IpFamily, family);
     QFETCH(Bytes, message);
     QFETCH(bool, answers);
-    QCOMPARE(DatagramMessageAnswersProbe(message, kSequence), answers);
+    QCOMPARE(DatagramMessageAnswersProbe(message, family, kSequence), answers);
 }
 
 void TestEchoPacket::quotedRequestMatches_data()
 {
+    QTest::addColumn<IpFamily>("family");
     QTest::addColumn<Bytes>("quoted");
     QTest::addColumn<bool>("matches");
-    QTest::newRow("our request") << IcmpMessage(kIcmpEchoRequest, 777, kSequence) << true;
-    QTest::newRow("other sequence") << IcmpMessage(kIcmpEchoRequest, 777, kSequence - 1) << false;
-    QTest::newRow("not a request") << IcmpMessage(kIcmpEchoReply, 777, kSequence) << false;
-    QTest::newRow("cut header") << Prefix(IcmpMessage(kIcmpEchoRequest, 777, kSequence), kIcmpHeaderSize - 1) << false;
+    const auto v4 = IpFamily::IPv4;
+    const auto v6 = IpFamily::IPv6;
+    QTest::newRow("our request") << v4 << IcmpMessage(kIcmpEchoRequest, 777, kSequence) << true;
+    QTest::newRow("other sequence") << v4 << IcmpMessage(kIcmpEchoRequest, 777, kSequence - 1) << false;
+    QTest::newRow("not a request") << v4 << IcmpMessage(kIcmpEchoReply, 777, kSequence) << false;
+    QTest::newRow("cut header") << v4 << Prefix(IcmpMessage(kIcmpEchoRequest, 777, kSequence), kIcmpHeaderSize - 1)
+                                << false;
+    QTest::newRow("ICMPv6 request") << v6 << IcmpMessage(kIcmpv6EchoRequest, 777, kSequence) << true;
+    QTest::newRow("ICMP request on ICMPv6") << v6 << IcmpMessage(kIcmpEchoRequest, 777, kSequence) << false;
+    QTest::newRow("ICMPv6, cut header")
+        << v6 << Prefix(IcmpMessage(kIcmpv6EchoRequest, 777, kSequence), kIcmpHeaderSize - 1) << false;
 }
 
 void TestEchoPacket::quotedRequestMatches()
 {
+    QFETCH(IpFamily, family);
     QFETCH(Bytes, quoted);
     QFETCH(bool, matches);
-    QCOMPARE(QuotedRequestMatches(quoted, kSequence), matches);
+    QCOMPARE(QuotedRequestMatches(quoted, family, kSequence), matches);
 }
 
 QTEST_GUILESS_MAIN(TestEchoPacket)

@@ -10,9 +10,12 @@
 #include "platform/MessageBox.h"
 
 #include <QApplication>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <vector>
 
@@ -21,10 +24,39 @@ using namespace netsonde::test;
 using echo::EchoSocketChoice;
 
 Q_DECLARE_METATYPE(EchoSocketChoice)
+Q_DECLARE_METATYPE(IpFamily)
 
 namespace {
 
-QString LabText(const char* variable) { return QString::fromLatin1(qgetenv(variable)); }
+// A lab address of the family: NETSONDE_LAB_DESTINATION6, NETSONDE_LAB_ROUTER1_6.
+QString LabText(const char* variable, IpFamily family = IpFamily::IPv4)
+{
+    QByteArray name(variable);
+    if (family == IpFamily::IPv6)
+        name += std::isdigit(static_cast<unsigned char>(name.back())) ? "_6" : "6";
+    return QString::fromLatin1(qgetenv(name.constData()));
+}
+
+// The hop addresses that traceroute lists (one probe per hop, numeric);
+// none when it cannot be run.
+std::optional<QStringList> SystemTraceRoute(const QString& destination, IpFamily family)
+{
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("traceroute"));
+    if (program.isEmpty())
+        return std::nullopt;
+    QProcess process;
+    process.start(program, {family == IpFamily::IPv6 ? "-6" : "-4", "-I", "-n", "-q", "1", "-w", "2", destination});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return std::nullopt;
+    QStringList hops;
+    const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
+    for (const QByteArray& line : lines.mid(1)) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 2)
+            hops << QString::fromLatin1(fields[1]);
+    }
+    return hops;
+}
 
 // "N ms" with N below the limit.
 bool IsRoundTripBelow(const QString& cell, int limitMs)
@@ -75,9 +107,10 @@ qsizetype SocketCount()
 // The window over the row's socket kind, message boxes noted in `boxes`.
 #define OPEN_LAB_WINDOW(window)                                                                         \
     QFETCH(EchoSocketChoice, choice);                                                                   \
+    QFETCH(IpFamily, family);                                                                           \
     CMessageBoxRecorder boxes;                                                                          \
     const auto service = echo::LoadEchoService(choice);                                                 \
-    QVERIFY2(service->IsLoaded(), service->Description().c_str());                                     \
+    QVERIFY2(service->IsLoaded(family), service->Description(family).c_str());                         \
     auto window = OpenIcmpWindow(service)
 
 #define RUN_TO_END(window, ms)                                                                          \
@@ -89,46 +122,53 @@ class TestIcmpLab : public QObject {
 private Q_SLOTS:
     void init() { ResetSettings(); }
 
-    void traceRouteListsTheRoutersAndStopsAtTheHost_data() { AddKinds(); }
+    // The hops agree with the system's traceroute, where it is installed.
+    void traceRouteListsTheRoutersAndStopsAtTheHost_data() { AddKinds(true); }
     void traceRouteListsTheRoutersAndStopsAtTheHost()
     {
         OPEN_LAB_WINDOW(window);
-        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_DESTINATION"), 5, 15);
+        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_DESTINATION", family), 5, 15);
         RUN_TO_END(window, 30000);
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
         QCOMPARE(list->topLevelItemCount(), 3);
         const char* hops[] = {"NETSONDE_LAB_ROUTER1", "NETSONDE_LAB_ROUTER2", "NETSONDE_LAB_DESTINATION"};
+        QStringList listed;
         for (int row = 0; row < 3; ++row) {
             const QStringList cells = RowTexts(list, row);
             QCOMPARE(cells.value(0), QString::number(row + 1));
-            QCOMPARE(cells.value(1), LabText(hops[row]));
+            QCOMPARE(cells.value(1), LabText(hops[row], family));
             QCOMPARE(cells.value(2), QString());
             QVERIFY2(IsRoundTripBelow(cells.value(3), 5000), qPrintable(cells.value(3)));
+            listed << cells.value(1);
         }
         QVERIFY(boxes.Texts().isEmpty());
+        const std::optional<QStringList> system = SystemTraceRoute(LabText("NETSONDE_LAB_DESTINATION", family), family);
+        if (!system)
+            QSKIP("traceroute is not installed or cannot run here: no comparison with it");
+        QCOMPARE(*system, listed);
     }
 
     // The silent address never answers: the routers' rows, then a row per
     // remaining hop up to the maximum (after the 10 s search for a second address).
-    void traceRouteToSilentHostFillsEveryHop_data() { AddKinds(); }
+    void traceRouteToSilentHostFillsEveryHop_data() { AddKinds(false); }
     void traceRouteToSilentHostFillsEveryHop()
     {
         OPEN_LAB_WINDOW(window);
-        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 1, 4);
+        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_SILENT", family), 1, 4);
         RUN_TO_END(window, 60000);
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
         QCOMPARE(list->topLevelItemCount(), 4);
-        QCOMPARE(RowTexts(list, 0).value(1), LabText("NETSONDE_LAB_ROUTER1"));
-        QCOMPARE(RowTexts(list, 1).value(1), LabText("NETSONDE_LAB_ROUTER2"));
+        QCOMPARE(RowTexts(list, 0).value(1), LabText("NETSONDE_LAB_ROUTER1", family));
+        QCOMPARE(RowTexts(list, 1).value(1), LabText("NETSONDE_LAB_ROUTER2", family));
         for (int row : {2, 3})
             QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response from this host", ""}));
     }
 
-    void pingGivesRowsWithPlausibleTimes_data() { AddKinds(); }
+    void pingGivesRowsWithPlausibleTimes_data() { AddKinds(true); }
     void pingGivesRowsWithPlausibleTimes()
     {
         OPEN_LAB_WINDOW(window);
-        SetPing(*window.dialog, LabText("NETSONDE_LAB_DESTINATION"), 5);
+        SetPing(*window.dialog, LabText("NETSONDE_LAB_DESTINATION", family), 5);
         QElapsedTimer timer;
         timer.start();
         RUN_TO_END(window, 30000);
@@ -136,7 +176,7 @@ private Q_SLOTS:
         QCOMPARE(list->topLevelItemCount(), 3);
         for (int row = 0; row < 3; ++row) {
             const QStringList cells = RowTexts(list, row);
-            QCOMPARE(cells.value(1), LabText("NETSONDE_LAB_DESTINATION"));
+            QCOMPARE(cells.value(1), LabText("NETSONDE_LAB_DESTINATION", family));
             // No reply can take longer than the whole run did.
             QVERIFY2(IsRoundTripBelow(cells.value(3), int(timer.elapsed()) + 1), qPrintable(cells.value(3)));
         }
@@ -145,11 +185,11 @@ private Q_SLOTS:
     // Each Stop comes while a Ping probe to the silent address waits on a
     // minute's time-out: its worker is joined at once, and no thread or
     // socket is left behind (the first run opens what stays for the next).
-    void stopReleasesTheWaitingProbe_data() { AddKinds(); }
+    void stopReleasesTheWaitingProbe_data() { AddKinds(false); }
     void stopReleasesTheWaitingProbe()
     {
         OPEN_LAB_WINDOW(window);
-        SetPing(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 60);
+        SetPing(*window.dialog, LabText("NETSONDE_LAB_SILENT", family), 60);
         qsizetype threadsBefore = 0;
         qsizetype socketsBefore = 0;
         std::vector<qint64> releaseMs;
@@ -176,11 +216,11 @@ private Q_SLOTS:
     }
 
     // The third hop's probe waits on a minute's time-out when the window goes.
-    void closingTheWindowWakesTheWaitingProbe_data() { AddKinds(); }
+    void closingTheWindowWakesTheWaitingProbe_data() { AddKinds(false); }
     void closingTheWindowWakesTheWaitingProbe()
     {
         OPEN_LAB_WINDOW(window);
-        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 60, 15);
+        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_SILENT", family), 60, 15);
         window.dialog->OnGo();
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
         QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 2, 30000);
@@ -191,11 +231,18 @@ private Q_SLOTS:
     }
 
 private:
-    static void AddKinds()
+    // Each socket kind over IPv4, and over IPv6 too when asked.
+    static void AddKinds(bool withIPv6)
     {
         QTest::addColumn<EchoSocketChoice>("choice");
-        QTest::newRow("datagram") << EchoSocketChoice::DatagramOnly;
-        QTest::newRow("raw") << EchoSocketChoice::RawOnly;
+        QTest::addColumn<IpFamily>("family");
+        for (IpFamily family : {IpFamily::IPv4, IpFamily::IPv6}) {
+            if (family == IpFamily::IPv6 && !withIPv6)
+                break;
+            const char* suffix = family == IpFamily::IPv6 ? ", IPv6" : "";
+            QTest::addRow("datagram%s", suffix) << EchoSocketChoice::DatagramOnly << family;
+            QTest::addRow("raw%s", suffix) << EchoSocketChoice::RawOnly << family;
+        }
     }
 };
 

@@ -53,7 +53,7 @@ void AddKindColumn()
 
 #define OPEN_LAB_WINDOW(window, choice)                                                                 \
     const auto service = echo::LoadEchoService(choice);                                                 \
-    QVERIFY2(service->IsLoaded(), service->Description().c_str());                                     \
+    QVERIFY2(service->IsLoaded(IpFamily::IPv4), service->Description(IpFamily::IPv4).c_str());        \
     auto window = OpenIcmpWindow(service)
 
 class TestIcmpPeers : public QObject {

@@ -7,6 +7,7 @@
 #include "icmp/IcmpWindowFixture.h"
 #include "icmp/ScriptedEchoService.h"
 
+#include "icmp/IcmpRun.h"
 #include "icmp/TraceRouteFunction.h"
 
 #include "export/ResultColumns.h"
@@ -20,6 +21,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QStyle>
 #include <QPushButton>
 #include <QtTest>
@@ -29,6 +31,9 @@
 using namespace netsonde;
 using namespace netsonde::test;
 using echo::EchoReply;
+
+Q_DECLARE_METATYPE(AddressPreference)
+Q_DECLARE_METATYPE(CScriptedEchoService::State)
 
 namespace {
 
@@ -183,7 +188,7 @@ private Q_SLOTS:
         CMessageBoxRecorder boxes;
         auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.9.8.7", 7); });
         CScriptedLookups lookups;
-        lookups.names.insert("far.example", Address("10.9.8.7"));
+        lookups.names.insert("far.example", {Address("10.9.8.7")});
         lookups.addresses.insert(QStringLiteral("10.9.8.7"), QStringLiteral("far.example.net"));
         auto window = OpenIcmpWindow(service, lookups);
         SetPing(*window.dialog, QStringLiteral("far.example"), 2, 1000, true);
@@ -212,6 +217,9 @@ private Q_SLOTS:
         QVERIFY(boxes.Texts().isEmpty());
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
         QVERIFY(window.dialog->PingPage()->HostCombo()->isEnabled());
+        QCOMPARE(window.dialog->PingPage()->toolTip(),
+                 QStringLiteral("Ping and TraceRoute send their requests through:\n"
+                                "IPv4: scripted echo service\nIPv6: scripted echo service"));
     }
 
     void pingSpecialNamesAndPauses_data()
@@ -249,37 +257,50 @@ private Q_SLOTS:
                      QStringLiteral("%1 sent, %1 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms").arg(pings));
     }
 
-    void pingResolveOffLeavesNamesEmpty()
+    // Each request's row by its reply time (-1: none) and the run's summary;
+    // an address is looked up only when Resolve is on, and unknown there.
+    void pingRowsAndSummary_data()
     {
-        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.0.0.1", 3); });
-        CScriptedLookups lookups;
-        lookups.addresses.insert(QStringLiteral("10.0.0.1"), QStringLiteral("named.example"));
-        auto window = OpenIcmpWindow(service, lookups);
-        SetPing(*window.dialog, QStringLiteral("10.0.0.1"), 2, 0, false);
-        CStatusLineRecorder status(*window.dialog);
-        RUN_TO_END(*window.dialog, service);
-        QVERIFY(status.Finish().filter(QStringLiteral("Resolving IP Address")).isEmpty());
-        QCOMPARE(*lookups.byAddressCalls, 0);
-        QCOMPARE(RowTexts(window.dialog->ResultList(FunctionId::Ping), 1), (QStringList{"2", "10.0.0.1", "", "3 ms"}));
+        QTest::addColumn<QList<int>>("times");
+        QTest::addColumn<bool>("resolve");
+        QTest::addColumn<QList<QStringList>>("rows");
+        QTest::addColumn<QString>("summary");
+        const QStringList none{"", "No response", ""};
+        QTest::newRow("resolve off") << QList<int>{3, 3} << false
+                                     << QList<QStringList>{{"10.0.1.1", "", "3 ms"}, {"10.0.1.1", "", "3 ms"}}
+                                     << "2 sent, 2 received, 0% loss, min/avg/max 3.0/3.0/3.0 ms";
+        QTest::newRow("no reply, unknown name") << QList<int>{-1, 4, -1} << true
+                                                << QList<QStringList>{none, {"10.0.1.1", "Unavailable", "4 ms"}, none}
+                                                << "3 sent, 1 received, 67% loss, min/avg/max 4.0/4.0/4.0 ms";
+        QTest::newRow("nothing received") << QList<int>{-1, -1, -1} << false << QList<QStringList>{none, none, none}
+                                          << "3 sent, 0 received, 100% loss";
+        QTest::newRow("0 ms among others") << QList<int>{0, 1, -1, 2} << false << QList<QStringList>{}
+                                           << "4 sent, 3 received, 25% loss, min/avg/max 0.0/1.0/2.0 ms";
+        QTest::newRow("an average between whole ms") << QList<int>{1, 2} << false << QList<QStringList>{}
+                                                     << "2 sent, 2 received, 0% loss, min/avg/max 1.0/1.5/2.0 ms";
     }
 
-    void pingRowsWithoutReplyAndUnknownNames()
+    void pingRowsAndSummary()
     {
-        int request = 0;
-        auto service = AnsweringService([&request](const CEchoRequest&) {
-            return ++request == 2 ? ReplyFrom("10.0.0.2", 4) : EchoReply{};
-        });
-        auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, QStringLiteral("10.0.0.2"), 3, 0, true);
+        QFETCH(QList<int>, times);
+        QFETCH(bool, resolve);
+        QFETCH(QList<QStringList>, rows);
+        QFETCH(QString, summary);
+        auto service = AnsweringService(TimedReplies("10.0.1.1", times));
+        CScriptedLookups lookups;
+        auto window = OpenIcmpWindow(service, lookups);
+        SetPing(*window.dialog, QStringLiteral("10.0.1.1"), unsigned(times.size()), 0, resolve);
         CStatusLineRecorder status(*window.dialog);
         RUN_TO_END(*window.dialog, service);
-        const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
-        QCOMPARE(RowTexts(list, 0), (QStringList{"1", "", "No response", ""}));
-        QCOMPARE(RowTexts(list, 1), (QStringList{"2", "10.0.0.2", "Unavailable", "4 ms"}));
-        QCOMPARE(RowTexts(list, 2), (QStringList{"3", "", "No response", ""}));
-        QCOMPARE(status.Finish().count(QStringLiteral("Waiting for response ... No response!")), 2);
-        QTRY_COMPARE(window.dialog->RunSummaryText(),
-                     QStringLiteral("3 sent, 1 received, 67% loss, min/avg/max 4.0/4.0/4.0 ms"));
+        const QStringList texts = status.Finish();
+        const int received = int(times.size() - times.count(-1));
+        QCOMPARE(*lookups.byAddressCalls, resolve ? received : 0);
+        QCOMPARE(texts.filter(QStringLiteral("Resolving IP Address")).isEmpty(), !resolve || received == 0);
+        QCOMPARE(texts.count(QStringLiteral("Waiting for response ... No response!")), times.count(-1));
+        for (int row = 0; row < rows.size(); ++row)
+            QCOMPARE(RowTexts(window.dialog->ResultList(FunctionId::Ping), row),
+                     QStringList{QString::number(row + 1)} + rows.at(row));
+        QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
     }
 
     void stopWhileRequestWaits_data()
@@ -381,7 +402,9 @@ private Q_SLOTS:
         QVERIFY(!window.dialog->Page(id)->HostCombo()->isEnabled());
         QVERIFY(window.dialog->Page(id)->HostCombo()->toolTip().contains(QStringLiteral("ping_group_range")));
         QVERIFY(window.dialog->Page(id)->toolTip().contains(QStringLiteral("setcap cap_net_raw+ep")));
-        QCOMPARE(IcmpServiceDescription(window.dialog->EchoService().get()), QString::fromStdString(service->Description()));
+        QCOMPARE(IcmpServiceDescription(window.dialog->EchoService().get()),
+                 "IPv4: " + QString::fromStdString(service->Description(IpFamily::IPv4)) + "\r\nIPv6: "
+                     + QString::fromStdString(service->Description(IpFamily::IPv6)));
 
         // A host can still arrive, from the command line or the phonebook.
         SetPing(*window.dialog, QStringLiteral("10.0.0.5"), 1, 0, false);
@@ -400,20 +423,26 @@ private Q_SLOTS:
 
     void failuresReportThenEndRun_data()
     {
+        using State = CScriptedEchoService::State;
         QTest::addColumn<int>("function");
         QTest::addColumn<QString>("host");
-        QTest::addColumn<bool>("refuseHandle");
+        QTest::addColumn<State>("state");
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("lastStatus");
-        QTest::newRow("Ping, unknown host") << Index(FunctionId::Ping) << "nowhere.example" << false
+        QTest::newRow("Ping, unknown host") << Index(FunctionId::Ping) << "nowhere.example" << State::Loaded
                                             << "Unable to resolve hostname" << "Resolving nowhere.example";
-        QTest::newRow("TraceRoute, unknown host") << Index(FunctionId::TraceRoute) << "nowhere.example" << false
-                                                  << "Unable to resolve hostname" << "Resolving nowhere.example";
-        QTest::newRow("Ping, no handle") << Index(FunctionId::Ping) << "10.0.0.6" << true
+        QTest::newRow("TraceRoute, unknown host") << Index(FunctionId::TraceRoute) << "nowhere.example"
+                                                  << State::Loaded << "Unable to resolve hostname"
+                                                  << "Resolving nowhere.example";
+        QTest::newRow("Ping, no handle") << Index(FunctionId::Ping) << "10.0.0.6" << State::HandleRefused
                                          << "Unable to access Ping service!" << "Opening Ping service";
-        QTest::newRow("TraceRoute, no handle") << Index(FunctionId::TraceRoute) << "10.0.0.6" << true
+        QTest::newRow("TraceRoute, no handle") << Index(FunctionId::TraceRoute) << "10.0.0.6" << State::HandleRefused
                                                << "Unable to access TraceRoute service!"
                                                << "Opening TraceRoute service";
+        QTest::newRow("Ping, IPv6 without its socket")
+            << Index(FunctionId::Ping) << "fd00::6" << State::OnlyIPv4
+            << "Unable to access Ping service! scripted: no ICMPv6 socket (ping_group_range, setcap cap_net_raw+ep)"
+            << "Opening Ping service";
     }
 
     // The report comes while the run still shows busy; the end-run step follows it.
@@ -421,11 +450,10 @@ private Q_SLOTS:
     {
         QFETCH(int, function);
         QFETCH(QString, host);
-        QFETCH(bool, refuseHandle);
+        QFETCH(CScriptedEchoService::State, state);
         QFETCH(QString, box);
         QFETCH(QString, lastStatus);
-        auto service = AnsweringService(NoReply, refuseHandle ? CScriptedEchoService::State::HandleRefused
-                                                              : CScriptedEchoService::State::Loaded);
+        auto service = AnsweringService(NoReply, state);
         auto window = OpenIcmpWindow(service);
         SetPing(*window.dialog, host, 1, 0, false);
         SetTraceRoute(*window.dialog, host, 1, false);
@@ -483,21 +511,6 @@ private Q_SLOTS:
             QCOMPARE(requests[hop].destination, Address("10.2.0.2"));
         }
         QVERIFY(boxes.Texts().isEmpty());
-    }
-
-    void traceRouteSilentHostFillsEveryHop()
-    {
-        auto service = AnsweringService(NoReply);
-        auto window = OpenIcmpWindow(service);
-        SetTraceRoute(*window.dialog, QStringLiteral("10.3.0.3"), 4, true);
-        CStatusLineRecorder status(*window.dialog);
-        RUN_TO_END(*window.dialog, service);
-        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
-        QCOMPARE(list->topLevelItemCount(), 4);
-        for (int row = 0; row < 4; ++row)
-            QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response from this host", ""}));
-        QVERIFY(status.Finish().contains(QStringLiteral("Looking for host 4 ... No reply!")));
-        QTRY_COMPARE(window.dialog->RunSummaryText(), QStringLiteral("4 hops, 0 answered, destination not reached"));
     }
 
     // The first probe answered from another address of the host: the trace ends
@@ -582,6 +595,78 @@ private Q_SLOTS:
         QCOMPARE(boxes.seen.size(), std::size_t{1});
     }
 
+    void targetOfEitherFamily_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QStringList>("addresses");
+        QTest::addColumn<AddressPreference>("preference");
+        QTest::addColumn<QString>("target");
+        const QStringList both{"10.7.0.7", "fd00:7::7"};
+        const auto v4 = AddressPreference::PreferIPv4;
+        QTest::newRow("IPv6 literal") << "FD00:7:0:0::0:7" << QStringList{} << v4 << "fd00:7::7";
+        QTest::newRow("name with only IPv6") << "v6only.example" << QStringList{"fd00:7::7"} << v4 << "fd00:7::7";
+        QTest::newRow("name with both") << "both.example" << both << v4 << "10.7.0.7";
+        QTest::newRow("name with both, IPv6 preferred")
+            << "both.example" << both << AddressPreference::PreferIPv6 << "fd00:7::7";
+        QTest::newRow("IPv4 only, name with only IPv6")
+            << "v6only.example" << QStringList{"fd00:7::7"} << AddressPreference::OnlyIPv4 << "";
+    }
+
+    // Ping's target and its row's Address by the preference; a double-click
+    // looks up the row's address, whatever its family. Nothing allowed: the
+    // host counts as unresolvable.
+    void targetOfEitherFamily()
+    {
+        QFETCH(QString, host);
+        QFETCH(QStringList, addresses);
+        QFETCH(AddressPreference, preference);
+        QFETCH(QString, target);
+        auto service = AnsweringService([](const CEchoRequest& sent) { return EchoReply{1, sent.destination, 2}; });
+        CScriptedLookups lookups;
+        for (const QString& text : addresses)
+            lookups.names[host.toLatin1()] << *ParseAddressLiteral(text);
+        auto window = OpenIcmpWindow(service, lookups);
+        CBoxWitness boxes(*window.dialog);
+        CRunInputs inputs;
+        inputs.function = FunctionId::Ping;
+        inputs.strHost = host;
+        inputs.nPings = 1;
+        inputs.preference = preference;
+        window.dialog->Runs().Go(inputs);
+        QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), kHoldersWithoutWorker, 10000);
+        QTRY_VERIFY(!window.dialog->Runs().IsBusy());
+        QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
+        if (target.isEmpty()) {
+            QCOMPARE(boxes.seen.size(), std::size_t{1});
+            QCOMPARE(boxes.seen[0].text, QStringLiteral("Unable to resolve hostname"));
+            QCOMPARE(list->topLevelItemCount(), 0);
+            return;
+        }
+        QCOMPARE(service->Requests().at(0).destination, *ParseAddressLiteral(target));
+        QCOMPARE(RowTexts(list, 0), (QStringList{"1", target, "", "2 ms"}));
+        list->setCurrentItem(list->topLevelItem(0));
+        Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 1);
+        QCOMPARE(window.resolver->Requests().size(), 1);
+        QCOMPARE(window.resolver->Requests().at(0).address, *ParseAddressLiteral(target));
+        QVERIFY(boxes.seen.empty());
+    }
+
+    // Widening the window gives both Address columns room for the longest
+    // IPv6 address, and no more; the other columns keep their widths.
+    void widerWindowShowsWholeIpv6Addresses()
+    {
+        auto window = OpenIcmpWindow(AnsweringService(NoReply));
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
+        const int hostName = list->header()->sectionSize(ColumnIndex(ResultColumn::HostName));
+        const int longest = QFontMetrics(list->font()).horizontalAdvance(kLongestAddressSample) + 15;
+        QVERIFY(list->header()->sectionSize(ColumnIndex(ResultColumn::Address)) < longest);
+        window.dialog->resize(window.dialog->width() + 20, window.dialog->height());
+        window.dialog->resize(window.dialog->width() + 1000, window.dialog->height());
+        for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute})
+            QCOMPARE(window.dialog->ResultList(id)->header()->sectionSize(ColumnIndex(ResultColumn::Address)), longest);
+        QCOMPARE(list->header()->sectionSize(ColumnIndex(ResultColumn::HostName)), hostName);
+    }
+
     void doubleClickLookupThatCannotStart()
     {
         auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.6.0.6"); });
@@ -599,30 +684,8 @@ private Q_SLOTS:
         QVERIFY(!window.dialog->Runs().HasPendingRequests());
     }
 
-    void pingSummary_data()
-    {
-        QTest::addColumn<QList<int>>("times");
-        QTest::addColumn<QString>("summary");
-        QTest::newRow("nothing received") << QList<int>{-1, -1, -1} << "3 sent, 0 received, 100% loss";
-        QTest::newRow("0 ms among others")
-            << QList<int>{0, 1, -1, 2} << "4 sent, 3 received, 25% loss, min/avg/max 0.0/1.0/2.0 ms";
-        QTest::newRow("an average between whole ms")
-            << QList<int>{1, 2} << "2 sent, 2 received, 0% loss, min/avg/max 1.0/1.5/2.0 ms";
-    }
-
-    void pingSummary()
-    {
-        QFETCH(QList<int>, times);
-        QFETCH(QString, summary);
-        auto service = AnsweringService(TimedReplies("10.0.1.1", times));
-        auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, QStringLiteral("10.0.1.1"), unsigned(times.size()), 0, false);
-        RUN_TO_END(*window.dialog, service);
-        QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
-    }
-
     // At the hop limit only the typed address answering last shows the
-    // destination was reached.
+    // destination was reached; a silent hop gets its row all the same.
     void traceRouteSummaryAtTheHopLimit_data()
     {
         QTest::addColumn<QString>("host");
@@ -634,6 +697,8 @@ private Q_SLOTS:
             << "10.8.0.9" << QList<int>{1, 2, 3} << "3 hops, 3 answered, destination not reached";
         QTest::newRow("the last hop silent") << "10.8.0.9" << QList<int>{1, 2, -1}
                                              << "3 hops, 2 answered, destination not reached";
+        QTest::newRow("a silent host") << "10.3.0.3" << QList<int>{-1, -1, -1, -1}
+                                       << "4 hops, 0 answered, destination not reached";
     }
 
     void traceRouteSummaryAtTheHopLimit()
@@ -643,8 +708,18 @@ private Q_SLOTS:
         QFETCH(QString, summary);
         auto service = AnsweringService(TimedHops(times));
         auto window = OpenIcmpWindow(service);
-        SetTraceRoute(*window.dialog, host, 3, false);
+        SetTraceRoute(*window.dialog, host, unsigned(times.size()), true);
+        CStatusLineRecorder status(*window.dialog);
         RUN_TO_END(*window.dialog, service);
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
+        QCOMPARE(list->topLevelItemCount(), times.size());
+        const QStringList texts = status.Finish();
+        for (int row = 0; row < times.size(); ++row) {
+            if (times.at(row) >= 0)
+                continue;
+            QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response from this host", ""}));
+            QVERIFY(texts.contains(QStringLiteral("Looking for host %1 ... No reply!").arg(row + 1)));
+        }
         QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
     }
 
