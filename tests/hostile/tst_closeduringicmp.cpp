@@ -16,7 +16,6 @@
 #include "platform/MessageBox.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QtTest>
 
 using namespace netsonde;
@@ -29,44 +28,30 @@ namespace {
 
 QString LabText(const char* variable) { return QString::fromLatin1(qgetenv(variable)); }
 
-enum class RunKind { PingPause, PingBlocked, TraceFirstProbe };
-
-struct CRunPlan {
-    QString status;    // the status line while the worker waits
-    int waitMs = 0;    // how long the worker would wait without the close
-};
-
-CRunPlan StartRun(CMainDialog& dialog, RunKind kind)
+// Ping five times 10 s apart, or trace, each with a 60 s time-out.
+void StartRun(CMainDialog& dialog, FunctionId function, const QString& host)
 {
-    if (kind == RunKind::TraceFirstProbe) {
+    if (function == FunctionId::TraceRoute) {
         CTraceRoutePage* page = dialog.TraceRoutePage();
-        page->m_strHost = LabText("NETSONDE_LAB_SILENT");
+        page->m_strHost = host;
         page->m_nTimeout = 60;
         page->m_nMaxHops = 15;
         page->m_bResolve = false;
         page->DoDataExchange(false);
-        dialog.SelectFunction(FunctionId::TraceRoute);
-        dialog.OnGo();
-        return {QStringLiteral("Looking for a second IP Address ..."), 10000};
+    } else {
+        CPingPage* page = dialog.PingPage();
+        page->m_strHost = host;
+        page->m_nPings = 5;
+        page->m_nTimeout = 60;
+        page->m_nDelay = 10000;
+        page->m_bResolve = false;
+        page->DoDataExchange(false);
     }
-    const bool pause = kind == RunKind::PingPause;
-    CPingPage* page = dialog.PingPage();
-    page->m_strHost = LabText(pause ? "NETSONDE_LAB_DESTINATION" : "NETSONDE_LAB_SILENT");
-    page->m_nPings = 5;
-    page->m_nTimeout = 60;
-    page->m_nDelay = 10000;
-    page->m_bResolve = false;
-    page->DoDataExchange(false);
-    dialog.SelectFunction(FunctionId::Ping);
+    dialog.SelectFunction(function);
     dialog.OnGo();
-    if (pause)
-        return {QStringLiteral("Waiting for 10000 ms"), 10000};
-    return {QStringLiteral("Waiting for response ..."), 60000};
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(RunKind)
 
 class TestCloseDuringIcmp : public QObject {
     Q_OBJECT
@@ -76,39 +61,39 @@ private Q_SLOTS:
     void closeWhileTheWorkerWaits_data()
     {
         QTest::addColumn<EchoSocketChoice>("choice");
-        QTest::addColumn<RunKind>("kind");
+        QTest::addColumn<FunctionId>("function");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("status"); // while the worker waits
+        const QString silent = LabText("NETSONDE_LAB_SILENT");
         const std::pair<const char*, EchoSocketChoice> kinds[] = {{"datagram", EchoSocketChoice::DatagramOnly},
                                                                   {"raw", EchoSocketChoice::RawOnly}};
         for (const auto& [name, choice] : kinds) {
-            QTest::addRow("%s, ping pause", name) << choice << RunKind::PingPause;
-            QTest::addRow("%s, ping blocked", name) << choice << RunKind::PingBlocked;
-            QTest::addRow("%s, trace first probe", name) << choice << RunKind::TraceFirstProbe;
+            QTest::addRow("%s, ping pause", name) << choice << FunctionId::Ping << LabText("NETSONDE_LAB_DESTINATION")
+                                                  << QStringLiteral("Waiting for 10000 ms");
+            QTest::addRow("%s, ping blocked", name) << choice << FunctionId::Ping << silent
+                                                    << QStringLiteral("Waiting for response ...");
+            QTest::addRow("%s, trace first probe", name) << choice << FunctionId::TraceRoute << silent
+                                                         << QStringLiteral("Looking for a second IP Address ...");
         }
     }
     void closeWhileTheWorkerWaits()
     {
         QFETCH(EchoSocketChoice, choice);
-        QFETCH(RunKind, kind);
+        QFETCH(FunctionId, function);
+        QFETCH(QString, host);
+        QFETCH(QString, status);
         CMessageBoxRecorder boxes;
         const auto service = echo::LoadEchoService(choice);
         QVERIFY2(service->IsLoaded(), service->Description().c_str());
         auto window = OpenIcmpWindow(service);
-        const CRunPlan plan = StartRun(*window.dialog, kind);
-        QTRY_COMPARE_WITH_TIMEOUT(window.dialog->StatusText(), plan.status, 10000);
+        StartRun(*window.dialog, function, host);
+        QTRY_COMPARE_WITH_TIMEOUT(window.dialog->StatusText(), status, 10000);
         // Give the worker time to be well inside its wait.
         QTest::qWait(200);
         QVERIFY(window.dialog->Runs().IsBusy());
         QVERIFY(service.use_count() > 1);
 
-        QElapsedTimer timer;
-        timer.start();
-        window.dialog->close();
-        window.dialog.reset();
-        const qint64 closedMs = timer.elapsed();
-        QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), 1L, plan.waitMs + 10000);
-        const qint64 releasedMs = timer.elapsed();
-        qInfo("window closed after %lld ms, worker let go after %lld ms", closedMs, releasedMs);
-        QVERIFY2(releasedMs < plan.waitMs / 2, "the worker sat out its wait after the window closed");
+        QVERIFY2(MillisecondsUntilWindowClosed(window, service) < 5000, "the worker sat out its wait after the window closed");
         // Whatever the worker had left to do is dropped, not shown.
         QTest::qWait(200);
         QVERIFY(boxes.Texts().isEmpty());
