@@ -33,34 +33,25 @@ constexpr int kResolverTimeoutMs = 2000;
 QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
 QString Silent() { return LabText("NETSONDE_LAB_SILENT"); }
 
-QString& ResolverFailure()
-{
-    static QString failure = QStringLiteral("no resolv.conf of the test's own");
-    return failure;
-}
-
-// After EnterPrivateMountNamespace: lookups of names not in the hosts file
+// Why lookups of names not in the hosts file do not hang; empty when they
 // go to the silent address and time out.
-void UseSilentNameServer()
+QString g_resolverFailure;
+
+// After EnterPrivateMountNamespace.
+QString UseSilentNameServer()
 {
-    if (!MountNamespaceFailure().isEmpty()) {
-        ResolverFailure() = MountNamespaceFailure();
-        return;
-    }
+    if (!MountNamespaceFailure().isEmpty())
+        return MountNamespaceFailure();
     static QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("resolv.conf"));
     QFile file(path);
-    if (!folder.isValid() || !file.open(QIODevice::WriteOnly))
-        return;
-    file.write(QStringLiteral("nameserver %1\noptions timeout:%2 attempts:1\n")
-                   .arg(Silent())
-                   .arg(kResolverTimeoutMs / 1000)
-                   .toUtf8());
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(QStringLiteral("nameserver %1\noptions timeout:%2 attempts:1\n").arg(Silent()).arg(kResolverTimeoutMs / 1000).toUtf8()) <= 0)
+        return QStringLiteral("no resolv.conf of the test's own");
     file.close();
     if (::mount(QFile::encodeName(path).constData(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) != 0)
-        ResolverFailure() = QStringLiteral("cannot bind a resolv.conf: ") + QString::fromLocal8Bit(std::strerror(errno));
-    else
-        ResolverFailure().clear();
+        return QStringLiteral("cannot bind a resolv.conf: ") + QString::fromLocal8Bit(std::strerror(errno));
+    return {};
 }
 
 // Counts the window messages delivered to any object of this thread.
@@ -89,87 +80,53 @@ class TestCloseDuringRun : public QObject {
 private Q_SLOTS:
     void init() { ResetSettings(); }
 
-    void nameServerLookupWaitingForItsAnswer()
+    void closeDuringTheRun_data()
     {
+        QTest::addColumn<FunctionId>("function");
+        QTest::addColumn<bool>("resolving");
+        QTest::addColumn<QString>("status");
+        const std::pair<const char*, FunctionId> functions[] = {{"finger", FunctionId::Finger},
+                                                                 {"whois", FunctionId::WhoIs},
+                                                                 {"qod", FunctionId::QuoteOfDay}};
+        for (const auto& [name, function] : functions) {
+            QTest::addRow("%s, connecting", name) << function << false << QStringLiteral("Connecting to ") + Silent();
+            QTest::addRow("%s, resolving", name) << function << true << QStringLiteral("Resolving pending.lab.test");
+        }
+        QTest::newRow("name server, waiting for its answer")
+            << FunctionId::NameServerLookUp << false << QStringLiteral("Requesting information from name server");
+        QTest::newRow("name server, resolving") << FunctionId::NameServerLookUp << true << QStringLiteral("Resolving Name Server");
+    }
+    // A lookup's completion, when the resolver gives up, goes nowhere.
+    void closeDuringTheRun()
+    {
+        QFETCH(FunctionId, function);
+        QFETCH(bool, resolving);
+        QFETCH(QString, status);
+        if (resolving && !g_resolverFailure.isEmpty())
+            QSKIP(qPrintable(g_resolverFailure));
         CMessageBoxRecorder boxes;
         auto window = OpenLookupWindow(false);
         const qsizetype descriptors = OpenDescriptorCount();
-        window.Fill(QStringLiteral("www.example"), kATypeIndex, Silent());
+        const QString host = resolving ? QStringLiteral("pending.lab.test") : Silent();
+        const auto* query = dynamic_cast<const CTextQueryFunction*>(window.dialog->Function(function));
+        if (query)
+            FillPage(*window.dialog, function, {host, "ann"});
+        else
+            window.Fill(QStringLiteral("www.example"), kATypeIndex, host);
         window.dialog->OnGo();
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Requesting information from name server"));
+        QTRY_COMPARE(window.dialog->StatusText(), status);
         QVERIFY(window.dialog->Runs().IsBusy());
+        QVERIFY(!resolving || window.dialog->Runs().HasPendingRequests());
+        QVERIFY(!query || query->QuerySocket() || resolving);
 
         window.dialog->close();
+        QVERIFY(!query || !query->QuerySocket());
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
         QCOMPARE(OpenDescriptorCount(), descriptors);
         window.dialog.reset();
-        QTest::qWait(100);
-        QVERIFY(boxes.Texts().isEmpty());
-    }
-
-    void queryWhileConnecting_data()
-    {
-        QTest::addColumn<FunctionId>("function");
-        QTest::newRow("finger") << FunctionId::Finger;
-        QTest::newRow("whois") << FunctionId::WhoIs;
-        QTest::newRow("qod") << FunctionId::QuoteOfDay;
-    }
-    void queryWhileConnecting()
-    {
-        QFETCH(FunctionId, function);
-        CMessageBoxRecorder boxes;
-        auto dialog = OpenMainDialog();
-        const qsizetype descriptors = OpenDescriptorCount();
-        FillPage(*dialog, function, {Silent(), "ann"});
-        dialog->OnGo();
-        QCOMPARE(dialog->StatusText(), QStringLiteral("Connecting to ") + Silent());
-        const auto& query = dynamic_cast<const CTextQueryFunction&>(*dialog->Function(function));
-        QVERIFY(query.QuerySocket());
-
-        dialog->close();
-        QVERIFY(!query.QuerySocket());
-        QTRY_VERIFY(!dialog->Runs().IsBusy());
-        QCOMPARE(OpenDescriptorCount(), descriptors);
-        dialog.reset();
-        // The socket's deferred deletion runs without its window.
-        QTest::qWait(100);
-        QVERIFY(boxes.Texts().isEmpty());
-    }
-
-    void lookupPending_data()
-    {
-        QTest::addColumn<FunctionId>("function");
-        QTest::newRow("finger") << FunctionId::Finger;
-        QTest::newRow("whois") << FunctionId::WhoIs;
-        QTest::newRow("qod") << FunctionId::QuoteOfDay;
-        QTest::newRow("name server by name") << FunctionId::NameServerLookUp;
-    }
-    // The lookup's completion, when the resolver gives up, goes nowhere.
-    void lookupPending()
-    {
-        if (!ResolverFailure().isEmpty())
-            QSKIP(qPrintable(ResolverFailure()));
-        QFETCH(FunctionId, function);
-        CMessageBoxRecorder boxes;
-        std::unique_ptr<CMainDialog> dialog;
-        const QString pending = QStringLiteral("pending.lab.test");
-        if (function == FunctionId::NameServerLookUp) {
-            auto window = OpenLookupWindow(false);
-            window.Fill(QStringLiteral("www.example"), kATypeIndex, pending);
-            dialog = std::move(window.dialog);
-        } else {
-            dialog = OpenMainDialog();
-            FillPage(*dialog, function, {pending, "ann"});
-        }
-        dialog->OnGo();
-        QVERIFY(dialog->Runs().HasPendingRequests());
-        QVERIFY(dialog->StatusText().startsWith(QStringLiteral("Resolving ")));
-
-        dialog->close();
-        QTRY_VERIFY(!dialog->Runs().IsBusy());
-        dialog.reset();
         const CAppMessageCounter messages;
-        QTest::qWait(kResolverTimeoutMs + 1000);
+        // The socket's deferred deletion runs without its window.
+        QTest::qWait(resolving ? kResolverTimeoutMs + 1000 : 100);
         QCOMPARE(messages.Count(), 0);
         QVERIFY(boxes.Texts().isEmpty());
     }
@@ -179,7 +136,7 @@ int main(int argc, char** argv)
 {
     RunInsideLab(argc, argv);
     EnterPrivateMountNamespace();
-    UseSilentNameServer();
+    g_resolverFailure = UseSilentNameServer();
     QApplication application(argc, argv);
     TestCloseDuringRun test;
     return QTest::qExec(&test, argc, argv);

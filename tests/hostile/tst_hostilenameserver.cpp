@@ -51,7 +51,8 @@ public:
         const QString nameSpace = LabText("NETSONDE_LAB_NS_DESTINATION");
         const std::uint32_t destination = LabAddress("NETSONDE_LAB_DESTINATION");
         const std::pair<std::uint32_t, std::uint16_t> ends[] = {
-            {destination, kDnsServerPort}, {LabAddress("NETSONDE_LAB_SILENT"), kDnsServerPort}, {destination, kStrangerPort}};
+            {destination, kDnsServerPort}, {LabAddress("NETSONDE_LAB_SILENT"), kDnsServerPort},
+            {destination, kStrangerPort}};
         for (int i = 0; i < 3; ++i) {
             const int fd = BindInsideNamespace(nameSpace, SOCK_DGRAM, ends[i].first, ends[i].second);
             m_bServing = m_sockets[i].setSocketDescriptor(fd, QAbstractSocket::BoundState) && m_bServing;
@@ -67,8 +68,8 @@ private:
         while (m_sockets[0].hasPendingDatagrams()) {
             const QNetworkDatagram query = m_sockets[0].receiveDatagram();
             for (const ScriptedDatagram& datagram : m_script) {
-                m_sockets[static_cast<int>(datagram.sender)].writeDatagram(datagram.bytes, query.senderAddress(),
-                                                                            static_cast<quint16>(query.senderPort()));
+                m_sockets[int(datagram.sender)].writeDatagram(datagram.bytes, query.senderAddress(),
+                                                              static_cast<quint16>(query.senderPort()));
                 // In order, each read by the client on its own.
                 QThread::msleep(20);
             }
@@ -117,9 +118,9 @@ QByteArray TxtDatagramOf(qsizetype size)
     return ResponseHeader(0, 1).Root().Fields(16, 1, 60, rdata);
 }
 
-QString ErrorLine(const QString& text) { return QStringLiteral("   Error: ") + text + QStringLiteral("\r\n---\r\n"); }
+QString ErrorLine(const QString& text) { return "   Error: " + text + "\r\n---\r\n"; }
 
-// The report's lines of records named by the root.
+// The report's lines of a record named by the root, after "Answer Section:".
 QString RootRecordLines(const QString& type, int rdLength, const QString& data = {})
 {
     return QStringLiteral("   Name=\r\n   Type=%1, Class=1, TTL=300, RDLENGTH=%2\r\n").arg(type).arg(rdLength) + data;
@@ -127,9 +128,9 @@ QString RootRecordLines(const QString& type, int rdLength, const QString& data =
 
 QString AddressLines(int records)
 {
-    QString lines = QStringLiteral("Answer Section:\r\n");
+    QString lines = "Answer Section:\r\n";
     for (int i = 0; i < records; ++i)
-        lines += RootRecordLines(QStringLiteral("A"), 4, QStringLiteral("   IP Address=10.0.0.%1\r\n").arg(i));
+        lines += RootRecordLines("A", 4, QStringLiteral("   IP Address=10.0.0.%1\r\n").arg(i));
     return lines;
 }
 
@@ -174,25 +175,24 @@ private Q_SLOTS:
         const auto row = [](const char* name, const QByteArray& datagram, const QString& output, bool verbose = false) {
             QTest::newRow(name) << int(Sender::NameServer) << datagram << verbose << output << QString();
         };
-        const QString cutHeader = ErrorLine(QStringLiteral("message cut short in the header"));
+        const QString cutHeader = ErrorLine("message cut short in the header");
         row("empty header", QByteArray("\x42", 1), cutHeader);
         row("short header", QByteArray("\x42\x42\x81\x80\x00\x01\x00", 7), cutHeader);
         row("65535 questions", ResponseHeader(65535, 0).Name({"www", "example"}).Question(1, 1),
-            ErrorLine(QStringLiteral("message cut short in the question section, entry 2 (QNAME)")));
-        const QString cutAt65 = AddressLines(64) + ErrorLine(QStringLiteral("message cut short in the answer section, record 65 (NAME)"));
+            ErrorLine("message cut short in the question section, entry 2 (QNAME)"));
+        const QString cutAt65 = AddressLines(64) + ErrorLine("message cut short in the answer section, record 65 (NAME)");
         row("65535 in every count", LargestCounts(64), cutAt65);
         row("65535 in every count, verbose", LargestCounts(64),
-            QStringLiteral("Header:\r\n   ID=1, QR=Response, Opcode=QUERY, RCODE=NO ERROR\r\n"
-                           "   Authoritative Answer=No, Truncation=No\r\n"
-                           "   Recursion Desired=Yes, Recursion Available=Yes\r\n"
-                           "   QDCOUNT=1, ANCOUNT=65535, NSCOUNT=65535, ARCOUNT=65535\r\n"
-                           "Question:\r\n   Name=www.example, QTYPE=A, QCLASS=1\r\n") + cutAt65, true);
-        const QString cutRdata = ErrorLine(QStringLiteral("message cut short in the answer section, record 1 (RDATA)"));
+            "Header:\r\n   ID=1, QR=Response, Opcode=QUERY, RCODE=NO ERROR\r\n"
+            "   Authoritative Answer=No, Truncation=No\r\n   Recursion Desired=Yes, Recursion Available=Yes\r\n"
+            "   QDCOUNT=1, ANCOUNT=65535, NSCOUNT=65535, ARCOUNT=65535\r\n"
+            "Question:\r\n   Name=www.example, QTYPE=A, QCLASS=1\r\n" + cutAt65, true);
+        const QString cutRdata = ErrorLine("message cut short in the answer section, record 1 (RDATA)");
         row("RDLENGTH past the end", ResponseHeader(0, 1).Root().Fields(1, 1, 300, 65535).Raw("\x0a\x01\x02\x03"),
-            AddressLines(0) + RootRecordLines(QStringLiteral("A"), 65535) + cutRdata);
+            AddressLines(0) + RootRecordLines("A", 65535) + cutRdata);
         row("RDLENGTH one past the end", ResponseHeader(0, 1).Root().Fields(1, 1, 300, 5).Raw("\x0a\x01\x02\x03"),
-            AddressLines(0) + RootRecordLines(QStringLiteral("A"), 5) + cutRdata);
-        const QString loop = ErrorLine(QStringLiteral("bad compression pointer in the question section, entry 1 (QNAME)"));
+            AddressLines(0) + RootRecordLines("A", 5) + cutRdata);
+        const QString loop = ErrorLine("bad compression pointer in the question section, entry 1 (QNAME)");
         row("name pointing at itself", ResponseHeader(1, 0).Pointer(12).Question(1, 1), loop);
         row("names pointing at each other",
             ResponseHeader(1, 1).Labels({"a"}).Pointer(20).Question(1, 1).Pointer(12).Fields(1, 1, 1, 0), loop);
@@ -200,24 +200,26 @@ private Q_SLOTS:
         // The RDATA's own loop spoils that record only; the next one is read.
         row("CNAME pointing at itself",
             RootAddressRecord(ResponseHeader(0, 2).Root().Fields(5, 1, 300, QByteArray("\xc0\x17", 2)), 9),
-            AddressLines(0) + RootRecordLines(QStringLiteral("CNAME"), 2)
-                + QStringLiteral("   Error: bad compression pointer in the answer section, record 1 (RDATA)\r\n")
-                + RootRecordLines(QStringLiteral("A"), 4, QStringLiteral("   IP Address=10.0.0.9\r\n---\r\n")));
-        const QString strings = QStringLiteral("   TXT=%1\r\n").arg(QString(255, QLatin1Char('t'))).repeated(3);
+            AddressLines(0) + RootRecordLines("CNAME", 2)
+                + "   Error: bad compression pointer in the answer section, record 1 (RDATA)\r\n"
+                + RootRecordLines("A", 4, "   IP Address=10.0.0.9\r\n---\r\n"));
         row("exactly the largest datagram", TxtDatagramOf(kDnsMaxAnswerSize),
-            AddressLines(0) + QStringLiteral("   Name=\r\n   Type=TXT, Class=1, TTL=60, RDLENGTH=977\r\n") + strings
-                + QStringLiteral("   TXT=%1\r\n---\r\n").arg(QString(208, QLatin1Char('t'))));
+            "Answer Section:\r\n   Name=\r\n   Type=TXT, Class=1, TTL=60, RDLENGTH=977\r\n"
+                + ("   TXT=" + QString(255, 't') + "\r\n").repeated(3) + "   TXT=" + QString(208, 't') + "\r\n---\r\n");
 
-        const QString tooLarge = QStringLiteral("Error %1 while receiving data from %2").arg(EMSGSIZE).arg(LabText("NETSONDE_LAB_DESTINATION"));
+        const QString tooLarge =
+            QStringLiteral("Error %1 while receiving data from %2").arg(EMSGSIZE).arg(LabText("NETSONDE_LAB_DESTINATION"));
         for (const qsizetype size : {kDnsMaxAnswerSize + 1, qsizetype(4096), qsizetype(65507)})
-            QTest::addRow("%lld bytes", qlonglong(size)) << int(Sender::NameServer) << TxtDatagramOf(size) << false << QString() << tooLarge;
+            QTest::addRow("%lld bytes", qlonglong(size)) << int(Sender::NameServer) << TxtDatagramOf(size) << false
+                                                         << QString() << tooLarge;
 
-        const QString real = QStringLiteral("Answer Section:\r\n   Name=www.example\r\n"
-                                            "   Type=A, Class=1, TTL=300, RDLENGTH=4\r\n   IP Address=10.1.2.3\r\n---\r\n");
+        const QString real = "Answer Section:\r\n   Name=www.example\r\n"
+                             "   Type=A, Class=1, TTL=300, RDLENGTH=4\r\n   IP Address=10.1.2.3\r\n---\r\n";
         const QByteArray forged = AddressAnswer("\x0a\x06\x06\x06");
         QTest::newRow("other address") << int(Sender::OtherAddress) << forged << false << real << QString();
         QTest::newRow("other port") << int(Sender::OtherPort) << forged << false << real << QString();
-        QTest::newRow("other address, oversized") << int(Sender::OtherAddress) << TxtDatagramOf(4096) << false << real << QString();
+        QTest::newRow("other address, oversized") << int(Sender::OtherAddress) << TxtDatagramOf(4096) << false << real
+                                                  << QString();
         QTest::newRow("other address, empty") << int(Sender::OtherAddress) << QByteArray() << false << real << QString();
     }
     void answers()
