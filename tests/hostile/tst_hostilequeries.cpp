@@ -15,11 +15,8 @@
 #include "query/TextQueryFunction.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QPushButton>
 #include <QtTest>
-
-#include <sys/ioctl.h>
 
 using namespace netsonde;
 using namespace netsonde::test;
@@ -33,24 +30,25 @@ constexpr qsizetype kFloodBytes = 10 * 1024 * 1024;
 constexpr int kWaitMs = 30000;
 
 QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
-QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
-QString DestinationNamespace() { return LabText("NETSONDE_LAB_NS_DESTINATION"); }
 
-const CTextQueryFunction& QueryOf(const CMainDialog& dialog, FunctionId id)
+CThreadedTcpServer DestinationServer(std::uint16_t port, CThreadedTcpServer::Behaviour behaviour)
 {
-    return dynamic_cast<const CTextQueryFunction&>(*dialog.Function(id));
+    return CThreadedTcpServer(LabText("NETSONDE_LAB_NS_DESTINATION"), LabAddress("NETSONDE_LAB_DESTINATION"), port,
+                              std::move(behaviour));
 }
 
-// Lines of a WhoIs answer that never ends, already with CR LF.
-QByteArray FloodText()
+// The main window with the function's page filled for the destination, Go pressed.
+std::unique_ptr<CMainDialog> GoToDestination(FunctionId id, const QString& user = {})
 {
-    const QByteArray line("Domain Name: FLOOD.EXAMPLE  Registrar: nobody in particular\r\n");
-    QByteArray text;
-    text.reserve(kFloodBytes + line.size());
-    while (text.size() < kFloodBytes)
-        text.append(line);
-    text.truncate(kFloodBytes);
-    return text;
+    auto dialog = OpenMainDialog();
+    FillPage(*dialog, id, {LabText("NETSONDE_LAB_DESTINATION"), user});
+    dialog->OnGo();
+    return dialog;
+}
+
+bool HasQuerySocket(const CMainDialog& dialog, FunctionId id)
+{
+    return dynamic_cast<const CTextQueryFunction&>(*dialog.Function(id)).QuerySocket() != nullptr;
 }
 
 // The chunks of the Finger test, eight bytes each: a line with a NUL byte
@@ -61,13 +59,9 @@ QByteArray FloodText()
 // with a lead byte: none of them is part of a UTF-8 character.
 QList<QByteArray> HostileFingerChunks()
 {
-    const QByteArray plain("abcdefgh");
     QList<QByteArray> chunks;
-    for (qsizetype position = 0; position < plain.size(); ++position) {
-        QByteArray chunk = plain;
-        chunk[position] = '\0';
-        chunks.append(chunk);
-    }
+    for (qsizetype position = 0; position < 8; ++position)
+        chunks.append(QByteArray("abcdefgh").replace(position, 1, "\0", 1));
     for (int shift = 0; shift < 8; ++shift) {
         for (int eight = 0x80; eight <= 0xF8; eight += 8) {
             QByteArray chunk;
@@ -91,28 +85,24 @@ private Q_SLOTS:
     void whoIsFloodOfTenMegabytes()
     {
         CMessageBoxRecorder boxes;
-        const QByteArray flood = FloodText();
+        const QByteArray line("Domain Name: FLOOD.EXAMPLE  Registrar: nobody in particular\r\n");
+        const QByteArray flood = line.repeated(kFloodBytes / line.size() + 1).left(kFloodBytes);
         std::atomic<qsizetype> floodSent = -1;
-        CThreadedTcpServer server(DestinationNamespace(), LabAddress("NETSONDE_LAB_DESTINATION"), kWhoIsPort,
-                                  [&](int fd, int connection, const std::atomic<bool>& stop) {
-                                      ReadRequestLine(fd);
-                                      if (connection == 0)
-                                          floodSent = SendAll(fd, flood, stop);
-                                      else
-                                          SendAll(fd, "quiet answer\r\n", stop);
-                                  });
+        const auto server = DestinationServer(kWhoIsPort, [&](int fd, int connection, const std::atomic<bool>& stop) {
+            ReadRequestLine(fd);
+            if (connection == 0)
+                floodSent = SendAll(fd, flood, stop);
+            else
+                SendAll(fd, "quiet answer\r\n", stop);
+        });
         QVERIFY(server.IsListening());
-        auto dialog = OpenMainDialog();
-
-        FillPage(*dialog, FunctionId::WhoIs, {Destination(), "flood.example"});
-        dialog->OnGo();
+        auto dialog = GoToDestination(FunctionId::WhoIs, "flood.example");
         QTRY_COMPARE_WITH_TIMEOUT(dialog->StatusText(), QStringLiteral("Ready"), kWaitMs);
         const QString shown = PaneText(*dialog, FunctionId::WhoIs);
         QVERIFY(!shown.isEmpty());
         QVERIFY2(shown.size() < CReceivedText::PaneLimit, qPrintable(QString::number(shown.size())));
         QVERIFY(flood.startsWith(shown.toLatin1()));
-        QVERIFY(!QueryOf(*dialog, FunctionId::WhoIs).QuerySocket());
-        QVERIFY(boxes.Texts().isEmpty());
+        QVERIFY(!HasQuerySocket(*dialog, FunctionId::WhoIs));
         // The server learns that nobody reads any more.
         QTRY_VERIFY_WITH_TIMEOUT(server.Connections() == 1, kWaitMs);
         QVERIFY2(floodSent < kFloodBytes, qPrintable(QString::number(floodSent)));
@@ -130,20 +120,16 @@ private Q_SLOTS:
     void fingerNulAndHighBytesInEveryPosition()
     {
         CMessageBoxRecorder boxes;
-        CLabServer server(DestinationNamespace(), LabAddress("NETSONDE_LAB_DESTINATION"), kFingerPort);
+        CLabServer server(LabText("NETSONDE_LAB_NS_DESTINATION"), LabAddress("NETSONDE_LAB_DESTINATION"), kFingerPort);
         QVERIFY(server.IsListening());
-        auto dialog = OpenMainDialog();
-
-        FillPage(*dialog, FunctionId::Finger, {Destination(), "ann"});
-        dialog->OnGo();
+        auto dialog = GoToDestination(FunctionId::Finger, "ann");
         QTRY_VERIFY(server.Accept());
         QTRY_COMPARE(server.Received(), QByteArray("ann\r\n"));
         QString expected;
         for (const QByteArray& chunk : HostileFingerChunks()) {
             QVERIFY(server.Deliver(chunk));
             QVERIFY(QTest::qWaitFor([] { return UnreadBytesFrom(kFingerPort) == 0; }, kWaitMs));
-            const qsizetype nul = chunk.indexOf('\0');
-            expected += QString::fromLatin1(nul < 0 ? chunk : chunk.left(nul));
+            expected += QString::fromLatin1(chunk.constData()); // up to a NUL byte
         }
         QCOMPARE(PaneText(*dialog, FunctionId::Finger), expected);
         QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... %1 bytes").arg(expected.size()));
@@ -160,23 +146,19 @@ private Q_SLOTS:
         CMessageBoxRecorder boxes;
         const QByteArray quote("Patience is a virtue.\r\n");
         std::atomic<bool> clientGone = false;
-        CThreadedTcpServer server(DestinationNamespace(), LabAddress("NETSONDE_LAB_DESTINATION"), kQuotePort,
-                                  [&](int fd, int, const std::atomic<bool>& stop) {
-                                      for (char byte : quote) {
-                                          if (SendAll(fd, QByteArrayView(&byte, 1), stop) != 1)
-                                              break;
-                                          // A closed client shows as readable: its end of stream.
-                                          if (WaitReadable(fd, 1000)) {
-                                              clientGone = true;
-                                              return;
-                                          }
-                                      }
-                                  });
+        const auto server = DestinationServer(kQuotePort, [&](int fd, int, const std::atomic<bool>& stop) {
+            for (char byte : quote) {
+                if (SendAll(fd, QByteArrayView(&byte, 1), stop) != 1)
+                    break;
+                // A closed client shows as readable: its end of stream.
+                if (WaitReadable(fd, 1000)) {
+                    clientGone = true;
+                    return;
+                }
+            }
+        });
         QVERIFY(server.IsListening());
-        auto dialog = OpenMainDialog();
-
-        FillPage(*dialog, FunctionId::QuoteOfDay, {Destination()});
-        dialog->OnGo();
+        auto dialog = GoToDestination(FunctionId::QuoteOfDay);
         QTRY_VERIFY_WITH_TIMEOUT(PaneText(*dialog, FunctionId::QuoteOfDay).size() >= 2, kWaitMs);
         // The window answers between the bytes.
         dialog->SelectFunction(FunctionId::Finger);
@@ -188,7 +170,7 @@ private Q_SLOTS:
         QVERIFY2(quote.startsWith(shown.toLatin1()) && shown.size() < quote.size(), qPrintable(shown));
         QTRY_VERIFY_WITH_TIMEOUT(clientGone, kWaitMs);
         QCOMPARE(PaneText(*dialog, FunctionId::QuoteOfDay), shown);
-        QVERIFY(!QueryOf(*dialog, FunctionId::QuoteOfDay).QuerySocket());
+        QVERIFY(!HasQuerySocket(*dialog, FunctionId::QuoteOfDay));
         QVERIFY(boxes.Texts().isEmpty());
     }
 };
