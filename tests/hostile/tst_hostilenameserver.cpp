@@ -36,17 +36,14 @@ QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(va
 
 enum class Sender { NameServer, OtherAddress, OtherPort };
 
-struct ScriptedDatagram {
-    Sender sender = Sender::NameServer;
-    QByteArray bytes;
-};
+using Script = QList<std::pair<Sender, QByteArray>>;
 
 // Answers every query with the scripted datagrams, in order, each from the
 // socket the script names. The other address is the destination's silent
 // one, which sends well enough: only what is sent to it is dropped.
 class CScriptedNameServer {
 public:
-    explicit CScriptedNameServer(QList<ScriptedDatagram> script) : m_script(std::move(script))
+    explicit CScriptedNameServer(Script script) : m_script(std::move(script))
     {
         const QString nameSpace = LabText("NETSONDE_LAB_NS_DESTINATION");
         const std::uint32_t destination = LabAddress("NETSONDE_LAB_DESTINATION");
@@ -67,16 +64,15 @@ private:
     {
         while (m_sockets[0].hasPendingDatagrams()) {
             const QNetworkDatagram query = m_sockets[0].receiveDatagram();
-            for (const ScriptedDatagram& datagram : m_script) {
-                m_sockets[int(datagram.sender)].writeDatagram(datagram.bytes, query.senderAddress(),
-                                                              static_cast<quint16>(query.senderPort()));
+            for (const auto& [sender, datagram] : m_script) {
+                m_sockets[int(sender)].writeDatagram(datagram, query.senderAddress(), static_cast<quint16>(query.senderPort()));
                 // In order, each read by the client on its own.
                 QThread::msleep(20);
             }
         }
     }
 
-    QList<ScriptedDatagram> m_script;
+    Script m_script;
     QUdpSocket m_sockets[3];
     bool m_bServing = true;
 };
@@ -132,27 +128,6 @@ QString AddressLines(int records)
     for (int i = 0; i < records; ++i)
         lines += RootRecordLines("A", 4, QStringLiteral("   IP Address=10.0.0.%1\r\n").arg(i));
     return lines;
-}
-
-struct LookupOutcome {
-    QString output;
-    QStringList boxes;
-    bool ended = false;
-};
-
-LookupOutcome LookUpWith(const QList<ScriptedDatagram>& script, bool verbose)
-{
-    CMessageBoxRecorder boxes;
-    CScriptedNameServer server(script);
-    if (!server.IsServing()) {
-        qWarning("the name server cannot bind its sockets in the lab");
-        return {};
-    }
-    auto window = OpenLookupWindow(false);
-    window.Fill(QStringLiteral("www.example"), kATypeIndex, LabText("NETSONDE_LAB_DESTINATION"), verbose);
-    window.dialog->OnGo();
-    const bool ended = QTest::qWaitFor([&] { return !window.dialog->Runs().IsBusy(); }, kWaitMs);
-    return {window.Output(), boxes.Texts(), ended};
 }
 
 } // namespace
@@ -229,13 +204,18 @@ private Q_SLOTS:
         QFETCH(bool, verbose);
         QFETCH(QString, output);
         QFETCH(QString, box);
-        QList<ScriptedDatagram> script{{Sender(sender), datagram}};
+        Script script{{Sender(sender), datagram}};
         if (Sender(sender) != Sender::NameServer)
             script.append({Sender::NameServer, AddressAnswer("\x0a\x01\x02\x03")});
-        const LookupOutcome outcome = LookUpWith(script, verbose);
-        QVERIFY(outcome.ended);
-        QCOMPARE(outcome.boxes, box.isEmpty() ? QStringList() : QStringList{box});
-        QCOMPARE(outcome.output, output);
+        CMessageBoxRecorder boxes;
+        CScriptedNameServer server(script);
+        QVERIFY2(server.IsServing(), "the name server cannot bind its sockets in the lab");
+        auto window = OpenLookupWindow(false);
+        window.Fill(QStringLiteral("www.example"), kATypeIndex, LabText("NETSONDE_LAB_DESTINATION"), verbose);
+        window.dialog->OnGo();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), kWaitMs);
+        QCOMPARE(boxes.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
+        QCOMPARE(window.Output(), output);
     }
 };
 
