@@ -76,52 +76,45 @@ class TestFileFaults : public QObject {
 private Q_SLOTS:
     void init() { ResetSettings(); }
 
-    // The window opens, runs its commands and closes with a settings file
-    // it cannot write; the file stays as it was and the next window reads it.
-    void readOnlySettingsFolder()
+    void settingsThatCannotBeWritten_data()
     {
+        QTest::addColumn<bool>("folderExists");
+        QTest::newRow("read-only settings folder") << true;
+        QTest::newRow("no settings folder, none can be made") << false;
+    }
+    // The window opens, runs its commands and closes with settings it cannot
+    // write, and the next one opens: a settings file stays as it was and is
+    // read again, a missing folder stays missing.
+    void settingsThatCannotBeWritten()
+    {
+        QFETCH(bool, folderExists);
         CMessageBoxRecorder boxes;
         SettingsStore::WriteText(QStringLiteral("Test"), QStringLiteral("Kept"), QStringLiteral("yes"));
         const QString file = SettingsStore::FilePath();
+        const QString folder = QFileInfo(file).absolutePath();
+        if (!folderExists)
+            QVERIFY(QDir(folder).removeRecursively());
         const QByteArray before = FileBytes(file);
-        QVERIFY(!before.isEmpty());
-        const CScopedMount readOnly = CScopedMount::ReadOnly(QFileInfo(file).absolutePath());
+        QCOMPARE(before.isEmpty(), !folderExists);
+        const CScopedMount readOnly = CScopedMount::ReadOnly(folderExists ? folder : QFileInfo(folder).absolutePath());
         SKIP_WITHOUT(readOnly);
         QVERIFY(!QFile(file).open(QIODevice::ReadWrite));
 
         auto dialog = OpenMainDialog();
         dialog->OnRememberWindowPosition();
+        dialog->OnRememberLastFunction();
         dialog->OnSmartAddressSplitting();
         dialog->SelectFunction(FunctionId::WhoIs);
         dialog->WhoIsPage()->AddRecentHost(QStringLiteral("whois.example"));
         dialog->close();
         dialog.reset();
         QCOMPARE(FileBytes(file), before);
-        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Test"), QStringLiteral("Kept")), QStringLiteral("yes"));
+        QCOMPARE(QFileInfo::exists(folder), folderExists);
+        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Test"), QStringLiteral("Kept")),
+                 folderExists ? QStringLiteral("yes") : QString());
         dialog = OpenMainDialog();
         QVERIFY(dialog->isVisible());
         dialog->close();
-        QVERIFY(boxes.Texts().isEmpty());
-    }
-
-    // No settings folder yet, and none can be made: the window works with
-    // the defaults.
-    void settingsFolderCannotBeMade()
-    {
-        CMessageBoxRecorder boxes;
-        const QString file = SettingsStore::FilePath();
-        const QString folder = QFileInfo(file).absolutePath();
-        QVERIFY(QDir(folder).removeRecursively());
-        const QString parent = QFileInfo(folder).absolutePath();
-        QVERIFY(QDir().mkpath(parent));
-        const CScopedMount readOnly = CScopedMount::ReadOnly(parent);
-        SKIP_WITHOUT(readOnly);
-
-        auto dialog = OpenMainDialog();
-        dialog->OnRememberLastFunction();
-        dialog->close();
-        dialog.reset();
-        QVERIFY(!QFileInfo::exists(folder));
         QVERIFY(boxes.Texts().isEmpty());
     }
 

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Name Server LookUp against a name server of the test's own in the
-// namespace lab that answers with every malformed shape: a header cut
-// short, counts of 65535, an RDLENGTH past the end, compression pointers
-// that loop, datagrams of 1000 bytes and more, and datagrams from an
-// address or port other than the name server's. Whatever arrives, the
-// report stays inside the datagram and the lookup ends; a datagram from
-// anyone but the name server is ignored and the lookup waits for the real
-// answer.
+// namespace lab that answers with malformed datagrams, datagrams of 1000
+// bytes and more, and datagrams from an address or port other than the
+// name server's. Whatever arrives, the report stays inside the datagram and
+// the lookup ends; a datagram from anyone but the name server is ignored and
+// the lookup waits for the real answer.
 
 #include "NamespaceServer.h"
 #include "dns/DnsMessageBuilder.h"
@@ -85,20 +83,15 @@ QByteArray AddressAnswer(const char* address)
     return ResponseHeader(1, 1).Name({"www", "example"}).Question(1, 1).Pointer(12).Fields(1, 1, 300, QByteArray(address, 4));
 }
 
-// An A record with the root as its name: fifteen bytes.
-DnsMessageBuilder& RootAddressRecord(DnsMessageBuilder& builder, int lastByte)
-{
-    return builder.Root().Fields(1, 1, 300, QByteArray("\x0a\x00\x00", 3) + char(lastByte));
-}
-
 // Every count at its largest over a message of under 1000 bytes: one
-// question and then as many whole records as fit.
+// question and then as many whole records as fit, each an A record of
+// fifteen bytes named by the root.
 QByteArray LargestCounts(int records)
 {
     DnsMessageBuilder builder = DnsMessageBuilder().Header(1, 0x81, 0x80, 1, 65535, 65535, 65535);
     builder.Name({"www", "example"}).Question(1, 1);
     for (int i = 0; i < records; ++i)
-        RootAddressRecord(builder, i);
+        builder.Root().Fields(1, 1, 300, QByteArray("\x0a\x00\x00", 3) + char(i));
     return builder;
 }
 
@@ -137,47 +130,28 @@ class TestHostileNameServer : public QObject {
 private Q_SLOTS:
     void init() { ResetSettings(); }
 
-    // Each row's datagram comes from the sender named; one from anyone but
-    // the name server must be ignored (otherwise any host could inject a
-    // forged answer), and the name server's good answer follows it.
+    // How each shape is reported is the report's own test; here the
+    // datagram travels the lab: the report stays inside it, one byte past
+    // its end included, and the lookup ends. A datagram from anyone but the
+    // name server must be ignored (otherwise any host could inject a forged
+    // answer), and the name server's good answer follows it.
     void answers_data()
     {
         QTest::addColumn<int>("sender");
         QTest::addColumn<QByteArray>("datagram");
-        QTest::addColumn<bool>("verbose");
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("box");
-        const auto row = [](const char* name, const QByteArray& datagram, const QString& output, bool verbose = false) {
-            QTest::newRow(name) << int(Sender::NameServer) << datagram << verbose << output << QString();
+        const auto row = [](const char* name, const QByteArray& datagram, const QString& output) {
+            QTest::newRow(name) << int(Sender::NameServer) << datagram << output << QString();
         };
-        const QString cutHeader = ErrorLine("message cut short in the header");
-        row("empty header", QByteArray("\x42", 1), cutHeader);
-        row("short header", QByteArray("\x42\x42\x81\x80\x00\x01\x00", 7), cutHeader);
-        row("65535 questions", ResponseHeader(65535, 0).Name({"www", "example"}).Question(1, 1),
-            ErrorLine("message cut short in the question section, entry 2 (QNAME)"));
-        const QString cutAt65 = AddressLines(64) + ErrorLine("message cut short in the answer section, record 65 (NAME)");
-        row("65535 in every count", LargestCounts(64), cutAt65);
-        row("65535 in every count, verbose", LargestCounts(64),
-            "Header:\r\n   ID=1, QR=Response, Opcode=QUERY, RCODE=NO ERROR\r\n"
-            "   Authoritative Answer=No, Truncation=No\r\n   Recursion Desired=Yes, Recursion Available=Yes\r\n"
-            "   QDCOUNT=1, ANCOUNT=65535, NSCOUNT=65535, ARCOUNT=65535\r\n"
-            "Question:\r\n   Name=www.example, QTYPE=A, QCLASS=1\r\n" + cutAt65, true);
-        const QString cutRdata = ErrorLine("message cut short in the answer section, record 1 (RDATA)");
-        row("RDLENGTH past the end", ResponseHeader(0, 1).Root().Fields(1, 1, 300, 65535).Raw("\x0a\x01\x02\x03"),
-            AddressLines(0) + RootRecordLines("A", 65535) + cutRdata);
+        row("one byte", QByteArray("\x42", 1), ErrorLine("message cut short in the header"));
+        row("65535 in every count", LargestCounts(64),
+            AddressLines(64) + ErrorLine("message cut short in the answer section, record 65 (NAME)"));
         row("RDLENGTH one past the end", ResponseHeader(0, 1).Root().Fields(1, 1, 300, 5).Raw("\x0a\x01\x02\x03"),
-            AddressLines(0) + RootRecordLines("A", 5) + cutRdata);
-        const QString loop = ErrorLine("bad compression pointer in the question section, entry 1 (QNAME)");
-        row("name pointing at itself", ResponseHeader(1, 0).Pointer(12).Question(1, 1), loop);
-        row("names pointing at each other",
-            ResponseHeader(1, 1).Labels({"a"}).Pointer(20).Question(1, 1).Pointer(12).Fields(1, 1, 1, 0), loop);
-        row("pointer past the end", ResponseHeader(1, 0).Pointer(0x3FFF).Question(1, 1), loop);
-        // The RDATA's own loop spoils that record only; the next one is read.
-        row("CNAME pointing at itself",
-            RootAddressRecord(ResponseHeader(0, 2).Root().Fields(5, 1, 300, QByteArray("\xc0\x17", 2)), 9),
-            AddressLines(0) + RootRecordLines("CNAME", 2)
-                + "   Error: bad compression pointer in the answer section, record 1 (RDATA)\r\n"
-                + RootRecordLines("A", 4, "   IP Address=10.0.0.9\r\n---\r\n"));
+            AddressLines(0) + RootRecordLines("A", 5)
+                + ErrorLine("message cut short in the answer section, record 1 (RDATA)"));
+        row("pointer past the end", ResponseHeader(1, 0).Pointer(0x3FFF).Question(1, 1),
+            ErrorLine("bad compression pointer in the question section, entry 1 (QNAME)"));
         row("exactly the largest datagram", TxtDatagramOf(kDnsMaxAnswerSize),
             "Answer Section:\r\n   Name=\r\n   Type=TXT, Class=1, TTL=60, RDLENGTH=977\r\n"
                 + ("   TXT=" + QString(255, 't') + "\r\n").repeated(3) + "   TXT=" + QString(208, 't') + "\r\n---\r\n");
@@ -185,23 +159,21 @@ private Q_SLOTS:
         const QString tooLarge =
             QStringLiteral("Error %1 while receiving data from %2").arg(EMSGSIZE).arg(LabText("NETSONDE_LAB_DESTINATION"));
         for (const qsizetype size : {kDnsMaxAnswerSize + 1, qsizetype(4096), qsizetype(65507)})
-            QTest::addRow("%lld bytes", qlonglong(size)) << int(Sender::NameServer) << TxtDatagramOf(size) << false
-                                                         << QString() << tooLarge;
+            QTest::addRow("%lld bytes", qlonglong(size)) << int(Sender::NameServer) << TxtDatagramOf(size) << QString()
+                                                         << tooLarge;
 
         const QString real = "Answer Section:\r\n   Name=www.example\r\n"
                              "   Type=A, Class=1, TTL=300, RDLENGTH=4\r\n   IP Address=10.1.2.3\r\n---\r\n";
         const QByteArray forged = AddressAnswer("\x0a\x06\x06\x06");
-        QTest::newRow("other address") << int(Sender::OtherAddress) << forged << false << real << QString();
-        QTest::newRow("other port") << int(Sender::OtherPort) << forged << false << real << QString();
-        QTest::newRow("other address, oversized") << int(Sender::OtherAddress) << TxtDatagramOf(4096) << false << real
-                                                  << QString();
-        QTest::newRow("other address, empty") << int(Sender::OtherAddress) << QByteArray() << false << real << QString();
+        QTest::newRow("other address") << int(Sender::OtherAddress) << forged << real << QString();
+        QTest::newRow("other port") << int(Sender::OtherPort) << forged << real << QString();
+        QTest::newRow("other address, oversized") << int(Sender::OtherAddress) << TxtDatagramOf(4096) << real << QString();
+        QTest::newRow("other address, empty") << int(Sender::OtherAddress) << QByteArray() << real << QString();
     }
     void answers()
     {
         QFETCH(int, sender);
         QFETCH(QByteArray, datagram);
-        QFETCH(bool, verbose);
         QFETCH(QString, output);
         QFETCH(QString, box);
         Script script{{Sender(sender), datagram}};
@@ -211,7 +183,7 @@ private Q_SLOTS:
         CScriptedNameServer server(script);
         QVERIFY2(server.IsServing(), "the name server cannot bind its sockets in the lab");
         auto window = OpenLookupWindow(false);
-        window.Fill(QStringLiteral("www.example"), kATypeIndex, LabText("NETSONDE_LAB_DESTINATION"), verbose);
+        window.Fill(QStringLiteral("www.example"), kATypeIndex, LabText("NETSONDE_LAB_DESTINATION"));
         window.dialog->OnGo();
         QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), kWaitMs);
         QCOMPARE(boxes.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
