@@ -60,12 +60,14 @@ private:
         if (!m_failure.isEmpty())
             return;
         if (tmpfsKibibytes > 0)
-            Mount("tmpfs", "netsonde-test", "tmpfs", MS_NOSUID | MS_NODEV, "size=" + QByteArray::number(tmpfsKibibytes) + "k");
+            Mount("tmpfs", "netsonde-test", "tmpfs", MS_NOSUID | MS_NODEV,
+                  "size=" + QByteArray::number(tmpfsKibibytes) + "k");
         else if (Mount("bind", m_path.constData(), nullptr, MS_BIND))
             Mount("read-only remount", nullptr, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY);
     }
 
-    bool Mount(const char* step, const char* source, const char* type, unsigned long flags, const QByteArray& options = {})
+    bool Mount(const char* step, const char* source, const char* type, unsigned long flags,
+               const QByteArray& options = {})
     {
         if (::mount(source, m_path.constData(), type, flags, options.isEmpty() ? nullptr : options.constData()) == 0)
             return m_bMounted = true;

@@ -117,7 +117,8 @@ private:
         while (m_sockets[0].hasPendingDatagrams()) {
             const QNetworkDatagram query = m_sockets[0].receiveDatagram();
             for (const auto& [sender, datagram] : m_script) {
-                m_sockets[int(sender)].writeDatagram(datagram, query.senderAddress(), static_cast<quint16>(query.senderPort()));
+                const auto port = static_cast<quint16>(query.senderPort());
+                m_sockets[int(sender)].writeDatagram(datagram, query.senderAddress(), port);
                 // In order, each read by the client on its own.
                 QThread::msleep(20);
             }
