@@ -39,57 +39,44 @@ inline void EnterPrivateMountNamespace()
 class CScopedMount {
 public:
     // The folder or file at path, bound read-only over itself.
-    static CScopedMount ReadOnly(const QString& path)
-    {
-        CScopedMount mount(path);
-        const QByteArray target = QFile::encodeName(path);
-        if (::mount(target.constData(), target.constData(), nullptr, MS_BIND, nullptr) != 0)
-            return mount.Failed("bind");
-        mount.m_bMounted = true;
-        if (::mount(nullptr, target.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
-            return mount.Failed("read-only remount");
-        return mount;
-    }
+    static CScopedMount ReadOnly(const QString& path) { return CScopedMount(path, 0); }
     // An empty tmpfs of the given size at the folder.
-    static CScopedMount Tmpfs(const QString& folder, int kibibytes)
-    {
-        CScopedMount mount(folder);
-        const QByteArray options = "size=" + QByteArray::number(kibibytes) + "k";
-        if (::mount("netsonde-test", QFile::encodeName(folder).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
-                    options.constData()) != 0)
-            return mount.Failed("tmpfs");
-        mount.m_bMounted = true;
-        return mount;
-    }
+    static CScopedMount Tmpfs(const QString& folder, int kibibytes) { return CScopedMount(folder, kibibytes); }
 
-    CScopedMount(CScopedMount&& other) noexcept
-        : m_path(other.m_path), m_failure(other.m_failure), m_bMounted(other.m_bMounted)
-    {
-        other.m_bMounted = false;
-    }
-    CScopedMount& operator=(CScopedMount&&) = delete;
+    CScopedMount(const CScopedMount&) = delete;
+    CScopedMount& operator=(const CScopedMount&) = delete;
     ~CScopedMount()
     {
         if (m_bMounted)
-            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+            ::umount2(m_path.constData(), MNT_DETACH);
     }
 
     const QString& Failure() const { return m_failure; }
 
 private:
-    explicit CScopedMount(const QString& path) : m_path(path)
+    CScopedMount(const QString& path, int tmpfsKibibytes) : m_path(QFile::encodeName(path))
     {
-        if (!MountNamespaceFailure().isEmpty())
-            m_failure = MountNamespaceFailure();
-    }
-    CScopedMount Failed(const char* step)
-    {
-        m_failure = QStringLiteral("cannot mount (%1) at %2: %3")
-                        .arg(QLatin1String(step), m_path, QString::fromLocal8Bit(std::strerror(errno)));
-        return std::move(*this);
+        m_failure = MountNamespaceFailure();
+        if (!m_failure.isEmpty())
+            return;
+        if (tmpfsKibibytes > 0)
+            Mount("tmpfs", "netsonde-test", "tmpfs", MS_NOSUID | MS_NODEV,
+                  "size=" + QByteArray::number(tmpfsKibibytes) + "k");
+        else if (Mount("bind", m_path.constData(), nullptr, MS_BIND))
+            Mount("read-only remount", nullptr, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY);
     }
 
-    QString m_path;
+    bool Mount(const char* step, const char* source, const char* type, unsigned long flags,
+               const QByteArray& options = {})
+    {
+        if (::mount(source, m_path.constData(), type, flags, options.isEmpty() ? nullptr : options.constData()) == 0)
+            return m_bMounted = true;
+        m_failure = QStringLiteral("cannot mount (%1) at %2: %3")
+                        .arg(QLatin1String(step), QFile::decodeName(m_path), QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+
+    QByteArray m_path;
     QString m_failure;
     bool m_bMounted = false;
 };

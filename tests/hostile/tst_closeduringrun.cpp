@@ -1,18 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window closed in the middle of a run in the namespace lab: a name
 // server lookup waiting for an answer, a query whose connect the network
-// never answers, and a name lookup that the system resolver has not yet
-// finished. The close ends the run, releases its sockets, returns at once,
-// and nothing is delivered afterwards to the window that is gone. The
+// never answers, a name lookup that the system resolver has not yet
+// finished, and every kind of Ping and TraceRoute wait with each socket
+// kind forced in turn. The close ends the run, releases its sockets,
+// returns at once, and nothing is delivered afterwards to the window that
+// is gone (the sanitizer build proves the last for the ICMP worker). The
 // system resolver asks a name server at the lab's silent address (a
 // resolv.conf of the test's own in a mount namespace of its own), so its
 // lookups hang until they time out.
 
 #include "FaultMounts.h"
 #include "dns/LookupFixture.h"
+#include "icmp/IcmpWindowFixture.h"
 #include "netns/LabEnvironment.h"
 #include "query/QueryTestSupport.h"
 
+#include "pages/PingPage.h"
+#include "pages/TraceRoutePage.h"
 #include "platform/AppMessages.h"
 #include "platform/MessageBox.h"
 #include "query/TextQueryFunction.h"
@@ -23,6 +28,9 @@
 
 using namespace netsonde;
 using namespace netsonde::test;
+using echo::EchoSocketChoice;
+
+Q_DECLARE_METATYPE(EchoSocketChoice)
 
 namespace {
 
@@ -33,34 +41,26 @@ constexpr int kResolverTimeoutMs = 2000;
 QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
 QString Silent() { return LabText("NETSONDE_LAB_SILENT"); }
 
-QString& ResolverFailure()
-{
-    static QString failure = QStringLiteral("no resolv.conf of the test's own");
-    return failure;
-}
-
-// After EnterPrivateMountNamespace: lookups of names not in the hosts file
+// Why lookups of names not in the hosts file do not hang; empty when they
 // go to the silent address and time out.
-void UseSilentNameServer()
+QString g_resolverFailure;
+
+// After EnterPrivateMountNamespace.
+QString UseSilentNameServer()
 {
-    if (!MountNamespaceFailure().isEmpty()) {
-        ResolverFailure() = MountNamespaceFailure();
-        return;
-    }
+    if (!MountNamespaceFailure().isEmpty())
+        return MountNamespaceFailure();
     static QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("resolv.conf"));
     QFile file(path);
-    if (!folder.isValid() || !file.open(QIODevice::WriteOnly))
-        return;
-    file.write(QStringLiteral("nameserver %1\noptions timeout:%2 attempts:1\n")
-                   .arg(Silent())
-                   .arg(kResolverTimeoutMs / 1000)
-                   .toUtf8());
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("no resolv.conf of the test's own");
+    const int timeoutSeconds = kResolverTimeoutMs / 1000;
+    file.write(QStringLiteral("nameserver %1\noptions timeout:%2 attempts:1\n").arg(Silent()).arg(timeoutSeconds).toUtf8());
     file.close();
     if (::mount(QFile::encodeName(path).constData(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) != 0)
-        ResolverFailure() = QStringLiteral("cannot bind a resolv.conf: ") + QString::fromLocal8Bit(std::strerror(errno));
-    else
-        ResolverFailure().clear();
+        return QStringLiteral("cannot bind a resolv.conf: ") + QString::fromLocal8Bit(std::strerror(errno));
+    return {};
 }
 
 // Counts the window messages delivered to any object of this thread.
@@ -82,6 +82,25 @@ private:
     int m_count = 0;
 };
 
+// Both pages filled: Ping five times 10 s apart, TraceRoute up to 15 hops,
+// each with a 60 s time-out; Go on the function's page.
+void StartRun(CMainDialog& dialog, FunctionId function, const QString& host)
+{
+    const auto fill = [&host](auto* page) {
+        page->m_strHost = host;
+        page->m_nTimeout = 60;
+        page->m_bResolve = false;
+        return page;
+    };
+    fill(dialog.TraceRoutePage())->m_nMaxHops = 15;
+    fill(dialog.PingPage())->m_nPings = 5;
+    dialog.PingPage()->m_nDelay = 10000;
+    dialog.TraceRoutePage()->DoDataExchange(false);
+    dialog.PingPage()->DoDataExchange(false);
+    dialog.SelectFunction(function);
+    dialog.OnGo();
+}
+
 } // namespace
 
 class TestCloseDuringRun : public QObject {
@@ -89,88 +108,98 @@ class TestCloseDuringRun : public QObject {
 private Q_SLOTS:
     void init() { ResetSettings(); }
 
-    void nameServerLookupWaitingForItsAnswer()
+    void closeDuringTheRun_data()
     {
+        QTest::addColumn<FunctionId>("function");
+        QTest::addColumn<bool>("resolving");
+        QTest::addColumn<QString>("status");
+        const std::pair<const char*, FunctionId> functions[] = {{"finger", FunctionId::Finger},
+                                                                 {"whois", FunctionId::WhoIs},
+                                                                 {"qod", FunctionId::QuoteOfDay}};
+        for (const auto& [name, function] : functions) {
+            QTest::addRow("%s, connecting", name) << function << false << QStringLiteral("Connecting to ") + Silent();
+            QTest::addRow("%s, resolving", name) << function << true << QStringLiteral("Resolving pending.lab.test");
+        }
+        QTest::newRow("name server, waiting for its answer")
+            << FunctionId::NameServerLookUp << false << QStringLiteral("Requesting information from name server");
+        QTest::newRow("name server, resolving")
+            << FunctionId::NameServerLookUp << true << QStringLiteral("Resolving Name Server");
+    }
+    // A lookup's completion, when the resolver gives up, goes nowhere.
+    void closeDuringTheRun()
+    {
+        QFETCH(FunctionId, function);
+        QFETCH(bool, resolving);
+        QFETCH(QString, status);
+        if (resolving && !g_resolverFailure.isEmpty())
+            QSKIP(qPrintable(g_resolverFailure));
         CMessageBoxRecorder boxes;
         auto window = OpenLookupWindow(false);
         const qsizetype descriptors = OpenDescriptorCount();
-        window.Fill(QStringLiteral("www.example"), kATypeIndex, Silent());
+        const QString host = resolving ? QStringLiteral("pending.lab.test") : Silent();
+        const auto* query = dynamic_cast<const CTextQueryFunction*>(window.dialog->Function(function));
+        if (query)
+            FillPage(*window.dialog, function, {host, "ann"});
+        else
+            window.Fill(QStringLiteral("www.example"), kATypeIndex, host);
         window.dialog->OnGo();
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Requesting information from name server"));
+        QTRY_COMPARE(window.dialog->StatusText(), status);
         QVERIFY(window.dialog->Runs().IsBusy());
+        QVERIFY(!resolving || window.dialog->Runs().HasPendingRequests());
+        QVERIFY(!query || query->QuerySocket() || resolving);
 
         window.dialog->close();
+        QVERIFY(!query || !query->QuerySocket());
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
         QCOMPARE(OpenDescriptorCount(), descriptors);
         window.dialog.reset();
-        QTest::qWait(100);
-        QVERIFY(boxes.Texts().isEmpty());
-    }
-
-    void queryWhileConnecting_data()
-    {
-        QTest::addColumn<FunctionId>("function");
-        QTest::newRow("finger") << FunctionId::Finger;
-        QTest::newRow("whois") << FunctionId::WhoIs;
-        QTest::newRow("qod") << FunctionId::QuoteOfDay;
-    }
-    void queryWhileConnecting()
-    {
-        QFETCH(FunctionId, function);
-        CMessageBoxRecorder boxes;
-        auto dialog = OpenMainDialog();
-        const qsizetype descriptors = OpenDescriptorCount();
-        FillPage(*dialog, function, {Silent(), "ann"});
-        dialog->OnGo();
-        QCOMPARE(dialog->StatusText(), QStringLiteral("Connecting to ") + Silent());
-        const auto& query = dynamic_cast<const CTextQueryFunction&>(*dialog->Function(function));
-        QVERIFY(query.QuerySocket());
-
-        dialog->close();
-        QVERIFY(!query.QuerySocket());
-        QTRY_VERIFY(!dialog->Runs().IsBusy());
-        QCOMPARE(OpenDescriptorCount(), descriptors);
-        dialog.reset();
-        // The socket's deferred deletion runs without its window.
-        QTest::qWait(100);
-        QVERIFY(boxes.Texts().isEmpty());
-    }
-
-    void lookupPending_data()
-    {
-        QTest::addColumn<FunctionId>("function");
-        QTest::newRow("finger") << FunctionId::Finger;
-        QTest::newRow("whois") << FunctionId::WhoIs;
-        QTest::newRow("qod") << FunctionId::QuoteOfDay;
-        QTest::newRow("name server by name") << FunctionId::NameServerLookUp;
-    }
-    // The lookup's completion, when the resolver gives up, goes nowhere.
-    void lookupPending()
-    {
-        if (!ResolverFailure().isEmpty())
-            QSKIP(qPrintable(ResolverFailure()));
-        QFETCH(FunctionId, function);
-        CMessageBoxRecorder boxes;
-        std::unique_ptr<CMainDialog> dialog;
-        const QString pending = QStringLiteral("pending.lab.test");
-        if (function == FunctionId::NameServerLookUp) {
-            auto window = OpenLookupWindow(false);
-            window.Fill(QStringLiteral("www.example"), kATypeIndex, pending);
-            dialog = std::move(window.dialog);
-        } else {
-            dialog = OpenMainDialog();
-            FillPage(*dialog, function, {pending, "ann"});
-        }
-        dialog->OnGo();
-        QVERIFY(dialog->Runs().HasPendingRequests());
-        QVERIFY(dialog->StatusText().startsWith(QStringLiteral("Resolving ")));
-
-        dialog->close();
-        QTRY_VERIFY(!dialog->Runs().IsBusy());
-        dialog.reset();
         const CAppMessageCounter messages;
-        QTest::qWait(kResolverTimeoutMs + 1000);
+        // The socket's deferred deletion runs without its window.
+        QTest::qWait(resolving ? kResolverTimeoutMs + 1000 : 100);
         QCOMPARE(messages.Count(), 0);
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    // The worker lets go of the echo service long before its wait would
+    // have ended, and no message box appears.
+    void closeWhileTheWorkerWaits_data()
+    {
+        QTest::addColumn<EchoSocketChoice>("choice");
+        QTest::addColumn<FunctionId>("function");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("status"); // while the worker waits
+        const std::pair<const char*, EchoSocketChoice> kinds[] = {{"datagram", EchoSocketChoice::DatagramOnly},
+                                                                  {"raw", EchoSocketChoice::RawOnly}};
+        for (const auto& [name, choice] : kinds) {
+            QTest::addRow("%s, ping pause", name) << choice << FunctionId::Ping << LabText("NETSONDE_LAB_DESTINATION")
+                                                  << QStringLiteral("Waiting for 10000 ms");
+            QTest::addRow("%s, ping blocked", name) << choice << FunctionId::Ping << Silent()
+                                                    << QStringLiteral("Waiting for response ...");
+            QTest::addRow("%s, trace first probe", name) << choice << FunctionId::TraceRoute << Silent()
+                                                         << QStringLiteral("Looking for a second IP Address ...");
+        }
+    }
+    void closeWhileTheWorkerWaits()
+    {
+        QFETCH(EchoSocketChoice, choice);
+        QFETCH(FunctionId, function);
+        QFETCH(QString, host);
+        QFETCH(QString, status);
+        CMessageBoxRecorder boxes;
+        const auto service = echo::LoadEchoService(choice);
+        QVERIFY2(service->IsLoaded(IpFamily::IPv4), service->Description(IpFamily::IPv4).c_str());
+        auto window = OpenIcmpWindow(service);
+        StartRun(*window.dialog, function, host);
+        QTRY_COMPARE_WITH_TIMEOUT(window.dialog->StatusText(), status, 10000);
+        // Give the worker time to be well inside its wait.
+        QTest::qWait(200);
+        QVERIFY(window.dialog->Runs().IsBusy());
+        QVERIFY(service.use_count() > 1);
+
+        QVERIFY2(MillisecondsUntilWindowClosed(window, service) < 5000,
+                 "the worker sat out its wait after the window closed");
+        // Whatever the worker had left to do is dropped, not shown.
+        QTest::qWait(200);
         QVERIFY(boxes.Texts().isEmpty());
     }
 };
@@ -179,7 +208,7 @@ int main(int argc, char** argv)
 {
     RunInsideLab(argc, argv);
     EnterPrivateMountNamespace();
-    UseSilentNameServer();
+    g_resolverFailure = UseSilentNameServer();
     QApplication application(argc, argv);
     TestCloseDuringRun test;
     return QTest::qExec(&test, argc, argv);

@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Finger, WhoIs and Quote Of The Day servers in the namespace lab that do
-// what no polite server does: a WhoIs server that pours out 10 MB as fast as
-// it can, a Finger server that puts NUL bytes and bytes above 127 in every
-// position of its chunks, and a Quote Of The Day server that trickles one
-// byte a second. The window stays usable and shows what it should.
+// Servers in the namespace lab that do what no polite server does: a WhoIs
+// server that pours out 10 MB as fast as it can, a Finger server that puts
+// NUL bytes and bytes above 127 in every position of its chunks, a Quote Of
+// The Day server that trickles one byte a second, and a name server that
+// answers with malformed datagrams, datagrams of 1000 bytes and more, and
+// datagrams from an address or port other than its own. The window stays
+// usable and shows what it should: a name server's report stays inside the
+// datagram and the lookup ends; a datagram from anyone but the name server
+// is ignored and the lookup waits for the real answer.
 
 #include "NamespaceServer.h"
+#include "dns/DnsMessageBuilder.h"
+#include "dns/LookupFixture.h"
 #include "netns/LabEnvironment.h"
 #include "query/LabServer.h"
 #include "query/QueryTestSupport.h"
@@ -15,11 +21,13 @@
 #include "query/TextQueryFunction.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QNetworkDatagram>
 #include <QPushButton>
+#include <QThread>
+#include <QUdpSocket>
 #include <QtTest>
 
-#include <sys/ioctl.h>
+#include <cerrno>
 
 using namespace netsonde;
 using namespace netsonde::test;
@@ -29,28 +37,31 @@ namespace {
 constexpr std::uint16_t kFingerPort = 79;
 constexpr std::uint16_t kWhoIsPort = 43;
 constexpr std::uint16_t kQuotePort = 17;
+constexpr std::uint16_t kStrangerPort = 5353; // the destination's other port
 constexpr qsizetype kFloodBytes = 10 * 1024 * 1024;
 constexpr int kWaitMs = 30000;
+constexpr int kATypeIndex = 1;
 
 QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
-QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
-QString DestinationNamespace() { return LabText("NETSONDE_LAB_NS_DESTINATION"); }
 
-const CTextQueryFunction& QueryOf(const CMainDialog& dialog, FunctionId id)
+CThreadedTcpServer DestinationServer(std::uint16_t port, CThreadedTcpServer::Behaviour behaviour)
 {
-    return dynamic_cast<const CTextQueryFunction&>(*dialog.Function(id));
+    return CThreadedTcpServer(LabText("NETSONDE_LAB_NS_DESTINATION"), LabAddress("NETSONDE_LAB_DESTINATION"), port,
+                              std::move(behaviour));
 }
 
-// Lines of a WhoIs answer that never ends, already with CR LF.
-QByteArray FloodText()
+// The main window with the function's page filled for the destination, Go pressed.
+std::unique_ptr<CMainDialog> GoToDestination(FunctionId id, const QString& user = {})
 {
-    const QByteArray line("Domain Name: FLOOD.EXAMPLE  Registrar: nobody in particular\r\n");
-    QByteArray text;
-    text.reserve(kFloodBytes + line.size());
-    while (text.size() < kFloodBytes)
-        text.append(line);
-    text.truncate(kFloodBytes);
-    return text;
+    auto dialog = OpenMainDialog();
+    FillPage(*dialog, id, {LabText("NETSONDE_LAB_DESTINATION"), user});
+    dialog->OnGo();
+    return dialog;
+}
+
+bool HasQuerySocket(const CMainDialog& dialog, FunctionId id)
+{
+    return dynamic_cast<const CTextQueryFunction&>(*dialog.Function(id)).QuerySocket() != nullptr;
 }
 
 // The chunks of the Finger test, eight bytes each: a line with a NUL byte
@@ -61,13 +72,9 @@ QByteArray FloodText()
 // with a lead byte: none of them is part of a UTF-8 character.
 QList<QByteArray> HostileFingerChunks()
 {
-    const QByteArray plain("abcdefgh");
     QList<QByteArray> chunks;
-    for (qsizetype position = 0; position < plain.size(); ++position) {
-        QByteArray chunk = plain;
-        chunk[position] = '\0';
-        chunks.append(chunk);
-    }
+    for (qsizetype position = 0; position < 8; ++position)
+        chunks.append(QByteArray("abcdefgh").replace(position, 1, "\0", 1));
     for (int shift = 0; shift < 8; ++shift) {
         for (int eight = 0x80; eight <= 0xF8; eight += 8) {
             QByteArray chunk;
@@ -77,6 +84,93 @@ QList<QByteArray> HostileFingerChunks()
         }
     }
     return chunks;
+}
+
+enum class Sender { NameServer, OtherAddress, OtherPort };
+
+using Script = QList<std::pair<Sender, QByteArray>>;
+
+// Answers every query with the scripted datagrams, in order, each from the
+// socket the script names. The other address is the destination's silent
+// one, which sends well enough: only what is sent to it is dropped.
+class CScriptedNameServer {
+public:
+    explicit CScriptedNameServer(Script script) : m_script(std::move(script))
+    {
+        const QString nameSpace = LabText("NETSONDE_LAB_NS_DESTINATION");
+        const std::uint32_t destination = LabAddress("NETSONDE_LAB_DESTINATION");
+        const std::pair<std::uint32_t, std::uint16_t> ends[] = {
+            {destination, kDnsServerPort}, {LabAddress("NETSONDE_LAB_SILENT"), kDnsServerPort},
+            {destination, kStrangerPort}};
+        for (int i = 0; i < 3; ++i) {
+            const int fd = BindInsideNamespace(nameSpace, SOCK_DGRAM, ends[i].first, ends[i].second);
+            m_bServing = m_sockets[i].setSocketDescriptor(fd, QAbstractSocket::BoundState) && m_bServing;
+        }
+        QObject::connect(&m_sockets[0], &QUdpSocket::readyRead, [this] { Answer(); });
+    }
+
+    bool IsServing() const { return m_bServing; }
+
+private:
+    void Answer()
+    {
+        while (m_sockets[0].hasPendingDatagrams()) {
+            const QNetworkDatagram query = m_sockets[0].receiveDatagram();
+            for (const auto& [sender, datagram] : m_script) {
+                const auto port = static_cast<quint16>(query.senderPort());
+                m_sockets[int(sender)].writeDatagram(datagram, query.senderAddress(), port);
+                // In order, each read by the client on its own.
+                QThread::msleep(20);
+            }
+        }
+    }
+
+    Script m_script;
+    QUdpSocket m_sockets[3];
+    bool m_bServing = true;
+};
+
+DnsMessageBuilder ResponseHeader(int qd, int an) { return DnsMessageBuilder().Header(0x4242, 0x81, 0x80, qd, an, 0, 0); }
+
+// A good answer about www.example with one address.
+QByteArray AddressAnswer(const char* address)
+{
+    return ResponseHeader(1, 1).Name({"www", "example"}).Question(1, 1).Pointer(12).Fields(1, 1, 300, QByteArray(address, 4));
+}
+
+// Every count at its largest over a message of under 1000 bytes: one
+// question and then as many whole records as fit, each an A record of
+// fifteen bytes named by the root.
+QByteArray LargestCounts(int records)
+{
+    DnsMessageBuilder builder = DnsMessageBuilder().Header(1, 0x81, 0x80, 1, 65535, 65535, 65535);
+    builder.Name({"www", "example"}).Question(1, 1);
+    for (int i = 0; i < records; ++i)
+        builder.Root().Fields(1, 1, 300, QByteArray("\x0a\x00\x00", 3) + char(i));
+    return builder;
+}
+
+// A TXT record's strings filling a datagram of exactly `size` bytes.
+QByteArray TxtDatagramOf(qsizetype size)
+{
+    const qsizetype rdLength = size - 12 - 1 - 10;
+    QByteArray rdata;
+    while (rdata.size() < rdLength) {
+        const qsizetype length = std::min<qsizetype>(255, rdLength - rdata.size() - 1);
+        rdata.append(char(length)).append(QByteArray(length, 't'));
+    }
+    return ResponseHeader(0, 1).Root().Fields(16, 1, 60, rdata);
+}
+
+QString ErrorLine(const QString& text) { return "   Error: " + text + "\r\n---\r\n"; }
+
+// The answer section of A records 10.0.0.0 and up, each named by the root.
+QString AddressLines(int records)
+{
+    QString lines = "Answer Section:\r\n";
+    for (int i = 0; i < records; ++i)
+        lines += QStringLiteral("   Name=\r\n   Type=A, Class=1, TTL=300, RDLENGTH=4\r\n   IP Address=10.0.0.%1\r\n").arg(i);
+    return lines;
 }
 
 } // namespace
@@ -91,28 +185,24 @@ private Q_SLOTS:
     void whoIsFloodOfTenMegabytes()
     {
         CMessageBoxRecorder boxes;
-        const QByteArray flood = FloodText();
+        const QByteArray line("Domain Name: FLOOD.EXAMPLE  Registrar: nobody in particular\r\n");
+        const QByteArray flood = line.repeated(kFloodBytes / line.size() + 1).left(kFloodBytes);
         std::atomic<qsizetype> floodSent = -1;
-        CThreadedTcpServer server(DestinationNamespace(), LabAddress("NETSONDE_LAB_DESTINATION"), kWhoIsPort,
-                                  [&](int fd, int connection, const std::atomic<bool>& stop) {
-                                      ReadRequestLine(fd);
-                                      if (connection == 0)
-                                          floodSent = SendAll(fd, flood, stop);
-                                      else
-                                          SendAll(fd, "quiet answer\r\n", stop);
-                                  });
+        const auto server = DestinationServer(kWhoIsPort, [&](int fd, int connection, const std::atomic<bool>& stop) {
+            ReadRequestLine(fd);
+            if (connection == 0)
+                floodSent = SendAll(fd, flood, stop);
+            else
+                SendAll(fd, "quiet answer\r\n", stop);
+        });
         QVERIFY(server.IsListening());
-        auto dialog = OpenMainDialog();
-
-        FillPage(*dialog, FunctionId::WhoIs, {Destination(), "flood.example"});
-        dialog->OnGo();
+        auto dialog = GoToDestination(FunctionId::WhoIs, "flood.example");
         QTRY_COMPARE_WITH_TIMEOUT(dialog->StatusText(), QStringLiteral("Ready"), kWaitMs);
         const QString shown = PaneText(*dialog, FunctionId::WhoIs);
         QVERIFY(!shown.isEmpty());
         QVERIFY2(shown.size() < CReceivedText::PaneLimit, qPrintable(QString::number(shown.size())));
         QVERIFY(flood.startsWith(shown.toLatin1()));
-        QVERIFY(!QueryOf(*dialog, FunctionId::WhoIs).QuerySocket());
-        QVERIFY(boxes.Texts().isEmpty());
+        QVERIFY(!HasQuerySocket(*dialog, FunctionId::WhoIs));
         // The server learns that nobody reads any more.
         QTRY_VERIFY_WITH_TIMEOUT(server.Connections() == 1, kWaitMs);
         QVERIFY2(floodSent < kFloodBytes, qPrintable(QString::number(floodSent)));
@@ -130,20 +220,16 @@ private Q_SLOTS:
     void fingerNulAndHighBytesInEveryPosition()
     {
         CMessageBoxRecorder boxes;
-        CLabServer server(DestinationNamespace(), LabAddress("NETSONDE_LAB_DESTINATION"), kFingerPort);
+        CLabServer server(LabText("NETSONDE_LAB_NS_DESTINATION"), LabAddress("NETSONDE_LAB_DESTINATION"), kFingerPort);
         QVERIFY(server.IsListening());
-        auto dialog = OpenMainDialog();
-
-        FillPage(*dialog, FunctionId::Finger, {Destination(), "ann"});
-        dialog->OnGo();
+        auto dialog = GoToDestination(FunctionId::Finger, "ann");
         QTRY_VERIFY(server.Accept());
         QTRY_COMPARE(server.Received(), QByteArray("ann\r\n"));
         QString expected;
         for (const QByteArray& chunk : HostileFingerChunks()) {
             QVERIFY(server.Deliver(chunk));
             QVERIFY(QTest::qWaitFor([] { return UnreadBytesFrom(kFingerPort) == 0; }, kWaitMs));
-            const qsizetype nul = chunk.indexOf('\0');
-            expected += QString::fromLatin1(nul < 0 ? chunk : chunk.left(nul));
+            expected += QString::fromLatin1(chunk.constData()); // up to a NUL byte
         }
         QCOMPARE(PaneText(*dialog, FunctionId::Finger), expected);
         QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... %1 bytes").arg(expected.size()));
@@ -160,23 +246,19 @@ private Q_SLOTS:
         CMessageBoxRecorder boxes;
         const QByteArray quote("Patience is a virtue.\r\n");
         std::atomic<bool> clientGone = false;
-        CThreadedTcpServer server(DestinationNamespace(), LabAddress("NETSONDE_LAB_DESTINATION"), kQuotePort,
-                                  [&](int fd, int, const std::atomic<bool>& stop) {
-                                      for (char byte : quote) {
-                                          if (SendAll(fd, QByteArrayView(&byte, 1), stop) != 1)
-                                              break;
-                                          // A closed client shows as readable: its end of stream.
-                                          if (WaitReadable(fd, 1000)) {
-                                              clientGone = true;
-                                              return;
-                                          }
-                                      }
-                                  });
+        const auto server = DestinationServer(kQuotePort, [&](int fd, int, const std::atomic<bool>& stop) {
+            for (char byte : quote) {
+                if (SendAll(fd, QByteArrayView(&byte, 1), stop) != 1)
+                    break;
+                // A closed client shows as readable: its end of stream.
+                if (WaitReadable(fd, 1000)) {
+                    clientGone = true;
+                    return;
+                }
+            }
+        });
         QVERIFY(server.IsListening());
-        auto dialog = OpenMainDialog();
-
-        FillPage(*dialog, FunctionId::QuoteOfDay, {Destination()});
-        dialog->OnGo();
+        auto dialog = GoToDestination(FunctionId::QuoteOfDay);
         QTRY_VERIFY_WITH_TIMEOUT(PaneText(*dialog, FunctionId::QuoteOfDay).size() >= 2, kWaitMs);
         // The window answers between the bytes.
         dialog->SelectFunction(FunctionId::Finger);
@@ -188,8 +270,68 @@ private Q_SLOTS:
         QVERIFY2(quote.startsWith(shown.toLatin1()) && shown.size() < quote.size(), qPrintable(shown));
         QTRY_VERIFY_WITH_TIMEOUT(clientGone, kWaitMs);
         QCOMPARE(PaneText(*dialog, FunctionId::QuoteOfDay), shown);
-        QVERIFY(!QueryOf(*dialog, FunctionId::QuoteOfDay).QuerySocket());
+        QVERIFY(!HasQuerySocket(*dialog, FunctionId::QuoteOfDay));
         QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    // How each shape is reported is the report's own test; here the
+    // datagram travels the lab: the report stays inside it, one byte past
+    // its end included, and the lookup ends. A datagram from anyone but the
+    // name server must be ignored (otherwise any host could inject a forged
+    // answer), and the name server's good answer follows it.
+    void nameServerAnswers_data()
+    {
+        QTest::addColumn<int>("sender");
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("box");
+        const auto row = [](const char* name, const QByteArray& datagram, const QString& output) {
+            QTest::newRow(name) << int(Sender::NameServer) << datagram << output << QString();
+        };
+        row("one byte", QByteArray("\x42", 1), ErrorLine("message cut short in the header"));
+        row("65535 in every count", LargestCounts(64),
+            AddressLines(64) + ErrorLine("message cut short in the answer section, record 65 (NAME)"));
+        row("RDLENGTH one past the end", ResponseHeader(0, 1).Root().Fields(1, 1, 300, 5).Raw("\x0a\x01\x02\x03"),
+            "Answer Section:\r\n   Name=\r\n   Type=A, Class=1, TTL=300, RDLENGTH=5\r\n"
+                + ErrorLine("message cut short in the answer section, record 1 (RDATA)"));
+        row("pointer past the end", ResponseHeader(1, 0).Pointer(0x3FFF).Question(1, 1),
+            ErrorLine("bad compression pointer in the question section, entry 1 (QNAME)"));
+        row("exactly the largest datagram", TxtDatagramOf(kDnsMaxAnswerSize),
+            "Answer Section:\r\n   Name=\r\n   Type=TXT, Class=1, TTL=60, RDLENGTH=977\r\n"
+                + ("   TXT=" + QString(255, 't') + "\r\n").repeated(3) + "   TXT=" + QString(208, 't') + "\r\n---\r\n");
+
+        const QString tooLarge =
+            QStringLiteral("Error %1 while receiving data from %2").arg(EMSGSIZE).arg(LabText("NETSONDE_LAB_DESTINATION"));
+        for (const qsizetype size : {kDnsMaxAnswerSize + 1, qsizetype(4096), qsizetype(65507)})
+            QTest::addRow("%lld bytes", qlonglong(size)) << int(Sender::NameServer) << TxtDatagramOf(size) << QString()
+                                                         << tooLarge;
+
+        const QString real = "Answer Section:\r\n   Name=www.example\r\n"
+                             "   Type=A, Class=1, TTL=300, RDLENGTH=4\r\n   IP Address=10.1.2.3\r\n---\r\n";
+        const QByteArray forged = AddressAnswer("\x0a\x06\x06\x06");
+        QTest::newRow("other address") << int(Sender::OtherAddress) << forged << real << QString();
+        QTest::newRow("other port") << int(Sender::OtherPort) << forged << real << QString();
+        QTest::newRow("other address, oversized") << int(Sender::OtherAddress) << TxtDatagramOf(4096) << real << QString();
+        QTest::newRow("other address, empty") << int(Sender::OtherAddress) << QByteArray() << real << QString();
+    }
+    void nameServerAnswers()
+    {
+        QFETCH(int, sender);
+        QFETCH(QByteArray, datagram);
+        QFETCH(QString, output);
+        QFETCH(QString, box);
+        Script script{{Sender(sender), datagram}};
+        if (Sender(sender) != Sender::NameServer)
+            script.append({Sender::NameServer, AddressAnswer("\x0a\x01\x02\x03")});
+        CMessageBoxRecorder boxes;
+        CScriptedNameServer server(script);
+        QVERIFY2(server.IsServing(), "the name server cannot bind its sockets in the lab");
+        auto window = OpenLookupWindow(false);
+        window.Fill(QStringLiteral("www.example"), kATypeIndex, LabText("NETSONDE_LAB_DESTINATION"));
+        window.dialog->OnGo();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), kWaitMs);
+        QCOMPARE(boxes.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
+        QCOMPARE(window.Output(), output);
     }
 };
 
