@@ -181,18 +181,42 @@ void TestQueryStart::lateLookupAfterStop()
 void TestQueryStart::connectFailsAtOnce_data()
 {
     QTest::addColumn<QString>("host");
-    QTest::addColumn<quint32>("resolved"); // network byte order; 0 when typed as an address
-    QTest::newRow("name resolved to broadcast") << "%1%2.lab" << quint32(INADDR_BROADCAST);
-    QTest::newRow("multicast address") << "224.0.0.1" << quint32(0);
+    QTest::addColumn<QList<CIpAddress>>("resolved"); // empty when typed as an address
+    QTest::addColumn<AddressPreference>("preference");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("status");
+    // The system refuses a connect to multicast at once (ENETUNREACH), and
+    // one to an IPv6 link-local address without an interface (EINVAL).
+    const auto multicast = CIpAddress::FromIPv4(htonl(0xe0000001));
+    const auto linkLocal = *ParseIpv6Literal("fe80::1");
+    const QString unreachable = "Cannot connect to %1 (" + QString::number(ENETUNREACH) + ")";
+    const QString invalid = "Cannot connect to %1 (" + QString::number(EINVAL) + ")";
+    const QString connecting = "Connecting to %1";
+    const auto prefer4 = AddressPreference::PreferIPv4;
+    QTest::newRow("name resolved to broadcast") << "%1%2.lab" << QList{CIpAddress::FromIPv4(INADDR_BROADCAST)}
+                                                << prefer4 << unreachable << connecting;
+    QTest::newRow("multicast address") << "224.0.0.1" << QList<CIpAddress>() << prefer4 << unreachable << connecting;
+    QTest::newRow("IPv6 literal") << "[fe80::1]" << QList<CIpAddress>() << prefer4 << invalid << connecting;
+    QTest::newRow("IPv6 only name") << "v6.lab" << QList{linkLocal} << prefer4 << invalid << connecting;
+    QTest::newRow("both, IPv4 chosen") << "both.lab" << QList{multicast, linkLocal} << prefer4 << unreachable
+                                       << connecting;
+    QTest::newRow("both, IPv6 preferred") << "both.lab" << QList{multicast, linkLocal}
+                                          << AddressPreference::PreferIPv6 << invalid << connecting;
+    QTest::newRow("IPv6 excluded") << "v6.lab" << QList{linkLocal} << AddressPreference::OnlyIPv4
+                                   << "Unable to resolve %1" << "Resolving %1";
 }
 
 // A connect the system refuses at once: the box quotes the host as it is,
 // shows while the run still lasts with the socket already closed, and the
-// end of the run leaves no socket.
+// end of the run leaves no socket. A host whose addresses the preference
+// excludes fails as an unresolved one.
 void TestQueryStart::connectFailsAtOnce()
 {
     QFETCH(QString, host);
-    QFETCH(quint32, resolved);
+    QFETCH(QList<CIpAddress>, resolved);
+    QFETCH(AddressPreference, preference);
+    QFETCH(QString, box);
+    QFETCH(QString, status);
     auto dialog = OpenMainDialog();
     CScriptedResolver& resolver = UseScriptedResolver(*dialog);
     const auto& query = dynamic_cast<const CTextQueryFunction&>(*dialog->Function(FunctionId::Finger));
@@ -205,13 +229,14 @@ void TestQueryStart::connectFailsAtOnce()
     });
 
     FillPage(*dialog, FunctionId::Finger, {host, "ann"});
-    dialog->OnGo();
-    if (resolved != 0)
-        resolver.Complete(resolver.Requests().at(0).handle, kLookupSucceeded, {host, {}, {CIpAddress::FromIPv4(resolved)}});
+    CRunInputs inputs = dialog->ReadInputs(FunctionId::Finger);
+    inputs.preference = preference;
+    dialog->Runs().Go(inputs);
+    if (!resolved.isEmpty())
+        resolver.Complete(resolver.Requests().at(0).handle, kLookupSucceeded, {host, {}, resolved});
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     SetMessageBoxHandler(previous);
-    QCOMPARE(shown, (QStringList{"Cannot connect to " + host + " (" + QString::number(ENETUNREACH) + ")",
-                                 "Connecting to " + host, QString::number(int(MessageIcon::Exclamation)), "0"}));
+    QCOMPARE(shown, (QStringList{box.arg(host), status.arg(host), QString::number(int(MessageIcon::Exclamation)), "0"}));
     QVERIFY(!query.QuerySocket());
     QCOMPARE(openDescriptors(), descriptors);
 }
