@@ -24,9 +24,11 @@ constexpr int kATypeIndex = 1;
 constexpr int kMxTypeIndex = 10;
 constexpr int kWaitMs = 30000;
 
-CIpAddress Address(const char* dotted)
+CIpAddress Address(const char* text)
 {
-    QHostAddress address(QString::fromLatin1(dotted));
+    if (const auto ipv6 = ParseIpv6Literal(text))
+        return *ipv6;
+    QHostAddress address(QString::fromLatin1(text));
     return CIpAddress::FromIPv4(qToBigEndian(address.toIPv4Address()));
 }
 
@@ -50,9 +52,11 @@ QByteArray AddressAnswer(int id, const char* rdata = "\x0a\x01\x02\x03")
 // was given, in order.
 class CLoopbackNameServer : public QObject {
 public:
-    explicit CLoopbackNameServer(QList<QByteArray> answers = {}) : m_answers(std::move(answers))
+    explicit CLoopbackNameServer(QList<QByteArray> answers = {},
+                                 QHostAddress::SpecialAddress loopback = QHostAddress::LocalHost)
+        : m_answers(std::move(answers))
     {
-        if (!m_socket.bind(QHostAddress::LocalHost, 0))
+        if (!m_socket.bind(loopback, 0))
             qFatal("cannot bind a loopback name server");
         connect(&m_socket, &QUdpSocket::readyRead, this, [this] { Answer(); });
     }
@@ -131,13 +135,15 @@ private Q_SLOTS:
         QCOMPARE(target.strName, QStringLiteral("Target.Example"));
         QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving Target.Example"));
 
+        // The first address, then the IPv6 ones.
         window.resolver->Complete(target.handle, kLookupSucceeded,
-                                  Entry(QStringLiteral("target.example"), {}, "198.51.100.20"));
+                                  {QStringLiteral("target.example"), {},
+                                   {Address("198.51.100.20"), Address("198.51.100.21"), Address("2001:db8::20")}});
         WAIT_UNTIL_IDLE(window);
         QCOMPARE(window.Output(), QStringLiteral("Local Hostname: box.local\r\nLocal IP Address: 192.0.2.7\r\n"
                                                  "Local Alias List: box\r\n"
                                                  "Hostname: target.example\r\nIP Address: 198.51.100.20\r\n"
-                                                 "Alias List: \r\n---\r\n"));
+                                                 "IP Address: 2001:db8::20\r\nAlias List: \r\n---\r\n"));
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
         QCOMPARE(window.Page()->RecentHosts(), QStringList{QStringLiteral("Target.Example")});
         QCOMPARE(window.Page()->RecentNameServers(), QStringList{QStringLiteral("ns.example")});
@@ -147,13 +153,16 @@ private Q_SLOTS:
     void getHostByXWithMeAsksForLoopbackByAddress_data()
     {
         QTest::addColumn<QString>("host");
-        QTest::newRow("me") << QStringLiteral("me");
-        QTest::newRow("MySelf") << QStringLiteral("MySelf");
-        QTest::newRow("dotted") << QStringLiteral("127.0.0.1");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("me") << QStringLiteral("me") << "127.0.0.1";
+        QTest::newRow("MySelf") << QStringLiteral("MySelf") << "127.0.0.1";
+        QTest::newRow("dotted") << QStringLiteral("127.0.0.1") << "127.0.0.1";
+        QTest::newRow("IPv6") << QStringLiteral("[::1]") << "::1";
     }
     void getHostByXWithMeAsksForLoopbackByAddress()
     {
         QFETCH(QString, host);
+        QFETCH(QString, address);
         auto window = OpenLookupWindow();
         window.Fill(host, kGetHostByXIndex);
         window.dialog->OnGo();
@@ -163,7 +172,7 @@ private Q_SLOTS:
         const CScriptedRequest target = window.resolver->Requests().at(1);
         QVERIFY(target.bByAddress);
         QCOMPARE(target.nMessage, WM_APP_ADDRESS_RESOLVED);
-        QCOMPARE(target.address, Address("127.0.0.1"));
+        QCOMPARE(target.address, Address(qPrintable(address)));
         QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + host);
 
         window.resolver->Complete(target.handle, kLookupSucceeded,
@@ -255,13 +264,34 @@ private Q_SLOTS:
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
     }
 
+    void nameServerGivenByNameIsResolvedThenAsked_data()
+    {
+        QTest::addColumn<QHostAddress::SpecialAddress>("loopback");
+        QTest::addColumn<QList<CIpAddress>>("resolved");
+        QTest::addColumn<AddressPreference>("preference");
+        QTest::addColumn<bool>("answered"); // else the IPv4 address, where nothing listens, is asked
+        const QList both{Address("127.0.0.1"), Address("::1")};
+        const auto v4 = QHostAddress::LocalHost;
+        const auto v6 = QHostAddress::LocalHostIPv6;
+        QTest::newRow("IPv4") << v4 << QList{Address("127.0.0.1")} << AddressPreference::PreferIPv4 << true;
+        QTest::newRow("IPv6 only") << v6 << QList{Address("::1")} << AddressPreference::PreferIPv4 << true;
+        QTest::newRow("both, IPv4 chosen") << v6 << both << AddressPreference::PreferIPv4 << false;
+        QTest::newRow("both, IPv6 preferred") << v6 << both << AddressPreference::PreferIPv6 << true;
+    }
     void nameServerGivenByNameIsResolvedThenAsked()
     {
-        CLoopbackNameServer server({AddressAnswer(7)});
+        QFETCH(QHostAddress::SpecialAddress, loopback);
+        QFETCH(QList<CIpAddress>, resolved);
+        QFETCH(AddressPreference, preference);
+        QFETCH(bool, answered);
+        CMessageBoxRecorder boxes;
+        CLoopbackNameServer server({AddressAnswer(7)}, loopback);
         auto window = OpenLookupWindow();
         window.Function()->SetServerPort(server.Port());
         window.Fill(QStringLiteral("www.example"), kATypeIndex, QStringLiteral("ns.example"));
-        window.dialog->OnGo();
+        CRunInputs inputs = window.dialog->ReadInputs(FunctionId::NameServerLookUp);
+        inputs.preference = preference;
+        window.dialog->Runs().Go(inputs);
         QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving Name Server"));
         QCOMPARE(window.resolver->Requests().size(), 1);
         QCOMPARE(window.resolver->Requests().at(0).strName, QStringLiteral("ns.example"));
@@ -270,11 +300,11 @@ private Q_SLOTS:
         QVERIFY(window.Output().isEmpty());
 
         window.resolver->Complete(window.resolver->Requests().at(0).handle, kLookupSucceeded,
-                                  Entry(QStringLiteral("ns.example"), {}, "127.0.0.1"));
+                                  {QStringLiteral("ns.example"), {}, resolved});
         WAIT_UNTIL_IDLE(window);
-        QCOMPARE(server.Queries().size(), 1);
-        QCOMPARE(window.Output(), WriteDnsReport(AddressAnswer(7), {false}));
-        QVERIFY(window.Output().contains(QStringLiteral("   IP Address=10.1.2.3\r\n")));
+        QCOMPARE(server.Queries().size(), int(answered));
+        QCOMPARE(window.Output(), answered ? WriteDnsReport(AddressAnswer(7), {false}) : QString());
+        QCOMPARE(boxes.Texts().size(), int(!answered));
     }
 
     void nameServerThatCannotBeResolved()
@@ -284,6 +314,15 @@ private Q_SLOTS:
         window.Fill(QStringLiteral("www.example"), kATypeIndex, QStringLiteral("ns.nowhere"));
         window.dialog->OnGo();
         window.resolver->Complete(window.resolver->Requests().at(0).handle, kLookupHostNotFound);
+        WAIT_UNTIL_IDLE(window);
+        QCOMPARE(window.Output(), QStringLiteral("Cannot resolve ns.nowhere\r\n---\r\n"));
+
+        // A name server whose addresses the preference excludes is not resolved.
+        CRunInputs inputs = window.dialog->ReadInputs(FunctionId::NameServerLookUp);
+        inputs.preference = AddressPreference::OnlyIPv4;
+        window.dialog->Runs().Go(inputs);
+        window.resolver->Complete(window.resolver->Requests().at(1).handle, kLookupSucceeded,
+                                  {QStringLiteral("ns.nowhere"), {}, {Address("::1")}});
         WAIT_UNTIL_IDLE(window);
         QCOMPARE(window.Output(), QStringLiteral("Cannot resolve ns.nowhere\r\n---\r\n"));
 
@@ -311,27 +350,37 @@ private Q_SLOTS:
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
     }
 
+    void onlyTheFirstDatagramIsReported_data()
+    {
+        QTest::addColumn<QString>("nameServer");
+        QTest::addColumn<QHostAddress::SpecialAddress>("loopback");
+        QTest::newRow("IPv4") << "127.0.0.1" << QHostAddress::LocalHost;
+        QTest::newRow("IPv6") << "::1" << QHostAddress::LocalHostIPv6;
+        QTest::newRow("IPv6 in brackets") << "[::1]" << QHostAddress::LocalHostIPv6;
+    }
     void onlyTheFirstDatagramIsReported()
     {
+        QFETCH(QString, nameServer);
+        QFETCH(QHostAddress::SpecialAddress, loopback);
         const QByteArray first = AddressAnswer(1);
-        CLoopbackNameServer server({first, AddressAnswer(2, "\x0a\x09\x09\x09")});
+        CLoopbackNameServer server({first, AddressAnswer(2, "\x0a\x09\x09\x09")}, loopback);
         auto window = OpenLookupWindow(false);
         window.Function()->SetServerPort(server.Port());
         window.dialog->TextPane(FunctionId::NameServerLookUp)->SetText(QStringLiteral("earlier\r\n"));
-        window.Fill(QStringLiteral("WWW.Example."), kATypeIndex, QStringLiteral("127.0.0.1"), true, false);
+        window.Fill(QStringLiteral("WWW.Example."), kATypeIndex, nameServer, true, false);
         QSignalSpy statuses(&window.dialog->Runs(), &CRunController::statusTextChanged);
         window.dialog->OnGo();
         WAIT_UNTIL_IDLE(window);
         QStringList shown;
         for (const QList<QVariant>& status : statuses)
             shown << status.at(0).toString();
-        QCOMPARE(shown, (QStringList{"Connecting to 127.0.0.1", "Requesting information from name server",
+        QCOMPARE(shown, (QStringList{"Connecting to " + nameServer, "Requesting information from name server",
                                      "Receiving data ...", "Ready"}));
         QCOMPARE(window.Output(), QStringLiteral("earlier\r\n") + WriteDnsReport(first, {true}));
         QCOMPARE(server.Queries().size(), 1);
         // The question as typed: case kept, the trailing dot adds nothing.
         QVERIFY(server.Queries().at(0).mid(12) == "\x03WWW\x07" "Example\x00\x00\x01\x00\x01"_wire);
-        QCOMPARE(window.Page()->RecentNameServers(), QStringList{QStringLiteral("127.0.0.1")});
+        QCOMPARE(window.Page()->RecentNameServers(), QStringList{nameServer});
     }
 
     void queriesThatCannotBeBuiltAreNotSent_data()
