@@ -33,7 +33,8 @@ if [ "${1:-}" != --inside ]; then
     WORK=$(mktemp -d)
     trap 'rm -rf "$WORK"' EXIT
     sed -e "s|@NAMED_WORK_DIR@|$WORK|" -e "s|@NAMED_ZONE_DIR@|$ROOT/tests/dns/lab|" \
-        -e "s|@NAMED_ADDRESS@|10.200.3.2|" "$ROOT/tests/dns/lab/named.conf.in" > "$WORK/named.conf"
+        -e "s|@NAMED_ADDRESS@|10.200.3.2|" -e "s|@NAMED_ADDRESS6@|fd00:200:3::2|" \
+        "$ROOT/tests/dns/lab/named.conf.in" > "$WORK/named.conf"
     echo "machine: $(uname -srm), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
     echo "medians of $NETSONDE_BENCH_RUNS runs (NETSONDE_BENCH_RUNS)"
     bash "$ROOT/tests/netns/lab.sh" run --serve "named -g -c $WORK/named.conf >/dev/null 2>&1" \

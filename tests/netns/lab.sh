@@ -3,6 +3,7 @@
 # The namespace lab: a routed network that exists only for one command.
 #
 #   source 10.200.1.2 -- 10.200.1.1 router1 10.200.2.1 -- 10.200.2.2 router2 10.200.3.1 -- 10.200.3.2 destination
+#          fd00:200:1::2    fd00:200:1::1   fd00:200:2::1    fd00:200:2::2   fd00:200:3::1    fd00:200:3::2
 #
 # Usage: lab.sh run [--serve 'COMMAND'] ... -- COMMAND [ARGUMENT ...]
 #
@@ -21,8 +22,17 @@
 #   NETSONDE_LAB_UNREACHABLE  a network that router2 answers at once with "net unreachable"
 #   NETSONDE_LAB_ABSENT       an address on the destination's link with no host: router2
 #                             answers "host unreachable" once ARP gives up (about 3 s)
+#   NETSONDE_LAB_SOURCE6, NETSONDE_LAB_ROUTER1_6, NETSONDE_LAB_ROUTER2_6,
+#   NETSONDE_LAB_DESTINATION6, NETSONDE_LAB_SILENT6, NETSONDE_LAB_ABSENT6
+#                             the same over IPv6; router2 answers the absent address
+#                             "address unreachable" once neighbour discovery gives up
+#   NETSONDE_LAB_UNREACHABLE6 a network that router2 answers at once with "no route"
 #   NETSONDE_LAB_NS_SOURCE, NETSONDE_LAB_NS_ROUTER1, NETSONDE_LAB_NS_ROUTER2,
 #   NETSONDE_LAB_NS_DESTINATION   the namespace names, for `ip netns exec`
+#
+# Inside the source the system resolver knows v6only.lab.test (the destination's IPv6
+# address only) and both.lab.test (its IPv4 and IPv6 addresses) from a hosts file of
+# the lab's own, which `ip netns exec` puts over /etc/hosts.
 #
 # When the lab cannot be built (not root, no ip or nft, namespaces refused) it prints
 # the reason and exits with 77, the tests' skip code.
@@ -42,11 +52,24 @@ readonly ABSENT=10.200.3.99
 readonly UNREACHABLE_NET=10.200.4.0/24
 readonly UNREACHABLE=10.200.4.1
 
+readonly SOURCE6=fd00:200:1::2
+readonly ROUTER1_NEAR6=fd00:200:1::1
+readonly ROUTER1_FAR6=fd00:200:2::1
+readonly ROUTER2_NEAR6=fd00:200:2::2
+readonly ROUTER2_FAR6=fd00:200:3::1
+readonly DESTINATION6=fd00:200:3::2
+readonly SILENT6=fd00:200:3::3
+readonly ABSENT6=fd00:200:3::99
+readonly UNREACHABLE_NET6=fd00:200:4::/64
+readonly UNREACHABLE6=fd00:200:4::1
+
 LAB_TAG="netsonde-lab-$$-${RANDOM}"
 readonly NS_SOURCE="${LAB_TAG}-src"
 readonly NS_ROUTER1="${LAB_TAG}-r1"
 readonly NS_ROUTER2="${LAB_TAG}-r2"
 readonly NS_DESTINATION="${LAB_TAG}-dst"
+
+readonly SOURCE_ETC="/etc/netns/${NS_SOURCE}"
 
 CREATED_NAMESPACES=()
 SERVED_PIDS=()
@@ -73,6 +96,7 @@ teardown() {
     for ns in "${CREATED_NAMESPACES[@]}"; do
         ip netns delete "$ns" 2>/dev/null
     done
+    rm -rf "$SOURCE_ETC"
 }
 
 require_tools() {
@@ -93,30 +117,44 @@ add_namespace() {
         skip "cannot create a network namespace: $error"
     fi
     CREATED_NAMESPACES+=("$ns")
+    # Addresses are usable at once: no duplicate address detection.
+    in_ns "$ns" sysctl -q -w net.ipv6.conf.all.disable_ipv6=0 net.ipv6.conf.default.disable_ipv6=0 \
+        net.ipv6.conf.all.accept_dad=0 net.ipv6.conf.default.accept_dad=0 >/dev/null
     ip -n "$ns" link set lo up
     # Answers of every kind leave at once: no hop goes missing to rate limits.
     in_ns "$ns" sysctl -q -w net.ipv4.icmp_ratelimit=0 \
-        net.ipv4.icmp_msgs_per_sec=100000 net.ipv4.icmp_msgs_burst=100000 >/dev/null
+        net.ipv4.icmp_msgs_per_sec=100000 net.ipv4.icmp_msgs_burst=100000 \
+        net.ipv6.icmp.ratelimit=0 >/dev/null
 }
 
-# link NS_A DEV_A ADDRESS_A NS_B DEV_B ADDRESS_B: a veth pair made inside the
-# namespaces, so its names never meet the host's or another lab's.
+# link NS_A DEV_A ADDRESS_A ADDRESS6_A NS_B DEV_B ADDRESS_B ADDRESS6_B: a veth pair
+# made inside the namespaces, so its names never meet the host's or another lab's.
 link() {
-    local ns_a=$1 dev_a=$2 addr_a=$3 ns_b=$4 dev_b=$5 addr_b=$6
+    local ns_a=$1 dev_a=$2 addr_a=$3 addr6_a=$4 ns_b=$5 dev_b=$6 addr_b=$7 addr6_b=$8
     ip -n "$ns_a" link add "$dev_a" type veth peer name "$dev_b" netns "$ns_b" || return 1
     ip -n "$ns_a" addr add "$addr_a/24" dev "$dev_a"
     ip -n "$ns_b" addr add "$addr_b/24" dev "$dev_b"
+    ip -n "$ns_a" addr add "$addr6_a/64" dev "$dev_a" nodad
+    ip -n "$ns_b" addr add "$addr6_b/64" dev "$dev_b" nodad
     ip -n "$ns_a" link set "$dev_a" up
     ip -n "$ns_b" link set "$dev_b" up
 }
 
-wait_for_carrier() {
+# An interface is ready once it has a carrier and IPv6 has configured it (its
+# link-local address): the carrier reaches IPv6 up to a second after the link is up.
+is_ready() {
+    local ns=$1 dev=$2
+    ip -n "$ns" link show dev "$dev" | grep -q LOWER_UP \
+        && ip -6 -n "$ns" addr show dev "$dev" scope link | grep -q inet6
+}
+
+wait_until_ready() {
     local ns=$1 dev=$2 tries
     for tries in $(seq 50); do
-        ip -n "$ns" link show dev "$dev" | grep -q LOWER_UP && return 0
+        is_ready "$ns" "$dev" && return 0
         sleep 0.1
     done
-    echo "lab: $dev in $ns has no carrier" >&2
+    echo "lab: $dev in $ns is not ready" >&2
     return 1
 }
 
@@ -126,10 +164,14 @@ build_lab() {
         add_namespace "$ns"
     done
 
-    link "$NS_SOURCE" eth0 "$SOURCE" "$NS_ROUTER1" eth0 "$ROUTER1_NEAR" || return 1
-    link "$NS_ROUTER1" eth1 "$ROUTER1_FAR" "$NS_ROUTER2" eth0 "$ROUTER2_NEAR" || return 1
-    link "$NS_ROUTER2" eth1 "$ROUTER2_FAR" "$NS_DESTINATION" eth0 "$DESTINATION" || return 1
+    link "$NS_SOURCE" eth0 "$SOURCE" "$SOURCE6" \
+        "$NS_ROUTER1" eth0 "$ROUTER1_NEAR" "$ROUTER1_NEAR6" || return 1
+    link "$NS_ROUTER1" eth1 "$ROUTER1_FAR" "$ROUTER1_FAR6" \
+        "$NS_ROUTER2" eth0 "$ROUTER2_NEAR" "$ROUTER2_NEAR6" || return 1
+    link "$NS_ROUTER2" eth1 "$ROUTER2_FAR" "$ROUTER2_FAR6" \
+        "$NS_DESTINATION" eth0 "$DESTINATION" "$DESTINATION6" || return 1
     ip -n "$NS_DESTINATION" addr add "$SILENT/24" dev eth0
+    ip -n "$NS_DESTINATION" addr add "$SILENT6/64" dev eth0 nodad
 
     ip -n "$NS_SOURCE" route add default via "$ROUTER1_NEAR"
     ip -n "$NS_ROUTER1" route add default via "$ROUTER2_NEAR"
@@ -137,16 +179,28 @@ build_lab() {
     ip -n "$NS_ROUTER2" route add "$UNREACHABLE_NET" via "$DESTINATION"
     ip -n "$NS_DESTINATION" route add default via "$ROUTER2_FAR"
 
-    in_ns "$NS_ROUTER1" sysctl -q -w net.ipv4.ip_forward=1 >/dev/null
-    in_ns "$NS_ROUTER2" sysctl -q -w net.ipv4.ip_forward=1 >/dev/null
-    # Unprivileged ICMP datagram sockets for every group in the source.
+    ip -6 -n "$NS_SOURCE" route add default via "$ROUTER1_NEAR6"
+    ip -6 -n "$NS_ROUTER1" route add default via "$ROUTER2_NEAR6"
+    ip -6 -n "$NS_ROUTER2" route add fd00:200:1::/64 via "$ROUTER1_FAR6"
+    # IPv6 has no host-wide cost on a route's error reports: the route answers itself.
+    ip -6 -n "$NS_ROUTER2" route add unreachable "$UNREACHABLE_NET6"
+    ip -6 -n "$NS_DESTINATION" route add default via "$ROUTER2_FAR6"
+
+    local router
+    for router in "$NS_ROUTER1" "$NS_ROUTER2"; do
+        in_ns "$router" sysctl -q -w net.ipv4.ip_forward=1 net.ipv6.conf.all.forwarding=1 >/dev/null
+    done
+    # Unprivileged ICMP and ICMPv6 datagram sockets for every group in the source.
     in_ns "$NS_SOURCE" sysctl -q -w net.ipv4.ping_group_range="0 2147483647" >/dev/null
 
     in_ns "$NS_DESTINATION" nft -f - <<NFT || return 1
-table ip netsonde_lab {
+table inet netsonde_lab {
     chain input {
         type filter hook input priority 0; policy accept;
         ip daddr $SILENT drop
+        # Neighbour discovery still finds the silent address, as ARP does.
+        ip6 daddr $SILENT6 icmpv6 type { nd-neighbor-solicit, nd-neighbor-advert } accept
+        ip6 daddr $SILENT6 drop
     }
 }
 NFT
@@ -162,8 +216,20 @@ table ip netsonde_lab {
 }
 NFT
 
-    wait_for_carrier "$NS_SOURCE" eth0 && wait_for_carrier "$NS_ROUTER1" eth1 \
-        && wait_for_carrier "$NS_ROUTER2" eth1
+    wait_until_ready "$NS_SOURCE" eth0 && wait_until_ready "$NS_ROUTER1" eth0 \
+        && wait_until_ready "$NS_ROUTER1" eth1 && wait_until_ready "$NS_ROUTER2" eth0 \
+        && wait_until_ready "$NS_ROUTER2" eth1 && wait_until_ready "$NS_DESTINATION" eth0
+}
+
+# The source's hosts file, put over /etc/hosts by `ip netns exec`.
+write_source_hosts() {
+    mkdir -p "$SOURCE_ETC" || return 1
+    cat > "$SOURCE_ETC/hosts" <<HOSTS
+127.0.0.1 localhost
+::1 localhost
+$DESTINATION both.lab.test
+$DESTINATION6 both.lab.test v6only.lab.test
+HOSTS
 }
 
 start_servers() {
@@ -183,6 +249,13 @@ run_in_source() {
         NETSONDE_LAB_SILENT="$SILENT" \
         NETSONDE_LAB_UNREACHABLE="$UNREACHABLE" \
         NETSONDE_LAB_ABSENT="$ABSENT" \
+        NETSONDE_LAB_SOURCE6="$SOURCE6" \
+        NETSONDE_LAB_ROUTER1_6="$ROUTER1_NEAR6" \
+        NETSONDE_LAB_ROUTER2_6="$ROUTER2_NEAR6" \
+        NETSONDE_LAB_DESTINATION6="$DESTINATION6" \
+        NETSONDE_LAB_SILENT6="$SILENT6" \
+        NETSONDE_LAB_UNREACHABLE6="$UNREACHABLE6" \
+        NETSONDE_LAB_ABSENT6="$ABSENT6" \
         NETSONDE_LAB_NS_SOURCE="$NS_SOURCE" \
         NETSONDE_LAB_NS_ROUTER1="$NS_ROUTER1" \
         NETSONDE_LAB_NS_ROUTER2="$NS_ROUTER2" \
@@ -214,7 +287,7 @@ main() {
     trap teardown EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
-    build_lab || { echo "lab: the network could not be built" >&2; exit 1; }
+    build_lab && write_source_hosts || { echo "lab: the network could not be built" >&2; exit 1; }
     start_servers "${serve[@]}"
     run_in_source "$@"
 }
