@@ -7,6 +7,7 @@
 // so each chunk is read by the client in one piece.
 
 #include "netns/LabEnvironment.h"
+#include "platform/net/IpAddress.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -32,6 +33,10 @@ class CLabServer {
 public:
     // Listens on address:port inside the named network namespace.
     CLabServer(const QString& nameSpace, std::uint32_t address, std::uint16_t port)
+        : CLabServer(nameSpace, CIpAddress::FromIPv4(address), port)
+    {
+    }
+    CLabServer(const QString& nameSpace, const CIpAddress& address, std::uint16_t port)
     {
         // Only the helper thread enters the namespace; the socket stays there.
         std::thread([&] { m_listenFd = ListenInside(nameSpace, address, port); }).join();
@@ -108,7 +113,7 @@ public:
     }
 
 private:
-    static int ListenInside(const QString& nameSpace, std::uint32_t address, std::uint16_t port)
+    static int ListenInside(const QString& nameSpace, const CIpAddress& address, std::uint16_t port)
     {
         const QByteArray path = "/run/netns/" + nameSpace.toUtf8();
         const int nsFd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
@@ -118,14 +123,12 @@ private:
         ::close(nsFd);
         if (!entered)
             return -1;
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        const int fd = ::socket(SocketFamilyOf(address.Family()), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         const int on = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_port = htons(port);
-        local.sin_addr.s_addr = address;
-        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 || ::listen(fd, 4) != 0) {
+        sockaddr_storage local{};
+        const socklen_t localSize = address.ToSockAddr(port, local);
+        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&local), localSize) != 0 || ::listen(fd, 4) != 0) {
             if (fd >= 0)
                 ::close(fd);
             return -1;

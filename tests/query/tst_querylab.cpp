@@ -40,10 +40,12 @@ std::uint16_t PortOf(FunctionId id)
     return id == FunctionId::Finger ? kFingerPort : id == FunctionId::WhoIs ? kWhoIsPort : kQuotePort;
 }
 
-std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
+QString Destination6() { return LabText("NETSONDE_LAB_DESTINATION6"); }
+
+std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port,
+                                               CIpAddress address = CIpAddress::FromIPv4(LabAddress("NETSONDE_LAB_DESTINATION")))
 {
-    auto server = std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"),
-                                               LabAddress("NETSONDE_LAB_DESTINATION"), port);
+    auto server = std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"), address, port);
     if (!server->IsListening())
         qWarning("cannot listen on port %d of the lab's destination", port);
     return server;
@@ -116,6 +118,8 @@ private Q_SLOTS:
     void tabChangeDuringQuery_data();
     void tabChangeDuringQuery();
     void realFingerDaemon();
+    void overIPv6_data();
+    void overIPv6();
 };
 
 void TestQueryLab::fingerQuery_data()
@@ -482,6 +486,38 @@ void TestQueryLab::realFingerDaemon()
     const QString answer = PaneText(*dialog, FunctionId::Finger);
     QVERIFY2(answer.contains("Login: root"), qPrintable(answer));
     QVERIFY2(answer.contains("Directory: /root"), qPrintable(answer));
+}
+
+void TestQueryLab::overIPv6_data()
+{
+    QTest::addColumn<FunctionId>("function");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QByteArray>("request");
+    const QString v6only = QStringLiteral("v6only.lab.test");
+    QTest::newRow("finger, literal in brackets") << FunctionId::Finger << "[" + Destination6() + "]" << QByteArray("ann\r\n");
+    QTest::newRow("finger, IPv6-only name") << FunctionId::Finger << v6only << QByteArray("ann\r\n");
+    QTest::newRow("whois, literal") << FunctionId::WhoIs << Destination6() << QByteArray("ann\r\n");
+    QTest::newRow("whois, IPv6-only name") << FunctionId::WhoIs << v6only << QByteArray("ann\r\n");
+    QTest::newRow("qod, literal") << FunctionId::QuoteOfDay << Destination6() << QByteArray();
+    QTest::newRow("qod, IPv6-only name") << FunctionId::QuoteOfDay << v6only << QByteArray();
+}
+
+// The server listens on the destination's IPv6 address only.
+void TestQueryLab::overIPv6()
+{
+    QFETCH(FunctionId, function);
+    QFETCH(QString, host);
+    QFETCH(QByteArray, request);
+    CMessageBoxRecorder boxes;
+    auto server = ServeAtDestination(PortOf(function), *ParseIpv6Literal(Destination6().toStdString()));
+    auto dialog = OpenMainDialog();
+
+    START_QUERY(dialog, server, function, (QueryInput{host, "ann"}), request);
+    QVERIFY(server->Deliver("over IPv6\n"));
+    QVERIFY(server->Finish());
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QCOMPARE(PaneText(*dialog, function), QStringLiteral("over IPv6\r\n"));
+    QVERIFY(boxes.Texts().isEmpty());
 }
 
 int main(int argc, char** argv)
