@@ -7,7 +7,6 @@
 // so each chunk is read by the client in one piece.
 
 #include "netns/LabEnvironment.h"
-#include "platform/net/IpAddress.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -33,10 +32,11 @@ class CLabServer {
 public:
     // Listens on address:port inside the named network namespace.
     CLabServer(const QString& nameSpace, std::uint32_t address, std::uint16_t port)
-        : CLabServer(nameSpace, CIpAddress::FromIPv4(address), port)
+        : CLabServer(nameSpace, QString::fromLatin1(::inet_ntoa(in_addr{address})), port)
     {
     }
-    CLabServer(const QString& nameSpace, const CIpAddress& address, std::uint16_t port)
+    // The address as IPv4 or IPv6 text.
+    CLabServer(const QString& nameSpace, const QString& address, std::uint16_t port)
     {
         // Only the helper thread enters the namespace; the socket stays there.
         std::thread([&] { m_listenFd = ListenInside(nameSpace, address, port); }).join();
@@ -113,7 +113,7 @@ public:
     }
 
 private:
-    static int ListenInside(const QString& nameSpace, const CIpAddress& address, std::uint16_t port)
+    static int ListenInside(const QString& nameSpace, const QString& address, std::uint16_t port)
     {
         const QByteArray path = "/run/netns/" + nameSpace.toUtf8();
         const int nsFd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
@@ -123,17 +123,37 @@ private:
         ::close(nsFd);
         if (!entered)
             return -1;
-        const int fd = ::socket(SocketFamilyOf(address.Family()), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        sockaddr_storage local{};
+        const socklen_t localSize = SocketAddressOf(address, port, local);
+        const int fd = ::socket(local.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         const int on = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_storage local{};
-        const socklen_t localSize = address.ToSockAddr(port, local);
         if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&local), localSize) != 0 || ::listen(fd, 4) != 0) {
             if (fd >= 0)
                 ::close(fd);
             return -1;
         }
         return fd;
+    }
+
+    // The socket address of IPv4 or IPv6 text; 0 (and no family) for
+    // anything else.
+    static socklen_t SocketAddressOf(const QString& text, std::uint16_t port, sockaddr_storage& out)
+    {
+        const QByteArray bytes = text.toLatin1();
+        auto& ipv4 = reinterpret_cast<sockaddr_in&>(out);
+        auto& ipv6 = reinterpret_cast<sockaddr_in6&>(out);
+        if (::inet_pton(AF_INET, bytes.constData(), &ipv4.sin_addr) == 1) {
+            ipv4.sin_family = AF_INET;
+            ipv4.sin_port = htons(port);
+            return sizeof ipv4;
+        }
+        if (::inet_pton(AF_INET6, bytes.constData(), &ipv6.sin6_addr) == 1) {
+            ipv6.sin6_family = AF_INET6;
+            ipv6.sin6_port = htons(port);
+            return sizeof ipv6;
+        }
+        return 0;
     }
 
     bool WaitUntilAcknowledged() const

@@ -42,8 +42,7 @@ std::uint16_t PortOf(FunctionId id)
 
 QString Destination6() { return LabText("NETSONDE_LAB_DESTINATION6"); }
 
-std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port,
-                                               CIpAddress address = CIpAddress::FromIPv4(LabAddress("NETSONDE_LAB_DESTINATION")))
+std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port, const QString& address = Destination())
 {
     auto server = std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"), address, port);
     if (!server->IsListening())
@@ -509,7 +508,7 @@ void TestQueryLab::overIPv6()
     QFETCH(QString, host);
     QFETCH(QByteArray, request);
     CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(PortOf(function), *ParseIpv6Literal(Destination6().toStdString()));
+    auto server = ServeAtDestination(PortOf(function), Destination6());
     auto dialog = OpenMainDialog();
 
     START_QUERY(dialog, server, function, (QueryInput{host, "ann"}), request);
