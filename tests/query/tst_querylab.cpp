@@ -100,8 +100,8 @@ private Q_SLOTS:
 
     void fingerQuery_data();
     void fingerQuery();
-    void fingerThroughFirewall();
-    void whoIsThroughLookup();
+    void answerReachesThePane_data();
+    void answerReachesThePane();
     void quoteDropsLoneCarriageReturn();
     void lineEndsAcrossChunks();
     void byteCountAfterEveryRead();
@@ -117,8 +117,6 @@ private Q_SLOTS:
     void tabChangeDuringQuery_data();
     void tabChangeDuringQuery();
     void realFingerDaemon();
-    void overIPv6_data();
-    void overIPv6();
 };
 
 void TestQueryLab::fingerQuery_data()
@@ -166,46 +164,67 @@ void TestQueryLab::fingerQuery()
     QCOMPARE(dialog->FingerPage()->RecentHosts().value(0), QStringLiteral("ann@finger.lab"));
 }
 
-void TestQueryLab::fingerThroughFirewall()
+void TestQueryLab::answerReachesThePane_data()
 {
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kFingerPort);
-    auto dialog = OpenMainDialog();
-    dialog->SetFireWalls(Destination(), dialog->Options().strWhoIsFireWall);
-
-    FillPage(*dialog, FunctionId::Finger, {"inner.example", "ann", true});
-    dialog->OnGo();
+    QTest::addColumn<FunctionId>("function");
+    QTest::addColumn<QueryInput>("input");
+    QTest::addColumn<QString>("firewall");
+    QTest::addColumn<QString>("server"); // the address the lab's server listens on
+    QTest::addColumn<bool>("scripted");  // the host looked up by a scripted resolver
+    QTest::addColumn<QString>("status"); // right after Go
+    QTest::addColumn<QByteArray>("request");
+    const auto finger = FunctionId::Finger;
+    const auto whoIs = FunctionId::WhoIs;
+    const auto quote = FunctionId::QuoteOfDay;
+    const QString v4 = Destination();
+    const QString v6 = Destination6();
+    const QString v6only = QStringLiteral("v6only.lab.test");
     // The page's host is named while the connection goes to the firewall.
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Connecting to inner.example"));
-    QTRY_VERIFY(server->Accept());
-    QTRY_COMPARE(server->Received(), QByteArray("/W ann@inner.example\r\n"));
-    QVERIFY(server->Deliver("relayed\n"));
-    QVERIFY(server->Finish());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("relayed\r\n"));
-    QVERIFY(boxes.Texts().isEmpty());
+    QTest::newRow("finger through firewall") << finger << QueryInput{"inner.example", "ann", true} << v4 << v4 << false
+                                             << "Connecting to inner.example" << QByteArray("/W ann@inner.example\r\n");
+    QTest::newRow("whois through lookup") << whoIs << QueryInput{"whois.lab", "ann"} << "" << v4 << true
+                                          << "Resolving whois.lab" << QByteArray("ann\r\n");
+    QTest::newRow("finger, IPv6 in brackets") << finger << QueryInput{"[" + v6 + "]", "ann"} << "" << v6 << false
+                                              << "Connecting to [" + v6 + "]" << QByteArray("ann\r\n");
+    QTest::newRow("finger, IPv6-only name") << finger << QueryInput{v6only, "ann"} << "" << v6 << false
+                                            << "Resolving " + v6only << QByteArray("ann\r\n");
+    QTest::newRow("whois, IPv6") << whoIs << QueryInput{v6, "ann"} << "" << v6 << false << "Connecting to " + v6
+                                 << QByteArray("ann\r\n");
+    QTest::newRow("whois, IPv6-only name") << whoIs << QueryInput{v6only, "ann"} << "" << v6 << false
+                                           << "Resolving " + v6only << QByteArray("ann\r\n");
+    QTest::newRow("qod, IPv6") << quote << QueryInput{v6} << "" << v6 << false << "Connecting to " + v6 << QByteArray();
+    QTest::newRow("qod, IPv6-only name") << quote << QueryInput{v6only} << "" << v6 << false << "Resolving " + v6only
+                                         << QByteArray();
 }
 
-void TestQueryLab::whoIsThroughLookup()
+void TestQueryLab::answerReachesThePane()
 {
+    QFETCH(FunctionId, function);
+    QFETCH(QueryInput, input);
+    QFETCH(QString, firewall);
+    QFETCH(QString, server);
+    QFETCH(bool, scripted);
+    QFETCH(QString, status);
+    QFETCH(QByteArray, request);
     CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kWhoIsPort);
+    auto listener = ServeAtDestination(PortOf(function), server);
     auto dialog = OpenMainDialog();
-    CScriptedResolver& scripted = UseScriptedResolver(*dialog);
+    CScriptedResolver* resolver = scripted ? &UseScriptedResolver(*dialog) : nullptr;
+    dialog->SetFireWalls(firewall, firewall);
 
-    FillPage(*dialog, FunctionId::WhoIs, {"whois.lab", "example.org"});
+    FillPage(*dialog, function, input);
     dialog->OnGo();
-    QCOMPARE(scripted.Requests().size(), 1);
-    QCOMPARE(scripted.Requests().at(0).strName, QStringLiteral("whois.lab"));
-    scripted.Complete(scripted.Requests().at(0).handle, kLookupSucceeded, DestinationEntry());
-
-    QTRY_VERIFY(server->Accept());
-    QTRY_COMPARE(server->Received(), QByteArray("example.org\r\n"));
-    QVERIFY(server->Deliver("Domain: EXAMPLE.ORG\r\n"));
-    QVERIFY(server->Finish());
+    QCOMPARE(dialog->StatusText(), status);
+    if (resolver) {
+        QCOMPARE(resolver->Requests().at(0).strName, input.host);
+        resolver->Complete(resolver->Requests().at(0).handle, kLookupSucceeded, DestinationEntry());
+    }
+    QTRY_VERIFY(listener->Accept());
+    QTRY_COMPARE(listener->Received(), request);
+    QVERIFY(listener->Deliver("answer\n"));
+    QVERIFY(listener->Finish());
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QStringLiteral("Domain: EXAMPLE.ORG\r\n"));
-    QCOMPARE(dialog->WhoIsPage()->RecentHosts().value(0), QStringLiteral("example.org@whois.lab"));
+    QCOMPARE(PaneText(*dialog, function), QStringLiteral("answer\r\n"));
     QVERIFY(boxes.Texts().isEmpty());
 }
 
@@ -485,38 +504,6 @@ void TestQueryLab::realFingerDaemon()
     const QString answer = PaneText(*dialog, FunctionId::Finger);
     QVERIFY2(answer.contains("Login: root"), qPrintable(answer));
     QVERIFY2(answer.contains("Directory: /root"), qPrintable(answer));
-}
-
-void TestQueryLab::overIPv6_data()
-{
-    QTest::addColumn<FunctionId>("function");
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<QByteArray>("request");
-    const QString v6only = QStringLiteral("v6only.lab.test");
-    QTest::newRow("finger, literal in brackets") << FunctionId::Finger << "[" + Destination6() + "]" << QByteArray("ann\r\n");
-    QTest::newRow("finger, IPv6-only name") << FunctionId::Finger << v6only << QByteArray("ann\r\n");
-    QTest::newRow("whois, literal") << FunctionId::WhoIs << Destination6() << QByteArray("ann\r\n");
-    QTest::newRow("whois, IPv6-only name") << FunctionId::WhoIs << v6only << QByteArray("ann\r\n");
-    QTest::newRow("qod, literal") << FunctionId::QuoteOfDay << Destination6() << QByteArray();
-    QTest::newRow("qod, IPv6-only name") << FunctionId::QuoteOfDay << v6only << QByteArray();
-}
-
-// The server listens on the destination's IPv6 address only.
-void TestQueryLab::overIPv6()
-{
-    QFETCH(FunctionId, function);
-    QFETCH(QString, host);
-    QFETCH(QByteArray, request);
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(PortOf(function), Destination6());
-    auto dialog = OpenMainDialog();
-
-    START_QUERY(dialog, server, function, (QueryInput{host, "ann"}), request);
-    QVERIFY(server->Deliver("over IPv6\n"));
-    QVERIFY(server->Finish());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QCOMPARE(PaneText(*dialog, function), QStringLiteral("over IPv6\r\n"));
-    QVERIFY(boxes.Texts().isEmpty());
 }
 
 int main(int argc, char** argv)
