@@ -236,7 +236,8 @@ void TestQueryStart::connectFailsAtOnce()
         resolver.Complete(resolver.Requests().at(0).handle, kLookupSucceeded, {host, {}, resolved});
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     SetMessageBoxHandler(previous);
-    QCOMPARE(shown, (QStringList{box.arg(host), status.arg(host), QString::number(int(MessageIcon::Exclamation)), "0"}));
+    const QString icon = QString::number(int(MessageIcon::Exclamation));
+    QCOMPARE(shown, (QStringList{box.arg(host), status.arg(host), icon, "0"}));
     QVERIFY(!query.QuerySocket());
     QCOMPARE(openDescriptors(), descriptors);
 }
