@@ -150,49 +150,30 @@ private Q_SLOTS:
         QVERIFY(boxes.Texts().isEmpty());
     }
 
-    void getHostByXWithMeAsksForLoopbackByAddress_data()
+    // The target by address ("me" and "myself" are 127.0.0.1) or by name;
+    // a failure goes into the pane.
+    void getHostByXTarget_data()
     {
         QTest::addColumn<QString>("host");
-        QTest::addColumn<QString>("address");
-        QTest::newRow("me") << QStringLiteral("me") << "127.0.0.1";
-        QTest::newRow("MySelf") << QStringLiteral("MySelf") << "127.0.0.1";
-        QTest::newRow("dotted") << QStringLiteral("127.0.0.1") << "127.0.0.1";
-        QTest::newRow("IPv6") << QStringLiteral("[::1]") << "::1";
+        QTest::addColumn<QString>("address"); // asked by address; by name when empty
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("tail");
+        const int found = kLookupSucceeded;
+        const QString block = QStringLiteral("Hostname: localhost\r\nIP Address: %1\r\nAlias List: loopback\r\n");
+        QTest::newRow("me") << "me" << "127.0.0.1" << found << block.arg("127.0.0.1");
+        QTest::newRow("MySelf") << "MySelf" << "127.0.0.1" << found << block.arg("127.0.0.1");
+        QTest::newRow("dotted") << "127.0.0.1" << "127.0.0.1" << found << block.arg("127.0.0.1");
+        QTest::newRow("IPv6") << "[::1]" << "::1" << found << block.arg("::1");
+        QTest::newRow("unknown name") << "nowhere.example" << "" << kLookupHostNotFound
+                                      << "Cannot resolve nowhere.example\r\n---\r\n";
+        QTest::newRow("unknown address") << "192.0.2.99" << "192.0.2.99" << kLookupHostNotFound
+                                         << "Not available\r\n";
     }
-    void getHostByXWithMeAsksForLoopbackByAddress()
+    void getHostByXTarget()
     {
         QFETCH(QString, host);
         QFETCH(QString, address);
-        auto window = OpenLookupWindow();
-        window.Fill(host, kGetHostByXIndex);
-        window.dialog->OnGo();
-        window.resolver->Complete(window.resolver->Requests().at(0).handle, kLookupSucceeded,
-                                  Entry(QStringLiteral("box"), {}, "192.0.2.7"));
-        QTRY_COMPARE(window.resolver->Requests().size(), 2);
-        const CScriptedRequest target = window.resolver->Requests().at(1);
-        QVERIFY(target.bByAddress);
-        QCOMPARE(target.nMessage, WM_APP_ADDRESS_RESOLVED);
-        QCOMPARE(target.address, Address(qPrintable(address)));
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + host);
-
-        window.resolver->Complete(target.handle, kLookupSucceeded,
-                                  Entry(QStringLiteral("localhost"), {"loopback", "lo"}, "127.0.0.1"));
-        WAIT_UNTIL_IDLE(window);
-        QVERIFY(window.Output().endsWith(
-            QStringLiteral("Hostname: localhost\r\nIP Address: 127.0.0.1\r\nAlias List: loopback\r\n")));
-    }
-
-    void getHostByXTargetFailuresGoIntoThePane_data()
-    {
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<QString>("tail");
-        QTest::newRow("name") << QStringLiteral("nowhere.example")
-                              << QStringLiteral("Cannot resolve nowhere.example\r\n---\r\n");
-        QTest::newRow("address") << QStringLiteral("192.0.2.99") << QStringLiteral("Not available\r\n");
-    }
-    void getHostByXTargetFailuresGoIntoThePane()
-    {
-        QFETCH(QString, host);
+        QFETCH(int, error);
         QFETCH(QString, tail);
         CMessageBoxRecorder boxes;
         auto window = OpenLookupWindow();
@@ -201,11 +182,19 @@ private Q_SLOTS:
         window.resolver->Complete(window.resolver->Requests().at(0).handle, kLookupSucceeded,
                                   Entry(QStringLiteral("box"), {}, "192.0.2.7"));
         QTRY_COMPARE(window.resolver->Requests().size(), 2);
-        window.resolver->Complete(window.resolver->Requests().at(1).handle, kLookupHostNotFound);
+        const CScriptedRequest target = window.resolver->Requests().at(1);
+        QCOMPARE(target.bByAddress, !address.isEmpty());
+        if (target.bByAddress) {
+            QCOMPARE(target.nMessage, WM_APP_ADDRESS_RESOLVED);
+            QCOMPARE(target.address, Address(qPrintable(address)));
+        }
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + host);
+
+        const CHostEntry entry{QStringLiteral("localhost"), {"loopback", "lo"}, {target.address}};
+        window.resolver->Complete(target.handle, error, error == kLookupSucceeded ? entry : CHostEntry{});
         WAIT_UNTIL_IDLE(window);
-        QCOMPARE(window.Output(), QStringLiteral("Local Hostname: box\r\nLocal IP Address: 192.0.2.7\r\n"
-                                                 "Local Alias List: \r\n")
-                                      + tail);
+        QCOMPARE(window.Output(),
+                 QStringLiteral("Local Hostname: box\r\nLocal IP Address: 192.0.2.7\r\nLocal Alias List: \r\n") + tail);
         QVERIFY(boxes.Texts().isEmpty());
     }
 
