@@ -111,7 +111,6 @@ private Q_SLOTS:
     void serverClosesWithoutSending();
     void refusedConnection();
     void stopWhileConnecting();
-    void stopWhileReceiving();
     void tabChangeDuringQuery_data();
     void tabChangeDuringQuery();
     void realFingerDaemon();
@@ -384,37 +383,24 @@ void TestQueryLab::stopWhileConnecting()
     QVERIFY(boxes.Texts().isEmpty());
 }
 
-void TestQueryLab::stopWhileReceiving()
-{
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kFingerPort);
-    auto dialog = OpenMainDialog();
-
-    START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}), "ann\r\n");
-    QVERIFY(server->Deliver("partial\n"));
-    QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("partial\r\n"));
-    // The server sends nothing more and keeps the connection open.
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... 9 bytes"));
-    QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QTRY_VERIFY(server->PeerClosed());
-    QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("partial\r\n"));
-    QVERIFY(boxes.Texts().isEmpty());
-    QVERIFY(dialog->isVisible());
-}
+enum class QueryEnd { Escape, Stop, ServerCloses };
 
 void TestQueryLab::tabChangeDuringQuery_data()
 {
-    QTest::addColumn<bool>("serverCloses");
-    QTest::newRow("stopped") << false;
-    QTest::newRow("server closes") << true;
+    QTest::addColumn<bool>("tabChange");
+    QTest::addColumn<QueryEnd>("end");
+    QTest::newRow("escape") << false << QueryEnd::Escape;
+    QTest::newRow("stopped") << true << QueryEnd::Stop;
+    QTest::newRow("server closes") << true << QueryEnd::ServerCloses;
 }
 
-// The query keeps its function: its text goes to its own pane, and its end
-// releases its socket whichever tab is selected.
+// A query stopped while receiving keeps what it received. The query keeps
+// its function: its text goes to its own pane, and its end releases its
+// socket whichever tab is selected.
 void TestQueryLab::tabChangeDuringQuery()
 {
-    QFETCH(bool, serverCloses);
+    QFETCH(bool, tabChange);
+    QFETCH(QueryEnd, end);
     CMessageBoxRecorder boxes;
     auto server = ServeAtDestination(kFingerPort);
     auto dialog = OpenMainDialog();
@@ -422,19 +408,24 @@ void TestQueryLab::tabChangeDuringQuery()
     START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}), "ann\r\n");
     QVERIFY(server->Deliver("one\n"));
     QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("one\r\n"));
-    dialog->SelectFunction(FunctionId::WhoIs);
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... 5 bytes"));
+    if (tabChange)
+        dialog->SelectFunction(FunctionId::WhoIs);
     QVERIFY(server->Deliver("two\n"));
     QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("one\r\ntwo\r\n"));
-    if (serverCloses)
+    if (end == QueryEnd::ServerCloses)
         QVERIFY(server->Finish());
-    else
+    else if (end == QueryEnd::Stop)
         ClickStop(*dialog);
+    else
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(!QueryOf(*dialog, FunctionId::Finger).QuerySocket());
     QTRY_VERIFY(server->PeerClosed());
     QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString());
     QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("one\r\ntwo\r\n"));
     QVERIFY(dialog->Pane(FunctionId::Finger)->isVisible());
+    QVERIFY(dialog->isVisible());
     QVERIFY(boxes.Texts().isEmpty());
 }
 
