@@ -100,9 +100,8 @@ private Q_SLOTS:
 
     void answerReachesThePane_data();
     void answerReachesThePane();
-    void quoteDropsLoneCarriageReturn();
-    void lineEndsAcrossChunks();
-    void byteCountAfterEveryRead();
+    void chunksReachThePane_data();
+    void chunksReachThePane();
     void paneLimitBoundary_data();
     void paneLimitBoundary();
     void serverThatNeverCloses_data();
@@ -192,71 +191,51 @@ void TestQueryLab::answerReachesThePane()
     QCOMPARE(shown.join(QLatin1Char('|')), expected.join(QLatin1Char('|')));
 }
 
-void TestQueryLab::quoteDropsLoneCarriageReturn()
+void TestQueryLab::chunksReachThePane_data()
 {
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kQuotePort);
-    auto dialog = OpenMainDialog();
-
-    START_QUERY(dialog, server, FunctionId::QuoteOfDay, QueryInput{Destination()}, "");
-    QSignalSpy statuses(&dialog->Runs(), &CRunController::statusTextChanged);
-    for (const QByteArray& chunk : {QByteArray("Quote one"), QByteArray("\r"), QByteArray("\r\n")}) {
-        const qsizetype before = dialog->TextPane(FunctionId::QuoteOfDay)->Length();
-        QVERIFY(server->Deliver(chunk));
-        // The lone CR changes nothing: wait until the client has read it.
-        if (chunk == "\r")
-            QTRY_COMPARE(UnreadBytesFrom(kQuotePort), 0);
-        else
-            QTRY_VERIFY(dialog->TextPane(FunctionId::QuoteOfDay)->Length() > before);
-    }
-    // The dropped chunk's read shows no count.
-    QCOMPARE(ByteCountsShown(statuses),
-             (QStringList{"Receiving data ... 9 bytes", "Receiving data ... 11 bytes"}));
-    QVERIFY(server->Deliver("two\n"));
-    QVERIFY(server->Finish());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QCOMPARE(PaneText(*dialog, FunctionId::QuoteOfDay), QStringLiteral("Quote one\r\ntwo\r\n"));
-    QVERIFY(boxes.Texts().isEmpty());
+    QTest::addColumn<FunctionId>("function");
+    QTest::addColumn<QList<QByteArray>>("chunks");
+    QTest::addColumn<QString>("pane");
+    QTest::addColumn<QStringList>("counts"); // the pane's length after each read
+    // Line ends across chunks; a NUL ends what a chunk shows.
+    QTest::newRow("line ends") << FunctionId::Finger
+                               << QList<QByteArray>{"x\ny\r\nz", "a\r", "\nb", QByteArray("c\0lost", 6), "d\n"}
+                               << "x\r\ny\r\nza\r\nbcd\r\n" << QStringList{"7", "9", "11", "12", "15"};
+    // Every read shows the pane's length, also one whose chunk shows nothing
+    // yet: a chunk that opens with NUL, a chunk with part of a character.
+    QTest::newRow("nothing shown yet") << FunctionId::Finger
+                                       << QList<QByteArray>{QByteArray("\0lost", 5), "ab\xc3", "\xa9", "\xe2\x82", "\xac"}
+                                       << "ab\u00e9\u20ac" << QStringList{"0", "2", "3", "3", "4"};
+    // The lone CR's read shows no count.
+    QTest::newRow("quote drops a lone CR") << FunctionId::QuoteOfDay
+                                           << QList<QByteArray>{"Quote one", "\r", "\r\n", "two\n"}
+                                           << "Quote one\r\ntwo\r\n" << QStringList{"9", "11", "16"};
 }
 
-void TestQueryLab::lineEndsAcrossChunks()
+void TestQueryLab::chunksReachThePane()
 {
+    QFETCH(FunctionId, function);
+    QFETCH(QList<QByteArray>, chunks);
+    QFETCH(QString, pane);
+    QFETCH(QStringList, counts);
     CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kFingerPort);
+    auto server = ServeAtDestination(PortOf(function));
     auto dialog = OpenMainDialog();
 
-    START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}), "ann\r\n");
-    const QList<QByteArray> chunks{"x\ny\r\nz", "a\r", "\nb", QByteArray("c\0lost", 6), "d\n"};
-    QString expected;
+    const QByteArray request = function == FunctionId::QuoteOfDay ? "" : "ann\r\n";
+    START_QUERY(dialog, server, function, (QueryInput{Destination(), "ann"}), request);
+    QSignalSpy statuses(&dialog->Runs(), &CRunController::statusTextChanged);
     for (const QByteArray& chunk : chunks) {
         QVERIFY(server->Deliver(chunk));
-        QTRY_VERIFY(PaneText(*dialog, FunctionId::Finger) != expected);
-        expected = PaneText(*dialog, FunctionId::Finger);
+        QTRY_COMPARE(UnreadBytesFrom(PortOf(function)), 0);
     }
-    QCOMPARE(expected, QStringLiteral("x\r\ny\r\nza\r\nbcd\r\n"));
-    ClickStop(*dialog);
-}
-
-// Every read shows the pane's length, also one whose chunk shows nothing
-// yet: a chunk that opens with NUL, a chunk with part of a character.
-void TestQueryLab::byteCountAfterEveryRead()
-{
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kFingerPort);
-    auto dialog = OpenMainDialog();
-
-    START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}), "ann\r\n");
-    QSignalSpy statuses(&dialog->Runs(), &CRunController::statusTextChanged);
-    for (const QByteArray& chunk : {QByteArray("\0lost", 5), QByteArray("ab\xc3"), QByteArray("\xa9"),
-                                    QByteArray("\xe2\x82"), QByteArray("\xac")}) {
-        QVERIFY(server->Deliver(chunk));
-        QTRY_COMPARE(UnreadBytesFrom(kFingerPort), 0);
-    }
-    QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("ab\u00e9\u20ac"));
-    QCOMPARE(ByteCountsShown(statuses), (QStringList{"Receiving data ... 0 bytes", "Receiving data ... 2 bytes",
-                                                     "Receiving data ... 3 bytes", "Receiving data ... 3 bytes",
-                                                     "Receiving data ... 4 bytes"}));
-    ClickStop(*dialog);
+    QCOMPARE(PaneText(*dialog, function), pane);
+    QStringList shown;
+    for (const QString& count : counts)
+        shown << "Receiving data ... " + count + " bytes";
+    QCOMPARE(ByteCountsShown(statuses), shown);
+    QVERIFY(server->Finish());
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(boxes.Texts().isEmpty());
 }
 
