@@ -114,87 +114,64 @@ private Q_SLOTS:
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
     }
 
-    void getHostByXWithANamePrintsBothBlocks()
-    {
-        CMessageBoxRecorder boxes;
-        auto window = OpenLookupWindow();
-        window.Page()->AddRecentNameServer(QStringLiteral("ns.example"));
-        window.Fill(QStringLiteral("Target.Example"), kGetHostByXIndex, QString());
-        window.dialog->OnGo();
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + LocalHostName());
-        QCOMPARE(window.resolver->Requests().size(), 1);
-        const CScriptedRequest local = window.resolver->Requests().at(0);
-        QCOMPARE(local.nMessage, WM_APP_LOCAL_HOST_RESOLVED);
-        QCOMPARE(local.strName, LocalHostName());
-
-        window.resolver->Complete(local.handle, kLookupSucceeded,
-                                  Entry(QStringLiteral("box.local"), {"box", "loghost"}, "192.0.2.7"));
-        QTRY_COMPARE(window.resolver->Requests().size(), 2);
-        const CScriptedRequest target = window.resolver->Requests().at(1);
-        QVERIFY(!target.bByAddress);
-        QCOMPARE(target.strName, QStringLiteral("Target.Example"));
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving Target.Example"));
-
-        // The first address, then the IPv6 ones.
-        window.resolver->Complete(target.handle, kLookupSucceeded,
-                                  {QStringLiteral("target.example"), {},
-                                   {Address("198.51.100.20"), Address("198.51.100.21"), Address("2001:db8::20")}});
-        WAIT_UNTIL_IDLE(window);
-        QCOMPARE(window.Output(), QStringLiteral("Local Hostname: box.local\r\nLocal IP Address: 192.0.2.7\r\n"
-                                                 "Local Alias List: box\r\n"
-                                                 "Hostname: target.example\r\nIP Address: 198.51.100.20\r\n"
-                                                 "IP Address: 2001:db8::20\r\nAlias List: \r\n---\r\n"));
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
-        QCOMPARE(window.Page()->RecentHosts(), QStringList{QStringLiteral("Target.Example")});
-        QCOMPARE(window.Page()->RecentNameServers(), QStringList{QStringLiteral("ns.example")});
-        QVERIFY(boxes.Texts().isEmpty());
-    }
-
-    // The target by address ("me" and "myself" are 127.0.0.1) or by name;
-    // a failure goes into the pane.
+    // The local host, then the target by address ("me" and "myself" are
+    // 127.0.0.1) or by name; the first address is listed and the IPv6 ones
+    // after it; a failure goes into the pane.
     void getHostByXTarget_data()
     {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("address"); // asked by address; by name when empty
-        QTest::addColumn<int>("error");
+        QTest::addColumn<QList<CIpAddress>>("resolved"); // none: the lookup fails
         QTest::addColumn<QString>("tail");
-        const int found = kLookupSucceeded;
-        const QString block = QStringLiteral("Hostname: localhost\r\nIP Address: %1\r\nAlias List: loopback\r\n");
-        QTest::newRow("me") << "me" << "127.0.0.1" << found << block.arg("127.0.0.1");
-        QTest::newRow("MySelf") << "MySelf" << "127.0.0.1" << found << block.arg("127.0.0.1");
-        QTest::newRow("dotted") << "127.0.0.1" << "127.0.0.1" << found << block.arg("127.0.0.1");
-        QTest::newRow("IPv6") << "[::1]" << "::1" << found << block.arg("::1");
-        QTest::newRow("unknown name") << "nowhere.example" << "" << kLookupHostNotFound
+        const QList loopback{Address("127.0.0.1")};
+        const QString block = QStringLiteral("Hostname: target\r\nIP Address: %1\r\nAlias List: loopback\r\n");
+        QTest::newRow("me") << "me" << "127.0.0.1" << loopback << block.arg("127.0.0.1");
+        QTest::newRow("MySelf") << "MySelf" << "127.0.0.1" << loopback << block.arg("127.0.0.1");
+        QTest::newRow("dotted") << "127.0.0.1" << "127.0.0.1" << loopback << block.arg("127.0.0.1");
+        QTest::newRow("IPv6") << "[::1]" << "::1" << QList{Address("::1")} << block.arg("::1");
+        QTest::newRow("name") << "Target.Example" << ""
+                              << QList{Address("198.51.100.20"), Address("198.51.100.21"), Address("2001:db8::20")}
+                              << block.arg("198.51.100.20\r\nIP Address: 2001:db8::20") + "---\r\n";
+        QTest::newRow("unknown name") << "nowhere.example" << "" << QList<CIpAddress>()
                                       << "Cannot resolve nowhere.example\r\n---\r\n";
-        QTest::newRow("unknown address") << "192.0.2.99" << "192.0.2.99" << kLookupHostNotFound
+        QTest::newRow("unknown address") << "192.0.2.99" << "192.0.2.99" << QList<CIpAddress>()
                                          << "Not available\r\n";
     }
     void getHostByXTarget()
     {
         QFETCH(QString, host);
         QFETCH(QString, address);
-        QFETCH(int, error);
+        QFETCH(QList<CIpAddress>, resolved);
         QFETCH(QString, tail);
         CMessageBoxRecorder boxes;
         auto window = OpenLookupWindow();
+        window.Page()->AddRecentNameServer(QStringLiteral("ns.example"));
         window.Fill(host, kGetHostByXIndex);
         window.dialog->OnGo();
-        window.resolver->Complete(window.resolver->Requests().at(0).handle, kLookupSucceeded,
-                                  Entry(QStringLiteral("box"), {}, "192.0.2.7"));
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + LocalHostName());
+        const CScriptedRequest local = window.resolver->Requests().at(0);
+        QCOMPARE(local.nMessage, WM_APP_LOCAL_HOST_RESOLVED);
+        QCOMPARE(local.strName, LocalHostName());
+        window.resolver->Complete(local.handle, kLookupSucceeded, Entry("box", {"box-alias", "loghost"}, "192.0.2.7"));
         QTRY_COMPARE(window.resolver->Requests().size(), 2);
         const CScriptedRequest target = window.resolver->Requests().at(1);
         QCOMPARE(target.bByAddress, !address.isEmpty());
         if (target.bByAddress) {
             QCOMPARE(target.nMessage, WM_APP_ADDRESS_RESOLVED);
             QCOMPARE(target.address, Address(qPrintable(address)));
+        } else {
+            QCOMPARE(target.strName, host);
         }
         QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + host);
 
-        const CHostEntry entry{QStringLiteral("localhost"), {"loopback", "lo"}, {target.address}};
-        window.resolver->Complete(target.handle, error, error == kLookupSucceeded ? entry : CHostEntry{});
+        const int error = resolved.isEmpty() ? kLookupHostNotFound : kLookupSucceeded;
+        window.resolver->Complete(target.handle, error, {QStringLiteral("target"), {"loopback", "lo"}, resolved});
         WAIT_UNTIL_IDLE(window);
         QCOMPARE(window.Output(),
-                 QStringLiteral("Local Hostname: box\r\nLocal IP Address: 192.0.2.7\r\nLocal Alias List: \r\n") + tail);
+                 "Local Hostname: box\r\nLocal IP Address: 192.0.2.7\r\nLocal Alias List: box-alias\r\n" + tail);
+        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QCOMPARE(window.Page()->RecentHosts(), QStringList{host});
+        QCOMPARE(window.Page()->RecentNameServers(), QStringList{QStringLiteral("ns.example")});
         QVERIFY(boxes.Texts().isEmpty());
     }
 

@@ -203,9 +203,9 @@ void TestQueryLab::chunksReachThePane_data()
                                << "x\r\ny\r\nza\r\nbcd\r\n" << QStringList{"7", "9", "11", "12", "15"};
     // Every read shows the pane's length, also one whose chunk shows nothing
     // yet: a chunk that opens with NUL, a chunk with part of a character.
-    QTest::newRow("nothing shown yet") << FunctionId::Finger
-                                       << QList<QByteArray>{QByteArray("\0lost", 5), "ab\xc3", "\xa9", "\xe2\x82", "\xac"}
-                                       << "ab\u00e9\u20ac" << QStringList{"0", "2", "3", "3", "4"};
+    const QList<QByteArray> nulAndParts{QByteArray("\0lost", 5), "ab\xc3", "\xa9", "\xe2\x82", "\xac"};
+    QTest::newRow("nothing shown yet") << FunctionId::Finger << nulAndParts << "ab\u00e9\u20ac"
+                                       << QStringList{"0", "2", "3", "3", "4"};
     // The lone CR's read shows no count.
     QTest::newRow("quote drops a lone CR") << FunctionId::QuoteOfDay
                                            << QList<QByteArray>{"Quote one", "\r", "\r\n", "two\n"}
