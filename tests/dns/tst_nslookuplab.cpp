@@ -202,12 +202,6 @@ private Q_SLOTS:
                                                .arg(digName, digType == QLatin1String("ANY") ? QStringLiteral("ALL") : digType)));
     }
 
-    void anUnknownNameIsANameError()
-    {
-        const LookupResult result = RunLookup(QStringLiteral("nothere.lab.test"), kATypeIndex, m_server, true);
-        QVERIFY2(result.output.contains(QStringLiteral(", RCODE=NAME ERROR\r\n")), qPrintable(result.output));
-    }
-
     void aNameServerGivenByName()
     {
         if (!HostsFailure().isEmpty())

@@ -106,8 +106,8 @@ private Q_SLOTS:
     void paneLimitBoundary();
     void serverThatNeverCloses_data();
     void serverThatNeverCloses();
-    void drainBeyondLimitAtClose();
-    void serverClosesWithoutSending();
+    void drainAtClose_data();
+    void drainAtClose();
     void refusedConnection();
     void stopWhileConnecting();
     void tabChangeDuringQuery_data();
@@ -302,34 +302,33 @@ void TestQueryLab::serverThatNeverCloses()
     QVERIFY(boxes.Texts().isEmpty());
 }
 
-void TestQueryLab::drainBeyondLimitAtClose()
+void TestQueryLab::drainAtClose_data()
 {
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kWhoIsPort);
-    auto dialog = OpenMainDialog();
-
-    START_QUERY(dialog, server, FunctionId::WhoIs, (QueryInput{Destination(), "big"}), "big\r\n");
-    // The whole answer and the close are waiting before the client reads.
-    QVERIFY(server->Deliver(QByteArray(40000, 'd')));
-    QVERIFY(server->Finish());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString(40000, QLatin1Char('d')));
-    QVERIFY(boxes.Texts().isEmpty());
+    QTest::addColumn<FunctionId>("function");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("beyond the limit") << FunctionId::WhoIs << QByteArray(40000, 'd');
+    QTest::newRow("nothing sent") << FunctionId::QuoteOfDay << QByteArray();
 }
 
-void TestQueryLab::serverClosesWithoutSending()
+// The whole answer and the close are waiting before the client reads: all
+// of it is appended, even beyond the pane limit.
+void TestQueryLab::drainAtClose()
 {
+    QFETCH(FunctionId, function);
+    QFETCH(QByteArray, answer);
     CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kQuotePort);
+    auto server = ServeAtDestination(PortOf(function));
     auto dialog = OpenMainDialog();
-    dialog->TextPane(FunctionId::QuoteOfDay)->SetText("old");
+    dialog->TextPane(function)->SetText("old");
 
-    START_QUERY(dialog, server, FunctionId::QuoteOfDay, QueryInput{Destination()}, "");
-    server->CloseConnection();
+    const QByteArray request = function == FunctionId::QuoteOfDay ? "" : "ann\r\n";
+    START_QUERY(dialog, server, function, (QueryInput{Destination(), "ann"}), request);
+    QVERIFY(server->Deliver(answer));
+    QVERIFY(server->Finish());
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QCOMPARE(PaneText(*dialog, FunctionId::QuoteOfDay), QString());
+    QCOMPARE(PaneText(*dialog, function), QString::fromLatin1(answer));
     QVERIFY(boxes.Texts().isEmpty());
-    QVERIFY(!QueryOf(*dialog, FunctionId::QuoteOfDay).QuerySocket());
+    QVERIFY(!QueryOf(*dialog, function).QuerySocket());
 }
 
 void TestQueryLab::refusedConnection()
