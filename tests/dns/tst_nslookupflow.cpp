@@ -386,8 +386,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<QString>("nameServer");
         QTest::addColumn<QString>("box");
-        QTest::newRow("answer too long") << true << QByteArray(kDnsMaxAnswerSize + 1, '\0') << "127.0.0.1"
-                                         << QStringLiteral("Error %1 while receiving data from 127.0.0.1").arg(EMSGSIZE);
+        QTest::newRow("answer too long")
+            << true << QByteArray(kDnsMaxAnswerSize + 1, '\0') << "127.0.0.1"
+            << QStringLiteral("Error %1 while receiving data from 127.0.0.1").arg(EMSGSIZE);
         QTest::newRow("empty answer") << true << QByteArray() << "127.0.0.1" << QString();
         QTest::newRow("nothing listens") << false << QByteArray() << "127.0.0.1"
                                          << QStringLiteral("Error %1 while connecting to 127.0.0.1").arg(ECONNREFUSED);

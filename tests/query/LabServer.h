@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <linux/sockios.h>
+#include <netdb.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -123,37 +124,21 @@ private:
         ::close(nsFd);
         if (!entered)
             return -1;
-        sockaddr_storage local{};
-        const socklen_t localSize = SocketAddressOf(address, port, local);
-        const int fd = ::socket(local.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        // A numeric IPv4 or IPv6 address.
+        addrinfo hints{};
+        hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* local = nullptr;
+        if (::getaddrinfo(address.toLatin1().constData(), QByteArray::number(port).constData(), &hints, &local) != 0)
+            return -1;
+        const int fd = ::socket(local->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         const int on = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&local), localSize) != 0 || ::listen(fd, 4) != 0) {
-            if (fd >= 0)
-                ::close(fd);
-            return -1;
-        }
-        return fd;
-    }
-
-    // The socket address of IPv4 or IPv6 text; 0 (and no family) for
-    // anything else.
-    static socklen_t SocketAddressOf(const QString& text, std::uint16_t port, sockaddr_storage& out)
-    {
-        const QByteArray bytes = text.toLatin1();
-        auto& ipv4 = reinterpret_cast<sockaddr_in&>(out);
-        auto& ipv6 = reinterpret_cast<sockaddr_in6&>(out);
-        if (::inet_pton(AF_INET, bytes.constData(), &ipv4.sin_addr) == 1) {
-            ipv4.sin_family = AF_INET;
-            ipv4.sin_port = htons(port);
-            return sizeof ipv4;
-        }
-        if (::inet_pton(AF_INET6, bytes.constData(), &ipv6.sin6_addr) == 1) {
-            ipv6.sin6_family = AF_INET6;
-            ipv6.sin6_port = htons(port);
-            return sizeof ipv6;
-        }
-        return 0;
+        const bool listening = fd >= 0 && ::bind(fd, local->ai_addr, local->ai_addrlen) == 0 && ::listen(fd, 4) == 0;
+        ::freeaddrinfo(local);
+        if (!listening && fd >= 0)
+            ::close(fd);
+        return listening ? fd : -1;
     }
 
     bool WaitUntilAcknowledged() const
