@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A non-blocking TCP socket (IPv4 or IPv6) whose network events arrive as calls of
-// its event operations on the user-interface thread, as an asynchronous
-// socket of a window system delivers them:
+// A non-blocking TCP socket, IPv4 or IPv6, whose network events arrive as
+// calls of its event operations on the user-interface thread, as an
+// asynchronous socket of a window system delivers them:
 //   OnConnect  once, when the connect has completed (0 or the error number);
 //   OnSend     right after a successful connect, and again whenever a send
 //              that would have blocked can go on;
