@@ -262,9 +262,10 @@ private Q_SLOTS:
         QTest::newRow("myself") << QStringLiteral("Myself")
                                 << QStringLiteral("Hostname: localhost\r\nIP Address: 127.0.0.1\r\nAlias List: \r\n");
         const QString v6 = LabVariable("NETSONDE_LAB_DESTINATION6");
-        const QString v6Block = "Hostname: v6only.lab.test\r\nIP Address: " + v6 + "\r\nAlias List: v6only\r\n";
-        QTest::newRow("IPv6-only name") << QStringLiteral("v6only") << v6Block + "---\r\n";
-        QTest::newRow("IPv6 address") << "[" + v6 + "]" << v6Block;
+        // The alias is the name asked; an address has none.
+        const QString v6Block = "Hostname: v6only.lab.test\r\nIP Address: " + v6 + "\r\nAlias List: %1\r\n";
+        QTest::newRow("IPv6-only name") << QStringLiteral("v6only") << v6Block.arg("v6only") + "---\r\n";
+        QTest::newRow("IPv6 address") << "[" + v6 + "]" << v6Block.arg("");
         QTest::newRow("unknown") << QStringLiteral("nowhere.lab.test")
                                  << QStringLiteral("Cannot resolve nowhere.lab.test\r\n---\r\n");
     }
