@@ -11,19 +11,36 @@
 
 namespace netsonde {
 
-std::unique_ptr<CDnsSocket> CDnsSocket::Create()
+namespace {
+
+// The port of an AF_INET or AF_INET6 sender, host byte order; 0 otherwise.
+std::uint16_t SenderPort(const sockaddr_storage& sender)
 {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (sender.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6&>(sender).sin6_port);
+    if (sender.ss_family == AF_INET)
+        return ntohs(reinterpret_cast<const sockaddr_in&>(sender).sin_port);
+    return 0;
+}
+
+} // namespace
+
+std::unique_ptr<CDnsSocket> CDnsSocket::Create(IpFamily family)
+{
+    const int fd = ::socket(SocketFamilyOf(family), SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return nullptr;
     // ICMP errors about our datagrams (port or host unreachable) reach an
     // unconnected socket only with this option.
     const int on = 1;
-    ::setsockopt(fd, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
-    return std::unique_ptr<CDnsSocket>(new CDnsSocket(fd));
+    if (family == IpFamily::IPv6)
+        ::setsockopt(fd, IPPROTO_IPV6, IPV6_RECVERR, &on, sizeof on);
+    else
+        ::setsockopt(fd, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
+    return std::unique_ptr<CDnsSocket>(new CDnsSocket(fd, family));
 }
 
-CDnsSocket::CDnsSocket(int fd) : m_fd(fd) {}
+CDnsSocket::CDnsSocket(int fd, IpFamily family) : m_fd(fd), m_family(family) {}
 
 CDnsSocket::~CDnsSocket()
 {
@@ -73,14 +90,12 @@ int CDnsSocket::TakePendingError() const
     return error;
 }
 
-int CDnsSocket::SendTo(QByteArrayView datagram, std::uint32_t address, std::uint16_t port)
+int CDnsSocket::SendTo(QByteArrayView datagram, const CIpAddress& address, std::uint16_t port)
 {
-    sockaddr_in destination{};
-    destination.sin_family = AF_INET;
-    destination.sin_port = htons(port);
-    destination.sin_addr.s_addr = address;
+    sockaddr_storage destination{};
+    const socklen_t destinationSize = address.ToSockAddr(port, destination);
     const auto sent = ::sendto(m_fd, datagram.data(), static_cast<size_t>(datagram.size()), MSG_NOSIGNAL,
-                               reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
+                               reinterpret_cast<const sockaddr*>(&destination), destinationSize);
     if (sent >= 0)
         return 0;
     const int error = errno;
@@ -92,17 +107,18 @@ int CDnsSocket::SendTo(QByteArrayView datagram, std::uint32_t address, std::uint
 CDnsSocket::Received CDnsSocket::Receive(std::span<char> buffer)
 {
     // MSG_TRUNC gives the datagram's real length, so a cut one is seen.
-    sockaddr_in sender{};
+    sockaddr_storage sender{};
     socklen_t senderSize = sizeof sender;
     const auto length = ::recvfrom(m_fd, buffer.data(), buffer.size(), MSG_TRUNC,
                                    reinterpret_cast<sockaddr*>(&sender), &senderSize);
     if (length < 0)
-        return {0, errno};
-    const std::uint32_t fromAddress = sender.sin_addr.s_addr;
-    const std::uint16_t fromPort = ntohs(sender.sin_port);
+        return {0, errno, {}, 0};
+    const auto* senderAddress = reinterpret_cast<const sockaddr*>(&sender);
+    const CIpAddress from = CIpAddress::FromSockAddr(senderAddress, senderSize).value_or(CIpAddress());
+    const std::uint16_t fromPort = SenderPort(sender);
     if (static_cast<std::size_t>(length) > buffer.size())
-        return {0, EMSGSIZE, fromAddress, fromPort};
-    return {static_cast<qsizetype>(length), 0, fromAddress, fromPort};
+        return {0, EMSGSIZE, from, fromPort};
+    return {static_cast<qsizetype>(length), 0, from, fromPort};
 }
 
 } // namespace netsonde

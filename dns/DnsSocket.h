@@ -5,6 +5,8 @@
 // a write event comes once after Select and again only after a send that
 // would have blocked, so each write event stands for one chance to send.
 
+#include "platform/net/IpAddress.h"
+
 #include <QByteArrayView>
 
 #include <cstdint>
@@ -26,12 +28,13 @@ public:
     struct Received {
         qsizetype length = 0;        // bytes of the datagram, when error is 0
         int error = 0;               // errno of the failed receive
-        std::uint32_t fromAddress = 0; // the sender, network byte order, when error is 0 or EMSGSIZE
-        std::uint16_t fromPort = 0;    // the sender's port, host byte order
+        CIpAddress from;             // the sender, when error is 0 or EMSGSIZE
+        std::uint16_t fromPort = 0;  // the sender's port, host byte order
     };
 
-    // A new socket, or nullptr (errno tells why) when none can be made.
-    static std::unique_ptr<CDnsSocket> Create();
+    // A new socket of the family, or nullptr (errno tells why) when none
+    // can be made.
+    static std::unique_ptr<CDnsSocket> Create(IpFamily family);
     ~CDnsSocket();
     CDnsSocket(const CDnsSocket&) = delete;
     CDnsSocket& operator=(const CDnsSocket&) = delete;
@@ -40,19 +43,21 @@ public:
     void Select(EventHandler handler);
     // No event is delivered after this; the descriptor goes with the object.
     void Close();
-    // Sends one datagram to an IPv4 address in network byte order; 0 or errno.
+    IpFamily Family() const { return m_family; }
+    // Sends one datagram to an address of the socket's family; 0 or errno.
     // A send that would block asks for the next write event.
-    int SendTo(QByteArrayView datagram, std::uint32_t address, std::uint16_t port);
+    int SendTo(QByteArrayView datagram, const CIpAddress& address, std::uint16_t port);
     // Receives one datagram into the buffer and tells who sent it; one
     // longer than the buffer is refused with EMSGSIZE and dropped.
     Received Receive(std::span<char> buffer);
 
 private:
-    explicit CDnsSocket(int fd);
+    CDnsSocket(int fd, IpFamily family);
     int TakePendingError() const;
     void OnActivated(Event event);
 
     int m_fd;
+    IpFamily m_family;
     EventHandler m_handler;
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;

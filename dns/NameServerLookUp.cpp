@@ -20,16 +20,23 @@ namespace {
 // gethostname's buffer, as the lookup has always used it.
 constexpr std::size_t kHostNameBufferSize = 100;
 
-// The address when inet_addr accepts the text (which never holds a NUL).
-std::optional<std::uint32_t> DottedAddress(const QString& text)
+// The address of a text that inet_addr accepts, or of an IPv6 literal
+// (brackets allowed); none for a name, for a text holding a NUL and for an
+// address with a zone index ("fe80::1%eth0").
+std::optional<CIpAddress> LiteralAddress(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     if (bytes.contains('\0'))
         return std::nullopt;
     const in_addr_t address = inet_addr(bytes.constData());
-    if (address == INADDR_NONE)
-        return std::nullopt;
-    return address;
+    if (address != INADDR_NONE)
+        return CIpAddress::FromIPv4(address);
+    return ParseIpv6Literal(bytes.toStdString());
+}
+
+std::span<const CIpAddress> AddressesOf(const CHostEntry& entry)
+{
+    return {entry.addresses.constData(), static_cast<std::size_t>(entry.addresses.size())};
 }
 
 // The host entry of a successful completion that has an address to show.
@@ -43,16 +50,29 @@ const CHostEntry* ResolvedEntry(const CAppMessageEvent& message)
 
 QString FirstAlias(const CHostEntry& entry) { return entry.aliases.value(0); }
 
+// The first address, then every IPv6 address after it, a line each.
+QString AddressLines(const QString& label, const CHostEntry& entry)
+{
+    QString lines = label + FormatIpAddress(entry.addresses.first()) + QStringLiteral("\r\n");
+    for (const CIpAddress& address : entry.addresses.sliced(1)) {
+        if (address.IsIPv6())
+            lines += label + FormatIpAddress(address) + QStringLiteral("\r\n");
+    }
+    return lines;
+}
+
 QString HostBlock(const CHostEntry& entry)
 {
-    return QStringLiteral("Hostname: %1\r\nIP Address: %2\r\nAlias List: %3\r\n")
-        .arg(entry.strOfficialName, FormatIpAddress(entry.addresses.first()), FirstAlias(entry));
+    return QStringLiteral("Hostname: ") + entry.strOfficialName + QStringLiteral("\r\n")
+         + AddressLines(QStringLiteral("IP Address: "), entry) + QStringLiteral("Alias List: ") + FirstAlias(entry)
+         + QStringLiteral("\r\n");
 }
 
 QString LocalHostBlock(const CHostEntry& entry)
 {
-    return QStringLiteral("Local Hostname: %1\r\nLocal IP Address: %2\r\nLocal Alias List: %3\r\n")
-        .arg(entry.strOfficialName, FormatIpAddress(entry.addresses.first()), FirstAlias(entry));
+    return QStringLiteral("Local Hostname: ") + entry.strOfficialName + QStringLiteral("\r\n")
+         + AddressLines(QStringLiteral("Local IP Address: "), entry) + QStringLiteral("Local Alias List: ")
+         + FirstAlias(entry) + QStringLiteral("\r\n");
 }
 
 QString CannotResolve(const QString& name) { return QStringLiteral("Cannot resolve ") + name + QStringLiteral("\r\n---\r\n"); }
@@ -116,6 +136,7 @@ bool CNameServerLookUp::TakeInputs(const CRunInputs& page)
     m_strSearchType = page.strSearchType;
     m_strNameServer = page.strNameServer;
     m_bVerboseFormat = page.bVerboseFormat;
+    m_preference = page.preference;
     return true;
 }
 
@@ -125,14 +146,14 @@ void CNameServerLookUp::CancelNameServerLookUp() { m_dnsSocket.reset(); }
 
 void CNameServerLookUp::StartDnsMode()
 {
-    m_dnsSocket = CDnsSocket::Create();
+    const std::optional<CIpAddress> literal = LiteralAddress(m_strNameServer);
+    m_dnsSocket = CDnsSocket::Create(literal ? literal->Family() : IpFamily::IPv4);
     if (!m_dnsSocket) {
         Fail(QStringLiteral("Unable to create UDP socket"));
         return;
     }
-    if (const auto address = DottedAddress(m_strNameServer)) {
-        SetStatus(QStringLiteral("Connecting to ") + m_strNameServer);
-        SelectSocket(*address);
+    if (literal) {
+        ConnectToChosen({&*literal, 1});
         return;
     }
     SetStatus(QStringLiteral("Resolving Name Server"));
@@ -140,7 +161,28 @@ void CNameServerLookUp::StartDnsMode()
         Fail(QStringLiteral("Unable to resolve ") + m_strNameServer, MessageIcon::Exclamation);
 }
 
-void CNameServerLookUp::SelectSocket(std::uint32_t address)
+// A name server whose addresses the preference all excludes fails as an
+// unresolved one. The socket made for IPv4 before the lookup is made again
+// for an IPv6 server.
+void CNameServerLookUp::ConnectToChosen(std::span<const CIpAddress> addresses)
+{
+    const std::optional<CIpAddress> address = ChooseAddress(addresses, m_preference);
+    if (!address) {
+        AppendAndStop(CannotResolve(m_strNameServer));
+        return;
+    }
+    if (address->Family() != m_dnsSocket->Family()) {
+        m_dnsSocket = CDnsSocket::Create(address->Family());
+        if (!m_dnsSocket) {
+            Fail(QStringLiteral("Unable to create UDP socket"));
+            return;
+        }
+    }
+    SetStatus(QStringLiteral("Connecting to ") + m_strNameServer);
+    SelectSocket(*address);
+}
+
+void CNameServerLookUp::SelectSocket(const CIpAddress& address)
 {
     m_serverAddress = address;
     const CRunController::RequestId request = m_runs.OpenRequest();
@@ -183,7 +225,7 @@ bool CNameServerLookUp::IsFromServer(const CDnsSocket::Received& received) const
 {
     if (received.error != 0 && received.error != EMSGSIZE)
         return true;
-    return received.fromAddress == m_serverAddress && received.fromPort == m_nServerPort;
+    return received.from == m_serverAddress && received.fromPort == m_nServerPort;
 }
 
 void CNameServerLookUp::ReceiveAnswer()
@@ -244,8 +286,8 @@ void CNameServerLookUp::ResolveTarget()
         target = QStringLiteral("127.0.0.1");
     m_strTargetHost = m_strHost;
     SetStatus(QStringLiteral("Resolving ") + m_strTargetHost);
-    if (const auto address = DottedAddress(target)) {
-        if (m_runs.LookUpAddress(CIpAddress::FromIPv4(*address), WM_APP_ADDRESS_RESOLVED) == 0)
+    if (const auto address = LiteralAddress(target)) {
+        if (m_runs.LookUpAddress(*address, WM_APP_ADDRESS_RESOLVED) == 0)
             Fail(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
         return;
     }
@@ -268,8 +310,7 @@ void CNameServerLookUp::OnHostResolved(const CAppMessageEvent& message)
         AppendAndStop(CannotResolve(m_strNameServer));
         return;
     }
-    SetStatus(QStringLiteral("Connecting to ") + m_strNameServer);
-    SelectSocket(entry->addresses.first().IPv4());
+    ConnectToChosen(AddressesOf(*entry));
 }
 
 void CNameServerLookUp::OnAddressResolved(const CAppMessageEvent& message)

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 namespace netsonde {
 
@@ -43,7 +44,8 @@ private:
     bool TakeInputs(const CRunInputs& inputs);
     void StartDnsMode();
     void StartGetHostByXMode();
-    void SelectSocket(std::uint32_t address);
+    void ConnectToChosen(std::span<const CIpAddress> addresses);
+    void SelectSocket(const CIpAddress& address);
     void ResolveTarget();
 
     void OnHostResolved(const CAppMessageEvent& message);
@@ -70,9 +72,10 @@ private:
     QString m_strSearchType;
     QString m_strNameServer;
     bool m_bVerboseFormat = false;
+    AddressPreference m_preference = AddressPreference::PreferIPv4;
 
     std::unique_ptr<CDnsSocket> m_dnsSocket;
-    std::uint32_t m_serverAddress = 0; // network byte order
+    CIpAddress m_serverAddress;
     std::uint16_t m_nServerPort = kDnsServerPort;
     std::array<char, kDnsMessageBufferSize> m_receiveBuffer{};
 };

@@ -4,30 +4,42 @@
 #include <QPointer>
 #include <QSocketNotifier>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
+
 namespace netsonde {
+
+namespace {
+
+CIpAddress AnyAddress(IpFamily family)
+{
+    if (family == IpFamily::IPv6)
+        return CIpAddress::FromIPv6(std::array<std::uint8_t, kIpv6AddressBytes>{});
+    return CIpAddress::FromIPv4(htonl(INADDR_ANY));
+}
+
+} // namespace
 
 CNonBlockingSocket::CNonBlockingSocket() = default;
 
 CNonBlockingSocket::~CNonBlockingSocket() { Close(); }
 
-bool CNonBlockingSocket::Create()
+bool CNonBlockingSocket::Create(IpFamily family)
 {
     Close();
-    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_fd = ::socket(SocketFamilyOf(family), SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_fd < 0) {
         m_nLastError = errno;
         return false;
     }
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    local.sin_port = 0;
-    if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+    sockaddr_storage local{};
+    const socklen_t localSize = AnyAddress(family).ToSockAddr(0, local);
+    if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&local), localSize) != 0) {
         m_nLastError = errno;
         Close();
         return false;
@@ -54,13 +66,15 @@ bool CNonBlockingSocket::AsyncSelect()
     return true;
 }
 
-bool CNonBlockingSocket::Connect(const sockaddr_in& address)
+bool CNonBlockingSocket::Connect(const CIpAddress& address, std::uint16_t port)
 {
     if (m_fd < 0 || !m_writeNotifier) {
         m_nLastError = EBADF;
         return false;
     }
-    if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+    sockaddr_storage remote{};
+    const socklen_t remoteSize = address.ToSockAddr(port, remote);
+    if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&remote), remoteSize) != 0
         && errno != EINPROGRESS) {
         m_nLastError = errno;
         return false;

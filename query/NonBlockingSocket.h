@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A non-blocking IPv4 TCP socket whose network events arrive as calls of
-// its event operations on the user-interface thread, as an asynchronous
-// socket of a window system delivers them:
+// A non-blocking TCP socket, IPv4 or IPv6, whose network events arrive as
+// calls of its event operations on the user-interface thread, as an
+// asynchronous socket of a window system delivers them:
 //   OnConnect  once, when the connect has completed (0 or the error number);
 //   OnSend     right after a successful connect, and again whenever a send
 //              that would have blocked can go on;
@@ -12,11 +12,12 @@
 // An event operation may close the socket; the object then gets no further
 // event. Error numbers are the platform's errno values.
 
+#include "platform/net/IpAddress.h"
+
 #include <QObject>
 
-#include <netinet/in.h>
-
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 
 class QSocketNotifier;
@@ -32,14 +33,15 @@ public:
     CNonBlockingSocket();
     ~CNonBlockingSocket() override;
 
-    // Makes a stream socket bound to any local address and port 0.
-    bool Create();
+    // Makes a stream socket of the family, bound to any local address of it
+    // and port 0.
+    bool Create(IpFamily family);
     // Switches the socket to non-blocking mode and starts delivering its
     // events; false when there is no socket or the mode cannot be set.
     bool AsyncSelect();
     // Starts the connect. True when it has completed or is under way
     // (OnConnect follows); false with LastError() set otherwise.
-    bool Connect(const sockaddr_in& address);
+    bool Connect(const CIpAddress& address, std::uint16_t port);
     // Bytes sent or received, or -1 with LastError() set (kWouldBlock when
     // the call would have blocked). Receive gives 0 when the peer closed.
     qsizetype Send(const char* data, qsizetype size);

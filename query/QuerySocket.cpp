@@ -13,12 +13,12 @@ CQuerySocket::CQuerySocket(CTextQueryFunction& query, QueryFunction function)
 {
 }
 
-void CQuerySocket::Prepare(const QByteArray& request)
+void CQuerySocket::Prepare(const QByteArray& request, IpFamily family)
 {
     m_strRequest = request;
     m_nSendPos = 0;
     m_nSendLeft = m_strRequest.size();
-    Create();
+    Create(family);
 }
 
 void CQuerySocket::AppendHeldText() { AppendToPane(m_received.Finish()); }

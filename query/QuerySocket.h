@@ -22,9 +22,9 @@ public:
 
     CQuerySocket(CTextQueryFunction& query, QueryFunction function);
 
-    // Takes the request to send and creates the socket. A failed creation
-    // shows at the next step, AsyncSelect.
-    void Prepare(const QByteArray& request);
+    // Takes the request to send and creates the socket for the server's
+    // address family. A failed creation shows at the next step, AsyncSelect.
+    void Prepare(const QByteArray& request, IpFamily family);
 
     // Appends the bytes of a character the server left unfinished; called
     // once when the query ends.

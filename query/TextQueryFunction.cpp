@@ -26,18 +26,19 @@ QString CreatingSocketText(QueryFunction kind)
     return {};
 }
 
-// The address of a dotted IPv4 text, as inet_addr reads it; none for a
-// host name (and for "255.255.255.255", which inet_addr cannot tell apart
-// from a failure).
-std::optional<std::uint32_t> DottedAddress(const QString& host)
+// The address of a dotted IPv4 text, as inet_addr reads it, or of an IPv6
+// literal (brackets allowed); none for a host name (and for
+// "255.255.255.255", which inet_addr cannot tell apart from a failure). A
+// zone index ("fe80::1%eth0") makes no literal.
+std::optional<CIpAddress> LiteralAddress(const QString& host)
 {
     const QByteArray text = host.toUtf8();
     if (text.contains('\0'))
         return std::nullopt;
     const in_addr_t address = ::inet_addr(text.constData());
-    if (address == INADDR_NONE)
-        return std::nullopt;
-    return address;
+    if (address != INADDR_NONE)
+        return CIpAddress::FromIPv4(address);
+    return ParseIpv6Literal(text.toStdString());
 }
 
 } // namespace
@@ -110,10 +111,11 @@ void CTextQueryFunction::Start(const CRunInputs& inputs)
     m_nPort = plan.port;
     m_requestBytes = plan.request;
     m_strPageHost = fields.host;
+    m_preference = inputs.preference;
     SetStatusText(QStringLiteral("Resolving ") + m_strTargetHost);
 
-    if (const auto address = DottedAddress(m_strTargetHost)) {
-        ConnectTo(*address);
+    if (const auto address = LiteralAddress(m_strTargetHost)) {
+        ConnectToChosen({&*address, 1});
         return;
     }
     if (m_runs.LookUpName(m_strTargetHost, WM_APP_HOST_RESOLVED) == 0) {
@@ -127,21 +129,29 @@ void CTextQueryFunction::OnLookupCompleted(const CAppMessageEvent& message)
     if (message.Message() != WM_APP_HOST_RESOLVED)
         return;
     const CHostEntry* entry = HostEntryOf(message);
-    if (message.LParam() != kLookupSucceeded || entry == nullptr || entry->addresses.isEmpty()) {
-        m_runs.ShowMessage(QStringLiteral("Unable to resolve ") + m_strTargetHost, MessageIcon::Exclamation);
-        m_runs.EndRun();
+    if (message.LParam() != kLookupSucceeded || entry == nullptr) {
+        FailLookup();
         return;
     }
-    ConnectTo(entry->addresses.first().IPv4());
+    ConnectToChosen({entry->addresses.constData(), static_cast<std::size_t>(entry->addresses.size())});
 }
 
-void CTextQueryFunction::ConnectTo(std::uint32_t address)
+// A host whose addresses the preference all excludes fails as a lookup does.
+void CTextQueryFunction::ConnectToChosen(std::span<const CIpAddress> addresses)
 {
-    m_serverAddress = sockaddr_in{};
-    m_serverAddress.sin_family = AF_INET;
-    m_serverAddress.sin_port = htons(m_nPort);
-    m_serverAddress.sin_addr.s_addr = address;
+    const std::optional<CIpAddress> address = ChooseAddress(addresses, m_preference);
+    if (!address) {
+        FailLookup();
+        return;
+    }
+    m_serverAddress = *address;
     CreateQuerySocket();
+}
+
+void CTextQueryFunction::FailLookup()
+{
+    m_runs.ShowMessage(QStringLiteral("Unable to resolve ") + m_strTargetHost, MessageIcon::Exclamation);
+    m_runs.EndRun();
 }
 
 void CTextQueryFunction::CreateQuerySocket()
@@ -150,13 +160,13 @@ void CTextQueryFunction::CreateQuerySocket()
     m_pQuerySocket.reset();
     m_request = m_runs.OpenRequest();
     m_pQuerySocket = std::make_unique<CQuerySocket>(*this, m_kind);
-    m_pQuerySocket->Prepare(m_requestBytes);
+    m_pQuerySocket->Prepare(m_requestBytes, m_serverAddress.Family());
     if (!m_pQuerySocket->AsyncSelect()) {
         FailQuery(QStringLiteral("Cannot set asynchronous mode"), MessageIcon::Exclamation);
         return;
     }
     SetStatusText(QStringLiteral("Connecting to ") + m_strPageHost);
-    if (!m_pQuerySocket->Connect(m_serverAddress)) {
+    if (!m_pQuerySocket->Connect(m_serverAddress, m_nPort)) {
         const int error = m_pQuerySocket->LastError();
         FailQuery(QStringLiteral("Cannot connect to %1 (%2)").arg(m_strTargetHost, QString::number(error)),
                   MessageIcon::Exclamation);

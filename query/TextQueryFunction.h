@@ -15,9 +15,8 @@
 #include <QByteArray>
 #include <QString>
 
-#include <netinet/in.h>
-
 #include <memory>
+#include <span>
 
 namespace netsonde {
 
@@ -53,14 +52,16 @@ public:
 
 private:
     QueryFields FieldsOf(const CRunInputs& inputs) const;
-    void ConnectTo(std::uint32_t address);
+    void ConnectToChosen(std::span<const CIpAddress> addresses);
+    void FailLookup();
     void CloseSocket();
 
     CRunController& m_runs;
     FunctionId m_id;
     QueryFunction m_kind;
     CRunController::RequestId m_request = 0;
-    sockaddr_in m_serverAddress{};
+    CIpAddress m_serverAddress;
+    AddressPreference m_preference = AddressPreference::PreferIPv4;
     QString m_strTargetHost;
     QString m_strPageHost;
     QByteArray m_requestBytes;

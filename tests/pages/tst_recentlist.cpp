@@ -84,6 +84,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::newRow("user at host") << "ann@bob" << true << "ann" << "bob";
         QTest::newRow("two at signs") << "ann@bob@cat" << true << "ann" << "bob@cat";
+        QTest::newRow("bracketed IPv6") << "ann@[2001:db8::1]" << true << "ann" << "[2001:db8::1]";
+        QTest::newRow("bare IPv6") << "ann@2001:db8::1" << true << "ann" << "2001:db8::1";
         QTest::newRow("leading at") << "@example" << true << "" << "example";
         QTest::newRow("trailing at") << "john@" << true << "john" << "";
         QTest::newRow("no at") << "host" << false << "" << "";

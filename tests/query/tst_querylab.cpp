@@ -40,6 +40,9 @@ std::uint16_t PortOf(FunctionId id)
     return id == FunctionId::Finger ? kFingerPort : id == FunctionId::WhoIs ? kWhoIsPort : kQuotePort;
 }
 
+QString Destination6() { return LabText("NETSONDE_LAB_DESTINATION6"); }
+
+// The server takes connections to the destination's IPv4 address and to each of its IPv6 addresses.
 std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
 {
     auto server = std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"),
@@ -97,180 +100,144 @@ class TestQueryLab : public QObject {
 private Q_SLOTS:
     void init() { ResetSettings(); }
 
-    void fingerQuery_data();
-    void fingerQuery();
-    void fingerThroughFirewall();
-    void whoIsThroughLookup();
-    void quoteDropsLoneCarriageReturn();
-    void lineEndsAcrossChunks();
-    void byteCountAfterEveryRead();
+    void answerReachesThePane_data();
+    void answerReachesThePane();
+    void chunksReachThePane_data();
+    void chunksReachThePane();
     void paneLimitBoundary_data();
     void paneLimitBoundary();
     void serverThatNeverCloses_data();
     void serverThatNeverCloses();
-    void drainBeyondLimitAtClose();
-    void serverClosesWithoutSending();
+    void drainAtClose_data();
+    void drainAtClose();
     void refusedConnection();
     void stopWhileConnecting();
-    void stopWhileReceiving();
     void tabChangeDuringQuery_data();
     void tabChangeDuringQuery();
     void realFingerDaemon();
 };
 
-void TestQueryLab::fingerQuery_data()
+void TestQueryLab::answerReachesThePane_data()
 {
-    QTest::addColumn<bool>("verbose");
+    QTest::addColumn<FunctionId>("function");
+    QTest::addColumn<QueryInput>("input");
+    QTest::addColumn<QString>("firewall");
+    QTest::addColumn<QString>("server"); // the address the lab's server listens on
+    QTest::addColumn<bool>("scripted"); // the host looked up by a scripted resolver
     QTest::addColumn<QByteArray>("request");
-    QTest::newRow("plain") << false << QByteArray("ann\r\n");
-    QTest::newRow("verbose") << true << QByteArray("/W ann\r\n");
+    const auto finger = FunctionId::Finger;
+    const auto whoIs = FunctionId::WhoIs;
+    const auto quote = FunctionId::QuoteOfDay;
+    const QString v4 = Destination();
+    const QString v6 = Destination6();
+    const QString v6only = QStringLiteral("v6only.lab.test");
+    QTest::newRow("finger") << finger << QueryInput{"finger.lab", "ann"} << "" << v4 << true << QByteArray("ann\r\n");
+    QTest::newRow("finger verbose") << finger << QueryInput{"finger.lab", "ann", true} << "" << v4 << true
+                                    << QByteArray("/W ann\r\n");
+    QTest::newRow("finger through firewall") << finger << QueryInput{"inner.example", "ann", true} << v4 << v4 << false
+                                             << QByteArray("/W ann@inner.example\r\n");
+    QTest::newRow("whois through lookup") << whoIs << QueryInput{"whois.lab", "ann"} << "" << v4 << true
+                                          << QByteArray("ann\r\n");
+    QTest::newRow("finger, IPv6 in brackets") << finger << QueryInput{"[" + v6 + "]", "ann"} << "" << v6 << false
+                                              << QByteArray("ann\r\n");
+    QTest::newRow("finger, IPv6-only name") << finger << QueryInput{v6only, "ann"} << "" << v6 << false
+                                            << QByteArray("ann\r\n");
+    QTest::newRow("whois, IPv6") << whoIs << QueryInput{v6, "ann"} << "" << v6 << false << QByteArray("ann\r\n");
+    QTest::newRow("whois, IPv6-only name") << whoIs << QueryInput{v6only, "ann"} << "" << v6 << false
+                                           << QByteArray("ann\r\n");
+    QTest::newRow("qod, IPv6") << quote << QueryInput{v6} << "" << v6 << false << QByteArray();
+    QTest::newRow("qod, IPv6-only name") << quote << QueryInput{v6only} << "" << v6 << false << QByteArray();
 }
 
-void TestQueryLab::fingerQuery()
+// The status line at every step; with a firewall, "Connecting to" names the
+// page's host while the connection goes to the firewall.
+void TestQueryLab::answerReachesThePane()
 {
-    QFETCH(bool, verbose);
+    QFETCH(FunctionId, function);
+    QFETCH(QueryInput, input);
+    QFETCH(QString, firewall);
+    QFETCH(QString, server);
+    QFETCH(bool, scripted);
     QFETCH(QByteArray, request);
     CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kFingerPort);
+    auto listener = ServeAtDestination(PortOf(function));
     auto dialog = OpenMainDialog();
-    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
-
+    CScriptedResolver* resolver = scripted ? &UseScriptedResolver(*dialog) : nullptr;
+    dialog->SetFireWalls(firewall, firewall);
     QStringList shown;
     QObject::connect(dialog.get(), &CMainDialog::StatusTextShown, dialog.get(),
                      [&shown](const QString& text) { shown << text; });
-    // The status line at each point where the query waits for the network.
-    FillPage(*dialog, FunctionId::Finger, {"finger.lab", "ann", verbose});
+
+    FillPage(*dialog, function, input);
     dialog->OnGo();
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Resolving finger.lab"));
-    resolver.Complete(resolver.Requests().at(0).handle, kLookupSucceeded, DestinationEntry());
-    QTRY_VERIFY(server->Accept());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Waiting for response"));
-    QTRY_COMPARE(server->Received(), request);
-    QVERIFY(server->Deliver("Login: ann\nName: Ann\n"));
-    QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("Login: ann\r\nName: Ann\r\n"));
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... 23 bytes"));
-    QVERIFY(server->Finish());
+    if (resolver) {
+        QCOMPARE(resolver->Requests().at(0).strName, input.host);
+        resolver->Complete(resolver->Requests().at(0).handle, kLookupSucceeded, DestinationEntry());
+    }
+    QTRY_VERIFY(listener->Accept());
+    QTRY_COMPARE(listener->Received(), request);
+    QVERIFY(listener->Deliver("answer\n"));
+    QTRY_COMPARE(PaneText(*dialog, function), QStringLiteral("answer\r\n"));
+    QVERIFY(listener->Finish());
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(boxes.Texts().isEmpty());
+    QVERIFY(!QueryOf(*dialog, function).QuerySocket());
     // "Receiving data ..." is replaced by the byte count within the same event.
     shown.removeDuplicates();
-    const QStringList expected{"Resolving finger.lab", "Creating Finger Socket", "Connecting to finger.lab",
-                               "Connected to finger.lab", "Requesting information from server",
-                               "Waiting for response", "Receiving data ...", "Receiving data ... 23 bytes",
-                               "Ready"};
+    const QString target = firewall.isEmpty() ? input.host : firewall;
+    const QString creating = function == FunctionId::Finger ? "Finger" : function == FunctionId::WhoIs ? "WhoIs"
+                                                                                                       : "Quote Of Day";
+    const QStringList expected{"Resolving " + target, "Creating " + creating + " Socket", "Connecting to " + input.host,
+                               "Connected to " + target, "Requesting information from server", "Waiting for response",
+                               "Receiving data ...", "Receiving data ... 8 bytes", "Ready"};
     QCOMPARE(shown.join(QLatin1Char('|')), expected.join(QLatin1Char('|')));
-    QVERIFY(!QueryOf(*dialog, FunctionId::Finger).QuerySocket());
-    QCOMPARE(dialog->FingerPage()->RecentHosts().value(0), QStringLiteral("ann@finger.lab"));
 }
 
-void TestQueryLab::fingerThroughFirewall()
+void TestQueryLab::chunksReachThePane_data()
 {
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kFingerPort);
-    auto dialog = OpenMainDialog();
-    dialog->SetFireWalls(Destination(), dialog->Options().strWhoIsFireWall);
-
-    FillPage(*dialog, FunctionId::Finger, {"inner.example", "ann", true});
-    dialog->OnGo();
-    // The page's host is named while the connection goes to the firewall.
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Connecting to inner.example"));
-    QTRY_VERIFY(server->Accept());
-    QTRY_COMPARE(server->Received(), QByteArray("/W ann@inner.example\r\n"));
-    QVERIFY(server->Deliver("relayed\n"));
-    QVERIFY(server->Finish());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("relayed\r\n"));
-    QVERIFY(boxes.Texts().isEmpty());
+    QTest::addColumn<FunctionId>("function");
+    QTest::addColumn<QList<QByteArray>>("chunks");
+    QTest::addColumn<QString>("pane");
+    QTest::addColumn<QStringList>("counts"); // the pane's length after each read
+    // Line ends across chunks; a NUL ends what a chunk shows.
+    QTest::newRow("line ends") << FunctionId::Finger
+                               << QList<QByteArray>{"x\ny\r\nz", "a\r", "\nb", QByteArray("c\0lost", 6), "d\n"}
+                               << "x\r\ny\r\nza\r\nbcd\r\n" << QStringList{"7", "9", "11", "12", "15"};
+    // Every read shows the pane's length, also one whose chunk shows nothing
+    // yet: a chunk that opens with NUL, a chunk with part of a character.
+    const QList<QByteArray> nulAndParts{QByteArray("\0lost", 5), "ab\xc3", "\xa9", "\xe2\x82", "\xac"};
+    QTest::newRow("nothing shown yet") << FunctionId::Finger << nulAndParts << "ab\u00e9\u20ac"
+                                       << QStringList{"0", "2", "3", "3", "4"};
+    // The lone CR's read shows no count.
+    QTest::newRow("quote drops a lone CR") << FunctionId::QuoteOfDay
+                                           << QList<QByteArray>{"Quote one", "\r", "\r\n", "two\n"}
+                                           << "Quote one\r\ntwo\r\n" << QStringList{"9", "11", "16"};
 }
 
-void TestQueryLab::whoIsThroughLookup()
+void TestQueryLab::chunksReachThePane()
 {
+    QFETCH(FunctionId, function);
+    QFETCH(QList<QByteArray>, chunks);
+    QFETCH(QString, pane);
+    QFETCH(QStringList, counts);
     CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kWhoIsPort);
-    auto dialog = OpenMainDialog();
-    CScriptedResolver& scripted = UseScriptedResolver(*dialog);
-
-    FillPage(*dialog, FunctionId::WhoIs, {"whois.lab", "example.org"});
-    dialog->OnGo();
-    QCOMPARE(scripted.Requests().size(), 1);
-    QCOMPARE(scripted.Requests().at(0).strName, QStringLiteral("whois.lab"));
-    scripted.Complete(scripted.Requests().at(0).handle, kLookupSucceeded, DestinationEntry());
-
-    QTRY_VERIFY(server->Accept());
-    QTRY_COMPARE(server->Received(), QByteArray("example.org\r\n"));
-    QVERIFY(server->Deliver("Domain: EXAMPLE.ORG\r\n"));
-    QVERIFY(server->Finish());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QStringLiteral("Domain: EXAMPLE.ORG\r\n"));
-    QCOMPARE(dialog->WhoIsPage()->RecentHosts().value(0), QStringLiteral("example.org@whois.lab"));
-    QVERIFY(boxes.Texts().isEmpty());
-}
-
-void TestQueryLab::quoteDropsLoneCarriageReturn()
-{
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kQuotePort);
+    auto server = ServeAtDestination(PortOf(function));
     auto dialog = OpenMainDialog();
 
-    START_QUERY(dialog, server, FunctionId::QuoteOfDay, QueryInput{Destination()}, "");
+    const QByteArray request = function == FunctionId::QuoteOfDay ? "" : "ann\r\n";
+    START_QUERY(dialog, server, function, (QueryInput{Destination(), "ann"}), request);
     QSignalSpy statuses(&dialog->Runs(), &CRunController::statusTextChanged);
-    for (const QByteArray& chunk : {QByteArray("Quote one"), QByteArray("\r"), QByteArray("\r\n")}) {
-        const qsizetype before = dialog->TextPane(FunctionId::QuoteOfDay)->Length();
-        QVERIFY(server->Deliver(chunk));
-        // The lone CR changes nothing: wait until the client has read it.
-        if (chunk == "\r")
-            QTRY_COMPARE(UnreadBytesFrom(kQuotePort), 0);
-        else
-            QTRY_VERIFY(dialog->TextPane(FunctionId::QuoteOfDay)->Length() > before);
-    }
-    // The dropped chunk's read shows no count.
-    QCOMPARE(ByteCountsShown(statuses),
-             (QStringList{"Receiving data ... 9 bytes", "Receiving data ... 11 bytes"}));
-    QVERIFY(server->Deliver("two\n"));
-    QVERIFY(server->Finish());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QCOMPARE(PaneText(*dialog, FunctionId::QuoteOfDay), QStringLiteral("Quote one\r\ntwo\r\n"));
-    QVERIFY(boxes.Texts().isEmpty());
-}
-
-void TestQueryLab::lineEndsAcrossChunks()
-{
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kFingerPort);
-    auto dialog = OpenMainDialog();
-
-    START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}), "ann\r\n");
-    const QList<QByteArray> chunks{"x\ny\r\nz", "a\r", "\nb", QByteArray("c\0lost", 6), "d\n"};
-    QString expected;
     for (const QByteArray& chunk : chunks) {
         QVERIFY(server->Deliver(chunk));
-        QTRY_VERIFY(PaneText(*dialog, FunctionId::Finger) != expected);
-        expected = PaneText(*dialog, FunctionId::Finger);
+        QTRY_COMPARE(UnreadBytesFrom(PortOf(function)), 0);
     }
-    QCOMPARE(expected, QStringLiteral("x\r\ny\r\nza\r\nbcd\r\n"));
-    ClickStop(*dialog);
-}
-
-// Every read shows the pane's length, also one whose chunk shows nothing
-// yet: a chunk that opens with NUL, a chunk with part of a character.
-void TestQueryLab::byteCountAfterEveryRead()
-{
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kFingerPort);
-    auto dialog = OpenMainDialog();
-
-    START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}), "ann\r\n");
-    QSignalSpy statuses(&dialog->Runs(), &CRunController::statusTextChanged);
-    for (const QByteArray& chunk : {QByteArray("\0lost", 5), QByteArray("ab\xc3"), QByteArray("\xa9"),
-                                    QByteArray("\xe2\x82"), QByteArray("\xac")}) {
-        QVERIFY(server->Deliver(chunk));
-        QTRY_COMPARE(UnreadBytesFrom(kFingerPort), 0);
-    }
-    QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("ab\u00e9\u20ac"));
-    QCOMPARE(ByteCountsShown(statuses), (QStringList{"Receiving data ... 0 bytes", "Receiving data ... 2 bytes",
-                                                     "Receiving data ... 3 bytes", "Receiving data ... 3 bytes",
-                                                     "Receiving data ... 4 bytes"}));
-    ClickStop(*dialog);
+    QCOMPARE(PaneText(*dialog, function), pane);
+    QStringList shown;
+    for (const QString& count : counts)
+        shown << "Receiving data ... " + count + " bytes";
+    QCOMPARE(ByteCountsShown(statuses), shown);
+    QVERIFY(server->Finish());
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(boxes.Texts().isEmpty());
 }
 
@@ -337,34 +304,33 @@ void TestQueryLab::serverThatNeverCloses()
     QVERIFY(boxes.Texts().isEmpty());
 }
 
-void TestQueryLab::drainBeyondLimitAtClose()
+void TestQueryLab::drainAtClose_data()
 {
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kWhoIsPort);
-    auto dialog = OpenMainDialog();
-
-    START_QUERY(dialog, server, FunctionId::WhoIs, (QueryInput{Destination(), "big"}), "big\r\n");
-    // The whole answer and the close are waiting before the client reads.
-    QVERIFY(server->Deliver(QByteArray(40000, 'd')));
-    QVERIFY(server->Finish());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString(40000, QLatin1Char('d')));
-    QVERIFY(boxes.Texts().isEmpty());
+    QTest::addColumn<FunctionId>("function");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("beyond the limit") << FunctionId::WhoIs << QByteArray(40000, 'd');
+    QTest::newRow("nothing sent") << FunctionId::QuoteOfDay << QByteArray();
 }
 
-void TestQueryLab::serverClosesWithoutSending()
+// The whole answer and the close are waiting before the client reads: all
+// of it is appended, even beyond the pane limit.
+void TestQueryLab::drainAtClose()
 {
+    QFETCH(FunctionId, function);
+    QFETCH(QByteArray, answer);
     CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kQuotePort);
+    auto server = ServeAtDestination(PortOf(function));
     auto dialog = OpenMainDialog();
-    dialog->TextPane(FunctionId::QuoteOfDay)->SetText("old");
+    dialog->TextPane(function)->SetText("old");
 
-    START_QUERY(dialog, server, FunctionId::QuoteOfDay, QueryInput{Destination()}, "");
-    server->CloseConnection();
+    const QByteArray request = function == FunctionId::QuoteOfDay ? "" : "ann\r\n";
+    START_QUERY(dialog, server, function, (QueryInput{Destination(), "ann"}), request);
+    QVERIFY(server->Deliver(answer));
+    QVERIFY(server->Finish());
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QCOMPARE(PaneText(*dialog, FunctionId::QuoteOfDay), QString());
+    QCOMPARE(PaneText(*dialog, function), QString::fromLatin1(answer));
     QVERIFY(boxes.Texts().isEmpty());
-    QVERIFY(!QueryOf(*dialog, FunctionId::QuoteOfDay).QuerySocket());
+    QVERIFY(!QueryOf(*dialog, function).QuerySocket());
 }
 
 void TestQueryLab::refusedConnection()
@@ -397,37 +363,24 @@ void TestQueryLab::stopWhileConnecting()
     QVERIFY(boxes.Texts().isEmpty());
 }
 
-void TestQueryLab::stopWhileReceiving()
-{
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(kFingerPort);
-    auto dialog = OpenMainDialog();
-
-    START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}), "ann\r\n");
-    QVERIFY(server->Deliver("partial\n"));
-    QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("partial\r\n"));
-    // The server sends nothing more and keeps the connection open.
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... 9 bytes"));
-    QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QTRY_VERIFY(server->PeerClosed());
-    QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("partial\r\n"));
-    QVERIFY(boxes.Texts().isEmpty());
-    QVERIFY(dialog->isVisible());
-}
+enum class QueryEnd { Escape, Stop, ServerCloses };
 
 void TestQueryLab::tabChangeDuringQuery_data()
 {
-    QTest::addColumn<bool>("serverCloses");
-    QTest::newRow("stopped") << false;
-    QTest::newRow("server closes") << true;
+    QTest::addColumn<bool>("tabChange");
+    QTest::addColumn<QueryEnd>("end");
+    QTest::newRow("escape") << false << QueryEnd::Escape;
+    QTest::newRow("stopped") << true << QueryEnd::Stop;
+    QTest::newRow("server closes") << true << QueryEnd::ServerCloses;
 }
 
-// The query keeps its function: its text goes to its own pane, and its end
-// releases its socket whichever tab is selected.
+// A query stopped while receiving keeps what it received. The query keeps
+// its function: its text goes to its own pane, and its end releases its
+// socket whichever tab is selected.
 void TestQueryLab::tabChangeDuringQuery()
 {
-    QFETCH(bool, serverCloses);
+    QFETCH(bool, tabChange);
+    QFETCH(QueryEnd, end);
     CMessageBoxRecorder boxes;
     auto server = ServeAtDestination(kFingerPort);
     auto dialog = OpenMainDialog();
@@ -435,19 +388,24 @@ void TestQueryLab::tabChangeDuringQuery()
     START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}), "ann\r\n");
     QVERIFY(server->Deliver("one\n"));
     QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("one\r\n"));
-    dialog->SelectFunction(FunctionId::WhoIs);
+    QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... 5 bytes"));
+    if (tabChange)
+        dialog->SelectFunction(FunctionId::WhoIs);
     QVERIFY(server->Deliver("two\n"));
     QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("one\r\ntwo\r\n"));
-    if (serverCloses)
+    if (end == QueryEnd::ServerCloses)
         QVERIFY(server->Finish());
-    else
+    else if (end == QueryEnd::Stop)
         ClickStop(*dialog);
+    else
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(!QueryOf(*dialog, FunctionId::Finger).QuerySocket());
     QTRY_VERIFY(server->PeerClosed());
     QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString());
     QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("one\r\ntwo\r\n"));
     QVERIFY(dialog->Pane(FunctionId::Finger)->isVisible());
+    QVERIFY(dialog->isVisible());
     QVERIFY(boxes.Texts().isEmpty());
 }
 

@@ -63,9 +63,7 @@ private Q_SLOTS:
     void emptyHost();
     void unresolvedHost_data();
     void unresolvedHost();
-    void lookupCannotStart();
     void stopDuringLookup();
-    void lateLookupAfterStop();
     void connectFailsAtOnce_data();
     void connectFailsAtOnce();
     void recentListEntries_data();
@@ -103,10 +101,12 @@ void TestQueryStart::unresolvedHost_data()
     QTest::addColumn<FunctionId>("function");
     QTest::addColumn<QString>("firewall");
     QTest::addColumn<QString>("looked_up");
-    QTest::newRow("finger") << FunctionId::Finger << QString() << "nowhere.lab";
-    QTest::newRow("finger firewall") << FunctionId::Finger << "gate.lab" << "gate.lab";
-    QTest::newRow("whois firewall") << FunctionId::WhoIs << "gate.lab" << "gate.lab";
-    QTest::newRow("qod") << FunctionId::QuoteOfDay << QString() << "nowhere.lab";
+    QTest::addColumn<bool>("refused"); // the lookup cannot start
+    QTest::newRow("finger") << FunctionId::Finger << QString() << "nowhere.lab" << false;
+    QTest::newRow("finger firewall") << FunctionId::Finger << "gate.lab" << "gate.lab" << false;
+    QTest::newRow("whois firewall") << FunctionId::WhoIs << "gate.lab" << "gate.lab" << false;
+    QTest::newRow("qod") << FunctionId::QuoteOfDay << QString() << "nowhere.lab" << false;
+    QTest::newRow("qod refused") << FunctionId::QuoteOfDay << QString() << "nowhere.lab" << true;
 }
 
 void TestQueryStart::unresolvedHost()
@@ -114,6 +114,7 @@ void TestQueryStart::unresolvedHost()
     QFETCH(FunctionId, function);
     QFETCH(QString, firewall);
     QFETCH(QString, looked_up);
+    QFETCH(bool, refused);
     CMessageBoxRecorder boxes;
     auto dialog = OpenMainDialog();
     CScriptedResolver& resolver = UseScriptedResolver(*dialog);
@@ -121,26 +122,19 @@ void TestQueryStart::unresolvedHost()
     dialog->SetFireWalls(dialog->Options().strFingerFireWall, firewall);
 
     FillPage(*dialog, function, {"nowhere.lab", "ann"});
+    if (refused)
+        resolver.RefuseNextRequest();
     dialog->OnGo();
     QCOMPARE(dialog->StatusText(), "Resolving " + looked_up);
-    QCOMPARE(resolver.Requests().size(), 1);
-    QCOMPARE(resolver.Requests().at(0).strName, looked_up);
-    resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);
-    QTRY_COMPARE(boxes.Texts(), QStringList{"Unable to resolve " + looked_up});
+    if (!refused) {
+        QCOMPARE(resolver.Requests().size(), 1);
+        QCOMPARE(resolver.Requests().at(0).strName, looked_up);
+        resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);
+    }
+    QTRY_COMPARE(boxes.Texts(), QStringList{refused ? "Unable to resolve hostname" : "Unable to resolve " + looked_up});
     QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(dialog->Pane(function)->isVisible());
-}
-
-void TestQueryStart::lookupCannotStart()
-{
-    CMessageBoxRecorder boxes;
-    auto dialog = OpenMainDialog();
-    UseScriptedResolver(*dialog).RefuseNextRequest();
-    FillPage(*dialog, FunctionId::QuoteOfDay, {"quotes.lab"});
-    dialog->OnGo();
-    QCOMPARE(boxes.Texts(), QStringList{"Unable to resolve hostname"});
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled());
 }
 
@@ -158,41 +152,47 @@ void TestQueryStart::stopDuringLookup()
     Control<QPushButton>(dialog.get(), IDC_STOP)->click();
     QCOMPARE(resolver.CancelledHandles(), QList<LookupHandle>{handle});
     QVERIFY(!dialog->Runs().HasPendingRequests());
-    QVERIFY(boxes.Texts().isEmpty());
-}
-
-// A completion that arrives after Stop changes nothing.
-void TestQueryStart::lateLookupAfterStop()
-{
-    CMessageBoxRecorder boxes;
-    auto dialog = OpenMainDialog();
-    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
-    FillPage(*dialog, FunctionId::Finger, {"finger.lab", "ann"});
-    dialog->OnGo();
-    const LookupHandle handle = resolver.Requests().at(0).handle;
-    dialog->OnStop();
+    // A completion that arrives after Stop changes nothing.
     PostAppMessage(&dialog->Runs(), WM_APP_HOST_RESOLVED, handle, kLookupHostNotFound);
     QTest::qWait(20);
     QVERIFY(boxes.Texts().isEmpty());
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QVERIFY(!dynamic_cast<CTextQueryFunction&>(*dialog->Function(FunctionId::Finger)).QuerySocket());
+    QVERIFY(!dynamic_cast<CTextQueryFunction&>(*dialog->Function(FunctionId::WhoIs)).QuerySocket());
 }
 
 void TestQueryStart::connectFailsAtOnce_data()
 {
     QTest::addColumn<QString>("host");
-    QTest::addColumn<quint32>("resolved"); // network byte order; 0 when typed as an address
-    QTest::newRow("name resolved to broadcast") << "%1%2.lab" << quint32(INADDR_BROADCAST);
-    QTest::newRow("multicast address") << "224.0.0.1" << quint32(0);
+    QTest::addColumn<QList<CIpAddress>>("resolved"); // empty when typed as an address
+    QTest::addColumn<AddressPreference>("preference");
+    QTest::addColumn<int>("error"); // 0: the preference excludes every address
+    // The system refuses a connect to multicast at once (ENETUNREACH), and
+    // one to an IPv6 link-local address without an interface (EINVAL).
+    const auto multicast = CIpAddress::FromIPv4(htonl(0xe0000001));
+    const auto linkLocal = *ParseIpv6Literal("fe80::1");
+    const QList<CIpAddress> typed;
+    const auto v4 = AddressPreference::PreferIPv4;
+    QTest::newRow("name resolved to broadcast") << "%1%2.lab" << QList{CIpAddress::FromIPv4(INADDR_BROADCAST)} << v4
+                                                << ENETUNREACH;
+    QTest::newRow("multicast address") << "224.0.0.1" << typed << v4 << ENETUNREACH;
+    QTest::newRow("IPv6 literal") << "[fe80::1]" << typed << v4 << EINVAL;
+    QTest::newRow("IPv6 only name") << "v6.lab" << QList{linkLocal} << v4 << EINVAL;
+    QTest::newRow("both, IPv4 chosen") << "both.lab" << QList{multicast, linkLocal} << v4 << ENETUNREACH;
+    QTest::newRow("both, IPv6 preferred") << "both.lab" << QList{multicast, linkLocal} << AddressPreference::PreferIPv6
+                                          << EINVAL;
+    QTest::newRow("IPv6 excluded") << "v6.lab" << QList{linkLocal} << AddressPreference::OnlyIPv4 << 0;
 }
 
 // A connect the system refuses at once: the box quotes the host as it is,
 // shows while the run still lasts with the socket already closed, and the
-// end of the run leaves no socket.
+// end of the run leaves no socket. A host whose addresses the preference
+// excludes fails as an unresolved one.
 void TestQueryStart::connectFailsAtOnce()
 {
     QFETCH(QString, host);
-    QFETCH(quint32, resolved);
+    QFETCH(QList<CIpAddress>, resolved);
+    QFETCH(AddressPreference, preference);
+    QFETCH(int, error);
     auto dialog = OpenMainDialog();
     CScriptedResolver& resolver = UseScriptedResolver(*dialog);
     const auto& query = dynamic_cast<const CTextQueryFunction&>(*dialog->Function(FunctionId::Finger));
@@ -205,13 +205,19 @@ void TestQueryStart::connectFailsAtOnce()
     });
 
     FillPage(*dialog, FunctionId::Finger, {host, "ann"});
-    dialog->OnGo();
-    if (resolved != 0)
-        resolver.Complete(resolver.Requests().at(0).handle, kLookupSucceeded, {host, {}, {CIpAddress::FromIPv4(resolved)}});
+    CRunInputs inputs = dialog->ReadInputs(FunctionId::Finger);
+    inputs.preference = preference;
+    dialog->Runs().Go(inputs);
+    if (!resolved.isEmpty())
+        resolver.Complete(resolver.Requests().at(0).handle, kLookupSucceeded, {host, {}, resolved});
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     SetMessageBoxHandler(previous);
-    QCOMPARE(shown, (QStringList{"Cannot connect to " + host + " (" + QString::number(ENETUNREACH) + ")",
-                                 "Connecting to " + host, QString::number(int(MessageIcon::Exclamation)), "0"}));
+    const QString icon = QString::number(int(MessageIcon::Exclamation));
+    if (error == 0)
+        QCOMPARE(shown, (QStringList{"Unable to resolve " + host, "Resolving " + host, icon, "0"}));
+    else
+        QCOMPARE(shown, (QStringList{"Cannot connect to " + host + " (" + QString::number(error) + ")",
+                                     "Connecting to " + host, icon, "0"}));
     QVERIFY(!query.QuerySocket());
     QCOMPARE(openDescriptors(), descriptors);
 }
