@@ -4,7 +4,8 @@
 // namespace of the test process's own, so nothing outside it sees them: a
 // folder bound read-only over itself, and a tiny tmpfs. Root ignores file
 // permissions, so a read-only mount is the only read-only that holds for
-// the tests, which run as root.
+// root; a plain user gets the mount namespace inside a user namespace of
+// its own, where the same mounts hold for it too.
 
 #include <QByteArray>
 #include <QFile>
@@ -28,7 +29,8 @@ inline QString& MountNamespaceFailure()
 // Call in main before any thread starts.
 inline void EnterPrivateMountNamespace()
 {
-    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+    const bool entered = ::unshare(CLONE_NEWNS) == 0 || ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0;
+    if (!entered || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
         MountNamespaceFailure() = QStringLiteral("no private mount namespace: ") + QString::fromLocal8Bit(std::strerror(errno));
     else
         MountNamespaceFailure().clear();

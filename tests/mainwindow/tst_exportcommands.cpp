@@ -26,8 +26,6 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include <unistd.h>
-
 using namespace netsonde;
 using namespace netsonde::test;
 
@@ -257,24 +255,6 @@ private Q_SLOTS:
         QCOMPARE(boxes.Texts(), QStringList{"Cannot create " + folderPath});
         QVERIFY(QFileInfo(folderPath).isDir());
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-    }
-
-    void saveToAReadOnlyFile()
-    {
-        if (::geteuid() == 0)
-            QSKIP("running as root: a read-only file is writable for root");
-        CCommonDialogsAnswers answers;
-        CMessageBoxRecorder boxes;
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("kept.txt"));
-        QVERIFY(WriteFile(path, "kept"));
-        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
-        CommonDialogs().chooseSavePath = [&](QWidget*) { return std::optional<QString>(path); };
-        auto dialog = OpenMainDialog();
-        RunOn(*dialog, FunctionId::Finger);
-        dialog->Command(ID_FILE_SAVE)->trigger();
-        QCOMPARE(boxes.Texts(), QStringList{"Cannot create " + path});
-        QCOMPARE(FileBytes(path), QByteArray("kept"));
     }
 
     void printTwoPagesToPdf()
