@@ -5,13 +5,13 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth poppler-utils fonts-dejavu-core openbox x11-utils xdotool
   iproute2 nftables procps util-linux
   clang libclang-rt-14-dev
   bind9 bind9-dnsutils socat fingerd finger
-  traceroute mtr-tiny iputils-ping time libcap2-bin python3-minimal
+  traceroute mtr-tiny iputils-ping time libcap2-bin python3
   librsvg2-bin gzip file binutils lintian appstream desktop-file-utils man-db groff-base
 )
 

@@ -27,9 +27,12 @@ private Q_SLOTS:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
-        QCOMPARE(LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                        static_cast<std::size_t>(bytes.size())),
-                 0);
+        try {
+            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                   static_cast<std::size_t>(bytes.size()));
+        } catch (const netsonde::fuzz::PropertyBroken& broken) {
+            QFAIL(qPrintable(QStringLiteral("%1 breaks the property: %2").arg(path, QLatin1String(broken.property))));
+        }
     }
 };
 

@@ -4,14 +4,17 @@
 // namespace of the test process's own, so nothing outside it sees them: a
 // folder bound read-only over itself, and a tiny tmpfs. Root ignores file
 // permissions, so a read-only mount is the only read-only that holds for
-// the tests, which run as root.
+// root; a plain user gets the mount namespace inside a user namespace of
+// its own, where the same mounts hold for it too.
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -25,10 +28,32 @@ inline QString& MountNamespaceFailure()
     return failure;
 }
 
+// Writes a file of /proc/self in one write, as the kernel wants its id maps.
+inline bool WriteOwnProcessFile(const char* name, const QByteArray& text)
+{
+    const int fd = ::open((QByteArray("/proc/self/") + name).constData(), O_WRONLY | O_CLOEXEC);
+    const bool written = fd >= 0 && ::write(fd, text.constData(), text.size()) == text.size();
+    if (fd >= 0)
+        ::close(fd);
+    return written;
+}
+
+// A user namespace in which this user keeps its own ids (files it makes on
+// a tmpfs of the namespace are its own), with a mount namespace inside.
+inline bool EnterUserAndMountNamespace()
+{
+    const QByteArray uid = QByteArray::number(::geteuid());
+    const QByteArray gid = QByteArray::number(::getegid());
+    return ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 && WriteOwnProcessFile("setgroups", "deny")
+           && WriteOwnProcessFile("uid_map", uid + ' ' + uid + " 1")
+           && WriteOwnProcessFile("gid_map", gid + ' ' + gid + " 1");
+}
+
 // Call in main before any thread starts.
 inline void EnterPrivateMountNamespace()
 {
-    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+    const bool entered = ::unshare(CLONE_NEWNS) == 0 || EnterUserAndMountNamespace();
+    if (!entered || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
         MountNamespaceFailure() = QStringLiteral("no private mount namespace: ") + QString::fromLocal8Bit(std::strerror(errno));
     else
         MountNamespaceFailure().clear();

@@ -51,7 +51,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         if (!LookUpHostByName("localhost").entry.addresses.contains(Loopback()))
-            SkipWholeTest("the hosts file of this machine does not give localhost 127.0.0.1");
+            QSKIP("the hosts file of this machine does not give localhost 127.0.0.1");
     }
 
     void init()
@@ -127,7 +127,7 @@ private Q_SLOTS:
         QVERIFY(m_log->isEmpty());
     }
 
-    // Last: a resolver that cannot answer in time ends the whole run as skipped.
+    // A resolver that cannot answer in time skips this case only.
     void unresolvableNameReportsError()
     {
         CCompletionRecorder receiver(m_log);
@@ -137,7 +137,7 @@ private Q_SLOTS:
         while (m_log->isEmpty() && !deadline.hasExpired())
             QTest::qWait(20);
         if (m_log->isEmpty())
-            SkipWholeTest("the system resolver gave no answer for a .invalid name within 10 s");
+            QSKIP("the system resolver gave no answer for a .invalid name within 10 s");
         QCOMPARE(m_log->at(0).handle, handle);
         const auto error = static_cast<int>(m_log->at(0).nError);
         QVERIFY2(error >= kLookupHostNotFound && error <= kLookupNoData,
