@@ -198,7 +198,8 @@ private Q_SLOTS:
         auto dialog = GoToDestination(FunctionId::WhoIs, "flood.example");
         QTRY_COMPARE_WITH_TIMEOUT(dialog->StatusText(), QStringLiteral("Ready"), kWaitMs);
         const QString shown = PaneText(*dialog, FunctionId::WhoIs);
-        QVERIFY2(!shown.isEmpty() && shown.size() < CReceivedText::PaneLimit, qPrintable(QString::number(shown.size())));
+        QVERIFY2(!shown.isEmpty() && shown.size() < CReceivedText::PaneLimit,
+                 qPrintable(QString::number(shown.size())));
         QVERIFY(flood.startsWith(shown.toLatin1()));
         QVERIFY(!HasQuerySocket(*dialog, FunctionId::WhoIs));
         // The server learns that nobody reads any more.

@@ -59,7 +59,8 @@ public:
     bool Start(const QString& ns, std::function<void(int socket)> work)
     {
         m_thread = std::thread([this, ns, work] {
-            const int socket = EnterNetworkNamespace(ns) ? ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP) : -1;
+            const int socket = EnterNetworkNamespace(ns) ? ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP)
+                                                         : -1;
             m_started = socket >= 0 ? 1 : -1;
             m_started.notify_all();
             if (socket >= 0)
@@ -136,8 +137,10 @@ private:
                                       readable)) {
             if (readable)
                 Receive(socket, pending);
-            for (; !pending.empty() && pending.front().due <= echopeers::Clock::now(); pending.pop_front(), ++m_answered)
+            for (; !pending.empty() && pending.front().due <= echopeers::Clock::now(); pending.pop_front()) {
                 echopeers::SendIcmp(socket, pending.front().to, pending.front().reply);
+                ++m_answered;
+            }
         }
     }
 
@@ -192,12 +195,14 @@ private:
         for (std::uint32_t count = 0;; ++count) {
             const auto identifier = static_cast<std::uint16_t>(0x4E00 + (count >> 16));
             const auto sequence = static_cast<std::uint16_t>(count);
-            echopeers::SendIcmp(socket, destination, echo::BuildEchoRequest(IpFamily::IPv4, identifier, sequence, data));
+            const auto request = echo::BuildEchoRequest(IpFamily::IPv4, identifier, sequence, data);
+            echopeers::SendIcmp(socket, destination, request);
             ++m_sent;
             if (count % static_cast<std::uint32_t>(burst) != 0)
                 continue;
             // A machine that fell behind starts afresh rather than catching up at once.
-            next = std::max(next + std::chrono::milliseconds(1), echopeers::Clock::now() - std::chrono::milliseconds(10));
+            using std::chrono::milliseconds;
+            next = std::max(next + milliseconds(1), echopeers::Clock::now() - milliseconds(10));
             if (!DrainUntil(socket, next))
                 return;
         }

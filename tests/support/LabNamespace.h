@@ -20,11 +20,8 @@ namespace netsonde::test {
 // Moves the calling thread (only it) into the named network namespace.
 inline bool EnterNetworkNamespace(const QString& name)
 {
-    const QByteArray path = "/run/netns/" + name.toUtf8();
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool entered = ::setns(fd, CLONE_NEWNET) == 0;
+    const int fd = ::open(("/run/netns/" + name.toUtf8()).constData(), O_RDONLY | O_CLOEXEC);
+    const bool entered = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0;
     ::close(fd);
     return entered;
 }
@@ -57,18 +54,15 @@ inline int BindInsideNamespace(const QString& nameSpace, int type, const sockadd
 {
     int fd = -1;
     std::thread([&] {
-        if (!EnterNetworkNamespace(nameSpace))
-            return;
-        fd = ::socket(local.ss_family, type | SOCK_CLOEXEC, 0);
-        if (fd < 0)
-            return;
+        fd = EnterNetworkNamespace(nameSpace) ? ::socket(local.ss_family, type | SOCK_CLOEXEC, 0) : -1;
         const int on = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         if (local.ss_family == AF_INET6)
             ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
         const socklen_t size = local.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
-        if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), size) != 0
-            || (type == SOCK_STREAM && ::listen(fd, 4) != 0)) {
+        if (fd >= 0
+            && (::bind(fd, reinterpret_cast<const sockaddr*>(&local), size) != 0
+                || (type == SOCK_STREAM && ::listen(fd, 4) != 0))) {
             ::close(fd);
             fd = -1;
         }

@@ -18,11 +18,11 @@
 
 #include <fcntl.h>
 #include <linux/sockios.h>
+#include <netdb.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 
 #include <atomic>
-#include <cstring>
 #include <functional>
 
 namespace netsonde::test {
@@ -177,16 +177,15 @@ private:
     std::thread m_thread;
 };
 
-// Whether the socket address is the destination's (of either family) at the port.
-inline bool IsDestinationPort(const sockaddr_storage& peer, std::uint16_t port)
+// Whether the peer is the destination (of either family) at the port.
+inline bool IsDestinationPort(const sockaddr_storage& peer, socklen_t size, std::uint16_t port)
 {
-    const auto& peer4 = reinterpret_cast<const sockaddr_in&>(peer);
-    const auto& peer6 = reinterpret_cast<const sockaddr_in6&>(peer);
-    const in6_addr destination = LabAddress6("NETSONDE_LAB_DESTINATION6");
-    if (peer.ss_family == AF_INET)
-        return peer4.sin_port == htons(port) && peer4.sin_addr.s_addr == LabAddress("NETSONDE_LAB_DESTINATION");
-    return peer.ss_family == AF_INET6 && peer6.sin6_port == htons(port)
-        && std::memcmp(&peer6.sin6_addr, &destination, sizeof destination) == 0;
+    char host[NI_MAXHOST];
+    char service[NI_MAXSERV];
+    return ::getnameinfo(reinterpret_cast<const sockaddr*>(&peer), size, host, sizeof host, service, sizeof service,
+                         NI_NUMERICHOST | NI_NUMERICSERV) == 0
+        && QByteArray(service).toInt() == port
+        && (qgetenv("NETSONDE_LAB_DESTINATION") == host || qgetenv("NETSONDE_LAB_DESTINATION6") == host);
 }
 
 // Bytes waiting in this process's socket connected to the destination's
@@ -197,7 +196,8 @@ inline int UnreadBytesFrom(std::uint16_t port)
         sockaddr_storage peer{};
         socklen_t size = sizeof peer;
         int unread = 0;
-        if (::getpeername(name.toInt(), reinterpret_cast<sockaddr*>(&peer), &size) == 0 && IsDestinationPort(peer, port))
+        if (::getpeername(name.toInt(), reinterpret_cast<sockaddr*>(&peer), &size) == 0
+            && IsDestinationPort(peer, size, port))
             return ::ioctl(name.toInt(), FIONREAD, &unread) == 0 ? unread : -1;
     }
     return -1;
