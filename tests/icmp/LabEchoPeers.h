@@ -45,30 +45,27 @@ inline void SendIcmp(int socket, std::uint32_t to, const std::vector<std::uint8_
     ::sendto(socket, icmp.data(), icmp.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof(sockaddr_in));
 }
 
-// A thread inside a namespace that runs the work on a raw ICMP socket of its own
-// until stopped.
+// A raw ICMP socket made inside a namespace, and a thread that runs the work on
+// it until stopped.
 class CNamespaceThread {
 public:
+    explicit CNamespaceThread(const QString& ns)
+        : m_socket(BindInsideNamespace(ns, SOCK_RAW, Ipv4SocketAddress(INADDR_ANY, 0), IPPROTO_ICMP))
+    {
+    }
     ~CNamespaceThread()
     {
         Stop();
+        ::close(m_socket);
         ::close(m_stop);
     }
 
-    // Whether the thread got into the namespace and opened its socket.
-    bool Start(const QString& ns, std::function<void(int socket)> work)
+    // Whether the socket could be made, and the work started.
+    bool Start(std::function<void(int socket)> work)
     {
-        m_thread = std::thread([this, ns, work] {
-            const int socket = EnterNetworkNamespace(ns) ? ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP)
-                                                         : -1;
-            m_started = socket >= 0 ? 1 : -1;
-            m_started.notify_all();
-            if (socket >= 0)
-                work(socket);
-            ::close(socket);
-        });
-        m_started.wait(0);
-        return m_started == 1;
+        if (m_socket >= 0)
+            m_thread = std::thread([this, work] { work(m_socket); });
+        return m_socket >= 0;
     }
 
     void Stop()
@@ -82,16 +79,16 @@ public:
 
     // Blocks until the socket has something, Stop() is called, or the time-out
     // (ms, -1 for none) passes. False once stopped.
-    bool WaitForPacket(int socket, int timeoutMs, bool& readable) const
+    bool WaitForPacket(int timeoutMs, bool& readable) const
     {
-        pollfd watches[2] = {{socket, POLLIN, 0}, {m_stop, POLLIN, 0}};
+        pollfd watches[2] = {{m_socket, POLLIN, 0}, {m_stop, POLLIN, 0}};
         readable = ::poll(watches, 2, timeoutMs) > 0 && watches[0].revents != 0;
         return watches[1].revents == 0;
     }
 
 private:
+    int m_socket;
     int m_stop = ::eventfd(0, EFD_CLOEXEC);
-    std::atomic<int> m_started{0};
     std::thread m_thread;
 };
 
@@ -102,9 +99,9 @@ public:
     // Runs in the destination namespace of the lab whose name is given; the kernel
     // there ignores echo requests while the responder lives.
     CDelayedEchoResponder(const QString& destinationNamespace, std::chrono::milliseconds delay)
-        : m_namespace(destinationNamespace), m_delay(delay)
+        : m_namespace(destinationNamespace), m_delay(delay), m_thread(destinationNamespace)
     {
-        m_running = SetKernelEchoIgnored(true) && m_thread.Start(m_namespace, [this](int socket) { Serve(socket); });
+        m_running = SetKernelEchoIgnored(true) && m_thread.Start([this](int socket) { Serve(socket); });
     }
     ~CDelayedEchoResponder()
     {
@@ -133,8 +130,8 @@ private:
     {
         std::deque<Pending> pending;
         bool readable = false;
-        while (m_thread.WaitForPacket(socket, pending.empty() ? -1 : echopeers::MillisecondsUntil(pending.front().due),
-                                      readable)) {
+        const auto waitMs = [&] { return pending.empty() ? -1 : echopeers::MillisecondsUntil(pending.front().due); };
+        while (m_thread.WaitForPacket(waitMs(), readable)) {
             if (readable)
                 Receive(socket, pending);
             for (; !pending.empty() && pending.front().due <= echopeers::Clock::now(); pending.pop_front()) {
@@ -178,9 +175,9 @@ public:
     // From the source namespace to `destination` (network order), `burst` requests
     // every millisecond, sequence numbers running through every value under each
     // identifier.
-    CEchoRequestFlood(const QString& sourceNamespace, std::uint32_t destination, int burst)
+    CEchoRequestFlood(const QString& sourceNamespace, std::uint32_t destination, int burst) : m_thread(sourceNamespace)
     {
-        m_running = m_thread.Start(sourceNamespace, [=, this](int socket) { Flood(socket, destination, burst); });
+        m_running = m_thread.Start([=, this](int socket) { Flood(socket, destination, burst); });
     }
 
     bool IsRunning() const { return m_running; }
@@ -212,7 +209,7 @@ private:
     bool DrainUntil(int socket, echopeers::Clock::time_point next)
     {
         bool readable = false;
-        while (m_thread.WaitForPacket(socket, echopeers::MillisecondsUntil(next), readable)) {
+        while (m_thread.WaitForPacket(echopeers::MillisecondsUntil(next), readable)) {
             std::uint8_t packet[2048];
             for (ssize_t size = 0; readable && (size = ::recv(socket, packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
                 const std::size_t headerSize = (packet[0] & 0x0F) * 4u;

@@ -47,14 +47,14 @@ inline sockaddr_storage AnyIpv6SocketAddress(std::uint16_t port)
     return storage;
 }
 
-// A socket of the given type bound to the local address inside the named network
-// namespace, listening when it is a stream socket (an IPv6 one takes IPv6 only);
-// -1 when it cannot be made.
-inline int BindInsideNamespace(const QString& nameSpace, int type, const sockaddr_storage& local)
+// A socket of the given type (SOCK_NONBLOCK allowed) and protocol bound to the
+// local address inside the named network namespace, listening when it is a
+// stream socket (an IPv6 one takes IPv6 only); -1 when it cannot be made.
+inline int BindInsideNamespace(const QString& nameSpace, int type, const sockaddr_storage& local, int protocol = 0)
 {
     int fd = -1;
     std::thread([&] {
-        fd = EnterNetworkNamespace(nameSpace) ? ::socket(local.ss_family, type | SOCK_CLOEXEC, 0) : -1;
+        fd = EnterNetworkNamespace(nameSpace) ? ::socket(local.ss_family, type | SOCK_CLOEXEC, protocol) : -1;
         const int on = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         if (local.ss_family == AF_INET6)
@@ -62,7 +62,7 @@ inline int BindInsideNamespace(const QString& nameSpace, int type, const sockadd
         const socklen_t size = local.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
         if (fd >= 0
             && (::bind(fd, reinterpret_cast<const sockaddr*>(&local), size) != 0
-                || (type == SOCK_STREAM && ::listen(fd, 4) != 0))) {
+                || ((type & ~SOCK_NONBLOCK) == SOCK_STREAM && ::listen(fd, 4) != 0))) {
             ::close(fd);
             fd = -1;
         }

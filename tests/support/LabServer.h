@@ -16,7 +16,6 @@
 #include <QDir>
 #include <QString>
 
-#include <fcntl.h>
 #include <linux/sockios.h>
 #include <netdb.h>
 #include <poll.h>
@@ -69,8 +68,8 @@ public:
     // Listens on address:port and on the port of every IPv6 address inside the
     // named network namespace; serves on a thread when given a behaviour.
     CLabServer(const QString& nameSpace, std::uint32_t address, std::uint16_t port, Behaviour behaviour = {})
-        : m_listenFds{ListenInside(nameSpace, Ipv4SocketAddress(address, port)),
-                      ListenInside(nameSpace, AnyIpv6SocketAddress(port))}
+        : m_listenFds{BindInsideNamespace(nameSpace, SOCK_STREAM | SOCK_NONBLOCK, Ipv4SocketAddress(address, port)),
+                      BindInsideNamespace(nameSpace, SOCK_STREAM | SOCK_NONBLOCK, AnyIpv6SocketAddress(port))}
         , m_behaviour(std::move(behaviour))
     {
         if (m_behaviour && IsListening())
@@ -137,14 +136,6 @@ public:
     }
 
 private:
-    static int ListenInside(const QString& nameSpace, const sockaddr_storage& local)
-    {
-        const int fd = BindInsideNamespace(nameSpace, SOCK_STREAM, local);
-        if (fd >= 0)
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        return fd;
-    }
-
     void Serve()
     {
         while (!m_stop) {
