@@ -12,7 +12,7 @@
 //
 // Run as root: bench_whois_flood_stall [repeats]
 
-#include "hostile/NamespaceServer.h"
+#include "support/LabServer.h"
 #include "netns/LabEnvironment.h"
 #include "query/QueryTestSupport.h"
 
@@ -59,7 +59,7 @@ QByteArray AnswerOf(qsizetype size)
 Figures RunOnce(const QByteArray& answer, bool eager)
 {
     std::atomic<qsizetype> sent = 0;
-    CThreadedTcpServer server(QString::fromLocal8Bit(qgetenv("NETSONDE_LAB_NS_DESTINATION")),
+    CLabServer server(QString::fromLocal8Bit(qgetenv("NETSONDE_LAB_NS_DESTINATION")),
                               LabAddress("NETSONDE_LAB_DESTINATION"), kWhoIsPort,
                               [&](int fd, int, const std::atomic<bool>& stop) {
                                   if (!eager)

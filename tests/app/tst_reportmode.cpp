@@ -6,7 +6,7 @@
 // tell what happened, the settings file must stay as it was, and Ctrl-C must
 // stop a stalled query and still print what arrived.
 
-#include "../query/LabServer.h"
+#include "support/LabServer.h"
 #include "netns/LabEnvironment.h"
 #include "support/LabNameServer.h"
 

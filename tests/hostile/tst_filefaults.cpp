@@ -10,6 +10,7 @@
 #include "TestSupport.h"
 #include "mainwindow/CommonDialogsAnswers.h"
 #include "mainwindow/MainDialogFixture.h"
+#include "support/FileHelpers.h"
 
 #include "mainwindow/OutputPane.h"
 #include "pages/UserHostPage.h"
@@ -30,18 +31,6 @@ using namespace netsonde;
 using namespace netsonde::test;
 
 namespace {
-
-QByteArray FileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.read(1 << 20) : QByteArray();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QStringList Addresses(const CPhonebook& phonebook)
 {
@@ -147,10 +136,8 @@ private Q_SLOTS:
         const QString path = folder.filePath(QStringLiteral("Netsonde.pbk"));
         QByteArray records;
         QStringList addresses;
-        for (int i = 10; i < 26; ++i) {
-            addresses << QStringLiteral("r%1.example").arg(i);
-            records += Record(addresses.last().toLatin1());
-        }
+        for (int i = 10; i < 26; ++i)
+            records += Record((addresses << QStringLiteral("r%1.example").arg(i)).last().toLatin1());
         QVERIFY(WriteFile(path, records));
         CPhonebook phonebook;
         QVERIFY(phonebook.Open(path));

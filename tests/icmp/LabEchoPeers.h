@@ -11,25 +11,20 @@
 
 #include "support/LabNamespace.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "platform/echo/EchoPacket.h"
 
 #include <QString>
 
+#include <poll.h>
+#include <sys/eventfd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace netsonde::test {
@@ -38,81 +33,64 @@ namespace echopeers {
 
 using Clock = std::chrono::steady_clock;
 
-inline void PutChecksum(std::vector<std::uint8_t>& icmp)
+inline int MillisecondsUntil(Clock::time_point due)
 {
-    icmp[2] = 0;
-    icmp[3] = 0;
-    const std::uint16_t sum = echo::InternetChecksum(icmp);
-    icmp[2] = static_cast<std::uint8_t>(sum >> 8);
-    icmp[3] = static_cast<std::uint8_t>(sum & 0xFF);
-}
-
-inline int OpenRawIcmpSocket()
-{
-    return ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
 }
 
 inline void SendIcmp(int socket, std::uint32_t to, const std::vector<std::uint8_t>& icmp)
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = to;
-    ::sendto(socket, icmp.data(), icmp.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const sockaddr_storage address = Ipv4SocketAddress(to, 0);
+    ::sendto(socket, icmp.data(), icmp.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof(sockaddr_in));
 }
 
-// Runs `work(stopDescriptor)` on a thread inside a namespace; Start() says whether
-// the thread got there and opened what it needs.
+// A raw ICMP socket made inside a namespace, and a thread that runs the work on
+// it until stopped.
 class CNamespaceThread {
 public:
-    CNamespaceThread() : m_stop(::eventfd(0, EFD_CLOEXEC)) {}
+    explicit CNamespaceThread(const QString& ns)
+        : m_socket(BindInsideNamespace(ns, SOCK_RAW, Ipv4SocketAddress(INADDR_ANY, 0), IPPROTO_ICMP))
+    {
+    }
     ~CNamespaceThread()
     {
         Stop();
+        ::close(m_socket);
         ::close(m_stop);
     }
-    CNamespaceThread(const CNamespaceThread&) = delete;
-    CNamespaceThread& operator=(const CNamespaceThread&) = delete;
 
-    template <typename Work>
-    bool Start(const QString& ns, Work work)
+    // Whether the socket could be made, and the work started.
+    bool Start(std::function<void(int socket)> work)
     {
-        m_thread = std::thread([this, ns, work] {
-            const int socket = EnterNetworkNamespace(ns) ? OpenRawIcmpSocket() : -1;
-            m_started = socket >= 0 ? 1 : -1;
-            m_started.notify_all();
-            if (socket < 0)
-                return;
-            work(socket, m_stop);
-            ::close(socket);
-        });
-        m_started.wait(0);
-        return m_started == 1;
+        if (m_socket >= 0)
+            m_thread = std::thread([this, work] { work(m_socket); });
+        return m_socket >= 0;
     }
 
     void Stop()
     {
+        const std::uint64_t one = 1;
         if (!m_thread.joinable())
             return;
-        const std::uint64_t one = 1;
         [[maybe_unused]] const auto written = ::write(m_stop, &one, sizeof one);
         m_thread.join();
     }
 
+    // Blocks until the socket has something, Stop() is called, or the time-out
+    // (ms, -1 for none) passes. False once stopped.
+    bool WaitForPacket(int timeoutMs, bool& readable) const
+    {
+        pollfd watches[2] = {{m_socket, POLLIN, 0}, {m_stop, POLLIN, 0}};
+        readable = ::poll(watches, 2, timeoutMs) > 0 && watches[0].revents != 0;
+        return watches[1].revents == 0;
+    }
+
 private:
-    int m_stop;
-    std::atomic<int> m_started{0};
+    int m_socket;
+    int m_stop = ::eventfd(0, EFD_CLOEXEC);
     std::thread m_thread;
 };
-
-// Blocks until the socket has something, the stop descriptor is raised, or the
-// time-out (ms, -1 for none) passes. False once stopped.
-inline bool WaitForPacket(int socket, int stop, int timeoutMs, bool& readable)
-{
-    pollfd watches[2] = {{socket, POLLIN, 0}, {stop, POLLIN, 0}};
-    const int ready = ::poll(watches, 2, timeoutMs);
-    readable = ready > 0 && watches[0].revents != 0;
-    return watches[1].revents == 0;
-}
 
 } // namespace echopeers
 
@@ -121,10 +99,9 @@ public:
     // Runs in the destination namespace of the lab whose name is given; the kernel
     // there ignores echo requests while the responder lives.
     CDelayedEchoResponder(const QString& destinationNamespace, std::chrono::milliseconds delay)
-        : m_namespace(destinationNamespace), m_delay(delay)
+        : m_namespace(destinationNamespace), m_delay(delay), m_thread(destinationNamespace)
     {
-        m_running = SetKernelEchoIgnored(true)
-            && m_thread.Start(m_namespace, [this](int socket, int stop) { Serve(socket, stop); });
+        m_running = SetKernelEchoIgnored(true) && m_thread.Start([this](int socket) { Serve(socket); });
     }
     ~CDelayedEchoResponder()
     {
@@ -149,19 +126,16 @@ private:
         return std::system(command.c_str()) == 0;
     }
 
-    void Serve(int socket, int stop)
+    void Serve(int socket)
     {
         std::deque<Pending> pending;
-        for (;;) {
-            const int waitMs = pending.empty() ? -1 : MillisecondsUntil(pending.front().due);
-            bool readable = false;
-            if (!echopeers::WaitForPacket(socket, stop, waitMs, readable))
-                return;
+        bool readable = false;
+        const auto waitMs = [&] { return pending.empty() ? -1 : echopeers::MillisecondsUntil(pending.front().due); };
+        while (m_thread.WaitForPacket(waitMs(), readable)) {
             if (readable)
                 Receive(socket, pending);
-            while (!pending.empty() && pending.front().due <= echopeers::Clock::now()) {
+            for (; !pending.empty() && pending.front().due <= echopeers::Clock::now(); pending.pop_front()) {
                 echopeers::SendIcmp(socket, pending.front().to, pending.front().reply);
-                pending.pop_front();
                 ++m_answered;
             }
         }
@@ -176,22 +150,17 @@ private:
         const auto size = ::recvfrom(socket, packet, sizeof packet, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from),
                                      &fromSize);
         const auto arrived = echopeers::Clock::now();
-        if (size < 20)
-            return;
-        const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
+        const std::size_t headerSize = size < 20 ? 0 : (packet[0] & 0x0F) * 4u;
         if (headerSize < 20 || static_cast<std::size_t>(size) < headerSize + echo::kIcmpHeaderSize
             || packet[headerSize] != echo::kIcmpEchoRequest)
             return;
         std::vector<std::uint8_t> reply(packet + headerSize, packet + size);
         reply[0] = echo::kIcmpEchoReply;
-        echopeers::PutChecksum(reply);
+        reply[2] = reply[3] = 0;
+        const std::uint16_t sum = echo::InternetChecksum(reply);
+        reply[2] = static_cast<std::uint8_t>(sum >> 8);
+        reply[3] = static_cast<std::uint8_t>(sum & 0xFF);
         pending.push_back({arrived + m_delay, from.sin_addr.s_addr, std::move(reply)});
-    }
-
-    static int MillisecondsUntil(echopeers::Clock::time_point due)
-    {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - echopeers::Clock::now()).count();
-        return left > 0 ? static_cast<int>(left) : 0;
     }
 
     QString m_namespace;
@@ -206,11 +175,9 @@ public:
     // From the source namespace to `destination` (network order), `burst` requests
     // every millisecond, sequence numbers running through every value under each
     // identifier.
-    CEchoRequestFlood(const QString& sourceNamespace, std::uint32_t destination, int burst)
+    CEchoRequestFlood(const QString& sourceNamespace, std::uint32_t destination, int burst) : m_thread(sourceNamespace)
     {
-        m_running = m_thread.Start(sourceNamespace, [this, destination, burst](int socket, int stop) {
-            Flood(socket, stop, destination, burst);
-        });
+        m_running = m_thread.Start([=, this](int socket) { Flood(socket, destination, burst); });
     }
 
     bool IsRunning() const { return m_running; }
@@ -218,32 +185,31 @@ public:
     int Replies() const { return m_replies; }
 
 private:
-    void Flood(int socket, int stop, std::uint32_t destination, int burst)
+    void Flood(int socket, std::uint32_t destination, int burst)
     {
         const std::vector<std::uint8_t> data(56, 0x5A);
         auto next = echopeers::Clock::now();
         for (std::uint32_t count = 0;; ++count) {
             const auto identifier = static_cast<std::uint16_t>(0x4E00 + (count >> 16));
-            echopeers::SendIcmp(socket, destination,
-                                echo::BuildEchoRequest(IpFamily::IPv4, identifier, static_cast<std::uint16_t>(count), data));
+            const auto sequence = static_cast<std::uint16_t>(count);
+            const auto request = echo::BuildEchoRequest(IpFamily::IPv4, identifier, sequence, data);
+            echopeers::SendIcmp(socket, destination, request);
             ++m_sent;
             if (count % static_cast<std::uint32_t>(burst) != 0)
                 continue;
             // A machine that fell behind starts afresh rather than catching up at once.
-            next = std::max(next + std::chrono::milliseconds(1), echopeers::Clock::now() - std::chrono::milliseconds(10));
-            if (!DrainUntil(socket, stop, next))
+            using std::chrono::milliseconds;
+            next = std::max(next + milliseconds(1), echopeers::Clock::now() - milliseconds(10));
+            if (!DrainUntil(socket, next))
                 return;
         }
     }
 
     // Reads (and counts) the replies that come in before the next request is due.
-    bool DrainUntil(int socket, int stop, echopeers::Clock::time_point next)
+    bool DrainUntil(int socket, echopeers::Clock::time_point next)
     {
-        for (;;) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - echopeers::Clock::now()).count();
-            bool readable = false;
-            if (!echopeers::WaitForPacket(socket, stop, left > 0 ? static_cast<int>(left) : 0, readable))
-                return false;
+        bool readable = false;
+        while (m_thread.WaitForPacket(echopeers::MillisecondsUntil(next), readable)) {
             std::uint8_t packet[2048];
             for (ssize_t size = 0; readable && (size = ::recv(socket, packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
                 const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
@@ -253,6 +219,7 @@ private:
             if (echopeers::Clock::now() >= next)
                 return true;
         }
+        return false;
     }
 
     std::atomic<int> m_sent{0};

@@ -74,14 +74,4 @@ inline std::uint32_t LabAddress(const char* variable)
     return address.s_addr;
 }
 
-// A lab IPv6 address from its environment variable; the unspecified address when missing.
-inline in6_addr LabAddress6(const char* variable)
-{
-    const char* text = std::getenv(variable);
-    in6_addr address{};
-    if (text == nullptr || ::inet_pton(AF_INET6, text, &address) != 1)
-        return in6addr_any;
-    return address;
-}
-
 } // namespace netsonde::test

@@ -5,7 +5,7 @@
 // a tab change during a query, and a real finger daemon.
 
 #include "QueryTestSupport.h"
-#include "LabServer.h"
+#include "support/LabServer.h"
 #include "netns/LabEnvironment.h"
 #include "resolver/ScriptedResolver.h"
 

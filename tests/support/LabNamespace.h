@@ -20,11 +20,8 @@ namespace netsonde::test {
 // Moves the calling thread (only it) into the named network namespace.
 inline bool EnterNetworkNamespace(const QString& name)
 {
-    const QByteArray path = "/run/netns/" + name.toUtf8();
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool entered = ::setns(fd, CLONE_NEWNET) == 0;
+    const int fd = ::open(("/run/netns/" + name.toUtf8()).constData(), O_RDONLY | O_CLOEXEC);
+    const bool entered = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0;
     ::close(fd);
     return entered;
 }
@@ -50,25 +47,22 @@ inline sockaddr_storage AnyIpv6SocketAddress(std::uint16_t port)
     return storage;
 }
 
-// A socket of the given type bound to the local address inside the named network
-// namespace, listening when it is a stream socket (an IPv6 one takes IPv6 only);
-// -1 when it cannot be made.
-inline int BindInsideNamespace(const QString& nameSpace, int type, const sockaddr_storage& local)
+// A socket of the given type (SOCK_NONBLOCK allowed) and protocol bound to the
+// local address inside the named network namespace, listening when it is a
+// stream socket (an IPv6 one takes IPv6 only); -1 when it cannot be made.
+inline int BindInsideNamespace(const QString& nameSpace, int type, const sockaddr_storage& local, int protocol = 0)
 {
     int fd = -1;
     std::thread([&] {
-        if (!EnterNetworkNamespace(nameSpace))
-            return;
-        fd = ::socket(local.ss_family, type | SOCK_CLOEXEC, 0);
-        if (fd < 0)
-            return;
+        fd = EnterNetworkNamespace(nameSpace) ? ::socket(local.ss_family, type | SOCK_CLOEXEC, protocol) : -1;
         const int on = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         if (local.ss_family == AF_INET6)
             ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
         const socklen_t size = local.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
-        if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), size) != 0
-            || (type == SOCK_STREAM && ::listen(fd, 4) != 0)) {
+        if (fd >= 0
+            && (::bind(fd, reinterpret_cast<const sockaddr*>(&local), size) != 0
+                || ((type & ~SOCK_NONBLOCK) == SOCK_STREAM && ::listen(fd, 4) != 0))) {
             ::close(fd);
             fd = -1;
         }

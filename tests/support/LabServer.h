@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// A TCP server of the test's own on a port of one of the namespace lab's
+// namespaces, over IPv4 and IPv6. Either the test drives it step by step (it
+// accepts, reads what the client sent, and sends chunks that the client's kernel
+// has fully received and acknowledged before the test lets the client's event
+// loop run again, so each chunk is read in one piece), or a thread of the
+// server's own hands one connection after another to the test's behaviour, so
+// the server goes on sending while the window's event loop runs.
+
+#include "netns/LabEnvironment.h"
+#include "support/LabNamespace.h"
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QString>
+
+#include <linux/sockios.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+
+#include <atomic>
+#include <functional>
+
+namespace netsonde::test {
+
+// Sends the bytes unless the client goes away, the deadline passes or `stop` is
+// raised; the number of bytes that left.
+inline qsizetype SendAll(int fd, QByteArrayView bytes, const std::atomic<bool>& stop,
+                         QDeadlineTimer deadline = QDeadlineTimer::Forever)
+{
+    qsizetype done = 0;
+    while (done < bytes.size() && !stop && !deadline.hasExpired()) {
+        const auto n = ::send(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done), MSG_NOSIGNAL);
+        pollfd writable{fd, POLLOUT, 0};
+        if (n > 0)
+            done += n;
+        else if (errno != EAGAIN || ::poll(&writable, 1, 100) < 0)
+            break;
+    }
+    return done;
+}
+
+// What the client sent until its request line ends (CR LF) or a second passes.
+inline QByteArray ReadRequestLine(int fd)
+{
+    QByteArray request;
+    char buffer[512];
+    pollfd readable{fd, POLLIN, 0};
+    while (!request.endsWith("\r\n") && ::poll(&readable, 1, 1000) == 1) {
+        const auto n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        request.append(buffer, n);
+    }
+    return request;
+}
+
+class CLabServer {
+public:
+    // The behaviour gets the connection's descriptor, its number from 0 and the
+    // stop flag, which it checks between its steps; the server closes the
+    // connection after it.
+    using Behaviour = std::function<void(int fd, int connection, const std::atomic<bool>& stop)>;
+
+    // Listens on address:port and on the port of every IPv6 address inside the
+    // named network namespace; serves on a thread when given a behaviour.
+    CLabServer(const QString& nameSpace, std::uint32_t address, std::uint16_t port, Behaviour behaviour = {})
+        : m_listenFds{BindInsideNamespace(nameSpace, SOCK_STREAM | SOCK_NONBLOCK, Ipv4SocketAddress(address, port)),
+                      BindInsideNamespace(nameSpace, SOCK_STREAM | SOCK_NONBLOCK, AnyIpv6SocketAddress(port))}
+        , m_behaviour(std::move(behaviour))
+    {
+        if (m_behaviour && IsListening())
+            m_thread = std::thread([this] { Serve(); });
+    }
+    ~CLabServer()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        CloseConnection();
+        for (const int fd : m_listenFds)
+            ::close(fd);
+    }
+    CLabServer(const CLabServer&) = delete;
+    CLabServer& operator=(const CLabServer&) = delete;
+
+    bool IsListening() const { return m_listenFds[0] >= 0 && m_listenFds[1] >= 0; }
+    // Connections the behaviour has finished with.
+    int Connections() const { return m_connections; }
+
+    // Takes a waiting connection of either family; false while none waits.
+    bool Accept()
+    {
+        for (const int listenFd : m_listenFds) {
+            if (m_fd < 0)
+                m_fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        }
+        return m_fd >= 0;
+    }
+
+    // Everything the client has sent so far.
+    QByteArray Received()
+    {
+        char buffer[4096];
+        qsizetype n = 0;
+        while (m_fd >= 0 && (n = ::recv(m_fd, buffer, sizeof buffer, 0)) > 0)
+            m_received.append(buffer, n);
+        m_bPeerClosed = m_bPeerClosed || n == 0 || (n < 0 && errno != EAGAIN);
+        return m_received;
+    }
+
+    // Whether the client has closed its side.
+    bool PeerClosed()
+    {
+        Received();
+        return m_bPeerClosed;
+    }
+
+    // Sends the bytes and returns once the client's kernel holds them all.
+    bool Deliver(const QByteArray& bytes)
+    {
+        return SendAll(m_fd, bytes, m_stop, QDeadlineTimer(10000)) == bytes.size() && WaitUntilAcknowledged();
+    }
+
+    // Closes the sending side; returns once the client's kernel has seen it.
+    bool Finish() { return ::shutdown(m_fd, SHUT_WR) == 0 && WaitUntilAcknowledged(); }
+
+    void CloseConnection()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    void Serve()
+    {
+        while (!m_stop) {
+            pollfd entries[2] = {{m_listenFds[0], POLLIN, 0}, {m_listenFds[1], POLLIN, 0}};
+            if (::poll(entries, 2, 20) <= 0 || !Accept())
+                continue;
+            m_behaviour(m_fd, m_connections, m_stop);
+            CloseConnection();
+            ++m_connections;
+        }
+    }
+
+    bool WaitUntilAcknowledged() const
+    {
+        const QDeadlineTimer deadline(10000);
+        // Bytes (and the FIN) sent or waiting but not yet acknowledged.
+        int pending = -1;
+        while (::ioctl(m_fd, SIOCOUTQ, &pending) == 0 && pending > 0 && !deadline.hasExpired())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return pending == 0;
+    }
+
+    int m_listenFds[2];
+    int m_fd = -1;
+    QByteArray m_received;
+    bool m_bPeerClosed = false;
+    Behaviour m_behaviour;
+    std::atomic<bool> m_stop = false;
+    std::atomic<int> m_connections = 0;
+    std::thread m_thread;
+};
+
+// Whether the peer is the destination (of either family) at the port.
+inline bool IsDestinationPort(const sockaddr_storage& peer, socklen_t size, std::uint16_t port)
+{
+    char host[NI_MAXHOST];
+    char service[NI_MAXSERV];
+    return ::getnameinfo(reinterpret_cast<const sockaddr*>(&peer), size, host, sizeof host, service, sizeof service,
+                         NI_NUMERICHOST | NI_NUMERICSERV) == 0
+        && QByteArray(service).toInt() == port
+        && (qgetenv("NETSONDE_LAB_DESTINATION") == host || qgetenv("NETSONDE_LAB_DESTINATION6") == host);
+}
+
+// Bytes waiting in this process's socket connected to the destination's
+// port, found among the open files; -1 when there is no such socket.
+inline int UnreadBytesFrom(std::uint16_t port)
+{
+    for (const QString& name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
+        sockaddr_storage peer{};
+        socklen_t size = sizeof peer;
+        int unread = 0;
+        if (::getpeername(name.toInt(), reinterpret_cast<sockaddr*>(&peer), &size) == 0
+            && IsDestinationPort(peer, size, port))
+            return ::ioctl(name.toInt(), FIONREAD, &unread) == 0 ? unread : -1;
+    }
+    return -1;
+}
+
+} // namespace netsonde::test
