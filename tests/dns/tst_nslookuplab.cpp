@@ -37,25 +37,16 @@ constexpr int kATypeIndex = 1;
 
 QString LabVariable(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
 
-// Why the hosts file of the test's own could not be put in place; empty
-// when it is.
-QString& HostsFailure()
-{
-    static QString failure;
-    return failure;
-}
-
 // The system resolver sees the lab's names: this process gets a mount
-// namespace of its own with a hosts file bound over /etc/hosts.
-void InstallLabHosts()
+// namespace of its own with a hosts file bound over /etc/hosts. Why that
+// failed, or empty.
+QString InstallLabHosts()
 {
     static QTemporaryDir directory;
     const QString path = directory.filePath(QStringLiteral("hosts"));
     QFile hosts(path);
-    if (!directory.isValid() || !hosts.open(QIODevice::WriteOnly)) {
-        HostsFailure() = QStringLiteral("cannot write a hosts file");
-        return;
-    }
+    if (!directory.isValid() || !hosts.open(QIODevice::WriteOnly))
+        return QStringLiteral("cannot write a hosts file");
     hosts.write(QStringLiteral("127.0.0.1 localhost\n"
                                "%1 %2 %2-alias\n"
                                "%3 ns1.lab.test nameserver\n"
@@ -67,7 +58,14 @@ void InstallLabHosts()
     hosts.close();
     if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
         || ::mount(QFile::encodeName(path).constData(), "/etc/hosts", nullptr, MS_BIND, nullptr) != 0)
-        HostsFailure() = QStringLiteral("no mount namespace for a hosts file of our own: ") + QString::fromLocal8Bit(std::strerror(errno));
+        return QStringLiteral("no mount namespace for a hosts file: ") + QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+}
+
+QString& HostsFailure()
+{
+    static QString failure;
+    return failure;
 }
 
 QString NamedLog()
@@ -275,7 +273,7 @@ int main(int argc, char** argv)
     if (!IsInsideLab() && QStandardPaths::findExecutable(QStringLiteral("dig")).isEmpty())
         SkipWholeTest("dig is not installed (Debian package bind9-dnsutils)");
     RunInsideLabWithNameServer(argc, argv, NETSONDE_NAMED_CONF, NETSONDE_NAMED_LOG);
-    InstallLabHosts();
+    HostsFailure() = InstallLabHosts();
     QApplication app(argc, argv);
     TestNameServerLookUpLab test;
     QTEST_SET_MAIN_SOURCE_PATH
