@@ -101,7 +101,7 @@ inline ReportShape DigShape(const QString& server, const QString& name, const QS
     QString section;
     for (const QString& line : QString::fromUtf8(dig.readAllStandardOutput()).split(QLatin1Char('\n'))) {
         if (const auto m = statusLine.match(line); m.hasMatch())
-            shape.header = QStringLiteral("QR=Response, Opcode=%1, RCODE=%2").arg(m.captured(1), RcodeText(m.captured(2)));
+            shape.header = QString("QR=Response, Opcode=%1, RCODE=%2").arg(m.captured(1), RcodeText(m.captured(2)));
         if (const auto m = flagsLine.match(line); m.hasMatch()) {
             const QStringList flags = m.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
             const auto yes = [&flags](const char* flag) { return flags.contains(flag) ? "Yes" : "No"; };

@@ -20,6 +20,7 @@ namespace {
 constexpr int kATypeIndex = 1;
 constexpr int kMxTypeIndex = 10;
 constexpr int kWaitMs = 30000;
+const QString kHost = QStringLiteral("www.example");
 
 CIpAddress Address(const char* text)
 {
@@ -80,7 +81,7 @@ private Q_SLOTS:
         CMessageBoxRecorder boxes;
         auto window = FilledWindow(QString(), kATypeIndex, QStringLiteral("127.0.0.1"));
         window.dialog->OnGo();
-        window.Fill(QStringLiteral("www.example"), kMxTypeIndex, QString());
+        window.Fill(kHost, kMxTypeIndex, QString());
         window.dialog->OnGo();
         QCOMPARE(boxes.Texts(), (QStringList{QStringLiteral("Please, enter a host name or address"),
                                              QStringLiteral("A name server is required for this action!")}));
@@ -232,7 +233,7 @@ private Q_SLOTS:
         QFETCH(QString, output);
         CMessageBoxRecorder boxes;
         CScriptedNameServer server({AddressAnswer(7)}, loopback);
-        auto window = FilledWindow(QStringLiteral("www.example"), kATypeIndex, QStringLiteral("ns.example"),
+        auto window = FilledWindow(kHost, kATypeIndex, QStringLiteral("ns.example"),
                                    server.Port());
         CRunInputs inputs = window.dialog->ReadInputs(FunctionId::NameServerLookUp);
         inputs.preference = preference;
@@ -255,7 +256,7 @@ private Q_SLOTS:
     void stopDuringTheNameServerLookupDropsItsResult()
     {
         CScriptedNameServer server({AddressAnswer(7)});
-        auto window = FilledWindow(QStringLiteral("www.example"), kATypeIndex, QStringLiteral("ns.example"),
+        auto window = FilledWindow(kHost, kATypeIndex, QStringLiteral("ns.example"),
                                    server.Port());
         window.dialog->OnGo();
         const LookupHandle handle = window.resolver->Requests().at(0).handle;
@@ -316,22 +317,21 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<bool>("listens");
         QTest::addColumn<QString>("box");
-        const QString www = QStringLiteral("www.example");
         const QString local = QStringLiteral("127.0.0.1");
         const QByteArray good = AddressAnswer(1);
         QTest::newRow("long label") << QString(64, 'a') + ".example" << kATypeIndex << local << good << false
                                     << QString::fromLatin1(kLabelTooLongMessage);
         QTest::newRow("long name") << QStringList(20, QString(60, 'b')).join('.') << kATypeIndex << local << good
                                    << false << QString::fromLatin1(kQueryTooLongMessage);
-        QTest::newRow("no search type") << www << -1 << local << good << false
+        QTest::newRow("no search type") << kHost << -1 << local << good << false
                                         << "Internal Error: Undefined record type in NameServerLookUp";
-        QTest::newRow("answer too long") << www << kATypeIndex << local << QByteArray(kDnsMaxAnswerSize + 1, '\0')
+        QTest::newRow("answer too long") << kHost << kATypeIndex << local << QByteArray(kDnsMaxAnswerSize + 1, '\0')
                                          << true << QStringLiteral("Error %1 while receiving data from 127.0.0.1")
                                                         .arg(EMSGSIZE);
-        QTest::newRow("empty answer") << www << kATypeIndex << local << QByteArray() << true << QString();
-        QTest::newRow("nothing listens") << www << kATypeIndex << local << good << false
+        QTest::newRow("empty answer") << kHost << kATypeIndex << local << QByteArray() << true << QString();
+        QTest::newRow("nothing listens") << kHost << kATypeIndex << local << good << false
                                          << QStringLiteral("Error %1 while connecting to 127.0.0.1").arg(ECONNREFUSED);
-        QTest::newRow("broadcast") << www << kATypeIndex << "everyone.example" << good << false
+        QTest::newRow("broadcast") << kHost << kATypeIndex << "everyone.example" << good << false
                                    << QStringLiteral("Error %1 while sending data to everyone.example").arg(EACCES);
     }
     void failuresAreToldInAPlainBox()
@@ -359,7 +359,7 @@ private Q_SLOTS:
     void noSocketCanBeMade()
     {
         CMessageBoxRecorder boxes;
-        auto window = FilledWindow(QStringLiteral("www.example"), kATypeIndex, QStringLiteral("127.0.0.1"));
+        auto window = FilledWindow(kHost, kATypeIndex, QStringLiteral("127.0.0.1"));
         QList<int> filler;
         for (int fd = ::dup(0); fd >= 0; fd = ::dup(0))
             filler.append(fd);
