@@ -21,58 +21,37 @@ struct ReportShape {
     bool operator==(const ReportShape&) const = default;
 };
 
-inline QString WithoutTrailingDot(QString name)
+inline QString WithoutTrailingDot(const QString& name) { return name.endsWith(u'.') ? name.chopped(1) : name; }
+
+// dig's fields of one RDATA: quoted strings without their quotes, names
+// without their trailing dot.
+inline QStringList DigFields(const QString& rdata)
 {
-    if (name.endsWith(QLatin1Char('.')))
-        name.chop(1);
-    return name;
+    static const QRegularExpression field(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\"|(\\S+)"));
+    QStringList fields;
+    for (const auto& match : field.globalMatch(rdata))
+        fields << (match.hasCaptured(1) ? match.captured(1) : WithoutTrailingDot(match.captured(2)));
+    return fields;
 }
 
-inline QStringList QuotedStrings(const QString& text)
-{
-    QStringList strings;
-    static const QRegularExpression quoted(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\""));
-    for (const auto& match : quoted.globalMatch(text))
-        strings << match.captured(1);
-    return strings;
-}
+inline QStringList Indented(QStringList lines) { return lines.replaceInStrings(QRegularExpression("^"), "   "); }
 
-// The report's RDATA lines for one record as dig shows it.
+// The report's RDATA lines for one record as dig shows it; "|" ends a line.
 inline QStringList RdataLines(const QString& type, const QString& rdata)
 {
-    const QStringList f = rdata.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
-    const auto name = [&f](int i) { return WithoutTrailingDot(f.value(i)); };
-    if (type == QLatin1String("A"))
-        return {QStringLiteral("   IP Address=") + rdata};
-    if (type == QLatin1String("AAAA"))
-        return {QStringLiteral("   IPv6 Address=") + rdata};
-    if (type == QLatin1String("SRV"))
-        return {QStringLiteral("   Priority=%1, Weight=%2, Port=%3, Target=%4").arg(f.value(0), f.value(1), f.value(2), name(3))};
-    if (type == QLatin1String("NS"))
-        return {QStringLiteral("   Name Server=") + name(0)};
-    if (QStringList{"CNAME", "MB", "MG", "MR", "PTR"}.contains(type))
-        return {QStringLiteral("   %1=%2").arg(type, name(0))};
-    if (type == QLatin1String("SOA"))
-        return {QStringLiteral("   Name Server=%1, Mailbox=%2").arg(name(0), name(1)),
-                QStringLiteral("   Serial=%1, Refresh=%2, Retry=%3").arg(f.value(2), f.value(3), f.value(4)),
-                QStringLiteral("   Expire=%1, Minimum=%2").arg(f.value(5), f.value(6))};
-    if (type == QLatin1String("MX"))
-        return {QStringLiteral("   Preference=%1, Mail Exchange=%2").arg(f.value(0), name(1))};
-    if (type == QLatin1String("MINFO"))
-        return {QStringLiteral("   RMAILBX=%1, EMAILBX=%2").arg(name(0), name(1))};
-    if (type == QLatin1String("HINFO")) {
-        const QStringList s = QuotedStrings(rdata);
-        return {QStringLiteral("   CPU=%1, OS=%2").arg(s.value(0), s.value(1))};
-    }
-    if (type == QLatin1String("TXT")) {
-        QStringList lines;
-        for (const QString& s : QuotedStrings(rdata))
-            lines << QStringLiteral("   TXT=") + s;
-        return lines;
-    }
-    if (type == QLatin1String("WKS"))
-        return {QStringLiteral("   IP Address=%1, Protocol=%2").arg(f.value(0), f.value(1))};
-    return {QStringLiteral("   RDATA=Not yet implemented")};
+    static const QMap<QString, QString> forms{
+        {"A", "IP Address=%1"}, {"AAAA", "IPv6 Address=%1"}, {"NS", "Name Server=%1"}, {"CNAME", "CNAME=%1"},
+        {"MB", "MB=%1"}, {"MG", "MG=%1"}, {"MR", "MR=%1"}, {"PTR", "PTR=%1"}, {"HINFO", "CPU=%1, OS=%2"},
+        {"SRV", "Priority=%1, Weight=%2, Port=%3, Target=%4"}, {"MX", "Preference=%1, Mail Exchange=%2"},
+        {"SOA", "Name Server=%1, Mailbox=%2|Serial=%3, Refresh=%4, Retry=%5|Expire=%6, Minimum=%7"},
+        {"MINFO", "RMAILBX=%1, EMAILBX=%2"}, {"WKS", "IP Address=%1, Protocol=%2"}};
+    const QStringList fields = DigFields(rdata);
+    if (type == QLatin1String("TXT"))
+        return Indented(QStringList(fields).replaceInStrings(QRegularExpression("^"), "TXT="));
+    QString text = forms.value(type, QStringLiteral("RDATA=Not yet implemented"));
+    for (int i = 0; i < fields.size() && text.contains(u'%'); ++i)
+        text = text.arg(fields.at(i));
+    return Indented(text.split(u'|'));
 }
 
 inline QString RecordKey(const QStringList& lines)
@@ -83,19 +62,24 @@ inline QString RecordKey(const QStringList& lines)
 
 inline const QMap<QString, QString>& DigSectionNames()
 {
-    static const QMap<QString, QString> names{
-        {QStringLiteral(";; ANSWER SECTION:"), QStringLiteral("Answer Section:")},
-        {QStringLiteral(";; AUTHORITY SECTION:"), QStringLiteral("Authority Records Section:")},
-        {QStringLiteral(";; ADDITIONAL SECTION:"), QStringLiteral("Additional Records Section:")}};
+    static const QMap<QString, QString> names{{";; ANSWER SECTION:", "Answer Section:"},
+                                              {";; AUTHORITY SECTION:", "Authority Records Section:"},
+                                              {";; ADDITIONAL SECTION:", "Additional Records Section:"}};
     return names;
 }
 
 inline QString RcodeText(const QString& status)
 {
     static const QMap<QString, QString> texts{
-        {"NOERROR", "NO ERROR"},    {"FORMERR", "FORMAT ERROR"},       {"SERVFAIL", "SERVER FAILURE"},
-        {"NXDOMAIN", "NAME ERROR"}, {"NOTIMP", "NOT IMPLEMENTED"},     {"REFUSED", "REFUSED"}};
+        {"NOERROR", "NO ERROR"},    {"FORMERR", "FORMAT ERROR"},   {"SERVFAIL", "SERVER FAILURE"},
+        {"NXDOMAIN", "NAME ERROR"}, {"NOTIMP", "NOT IMPLEMENTED"}, {"REFUSED", "REFUSED"}};
     return texts.value(status, QStringLiteral("UNDEFINED ERROR"));
+}
+
+inline void SortRecords(ReportShape& shape)
+{
+    for (QStringList& records : shape.sections)
+        records.sort();
 }
 
 // dig's view of the question, without EDNS or cookies, as Netsonde asks it.
@@ -103,10 +87,8 @@ inline QString RcodeText(const QString& status)
 inline ReportShape DigShape(const QString& server, const QString& name, const QString& type, QString* failure)
 {
     QProcess dig;
-    dig.start(QStringLiteral("dig"), {QStringLiteral("+noall"), QStringLiteral("+comments"), QStringLiteral("+answer"),
-                                      QStringLiteral("+authority"), QStringLiteral("+additional"),
-                                      QStringLiteral("+nocookie"), QStringLiteral("+noedns"), QStringLiteral("+time=5"),
-                                      QLatin1Char('@') + server, name, type});
+    dig.start(QStringLiteral("dig"), {"+noall", "+comments", "+answer", "+authority", "+additional", "+nocookie",
+                                      "+noedns", "+time=5", QLatin1Char('@') + server, name, type});
     if (!dig.waitForFinished(60000) || dig.exitCode() != 0) {
         *failure = QString::fromUtf8(dig.readAllStandardOutput() + dig.readAllStandardError());
         return {};
@@ -119,28 +101,25 @@ inline ReportShape DigShape(const QString& server, const QString& name, const QS
     QString section;
     for (const QString& line : QString::fromUtf8(dig.readAllStandardOutput()).split(QLatin1Char('\n'))) {
         if (const auto m = statusLine.match(line); m.hasMatch())
-            shape.header = QStringLiteral("QR=Response, Opcode=%1, RCODE=%2").arg(m.captured(1), RcodeText(m.captured(2)));
+            shape.header = QString("QR=Response, Opcode=%1, RCODE=%2").arg(m.captured(1), RcodeText(m.captured(2)));
         if (const auto m = flagsLine.match(line); m.hasMatch()) {
             const QStringList flags = m.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            const auto yesNo = [&flags](const char* flag) {
-                return flags.contains(QLatin1String(flag)) ? QStringLiteral("Yes") : QStringLiteral("No");
-            };
+            const auto yes = [&flags](const char* flag) { return flags.contains(flag) ? "Yes" : "No"; };
             shape.headerLines = {
-                QStringLiteral("   Authoritative Answer=%1, Truncation=%2").arg(yesNo("aa"), yesNo("tc")),
-                QStringLiteral("   Recursion Desired=%1, Recursion Available=%2").arg(yesNo("rd"), yesNo("ra")),
+                QStringLiteral("   Authoritative Answer=%1, Truncation=%2").arg(yes("aa"), yes("tc")),
+                QStringLiteral("   Recursion Desired=%1, Recursion Available=%2").arg(yes("rd"), yes("ra")),
                 QStringLiteral("   QDCOUNT=%1, ANCOUNT=%2, NSCOUNT=%3, ARCOUNT=%4")
                     .arg(m.captured(2), m.captured(3), m.captured(4), m.captured(5))};
         }
         if (DigSectionNames().contains(line))
             section = DigSectionNames().value(line);
         else if (const auto m = record.match(line); m.hasMatch() && !section.isEmpty())
-            shape.sections[section] << RecordKey(QStringList{QStringLiteral("   Name=") + WithoutTrailingDot(m.captured(1)),
+            shape.sections[section] << RecordKey(QStringList{"   Name=" + WithoutTrailingDot(m.captured(1)),
                                                              QStringLiteral("   Type=%1, Class=1, TTL=%2, RDLENGTH=0")
                                                                  .arg(m.captured(3), m.captured(2))}
                                                  + RdataLines(m.captured(3), m.captured(4).trimmed()));
     }
-    for (QStringList& records : shape.sections)
-        records.sort();
+    SortRecords(shape);
     return shape;
 }
 
@@ -166,15 +145,13 @@ inline ReportShape ReportShapeOf(const QString& report)
         } else if (DigSectionNames().values().contains(line) || line == QLatin1String("---")) {
             flush();
             section = line;
-        } else if (!section.isEmpty() && line.startsWith(QLatin1String("   Name=")) && !current.isEmpty()) {
-            flush();
-            current << line;
         } else if (!section.isEmpty() && line.startsWith(QLatin1String("   "))) {
+            if (line.startsWith(QLatin1String("   Name=")))
+                flush();
             current << line;
         }
     }
-    for (QStringList& records : shape.sections)
-        records.sort();
+    SortRecords(shape);
     return shape;
 }
 

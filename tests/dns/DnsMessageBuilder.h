@@ -19,16 +19,9 @@ inline QByteArray operator""_wire(const char* bytes, std::size_t size)
 
 class DnsMessageBuilder {
 public:
-    DnsMessageBuilder& U8(int value)
-    {
-        m_bytes.append(static_cast<char>(value & 0xFF));
-        return *this;
-    }
+    DnsMessageBuilder& U8(int value) { return Raw(QByteArray(1, static_cast<char>(value & 0xFF))); }
     DnsMessageBuilder& U16(int value) { return U8(value >> 8).U8(value); }
-    DnsMessageBuilder& U32(quint32 value)
-    {
-        return U16(static_cast<int>(value >> 16)).U16(static_cast<int>(value & 0xFFFF));
-    }
+    DnsMessageBuilder& U32(quint32 value) { return U16(static_cast<int>(value >> 16)).U16(static_cast<int>(value)); }
     DnsMessageBuilder& Raw(QByteArrayView bytes)
     {
         m_bytes.append(bytes);
@@ -65,7 +58,6 @@ public:
         return U16(type).U16(rclass).U32(ttl).U16(rdLength);
     }
 
-    qsizetype Size() const { return m_bytes.size(); }
     QByteArray Bytes() const { return m_bytes; }
     operator QByteArray() const { return m_bytes; }
 

@@ -13,17 +13,18 @@
 #include "dns/LookupFixture.h"
 #include "netns/LabEnvironment.h"
 #include "query/QueryTestSupport.h"
+<<<<<<< HEAD
 #include "support/LabServer.h"
+=======
+#include "support/ScriptedNameServer.h"
+>>>>>>> w2
 
 #include "platform/MessageBox.h"
 #include "query/ReceivedText.h"
 #include "query/TextQueryFunction.h"
 
 #include <QApplication>
-#include <QNetworkDatagram>
 #include <QPushButton>
-#include <QThread>
-#include <QUdpSocket>
 #include <QtTest>
 
 #include <cerrno>
@@ -87,47 +88,17 @@ QList<QByteArray> HostileFingerChunks()
 
 enum class Sender { NameServer, OtherAddress, OtherPort };
 
-using Script = QList<std::pair<Sender, QByteArray>>;
-
-// Answers every query with the scripted datagrams, in order, each from the
-// socket the script names. The other address is the destination's silent
-// one, which sends well enough: only what is sent to it is dropped.
-class CScriptedNameServer {
-public:
-    explicit CScriptedNameServer(Script script) : m_script(std::move(script))
-    {
-        const QString nameSpace = LabText("NETSONDE_LAB_NS_DESTINATION");
-        const std::uint32_t destination = LabAddress("NETSONDE_LAB_DESTINATION");
-        const std::pair<std::uint32_t, std::uint16_t> ends[] = {
-            {destination, kDnsServerPort}, {LabAddress("NETSONDE_LAB_SILENT"), kDnsServerPort},
-            {destination, kStrangerPort}};
-        for (int i = 0; i < 3; ++i) {
-            const int fd = BindInsideNamespace(nameSpace, SOCK_DGRAM, ends[i].first, ends[i].second);
-            m_bServing = m_sockets[i].setSocketDescriptor(fd, QAbstractSocket::BoundState) && m_bServing;
-        }
-        QObject::connect(&m_sockets[0], &QUdpSocket::readyRead, [this] { Answer(); });
-    }
-
-    bool IsServing() const { return m_bServing; }
-
-private:
-    void Answer()
-    {
-        while (m_sockets[0].hasPendingDatagrams()) {
-            const QNetworkDatagram query = m_sockets[0].receiveDatagram();
-            for (const auto& [sender, datagram] : m_script) {
-                const auto port = static_cast<quint16>(query.senderPort());
-                m_sockets[int(sender)].writeDatagram(datagram, query.senderAddress(), port);
-                // In order, each read by the client on its own.
-                QThread::msleep(20);
-            }
-        }
-    }
-
-    Script m_script;
-    QUdpSocket m_sockets[3];
-    bool m_bServing = true;
-};
+// The name server's sockets, in the order of Sender. The other address is
+// the destination's silent one, which sends well enough: only what is sent
+// to it is dropped.
+QList<int> NameServerSockets()
+{
+    const QString nameSpace = LabText("NETSONDE_LAB_NS_DESTINATION");
+    const std::uint32_t destination = LabAddress("NETSONDE_LAB_DESTINATION");
+    return {BindInsideNamespace(nameSpace, SOCK_DGRAM, destination, kDnsServerPort),
+            BindInsideNamespace(nameSpace, SOCK_DGRAM, LabAddress("NETSONDE_LAB_SILENT"), kDnsServerPort),
+            BindInsideNamespace(nameSpace, SOCK_DGRAM, destination, kStrangerPort)};
+}
 
 DnsMessageBuilder ResponseHeader(int qd, int an) { return DnsMessageBuilder().Header(0x4242, 0x81, 0x80, qd, an, 0, 0); }
 
@@ -308,11 +279,11 @@ private Q_SLOTS:
         QFETCH(QByteArray, datagram);
         QFETCH(QString, output);
         QFETCH(QString, box);
-        Script script{{Sender(sender), datagram}};
+        CScriptedNameServer::Script script{{sender, datagram}};
         if (Sender(sender) != Sender::NameServer)
-            script.append({Sender::NameServer, AddressAnswer("\x0a\x01\x02\x03")});
+            script.append({int(Sender::NameServer), AddressAnswer("\x0a\x01\x02\x03")});
         CMessageBoxRecorder boxes;
-        CScriptedNameServer server(script);
+        CScriptedNameServer server(script, NameServerSockets());
         QVERIFY2(server.IsServing(), "the name server cannot bind its sockets in the lab");
         auto window = OpenLookupWindow(false);
         window.Fill(QStringLiteral("www.example"), kATypeIndex, LabText("NETSONDE_LAB_DESTINATION"));
