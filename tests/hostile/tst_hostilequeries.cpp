@@ -13,11 +13,8 @@
 #include "dns/LookupFixture.h"
 #include "netns/LabEnvironment.h"
 #include "query/QueryTestSupport.h"
-<<<<<<< HEAD
 #include "support/LabServer.h"
-=======
 #include "support/ScriptedNameServer.h"
->>>>>>> w2
 
 #include "platform/MessageBox.h"
 #include "query/ReceivedText.h"
