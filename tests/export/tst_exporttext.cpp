@@ -57,7 +57,8 @@ private Q_SLOTS:
         QTest::newRow("Finger with user") << 2 << "alice" << "" << "Finger alice@target.test\r\n\r\n" + pane;
         QTest::newRow("WhoIs without query") << 3 << "" << "" << "WhoIs target.test\r\n\r\n" + pane;
         QTest::newRow("NS LookUp mode text compared exactly") << 4 << "" << "use winsock function gethostbyx"
-            << "Name Server LookUp for target.test\r\nSearch Type: use winsock function gethostbyx\r\nName Server: ns.test\r\n\r\n" + pane;
+            << "Name Server LookUp for target.test\r\nSearch Type: use winsock function gethostbyx\r\n"
+               "Name Server: ns.test\r\n\r\n" + pane;
     }
 
     void functionHeaders()
