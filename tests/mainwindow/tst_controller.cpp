@@ -37,22 +37,24 @@ CRecorders PlugRecorders(CMainDialog& dialog)
     return recorders;
 }
 
-// Go is enabled and Stop disabled while idle, and the other way round while a run is on.
-bool ButtonsShow(const CMainDialog& d, bool bIdle)
+// The window's state in words: run, animation, buttons, height, the
+// output pane shown and the status line.
+QString Shown(const CMainDialog& d)
 {
-    return Control<QPushButton>(&d, IDC_GO)->isEnabled() == bIdle
-        && Control<QPushButton>(&d, IDC_STOP)->isEnabled() != bIdle;
+    QStringList parts{d.Runs().IsBusy() ? "busy" : "idle", d.Animation()->IsPlaying() ? "playing" : "still"};
+    parts << (Control<QPushButton>(&d, IDC_GO)->isEnabled() ? "Go" : "no Go");
+    parts << (Control<QPushButton>(&d, IDC_STOP)->isEnabled() ? "Stop" : "no Stop");
+    parts << (d.height() == d.CompactHeight() ? QStringLiteral("compact") : QString::number(d.height()));
+    for (int i = 0; i < kFunctionCount; ++i) {
+        if (d.Pane(Fn(i))->isVisible())
+            parts << QString::fromLatin1(FunctionTable[i].tabLabel) + " pane";
+    }
+    if (Control<QStatusBar>(&d, IDC_STATUS_BAR)->isVisible())
+        parts << "status line";
+    return parts.join(", ");
 }
 
-// The compact window of an idle program: no output pane, no status line.
-bool ShowsCompactAndIdle(const CMainDialog& d)
-{
-    bool bPaneShown = false;
-    for (int i = 0; i < kFunctionCount; ++i)
-        bPaneShown = bPaneShown || d.Pane(Fn(i))->isVisible();
-    return ButtonsShow(d, true) && d.height() == d.CompactHeight() && !bPaneShown
-        && !Control<QStatusBar>(&d, IDC_STATUS_BAR)->isVisible();
-}
+const QString kCompactAndIdle = QStringLiteral("idle, still, Go, no Stop, compact");
 
 bool InputsDisabled(const CMainDialog& d, FunctionId id)
 {
@@ -83,10 +85,10 @@ private Q_SLOTS:
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Ping"));
         QCOMPARE(dialog->CurrentFunction(), FunctionId::Ping);
         QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-        QVERIFY(ShowsCompactAndIdle(*dialog));
+        QCOMPARE(Shown(*dialog), kCompactAndIdle);
         QVERIFY(Control<QPushButton>(dialog.get(), IDC_GO)->isDefault());
         QVERIFY(dialog->Page(FunctionId::Ping)->isVisible() && !dialog->Page(FunctionId::Finger)->isVisible());
-        QVERIFY(dialog->Animation()->IsOpen() && !dialog->Animation()->IsPlaying());
+        QVERIFY(dialog->Animation()->IsOpen());
         QCOMPARE(dialog->Animation()->Frame(), 0);
         const QStringList labels{"Ping", "TraceRoute", "Finger", "WhoIs", "NS LookUp", "QoD"};
         for (int i = 0; i < kFunctionCount; ++i)
@@ -126,34 +128,29 @@ private Q_SLOTS:
         auto recorders = PlugRecorders(*dialog);
         dialog->OnGo();
         QCOMPARE(recorders[FunctionId::Ping].starts, 1);
-        QVERIFY(dialog->Runs().IsBusy() && dialog->Animation()->IsPlaying() && ButtonsShow(*dialog, false));
-        QCOMPARE(dialog->height(), 350);
-        QVERIFY(dialog->Pane(FunctionId::Ping)->isVisible());
-        QVERIFY(Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR)->isVisible());
+        QCOMPARE(Shown(*dialog), QStringLiteral("busy, playing, no Go, Stop, 350, Ping pane, status line"));
         QVERIFY(!dialog->PingPage()->HostCombo()->isEnabled());
         QVERIFY(!FingerUser(*dialog)->isEnabledTo(dialog->FingerPage()));
         QVERIFY(!dialog->Pane(FunctionId::Ping)->isEnabled());
 
         dialog->OnStop();
-        QTRY_VERIFY(!dialog->Runs().IsBusy());
-        QVERIFY(!dialog->Animation()->IsPlaying());
+        QTRY_COMPARE(Shown(*dialog), QStringLiteral("idle, still, Go, no Stop, 350, Ping pane, status line"));
         QCOMPARE(dialog->Animation()->Frame(), 0);
         QCOMPARE(recorders[FunctionId::Ping].cancels, 1);
-        QVERIFY(dialog->PingPage()->HostCombo()->isEnabled() && dialog->Pane(FunctionId::Ping)->isVisible());
+        QVERIFY(dialog->PingPage()->HostCombo()->isEnabled());
 
         // Go on Finger while the Ping results show: the Finger pane takes
         // their place and the window keeps its height.
         dialog->resize(dialog->width(), 420);
         dialog->SelectFunction(FunctionId::Finger);
         dialog->OnGo();
-        QCOMPARE(dialog->height(), 420);
-        QVERIFY(!dialog->Pane(FunctionId::Ping)->isVisible() && dialog->Pane(FunctionId::Finger)->isVisible());
+        QCOMPARE(Shown(*dialog), QStringLiteral("busy, playing, no Go, Stop, 420, Finger pane, status line"));
         QCOMPARE(dialog->Pane(FunctionId::Finger)->geometry(), dialog->Pane(FunctionId::Ping)->geometry());
         dialog->OnStop();
 
         // The output stays with the function that last ran.
         dialog->SelectFunction(FunctionId::Ping);
-        QVERIFY(dialog->Pane(FunctionId::Finger)->isVisible() && !dialog->Pane(FunctionId::Ping)->isVisible());
+        QCOMPARE(Shown(*dialog), QStringLiteral("idle, still, Go, no Stop, 420, Finger pane, status line"));
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Ping"));
 
         // Stop acts on both the selected tab's function and the one whose run
@@ -223,9 +220,8 @@ private Q_SLOTS:
         Control<QCheckBox>(dialog->FingerPage(), IDC_FINGER_VERBOSE)->setChecked(true);
         dialog->OnClear();
         QCOMPARE(recorders[FunctionId::Finger].cancels, 1);
-        QTRY_VERIFY(!dialog->Runs().IsBusy());
+        QTRY_COMPARE(Shown(*dialog), kCompactAndIdle);
         QVERIFY(!dialog->OutputShown());
-        QVERIFY(ShowsCompactAndIdle(*dialog));
         for (int i = 0; i < kFunctionCount; ++i)
             QCOMPARE(dialog->Page(Fn(i))->HostCombo()->currentText(), QString());
         QCOMPARE(FingerUser(*dialog)->text(), QString());
@@ -404,11 +400,12 @@ private Q_SLOTS:
         palette.setColor(QPalette::Window, QColor(10, 120, 30));
         dialog->setPalette(palette);
         QCOMPARE(dialog->WindowColour(), QColor(10, 120, 30));
-        QVERIFY(dialog->Animation()->IsOpen() && dialog->Animation()->IsPlaying());
+        QVERIFY(dialog->Animation()->IsOpen());
+        QCOMPARE(Shown(*dialog), QStringLiteral("busy, playing, no Go, Stop, 350, Ping pane, status line"));
         dialog->OnStop();
         palette.setColor(QPalette::Window, QColor(200, 200, 200));
         dialog->setPalette(palette);
-        QVERIFY(!dialog->Animation()->IsPlaying());
+        QCOMPARE(Shown(*dialog), QStringLiteral("idle, still, Go, no Stop, 350, Ping pane, status line"));
     }
 };
 
