@@ -70,7 +70,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("italic");
         QTest::newRow("plain") << "-12,0,0,0,400,0,0,0,0,0,0,0,0,Serif" << true << "Serif" << 0;
         QTest::newRow("byte fields keep their low byte") << "-12,0,0,0,400,257,0,0,0,0,0,0,0,A" << true << "A" << 1;
-        QTest::newRow("reading stops at white space") << "-12,0,0,0,400,0,0,0,0,0,0,0,0,Free Mono" << true << "Free" << 0;
+        QTest::newRow("stops at white space") << "-12,0,0,0,400,0,0,0,0,0,0,0,0,Free Mono" << true << "Free" << 0;
         QTest::newRow("long face kept to 31") << "-12,0,0,0,400,0,0,0,0,0,0,0,0," + QString(45, QLatin1Char('x'))
                                             << true << QString(31, QLatin1Char('x')) << 0;
         QTest::newRow("twelve integers") << "-12,0,0,0,400,0,0,0,0,0,0,0,Serif" << false << "" << 0;
@@ -230,9 +230,9 @@ private Q_SLOTS:
             return;
         const auto readAfterStoring = [key](const QString& stored) { StoreText(key, stored); return ReadAsText(key); };
         const bool ranged = minimum != INT_MIN;
-        QCOMPARE(readAfterStoring(QStringLiteral("-3000")), ranged ? QString::number(minimum) : QStringLiteral("-3000"));
-        QCOMPARE(readAfterStoring(QStringLiteral("abc")), firstRead);
-        QCOMPARE(readAfterStoring(QStringLiteral("2147483648")), firstRead);
+        QCOMPARE(readAfterStoring("-3000"), ranged ? QString::number(minimum) : QStringLiteral("-3000"));
+        QCOMPARE(readAfterStoring("abc"), firstRead);
+        QCOMPARE(readAfterStoring("2147483648"), firstRead);
         if (!ranged)
             return;
         QCOMPARE(readAfterStoring(QString::number(minimum - 1)), QString::number(minimum));
