@@ -122,6 +122,17 @@ private Q_SLOTS:
         QVERIFY(dialog->isVisible());
     }
 
+    // The message is the query start test's; here the run ends with it.
+    void goWithAnEmptyHost()
+    {
+        CMessageBoxRecorder boxes;
+        auto dialog = OpenMainDialog();
+        dialog->SelectFunction(FunctionId::Finger);
+        dialog->OnGo();
+        QCOMPARE(boxes.Texts().size(), 1);
+        QTRY_COMPARE(Shown(*dialog), kCompactAndIdle);
+    }
+
     void runExpandsSwitchesPanesAndStops()
     {
         auto dialog = OpenMainDialog();
