@@ -79,7 +79,7 @@ private Q_SLOTS:
         });
     }
 
-    void initialState()
+    void initialStateAndOptions()
     {
         auto dialog = OpenMainDialog();
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Ping"));
@@ -93,6 +93,36 @@ private Q_SLOTS:
         const QStringList labels{"Ping", "TraceRoute", "Finger", "WhoIs", "NS LookUp", "QoD"};
         for (int i = 0; i < kFunctionCount; ++i)
             QCOMPARE(dialog->TabControl()->TabBar()->tabText(i), labels.at(i));
+
+        // The options: their first state, and each toggle stored at once.
+        const auto checked = [&dialog](int command) { return dialog->Command(command)->isChecked(); };
+        const auto trigger = [&dialog](int command) { dialog->Command(command)->trigger(); };
+        const auto lastFunction = [] { return SettingsStore::ReadInt("Options", "RememberLastFunction", 99); };
+        QVERIFY(!checked(ID_REMEMBER_WINDOW_POSITION) && !checked(ID_REMEMBER_LAST_FUNCTION));
+        QVERIFY(checked(ID_SMART_ADDRESS_SPLITTING) && !checked(ID_PREFER_IPV6));
+        QCOMPARE(dialog->ReadInputs(FunctionId::Ping).preference, AddressPreference::PreferIPv4);
+
+        dialog->SelectFunction(FunctionId::WhoIs);
+        trigger(ID_REMEMBER_LAST_FUNCTION);
+        QVERIFY(checked(ID_REMEMBER_LAST_FUNCTION));
+        QCOMPARE(lastFunction(), 3);
+        trigger(ID_REMEMBER_LAST_FUNCTION);
+        QVERIFY(!checked(ID_REMEMBER_LAST_FUNCTION));
+        QCOMPARE(lastFunction(), -1);
+
+        trigger(ID_SMART_ADDRESS_SPLITTING);
+        QVERIFY(!dialog->Options().bSmartSplitting);
+        QCOMPARE(SettingsStore::ReadText("Options", "Smart Address Splitting"), QStringLiteral("No"));
+        trigger(ID_REMEMBER_WINDOW_POSITION);
+        QVERIFY(checked(ID_REMEMBER_WINDOW_POSITION));
+        QCOMPARE(SettingsStore::ReadText("Window", "RememberPosition"), QStringLiteral("Yes"));
+        trigger(ID_PREFER_IPV6);
+        QVERIFY(checked(ID_PREFER_IPV6));
+        QCOMPARE(SettingsStore::ReadText("Options", "Prefer IPv6"), QStringLiteral("Yes"));
+        QCOMPARE(dialog->ReadInputs(FunctionId::Ping).preference, AddressPreference::PreferIPv6);
+        trigger(ID_EXIT);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
     }
 
     // Escape while idle cancels and keeps the window; F10 to F12 open their
@@ -330,39 +360,6 @@ private Q_SLOTS:
         dialog->SelectFunction(FunctionId::Ping);
         dialog->OnGo();
         QCOMPARE(recorders[FunctionId::Ping].starts, 1);
-    }
-
-    void optionToggles()
-    {
-        auto dialog = OpenMainDialog();
-        const auto checked = [&dialog](int command) { return dialog->Command(command)->isChecked(); };
-        const auto trigger = [&dialog](int command) { dialog->Command(command)->trigger(); };
-        const auto lastFunction = [] { return SettingsStore::ReadInt("Options", "RememberLastFunction", 99); };
-        QVERIFY(!checked(ID_REMEMBER_WINDOW_POSITION) && !checked(ID_REMEMBER_LAST_FUNCTION));
-        QVERIFY(checked(ID_SMART_ADDRESS_SPLITTING) && !checked(ID_PREFER_IPV6));
-        QCOMPARE(dialog->ReadInputs(FunctionId::Ping).preference, AddressPreference::PreferIPv4);
-
-        dialog->SelectFunction(FunctionId::WhoIs);
-        trigger(ID_REMEMBER_LAST_FUNCTION);
-        QVERIFY(checked(ID_REMEMBER_LAST_FUNCTION));
-        QCOMPARE(lastFunction(), 3);
-        trigger(ID_REMEMBER_LAST_FUNCTION);
-        QVERIFY(!checked(ID_REMEMBER_LAST_FUNCTION));
-        QCOMPARE(lastFunction(), -1);
-
-        trigger(ID_SMART_ADDRESS_SPLITTING);
-        QVERIFY(!dialog->Options().bSmartSplitting);
-        QCOMPARE(SettingsStore::ReadText("Options", "Smart Address Splitting"), QStringLiteral("No"));
-        trigger(ID_REMEMBER_WINDOW_POSITION);
-        QVERIFY(checked(ID_REMEMBER_WINDOW_POSITION));
-        QCOMPARE(SettingsStore::ReadText("Window", "RememberPosition"), QStringLiteral("Yes"));
-        trigger(ID_PREFER_IPV6);
-        QVERIFY(checked(ID_PREFER_IPV6));
-        QCOMPARE(SettingsStore::ReadText("Options", "Prefer IPv6"), QStringLiteral("Yes"));
-        QCOMPARE(dialog->ReadInputs(FunctionId::Ping).preference, AddressPreference::PreferIPv6);
-        trigger(ID_EXIT);
-        QVERIFY(!dialog->isVisible());
-        QCOMPARE(dialog->result(), int(QDialog::Accepted));
     }
 
     // The keys change the tab as a click does: the pages swap, the title
