@@ -147,7 +147,7 @@ private Q_SLOTS:
 
     // A save writes the exact text over an older file; one that cannot
     // create its file says so and writes nothing.
-    void save()
+    void saveAndPrint()
     {
         CCommonDialogsAnswers answers;
         CMessageBoxRecorder boxes;
@@ -184,22 +184,14 @@ private Q_SLOTS:
         QCOMPARE(boxes.Texts(), QStringList{"Cannot create " + folderPath});
         QVERIFY(QFileInfo(folderPath).isDir());
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Output.txt")});
-    }
 
-    // A cancelled print dialog prints nothing; the accepted one two pages.
-    void printToPdf()
-    {
-        CCommonDialogsAnswers answers;
-        QTemporaryDir folder;
-        auto dialog = OpenMainDialog();
-        RunOn(*dialog, FunctionId::Finger);
+        // A cancelled print dialog prints nothing; the accepted one two pages.
         const QString pdfPath = PrintToPdf(folder.filePath("printed.pdf"), false);
         dialog->Command(ID_FILE_PRINT)->trigger();
         QVERIFY(!QFile::exists(pdfPath));
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed");
         PrintToPdf(pdfPath, true);
-        dialog->FingerPage()->m_strHost = "host.test";
         QString output = QStringLiteral("a\tb\r\n\t\tdeep\r\n");
         for (int line = 1; line <= 98; ++line)
             output += QStringLiteral("line %1\r\n").arg(line);
