@@ -52,26 +52,22 @@ private Q_SLOTS:
     void outputFontStoredAndRestoredOnTheTextPanes()
     {
         CCommonDialogsAnswers answers;
+        QFont listFont;
+        int chosenPixelSize = 0;
         {
             auto dialog = OpenMainDialog();
             const QFont before = dialog->TextPane(FunctionId::WhoIs)->font();
             dialog->Command(ID_OUTPUT_FONT)->trigger();
             QCOMPARE(dialog->TextPane(FunctionId::WhoIs)->font(), before);
             QVERIFY(SettingsStore::ReadText("Options", "Font").isEmpty());
-        }
-        QFont offered;
-        CommonDialogs().chooseFont = [&offered](QWidget*, const QFont& initial) {
-            offered = initial;
-            QFont chosen("DejaVu Sans Mono", 13);
-            chosen.setUnderline(true);
-            return std::optional<QFont>(chosen);
-        };
-        QFont listFont;
-        int chosenPixelSize = 0;
-        {
-            auto dialog = OpenMainDialog();
+            QFont offered;
+            CommonDialogs().chooseFont = [&offered](QWidget*, const QFont& initial) {
+                offered = initial;
+                QFont chosen("DejaVu Sans Mono", 13);
+                chosen.setUnderline(true);
+                return std::optional<QFont>(chosen);
+            };
             listFont = dialog->ResultList(FunctionId::Ping)->font();
-            const QFont before = dialog->TextPane(FunctionId::Finger)->font();
             QTest::keyClick(dialog->Page(FunctionId::Ping)->HostCombo(), Qt::Key_F10);
             QCOMPARE(offered, before);
             for (FunctionId id : kTextPanes) {
