@@ -57,16 +57,15 @@ private Q_SLOTS:
         CheckTextsFit(dialog.get());
         CheckTextsReadable(dialog.get());
         dialog->SelectFunction(FunctionId::Finger);
-        Save(dialog.get(), QStringLiteral("compact-%1.png").arg(row));
+        Save(dialog.get(), "compact-" + row);
 
         dialog->BeginRun();
-        dialog->TextPane(FunctionId::Finger)->SetText(
-            QStringLiteral("Login: ann\r\nName: Ann Example\r\nDirectory: /home/ann\r\n"));
-        dialog->SetStatusText(QStringLiteral("Connected to example.test"));
+        dialog->TextPane(FunctionId::Finger)->SetText("Login: ann\r\nName: Ann Example\r\nDirectory: /home/ann\r\n");
+        dialog->SetStatusText("Connected to example.test");
         dialog->OnStop();
         QCOMPARE(dialog->height(), 350);
         CheckTextsReadable(dialog.get());
-        Save(dialog.get(), QStringLiteral("expanded-%1.png").arg(row));
+        Save(dialog.get(), "expanded-" + row);
 
         CAboutDialog about(dialog.get());
         about.show();
@@ -74,16 +73,15 @@ private Q_SLOTS:
         CheckTextsFit(&about);
         CheckTextsReadable(&about);
         QCOMPARE(Control<QLabel>(&about, IDC_ABOUT_ICON)->pixmap().devicePixelRatio(), scale);
-        Save(&about, QStringLiteral("about-%1.png").arg(row));
+        Save(&about, "about-" + row);
     }
 
 private:
     static void Save(QWidget* window, const QString& name)
     {
         const QPixmap picture = window->grab();
-        QVERIFY(!picture.isNull());
-        QCOMPARE(picture.devicePixelRatio(), qApp->devicePixelRatio());
-        const QString path = QDir::current().absoluteFilePath(name);
+        QVERIFY(!picture.isNull() && picture.devicePixelRatio() == qApp->devicePixelRatio());
+        const QString path = QDir::current().absoluteFilePath(name + ".png");
         QVERIFY(picture.save(path));
         qInfo("picture: %s", qPrintable(path));
     }
@@ -97,7 +95,7 @@ private:
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(QCoreApplication::applicationFilePath(),
-                      {QStringLiteral("compactAndExpandedWindows:%1").arg(QString::fromLatin1(QTest::currentDataTag()))});
+                      {"compactAndExpandedWindows:" + QString::fromLatin1(QTest::currentDataTag())});
         QVERIFY(process.waitForFinished(-1));
         const QByteArray output = process.readAll();
         QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0, output.constData());
@@ -109,8 +107,6 @@ private:
         for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
             palette.setColor(role, QColor(230, 230, 230));
         palette.setColor(QPalette::Base, QColor(30, 30, 30));
-        palette.setColor(QPalette::Highlight, QColor(61, 122, 214));
-        palette.setColor(QPalette::HighlightedText, Qt::white);
         return palette;
     }
 

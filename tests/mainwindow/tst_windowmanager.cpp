@@ -62,17 +62,35 @@ QByteArray ReadDisplayNumber(int fd)
 }
 
 // A virtual X server with openbox on it, started before the application
-// connects; the application then uses the xcb platform on it.
-class CWindowManagerDisplay {
-public:
+// connects; the application then uses the xcb platform on it, or the
+// offscreen one, with the reason, when either cannot be started.
+struct CWindowManagerDisplay {
+    pid_t server = 0;
+    pid_t windowManager = 0;
+    QString why;
+
     CWindowManagerDisplay()
     {
-        m_why = Start();
-        qputenv("QT_QPA_PLATFORM", m_why.isEmpty() ? "xcb" : "offscreen");
+        const QString serverPath = QStandardPaths::findExecutable("Xvfb");
+        const QString managerPath = QStandardPaths::findExecutable("openbox");
+        int pipeFds[2] = {-1, -1};
+        if (serverPath.isEmpty() || managerPath.isEmpty() || pipe(pipeFds) != 0) {
+            why = "Xvfb or openbox is not installed";
+        } else {
+            const QList<QByteArray> arguments{"-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
+            server = Spawn(serverPath.toLocal8Bit(), arguments + QList<QByteArray>{"-noreset"}, pipeFds[1]);
+            close(pipeFds[1]);
+            const QByteArray number = server ? ReadDisplayNumber(pipeFds[0]) : QByteArray();
+            close(pipeFds[0]);
+            qputenv("DISPLAY", ":" + number);
+            windowManager = number.isEmpty() ? 0 : Spawn(managerPath.toLocal8Bit(), {});
+            why = windowManager ? "" : "Xvfb or openbox did not start";
+        }
+        qputenv("QT_QPA_PLATFORM", why.isEmpty() ? "xcb" : "offscreen");
     }
     ~CWindowManagerDisplay()
     {
-        for (pid_t pid : {m_windowManager, m_server}) {
+        for (pid_t pid : {windowManager, server}) {
             if (pid) {
                 kill(pid, SIGTERM);
                 waitpid(pid, nullptr, 0);
@@ -81,35 +99,6 @@ public:
     }
     CWindowManagerDisplay(const CWindowManagerDisplay&) = delete;
     CWindowManagerDisplay& operator=(const CWindowManagerDisplay&) = delete;
-
-    QString WhyUnavailable() const { return m_why; }
-
-private:
-    // Returns why no window manager runs; empty when it does.
-    QString Start()
-    {
-        const QString server = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        const QString manager = QStandardPaths::findExecutable(QStringLiteral("openbox"));
-        if (server.isEmpty() || manager.isEmpty())
-            return QStringLiteral("Xvfb or openbox is not installed");
-        int pipeFds[2];
-        if (pipe(pipeFds) != 0)
-            return QStringLiteral("no pipe for the display number");
-        m_server = Spawn(server.toLocal8Bit(),
-                         {"-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"}, pipeFds[1]);
-        close(pipeFds[1]);
-        const QByteArray number = m_server ? ReadDisplayNumber(pipeFds[0]) : QByteArray();
-        close(pipeFds[0]);
-        if (number.isEmpty())
-            return QStringLiteral("Xvfb did not start");
-        qputenv("DISPLAY", ":" + number);
-        m_windowManager = Spawn(manager.toLocal8Bit(), {});
-        return m_windowManager ? QString() : QStringLiteral("openbox did not start");
-    }
-
-    pid_t m_server = 0;
-    pid_t m_windowManager = 0;
-    QString m_why;
 };
 
 QString RunX(const QString& program, const QStringList& arguments)
@@ -123,9 +112,8 @@ QString RunX(const QString& program, const QStringList& arguments)
 // The property of the window, or of the root window when there is none.
 QString XProp(const QWidget* window, const char* property)
 {
-    const QStringList target = window ? QStringList{QStringLiteral("-id"), QString::number(window->winId())}
-                                      : QStringList{QStringLiteral("-root")};
-    return RunX(QStringLiteral("xprop"), target + QStringList{QString::fromLatin1(property)});
+    const QStringList target = window ? QStringList{"-id", QString::number(window->winId())} : QStringList{"-root"};
+    return RunX("xprop", target + QStringList{property});
 }
 
 int Field(const QString& text, const char* label)
@@ -139,18 +127,13 @@ int Field(const QString& text, const char* label)
 // frame extents the window manager announces.
 QRect FrameOf(const QWidget& window)
 {
-    const QString info = RunX(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window.winId())});
+    const QString info = RunX("xwininfo", {"-id", QString::number(window.winId())});
     const QRect client(Field(info, "Absolute upper-left X"), Field(info, "Absolute upper-left Y"), Field(info, "Width"),
                        Field(info, "Height"));
     const QStringList sizes = XProp(&window, "_NET_FRAME_EXTENTS").section(QLatin1Char('='), 1).split(QLatin1Char(','));
     if (sizes.size() != 4)
         return client;
     return client.adjusted(-sizes[0].toInt(), -sizes[2].toInt(), sizes[1].toInt(), sizes[3].toInt());
-}
-
-void RememberPosition()
-{
-    SettingsStore::WriteText(QStringLiteral("Window"), QStringLiteral("RememberPosition"), QStringLiteral("Yes"));
 }
 
 QString g_whyUnavailable;
@@ -194,10 +177,10 @@ private Q_SLOTS:
     void rememberedPlacementStaysOnScreen()
     {
         QFETCH(QPoint, stored);
-        RememberPosition();
-        SettingsStore::WriteInt(QStringLiteral("Window"), QStringLiteral("Left"), stored.x());
-        SettingsStore::WriteInt(QStringLiteral("Window"), QStringLiteral("Top"), stored.y());
-        SettingsStore::WriteInt(QStringLiteral("Window"), QStringLiteral("Right"), stored.x() + 500);
+        SettingsStore::WriteText("Window", "RememberPosition", "Yes");
+        SettingsStore::WriteInt("Window", "Left", stored.x());
+        SettingsStore::WriteInt("Window", "Top", stored.y());
+        SettingsStore::WriteInt("Window", "Right", stored.x() + 500);
         auto dialog = OpenMainDialog();
         const QRect screen = dialog->screen()->availableGeometry();
         QTRY_VERIFY(screen.contains(FrameOf(*dialog)));
@@ -213,8 +196,8 @@ private Q_SLOTS:
     void firstExpansionKeepsThePaneAboveTheStatusLine()
     {
         QFETCH(int, expandedHeight);
-        RememberPosition();
-        SettingsStore::WriteInt(QStringLiteral("Window"), QStringLiteral("Height"), expandedHeight);
+        SettingsStore::WriteText("Window", "RememberPosition", "Yes");
+        SettingsStore::WriteInt("Window", "Height", expandedHeight);
         auto dialog = OpenMainDialog();
         dialog->Runs().SetFunction(FunctionId::Ping,
                                    std::make_unique<CRecordingFunction>([&dialog] { dialog->BeginRun(); }));
@@ -230,7 +213,7 @@ private Q_SLOTS:
 int main(int argc, char** argv)
 {
     const CWindowManagerDisplay display;
-    g_whyUnavailable = display.WhyUnavailable();
+    g_whyUnavailable = display.why;
     QApplication app(argc, argv);
     TestWindowManager test;
     return QTest::qExec(&test, argc, argv);

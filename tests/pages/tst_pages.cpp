@@ -31,30 +31,24 @@ class TestPages : public QObject {
 private Q_SLOTS:
     void init() { ResetSettings(); }
 
-    void spinFieldsShowStoredValuesWithinRangeAndStepWithinRange()
-    {
-        SettingsStore::WriteInt(QStringLiteral("Ping"), QStringLiteral("Timeout"), 100);
-        auto dialog = OpenMainDialog();
-        auto* timeout = Control<CSpinField>(dialog->PingPage(), IDC_PING_TIMEOUT_SPIN);
-        QCOMPARE(timeout->Value(), 60);
-        timeout->stepBy(1);
-        QCOMPARE(timeout->Value(), 60);
-        timeout->stepBy(-100);
-        QCOMPARE(timeout->Value(), 1);
-        auto* delay = Control<CSpinField>(dialog->PingPage(), IDC_PING_DELAY_SPIN);
-        delay->SetValue(9999);
-        delay->stepBy(5);
-        QCOMPARE(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->text(), QStringLiteral("10000"));
-        QVERIFY(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->isReadOnly());
-    }
-
+    // Spin fields show stored values within their range and step within it.
     void pageValuesAndListsRoundTrip()
     {
-        SettingsStore::WriteText(QStringLiteral("WhoIs"), QStringLiteral("Recent List"),
-                                 QStringLiteral("rs.example;Alpha.example;beta.example;"));
-        SettingsStore::WriteText(QStringLiteral("Finger"), QStringLiteral("Recent List"), QStringLiteral(";lost;"));
+        SettingsStore::WriteInt("Ping", "Timeout", 100);
+        SettingsStore::WriteText("WhoIs", "Recent List", "rs.example;Alpha.example;beta.example;");
+        SettingsStore::WriteText("Finger", "Recent List", ";lost;");
         {
             auto dialog = OpenMainDialog();
+            auto* timeout = Control<CSpinField>(dialog->PingPage(), IDC_PING_TIMEOUT_SPIN);
+            QCOMPARE(timeout->Value(), 60);
+            timeout->stepBy(1);
+            QCOMPARE(timeout->Value(), 60);
+            timeout->stepBy(-100);
+            QCOMPARE(timeout->Value(), 1);
+            Control<CSpinField>(dialog->PingPage(), IDC_PING_DELAY_SPIN)->SetValue(9999);
+            Control<CSpinField>(dialog->PingPage(), IDC_PING_DELAY_SPIN)->stepBy(5);
+            QCOMPARE(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->text(), QStringLiteral("10000"));
+            QVERIFY(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->isReadOnly());
             QCOMPARE(Items(dialog->WhoIsPage()->HostCombo()),
                      (QStringList{"Alpha.example", "beta.example", "rs.example"}));
             QVERIFY(Items(dialog->FingerPage()->HostCombo()).isEmpty());
@@ -64,30 +58,30 @@ private Q_SLOTS:
                      QString::number(SettingInfo(SettingKey::PingNumberOfPings).defaultInt));
             Control<CSpinField>(ping, IDC_PING_COUNT_SPIN)->SetValue(7);
             Control<QCheckBox>(ping, IDC_PING_RESOLVE)->setChecked(false);
-            ping->AddRecentHost(QStringLiteral("one.example"));
-            ping->AddRecentHost(QStringLiteral("two.example"));
+            ping->AddRecentHost("one.example");
+            ping->AddRecentHost("two.example");
             Control<QComboBox>(dialog->NameServerLookUpPage(), IDC_NS_SEARCH_TYPE)->setCurrentIndex(10);
-            dialog->NameServerLookUpPage()->AddRecentNameServer(QStringLiteral("ns1.example"));
-            dialog->WhoIsPage()->AddRecentHost(QStringLiteral("BETA.example"));
+            dialog->NameServerLookUpPage()->AddRecentNameServer("ns1.example");
+            dialog->WhoIsPage()->AddRecentHost("BETA.example");
         }
-        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Ping"), QStringLiteral("Number of Pings"), 0), 7);
-        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Ping"), QStringLiteral("Resolve IP Addresses"), 1), 0);
-        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Ping"), QStringLiteral("Recent List")),
-                 QStringLiteral("two.example;one.example;"));
-        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Name Server LookUp"), QStringLiteral("Search Type"), 0), 10);
-        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Name Server LookUp"), QStringLiteral("Name Servers")),
-                 QStringLiteral("ns1.example;"));
+        QCOMPARE(SettingsStore::ReadInt("Ping", "Number of Pings", 0), 7);
+        QCOMPARE(SettingsStore::ReadInt("Ping", "Resolve IP Addresses", 1), 0);
+        QCOMPARE(SettingsStore::ReadText("Ping", "Recent List"), QStringLiteral("two.example;one.example;"));
+        QCOMPARE(SettingsStore::ReadInt("Name Server LookUp", "Search Type", 0), 10);
+        QCOMPARE(SettingsStore::ReadText("Name Server LookUp", "Name Servers"), QStringLiteral("ns1.example;"));
         // The WhoIs entry added again in other case went to the top; after a restart the list is sorted.
-        QCOMPARE(SettingsStore::ReadText(QStringLiteral("WhoIs"), QStringLiteral("Recent List")),
-                 QStringLiteral("BETA.example;Alpha.example;rs.example;"));
+        QCOMPARE(SettingsStore::ReadText("WhoIs", "Recent List"), "BETA.example;Alpha.example;rs.example;");
         auto again = OpenMainDialog();
         QCOMPARE(Items(again->WhoIsPage()->HostCombo()), (QStringList{"Alpha.example", "BETA.example", "rs.example"}));
-        QCOMPARE(Control<QComboBox>(again->NameServerLookUpPage(), IDC_NS_SEARCH_TYPE)->currentText(),
-                 QStringLiteral("MX - Mail exchange"));
-        QVERIFY(Control<QComboBox>(again->NameServerLookUpPage(), IDC_NS_SERVER)->isEnabledTo(again->NameServerLookUpPage()));
+        CNameServerLookUpPage* ns = again->NameServerLookUpPage();
+        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->currentText(), QStringLiteral("MX - Mail exchange"));
+        QVERIFY(Control<QComboBox>(ns, IDC_NS_SERVER)->isEnabledTo(ns));
     }
 
-    void hostWrittenAgainstTheList()
+    // The host is written against the Recent List where the page matches
+    // it. Writing the User field during the exchange must not split it,
+    // which would read the other controls back before they were written.
+    void exchange()
     {
         auto dialog = OpenMainDialog();
         const std::pair<CPropertyPage*, bool> pages[] = {
@@ -96,14 +90,24 @@ private Q_SLOTS:
             {dialog->NameServerLookUpPage(), true}, {dialog->QuoteOfDayPage(), true},
         };
         for (const auto& [page, matched] : pages) {
-            page->AddRecentHost(QStringLiteral("example.net"));
-            page->m_strHost = QStringLiteral("EXAMPLE");
+            page->AddRecentHost("example.net");
+            page->m_strHost = "EXAMPLE";
             SendAppMessage(page, WM_APP_REFRESH);
-            const QString expected = matched ? QStringLiteral("example.net") : QStringLiteral("EXAMPLE");
-            QCOMPARE(page->HostCombo()->currentText(), expected);
+            QCOMPARE(page->HostCombo()->currentText(), QString(matched ? "example.net" : "EXAMPLE"));
             page->m_strHost.clear();
             SendAppMessage(page, WM_APP_REFRESH);
             QCOMPARE(page->HostCombo()->currentText(), QString());
+        }
+        for (CUserHostPage* page : std::initializer_list<CUserHostPage*>{dialog->FingerPage(), dialog->WhoIsPage()}) {
+            page->m_strHost = "inner.example";
+            page->m_strUser = "ann";
+            page->m_bClearOutput = false;
+            dialog->FingerPage()->m_bVerboseFormat = true;
+            page->DoDataExchange(false);
+            page->DoDataExchange(true);
+            QCOMPARE(page->m_strHost, QStringLiteral("inner.example"));
+            QCOMPARE(page->m_strUser, QStringLiteral("ann"));
+            QVERIFY(!page->m_bClearOutput && dialog->FingerPage()->m_bVerboseFormat);
         }
     }
 
@@ -118,7 +122,7 @@ private Q_SLOTS:
 
         user->setText(QStringLiteral("old"));
         host->lineEdit()->clear();
-        QGuiApplication::clipboard()->setText(QStringLiteral("ann@bob@cat"));
+        QGuiApplication::clipboard()->setText("ann@bob@cat");
         host->lineEdit()->paste();
         QCOMPARE(user->text(), QStringLiteral("ann"));
         QCOMPARE(host->currentText(), QStringLiteral("bob@cat"));
@@ -127,22 +131,22 @@ private Q_SLOTS:
         QCOMPARE(host->currentText(), QStringLiteral("cat"));
 
         host->lineEdit()->clear();
-        QTest::keyClicks(host->lineEdit(), QStringLiteral("@example"));
+        QTest::keyClicks(host->lineEdit(), "@example");
         QCOMPARE(user->text(), QString());
         QCOMPARE(host->currentText(), QStringLiteral("example"));
 
         // "john@" typed into the User field leaves john there and empties the host.
         CWhoIsPage* whois = dialog->WhoIsPage();
         dialog->SelectFunction(FunctionId::WhoIs);
-        whois->HostCombo()->setEditText(QStringLiteral("whois.example"));
+        whois->HostCombo()->setEditText("whois.example");
         auto* whoisUser = Control<QLineEdit>(whois, IDC_WHOIS_USER);
         whoisUser->setFocus();
-        QTest::keyClicks(whoisUser, QStringLiteral("john@"));
+        QTest::keyClicks(whoisUser, "john@");
         QCOMPARE(whoisUser->text(), QStringLiteral("john"));
         QCOMPARE(whois->HostCombo()->currentText(), QString());
 
         // A host set from outside as user@host is divided at once.
-        finger->m_strHost = QStringLiteral("pat@finger.example");
+        finger->m_strHost = "pat@finger.example";
         SendAppMessage(finger, WM_APP_REFRESH);
         QCOMPARE(user->text(), QStringLiteral("pat"));
         QCOMPARE(host->currentText(), QStringLiteral("finger.example"));
@@ -150,47 +154,25 @@ private Q_SLOTS:
         dialog->OnSmartAddressSplitting();
         dialog->SelectFunction(FunctionId::Finger);
         host->lineEdit()->clear();
-        QTest::keyClicks(host->lineEdit(), QStringLiteral("user@host"));
-        QCOMPARE(host->currentText(), QStringLiteral("user@host"));
-        QCOMPARE(user->text(), QStringLiteral("pat"));
+        QTest::keyClicks(host->lineEdit(), "user@host");
+        QVERIFY(host->currentText() == "user@host" && user->text() == "pat");
     }
 
-    // Writing the User field during the exchange must not split it, which
-    // would read the other controls back before they were written.
-    void exchangeKeepsEveryMember_data()
-    {
-        QTest::addColumn<int>("function");
-        QTest::newRow("finger") << Index(FunctionId::Finger);
-        QTest::newRow("whois") << Index(FunctionId::WhoIs);
-    }
-
-    void exchangeKeepsEveryMember()
-    {
-        QFETCH(int, function);
-        auto dialog = OpenMainDialog();
-        auto* page = static_cast<CUserHostPage*>(dialog->Page(static_cast<FunctionId>(function)));
-        auto* finger = qobject_cast<CFingerPage*>(page);
-        page->m_strHost = QStringLiteral("inner.example");
-        page->m_strUser = QStringLiteral("ann");
-        page->m_bClearOutput = false;
-        if (finger)
-            finger->m_bVerboseFormat = true;
-        page->DoDataExchange(false);
-        page->DoDataExchange(true);
-        QCOMPARE(page->m_strHost, QStringLiteral("inner.example"));
-        QCOMPARE(page->m_strUser, QStringLiteral("ann"));
-        QVERIFY(!page->m_bClearOutput);
-        if (finger)
-            QVERIFY(finger->m_bVerboseFormat);
-    }
-
+    // A stored search type out of range leaves the box without a selection,
+    // also after the fields are written back, and the name server enabled.
     void nameServerFollowsSearchType()
     {
+        SettingsStore::WriteInt("Name Server LookUp", "Search Type", -1);
         auto dialog = OpenMainDialog();
         dialog->SelectFunction(FunctionId::NameServerLookUp);
         CNameServerLookUpPage* ns = dialog->NameServerLookUpPage();
         auto* type = Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE);
         auto* server = Control<QComboBox>(ns, IDC_NS_SERVER);
+        QCOMPARE(type->currentIndex(), -1);
+        QVERIFY(server->isEnabledTo(ns));
+        ns->DoDataExchange(true);
+        ns->DoDataExchange(false);
+        QCOMPARE(type->currentIndex(), -1);
         type->setFocus();
         QTest::keyClick(type, Qt::Key_M);
         QCOMPARE(type->currentText(), QStringLiteral("MAILB - Mailbox related records"));
@@ -210,19 +192,6 @@ private Q_SLOTS:
         dialog->BeginRun();
         dialog->OnStop();
         QVERIFY(server->isEnabled());
-    }
-
-    void storedSearchTypeOutOfRange()
-    {
-        SettingsStore::WriteInt(QStringLiteral("Name Server LookUp"), QStringLiteral("Search Type"), -1);
-        auto dialog = OpenMainDialog();
-        CNameServerLookUpPage* ns = dialog->NameServerLookUpPage();
-        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->currentIndex(), -1);
-        QVERIFY(Control<QComboBox>(ns, IDC_NS_SERVER)->isEnabledTo(ns));
-        // Writing the fields back keeps the box without a selection.
-        ns->DoDataExchange(true);
-        ns->DoDataExchange(false);
-        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->currentIndex(), -1);
     }
 };
 

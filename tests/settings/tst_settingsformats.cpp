@@ -52,20 +52,11 @@ QString StoredText(SettingKey key)
 class TestSettingsFormats : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init()
-    {
-        QFile::remove(SettingsStore::FilePath());
-    }
+    void init() { QFile::remove(SettingsStore::FilePath()); }
 
     void fontRecordRoundTrip()
     {
-        FontRecord record;
-        record.height = -13;
-        record.weight = 700;
-        record.italic = 1;
-        record.charSet = 238;
-        record.pitchAndFamily = 49;
-        record.faceName = QStringLiteral("DejaVu Sans Mono");
+        const FontRecord record{-13, 0, 0, 0, 700, 1, 0, 0, 238, 0, 0, 0, 49, "DejaVu Sans Mono"};
         const QString text = FormatFontRecord(record);
         QCOMPARE(text, QStringLiteral("-13,0,0,0,700,1,0,0,238,0,0,0,49,DejaVu_Sans_Mono"));
         QCOMPARE(ParseFontRecord(text), std::optional(record));
@@ -79,7 +70,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("italic");
         QTest::newRow("plain") << "-12,0,0,0,400,0,0,0,0,0,0,0,0,Serif" << true << "Serif" << 0;
         QTest::newRow("byte fields keep their low byte") << "-12,0,0,0,400,257,0,0,0,0,0,0,0,A" << true << "A" << 1;
-        QTest::newRow("reading stops at white space") << "-12,0,0,0,400,0,0,0,0,0,0,0,0,Free Mono" << true << "Free" << 0;
+        QTest::newRow("stops at white space") << "-12,0,0,0,400,0,0,0,0,0,0,0,0,Free Mono" << true << "Free" << 0;
         QTest::newRow("long face kept to 31") << "-12,0,0,0,400,0,0,0,0,0,0,0,0," + QString(45, QLatin1Char('x'))
                                             << true << QString(31, QLatin1Char('x')) << 0;
         QTest::newRow("twelve integers") << "-12,0,0,0,400,0,0,0,0,0,0,0,Serif" << false << "" << 0;
@@ -126,23 +117,19 @@ private Q_SLOTS:
 
     void storeReadsAndWritesThroughTheIniFile()
     {
-        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Ping"), QStringLiteral("Timeout"), 15), 15);
-        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Options"), QStringLiteral("Font"), QStringLiteral("none")),
-                 QStringLiteral("none"));
-        SettingsStore::WriteInt(QStringLiteral("Ping"), QStringLiteral("Timeout"), 42);
-        SettingsStore::WriteText(QStringLiteral("Name Server LookUp"), QStringLiteral("Recent List"),
-                                 QStringLiteral("a.example;b.example;"));
-        SettingsStore::WriteYesNo(QStringLiteral("Window"), QStringLiteral("RememberPosition"), true);
-        QCOMPARE(SettingsStore::ReadInt(QStringLiteral("Ping"), QStringLiteral("Timeout"), 15), 42);
-        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Name Server LookUp"), QStringLiteral("Recent List")),
-                 QStringLiteral("a.example;b.example;"));
+        QCOMPARE(SettingsStore::ReadInt("Ping", "Timeout", 15), 15);
+        QCOMPARE(SettingsStore::ReadText("Options", "Font", "none"), "none");
+        SettingsStore::WriteInt("Ping", "Timeout", 42);
+        SettingsStore::WriteText("Name Server LookUp", "Recent List", "a.example;b.example;");
+        SettingsStore::WriteYesNo("Window", "RememberPosition", true);
+        QCOMPARE(SettingsStore::ReadInt("Ping", "Timeout", 15), 42);
+        QCOMPARE(SettingsStore::ReadText("Name Server LookUp", "Recent List"), "a.example;b.example;");
 
         QFile file(SettingsStore::FilePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray ini = file.readAll();
         QVERIFY(SettingsStore::FilePath().endsWith(QStringLiteral("/Korvelin/tst_settingsformats.ini")));
-        QVERIFY(ini.contains("Timeout=42\n"));
-        QVERIFY(ini.contains("RememberPosition=Yes\n"));
+        QVERIFY(ini.contains("Timeout=42\n") && ini.contains("RememberPosition=Yes\n"));
     }
 
     void handEditedValues()
@@ -154,7 +141,7 @@ private Q_SLOTS:
         file.close();
         QVERIFY(!ReadFlagSetting(SettingKey::WindowRememberPosition));
         QVERIFY(!ReadFlagSetting(SettingKey::SmartAddressSplitting));
-        QVERIFY(SettingsStore::ReadYesNo(QStringLiteral("Options"), QStringLiteral("Absent"), QStringLiteral("Yes")));
+        QVERIFY(SettingsStore::ReadYesNo("Options", "Absent", "Yes"));
         // Unquoted commas come back from the INI reader as a list: still one text.
         QCOMPARE(ReadTextSetting(SettingKey::PingColumns), QStringLiteral("10,20,30,40"));
     }
@@ -243,9 +230,9 @@ private Q_SLOTS:
             return;
         const auto readAfterStoring = [key](const QString& stored) { StoreText(key, stored); return ReadAsText(key); };
         const bool ranged = minimum != INT_MIN;
-        QCOMPARE(readAfterStoring(QStringLiteral("-3000")), ranged ? QString::number(minimum) : QStringLiteral("-3000"));
-        QCOMPARE(readAfterStoring(QStringLiteral("abc")), firstRead);
-        QCOMPARE(readAfterStoring(QStringLiteral("2147483648")), firstRead);
+        QCOMPARE(readAfterStoring("-3000"), ranged ? QString::number(minimum) : QStringLiteral("-3000"));
+        QCOMPARE(readAfterStoring("abc"), firstRead);
+        QCOMPARE(readAfterStoring("2147483648"), firstRead);
         if (!ranged)
             return;
         QCOMPARE(readAfterStoring(QString::number(minimum - 1)), QString::number(minimum));
@@ -279,7 +266,7 @@ private Q_SLOTS:
     void readOnlyStoreWritesNothing()
     {
         SettingsStore::SetReadOnly(true);
-        SettingsStore::WriteInt(QStringLiteral("Ping"), QStringLiteral("Timeout"), 7);
+        SettingsStore::WriteInt("Ping", "Timeout", 7);
         SettingsStore::SetReadOnly(false);
         QVERIFY(!QFile::exists(SettingsStore::FilePath()));
     }
