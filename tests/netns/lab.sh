@@ -73,6 +73,7 @@ readonly NS_DESTINATION="${LAB_TAG}-dst"
 CREATED_NAMESPACES=()
 SERVED_PIDS=()
 COMMAND_PID=
+LAB_HOSTS_FILE=
 
 usage() {
     echo "usage: $0 run [--serve 'COMMAND'] ... -- COMMAND [ARGUMENT ...]" >&2
@@ -95,6 +96,7 @@ teardown() {
     for ns in "${CREATED_NAMESPACES[@]}"; do
         ip netns delete "$ns" 2>/dev/null
     done
+    [ -n "$LAB_HOSTS_FILE" ] && rm -f "$LAB_HOSTS_FILE"
 }
 
 require_tools() {
@@ -260,19 +262,18 @@ NFT
 }
 
 # The system's hosts file with the lab's names, over /etc/hosts in the lab's mount
-# namespace.
+# namespace. The file stays until the lab ends: a test may bind its own hosts file
+# over /etc/hosts, which the kernel refuses while the file under it is deleted.
 mount_hosts_file() {
     local hosts
     hosts=$(mktemp) || return 1
+    LAB_HOSTS_FILE=$hosts
     {
         cat /etc/hosts 2>/dev/null
         echo "$DESTINATION both.lab.test"
         echo "$DESTINATION6 both.lab.test v6only.lab.test"
     } > "$hosts"
     mount --bind "$hosts" /etc/hosts
-    local status=$?
-    rm -f "$hosts"
-    return "$status"
 }
 
 start_servers() {
