@@ -73,6 +73,20 @@ public:
         return m_received;
     }
 
+    // The address the client connected to, as text; empty before a connection.
+    QString LocalAddress() const
+    {
+        sockaddr_storage local{};
+        socklen_t size = sizeof local;
+        char text[INET6_ADDRSTRLEN] = {};
+        if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &size) != 0)
+            return {};
+        const bool v6 = local.ss_family == AF_INET6;
+        const void* address = v6 ? static_cast<const void*>(&reinterpret_cast<const sockaddr_in6&>(local).sin6_addr)
+                                  : &reinterpret_cast<const sockaddr_in&>(local).sin_addr;
+        return QString::fromLatin1(::inet_ntop(local.ss_family, address, text, sizeof text));
+    }
+
     // Whether the client has closed its side.
     bool PeerClosed()
     {
