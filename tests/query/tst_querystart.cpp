@@ -4,7 +4,7 @@
 // and the FireWall dialog with its command and key.
 
 #include "QueryTestSupport.h"
-#include "resolver/ScriptedResolver.h"
+#include "support/ScriptedResolverUse.h"
 
 #include "platform/AppMessages.h"
 #include "platform/MessageBox.h"
@@ -26,14 +26,6 @@ using namespace netsonde;
 using namespace netsonde::test;
 
 namespace {
-
-CScriptedResolver& UseScriptedResolver(CMainDialog& dialog)
-{
-    auto resolver = std::make_unique<CScriptedResolver>();
-    CScriptedResolver& scripted = *resolver;
-    dialog.SetResolver(std::move(resolver));
-    return scripted;
-}
 
 // Answers the FireWall dialog once it is open: types the two texts and
 // presses the button.
@@ -68,8 +60,8 @@ private Q_SLOTS:
     void connectFailsAtOnce();
     void recentListEntries_data();
     void recentListEntries();
-    void fireWallDialogOk();
-    void fireWallDialogCancel();
+    void fireWallDialog_data();
+    void fireWallDialog();
     void fireWallValueReadAtGo();
 };
 
@@ -249,32 +241,38 @@ void TestQueryStart::recentListEntries()
     dialog->OnStop();
 }
 
-void TestQueryStart::fireWallDialogOk()
+void TestQueryStart::fireWallDialog_data()
 {
-    auto dialog = OpenMainDialog();
-    dialog->SetFireWalls("old.finger", dialog->Options().strWhoIsFireWall);
-    QStringList shown;
-    AnswerFireWallDialog(" gate ", "", IDC_FIREWALL_OK, &shown);
-    QTest::keyClick(dialog.get(), Qt::Key_F11);
-    QCOMPARE(shown, (QStringList{"FireWall Configuration", "old.finger", ""}));
-    QCOMPARE(dialog->Options().strFingerFireWall, QStringLiteral(" gate "));
-    QCOMPARE(dialog->Options().strWhoIsFireWall, QString());
-    QCOMPARE(SettingsStore::ReadText("Finger", "FireWall", "unset"), QStringLiteral(" gate "));
-    QCOMPARE(SettingsStore::ReadText("WhoIs", "FireWall", "unset"), QString());
+    QTest::addColumn<QStringList>("before"); // Finger's and WhoIs's firewall
+    QTest::addColumn<bool>("byKey"); // F11 rather than the menu command
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QStringList>("stored");
+    QTest::newRow("ok") << QStringList{"old.finger", ""} << true << QStringList{" gate ", ""} << IDC_FIREWALL_OK
+                        << QStringList{" gate ", ""} << QStringList{" gate ", ""};
+    QTest::newRow("cancel") << QStringList{"", "whois.gate"} << false << QStringList{"edited", "edited"}
+                            << IDC_FIREWALL_CANCEL << QStringList{"", "whois.gate"} << QStringList{"unset", "unset"};
 }
 
-void TestQueryStart::fireWallDialogCancel()
+void TestQueryStart::fireWallDialog()
 {
+    QFETCH(QStringList, before);
+    QFETCH(bool, byKey);
+    QFETCH(QStringList, typed);
+    QFETCH(int, button);
     auto dialog = OpenMainDialog();
-    dialog->SetFireWalls(dialog->Options().strFingerFireWall, "whois.gate");
+    dialog->SetFireWalls(before.at(0), before.at(1));
     QStringList shown;
-    AnswerFireWallDialog("edited", "edited", IDC_FIREWALL_CANCEL, &shown);
-    dialog->Command(ID_FIREWALLS)->trigger();
-    QCOMPARE(shown, (QStringList{"FireWall Configuration", "", "whois.gate"}));
-    QCOMPARE(dialog->Options().strFingerFireWall, QString());
-    QCOMPARE(dialog->Options().strWhoIsFireWall, QStringLiteral("whois.gate"));
-    QCOMPARE(SettingsStore::ReadText("Finger", "FireWall", "unset"), QStringLiteral("unset"));
-    QCOMPARE(SettingsStore::ReadText("WhoIs", "FireWall", "unset"), QStringLiteral("unset"));
+    AnswerFireWallDialog(typed.at(0), typed.at(1), button, &shown);
+    if (byKey)
+        QTest::keyClick(dialog.get(), Qt::Key_F11);
+    else
+        dialog->Command(ID_FIREWALLS)->trigger();
+    QCOMPARE(shown, QStringList{"FireWall Configuration"} + before);
+    QTEST((QStringList{dialog->Options().strFingerFireWall, dialog->Options().strWhoIsFireWall}), "after");
+    QTEST((QStringList{SettingsStore::ReadText("Finger", "FireWall", "unset"),
+                       SettingsStore::ReadText("WhoIs", "FireWall", "unset")}), "stored");
 }
 
 // A firewall set while the lookup runs does not change the query: the host
