@@ -161,7 +161,8 @@ QList<QStringList> ResultRows(const QByteArray& out, const QByteArray& header)
     if (lines.size() < 4 || lines.at(0) != header || !lines.at(1).isEmpty() || !lines.last().isEmpty())
         return {};
     const QString columns = QString::fromUtf8(lines.at(2));
-    const qsizetype starts[] = {0, columns.indexOf(QStringLiteral("Address")), columns.indexOf(QStringLiteral("Host Name")),
+    const qsizetype starts[] = {0, columns.indexOf(QStringLiteral("Address")),
+                                columns.indexOf(QStringLiteral("Host Name")),
                                 columns.indexOf(QStringLiteral("Response Time"))};
     if (!columns.startsWith(QStringLiteral("#    Address ")) || starts[1] < 0 || starts[2] < 0 || starts[3] < 0)
         return {};
@@ -432,10 +433,10 @@ private Q_SLOTS:
         const QByteArray router2 = LabText("NETSONDE_LAB_ROUTER2").toUtf8();
         QTest::newRow("refused") << QStringList{"-q", router2} << "Could not connect to " + router2
                                  << "Quote Of The Day from " + router2 + "\n\n";
+        const QByteArray columns = "#    Address         Host Name" + QByteArray(41, ' ') + "Response Time\n";
         QTest::newRow("-4 on an IPv6-only name") << QStringList{"-4", "-p", "v6only.lab.test"}
                                                  << QByteArray("Unable to resolve hostname")
-                                                 << QByteArray("Ping host v6only.lab.test\n\n#    Address         Host Name"
-                                                               "                                         Response Time\n");
+                                                 << "Ping host v6only.lab.test\n\n" + columns;
     }
 
     void messageBoxGivesStatusOne()
@@ -526,7 +527,8 @@ private Q_SLOTS:
         QCOMPARE(help.err, QByteArray());
         for (const char* option : {"--report", "--count", "--timeout", "--delay", "--hops", "--no-resolve",
                                    "--verbose", "--type", "--server", "--user", "--progress", "--format",
-                                   "netsonde-report/1", "bytes_received", "destination_reached", "-p|-t|-f|-w|-n|-q", "-4, -6", "address_family"})
+                                   "netsonde-report/1", "bytes_received", "destination_reached", "-p|-t|-f|-w|-n|-q",
+                                   "-4, -6", "address_family"})
             QVERIFY2(help.out.contains(option), option);
     }
 
