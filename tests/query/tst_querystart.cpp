@@ -51,8 +51,6 @@ class TestQueryStart : public QObject {
 private Q_SLOTS:
     void init() { ResetSettings(); }
 
-    void emptyHost_data();
-    void emptyHost();
     void unresolvedHost_data();
     void unresolvedHost();
     void stopDuringLookup();
@@ -65,69 +63,61 @@ private Q_SLOTS:
     void fireWallValueReadAtGo();
 };
 
-void TestQueryStart::emptyHost_data()
-{
-    QTest::addColumn<FunctionId>("function");
-    QTest::newRow("finger") << FunctionId::Finger;
-    QTest::newRow("whois") << FunctionId::WhoIs;
-    QTest::newRow("qod") << FunctionId::QuoteOfDay;
-}
-
-void TestQueryStart::emptyHost()
-{
-    QFETCH(FunctionId, function);
-    CMessageBoxRecorder boxes;
-    auto dialog = OpenMainDialog();
-    dialog->TextPane(function)->SetText("kept");
-    FillPage(*dialog, function, {QString(), "ann"});
-    dialog->OnGo();
-    QCOMPARE(boxes.Texts(), QStringList{"Please, enter a host name or address"});
-    QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
-    QCOMPARE(PaneText(*dialog, function), QStringLiteral("kept"));
-    QVERIFY(!dialog->OutputShown());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-}
-
 void TestQueryStart::unresolvedHost_data()
 {
     QTest::addColumn<FunctionId>("function");
+    QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("firewall");
-    QTest::addColumn<QString>("looked_up");
+    QTest::addColumn<QString>("looked_up"); // empty when no lookup starts
     QTest::addColumn<bool>("refused"); // the lookup cannot start
-    QTest::newRow("finger") << FunctionId::Finger << QString() << "nowhere.lab" << false;
-    QTest::newRow("finger firewall") << FunctionId::Finger << "gate.lab" << "gate.lab" << false;
-    QTest::newRow("whois firewall") << FunctionId::WhoIs << "gate.lab" << "gate.lab" << false;
-    QTest::newRow("qod") << FunctionId::QuoteOfDay << QString() << "nowhere.lab" << false;
-    QTest::newRow("qod refused") << FunctionId::QuoteOfDay << QString() << "nowhere.lab" << true;
+    QTest::addColumn<QString>("box");
+    const auto finger = FunctionId::Finger;
+    const auto quote = FunctionId::QuoteOfDay;
+    const QString nowhere = QStringLiteral("nowhere.lab");
+    const QString enter = QStringLiteral("Please, enter a host name or address");
+    QTest::newRow("finger, no host") << finger << "" << "" << "" << false << enter;
+    QTest::newRow("whois, no host") << FunctionId::WhoIs << "" << "" << "" << false << enter;
+    QTest::newRow("qod, no host") << quote << "" << "" << "" << false << enter;
+    QTest::newRow("finger") << finger << nowhere << "" << nowhere << false << "Unable to resolve nowhere.lab";
+    QTest::newRow("finger firewall") << finger << nowhere << "gate.lab" << "gate.lab" << false
+                                     << "Unable to resolve gate.lab";
+    QTest::newRow("whois firewall") << FunctionId::WhoIs << nowhere << "gate.lab" << "gate.lab" << false
+                                    << "Unable to resolve gate.lab";
+    QTest::newRow("qod") << quote << nowhere << "" << nowhere << false << "Unable to resolve nowhere.lab";
+    QTest::newRow("qod refused") << quote << nowhere << "" << nowhere << true << "Unable to resolve hostname";
 }
 
+// The pane keeps its text, and without a host the output does not open.
 void TestQueryStart::unresolvedHost()
 {
     QFETCH(FunctionId, function);
+    QFETCH(QString, host);
     QFETCH(QString, firewall);
     QFETCH(QString, looked_up);
     QFETCH(bool, refused);
+    QFETCH(QString, box);
     CMessageBoxRecorder boxes;
     auto dialog = OpenMainDialog();
     CScriptedResolver& resolver = UseScriptedResolver(*dialog);
-    dialog->SetFireWalls(firewall, dialog->Options().strWhoIsFireWall);
-    dialog->SetFireWalls(dialog->Options().strFingerFireWall, firewall);
-
-    FillPage(*dialog, function, {"nowhere.lab", "ann"});
+    dialog->SetFireWalls(firewall, firewall);
+    dialog->TextPane(function)->SetText("kept");
+    FillPage(*dialog, function, {host, "ann", false, false});
     if (refused)
         resolver.RefuseNextRequest();
     dialog->OnGo();
-    QCOMPARE(dialog->StatusText(), "Resolving " + looked_up);
-    if (!refused) {
-        QCOMPARE(resolver.Requests().size(), 1);
+    if (!looked_up.isEmpty())
+        QCOMPARE(dialog->StatusText(), "Resolving " + looked_up);
+    QCOMPARE(resolver.Requests().size(), int(!looked_up.isEmpty() && !refused));
+    if (!resolver.Requests().isEmpty()) {
         QCOMPARE(resolver.Requests().at(0).strName, looked_up);
         resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);
     }
-    QTRY_COMPARE(boxes.Texts(), QStringList{refused ? "Unable to resolve hostname" : "Unable to resolve " + looked_up});
+    QTRY_COMPARE(boxes.Texts(), QStringList{box});
     QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QVERIFY(dialog->Pane(function)->isVisible());
-    QVERIFY(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled());
+    QCOMPARE(PaneText(*dialog, function), QStringLiteral("kept"));
+    QCOMPARE(dialog->OutputShown(), !looked_up.isEmpty());
+    QCOMPARE(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled(), !host.isEmpty());
 }
 
 void TestQueryStart::stopDuringLookup()
