@@ -27,7 +27,8 @@ public:
                              std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) override
     {
         const bool allAA = std::all_of(data.begin(), data.end(), [](std::uint8_t b) { return b == 0xAA; });
-        return m_service.Answer({destination, data.size(), allAA, ttl, timeoutMs}, m_runWake.get());
+        const auto now = std::chrono::steady_clock::now();
+        return m_service.Answer({destination, data.size(), allAA, ttl, timeoutMs, now}, m_runWake.get());
     }
 
 private:

@@ -7,6 +7,7 @@
 
 #include "platform/echo/EchoService.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -23,6 +24,7 @@ struct CEchoRequest {
     bool allBytesAA = false;
     std::optional<std::uint8_t> ttl;
     std::uint32_t timeoutMs = 0;
+    std::chrono::steady_clock::time_point sentAt;
 };
 
 class CScriptedEchoService final : public echo::EchoService {
