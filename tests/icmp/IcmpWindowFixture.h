@@ -125,6 +125,14 @@ inline qsizetype ThreadCount()
     return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
 }
 
+// The milliseconds of an "N ms" cell; -1 for anything else.
+inline int RoundTripMsOf(const QString& cell)
+{
+    bool ok = false;
+    const int ms = cell.endsWith(QStringLiteral(" ms")) ? cell.chopped(3).toInt(&ok) : -1;
+    return ok ? ms : -1;
+}
+
 inline QStringList RowTexts(const QTreeWidget* list, int row)
 {
     QStringList cells;
