@@ -265,78 +265,69 @@ private Q_SLOTS:
                                 "IPv4: scripted echo service\nIPv6: scripted echo service"));
     }
 
-    void pingSpecialNamesAndPauses_data()
-    {
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<unsigned>("pings");
-        QTest::addColumn<unsigned>("delay");
-        QTest::addColumn<int>("pauseTexts");
-        QTest::newRow("me, one request: no pause") << QStringLiteral("me") << 1u << 1000u << 0;
-        QTest::newRow("Myself, delay 0: no pause") << QStringLiteral("Myself") << 3u << 0u << 0;
-        QTest::newRow("MYSELF, short pauses") << QStringLiteral("MYSELF") << 3u << 1u << 2;
-    }
-
-    void pingSpecialNamesAndPauses()
-    {
-        QFETCH(QString, host);
-        QFETCH(unsigned, pings);
-        QFETCH(unsigned, delay);
-        QFETCH(int, pauseTexts);
-        auto service = AnsweringService(ReplyingFrom("127.0.0.1", 0));
-        auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, host, pings, delay);
-        const CStatusWatch status(*window.dialog);
-        QVERIFY(RunToEnd(*window.dialog, service));
-        QVERIFY(status.Texts().contains(QStringLiteral("Resolving ") + host));
-        QCOMPARE(status.Texts().filter(QStringLiteral("Waiting for %1 ms").arg(delay)).size(), pauseTexts);
-        QCOMPARE(service->Requests().size(), std::size_t{pings});
-        for (const CEchoRequest& sent : service->Requests())
-            QCOMPARE(sent.destination, Address("127.0.0.1"));
-        QCOMPARE(window.dialog->PingPage()->RecentHosts().value(0), host);
-        QCOMPARE(window.dialog->ResultList(FunctionId::Ping)->topLevelItemCount(), int(pings));
-        QTRY_COMPARE(window.dialog->RunSummaryText(),
-                     QStringLiteral("%1 sent, %1 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms").arg(pings));
-    }
-
     // Each request's row by its reply time (-1: none) and the run's summary;
-    // an address is looked up only when Resolve is on, and unknown there.
+    // an address is looked up only when Resolve is on, and unknown there. "me"
+    // and "myself" are the local host; a pause comes between two requests.
     void pingRowsAndSummary_data()
     {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<unsigned>("delay");
         QTest::addColumn<QList<int>>("times");
         QTest::addColumn<bool>("resolve");
         QTest::addColumn<QList<QStringList>>("rows");
         QTest::addColumn<QString>("summary");
         const QStringList none{"", "No response", ""};
-        QTest::newRow("resolve off") << QList<int>{3, 3} << false
-                                     << QList<QStringList>{{"10.0.1.1", "", "3 ms"}, {"10.0.1.1", "", "3 ms"}}
+        const QStringList local{"127.0.0.1", "", "0 ms"};
+        const QString host = QStringLiteral("10.0.1.1");
+        QTest::newRow("resolve off") << host << 0u << QList<int>{3, 3} << false
+                                     << QList<QStringList>{{host, "", "3 ms"}, {host, "", "3 ms"}}
                                      << "2 sent, 2 received, 0% loss, min/avg/max 3.0/3.0/3.0 ms";
-        QTest::newRow("no reply, unknown name") << QList<int>{-1, 4, -1} << true
-                                                << QList<QStringList>{none, {"10.0.1.1", "Unavailable", "4 ms"}, none}
+        QTest::newRow("no reply, unknown name") << host << 0u << QList<int>{-1, 4, -1} << true
+                                                << QList<QStringList>{none, {host, "Unavailable", "4 ms"}, none}
                                                 << "3 sent, 1 received, 67% loss, min/avg/max 4.0/4.0/4.0 ms";
-        QTest::newRow("nothing received") << QList<int>{-1, -1, -1} << false << QList<QStringList>{none, none, none}
-                                          << "3 sent, 0 received, 100% loss";
-        QTest::newRow("0 ms among others") << QList<int>{0, 1, -1, 2} << false << QList<QStringList>{}
+        QTest::newRow("nothing received") << host << 0u << QList<int>{-1, -1, -1} << false
+                                          << QList<QStringList>{none, none, none} << "3 sent, 0 received, 100% loss";
+        QTest::newRow("0 ms among others") << host << 0u << QList<int>{0, 1, -1, 2} << false << QList<QStringList>{}
                                            << "4 sent, 3 received, 25% loss, min/avg/max 0.0/1.0/2.0 ms";
-        QTest::newRow("an average between whole ms") << QList<int>{1, 2} << false << QList<QStringList>{}
+        QTest::newRow("an average between whole ms") << host << 0u << QList<int>{1, 2} << false << QList<QStringList>{}
                                                      << "2 sent, 2 received, 0% loss, min/avg/max 1.0/1.5/2.0 ms";
+        QTest::newRow("me, one request") << "me" << 1000u << QList<int>{0} << false << QList<QStringList>{local}
+                                         << "1 sent, 1 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms";
+        QTest::newRow("Myself, delay 0") << "Myself" << 0u << QList<int>{0, 0, 0} << false
+                                         << QList<QStringList>{local, local, local}
+                                         << "3 sent, 3 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms";
+        QTest::newRow("MYSELF, short pauses") << "MYSELF" << 1u << QList<int>{0, 0, 0} << false
+                                              << QList<QStringList>{local, local, local}
+                                              << "3 sent, 3 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms";
     }
 
     void pingRowsAndSummary()
     {
+        QFETCH(QString, host);
+        QFETCH(unsigned, delay);
         QFETCH(QList<int>, times);
         QFETCH(bool, resolve);
         QFETCH(QList<QStringList>, rows);
         QFETCH(QString, summary);
-        auto service = AnsweringService(TimedReplies("10.0.1.1", times));
+        auto next = std::make_shared<std::atomic<int>>(0);
+        auto service = AnsweringService([times, next](const CEchoRequest& sent) {
+            const int ms = times.value((*next)++, -1);
+            return ms < 0 ? EchoReply{} : EchoReply{1, sent.destination, std::uint32_t(ms)};
+        });
         CScriptedLookups lookups;
         auto window = OpenIcmpWindow(service, lookups);
-        SetPing(*window.dialog, QStringLiteral("10.0.1.1"), unsigned(times.size()), 0, resolve);
+        SetPing(*window.dialog, host, unsigned(times.size()), delay, resolve);
         const CStatusWatch status(*window.dialog);
         QVERIFY(RunToEnd(*window.dialog, service));
         const int received = int(times.size() - times.count(-1));
         QCOMPARE(*lookups.byAddressCalls, resolve ? received : 0);
         QCOMPARE(status.Texts().filter(QStringLiteral("Resolving IP Address")).isEmpty(), !resolve || received == 0);
         QCOMPARE(status.Texts().count(QStringLiteral("Waiting for response ... No response!")), times.count(-1));
+        QVERIFY(status.Texts().contains(QStringLiteral("Resolving ") + host));
+        const qsizetype pauses = delay == 0 ? 0 : times.size() - 1;
+        QCOMPARE(status.Texts().filter(QStringLiteral("Waiting for %1 ms").arg(delay)).size(), pauses);
+        QCOMPARE(service->Requests().size(), std::size_t(times.size()));
+        QCOMPARE(window.dialog->PingPage()->RecentHosts().value(0), host);
         for (int row = 0; row < rows.size(); ++row)
             QCOMPARE(RowTexts(window.dialog->ResultList(FunctionId::Ping), row),
                      QStringList{QString::number(row + 1)} + rows.at(row));
@@ -766,29 +757,6 @@ private Q_SLOTS:
         QCOMPARE(dialog.RunSummaryText(), QString());
         dialog.SelectFunction(FunctionId::Ping);
         QCOMPARE(dialog.RunSummaryText(), QString());
-    }
-
-    void barRects_data()
-    {
-        QTest::addColumn<int>("ms");
-        QTest::addColumn<unsigned>("scaleMs");
-        QTest::addColumn<int>("width");
-        QTest::newRow("no response: no bar") << -1 << 40u << 0;
-        QTest::newRow("the longest time: the whole cell") << 40 << 40u << 100;
-        QTest::newRow("a quarter of the longest") << 10 << 40u << 25;
-        QTest::newRow("0 ms: the shortest bar") << 0 << 40u << kShortestBarWidth;
-        QTest::newRow("every time 0 ms") << 0 << 0u << kShortestBarWidth;
-    }
-
-    void barRects()
-    {
-        QFETCH(int, ms);
-        QFETCH(unsigned, scaleMs);
-        QFETCH(int, width);
-        const QRect cell(10, 20, 100, 18);
-        const QRect bar = ResponseTimeBarRect(cell, ms < 0 ? std::nullopt : std::optional<unsigned>(ms), scaleMs);
-        QCOMPARE(bar.width(), width);
-        QVERIFY(bar.isEmpty() || (bar.left() == cell.left() && cell.contains(bar)));
     }
 
     // The list as drawn: no bar for the row without response, and the first
