@@ -11,24 +11,21 @@
 
 #include "support/LabNamespace.h"
 
-#include <arpa/inet.h>
+#include "platform/echo/EchoPacket.h"
+
+#include <QString>
+
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "platform/echo/EchoPacket.h"
-
-#include <QString>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <cstdlib>
 #include <deque>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -38,46 +35,40 @@ namespace echopeers {
 
 using Clock = std::chrono::steady_clock;
 
-inline void PutChecksum(std::vector<std::uint8_t>& icmp)
+inline void SendIcmp(int socket, std::uint32_t to, std::vector<std::uint8_t> icmp)
 {
-    icmp[2] = 0;
-    icmp[3] = 0;
+    icmp[2] = icmp[3] = 0;
     const std::uint16_t sum = echo::InternetChecksum(icmp);
     icmp[2] = static_cast<std::uint8_t>(sum >> 8);
-    icmp[3] = static_cast<std::uint8_t>(sum & 0xFF);
-}
-
-inline int OpenRawIcmpSocket()
-{
-    return ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-}
-
-inline void SendIcmp(int socket, std::uint32_t to, const std::vector<std::uint8_t>& icmp)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = to;
+    icmp[3] = static_cast<std::uint8_t>(sum);
+    sockaddr_in address{AF_INET, 0, {to}, {}};
     ::sendto(socket, icmp.data(), icmp.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof address);
 }
 
-// Runs `work(stopDescriptor)` on a thread inside a namespace; Start() says whether
-// the thread got there and opened what it needs.
+// The ICMP message of a received IPv4 packet when it is of `type`; empty otherwise.
+inline std::vector<std::uint8_t> IcmpOfType(const std::uint8_t* packet, ssize_t size, std::uint8_t type)
+{
+    const std::size_t header = size > 0 ? (packet[0] & 0x0Fu) * 4u : 0;
+    if (header < 20 || std::size_t(size) < header + echo::kIcmpHeaderSize || packet[header] != type)
+        return {};
+    return {packet + header, packet + size};
+}
+
+inline int MillisecondsUntil(Clock::time_point due)
+{
+    return int(std::max<Clock::rep>(0, std::chrono::ceil<std::chrono::milliseconds>(due - Clock::now()).count()));
+}
+
+// Runs `work(socket, stopDescriptor)` with a raw ICMP socket on a thread inside a
+// namespace; IsRunning() says whether the thread got there and opened the socket.
 class CNamespaceThread {
 public:
-    CNamespaceThread() : m_stop(::eventfd(0, EFD_CLOEXEC)) {}
-    ~CNamespaceThread()
-    {
-        Stop();
-        ::close(m_stop);
-    }
-    CNamespaceThread(const CNamespaceThread&) = delete;
-    CNamespaceThread& operator=(const CNamespaceThread&) = delete;
-
     template <typename Work>
-    bool Start(const QString& ns, Work work)
+    CNamespaceThread(const QString& ns, Work work) : m_stop(::eventfd(0, EFD_CLOEXEC))
     {
         m_thread = std::thread([this, ns, work] {
-            const int socket = EnterNetworkNamespace(ns) ? OpenRawIcmpSocket() : -1;
+            const int socket = EnterNetworkNamespace(ns) ? ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP)
+                                                         : -1;
             m_started = socket >= 0 ? 1 : -1;
             m_started.notify_all();
             if (socket < 0)
@@ -86,17 +77,18 @@ public:
             ::close(socket);
         });
         m_started.wait(0);
-        return m_started == 1;
     }
-
-    void Stop()
+    ~CNamespaceThread()
     {
-        if (!m_thread.joinable())
-            return;
         const std::uint64_t one = 1;
         [[maybe_unused]] const auto written = ::write(m_stop, &one, sizeof one);
         m_thread.join();
+        ::close(m_stop);
     }
+    CNamespaceThread(const CNamespaceThread&) = delete;
+    CNamespaceThread& operator=(const CNamespaceThread&) = delete;
+
+    bool IsRunning() const { return m_started == 1; }
 
 private:
     int m_stop;
@@ -109,8 +101,7 @@ private:
 inline bool WaitForPacket(int socket, int stop, int timeoutMs, bool& readable)
 {
     pollfd watches[2] = {{socket, POLLIN, 0}, {stop, POLLIN, 0}};
-    const int ready = ::poll(watches, 2, timeoutMs);
-    readable = ready > 0 && watches[0].revents != 0;
+    readable = ::poll(watches, 2, timeoutMs) > 0 && watches[0].revents != 0;
     return watches[1].revents == 0;
 }
 
@@ -121,18 +112,13 @@ public:
     // Runs in the destination namespace of the lab whose name is given; the kernel
     // there ignores echo requests while the responder lives.
     CDelayedEchoResponder(const QString& destinationNamespace, std::chrono::milliseconds delay)
-        : m_namespace(destinationNamespace), m_delay(delay)
+        : m_namespace(destinationNamespace), m_delay(delay), m_ignoring(SetKernelEchoIgnored(true)),
+          m_thread(m_namespace, [this](int socket, int stop) { Serve(socket, stop); })
     {
-        m_running = SetKernelEchoIgnored(true)
-            && m_thread.Start(m_namespace, [this](int socket, int stop) { Serve(socket, stop); });
     }
-    ~CDelayedEchoResponder()
-    {
-        m_thread.Stop();
-        SetKernelEchoIgnored(false);
-    }
+    ~CDelayedEchoResponder() { SetKernelEchoIgnored(false); }
 
-    bool IsRunning() const { return m_running; }
+    bool IsRunning() const { return m_ignoring && m_thread.IsRunning(); }
     int Answered() const { return m_answered; }
 
 private:
@@ -149,56 +135,37 @@ private:
         return std::system(command.c_str()) == 0;
     }
 
+    // Each echo request becomes its reply, due `delay` after its arrival.
     void Serve(int socket, int stop)
     {
         std::deque<Pending> pending;
-        for (;;) {
-            const int waitMs = pending.empty() ? -1 : MillisecondsUntil(pending.front().due);
-            bool readable = false;
-            if (!echopeers::WaitForPacket(socket, stop, waitMs, readable))
-                return;
-            if (readable)
-                Receive(socket, pending);
-            while (!pending.empty() && pending.front().due <= echopeers::Clock::now()) {
+        bool readable = false;
+        while (echopeers::WaitForPacket(socket, stop,
+                                        pending.empty() ? -1 : echopeers::MillisecondsUntil(pending.front().due),
+                                        readable)) {
+            std::uint8_t packet[2048];
+            sockaddr_in from{};
+            socklen_t fromSize = sizeof from;
+            const auto size = readable ? ::recvfrom(socket, packet, sizeof packet, MSG_DONTWAIT,
+                                                    reinterpret_cast<sockaddr*>(&from), &fromSize)
+                                       : 0;
+            std::vector<std::uint8_t> reply = echopeers::IcmpOfType(packet, size, echo::kIcmpEchoRequest);
+            if (!reply.empty()) {
+                reply[0] = echo::kIcmpEchoReply;
+                pending.push_back({echopeers::Clock::now() + m_delay, from.sin_addr.s_addr, std::move(reply)});
+            }
+            for (; !pending.empty() && pending.front().due <= echopeers::Clock::now(); ++m_answered) {
                 echopeers::SendIcmp(socket, pending.front().to, pending.front().reply);
                 pending.pop_front();
-                ++m_answered;
             }
         }
-    }
-
-    // An echo request becomes its reply, due `delay` after its arrival.
-    void Receive(int socket, std::deque<Pending>& pending)
-    {
-        std::uint8_t packet[2048];
-        sockaddr_in from{};
-        socklen_t fromSize = sizeof from;
-        const auto size = ::recvfrom(socket, packet, sizeof packet, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from),
-                                     &fromSize);
-        const auto arrived = echopeers::Clock::now();
-        if (size < 20)
-            return;
-        const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
-        if (headerSize < 20 || static_cast<std::size_t>(size) < headerSize + echo::kIcmpHeaderSize
-            || packet[headerSize] != echo::kIcmpEchoRequest)
-            return;
-        std::vector<std::uint8_t> reply(packet + headerSize, packet + size);
-        reply[0] = echo::kIcmpEchoReply;
-        echopeers::PutChecksum(reply);
-        pending.push_back({arrived + m_delay, from.sin_addr.s_addr, std::move(reply)});
-    }
-
-    static int MillisecondsUntil(echopeers::Clock::time_point due)
-    {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - echopeers::Clock::now()).count();
-        return left > 0 ? static_cast<int>(left) : 0;
     }
 
     QString m_namespace;
     std::chrono::milliseconds m_delay;
     std::atomic<int> m_answered{0};
+    bool m_ignoring;
     echopeers::CNamespaceThread m_thread;
-    bool m_running = false;
 };
 
 class CEchoRequestFlood {
@@ -207,13 +174,12 @@ public:
     // every millisecond, sequence numbers running through every value under each
     // identifier.
     CEchoRequestFlood(const QString& sourceNamespace, std::uint32_t destination, int burst)
+        : m_thread(sourceNamespace,
+                   [this, destination, burst](int socket, int stop) { Flood(socket, stop, destination, burst); })
     {
-        m_running = m_thread.Start(sourceNamespace, [this, destination, burst](int socket, int stop) {
-            Flood(socket, stop, destination, burst);
-        });
     }
 
-    bool IsRunning() const { return m_running; }
+    bool IsRunning() const { return m_thread.IsRunning(); }
     int Sent() const { return m_sent; }
     int Replies() const { return m_replies; }
 
@@ -222,11 +188,10 @@ private:
     {
         const std::vector<std::uint8_t> data(56, 0x5A);
         auto next = echopeers::Clock::now();
-        for (std::uint32_t count = 0;; ++count) {
+        for (std::uint32_t count = 0;; ++count, ++m_sent) {
             const auto identifier = static_cast<std::uint16_t>(0x4E00 + (count >> 16));
             echopeers::SendIcmp(socket, destination,
-                                echo::BuildEchoRequest(IpFamily::IPv4, identifier, static_cast<std::uint16_t>(count), data));
-            ++m_sent;
+                                echo::BuildEchoRequest(IpFamily::IPv4, identifier, std::uint16_t(count), data));
             if (count % static_cast<std::uint32_t>(burst) != 0)
                 continue;
             // A machine that fell behind starts afresh rather than catching up at once.
@@ -239,26 +204,20 @@ private:
     // Reads (and counts) the replies that come in before the next request is due.
     bool DrainUntil(int socket, int stop, echopeers::Clock::time_point next)
     {
-        for (;;) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - echopeers::Clock::now()).count();
-            bool readable = false;
-            if (!echopeers::WaitForPacket(socket, stop, left > 0 ? static_cast<int>(left) : 0, readable))
-                return false;
+        bool readable = false;
+        while (echopeers::WaitForPacket(socket, stop, echopeers::MillisecondsUntil(next), readable)) {
             std::uint8_t packet[2048];
-            for (ssize_t size = 0; readable && (size = ::recv(socket, packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
-                const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
-                if (headerSize < static_cast<std::size_t>(size) && packet[headerSize] == echo::kIcmpEchoReply)
-                    ++m_replies;
-            }
+            for (ssize_t size = 0; readable && (size = ::recv(socket, packet, sizeof packet, MSG_DONTWAIT)) > 0;)
+                m_replies += !echopeers::IcmpOfType(packet, size, echo::kIcmpEchoReply).empty();
             if (echopeers::Clock::now() >= next)
                 return true;
         }
+        return false;
     }
 
     std::atomic<int> m_sent{0};
     std::atomic<int> m_replies{0};
     echopeers::CNamespaceThread m_thread;
-    bool m_running = false;
 };
 
 } // namespace netsonde::test
