@@ -33,15 +33,6 @@ namespace {
 
 constexpr int kWaitMs = 20000;
 
-QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
-QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
-
-std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
-{
-    return std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"), LabAddress("NETSONDE_LAB_DESTINATION"),
-                                        port);
-}
-
 // The stored settings of every run: Verbose Format off, and the firewall
 // host of Finger and WhoIs when one is given.
 QByteArray StoredSettings(const QByteArray& fireWall = {})

@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 namespace netsonde::test {
@@ -155,6 +156,19 @@ private:
     QByteArray m_received;
     bool m_bPeerClosed = false;
 };
+
+inline QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
+inline QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
+
+// A server at the destination's IPv4 address and each of its IPv6 addresses.
+inline std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
+{
+    auto server = std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"),
+                                               LabAddress("NETSONDE_LAB_DESTINATION"), port);
+    if (!server->IsListening())
+        qWarning("cannot listen on port %d of the lab's destination", port);
+    return server;
+}
 
 // Whether the socket address is the destination's (of either family) at the port.
 inline bool IsDestinationPort(const sockaddr_storage& peer, std::uint16_t port)

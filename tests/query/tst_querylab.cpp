@@ -8,6 +8,7 @@
 #include "LabServer.h"
 #include "netns/LabEnvironment.h"
 #include "support/ScriptedResolverUse.h"
+#include "support/StatusWatch.h"
 
 #include "platform/MessageBox.h"
 #include "query/TextQueryFunction.h"
@@ -30,21 +31,8 @@ using namespace netsonde::test;
 
 namespace {
 
-QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
-QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
-QString Destination6() { return LabText("NETSONDE_LAB_DESTINATION6"); }
 
 std::uint16_t PortOf(FunctionId id) { return id == FunctionId::Finger ? 79 : id == FunctionId::WhoIs ? 43 : 17; }
-
-// The server takes connections to the destination's IPv4 address and to each of its IPv6 addresses.
-std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
-{
-    auto server = std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"),
-                                               LabAddress("NETSONDE_LAB_DESTINATION"), port);
-    if (!server->IsListening())
-        qWarning("cannot listen on port %d of the lab's destination", port);
-    return server;
-}
 
 const CTextQueryFunction& QueryOf(const CMainDialog& dialog, FunctionId id)
 {
@@ -118,7 +106,7 @@ void TestQueryLab::answerReachesThePane_data()
     const auto whoIs = FunctionId::WhoIs;
     const auto quote = FunctionId::QuoteOfDay;
     const QString v4 = Destination();
-    const QString v6 = Destination6();
+    const QString v6 = LabText("NETSONDE_LAB_DESTINATION6");
     const QString v6only = QStringLiteral("v6only.lab.test");
     const QString both = QStringLiteral("both.lab.test");
     const QString longUser(3000, QLatin1Char('u')); // sent in two writes of at most 2048 bytes
@@ -157,9 +145,7 @@ void TestQueryLab::answerReachesThePane()
     dialog->SetFireWalls(firewall, firewall);
     if (dialog->Command(ID_PREFER_IPV6)->isChecked() != preferIPv6)
         dialog->Command(ID_PREFER_IPV6)->trigger();
-    QStringList shown;
-    QObject::connect(dialog.get(), &CMainDialog::StatusTextShown, dialog.get(),
-                     [&shown](const QString& text) { shown << text; });
+    CStatusWatch status(*dialog);
 
     FillPage(*dialog, function, input);
     dialog->OnGo();
@@ -177,14 +163,13 @@ void TestQueryLab::answerReachesThePane()
     QVERIFY(boxes.Texts().isEmpty());
     QVERIFY(!QueryOf(*dialog, function).QuerySocket());
     // "Receiving data ..." is replaced by the byte count within the same event.
-    shown.removeDuplicates();
     const QString target = firewall.isEmpty() ? input.host : firewall;
     const QString creating = function == FunctionId::Finger ? "Finger" : function == FunctionId::WhoIs ? "WhoIs"
                                                                                                        : "Quote Of Day";
     const QStringList expected{"Resolving " + target, "Creating " + creating + " Socket", "Connecting to " + input.host,
                                "Connected to " + target, "Requesting information from server", "Waiting for response",
                                "Receiving data ...", "Receiving data ... 8 bytes", "Ready"};
-    QCOMPARE(shown.join(QLatin1Char('|')), expected.join(QLatin1Char('|')));
+    QCOMPARE(status.Texts().join(QLatin1Char('|')), expected.join(QLatin1Char('|')));
 }
 
 void TestQueryLab::chunksReachThePane_data()
