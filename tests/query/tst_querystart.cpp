@@ -56,8 +56,6 @@ private Q_SLOTS:
     void stopDuringLookup();
     void connectFailsAtOnce_data();
     void connectFailsAtOnce();
-    void recentListEntries_data();
-    void recentListEntries();
     void fireWallDialog_data();
     void fireWallDialog();
     void fireWallValueReadAtGo();
@@ -67,24 +65,31 @@ void TestQueryStart::unresolvedHost_data()
 {
     QTest::addColumn<FunctionId>("function");
     QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("firewall");
     QTest::addColumn<QString>("looked_up"); // empty when no lookup starts
     QTest::addColumn<bool>("refused"); // the lookup cannot start
     QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("entry"); // the Recent List's first
     const auto finger = FunctionId::Finger;
+    const auto whoIs = FunctionId::WhoIs;
     const auto quote = FunctionId::QuoteOfDay;
     const QString nowhere = QStringLiteral("nowhere.lab");
     const QString enter = QStringLiteral("Please, enter a host name or address");
-    QTest::newRow("finger, no host") << finger << "" << "" << "" << false << enter;
-    QTest::newRow("whois, no host") << FunctionId::WhoIs << "" << "" << "" << false << enter;
-    QTest::newRow("qod, no host") << quote << "" << "" << "" << false << enter;
-    QTest::newRow("finger") << finger << nowhere << "" << nowhere << false << "Unable to resolve nowhere.lab";
-    QTest::newRow("finger firewall") << finger << nowhere << "gate.lab" << "gate.lab" << false
-                                     << "Unable to resolve gate.lab";
-    QTest::newRow("whois firewall") << FunctionId::WhoIs << nowhere << "gate.lab" << "gate.lab" << false
-                                    << "Unable to resolve gate.lab";
-    QTest::newRow("qod") << quote << nowhere << "" << nowhere << false << "Unable to resolve nowhere.lab";
-    QTest::newRow("qod refused") << quote << nowhere << "" << nowhere << true << "Unable to resolve hostname";
+    const QString unresolved = "Unable to resolve " + nowhere;
+    const QString gate = QStringLiteral("gate.lab");
+    QTest::newRow("finger, no host") << finger << "" << "ann" << "" << "" << false << enter << "";
+    QTest::newRow("whois, no host") << whoIs << "" << "ann" << "" << "" << false << enter << "";
+    QTest::newRow("qod, no host") << quote << "" << "" << "" << "" << false << enter << "";
+    QTest::newRow("finger") << finger << nowhere << "ann" << "" << nowhere << false << unresolved << "ann@nowhere.lab";
+    QTest::newRow("finger, no user") << finger << nowhere << "" << "" << nowhere << false << unresolved << nowhere;
+    QTest::newRow("finger firewall") << finger << nowhere << "ann" << gate << gate << false
+                                     << "Unable to resolve gate.lab" << "ann@nowhere.lab";
+    QTest::newRow("whois firewall") << whoIs << nowhere << "ann" << gate << gate << false
+                                    << "Unable to resolve gate.lab" << "ann@nowhere.lab";
+    QTest::newRow("qod") << quote << nowhere << "" << "" << nowhere << false << unresolved << nowhere;
+    QTest::newRow("qod refused") << quote << nowhere << "" << "" << nowhere << true << "Unable to resolve hostname"
+                                 << nowhere;
 }
 
 // The pane keeps its text, and without a host the output does not open.
@@ -92,6 +97,7 @@ void TestQueryStart::unresolvedHost()
 {
     QFETCH(FunctionId, function);
     QFETCH(QString, host);
+    QFETCH(QString, user);
     QFETCH(QString, firewall);
     QFETCH(QString, looked_up);
     QFETCH(bool, refused);
@@ -101,7 +107,7 @@ void TestQueryStart::unresolvedHost()
     CScriptedResolver& resolver = UseScriptedResolver(*dialog);
     dialog->SetFireWalls(firewall, firewall);
     dialog->TextPane(function)->SetText("kept");
-    FillPage(*dialog, function, {host, "ann", false, false});
+    FillPage(*dialog, function, {host, user, false, false});
     if (refused)
         resolver.RefuseNextRequest();
     dialog->OnGo();
@@ -118,6 +124,8 @@ void TestQueryStart::unresolvedHost()
     QCOMPARE(PaneText(*dialog, function), QStringLiteral("kept"));
     QCOMPARE(dialog->OutputShown(), !looked_up.isEmpty());
     QCOMPARE(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled(), !host.isEmpty());
+    QTEST(dialog->Page(function)->RecentHosts().value(0), "entry");
+    QCOMPARE(Control<QComboBox>(dialog->Page(function), ControlIdsOf(function).host)->currentText(), host);
 }
 
 void TestQueryStart::stopDuringLookup()
@@ -202,33 +210,6 @@ void TestQueryStart::connectFailsAtOnce()
                                      "Connecting to " + host, icon, "0"}));
     QVERIFY(!query.QuerySocket());
     QCOMPARE(openDescriptors(), descriptors);
-}
-
-void TestQueryStart::recentListEntries_data()
-{
-    QTest::addColumn<FunctionId>("function");
-    QTest::addColumn<QString>("user");
-    QTest::addColumn<QString>("entry");
-    QTest::newRow("finger with user") << FunctionId::Finger << "john" << "john@example.lab";
-    QTest::newRow("finger without user") << FunctionId::Finger << "" << "example.lab";
-    QTest::newRow("whois with user") << FunctionId::WhoIs << "john" << "john@example.lab";
-    QTest::newRow("qod") << FunctionId::QuoteOfDay << "" << "example.lab";
-}
-
-void TestQueryStart::recentListEntries()
-{
-    QFETCH(FunctionId, function);
-    QFETCH(QString, user);
-    QFETCH(QString, entry);
-    CMessageBoxRecorder boxes;
-    auto dialog = OpenMainDialog();
-    UseScriptedResolver(*dialog);
-    FillPage(*dialog, function, {"example.lab", user});
-    dialog->OnGo();
-    QCOMPARE(dialog->Page(function)->RecentHosts().value(0), entry);
-    QCOMPARE(Control<QComboBox>(dialog->Page(function), ControlIdsOf(function).host)->currentText(),
-             QStringLiteral("example.lab"));
-    dialog->OnStop();
 }
 
 void TestQueryStart::fireWallDialog_data()
