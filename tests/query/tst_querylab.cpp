@@ -73,6 +73,9 @@ QStringList ByteCountsShown(const QSignalSpy& statuses)
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Waiting for response"));                        \
     QTRY_COMPARE(server->Received(), RequestOf(id, (input).user))
 
+// How a query ends; a tab change after the first chunk does not change where its text goes.
+enum class QueryEnd { ServerCloses, Escape, TabChangeThenStop, TabChangeThenServerCloses };
+
 class TestQueryLab : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -84,8 +87,6 @@ private Q_SLOTS:
     void chunksReachThePane();
     void connectionNeverAnswers_data();
     void connectionNeverAnswers();
-    void tabChangeDuringQuery_data();
-    void tabChangeDuringQuery();
     void realFingerDaemon();
 };
 
@@ -179,11 +180,17 @@ void TestQueryLab::chunksReachThePane_data()
     QTest::addColumn<bool>("clear");
     QTest::addColumn<QList<QByteArray>>("chunks");
     QTest::addColumn<bool>("readEach"); // false: all chunks and the close wait before the client reads
+    QTest::addColumn<QueryEnd>("end");
     QTest::addColumn<QString>("pane");
     QTest::addColumn<QStringList>("counts"); // the pane's length after each read
+    using Chunks = QList<QByteArray>;
+    const auto row = [](const char* tag, FunctionId function, const QString& earlier, bool clear, const Chunks& chunks,
+                        bool readEach, QueryEnd end, const QString& pane, const QStringList& counts) {
+        QTest::newRow(tag) << function << earlier << clear << chunks << readEach << end << pane << counts;
+    };
     const auto finger = FunctionId::Finger;
     const auto quote = FunctionId::QuoteOfDay;
-    using Chunks = QList<QByteArray>;
+    const auto closes = QueryEnd::ServerCloses;
     const QString e28k(28000, QLatin1Char('e'));
     const QByteArray c1999(1999, 'c');
     const QByteArray d40k(40000, 'd');
@@ -193,25 +200,28 @@ void TestQueryLab::chunksReachThePane_data()
     drainCounts << "40000";
     // Line ends across chunks; a NUL ends what a chunk shows; every read shows
     // the pane's length, also one whose chunk shows nothing yet, but not a lone CR's.
-    QTest::newRow("line ends") << finger << "" << true
-                               << Chunks{"x\ny\r\nz", "a\r", "\nb", QByteArray("c\0lost", 6), "d\n"} << true
-                               << "x\r\ny\r\nza\r\nbcd\r\n" << QStringList{"7", "9", "11", "12", "15"};
-    QTest::newRow("nothing shown yet") << finger << "" << true
-                                       << Chunks{QByteArray("\0lost", 5), "ab\xc3", "\xa9", "\xe2\x82", "\xac"} << true
-                                       << "ab\u00e9\u20ac" << QStringList{"0", "2", "3", "3", "4"};
-    QTest::newRow("quote drops a lone CR") << quote << "" << true << Chunks{"Quote one", "\r", "\r\n", "two\n"} << true
-                                           << "Quote one\r\ntwo\r\n" << QStringList{"9", "11", "16"};
-    QTest::newRow("reads of 2048 bytes") << finger << "" << true << Chunks{QByteArray(5000, 'r')} << true
-                                         << QString(5000, QLatin1Char('r')) << QStringList{"2048", "4096", "5000"};
+    row("line ends", finger, "", true, {"x\ny\r\nz", "a\r", "\nb", QByteArray("c\0lost", 6), "d\n"}, true, closes,
+        "x\r\ny\r\nza\r\nbcd\r\n", {"7", "9", "11", "12", "15"});
+    row("nothing shown yet", finger, "", true, {QByteArray("\0lost", 5), "ab\xc3", "\xa9", "\xe2\x82", "\xac"}, true,
+        closes, "ab\u00e9\u20ac", {"0", "2", "3", "3", "4"});
+    row("quote drops a lone CR", quote, "", true, {"Quote one", "\r", "\r\n", "two\n"}, true, closes,
+        "Quote one\r\ntwo\r\n", {"9", "11", "16"});
+    row("reads of 2048 bytes", finger, "", true, {QByteArray(5000, 'r')}, true, closes, QString(5000, 'r'),
+        {"2048", "4096", "5000"});
+    // A query stopped while receiving keeps what it received.
+    row("escape", finger, "", true, {"one\n", "two\n"}, true, QueryEnd::Escape, "one\r\ntwo\r\n", {"5", "10"});
+    row("stopped after a tab change", finger, "", true, {"one\n", "two\n"}, true, QueryEnd::TabChangeThenStop,
+        "one\r\ntwo\r\n", {"5", "10"});
+    row("server closes after a tab change", finger, "", true, {"one\n", "two\n"}, true,
+        QueryEnd::TabChangeThenServerCloses, "one\r\ntwo\r\n", {"5", "10"});
     // 28000 + 1999 + 1 is exactly the pane limit of 30000: Finger goes on, the others end.
-    QTest::newRow("finger at the limit") << finger << e28k << false << Chunks{c1999} << true
-                                         << e28k + QString::fromLatin1(c1999) << QStringList{"29999"};
-    QTest::newRow("whois at the limit") << FunctionId::WhoIs << e28k << false << Chunks{c1999} << true << e28k
-                                        << QStringList{};
-    QTest::newRow("qod at the limit") << quote << e28k << false << Chunks{c1999} << true << e28k << QStringList{};
-    QTest::newRow("drain beyond the limit") << FunctionId::WhoIs << "old" << true << Chunks{d40k} << false
-                                            << QString::fromLatin1(d40k) << drainCounts;
-    QTest::newRow("drain of nothing") << quote << "old" << true << Chunks{} << false << "" << QStringList{};
+    row("finger at the limit", finger, e28k, false, {c1999}, true, closes, e28k + QString::fromLatin1(c1999),
+        {"29999"});
+    row("whois at the limit", FunctionId::WhoIs, e28k, false, {c1999}, true, closes, e28k, {});
+    row("qod at the limit", quote, e28k, false, {c1999}, true, closes, e28k, {});
+    row("drain beyond the limit", FunctionId::WhoIs, "old", true, {d40k}, false, closes, QString::fromLatin1(d40k),
+        drainCounts);
+    row("drain of nothing", quote, "old", true, {}, false, closes, "", {});
 }
 
 void TestQueryLab::chunksReachThePane()
@@ -221,6 +231,7 @@ void TestQueryLab::chunksReachThePane()
     QFETCH(bool, clear);
     QFETCH(QList<QByteArray>, chunks);
     QFETCH(bool, readEach);
+    QFETCH(QueryEnd, end);
     QFETCH(QString, pane);
     QFETCH(QStringList, counts);
     CMessageBoxRecorder boxes;
@@ -230,18 +241,30 @@ void TestQueryLab::chunksReachThePane()
 
     START_QUERY(dialog, server, function, (QueryInput{Destination(), "ann", false, clear}));
     QSignalSpy statuses(&dialog->Runs(), &CRunController::statusTextChanged);
+    const bool tabChange = end == QueryEnd::TabChangeThenStop || end == QueryEnd::TabChangeThenServerCloses;
     for (const QByteArray& chunk : chunks) {
         QVERIFY(server->Deliver(chunk));
         if (readEach)
             QTRY_VERIFY(UnreadBytesFrom(PortOf(function)) <= 0);
+        if (tabChange)
+            dialog->SelectFunction(FunctionId::WhoIs);
     }
-    QVERIFY(server->Finish());
+    if (end == QueryEnd::Escape)
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    else if (end == QueryEnd::TabChangeThenStop)
+        ClickStop(*dialog);
+    else
+        QVERIFY(server->Finish());
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QCOMPARE(PaneText(*dialog, function), pane);
     QCOMPARE(ByteCountsShown(statuses), counts);
     QTRY_VERIFY(server->PeerClosed());
     QVERIFY(boxes.Texts().isEmpty());
     QVERIFY(!QueryOf(*dialog, function).QuerySocket());
+    QVERIFY(dialog->Pane(function)->isVisible());
+    QVERIFY(dialog->isVisible());
+    if (tabChange)
+        QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString());
 }
 
 void TestQueryLab::connectionNeverAnswers_data()
@@ -279,52 +302,6 @@ void TestQueryLab::connectionNeverAnswers()
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QVERIFY(!QueryOf(*dialog, function).QuerySocket());
     QVERIFY(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled());
-}
-
-enum class QueryEnd { Escape, Stop, ServerCloses };
-
-void TestQueryLab::tabChangeDuringQuery_data()
-{
-    QTest::addColumn<bool>("tabChange");
-    QTest::addColumn<QueryEnd>("end");
-    QTest::newRow("escape") << false << QueryEnd::Escape;
-    QTest::newRow("stopped") << true << QueryEnd::Stop;
-    QTest::newRow("server closes") << true << QueryEnd::ServerCloses;
-}
-
-// A query stopped while receiving keeps what it received. The query keeps
-// its function: its text goes to its own pane, and its end releases its
-// socket whichever tab is selected.
-void TestQueryLab::tabChangeDuringQuery()
-{
-    QFETCH(bool, tabChange);
-    QFETCH(QueryEnd, end);
-    CMessageBoxRecorder boxes;
-    auto server = ServeAtDestination(79);
-    auto dialog = OpenMainDialog();
-
-    START_QUERY(dialog, server, FunctionId::Finger, (QueryInput{Destination(), "ann"}));
-    QVERIFY(server->Deliver("one\n"));
-    QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("one\r\n"));
-    QCOMPARE(dialog->StatusText(), QStringLiteral("Receiving data ... 5 bytes"));
-    if (tabChange)
-        dialog->SelectFunction(FunctionId::WhoIs);
-    QVERIFY(server->Deliver("two\n"));
-    QTRY_COMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("one\r\ntwo\r\n"));
-    if (end == QueryEnd::ServerCloses)
-        QVERIFY(server->Finish());
-    else if (end == QueryEnd::Stop)
-        ClickStop(*dialog);
-    else
-        QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QVERIFY(!QueryOf(*dialog, FunctionId::Finger).QuerySocket());
-    QTRY_VERIFY(server->PeerClosed());
-    QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString());
-    QCOMPARE(PaneText(*dialog, FunctionId::Finger), QStringLiteral("one\r\ntwo\r\n"));
-    QVERIFY(dialog->Pane(FunctionId::Finger)->isVisible());
-    QVERIFY(dialog->isVisible());
-    QVERIFY(boxes.Texts().isEmpty());
 }
 
 // Debian's finger daemon, started for each connection by socat inside the
