@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Finger, WhoIs and Quote Of The Day against real TCP servers on the fixed
-// ports of the namespace lab's destination: requests, firewall routing,
-// chunked answers, the pane limits, the drain at close, failures, Stop and
-// a tab change during a query, and a real finger daemon.
+// ports of the namespace lab's destination: requests, firewall routing, the
+// address family Prefer IPv6 picks, chunked answers, the pane limit, the drain
+// at close, failures, Stop and a tab change during a query, and a real finger daemon.
 
 #include "QueryTestSupport.h"
 #include "LabServer.h"
