@@ -32,10 +32,22 @@ const char* FunctionWord(FunctionId id)
 
 bool IsGetHostByX(const CRunInputs& inputs) { return inputs.strSearchType == GetHostByXSearchType(); }
 
+// "any" unless -4 or -6 limited the run to one family.
+QString AddressFamilyWord(AddressPreference preference)
+{
+    switch (preference) {
+    case AddressPreference::OnlyIPv4: return QStringLiteral("ipv4");
+    case AddressPreference::OnlyIPv6: return QStringLiteral("ipv6");
+    case AddressPreference::PreferIPv4:
+    case AddressPreference::PreferIPv6: break;
+    }
+    return QStringLiteral("any");
+}
+
 // The host and the options the function used.
 QJsonObject InputsObject(const CRunInputs& inputs)
 {
-    QJsonObject object{{"host", inputs.strHost}};
+    QJsonObject object{{"host", inputs.strHost}, {"address_family", AddressFamilyWord(inputs.preference)}};
     switch (inputs.function) {
     case FunctionId::Ping:
         object.insert(QStringLiteral("count"), static_cast<qint64>(inputs.nPings));

@@ -25,36 +25,39 @@ private Q_SLOTS:
         // The window's rules see the arguments only when every option was read.
         QTest::addColumn<QString>("command");
 
-        QTest::newRow("window unchanged") << QStringList{"-w", "whois.example"} << Mode::Window << "W whois.example";
-        QTest::newRow("window without arguments") << QStringList{} << Mode::Window << "";
-        QTest::newRow("report") << QStringList{"--report", "-f", "host"} << Mode::Report << "F host";
-        QTest::newRow("options anywhere") << QStringList{"-p", "--report", "a", "--count", "4", "b"} << Mode::Report << "P ab";
-        QTest::newRow("help wins") << QStringList{"--report", "--version", "--help"} << Mode::Help << "";
-        QTest::newRow("version") << QStringList{"--version"} << Mode::Version << "";
-        QTest::newRow("report without switch") << QStringList{"--report", "host"} << Mode::UsageError << "";
-        QTest::newRow("report without host") << QStringList{"--report", "-q"} << Mode::UsageError << "Q ";
-        QTest::newRow("cancelled switch") << QStringList{"--report", "-p", "h", "-x"} << Mode::UsageError << "";
-        QTest::newRow("unknown option") << QStringList{"--report", "--colour", "-p", "h"} << Mode::UsageError << "";
-        QTest::newRow("lone double dash") << QStringList{"--", "-p", "h"} << Mode::Window << "";
-        QTest::newRow("unknown option cancels") << QStringList{"-p", "h", "--foo"} << Mode::Window << "";
-        QTest::newRow("unknown option first cancels") << QStringList{"--foo", "-p", "h"} << Mode::Window << "";
-        QTest::newRow("unknown option with value") << QStringList{"--foo=1", "-q", "h"} << Mode::Window << "";
-        QTest::newRow("qt reverse cancels") << QStringList{"-p", "host", "-reverse"} << Mode::Window << "";
-        QTest::newRow("qt style cancels") << QStringList{"-p", "host", "-style", "fusion"} << Mode::Window << "";
-        QTest::newRow("missing value at end") << QStringList{"--report", "-p", "h", "--count"} << Mode::UsageError << "";
-        QTest::newRow("option as value") << QStringList{"--report", "--user", "--verbose", "-f", "h"} << Mode::UsageError << "";
-        QTest::newRow("not a number") << QStringList{"--report", "--count", "3x", "-p", "h"} << Mode::UsageError << "";
-        QTest::newRow("flag with value") << QStringList{"--report", "--verbose=1", "-f", "h"} << Mode::UsageError << "";
-        QTest::newRow("page option without report") << QStringList{"--count", "3", "-p", "h"} << Mode::Window << "";
-        QTest::newRow("page option after host") << QStringList{"-f", "h", "--user", "u"} << Mode::Window << "";
-        QTest::newRow("bad value without report") << QStringList{"--count", "3x", "-p", "h"} << Mode::Window << "";
-        QTest::newRow("progress without report") << QStringList{"--progress", "-p", "h"} << Mode::Window << "";
-        QTest::newRow("unknown type") << QStringList{"--report", "--type", "CAA", "-n", "h"} << Mode::UsageError << "";
-        QTest::newRow("option of another function") << QStringList{"--report", "--count", "3", "-f", "h"} << Mode::UsageError << "F h";
-        QTest::newRow("verbose on whois") << QStringList{"--report", "--verbose", "-w", "h"} << Mode::UsageError << "W h";
-        QTest::newRow("user on quote") << QStringList{"--report", "--user", "u", "-q", "h"} << Mode::UsageError << "Q h";
-        QTest::newRow("family switch after host") << QStringList{"--report", "-p", "h", "-6"} << Mode::Report << "P h";
-        QTest::newRow("-4 and -6") << QStringList{"--report", "-4", "-p", "h", "-6"} << Mode::UsageError << "";
+        const auto row = [](const char* tag, const QStringList& arguments, Mode mode, const char* command) {
+            QTest::newRow(tag) << arguments << mode << QString::fromUtf8(command);
+        };
+        row("window unchanged", {"-w", "whois.example"}, Mode::Window, "W whois.example");
+        row("window without arguments", {}, Mode::Window, "");
+        row("report", {"--report", "-f", "host"}, Mode::Report, "F host");
+        row("options anywhere", {"-p", "--report", "a", "--count", "4", "b"}, Mode::Report, "P ab");
+        row("help wins", {"--report", "--version", "--help"}, Mode::Help, "");
+        row("version", {"--version"}, Mode::Version, "");
+        row("report without switch", {"--report", "host"}, Mode::UsageError, "");
+        row("report without host", {"--report", "-q"}, Mode::UsageError, "Q ");
+        row("cancelled switch", {"--report", "-p", "h", "-x"}, Mode::UsageError, "");
+        row("unknown option", {"--report", "--colour", "-p", "h"}, Mode::UsageError, "");
+        row("lone double dash", {"--", "-p", "h"}, Mode::Window, "");
+        row("unknown option cancels", {"-p", "h", "--foo"}, Mode::Window, "");
+        row("unknown option first cancels", {"--foo", "-p", "h"}, Mode::Window, "");
+        row("unknown option with value", {"--foo=1", "-q", "h"}, Mode::Window, "");
+        row("qt reverse cancels", {"-p", "host", "-reverse"}, Mode::Window, "");
+        row("qt style cancels", {"-p", "host", "-style", "fusion"}, Mode::Window, "");
+        row("missing value at end", {"--report", "-p", "h", "--count"}, Mode::UsageError, "");
+        row("option as value", {"--report", "--user", "--verbose", "-f", "h"}, Mode::UsageError, "");
+        row("not a number", {"--report", "--count", "3x", "-p", "h"}, Mode::UsageError, "");
+        row("flag with value", {"--report", "--verbose=1", "-f", "h"}, Mode::UsageError, "");
+        row("page option without report", {"--count", "3", "-p", "h"}, Mode::Window, "");
+        row("page option after host", {"-f", "h", "--user", "u"}, Mode::Window, "");
+        row("bad value without report", {"--count", "3x", "-p", "h"}, Mode::Window, "");
+        row("progress without report", {"--progress", "-p", "h"}, Mode::Window, "");
+        row("unknown type", {"--report", "--type", "CAA", "-n", "h"}, Mode::UsageError, "");
+        row("option of another function", {"--report", "--count", "3", "-f", "h"}, Mode::UsageError, "F h");
+        row("verbose on whois", {"--report", "--verbose", "-w", "h"}, Mode::UsageError, "W h");
+        row("user on quote", {"--report", "--user", "u", "-q", "h"}, Mode::UsageError, "Q h");
+        row("family switch after host", {"--report", "-p", "h", "-6"}, Mode::Report, "P h");
+        row("-4 and -6", {"--report", "-4", "-p", "h", "-6"}, Mode::UsageError, "");
     }
 
     void modes()

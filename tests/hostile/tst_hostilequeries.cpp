@@ -39,7 +39,6 @@ constexpr qsizetype kFloodBytes = 10 * 1024 * 1024;
 constexpr int kWaitMs = 30000;
 constexpr int kATypeIndex = 1;
 
-QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
 
 CLabServer DestinationServer(std::uint16_t port, CLabServer::Behaviour behaviour = {})
 {

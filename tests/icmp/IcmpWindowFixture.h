@@ -1,62 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window whose Ping and TraceRoute run over a given echo service, with
-// scripted blocking lookups and resolver, and a record of the status line.
+// scripted blocking lookups and resolver, and the pages filled in by the test.
 
 #include "mainwindow/MainDialogFixture.h"
 #include "resolver/ScriptedResolver.h"
+#include "support/StatusWatch.h"
 
 #include "icmp/IcmpFunctions.h"
 #include "mainwindow/MainDialog.h"
+#include "pages/PingPage.h"
+#include "pages/TraceRoutePage.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QStringList>
 #include <QTreeWidget>
 
 #include <atomic>
 #include <memory>
 
 namespace netsonde::test {
-
-// Notes every change of the status line. Each effect of a worker reaches the
-// window as an event of its own, so the text is looked at before every event
-// the application delivers, and once more by Finish().
-class CStatusLineRecorder : public QObject {
-public:
-    explicit CStatusLineRecorder(const CMainDialog& dialog) : m_dialog(dialog), m_last(dialog.StatusText())
-    {
-        qApp->installEventFilter(this);
-    }
-    ~CStatusLineRecorder() override { qApp->removeEventFilter(this); }
-
-    QStringList Finish()
-    {
-        Sample();
-        return m_texts;
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent*) override
-    {
-        Sample();
-        return false;
-    }
-
-private:
-    void Sample()
-    {
-        const QString text = m_dialog.StatusText();
-        if (text != m_last)
-            m_texts << text;
-        m_last = text;
-    }
-
-    const CMainDialog& m_dialog;
-    QString m_last;
-    QStringList m_texts;
-};
 
 // Blocking lookups that never leave the process: names from the test's tables.
 struct CScriptedLookups {
@@ -66,25 +29,22 @@ struct CScriptedLookups {
 
     CHostLookups Lookups() const
     {
-        auto names = this->names;
-        auto addresses = this->addresses;
-        auto calls = byAddressCalls;
-        return {[names](const QByteArray& name) {
-                    CLookupOutcome outcome;
-                    if (names.contains(name))
-                        outcome.entry.addresses = names.value(name);
-                    else
-                        outcome.nError = kLookupHostNotFound;
-                    return outcome;
+        const auto Outcome = [](bool found, auto fill) {
+            CLookupOutcome outcome;
+            if (found)
+                fill(outcome.entry);
+            else
+                outcome.nError = kLookupHostNotFound;
+            return outcome;
+        };
+        return {[names = names, Outcome](const QByteArray& name) {
+                    return Outcome(names.contains(name), [&](CHostEntry& e) { e.addresses = names.value(name); });
                 },
-                [addresses, calls](const CIpAddress& address) {
+                [addresses = addresses, calls = byAddressCalls, Outcome](const CIpAddress& address) {
                     ++*calls;
-                    CLookupOutcome outcome;
-                    if (addresses.contains(FormatIpAddress(address)))
-                        outcome.entry.strOfficialName = addresses.value(FormatIpAddress(address));
-                    else
-                        outcome.nError = kLookupHostNotFound;
-                    return outcome;
+                    const QString text = FormatIpAddress(address);
+                    return Outcome(addresses.contains(text),
+                                   [&](CHostEntry& e) { e.strOfficialName = addresses.value(text); });
                 }};
     }
 };
@@ -97,14 +57,40 @@ struct CIcmpWindow {
 inline CIcmpWindow OpenIcmpWindow(std::shared_ptr<echo::EchoService> service, const CScriptedLookups& lookups = {})
 {
     CMainDialog::SetEchoServiceLoader([service] { return service; });
-    CIcmpWindow window;
-    window.dialog = OpenMainDialog();
+    CIcmpWindow window{OpenMainDialog()};
     CMainDialog::SetEchoServiceLoader({});
     InstallIcmpFunctions(window.dialog->Runs(), service, lookups.Lookups());
     auto resolver = std::make_unique<CScriptedResolver>();
     window.resolver = resolver.get();
     window.dialog->SetResolver(std::move(resolver));
     return window;
+}
+
+// Fills the Ping page and shows it; a time-out (seconds) of 0 keeps the page's own.
+inline void SetPing(CMainDialog& dialog, const QString& host, unsigned pings, unsigned delay, bool resolve = false,
+                    unsigned timeout = 0)
+{
+    CPingPage* page = dialog.PingPage();
+    page->m_strHost = host;
+    page->m_nPings = pings;
+    page->m_nDelay = delay;
+    page->m_bResolve = resolve;
+    page->m_nTimeout = timeout ? timeout : page->m_nTimeout;
+    page->DoDataExchange(false);
+    dialog.SelectFunction(FunctionId::Ping);
+}
+
+// Fills the TraceRoute page and shows it; a time-out (seconds) of 0 keeps the page's own.
+inline void SetTraceRoute(CMainDialog& dialog, const QString& host, unsigned maxHops, bool resolve = false,
+                          unsigned timeout = 0)
+{
+    CTraceRoutePage* page = dialog.TraceRoutePage();
+    page->m_strHost = host;
+    page->m_nMaxHops = maxHops;
+    page->m_bResolve = resolve;
+    page->m_nTimeout = timeout ? timeout : page->m_nTimeout;
+    page->DoDataExchange(false);
+    dialog.SelectFunction(FunctionId::TraceRoute);
 }
 
 // Milliseconds from `act` (Stop, or closing the window) until `released`
@@ -125,12 +111,11 @@ qint64 MillisecondsUntilReleased(Act act, Released released, qint64 limitMs = 50
 template <typename Service>
 qint64 MillisecondsUntilWindowClosed(CIcmpWindow& window, const std::shared_ptr<Service>& service)
 {
-    const qint64 ms = MillisecondsUntilReleased(
-        [&] {
-            window.dialog->close();
-            window.dialog.reset();
-        },
-        [&] { return service.use_count() == 1; });
+    const auto close = [&] {
+        window.dialog->close();
+        window.dialog.reset();
+    };
+    const qint64 ms = MillisecondsUntilReleased(close, [&] { return service.use_count() == 1; });
     qInfo("window closed and worker ended after %lld ms", ms);
     return ms;
 }
@@ -138,6 +123,14 @@ qint64 MillisecondsUntilWindowClosed(CIcmpWindow& window, const std::shared_ptr<
 inline qsizetype ThreadCount()
 {
     return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+}
+
+// The milliseconds of an "N ms" cell; -1 for anything else.
+inline int RoundTripMsOf(const QString& cell)
+{
+    bool ok = false;
+    const int ms = cell.endsWith(QStringLiteral(" ms")) ? cell.chopped(3).toInt(&ok) : -1;
+    return ok ? ms : -1;
 }
 
 inline QStringList RowTexts(const QTreeWidget* list, int row)

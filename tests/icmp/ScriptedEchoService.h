@@ -6,13 +6,15 @@
 // real request blocks until its answer or time-out).
 
 #include "platform/echo/EchoService.h"
+#include "platform/echo/ShutdownSignal.h"
 
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <chrono>
 #include <condition_variable>
-#include <cstdint>
 #include <functional>
-#include <memory>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 namespace netsonde::test {
@@ -23,6 +25,7 @@ struct CEchoRequest {
     bool allBytesAA = false;
     std::optional<std::uint8_t> ttl;
     std::uint32_t timeoutMs = 0;
+    std::chrono::steady_clock::time_point sentAt;
 };
 
 class CScriptedEchoService final : public echo::EchoService {
@@ -33,24 +36,98 @@ public:
     // loaded for IPv4 only.
     enum class State { Loaded, NotLoaded, HandleRefused, OnlyIPv4 };
 
-    explicit CScriptedEchoService(Responder responder, State state = State::Loaded);
+    explicit CScriptedEchoService(Responder responder, State state = State::Loaded)
+        : m_responder(std::move(responder)), m_state(state)
+    {
+    }
 
-    bool IsLoaded(IpFamily family) const override;
-    std::optional<echo::EchoSocketKind> SocketKind(IpFamily family) const override;
-    std::string Description(IpFamily family) const override;
+    bool IsLoaded(IpFamily family) const override
+    {
+        return m_state != State::NotLoaded && !(m_state == State::OnlyIPv4 && family == IpFamily::IPv6);
+    }
+    std::optional<echo::EchoSocketKind> SocketKind(IpFamily family) const override
+    {
+        return IsLoaded(family) ? std::optional{echo::EchoSocketKind::Datagram} : std::nullopt;
+    }
+    std::string Description(IpFamily family) const override
+    {
+        const std::string protocol = family == IpFamily::IPv6 ? "ICMPv6" : "ICMP";
+        return IsLoaded(family) ? "scripted echo service"
+                                : "scripted: no " + protocol + " socket (ping_group_range, setcap cap_net_raw+ep)";
+    }
     std::unique_ptr<echo::EchoHandle> CreateHandle(IpFamily family,
-                                                   std::shared_ptr<const echo::ShutdownSignal> runWake) override;
-    void ShutdownAll() override;
+                                                   std::shared_ptr<const echo::ShutdownSignal> runWake) override
+    {
+        if (m_state == State::HandleRefused || !IsLoaded(family))
+            return nullptr;
+        return std::make_unique<Handle>(*this, std::move(runWake));
+    }
+    void ShutdownAll() override { Change([this] { m_bShutDown = true; }); }
 
     // While held, requests wait until released (and are then answered), shut down or woken.
-    void HoldRequests(bool hold);
-    void ReleaseHeld();
-    std::vector<CEchoRequest> Requests() const;
-
-    echo::EchoReply Answer(const CEchoRequest& request, const echo::ShutdownSignal* runWake);
+    void HoldRequests(bool hold)
+    {
+        Change([this, hold] { m_bHold = hold; });
+    }
+    void ReleaseHeld()
+    {
+        Change([this] { ++m_releases; });
+    }
+    std::vector<CEchoRequest> Requests() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_requests;
+    }
 
 private:
-    bool IsWoken(const echo::ShutdownSignal* runWake) const;
+    class Handle final : public echo::EchoHandle {
+    public:
+        Handle(CScriptedEchoService& service, std::shared_ptr<const echo::ShutdownSignal> runWake)
+            : m_service(service), m_runWake(std::move(runWake))
+        {
+        }
+        echo::EchoReply SendEcho(const CIpAddress& destination, std::span<const std::uint8_t> data,
+                                 std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) override
+        {
+            const bool allAA = std::ranges::all_of(data, [](std::uint8_t b) { return b == 0xAA; });
+            const auto now = std::chrono::steady_clock::now();
+            return m_service.Answer({destination, data.size(), allAA, ttl, timeoutMs, now}, m_runWake.get());
+        }
+
+    private:
+        CScriptedEchoService& m_service;
+        const std::shared_ptr<const echo::ShutdownSignal> m_runWake;
+    };
+
+    template <typename Step>
+    void Change(Step step)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            step();
+        }
+        m_changed.notify_all();
+    }
+
+    bool IsWoken(const echo::ShutdownSignal* runWake) const
+    {
+        return m_bShutDown || (runWake != nullptr && runWake->IsRaised());
+    }
+
+    // A condition variable cannot watch the run wake's event descriptor: a held
+    // request looks at it every 2 ms.
+    echo::EchoReply Answer(const CEchoRequest& request, const echo::ShutdownSignal* runWake)
+    {
+        std::unique_lock lock(m_mutex);
+        m_requests.push_back(request);
+        m_changed.notify_all();
+        for (const std::uint64_t releases = m_releases; m_bHold && !IsWoken(runWake) && m_releases == releases;)
+            m_changed.wait_for(lock, std::chrono::milliseconds(2));
+        if (IsWoken(runWake))
+            return {};
+        lock.unlock();
+        return m_responder(request);
+    }
 
     const Responder m_responder;
     const State m_state;
@@ -62,7 +139,11 @@ private:
     std::uint64_t m_releases = 0;
 };
 
-// A reply from `dotted` after `roundTripMs`.
-echo::EchoReply ReplyFrom(const char* dotted, std::uint32_t roundTripMs = 1);
+// A reply from `dotted` (either family) after `roundTripMs`.
+inline echo::EchoReply ReplyFrom(const char* dotted, std::uint32_t roundTripMs = 1)
+{
+    const std::optional<CIpAddress> ipv6 = ParseIpv6Literal(dotted);
+    return {1, ipv6.value_or(CIpAddress::FromIPv4(::inet_addr(dotted))), roundTripMs};
+}
 
 } // namespace netsonde::test

@@ -104,230 +104,202 @@ Bytes Prefix(Bytes bytes, std::size_t size)
 
 } // namespace
 
+
 class TestEchoPacket : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void checksum_data();
-    void checksum();
-    void builtRequestCarriesIdsDataAndChecksum_data();
-    void builtRequestCarriesIdsDataAndChecksum();
-    void rawPacketAnswersProbe_data();
-    void rawPacketAnswersProbe();
-    void cutReportsAreNeverRead_data();
-    void cutReportsAreNeverRead();
-    void datagramMessageAnswersProbe_data();
-    void datagramMessageAnswersProbe();
-    void quotedRequestMatches_data();
-    void quotedRequestMatches();
-};
-
-void TestEchoPacket::checksum_data()
-{
-    QTest::addColumn<Bytes>("bytes");
-    QTest::addColumn<quint16>("expected");
-    QTest::newRow("empty") << Bytes{} << quint16(0xFFFF);
-    QTest::newRow("one's complement example") << Bytes{0x00, 0x01, 0xF2, 0x03, 0xF4, 0xF5, 0xF6, 0xF7} << quint16(0x220D);
-    QTest::newRow("odd length pads with zero") << Bytes{0x01} << quint16(0xFEFF);
-    QTest::newRow("carries fold back") << Bytes{0xFF, 0xFF, 0xFF, 0xFF} << quint16(0x0000);
-}
-
-void TestEchoPacket::checksum()
-{
-    QFETCH(Bytes, bytes);
-    QFETCH(quint16, expected);
-    QCOMPARE(InternetChecksum(bytes), expected);
-}
-
-// The kernel fills in the ICMPv6 checksum: an ICMPv6 request leaves it 0.
-void TestEchoPacket::builtRequestCarriesIdsDataAndChecksum_data()
-{
-    QTest::addColumn<IpFamily>("family");
-    QTest::addColumn<Bytes>("data");
-    QTest::newRow("no data") << IpFamily::IPv4 << Bytes{};
-    QTest::newRow("ping data") << IpFamily::IPv4 << Bytes(64, 0xAA);
-    QTest::newRow("odd length") << IpFamily::IPv4 << Bytes{1, 2, 3, 4, 5};
-    QTest::newRow("ICMPv6, ping data") << IpFamily::IPv6 << Bytes(64, 0xAA);
-}
-
-void TestEchoPacket::builtRequestCarriesIdsDataAndChecksum()
-{
-    QFETCH(IpFamily, family);
-    QFETCH(Bytes, data);
-    const Bytes request = BuildEchoRequest(family, 0xBEEF, 0xFFFE, data);
-    const bool ipv6 = family == IpFamily::IPv6;
-    QCOMPARE(request.size(), kIcmpHeaderSize + data.size());
-    QCOMPARE(request[0], ipv6 ? kIcmpv6EchoRequest : kIcmpEchoRequest);
-    QCOMPARE(request[1], 0);
-    QCOMPARE(request[4], 0xBE);
-    QCOMPARE(request[5], 0xEF);
-    QCOMPARE(request[6], 0xFF);
-    QCOMPARE(request[7], 0xFE);
-    QVERIFY(std::equal(data.begin(), data.end(), request.begin() + kIcmpHeaderSize));
-    if (ipv6)
-        QCOMPARE(request[2] | request[3], 0);
-    else
-        QCOMPARE(InternetChecksum(request), 0);
-}
-
-// What a raw socket of each family reads (an ICMPv6 socket: the message without the
-// IPv6 header), then the cases of one family only.
-void TestEchoPacket::rawPacketAnswersProbe_data()
-{
-    QTest::addColumn<EchoProbe>("probe");
-    QTest::addColumn<Bytes>("packet");
-    QTest::addColumn<bool>("answers");
-
-    for (const bool v6 : {false, true}) {
-        const EchoProbe probe = v6 ? kProbe6 : kProbe;
-        const auto reply = [v6](std::uint16_t identifier, std::uint16_t sequence) {
-            const Bytes message = IcmpMessage(v6 ? kIcmpv6EchoReply : kIcmpEchoReply, identifier, sequence, Bytes(64, 0xAA));
-            return v6 ? message : IpPacket(kDestination, kSource, message);
-        };
-        const auto report = [v6](bool timeExceeded, bool toRouter, std::uint16_t sequence, bool quotesReply) {
-            const std::uint8_t quotedType = quotesReply ? (v6 ? kIcmpv6EchoReply : kIcmpEchoReply)
-                                                        : (v6 ? kIcmpv6EchoRequest : kIcmpEchoRequest);
-            const Bytes quoted = IcmpMessage(quotedType, kIdentifier, sequence);
-            if (v6)
-                return Report6(timeExceeded ? kIcmpv6TimeExceeded : kIcmpv6DestinationUnreachable,
-                               Ipv6Packet(kSource6, toRouter ? kRouter6 : kDestination6, quoted));
-            return Report(timeExceeded ? kIcmpTimeExceeded : kIcmpDestinationUnreachable,
-                          IpPacket(kSource, toRouter ? kRouter : kDestination, quoted));
-        };
-        const char* family = v6 ? "ICMPv6, " : "";
-        QTest::addRow("%secho reply", family) << probe << reply(kIdentifier, kSequence) << true;
-        QTest::addRow("%secho reply, other identifier", family) << probe << reply(kIdentifier + 1, kSequence) << false;
-        QTest::addRow("%secho reply, other sequence", family) << probe << reply(kIdentifier, kSequence - 1) << false;
-        QTest::addRow("%stime exceeded", family) << probe << report(true, false, kSequence, false) << true;
-        QTest::addRow("%sunreachable", family) << probe << report(false, false, kSequence, false) << true;
-        QTest::addRow("%sreport for another destination", family) << probe << report(true, true, kSequence, false)
-                                                                   << false;
-        QTest::addRow("%sreport for another sequence", family) << probe << report(true, false, kSequence + 1, false)
-                                                                << false;
-        QTest::addRow("%sreport quoting an echo reply", family) << probe << report(true, false, kSequence, true)
-                                                                 << false;
-        QTest::addRow("%sempty", family) << probe << Bytes{} << false;
-        QTest::addRow("%sanswer of the other family", family) << (v6 ? kProbe : kProbe6) << reply(kIdentifier, kSequence)
-                                                               << false;
+    void checksum_data()
+    {
+        QTest::addColumn<Bytes>("bytes");
+        QTest::addColumn<quint16>("expected");
+        QTest::newRow("empty") << Bytes{} << quint16(0xFFFF);
+        QTest::newRow("one's complement example") << Bytes{0x00, 0x01, 0xF2, 0x03, 0xF4, 0xF5, 0xF6, 0xF7} << quint16(0x220D);
+        QTest::newRow("odd length pads with zero") << Bytes{0x01} << quint16(0xFEFF);
+        QTest::newRow("carries fold back") << Bytes{0xFF, 0xFF, 0xFF, 0xFF} << quint16(0x0000);
     }
 
-    QTest::newRow("our own request looped back")
-        << kProbe << IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoRequest, kIdentifier, kSequence)) << false;
-    QTest::newRow("echo reply after header options")
-        << kProbe << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 7) << true;
-    QTest::newRow("report quoting header options")
-        << kProbe << Report(kIcmpTimeExceeded, OurRequest(kDestination, kSequence, 6)) << true;
-    QTest::newRow("parameter problem") << kProbe << Report(12, OurRequest()) << false;
-    QTest::newRow("report quoting a UDP packet")
-        << kProbe
-        << Report(kIcmpTimeExceeded,
-                  IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoRequest, kIdentifier, kSequence), 5, 17))
-        << false;
-    const Bytes reply = IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence));
-    Bytes headerTooLong = reply;
-    headerTooLong[0] = 0x4F;
-    QTest::newRow("header longer than the packet") << kProbe << headerTooLong << false;
-    Bytes headerTooShort = reply;
-    headerTooShort[0] = 0x44;
-    QTest::newRow("header shorter than 20 bytes") << kProbe << headerTooShort << false;
-    QTest::newRow("not IPv4") << kProbe
-        << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 5, 1, 6) << false;
-    QTest::newRow("not ICMP") << kProbe
-        << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 5, 6) << false;
+    void checksum()
+    {
+        QFETCH(Bytes, bytes);
+        QFETCH(quint16, expected);
+        QCOMPARE(InternetChecksum(bytes), expected);
+    }
 
-    QTest::newRow("ICMPv6 packet too big") << kProbe6 << Report6(2, OurRequest6()) << false;
-    const Bytes request6 = IcmpMessage(kIcmpv6EchoRequest, kIdentifier, kSequence);
-    QTest::newRow("ICMPv6 report quoting an extension header")
-        << kProbe6 << Report6(kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 0)) << false;
-    QTest::newRow("ICMPv6 report quoting an IPv4 header")
-        << kProbe6 << Report6(kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 58, 4)) << false;
-}
+    // The kernel fills in the ICMPv6 checksum: an ICMPv6 request leaves it 0.
+    void builtRequestCarriesIdsDataAndChecksum_data()
+    {
+        QTest::addColumn<IpFamily>("family");
+        QTest::addColumn<Bytes>("data");
+        QTest::newRow("no data") << IpFamily::IPv4 << Bytes{};
+        QTest::newRow("ping data") << IpFamily::IPv4 << Bytes(64, 0xAA);
+        QTest::newRow("odd length") << IpFamily::IPv4 << Bytes{1, 2, 3, 4, 5};
+        QTest::newRow("ICMPv6, ping data") << IpFamily::IPv6 << Bytes(64, 0xAA);
+    }
 
-void TestEchoPacket::rawPacketAnswersProbe()
-{
-    QFETCH(EchoProbe, probe);
-    QFETCH(Bytes, packet);
-    QFETCH(bool, answers);
-    QCOMPARE(RawReadAnswersProbe(packet, probe), answers);
-}
+    void builtRequestCarriesIdsDataAndChecksum()
+    {
+        QFETCH(IpFamily, family);
+        QFETCH(Bytes, data);
+        const Bytes request = BuildEchoRequest(family, 0xBEEF, 0xFFFE, data);
+        const bool ipv6 = family == IpFamily::IPv6;
+        QCOMPARE(request.size(), kIcmpHeaderSize + data.size());
+        QCOMPARE(request[0], ipv6 ? kIcmpv6EchoRequest : kIcmpEchoRequest);
+        QCOMPARE(Bytes(request.begin() + 4, request.begin() + 8), (Bytes{0xBE, 0xEF, 0xFF, 0xFE}));
+        QCOMPARE(request[1], 0);
+        QVERIFY(std::equal(data.begin(), data.end(), request.begin() + kIcmpHeaderSize));
+        if (ipv6)
+            QCOMPARE(request[2] | request[3], 0);
+        else
+            QCOMPARE(InternetChecksum(request), 0);
+    }
 
-void TestEchoPacket::cutReportsAreNeverRead_data()
-{
-    QTest::addColumn<EchoProbe>("probe");
-    QTest::addColumn<Bytes>("report");
-    QTest::addColumn<std::size_t>("whole");
-    QTest::newRow("ICMP") << kProbe << Report(kIcmpTimeExceeded, OurRequest())
-                          << 20 + kIcmpHeaderSize + 20 + kIcmpHeaderSize;
-    QTest::newRow("ICMPv6") << kProbe6 << Report6(kIcmpv6TimeExceeded, OurRequest6())
-                            << kIcmpHeaderSize + kIpv6HeaderSize + kIcmpHeaderSize;
-}
+    // What a raw socket of each family reads (an ICMPv6 socket: the message without the
+    // IPv6 header), then the cases of one family only.
+    void rawPacketAnswersProbe_data()
+    {
+        QTest::addColumn<EchoProbe>("probe");
+        QTest::addColumn<Bytes>("packet");
+        QTest::addColumn<bool>("answers");
 
-// A report counts only when it holds both headers of the quoted request; any shorter
-// cut is refused without reading past its end.
-void TestEchoPacket::cutReportsAreNeverRead()
-{
-    QFETCH(EchoProbe, probe);
-    QFETCH(Bytes, report);
-    QFETCH(std::size_t, whole);
-    QCOMPARE(report.size(), whole);
-    for (std::size_t size = 0; size < whole; ++size)
-        QVERIFY2(!RawReadAnswersProbe(Prefix(report, size), probe), qPrintable(QString::number(size)));
-    QVERIFY(RawReadAnswersProbe(report, probe));
-}
+        for (const bool v6 : {false, true}) {
+            const EchoProbe probe = v6 ? kProbe6 : kProbe;
+            const auto reply = [v6](std::uint16_t identifier, std::uint16_t sequence) {
+                const Bytes message = IcmpMessage(v6 ? kIcmpv6EchoReply : kIcmpEchoReply, identifier, sequence, Bytes(64, 0xAA));
+                return v6 ? message : IpPacket(kDestination, kSource, message);
+            };
+            const auto report = [v6](bool timeExceeded, bool toRouter, std::uint16_t sequence, bool quotesReply) {
+                const std::uint8_t quotedType = quotesReply ? (v6 ? kIcmpv6EchoReply : kIcmpEchoReply)
+                                                            : (v6 ? kIcmpv6EchoRequest : kIcmpEchoRequest);
+                const Bytes quoted = IcmpMessage(quotedType, kIdentifier, sequence);
+                if (v6)
+                    return Report6(timeExceeded ? kIcmpv6TimeExceeded : kIcmpv6DestinationUnreachable,
+                                   Ipv6Packet(kSource6, toRouter ? kRouter6 : kDestination6, quoted));
+                return Report(timeExceeded ? kIcmpTimeExceeded : kIcmpDestinationUnreachable,
+                              IpPacket(kSource, toRouter ? kRouter : kDestination, quoted));
+            };
+            const char* family = v6 ? "ICMPv6, " : "";
+            QTest::addRow("%secho reply", family) << probe << reply(kIdentifier, kSequence) << true;
+            QTest::addRow("%secho reply, other identifier", family) << probe << reply(kIdentifier + 1, kSequence) << false;
+            QTest::addRow("%secho reply, other sequence", family) << probe << reply(kIdentifier, kSequence - 1) << false;
+            QTest::addRow("%stime exceeded", family) << probe << report(true, false, kSequence, false) << true;
+            QTest::addRow("%sunreachable", family) << probe << report(false, false, kSequence, false) << true;
+            QTest::addRow("%sreport for another destination", family) << probe << report(true, true, kSequence, false)
+                                                                       << false;
+            QTest::addRow("%sreport for another sequence", family) << probe << report(true, false, kSequence + 1, false)
+                                                                    << false;
+            QTest::addRow("%sreport quoting an echo reply", family) << probe << report(true, false, kSequence, true)
+                                                                     << false;
+            QTest::addRow("%sempty", family) << probe << Bytes{} << false;
+            QTest::addRow("%sanswer of the other family", family) << (v6 ? kProbe : kProbe6) << reply(kIdentifier, kSequence)
+                                                                   << false;
+        }
 
-void TestEchoPacket::datagramMessageAnswersProbe_data()
-{
-    QTest::addColumn<IpFamily>("family");
-    QTest::addColumn<Bytes>("message");
-    QTest::addColumn<bool>("answers");
-    const auto v4 = IpFamily::IPv4;
-    const auto v6 = IpFamily::IPv6;
-    // The kernel chose the identifier and delivers only its socket's: it is not compared.
-    QTest::newRow("echo reply") << v4 << IcmpMessage(kIcmpEchoReply, 777, kSequence, Bytes(64, 0xAA)) << true;
-    QTest::newRow("other sequence") << v4 << IcmpMessage(kIcmpEchoReply, 777, kSequence + 1) << false;
-    QTest::newRow("echo request") << v4 << IcmpMessage(kIcmpEchoRequest, 777, kSequence) << false;
-    QTest::newRow("cut header") << v4 << Prefix(IcmpMessage(kIcmpEchoReply, 777, kSequence), kIcmpHeaderSize - 1)
-                                << false;
-    QTest::newRow("ICMPv6 echo reply") << v6 << IcmpMessage(kIcmpv6EchoReply, 777, kSequence) << true;
-    QTest::newRow("ICMPv6, other sequence") << v6 << IcmpMessage(kIcmpv6EchoReply, 777, kSequence + 1) << false;
-    QTest::newRow("ICMP reply on ICMPv6") << v6 << IcmpMessage(kIcmpEchoReply, 777, kSequence) << false;
-    QTest::newRow("ICMPv6, cut header")
-        << v6 << Prefix(IcmpMessage(kIcmpv6EchoReply, 777, kSequence), kIcmpHeaderSize - 1) << false;
-}
+        QTest::newRow("our own request looped back")
+            << kProbe << IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoRequest, kIdentifier, kSequence)) << false;
+        QTest::newRow("echo reply after header options")
+            << kProbe << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 7) << true;
+        QTest::newRow("report quoting header options")
+            << kProbe << Report(kIcmpTimeExceeded, OurRequest(kDestination, kSequence, 6)) << true;
+        QTest::newRow("parameter problem") << kProbe << Report(12, OurRequest()) << false;
+        QTest::newRow("report quoting a UDP packet")
+            << kProbe
+            << Report(kIcmpTimeExceeded,
+                      IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoRequest, kIdentifier, kSequence), 5, 17))
+            << false;
+        const Bytes reply = IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence));
+        Bytes headerTooLong = reply;
+        headerTooLong[0] = 0x4F;
+        QTest::newRow("header longer than the packet") << kProbe << headerTooLong << false;
+        Bytes headerTooShort = reply;
+        headerTooShort[0] = 0x44;
+        QTest::newRow("header shorter than 20 bytes") << kProbe << headerTooShort << false;
+        QTest::newRow("not IPv4") << kProbe
+            << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 5, 1, 6) << false;
+        QTest::newRow("not ICMP") << kProbe
+            << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 5, 6) << false;
 
-void TestEchoPacket::datagramMessageAnswersProbe()
-{
-    QFETCH(IpFamily, family);
-    QFETCH(Bytes, message);
-    QFETCH(bool, answers);
-    QCOMPARE(DatagramMessageAnswersProbe(message, family, kSequence), answers);
-}
+        QTest::newRow("ICMPv6 packet too big") << kProbe6 << Report6(2, OurRequest6()) << false;
+        const Bytes request6 = IcmpMessage(kIcmpv6EchoRequest, kIdentifier, kSequence);
+        QTest::newRow("ICMPv6 report quoting an extension header")
+            << kProbe6 << Report6(kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 0)) << false;
+        QTest::newRow("ICMPv6 report quoting an IPv4 header")
+            << kProbe6 << Report6(kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 58, 4)) << false;
+    }
 
-void TestEchoPacket::quotedRequestMatches_data()
-{
-    QTest::addColumn<IpFamily>("family");
-    QTest::addColumn<Bytes>("quoted");
-    QTest::addColumn<bool>("matches");
-    const auto v4 = IpFamily::IPv4;
-    const auto v6 = IpFamily::IPv6;
-    QTest::newRow("our request") << v4 << IcmpMessage(kIcmpEchoRequest, 777, kSequence) << true;
-    QTest::newRow("other sequence") << v4 << IcmpMessage(kIcmpEchoRequest, 777, kSequence - 1) << false;
-    QTest::newRow("not a request") << v4 << IcmpMessage(kIcmpEchoReply, 777, kSequence) << false;
-    QTest::newRow("cut header") << v4 << Prefix(IcmpMessage(kIcmpEchoRequest, 777, kSequence), kIcmpHeaderSize - 1)
-                                << false;
-    QTest::newRow("ICMPv6 request") << v6 << IcmpMessage(kIcmpv6EchoRequest, 777, kSequence) << true;
-    QTest::newRow("ICMP request on ICMPv6") << v6 << IcmpMessage(kIcmpEchoRequest, 777, kSequence) << false;
-    QTest::newRow("ICMPv6, cut header")
-        << v6 << Prefix(IcmpMessage(kIcmpv6EchoRequest, 777, kSequence), kIcmpHeaderSize - 1) << false;
-}
+    void rawPacketAnswersProbe()
+    {
+        QFETCH(EchoProbe, probe);
+        QFETCH(Bytes, packet);
+        QFETCH(bool, answers);
+        QCOMPARE(RawReadAnswersProbe(packet, probe), answers);
+    }
 
-void TestEchoPacket::quotedRequestMatches()
-{
-    QFETCH(IpFamily, family);
-    QFETCH(Bytes, quoted);
-    QFETCH(bool, matches);
-    QCOMPARE(QuotedRequestMatches(quoted, family, kSequence), matches);
-}
+    void cutReportsAreNeverRead_data()
+    {
+        QTest::addColumn<EchoProbe>("probe");
+        QTest::addColumn<Bytes>("report");
+        QTest::addColumn<std::size_t>("whole");
+        QTest::newRow("ICMP") << kProbe << Report(kIcmpTimeExceeded, OurRequest())
+                              << 20 + kIcmpHeaderSize + 20 + kIcmpHeaderSize;
+        QTest::newRow("ICMPv6") << kProbe6 << Report6(kIcmpv6TimeExceeded, OurRequest6())
+                                << kIcmpHeaderSize + kIpv6HeaderSize + kIcmpHeaderSize;
+    }
+
+    // A report counts only when it holds both headers of the quoted request; any shorter
+    // cut is refused without reading past its end.
+    void cutReportsAreNeverRead()
+    {
+        QFETCH(EchoProbe, probe);
+        QFETCH(Bytes, report);
+        QFETCH(std::size_t, whole);
+        QCOMPARE(report.size(), whole);
+        for (std::size_t size = 0; size < whole; ++size)
+            QVERIFY2(!RawReadAnswersProbe(Prefix(report, size), probe), qPrintable(QString::number(size)));
+        QVERIFY(RawReadAnswersProbe(report, probe));
+    }
+
+    // A datagram socket's message answering the probe, and a report's quoted
+    // request matching it. The kernel chose the identifier and delivers only
+    // its socket's: it is not compared.
+    void messageMatchesSequence_data()
+    {
+        QTest::addColumn<bool>("quotedRequest");
+        QTest::addColumn<IpFamily>("family");
+        QTest::addColumn<Bytes>("message");
+        QTest::addColumn<bool>("matches");
+        const auto v4 = IpFamily::IPv4;
+        const auto v6 = IpFamily::IPv6;
+        const auto cut = [](std::uint8_t type) { return Prefix(IcmpMessage(type, 777, kSequence), kIcmpHeaderSize - 1); };
+        const auto message = [](std::uint8_t type, int sequence = kSequence) { return IcmpMessage(type, 777, sequence); };
+        QTest::newRow("echo reply") << false << v4 << IcmpMessage(kIcmpEchoReply, 777, kSequence, Bytes(64, 0xAA))
+                                    << true;
+        QTest::newRow("other sequence") << false << v4 << message(kIcmpEchoReply, kSequence + 1) << false;
+        QTest::newRow("echo request") << false << v4 << message(kIcmpEchoRequest) << false;
+        QTest::newRow("cut header") << false << v4 << cut(kIcmpEchoReply) << false;
+        QTest::newRow("ICMPv6 echo reply") << false << v6 << message(kIcmpv6EchoReply) << true;
+        QTest::newRow("ICMPv6, other sequence") << false << v6 << message(kIcmpv6EchoReply, kSequence + 1) << false;
+        QTest::newRow("ICMP reply on ICMPv6") << false << v6 << message(kIcmpEchoReply) << false;
+        QTest::newRow("ICMPv6, cut header") << false << v6 << cut(kIcmpv6EchoReply) << false;
+        QTest::newRow("quoted: our request") << true << v4 << message(kIcmpEchoRequest) << true;
+        QTest::newRow("quoted: other sequence") << true << v4 << message(kIcmpEchoRequest, kSequence - 1) << false;
+        QTest::newRow("quoted: not a request") << true << v4 << message(kIcmpEchoReply) << false;
+        QTest::newRow("quoted: cut header") << true << v4 << cut(kIcmpEchoRequest) << false;
+        QTest::newRow("quoted: ICMPv6 request") << true << v6 << message(kIcmpv6EchoRequest) << true;
+        QTest::newRow("quoted: ICMP request on ICMPv6") << true << v6 << message(kIcmpEchoRequest) << false;
+        QTest::newRow("quoted: ICMPv6, cut header") << true << v6 << cut(kIcmpv6EchoRequest) << false;
+    }
+
+    void messageMatchesSequence()
+    {
+        QFETCH(bool, quotedRequest);
+        QFETCH(IpFamily, family);
+        QFETCH(Bytes, message);
+        const bool matches = quotedRequest ? QuotedRequestMatches(message, family, kSequence)
+                                           : DatagramMessageAnswersProbe(message, family, kSequence);
+        QTEST(matches, "matches");
+    }
+};
 
 QTEST_GUILESS_MAIN(TestEchoPacket)
 #include "tst_echopacket.moc"

@@ -8,7 +8,6 @@
 #include "icmp/LabEchoPeers.h"
 #include "netns/LabEnvironment.h"
 
-#include "pages/PingPage.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
@@ -24,30 +23,7 @@ namespace {
 
 QString LabText(const char* variable) { return QString::fromLatin1(qgetenv(variable)); }
 
-// The milliseconds of an "N ms" cell; -1 for anything else.
-int RoundTripOf(const QString& cell)
-{
-    bool ok = false;
-    const int ms = cell.endsWith(QStringLiteral(" ms")) ? cell.chopped(3).toInt(&ok) : -1;
-    return ok ? ms : -1;
-}
-
-void SetPing(CMainDialog& dialog, const QString& host, unsigned pings, unsigned timeout, unsigned delay)
-{
-    CPingPage* page = dialog.PingPage();
-    page->m_strHost = host;
-    page->m_nPings = pings;
-    page->m_nTimeout = timeout;
-    page->m_nDelay = delay;
-    page->m_bResolve = false;
-    page->DoDataExchange(false);
-    dialog.SelectFunction(FunctionId::Ping);
-}
-
-void AddKindColumn()
-{
-    QTest::addColumn<EchoSocketChoice>("choice");
-}
+void AddKindColumn() { QTest::addColumn<EchoSocketChoice>("choice"); }
 
 } // namespace
 
@@ -81,7 +57,7 @@ private Q_SLOTS:
                                               std::chrono::milliseconds(delayMs));
         QVERIFY2(responder.IsRunning(), "the responder could not start in the destination namespace");
         OPEN_LAB_WINDOW(window, choice);
-        SetPing(*window.dialog, LabText("NETSONDE_LAB_DESTINATION"), 4, 5, 0);
+        SetPing(*window.dialog, LabText("NETSONDE_LAB_DESTINATION"), 4, 0, false, 5);
         window.dialog->OnGo();
         QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), 30000);
 
@@ -91,7 +67,7 @@ private Q_SLOTS:
         for (int row = 0; row < 4; ++row) {
             const QStringList cells = RowTexts(list, row);
             QCOMPARE(cells.value(1), LabText("NETSONDE_LAB_DESTINATION"));
-            const int rtt = RoundTripOf(cells.value(3));
+            const int rtt = RoundTripMsOf(cells.value(3));
             QVERIFY2(rtt >= delayMs && rtt <= delayMs + 50, qPrintable(cells.value(3)));
             times << cells.value(3);
         }
@@ -118,7 +94,7 @@ private Q_SLOTS:
         QVERIFY2(other.IsRunning(), "the other program's socket could not be opened");
         QTRY_VERIFY_WITH_TIMEOUT(other.Replies() > 0, 10000);
 
-        SetPing(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 3, 3, 0);
+        SetPing(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 3, 0, false, 3);
         const int repliesBefore = other.Replies();
         window.dialog->OnGo();
         QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), 30000);

@@ -1,70 +1,53 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Ping and TraceRoute in the main window over a scripted echo service: the
-// status line of whole runs, the rows, Stop while a worker waits, the failure
-// reports and their order against the end of the run, the double-click lookup
-// and closing the window under a waiting worker.
+// status line of whole runs, the rows, the probes' sizes and time-outs, Stop
+// while a worker waits, the failure reports and their order against the end of
+// the run, the double-click lookup and closing the window under a waiting worker.
 
 #include "icmp/IcmpWindowFixture.h"
 #include "icmp/ScriptedEchoService.h"
 
 #include "icmp/IcmpRun.h"
-#include "icmp/TraceRouteFunction.h"
 
 #include "export/ResultColumns.h"
 #include "mainwindow/ResponseTimeDelegate.h"
 
-#include "pages/PingPage.h"
-#include "pages/TraceRoutePage.h"
 #include "platform/AppMessages.h"
 #include "platform/MessageBox.h"
 #include "resources/ResourceIds.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QHeaderView>
-#include <QStyle>
 #include <QPushButton>
+#include <QStyle>
 #include <QtTest>
 
 #include <arpa/inet.h>
 
+#include <map>
+
 using namespace netsonde;
 using namespace netsonde::test;
 using echo::EchoReply;
+using State = CScriptedEchoService::State;
 
 Q_DECLARE_METATYPE(AddressPreference)
-Q_DECLARE_METATYPE(CScriptedEchoService::State)
+Q_DECLARE_METATYPE(State)
 
 namespace {
 
 using Service = std::shared_ptr<CScriptedEchoService>;
 
-Service AnsweringService(CScriptedEchoService::Responder responder,
-                         CScriptedEchoService::State state = CScriptedEchoService::State::Loaded)
+Service AnsweringService(CScriptedEchoService::Responder responder, State state = State::Loaded)
 {
     return std::make_shared<CScriptedEchoService>(std::move(responder), state);
 }
 
 EchoReply NoReply(const CEchoRequest&) { return {}; }
 
-void SetPing(CMainDialog& dialog, const QString& host, unsigned pings, unsigned delay, bool resolve)
+CScriptedEchoService::Responder ReplyingFrom(const char* dotted, std::uint32_t ms = 1)
 {
-    CPingPage* page = dialog.PingPage();
-    page->m_strHost = host;
-    page->m_nPings = pings;
-    page->m_nDelay = delay;
-    page->m_bResolve = resolve;
-    page->DoDataExchange(false);
-}
-
-void SetTraceRoute(CMainDialog& dialog, const QString& host, unsigned maxHops, bool resolve)
-{
-    CTraceRoutePage* page = dialog.TraceRoutePage();
-    page->m_strHost = host;
-    page->m_nMaxHops = maxHops;
-    page->m_bResolve = resolve;
-    page->DoDataExchange(false);
-    dialog.SelectFunction(FunctionId::TraceRoute);
+    return [dotted, ms](const CEchoRequest&) { return ReplyFrom(dotted, ms); };
 }
 
 CIpAddress Address(const char* dotted) { return CIpAddress::FromIPv4(::inet_addr(dotted)); }
@@ -85,54 +68,52 @@ CScriptedEchoService::Responder TimedHops(const QList<int>& times)
 {
     return [times](const CEchoRequest& request) {
         const int ms = request.ttl ? times.value(*request.ttl - 1, -1) : -1;
-        if (ms < 0)
-            return EchoReply{};
-        const QByteArray router = QStringLiteral("10.8.0.%1").arg(*request.ttl).toLatin1();
-        return ReplyFrom(router.constData(), static_cast<std::uint32_t>(ms));
+        const QByteArray router = QStringLiteral("10.8.0.%1").arg(request.ttl.value_or(0)).toLatin1();
+        return ms < 0 ? EchoReply{} : ReplyFrom(router.constData(), static_cast<std::uint32_t>(ms));
     };
+}
+
+// The worker has let go of the service: the test, the window and its Ping
+// and TraceRoute hold it still.
+constexpr long kHoldersWithoutWorker = 4;
+
+// Go, then wait until the worker has let go. Its effects were posted before
+// it let go; the end of the run they ask for follows them.
+bool RunToEnd(CMainDialog& dialog, const Service& service)
+{
+    dialog.OnGo();
+    const bool ended = QTest::qWaitFor([&] { return service.use_count() == kHoldersWithoutWorker; }, 10000);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    return ended;
+}
+
+// The worker needs the event loop for its effects: wait with events running.
+bool WaitForRequests(const Service& service, std::size_t count)
+{
+    return QTest::qWaitFor([&] { return service->Requests().size() >= count; }, 10000);
 }
 
 QPalette DarkPalette()
 {
+    const QColor light(0xE8, 0xE8, 0xE8);
     QPalette dark(QColor(0x35, 0x35, 0x38), QColor(0x25, 0x25, 0x28));
     dark.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x20));
-    dark.setColor(QPalette::Text, QColor(0xE8, 0xE8, 0xE8));
-    dark.setColor(QPalette::WindowText, QColor(0xE8, 0xE8, 0xE8));
-    dark.setColor(QPalette::ButtonText, QColor(0xE8, 0xE8, 0xE8));
     dark.setColor(QPalette::Highlight, QColor(0x3D, 0x8E, 0xE0));
     dark.setColor(QPalette::HighlightedText, Qt::black);
-    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
+        dark.setColor(role, light);
         dark.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+    }
     return dark;
 }
-
-// The Fusion style with its own light palette or a dark one while it lives.
-class CPictureLook {
-public:
-    explicit CPictureLook(bool dark) : m_style(qApp->style()->name()), m_palette(QApplication::palette())
-    {
-        QApplication::setStyle(QStringLiteral("Fusion"));
-        QApplication::setPalette(dark ? DarkPalette() : qApp->style()->standardPalette());
-    }
-    ~CPictureLook()
-    {
-        QApplication::setStyle(m_style);
-        QApplication::setPalette(m_palette);
-    }
-
-private:
-    const QString m_style;
-    const QPalette m_palette;
-};
 
 // Pictures go to the folder NETSONDE_PICTURES names (the documentation's),
 // else next to the test.
 void SavePicture(QWidget* window, const QString& name)
 {
-    const QString folder = qEnvironmentVariable("NETSONDE_PICTURES", QDir::currentPath());
-    const QString path = QDir(folder).absoluteFilePath(name);
-    // The status bar lays out the summary's new text first.
-    QCoreApplication::processEvents();
+    const QString path = QDir(qEnvironmentVariable("NETSONDE_PICTURES", QDir::currentPath())).absoluteFilePath(name);
+    QCoreApplication::processEvents(); // the status bar lays out the summary's new text first
     QVERIFY(window->grab().save(path));
     qInfo("picture: %s", qPrintable(path));
 }
@@ -154,28 +135,55 @@ public:
     {
     }
     ~CBoxWitness() { SetMessageBoxHandler(m_previous); }
+    QStringList Texts() const
+    {
+        QStringList texts;
+        for (const CBoxSeen& box : seen)
+            texts << box.text;
+        return texts;
+    }
     std::vector<CBoxSeen> seen;
 
 private:
     MessageBoxHandler m_previous;
 };
 
+// What the scripted service saw of a run with the pages as they start out.
+enum class Observed { Requests, DataSize, AllBytesAA, TimeoutMs, Ttl, MsSincePrevious };
+
+std::vector<CEchoRequest> DefaultRunRequests(FunctionId id)
+{
+    static std::map<FunctionId, std::vector<CEchoRequest>> seen;
+    if (!seen.contains(id)) {
+        auto service = AnsweringService(id == FunctionId::Ping ? ReplyingFrom("10.9.0.9") : NoReply);
+        auto window = OpenIcmpWindow(service);
+        window.dialog->Page(id)->HostCombo()->setCurrentText(QStringLiteral("10.9.0.9"));
+        window.dialog->SelectFunction(id);
+        RunToEnd(*window.dialog, service);
+        seen[id] = service->Requests();
+    }
+    return seen[id];
+}
+
+qint64 ObservedValue(const std::vector<CEchoRequest>& requests, Observed what, std::size_t probe)
+{
+    if (what == Observed::Requests)
+        return qint64(requests.size());
+    const CEchoRequest& request = requests.at(probe);
+    switch (what) {
+    case Observed::DataSize: return qint64(request.dataSize);
+    case Observed::AllBytesAA: return request.allBytesAA;
+    case Observed::TimeoutMs: return request.timeoutMs;
+    case Observed::Ttl: return request.ttl.value_or(0);
+    default:
+        return std::chrono::duration_cast<std::chrono::milliseconds>(request.sentAt - requests.at(probe - 1).sentAt)
+            .count();
+    }
+}
+
 } // namespace
 
-// The worker has let go of the service: the test, the window and its Ping
-// and TraceRoute hold it still.
-constexpr long kHoldersWithoutWorker = 4;
-// Go, then wait until the worker has let go. Its effects were posted before
-// it let go; the end of the run they ask for follows them.
-#define RUN_TO_END(dialog, service)                                                                        \
-    do {                                                                                                   \
-        (dialog).OnGo();                                                                                   \
-        QTRY_COMPARE_WITH_TIMEOUT((service).use_count(), kHoldersWithoutWorker, 10000);                   \
-        QCoreApplication::processEvents();                                                                 \
-        QCoreApplication::processEvents();                                                                 \
-    } while (false)
-// The worker needs the event loop for its effects: wait with events running.
-#define WAIT_FOR_REQUESTS(service, count) QTRY_VERIFY_WITH_TIMEOUT((service)->Requests().size() >= (count), 10000)
+Q_DECLARE_METATYPE(Observed)
 
 class TestPingTrace : public QObject {
     Q_OBJECT
@@ -183,37 +191,72 @@ private Q_SLOTS:
     void init() { ResetSettings(); }
     void cleanup() { CMainDialog::SetEchoServiceLoader({}); }
 
+    // Every number of the probes a run sends with the pages as they start out
+    // (a pause: at least that long).
+    void probesOfTheDefaultRuns_data()
+    {
+        QTest::addColumn<FunctionId>("function");
+        QTest::addColumn<Observed>("what");
+        QTest::addColumn<int>("probe");
+        QTest::addColumn<qint64>("expected");
+        const auto ping = FunctionId::Ping;
+        const auto trace = FunctionId::TraceRoute;
+        QTest::newRow("Ping: 3 requests") << ping << Observed::Requests << 0 << 3ll;
+        QTest::newRow("Ping: 64 bytes of data") << ping << Observed::DataSize << 0 << 64ll;
+        QTest::newRow("Ping: every byte 0xAA") << ping << Observed::AllBytesAA << 2 << 1ll;
+        QTest::newRow("Ping: time-out 15 s") << ping << Observed::TimeoutMs << 2 << 15000ll;
+        QTest::newRow("Ping: no Ttl") << ping << Observed::Ttl << 1 << 0ll;
+        QTest::newRow("Ping: pause 1000 ms") << ping << Observed::MsSincePrevious << 1 << 1000ll;
+        QTest::newRow("TraceRoute: 15 hops after the first probe") << trace << Observed::Requests << 0 << 16ll;
+        QTest::newRow("TraceRoute first probe: 64 bytes") << trace << Observed::DataSize << 0 << 64ll;
+        QTest::newRow("TraceRoute first probe: time-out 10000 ms") << trace << Observed::TimeoutMs << 0 << 10000ll;
+        QTest::newRow("TraceRoute first probe: no Ttl") << trace << Observed::Ttl << 0 << 0ll;
+        QTest::newRow("TraceRoute hop: 48 bytes") << trace << Observed::DataSize << 1 << 48ll;
+        QTest::newRow("TraceRoute hop: every byte 0xAA") << trace << Observed::AllBytesAA << 1 << 1ll;
+        QTest::newRow("TraceRoute hop: time-out 5 s") << trace << Observed::TimeoutMs << 15 << 5000ll;
+        QTest::newRow("TraceRoute last hop: Ttl 15") << trace << Observed::Ttl << 15 << 15ll;
+    }
+
+    void probesOfTheDefaultRuns()
+    {
+        QFETCH(FunctionId, function);
+        QFETCH(Observed, what);
+        QFETCH(int, probe);
+        QFETCH(qint64, expected);
+        const std::vector<CEchoRequest> requests = DefaultRunRequests(function);
+        for (const CEchoRequest& request : requests)
+            QCOMPARE(request.destination, Address("10.9.0.9"));
+        const qint64 value = ObservedValue(requests, what, std::size_t(probe));
+        if (what == Observed::MsSincePrevious)
+            QVERIFY2(value >= expected, qPrintable(QString::number(value)));
+        else
+            QCOMPARE(value, expected);
+    }
+
     void pingRunShowsEveryStatusAndRow()
     {
         CMessageBoxRecorder boxes;
-        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.9.8.7", 7); });
+        auto service = AnsweringService(ReplyingFrom("10.9.8.7", 7));
         CScriptedLookups lookups;
         lookups.names.insert("far.example", {Address("10.9.8.7")});
         lookups.addresses.insert(QStringLiteral("10.9.8.7"), QStringLiteral("far.example.net"));
         auto window = OpenIcmpWindow(service, lookups);
         SetPing(*window.dialog, QStringLiteral("far.example"), 2, 1000, true);
-        CStatusLineRecorder status(*window.dialog);
-        RUN_TO_END(*window.dialog, service);
+        const CStatusWatch status(*window.dialog);
+        QVERIFY(RunToEnd(*window.dialog, service));
 
         const QStringList request{"Waiting for response ...", "Waiting for response ... Resolving IP Address ...",
                                   "Waiting for response ... Resolving IP Address ... Done!"};
-        const QStringList expected = QStringList{"Trying to locating API functions", "Resolving far.example",
-                                                 "Reserving memory for reply buffer", "Opening Ping service"}
-            + request + QStringList{"Waiting for 1000 ms"} + request + QStringList{"Ready"};
-        QCOMPARE(status.Finish(), expected);
+        QCOMPARE(status.Texts(), QStringList({"Trying to locating API functions", "Resolving far.example",
+                                              "Reserving memory for reply buffer", "Opening Ping service"})
+                     + request + QStringList{"Waiting for 1000 ms"} + request + QStringList{"Ready"});
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
         QCOMPARE(list->topLevelItemCount(), 2);
         for (int row : {0, 1})
             QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "10.9.8.7", "far.example.net", "7 ms"}));
         QTRY_COMPARE(window.dialog->RunSummaryText(),
                      QStringLiteral("2 sent, 2 received, 0% loss, min/avg/max 7.0/7.0/7.0 ms"));
-        for (const CEchoRequest& sent : service->Requests()) {
-            QCOMPARE(sent.destination, Address("10.9.8.7"));
-            QCOMPARE(sent.dataSize, std::size_t{64});
-            QVERIFY(sent.allBytesAA);
-            QCOMPARE(sent.ttl, std::nullopt);
-            QCOMPARE(sent.timeoutMs, 15000u);
-        }
+        QCOMPARE(service->Requests().at(1).destination, Address("10.9.8.7"));
         QVERIFY(boxes.Texts().isEmpty());
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
         QVERIFY(window.dialog->PingPage()->HostCombo()->isEnabled());
@@ -222,81 +265,69 @@ private Q_SLOTS:
                                 "IPv4: scripted echo service\nIPv6: scripted echo service"));
     }
 
-    void pingSpecialNamesAndPauses_data()
-    {
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<unsigned>("pings");
-        QTest::addColumn<unsigned>("delay");
-        QTest::addColumn<int>("pauseTexts");
-        QTest::newRow("me, one request: no pause") << QStringLiteral("me") << 1u << 1000u << 0;
-        QTest::newRow("Myself, delay 0: no pause") << QStringLiteral("Myself") << 3u << 0u << 0;
-        QTest::newRow("MYSELF, short pauses") << QStringLiteral("MYSELF") << 3u << 1u << 2;
-    }
-
-    void pingSpecialNamesAndPauses()
-    {
-        QFETCH(QString, host);
-        QFETCH(unsigned, pings);
-        QFETCH(unsigned, delay);
-        QFETCH(int, pauseTexts);
-        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("127.0.0.1", 0); });
-        auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, host, pings, delay, false);
-        CStatusLineRecorder status(*window.dialog);
-        RUN_TO_END(*window.dialog, service);
-
-        const QStringList texts = status.Finish();
-        QVERIFY(texts.contains(QStringLiteral("Resolving ") + host));
-        QCOMPARE(texts.filter(QStringLiteral("Waiting for %1 ms").arg(delay)).size(), pauseTexts);
-        QCOMPARE(service->Requests().size(), std::size_t{pings});
-        for (const CEchoRequest& sent : service->Requests())
-            QCOMPARE(sent.destination, Address("127.0.0.1"));
-        QCOMPARE(window.dialog->PingPage()->RecentHosts().value(0), host);
-        QCOMPARE(window.dialog->ResultList(FunctionId::Ping)->topLevelItemCount(), int(pings));
-        QTRY_COMPARE(window.dialog->RunSummaryText(),
-                     QStringLiteral("%1 sent, %1 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms").arg(pings));
-    }
-
     // Each request's row by its reply time (-1: none) and the run's summary;
-    // an address is looked up only when Resolve is on, and unknown there.
+    // an address is looked up only when Resolve is on, and unknown there. "me"
+    // and "myself" are the local host; a pause comes between two requests.
     void pingRowsAndSummary_data()
     {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<unsigned>("delay");
         QTest::addColumn<QList<int>>("times");
         QTest::addColumn<bool>("resolve");
         QTest::addColumn<QList<QStringList>>("rows");
         QTest::addColumn<QString>("summary");
         const QStringList none{"", "No response", ""};
-        QTest::newRow("resolve off") << QList<int>{3, 3} << false
-                                     << QList<QStringList>{{"10.0.1.1", "", "3 ms"}, {"10.0.1.1", "", "3 ms"}}
+        const QStringList local{"127.0.0.1", "", "0 ms"};
+        const QString host = QStringLiteral("10.0.1.1");
+        QTest::newRow("resolve off") << host << 0u << QList<int>{3, 3} << false
+                                     << QList<QStringList>{{host, "", "3 ms"}, {host, "", "3 ms"}}
                                      << "2 sent, 2 received, 0% loss, min/avg/max 3.0/3.0/3.0 ms";
-        QTest::newRow("no reply, unknown name") << QList<int>{-1, 4, -1} << true
-                                                << QList<QStringList>{none, {"10.0.1.1", "Unavailable", "4 ms"}, none}
+        QTest::newRow("no reply, unknown name") << host << 0u << QList<int>{-1, 4, -1} << true
+                                                << QList<QStringList>{none, {host, "Unavailable", "4 ms"}, none}
                                                 << "3 sent, 1 received, 67% loss, min/avg/max 4.0/4.0/4.0 ms";
-        QTest::newRow("nothing received") << QList<int>{-1, -1, -1} << false << QList<QStringList>{none, none, none}
-                                          << "3 sent, 0 received, 100% loss";
-        QTest::newRow("0 ms among others") << QList<int>{0, 1, -1, 2} << false << QList<QStringList>{}
+        QTest::newRow("nothing received") << host << 0u << QList<int>{-1, -1, -1} << false
+                                          << QList<QStringList>{none, none, none} << "3 sent, 0 received, 100% loss";
+        QTest::newRow("0 ms among others") << host << 0u << QList<int>{0, 1, -1, 2} << false << QList<QStringList>{}
                                            << "4 sent, 3 received, 25% loss, min/avg/max 0.0/1.0/2.0 ms";
-        QTest::newRow("an average between whole ms") << QList<int>{1, 2} << false << QList<QStringList>{}
+        QTest::newRow("an average between whole ms") << host << 0u << QList<int>{1, 2} << false << QList<QStringList>{}
                                                      << "2 sent, 2 received, 0% loss, min/avg/max 1.0/1.5/2.0 ms";
+        QTest::newRow("me, one request") << "me" << 1000u << QList<int>{0} << false << QList<QStringList>{local}
+                                         << "1 sent, 1 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms";
+        QTest::newRow("Myself, delay 0") << "Myself" << 0u << QList<int>{0, 0, 0} << false
+                                         << QList<QStringList>{local, local, local}
+                                         << "3 sent, 3 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms";
+        QTest::newRow("MYSELF, short pauses") << "MYSELF" << 1u << QList<int>{0, 0, 0} << false
+                                              << QList<QStringList>{local, local, local}
+                                              << "3 sent, 3 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms";
     }
 
     void pingRowsAndSummary()
     {
+        QFETCH(QString, host);
+        QFETCH(unsigned, delay);
         QFETCH(QList<int>, times);
         QFETCH(bool, resolve);
         QFETCH(QList<QStringList>, rows);
         QFETCH(QString, summary);
-        auto service = AnsweringService(TimedReplies("10.0.1.1", times));
+        auto next = std::make_shared<std::atomic<int>>(0);
+        auto service = AnsweringService([times, next](const CEchoRequest& sent) {
+            const int ms = times.value((*next)++, -1);
+            return ms < 0 ? EchoReply{} : EchoReply{1, sent.destination, std::uint32_t(ms)};
+        });
         CScriptedLookups lookups;
         auto window = OpenIcmpWindow(service, lookups);
-        SetPing(*window.dialog, QStringLiteral("10.0.1.1"), unsigned(times.size()), 0, resolve);
-        CStatusLineRecorder status(*window.dialog);
-        RUN_TO_END(*window.dialog, service);
-        const QStringList texts = status.Finish();
+        SetPing(*window.dialog, host, unsigned(times.size()), delay, resolve);
+        const CStatusWatch status(*window.dialog);
+        QVERIFY(RunToEnd(*window.dialog, service));
         const int received = int(times.size() - times.count(-1));
         QCOMPARE(*lookups.byAddressCalls, resolve ? received : 0);
-        QCOMPARE(texts.filter(QStringLiteral("Resolving IP Address")).isEmpty(), !resolve || received == 0);
-        QCOMPARE(texts.count(QStringLiteral("Waiting for response ... No response!")), times.count(-1));
+        QCOMPARE(status.Texts().filter(QStringLiteral("Resolving IP Address")).isEmpty(), !resolve || received == 0);
+        QCOMPARE(status.Texts().count(QStringLiteral("Waiting for response ... No response!")), times.count(-1));
+        QVERIFY(status.Texts().contains(QStringLiteral("Resolving ") + host));
+        const qsizetype pauses = delay == 0 ? 0 : times.size() - 1;
+        QCOMPARE(status.Texts().filter(QStringLiteral("Waiting for %1 ms").arg(delay)).size(), pauses);
+        QCOMPARE(service->Requests().size(), std::size_t(times.size()));
+        QCOMPARE(window.dialog->PingPage()->RecentHosts().value(0), host);
         for (int row = 0; row < rows.size(); ++row)
             QCOMPARE(RowTexts(window.dialog->ResultList(FunctionId::Ping), row),
                      QStringList{QString::number(row + 1)} + rows.at(row));
@@ -305,34 +336,33 @@ private Q_SLOTS:
 
     void stopWhileRequestWaits_data()
     {
-        QTest::addColumn<int>("function");
+        QTest::addColumn<FunctionId>("function");
         QTest::addColumn<int>("probesBefore");
-        QTest::newRow("Ping") << Index(FunctionId::Ping) << 0;
+        QTest::newRow("Ping") << FunctionId::Ping << 0;
         // TraceRoute's first probe looks for a second address on a time-out of its own.
-        QTest::newRow("TraceRoute") << Index(FunctionId::TraceRoute) << 1;
+        QTest::newRow("TraceRoute") << FunctionId::TraceRoute << 1;
     }
 
     // A request held on a minute's time-out: Stop wakes it, the worker lets go
-    // at once, no row is added and the window is idle.
+    // at once, no row is added and the window is idle. Twenty more runs stopped
+    // the same way leave no worker and no thread behind (the first run starts
+    // what Qt keeps).
     void stopWhileRequestWaits()
     {
-        QFETCH(int, function);
+        QFETCH(FunctionId, function);
         QFETCH(int, probesBefore);
-        const auto id = static_cast<FunctionId>(function);
-        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.0.0.3"); });
+        auto service = AnsweringService(ReplyingFrom("10.0.0.3"));
         auto window = OpenIcmpWindow(service);
-        window.dialog->PingPage()->m_nTimeout = 60;
-        window.dialog->TraceRoutePage()->m_nTimeout = 60;
-        SetPing(*window.dialog, QStringLiteral("10.0.0.3"), 3, 0, false);
-        SetTraceRoute(*window.dialog, QStringLiteral("10.0.0.3"), 5, false);
-        window.dialog->SelectFunction(id);
+        SetPing(*window.dialog, QStringLiteral("10.0.0.3"), 3, 0, false, 60);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.0.0.3"), 5, false, 60);
+        window.dialog->SelectFunction(function);
         service->HoldRequests(true);
         window.dialog->OnGo();
         for (int probe = 1; probe <= probesBefore; ++probe) {
-            WAIT_FOR_REQUESTS(service, std::size_t(probe));
+            QVERIFY(WaitForRequests(service, std::size_t(probe)));
             service->ReleaseHeld();
         }
-        WAIT_FOR_REQUESTS(service, std::size_t(probesBefore + 1));
+        QVERIFY(WaitForRequests(service, std::size_t(probesBefore + 1)));
         QCOMPARE(service->Requests().back().timeoutMs, 60000u);
 
         const qint64 ms = MillisecondsUntilReleased([&] { window.dialog->OnStop(); },
@@ -341,34 +371,18 @@ private Q_SLOTS:
         QVERIFY2(ms < 50, "Stop did not wake the waiting request");
         QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
         QVERIFY(Control<QPushButton>(window.dialog.get(), IDC_GO)->isEnabled());
-        QVERIFY(window.dialog->Page(id)->HostCombo()->isEnabled());
+        QVERIFY(window.dialog->Page(function)->HostCombo()->isEnabled());
         QCoreApplication::processEvents();
         QCOMPARE(service->Requests().size(), std::size_t(probesBefore + 1));
-        QCOMPARE(window.dialog->ResultList(id)->topLevelItemCount(), 0);
+        QCOMPARE(window.dialog->ResultList(function)->topLevelItemCount(), 0);
         QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
-    }
 
-    // Every run is stopped while its request is held: each worker is joined
-    // and no thread is left behind (the first run starts what Qt keeps).
-    void repeatedGoStopLeavesNoWorker_data() { stopWhileRequestWaits_data(); }
-    void repeatedGoStopLeavesNoWorker()
-    {
-        QFETCH(int, function);
-        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.0.0.8"); });
-        auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, QStringLiteral("10.0.0.8"), 3, 0, false);
-        SetTraceRoute(*window.dialog, QStringLiteral("10.0.0.8"), 5, false);
-        window.dialog->SelectFunction(static_cast<FunctionId>(function));
-        service->HoldRequests(true);
-        qsizetype threadsBefore = 0;
-        for (std::size_t run = 1; run <= 21; ++run) {
+        QTRY_COMPARE(window.dialog->Runs().WorkerCount(), std::size_t{0});
+        const qsizetype threadsBefore = ThreadCount();
+        for (std::size_t run = 1; run <= 20; ++run) {
             window.dialog->OnGo();
-            WAIT_FOR_REQUESTS(service, run);
+            QVERIFY(WaitForRequests(service, std::size_t(probesBefore + 1) + run));
             window.dialog->OnStop();
-            if (run == 1) {
-                QTRY_COMPARE(window.dialog->Runs().WorkerCount(), std::size_t{0});
-                threadsBefore = ThreadCount();
-            }
         }
         QTRY_COMPARE(window.dialog->Runs().WorkerCount(), std::size_t{0});
         QTRY_VERIFY2(ThreadCount() <= threadsBefore, qPrintable(QString::number(ThreadCount())));
@@ -376,13 +390,12 @@ private Q_SLOTS:
 
     void stopDuringPauseSendsNothingMore()
     {
-        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.0.0.4"); });
+        auto service = AnsweringService(ReplyingFrom("10.0.0.4"));
         auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, QStringLiteral("10.0.0.4"), 3, 10000, false);
+        SetPing(*window.dialog, QStringLiteral("10.0.0.4"), 3, 10000);
         window.dialog->OnGo();
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Waiting for 10000 ms"));
         window.dialog->OnStop();
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
         // The pause ends with the run, long before its 10 seconds.
         QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), kHoldersWithoutWorker, 5000);
         QCOMPARE(service->Requests().size(), std::size_t{1});
@@ -390,84 +403,77 @@ private Q_SLOTS:
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
     }
 
-    void missingServiceEndsRunThenReports_data() { stopWhileRequestWaits_data(); }
-
-    void missingServiceEndsRunThenReports()
+    void failuresReport_data()
     {
-        QFETCH(int, function);
-        auto service = AnsweringService(NoReply, CScriptedEchoService::State::NotLoaded);
-        auto window = OpenIcmpWindow(service);
-        const auto id = static_cast<FunctionId>(function);
-        QVERIFY(!window.dialog->IcmpAvailable());
-        QVERIFY(!window.dialog->Page(id)->HostCombo()->isEnabled());
-        QVERIFY(window.dialog->Page(id)->HostCombo()->toolTip().contains(QStringLiteral("ping_group_range")));
-        QVERIFY(window.dialog->Page(id)->toolTip().contains(QStringLiteral("setcap cap_net_raw+ep")));
-        QCOMPARE(IcmpServiceDescription(window.dialog->EchoService().get()),
-                 "IPv4: " + QString::fromStdString(service->Description(IpFamily::IPv4)) + "\r\nIPv6: "
-                     + QString::fromStdString(service->Description(IpFamily::IPv6)));
-
-        // A host can still arrive, from the command line or the phonebook.
-        SetPing(*window.dialog, QStringLiteral("10.0.0.5"), 1, 0, false);
-        SetTraceRoute(*window.dialog, QStringLiteral("10.0.0.5"), 1, false);
-        window.dialog->SelectFunction(id);
-        CBoxWitness boxes(*window.dialog);
-        CStatusLineRecorder status(*window.dialog);
-        RUN_TO_END(*window.dialog, service);
-        QCOMPARE(boxes.seen.size(), std::size_t{1});
-        QCOMPARE(boxes.seen[0].text, QStringLiteral("Cannot locate the required API functions in ICMP.DLL."));
-        QVERIFY(!boxes.seen[0].busy);
-        QCOMPARE(boxes.seen[0].status, QStringLiteral("Ready"));
-        QCOMPARE(status.Finish(), (QStringList{"Trying to locating API functions", "Ready"}));
-        QVERIFY(!window.dialog->Page(id)->HostCombo()->isEnabled());
-    }
-
-    void failuresReportThenEndRun_data()
-    {
-        using State = CScriptedEchoService::State;
-        QTest::addColumn<int>("function");
+        QTest::addColumn<FunctionId>("function");
         QTest::addColumn<QString>("host");
         QTest::addColumn<State>("state");
         QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("lastStatus");
-        QTest::newRow("Ping, unknown host") << Index(FunctionId::Ping) << "nowhere.example" << State::Loaded
-                                            << "Unable to resolve hostname" << "Resolving nowhere.example";
-        QTest::newRow("TraceRoute, unknown host") << Index(FunctionId::TraceRoute) << "nowhere.example"
-                                                  << State::Loaded << "Unable to resolve hostname"
-                                                  << "Resolving nowhere.example";
-        QTest::newRow("Ping, no handle") << Index(FunctionId::Ping) << "10.0.0.6" << State::HandleRefused
-                                         << "Unable to access Ping service!" << "Opening Ping service";
-        QTest::newRow("TraceRoute, no handle") << Index(FunctionId::TraceRoute) << "10.0.0.6" << State::HandleRefused
-                                               << "Unable to access TraceRoute service!"
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QString>("status");
+        const auto ping = FunctionId::Ping;
+        const auto trace = FunctionId::TraceRoute;
+        const QString noApi = QStringLiteral("Cannot locate the required API functions in ICMP.DLL.");
+        const QString unknown = QStringLiteral("Unable to resolve hostname");
+        const QString resolving = QStringLiteral("Resolving nowhere.example");
+        // A host can still arrive without a service, from the command line or the phonebook.
+        QTest::newRow("Ping, no service") << ping << "10.0.0.5" << State::NotLoaded << noApi << false << "Ready";
+        QTest::newRow("TraceRoute, no service") << trace << "10.0.0.5" << State::NotLoaded << noApi << false << "Ready";
+        QTest::newRow("Ping, unknown host") << ping << "nowhere.example" << State::Loaded << unknown << true
+                                            << resolving;
+        QTest::newRow("TraceRoute, unknown host") << trace << "nowhere.example" << State::Loaded << unknown << true
+                                                  << resolving;
+        QTest::newRow("Ping, no handle") << ping << "10.0.0.6" << State::HandleRefused
+                                         << "Unable to access Ping service!" << true << "Opening Ping service";
+        QTest::newRow("TraceRoute, no handle") << trace << "10.0.0.6" << State::HandleRefused
+                                               << "Unable to access TraceRoute service!" << true
                                                << "Opening TraceRoute service";
         QTest::newRow("Ping, IPv6 without its socket")
-            << Index(FunctionId::Ping) << "fd00::6" << State::OnlyIPv4
+            << ping << "fd00::6" << State::OnlyIPv4
             << "Unable to access Ping service! scripted: no ICMPv6 socket (ping_group_range, setcap cap_net_raw+ep)"
-            << "Opening Ping service";
+            << true << "Opening Ping service";
     }
 
-    // The report comes while the run still shows busy; the end-run step follows it.
-    void failuresReportThenEndRun()
+    // A failure of a loaded service is reported while the run still shows busy,
+    // and the end-run step follows; without a service the run ends first.
+    void failuresReport()
     {
-        QFETCH(int, function);
+        QFETCH(FunctionId, function);
         QFETCH(QString, host);
-        QFETCH(CScriptedEchoService::State, state);
+        QFETCH(State, state);
         QFETCH(QString, box);
-        QFETCH(QString, lastStatus);
+        QFETCH(bool, busy);
+        QFETCH(QString, status);
         auto service = AnsweringService(NoReply, state);
         auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, host, 1, 0, false);
-        SetTraceRoute(*window.dialog, host, 1, false);
-        window.dialog->SelectFunction(static_cast<FunctionId>(function));
+        const bool loaded = state != State::NotLoaded;
+        QCOMPARE(window.dialog->IcmpAvailable(), loaded);
+        if (!loaded) {
+            QVERIFY(!window.dialog->Page(function)->HostCombo()->isEnabled());
+            QVERIFY(window.dialog->Page(function)->HostCombo()->toolTip().contains(QStringLiteral("ping_group_range")));
+            QVERIFY(window.dialog->Page(function)->toolTip().contains(QStringLiteral("setcap cap_net_raw+ep")));
+            QCOMPARE(IcmpServiceDescription(window.dialog->EchoService().get()),
+                     "IPv4: " + QString::fromStdString(service->Description(IpFamily::IPv4)) + "\r\nIPv6: "
+                         + QString::fromStdString(service->Description(IpFamily::IPv6)));
+        }
+        SetPing(*window.dialog, host, 1, 0);
+        SetTraceRoute(*window.dialog, host, 1);
+        window.dialog->SelectFunction(function);
         CBoxWitness boxes(*window.dialog);
-        RUN_TO_END(*window.dialog, service);
-        QCOMPARE(boxes.seen.size(), std::size_t{1});
-        QCOMPARE(boxes.seen[0].text, box);
-        QVERIFY(boxes.seen[0].busy);
-        QCOMPARE(boxes.seen[0].status, lastStatus);
+        const CStatusWatch shown(*window.dialog);
+        QVERIFY(RunToEnd(*window.dialog, service));
+        QCOMPARE(boxes.Texts(), QStringList{box});
+        QCOMPARE(boxes.seen[0].busy, busy);
+        QCOMPARE(boxes.seen[0].status, status);
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QCOMPARE(shown.Texts().first(), QStringLiteral("Trying to locating API functions"));
         QVERIFY(service->Requests().empty());
-        QCOMPARE(window.dialog->ResultList(static_cast<FunctionId>(function))->topLevelItemCount(), 0);
+        QCOMPARE(window.dialog->ResultList(function)->topLevelItemCount(), 0);
+        if (!loaded) {
+            QCOMPARE(shown.Texts().size(), 2);
+            QVERIFY(!window.dialog->Page(function)->HostCombo()->isEnabled());
+        }
     }
 
     void traceRouteRunShowsEveryStatusAndRow()
@@ -480,8 +486,8 @@ private Q_SLOTS:
         lookups.addresses.insert(QStringLiteral("10.1.0.1"), QStringLiteral("gateway.example"));
         auto window = OpenIcmpWindow(service, lookups);
         SetTraceRoute(*window.dialog, QStringLiteral("10.2.0.2"), 15, true);
-        CStatusLineRecorder status(*window.dialog);
-        RUN_TO_END(*window.dialog, service);
+        const CStatusWatch status(*window.dialog);
+        QVERIFY(RunToEnd(*window.dialog, service));
 
         QStringList expected{"Trying to locating API functions", "Resolving 10.2.0.2",
                              "Reserving memory for reply buffer and option information",
@@ -490,8 +496,7 @@ private Q_SLOTS:
             expected << QStringLiteral("Looking for host %1 ...").arg(hop)
                      << QStringLiteral("Looking for host %1 ... Got reply, resolving IP address ...").arg(hop)
                      << QStringLiteral("Looking for host %1 ... Got reply, resolving IP address ... Done").arg(hop);
-        expected << QStringLiteral("Ready");
-        QCOMPARE(status.Finish(), expected);
+        QCOMPARE(status.Texts(), expected << QStringLiteral("Ready"));
 
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
         QCOMPARE(list->topLevelItemCount(), 2);
@@ -500,14 +505,8 @@ private Q_SLOTS:
         QTRY_COMPARE(window.dialog->RunSummaryText(), QStringLiteral("2 hops, 2 answered, destination reached"));
         const auto requests = service->Requests();
         QCOMPARE(requests.size(), std::size_t{3});
-        QCOMPARE(requests[0].dataSize, std::size_t{64});
-        QCOMPARE(requests[0].ttl, std::nullopt);
-        QCOMPARE(requests[0].timeoutMs, kSecondAddressTimeoutMs);
         for (std::uint8_t hop : {1, 2}) {
-            QCOMPARE(requests[hop].dataSize, std::size_t{48});
-            QVERIFY(requests[hop].allBytesAA);
             QCOMPARE(requests[hop].ttl, std::optional{hop});
-            QCOMPARE(requests[hop].timeoutMs, 5000u);
             QCOMPARE(requests[hop].destination, Address("10.2.0.2"));
         }
         QVERIFY(boxes.Texts().isEmpty());
@@ -518,25 +517,30 @@ private Q_SLOTS:
     void traceRouteEndsAtTheSecondAddress()
     {
         auto service = AnsweringService([](const CEchoRequest& request) {
-            if (!request.ttl || *request.ttl >= 2)
-                return ReplyFrom("10.4.0.9");
-            return ReplyFrom("10.4.0.1");
+            return ReplyFrom(!request.ttl || *request.ttl >= 2 ? "10.4.0.9" : "10.4.0.1");
         });
         auto window = OpenIcmpWindow(service);
-        SetTraceRoute(*window.dialog, QStringLiteral("10.4.0.4"), 15, false);
-        RUN_TO_END(*window.dialog, service);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.4.0.4"), 15);
+        QVERIFY(RunToEnd(*window.dialog, service));
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
         QCOMPARE(list->topLevelItemCount(), 2);
         QCOMPARE(RowTexts(list, 1).value(1), QStringLiteral("10.4.0.9"));
         QTRY_COMPARE(window.dialog->RunSummaryText(), QStringLiteral("2 hops, 2 answered, destination reached"));
     }
 
-    void doubleClickLooksUpTheRowsAddress_data() { stopWhileRequestWaits_data(); }
+    void doubleClickLooksUpTheRowsAddress_data()
+    {
+        QTest::addColumn<FunctionId>("function");
+        QTest::newRow("Ping") << FunctionId::Ping;
+        QTest::newRow("TraceRoute") << FunctionId::TraceRoute;
+    }
 
+    // Only a row with a response can be looked up; Stop makes a pending
+    // lookup's completion stale; a failed lookup shows "Unavailable", and a
+    // lookup that cannot start is reported.
     void doubleClickLooksUpTheRowsAddress()
     {
-        QFETCH(int, function);
-        const auto id = static_cast<FunctionId>(function);
+        QFETCH(FunctionId, function);
         int pings = 0;
         auto service = AnsweringService([&pings](const CEchoRequest& sent) {
             if (sent.ttl)
@@ -546,23 +550,23 @@ private Q_SLOTS:
             return ++pings == 1 ? ReplyFrom("10.5.0.5", 1) : EchoReply{};
         });
         auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, QStringLiteral("10.5.0.5"), 2, 0, false);
-        SetTraceRoute(*window.dialog, QStringLiteral("10.5.0.9"), 2, false);
-        window.dialog->SelectFunction(id);
-        RUN_TO_END(*window.dialog, service);
-        QTreeWidget* list = window.dialog->ResultList(id);
+        SetPing(*window.dialog, QStringLiteral("10.5.0.5"), 2, 0);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.5.0.9"), 2);
+        window.dialog->SelectFunction(function);
+        QVERIFY(RunToEnd(*window.dialog, service));
+        QTreeWidget* list = window.dialog->ResultList(function);
         QCOMPARE(list->topLevelItemCount(), 2);
+        const auto doubleClick = [list](int row) {
+            list->setCurrentItem(list->topLevelItem(row));
+            Q_EMIT list->itemDoubleClicked(list->topLevelItem(row), 1);
+        };
 
-        // The second row got no response: nothing to look up.
         CBoxWitness boxes(*window.dialog);
-        list->setCurrentItem(list->topLevelItem(1));
-        Q_EMIT list->itemDoubleClicked(list->topLevelItem(1), 1);
-        QCOMPARE(boxes.seen.size(), std::size_t{1});
-        QCOMPARE(boxes.seen[0].text, QStringLiteral("Sorry, cannot resolve this host"));
+        doubleClick(1);
+        QCOMPARE(boxes.Texts(), QStringList{"Sorry, cannot resolve this host"});
         QVERIFY(window.resolver->Requests().isEmpty());
 
-        list->setCurrentItem(list->topLevelItem(0));
-        Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 1);
+        doubleClick(0);
         QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving IP address 10.5.0.5"));
         QCOMPARE(window.resolver->Requests().size(), 1);
         const CScriptedRequest first = window.resolver->Requests().at(0);
@@ -570,9 +574,8 @@ private Q_SLOTS:
         QCOMPARE(first.address, Address("10.5.0.5"));
         QCOMPARE(first.nMessage, WM_APP_ADDRESS_RESOLVED);
 
-        // Stop, and a second double-click: the first lookup's completion is stale.
         window.dialog->OnStop();
-        Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 1);
+        doubleClick(0);
         QCOMPARE(window.resolver->Requests().size(), 2);
         CHostEntry stale;
         stale.strOfficialName = QStringLiteral("stale.example");
@@ -588,11 +591,16 @@ private Q_SLOTS:
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
         QVERIFY(list->isEnabled());
 
-        // A lookup that fails replaces the name by "Unavailable".
-        Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 1);
+        doubleClick(0);
         window.resolver->Complete(window.resolver->Requests().at(2).handle, kLookupHostNotFound);
         QTRY_COMPARE(list->topLevelItem(0)->text(2), QStringLiteral("Unavailable"));
         QCOMPARE(boxes.seen.size(), std::size_t{1});
+
+        window.resolver->RefuseNextRequest();
+        doubleClick(0);
+        QCOMPARE(boxes.Texts().value(1), QStringLiteral("Unable to resolve IP Address"));
+        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QVERIFY(!window.dialog->Runs().HasPendingRequests());
     }
 
     void targetOfEitherFamily_data()
@@ -637,8 +645,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
         QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
         if (target.isEmpty()) {
-            QCOMPARE(boxes.seen.size(), std::size_t{1});
-            QCOMPARE(boxes.seen[0].text, QStringLiteral("Unable to resolve hostname"));
+            QCOMPARE(boxes.Texts(), QStringList{"Unable to resolve hostname"});
             QCOMPARE(list->topLevelItemCount(), 0);
             return;
         }
@@ -667,23 +674,6 @@ private Q_SLOTS:
         QCOMPARE(list->header()->sectionSize(ColumnIndex(ResultColumn::HostName)), hostName);
     }
 
-    void doubleClickLookupThatCannotStart()
-    {
-        auto service = AnsweringService([](const CEchoRequest&) { return ReplyFrom("10.6.0.6"); });
-        auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, QStringLiteral("10.6.0.6"), 1, 0, false);
-        RUN_TO_END(*window.dialog, service);
-        QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
-        CBoxWitness boxes(*window.dialog);
-        window.resolver->RefuseNextRequest();
-        list->setCurrentItem(list->topLevelItem(0));
-        Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 1);
-        QCOMPARE(boxes.seen.size(), std::size_t{1});
-        QCOMPARE(boxes.seen[0].text, QStringLiteral("Unable to resolve IP Address"));
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
-        QVERIFY(!window.dialog->Runs().HasPendingRequests());
-    }
-
     // At the hop limit only the typed address answering last shows the
     // destination was reached; a silent hop gets its row all the same.
     void traceRouteSummaryAtTheHopLimit_data()
@@ -709,16 +699,15 @@ private Q_SLOTS:
         auto service = AnsweringService(TimedHops(times));
         auto window = OpenIcmpWindow(service);
         SetTraceRoute(*window.dialog, host, unsigned(times.size()), true);
-        CStatusLineRecorder status(*window.dialog);
-        RUN_TO_END(*window.dialog, service);
+        const CStatusWatch status(*window.dialog);
+        QVERIFY(RunToEnd(*window.dialog, service));
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
         QCOMPARE(list->topLevelItemCount(), times.size());
-        const QStringList texts = status.Finish();
         for (int row = 0; row < times.size(); ++row) {
             if (times.at(row) >= 0)
                 continue;
             QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response from this host", ""}));
-            QVERIFY(texts.contains(QStringLiteral("Looking for host %1 ... No reply!").arg(row + 1)));
+            QVERIFY(status.Texts().contains(QStringLiteral("Looking for host %1 ... No reply!").arg(row + 1)));
         }
         QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
     }
@@ -733,16 +722,16 @@ private Q_SLOTS:
         });
         auto window = OpenIcmpWindow(service);
         CMainDialog& dialog = *window.dialog;
-        SetPing(dialog, QStringLiteral("10.6.1.1"), 1, 0, false);
-        RUN_TO_END(dialog, service);
+        SetPing(dialog, QStringLiteral("10.6.1.1"), 1, 0);
+        QVERIFY(RunToEnd(dialog, service));
         const QString ping = QStringLiteral("1 sent, 1 received, 0% loss, min/avg/max 3.0/3.0/3.0 ms");
         QTRY_COMPARE(dialog.RunSummaryText(), ping);
         dialog.OnStop();
         QCOMPARE(dialog.RunSummaryText(), ping);
 
-        SetTraceRoute(dialog, QStringLiteral("10.6.1.1"), 5, false);
+        SetTraceRoute(dialog, QStringLiteral("10.6.1.1"), 5);
         QCOMPARE(dialog.RunSummaryText(), QString());
-        RUN_TO_END(dialog, service);
+        QVERIFY(RunToEnd(dialog, service));
         const QString trace = QStringLiteral("2 hops, 2 answered, destination reached");
         QTRY_COMPARE(dialog.RunSummaryText(), trace);
         const std::pair<FunctionId, QString> tabs[] = {
@@ -756,11 +745,11 @@ private Q_SLOTS:
         dialog.OnGo();
         QCOMPARE(dialog.RunSummaryText(), QString());
         for (std::size_t request : {5, 6}) {
-            WAIT_FOR_REQUESTS(service, request);
+            QVERIFY(WaitForRequests(service, request));
             service->ReleaseHeld();
         }
         QTRY_COMPARE(dialog.ResultList(FunctionId::TraceRoute)->topLevelItemCount(), 1);
-        WAIT_FOR_REQUESTS(service, 7);
+        QVERIFY(WaitForRequests(service, 7));
         dialog.OnStop();
         QCOMPARE(dialog.RunSummaryText(), QStringLiteral("1 hop, 1 answered, destination not reached"));
 
@@ -770,37 +759,14 @@ private Q_SLOTS:
         QCOMPARE(dialog.RunSummaryText(), QString());
     }
 
-    void barRects_data()
-    {
-        QTest::addColumn<int>("ms");
-        QTest::addColumn<unsigned>("scaleMs");
-        QTest::addColumn<int>("width");
-        QTest::newRow("no response: no bar") << -1 << 40u << 0;
-        QTest::newRow("the longest time: the whole cell") << 40 << 40u << 100;
-        QTest::newRow("a quarter of the longest") << 10 << 40u << 25;
-        QTest::newRow("0 ms: the shortest bar") << 0 << 40u << kShortestBarWidth;
-        QTest::newRow("every time 0 ms") << 0 << 0u << kShortestBarWidth;
-    }
-
-    void barRects()
-    {
-        QFETCH(int, ms);
-        QFETCH(unsigned, scaleMs);
-        QFETCH(int, width);
-        const QRect cell(10, 20, 100, 18);
-        const QRect bar = ResponseTimeBarRect(cell, ms < 0 ? std::nullopt : std::optional<unsigned>(ms), scaleMs);
-        QCOMPARE(bar.width(), width);
-        QVERIFY(bar.isEmpty() || (bar.left() == cell.left() && cell.contains(bar)));
-    }
-
     // The list as drawn: no bar for the row without response, and the first
     // row's bar against the longest time, which came after it.
     void barsFollowTheLongestTime()
     {
         auto service = AnsweringService(TimedReplies("10.0.2.2", {10, -1, 40}));
         auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, QStringLiteral("10.0.2.2"), 3, 0, false);
-        RUN_TO_END(*window.dialog, service);
+        SetPing(*window.dialog, QStringLiteral("10.0.2.2"), 3, 0);
+        QVERIFY(RunToEnd(*window.dialog, service));
         QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
         QTRY_VERIFY(list->isEnabled());
         const int timeColumn = ColumnIndex(ResultColumn::ResponseTime);
@@ -814,42 +780,38 @@ private Q_SLOTS:
             const QRect cell = list->visualRect(list->model()->index(row, timeColumn));
             return picture.pixelColor(cell.left() + 1 + int(share * cell.width()), cell.center().y()) != base;
         };
-        QVERIFY(barAt(0, 0.0));
-        QVERIFY(!barAt(0, 0.6));
+        QVERIFY(barAt(0, 0.0) && !barAt(0, 0.6));
         QVERIFY(!barAt(1, 0.0));
-        QVERIFY(barAt(2, 0.0));
-        QVERIFY(barAt(2, 0.9));
+        QVERIFY(barAt(2, 0.0) && barAt(2, 0.9));
         QCOMPARE(RowTexts(list, 0).value(timeColumn), QStringLiteral("10 ms"));
     }
 
-    void picturesOfTheBars_data()
-    {
-        QTest::addColumn<bool>("dark");
-        QTest::addColumn<QString>("suffix");
-        QTest::newRow("light") << false << QString();
-        QTest::newRow("dark") << true << QStringLiteral("-dark");
-    }
-
+    // The documentation's pictures of both functions' bars, in the Fusion
+    // style with its light palette and with a dark one.
     void picturesOfTheBars()
     {
-        QFETCH(bool, dark);
-        QFETCH(QString, suffix);
-        const CPictureLook look(dark);
+        const QString style = qApp->style()->name();
+        const QPalette palette = QApplication::palette();
         const QList<int> times{12, 35, -1, 80, 160, 240};
-        auto pings = AnsweringService(TimedReplies("10.8.0.6", times));
-        auto window = OpenIcmpWindow(pings);
-        SetPing(*window.dialog, QStringLiteral("10.8.0.6"), unsigned(times.size()), 0, false);
-        RUN_TO_END(*window.dialog, pings);
-        QTRY_VERIFY(!window.dialog->RunSummaryText().isEmpty());
-        SavePicture(window.dialog.get(), QStringLiteral("ping-bars%1.png").arg(suffix));
-        window.dialog.reset();
-
-        auto hops = AnsweringService(TimedHops(times));
-        window = OpenIcmpWindow(hops);
-        SetTraceRoute(*window.dialog, QStringLiteral("10.8.0.6"), 15, false);
-        RUN_TO_END(*window.dialog, hops);
-        QTRY_VERIFY(!window.dialog->RunSummaryText().isEmpty());
-        SavePicture(window.dialog.get(), QStringLiteral("trace-bars%1.png").arg(suffix));
+        for (const bool dark : {false, true}) {
+            QApplication::setStyle(QStringLiteral("Fusion"));
+            QApplication::setPalette(dark ? DarkPalette() : qApp->style()->standardPalette());
+            const QString suffix = dark ? QStringLiteral("-dark") : QString();
+            for (const FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
+                const bool ping = id == FunctionId::Ping;
+                auto service = AnsweringService(ping ? TimedReplies("10.8.0.6", times) : TimedHops(times));
+                auto window = OpenIcmpWindow(service);
+                if (ping)
+                    SetPing(*window.dialog, QStringLiteral("10.8.0.6"), unsigned(times.size()), 0);
+                else
+                    SetTraceRoute(*window.dialog, QStringLiteral("10.8.0.6"), 15);
+                QVERIFY(RunToEnd(*window.dialog, service));
+                QTRY_VERIFY(!window.dialog->RunSummaryText().isEmpty());
+                SavePicture(window.dialog.get(), (ping ? "ping-bars" : "trace-bars") + suffix + ".png");
+            }
+        }
+        QApplication::setStyle(style);
+        QApplication::setPalette(palette);
     }
 
     // The window goes while a hop probe waits on a minute's time-out: the
@@ -859,15 +821,12 @@ private Q_SLOTS:
         CMessageBoxRecorder boxes;
         auto service = AnsweringService(NoReply);
         auto window = OpenIcmpWindow(service);
-        window.dialog->TraceRoutePage()->m_nTimeout = 60;
-        SetTraceRoute(*window.dialog, QStringLiteral("10.7.0.7"), 15, false);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.7.0.7"), 15, false, 60);
         service->HoldRequests(true);
         window.dialog->OnGo();
-        WAIT_FOR_REQUESTS(service, 1);
+        QVERIFY(WaitForRequests(service, 1));
         service->ReleaseHeld();
-        WAIT_FOR_REQUESTS(service, 2);
-        QCOMPARE(service->Requests().back().timeoutMs, 60000u);
-
+        QVERIFY(WaitForRequests(service, 2));
         QVERIFY2(MillisecondsUntilWindowClosed(window, service) < 1000, "the worker waited for its request's time-out");
         QVERIFY(boxes.Texts().isEmpty());
     }

@@ -13,7 +13,6 @@ class TestQueryRequest : public QObject {
 private Q_SLOTS:
     void plan_data();
     void plan();
-    void requestIsUtf8();
 };
 
 void TestQueryRequest::plan_data()
@@ -26,56 +25,33 @@ void TestQueryRequest::plan_data()
     QTest::addColumn<QString>("target");
     QTest::addColumn<int>("port");
     QTest::addColumn<QByteArray>("request");
-
-    const QString none;
-    QTest::newRow("finger")
-        << QueryFunction::Finger << "john" << "example" << false << none << "example" << 79
-        << QByteArray("john\r\n");
-    QTest::newRow("finger verbose")
-        << QueryFunction::Finger << "john" << "example" << true << none << "example" << 79
-        << QByteArray("/W john\r\n");
-    QTest::newRow("finger firewall")
-        << QueryFunction::Finger << "john" << "example" << false << "gate" << "gate" << 79
-        << QByteArray("john@example\r\n");
-    QTest::newRow("finger verbose firewall")
-        << QueryFunction::Finger << "john" << "example" << true << "gate" << "gate" << 79
-        << QByteArray("/W john@example\r\n");
-    QTest::newRow("finger empty user")
-        << QueryFunction::Finger << "" << "example" << false << none << "example" << 79
-        << QByteArray("\r\n");
-    QTest::newRow("finger empty user verbose")
-        << QueryFunction::Finger << "" << "example" << true << none << "example" << 79
-        << QByteArray("/W \r\n");
-    QTest::newRow("finger empty user firewall")
-        << QueryFunction::Finger << "" << "example" << false << "10.0.0.1" << "10.0.0.1" << 79
-        << QByteArray("@example\r\n");
-    QTest::newRow("whois")
-        << QueryFunction::WhoIs << "example.org" << "whois.example" << false << none
-        << "whois.example" << 43 << QByteArray("example.org\r\n");
-    QTest::newRow("whois ignores verbose")
-        << QueryFunction::WhoIs << "example.org" << "whois.example" << true << none
-        << "whois.example" << 43 << QByteArray("example.org\r\n");
-    QTest::newRow("whois firewall")
-        << QueryFunction::WhoIs << "example.org" << "whois.example" << false << "gate"
-        << "gate" << 43 << QByteArray("example.org@whois.example\r\n");
-    QTest::newRow("whois empty user")
-        << QueryFunction::WhoIs << "" << "whois.example" << false << none << "whois.example"
-        << 43 << QByteArray("\r\n");
-    QTest::newRow("whois empty user firewall")
-        << QueryFunction::WhoIs << "" << "whois.example" << false << "gate" << "gate" << 43
-        << QByteArray("@whois.example\r\n");
-    QTest::newRow("qod")
-        << QueryFunction::QuoteOfDay << "" << "quotes" << false << none << "quotes" << 17
-        << QByteArray();
-    QTest::newRow("qod has no firewall")
-        << QueryFunction::QuoteOfDay << "john" << "quotes" << true << "gate" << "quotes" << 17
-        << QByteArray();
-    QTest::newRow("host kept unchanged")
-        << QueryFunction::Finger << " John " << " Example.ORG " << false << none
-        << " Example.ORG " << 79 << QByteArray(" John \r\n");
-    QTest::newRow("at sign kept whole without splitting")
-        << QueryFunction::Finger << "" << "ann@bob" << false << "gate" << "gate" << 79
-        << QByteArray("@ann@bob\r\n");
+    const auto row = [](const char* tag, QueryFunction function, const QString& user, const QString& host, bool verbose,
+                        const QString& firewall, const QString& target, int port, const QByteArray& request) {
+        QTest::newRow(tag) << function << user << host << verbose << firewall << target << port << request;
+    };
+    const auto finger = QueryFunction::Finger;
+    const auto whoIs = QueryFunction::WhoIs;
+    const auto quote = QueryFunction::QuoteOfDay;
+    row("finger", finger, "john", "example", false, "", "example", 79, "john\r\n");
+    row("finger verbose", finger, "john", "example", true, "", "example", 79, "/W john\r\n");
+    row("finger firewall", finger, "john", "example", false, "gate", "gate", 79, "john@example\r\n");
+    row("finger verbose firewall", finger, "john", "example", true, "gate", "gate", 79, "/W john@example\r\n");
+    row("finger empty user", finger, "", "example", false, "", "example", 79, "\r\n");
+    row("finger empty user verbose", finger, "", "example", true, "", "example", 79, "/W \r\n");
+    row("finger empty user firewall", finger, "", "example", false, "10.0.0.1", "10.0.0.1", 79, "@example\r\n");
+    row("whois", whoIs, "example.org", "whois.example", false, "", "whois.example", 43, "example.org\r\n");
+    row("whois ignores verbose", whoIs, "example.org", "whois.example", true, "", "whois.example", 43,
+        "example.org\r\n");
+    row("whois firewall", whoIs, "example.org", "whois.example", false, "gate", "gate", 43,
+        "example.org@whois.example\r\n");
+    row("whois empty user", whoIs, "", "whois.example", false, "", "whois.example", 43, "\r\n");
+    row("whois empty user firewall", whoIs, "", "whois.example", false, "gate", "gate", 43, "@whois.example\r\n");
+    row("qod", quote, "", "quotes", false, "", "quotes", 17, "");
+    row("qod has no firewall", quote, "john", "quotes", true, "gate", "quotes", 17, "");
+    row("host kept unchanged", finger, " John ", " Example.ORG ", false, "", " Example.ORG ", 79, " John \r\n");
+    row("at sign kept whole", finger, "", "ann@bob", false, "gate", "gate", 79, "@ann@bob\r\n");
+    row("request is UTF-8", finger, "J\u00f6rg", "h\u00f4te", false, "gate", "gate", 79,
+        "J\xc3\xb6rg@h\xc3\xb4te\r\n");
 }
 
 void TestQueryRequest::plan()
@@ -85,21 +61,10 @@ void TestQueryRequest::plan()
     QFETCH(QString, host);
     QFETCH(bool, verbose);
     QFETCH(QString, firewall);
-
     const auto plan = BuildQueryPlan(QueryFields{function, user, host, verbose, firewall});
-
     QTEST(plan.targetHost, "target");
     QTEST(int(plan.port), "port");
     QTEST(plan.request, "request");
-}
-
-void TestQueryRequest::requestIsUtf8()
-{
-    const QString user = QStringLiteral("J\u00f6rg");
-    const QString host = QStringLiteral("h\u00f4te");
-    const auto plan =
-        BuildQueryPlan(QueryFields{QueryFunction::Finger, user, host, false, QStringLiteral("gate")});
-    QCOMPARE(plan.request, QByteArray("J\xc3\xb6rg@h\xc3\xb4te\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestQueryRequest)

@@ -4,7 +4,7 @@
 // and the FireWall dialog with its command and key.
 
 #include "QueryTestSupport.h"
-#include "resolver/ScriptedResolver.h"
+#include "support/ScriptedResolverUse.h"
 
 #include "platform/AppMessages.h"
 #include "platform/MessageBox.h"
@@ -26,14 +26,6 @@ using namespace netsonde;
 using namespace netsonde::test;
 
 namespace {
-
-CScriptedResolver& UseScriptedResolver(CMainDialog& dialog)
-{
-    auto resolver = std::make_unique<CScriptedResolver>();
-    CScriptedResolver& scripted = *resolver;
-    dialog.SetResolver(std::move(resolver));
-    return scripted;
-}
 
 // Answers the FireWall dialog once it is open: types the two texts and
 // presses the button.
@@ -59,83 +51,80 @@ class TestQueryStart : public QObject {
 private Q_SLOTS:
     void init() { ResetSettings(); }
 
-    void emptyHost_data();
-    void emptyHost();
     void unresolvedHost_data();
     void unresolvedHost();
     void stopDuringLookup();
     void connectFailsAtOnce_data();
     void connectFailsAtOnce();
-    void recentListEntries_data();
-    void recentListEntries();
-    void fireWallDialogOk();
-    void fireWallDialogCancel();
-    void fireWallValueReadAtGo();
+    void fireWallDialog_data();
+    void fireWallDialog();
 };
-
-void TestQueryStart::emptyHost_data()
-{
-    QTest::addColumn<FunctionId>("function");
-    QTest::newRow("finger") << FunctionId::Finger;
-    QTest::newRow("whois") << FunctionId::WhoIs;
-    QTest::newRow("qod") << FunctionId::QuoteOfDay;
-}
-
-void TestQueryStart::emptyHost()
-{
-    QFETCH(FunctionId, function);
-    CMessageBoxRecorder boxes;
-    auto dialog = OpenMainDialog();
-    dialog->TextPane(function)->SetText("kept");
-    FillPage(*dialog, function, {QString(), "ann"});
-    dialog->OnGo();
-    QCOMPARE(boxes.Texts(), QStringList{"Please, enter a host name or address"});
-    QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
-    QCOMPARE(PaneText(*dialog, function), QStringLiteral("kept"));
-    QVERIFY(!dialog->OutputShown());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-}
 
 void TestQueryStart::unresolvedHost_data()
 {
     QTest::addColumn<FunctionId>("function");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("firewall");
-    QTest::addColumn<QString>("looked_up");
+    QTest::addColumn<QString>("looked_up"); // empty when no lookup starts
     QTest::addColumn<bool>("refused"); // the lookup cannot start
-    QTest::newRow("finger") << FunctionId::Finger << QString() << "nowhere.lab" << false;
-    QTest::newRow("finger firewall") << FunctionId::Finger << "gate.lab" << "gate.lab" << false;
-    QTest::newRow("whois firewall") << FunctionId::WhoIs << "gate.lab" << "gate.lab" << false;
-    QTest::newRow("qod") << FunctionId::QuoteOfDay << QString() << "nowhere.lab" << false;
-    QTest::newRow("qod refused") << FunctionId::QuoteOfDay << QString() << "nowhere.lab" << true;
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("entry"); // the Recent List's first
+    const auto finger = FunctionId::Finger;
+    const auto whoIs = FunctionId::WhoIs;
+    const auto quote = FunctionId::QuoteOfDay;
+    const QString nowhere = QStringLiteral("nowhere.lab");
+    const QString enter = QStringLiteral("Please, enter a host name or address");
+    const QString unresolved = "Unable to resolve " + nowhere;
+    const QString gate = QStringLiteral("gate.lab");
+    QTest::newRow("finger, no host") << finger << "" << "ann" << "" << "" << false << enter << "";
+    QTest::newRow("whois, no host") << whoIs << "" << "ann" << "" << "" << false << enter << "";
+    QTest::newRow("qod, no host") << quote << "" << "" << "" << "" << false << enter << "";
+    QTest::newRow("finger") << finger << nowhere << "ann" << "" << nowhere << false << unresolved << "ann@nowhere.lab";
+    QTest::newRow("finger, no user") << finger << nowhere << "" << "" << nowhere << false << unresolved << nowhere;
+    QTest::newRow("finger firewall") << finger << nowhere << "ann" << gate << gate << false
+                                     << "Unable to resolve gate.lab" << "ann@nowhere.lab";
+    QTest::newRow("whois firewall") << whoIs << nowhere << "ann" << gate << gate << false
+                                    << "Unable to resolve gate.lab" << "ann@nowhere.lab";
+    QTest::newRow("qod") << quote << nowhere << "" << "" << nowhere << false << unresolved << nowhere;
+    QTest::newRow("qod refused") << quote << nowhere << "" << "" << nowhere << true << "Unable to resolve hostname"
+                                 << nowhere;
 }
 
+// The pane keeps its text, and without a host the output does not open.
 void TestQueryStart::unresolvedHost()
 {
     QFETCH(FunctionId, function);
+    QFETCH(QString, host);
+    QFETCH(QString, user);
     QFETCH(QString, firewall);
     QFETCH(QString, looked_up);
     QFETCH(bool, refused);
+    QFETCH(QString, box);
     CMessageBoxRecorder boxes;
     auto dialog = OpenMainDialog();
     CScriptedResolver& resolver = UseScriptedResolver(*dialog);
-    dialog->SetFireWalls(firewall, dialog->Options().strWhoIsFireWall);
-    dialog->SetFireWalls(dialog->Options().strFingerFireWall, firewall);
-
-    FillPage(*dialog, function, {"nowhere.lab", "ann"});
+    dialog->SetFireWalls(firewall, firewall);
+    dialog->TextPane(function)->SetText("kept");
+    FillPage(*dialog, function, {host, user, false, false});
     if (refused)
         resolver.RefuseNextRequest();
     dialog->OnGo();
-    QCOMPARE(dialog->StatusText(), "Resolving " + looked_up);
-    if (!refused) {
-        QCOMPARE(resolver.Requests().size(), 1);
+    if (!looked_up.isEmpty())
+        QCOMPARE(dialog->StatusText(), "Resolving " + looked_up);
+    QCOMPARE(resolver.Requests().size(), int(!looked_up.isEmpty() && !refused));
+    if (!resolver.Requests().isEmpty()) {
         QCOMPARE(resolver.Requests().at(0).strName, looked_up);
         resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);
     }
-    QTRY_COMPARE(boxes.Texts(), QStringList{refused ? "Unable to resolve hostname" : "Unable to resolve " + looked_up});
+    QTRY_COMPARE(boxes.Texts(), QStringList{box});
     QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QVERIFY(dialog->Pane(function)->isVisible());
-    QVERIFY(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled());
+    QCOMPARE(PaneText(*dialog, function), QStringLiteral("kept"));
+    QCOMPARE(dialog->OutputShown(), !looked_up.isEmpty());
+    QCOMPARE(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled(), !host.isEmpty());
+    QTEST(dialog->Page(function)->RecentHosts().value(0), "entry");
+    QCOMPARE(Control<QComboBox>(dialog->Page(function), ControlIdsOf(function).host)->currentText(), host);
 }
 
 void TestQueryStart::stopDuringLookup()
@@ -222,76 +211,48 @@ void TestQueryStart::connectFailsAtOnce()
     QCOMPARE(openDescriptors(), descriptors);
 }
 
-void TestQueryStart::recentListEntries_data()
+void TestQueryStart::fireWallDialog_data()
 {
-    QTest::addColumn<FunctionId>("function");
-    QTest::addColumn<QString>("user");
-    QTest::addColumn<QString>("entry");
-    QTest::newRow("finger with user") << FunctionId::Finger << "john" << "john@example.lab";
-    QTest::newRow("finger without user") << FunctionId::Finger << "" << "example.lab";
-    QTest::newRow("whois with user") << FunctionId::WhoIs << "john" << "john@example.lab";
-    QTest::newRow("qod") << FunctionId::QuoteOfDay << "" << "example.lab";
+    QTest::addColumn<QStringList>("before"); // Finger's and WhoIs's firewall
+    QTest::addColumn<bool>("byKey"); // F11 rather than the menu command
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("box"); // the lookup started before the dialog follows the firewall read at Go
+    QTest::newRow("ok") << QStringList{"old.finger", ""} << true << QStringList{" gate ", ""} << IDC_FIREWALL_OK
+                        << QStringList{" gate ", ""} << QStringList{" gate ", ""} << "Unable to resolve old.finger";
+    QTest::newRow("cancel") << QStringList{"", "whois.gate"} << false << QStringList{"edited", "edited"}
+                            << IDC_FIREWALL_CANCEL << QStringList{"", "whois.gate"} << QStringList{"unset", "unset"}
+                            << "Unable to resolve finger.lab";
 }
 
-void TestQueryStart::recentListEntries()
+// The dialog opened while a Finger lookup runs.
+void TestQueryStart::fireWallDialog()
 {
-    QFETCH(FunctionId, function);
-    QFETCH(QString, user);
-    QFETCH(QString, entry);
-    CMessageBoxRecorder boxes;
-    auto dialog = OpenMainDialog();
-    UseScriptedResolver(*dialog);
-    FillPage(*dialog, function, {"example.lab", user});
-    dialog->OnGo();
-    QCOMPARE(dialog->Page(function)->RecentHosts().value(0), entry);
-    QCOMPARE(Control<QComboBox>(dialog->Page(function), ControlIdsOf(function).host)->currentText(),
-             QStringLiteral("example.lab"));
-    dialog->OnStop();
-}
-
-void TestQueryStart::fireWallDialogOk()
-{
-    auto dialog = OpenMainDialog();
-    dialog->SetFireWalls("old.finger", dialog->Options().strWhoIsFireWall);
-    QStringList shown;
-    AnswerFireWallDialog(" gate ", "", IDC_FIREWALL_OK, &shown);
-    QTest::keyClick(dialog.get(), Qt::Key_F11);
-    QCOMPARE(shown, (QStringList{"FireWall Configuration", "old.finger", ""}));
-    QCOMPARE(dialog->Options().strFingerFireWall, QStringLiteral(" gate "));
-    QCOMPARE(dialog->Options().strWhoIsFireWall, QString());
-    QCOMPARE(SettingsStore::ReadText("Finger", "FireWall", "unset"), QStringLiteral(" gate "));
-    QCOMPARE(SettingsStore::ReadText("WhoIs", "FireWall", "unset"), QString());
-}
-
-void TestQueryStart::fireWallDialogCancel()
-{
-    auto dialog = OpenMainDialog();
-    dialog->SetFireWalls(dialog->Options().strFingerFireWall, "whois.gate");
-    QStringList shown;
-    AnswerFireWallDialog("edited", "edited", IDC_FIREWALL_CANCEL, &shown);
-    dialog->Command(ID_FIREWALLS)->trigger();
-    QCOMPARE(shown, (QStringList{"FireWall Configuration", "", "whois.gate"}));
-    QCOMPARE(dialog->Options().strFingerFireWall, QString());
-    QCOMPARE(dialog->Options().strWhoIsFireWall, QStringLiteral("whois.gate"));
-    QCOMPARE(SettingsStore::ReadText("Finger", "FireWall", "unset"), QStringLiteral("unset"));
-    QCOMPARE(SettingsStore::ReadText("WhoIs", "FireWall", "unset"), QStringLiteral("unset"));
-}
-
-// A firewall set while the lookup runs does not change the query: the host
-// looked up and the request both follow the value read at Go.
-void TestQueryStart::fireWallValueReadAtGo()
-{
+    QFETCH(QStringList, before);
+    QFETCH(bool, byKey);
+    QFETCH(QStringList, typed);
+    QFETCH(int, button);
+    QFETCH(QString, box);
     CMessageBoxRecorder boxes;
     auto dialog = OpenMainDialog();
     CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    dialog->SetFireWalls(before.at(0), before.at(1));
     FillPage(*dialog, FunctionId::Finger, {"finger.lab", "ann"});
     dialog->OnGo();
     QStringList shown;
-    AnswerFireWallDialog("gate.lab", "", IDC_FIREWALL_OK, &shown);
-    dialog->Command(ID_FIREWALLS)->trigger();
-    QCOMPARE(dialog->Options().strFingerFireWall, QStringLiteral("gate.lab"));
+    AnswerFireWallDialog(typed.at(0), typed.at(1), button, &shown);
+    if (byKey)
+        QTest::keyClick(dialog.get(), Qt::Key_F11);
+    else
+        dialog->Command(ID_FIREWALLS)->trigger();
+    QCOMPARE(shown, QStringList{"FireWall Configuration"} + before);
+    QTEST((QStringList{dialog->Options().strFingerFireWall, dialog->Options().strWhoIsFireWall}), "after");
+    QTEST((QStringList{SettingsStore::ReadText("Finger", "FireWall", "unset"),
+                       SettingsStore::ReadText("WhoIs", "FireWall", "unset")}), "stored");
     resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);
-    QTRY_COMPARE(boxes.Texts(), QStringList{"Unable to resolve finger.lab"});
+    QTRY_COMPARE(boxes.Texts(), QStringList{box});
     QCOMPARE(resolver.Requests().size(), 1);
 }
 

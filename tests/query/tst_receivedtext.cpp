@@ -21,6 +21,7 @@ QString ShowOpen(QueryFunction function, const QList<QByteArray>& chunks)
     return pane + received.Finish();
 }
 
+// The same read as at the close, when everything waits at once.
 QString ShowDrained(QueryFunction function, const QList<QByteArray>& chunks)
 {
     CReceivedText received(function);
@@ -39,10 +40,8 @@ private Q_SLOTS:
     void shownText_data();
     void shownText();
     void splitAnywhere();
-    void drainShowsLoneCarriageReturn();
     void paneLimit_data();
     void paneLimit();
-    void paneLimitCountsReceivedBytes();
     void limitKeepsHeldCharacter();
     void drainHasNoLimit();
 };
@@ -51,45 +50,41 @@ void TestReceivedText::shownText_data()
 {
     QTest::addColumn<QueryFunction>("function");
     QTest::addColumn<QList<QByteArray>>("chunks");
+    QTest::addColumn<bool>("drained");
     QTest::addColumn<QString>("shown");
 
     const auto finger = QueryFunction::Finger;
     const auto qod = QueryFunction::QuoteOfDay;
     using Chunks = QList<QByteArray>;
+    const auto row = [](const char* tag, QueryFunction function, const Chunks& chunks, const QString& shown,
+                        bool drained = false) { QTest::newRow(tag) << function << chunks << drained << shown; };
 
-    QTest::newRow("bare LF and CR LF") << finger << Chunks{"x\ny\r\nz"} << "x\r\ny\r\nz";
-    QTest::newRow("LF opens the text") << finger << Chunks{"\nA"} << "\r\nA";
-    QTest::newRow("two LFs") << finger << Chunks{"\n\n"} << "\r\n\r\n";
+    row("bare LF and CR LF", finger, Chunks{"x\ny\r\nz"}, "x\r\ny\r\nz");
+    row("LF opens the text", finger, Chunks{"\nA"}, "\r\nA");
+    row("two LFs", finger, Chunks{"\n\n"}, "\r\n\r\n");
     // The CR is remembered across reads: otherwise a line break split between
     // two reads would show as two line ends.
-    QTest::newRow("CR then LF across chunks is one line end") << finger << Chunks{"a\r", "\nb"} << "a\r\nb";
-    QTest::newRow("LF after a chunk without CR") << finger << Chunks{"a", "\nb"} << "a\r\nb";
-    QTest::newRow("lone CR kept") << finger << Chunks{"a\rb"} << "a\rb";
-    QTest::newRow("tabs and controls kept") << finger << Chunks{"\t\x01\x7f"} << "\t\x01\x7f";
-    QTest::newRow("NUL cuts its chunk only")
-        << finger << Chunks{QByteArray("ab\0cd", 5), "ef"} << "abef";
-    QTest::newRow("NUL opens a chunk") << finger << Chunks{QByteArray("\0x", 2), "y"} << "y";
-    QTest::newRow("CR before NUL then LF")
-        << finger << Chunks{QByteArray("a\r\0z", 4), "\nb"} << "a\r\nb";
-    QTest::newRow("split two-byte character")
-        << finger << Chunks{"caf\xc3", "\xa9!"} << QString::fromUtf8("caf\xc3\xa9!");
-    QTest::newRow("split four-byte character")
-        << finger << Chunks{"\xf0\x9f", "\x98", "\x80"} << QString::fromUtf8("\xf0\x9f\x98\x80");
-    QTest::newRow("invalid byte as Latin-1") << finger << Chunks{"a\xe9z"} << "a\u00e9z";
-    QTest::newRow("overlong form as Latin-1") << finger << Chunks{"\xc0\xaf"} << "\u00c0\u00af";
-    QTest::newRow("surrogate as Latin-1")
-        << finger << Chunks{"\xed\xa0\x80"} << "\u00ed\u00a0\u0080";
-    QTest::newRow("broken sequence across chunks")
-        << finger << Chunks{"\xe2\x82", "A"} << "\u00e2\u0082A";
-    QTest::newRow("unfinished at the end") << finger << Chunks{"ok\xe2\x82"} << "ok\u00e2\u0082";
-    QTest::newRow("unfinished before NUL")
-        << finger << Chunks{QByteArray("\xc3\0", 2), "\xa9"} << "\u00c3\u00a9";
-    QTest::newRow("qod drops lone CR") << qod << Chunks{"a", "\r", "b"} << "ab";
-    QTest::newRow("qod CR before NUL counts as lone")
-        << qod << Chunks{QByteArray("\r\0x", 3)} << "";
-    QTest::newRow("qod keeps CR LF") << qod << Chunks{"\r\n"} << "\r\n";
-    QTest::newRow("qod LF after dropped CR") << qod << Chunks{"a", "\r", "\nb"} << "a\r\nb";
-    QTest::newRow("finger keeps lone CR chunk") << finger << Chunks{"a", "\r", "b"} << "a\rb";
+    row("CR then LF across chunks is one line end", finger, Chunks{"a\r", "\nb"}, "a\r\nb");
+    row("LF after a chunk without CR", finger, Chunks{"a", "\nb"}, "a\r\nb");
+    row("lone CR kept", finger, Chunks{"a\rb"}, "a\rb");
+    row("tabs and controls kept", finger, Chunks{"\t\x01\x7f"}, "\t\x01\x7f");
+    row("NUL cuts its chunk only", finger, Chunks{QByteArray("ab\0cd", 5), "ef"}, "abef");
+    row("NUL opens a chunk", finger, Chunks{QByteArray("\0x", 2), "y"}, "y");
+    row("CR before NUL then LF", finger, Chunks{QByteArray("a\r\0z", 4), "\nb"}, "a\r\nb");
+    row("split two-byte character", finger, Chunks{"caf\xc3", "\xa9!"}, QString::fromUtf8("caf\xc3\xa9!"));
+    row("split four-byte character", finger, Chunks{"\xf0\x9f", "\x98", "\x80"}, QString::fromUtf8("\xf0\x9f\x98\x80"));
+    row("invalid byte as Latin-1", finger, Chunks{"a\xe9z"}, "a\u00e9z");
+    row("overlong form as Latin-1", finger, Chunks{"\xc0\xaf"}, "\u00c0\u00af");
+    row("surrogate as Latin-1", finger, Chunks{"\xed\xa0\x80"}, "\u00ed\u00a0\u0080");
+    row("broken sequence across chunks", finger, Chunks{"\xe2\x82", "A"}, "\u00e2\u0082A");
+    row("unfinished at the end", finger, Chunks{"ok\xe2\x82"}, "ok\u00e2\u0082");
+    row("unfinished before NUL", finger, Chunks{QByteArray("\xc3\0", 2), "\xa9"}, "\u00c3\u00a9");
+    row("qod drops lone CR", qod, Chunks{"a", "\r", "b"}, "ab");
+    row("qod CR before NUL counts as lone", qod, Chunks{QByteArray("\r\0x", 3)}, "");
+    row("qod keeps CR LF", qod, Chunks{"\r\n"}, "\r\n");
+    row("qod LF after dropped CR", qod, Chunks{"a", "\r", "\nb"}, "a\r\nb");
+    row("finger keeps lone CR chunk", finger, Chunks{"a", "\r", "b"}, "a\rb");
+    row("qod drained keeps lone CR", qod, Chunks{"a", "\r", "b\n"}, "a\rb\r\n", true);
 }
 
 void TestReceivedText::shownText()
@@ -97,7 +92,8 @@ void TestReceivedText::shownText()
     QFETCH(QueryFunction, function);
     QFETCH(QList<QByteArray>, chunks);
 
-    QTEST(ShowOpen(function, chunks), "shown");
+    QFETCH(bool, drained);
+    QTEST(drained ? ShowDrained(function, chunks) : ShowOpen(function, chunks), "shown");
 }
 
 void TestReceivedText::splitAnywhere()
@@ -115,52 +111,39 @@ void TestReceivedText::splitAnywhere()
     }
 }
 
-void TestReceivedText::drainShowsLoneCarriageReturn()
-{
-    const QList<QByteArray> chunks{"a", "\r", "b\n"};
-    QCOMPARE(ShowDrained(QueryFunction::QuoteOfDay, chunks), QStringLiteral("a\rb\r\n"));
-    QCOMPARE(ShowDrained(QueryFunction::QuoteOfDay, chunks),
-             ShowOpen(QueryFunction::Finger, chunks));
-}
-
 void TestReceivedText::paneLimit_data()
 {
     QTest::addColumn<QueryFunction>("function");
     QTest::addColumn<int>("paneLength");
-    QTest::addColumn<bool>("endsQuery");
-
+    QTest::addColumn<QByteArray>("chunk");
+    QTest::addColumn<QString>("text"); // empty when the chunk ends the query
+    const auto finger = QueryFunction::Finger;
+    const auto whoIs = QueryFunction::WhoIs;
+    const auto quote = QueryFunction::QuoteOfDay;
+    const QByteArray q10(10, 'q');
     // A chunk of 10 bytes: the test is paneLength + 10 + 1 against 30000.
-    QTest::newRow("finger at 29999") << QueryFunction::Finger << 29988 << false;
-    QTest::newRow("finger at 30000") << QueryFunction::Finger << 29989 << false;
-    QTest::newRow("finger at 30001") << QueryFunction::Finger << 29990 << true;
-    QTest::newRow("whois at 29999") << QueryFunction::WhoIs << 29988 << false;
-    QTest::newRow("whois at 30000") << QueryFunction::WhoIs << 29989 << true;
-    QTest::newRow("qod at 29999") << QueryFunction::QuoteOfDay << 29988 << false;
-    QTest::newRow("qod at 30000") << QueryFunction::QuoteOfDay << 29989 << true;
-    QTest::newRow("qod far past") << QueryFunction::QuoteOfDay << 40000 << true;
+    QTest::newRow("finger at 29999") << finger << 29988 << q10 << "qqqqqqqqqq";
+    QTest::newRow("finger at 30000") << finger << 29989 << q10 << "qqqqqqqqqq";
+    QTest::newRow("finger at 30001") << finger << 29990 << q10 << "";
+    QTest::newRow("whois at 29999") << whoIs << 29988 << q10 << "qqqqqqqqqq";
+    QTest::newRow("whois at 30000") << whoIs << 29989 << q10 << "";
+    QTest::newRow("qod at 29999") << quote << 29988 << q10 << "qqqqqqqqqq";
+    QTest::newRow("qod at 30000") << quote << 29989 << q10 << "";
+    QTest::newRow("qod far past") << quote << 40000 << q10 << "";
+    // Ten LFs are shown as twenty characters, but count as ten received bytes.
+    QTest::newRow("received bytes count") << finger << 29989 << QByteArray(10, '\n') << QString("\r\n").repeated(10);
 }
 
 void TestReceivedText::paneLimit()
 {
     QFETCH(QueryFunction, function);
     QFETCH(int, paneLength);
-    QFETCH(bool, endsQuery);
-
+    QFETCH(QByteArray, chunk);
+    QFETCH(QString, text);
     CReceivedText received(function);
-    const QByteArray chunk(10, 'q');
     const auto result = received.Receive(chunk, paneLength);
-
-    QCOMPARE(result.endsQuery, endsQuery);
-    QCOMPARE(result.text, endsQuery ? QString() : QString::fromLatin1(chunk));
-}
-
-void TestReceivedText::paneLimitCountsReceivedBytes()
-{
-    // Ten LFs are shown as twenty characters, but count as ten received bytes.
-    CReceivedText received(QueryFunction::Finger);
-    const auto result = received.Receive(QByteArray(10, '\n'), 29989);
-    QVERIFY(!result.endsQuery);
-    QCOMPARE(result.text.size(), 20);
+    QCOMPARE(result.endsQuery, text.isEmpty());
+    QCOMPARE(result.text, text);
 }
 
 void TestReceivedText::limitKeepsHeldCharacter()

@@ -23,6 +23,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 namespace netsonde::test {
 
@@ -128,6 +129,19 @@ public:
     // Closes the sending side; returns once the client's kernel has seen it.
     bool Finish() { return ::shutdown(m_fd, SHUT_WR) == 0 && WaitUntilAcknowledged(); }
 
+    // The address the client connected to, as numeric text; empty before a connection.
+    QString LocalAddress() const
+    {
+        sockaddr_storage local{};
+        socklen_t size = sizeof local;
+        char host[NI_MAXHOST] = {};
+        if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &size) != 0
+            || ::getnameinfo(reinterpret_cast<const sockaddr*>(&local), size, host, sizeof host, nullptr, 0,
+                             NI_NUMERICHOST) != 0)
+            return {};
+        return QString::fromLatin1(host);
+    }
+
     void CloseConnection()
     {
         if (m_fd >= 0)
@@ -167,6 +181,19 @@ private:
     std::atomic<int> m_connections = 0;
     std::thread m_thread;
 };
+
+inline QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
+inline QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
+
+// A server at the destination's IPv4 address and each of its IPv6 addresses.
+inline std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
+{
+    auto server = std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"),
+                                               LabAddress("NETSONDE_LAB_DESTINATION"), port);
+    if (!server->IsListening())
+        qWarning("cannot listen on port %d of the lab's destination", port);
+    return server;
+}
 
 // Whether the peer is the destination (of either family) at the port.
 inline bool IsDestinationPort(const sockaddr_storage& peer, socklen_t size, std::uint16_t port)
