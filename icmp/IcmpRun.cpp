@@ -55,6 +55,11 @@ bool CIcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText, A
 {
     SetStatus(QStringLiteral("Resolving ") + hostAsTyped);
     if (const std::optional<CIpAddress> literal = ParseAddressLiteral(addressText)) {
+        // A family forced by -4 or -6 refuses a literal of the other family.
+        if (!PreferenceAllows(preference, literal->Family())) {
+            ReportThenEndRun(QStringLiteral("Unable to resolve hostname"));
+            return false;
+        }
         m_destination = *literal;
         return true;
     }

@@ -428,6 +428,10 @@ private Q_SLOTS:
         QTest::newRow("-4 on an IPv6-only name") << QStringList{"-4", "-p", "v6only.lab.test"}
                                                  << QByteArray("Unable to resolve hostname")
                                                  << "Ping host v6only.lab.test\n\n" + columns;
+        const QByteArray destination = LabText("NETSONDE_LAB_DESTINATION").toUtf8();
+        QTest::newRow("-6 on an IPv4 address") << QStringList{"-6", "-p", destination}
+                                               << QByteArray("Unable to resolve hostname")
+                                               << "Ping host " + destination + "\n\n" + columns;
     }
 
     void messageBoxGivesStatusOne()
