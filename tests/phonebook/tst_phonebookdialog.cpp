@@ -32,6 +32,9 @@ QLineEdit* AddressEdit(const QWidget* d) { return Control<QLineEdit>(d, IDC_PHON
 QListWidget* List(const QWidget* d) { return Control<QListWidget>(d, IDC_PHONEBOOK_LIST); }
 QPlainTextEdit* NoteEdit(const QWidget* d) { return Control<QPlainTextEdit>(d, IDC_PHONEBOOK_NOTE); }
 QPushButton* Button(const QWidget* d, int id) { return Control<QPushButton>(d, id); }
+void Click(const QWidget* d, int id) { QTest::mouseClick(Button(d, id), Qt::LeftButton); }
+bool AddEnabled(const QWidget* d) { return Button(d, IDC_PHONEBOOK_ADD)->isEnabled(); }
+QString Note(const QWidget* d) { return NoteEdit(d)->toPlainText(); }
 
 QStringList ListTexts(const QWidget* d)
 {
@@ -65,7 +68,7 @@ void TypeAddress(const QWidget* d, const QString& text)
 void AddTyped(const QWidget* d, const QString& text)
 {
     TypeAddress(d, text);
-    QTest::mouseClick(Button(d, IDC_PHONEBOOK_ADD), Qt::LeftButton);
+    Click(d, IDC_PHONEBOOK_ADD);
 }
 
 void SelectRow(const QWidget* d, int row)
@@ -74,9 +77,22 @@ void SelectRow(const QWidget* d, int row)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
-// Runs the check on the Phonebook dialog while the command shows it
-// modally, then closes it unless the check did.
-void WhileOpen(std::function<void(CPhonebookDialog*)> check)
+void RetypeNote(const QWidget* d, const QString& text)
+{
+    NoteEdit(d)->selectAll();
+    QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
+    QTest::keyClicks(NoteEdit(d), text);
+}
+
+void TypeAtNoteEnd(const QWidget* d, const QString& text)
+{
+    QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(NoteEdit(d), text);
+}
+
+// Runs the command of the main dialog and the check on the Phonebook dialog
+// it shows modally, then closes that dialog unless the check did.
+void RunWhileOpen(CMainDialog* mainDialog, std::function<void(CPhonebookDialog*)> check)
 {
     QTimer::singleShot(0, [check] {
         auto* dialog = qobject_cast<CPhonebookDialog*>(QApplication::activeModalWidget());
@@ -86,10 +102,6 @@ void WhileOpen(std::function<void(CPhonebookDialog*)> check)
         if (dialog->isVisible())
             dialog->reject();
     });
-}
-
-void RunPhonebookCommand(CMainDialog* mainDialog)
-{
     QAction* command = mainDialog->Command(ID_PHONEBOOK);
     QVERIFY(command && command->isEnabled());
     command->trigger();
@@ -130,13 +142,12 @@ private Q_SLOTS:
     {
         auto dialog = OpenDialog();
         const QWidget* d = dialog.get();
-        const std::pair<int, const char*> buttons[] = {{IDC_PHONEBOOK_ADD, "&Add"},   {IDC_PHONEBOOK_REMOVE, "&Remove"},
+        const std::pair<int, const char*> buttons[] = {{IDC_PHONEBOOK_ADD, "&Add"}, {IDC_PHONEBOOK_REMOVE, "&Remove"},
             {IDC_PHONEBOOK_USE, "&Use"}, {IDC_PHONEBOOK_HELP, "&Help"}, {IDC_PHONEBOOK_CLOSE, "&Close"}};
         for (const auto& [id, text] : buttons) {
-            QPushButton* button = Button(d, id);
-            QCOMPARE(button->text(), QString::fromLatin1(text));
-            QVERIFY2(button->width() >= button->sizeHint().width(), text);
-            QVERIFY2(d->rect().contains(button->geometry()), text);
+            QCOMPARE(Button(d, id)->text(), QString::fromLatin1(text));
+            QVERIFY2(Button(d, id)->width() >= Button(d, id)->sizeHint().width(), text);
+            QVERIFY2(d->rect().contains(Button(d, id)->geometry()), text);
         }
         QVERIFY(Button(d, IDC_PHONEBOOK_USE)->isDefault());
         QStringList groups;
@@ -157,17 +168,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("preset");
-
-        QTest::newRow("Ping") << FunctionId::Ping << QString() << "ping.example" << "ping.example";
-        QTest::newRow("TraceRoute") << FunctionId::TraceRoute << QString() << "10.0.0.1" << "10.0.0.1";
-        QTest::newRow("NS LookUp") << FunctionId::NameServerLookUp << QString() << "ns.example" << "ns.example";
-        QTest::newRow("QoD") << FunctionId::QuoteOfDay << QString() << "qotd.example" << "qotd.example";
-        QTest::newRow("Finger user and host") << FunctionId::Finger << "ann" << "finger.example"
-                                              << "ann@finger.example";
-        QTest::newRow("Finger host only") << FunctionId::Finger << QString() << "finger.example" << "finger.example";
-        QTest::newRow("Finger user only") << FunctionId::Finger << "ann" << QString() << "ann";
+        QTest::newRow("Ping") << FunctionId::Ping << "" << "ping.example" << "ping.example";
+        QTest::newRow("TraceRoute") << FunctionId::TraceRoute << "" << "10.0.0.1" << "10.0.0.1";
+        QTest::newRow("NS LookUp") << FunctionId::NameServerLookUp << "" << "ns.example" << "ns.example";
+        QTest::newRow("QoD") << FunctionId::QuoteOfDay << "" << "qotd.example" << "qotd.example";
+        QTest::newRow("Finger user and host")
+            << FunctionId::Finger << "ann" << "finger.example" << "ann@finger.example";
+        QTest::newRow("Finger host only") << FunctionId::Finger << "" << "finger.example" << "finger.example";
+        QTest::newRow("Finger user only") << FunctionId::Finger << "ann" << "" << "ann";
         QTest::newRow("WhoIs user and host") << FunctionId::WhoIs << "bob" << "whois.example" << "bob@whois.example";
-        QTest::newRow("WhoIs neither") << FunctionId::WhoIs << QString() << QString() << QString();
+        QTest::newRow("WhoIs neither") << FunctionId::WhoIs << "" << "" << "";
     }
 
     void presetAddressFromCurrentPage()
@@ -176,28 +186,23 @@ private Q_SLOTS:
         QFETCH(QString, user);
         QFETCH(QString, host);
         QFETCH(QString, preset);
-
         auto mainDialog = OpenMainDialog();
         InstallPhonebookCommand(*mainDialog);
         mainDialog->SelectFunction(function);
         CPropertyPage* page = mainDialog->Page(function);
         // The fields as typed: the command reads the controls, not the members.
         page->HostCombo()->setEditText(host);
-        if (qobject_cast<CUserHostPage*>(page)) {
-            const int userId = function == FunctionId::Finger ? IDC_FINGER_USER : IDC_WHOIS_USER;
-            Control<QLineEdit>(page, userId)->setText(user);
-        }
-
+        if (qobject_cast<CUserHostPage*>(page))
+            Control<QLineEdit>(page, function == FunctionId::Finger ? IDC_FINGER_USER : IDC_WHOIS_USER)->setText(user);
         bool shown = false;
-        WhileOpen([&](CPhonebookDialog* dialog) {
+        RunWhileOpen(mainDialog.get(), [&](CPhonebookDialog* dialog) {
             shown = true;
             QCOMPARE(AddressEdit(dialog)->text(), preset);
-            QCOMPARE(Button(dialog, IDC_PHONEBOOK_ADD)->isEnabled(), !preset.isEmpty());
+            QCOMPARE(AddEnabled(dialog), !preset.isEmpty());
             QVERIFY(!EntryControlsEnabled(dialog));
             QVERIFY(dialog->Phonebook().IsOpen());
             QVERIFY(QFileInfo::exists(m_path));
         });
-        RunPhonebookCommand(mainDialog.get());
         QVERIFY(shown);
         QCOMPARE(page->m_strHost, host);
         // Closed without adding: the new file stays empty.
@@ -208,31 +213,26 @@ private Q_SLOTS:
     void overLongPresetIsRefused()
     {
         const QString longAddress = QStringLiteral("someone@") + QString(43, QLatin1Char('h'));
-        QCOMPARE(longAddress.size(), 51);
         auto dialog = OpenDialog(longAddress);
-        QCOMPARE(AddressEdit(dialog.get())->text(), longAddress);
-        QVERIFY(Button(dialog.get(), IDC_PHONEBOOK_ADD)->isEnabled());
-
+        const QWidget* d = dialog.get();
+        QCOMPARE(AddressEdit(d)->text(), longAddress);
+        QVERIFY(AddEnabled(d));
         // Typing cannot lengthen it, but it can be shortened.
-        QTest::keyClick(AddressEdit(dialog.get()), Qt::Key_End);
-        QTest::keyClick(AddressEdit(dialog.get()), Qt::Key_X);
-        QCOMPARE(AddressEdit(dialog.get())->text(), longAddress);
-
-        QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
+        QTest::keyClick(AddressEdit(d), Qt::Key_End);
+        QTest::keyClick(AddressEdit(d), Qt::Key_X);
+        QCOMPARE(AddressEdit(d)->text(), longAddress);
+        Click(d, IDC_PHONEBOOK_ADD);
         QCOMPARE(m_messages->Texts(), QStringList{"Please enter no more than 50 characters."});
-        QVERIFY(List(dialog.get())->count() == 0);
-        QCOMPARE(AddressEdit(dialog.get())->text(), longAddress);
+        QCOMPARE(List(d)->count(), 0);
+        QCOMPARE(AddressEdit(d)->text(), longAddress);
         QCOMPARE(QFileInfo(m_path).size(), 0);
-
-        QTest::keyClick(AddressEdit(dialog.get()), Qt::Key_Backspace);
-        QCOMPARE(AddressEdit(dialog.get())->text(), longAddress.chopped(1));
-        QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
-        QCOMPARE(ListTexts(dialog.get()), QStringList{longAddress.chopped(1)});
+        QTest::keyClick(AddressEdit(d), Qt::Key_Backspace);
+        Click(d, IDC_PHONEBOOK_ADD);
+        QCOMPARE(ListTexts(d), QStringList{longAddress.chopped(1)});
         QCOMPARE(FileBytes(m_path), Record(longAddress.chopped(1).toLatin1()));
-
         // Typed text stops at 50 characters.
-        TypeAddress(dialog.get(), QString(60, QLatin1Char('t')));
-        QCOMPARE(AddressEdit(dialog.get())->text(), QString(50, QLatin1Char('t')));
+        TypeAddress(d, QString(60, QLatin1Char('t')));
+        QCOMPARE(AddressEdit(d)->text(), QString(50, QLatin1Char('t')));
     }
 
     void enableRules()
@@ -241,36 +241,33 @@ private Q_SLOTS:
         auto dialog = OpenDialog();
         const QWidget* d = dialog.get();
         QCOMPARE(ListTexts(d), (QStringList{"alpha", "beta"}));
-        QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QVERIFY(!AddEnabled(d));
         QVERIFY(!EntryControlsEnabled(d));
-        QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
-
+        QVERIFY(Note(d).isEmpty());
         TypeAddress(d, QStringLiteral("x"));
-        QVERIFY(Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QVERIFY(AddEnabled(d));
         QTest::keyClick(AddressEdit(d), Qt::Key_Backspace);
-        QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QVERIFY(!AddEnabled(d));
         QVERIFY(!EntryControlsEnabled(d)); // nothing selected
-
         SelectRow(d, 1);
         QVERIFY(EntryControlsEnabled(d));
-        QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("second note"));
+        QCOMPARE(Note(d), QStringLiteral("second note"));
 
         // An address being typed takes the entry controls away and hides the note.
         TypeAddress(d, QStringLiteral("gamma"));
-        QVERIFY(Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QVERIFY(AddEnabled(d));
         QVERIFY(!EntryControlsEnabled(d));
-        QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
+        QVERIFY(Note(d).isEmpty());
         QCOMPARE(SelectedRow(d), 1);
 
         // Emptied again: the selected entry's controls and its note come back,
         // so that an edit changes the note that is shown.
         AddressEdit(d)->selectAll();
         QTest::keyClick(AddressEdit(d), Qt::Key_Delete);
-        QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QVERIFY(!AddEnabled(d));
         QVERIFY(EntryControlsEnabled(d));
-        QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("second note"));
-        QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClicks(NoteEdit(d), QStringLiteral("!"));
+        QCOMPARE(Note(d), QStringLiteral("second note"));
+        TypeAtNoteEnd(d, QStringLiteral("!"));
         QCOMPARE(FileBytes(m_path), Record("alpha", "first note") + Record("beta", "second note!"));
         QVERIFY(m_messages->Texts().isEmpty());
     }
@@ -281,7 +278,7 @@ private Q_SLOTS:
         const QWidget* d = dialog.get();
         AddTyped(d, QStringLiteral("zeta.example"));
         QCOMPARE(AddressEdit(d)->text(), QString());
-        QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QVERIFY(!AddEnabled(d));
         AddTyped(d, QStringLiteral("Bravo"));
         AddTyped(d, QStringLiteral("alpha"));
         QCOMPARE(ListTexts(d), (QStringList{"alpha", "Bravo", "zeta.example"}));
@@ -302,21 +299,20 @@ private Q_SLOTS:
         QTest::keyClicks(NoteEdit(d), QStringLiteral("note of Brav"));
         SelectRow(d, 2);
         SelectRow(d, 1);
-        QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("note of Brav"));
+        QCOMPARE(Note(d), QStringLiteral("note of Brav"));
         AddTyped(d, QStringLiteral("aardvark"));
         QCOMPARE(List(d)->selectedItems().first()->text(), QStringLiteral("Brav"));
 
-        // Remove selects the entry that takes the removed one's place.
+        // Remove selects the entry that takes the removed one's place, or for
+        // the last entry the one before it.
         SelectRow(d, 2); // Brav, record 3
-        QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
+        Click(d, IDC_PHONEBOOK_REMOVE);
         QCOMPARE(ListTexts(d), (QStringList{"aardvark", "alpha", "Bravo", "zeta.example"}));
         QCOMPARE(SelectedRow(d), 2);
         QVERIFY(EntryControlsEnabled(d));
         QCOMPARE(FileBytes(m_path).sliced(3 * 250, 250), Record("Empty"));
-
-        // ... or, for the last entry, the one before it.
         SelectRow(d, 3);
-        QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
+        Click(d, IDC_PHONEBOOK_REMOVE);
         QCOMPARE(ListTexts(d), (QStringList{"aardvark", "alpha", "Bravo"}));
         QCOMPARE(SelectedRow(d), 2);
         QCOMPARE(FileBytes(m_path).first(250), Record("Empty"));
@@ -324,15 +320,13 @@ private Q_SLOTS:
         // The lowest free record is reused.
         AddTyped(d, QStringLiteral("new.example"));
         QCOMPARE(FileBytes(m_path).first(250), Record("new.example"));
-
         for (int left = 4; left > 0; --left)
-            QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
+            Click(d, IDC_PHONEBOOK_REMOVE);
         QCOMPARE(List(d)->count(), 0);
         QVERIFY(!EntryControlsEnabled(d));
-        QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
+        QVERIFY(Note(d).isEmpty());
         QCOMPARE(FileBytes(m_path), QByteArray(Record("Empty").repeated(5)));
         QVERIFY(m_messages->Texts().isEmpty());
-
         dialog->accept();
         QVERIFY(!dialog->Phonebook().IsOpen());
     }
@@ -354,7 +348,7 @@ private Q_SLOTS:
             AddressEdit(dialog.get())->paste();
         }
         QCOMPARE(AddressEdit(dialog.get())->text(), address);
-        QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
+        Click(dialog.get(), IDC_PHONEBOOK_ADD);
         QCOMPARE(ListTexts(dialog.get()), QStringList{"host.example"});
         QCOMPARE(AddressEdit(dialog.get())->text(), QString());
         QCOMPARE(FileBytes(m_path), Record("host.example"));
@@ -367,8 +361,7 @@ private Q_SLOTS:
         auto dialog = OpenDialog();
         const QWidget* d = dialog.get();
         SelectRow(d, 1);
-        QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
-
+        QVERIFY(Note(d).isEmpty());
         QTest::keyClicks(NoteEdit(d), QStringLiteral("line one"));
         QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", "line one"));
         QTest::keyClick(NoteEdit(d), Qt::Key_Return, Qt::ControlModifier);
@@ -378,22 +371,16 @@ private Q_SLOTS:
         // Notes shown by the program are not written.
         const QByteArray before = FileBytes(m_path);
         SelectRow(d, 0);
-        QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("note a"));
+        QCOMPARE(Note(d), QStringLiteral("note a"));
         SelectRow(d, 1);
         QCOMPARE(FileBytes(m_path), before);
 
-        // Typing stops when the note's 200 bytes are full; the full note has no
-        // terminating zero byte.
-        NoteEdit(d)->selectAll();
-        QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
-        QTest::keyClicks(NoteEdit(d), QString(210, QLatin1Char('n')));
-        QCOMPARE(NoteEdit(d)->toPlainText(), QString(200, QLatin1Char('n')));
+        // Typing stops when the note's 200 bytes are full (no terminating zero
+        // byte then), and a paste is cut to what still fits.
+        RetypeNote(d, QString(210, QLatin1Char('n')));
+        QCOMPARE(Note(d), QString(200, QLatin1Char('n')));
         QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", QByteArray(200, 'n')));
-
-        // A paste is cut to what still fits.
-        NoteEdit(d)->selectAll();
-        QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
-        QTest::keyClicks(NoteEdit(d), QString(180, QLatin1Char('p')));
+        RetypeNote(d, QString(180, QLatin1Char('p')));
         QApplication::clipboard()->setText(QString(50, QLatin1Char('q')));
         NoteEdit(d)->paste();
         const QByteArray pasted = QByteArray(180, 'p') + QByteArray(20, 'q');
@@ -402,65 +389,56 @@ private Q_SLOTS:
 
         auto reopened = OpenDialog();
         SelectRow(reopened.get(), 1);
-        QCOMPARE(NoteEdit(reopened.get())->toPlainText(), QString::fromLatin1(pasted));
+        QCOMPARE(Note(reopened.get()), QString::fromLatin1(pasted));
         QVERIFY(m_messages->Texts().isEmpty());
     }
 
-    // A note written by another program in Latin-1: typing at its end appends
-    // UTF-8 and leaves the old bytes alone, and so does Backspace.
-    void latin1NoteKeepsItsBytes()
-    {
-        const QByteArray latin1 = "caf\xe9\r\nna\xefve";
-        QVERIFY(WriteFile(m_path, Record("host", latin1)));
-        auto dialog = OpenDialog();
-        SelectRow(dialog.get(), 0);
-        QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("caf\u00e9\nna\u00efve"));
-        QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_Backspace);
-        QTest::keyClicks(NoteEdit(dialog.get()), QStringLiteral("e"));
-        QTest::sendKeyEvent(QTest::Click, NoteEdit(dialog.get()), Qt::Key_Udiaeresis,
-                            QStringLiteral("\u00fc"), Qt::NoModifier);
-        dialog->accept();
-
-        auto reopened = OpenDialog();
-        SelectRow(reopened.get(), 0);
-        QCOMPARE(NoteEdit(reopened.get())->toPlainText(), QStringLiteral("caf\u00e9\nna\u00efve\u00fc"));
-        QCOMPARE(FileBytes(m_path), Record("host", latin1 + "\xc3\xbc"));
-        QVERIFY(m_messages->Texts().isEmpty());
-    }
-
-    void selectionReadsNoteFromFile()
+    // A selection reads its note from the file again. A note another program
+    // wrote in Latin-1: typing at its end appends UTF-8 and leaves the old
+    // bytes alone, and so does Backspace.
+    void notesWrittenElsewhere()
     {
         QVERIFY(WriteFile(m_path, Record("a", "old") + Record("b")));
         auto dialog = OpenDialog();
-        SelectRow(dialog.get(), 0);
-        QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("old"));
-
-        QVERIFY(WriteFile(m_path, Record("a", "changed elsewhere") + Record("b")));
-        SelectRow(dialog.get(), 1);
-        SelectRow(dialog.get(), 0);
-        QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("changed elsewhere"));
-        QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClicks(NoteEdit(dialog.get()), QStringLiteral("!"));
-        QCOMPARE(FileBytes(m_path), Record("a", "changed elsewhere!") + Record("b"));
+        const QWidget* d = dialog.get();
+        SelectRow(d, 0);
+        QCOMPARE(Note(d), QStringLiteral("old"));
+        const QByteArray latin1 = "caf\xe9\r\nna\xefve";
+        QVERIFY(WriteFile(m_path, Record("a", latin1) + Record("b")));
+        SelectRow(d, 1);
+        SelectRow(d, 0);
+        QCOMPARE(Note(d), QStringLiteral("caf\u00e9\nna\u00efve"));
+        QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(NoteEdit(d), Qt::Key_Backspace);
+        QTest::keyClicks(NoteEdit(d), QStringLiteral("e"));
+        QTest::sendKeyEvent(QTest::Click, NoteEdit(d), Qt::Key_Udiaeresis, QStringLiteral("\u00fc"), Qt::NoModifier);
+        QCOMPARE(FileBytes(m_path), Record("a", latin1 + "\xc3\xbc") + Record("b"));
+        QVERIFY(m_messages->Texts().isEmpty());
     }
 
     void useFillsTheCurrentPage()
     {
-        QVERIFY(WriteFile(m_path, Record("ann@finger.example") + Record("trace.ex") + Record("ping.example")));
+        QVERIFY(WriteFile(m_path, Record("ann@finger.example") + Record("trace.ex") + Record("ping.example")
+                                      + Record("bob@whois.example")));
         auto mainDialog = OpenMainDialog();
         InstallPhonebookCommand(*mainDialog);
+        int contentsShown = 0;
+        mainDialog->SetCommandHandler(ID_HELP_CONTENTS, [&contentsShown] { ++contentsShown; });
 
-        // Finger with smart splitting: user and host go to their fields.
+        // Finger with smart splitting: user and host go to their fields. Help
+        // shows the help contents and leaves the dialog open.
         mainDialog->SetSmartSplitting(true);
         mainDialog->SelectFunction(FunctionId::Finger);
-        WhileOpen([](CPhonebookDialog* dialog) {
-            QCOMPARE(ListTexts(dialog), (QStringList{"ann@finger.example", "ping.example", "trace.ex"}));
+        RunWhileOpen(mainDialog.get(), [](CPhonebookDialog* dialog) {
+            QCOMPARE(ListTexts(dialog), (QStringList{"ann@finger.example", "bob@whois.example", "ping.example",
+                                                     "trace.ex"}));
+            Click(dialog, IDC_PHONEBOOK_HELP);
+            QVERIFY(dialog->isVisible());
             SelectRow(dialog, 0);
-            QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_USE), Qt::LeftButton);
+            Click(dialog, IDC_PHONEBOOK_USE);
             QVERIFY(!dialog->isVisible());
         });
-        RunPhonebookCommand(mainDialog.get());
+        QCOMPARE(contentsShown, 1);
         CPropertyPage* finger = mainDialog->Page(FunctionId::Finger);
         QCOMPARE(finger->HostCombo()->currentText(), QStringLiteral("finger.example"));
         QCOMPARE(Control<QLineEdit>(finger, IDC_FINGER_USER)->text(), QStringLiteral("ann"));
@@ -472,45 +450,37 @@ private Q_SLOTS:
         trace->AddRecentHost(QStringLiteral("other.example"));
         trace->AddRecentHost(QStringLiteral("trace.example.org"));
         trace->HostCombo()->setEditText(QString());
-        WhileOpen([](CPhonebookDialog* dialog) {
+        RunWhileOpen(mainDialog.get(), [](CPhonebookDialog* dialog) {
             QListWidget* list = List(dialog);
-            const QPoint entry = list->visualItemRect(list->item(2)).center();
+            const QPoint entry = list->visualItemRect(list->item(3)).center();
             QTest::mousePress(list->viewport(), Qt::LeftButton, {}, entry);
             QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, entry);
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry);
             QVERIFY(!dialog->isVisible());
         });
-        RunPhonebookCommand(mainDialog.get());
         QCOMPARE(trace->HostCombo()->currentText(), QStringLiteral("trace.example.org"));
 
         // Ping: Enter presses Use, the default button.
         mainDialog->SelectFunction(FunctionId::Ping);
-        WhileOpen([](CPhonebookDialog* dialog) {
-            SelectRow(dialog, 1);
+        RunWhileOpen(mainDialog.get(), [](CPhonebookDialog* dialog) {
+            SelectRow(dialog, 2);
             QTest::keyClick(List(dialog), Qt::Key_Return);
             QVERIFY(!dialog->isVisible());
         });
-        RunPhonebookCommand(mainDialog.get());
         QCOMPARE(mainDialog->Page(FunctionId::Ping)->HostCombo()->currentText(), QStringLiteral("ping.example"));
-        QVERIFY(m_messages->Texts().isEmpty());
-    }
 
-    void useWithoutSmartSplittingKeepsAddressWhole()
-    {
-        QVERIFY(WriteFile(m_path, Record("bob@whois.example")));
-        auto mainDialog = OpenMainDialog();
-        InstallPhonebookCommand(*mainDialog);
+        // WhoIs without smart splitting: the address stays whole.
         mainDialog->SetSmartSplitting(false);
         mainDialog->SelectFunction(FunctionId::WhoIs);
-        WhileOpen([](CPhonebookDialog* dialog) {
-            SelectRow(dialog, 0);
-            QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_USE), Qt::LeftButton);
+        RunWhileOpen(mainDialog.get(), [](CPhonebookDialog* dialog) {
+            SelectRow(dialog, 1);
+            Click(dialog, IDC_PHONEBOOK_USE);
         });
-        RunPhonebookCommand(mainDialog.get());
         CPropertyPage* whois = mainDialog->Page(FunctionId::WhoIs);
         QCOMPARE(whois->m_strHost, QStringLiteral("bob@whois.example"));
         QCOMPARE(whois->HostCombo()->currentText(), QStringLiteral("bob@whois.example"));
         QCOMPARE(Control<QLineEdit>(whois, IDC_WHOIS_USER)->text(), QString());
+        QVERIFY(m_messages->Texts().isEmpty());
     }
 
     void fileThatCannotBeOpened()
@@ -523,17 +493,14 @@ private Q_SLOTS:
         QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
         QCOMPARE(List(d)->count(), 0);
         QVERIFY(!EntryControlsEnabled(d));
-
         // Add is refused with a message, and what was typed stays in its box.
         m_messages->Clear();
-        QTest::mouseClick(Button(d, IDC_PHONEBOOK_ADD), Qt::LeftButton);
+        Click(d, IDC_PHONEBOOK_ADD);
         QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
         QCOMPARE(AddressEdit(d)->text(), QStringLiteral("host.example"));
         QCOMPARE(List(d)->count(), 0);
-
-        // Nothing can be selected, so neither Remove nor a note edit reaches the
-        // file.
-        QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
+        // Nothing can be selected, so neither Remove nor a note edit reaches the file.
+        Click(d, IDC_PHONEBOOK_REMOVE);
         QTest::keyClicks(NoteEdit(d), QStringLiteral("note"));
         dialog->OnRemove();
         dialog->OnChangeNote();
@@ -543,20 +510,6 @@ private Q_SLOTS:
         QVERIFY(QDir(m_path).isEmpty());
         QCOMPARE(QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList{QFileInfo(m_path).fileName()});
-    }
-
-    void helpButtonShowsHelpContents()
-    {
-        auto mainDialog = OpenMainDialog();
-        InstallPhonebookCommand(*mainDialog);
-        int contentsShown = 0;
-        mainDialog->SetCommandHandler(ID_HELP_CONTENTS, [&contentsShown] { ++contentsShown; });
-        WhileOpen([](CPhonebookDialog* dialog) {
-            QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_HELP), Qt::LeftButton);
-            QVERIFY(dialog->isVisible());
-        });
-        RunPhonebookCommand(mainDialog.get());
-        QCOMPARE(contentsShown, 1);
     }
 
 private:
