@@ -10,6 +10,7 @@
 #include "resolver/CompletionRecorder.h"
 #include "resolver/ScriptedResolver.h"
 
+#include <QHash>
 #include <QSet>
 #include <QTest>
 #include <QtEndian>
@@ -33,6 +34,8 @@ constexpr int kLimit = 4;        // threads for the lookups still wanted
 // with an entry made from its own question.
 class CGatedLookups : public std::enable_shared_from_this<CGatedLookups> {
 public:
+    enum Stage { Waiting, Started, Returned };
+
     CHostLookups Functions()
     {
         auto self = shared_from_this();
@@ -52,19 +55,13 @@ public:
     bool WaitStarted(const QByteArray& name)
     {
         std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::milliseconds(kPatience), [&] { return m_started.contains(name); });
+        return m_changed.wait_for(lock, std::chrono::milliseconds(kPatience), [&] { return m_stages.value(name) != Waiting; });
     }
 
-    bool HasStarted(const QByteArray& name)
+    Stage StageOf(const QByteArray& name)
     {
         std::lock_guard lock(m_mutex);
-        return m_started.contains(name);
-    }
-
-    bool HasReturned(const QByteArray& name)
-    {
-        std::lock_guard lock(m_mutex);
-        return m_returned.contains(name);
+        return m_stages.value(name, Waiting);
     }
 
     static CHostEntry EntryFor(const QByteArray& name)
@@ -77,18 +74,17 @@ private:
     CLookupOutcome ByName(const QByteArray& name)
     {
         std::unique_lock lock(m_mutex);
-        m_started.insert(name);
+        m_stages.insert(name, Started);
         m_changed.notify_all();
         m_changed.wait(lock, [&] { return m_open.contains(name); });
-        m_returned.insert(name);
+        m_stages.insert(name, Returned);
         return {kLookupSucceeded, EntryFor(name)};
     }
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
     QSet<QByteArray> m_open;
-    QSet<QByteArray> m_started;
-    QSet<QByteArray> m_returned;
+    QHash<QByteArray, Stage> m_stages;
 };
 
 LookupHandle StartLookup(IResolver& resolver, QObject& receiver, const QByteArray& name)
@@ -138,9 +134,8 @@ private Q_SLOTS:
         QVERIFY(Delivered(*m_log, byAddress, WM_APP_ADDRESS_RESOLVED, {"host-192.0.2.7", {}, {address}}));
     }
 
-    // One thread runs the jobs in order: when the next one is delivered, a
-    // lookup cancelled while it ran has returned long before, and one
-    // cancelled while queued was skipped.
+    // A lookup cancelled while it ran is not delivered when it returns, and
+    // one cancelled while queued is skipped.
     void cancelledLookupsAreNotDelivered()
     {
         CThreadedResolver resolver(m_gates->Functions(), 1);
@@ -148,14 +143,16 @@ private Q_SLOTS:
         const LookupHandle running = StartLookup(resolver, receiver, "running.test");
         QVERIFY(m_gates->WaitStarted("running.test"));
         const LookupHandle queued = StartLookup(resolver, receiver, "queued.test");
-        QVERIFY(resolver.CancelAsyncRequest(running) && resolver.CancelAsyncRequest(queued));
+        QVERIFY(resolver.CancelAsyncRequest(queued) && resolver.CancelAsyncRequest(running));
         for (const char* name : {"running.test", "queued.test", "next.test"})
             m_gates->Open(name);
         const LookupHandle next = StartLookup(resolver, receiver, "next.test");
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
+        QTRY_COMPARE_WITH_TIMEOUT(m_gates->StageOf("running.test"), CGatedLookups::Returned, kPatience);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_log->size(), 1);
         QCOMPARE(m_log->at(0).handle, next);
-        QVERIFY(m_gates->HasReturned("running.test"));
-        QVERIFY(!m_gates->HasStarted("queued.test"));
+        QCOMPARE(m_gates->StageOf("queued.test"), CGatedLookups::Waiting);
     }
 
     // Lookups cancelled while they block hold no place of the limit: a job
@@ -171,7 +168,7 @@ private Q_SLOTS:
             QVERIFY(m_gates->WaitStarted("stuck" + QByteArray::number(i)));
         }
         const LookupHandle queued = StartLookup(resolver, receiver, "queued.test");
-        QVERIFY(queued != 0 && !m_gates->HasStarted("queued.test"));
+        QVERIFY(queued != 0 && m_gates->StageOf("queued.test") == CGatedLookups::Waiting);
         for (const LookupHandle handle : stuck)
             QVERIFY(resolver.CancelAsyncRequest(handle));
         QVERIFY(m_gates->WaitStarted("queued.test"));
@@ -300,7 +297,7 @@ private Q_SLOTS:
         StartLookup(*resolver, receiver, "stuck.test");
         QVERIFY(m_gates->WaitStarted("stuck.test"));
         resolver.reset(); // returns although the lookup is still blocked
-        QVERIFY(!m_gates->HasReturned("stuck.test"));
+        QCOMPARE(m_gates->StageOf("stuck.test"), CGatedLookups::Started);
         m_gates->Open("stuck.test");
         // The job holds the lookups until it has finished with its result.
         QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 1L, kPatience);
@@ -335,7 +332,7 @@ private Q_SLOTS:
         QVERIFY(bStarted && bWoken);
         QCOMPARE(stuck.nError, kLookupNoRecovery);
         QVERIFY(returnedAt - raisedAt < std::chrono::milliseconds(50));
-        QVERIFY(!m_gates->HasReturned("stuck.test"));
+        QCOMPARE(m_gates->StageOf("stuck.test"), CGatedLookups::Started);
         m_gates->Open("stuck.test");
         QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 2L, kPatience); // the test's and byName's
     }

