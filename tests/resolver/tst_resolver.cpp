@@ -156,55 +156,44 @@ private Q_SLOTS:
     }
 
     // Lookups cancelled while they block hold no place of the limit: a job
-    // queued behind them starts as they are cancelled, and a new one runs
-    // at once.
-    void cancelledLookupsLeaveRoomForNewOnes()
-    {
-        CThreadedResolver resolver(m_gates->Functions(), kLimit);
-        CCompletionRecorder receiver(m_log);
-        QList<LookupHandle> stuck;
-        for (int i = 0; i < kLimit; ++i) {
-            stuck.append(StartLookup(resolver, receiver, "stuck" + QByteArray::number(i)));
-            QVERIFY(m_gates->WaitStarted("stuck" + QByteArray::number(i)));
-        }
-        const LookupHandle queued = StartLookup(resolver, receiver, "queued.test");
-        QVERIFY(queued != 0 && m_gates->StageOf("queued.test") == CGatedLookups::Waiting);
-        for (const LookupHandle handle : stuck)
-            QVERIFY(resolver.CancelAsyncRequest(handle));
-        QVERIFY(m_gates->WaitStarted("queued.test"));
-        m_gates->Open("queued.test");
-        m_gates->Open("fifth.test");
-        const LookupHandle fifth = StartLookup(resolver, receiver, "fifth.test");
-        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
-        QVERIFY(FindCompletion(*m_log, queued) && FindCompletion(*m_log, fifth));
-        for (int i = 0; i < kLimit; ++i)
-            m_gates->Open("stuck" + QByteArray::number(i));
-    }
-
-    // Lookups started and cancelled until a request is refused: 16 threads
-    // in all. When one of them returns, its thread ends and makes room.
-    void abandonedThreadsAreBounded()
+    // queued behind them starts as they are cancelled, and new ones start
+    // until 16 threads are blocked in all. When one of them returns, its
+    // thread ends and makes room.
+    void cancelledLookupsLeaveRoomUpToABound()
     {
         CThreadedResolver resolver(m_gates->Functions(), kLimit);
         CCompletionRecorder receiver(m_log);
         QList<QByteArray> blocked;
-        const auto nextName = [&] { return "stuck" + QByteArray::number(blocked.size()); };
-        for (LookupHandle handle = StartLookup(resolver, receiver, nextName()); handle != 0;
-             handle = StartLookup(resolver, receiver, nextName())) {
-            blocked.append(nextName());
+        QList<LookupHandle> handles;
+        const auto startNext = [&] {
+            const QByteArray name = "stuck" + QByteArray::number(blocked.size());
+            const LookupHandle handle = StartLookup(resolver, receiver, name);
+            if (handle != 0) {
+                blocked << name;
+                handles << handle;
+            }
+            return handle != 0;
+        };
+        for (int i = 0; i < kLimit; ++i)
+            QVERIFY(startNext() && m_gates->WaitStarted(blocked.last()));
+        QVERIFY(startNext());
+        QCOMPARE(m_gates->StageOf(blocked.last()), CGatedLookups::Waiting);
+        for (int i = 0; i < kLimit; ++i)
+            QVERIFY(resolver.CancelAsyncRequest(handles.at(i)));
+        QVERIFY(m_gates->WaitStarted(blocked.last()));
+        QVERIFY(resolver.CancelAsyncRequest(handles.last()));
+        while (startNext()) {
             QVERIFY(m_gates->WaitStarted(blocked.last()));
-            QVERIFY(resolver.CancelAsyncRequest(handle));
+            QVERIFY(resolver.CancelAsyncRequest(handles.last()));
             QVERIFY(blocked.size() <= kLimit + CLookupPool::kMaxAbandonedThreads);
         }
         QCOMPARE(int(blocked.size()), kLimit + CLookupPool::kMaxAbandonedThreads);
         m_gates->Open(blocked.first());
         m_gates->Open("again.test");
         LookupHandle again = 0;
-        const auto startAgain = [&] {
-            return again != 0 || (again = StartLookup(resolver, receiver, "again.test")) != 0;
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(startAgain(), kPatience);
+        QTRY_VERIFY_WITH_TIMEOUT(again != 0 || (again = StartLookup(resolver, receiver, "again.test")) != 0, kPatience);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
+        QCOMPARE(m_log->at(0).handle, again);
         for (const QByteArray& name : blocked)
             m_gates->Open(name);
     }
