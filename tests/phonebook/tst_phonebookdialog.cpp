@@ -36,6 +36,11 @@ void Click(const QWidget* d, int id) { QTest::mouseClick(Button(d, id), Qt::Left
 bool AddEnabled(const QWidget* d) { return Button(d, IDC_PHONEBOOK_ADD)->isEnabled(); }
 QString Note(const QWidget* d) { return NoteEdit(d)->toPlainText(); }
 
+QLineEdit* UserEdit(const CPropertyPage* page, FunctionId function)
+{
+    return Control<QLineEdit>(page, function == FunctionId::Finger ? IDC_FINGER_USER : IDC_WHOIS_USER);
+}
+
 QStringList ListTexts(const QWidget* d)
 {
     QStringList texts;
@@ -193,10 +198,14 @@ private Q_SLOTS:
         // The fields as typed: the command reads the controls, not the members.
         page->HostCombo()->setEditText(host);
         if (qobject_cast<CUserHostPage*>(page))
-            Control<QLineEdit>(page, function == FunctionId::Finger ? IDC_FINGER_USER : IDC_WHOIS_USER)->setText(user);
+            UserEdit(page, function)->setText(user);
+        int contentsShown = 0;
+        mainDialog->SetCommandHandler(ID_HELP_CONTENTS, [&contentsShown] { ++contentsShown; });
         bool shown = false;
         RunWhileOpen(mainDialog.get(), [&](CPhonebookDialog* dialog) {
             shown = true;
+            Click(dialog, IDC_PHONEBOOK_HELP);
+            QVERIFY(dialog->isVisible());
             QCOMPARE(AddressEdit(dialog)->text(), preset);
             QCOMPARE(AddEnabled(dialog), !preset.isEmpty());
             QVERIFY(!EntryControlsEnabled(dialog));
@@ -204,6 +213,7 @@ private Q_SLOTS:
             QVERIFY(QFileInfo::exists(m_path));
         });
         QVERIFY(shown);
+        QCOMPARE(contentsShown, 1);
         QCOMPARE(page->m_strHost, host);
         // Closed without adding: the new file stays empty.
         QCOMPARE(QFileInfo(m_path).size(), 0);
@@ -411,70 +421,53 @@ private Q_SLOTS:
         QVERIFY(m_messages->Texts().isEmpty());
     }
 
+    // A beginning of a Recent List entry shows as the whole entry; with smart
+    // splitting, user and host go to their fields.
+    void useFillsTheCurrentPage_data()
+    {
+        QTest::addColumn<FunctionId>("function");
+        QTest::addColumn<bool>("smart");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("user");
+        QTest::newRow("Finger split") << FunctionId::Finger << true << 0 << "Use" << "finger.example" << "ann";
+        QTest::newRow("WhoIs whole") << FunctionId::WhoIs << false << 1 << "Use" << "bob@whois.example" << "";
+        QTest::newRow("Ping, Enter") << FunctionId::Ping << true << 2 << "Enter" << "ping.example" << "";
+        QTest::newRow("TraceRoute, double-click, Recent List entry")
+            << FunctionId::TraceRoute << true << 3 << "double-click" << "trace.example.org" << "";
+    }
+
     void useFillsTheCurrentPage()
     {
-        QVERIFY(WriteFile(m_path, Record("ann@finger.example") + Record("trace.ex") + Record("ping.example")
-                                      + Record("bob@whois.example")));
+        QFETCH(FunctionId, function);
+        QFETCH(int, row);
+        QFETCH(QString, how);
+        QFETCH(bool, smart);
+        QVERIFY(WriteFile(m_path, Record("ann@finger.example") + Record("bob@whois.example") + Record("ping.example")
+                                      + Record("trace.ex")));
         auto mainDialog = OpenMainDialog();
         InstallPhonebookCommand(*mainDialog);
-        int contentsShown = 0;
-        mainDialog->SetCommandHandler(ID_HELP_CONTENTS, [&contentsShown] { ++contentsShown; });
-
-        // Finger with smart splitting: user and host go to their fields. Help
-        // shows the help contents and leaves the dialog open.
-        mainDialog->SetSmartSplitting(true);
-        mainDialog->SelectFunction(FunctionId::Finger);
-        RunWhileOpen(mainDialog.get(), [](CPhonebookDialog* dialog) {
-            QCOMPARE(ListTexts(dialog), (QStringList{"ann@finger.example", "bob@whois.example", "ping.example",
-                                                     "trace.ex"}));
-            Click(dialog, IDC_PHONEBOOK_HELP);
-            QVERIFY(dialog->isVisible());
-            SelectRow(dialog, 0);
-            Click(dialog, IDC_PHONEBOOK_USE);
+        mainDialog->SetSmartSplitting(smart);
+        mainDialog->SelectFunction(function);
+        CPropertyPage* page = mainDialog->Page(function);
+        page->AddRecentHost(QStringLiteral("other.example"));
+        page->AddRecentHost(QStringLiteral("trace.example.org"));
+        page->HostCombo()->setEditText(QString());
+        RunWhileOpen(mainDialog.get(), [row, how](CPhonebookDialog* dialog) {
+            const QPoint entry = List(dialog)->visualItemRect(List(dialog)->item(row)).center();
+            QTest::mouseClick(List(dialog)->viewport(), Qt::LeftButton, {}, entry);
+            if (how == QStringLiteral("Use"))
+                Click(dialog, IDC_PHONEBOOK_USE);
+            else if (how == QStringLiteral("Enter"))
+                QTest::keyClick(List(dialog), Qt::Key_Return);
+            else
+                QTest::mouseDClick(List(dialog)->viewport(), Qt::LeftButton, {}, entry);
             QVERIFY(!dialog->isVisible());
         });
-        QCOMPARE(contentsShown, 1);
-        CPropertyPage* finger = mainDialog->Page(FunctionId::Finger);
-        QCOMPARE(finger->HostCombo()->currentText(), QStringLiteral("finger.example"));
-        QCOMPARE(Control<QLineEdit>(finger, IDC_FINGER_USER)->text(), QStringLiteral("ann"));
-
-        // TraceRoute: a double-click uses the entry, and a beginning of a Recent
-        // List entry shows as the whole entry.
-        mainDialog->SelectFunction(FunctionId::TraceRoute);
-        CPropertyPage* trace = mainDialog->Page(FunctionId::TraceRoute);
-        trace->AddRecentHost(QStringLiteral("other.example"));
-        trace->AddRecentHost(QStringLiteral("trace.example.org"));
-        trace->HostCombo()->setEditText(QString());
-        RunWhileOpen(mainDialog.get(), [](CPhonebookDialog* dialog) {
-            QListWidget* list = List(dialog);
-            const QPoint entry = list->visualItemRect(list->item(3)).center();
-            QTest::mousePress(list->viewport(), Qt::LeftButton, {}, entry);
-            QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, entry);
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry);
-            QVERIFY(!dialog->isVisible());
-        });
-        QCOMPARE(trace->HostCombo()->currentText(), QStringLiteral("trace.example.org"));
-
-        // Ping: Enter presses Use, the default button.
-        mainDialog->SelectFunction(FunctionId::Ping);
-        RunWhileOpen(mainDialog.get(), [](CPhonebookDialog* dialog) {
-            SelectRow(dialog, 2);
-            QTest::keyClick(List(dialog), Qt::Key_Return);
-            QVERIFY(!dialog->isVisible());
-        });
-        QCOMPARE(mainDialog->Page(FunctionId::Ping)->HostCombo()->currentText(), QStringLiteral("ping.example"));
-
-        // WhoIs without smart splitting: the address stays whole.
-        mainDialog->SetSmartSplitting(false);
-        mainDialog->SelectFunction(FunctionId::WhoIs);
-        RunWhileOpen(mainDialog.get(), [](CPhonebookDialog* dialog) {
-            SelectRow(dialog, 1);
-            Click(dialog, IDC_PHONEBOOK_USE);
-        });
-        CPropertyPage* whois = mainDialog->Page(FunctionId::WhoIs);
-        QCOMPARE(whois->m_strHost, QStringLiteral("bob@whois.example"));
-        QCOMPARE(whois->HostCombo()->currentText(), QStringLiteral("bob@whois.example"));
-        QCOMPARE(Control<QLineEdit>(whois, IDC_WHOIS_USER)->text(), QString());
+        QTEST(page->HostCombo()->currentText(), "host");
+        if (qobject_cast<CUserHostPage*>(page))
+            QTEST(UserEdit(page, function)->text(), "user");
         QVERIFY(m_messages->Texts().isEmpty());
     }
 
