@@ -55,7 +55,8 @@ public:
     bool WaitStarted(const QByteArray& name)
     {
         std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::milliseconds(kPatience), [&] { return m_stages.value(name) != Waiting; });
+        const auto started = [&] { return m_stages.value(name) != Waiting; };
+        return m_changed.wait_for(lock, std::chrono::milliseconds(kPatience), started);
     }
 
     Stage StageOf(const QByteArray& name)
