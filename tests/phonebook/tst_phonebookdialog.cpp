@@ -64,6 +64,13 @@ bool EntryControlsEnabled(const QWidget* d)
     return remove;
 }
 
+// Whether Add and the entry controls are enabled, and the note shown.
+QString State(const QWidget* d)
+{
+    const auto onOff = [](bool on) { return on ? QStringLiteral("on") : QStringLiteral("off"); };
+    return QStringLiteral("add %1, entry %2: %3").arg(onOff(AddEnabled(d)), onOff(EntryControlsEnabled(d)), Note(d));
+}
+
 void TypeAddress(const QWidget* d, const QString& text)
 {
     AddressEdit(d)->clear();
@@ -207,8 +214,7 @@ private Q_SLOTS:
             Click(dialog, IDC_PHONEBOOK_HELP);
             QVERIFY(dialog->isVisible());
             QCOMPARE(AddressEdit(dialog)->text(), preset);
-            QCOMPARE(AddEnabled(dialog), !preset.isEmpty());
-            QVERIFY(!EntryControlsEnabled(dialog));
+            QCOMPARE(State(dialog), preset.isEmpty() ? "add off, entry off: " : "add on, entry off: ");
             QVERIFY(dialog->Phonebook().IsOpen());
             QVERIFY(QFileInfo::exists(m_path));
         });
@@ -251,32 +257,24 @@ private Q_SLOTS:
         auto dialog = OpenDialog();
         const QWidget* d = dialog.get();
         QCOMPARE(ListTexts(d), (QStringList{"alpha", "beta"}));
-        QVERIFY(!AddEnabled(d));
-        QVERIFY(!EntryControlsEnabled(d));
-        QVERIFY(Note(d).isEmpty());
+        QCOMPARE(State(d), "add off, entry off: ");
         TypeAddress(d, QStringLiteral("x"));
-        QVERIFY(AddEnabled(d));
+        QCOMPARE(State(d), "add on, entry off: ");
         QTest::keyClick(AddressEdit(d), Qt::Key_Backspace);
-        QVERIFY(!AddEnabled(d));
-        QVERIFY(!EntryControlsEnabled(d)); // nothing selected
+        QCOMPARE(State(d), "add off, entry off: "); // nothing selected
         SelectRow(d, 1);
-        QVERIFY(EntryControlsEnabled(d));
-        QCOMPARE(Note(d), QStringLiteral("second note"));
+        QCOMPARE(State(d), "add off, entry on: second note");
 
         // An address being typed takes the entry controls away and hides the note.
         TypeAddress(d, QStringLiteral("gamma"));
-        QVERIFY(AddEnabled(d));
-        QVERIFY(!EntryControlsEnabled(d));
-        QVERIFY(Note(d).isEmpty());
+        QCOMPARE(State(d), "add on, entry off: ");
         QCOMPARE(SelectedRow(d), 1);
 
         // Emptied again: the selected entry's controls and its note come back,
         // so that an edit changes the note that is shown.
         AddressEdit(d)->selectAll();
         QTest::keyClick(AddressEdit(d), Qt::Key_Delete);
-        QVERIFY(!AddEnabled(d));
-        QVERIFY(EntryControlsEnabled(d));
-        QCOMPARE(Note(d), QStringLiteral("second note"));
+        QCOMPARE(State(d), "add off, entry on: second note");
         TypeAtNoteEnd(d, QStringLiteral("!"));
         QCOMPARE(FileBytes(m_path), Record("alpha", "first note") + Record("beta", "second note!"));
         QVERIFY(m_messages->Texts().isEmpty());
@@ -288,7 +286,7 @@ private Q_SLOTS:
         const QWidget* d = dialog.get();
         AddTyped(d, QStringLiteral("zeta.example"));
         QCOMPARE(AddressEdit(d)->text(), QString());
-        QVERIFY(!AddEnabled(d));
+        QCOMPARE(State(d), "add off, entry off: ");
         AddTyped(d, QStringLiteral("Bravo"));
         AddTyped(d, QStringLiteral("alpha"));
         QCOMPARE(ListTexts(d), (QStringList{"alpha", "Bravo", "zeta.example"}));
@@ -323,8 +321,7 @@ private Q_SLOTS:
         for (int left = 3; left > 0; --left)
             Click(d, IDC_PHONEBOOK_REMOVE);
         QCOMPARE(List(d)->count(), 0);
-        QVERIFY(!EntryControlsEnabled(d));
-        QVERIFY(Note(d).isEmpty());
+        QCOMPARE(State(d), "add off, entry off: ");
         QCOMPARE(FileBytes(m_path), QByteArray(Record("Empty").repeated(5)));
         QVERIFY(m_messages->Texts().isEmpty());
         dialog->accept();
@@ -462,7 +459,7 @@ private Q_SLOTS:
         const QWidget* d = dialog.get();
         QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
         QCOMPARE(List(d)->count(), 0);
-        QVERIFY(!EntryControlsEnabled(d));
+        QCOMPARE(State(d), "add on, entry off: ");
         // Add is refused with a message, and what was typed stays in its box.
         m_messages->Clear();
         Click(d, IDC_PHONEBOOK_ADD);
