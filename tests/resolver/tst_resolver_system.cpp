@@ -4,11 +4,11 @@
 
 #include "platform/resolver/HostLookup.h"
 #include "resolver/CompletionRecorder.h"
+#include "support/FileHelpers.h"
 
 #include "TestSupport.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -35,11 +35,8 @@ CIpAddress Loopback()
 
 bool HostsFileNamesIpv6Loopback()
 {
-    QFile hosts("/etc/hosts");
-    return hosts.open(QIODevice::ReadOnly)
-        && QRegularExpression("^\\s*::1\\s", QRegularExpression::MultilineOption)
-               .match(QString::fromLatin1(hosts.read(1024 * 1024)))
-               .hasMatch();
+    const QRegularExpression line("^\\s*::1\\s", QRegularExpression::MultilineOption);
+    return line.match(QString::fromLatin1(FileBytes(QStringLiteral("/etc/hosts")))).hasMatch();
 }
 
 } // namespace
