@@ -33,7 +33,6 @@ QListWidget* List(const QWidget* d) { return Control<QListWidget>(d, IDC_PHONEBO
 QPlainTextEdit* NoteEdit(const QWidget* d) { return Control<QPlainTextEdit>(d, IDC_PHONEBOOK_NOTE); }
 QPushButton* Button(const QWidget* d, int id) { return Control<QPushButton>(d, id); }
 void Click(const QWidget* d, int id) { QTest::mouseClick(Button(d, id), Qt::LeftButton); }
-bool AddEnabled(const QWidget* d) { return Button(d, IDC_PHONEBOOK_ADD)->isEnabled(); }
 QString Note(const QWidget* d) { return NoteEdit(d)->toPlainText(); }
 
 QLineEdit* UserEdit(const CPropertyPage* page, FunctionId function)
@@ -68,7 +67,8 @@ bool EntryControlsEnabled(const QWidget* d)
 QString State(const QWidget* d)
 {
     const auto onOff = [](bool on) { return on ? QStringLiteral("on") : QStringLiteral("off"); };
-    return QStringLiteral("add %1, entry %2: %3").arg(onOff(AddEnabled(d)), onOff(EntryControlsEnabled(d)), Note(d));
+    const bool add = Button(d, IDC_PHONEBOOK_ADD)->isEnabled();
+    return QStringLiteral("add %1, entry %2: %3").arg(onOff(add), onOff(EntryControlsEnabled(d)), Note(d));
 }
 
 void TypeAddress(const QWidget* d, const QString& text)
@@ -93,12 +93,6 @@ void RetypeNote(const QWidget* d, const QString& text)
 {
     NoteEdit(d)->selectAll();
     QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
-    QTest::keyClicks(NoteEdit(d), text);
-}
-
-void TypeAtNoteEnd(const QWidget* d, const QString& text)
-{
-    QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(NoteEdit(d), text);
 }
 
@@ -231,8 +225,7 @@ private Q_SLOTS:
         const QString longAddress = QStringLiteral("someone@") + QString(43, QLatin1Char('h'));
         auto dialog = OpenDialog(longAddress);
         const QWidget* d = dialog.get();
-        QCOMPARE(AddressEdit(d)->text(), longAddress);
-        QVERIFY(AddEnabled(d));
+        QCOMPARE(State(d), "add on, entry off: ");
         // Typing cannot lengthen it, but it can be shortened.
         QTest::keyClick(AddressEdit(d), Qt::Key_End);
         QTest::keyClick(AddressEdit(d), Qt::Key_X);
@@ -275,7 +268,8 @@ private Q_SLOTS:
         AddressEdit(d)->selectAll();
         QTest::keyClick(AddressEdit(d), Qt::Key_Delete);
         QCOMPARE(State(d), "add off, entry on: second note");
-        TypeAtNoteEnd(d, QStringLiteral("!"));
+        QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(NoteEdit(d), QStringLiteral("!"));
         QCOMPARE(FileBytes(m_path), Record("alpha", "first note") + Record("beta", "second note!"));
         QVERIFY(m_messages->Texts().isEmpty());
     }
