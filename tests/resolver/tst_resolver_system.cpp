@@ -75,8 +75,7 @@ private Q_SLOTS:
         QFETCH(CIpAddress, loopback);
         CCompletionRecorder receiver(m_log);
         const LookupHandle byName = m_resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
-        const LookupHandle byAddress =
-            m_resolver->AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, loopback);
+        const LookupHandle byAddress = m_resolver->AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, loopback);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
         const CCompletion* forward = FindCompletion(*m_log, byName);
         const CCompletion* reverse = FindCompletion(*m_log, byAddress);
@@ -104,8 +103,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         CCompletionRecorder receiver(m_log);
-        const LookupHandle handle =
-            m_resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
+        const LookupHandle handle = m_resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
         QCOMPARE(m_log->at(0).handle, handle);
         QCOMPARE(m_log->at(0).nError, kLookupHostNotFound);
@@ -116,8 +114,8 @@ private Q_SLOTS:
     void unresolvableNameReportsError()
     {
         CCompletionRecorder receiver(m_log);
-        const LookupHandle handle = m_resolver->AsyncGetHostByName(
-            &receiver, WM_APP_HOST_RESOLVED, "netsonde-test.invalid");
+        const LookupHandle handle =
+            m_resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "netsonde-test.invalid");
         QDeadlineTimer deadline(kUnresolvableNameLimit);
         while (m_log->isEmpty() && !deadline.hasExpired())
             QTest::qWait(20);
