@@ -114,8 +114,8 @@ private Q_SLOTS:
     void unresolvableNameReportsError()
     {
         CCompletionRecorder receiver(m_log);
-        const LookupHandle handle =
-            m_resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, "netsonde-test.invalid");
+        const LookupHandle handle = m_resolver->AsyncGetHostByName(
+            &receiver, WM_APP_HOST_RESOLVED, "netsonde-test.invalid");
         QDeadlineTimer deadline(kUnresolvableNameLimit);
         while (m_log->isEmpty() && !deadline.hasExpired())
             QTest::qWait(20);
