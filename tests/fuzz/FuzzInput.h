@@ -21,11 +21,8 @@ public:
     // The next byte, or 0 once the input is used up.
     std::uint8_t TakeByte()
     {
-        if (m_bytes.isEmpty())
-            return 0;
-        const auto byte = static_cast<std::uint8_t>(m_bytes.front());
-        m_bytes = m_bytes.sliced(1);
-        return byte;
+        const QByteArrayView byte = TakeBytes(1);
+        return byte.isEmpty() ? 0 : static_cast<std::uint8_t>(byte.front());
     }
 
     // The next count bytes, fewer when the input ends first.

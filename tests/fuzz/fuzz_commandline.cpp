@@ -28,14 +28,6 @@ bool IsSwitch(const QString& argument)
     return argument.startsWith(QLatin1Char('-')) || argument.startsWith(QLatin1Char('/'));
 }
 
-qsizetype TotalLength(const QStringList& arguments)
-{
-    qsizetype total = 0;
-    for (const QString& argument : arguments)
-        total += argument.size();
-    return total;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -53,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const QStringList codes{QStringLiteral("P "), QStringLiteral("T "), QStringLiteral("F "),
                                    QStringLiteral("W "), QStringLiteral("N "), QStringLiteral("Q ")};
     Require(codes.contains(strCommandLine.left(2)), "a started command line opens with a function code");
-    Require(strCommandLine.size() - 2 <= TotalLength(arguments), "the host text comes from the arguments");
+    Require(strCommandLine.size() - 2 <= arguments.join(QString()).size(), "the host text comes from the arguments");
 
     // Only the last switch and the host text after it count.
     const auto lastSwitch = std::find_if(arguments.crbegin(), arguments.crend(), IsSwitch);

@@ -50,17 +50,14 @@ Case CaseOf(const std::uint8_t* header)
 {
     constexpr ReadKind kinds[] = {ReadKind::Raw, ReadKind::Datagram, ReadKind::Quoted, ReadKind::Quoted};
     const IpFamily family = (header[0] & 0x04) != 0 ? IpFamily::IPv6 : IpFamily::IPv4;
-    return {kinds[header[0] & 0x03], {DestinationOf(header + 5, family), BigEndian16(header + 1), BigEndian16(header + 3)}};
+    const EchoProbe probe{DestinationOf(header + 5, family), BigEndian16(header + 1), BigEndian16(header + 3)};
+    return {kinds[header[0] & 0x03], probe};
 }
 
-IpFamily OtherFamily(IpFamily family)
+// The unspecified address of the family the probe is not of.
+CIpAddress AnyAddressOfOtherFamily(IpFamily family)
 {
-    return family == IpFamily::IPv6 ? IpFamily::IPv4 : IpFamily::IPv6;
-}
-
-CIpAddress AnyAddressOf(IpFamily family)
-{
-    return family == IpFamily::IPv6 ? CIpAddress::FromIPv6(std::array<std::uint8_t, kIpv6AddressBytes>{})
+    return family == IpFamily::IPv4 ? CIpAddress::FromIPv6(std::array<std::uint8_t, kIpv6AddressBytes>{})
                                     : CIpAddress();
 }
 
@@ -112,7 +109,7 @@ void CheckTakenOnlyForItsOwnProbe(ReadKind kind, std::span<const std::uint8_t> r
     Require(!Answers(kind, received, otherSequence), "an answer is taken only for its own sequence");
     if (kind != ReadKind::Raw) {
         EchoProbe otherFamily = probe;
-        otherFamily.destination = AnyAddressOf(OtherFamily(probe.destination.Family()));
+        otherFamily.destination = AnyAddressOfOtherFamily(probe.destination.Family());
         Require(!Answers(kind, received, otherFamily), "an answer is taken only for its own family");
         return;
     }

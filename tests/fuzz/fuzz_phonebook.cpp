@@ -6,8 +6,8 @@
 #include "FuzzInput.h"
 
 #include "phonebook/Phonebook.h"
+#include "support/FileHelpers.h"
 
-#include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -15,6 +15,8 @@
 
 using namespace netsonde;
 using netsonde::fuzz::Require;
+using netsonde::test::FileBytes;
+using netsonde::test::WriteFile;
 
 namespace {
 
@@ -22,20 +24,6 @@ QString FilePath()
 {
     static QTemporaryDir folder;
     return folder.filePath(QStringLiteral("fuzz.pbk"));
-}
-
-void WriteFile(const QString& path, QByteArrayView bytes)
-{
-    QFile file(path);
-    Require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes.data(), bytes.size()) == bytes.size(),
-            "the fuzzer can write its file");
-}
-
-QByteArray FileBytes(const QString& path)
-{
-    QFile file(path);
-    Require(file.open(QIODevice::ReadOnly), "the file can be read back");
-    return file.readAll();
 }
 
 bool InListOrder(const PhonebookEntry& a, const PhonebookEntry& b)
@@ -103,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QByteArrayView bytes = fuzz::FuzzInput(data, size).Rest();
     const QString path = FilePath();
-    WriteFile(path, bytes);
+    Require(WriteFile(path, bytes.toByteArray()), "the fuzzer can write its file");
 
     CPhonebook phonebook;
     Require(phonebook.Open(path), "a file of any bytes opens");

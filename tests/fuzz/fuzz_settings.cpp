@@ -84,19 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::FuzzInput input(data, size);
     const std::uint8_t parser = input.TakeByte();
     const QString text = QString::fromUtf8(input.Rest());
-    switch (parser % 4) {
-    case 0:
-        CheckFontRecord(text);
-        break;
-    case 1:
-        CheckColumnWidths(text);
-        break;
-    case 2:
-        CheckRecentList(text);
-        break;
-    default:
-        CheckSearchTypeIndex(text);
-        break;
-    }
+    constexpr void (*kChecks[])(const QString&) = {CheckFontRecord, CheckColumnWidths, CheckRecentList,
+                                                   CheckSearchTypeIndex};
+    kChecks[parser % 4](text);
     return 0;
 }

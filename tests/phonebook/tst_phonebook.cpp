@@ -15,12 +15,13 @@ using namespace netsonde::test;
 
 namespace {
 
-QStringList Addresses(const CPhonebook& phonebook)
+// Each entry as "record address note".
+QStringList Listed(const CPhonebook& phonebook)
 {
-    QStringList addresses;
+    QStringList listed;
     for (const auto& entry : phonebook.Entries())
-        addresses << entry.address;
-    return addresses;
+        listed << QStringLiteral("%1 %2 %3").arg(entry.record).arg(entry.address, entry.note).trimmed();
+    return listed;
 }
 
 } // namespace
@@ -51,99 +52,71 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(m_path).size(), 0);
     }
 
-    void addsWriteRecordsInOrder()
+    // Each change is written at once, while the file is still open; a removed
+    // record is marked free and reused first.
+    void changesAreWrittenAtOnce()
     {
         CPhonebook phonebook;
         QVERIFY(phonebook.Open());
-        QCOMPARE(phonebook.Add(QStringLiteral("zeta.example")), PhonebookAddResult::Added);
-        QCOMPARE(phonebook.Add(QStringLiteral("john@alpha")), PhonebookAddResult::Added);
         int record = -1;
+        QCOMPARE(phonebook.Add(QStringLiteral("zeta.example")), PhonebookAddResult::Added);
+        QCOMPARE(phonebook.Add(QStringLiteral("John@Host.Example")), PhonebookAddResult::Added);
         QCOMPARE(phonebook.Add(QStringLiteral("10.1.2.3") + QChar::Null + QStringLiteral("tail"), &record),
                  PhonebookAddResult::Added);
         QCOMPARE(record, 2);
-        // Written at once, while the file is still open.
-        QCOMPARE(FileBytes(m_path), Record("zeta.example") + Record("john@alpha") + Record("10.1.2.3"));
-        QCOMPARE(phonebook.Find(QStringLiteral("zeta.example"))->record, 0);
-        QCOMPARE(phonebook.Find(QStringLiteral("john@alpha"))->record, 1);
-        QCOMPARE(phonebook.FindRecord(2)->address, QStringLiteral("10.1.2.3"));
-    }
-
-    void removedRecordIsReused()
-    {
-        CPhonebook phonebook;
-        QVERIFY(phonebook.Open());
-        for (const char* address : {"one", "two", "three"})
-            QCOMPARE(phonebook.Add(QString::fromLatin1(address)), PhonebookAddResult::Added);
-        QVERIFY(phonebook.Remove(1));
-        QVERIFY(!phonebook.Find(QStringLiteral("two")));
-        QCOMPARE(FileBytes(m_path), Record("one") + Record("Empty") + Record("three"));
-        QVERIFY(!phonebook.Remove(1));
-        QCOMPARE(phonebook.Add(QStringLiteral("four")), PhonebookAddResult::Added);
-        QCOMPARE(phonebook.Find(QStringLiteral("four"))->record, 1);
-        QCOMPARE(FileBytes(m_path), Record("one") + Record("four") + Record("three"));
-    }
-
-    void reopenLoadsEntriesSorted()
-    {
-        {
-            CPhonebook phonebook;
-            QVERIFY(phonebook.Open());
-            for (const char* address : {"delta", "Bravo", "alpha", "charlie"})
-                QCOMPARE(phonebook.Add(QString::fromLatin1(address)), PhonebookAddResult::Added);
-            QVERIFY(phonebook.SetNote(phonebook.Find(QStringLiteral("alpha"))->record, QStringLiteral("first")));
-            QVERIFY(phonebook.Remove(phonebook.Find(QStringLiteral("delta"))->record));
-        }
-        CPhonebook phonebook;
-        QVERIFY(phonebook.Open());
-        QCOMPARE(Addresses(phonebook), (QStringList{"alpha", "Bravo", "charlie"}));
-        QCOMPARE(phonebook.Find(QStringLiteral("ALPHA"))->note, QStringLiteral("first"));
-        QCOMPARE(phonebook.Find(QStringLiteral("bravo"))->record, 1);
-        QCOMPARE(phonebook.Add(QStringLiteral("echo")), PhonebookAddResult::Added);
-        QCOMPARE(phonebook.Find(QStringLiteral("echo"))->record, 0);
-    }
-
-    void onlyWholeRecordsAreLoaded()
-    {
-        QVERIFY(WriteFile(m_path, Record("a") + Record("b") + Record("c").left(100)));
-        {
-            CPhonebook phonebook;
-            QVERIFY(phonebook.Open());
-            QCOMPARE(Addresses(phonebook), (QStringList{"a", "b"}));
-        }
-        QCOMPARE(QFileInfo(m_path).size(), 600); // never truncated
-        CPhonebook phonebook;
-        QVERIFY(phonebook.Open());
-        QCOMPARE(phonebook.Add(QStringLiteral("d")), PhonebookAddResult::Added);
-        QCOMPARE(FileBytes(m_path), Record("a") + Record("b") + Record("d"));
-    }
-
-    void onlyExactEmptyMarksFreeRecord()
-    {
-        QVERIFY(WriteFile(m_path, Record("Empty") + Record("empty") + Record("EMPTY", "kept")));
-        CPhonebook phonebook;
-        QVERIFY(phonebook.Open());
-        QCOMPARE(Addresses(phonebook), (QStringList{"empty", "EMPTY"}));
-        QCOMPARE(phonebook.FindRecord(2)->note, QStringLiteral("kept"));
-        QCOMPARE(phonebook.Add(QStringLiteral("Empty")), PhonebookAddResult::ReservedAddress);
-        QCOMPARE(phonebook.Add(QStringLiteral("Empty") + QChar::Null + QStringLiteral("x")),
-                 PhonebookAddResult::ReservedAddress);
-        QCOMPARE(phonebook.Add(QStringLiteral("host")), PhonebookAddResult::Added);
-        QCOMPARE(phonebook.Find(QStringLiteral("host"))->record, 0);
-    }
-
-    void duplicatesDifferOnlyInCase()
-    {
-        CPhonebook phonebook;
-        QVERIFY(phonebook.Open());
-        QCOMPARE(phonebook.Add(QStringLiteral("John@Host.Example")), PhonebookAddResult::Added);
-        const QByteArray before = FileBytes(m_path);
-        for (const QString& same : {QStringLiteral("john@host.example"), QStringLiteral("John@Host.Example"),
-                                    QStringLiteral("john@host.example") + QChar::Null + QStringLiteral("x")})
-            QCOMPARE(phonebook.Add(same), PhonebookAddResult::AlreadyPresent);
-        QCOMPARE(FileBytes(m_path), before);
+        const QByteArray three = Record("zeta.example") + Record("John@Host.Example") + Record("10.1.2.3");
+        QCOMPARE(FileBytes(m_path), three);
+        for (const QString& refused : {QStringLiteral("john@host.example"), QStringLiteral("John@Host.Example"),
+                                       QStringLiteral("JOHN@host.example") + QChar::Null + QStringLiteral("x")})
+            QCOMPARE(phonebook.Add(refused), PhonebookAddResult::AlreadyPresent);
+        for (const QString& reserved : {QStringLiteral("Empty"), QStringLiteral("Empty") + QChar::Null + 'x'})
+            QCOMPARE(phonebook.Add(reserved), PhonebookAddResult::ReservedAddress);
+        QCOMPARE(FileBytes(m_path), three);
         QCOMPARE(phonebook.Add(QStringLiteral("John@Host")), PhonebookAddResult::Added);
         QCOMPARE(phonebook.Add(QStringLiteral("John@Host.Example.org")), PhonebookAddResult::Added);
-        QCOMPARE(phonebook.Entries().size(), 3);
+        QCOMPARE(phonebook.Find(QStringLiteral("ZETA.example"))->record, 0);
+        QCOMPARE(phonebook.FindRecord(2)->address, QStringLiteral("10.1.2.3"));
+
+        QVERIFY(phonebook.Remove(1));
+        QVERIFY(!phonebook.Find(QStringLiteral("John@Host.Example")));
+        QVERIFY(!phonebook.Remove(1));
+        QCOMPARE(FileBytes(m_path).first(750), Record("zeta.example") + Record("Empty") + Record("10.1.2.3"));
+        QCOMPARE(phonebook.Add(QStringLiteral("four"), &record), PhonebookAddResult::Added);
+        QCOMPARE(record, 1);
+        QCOMPARE(FileBytes(m_path), Record("zeta.example") + Record("four") + Record("10.1.2.3") + Record("John@Host")
+                                        + Record("John@Host.Example.org"));
+    }
+
+    // Loading lists the whole records that hold an address, alphabetically
+    // with letter case aside, and changes nothing; the next address goes to
+    // the lowest free record.
+    void loadsWholeRecords_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<int>("added");
+        QTest::newRow("sorted") << Record("Empty") + Record("Bravo") + Record("alpha", "first") + Record("charlie")
+                                << QStringList{"2 alpha first", "1 Bravo", "3 charlie"} << 0;
+        QTest::newRow("last record cut") << Record("a") + Record("b") + Record("c").left(100)
+                                         << QStringList{"0 a", "1 b"} << 2;
+        QTest::newRow("only exact Empty is free") << Record("Empty") + Record("empty") + Record("EMPTY", "kept")
+                                                  << QStringList{"1 empty", "2 EMPTY kept"} << 0;
+    }
+
+    void loadsWholeRecords()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, added);
+        QVERIFY(WriteFile(m_path, file));
+        CPhonebook phonebook;
+        QVERIFY(phonebook.Open());
+        QTEST(Listed(phonebook), "listed");
+        QCOMPARE(FileBytes(m_path), file);
+        int record = -1;
+        QCOMPARE(phonebook.Add(QStringLiteral("new"), &record), PhonebookAddResult::Added);
+        QCOMPARE(record, added);
+        const qsizetype at = added * 250;
+        QCOMPARE(FileBytes(m_path), file.first(at) + Record("new") + file.sliced(qMin(file.size(), at + 250)));
     }
 
     void addressLength_data()
@@ -166,7 +139,7 @@ private Q_SLOTS:
         QCOMPARE(FileBytes(m_path), fits ? Record(address.toUtf8()) : QByteArray());
         phonebook.Close();
         QVERIFY(phonebook.Open());
-        QCOMPARE(Addresses(phonebook), fits ? QStringList{address} : QStringList());
+        QCOMPARE(Listed(phonebook), fits ? QStringList{"0 " + address} : QStringList());
     }
 
     void thousandRecordsAtMost()
@@ -174,27 +147,27 @@ private Q_SLOTS:
         QByteArray records;
         for (int i = 0; i < 1000; ++i)
             records += Record("host" + QByteArray::number(i));
-        const QByteArray beyond = Record("beyond");
-        QVERIFY(WriteFile(m_path, records + beyond));
+        const QByteArray file = records + Record("beyond");
+        QVERIFY(WriteFile(m_path, file));
         CPhonebook phonebook;
         QVERIFY(phonebook.Open());
         QCOMPARE(phonebook.Entries().size(), 1000);
         QVERIFY(!phonebook.Find(QStringLiteral("beyond")));
         QCOMPARE(CPhonebook::AddFailureText(phonebook.Add(QStringLiteral("one more"))),
                  QStringLiteral("Cannot add any more items to the PhoneBook"));
-        QCOMPARE(FileBytes(m_path), records + beyond);
+        QCOMPARE(FileBytes(m_path), file);
         QVERIFY(phonebook.Remove(phonebook.Find(QStringLiteral("host999"))->record));
         QCOMPARE(phonebook.Add(QStringLiteral("one more")), PhonebookAddResult::Added);
-        QCOMPARE(phonebook.Find(QStringLiteral("one more"))->record, 999);
-        QCOMPARE(FileBytes(m_path).sliced(999 * 250), Record("one more") + beyond);
+        QCOMPARE(FileBytes(m_path).sliced(999 * 250), Record("one more") + Record("beyond"));
     }
 
+    // A note fills its 200 bytes without a terminating zero; line ends are
+    // stored as CR LF.
     void notes()
     {
+        QVERIFY(WriteFile(m_path, Record("a") + Record("b")));
         CPhonebook phonebook;
         QVERIFY(phonebook.Open());
-        QCOMPARE(phonebook.Add(QStringLiteral("a")), PhonebookAddResult::Added);
-        QCOMPARE(phonebook.Add(QStringLiteral("b")), PhonebookAddResult::Added);
         const QByteArray full = 'N' + QByteArray(198, 'n') + 'Z';
         const QByteArray written = Record("a", full) + Record("b", "line one\r\nline two");
         QVERIFY(phonebook.NoteFits(0, QString::fromLatin1(full)));
@@ -209,8 +182,7 @@ private Q_SLOTS:
         QCOMPARE(FileBytes(m_path), written);
         phonebook.Close();
         QVERIFY(phonebook.Open());
-        QCOMPARE(phonebook.FindRecord(0)->note, QString::fromLatin1(full));
-        QCOMPARE(phonebook.FindRecord(1)->note, QStringLiteral("line one\nline two"));
+        QCOMPARE(Listed(phonebook), (QStringList{"0 a " + QString::fromLatin1(full), "1 b line one\nline two"}));
     }
 
     // Notes written by other programs: each byte that is not part of valid
@@ -223,7 +195,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("written");
         const QByteArray stored = "caf\xe9 cr\xe8me";
         const QString latin1 = QStringLiteral("caf\u00e9 cr\u00e8me");
-        QTest::newRow("Latin-1, typed at the end") << stored << latin1 << latin1 + QChar(0x00fc) << QByteArray(stored + "\xc3\xbc");
+        QTest::newRow("Latin-1, typed at the end")
+            << stored << latin1 << latin1 + QChar(0x00fc) << QByteArray(stored + "\xc3\xbc");
         QTest::newRow("Latin-1, deleted inside")
             << stored << latin1 << QStringLiteral("caf\u00e9 r\u00e8me") << QByteArray("caf\xe9 r\xe8me");
         QTest::newRow("UTF-8 and Latin-1 mixed") << QByteArray("\xc3\xa9t\xe9") << QStringLiteral("\u00e9t\u00e9")

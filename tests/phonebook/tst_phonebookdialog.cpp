@@ -32,6 +32,13 @@ QLineEdit* AddressEdit(const QWidget* d) { return Control<QLineEdit>(d, IDC_PHON
 QListWidget* List(const QWidget* d) { return Control<QListWidget>(d, IDC_PHONEBOOK_LIST); }
 QPlainTextEdit* NoteEdit(const QWidget* d) { return Control<QPlainTextEdit>(d, IDC_PHONEBOOK_NOTE); }
 QPushButton* Button(const QWidget* d, int id) { return Control<QPushButton>(d, id); }
+void Click(const QWidget* d, int id) { QTest::mouseClick(Button(d, id), Qt::LeftButton); }
+QString Note(const QWidget* d) { return NoteEdit(d)->toPlainText(); }
+
+QLineEdit* UserEdit(const CPropertyPage* page, FunctionId function)
+{
+    return Control<QLineEdit>(page, function == FunctionId::Finger ? IDC_FINGER_USER : IDC_WHOIS_USER);
+}
 
 QStringList ListTexts(const QWidget* d)
 {
@@ -56,6 +63,14 @@ bool EntryControlsEnabled(const QWidget* d)
     return remove;
 }
 
+// Whether Add and the entry controls are enabled, and the note shown.
+QString State(const QWidget* d)
+{
+    const auto onOff = [](bool on) { return on ? QStringLiteral("on") : QStringLiteral("off"); };
+    const bool add = Button(d, IDC_PHONEBOOK_ADD)->isEnabled();
+    return QStringLiteral("add %1, entry %2: %3").arg(onOff(add), onOff(EntryControlsEnabled(d)), Note(d));
+}
+
 void TypeAddress(const QWidget* d, const QString& text)
 {
     AddressEdit(d)->clear();
@@ -65,7 +80,7 @@ void TypeAddress(const QWidget* d, const QString& text)
 void AddTyped(const QWidget* d, const QString& text)
 {
     TypeAddress(d, text);
-    QTest::mouseClick(Button(d, IDC_PHONEBOOK_ADD), Qt::LeftButton);
+    Click(d, IDC_PHONEBOOK_ADD);
 }
 
 void SelectRow(const QWidget* d, int row)
@@ -74,9 +89,16 @@ void SelectRow(const QWidget* d, int row)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
-// Runs the check on the Phonebook dialog while the command shows it
-// modally, then closes it unless the check did.
-void WhileOpen(std::function<void(CPhonebookDialog*)> check)
+void RetypeNote(const QWidget* d, const QString& text)
+{
+    NoteEdit(d)->selectAll();
+    QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
+    QTest::keyClicks(NoteEdit(d), text);
+}
+
+// Runs the command of the main dialog and the check on the Phonebook dialog
+// it shows modally, then closes that dialog unless the check did.
+void RunWhileOpen(CMainDialog* mainDialog, std::function<void(CPhonebookDialog*)> check)
 {
     QTimer::singleShot(0, [check] {
         auto* dialog = qobject_cast<CPhonebookDialog*>(QApplication::activeModalWidget());
@@ -86,10 +108,6 @@ void WhileOpen(std::function<void(CPhonebookDialog*)> check)
         if (dialog->isVisible())
             dialog->reject();
     });
-}
-
-void RunPhonebookCommand(CMainDialog* mainDialog)
-{
     QAction* command = mainDialog->Command(ID_PHONEBOOK);
     QVERIFY(command && command->isEnabled());
     command->trigger();
@@ -130,25 +148,21 @@ private Q_SLOTS:
     {
         auto dialog = OpenDialog();
         const QWidget* d = dialog.get();
-        const std::pair<int, const char*> buttons[] = {{IDC_PHONEBOOK_ADD, "&Add"},   {IDC_PHONEBOOK_REMOVE, "&Remove"},
+        const std::pair<int, const char*> buttons[] = {{IDC_PHONEBOOK_ADD, "&Add"}, {IDC_PHONEBOOK_REMOVE, "&Remove"},
             {IDC_PHONEBOOK_USE, "&Use"}, {IDC_PHONEBOOK_HELP, "&Help"}, {IDC_PHONEBOOK_CLOSE, "&Close"}};
         for (const auto& [id, text] : buttons) {
-            QPushButton* button = Button(d, id);
-            QCOMPARE(button->text(), QString::fromLatin1(text));
-            QVERIFY2(button->width() >= button->sizeHint().width(), text);
-            QVERIFY2(d->rect().contains(button->geometry()), text);
+            QCOMPARE(Button(d, id)->text(), QString::fromLatin1(text));
+            QVERIFY2(Button(d, id)->width() >= Button(d, id)->sizeHint().width(), text);
         }
+        for (const QWidget* child : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(d->rect().contains(child->geometry()), child->metaObject()->className());
         QVERIFY(Button(d, IDC_PHONEBOOK_USE)->isDefault());
         QStringList groups;
-        for (const QGroupBox* group : d->findChildren<QGroupBox*>()) {
+        for (const QGroupBox* group : d->findChildren<QGroupBox*>())
             groups << group->title();
-            QVERIFY(d->rect().contains(group->geometry()));
-        }
         QCOMPARE(groups, (QStringList{"Add", "Addresses", "Notes"}));
         QCOMPARE(List(d)->selectionMode(), QAbstractItemView::SingleSelection);
         QCOMPARE(NoteEdit(d)->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-        for (const QWidget* control : QList<const QWidget*>{AddressEdit(d), List(d), NoteEdit(d)})
-            QVERIFY(d->rect().contains(control->geometry()));
     }
 
     void presetAddressFromCurrentPage_data()
@@ -157,17 +171,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("preset");
-
-        QTest::newRow("Ping") << FunctionId::Ping << QString() << "ping.example" << "ping.example";
-        QTest::newRow("TraceRoute") << FunctionId::TraceRoute << QString() << "10.0.0.1" << "10.0.0.1";
-        QTest::newRow("NS LookUp") << FunctionId::NameServerLookUp << QString() << "ns.example" << "ns.example";
-        QTest::newRow("QoD") << FunctionId::QuoteOfDay << QString() << "qotd.example" << "qotd.example";
-        QTest::newRow("Finger user and host") << FunctionId::Finger << "ann" << "finger.example"
-                                              << "ann@finger.example";
-        QTest::newRow("Finger host only") << FunctionId::Finger << QString() << "finger.example" << "finger.example";
-        QTest::newRow("Finger user only") << FunctionId::Finger << "ann" << QString() << "ann";
+        QTest::newRow("Ping") << FunctionId::Ping << "" << "ping.example" << "ping.example";
+        QTest::newRow("TraceRoute") << FunctionId::TraceRoute << "" << "10.0.0.1" << "10.0.0.1";
+        QTest::newRow("NS LookUp") << FunctionId::NameServerLookUp << "" << "ns.example" << "ns.example";
+        QTest::newRow("QoD") << FunctionId::QuoteOfDay << "" << "qotd.example" << "qotd.example";
+        QTest::newRow("Finger user and host")
+            << FunctionId::Finger << "ann" << "finger.example" << "ann@finger.example";
+        QTest::newRow("Finger host only") << FunctionId::Finger << "" << "finger.example" << "finger.example";
+        QTest::newRow("Finger user only") << FunctionId::Finger << "ann" << "" << "ann";
         QTest::newRow("WhoIs user and host") << FunctionId::WhoIs << "bob" << "whois.example" << "bob@whois.example";
-        QTest::newRow("WhoIs neither") << FunctionId::WhoIs << QString() << QString() << QString();
+        QTest::newRow("WhoIs neither") << FunctionId::WhoIs << "" << "" << "";
     }
 
     void presetAddressFromCurrentPage()
@@ -176,29 +189,28 @@ private Q_SLOTS:
         QFETCH(QString, user);
         QFETCH(QString, host);
         QFETCH(QString, preset);
-
         auto mainDialog = OpenMainDialog();
         InstallPhonebookCommand(*mainDialog);
         mainDialog->SelectFunction(function);
         CPropertyPage* page = mainDialog->Page(function);
         // The fields as typed: the command reads the controls, not the members.
         page->HostCombo()->setEditText(host);
-        if (qobject_cast<CUserHostPage*>(page)) {
-            const int userId = function == FunctionId::Finger ? IDC_FINGER_USER : IDC_WHOIS_USER;
-            Control<QLineEdit>(page, userId)->setText(user);
-        }
-
+        if (qobject_cast<CUserHostPage*>(page))
+            UserEdit(page, function)->setText(user);
+        int contentsShown = 0;
+        mainDialog->SetCommandHandler(ID_HELP_CONTENTS, [&contentsShown] { ++contentsShown; });
         bool shown = false;
-        WhileOpen([&](CPhonebookDialog* dialog) {
+        RunWhileOpen(mainDialog.get(), [&](CPhonebookDialog* dialog) {
             shown = true;
+            Click(dialog, IDC_PHONEBOOK_HELP);
+            QVERIFY(dialog->isVisible());
             QCOMPARE(AddressEdit(dialog)->text(), preset);
-            QCOMPARE(Button(dialog, IDC_PHONEBOOK_ADD)->isEnabled(), !preset.isEmpty());
-            QVERIFY(!EntryControlsEnabled(dialog));
+            QCOMPARE(State(dialog), preset.isEmpty() ? "add off, entry off: " : "add on, entry off: ");
             QVERIFY(dialog->Phonebook().IsOpen());
             QVERIFY(QFileInfo::exists(m_path));
         });
-        RunPhonebookCommand(mainDialog.get());
         QVERIFY(shown);
+        QCOMPARE(contentsShown, 1);
         QCOMPARE(page->m_strHost, host);
         // Closed without adding: the new file stays empty.
         QCOMPARE(QFileInfo(m_path).size(), 0);
@@ -208,31 +220,25 @@ private Q_SLOTS:
     void overLongPresetIsRefused()
     {
         const QString longAddress = QStringLiteral("someone@") + QString(43, QLatin1Char('h'));
-        QCOMPARE(longAddress.size(), 51);
         auto dialog = OpenDialog(longAddress);
-        QCOMPARE(AddressEdit(dialog.get())->text(), longAddress);
-        QVERIFY(Button(dialog.get(), IDC_PHONEBOOK_ADD)->isEnabled());
-
+        const QWidget* d = dialog.get();
+        QCOMPARE(State(d), "add on, entry off: ");
         // Typing cannot lengthen it, but it can be shortened.
-        QTest::keyClick(AddressEdit(dialog.get()), Qt::Key_End);
-        QTest::keyClick(AddressEdit(dialog.get()), Qt::Key_X);
-        QCOMPARE(AddressEdit(dialog.get())->text(), longAddress);
-
-        QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
+        QTest::keyClick(AddressEdit(d), Qt::Key_End);
+        QTest::keyClick(AddressEdit(d), Qt::Key_X);
+        QCOMPARE(AddressEdit(d)->text(), longAddress);
+        Click(d, IDC_PHONEBOOK_ADD);
         QCOMPARE(m_messages->Texts(), QStringList{"Please enter no more than 50 characters."});
-        QVERIFY(List(dialog.get())->count() == 0);
-        QCOMPARE(AddressEdit(dialog.get())->text(), longAddress);
+        QCOMPARE(List(d)->count(), 0);
+        QCOMPARE(AddressEdit(d)->text(), longAddress);
         QCOMPARE(QFileInfo(m_path).size(), 0);
-
-        QTest::keyClick(AddressEdit(dialog.get()), Qt::Key_Backspace);
-        QCOMPARE(AddressEdit(dialog.get())->text(), longAddress.chopped(1));
-        QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
-        QCOMPARE(ListTexts(dialog.get()), QStringList{longAddress.chopped(1)});
+        QTest::keyClick(AddressEdit(d), Qt::Key_Backspace);
+        Click(d, IDC_PHONEBOOK_ADD);
+        QCOMPARE(ListTexts(d), QStringList{longAddress.chopped(1)});
         QCOMPARE(FileBytes(m_path), Record(longAddress.chopped(1).toLatin1()));
-
         // Typed text stops at 50 characters.
-        TypeAddress(dialog.get(), QString(60, QLatin1Char('t')));
-        QCOMPARE(AddressEdit(dialog.get())->text(), QString(50, QLatin1Char('t')));
+        TypeAddress(d, QString(60, QLatin1Char('t')));
+        QCOMPARE(AddressEdit(d)->text(), QString(50, QLatin1Char('t')));
     }
 
     void enableRules()
@@ -241,34 +247,24 @@ private Q_SLOTS:
         auto dialog = OpenDialog();
         const QWidget* d = dialog.get();
         QCOMPARE(ListTexts(d), (QStringList{"alpha", "beta"}));
-        QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
-        QVERIFY(!EntryControlsEnabled(d));
-        QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
-
+        QCOMPARE(State(d), "add off, entry off: ");
         TypeAddress(d, QStringLiteral("x"));
-        QVERIFY(Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QCOMPARE(State(d), "add on, entry off: ");
         QTest::keyClick(AddressEdit(d), Qt::Key_Backspace);
-        QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
-        QVERIFY(!EntryControlsEnabled(d)); // nothing selected
-
+        QCOMPARE(State(d), "add off, entry off: "); // nothing selected
         SelectRow(d, 1);
-        QVERIFY(EntryControlsEnabled(d));
-        QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("second note"));
+        QCOMPARE(State(d), "add off, entry on: second note");
 
         // An address being typed takes the entry controls away and hides the note.
         TypeAddress(d, QStringLiteral("gamma"));
-        QVERIFY(Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
-        QVERIFY(!EntryControlsEnabled(d));
-        QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
+        QCOMPARE(State(d), "add on, entry off: ");
         QCOMPARE(SelectedRow(d), 1);
 
         // Emptied again: the selected entry's controls and its note come back,
         // so that an edit changes the note that is shown.
         AddressEdit(d)->selectAll();
         QTest::keyClick(AddressEdit(d), Qt::Key_Delete);
-        QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
-        QVERIFY(EntryControlsEnabled(d));
-        QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("second note"));
+        QCOMPARE(State(d), "add off, entry on: second note");
         QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
         QTest::keyClicks(NoteEdit(d), QStringLiteral("!"));
         QCOMPARE(FileBytes(m_path), Record("alpha", "first note") + Record("beta", "second note!"));
@@ -281,7 +277,7 @@ private Q_SLOTS:
         const QWidget* d = dialog.get();
         AddTyped(d, QStringLiteral("zeta.example"));
         QCOMPARE(AddressEdit(d)->text(), QString());
-        QVERIFY(!Button(d, IDC_PHONEBOOK_ADD)->isEnabled());
+        QCOMPARE(State(d), "add off, entry off: ");
         AddTyped(d, QStringLiteral("Bravo"));
         AddTyped(d, QStringLiteral("alpha"));
         QCOMPARE(ListTexts(d), (QStringList{"alpha", "Bravo", "zeta.example"}));
@@ -292,47 +288,33 @@ private Q_SLOTS:
         AddTyped(d, QStringLiteral("bravo"));
         QCOMPARE(m_messages->Texts(), QStringList{"This address is already present in the phonebook"});
         QCOMPARE(AddressEdit(d)->text(), QStringLiteral("bravo"));
-        QCOMPARE(QFileInfo(m_path).size(), 750);
         AddTyped(d, QStringLiteral("Brav"));
         QCOMPARE(ListTexts(d), (QStringList{"alpha", "Brav", "Bravo", "zeta.example"}));
         m_messages->Clear();
 
         // An entry added while another is selected leaves that selection alone.
         SelectRow(d, 1);
-        QTest::keyClicks(NoteEdit(d), QStringLiteral("note of Brav"));
-        SelectRow(d, 2);
-        SelectRow(d, 1);
-        QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("note of Brav"));
         AddTyped(d, QStringLiteral("aardvark"));
         QCOMPARE(List(d)->selectedItems().first()->text(), QStringLiteral("Brav"));
 
-        // Remove selects the entry that takes the removed one's place.
+        // Remove selects the entry that takes the removed one's place, or for
+        // the last entry the one before it.
         SelectRow(d, 2); // Brav, record 3
-        QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
+        Click(d, IDC_PHONEBOOK_REMOVE);
         QCOMPARE(ListTexts(d), (QStringList{"aardvark", "alpha", "Bravo", "zeta.example"}));
         QCOMPARE(SelectedRow(d), 2);
         QVERIFY(EntryControlsEnabled(d));
         QCOMPARE(FileBytes(m_path).sliced(3 * 250, 250), Record("Empty"));
-
-        // ... or, for the last entry, the one before it.
         SelectRow(d, 3);
-        QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
+        Click(d, IDC_PHONEBOOK_REMOVE);
         QCOMPARE(ListTexts(d), (QStringList{"aardvark", "alpha", "Bravo"}));
         QCOMPARE(SelectedRow(d), 2);
-        QCOMPARE(FileBytes(m_path).first(250), Record("Empty"));
-
-        // The lowest free record is reused.
-        AddTyped(d, QStringLiteral("new.example"));
-        QCOMPARE(FileBytes(m_path).first(250), Record("new.example"));
-
-        for (int left = 4; left > 0; --left)
-            QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
+        for (int left = 3; left > 0; --left)
+            Click(d, IDC_PHONEBOOK_REMOVE);
         QCOMPARE(List(d)->count(), 0);
-        QVERIFY(!EntryControlsEnabled(d));
-        QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
+        QCOMPARE(State(d), "add off, entry off: ");
         QCOMPARE(FileBytes(m_path), QByteArray(Record("Empty").repeated(5)));
         QVERIFY(m_messages->Texts().isEmpty());
-
         dialog->accept();
         QVERIFY(!dialog->Phonebook().IsOpen());
     }
@@ -354,7 +336,7 @@ private Q_SLOTS:
             AddressEdit(dialog.get())->paste();
         }
         QCOMPARE(AddressEdit(dialog.get())->text(), address);
-        QTest::mouseClick(Button(dialog.get(), IDC_PHONEBOOK_ADD), Qt::LeftButton);
+        Click(dialog.get(), IDC_PHONEBOOK_ADD);
         QCOMPARE(ListTexts(dialog.get()), QStringList{"host.example"});
         QCOMPARE(AddressEdit(dialog.get())->text(), QString());
         QCOMPARE(FileBytes(m_path), Record("host.example"));
@@ -367,150 +349,96 @@ private Q_SLOTS:
         auto dialog = OpenDialog();
         const QWidget* d = dialog.get();
         SelectRow(d, 1);
-        QVERIFY(NoteEdit(d)->toPlainText().isEmpty());
-
         QTest::keyClicks(NoteEdit(d), QStringLiteral("line one"));
         QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", "line one"));
         QTest::keyClick(NoteEdit(d), Qt::Key_Return, Qt::ControlModifier);
         QTest::keyClicks(NoteEdit(d), QStringLiteral("two"));
         QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", "line one\r\ntwo"));
 
-        // Notes shown by the program are not written.
-        const QByteArray before = FileBytes(m_path);
-        SelectRow(d, 0);
-        QCOMPARE(NoteEdit(d)->toPlainText(), QStringLiteral("note a"));
-        SelectRow(d, 1);
-        QCOMPARE(FileBytes(m_path), before);
-
-        // Typing stops when the note's 200 bytes are full; the full note has no
-        // terminating zero byte.
-        NoteEdit(d)->selectAll();
-        QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
-        QTest::keyClicks(NoteEdit(d), QString(210, QLatin1Char('n')));
-        QCOMPARE(NoteEdit(d)->toPlainText(), QString(200, QLatin1Char('n')));
+        // Typing stops when the note's 200 bytes are full (no terminating zero
+        // byte then), and a paste is cut to what still fits.
+        RetypeNote(d, QString(210, QLatin1Char('n')));
+        QCOMPARE(Note(d), QString(200, QLatin1Char('n')));
         QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", QByteArray(200, 'n')));
-
-        // A paste is cut to what still fits.
-        NoteEdit(d)->selectAll();
-        QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
-        QTest::keyClicks(NoteEdit(d), QString(180, QLatin1Char('p')));
+        RetypeNote(d, QString(180, QLatin1Char('p')));
         QApplication::clipboard()->setText(QString(50, QLatin1Char('q')));
         NoteEdit(d)->paste();
         const QByteArray pasted = QByteArray(180, 'p') + QByteArray(20, 'q');
         QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", pasted));
-        dialog->accept();
-
-        auto reopened = OpenDialog();
-        SelectRow(reopened.get(), 1);
-        QCOMPARE(NoteEdit(reopened.get())->toPlainText(), QString::fromLatin1(pasted));
         QVERIFY(m_messages->Texts().isEmpty());
     }
 
-    // A note written by another program in Latin-1: typing at its end appends
-    // UTF-8 and leaves the old bytes alone, and so does Backspace.
-    void latin1NoteKeepsItsBytes()
-    {
-        const QByteArray latin1 = "caf\xe9\r\nna\xefve";
-        QVERIFY(WriteFile(m_path, Record("host", latin1)));
-        auto dialog = OpenDialog();
-        SelectRow(dialog.get(), 0);
-        QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("caf\u00e9\nna\u00efve"));
-        QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_Backspace);
-        QTest::keyClicks(NoteEdit(dialog.get()), QStringLiteral("e"));
-        QTest::sendKeyEvent(QTest::Click, NoteEdit(dialog.get()), Qt::Key_Udiaeresis,
-                            QStringLiteral("\u00fc"), Qt::NoModifier);
-        dialog->accept();
-
-        auto reopened = OpenDialog();
-        SelectRow(reopened.get(), 0);
-        QCOMPARE(NoteEdit(reopened.get())->toPlainText(), QStringLiteral("caf\u00e9\nna\u00efve\u00fc"));
-        QCOMPARE(FileBytes(m_path), Record("host", latin1 + "\xc3\xbc"));
-        QVERIFY(m_messages->Texts().isEmpty());
-    }
-
-    void selectionReadsNoteFromFile()
+    // A selection reads its note from the file again. A note another program
+    // wrote in Latin-1: typing at its end appends UTF-8 and leaves the old
+    // bytes alone, and so does Backspace.
+    void notesWrittenElsewhere()
     {
         QVERIFY(WriteFile(m_path, Record("a", "old") + Record("b")));
         auto dialog = OpenDialog();
-        SelectRow(dialog.get(), 0);
-        QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("old"));
+        const QWidget* d = dialog.get();
+        SelectRow(d, 0);
+        QCOMPARE(Note(d), QStringLiteral("old"));
+        const QByteArray latin1 = "caf\xe9\r\nna\xefve";
+        QVERIFY(WriteFile(m_path, Record("a", latin1) + Record("b")));
+        SelectRow(d, 1);
+        SelectRow(d, 0);
+        QCOMPARE(Note(d), QStringLiteral("caf\u00e9\nna\u00efve"));
+        QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(NoteEdit(d), Qt::Key_Backspace);
+        QTest::keyClicks(NoteEdit(d), QStringLiteral("e"));
+        QTest::sendKeyEvent(QTest::Click, NoteEdit(d), Qt::Key_Udiaeresis, QStringLiteral("\u00fc"), Qt::NoModifier);
+        QCOMPARE(FileBytes(m_path), Record("a", latin1 + "\xc3\xbc") + Record("b"));
+        QVERIFY(m_messages->Texts().isEmpty());
+    }
 
-        QVERIFY(WriteFile(m_path, Record("a", "changed elsewhere") + Record("b")));
-        SelectRow(dialog.get(), 1);
-        SelectRow(dialog.get(), 0);
-        QCOMPARE(NoteEdit(dialog.get())->toPlainText(), QStringLiteral("changed elsewhere"));
-        QTest::keyClick(NoteEdit(dialog.get()), Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClicks(NoteEdit(dialog.get()), QStringLiteral("!"));
-        QCOMPARE(FileBytes(m_path), Record("a", "changed elsewhere!") + Record("b"));
+    // A beginning of a Recent List entry shows as the whole entry; with smart
+    // splitting, user and host go to their fields.
+    void useFillsTheCurrentPage_data()
+    {
+        QTest::addColumn<FunctionId>("function");
+        QTest::addColumn<bool>("smart");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("user");
+        QTest::newRow("Finger split") << FunctionId::Finger << true << 0 << "Use" << "finger.example" << "ann";
+        QTest::newRow("WhoIs whole") << FunctionId::WhoIs << false << 1 << "Use" << "bob@whois.example" << "";
+        QTest::newRow("Ping, Enter") << FunctionId::Ping << true << 2 << "Enter" << "ping.example" << "";
+        QTest::newRow("TraceRoute, double-click, Recent List entry")
+            << FunctionId::TraceRoute << true << 3 << "double-click" << "trace.example.org" << "";
     }
 
     void useFillsTheCurrentPage()
     {
-        QVERIFY(WriteFile(m_path, Record("ann@finger.example") + Record("trace.ex") + Record("ping.example")));
+        QFETCH(FunctionId, function);
+        QFETCH(int, row);
+        QFETCH(QString, how);
+        QFETCH(bool, smart);
+        QVERIFY(WriteFile(m_path, Record("ann@finger.example") + Record("bob@whois.example") + Record("ping.example")
+                                      + Record("trace.ex")));
         auto mainDialog = OpenMainDialog();
         InstallPhonebookCommand(*mainDialog);
-
-        // Finger with smart splitting: user and host go to their fields.
-        mainDialog->SetSmartSplitting(true);
-        mainDialog->SelectFunction(FunctionId::Finger);
-        WhileOpen([](CPhonebookDialog* dialog) {
-            QCOMPARE(ListTexts(dialog), (QStringList{"ann@finger.example", "ping.example", "trace.ex"}));
-            SelectRow(dialog, 0);
-            QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_USE), Qt::LeftButton);
+        mainDialog->SetSmartSplitting(smart);
+        mainDialog->SelectFunction(function);
+        CPropertyPage* page = mainDialog->Page(function);
+        page->AddRecentHost(QStringLiteral("other.example"));
+        page->AddRecentHost(QStringLiteral("trace.example.org"));
+        page->HostCombo()->setEditText(QString());
+        RunWhileOpen(mainDialog.get(), [row, how](CPhonebookDialog* dialog) {
+            const QPoint entry = List(dialog)->visualItemRect(List(dialog)->item(row)).center();
+            QTest::mouseClick(List(dialog)->viewport(), Qt::LeftButton, {}, entry);
+            if (how == QStringLiteral("Use"))
+                Click(dialog, IDC_PHONEBOOK_USE);
+            else if (how == QStringLiteral("Enter"))
+                QTest::keyClick(List(dialog), Qt::Key_Return);
+            else
+                QTest::mouseDClick(List(dialog)->viewport(), Qt::LeftButton, {}, entry);
             QVERIFY(!dialog->isVisible());
         });
-        RunPhonebookCommand(mainDialog.get());
-        CPropertyPage* finger = mainDialog->Page(FunctionId::Finger);
-        QCOMPARE(finger->HostCombo()->currentText(), QStringLiteral("finger.example"));
-        QCOMPARE(Control<QLineEdit>(finger, IDC_FINGER_USER)->text(), QStringLiteral("ann"));
-
-        // TraceRoute: a double-click uses the entry, and a beginning of a Recent
-        // List entry shows as the whole entry.
-        mainDialog->SelectFunction(FunctionId::TraceRoute);
-        CPropertyPage* trace = mainDialog->Page(FunctionId::TraceRoute);
-        trace->AddRecentHost(QStringLiteral("other.example"));
-        trace->AddRecentHost(QStringLiteral("trace.example.org"));
-        trace->HostCombo()->setEditText(QString());
-        WhileOpen([](CPhonebookDialog* dialog) {
-            QListWidget* list = List(dialog);
-            const QPoint entry = list->visualItemRect(list->item(2)).center();
-            QTest::mousePress(list->viewport(), Qt::LeftButton, {}, entry);
-            QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, entry);
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry);
-            QVERIFY(!dialog->isVisible());
-        });
-        RunPhonebookCommand(mainDialog.get());
-        QCOMPARE(trace->HostCombo()->currentText(), QStringLiteral("trace.example.org"));
-
-        // Ping: Enter presses Use, the default button.
-        mainDialog->SelectFunction(FunctionId::Ping);
-        WhileOpen([](CPhonebookDialog* dialog) {
-            SelectRow(dialog, 1);
-            QTest::keyClick(List(dialog), Qt::Key_Return);
-            QVERIFY(!dialog->isVisible());
-        });
-        RunPhonebookCommand(mainDialog.get());
-        QCOMPARE(mainDialog->Page(FunctionId::Ping)->HostCombo()->currentText(), QStringLiteral("ping.example"));
+        QTEST(page->HostCombo()->currentText(), "host");
+        if (qobject_cast<CUserHostPage*>(page))
+            QTEST(UserEdit(page, function)->text(), "user");
         QVERIFY(m_messages->Texts().isEmpty());
-    }
-
-    void useWithoutSmartSplittingKeepsAddressWhole()
-    {
-        QVERIFY(WriteFile(m_path, Record("bob@whois.example")));
-        auto mainDialog = OpenMainDialog();
-        InstallPhonebookCommand(*mainDialog);
-        mainDialog->SetSmartSplitting(false);
-        mainDialog->SelectFunction(FunctionId::WhoIs);
-        WhileOpen([](CPhonebookDialog* dialog) {
-            SelectRow(dialog, 0);
-            QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_USE), Qt::LeftButton);
-        });
-        RunPhonebookCommand(mainDialog.get());
-        CPropertyPage* whois = mainDialog->Page(FunctionId::WhoIs);
-        QCOMPARE(whois->m_strHost, QStringLiteral("bob@whois.example"));
-        QCOMPARE(whois->HostCombo()->currentText(), QStringLiteral("bob@whois.example"));
-        QCOMPARE(Control<QLineEdit>(whois, IDC_WHOIS_USER)->text(), QString());
     }
 
     void fileThatCannotBeOpened()
@@ -522,18 +450,15 @@ private Q_SLOTS:
         const QWidget* d = dialog.get();
         QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
         QCOMPARE(List(d)->count(), 0);
-        QVERIFY(!EntryControlsEnabled(d));
-
+        QCOMPARE(State(d), "add on, entry off: ");
         // Add is refused with a message, and what was typed stays in its box.
         m_messages->Clear();
-        QTest::mouseClick(Button(d, IDC_PHONEBOOK_ADD), Qt::LeftButton);
+        Click(d, IDC_PHONEBOOK_ADD);
         QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
         QCOMPARE(AddressEdit(d)->text(), QStringLiteral("host.example"));
         QCOMPARE(List(d)->count(), 0);
-
-        // Nothing can be selected, so neither Remove nor a note edit reaches the
-        // file.
-        QTest::mouseClick(Button(d, IDC_PHONEBOOK_REMOVE), Qt::LeftButton);
+        // Nothing can be selected, so neither Remove nor a note edit reaches the file.
+        Click(d, IDC_PHONEBOOK_REMOVE);
         QTest::keyClicks(NoteEdit(d), QStringLiteral("note"));
         dialog->OnRemove();
         dialog->OnChangeNote();
@@ -543,20 +468,6 @@ private Q_SLOTS:
         QVERIFY(QDir(m_path).isEmpty());
         QCOMPARE(QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList{QFileInfo(m_path).fileName()});
-    }
-
-    void helpButtonShowsHelpContents()
-    {
-        auto mainDialog = OpenMainDialog();
-        InstallPhonebookCommand(*mainDialog);
-        int contentsShown = 0;
-        mainDialog->SetCommandHandler(ID_HELP_CONTENTS, [&contentsShown] { ++contentsShown; });
-        WhileOpen([](CPhonebookDialog* dialog) {
-            QTest::mouseClick(Button(dialog, IDC_PHONEBOOK_HELP), Qt::LeftButton);
-            QVERIFY(dialog->isVisible());
-        });
-        RunPhonebookCommand(mainDialog.get());
-        QCOMPARE(contentsShown, 1);
     }
 
 private:

@@ -15,7 +15,6 @@
 namespace netsonde::test {
 
 struct CCompletion {
-    const QObject* receiver = nullptr;
     int nMessage = 0;
     LookupHandle handle = 0;
     std::intptr_t nError = 0;
@@ -33,7 +32,7 @@ public:
         if (event->type() < WM_APP_HOST_RESOLVED || event->type() > WM_APP_ADDRESS_RESOLVED)
             return QObject::event(event);
         const auto* message = static_cast<const CAppMessageEvent*>(event);
-        CCompletion completion{this, message->Message(), message->WParam(), message->LParam(), {}};
+        CCompletion completion{message->Message(), message->WParam(), message->LParam(), {}};
         if (const CHostEntry* entry = HostEntryOf(*message))
             completion.entry = *entry;
         m_log->append(completion);

@@ -3,6 +3,8 @@
 
 #include "platform/resolver/LookupRegistry.h"
 
+#include <utility>
+
 namespace netsonde::test {
 
 CScriptedResolver::CScriptedResolver() : m_registry(std::make_shared<CLookupRegistry>()) {}
@@ -12,34 +14,20 @@ CScriptedResolver::~CScriptedResolver()
     m_registry->Close();
 }
 
-LookupHandle CScriptedResolver::AsyncGetHostByName(QObject* receiver, int message,
-                                                   const QString& name)
+LookupHandle CScriptedResolver::AsyncGetHostByName(QObject* receiver, int message, const QString& name)
 {
-    CScriptedRequest request;
-    request.nMessage = message;
-    request.strName = name;
-    return Record(receiver, request);
+    return Record(receiver, {0, message, false, name, {}});
 }
 
-LookupHandle CScriptedResolver::AsyncGetHostByAddr(QObject* receiver, int message,
-                                                   const CIpAddress& address)
+LookupHandle CScriptedResolver::AsyncGetHostByAddr(QObject* receiver, int message, const CIpAddress& address)
 {
-    CScriptedRequest request;
-    request.nMessage = message;
-    request.bByAddress = true;
-    request.address = address;
-    return Record(receiver, request);
+    return Record(receiver, {0, message, true, {}, address});
 }
 
 bool CScriptedResolver::CancelAsyncRequest(LookupHandle handle)
 {
     m_cancelled.append(handle);
     return m_registry->Cancel(handle);
-}
-
-void CScriptedResolver::RefuseNextRequest()
-{
-    m_bRefuseNext = true;
 }
 
 void CScriptedResolver::Complete(LookupHandle handle, int error, const CHostEntry& entry)
@@ -54,10 +42,8 @@ bool CScriptedResolver::IsPending(LookupHandle handle) const
 
 LookupHandle CScriptedResolver::Record(QObject* receiver, CScriptedRequest request)
 {
-    if (m_bRefuseNext) {
-        m_bRefuseNext = false;
+    if (std::exchange(m_bRefuseNext, false))
         return 0;
-    }
     request.handle = m_registry->Register(receiver, request.nMessage);
     if (request.handle != 0)
         m_requests.append(request);

@@ -35,12 +35,11 @@ public:
     CScriptedResolver& operator=(const CScriptedResolver&) = delete;
 
     LookupHandle AsyncGetHostByName(QObject* receiver, int message, const QString& name) override;
-    LookupHandle AsyncGetHostByAddr(QObject* receiver, int message,
-                                    const CIpAddress& address) override;
+    LookupHandle AsyncGetHostByAddr(QObject* receiver, int message, const CIpAddress& address) override;
     bool CancelAsyncRequest(LookupHandle handle) override;
 
     // The next request returns 0, as one that cannot be started.
-    void RefuseNextRequest();
+    void RefuseNextRequest() { m_bRefuseNext = true; }
 
     // Queues the completion of a request.
     void Complete(LookupHandle handle, int error, const CHostEntry& entry = {});
