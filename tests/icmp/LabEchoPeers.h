@@ -195,7 +195,8 @@ private:
             if (count % static_cast<std::uint32_t>(burst) != 0)
                 continue;
             // A machine that fell behind starts afresh rather than catching up at once.
-            next = std::max(next + std::chrono::milliseconds(1), echopeers::Clock::now() - std::chrono::milliseconds(10));
+            using std::chrono::milliseconds;
+            next = std::max(next + milliseconds(1), echopeers::Clock::now() - milliseconds(10));
             if (!DrainUntil(socket, stop, next))
                 return;
         }

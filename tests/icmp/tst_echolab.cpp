@@ -232,7 +232,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, noRoute);
         OPEN_HANDLE(handle);
-        const EchoReply reply = handle->SendEcho(noRoute ? lab.unreachable : lab.absent, kPingData, std::nullopt, 10000);
+        const CIpAddress& target = noRoute ? lab.unreachable : lab.absent;
+        const EchoReply reply = handle->SendEcho(target, kPingData, std::nullopt, 10000);
         QCOMPARE(reply.replyCount, 1u);
         COMPARE_ADDRESS(reply.address, lab.router2);
     }
@@ -368,7 +369,9 @@ private Q_SLOTS:
         waiters[1].join();
         waiters[2].join();
 
-        const auto ms = [](Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
+        const auto ms = [](Clock::duration d) {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+        };
         QVERIFY2(ms(returnedAt[0] - raisedAt) < 50, qPrintable(QString::number(ms(returnedAt[0] - raisedAt))));
         for (std::size_t i : {1, 2}) {
             QVERIFY2(returnedAt[i] >= shutdownAt, "the run wake ended another run's wait");

@@ -253,7 +253,7 @@ private Q_SLOTS:
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
         QCOMPARE(list->topLevelItemCount(), 2);
         for (int row : {0, 1})
-            QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "10.9.8.7", "far.example.net", "7 ms"}));
+            QCOMPARE(RowTexts(list, row).mid(1), QStringList({"10.9.8.7", "far.example.net", "7 ms"}));
         QTRY_COMPARE(window.dialog->RunSummaryText(),
                      QStringLiteral("2 sent, 2 received, 0% loss, min/avg/max 7.0/7.0/7.0 ms"));
         QCOMPARE(service->Requests().at(1).destination, Address("10.9.8.7"));
@@ -706,7 +706,7 @@ private Q_SLOTS:
         for (int row = 0; row < times.size(); ++row) {
             if (times.at(row) >= 0)
                 continue;
-            QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response from this host", ""}));
+            QCOMPARE(RowTexts(list, row), SilentHopRow(row + 1));
             QVERIFY(status.Texts().contains(QStringLiteral("Looking for host %1 ... No reply!").arg(row + 1)));
         }
         QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
