@@ -133,12 +133,6 @@ inline int RoundTripMsOf(const QString& cell)
     return ok ? ms : -1;
 }
 
-// The row of a TraceRoute hop that did not answer.
-inline QStringList SilentHopRow(int hop)
-{
-    return {QString::number(hop), {}, QStringLiteral("No response from this host"), {}};
-}
-
 inline QStringList RowTexts(const QTreeWidget* list, int row)
 {
     QStringList cells;

@@ -112,22 +112,6 @@ private Q_SLOTS:
         QCOMPARE(*system, listed);
     }
 
-    // The silent address never answers: the routers' rows, then a row per
-    // remaining hop up to the maximum (after the 10 s search for a second address).
-    void traceRouteToSilentHostFillsEveryHop_data() { AddKinds(false); }
-    void traceRouteToSilentHostFillsEveryHop()
-    {
-        OPEN_LAB_WINDOW(window);
-        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_SILENT", family), 4, false, 1);
-        RUN_TO_END(window, 60000);
-        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
-        QCOMPARE(list->topLevelItemCount(), 4);
-        QCOMPARE(RowTexts(list, 0).value(1), LabText("NETSONDE_LAB_ROUTER1", family));
-        QCOMPARE(RowTexts(list, 1).value(1), LabText("NETSONDE_LAB_ROUTER2", family));
-        for (int row : {2, 3})
-            QCOMPARE(RowTexts(list, row), SilentHopRow(row + 1));
-    }
-
     void pingGivesRowsWithPlausibleTimes_data() { AddKinds(true); }
     void pingGivesRowsWithPlausibleTimes()
     {

@@ -706,7 +706,7 @@ private Q_SLOTS:
         for (int row = 0; row < times.size(); ++row) {
             if (times.at(row) >= 0)
                 continue;
-            QCOMPARE(RowTexts(list, row), SilentHopRow(row + 1));
+            QCOMPARE(RowTexts(list, row).mid(1), QStringList({"", "No response from this host", ""}));
             QVERIFY(status.Texts().contains(QStringLiteral("Looking for host %1 ... No reply!").arg(row + 1)));
         }
         QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
