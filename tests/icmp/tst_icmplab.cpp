@@ -164,21 +164,6 @@ private Q_SLOTS:
         QVERIFY(boxes.Texts().isEmpty());
     }
 
-    // The third hop's probe waits on a minute's time-out when the window goes.
-    void closingTheWindowWakesTheWaitingProbe_data() { AddKinds(false); }
-    void closingTheWindowWakesTheWaitingProbe()
-    {
-        OPEN_LAB_WINDOW(window);
-        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_SILENT", family), 15, false, 60);
-        window.dialog->OnGo();
-        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
-        QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 2, 30000);
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Looking for host 3 ..."));
-        QTest::qWait(100); // the probe is under way
-        QVERIFY2(MillisecondsUntilWindowClosed(window, service) < 1000, "the worker waited for its probe's time-out");
-        QVERIFY(boxes.Texts().isEmpty());
-    }
-
 private:
     // Each socket kind over IPv4, and over IPv6 too when asked.
     static void AddKinds(bool withIPv6)

@@ -52,13 +52,13 @@ CScriptedEchoService::Responder ReplyingFrom(const char* dotted, std::uint32_t m
 
 CIpAddress Address(const char* dotted) { return CIpAddress::FromIPv4(::inet_addr(dotted)); }
 
-// Answers the n-th request from `dotted` after times[n] ms; -1 for no reply.
-CScriptedEchoService::Responder TimedReplies(const char* dotted, const QList<int>& times)
+// Answers the n-th request from its destination after times[n] ms; -1 for no reply.
+CScriptedEchoService::Responder TimedReplies(const QList<int>& times)
 {
     auto next = std::make_shared<std::atomic<int>>(0);
-    return [dotted, times, next](const CEchoRequest&) {
+    return [times, next](const CEchoRequest& sent) {
         const int ms = times.value((*next)++, -1);
-        return ms < 0 ? EchoReply{} : ReplyFrom(dotted, static_cast<std::uint32_t>(ms));
+        return ms < 0 ? EchoReply{} : EchoReply{1, sent.destination, std::uint32_t(ms)};
     };
 }
 
@@ -309,11 +309,7 @@ private Q_SLOTS:
         QFETCH(bool, resolve);
         QFETCH(QList<QStringList>, rows);
         QFETCH(QString, summary);
-        auto next = std::make_shared<std::atomic<int>>(0);
-        auto service = AnsweringService([times, next](const CEchoRequest& sent) {
-            const int ms = times.value((*next)++, -1);
-            return ms < 0 ? EchoReply{} : EchoReply{1, sent.destination, std::uint32_t(ms)};
-        });
+        auto service = AnsweringService(TimedReplies(times));
         CScriptedLookups lookups;
         auto window = OpenIcmpWindow(service, lookups);
         SetPing(*window.dialog, host, unsigned(times.size()), delay, resolve);
@@ -763,7 +759,7 @@ private Q_SLOTS:
     // row's bar against the longest time, which came after it.
     void barsFollowTheLongestTime()
     {
-        auto service = AnsweringService(TimedReplies("10.0.2.2", {10, -1, 40}));
+        auto service = AnsweringService(TimedReplies({10, -1, 40}));
         auto window = OpenIcmpWindow(service);
         SetPing(*window.dialog, QStringLiteral("10.0.2.2"), 3, 0);
         QVERIFY(RunToEnd(*window.dialog, service));
@@ -799,7 +795,7 @@ private Q_SLOTS:
             const QString suffix = dark ? QStringLiteral("-dark") : QString();
             for (const FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
                 const bool ping = id == FunctionId::Ping;
-                auto service = AnsweringService(ping ? TimedReplies("10.8.0.6", times) : TimedHops(times));
+                auto service = AnsweringService(ping ? TimedReplies(times) : TimedHops(times));
                 auto window = OpenIcmpWindow(service);
                 if (ping)
                     SetPing(*window.dialog, QStringLiteral("10.8.0.6"), unsigned(times.size()), 0);
