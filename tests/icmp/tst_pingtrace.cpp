@@ -472,6 +472,8 @@ private Q_SLOTS:
         }
     }
 
+    // The first probe is answered from another address of the host: the
+    // trace ends where that address answers.
     void traceRouteRunShowsEveryStatusAndRow()
     {
         CMessageBoxRecorder boxes;
@@ -481,11 +483,11 @@ private Q_SLOTS:
         CScriptedLookups lookups;
         lookups.addresses.insert(QStringLiteral("10.1.0.1"), QStringLiteral("gateway.example"));
         auto window = OpenIcmpWindow(service, lookups);
-        SetTraceRoute(*window.dialog, QStringLiteral("10.2.0.2"), 15, true);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.2.0.9"), 15, true);
         const CStatusWatch status(*window.dialog);
         QVERIFY(RunToEnd(*window.dialog, service));
 
-        QStringList expected{"Trying to locating API functions", "Resolving 10.2.0.2",
+        QStringList expected{"Trying to locating API functions", "Resolving 10.2.0.9",
                              "Reserving memory for reply buffer and option information",
                              "Opening TraceRoute service", "Looking for a second IP Address ..."};
         for (int hop : {1, 2})
@@ -503,25 +505,9 @@ private Q_SLOTS:
         QCOMPARE(requests.size(), std::size_t{3});
         for (std::uint8_t hop : {1, 2}) {
             QCOMPARE(requests[hop].ttl, std::optional{hop});
-            QCOMPARE(requests[hop].destination, Address("10.2.0.2"));
+            QCOMPARE(requests[hop].destination, Address("10.2.0.9"));
         }
         QVERIFY(boxes.Texts().isEmpty());
-    }
-
-    // The first probe answered from another address of the host: the trace ends
-    // where that address answers.
-    void traceRouteEndsAtTheSecondAddress()
-    {
-        auto service = AnsweringService([](const CEchoRequest& request) {
-            return ReplyFrom(!request.ttl || *request.ttl >= 2 ? "10.4.0.9" : "10.4.0.1");
-        });
-        auto window = OpenIcmpWindow(service);
-        SetTraceRoute(*window.dialog, QStringLiteral("10.4.0.4"), 15);
-        QVERIFY(RunToEnd(*window.dialog, service));
-        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
-        QCOMPARE(list->topLevelItemCount(), 2);
-        QCOMPARE(RowTexts(list, 1).value(1), QStringLiteral("10.4.0.9"));
-        QTRY_COMPARE(window.dialog->RunSummaryText(), QStringLiteral("2 hops, 2 answered, destination reached"));
     }
 
     void doubleClickLooksUpTheRowsAddress_data()
