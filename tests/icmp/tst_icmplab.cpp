@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Ping and TraceRoute in the main window over the real echo service, through
-// the routers of the namespace lab, with each socket kind forced in turn.
+// the routers of the namespace lab, with each socket kind forced in turn; and
+// Ping against echo peers of the test's own: a destination that answers after
+// a chosen delay, and another program on the same machine whose echo traffic
+// arrives while Ping waits for its own answers.
 
 #include "icmp/IcmpWindowFixture.h"
+#include "icmp/LabEchoPeers.h"
 #include "netns/LabEnvironment.h"
 
 #include "platform/MessageBox.h"
@@ -112,22 +116,6 @@ private Q_SLOTS:
         QCOMPARE(*system, listed);
     }
 
-    // The silent address never answers: the routers' rows, then a row per
-    // remaining hop up to the maximum (after the 10 s search for a second address).
-    void traceRouteToSilentHostFillsEveryHop_data() { AddKinds(false); }
-    void traceRouteToSilentHostFillsEveryHop()
-    {
-        OPEN_LAB_WINDOW(window);
-        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_SILENT", family), 4, false, 1);
-        RUN_TO_END(window, 60000);
-        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
-        QCOMPARE(list->topLevelItemCount(), 4);
-        QCOMPARE(RowTexts(list, 0).value(1), LabText("NETSONDE_LAB_ROUTER1", family));
-        QCOMPARE(RowTexts(list, 1).value(1), LabText("NETSONDE_LAB_ROUTER2", family));
-        for (int row : {2, 3})
-            QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response from this host", ""}));
-    }
-
     void pingGivesRowsWithPlausibleTimes_data() { AddKinds(true); }
     void pingGivesRowsWithPlausibleTimes()
     {
@@ -180,18 +168,61 @@ private Q_SLOTS:
         QVERIFY(boxes.Texts().isEmpty());
     }
 
-    // The third hop's probe waits on a minute's time-out when the window goes.
-    void closingTheWindowWakesTheWaitingProbe_data() { AddKinds(false); }
-    void closingTheWindowWakesTheWaitingProbe()
+    void pingTimesFollowTheAnswerDelay_data()
+    {
+        QTest::addColumn<EchoSocketChoice>("choice");
+        QTest::addColumn<IpFamily>("family");
+        QTest::addColumn<int>("delayMs");
+        for (const int delay : {40, 120}) {
+            QTest::addRow("datagram, %d ms", delay) << EchoSocketChoice::DatagramOnly << IpFamily::IPv4 << delay;
+            QTest::addRow("raw, %d ms", delay) << EchoSocketChoice::RawOnly << IpFamily::IPv4 << delay;
+        }
+    }
+    // Every reply left the destination no sooner than the delay after the request
+    // came in, so a time below it is wrong; the upper bound only keeps out nonsense.
+    void pingTimesFollowTheAnswerDelay()
+    {
+        QFETCH(int, delayMs);
+        OPEN_LAB_WINDOW(window);
+        const CDelayedEchoResponder responder(LabText("NETSONDE_LAB_NS_DESTINATION"),
+                                              std::chrono::milliseconds(delayMs));
+        QVERIFY2(responder.IsRunning(), "the responder could not start in the destination namespace");
+        SetPing(*window.dialog, LabText("NETSONDE_LAB_DESTINATION"), 4, 0, false, 5);
+        RUN_TO_END(window, 30000);
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
+        QCOMPARE(list->topLevelItemCount(), 4);
+        QStringList times;
+        for (int row = 0; row < 4; ++row) {
+            const QStringList cells = RowTexts(list, row);
+            QCOMPARE(cells.value(1), LabText("NETSONDE_LAB_DESTINATION"));
+            const int rtt = RoundTripMsOf(cells.value(3));
+            QVERIFY2(rtt >= delayMs && rtt <= delayMs + 50, qPrintable(cells.value(3)));
+            times << cells.value(3);
+        }
+        qInfo("answers delayed by %d ms: %s", delayMs, qPrintable(times.join(QStringLiteral(", "))));
+        QCOMPARE(responder.Answered(), 4);
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    // Ping waits on the silent address while another program's requests to the
+    // destination draw thousands of echo replies into the same machine, with
+    // sequence numbers that run through every value: each is somebody else's.
+    void pingTakesNoReplyOfAnotherProgram_data() { AddKinds(false); }
+    void pingTakesNoReplyOfAnotherProgram()
     {
         OPEN_LAB_WINDOW(window);
-        SetTraceRoute(*window.dialog, LabText("NETSONDE_LAB_SILENT", family), 15, false, 60);
-        window.dialog->OnGo();
-        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
-        QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 2, 30000);
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Looking for host 3 ..."));
-        QTest::qWait(100); // the probe is under way
-        QVERIFY2(MillisecondsUntilWindowClosed(window, service) < 1000, "the worker waited for its probe's time-out");
+        const CEchoRequestFlood other(LabText("NETSONDE_LAB_NS_SOURCE"), LabAddress("NETSONDE_LAB_DESTINATION"), 8);
+        QVERIFY2(other.IsRunning(), "the other program's socket could not be opened");
+        QTRY_VERIFY_WITH_TIMEOUT(other.Replies() > 0, 10000);
+        SetPing(*window.dialog, LabText("NETSONDE_LAB_SILENT"), 3, 0, false, 3);
+        const int repliesBefore = other.Replies();
+        RUN_TO_END(window, 30000);
+        QVERIFY2(other.Replies() > repliesBefore, "no reply of the other program arrived during the run");
+        qInfo("the other program sent %d requests and got %d replies", other.Sent(), other.Replies());
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
+        QCOMPARE(list->topLevelItemCount(), 3);
+        for (int row = 0; row < 3; ++row)
+            QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response", ""}));
         QVERIFY(boxes.Texts().isEmpty());
     }
 

@@ -52,13 +52,13 @@ CScriptedEchoService::Responder ReplyingFrom(const char* dotted, std::uint32_t m
 
 CIpAddress Address(const char* dotted) { return CIpAddress::FromIPv4(::inet_addr(dotted)); }
 
-// Answers the n-th request from `dotted` after times[n] ms; -1 for no reply.
-CScriptedEchoService::Responder TimedReplies(const char* dotted, const QList<int>& times)
+// Answers the n-th request from its destination after times[n] ms; -1 for no reply.
+CScriptedEchoService::Responder TimedReplies(const QList<int>& times)
 {
     auto next = std::make_shared<std::atomic<int>>(0);
-    return [dotted, times, next](const CEchoRequest&) {
+    return [times, next](const CEchoRequest& sent) {
         const int ms = times.value((*next)++, -1);
-        return ms < 0 ? EchoReply{} : ReplyFrom(dotted, static_cast<std::uint32_t>(ms));
+        return ms < 0 ? EchoReply{} : EchoReply{1, sent.destination, std::uint32_t(ms)};
     };
 }
 
@@ -253,7 +253,7 @@ private Q_SLOTS:
         const QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
         QCOMPARE(list->topLevelItemCount(), 2);
         for (int row : {0, 1})
-            QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "10.9.8.7", "far.example.net", "7 ms"}));
+            QCOMPARE(RowTexts(list, row).mid(1), QStringList({"10.9.8.7", "far.example.net", "7 ms"}));
         QTRY_COMPARE(window.dialog->RunSummaryText(),
                      QStringLiteral("2 sent, 2 received, 0% loss, min/avg/max 7.0/7.0/7.0 ms"));
         QCOMPARE(service->Requests().at(1).destination, Address("10.9.8.7"));
@@ -309,11 +309,7 @@ private Q_SLOTS:
         QFETCH(bool, resolve);
         QFETCH(QList<QStringList>, rows);
         QFETCH(QString, summary);
-        auto next = std::make_shared<std::atomic<int>>(0);
-        auto service = AnsweringService([times, next](const CEchoRequest& sent) {
-            const int ms = times.value((*next)++, -1);
-            return ms < 0 ? EchoReply{} : EchoReply{1, sent.destination, std::uint32_t(ms)};
-        });
+        auto service = AnsweringService(TimedReplies(times));
         CScriptedLookups lookups;
         auto window = OpenIcmpWindow(service, lookups);
         SetPing(*window.dialog, host, unsigned(times.size()), delay, resolve);
@@ -476,6 +472,8 @@ private Q_SLOTS:
         }
     }
 
+    // The first probe is answered from another address of the host: the
+    // trace ends where that address answers.
     void traceRouteRunShowsEveryStatusAndRow()
     {
         CMessageBoxRecorder boxes;
@@ -485,11 +483,11 @@ private Q_SLOTS:
         CScriptedLookups lookups;
         lookups.addresses.insert(QStringLiteral("10.1.0.1"), QStringLiteral("gateway.example"));
         auto window = OpenIcmpWindow(service, lookups);
-        SetTraceRoute(*window.dialog, QStringLiteral("10.2.0.2"), 15, true);
+        SetTraceRoute(*window.dialog, QStringLiteral("10.2.0.9"), 15, true);
         const CStatusWatch status(*window.dialog);
         QVERIFY(RunToEnd(*window.dialog, service));
 
-        QStringList expected{"Trying to locating API functions", "Resolving 10.2.0.2",
+        QStringList expected{"Trying to locating API functions", "Resolving 10.2.0.9",
                              "Reserving memory for reply buffer and option information",
                              "Opening TraceRoute service", "Looking for a second IP Address ..."};
         for (int hop : {1, 2})
@@ -507,25 +505,9 @@ private Q_SLOTS:
         QCOMPARE(requests.size(), std::size_t{3});
         for (std::uint8_t hop : {1, 2}) {
             QCOMPARE(requests[hop].ttl, std::optional{hop});
-            QCOMPARE(requests[hop].destination, Address("10.2.0.2"));
+            QCOMPARE(requests[hop].destination, Address("10.2.0.9"));
         }
         QVERIFY(boxes.Texts().isEmpty());
-    }
-
-    // The first probe answered from another address of the host: the trace ends
-    // where that address answers.
-    void traceRouteEndsAtTheSecondAddress()
-    {
-        auto service = AnsweringService([](const CEchoRequest& request) {
-            return ReplyFrom(!request.ttl || *request.ttl >= 2 ? "10.4.0.9" : "10.4.0.1");
-        });
-        auto window = OpenIcmpWindow(service);
-        SetTraceRoute(*window.dialog, QStringLiteral("10.4.0.4"), 15);
-        QVERIFY(RunToEnd(*window.dialog, service));
-        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
-        QCOMPARE(list->topLevelItemCount(), 2);
-        QCOMPARE(RowTexts(list, 1).value(1), QStringLiteral("10.4.0.9"));
-        QTRY_COMPARE(window.dialog->RunSummaryText(), QStringLiteral("2 hops, 2 answered, destination reached"));
     }
 
     void doubleClickLooksUpTheRowsAddress_data()
@@ -706,7 +688,7 @@ private Q_SLOTS:
         for (int row = 0; row < times.size(); ++row) {
             if (times.at(row) >= 0)
                 continue;
-            QCOMPARE(RowTexts(list, row), (QStringList{QString::number(row + 1), "", "No response from this host", ""}));
+            QCOMPARE(RowTexts(list, row).mid(1), QStringList({"", "No response from this host", ""}));
             QVERIFY(status.Texts().contains(QStringLiteral("Looking for host %1 ... No reply!").arg(row + 1)));
         }
         QTRY_COMPARE(window.dialog->RunSummaryText(), summary);
@@ -763,7 +745,7 @@ private Q_SLOTS:
     // row's bar against the longest time, which came after it.
     void barsFollowTheLongestTime()
     {
-        auto service = AnsweringService(TimedReplies("10.0.2.2", {10, -1, 40}));
+        auto service = AnsweringService(TimedReplies({10, -1, 40}));
         auto window = OpenIcmpWindow(service);
         SetPing(*window.dialog, QStringLiteral("10.0.2.2"), 3, 0);
         QVERIFY(RunToEnd(*window.dialog, service));
@@ -799,7 +781,7 @@ private Q_SLOTS:
             const QString suffix = dark ? QStringLiteral("-dark") : QString();
             for (const FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
                 const bool ping = id == FunctionId::Ping;
-                auto service = AnsweringService(ping ? TimedReplies("10.8.0.6", times) : TimedHops(times));
+                auto service = AnsweringService(ping ? TimedReplies(times) : TimedHops(times));
                 auto window = OpenIcmpWindow(service);
                 if (ping)
                     SetPing(*window.dialog, QStringLiteral("10.8.0.6"), unsigned(times.size()), 0);
