@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The options of ours: taken out before the window's command-line rules,
-// their values, the modes they select and every usage error; and the bytes
-// of the CSV and JSON forms for names and texts that need quoting.
+// their values, the modes they select and every usage error; the window's
+// own command-line rules; and the bytes of the CSV and JSON forms for names
+// and texts that need quoting.
 
 #include "app/ReportFormats.h"
 #include "app/ReportOptions.h"
@@ -11,6 +12,7 @@
 #include <QTest>
 
 using namespace netsonde;
+using namespace Qt::StringLiterals;
 using Mode = CReportOptions::Mode;
 
 Q_DECLARE_METATYPE(CReportOptions::Mode)
@@ -58,6 +60,20 @@ private Q_SLOTS:
         row("user on quote", {"--report", "--user", "u", "-q", "h"}, Mode::UsageError, "Q h");
         row("family switch after host", {"--report", "-p", "h", "-6"}, Mode::Report, "P h");
         row("-4 and -6", {"--report", "-4", "-p", "h", "-6"}, Mode::UsageError, "");
+        // The window's own rules for a switch, the host text after it and what cancels it.
+        row("slash and capital", {"/N", "ns.example"}, Mode::Window, "N ns.example");
+        row("host before switch ignored", {"host.example", "-p"}, Mode::Window, "P ");
+        row("hosts joined", {"-p", "a", "b"}, Mode::Window, "P ab");
+        row("unknown later switch cancels", {"-p", "host", "-x"}, Mode::Window, "");
+        row("long switch cancels", {"-ping", "host"}, Mode::Window, "");
+        row("switch alone", {"-q"}, Mode::Window, "Q ");
+        row("later switch starts over", {"-t", "a", "-f", "b"}, Mode::Window, "F b");
+        row("every letter t", {"-T", "h"}, Mode::Window, "T h");
+        row("bare dash", {"-", "host"}, Mode::Window, "");
+        row("host after cancelled switch ignored", {"-z", "host"}, Mode::Window, "");
+        row("toolkit platform first", {"-platform", "offscreen", "-t", "h"}, Mode::Window, "T h");
+        row("family switch of report mode cancels", {"-p", "host", "-6"}, Mode::Window, "");
+        row("non-latin letter", {u"-\u0440"_s, "h"}, Mode::Window, "");
     }
 
     void modes()
@@ -138,15 +154,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("quotes") << "say \"hi\"" << QByteArray("1,10.0.0.1,\"say \"\"hi\"\"\",7\r\n");
-        QTest::newRow("comma") << "a,b" << QByteArray("1,10.0.0.1,\"a,b\",7\r\n");
-        QTest::newRow("CR LF") << "a\r\nb" << QByteArray("1,10.0.0.1,\"a\r\nb\",7\r\n");
-        QTest::newRow("LF") << "a\nb" << QByteArray("1,10.0.0.1,\"a\nb\",7\r\n");
-        QTest::newRow("lone CR") << "a\rb" << QByteArray("1,10.0.0.1,\"a\rb\",7\r\n");
-        QTest::newRow("Latin-1 bytes") << QString::fromLatin1("caf\xE9\xFF")
-                                       << QByteArray("1,10.0.0.1,caf\xC3\xA9\xC3\xBF,7\r\n");
-        QTest::newRow("Latin-1 byte and a quote") << QString::fromLatin1("\xE9\"")
-                                                  << QByteArray("1,10.0.0.1,\"\xC3\xA9\"\"\",7\r\n");
+        const auto row = [](const char* tag, const QString& name, const QByteArray& cell) {
+            QTest::newRow(tag) << name << "1,10.0.0.1," + cell + ",7\r\n";
+        };
+        row("quotes", "say \"hi\"", "\"say \"\"hi\"\"\"");
+        row("comma", "a,b", "\"a,b\"");
+        row("CR LF", "a\r\nb", "\"a\r\nb\"");
+        row("LF", "a\nb", "\"a\nb\"");
+        row("lone CR", "a\rb", "\"a\rb\"");
+        row("Latin-1 bytes", QString::fromLatin1("caf\xE9\xFF"), "caf\xC3\xA9\xC3\xBF");
+        row("Latin-1 byte and a quote", QString::fromLatin1("\xE9\""), "\"\xC3\xA9\"\"\"");
     }
     void csvQuotesNames()
     {
