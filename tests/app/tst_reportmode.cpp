@@ -379,35 +379,6 @@ private Q_SLOTS:
         QVERIFY(statistics.value("min_ms").toDouble() <= statistics.value("max_ms").toDouble());
     }
 
-    void messageBoxGivesStatusOne_data()
-    {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<QByteArray>("header");
-        // Nothing listens on router2: the connection is refused at once.
-        const QByteArray router2 = LabText("NETSONDE_LAB_ROUTER2").toUtf8();
-        QTest::newRow("refused") << QStringList{"-q", router2} << "Could not connect to " + router2
-                                 << "Quote Of The Day from " + router2 + "\n\n";
-        const QByteArray columns = "#    Address         Host Name" + QByteArray(41, ' ') + "Response Time\n";
-        QTest::newRow("-4 on an IPv6-only name") << QStringList{"-4", "-p", "v6only.lab.test"}
-                                                 << QByteArray("Unable to resolve hostname")
-                                                 << "Ping host v6only.lab.test\n\n" + columns;
-        const QByteArray destination = LabText("NETSONDE_LAB_DESTINATION").toUtf8();
-        QTest::newRow("-6 on an IPv4 address") << QStringList{"-6", "-p", destination}
-                                               << QByteArray("Unable to resolve hostname")
-                                               << "Ping host " + destination + "\n\n" + columns;
-    }
-
-    void messageBoxGivesStatusOne()
-    {
-        QFETCH(QStringList, options);
-        QFETCH(QByteArray, message);
-        const ReportResult result = RunReport(QStringList{"--report"} + options);
-        QCOMPARE(result.exitCode, 1);
-        QCOMPARE(result.err, "netsonde: " + message + "\n");
-        QTEST(AfterDateLine(result.out), "header");
-    }
-
     // Ctrl-C while a request to the silent address waits: the rows so far, then 130.
     void interruptDuringPing()
     {
@@ -444,60 +415,62 @@ private Q_SLOTS:
         QCOMPARE(result.settings, StoredSettings());
     }
 
-    void usageErrors_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QByteArray>("reason");
-        const auto row = [](const char* tag, const QStringList& arguments, const char* reason) {
-            QTest::newRow(tag) << QStringList{"--report"} + arguments << QByteArray(reason);
-        };
-        row("count above range", {"--count", "31", "-p", "h"}, "--count must lie between 1 and 30");
-        row("delay below range", {"--delay", "-1", "-p", "h"}, "--delay must lie between 0 and 10000");
-        row("timeout above range", {"--timeout", "61", "-p", "h"}, "--timeout must lie between 1 and 60");
-        row("hops above range", {"--hops", "61", "-t", "h"}, "--hops must lie between 1 and 60");
-        row("hops of zero", {"--hops", "0", "-t", "h"}, "--hops must lie between 1 and 60");
-        row("unknown option", {"--fast", "-p", "h"}, "unknown option --fast");
-        row("missing value", {"-n", "h", "--server"}, "--server needs a value");
-        row("no host", {"-f"}, "--report needs a host after the switch");
-        row("unknown format", {"--format", "xml", "-p", "h"}, "unknown format \"xml\" (text, json or csv)");
-        row("csv without rows", {"--format=csv", "-f", "h"}, "--format csv applies only to Ping and TraceRoute");
-        row("both families", {"-6", "-4", "-p", "h"}, "-4 and -6 cannot be given together");
-    }
-
-    void usageErrors()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(QByteArray, reason);
-        const ReportResult result = RunReport(arguments);
-        QCOMPARE(result.exitCode, 2);
-        QCOMPARE(result.out, QByteArray());
-        const QList<QByteArray> lines = result.err.split('\n');
-        QCOMPARE(lines.value(0), "netsonde: " + reason);
-        QVERIFY2(lines.value(1).startsWith("usage: netsonde --report"), result.err);
-    }
-
-    // A run without a window never maps Qt Gui or Widgets: the loader logs
-    // every library it maps, and a platform plugin that does not exist would
-    // end a run that created a GUI application object.
-    void runsWithoutGuiLibraries_data()
+    // Every run without a window: its exit status, standard error (a message box as one line, a usage
+    // error as its reason and the usage), standard output's end and the texts it must hold. None maps
+    // Qt Gui or Widgets: the loader logs every library it maps, and a platform plugin that does not
+    // exist would end a run that created a GUI application object.
+    void runsWithoutWindow_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QStringList>("shown"); // texts standard output must hold
-        QTest::newRow("version") << QStringList{"--version"} << 0 << QStringList{"Netsonde Version 2.1a\n"};
-        QTest::newRow("help") << QStringList{"--help"} << 0
-                              << QStringList{"--report", "--count", "--timeout", "--delay", "--hops", "--no-resolve",
-                                             "--verbose", "--type", "--server", "--user", "--progress", "--format",
-                                             "netsonde-report/1", "bytes_received", "destination_reached",
-                                             "-p|-t|-f|-w|-n|-q", "-4, -6", "address_family"};
-        QTest::newRow("usage error") << QStringList{"--report", "-f"} << 2 << QStringList{};
-        QTest::newRow("report") << QStringList{"--report", "-q", LabText("NETSONDE_LAB_ROUTER2")} << 1 << QStringList{};
+        QTest::addColumn<QByteArray>("err");
+        QTest::addColumn<QByteArray>("ending");
+        QTest::addColumn<QStringList>("shown");
+        const auto row = [](const char* tag, const QStringList& arguments, int exitCode, const QByteArray& err,
+                            const QByteArray& ending, const QStringList& shown = {}) {
+            QTest::newRow(tag) << arguments << exitCode << err << ending << shown;
+        };
+        row("version", {"--version"}, 0, "", "Netsonde Version 2.1a\n");
+        row("help", {"--help"}, 0, "", "1,192.0.2.7,host.example,3\n",
+            {"--report", "--count", "--timeout", "--delay", "--hops", "--no-resolve", "--verbose", "--type", "--server",
+             "--user", "--progress", "--format", "netsonde-report/1", "bytes_received", "destination_reached",
+             "-p|-t|-f|-w|-n|-q", "-4, -6", "address_family"});
+        const auto boxRow = [&](const char* tag, const QStringList& options, const QByteArray& message,
+                                const QByteArray& header) {
+            row(tag, QStringList{"--report"} + options, 1, "netsonde: " + message + "\n", "M\n\n" + header);
+        };
+        // Nothing listens on router2: the connection is refused at once.
+        const QByteArray router2 = LabText("NETSONDE_LAB_ROUTER2").toUtf8();
+        boxRow("refused", {"-q", router2}, "Could not connect to " + router2,
+               "Quote Of The Day from " + router2 + "\n\n");
+        const QByteArray columns = "\n\n#    Address         Host Name" + QByteArray(41, ' ') + "Response Time\n";
+        boxRow("-4 on an IPv6-only name", {"-4", "-p", "v6only.lab.test"}, "Unable to resolve hostname",
+               "Ping host v6only.lab.test" + columns);
+        const QByteArray destination = Destination().toUtf8();
+        boxRow("-6 on an IPv4 address", {"-6", "-p", destination}, "Unable to resolve hostname",
+               "Ping host " + destination + columns);
+        const auto usageRow = [&](const char* tag, const QStringList& arguments, const QByteArray& reason) {
+            row(tag, QStringList{"--report"} + arguments, 2, "netsonde: " + reason + "\nusage: netsonde --report", "");
+        };
+        usageRow("count above range", {"--count", "31", "-p", "h"}, "--count must lie between 1 and 30");
+        usageRow("delay below range", {"--delay", "-1", "-p", "h"}, "--delay must lie between 0 and 10000");
+        usageRow("timeout above range", {"--timeout", "61", "-p", "h"}, "--timeout must lie between 1 and 60");
+        usageRow("hops above range", {"--hops", "61", "-t", "h"}, "--hops must lie between 1 and 60");
+        usageRow("hops of zero", {"--hops", "0", "-t", "h"}, "--hops must lie between 1 and 60");
+        usageRow("unknown option", {"--fast", "-p", "h"}, "unknown option --fast");
+        usageRow("missing value", {"-n", "h", "--server"}, "--server needs a value");
+        usageRow("no host", {"-f"}, "--report needs a host after the switch");
+        usageRow("unknown format", {"--format", "xml", "-p", "h"}, "unknown format \"xml\" (text, json or csv)");
+        usageRow("csv without rows", {"--format=csv", "-f", "h"}, "--format csv applies only to Ping and TraceRoute");
+        usageRow("both families", {"-6", "-4", "-p", "h"}, "-4 and -6 cannot be given together");
     }
 
-    void runsWithoutGuiLibraries()
+    void runsWithoutWindow()
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
+        QFETCH(QByteArray, err);
+        QFETCH(QByteArray, ending);
         QFETCH(QStringList, shown);
         QTemporaryDir logFolder;
         QProcessEnvironment environment;
@@ -506,7 +479,9 @@ private Q_SLOTS:
         environment.insert(u"LD_DEBUG_OUTPUT"_s, logFolder.filePath(u"loaded"_s));
         const ReportResult result = CReportProcess(arguments, environment).Finish();
         QCOMPARE(result.exitCode, exitCode);
-        QVERIFY2(exitCode != 0 || result.err.isEmpty(), result.err);
+        QVERIFY2(exitCode == 2 ? result.err.startsWith(err) : result.err == err, result.err);
+        QVERIFY2(ending.isEmpty() ? result.out.isEmpty() : result.out.endsWith(ending), result.out);
+        QVERIFY2(!result.out.contains('\r'), result.out);
         for (const QString& text : shown)
             QVERIFY2(result.out.contains(text.toUtf8()), qPrintable(text));
         // The loader's log of every library it mapped, one log a process, each read up to 1 MiB.
