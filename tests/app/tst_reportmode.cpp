@@ -6,6 +6,7 @@
 // tell what happened, the settings file must stay as it was, and Ctrl-C must
 // stop a stalled query and still print what arrived.
 
+#include "support/FileHelpers.h"
 #include "support/LabServer.h"
 #include "netns/LabEnvironment.h"
 #include "support/LabNameServer.h"
@@ -56,12 +57,7 @@ public:
     explicit CReportProcess(const QStringList& arguments, const QProcessEnvironment& extraEnvironment = {},
                             const QByteArray& storedSettings = StoredSettings())
     {
-        QDir().mkpath(SettingsFolder());
-        QFile settings(SettingsPath());
-        if (settings.open(QIODevice::WriteOnly))
-            settings.write(storedSettings);
-        // On disk before the process can read it.
-        settings.close();
+        WriteFile(SettingsPath(), storedSettings);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             environment.remove(QString::fromLatin1(name));
@@ -93,15 +89,13 @@ public:
         if (!m_process.waitForFinished(kWaitMs))
             m_process.kill();
         m_process.waitForFinished();
-        QFile settings(SettingsPath());
         return {m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1,
                 m_process.readAllStandardOutput(), m_progress + m_process.readAllStandardError(), {},
-                settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray()};
+                FileBytes(SettingsPath())};
     }
 
 private:
-    QString SettingsFolder() const { return m_home.filePath(u"config/Korvelin"_s); }
-    QString SettingsPath() const { return SettingsFolder() + u"/netsonde.ini"_s; }
+    QString SettingsPath() const { return m_home.filePath(u"config/Korvelin/netsonde.ini"_s); }
 
     QTemporaryDir m_home;
     QProcess m_process;
@@ -148,35 +142,24 @@ ReportResult RunServedQuery(std::uint16_t port, const QStringList& arguments, co
 // does not start with the header, an empty line and the column line.
 QList<QStringList> ResultRows(const QByteArray& out, const QByteArray& header)
 {
-    QList<QByteArray> lines = AfterDateLine(out).split('\n');
-    if (lines.size() < 4 || lines.at(0) != header || !lines.at(1).isEmpty() || !lines.last().isEmpty())
+    const QList<QByteArray> lines = AfterDateLine(out).split('\n');
+    const QString columns = QString::fromUtf8(lines.value(2));
+    if (lines.size() < 4 || lines.at(0) != header || !lines.at(1).isEmpty() || !lines.last().isEmpty()
+        || !columns.startsWith("#    Address "))
         return {};
-    const QString columns = QString::fromUtf8(lines.at(2));
     const qsizetype starts[] = {0, columns.indexOf("Address"), columns.indexOf("Host Name"),
-                                columns.indexOf("Response Time")};
-    if (!columns.startsWith("#    Address ") || starts[1] < 0 || starts[2] < 0 || starts[3] < 0)
-        return {};
+                                columns.indexOf("Response Time"), 1000};
     QList<QStringList> rows;
-    for (qsizetype line = 3; line + 1 < lines.size(); ++line) {
-        const QString text = QString::fromUtf8(lines.at(line));
+    for (const QByteArray& line : lines.mid(3, lines.size() - 4)) {
         QStringList cells;
-        for (int column = 0; column < 4; ++column) {
-            const qsizetype end = column < 3 ? starts[column + 1] : text.size();
-            cells << text.mid(starts[column], end - starts[column]).trimmed();
-        }
+        for (int column = 0; column < 4; ++column)
+            cells << QString::fromUtf8(line).mid(starts[column], starts[column + 1] - starts[column]).trimmed();
         rows << cells;
     }
     return rows;
 }
 
-QJsonObject JsonReport(const QByteArray& out)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(out, &error);
-    if (error.error != QJsonParseError::NoError)
-        qWarning("not JSON (%s): %s", qPrintable(error.errorString()), out.constData());
-    return document.object();
-}
+QJsonObject JsonReport(const QByteArray& out) { return QJsonDocument::fromJson(out).object(); }
 
 } // namespace
 
@@ -486,10 +469,8 @@ private Q_SLOTS:
             QVERIFY2(result.out.contains(text.toUtf8()), qPrintable(text));
         // The loader's log of every library it mapped, one log a process, each read up to 1 MiB.
         QByteArray loaded;
-        for (const QFileInfo& log : QDir(logFolder.path()).entryInfoList(QDir::Files)) {
-            QFile file(log.filePath());
-            loaded += file.open(QIODevice::ReadOnly) ? file.read(1 << 20) : QByteArray();
-        }
+        for (const QFileInfo& log : QDir(logFolder.path()).entryInfoList(QDir::Files))
+            loaded += FileBytes(log.filePath());
         QVERIFY2(loaded.contains("file=libQt6Core.so"), "the loader logged no Qt library");
         QVERIFY2(!loaded.contains("libQt6Gui.so"), "libQt6Gui was mapped");
         QVERIFY2(!loaded.contains("libQt6Widgets.so"), "libQt6Widgets was mapped");
