@@ -145,11 +145,6 @@ QJsonObject JsonReport(const QByteArray& out) { return QJsonDocument::fromJson(o
 class TestReportMode : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY2(QFile::exists(u"" NETSONDE_EXECUTABLE ""_s), NETSONDE_EXECUTABLE);
-    }
-
     // Every option that reaches a request, with Verbose Format stored off.
     void textQueries_data()
     {
