@@ -152,10 +152,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<bool>("fireWall");
         QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<QString>("header");
+        QTest::addColumn<QByteArray>("shown"); // the export text after its date line, or the JSON form's fields
         const auto row = [](const char* tag, int port, const QStringList& options, bool fireWall, const char* request,
                             const QString& header) {
-            QTest::newRow(tag) << port << options << fireWall << QByteArray(request) << header;
+            QTest::newRow(tag) << port << options << fireWall << QByteArray(request)
+                               << header.toUtf8() + "\n\nFirst line\nsecond\nthird\n";
         };
         const QString host = Destination();
         row("finger", 79, {"--user", "ann", "-f", host}, false, "ann\r\n", "Finger ann@" + host);
@@ -180,7 +181,6 @@ private Q_SLOTS:
         QFETCH(QStringList, options);
         QFETCH(bool, fireWall);
         QFETCH(QByteArray, request);
-        QFETCH(QString, header);
         const QByteArray stored = StoredSettings(fireWall ? Destination().toUtf8() : QByteArray());
         auto server = ServeAtDestination(static_cast<std::uint16_t>(port));
         CReportProcess process(QStringList{"--report"} + options, {}, stored);
@@ -194,15 +194,14 @@ private Q_SLOTS:
         const ReportResult result = process.Finish();
         QCOMPARE(result.err, QByteArray());
         QCOMPARE(result.exitCode, 0);
-        // The JSON form as "function user@host bytes_received", an empty line and the text.
+        // The JSON form's fields as "function user@host bytes_received", an empty line and the text.
         const QJsonObject json = JsonReport(result.out);
         const QJsonObject inputs = json.value("inputs").toObject();
         const QString fromJson = json.value("function").toString() + ' ' + inputs.value("user").toString() + '@'
                                  + inputs.value("host").toString() + ' '
                                  + QString::number(json.value("bytes_received").toInt()) + "\n\n"
                                  + json.value("text").toString();
-        QCOMPARE(json.isEmpty() ? AfterDateLine(result.out) : fromJson.toUtf8(),
-                 header.toUtf8() + "\n\nFirst line\nsecond\nthird\n");
+        QTEST(json.isEmpty() ? AfterDateLine(result.out) : fromJson.toUtf8(), "shown");
         QCOMPARE(result.settings, stored);
     }
 
@@ -245,14 +244,12 @@ private Q_SLOTS:
                      .arg(report.value("exit_status").toInt(-1)).arg(report.value("messages").toArray().size()),
                  "netsonde-report/1 nslookup " + Destination() + " 0 0");
         QVERIFY(QDateTime::fromString(report.value("started").toString(), Qt::ISODate).isValid());
-        QCOMPARE(report.value("header").toObject().value("ancount").toInt(),
-                 report.value("answers").toArray().size());
+        const QJsonArray answers = report.value("answers").toArray();
+        QCOMPARE(report.value("header").toObject().value("ancount").toInt(), answers.size());
         // The server may give the records in any order.
-        if (!key.isEmpty()) {
-            const QJsonArray answers = report.value("answers").toArray();
-            QVERIFY(std::any_of(answers.begin(), answers.end(),
-                                [&](const QJsonValue& answer) { return answer.toObject().value(key) == value; }));
-        }
+        QVERIFY(key.isEmpty() || std::any_of(answers.begin(), answers.end(), [&](const QJsonValue& answer) {
+            return answer.toObject().value(key) == value;
+        }));
         const ReportResult plain = RunReport(options);
         QCOMPARE(plain.err, QByteArray());
         QCOMPARE(plain.exitCode, 0);
