@@ -24,8 +24,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <string>
-#include <vector>
 
 using namespace netsonde::test;
 using namespace Qt::StringLiterals;
