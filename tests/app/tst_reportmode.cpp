@@ -105,13 +105,11 @@ ReportResult RunReport(const QStringList& arguments) { return CReportProcess(arg
 // that it has no CR and that the date line is followed by an empty line.
 QByteArray AfterDateLine(const QByteArray& out)
 {
-    static const QRegularExpression date(
-        u"^[A-Z][a-z]+day, [A-Z][a-z]+ \\d\\d, \\d{4} \\d\\d:\\d\\d[AP]M\n\n"_s);
-    const QString text = QString::fromUtf8(out);
-    const QRegularExpressionMatch match = date.match(text);
+    static const QRegularExpression date(u"^[A-Z][a-z]+day, [A-Z][a-z]+ \\d\\d, \\d{4} \\d\\d:\\d\\d[AP]M\n\n"_s);
+    const QRegularExpressionMatch match = date.match(QString::fromUtf8(out));
     if (out.contains('\r') || !match.hasMatch())
         return "(not an export text with LF line ends: " + out + ")";
-    return text.mid(match.capturedLength()).toUtf8();
+    return out.mid(match.capturedLength()); // the date line is ASCII
 }
 
 // The rows of a Ping or TraceRoute export text, each cut into its four columns
