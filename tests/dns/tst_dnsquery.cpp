@@ -113,11 +113,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, host);
         QFETCH(QString, searchType);
-        QFETCH(QString, failure);
         const DnsQuery query = BuildDnsQuery(host, searchType, 1);
-        QVERIFY(!query.Succeeded());
-        QCOMPARE(query.failure, failure);
-        QVERIFY(query.bytes.isEmpty());
+        QVERIFY(!query.Succeeded() && query.bytes.isEmpty());
+        QTEST(query.failure, "failure");
     }
 
     void idFromTime()
