@@ -209,6 +209,28 @@ private Q_SLOTS:
         Row("verbose, counts 65535", ReplyHeader(0, 0xFFFF, 0xFFFF, 0xFFFF),
             VerboseHead(0, 65535, 65535, 65535) + answers + CutShort("answer section, record 1 (NAME)"), true);
 
+        // The first header line after its ID, then Yes or No for AA, TC, RD and RA; the short form shows none of it.
+        const auto head = [](const char* tag, int id, int flags, int flags2, const char* first, const char* bits) {
+            const auto yes = [bits](int i) { return QString(bits[i] == 'y' ? "Yes" : "No"); };
+            Row(tag, DnsMessageBuilder().Header(id, flags, flags2, 0, 0, 0, 0),
+                QString("Header:\r\n   ID=%1, %2\r\n   Authoritative Answer=%3, Truncation=%4\r\n"
+                        "   Recursion Desired=%5, Recursion Available=%6\r\n"
+                        "   QDCOUNT=0, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n---\r\n")
+                    .arg(QString::number(id), QLatin1String(first), yes(0), yes(1), yes(2), yes(3)), true);
+        };
+        head("query, all clear", 0, 0x00, 0x00, "QR=Query, Opcode=QUERY, RCODE=NO ERROR", "nnnn");
+        head("opcode 5, RCODE 9, AA and TC", 0xABCD, 0x80 | 5 << 3 | 0x04 | 0x02, 0x09,
+            "QR=Response, Opcode=UNDEFINED, RCODE=UNDEFINED ERROR", "yynn");
+        head("IQUERY, FORMAT ERROR, Z set", 1, 1 << 3, 0x71, "QR=Query, Opcode=IQUERY, RCODE=FORMAT ERROR", "nnnn");
+        head("STATUS, SERVER FAILURE", 2, 2 << 3 | 0x01, 0x82, "QR=Query, Opcode=STATUS, RCODE=SERVER FAILURE", "nnyy");
+        head("opcode 3, NAME ERROR", 3, 3 << 3, 0x03, "QR=Query, Opcode=UNDEFINED, RCODE=NAME ERROR", "nnnn");
+        head("opcode 15, NOT IMPLEMENTED", 4, 0xFF, 0x04, "QR=Response, Opcode=UNDEFINED, RCODE=NOT IMPLEMENTED",
+            "yyyn");
+        head("REFUSED", 5, 0x80, 0x05, "QR=Response, Opcode=QUERY, RCODE=REFUSED", "nnnn");
+        head("RCODE 6", 6, 0x80, 0x06, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnnn");
+        head("RCODE 15", 7, 0x80, 0xFF, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnny");
+        Row("short form of a header with every flag", DnsMessageBuilder().Header(4, 0xFF, 0xFF, 0, 0, 0, 0), "---\r\n");
+
         // Names: labels as received; the decoder's own cases are in the wire test.
         const QString aLines = QStringLiteral("   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n");
         Row("dot and control bytes in labels",
@@ -297,39 +319,6 @@ private Q_SLOTS:
         QFETCH(QByteArray, message);
         QFETCH(bool, verbose);
         QTEST(WriteDnsReport(message, DnsReportOptions{verbose}), "expected");
-    }
-
-    // The first header line after its ID, then Yes or No for AA, TC, RD and RA; the short form shows none of it.
-    void headerLines_data()
-    {
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<QString>("lines");
-        const auto row = [](const char* tag, int id, int flags, int flags2, const char* first, const char* bits) {
-            const auto yes = [bits](int i) { return bits[i] == 'y' ? QStringLiteral("Yes") : QStringLiteral("No"); };
-            QTest::newRow(tag) << DnsMessageBuilder().Header(id, flags, flags2, 0, 0, 0, 0).Bytes()
-                               << QStringLiteral("   ID=%1, %2\r\n   Authoritative Answer=%3, Truncation=%4\r\n"
-                                                 "   Recursion Desired=%5, Recursion Available=%6\r\n")
-                                      .arg(QString::number(id), QLatin1String(first), yes(0), yes(1), yes(2), yes(3));
-        };
-        row("query, all clear", 0, 0x00, 0x00, "QR=Query, Opcode=QUERY, RCODE=NO ERROR", "nnnn");
-        row("opcode 5, RCODE 9, AA and TC", 0xABCD, 0x80 | 5 << 3 | 0x04 | 0x02, 0x09,
-            "QR=Response, Opcode=UNDEFINED, RCODE=UNDEFINED ERROR", "yynn");
-        row("IQUERY, FORMAT ERROR, Z set", 1, 1 << 3, 0x71, "QR=Query, Opcode=IQUERY, RCODE=FORMAT ERROR", "nnnn");
-        row("STATUS, SERVER FAILURE", 2, 2 << 3 | 0x01, 0x82, "QR=Query, Opcode=STATUS, RCODE=SERVER FAILURE", "nnyy");
-        row("opcode 3, NAME ERROR", 3, 3 << 3, 0x03, "QR=Query, Opcode=UNDEFINED, RCODE=NAME ERROR", "nnnn");
-        row("opcode 15, NOT IMPLEMENTED", 4, 0xFF, 0x04, "QR=Response, Opcode=UNDEFINED, RCODE=NOT IMPLEMENTED",
-            "yyyn");
-        row("REFUSED", 5, 0x80, 0x05, "QR=Response, Opcode=QUERY, RCODE=REFUSED", "nnnn");
-        row("RCODE 6", 6, 0x80, 0x06, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnnn");
-        row("RCODE 15", 7, 0x80, 0xFF, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnny");
-    }
-    void headerLines()
-    {
-        QFETCH(QByteArray, message);
-        QFETCH(QString, lines);
-        QCOMPARE(WriteDnsReport(message, DnsReportOptions{true}),
-                 "Header:\r\n" + lines + "   QDCOUNT=0, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n---\r\n");
-        QCOMPARE(WriteDnsReport(message, DnsReportOptions{false}), QStringLiteral("---\r\n"));
     }
 
     // The data form: each row names the members it checks; "error" must be
