@@ -336,58 +336,51 @@ private Q_SLOTS:
                 .arg(QString::fromUtf8(rest)).toUtf8();
         };
         const QByteArray next = record("", "A", 1, 0, 4, R"j(, "address": "10.0.0.9")j");
-        QTest::newRow("header and question")
-            << DnsMessageBuilder().Header(0x1234, 0xAD, 0xF3, 1, 0, 0, 0).Name({"example", "com"}).Question(15, 1)
-                   .Bytes()
-            << QByteArray(R"j({"header": {"id": 4660, "qr": true, "opcode": 5, "aa": true, "tc": false, "rd": true,
-                              "ra": true, "z": 7, "rcode": 3, "qdcount": 1, "ancount": 0, "nscount": 0, "arcount": 0},
-                              "questions": [{"name": "example.com", "type": "MX", "type_number": 15, "class": 1}],
-                              "answers": [], "authority": [], "additional": []})j");
-        QTest::newRow("MX in the authority section, A additional")
-            << Reply(0, 1, 1).Pointer(12).Fields(15, 1, 0xFFFFFFFF, Rdata().U16(10).Labels({"mx"}).Pointer(12))
-                   .Raw(AddressRecord(9)).Bytes()
-            << R"j({"answers": [], "authority": [)j"
-                   + record("example.com", "MX", 15, -1, 7, R"j(, "preference": 10, "exchange": "mx.example.com")j")
-                   + R"j(], "additional": [)j" + next + "]}";
-        QTest::newRow("SOA")
-            << Answer(6, Rdata().Root().Root().U32(2024010101).U32(7200).U32(0x80000000).U32(0xFFFFFFFF).U32(300))
-                   .Bytes()
-            << R"j({"answers": [)j" + record("example.com", "SOA", 6, 3600, 22, R"j(, "mname": "", "rname": "",
-                   "serial": 2024010101, "refresh": 7200, "retry": -2147483648, "expire": -1, "minimum": 300)j") + "]}";
-        QTest::newRow("TXT with quotes, comma, newline and bytes above 127")
-            << Answer(16, "\x0A" "say \"hi\",\n" "\x05" "\xC3\xA9\xFF\x01\x7F"_wire).Bytes()
-            << "{\"answers\": [" + record("example.com", "TXT", 16, 3600, 17,
-                                         ", \"strings\": [\"say \\\"hi\\\",\\n\", \"\xC3\xA9\xC3\xBF\\u0001\x7F\"]")
-                   + "]}";
-        QTest::newRow("WKS, HINFO and type 10")
-            << Reply(3, 0, 0).Pointer(12).Fields(11, 1, 1, "\xC0\x00\x02\x01\x06"_wire)
-                   .Pointer(12).Fields(13, 1, 1, "\x01" "a" "\x01" "b"_wire)
-                   .Pointer(12).Fields(10, 1, 1, "\x00"_wire).Bytes()
-            << R"j({"answers": [)j"
-                   + record("example.com", "WKS", 11, 1, 5, R"j(, "address": "192.0.2.1", "protocol": 6)j")
-                   + ", " + record("example.com", "HINFO", 13, 1, 4, R"j(, "cpu": "a", "os": "b")j")
-                   + ", " + record("example.com", "UNDEFINED", 10, 1, 1, R"j(, "rdata": "Not yet implemented")j")
-                   + "]}";
-        QTest::newRow("AAAA, SRV, AAAA")
-            << Ipv6AndServiceReply()
-            << R"j({"answers": [)j" + record("example.com", "AAAA", 28, 60, 16, R"j(, "address": "2001:db8::1")j")
-                   + R"j(], "authority": [)j" + record("_sip._udp.example.com", "SRV", 33, 60, 12,
-                                                       R"j(, "priority": 10, "weight": 60, "port": 5060,
-                                                       "target": "sip.example.com")j")
-                   + R"j(], "additional": [)j" + record("", "AAAA", 28, 60, 16, R"j(, "address": "::ffff:192.0.2.1")j")
-                   + "]}";
-        QTest::newRow("RDATA too short")
-            << Reply(2, 0, 0).Pointer(12).Fields(15, 1, 0, "\x00\x0A"_wire).Raw(AddressRecord(9)).Bytes()
-            << R"j({"answers": [)j" + record("example.com", "MX", 15, 0, 2, R"j(, "error":
-                   "Error: RDATA too short in the answer section, record 1 (RDATA)")j") + ", " + next + "]}";
-        QTest::newRow("cut in a record's fields")
-            << Reply(1, 0, 0).Pointer(12).U16(1).Bytes()
-            << QByteArray(R"j({"answers": [{"name": "example.com"}],
+        const auto row = [](const char* tag, const QByteArray& message, const QByteArray& expected) {
+            QTest::newRow(tag) << message << expected;
+        };
+        row("header and question",
+            DnsMessageBuilder().Header(0x1234, 0xAD, 0xF3, 1, 0, 0, 0).Name({"example", "com"}).Question(15, 1),
+            R"j({"header": {"id": 4660, "qr": true, "opcode": 5, "aa": true, "tc": false, "rd": true,
+                "ra": true, "z": 7, "rcode": 3, "qdcount": 1, "ancount": 0, "nscount": 0, "arcount": 0},
+                "questions": [{"name": "example.com", "type": "MX", "type_number": 15, "class": 1}],
+                "answers": [], "authority": [], "additional": []})j");
+        row("MX in the authority section, A additional",
+            Reply(0, 1, 1).Pointer(12).Fields(15, 1, 0xFFFFFFFF, Rdata().U16(10).Labels({"mx"}).Pointer(12))
+                .Raw(AddressRecord(9)),
+            R"j({"answers": [], "authority": [)j"
+                + record("example.com", "MX", 15, -1, 7, R"j(, "preference": 10, "exchange": "mx.example.com")j")
+                + R"j(], "additional": [)j" + next + "]}");
+        row("SOA",
+            Answer(6, Rdata().Root().Root().U32(2024010101).U32(7200).U32(0x80000000).U32(0xFFFFFFFF).U32(300)),
+            R"j({"answers": [)j" + record("example.com", "SOA", 6, 3600, 22, R"j(, "mname": "", "rname": "",
+                "serial": 2024010101, "refresh": 7200, "retry": -2147483648, "expire": -1, "minimum": 300)j") + "]}");
+        row("TXT with quotes, comma, newline and bytes above 127",
+            Answer(16, "\x0A" "say \"hi\",\n" "\x05" "\xC3\xA9\xFF\x01\x7F"_wire),
+            "{\"answers\": [" + record("example.com", "TXT", 16, 3600, 17, ", \"strings\": [\"say \\\"hi\\\",\\n\", "
+                                      "\"\xC3\xA9\xC3\xBF\\u0001\x7F\"]") + "]}");
+        row("WKS, HINFO and type 10",
+            Reply(3, 0, 0).Pointer(12).Fields(11, 1, 1, "\xC0\x00\x02\x01\x06"_wire)
+                .Pointer(12).Fields(13, 1, 1, "\x01" "a" "\x01" "b"_wire).Pointer(12).Fields(10, 1, 1, "\x00"_wire),
+            R"j({"answers": [)j"
+                + record("example.com", "WKS", 11, 1, 5, R"j(, "address": "192.0.2.1", "protocol": 6)j")
+                + ", " + record("example.com", "HINFO", 13, 1, 4, R"j(, "cpu": "a", "os": "b")j")
+                + ", " + record("example.com", "UNDEFINED", 10, 1, 1, R"j(, "rdata": "Not yet implemented")j") + "]}");
+        row("AAAA, SRV, AAAA", Ipv6AndServiceReply(),
+            R"j({"answers": [)j" + record("example.com", "AAAA", 28, 60, 16, R"j(, "address": "2001:db8::1")j")
+                + R"j(], "authority": [)j" + record("_sip._udp.example.com", "SRV", 33, 60, 12,
+                                                    R"j(, "priority": 10, "weight": 60, "port": 5060,
+                                                    "target": "sip.example.com")j")
+                + R"j(], "additional": [)j" + record("", "AAAA", 28, 60, 16, R"j(, "address": "::ffff:192.0.2.1")j")
+                + "]}");
+        row("RDATA too short", Reply(2, 0, 0).Pointer(12).Fields(15, 1, 0, "\x00\x0A"_wire).Raw(AddressRecord(9)),
+            R"j({"answers": [)j" + record("example.com", "MX", 15, 0, 2, R"j(, "error":
+                "Error: RDATA too short in the answer section, record 1 (RDATA)")j") + ", " + next + "]}");
+        row("cut in a record's fields", Reply(1, 0, 0).Pointer(12).U16(1),
+            R"j({"answers": [{"name": "example.com"}],
                 "error": "Error: message cut short in the answer section, record 1 (TYPE, CLASS, TTL, RDLENGTH)"})j");
-        QTest::newRow("cut in the header")
-            << QByteArray(11, '\0')
-            << QByteArray(R"j({"header": null, "questions": [], "answers": [],
-                              "error": "Error: message cut short in the header"})j");
+        row("cut in the header", QByteArray(11, '\0'), R"j({"header": null, "questions": [], "answers": [],
+                                                          "error": "Error: message cut short in the header"})j");
     }
     void json()
     {
