@@ -46,10 +46,9 @@ QString InstallLabHosts()
     QFile hosts(path);
     if (!directory.isValid() || !hosts.open(QIODevice::WriteOnly))
         return QStringLiteral("cannot write a hosts file");
-    hosts.write(QStringLiteral("127.0.0.1 localhost\n%1 %2 %2-alias\n%3 ns1.lab.test nameserver\n"
-                               "10.200.3.7 target.lab.test target www-target\n%4 v6only.lab.test v6only\n")
-                    .arg(LabVariable("NETSONDE_LAB_SOURCE"), LocalHostName(), LabVariable("NETSONDE_LAB_DESTINATION"),
-                         LabVariable("NETSONDE_LAB_DESTINATION6"))
+    hosts.write(QStringLiteral("127.0.0.1 localhost\n%1 %2 %2-alias\n"
+                               "10.200.3.7 target.lab.test target www-target\n%3 v6only.lab.test v6only\n")
+                    .arg(LabVariable("NETSONDE_LAB_SOURCE"), LocalHostName(), LabVariable("NETSONDE_LAB_DESTINATION6"))
                     .toUtf8());
     hosts.close();
     if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
@@ -153,20 +152,6 @@ private Q_SLOTS:
         QCOMPARE(actual.sections, expected.sections);
         const QString question = QStringLiteral("Question:\r\n   Name=%1, QTYPE=%2, QCLASS=1\r\n").arg(digName, type);
         QCOMPARE(result.output.contains(question), verbose);
-    }
-
-    void aNameServerGivenByName()
-    {
-        if (!g_hostsFailure.isEmpty())
-            QSKIP(qPrintable(g_hostsFailure));
-        const QString host = QStringLiteral("www.lab.test");
-        const LookupResult byName = RunLookup(host, kATypeIndex, QStringLiteral("nameserver"));
-        const LookupResult byAddress = RunLookup(host, kATypeIndex, m_server);
-        QVERIFY(byName.boxes.isEmpty());
-        QVERIFY(byName.output.contains(QStringLiteral("   IP Address=10.200.3.7\r\n")));
-        QCOMPARE(ReportShapeOf(byName.output), ReportShapeOf(byAddress.output));
-        const LookupResult unknown = RunLookup(host, kATypeIndex, QStringLiteral("ns.nowhere"));
-        QCOMPARE(unknown.output, QStringLiteral("Cannot resolve ns.nowhere\r\n---\r\n"));
     }
 
     void aServerThatNeverAnswersWaitsForStop()
