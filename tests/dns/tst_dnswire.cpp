@@ -79,7 +79,7 @@ private Q_SLOTS:
         row("pointer to pointer", base().Labels({"www"}).Pointer(0).Pointer(13), 19, "www.example.com", 21);
         row("pointer to the zero byte", base().Pointer(12), 13, "", 15);
         row("label then pointer to the zero byte", base().Labels({"mail"}).Pointer(12), 13, "mail", 20);
-        const auto one = [](const QByteArray& label) { return DnsMessageBuilder().Name({label}).Bytes(); };
+        const auto one = [](const QByteArray& label) -> QByteArray { return DnsMessageBuilder().Name({label}); };
         row("dot and any byte inside a label", one("a.b.\x00\xFF"_wire), 0, "a.b.\x00\xFF"_wire, 8);
         row("length 0x40 is a label", one(QByteArray(0x40, 'x')), 0, QByteArray(0x40, 'x'), 0x42);
         row("length 0xBF is a label", one(QByteArray(0xBF, 'x')), 0, QByteArray(0xBF, 'x'), 0xC1);
