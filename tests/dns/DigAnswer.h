@@ -60,21 +60,13 @@ inline QString RecordKey(const QStringList& lines)
     return lines.join(QLatin1Char('|')).replace(rdLength, QStringLiteral("RDLENGTH")).toLower();
 }
 
-inline const QMap<QString, QString>& DigSectionNames()
-{
-    static const QMap<QString, QString> names{{";; ANSWER SECTION:", "Answer Section:"},
-                                              {";; AUTHORITY SECTION:", "Authority Records Section:"},
-                                              {";; ADDITIONAL SECTION:", "Additional Records Section:"}};
-    return names;
-}
+inline const QMap<QString, QString> kDigSectionNames{{";; ANSWER SECTION:", "Answer Section:"},
+                                                     {";; AUTHORITY SECTION:", "Authority Records Section:"},
+                                                     {";; ADDITIONAL SECTION:", "Additional Records Section:"}};
 
-inline QString RcodeText(const QString& status)
-{
-    static const QMap<QString, QString> texts{
-        {"NOERROR", "NO ERROR"},    {"FORMERR", "FORMAT ERROR"},   {"SERVFAIL", "SERVER FAILURE"},
-        {"NXDOMAIN", "NAME ERROR"}, {"NOTIMP", "NOT IMPLEMENTED"}, {"REFUSED", "REFUSED"}};
-    return texts.value(status, QStringLiteral("UNDEFINED ERROR"));
-}
+inline const QMap<QString, QString> kRcodeTexts{
+    {"NOERROR", "NO ERROR"},    {"FORMERR", "FORMAT ERROR"},   {"SERVFAIL", "SERVER FAILURE"},
+    {"NXDOMAIN", "NAME ERROR"}, {"NOTIMP", "NOT IMPLEMENTED"}, {"REFUSED", "REFUSED"}};
 
 inline void SortRecords(ReportShape& shape)
 {
@@ -94,14 +86,15 @@ inline ReportShape DigShape(const QString& server, const QString& name, const QS
         return {};
     }
     ReportShape shape;
+    QString section;
     static const QRegularExpression statusLine(QStringLiteral("opcode: (\\w+), status: (\\w+)"));
     static const QRegularExpression flagsLine(
         QStringLiteral("flags:([a-z ]*); QUERY: (\\d+), ANSWER: (\\d+), AUTHORITY: (\\d+), ADDITIONAL: (\\d+)"));
     static const QRegularExpression record(QStringLiteral("^(\\S+)\\s+(\\d+)\\s+IN\\s+(\\S+)\\s+(.*)$"));
-    QString section;
     for (const QString& line : QString::fromUtf8(dig.readAllStandardOutput()).split(QLatin1Char('\n'))) {
         if (const auto m = statusLine.match(line); m.hasMatch())
-            shape.header = QString("QR=Response, Opcode=%1, RCODE=%2").arg(m.captured(1), RcodeText(m.captured(2)));
+            shape.header = QString("QR=Response, Opcode=%1, RCODE=%2")
+                               .arg(m.captured(1), kRcodeTexts.value(m.captured(2), "UNDEFINED ERROR"));
         if (const auto m = flagsLine.match(line); m.hasMatch()) {
             const QStringList flags = m.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
             const auto yes = [&flags](const char* flag) { return flags.contains(flag) ? "Yes" : "No"; };
@@ -111,8 +104,8 @@ inline ReportShape DigShape(const QString& server, const QString& name, const QS
                 QStringLiteral("   QDCOUNT=%1, ANCOUNT=%2, NSCOUNT=%3, ARCOUNT=%4")
                     .arg(m.captured(2), m.captured(3), m.captured(4), m.captured(5))};
         }
-        if (DigSectionNames().contains(line))
-            section = DigSectionNames().value(line);
+        if (kDigSectionNames.contains(line))
+            section = kDigSectionNames.value(line);
         else if (const auto m = record.match(line); m.hasMatch() && !section.isEmpty())
             shape.sections[section] << RecordKey(QStringList{"   Name=" + WithoutTrailingDot(m.captured(1)),
                                                              QStringLiteral("   Type=%1, Class=1, TTL=%2, RDLENGTH=0")
@@ -142,7 +135,7 @@ inline ReportShape ReportShapeOf(const QString& report)
             shape.header = m.captured(1);
             shape.headerLines = lines.mid(i + 1, 3);
             i += 3;
-        } else if (DigSectionNames().values().contains(line) || line == QLatin1String("---")) {
+        } else if (kDigSectionNames.values().contains(line) || line == QLatin1String("---")) {
             flush();
             section = line;
         } else if (!section.isEmpty() && line.startsWith(QLatin1String("   "))) {

@@ -58,7 +58,6 @@ public:
         return U16(type).U16(rclass).U32(ttl).U16(rdLength);
     }
 
-    QByteArray Bytes() const { return m_bytes; }
     operator QByteArray() const { return m_bytes; }
 
 private:

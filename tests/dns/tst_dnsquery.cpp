@@ -59,12 +59,10 @@ private Q_SLOTS:
         row("255.255.255.255 not reversed", "255.255.255.255", kTypeA, Query("255.255.255.255"));
         row("five parts is a name", "1.2.3.4.5", kTypeA, Query("1.2.3.4.5"));
         row("UTF-8 bytes of the text", QString::fromUtf8("b\xC3\xBC" "cher.de"), kTypeA, Query("b\xC3\xBC" "cher.de"));
-        row("ALL", "a", "ALL - All records", Query("a", 255));
-        row("MAILB", "a", "MAILB - Mailbox related records", Query("a", 253));
-        row("MX", "a", "MX - Mail exchange", Query("a", 15));
-        row("WKS", "a", "WKS - Well known service description", Query("a", 11));
-        row("AAAA", "a", "AAAA - IPv6 host address", Query("a", 28));
-        row("SRV", "_sip._udp.a", "SRV - Service location", Query("_sip._udp.a", 33));
+        for (const auto& [type, qtype] : {std::pair{"ALL - All records", 255}, {"MAILB - Mailbox related records", 253},
+                                          {"MX - Mail exchange", 15}, {"WKS - Well known service description", 11},
+                                          {"AAAA - IPv6 host address", 28}, {"SRV - Service location", 33}})
+            row(type, "_sip._udp.a", type, Query("_sip._udp.a", qtype));
         row("IPv6 address reversed by nibbles", "2001:db8::1", kTypePtr,
             Query("1.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa", 12));
         row("IPv6 address in upper case, nibbles in lower case", "FE80::ABCD", kTypePtr,
@@ -113,11 +111,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, host);
         QFETCH(QString, searchType);
-        QFETCH(QString, failure);
         const DnsQuery query = BuildDnsQuery(host, searchType, 1);
-        QVERIFY(!query.Succeeded());
-        QCOMPARE(query.failure, failure);
-        QVERIFY(query.bytes.isEmpty());
+        QVERIFY(!query.Succeeded() && query.bytes.isEmpty());
+        QTEST(query.failure, "failure");
     }
 
     void idFromTime()

@@ -46,10 +46,9 @@ QString InstallLabHosts()
     QFile hosts(path);
     if (!directory.isValid() || !hosts.open(QIODevice::WriteOnly))
         return QStringLiteral("cannot write a hosts file");
-    hosts.write(QStringLiteral("127.0.0.1 localhost\n%1 %2 %2-alias\n%3 ns1.lab.test nameserver\n"
-                               "10.200.3.7 target.lab.test target www-target\n%4 v6only.lab.test v6only\n")
-                    .arg(LabVariable("NETSONDE_LAB_SOURCE"), LocalHostName(), LabVariable("NETSONDE_LAB_DESTINATION"),
-                         LabVariable("NETSONDE_LAB_DESTINATION6"))
+    hosts.write(QStringLiteral("127.0.0.1 localhost\n%1 %2 %2-alias\n"
+                               "10.200.3.7 target.lab.test target www-target\n%3 v6only.lab.test v6only\n")
+                    .arg(LabVariable("NETSONDE_LAB_SOURCE"), LocalHostName(), LabVariable("NETSONDE_LAB_DESTINATION6"))
                     .toUtf8());
     hosts.close();
     if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
@@ -58,11 +57,7 @@ QString InstallLabHosts()
     return {};
 }
 
-QString& HostsFailure()
-{
-    static QString failure;
-    return failure;
-}
+QString g_hostsFailure; // why the lab's names are unknown to the system resolver, or empty
 
 QString NamedLog()
 {
@@ -126,16 +121,12 @@ private Q_SLOTS:
             row(m_server, "box.lab.test", type);
         for (const char* type : {"MX", "NS", "SOA"})
             row(m_server, "lab.test", type);
-        for (const char* type : {"A", "AAAA"})
-            row(m_server, "www.lab.test", type);
-        row(m_server, "alias.lab.test", "CNAME");
-        row(m_server, "info.lab.test", "HINFO");
-        row(m_server, "info.lab.test", "TXT");
-        row(m_server, "svc.lab.test", "WKS");
-        row(m_server, "nothere.lab.test", "A");
-        row(m_server, "mail.lab.test", "AAAA");
-        row(m_server, "_sip._udp.lab.test", "SRV");
-        row(m_server, "_ldap._tcp.lab.test", "SRV");
+        using HostAndType = std::pair<const char*, const char*>;
+        for (const auto& [host, type] : {HostAndType{"www.lab.test", "A"}, {"www.lab.test", "AAAA"},
+                 {"alias.lab.test", "CNAME"}, {"info.lab.test", "HINFO"}, {"info.lab.test", "TXT"},
+                 {"svc.lab.test", "WKS"}, {"nothere.lab.test", "A"}, {"mail.lab.test", "AAAA"},
+                 {"_sip._udp.lab.test", "SRV"}, {"_ldap._tcp.lab.test", "SRV"}})
+            row(m_server, host, type);
         row(m_server, "10.200.3.2", "PTR", "2.3.200.10.IN-ADDR.ARPA");
         row(m_server, "2001:db8::7", "PTR", "7.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa");
         row(v6, "www.lab.test", "AAAA");
@@ -150,33 +141,17 @@ private Q_SLOTS:
         QFETCH(QString, type);
         QFETCH(bool, verbose);
         const LookupResult result = RunLookup(host, SearchTypeIndex(type), server, verbose);
-        QVERIFY2(result.boxes.isEmpty(), qPrintable(result.boxes.join(QLatin1Char('\n'))));
-        QVERIFY(result.output.endsWith(QStringLiteral("---\r\n")));
+        QVERIFY2(result.boxes.isEmpty() && result.output.endsWith("---\r\n"), qPrintable(result.boxes.join('\n')));
         QString failure;
         ReportShape expected = DigShape(server, digName, type == QLatin1String("ALL") ? "ANY" : type, &failure);
         QVERIFY2(!expected.header.isEmpty(), qPrintable(failure));
         if (!verbose)
             expected = {{}, {}, expected.sections};
         const ReportShape actual = ReportShapeOf(result.output);
-        QCOMPARE(actual.header, expected.header);
-        QCOMPARE(actual.headerLines, expected.headerLines);
+        QCOMPARE(actual.header + actual.headerLines.join('|'), expected.header + expected.headerLines.join('|'));
         QCOMPARE(actual.sections, expected.sections);
         const QString question = QStringLiteral("Question:\r\n   Name=%1, QTYPE=%2, QCLASS=1\r\n").arg(digName, type);
         QCOMPARE(result.output.contains(question), verbose);
-    }
-
-    void aNameServerGivenByName()
-    {
-        if (!HostsFailure().isEmpty())
-            QSKIP(qPrintable(HostsFailure()));
-        const QString host = QStringLiteral("www.lab.test");
-        const LookupResult byName = RunLookup(host, kATypeIndex, QStringLiteral("nameserver"));
-        const LookupResult byAddress = RunLookup(host, kATypeIndex, m_server);
-        QVERIFY(byName.boxes.isEmpty());
-        QVERIFY(byName.output.contains(QStringLiteral("   IP Address=10.200.3.7\r\n")));
-        QCOMPARE(ReportShapeOf(byName.output), ReportShapeOf(byAddress.output));
-        const LookupResult unknown = RunLookup(host, kATypeIndex, QStringLiteral("ns.nowhere"));
-        QCOMPARE(unknown.output, QStringLiteral("Cannot resolve ns.nowhere\r\n---\r\n"));
     }
 
     void aServerThatNeverAnswersWaitsForStop()
@@ -222,8 +197,8 @@ private Q_SLOTS:
     }
     void getHostByXWithTheSystemResolver()
     {
-        if (!HostsFailure().isEmpty())
-            QSKIP(qPrintable(HostsFailure()));
+        if (!g_hostsFailure.isEmpty())
+            QSKIP(qPrintable(g_hostsFailure));
         QFETCH(QString, host);
         QFETCH(QString, target);
         const LookupResult result = RunLookup(host, kGetHostByXIndex, QString());
@@ -241,7 +216,7 @@ int main(int argc, char** argv)
     if (!IsInsideLab() && QStandardPaths::findExecutable(QStringLiteral("dig")).isEmpty())
         SkipWholeTest("dig is not installed (Debian package bind9-dnsutils)");
     RunInsideLabWithNameServer(argc, argv, NETSONDE_NAMED_CONF, NETSONDE_NAMED_LOG);
-    HostsFailure() = InstallLabHosts();
+    g_hostsFailure = InstallLabHosts();
     QApplication app(argc, argv);
     TestNameServerLookUpLab test;
     QTEST_SET_MAIN_SOURCE_PATH
