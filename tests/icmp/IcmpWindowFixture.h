@@ -29,22 +29,16 @@ struct CScriptedLookups {
 
     CHostLookups Lookups() const
     {
-        const auto Outcome = [](bool found, auto fill) {
-            CLookupOutcome outcome;
-            if (found)
-                fill(outcome.entry);
-            else
-                outcome.nError = kLookupHostNotFound;
-            return outcome;
+        const auto Outcome = [](bool found, CHostEntry entry) {
+            return CLookupOutcome{found ? kLookupSucceeded : kLookupHostNotFound, found ? entry : CHostEntry{}};
         };
         return {[names = names, Outcome](const QByteArray& name) {
-                    return Outcome(names.contains(name), [&](CHostEntry& e) { e.addresses = names.value(name); });
+                    return Outcome(names.contains(name), CHostEntry{{}, {}, names.value(name)});
                 },
                 [addresses = addresses, calls = byAddressCalls, Outcome](const CIpAddress& address) {
                     ++*calls;
                     const QString text = FormatIpAddress(address);
-                    return Outcome(addresses.contains(text),
-                                   [&](CHostEntry& e) { e.strOfficialName = addresses.value(text); });
+                    return Outcome(addresses.contains(text), CHostEntry{addresses.value(text), {}, {}});
                 }};
     }
 };

@@ -65,14 +65,8 @@ public:
     void ShutdownAll() override { Change([this] { m_bShutDown = true; }); }
 
     // While held, requests wait until released (and are then answered), shut down or woken.
-    void HoldRequests(bool hold)
-    {
-        Change([this, hold] { m_bHold = hold; });
-    }
-    void ReleaseHeld()
-    {
-        Change([this] { ++m_releases; });
-    }
+    void HoldRequests(bool hold) { Change([this, hold] { m_bHold = hold; }); }
+    void ReleaseHeld() { Change([this] { ++m_releases; }); }
     std::vector<CEchoRequest> Requests() const
     {
         const std::lock_guard lock(m_mutex);

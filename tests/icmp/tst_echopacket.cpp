@@ -195,34 +195,29 @@ private Q_SLOTS:
                                                                      << false;
             QTest::addRow("%sempty", family) << probe << Bytes{} << false;
             QTest::addRow("%sanswer of the other family", family) << (v6 ? kProbe : kProbe6)
-                                                                   << reply(kIdentifier, kSequence)
-                                                                   << false;
+                                                                   << reply(kIdentifier, kSequence) << false;
         }
 
-        QTest::newRow("our own request looped back")
-            << kProbe << OurRequest() << false;
-        QTest::newRow("echo reply after header options")
-            << kProbe << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 7)
-            << true;
+        QTest::newRow("our own request looped back") << kProbe << OurRequest() << false;
+        const auto reply = [](std::size_t headerWords = 5, std::uint8_t protocol = 1, std::uint8_t version = 4) {
+            const Bytes message = IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence);
+            return IpPacket(kDestination, kSource, message, headerWords, protocol, version);
+        };
+        QTest::newRow("echo reply after header options") << kProbe << reply(7) << true;
         QTest::newRow("report quoting header options")
             << kProbe << Report(kIcmpTimeExceeded, OurRequest(kDestination, kSequence, 6)) << true;
         QTest::newRow("parameter problem") << kProbe << Report(12, OurRequest()) << false;
-        QTest::newRow("report quoting a UDP packet")
-            << kProbe
-            << Report(kIcmpTimeExceeded,
-                      IpPacket(kSource, kDestination, IcmpMessage(kIcmpEchoRequest, kIdentifier, kSequence), 5, 17))
-            << false;
-        const Bytes reply = IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence));
-        Bytes headerTooLong = reply;
+        Bytes udp = OurRequest();
+        udp[9] = 17;
+        QTest::newRow("report quoting a UDP packet") << kProbe << Report(kIcmpTimeExceeded, udp) << false;
+        Bytes headerTooLong = reply();
         headerTooLong[0] = 0x4F;
         QTest::newRow("header longer than the packet") << kProbe << headerTooLong << false;
-        Bytes headerTooShort = reply;
+        Bytes headerTooShort = reply();
         headerTooShort[0] = 0x44;
         QTest::newRow("header shorter than 20 bytes") << kProbe << headerTooShort << false;
-        QTest::newRow("not IPv4") << kProbe
-            << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 5, 1, 6) << false;
-        QTest::newRow("not ICMP") << kProbe
-            << IpPacket(kDestination, kSource, IcmpMessage(kIcmpEchoReply, kIdentifier, kSequence), 5, 6) << false;
+        QTest::newRow("not IPv4") << kProbe << reply(5, 1, 6) << false;
+        QTest::newRow("not ICMP") << kProbe << reply(5, 6) << false;
 
         QTest::newRow("ICMPv6 packet too big") << kProbe6 << Report6(2, OurRequest6()) << false;
         const Bytes request6 = IcmpMessage(kIcmpv6EchoRequest, kIdentifier, kSequence);
