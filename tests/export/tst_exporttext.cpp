@@ -165,8 +165,7 @@ private Q_SLOTS:
     void lineEndConversion()
     {
         QFETCH(QString, text);
-        QFETCH(QString, expected);
-        QCOMPARE(ToCrLfLineEnds(text), expected);
+        QTEST(ToCrLfLineEnds(text), "expected");
     }
 };
 
