@@ -141,14 +141,18 @@ private Q_SLOTS:
         QCOMPARE(again->Options().nExpandedHeight, 350);
     }
 
-    void windowPlacementComesBack()
+    // The placement and the last function come back when remembered; a
+    // number no function has starts on Ping.
+    void placementAndLastFunctionComeBack()
     {
         int width = 0;
         {
             auto dialog = OpenMainDialog();
             dialog->Command(ID_REMEMBER_WINDOW_POSITION)->trigger();
+            dialog->Command(ID_REMEMBER_LAST_FUNCTION)->trigger();
             dialog->BeginRun();
             dialog->OnStop();
+            dialog->SelectFunction(FunctionId::TraceRoute);
             dialog->setGeometry(60, 70, dialog->width() + 80, 460);
             width = dialog->width();
         }
@@ -158,6 +162,9 @@ private Q_SLOTS:
         QCOMPARE(dialog->geometry().topLeft(), QPoint(60, 70));
         QCOMPARE(dialog->width(), width);
         QCOMPARE(dialog->height(), dialog->CompactHeight());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("TraceRoute"));
+        QVERIFY(dialog->Page(FunctionId::TraceRoute)->isVisible() && !dialog->PingPage()->isVisible());
+        QVERIFY(dialog->Command(ID_REMEMBER_LAST_FUNCTION)->isChecked());
         // The stored height serves the first expansion.
         dialog->BeginRun();
         QCOMPARE(dialog->height(), 460);
@@ -165,24 +172,9 @@ private Q_SLOTS:
         QTRY_VERIFY(dialog->isMaximized());
         dialog.reset();
         QCOMPARE(SettingsStore::ReadText(kWindow, "State"), QStringLiteral("Maximized"));
+        SettingsStore::WriteInt("Options", "RememberLastFunction", 9);
         dialog = OpenMainDialog();
         QTRY_VERIFY(dialog->isMaximized());
-    }
-
-    void rememberLastFunction()
-    {
-        SettingsStore::WriteInt("Options", "RememberLastFunction", 4);
-        {
-            auto dialog = OpenMainDialog();
-            QCOMPARE(dialog->windowTitle(), QStringLiteral("Name Server LookUp"));
-            QVERIFY(dialog->Page(FunctionId::NameServerLookUp)->isVisible() && !dialog->PingPage()->isVisible());
-            QVERIFY(dialog->Command(ID_REMEMBER_LAST_FUNCTION)->isChecked());
-            dialog->SelectFunction(FunctionId::TraceRoute);
-        }
-        QCOMPARE(OpenMainDialog()->CurrentFunction(), FunctionId::TraceRoute);
-        // A number no function has starts on Ping.
-        SettingsStore::WriteInt("Options", "RememberLastFunction", 9);
-        auto dialog = OpenMainDialog();
         QVERIFY(dialog->CurrentFunction() == FunctionId::Ping && dialog->PingPage()->isVisible());
     }
 
