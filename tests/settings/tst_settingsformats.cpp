@@ -9,7 +9,6 @@
 #include "settings/SettingsStore.h"
 
 #include <QFile>
-#include <QSettings>
 #include <QTest>
 
 #include <climits>
