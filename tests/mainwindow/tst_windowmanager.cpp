@@ -156,17 +156,6 @@ private Q_SLOTS:
     }
     void init() { ResetSettings(); }
 
-    void firstStartIsCentred()
-    {
-        auto dialog = OpenMainDialog();
-        const QRect screen = dialog->screen()->availableGeometry();
-        const QRect frame = FrameOf(*dialog);
-        QVERIFY(frame.top() >= 0);
-        QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= kCentreTolerance);
-        QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= kCentreTolerance);
-        QVERIFY(!XProp(dialog.get(), "WM_NORMAL_HINTS").contains(QLatin1String("user specified location")));
-    }
-
     void rememberedPlacementStaysOnScreen_data()
     {
         QTest::addColumn<QPoint>("stored");
@@ -187,18 +176,28 @@ private Q_SLOTS:
         QCOMPARE(FrameOf(*dialog).width() - 500, dialog->frameGeometry().width() - dialog->width());
     }
 
-    void firstExpansionKeepsThePaneAboveTheStatusLine_data()
+    void firstStartIsCentredAndExpands_data()
     {
         QTest::addColumn<int>("expandedHeight");
-        QTest::newRow("default height") << 350;
-        QTest::newRow("taller than the screen") << 900;
+        QTest::addColumn<bool>("bRemembered");
+        QTest::newRow("default height, not remembered") << 350 << false;
+        QTest::newRow("remembered, taller than the screen") << 900 << true;
     }
-    void firstExpansionKeepsThePaneAboveTheStatusLine()
+    // Without a stored position the window starts centred; the first
+    // expansion keeps the pane above the status line.
+    void firstStartIsCentredAndExpands()
     {
         QFETCH(int, expandedHeight);
-        SettingsStore::WriteText("Window", "RememberPosition", "Yes");
+        QFETCH(bool, bRemembered);
+        SettingsStore::WriteText("Window", "RememberPosition", bRemembered ? "Yes" : "No");
         SettingsStore::WriteInt("Window", "Height", expandedHeight);
         auto dialog = OpenMainDialog();
+        const QRect screen = dialog->screen()->availableGeometry();
+        const QRect frame = FrameOf(*dialog);
+        QVERIFY(frame.top() >= 0);
+        QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= kCentreTolerance);
+        QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= kCentreTolerance);
+        QVERIFY(!XProp(dialog.get(), "WM_NORMAL_HINTS").contains(QLatin1String("user specified location")));
         dialog->Runs().SetFunction(FunctionId::Ping,
                                    std::make_unique<CRecordingFunction>([&dialog] { dialog->BeginRun(); }));
         QTest::mouseClick(Control<QPushButton>(dialog.get(), IDC_GO), Qt::LeftButton);
