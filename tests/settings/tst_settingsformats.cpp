@@ -88,23 +88,20 @@ private Q_SLOTS:
     void columnWidths_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("parses");
-        QTest::newRow("four") << "31,120,200,90" << true;
-        QTest::newRow("spaces") << " 31, 120 ,200,90" << true;
-        QTest::newRow("three") << "31,120,200" << false;
-        QTest::newRow("five") << "1,2,3,4,5" << false;
-        QTest::newRow("negative") << "31,-1,200,90" << false;
-        QTest::newRow("text") << "a,b,c,d" << false;
+        QTest::addColumn<QString>("formatted"); // "rejected" when the text is not four widths
+        QTest::newRow("four") << "31,120,200,90" << "31,120,200,90";
+        QTest::newRow("spaces") << " 31, 120 ,200,90" << "31,120,200,90";
+        QTest::newRow("three") << "31,120,200" << "rejected";
+        QTest::newRow("five") << "1,2,3,4,5" << "rejected";
+        QTest::newRow("negative") << "31,-1,200,90" << "rejected";
+        QTest::newRow("text") << "a,b,c,d" << "rejected";
     }
 
     void columnWidths()
     {
         QFETCH(QString, text);
-        QFETCH(bool, parses);
         const auto widths = ParseColumnWidths(text);
-        QCOMPARE(widths.has_value(), parses);
-        if (widths)
-            QCOMPARE(FormatColumnWidths(*widths).remove(QLatin1Char(' ')), QString(text).remove(QLatin1Char(' ')));
+        QTEST(widths ? FormatColumnWidths(*widths).remove(' ') : QString("rejected"), "formatted");
     }
 
     void storeReadsAndWritesThroughTheIniFile()
