@@ -16,8 +16,6 @@ namespace {
 
 const QDateTime kWhen(QDate(2024, 3, 4), QTime(9, 5));
 const QString kDateLine = QStringLiteral("Monday, March 04, 2024 09:05AM\r\n\r\n");
-const QString kColumnLine = QStringLiteral(
-    "#    Address         Host Name                                         Response Time\r\n");
 
 CExportSource Source(int function, const QString& host)
 {
@@ -48,12 +46,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("searchType");
         QTest::addColumn<QString>("expected");
 
-        // Each source carries a result row and a pane text; the function decides which is written.
-        // The window's copy test has the other functions' headers.
+        // Each source carries a result row and a pane text; the pane functions write only the pane.
+        // The window's copy test has the other functions' headers and the lists.
         const QString pane = QStringLiteral("answer line\r\n");
-        const QString row = FormatResultRow({"1", "127.0.0.1", "localhost", "0 ms"}) + "\r\n";
-        QTest::newRow("Ping") << 0 << "" << "" << "Ping host target.test\r\n\r\n" + kColumnLine + row;
-        QTest::newRow("TraceRoute") << 1 << "" << "" << "TraceRoute to host target.test\r\n\r\n" + kColumnLine + row;
         QTest::newRow("Finger with user") << 2 << "alice" << "" << "Finger alice@target.test\r\n\r\n" + pane;
         QTest::newRow("WhoIs without query") << 3 << "" << "" << "WhoIs target.test\r\n\r\n" + pane;
         QTest::newRow("NS LookUp mode text compared exactly") << 4 << "" << "use winsock function gethostbyx"
@@ -165,8 +160,7 @@ private Q_SLOTS:
     void lineEndConversion()
     {
         QFETCH(QString, text);
-        QFETCH(QString, expected);
-        QCOMPARE(ToCrLfLineEnds(text), expected);
+        QTEST(ToCrLfLineEnds(text), "expected");
     }
 };
 

@@ -160,17 +160,6 @@ private Q_SLOTS:
         QVERIFY(dialog->isVisible());
     }
 
-    // The message is the query start test's; here the run ends with it.
-    void goWithAnEmptyHost()
-    {
-        CMessageBoxRecorder boxes;
-        auto dialog = OpenMainDialog();
-        dialog->SelectFunction(FunctionId::Finger);
-        dialog->OnGo();
-        QCOMPARE(boxes.Texts().size(), 1);
-        QTRY_COMPARE(Shown(*dialog), kCompactAndIdle);
-    }
-
     void runExpandsSwitchesPanesAndStops()
     {
         auto dialog = OpenMainDialog();
@@ -290,15 +279,12 @@ private Q_SLOTS:
         SettingsStore::WriteText("Ping", "Recent List", "p;");
         auto dialog = OpenMainDialog();
         dialog->SelectFunction(FunctionId::Finger);
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Finger"));
-        QVERIFY(dialog->FingerPage()->isVisible() && !dialog->PingPage()->isVisible());
         QVERIFY(!dialog->PingPage()->isEnabled());
         QCOMPARE(FingerUser(*dialog)->text(), QString());
         QCOMPARE(dialog->FingerPage()->HostCombo()->currentText(), QStringLiteral("ann@finger.example"));
 
         CNameServerLookUpPage* ns = dialog->NameServerLookUpPage();
         dialog->SelectFunction(FunctionId::NameServerLookUp);
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Name Server LookUp"));
         QCOMPARE(Control<QComboBox>(ns, IDC_NS_SERVER)->currentText(), QStringLiteral("ns1.example"));
         QVERIFY(ns->HostCombo()->hasFocus());
         dialog->Command(ID_CLEAR_RECENT_LIST)->trigger();
@@ -327,7 +313,6 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, function);
-        QFETCH(QString, host);
         QFETCH(bool, bStarts);
         SettingsStore::WriteText("Quote Of The Day", "Recent List", "qotd.example.org;");
         SettingsStore::WriteInt("Name Server LookUp", "Search Type", 10);
@@ -335,7 +320,7 @@ private Q_SLOTS:
         auto dialog = OpenMainDialog(arguments);
         QCOMPARE(dialog->CurrentFunction(), Fn(function));
         QCOMPARE(dialog->windowTitle(), QString::fromLatin1(FunctionTable[function].windowTitle));
-        QCOMPARE(dialog->Page(Fn(function))->HostCombo()->currentText(), host);
+        QTEST(dialog->Page(Fn(function))->HostCombo()->currentText(), "host");
         QTEST(Control<QComboBox>(dialog->NameServerLookUpPage(), IDC_NS_SEARCH_TYPE)->currentIndex(), "searchType");
         QVERIFY(boxes.Texts().isEmpty());
         if (!bStarts) {
@@ -351,9 +336,13 @@ private Q_SLOTS:
         auto dialog = OpenMainDialog();
         QVERIFY(!dialog->IcmpAvailable());
         QVERIFY(boxes.Texts().isEmpty());
+        // Go with an empty host: the message is the query start test's; here the run ends with it.
+        dialog->SelectFunction(FunctionId::Finger);
+        dialog->OnGo();
+        QCOMPARE(boxes.Texts().size(), 1);
+        QTRY_COMPARE(Shown(*dialog), kCompactAndIdle);
         auto recorders = PlugRecorders(*dialog);
         QVERIFY(InputsDisabled(*dialog, FunctionId::Ping));
-        dialog->SelectFunction(FunctionId::Finger);
         dialog->OnGo();
         dialog->OnStop();
         QVERIFY(InputsDisabled(*dialog, FunctionId::TraceRoute));

@@ -48,8 +48,9 @@ private Q_SLOTS:
     void init() { ResetSettings(); }
 
     // A cancelled font dialog changes nothing; a chosen font goes to the
-    // text panes and the store, and comes back at the next start.
-    void outputFontStoredAndRestoredOnTheTextPanes()
+    // text panes and the store, and comes back at the next start. The other
+    // commands open their dialogs and addresses.
+    void outputFontAndTheOtherCommands()
     {
         CCommonDialogsAnswers answers;
         QFont listFont;
@@ -87,6 +88,14 @@ private Q_SLOTS:
         }
         for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute})
             QCOMPARE(restarted->ResultList(id)->font(), listFont);
+
+        QList<int> shownIds;
+        answers.InspectModal([&shownIds](QDialog& dialog) { shownIds << DialogId(&dialog); });
+        for (int command : {ID_WINSOCK_INFORMATION, ID_ABOUT, ID_VISIT_HOMEPAGE, ID_GIVE_FEEDBACK})
+            restarted->Command(command)->trigger();
+        QCOMPARE(shownIds, (QList<int>{IDD_WINSOCK_INFO, IDD_ABOUTBOX}));
+        QCOMPARE(answers.modalRuns, 2);
+        QCOMPARE(answers.openedUrls, (QList<QUrl>{HomepageUrl(), FeedbackUrl()}));
     }
 
     void saveDialogOptions()
@@ -128,19 +137,6 @@ private Q_SLOTS:
         CWinsockInfoDialog swapped(Record(0x0201, 0x0202), QStringLiteral("ICMP: raw socket"));
         QCOMPARE(LabelText(&swapped, IDC_WINSOCK_VERSION), QStringLiteral("1.2"));
         QCOMPARE(swapped.m_strGeneral, information.m_strGeneral + "\r\nICMP: raw socket");
-    }
-
-    void commandsOpenTheirDialogsAndAddresses()
-    {
-        CCommonDialogsAnswers answers;
-        QList<int> shownIds;
-        answers.InspectModal([&shownIds](QDialog& dialog) { shownIds << DialogId(&dialog); });
-        auto dialog = OpenMainDialog();
-        for (int command : {ID_WINSOCK_INFORMATION, ID_ABOUT, ID_VISIT_HOMEPAGE, ID_GIVE_FEEDBACK})
-            dialog->Command(command)->trigger();
-        QCOMPARE(shownIds, (QList<int>{IDD_WINSOCK_INFO, IDD_ABOUTBOX}));
-        QCOMPARE(answers.modalRuns, 2);
-        QCOMPARE(answers.openedUrls, (QList<QUrl>{HomepageUrl(), FeedbackUrl()}));
     }
 
     void aboutDialogControlsAndLinks()

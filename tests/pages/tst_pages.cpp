@@ -119,21 +119,19 @@ private Q_SLOTS:
         CFingerPage* finger = dialog->FingerPage();
         QComboBox* host = finger->HostCombo();
         auto* user = Control<QLineEdit>(finger, IDC_FINGER_USER);
+        const auto fields = [user, host] { return QStringList{user->text(), host->currentText()}; };
 
         user->setText(QStringLiteral("old"));
         host->lineEdit()->clear();
         QGuiApplication::clipboard()->setText("ann@bob@cat");
         host->lineEdit()->paste();
-        QCOMPARE(user->text(), QStringLiteral("ann"));
-        QCOMPARE(host->currentText(), QStringLiteral("bob@cat"));
+        QCOMPARE(fields(), (QStringList{"ann", "bob@cat"}));
         finger->SplitHostField();
-        QCOMPARE(user->text(), QStringLiteral("bob"));
-        QCOMPARE(host->currentText(), QStringLiteral("cat"));
+        QCOMPARE(fields(), (QStringList{"bob", "cat"}));
 
         host->lineEdit()->clear();
         QTest::keyClicks(host->lineEdit(), "@example");
-        QCOMPARE(user->text(), QString());
-        QCOMPARE(host->currentText(), QStringLiteral("example"));
+        QCOMPARE(fields(), (QStringList{"", "example"}));
 
         // "john@" typed into the User field leaves john there and empties the host.
         CWhoIsPage* whois = dialog->WhoIsPage();
@@ -148,14 +146,13 @@ private Q_SLOTS:
         // A host set from outside as user@host is divided at once.
         finger->m_strHost = "pat@finger.example";
         SendAppMessage(finger, WM_APP_REFRESH);
-        QCOMPARE(user->text(), QStringLiteral("pat"));
-        QCOMPARE(host->currentText(), QStringLiteral("finger.example"));
+        QCOMPARE(fields(), (QStringList{"pat", "finger.example"}));
 
         dialog->OnSmartAddressSplitting();
         dialog->SelectFunction(FunctionId::Finger);
         host->lineEdit()->clear();
         QTest::keyClicks(host->lineEdit(), "user@host");
-        QVERIFY(host->currentText() == "user@host" && user->text() == "pat");
+        QCOMPARE(fields(), (QStringList{"pat", "user@host"}));
     }
 
     // A stored search type out of range leaves the box without a selection,

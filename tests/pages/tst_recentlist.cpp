@@ -28,8 +28,7 @@ private Q_SLOTS:
     void parse()
     {
         QFETCH(QString, stored);
-        QFETCH(QStringList, entries);
-        QCOMPARE(RecentList::Parse(stored), entries);
+        QTEST(RecentList::Parse(stored), "entries");
     }
 
     void formatAndHostWithSeparator()
@@ -79,30 +78,23 @@ private Q_SLOTS:
     void splitAtFirstAt_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("splits");
-        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("user"); // "none" when the text is not divided
         QTest::addColumn<QString>("host");
-        QTest::newRow("user at host") << "ann@bob" << true << "ann" << "bob";
-        QTest::newRow("two at signs") << "ann@bob@cat" << true << "ann" << "bob@cat";
-        QTest::newRow("bracketed IPv6") << "ann@[2001:db8::1]" << true << "ann" << "[2001:db8::1]";
-        QTest::newRow("bare IPv6") << "ann@2001:db8::1" << true << "ann" << "2001:db8::1";
-        QTest::newRow("leading at") << "@example" << true << "" << "example";
-        QTest::newRow("trailing at") << "john@" << true << "john" << "";
-        QTest::newRow("no at") << "host" << false << "" << "";
+        QTest::newRow("user at host") << "ann@bob" << "ann" << "bob";
+        QTest::newRow("two at signs") << "ann@bob@cat" << "ann" << "bob@cat";
+        QTest::newRow("bracketed IPv6") << "ann@[2001:db8::1]" << "ann" << "[2001:db8::1]";
+        QTest::newRow("bare IPv6") << "ann@2001:db8::1" << "ann" << "2001:db8::1";
+        QTest::newRow("leading at") << "@example" << "" << "example";
+        QTest::newRow("trailing at") << "john@" << "john" << "";
+        QTest::newRow("no at") << "host" << "none" << "none";
     }
 
     void splitAtFirstAt()
     {
         QFETCH(QString, text);
-        QFETCH(bool, splits);
-        QFETCH(QString, user);
-        QFETCH(QString, host);
         const auto parts = SplitAtFirstAt(text);
-        QCOMPARE(parts.has_value(), splits);
-        if (parts) {
-            QCOMPARE(parts->user, user);
-            QCOMPARE(parts->host, host);
-        }
+        QTEST(parts ? parts->user : QString("none"), "user");
+        QTEST(parts ? parts->host : QString("none"), "host");
     }
 };
 
