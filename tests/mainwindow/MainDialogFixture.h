@@ -48,7 +48,9 @@ inline void ResetSettings()
 
 // A main window as the program shows it, after the command line (the
 // arguments after the program name) has been parsed into it.
-inline std::unique_ptr<CMainDialog> OpenMainDialog(const QStringList& arguments = {})
+// A resolver given here answers the lookups of a run the command line starts.
+inline std::unique_ptr<CMainDialog> OpenMainDialog(const QStringList& arguments = {},
+                                                   std::unique_ptr<IResolver> resolver = nullptr)
 {
     CMainDialog::SetFunctionInstaller([](CRunController& runs, std::shared_ptr<echo::EchoService> service) {
         InstallFunctions(runs, std::move(service));
@@ -58,6 +60,8 @@ inline std::unique_ptr<CMainDialog> OpenMainDialog(const QStringList& arguments 
     QString strCommandLine;
     CCommandLineOptions(bCommandLine, strCommandLine).ParseCommandLine(arguments);
     dialog->SetCommandLine(bCommandLine, strCommandLine);
+    if (resolver)
+        dialog->SetResolver(std::move(resolver));
     dialog->show();
     if (!QTest::qWaitForWindowExposed(dialog.get()))
         qWarning("main window not exposed");
