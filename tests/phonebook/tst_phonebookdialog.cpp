@@ -168,7 +168,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("preset");
         QTest::newRow("Ping") << FunctionId::Ping << "" << "ping.example" << "ping.example";
-        QTest::newRow("Finger user and host") << FunctionId::Finger << "ann" << "finger.example" << "ann@finger.example";
+        QTest::newRow("Finger user@host") << FunctionId::Finger << "ann" << "finger.example" << "ann@finger.example";
         QTest::newRow("Finger host only") << FunctionId::Finger << "" << "finger.example" << "finger.example";
         QTest::newRow("Finger user only") << FunctionId::Finger << "ann" << "" << "ann";
         QTest::newRow("WhoIs user and host") << FunctionId::WhoIs << "bob" << "whois.example" << "bob@whois.example";
