@@ -314,21 +314,6 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 2L, kPatience); // the test's and byName's
     }
 
-    void formatsAddressInNetworkOrder_data()
-    {
-        QTest::addColumn<QString>("text");
-        for (const char* text : {"127.0.0.1", "255.255.255.254", "0.0.0.0", "192.168.10.200"})
-            QTest::newRow(text) << QString::fromLatin1(text);
-    }
-
-    void formatsAddressInNetworkOrder()
-    {
-        QFETCH(QString, text);
-        in_addr address{};
-        QCOMPARE(inet_pton(AF_INET, text.toLatin1().constData(), &address), 1);
-        QCOMPARE(FormatIpAddress(CIpAddress::FromIPv4(address.s_addr)), text);
-    }
-
 private:
     CompletionLog m_log;
     std::shared_ptr<CGatedLookups> m_gates;
