@@ -419,7 +419,6 @@ private Q_SLOTS:
         auto dialog = OpenDialog(QStringLiteral("host.example"));
         const QWidget* d = dialog.get();
         QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
-        QCOMPARE(List(d)->count(), 0);
         QCOMPARE(State(d), "add on, entry off: ");
         // Add is refused with a message, and what was typed stays in its box.
         m_messages->Clear();
