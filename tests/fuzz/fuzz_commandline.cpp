@@ -42,8 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(!bCommandLine && strCommandLine.isEmpty(), "host text alone starts nothing");
     if (!bCommandLine)
         return 0;
-    static const QStringList codes{QStringLiteral("P "), QStringLiteral("T "), QStringLiteral("F "),
-                                   QStringLiteral("W "), QStringLiteral("N "), QStringLiteral("Q ")};
+    static const QStringList codes{"P ", "T ", "F ", "W ", "N ", "Q "};
     Require(codes.contains(strCommandLine.left(2)), "a started command line opens with a function code");
     Require(strCommandLine.size() - 2 <= arguments.join(QString()).size(), "the host text comes from the arguments");
 

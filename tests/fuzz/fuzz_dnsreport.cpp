@@ -35,14 +35,10 @@ qsizetype NameLinesInside(const QJsonValue& value)
     if (value.isString())
         return value.toString().count(QStringLiteral("\r\n   Name="));
     qsizetype count = 0;
-    if (value.isArray()) {
-        for (const QJsonValue& item : value.toArray())
-            count += NameLinesInside(item);
-    }
-    if (value.isObject()) {
-        for (const QJsonValue& item : value.toObject())
-            count += NameLinesInside(item);
-    }
+    for (const QJsonValue& item : value.toArray())
+        count += NameLinesInside(item);
+    for (const QJsonValue& item : value.toObject())
+        count += NameLinesInside(item);
     return count;
 }
 

@@ -55,10 +55,9 @@ QString ReceivedInChunks(QueryFunction function, const QList<QByteArrayView>& ch
 
 bool EveryLineFeedEndsALineEnd(const QString& shown)
 {
-    for (qsizetype i = 0; i < shown.size(); ++i) {
+    for (qsizetype i = 0; i < shown.size(); ++i)
         if (shown.at(i) == QLatin1Char('\n') && (i == 0 || shown.at(i - 1) != QLatin1Char('\r')))
             return false;
-    }
     return true;
 }
 

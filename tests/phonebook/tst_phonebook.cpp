@@ -12,6 +12,7 @@
 using netsonde::CPhonebook;
 using netsonde::PhonebookAddResult;
 using namespace netsonde::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -42,14 +43,9 @@ private Q_SLOTS:
     {
         QCOMPARE(m_path, m_dataHome->filePath(QStringLiteral("Korvelin/tst_phonebook.pbk")));
         QVERIFY(!QFileInfo::exists(QFileInfo(m_path).absolutePath()));
-        {
-            CPhonebook phonebook;
-            QVERIFY(phonebook.Open());
-            QVERIFY(phonebook.IsOpen());
-            QVERIFY(phonebook.Entries().isEmpty());
-        }
-        QVERIFY(QFileInfo::exists(m_path));
-        QCOMPARE(QFileInfo(m_path).size(), 0);
+        CPhonebook phonebook;
+        QVERIFY(phonebook.Open() && phonebook.IsOpen() && phonebook.Entries().isEmpty());
+        QVERIFY(QFileInfo(m_path).isFile() && QFileInfo(m_path).size() == 0);
     }
 
     // Each change is written at once, while the file is still open; a removed
@@ -59,17 +55,16 @@ private Q_SLOTS:
         CPhonebook phonebook;
         QVERIFY(phonebook.Open());
         int record = -1;
+        const QString nulX = QChar::Null + u"x"_s;
         QCOMPARE(phonebook.Add(QStringLiteral("zeta.example")), PhonebookAddResult::Added);
         QCOMPARE(phonebook.Add(QStringLiteral("John@Host.Example")), PhonebookAddResult::Added);
-        QCOMPARE(phonebook.Add(QStringLiteral("10.1.2.3") + QChar::Null + QStringLiteral("tail"), &record),
-                 PhonebookAddResult::Added);
+        QCOMPARE(phonebook.Add("10.1.2.3"_L1 + nulX, &record), PhonebookAddResult::Added);
         QCOMPARE(record, 2);
         const QByteArray three = Record("zeta.example") + Record("John@Host.Example") + Record("10.1.2.3");
         QCOMPARE(FileBytes(m_path), three);
-        for (const QString& refused : {QStringLiteral("john@host.example"), QStringLiteral("John@Host.Example"),
-                                       QStringLiteral("JOHN@host.example") + QChar::Null + QStringLiteral("x")})
+        for (const QString& refused : {u"john@host.example"_s, u"John@Host.Example"_s, "JOHN@host.example"_L1 + nulX})
             QCOMPARE(phonebook.Add(refused), PhonebookAddResult::AlreadyPresent);
-        for (const QString& reserved : {QStringLiteral("Empty"), QStringLiteral("Empty") + QChar::Null + 'x'})
+        for (const QString& reserved : {u"Empty"_s, "Empty"_L1 + nulX})
             QCOMPARE(phonebook.Add(reserved), PhonebookAddResult::ReservedAddress);
         QCOMPARE(FileBytes(m_path), three);
         QCOMPARE(phonebook.Add(QStringLiteral("John@Host")), PhonebookAddResult::Added);
@@ -77,9 +72,7 @@ private Q_SLOTS:
         QCOMPARE(phonebook.Find(QStringLiteral("ZETA.example"))->record, 0);
         QCOMPARE(phonebook.FindRecord(2)->address, QStringLiteral("10.1.2.3"));
 
-        QVERIFY(phonebook.Remove(1));
-        QVERIFY(!phonebook.Find(QStringLiteral("John@Host.Example")));
-        QVERIFY(!phonebook.Remove(1));
+        QVERIFY(phonebook.Remove(1) && !phonebook.Find(QStringLiteral("John@Host.Example")) && !phonebook.Remove(1));
         QCOMPARE(FileBytes(m_path).first(750), Record("zeta.example") + Record("Empty") + Record("10.1.2.3"));
         QCOMPARE(phonebook.Add(QStringLiteral("four"), &record), PhonebookAddResult::Added);
         QCOMPARE(record, 1);
@@ -170,13 +163,11 @@ private Q_SLOTS:
         QVERIFY(phonebook.Open());
         const QByteArray full = 'N' + QByteArray(198, 'n') + 'Z';
         const QByteArray written = Record("a", full) + Record("b", "line one\r\nline two");
-        QVERIFY(phonebook.NoteFits(0, QString::fromLatin1(full)));
-        QVERIFY(phonebook.SetNote(0, QString::fromLatin1(full)));
+        QVERIFY(phonebook.NoteFits(0, QString::fromLatin1(full)) && phonebook.SetNote(0, QString::fromLatin1(full)));
         QVERIFY(phonebook.SetNote(1, QStringLiteral("line one\nline two")));
         QCOMPARE(FileBytes(m_path), written);
-        QVERIFY(!phonebook.NoteFits(1, QString(201, QLatin1Char('n'))));
-        QVERIFY(phonebook.NoteFits(1, QString(100, QLatin1Char('\n'))));
-        QVERIFY(!phonebook.NoteFits(1, QString(101, QLatin1Char('\n'))));
+        QVERIFY(!phonebook.NoteFits(1, QString(201, 'n')));
+        QVERIFY(phonebook.NoteFits(1, QString(100, '\n')) && !phonebook.NoteFits(1, QString(101, '\n')));
         QVERIFY(!phonebook.SetNote(1, QString(201, QLatin1Char('n'))));
         QVERIFY(!phonebook.SetNote(7, QStringLiteral("no such record")));
         QCOMPARE(FileBytes(m_path), written);
@@ -224,8 +215,7 @@ private Q_SLOTS:
         QVERIFY(phonebook.SetNote(0, edited));
         QCOMPARE(FileBytes(m_path), Record("host", written));
         const QString filled = edited + QString(200 - written.size(), QLatin1Char('x'));
-        QVERIFY(phonebook.NoteFits(0, filled));
-        QVERIFY(!phonebook.NoteFits(0, filled + QLatin1Char('x')));
+        QVERIFY(phonebook.NoteFits(0, filled) && !phonebook.NoteFits(0, filled + QLatin1Char('x')));
         phonebook.Close();
         QVERIFY(phonebook.Open());
         QCOMPARE(phonebook.FindRecord(0)->note, edited);
@@ -236,13 +226,10 @@ private Q_SLOTS:
         // A folder where the file should be: it can be neither read nor written, even by root.
         QVERIFY(QDir().mkpath(m_path));
         CPhonebook phonebook;
-        QVERIFY(!phonebook.Open());
-        QVERIFY(!phonebook.IsOpen());
-        QVERIFY(phonebook.Entries().isEmpty());
+        QVERIFY(!phonebook.Open() && !phonebook.IsOpen() && phonebook.Entries().isEmpty());
         QCOMPARE(phonebook.Add(QStringLiteral("host")), PhonebookAddResult::NotOpen);
         QVERIFY(!phonebook.SetNote(0, QStringLiteral("note")));
-        QVERIFY(QFileInfo(m_path).isDir());
-        QVERIFY(QDir(m_path).isEmpty());
+        QVERIFY(QFileInfo(m_path).isDir() && QDir(m_path).isEmpty());
         // A file where the folder should be.
         const QString folder = QFileInfo(m_path).absolutePath();
         QVERIFY(QDir(folder).removeRecursively());

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -45,10 +46,8 @@ private:
 
 inline const CCompletion* FindCompletion(const QList<CCompletion>& log, LookupHandle handle)
 {
-    for (const CCompletion& completion : log)
-        if (completion.handle == handle)
-            return &completion;
-    return nullptr;
+    const auto found = std::ranges::find(log, handle, &CCompletion::handle);
+    return found == log.end() ? nullptr : &*found;
 }
 
 } // namespace netsonde::test

@@ -6,17 +6,15 @@
 // at the next pass of the event loop, dropped after a cancel or when the
 // receiver is gone.
 
+#include "platform/resolver/LookupRegistry.h"
 #include "platform/resolver/Resolver.h"
 
 #include <QList>
 
 #include <memory>
+#include <utility>
 
-namespace netsonde {
-
-class CLookupRegistry;
-
-namespace test {
+namespace netsonde::test {
 
 struct CScriptedRequest {
     LookupHandle handle = 0;
@@ -28,34 +26,56 @@ struct CScriptedRequest {
 
 class CScriptedResolver final : public IResolver {
 public:
-    CScriptedResolver();
-    ~CScriptedResolver() override;
+    CScriptedResolver() = default;
+    ~CScriptedResolver() override { m_registry->Close(); }
 
     CScriptedResolver(const CScriptedResolver&) = delete;
     CScriptedResolver& operator=(const CScriptedResolver&) = delete;
 
-    LookupHandle AsyncGetHostByName(QObject* receiver, int message, const QString& name) override;
-    LookupHandle AsyncGetHostByAddr(QObject* receiver, int message, const CIpAddress& address) override;
-    bool CancelAsyncRequest(LookupHandle handle) override;
+    LookupHandle AsyncGetHostByName(QObject* receiver, int message, const QString& name) override
+    {
+        return Record(receiver, {0, message, false, name, {}});
+    }
+
+    LookupHandle AsyncGetHostByAddr(QObject* receiver, int message, const CIpAddress& address) override
+    {
+        return Record(receiver, {0, message, true, {}, address});
+    }
+
+    bool CancelAsyncRequest(LookupHandle handle) override
+    {
+        m_cancelled.append(handle);
+        return m_registry->Cancel(handle);
+    }
 
     // The next request returns 0, as one that cannot be started.
     void RefuseNextRequest() { m_bRefuseNext = true; }
 
     // Queues the completion of a request.
-    void Complete(LookupHandle handle, int error, const CHostEntry& entry = {});
+    void Complete(LookupHandle handle, int error, const CHostEntry& entry = {})
+    {
+        m_registry->Complete(handle, error, entry);
+    }
 
     const QList<CScriptedRequest>& Requests() const { return m_requests; }
     const QList<LookupHandle>& CancelledHandles() const { return m_cancelled; }
-    bool IsPending(LookupHandle handle) const;
+    bool IsPending(LookupHandle handle) const { return m_registry->IsPending(handle); }
 
 private:
-    LookupHandle Record(QObject* receiver, CScriptedRequest request);
+    LookupHandle Record(QObject* receiver, CScriptedRequest request)
+    {
+        if (std::exchange(m_bRefuseNext, false))
+            return 0;
+        request.handle = m_registry->Register(receiver, request.nMessage);
+        if (request.handle != 0)
+            m_requests.append(request);
+        return request.handle;
+    }
 
-    std::shared_ptr<CLookupRegistry> m_registry;
+    std::shared_ptr<CLookupRegistry> m_registry = std::make_shared<CLookupRegistry>();
     QList<CScriptedRequest> m_requests;
     QList<LookupHandle> m_cancelled;
     bool m_bRefuseNext = false;
 };
 
-} // namespace test
-} // namespace netsonde
+} // namespace netsonde::test

@@ -8,7 +8,6 @@
 
 #include "TestSupport.h"
 
-#include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -81,14 +80,12 @@ private Q_SLOTS:
         const CCompletion* reverse = FindCompletion(*m_log, byAddress);
         QVERIFY(forward != nullptr && reverse != nullptr);
         QCOMPARE(forward->nError, kLookupSucceeded);
-        QVERIFY(!forward->entry->strOfficialName.isEmpty());
-        QVERIFY(forward->entry->addresses.contains(loopback));
+        QVERIFY(!forward->entry->strOfficialName.isEmpty() && forward->entry->addresses.contains(loopback));
         if (loopback.IsIPv6() && !HostsFileNamesIpv6Loopback())
             QSKIP("the hosts file of this machine has no ::1 line to name ::1 by");
         QCOMPARE(reverse->nError, kLookupSucceeded);
         QVERIFY(reverse->entry->addresses.contains(loopback));
-        const CLookupOutcome named = LookUpHostByName(reverse->entry->strOfficialName.toUtf8());
-        QVERIFY(named.entry.addresses.contains(loopback));
+        QVERIFY(LookUpHostByName(reverse->entry->strOfficialName.toUtf8()).entry.addresses.contains(loopback));
     }
 
     void namesThatCannotBeLookedUp_data()
@@ -116,10 +113,7 @@ private Q_SLOTS:
         CCompletionRecorder receiver(m_log);
         const LookupHandle handle = m_resolver->AsyncGetHostByName(
             &receiver, WM_APP_HOST_RESOLVED, "netsonde-test.invalid");
-        QDeadlineTimer deadline(kUnresolvableNameLimit);
-        while (m_log->isEmpty() && !deadline.hasExpired())
-            QTest::qWait(20);
-        if (m_log->isEmpty())
+        if (!QTest::qWaitFor([this] { return !m_log->isEmpty(); }, kUnresolvableNameLimit))
             QSKIP("the system resolver gave no answer for a .invalid name within 10 s");
         QCOMPARE(m_log->at(0).handle, handle);
         const auto error = static_cast<int>(m_log->at(0).nError);
