@@ -70,7 +70,10 @@ bool CLookupPool::StartThreadLocked()
     } catch (const std::system_error&) {
         return false;
     }
+    // Idle from now on: until it reaches its wait, a second request or cancel
+    // must not start another thread for the same queued job.
     ++m_nThreads;
+    ++m_nIdleThreads;
     return true;
 }
 
@@ -83,7 +86,6 @@ void CLookupPool::RunJobs()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        ++m_nIdleThreads;
         m_jobQueued.wait(lock, [this] { return m_bStopping || !m_jobs.empty(); });
         --m_nIdleThreads;
         if (m_bStopping) {
@@ -106,6 +108,7 @@ void CLookupPool::RunJobs()
             --m_nThreads;
             return;
         }
+        ++m_nIdleThreads;
     }
 }
 
