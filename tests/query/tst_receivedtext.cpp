@@ -31,6 +31,27 @@ QString ShowDrained(QueryFunction function, const QList<QByteArray>& chunks)
     return pane + received.Finish();
 }
 
+// Eight-byte chunks: a NUL byte at each position in turn, then the bytes
+// above 127, each at every position. Eight bytes in a row run through the
+// position, so no chunk holds both UTF-8 lead bytes (0xC0 up) and
+// continuation bytes, and a chunk of continuation bytes never follows one
+// that ends with a lead byte: none of them is part of a UTF-8 character.
+QList<QByteArray> NulAndHighByteChunks()
+{
+    QList<QByteArray> chunks;
+    for (qsizetype position = 0; position < 8; ++position)
+        chunks.append(QByteArray("abcdefgh").replace(position, 1, "\0", 1));
+    for (int shift = 0; shift < 8; ++shift) {
+        for (int eight = 0x80; eight <= 0xF8; eight += 8) {
+            QByteArray chunk;
+            for (int position = 0; position < 8; ++position)
+                chunk.append(static_cast<char>(eight + (position + shift) % 8));
+            chunks.append(chunk);
+        }
+    }
+    return chunks;
+}
+
 } // namespace
 
 class TestReceivedText : public QObject {
@@ -40,6 +61,7 @@ private Q_SLOTS:
     void shownText_data();
     void shownText();
     void splitAnywhere();
+    void nulAndHighBytesInEveryPosition();
     void paneLimit_data();
     void paneLimit();
     void limitKeepsHeldCharacter();
@@ -109,6 +131,17 @@ void TestReceivedText::splitAnywhere()
         QCOMPARE(ShowOpen(QueryFunction::Finger, chunks), whole);
         QCOMPARE(ShowDrained(QueryFunction::WhoIs, chunks), whole);
     }
+}
+
+// A NUL byte hides the rest of its chunk and nothing after it; every byte
+// above 127 shows as its Latin-1 character wherever it stands, also at the
+// end of a chunk where it might have begun a character.
+void TestReceivedText::nulAndHighBytesInEveryPosition()
+{
+    QString expected;
+    for (const QByteArray& chunk : NulAndHighByteChunks())
+        expected += QString::fromLatin1(chunk.constData()); // up to a NUL byte
+    QCOMPARE(ShowOpen(QueryFunction::Finger, NulAndHighByteChunks()), expected);
 }
 
 void TestReceivedText::paneLimit_data()

@@ -186,10 +186,10 @@ inline QString LabText(const char* variable) { return QString::fromLocal8Bit(qge
 inline QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
 
 // A server at the destination's IPv4 address and each of its IPv6 addresses.
-inline std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
+inline std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port, CLabServer::Behaviour behaviour = {})
 {
     auto server = std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"),
-                                               LabAddress("NETSONDE_LAB_DESTINATION"), port);
+                                               LabAddress("NETSONDE_LAB_DESTINATION"), port, std::move(behaviour));
     if (!server->IsListening())
         qWarning("cannot listen on port %d of the lab's destination", port);
     return server;
