@@ -78,7 +78,6 @@ void TestQueryStart::unresolvedHost_data()
     const QString unresolved = "Unable to resolve " + nowhere;
     const QString gate = QStringLiteral("gate.lab");
     QTest::newRow("finger, no host") << finger << "" << "ann" << "" << "" << false << enter << "";
-    QTest::newRow("whois, no host") << whoIs << "" << "ann" << "" << "" << false << enter << "";
     QTest::newRow("qod, no host") << quote << "" << "" << "" << "" << false << enter << "";
     QTest::newRow("finger") << finger << nowhere << "ann" << "" << nowhere << false << unresolved << "ann@nowhere.lab";
     QTest::newRow("finger, no user") << finger << nowhere << "" << "" << nowhere << false << unresolved << nowhere;
