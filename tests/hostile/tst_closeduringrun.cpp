@@ -91,7 +91,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("resolving");
         QTest::addColumn<QString>("status");
         QTest::newRow("finger, connecting") << FunctionId::Finger << false << "Connecting to " + Silent();
-        QTest::newRow("qod, resolving") << FunctionId::QuoteOfDay << true << QStringLiteral("Resolving pending.lab.test");
+        QTest::newRow("qod, resolving") << FunctionId::QuoteOfDay << true << QString("Resolving pending.lab.test");
         QTest::newRow("name server, waiting for its answer")
             << FunctionId::NameServerLookUp << false << QStringLiteral("Requesting information from name server");
         QTest::newRow("name server, resolving")
