@@ -148,27 +148,22 @@ inline std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
     return server;
 }
 
-// Whether the peer is the destination (of either family) at the port.
-inline bool IsDestinationPort(const sockaddr_storage& peer, socklen_t size, std::uint16_t port)
-{
-    char host[NI_MAXHOST];
-    char service[NI_MAXSERV];
-    return ::getnameinfo(reinterpret_cast<const sockaddr*>(&peer), size, host, sizeof host, service, sizeof service,
-                         NI_NUMERICHOST | NI_NUMERICSERV) == 0
-        && QByteArray(service).toInt() == port
-        && (qgetenv("NETSONDE_LAB_DESTINATION") == host || qgetenv("NETSONDE_LAB_DESTINATION6") == host);
-}
-
 // Bytes waiting in this process's socket connected to the destination's
-// port, found among the open files; -1 when there is no such socket.
+// port (of either family), found among the open files; -1 when there is no
+// such socket.
 inline int UnreadBytesFrom(std::uint16_t port)
 {
     for (const QString& name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
         sockaddr_storage peer{};
         socklen_t size = sizeof peer;
+        char host[NI_MAXHOST];
+        char service[NI_MAXSERV];
         int unread = 0;
         if (::getpeername(name.toInt(), reinterpret_cast<sockaddr*>(&peer), &size) == 0
-            && IsDestinationPort(peer, size, port))
+            && ::getnameinfo(reinterpret_cast<const sockaddr*>(&peer), size, host, sizeof host, service,
+                             sizeof service, NI_NUMERICHOST | NI_NUMERICSERV) == 0
+            && QByteArray(service).toInt() == port
+            && (qgetenv("NETSONDE_LAB_DESTINATION") == host || qgetenv("NETSONDE_LAB_DESTINATION6") == host))
             return ::ioctl(name.toInt(), FIONREAD, &unread) == 0 ? unread : -1;
     }
     return -1;
