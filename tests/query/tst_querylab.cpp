@@ -98,8 +98,6 @@ void TestQueryLab::answerReachesThePane_data()
     const QString v6only = QStringLiteral("v6only.lab.test");
     const QString both = QStringLiteral("both.lab.test");
     const QString longUser(3000, QLatin1Char('u')); // sent in two writes of at most 2048 bytes
-    row("finger", finger, {"finger.lab", "ann"}, "", true, false, v4, "ann\r\n");
-    row("finger verbose", finger, {"finger.lab", "ann", true}, "", true, false, v4, "/W ann\r\n");
     row("finger through firewall", finger, {"inner.example", "ann", true}, v4, false, false, v4,
         "/W ann@inner.example\r\n");
     row("finger, request longer than one send", finger, {v4, longUser}, "", false, false, v4,
@@ -110,8 +108,6 @@ void TestQueryLab::answerReachesThePane_data()
     row("finger, both families", finger, {both, "ann"}, "", false, false, v4, "ann\r\n");
     row("finger, both families, Prefer IPv6", finger, {both, "ann"}, "", false, true, v6, "ann\r\n");
     row("whois, IPv6", whoIs, {v6, "ann"}, "", false, false, v6, "ann\r\n");
-    row("whois, IPv6-only name", whoIs, {v6only, "ann"}, "", false, false, v6, "ann\r\n");
-    row("qod, IPv6", quote, {v6}, "", false, false, v6, "");
     row("qod, IPv6-only name", quote, {v6only}, "", false, false, v6, "");
 }
 

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A TCP server of the test's own on a port of one of the namespace lab's
-// namespaces, over IPv4 and IPv6. Either the test drives it step by step (it
-// accepts, reads what the client sent, and sends chunks that the client's kernel
-// has fully received and acknowledged before the test lets the client's event
-// loop run again, so each chunk is read in one piece), or a thread of the
-// server's own hands one connection after another to the test's behaviour, so
-// the server goes on sending while the window's event loop runs.
+// namespaces, over IPv4 and IPv6. The test drives it step by step: it accepts,
+// reads what the client sent, and sends chunks that the client's kernel has
+// fully received and acknowledged before the test lets the client's event loop
+// run again, so each chunk is read in one piece.
 
 #include "netns/LabEnvironment.h"
 #include "support/LabNamespace.h"
@@ -21,19 +19,16 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 
-#include <atomic>
-#include <functional>
 #include <memory>
 
 namespace netsonde::test {
 
-// Sends the bytes unless the client goes away, the deadline passes or `stop` is
-// raised; the number of bytes that left.
-inline qsizetype SendAll(int fd, QByteArrayView bytes, const std::atomic<bool>& stop,
-                         QDeadlineTimer deadline = QDeadlineTimer::Forever)
+// Sends the bytes unless the client goes away or the deadline passes; the
+// number of bytes that left.
+inline qsizetype SendAll(int fd, QByteArrayView bytes, QDeadlineTimer deadline)
 {
     qsizetype done = 0;
-    while (done < bytes.size() && !stop && !deadline.hasExpired()) {
+    while (done < bytes.size() && !deadline.hasExpired()) {
         const auto n = ::send(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done), MSG_NOSIGNAL);
         pollfd writable{fd, POLLOUT, 0};
         if (n > 0)
@@ -44,43 +39,17 @@ inline qsizetype SendAll(int fd, QByteArrayView bytes, const std::atomic<bool>& 
     return done;
 }
 
-// What the client sent until its request line ends (CR LF) or a second passes.
-inline QByteArray ReadRequestLine(int fd)
-{
-    QByteArray request;
-    char buffer[512];
-    pollfd readable{fd, POLLIN, 0};
-    while (!request.endsWith("\r\n") && ::poll(&readable, 1, 1000) == 1) {
-        const auto n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            break;
-        request.append(buffer, n);
-    }
-    return request;
-}
-
 class CLabServer {
 public:
-    // The behaviour gets the connection's descriptor, its number from 0 and the
-    // stop flag, which it checks between its steps; the server closes the
-    // connection after it.
-    using Behaviour = std::function<void(int fd, int connection, const std::atomic<bool>& stop)>;
-
     // Listens on address:port and on the port of every IPv6 address inside the
-    // named network namespace; serves on a thread when given a behaviour.
-    CLabServer(const QString& nameSpace, std::uint32_t address, std::uint16_t port, Behaviour behaviour = {})
+    // named network namespace.
+    CLabServer(const QString& nameSpace, std::uint32_t address, std::uint16_t port)
         : m_listenFds{BindInsideNamespace(nameSpace, SOCK_STREAM | SOCK_NONBLOCK, Ipv4SocketAddress(address, port)),
                       BindInsideNamespace(nameSpace, SOCK_STREAM | SOCK_NONBLOCK, AnyIpv6SocketAddress(port))}
-        , m_behaviour(std::move(behaviour))
     {
-        if (m_behaviour && IsListening())
-            m_thread = std::thread([this] { Serve(); });
     }
     ~CLabServer()
     {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
         CloseConnection();
         for (const int fd : m_listenFds)
             ::close(fd);
@@ -89,8 +58,8 @@ public:
     CLabServer& operator=(const CLabServer&) = delete;
 
     bool IsListening() const { return m_listenFds[0] >= 0 && m_listenFds[1] >= 0; }
-    // Connections the behaviour has finished with.
-    int Connections() const { return m_connections; }
+    // The accepted connection's descriptor; -1 before one.
+    int Descriptor() const { return m_fd; }
 
     // Takes a waiting connection of either family; false while none waits.
     bool Accept()
@@ -123,7 +92,7 @@ public:
     // Sends the bytes and returns once the client's kernel holds them all.
     bool Deliver(const QByteArray& bytes)
     {
-        return SendAll(m_fd, bytes, m_stop, QDeadlineTimer(10000)) == bytes.size() && WaitUntilAcknowledged();
+        return SendAll(m_fd, bytes, QDeadlineTimer(10000)) == bytes.size() && WaitUntilAcknowledged();
     }
 
     // Closes the sending side; returns once the client's kernel has seen it.
@@ -150,18 +119,6 @@ public:
     }
 
 private:
-    void Serve()
-    {
-        while (!m_stop) {
-            pollfd entries[2] = {{m_listenFds[0], POLLIN, 0}, {m_listenFds[1], POLLIN, 0}};
-            if (::poll(entries, 2, 20) <= 0 || !Accept())
-                continue;
-            m_behaviour(m_fd, m_connections, m_stop);
-            CloseConnection();
-            ++m_connections;
-        }
-    }
-
     bool WaitUntilAcknowledged() const
     {
         const QDeadlineTimer deadline(10000);
@@ -176,10 +133,6 @@ private:
     int m_fd = -1;
     QByteArray m_received;
     bool m_bPeerClosed = false;
-    Behaviour m_behaviour;
-    std::atomic<bool> m_stop = false;
-    std::atomic<int> m_connections = 0;
-    std::thread m_thread;
 };
 
 inline QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
@@ -195,27 +148,22 @@ inline std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
     return server;
 }
 
-// Whether the peer is the destination (of either family) at the port.
-inline bool IsDestinationPort(const sockaddr_storage& peer, socklen_t size, std::uint16_t port)
-{
-    char host[NI_MAXHOST];
-    char service[NI_MAXSERV];
-    return ::getnameinfo(reinterpret_cast<const sockaddr*>(&peer), size, host, sizeof host, service, sizeof service,
-                         NI_NUMERICHOST | NI_NUMERICSERV) == 0
-        && QByteArray(service).toInt() == port
-        && (qgetenv("NETSONDE_LAB_DESTINATION") == host || qgetenv("NETSONDE_LAB_DESTINATION6") == host);
-}
-
 // Bytes waiting in this process's socket connected to the destination's
-// port, found among the open files; -1 when there is no such socket.
+// port (of either family), found among the open files; -1 when there is no
+// such socket.
 inline int UnreadBytesFrom(std::uint16_t port)
 {
     for (const QString& name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
         sockaddr_storage peer{};
         socklen_t size = sizeof peer;
+        char host[NI_MAXHOST];
+        char service[NI_MAXSERV];
         int unread = 0;
         if (::getpeername(name.toInt(), reinterpret_cast<sockaddr*>(&peer), &size) == 0
-            && IsDestinationPort(peer, size, port))
+            && ::getnameinfo(reinterpret_cast<const sockaddr*>(&peer), size, host, sizeof host, service,
+                             sizeof service, NI_NUMERICHOST | NI_NUMERICSERV) == 0
+            && QByteArray(service).toInt() == port
+            && (qgetenv("NETSONDE_LAB_DESTINATION") == host || qgetenv("NETSONDE_LAB_DESTINATION6") == host))
             return ::ioctl(name.toInt(), FIONREAD, &unread) == 0 ? unread : -1;
     }
     return -1;
