@@ -123,11 +123,15 @@ private Q_SLOTS:
         window.dialog->close();
         QVERIFY(!query || !query->QuerySocket());
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
-        QCOMPARE(OpenDescriptorCount(), descriptors);
+        // A lookup left inside the C library keeps its own socket until the
+        // resolver's time-out; the window's sockets are closed at once.
+        if (!resolving)
+            QCOMPARE(OpenDescriptorCount(), descriptors);
         window.dialog.reset();
         const CAppMessageCounter messages;
         // The socket's deferred deletion runs without its window.
         QTest::qWait(resolving ? kResolverTimeoutMs + 1000 : 100);
+        QVERIFY(OpenDescriptorCount() <= descriptors);
         QCOMPARE(messages.Count(), 0);
         QVERIFY(boxes.Texts().isEmpty());
     }
