@@ -1,0 +1,523 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Netsonde where nothing is polite, inside the namespace lab and a mount
+// namespace of the test's own:
+// - servers that misbehave: a WhoIs server pouring out 10 MB, a name server
+//   answering with datagrams of 1000 bytes and more, and datagrams from an
+//   address or port other than the name server's, which are ignored;
+// - disks that fail, made with mounts: a folder or file bound read-only over
+//   itself (the only read-only that holds for root) and a tiny tmpfs. A
+//   failure is told, nothing blocks, and no file is left half written;
+// - the window closed in the middle of a run: the run ends, its sockets go,
+//   and nothing is delivered to the window that is gone. The system resolver
+//   asks the lab's silent address (a resolv.conf of the test's own), so its
+//   lookups hang until they time out.
+
+#include "dns/DnsMessageBuilder.h"
+#include "dns/LookupFixture.h"
+#include "icmp/IcmpWindowFixture.h"
+#include "mainwindow/CommonDialogsAnswers.h"
+#include "netns/LabEnvironment.h"
+#include "phonebook/PhonebookFiles.h"
+#include "query/QueryTestSupport.h"
+#include "support/FileHelpers.h"
+#include "support/LabServer.h"
+#include "support/ScriptedNameServer.h"
+
+#include "pages/UserHostPage.h"
+#include "phonebook/Phonebook.h"
+#include "platform/AppMessages.h"
+#include "platform/MessageBox.h"
+#include "query/ReceivedText.h"
+#include "query/TextQueryFunction.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sched.h>
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <future>
+
+using namespace netsonde;
+using namespace netsonde::test;
+using echo::EchoSocketChoice;
+
+Q_DECLARE_METATYPE(EchoSocketChoice)
+
+namespace {
+
+constexpr int kWaitMs = 30000;
+constexpr int kATypeIndex = 1;
+constexpr std::uint16_t kStrangerPort = 5353; // the destination's other port
+// The system resolver gives up after this long (the resolv.conf of main).
+constexpr int kResolverTimeoutMs = 2000;
+
+QString Silent() { return LabText("NETSONDE_LAB_SILENT"); }
+QString SystemError(const QString& what) { return what + ": " + QString::fromLocal8Bit(std::strerror(errno)); }
+
+// Call before any thread starts; the reason when it fails.
+QString UseOwnMountsAndSilentNameServer()
+{
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return SystemError("no mount namespace of the test's own");
+    static QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("resolv.conf"));
+    const QString conf = QStringLiteral("nameserver %1\noptions timeout:%2 attempts:1\n");
+    if (!WriteFile(path, conf.arg(Silent()).arg(kResolverTimeoutMs / 1000).toUtf8()))
+        return QStringLiteral("no resolv.conf of the test's own");
+    if (::mount(QFile::encodeName(path).constData(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) != 0)
+        return SystemError("cannot bind a resolv.conf");
+    return {};
+}
+
+// For the life of the object, the folder or file at path bound read-only over
+// itself, or an empty tmpfs of the given size there; Failure() says why not.
+class CScopedMount {
+public:
+    explicit CScopedMount(const QString& path, int tmpfsKibibytes = 0) : m_path(QFile::encodeName(path))
+    {
+        const QByteArray size = "size=" + QByteArray::number(tmpfsKibibytes) + 'k';
+        if (tmpfsKibibytes > 0)
+            Mount("netsonde-test", "tmpfs", MS_NOSUID | MS_NODEV, size.constData());
+        else if (Mount(m_path.constData(), nullptr, MS_BIND))
+            Mount(nullptr, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY);
+    }
+    ~CScopedMount()
+    {
+        if (m_bMounted)
+            ::umount2(m_path.constData(), MNT_DETACH);
+    }
+    Q_DISABLE_COPY(CScopedMount)
+    const QString& Failure() const { return m_failure; }
+
+private:
+    bool Mount(const char* source, const char* type, unsigned long flags, const char* options = nullptr)
+    {
+        if (::mount(source, m_path.constData(), type, flags, options) == 0)
+            return m_bMounted = true;
+        m_failure = SystemError("cannot mount at " + QFile::decodeName(m_path));
+        return false;
+    }
+
+    QByteArray m_path;
+    QString m_failure;
+    bool m_bMounted = false;
+};
+
+// Fills the folder's file system with one file until only `leave` bytes would
+// fit; false when the disk never filled.
+bool FillDisk(const QString& path, qsizetype leave = 0)
+{
+    QFile filler(path);
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    const QByteArray block(1024, 'f');
+    qint64 written = 0;
+    while (filler.write(block) == block.size())
+        written += block.size();
+    filler.resize(written - leave);
+    return written > 0;
+}
+
+QStringList Addresses(const CPhonebook& phonebook)
+{
+    QStringList addresses;
+    for (const auto& entry : phonebook.Entries())
+        addresses << entry.address;
+    return addresses;
+}
+
+QStringList FilesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// The Finger tab after a run, its pane holding the text, Save answered with the path.
+std::unique_ptr<CMainDialog> WindowToSave(const QString& text, const QString& path)
+{
+    CommonDialogs().chooseSavePath = [path](QWidget*) { return std::optional<QString>(path); };
+    auto dialog = OpenMainDialog();
+    dialog->SelectFunction(FunctionId::Finger);
+    dialog->BeginRun();
+    dialog->OnStop();
+    dialog->FingerPage()->m_strHost = QStringLiteral("host.test");
+    dialog->TextPane(FunctionId::Finger)->SetText(text);
+    return dialog;
+}
+
+enum class Disk { Full, ReadOnlyFolder, ReadOnlyFile };
+enum class Sender { NameServer, OtherAddress, OtherPort };
+
+// The name server's sockets, in the order of Sender. The other address is the
+// destination's silent one, which sends well enough: only what is sent to it is dropped.
+QList<int> NameServerSockets()
+{
+    const QString nameSpace = LabText("NETSONDE_LAB_NS_DESTINATION");
+    const std::uint32_t destination = LabAddress("NETSONDE_LAB_DESTINATION");
+    return {BindInsideNamespace(nameSpace, SOCK_DGRAM, destination, kDnsServerPort),
+            BindInsideNamespace(nameSpace, SOCK_DGRAM, LabAddress("NETSONDE_LAB_SILENT"), kDnsServerPort),
+            BindInsideNamespace(nameSpace, SOCK_DGRAM, destination, kStrangerPort)};
+}
+
+DnsMessageBuilder ResponseHeader(int qd, int an)
+{
+    return DnsMessageBuilder().Header(0x4242, 0x81, 0x80, qd, an, 0, 0);
+}
+
+// A good answer about www.example with one address.
+QByteArray AddressAnswer(const char* address)
+{
+    return ResponseHeader(1, 1).Name({"www", "example"}).Question(1, 1).Pointer(12).Fields(1, 1, 300,
+                                                                                   QByteArray(address, 4));
+}
+
+// A TXT record's strings filling a datagram of exactly `size` bytes.
+QByteArray TxtDatagramOf(qsizetype size)
+{
+    const qsizetype rdLength = size - 12 - 1 - 10;
+    QByteArray rdata;
+    while (rdata.size() < rdLength) {
+        const qsizetype length = std::min<qsizetype>(255, rdLength - rdata.size() - 1);
+        rdata.append(char(length)).append(QByteArray(length, 't'));
+    }
+    return ResponseHeader(0, 1).Root().Fields(16, 1, 60, rdata);
+}
+
+// Counts the window messages delivered to any object of this thread.
+class CAppMessageCounter : public QObject {
+public:
+    CAppMessageCounter() { qApp->installEventFilter(this); }
+    ~CAppMessageCounter() override { qApp->removeEventFilter(this); }
+    int Count() const { return m_count; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        m_count += event->type() >= WM_APP_HOST_RESOLVED && event->type() <= WM_APP_ADDRESS_RESOLVED;
+        return false;
+    }
+
+private:
+    int m_count = 0;
+};
+
+} // namespace
+
+class TestHostile : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { ResetSettings(); }
+
+    // The query ends at the pane limit, long before the server is done, and
+    // the next query of the same window works.
+    void whoIsFloodOfTenMegabytes()
+    {
+        CMessageBoxRecorder boxes;
+        const qsizetype floodBytes = 10 * 1024 * 1024;
+        const QByteArray line("Domain Name: FLOOD.EXAMPLE  Registrar: nobody in particular\r\n");
+        const QByteArray flood = line.repeated(floodBytes / line.size() + 1).left(floodBytes);
+        const auto server = ServeAtDestination(43);
+        auto dialog = OpenMainDialog();
+        FillPage(*dialog, FunctionId::WhoIs, {Destination(), "flood.example"});
+        dialog->OnGo();
+        QTRY_VERIFY(server->Accept());
+        // The server pours from a thread of its own while the window reads.
+        auto floodSent = std::async(std::launch::async, [&] {
+            return SendAll(server->Descriptor(), flood, QDeadlineTimer(kWaitMs));
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->StatusText(), QStringLiteral("Ready"), kWaitMs);
+        const QString shown = PaneText(*dialog, FunctionId::WhoIs);
+        QVERIFY2(!shown.isEmpty() && shown.size() < CReceivedText::PaneLimit,
+                 qPrintable(QString::number(shown.size())));
+        QVERIFY(flood.startsWith(shown.toLatin1()));
+        QVERIFY(!dynamic_cast<const CTextQueryFunction&>(*dialog->Function(FunctionId::WhoIs)).QuerySocket());
+        // The server learns that nobody reads any more.
+        const qsizetype sent = floodSent.get();
+        QVERIFY2(sent < floodBytes, qPrintable(QString::number(sent)));
+
+        server->CloseConnection();
+        dialog->OnGo();
+        QTRY_VERIFY(server->Accept());
+        QVERIFY(server->Deliver("quiet answer\r\n") && server->Finish());
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->StatusText(), QStringLiteral("Ready"), kWaitMs);
+        QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QStringLiteral("quiet answer\r\n"));
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    // How each shape is reported is the report's own test; here the datagram
+    // travels the lab: the largest one is read whole, a larger one is refused
+    // in a box. A datagram from anyone but the name server must be ignored
+    // (otherwise any host could inject a forged answer), and the name
+    // server's good answer follows it.
+    void nameServerAnswers_data()
+    {
+        QTest::addColumn<Sender>("sender");
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("exactly the largest datagram")
+            << Sender::NameServer << TxtDatagramOf(kDnsMaxAnswerSize)
+            << "Answer Section:\r\n   Name=\r\n   Type=TXT, Class=1, TTL=60, RDLENGTH=977\r\n"
+                   + ("   TXT=" + QString(255, 't') + "\r\n").repeated(3) + "   TXT=" + QString(208, 't')
+                   + "\r\n---\r\n"
+            << QString();
+        const QString tooLarge = QString("Error %1 while receiving data from %2").arg(EMSGSIZE).arg(Destination());
+        QTest::newRow("65507 bytes") << Sender::NameServer << TxtDatagramOf(65507) << QString() << tooLarge;
+        const QString real = "Answer Section:\r\n   Name=www.example\r\n"
+                             "   Type=A, Class=1, TTL=300, RDLENGTH=4\r\n   IP Address=10.1.2.3\r\n---\r\n";
+        const QByteArray forged = AddressAnswer("\x0a\x06\x06\x06");
+        QTest::newRow("other address") << Sender::OtherAddress << forged << real << QString();
+        QTest::newRow("other port") << Sender::OtherPort << forged << real << QString();
+        QTest::newRow("other address, oversized") << Sender::OtherAddress << TxtDatagramOf(4096) << real << QString();
+        QTest::newRow("other address, empty") << Sender::OtherAddress << QByteArray() << real << QString();
+    }
+    void nameServerAnswers()
+    {
+        QFETCH(Sender, sender);
+        QFETCH(QByteArray, datagram);
+        QFETCH(QString, output);
+        QFETCH(QString, box);
+        CScriptedNameServer::Script script{{int(sender), datagram}};
+        if (sender != Sender::NameServer)
+            script.append({int(Sender::NameServer), AddressAnswer("\x0a\x01\x02\x03")});
+        CMessageBoxRecorder boxes;
+        CScriptedNameServer server(script, NameServerSockets());
+        QVERIFY2(server.IsServing(), "the name server cannot bind its sockets in the lab");
+        auto window = OpenLookupWindow(false);
+        window.Fill(QStringLiteral("www.example"), kATypeIndex, Destination());
+        window.dialog->OnGo();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), kWaitMs);
+        QCOMPARE(boxes.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
+        QCOMPARE(window.Output(), output);
+    }
+
+    void settingsThatCannotBeWritten_data()
+    {
+        QTest::addColumn<bool>("folderExists");
+        QTest::newRow("read-only settings folder") << true;
+        QTest::newRow("no settings folder, none can be made") << false;
+    }
+    // The window opens, runs its commands and closes with settings it cannot
+    // write, and the next one opens: a settings file stays as it was and is
+    // read again, a missing folder stays missing.
+    void settingsThatCannotBeWritten()
+    {
+        QFETCH(bool, folderExists);
+        CMessageBoxRecorder boxes;
+        SettingsStore::WriteText(QStringLiteral("Test"), QStringLiteral("Kept"), QStringLiteral("yes"));
+        const QString file = SettingsStore::FilePath();
+        const QString folder = QFileInfo(file).absolutePath();
+        if (!folderExists)
+            QVERIFY(QDir(folder).removeRecursively());
+        const QByteArray before = FileBytes(file);
+        QCOMPARE(before.isEmpty(), !folderExists);
+        const CScopedMount readOnly(folderExists ? folder : QFileInfo(folder).absolutePath());
+        QVERIFY2(readOnly.Failure().isEmpty(), qPrintable(readOnly.Failure()));
+
+        auto dialog = OpenMainDialog();
+        dialog->OnRememberWindowPosition();
+        dialog->OnRememberLastFunction();
+        dialog->OnSmartAddressSplitting();
+        dialog->SelectFunction(FunctionId::WhoIs);
+        dialog->WhoIsPage()->AddRecentHost(QStringLiteral("whois.example"));
+        dialog->close();
+        dialog.reset();
+        QCOMPARE(FileBytes(file), before);
+        QCOMPARE(QFileInfo::exists(folder), folderExists);
+        QCOMPARE(SettingsStore::ReadText(QStringLiteral("Test"), QStringLiteral("Kept")),
+                 folderExists ? QStringLiteral("yes") : QString());
+        dialog = OpenMainDialog();
+        QVERIFY(dialog->isVisible());
+        dialog->close();
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    void readOnlyPhonebook()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("Netsonde.pbk"));
+        const QByteArray stored = Record("kept.example", "a note");
+        QVERIFY(WriteFile(path, stored));
+        const CScopedMount readOnly(folder.path());
+        QVERIFY2(readOnly.Failure().isEmpty(), qPrintable(readOnly.Failure()));
+        CPhonebook phonebook;
+        QVERIFY(!phonebook.Open(path));
+        QVERIFY(!phonebook.Remove(0));
+        QCOMPARE(FileBytes(path), stored);
+    }
+
+    // A record that cannot be written is refused and not listed. Sixteen
+    // records fill the file's first page, so the next needs a page of its own.
+    void phonebookOnAFullDisk()
+    {
+        QTemporaryDir folder;
+        const CScopedMount disk(folder.path(), 64);
+        QVERIFY2(disk.Failure().isEmpty(), qPrintable(disk.Failure()));
+        const QString path = folder.filePath(QStringLiteral("Netsonde.pbk"));
+        QByteArray records;
+        QStringList addresses;
+        for (int i = 10; i < 26; ++i)
+            records += Record((addresses << QStringLiteral("r%1.example").arg(i)).last().toLatin1());
+        QVERIFY(WriteFile(path, records));
+        CPhonebook phonebook;
+        QVERIFY(phonebook.Open(path));
+        QVERIFY(FillDisk(folder.filePath(QStringLiteral("filler"))));
+
+        QCOMPARE(phonebook.Add(QStringLiteral("new.example")), PhonebookAddResult::WriteFailed);
+        QCOMPARE(Addresses(phonebook), addresses);
+        phonebook.Close();
+        QVERIFY(FileBytes(path).startsWith(records));
+        QVERIFY(phonebook.Open(path));
+        QCOMPARE(Addresses(phonebook), addresses);
+    }
+
+    void saveFails_data()
+    {
+        QTest::addColumn<Disk>("disk");
+        QTest::addColumn<qsizetype>("freeBytes");
+        QTest::addColumn<bool>("earlierFile");
+        QTest::newRow("full, new file") << Disk::Full << qsizetype(0) << false;
+        QTest::newRow("full, file replaced") << Disk::Full << qsizetype(0) << true;
+        QTest::newRow("room for part of it") << Disk::Full << qsizetype(8192) << false;
+        QTest::newRow("room for part of it, file replaced") << Disk::Full << qsizetype(8192) << true;
+        QTest::newRow("read-only folder") << Disk::ReadOnlyFolder << qsizetype(0) << true;
+        QTest::newRow("read-only file") << Disk::ReadOnlyFile << qsizetype(0) << true;
+    }
+    // The failure is told with the path, and the folder holds what it held
+    // before: the earlier file whole, or no file at all. Save writes a
+    // temporary file and renames it over the old one: otherwise a failed
+    // write would leave a half-written file in place of the old one.
+    void saveFails()
+    {
+        QFETCH(Disk, disk);
+        QFETCH(qsizetype, freeBytes);
+        QFETCH(bool, earlierFile);
+        CCommonDialogsAnswers answers;
+        CMessageBoxRecorder boxes;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("Output.txt"));
+        const QByteArray earlier = earlierFile ? "earlier output\r\n" : "";
+        const bool full = disk == Disk::Full;
+        if (!full)
+            QVERIFY(WriteFile(path, earlier));
+        const CScopedMount mount(disk == Disk::ReadOnlyFile ? path : folder.path(), full ? 64 : 0);
+        QVERIFY2(mount.Failure().isEmpty(), qPrintable(mount.Failure()));
+        if (full && earlierFile)
+            QVERIFY(WriteFile(path, earlier));
+        if (full)
+            QVERIFY(FillDisk(folder.filePath(QStringLiteral("filler")), freeBytes));
+        const QStringList filesBefore = FilesIn(folder.path());
+
+        auto dialog = WindowToSave(QString(40000, QLatin1Char('x')), path);
+        dialog->Command(ID_FILE_SAVE)->trigger();
+        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Cannot create ") + path});
+        QCOMPARE(FilesIn(folder.path()), filesBefore);
+        QCOMPARE(FileBytes(path), earlier);
+    }
+
+    void closeDuringTheRun_data()
+    {
+        QTest::addColumn<FunctionId>("function");
+        QTest::addColumn<bool>("resolving");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("finger, connecting") << FunctionId::Finger << false << "Connecting to " + Silent();
+        QTest::newRow("qod, resolving") << FunctionId::QuoteOfDay << true << QString("Resolving pending.lab.test");
+        QTest::newRow("name server, waiting for its answer")
+            << FunctionId::NameServerLookUp << false << QStringLiteral("Requesting information from name server");
+        QTest::newRow("name server, resolving")
+            << FunctionId::NameServerLookUp << true << QStringLiteral("Resolving Name Server");
+    }
+    // The close ends the run, releases its sockets and returns at once; a
+    // lookup's completion, when the resolver gives up, goes nowhere.
+    void closeDuringTheRun()
+    {
+        QFETCH(FunctionId, function);
+        QFETCH(bool, resolving);
+        QFETCH(QString, status);
+        CMessageBoxRecorder boxes;
+        auto window = OpenLookupWindow(false);
+        const qsizetype descriptors = OpenDescriptorCount();
+        const QString host = resolving ? QStringLiteral("pending.lab.test") : Silent();
+        const auto* query = dynamic_cast<const CTextQueryFunction*>(window.dialog->Function(function));
+        if (query)
+            FillPage(*window.dialog, function, {host, "ann"});
+        else
+            window.Fill(QStringLiteral("www.example"), kATypeIndex, host);
+        window.dialog->OnGo();
+        QTRY_COMPARE(window.dialog->StatusText(), status);
+        QVERIFY(window.dialog->Runs().IsBusy());
+        QVERIFY(!resolving || window.dialog->Runs().HasPendingRequests());
+        QVERIFY(!query || query->QuerySocket() || resolving);
+
+        window.dialog->close();
+        QVERIFY(!query || !query->QuerySocket());
+        QTRY_VERIFY(!window.dialog->Runs().IsBusy());
+        // A lookup left inside the C library keeps its own socket until the
+        // resolver's time-out; the window's sockets are closed at once.
+        if (!resolving)
+            QCOMPARE(OpenDescriptorCount(), descriptors);
+        window.dialog.reset();
+        const CAppMessageCounter messages;
+        // The socket's deferred deletion runs without its window.
+        QTest::qWait(resolving ? kResolverTimeoutMs + 1000 : 100);
+        QVERIFY(OpenDescriptorCount() <= descriptors);
+        QCOMPARE(messages.Count(), 0);
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    // Ping's pause and its wait for a reply, each socket kind forced in turn
+    // (TraceRoute's probe wait is closed on in the ICMP lab test): the worker
+    // lets go of the echo service long before its wait would have ended, and
+    // no message box appears.
+    void closeWhileTheWorkerWaits_data()
+    {
+        QTest::addColumn<EchoSocketChoice>("choice");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("status"); // while the worker waits
+        const std::pair<const char*, EchoSocketChoice> kinds[] = {{"datagram", EchoSocketChoice::DatagramOnly},
+                                                                  {"raw", EchoSocketChoice::RawOnly}};
+        for (const auto& [name, choice] : kinds) {
+            QTest::addRow("%s, ping pause", name) << choice << Destination() << QStringLiteral("Waiting for 10000 ms");
+            QTest::addRow("%s, ping blocked", name) << choice << Silent() << QStringLiteral("Waiting for response ...");
+        }
+    }
+    void closeWhileTheWorkerWaits()
+    {
+        QFETCH(EchoSocketChoice, choice);
+        QFETCH(QString, host);
+        QFETCH(QString, status);
+        CMessageBoxRecorder boxes;
+        const auto service = echo::LoadEchoService(choice);
+        QVERIFY2(service->IsLoaded(IpFamily::IPv4), service->Description(IpFamily::IPv4).c_str());
+        auto window = OpenIcmpWindow(service);
+        SetPing(*window.dialog, host, 5, 10000, false, 60); // five pings 10 s apart, each waiting 60 s
+        window.dialog->OnGo();
+        QTRY_COMPARE_WITH_TIMEOUT(window.dialog->StatusText(), status, 10000);
+        // Give the worker time to be well inside its wait.
+        QTest::qWait(200);
+        QVERIFY(window.dialog->Runs().IsBusy());
+        QVERIFY(service.use_count() > 1);
+
+        // The waits are 10 s and 15 s; a woken worker lets go within milliseconds.
+        QVERIFY2(MillisecondsUntilWindowClosed(window, service) < 1000,
+                 "the worker sat out its wait after the window closed");
+        // Whatever the worker had left to do is dropped, not shown.
+        QTest::qWait(200);
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    RunInsideLab(argc, argv);
+    if (const QString failure = UseOwnMountsAndSilentNameServer(); !failure.isEmpty())
+        qFatal("%s", qPrintable(failure));
+    QApplication application(argc, argv);
+    TestHostile test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hostile.moc"
