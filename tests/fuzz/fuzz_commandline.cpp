@@ -2,7 +2,6 @@
 // Command lines of any arguments: the input's NUL bytes separate them.
 
 #include "FuzzCheck.h"
-#include "FuzzInput.h"
 
 #include "app/CommandLineOptions.h"
 

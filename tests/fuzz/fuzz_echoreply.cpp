@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -27,38 +28,17 @@ constexpr std::size_t kProbeBytes = 1 + 2 + 2 + kIpv6AddressBytes;
 // What follows the datagram in memory; a read past its end would see it.
 constexpr std::size_t kTrailerSize = 64;
 
-struct Case {
-    ReadKind kind = ReadKind::Raw;
-    EchoProbe probe;
-};
-
-std::uint16_t BigEndian16(const std::uint8_t* bytes)
+// The probe of the input's first bytes; `flip` changes one bit of its destination.
+EchoProbe ProbeOf(const std::uint8_t* header, std::uint8_t flip = 0)
 {
-    return static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]);
-}
-
-CIpAddress DestinationOf(const std::uint8_t* bytes, IpFamily family)
-{
-    if (family == IpFamily::IPv6)
-        return CIpAddress::FromIPv6(std::span<const std::uint8_t, kIpv6AddressBytes>(bytes, kIpv6AddressBytes));
-    std::uint32_t networkOrder = 0;
-    std::copy_n(bytes, 4, reinterpret_cast<std::uint8_t*>(&networkOrder));
-    return CIpAddress::FromIPv4(networkOrder);
-}
-
-Case CaseOf(const std::uint8_t* header)
-{
-    constexpr ReadKind kinds[] = {ReadKind::Raw, ReadKind::Datagram, ReadKind::Quoted, ReadKind::Quoted};
-    const IpFamily family = (header[0] & 0x04) != 0 ? IpFamily::IPv6 : IpFamily::IPv4;
-    const EchoProbe probe{DestinationOf(header + 5, family), BigEndian16(header + 1), BigEndian16(header + 3)};
-    return {kinds[header[0] & 0x03], probe};
-}
-
-// The unspecified address of the family the probe is not of.
-CIpAddress AnyAddressOfOtherFamily(IpFamily family)
-{
-    return family == IpFamily::IPv4 ? CIpAddress::FromIPv6(std::array<std::uint8_t, kIpv6AddressBytes>{})
-                                    : CIpAddress();
+    std::array<std::uint8_t, kIpv6AddressBytes> destination{};
+    std::copy_n(header + 5, destination.size(), destination.begin());
+    destination[3] ^= flip;
+    std::uint32_t ipv4 = 0;
+    std::memcpy(&ipv4, destination.data(), sizeof ipv4);
+    const auto u16 = [header](int at) { return static_cast<std::uint16_t>(header[at] << 8 | header[at + 1]); };
+    const bool ipv6 = (header[0] & 0x04) != 0;
+    return {ipv6 ? CIpAddress::FromIPv6(destination) : CIpAddress::FromIPv4(ipv4), u16(1), u16(3)};
 }
 
 bool Answers(ReadKind kind, std::span<const std::uint8_t> received, const EchoProbe& probe)
@@ -83,16 +63,6 @@ bool AnswersWithTrailer(ReadKind kind, std::span<const std::uint8_t> received, c
     return Answers(kind, std::span(buffer).first(received.size()), probe);
 }
 
-EchoProbe WithDestinationChanged(const EchoProbe& probe)
-{
-    std::array<std::uint8_t, kIpv6AddressBytes> bytes{};
-    std::ranges::copy(probe.destination.Bytes(), bytes.begin());
-    bytes[3] ^= 0x01;
-    EchoProbe changed = probe;
-    changed.destination = DestinationOf(bytes.data(), probe.destination.Family());
-    return changed;
-}
-
 // An echo reply names no destination (another address of the host may send
 // it); a report quotes the request with its destination.
 bool IsRawEchoReply(std::span<const std::uint8_t> received, IpFamily family)
@@ -102,22 +72,23 @@ bool IsRawEchoReply(std::span<const std::uint8_t> received, IpFamily family)
     return received[std::size_t{received[0] & 0x0Fu} * 4] == kIcmpEchoReply;
 }
 
-void CheckTakenOnlyForItsOwnProbe(ReadKind kind, std::span<const std::uint8_t> received, const EchoProbe& probe)
+void CheckTakenOnlyForItsOwnProbe(ReadKind kind, std::span<const std::uint8_t> received, const std::uint8_t* header)
 {
-    EchoProbe otherSequence = probe;
-    ++otherSequence.sequence;
-    Require(!Answers(kind, received, otherSequence), "an answer is taken only for its own sequence");
+    const EchoProbe probe = ProbeOf(header);
+    EchoProbe other = probe;
+    ++other.sequence;
+    Require(!Answers(kind, received, other), "an answer is taken only for its own sequence");
+    other = probe;
     if (kind != ReadKind::Raw) {
-        EchoProbe otherFamily = probe;
-        otherFamily.destination = AnyAddressOfOtherFamily(probe.destination.Family());
-        Require(!Answers(kind, received, otherFamily), "an answer is taken only for its own family");
+        other.destination = probe.destination.IsIPv6() ? CIpAddress()
+                                                       : CIpAddress::FromIPv6(std::array<std::uint8_t, 16>{});
+        Require(!Answers(kind, received, other), "an answer is taken only for its own family");
         return;
     }
-    EchoProbe otherIdentifier = probe;
-    ++otherIdentifier.identifier;
-    Require(!Answers(kind, received, otherIdentifier), "a raw read is taken only for its own identifier");
+    ++other.identifier;
+    Require(!Answers(kind, received, other), "a raw read is taken only for its own identifier");
     if (!IsRawEchoReply(received, probe.destination.Family()))
-        Require(!Answers(kind, received, WithDestinationChanged(probe)), "a report is taken only for its destination");
+        Require(!Answers(kind, received, ProbeOf(header, 0x01)), "a report is taken only for its destination");
 }
 
 } // namespace
@@ -126,15 +97,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < kProbeBytes)
         return 0;
-    const Case testCase = CaseOf(data);
+    constexpr ReadKind kinds[] = {ReadKind::Raw, ReadKind::Datagram, ReadKind::Quoted, ReadKind::Quoted};
+    const ReadKind kind = kinds[data[0] & 0x03];
+    const EchoProbe probe = ProbeOf(data);
     const std::vector<std::uint8_t> copy(data + kProbeBytes, data + size);
     const std::span<const std::uint8_t> received(copy);
 
-    const bool answers = Answers(testCase.kind, received, testCase.probe);
-    Require(answers == AnswersWithTrailer(testCase.kind, received, testCase.probe, 0x00)
-                && answers == AnswersWithTrailer(testCase.kind, received, testCase.probe, 0xFF),
+    const bool answers = Answers(kind, received, probe);
+    Require(answers == AnswersWithTrailer(kind, received, probe, 0x00)
+                && answers == AnswersWithTrailer(kind, received, probe, 0xFF),
             "no read leaves the datagram");
     if (answers)
-        CheckTakenOnlyForItsOwnProbe(testCase.kind, received, testCase.probe);
+        CheckTakenOnlyForItsOwnProbe(kind, received, data);
     return 0;
 }

@@ -3,7 +3,6 @@
 // and loading the file again.
 
 #include "FuzzCheck.h"
-#include "FuzzInput.h"
 
 #include "phonebook/Phonebook.h"
 #include "support/FileHelpers.h"
@@ -19,12 +18,6 @@ using netsonde::test::FileBytes;
 using netsonde::test::WriteFile;
 
 namespace {
-
-QString FilePath()
-{
-    static QTemporaryDir folder;
-    return folder.filePath(QStringLiteral("fuzz.pbk"));
-}
 
 bool InListOrder(const PhonebookEntry& a, const PhonebookEntry& b)
 {
@@ -90,7 +83,8 @@ void CheckNoteEditKeepsBytes(CPhonebook& phonebook, const QString& path)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArrayView bytes = fuzz::FuzzInput(data, size).Rest();
-    const QString path = FilePath();
+    static const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("fuzz.pbk"));
     Require(WriteFile(path, bytes.toByteArray()), "the fuzzer can write its file");
 
     CPhonebook phonebook;

@@ -4,7 +4,6 @@
 // turn, the rest of the input is the received text.
 
 #include "FuzzCheck.h"
-#include "FuzzInput.h"
 
 #include "query/ReceivedText.h"
 
@@ -53,19 +52,11 @@ QString ReceivedInChunks(QueryFunction function, const QList<QByteArrayView>& ch
     return shown + received.Finish();
 }
 
-bool EveryLineFeedEndsALineEnd(const QString& shown)
-{
-    for (qsizetype i = 0; i < shown.size(); ++i)
-        if (shown.at(i) == QLatin1Char('\n') && (i == 0 || shown.at(i - 1) != QLatin1Char('\r')))
-            return false;
-    return true;
-}
-
 void CheckShownText(const QString& shown, QByteArrayView text)
 {
     Require(!shown.contains(QChar::Null), "no NUL reaches the pane");
     Require(shown.size() <= 2 * text.size(), "the shown text is at most twice the bytes received");
-    Require(EveryLineFeedEndsALineEnd(shown), "every line feed shown follows a carriage return");
+    Require(shown.count(u'\n') == shown.count(u"\r\n"), "every line feed shown follows a carriage return");
 }
 
 } // namespace
