@@ -34,23 +34,17 @@ inline void RunInsideLab(int argc, char** argv, std::vector<std::string> served 
     if (IsInsideLab())
         return;
     char self[PATH_MAX] = {};
-    const auto size = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (size <= 0)
+    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
         SkipWholeTest("cannot find this executable's path to run it inside the namespace lab");
     std::vector<char*> arguments{const_cast<char*>("bash"), const_cast<char*>(NETSONDE_LAB_SCRIPT),
                                  const_cast<char*>("run")};
-    for (std::string& command : served) {
-        arguments.push_back(const_cast<char*>("--serve"));
-        arguments.push_back(command.data());
-    }
-    arguments.push_back(const_cast<char*>("--"));
-    arguments.push_back(self);
-    for (int i = 1; i < argc; ++i)
-        arguments.push_back(argv[i]);
+    for (std::string& command : served)
+        arguments.insert(arguments.end(), {const_cast<char*>("--serve"), command.data()});
+    arguments.insert(arguments.end(), {const_cast<char*>("--"), self});
+    arguments.insert(arguments.end(), argv + 1, argv + argc);
     arguments.push_back(nullptr);
     ::execvp("bash", arguments.data());
-    const std::string reason = std::string("cannot start the namespace lab: ") + std::strerror(errno);
-    SkipWholeTest(reason.c_str());
+    SkipWholeTest((std::string("cannot start the namespace lab: ") + std::strerror(errno)).c_str());
 }
 
 // Whether the lab runs in a user namespace (it does for users other than root):
