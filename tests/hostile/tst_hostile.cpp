@@ -79,32 +79,22 @@ class CScopedMount {
 public:
     explicit CScopedMount(const QString& path, int tmpfsKibibytes = 0) : m_path(QFile::encodeName(path))
     {
+        const char* target = m_path.constData();
         const QByteArray size = "size=" + QByteArray::number(tmpfsKibibytes) + 'k';
-        if (tmpfsKibibytes > 0)
-            Mount("netsonde-test", "tmpfs", MS_NOSUID | MS_NODEV, size.constData());
-        else if (Mount(m_path.constData(), nullptr, MS_BIND))
-            Mount(nullptr, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY);
+        const bool mounted = tmpfsKibibytes > 0
+            ? ::mount("netsonde-test", target, "tmpfs", MS_NOSUID | MS_NODEV, size.constData()) == 0
+            : ::mount(target, target, nullptr, MS_BIND, nullptr) == 0
+                  && ::mount(nullptr, target, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+        if (!mounted)
+            m_failure = SystemError("cannot mount at " + path);
     }
-    ~CScopedMount()
-    {
-        if (m_bMounted)
-            ::umount2(m_path.constData(), MNT_DETACH);
-    }
+    ~CScopedMount() { ::umount2(m_path.constData(), MNT_DETACH); }
     Q_DISABLE_COPY(CScopedMount)
     const QString& Failure() const { return m_failure; }
 
 private:
-    bool Mount(const char* source, const char* type, unsigned long flags, const char* options = nullptr)
-    {
-        if (::mount(source, m_path.constData(), type, flags, options) == 0)
-            return m_bMounted = true;
-        m_failure = SystemError("cannot mount at " + QFile::decodeName(m_path));
-        return false;
-    }
-
     QByteArray m_path;
     QString m_failure;
-    bool m_bMounted = false;
 };
 
 // Fills the folder's file system with one file until only `leave` bytes would
