@@ -23,15 +23,12 @@
 #include "support/LabServer.h"
 #include "support/ScriptedNameServer.h"
 
-#include "pages/UserHostPage.h"
 #include "phonebook/Phonebook.h"
 #include "platform/AppMessages.h"
 #include "platform/MessageBox.h"
 #include "query/ReceivedText.h"
 #include "query/TextQueryFunction.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -125,19 +122,6 @@ QStringList FilesIn(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-// The Finger tab after a run, its pane holding the text, Save answered with the path.
-std::unique_ptr<CMainDialog> WindowToSave(const QString& text, const QString& path)
-{
-    CommonDialogs().chooseSavePath = [path](QWidget*) { return std::optional<QString>(path); };
-    auto dialog = OpenMainDialog();
-    dialog->SelectFunction(FunctionId::Finger);
-    dialog->BeginRun();
-    dialog->OnStop();
-    dialog->FingerPage()->m_strHost = QStringLiteral("host.test");
-    dialog->TextPane(FunctionId::Finger)->SetText(text);
-    return dialog;
-}
-
 enum class Disk { Full, ReadOnlyFolder, ReadOnlyFile };
 enum class Sender { NameServer, OtherAddress, OtherPort };
 
@@ -152,16 +136,11 @@ QList<int> NameServerSockets()
             BindInsideNamespace(nameSpace, SOCK_DGRAM, destination, kStrangerPort)};
 }
 
-DnsMessageBuilder ResponseHeader(int qd, int an)
-{
-    return DnsMessageBuilder().Header(0x4242, 0x81, 0x80, qd, an, 0, 0);
-}
-
 // A good answer about www.example with one address.
 QByteArray AddressAnswer(const char* address)
 {
-    return ResponseHeader(1, 1).Name({"www", "example"}).Question(1, 1).Pointer(12).Fields(1, 1, 300,
-                                                                                   QByteArray(address, 4));
+    return DnsMessageBuilder().Header(0x4242, 0x81, 0x80, 1, 1, 0, 0).Name({"www", "example"}).Question(1, 1)
+        .Pointer(12).Fields(1, 1, 300, QByteArray(address, 4));
 }
 
 // A TXT record's strings filling a datagram of exactly `size` bytes.
@@ -173,7 +152,7 @@ QByteArray TxtDatagramOf(qsizetype size)
         const qsizetype length = std::min<qsizetype>(255, rdLength - rdata.size() - 1);
         rdata.append(char(length)).append(QByteArray(length, 't'));
     }
-    return ResponseHeader(0, 1).Root().Fields(16, 1, 60, rdata);
+    return DnsMessageBuilder().Header(0x4242, 0x81, 0x80, 0, 1, 0, 0).Root().Fields(16, 1, 60, rdata);
 }
 
 // Counts the window messages delivered to any object of this thread.
@@ -396,7 +375,14 @@ private Q_SLOTS:
             QVERIFY(FillDisk(folder.filePath(QStringLiteral("filler")), freeBytes));
         const QStringList filesBefore = FilesIn(folder.path());
 
-        auto dialog = WindowToSave(QString(40000, QLatin1Char('x')), path);
+        // The Finger tab after a run, its pane holding the text, Save answered with the path.
+        CommonDialogs().chooseSavePath = [path](QWidget*) { return std::optional<QString>(path); };
+        auto dialog = OpenMainDialog();
+        dialog->SelectFunction(FunctionId::Finger);
+        dialog->BeginRun();
+        dialog->OnStop();
+        dialog->FingerPage()->m_strHost = QStringLiteral("host.test");
+        dialog->TextPane(FunctionId::Finger)->SetText(QString(40000, QLatin1Char('x')));
         dialog->Command(ID_FILE_SAVE)->trigger();
         QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Cannot create ") + path});
         QCOMPARE(FilesIn(folder.path()), filesBefore);
