@@ -2,6 +2,7 @@
 // Command lines of any arguments: the input's NUL bytes separate them.
 
 #include "FuzzCheck.h"
+#include "FuzzInput.h"
 
 #include "app/CommandLineOptions.h"
 

@@ -3,6 +3,7 @@
 // and the name decoder at any offset.
 
 #include "FuzzCheck.h"
+#include "FuzzInput.h"
 
 #include "dns/DnsDomainName.h"
 #include "dns/DnsMessageJson.h"

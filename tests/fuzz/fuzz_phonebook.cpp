@@ -3,6 +3,7 @@
 // and loading the file again.
 
 #include "FuzzCheck.h"
+#include "FuzzInput.h"
 
 #include "phonebook/Phonebook.h"
 #include "support/FileHelpers.h"

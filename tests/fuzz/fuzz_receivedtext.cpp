@@ -4,6 +4,7 @@
 // turn, the rest of the input is the received text.
 
 #include "FuzzCheck.h"
+#include "FuzzInput.h"
 
 #include "query/ReceivedText.h"
 

@@ -4,6 +4,7 @@
 // parser, the rest is the stored text.
 
 #include "FuzzCheck.h"
+#include "FuzzInput.h"
 
 #include "settings/RecentList.h"
 #include "settings/ColumnWidths.h"
