@@ -89,39 +89,36 @@ private Q_SLOTS:
         QCOMPARE(RunsWithoutWindow(arguments), mode != Mode::Window);
     }
 
+    // The values for the run as "count timeout delay hops|resolve progress verbose family|function host|type|server|user",
+    // "-" for a value not given. Numbers outside a page's range are refused later, against the page.
+    void valuesForTheRun_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("values");
+        QTest::newRow("ping") << QStringList{"--count=5", "--timeout", "2", "--delay", "0", "--no-resolve", "--progress",
+                                             "-6", "-p", "h"} << "5 2 0 -|no yes no -6|0 h|-|-|-";
+        QTest::newRow("trace") << QStringList{"--hops", "-1", "-4", "-4", "-t", "h"} << "- - - -1|yes no no -4|1 h|-|-|-";
+        QTest::newRow("lookup") << QStringList{"--type", "mx", "--server", "ns.example", "--verbose", "/N", "h"}
+                                << "- - - -|yes no yes -|4 h|MX - Mail exchange|ns.example|-";
+        QTest::newRow("empty user") << QStringList{"--user=", "-f", "h"} << "- - - -|yes no no -|2 h|-|-|";
+        QTest::newRow("no user") << QStringList{"-f", "h"} << "- - - -|yes no no -|2 h|-|-|-";
+    }
+
     void valuesForTheRun()
     {
-        const CReportOptions ping = ParseReportOptions(
-            {"--report", "--count=5", "--timeout", "2", "--delay", "0", "--no-resolve", "--progress", "-6", "-p", "h"});
-        QCOMPARE(ping.mode, Mode::Report);
-        QCOMPARE(ping.nCount, std::optional<int>(5));
-        QCOMPARE(ping.nTimeout, std::optional<int>(2));
-        QCOMPARE(ping.nDelay, std::optional<int>(0));
-        QVERIFY(!ping.nHops);
-        QVERIFY(ping.bNoResolve);
-        QVERIFY(ping.bProgress);
-        QCOMPARE(ping.preference, std::optional(AddressPreference::OnlyIPv6));
-        QCOMPARE(ping.FunctionIndex(), 0);
-        QCOMPARE(ping.Host(), QStringLiteral("h"));
-
-        // Numbers outside a page's range are refused later, against the page.
-        const CReportOptions trace = ParseReportOptions({"--report", "--hops", "-1", "-4", "-4", "-t", "h"});
-        QCOMPARE(trace.mode, Mode::Report);
-        QCOMPARE(trace.preference, std::optional(AddressPreference::OnlyIPv4));
-        QCOMPARE(trace.nHops, std::optional<int>(-1));
-
-        const CReportOptions lookup = ParseReportOptions(
-            {"--report", "--type", "mx", "--server", "ns.example", "--verbose", "/N", "h"});
-        QCOMPARE(lookup.mode, Mode::Report);
-        QCOMPARE(lookup.strSearchType, std::optional<QString>(QStringLiteral("MX - Mail exchange")));
-        QCOMPARE(lookup.strServer, std::optional<QString>(QStringLiteral("ns.example")));
-        QVERIFY(lookup.bVerbose);
-        QCOMPARE(lookup.FunctionIndex(), 4);
-
-        const CReportOptions finger = ParseReportOptions({"--report", "--user=", "-f", "h"});
-        QCOMPARE(finger.strUser, std::optional<QString>(QString()));
-        QVERIFY(!ParseReportOptions({"--report", "-f", "h"}).strUser);
-        QVERIFY(!finger.preference);
+        QFETCH(QStringList, arguments);
+        const CReportOptions o = ParseReportOptions(QStringList{"--report"} + arguments);
+        QCOMPARE(o.mode, Mode::Report);
+        const auto number = [](const std::optional<int>& n) { return n ? QString::number(*n) : u"-"_s; };
+        const auto yes = [](bool b) { return b ? u"yes"_s : u"no"_s; };
+        const auto family = !o.preference ? u"-"_s : *o.preference == AddressPreference::OnlyIPv4 ? u"-4"_s
+                            : *o.preference == AddressPreference::OnlyIPv6                      ? u"-6"_s : u"?"_s;
+        const QStringList texts{o.Host(), o.strSearchType.value_or(u"-"_s), o.strServer.value_or(u"-"_s),
+                                o.strUser.value_or(u"-"_s)};
+        QTEST(u"%1 %2 %3 %4|%5 %6 %7 %8|%9 "_s.arg(number(o.nCount), number(o.nTimeout), number(o.nDelay),
+                                                   number(o.nHops), yes(!o.bNoResolve), yes(o.bProgress),
+                                                   yes(o.bVerbose), family, QString::number(o.FunctionIndex()))
+                  + texts.join('|'), "values");
     }
 
     void searchTypeWords_data()
