@@ -65,6 +65,15 @@ bool InputsDisabled(const CMainDialog& d, FunctionId id)
 
 QLineEdit* FingerUser(const CMainDialog& d) { return Control<QLineEdit>(d.FingerPage(), IDC_FINGER_USER); }
 
+// The host field of every page, joined.
+QString Hosts(const CMainDialog& d)
+{
+    QStringList hosts;
+    for (int i = 0; i < kFunctionCount; ++i)
+        hosts << d.Page(Fn(i))->HostCombo()->currentText();
+    return hosts.join('|');
+}
+
 } // namespace
 
 class TestController : public QObject {
@@ -94,33 +103,21 @@ private Q_SLOTS:
         for (int i = 0; i < kFunctionCount; ++i)
             QCOMPARE(dialog->TabControl()->TabBar()->tabText(i), labels.at(i));
 
-        // The options: their first state, and each toggle stored at once.
-        const auto checked = [&dialog](int command) { return dialog->Command(command)->isChecked(); };
-        const auto trigger = [&dialog](int command) { dialog->Command(command)->trigger(); };
-        const auto lastFunction = [] { return SettingsStore::ReadInt("Options", "RememberLastFunction", 99); };
-        QVERIFY(!checked(ID_REMEMBER_WINDOW_POSITION) && !checked(ID_REMEMBER_LAST_FUNCTION));
-        QVERIFY(checked(ID_SMART_ADDRESS_SPLITTING) && !checked(ID_PREFER_IPV6));
+        // Each option from its first state, toggled: "on" or "off" and the value stored at once.
+        const auto toggle = [&dialog](int command, const char* section, const char* key) {
+            dialog->Command(command)->trigger();
+            return (dialog->Command(command)->isChecked() ? "on " : "off ") + SettingsStore::ReadText(section, key);
+        };
         QCOMPARE(dialog->ReadInputs(FunctionId::Ping).preference, AddressPreference::PreferIPv4);
-
         dialog->SelectFunction(FunctionId::WhoIs);
-        trigger(ID_REMEMBER_LAST_FUNCTION);
-        QVERIFY(checked(ID_REMEMBER_LAST_FUNCTION));
-        QCOMPARE(lastFunction(), 3);
-        trigger(ID_REMEMBER_LAST_FUNCTION);
-        QVERIFY(!checked(ID_REMEMBER_LAST_FUNCTION));
-        QCOMPARE(lastFunction(), -1);
-
-        trigger(ID_SMART_ADDRESS_SPLITTING);
+        QCOMPARE(toggle(ID_REMEMBER_LAST_FUNCTION, "Options", "RememberLastFunction"), "on 3");
+        QCOMPARE(toggle(ID_REMEMBER_LAST_FUNCTION, "Options", "RememberLastFunction"), "off -1");
+        QCOMPARE(toggle(ID_SMART_ADDRESS_SPLITTING, "Options", "Smart Address Splitting"), "off No");
         QVERIFY(!dialog->Options().bSmartSplitting);
-        QCOMPARE(SettingsStore::ReadText("Options", "Smart Address Splitting"), QStringLiteral("No"));
-        trigger(ID_REMEMBER_WINDOW_POSITION);
-        QVERIFY(checked(ID_REMEMBER_WINDOW_POSITION));
-        QCOMPARE(SettingsStore::ReadText("Window", "RememberPosition"), QStringLiteral("Yes"));
-        trigger(ID_PREFER_IPV6);
-        QVERIFY(checked(ID_PREFER_IPV6));
-        QCOMPARE(SettingsStore::ReadText("Options", "Prefer IPv6"), QStringLiteral("Yes"));
+        QCOMPARE(toggle(ID_REMEMBER_WINDOW_POSITION, "Window", "RememberPosition"), "on Yes");
+        QCOMPARE(toggle(ID_PREFER_IPV6, "Options", "Prefer IPv6"), "on Yes");
         QCOMPARE(dialog->ReadInputs(FunctionId::Ping).preference, AddressPreference::PreferIPv6);
-        trigger(ID_EXIT);
+        dialog->Command(ID_EXIT)->trigger();
         QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
     }
@@ -245,7 +242,7 @@ private Q_SLOTS:
         Control<CSpinField>(dialog->PingPage(), IDC_PING_COUNT_SPIN)->SetValue(9);
         dialog->OnClear();
         QCOMPARE(recorders[FunctionId::Ping].cancels, 0);
-        QCOMPARE(dialog->PingPage()->HostCombo()->currentText(), QString());
+        QCOMPARE(Hosts(*dialog), "|||||");
         QCOMPARE(Control<QLineEdit>(dialog->PingPage(), IDC_PING_COUNT)->text(), QStringLiteral("9"));
         QCOMPARE(dialog->height(), dialog->CompactHeight());
 
@@ -260,9 +257,7 @@ private Q_SLOTS:
         QCOMPARE(recorders[FunctionId::Finger].cancels, 1);
         QTRY_COMPARE(Shown(*dialog), kCompactAndIdle);
         QVERIFY(!dialog->OutputShown());
-        for (int i = 0; i < kFunctionCount; ++i)
-            QCOMPARE(dialog->Page(Fn(i))->HostCombo()->currentText(), QString());
-        QCOMPARE(FingerUser(*dialog)->text(), QString());
+        QCOMPARE(Hosts(*dialog) + FingerUser(*dialog)->text(), "|||||");
         QVERIFY(Control<QCheckBox>(dialog->FingerPage(), IDC_FINGER_VERBOSE)->isChecked());
         QCOMPARE(dialog->TextPane(FunctionId::Finger)->Text(), QString());
         for (int command : {ID_FILE_SAVE, ID_COPY_RESULTS, ID_FILE_PRINT})
