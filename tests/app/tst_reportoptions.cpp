@@ -89,15 +89,16 @@ private Q_SLOTS:
         QCOMPARE(RunsWithoutWindow(arguments), mode != Mode::Window);
     }
 
-    // The values for the run as "count timeout delay hops|resolve progress verbose family|function host|type|server|user",
-    // "-" for a value not given. Numbers outside a page's range are refused later, against the page.
+    // The values for the run as "count timeout delay hops|resolve progress verbose family|function host|type|
+    // server|user", "-" for a value not given. Numbers outside a page's range are refused later, against the page.
     void valuesForTheRun_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("values");
-        QTest::newRow("ping") << QStringList{"--count=5", "--timeout", "2", "--delay", "0", "--no-resolve", "--progress",
-                                             "-6", "-p", "h"} << "5 2 0 -|no yes no -6|0 h|-|-|-";
-        QTest::newRow("trace") << QStringList{"--hops", "-1", "-4", "-4", "-t", "h"} << "- - - -1|yes no no -4|1 h|-|-|-";
+        QTest::newRow("ping") << QStringList{"--count=5", "--timeout", "2", "--delay", "0", "--no-resolve",
+                                             "--progress", "-6", "-p", "h"} << "5 2 0 -|no yes no -6|0 h|-|-|-";
+        QTest::newRow("trace") << QStringList{"--hops", "-1", "-4", "-4", "-t", "h"}
+                               << "- - - -1|yes no no -4|1 h|-|-|-";
         QTest::newRow("lookup") << QStringList{"--type", "mx", "--server", "ns.example", "--verbose", "/N", "h"}
                                 << "- - - -|yes no yes -|4 h|MX - Mail exchange|ns.example|-";
         QTest::newRow("empty user") << QStringList{"--user=", "-f", "h"} << "- - - -|yes no no -|2 h|-|-|";
