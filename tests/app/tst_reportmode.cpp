@@ -11,16 +11,7 @@
 #include "netns/LabEnvironment.h"
 #include "support/LabNameServer.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QtTest>
+#include <QtTest> // and with it the whole of Qt Core
 
 #include <algorithm>
 #include <csignal>

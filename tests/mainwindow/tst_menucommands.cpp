@@ -14,15 +14,7 @@
 #include "mainwindow/WebLinks.h"
 #include "mainwindow/WinsockInfoDialog.h"
 
-#include <QAbstractButton>
-#include <QDir>
-#include <QFileDialog>
-#include <QFontInfo>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTabBar>
+#include <QtWidgets>
 
 #include <cstdlib>
 
