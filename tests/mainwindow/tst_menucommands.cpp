@@ -14,7 +14,15 @@
 #include "mainwindow/WebLinks.h"
 #include "mainwindow/WinsockInfoDialog.h"
 
-#include <QtWidgets>
+#include <QAbstractButton>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTabBar>
 
 #include <cstdlib>
 
