@@ -31,11 +31,9 @@ QString RunX(const QString& program, const QWidget* window, const QStringList& a
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-int Field(const QString& text, const char* label)
+int Field(const QString& text, const QString& label)
 {
-    const QRegularExpression pattern(QRegularExpression::escape(QLatin1String(label))
-                                     + QStringLiteral(":\\s*(-?\\d+)"));
-    return pattern.match(text).captured(1).toInt();
+    return QRegularExpression(QRegularExpression::escape(label) + ":\\s*(-?\\d+)").match(text).captured(1).toInt();
 }
 
 // The frame as the X server has it: the client's rectangle widened by the
