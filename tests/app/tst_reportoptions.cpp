@@ -41,16 +41,12 @@ private Q_SLOTS:
         row("lone double dash", {"--", "-p", "h"}, Mode::Window, "");
         row("unknown option cancels", {"-p", "h", "--foo"}, Mode::Window, "");
         row("unknown option first cancels", {"--foo", "-p", "h"}, Mode::Window, "");
-        row("unknown option with value", {"--foo=1", "-q", "h"}, Mode::Window, "");
-        row("qt reverse cancels", {"-p", "host", "-reverse"}, Mode::Window, "");
         row("qt style cancels", {"-p", "host", "-style", "fusion"}, Mode::Window, "");
         row("missing value at end", {"--report", "-p", "h", "--count"}, Mode::UsageError, "");
         row("option as value", {"--report", "--user", "--verbose", "-f", "h"}, Mode::UsageError, "");
         row("not a number", {"--report", "--count", "3x", "-p", "h"}, Mode::UsageError, "");
         row("flag with value", {"--report", "--verbose=1", "-f", "h"}, Mode::UsageError, "");
         row("page option without report", {"--count", "3", "-p", "h"}, Mode::Window, "");
-        row("page option after host", {"-f", "h", "--user", "u"}, Mode::Window, "");
-        row("bad value without report", {"--count", "3x", "-p", "h"}, Mode::Window, "");
         row("progress without report", {"--progress", "-p", "h"}, Mode::Window, "");
         row("unknown type", {"--report", "--type", "CAA", "-n", "h"}, Mode::UsageError, "");
         row("option of another function", {"--report", "--count", "3", "-f", "h"}, Mode::UsageError, "F h");
