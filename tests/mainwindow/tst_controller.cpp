@@ -7,7 +7,6 @@
 #include "platform/AppMessages.h"
 #include "resolver/ScriptedResolver.h"
 
-
 using namespace netsonde;
 using namespace netsonde::test;
 
