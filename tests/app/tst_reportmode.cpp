@@ -11,16 +11,7 @@
 #include "netns/LabEnvironment.h"
 #include "support/LabNameServer.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QtTest>
+#include <QtTest> // and with it the whole of Qt Core
 
 #include <algorithm>
 #include <csignal>
@@ -56,12 +47,10 @@ public:
     {
         WriteFile(SettingsPath(), storedSettings);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-            environment.remove(QString::fromLatin1(name));
-        const QString runtime = m_home.filePath(u"runtime"_s);
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+        for (const QString& name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s})
+            environment.remove(name);
+        QDir(m_home.path()).mkdir(u"runtime"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        environment.insert(u"XDG_RUNTIME_DIR"_s, m_home.filePath(u"runtime"_s));
         environment.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
         environment.insert(u"XDG_DATA_HOME"_s, m_home.filePath(u"data"_s));
         environment.insert(extraEnvironment);
@@ -69,13 +58,13 @@ public:
         m_process.start(u"" NETSONDE_EXECUTABLE ""_s, arguments);
     }
 
-    // Ctrl-C once standard error has shown marker the given number of times
-    // (or the wait for it has ended); false when it never did.
-    bool InterruptAfter(const QByteArray& marker, qsizetype times = 1)
+    // Ctrl-C once standard error has shown marker (or the wait for it has
+    // ended); false when it never did.
+    bool InterruptAfter(const QByteArray& marker)
     {
         const bool shown = QTest::qWaitFor([&] {
             m_progress += m_process.readAllStandardError();
-            return m_progress.count(marker) >= times;
+            return m_progress.contains(marker);
         }, kWaitMs);
         ::kill(static_cast<pid_t>(m_process.processId()), SIGINT);
         return shown;
@@ -112,28 +101,6 @@ QByteArray AfterDateLine(const QByteArray& out)
     return out.mid(match.capturedLength()); // the date line is ASCII
 }
 
-// The rows of a Ping or TraceRoute export text, each cut into its four columns
-// at the places the column line gives; empty when the body after the date line
-// does not start with the header, an empty line and the column line.
-QList<QStringList> ResultRows(const QByteArray& out, const QByteArray& header)
-{
-    const QList<QByteArray> lines = AfterDateLine(out).split('\n');
-    const QString columns = QString::fromUtf8(lines.value(2));
-    if (lines.size() < 4 || lines.at(0) != header || !lines.at(1).isEmpty() || !lines.last().isEmpty()
-        || !columns.startsWith("#    Address "))
-        return {};
-    const qsizetype starts[] = {0, columns.indexOf("Address"), columns.indexOf("Host Name"),
-                                columns.indexOf("Response Time"), 1000};
-    QList<QStringList> rows;
-    for (const QByteArray& line : lines.mid(3, lines.size() - 4)) {
-        QStringList cells;
-        for (int column = 0; column < 4; ++column)
-            cells << QString::fromUtf8(line).mid(starts[column], starts[column + 1] - starts[column]).trimmed();
-        rows << cells;
-    }
-    return rows;
-}
-
 QJsonObject JsonReport(const QByteArray& out) { return QJsonDocument::fromJson(out).object(); }
 
 } // namespace
@@ -141,7 +108,9 @@ QJsonObject JsonReport(const QByteArray& out) { return QJsonDocument::fromJson(o
 class TestReportMode : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // Every option that reaches a request, with Verbose Format stored off.
+    // Every option that reaches a request, with Verbose Format stored off. The answer comes in two pieces, or
+    // Ctrl-C stops the query after the first: what arrived is printed, the progress ends "Ready" and the exit
+    // status is 130.
     void textQueries_data()
     {
         QTest::addColumn<int>("port");
@@ -149,10 +118,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("fireWall");
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("shown"); // the export text after its date line, or the JSON form's fields
+        QTest::addColumn<bool>("interrupted");
         const auto row = [](const char* tag, int port, const QStringList& options, bool fireWall, const char* request,
-                            const QString& header) {
+                            const QString& header, bool interrupted = false) {
             QTest::newRow(tag) << port << options << fireWall << QByteArray(request)
-                               << header.toUtf8() + "\n\nFirst line\nsecond\nthird\n";
+                               << header.toUtf8() + "\n\nFirst line\nsecond\n" + (interrupted ? "" : "third\n")
+                               << interrupted;
         };
         const QString host = Destination();
         row("finger", 79, {"--user", "ann", "-f", host}, false, "ann\r\n", "Finger ann@" + host);
@@ -161,14 +132,14 @@ private Q_SLOTS:
         row("finger user@host", 79, {"-f", "ann@" + host}, false, "ann\r\n", "Finger ann@" + host);
         row("finger through firewall", 79, {"-f", "ann@inner.example"}, true, "ann@inner.example\r\n",
             "Finger ann@inner.example");
-        row("finger verbose through firewall", 79, {"--verbose", "--user", "ann", "-f", "inner.example"}, true,
-            "/W ann@inner.example\r\n", "Finger ann@inner.example");
         row("whois", 43, {"--user", "example", "/w", host}, false, "example\r\n", "WhoIs example@" + host);
         row("whois through firewall", 43, {"--user", "example", "-w", "whois.inner"}, true, "example@whois.inner\r\n",
             "WhoIs example@whois.inner");
         row("quote", 17, {"-q", host}, false, "", "Quote Of The Day from " + host);
         row("finger as JSON", 79, {"--format", "json", "--user", "ann", "-f", host}, false, "ann\r\n",
             "finger ann@" + host + " 26");
+        row("finger stopped", 79, {"--progress", "--user", "ann", "-f", host}, false, "ann\r\n", "Finger ann@" + host,
+            true);
     }
 
     void textQueries()
@@ -177,6 +148,7 @@ private Q_SLOTS:
         QFETCH(QStringList, options);
         QFETCH(bool, fireWall);
         QFETCH(QByteArray, request);
+        QFETCH(bool, interrupted);
         const QByteArray stored = StoredSettings(fireWall ? Destination().toUtf8() : QByteArray());
         auto server = ServeAtDestination(static_cast<std::uint16_t>(port));
         CReportProcess process(QStringList{"--report"} + options, {}, stored);
@@ -184,19 +156,23 @@ private Q_SLOTS:
         if (QTest::qWaitFor([&] { return server->Accept(); }, kWaitMs))
             static_cast<void>(QTest::qWaitFor([&] { return server->Received() == request; }, kWaitMs));
         server->Deliver("First line\r\nsecond\n");
-        server->Deliver("third\r\n");
         QCOMPARE(server->Received(), request);
-        server->CloseConnection();
+        if (interrupted)
+            QVERIFY(process.InterruptAfter("Receiving data ... "));
+        else if (server->Deliver("third\r\n"))
+            server->CloseConnection();
         const ReportResult result = process.Finish();
-        QCOMPARE(result.err, QByteArray());
-        QCOMPARE(result.exitCode, 0);
+        const QRegularExpression progress(u"(?s)(^|\n)Connecting to %1\n(.*\n)?Waiting for response\n(.*\n)?Ready\n$"_s
+                                              .arg(QRegularExpression::escape(Destination())));
+        QVERIFY2(interrupted ? progress.match(QString::fromUtf8(result.err)).hasMatch() : result.err.isEmpty(),
+                 result.err);
+        QCOMPARE(result.exitCode, interrupted ? 130 : 0);
+        QVERIFY(!interrupted || QTest::qWaitFor([&] { return server->PeerClosed(); }, kWaitMs));
         // The JSON form's fields as "function user@host bytes_received", an empty line and the text.
-        const QJsonObject json = JsonReport(result.out);
-        const QJsonObject inputs = json.value("inputs").toObject();
-        const QString fromJson = json.value("function").toString() + ' ' + inputs.value("user").toString() + '@'
-                                 + inputs.value("host").toString() + ' '
-                                 + QString::number(json.value("bytes_received").toInt()) + "\n\n"
-                                 + json.value("text").toString();
+        const QJsonObject json = JsonReport(result.out), inputs = json.value("inputs").toObject();
+        const QString fromJson = u"%1 %2@%3 %4\n\n%5"_s.arg(json.value("function").toString(),
+            inputs.value("user").toString(), inputs.value("host").toString(),
+            QString::number(json.value("bytes_received").toInt()), json.value("text").toString());
         QTEST(json.isEmpty() ? AfterDateLine(result.out) : fromJson.toUtf8(), "shown");
         QCOMPARE(result.settings, stored);
     }
@@ -247,8 +223,6 @@ private Q_SLOTS:
             return answer.toObject().value(key) == value;
         }));
         const ReportResult plain = RunReport(options);
-        QCOMPARE(plain.err, QByteArray());
-        QCOMPARE(plain.exitCode, 0);
         const QByteArray heading = u"Name Server LookUp for %1\nSearch Type: %2\nName Server: %3\n\n"_s
                                        .arg(host, searchType, Destination()).toUtf8();
         const QByteArray body = AfterDateLine(plain.out);
@@ -298,28 +272,32 @@ private Q_SLOTS:
         QCOMPARE(result.exitCode, 0);
         const QJsonObject json = JsonReport(RunReport(QStringList{"--format", "json"} + options).out);
         QCOMPARE(json.value("inputs").toObject().value("address_family").toString(), family);
-        const QByteArray csv = RunReport(QStringList{"--format", "csv"} + options).out;
-        // Each form as "number|address|name|time" rows, a round trip time shown as "ms".
-        static const QRegularExpression time(u"^\\d+( ms)?$"_s);
+        QStringList csv = QString::fromUtf8(RunReport(QStringList{"--format", "csv"} + options).out).split(u"\r\n"_s);
+        QCOMPARE(csv.takeFirst() + '|' + csv.takeLast(), number + ",address,name,time_ms|");
+        // The text form: the header, an empty line, the column line and a line a row.
+        const QList<QByteArray> lines = AfterDateLine(result.out).split('\n');
+        QCOMPARE(lines.mid(0, 2), (QList<QByteArray>{header, ""}));
+        QVERIFY2(lines.value(2).startsWith("#    Address ") && lines.size() == addresses.size() + 4, result.out);
+        for (int row = 0; row < addresses.size(); ++row) {
+            const QString pattern = u"^%1 +%2 +\\d+ ms$"_s.arg(row + 1).arg(QRegularExpression::escape(addresses[row]));
+            QVERIFY2(QRegularExpression(pattern).match(QString::fromUtf8(lines[row + 3])).hasMatch(), lines[row + 3]);
+        }
+        // The other forms as "number|address|name|time" rows, a round trip time shown as "ms".
+        static const QRegularExpression time(u"^\\d+$"_s);
         const auto line = [](QStringList cells) {
             cells[3] = time.match(cells.value(3)).hasMatch() ? u"ms"_s : cells.value(3);
             return cells.join('|');
         };
-        QStringList expected{number + "|address|name|time_ms"};
-        QStringList fromText = expected, fromJson = expected, fromCsv;
+        QStringList expected, fromJson, fromCsv;
         for (int row = 0; row < addresses.size(); ++row)
             expected << QString::number(row + 1) + '|' + addresses.at(row) + "||ms";
-        for (const QStringList& cells : ResultRows(result.out, header))
-            fromText << line(cells);
         for (const QJsonValue& row : json.value("rows").toArray()) {
             const QJsonObject cells = row.toObject();
             fromJson << line({QString::number(cells.value(number).toInt()), cells.value("address").toString(),
                               cells.value("name").toString(), cells.value("time_ms").isDouble() ? "0" : "null"});
         }
-        QVERIFY2(csv.endsWith("\r\n"), csv);
-        for (const QString& text : QString::fromUtf8(csv.chopped(2)).split(u"\r\n"_s))
+        for (const QString& text : std::as_const(csv))
             fromCsv << line(text.split(','));
-        QCOMPARE(fromText, expected);
         QCOMPARE(fromJson, expected);
         QCOMPARE(fromCsv, expected);
         if (number == "hop") {
@@ -330,41 +308,6 @@ private Q_SLOTS:
         QCOMPARE(u"%1 %2 %3"_s.arg(statistics.value("sent").toInt()).arg(statistics.value("received").toInt())
                      .arg(statistics.value("loss_percent").toDouble()), "2 2 0");
         QVERIFY(statistics.value("min_ms").toDouble() <= statistics.value("max_ms").toDouble());
-    }
-
-    // Ctrl-C while a request to the silent address waits: the rows so far, then 130.
-    void interruptDuringPing()
-    {
-        const QString silent = LabText("NETSONDE_LAB_SILENT");
-        CReportProcess process({"--report", "--progress", "--no-resolve", "--count", "30", "--timeout", "1", "--delay",
-                                "0", "-p", silent});
-        QVERIFY(process.InterruptAfter("No response!", 2));
-        const ReportResult result = process.Finish();
-        QCOMPARE(result.exitCode, 130);
-        const QList<QStringList> rows = ResultRows(result.out, "Ping host " + silent.toUtf8());
-        QVERIFY2(rows.size() >= 2 && rows.size() < 30, result.out);
-        for (int row = 0; row < rows.size(); ++row)
-            QCOMPARE(rows.at(row), (QStringList{QString::number(row + 1), "", "No response", ""}));
-        QVERIFY2(result.err.endsWith("Ready\n"), result.err);
-        QCOMPARE(result.settings, StoredSettings());
-    }
-
-    void interruptDuringStalledQuery()
-    {
-        auto server = ServeAtDestination(79);
-        CReportProcess process({"--report", "--progress", "--user", "ann", "-f", Destination()});
-        QVERIFY(QTest::qWaitFor([&] { return server->Accept(); }, kWaitMs));
-        QVERIFY(QTest::qWaitFor([&] { return server->Received() == "ann\r\n"; }, kWaitMs));
-        QVERIFY(server->Deliver("Partial answer\r\n"));
-        QVERIFY(process.InterruptAfter("Receiving data ... "));
-        const ReportResult result = process.Finish();
-        QCOMPARE(result.exitCode, 130);
-        QCOMPARE(AfterDateLine(result.out), "Finger ann@" + Destination().toUtf8() + "\n\nPartial answer\n");
-        const QRegularExpression progress(u"(?s)(^|\n)Connecting to %1\n(.*\n)?Waiting for response\n(.*\n)?Ready\n$"_s
-                                              .arg(QRegularExpression::escape(Destination())));
-        QVERIFY2(progress.match(QString::fromUtf8(result.err)).hasMatch(), result.err);
-        QVERIFY(QTest::qWaitFor([&] { return server->PeerClosed(); }, kWaitMs));
-        QCOMPARE(result.settings, StoredSettings());
     }
 
     // Every run without a window: its exit status, standard error (a message box as one line, a usage
@@ -408,7 +351,6 @@ private Q_SLOTS:
         usageRow("delay below range", {"--delay", "-1", "-p", "h"}, "--delay must lie between 0 and 10000");
         usageRow("timeout above range", {"--timeout", "61", "-p", "h"}, "--timeout must lie between 1 and 60");
         usageRow("hops above range", {"--hops", "61", "-t", "h"}, "--hops must lie between 1 and 60");
-        usageRow("hops of zero", {"--hops", "0", "-t", "h"}, "--hops must lie between 1 and 60");
         usageRow("unknown option", {"--fast", "-p", "h"}, "unknown option --fast");
         usageRow("missing value", {"-n", "h", "--server"}, "--server needs a value");
         usageRow("no host", {"-f"}, "--report needs a host after the switch");

@@ -4,6 +4,7 @@
 // case installs the answers it needs and puts the platform's back after.
 
 #include "mainwindow/CommonDialogs.h"
+#include "platform/widgets/ControlIds.h"
 
 #include <QDialog>
 #include <QList>
@@ -11,11 +12,10 @@
 namespace netsonde::test {
 
 // March 4th 2024 was a Monday.
-inline QDateTime FixedExportTime() { return QDateTime(QDate(2024, 3, 4), QTime(9, 5)); }
 inline QString FixedExportDateLine() { return QStringLiteral("Monday, March 04, 2024 09:05AM\r\n\r\n"); }
 
-// Modal dialogs are noted and closed at once; links are noted, not opened;
-// the clock is fixed; any other common dialog is cancelled.
+// Modal dialogs are noted by their IDs and closed at once; links are noted,
+// not opened; the clock is fixed; any other common dialog is cancelled.
 class CCommonDialogsAnswers {
 public:
     CCommonDialogsAnswers()
@@ -26,26 +26,18 @@ public:
         dialogs.choosePrinter = [](QWidget*, QPrinter&) { return false; };
         dialogs.runModal = [this](QDialog& dialog) {
             dialog.show();
-            if (m_inspect)
-                m_inspect(dialog);
-            ++modalRuns;
+            modalIds << DialogId(&dialog);
             return int(QDialog::Rejected);
         };
         dialogs.openUrl = [this](const QUrl& url) { openedUrls.append(url); };
-        dialogs.now = [] { return FixedExportTime(); };
+        dialogs.now = [] { return QDateTime(QDate(2024, 3, 4), QTime(9, 5)); };
     }
     ~CCommonDialogsAnswers() { CommonDialogs() = PlatformCommonDialogs(); }
     CCommonDialogsAnswers(const CCommonDialogsAnswers&) = delete;
     CCommonDialogsAnswers& operator=(const CCommonDialogsAnswers&) = delete;
 
-    // Runs while a modal dialog is shown, before it is closed.
-    void InspectModal(std::function<void(QDialog&)> inspect) { m_inspect = std::move(inspect); }
-
     QList<QUrl> openedUrls;
-    int modalRuns = 0;
-
-private:
-    std::function<void(QDialog&)> m_inspect;
+    QList<int> modalIds;
 };
 
 } // namespace netsonde::test

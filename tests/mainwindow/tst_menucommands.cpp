@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The menu commands that open something: Output Font with its stored
-// record, help on F1, the two links, Winsock Information and About.
+// record, help on F1, the two links, Winsock Information and About. Pictures
+// of the compact and expanded window and the About dialog, light and dark, at
+// scale 1 and 2, saved for a person to look at; checked that every text fits,
+// stands out from its background and is drawn at the screen's density.
 
 #include "CommonDialogsAnswers.h"
 #include "MainDialogFixture.h"
@@ -11,12 +14,17 @@
 #include "mainwindow/WebLinks.h"
 #include "mainwindow/WinsockInfoDialog.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTabBar>
+
+#include <cstdlib>
 
 using namespace netsonde;
 using namespace netsonde::test;
@@ -33,11 +41,64 @@ SocketStartupRecord Record(std::uint16_t version, std::uint16_t highest)
 
 QString LabelText(const QWidget* dialog, int id) { return Control<QLabel>(dialog, id)->text(); }
 
-void SavePicture(QWidget* window, const QString& name)
+void Save(QWidget* window, const QString& name)
 {
-    const QString path = QDir::current().absoluteFilePath(name);
-    QVERIFY(window->grab().save(path));
+    const QPixmap picture = window->grab();
+    QVERIFY(!picture.isNull() && picture.devicePixelRatio() == qApp->devicePixelRatio());
+    const QString path = QDir::current().absoluteFilePath(name + ".png");
+    QVERIFY(picture.save(path));
     qInfo("picture: %s", qPrintable(path));
+}
+
+// The row again in a process of its own, whose screen has the scale.
+void RunAtScale(qreal scale)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QCoreApplication::applicationFilePath(),
+                  {"compactAndExpandedWindows:" + QString::fromLatin1(QTest::currentDataTag())});
+    QVERIFY(process.waitForFinished(-1));
+    const QByteArray output = process.readAll();
+    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0, output.constData());
+}
+
+QPalette DarkPalette()
+{
+    QPalette palette(QColor(53, 53, 53), QColor(45, 45, 45));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        palette.setColor(role, QColor(230, 230, 230));
+    palette.setColor(QPalette::Base, QColor(30, 30, 30));
+    return palette;
+}
+
+// Every visible enabled widget's text colour differs from its
+// background's in lightness by at least a third of the scale (disabled
+// texts are dimmed on purpose).
+void CheckTextsReadable(QWidget* parent)
+{
+    for (QWidget* widget : parent->findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(parent) || !widget->isEnabled())
+            continue;
+        const QPalette& palette = widget->palette();
+        const int text = palette.color(widget->foregroundRole()).lightness();
+        const int background = palette.color(widget->backgroundRole()).lightness();
+        QVERIFY2(std::abs(text - background) >= 85, qPrintable(widget->metaObject()->className()));
+    }
+}
+
+void CheckTextsFit(QWidget* parent)
+{
+    for (QLabel* label : parent->findChildren<QLabel*>()) {
+        if (label->isVisibleTo(parent) && !label->text().isEmpty() && label->buddy())
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+    }
+    for (QAbstractButton* button : parent->findChildren<QAbstractButton*>()) {
+        if (button->isVisibleTo(parent) && !button->text().isEmpty())
+            QVERIFY2(button->width() >= button->sizeHint().width() - 2, qPrintable(button->text()));
+    }
 }
 
 } // namespace
@@ -46,6 +107,7 @@ class TestMenuCommands : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init() { ResetSettings(); }
+    void cleanup() { QApplication::setPalette(QPalette()); }
 
     // A cancelled font dialog changes nothing; a chosen font goes to the
     // text panes and the store, and comes back at the next start. The other
@@ -89,12 +151,9 @@ private Q_SLOTS:
         for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute})
             QCOMPARE(restarted->ResultList(id)->font(), listFont);
 
-        QList<int> shownIds;
-        answers.InspectModal([&shownIds](QDialog& dialog) { shownIds << DialogId(&dialog); });
         for (int command : {ID_WINSOCK_INFORMATION, ID_ABOUT, ID_VISIT_HOMEPAGE, ID_GIVE_FEEDBACK})
             restarted->Command(command)->trigger();
-        QCOMPARE(shownIds, (QList<int>{IDD_WINSOCK_INFO, IDD_ABOUTBOX}));
-        QCOMPARE(answers.modalRuns, 2);
+        QCOMPARE(answers.modalIds, (QList<int>{IDD_WINSOCK_INFO, IDD_ABOUTBOX}));
         QCOMPARE(answers.openedUrls, (QList<QUrl>{HomepageUrl(), FeedbackUrl()}));
     }
 
@@ -115,17 +174,17 @@ private Q_SLOTS:
         CWinsockInfoDialog information(Record(MakeSocketVersion(1, 1), MakeSocketVersion(2, 2)));
         QCOMPARE(DialogId(&information), IDD_WINSOCK_INFO);
         QCOMPARE(information.windowTitle(), QStringLiteral("Winsock Information"));
-        const QStringList texts{"1.1", "2.2", "1024", "65507"};
-        const int ids[] = {IDC_WINSOCK_VERSION, IDC_WINSOCK_HIGHEST, IDC_WINSOCK_MAX_SOCKETS, IDC_WINSOCK_MAX_UDP};
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(LabelText(&information, ids[i]), texts.at(i));
+        QStringList texts;
+        for (int id : {IDC_WINSOCK_VERSION, IDC_WINSOCK_HIGHEST, IDC_WINSOCK_MAX_SOCKETS, IDC_WINSOCK_MAX_UDP})
+            texts << LabelText(&information, id);
+        QCOMPARE(texts, (QStringList{"1.1", "2.2", "1024", "65507"}));
         QCOMPARE(information.m_strGeneral, QStringLiteral("Linux BSD sockets, kernel 6.1.0\r\nRunning\r\n"));
         QCOMPARE(Control<QPlainTextEdit>(&information, IDC_WINSOCK_GENERAL)->toPlainText(),
                  QStringLiteral("Linux BSD sockets, kernel 6.1.0\nRunning\n"));
 
         information.show();
         QVERIFY(QTest::qWaitForWindowExposed(&information));
-        SavePicture(&information, QStringLiteral("winsockinfo.png"));
+        Save(&information, QStringLiteral("winsockinfo"));
         const QList<QLabel*> labels = information.findChildren<QLabel*>();
         for (const QLabel* label : labels) {
             QVERIFY2(information.rect().contains(label->geometry()), qPrintable(label->text()));
@@ -151,9 +210,8 @@ private Q_SLOTS:
         QCOMPARE(LabelText(&about, IDC_ABOUT_TEXT), QString(about.m_strText).replace("\r\n", "\n"));
         QVERIFY(!Control<QLabel>(&about, IDC_ABOUT_ICON)->pixmap().isNull());
         const auto button = [&about](int id) { return Control<QPushButton>(&about, id); };
-        QCOMPARE(button(IDC_ABOUT_FEEDBACK)->text(), QStringLiteral("Feedback"));
-        QCOMPARE(button(IDC_ABOUT_HOMEPAGE)->text(), QStringLiteral("Visit Netsonde Homepage"));
-        QCOMPARE(button(IDC_ABOUT_CLOSE)->text(), QStringLiteral("Close"));
+        QCOMPARE(button(IDC_ABOUT_FEEDBACK)->text() + '|' + button(IDC_ABOUT_HOMEPAGE)->text() + '|'
+                     + button(IDC_ABOUT_CLOSE)->text(), "Feedback|Visit Netsonde Homepage|Close");
         QVERIFY(button(IDC_ABOUT_CLOSE)->isDefault());
 
         // The logo's key colour (its top-left pixel's) shows the dialog behind
@@ -163,20 +221,15 @@ private Q_SLOTS:
         const QImage drawn = about.grab().toImage();
         const QColor background = about.palette().color(QPalette::Window);
         const QPoint at = about.LogoPosition();
-        int keyPixels = 0, logoPixels = 0;
+        int keyPixels = 0;
         for (int y = 0; y < logo.height(); ++y) {
             for (int x = 0; x < logo.width(); ++x) {
-                const QColor shown = drawn.pixelColor(at + QPoint(x, y));
-                if (logo.pixel(x, y) == logo.pixel(0, 0)) {
-                    QCOMPARE(shown.rgb(), background.rgb());
-                    ++keyPixels;
-                } else {
-                    QCOMPARE(shown.rgb(), logo.pixelColor(x, y).rgb());
-                    ++logoPixels;
-                }
+                const bool key = logo.pixel(x, y) == logo.pixel(0, 0);
+                keyPixels += key;
+                QCOMPARE(drawn.pixel(at + QPoint(x, y)), key ? background.rgb() : logo.pixelColor(x, y).rgb());
             }
         }
-        QVERIFY(keyPixels > 0 && logoPixels > 0);
+        QVERIFY(keyPixels > 0 && keyPixels < logo.width() * logo.height());
 
         for (int id : {IDC_ABOUT_FEEDBACK, IDC_ABOUT_HOMEPAGE, IDC_ABOUT_CLOSE})
             QTest::mouseClick(button(id), Qt::LeftButton);
@@ -195,7 +248,7 @@ private Q_SLOTS:
         QVERIFY(help && help->isVisible());
         QCOMPARE(help->CurrentPage(), CHelpWindow::ContentsPage());
         QCOMPARE(help->CurrentTitle(), QStringLiteral("Netsonde Help"));
-        SavePicture(help, QStringLiteral("help.png"));
+        Save(help, QStringLiteral("help"));
 
         dialog->Command(ID_HELP_ON_HELP)->trigger();
         QCOMPARE(dialog->findChildren<CHelpWindow*>().size(), 1);
@@ -221,6 +274,57 @@ private Q_SLOTS:
             QVERIFY2(!titles.contains(help->CurrentTitle()), qPrintable(page));
             titles.append(help->CurrentTitle());
         }
+    }
+
+    void compactAndExpandedWindows_data()
+    {
+        QTest::addColumn<bool>("bDark");
+        QTest::addColumn<qreal>("scale");
+        QTest::newRow("light") << false << 1.0;
+        QTest::newRow("dark") << true << 1.0;
+        QTest::newRow("light-2x") << false << 2.0;
+        QTest::newRow("dark-2x") << true << 2.0;
+    }
+
+    void compactAndExpandedWindows()
+    {
+        QFETCH(bool, bDark);
+        QFETCH(qreal, scale);
+        if (!qFuzzyCompare(qApp->devicePixelRatio(), scale))
+            return RunAtScale(scale);
+        if (bDark)
+            QApplication::setPalette(DarkPalette());
+        const QString row = QString::fromLatin1(QTest::currentDataTag());
+
+        auto dialog = OpenMainDialog();
+        for (int tab = 0; tab < kFunctionCount; ++tab) {
+            dialog->TabControl()->SetCurrentIndex(tab);
+            CPropertyPage* page = dialog->Page(static_cast<FunctionId>(tab));
+            CheckTextsFit(page);
+            QVERIFY(page->y() > dialog->TabControl()->TabBar()->geometry().bottom());
+            for (QWidget* control : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                QVERIFY2(page->rect().contains(control->geometry()), qPrintable(control->metaObject()->className()));
+        }
+        CheckTextsFit(dialog.get());
+        CheckTextsReadable(dialog.get());
+        dialog->SelectFunction(FunctionId::Finger);
+        Save(dialog.get(), "compact-" + row);
+
+        dialog->BeginRun();
+        dialog->TextPane(FunctionId::Finger)->SetText("Login: ann\r\nName: Ann Example\r\nDirectory: /home/ann\r\n");
+        dialog->SetStatusText("Connected to example.test");
+        dialog->OnStop();
+        QCOMPARE(dialog->height(), 350);
+        CheckTextsReadable(dialog.get());
+        Save(dialog.get(), "expanded-" + row);
+
+        CAboutDialog about(dialog.get());
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        CheckTextsFit(&about);
+        CheckTextsReadable(&about);
+        QCOMPARE(Control<QLabel>(&about, IDC_ABOUT_ICON)->pixmap().devicePixelRatio(), scale);
+        Save(&about, "about-" + row);
     }
 };
 

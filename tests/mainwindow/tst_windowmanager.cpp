@@ -4,7 +4,6 @@
 // Skipped where xvfb-run or openbox is missing.
 
 #include "MainDialogFixture.h"
-#include "RecordingFunction.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -22,36 +21,29 @@ constexpr int kStartTimeoutMs = 10000;
 constexpr int kCentreTolerance = 3;
 constexpr const char* kOwnDisplay = "NETSONDE_TEST_OWN_DISPLAY";
 
-QString RunX(const QString& program, const QStringList& arguments)
+// What an X tool prints about the window, or about the root window when there is none.
+QString RunX(const QString& program, const QWidget* window, const QStringList& arguments = {})
 {
     QProcess process;
-    process.start(program, arguments);
+    const QStringList target = window ? QStringList{"-id", QString::number(window->winId())} : QStringList{"-root"};
+    process.start(program, target + arguments);
     process.waitForFinished();
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-// The property of the window, or of the root window when there is none.
-QString XProp(const QWidget* window, const char* property)
+int Field(const QString& text, const QString& label)
 {
-    const QStringList target = window ? QStringList{"-id", QString::number(window->winId())} : QStringList{"-root"};
-    return RunX("xprop", target + QStringList{property});
-}
-
-int Field(const QString& text, const char* label)
-{
-    const QRegularExpression pattern(QRegularExpression::escape(QLatin1String(label))
-                                     + QStringLiteral(":\\s*(-?\\d+)"));
-    return pattern.match(text).captured(1).toInt();
+    return QRegularExpression(QRegularExpression::escape(label) + ":\\s*(-?\\d+)").match(text).captured(1).toInt();
 }
 
 // The frame as the X server has it: the client's rectangle widened by the
 // frame extents the window manager announces.
 QRect FrameOf(const QWidget& window)
 {
-    const QString info = RunX("xwininfo", {"-id", QString::number(window.winId())});
+    const QString info = RunX("xwininfo", &window);
     const QRect client(Field(info, "Absolute upper-left X"), Field(info, "Absolute upper-left Y"), Field(info, "Width"),
                        Field(info, "Height"));
-    const QStringList sizes = XProp(&window, "_NET_FRAME_EXTENTS").section(QLatin1Char('='), 1).split(QLatin1Char(','));
+    const QStringList sizes = RunX("xprop", &window, {"_NET_FRAME_EXTENTS"}).section('=', 1).split(',');
     if (sizes.size() != 4)
         return client;
     return client.adjusted(-sizes[0].toInt(), -sizes[2].toInt(), sizes[1].toInt(), sizes[3].toInt());
@@ -67,12 +59,9 @@ private Q_SLOTS:
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("xvfb-run or openbox is not installed");
         m_windowManager.start("openbox", {});
-        for (int waited = 0; !XProp(nullptr, "_NET_SUPPORTING_WM_CHECK").contains(QLatin1String("window id"));
-             waited += 100) {
-            if (waited >= kStartTimeoutMs)
-                QSKIP("openbox did not take the display");
-            QTest::qWait(100);
-        }
+        if (!QTest::qWaitFor([] { return RunX("xprop", nullptr, {"_NET_SUPPORTING_WM_CHECK"}).contains("window id"); },
+                             kStartTimeoutMs))
+            QSKIP("openbox did not take the display");
     }
     void cleanupTestCase()
     {
@@ -122,10 +111,8 @@ private Q_SLOTS:
         QVERIFY(frame.top() >= 0);
         QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= kCentreTolerance);
         QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= kCentreTolerance);
-        QVERIFY(!XProp(dialog.get(), "WM_NORMAL_HINTS").contains(QLatin1String("user specified location")));
-        dialog->Runs().SetFunction(FunctionId::Ping,
-                                   std::make_unique<CRecordingFunction>([&dialog] { dialog->BeginRun(); }));
-        QTest::mouseClick(Control<QPushButton>(dialog.get(), IDC_GO), Qt::LeftButton);
+        QVERIFY(!RunX("xprop", dialog.get(), {"WM_NORMAL_HINTS"}).contains(QLatin1String("user specified location")));
+        dialog->BeginRun();
         const int frameHeight = dialog->frameGeometry().height() - dialog->height();
         QTRY_COMPARE(FrameOf(*dialog).height() - frameHeight, dialog->height());
         const auto* status = Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR);
