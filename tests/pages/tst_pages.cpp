@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The function pages inside a real main window: loading and saving their
 // settings and Recent Lists, the host exchange rules, Smart Address
-// Splitting and the NS LookUp page's name-server rule.
+// Splitting and the NS LookUp page's name-server rule; the Recent List rules
+// and the address splitting on plain lists and texts.
 
-#include "../mainwindow/MainDialogFixture.h"
+#include "mainwindow/MainDialogFixture.h"
 
 #include "platform/AppMessages.h"
+#include "query/AddressSplitting.h"
+#include "settings/RecentList.h"
 #include "settings/SettingsKeys.h"
 
 #include <QClipboard>
@@ -30,6 +33,89 @@ class TestPages : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init() { ResetSettings(); }
+
+    void parse_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("empty") << "" << QStringList{};
+        QTest::newRow("two") << "a;b;" << QStringList{"a", "b"};
+        QTest::newRow("leading separator") << ";a;b;" << QStringList{};
+        QTest::newRow("empty entry in the middle") << "ant;bee;;cat;" << QStringList{"ant", "bee"};
+        QTest::newRow("no final separator") << "ant;bee" << QStringList{"ant", "bee"};
+        QTest::newRow("more than ten") << "1;2;3;4;5;6;7;8;9;10;11;12;"
+                                       << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
+        QTest::newRow("spaces kept") << " a ; b;" << QStringList{" a ", " b"};
+    }
+
+    void parse()
+    {
+        QFETCH(QString, stored);
+        QTEST(RecentList::Parse(stored), "entries");
+    }
+
+    void formatAndHostWithSeparator()
+    {
+        QCOMPARE(RecentList::Format({}), QString());
+        QCOMPARE(RecentList::Format({"a", "b"}), QStringLiteral("a;b;"));
+        // A host typed with ";" is saved as typed and comes back as two entries.
+        QCOMPARE(RecentList::Parse(RecentList::Format({"x;y", "z"})), (QStringList{"x", "y", "z"}));
+    }
+
+    // An entry already present (in any case) moves to the top as typed;
+    // only a list of exactly ten loses its last entry, so a longer
+    // hand-edited one keeps all of them.
+    void add_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("added");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("present in other case") << "one;two;Three;four;" << "THREE" << "THREE;one;two;four;";
+        QTest::newRow("present") << "one;two;Three;four;" << "one" << "one;two;Three;four;";
+        QTest::newRow("new, ten") << "1;2;3;4;5;6;7;8;9;10;" << "new" << "new;1;2;3;4;5;6;7;8;9;";
+        QTest::newRow("present, ten") << "1;2;3;4;5;6;7;8;9;10;" << "9" << "9;1;2;3;4;5;6;7;8;10;";
+        QTest::newRow("new, twelve") << "1;2;3;4;5;6;7;8;9;10;11;12;" << "x" << "x;1;2;3;4;5;6;7;8;9;10;11;12;";
+    }
+
+    void add()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, added);
+        QStringList entries = RecentList::Parse(stored);
+        RecentList::Add(entries, added);
+        QTEST(RecentList::Format(entries), "expected");
+    }
+
+    // The first entry that starts with the text, letter case aside.
+    void prefixMatch()
+    {
+        const QStringList entries{"mail.example.org", "Example.net", "example.com"};
+        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("example")), 1);
+        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("example.c")), 2);
+        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("nothing")), -1);
+    }
+
+    void splitAtFirstAt_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("user"); // "none" when the text is not divided
+        QTest::addColumn<QString>("host");
+        QTest::newRow("user at host") << "ann@bob" << "ann" << "bob";
+        QTest::newRow("two at signs") << "ann@bob@cat" << "ann" << "bob@cat";
+        QTest::newRow("bracketed IPv6") << "ann@[2001:db8::1]" << "ann" << "[2001:db8::1]";
+        QTest::newRow("bare IPv6") << "ann@2001:db8::1" << "ann" << "2001:db8::1";
+        QTest::newRow("leading at") << "@example" << "" << "example";
+        QTest::newRow("trailing at") << "john@" << "john" << "";
+        QTest::newRow("no at") << "host" << "none" << "none";
+    }
+
+    void splitAtFirstAt()
+    {
+        QFETCH(QString, text);
+        const auto parts = SplitAtFirstAt(text);
+        QTEST(parts ? parts->user : QString("none"), "user");
+        QTEST(parts ? parts->host : QString("none"), "host");
+    }
 
     // Spin fields show stored values within their range and step within it.
     void pageValuesAndListsRoundTrip()
