@@ -95,6 +95,17 @@ void RetypeNote(const QWidget* d, const QString& text)
     QTest::keyClicks(NoteEdit(d), text);
 }
 
+// The main window's page as typed, the address the dialog opens with, and
+// how the entry in `row` is used: "Help" (then closed), "Use", "Enter" or
+// "double-click"; the page's fields afterwards.
+struct UseCase {
+    FunctionId function;
+    bool smart;
+    QString user, host, preset;
+    int row;
+    QString how, hostAfter, userAfter;
+};
+
 std::unique_ptr<CPhonebookDialog> OpenDialog(const QString& preset = {})
 {
     auto dialog = std::make_unique<CPhonebookDialog>(nullptr, preset);
@@ -105,6 +116,8 @@ std::unique_ptr<CPhonebookDialog> OpenDialog(const QString& preset = {})
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(UseCase)
 
 class TestPhonebook : public QObject {
     Q_OBJECT
@@ -313,53 +326,40 @@ private Q_SLOTS:
     // smart splitting user and host go to their fields. Help shows the contents.
     void presetAndUse_data()
     {
-        QTest::addColumn<FunctionId>("function");
-        QTest::addColumn<bool>("smart");
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<QString>("preset");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("hostAfter");
-        QTest::addColumn<QString>("userAfter");
-        QTest::newRow("Ping, Enter") << FunctionId::Ping << true << "" << "typed.example" << "typed.example" << 2
-                                     << "Enter" << "ping.example" << "";
-        QTest::newRow("Finger user@host, Use split") << FunctionId::Finger << true << "cy" << "typed.example"
-            << "cy@typed.example" << 0 << "Use" << "finger.example" << "ann";
-        QTest::newRow("Finger host only") << FunctionId::Finger << true << "" << "finger.example" << "finger.example"
-                                          << 0 << "Help" << "finger.example" << "";
-        QTest::newRow("Finger user only") << FunctionId::Finger << true << "ann" << "" << "ann" << 0 << "Help" << ""
-                                          << "ann";
-        QTest::newRow("WhoIs user and host, Use whole") << FunctionId::WhoIs << false << "bob" << "typed.example"
-            << "bob@typed.example" << 1 << "Use" << "bob@whois.example" << "bob";
-        QTest::newRow("WhoIs neither") << FunctionId::WhoIs << true << "" << "" << "" << 0 << "Help" << "" << "";
-        QTest::newRow("TraceRoute, double-click, Recent List entry") << FunctionId::TraceRoute << true << "" << ""
-            << "" << 3 << "double-click" << "trace.example.org" << "";
+        QTest::addColumn<UseCase>("c");
+        QTest::newRow("Ping, Enter")
+            << UseCase{FunctionId::Ping, true, "", "typed.example", "typed.example", 2, "Enter", "ping.example", ""};
+        QTest::newRow("Finger user@host, Use split") << UseCase{FunctionId::Finger, true, "cy", "typed.example",
+                                                                "cy@typed.example", 0, "Use", "finger.example", "ann"};
+        QTest::newRow("Finger host only") << UseCase{FunctionId::Finger, true, "", "finger.example", "finger.example",
+                                                     0, "Help", "finger.example", ""};
+        QTest::newRow("Finger user only")
+            << UseCase{FunctionId::Finger, true, "ann", "", "ann", 0, "Help", "", "ann"};
+        QTest::newRow("WhoIs user and host, Use whole") << UseCase{FunctionId::WhoIs, false, "bob", "typed.example",
+                                                                   "bob@typed.example", 1, "Use", "bob@whois.example",
+                                                                   "bob"};
+        QTest::newRow("WhoIs neither") << UseCase{FunctionId::WhoIs, true, "", "", "", 0, "Help", "", ""};
+        QTest::newRow("TraceRoute, double-click, Recent List entry")
+            << UseCase{FunctionId::TraceRoute, true, "", "", "", 3, "double-click", "trace.example.org", ""};
     }
 
     void presetAndUse()
     {
-        QFETCH(FunctionId, function);
-        QFETCH(QString, user);
-        QFETCH(QString, host);
-        QFETCH(QString, preset);
-        QFETCH(int, row);
-        QFETCH(QString, how);
-        QFETCH(bool, smart);
+        QFETCH(UseCase, c);
         const QByteArray file =
             Record("ann@finger.example") + Record("bob@whois.example") + Record("ping.example") + Record("trace.ex");
         QVERIFY(WriteFile(m_path, file));
         auto mainDialog = OpenMainDialog();
         InstallPhonebookCommand(*mainDialog);
-        mainDialog->SetSmartSplitting(smart);
-        mainDialog->SelectFunction(function);
-        CPropertyPage* page = mainDialog->Page(function);
+        mainDialog->SetSmartSplitting(c.smart);
+        mainDialog->SelectFunction(c.function);
+        CPropertyPage* page = mainDialog->Page(c.function);
         page->AddRecentHost(u"other.example"_s);
         page->AddRecentHost(u"trace.example.org"_s);
         // The fields as typed: the command reads the controls, not the members.
-        page->HostCombo()->setEditText(host);
+        page->HostCombo()->setEditText(c.host);
         if (qobject_cast<CUserHostPage*>(page))
-            UserEdit(page, function)->setText(user);
+            UserEdit(page, c.function)->setText(c.user);
         int contentsShown = 0;
         mainDialog->SetCommandHandler(ID_HELP_CONTENTS, [&contentsShown] { ++contentsShown; });
         bool shown = false;
@@ -368,31 +368,31 @@ private Q_SLOTS:
             if (!dialog)
                 qFatal("the Phonebook dialog is not shown modally");
             shown = true;
-            QCOMPARE(AddressEdit(dialog)->text(), preset);
-            QCOMPARE(State(dialog), preset.isEmpty() ? "add off, entry off: " : "add on, entry off: ");
-            const QPoint entry = List(dialog)->visualItemRect(List(dialog)->item(row)).center();
+            QCOMPARE(AddressEdit(dialog)->text(), c.preset);
+            QCOMPARE(State(dialog), c.preset.isEmpty() ? "add off, entry off: " : "add on, entry off: ");
+            const QPoint entry = List(dialog)->visualItemRect(List(dialog)->item(c.row)).center();
             QTest::mouseClick(List(dialog)->viewport(), Qt::LeftButton, {}, entry);
-            if (how == u"Help"_s)
+            if (c.how == u"Help"_s)
                 Click(dialog, IDC_PHONEBOOK_HELP);
-            else if (how == u"Use"_s)
+            else if (c.how == u"Use"_s)
                 Click(dialog, IDC_PHONEBOOK_USE);
-            else if (how == u"Enter"_s)
+            else if (c.how == u"Enter"_s)
                 QTest::keyClick(List(dialog), Qt::Key_Return);
             else
                 QTest::mouseDClick(List(dialog)->viewport(), Qt::LeftButton, {}, entry);
-            QCOMPARE(dialog->isVisible(), how == u"Help"_s);
+            QCOMPARE(dialog->isVisible(), c.how == u"Help"_s);
             dialog->reject();
         });
         QAction* command = mainDialog->Command(ID_PHONEBOOK);
         QVERIFY(command && command->isEnabled());
         command->trigger();
         QVERIFY(shown);
-        QCOMPARE(contentsShown, how == u"Help"_s ? 1 : 0);
-        QTEST(page->HostCombo()->currentText(), "hostAfter");
+        QCOMPARE(contentsShown, c.how == u"Help"_s ? 1 : 0);
+        QCOMPARE(page->HostCombo()->currentText(), c.hostAfter);
         if (qobject_cast<CUserHostPage*>(page))
-            QTEST(UserEdit(page, function)->text(), "userAfter");
-        if (how == u"Help"_s)
-            QCOMPARE(page->m_strHost, host);
+            QCOMPARE(UserEdit(page, c.function)->text(), c.userAfter);
+        if (c.how == u"Help"_s)
+            QCOMPARE(page->m_strHost, c.host);
         QCOMPARE(FileBytes(m_path), file);
         QVERIFY(m_messages->Texts().isEmpty());
     }
@@ -453,15 +453,26 @@ private Q_SLOTS:
         RetypeNote(d, QString(180, 'p'));
         QApplication::clipboard()->setText(QString(50, 'q'));
         NoteEdit(d)->paste();
-        QCOMPARE(FileBytes(m_path), alpha + Record("beta", QByteArray(180, 'p') + QByteArray(20, 'q')));
+        const QByteArray beta = Record("beta", QByteArray(180, 'p') + QByteArray(20, 'q'));
+        QCOMPARE(FileBytes(m_path), alpha + beta);
+        // A selection reads its note from the file again; typing at the end of
+        // a note another program wrote in Latin-1 leaves the old bytes alone.
+        const QByteArray latin1 = "caf\xe9\r\nna\xefve";
+        QVERIFY(WriteFile(m_path, Record("alpha", latin1) + beta));
+        SelectRow(d, 0);
+        QCOMPARE(Note(d), u"caf\u00e9\nna\u00efve"_s);
+        QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
+        QTest::sendKeyEvent(QTest::Click, NoteEdit(d), Qt::Key_Udiaeresis, u"\u00fc"_s, Qt::NoModifier);
+        QCOMPARE(FileBytes(m_path), Record("alpha", latin1 + "\xc3\xbc") + beta);
         QVERIFY(m_messages->Texts().isEmpty());
     }
 
+    // An address ends at its first zero character, as preset here.
     void addAndRemove()
     {
-        auto dialog = OpenDialog();
+        auto dialog = OpenDialog(u"zeta.example"_s + QChar::Null + u"tail"_s);
         const QWidget* d = dialog.get();
-        TypeAddress(d, u"zeta.example"_s, true);
+        Click(d, IDC_PHONEBOOK_ADD);
         QCOMPARE(State(d), "add off, entry off: ");
         QCOMPARE(AddressEdit(d)->text(), QString());
         TypeAddress(d, u"Bravo"_s, true);
@@ -498,40 +509,6 @@ private Q_SLOTS:
         QVERIFY(m_messages->Texts().isEmpty());
         dialog->accept();
         QVERIFY(!dialog->Phonebook().IsOpen());
-    }
-
-    // An address ends at its first zero character, preset or pasted.
-    void addressEndsAtNul()
-    {
-        const QString tail = QChar::Null + u"tail"_s;
-        auto dialog = OpenDialog("preset.example" + tail);
-        const QWidget* d = dialog.get();
-        Click(d, IDC_PHONEBOOK_ADD);
-        QApplication::clipboard()->setText("pasted.example" + tail);
-        AddressEdit(d)->paste();
-        QCOMPARE(AddressEdit(d)->text(), "pasted.example" + tail);
-        Click(d, IDC_PHONEBOOK_ADD);
-        QCOMPARE(ListTexts(d), (QStringList{"pasted.example", "preset.example"}));
-        QCOMPARE(FileBytes(m_path), Record("preset.example") + Record("pasted.example"));
-    }
-
-    // A selection reads its note from the file again; typing at the end of a
-    // note another program wrote in Latin-1 leaves the old bytes alone.
-    void notesWrittenElsewhere()
-    {
-        QVERIFY(WriteFile(m_path, Record("a", "old") + Record("b")));
-        auto dialog = OpenDialog();
-        const QWidget* d = dialog.get();
-        SelectRow(d, 0);
-        QCOMPARE(Note(d), u"old"_s);
-        const QByteArray latin1 = "caf\xe9\r\nna\xefve";
-        QVERIFY(WriteFile(m_path, Record("a", latin1) + Record("b")));
-        SelectRow(d, 1);
-        SelectRow(d, 0);
-        QCOMPARE(Note(d), u"caf\u00e9\nna\u00efve"_s);
-        QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
-        QTest::sendKeyEvent(QTest::Click, NoteEdit(d), Qt::Key_Udiaeresis, u"\u00fc"_s, Qt::NoModifier);
-        QCOMPARE(FileBytes(m_path), Record("a", latin1 + "\xc3\xbc") + Record("b"));
     }
 
     // A folder where the file should be can be neither read nor written, even
