@@ -11,6 +11,7 @@
 #include "settings/ColumnWidths.h"
 #include "settings/FontRecord.h"
 #include "settings/SettingsKeys.h"
+#include "support/FileHelpers.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -23,9 +24,15 @@
 using namespace netsonde;
 using namespace netsonde::test;
 
-Q_DECLARE_METATYPE(netsonde::SettingKey)
-
 namespace {
+
+// A row of the table of stored values; a number outside the range of its
+// page's spin field is read as the nearest end of it.
+struct SettingRow {
+    SettingKey key;
+    QString section, name, firstRead;
+    int minimum = INT_MIN, maximum = INT_MAX;
+};
 
 // A value as the program reads it: numbers in decimal, YesNo values as on
 // ("Yes") or off ("No").
@@ -67,6 +74,8 @@ QList<int> ColumnWidthsOf(const QTreeWidget* list)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(SettingRow)
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -125,34 +134,21 @@ private Q_SLOTS:
         QTEST(widths ? FormatColumnWidths(*widths).remove(' ') : QString("rejected"), "formatted");
     }
 
-    void storeReadsAndWritesThroughTheIniFile()
+    // Nothing is written while the store is read-only; values go to the
+    // program's INI file as plain text, and a hand-edited list with unquoted
+    // commas comes back as one text.
+    void theIniFile()
     {
         SettingsStore::SetReadOnly(true);
         SettingsStore::WriteInt("Ping", "Timeout", 7);
         SettingsStore::SetReadOnly(false);
         QVERIFY(!QFile::exists(SettingsStore::FilePath()));
-        QCOMPARE(SettingsStore::ReadInt("Ping", "Timeout", 15), 15);
-        QCOMPARE(SettingsStore::ReadText("Options", "Font", "none"), "none");
-        SettingsStore::WriteInt("Ping", "Timeout", 42);
-        SettingsStore::WriteText("Name Server LookUp", "Recent List", "a.example;b.example;");
-        SettingsStore::WriteYesNo("Window", "RememberPosition", true);
-        QCOMPARE(SettingsStore::ReadInt("Ping", "Timeout", 15), 42);
-        QCOMPARE(SettingsStore::ReadText("Name Server LookUp", "Recent List"), "a.example;b.example;");
-
-        QFile file(SettingsStore::FilePath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray ini = file.readAll();
         QVERIFY(SettingsStore::FilePath().endsWith(QStringLiteral("/Korvelin/tst_settings.ini")));
+        SettingsStore::WriteInt("Ping", "Timeout", 42);
+        SettingsStore::WriteYesNo("Window", "RememberPosition", true);
+        const QByteArray ini = FileBytes(SettingsStore::FilePath());
         QVERIFY(ini.contains("Timeout=42\n") && ini.contains("RememberPosition=Yes\n"));
-    }
-
-    // Unquoted commas come back from the INI reader as a list: still one text.
-    void handEditedList()
-    {
-        QFile file(SettingsStore::FilePath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Ping]\nColumns=10,20,30,40\n");
-        file.close();
+        QVERIFY(WriteFile(SettingsStore::FilePath(), "[Ping]\nColumns=10,20,30,40\n"));
         QCOMPARE(ReadTextSetting(SettingKey::PingColumns), QStringLiteral("10,20,30,40"));
     }
 
@@ -161,132 +157,119 @@ private Q_SLOTS:
     // inside the range of its page's spin field.
     void settingTable_data()
     {
-        QTest::addColumn<SettingKey>("key");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("firstRead");
-        QTest::addColumn<int>("minimum");
-        QTest::addColumn<int>("maximum");
+        QTest::addColumn<SettingRow>("r");
         qsizetype rows = 0;
-        const auto row = [&rows](SettingKey key, const char* section, const char* name, const char* firstRead,
-                                 int minimum = INT_MIN, int maximum = INT_MAX) {
-            QTest::addRow("%s/%s", section, name) << key << QString::fromLatin1(section) << QString::fromLatin1(name)
-                                                  << QString::fromLatin1(firstRead) << minimum << maximum;
+        const auto row = [&rows](const SettingRow& r) {
+            QTest::addRow("%s/%s", qPrintable(r.section), qPrintable(r.name)) << r;
             ++rows;
         };
         using enum SettingKey;
-        row(WindowRememberPosition, "Window", "RememberPosition", "No");
-        row(WindowState, "Window", "State", "");
-        row(WindowMinX, "Window", "MinX", "-1");
-        row(WindowMinY, "Window", "MinY", "-1");
-        row(WindowMaxX, "Window", "MaxX", "-1");
-        row(WindowMaxY, "Window", "MaxY", "-1");
-        row(WindowLeft, "Window", "Left", "-1");
-        row(WindowTop, "Window", "Top", "-1");
-        row(WindowRight, "Window", "Right", "-1");
-        row(WindowBottom, "Window", "Bottom", "-1");
-        row(WindowHeight, "Window", "Height", "350");
-        row(RememberLastFunction, "Options", "RememberLastFunction", "-1");
-        row(SmartAddressSplitting, "Options", "Smart Address Splitting", "Yes");
-        row(PreferIPv6, "Options", "Prefer IPv6", "No");
-        row(OutputFont, "Options", "Font", "");
-        row(PingColumns, "Ping", "Columns", "");
-        row(PingRecentList, "Ping", "Recent List", "");
-        row(PingTimeout, "Ping", "Timeout", "15", 1, 60);
-        row(PingDelay, "Ping", "Delay", "1000", 0, 10000);
-        row(PingNumberOfPings, "Ping", "Number of Pings", "3", 1, 30);
-        row(PingResolve, "Ping", "Resolve IP Addresses", "1");
-        row(TraceRouteColumns, "TraceRoute", "Columns", "");
-        row(TraceRouteRecentList, "TraceRoute", "Recent List", "");
-        row(TraceRouteTimeout, "TraceRoute", "Timeout", "5", 1, 60);
-        row(TraceRouteHops, "TraceRoute", "Hops", "15", 1, 60);
-        row(TraceRouteResolve, "TraceRoute", "Resolve IP Addresses", "1");
-        row(FingerFireWall, "Finger", "FireWall", "");
-        row(FingerRecentList, "Finger", "Recent List", "");
-        row(FingerClearOutput, "Finger", "Clear Output", "1");
-        row(FingerVerboseFormat, "Finger", "Verbose Format", "0");
-        row(WhoIsFireWall, "WhoIs", "FireWall", "");
-        row(WhoIsRecentList, "WhoIs", "Recent List", "");
-        row(WhoIsClearOutput, "WhoIs", "Clear Output", "1");
-        row(NsLookUpRecentList, "Name Server LookUp", "Recent List", "");
-        row(NsLookUpNameServers, "Name Server LookUp", "Name Servers", "");
-        row(NsLookUpSearchType, "Name Server LookUp", "Search Type", "0");
-        row(NsLookUpClearOutput, "Name Server LookUp", "Clear Output", "1");
-        row(NsLookUpVerboseFormat, "Name Server LookUp", "Verbose Format", "0");
-        row(QuoteRecentList, "Quote Of The Day", "Recent List", "");
-        row(QuoteClearOutput, "Quote Of The Day", "Clear Output", "1");
+        row({WindowRememberPosition, "Window", "RememberPosition", "No"});
+        row({WindowState, "Window", "State", ""});
+        row({WindowMinX, "Window", "MinX", "-1"});
+        row({WindowMinY, "Window", "MinY", "-1"});
+        row({WindowMaxX, "Window", "MaxX", "-1"});
+        row({WindowMaxY, "Window", "MaxY", "-1"});
+        row({WindowLeft, "Window", "Left", "-1"});
+        row({WindowTop, "Window", "Top", "-1"});
+        row({WindowRight, "Window", "Right", "-1"});
+        row({WindowBottom, "Window", "Bottom", "-1"});
+        row({WindowHeight, "Window", "Height", "350"});
+        row({RememberLastFunction, "Options", "RememberLastFunction", "-1"});
+        row({SmartAddressSplitting, "Options", "Smart Address Splitting", "Yes"});
+        row({PreferIPv6, "Options", "Prefer IPv6", "No"});
+        row({OutputFont, "Options", "Font", ""});
+        row({PingColumns, "Ping", "Columns", ""});
+        row({PingRecentList, "Ping", "Recent List", ""});
+        row({PingTimeout, "Ping", "Timeout", "15", 1, 60});
+        row({PingDelay, "Ping", "Delay", "1000", 0, 10000});
+        row({PingNumberOfPings, "Ping", "Number of Pings", "3", 1, 30});
+        row({PingResolve, "Ping", "Resolve IP Addresses", "1"});
+        row({TraceRouteColumns, "TraceRoute", "Columns", ""});
+        row({TraceRouteRecentList, "TraceRoute", "Recent List", ""});
+        row({TraceRouteTimeout, "TraceRoute", "Timeout", "5", 1, 60});
+        row({TraceRouteHops, "TraceRoute", "Hops", "15", 1, 60});
+        row({TraceRouteResolve, "TraceRoute", "Resolve IP Addresses", "1"});
+        row({FingerFireWall, "Finger", "FireWall", ""});
+        row({FingerRecentList, "Finger", "Recent List", ""});
+        row({FingerClearOutput, "Finger", "Clear Output", "1"});
+        row({FingerVerboseFormat, "Finger", "Verbose Format", "0"});
+        row({WhoIsFireWall, "WhoIs", "FireWall", ""});
+        row({WhoIsRecentList, "WhoIs", "Recent List", ""});
+        row({WhoIsClearOutput, "WhoIs", "Clear Output", "1"});
+        row({NsLookUpRecentList, "Name Server LookUp", "Recent List", ""});
+        row({NsLookUpNameServers, "Name Server LookUp", "Name Servers", ""});
+        row({NsLookUpSearchType, "Name Server LookUp", "Search Type", "0"});
+        row({NsLookUpClearOutput, "Name Server LookUp", "Clear Output", "1"});
+        row({NsLookUpVerboseFormat, "Name Server LookUp", "Verbose Format", "0"});
+        row({QuoteRecentList, "Quote Of The Day", "Recent List", ""});
+        row({QuoteClearOutput, "Quote Of The Day", "Clear Output", "1"});
         QCOMPARE(AllSettings().size(), rows);
     }
 
     void settingTable()
     {
-        QFETCH(SettingKey, key);
-        QFETCH(QString, section);
-        QFETCH(QString, name);
-        QFETCH(QString, firstRead);
-        QFETCH(int, minimum);
-        QFETCH(int, maximum);
-        const CSettingInfo& info = SettingInfo(key);
-        QCOMPARE(info.key, key);
-        QCOMPARE(QString(info.section), section);
-        QCOMPARE(QString(info.name), name);
-        QCOMPARE(ReadAsText(key), firstRead);
+        QFETCH(SettingRow, r);
+        const CSettingInfo& info = SettingInfo(r.key);
+        QCOMPARE(info.key, r.key);
+        QCOMPARE(QString(info.section), r.section);
+        QCOMPARE(QString(info.name), r.name);
+        QCOMPARE(ReadAsText(r.key), r.firstRead);
         const bool integer = info.kind == SettingKind::Integer;
         const QString written = integer ? QStringLiteral("7") : QStringLiteral("Yes");
-        integer ? WriteSetting(key, 7) : WriteSetting(key, written);
-        QCOMPARE(SettingsStore::ReadText(section, name), written);
-        QCOMPARE(ReadAsText(key), written);
+        integer ? WriteSetting(r.key, 7) : WriteSetting(r.key, written);
+        QCOMPARE(SettingsStore::ReadText(r.section, r.name), written);
+        QCOMPARE(ReadAsText(r.key), written);
         // A flag is stored in its kind's form: 1 and 0, or Yes and No.
         for (const bool on : {false, true}) {
             if (info.kind == SettingKind::Text)
                 break;
-            WriteFlagSetting(key, on);
-            QCOMPARE(StoredText(key), integer ? QString::number(int(on)) : QString(on ? "Yes" : "No"));
-            QCOMPARE(ReadFlagSetting(key), on || minimum > 0);
+            WriteFlagSetting(r.key, on);
+            QCOMPARE(StoredText(r.key), integer ? QString::number(int(on)) : QString(on ? "Yes" : "No"));
+            QCOMPARE(ReadFlagSetting(r.key), on || r.minimum > 0);
         }
         if (!integer)
             return;
-        const auto readAfterStoring = [key](const QString& stored) { StoreText(key, stored); return ReadAsText(key); };
-        const bool ranged = minimum != INT_MIN;
-        QCOMPARE(readAfterStoring("-3000"), ranged ? QString::number(minimum) : QStringLiteral("-3000"));
-        QCOMPARE(readAfterStoring("abc"), firstRead);
-        QCOMPARE(readAfterStoring("2147483648"), firstRead);
+        const auto readAfterStoring = [&r](const QString& stored) {
+            StoreText(r.key, stored);
+            return ReadAsText(r.key);
+        };
+        const bool ranged = r.minimum != INT_MIN;
+        const QString minimum = QString::number(r.minimum);
+        const QString maximum = QString::number(r.maximum);
+        QCOMPARE(readAfterStoring("-3000"), ranged ? minimum : QStringLiteral("-3000"));
+        QCOMPARE(readAfterStoring("abc"), r.firstRead);
+        QCOMPARE(readAfterStoring("2147483648"), r.firstRead);
         if (!ranged)
             return;
-        QCOMPARE(readAfterStoring(QString::number(minimum - 1)), QString::number(minimum));
-        QCOMPARE(readAfterStoring(QString::number(minimum)), QString::number(minimum));
-        QCOMPARE(readAfterStoring(QString::number(maximum)), QString::number(maximum));
-        QCOMPARE(readAfterStoring(QString::number(maximum + 1)), QString::number(maximum));
+        QCOMPARE(readAfterStoring(QString::number(r.minimum - 1)), minimum);
+        QCOMPARE(readAfterStoring(minimum), minimum);
+        QCOMPARE(readAfterStoring(maximum), maximum);
+        QCOMPARE(readAfterStoring(QString::number(r.maximum + 1)), maximum);
     }
 
     // The columns are as wide as their widest text and a margin of 15;
     // Host Name takes what the others leave, a vertical scroll bar counted
     // in: all four show in the default window.
-    void defaultColumnsFitTheList_data()
-    {
-        QTest::addColumn<int>("function");
-        QTest::newRow("Ping") << Index(FunctionId::Ping);
-        QTest::newRow("TraceRoute") << Index(FunctionId::TraceRoute);
-    }
-
     void defaultColumnsFitTheList()
     {
-        QFETCH(int, function);
         auto dialog = OpenMainDialog();
-        dialog->SelectFunction(static_cast<FunctionId>(function));
-        dialog->BeginRun();
-        dialog->OnStop();
-        const QTreeWidget* list = dialog->ResultList(static_cast<FunctionId>(function));
-        QVERIFY(list->isVisible());
-        const QList<int> widths = ColumnWidthsOf(list);
-        const QFontMetrics metrics(list->font());
-        const QStringList widest{"99", "255.255.255.255", "", "Response Time"};
-        for (int column : {0, 1, 3})
-            QCOMPARE(widths.value(column), metrics.horizontalAdvance(widest.at(column)) + 15);
-        QVERIFY(widths.value(2) >= QFontMetrics(list->header()->font()).horizontalAdvance("Host Name"));
-        QCOMPARE(list->headerItem()->text(3), QStringLiteral("Response Time"));
-        const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
-        QCOMPARE(std::accumulate(widths.begin(), widths.end(), 0) + scrollBar, list->viewport()->width());
+        for (const FunctionId function : {FunctionId::Ping, FunctionId::TraceRoute}) {
+            dialog->SelectFunction(function);
+            dialog->BeginRun();
+            dialog->OnStop();
+            const QTreeWidget* list = dialog->ResultList(function);
+            QVERIFY(list->isVisible());
+            const QList<int> widths = ColumnWidthsOf(list);
+            const QFontMetrics metrics(list->font());
+            const QStringList widest{"99", "255.255.255.255", "", "Response Time"};
+            for (int column : {0, 1, 3})
+                QCOMPARE(widths.value(column), metrics.horizontalAdvance(widest.at(column)) + 15);
+            QVERIFY(widths.value(2) >= QFontMetrics(list->header()->font()).horizontalAdvance("Host Name"));
+            QCOMPARE(list->headerItem()->text(3), QStringLiteral("Response Time"));
+            const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+            QCOMPARE(std::accumulate(widths.begin(), widths.end(), 0) + scrollBar, list->viewport()->width());
+        }
     }
 
     // A bar of a 100 x 20 cell: inset 2 above and below, at least 2 wide,
