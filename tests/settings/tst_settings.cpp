@@ -309,22 +309,23 @@ private Q_SLOTS:
 
     // Stored column widths and the output font come back (a Ping record too
     // short is not used; the menu commands test follows the font to every
-    // pane); the window is saved at exit even when not remembered.
-    void storedValuesAndSavedAtExit()
+    // pane); the window is saved at exit even when not remembered, and its
+    // placement and last function come back only when remembered. A number
+    // no function has starts on Ping.
+    void keptBetweenRuns()
     {
         SettingsStore::WriteText("TraceRoute", "Columns", "31,120,200,90");
         SettingsStore::WriteText("Ping", "Columns", "31,120");
         SettingsStore::WriteText("Options", "Font", "-15,0,0,0,700,1,0,0,0,0,0,0,0,DejaVu_Sans_Mono");
-        {
-            auto dialog = OpenMainDialog();
-            QCOMPARE(ColumnWidthsOf(dialog->ResultList(FunctionId::TraceRoute)), (QList<int>{31, 120, 200, 90}));
-            QVERIFY(ColumnWidthsOf(dialog->ResultList(FunctionId::Ping)).at(2) > 100);
-            dialog->ResultList(FunctionId::TraceRoute)->header()->resizeSection(2, 150);
-            const QFont font = dialog->TextPane(FunctionId::QuoteOfDay)->font();
-            QCOMPARE(font.family(), QStringLiteral("DejaVu Sans Mono"));
-            QVERIFY(font.pixelSize() == 15 && font.bold() && font.italic());
-            dialog->setGeometry(40, 50, dialog->width(), dialog->height());
-        }
+        auto dialog = OpenMainDialog();
+        QCOMPARE(ColumnWidthsOf(dialog->ResultList(FunctionId::TraceRoute)), (QList<int>{31, 120, 200, 90}));
+        QVERIFY(ColumnWidthsOf(dialog->ResultList(FunctionId::Ping)).at(2) > 100);
+        dialog->ResultList(FunctionId::TraceRoute)->header()->resizeSection(2, 150);
+        const QFont font = dialog->TextPane(FunctionId::QuoteOfDay)->font();
+        QCOMPARE(font.family(), QStringLiteral("DejaVu Sans Mono"));
+        QVERIFY(font.pixelSize() == 15 && font.bold() && font.italic());
+        dialog->setGeometry(40, 50, dialog->width(), dialog->height());
+        dialog.reset();
         QCOMPARE(SettingsStore::ReadText("TraceRoute", "Columns"), QStringLiteral("31,120,150,90"));
         QCOMPARE(SettingsStore::ReadText(kWindow, "State"), QStringLiteral("Normal"));
         QCOMPARE(QList<int>({ReadWindowInt("Left"), ReadWindowInt("Top"), ReadWindowInt("Height")}),
@@ -334,29 +335,20 @@ private Q_SLOTS:
         // Not remembered ("yes" is not "Yes"): the next start uses neither the position nor the height.
         SettingsStore::WriteText(kWindow, "RememberPosition", "yes");
         SettingsStore::WriteInt(kWindow, "Height", 500);
-        auto again = OpenMainDialog();
-        QVERIFY(!again->Options().bRememberPosition && !again->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
-        QVERIFY(again->pos() != QPoint(40, 50) || again->width() != ReadWindowInt("Right") - 40);
-        QCOMPARE(again->Options().nExpandedHeight, 350);
-    }
-
-    // The placement and the last function come back when remembered; a
-    // number no function has starts on Ping.
-    void placementAndLastFunctionComeBack()
-    {
-        int width = 0;
-        {
-            auto dialog = OpenMainDialog();
-            dialog->Command(ID_REMEMBER_WINDOW_POSITION)->trigger();
-            dialog->Command(ID_REMEMBER_LAST_FUNCTION)->trigger();
-            dialog->BeginRun();
-            dialog->OnStop();
-            dialog->SelectFunction(FunctionId::TraceRoute);
-            dialog->setGeometry(60, 70, dialog->width() + 80, 460);
-            width = dialog->width();
-        }
+        dialog = OpenMainDialog();
+        QVERIFY(!dialog->Options().bRememberPosition && !dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
+        QVERIFY(dialog->pos() != QPoint(40, 50) || dialog->width() != ReadWindowInt("Right") - 40);
+        QCOMPARE(dialog->Options().nExpandedHeight, 350);
+        dialog->Command(ID_REMEMBER_WINDOW_POSITION)->trigger();
+        dialog->Command(ID_REMEMBER_LAST_FUNCTION)->trigger();
+        dialog->BeginRun();
+        dialog->OnStop();
+        dialog->SelectFunction(FunctionId::TraceRoute);
+        dialog->setGeometry(60, 70, dialog->width() + 80, 460);
+        const int width = dialog->width();
+        dialog.reset();
         QCOMPARE(ReadWindowInt("Height"), 460);
-        auto dialog = OpenMainDialog();
+        dialog = OpenMainDialog();
         QVERIFY(dialog->Options().bRememberPosition && dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
         QCOMPARE(dialog->geometry().topLeft(), QPoint(60, 70));
         QCOMPARE(dialog->width(), width);
