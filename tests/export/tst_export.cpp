@@ -138,41 +138,39 @@ private Q_SLOTS:
                  c[0].leftJustified(5) + c[1].leftJustified(16) + c[2].leftJustified(50) + c[3]);
     }
 
-    void tabsExpandToMultiplesOfEight_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("one character then tab") << "a\tb" << "a       b";
-        QTest::newRow("two leading tabs") << "\t\tx" << QString(16, ' ') + "x";
-        QTest::newRow("tab after eight characters") << "12345678\tx" << "12345678        x";
-        QTest::newRow("tab after seven characters") << "1234567\tx" << "1234567 x";
-        QTest::newRow("trailing tab") << "ab\t" << "ab      ";
-        QTest::newRow("no tab") << "plain" << "plain";
-    }
-
-    void tabsExpandToMultiplesOfEight()
-    {
-        QFETCH(QString, line);
-        QTEST(ExpandTabs(line), "expected");
-    }
-
-    void textSplitsIntoLines_data()
+    // A line ends at CR LF, a lone CR or a lone LF, and one at the very end
+    // starts no further line; an empty line prints nothing but takes its
+    // place; tabs become spaces up to the next multiple of 8 characters.
+    // Each printed line as "top text", a page as "page n".
+    void printedLines_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("CR LF ends") << "a\r\nb\r\n" << QStringList{"a", "b"};
-        QTest::newRow("empty line kept") << "a\r\n\r\nb" << QStringList{"a", "", "b"};
-        QTest::newRow("bare LF") << "a\nb" << QStringList{"a", "b"};
-        QTest::newRow("bare CR at the end") << "a\r" << QStringList{"a"};
-        QTest::newRow("last line without end") << "a\r\nb" << QStringList{"a", "b"};
-        QTest::newRow("only a line end") << "\r\n" << QStringList{""};
+        QTest::addColumn<QStringList>("printed");
+        QTest::newRow("CR LF ends") << "a\r\nb\r\n" << QStringList{"page 1", "40 a", "50 b"};
+        QTest::newRow("empty line kept") << "a\r\n\r\nb" << QStringList{"page 1", "40 a", "60 b"};
+        QTest::newRow("bare LF") << "a\nb" << QStringList{"page 1", "40 a", "50 b"};
+        QTest::newRow("bare CR at the end") << "a\r" << QStringList{"page 1", "40 a"};
+        QTest::newRow("bare CR inside") << "a\rb" << QStringList{"page 1", "40 a", "50 b"};
+        QTest::newRow("only a line end") << "\r\n" << QStringList{"page 1"};
         QTest::newRow("empty") << "" << QStringList{};
+        QTest::newRow("one character then tab") << "a\tb" << QStringList{"page 1", "40 a       b"};
+        QTest::newRow("two leading tabs") << "\t\tx" << QStringList{"page 1", "40 " + QString(16, ' ') + "x"};
+        QTest::newRow("tab after eight characters") << "12345678\tx" << QStringList{"page 1", "40 12345678        x"};
+        QTest::newRow("tab after seven characters") << "1234567\tx" << QStringList{"page 1", "40 1234567 x"};
+        QTest::newRow("trailing tab, tab on the next line") << "ab\t\n\tb"
+                                                            << QStringList{"page 1", "40 ab      ", "50         b"};
     }
 
-    void textSplitsIntoLines()
+    void printedLines()
     {
         QFETCH(QString, text);
-        QTEST(SplitPrintLines(text), "expected");
+        QStringList printed;
+        for (const CPrintedPage& page : LayOutPrintedPages(text, PageHolding(60))) {
+            printed << QStringLiteral("page %1").arg(page.nNumber);
+            for (const CPrintedLine& line : page.lines)
+                printed << QStringLiteral("%1 %2").arg(line.nTop).arg(line.strText);
+        }
+        QTEST(printed, "printed");
     }
 
     // Each page holds as many lines as its body has room for, at least
@@ -214,53 +212,42 @@ private Q_SLOTS:
         QVERIFY(PrintLinesPerPage(noHeight) >= 1 && !LayOutPrintedPages(NumberedLines(3), noHeight).isEmpty());
     }
 
-    // An empty line prints nothing but takes its place; tabs are expanded.
-    void emptyLinesTakeTheirPlace()
-    {
-        const CPrintGeometry geometry = PageHolding(60);
-        const QList<CPrintedPage> pages = LayOutPrintedPages("a\r\n\r\n\tb\r\n", geometry);
-        QCOMPARE(pages.size(), 1);
-        QCOMPARE(pages.at(0).lines.size(), 2);
-        QCOMPARE(pages.at(0).lines.at(1).nTop, geometry.BodyTop() + 2 * kLineHeight);
-        QCOMPARE(pages.at(0).lines.at(1).strText, QString(8, ' ') + "b");
-    }
-
-    // Save, Copy and Print wait for a first run. The copied text of each function: its header names what was read
-    // from the page when the run started, not what was typed afterwards;
-    // the rows of a list ("|" between cells) or the pane's text follow.
+    // Save, Copy and Print wait for a first run. The copied text of each
+    // function: its header names what was read from the page when the run
+    // started (the query: the user, or the search type), not what was typed
+    // afterwards; the rows of a list ("|" between cells) or the pane's text
+    // follow.
     void copiedTextPerFunction_data()
     {
         QTest::addColumn<int>("function");
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("searchType");
+        QTest::addColumn<QString>("query");
         QTest::addColumn<QStringList>("output");
         QTest::addColumn<QString>("expected");
         const QString longName = QStringLiteral("a-very-long-router-name.in.a.deeply.nested.domain.example");
         QTest::newRow("Ping rows at their columns")
-            << 0 << "" << "" << QStringList{"1|10.0.0.1|example.test|12 ms", "2|10.0.0.1||No response"}
+            << 0 << "" << QStringList{"1|10.0.0.1|example.test|12 ms", "2|10.0.0.1||No response"}
             << "Ping host target.test\r\n\r\n" + kColumnLine
                    + "1    10.0.0.1        example.test                                      12 ms\r\n"
                    + "2    10.0.0.1                                                          No response\r\n";
         QTest::newRow("TraceRoute long name followed directly by the time")
-            << 1 << "" << "" << QStringList{"1|192.168.100.254|" + longName + "|3 ms"}
+            << 1 << "" << QStringList{"1|192.168.100.254|" + longName + "|3 ms"}
             << "TraceRoute to host target.test\r\n\r\n" + kColumnLine + "1    192.168.100.254 " + longName + "3 ms\r\n";
         const QStringList pane{"A\r\n"};
-        QTest::newRow("Finger without user") << 2 << "" << "" << pane << "Finger target.test\r\n\r\nA\r\n";
-        QTest::newRow("WhoIs with query") << 3 << "ex.org" << "" << pane << "WhoIs ex.org@target.test\r\n\r\nA\r\n";
-        QTest::newRow("NS LookUp by the resolver") << 4 << "" << "Use Winsock Function GetHostByX" << pane
+        QTest::newRow("Finger without user") << 2 << "" << pane << "Finger target.test\r\n\r\nA\r\n";
+        QTest::newRow("WhoIs with query") << 3 << "ex.org" << pane << "WhoIs ex.org@target.test\r\n\r\nA\r\n";
+        QTest::newRow("NS LookUp by the resolver") << 4 << "Use Winsock Function GetHostByX" << pane
                                                    << "Name Server LookUp for target.test\r\n\r\nA\r\n";
         // Only the resolver mode's exact text leaves out the name server.
-        QTest::newRow("NS LookUp by a name server") << 4 << "" << "use winsock function gethostbyx" << pane
+        QTest::newRow("NS LookUp by a name server") << 4 << "use winsock function gethostbyx" << pane
             << "Name Server LookUp for target.test\r\nSearch Type: use winsock function gethostbyx\r\n"
                "Name Server: ns.test\r\n\r\nA\r\n";
-        QTest::newRow("Quote Of The Day") << 5 << "" << "" << pane << "Quote Of The Day from target.test\r\n\r\nA\r\n";
+        QTest::newRow("Quote Of The Day") << 5 << "" << pane << "Quote Of The Day from target.test\r\n\r\nA\r\n";
     }
 
     void copiedTextPerFunction()
     {
         QFETCH(int, function);
-        QFETCH(QString, user);
-        QFETCH(QString, searchType);
+        QFETCH(QString, query);
         QFETCH(QStringList, output);
         QFETCH(QString, expected);
         CCommonDialogsAnswers answers;
@@ -275,9 +262,9 @@ private Q_SLOTS:
         page->m_strHost = "target.test";
         page->HostCombo()->setEditText("typed.later.test");
         if (auto* userHost = qobject_cast<CUserHostPage*>(page))
-            userHost->m_strUser = user;
+            userHost->m_strUser = query;
         if (id == FunctionId::NameServerLookUp) {
-            dialog->NameServerLookUpPage()->m_strSearchType = searchType;
+            dialog->NameServerLookUpPage()->m_strSearchType = query;
             dialog->NameServerLookUpPage()->m_strNameServer = "ns.test";
         }
         if (dialog->ResultList(id)) {
