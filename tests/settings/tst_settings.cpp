@@ -86,52 +86,46 @@ private Q_SLOTS:
         QFile::remove(SettingsStore::FilePath());
     }
 
-    // A record read is written back the same way; a face name is stored with
-    // "_" for its spaces.
-    void fontRecords_data()
+    // A font record or a list of four column widths read is written back
+    // the same way; a font's face name (after " / ") is stored with "_" for
+    // its spaces.
+    void storedFormats_data()
     {
+        QTest::addColumn<bool>("font");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("face"); // "rejected" when the text is not a record
-        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("written"); // "rejected" when the text is not read
         const QString zeros = QStringLiteral("-12,0,0,0,400,0,0,0,0,0,0,0,0,");
-        QTest::newRow("every field") << "-13,0,0,0,700,1,0,0,238,0,0,0,49,DejaVu_Sans_Mono" << "DejaVu Sans Mono"
-                                     << "-13,0,0,0,700,1,0,0,238,0,0,0,49,DejaVu_Sans_Mono";
-        QTest::newRow("byte fields keep their low byte") << "-12,0,0,0,400,257,0,0,0,0,0,0,0,A" << "A"
-                                                         << "-12,0,0,0,400,1,0,0,0,0,0,0,0,A";
-        QTest::newRow("stops at white space") << zeros + "Free Mono" << "Free" << zeros + "Free";
-        QTest::newRow("long face kept to 31") << zeros + QString(45, 'x') << QString(31, 'x')
-                                            << zeros + QString(31, 'x');
-        QTest::newRow("twelve integers") << "-12,0,0,0,400,0,0,0,0,0,0,0,Serif" << "rejected" << "";
-        QTest::newRow("not a number") << "-12,0,0,zero,400,0,0,0,0,0,0,0,0,Serif" << "rejected" << "";
-        QTest::newRow("no face") << zeros << "rejected" << "";
-        QTest::newRow("empty") << "" << "rejected" << "";
+        const QString every = QStringLiteral("-13,0,0,0,700,1,0,0,238,0,0,0,49,DejaVu_Sans_Mono");
+        QTest::newRow("font, every field") << true << every << every + " / DejaVu Sans Mono";
+        QTest::newRow("font, byte fields keep their low byte") << true << "-12,0,0,0,400,257,0,0,0,0,0,0,0,A"
+                                                               << "-12,0,0,0,400,1,0,0,0,0,0,0,0,A / A";
+        QTest::newRow("font, stops at white space") << true << zeros + "Free Mono" << zeros + "Free / Free";
+        QTest::newRow("font, long face kept to 31")
+            << true << zeros + QString(45, 'x') << zeros + QString(31, 'x') + " / " + QString(31, 'x');
+        QTest::newRow("font, twelve integers") << true << "-12,0,0,0,400,0,0,0,0,0,0,0,Serif" << "rejected";
+        QTest::newRow("font, not a number") << true << "-12,0,0,zero,400,0,0,0,0,0,0,0,0,Serif" << "rejected";
+        QTest::newRow("font, no face") << true << zeros << "rejected";
+        QTest::newRow("font, empty") << true << "" << "rejected";
+        QTest::newRow("widths, four") << false << "31,120,200,90" << "31,120,200,90";
+        QTest::newRow("widths, spaces") << false << " 31, 120 ,200,90" << "31,120,200,90";
+        QTest::newRow("widths, three") << false << "31,120,200" << "rejected";
+        QTest::newRow("widths, five") << false << "1,2,3,4,5" << "rejected";
+        QTest::newRow("widths, negative") << false << "31,-1,200,90" << "rejected";
+        QTest::newRow("widths, text") << false << "a,b,c,d" << "rejected";
     }
 
-    void fontRecords()
+    void storedFormats()
     {
+        QFETCH(bool, font);
         QFETCH(QString, text);
         const auto record = ParseFontRecord(text);
-        QTEST(record ? record->faceName : QString("rejected"), "face");
-        QTEST(record ? FormatFontRecord(*record) : QString(), "written");
-    }
-
-    void columnWidths_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("formatted"); // "rejected" when the text is not four widths
-        QTest::newRow("four") << "31,120,200,90" << "31,120,200,90";
-        QTest::newRow("spaces") << " 31, 120 ,200,90" << "31,120,200,90";
-        QTest::newRow("three") << "31,120,200" << "rejected";
-        QTest::newRow("five") << "1,2,3,4,5" << "rejected";
-        QTest::newRow("negative") << "31,-1,200,90" << "rejected";
-        QTest::newRow("text") << "a,b,c,d" << "rejected";
-    }
-
-    void columnWidths()
-    {
-        QFETCH(QString, text);
         const auto widths = ParseColumnWidths(text);
-        QTEST(widths ? FormatColumnWidths(*widths).remove(' ') : QString("rejected"), "formatted");
+        QString written = QStringLiteral("rejected");
+        if (font && record)
+            written = FormatFontRecord(*record) + " / " + record->faceName;
+        else if (!font && widths)
+            written = FormatColumnWidths(*widths).remove(' ');
+        QTEST(written, "written");
     }
 
     // Nothing is written while the store is read-only; values go to the
