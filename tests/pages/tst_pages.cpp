@@ -107,11 +107,8 @@ private Q_SLOTS:
         {
             auto dialog = OpenMainDialog();
             auto* timeout = Control<CSpinField>(dialog->PingPage(), IDC_PING_TIMEOUT_SPIN);
-            QCOMPARE(timeout->Value(), 60);
-            timeout->stepBy(1);
-            QCOMPARE(timeout->Value(), 60);
-            timeout->stepBy(-100);
-            QCOMPARE(timeout->Value(), 1);
+            const auto stepped = [timeout](int steps) { timeout->stepBy(steps); return timeout->Value(); };
+            QCOMPARE(QList<int>({timeout->Value(), stepped(1), stepped(-100)}), QList<int>({60, 60, 1}));
             Control<CSpinField>(dialog->PingPage(), IDC_PING_DELAY_SPIN)->SetValue(9999);
             Control<CSpinField>(dialog->PingPage(), IDC_PING_DELAY_SPIN)->stepBy(5);
             QCOMPARE(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->text(), QStringLiteral("10000"));
