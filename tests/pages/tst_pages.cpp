@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The function pages inside a real main window: loading and saving their
 // settings and Recent Lists, the host exchange rules, Smart Address
-// Splitting and the NS LookUp page's name-server rule.
+// Splitting and the NS LookUp page's name-server rule; the Recent List rules
+// and the address splitting on plain lists and texts.
 
-#include "../mainwindow/MainDialogFixture.h"
+#include "mainwindow/MainDialogFixture.h"
 
 #include "platform/AppMessages.h"
+#include "query/AddressSplitting.h"
+#include "settings/RecentList.h"
 #include "settings/SettingsKeys.h"
 
 #include <QClipboard>
@@ -31,6 +34,70 @@ class TestPages : public QObject {
 private Q_SLOTS:
     void init() { ResetSettings(); }
 
+    // A stored list ends at an empty entry; an entry already present (in any
+    // case) moves to the top as typed; only a list of exactly ten loses its
+    // last entry, so a longer hand-edited one keeps all of them. A host typed
+    // with ";" is saved as typed (and comes back as two entries).
+    void recentList_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("added"); // none when empty
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty") << "" << "" << "";
+        QTest::newRow("two") << "a;b;" << "" << "a;b;";
+        QTest::newRow("leading separator") << ";a;b;" << "" << "";
+        QTest::newRow("empty entry in the middle") << "ant;bee;;cat;" << "" << "ant;bee;";
+        QTest::newRow("no final separator") << "ant;bee" << "" << "ant;bee;";
+        QTest::newRow("spaces kept") << " a ; b;" << "" << " a ; b;";
+        QTest::newRow("present in other case") << "one;two;Three;four;" << "THREE" << "THREE;one;two;four;";
+        QTest::newRow("present") << "one;two;Three;four;" << "one" << "one;two;Three;four;";
+        QTest::newRow("new, ten") << "1;2;3;4;5;6;7;8;9;10;" << "new" << "new;1;2;3;4;5;6;7;8;9;";
+        QTest::newRow("present, ten") << "1;2;3;4;5;6;7;8;9;10;" << "9" << "9;1;2;3;4;5;6;7;8;10;";
+        QTest::newRow("new, twelve") << "1;2;3;4;5;6;7;8;9;10;11;12;" << "x" << "x;1;2;3;4;5;6;7;8;9;10;11;12;";
+        QTest::newRow("host with separator") << "z;" << "x;y" << "x;y;z;";
+    }
+
+    void recentList()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, added);
+        QStringList entries = RecentList::Parse(stored);
+        if (!added.isEmpty())
+            RecentList::Add(entries, added);
+        QTEST(RecentList::Format(entries), "expected");
+    }
+
+    // The first entry that starts with the text, letter case aside.
+    void prefixMatch()
+    {
+        const QStringList entries{"mail.example.org", "Example.net", "example.com"};
+        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("example")), 1);
+        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("example.c")), 2);
+        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("nothing")), -1);
+    }
+
+    void splitAtFirstAt_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("user"); // "none" when the text is not divided
+        QTest::addColumn<QString>("host");
+        QTest::newRow("user at host") << "ann@bob" << "ann" << "bob";
+        QTest::newRow("two at signs") << "ann@bob@cat" << "ann" << "bob@cat";
+        QTest::newRow("bracketed IPv6") << "ann@[2001:db8::1]" << "ann" << "[2001:db8::1]";
+        QTest::newRow("bare IPv6") << "ann@2001:db8::1" << "ann" << "2001:db8::1";
+        QTest::newRow("leading at") << "@example" << "" << "example";
+        QTest::newRow("trailing at") << "john@" << "john" << "";
+        QTest::newRow("no at") << "host" << "none" << "none";
+    }
+
+    void splitAtFirstAt()
+    {
+        QFETCH(QString, text);
+        const auto parts = SplitAtFirstAt(text);
+        QTEST(parts ? parts->user : QString("none"), "user");
+        QTEST(parts ? parts->host : QString("none"), "host");
+    }
+
     // Spin fields show stored values within their range and step within it.
     void pageValuesAndListsRoundTrip()
     {
@@ -40,11 +107,8 @@ private Q_SLOTS:
         {
             auto dialog = OpenMainDialog();
             auto* timeout = Control<CSpinField>(dialog->PingPage(), IDC_PING_TIMEOUT_SPIN);
-            QCOMPARE(timeout->Value(), 60);
-            timeout->stepBy(1);
-            QCOMPARE(timeout->Value(), 60);
-            timeout->stepBy(-100);
-            QCOMPARE(timeout->Value(), 1);
+            const auto stepped = [timeout](int steps) { timeout->stepBy(steps); return timeout->Value(); };
+            QCOMPARE(QList<int>({timeout->Value(), stepped(1), stepped(-100)}), QList<int>({60, 60, 1}));
             Control<CSpinField>(dialog->PingPage(), IDC_PING_DELAY_SPIN)->SetValue(9999);
             Control<CSpinField>(dialog->PingPage(), IDC_PING_DELAY_SPIN)->stepBy(5);
             QCOMPARE(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->text(), QStringLiteral("10000"));

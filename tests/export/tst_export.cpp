@@ -1,0 +1,363 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The exported text and its printed layout (lines, tabs, pages), and Save,
+// Copy results to clipboard and Print through the real window: the export
+// text of every function from its result rows or pane and its page,
+// byte-exact files, failures that write nothing, and printed pages read back
+// from a PDF. All under a German locale: the export text stays English.
+
+#include "mainwindow/CommonDialogsAnswers.h"
+#include "mainwindow/MainDialogFixture.h"
+
+#include "export/ExportText.h"
+#include "export/PrintLayout.h"
+#include "support/FileHelpers.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <clocale>
+
+using namespace netsonde;
+using namespace netsonde::test;
+
+namespace {
+const QString kColumnLine =
+    QStringLiteral("#    Address         Host Name                                         Response Time\r\n");
+
+QList<bool> ExportCommandsEnabled(const CMainDialog& dialog)
+{
+    return {dialog.Command(ID_FILE_SAVE)->isEnabled(), dialog.Command(ID_COPY_RESULTS)->isEnabled(),
+            dialog.Command(ID_FILE_PRINT)->isEnabled()};
+}
+
+// The printer chosen in the print dialog writes the PDF at the path, or the
+// dialog is cancelled.
+void PrintToPdf(const QString& pdfPath, bool bAccept)
+{
+    CommonDialogs().choosePrinter = [pdfPath, bAccept](QWidget*, QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfPath);
+        return bAccept;
+    };
+}
+
+// What the program writes to its standard output; empty when it fails.
+QString ToolOutput(const QString& program, const QStringList& arguments)
+{
+    QProcess tool;
+    tool.start(program, arguments);
+    const bool bDone = tool.waitForFinished(60000) && tool.exitCode() == 0;
+    return bDone ? QString::fromUtf8(tool.readAllStandardOutput()) : QString();
+}
+
+constexpr int kLineHeight = 10;
+
+// A page whose body holds exactly the given number of lines.
+CPrintGeometry PageHolding(int lines)
+{
+    return {1000, (lines + 8) * kLineHeight, kLineHeight};
+}
+
+QString NumberedLines(int count)
+{
+    QString text;
+    for (int i = 1; i <= count; ++i)
+        text += QStringLiteral("line %1\r\n").arg(i);
+    return text;
+}
+
+} // namespace
+
+class TestExport : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        std::setlocale(LC_ALL, "de_DE.UTF-8");
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(QLocale().dayName(1), QStringLiteral("Montag"));
+    }
+
+    void init() { ResetSettings(); }
+
+    // The date line is English whatever the locale. Every line ends in CR LF:
+    // a CR, an LF or an LF CR (two ends) becomes CR LF, a CR LF stays.
+    void dateLineAndLineEnds_data()
+    {
+        QTest::addColumn<QDateTime>("when");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("morning, one-digit day") << QDateTime({2024, 3, 4}, {9, 5}) << "Monday, March 04, 2024 09:05AM";
+        QTest::newRow("midnight") << QDateTime({2023, 12, 31}, {0, 0}) << "Sunday, December 31, 2023 12:00AM";
+        QTest::newRow("noon") << QDateTime({2024, 2, 29}, {12, 30}) << "Thursday, February 29, 2024 12:30PM";
+        QTest::newRow("afternoon") << QDateTime({2024, 11, 1}, {13, 7}) << "Friday, November 01, 2024 01:07PM";
+        QTest::newRow("last minute") << QDateTime({2025, 7, 19}, {23, 59}) << "Saturday, July 19, 2025 11:59PM";
+    }
+
+    void dateLineAndLineEnds()
+    {
+        QFETCH(QDateTime, when);
+        QFETCH(QString, expected);
+        CExportSource source;
+        source.nFunction = 5;
+        source.strHost = "q.test";
+        source.when = when;
+        source.strPaneText = "a\nb\rc\r\n\n\rd\r";
+        QCOMPARE(BuildExportText(source),
+                 expected + "\r\n\r\nQuote Of The Day from q.test\r\n\r\na\r\nb\r\nc\r\n\r\n\r\nd\r\n");
+    }
+
+    // The cells start at columns 0, 5, 21 and 71; longer cells are not cut
+    // and push the next one along; line breaks inside a cell become spaces.
+    void resultRows_data()
+    {
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QStringList>("shown");
+        const QStringList full{"12345", "255.255.255.255X", QString(50, 'h'), "No response"};
+        QTest::newRow("cells at full width") << full << QStringList{};
+        QTest::newRow("empty cells") << QStringList{"", "", "", "*"} << QStringList{};
+        const QString ipv6 = QStringLiteral("2001:db8:85a3::8a2e:370:7334");
+        QTest::newRow("long cells, IPv6") << QStringList{"123456", ipv6, QString(63, 'n'), "3"} << QStringList{};
+        QTest::newRow("missing cells") << QStringList{"1", "10.0.0.1"} << QStringList{"1", "10.0.0.1", "", ""};
+        QTest::newRow("line breaks") << QStringList{"1", "10.0.0.1", "evil\r\nname", "1 ms"}
+                                     << QStringList{"1", "10.0.0.1", "evil  name", "1 ms"};
+    }
+
+    void resultRows()
+    {
+        QFETCH(QStringList, cells);
+        QFETCH(QStringList, shown);
+        const QStringList& c = shown.isEmpty() ? cells : shown;
+        QCOMPARE(FormatResultRow(cells),
+                 c[0].leftJustified(5) + c[1].leftJustified(16) + c[2].leftJustified(50) + c[3]);
+    }
+
+    // A line ends at CR LF, a lone CR or a lone LF, and one at the very end
+    // starts no further line; an empty line prints nothing but takes its
+    // place; tabs become spaces up to the next multiple of 8 characters.
+    // Each printed line as "top text", a page as "page n".
+    void printedLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("printed");
+        QTest::newRow("CR LF ends") << "a\r\nb\r\n" << QStringList{"page 1", "40 a", "50 b"};
+        QTest::newRow("empty line kept") << "a\r\n\r\nb" << QStringList{"page 1", "40 a", "60 b"};
+        QTest::newRow("bare LF") << "a\nb" << QStringList{"page 1", "40 a", "50 b"};
+        QTest::newRow("bare CR at the end") << "a\r" << QStringList{"page 1", "40 a"};
+        QTest::newRow("bare CR inside") << "a\rb" << QStringList{"page 1", "40 a", "50 b"};
+        QTest::newRow("only a line end") << "\r\n" << QStringList{"page 1"};
+        QTest::newRow("empty") << "" << QStringList{};
+        QTest::newRow("one character then tab") << "a\tb" << QStringList{"page 1", "40 a       b"};
+        QTest::newRow("two leading tabs") << "\t\tx" << QStringList{"page 1", "40 " + QString(16, ' ') + "x"};
+        QTest::newRow("tab after eight characters") << "12345678\tx" << QStringList{"page 1", "40 12345678        x"};
+        QTest::newRow("tab after seven characters") << "1234567\tx" << QStringList{"page 1", "40 1234567 x"};
+        QTest::newRow("trailing tab, tab on the next line") << "ab\t\n\tb"
+                                                            << QStringList{"page 1", "40 ab      ", "50         b"};
+    }
+
+    void printedLines()
+    {
+        QFETCH(QString, text);
+        QStringList printed;
+        for (const CPrintedPage& page : LayOutPrintedPages(text, PageHolding(60))) {
+            printed << QStringLiteral("page %1").arg(page.nNumber);
+            for (const CPrintedLine& line : page.lines)
+                printed << QStringLiteral("%1 %2").arg(line.nTop).arg(line.strText);
+        }
+        QTEST(printed, "printed");
+    }
+
+    // Each page holds as many lines as its body has room for, at least
+    // one; each page's lines start at the body's top and end above its end.
+    void pages_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("bodyLines");
+        QTest::addColumn<int>("perPage");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("100 lines, 60 a page") << 100 << 60 << 60 << 2;
+        QTest::newRow("exactly one page") << 60 << 60 << 60 << 1;
+        QTest::newRow("one line over") << 61 << 60 << 60 << 2;
+        QTest::newRow("empty text") << 0 << 60 << 60 << 0;
+        QTest::newRow("tiny page") << 3 << -3 << 1 << 3;
+    }
+
+    void pages()
+    {
+        QFETCH(int, lines);
+        QFETCH(int, bodyLines);
+        QFETCH(int, perPage);
+        const CPrintGeometry geometry = PageHolding(bodyLines);
+        QCOMPARE(PrintLinesPerPage(geometry), perPage);
+        QVERIFY(geometry.BodyEnd() <= geometry.FooterTop());
+        const QList<CPrintedPage> printed = LayOutPrintedPages(NumberedLines(lines), geometry);
+        QTEST(int(printed.size()), "pages");
+        int printedLines = 0;
+        for (int i = 0; i < printed.size(); ++i) {
+            const CPrintedPage& page = printed.at(i);
+            QCOMPARE(page.nNumber, i + 1);
+            QCOMPARE(page.lines.first().strText, QStringLiteral("line %1").arg(i * perPage + 1));
+            QCOMPARE(page.lines.first().nTop, geometry.BodyTop());
+            QVERIFY(page.lines.last().nTop < geometry.BodyEnd() || perPage == 1);
+            printedLines += int(page.lines.size());
+        }
+        QCOMPARE(printedLines, lines);
+        const CPrintGeometry noHeight{100, 100, 0};
+        QVERIFY(PrintLinesPerPage(noHeight) >= 1 && !LayOutPrintedPages(NumberedLines(3), noHeight).isEmpty());
+    }
+
+    // Save, Copy and Print wait for a first run. The copied text of each
+    // function: its header names what was read from the page when the run
+    // started (the query: the user, or the search type), not what was typed
+    // afterwards; the rows of a list ("|" between cells) or the pane's text
+    // follow.
+    void copiedTextPerFunction_data()
+    {
+        QTest::addColumn<int>("function");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("output");
+        QTest::addColumn<QString>("expected");
+        const QString longName = QStringLiteral("a-very-long-router-name.in.a.deeply.nested.domain.example");
+        QTest::newRow("Ping rows at their columns")
+            << 0 << "" << QStringList{"1|10.0.0.1|example.test|12 ms", "2|10.0.0.1||No response"}
+            << "Ping host target.test\r\n\r\n" + kColumnLine
+                   + "1    10.0.0.1        example.test                                      12 ms\r\n"
+                   + "2    10.0.0.1                                                          No response\r\n";
+        QTest::newRow("TraceRoute long name followed directly by the time")
+            << 1 << "" << QStringList{"1|192.168.100.254|" + longName + "|3 ms"}
+            << "TraceRoute to host target.test\r\n\r\n" + kColumnLine + "1    192.168.100.254 " + longName + "3 ms\r\n";
+        const QStringList pane{"A\r\n"};
+        QTest::newRow("Finger without user") << 2 << "" << pane << "Finger target.test\r\n\r\nA\r\n";
+        QTest::newRow("WhoIs with query") << 3 << "ex.org" << pane << "WhoIs ex.org@target.test\r\n\r\nA\r\n";
+        QTest::newRow("NS LookUp by the resolver") << 4 << "Use Winsock Function GetHostByX" << pane
+                                                   << "Name Server LookUp for target.test\r\n\r\nA\r\n";
+        // Only the resolver mode's exact text leaves out the name server.
+        QTest::newRow("NS LookUp by a name server") << 4 << "use winsock function gethostbyx" << pane
+            << "Name Server LookUp for target.test\r\nSearch Type: use winsock function gethostbyx\r\n"
+               "Name Server: ns.test\r\n\r\nA\r\n";
+        QTest::newRow("Quote Of The Day") << 5 << "" << pane << "Quote Of The Day from target.test\r\n\r\nA\r\n";
+    }
+
+    void copiedTextPerFunction()
+    {
+        QFETCH(int, function);
+        QFETCH(QString, query);
+        QFETCH(QStringList, output);
+        QFETCH(QString, expected);
+        CCommonDialogsAnswers answers;
+        auto dialog = OpenMainDialog();
+        const auto id = static_cast<FunctionId>(function);
+        QCOMPARE(ExportCommandsEnabled(*dialog), QList<bool>(3, false));
+        dialog->SelectFunction(id);
+        dialog->BeginRun();
+        dialog->OnStop();
+        QCOMPARE(ExportCommandsEnabled(*dialog), QList<bool>(3, true));
+        CPropertyPage* page = dialog->Page(id);
+        page->m_strHost = "target.test";
+        page->HostCombo()->setEditText("typed.later.test");
+        if (auto* userHost = qobject_cast<CUserHostPage*>(page))
+            userHost->m_strUser = query;
+        if (id == FunctionId::NameServerLookUp) {
+            dialog->NameServerLookUpPage()->m_strSearchType = query;
+            dialog->NameServerLookUpPage()->m_strNameServer = "ns.test";
+        }
+        if (dialog->ResultList(id)) {
+            for (const QString& row : output)
+                dialog->ResultList(id)->addTopLevelItem(new QTreeWidgetItem(row.split(QLatin1Char('|'))));
+        } else {
+            dialog->TextPane(id)->SetText(output.join(QString()));
+        }
+        QGuiApplication::clipboard()->clear();
+        dialog->Command(ID_COPY_RESULTS)->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), FixedExportDateLine() + expected);
+    }
+
+    // A save writes the exact text over an older file; one that cannot
+    // create its file says so and writes nothing.
+    void saveAndPrint()
+    {
+        CCommonDialogsAnswers answers;
+        CMessageBoxRecorder boxes;
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString path = folder.filePath("Output.txt");
+        QVERIFY(WriteFile(path, QByteArray(5000, 'x')));
+        auto dialog = OpenMainDialog();
+        dialog->SelectFunction(FunctionId::Finger);
+        dialog->BeginRun();
+        dialog->OnStop();
+        dialog->Command(ID_FILE_SAVE)->trigger(); // cancelled: no message
+        CommonDialogs().chooseSavePath = [&path](QWidget*) { return std::optional<QString>(path); };
+        dialog->FingerPage()->m_strHost = "host.test";
+        dialog->TextPane(FunctionId::Finger)->SetText("Grüße\r\nzwei\r\n");
+        dialog->Command(ID_FILE_SAVE)->trigger();
+        QVERIFY(boxes.Texts().isEmpty());
+        QCOMPARE(FileBytes(path),
+                 (FixedExportDateLine() + "Finger host.test\r\n\r\nGr\u00FC\u00DFe\r\nzwei\r\n").toUtf8());
+
+        const QString missingFolderPath = folder.filePath("missing/Output.txt");
+        CommonDialogs().chooseSavePath = [&](QWidget*) { return std::optional<QString>(missingFolderPath); };
+        dialog->Command(ID_FILE_SAVE)->trigger();
+        QCOMPARE(boxes.Texts(), QStringList{"Cannot create " + missingFolderPath});
+        QCOMPARE(boxes.Entries().front().icon, MessageIcon::None);
+        QVERIFY(!QFile::exists(missingFolderPath));
+
+        // A folder in the file's place cannot be replaced: it stays as it
+        // was; no save has left a temporary file beside it.
+        boxes.Clear();
+        const QString folderPath = folder.filePath("taken");
+        QVERIFY(QDir(folder.path()).mkdir("taken"));
+        CommonDialogs().chooseSavePath = [&](QWidget*) { return std::optional<QString>(folderPath); };
+        dialog->Command(ID_FILE_SAVE)->trigger();
+        QCOMPARE(boxes.Texts(), QStringList{"Cannot create " + folderPath});
+        QVERIFY(QFileInfo(folderPath).isDir());
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Output.txt")});
+
+        // A cancelled print dialog prints nothing; the accepted one two pages.
+        const QString pdfPath = folder.filePath("printed.pdf");
+        PrintToPdf(pdfPath, false);
+        dialog->Command(ID_FILE_PRINT)->trigger();
+        QVERIFY(!QFile::exists(pdfPath));
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        PrintToPdf(pdfPath, true);
+        QString output = QStringLiteral("a\tb\r\n\t\tdeep\r\n");
+        for (int line = 1; line <= 98; ++line)
+            output += QStringLiteral("line %1\r\n").arg(line);
+        dialog->TextPane(FunctionId::Finger)->SetText(output);
+        dialog->Command(ID_FILE_PRINT)->trigger();
+
+        const QRegularExpression title(QStringLiteral("(?m)^Title: +Netsonde Output$"));
+        QVERIFY(ToolOutput("pdfinfo", {pdfPath}).contains(title));
+        // pdftotext puts a form feed after each page.
+        QStringList pages = ToolOutput("pdftotext", {"-layout", pdfPath, "-"}).split(QLatin1Char('\f'));
+        pages.removeLast();
+        QVERIFY2(pages.size() >= 2, qPrintable(QString::number(pages.size())));
+        for (int page = 0; page < pages.size(); ++page) {
+            const QStringList lines = pages.at(page).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            QCOMPARE(lines.constFirst().trimmed(), QStringLiteral("Netsonde Version 2.1a"));
+            QCOMPARE(lines.constLast().trimmed(), QStringLiteral("Page %1").arg(page + 1));
+        }
+        const QString all = pages.join(QLatin1Char('\n'));
+        // Tabs became spaces: "b" on the line of "a", two tabs indent further.
+        const QRegularExpressionMatch tabbed = QRegularExpression(QStringLiteral("\\na( +)b\\n( +)deep\\n")).match(all);
+        QVERIFY2(tabbed.hasMatch(), qPrintable(all.left(400)));
+        QVERIFY(tabbed.capturedLength(2) > tabbed.capturedLength(1) + 1);
+        QVERIFY(all.contains("Monday, March 04, 2024 09:05AM") && all.contains("Finger host.test"));
+        qsizetype from = 0;
+        for (int line = 1; line <= 98; ++line) {
+            const qsizetype at = all.indexOf(QStringLiteral("line %1\n").arg(line), from);
+            QVERIFY2(at >= 0, qPrintable(QString::number(line)));
+            from = at;
+        }
+    }
+};
+
+QTEST_MAIN(TestExport)
+#include "tst_export.moc"
