@@ -17,7 +17,7 @@ namespace netsonde::test {
 // RDLENGTH (dig does not print it).
 using ReportShape = QStringList;
 
-inline QString Entry(const QString& heading, const QStringList& lines)
+inline QString ShapeEntry(const QString& heading, const QStringList& lines)
 {
     static const QRegularExpression unseen(QStringLiteral("(?<=\\|)ID=\\d+, |, RDLENGTH=\\d+"));
     return QString(heading + u'|' + lines.join(u'|')).remove(unseen).toLower();
@@ -73,7 +73,7 @@ inline ReportShape DigShape(const QString& server, const QString& name, const QS
         QStringLiteral("Recursion Desired=%1, Recursion Available=%2").arg(yes("rd"), yes("ra")),
         QStringLiteral("QDCOUNT=%1, ANCOUNT=%2, NSCOUNT=%3, ARCOUNT=%4")
             .arg(head.captured(4), head.captured(5), head.captured(6), head.captured(7))};
-    ReportShape shape{Entry(QStringLiteral("Header:"), headerLines)};
+    ReportShape shape{ShapeEntry(QStringLiteral("Header:"), headerLines)};
     static const QMap<QString, QString> headings{{";; QUESTION SECTION:", "Question:"},
                                                  {";; ANSWER SECTION:", "Answer Section:"},
                                                  {";; AUTHORITY SECTION:", "Authority Records Section:"},
@@ -85,10 +85,10 @@ inline ReportShape DigShape(const QString& server, const QString& name, const QS
         if (headings.contains(line))
             heading = headings.value(line);
         else if (const auto q = question.match(line); q.hasMatch())
-            shape << Entry(heading, {QStringLiteral("Name=%1, QTYPE=%2, QCLASS=1")
+            shape << ShapeEntry(heading, {QStringLiteral("Name=%1, QTYPE=%2, QCLASS=1")
                                          .arg(WithoutTrailingDot(q.captured(1)), q.captured(2).replace("ANY", "ALL"))});
         else if (const auto r = record.match(line); r.hasMatch())
-            shape << Entry(heading, {"Name=" + WithoutTrailingDot(r.captured(1)),
+            shape << ShapeEntry(heading, {"Name=" + WithoutTrailingDot(r.captured(1)),
                                      QStringLiteral("Type=%1, Class=1, TTL=%2").arg(r.captured(3), r.captured(2)),
                                      RdataLines(r.captured(3), r.captured(4).trimmed())});
     }
@@ -104,7 +104,7 @@ inline ReportShape ReportShapeOf(const QString& report)
     QStringList lines;
     const auto flush = [&] {
         if (!lines.isEmpty())
-            shape << Entry(heading, lines);
+            shape << ShapeEntry(heading, lines);
         lines.clear();
     };
     for (const QString& line : report.split(QStringLiteral("\r\n"))) {

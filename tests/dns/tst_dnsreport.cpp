@@ -58,7 +58,6 @@ QByteArray AddressReply(int an, int ns, int ar)
 }
 
 const QByteArray kAddress1 = "\x0A\x00\x00\x01"_wire;
-const QByteArray kIpv6Bytes = QByteArray::fromHex("20010db8000000000000000000000001");
 
 // The answer section up to the RDATA lines, for a record of class 1 named by
 // a pointer to the question's name.
@@ -88,7 +87,7 @@ QString CutShort(const char* where)
 QByteArray Ipv6AndServiceReply()
 {
     return Reply(1, 1, 1)
-        .Pointer(12).Fields(28, 1, 60, kIpv6Bytes)
+        .Pointer(12).Fields(28, 1, 60, QByteArray::fromHex("20010db8000000000000000000000001"))
         .Labels({"_sip", "_udp"}).Pointer(12)
         .Fields(33, 1, 60, Rdata().U16(10).U16(60).U16(5060).Labels({"sip"}).Pointer(12))
         .Root().Fields(28, 1, 60, QByteArray::fromHex("00000000000000000000ffffc0000201"));
@@ -115,38 +114,21 @@ private Q_SLOTS:
             Row(tag, Answer(type, rdata), AnswerHead(word, 3600, int(rdata.size())) + lines + "---\r\n");
         };
         const char* const notImplemented = "   RDATA=Not yet implemented\r\n";
-        row("A", 1, kAddress1, "A", "   IP Address=10.0.0.1\r\n");
         row("A with RDLENGTH 16", 1, "\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x80\xFF"_wire, "A",
             "   IP Address=0.1.2.3.4.5.6.7.8.9.10.11.12.13.128.255\r\n");
         row("A with RDLENGTH 0", 1, QByteArray(), "A", "   IP Address=\r\n");
-        row("NS", 2, Rdata().Labels({"ns1"}).Pointer(12), "NS", "   Name Server=ns1.example.com\r\n");
-        row("CNAME", 5, Rdata().Name({"alias", "org"}), "CNAME", "   CNAME=alias.org\r\n");
-        row("MB", 7, Rdata().Name({"mb"}), "MB", "   MB=mb\r\n");
-        row("MG", 8, Rdata().Labels({"mg"}).Pointer(12), "MG", "   MG=mg.example.com\r\n");
         row("MR", 9, Rdata().Root(), "MR", "   MR=\r\n");
-        row("PTR", 12, Rdata().Name({"host", "example", "net"}), "PTR", "   PTR=host.example.net\r\n");
         row("SOA", 6,
             Rdata().Labels({"ns1"}).Pointer(12).Labels({"hostmaster"}).Pointer(12)
                 .U32(2024010101).U32(7200).U32(0x80000000).U32(0xFFFFFFFF).U32(300), "SOA",
             "   Name Server=ns1.example.com, Mailbox=hostmaster.example.com\r\n"
             "   Serial=2024010101, Refresh=7200, Retry=-2147483648\r\n   Expire=-1, Minimum=300\r\n");
-        row("WKS", 11, "\xC0\x00\x02\x01\x06\x00\x00\x00\x01"_wire, "WKS", "   IP Address=192.0.2.1, Protocol=6\r\n");
-        row("HINFO", 13, "\x06" "PDP-11" "\x04" "UNIX"_wire, "HINFO", "   CPU=PDP-11, OS=UNIX\r\n");
         row("HINFO with empty strings", 13, "\x00\x00"_wire, "HINFO", "   CPU=, OS=\r\n");
-        row("MINFO", 14, Rdata().Labels({"admin"}).Pointer(12).Name({"errors", "org"}), "MINFO",
-            "   RMAILBX=admin.example.com, EMAILBX=errors.org\r\n");
-        row("MX", 15, Rdata().U16(10).Labels({"mail"}).Pointer(12), "MX",
-            "   Preference=10, Mail Exchange=mail.example.com\r\n");
         row("MX preference 65535", 15, Rdata().U16(65535).Root(), "MX", "   Preference=65535, Mail Exchange=\r\n");
-        row("TXT with two strings", 16, "\x05" "hello" "\x0B" "brave world"_wire, "TXT",
-            "   TXT=hello\r\n   TXT=brave world\r\n");
         row("TXT with an empty string", 16, "\x00"_wire, "TXT", "   TXT=\r\n");
         row("TXT with RDLENGTH 0", 16, QByteArray(), "TXT", "");
-        row("AAAA", 28, kIpv6Bytes, "AAAA", "   IPv6 Address=2001:db8::1\r\n");
         row("AAAA with RDLENGTH 17, the last byte not shown", 28, QByteArray(16, '\0') + "\x07"_wire, "AAAA",
             "   IPv6 Address=::\r\n");
-        row("SRV", 33, Rdata().U16(0).U16(5).U16(389).Name({"ldap", "example", "org"}), "SRV",
-            "   Priority=0, Weight=5, Port=389, Target=ldap.example.org\r\n");
         row("SRV with 65535s and the root as target", 33, Rdata().U16(65535).U16(65535).U16(65535).Root(), "SRV",
             "   Priority=65535, Weight=65535, Port=65535, Target=\r\n");
         // A TYPE with no word of its own shows UNDEFINED: otherwise the Type= line would show nothing.
@@ -175,11 +157,8 @@ private Q_SLOTS:
         const QString authority = QStringLiteral("Authority Records Section:\r\n");
         const QString additional = QStringLiteral("Additional Records Section:\r\n");
         const QString r1 = AddressRecordText(1), r2 = AddressRecordText(2), r3 = AddressRecordText(3);
-        Row("0 0 0", AddressReply(0, 0, 0), "---\r\n");
-        Row("1 0 0", AddressReply(1, 0, 0), answers + r1 + "---\r\n");
         Row("2 0 1", AddressReply(2, 0, 1), answers + r1 + r2 + additional + r3 + "---\r\n");
         Row("0 2 1", AddressReply(0, 2, 1), authority + r1 + r2 + additional + r3 + "---\r\n");
-        Row("1 1 1", AddressReply(1, 1, 1), answers + r1 + authority + r2 + additional + r3 + "---\r\n");
         Row("AAAA, SRV, AAAA", Ipv6AndServiceReply(),
             "Answer Section:\r\n   Name=example.com\r\n   Type=AAAA, Class=1, TTL=60, RDLENGTH=16\r\n"
             "   IPv6 Address=2001:db8::1\r\nAuthority Records Section:\r\n   Name=_sip._udp.example.com\r\n"
@@ -230,17 +209,10 @@ private Q_SLOTS:
         Row("short form of a header with every flag", DnsMessageBuilder().Header(4, 0xFF, 0xFF, 0, 0, 0, 0), "---\r\n");
 
         // Names: labels as received; the decoder's own cases are in the wire test.
-        const QString aLines = QStringLiteral("   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n");
         Row("dot and control bytes in labels",
             Reply(1, 0, 0).Labels({"a.b", "x\ty"}).Pointer(12).Fields(1, 1, 0, kAddress1),
-            answers + "   Name=a.b.x\ty.example.com\r\n" + aLines + "---\r\n");
-        Row("pointer to itself", Reply(1, 0, 0).Pointer(29).Fields(1, 1, 0, kAddress1),
-            answers + "   Error: bad compression pointer in the answer section, record 1 (NAME)\r\n---\r\n");
-        // Record 1 at 29 is "www" + pointer to 12; record 2 at 49 points to 29; record 3 at 65 points to 49.
-        Row("pointer chain",
-            Reply(3, 0, 0).Labels({"www"}).Pointer(12).Fields(1, 1, 0, kAddress1).Pointer(29)
-                .Fields(1, 1, 0, kAddress1).Pointer(49).Fields(1, 1, 0, kAddress1),
-            answers + QString("   Name=www.example.com\r\n" + aLines).repeated(3) + "---\r\n");
+            "Answer Section:\r\n   Name=a.b.x\ty.example.com\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n"
+            "   IP Address=10.0.0.1\r\n---\r\n");
         Row("UTF-8 and Latin-1 bytes",
             Reply(1, 0, 0).Labels({"caf\xC3\xA9"_wire, "\xE9t\xE9"_wire}).Pointer(12)
                 .Fields(16, 1, 0, "\x02\xFF\xC3"_wire),
@@ -258,20 +230,14 @@ private Q_SLOTS:
 
         // Datagrams cut short, said where.
         const QByteArray reply = Answer(1, kAddress1);
-        const QString inName = answers + CutShort("answer section, record 1 (NAME)");
-        const QString inFields = answers + "   Name=example.com\r\n"
-                                 + CutShort("answer section, record 1 (TYPE, CLASS, TTL, RDLENGTH)");
-        const QString inQname = CutShort("question section, entry 1 (QNAME)");
         Row("empty", QByteArray(), CutShort("header"));
         Row("11 bytes, verbose", reply.left(11), "Header:\r\n" + CutShort("header"), true);
-        Row("header only, verbose", reply.left(12), VerboseHead(1, 1, 0, 0) + inQname, true);
-        Row("before the question's zero byte", reply.left(24), inQname);
+        Row("header only, verbose", reply.left(12),
+            VerboseHead(1, 1, 0, 0) + CutShort("question section, entry 1 (QNAME)"), true);
         Row("inside QCLASS, verbose", reply.left(28),
             VerboseHead(1, 1, 0, 0) + CutShort("question section, entry 1 (QTYPE, QCLASS)"), true);
-        Row("before the answer", reply.left(29), inName);
-        Row("inside the answer's label", Reply(1, 0, 0).Raw("\x03" "ww"_wire), inName);
-        Row("inside RDLENGTH", reply.left(40), inFields);
-        Row("inside RDATA", reply.left(43), AnswerHead("A", 3600, 4) + CutShort("answer section, record 1 (RDATA)"));
+        Row("inside the answer's label", Reply(1, 0, 0).Raw("\x03" "ww"_wire),
+            answers + CutShort("answer section, record 1 (NAME)"));
         Row("RDLENGTH past the end", Reply(1, 0, 0).Pointer(12).Fields(16, 1, 0, 1000).Raw("\x03" "abc"_wire),
             AnswerHead("TXT", 0, 1000) + CutShort("answer section, record 1 (RDATA)"));
         Row("second answer missing", Reply(2, 0, 0).Raw(AddressRecord(1)),

@@ -172,17 +172,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("address"); // asked by address; by name when empty
         QTest::addColumn<QList<CIpAddress>>("resolved"); // none: the lookup fails
         QTest::addColumn<QString>("tail");
-        const QList loopback{Address("127.0.0.1")};
         const QString block = QStringLiteral("Hostname: target\r\nIP Address: %1\r\nAlias List: loopback\r\n");
-        QTest::newRow("me") << "me" << "127.0.0.1" << loopback << block.arg("127.0.0.1");
-        QTest::newRow("MySelf") << "MySelf" << "127.0.0.1" << loopback << block.arg("127.0.0.1");
-        QTest::newRow("dotted") << "127.0.0.1" << "127.0.0.1" << loopback << block.arg("127.0.0.1");
-        QTest::newRow("IPv6") << "[::1]" << "::1" << QList{Address("::1")} << block.arg("::1");
+        QTest::newRow("me") << "me" << "127.0.0.1" << QList{Address("127.0.0.1")} << block.arg("127.0.0.1");
         QTest::newRow("name") << "Target.Example" << ""
                               << QList{Address("198.51.100.20"), Address("198.51.100.21"), Address("2001:db8::20")}
                               << block.arg("198.51.100.20\r\nIP Address: 2001:db8::20") + "---\r\n";
-        QTest::newRow("unknown name") << "nowhere.example" << "" << QList<CIpAddress>()
-                                      << "Cannot resolve nowhere.example\r\n---\r\n";
         QTest::newRow("unknown address") << "192.0.2.99" << "192.0.2.99" << QList<CIpAddress>() << "Not available\r\n";
     }
     void getHostByXTarget()
@@ -323,7 +317,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("nameServer");
         QTest::addColumn<QHostAddress::SpecialAddress>("loopback");
         QTest::newRow("IPv4") << "127.0.0.1" << QHostAddress::LocalHost;
-        QTest::newRow("IPv6") << "::1" << QHostAddress::LocalHostIPv6;
         QTest::newRow("IPv6 in brackets") << "[::1]" << QHostAddress::LocalHostIPv6;
     }
     void onlyTheFirstDatagramIsReported()
@@ -457,7 +450,7 @@ private Q_SLOTS:
         ReportShape expected = DigShape(server, digName, type == QLatin1String("ALL") ? "ANY" : type, &failure);
         QVERIFY2(!expected.isEmpty(), qPrintable(failure));
         if (!verbose)
-            expected.removeIf([](const QString& entry) { return entry.startsWith("header:") || entry.startsWith("question:"); });
+            expected = expected.filter(QRegularExpression("^(?!header:|question:)"));
         QCOMPARE(ReportShapeOf(output), expected);
     }
 
