@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The report of received DNS messages, short and verbose, and their data
-// form, on hand-built datagrams: every RDATA form, every heading
-// combination, compression pointers, and datagrams cut short or lying.
+// DNS messages byte by byte: the query built, the wire cursor, the name
+// decoder and the text of received bytes; the report of received messages,
+// short and verbose, and their data form, on hand-built datagrams: every
+// heading combination, compression pointers, and datagrams cut short or lying.
 
 #include "DnsMessageBuilder.h"
 
+#include "dns/DnsDomainName.h"
 #include "dns/DnsMessageJson.h"
+#include "dns/DnsQuery.h"
 #include "dns/DnsReport.h"
+#include "dns/DnsWireCursor.h"
 #include "dns/Ipv6AddressText.h"
+#include "platform/text/Utf8OrLatin1.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,7 +24,28 @@ using namespace netsonde;
 using netsonde::test::DnsMessageBuilder;
 using netsonde::test::operator""_wire;
 
+Q_DECLARE_METATYPE(netsonde::DnsWireError)
+
 namespace {
+
+const QString kTypeA = QStringLiteral("A - Host address");
+const QString kTypePtr = QStringLiteral("PTR - Domain name pointer");
+
+QString Repeated(char c, int count) { return QString(count, QLatin1Char(c)); }
+
+// The query of ID 0x1234 (RD set, one question) for a dotted name, each
+// label after its length byte; QTYPE as given, QCLASS IN. "" is the root.
+QByteArray Query(const QByteArray& dotted, int qtype = 1)
+{
+    QByteArray query = "\x12\x34\x01\x00\x00\x01\x00\x00\x00\x00\x00\x00"_wire;
+    for (const QByteArray& label : dotted.split('.'))
+        if (!label.isEmpty())
+            query.append(static_cast<char>(label.size())).append(label);
+    return query.append('\0').append(char(qtype >> 8)).append(char(qtype)).append("\x00\x01"_wire);
+}
+
+// 15 labels of 63 bytes, each with its dot: 960 bytes of query name.
+QString FifteenLongLabels() { return QStringList(15, Repeated('x', 63)).join('.') + '.'; }
 
 // The header of a reply with ID 0x1234, QR and RD and RA set.
 DnsMessageBuilder ReplyHeader(int qd, int an, int ns, int ar)
@@ -100,10 +127,218 @@ void Row(const char* tag, const QByteArray& message, const QString& expected, bo
 
 } // namespace
 
-class TestDnsReport : public QObject {
+class TestDnsMessage : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void builtQuery_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("searchType");
+        QTest::addColumn<QByteArray>("expected");
+        const auto row = [](const char* tag, const QString& host, const QString& type, const QByteArray& expected) {
+            QTest::newRow(tag) << host << type << expected;
+        };
+        row("name, A", "www.example.com", kTypeA,
+            "\x12\x34\x01\x00\x00\x01\x00\x00\x00\x00\x00\x00"
+            "\x03" "www" "\x07" "example" "\x03" "com" "\x00\x00\x01\x00\x01"_wire);
+        row("trailing dot adds nothing", "www.example.com.", kTypeA, Query("www.example.com"));
+        row("leading dot gives the empty name", ".www.example.com", kTypeA, Query(""));
+        row("two dots end the name", "www..example.com", kTypeA, Query("www"));
+        row("case kept", "WwW.ExAmPlE.CoM", kTypeA, Query("WwW.ExAmPlE.CoM"));
+        row("dotted address reversed", "10.1.2.3", kTypePtr, Query("3.2.1.10.IN-ADDR.ARPA", 12));
+        row("short address reversed as written", "10.1", kTypePtr, Query("1.10.IN-ADDR.ARPA", 12));
+        row("hexadecimal address reversed as written", "0x7f.1", kTypePtr, Query("1.0x7f.IN-ADDR.ARPA", 12));
+        row("255.255.255.255 not reversed", "255.255.255.255", kTypeA, Query("255.255.255.255"));
+        row("five parts is a name", "1.2.3.4.5", kTypeA, Query("1.2.3.4.5"));
+        row("UTF-8 bytes of the text", QString::fromUtf8("b\xC3\xBC" "cher.de"), kTypeA, Query("b\xC3\xBC" "cher.de"));
+        for (const auto& [type, qtype] : {std::pair{"ALL - All records", 255}, {"MAILB - Mailbox related records", 253},
+                                          {"MX - Mail exchange", 15}, {"WKS - Well known service description", 11},
+                                          {"AAAA - IPv6 host address", 28}, {"SRV - Service location", 33}})
+            row(type, "_sip._udp.a", type, Query("_sip._udp.a", qtype));
+        row("IPv6 address reversed by nibbles", "2001:db8::1", kTypePtr,
+            Query("1.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa", 12));
+        row("IPv6 address in upper case, nibbles in lower case", "FE80::ABCD", kTypePtr,
+            Query("d.c.b.a.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.e.f.ip6.arpa", 12));
+        row("IPv4-mapped IPv6 address reversed by nibbles", "::ffff:10.1.2.3", kTypePtr,
+            Query("3.0.2.0.1.0.a.0.f.f.f.f.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.ip6.arpa", 12));
+        row("not an IPv6 address is a name", "2001:db8::1::2", kTypePtr, Query("2001:db8::1::2", 12));
+        row("63-byte label", Repeated('x', 63) + ".de", kTypeA, Query(QByteArray(63, 'x') + ".de"));
+        const QString fullName = FifteenLongLabels() + Repeated('y', 46);
+        row("query of 1024 bytes", fullName, kTypeA, Query(fullName.toLatin1()));
+        row("64-byte part after the end of the name", "a.." + Repeated('x', 64), kTypeA, Query("a"));
+    }
+    void builtQuery()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, searchType);
+        QFETCH(QByteArray, expected);
+        const DnsQuery query = BuildDnsQuery(host, searchType, 0x1234);
+        QVERIFY2(query.Succeeded(), qPrintable(query.failure));
+        QCOMPARE(query.bytes.toHex(' '), expected.toHex(' '));
+        QVERIFY(query.bytes.size() <= kDnsMessageBufferSize);
+    }
+
+    void refused_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("searchType");
+        QTest::addColumn<QString>("failure");
+        const QString undefined = QStringLiteral("Internal Error: Undefined record type in NameServerLookUp");
+        const QString labelTooLong = QStringLiteral("A part of the host name is longer than 63 bytes");
+        const QString queryTooLong = QStringLiteral("The host name is too long to fit in a query");
+        QTest::newRow("resolver entry") << "a" << "Use Winsock Function GetHostByX" << undefined;
+        QTest::newRow("unknown text") << "a" << "AAAA - IPv6 address" << undefined;
+        QTest::newRow("case differs") << "a" << "a - Host address" << undefined;
+        QTest::newRow("trailing blank") << "a" << "A - Host address " << undefined;
+        QTest::newRow("empty type") << "a" << "" << undefined;
+        QTest::newRow("undefined type wins over a long label") << Repeated('x', 64) << "Bogus" << undefined;
+        QTest::newRow("64-byte label") << Repeated('x', 64) + ".de" << kTypeA << labelTooLong;
+        QTest::newRow("64-byte last label") << "de." + Repeated('x', 64) << kTypeA << labelTooLong;
+        QTest::newRow("64 two-byte characters") << QString(32, QChar(0xE9)) << kTypeA << labelTooLong;
+        // One label of 47 after 960 bytes makes the query 12 + 960 + 48 + 1 + 4 = 1025 bytes.
+        QTest::newRow("query of 1025 bytes") << FifteenLongLabels() + Repeated('y', 47) << kTypeA << queryTooLong;
+        QTest::newRow("many short labels") << QString("label.").repeated(200) << kTypeA << queryTooLong;
+    }
+    void refused()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, searchType);
+        const DnsQuery query = BuildDnsQuery(host, searchType, 1);
+        QVERIFY(!query.Succeeded() && query.bytes.isEmpty());
+        QTEST(query.failure, "failure");
+    }
+
+    void idFromTime()
+    {
+        QCOMPARE(DnsQueryIdForTime(0), quint16{0});
+        QCOMPARE(DnsQueryIdForTime(0x12345678), quint16{0x5678});
+        QCOMPARE(DnsQueryIdForTime(0x1FFFF), quint16{0xFFFF});
+        QCOMPARE(DnsQueryIdForTime(0x20000), quint16{0});
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
+        const quint16 id = CurrentDnsQueryId();
+        const qint64 after = QDateTime::currentSecsSinceEpoch();
+        QVERIFY(id == DnsQueryIdForTime(before) || id == DnsQueryIdForTime(after));
+    }
+
+    void cursor()
+    {
+        const QByteArray message = "\x01\x02\x03\x04\x05\x06\x07\xFF\xFF\xFF\xFF"_wire;
+        DnsWireCursor cursor(message);
+        QCOMPARE(cursor.ReadU8(), quint8{0x01});
+        QCOMPARE(cursor.ReadU16(), quint16{0x0203});
+        QCOMPARE(cursor.ReadU32(), quint32{0x04050607});
+        QCOMPARE(cursor.ReadU32(), quint32{0xFFFFFFFF});
+        QCOMPARE(cursor.Remaining(), 0);
+        QVERIFY(!cursor.Failed());
+        // A failed read leaves the cursor where it was; the error is sticky and
+        // the byte that is there is not read once the cursor has failed.
+        QCOMPARE(cursor.ReadU16(), quint16{0});
+        QCOMPARE(cursor.Error(), DnsWireError::CutShort);
+        QCOMPARE(cursor.Position(), 11);
+        DnsWireCursor sticky(message, 0, 3);
+        QCOMPARE(sticky.ReadU32(), quint32{0});
+        QCOMPARE(sticky.ReadU8(), quint8{0});
+        QVERIFY(sticky.ReadBytes(0).isEmpty());
+        sticky.Fail(DnsWireError::BadPointer);
+        QCOMPARE(sticky.Error(), DnsWireError::CutShort);
+        // A cursor stops at its own end, not the message's.
+        DnsWireCursor inner(message, 1, 3);
+        QCOMPARE(inner.ReadBytes(2), QByteArrayView("\x02\x03"));
+        QCOMPARE(inner.ReadU8(), quint8{0});
+        QVERIFY(inner.Failed());
+        DnsWireCursor negative(message, 0, 5);
+        QVERIFY(negative.ReadBytes(-1).isEmpty());
+        QVERIFY(negative.Failed());
+        DnsWireCursor beyond(message, 19, 20);
+        QCOMPARE(beyond.End(), 11);
+        QCOMPARE(beyond.Position(), 11);
+        QCOMPARE(beyond.ReadU8(), quint8{0});
+        QVERIFY(beyond.Failed());
+    }
+
+    void decodeName_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("end"); // of the cursor; the message's end when -1
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("after"); // past the name, or where it was found cut or its first pointer ended
+        QTest::addColumn<DnsWireError>("error");
+        const auto row = [](const char* tag, const QByteArray& message, int start, const QByteArray& name, int after,
+                            DnsWireError error = DnsWireError::None, int end = -1) {
+            QTest::newRow(tag) << message << start << end << name << after << error;
+        };
+        const auto cut = DnsWireError::CutShort;
+        const auto bad = DnsWireError::BadPointer;
+        // "example.com" at 0..12 (13 bytes), what each row adds from 13 on.
+        const auto base = [] { return DnsMessageBuilder().Name({"example", "com"}); };
+        row("labels", base(), 0, "example.com", 13);
+        row("root", "\x00"_wire, 0, "", 1);
+        row("pointer", base().Pointer(0), 13, "example.com", 15);
+        row("labels then pointer", base().Labels({"www"}).Pointer(0), 13, "www.example.com", 19);
+        row("pointer into a name", base().Pointer(8), 13, "com", 15);
+        row("pointer to pointer", base().Labels({"www"}).Pointer(0).Pointer(13), 19, "www.example.com", 21);
+        row("pointer to the zero byte", base().Pointer(12), 13, "", 15);
+        row("label then pointer to the zero byte", base().Labels({"mail"}).Pointer(12), 13, "mail", 20);
+        const auto one = [](const QByteArray& label) -> QByteArray { return DnsMessageBuilder().Name({label}); };
+        row("dot and any byte inside a label", one("a.b.\x00\xFF"_wire), 0, "a.b.\x00\xFF"_wire, 8);
+        row("length 0x40 is a label", one(QByteArray(0x40, 'x')), 0, QByteArray(0x40, 'x'), 0x42);
+        row("length 0xBF is a label", one(QByteArray(0xBF, 'x')), 0, QByteArray(0xBF, 'x'), 0xC1);
+        row("empty message", QByteArray(), 0, "", 0, cut);
+        row("no zero byte", DnsMessageBuilder().Labels({"example", "com"}), 0, "example.com", 12, cut);
+        row("cut inside a label", "\x07" "exa"_wire, 0, "", 1, cut);
+        row("cut inside a pointer", base().Labels({"www"}).U8(0xC0), 13, "www", 18, cut);
+        // A pointer must point backwards, before the name that holds it: otherwise a loop would hang the decoder.
+        row("pointer to itself", base().Pointer(13), 13, "", 15, bad);
+        row("pointer forward", base().Pointer(15).Root(), 13, "", 15, bad);
+        row("pointer past the message", base().Pointer(0x3FFF), 13, "", 15, bad);
+        row("label then pointer to its own start", base().Labels({"a"}).Pointer(13), 13, "a", 17, bad);
+        // 13 = "a" -> 0; the name at 17 points to 13, and "b" at 19 points back to 17.
+        row("chain that comes back", base().Labels({"a"}).Pointer(0).Pointer(13).Labels({"b"}).Pointer(17), 19,
+            "b.a.example.com", 23);
+        // The name at 4 points back to 0, whose labels run on into the pointer.
+        row("labels reached again after a jump", "\x01" "a" "\x01" "b" "\x01" "c" "\xC0\x00"_wire, 4, "c.a.b", 8, bad);
+        // The labels of the name at 13 need 4 bytes but its cursor ends after 3; its pointer may still reach 0.
+        const QByteArray limited = base().Labels({"ab"}).Pointer(0).Root();
+        row("labels past the cursor's end", limited, 13, "ab", 16, cut, 16);
+        row("pointer behind the cursor's start", limited, 13, "ab.example.com", 18, DnsWireError::None, 18);
+    }
+    void decodeName()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(int, start);
+        QFETCH(int, end);
+        QFETCH(int, after);
+        DnsWireCursor cursor(message, start, end < 0 ? message.size() : end);
+        QTEST(DecodeDomainName(cursor), "name");
+        QTEST(cursor.Error(), "error");
+        QCOMPARE(cursor.Position(), after);
+    }
+
+    void utf8OrLatin1_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QByteArray() << QString();
+        QTest::newRow("ASCII with zero byte") << "a\x00" "b\r\n"_wire << QStringLiteral(u"a\u0000b\r\n");
+        QTest::newRow("two-byte") << "caf\xC3\xA9"_wire << QStringLiteral(u"caf\u00E9");
+        QTest::newRow("three-byte") << "\xE2\x82\xAC"_wire << QStringLiteral(u"\u20AC");
+        QTest::newRow("four-byte") << "\xF0\x9F\x98\x80"_wire << QStringLiteral(u"\U0001F600");
+        QTest::newRow("0xFF") << "\xFF"_wire << QStringLiteral(u"\u00FF");
+        QTest::newRow("lone continuation") << "\x80" "a"_wire << QStringLiteral(u"\u0080a");
+        QTest::newRow("overlong three-byte") << "\xE0\x80\x80"_wire << QStringLiteral(u"\u00E0\u0080\u0080");
+        QTest::newRow("above U+10FFFF") << "\xF4\x90\x80\x80"_wire << QStringLiteral(u"\u00F4\u0090\u0080\u0080");
+        QTest::newRow("F5") << "\xF5\x80"_wire << QStringLiteral(u"\u00F5\u0080");
+        QTest::newRow("cut at the end") << "a\xE2\x82"_wire << QStringLiteral(u"a\u00E2\u0082");
+        QTest::newRow("cut by ASCII") << "\xC3" "a\xC3\xA9"_wire << QStringLiteral(u"\u00C3a\u00E9");
+    }
+    void utf8OrLatin1()
+    {
+        QFETCH(QByteArray, bytes);
+        QTEST(DecodeUtf8OrLatin1(bytes), "text");
+    }
+
     void report_data()
     {
         QTest::addColumn<QByteArray>("message");
@@ -385,5 +620,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDnsReport)
+QTEST_GUILESS_MAIN(TestDnsMessage)
 #include "tst_dnsreport.moc"
