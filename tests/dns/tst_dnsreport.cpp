@@ -142,22 +142,13 @@ private Q_SLOTS:
         row("name, A", "www.example.com", kTypeA,
             "\x12\x34\x01\x00\x00\x01\x00\x00\x00\x00\x00\x00"
             "\x03" "www" "\x07" "example" "\x03" "com" "\x00\x00\x01\x00\x01"_wire);
-        row("trailing dot adds nothing", "www.example.com.", kTypeA, Query("www.example.com"));
         row("leading dot gives the empty name", ".www.example.com", kTypeA, Query(""));
         row("two dots end the name", "www..example.com", kTypeA, Query("www"));
-        row("case kept", "WwW.ExAmPlE.CoM", kTypeA, Query("WwW.ExAmPlE.CoM"));
-        row("dotted address reversed", "10.1.2.3", kTypePtr, Query("3.2.1.10.IN-ADDR.ARPA", 12));
         row("short address reversed as written", "10.1", kTypePtr, Query("1.10.IN-ADDR.ARPA", 12));
         row("hexadecimal address reversed as written", "0x7f.1", kTypePtr, Query("1.0x7f.IN-ADDR.ARPA", 12));
         row("255.255.255.255 not reversed", "255.255.255.255", kTypeA, Query("255.255.255.255"));
         row("five parts is a name", "1.2.3.4.5", kTypeA, Query("1.2.3.4.5"));
         row("UTF-8 bytes of the text", QString::fromUtf8("b\xC3\xBC" "cher.de"), kTypeA, Query("b\xC3\xBC" "cher.de"));
-        for (const auto& [type, qtype] : {std::pair{"ALL - All records", 255}, {"MAILB - Mailbox related records", 253},
-                                          {"MX - Mail exchange", 15}, {"WKS - Well known service description", 11},
-                                          {"AAAA - IPv6 host address", 28}, {"SRV - Service location", 33}})
-            row(type, "_sip._udp.a", type, Query("_sip._udp.a", qtype));
-        row("IPv6 address reversed by nibbles", "2001:db8::1", kTypePtr,
-            Query("1.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa", 12));
         row("IPv6 address in upper case, nibbles in lower case", "FE80::ABCD", kTypePtr,
             Query("d.c.b.a.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.e.f.ip6.arpa", 12));
         row("IPv4-mapped IPv6 address reversed by nibbles", "::ffff:10.1.2.3", kTypePtr,
@@ -603,13 +594,11 @@ private Q_SLOTS:
         const auto row = [](const char* tag, QByteArray hex, QByteArray text) { QTest::newRow(tag) << hex << text; };
         row("all zero", "00000000000000000000000000000000", "::");
         row("run at the start", "00000000000000000000000000000001", "::1");
-        row("run in the middle", "20010db8000000000000000000000001", "2001:db8::1");
         row("run at the end", "fe800000000000000000000000000000", "fe80::");
         row("tie, the first run", "20010db8000000000001000000000001", "2001:db8::1:0:0:1");
         row("the longer run, not the first", "20010000000000010000000000000001", "2001:0:0:1::1");
         row("single zero group", "20010db8000000010001000100010001", "2001:db8:0:1:1:1:1:1");
         row("leading zeros dropped, lower case", "20010DB800AB0C0000010010ABCDEF01", "2001:db8:ab:c00:1:10:abcd:ef01");
-        row("IPv4-mapped", "00000000000000000000ffffc0000201", "::ffff:192.0.2.1");
         row("IPv4-compatible stays hex", "000000000000000000000000c0000201", "::c000:201");
         row("15 bytes", "000000000000000000000000000001", "");
     }

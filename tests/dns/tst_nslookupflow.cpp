@@ -312,18 +312,12 @@ private Q_SLOTS:
         QCOMPARE(boxes.Texts().size(), int(output.isEmpty()));
     }
 
-    void onlyTheFirstDatagramIsReported_data()
-    {
-        QTest::addColumn<QString>("nameServer");
-        QTest::addColumn<QHostAddress::SpecialAddress>("loopback");
-        QTest::newRow("IPv4") << "127.0.0.1" << QHostAddress::LocalHost;
-        QTest::newRow("IPv6 in brackets") << "[::1]" << QHostAddress::LocalHostIPv6;
-    }
+    // The name server in brackets, as an IPv6 address may be written.
     void onlyTheFirstDatagramIsReported()
     {
-        QFETCH(QString, nameServer);
-        QFETCH(QHostAddress::SpecialAddress, loopback);
-        CScriptedNameServer server({AddressAnswer(1), AddressAnswer(2, "\x0a\x09\x09\x09")}, loopback);
+        const QString nameServer = QStringLiteral("[::1]");
+        CScriptedNameServer server({AddressAnswer(1), AddressAnswer(2, "\x0a\x09\x09\x09")},
+                                   QHostAddress::LocalHostIPv6);
         auto window = OpenLookupWindow(false);
         window.Function()->SetServerPort(server.Port());
         window.dialog->TextPane(FunctionId::NameServerLookUp)->SetText(QStringLiteral("earlier\r\n"));
@@ -361,16 +355,11 @@ private Q_SLOTS:
         const auto row = [](const char* tag, const QString& host, const QString& server, const QByteArray& answer,
                             const QString& box) { QTest::newRow(tag) << host << server << answer << box; };
         row("long name", QStringList(20, QString(60, 'b')).join('.'), "127.0.0.1", good, kQueryTooLongMessage);
-        row("answer too long", kHost, "127.0.0.1", QByteArray(kDnsMaxAnswerSize + 1, '\0'),
-            QString("Error %1 while receiving data from 127.0.0.1").arg(EMSGSIZE));
         row("empty answer", kHost, "127.0.0.1", QByteArray(), QString());
         row("nothing listens", kHost, "127.0.0.1", good,
             QString("Error %1 while connecting to 127.0.0.1").arg(ECONNREFUSED));
         row("broadcast", kHost, "everyone.example", good,
             QString("Error %1 while sending data to everyone.example").arg(EACCES));
-        const QString unreachable = LabVariable("NETSONDE_LAB_UNREACHABLE");
-        row("unreachable", kHost, unreachable, good,
-            QString("Error %1 while connecting to %2").arg(ENETUNREACH).arg(unreachable));
     }
     void failuresAreToldInAPlainBox()
     {
