@@ -120,9 +120,23 @@ QByteArray Ipv6AndServiceReply()
         .Root().Fields(28, 1, 60, QByteArray::fromHex("00000000000000000000ffffc0000201"));
 }
 
-void Row(const char* tag, const QByteArray& message, const QString& expected, bool verbose = false)
+// A record's members in the data form up to RDLENGTH, then the row's own.
+QByteArray JsonRecord(const char* name, const char* type, int number, int ttl, int rdLength, const char* rest)
 {
-    QTest::newRow(tag) << message << verbose << expected;
+    return QString(R"j({"name": "%1", "type": "%2", "type_number": %3, "class": 1, "ttl": %4, "rdlength": %5%6})j")
+        .arg(QLatin1String(name), QLatin1String(type)).arg(number).arg(ttl).arg(rdLength).arg(QString::fromUtf8(rest))
+        .toUtf8();
+}
+// AddressRecord(n) in the data form.
+QByteArray JsonAddress(int n)
+{
+    return JsonRecord("", "A", 1, 0, 4, qPrintable(QStringLiteral(R"j(, "address": "10.0.0.%1")j").arg(n)));
+}
+
+void Row(const char* tag, const QByteArray& message, const QString& expected, bool verbose = false,
+         const QByteArray& json = {})
+{
+    QTest::newRow(tag) << message << verbose << expected << json;
 }
 
 } // namespace
@@ -335,9 +349,13 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<bool>("verbose");
         QTest::addColumn<QString>("expected");
-        // One answer named by a pointer to the question's name, TTL 3600.
-        const auto row = [](const char* tag, int type, const QByteArray& rdata, const char* word, const char* lines) {
-            Row(tag, Answer(type, rdata), AnswerHead(word, 3600, int(rdata.size())) + lines + "---\r\n");
+        QTest::addColumn<QByteArray>("json"); // the data form's members the row checks, if any
+        // One answer named by a pointer to the question's name, TTL 3600; its own members in the data form.
+        const auto row = [](const char* tag, int type, const QByteArray& rdata, const char* word, const char* lines,
+                            const char* json = nullptr) {
+            const QByteArray record = JsonRecord("example.com", word, type, 3600, int(rdata.size()), json);
+            Row(tag, Answer(type, rdata), AnswerHead(word, 3600, int(rdata.size())) + lines + "---\r\n", false,
+                json ? R"j({"answers": [)j" + record + "]}" : QByteArray());
         };
         const char* const notImplemented = "   RDATA=Not yet implemented\r\n";
         row("A with RDLENGTH 16", 1, "\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x80\xFF"_wire, "A",
@@ -348,9 +366,20 @@ private Q_SLOTS:
             Rdata().Labels({"ns1"}).Pointer(12).Labels({"hostmaster"}).Pointer(12)
                 .U32(2024010101).U32(7200).U32(0x80000000).U32(0xFFFFFFFF).U32(300), "SOA",
             "   Name Server=ns1.example.com, Mailbox=hostmaster.example.com\r\n"
-            "   Serial=2024010101, Refresh=7200, Retry=-2147483648\r\n   Expire=-1, Minimum=300\r\n");
+            "   Serial=2024010101, Refresh=7200, Retry=-2147483648\r\n   Expire=-1, Minimum=300\r\n",
+            R"j(, "mname": "ns1.example.com", "rname": "hostmaster.example.com", "serial": 2024010101,
+                "refresh": 7200, "retry": -2147483648, "expire": -1, "minimum": 300)j");
+        row("WKS", 11, "\xC0\x00\x02\x01\x06"_wire, "WKS", "   IP Address=192.0.2.1, Protocol=6\r\n",
+            R"j(, "address": "192.0.2.1", "protocol": 6)j");
+        row("HINFO", 13, "\x06" "PDP-11" "\x04" "UNIX"_wire, "HINFO", "   CPU=PDP-11, OS=UNIX\r\n",
+            R"j(, "cpu": "PDP-11", "os": "UNIX")j");
         row("HINFO with empty strings", 13, "\x00\x00"_wire, "HINFO", "   CPU=, OS=\r\n");
-        row("MX preference 65535", 15, Rdata().U16(65535).Root(), "MX", "   Preference=65535, Mail Exchange=\r\n");
+        row("MX preference 65535", 15, Rdata().U16(65535).Root(), "MX", "   Preference=65535, Mail Exchange=\r\n",
+            R"j(, "preference": 65535, "exchange": "")j");
+        row("TXT with quotes, a newline and bytes above 127", 16,
+            "\x0A" "say \"hi\",\n" "\x05" "\xC3\xA9\xFF\x01\x7F"_wire, "TXT",
+            "   TXT=say \"hi\",\n\r\n   TXT=\xC3\xA9\xC3\xBF\x01\x7F\r\n",
+            ", \"strings\": [\"say \\\"hi\\\",\\n\", \"\xC3\xA9\xC3\xBF\\u0001\x7F\"]");
         row("TXT with an empty string", 16, "\x00"_wire, "TXT", "   TXT=\r\n");
         row("TXT with RDLENGTH 0", 16, QByteArray(), "TXT", "");
         row("AAAA with RDLENGTH 17, the last byte not shown", 28, QByteArray(16, '\0') + "\x07"_wire, "AAAA",
@@ -358,7 +387,7 @@ private Q_SLOTS:
         row("SRV with 65535s and the root as target", 33, Rdata().U16(65535).U16(65535).U16(65535).Root(), "SRV",
             "   Priority=65535, Weight=65535, Port=65535, Target=\r\n");
         // A TYPE with no word of its own shows UNDEFINED: otherwise the Type= line would show nothing.
-        row("TYPE 0", 0, "\x01"_wire, "UNDEFINED", notImplemented);
+        row("TYPE 0", 0, "\x01"_wire, "UNDEFINED", notImplemented, R"j(, "rdata": "Not yet implemented")j");
         for (const int type : {3, 4, 17})
             row(qPrintable(QStringLiteral("TYPE %1").arg(type)), type, QByteArray(), "UNDEFINED", notImplemented);
         row("TYPE 253", 253, QByteArray(), "MAILB", notImplemented);
@@ -384,22 +413,28 @@ private Q_SLOTS:
         const QString additional = QStringLiteral("Additional Records Section:\r\n");
         const QString r1 = AddressRecordText(1), r2 = AddressRecordText(2), r3 = AddressRecordText(3);
         Row("2 0 1", AddressReply(2, 0, 1), answers + r1 + r2 + additional + r3 + "---\r\n");
-        Row("0 2 1", AddressReply(0, 2, 1), authority + r1 + r2 + additional + r3 + "---\r\n");
+        Row("0 2 1", AddressReply(0, 2, 1), authority + r1 + r2 + additional + r3 + "---\r\n", false,
+            R"j({"answers": [], "authority": [)j" + JsonAddress(1) + ", " + JsonAddress(2) + R"j(], "additional": [)j"
+                + JsonAddress(3) + "]}");
         Row("AAAA, SRV, AAAA", Ipv6AndServiceReply(),
             "Answer Section:\r\n   Name=example.com\r\n   Type=AAAA, Class=1, TTL=60, RDLENGTH=16\r\n"
             "   IPv6 Address=2001:db8::1\r\nAuthority Records Section:\r\n   Name=_sip._udp.example.com\r\n"
             "   Type=SRV, Class=1, TTL=60, RDLENGTH=12\r\n"
             "   Priority=10, Weight=60, Port=5060, Target=sip.example.com\r\n"
             "Additional Records Section:\r\n   Name=\r\n   Type=AAAA, Class=1, TTL=60, RDLENGTH=16\r\n"
-            "   IPv6 Address=::ffff:192.0.2.1\r\n---\r\n");
+            "   IPv6 Address=::ffff:192.0.2.1\r\n---\r\n", false,
+            R"j({"answers": [)j" + JsonRecord("example.com", "AAAA", 28, 60, 16, R"j(, "address": "2001:db8::1")j")
+                + R"j(], "authority": [)j" + JsonRecord("_sip._udp.example.com", "SRV", 33, 60, 12,
+                                                    R"j(, "priority": 10, "weight": 60, "port": 5060,
+                                                    "target": "sip.example.com")j")
+                + R"j(], "additional": [)j" + JsonRecord("", "AAAA", 28, 60, 16, R"j(, "address": "::ffff:192.0.2.1")j")
+                + "]}");
         // Every question is read: otherwise the answer would be read from the middle of the second question.
         Row("two questions, 1 0 0",
             ReplyHeader(2, 1, 0, 0).Name({"a"}).Question(1, 1).Name({"b"}).Question(1, 1).Raw(AddressRecord(1)),
             answers + r1 + "---\r\n");
 
         // The verbose form: the header and the questions first.
-        Row("verbose, no records", Reply(0, 0, 0),
-            VerboseHead(1, 0, 0, 0) + "   Name=example.com, QTYPE=A, QCLASS=1\r\n---\r\n", true);
         Row("verbose, root question, QTYPE ALL, QCLASS 255", ReplyHeader(1, 0, 0, 0).Root().Question(255, 255),
             VerboseHead(1, 0, 0, 0) + "   Name=, QTYPE=ALL, QCLASS=255\r\n---\r\n", true);
         Row("verbose, QTYPE 0, 28, 33 and 253",
@@ -433,6 +468,12 @@ private Q_SLOTS:
         head("RCODE 6", 6, 0x80, 0x06, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnnn");
         head("RCODE 15", 7, 0x80, 0xFF, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnny");
         Row("short form of a header with every flag", DnsMessageBuilder().Header(4, 0xFF, 0xFF, 0, 0, 0, 0), "---\r\n");
+        Row("header and question in the data form",
+            DnsMessageBuilder().Header(0x1234, 0xAD, 0xF3, 1, 0, 0, 0).Name({"example", "com"}).Question(15, 1),
+            "---\r\n", false, R"j({"header": {"id": 4660, "qr": true, "opcode": 5, "aa": true, "tc": false, "rd": true,
+                "ra": true, "z": 7, "rcode": 3, "qdcount": 1, "ancount": 0, "nscount": 0, "arcount": 0},
+                "questions": [{"name": "example.com", "type": "MX", "type_number": 15, "class": 1}],
+                "answers": [], "authority": [], "additional": []})j");
 
         // Names: labels as received; the decoder's own cases are in the wire test.
         Row("dot and control bytes in labels",
@@ -457,7 +498,8 @@ private Q_SLOTS:
         // Datagrams cut short, said where.
         const QByteArray reply = Answer(1, kAddress1);
         Row("empty", QByteArray(), CutShort("header"));
-        Row("11 bytes, verbose", reply.left(11), "Header:\r\n" + CutShort("header"), true);
+        Row("11 bytes, verbose", reply.left(11), "Header:\r\n" + CutShort("header"), true,
+            R"j({"header": null, "questions": [], "answers": [], "error": "Error: message cut short in the header"})j");
         Row("header only, verbose", reply.left(12),
             VerboseHead(1, 1, 0, 0) + CutShort("question section, entry 1 (QNAME)"), true);
         Row("inside QCLASS, verbose", reply.left(28),
@@ -471,7 +513,9 @@ private Q_SLOTS:
         Row("authority missing", Reply(1, 1, 1).Raw(AddressRecord(1)),
             answers + r1 + authority + CutShort("authority section, record 1 (NAME)"));
         Row("inside an authority record", Reply(0, 2, 0).Raw(AddressRecord(1)).Raw(AddressRecord(2).left(9)),
-            authority + r1 + "   Name=\r\n" + CutShort("authority section, record 2 (TYPE, CLASS, TTL, RDLENGTH)"));
+            authority + r1 + "   Name=\r\n" + CutShort("authority section, record 2 (TYPE, CLASS, TTL, RDLENGTH)"),
+            false, "{\"authority\": [" + JsonAddress(1) + R"j(, {"name": ""}], "error":
+                "Error: message cut short in the authority section, record 2 (TYPE, CLASS, TTL, RDLENGTH)"})j");
         Row("inside an additional record's RDATA", Reply(1, 0, 1).Raw(AddressRecord(1)).Raw(AddressRecord(2).left(13)),
             answers + r1 + additional + "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n"
                 + CutShort("additional section, record 1 (RDATA)"));
@@ -482,12 +526,16 @@ private Q_SLOTS:
         // record starts is still trusted, and RDATA is read only up to RDLENGTH (otherwise the NS name would
         // end at the next record's root name).
         const auto tooShort = [](const char* tag, int type, const QByteArray& rdata, const char* word,
-                                 const char* shown = "", const char* error = "RDATA too short") {
+                                 const char* shown = "", const char* error = "RDATA too short",
+                                 const QByteArray& json = {}) {
             Row(tag, Reply(2, 0, 0).Pointer(12).Fields(type, 1, 0, rdata).Raw(AddressRecord(9)),
                 AnswerHead(word, 0, int(rdata.size())) + shown + "   Error: " + error
-                    + " in the answer section, record 1 (RDATA)\r\n" + AddressRecordText(9) + "---\r\n");
+                    + " in the answer section, record 1 (RDATA)\r\n" + AddressRecordText(9) + "---\r\n", false, json);
         };
-        tooShort("MX with the preference only", 15, "\x00\x0A"_wire, "MX");
+        tooShort("MX with the preference only", 15, "\x00\x0A"_wire, "MX", "", "RDATA too short",
+                 R"j({"answers": [)j" + JsonRecord("example.com", "MX", 15, 0, 2, R"j(, "error":
+                     "Error: RDATA too short in the answer section, record 1 (RDATA)")j")
+                     + ", " + JsonAddress(9) + "]}");
         tooShort("NS name without its end", 2, "\x03" "ns1"_wire, "NS");
         tooShort("PTR cut inside its pointer", 12, "\xC0"_wire, "PTR");
         tooShort("CNAME pointing to itself", 5, Rdata().Pointer(41), "CNAME", "", "bad compression pointer");
@@ -503,80 +551,18 @@ private Q_SLOTS:
         tooShort("SRV target without its end", 33, Rdata().U16(1).U16(2).U16(3).Labels({"ab"}), "SRV");
         tooShort("TXT second string longer than RDATA", 16, "\x02" "ok" "\x05" "abc"_wire, "TXT", "   TXT=ok\r\n");
     }
+    // The data form, where a row gives it: the members the row names; "error" must be there exactly when the
+    // row names it.
     void report()
     {
         QFETCH(QByteArray, message);
         QFETCH(bool, verbose);
+        QFETCH(QByteArray, json);
         QTEST(WriteDnsReport(message, DnsReportOptions{verbose}), "expected");
-    }
-
-    // The data form: each row names the members it checks; "error" must be
-    // there exactly when the row names it.
-    void json_data()
-    {
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<QByteArray>("expected");
-        // A record's members up to RDLENGTH, then the row's own.
-        const auto record = [](const char* name, const char* type, int number, int ttl, int rdLength,
-                               const char* rest) {
-            return QString(R"j({"name": "%1", "type": "%2", "type_number": %3, "class": 1, "ttl": %4,
-                               "rdlength": %5%6})j")
-                .arg(QLatin1String(name), QLatin1String(type)).arg(number).arg(ttl).arg(rdLength)
-                .arg(QString::fromUtf8(rest)).toUtf8();
-        };
-        const QByteArray next = record("", "A", 1, 0, 4, R"j(, "address": "10.0.0.9")j");
-        const auto row = [](const char* tag, const QByteArray& message, const QByteArray& expected) {
-            QTest::newRow(tag) << message << expected;
-        };
-        row("header and question",
-            DnsMessageBuilder().Header(0x1234, 0xAD, 0xF3, 1, 0, 0, 0).Name({"example", "com"}).Question(15, 1),
-            R"j({"header": {"id": 4660, "qr": true, "opcode": 5, "aa": true, "tc": false, "rd": true,
-                "ra": true, "z": 7, "rcode": 3, "qdcount": 1, "ancount": 0, "nscount": 0, "arcount": 0},
-                "questions": [{"name": "example.com", "type": "MX", "type_number": 15, "class": 1}],
-                "answers": [], "authority": [], "additional": []})j");
-        row("MX in the authority section, A additional",
-            Reply(0, 1, 1).Pointer(12).Fields(15, 1, 0xFFFFFFFF, Rdata().U16(10).Labels({"mx"}).Pointer(12))
-                .Raw(AddressRecord(9)),
-            R"j({"answers": [], "authority": [)j"
-                + record("example.com", "MX", 15, -1, 7, R"j(, "preference": 10, "exchange": "mx.example.com")j")
-                + R"j(], "additional": [)j" + next + "]}");
-        row("SOA",
-            Answer(6, Rdata().Root().Root().U32(2024010101).U32(7200).U32(0x80000000).U32(0xFFFFFFFF).U32(300)),
-            R"j({"answers": [)j" + record("example.com", "SOA", 6, 3600, 22, R"j(, "mname": "", "rname": "",
-                "serial": 2024010101, "refresh": 7200, "retry": -2147483648, "expire": -1, "minimum": 300)j") + "]}");
-        row("TXT with quotes, comma, newline and bytes above 127",
-            Answer(16, "\x0A" "say \"hi\",\n" "\x05" "\xC3\xA9\xFF\x01\x7F"_wire),
-            "{\"answers\": [" + record("example.com", "TXT", 16, 3600, 17, ", \"strings\": [\"say \\\"hi\\\",\\n\", "
-                                      "\"\xC3\xA9\xC3\xBF\\u0001\x7F\"]") + "]}");
-        row("WKS, HINFO and type 10",
-            Reply(3, 0, 0).Pointer(12).Fields(11, 1, 1, "\xC0\x00\x02\x01\x06"_wire)
-                .Pointer(12).Fields(13, 1, 1, "\x01" "a" "\x01" "b"_wire).Pointer(12).Fields(10, 1, 1, "\x00"_wire),
-            R"j({"answers": [)j"
-                + record("example.com", "WKS", 11, 1, 5, R"j(, "address": "192.0.2.1", "protocol": 6)j")
-                + ", " + record("example.com", "HINFO", 13, 1, 4, R"j(, "cpu": "a", "os": "b")j")
-                + ", " + record("example.com", "UNDEFINED", 10, 1, 1, R"j(, "rdata": "Not yet implemented")j") + "]}");
-        row("AAAA, SRV, AAAA", Ipv6AndServiceReply(),
-            R"j({"answers": [)j" + record("example.com", "AAAA", 28, 60, 16, R"j(, "address": "2001:db8::1")j")
-                + R"j(], "authority": [)j" + record("_sip._udp.example.com", "SRV", 33, 60, 12,
-                                                    R"j(, "priority": 10, "weight": 60, "port": 5060,
-                                                    "target": "sip.example.com")j")
-                + R"j(], "additional": [)j" + record("", "AAAA", 28, 60, 16, R"j(, "address": "::ffff:192.0.2.1")j")
-                + "]}");
-        row("RDATA too short", Reply(2, 0, 0).Pointer(12).Fields(15, 1, 0, "\x00\x0A"_wire).Raw(AddressRecord(9)),
-            R"j({"answers": [)j" + record("example.com", "MX", 15, 0, 2, R"j(, "error":
-                "Error: RDATA too short in the answer section, record 1 (RDATA)")j") + ", " + next + "]}");
-        row("cut in a record's fields", Reply(1, 0, 0).Pointer(12).U16(1),
-            R"j({"answers": [{"name": "example.com"}],
-                "error": "Error: message cut short in the answer section, record 1 (TYPE, CLASS, TTL, RDLENGTH)"})j");
-        row("cut in the header", QByteArray(11, '\0'), R"j({"header": null, "questions": [], "answers": [],
-                                                          "error": "Error: message cut short in the header"})j");
-    }
-    void json()
-    {
-        QFETCH(QByteArray, message);
-        QFETCH(QByteArray, expected);
+        if (json.isEmpty())
+            return;
         QJsonParseError error;
-        const QJsonObject wanted = QJsonDocument::fromJson(expected, &error).object();
+        const QJsonObject wanted = QJsonDocument::fromJson(json, &error).object();
         QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
         const QJsonObject decoded = DnsMessageJson(message);
         const auto compact = [](const QJsonValue& value) {
