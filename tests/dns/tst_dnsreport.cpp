@@ -226,28 +226,19 @@ private Q_SLOTS:
         QVERIFY(id == DnsQueryIdForTime(before) || id == DnsQueryIdForTime(after));
     }
 
+    // The reads' values are the report rows'. A failed read leaves the cursor where it was; the error is
+    // sticky and the byte that is there is not read once the cursor has failed. A cursor stops at its own
+    // end, not the message's.
     void cursor()
     {
         const QByteArray message = "\x01\x02\x03\x04\x05\x06\x07\xFF\xFF\xFF\xFF"_wire;
-        DnsWireCursor cursor(message);
-        QCOMPARE(cursor.ReadU8(), quint8{0x01});
-        QCOMPARE(cursor.ReadU16(), quint16{0x0203});
-        QCOMPARE(cursor.ReadU32(), quint32{0x04050607});
-        QCOMPARE(cursor.ReadU32(), quint32{0xFFFFFFFF});
-        QCOMPARE(cursor.Remaining(), 0);
-        QVERIFY(!cursor.Failed());
-        // A failed read leaves the cursor where it was; the error is sticky and
-        // the byte that is there is not read once the cursor has failed.
-        QCOMPARE(cursor.ReadU16(), quint16{0});
-        QCOMPARE(cursor.Error(), DnsWireError::CutShort);
-        QCOMPARE(cursor.Position(), 11);
-        DnsWireCursor sticky(message, 0, 3);
+        DnsWireCursor sticky(message, 9, 11);
         QCOMPARE(sticky.ReadU32(), quint32{0});
+        QCOMPARE(sticky.Error(), DnsWireError::CutShort);
+        QCOMPARE(sticky.Position(), 9);
         QCOMPARE(sticky.ReadU8(), quint8{0});
-        QVERIFY(sticky.ReadBytes(0).isEmpty());
         sticky.Fail(DnsWireError::BadPointer);
         QCOMPARE(sticky.Error(), DnsWireError::CutShort);
-        // A cursor stops at its own end, not the message's.
         DnsWireCursor inner(message, 1, 3);
         QCOMPARE(inner.ReadBytes(2), QByteArrayView("\x02\x03"));
         QCOMPARE(inner.ReadU8(), quint8{0});
