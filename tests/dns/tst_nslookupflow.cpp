@@ -40,6 +40,7 @@ namespace {
 constexpr int kATypeIndex = 1;
 constexpr int kMxTypeIndex = 10;
 constexpr int kWaitMs = 30000;
+constexpr int kRefused = -1; // the scripted resolver refuses the request
 const QString kHost = QStringLiteral("www.example");
 
 CIpAddress Address(const char* text)
@@ -146,124 +147,121 @@ private Q_SLOTS:
     }
     void init() { ResetSettings(); }
 
-    void goIsRefusedWithoutTheInputs()
+    // Go without the inputs, then with a name server the resolver cannot start to look up.
+    void lookupsThatCannotStartAreToldInABox()
     {
         CMessageBoxRecorder boxes;
         auto window = FilledWindow(QString(), kATypeIndex, QStringLiteral("127.0.0.1"));
         window.dialog->OnGo();
         window.Fill(kHost, kMxTypeIndex, QString());
         window.dialog->OnGo();
+        QVERIFY(!window.dialog->Pane(FunctionId::NameServerLookUp)->isVisible());
+        QVERIFY(window.Page()->RecentHosts().isEmpty());
+        window.Fill(kHost, kMxTypeIndex, QStringLiteral("ns.nowhere"));
+        window.resolver->RefuseNextRequest();
+        window.dialog->OnGo();
         QCOMPARE(boxes.Texts(), (QStringList{QStringLiteral("Please, enter a host name or address"),
-                                             QStringLiteral("A name server is required for this action!")}));
+                                             QStringLiteral("A name server is required for this action!"),
+                                             QStringLiteral("Unable to resolve ns.nowhere")}));
         for (const auto& entry : boxes.Entries())
             QCOMPARE(entry.icon, MessageIcon::Exclamation);
         QVERIFY(window.resolver->Requests().isEmpty());
-        QVERIFY(!window.dialog->Pane(FunctionId::NameServerLookUp)->isVisible());
-        QVERIFY(window.Page()->RecentHosts().isEmpty());
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
     }
 
     // The local host, then the target by address ("me" and "myself" are
     // 127.0.0.1) or by name; the first address is listed and the IPv6 ones
-    // after it; a failure goes into the pane.
-    void getHostByXTarget_data()
+    // after it; a failed lookup goes into the pane, a lookup that cannot
+    // start into a box.
+    void getHostByX_data()
     {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("address"); // asked by address; by name when empty
-        QTest::addColumn<QList<CIpAddress>>("resolved"); // none: the lookup fails
-        QTest::addColumn<QString>("tail");
+        QTest::addColumn<int>("localError"); // kRefused: the lookup cannot start
+        QTest::addColumn<int>("targetError");
+        QTest::addColumn<QList<CIpAddress>>("resolved");
+        QTest::addColumn<QString>("output"); // after the local host's block when it was found
+        QTest::addColumn<QString>("box");
         const QString block = QStringLiteral("Hostname: target\r\nIP Address: %1\r\nAlias List: loopback\r\n");
-        QTest::newRow("me") << "me" << "127.0.0.1" << QList{Address("127.0.0.1")} << block.arg("127.0.0.1");
-        QTest::newRow("name") << "Target.Example" << ""
+        const QList loopback{Address("127.0.0.1")};
+        const int ok = kLookupSucceeded;
+        QTest::newRow("me") << "me" << "127.0.0.1" << ok << ok << loopback << block.arg("127.0.0.1") << "";
+        QTest::newRow("name") << "Target.Example" << "" << ok << ok
                               << QList{Address("198.51.100.20"), Address("198.51.100.21"), Address("2001:db8::20")}
-                              << block.arg("198.51.100.20\r\nIP Address: 2001:db8::20") + "---\r\n";
-        QTest::newRow("unknown address") << "192.0.2.99" << "192.0.2.99" << QList<CIpAddress>() << "Not available\r\n";
+                              << block.arg("198.51.100.20\r\nIP Address: 2001:db8::20") + "---\r\n" << "";
+        QTest::newRow("unknown address") << "192.0.2.99" << "192.0.2.99" << ok << kLookupHostNotFound
+                                         << QList<CIpAddress>() << "Not available\r\n" << "";
+        QTest::newRow("local host unknown") << "target.example" << "" << kLookupTryAgain << ok << loopback
+                                            << "Local Hostname:Not available\r\n" << "";
+        QTest::newRow("local host refused") << "target.example" << "" << kRefused << ok << loopback << ""
+                                            << "Unable to resolve local hostname";
+        QTest::newRow("target address refused") << "myself" << "127.0.0.1" << ok << kRefused << loopback << ""
+                                                << "Unable to resolve IP Address";
+        QTest::newRow("target name refused") << "target.example" << "" << ok << kRefused << loopback << ""
+                                             << "Unable to resolve hostname";
     }
-    void getHostByXTarget()
+    void getHostByX()
     {
         QFETCH(QString, host);
         QFETCH(QString, address);
+        QFETCH(int, localError);
+        QFETCH(int, targetError);
         QFETCH(QList<CIpAddress>, resolved);
-        QFETCH(QString, tail);
+        QFETCH(QString, output);
+        QFETCH(QString, box);
         CMessageBoxRecorder boxes;
         auto window = OpenLookupWindow();
         window.Page()->AddRecentNameServer(QStringLiteral("ns.example"));
         window.Fill(host, kGetHostByXIndex);
+        if (localError == kRefused)
+            window.resolver->RefuseNextRequest();
         window.dialog->OnGo();
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + LocalHostName());
-        const CScriptedRequest local = window.resolver->Requests().at(0);
-        QCOMPARE(local.nMessage, WM_APP_LOCAL_HOST_RESOLVED);
-        QCOMPARE(local.strName, LocalHostName());
-        window.resolver->Complete(local.handle, kLookupSucceeded,
-                                  CHostEntry{"box", {"box-alias", "loghost"}, {Address("192.0.2.7")}});
-        QTRY_COMPARE(window.resolver->Requests().size(), 2);
-        const CScriptedRequest target = window.resolver->Requests().at(1);
-        QCOMPARE(target.bByAddress, !address.isEmpty());
-        QCOMPARE(target.nMessage, address.isEmpty() ? WM_APP_HOST_RESOLVED : WM_APP_ADDRESS_RESOLVED);
-        QCOMPARE(target.bByAddress ? FormatIpAddress(target.address) : target.strName,
-                 address.isEmpty() ? host : address);
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + host);
-        const int error = resolved.isEmpty() ? kLookupHostNotFound : kLookupSucceeded;
-        window.resolver->Complete(target.handle, error, {QStringLiteral("target"), {"loopback", "lo"}, resolved});
+        if (localError != kRefused) {
+            QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + LocalHostName());
+            const CScriptedRequest local = window.resolver->Requests().at(0);
+            QCOMPARE(local.nMessage, WM_APP_LOCAL_HOST_RESOLVED);
+            QCOMPARE(local.strName, LocalHostName());
+            if (targetError == kRefused)
+                window.resolver->RefuseNextRequest();
+            window.resolver->Complete(local.handle, localError,
+                                      CHostEntry{"box", {"box-alias", "loghost"}, {Address("192.0.2.7")}});
+        }
+        if (localError == kLookupSucceeded && targetError != kRefused) {
+            QTRY_COMPARE(window.resolver->Requests().size(), 2);
+            const CScriptedRequest target = window.resolver->Requests().at(1);
+            QCOMPARE(target.bByAddress, !address.isEmpty());
+            QCOMPARE(target.nMessage, address.isEmpty() ? WM_APP_HOST_RESOLVED : WM_APP_ADDRESS_RESOLVED);
+            QCOMPARE(target.bByAddress ? FormatIpAddress(target.address) : target.strName,
+                     address.isEmpty() ? host : address);
+            QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + host);
+            window.resolver->Complete(target.handle, targetError,
+                                      {QStringLiteral("target"), {"loopback", "lo"}, resolved});
+        }
         WaitUntilIdle(window);
-        QCOMPARE(window.Output(),
-                 "Local Hostname: box\r\nLocal IP Address: 192.0.2.7\r\nLocal Alias List: box-alias\r\n" + tail);
+        const QString local = "Local Hostname: box\r\nLocal IP Address: 192.0.2.7\r\nLocal Alias List: box-alias\r\n";
+        QCOMPARE(window.Output(), (localError == kLookupSucceeded ? local : QString()) + output);
+        const bool targetAsked = localError == kLookupSucceeded && targetError != kRefused;
+        QCOMPARE(window.resolver->Requests().size(), int(localError != kRefused) + int(targetAsked));
+        QCOMPARE(boxes.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
+        for (const auto& entry : boxes.Entries())
+            QCOMPARE(entry.icon, MessageIcon::Exclamation);
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
         QCOMPARE(window.Page()->RecentHosts(), QStringList{host});
         QCOMPARE(window.Page()->RecentNameServers(), QStringList{QStringLiteral("ns.example")});
-        QVERIFY(boxes.Texts().isEmpty());
     }
 
-    void localHostFailureEndsBeforeTheTarget()
+    // With another tab selected the local host's failure is told in a box instead.
+    void localHostFailureOnAnotherTabIsToldInABox()
     {
         CMessageBoxRecorder boxes;
         auto window = FilledWindow(QStringLiteral("target.example"), kGetHostByXIndex, QString());
         window.dialog->OnGo();
-        CompleteRequest(window, 0, kLookupTryAgain);
-        WaitUntilIdle(window);
-        QCOMPARE(window.Output(), QStringLiteral("Local Hostname:Not available\r\n"));
-        QCOMPARE(window.resolver->Requests().size(), 1);
-
-        // With another tab selected the failure is told in a box instead.
-        window.dialog->OnGo();
         window.dialog->SelectFunction(FunctionId::Finger);
-        CompleteRequest(window, 1, kLookupHostNotFound);
+        CompleteRequest(window, 0, kLookupHostNotFound);
         WaitUntilIdle(window);
         QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Unable to resolve ") + LocalHostName()});
         QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
-        QCOMPARE(window.resolver->Requests().size(), 2);
-    }
-
-    void requestsThatCannotStartAreToldInABox_data()
-    {
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<QString>("nameServer"); // GetHostByX when empty
-        QTest::addColumn<int>("refusedRequest");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("local host") << "target.example" << "" << 0 << "Unable to resolve local hostname";
-        QTest::newRow("target address") << "myself" << "" << 1 << "Unable to resolve IP Address";
-        QTest::newRow("target name") << "target.example" << "" << 1 << "Unable to resolve hostname";
-        QTest::newRow("name server") << "www.example" << "ns.nowhere" << 0 << "Unable to resolve ns.nowhere";
-    }
-    void requestsThatCannotStartAreToldInABox()
-    {
-        QFETCH(QString, host);
-        QFETCH(QString, nameServer);
-        QFETCH(int, refusedRequest);
-        QFETCH(QString, message);
-        CMessageBoxRecorder boxes;
-        auto window = FilledWindow(host, nameServer.isEmpty() ? kGetHostByXIndex : kATypeIndex, nameServer);
-        if (refusedRequest == 0)
-            window.resolver->RefuseNextRequest();
-        window.dialog->OnGo();
-        if (refusedRequest == 1) {
-            window.resolver->RefuseNextRequest();
-            CompleteRequest(window, 0, kLookupSucceeded, Entry(QStringLiteral("box"), "192.0.2.7"));
-        }
-        WaitUntilIdle(window);
-        QCOMPARE(boxes.Texts(), QStringList{message});
-        QCOMPARE(boxes.Entries().front().icon, MessageIcon::Exclamation);
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+        QCOMPARE(window.resolver->Requests().size(), 1);
     }
 
     // No output when the IPv4 address, where nothing listens, was asked: a box tells of it.
