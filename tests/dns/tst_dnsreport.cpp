@@ -75,15 +75,6 @@ QString AddressRecordText(int n)
     return QStringLiteral("   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.%1\r\n").arg(n);
 }
 
-// A reply whose records are AddressRecord(1), (2), ... in order.
-QByteArray AddressReply(int an, int ns, int ar)
-{
-    DnsMessageBuilder builder = Reply(an, ns, ar);
-    for (int n = 1; n <= an + ns + ar; ++n)
-        builder.Raw(AddressRecord(n));
-    return builder;
-}
-
 const QByteArray kAddress1 = "\x0A\x00\x00\x01"_wire;
 
 // The answer section up to the RDATA lines, for a record of class 1 named by
@@ -107,17 +98,6 @@ QString VerboseHead(int qd, int an, int ns, int ar)
 QString CutShort(const char* where)
 {
     return QStringLiteral("   Error: message cut short in the %1\r\n---\r\n").arg(where);
-}
-
-// AAAA in the answer section, SRV (target by pointer to the question's name)
-// in the authority section, AAAA in the additional section.
-QByteArray Ipv6AndServiceReply()
-{
-    return Reply(1, 1, 1)
-        .Pointer(12).Fields(28, 1, 60, QByteArray::fromHex("20010db8000000000000000000000001"))
-        .Labels({"_sip", "_udp"}).Pointer(12)
-        .Fields(33, 1, 60, Rdata().U16(10).U16(60).U16(5060).Labels({"sip"}).Pointer(12))
-        .Root().Fields(28, 1, 60, QByteArray::fromHex("00000000000000000000ffffc0000201"));
 }
 
 // A record's members in the data form up to RDLENGTH, then the row's own.
@@ -196,7 +176,6 @@ private Q_SLOTS:
         QTest::newRow("unknown text") << "a" << "AAAA - IPv6 address" << undefined;
         QTest::newRow("case differs") << "a" << "a - Host address" << undefined;
         QTest::newRow("trailing blank") << "a" << "A - Host address " << undefined;
-        QTest::newRow("empty type") << "a" << "" << undefined;
         QTest::newRow("undefined type wins over a long label") << Repeated('x', 64) << "Bogus" << undefined;
         QTest::newRow("64-byte label") << Repeated('x', 64) + ".de" << kTypeA << labelTooLong;
         QTest::newRow("64-byte last label") << "de." + Repeated('x', 64) << kTypeA << labelTooLong;
@@ -271,8 +250,6 @@ private Q_SLOTS:
         const auto base = [] { return DnsMessageBuilder().Name({"example", "com"}); };
         row("labels", base(), 0, "example.com", 13);
         row("root", "\x00"_wire, 0, "", 1);
-        row("pointer", base().Pointer(0), 13, "example.com", 15);
-        row("labels then pointer", base().Labels({"www"}).Pointer(0), 13, "www.example.com", 19);
         row("pointer into a name", base().Pointer(8), 13, "com", 15);
         row("pointer to pointer", base().Labels({"www"}).Pointer(0).Pointer(13), 19, "www.example.com", 21);
         row("pointer to the zero byte", base().Pointer(12), 13, "", 15);
@@ -318,10 +295,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("empty") << QByteArray() << QString();
         QTest::newRow("ASCII with zero byte") << "a\x00" "b\r\n"_wire << QStringLiteral(u"a\u0000b\r\n");
-        QTest::newRow("two-byte") << "caf\xC3\xA9"_wire << QStringLiteral(u"caf\u00E9");
         QTest::newRow("three-byte") << "\xE2\x82\xAC"_wire << QStringLiteral(u"\u20AC");
         QTest::newRow("four-byte") << "\xF0\x9F\x98\x80"_wire << QStringLiteral(u"\U0001F600");
-        QTest::newRow("0xFF") << "\xFF"_wire << QStringLiteral(u"\u00FF");
         QTest::newRow("lone continuation") << "\x80" "a"_wire << QStringLiteral(u"\u0080a");
         QTest::newRow("overlong three-byte") << "\xE0\x80\x80"_wire << QStringLiteral(u"\u00E0\u0080\u0080");
         QTest::newRow("above U+10FFFF") << "\xF4\x90\x80\x80"_wire << QStringLiteral(u"\u00F4\u0090\u0080\u0080");
@@ -403,11 +378,17 @@ private Q_SLOTS:
         const QString authority = QStringLiteral("Authority Records Section:\r\n");
         const QString additional = QStringLiteral("Additional Records Section:\r\n");
         const QString r1 = AddressRecordText(1), r2 = AddressRecordText(2), r3 = AddressRecordText(3);
-        Row("2 0 1", AddressReply(2, 0, 1), answers + r1 + r2 + additional + r3 + "---\r\n");
-        Row("0 2 1", AddressReply(0, 2, 1), authority + r1 + r2 + additional + r3 + "---\r\n", false,
+        const QByteArray records = AddressRecord(1) + AddressRecord(2) + AddressRecord(3);
+        Row("2 0 1", Reply(2, 0, 1).Raw(records), answers + r1 + r2 + additional + r3 + "---\r\n");
+        Row("0 2 1", Reply(0, 2, 1).Raw(records), authority + r1 + r2 + additional + r3 + "---\r\n", false,
             R"j({"answers": [], "authority": [)j" + JsonAddress(1) + ", " + JsonAddress(2) + R"j(], "additional": [)j"
                 + JsonAddress(3) + "]}");
-        Row("AAAA, SRV, AAAA", Ipv6AndServiceReply(),
+        // SRV's target by a pointer to the question's name.
+        Row("AAAA, SRV, AAAA",
+            Reply(1, 1, 1).Pointer(12).Fields(28, 1, 60, QByteArray::fromHex("20010db8000000000000000000000001"))
+                .Labels({"_sip", "_udp"}).Pointer(12)
+                .Fields(33, 1, 60, Rdata().U16(10).U16(60).U16(5060).Labels({"sip"}).Pointer(12))
+                .Root().Fields(28, 1, 60, QByteArray::fromHex("00000000000000000000ffffc0000201")),
             "Answer Section:\r\n   Name=example.com\r\n   Type=AAAA, Class=1, TTL=60, RDLENGTH=16\r\n"
             "   IPv6 Address=2001:db8::1\r\nAuthority Records Section:\r\n   Name=_sip._udp.example.com\r\n"
             "   Type=SRV, Class=1, TTL=60, RDLENGTH=12\r\n"

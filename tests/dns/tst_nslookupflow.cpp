@@ -50,7 +50,6 @@ CIpAddress Address(const char* text)
     return CIpAddress::FromIPv4(qToBigEndian(QHostAddress(QString::fromLatin1(text)).toIPv4Address()));
 }
 
-CHostEntry Entry(const QString& name, const char* address) { return CHostEntry{name, {}, {Address(address)}}; }
 
 // An answer to "www.example" with one address record.
 QByteArray AddressAnswer(int id, const char* rdata = "\x0a\x01\x02\x03")
@@ -371,7 +370,7 @@ private Q_SLOTS:
         auto window = FilledWindow(host, kATypeIndex, nameServer, listens ? server.Port() : ClosedPort());
         window.dialog->OnGo();
         if (!window.resolver->Requests().isEmpty())
-            CompleteRequest(window, 0, kLookupSucceeded, Entry(QStringLiteral("everyone"), "255.255.255.255"));
+            CompleteRequest(window, 0, kLookupSucceeded, {"everyone", {}, {Address("255.255.255.255")}});
         WaitUntilIdle(window);
         QCOMPARE(boxes.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
         for (const auto& entry : boxes.Entries())
