@@ -50,7 +50,6 @@ CIpAddress Address(const char* text)
     return CIpAddress::FromIPv4(qToBigEndian(QHostAddress(QString::fromLatin1(text)).toIPv4Address()));
 }
 
-
 // An answer to "www.example" with one address record.
 QByteArray AddressAnswer(int id, const char* rdata = "\x0a\x01\x02\x03")
 {
