@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What dig prints for a question, turned into the lines Netsonde's report
+// What dig prints for a question, turned into the entries Netsonde's report
 // should hold for it, so the lab tests compare the lookup with an independent
 // client of the same name server.
 
@@ -11,33 +11,22 @@
 
 namespace netsonde::test {
 
-// A report or an answer as sections of records. Each record is its lines
-// joined, lower-cased, with the RDLENGTH value left out (dig does not print
-// it); the records of a section are sorted, since a server may rotate them.
-struct ReportShape {
-    QString header;            // the verbose header line after "   ID=<n>, "
-    QStringList headerLines;   // the two flag lines and the counts line
-    QMap<QString, QStringList> sections;
-    bool operator==(const ReportShape&) const = default;
-};
+// A report as its entries, sorted (a server may rotate records): each
+// question, each record. An entry is its heading and its lines, trimmed,
+// joined by "|" and lower-cased, without RDLENGTH (dig does not print it).
+using ReportShape = QStringList;
+
+inline QString ShapeEntry(const QString& heading, const QStringList& lines)
+{
+    static const QRegularExpression unseen(QStringLiteral(", RDLENGTH=\\d+"));
+    return QString(heading + u'|' + lines.join(u'|')).remove(unseen).toLower();
+}
 
 inline QString WithoutTrailingDot(const QString& name) { return name.endsWith(u'.') ? name.chopped(1) : name; }
 
-// dig's fields of one RDATA: quoted strings without their quotes, names
-// without their trailing dot.
-inline QStringList DigFields(const QString& rdata)
-{
-    static const QRegularExpression field(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\"|(\\S+)"));
-    QStringList fields;
-    for (const auto& match : field.globalMatch(rdata))
-        fields << (match.hasCaptured(1) ? match.captured(1) : WithoutTrailingDot(match.captured(2)));
-    return fields;
-}
-
-inline QStringList Indented(QStringList lines) { return lines.replaceInStrings(QRegularExpression("^"), "   "); }
-
-// The report's RDATA lines for one record as dig shows it; "|" ends a line.
-inline QStringList RdataLines(const QString& type, const QString& rdata)
+// The report's RDATA lines for one record as dig shows it: quoted strings
+// without their quotes, names without their trailing dot; "|" ends a line.
+inline QString RdataLines(const QString& type, const QString& rdata)
 {
     static const QMap<QString, QString> forms{
         {"A", "IP Address=%1"}, {"AAAA", "IPv6 Address=%1"}, {"NS", "Name Server=%1"}, {"CNAME", "CNAME=%1"},
@@ -45,33 +34,16 @@ inline QStringList RdataLines(const QString& type, const QString& rdata)
         {"SRV", "Priority=%1, Weight=%2, Port=%3, Target=%4"}, {"MX", "Preference=%1, Mail Exchange=%2"},
         {"SOA", "Name Server=%1, Mailbox=%2|Serial=%3, Refresh=%4, Retry=%5|Expire=%6, Minimum=%7"},
         {"MINFO", "RMAILBX=%1, EMAILBX=%2"}, {"WKS", "IP Address=%1, Protocol=%2"}};
-    const QStringList fields = DigFields(rdata);
-    if (type == QLatin1String("TXT"))
-        return Indented(QStringList(fields).replaceInStrings(QRegularExpression("^"), "TXT="));
+    static const QRegularExpression field(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\"|(\\S+)"));
+    QStringList strings;
     QString text = forms.value(type, QStringLiteral("RDATA=Not yet implemented"));
-    for (int i = 0; i < fields.size() && text.contains(u'%'); ++i)
-        text = text.arg(fields.at(i));
-    return Indented(text.split(u'|'));
-}
-
-inline QString RecordKey(const QStringList& lines)
-{
-    static const QRegularExpression rdLength(QStringLiteral("RDLENGTH=\\d+"));
-    return lines.join(QLatin1Char('|')).replace(rdLength, QStringLiteral("RDLENGTH")).toLower();
-}
-
-inline const QMap<QString, QString> kDigSectionNames{{";; ANSWER SECTION:", "Answer Section:"},
-                                                     {";; AUTHORITY SECTION:", "Authority Records Section:"},
-                                                     {";; ADDITIONAL SECTION:", "Additional Records Section:"}};
-
-inline const QMap<QString, QString> kRcodeTexts{
-    {"NOERROR", "NO ERROR"},    {"FORMERR", "FORMAT ERROR"},   {"SERVFAIL", "SERVER FAILURE"},
-    {"NXDOMAIN", "NAME ERROR"}, {"NOTIMP", "NOT IMPLEMENTED"}, {"REFUSED", "REFUSED"}};
-
-inline void SortRecords(ReportShape& shape)
-{
-    for (QStringList& records : shape.sections)
-        records.sort();
+    for (const auto& match : field.globalMatch(rdata)) {
+        const QString value = match.hasCaptured(1) ? match.captured(1) : WithoutTrailingDot(match.captured(2));
+        strings << QStringLiteral("TXT=") + value;
+        if (text.contains(u'%'))
+            text = text.arg(value);
+    }
+    return type == QLatin1String("TXT") ? strings.join(u'|') : text;
 }
 
 // dig's view of the question, without EDNS or cookies, as Netsonde asks it.
@@ -79,72 +51,58 @@ inline void SortRecords(ReportShape& shape)
 inline ReportShape DigShape(const QString& server, const QString& name, const QString& type, QString* failure)
 {
     QProcess dig;
-    dig.start(QStringLiteral("dig"), {"+noall", "+comments", "+answer", "+authority", "+additional", "+nocookie",
-                                      "+noedns", "+time=5", QLatin1Char('@') + server, name, type});
-    if (!dig.waitForFinished(60000) || dig.exitCode() != 0) {
-        *failure = QString::fromUtf8(dig.readAllStandardOutput() + dig.readAllStandardError());
+    dig.start(QStringLiteral("dig"), {"+noall", "+comments", "+question", "+answer", "+authority", "+additional",
+                                      "+nocookie", "+noedns", "+time=5", QLatin1Char('@') + server, name, type});
+    const QString output = dig.waitForFinished(60000) ? QString::fromUtf8(dig.readAllStandardOutput()) : QString();
+    if (dig.exitCode() != 0) {
+        *failure = output + QString::fromUtf8(dig.readAllStandardError());
         return {};
     }
     ReportShape shape;
-    QString section;
-    static const QRegularExpression statusLine(QStringLiteral("opcode: (\\w+), status: (\\w+)"));
-    static const QRegularExpression flagsLine(
-        QStringLiteral("flags:([a-z ]*); QUERY: (\\d+), ANSWER: (\\d+), AUTHORITY: (\\d+), ADDITIONAL: (\\d+)"));
+    static const QMap<QString, QString> headings{{";; QUESTION SECTION:", "Question:"},
+                                                 {";; ANSWER SECTION:", "Answer Section:"},
+                                                 {";; AUTHORITY SECTION:", "Authority Records Section:"},
+                                                 {";; ADDITIONAL SECTION:", "Additional Records Section:"}};
+    static const QRegularExpression question(QStringLiteral("^;(\\S+)\\s+IN\\s+(\\S+)$"));
     static const QRegularExpression record(QStringLiteral("^(\\S+)\\s+(\\d+)\\s+IN\\s+(\\S+)\\s+(.*)$"));
-    for (const QString& line : QString::fromUtf8(dig.readAllStandardOutput()).split(QLatin1Char('\n'))) {
-        if (const auto m = statusLine.match(line); m.hasMatch())
-            shape.header = QString("QR=Response, Opcode=%1, RCODE=%2")
-                               .arg(m.captured(1), kRcodeTexts.value(m.captured(2), "UNDEFINED ERROR"));
-        if (const auto m = flagsLine.match(line); m.hasMatch()) {
-            const QStringList flags = m.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            const auto yes = [&flags](const char* flag) { return flags.contains(flag) ? "Yes" : "No"; };
-            shape.headerLines = {
-                QStringLiteral("   Authoritative Answer=%1, Truncation=%2").arg(yes("aa"), yes("tc")),
-                QStringLiteral("   Recursion Desired=%1, Recursion Available=%2").arg(yes("rd"), yes("ra")),
-                QStringLiteral("   QDCOUNT=%1, ANCOUNT=%2, NSCOUNT=%3, ARCOUNT=%4")
-                    .arg(m.captured(2), m.captured(3), m.captured(4), m.captured(5))};
-        }
-        if (kDigSectionNames.contains(line))
-            section = kDigSectionNames.value(line);
-        else if (const auto m = record.match(line); m.hasMatch() && !section.isEmpty())
-            shape.sections[section] << RecordKey(QStringList{"   Name=" + WithoutTrailingDot(m.captured(1)),
-                                                             QStringLiteral("   Type=%1, Class=1, TTL=%2, RDLENGTH=0")
-                                                                 .arg(m.captured(3), m.captured(2))}
-                                                 + RdataLines(m.captured(3), m.captured(4).trimmed()));
+    QString heading;
+    for (const QString& line : output.split(u'\n')) {
+        if (headings.contains(line))
+            heading = headings.value(line);
+        else if (const auto q = question.match(line); q.hasMatch())
+            shape << ShapeEntry(heading, {QStringLiteral("Name=%1, QTYPE=%2, QCLASS=1")
+                                         .arg(WithoutTrailingDot(q.captured(1)), q.captured(2).replace("ANY", "ALL"))});
+        else if (const auto r = record.match(line); r.hasMatch())
+            shape << ShapeEntry(heading, {"Name=" + WithoutTrailingDot(r.captured(1)),
+                                     QStringLiteral("Type=%1, Class=1, TTL=%2").arg(r.captured(3), r.captured(2)),
+                                     RdataLines(r.captured(3), r.captured(4).trimmed())});
     }
-    SortRecords(shape);
+    shape.sort();
     return shape;
 }
 
-// The same shape read from Netsonde's report.
+// The same entries read from Netsonde's report; its verbose header is the
+// report test's.
 inline ReportShape ReportShapeOf(const QString& report)
 {
     ReportShape shape;
-    static const QRegularExpression idLine(QStringLiteral("^   ID=\\d+, (.*)$"));
-    const QStringList lines = report.split(QStringLiteral("\r\n"));
-    QString section;
-    QStringList current;
+    QString heading;
+    QStringList lines;
     const auto flush = [&] {
-        if (!current.isEmpty())
-            shape.sections[section] << RecordKey(current);
-        current.clear();
+        if (!lines.isEmpty() && heading != QLatin1String("Header:"))
+            shape << ShapeEntry(heading, lines);
+        lines.clear();
     };
-    for (int i = 0; i < lines.size(); ++i) {
-        const QString& line = lines.at(i);
-        if (const auto m = idLine.match(line); m.hasMatch()) {
-            shape.header = m.captured(1);
-            shape.headerLines = lines.mid(i + 1, 3);
-            i += 3;
-        } else if (kDigSectionNames.values().contains(line) || line == QLatin1String("---")) {
+    for (const QString& line : report.split(QStringLiteral("\r\n"))) {
+        if (!line.startsWith(QLatin1String("   ")) || line.startsWith(QLatin1String("   Name=")))
             flush();
-            section = line;
-        } else if (!section.isEmpty() && line.startsWith(QLatin1String("   "))) {
-            if (line.startsWith(QLatin1String("   Name=")))
-                flush();
-            current << line;
-        }
+        if (!line.startsWith(QLatin1String("   ")))
+            heading = line;
+        else
+            lines << line.trimmed();
     }
-    SortRecords(shape);
+    flush();
+    shape.sort();
     return shape;
 }
 

@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The report of received DNS messages, short and verbose, and their data
-// form, on hand-built datagrams: every RDATA form, every heading
-// combination, compression pointers, and datagrams cut short or lying.
+// DNS messages byte by byte: the query built, the wire cursor, the name
+// decoder and the text of received bytes; the report of received messages,
+// short and verbose, and their data form, on hand-built datagrams: every
+// heading combination, compression pointers, and datagrams cut short or lying.
 
 #include "DnsMessageBuilder.h"
 
+#include "dns/DnsDomainName.h"
 #include "dns/DnsMessageJson.h"
+#include "dns/DnsQuery.h"
 #include "dns/DnsReport.h"
+#include "dns/DnsWireCursor.h"
 #include "dns/Ipv6AddressText.h"
+#include "platform/text/Utf8OrLatin1.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,7 +24,28 @@ using namespace netsonde;
 using netsonde::test::DnsMessageBuilder;
 using netsonde::test::operator""_wire;
 
+Q_DECLARE_METATYPE(netsonde::DnsWireError)
+
 namespace {
+
+const QString kTypeA = QStringLiteral("A - Host address");
+const QString kTypePtr = QStringLiteral("PTR - Domain name pointer");
+
+QString Repeated(char c, int count) { return QString(count, QLatin1Char(c)); }
+
+// The query of ID 0x1234 (RD set, one question) for a dotted name, each
+// label after its length byte; QTYPE as given, QCLASS IN. "" is the root.
+QByteArray Query(const QByteArray& dotted, int qtype = 1)
+{
+    QByteArray query = "\x12\x34\x01\x00\x00\x01\x00\x00\x00\x00\x00\x00"_wire;
+    for (const QByteArray& label : dotted.split('.'))
+        if (!label.isEmpty())
+            query.append(static_cast<char>(label.size())).append(label);
+    return query.append('\0').append(char(qtype >> 8)).append(char(qtype)).append("\x00\x01"_wire);
+}
+
+// 15 labels of 63 bytes, each with its dot: 960 bytes of query name.
+QString FifteenLongLabels() { return QStringList(15, Repeated('x', 63)).join('.') + '.'; }
 
 // The header of a reply with ID 0x1234, QR and RD and RA set.
 DnsMessageBuilder ReplyHeader(int qd, int an, int ns, int ar)
@@ -48,17 +75,7 @@ QString AddressRecordText(int n)
     return QStringLiteral("   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.%1\r\n").arg(n);
 }
 
-// A reply whose records are AddressRecord(1), (2), ... in order.
-QByteArray AddressReply(int an, int ns, int ar)
-{
-    DnsMessageBuilder builder = Reply(an, ns, ar);
-    for (int n = 1; n <= an + ns + ar; ++n)
-        builder.Raw(AddressRecord(n));
-    return builder;
-}
-
 const QByteArray kAddress1 = "\x0A\x00\x00\x01"_wire;
-const QByteArray kIpv6Bytes = QByteArray::fromHex("20010db8000000000000000000000001");
 
 // The answer section up to the RDATA lines, for a record of class 1 named by
 // a pointer to the question's name.
@@ -83,74 +100,260 @@ QString CutShort(const char* where)
     return QStringLiteral("   Error: message cut short in the %1\r\n---\r\n").arg(where);
 }
 
-// AAAA in the answer section, SRV (target by pointer to the question's name)
-// in the authority section, AAAA in the additional section.
-QByteArray Ipv6AndServiceReply()
+// A record's members in the data form up to RDLENGTH, then the row's own.
+QByteArray JsonRecord(const char* name, const char* type, int number, int ttl, int rdLength, const char* rest)
 {
-    return Reply(1, 1, 1)
-        .Pointer(12).Fields(28, 1, 60, kIpv6Bytes)
-        .Labels({"_sip", "_udp"}).Pointer(12)
-        .Fields(33, 1, 60, Rdata().U16(10).U16(60).U16(5060).Labels({"sip"}).Pointer(12))
-        .Root().Fields(28, 1, 60, QByteArray::fromHex("00000000000000000000ffffc0000201"));
+    return QString(R"j({"name": "%1", "type": "%2", "type_number": %3, "class": 1, "ttl": %4, "rdlength": %5%6})j")
+        .arg(QLatin1String(name), QLatin1String(type)).arg(number).arg(ttl).arg(rdLength).arg(QString::fromUtf8(rest))
+        .toUtf8();
+}
+// AddressRecord(n) in the data form.
+QByteArray JsonAddress(int n)
+{
+    return JsonRecord("", "A", 1, 0, 4, qPrintable(QStringLiteral(R"j(, "address": "10.0.0.%1")j").arg(n)));
 }
 
-void Row(const char* tag, const QByteArray& message, const QString& expected, bool verbose = false)
+void Row(const char* tag, const QByteArray& message, const QString& expected, bool verbose = false,
+         const QByteArray& json = {})
 {
-    QTest::newRow(tag) << message << verbose << expected;
+    QTest::newRow(tag) << message << verbose << expected << json;
 }
 
 } // namespace
 
-class TestDnsReport : public QObject {
+class TestDnsMessage : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void builtQuery_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("searchType");
+        QTest::addColumn<QByteArray>("expected");
+        const auto row = [](const char* tag, const QString& host, const QString& type, const QByteArray& expected) {
+            QTest::newRow(tag) << host << type << expected;
+        };
+        row("name, A", "www.example.com", kTypeA,
+            "\x12\x34\x01\x00\x00\x01\x00\x00\x00\x00\x00\x00"
+            "\x03" "www" "\x07" "example" "\x03" "com" "\x00\x00\x01\x00\x01"_wire);
+        row("leading dot gives the empty name", ".www.example.com", kTypeA, Query(""));
+        row("two dots end the name", "www..example.com", kTypeA, Query("www"));
+        row("short address reversed as written", "10.1", kTypePtr, Query("1.10.IN-ADDR.ARPA", 12));
+        row("hexadecimal address reversed as written", "0x7f.1", kTypePtr, Query("1.0x7f.IN-ADDR.ARPA", 12));
+        row("255.255.255.255 not reversed", "255.255.255.255", kTypeA, Query("255.255.255.255"));
+        row("five parts is a name", "1.2.3.4.5", kTypeA, Query("1.2.3.4.5"));
+        row("UTF-8 bytes of the text", QString::fromUtf8("b\xC3\xBC" "cher.de"), kTypeA, Query("b\xC3\xBC" "cher.de"));
+        row("IPv6 address in upper case, nibbles in lower case", "FE80::ABCD", kTypePtr,
+            Query("d.c.b.a.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.e.f.ip6.arpa", 12));
+        row("IPv4-mapped IPv6 address reversed by nibbles", "::ffff:10.1.2.3", kTypePtr,
+            Query("3.0.2.0.1.0.a.0.f.f.f.f.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.ip6.arpa", 12));
+        row("not an IPv6 address is a name", "2001:db8::1::2", kTypePtr, Query("2001:db8::1::2", 12));
+        row("63-byte label", Repeated('x', 63) + ".de", kTypeA, Query(QByteArray(63, 'x') + ".de"));
+        const QString fullName = FifteenLongLabels() + Repeated('y', 46);
+        row("query of 1024 bytes", fullName, kTypeA, Query(fullName.toLatin1()));
+        row("64-byte part after the end of the name", "a.." + Repeated('x', 64), kTypeA, Query("a"));
+    }
+    void builtQuery()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, searchType);
+        QFETCH(QByteArray, expected);
+        const DnsQuery query = BuildDnsQuery(host, searchType, 0x1234);
+        QVERIFY2(query.Succeeded(), qPrintable(query.failure));
+        QCOMPARE(query.bytes.toHex(' '), expected.toHex(' '));
+        QVERIFY(query.bytes.size() <= kDnsMessageBufferSize);
+    }
+
+    void refused_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("searchType");
+        QTest::addColumn<QString>("failure");
+        const QString undefined = QStringLiteral("Internal Error: Undefined record type in NameServerLookUp");
+        const QString labelTooLong = QStringLiteral("A part of the host name is longer than 63 bytes");
+        const QString queryTooLong = QStringLiteral("The host name is too long to fit in a query");
+        QTest::newRow("resolver entry") << "a" << "Use Winsock Function GetHostByX" << undefined;
+        QTest::newRow("unknown text") << "a" << "AAAA - IPv6 address" << undefined;
+        QTest::newRow("case differs") << "a" << "a - Host address" << undefined;
+        QTest::newRow("trailing blank") << "a" << "A - Host address " << undefined;
+        QTest::newRow("undefined type wins over a long label") << Repeated('x', 64) << "Bogus" << undefined;
+        QTest::newRow("64-byte label") << Repeated('x', 64) + ".de" << kTypeA << labelTooLong;
+        QTest::newRow("64-byte last label") << "de." + Repeated('x', 64) << kTypeA << labelTooLong;
+        QTest::newRow("64 two-byte characters") << QString(32, QChar(0xE9)) << kTypeA << labelTooLong;
+        // One label of 47 after 960 bytes makes the query 12 + 960 + 48 + 1 + 4 = 1025 bytes.
+        QTest::newRow("query of 1025 bytes") << FifteenLongLabels() + Repeated('y', 47) << kTypeA << queryTooLong;
+        QTest::newRow("many short labels") << QString("label.").repeated(200) << kTypeA << queryTooLong;
+    }
+    void refused()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, searchType);
+        const DnsQuery query = BuildDnsQuery(host, searchType, 1);
+        QVERIFY(!query.Succeeded() && query.bytes.isEmpty());
+        QTEST(query.failure, "failure");
+    }
+
+    void idFromTime()
+    {
+        QCOMPARE(DnsQueryIdForTime(0), quint16{0});
+        QCOMPARE(DnsQueryIdForTime(0x12345678), quint16{0x5678});
+        QCOMPARE(DnsQueryIdForTime(0x1FFFF), quint16{0xFFFF});
+        QCOMPARE(DnsQueryIdForTime(0x20000), quint16{0});
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
+        const quint16 id = CurrentDnsQueryId();
+        const qint64 after = QDateTime::currentSecsSinceEpoch();
+        QVERIFY(id == DnsQueryIdForTime(before) || id == DnsQueryIdForTime(after));
+    }
+
+    // The reads' values are the report rows'. A failed read leaves the cursor where it was; the error is
+    // sticky and the byte that is there is not read once the cursor has failed. A cursor stops at its own
+    // end, not the message's.
+    void cursor()
+    {
+        const QByteArray message = "\x01\x02\x03\x04\x05\x06\x07\xFF\xFF\xFF\xFF"_wire;
+        DnsWireCursor sticky(message, 9, 11);
+        QCOMPARE(sticky.ReadU32(), quint32{0});
+        QCOMPARE(sticky.Error(), DnsWireError::CutShort);
+        QCOMPARE(sticky.Position(), 9);
+        QCOMPARE(sticky.ReadU8(), quint8{0});
+        sticky.Fail(DnsWireError::BadPointer);
+        QCOMPARE(sticky.Error(), DnsWireError::CutShort);
+        DnsWireCursor inner(message, 1, 3);
+        QCOMPARE(inner.ReadBytes(2), QByteArrayView("\x02\x03"));
+        QCOMPARE(inner.ReadU8(), quint8{0});
+        QVERIFY(inner.Failed());
+        DnsWireCursor negative(message, 0, 5);
+        QVERIFY(negative.ReadBytes(-1).isEmpty());
+        QVERIFY(negative.Failed());
+        DnsWireCursor beyond(message, 19, 20);
+        QCOMPARE(beyond.End(), 11);
+        QCOMPARE(beyond.Position(), 11);
+        QCOMPARE(beyond.ReadU8(), quint8{0});
+        QVERIFY(beyond.Failed());
+    }
+
+    void decodeName_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("end"); // of the cursor; the message's end when -1
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("after"); // past the name, or where it was found cut or its first pointer ended
+        QTest::addColumn<DnsWireError>("error");
+        const auto row = [](const char* tag, const QByteArray& message, int start, const QByteArray& name, int after,
+                            DnsWireError error = DnsWireError::None, int end = -1) {
+            QTest::newRow(tag) << message << start << end << name << after << error;
+        };
+        const auto cut = DnsWireError::CutShort;
+        const auto bad = DnsWireError::BadPointer;
+        // "example.com" at 0..12 (13 bytes), what each row adds from 13 on.
+        const auto base = [] { return DnsMessageBuilder().Name({"example", "com"}); };
+        row("labels", base(), 0, "example.com", 13);
+        row("root", "\x00"_wire, 0, "", 1);
+        row("pointer into a name", base().Pointer(8), 13, "com", 15);
+        row("pointer to pointer", base().Labels({"www"}).Pointer(0).Pointer(13), 19, "www.example.com", 21);
+        row("pointer to the zero byte", base().Pointer(12), 13, "", 15);
+        row("label then pointer to the zero byte", base().Labels({"mail"}).Pointer(12), 13, "mail", 20);
+        const auto one = [](const QByteArray& label) -> QByteArray { return DnsMessageBuilder().Name({label}); };
+        row("dot and any byte inside a label", one("a.b.\x00\xFF"_wire), 0, "a.b.\x00\xFF"_wire, 8);
+        row("length 0x40 is a label", one(QByteArray(0x40, 'x')), 0, QByteArray(0x40, 'x'), 0x42);
+        row("length 0xBF is a label", one(QByteArray(0xBF, 'x')), 0, QByteArray(0xBF, 'x'), 0xC1);
+        row("empty message", QByteArray(), 0, "", 0, cut);
+        row("no zero byte", DnsMessageBuilder().Labels({"example", "com"}), 0, "example.com", 12, cut);
+        row("cut inside a label", "\x07" "exa"_wire, 0, "", 1, cut);
+        row("cut inside a pointer", base().Labels({"www"}).U8(0xC0), 13, "www", 18, cut);
+        // A pointer must point backwards, before the name that holds it: otherwise a loop would hang the decoder.
+        row("pointer to itself", base().Pointer(13), 13, "", 15, bad);
+        row("pointer forward", base().Pointer(15).Root(), 13, "", 15, bad);
+        row("pointer past the message", base().Pointer(0x3FFF), 13, "", 15, bad);
+        row("label then pointer to its own start", base().Labels({"a"}).Pointer(13), 13, "a", 17, bad);
+        // 13 = "a" -> 0; the name at 17 points to 13, and "b" at 19 points back to 17.
+        row("chain that comes back", base().Labels({"a"}).Pointer(0).Pointer(13).Labels({"b"}).Pointer(17), 19,
+            "b.a.example.com", 23);
+        // The name at 4 points back to 0, whose labels run on into the pointer.
+        row("labels reached again after a jump", "\x01" "a" "\x01" "b" "\x01" "c" "\xC0\x00"_wire, 4, "c.a.b", 8, bad);
+        // The labels of the name at 13 need 4 bytes but its cursor ends after 3; its pointer may still reach 0.
+        const QByteArray limited = base().Labels({"ab"}).Pointer(0).Root();
+        row("labels past the cursor's end", limited, 13, "ab", 16, cut, 16);
+        row("pointer behind the cursor's start", limited, 13, "ab.example.com", 18, DnsWireError::None, 18);
+    }
+    void decodeName()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(int, start);
+        QFETCH(int, end);
+        QFETCH(int, after);
+        DnsWireCursor cursor(message, start, end < 0 ? message.size() : end);
+        QTEST(DecodeDomainName(cursor), "name");
+        QTEST(cursor.Error(), "error");
+        QCOMPARE(cursor.Position(), after);
+    }
+
+    void utf8OrLatin1_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QByteArray() << QString();
+        QTest::newRow("ASCII with zero byte") << "a\x00" "b\r\n"_wire << QStringLiteral(u"a\u0000b\r\n");
+        QTest::newRow("three-byte") << "\xE2\x82\xAC"_wire << QStringLiteral(u"\u20AC");
+        QTest::newRow("four-byte") << "\xF0\x9F\x98\x80"_wire << QStringLiteral(u"\U0001F600");
+        QTest::newRow("lone continuation") << "\x80" "a"_wire << QStringLiteral(u"\u0080a");
+        QTest::newRow("overlong three-byte") << "\xE0\x80\x80"_wire << QStringLiteral(u"\u00E0\u0080\u0080");
+        QTest::newRow("above U+10FFFF") << "\xF4\x90\x80\x80"_wire << QStringLiteral(u"\u00F4\u0090\u0080\u0080");
+        QTest::newRow("F5") << "\xF5\x80"_wire << QStringLiteral(u"\u00F5\u0080");
+        QTest::newRow("cut at the end") << "a\xE2\x82"_wire << QStringLiteral(u"a\u00E2\u0082");
+        QTest::newRow("cut by ASCII") << "\xC3" "a\xC3\xA9"_wire << QStringLiteral(u"\u00C3a\u00E9");
+    }
+    void utf8OrLatin1()
+    {
+        QFETCH(QByteArray, bytes);
+        QTEST(DecodeUtf8OrLatin1(bytes), "text");
+    }
+
     void report_data()
     {
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<bool>("verbose");
         QTest::addColumn<QString>("expected");
-        // One answer named by a pointer to the question's name, TTL 3600.
-        const auto row = [](const char* tag, int type, const QByteArray& rdata, const char* word, const char* lines) {
-            Row(tag, Answer(type, rdata), AnswerHead(word, 3600, int(rdata.size())) + lines + "---\r\n");
+        QTest::addColumn<QByteArray>("json"); // the data form's members the row checks, if any
+        // One answer named by a pointer to the question's name, TTL 3600; its own members in the data form.
+        const auto row = [](const char* tag, int type, const QByteArray& rdata, const char* word, const char* lines,
+                            const char* json = nullptr) {
+            const QByteArray record = JsonRecord("example.com", word, type, 3600, int(rdata.size()), json);
+            Row(tag, Answer(type, rdata), AnswerHead(word, 3600, int(rdata.size())) + lines + "---\r\n", false,
+                json ? R"j({"answers": [)j" + record + "]}" : QByteArray());
         };
         const char* const notImplemented = "   RDATA=Not yet implemented\r\n";
-        row("A", 1, kAddress1, "A", "   IP Address=10.0.0.1\r\n");
         row("A with RDLENGTH 16", 1, "\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x80\xFF"_wire, "A",
             "   IP Address=0.1.2.3.4.5.6.7.8.9.10.11.12.13.128.255\r\n");
         row("A with RDLENGTH 0", 1, QByteArray(), "A", "   IP Address=\r\n");
-        row("NS", 2, Rdata().Labels({"ns1"}).Pointer(12), "NS", "   Name Server=ns1.example.com\r\n");
-        row("CNAME", 5, Rdata().Name({"alias", "org"}), "CNAME", "   CNAME=alias.org\r\n");
-        row("MB", 7, Rdata().Name({"mb"}), "MB", "   MB=mb\r\n");
-        row("MG", 8, Rdata().Labels({"mg"}).Pointer(12), "MG", "   MG=mg.example.com\r\n");
         row("MR", 9, Rdata().Root(), "MR", "   MR=\r\n");
-        row("PTR", 12, Rdata().Name({"host", "example", "net"}), "PTR", "   PTR=host.example.net\r\n");
         row("SOA", 6,
             Rdata().Labels({"ns1"}).Pointer(12).Labels({"hostmaster"}).Pointer(12)
                 .U32(2024010101).U32(7200).U32(0x80000000).U32(0xFFFFFFFF).U32(300), "SOA",
             "   Name Server=ns1.example.com, Mailbox=hostmaster.example.com\r\n"
-            "   Serial=2024010101, Refresh=7200, Retry=-2147483648\r\n   Expire=-1, Minimum=300\r\n");
-        row("WKS", 11, "\xC0\x00\x02\x01\x06\x00\x00\x00\x01"_wire, "WKS", "   IP Address=192.0.2.1, Protocol=6\r\n");
-        row("HINFO", 13, "\x06" "PDP-11" "\x04" "UNIX"_wire, "HINFO", "   CPU=PDP-11, OS=UNIX\r\n");
+            "   Serial=2024010101, Refresh=7200, Retry=-2147483648\r\n   Expire=-1, Minimum=300\r\n",
+            R"j(, "mname": "ns1.example.com", "rname": "hostmaster.example.com", "serial": 2024010101,
+                "refresh": 7200, "retry": -2147483648, "expire": -1, "minimum": 300)j");
+        row("WKS", 11, "\xC0\x00\x02\x01\x06"_wire, "WKS", "   IP Address=192.0.2.1, Protocol=6\r\n",
+            R"j(, "address": "192.0.2.1", "protocol": 6)j");
+        row("HINFO", 13, "\x06" "PDP-11" "\x04" "UNIX"_wire, "HINFO", "   CPU=PDP-11, OS=UNIX\r\n",
+            R"j(, "cpu": "PDP-11", "os": "UNIX")j");
         row("HINFO with empty strings", 13, "\x00\x00"_wire, "HINFO", "   CPU=, OS=\r\n");
-        row("MINFO", 14, Rdata().Labels({"admin"}).Pointer(12).Name({"errors", "org"}), "MINFO",
-            "   RMAILBX=admin.example.com, EMAILBX=errors.org\r\n");
-        row("MX", 15, Rdata().U16(10).Labels({"mail"}).Pointer(12), "MX",
-            "   Preference=10, Mail Exchange=mail.example.com\r\n");
-        row("MX preference 65535", 15, Rdata().U16(65535).Root(), "MX", "   Preference=65535, Mail Exchange=\r\n");
-        row("TXT with two strings", 16, "\x05" "hello" "\x0B" "brave world"_wire, "TXT",
-            "   TXT=hello\r\n   TXT=brave world\r\n");
+        row("MX preference 65535", 15, Rdata().U16(65535).Root(), "MX", "   Preference=65535, Mail Exchange=\r\n",
+            R"j(, "preference": 65535, "exchange": "")j");
+        row("TXT with quotes, a newline and bytes above 127", 16,
+            "\x0A" "say \"hi\",\n" "\x05" "\xC3\xA9\xFF\x01\x7F"_wire, "TXT",
+            "   TXT=say \"hi\",\n\r\n   TXT=\xC3\xA9\xC3\xBF\x01\x7F\r\n",
+            ", \"strings\": [\"say \\\"hi\\\",\\n\", \"\xC3\xA9\xC3\xBF\\u0001\x7F\"]");
         row("TXT with an empty string", 16, "\x00"_wire, "TXT", "   TXT=\r\n");
         row("TXT with RDLENGTH 0", 16, QByteArray(), "TXT", "");
-        row("AAAA", 28, kIpv6Bytes, "AAAA", "   IPv6 Address=2001:db8::1\r\n");
         row("AAAA with RDLENGTH 17, the last byte not shown", 28, QByteArray(16, '\0') + "\x07"_wire, "AAAA",
             "   IPv6 Address=::\r\n");
-        row("SRV", 33, Rdata().U16(0).U16(5).U16(389).Name({"ldap", "example", "org"}), "SRV",
-            "   Priority=0, Weight=5, Port=389, Target=ldap.example.org\r\n");
         row("SRV with 65535s and the root as target", 33, Rdata().U16(65535).U16(65535).U16(65535).Root(), "SRV",
             "   Priority=65535, Weight=65535, Port=65535, Target=\r\n");
         // A TYPE with no word of its own shows UNDEFINED: otherwise the Type= line would show nothing.
-        row("TYPE 0", 0, "\x01"_wire, "UNDEFINED", notImplemented);
+        row("TYPE 0", 0, "\x01"_wire, "UNDEFINED", notImplemented, R"j(, "rdata": "Not yet implemented")j");
         for (const int type : {3, 4, 17})
             row(qPrintable(QStringLiteral("TYPE %1").arg(type)), type, QByteArray(), "UNDEFINED", notImplemented);
         row("TYPE 253", 253, QByteArray(), "MAILB", notImplemented);
@@ -175,26 +378,35 @@ private Q_SLOTS:
         const QString authority = QStringLiteral("Authority Records Section:\r\n");
         const QString additional = QStringLiteral("Additional Records Section:\r\n");
         const QString r1 = AddressRecordText(1), r2 = AddressRecordText(2), r3 = AddressRecordText(3);
-        Row("0 0 0", AddressReply(0, 0, 0), "---\r\n");
-        Row("1 0 0", AddressReply(1, 0, 0), answers + r1 + "---\r\n");
-        Row("2 0 1", AddressReply(2, 0, 1), answers + r1 + r2 + additional + r3 + "---\r\n");
-        Row("0 2 1", AddressReply(0, 2, 1), authority + r1 + r2 + additional + r3 + "---\r\n");
-        Row("1 1 1", AddressReply(1, 1, 1), answers + r1 + authority + r2 + additional + r3 + "---\r\n");
-        Row("AAAA, SRV, AAAA", Ipv6AndServiceReply(),
+        const QByteArray records = AddressRecord(1) + AddressRecord(2) + AddressRecord(3);
+        Row("2 0 1", Reply(2, 0, 1).Raw(records), answers + r1 + r2 + additional + r3 + "---\r\n");
+        Row("0 2 1", Reply(0, 2, 1).Raw(records), authority + r1 + r2 + additional + r3 + "---\r\n", false,
+            R"j({"answers": [], "authority": [)j" + JsonAddress(1) + ", " + JsonAddress(2) + R"j(], "additional": [)j"
+                + JsonAddress(3) + "]}");
+        // SRV's target by a pointer to the question's name.
+        Row("AAAA, SRV, AAAA",
+            Reply(1, 1, 1).Pointer(12).Fields(28, 1, 60, QByteArray::fromHex("20010db8000000000000000000000001"))
+                .Labels({"_sip", "_udp"}).Pointer(12)
+                .Fields(33, 1, 60, Rdata().U16(10).U16(60).U16(5060).Labels({"sip"}).Pointer(12))
+                .Root().Fields(28, 1, 60, QByteArray::fromHex("00000000000000000000ffffc0000201")),
             "Answer Section:\r\n   Name=example.com\r\n   Type=AAAA, Class=1, TTL=60, RDLENGTH=16\r\n"
             "   IPv6 Address=2001:db8::1\r\nAuthority Records Section:\r\n   Name=_sip._udp.example.com\r\n"
             "   Type=SRV, Class=1, TTL=60, RDLENGTH=12\r\n"
             "   Priority=10, Weight=60, Port=5060, Target=sip.example.com\r\n"
             "Additional Records Section:\r\n   Name=\r\n   Type=AAAA, Class=1, TTL=60, RDLENGTH=16\r\n"
-            "   IPv6 Address=::ffff:192.0.2.1\r\n---\r\n");
+            "   IPv6 Address=::ffff:192.0.2.1\r\n---\r\n", false,
+            R"j({"answers": [)j" + JsonRecord("example.com", "AAAA", 28, 60, 16, R"j(, "address": "2001:db8::1")j")
+                + R"j(], "authority": [)j" + JsonRecord("_sip._udp.example.com", "SRV", 33, 60, 12,
+                                                    R"j(, "priority": 10, "weight": 60, "port": 5060,
+                                                    "target": "sip.example.com")j")
+                + R"j(], "additional": [)j" + JsonRecord("", "AAAA", 28, 60, 16, R"j(, "address": "::ffff:192.0.2.1")j")
+                + "]}");
         // Every question is read: otherwise the answer would be read from the middle of the second question.
         Row("two questions, 1 0 0",
             ReplyHeader(2, 1, 0, 0).Name({"a"}).Question(1, 1).Name({"b"}).Question(1, 1).Raw(AddressRecord(1)),
             answers + r1 + "---\r\n");
 
         // The verbose form: the header and the questions first.
-        Row("verbose, no records", Reply(0, 0, 0),
-            VerboseHead(1, 0, 0, 0) + "   Name=example.com, QTYPE=A, QCLASS=1\r\n---\r\n", true);
         Row("verbose, root question, QTYPE ALL, QCLASS 255", ReplyHeader(1, 0, 0, 0).Root().Question(255, 255),
             VerboseHead(1, 0, 0, 0) + "   Name=, QTYPE=ALL, QCLASS=255\r\n---\r\n", true);
         Row("verbose, QTYPE 0, 28, 33 and 253",
@@ -228,19 +440,18 @@ private Q_SLOTS:
         head("RCODE 6", 6, 0x80, 0x06, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnnn");
         head("RCODE 15", 7, 0x80, 0xFF, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnny");
         Row("short form of a header with every flag", DnsMessageBuilder().Header(4, 0xFF, 0xFF, 0, 0, 0, 0), "---\r\n");
+        Row("header and question in the data form",
+            DnsMessageBuilder().Header(0x1234, 0xAD, 0xF3, 1, 0, 0, 0).Name({"example", "com"}).Question(15, 1),
+            "---\r\n", false, R"j({"header": {"id": 4660, "qr": true, "opcode": 5, "aa": true, "tc": false, "rd": true,
+                "ra": true, "z": 7, "rcode": 3, "qdcount": 1, "ancount": 0, "nscount": 0, "arcount": 0},
+                "questions": [{"name": "example.com", "type": "MX", "type_number": 15, "class": 1}],
+                "answers": [], "authority": [], "additional": []})j");
 
         // Names: labels as received; the decoder's own cases are in the wire test.
-        const QString aLines = QStringLiteral("   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n");
         Row("dot and control bytes in labels",
             Reply(1, 0, 0).Labels({"a.b", "x\ty"}).Pointer(12).Fields(1, 1, 0, kAddress1),
-            answers + "   Name=a.b.x\ty.example.com\r\n" + aLines + "---\r\n");
-        Row("pointer to itself", Reply(1, 0, 0).Pointer(29).Fields(1, 1, 0, kAddress1),
-            answers + "   Error: bad compression pointer in the answer section, record 1 (NAME)\r\n---\r\n");
-        // Record 1 at 29 is "www" + pointer to 12; record 2 at 49 points to 29; record 3 at 65 points to 49.
-        Row("pointer chain",
-            Reply(3, 0, 0).Labels({"www"}).Pointer(12).Fields(1, 1, 0, kAddress1).Pointer(29)
-                .Fields(1, 1, 0, kAddress1).Pointer(49).Fields(1, 1, 0, kAddress1),
-            answers + QString("   Name=www.example.com\r\n" + aLines).repeated(3) + "---\r\n");
+            "Answer Section:\r\n   Name=a.b.x\ty.example.com\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n"
+            "   IP Address=10.0.0.1\r\n---\r\n");
         Row("UTF-8 and Latin-1 bytes",
             Reply(1, 0, 0).Labels({"caf\xC3\xA9"_wire, "\xE9t\xE9"_wire}).Pointer(12)
                 .Fields(16, 1, 0, "\x02\xFF\xC3"_wire),
@@ -258,20 +469,15 @@ private Q_SLOTS:
 
         // Datagrams cut short, said where.
         const QByteArray reply = Answer(1, kAddress1);
-        const QString inName = answers + CutShort("answer section, record 1 (NAME)");
-        const QString inFields = answers + "   Name=example.com\r\n"
-                                 + CutShort("answer section, record 1 (TYPE, CLASS, TTL, RDLENGTH)");
-        const QString inQname = CutShort("question section, entry 1 (QNAME)");
         Row("empty", QByteArray(), CutShort("header"));
-        Row("11 bytes, verbose", reply.left(11), "Header:\r\n" + CutShort("header"), true);
-        Row("header only, verbose", reply.left(12), VerboseHead(1, 1, 0, 0) + inQname, true);
-        Row("before the question's zero byte", reply.left(24), inQname);
+        Row("11 bytes, verbose", reply.left(11), "Header:\r\n" + CutShort("header"), true,
+            R"j({"header": null, "questions": [], "answers": [], "error": "Error: message cut short in the header"})j");
+        Row("header only, verbose", reply.left(12),
+            VerboseHead(1, 1, 0, 0) + CutShort("question section, entry 1 (QNAME)"), true);
         Row("inside QCLASS, verbose", reply.left(28),
             VerboseHead(1, 1, 0, 0) + CutShort("question section, entry 1 (QTYPE, QCLASS)"), true);
-        Row("before the answer", reply.left(29), inName);
-        Row("inside the answer's label", Reply(1, 0, 0).Raw("\x03" "ww"_wire), inName);
-        Row("inside RDLENGTH", reply.left(40), inFields);
-        Row("inside RDATA", reply.left(43), AnswerHead("A", 3600, 4) + CutShort("answer section, record 1 (RDATA)"));
+        Row("inside the answer's label", Reply(1, 0, 0).Raw("\x03" "ww"_wire),
+            answers + CutShort("answer section, record 1 (NAME)"));
         Row("RDLENGTH past the end", Reply(1, 0, 0).Pointer(12).Fields(16, 1, 0, 1000).Raw("\x03" "abc"_wire),
             AnswerHead("TXT", 0, 1000) + CutShort("answer section, record 1 (RDATA)"));
         Row("second answer missing", Reply(2, 0, 0).Raw(AddressRecord(1)),
@@ -279,7 +485,9 @@ private Q_SLOTS:
         Row("authority missing", Reply(1, 1, 1).Raw(AddressRecord(1)),
             answers + r1 + authority + CutShort("authority section, record 1 (NAME)"));
         Row("inside an authority record", Reply(0, 2, 0).Raw(AddressRecord(1)).Raw(AddressRecord(2).left(9)),
-            authority + r1 + "   Name=\r\n" + CutShort("authority section, record 2 (TYPE, CLASS, TTL, RDLENGTH)"));
+            authority + r1 + "   Name=\r\n" + CutShort("authority section, record 2 (TYPE, CLASS, TTL, RDLENGTH)"),
+            false, "{\"authority\": [" + JsonAddress(1) + R"j(, {"name": ""}], "error":
+                "Error: message cut short in the authority section, record 2 (TYPE, CLASS, TTL, RDLENGTH)"})j");
         Row("inside an additional record's RDATA", Reply(1, 0, 1).Raw(AddressRecord(1)).Raw(AddressRecord(2).left(13)),
             answers + r1 + additional + "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n"
                 + CutShort("additional section, record 1 (RDATA)"));
@@ -290,12 +498,16 @@ private Q_SLOTS:
         // record starts is still trusted, and RDATA is read only up to RDLENGTH (otherwise the NS name would
         // end at the next record's root name).
         const auto tooShort = [](const char* tag, int type, const QByteArray& rdata, const char* word,
-                                 const char* shown = "", const char* error = "RDATA too short") {
+                                 const char* shown = "", const char* error = "RDATA too short",
+                                 const QByteArray& json = {}) {
             Row(tag, Reply(2, 0, 0).Pointer(12).Fields(type, 1, 0, rdata).Raw(AddressRecord(9)),
                 AnswerHead(word, 0, int(rdata.size())) + shown + "   Error: " + error
-                    + " in the answer section, record 1 (RDATA)\r\n" + AddressRecordText(9) + "---\r\n");
+                    + " in the answer section, record 1 (RDATA)\r\n" + AddressRecordText(9) + "---\r\n", false, json);
         };
-        tooShort("MX with the preference only", 15, "\x00\x0A"_wire, "MX");
+        tooShort("MX with the preference only", 15, "\x00\x0A"_wire, "MX", "", "RDATA too short",
+                 R"j({"answers": [)j" + JsonRecord("example.com", "MX", 15, 0, 2, R"j(, "error":
+                     "Error: RDATA too short in the answer section, record 1 (RDATA)")j")
+                     + ", " + JsonAddress(9) + "]}");
         tooShort("NS name without its end", 2, "\x03" "ns1"_wire, "NS");
         tooShort("PTR cut inside its pointer", 12, "\xC0"_wire, "PTR");
         tooShort("CNAME pointing to itself", 5, Rdata().Pointer(41), "CNAME", "", "bad compression pointer");
@@ -311,80 +523,18 @@ private Q_SLOTS:
         tooShort("SRV target without its end", 33, Rdata().U16(1).U16(2).U16(3).Labels({"ab"}), "SRV");
         tooShort("TXT second string longer than RDATA", 16, "\x02" "ok" "\x05" "abc"_wire, "TXT", "   TXT=ok\r\n");
     }
+    // The data form, where a row gives it: the members the row names; "error" must be there exactly when the
+    // row names it.
     void report()
     {
         QFETCH(QByteArray, message);
         QFETCH(bool, verbose);
+        QFETCH(QByteArray, json);
         QTEST(WriteDnsReport(message, DnsReportOptions{verbose}), "expected");
-    }
-
-    // The data form: each row names the members it checks; "error" must be
-    // there exactly when the row names it.
-    void json_data()
-    {
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<QByteArray>("expected");
-        // A record's members up to RDLENGTH, then the row's own.
-        const auto record = [](const char* name, const char* type, int number, int ttl, int rdLength,
-                               const char* rest) {
-            return QString(R"j({"name": "%1", "type": "%2", "type_number": %3, "class": 1, "ttl": %4,
-                               "rdlength": %5%6})j")
-                .arg(QLatin1String(name), QLatin1String(type)).arg(number).arg(ttl).arg(rdLength)
-                .arg(QString::fromUtf8(rest)).toUtf8();
-        };
-        const QByteArray next = record("", "A", 1, 0, 4, R"j(, "address": "10.0.0.9")j");
-        const auto row = [](const char* tag, const QByteArray& message, const QByteArray& expected) {
-            QTest::newRow(tag) << message << expected;
-        };
-        row("header and question",
-            DnsMessageBuilder().Header(0x1234, 0xAD, 0xF3, 1, 0, 0, 0).Name({"example", "com"}).Question(15, 1),
-            R"j({"header": {"id": 4660, "qr": true, "opcode": 5, "aa": true, "tc": false, "rd": true,
-                "ra": true, "z": 7, "rcode": 3, "qdcount": 1, "ancount": 0, "nscount": 0, "arcount": 0},
-                "questions": [{"name": "example.com", "type": "MX", "type_number": 15, "class": 1}],
-                "answers": [], "authority": [], "additional": []})j");
-        row("MX in the authority section, A additional",
-            Reply(0, 1, 1).Pointer(12).Fields(15, 1, 0xFFFFFFFF, Rdata().U16(10).Labels({"mx"}).Pointer(12))
-                .Raw(AddressRecord(9)),
-            R"j({"answers": [], "authority": [)j"
-                + record("example.com", "MX", 15, -1, 7, R"j(, "preference": 10, "exchange": "mx.example.com")j")
-                + R"j(], "additional": [)j" + next + "]}");
-        row("SOA",
-            Answer(6, Rdata().Root().Root().U32(2024010101).U32(7200).U32(0x80000000).U32(0xFFFFFFFF).U32(300)),
-            R"j({"answers": [)j" + record("example.com", "SOA", 6, 3600, 22, R"j(, "mname": "", "rname": "",
-                "serial": 2024010101, "refresh": 7200, "retry": -2147483648, "expire": -1, "minimum": 300)j") + "]}");
-        row("TXT with quotes, comma, newline and bytes above 127",
-            Answer(16, "\x0A" "say \"hi\",\n" "\x05" "\xC3\xA9\xFF\x01\x7F"_wire),
-            "{\"answers\": [" + record("example.com", "TXT", 16, 3600, 17, ", \"strings\": [\"say \\\"hi\\\",\\n\", "
-                                      "\"\xC3\xA9\xC3\xBF\\u0001\x7F\"]") + "]}");
-        row("WKS, HINFO and type 10",
-            Reply(3, 0, 0).Pointer(12).Fields(11, 1, 1, "\xC0\x00\x02\x01\x06"_wire)
-                .Pointer(12).Fields(13, 1, 1, "\x01" "a" "\x01" "b"_wire).Pointer(12).Fields(10, 1, 1, "\x00"_wire),
-            R"j({"answers": [)j"
-                + record("example.com", "WKS", 11, 1, 5, R"j(, "address": "192.0.2.1", "protocol": 6)j")
-                + ", " + record("example.com", "HINFO", 13, 1, 4, R"j(, "cpu": "a", "os": "b")j")
-                + ", " + record("example.com", "UNDEFINED", 10, 1, 1, R"j(, "rdata": "Not yet implemented")j") + "]}");
-        row("AAAA, SRV, AAAA", Ipv6AndServiceReply(),
-            R"j({"answers": [)j" + record("example.com", "AAAA", 28, 60, 16, R"j(, "address": "2001:db8::1")j")
-                + R"j(], "authority": [)j" + record("_sip._udp.example.com", "SRV", 33, 60, 12,
-                                                    R"j(, "priority": 10, "weight": 60, "port": 5060,
-                                                    "target": "sip.example.com")j")
-                + R"j(], "additional": [)j" + record("", "AAAA", 28, 60, 16, R"j(, "address": "::ffff:192.0.2.1")j")
-                + "]}");
-        row("RDATA too short", Reply(2, 0, 0).Pointer(12).Fields(15, 1, 0, "\x00\x0A"_wire).Raw(AddressRecord(9)),
-            R"j({"answers": [)j" + record("example.com", "MX", 15, 0, 2, R"j(, "error":
-                "Error: RDATA too short in the answer section, record 1 (RDATA)")j") + ", " + next + "]}");
-        row("cut in a record's fields", Reply(1, 0, 0).Pointer(12).U16(1),
-            R"j({"answers": [{"name": "example.com"}],
-                "error": "Error: message cut short in the answer section, record 1 (TYPE, CLASS, TTL, RDLENGTH)"})j");
-        row("cut in the header", QByteArray(11, '\0'), R"j({"header": null, "questions": [], "answers": [],
-                                                          "error": "Error: message cut short in the header"})j");
-    }
-    void json()
-    {
-        QFETCH(QByteArray, message);
-        QFETCH(QByteArray, expected);
+        if (json.isEmpty())
+            return;
         QJsonParseError error;
-        const QJsonObject wanted = QJsonDocument::fromJson(expected, &error).object();
+        const QJsonObject wanted = QJsonDocument::fromJson(json, &error).object();
         QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
         const QJsonObject decoded = DnsMessageJson(message);
         const auto compact = [](const QJsonValue& value) {
@@ -402,13 +552,11 @@ private Q_SLOTS:
         const auto row = [](const char* tag, QByteArray hex, QByteArray text) { QTest::newRow(tag) << hex << text; };
         row("all zero", "00000000000000000000000000000000", "::");
         row("run at the start", "00000000000000000000000000000001", "::1");
-        row("run in the middle", "20010db8000000000000000000000001", "2001:db8::1");
         row("run at the end", "fe800000000000000000000000000000", "fe80::");
         row("tie, the first run", "20010db8000000000001000000000001", "2001:db8::1:0:0:1");
         row("the longer run, not the first", "20010000000000010000000000000001", "2001:0:0:1::1");
         row("single zero group", "20010db8000000010001000100010001", "2001:db8:0:1:1:1:1:1");
         row("leading zeros dropped, lower case", "20010DB800AB0C0000010010ABCDEF01", "2001:db8:ab:c00:1:10:abcd:ef01");
-        row("IPv4-mapped", "00000000000000000000ffffc0000201", "::ffff:192.0.2.1");
         row("IPv4-compatible stays hex", "000000000000000000000000c0000201", "::c000:201");
         row("15 bytes", "000000000000000000000000000001", "");
     }
@@ -419,5 +567,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDnsReport)
+QTEST_GUILESS_MAIN(TestDnsMessage)
 #include "tst_dnsreport.moc"
