@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Finger, WhoIs and Quote Of The Day against real TCP servers on the fixed
-// ports of the namespace lab's destination: requests, firewall routing, the
-// address family Prefer IPv6 picks, chunked answers, the pane limit, the drain
-// at close, failures, Stop and a tab change during a query, and a real finger daemon.
+// Finger, WhoIs and Quote Of The Day inside the namespace lab, against real TCP
+// servers on the fixed ports of its destination: the status line, requests,
+// firewall routing, the address family Prefer IPv6 picks, chunked answers, the
+// pane limit, the drain at close, failures, Stop, the FireWall dialog and a real
+// finger daemon. Lookups of names outside the lab are scripted.
 
 #include "QueryTestSupport.h"
-#include "support/LabServer.h"
 #include "netns/LabEnvironment.h"
+#include "support/LabServer.h"
 #include "support/ScriptedResolverUse.h"
 #include "support/StatusWatch.h"
 
+#include "mainwindow/FireWallDialog.h"
+#include "platform/AppMessages.h"
 #include "platform/MessageBox.h"
+#include "query/QuerySocket.h"
 #include "query/TextQueryFunction.h"
+#include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,27 +26,21 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QtTest>
 
-#include <arpa/inet.h>
-#include <sys/ioctl.h>
+#include <netinet/in.h>
 
 using namespace netsonde;
 using namespace netsonde::test;
 
 namespace {
 
-
 std::uint16_t PortOf(FunctionId id) { return id == FunctionId::Finger ? 79 : id == FunctionId::WhoIs ? 43 : 17; }
 
 const CTextQueryFunction& QueryOf(const CMainDialog& dialog, FunctionId id)
 {
     return dynamic_cast<const CTextQueryFunction&>(*dialog.Function(id));
-}
-
-CHostEntry DestinationEntry()
-{
-    return {QStringLiteral("destination.lab"), {}, {CIpAddress::FromIPv4(LabAddress("NETSONDE_LAB_DESTINATION"))}};
 }
 
 void ClickStop(CMainDialog& dialog) { Control<QPushButton>(&dialog, IDC_STOP)->click(); }
@@ -72,8 +71,12 @@ private Q_SLOTS:
     void answerReachesThePane();
     void chunksReachThePane_data();
     void chunksReachThePane();
-    void connectionNeverAnswers_data();
-    void connectionNeverAnswers();
+    void failureEndsTheRun_data();
+    void failureEndsTheRun();
+    void stopBeforeTheAnswer_data();
+    void stopBeforeTheAnswer();
+    void fireWallDialog_data();
+    void fireWallDialog();
     void realFingerDaemon();
 };
 
@@ -135,7 +138,8 @@ void TestQueryLab::answerReachesThePane()
     dialog->OnGo();
     if (resolver) {
         QCOMPARE(resolver->Requests().at(0).strName, input.host);
-        resolver->Complete(resolver->Requests().at(0).handle, kLookupSucceeded, DestinationEntry());
+        resolver->Complete(resolver->Requests().at(0).handle, kLookupSucceeded,
+                            {input.host, {}, {CIpAddress::FromIPv4(LabAddress("NETSONDE_LAB_DESTINATION"))}});
     }
     QTRY_VERIFY(listener->Accept());
     QCOMPARE(listener->LocalAddress(), reached);
@@ -254,41 +258,195 @@ void TestQueryLab::chunksReachThePane()
         QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString());
 }
 
-void TestQueryLab::connectionNeverAnswers_data()
+void TestQueryLab::failureEndsTheRun_data()
 {
     QTest::addColumn<FunctionId>("function");
-    QTest::addColumn<QString>("host");
+    QTest::addColumn<QueryInput>("input");
     QTest::addColumn<QString>("firewall");
-    QTest::addColumn<QStringList>("boxes"); // none: Stop while connecting
+    QTest::addColumn<QList<CIpAddress>>("resolved"); // the scripted lookup's answer; none: not found
+    QTest::addColumn<QString>("lookedUp");           // empty when no lookup starts
+    QTest::addColumn<QStringList>("box");            // its text and the status line while it shows
+    QTest::addColumn<QString>("entry");              // the Recent List's first
+    QTest::addColumn<bool>("refused");               // the lookup cannot start
+    QTest::addColumn<AddressPreference>("preference");
+    const auto row = [](const char* tag, FunctionId function, const QueryInput& input, const QString& firewall,
+                        const QList<CIpAddress>& resolved, const QString& lookedUp, const QStringList& box,
+                        const QString& entry, bool refused = false,
+                        AddressPreference preference = AddressPreference::PreferIPv4) {
+        QTest::newRow(tag) << function << input << firewall << resolved << lookedUp << box << entry << refused
+                           << preference;
+    };
+    const auto finger = FunctionId::Finger;
+    const auto whoIs = FunctionId::WhoIs;
+    const auto quote = FunctionId::QuoteOfDay;
+    const QList<CIpAddress> none;
+    const QString enter = QStringLiteral("Please, enter a host name or address");
+    const QString nowhere = QStringLiteral("nowhere.lab");
+    const QStringList unresolved{"Unable to resolve " + nowhere, "Resolving " + nowhere};
+    const QStringList gate{"Unable to resolve gate.lab", "Resolving gate.lab"};
+    // The system refuses a connect to multicast or broadcast at once (ENETUNREACH), and one to an
+    // IPv6 link-local address without an interface (EINVAL); a refused connect fails later.
+    const auto cannot = [](const QString& host, int error) {
+        return QStringList{"Cannot connect to " + host + " (" + QString::number(error) + ")", "Connecting to " + host};
+    };
     const QString destination = Destination();
-    QTest::newRow("refused") << FunctionId::WhoIs << "whois.example" << destination
-                             << QStringList{"Could not connect to " + destination};
-    QTest::newRow("stopped") << FunctionId::Finger << LabText("NETSONDE_LAB_SILENT") << "" << QStringList{};
+    row("finger, no host", finger, {"", "ann"}, "", none, "", {enter, "Ready"}, "");
+    row("qod, no host", quote, {}, "", none, "", {enter, "Ready"}, "");
+    row("finger", finger, {nowhere, "ann"}, "", none, nowhere, unresolved, "ann@nowhere.lab");
+    row("finger, no user", finger, {nowhere}, "", none, nowhere, unresolved, nowhere);
+    row("finger firewall", finger, {nowhere, "ann"}, "gate.lab", none, "gate.lab", gate, "ann@nowhere.lab");
+    row("whois firewall", whoIs, {nowhere, "ann"}, "gate.lab", none, "gate.lab", gate, "ann@nowhere.lab");
+    row("qod", quote, {nowhere}, "", none, nowhere, unresolved, nowhere);
+    row("qod refused", quote, {nowhere}, "", none, nowhere, {"Unable to resolve hostname", "Resolving " + nowhere},
+        nowhere, true);
+    row("name resolved to broadcast", finger, {"b.lab", "ann"}, "", {CIpAddress::FromIPv4(INADDR_BROADCAST)}, "b.lab",
+        cannot("b.lab", ENETUNREACH), "ann@b.lab");
+    row("multicast address", finger, {"224.0.0.1", "ann"}, "", none, "", cannot("224.0.0.1", ENETUNREACH),
+        "ann@224.0.0.1");
+    row("IPv6 literal", finger, {"[fe80::1]", "ann"}, "", none, "", cannot("[fe80::1]", EINVAL), "ann@[fe80::1]");
+    row("IPv6 excluded", finger, {"v6.lab", "ann"}, "", {*ParseIpv6Literal("fe80::1")}, "v6.lab",
+        {"Unable to resolve v6.lab", "Resolving v6.lab"}, "ann@v6.lab", false, AddressPreference::OnlyIPv4);
+    row("refused by the firewall", whoIs, {"whois.example", "x"}, destination, none, "",
+        {"Could not connect to " + destination, "Connecting to whois.example"}, "x@whois.example");
 }
 
-void TestQueryLab::connectionNeverAnswers()
+// The box shows while the run still lasts with the socket already closed; the
+// pane keeps its text, and without a host the output does not open.
+void TestQueryLab::failureEndsTheRun()
 {
     QFETCH(FunctionId, function);
-    QFETCH(QString, host);
+    QFETCH(QueryInput, input);
     QFETCH(QString, firewall);
-    QFETCH(QStringList, boxes);
-    CMessageBoxRecorder shown;
+    QFETCH(QList<CIpAddress>, resolved);
+    QFETCH(QString, lookedUp);
+    QFETCH(bool, refused);
+    QFETCH(AddressPreference, preference);
     auto dialog = OpenMainDialog();
+    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    const auto openDescriptors = [] { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); };
+    const qsizetype descriptors = openDescriptors();
+    QStringList shown;
+    const auto& query = QueryOf(*dialog, function);
+    const MessageBoxHandler previous = SetMessageBoxHandler([&](const QString& text, MessageIcon icon) {
+        shown << text << dialog->StatusText();
+        if (icon != MessageIcon::Exclamation || (query.QuerySocket() && query.QuerySocket()->IsOpen()))
+            shown << "not an exclamation, or the socket still open";
+    });
     dialog->SetFireWalls(firewall, firewall);
-    FillPage(*dialog, function, {host, "x"});
-    dialog->OnGo();
-    if (boxes.isEmpty()) {
-        QCOMPARE(dialog->StatusText(), "Connecting to " + host);
-        QVERIFY(QueryOf(*dialog, function).QuerySocket());
-        ClickStop(*dialog);
-        QTest::qWait(50);
+    dialog->TextPane(function)->SetText("kept");
+    input.clearOutput = false;
+    FillPage(*dialog, function, input);
+    if (refused)
+        resolver.RefuseNextRequest();
+    CRunInputs inputs = dialog->ReadInputs(function);
+    inputs.preference = preference;
+    preference == AddressPreference::PreferIPv4 ? dialog->OnGo() : dialog->Runs().Go(inputs);
+    QCOMPARE(resolver.Requests().size(), int(!lookedUp.isEmpty() && !refused));
+    for (const CScriptedRequest& request : resolver.Requests()) {
+        QCOMPARE(request.strName, lookedUp);
+        resolver.Complete(request.handle, resolved.isEmpty() ? kLookupHostNotFound : kLookupSucceeded,
+                          {lookedUp, {}, resolved});
     }
-    QTRY_COMPARE(shown.Texts(), boxes);
-    if (!boxes.isEmpty())
-        QCOMPARE(shown.Entries().front().icon, MessageIcon::Exclamation);
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QVERIFY(!QueryOf(*dialog, function).QuerySocket());
-    QVERIFY(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled());
+    SetMessageBoxHandler(previous);
+    QTEST(shown, "box");
+    QCOMPARE(PaneText(*dialog, function), QStringLiteral("kept"));
+    QCOMPARE(dialog->OutputShown(), !input.host.isEmpty());
+    QCOMPARE(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled(), !input.host.isEmpty());
+    QTEST(dialog->Page(function)->RecentHosts().value(0), "entry");
+    QCOMPARE(Control<QComboBox>(dialog->Page(function), ControlIdsOf(function).host)->currentText(), input.host);
+    QVERIFY(!query.QuerySocket());
+    QCOMPARE(openDescriptors(), descriptors);
+}
+
+void TestQueryLab::stopBeforeTheAnswer_data()
+{
+    QTest::addColumn<QString>("host"); // a name is looked up by the scripted resolver
+    QTest::addColumn<QString>("status");
+    const QString silent = LabText("NETSONDE_LAB_SILENT");
+    QTest::newRow("during the lookup") << "whois.lab" << "Resolving whois.lab";
+    QTest::newRow("while connecting") << silent << "Connecting to " + silent;
+}
+
+// Stop after a tab change still ends the running query; a completion that
+// arrives after Stop changes nothing.
+void TestQueryLab::stopBeforeTheAnswer()
+{
+    QFETCH(QString, host);
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    const auto& query = QueryOf(*dialog, FunctionId::WhoIs);
+    FillPage(*dialog, FunctionId::WhoIs, {host, "example.org"});
+    dialog->OnGo();
+    QTEST(dialog->StatusText(), "status");
+    QCOMPARE(query.QuerySocket() != nullptr, resolver.Requests().isEmpty());
+    dialog->SelectFunction(FunctionId::Ping);
+    ClickStop(*dialog);
+    QVERIFY(!dialog->Runs().HasPendingRequests());
+    for (const CScriptedRequest& request : resolver.Requests()) {
+        QVERIFY(!resolver.IsPending(request.handle));
+        PostAppMessage(&dialog->Runs(), WM_APP_HOST_RESOLVED, request.handle, kLookupHostNotFound);
+    }
+    QTest::qWait(50);
+    QVERIFY(boxes.Texts().isEmpty());
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QVERIFY(!query.QuerySocket());
+}
+
+void TestQueryLab::fireWallDialog_data()
+{
+    QTest::addColumn<QStringList>("before"); // Finger's and WhoIs's firewall
+    QTest::addColumn<bool>("byKey");         // F11 rather than the menu command
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("box"); // the lookup started before the dialog follows the firewall read at Go
+    QTest::newRow("ok") << QStringList{"old.finger", ""} << true << QStringList{" gate ", ""} << IDC_FIREWALL_OK
+                        << QStringList{" gate ", ""} << QStringList{" gate ", ""} << "Unable to resolve old.finger";
+    QTest::newRow("cancel") << QStringList{"", "whois.gate"} << false << QStringList{"edited", "edited"}
+                            << IDC_FIREWALL_CANCEL << QStringList{"", "whois.gate"} << QStringList{"unset", "unset"}
+                            << "Unable to resolve finger.lab";
+}
+
+// The dialog opened while a Finger lookup runs.
+void TestQueryLab::fireWallDialog()
+{
+    QFETCH(QStringList, before);
+    QFETCH(bool, byKey);
+    QFETCH(QStringList, typed);
+    QFETCH(int, button);
+    QFETCH(QString, box);
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    dialog->SetFireWalls(before.at(0), before.at(1));
+    FillPage(*dialog, FunctionId::Finger, {"finger.lab", "ann"});
+    dialog->OnGo();
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* firewalls = qobject_cast<CFireWallDialog*>(QApplication::activeModalWidget());
+        if (!firewalls)
+            qFatal("the FireWall dialog is not open");
+        auto* fingerEdit = Control<QLineEdit>(firewalls, IDC_FIREWALL_FINGER);
+        auto* whoIsEdit = Control<QLineEdit>(firewalls, IDC_FIREWALL_WHOIS);
+        shown = {firewalls->windowTitle(), fingerEdit->text(), whoIsEdit->text()};
+        fingerEdit->setText(typed.at(0));
+        whoIsEdit->setText(typed.at(1));
+        Control<QPushButton>(firewalls, button)->click();
+    });
+    if (byKey)
+        QTest::keyClick(dialog.get(), Qt::Key_F11);
+    else
+        dialog->Command(ID_FIREWALLS)->trigger();
+    QCOMPARE(shown, QStringList{"FireWall Configuration"} + before);
+    QTEST((QStringList{dialog->Options().strFingerFireWall, dialog->Options().strWhoIsFireWall}), "after");
+    QTEST((QStringList{SettingsStore::ReadText("Finger", "FireWall", "unset"),
+                       SettingsStore::ReadText("WhoIs", "FireWall", "unset")}), "stored");
+    resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);
+    QTRY_COMPARE(boxes.Texts(), QStringList{box});
+    QCOMPARE(resolver.Requests().size(), 1);
 }
 
 // Debian's finger daemon, started for each connection by socat inside the
