@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Receivers for lookup completions in tests: every private window message
-// that reaches one is noted in a log that outlives the receivers.
+// A receiver for lookup completions in tests: every completion that reaches
+// it is noted in a log that outlives the receiver.
 
 #include "platform/AppMessages.h"
 #include "platform/resolver/Resolver.h"
@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <optional>
 
 namespace netsonde::test {
 
@@ -19,7 +18,7 @@ struct CCompletion {
     int nMessage = 0;
     LookupHandle handle = 0;
     std::intptr_t nError = 0;
-    std::optional<CHostEntry> entry;
+    CHostEntry entry; // empty when the completion carries none
 };
 
 using CompletionLog = std::shared_ptr<QList<CCompletion>>;
@@ -33,10 +32,8 @@ public:
         if (event->type() < WM_APP_HOST_RESOLVED || event->type() > WM_APP_ADDRESS_RESOLVED)
             return QObject::event(event);
         const auto* message = static_cast<const CAppMessageEvent*>(event);
-        CCompletion completion{message->Message(), message->WParam(), message->LParam(), {}};
-        if (const CHostEntry* entry = HostEntryOf(*message))
-            completion.entry = *entry;
-        m_log->append(completion);
+        const CHostEntry* entry = HostEntryOf(*message);
+        m_log->append({message->Message(), message->WParam(), message->LParam(), entry ? *entry : CHostEntry{}});
         return true;
     }
 

@@ -1,21 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The resolver's request handling with scripted lookups: handles, cancel,
-// requests in flight together, receivers and resolvers that go away early.
+// requests in flight together, receivers and resolvers that go away early;
+// then the system resolver on this machine's own names. The test runs inside
+// a private network namespace so that no question can leave the machine.
 
 #include "platform/echo/ShutdownSignal.h"
+#include "platform/resolver/HostLookup.h"
 #include "platform/resolver/LookupPool.h"
 #include "platform/resolver/LookupRegistry.h"
 #include "platform/resolver/ThreadedResolver.h"
 #include "platform/resolver/WakeableLookup.h"
 #include "resolver/CompletionRecorder.h"
 #include "resolver/ScriptedResolver.h"
+#include "support/FileHelpers.h"
+
+#include "TestSupport.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 #include <QtEndian>
 
 #include <arpa/inet.h>
+#include <sched.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -29,6 +37,7 @@ namespace {
 
 constexpr int kPatience = 30000; // ms; only a hung run waits this long
 constexpr int kLimit = 4;        // threads for the lookups still wanted
+constexpr int kUnresolvableNameLimit = 10000; // ms
 
 // Lookups that block until the test opens their name's gate. Each answers
 // with an entry made from its own question.
@@ -97,8 +106,21 @@ bool Delivered(const QList<CCompletion>& log, LookupHandle handle, int message, 
 {
     const CCompletion* completion = FindCompletion(log, handle);
     return completion && completion->nMessage == message && completion->nError == kLookupSucceeded
-        && completion->entry && completion->entry->strOfficialName == expected.strOfficialName
-        && completion->entry->aliases == expected.aliases && completion->entry->addresses == expected.addresses;
+        && completion->entry.strOfficialName == expected.strOfficialName
+        && completion->entry.aliases == expected.aliases && completion->entry.addresses == expected.addresses;
+}
+
+bool EnterPrivateNetworkNamespace()
+{
+    return unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0 || unshare(CLONE_NEWNET) == 0;
+}
+
+CIpAddress Loopback() { return CIpAddress::FromIPv4(inet_addr("127.0.0.1")); }
+
+bool HostsFileNamesIpv6Loopback()
+{
+    const QRegularExpression line("^\\s*::1\\s", QRegularExpression::MultilineOption);
+    return line.match(QString::fromLatin1(FileBytes(QStringLiteral("/etc/hosts")))).hasMatch();
 }
 
 } // namespace
@@ -306,10 +328,82 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 2L, kPatience); // the test's and byName's
     }
 
+    // A name or address literal looked up by name while its loopback address
+    // is looked up by address; the official name of the latter leads back to
+    // the address.
+    void systemResolvesLoopbackBothWays_data()
+    {
+        if (!LookUpHostByName("localhost").entry.addresses.contains(Loopback()))
+            QSKIP("the hosts file of this machine does not give localhost 127.0.0.1");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<CIpAddress>("loopback");
+        QTest::newRow("name") << "localhost" << Loopback();
+        QTest::newRow("dotted address") << "127.0.0.1" << Loopback();
+        QTest::newRow("IPv6 literal") << "::1" << ParseIpv6Literal("::1").value();
+    }
+
+    void systemResolvesLoopbackBothWays()
+    {
+        QFETCH(QString, name);
+        QFETCH(CIpAddress, loopback);
+        const auto resolver = CreateSystemResolver();
+        CCompletionRecorder receiver(m_log);
+        const LookupHandle byName = resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
+        const LookupHandle byAddress = resolver->AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, loopback);
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
+        const CCompletion* forward = FindCompletion(*m_log, byName);
+        const CCompletion* reverse = FindCompletion(*m_log, byAddress);
+        QVERIFY(forward != nullptr && reverse != nullptr);
+        QCOMPARE(forward->nError, kLookupSucceeded);
+        QVERIFY(!forward->entry.strOfficialName.isEmpty() && forward->entry.addresses.contains(loopback));
+        if (loopback.IsIPv6() && !HostsFileNamesIpv6Loopback())
+            QSKIP("the hosts file of this machine has no ::1 line to name ::1 by");
+        QCOMPARE(reverse->nError, kLookupSucceeded);
+        QVERIFY(reverse->entry.addresses.contains(loopback));
+        QVERIFY(LookUpHostByName(reverse->entry.strOfficialName.toUtf8()).entry.addresses.contains(loopback));
+    }
+
+    // A name that cannot be asked fails at once; a resolver that cannot answer
+    // about a .invalid name in time skips that row only.
+    void systemCannotResolve_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("empty") << "";
+        QTest::newRow("embedded zero") << QString::fromUtf8("local\0host", 10);
+        QTest::newRow("too long") << QString(1025, QChar('a'));
+        QTest::newRow("unknown") << "netsonde-test.invalid";
+    }
+
+    void systemCannotResolve()
+    {
+        QFETCH(QString, name);
+        const auto resolver = CreateSystemResolver();
+        CCompletionRecorder receiver(m_log);
+        const LookupHandle handle = resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
+        const bool bInvalid = name.endsWith(".invalid");
+        if (!QTest::qWaitFor([this] { return !m_log->isEmpty(); }, bInvalid ? kUnresolvableNameLimit : kPatience)
+            && bInvalid)
+            QSKIP("the system resolver gave no answer for a .invalid name within 10 s");
+        QCOMPARE(m_log->size(), 1);
+        QCOMPARE(m_log->at(0).handle, handle);
+        const auto error = static_cast<int>(m_log->at(0).nError);
+        QVERIFY2(bInvalid ? error >= kLookupHostNotFound && error <= kLookupNoData : error == kLookupHostNotFound,
+                 qPrintable(QString("unexpected error code %1").arg(error)));
+        QVERIFY(m_log->at(0).entry.addresses.isEmpty());
+    }
+
 private:
     CompletionLog m_log;
     std::shared_ptr<CGatedLookups> m_gates;
 };
 
-QTEST_GUILESS_MAIN(TstResolver)
+int main(int argc, char** argv)
+{
+    if (!EnterPrivateNetworkNamespace())
+        SkipWholeTest("cannot enter a private network namespace");
+    QCoreApplication application(argc, argv);
+    TstResolver test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_resolver.moc"
