@@ -2,13 +2,13 @@
 // Finger, WhoIs and Quote Of The Day inside the namespace lab, against real TCP
 // servers on the fixed ports of its destination: the status line, requests,
 // firewall routing, the address family Prefer IPv6 picks, chunked answers, the
-// pane limit, the drain at close, failures, Stop, the FireWall dialog and a real
-// finger daemon. Lookups of names outside the lab are scripted.
+// pane limit, the drain at close, failures, Stop and the FireWall dialog.
+// Lookups of names outside the lab are scripted.
 
 #include "QueryTestSupport.h"
 #include "netns/LabEnvironment.h"
+#include "resolver/ScriptedResolver.h"
 #include "support/LabServer.h"
-#include "support/ScriptedResolverUse.h"
 #include "support/StatusWatch.h"
 
 #include "mainwindow/FireWallDialog.h"
@@ -21,11 +21,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
 
@@ -41,6 +39,15 @@ std::uint16_t PortOf(FunctionId id) { return id == FunctionId::Finger ? 79 : id 
 const CTextQueryFunction& QueryOf(const CMainDialog& dialog, FunctionId id)
 {
     return dynamic_cast<const CTextQueryFunction&>(*dialog.Function(id));
+}
+
+// Gives the window a scripted resolver and returns it; the window owns it.
+CScriptedResolver& UseScriptedResolver(CMainDialog& dialog)
+{
+    auto resolver = std::make_unique<CScriptedResolver>();
+    CScriptedResolver& scripted = *resolver;
+    dialog.SetResolver(std::move(resolver));
+    return scripted;
 }
 
 void ClickStop(CMainDialog& dialog) { Control<QPushButton>(&dialog, IDC_STOP)->click(); }
@@ -77,7 +84,6 @@ private Q_SLOTS:
     void stopBeforeTheAnswer();
     void fireWallDialog_data();
     void fireWallDialog();
-    void realFingerDaemon();
 };
 
 void TestQueryLab::answerReachesThePane_data()
@@ -436,41 +442,6 @@ void TestQueryLab::fireWallDialog()
     resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);
     QTRY_COMPARE(boxes.Texts(), QStringList{box});
     QCOMPARE(resolver.Requests().size(), 1);
-}
-
-// Debian's finger daemon, started for each connection by socat inside the
-// destination, answers about a user of this system.
-void TestQueryLab::realFingerDaemon()
-{
-    const QString socat = QStandardPaths::findExecutable("socat");
-    const QString fingerd = QStandardPaths::findExecutable("in.fingerd", {"/usr/sbin"});
-    if (socat.isEmpty() || fingerd.isEmpty() || QStandardPaths::findExecutable("finger").isEmpty())
-        QSKIP("needs socat, fingerd and finger");
-    if (IsInsideUserNamespace())
-        QSKIP("fingerd cannot give up root for nobody in the lab's user namespace");
-    QProcess daemon;
-    daemon.start("ip", {"netns", "exec", LabText("NETSONDE_LAB_NS_DESTINATION"), socat,
-                        "TCP-LISTEN:79,bind=" + Destination() + ",reuseaddr,fork", "EXEC:" + fingerd});
-    QVERIFY(daemon.waitForStarted());
-    CMessageBoxRecorder boxes;
-    auto dialog = OpenMainDialog();
-
-    // socat may still be starting: a refused attempt is tried again.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        boxes.Clear();
-        FillPage(*dialog, FunctionId::Finger, {Destination(), "root"});
-        dialog->OnGo();
-        QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-        if (boxes.Texts().isEmpty())
-            break;
-        QTest::qWait(100);
-    }
-    daemon.terminate();
-    daemon.waitForFinished();
-    QVERIFY(boxes.Texts().isEmpty());
-    const QString answer = PaneText(*dialog, FunctionId::Finger);
-    QVERIFY2(answer.contains("Login: root"), qPrintable(answer));
-    QVERIFY2(answer.contains("Directory: /root"), qPrintable(answer));
 }
 
 int main(int argc, char** argv)
