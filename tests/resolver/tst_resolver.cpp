@@ -4,13 +4,13 @@
 // then the system resolver on this machine's own names. The test runs inside
 // a private network namespace so that no question can leave the machine.
 
+#include "platform/AppMessages.h"
 #include "platform/echo/ShutdownSignal.h"
 #include "platform/resolver/HostLookup.h"
 #include "platform/resolver/LookupPool.h"
 #include "platform/resolver/LookupRegistry.h"
 #include "platform/resolver/ThreadedResolver.h"
 #include "platform/resolver/WakeableLookup.h"
-#include "resolver/CompletionRecorder.h"
 #include "resolver/ScriptedResolver.h"
 #include "support/FileHelpers.h"
 
@@ -25,6 +25,7 @@
 #include <arpa/inet.h>
 #include <sched.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -38,6 +39,40 @@ namespace {
 constexpr int kPatience = 30000; // ms; only a hung run waits this long
 constexpr int kLimit = 4;        // threads for the lookups still wanted
 constexpr int kUnresolvableNameLimit = 10000; // ms
+
+struct CCompletion {
+    int nMessage = 0;
+    LookupHandle handle = 0;
+    std::intptr_t nError = 0;
+    CHostEntry entry; // empty when the completion carries none
+};
+
+using CompletionLog = std::shared_ptr<QList<CCompletion>>;
+
+// Notes every lookup completion that reaches it in a log that outlives it.
+class CCompletionRecorder : public QObject {
+public:
+    explicit CCompletionRecorder(CompletionLog log) : m_log(std::move(log)) {}
+
+    bool event(QEvent* event) override
+    {
+        if (event->type() < WM_APP_HOST_RESOLVED || event->type() > WM_APP_ADDRESS_RESOLVED)
+            return QObject::event(event);
+        const auto* message = static_cast<const CAppMessageEvent*>(event);
+        const CHostEntry* entry = HostEntryOf(*message);
+        m_log->append({message->Message(), message->WParam(), message->LParam(), entry ? *entry : CHostEntry{}});
+        return true;
+    }
+
+private:
+    CompletionLog m_log;
+};
+
+const CCompletion* FindCompletion(const QList<CCompletion>& log, LookupHandle handle)
+{
+    const auto found = std::ranges::find(log, handle, &CCompletion::handle);
+    return found == log.end() ? nullptr : &*found;
+}
 
 // Lookups that block until the test opens their name's gate. Each answers
 // with an entry made from its own question.
