@@ -11,7 +11,6 @@
 #include "platform/resolver/LookupRegistry.h"
 #include "platform/resolver/ThreadedResolver.h"
 #include "platform/resolver/WakeableLookup.h"
-#include "resolver/ScriptedResolver.h"
 #include "support/FileHelpers.h"
 
 #include "TestSupport.h"
@@ -249,36 +248,13 @@ private Q_SLOTS:
     }
 
     // Handles are non-zero and never repeated in the program; at most 64
-    // requests wait at once; a cancel makes room, and only a pending handle
-    // can be cancelled.
-    void handlesAndPendingRequestsAreBounded()
-    {
-        CThreadedResolver threaded(m_gates->Functions(), 1);
-        CScriptedResolver resolver;
-        CCompletionRecorder receiver(m_log);
-        QVERIFY(!resolver.CancelAsyncRequest(0));
-        QSet<LookupHandle> handles;
-        for (std::size_t i = 0; i < CLookupRegistry::kMaxPendingRequests; ++i)
-            handles.insert(StartLookup(resolver, receiver, "x"));
-        QVERIFY(!handles.contains(0) && std::size_t(handles.size()) == CLookupRegistry::kMaxPendingRequests);
-        const LookupHandle other = StartLookup(threaded, receiver, "other.test");
-        QVERIFY(other != 0 && !handles.contains(other) && threaded.CancelAsyncRequest(other));
-        QCOMPARE(StartLookup(resolver, receiver, "x"), LookupHandle{0});
-        QVERIFY(resolver.CancelAsyncRequest(*handles.cbegin()));
-        const LookupHandle handle = StartLookup(resolver, receiver, "done.test");
-        QVERIFY(handle != 0 && !handles.contains(handle));
-        resolver.Complete(handle, kLookupSucceeded);
-        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
-        QVERIFY(!resolver.CancelAsyncRequest(handle));
-        QVERIFY(!resolver.CancelAsyncRequest(handle + 1000));
-        m_gates->Open("other.test");
-    }
-
-    // A receiver destroyed while its lookup runs gets nothing and stops
-    // nothing else; a completion already queued is dropped when its request
-    // is cancelled or its receiver destroyed; a resolver destroyed while a
-    // lookup blocks returns at once, and that lookup's result is dropped.
-    void undeliverableCompletionsAreDropped()
+    // requests wait at once, a cancel makes room, and only a pending handle
+    // can be cancelled. A receiver destroyed while its lookup runs gets
+    // nothing and stops nothing else; a completion already queued is dropped
+    // when its request is cancelled or its receiver destroyed; a resolver
+    // destroyed while a lookup blocks returns at once, and that lookup's
+    // result is dropped.
+    void handlesAndUndeliverableCompletions()
     {
         auto resolver = std::make_unique<CThreadedResolver>(m_gates->Functions(), 1);
         auto* whileRunning = new CCompletionRecorder(m_log);
@@ -289,19 +265,30 @@ private Q_SLOTS:
         auto registry = std::make_shared<CLookupRegistry>();
         CCompletionRecorder receiver(m_log);
         auto* whileQueued = new CCompletionRecorder(m_log);
-        const LookupHandle cancelled = registry->Register(&receiver, WM_APP_HOST_RESOLVED);
-        const LookupHandle orphaned = registry->Register(whileQueued, WM_APP_HOST_RESOLVED);
-        const LookupHandle kept = registry->Register(&receiver, WM_APP_HOST_RESOLVED);
+        const auto registerFor = [&](QObject* to) { return registry->Register(to, WM_APP_HOST_RESOLVED); };
+        QVERIFY(!registry->Cancel(0));
+        const LookupHandle cancelled = registerFor(&receiver);
+        const LookupHandle orphaned = registerFor(whileQueued);
+        const LookupHandle kept = registerFor(&receiver);
+        QSet<LookupHandle> handles{cancelled, orphaned, kept};
+        for (std::size_t i = handles.size(); i < CLookupRegistry::kMaxPendingRequests; ++i)
+            handles.insert(registerFor(&receiver));
+        QVERIFY(!handles.contains(0) && std::size_t(handles.size()) == CLookupRegistry::kMaxPendingRequests);
+        QCOMPARE(registerFor(&receiver), LookupHandle{0});
         std::thread([&] {
             for (const LookupHandle handle : {cancelled, orphaned})
                 registry->Complete(handle, kLookupSucceeded, CGatedLookups::EntryFor("a"));
             registry->Complete(kept, kLookupHostNotFound, {});
         }).join();
         QVERIFY(registry->Cancel(cancelled));
+        const LookupHandle roomMade = registerFor(&receiver);
+        QVERIFY(roomMade != 0 && !handles.contains(roomMade));
         delete whileQueued;
         m_gates->Open("survivor.test");
         const LookupHandle survivor = StartLookup(*resolver, receiver, "survivor.test");
+        QVERIFY(survivor != 0 && !handles.contains(survivor) && survivor != roomMade);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
+        QVERIFY(!registry->Cancel(kept) && !registry->Cancel(kept + 1000));
         StartLookup(*resolver, receiver, "stuck.test");
         QVERIFY(m_gates->WaitStarted("stuck.test"));
         resolver.reset();
