@@ -11,26 +11,15 @@ using namespace netsonde;
 
 namespace {
 
-// Feeds the chunks to a query that stays far below the pane limit and
-// returns all it shows, ended as at the server's close.
-QString ShowOpen(QueryFunction function, const QList<QByteArray>& chunks)
-{
-    CReceivedText received(function);
-    QString pane;
-    for (const QByteArray& chunk : chunks) {
-        const auto result = received.Receive(chunk, pane.size());
-        pane += result.text;
-    }
-    return pane + received.Finish();
-}
-
-// The same read as at the close, when everything waits at once.
-QString ShowDrained(QueryFunction function, const QList<QByteArray>& chunks)
+// Feeds the chunks to a query that stays far below the pane limit, while the
+// connection is open or (drained) all at once after the server's close, and
+// returns all it shows, ended as at the close.
+QString Show(QueryFunction function, const QList<QByteArray>& chunks, bool drained = false)
 {
     CReceivedText received(function);
     QString pane;
     for (const QByteArray& chunk : chunks)
-        pane += received.Drain(chunk);
+        pane += drained ? received.Drain(chunk) : received.Receive(chunk, pane.size()).text;
     return pane + received.Finish();
 }
 
@@ -155,9 +144,8 @@ void TestQueryText::shownText()
 {
     QFETCH(QueryFunction, function);
     QFETCH(QList<QByteArray>, chunks);
-
     QFETCH(bool, drained);
-    QTEST(drained ? ShowDrained(function, chunks) : ShowOpen(function, chunks), "shown");
+    QTEST(Show(function, chunks, drained), "shown");
 }
 
 void TestQueryText::splitAnywhere()
@@ -165,13 +153,13 @@ void TestQueryText::splitAnywhere()
     // Line ends, multi-byte characters and invalid bytes, cut into two
     // chunks at every place: the pane must always get the same text.
     const QByteArray bytes("a\r\nb\nc\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\xff\xe2\x82\r\n");
-    const QString whole = ShowOpen(QueryFunction::Finger, {bytes});
+    const QString whole = Show(QueryFunction::Finger, {bytes});
     QCOMPARE(whole, QString::fromUtf8("a\r\nb\r\nc\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80")
                         + QStringLiteral("\u00ff\u00e2\u0082\r\n"));
     for (qsizetype cut = 1; cut < bytes.size(); ++cut) {
         const QList<QByteArray> chunks{bytes.first(cut), bytes.sliced(cut)};
-        QCOMPARE(ShowOpen(QueryFunction::Finger, chunks), whole);
-        QCOMPARE(ShowDrained(QueryFunction::WhoIs, chunks), whole);
+        QCOMPARE(Show(QueryFunction::Finger, chunks), whole);
+        QCOMPARE(Show(QueryFunction::WhoIs, chunks, true), whole);
     }
 }
 
@@ -183,7 +171,7 @@ void TestQueryText::nulAndHighBytesInEveryPosition()
     QString expected;
     for (const QByteArray& chunk : NulAndHighByteChunks())
         expected += QString::fromLatin1(chunk.constData()); // up to a NUL byte
-    QCOMPARE(ShowOpen(QueryFunction::Finger, NulAndHighByteChunks()), expected);
+    QCOMPARE(Show(QueryFunction::Finger, NulAndHighByteChunks()), expected);
 }
 
 void TestQueryText::paneLimit_data()
