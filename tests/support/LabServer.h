@@ -149,7 +149,8 @@ inline std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
 // such socket.
 inline int UnreadBytesFrom(std::uint16_t port)
 {
-    const QList<QHostAddress> destination{QHostAddress(Destination()), QHostAddress(LabText("NETSONDE_LAB_DESTINATION6"))};
+    const QList<QHostAddress> destination{QHostAddress(Destination()),
+                                          QHostAddress(LabText("NETSONDE_LAB_DESTINATION6"))};
     for (const QString& name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
         sockaddr_storage peer{};
         socklen_t size = sizeof peer;
