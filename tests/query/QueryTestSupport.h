@@ -32,14 +32,11 @@ struct PageControlIds {
 
 inline PageControlIds ControlIdsOf(FunctionId id)
 {
-    switch (id) {
-    case FunctionId::Finger:
+    if (id == FunctionId::Finger)
         return {IDC_FINGER_HOST, IDC_FINGER_USER, IDC_FINGER_CLEAR, IDC_FINGER_VERBOSE};
-    case FunctionId::WhoIs:
+    if (id == FunctionId::WhoIs)
         return {IDC_WHOIS_HOST, IDC_WHOIS_USER, IDC_WHOIS_CLEAR, 0};
-    default:
-        return {IDC_QUOTE_HOST, 0, IDC_QUOTE_CLEAR, 0};
-    }
+    return {IDC_QUOTE_HOST, 0, IDC_QUOTE_CLEAR, 0};
 }
 
 // Selects the function's tab and types the input into its page.

@@ -1,36 +1,38 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Finger, WhoIs and Quote Of The Day against real TCP servers on the fixed
-// ports of the namespace lab's destination: requests, firewall routing, the
-// address family Prefer IPv6 picks, chunked answers, the pane limit, the drain
-// at close, failures, Stop and a tab change during a query, and a real finger daemon.
+// Finger, WhoIs and Quote Of The Day inside the namespace lab, against real TCP
+// servers on the fixed ports of its destination: the status line, requests,
+// firewall routing, the address family Prefer IPv6 picks, chunked answers, the
+// pane limit, the drain at close, failures, Stop and the FireWall dialog.
+// Lookups of names outside the lab are scripted.
 
 #include "QueryTestSupport.h"
-#include "support/LabServer.h"
 #include "netns/LabEnvironment.h"
-#include "support/ScriptedResolverUse.h"
+#include "resolver/ScriptedResolver.h"
+#include "support/LabServer.h"
 #include "support/StatusWatch.h"
 
+#include "mainwindow/FireWallDialog.h"
+#include "platform/AppMessages.h"
 #include "platform/MessageBox.h"
+#include "query/QuerySocket.h"
 #include "query/TextQueryFunction.h"
+#include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QStandardPaths>
+#include <QTimer>
 #include <QtTest>
 
-#include <arpa/inet.h>
-#include <sys/ioctl.h>
+#include <netinet/in.h>
 
 using namespace netsonde;
 using namespace netsonde::test;
 
 namespace {
-
 
 std::uint16_t PortOf(FunctionId id) { return id == FunctionId::Finger ? 79 : id == FunctionId::WhoIs ? 43 : 17; }
 
@@ -39,12 +41,14 @@ const CTextQueryFunction& QueryOf(const CMainDialog& dialog, FunctionId id)
     return dynamic_cast<const CTextQueryFunction&>(*dialog.Function(id));
 }
 
-CHostEntry DestinationEntry()
+// Gives the window a scripted resolver and returns it; the window owns it.
+CScriptedResolver& UseScriptedResolver(CMainDialog& dialog)
 {
-    return {QStringLiteral("destination.lab"), {}, {CIpAddress::FromIPv4(LabAddress("NETSONDE_LAB_DESTINATION"))}};
+    auto resolver = std::make_unique<CScriptedResolver>();
+    CScriptedResolver& scripted = *resolver;
+    dialog.SetResolver(std::move(resolver));
+    return scripted;
 }
-
-void ClickStop(CMainDialog& dialog) { Control<QPushButton>(&dialog, IDC_STOP)->click(); }
 
 // The byte counts among the status texts a spy on the run layer saw.
 QStringList ByteCountsShown(const QSignalSpy& statuses)
@@ -61,7 +65,7 @@ QStringList ByteCountsShown(const QSignalSpy& statuses)
 } // namespace
 
 // How a query ends; a tab change after the first chunk does not change where its text goes.
-enum class QueryEnd { ServerCloses, Escape, TabChangeThenStop, TabChangeThenServerCloses };
+enum class QueryEnd { ServerCloses, Escape, TabChangeThenServerCloses };
 
 class TestQueryLab : public QObject {
     Q_OBJECT
@@ -70,11 +74,12 @@ private Q_SLOTS:
 
     void answerReachesThePane_data();
     void answerReachesThePane();
-    void chunksReachThePane_data();
-    void chunksReachThePane();
-    void connectionNeverAnswers_data();
-    void connectionNeverAnswers();
-    void realFingerDaemon();
+    void failureEndsTheRun_data();
+    void failureEndsTheRun();
+    void stopBeforeTheAnswer_data();
+    void stopBeforeTheAnswer();
+    void fireWallDialog_data();
+    void fireWallDialog();
 };
 
 void TestQueryLab::answerReachesThePane_data()
@@ -82,97 +87,62 @@ void TestQueryLab::answerReachesThePane_data()
     QTest::addColumn<FunctionId>("function");
     QTest::addColumn<QueryInput>("input");
     QTest::addColumn<QString>("firewall");
-    QTest::addColumn<bool>("scripted"); // the host looked up by a scripted resolver
     QTest::addColumn<bool>("preferIPv6");
     QTest::addColumn<QString>("reached"); // the destination's address the connection went to
     QTest::addColumn<QByteArray>("request");
-    const auto row = [](const char* tag, FunctionId function, const QueryInput& input, const QString& firewall,
-                        bool scripted, bool preferIPv6, const QString& reached, const QByteArray& request) {
-        QTest::newRow(tag) << function << input << firewall << scripted << preferIPv6 << reached << request;
-    };
-    const auto finger = FunctionId::Finger;
-    const auto whoIs = FunctionId::WhoIs;
-    const auto quote = FunctionId::QuoteOfDay;
-    const QString v4 = Destination();
-    const QString v6 = LabText("NETSONDE_LAB_DESTINATION6");
-    const QString v6only = QStringLiteral("v6only.lab.test");
-    const QString both = QStringLiteral("both.lab.test");
-    const QString longUser(3000, QLatin1Char('u')); // sent in two writes of at most 2048 bytes
-    row("finger through firewall", finger, {"inner.example", "ann", true}, v4, false, false, v4,
-        "/W ann@inner.example\r\n");
-    row("finger, request longer than one send", finger, {v4, longUser}, "", false, false, v4,
-        longUser.toLatin1() + "\r\n");
-    row("whois through lookup", whoIs, {"whois.lab", "ann"}, "", true, false, v4, "ann\r\n");
-    row("finger, IPv6 in brackets", finger, {"[" + v6 + "]", "ann"}, "", false, false, v6, "ann\r\n");
-    row("finger, IPv6-only name", finger, {v6only, "ann"}, "", false, false, v6, "ann\r\n");
-    row("finger, both families", finger, {both, "ann"}, "", false, false, v4, "ann\r\n");
-    row("finger, both families, Prefer IPv6", finger, {both, "ann"}, "", false, true, v6, "ann\r\n");
-    row("whois, IPv6", whoIs, {v6, "ann"}, "", false, false, v6, "ann\r\n");
-    row("qod, IPv6-only name", quote, {v6only}, "", false, false, v6, "");
-}
-
-// The status line at every step; with a firewall, "Connecting to" names the
-// page's host while the connection goes to the firewall.
-void TestQueryLab::answerReachesThePane()
-{
-    QFETCH(FunctionId, function);
-    QFETCH(QueryInput, input);
-    QFETCH(QString, firewall);
-    QFETCH(bool, scripted);
-    QFETCH(bool, preferIPv6);
-    QFETCH(QString, reached);
-    QFETCH(QByteArray, request);
-    CMessageBoxRecorder boxes;
-    auto listener = ServeAtDestination(PortOf(function));
-    auto dialog = OpenMainDialog();
-    CScriptedResolver* resolver = scripted ? &UseScriptedResolver(*dialog) : nullptr;
-    dialog->SetFireWalls(firewall, firewall);
-    if (dialog->Command(ID_PREFER_IPV6)->isChecked() != preferIPv6)
-        dialog->Command(ID_PREFER_IPV6)->trigger();
-    CStatusWatch status(*dialog);
-
-    FillPage(*dialog, function, input);
-    dialog->OnGo();
-    if (resolver) {
-        QCOMPARE(resolver->Requests().at(0).strName, input.host);
-        resolver->Complete(resolver->Requests().at(0).handle, kLookupSucceeded, DestinationEntry());
-    }
-    QTRY_VERIFY(listener->Accept());
-    QCOMPARE(listener->LocalAddress(), reached);
-    QTRY_COMPARE(listener->Received(), request);
-    QVERIFY(listener->Deliver("answer\n"));
-    QTRY_COMPARE(PaneText(*dialog, function), QStringLiteral("answer\r\n"));
-    QVERIFY(listener->Finish());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QVERIFY(boxes.Texts().isEmpty());
-    QVERIFY(!QueryOf(*dialog, function).QuerySocket());
-    // "Receiving data ..." is replaced by the byte count within the same event.
-    const QString target = firewall.isEmpty() ? input.host : firewall;
-    const QString creating = function == FunctionId::Finger ? "Finger" : function == FunctionId::WhoIs ? "WhoIs"
-                                                                                                       : "Quote Of Day";
-    const QStringList expected{"Resolving " + target, "Creating " + creating + " Socket", "Connecting to " + input.host,
-                               "Connected to " + target, "Requesting information from server", "Waiting for response",
-                               "Receiving data ...", "Receiving data ... 8 bytes", "Ready"};
-    QCOMPARE(status.Texts().join(QLatin1Char('|')), expected.join(QLatin1Char('|')));
-}
-
-void TestQueryLab::chunksReachThePane_data()
-{
-    QTest::addColumn<FunctionId>("function");
-    QTest::addColumn<QString>("earlier"); // the pane before Go
-    QTest::addColumn<bool>("clear");
+    QTest::addColumn<QStringList>("statuses"); // every step of the status line; none: not checked
+    QTest::addColumn<QString>("earlier");      // the pane before Go
     QTest::addColumn<QList<QByteArray>>("chunks");
     QTest::addColumn<bool>("readEach"); // false: all chunks and the close wait before the client reads
     QTest::addColumn<QueryEnd>("end");
     QTest::addColumn<QString>("pane");
     QTest::addColumn<QStringList>("counts"); // the pane's length after each read
     using Chunks = QList<QByteArray>;
-    const auto row = [](const char* tag, FunctionId function, const QString& earlier, bool clear, const Chunks& chunks,
-                        bool readEach, QueryEnd end, const QString& pane, const QStringList& counts) {
-        QTest::newRow(tag) << function << earlier << clear << chunks << readEach << end << pane << counts;
-    };
     const auto finger = FunctionId::Finger;
+    const auto whoIs = FunctionId::WhoIs;
     const auto quote = FunctionId::QuoteOfDay;
+    const QString v4 = Destination();
+    const auto row = [](const char* tag, FunctionId function, const QueryInput& input, const QString& firewall,
+                        bool preferIPv6, const QString& reached, const QByteArray& request, const QStringList& statuses,
+                        const QString& earlier, const Chunks& chunks, bool readEach, QueryEnd end, const QString& pane,
+                        const QStringList& counts) {
+        QTest::newRow(tag) << function << input << firewall << preferIPv6 << reached << request << statuses << earlier
+                           << chunks << readEach << end << pane << counts;
+    };
+    // An answer of one chunk, with every step of the status line: "Connecting to"
+    // names the page's host while the connection goes to the firewall.
+    const auto answerRow = [&](const char* tag, FunctionId function, const QueryInput& input, const QString& firewall,
+                               bool preferIPv6, const QString& reached, const QByteArray& request) {
+        const QString target = firewall.isEmpty() ? input.host : firewall;
+        const QString creating = function == finger ? "Finger" : function == whoIs ? "WhoIs" : "Quote Of Day";
+        const QStringList statuses{"Resolving " + target, "Creating " + creating + " Socket",
+                                   "Connecting to " + input.host, "Connected to " + target,
+                                   "Requesting information from server", "Waiting for response", "Receiving data ...",
+                                   "Receiving data ... 8 bytes", "Ready"};
+        row(tag, function, input, firewall, preferIPv6, reached, request, statuses, "", {"answer\n"}, true,
+            QueryEnd::ServerCloses, "answer\r\n", {"8"});
+    };
+    // Chunks to Finger's user ann (no request for a quote) at the destination's IPv4 address.
+    const auto chunkRow = [&](const char* tag, FunctionId function, const QString& earlier, bool clear,
+                              const Chunks& chunks, bool readEach, QueryEnd end, const QString& pane,
+                              const QStringList& counts) {
+        row(tag, function, {v4, "ann", false, clear}, "", false, v4, function == quote ? "" : "ann\r\n", {}, earlier,
+            chunks, readEach, end, pane, counts);
+    };
+    const QString v6 = LabText("NETSONDE_LAB_DESTINATION6");
+    const QString v6only = QStringLiteral("v6only.lab.test");
+    const QString both = QStringLiteral("both.lab.test");
+    const QString longUser(3000, QLatin1Char('u')); // sent in two writes of at most 2048 bytes
+    answerRow("finger through firewall", finger, {"inner.example", "ann", true}, v4, false, v4,
+              "/W ann@inner.example\r\n");
+    answerRow("finger, request longer than one send", finger, {v4, longUser}, "", false, v4,
+              longUser.toLatin1() + "\r\n");
+    answerRow("finger, IPv6 in brackets", finger, {"[" + v6 + "]", "ann"}, "", false, v6, "ann\r\n");
+    answerRow("finger, IPv6-only name", finger, {v6only, "ann"}, "", false, v6, "ann\r\n");
+    answerRow("finger, both families", finger, {both, "ann"}, "", false, v4, "ann\r\n");
+    answerRow("finger, both families, Prefer IPv6", finger, {both, "ann"}, "", true, v6, "ann\r\n");
+    answerRow("whois, IPv6", whoIs, {v6, "ann"}, "", false, v6, "ann\r\n");
+    answerRow("qod, IPv6-only name", quote, {v6only}, "", false, v6, "");
     const auto closes = QueryEnd::ServerCloses;
     const QString e28k(28000, QLatin1Char('e'));
     const QByteArray c1999(1999, 'c');
@@ -183,35 +153,38 @@ void TestQueryLab::chunksReachThePane_data()
     drainCounts << "40000";
     // Line ends across chunks; a NUL ends what a chunk shows; every read shows
     // the pane's length, also one whose chunk shows nothing yet, but not a lone CR's.
-    row("line ends", finger, "", true, {"x\ny\r\nz", "a\r", "\nb", QByteArray("c\0lost", 6), "d\n"}, true, closes,
-        "x\r\ny\r\nza\r\nbcd\r\n", {"7", "9", "11", "12", "15"});
-    row("nothing shown yet", finger, "", true, {QByteArray("\0lost", 5), "ab\xc3", "\xa9", "\xe2\x82", "\xac"}, true,
-        closes, "ab\u00e9\u20ac", {"0", "2", "3", "3", "4"});
-    row("quote drops a lone CR", quote, "", true, {"Quote one", "\r", "\r\n", "two\n"}, true, closes,
-        "Quote one\r\ntwo\r\n", {"9", "11", "16"});
-    row("reads of 2048 bytes", finger, "", true, {QByteArray(5000, 'r')}, true, closes, QString(5000, 'r'),
-        {"2048", "4096", "5000"});
+    chunkRow("line ends", finger, "", true, {"x\ny\r\nz", "a\r", "\nb", QByteArray("c\0lost", 6), "d\n"}, true, closes,
+             "x\r\ny\r\nza\r\nbcd\r\n", {"7", "9", "11", "12", "15"});
+    chunkRow("nothing shown yet", finger, "", true, {QByteArray("\0lost", 5), "ab\xc3", "\xa9", "\xe2\x82", "\xac"},
+             true, closes, "ab\u00e9\u20ac", {"0", "2", "3", "3", "4"});
+    chunkRow("quote drops a lone CR", quote, "", true, {"Quote one", "\r", "\r\n", "two\n"}, true, closes,
+             "Quote one\r\ntwo\r\n", {"9", "11", "16"});
+    chunkRow("reads of 2048 bytes", finger, "", true, {QByteArray(5000, 'r')}, true, closes, QString(5000, 'r'),
+             {"2048", "4096", "5000"});
     // A query stopped while receiving keeps what it received.
-    row("escape", finger, "", true, {"one\n", "two\n"}, true, QueryEnd::Escape, "one\r\ntwo\r\n", {"5", "10"});
-    row("stopped after a tab change", finger, "", true, {"one\n", "two\n"}, true, QueryEnd::TabChangeThenStop,
-        "one\r\ntwo\r\n", {"5", "10"});
-    row("server closes after a tab change", finger, "", true, {"one\n", "two\n"}, true,
-        QueryEnd::TabChangeThenServerCloses, "one\r\ntwo\r\n", {"5", "10"});
+    chunkRow("escape", finger, "", true, {"one\n", "two\n"}, true, QueryEnd::Escape, "one\r\ntwo\r\n", {"5", "10"});
+    chunkRow("server closes after a tab change", finger, "", true, {"one\n", "two\n"}, true,
+             QueryEnd::TabChangeThenServerCloses, "one\r\ntwo\r\n", {"5", "10"});
     // 28000 + 1999 + 1 is exactly the pane limit of 30000: Finger goes on, the others end.
-    row("finger at the limit", finger, e28k, false, {c1999}, true, closes, e28k + QString::fromLatin1(c1999),
-        {"29999"});
-    row("whois at the limit", FunctionId::WhoIs, e28k, false, {c1999}, true, closes, e28k, {});
-    row("qod at the limit", quote, e28k, false, {c1999}, true, closes, e28k, {});
-    row("drain beyond the limit", FunctionId::WhoIs, "old", true, {d40k}, false, closes, QString::fromLatin1(d40k),
-        drainCounts);
-    row("drain of nothing", quote, "old", true, {}, false, closes, "", {});
+    chunkRow("finger at the limit", finger, e28k, false, {c1999}, true, closes, e28k + QString::fromLatin1(c1999),
+             {"29999"});
+    chunkRow("whois at the limit", whoIs, e28k, false, {c1999}, true, closes, e28k, {});
+    chunkRow("qod at the limit", quote, e28k, false, {c1999}, true, closes, e28k, {});
+    chunkRow("drain beyond the limit", whoIs, "old", true, {d40k}, false, closes, QString::fromLatin1(d40k),
+             drainCounts);
+    chunkRow("drain of nothing", quote, "old", true, {}, false, closes, "", {});
 }
 
-void TestQueryLab::chunksReachThePane()
+void TestQueryLab::answerReachesThePane()
 {
     QFETCH(FunctionId, function);
+    QFETCH(QueryInput, input);
+    QFETCH(QString, firewall);
+    QFETCH(bool, preferIPv6);
+    QFETCH(QString, reached);
+    QFETCH(QByteArray, request);
+    QFETCH(QStringList, statuses);
     QFETCH(QString, earlier);
-    QFETCH(bool, clear);
     QFETCH(QList<QByteArray>, chunks);
     QFETCH(bool, readEach);
     QFETCH(QueryEnd, end);
@@ -221,14 +194,19 @@ void TestQueryLab::chunksReachThePane()
     auto server = ServeAtDestination(PortOf(function));
     auto dialog = OpenMainDialog();
     dialog->TextPane(function)->SetText(earlier);
+    dialog->SetFireWalls(firewall, firewall);
+    if (dialog->Command(ID_PREFER_IPV6)->isChecked() != preferIPv6)
+        dialog->Command(ID_PREFER_IPV6)->trigger();
+    CStatusWatch status(*dialog);
 
-    FillPage(*dialog, function, {Destination(), "ann", false, clear});
+    FillPage(*dialog, function, input);
     dialog->OnGo();
     QTRY_VERIFY(server->Accept());
+    QCOMPARE(server->LocalAddress(), reached);
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Waiting for response"));
-    QTRY_COMPARE(server->Received(), function == FunctionId::QuoteOfDay ? QByteArray() : QByteArray("ann\r\n"));
-    QSignalSpy statuses(&dialog->Runs(), &CRunController::statusTextChanged);
-    const bool tabChange = end == QueryEnd::TabChangeThenStop || end == QueryEnd::TabChangeThenServerCloses;
+    QTRY_COMPARE(server->Received(), request);
+    QSignalSpy counted(&dialog->Runs(), &CRunController::statusTextChanged);
+    const bool tabChange = end == QueryEnd::TabChangeThenServerCloses;
     for (const QByteArray& chunk : chunks) {
         QVERIFY(server->Deliver(chunk));
         if (readEach)
@@ -238,13 +216,11 @@ void TestQueryLab::chunksReachThePane()
     }
     if (end == QueryEnd::Escape)
         QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    else if (end == QueryEnd::TabChangeThenStop)
-        ClickStop(*dialog);
     else
         QVERIFY(server->Finish());
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QCOMPARE(PaneText(*dialog, function), pane);
-    QCOMPARE(ByteCountsShown(statuses), counts);
+    QCOMPARE(ByteCountsShown(counted), counts);
     QTRY_VERIFY(server->PeerClosed());
     QVERIFY(boxes.Texts().isEmpty());
     QVERIFY(!QueryOf(*dialog, function).QuerySocket());
@@ -252,78 +228,200 @@ void TestQueryLab::chunksReachThePane()
     QVERIFY(dialog->isVisible());
     if (tabChange)
         QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString());
+    // "Receiving data ..." is replaced by the byte count within the same event.
+    if (!statuses.isEmpty())
+        QCOMPARE(status.Texts().join(QLatin1Char('|')), statuses.join(QLatin1Char('|')));
 }
 
-void TestQueryLab::connectionNeverAnswers_data()
+void TestQueryLab::failureEndsTheRun_data()
 {
     QTest::addColumn<FunctionId>("function");
-    QTest::addColumn<QString>("host");
+    QTest::addColumn<QueryInput>("input");
     QTest::addColumn<QString>("firewall");
-    QTest::addColumn<QStringList>("boxes"); // none: Stop while connecting
+    QTest::addColumn<QList<CIpAddress>>("resolved"); // the scripted lookup's answer; none: not found
+    QTest::addColumn<QString>("lookedUp");           // empty when no lookup starts
+    QTest::addColumn<QStringList>("box");            // its text and the status line while it shows
+    QTest::addColumn<QString>("entry");              // the Recent List's first
+    QTest::addColumn<bool>("refused");               // the lookup cannot start
+    QTest::addColumn<AddressPreference>("preference");
+    const auto row = [](const char* tag, FunctionId function, const QueryInput& input, const QString& firewall,
+                        const QList<CIpAddress>& resolved, const QString& lookedUp, const QStringList& box,
+                        const QString& entry, bool refused = false,
+                        AddressPreference preference = AddressPreference::PreferIPv4) {
+        QTest::newRow(tag) << function << input << firewall << resolved << lookedUp << box << entry << refused
+                           << preference;
+    };
+    const auto finger = FunctionId::Finger;
+    const auto whoIs = FunctionId::WhoIs;
+    const auto quote = FunctionId::QuoteOfDay;
+    const QList<CIpAddress> none;
+    const QString enter = QStringLiteral("Please, enter a host name or address");
+    const QString nowhere = QStringLiteral("nowhere.lab");
+    const QStringList unresolved{"Unable to resolve " + nowhere, "Resolving " + nowhere};
+    const QStringList gate{"Unable to resolve gate.lab", "Resolving gate.lab"};
+    // The system refuses a connect to multicast or broadcast at once (ENETUNREACH), and one to an
+    // IPv6 link-local address without an interface (EINVAL); a refused connect fails later.
+    const auto cannot = [](const QString& host, int error) {
+        return QStringList{"Cannot connect to " + host + " (" + QString::number(error) + ")", "Connecting to " + host};
+    };
     const QString destination = Destination();
-    QTest::newRow("refused") << FunctionId::WhoIs << "whois.example" << destination
-                             << QStringList{"Could not connect to " + destination};
-    QTest::newRow("stopped") << FunctionId::Finger << LabText("NETSONDE_LAB_SILENT") << "" << QStringList{};
+    row("finger, no host", finger, {"", "ann"}, "", none, "", {enter, "Ready"}, "");
+    row("qod, no host", quote, {}, "", none, "", {enter, "Ready"}, "");
+    row("finger", finger, {nowhere, "ann"}, "", none, nowhere, unresolved, "ann@nowhere.lab");
+    row("finger, no user", finger, {nowhere}, "", none, nowhere, unresolved, nowhere);
+    row("finger firewall", finger, {nowhere, "ann"}, "gate.lab", none, "gate.lab", gate, "ann@nowhere.lab");
+    row("whois firewall", whoIs, {nowhere, "ann"}, "gate.lab", none, "gate.lab", gate, "ann@nowhere.lab");
+    row("qod", quote, {nowhere}, "", none, nowhere, unresolved, nowhere);
+    row("qod refused", quote, {nowhere}, "", none, nowhere, {"Unable to resolve hostname", "Resolving " + nowhere},
+        nowhere, true);
+    row("name resolved to broadcast", finger, {"b.lab", "ann"}, "", {CIpAddress::FromIPv4(INADDR_BROADCAST)}, "b.lab",
+        cannot("b.lab", ENETUNREACH), "ann@b.lab");
+    row("multicast address", finger, {"224.0.0.1", "ann"}, "", none, "", cannot("224.0.0.1", ENETUNREACH),
+        "ann@224.0.0.1");
+    row("IPv6 literal", finger, {"[fe80::1]", "ann"}, "", none, "", cannot("[fe80::1]", EINVAL), "ann@[fe80::1]");
+    row("IPv6 excluded", finger, {"v6.lab", "ann"}, "", {*ParseIpv6Literal("fe80::1")}, "v6.lab",
+        {"Unable to resolve v6.lab", "Resolving v6.lab"}, "ann@v6.lab", false, AddressPreference::OnlyIPv4);
+    row("refused by the firewall", whoIs, {"whois.example", "x"}, destination, none, "",
+        {"Could not connect to " + destination, "Connecting to whois.example"}, "x@whois.example");
 }
 
-void TestQueryLab::connectionNeverAnswers()
+// The box shows while the run still lasts with the socket already closed; the
+// pane keeps its text, and without a host the output does not open.
+void TestQueryLab::failureEndsTheRun()
 {
     QFETCH(FunctionId, function);
-    QFETCH(QString, host);
+    QFETCH(QueryInput, input);
     QFETCH(QString, firewall);
-    QFETCH(QStringList, boxes);
-    CMessageBoxRecorder shown;
+    QFETCH(QList<CIpAddress>, resolved);
+    QFETCH(QString, lookedUp);
+    QFETCH(bool, refused);
+    QFETCH(AddressPreference, preference);
     auto dialog = OpenMainDialog();
+    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    const auto openDescriptors = [] { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); };
+    const qsizetype descriptors = openDescriptors();
+    QStringList shown;
+    const auto& query = QueryOf(*dialog, function);
+    const MessageBoxHandler previous = SetMessageBoxHandler([&](const QString& text, MessageIcon icon) {
+        shown << text << dialog->StatusText();
+        if (icon != MessageIcon::Exclamation || (query.QuerySocket() && query.QuerySocket()->IsOpen()))
+            shown << "not an exclamation, or the socket still open";
+    });
     dialog->SetFireWalls(firewall, firewall);
-    FillPage(*dialog, function, {host, "x"});
-    dialog->OnGo();
-    if (boxes.isEmpty()) {
-        QCOMPARE(dialog->StatusText(), "Connecting to " + host);
-        QVERIFY(QueryOf(*dialog, function).QuerySocket());
-        ClickStop(*dialog);
-        QTest::qWait(50);
+    dialog->TextPane(function)->SetText("kept");
+    input.clearOutput = false;
+    FillPage(*dialog, function, input);
+    if (refused)
+        resolver.RefuseNextRequest();
+    CRunInputs inputs = dialog->ReadInputs(function);
+    inputs.preference = preference;
+    preference == AddressPreference::PreferIPv4 ? dialog->OnGo() : dialog->Runs().Go(inputs);
+    QCOMPARE(resolver.Requests().size(), int(!lookedUp.isEmpty() && !refused));
+    for (const CScriptedRequest& request : resolver.Requests()) {
+        QCOMPARE(request.strName, lookedUp);
+        resolver.Complete(request.handle, resolved.isEmpty() ? kLookupHostNotFound : kLookupSucceeded,
+                          {lookedUp, {}, resolved});
     }
-    QTRY_COMPARE(shown.Texts(), boxes);
-    if (!boxes.isEmpty())
-        QCOMPARE(shown.Entries().front().icon, MessageIcon::Exclamation);
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QVERIFY(!QueryOf(*dialog, function).QuerySocket());
-    QVERIFY(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled());
+    SetMessageBoxHandler(previous);
+    QTEST(shown, "box");
+    QCOMPARE(PaneText(*dialog, function), QStringLiteral("kept"));
+    QCOMPARE(dialog->OutputShown(), !input.host.isEmpty());
+    QCOMPARE(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled(), !input.host.isEmpty());
+    QTEST(dialog->Page(function)->RecentHosts().value(0), "entry");
+    QCOMPARE(Control<QComboBox>(dialog->Page(function), ControlIdsOf(function).host)->currentText(), input.host);
+    QVERIFY(!query.QuerySocket());
+    QCOMPARE(openDescriptors(), descriptors);
 }
 
-// Debian's finger daemon, started for each connection by socat inside the
-// destination, answers about a user of this system.
-void TestQueryLab::realFingerDaemon()
+void TestQueryLab::stopBeforeTheAnswer_data()
 {
-    const QString socat = QStandardPaths::findExecutable("socat");
-    const QString fingerd = QStandardPaths::findExecutable("in.fingerd", {"/usr/sbin"});
-    if (socat.isEmpty() || fingerd.isEmpty() || QStandardPaths::findExecutable("finger").isEmpty())
-        QSKIP("needs socat, fingerd and finger");
-    if (IsInsideUserNamespace())
-        QSKIP("fingerd cannot give up root for nobody in the lab's user namespace");
-    QProcess daemon;
-    daemon.start("ip", {"netns", "exec", LabText("NETSONDE_LAB_NS_DESTINATION"), socat,
-                        "TCP-LISTEN:79,bind=" + Destination() + ",reuseaddr,fork", "EXEC:" + fingerd});
-    QVERIFY(daemon.waitForStarted());
+    QTest::addColumn<QString>("host"); // a name is looked up by the scripted resolver
+    QTest::addColumn<QString>("status");
+    const QString silent = LabText("NETSONDE_LAB_SILENT");
+    QTest::newRow("during the lookup") << "whois.lab" << "Resolving whois.lab";
+    QTest::newRow("while connecting") << silent << "Connecting to " + silent;
+}
+
+// Stop after a tab change still ends the running query; a completion that
+// arrives after Stop changes nothing.
+void TestQueryLab::stopBeforeTheAnswer()
+{
+    QFETCH(QString, host);
     CMessageBoxRecorder boxes;
     auto dialog = OpenMainDialog();
-
-    // socat may still be starting: a refused attempt is tried again.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        boxes.Clear();
-        FillPage(*dialog, FunctionId::Finger, {Destination(), "root"});
-        dialog->OnGo();
-        QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-        if (boxes.Texts().isEmpty())
-            break;
-        QTest::qWait(100);
+    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    const auto& query = QueryOf(*dialog, FunctionId::WhoIs);
+    FillPage(*dialog, FunctionId::WhoIs, {host, "example.org"});
+    dialog->OnGo();
+    QTEST(dialog->StatusText(), "status");
+    QCOMPARE(query.QuerySocket() != nullptr, resolver.Requests().isEmpty());
+    dialog->SelectFunction(FunctionId::Ping);
+    Control<QPushButton>(dialog.get(), IDC_STOP)->click();
+    QVERIFY(!dialog->Runs().HasPendingRequests());
+    for (const CScriptedRequest& request : resolver.Requests()) {
+        QVERIFY(!resolver.IsPending(request.handle));
+        PostAppMessage(&dialog->Runs(), WM_APP_HOST_RESOLVED, request.handle, kLookupHostNotFound);
     }
-    daemon.terminate();
-    daemon.waitForFinished();
+    QTest::qWait(50);
     QVERIFY(boxes.Texts().isEmpty());
-    const QString answer = PaneText(*dialog, FunctionId::Finger);
-    QVERIFY2(answer.contains("Login: root"), qPrintable(answer));
-    QVERIFY2(answer.contains("Directory: /root"), qPrintable(answer));
+    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
+    QVERIFY(!query.QuerySocket());
+}
+
+void TestQueryLab::fireWallDialog_data()
+{
+    QTest::addColumn<QStringList>("before"); // Finger's and WhoIs's firewall
+    QTest::addColumn<bool>("byKey");         // F11 rather than the menu command
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("box"); // the lookup started before the dialog follows the firewall read at Go
+    QTest::newRow("ok") << QStringList{"old.finger", ""} << true << QStringList{" gate ", ""} << IDC_FIREWALL_OK
+                        << QStringList{" gate ", ""} << QStringList{" gate ", ""} << "Unable to resolve old.finger";
+    QTest::newRow("cancel") << QStringList{"", "whois.gate"} << false << QStringList{"edited", "edited"}
+                            << IDC_FIREWALL_CANCEL << QStringList{"", "whois.gate"} << QStringList{"unset", "unset"}
+                            << "Unable to resolve finger.lab";
+}
+
+// The dialog opened while a Finger lookup runs.
+void TestQueryLab::fireWallDialog()
+{
+    QFETCH(QStringList, before);
+    QFETCH(bool, byKey);
+    QFETCH(QStringList, typed);
+    QFETCH(int, button);
+    QFETCH(QString, box);
+    CMessageBoxRecorder boxes;
+    auto dialog = OpenMainDialog();
+    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    dialog->SetFireWalls(before.at(0), before.at(1));
+    FillPage(*dialog, FunctionId::Finger, {"finger.lab", "ann"});
+    dialog->OnGo();
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* firewalls = qobject_cast<CFireWallDialog*>(QApplication::activeModalWidget());
+        if (!firewalls)
+            qFatal("the FireWall dialog is not open");
+        auto* fingerEdit = Control<QLineEdit>(firewalls, IDC_FIREWALL_FINGER);
+        auto* whoIsEdit = Control<QLineEdit>(firewalls, IDC_FIREWALL_WHOIS);
+        shown = {firewalls->windowTitle(), fingerEdit->text(), whoIsEdit->text()};
+        fingerEdit->setText(typed.at(0));
+        whoIsEdit->setText(typed.at(1));
+        Control<QPushButton>(firewalls, button)->click();
+    });
+    if (byKey)
+        QTest::keyClick(dialog.get(), Qt::Key_F11);
+    else
+        dialog->Command(ID_FIREWALLS)->trigger();
+    QCOMPARE(shown, QStringList{"FireWall Configuration"} + before);
+    QTEST((QStringList{dialog->Options().strFingerFireWall, dialog->Options().strWhoIsFireWall}), "after");
+    QTEST((QStringList{SettingsStore::ReadText("Finger", "FireWall", "unset"),
+                       SettingsStore::ReadText("WhoIs", "FireWall", "unset")}), "stored");
+    resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);
+    QTRY_COMPARE(boxes.Texts(), QStringList{box});
+    QCOMPARE(resolver.Requests().size(), 1);
 }
 
 int main(int argc, char** argv)

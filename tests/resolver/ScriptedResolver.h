@@ -42,11 +42,7 @@ public:
         return Record(receiver, {0, message, true, {}, address});
     }
 
-    bool CancelAsyncRequest(LookupHandle handle) override
-    {
-        m_cancelled.append(handle);
-        return m_registry->Cancel(handle);
-    }
+    bool CancelAsyncRequest(LookupHandle handle) override { return m_registry->Cancel(handle); }
 
     // The next request returns 0, as one that cannot be started.
     void RefuseNextRequest() { m_bRefuseNext = true; }
@@ -58,7 +54,6 @@ public:
     }
 
     const QList<CScriptedRequest>& Requests() const { return m_requests; }
-    const QList<LookupHandle>& CancelledHandles() const { return m_cancelled; }
     bool IsPending(LookupHandle handle) const { return m_registry->IsPending(handle); }
 
 private:
@@ -74,7 +69,6 @@ private:
 
     std::shared_ptr<CLookupRegistry> m_registry = std::make_shared<CLookupRegistry>();
     QList<CScriptedRequest> m_requests;
-    QList<LookupHandle> m_cancelled;
     bool m_bRefuseNext = false;
 };
 

@@ -1,22 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The resolver's request handling with scripted lookups: handles, cancel,
-// requests in flight together, receivers and resolvers that go away early.
+// requests in flight together, receivers and resolvers that go away early;
+// then the system resolver on this machine's own names. The test runs inside
+// a private network namespace so that no question can leave the machine.
 
+#include "platform/AppMessages.h"
 #include "platform/echo/ShutdownSignal.h"
+#include "platform/resolver/HostLookup.h"
 #include "platform/resolver/LookupPool.h"
 #include "platform/resolver/LookupRegistry.h"
 #include "platform/resolver/ThreadedResolver.h"
 #include "platform/resolver/WakeableLookup.h"
-#include "resolver/CompletionRecorder.h"
-#include "resolver/ScriptedResolver.h"
+#include "support/FileHelpers.h"
+
+#include "TestSupport.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 #include <QtEndian>
 
 #include <arpa/inet.h>
+#include <sched.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -29,6 +37,41 @@ namespace {
 
 constexpr int kPatience = 30000; // ms; only a hung run waits this long
 constexpr int kLimit = 4;        // threads for the lookups still wanted
+constexpr int kUnresolvableNameLimit = 10000; // ms
+
+struct CCompletion {
+    int nMessage = 0;
+    LookupHandle handle = 0;
+    std::intptr_t nError = 0;
+    CHostEntry entry; // empty when the completion carries none
+};
+
+using CompletionLog = std::shared_ptr<QList<CCompletion>>;
+
+// Notes every lookup completion that reaches it in a log that outlives it.
+class CCompletionRecorder : public QObject {
+public:
+    explicit CCompletionRecorder(CompletionLog log) : m_log(std::move(log)) {}
+
+    bool event(QEvent* event) override
+    {
+        if (event->type() < WM_APP_HOST_RESOLVED || event->type() > WM_APP_ADDRESS_RESOLVED)
+            return QObject::event(event);
+        const auto* message = static_cast<const CAppMessageEvent*>(event);
+        const CHostEntry* entry = HostEntryOf(*message);
+        m_log->append({message->Message(), message->WParam(), message->LParam(), entry ? *entry : CHostEntry{}});
+        return true;
+    }
+
+private:
+    CompletionLog m_log;
+};
+
+const CCompletion* FindCompletion(const QList<CCompletion>& log, LookupHandle handle)
+{
+    const auto found = std::ranges::find(log, handle, &CCompletion::handle);
+    return found == log.end() ? nullptr : &*found;
+}
 
 // Lookups that block until the test opens their name's gate. Each answers
 // with an entry made from its own question.
@@ -97,8 +140,21 @@ bool Delivered(const QList<CCompletion>& log, LookupHandle handle, int message, 
 {
     const CCompletion* completion = FindCompletion(log, handle);
     return completion && completion->nMessage == message && completion->nError == kLookupSucceeded
-        && completion->entry && completion->entry->strOfficialName == expected.strOfficialName
-        && completion->entry->aliases == expected.aliases && completion->entry->addresses == expected.addresses;
+        && completion->entry.strOfficialName == expected.strOfficialName
+        && completion->entry.aliases == expected.aliases && completion->entry.addresses == expected.addresses;
+}
+
+bool EnterPrivateNetworkNamespace()
+{
+    return unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0 || unshare(CLONE_NEWNET) == 0;
+}
+
+CIpAddress Loopback() { return CIpAddress::FromIPv4(inet_addr("127.0.0.1")); }
+
+bool HostsFileNamesIpv6Loopback()
+{
+    const QRegularExpression line("^\\s*::1\\s", QRegularExpression::MultilineOption);
+    return line.match(QString::fromLatin1(FileBytes(QStringLiteral("/etc/hosts")))).hasMatch();
 }
 
 } // namespace
@@ -114,46 +170,38 @@ private Q_SLOTS:
     }
 
     // A later request that finishes first is delivered first, and each
-    // completion carries its own handle, message and entry.
+    // completion carries its own handle, message and entry. A lookup cancelled
+    // while it runs frees its place for the next one at once and is not
+    // delivered when it returns; one cancelled while queued is skipped.
     void completionsCarryTheirOwnEntries()
     {
-        CThreadedResolver resolver(m_gates->Functions(), 2);
+        CThreadedResolver resolver(m_gates->Functions(), 3);
         CCompletionRecorder receiver(m_log);
         const LookupHandle first = StartLookup(resolver, receiver, "first.test");
         const LookupHandle second = StartLookup(resolver, receiver, "second.example.test");
+        const LookupHandle running = StartLookup(resolver, receiver, "running.test");
+        for (const char* name : {"first.test", "second.example.test", "running.test"})
+            QVERIFY(m_gates->WaitStarted(name));
         const CIpAddress address = CIpAddress::FromIPv4(inet_addr("192.0.2.7"));
         const LookupHandle byAddress = resolver.AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, address);
-        QVERIFY(m_gates->WaitStarted("first.test") && m_gates->WaitStarted("second.example.test"));
+        const LookupHandle queued = StartLookup(resolver, receiver, "queued.test");
+        QVERIFY(resolver.CancelAsyncRequest(queued) && resolver.CancelAsyncRequest(running));
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
+        QCOMPARE(m_log->at(0).handle, byAddress);
         m_gates->Open("second.example.test");
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
-        QCOMPARE(m_log->at(0).handle, second);
-        m_gates->Open("first.test");
+        QCOMPARE(m_log->at(1).handle, second);
+        for (const char* name : {"first.test", "running.test", "queued.test"})
+            m_gates->Open(name);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 3, kPatience);
+        QTRY_COMPARE_WITH_TIMEOUT(m_gates->StageOf("running.test"), CGatedLookups::Returned, kPatience);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_log->size(), 3);
         QCOMPARE(m_log->at(2).handle, first);
+        QCOMPARE(m_gates->StageOf("queued.test"), CGatedLookups::Waiting);
         QVERIFY(Delivered(*m_log, first, WM_APP_HOST_RESOLVED, CGatedLookups::EntryFor("first.test")));
         QVERIFY(Delivered(*m_log, second, WM_APP_HOST_RESOLVED, CGatedLookups::EntryFor("second.example.test")));
         QVERIFY(Delivered(*m_log, byAddress, WM_APP_ADDRESS_RESOLVED, {"host-192.0.2.7", {}, {address}}));
-    }
-
-    // A lookup cancelled while it ran is not delivered when it returns, and
-    // one cancelled while queued is skipped.
-    void cancelledLookupsAreNotDelivered()
-    {
-        CThreadedResolver resolver(m_gates->Functions(), 1);
-        CCompletionRecorder receiver(m_log);
-        const LookupHandle running = StartLookup(resolver, receiver, "running.test");
-        QVERIFY(m_gates->WaitStarted("running.test"));
-        const LookupHandle queued = StartLookup(resolver, receiver, "queued.test");
-        QVERIFY(resolver.CancelAsyncRequest(queued) && resolver.CancelAsyncRequest(running));
-        for (const char* name : {"running.test", "queued.test", "next.test"})
-            m_gates->Open(name);
-        const LookupHandle next = StartLookup(resolver, receiver, "next.test");
-        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
-        QTRY_COMPARE_WITH_TIMEOUT(m_gates->StageOf("running.test"), CGatedLookups::Returned, kPatience);
-        QCoreApplication::processEvents();
-        QCOMPARE(m_log->size(), 1);
-        QCOMPARE(m_log->at(0).handle, next);
-        QCOMPARE(m_gates->StageOf("queued.test"), CGatedLookups::Waiting);
     }
 
     // Lookups cancelled while they block hold no place of the limit: a job
@@ -200,78 +248,59 @@ private Q_SLOTS:
     }
 
     // Handles are non-zero and never repeated in the program; at most 64
-    // requests wait at once; a cancel makes room, and only a pending handle
-    // can be cancelled.
-    void handlesAndPendingRequestsAreBounded()
+    // requests wait at once, a cancel makes room, and only a pending handle
+    // can be cancelled. A receiver destroyed while its lookup runs gets
+    // nothing and stops nothing else; a completion already queued is dropped
+    // when its request is cancelled or its receiver destroyed; a resolver
+    // destroyed while a lookup blocks returns at once, and that lookup's
+    // result is dropped.
+    void handlesAndUndeliverableCompletions()
     {
-        CThreadedResolver threaded(m_gates->Functions(), 1);
-        CScriptedResolver resolver;
-        CCompletionRecorder receiver(m_log);
-        QVERIFY(!resolver.CancelAsyncRequest(0));
-        QSet<LookupHandle> handles;
-        for (std::size_t i = 0; i < CLookupRegistry::kMaxPendingRequests; ++i)
-            handles.insert(StartLookup(resolver, receiver, "x"));
-        QVERIFY(!handles.contains(0) && std::size_t(handles.size()) == CLookupRegistry::kMaxPendingRequests);
-        const LookupHandle other = StartLookup(threaded, receiver, "other.test");
-        QVERIFY(other != 0 && !handles.contains(other) && threaded.CancelAsyncRequest(other));
-        QCOMPARE(StartLookup(resolver, receiver, "x"), LookupHandle{0});
-        QVERIFY(resolver.CancelAsyncRequest(*handles.cbegin()));
-        const LookupHandle handle = StartLookup(resolver, receiver, "done.test");
-        QVERIFY(handle != 0 && !handles.contains(handle));
-        resolver.Complete(handle, kLookupSucceeded);
-        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
-        QVERIFY(!resolver.CancelAsyncRequest(handle));
-        QVERIFY(!resolver.CancelAsyncRequest(handle + 1000));
-        m_gates->Open("other.test");
-    }
-
-    // A receiver destroyed while its lookup runs gets nothing and stops
-    // nothing else; a completion already queued is dropped when its request
-    // is cancelled or its receiver destroyed.
-    void undeliverableCompletionsAreDropped()
-    {
-        CThreadedResolver resolver(m_gates->Functions(), 1);
+        auto resolver = std::make_unique<CThreadedResolver>(m_gates->Functions(), 1);
         auto* whileRunning = new CCompletionRecorder(m_log);
-        StartLookup(resolver, *whileRunning, "orphan.test");
+        StartLookup(*resolver, *whileRunning, "orphan.test");
         QVERIFY(m_gates->WaitStarted("orphan.test"));
         delete whileRunning;
         m_gates->Open("orphan.test");
         auto registry = std::make_shared<CLookupRegistry>();
         CCompletionRecorder receiver(m_log);
         auto* whileQueued = new CCompletionRecorder(m_log);
-        const LookupHandle cancelled = registry->Register(&receiver, WM_APP_HOST_RESOLVED);
-        const LookupHandle orphaned = registry->Register(whileQueued, WM_APP_HOST_RESOLVED);
-        const LookupHandle kept = registry->Register(&receiver, WM_APP_HOST_RESOLVED);
+        const auto registerFor = [&](QObject* to) { return registry->Register(to, WM_APP_HOST_RESOLVED); };
+        QVERIFY(!registry->Cancel(0));
+        const LookupHandle cancelled = registerFor(&receiver);
+        const LookupHandle orphaned = registerFor(whileQueued);
+        const LookupHandle kept = registerFor(&receiver);
+        QSet<LookupHandle> handles{cancelled, orphaned, kept};
+        for (std::size_t i = handles.size(); i < CLookupRegistry::kMaxPendingRequests; ++i)
+            handles.insert(registerFor(&receiver));
+        QVERIFY(!handles.contains(0) && std::size_t(handles.size()) == CLookupRegistry::kMaxPendingRequests);
+        QCOMPARE(registerFor(&receiver), LookupHandle{0});
         std::thread([&] {
             for (const LookupHandle handle : {cancelled, orphaned})
                 registry->Complete(handle, kLookupSucceeded, CGatedLookups::EntryFor("a"));
             registry->Complete(kept, kLookupHostNotFound, {});
         }).join();
         QVERIFY(registry->Cancel(cancelled));
+        const LookupHandle roomMade = registerFor(&receiver);
+        QVERIFY(roomMade != 0 && !handles.contains(roomMade));
         delete whileQueued;
         m_gates->Open("survivor.test");
-        const LookupHandle survivor = StartLookup(resolver, receiver, "survivor.test");
+        const LookupHandle survivor = StartLookup(*resolver, receiver, "survivor.test");
+        QVERIFY(survivor != 0 && !handles.contains(survivor) && survivor != roomMade);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
+        QVERIFY(!registry->Cancel(kept) && !registry->Cancel(kept + 1000));
+        StartLookup(*resolver, receiver, "stuck.test");
+        QVERIFY(m_gates->WaitStarted("stuck.test"));
+        resolver.reset();
+        QCOMPARE(m_gates->StageOf("stuck.test"), CGatedLookups::Started);
+        m_gates->Open("stuck.test");
+        // The jobs hold the lookups until they have finished with their results.
+        QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 1L, kPatience);
         QCoreApplication::processEvents();
         QCOMPARE(m_log->size(), 2);
         QCOMPARE(m_log->at(0).handle, kept);
         QCOMPARE(m_log->at(0).nError, kLookupHostNotFound);
         QCOMPARE(m_log->at(1).handle, survivor);
-    }
-
-    void resolverDestroyedWithLookupInFlight()
-    {
-        CCompletionRecorder receiver(m_log);
-        auto resolver = std::make_unique<CThreadedResolver>(m_gates->Functions(), 1);
-        StartLookup(*resolver, receiver, "stuck.test");
-        QVERIFY(m_gates->WaitStarted("stuck.test"));
-        resolver.reset(); // returns although the lookup is still blocked
-        QCOMPARE(m_gates->StageOf("stuck.test"), CGatedLookups::Started);
-        m_gates->Open("stuck.test");
-        // The job holds the lookups until it has finished with its result.
-        QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 1L, kPatience);
-        QCoreApplication::processEvents();
-        QVERIFY(m_log->isEmpty());
     }
 
     // A finished lookup gives its outcome; a blocked one is given up within 50 ms of
@@ -306,10 +335,82 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 2L, kPatience); // the test's and byName's
     }
 
+    // A name or address literal looked up by name while its loopback address
+    // is looked up by address; the official name of the latter leads back to
+    // the address.
+    void systemResolvesLoopbackBothWays_data()
+    {
+        if (!LookUpHostByName("localhost").entry.addresses.contains(Loopback()))
+            QSKIP("the hosts file of this machine does not give localhost 127.0.0.1");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<CIpAddress>("loopback");
+        QTest::newRow("name") << "localhost" << Loopback();
+        QTest::newRow("dotted address") << "127.0.0.1" << Loopback();
+        QTest::newRow("IPv6 literal") << "::1" << ParseIpv6Literal("::1").value();
+    }
+
+    void systemResolvesLoopbackBothWays()
+    {
+        QFETCH(QString, name);
+        QFETCH(CIpAddress, loopback);
+        const auto resolver = CreateSystemResolver();
+        CCompletionRecorder receiver(m_log);
+        const LookupHandle byName = resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
+        const LookupHandle byAddress = resolver->AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, loopback);
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
+        const CCompletion* forward = FindCompletion(*m_log, byName);
+        const CCompletion* reverse = FindCompletion(*m_log, byAddress);
+        QVERIFY(forward != nullptr && reverse != nullptr);
+        QCOMPARE(forward->nError, kLookupSucceeded);
+        QVERIFY(!forward->entry.strOfficialName.isEmpty() && forward->entry.addresses.contains(loopback));
+        if (loopback.IsIPv6() && !HostsFileNamesIpv6Loopback())
+            QSKIP("the hosts file of this machine has no ::1 line to name ::1 by");
+        QCOMPARE(reverse->nError, kLookupSucceeded);
+        QVERIFY(reverse->entry.addresses.contains(loopback));
+        QVERIFY(LookUpHostByName(reverse->entry.strOfficialName.toUtf8()).entry.addresses.contains(loopback));
+    }
+
+    // A name that cannot be asked fails at once; a resolver that cannot answer
+    // about a .invalid name in time skips that row only.
+    void systemCannotResolve_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("empty") << "";
+        QTest::newRow("embedded zero") << QString::fromUtf8("local\0host", 10);
+        QTest::newRow("too long") << QString(1025, QChar('a'));
+        QTest::newRow("unknown") << "netsonde-test.invalid";
+    }
+
+    void systemCannotResolve()
+    {
+        QFETCH(QString, name);
+        const auto resolver = CreateSystemResolver();
+        CCompletionRecorder receiver(m_log);
+        const LookupHandle handle = resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
+        const bool bInvalid = name.endsWith(".invalid");
+        if (!QTest::qWaitFor([this] { return !m_log->isEmpty(); }, bInvalid ? kUnresolvableNameLimit : kPatience)
+            && bInvalid)
+            QSKIP("the system resolver gave no answer for a .invalid name within 10 s");
+        QCOMPARE(m_log->size(), 1);
+        QCOMPARE(m_log->at(0).handle, handle);
+        const auto error = static_cast<int>(m_log->at(0).nError);
+        QVERIFY2(bInvalid ? error >= kLookupHostNotFound && error <= kLookupNoData : error == kLookupHostNotFound,
+                 qPrintable(QString("unexpected error code %1").arg(error)));
+        QVERIFY(m_log->at(0).entry.addresses.isEmpty());
+    }
+
 private:
     CompletionLog m_log;
     std::shared_ptr<CGatedLookups> m_gates;
 };
 
-QTEST_GUILESS_MAIN(TstResolver)
+int main(int argc, char** argv)
+{
+    if (!EnterPrivateNetworkNamespace())
+        SkipWholeTest("cannot enter a private network namespace");
+    QCoreApplication application(argc, argv);
+    TstResolver test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_resolver.moc"

@@ -17,15 +17,6 @@
 
 namespace netsonde::test {
 
-// Moves the calling thread (only it) into the named network namespace.
-inline bool EnterNetworkNamespace(const QString& name)
-{
-    const int fd = ::open(("/run/netns/" + name.toUtf8()).constData(), O_RDONLY | O_CLOEXEC);
-    const bool entered = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0;
-    ::close(fd);
-    return entered;
-}
-
 inline sockaddr_storage Ipv4SocketAddress(std::uint32_t address, std::uint16_t port)
 {
     sockaddr_storage storage{};
@@ -54,7 +45,10 @@ inline int BindInsideNamespace(const QString& nameSpace, int type, const sockadd
 {
     int fd = -1;
     std::thread([&] {
-        fd = EnterNetworkNamespace(nameSpace) ? ::socket(local.ss_family, type | SOCK_CLOEXEC, protocol) : -1;
+        const int ns = ::open(("/run/netns/" + nameSpace.toUtf8()).constData(), O_RDONLY | O_CLOEXEC);
+        const bool entered = ns >= 0 && ::setns(ns, CLONE_NEWNET) == 0; // this thread only
+        ::close(ns);
+        fd = entered ? ::socket(local.ss_family, type | SOCK_CLOEXEC, protocol) : -1;
         const int on = 1;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         if (local.ss_family == AF_INET6)

@@ -12,10 +12,10 @@
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QHostAddress>
 #include <QString>
 
 #include <linux/sockios.h>
-#include <netdb.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 
@@ -103,12 +103,8 @@ public:
     {
         sockaddr_storage local{};
         socklen_t size = sizeof local;
-        char host[NI_MAXHOST] = {};
-        if (m_fd < 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &size) != 0
-            || ::getnameinfo(reinterpret_cast<const sockaddr*>(&local), size, host, sizeof host, nullptr, 0,
-                             NI_NUMERICHOST) != 0)
-            return {};
-        return QString::fromLatin1(host);
+        const bool known = m_fd >= 0 && ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &size) == 0;
+        return known ? QHostAddress(reinterpret_cast<const sockaddr*>(&local)).toString() : QString();
     }
 
     void CloseConnection()
@@ -153,17 +149,16 @@ inline std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
 // such socket.
 inline int UnreadBytesFrom(std::uint16_t port)
 {
+    const QList<QHostAddress> destination{QHostAddress(Destination()),
+                                          QHostAddress(LabText("NETSONDE_LAB_DESTINATION6"))};
     for (const QString& name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
         sockaddr_storage peer{};
         socklen_t size = sizeof peer;
-        char host[NI_MAXHOST];
-        char service[NI_MAXSERV];
         int unread = 0;
+        // sin_port and sin6_port lie at the same place.
         if (::getpeername(name.toInt(), reinterpret_cast<sockaddr*>(&peer), &size) == 0
-            && ::getnameinfo(reinterpret_cast<const sockaddr*>(&peer), size, host, sizeof host, service,
-                             sizeof service, NI_NUMERICHOST | NI_NUMERICSERV) == 0
-            && QByteArray(service).toInt() == port
-            && (qgetenv("NETSONDE_LAB_DESTINATION") == host || qgetenv("NETSONDE_LAB_DESTINATION6") == host))
+            && ntohs(reinterpret_cast<const sockaddr_in&>(peer).sin_port) == port
+            && destination.contains(QHostAddress(reinterpret_cast<const sockaddr*>(&peer))))
             return ::ioctl(name.toInt(), FIONREAD, &unread) == 0 ? unread : -1;
     }
     return -1;
