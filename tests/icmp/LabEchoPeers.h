@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Echo peers of the test's own inside the namespace lab, each on a thread of its
-// own that enters the namespace it works in:
-// - CDelayedEchoResponder answers every echo request reaching the destination
-//   after a chosen delay (the destination's kernel is told to stay silent), as a
-//   slow link would without a netem qdisc;
+// Echo peers of the test's own inside the namespace lab, each with a raw ICMP socket
+// and a thread of its own:
+// - CDelayedEchoResponder answers each echo request reaching the destination after
+//   a chosen delay (the destination's kernel is told to stay silent), as a slow link
+//   would without a netem qdisc;
 // - CEchoRequestFlood sends echo requests from the source to a host, like another
 //   program on the same machine, with every sequence number under identifiers of
 //   its own, so that each reply it draws is one that only it asked for.
@@ -13,8 +13,6 @@
 
 #include "platform/echo/EchoPacket.h"
 
-#include <QString>
-
 #include <poll.h>
 #include <sys/eventfd.h>
 
@@ -22,7 +20,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -45,8 +42,25 @@ inline void SendIcmp(int socket, std::uint32_t to, const std::vector<std::uint8_
     ::sendto(socket, icmp.data(), icmp.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof(sockaddr_in));
 }
 
+// The ICMP message of a received IPv4 packet of the given type; empty for anything else.
+inline std::vector<std::uint8_t> ReceiveIcmp(int socket, std::uint8_t type, std::uint32_t* from = nullptr)
+{
+    std::uint8_t packet[2048];
+    sockaddr_in sender{};
+    socklen_t senderSize = sizeof sender;
+    const auto size =
+        ::recvfrom(socket, packet, sizeof packet, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&sender), &senderSize);
+    const std::size_t headerSize = size < 20 ? 0 : (packet[0] & 0x0F) * 4u;
+    if (headerSize < 20 || static_cast<std::size_t>(size) < headerSize + echo::kIcmpHeaderSize
+        || packet[headerSize] != type)
+        return {};
+    if (from)
+        *from = sender.sin_addr.s_addr;
+    return {packet + headerSize, packet + size};
+}
+
 // A raw ICMP socket made inside a namespace, and a thread that runs the work on
-// it until stopped.
+// it until the object goes.
 class CNamespaceThread {
 public:
     explicit CNamespaceThread(const QString& ns)
@@ -55,7 +69,10 @@ public:
     }
     ~CNamespaceThread()
     {
-        Stop();
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(m_stop, &one, sizeof one);
+        if (m_thread.joinable())
+            m_thread.join();
         ::close(m_socket);
         ::close(m_stop);
     }
@@ -68,17 +85,8 @@ public:
         return m_socket >= 0;
     }
 
-    void Stop()
-    {
-        const std::uint64_t one = 1;
-        if (!m_thread.joinable())
-            return;
-        [[maybe_unused]] const auto written = ::write(m_stop, &one, sizeof one);
-        m_thread.join();
-    }
-
-    // Blocks until the socket has something, Stop() is called, or the time-out
-    // (ms, -1 for none) passes. False once stopped.
+    // Blocks until the socket has something, the object goes, or the time-out
+    // (ms, -1 for none) passes. False once the object goes.
     bool WaitForPacket(int timeoutMs, bool& readable) const
     {
         pollfd watches[2] = {{m_socket, POLLIN, 0}, {m_stop, POLLIN, 0}};
@@ -94,31 +102,22 @@ private:
 
 } // namespace echopeers
 
+// Answers one request at a time: the requests of one echo handle come one after another.
 class CDelayedEchoResponder {
 public:
-    // Runs in the destination namespace of the lab whose name is given; the kernel
-    // there ignores echo requests while the responder lives.
+    // Runs in the named destination namespace; the kernel there ignores echo
+    // requests while the responder lives.
     CDelayedEchoResponder(const QString& destinationNamespace, std::chrono::milliseconds delay)
-        : m_namespace(destinationNamespace), m_delay(delay), m_thread(destinationNamespace)
+        : m_namespace(destinationNamespace), m_thread(destinationNamespace)
     {
-        m_running = SetKernelEchoIgnored(true) && m_thread.Start([this](int socket) { Serve(socket); });
+        m_running = SetKernelEchoIgnored(true) && m_thread.Start([this, delay](int socket) { Serve(socket, delay); });
     }
-    ~CDelayedEchoResponder()
-    {
-        m_thread.Stop();
-        SetKernelEchoIgnored(false);
-    }
+    ~CDelayedEchoResponder() { SetKernelEchoIgnored(false); }
 
     bool IsRunning() const { return m_running; }
     int Answered() const { return m_answered; }
 
 private:
-    struct Pending {
-        echopeers::Clock::time_point due;
-        std::uint32_t to = 0;
-        std::vector<std::uint8_t> reply;
-    };
-
     bool SetKernelEchoIgnored(bool ignored) const
     {
         const std::string command = "ip netns exec '" + m_namespace.toStdString()
@@ -126,45 +125,28 @@ private:
         return std::system(command.c_str()) == 0;
     }
 
-    void Serve(int socket)
+    // An echo request becomes its reply, sent `delay` after its arrival.
+    void Serve(int socket, std::chrono::milliseconds delay)
     {
-        std::deque<Pending> pending;
         bool readable = false;
-        const auto waitMs = [&] { return pending.empty() ? -1 : echopeers::MillisecondsUntil(pending.front().due); };
-        while (m_thread.WaitForPacket(waitMs(), readable)) {
-            if (readable)
-                Receive(socket, pending);
-            for (; !pending.empty() && pending.front().due <= echopeers::Clock::now(); pending.pop_front()) {
-                echopeers::SendIcmp(socket, pending.front().to, pending.front().reply);
-                ++m_answered;
-            }
+        std::uint32_t from = 0;
+        while (m_thread.WaitForPacket(-1, readable)) {
+            const auto arrived = echopeers::Clock::now();
+            std::vector<std::uint8_t> reply = echopeers::ReceiveIcmp(socket, echo::kIcmpEchoRequest, &from);
+            if (reply.empty())
+                continue;
+            reply[0] = echo::kIcmpEchoReply;
+            reply[2] = reply[3] = 0;
+            const std::uint16_t sum = echo::InternetChecksum(reply);
+            reply[2] = static_cast<std::uint8_t>(sum >> 8);
+            reply[3] = static_cast<std::uint8_t>(sum & 0xFF);
+            std::this_thread::sleep_until(arrived + delay);
+            ++m_answered;
+            echopeers::SendIcmp(socket, from, reply);
         }
     }
 
-    // An echo request becomes its reply, due `delay` after its arrival.
-    void Receive(int socket, std::deque<Pending>& pending)
-    {
-        std::uint8_t packet[2048];
-        sockaddr_in from{};
-        socklen_t fromSize = sizeof from;
-        const auto size = ::recvfrom(socket, packet, sizeof packet, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from),
-                                     &fromSize);
-        const auto arrived = echopeers::Clock::now();
-        const std::size_t headerSize = size < 20 ? 0 : (packet[0] & 0x0F) * 4u;
-        if (headerSize < 20 || static_cast<std::size_t>(size) < headerSize + echo::kIcmpHeaderSize
-            || packet[headerSize] != echo::kIcmpEchoRequest)
-            return;
-        std::vector<std::uint8_t> reply(packet + headerSize, packet + size);
-        reply[0] = echo::kIcmpEchoReply;
-        reply[2] = reply[3] = 0;
-        const std::uint16_t sum = echo::InternetChecksum(reply);
-        reply[2] = static_cast<std::uint8_t>(sum >> 8);
-        reply[3] = static_cast<std::uint8_t>(sum & 0xFF);
-        pending.push_back({arrived + m_delay, from.sin_addr.s_addr, std::move(reply)});
-    }
-
     QString m_namespace;
-    std::chrono::milliseconds m_delay;
     std::atomic<int> m_answered{0};
     echopeers::CNamespaceThread m_thread;
     bool m_running = false;
@@ -192,8 +174,7 @@ private:
         for (std::uint32_t count = 0;; ++count) {
             const auto identifier = static_cast<std::uint16_t>(0x4E00 + (count >> 16));
             const auto sequence = static_cast<std::uint16_t>(count);
-            const auto request = echo::BuildEchoRequest(IpFamily::IPv4, identifier, sequence, data);
-            echopeers::SendIcmp(socket, destination, request);
+            echopeers::SendIcmp(socket, destination, echo::BuildEchoRequest(IpFamily::IPv4, identifier, sequence, data));
             ++m_sent;
             if (count % static_cast<std::uint32_t>(burst) != 0)
                 continue;
@@ -210,12 +191,8 @@ private:
     {
         bool readable = false;
         while (m_thread.WaitForPacket(echopeers::MillisecondsUntil(next), readable)) {
-            std::uint8_t packet[2048];
-            for (ssize_t size = 0; readable && (size = ::recv(socket, packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
-                const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
-                if (headerSize < static_cast<std::size_t>(size) && packet[headerSize] == echo::kIcmpEchoReply)
-                    ++m_replies;
-            }
+            while (readable && !echopeers::ReceiveIcmp(socket, echo::kIcmpEchoReply).empty())
+                ++m_replies;
             if (echopeers::Clock::now() >= next)
                 return true;
         }

@@ -2,12 +2,14 @@
 // The echo service against real routers and hosts of the namespace lab, with each
 // socket kind forced in turn.
 
+#include "icmp/LabEchoPeers.h"
 #include "netns/LabEnvironment.h"
 #include "platform/echo/EchoPacket.h"
 #include "platform/echo/EchoService.h"
 #include "platform/echo/ShutdownSignal.h"
 #include "platform/echo/UniqueFd.h"
 
+#include <QDir>
 #include <QtTest>
 
 #include <sys/socket.h>
@@ -21,6 +23,9 @@
 using namespace netsonde::echo;
 using netsonde::CIpAddress;
 using netsonde::IpFamily;
+using netsonde::test::CDelayedEchoResponder;
+using netsonde::test::CEchoRequestFlood;
+using netsonde::test::LabAddress;
 
 Q_DECLARE_METATYPE(EchoSocketChoice)
 Q_DECLARE_METATYPE(IpFamily)
@@ -43,11 +48,10 @@ std::pair<EchoReply, qint64> TimedSend(EchoHandle& handle, const CIpAddress& des
 QByteArray Text(const CIpAddress& address) { return QByteArray::fromStdString(netsonde::IpAddressText(address)); }
 
 // A lab address of the family: NETSONDE_LAB_DESTINATION6, NETSONDE_LAB_ROUTER1_6.
-CIpAddress LabIp(const char* variable, IpFamily family)
+CIpAddress LabIp(IpFamily family, QByteArray name)
 {
     if (family == IpFamily::IPv4)
-        return CIpAddress::FromIPv4(netsonde::test::LabAddress(variable));
-    QByteArray name(variable);
+        return CIpAddress::FromIPv4(netsonde::test::LabAddress(name.constData()));
     name += std::isdigit(static_cast<unsigned char>(name.back())) ? "_6" : "6";
     return netsonde::ParseIpv6Literal(qgetenv(name.constData()).toStdString()).value_or(CIpAddress());
 }
@@ -59,10 +63,12 @@ struct LabHosts {
 
 LabHosts HostsOf(IpFamily family)
 {
-    const auto ip = [family](const char* name) { return LabIp(name, family); };
-    return {ip("NETSONDE_LAB_ROUTER1"), ip("NETSONDE_LAB_ROUTER2"), ip("NETSONDE_LAB_DESTINATION"),
-            ip("NETSONDE_LAB_SILENT"),  ip("NETSONDE_LAB_UNREACHABLE"), ip("NETSONDE_LAB_ABSENT")};
+    const auto ip = [family](const char* name) { return LabIp(family, "NETSONDE_LAB_" + QByteArray(name)); };
+    return {ip("ROUTER1"), ip("ROUTER2"), ip("DESTINATION"), ip("SILENT"), ip("UNREACHABLE"), ip("ABSENT")};
 }
+
+// Descriptors open in the process.
+qsizetype DescriptorCount() { return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size(); }
 
 bool WriteSysctl(const char* path, const char* value)
 {
@@ -125,7 +131,7 @@ void AddKindRows(bool ipv4Only, const char* what, Values... values)
 #define LOAD_SERVICE(service)                                                                           \
     QFETCH(EchoSocketChoice, choice);                                                                   \
     QFETCH(IpFamily, family);                                                                           \
-    const LabHosts& lab = m_hosts[family == IpFamily::IPv6 ? 1 : 0];                                    \
+    const LabHosts lab = HostsOf(family);                                                               \
     const auto service = LoadEchoService(choice);                                                       \
     QVERIFY2(service->IsLoaded(family), service->Description(family).c_str())
 
@@ -140,8 +146,6 @@ void AddKindRows(bool ipv4Only, const char* what, Values... values)
 class TestEchoLab : public QObject {
     Q_OBJECT
 
-    LabHosts m_hosts[2]; // IPv4, IPv6
-
     static void AddKinds()
     {
         QTest::addColumn<EchoSocketChoice>("choice");
@@ -154,17 +158,6 @@ class TestEchoLab : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_hosts[0] = HostsOf(IpFamily::IPv4);
-        m_hosts[1] = HostsOf(IpFamily::IPv6);
-        for (const LabHosts& lab : m_hosts) {
-            for (const auto& address : {lab.router1, lab.router2, lab.destination, lab.silent, lab.unreachable,
-                                        lab.absent})
-                QVERIFY2(address != CIpAddress(), "the lab's addresses are missing from the environment");
-        }
-    }
-
     void echoReachesItsHop_data()
     {
         AddKinds();
@@ -274,6 +267,54 @@ private Q_SLOTS:
         }
     }
 
+    void waitTakesNoReplyOfAnotherProgram_data()
+    {
+        AddKinds();
+        AddKindRows(true, "");
+    }
+
+    // While a handle waits on the silent address, another program's requests to the destination draw
+    // thousands of echo replies into this host, with sequence numbers that run through every value.
+    void waitTakesNoReplyOfAnotherProgram()
+    {
+        OPEN_HANDLE(handle);
+        const CEchoRequestFlood other(qEnvironmentVariable("NETSONDE_LAB_NS_SOURCE"),
+                                      LabAddress("NETSONDE_LAB_DESTINATION"), 8);
+        QVERIFY2(other.IsRunning(), "the other program's socket could not be opened");
+        QTRY_VERIFY_WITH_TIMEOUT(other.Replies() > 0, 10000);
+        const int repliesBefore = other.Replies();
+        for (int request = 0; request < 3; ++request)
+            QCOMPARE(handle->SendEcho(lab.silent, kPingData, std::nullopt, 3000).replyCount, 0u);
+        QVERIFY2(other.Replies() > repliesBefore, "no reply of the other program arrived during the wait");
+        qInfo("the other program sent %d requests and got %d replies", other.Sent(), other.Replies());
+    }
+
+    void roundTripFollowsTheAnswerDelay_data()
+    {
+        AddKinds();
+        QTest::addColumn<int>("delayMs");
+        AddKindRows(true, ", 40 ms", 40);
+        AddKindRows(true, ", 120 ms", 120);
+    }
+
+    // Every reply left the destination no sooner than the delay after the request
+    // came in, so a time below it is wrong; the upper bound only keeps out nonsense.
+    void roundTripFollowsTheAnswerDelay()
+    {
+        QFETCH(int, delayMs);
+        OPEN_HANDLE(handle);
+        const CDelayedEchoResponder responder(qEnvironmentVariable("NETSONDE_LAB_NS_DESTINATION"),
+                                              std::chrono::milliseconds(delayMs));
+        QVERIFY2(responder.IsRunning(), "the responder could not start in the destination namespace");
+        for (int request = 0; request < 4; ++request) {
+            const EchoReply reply = handle->SendEcho(lab.destination, kPingData, std::nullopt, 5000);
+            COMPARE_ADDRESS(reply.address, lab.destination);
+            const auto ms = static_cast<int>(reply.roundTripMs);
+            QVERIFY2(reply.replyCount == 1 && ms >= delayMs && ms <= delayMs + 50, qPrintable(QString::number(ms)));
+        }
+        QCOMPARE(responder.Answered(), 4);
+    }
+
     void earlierAnswersAreNotTakenForLaterRequests_data() { KindsOnly(); }
 
     // Router2 reports the absent host about 3 s after the request for it, in
@@ -310,7 +351,7 @@ private Q_SLOTS:
     // A raised run wake releases its handle's worker within 50 ms while a
     // handle of another run waits on; ShutdownAll then ends the waits of every
     // handle of the service, and of the service only. A woken handle sends
-    // nothing more.
+    // nothing more, and a handle gone leaves no descriptor behind.
     void wakesEndWaits()
     {
         using Clock = std::chrono::steady_clock;
@@ -318,6 +359,7 @@ private Q_SLOTS:
         const auto otherService = LoadEchoService(choice);
         const auto runWake = std::make_shared<ShutdownSignal>();
         QVERIFY(runWake->IsValid());
+        const qsizetype descriptors = DescriptorCount();
         std::unique_ptr<EchoHandle> handles[] = {service->CreateHandle(family, runWake),
                                                  service->CreateHandle(family, std::make_shared<ShutdownSignal>()),
                                                  service->CreateHandle(family)};
@@ -351,7 +393,9 @@ private Q_SLOTS:
         for (std::size_t i = 0; i < 3; ++i) {
             QCOMPARE(replies[i].replyCount, 0u);
             QCOMPARE(handles[i]->SendEcho(lab.destination, kPingData, std::nullopt, 5000).replyCount, 0u);
+            handles[i].reset();
         }
+        QCOMPARE(DescriptorCount(), descriptors);
         const auto otherHandle = otherService->CreateHandle(family);
         QVERIFY(otherHandle);
         QCOMPARE(otherHandle->SendEcho(lab.destination, kPingData, std::nullopt, 5000).replyCount, 1u);
