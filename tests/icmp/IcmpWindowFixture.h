@@ -16,16 +16,15 @@
 #include <QElapsedTimer>
 #include <QTreeWidget>
 
-#include <atomic>
 #include <memory>
 
 namespace netsonde::test {
 
-// Blocking lookups that never leave the process: names from the test's tables.
+// Blocking lookups that never leave the process: names and official names by
+// address text from the test's tables.
 struct CScriptedLookups {
     QHash<QByteArray, QList<CIpAddress>> names;
-    QHash<QString, QString> addresses; // official names by address text
-    std::shared_ptr<std::atomic<int>> byAddressCalls = std::make_shared<std::atomic<int>>(0);
+    QHash<QString, QString> addresses;
 
     CHostLookups Lookups() const
     {
@@ -35,8 +34,7 @@ struct CScriptedLookups {
         return {[names = names, Outcome](const QByteArray& name) {
                     return Outcome(names.contains(name), CHostEntry{{}, {}, names.value(name)});
                 },
-                [addresses = addresses, calls = byAddressCalls, Outcome](const CIpAddress& address) {
-                    ++*calls;
+                [addresses = addresses, Outcome](const CIpAddress& address) {
                     const QString text = FormatIpAddress(address);
                     return Outcome(addresses.contains(text), CHostEntry{addresses.value(text), {}, {}});
                 }};
@@ -117,14 +115,6 @@ qint64 MillisecondsUntilWindowClosed(CIcmpWindow& window, const std::shared_ptr<
 inline qsizetype ThreadCount()
 {
     return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
-}
-
-// The milliseconds of an "N ms" cell; -1 for anything else.
-inline int RoundTripMsOf(const QString& cell)
-{
-    bool ok = false;
-    const int ms = cell.endsWith(QStringLiteral(" ms")) ? cell.chopped(3).toInt(&ok) : -1;
-    return ok ? ms : -1;
 }
 
 inline QStringList RowTexts(const QTreeWidget* list, int row)
