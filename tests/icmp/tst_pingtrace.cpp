@@ -85,21 +85,27 @@ bool WaitForRequests(const Service& service, std::size_t count)
     return QTest::qWaitFor([&] { return service->Requests().size() >= count; }, 10000);
 }
 
-// Message boxes, each noted with whether the window was busy and its status line then.
-class CBoxWitness {
+// What the window showed, in order: its status texts (one shown again right after
+// itself noted once) and its message boxes, as "box: " and the text.
+class CShownLog : public QObject {
 public:
-    explicit CBoxWitness(const CMainDialog& dialog)
-        : m_previous(SetMessageBoxHandler([this, &dialog](const QString& text, MessageIcon icon) {
+    explicit CShownLog(const CMainDialog& dialog)
+        : m_previous(SetMessageBoxHandler([this](const QString& text, MessageIcon icon) {
               QCOMPARE(icon, MessageIcon::Exclamation);
-              texts << text;
-              states << (dialog.Runs().IsBusy() ? "busy, " : "idle, ") + dialog.StatusText();
+              m_texts << "box: " + text;
           }))
     {
+        connect(&dialog, &CMainDialog::StatusTextShown, this, [this](const QString& text) {
+            if (m_texts.isEmpty() || m_texts.constLast() != text)
+                m_texts << text;
+        });
     }
-    ~CBoxWitness() { SetMessageBoxHandler(m_previous); }
-    QStringList texts, states;
+    ~CShownLog() override { SetMessageBoxHandler(m_previous); }
+    const QStringList& Texts() const { return m_texts; }
+    QStringList Boxes() const { return m_texts.filter(QStringLiteral("box: ")); }
 
 private:
+    QStringList m_texts;
     MessageBoxHandler m_previous;
 };
 
@@ -254,8 +260,7 @@ private Q_SLOTS:
         window.dialog->SelectFunction(function);
         CRunInputs inputs = window.dialog->ReadInputs(function);
         inputs.preference = preference;
-        const CBoxWitness boxes(*window.dialog);
-        const CStatusWatch status(*window.dialog);
+        const CShownLog shown(*window.dialog);
         window.dialog->Runs().Go(inputs);
         QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), kHoldersWithoutWorker, 10000);
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
@@ -265,9 +270,9 @@ private Q_SLOTS:
             QCOMPARE(RowTexts(list, row), QStringList{QString::number(row + 1)} + rows.at(row));
         QTEST(window.dialog->RunSummaryText(), "summary");
         if (!statuses.isEmpty())
-            QCOMPARE(status.Texts(), statuses);
+            QCOMPARE(shown.Texts(), statuses);
         QCOMPARE(window.dialog->Page(function)->RecentHosts().value(0), host);
-        QCOMPARE(boxes.texts, rows.isEmpty() ? QStringList{"Unable to resolve hostname"} : QStringList{});
+        QCOMPARE(shown.Boxes(), rows.isEmpty() ? QStringList{"box: Unable to resolve hostname"} : QStringList{});
     }
 
     void stopWhileRequestWaits_data()
@@ -344,25 +349,27 @@ private Q_SLOTS:
         QTest::addColumn<FunctionId>("function");
         QTest::addColumn<QString>("host");
         QTest::addColumn<State>("state");
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("shown"); // with the box
+        QTest::addColumn<QStringList>("shown");
         const auto ping = FunctionId::Ping, trace = FunctionId::TraceRoute;
         const auto refused = State::HandleRefused, loaded = State::Loaded, none = State::NotLoaded;
-        const QString noApi = "Cannot locate the required API functions in ICMP.DLL.", unknown = "Unable to resolve hostname";
-        const QString unknownHost = "nowhere.example", resolving = "busy, Resolving nowhere.example";
+        const QStringList noApi{"Trying to locating API functions", "Ready",
+                                "box: Cannot locate the required API functions in ICMP.DLL."};
+        const QStringList unknown{"Trying to locating API functions", "Resolving nowhere.example",
+                                  "box: Unable to resolve hostname", "Ready"};
         // A host can still arrive without a service, from the command line or the phonebook.
-        QTest::newRow("Ping, no service") << ping << "10.0.0.5" << none << noApi << "idle, Ready";
-        QTest::newRow("TraceRoute, no service") << trace << "10.0.0.5" << none << noApi << "idle, Ready";
-        QTest::newRow("Ping, unknown host") << ping << unknownHost << loaded << unknown << resolving;
-        QTest::newRow("TraceRoute, unknown host") << trace << unknownHost << loaded << unknown << resolving;
-        QTest::newRow("Ping, no handle") << ping << "10.0.0.6" << refused << "Unable to access Ping service!"
-                                         << "busy, Opening Ping service";
-        QTest::newRow("TraceRoute, no handle") << trace << "10.0.0.6" << refused << "Unable to access TraceRoute service!"
-                                               << "busy, Opening TraceRoute service";
+        QTest::newRow("Ping, no service") << ping << "10.0.0.5" << none << noApi;
+        QTest::newRow("TraceRoute, no service") << trace << "10.0.0.5" << none << noApi;
+        QTest::newRow("Ping, unknown host") << ping << "nowhere.example" << loaded << unknown;
+        QTest::newRow("TraceRoute, unknown host") << trace << "nowhere.example" << loaded << unknown;
+        QTest::newRow("Ping, no handle") << ping << "10.0.0.6" << refused
+                                         << Opening(ping, "10.0.0.6") + QStringList{"box: Unable to access Ping service!", "Ready"};
+        QTest::newRow("TraceRoute, no handle")
+            << trace << "10.0.0.6" << refused
+            << Opening(trace, "10.0.0.6") + QStringList{"box: Unable to access TraceRoute service!", "Ready"};
         QTest::newRow("Ping, IPv6 without its socket")
             << ping << "fd00::6" << State::OnlyIPv4
-            << "Unable to access Ping service! scripted: no ICMPv6 socket (ping_group_range, setcap cap_net_raw+ep)"
-            << "busy, Opening Ping service";
+            << Opening(ping, "fd00::6") + QStringList{"box: Unable to access Ping service! scripted: no ICMPv6 socket "
+                                                      "(ping_group_range, setcap cap_net_raw+ep)", "Ready"};
     }
 
     // A failure of a loaded service is reported while the run still shows busy,
@@ -373,7 +380,6 @@ private Q_SLOTS:
         QFETCH(FunctionId, function);
         QFETCH(QString, host);
         QFETCH(State, state);
-        QFETCH(QString, box);
         auto service = AnsweringService(NoReply, state);
         auto window = OpenIcmpWindow(service);
         const bool loaded = state != State::NotLoaded;
@@ -389,15 +395,10 @@ private Q_SLOTS:
         SetPing(*window.dialog, host, 1, 0);
         SetTraceRoute(*window.dialog, host, 1);
         window.dialog->SelectFunction(function);
-        const CBoxWitness boxes(*window.dialog);
-        const CStatusWatch shown(*window.dialog);
+        const CShownLog shown(*window.dialog);
         QVERIFY(RunToEnd(*window.dialog, service));
-        QCOMPARE(boxes.texts, QStringList{box});
-        QTEST(boxes.states.value(0), "shown");
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
-        QCOMPARE(shown.Texts().first(), QStringLiteral("Trying to locating API functions"));
-        QCOMPARE(shown.Texts().size() == 2, !loaded);
+        QTEST(shown.Texts(), "shown");
         QVERIFY(service->Requests().empty());
         QCOMPARE(window.dialog->ResultList(function)->topLevelItemCount(), 0);
         QCOMPARE(page->HostCombo()->isEnabled(), loaded);
@@ -438,9 +439,9 @@ private Q_SLOTS:
             Q_EMIT list->itemDoubleClicked(list->topLevelItem(row), 1);
         };
 
-        CBoxWitness boxes(*window.dialog);
+        const CShownLog shown(*window.dialog);
         doubleClick(1);
-        QCOMPARE(boxes.texts, QStringList{"Sorry, cannot resolve this host"});
+        QCOMPARE(shown.Boxes(), QStringList{"box: Sorry, cannot resolve this host"});
         QVERIFY(window.resolver->Requests().isEmpty());
 
         doubleClick(0);
@@ -471,11 +472,11 @@ private Q_SLOTS:
         doubleClick(0);
         window.resolver->Complete(window.resolver->Requests().at(2).handle, kLookupHostNotFound);
         QTRY_COMPARE(list->topLevelItem(0)->text(2), QStringLiteral("Unavailable"));
-        QCOMPARE(boxes.texts.size(), 1);
+        QCOMPARE(shown.Boxes().size(), 1);
 
         window.resolver->RefuseNextRequest();
         doubleClick(0);
-        QCOMPARE(boxes.texts.value(1), QStringLiteral("Unable to resolve IP Address"));
+        QCOMPARE(shown.Boxes().value(1), QStringLiteral("box: Unable to resolve IP Address"));
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
         QVERIFY(!window.dialog->Runs().HasPendingRequests());
     }
