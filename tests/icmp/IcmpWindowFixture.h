@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 
 #include <memory>
+#include <tuple>
 
 namespace netsonde::test {
 
@@ -63,10 +64,7 @@ inline void SetPing(CMainDialog& dialog, const QString& host, unsigned pings, un
                     unsigned timeout = 0)
 {
     CPingPage* page = dialog.PingPage();
-    page->m_strHost = host;
-    page->m_nPings = pings;
-    page->m_nDelay = delay;
-    page->m_bResolve = resolve;
+    std::tie(page->m_strHost, page->m_nPings, page->m_nDelay, page->m_bResolve) = std::tie(host, pings, delay, resolve);
     page->m_nTimeout = timeout ? timeout : page->m_nTimeout;
     page->DoDataExchange(false);
     dialog.SelectFunction(FunctionId::Ping);
@@ -77,9 +75,7 @@ inline void SetTraceRoute(CMainDialog& dialog, const QString& host, unsigned max
                           unsigned timeout = 0)
 {
     CTraceRoutePage* page = dialog.TraceRoutePage();
-    page->m_strHost = host;
-    page->m_nMaxHops = maxHops;
-    page->m_bResolve = resolve;
+    std::tie(page->m_strHost, page->m_nMaxHops, page->m_bResolve) = std::tie(host, maxHops, resolve);
     page->m_nTimeout = timeout ? timeout : page->m_nTimeout;
     page->DoDataExchange(false);
     dialog.SelectFunction(FunctionId::TraceRoute);

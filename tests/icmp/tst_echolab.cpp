@@ -25,6 +25,7 @@ using netsonde::CIpAddress;
 using netsonde::IpFamily;
 using netsonde::test::LabAddress;
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 Q_DECLARE_METATYPE(EchoSocketChoice)
 Q_DECLARE_METATYPE(IpFamily)
@@ -68,8 +69,7 @@ LabHosts HostsOf(IpFamily family)
     return {LabIp(family, "ROUTER1"), LabIp(family, "DESTINATION"), LabIp(family, "SILENT"), LabIp(family, "ABSENT")};
 }
 
-// Descriptors open in the process.
-qsizetype DescriptorCount() { return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size(); }
+qsizetype DescriptorCount() { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); }
 
 bool WriteSysctl(const char* path, const char* value)
 {
@@ -135,13 +135,12 @@ private:
         auto next = Clock::now();
         for (std::uint32_t count = 0; !m_stop; ++count) {
             const auto identifier = static_cast<std::uint16_t>(0x4E00 + (count >> 16));
-            const auto request = BuildEchoRequest(IpFamily::IPv4, identifier, static_cast<std::uint16_t>(count), data);
-            ::sendto(m_socket.Get(), request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+            const auto request = BuildEchoRequest(IpFamily::IPv4, identifier, std::uint16_t(count), data);
+            ::sendto(m_socket.Get(), request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
             if (count % burst != 0)
                 continue;
             // A machine that fell behind starts afresh rather than catching up at once.
-            using std::chrono::milliseconds;
-            next = std::max(next + milliseconds(1), Clock::now() - milliseconds(10));
+            next = std::max(next + 1ms, Clock::now() - 10ms);
             DrainUntil(next);
         }
     }
@@ -330,7 +329,6 @@ private Q_SLOTS:
     // nothing more, and a handle gone leaves no descriptor behind.
     void wakesEndWaits()
     {
-        using Clock = std::chrono::steady_clock;
         LOAD_SERVICE(service);
         const auto otherService = LoadEchoService(choice);
         const auto runWake = std::make_shared<ShutdownSignal>();
@@ -358,9 +356,7 @@ private Q_SLOTS:
         waiters[1].join();
         waiters[2].join();
 
-        const auto ms = [](Clock::duration d) {
-            return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
-        };
+        const auto ms = [](Clock::duration d) { return std::chrono::floor<std::chrono::milliseconds>(d).count(); };
         QVERIFY2(ms(returnedAt[0] - raisedAt) < 50, qPrintable(QString::number(ms(returnedAt[0] - raisedAt))));
         for (std::size_t i : {1, 2}) {
             QVERIFY2(returnedAt[i] >= shutdownAt, "the run wake ended another run's wait");

@@ -174,23 +174,24 @@ private Q_SLOTS:
                 const Bytes message = IcmpMessage(reply, identifier, sequence, Bytes(64, 0xAA));
                 return v6 ? message : IpPacket(kDestination, kSource, message);
             };
-            const auto report = [v6](std::uint8_t type, std::uint8_t quoted, int sequence = kSequence, bool toRouter = false) {
-                return Report(v6, type, OurPacket(v6, IcmpMessage(quoted, kIdentifier, std::uint16_t(sequence)), toRouter));
+            const auto report = [v6](std::uint8_t type, std::uint8_t quoted, int sequence, bool toRouter = false) {
+                const Bytes icmp = IcmpMessage(quoted, kIdentifier, std::uint16_t(sequence));
+                return Report(v6, type, OurPacket(v6, icmp, toRouter));
             };
-            const char* family = v6 ? "ICMPv6, " : "";
-            QTest::addRow("%secho reply", family) << probe << answer(kIdentifier, kSequence) << true;
-            QTest::addRow("%secho reply, other identifier", family) << probe << answer(kIdentifier + 1, kSequence) << false;
-            QTest::addRow("%secho reply, other sequence", family) << probe << answer(kIdentifier, kSequence - 1) << false;
-            QTest::addRow("%stime exceeded", family) << probe << report(exceeded, request) << true;
-            QTest::addRow("%sunreachable", family) << probe << report(unreachable, request) << true;
-            QTest::addRow("%sreport for another destination", family) << probe << report(exceeded, request, kSequence, true)
-                                                                       << false;
-            QTest::addRow("%sreport for another sequence", family) << probe << report(exceeded, request, kSequence + 1)
-                                                                    << false;
-            QTest::addRow("%sreport quoting an echo reply", family) << probe << report(exceeded, reply) << false;
-            QTest::addRow("%sempty", family) << probe << Bytes{} << false;
-            QTest::addRow("%sanswer of the other family", family) << (v6 ? kProbe : kProbe6)
-                                                                   << answer(kIdentifier, kSequence) << false;
+            const char* f = v6 ? "ICMPv6, " : "";
+            QTest::addRow("%secho reply", f) << probe << answer(kIdentifier, kSequence) << true;
+            QTest::addRow("%secho reply, other identifier", f) << probe << answer(kIdentifier + 1, kSequence) << false;
+            QTest::addRow("%secho reply, other sequence", f) << probe << answer(kIdentifier, kSequence - 1) << false;
+            QTest::addRow("%stime exceeded", f) << probe << report(exceeded, request, kSequence) << true;
+            QTest::addRow("%sunreachable", f) << probe << report(unreachable, request, kSequence) << true;
+            QTest::addRow("%sreport for another destination", f) << probe << report(exceeded, request, kSequence, true)
+                                                                  << false;
+            QTest::addRow("%sreport for another sequence", f) << probe << report(exceeded, request, kSequence + 1)
+                                                               << false;
+            QTest::addRow("%sreport quoting an echo reply", f) << probe << report(exceeded, reply, kSequence) << false;
+            QTest::addRow("%sempty", f) << probe << Bytes{} << false;
+            const EchoProbe otherFamily = v6 ? kProbe : kProbe6;
+            QTest::addRow("%sanswer of the other family", f) << otherFamily << answer(kIdentifier, kSequence) << false;
         }
 
         QTest::newRow("our own request looped back") << kProbe << OurRequest() << false;
@@ -219,7 +220,8 @@ private Q_SLOTS:
         QTest::newRow("ICMPv6 report quoting an extension header")
             << kProbe6 << Report(true, kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 0)) << false;
         QTest::newRow("ICMPv6 report quoting an IPv4 header")
-            << kProbe6 << Report(true, kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 58, 4)) << false;
+            << kProbe6 << Report(true, kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 58, 4))
+            << false;
     }
 
     void rawPacketAnswersProbe()

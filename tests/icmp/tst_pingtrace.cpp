@@ -60,7 +60,8 @@ CScriptedEchoService::Responder TimedReplies(const QList<int>& times, bool hops 
         if (ms < 0)
             return EchoReply{};
         const QString router = QStringLiteral("10.8.0.%1").arg(sent.ttl.value_or(0));
-        return hops ? ReplyFrom(qPrintable(router), std::uint32_t(ms)) : EchoReply{1, sent.destination, std::uint32_t(ms)};
+        return hops ? ReplyFrom(qPrintable(router), std::uint32_t(ms))
+                    : EchoReply{1, sent.destination, std::uint32_t(ms)};
     };
 }
 
@@ -118,7 +119,7 @@ QStringList Opening(FunctionId function, const QString& host)
             ping ? "Opening Ping service" : "Opening TraceRoute service"};
 }
 
-QString Hop(int hop, const QString& rest = {}) { return QStringLiteral("Looking for host %1 ...%2").arg(hop).arg(rest); }
+QString Hop(int hop, const QString& rest = {}) { return QString("Looking for host %1 ...%2").arg(hop).arg(rest); }
 
 } // namespace
 
@@ -197,7 +198,8 @@ private Q_SLOTS:
                                           << Rows{none, none, none} << "3 sent, 0 received, 100% loss" << QStringList{};
         QTest::newRow("0 ms among others") << ping << h << v4 << 0u << false << Times{0, 1, -1, 2}
                                            << Rows{at(h, 0), at(h, 1), none, at(h, 2)}
-                                           << "4 sent, 3 received, 25% loss, min/avg/max 0.0/1.0/2.0 ms" << QStringList{};
+                                           << "4 sent, 3 received, 25% loss, min/avg/max 0.0/1.0/2.0 ms"
+                                           << QStringList{};
         QTest::newRow("an average between whole ms") << ping << h << v4 << 0u << false << Times{1, 2}
                                                      << Rows{at(h, 1), at(h, 2)}
                                                      << "2 sent, 2 received, 0% loss, min/avg/max 1.0/1.5/2.0 ms"
@@ -361,8 +363,9 @@ private Q_SLOTS:
         QTest::newRow("TraceRoute, no service") << trace << "10.0.0.5" << none << noApi;
         QTest::newRow("Ping, unknown host") << ping << "nowhere.example" << loaded << unknown;
         QTest::newRow("TraceRoute, unknown host") << trace << "nowhere.example" << loaded << unknown;
-        QTest::newRow("Ping, no handle") << ping << "10.0.0.6" << refused
-                                         << Opening(ping, "10.0.0.6") + QStringList{"box: Unable to access Ping service!", "Ready"};
+        QTest::newRow("Ping, no handle")
+            << ping << "10.0.0.6" << refused
+            << Opening(ping, "10.0.0.6") + QStringList{"box: Unable to access Ping service!", "Ready"};
         QTest::newRow("TraceRoute, no handle")
             << trace << "10.0.0.6" << refused
             << Opening(trace, "10.0.0.6") + QStringList{"box: Unable to access TraceRoute service!", "Ready"};
@@ -455,15 +458,13 @@ private Q_SLOTS:
         window.dialog->OnStop();
         doubleClick(0);
         QCOMPARE(window.resolver->Requests().size(), 2);
-        CHostEntry stale;
-        stale.strOfficialName = QStringLiteral("stale.example");
+        const CHostEntry stale{QStringLiteral("stale.example"), {}, {}};
         PostAppMessage(&window.dialog->Runs(), WM_APP_ADDRESS_RESOLVED, first.handle, kLookupSucceeded, stale);
         QCoreApplication::processEvents();
         QCOMPARE(list->topLevelItem(0)->text(2), QString());
         QCOMPARE(window.dialog->StatusText(), "Resolving IP address " + address);
 
-        CHostEntry found;
-        found.strOfficialName = QStringLiteral("found.example");
+        const CHostEntry found{QStringLiteral("found.example"), {}, {}};
         window.resolver->Complete(window.resolver->Requests().at(1).handle, kLookupSucceeded, found);
         QTRY_COMPARE(list->topLevelItem(0)->text(2), QStringLiteral("found.example"));
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
