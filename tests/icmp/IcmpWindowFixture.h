@@ -5,7 +5,6 @@
 
 #include "mainwindow/MainDialogFixture.h"
 #include "resolver/ScriptedResolver.h"
-#include "support/StatusWatch.h"
 
 #include "icmp/IcmpFunctions.h"
 #include "mainwindow/MainDialog.h"
