@@ -5,7 +5,6 @@
 
 #include "mainwindow/MainDialogFixture.h"
 #include "resolver/ScriptedResolver.h"
-#include "support/StatusWatch.h"
 
 #include "icmp/IcmpFunctions.h"
 #include "mainwindow/MainDialog.h"
@@ -16,16 +15,16 @@
 #include <QElapsedTimer>
 #include <QTreeWidget>
 
-#include <atomic>
 #include <memory>
+#include <tuple>
 
 namespace netsonde::test {
 
-// Blocking lookups that never leave the process: names from the test's tables.
+// Blocking lookups that never leave the process: names and official names by
+// address text from the test's tables.
 struct CScriptedLookups {
     QHash<QByteArray, QList<CIpAddress>> names;
-    QHash<QString, QString> addresses; // official names by address text
-    std::shared_ptr<std::atomic<int>> byAddressCalls = std::make_shared<std::atomic<int>>(0);
+    QHash<QString, QString> addresses;
 
     CHostLookups Lookups() const
     {
@@ -35,8 +34,7 @@ struct CScriptedLookups {
         return {[names = names, Outcome](const QByteArray& name) {
                     return Outcome(names.contains(name), CHostEntry{{}, {}, names.value(name)});
                 },
-                [addresses = addresses, calls = byAddressCalls, Outcome](const CIpAddress& address) {
-                    ++*calls;
+                [addresses = addresses, Outcome](const CIpAddress& address) {
                     const QString text = FormatIpAddress(address);
                     return Outcome(addresses.contains(text), CHostEntry{addresses.value(text), {}, {}});
                 }};
@@ -65,10 +63,7 @@ inline void SetPing(CMainDialog& dialog, const QString& host, unsigned pings, un
                     unsigned timeout = 0)
 {
     CPingPage* page = dialog.PingPage();
-    page->m_strHost = host;
-    page->m_nPings = pings;
-    page->m_nDelay = delay;
-    page->m_bResolve = resolve;
+    std::tie(page->m_strHost, page->m_nPings, page->m_nDelay, page->m_bResolve) = std::tie(host, pings, delay, resolve);
     page->m_nTimeout = timeout ? timeout : page->m_nTimeout;
     page->DoDataExchange(false);
     dialog.SelectFunction(FunctionId::Ping);
@@ -79,9 +74,7 @@ inline void SetTraceRoute(CMainDialog& dialog, const QString& host, unsigned max
                           unsigned timeout = 0)
 {
     CTraceRoutePage* page = dialog.TraceRoutePage();
-    page->m_strHost = host;
-    page->m_nMaxHops = maxHops;
-    page->m_bResolve = resolve;
+    std::tie(page->m_strHost, page->m_nMaxHops, page->m_bResolve) = std::tie(host, maxHops, resolve);
     page->m_nTimeout = timeout ? timeout : page->m_nTimeout;
     page->DoDataExchange(false);
     dialog.SelectFunction(FunctionId::TraceRoute);
@@ -117,14 +110,6 @@ qint64 MillisecondsUntilWindowClosed(CIcmpWindow& window, const std::shared_ptr<
 inline qsizetype ThreadCount()
 {
     return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
-}
-
-// The milliseconds of an "N ms" cell; -1 for anything else.
-inline int RoundTripMsOf(const QString& cell)
-{
-    bool ok = false;
-    const int ms = cell.endsWith(QStringLiteral(" ms")) ? cell.chopped(3).toInt(&ok) : -1;
-    return ok ? ms : -1;
 }
 
 inline QStringList RowTexts(const QTreeWidget* list, int row)

@@ -62,11 +62,11 @@ public:
             return nullptr;
         return std::make_unique<Handle>(*this, std::move(runWake));
     }
-    void ShutdownAll() override { Change([this] { m_bShutDown = true; }); }
+    void ShutdownAll() override { Locked([this] { m_bShutDown = true; }); }
 
     // While held, requests wait until released (and are then answered), shut down or woken.
-    void HoldRequests(bool hold) { Change([this, hold] { m_bHold = hold; }); }
-    void ReleaseHeld() { Change([this] { ++m_releases; }); }
+    void HoldRequests(bool hold) { Locked([this, hold] { m_bHold = hold; }); }
+    void ReleaseHeld() { Locked([this] { ++m_releases; }); }
     std::vector<CEchoRequest> Requests() const
     {
         const std::lock_guard lock(m_mutex);
@@ -94,13 +94,10 @@ private:
     };
 
     template <typename Step>
-    void Change(Step step)
+    void Locked(Step step)
     {
-        {
-            const std::lock_guard lock(m_mutex);
-            step();
-        }
-        m_changed.notify_all();
+        const std::lock_guard lock(m_mutex);
+        step();
     }
 
     bool IsWoken(const echo::ShutdownSignal* runWake) const
@@ -108,15 +105,14 @@ private:
         return m_bShutDown || (runWake != nullptr && runWake->IsRaised());
     }
 
-    // A condition variable cannot watch the run wake's event descriptor: a held
-    // request looks at it every 2 ms.
+    // Nothing can wait on the run wake's event descriptor and the test's changes at
+    // once: a held request looks at both every 2 ms.
     echo::EchoReply Answer(const CEchoRequest& request, const echo::ShutdownSignal* runWake)
     {
         std::unique_lock lock(m_mutex);
         m_requests.push_back(request);
-        m_changed.notify_all();
         for (const std::uint64_t releases = m_releases; m_bHold && !IsWoken(runWake) && m_releases == releases;)
-            m_changed.wait_for(lock, std::chrono::milliseconds(2));
+            m_pause.wait_for(lock, std::chrono::milliseconds(2));
         if (IsWoken(runWake))
             return {};
         lock.unlock();
@@ -126,7 +122,7 @@ private:
     const Responder m_responder;
     const State m_state;
     mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_pause; // never notified: it only lets go of the lock for 2 ms
     std::vector<CEchoRequest> m_requests;
     bool m_bHold = false;
     bool m_bShutDown = false;

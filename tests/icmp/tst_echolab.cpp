@@ -8,11 +8,13 @@
 #include "platform/echo/ShutdownSignal.h"
 #include "platform/echo/UniqueFd.h"
 
+#include <QDir>
 #include <QtTest>
 
+#include <poll.h>
 #include <sys/socket.h>
 
-#include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <fstream>
 #include <thread>
@@ -21,6 +23,9 @@
 using namespace netsonde::echo;
 using netsonde::CIpAddress;
 using netsonde::IpFamily;
+using netsonde::test::LabAddress;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 Q_DECLARE_METATYPE(EchoSocketChoice)
 Q_DECLARE_METATYPE(IpFamily)
@@ -32,8 +37,9 @@ const std::vector<std::uint8_t> kHopData(48, 0xAA);
 const char* const kPingGroupRange = "/proc/sys/net/ipv4/ping_group_range";
 
 // The reply and the milliseconds the request took.
-std::pair<EchoReply, qint64> TimedSend(EchoHandle& handle, const CIpAddress& destination, std::span<const std::uint8_t> data,
-                     std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs)
+std::pair<EchoReply, qint64> TimedSend(EchoHandle& handle, const CIpAddress& destination,
+                                       std::span<const std::uint8_t> data, std::optional<std::uint8_t> ttl,
+                                       std::uint32_t timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
@@ -42,27 +48,28 @@ std::pair<EchoReply, qint64> TimedSend(EchoHandle& handle, const CIpAddress& des
 
 QByteArray Text(const CIpAddress& address) { return QByteArray::fromStdString(netsonde::IpAddressText(address)); }
 
-// A lab address of the family: NETSONDE_LAB_DESTINATION6, NETSONDE_LAB_ROUTER1_6.
-CIpAddress LabIp(const char* variable, IpFamily family)
+// A lab address of the family: NETSONDE_LAB_SILENT, or NETSONDE_LAB_SILENT6 and NETSONDE_LAB_ROUTER1_6
+// over IPv6.
+CIpAddress LabIp(IpFamily family, QByteArray name)
 {
+    name.prepend("NETSONDE_LAB_");
     if (family == IpFamily::IPv4)
-        return CIpAddress::FromIPv4(netsonde::test::LabAddress(variable));
-    QByteArray name(variable);
+        return CIpAddress::FromIPv4(LabAddress(name.constData()));
     name += std::isdigit(static_cast<unsigned char>(name.back())) ? "_6" : "6";
     return netsonde::ParseIpv6Literal(qgetenv(name.constData()).toStdString()).value_or(CIpAddress());
 }
 
 // The lab's hosts as seen over one family.
 struct LabHosts {
-    CIpAddress router1, router2, destination, silent, unreachable, absent;
+    CIpAddress router1, destination, silent, absent;
 };
 
 LabHosts HostsOf(IpFamily family)
 {
-    const auto ip = [family](const char* name) { return LabIp(name, family); };
-    return {ip("NETSONDE_LAB_ROUTER1"), ip("NETSONDE_LAB_ROUTER2"), ip("NETSONDE_LAB_DESTINATION"),
-            ip("NETSONDE_LAB_SILENT"),  ip("NETSONDE_LAB_UNREACHABLE"), ip("NETSONDE_LAB_ABSENT")};
+    return {LabIp(family, "ROUTER1"), LabIp(family, "DESTINATION"), LabIp(family, "SILENT"), LabIp(family, "ABSENT")};
 }
+
+qsizetype DescriptorCount() { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); }
 
 bool WriteSysctl(const char* path, const char* value)
 {
@@ -72,30 +79,9 @@ bool WriteSysctl(const char* path, const char* value)
     return !file.fail();
 }
 
-// A raw socket of the family that sees every ICMP message reaching this host.
-UniqueFd OpenIcmpWatch(IpFamily family)
-{
-    if (family == IpFamily::IPv6)
-        return UniqueFd(::socket(AF_INET6, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMPV6));
-    return UniqueFd(::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP));
-}
-
-// Whether the watch has seen a report that `address` is unreachable: the
-// report quotes the refused packet, whose destination it names.
-bool UnreachableReportSeen(const UniqueFd& watch, IpFamily family, const CIpAddress& address)
-{
-    const bool v6 = family == IpFamily::IPv6;
-    std::uint8_t packet[2048];
-    for (ssize_t size = 0; (size = ::recv(watch.Get(), packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
-        const std::size_t icmp = v6 ? 0 : (packet[0] & 0x0Fu) * 4u;
-        const std::size_t quoted = icmp + kIcmpHeaderSize + (v6 ? 24 : 16);
-        if (quoted + address.Bytes().size() <= std::size_t(size)
-            && packet[icmp] == (v6 ? kIcmpv6DestinationUnreachable : kIcmpDestinationUnreachable)
-            && std::ranges::equal(address.Bytes(), std::span(packet + quoted, address.Bytes().size())))
-            return true;
-    }
-    return false;
-}
+template <typename Value>
+Value Cell(Value value) { return value; }
+QByteArray Cell(const char* text) { return text; } // the host names of the lab's variables
 
 // A row for each socket kind of each family (IPv4 only when asked), named
 // by the kind then `what`, with the given values after the kind's.
@@ -115,9 +101,71 @@ void AddKindRows(bool ipv4Only, const char* what, Values... values)
         if (ipv4Only && kind.family != IpFamily::IPv4)
             continue;
         QTestData& row = QTest::addRow("%s%s", kind.name, what) << kind.choice << kind.family;
-        ((row << values), ...);
+        ((row << Cell(values)), ...);
     }
 }
+
+// Another program on this machine (the lab's source): echo requests from a raw socket of
+// its own to `destination` (network order), `burst` of them every millisecond, every
+// sequence number under identifiers of its own, so that each reply it draws is one that
+// only it asked for.
+class CEchoRequestFlood {
+public:
+    CEchoRequestFlood(std::uint32_t destination, int burst)
+    {
+        if (m_socket.IsValid())
+            m_thread = std::thread([=, this] { Flood(destination, static_cast<std::uint32_t>(burst)); });
+    }
+    ~CEchoRequestFlood()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    int Replies() const { return m_replies; }
+
+private:
+    void Flood(std::uint32_t destination, std::uint32_t burst)
+    {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_addr.s_addr = destination;
+        const std::vector<std::uint8_t> data(56, 0x5A);
+        auto next = Clock::now();
+        for (std::uint32_t count = 0; !m_stop; ++count) {
+            const auto identifier = static_cast<std::uint16_t>(0x4E00 + (count >> 16));
+            const auto request = BuildEchoRequest(IpFamily::IPv4, identifier, std::uint16_t(count), data);
+            ::sendto(m_socket.Get(), request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+            if (count % burst != 0)
+                continue;
+            // A machine that fell behind starts afresh rather than catching up at once.
+            next = std::max(next + 1ms, Clock::now() - 10ms);
+            DrainUntil(next);
+        }
+    }
+
+    // Reads (and counts) the echo replies that come in before the next request is due.
+    void DrainUntil(Clock::time_point next)
+    {
+        const auto msLeft = [next] {
+            return std::max(0, int(std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count()));
+        };
+        for (pollfd watch{m_socket.Get(), POLLIN, 0}; ::poll(&watch, 1, msLeft()) > 0;) {
+            std::uint8_t packet[2048];
+            for (ssize_t size = 0; (size = ::recv(m_socket.Get(), packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
+                const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
+                if (headerSize < static_cast<std::size_t>(size) && packet[headerSize] == kIcmpEchoReply)
+                    ++m_replies;
+            }
+        }
+    }
+
+    UniqueFd m_socket{::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP)};
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_replies{0};
+    std::thread m_thread;
+};
 
 } // namespace
 
@@ -125,7 +173,7 @@ void AddKindRows(bool ipv4Only, const char* what, Values... values)
 #define LOAD_SERVICE(service)                                                                           \
     QFETCH(EchoSocketChoice, choice);                                                                   \
     QFETCH(IpFamily, family);                                                                           \
-    const LabHosts& lab = m_hosts[family == IpFamily::IPv6 ? 1 : 0];                                    \
+    const LabHosts lab = HostsOf(family);                                                               \
     const auto service = LoadEchoService(choice);                                                       \
     QVERIFY2(service->IsLoaded(family), service->Description(family).c_str())
 
@@ -140,8 +188,6 @@ void AddKindRows(bool ipv4Only, const char* what, Values... values)
 class TestEchoLab : public QObject {
     Q_OBJECT
 
-    LabHosts m_hosts[2]; // IPv4, IPv6
-
     static void AddKinds()
     {
         QTest::addColumn<EchoSocketChoice>("choice");
@@ -154,113 +200,85 @@ class TestEchoLab : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_hosts[0] = HostsOf(IpFamily::IPv4);
-        m_hosts[1] = HostsOf(IpFamily::IPv6);
-        for (const LabHosts& lab : m_hosts) {
-            for (const auto& address : {lab.router1, lab.router2, lab.destination, lab.silent, lab.unreachable,
-                                        lab.absent})
-                QVERIFY2(address != CIpAddress(), "the lab's addresses are missing from the environment");
-        }
-    }
-
-    void echoReachesItsHop_data()
+    void firstRequestAndTwoMore_data()
     {
         AddKinds();
         QTest::addColumn<std::size_t>("dataSize");
-        QTest::addColumn<int>("ttl"); // 0: none
-        AddKindRows(false, ", no data", std::size_t{0}, 0);
-        AddKindRows(false, ", ping data", kPingData.size(), 0);
-        AddKindRows(false, ", longer than the link's MTU", std::size_t{4000}, 0);
-        AddKindRows(false, ", largest data", kMaxEchoDataSize, 0);
-        AddKindRows(false, ", ttl 1: router1", kHopData.size(), 1);
-        AddKindRows(false, ", ttl 2: router2", kHopData.size(), 2);
-        AddKindRows(false, ", ttl 3: destination", kHopData.size(), 3);
-    }
-
-    // The Ttl holds for the first request only: the next ones reach the destination.
-    void echoReachesItsHop()
-    {
-        QFETCH(std::size_t, dataSize);
-        QFETCH(int, ttl);
-        OPEN_HANDLE(handle);
-        const CIpAddress hops[] = {lab.destination, lab.router1, lab.router2, lab.destination};
-        const std::vector<std::uint8_t> data(dataSize, 0xAA);
-        for (int request = 0; request < 3; ++request) {
-            const auto hopLimit = ttl && request == 0 ? std::optional(std::uint8_t(ttl)) : std::nullopt;
-            const auto [reply, elapsedMs] = TimedSend(*handle, lab.destination, data, hopLimit, 5000);
-            QCOMPARE(reply.replyCount, 1u);
-            COMPARE_ADDRESS(reply.address, hops[hopLimit.value_or(0)]);
-            QVERIFY2(reply.roundTripMs <= elapsedMs,
-                     qPrintable(QStringLiteral("%1 ms reported, %2 ms elapsed").arg(reply.roundTripMs).arg(elapsedMs)));
-        }
-    }
-
-    void unreachableReportCountsAsReply_data()
-    {
-        AddKinds();
-        QTest::addColumn<bool>("noRoute");
-        AddKindRows(false, ", no route", true);
-        AddKindRows(false, ", no host on the link", false);
-    }
-
-    // An address without a host is reported only once ARP (or neighbour
-    // discovery) gives up, after about 3 s.
-    void unreachableReportCountsAsReply()
-    {
-        QFETCH(bool, noRoute);
-        OPEN_HANDLE(handle);
-        const CIpAddress& target = noRoute ? lab.unreachable : lab.absent;
-        const EchoReply reply = handle->SendEcho(target, kPingData, std::nullopt, 10000);
-        QCOMPARE(reply.replyCount, 1u);
-        COMPARE_ADDRESS(reply.address, lab.router2);
-    }
-
-    void requestWithoutReply_data()
-    {
-        AddKinds();
-        QTest::addColumn<std::size_t>("dataSize");
-        QTest::addColumn<int>("ttl");
-        QTest::addColumn<bool>("silent");
+        QTest::addColumn<int>("ttl"); // -1: none
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<QByteArray>("answerer"); // none: no reply
         QTest::addColumn<std::uint32_t>("timeoutMs");
-        AddKindRows(false, ", silent destination: its time-out", kPingData.size(), -1, true, std::uint32_t{800});
+        const std::size_t ping = kPingData.size(), hop = kHopData.size();
+        AddKindRows(false, ", no data", std::size_t{0}, -1, "DESTINATION", "DESTINATION", 5000u);
+        AddKindRows(false, ", ping data", ping, -1, "DESTINATION", "DESTINATION", 5000u);
+        AddKindRows(false, ", longer than the link's MTU", std::size_t{4000}, -1, "DESTINATION", "DESTINATION", 5000u);
+        AddKindRows(false, ", largest data", kMaxEchoDataSize, -1, "DESTINATION", "DESTINATION", 5000u);
+        AddKindRows(false, ", ttl 1: router1", hop, 1, "DESTINATION", "ROUTER1", 5000u);
+        AddKindRows(false, ", ttl 2: router2", hop, 2, "DESTINATION", "ROUTER2", 5000u);
+        AddKindRows(false, ", ttl 3: destination", hop, 3, "DESTINATION", "DESTINATION", 5000u);
+        // An address without a host is reported only once ARP (or neighbour discovery) gives up, after about 3 s.
+        AddKindRows(false, ", no route", ping, -1, "UNREACHABLE", "ROUTER2", 10000u);
+        AddKindRows(false, ", no host on the link", ping, -1, "ABSENT", "ROUTER2", 10000u);
+        AddKindRows(false, ", silent destination: its time-out", ping, -1, "SILENT", "", 800u);
         // IPv6 sends a hop limit of 0 as it is, and the first router answers it.
-        AddKindRows(true, ", ttl 0: refused at once", kPingData.size(), 0, false, std::uint32_t{30000});
-        AddKindRows(false, ", data beyond the largest packet: refused at once", kMaxEchoDataSize + 1, 64, false,
-                    std::uint32_t{30000});
+        AddKindRows(true, ", ttl 0: refused at once", ping, 0, "DESTINATION", "", 30000u);
+        AddKindRows(false, ", data beyond the largest packet: refused at once", kMaxEchoDataSize + 1, 64,
+                    "DESTINATION", "", 30000u);
     }
 
-    // The handle works on after a request that got no reply.
-    void requestWithoutReply()
+    // The first request's answer and how long it took (a report of the absent host comes
+    // after seconds: its round trip is the time waited); its Ttl holds for it only, and the
+    // handle works on: two more requests without one reach the destination.
+    void firstRequestAndTwoMore()
     {
         QFETCH(std::size_t, dataSize);
         QFETCH(int, ttl);
-        QFETCH(bool, silent);
+        QFETCH(QByteArray, target);
+        QFETCH(QByteArray, answerer);
         QFETCH(std::uint32_t, timeoutMs);
         OPEN_HANDLE(handle);
         const std::vector<std::uint8_t> data(dataSize, 0xAA);
         const auto hopLimit = ttl < 0 ? std::nullopt : std::optional(static_cast<std::uint8_t>(ttl));
-        const auto [reply, elapsedMs] =
-            TimedSend(*handle, silent ? lab.silent : lab.destination, data, hopLimit, timeoutMs);
-        QCOMPARE(reply.replyCount, 0u);
-        const bool inTime = silent ? elapsedMs >= timeoutMs && elapsedMs < timeoutMs + 5000 : elapsedMs < timeoutMs / 2;
-        QVERIFY2(inTime, qPrintable(QStringLiteral("returned after %1 ms").arg(elapsedMs)));
-        QCOMPARE(handle->SendEcho(lab.destination, kPingData, std::nullopt, 5000).replyCount, 1u);
+        const auto [reply, elapsedMs] = TimedSend(*handle, LabIp(family, target), data, hopLimit, timeoutMs);
+        const QString timing = QStringLiteral("%1 ms reported, %2 ms elapsed").arg(reply.roundTripMs).arg(elapsedMs);
+        QCOMPARE(reply.replyCount, answerer.isEmpty() ? 0u : 1u);
+        if (answerer.isEmpty()) {
+            const bool silent = target == "SILENT";
+            QVERIFY2(silent ? elapsedMs >= timeoutMs && elapsedMs < timeoutMs + 5000 : elapsedMs < timeoutMs / 2,
+                     qPrintable(timing));
+        } else {
+            COMPARE_ADDRESS(reply.address, LabIp(family, answerer));
+            QVERIFY2(reply.roundTripMs <= elapsedMs && reply.roundTripMs + 50 >= elapsedMs, qPrintable(timing));
+        }
+        for (int request = 0; request < 2; ++request) {
+            const auto [next, nextMs] = TimedSend(*handle, lab.destination, kPingData, std::nullopt, 5000);
+            QCOMPARE(next.replyCount, 1u);
+            COMPARE_ADDRESS(next.address, lab.destination);
+            QVERIFY(next.roundTripMs <= nextMs);
+        }
     }
 
     void handlesTakeOnlyTheirOwnAnswers_data() { KindsOnly(); }
 
-    // While one handle waits on the silent address, another one's answers (echo replies
-    // and time-exceeded reports, all sent to this host) must not end its wait.
+    // While one handle waits on the silent address, answers it did not ask for must not end
+    // its wait: another handle's (echo replies and time-exceeded reports, all sent to this
+    // host), and over IPv4 another program's, thousands of echo replies with sequence numbers
+    // that run through every value.
     void handlesTakeOnlyTheirOwnAnswers()
     {
         LOAD_SERVICE(service);
         const auto waiting = service->CreateHandle(family);
         const auto busy = service->CreateHandle(family);
         QVERIFY(waiting && busy);
+        std::optional<CEchoRequestFlood> other;
+        if (family == IpFamily::IPv4)
+            other.emplace(LabAddress("NETSONDE_LAB_DESTINATION"), 8);
+        QTRY_VERIFY_WITH_TIMEOUT(!other || other->Replies() > 0, 10000);
+        const int repliesBefore = other ? other->Replies() : 0;
         EchoReply waitingReply;
-        std::thread waiter([&] { waitingReply = waiting->SendEcho(lab.silent, kPingData, std::nullopt, 2000); });
+        std::thread waiter([&] {
+            waitingReply = waiting->SendEcho(lab.silent, kPingData, std::nullopt, other ? 9000 : 2000);
+        });
         std::vector<EchoReply> busyReplies;
         for (int round = 0; round < 5; ++round) {
             busyReplies.push_back(busy->SendEcho(lab.destination, kPingData, std::nullopt, 2000));
@@ -268,6 +286,7 @@ private Q_SLOTS:
         }
         waiter.join();
         QCOMPARE(waitingReply.replyCount, 0u);
+        QVERIFY2(!other || other->Replies() > repliesBefore, "no reply of the other program came during the wait");
         for (std::size_t i = 0; i < busyReplies.size(); ++i) {
             QCOMPARE(busyReplies[i].replyCount, 1u);
             COMPARE_ADDRESS(busyReplies[i].address, i % 2 == 0 ? lab.destination : lab.router1);
@@ -277,7 +296,7 @@ private Q_SLOTS:
     void earlierAnswersAreNotTakenForLaterRequests_data() { KindsOnly(); }
 
     // Router2 reports the absent host about 3 s after the request for it, in
-    // the middle of a later request's wait; the watch proves the report came.
+    // the middle of a later request's wait.
     // Answers to earlier requests wait in the socket (or, for reports, as a pending socket
     // error that fails the next send): a later request neither takes them nor fails on them.
     void earlierAnswersAreNotTakenForLaterRequests()
@@ -287,11 +306,8 @@ private Q_SLOTS:
             const auto [reply, elapsedMs] = TimedSend(*handle, lab.silent, kPingData, std::nullopt, timeoutMs);
             return reply.replyCount == 0 && elapsedMs >= timeoutMs;
         };
-        const UniqueFd watch = OpenIcmpWatch(family);
-        QVERIFY(watch.IsValid());
         QCOMPARE(handle->SendEcho(lab.absent, kPingData, std::nullopt, 0).replyCount, 0u);
         QVERIFY2(waitsOutSilentHost(4500), "the report for an earlier request ended the wait");
-        QVERIFY2(UnreachableReportSeen(watch, family, lab.absent), "the router's report never arrived");
 
         QCOMPARE(handle->SendEcho(lab.destination, kPingData, std::nullopt, 0).replyCount, 0u);
         QCOMPARE(handle->SendEcho(lab.destination, kHopData, std::uint8_t{1}, 0).replyCount, 0u);
@@ -302,7 +318,7 @@ private Q_SLOTS:
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         const EchoReply fresh = handle->SendEcho(lab.destination, kHopData, std::uint8_t{2}, 5000);
         QCOMPARE(fresh.replyCount, 1u);
-        COMPARE_ADDRESS(fresh.address, lab.router2);
+        COMPARE_ADDRESS(fresh.address, LabIp(family, "ROUTER2"));
     }
 
     void wakesEndWaits_data() { KindsOnly(); }
@@ -310,14 +326,14 @@ private Q_SLOTS:
     // A raised run wake releases its handle's worker within 50 ms while a
     // handle of another run waits on; ShutdownAll then ends the waits of every
     // handle of the service, and of the service only. A woken handle sends
-    // nothing more.
+    // nothing more, and a handle gone leaves no descriptor behind.
     void wakesEndWaits()
     {
-        using Clock = std::chrono::steady_clock;
         LOAD_SERVICE(service);
         const auto otherService = LoadEchoService(choice);
         const auto runWake = std::make_shared<ShutdownSignal>();
         QVERIFY(runWake->IsValid());
+        const qsizetype descriptors = DescriptorCount();
         std::unique_ptr<EchoHandle> handles[] = {service->CreateHandle(family, runWake),
                                                  service->CreateHandle(family, std::make_shared<ShutdownSignal>()),
                                                  service->CreateHandle(family)};
@@ -340,9 +356,7 @@ private Q_SLOTS:
         waiters[1].join();
         waiters[2].join();
 
-        const auto ms = [](Clock::duration d) {
-            return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
-        };
+        const auto ms = [](Clock::duration d) { return std::chrono::floor<std::chrono::milliseconds>(d).count(); };
         QVERIFY2(ms(returnedAt[0] - raisedAt) < 50, qPrintable(QString::number(ms(returnedAt[0] - raisedAt))));
         for (std::size_t i : {1, 2}) {
             QVERIFY2(returnedAt[i] >= shutdownAt, "the run wake ended another run's wait");
@@ -351,7 +365,9 @@ private Q_SLOTS:
         for (std::size_t i = 0; i < 3; ++i) {
             QCOMPARE(replies[i].replyCount, 0u);
             QCOMPARE(handles[i]->SendEcho(lab.destination, kPingData, std::nullopt, 5000).replyCount, 0u);
+            handles[i].reset();
         }
+        QCOMPARE(DescriptorCount(), descriptors);
         const auto otherHandle = otherService->CreateHandle(family);
         QVERIFY(otherHandle);
         QCOMPARE(otherHandle->SendEcho(lab.destination, kPingData, std::nullopt, 5000).replyCount, 1u);

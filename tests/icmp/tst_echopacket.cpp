@@ -77,23 +77,25 @@ Bytes Ipv6Packet(const CIpAddress& from, const CIpAddress& to, const Bytes& payl
     return packet;
 }
 
-// What a raw ICMPv6 socket reads of a router's report: no IPv6 header of its own.
-Bytes Report6(std::uint8_t type, const Bytes& quotedPacket) { return IcmpMessage(type, 0, 0, quotedPacket); }
-
-Bytes OurRequest6()
+// A router's report as a raw socket reads it: over IPv4 with the router's own header, over
+// IPv6 without; then the start of the packet it refused.
+Bytes Report(bool v6, std::uint8_t type, const Bytes& quotedPacket)
 {
-    return Ipv6Packet(kSource6, kDestination6, IcmpMessage(kIcmpv6EchoRequest, kIdentifier, kSequence));
+    const Bytes report = IcmpMessage(type, 0, 0, quotedPacket);
+    return v6 ? report : IpPacket(kRouter, kSource, report);
 }
 
-// A router's report: its own header, then the start of the packet it refused.
-Bytes Report(std::uint8_t type, const Bytes& quotedPacket)
+// An ICMP message sent from the source, to the destination or the router.
+Bytes OurPacket(bool v6, const Bytes& icmp, bool toRouter = false)
 {
-    return IpPacket(kRouter, kSource, IcmpMessage(type, 0, 0, quotedPacket));
+    return v6 ? Ipv6Packet(kSource6, toRouter ? kRouter6 : kDestination6, icmp)
+              : IpPacket(kSource, toRouter ? kRouter : kDestination, icmp);
 }
 
-Bytes OurRequest(std::uint32_t to = kDestination, std::uint16_t sequence = kSequence, std::size_t headerWords = 5)
+Bytes OurRequest(bool v6 = false, std::size_t headerWords = 5)
 {
-    return IpPacket(kSource, to, IcmpMessage(kIcmpEchoRequest, kIdentifier, sequence), headerWords);
+    const Bytes icmp = IcmpMessage(v6 ? kIcmpv6EchoRequest : kIcmpEchoRequest, kIdentifier, kSequence);
+    return v6 ? OurPacket(true, icmp) : IpPacket(kSource, kDestination, icmp, headerWords);
 }
 
 Bytes Prefix(Bytes bytes, std::size_t size)
@@ -164,38 +166,32 @@ private Q_SLOTS:
 
         for (const bool v6 : {false, true}) {
             const EchoProbe probe = v6 ? kProbe6 : kProbe;
-            const auto reply = [v6](std::uint16_t identifier, std::uint16_t sequence) {
-                const std::uint8_t type = v6 ? kIcmpv6EchoReply : kIcmpEchoReply;
-                const Bytes message = IcmpMessage(type, identifier, sequence, Bytes(64, 0xAA));
+            const std::uint8_t request = v6 ? kIcmpv6EchoRequest : kIcmpEchoRequest;
+            const std::uint8_t reply = v6 ? kIcmpv6EchoReply : kIcmpEchoReply;
+            const std::uint8_t exceeded = v6 ? kIcmpv6TimeExceeded : kIcmpTimeExceeded;
+            const std::uint8_t unreachable = v6 ? kIcmpv6DestinationUnreachable : kIcmpDestinationUnreachable;
+            const auto answer = [v6, reply](std::uint16_t identifier, std::uint16_t sequence) {
+                const Bytes message = IcmpMessage(reply, identifier, sequence, Bytes(64, 0xAA));
                 return v6 ? message : IpPacket(kDestination, kSource, message);
             };
-            const auto report = [v6](bool timeExceeded, bool toRouter, std::uint16_t sequence, bool quotesReply) {
-                const std::uint8_t quotedType = quotesReply ? (v6 ? kIcmpv6EchoReply : kIcmpEchoReply)
-                                                            : (v6 ? kIcmpv6EchoRequest : kIcmpEchoRequest);
-                const Bytes quoted = IcmpMessage(quotedType, kIdentifier, sequence);
-                if (v6)
-                    return Report6(timeExceeded ? kIcmpv6TimeExceeded : kIcmpv6DestinationUnreachable,
-                                   Ipv6Packet(kSource6, toRouter ? kRouter6 : kDestination6, quoted));
-                return Report(timeExceeded ? kIcmpTimeExceeded : kIcmpDestinationUnreachable,
-                              IpPacket(kSource, toRouter ? kRouter : kDestination, quoted));
+            const auto report = [v6](std::uint8_t type, std::uint8_t quoted, int sequence, bool toRouter = false) {
+                const Bytes icmp = IcmpMessage(quoted, kIdentifier, std::uint16_t(sequence));
+                return Report(v6, type, OurPacket(v6, icmp, toRouter));
             };
-            const char* family = v6 ? "ICMPv6, " : "";
-            QTest::addRow("%secho reply", family) << probe << reply(kIdentifier, kSequence) << true;
-            QTest::addRow("%secho reply, other identifier", family) << probe << reply(kIdentifier + 1, kSequence)
-                                                                     << false;
-            QTest::addRow("%secho reply, other sequence", family) << probe << reply(kIdentifier, kSequence - 1)
-                                                                   << false;
-            QTest::addRow("%stime exceeded", family) << probe << report(true, false, kSequence, false) << true;
-            QTest::addRow("%sunreachable", family) << probe << report(false, false, kSequence, false) << true;
-            QTest::addRow("%sreport for another destination", family) << probe << report(true, true, kSequence, false)
-                                                                       << false;
-            QTest::addRow("%sreport for another sequence", family) << probe << report(true, false, kSequence + 1, false)
-                                                                    << false;
-            QTest::addRow("%sreport quoting an echo reply", family) << probe << report(true, false, kSequence, true)
-                                                                     << false;
-            QTest::addRow("%sempty", family) << probe << Bytes{} << false;
-            QTest::addRow("%sanswer of the other family", family) << (v6 ? kProbe : kProbe6)
-                                                                   << reply(kIdentifier, kSequence) << false;
+            const char* f = v6 ? "ICMPv6, " : "";
+            QTest::addRow("%secho reply", f) << probe << answer(kIdentifier, kSequence) << true;
+            QTest::addRow("%secho reply, other identifier", f) << probe << answer(kIdentifier + 1, kSequence) << false;
+            QTest::addRow("%secho reply, other sequence", f) << probe << answer(kIdentifier, kSequence - 1) << false;
+            QTest::addRow("%stime exceeded", f) << probe << report(exceeded, request, kSequence) << true;
+            QTest::addRow("%sunreachable", f) << probe << report(unreachable, request, kSequence) << true;
+            QTest::addRow("%sreport for another destination", f) << probe << report(exceeded, request, kSequence, true)
+                                                                  << false;
+            QTest::addRow("%sreport for another sequence", f) << probe << report(exceeded, request, kSequence + 1)
+                                                               << false;
+            QTest::addRow("%sreport quoting an echo reply", f) << probe << report(exceeded, reply, kSequence) << false;
+            QTest::addRow("%sempty", f) << probe << Bytes{} << false;
+            const EchoProbe otherFamily = v6 ? kProbe : kProbe6;
+            QTest::addRow("%sanswer of the other family", f) << otherFamily << answer(kIdentifier, kSequence) << false;
         }
 
         QTest::newRow("our own request looped back") << kProbe << OurRequest() << false;
@@ -205,11 +201,11 @@ private Q_SLOTS:
         };
         QTest::newRow("echo reply after header options") << kProbe << reply(7) << true;
         QTest::newRow("report quoting header options")
-            << kProbe << Report(kIcmpTimeExceeded, OurRequest(kDestination, kSequence, 6)) << true;
-        QTest::newRow("parameter problem") << kProbe << Report(12, OurRequest()) << false;
+            << kProbe << Report(false, kIcmpTimeExceeded, OurRequest(false, 6)) << true;
+        QTest::newRow("parameter problem") << kProbe << Report(false, 12, OurRequest()) << false;
         Bytes udp = OurRequest();
         udp[9] = 17;
-        QTest::newRow("report quoting a UDP packet") << kProbe << Report(kIcmpTimeExceeded, udp) << false;
+        QTest::newRow("report quoting a UDP packet") << kProbe << Report(false, kIcmpTimeExceeded, udp) << false;
         Bytes headerTooLong = reply();
         headerTooLong[0] = 0x4F;
         QTest::newRow("header longer than the packet") << kProbe << headerTooLong << false;
@@ -219,12 +215,13 @@ private Q_SLOTS:
         QTest::newRow("not IPv4") << kProbe << reply(5, 1, 6) << false;
         QTest::newRow("not ICMP") << kProbe << reply(5, 6) << false;
 
-        QTest::newRow("ICMPv6 packet too big") << kProbe6 << Report6(2, OurRequest6()) << false;
+        QTest::newRow("ICMPv6 packet too big") << kProbe6 << Report(true, 2, OurRequest(true)) << false;
         const Bytes request6 = IcmpMessage(kIcmpv6EchoRequest, kIdentifier, kSequence);
         QTest::newRow("ICMPv6 report quoting an extension header")
-            << kProbe6 << Report6(kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 0)) << false;
+            << kProbe6 << Report(true, kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 0)) << false;
         QTest::newRow("ICMPv6 report quoting an IPv4 header")
-            << kProbe6 << Report6(kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 58, 4)) << false;
+            << kProbe6 << Report(true, kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 58, 4))
+            << false;
     }
 
     void rawPacketAnswersProbe()
@@ -239,11 +236,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<EchoProbe>("probe");
         QTest::addColumn<Bytes>("report");
-        QTest::addColumn<std::size_t>("whole");
-        QTest::newRow("ICMP") << kProbe << Report(kIcmpTimeExceeded, OurRequest())
-                              << 20 + kIcmpHeaderSize + 20 + kIcmpHeaderSize;
-        QTest::newRow("ICMPv6") << kProbe6 << Report6(kIcmpv6TimeExceeded, OurRequest6())
-                                << kIcmpHeaderSize + kIpv6HeaderSize + kIcmpHeaderSize;
+        QTest::newRow("ICMP") << kProbe << Report(false, kIcmpTimeExceeded, OurRequest());
+        QTest::newRow("ICMPv6") << kProbe6 << Report(true, kIcmpv6TimeExceeded, OurRequest(true));
     }
 
     // A report counts only when it holds both headers of the quoted request; any shorter
@@ -252,9 +246,7 @@ private Q_SLOTS:
     {
         QFETCH(EchoProbe, probe);
         QFETCH(Bytes, report);
-        QFETCH(std::size_t, whole);
-        QCOMPARE(report.size(), whole);
-        for (std::size_t size = 0; size < whole; ++size)
+        for (std::size_t size = 0; size < report.size(); ++size)
             QVERIFY2(!RawReadAnswersProbe(Prefix(report, size), probe), qPrintable(QString::number(size)));
         QVERIFY(RawReadAnswersProbe(report, probe));
     }
