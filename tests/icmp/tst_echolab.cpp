@@ -90,7 +90,7 @@ bool UnreachableReportSeen(const UniqueFd& watch, IpFamily family, const CIpAddr
         const std::size_t icmp = v6 ? 0 : (packet[0] & 0x0Fu) * 4u;
         const std::size_t quoted = icmp + kIcmpHeaderSize + (v6 ? 24 : 16);
         if (quoted + address.Bytes().size() <= std::size_t(size)
-            && packet[icmp] == (v6 ? int(kIcmpv6DestinationUnreachable) : int(kIcmpDestinationUnreachable))
+            && packet[icmp] == (v6 ? kIcmpv6DestinationUnreachable : kIcmpDestinationUnreachable)
             && std::ranges::equal(address.Bytes(), std::span(packet + quoted, address.Bytes().size())))
             return true;
     }
@@ -327,8 +327,8 @@ private Q_SLOTS:
             return reply.replyCount == 0 && elapsedMs >= timeoutMs;
         };
         const bool v6 = family == IpFamily::IPv6;
-        const UniqueFd watch(
-            ::socket(v6 ? AF_INET6 : AF_INET, SOCK_RAW | SOCK_CLOEXEC, v6 ? IPPROTO_ICMPV6 : IPPROTO_ICMP));
+        const int protocol = v6 ? int(IPPROTO_ICMPV6) : int(IPPROTO_ICMP);
+        const UniqueFd watch(::socket(v6 ? AF_INET6 : AF_INET, SOCK_RAW | SOCK_CLOEXEC, protocol));
         QVERIFY(watch.IsValid());
         QCOMPARE(handle->SendEcho(lab.absent, kPingData, std::nullopt, 0).replyCount, 0u);
         QVERIFY2(waitsOutSilentHost(4500), "the report for an earlier request ended the wait");
