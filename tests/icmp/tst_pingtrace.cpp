@@ -192,14 +192,9 @@ private Q_SLOTS:
                                       << "3 sent, 1 received, 67% loss, min/avg/max 4.0/4.0/4.0 ms" << QStringList{};
         QTest::newRow("nothing received") << ping << h << v4 << 0u << false << Times{-1, -1, -1}
                                           << Rows{none, none, none} << "3 sent, 0 received, 100% loss" << QStringList{};
-        QTest::newRow("0 ms among others") << ping << h << v4 << 0u << false << Times{0, 1, -1, 2}
-                                           << Rows{at(h, 0), at(h, 1), none, at(h, 2)}
-                                           << "4 sent, 3 received, 25% loss, min/avg/max 0.0/1.0/2.0 ms"
-                                           << QStringList{};
-        QTest::newRow("an average between whole ms") << ping << h << v4 << 0u << false << Times{1, 2}
-                                                     << Rows{at(h, 1), at(h, 2)}
-                                                     << "2 sent, 2 received, 0% loss, min/avg/max 1.0/1.5/2.0 ms"
-                                                     << QStringList{};
+        QTest::newRow("0 ms among others, an average between whole ms")
+            << ping << h << v4 << 0u << false << Times{0, 1, -1, 4} << Rows{at(h, 0), at(h, 1), none, at(h, 4)}
+            << "4 sent, 3 received, 25% loss, min/avg/max 0.0/1.7/4.0 ms" << QStringList{};
         QTest::newRow("me, one request") << ping << "me" << v4 << 1000u << false << Times{0} << Rows{local}
                                          << "1 sent, 1 received, 0% loss, min/avg/max 0.0/0.0/0.0 ms"
                                          << Opening(ping, "me") + QStringList{waiting, "Ready"};
@@ -324,21 +319,6 @@ private Q_SLOTS:
         }
         QTRY_COMPARE(window.dialog->Runs().WorkerCount(), std::size_t{0});
         QTRY_VERIFY2(ThreadCount() <= threadsBefore, qPrintable(QString::number(ThreadCount())));
-    }
-
-    void stopDuringPauseSendsNothingMore()
-    {
-        auto service = AnsweringService(ReplyingFrom("10.0.0.4"));
-        auto window = OpenIcmpWindow(service);
-        SetPing(*window.dialog, QStringLiteral("10.0.0.4"), 3, 10000);
-        window.dialog->OnGo();
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Waiting for 10000 ms"));
-        window.dialog->OnStop();
-        // The pause ends with the run, long before its 10 seconds.
-        QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), kHoldersWithoutWorker, 5000);
-        QCOMPARE(service->Requests().size(), std::size_t{1});
-        QCOMPARE(window.dialog->ResultList(FunctionId::Ping)->topLevelItemCount(), 1);
-        QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
     }
 
     void failuresReport_data()
@@ -477,6 +457,7 @@ private Q_SLOTS:
         QVERIFY(!window.dialog->Runs().HasPendingRequests());
     }
 
+    // Stop in Ping's pause ends the run long before the pause would, and nothing more is sent.
     // Each function shows its own summary; an idle Stop keeps it; the next run
     // of the function takes it away, a stopped trace did not reach its
     // destination, and Clear takes every summary away. The trace's first probe
@@ -489,8 +470,14 @@ private Q_SLOTS:
         });
         auto window = OpenIcmpWindow(service);
         CMainDialog& dialog = *window.dialog;
-        SetPing(dialog, QStringLiteral("10.6.1.1"), 1, 0);
-        QVERIFY(RunToEnd(dialog, service));
+        SetPing(dialog, QStringLiteral("10.6.1.1"), 3, 10000);
+        dialog.OnGo();
+        QTRY_COMPARE(dialog.StatusText(), QStringLiteral("Waiting for 10000 ms"));
+        dialog.OnStop();
+        QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), kHoldersWithoutWorker, 5000);
+        QCOMPARE(service->Requests().size(), std::size_t{1});
+        QCOMPARE(dialog.ResultList(FunctionId::Ping)->topLevelItemCount(), 1);
+        QTRY_COMPARE(dialog.StatusText(), QStringLiteral("Ready"));
         const QString ping = QStringLiteral("1 sent, 1 received, 0% loss, min/avg/max 3.0/3.0/3.0 ms");
         QTRY_COMPARE(dialog.RunSummaryText(), ping);
         dialog.OnStop();
