@@ -20,38 +20,29 @@
 
 namespace netsonde::test {
 
-// Blocking lookups that never leave the process: names and official names by
-// address text from the test's tables.
-struct CScriptedLookups {
-    QHash<QByteArray, QList<CIpAddress>> names;
-    QHash<QString, QString> addresses;
-
-    CHostLookups Lookups() const
-    {
-        const auto Outcome = [](bool found, CHostEntry entry) {
-            return CLookupOutcome{found ? kLookupSucceeded : kLookupHostNotFound, found ? entry : CHostEntry{}};
-        };
-        return {[names = names, Outcome](const QByteArray& name) {
-                    return Outcome(names.contains(name), CHostEntry{{}, {}, names.value(name)});
-                },
-                [addresses = addresses, Outcome](const CIpAddress& address) {
-                    const QString text = FormatIpAddress(address);
-                    return Outcome(addresses.contains(text), CHostEntry{addresses.value(text), {}, {}});
-                }};
-    }
-};
+// Blocking lookups that never leave the process: a name or address text is found
+// when the test's table holds it, with the table's entry.
+inline CHostLookups ScriptedLookups(const QHash<QString, CHostEntry>& entries = {})
+{
+    const auto outcome = [entries](const QString& key) {
+        return CLookupOutcome{entries.contains(key) ? kLookupSucceeded : kLookupHostNotFound, entries.value(key)};
+    };
+    return {[outcome](const QByteArray& name) { return outcome(QString::fromLatin1(name)); },
+            [outcome](const CIpAddress& address) { return outcome(FormatIpAddress(address)); }};
+}
 
 struct CIcmpWindow {
     std::unique_ptr<CMainDialog> dialog;
     CScriptedResolver* resolver = nullptr;
 };
 
-inline CIcmpWindow OpenIcmpWindow(std::shared_ptr<echo::EchoService> service, const CScriptedLookups& lookups = {})
+inline CIcmpWindow OpenIcmpWindow(std::shared_ptr<echo::EchoService> service,
+                                  const CHostLookups& lookups = ScriptedLookups())
 {
     CMainDialog::SetEchoServiceLoader([service] { return service; });
     CIcmpWindow window{OpenMainDialog()};
     CMainDialog::SetEchoServiceLoader({});
-    InstallIcmpFunctions(window.dialog->Runs(), service, lookups.Lookups());
+    InstallIcmpFunctions(window.dialog->Runs(), service, lookups);
     auto resolver = std::make_unique<CScriptedResolver>();
     window.resolver = resolver.get();
     window.dialog->SetResolver(std::move(resolver));

@@ -41,13 +41,6 @@ Service AnsweringService(CScriptedEchoService::Responder responder, State state 
     return std::make_shared<CScriptedEchoService>(std::move(responder), state);
 }
 
-EchoReply NoReply(const CEchoRequest&) { return {}; }
-
-CScriptedEchoService::Responder ReplyingFrom(const char* dotted, std::uint32_t ms = 1)
-{
-    return [dotted, ms](const CEchoRequest&) { return ReplyFrom(dotted, ms); };
-}
-
 CIpAddress Address(const char* dotted) { return CIpAddress::FromIPv4(::inet_addr(dotted)); }
 
 // Ping's n-th request is answered from its destination after times[n] ms; with `hops`, hop n
@@ -134,7 +127,7 @@ private Q_SLOTS:
     {
         for (const FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
             const bool ping = id == FunctionId::Ping;
-            auto service = AnsweringService(ping ? ReplyingFrom("10.9.0.9") : NoReply);
+            auto service = AnsweringService(TimedReplies(ping ? QList<int>{1, 1, 1} : QList<int>{}));
             auto window = OpenIcmpWindow(service);
             window.dialog->Page(id)->HostCombo()->setCurrentText("10.9.0.9");
             window.dialog->SelectFunction(id);
@@ -237,13 +230,13 @@ private Q_SLOTS:
         QFETCH(QList<int>, times);
         QFETCH(QList<QStringList>, rows);
         QFETCH(QStringList, statuses);
-        CScriptedLookups lookups;
         const CIpAddress v6 = *ParseIpv6Literal("fd00:7::7");
-        lookups.names = {{"far.example", {Address("10.9.8.7")}}, {"v6only.example", {v6}},
-                         {"both.example", {Address("10.7.0.7"), v6}}};
-        lookups.addresses = {{"10.9.8.7", "far.example.net"}, {"10.8.0.1", "gateway.example"}};
+        const QHash<QString, CHostEntry> entries{
+            {"far.example", {{}, {}, {Address("10.9.8.7")}}}, {"v6only.example", {{}, {}, {v6}}},
+            {"both.example", {{}, {}, {Address("10.7.0.7"), v6}}}, {"10.9.8.7", {"far.example.net", {}, {}}},
+            {"10.8.0.1", {"gateway.example", {}, {}}}};
         auto service = AnsweringService(TimedReplies(times, function == FunctionId::TraceRoute));
-        auto window = OpenIcmpWindow(service, lookups);
+        auto window = OpenIcmpWindow(service, ScriptedLookups(entries));
         QFETCH(AddressPreference, preference);
         QFETCH(unsigned, delay);
         QFETCH(bool, resolve);
@@ -284,7 +277,7 @@ private Q_SLOTS:
     {
         QFETCH(FunctionId, function);
         QFETCH(int, probesBefore);
-        auto service = AnsweringService(ReplyingFrom("10.0.0.3"));
+        auto service = AnsweringService(TimedReplies({1}));
         auto window = OpenIcmpWindow(service);
         SetPing(*window.dialog, QStringLiteral("10.0.0.3"), 3, 0, false, 60);
         SetTraceRoute(*window.dialog, QStringLiteral("10.0.0.3"), 5, false, 60);
@@ -358,7 +351,7 @@ private Q_SLOTS:
         QFETCH(FunctionId, function);
         QFETCH(QString, host);
         QFETCH(State, state);
-        auto service = AnsweringService(NoReply, state);
+        auto service = AnsweringService(TimedReplies({}), state);
         auto window = OpenIcmpWindow(service);
         const bool loaded = state != State::NotLoaded;
         const CPropertyPage* page = window.dialog->Page(function);
