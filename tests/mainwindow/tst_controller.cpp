@@ -293,6 +293,7 @@ private Q_SLOTS:
         QCOMPARE(recorders[FunctionId::WhoIs].cancels, 1);
     }
 
+    // After a tab change a completion still goes to the running function.
     void completionsReachTheRunningFunctionWhilePending()
     {
         auto dialog = OpenMainDialog();
@@ -300,25 +301,15 @@ private Q_SLOTS:
         CScriptedResolver* resolver = owned.get();
         dialog->SetResolver(std::move(owned));
         auto recorders = PlugRecorders(*dialog);
-        const auto& handles = recorders[FunctionId::Finger].handles;
         dialog->SelectFunction(FunctionId::Finger);
         dialog->OnGo();
         CRunController& runs = dialog->Runs();
-        const LookupHandle first = runs.LookUpName("a", WM_APP_HOST_RESOLVED);
-        const LookupHandle other = resolver->AsyncGetHostByName(&runs, WM_APP_HOST_RESOLVED, "b");
-        resolver->Complete(other, kLookupSucceeded);
-        resolver->Complete(first, kLookupSucceeded);
-        QTRY_COMPARE(handles.size(), 1);
-        QCoreApplication::processEvents();
-        QCOMPARE(handles, QList<std::uintptr_t>{first});
-        QVERIFY(!runs.HasPendingRequests());
-
-        // After a tab change the completion still goes to the running function.
         const LookupHandle address = runs.LookUpAddress(CIpAddress::FromIPv4(0x0100007f), WM_APP_ADDRESS_RESOLVED);
         dialog->SelectFunction(FunctionId::Ping);
         resolver->Complete(address, kLookupSucceeded);
-        QTRY_COMPARE(handles.size(), 2);
+        QTRY_COMPARE(recorders[FunctionId::Finger].handles, QList<std::uintptr_t>{address});
         QVERIFY(recorders[FunctionId::Ping].handles.isEmpty());
+        QVERIFY(!runs.HasPendingRequests());
     }
 
     // Clear while idle only empties the host field; during a run it also
@@ -391,7 +382,6 @@ private Q_SLOTS:
         QTest::newRow("-q with host") << QStringList{"-q", "qotd.example"} << 5 << "qotd.example.org" << 10 << true;
         QTest::newRow("-q alone") << QStringList{"-q"} << 5 << "qotd.example.org" << 10 << false;
         QTest::newRow("/N with host") << QStringList{"/N", "ns.example"} << 4 << "ns.example" << 0 << true;
-        QTest::newRow("host before -w") << QStringList{"host.example", "-w"} << 3 << "" << 10 << false;
     }
 
     void commandLineStartsAFunction()
@@ -554,7 +544,6 @@ private Q_SLOTS:
         QVERIFY(about.m_strText.startsWith(QLatin1String("\r\nNetsonde Version 2.1a\r\n")));
         QCOMPARE(about.m_strText.count(QStringLiteral("\r\n")), 3);
         QCOMPARE(LabelText(&about, IDC_ABOUT_TEXT), QString(about.m_strText).replace("\r\n", "\n"));
-        QVERIFY(!Control<QLabel>(&about, IDC_ABOUT_ICON)->pixmap().isNull());
         const auto button = [&about](int id) { return Control<QPushButton>(&about, id); };
         QCOMPARE(button(IDC_ABOUT_FEEDBACK)->text() + '|' + button(IDC_ABOUT_HOMEPAGE)->text() + '|'
                      + button(IDC_ABOUT_CLOSE)->text(), "Feedback|Visit Netsonde Homepage|Close");
