@@ -351,6 +351,8 @@ private Q_SLOTS:
         const auto row = [](const char* tag, const QString& host, const QString& server, const QByteArray& answer,
                             const QString& box) { QTest::newRow(tag) << host << server << answer << box; };
         row("long name", QStringList(20, QString(60, 'b')).join('.'), "127.0.0.1", good, kQueryTooLongMessage);
+        row("answer too long", kHost, "127.0.0.1", QByteArray(kDnsMaxAnswerSize + 1, '\0'),
+            QString("Error %1 while receiving data from 127.0.0.1").arg(EMSGSIZE));
         row("empty answer", kHost, "127.0.0.1", QByteArray(), QString());
         row("nothing listens", kHost, "127.0.0.1", good,
             QString("Error %1 while connecting to 127.0.0.1").arg(ECONNREFUSED));
