@@ -349,10 +349,6 @@ private Q_SLOTS:
             "   Priority=65535, Weight=65535, Port=65535, Target=\r\n");
         // A TYPE with no word of its own shows UNDEFINED: otherwise the Type= line would show nothing.
         row("TYPE 0", 0, "\x01"_wire, "UNDEFINED", notImplemented, R"j(, "rdata": "Not yet implemented")j");
-        for (const int type : {3, 4, 17})
-            row(qPrintable(QStringLiteral("TYPE %1").arg(type)), type, QByteArray(), "UNDEFINED", notImplemented);
-        row("TYPE 253", 253, QByteArray(), "MAILB", notImplemented);
-        row("TYPE 255", 255, QByteArray(), "ALL", notImplemented);
         Row("TYPE 10 then a record read from past its RDATA",
             Reply(2, 0, 0).Pointer(12).Fields(10, 1, 60, "\x00\x01\xC0"_wire).Pointer(12).Fields(1, 1, 60, kAddress1),
             AnswerHead("UNDEFINED", 60, 3) + notImplemented
@@ -423,7 +419,6 @@ private Q_SLOTS:
                         "   QDCOUNT=0, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n---\r\n")
                     .arg(QString::number(id), QLatin1String(first), yes(0), yes(1), yes(2), yes(3)), true);
         };
-        head("query, all clear", 0, 0x00, 0x00, "QR=Query, Opcode=QUERY, RCODE=NO ERROR", "nnnn");
         head("opcode 5, RCODE 9, AA and TC", 0xABCD, 0x80 | 5 << 3 | 0x04 | 0x02, 0x09,
             "QR=Response, Opcode=UNDEFINED, RCODE=UNDEFINED ERROR", "yynn");
         head("IQUERY, FORMAT ERROR, Z set", 1, 1 << 3, 0x71, "QR=Query, Opcode=IQUERY, RCODE=FORMAT ERROR", "nnnn");
@@ -433,8 +428,6 @@ private Q_SLOTS:
             "yyyn");
         head("REFUSED", 5, 0x80, 0x05, "QR=Response, Opcode=QUERY, RCODE=REFUSED", "nnnn");
         head("RCODE 6", 6, 0x80, 0x06, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnnn");
-        head("RCODE 15", 7, 0x80, 0xFF, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnny");
-        Row("short form of a header with every flag", DnsMessageBuilder().Header(4, 0xFF, 0xFF, 0, 0, 0, 0), "---\r\n");
         Row("header and question in the data form",
             DnsMessageBuilder().Header(0x1234, 0xAD, 0xF3, 1, 0, 0, 0).Name({"example", "com"}).Question(15, 1),
             "---\r\n", false, R"j({"header": {"id": 4660, "qr": true, "opcode": 5, "aa": true, "tc": false, "rd": true,
