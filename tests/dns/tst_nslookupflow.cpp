@@ -38,7 +38,6 @@ using namespace netsonde::test;
 namespace {
 
 constexpr int kATypeIndex = 1;
-constexpr int kMxTypeIndex = 10;
 constexpr int kWaitMs = 30000;
 constexpr int kRefused = -1; // the scripted resolver refuses the request
 constexpr int kNotFoundOnAnotherTab = -2; // the local host is not found while another tab is selected
@@ -144,28 +143,6 @@ private Q_SLOTS:
         QVERIFY2(QTest::qWaitFor(answers, kWaitMs), qPrintable("named does not answer: " + failure));
     }
     void init() { ResetSettings(); }
-
-    // Go without the inputs, then with a name server the resolver cannot start to look up.
-    void lookupsThatCannotStartAreToldInABox()
-    {
-        CMessageBoxRecorder boxes;
-        auto window = FilledWindow(QString(), kATypeIndex, QStringLiteral("127.0.0.1"));
-        window.dialog->OnGo();
-        window.Fill(kHost, kMxTypeIndex, QString());
-        window.dialog->OnGo();
-        QVERIFY(!window.dialog->Pane(FunctionId::NameServerLookUp)->isVisible());
-        QVERIFY(window.Page()->RecentHosts().isEmpty());
-        window.Fill(kHost, kMxTypeIndex, QStringLiteral("ns.nowhere"));
-        window.resolver->RefuseNextRequest();
-        window.dialog->OnGo();
-        QCOMPARE(boxes.Texts(), (QStringList{QStringLiteral("Please, enter a host name or address"),
-                                             QStringLiteral("A name server is required for this action!"),
-                                             QStringLiteral("Unable to resolve ns.nowhere")}));
-        for (const auto& entry : boxes.Entries())
-            QCOMPARE(entry.icon, MessageIcon::Exclamation);
-        QVERIFY(window.resolver->Requests().isEmpty());
-        QTRY_VERIFY(!window.dialog->Runs().IsBusy());
-    }
 
     // The local host, then the target by address ("me" and "myself" are
     // 127.0.0.1) or by name; the first address is listed and the IPv6 ones
@@ -322,19 +299,28 @@ private Q_SLOTS:
         QCOMPARE(window.Page()->RecentNameServers(), QStringList{nameServer});
     }
 
-    // Refused queries and failures of the socket and of the answer, each told
-    // in a plain box; an empty datagram ends the lookup with no report. A
-    // broadcast address is refused by the socket before anything is sent. A
-    // refused query sent after all would add the box of the closed port.
-    void failuresAreToldInAPlainBox_data()
+    // Missing inputs and a name server the resolver cannot start to look up
+    // are told in a box with an exclamation mark, before anything is
+    // remembered; refused queries and failures of the socket and of the
+    // answer in a plain box. An empty datagram ends the lookup with no
+    // report. A broadcast address is refused by the socket before anything is
+    // sent. A refused query sent after all would add the box of the closed port.
+    void failuresAreToldInABox_data()
     {
         QTest::addColumn<QString>("host");
-        QTest::addColumn<QString>("nameServer");
+        QTest::addColumn<QString>("nameServer"); // the resolver refuses "ns.nowhere"
         QTest::addColumn<QByteArray>("answer"); // nothing listens when it is the good one
         QTest::addColumn<QString>("box");
+        QTest::addColumn<MessageIcon>("icon");
         const QByteArray good = AddressAnswer(1);
         const auto row = [](const char* tag, const QString& host, const QString& server, const QByteArray& answer,
-                            const QString& box) { QTest::newRow(tag) << host << server << answer << box; };
+                            const QString& box, MessageIcon icon = MessageIcon::None) {
+            QTest::newRow(tag) << host << server << answer << box << icon;
+        };
+        const auto exclamation = MessageIcon::Exclamation;
+        row("no host", "", "127.0.0.1", good, "Please, enter a host name or address", exclamation);
+        row("no name server", kHost, "", good, "A name server is required for this action!", exclamation);
+        row("name server not looked up", kHost, "ns.nowhere", good, "Unable to resolve ns.nowhere", exclamation);
         row("long name", QStringList(20, QString(60, 'b')).join('.'), "127.0.0.1", good, kQueryTooLongMessage);
         row("answer too long", kHost, "127.0.0.1", QByteArray(kDnsMaxAnswerSize + 1, '\0'),
             QString("Error %1 while receiving data from 127.0.0.1").arg(EMSGSIZE));
@@ -344,25 +330,30 @@ private Q_SLOTS:
         row("broadcast", kHost, "everyone.example", good,
             QString("Error %1 while sending data to everyone.example").arg(EACCES));
     }
-    void failuresAreToldInAPlainBox()
+    void failuresAreToldInABox()
     {
         QFETCH(QString, host);
         QFETCH(QString, nameServer);
         QFETCH(QByteArray, answer);
         QFETCH(QString, box);
+        QFETCH(MessageIcon, icon);
         const bool listens = answer != AddressAnswer(1);
         CMessageBoxRecorder boxes;
         CScriptedNameServer server({answer});
         auto window = FilledWindow(host, kATypeIndex, nameServer, listens ? server.Port() : ClosedPort());
+        if (nameServer == QLatin1String("ns.nowhere"))
+            window.resolver->RefuseNextRequest();
         window.dialog->OnGo();
+        QCOMPARE(window.resolver->Requests().size(), int(nameServer == QLatin1String("everyone.example")));
         if (!window.resolver->Requests().isEmpty())
             CompleteRequest(window, 0, kLookupSucceeded, {"everyone", {}, {Address("255.255.255.255")}});
         WaitUntilIdle(window);
         QCOMPARE(boxes.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
         for (const auto& entry : boxes.Entries())
-            QCOMPARE(entry.icon, MessageIcon::None);
+            QCOMPARE(entry.icon, icon);
         QCOMPARE(server.Queries().size(), int(listens));
         QVERIFY(window.Output().isEmpty());
+        QCOMPARE(window.Page()->RecentHosts().isEmpty(), host.isEmpty() || nameServer.isEmpty());
     }
 
     void noSocketCanBeMade()
