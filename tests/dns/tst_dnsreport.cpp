@@ -246,17 +246,12 @@ private Q_SLOTS:
         const auto bad = DnsWireError::BadPointer;
         // "example.com" at 0..12 (13 bytes), what each row adds from 13 on.
         const auto base = [] { return DnsMessageBuilder().Name({"example", "com"}); };
-        row("labels", base(), 0, "example.com", 13);
-        row("root", "\x00"_wire, 0, "", 1);
-        row("pointer into a name", base().Pointer(8), 13, "com", 15);
         row("pointer to pointer", base().Labels({"www"}).Pointer(0).Pointer(13), 19, "www.example.com", 21);
         row("pointer to the zero byte", base().Pointer(12), 13, "", 15);
         row("label then pointer to the zero byte", base().Labels({"mail"}).Pointer(12), 13, "mail", 20);
         const auto one = [](const QByteArray& label) -> QByteArray { return DnsMessageBuilder().Name({label}); };
-        row("dot and any byte inside a label", one("a.b.\x00\xFF"_wire), 0, "a.b.\x00\xFF"_wire, 8);
         row("length 0x40 is a label", one(QByteArray(0x40, 'x')), 0, QByteArray(0x40, 'x'), 0x42);
         row("length 0xBF is a label", one(QByteArray(0xBF, 'x')), 0, QByteArray(0xBF, 'x'), 0xC1);
-        row("empty message", QByteArray(), 0, "", 0, cut);
         row("no zero byte", DnsMessageBuilder().Labels({"example", "com"}), 0, "example.com", 12, cut);
         row("cut inside a label", "\x07" "exa"_wire, 0, "", 1, cut);
         row("cut inside a pointer", base().Labels({"www"}).U8(0xC0), 13, "www", 18, cut);

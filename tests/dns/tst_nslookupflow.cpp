@@ -304,7 +304,8 @@ private Q_SLOTS:
     // remembered; refused queries and failures of the socket and of the
     // answer in a plain box. An empty datagram ends the lookup with no
     // report. A broadcast address is refused by the socket before anything is
-    // sent. A refused query sent after all would add the box of the closed port.
+    // sent. A refused query sent after all would add the box of the closed
+    // port. A socket that cannot be made is told in a plain box too.
     void failuresAreToldInABox_data()
     {
         QTest::addColumn<QString>("host");
@@ -312,10 +313,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("answer"); // nothing listens when it is the good one
         QTest::addColumn<QString>("box");
         QTest::addColumn<MessageIcon>("icon");
+        QTest::addColumn<bool>("exhausted"); // no file descriptor is left at the start
         const QByteArray good = AddressAnswer(1);
         const auto row = [](const char* tag, const QString& host, const QString& server, const QByteArray& answer,
-                            const QString& box, MessageIcon icon = MessageIcon::None) {
-            QTest::newRow(tag) << host << server << answer << box << icon;
+                            const QString& box, MessageIcon icon = MessageIcon::None, bool exhausted = false) {
+            QTest::newRow(tag) << host << server << answer << box << icon << exhausted;
         };
         const auto exclamation = MessageIcon::Exclamation;
         row("no host", "", "127.0.0.1", good, "Please, enter a host name or address", exclamation);
@@ -325,6 +327,7 @@ private Q_SLOTS:
         row("answer too long", kHost, "127.0.0.1", QByteArray(kDnsMaxAnswerSize + 1, '\0'),
             QString("Error %1 while receiving data from 127.0.0.1").arg(EMSGSIZE));
         row("empty answer", kHost, "127.0.0.1", QByteArray(), QString());
+        row("no socket", kHost, "127.0.0.1", good, "Unable to create UDP socket", MessageIcon::None, true);
         row("nothing listens", kHost, "127.0.0.1", good,
             QString("Error %1 while connecting to 127.0.0.1").arg(ECONNREFUSED));
         row("broadcast", kHost, "everyone.example", good,
@@ -337,13 +340,19 @@ private Q_SLOTS:
         QFETCH(QByteArray, answer);
         QFETCH(QString, box);
         QFETCH(MessageIcon, icon);
+        QFETCH(bool, exhausted);
         const bool listens = answer != AddressAnswer(1);
         CMessageBoxRecorder boxes;
         CScriptedNameServer server({answer});
         auto window = FilledWindow(host, kATypeIndex, nameServer, listens ? server.Port() : ClosedPort());
         if (nameServer == QLatin1String("ns.nowhere"))
             window.resolver->RefuseNextRequest();
+        QList<int> filler;
+        for (int fd = exhausted ? ::dup(0) : -1; fd >= 0; fd = ::dup(0))
+            filler.append(fd);
         window.dialog->OnGo();
+        for (int fd : filler)
+            ::close(fd);
         QCOMPARE(window.resolver->Requests().size(), int(nameServer == QLatin1String("everyone.example")));
         if (!window.resolver->Requests().isEmpty())
             CompleteRequest(window, 0, kLookupSucceeded, {"everyone", {}, {Address("255.255.255.255")}});
@@ -354,20 +363,6 @@ private Q_SLOTS:
         QCOMPARE(server.Queries().size(), int(listens));
         QVERIFY(window.Output().isEmpty());
         QCOMPARE(window.Page()->RecentHosts().isEmpty(), host.isEmpty() || nameServer.isEmpty());
-    }
-
-    void noSocketCanBeMade()
-    {
-        CMessageBoxRecorder boxes;
-        auto window = FilledWindow(kHost, kATypeIndex, QStringLiteral("127.0.0.1"));
-        QList<int> filler;
-        for (int fd = ::dup(0); fd >= 0; fd = ::dup(0))
-            filler.append(fd);
-        window.dialog->OnGo();
-        for (int fd : filler)
-            ::close(fd);
-        QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Unable to create UDP socket")});
-        QTRY_VERIFY(!window.dialog->Runs().IsBusy());
     }
 
     // dig asks for ANY where the lookup asks for ALL.
