@@ -203,9 +203,9 @@ private Q_SLOTS:
         QVERIFY(id == DnsQueryIdForTime(before) || id == DnsQueryIdForTime(after));
     }
 
-    // The reads' values are the report rows'. A failed read leaves the cursor where it was; the error is
-    // sticky and the byte that is there is not read once the cursor has failed. A cursor stops at its own
-    // end, not the message's.
+    // The reads' values and a cursor's own end are the report and name rows'. A failed read leaves the
+    // cursor where it was; the error is sticky and the byte that is there is not read once the cursor has
+    // failed. A cursor set beyond the message ends with it.
     void cursor()
     {
         const QByteArray message = "\x01\x02\x03\x04\x05\x06\x07\xFF\xFF\xFF\xFF"_wire;
@@ -216,10 +216,6 @@ private Q_SLOTS:
         QCOMPARE(sticky.ReadU8(), quint8{0});
         sticky.Fail(DnsWireError::BadPointer);
         QCOMPARE(sticky.Error(), DnsWireError::CutShort);
-        DnsWireCursor inner(message, 1, 3);
-        QCOMPARE(inner.ReadBytes(2), QByteArrayView("\x02\x03"));
-        QCOMPARE(inner.ReadU8(), quint8{0});
-        QVERIFY(inner.Failed());
         DnsWireCursor negative(message, 0, 5);
         QVERIFY(negative.ReadBytes(-1).isEmpty());
         QVERIFY(negative.Failed());
