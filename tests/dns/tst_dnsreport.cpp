@@ -308,7 +308,6 @@ private Q_SLOTS:
         const char* const notImplemented = "   RDATA=Not yet implemented\r\n";
         row("A with RDLENGTH 16", 1, "\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x80\xFF"_wire, "A",
             "   IP Address=0.1.2.3.4.5.6.7.8.9.10.11.12.13.128.255\r\n");
-        row("A with RDLENGTH 0", 1, QByteArray(), "A", "   IP Address=\r\n");
         row("MR", 9, Rdata().Root(), "MR", "   MR=\r\n");
         row("SOA", 6,
             Rdata().Labels({"ns1"}).Pointer(12).Labels({"hostmaster"}).Pointer(12)
@@ -321,7 +320,6 @@ private Q_SLOTS:
             R"j(, "address": "192.0.2.1", "protocol": 6)j");
         row("HINFO", 13, "\x06" "PDP-11" "\x04" "UNIX"_wire, "HINFO", "   CPU=PDP-11, OS=UNIX\r\n",
             R"j(, "cpu": "PDP-11", "os": "UNIX")j");
-        row("HINFO with empty strings", 13, "\x00\x00"_wire, "HINFO", "   CPU=, OS=\r\n");
         row("MX preference 65535", 15, Rdata().U16(65535).Root(), "MX", "   Preference=65535, Mail Exchange=\r\n",
             R"j(, "preference": 65535, "exchange": "")j");
         row("TXT with quotes, a newline and bytes above 127", 16,
@@ -332,8 +330,6 @@ private Q_SLOTS:
         row("TXT with RDLENGTH 0", 16, QByteArray(), "TXT", "");
         row("AAAA with RDLENGTH 17, the last byte not shown", 28, QByteArray(16, '\0') + "\x07"_wire, "AAAA",
             "   IPv6 Address=::\r\n");
-        row("SRV with 65535s and the root as target", 33, Rdata().U16(65535).U16(65535).U16(65535).Root(), "SRV",
-            "   Priority=65535, Weight=65535, Port=65535, Target=\r\n");
         // A TYPE with no word of its own shows UNDEFINED: otherwise the Type= line would show nothing.
         row("TYPE 0", 0, "\x01"_wire, "UNDEFINED", notImplemented, R"j(, "rdata": "Not yet implemented")j");
         Row("TYPE 10 then a record read from past its RDATA",
