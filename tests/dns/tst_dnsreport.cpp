@@ -480,17 +480,14 @@ private Q_SLOTS:
                      "Error: RDATA too short in the answer section, record 1 (RDATA)")j")
                      + ", " + JsonAddress(9) + "]}");
         tooShort("NS name without its end", 2, "\x03" "ns1"_wire, "NS");
-        tooShort("PTR cut inside its pointer", 12, "\xC0"_wire, "PTR");
         tooShort("CNAME pointing to itself", 5, Rdata().Pointer(41), "CNAME", "", "bad compression pointer");
         tooShort("SOA without its last two fields", 6, Rdata().Root().Root().U32(1).U32(2).U32(3).U32(4), "SOA",
                  "   Name Server=, Mailbox=\r\n   Serial=1, Refresh=2, Retry=3\r\n");
         tooShort("SOA without RNAME", 6, Rdata().Root(), "SOA");
         tooShort("WKS without protocol", 11, kAddress1, "WKS");
         tooShort("HINFO string longer than RDATA", 13, "\x03" "x86" "\x09" "Linux"_wire, "HINFO");
-        tooShort("HINFO without OS", 13, "\x03" "x86"_wire, "HINFO");
         tooShort("MINFO with one name", 14, Rdata().Name({"a"}), "MINFO");
         tooShort("AAAA of 15 bytes", 28, QByteArray(15, '\x01'), "AAAA");
-        tooShort("SRV without target", 33, Rdata().U16(1).U16(2).U16(3), "SRV");
         tooShort("SRV target without its end", 33, Rdata().U16(1).U16(2).U16(3).Labels({"ab"}), "SRV");
         tooShort("TXT second string longer than RDATA", 16, "\x02" "ok" "\x05" "abc"_wire, "TXT", "   TXT=ok\r\n");
     }
