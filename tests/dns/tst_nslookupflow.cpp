@@ -14,7 +14,6 @@
 #include "support/ScriptedNameServer.h"
 
 #include "dns/SearchTypeTable.h"
-#include "platform/AppMessages.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
