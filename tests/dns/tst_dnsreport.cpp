@@ -133,9 +133,7 @@ private Q_SLOTS:
         const auto row = [](const char* tag, const QString& host, const QString& type, const QByteArray& expected) {
             QTest::newRow(tag) << host << type << expected;
         };
-        row("name, A", "www.example.com", kTypeA,
-            "\x12\x34\x01\x00\x00\x01\x00\x00\x00\x00\x00\x00"
-            "\x03" "www" "\x07" "example" "\x03" "com" "\x00\x00\x01\x00\x01"_wire);
+        row("name, A", "www.example.com", kTypeA, Query("www.example.com"));
         row("leading dot gives the empty name", ".www.example.com", kTypeA, Query(""));
         row("two dots end the name", "www..example.com", kTypeA, Query("www"));
         row("short address reversed as written", "10.1", kTypePtr, Query("1.10.IN-ADDR.ARPA", 12));
@@ -243,7 +241,6 @@ private Q_SLOTS:
         // "example.com" at 0..12 (13 bytes), what each row adds from 13 on.
         const auto base = [] { return DnsMessageBuilder().Name({"example", "com"}); };
         row("pointer to pointer", base().Labels({"www"}).Pointer(0).Pointer(13), 19, "www.example.com", 21);
-        row("pointer to the zero byte", base().Pointer(12), 13, "", 15);
         row("label then pointer to the zero byte", base().Labels({"mail"}).Pointer(12), 13, "mail", 20);
         const auto one = [](const QByteArray& label) -> QByteArray { return DnsMessageBuilder().Name({label}); };
         row("length 0x40 is a label", one(QByteArray(0x40, 'x')), 0, QByteArray(0x40, 'x'), 0x42);
