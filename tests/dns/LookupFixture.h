@@ -15,9 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 
-#include <array>
 #include <memory>
-#include <unistd.h>
 
 namespace netsonde::test {
 
@@ -59,13 +57,6 @@ inline LookupWindow OpenLookupWindow(bool scripted = true)
     }
     window.dialog->SelectFunction(FunctionId::NameServerLookUp);
     return window;
-}
-
-inline QString LocalHostName()
-{
-    std::array<char, 256> name{};
-    ::gethostname(name.data(), name.size() - 1);
-    return QString::fromUtf8(name.data());
 }
 
 inline qsizetype OpenDescriptorCount()

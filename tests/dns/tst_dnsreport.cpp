@@ -133,9 +133,7 @@ private Q_SLOTS:
         const auto row = [](const char* tag, const QString& host, const QString& type, const QByteArray& expected) {
             QTest::newRow(tag) << host << type << expected;
         };
-        row("name, A", "www.example.com", kTypeA,
-            "\x12\x34\x01\x00\x00\x01\x00\x00\x00\x00\x00\x00"
-            "\x03" "www" "\x07" "example" "\x03" "com" "\x00\x00\x01\x00\x01"_wire);
+        row("name, A", "www.example.com", kTypeA, Query("www.example.com"));
         row("leading dot gives the empty name", ".www.example.com", kTypeA, Query(""));
         row("two dots end the name", "www..example.com", kTypeA, Query("www"));
         row("short address reversed as written", "10.1", kTypePtr, Query("1.10.IN-ADDR.ARPA", 12));
@@ -161,7 +159,6 @@ private Q_SLOTS:
         const DnsQuery query = BuildDnsQuery(host, searchType, 0x1234);
         QVERIFY2(query.Succeeded(), qPrintable(query.failure));
         QCOMPARE(query.bytes.toHex(' '), expected.toHex(' '));
-        QVERIFY(query.bytes.size() <= kDnsMessageBufferSize);
     }
 
     void refused_data()
@@ -195,7 +192,6 @@ private Q_SLOTS:
 
     void idFromTime()
     {
-        QCOMPARE(DnsQueryIdForTime(0), quint16{0});
         QCOMPARE(DnsQueryIdForTime(0x12345678), quint16{0x5678});
         QCOMPARE(DnsQueryIdForTime(0x1FFFF), quint16{0xFFFF});
         QCOMPARE(DnsQueryIdForTime(0x20000), quint16{0});
@@ -205,9 +201,9 @@ private Q_SLOTS:
         QVERIFY(id == DnsQueryIdForTime(before) || id == DnsQueryIdForTime(after));
     }
 
-    // The reads' values are the report rows'. A failed read leaves the cursor where it was; the error is
-    // sticky and the byte that is there is not read once the cursor has failed. A cursor stops at its own
-    // end, not the message's.
+    // The reads' values and a cursor's own end are the report and name rows'. A failed read leaves the
+    // cursor where it was; the error is sticky and the byte that is there is not read once the cursor has
+    // failed. A cursor set beyond the message ends with it.
     void cursor()
     {
         const QByteArray message = "\x01\x02\x03\x04\x05\x06\x07\xFF\xFF\xFF\xFF"_wire;
@@ -218,10 +214,6 @@ private Q_SLOTS:
         QCOMPARE(sticky.ReadU8(), quint8{0});
         sticky.Fail(DnsWireError::BadPointer);
         QCOMPARE(sticky.Error(), DnsWireError::CutShort);
-        DnsWireCursor inner(message, 1, 3);
-        QCOMPARE(inner.ReadBytes(2), QByteArrayView("\x02\x03"));
-        QCOMPARE(inner.ReadU8(), quint8{0});
-        QVERIFY(inner.Failed());
         DnsWireCursor negative(message, 0, 5);
         QVERIFY(negative.ReadBytes(-1).isEmpty());
         QVERIFY(negative.Failed());
@@ -248,17 +240,11 @@ private Q_SLOTS:
         const auto bad = DnsWireError::BadPointer;
         // "example.com" at 0..12 (13 bytes), what each row adds from 13 on.
         const auto base = [] { return DnsMessageBuilder().Name({"example", "com"}); };
-        row("labels", base(), 0, "example.com", 13);
-        row("root", "\x00"_wire, 0, "", 1);
-        row("pointer into a name", base().Pointer(8), 13, "com", 15);
         row("pointer to pointer", base().Labels({"www"}).Pointer(0).Pointer(13), 19, "www.example.com", 21);
-        row("pointer to the zero byte", base().Pointer(12), 13, "", 15);
         row("label then pointer to the zero byte", base().Labels({"mail"}).Pointer(12), 13, "mail", 20);
         const auto one = [](const QByteArray& label) -> QByteArray { return DnsMessageBuilder().Name({label}); };
-        row("dot and any byte inside a label", one("a.b.\x00\xFF"_wire), 0, "a.b.\x00\xFF"_wire, 8);
         row("length 0x40 is a label", one(QByteArray(0x40, 'x')), 0, QByteArray(0x40, 'x'), 0x42);
         row("length 0xBF is a label", one(QByteArray(0xBF, 'x')), 0, QByteArray(0xBF, 'x'), 0xC1);
-        row("empty message", QByteArray(), 0, "", 0, cut);
         row("no zero byte", DnsMessageBuilder().Labels({"example", "com"}), 0, "example.com", 12, cut);
         row("cut inside a label", "\x07" "exa"_wire, 0, "", 1, cut);
         row("cut inside a pointer", base().Labels({"www"}).U8(0xC0), 13, "www", 18, cut);
@@ -293,16 +279,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << QByteArray() << QString();
-        QTest::newRow("ASCII with zero byte") << "a\x00" "b\r\n"_wire << QStringLiteral(u"a\u0000b\r\n");
-        QTest::newRow("three-byte") << "\xE2\x82\xAC"_wire << QStringLiteral(u"\u20AC");
-        QTest::newRow("four-byte") << "\xF0\x9F\x98\x80"_wire << QStringLiteral(u"\U0001F600");
-        QTest::newRow("lone continuation") << "\x80" "a"_wire << QStringLiteral(u"\u0080a");
         QTest::newRow("overlong three-byte") << "\xE0\x80\x80"_wire << QStringLiteral(u"\u00E0\u0080\u0080");
         QTest::newRow("above U+10FFFF") << "\xF4\x90\x80\x80"_wire << QStringLiteral(u"\u00F4\u0090\u0080\u0080");
         QTest::newRow("F5") << "\xF5\x80"_wire << QStringLiteral(u"\u00F5\u0080");
-        QTest::newRow("cut at the end") << "a\xE2\x82"_wire << QStringLiteral(u"a\u00E2\u0082");
-        QTest::newRow("cut by ASCII") << "\xC3" "a\xC3\xA9"_wire << QStringLiteral(u"\u00C3a\u00E9");
     }
     void utf8OrLatin1()
     {
@@ -326,7 +305,6 @@ private Q_SLOTS:
         const char* const notImplemented = "   RDATA=Not yet implemented\r\n";
         row("A with RDLENGTH 16", 1, "\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x80\xFF"_wire, "A",
             "   IP Address=0.1.2.3.4.5.6.7.8.9.10.11.12.13.128.255\r\n");
-        row("A with RDLENGTH 0", 1, QByteArray(), "A", "   IP Address=\r\n");
         row("MR", 9, Rdata().Root(), "MR", "   MR=\r\n");
         row("SOA", 6,
             Rdata().Labels({"ns1"}).Pointer(12).Labels({"hostmaster"}).Pointer(12)
@@ -339,7 +317,6 @@ private Q_SLOTS:
             R"j(, "address": "192.0.2.1", "protocol": 6)j");
         row("HINFO", 13, "\x06" "PDP-11" "\x04" "UNIX"_wire, "HINFO", "   CPU=PDP-11, OS=UNIX\r\n",
             R"j(, "cpu": "PDP-11", "os": "UNIX")j");
-        row("HINFO with empty strings", 13, "\x00\x00"_wire, "HINFO", "   CPU=, OS=\r\n");
         row("MX preference 65535", 15, Rdata().U16(65535).Root(), "MX", "   Preference=65535, Mail Exchange=\r\n",
             R"j(, "preference": 65535, "exchange": "")j");
         row("TXT with quotes, a newline and bytes above 127", 16,
@@ -350,14 +327,8 @@ private Q_SLOTS:
         row("TXT with RDLENGTH 0", 16, QByteArray(), "TXT", "");
         row("AAAA with RDLENGTH 17, the last byte not shown", 28, QByteArray(16, '\0') + "\x07"_wire, "AAAA",
             "   IPv6 Address=::\r\n");
-        row("SRV with 65535s and the root as target", 33, Rdata().U16(65535).U16(65535).U16(65535).Root(), "SRV",
-            "   Priority=65535, Weight=65535, Port=65535, Target=\r\n");
         // A TYPE with no word of its own shows UNDEFINED: otherwise the Type= line would show nothing.
         row("TYPE 0", 0, "\x01"_wire, "UNDEFINED", notImplemented, R"j(, "rdata": "Not yet implemented")j");
-        for (const int type : {3, 4, 17})
-            row(qPrintable(QStringLiteral("TYPE %1").arg(type)), type, QByteArray(), "UNDEFINED", notImplemented);
-        row("TYPE 253", 253, QByteArray(), "MAILB", notImplemented);
-        row("TYPE 255", 255, QByteArray(), "ALL", notImplemented);
         Row("TYPE 10 then a record read from past its RDATA",
             Reply(2, 0, 0).Pointer(12).Fields(10, 1, 60, "\x00\x01\xC0"_wire).Pointer(12).Fields(1, 1, 60, kAddress1),
             AnswerHead("UNDEFINED", 60, 3) + notImplemented
@@ -428,7 +399,6 @@ private Q_SLOTS:
                         "   QDCOUNT=0, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n---\r\n")
                     .arg(QString::number(id), QLatin1String(first), yes(0), yes(1), yes(2), yes(3)), true);
         };
-        head("query, all clear", 0, 0x00, 0x00, "QR=Query, Opcode=QUERY, RCODE=NO ERROR", "nnnn");
         head("opcode 5, RCODE 9, AA and TC", 0xABCD, 0x80 | 5 << 3 | 0x04 | 0x02, 0x09,
             "QR=Response, Opcode=UNDEFINED, RCODE=UNDEFINED ERROR", "yynn");
         head("IQUERY, FORMAT ERROR, Z set", 1, 1 << 3, 0x71, "QR=Query, Opcode=IQUERY, RCODE=FORMAT ERROR", "nnnn");
@@ -438,8 +408,6 @@ private Q_SLOTS:
             "yyyn");
         head("REFUSED", 5, 0x80, 0x05, "QR=Response, Opcode=QUERY, RCODE=REFUSED", "nnnn");
         head("RCODE 6", 6, 0x80, 0x06, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnnn");
-        head("RCODE 15", 7, 0x80, 0xFF, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnny");
-        Row("short form of a header with every flag", DnsMessageBuilder().Header(4, 0xFF, 0xFF, 0, 0, 0, 0), "---\r\n");
         Row("header and question in the data form",
             DnsMessageBuilder().Header(0x1234, 0xAD, 0xF3, 1, 0, 0, 0).Name({"example", "com"}).Question(15, 1),
             "---\r\n", false, R"j({"header": {"id": 4660, "qr": true, "opcode": 5, "aa": true, "tc": false, "rd": true,
@@ -509,17 +477,14 @@ private Q_SLOTS:
                      "Error: RDATA too short in the answer section, record 1 (RDATA)")j")
                      + ", " + JsonAddress(9) + "]}");
         tooShort("NS name without its end", 2, "\x03" "ns1"_wire, "NS");
-        tooShort("PTR cut inside its pointer", 12, "\xC0"_wire, "PTR");
         tooShort("CNAME pointing to itself", 5, Rdata().Pointer(41), "CNAME", "", "bad compression pointer");
         tooShort("SOA without its last two fields", 6, Rdata().Root().Root().U32(1).U32(2).U32(3).U32(4), "SOA",
                  "   Name Server=, Mailbox=\r\n   Serial=1, Refresh=2, Retry=3\r\n");
         tooShort("SOA without RNAME", 6, Rdata().Root(), "SOA");
         tooShort("WKS without protocol", 11, kAddress1, "WKS");
         tooShort("HINFO string longer than RDATA", 13, "\x03" "x86" "\x09" "Linux"_wire, "HINFO");
-        tooShort("HINFO without OS", 13, "\x03" "x86"_wire, "HINFO");
         tooShort("MINFO with one name", 14, Rdata().Name({"a"}), "MINFO");
         tooShort("AAAA of 15 bytes", 28, QByteArray(15, '\x01'), "AAAA");
-        tooShort("SRV without target", 33, Rdata().U16(1).U16(2).U16(3), "SRV");
         tooShort("SRV target without its end", 33, Rdata().U16(1).U16(2).U16(3).Labels({"ab"}), "SRV");
         tooShort("TXT second string longer than RDATA", 16, "\x02" "ok" "\x05" "abc"_wire, "TXT", "   TXT=ok\r\n");
     }
