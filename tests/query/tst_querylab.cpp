@@ -9,7 +9,6 @@
 #include "netns/LabEnvironment.h"
 #include "resolver/ScriptedResolver.h"
 #include "support/LabServer.h"
-#include "support/StatusWatch.h"
 
 #include "mainwindow/FireWallDialog.h"
 #include "platform/AppMessages.h"
@@ -18,10 +17,7 @@
 #include "query/TextQueryFunction.h"
 #include "settings/SettingsStore.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QDir>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
@@ -50,16 +46,19 @@ CScriptedResolver& UseScriptedResolver(CMainDialog& dialog)
     return scripted;
 }
 
-// The byte counts among the status texts a spy on the run layer saw.
-QStringList ByteCountsShown(const QSignalSpy& statuses)
+// The texts the status line showed while the spy watched.
+QStringList TextsOf(const QSignalSpy& statuses)
+{
+    QStringList texts;
+    for (const QList<QVariant>& status : statuses)
+        texts << status.at(0).toString();
+    return texts;
+}
+
+QStringList ByteCountsShown(const QStringList& statuses)
 {
     static const QRegularExpression count(QStringLiteral("^Receiving data \\.\\.\\. (\\d+) bytes$"));
-    QStringList counts;
-    for (const QList<QVariant>& status : statuses) {
-        if (const QRegularExpressionMatch match = count.match(status.at(0).toString()); match.hasMatch())
-            counts << match.captured(1);
-    }
-    return counts;
+    return statuses.filter(count).replaceInStrings(count, QStringLiteral("\\1"));
 }
 
 } // namespace
@@ -197,7 +196,7 @@ void TestQueryLab::answerReachesThePane()
     dialog->SetFireWalls(firewall, firewall);
     if (dialog->Command(ID_PREFER_IPV6)->isChecked() != preferIPv6)
         dialog->Command(ID_PREFER_IPV6)->trigger();
-    CStatusWatch status(*dialog);
+    QSignalSpy shown(dialog.get(), &CMainDialog::StatusTextShown);
 
     FillPage(*dialog, function, input);
     dialog->OnGo();
@@ -205,7 +204,6 @@ void TestQueryLab::answerReachesThePane()
     QCOMPARE(server->LocalAddress(), reached);
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Waiting for response"));
     QTRY_COMPARE(server->Received(), request);
-    QSignalSpy counted(&dialog->Runs(), &CRunController::statusTextChanged);
     const bool tabChange = end == QueryEnd::TabChangeThenServerCloses;
     for (const QByteArray& chunk : chunks) {
         QVERIFY(server->Deliver(chunk));
@@ -220,7 +218,7 @@ void TestQueryLab::answerReachesThePane()
         QVERIFY(server->Finish());
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     QCOMPARE(PaneText(*dialog, function), pane);
-    QCOMPARE(ByteCountsShown(counted), counts);
+    QCOMPARE(ByteCountsShown(TextsOf(shown)), counts);
     QTRY_VERIFY(server->PeerClosed());
     QVERIFY(boxes.Texts().isEmpty());
     QVERIFY(!QueryOf(*dialog, function).QuerySocket());
@@ -230,7 +228,7 @@ void TestQueryLab::answerReachesThePane()
         QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString());
     // "Receiving data ..." is replaced by the byte count within the same event.
     if (!statuses.isEmpty())
-        QCOMPARE(status.Texts().join(QLatin1Char('|')), statuses.join(QLatin1Char('|')));
+        QCOMPARE(TextsOf(shown).join(QLatin1Char('|')), statuses.join(QLatin1Char('|')));
 }
 
 void TestQueryLab::failureEndsTheRun_data()
@@ -329,7 +327,7 @@ void TestQueryLab::failureEndsTheRun()
     QCOMPARE(dialog->OutputShown(), !input.host.isEmpty());
     QCOMPARE(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled(), !input.host.isEmpty());
     QTEST(dialog->Page(function)->RecentHosts().value(0), "entry");
-    QCOMPARE(Control<QComboBox>(dialog->Page(function), ControlIdsOf(function).host)->currentText(), input.host);
+    QCOMPARE(dialog->Page(function)->HostCombo()->currentText(), input.host);
     QVERIFY(!query.QuerySocket());
     QCOMPARE(openDescriptors(), descriptors);
 }
@@ -372,15 +370,14 @@ void TestQueryLab::stopBeforeTheAnswer()
 void TestQueryLab::fireWallDialog_data()
 {
     QTest::addColumn<QStringList>("before"); // Finger's and WhoIs's firewall
-    QTest::addColumn<bool>("byKey");         // F11 rather than the menu command
     QTest::addColumn<QStringList>("typed");
     QTest::addColumn<int>("button");
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<QStringList>("stored");
     QTest::addColumn<QString>("box"); // the lookup started before the dialog follows the firewall read at Go
-    QTest::newRow("ok") << QStringList{"old.finger", ""} << true << QStringList{" gate ", ""} << IDC_FIREWALL_OK
+    QTest::newRow("ok") << QStringList{"old.finger", ""} << QStringList{" gate ", ""} << IDC_FIREWALL_OK
                         << QStringList{" gate ", ""} << QStringList{" gate ", ""} << "Unable to resolve old.finger";
-    QTest::newRow("cancel") << QStringList{"", "whois.gate"} << false << QStringList{"edited", "edited"}
+    QTest::newRow("cancel") << QStringList{"", "whois.gate"} << QStringList{"edited", "edited"}
                             << IDC_FIREWALL_CANCEL << QStringList{"", "whois.gate"} << QStringList{"unset", "unset"}
                             << "Unable to resolve finger.lab";
 }
@@ -389,7 +386,6 @@ void TestQueryLab::fireWallDialog_data()
 void TestQueryLab::fireWallDialog()
 {
     QFETCH(QStringList, before);
-    QFETCH(bool, byKey);
     QFETCH(QStringList, typed);
     QFETCH(int, button);
     QFETCH(QString, box);
@@ -411,10 +407,7 @@ void TestQueryLab::fireWallDialog()
         whoIsEdit->setText(typed.at(1));
         Control<QPushButton>(firewalls, button)->click();
     });
-    if (byKey)
-        QTest::keyClick(dialog.get(), Qt::Key_F11);
-    else
-        dialog->Command(ID_FIREWALLS)->trigger();
+    dialog->Command(ID_FIREWALLS)->trigger();
     QCOMPARE(shown, QStringList{"FireWall Configuration"} + before);
     QTEST((QStringList{dialog->Options().strFingerFireWall, dialog->Options().strWhoIsFireWall}), "after");
     QTEST((QStringList{SettingsStore::ReadText("Finger", "FireWall", "unset"),
