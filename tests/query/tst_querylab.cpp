@@ -75,8 +75,6 @@ private Q_SLOTS:
     void answerReachesThePane();
     void failureEndsTheRun_data();
     void failureEndsTheRun();
-    void stopBeforeTheAnswer_data();
-    void stopBeforeTheAnswer();
     void fireWallDialog_data();
     void fireWallDialog();
 };
@@ -242,12 +240,13 @@ void TestQueryLab::failureEndsTheRun_data()
     QTest::addColumn<QString>("entry");              // the Recent List's first
     QTest::addColumn<bool>("refused");               // the lookup cannot start
     QTest::addColumn<AddressPreference>("preference");
+    QTest::addColumn<bool>("stopped"); // by Stop after a tab change, before the lookup or the connection ends
     const auto row = [](const char* tag, FunctionId function, const QueryInput& input, const QString& firewall,
                         const QList<CIpAddress>& resolved, const QString& lookedUp, const QStringList& box,
                         const QString& entry, bool refused = false,
-                        AddressPreference preference = AddressPreference::PreferIPv4) {
+                        AddressPreference preference = AddressPreference::PreferIPv4, bool stopped = false) {
         QTest::newRow(tag) << function << input << firewall << resolved << lookedUp << box << entry << refused
-                           << preference;
+                           << preference << stopped;
     };
     const auto finger = FunctionId::Finger;
     const auto whoIs = FunctionId::WhoIs;
@@ -281,10 +280,16 @@ void TestQueryLab::failureEndsTheRun_data()
         {"Unable to resolve v6.lab", "Resolving v6.lab"}, "ann@v6.lab", false, AddressPreference::OnlyIPv4);
     row("refused by the firewall", whoIs, {"whois.example", "x"}, destination, none, "",
         {"Could not connect to " + destination, "Connecting to whois.example"}, "x@whois.example");
+    const auto prefer4 = AddressPreference::PreferIPv4;
+    const QString silent = LabText("NETSONDE_LAB_SILENT");
+    row("stopped during the lookup", whoIs, {"whois.lab", "x"}, "", none, "whois.lab", {}, "x@whois.lab", false,
+        prefer4, true);
+    row("stopped while connecting", whoIs, {silent, "x"}, "", none, "", {}, "x@" + silent, false, prefer4, true);
 }
 
 // The box shows while the run still lasts with the socket already closed; the
-// pane keeps its text, and without a host the output does not open.
+// pane keeps its text, and without a host the output does not open. A lookup's
+// completion that arrives after Stop changes nothing.
 void TestQueryLab::failureEndsTheRun()
 {
     QFETCH(FunctionId, function);
@@ -294,6 +299,7 @@ void TestQueryLab::failureEndsTheRun()
     QFETCH(QString, lookedUp);
     QFETCH(bool, refused);
     QFETCH(AddressPreference, preference);
+    QFETCH(bool, stopped);
     auto dialog = OpenMainDialog();
     CScriptedResolver& resolver = UseScriptedResolver(*dialog);
     const auto openDescriptors = [] { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); };
@@ -314,12 +320,24 @@ void TestQueryLab::failureEndsTheRun()
     CRunInputs inputs = dialog->ReadInputs(function);
     inputs.preference = preference;
     preference == AddressPreference::PreferIPv4 ? dialog->OnGo() : dialog->Runs().Go(inputs);
+    if (stopped) {
+        QCOMPARE(query.QuerySocket() != nullptr, lookedUp.isEmpty());
+        dialog->SelectFunction(FunctionId::Ping);
+        Control<QPushButton>(dialog.get(), IDC_STOP)->click();
+        QVERIFY(!dialog->Runs().HasPendingRequests());
+    }
     QCOMPARE(resolver.Requests().size(), int(!lookedUp.isEmpty() && !refused));
     for (const CScriptedRequest& request : resolver.Requests()) {
         QCOMPARE(request.strName, lookedUp);
-        resolver.Complete(request.handle, resolved.isEmpty() ? kLookupHostNotFound : kLookupSucceeded,
-                          {lookedUp, {}, resolved});
+        QCOMPARE(resolver.IsPending(request.handle), !stopped);
+        if (stopped)
+            PostAppMessage(&dialog->Runs(), WM_APP_HOST_RESOLVED, request.handle, kLookupHostNotFound);
+        else
+            resolver.Complete(request.handle, resolved.isEmpty() ? kLookupHostNotFound : kLookupSucceeded,
+                              {lookedUp, {}, resolved});
     }
+    if (stopped)
+        QCoreApplication::processEvents(); // the late completion
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     SetMessageBoxHandler(previous);
     QTEST(shown, "box");
@@ -330,41 +348,6 @@ void TestQueryLab::failureEndsTheRun()
     QCOMPARE(dialog->Page(function)->HostCombo()->currentText(), input.host);
     QVERIFY(!query.QuerySocket());
     QCOMPARE(openDescriptors(), descriptors);
-}
-
-void TestQueryLab::stopBeforeTheAnswer_data()
-{
-    QTest::addColumn<QString>("host"); // a name is looked up by the scripted resolver
-    QTest::addColumn<QString>("status");
-    const QString silent = LabText("NETSONDE_LAB_SILENT");
-    QTest::newRow("during the lookup") << "whois.lab" << "Resolving whois.lab";
-    QTest::newRow("while connecting") << silent << "Connecting to " + silent;
-}
-
-// Stop after a tab change still ends the running query; a completion that
-// arrives after Stop changes nothing.
-void TestQueryLab::stopBeforeTheAnswer()
-{
-    QFETCH(QString, host);
-    CMessageBoxRecorder boxes;
-    auto dialog = OpenMainDialog();
-    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
-    const auto& query = QueryOf(*dialog, FunctionId::WhoIs);
-    FillPage(*dialog, FunctionId::WhoIs, {host, "example.org"});
-    dialog->OnGo();
-    QTEST(dialog->StatusText(), "status");
-    QCOMPARE(query.QuerySocket() != nullptr, resolver.Requests().isEmpty());
-    dialog->SelectFunction(FunctionId::Ping);
-    Control<QPushButton>(dialog.get(), IDC_STOP)->click();
-    QVERIFY(!dialog->Runs().HasPendingRequests());
-    for (const CScriptedRequest& request : resolver.Requests()) {
-        QVERIFY(!resolver.IsPending(request.handle));
-        PostAppMessage(&dialog->Runs(), WM_APP_HOST_RESOLVED, request.handle, kLookupHostNotFound);
-    }
-    QTest::qWait(50);
-    QVERIFY(boxes.Texts().isEmpty());
-    QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
-    QVERIFY(!query.QuerySocket());
 }
 
 void TestQueryLab::fireWallDialog_data()
