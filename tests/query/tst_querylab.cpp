@@ -99,13 +99,6 @@ void TestQueryLab::answerReachesThePane_data()
     const auto whoIs = FunctionId::WhoIs;
     const auto quote = FunctionId::QuoteOfDay;
     const QString v4 = Destination();
-    const auto row = [](const char* tag, FunctionId function, const QueryInput& input, const QString& firewall,
-                        bool preferIPv6, const QString& reached, const QByteArray& request, const QStringList& statuses,
-                        const QString& earlier, const Chunks& chunks, bool readEach, QueryEnd end, const QString& pane,
-                        const QStringList& counts) {
-        QTest::newRow(tag) << function << input << firewall << preferIPv6 << reached << request << statuses << earlier
-                           << chunks << readEach << end << pane << counts;
-    };
     // An answer of one chunk, with every step of the status line: "Connecting to"
     // names the page's host while the connection goes to the firewall.
     const auto answerRow = [&](const char* tag, FunctionId function, const QueryInput& input, const QString& firewall,
@@ -116,15 +109,16 @@ void TestQueryLab::answerReachesThePane_data()
                                    "Connecting to " + input.host, "Connected to " + target,
                                    "Requesting information from server", "Waiting for response", "Receiving data ...",
                                    "Receiving data ... 8 bytes", "Ready"};
-        row(tag, function, input, firewall, preferIPv6, reached, request, statuses, "", {"answer\n"}, true,
-            QueryEnd::ServerCloses, "answer\r\n", {"8"});
+        QTest::newRow(tag) << function << input << firewall << preferIPv6 << reached << request << statuses << ""
+                           << Chunks{"answer\n"} << true << QueryEnd::ServerCloses << "answer\r\n" << QStringList{"8"};
     };
     // Chunks to Finger's user ann (no request for a quote) at the destination's IPv4 address.
     const auto chunkRow = [&](const char* tag, FunctionId function, const QString& earlier, bool clear,
                               const Chunks& chunks, bool readEach, QueryEnd end, const QString& pane,
                               const QStringList& counts) {
-        row(tag, function, {v4, "ann", false, clear}, "", false, v4, function == quote ? "" : "ann\r\n", {}, earlier,
-            chunks, readEach, end, pane, counts);
+        QTest::newRow(tag) << function << QueryInput{v4, "ann", false, clear} << "" << false << v4
+                           << QByteArray(function == quote ? "" : "ann\r\n") << QStringList() << earlier << chunks
+                           << readEach << end << pane << counts;
     };
     const QString v6 = LabText("NETSONDE_LAB_DESTINATION6");
     const QString v6only = QStringLiteral("v6only.lab.test");
