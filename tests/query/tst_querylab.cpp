@@ -261,7 +261,6 @@ void TestQueryLab::failureEndsTheRun_data()
     row("finger, no user", finger, {nowhere}, "", none, nowhere, unresolved, nowhere);
     row("finger firewall", finger, {nowhere, "ann"}, "gate.lab", none, "gate.lab", gate, "ann@nowhere.lab");
     row("whois firewall", whoIs, {nowhere, "ann"}, "gate.lab", none, "gate.lab", gate, "ann@nowhere.lab");
-    row("qod", quote, {nowhere}, "", none, nowhere, unresolved, nowhere);
     row("qod refused", quote, {nowhere}, "", none, nowhere, {"Unable to resolve hostname", "Resolving " + nowhere},
         nowhere, true);
     row("name resolved to broadcast", finger, {"b.lab", "ann"}, "", {CIpAddress::FromIPv4(INADDR_BROADCAST)}, "b.lab",
