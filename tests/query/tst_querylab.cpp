@@ -256,7 +256,6 @@ void TestQueryLab::failureEndsTheRun_data()
     };
     const QString destination = Destination();
     row("finger, no host", finger, {"", "ann"}, "", none, "", {enter, "Ready"}, "");
-    row("qod, no host", quote, {}, "", none, "", {enter, "Ready"}, "");
     row("finger", finger, {nowhere, "ann"}, "", none, nowhere, unresolved, "ann@nowhere.lab");
     row("finger, no user", finger, {nowhere}, "", none, nowhere, unresolved, nowhere);
     row("finger firewall", finger, {nowhere, "ann"}, "gate.lab", none, "gate.lab", gate, "ann@nowhere.lab");
