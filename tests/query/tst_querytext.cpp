@@ -77,7 +77,6 @@ void TestQueryText::plan_data()
     const auto finger = QueryFunction::Finger;
     const auto whoIs = QueryFunction::WhoIs;
     const auto quote = QueryFunction::QuoteOfDay;
-    row("finger firewall", finger, "john", "example", false, "gate", "gate", 79, "john@example\r\n");
     row("finger verbose firewall", finger, "john", "example", true, "gate", "gate", 79, "/W john@example\r\n");
     row("whois ignores verbose", whoIs, "example.org", "whois.example", true, "", "whois.example", 43,
         "example.org\r\n");

@@ -325,7 +325,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<CIpAddress>("loopback");
         QTest::newRow("name") << "localhost" << Loopback();
-        QTest::newRow("dotted address") << "127.0.0.1" << Loopback();
         QTest::newRow("IPv6 literal") << "::1" << ParseIpv6Literal("::1").value();
     }
 
