@@ -6,13 +6,7 @@
 #include "mainwindow/MainDialogFixture.h"
 
 #include "mainwindow/OutputPane.h"
-#include "pages/QuoteOfDayPage.h"
-#include "pages/UserHostPage.h"
 #include "resources/ResourceIds.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 
 namespace netsonde::test {
 
@@ -23,34 +17,19 @@ struct QueryInput {
     bool clearOutput = true;
 };
 
-struct PageControlIds {
-    int host;
-    int user; // 0 when the page has none
-    int clear;
-    int verbose; // 0 when the page has none
-};
-
-inline PageControlIds ControlIdsOf(FunctionId id)
-{
-    if (id == FunctionId::Finger)
-        return {IDC_FINGER_HOST, IDC_FINGER_USER, IDC_FINGER_CLEAR, IDC_FINGER_VERBOSE};
-    if (id == FunctionId::WhoIs)
-        return {IDC_WHOIS_HOST, IDC_WHOIS_USER, IDC_WHOIS_CLEAR, 0};
-    return {IDC_QUOTE_HOST, 0, IDC_QUOTE_CLEAR, 0};
-}
-
 // Selects the function's tab and types the input into its page.
 inline void FillPage(CMainDialog& dialog, FunctionId id, const QueryInput& input)
 {
     dialog.SelectFunction(id);
-    const QWidget* page = dialog.Page(id);
-    const PageControlIds ids = ControlIdsOf(id);
-    if (ids.user)
-        Control<QLineEdit>(page, ids.user)->setText(input.user);
-    Control<QComboBox>(page, ids.host)->setEditText(input.host);
-    Control<QCheckBox>(page, ids.clear)->setChecked(input.clearOutput);
-    if (ids.verbose)
-        Control<QCheckBox>(page, ids.verbose)->setChecked(input.verbose);
+    CPropertyPage* page = dialog.Page(id);
+    if (id != FunctionId::QuoteOfDay)
+        Control<QLineEdit>(page, id == FunctionId::Finger ? IDC_FINGER_USER : IDC_WHOIS_USER)->setText(input.user);
+    page->HostCombo()->setEditText(input.host);
+    const int clear = id == FunctionId::Finger ? IDC_FINGER_CLEAR : id == FunctionId::WhoIs ? IDC_WHOIS_CLEAR
+                                                                                           : IDC_QUOTE_CLEAR;
+    Control<QCheckBox>(page, clear)->setChecked(input.clearOutput);
+    if (id == FunctionId::Finger)
+        Control<QCheckBox>(page, IDC_FINGER_VERBOSE)->setChecked(input.verbose);
 }
 
 inline QString PaneText(const CMainDialog& dialog, FunctionId id) { return dialog.TextPane(id)->Text(); }
