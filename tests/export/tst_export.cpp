@@ -308,17 +308,6 @@ private Q_SLOTS:
         QCOMPARE(boxes.Entries().front().icon, MessageIcon::None);
         QVERIFY(!QFile::exists(missingFolderPath));
 
-        // A folder in the file's place cannot be replaced: it stays as it
-        // was; no save has left a temporary file beside it.
-        boxes.Clear();
-        const QString folderPath = folder.filePath("taken");
-        QVERIFY(QDir(folder.path()).mkdir("taken"));
-        CommonDialogs().chooseSavePath = [&](QWidget*) { return std::optional<QString>(folderPath); };
-        dialog->Command(ID_FILE_SAVE)->trigger();
-        QCOMPARE(boxes.Texts(), QStringList{"Cannot create " + folderPath});
-        QVERIFY(QFileInfo(folderPath).isDir());
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Output.txt")});
-
         // A cancelled print dialog prints nothing; the accepted one two pages.
         const QString pdfPath = folder.filePath("printed.pdf");
         PrintToPdf(pdfPath, false);

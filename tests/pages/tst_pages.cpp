@@ -7,7 +7,6 @@
 #include "mainwindow/MainDialogFixture.h"
 
 #include "platform/AppMessages.h"
-#include "query/AddressSplitting.h"
 #include "settings/RecentList.h"
 #include "settings/SettingsKeys.h"
 
@@ -74,28 +73,6 @@ private Q_SLOTS:
         QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("example")), 1);
         QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("example.c")), 2);
         QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("nothing")), -1);
-    }
-
-    void splitAtFirstAt_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("user"); // "none" when the text is not divided
-        QTest::addColumn<QString>("host");
-        QTest::newRow("user at host") << "ann@bob" << "ann" << "bob";
-        QTest::newRow("two at signs") << "ann@bob@cat" << "ann" << "bob@cat";
-        QTest::newRow("bracketed IPv6") << "ann@[2001:db8::1]" << "ann" << "[2001:db8::1]";
-        QTest::newRow("bare IPv6") << "ann@2001:db8::1" << "ann" << "2001:db8::1";
-        QTest::newRow("leading at") << "@example" << "" << "example";
-        QTest::newRow("trailing at") << "john@" << "john" << "";
-        QTest::newRow("no at") << "host" << "none" << "none";
-    }
-
-    void splitAtFirstAt()
-    {
-        QFETCH(QString, text);
-        const auto parts = SplitAtFirstAt(text);
-        QTEST(parts ? parts->user : QString("none"), "user");
-        QTEST(parts ? parts->host : QString("none"), "host");
     }
 
     // Spin fields show stored values within their range and step within it.
