@@ -66,15 +66,6 @@ private Q_SLOTS:
         QTEST(RecentList::Format(entries), "expected");
     }
 
-    // The first entry that starts with the text, letter case aside.
-    void prefixMatch()
-    {
-        const QStringList entries{"mail.example.org", "Example.net", "example.com"};
-        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("example")), 1);
-        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("example.c")), 2);
-        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("nothing")), -1);
-    }
-
     // Spin fields show stored values within their range and step within it.
     void pageValuesAndListsRoundTrip()
     {

@@ -328,7 +328,7 @@ private Q_SLOTS:
         mainDialog->SetSmartSplitting(c.smart);
         mainDialog->SelectFunction(c.function);
         CPropertyPage* page = mainDialog->Page(c.function);
-        page->AddRecentHost(u"other.example"_s);
+        page->AddRecentHost(u"trace.example.net"_s);
         page->AddRecentHost(u"trace.example.org"_s);
         // The fields as typed: the command reads the controls, not the members.
         page->HostCombo()->setEditText(c.host);
