@@ -113,29 +113,25 @@ private Q_SLOTS:
                  expected + "\r\n\r\nQuote Of The Day from q.test\r\n\r\na\r\nb\r\nc\r\n\r\n\r\nd\r\n");
     }
 
-    // The cells start at columns 0, 5, 21 and 71; longer cells are not cut
-    // and push the next one along; line breaks inside a cell become spaces.
+    // The cells start at columns 0, 5, 21 and 71; missing cells are empty,
+    // longer cells are not cut and push the next one along; line breaks
+    // inside a cell become spaces.
     void resultRows_data()
     {
         QTest::addColumn<QStringList>("cells");
         QTest::addColumn<QStringList>("shown");
-        const QStringList full{"12345", "255.255.255.255X", QString(50, 'h'), "No response"};
-        QTest::newRow("cells at full width") << full << QStringList{};
-        QTest::newRow("empty cells") << QStringList{"", "", "", "*"} << QStringList{};
-        const QString ipv6 = QStringLiteral("2001:db8:85a3::8a2e:370:7334");
-        QTest::newRow("long cells, IPv6") << QStringList{"123456", ipv6, QString(63, 'n'), "3"} << QStringList{};
         QTest::newRow("missing cells") << QStringList{"1", "10.0.0.1"} << QStringList{"1", "10.0.0.1", "", ""};
-        QTest::newRow("line breaks") << QStringList{"1", "10.0.0.1", "evil\r\nname", "1 ms"}
-                                     << QStringList{"1", "10.0.0.1", "evil  name", "1 ms"};
+        QTest::newRow("line breaks, long cells")
+            << QStringList{"123456", "2001:db8::8a2e:370:7334", "evil\r\nname", "1"}
+            << QStringList{"123456", "2001:db8::8a2e:370:7334", "evil  name", "1"};
     }
 
     void resultRows()
     {
         QFETCH(QStringList, cells);
         QFETCH(QStringList, shown);
-        const QStringList& c = shown.isEmpty() ? cells : shown;
         QCOMPARE(FormatResultRow(cells),
-                 c[0].leftJustified(5) + c[1].leftJustified(16) + c[2].leftJustified(50) + c[3]);
+                 shown[0].leftJustified(5) + shown[1].leftJustified(16) + shown[2].leftJustified(50) + shown[3]);
     }
 
     // A line ends at CR LF, a lone CR or a lone LF, and one at the very end
