@@ -174,17 +174,6 @@ private Q_SLOTS:
         QTest::keyClicks(whoisUser, "john@");
         QCOMPARE(whoisUser->text(), QStringLiteral("john"));
         QCOMPARE(whois->HostCombo()->currentText(), QString());
-
-        // A host set from outside as user@host is divided at once.
-        finger->m_strHost = "pat@finger.example";
-        SendAppMessage(finger, WM_APP_REFRESH);
-        QCOMPARE(fields(), (QStringList{"pat", "finger.example"}));
-
-        dialog->OnSmartAddressSplitting();
-        dialog->SelectFunction(FunctionId::Finger);
-        host->lineEdit()->clear();
-        QTest::keyClicks(host->lineEdit(), "user@host");
-        QCOMPARE(fields(), (QStringList{"pat", "user@host"}));
     }
 
     // A stored search type out of range leaves the box without a selection,
