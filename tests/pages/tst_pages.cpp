@@ -71,7 +71,6 @@ private Q_SLOTS:
     {
         SettingsStore::WriteInt("Ping", "Timeout", 100);
         SettingsStore::WriteText("WhoIs", "Recent List", "rs.example;Alpha.example;beta.example;");
-        SettingsStore::WriteText("Finger", "Recent List", ";lost;");
         {
             auto dialog = OpenMainDialog();
             auto* timeout = Control<CSpinField>(dialog->PingPage(), IDC_PING_TIMEOUT_SPIN);
@@ -83,8 +82,7 @@ private Q_SLOTS:
             QVERIFY(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->isReadOnly());
             QCOMPARE(Items(dialog->WhoIsPage()->HostCombo()),
                      (QStringList{"Alpha.example", "beta.example", "rs.example"}));
-            QVERIFY(Items(dialog->FingerPage()->HostCombo()).isEmpty());
-            CPingPage* ping = dialog->PingPage();
+                CPingPage* ping = dialog->PingPage();
             // A first start shows the defaults of the settings table.
             QCOMPARE(Control<QLineEdit>(ping, IDC_PING_COUNT)->text(),
                      QString::number(SettingInfo(SettingKey::PingNumberOfPings).defaultInt));
