@@ -207,7 +207,8 @@ private Q_SLOTS:
             if (info.kind == SettingKind::Text)
                 break;
             WriteFlagSetting(r.key, on);
-            QCOMPARE(SettingsStore::ReadText(r.section, r.name), integer ? QString::number(int(on)) : QString(on ? "Yes" : "No"));
+            QCOMPARE(SettingsStore::ReadText(r.section, r.name),
+                     integer ? QString::number(int(on)) : QString(on ? "Yes" : "No"));
             QCOMPARE(ReadFlagSetting(r.key), on || r.minimum > 0);
         }
         if (!integer)
