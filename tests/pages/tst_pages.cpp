@@ -2,7 +2,7 @@
 // The function pages inside a real main window: loading and saving their
 // settings and Recent Lists, the host exchange rules, Smart Address
 // Splitting and the NS LookUp page's name-server rule; the Recent List rules
-// and the address splitting on plain lists and texts.
+// on plain lists.
 
 #include "mainwindow/MainDialogFixture.h"
 
@@ -15,18 +15,6 @@
 
 using namespace netsonde;
 using namespace netsonde::test;
-
-namespace {
-
-QStringList Items(const QComboBox* combo)
-{
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    return items;
-}
-
-} // namespace
 
 class TestPages : public QObject {
     Q_OBJECT
@@ -78,8 +66,7 @@ private Q_SLOTS:
             Control<CSpinField>(dialog->PingPage(), IDC_PING_DELAY_SPIN)->stepBy(5);
             QCOMPARE(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->text(), QStringLiteral("10000"));
             QVERIFY(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->isReadOnly());
-            QCOMPARE(Items(dialog->WhoIsPage()->HostCombo()),
-                     (QStringList{"Alpha.example", "beta.example", "rs.example"}));
+            QCOMPARE(dialog->WhoIsPage()->RecentHosts(), (QStringList{"Alpha.example", "beta.example", "rs.example"}));
                 CPingPage* ping = dialog->PingPage();
             // A first start shows the defaults of the settings table.
             QCOMPARE(Control<QLineEdit>(ping, IDC_PING_COUNT)->text(),
@@ -100,7 +87,7 @@ private Q_SLOTS:
         // The WhoIs entry added again in other case went to the top; after a restart the list is sorted.
         QCOMPARE(SettingsStore::ReadText("WhoIs", "Recent List"), "BETA.example;Alpha.example;rs.example;");
         auto again = OpenMainDialog();
-        QCOMPARE(Items(again->WhoIsPage()->HostCombo()), (QStringList{"Alpha.example", "BETA.example", "rs.example"}));
+        QCOMPARE(again->WhoIsPage()->RecentHosts(), (QStringList{"Alpha.example", "BETA.example", "rs.example"}));
         CNameServerLookUpPage* ns = again->NameServerLookUpPage();
         QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->currentText(), QStringLiteral("MX - Mail exchange"));
         QVERIFY(Control<QComboBox>(ns, IDC_NS_SERVER)->isEnabledTo(ns));
