@@ -306,10 +306,7 @@ private Q_SLOTS:
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed");
         PrintToPdf(pdfPath, true);
-        QString output = QStringLiteral("a\tb\r\n\t\tdeep\r\n");
-        for (int line = 1; line <= 98; ++line)
-            output += QStringLiteral("line %1\r\n").arg(line);
-        dialog->TextPane(FunctionId::Finger)->SetText(output);
+        dialog->TextPane(FunctionId::Finger)->SetText(QStringLiteral("a\tb\r\n\t\tdeep\r\n") + NumberedLines(98));
         dialog->Command(ID_FILE_PRINT)->trigger();
 
         const QRegularExpression title(QStringLiteral("(?m)^Title: +Netsonde Output$"));
