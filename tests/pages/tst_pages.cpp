@@ -2,12 +2,11 @@
 // The function pages inside a real main window: loading and saving their
 // settings and Recent Lists, the host exchange rules, Smart Address
 // Splitting and the NS LookUp page's name-server rule; the Recent List rules
-// and the address splitting on plain lists and texts.
+// on plain lists.
 
 #include "mainwindow/MainDialogFixture.h"
 
 #include "platform/AppMessages.h"
-#include "query/AddressSplitting.h"
 #include "settings/RecentList.h"
 #include "settings/SettingsKeys.h"
 
@@ -16,18 +15,6 @@
 
 using namespace netsonde;
 using namespace netsonde::test;
-
-namespace {
-
-QStringList Items(const QComboBox* combo)
-{
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    return items;
-}
-
-} // namespace
 
 class TestPages : public QObject {
     Q_OBJECT
@@ -44,13 +31,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("added"); // none when empty
         QTest::addColumn<QString>("expected");
         QTest::newRow("empty") << "" << "" << "";
-        QTest::newRow("two") << "a;b;" << "" << "a;b;";
         QTest::newRow("leading separator") << ";a;b;" << "" << "";
         QTest::newRow("empty entry in the middle") << "ant;bee;;cat;" << "" << "ant;bee;";
         QTest::newRow("no final separator") << "ant;bee" << "" << "ant;bee;";
         QTest::newRow("spaces kept") << " a ; b;" << "" << " a ; b;";
         QTest::newRow("present in other case") << "one;two;Three;four;" << "THREE" << "THREE;one;two;four;";
-        QTest::newRow("present") << "one;two;Three;four;" << "one" << "one;two;Three;four;";
         QTest::newRow("new, ten") << "1;2;3;4;5;6;7;8;9;10;" << "new" << "new;1;2;3;4;5;6;7;8;9;";
         QTest::newRow("present, ten") << "1;2;3;4;5;6;7;8;9;10;" << "9" << "9;1;2;3;4;5;6;7;8;10;";
         QTest::newRow("new, twelve") << "1;2;3;4;5;6;7;8;9;10;11;12;" << "x" << "x;1;2;3;4;5;6;7;8;9;10;11;12;";
@@ -67,43 +52,11 @@ private Q_SLOTS:
         QTEST(RecentList::Format(entries), "expected");
     }
 
-    // The first entry that starts with the text, letter case aside.
-    void prefixMatch()
-    {
-        const QStringList entries{"mail.example.org", "Example.net", "example.com"};
-        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("example")), 1);
-        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("example.c")), 2);
-        QCOMPARE(RecentList::FindEntryStartingWith(entries, QStringLiteral("nothing")), -1);
-    }
-
-    void splitAtFirstAt_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("user"); // "none" when the text is not divided
-        QTest::addColumn<QString>("host");
-        QTest::newRow("user at host") << "ann@bob" << "ann" << "bob";
-        QTest::newRow("two at signs") << "ann@bob@cat" << "ann" << "bob@cat";
-        QTest::newRow("bracketed IPv6") << "ann@[2001:db8::1]" << "ann" << "[2001:db8::1]";
-        QTest::newRow("bare IPv6") << "ann@2001:db8::1" << "ann" << "2001:db8::1";
-        QTest::newRow("leading at") << "@example" << "" << "example";
-        QTest::newRow("trailing at") << "john@" << "john" << "";
-        QTest::newRow("no at") << "host" << "none" << "none";
-    }
-
-    void splitAtFirstAt()
-    {
-        QFETCH(QString, text);
-        const auto parts = SplitAtFirstAt(text);
-        QTEST(parts ? parts->user : QString("none"), "user");
-        QTEST(parts ? parts->host : QString("none"), "host");
-    }
-
     // Spin fields show stored values within their range and step within it.
     void pageValuesAndListsRoundTrip()
     {
         SettingsStore::WriteInt("Ping", "Timeout", 100);
         SettingsStore::WriteText("WhoIs", "Recent List", "rs.example;Alpha.example;beta.example;");
-        SettingsStore::WriteText("Finger", "Recent List", ";lost;");
         {
             auto dialog = OpenMainDialog();
             auto* timeout = Control<CSpinField>(dialog->PingPage(), IDC_PING_TIMEOUT_SPIN);
@@ -113,10 +66,8 @@ private Q_SLOTS:
             Control<CSpinField>(dialog->PingPage(), IDC_PING_DELAY_SPIN)->stepBy(5);
             QCOMPARE(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->text(), QStringLiteral("10000"));
             QVERIFY(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->isReadOnly());
-            QCOMPARE(Items(dialog->WhoIsPage()->HostCombo()),
-                     (QStringList{"Alpha.example", "beta.example", "rs.example"}));
-            QVERIFY(Items(dialog->FingerPage()->HostCombo()).isEmpty());
-            CPingPage* ping = dialog->PingPage();
+            QCOMPARE(dialog->WhoIsPage()->RecentHosts(), (QStringList{"Alpha.example", "beta.example", "rs.example"}));
+                CPingPage* ping = dialog->PingPage();
             // A first start shows the defaults of the settings table.
             QCOMPARE(Control<QLineEdit>(ping, IDC_PING_COUNT)->text(),
                      QString::number(SettingInfo(SettingKey::PingNumberOfPings).defaultInt));
@@ -136,7 +87,7 @@ private Q_SLOTS:
         // The WhoIs entry added again in other case went to the top; after a restart the list is sorted.
         QCOMPARE(SettingsStore::ReadText("WhoIs", "Recent List"), "BETA.example;Alpha.example;rs.example;");
         auto again = OpenMainDialog();
-        QCOMPARE(Items(again->WhoIsPage()->HostCombo()), (QStringList{"Alpha.example", "BETA.example", "rs.example"}));
+        QCOMPARE(again->WhoIsPage()->RecentHosts(), (QStringList{"Alpha.example", "BETA.example", "rs.example"}));
         CNameServerLookUpPage* ns = again->NameServerLookUpPage();
         QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->currentText(), QStringLiteral("MX - Mail exchange"));
         QVERIFY(Control<QComboBox>(ns, IDC_NS_SERVER)->isEnabledTo(ns));
@@ -206,17 +157,6 @@ private Q_SLOTS:
         QTest::keyClicks(whoisUser, "john@");
         QCOMPARE(whoisUser->text(), QStringLiteral("john"));
         QCOMPARE(whois->HostCombo()->currentText(), QString());
-
-        // A host set from outside as user@host is divided at once.
-        finger->m_strHost = "pat@finger.example";
-        SendAppMessage(finger, WM_APP_REFRESH);
-        QCOMPARE(fields(), (QStringList{"pat", "finger.example"}));
-
-        dialog->OnSmartAddressSplitting();
-        dialog->SelectFunction(FunctionId::Finger);
-        host->lineEdit()->clear();
-        QTest::keyClicks(host->lineEdit(), "user@host");
-        QCOMPARE(fields(), (QStringList{"pat", "user@host"}));
     }
 
     // A stored search type out of range leaves the box without a selection,

@@ -49,18 +49,6 @@ QString ReadAsText(SettingKey key)
     return ReadTextSetting(key);
 }
 
-void StoreText(SettingKey key, const QString& text)
-{
-    const CSettingInfo& info = SettingInfo(key);
-    SettingsStore::WriteText(QString(info.section), QString(info.name), text);
-}
-
-QString StoredText(SettingKey key)
-{
-    const CSettingInfo& info = SettingInfo(key);
-    return SettingsStore::ReadText(QString(info.section), QString(info.name), QStringLiteral("absent"));
-}
-
 const char* const kWindow = "Window";
 
 int ReadWindowInt(const char* key) { return SettingsStore::ReadInt(kWindow, key, -99); }
@@ -219,13 +207,14 @@ private Q_SLOTS:
             if (info.kind == SettingKind::Text)
                 break;
             WriteFlagSetting(r.key, on);
-            QCOMPARE(StoredText(r.key), integer ? QString::number(int(on)) : QString(on ? "Yes" : "No"));
+            QCOMPARE(SettingsStore::ReadText(r.section, r.name),
+                     integer ? QString::number(int(on)) : QString(on ? "Yes" : "No"));
             QCOMPARE(ReadFlagSetting(r.key), on || r.minimum > 0);
         }
         if (!integer)
             return;
         const auto readAfterStoring = [&r](const QString& stored) {
-            StoreText(r.key, stored);
+            SettingsStore::WriteText(r.section, r.name, stored);
             return ReadAsText(r.key);
         };
         const bool ranged = r.minimum != INT_MIN;
@@ -245,25 +234,31 @@ private Q_SLOTS:
     // The columns are as wide as their widest text and a margin of 15;
     // Host Name takes what the others leave, a vertical scroll bar counted
     // in: all four show in the default window.
+    void defaultColumnsFitTheList_data()
+    {
+        QTest::addColumn<FunctionId>("function");
+        QTest::newRow("Ping") << FunctionId::Ping;
+        QTest::newRow("TraceRoute") << FunctionId::TraceRoute;
+    }
+
     void defaultColumnsFitTheList()
     {
+        QFETCH(FunctionId, function);
         auto dialog = OpenMainDialog();
-        for (const FunctionId function : {FunctionId::Ping, FunctionId::TraceRoute}) {
-            dialog->SelectFunction(function);
-            dialog->BeginRun();
-            dialog->OnStop();
-            const QTreeWidget* list = dialog->ResultList(function);
-            QVERIFY(list->isVisible());
-            const QList<int> widths = ColumnWidthsOf(list);
-            const QFontMetrics metrics(list->font());
-            const QStringList widest{"99", "255.255.255.255", "", "Response Time"};
-            for (int column : {0, 1, 3})
-                QCOMPARE(widths.value(column), metrics.horizontalAdvance(widest.at(column)) + 15);
-            QVERIFY(widths.value(2) >= QFontMetrics(list->header()->font()).horizontalAdvance("Host Name"));
-            QCOMPARE(list->headerItem()->text(3), QStringLiteral("Response Time"));
-            const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
-            QCOMPARE(std::accumulate(widths.begin(), widths.end(), 0) + scrollBar, list->viewport()->width());
-        }
+        dialog->SelectFunction(function);
+        dialog->BeginRun();
+        dialog->OnStop();
+        const QTreeWidget* list = dialog->ResultList(function);
+        QVERIFY(list->isVisible());
+        const QList<int> widths = ColumnWidthsOf(list);
+        const QFontMetrics metrics(list->font());
+        const QStringList widest{"99", "255.255.255.255", "", "Response Time"};
+        for (int column : {0, 1, 3})
+            QCOMPARE(widths.value(column), metrics.horizontalAdvance(widest.at(column)) + 15);
+        QVERIFY(widths.value(2) >= QFontMetrics(list->header()->font()).horizontalAdvance("Host Name"));
+        QCOMPARE(list->headerItem()->text(3), QStringLiteral("Response Time"));
+        const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+        QCOMPARE(std::accumulate(widths.begin(), widths.end(), 0) + scrollBar, list->viewport()->width());
     }
 
     // A bar of a 100 x 20 cell: inset 2 above and below, at least 2 wide,
@@ -380,8 +375,6 @@ private Q_SLOTS:
         dialog->resize(dialog->width(), 520);
         QCOMPARE(dialog->height(), 520);
         QCOMPARE(dialog->Options().nExpandedHeight, 520);
-        dialog->OnClear();
-        QCOMPARE(dialog->height(), compact);
 
         // Widening moves the button column and stretches the fields.
         dialog->SelectFunction(FunctionId::Finger);
