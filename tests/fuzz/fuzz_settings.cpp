@@ -81,9 +81,9 @@ void CheckSearchTypeIndex(const QString& text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzz::FuzzInput input(data, size);
-    const std::uint8_t parser = input.TakeByte();
-    const QString text = QString::fromUtf8(input.Rest());
+    QByteArrayView input(data, qsizetype(size));
+    const std::uint8_t parser = fuzz::TakeByte(input);
+    const QString text = QString::fromUtf8(input);
     constexpr void (*kChecks[])(const QString&) = {CheckFontRecord, CheckColumnWidths, CheckRecentList,
                                                    CheckSearchTypeIndex};
     kChecks[parser % 4](text);
