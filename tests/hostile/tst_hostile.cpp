@@ -38,6 +38,7 @@
 
 using namespace netsonde;
 using namespace netsonde::test;
+
 namespace {
 
 constexpr int kWaitMs = 30000;
