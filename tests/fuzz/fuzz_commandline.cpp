@@ -2,7 +2,6 @@
 // Command lines of any arguments: the input's NUL bytes separate them.
 
 #include "FuzzCheck.h"
-#include "FuzzInput.h"
 
 #include "app/CommandLineOptions.h"
 
@@ -32,7 +31,7 @@ bool IsSwitch(const QString& argument)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QStringList arguments = ArgumentsOf(fuzz::FuzzInput(data, size).Rest());
+    const QStringList arguments = ArgumentsOf(QByteArrayView(data, qsizetype(size)));
     bool bCommandLine = false;
     QString strCommandLine;
     CCommandLineOptions(bCommandLine, strCommandLine).ParseCommandLine(arguments);

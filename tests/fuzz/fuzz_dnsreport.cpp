@@ -73,9 +73,8 @@ void CheckNameAt(QByteArrayView message, qsizetype offset)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzz::FuzzInput input(data, size);
-    const std::uint8_t nameOffset = input.TakeByte();
-    const QByteArrayView message = input.Rest();
+    QByteArrayView message(data, qsizetype(size));
+    const std::uint8_t nameOffset = fuzz::TakeByte(message);
     CheckReport(message, false);
     CheckReport(message, true);
     CheckJson(message);

@@ -64,11 +64,10 @@ void CheckShownText(const QString& shown, QByteArrayView text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzz::FuzzInput input(data, size);
-    const std::uint8_t choice = input.TakeByte();
+    QByteArrayView text(data, qsizetype(size));
+    const std::uint8_t choice = fuzz::TakeByte(text);
     const QueryFunction function = kFunctions[(choice >> 6) % 3];
-    const QByteArrayView lengths = input.TakeBytes(choice & 0x3F);
-    const QByteArrayView text = input.Rest();
+    const QByteArrayView lengths = fuzz::TakeBytes(text, choice & 0x3F);
     const QList<QByteArrayView> chunks = CutIntoChunks(text, lengths);
 
     const QString drained = DrainedInChunks(function, chunks);

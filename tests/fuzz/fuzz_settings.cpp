@@ -11,7 +11,6 @@
 #include "settings/FontRecord.h"
 #include "settings/SettingsStore.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 using namespace netsonde;
@@ -55,10 +54,8 @@ void CheckRecentList(const QString& text)
 // The settings folder of this run: a fuzzer never writes the user's own.
 void UseOwnSettingsFolder()
 {
-    static QTemporaryDir folder;
-    static const bool set = qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
-    Q_UNUSED(set);
-    QCoreApplication::setApplicationName(QStringLiteral("netsonde-fuzz"));
+    static const QTemporaryDir folder;
+    qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
 }
 
 // Whatever the stored value, the index read is a number it holds or the
@@ -81,9 +78,9 @@ void CheckSearchTypeIndex(const QString& text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzz::FuzzInput input(data, size);
-    const std::uint8_t parser = input.TakeByte();
-    const QString text = QString::fromUtf8(input.Rest());
+    QByteArrayView input(data, qsizetype(size));
+    const std::uint8_t parser = fuzz::TakeByte(input);
+    const QString text = QString::fromUtf8(input);
     constexpr void (*kChecks[])(const QString&) = {CheckFontRecord, CheckColumnWidths, CheckRecentList,
                                                    CheckSearchTypeIndex};
     kChecks[parser % 4](text);

@@ -4,8 +4,8 @@
 
 #include "FuzzCheck.h"
 
-#include <QDir>
-#include <QFile>
+#include "support/FileHelpers.h"
+
 #include <QTest>
 
 class TestFuzzSeeds : public QObject {
@@ -24,9 +24,7 @@ private Q_SLOTS:
     void seed()
     {
         QFETCH(QString, path);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
+        const QByteArray bytes = netsonde::test::FileBytes(path);
         try {
             LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                    static_cast<std::size_t>(bytes.size()));

@@ -16,7 +16,6 @@
 #include "dns/LookupFixture.h"
 #include "icmp/IcmpWindowFixture.h"
 #include "mainwindow/CommonDialogsAnswers.h"
-#include "netns/LabEnvironment.h"
 #include "phonebook/PhonebookFiles.h"
 #include "query/QueryTestSupport.h"
 #include "support/FileHelpers.h"
@@ -25,7 +24,6 @@
 
 #include "phonebook/Phonebook.h"
 #include "platform/AppMessages.h"
-#include "platform/MessageBox.h"
 #include "query/ReceivedText.h"
 #include "query/TextQueryFunction.h"
 
@@ -40,15 +38,14 @@
 
 using namespace netsonde;
 using namespace netsonde::test;
-using echo::EchoSocketChoice;
-
-Q_DECLARE_METATYPE(EchoSocketChoice)
 
 namespace {
 
 constexpr int kWaitMs = 30000;
 constexpr int kATypeIndex = 1;
 constexpr std::uint16_t kStrangerPort = 5353; // the destination's other port
+constexpr char kRealAddress[] = "\x0a\x01\x02\x03";
+constexpr char kForgedAddress[] = "\x0a\x06\x06\x06";
 // The system resolver gives up after this long (the resolv.conf of main).
 constexpr int kResolverTimeoutMs = 2000;
 
@@ -109,14 +106,6 @@ bool FillDisk(const QString& path, qsizetype leave = 0)
     return written > 0;
 }
 
-QStringList Addresses(const CPhonebook& phonebook)
-{
-    QStringList addresses;
-    for (const auto& entry : phonebook.Entries())
-        addresses << entry.address;
-    return addresses;
-}
-
 QStringList FilesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
@@ -136,41 +125,27 @@ QList<int> NameServerSockets()
             BindInsideNamespace(nameSpace, SOCK_DGRAM, destination, kStrangerPort)};
 }
 
-// A good answer about www.example with one address.
-QByteArray AddressAnswer(const char* address)
+// A good answer about www.example with one address, padded with zero bytes
+// to the size given.
+QByteArray AddressAnswer(const char* address, qsizetype size = 0)
 {
-    return DnsMessageBuilder().Header(0x4242, 0x81, 0x80, 1, 1, 0, 0).Name({"www", "example"}).Question(1, 1)
-        .Pointer(12).Fields(1, 1, 300, QByteArray(address, 4));
-}
-
-// A TXT record's strings filling a datagram of exactly `size` bytes.
-QByteArray TxtDatagramOf(qsizetype size)
-{
-    const qsizetype rdLength = size - 12 - 1 - 10;
-    QByteArray rdata;
-    while (rdata.size() < rdLength) {
-        const qsizetype length = std::min<qsizetype>(255, rdLength - rdata.size() - 1);
-        rdata.append(char(length)).append(QByteArray(length, 't'));
-    }
-    return DnsMessageBuilder().Header(0x4242, 0x81, 0x80, 0, 1, 0, 0).Root().Fields(16, 1, 60, rdata);
+    const QByteArray answer = DnsMessageBuilder().Header(0x4242, 0x81, 0x80, 1, 1, 0, 0).Name({"www", "example"})
+        .Question(1, 1).Pointer(12).Fields(1, 1, 300, QByteArray(address, 4));
+    return answer.leftJustified(size, '\0');
 }
 
 // Counts the window messages delivered to any object of this thread.
 class CAppMessageCounter : public QObject {
 public:
     CAppMessageCounter() { qApp->installEventFilter(this); }
-    ~CAppMessageCounter() override { qApp->removeEventFilter(this); }
-    int Count() const { return m_count; }
+    int count = 0;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        m_count += event->type() >= WM_APP_HOST_RESOLVED && event->type() <= WM_APP_ADDRESS_RESOLVED;
+        count += event->type() >= WM_APP_HOST_RESOLVED && event->type() <= WM_APP_ADDRESS_RESOLVED;
         return false;
     }
-
-private:
-    int m_count = 0;
 };
 
 } // namespace
@@ -216,37 +191,28 @@ private Q_SLOTS:
         QVERIFY(boxes.Texts().isEmpty());
     }
 
-    // How each shape is reported is the report's own test, and a datagram
-    // too large the lookup flow's; here the largest one travels the lab and is
-    // read whole. A datagram from anyone but the name server must be ignored
-    // (otherwise any host could inject a forged answer), and the name
-    // server's good answer follows it.
+    // How each shape is reported is the report's own test; here the largest
+    // datagram travels the lab and is read whole. A datagram from anyone but
+    // the name server must be ignored (otherwise any host could inject a forged
+    // answer), and the name server's good answer follows it.
     void nameServerAnswers_data()
     {
         QTest::addColumn<Sender>("sender");
         QTest::addColumn<QByteArray>("datagram");
-        QTest::addColumn<QString>("output");
-        QTest::newRow("exactly the largest datagram")
-            << Sender::NameServer << TxtDatagramOf(kDnsMaxAnswerSize)
-            << "Answer Section:\r\n   Name=\r\n   Type=TXT, Class=1, TTL=60, RDLENGTH=977\r\n"
-                   + ("   TXT=" + QString(255, 't') + "\r\n").repeated(3) + "   TXT=" + QString(208, 't')
-                   + "\r\n---\r\n";
-        const QString real = "Answer Section:\r\n   Name=www.example\r\n"
-                             "   Type=A, Class=1, TTL=300, RDLENGTH=4\r\n   IP Address=10.1.2.3\r\n---\r\n";
-        const QByteArray forged = AddressAnswer("\x0a\x06\x06\x06");
-        QTest::newRow("other address") << Sender::OtherAddress << forged << real;
-        QTest::newRow("other port") << Sender::OtherPort << forged << real;
-        QTest::newRow("other address, oversized") << Sender::OtherAddress << TxtDatagramOf(4096) << real;
-        QTest::newRow("other address, empty") << Sender::OtherAddress << QByteArray() << real;
+        const QByteArray forged = AddressAnswer(kForgedAddress);
+        QTest::newRow("exactly the largest datagram") << Sender::NameServer << AddressAnswer(kRealAddress, 1000);
+        QTest::newRow("other address") << Sender::OtherAddress << forged;
+        QTest::newRow("other port") << Sender::OtherPort << forged;
+        QTest::newRow("other address, oversized") << Sender::OtherAddress << AddressAnswer(kForgedAddress, 4096);
+        QTest::newRow("other address, empty") << Sender::OtherAddress << QByteArray();
     }
     void nameServerAnswers()
     {
         QFETCH(Sender, sender);
         QFETCH(QByteArray, datagram);
-        QFETCH(QString, output);
         CScriptedNameServer::Script script{{int(sender), datagram}};
         if (sender != Sender::NameServer)
-            script.append({int(Sender::NameServer), AddressAnswer("\x0a\x01\x02\x03")});
+            script.append({int(Sender::NameServer), AddressAnswer(kRealAddress)});
         CMessageBoxRecorder boxes;
         CScriptedNameServer server(script, NameServerSockets());
         QVERIFY2(server.IsServing(), "the name server cannot bind its sockets in the lab");
@@ -255,7 +221,8 @@ private Q_SLOTS:
         window.dialog->OnGo();
         QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), kWaitMs);
         QVERIFY(boxes.Texts().isEmpty());
-        QCOMPARE(window.Output(), output);
+        QCOMPARE(window.Output(), "Answer Section:\r\n   Name=www.example\r\n"
+                                  "   Type=A, Class=1, TTL=300, RDLENGTH=4\r\n   IP Address=10.1.2.3\r\n---\r\n");
     }
 
     void settingsThatCannotBeWritten_data()
@@ -265,8 +232,8 @@ private Q_SLOTS:
         QTest::newRow("no settings folder, none can be made") << false;
     }
     // The window opens, runs its commands and closes with settings it cannot
-    // write, and the next one opens: a settings file stays as it was and is
-    // read again, a missing folder stays missing.
+    // write: a settings file stays as it was and is read again, a missing
+    // folder stays missing.
     void settingsThatCannotBeWritten()
     {
         QFETCH(bool, folderExists);
@@ -277,7 +244,6 @@ private Q_SLOTS:
         if (!folderExists)
             QVERIFY(QDir(folder).removeRecursively());
         const QByteArray before = FileBytes(file);
-        QCOMPARE(before.isEmpty(), !folderExists);
         const CScopedMount readOnly(folderExists ? folder : QFileInfo(folder).absolutePath());
         QVERIFY2(readOnly.Failure().isEmpty(), qPrintable(readOnly.Failure()));
 
@@ -293,9 +259,6 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo::exists(folder), folderExists);
         QCOMPARE(SettingsStore::ReadText(QStringLiteral("Test"), QStringLiteral("Kept")),
                  folderExists ? QStringLiteral("yes") : QString());
-        dialog = OpenMainDialog();
-        QVERIFY(dialog->isVisible());
-        dialog->close();
         QVERIFY(boxes.Texts().isEmpty());
     }
 
@@ -309,7 +272,6 @@ private Q_SLOTS:
         QVERIFY2(readOnly.Failure().isEmpty(), qPrintable(readOnly.Failure()));
         CPhonebook phonebook;
         QVERIFY(!phonebook.Open(path));
-        QVERIFY(!phonebook.Remove(0));
         QCOMPARE(FileBytes(path), stored);
     }
 
@@ -322,33 +284,29 @@ private Q_SLOTS:
         QVERIFY2(disk.Failure().isEmpty(), qPrintable(disk.Failure()));
         const QString path = folder.filePath(QStringLiteral("Netsonde.pbk"));
         QByteArray records;
-        QStringList addresses;
         for (int i = 10; i < 26; ++i)
-            records += Record((addresses << QStringLiteral("r%1.example").arg(i)).last().toLatin1());
+            records += Record("r" + QByteArray::number(i) + ".example");
         QVERIFY(WriteFile(path, records));
         CPhonebook phonebook;
         QVERIFY(phonebook.Open(path));
         QVERIFY(FillDisk(folder.filePath(QStringLiteral("filler"))));
 
         QCOMPARE(phonebook.Add(QStringLiteral("new.example")), PhonebookAddResult::WriteFailed);
-        QCOMPARE(Addresses(phonebook), addresses);
+        QCOMPARE(phonebook.Entries().size(), 16);
         phonebook.Close();
         QVERIFY(FileBytes(path).startsWith(records));
         QVERIFY(phonebook.Open(path));
-        QCOMPARE(Addresses(phonebook), addresses);
+        QCOMPARE(phonebook.Entries().size(), 16);
     }
 
     void saveFails_data()
     {
         QTest::addColumn<Disk>("disk");
-        QTest::addColumn<qsizetype>("freeBytes");
         QTest::addColumn<bool>("earlierFile");
-        QTest::newRow("full, new file") << Disk::Full << qsizetype(0) << false;
-        QTest::newRow("full, file replaced") << Disk::Full << qsizetype(0) << true;
-        QTest::newRow("room for part of it") << Disk::Full << qsizetype(8192) << false;
-        QTest::newRow("room for part of it, file replaced") << Disk::Full << qsizetype(8192) << true;
-        QTest::newRow("read-only folder") << Disk::ReadOnlyFolder << qsizetype(0) << true;
-        QTest::newRow("read-only file") << Disk::ReadOnlyFile << qsizetype(0) << true;
+        QTest::newRow("room for part of it") << Disk::Full << false;
+        QTest::newRow("room for part of it, file replaced") << Disk::Full << true;
+        QTest::newRow("read-only folder") << Disk::ReadOnlyFolder << true;
+        QTest::newRow("read-only file") << Disk::ReadOnlyFile << true;
     }
     // The failure is told with the path, and the folder holds what it held
     // before: the earlier file whole, or no file at all. Save writes a
@@ -357,7 +315,6 @@ private Q_SLOTS:
     void saveFails()
     {
         QFETCH(Disk, disk);
-        QFETCH(qsizetype, freeBytes);
         QFETCH(bool, earlierFile);
         CCommonDialogsAnswers answers;
         CMessageBoxRecorder boxes;
@@ -372,7 +329,7 @@ private Q_SLOTS:
         if (full && earlierFile)
             QVERIFY(WriteFile(path, earlier));
         if (full)
-            QVERIFY(FillDisk(folder.filePath(QStringLiteral("filler")), freeBytes));
+            QVERIFY(FillDisk(folder.filePath(QStringLiteral("filler")), 8192));
         const QStringList filesBefore = FilesIn(folder.path());
 
         // The Finger tab after a run, its pane holding the text, Save answered with the path.
@@ -435,33 +392,27 @@ private Q_SLOTS:
         // The socket's deferred deletion runs without its window.
         QTest::qWait(resolving ? kResolverTimeoutMs + 1000 : 100);
         QVERIFY(OpenDescriptorCount() <= descriptors);
-        QCOMPARE(messages.Count(), 0);
+        QCOMPARE(messages.count, 0);
         QVERIFY(boxes.Texts().isEmpty());
     }
 
-    // Ping's pause and its wait for a reply, each socket kind forced in turn
-    // (TraceRoute's probe wait is closed on in the ICMP lab test): the worker
-    // lets go of the echo service long before its wait would have ended, and
-    // no message box appears.
+    // Ping's pause and its wait for a reply, over a datagram socket (both
+    // kinds wait in the same poll, and the ICMP lab test wakes each kind): the
+    // worker lets go of the echo service long before its wait would have
+    // ended, and no message box appears.
     void closeWhileTheWorkerWaits_data()
     {
-        QTest::addColumn<EchoSocketChoice>("choice");
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("status"); // while the worker waits
-        const std::pair<const char*, EchoSocketChoice> kinds[] = {{"datagram", EchoSocketChoice::DatagramOnly},
-                                                                  {"raw", EchoSocketChoice::RawOnly}};
-        for (const auto& [name, choice] : kinds) {
-            QTest::addRow("%s, ping pause", name) << choice << Destination() << QStringLiteral("Waiting for 10000 ms");
-            QTest::addRow("%s, ping blocked", name) << choice << Silent() << QStringLiteral("Waiting for response ...");
-        }
+        QTest::newRow("ping pause") << Destination() << QStringLiteral("Waiting for 10000 ms");
+        QTest::newRow("ping blocked") << Silent() << QStringLiteral("Waiting for response ...");
     }
     void closeWhileTheWorkerWaits()
     {
-        QFETCH(EchoSocketChoice, choice);
         QFETCH(QString, host);
         QFETCH(QString, status);
         CMessageBoxRecorder boxes;
-        const auto service = echo::LoadEchoService(choice);
+        const auto service = echo::LoadEchoService(echo::EchoSocketChoice::DatagramOnly);
         QVERIFY2(service->IsLoaded(IpFamily::IPv4), service->Description(IpFamily::IPv4).c_str());
         auto window = OpenIcmpWindow(service);
         SetPing(*window.dialog, host, 5, 10000, false, 60); // five pings 10 s apart, each waiting 60 s
