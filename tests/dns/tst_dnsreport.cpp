@@ -135,16 +135,11 @@ private Q_SLOTS:
         };
         row("name, A", "www.example.com", kTypeA, Query("www.example.com"));
         row("leading dot gives the empty name", ".www.example.com", kTypeA, Query(""));
-        row("two dots end the name", "www..example.com", kTypeA, Query("www"));
         row("short address reversed as written", "10.1", kTypePtr, Query("1.10.IN-ADDR.ARPA", 12));
-        row("hexadecimal address reversed as written", "0x7f.1", kTypePtr, Query("1.0x7f.IN-ADDR.ARPA", 12));
         row("255.255.255.255 not reversed", "255.255.255.255", kTypeA, Query("255.255.255.255"));
         row("five parts is a name", "1.2.3.4.5", kTypeA, Query("1.2.3.4.5"));
-        row("UTF-8 bytes of the text", QString::fromUtf8("b\xC3\xBC" "cher.de"), kTypeA, Query("b\xC3\xBC" "cher.de"));
         row("IPv6 address in upper case, nibbles in lower case", "FE80::ABCD", kTypePtr,
             Query("d.c.b.a.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.e.f.ip6.arpa", 12));
-        row("IPv4-mapped IPv6 address reversed by nibbles", "::ffff:10.1.2.3", kTypePtr,
-            Query("3.0.2.0.1.0.a.0.f.f.f.f.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.ip6.arpa", 12));
         row("not an IPv6 address is a name", "2001:db8::1::2", kTypePtr, Query("2001:db8::1::2", 12));
         row("63-byte label", Repeated('x', 63) + ".de", kTypeA, Query(QByteArray(63, 'x') + ".de"));
         const QString fullName = FifteenLongLabels() + Repeated('y', 46);
@@ -170,7 +165,6 @@ private Q_SLOTS:
         const QString labelTooLong = QStringLiteral("A part of the host name is longer than 63 bytes");
         const QString queryTooLong = QStringLiteral("The host name is too long to fit in a query");
         QTest::newRow("resolver entry") << "a" << "Use Winsock Function GetHostByX" << undefined;
-        QTest::newRow("unknown text") << "a" << "AAAA - IPv6 address" << undefined;
         QTest::newRow("case differs") << "a" << "a - Host address" << undefined;
         QTest::newRow("trailing blank") << "a" << "A - Host address " << undefined;
         QTest::newRow("undefined type wins over a long label") << Repeated('x', 64) << "Bogus" << undefined;
@@ -179,7 +173,6 @@ private Q_SLOTS:
         QTest::newRow("64 two-byte characters") << QString(32, QChar(0xE9)) << kTypeA << labelTooLong;
         // One label of 47 after 960 bytes makes the query 12 + 960 + 48 + 1 + 4 = 1025 bytes.
         QTest::newRow("query of 1025 bytes") << FifteenLongLabels() + Repeated('y', 47) << kTypeA << queryTooLong;
-        QTest::newRow("many short labels") << QString("label.").repeated(200) << kTypeA << queryTooLong;
     }
     void refused()
     {
@@ -194,7 +187,6 @@ private Q_SLOTS:
     {
         QCOMPARE(DnsQueryIdForTime(0x12345678), quint16{0x5678});
         QCOMPARE(DnsQueryIdForTime(0x1FFFF), quint16{0xFFFF});
-        QCOMPARE(DnsQueryIdForTime(0x20000), quint16{0});
         const qint64 before = QDateTime::currentSecsSinceEpoch();
         const quint16 id = CurrentDnsQueryId();
         const qint64 after = QDateTime::currentSecsSinceEpoch();
@@ -305,7 +297,6 @@ private Q_SLOTS:
         const char* const notImplemented = "   RDATA=Not yet implemented\r\n";
         row("A with RDLENGTH 16", 1, "\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x80\xFF"_wire, "A",
             "   IP Address=0.1.2.3.4.5.6.7.8.9.10.11.12.13.128.255\r\n");
-        row("MR", 9, Rdata().Root(), "MR", "   MR=\r\n");
         row("SOA", 6,
             Rdata().Labels({"ns1"}).Pointer(12).Labels({"hostmaster"}).Pointer(12)
                 .U32(2024010101).U32(7200).U32(0x80000000).U32(0xFFFFFFFF).U32(300), "SOA",
@@ -333,16 +324,9 @@ private Q_SLOTS:
             Reply(2, 0, 0).Pointer(12).Fields(10, 1, 60, "\x00\x01\xC0"_wire).Pointer(12).Fields(1, 1, 60, kAddress1),
             AnswerHead("UNDEFINED", 60, 3) + notImplemented
                 + "   Name=example.com\r\n   Type=A, Class=1, TTL=60, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n---\r\n");
-        const auto fields = [](const char* tag, int type, int rclass, quint32 ttl, const char* shown,
-                               const char* lines) {
-            Row(tag, Reply(1, 0, 0).Pointer(12).Fields(type, rclass, ttl, QByteArray()),
-                QStringLiteral("Answer Section:\r\n   Name=example.com\r\n   Type=%1, RDLENGTH=0\r\n%2---\r\n")
-                    .arg(QLatin1String(shown), QLatin1String(lines)));
-        };
-        fields("TYPE, CLASS and TTL at their largest", 65535, 65535, 0xFFFFFFFF, "UNDEFINED, Class=65535, TTL=-1",
-               notImplemented);
-        fields("TTL 0x7FFFFFFF", 1, 1, 0x7FFFFFFF, "A, Class=1, TTL=2147483647", "   IP Address=\r\n");
-        fields("TTL 0x80000000", 1, 1, 0x80000000, "A, Class=1, TTL=-2147483648", "   IP Address=\r\n");
+        Row("TYPE, CLASS and TTL at their largest", Reply(1, 0, 0).Pointer(12).Fields(65535, 65535, 0xFFFFFFFF, 0),
+            "Answer Section:\r\n   Name=example.com\r\n   Type=UNDEFINED, Class=65535, TTL=-1, RDLENGTH=0\r\n"
+                + QString(notImplemented) + "---\r\n");
 
         // Which headings show, for the counts of the three sections.
         const QString answers = QStringLiteral("Answer Section:\r\n");
@@ -373,18 +357,14 @@ private Q_SLOTS:
                 + R"j(], "additional": [)j" + JsonRecord("", "AAAA", 28, 60, 16, R"j(, "address": "::ffff:192.0.2.1")j")
                 + "]}");
         // Every question is read: otherwise the answer would be read from the middle of the second question.
-        Row("two questions, 1 0 0",
-            ReplyHeader(2, 1, 0, 0).Name({"a"}).Question(1, 1).Name({"b"}).Question(1, 1).Raw(AddressRecord(1)),
-            answers + r1 + "---\r\n");
+        Row("two questions, 1 0 0, verbose",
+            ReplyHeader(2, 1, 0, 0).Name({"a"}).Question(0, 1).Name({"b"}).Question(253, 1).Raw(AddressRecord(1)),
+            VerboseHead(2, 1, 0, 0) + "   Name=a, QTYPE=UNDEFINED, QCLASS=1\r\n   Name=b, QTYPE=MAILB, QCLASS=1\r\n"
+                + answers + r1 + "---\r\n", true);
 
         // The verbose form: the header and the questions first.
         Row("verbose, root question, QTYPE ALL, QCLASS 255", ReplyHeader(1, 0, 0, 0).Root().Question(255, 255),
             VerboseHead(1, 0, 0, 0) + "   Name=, QTYPE=ALL, QCLASS=255\r\n---\r\n", true);
-        Row("verbose, QTYPE 0, 28, 33 and 253",
-            ReplyHeader(4, 0, 0, 0).Name({"a"}).Question(0, 1).Name({"b"}).Question(28, 1).Name({"c"})
-                .Question(33, 1).Name({"d"}).Question(253, 1),
-            VerboseHead(4, 0, 0, 0) + "   Name=a, QTYPE=UNDEFINED, QCLASS=1\r\n   Name=b, QTYPE=AAAA, QCLASS=1\r\n"
-                "   Name=c, QTYPE=SRV, QCLASS=1\r\n   Name=d, QTYPE=MAILB, QCLASS=1\r\n---\r\n", true);
         Row("verbose, QDCOUNT 0 with an answer", ReplyHeader(0, 1, 0, 0).Raw(AddressRecord(1)),
             VerboseHead(0, 1, 0, 0) + answers + r1 + "---\r\n", true);
         Row("verbose, counts 65535", ReplyHeader(0, 0xFFFF, 0xFFFF, 0xFFFF),
@@ -515,7 +495,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("hex");
         QTest::addColumn<QByteArray>("expected");
         const auto row = [](const char* tag, QByteArray hex, QByteArray text) { QTest::newRow(tag) << hex << text; };
-        row("all zero", "00000000000000000000000000000000", "::");
         row("run at the start", "00000000000000000000000000000001", "::1");
         row("run at the end", "fe800000000000000000000000000000", "fe80::");
         row("tie, the first run", "20010db8000000000001000000000001", "2001:db8::1:0:0:1");
