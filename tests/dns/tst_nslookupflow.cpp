@@ -60,16 +60,8 @@ const QString kAnswerReport = QStringLiteral("Answer Section:\r\n   Name=www.exa
                                              "   Type=A, Class=1, TTL=300, RDLENGTH=4\r\n"
                                              "   IP Address=10.1.2.3\r\n---\r\n");
 
-// A loopback port where nothing listens.
-quint16 ClosedPort()
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
-}
-
 // The window with the page filled, the name server asked on the given port.
-LookupWindow FilledWindow(const QString& host, int searchType, const QString& nameServer, quint16 port = 0)
+LookupWindow FilledWindow(const QString& host, int searchType, const QString& nameServer, quint16 port)
 {
     auto window = OpenLookupWindow();
     window.Function()->SetServerPort(port);
@@ -80,11 +72,6 @@ LookupWindow FilledWindow(const QString& host, int searchType, const QString& na
 void WaitUntilIdle(const LookupWindow& window)
 {
     QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), kWaitMs);
-}
-
-void CompleteRequest(const LookupWindow& window, int index, int error, const CHostEntry& entry = {})
-{
-    window.resolver->Complete(window.resolver->Requests().at(index).handle, error, entry);
 }
 
 QString LabVariable(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
@@ -260,7 +247,7 @@ private Q_SLOTS:
         QVERIFY(window.Output().isEmpty());
 
         const int error = resolved.isEmpty() ? kLookupHostNotFound : kLookupSucceeded;
-        CompleteRequest(window, 0, error, {QStringLiteral("ns.example"), {}, resolved});
+        window.resolver->Complete(window.resolver->Requests().at(0).handle, error, {"ns.example", {}, resolved});
         WaitUntilIdle(window);
         QCOMPARE(server.Queries().size(), int(output == kAnswerReport));
         QCOMPARE(window.Output(), output);
@@ -307,7 +294,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("nameServer"); // the resolver refuses "ns.nowhere"
-        QTest::addColumn<QByteArray>("answer"); // nothing listens when it is the good one
+        QTest::addColumn<QByteArray>("answer"); // the good one goes to port 53, where nothing listens in the lab
         QTest::addColumn<QString>("box");
         QTest::addColumn<MessageIcon>("icon");
         QTest::addColumn<bool>("exhausted"); // no file descriptor is left at the start
@@ -341,7 +328,7 @@ private Q_SLOTS:
         const bool listens = answer != AddressAnswer(1);
         CMessageBoxRecorder boxes;
         CScriptedNameServer server({answer});
-        auto window = FilledWindow(host, kATypeIndex, nameServer, listens ? server.Port() : ClosedPort());
+        auto window = FilledWindow(host, kATypeIndex, nameServer, listens ? server.Port() : kDnsServerPort);
         if (nameServer == QLatin1String("ns.nowhere"))
             window.resolver->RefuseNextRequest();
         QList<int> filler;
@@ -352,7 +339,8 @@ private Q_SLOTS:
             ::close(fd);
         QCOMPARE(window.resolver->Requests().size(), int(nameServer == QLatin1String("everyone.example")));
         if (!window.resolver->Requests().isEmpty())
-            CompleteRequest(window, 0, kLookupSucceeded, {"everyone", {}, {Address("255.255.255.255")}});
+            window.resolver->Complete(window.resolver->Requests().at(0).handle, kLookupSucceeded,
+                                      {"everyone", {}, {Address("255.255.255.255")}});
         WaitUntilIdle(window);
         QCOMPARE(boxes.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
         for (const auto& entry : boxes.Entries())
