@@ -243,7 +243,6 @@ private Q_SLOTS:
         // A pointer must point backwards, before the name that holds it: otherwise a loop would hang the decoder.
         row("pointer to itself", base().Pointer(13), 13, "", 15, bad);
         row("pointer forward", base().Pointer(15).Root(), 13, "", 15, bad);
-        row("pointer past the message", base().Pointer(0x3FFF), 13, "", 15, bad);
         row("label then pointer to its own start", base().Labels({"a"}).Pointer(13), 13, "a", 17, bad);
         // 13 = "a" -> 0; the name at 17 points to 13, and "b" at 19 points back to 17.
         row("chain that comes back", base().Labels({"a"}).Pointer(0).Pointer(13).Labels({"b"}).Pointer(17), 19,
