@@ -39,7 +39,6 @@ struct LookupWindow {
     {
         Page()->HostCombo()->setEditText(host);
         Control<QComboBox>(Page(), IDC_NS_SEARCH_TYPE)->setCurrentIndex(searchType);
-        Page()->UpdateNameServerEnabled();
         Control<QComboBox>(Page(), IDC_NS_SERVER)->setEditText(nameServer);
         Control<QCheckBox>(Page(), IDC_NS_VERBOSE)->setChecked(verbose);
         Control<QCheckBox>(Page(), IDC_NS_CLEAR)->setChecked(clearOutput);

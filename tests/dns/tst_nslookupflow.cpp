@@ -28,6 +28,7 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -106,14 +107,6 @@ std::pair<QString, QStringList> RunLookup(const QString& host, int searchType, c
     window.dialog->OnGo();
     WaitUntilIdle(window);
     return {window.Output(), boxes.Texts()};
-}
-
-int SearchTypeIndex(const QString& word)
-{
-    for (int i = 0; i < int(SearchTypeTable.size()); ++i)
-        if (QString::fromLatin1(SearchTypeTable[i].text).startsWith(word + QStringLiteral(" - ")))
-            return i;
-    qFatal("no search type %s", qPrintable(word));
 }
 
 } // namespace
@@ -382,7 +375,10 @@ private Q_SLOTS:
         QFETCH(QString, host);
         QFETCH(QString, digName);
         QFETCH(QString, type);
-        const auto [output, boxes] = RunLookup(host, SearchTypeIndex(type), server);
+        const auto entry = std::ranges::find_if(SearchTypeTable, [&type](const SearchType& searchType) {
+            return QString::fromLatin1(searchType.text).startsWith(type + QStringLiteral(" - "));
+        });
+        const auto [output, boxes] = RunLookup(host, int(entry - SearchTypeTable.begin()), server);
         QVERIFY2(boxes.isEmpty() && output.endsWith("---\r\n"), qPrintable(boxes.join('\n')));
         QString failure;
         const ReportShape expected = DigShape(server, digName, type == QLatin1String("ALL") ? "ANY" : type, &failure);
