@@ -140,7 +140,6 @@ private Q_SLOTS:
         row("five parts is a name", "1.2.3.4.5", kTypeA, Query("1.2.3.4.5"));
         row("IPv6 address in upper case, nibbles in lower case", "FE80::ABCD", kTypePtr,
             Query("d.c.b.a.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.e.f.ip6.arpa", 12));
-        row("not an IPv6 address is a name", "2001:db8::1::2", kTypePtr, Query("2001:db8::1::2", 12));
         row("63-byte label", Repeated('x', 63) + ".de", kTypeA, Query(QByteArray(63, 'x') + ".de"));
         const QString fullName = FifteenLongLabels() + Repeated('y', 46);
         row("query of 1024 bytes", fullName, kTypeA, Query(fullName.toLatin1()));
@@ -491,7 +490,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("hex");
         QTest::addColumn<QByteArray>("expected");
         const auto row = [](const char* tag, QByteArray hex, QByteArray text) { QTest::newRow(tag) << hex << text; };
-        row("run at the start", "00000000000000000000000000000001", "::1");
         row("run at the end", "fe800000000000000000000000000000", "fe80::");
         row("tie, the first run", "20010db8000000000001000000000001", "2001:db8::1:0:0:1");
         row("the longer run, not the first", "20010000000000010000000000000001", "2001:0:0:1::1");
