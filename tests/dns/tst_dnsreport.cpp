@@ -407,8 +407,6 @@ private Q_SLOTS:
                 .Pointer(41).Fields(1, 1, 0, kAddress1),
             AnswerHead("TXT", 0, 5) + "   TXT=b\r\n   TXT=cd\r\n" + additional
                 + "   Error: bad compression pointer in the additional section, record 1 (NAME)\r\n---\r\n");
-        Row("question pointing to itself", ReplyHeader(1, 1, 0, 0).Pointer(12).Question(1, 1),
-            "   Error: bad compression pointer in the question section, entry 1 (QNAME)\r\n---\r\n");
 
         // Datagrams cut short, said where.
         const QByteArray reply = Answer(1, kAddress1);
@@ -419,14 +417,10 @@ private Q_SLOTS:
             VerboseHead(1, 1, 0, 0) + CutShort("question section, entry 1 (QNAME)"), true);
         Row("inside QCLASS, verbose", reply.left(28),
             VerboseHead(1, 1, 0, 0) + CutShort("question section, entry 1 (QTYPE, QCLASS)"), true);
-        Row("inside the answer's label", Reply(1, 0, 0).Raw("\x03" "ww"_wire),
-            answers + CutShort("answer section, record 1 (NAME)"));
         Row("RDLENGTH past the end", Reply(1, 0, 0).Pointer(12).Fields(16, 1, 0, 1000).Raw("\x03" "abc"_wire),
             AnswerHead("TXT", 0, 1000) + CutShort("answer section, record 1 (RDATA)"));
         Row("second answer missing", Reply(2, 0, 0).Raw(AddressRecord(1)),
             answers + r1 + CutShort("answer section, record 2 (NAME)"));
-        Row("authority missing", Reply(1, 1, 1).Raw(AddressRecord(1)),
-            answers + r1 + authority + CutShort("authority section, record 1 (NAME)"));
         Row("inside an authority record", Reply(0, 2, 0).Raw(AddressRecord(1)).Raw(AddressRecord(2).left(9)),
             authority + r1 + "   Name=\r\n" + CutShort("authority section, record 2 (TYPE, CLASS, TTL, RDLENGTH)"),
             false, "{\"authority\": [" + JsonAddress(1) + R"j(, {"name": ""}], "error":
