@@ -215,9 +215,6 @@ private Q_SLOTS:
         QTest::newRow("a router answers last") << trace << "10.8.0.9" << v4 << 0u << false << Times{1, 2, 3}
                                                << Rows{at("10.8.0.1", 1), at("10.8.0.2", 2), at("10.8.0.3", 3)}
                                                << "3 hops, 3 answered, destination not reached" << QStringList{};
-        QTest::newRow("the last hop silent") << trace << "10.8.0.9" << v4 << 0u << false << Times{1, 2, -1}
-                                             << Rows{at("10.8.0.1", 1), at("10.8.0.2", 2), silent}
-                                             << "3 hops, 2 answered, destination not reached" << QStringList{};
         QTest::newRow("a silent host") << trace << "10.3.0.3" << v4 << 0u << false << Times{-1, -1, -1, -1}
                                        << Rows{silent, silent, silent, silent}
                                        << "4 hops, 0 answered, destination not reached" << QStringList{};
@@ -330,7 +327,6 @@ private Q_SLOTS:
         QTest::newRow("Ping, no service") << ping << "10.0.0.5" << none << noApi;
         QTest::newRow("TraceRoute, no service") << trace << "10.0.0.5" << none << noApi;
         QTest::newRow("Ping, unknown host") << ping << "nowhere.example" << loaded << unknown;
-        QTest::newRow("TraceRoute, unknown host") << trace << "nowhere.example" << loaded << unknown;
         QTest::newRow("Ping, no handle")
             << ping << "10.0.0.6" << refused
             << Opening(ping, "10.0.0.6") + QStringList{"box: Unable to access Ping service!", "Ready"};
@@ -358,7 +354,6 @@ private Q_SLOTS:
         QCOMPARE(window.dialog->IcmpAvailable(), loaded);
         if (!loaded) {
             QVERIFY(page->HostCombo()->toolTip().contains(QStringLiteral("ping_group_range")));
-            QVERIFY(page->toolTip().contains(QStringLiteral("setcap cap_net_raw+ep")));
             QCOMPARE(IcmpServiceDescription(window.dialog->EchoService().get()),
                      "IPv4: " + QString::fromStdString(service->Description(IpFamily::IPv4)) + "\r\nIPv6: "
                          + QString::fromStdString(service->Description(IpFamily::IPv6)));
