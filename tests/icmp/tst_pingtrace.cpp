@@ -374,7 +374,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<FunctionId>("function");
         QTest::addColumn<QString>("address");
-        QTest::newRow("Ping") << FunctionId::Ping << "10.5.0.5";
         QTest::newRow("TraceRoute") << FunctionId::TraceRoute << "10.5.0.5";
         QTest::newRow("Ping, IPv6") << FunctionId::Ping << "fd00:5::5";
     }
