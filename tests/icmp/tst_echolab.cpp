@@ -12,7 +12,6 @@
 #include <QtTest>
 
 #include <linux/icmp.h>
-#include <poll.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -156,23 +155,19 @@ private:
                 continue;
             // A machine that fell behind starts afresh rather than catching up at once.
             next = std::max(next + 1ms, Clock::now() - 10ms);
-            DrainUntil(next);
+            std::this_thread::sleep_until(next);
+            CountReplies();
         }
     }
 
-    // Reads (and counts) the echo replies that come in before the next request is due.
-    void DrainUntil(Clock::time_point next)
+    // Reads (and counts) the echo replies that came in meanwhile.
+    void CountReplies()
     {
-        const auto msLeft = [next] {
-            return std::max(0, int(std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count()));
-        };
-        for (pollfd watch{m_socket.Get(), POLLIN, 0}; ::poll(&watch, 1, msLeft()) > 0;) {
-            std::uint8_t packet[2048];
-            for (ssize_t size = 0; (size = ::recv(m_socket.Get(), packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
-                const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
-                if (headerSize < static_cast<std::size_t>(size) && packet[headerSize] == kIcmpEchoReply)
-                    ++m_replies;
-            }
+        std::uint8_t packet[2048];
+        for (ssize_t size = 0; (size = ::recv(m_socket.Get(), packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
+            const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
+            if (headerSize < static_cast<std::size_t>(size) && packet[headerSize] == kIcmpEchoReply)
+                ++m_replies;
         }
     }
 
