@@ -12,7 +12,6 @@
 #include <QtTest>
 
 #include <linux/icmp.h>
-#include <poll.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -98,10 +97,6 @@ bool UnreachableReportSeen(const UniqueFd& watch, IpFamily family, const CIpAddr
     return false;
 }
 
-template <typename Value>
-Value Cell(Value value) { return value; }
-QByteArray Cell(const char* text) { return text; } // the host names of the lab's variables
-
 // A row for each socket kind of each family (IPv4 only when asked), named
 // by the kind then `what`, with the given values after the kind's.
 template <typename... Values>
@@ -120,7 +115,7 @@ void AddKindRows(bool ipv4Only, const char* what, Values... values)
         if (ipv4Only && kind.family != IpFamily::IPv4)
             continue;
         QTestData& row = QTest::addRow("%s%s", kind.name, what) << kind.choice << kind.family;
-        ((row << Cell(values)), ...);
+        ((row << values), ...);
     }
 }
 
@@ -160,23 +155,19 @@ private:
                 continue;
             // A machine that fell behind starts afresh rather than catching up at once.
             next = std::max(next + 1ms, Clock::now() - 10ms);
-            DrainUntil(next);
+            std::this_thread::sleep_until(next);
+            CountReplies();
         }
     }
 
-    // Reads (and counts) the echo replies that come in before the next request is due.
-    void DrainUntil(Clock::time_point next)
+    // Reads (and counts) the echo replies that came in meanwhile.
+    void CountReplies()
     {
-        const auto msLeft = [next] {
-            return std::max(0, int(std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count()));
-        };
-        for (pollfd watch{m_socket.Get(), POLLIN, 0}; ::poll(&watch, 1, msLeft()) > 0;) {
-            std::uint8_t packet[2048];
-            for (ssize_t size = 0; (size = ::recv(m_socket.Get(), packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
-                const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
-                if (headerSize < static_cast<std::size_t>(size) && packet[headerSize] == kIcmpEchoReply)
-                    ++m_replies;
-            }
+        std::uint8_t packet[2048];
+        for (ssize_t size = 0; (size = ::recv(m_socket.Get(), packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
+            const std::size_t headerSize = (packet[0] & 0x0F) * 4u;
+            if (headerSize < static_cast<std::size_t>(size) && packet[headerSize] == kIcmpEchoReply)
+                ++m_replies;
         }
     }
 
@@ -224,13 +215,11 @@ private Q_SLOTS:
         AddKinds();
         QTest::addColumn<std::size_t>("dataSize");
         QTest::addColumn<int>("ttl"); // -1: none
-        QTest::addColumn<QByteArray>("target");
-        QTest::addColumn<QByteArray>("answerer"); // none: no reply
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("answerer"); // none: no reply
         QTest::addColumn<std::uint32_t>("timeoutMs");
         const std::size_t ping = kPingData.size(), hop = kHopData.size();
         AddKindRows(false, ", no data", std::size_t{0}, -1, "DESTINATION", "DESTINATION", 5000u);
-        AddKindRows(false, ", ping data", ping, -1, "DESTINATION", "DESTINATION", 5000u);
-        AddKindRows(false, ", longer than the link's MTU", std::size_t{4000}, -1, "DESTINATION", "DESTINATION", 5000u);
         AddKindRows(false, ", largest data", kMaxEchoDataSize, -1, "DESTINATION", "DESTINATION", 5000u);
         AddKindRows(false, ", ttl 1: router1", hop, 1, "DESTINATION", "ROUTER1", 5000u);
         AddKindRows(false, ", ttl 2: router2", hop, 2, "DESTINATION", "ROUTER2", 5000u);
@@ -253,13 +242,13 @@ private Q_SLOTS:
     {
         QFETCH(std::size_t, dataSize);
         QFETCH(int, ttl);
-        QFETCH(QByteArray, target);
-        QFETCH(QByteArray, answerer);
+        QFETCH(QString, target);
+        QFETCH(QString, answerer);
         QFETCH(std::uint32_t, timeoutMs);
         OPEN_HANDLE(handle);
         const std::vector<std::uint8_t> data(dataSize, 0xAA);
         const auto hopLimit = ttl < 0 ? std::nullopt : std::optional(static_cast<std::uint8_t>(ttl));
-        const auto [reply, elapsedMs] = TimedSend(*handle, LabIp(family, target), data, hopLimit, timeoutMs);
+        const auto [reply, elapsedMs] = TimedSend(*handle, LabIp(family, target.toLatin1()), data, hopLimit, timeoutMs);
         const QString timing = QStringLiteral("%1 ms reported, %2 ms elapsed").arg(reply.roundTripMs).arg(elapsedMs);
         QCOMPARE(reply.replyCount, answerer.isEmpty() ? 0u : 1u);
         if (answerer.isEmpty()) {
@@ -267,7 +256,7 @@ private Q_SLOTS:
             QVERIFY2(silent ? elapsedMs >= timeoutMs && elapsedMs < timeoutMs + 5000 : elapsedMs < timeoutMs / 2,
                      qPrintable(timing));
         } else {
-            COMPARE_ADDRESS(reply.address, LabIp(family, answerer));
+            COMPARE_ADDRESS(reply.address, LabIp(family, answerer.toLatin1()));
             const qint64 leastMs = target == "ABSENT" ? 2000 : 0;
             QVERIFY2(reply.roundTripMs <= elapsedMs && reply.roundTripMs >= leastMs, qPrintable(timing));
         }
@@ -329,12 +318,6 @@ private Q_SLOTS:
         QCOMPARE(waiting->SendEcho(lab.destination, kHopData, std::uint8_t{1}, 0).replyCount, 0u);
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         QVERIFY2(waitsOutSilentHost(500), "an answer to an earlier request ended the wait");
-
-        QCOMPARE(waiting->SendEcho(lab.destination, kHopData, std::uint8_t{1}, 0).replyCount, 0u);
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        const EchoReply fresh = waiting->SendEcho(lab.destination, kHopData, std::uint8_t{2}, 5000);
-        QCOMPARE(fresh.replyCount, 1u);
-        COMPARE_ADDRESS(fresh.address, LabIp(family, "ROUTER2"));
     }
 
     void wakesEndWaits_data() { KindsOnly(); }

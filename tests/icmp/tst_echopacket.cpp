@@ -92,10 +92,9 @@ Bytes OurPacket(bool v6, const Bytes& icmp, bool toRouter = false)
               : IpPacket(kSource, toRouter ? kRouter : kDestination, icmp);
 }
 
-Bytes OurRequest(bool v6 = false, std::size_t headerWords = 5)
+Bytes OurRequest(bool v6 = false)
 {
-    const Bytes icmp = IcmpMessage(v6 ? kIcmpv6EchoRequest : kIcmpEchoRequest, kIdentifier, kSequence);
-    return v6 ? OurPacket(true, icmp) : IpPacket(kSource, kDestination, icmp, headerWords);
+    return OurPacket(v6, IcmpMessage(v6 ? kIcmpv6EchoRequest : kIcmpEchoRequest, kIdentifier, kSequence));
 }
 
 Bytes Prefix(Bytes bytes, std::size_t size)
@@ -116,7 +115,6 @@ private Q_SLOTS:
         QTest::addColumn<IpFamily>("family");
         QTest::addColumn<Bytes>("data");
         QTest::newRow("no data") << IpFamily::IPv4 << Bytes{};
-        QTest::newRow("ping data") << IpFamily::IPv4 << Bytes(64, 0xAA);
         QTest::newRow("odd length") << IpFamily::IPv4 << Bytes{1, 2, 3, 4, 5};
         QTest::newRow("ICMPv6, ping data") << IpFamily::IPv6 << Bytes(64, 0xAA);
     }
@@ -156,21 +154,19 @@ private Q_SLOTS:
                 const Bytes message = IcmpMessage(reply, identifier, sequence, Bytes(64, 0xAA));
                 return v6 ? message : IpPacket(kDestination, kSource, message);
             };
-            const auto report = [v6](std::uint8_t type, std::uint8_t quoted, int sequence, bool toRouter = false) {
-                const Bytes icmp = IcmpMessage(quoted, kIdentifier, std::uint16_t(sequence));
+            const auto report = [v6](std::uint8_t type, std::uint8_t quoted, bool toRouter = false) {
+                const Bytes icmp = IcmpMessage(quoted, kIdentifier, kSequence);
                 return Report(v6, type, OurPacket(v6, icmp, toRouter));
             };
             const char* f = v6 ? "ICMPv6, " : "";
             QTest::addRow("%secho reply", f) << probe << answer(kIdentifier, kSequence) << true;
             QTest::addRow("%secho reply, other identifier", f) << probe << answer(kIdentifier + 1, kSequence) << false;
             QTest::addRow("%secho reply, other sequence", f) << probe << answer(kIdentifier, kSequence - 1) << false;
-            QTest::addRow("%stime exceeded", f) << probe << report(exceeded, request, kSequence) << true;
-            QTest::addRow("%sunreachable", f) << probe << report(unreachable, request, kSequence) << true;
-            QTest::addRow("%sreport for another destination", f) << probe << report(exceeded, request, kSequence, true)
+            QTest::addRow("%stime exceeded", f) << probe << report(exceeded, request) << true;
+            QTest::addRow("%sunreachable", f) << probe << report(unreachable, request) << true;
+            QTest::addRow("%sreport for another destination", f) << probe << report(exceeded, request, true)
                                                                   << false;
-            QTest::addRow("%sreport for another sequence", f) << probe << report(exceeded, request, kSequence + 1)
-                                                               << false;
-            QTest::addRow("%sreport quoting an echo reply", f) << probe << report(exceeded, reply, kSequence) << false;
+            QTest::addRow("%sreport quoting an echo reply", f) << probe << report(exceeded, reply) << false;
             const EchoProbe otherFamily = v6 ? kProbe : kProbe6;
             QTest::addRow("%sanswer of the other family", f) << otherFamily << answer(kIdentifier, kSequence) << false;
         }
@@ -181,8 +177,6 @@ private Q_SLOTS:
             return IpPacket(kDestination, kSource, message, headerWords, protocol, version);
         };
         QTest::newRow("echo reply after header options") << kProbe << reply(7) << true;
-        QTest::newRow("report quoting header options")
-            << kProbe << Report(false, kIcmpTimeExceeded, OurRequest(false, 6)) << true;
         QTest::newRow("parameter problem") << kProbe << Report(false, 12, OurRequest()) << false;
         Bytes udp = OurRequest();
         udp[9] = 17;
@@ -253,16 +247,13 @@ private Q_SLOTS:
         QTest::newRow("echo request") << false << v4 << message(kIcmpEchoRequest) << false;
         QTest::newRow("cut header") << false << v4 << cut(kIcmpEchoReply) << false;
         QTest::newRow("ICMPv6 echo reply") << false << v6 << message(kIcmpv6EchoReply) << true;
-        QTest::newRow("ICMPv6, other sequence") << false << v6 << message(kIcmpv6EchoReply, kSequence + 1) << false;
         QTest::newRow("ICMP reply on ICMPv6") << false << v6 << message(kIcmpEchoReply) << false;
-        QTest::newRow("ICMPv6, cut header") << false << v6 << cut(kIcmpv6EchoReply) << false;
         QTest::newRow("quoted: our request") << true << v4 << message(kIcmpEchoRequest) << true;
         QTest::newRow("quoted: other sequence") << true << v4 << message(kIcmpEchoRequest, kSequence - 1) << false;
         QTest::newRow("quoted: not a request") << true << v4 << message(kIcmpEchoReply) << false;
         QTest::newRow("quoted: cut header") << true << v4 << cut(kIcmpEchoRequest) << false;
         QTest::newRow("quoted: ICMPv6 request") << true << v6 << message(kIcmpv6EchoRequest) << true;
         QTest::newRow("quoted: ICMP request on ICMPv6") << true << v6 << message(kIcmpEchoRequest) << false;
-        QTest::newRow("quoted: ICMPv6, cut header") << true << v6 << cut(kIcmpv6EchoRequest) << false;
     }
 
     void messageMatchesSequence()
