@@ -416,7 +416,8 @@ private Q_SLOTS:
         row("option as value", {"--report", "--user", "--verbose", "-f", "h"}, Mode::UsageError, "");
         row("not a number", {"--report", "--count", "3x", "-p", "h"}, Mode::UsageError, "");
         row("flag with value", {"--report", "--verbose=1", "-f", "h"}, Mode::UsageError, "");
-        row("unknown type", {"--report", "--type", "CAA", "-n", "h"}, Mode::UsageError, "");
+        row("type word prefix only", {"--report", "--type", "MAIL", "-n", "h"}, Mode::UsageError, "");
+        row("empty type word", {"--report", "--type=", "-n", "h"}, Mode::UsageError, "");
         row("option of another function", {"--report", "--count", "3", "-f", "h"}, Mode::UsageError, "F h");
         row("verbose on whois", {"--report", "--verbose", "-w", "h"}, Mode::UsageError, "W h");
         row("family switch after host", {"--report", "-p", "h", "-6"}, Mode::Report, "P h");
@@ -452,8 +453,14 @@ private Q_SLOTS:
                                              "--progress", "-6", "-p", "h"} << "5 2 0 -|no yes no -6|0 h|-|-|-";
         QTest::newRow("trace") << QStringList{"--hops", "-1", "-4", "-4", "-t", "h"}
                                << "- - - -1|yes no no -4|1 h|-|-|-";
-        QTest::newRow("lookup") << QStringList{"--type", "mx", "--server", "ns.example", "--verbose", "/N", "h"}
-                                << "- - - -|yes no yes -|4 h|MX - Mail exchange|ns.example|-";
+        QTest::newRow("lookup, Mb") << QStringList{"--type", "Mb", "--server", "ns.example", "--verbose", "/N", "h"}
+                                    << "- - - -|yes no yes -|4 h|MB - Mailbox domain name|ns.example|-";
+        QTest::newRow("type all, lower case") << QStringList{"--type", "all", "-n", "h"}
+                                              << "- - - -|yes no no -|4 h|ALL - All records|-|-";
+        QTest::newRow("type CNAME not C") << QStringList{"--type", "cname", "-n", "h"}
+                                          << "- - - -|yes no no -|4 h|CNAME - Canonical name for an alias|-|-";
+        QTest::newRow("resolver mode") << QStringList{"--type", "GetHostByX", "-n", "h"}
+                                       << "- - - -|yes no no -|4 h|Use Winsock Function GetHostByX|-|-";
         QTest::newRow("empty user") << QStringList{"--user=", "-f", "h"} << "- - - -|yes no no -|2 h|-|-|";
         QTest::newRow("no user") << QStringList{"-f", "h"} << "- - - -|yes no no -|2 h|-|-|-";
     }
@@ -473,25 +480,6 @@ private Q_SLOTS:
                                                    number(o.nHops), yes(!o.bNoResolve), yes(o.bProgress),
                                                    yes(o.bVerbose), family, QString::number(o.FunctionIndex()))
                   + texts.join('|'), "values");
-    }
-
-    void searchTypeWords_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("searchType");
-        QTest::newRow("all, lower case") << "all" << "ALL - All records";
-        QTest::newRow("CNAME not C") << "cname" << "CNAME - Canonical name for an alias";
-        QTest::newRow("MB not MAILB") << "Mb" << "MB - Mailbox domain name";
-        QTest::newRow("resolver mode") << "GetHostByX" << "Use Winsock Function GetHostByX";
-        QTest::newRow("prefix only") << "MAIL" << "";
-        QTest::newRow("empty") << "" << "";
-    }
-
-    void searchTypeWords()
-    {
-        QFETCH(QString, word);
-        QFETCH(QString, searchType);
-        QCOMPARE(SearchTypeOfWord(word).value_or(QString()), searchType);
     }
 
     // A name holding a quote, comma, CR or LF is quoted with its quotes
