@@ -75,7 +75,6 @@ private Q_SLOTS:
         QTest::addColumn<QPoint>("stored");
         QTest::newRow("above and left") << QPoint(-50, -50);
         QTest::newRow("below and right") << QPoint(5000, 5000);
-        QTest::newRow("at the corner") << QPoint(0, 0);
     }
     void rememberedPlacementStaysOnScreen()
     {
