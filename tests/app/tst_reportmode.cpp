@@ -27,8 +27,6 @@ using namespace netsonde::test;
 using namespace Qt::StringLiterals;
 using Mode = CReportOptions::Mode;
 
-Q_DECLARE_METATYPE(CReportOptions::Mode)
-
 namespace {
 
 constexpr int kWaitMs = 20000;
