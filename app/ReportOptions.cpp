@@ -293,11 +293,6 @@ CReportOptions ParseReportOptions(const QStringList& arguments)
     return options;
 }
 
-bool RunsWithoutWindow(const QStringList& arguments)
-{
-    return ParseReportOptions(arguments).mode != CReportOptions::Mode::Window;
-}
-
 std::optional<QString> SearchTypeOfWord(const QString& word)
 {
     if (word.compare(QLatin1String("gethostbyx"), Qt::CaseInsensitive) == 0)

@@ -55,10 +55,6 @@ struct CReportOptions {
 
 CReportOptions ParseReportOptions(const QStringList& arguments);
 
-// Whether the arguments ask for a mode that shows no window, so that no
-// display is needed.
-bool RunsWithoutWindow(const QStringList& arguments);
-
 // The search-type entry whose type word (the text before " - ") is word,
 // case ignored; "gethostbyx" names the resolver mode.
 std::optional<QString> SearchTypeOfWord(const QString& word);
