@@ -154,15 +154,12 @@ private Q_SLOTS:
         for (const QString& reserved : {u"Empty"_s, "Empty"_L1 + nulX})
             QCOMPARE(phonebook.Add(reserved), PhonebookAddResult::ReservedAddress);
         QCOMPARE(FileBytes(m_path), three);
-        QCOMPARE(phonebook.Add(u"John@Host"_s), PhonebookAddResult::Added);
-        QCOMPARE(phonebook.Add(u"John@Host.Example.org"_s), PhonebookAddResult::Added);
 
         QVERIFY(phonebook.Remove(1) && !phonebook.Find(u"John@Host.Example"_s) && !phonebook.Remove(1));
-        QCOMPARE(FileBytes(m_path).first(750), Record("zeta.example") + Record("Empty") + Record("10.1.2.3"));
+        QCOMPARE(FileBytes(m_path), Record("zeta.example") + Record("Empty") + Record("10.1.2.3"));
         QCOMPARE(phonebook.Add(u"four"_s, &record), PhonebookAddResult::Added);
         QCOMPARE(record, 1);
-        QCOMPARE(FileBytes(m_path), Record("zeta.example") + Record("four") + Record("10.1.2.3") + Record("John@Host")
-                                        + Record("John@Host.Example.org"));
+        QCOMPARE(FileBytes(m_path), Record("zeta.example") + Record("four") + Record("10.1.2.3"));
     }
 
     // Loading lists the whole records that hold an address, alphabetically
@@ -279,14 +276,10 @@ private Q_SLOTS:
         QCOMPARE(FileBytes(m_path), Record("host", written));
         const QString filled = edited + QString(200 - written.size(), 'x');
         QVERIFY(phonebook.NoteFits(0, filled) && !phonebook.NoteFits(0, filled + 'x'));
-        // A line end takes two bytes.
-        const QString lineEnds((200 - written.size()) / 2, '\n');
-        QVERIFY(phonebook.NoteFits(0, edited + lineEnds) && !phonebook.NoteFits(0, edited + lineEnds + '\n'));
         QVERIFY(!phonebook.SetNote(0, filled + 'x') && !phonebook.SetNote(7, u"no such record"_s));
         phonebook.Close();
         QVERIFY(phonebook.Open());
         QCOMPARE(phonebook.FindRecord(0)->note, edited);
-        QCOMPARE(FileBytes(m_path), Record("host", written));
     }
 
     // The dialog opens with the current page's fields as typed (user@host);
