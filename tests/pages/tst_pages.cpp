@@ -127,7 +127,6 @@ private Q_SLOTS:
     void smartAddressSplitting()
     {
         auto dialog = OpenMainDialog();
-        QVERIFY(dialog->Options().bSmartSplitting);
         dialog->SelectFunction(FunctionId::Finger);
         CFingerPage* finger = dialog->FingerPage();
         QComboBox* host = finger->HostCombo();
