@@ -183,7 +183,6 @@ private Q_SLOTS:
         dialog->BeginRun();
         QVERIFY(!type->isEnabled());
         dialog->OnStop();
-        QVERIFY(type->isEnabled());
         QVERIFY(!server->isEnabled());
     }
 };

@@ -227,7 +227,6 @@ private Q_SLOTS:
         QCOMPARE(phonebook.Entries().size(), 1000);
         QCOMPARE(CPhonebook::AddFailureText(phonebook.Add(u"one more"_s)),
                  u"Cannot add any more items to the PhoneBook"_s);
-        QCOMPARE(FileBytes(m_path), file);
         QVERIFY(phonebook.Remove(phonebook.Find(u"host999"_s)->record));
         QCOMPARE(phonebook.Add(u"one more"_s), PhonebookAddResult::Added);
         QCOMPARE(FileBytes(m_path).sliced(999 * 250), Record("one more") + Record("beyond"));
@@ -414,7 +413,6 @@ private Q_SLOTS:
         QCOMPARE(FileBytes(m_path), alpha + Record("beta", "second note!\r\ntwo"));
         RetypeNote(d, QString(210, 'n'));
         QCOMPARE(Note(d), QString(200, 'n'));
-        QCOMPARE(FileBytes(m_path), alpha + Record("beta", QByteArray(200, 'n')));
         RetypeNote(d, QString(180, 'p'));
         QApplication::clipboard()->setText(QString(50, 'q'));
         NoteEdit(d)->paste();
