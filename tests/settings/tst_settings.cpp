@@ -328,7 +328,6 @@ private Q_SLOTS:
         QVERIFY(dialog->Options().bRememberPosition && dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
         QCOMPARE(dialog->geometry().topLeft(), QPoint(60, 70));
         QCOMPARE(dialog->width(), width);
-        QCOMPARE(dialog->height(), dialog->CompactHeight());
         QCOMPARE(dialog->windowTitle(), QStringLiteral("TraceRoute"));
         QVERIFY(dialog->Page(FunctionId::TraceRoute)->isVisible() && !dialog->PingPage()->isVisible());
         QVERIFY(dialog->Command(ID_REMEMBER_LAST_FUNCTION)->isChecked());
