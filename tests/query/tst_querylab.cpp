@@ -121,7 +121,6 @@ void TestQueryLab::answerReachesThePane_data()
                            << readEach << end << pane << counts;
     };
     const QString v6 = LabText("NETSONDE_LAB_DESTINATION6");
-    const QString v6only = QStringLiteral("v6only.lab.test");
     const QString both = QStringLiteral("both.lab.test");
     const QString longUser(3000, QLatin1Char('u')); // sent in two writes of at most 2048 bytes
     answerRow("finger through firewall", finger, {"inner.example", "ann", true}, v4, false, v4,
@@ -132,7 +131,7 @@ void TestQueryLab::answerReachesThePane_data()
     answerRow("finger, both families", finger, {both, "ann"}, "", false, v4, "ann\r\n");
     answerRow("finger, both families, Prefer IPv6", finger, {both, "ann"}, "", true, v6, "ann\r\n");
     answerRow("whois, IPv6", whoIs, {v6, "ann"}, "", false, v6, "ann\r\n");
-    answerRow("qod, IPv6-only name", quote, {v6only}, "", false, v6, "");
+    answerRow("qod, IPv6-only name", quote, {"v6only.lab.test"}, "", false, v6, "");
     const auto closes = QueryEnd::ServerCloses;
     const QString e28k(28000, QLatin1Char('e'));
     const QByteArray c1999(1999, 'c');
@@ -213,8 +212,6 @@ void TestQueryLab::answerReachesThePane()
     QTRY_VERIFY(server->PeerClosed());
     QVERIFY(boxes.Texts().isEmpty());
     QVERIFY(!QueryOf(*dialog, function).QuerySocket());
-    QVERIFY(dialog->Pane(function)->isVisible());
-    QVERIFY(dialog->isVisible());
     if (tabChange)
         QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString());
     // "Receiving data ..." is replaced by the byte count within the same event.
@@ -236,46 +233,37 @@ void TestQueryLab::failureEndsTheRun_data()
     QTest::addColumn<bool>("stopped"); // by Stop after a tab change, before the lookup or the connection ends
     const auto row = [](const char* tag, FunctionId function, const QueryInput& input, const QString& firewall,
                         const QList<CIpAddress>& resolved, const QString& lookedUp, const QStringList& box,
-                        const QString& entry, bool refused = false,
-                        AddressPreference preference = AddressPreference::PreferIPv4, bool stopped = false) {
+                        const QString& entry, bool refused = false, bool stopped = false,
+                        AddressPreference preference = AddressPreference::PreferIPv4) {
         QTest::newRow(tag) << function << input << firewall << resolved << lookedUp << box << entry << refused
                            << preference << stopped;
     };
     const auto finger = FunctionId::Finger;
     const auto whoIs = FunctionId::WhoIs;
-    const auto quote = FunctionId::QuoteOfDay;
     const QList<CIpAddress> none;
-    const QString enter = QStringLiteral("Please, enter a host name or address");
     const QString nowhere = QStringLiteral("nowhere.lab");
     const QStringList unresolved{"Unable to resolve " + nowhere, "Resolving " + nowhere};
-    const QStringList gate{"Unable to resolve gate.lab", "Resolving gate.lab"};
-    // The system refuses a connect to multicast or broadcast at once (ENETUNREACH), and one to an
-    // IPv6 link-local address without an interface (EINVAL); a refused connect fails later.
-    const auto cannot = [](const QString& host, int error) {
-        return QStringList{"Cannot connect to " + host + " (" + QString::number(error) + ")", "Connecting to " + host};
-    };
+    // The system refuses a connect to broadcast at once (ENETUNREACH, 101), and one to an IPv6
+    // link-local address without an interface (EINVAL, 22); a refused connect fails later.
     const QString destination = Destination();
-    row("finger, no host", finger, {"", "ann"}, "", none, "", {enter, "Ready"}, "");
+    row("finger, no host", finger, {"", "ann"}, "", none, "", {"Please, enter a host name or address", "Ready"}, "");
     row("finger", finger, {nowhere, "ann"}, "", none, nowhere, unresolved, "ann@nowhere.lab");
     row("finger, no user", finger, {nowhere}, "", none, nowhere, unresolved, nowhere);
-    row("finger firewall", finger, {nowhere, "ann"}, "gate.lab", none, "gate.lab", gate, "ann@nowhere.lab");
-    row("whois firewall", whoIs, {nowhere, "ann"}, "gate.lab", none, "gate.lab", gate, "ann@nowhere.lab");
-    row("qod refused", quote, {nowhere}, "", none, nowhere, {"Unable to resolve hostname", "Resolving " + nowhere},
-        nowhere, true);
+    row("finger firewall", finger, {nowhere, "ann"}, "gate.lab", none, "gate.lab",
+        {"Unable to resolve gate.lab", "Resolving gate.lab"}, "ann@nowhere.lab");
+    row("qod refused", FunctionId::QuoteOfDay, {nowhere}, "", none, nowhere,
+        {"Unable to resolve hostname", "Resolving " + nowhere}, nowhere, true);
     row("name resolved to broadcast", finger, {"b.lab", "ann"}, "", {CIpAddress::FromIPv4(INADDR_BROADCAST)}, "b.lab",
-        cannot("b.lab", ENETUNREACH), "ann@b.lab");
-    row("multicast address", finger, {"224.0.0.1", "ann"}, "", none, "", cannot("224.0.0.1", ENETUNREACH),
-        "ann@224.0.0.1");
-    row("IPv6 literal", finger, {"[fe80::1]", "ann"}, "", none, "", cannot("[fe80::1]", EINVAL), "ann@[fe80::1]");
+        {"Cannot connect to b.lab (101)", "Connecting to b.lab"}, "ann@b.lab");
+    row("IPv6 literal", finger, {"[fe80::1]", "ann"}, "", none, "",
+        {"Cannot connect to [fe80::1] (22)", "Connecting to [fe80::1]"}, "ann@[fe80::1]");
     row("IPv6 excluded", finger, {"v6.lab", "ann"}, "", {*ParseIpv6Literal("fe80::1")}, "v6.lab",
-        {"Unable to resolve v6.lab", "Resolving v6.lab"}, "ann@v6.lab", false, AddressPreference::OnlyIPv4);
+        {"Unable to resolve v6.lab", "Resolving v6.lab"}, "ann@v6.lab", false, false, AddressPreference::OnlyIPv4);
     row("refused by the firewall", whoIs, {"whois.example", "x"}, destination, none, "",
         {"Could not connect to " + destination, "Connecting to whois.example"}, "x@whois.example");
-    const auto prefer4 = AddressPreference::PreferIPv4;
     const QString silent = LabText("NETSONDE_LAB_SILENT");
-    row("stopped during the lookup", whoIs, {"whois.lab", "x"}, "", none, "whois.lab", {}, "x@whois.lab", false,
-        prefer4, true);
-    row("stopped while connecting", whoIs, {silent, "x"}, "", none, "", {}, "x@" + silent, false, prefer4, true);
+    row("stopped during the lookup", whoIs, {"whois.lab", "x"}, "", none, "whois.lab", {}, "x@whois.lab", false, true);
+    row("stopped while connecting", whoIs, {silent, "x"}, "", none, "", {}, "x@" + silent, false, true);
 }
 
 // The box shows while the run still lasts with the socket already closed; the

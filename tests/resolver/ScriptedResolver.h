@@ -26,11 +26,7 @@ struct CScriptedRequest {
 
 class CScriptedResolver final : public IResolver {
 public:
-    CScriptedResolver() = default;
     ~CScriptedResolver() override { m_registry->Close(); }
-
-    CScriptedResolver(const CScriptedResolver&) = delete;
-    CScriptedResolver& operator=(const CScriptedResolver&) = delete;
 
     LookupHandle AsyncGetHostByName(QObject* receiver, int message, const QString& name) override
     {

@@ -348,9 +348,7 @@ private Q_SLOTS:
     void systemCannotResolve_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("empty") << "";
         QTest::newRow("embedded zero") << QString::fromUtf8("local\0host", 10);
-        QTest::newRow("too long") << QString(1025, QChar('a'));
         QTest::newRow("unknown") << "netsonde-test.invalid";
     }
 

@@ -44,8 +44,8 @@ public:
     // Listens on address:port and on the port of every IPv6 address inside the
     // named network namespace.
     CLabServer(const QString& nameSpace, std::uint32_t address, std::uint16_t port)
-        : m_listenFds{BindInsideNamespace(nameSpace, SOCK_STREAM | SOCK_NONBLOCK, Ipv4SocketAddress(address, port)),
-                      BindInsideNamespace(nameSpace, SOCK_STREAM | SOCK_NONBLOCK, AnyIpv6SocketAddress(port))}
+        : m_listenFds{BindInsideNamespace(nameSpace, SOCK_STREAM | SOCK_NONBLOCK, address, port),
+                      BindInsideNamespace(nameSpace, SOCK_STREAM | SOCK_NONBLOCK, *ParseIpv6Literal("::"), port)}
     {
     }
     ~CLabServer()
