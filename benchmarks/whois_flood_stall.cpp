@@ -25,6 +25,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <future>
+#include <thread>
 
 using namespace netsonde;
 using namespace netsonde::test;
@@ -52,24 +54,33 @@ QByteArray AnswerOf(qsizetype size)
     return text;
 }
 
+// Serves one connection: reads the request line (an eager server does not
+// wait for it), sends the answer as fast as the client takes it, and closes;
+// the number of bytes that left.
+qsizetype ServeOnce(CLabServer& server, const QByteArray& answer, bool eager)
+{
+    const QDeadlineTimer deadline(30000);
+    while (!server.Accept() && !deadline.hasExpired())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (!eager && !server.Received().contains('\n') && !server.PeerClosed() && !deadline.hasExpired())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const qsizetype sent = SendAll(server.Descriptor(), answer, deadline);
+    server.CloseConnection();
+    return sent;
+}
+
 // One query against a server that sends `answer` as fast as it can and
 // closes when done (or when the client goes away). An eager server sends
 // as soon as it accepts, without waiting for the request, so its answer
 // and its close may all wait in the socket before the client reads.
 Figures RunOnce(const QByteArray& answer, bool eager)
 {
-    std::atomic<qsizetype> sent = 0;
-    CLabServer server(QString::fromLocal8Bit(qgetenv("NETSONDE_LAB_NS_DESTINATION")),
-                              LabAddress("NETSONDE_LAB_DESTINATION"), kWhoIsPort,
-                              [&](int fd, int, const std::atomic<bool>& stop) {
-                                  if (!eager)
-                                      ReadRequestLine(fd);
-                                  sent = SendAll(fd, answer, stop);
-                              });
+    CLabServer server(LabText("NETSONDE_LAB_NS_DESTINATION"), LabAddress("NETSONDE_LAB_DESTINATION"), kWhoIsPort);
     if (!server.IsListening()) {
         std::fprintf(stderr, "cannot listen in the lab\n");
         std::exit(1);
     }
+    std::future<qsizetype> sent = std::async(std::launch::async, ServeOnce, std::ref(server), std::cref(answer), eager);
     CMessageBoxRecorder boxes;
     CMainDialog::SetFunctionInstaller([](CRunController& runs, std::shared_ptr<echo::EchoService> service) {
         InstallFunctions(runs, std::move(service));
@@ -102,11 +113,7 @@ Figures RunOnce(const QByteArray& answer, bool eager)
     ticker.stop();
     figures.paneLength = PaneText(*dialog, FunctionId::WhoIs).size();
     dialog.reset();
-    QElapsedTimer drain;
-    drain.start();
-    while (server.Connections() < 1 && drain.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    figures.sentBytes = sent;
+    figures.sentBytes = sent.get();
     return figures;
 }
 
