@@ -169,8 +169,6 @@ private Q_SLOTS:
             QTest::addRow("%sreport for another destination", f) << probe << report(exceeded, request, true)
                                                                   << false;
             QTest::addRow("%sreport quoting an echo reply", f) << probe << report(exceeded, reply) << false;
-            const EchoProbe otherFamily = v6 ? kProbe : kProbe6;
-            QTest::addRow("%sanswer of the other family", f) << otherFamily << answer(kIdentifier, kSequence) << false;
         }
 
         QTest::newRow("our own request looped back") << kProbe << OurRequest() << false;
@@ -186,9 +184,6 @@ private Q_SLOTS:
         Bytes headerTooLong = reply();
         headerTooLong[0] = 0x4F;
         QTest::newRow("header longer than the packet") << kProbe << headerTooLong << false;
-        Bytes headerTooShort = reply();
-        headerTooShort[0] = 0x44;
-        QTest::newRow("header shorter than 20 bytes") << kProbe << headerTooShort << false;
         QTest::newRow("not IPv4") << kProbe << reply(5, 1, 6) << false;
         QTest::newRow("not ICMP") << kProbe << reply(5, 6) << false;
 
