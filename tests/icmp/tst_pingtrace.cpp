@@ -197,8 +197,6 @@ private Q_SLOTS:
                                          << Opening(ping, "Myself") + QStringList{waiting, "Ready"};
         QTest::newRow("name with only IPv6") << ping << "v6only.example" << v4 << 0u << false << Times{2}
                                              << Rows{v6Target} << one << QStringList{};
-        QTest::newRow("name with both") << ping << "both.example" << v4 << 0u << false << Times{2}
-                                        << Rows{at("10.7.0.7", 2)} << one << QStringList{};
         QTest::newRow("name with both, IPv6 preferred") << ping << "both.example" << v6 << 0u << false << Times{2}
                                                         << Rows{v6Target} << one << QStringList{};
         QTest::newRow("IPv4 only, name with only IPv6")
