@@ -407,7 +407,6 @@ private Q_SLOTS:
         const CScriptedRequest first = window.resolver->Requests().at(0);
         QVERIFY(first.bByAddress);
         QCOMPARE(first.address, *ParseAddressLiteral(address));
-        QCOMPARE(first.nMessage, WM_APP_ADDRESS_RESOLVED);
 
         window.dialog->OnStop();
         doubleClick(0);
