@@ -346,7 +346,6 @@ private Q_SLOTS:
         auto window = OpenIcmpWindow(service);
         const bool loaded = state != State::NotLoaded;
         const CPropertyPage* page = window.dialog->Page(function);
-        QCOMPARE(window.dialog->IcmpAvailable(), loaded);
         const QString none = "scripted: no ICMP%1 socket (ping_group_range, setcap cap_net_raw+ep)";
         QCOMPARE(page->HostCombo()->toolTip(), loaded ? QString() : "Ping and TraceRoute need an ICMP socket, and none "
                  "can be opened here. IPv4: " + none.arg("") + "\r\nIPv6: " + none.arg("v6"));
