@@ -15,17 +15,14 @@
 #include "pages/SpinField.h"
 #include "pages/TraceRoutePage.h"
 #include "pages/UserHostPage.h"
-#include "platform/MessageBox.h"
 #include "platform/widgets/ControlIds.h"
 #include "resources/BusyAnimation.h"
 #include "resources/ResourceIds.h"
 #include "settings/SettingsStore.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
