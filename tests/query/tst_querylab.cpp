@@ -248,6 +248,8 @@ void TestQueryLab::failureEndsTheRun_data()
     row("finger, no host", finger, {"", "ann"}, "", none, "", {"Please, enter a host name or address", "Ready"}, "");
     row("finger", finger, {nowhere, "ann"}, "", none, nowhere, unresolved, "ann@nowhere.lab");
     row("finger, no user", finger, {nowhere}, "", none, nowhere, unresolved, nowhere);
+    row("finger firewall", finger, {nowhere, "ann"}, "gate.lab", none, "gate.lab",
+        {"Unable to resolve gate.lab", "Resolving gate.lab"}, "ann@nowhere.lab");
     row("qod refused", FunctionId::QuoteOfDay, {nowhere}, "", none, nowhere,
         {"Unable to resolve hostname", "Resolving " + nowhere}, nowhere, true);
     row("name resolved to broadcast", finger, {"b.lab", "ann"}, "", {CIpAddress::FromIPv4(INADDR_BROADCAST)}, "b.lab",
