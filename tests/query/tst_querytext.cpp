@@ -95,6 +95,7 @@ void TestQueryText::shownText_data()
     row("surrogate as Latin-1", finger, Chunks{"\xed\xa0\x80"}, "\u00ed\u00a0\u0080");
     row("lead past U+10FFFF as Latin-1", finger, Chunks{"\xf5\x80\x80\x80"}, "\u00f5\u0080\u0080\u0080");
     row("unfinished at the end", finger, Chunks{"ok\xe2\x82"}, "ok\u00e2\u0082");
+    row("NUL first drops the chunk", finger, Chunks{QByteArray("\0x", 2), "y"}, "y");
     row("unfinished before NUL", finger, Chunks{QByteArray("\xc3\0", 2), "\xa9"}, "\u00c3\u00a9");
     row("qod CR before NUL counts as lone", qod, Chunks{QByteArray("\r\0x", 3)}, "");
     row("qod LF after dropped CR", qod, Chunks{"a", "\r", "\nb"}, "a\r\nb");
