@@ -184,7 +184,6 @@ private Q_SLOTS:
 
     void idFromTime()
     {
-        QCOMPARE(DnsQueryIdForTime(0x12345678), quint16{0x5678});
         QCOMPARE(DnsQueryIdForTime(0x1FFFF), quint16{0xFFFF});
         const qint64 before = QDateTime::currentSecsSinceEpoch();
         const quint16 id = CurrentDnsQueryId();
@@ -211,8 +210,6 @@ private Q_SLOTS:
         DnsWireCursor beyond(message, 19, 20);
         QCOMPARE(beyond.End(), 11);
         QCOMPARE(beyond.Position(), 11);
-        QCOMPARE(beyond.ReadU8(), quint8{0});
-        QVERIFY(beyond.Failed());
     }
 
     void decodeName_data()
