@@ -8,7 +8,6 @@
 
 #include "platform/AppMessages.h"
 #include "settings/RecentList.h"
-#include "settings/SettingsKeys.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
