@@ -8,7 +8,6 @@
 
 #include "platform/AppMessages.h"
 #include "settings/RecentList.h"
-#include "settings/SettingsKeys.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -23,8 +22,7 @@ private Q_SLOTS:
 
     // A stored list ends at an empty entry; an entry already present (in any
     // case) moves to the top as typed; only a list of exactly ten loses its
-    // last entry, so a longer hand-edited one keeps all of them. A host typed
-    // with ";" is saved as typed (and comes back as two entries).
+    // last entry, so a longer hand-edited one keeps all of them.
     void recentList_data()
     {
         QTest::addColumn<QString>("stored");
@@ -37,7 +35,6 @@ private Q_SLOTS:
         QTest::newRow("new, ten") << "1;2;3;4;5;6;7;8;9;10;" << "new" << "new;1;2;3;4;5;6;7;8;9;";
         QTest::newRow("present, ten") << "1;2;3;4;5;6;7;8;9;10;" << "9" << "9;1;2;3;4;5;6;7;8;10;";
         QTest::newRow("new, twelve") << "1;2;3;4;5;6;7;8;9;10;11;12;" << "x" << "x;1;2;3;4;5;6;7;8;9;10;11;12;";
-        QTest::newRow("host with separator") << "z;" << "x;y" << "x;y;z;";
     }
 
     void recentList()

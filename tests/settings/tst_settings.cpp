@@ -92,7 +92,6 @@ private Q_SLOTS:
             << true << zeros + QString(45, 'x') << zeros + QString(31, 'x') + " / " + QString(31, 'x');
         QTest::newRow("font, not a number") << true << "-12,0,0,zero,400,0,0,0,0,0,0,0,0,Serif" << "rejected";
         QTest::newRow("font, no face") << true << zeros << "rejected";
-        QTest::newRow("font, empty") << true << "" << "rejected";
         QTest::newRow("widths, four") << false << "31,120,200,90" << "31,120,200,90";
         QTest::newRow("widths, spaces") << false << " 31, 120 ,200,90" << "31,120,200,90";
         QTest::newRow("widths, three") << false << "31,120,200" << "rejected";
