@@ -65,11 +65,6 @@ struct LabHosts {
     CIpAddress router1, destination, silent, absent;
 };
 
-LabHosts HostsOf(IpFamily family)
-{
-    return {LabIp(family, "ROUTER1"), LabIp(family, "DESTINATION"), LabIp(family, "SILENT"), LabIp(family, "ABSENT")};
-}
-
 qsizetype DescriptorCount() { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); }
 
 bool WriteSysctl(const char* path, const char* value)
@@ -183,7 +178,8 @@ private:
 #define LOAD_SERVICE(service)                                                                           \
     QFETCH(EchoSocketChoice, choice);                                                                   \
     QFETCH(IpFamily, family);                                                                           \
-    const LabHosts lab = HostsOf(family);                                                               \
+    const LabHosts lab{LabIp(family, "ROUTER1"), LabIp(family, "DESTINATION"), LabIp(family, "SILENT"), \
+                       LabIp(family, "ABSENT")};                                                        \
     const auto service = LoadEchoService(choice);                                                       \
     QVERIFY2(service->IsLoaded(family), service->Description(family).c_str())
 
@@ -222,10 +218,8 @@ private Q_SLOTS:
         AddKindRows(false, ", no data", std::size_t{0}, -1, "DESTINATION", "DESTINATION", 5000u);
         AddKindRows(false, ", largest data", kMaxEchoDataSize, -1, "DESTINATION", "DESTINATION", 5000u);
         AddKindRows(false, ", ttl 1: router1", hop, 1, "DESTINATION", "ROUTER1", 5000u);
-        AddKindRows(false, ", ttl 2: router2", hop, 2, "DESTINATION", "ROUTER2", 5000u);
         AddKindRows(false, ", ttl 3: destination", hop, 3, "DESTINATION", "DESTINATION", 5000u);
         // An address without a host is reported only once ARP (or neighbour discovery) gives up, after about 3 s.
-        AddKindRows(false, ", no route", ping, -1, "UNREACHABLE", "ROUTER2", 10000u);
         AddKindRows(false, ", no host on the link", ping, -1, "ABSENT", "ROUTER2", 10000u);
         AddKindRows(false, ", silent destination: its time-out", ping, -1, "SILENT", "", 800u);
         // IPv6 sends a hop limit of 0 as it is, and the first router answers it.
@@ -399,7 +393,6 @@ private Q_SLOTS:
         const bool restored = WriteSysctl(kPingGroupRange, "0 2147483647");
 
         QVERIFY(!datagramOnly->IsLoaded(family));
-        QCOMPARE(datagramOnly->SocketKind(family), std::nullopt);
         QVERIFY(datagramOnly->CreateHandle(family) == nullptr);
         const QByteArray reason = QByteArray::fromStdString(datagramOnly->Description(family));
         QVERIFY2(reason.startsWith("No " + protocol + "socket") && reason.contains("ping_group_range")
