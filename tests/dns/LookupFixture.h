@@ -5,6 +5,7 @@
 
 #include "mainwindow/MainDialogFixture.h"
 #include "resolver/ScriptedResolver.h"
+#include "support/FileHelpers.h"
 
 #include "dns/NameServerLookUp.h"
 #include "mainwindow/OutputPane.h"
@@ -13,7 +14,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 
 #include <memory>
 
@@ -56,11 +56,6 @@ inline LookupWindow OpenLookupWindow(bool scripted = true)
     }
     window.dialog->SelectFunction(FunctionId::NameServerLookUp);
     return window;
-}
-
-inline qsizetype OpenDescriptorCount()
-{
-    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
 }
 
 } // namespace netsonde::test

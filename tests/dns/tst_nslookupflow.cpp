@@ -75,7 +75,6 @@ void WaitUntilIdle(const LookupWindow& window)
     QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), kWaitMs);
 }
 
-QString LabVariable(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
 
 // Why the lab's names stay unknown to the system resolver, or empty.
 QString InstallLabHosts()
@@ -87,7 +86,7 @@ QString InstallLabHosts()
         return QStringLiteral("cannot write a hosts file");
     hosts.write(QStringLiteral("127.0.0.1 localhost\n%1 %2 %2-alias\n"
                                "10.200.3.7 target.lab.test target www-target\n%3 v6only.lab.test v6only\n")
-                    .arg(LabVariable("NETSONDE_LAB_SOURCE"), LocalHostName(), LabVariable("NETSONDE_LAB_DESTINATION6"))
+                    .arg(LabText("NETSONDE_LAB_SOURCE"), LocalHostName(), LabText("NETSONDE_LAB_DESTINATION6"))
                     .toUtf8());
     hosts.close();
     if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
@@ -384,7 +383,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("target");
-        const QString v6 = LabVariable("NETSONDE_LAB_DESTINATION6");
+        const QString v6 = LabText("NETSONDE_LAB_DESTINATION6");
         const QString block = QStringLiteral("Hostname: %1\r\nIP Address: %2\r\nAlias List: %3\r\n");
         const QString v4Block = block.arg("target.lab.test", "10.200.3.7"), v6Block = block.arg("v6only.lab.test", v6);
         QTest::newRow("name") << "www-target" << v4Block.arg("www-target") + "---\r\n";
@@ -402,11 +401,11 @@ private Q_SLOTS:
         const auto [output, boxes] = RunLookup(host, kGetHostByXIndex, QString());
         QVERIFY(boxes.isEmpty());
         QCOMPARE(output, QStringLiteral("Local Hostname: %1\r\nLocal IP Address: %2\r\nLocal Alias List: \r\n")
-                             .arg(LocalHostName(), LabVariable("NETSONDE_LAB_SOURCE")) + target);
+                             .arg(LocalHostName(), LabText("NETSONDE_LAB_SOURCE")) + target);
     }
 
 private:
-    QString m_server = LabVariable("NETSONDE_LAB_DESTINATION");
+    QString m_server = LabText("NETSONDE_LAB_DESTINATION");
 };
 
 int main(int argc, char** argv)

@@ -3,12 +3,12 @@
 // socket kind forced in turn.
 
 #include "netns/LabEnvironment.h"
+#include "support/FileHelpers.h"
 #include "platform/echo/EchoPacket.h"
 #include "platform/echo/EchoService.h"
 #include "platform/echo/ShutdownSignal.h"
 #include "platform/echo/UniqueFd.h"
 
-#include <QDir>
 #include <QtTest>
 
 #include <linux/icmp.h>
@@ -64,8 +64,6 @@ CIpAddress LabIp(IpFamily family, QByteArray name)
 struct LabHosts {
     CIpAddress router1, destination, silent, absent;
 };
-
-qsizetype DescriptorCount() { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); }
 
 bool WriteSysctl(const char* path, const char* value)
 {
@@ -326,7 +324,7 @@ private Q_SLOTS:
         const auto otherService = LoadEchoService(choice);
         const auto runWake = std::make_shared<ShutdownSignal>();
         QVERIFY(runWake->IsValid());
-        const qsizetype descriptors = DescriptorCount();
+        const qsizetype descriptors = netsonde::test::OpenDescriptorCount();
         std::unique_ptr<EchoHandle> handles[] = {service->CreateHandle(family, runWake),
                                                  service->CreateHandle(family, std::make_shared<ShutdownSignal>()),
                                                  service->CreateHandle(family)};
@@ -360,7 +358,7 @@ private Q_SLOTS:
             QCOMPARE(handles[i]->SendEcho(lab.destination, kPingData, std::nullopt, 5000).replyCount, 0u);
             handles[i].reset();
         }
-        QCOMPARE(DescriptorCount(), descriptors);
+        QCOMPARE(netsonde::test::OpenDescriptorCount(), descriptors);
         const auto otherHandle = otherService->CreateHandle(family);
         QVERIFY(otherHandle);
         QCOMPARE(otherHandle->SendEcho(lab.destination, kPingData, std::nullopt, 5000).replyCount, 1u);

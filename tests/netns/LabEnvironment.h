@@ -6,6 +6,8 @@
 
 #include "TestSupport.h"
 
+#include <QString>
+
 #include <arpa/inet.h>
 #include <unistd.h>
 
@@ -57,6 +59,9 @@ inline bool IsInsideUserNamespace()
     map >> inside >> outside >> count;
     return !(inside == "0" && outside == "0" && count == "4294967295");
 }
+
+// A lab environment variable's text; empty when missing.
+inline QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
 
 // A lab address from its environment variable, in network order; 0 when missing.
 inline std::uint32_t LabAddress(const char* variable)

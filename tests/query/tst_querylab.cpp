@@ -8,6 +8,7 @@
 #include "QueryTestSupport.h"
 #include "netns/LabEnvironment.h"
 #include "resolver/ScriptedResolver.h"
+#include "support/FileHelpers.h"
 #include "support/LabServer.h"
 
 #include "mainwindow/FireWallDialog.h"
@@ -17,7 +18,6 @@
 #include "query/TextQueryFunction.h"
 #include "settings/SettingsStore.h"
 
-#include <QDir>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
@@ -280,8 +280,7 @@ void TestQueryLab::failureEndsTheRun()
     QFETCH(bool, stopped);
     auto dialog = OpenMainDialog();
     CScriptedResolver& resolver = UseScriptedResolver(*dialog);
-    const auto openDescriptors = [] { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); };
-    const qsizetype descriptors = openDescriptors();
+    const qsizetype descriptors = OpenDescriptorCount();
     QStringList shown;
     const auto& query = QueryOf(*dialog, function);
     const MessageBoxHandler previous = SetMessageBoxHandler([&](const QString& text, MessageIcon icon) {
@@ -325,7 +324,7 @@ void TestQueryLab::failureEndsTheRun()
     QTEST(dialog->Page(function)->RecentHosts().value(0), "entry");
     QCOMPARE(dialog->Page(function)->HostCombo()->currentText(), input.host);
     QVERIFY(!query.QuerySocket());
-    QCOMPARE(openDescriptors(), descriptors);
+    QCOMPARE(OpenDescriptorCount(), descriptors);
 }
 
 void TestQueryLab::fireWallDialog_data()

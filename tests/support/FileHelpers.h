@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Files written and read back by the tests, whole and with a bounded read.
+// Files written and read back by the tests, whole and with a bounded read, and
+// the count of this process's open descriptors.
 
 #include <QByteArray>
 #include <QDir>
@@ -22,6 +23,12 @@ inline QByteArray FileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.read(1 << 20) : QByteArray();
+}
+
+// How many descriptors this process holds open.
+inline qsizetype OpenDescriptorCount()
+{
+    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
 }
 
 } // namespace netsonde::test

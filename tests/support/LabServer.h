@@ -131,7 +131,6 @@ private:
     bool m_bPeerClosed = false;
 };
 
-inline QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
 inline QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
 
 // A server at the destination's IPv4 address and each of its IPv6 addresses.
