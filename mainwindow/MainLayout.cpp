@@ -112,7 +112,9 @@ void CMainDialog::LayoutVisiblePane()
     if (shown == m_bPaneShown.end())
         return;
     QWidget* pane = m_panes[static_cast<std::size_t>(shown - m_bPaneShown.begin())];
-    const int barHeight = m_statusBar->isVisible() ? m_statusBar->height() : 0;
+    // A run started before the window is first shown (by a switch) already
+    // has its status line, though nothing in the window is visible yet.
+    const int barHeight = m_statusBar->isVisibleTo(this) ? m_statusBar->height() : 0;
     pane->resize(width() - 2 * pane->x(), height() - pane->y() - barHeight);
 }
 

@@ -93,28 +93,34 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("expandedHeight");
         QTest::addColumn<bool>("bRemembered");
-        QTest::newRow("default height, not remembered") << 350 << false;
-        QTest::newRow("remembered, taller than the screen") << 900 << true;
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("default height, not remembered") << 350 << false << QStringList{};
+        QTest::newRow("remembered, taller than the screen") << 900 << true << QStringList{};
+        QTest::newRow("Ping started by its switch") << 350 << false << QStringList{"-p", "127.0.0.1"};
+        QTest::newRow("TraceRoute started by its switch") << 350 << false << QStringList{"-t", "127.0.0.1"};
     }
     // Without a stored position the window starts centred; the first
-    // expansion keeps the pane above the status line.
+    // expansion, even one a switch makes before the window is shown, keeps
+    // the pane above the status line.
     void firstStartIsCentredAndExpands()
     {
         QFETCH(int, expandedHeight);
         QFETCH(bool, bRemembered);
+        QFETCH(QStringList, arguments);
         SettingsStore::WriteText("Window", "RememberPosition", bRemembered ? "Yes" : "No");
         SettingsStore::WriteInt("Window", "Height", expandedHeight);
-        auto dialog = OpenMainDialog();
+        auto dialog = OpenMainDialog(arguments);
         const QRect screen = dialog->screen()->availableGeometry();
         const QRect frame = FrameOf(*dialog);
         QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= kCentreTolerance);
         QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= kCentreTolerance);
         QVERIFY(!RunX("xprop", dialog.get(), {"WM_NORMAL_HINTS"}).contains(QLatin1String("user specified location")));
-        dialog->BeginRun();
+        if (arguments.isEmpty())
+            dialog->BeginRun();
         const int frameHeight = dialog->frameGeometry().height() - dialog->height();
         QTRY_COMPARE(FrameOf(*dialog).height() - frameHeight, dialog->height());
         const auto* status = Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR);
-        QVERIFY(dialog->Pane(FunctionId::Ping)->geometry().bottom() < status->y());
+        QVERIFY(dialog->Pane(dialog->CurrentFunction())->geometry().bottom() < status->y());
         QCOMPARE(status->geometry().bottom() + 1, dialog->height());
     }
 
