@@ -5,8 +5,9 @@
 //   answering with datagrams of 1000 bytes and more, and datagrams from an
 //   address or port other than the name server's, which are ignored;
 // - disks that fail, made with mounts: a folder or file bound read-only over
-//   itself (the only read-only that holds for root) and a tiny tmpfs. A
-//   failure is told, nothing blocks, and no file is left half written;
+//   itself (the only read-only that holds for root), a file that is a mount
+//   point (it cannot be renamed over) and a tiny tmpfs. A failure is told,
+//   nothing blocks, and no file is left half written;
 // - the window closed in the middle of a run: the run ends, its sockets go,
 //   and nothing is delivered to the window that is gone. The system resolver
 //   asks the lab's silent address (a resolv.conf of the test's own), so its
@@ -67,18 +68,20 @@ QString UseOwnMountsAndSilentNameServer()
     return {};
 }
 
-// For the life of the object, the folder or file at path bound read-only over
-// itself, or an empty tmpfs of the given size there; Failure() says why not.
+// For the life of the object, the folder or file at path bound over itself,
+// read-only unless told, or an empty tmpfs of the given size there; Failure()
+// says why not.
 class CScopedMount {
 public:
-    explicit CScopedMount(const QString& path, int tmpfsKibibytes = 0) : m_path(QFile::encodeName(path))
+    explicit CScopedMount(const QString& path, int tmpfsKibibytes = 0, bool readOnly = true)
+        : m_path(QFile::encodeName(path))
     {
         const char* target = m_path.constData();
         const QByteArray size = "size=" + QByteArray::number(tmpfsKibibytes) + 'k';
         const bool mounted = tmpfsKibibytes > 0
             ? ::mount("netsonde-test", target, "tmpfs", MS_NOSUID | MS_NODEV, size.constData()) == 0
             : ::mount(target, target, nullptr, MS_BIND, nullptr) == 0
-                  && ::mount(nullptr, target, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+                  && (!readOnly || ::mount(nullptr, target, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0);
         if (!mounted)
             m_failure = SystemError("cannot mount at " + path);
     }
@@ -111,7 +114,7 @@ QStringList FilesIn(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-enum class Disk { Full, ReadOnlyFolder, ReadOnlyFile };
+enum class Disk { Full, ReadOnlyFolder, ReadOnlyFile, MountPointFile };
 enum class Sender { NameServer, OtherAddress, OtherPort };
 
 // The name server's sockets, in the order of Sender. The other address is the
@@ -254,6 +257,7 @@ private Q_SLOTS:
         QTest::newRow("room for part of it") << Disk::Full;
         QTest::newRow("read-only folder") << Disk::ReadOnlyFolder;
         QTest::newRow("read-only file") << Disk::ReadOnlyFile;
+        QTest::newRow("rename refused at the commit") << Disk::MountPointFile;
     }
     // The failure is told with the path, and the folder holds what it held
     // before, the earlier file whole. Save writes a temporary file and
@@ -270,7 +274,8 @@ private Q_SLOTS:
         const bool full = disk == Disk::Full;
         if (!full)
             QVERIFY(WriteFile(path, earlier));
-        const CScopedMount mount(disk == Disk::ReadOnlyFile ? path : folder.path(), full ? 64 : 0);
+        const bool onFile = disk == Disk::ReadOnlyFile || disk == Disk::MountPointFile;
+        const CScopedMount mount(onFile ? path : folder.path(), full ? 64 : 0, disk != Disk::MountPointFile);
         QVERIFY2(mount.Failure().isEmpty(), qPrintable(mount.Failure()));
         if (full) {
             QVERIFY(WriteFile(path, earlier));
