@@ -404,7 +404,7 @@ private Q_SLOTS:
         QCOMPARE(window.resolver->Requests().size(), 1);
         const CScriptedRequest first = window.resolver->Requests().at(0);
         QVERIFY(first.bByAddress);
-        QCOMPARE(first.address, *ParseAddressLiteral(address));
+        QCOMPARE(first.address, *ParseAddressLiteral(address.toStdString()));
 
         window.dialog->OnStop();
         doubleClick(0);
