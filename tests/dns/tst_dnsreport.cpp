@@ -320,7 +320,9 @@ private Q_SLOTS:
                 + "   Name=example.com\r\n   Type=A, Class=1, TTL=60, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n---\r\n");
         Row("TYPE, CLASS and TTL at their largest", Reply(1, 0, 0).Pointer(12).Fields(65535, 65535, 0xFFFFFFFF, 0),
             "Answer Section:\r\n   Name=example.com\r\n   Type=UNDEFINED, Class=65535, TTL=-1, RDLENGTH=0\r\n"
-                + QString(notImplemented) + "---\r\n");
+                + QString(notImplemented) + "---\r\n", false,
+            R"j({"answers": [{"name": "example.com", "type": "UNDEFINED", "type_number": 65535, "class": 65535,
+                "ttl": -1, "rdlength": 0, "rdata": "Not yet implemented"}]})j");
 
         // Which headings show, for the counts of the three sections.
         const QString answers = QStringLiteral("Answer Section:\r\n");
