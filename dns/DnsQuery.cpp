@@ -2,16 +2,14 @@
 #include "dns/DnsQuery.h"
 
 #include "dns/SearchTypeTable.h"
+#include "platform/net/IpAddress.h"
 
 #include <QByteArrayList>
 #include <QDateTime>
 
-#include <arpa/inet.h>
-#include <sys/socket.h>
-
 #include <algorithm>
-#include <array>
 #include <optional>
+#include <span>
 
 namespace netsonde {
 
@@ -22,28 +20,13 @@ constexpr quint8 kClassIn = 1;
 constexpr char kReverseSuffix[] = "IN-ADDR.ARPA";
 constexpr char kIpv6ReverseSuffix[] = "ip6.arpa";
 
-// inet_addr reads up to a NUL, so text holding one is never an address.
-bool IsDottedAddress(const QByteArray& text)
-{
-    return !text.contains('\0') && inet_addr(text.constData()) != INADDR_NONE;
-}
-
-// inet_pton reads up to a NUL too.
-std::optional<std::array<quint8, 16>> Ipv6Address(const QByteArray& text)
-{
-    std::array<quint8, 16> address{};
-    if (text.contains('\0') || inet_pton(AF_INET6, text.constData(), address.data()) != 1)
-        return std::nullopt;
-    return address;
-}
-
 // The address's 32 nibbles, lowest first, each followed by ".", then the
 // suffix: 2001:db8::1 gives 1.0.0.0. ... .8.b.d.0.1.0.0.2.ip6.arpa.
-QByteArray Ipv6ReverseName(const std::array<quint8, 16>& address)
+QByteArray Ipv6ReverseName(std::span<const std::uint8_t> address)
 {
     constexpr char kHexDigits[] = "0123456789abcdef";
     QByteArray name;
-    for (auto byte = address.crbegin(); byte != address.crend(); ++byte) {
+    for (auto byte = address.rbegin(); byte != address.rend(); ++byte) {
         name.append(kHexDigits[*byte & 0x0F]).append('.');
         name.append(kHexDigits[*byte >> 4]).append('.');
     }
@@ -75,11 +58,10 @@ QByteArray ReverseName(const QByteArray& address)
 QByteArray QueryName(const QString& host)
 {
     const QByteArray text = host.toUtf8();
-    if (IsDottedAddress(text))
-        return ReverseName(text);
-    if (const auto address = Ipv6Address(text))
-        return Ipv6ReverseName(*address);
-    return text;
+    const std::optional<CIpAddress> address = ParseAddressLiteral(text.toStdString());
+    if (!address)
+        return text;
+    return address->IsIPv6() ? Ipv6ReverseName(address->Bytes()) : ReverseName(text);
 }
 
 bool HasOverlongLabel(const QByteArrayList& labels)

@@ -29,10 +29,10 @@ struct DnsQuery {
 };
 
 // Builds the query for the host text as typed and the search-type text as
-// selected (matched exactly against the search-type table). A dotted address
-// that inet_addr accepts is asked for by its reverse name, built part by part
-// on the text ("10.1" gives 1.10.IN-ADDR.ARPA); an IPv6 address that
-// inet_pton accepts by its nibble name under ip6.arpa; any other text is the
+// selected (matched exactly against the search-type table). An address
+// literal (ParseAddressLiteral) is asked for by its reverse name: a dotted
+// address's built part by part on the text ("10.1" gives 1.10.IN-ADDR.ARPA),
+// an IPv6 address's by its nibbles under ip6.arpa; any other text is the
 // name.
 // The name's parts are the UTF-8 bytes between dots; an empty part (leading
 // dot, two dots in a row, trailing dot) ends the name. Refused, with nothing

@@ -4,10 +4,10 @@
 #include "dns/DnsReport.h"
 #include "dns/SearchTypeTable.h"
 #include "platform/AppMessages.h"
+#include "platform/net/IpAddress.h"
 #include "platform/resolver/Resolver.h"
 #include "run/RunView.h"
 
-#include <arpa/inet.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,20 +19,6 @@ namespace {
 
 // gethostname's buffer, as the lookup has always used it.
 constexpr std::size_t kHostNameBufferSize = 100;
-
-// The address of a text that inet_addr accepts, or of an IPv6 literal
-// (brackets allowed); none for a name, for a text holding a NUL and for an
-// address with a zone index ("fe80::1%eth0").
-std::optional<CIpAddress> LiteralAddress(const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    if (bytes.contains('\0'))
-        return std::nullopt;
-    const in_addr_t address = inet_addr(bytes.constData());
-    if (address != INADDR_NONE)
-        return CIpAddress::FromIPv4(address);
-    return ParseIpv6Literal(bytes.toStdString());
-}
 
 std::span<const CIpAddress> AddressesOf(const CHostEntry& entry)
 {
@@ -146,7 +132,7 @@ void CNameServerLookUp::CancelNameServerLookUp() { m_dnsSocket.reset(); }
 
 void CNameServerLookUp::StartDnsMode()
 {
-    const std::optional<CIpAddress> literal = LiteralAddress(m_strNameServer);
+    const std::optional<CIpAddress> literal = ParseAddressLiteral(m_strNameServer.toStdString());
     m_dnsSocket = CDnsSocket::Create(literal ? literal->Family() : IpFamily::IPv4);
     if (!m_dnsSocket) {
         Fail(QStringLiteral("Unable to create UDP socket"));
@@ -286,7 +272,7 @@ void CNameServerLookUp::ResolveTarget()
         target = QStringLiteral("127.0.0.1");
     m_strTargetHost = m_strHost;
     SetStatus(QStringLiteral("Resolving ") + m_strTargetHost);
-    if (const auto address = LiteralAddress(target)) {
+    if (const auto address = ParseAddressLiteral(target.toStdString())) {
         if (m_runs.LookUpAddress(*address, WM_APP_ADDRESS_RESOLVED) == 0)
             Fail(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
         return;

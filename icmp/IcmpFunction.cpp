@@ -2,6 +2,7 @@
 #include "icmp/IcmpFunction.h"
 
 #include "platform/AppMessages.h"
+#include "platform/net/IpAddress.h"
 #include "run/RunView.h"
 
 namespace netsonde {
@@ -47,7 +48,7 @@ void CIcmpFunction::Cancel()
 
 void CIcmpFunction::ResolveRow(int row, const QString& addressText)
 {
-    const std::optional<CIpAddress> address = ParseAddressLiteral(addressText);
+    const std::optional<CIpAddress> address = ParseAddressLiteral(addressText.toStdString());
     if (addressText.isEmpty() || !address) {
         m_runs.ShowMessage(QStringLiteral("Sorry, cannot resolve this host"), MessageIcon::Exclamation);
         return;

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "icmp/IcmpRun.h"
 
+#include "platform/net/IpAddress.h"
 #include "platform/resolver/WakeableLookup.h"
-
-#include <arpa/inet.h>
 
 #include <chrono>
 
@@ -15,15 +14,6 @@ CIcmpRun::CIcmpRun(CRunController& runs, CRunController::RequestId request,
     : m_runs(&runs), m_request(request), m_service(std::move(service)), m_wake(std::move(wake)),
       m_lookups(std::move(lookups))
 {
-}
-
-std::optional<CIpAddress> ParseAddressLiteral(const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    const in_addr_t dotted = ::inet_addr(bytes.constData());
-    if (dotted != INADDR_NONE)
-        return CIpAddress::FromIPv4(dotted);
-    return ParseIpv6Literal(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 bool CIcmpRun::Open(const QString& hostAsTyped, const QString& addressText, AddressPreference preference,
@@ -54,7 +44,7 @@ bool CIcmpRun::FindService()
 bool CIcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText, AddressPreference preference)
 {
     SetStatus(QStringLiteral("Resolving ") + hostAsTyped);
-    if (const std::optional<CIpAddress> literal = ParseAddressLiteral(addressText)) {
+    if (const std::optional<CIpAddress> literal = ParseAddressLiteral(addressText.toStdString())) {
         // A family forced by -4 or -6 refuses a literal of the other family.
         if (!PreferenceAllows(preference, literal->Family())) {
             ReportThenEndRun(QStringLiteral("Unable to resolve hostname"));

@@ -29,9 +29,6 @@ struct CIcmpRunTexts {
     QString openFailed;
 };
 
-// The address of a dotted or IPv6 literal; none for any other text.
-std::optional<CIpAddress> ParseAddressLiteral(const QString& text);
-
 class CIcmpRun {
 public:
     using Effect = std::function<void(CRunController&)>;

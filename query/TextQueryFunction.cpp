@@ -2,10 +2,9 @@
 #include "query/TextQueryFunction.h"
 
 #include "platform/AppMessages.h"
+#include "platform/net/IpAddress.h"
 #include "query/QuerySocket.h"
 #include "run/RunView.h"
-
-#include <arpa/inet.h>
 
 #include <optional>
 
@@ -24,21 +23,6 @@ QString CreatingSocketText(QueryFunction kind)
         return QStringLiteral("Creating Quote Of Day Socket");
     }
     return {};
-}
-
-// The address of a dotted IPv4 text, as inet_addr reads it, or of an IPv6
-// literal (brackets allowed); none for a host name (and for
-// "255.255.255.255", which inet_addr cannot tell apart from a failure). A
-// zone index ("fe80::1%eth0") makes no literal.
-std::optional<CIpAddress> LiteralAddress(const QString& host)
-{
-    const QByteArray text = host.toUtf8();
-    if (text.contains('\0'))
-        return std::nullopt;
-    const in_addr_t address = ::inet_addr(text.constData());
-    if (address != INADDR_NONE)
-        return CIpAddress::FromIPv4(address);
-    return ParseIpv6Literal(text.toStdString());
 }
 
 } // namespace
@@ -114,7 +98,7 @@ void CTextQueryFunction::Start(const CRunInputs& inputs)
     m_preference = inputs.preference;
     SetStatusText(QStringLiteral("Resolving ") + m_strTargetHost);
 
-    if (const auto address = LiteralAddress(m_strTargetHost)) {
+    if (const auto address = ParseAddressLiteral(m_strTargetHost.toStdString())) {
         ConnectToChosen({&*address, 1});
         return;
     }

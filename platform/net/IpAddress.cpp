@@ -192,6 +192,18 @@ std::optional<CIpAddress> ParseIpv6Literal(std::string_view text)
     return CIpAddress::FromIPv6(bytes);
 }
 
+std::optional<CIpAddress> ParseAddressLiteral(std::string_view text)
+{
+    // inet_addr reads up to a NUL: text holding one is never an address.
+    if (text.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    const std::string terminated(text);
+    const in_addr_t dotted = inet_addr(terminated.c_str());
+    if (dotted != INADDR_NONE)
+        return CIpAddress::FromIPv4(dotted);
+    return ParseIpv6Literal(text);
+}
+
 bool PreferenceAllows(AddressPreference preference, IpFamily family)
 {
     switch (preference) {

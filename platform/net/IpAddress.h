@@ -65,6 +65,13 @@ std::string Ipv6Text(std::span<const std::uint8_t, kIpv6AddressBytes> bytes);
 // holding a NUL.
 std::optional<CIpAddress> ParseIpv6Literal(std::string_view text);
 
+// The address of a host text that is an address literal: a dotted IPv4
+// address as inet_addr reads it (short forms such as "10.1" too, but not
+// "255.255.255.255", which inet_addr cannot tell apart from a failure) or an
+// IPv6 literal as ParseIpv6Literal reads it; none for a name, for text
+// holding a NUL and for an address with a zone index ("fe80::1%eth0").
+std::optional<CIpAddress> ParseAddressLiteral(std::string_view text);
+
 // Which family a name that has addresses of both families uses, or the one
 // family it may use.
 enum class AddressPreference : std::uint8_t {

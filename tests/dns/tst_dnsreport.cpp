@@ -12,6 +12,7 @@
 #include "dns/DnsReport.h"
 #include "dns/DnsWireCursor.h"
 #include "dns/Ipv6AddressText.h"
+#include "platform/net/IpAddress.h"
 #include "platform/text/Utf8OrLatin1.h"
 
 #include <QDateTime>
@@ -136,9 +137,7 @@ private Q_SLOTS:
         row("name, A", "www.example.com", kTypeA, Query("www.example.com"));
         row("leading dot gives the empty name", ".www.example.com", kTypeA, Query(""));
         row("short address reversed as written", "10.1", kTypePtr, Query("1.10.IN-ADDR.ARPA", 12));
-        row("255.255.255.255 not reversed", "255.255.255.255", kTypeA, Query("255.255.255.255"));
-        row("five parts is a name", "1.2.3.4.5", kTypeA, Query("1.2.3.4.5"));
-        row("IPv6 address in upper case, nibbles in lower case", "FE80::ABCD", kTypePtr,
+        row("IPv6 address in brackets, nibbles in lower case", "[FE80::ABCD]", kTypePtr,
             Query("d.c.b.a.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.e.f.ip6.arpa", 12));
         row("63-byte label", Repeated('x', 63) + ".de", kTypeA, Query(QByteArray(63, 'x') + ".de"));
         const QString fullName = FifteenLongLabels() + Repeated('y', 46);
@@ -321,7 +320,9 @@ private Q_SLOTS:
                 + "   Name=example.com\r\n   Type=A, Class=1, TTL=60, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n---\r\n");
         Row("TYPE, CLASS and TTL at their largest", Reply(1, 0, 0).Pointer(12).Fields(65535, 65535, 0xFFFFFFFF, 0),
             "Answer Section:\r\n   Name=example.com\r\n   Type=UNDEFINED, Class=65535, TTL=-1, RDLENGTH=0\r\n"
-                + QString(notImplemented) + "---\r\n");
+                + QString(notImplemented) + "---\r\n", false,
+            R"j({"answers": [{"name": "example.com", "type": "UNDEFINED", "type_number": 65535, "class": 65535,
+                "ttl": -1, "rdlength": 0, "rdata": "Not yet implemented"}]})j");
 
         // Which headings show, for the counts of the three sections.
         const QString answers = QStringLiteral("Answer Section:\r\n");
@@ -487,6 +488,27 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, hex);
         QTEST(Ipv6AddressText(QByteArray::fromHex(hex)), "expected");
+    }
+
+    // A host text as an address literal: the address's text, empty for none.
+    void addressLiteral_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("expected");
+        const auto row = [](const char* tag, QByteArray text, QByteArray to) { QTest::newRow(tag) << text << to; };
+        row("short form", "10.1", "10.0.0.1");
+        row("255.255.255.255, the all-ones failure value", "255.255.255.255", "");
+        row("five parts is a name", "1.2.3.4.5", "");
+        row("IPv6 in brackets", "[::1]", "::1");
+        row("zone index", "fe80::1%eth0", "");
+        row("NUL after a dotted address", QByteArray("10.1.2.3\0x", 10), "");
+        row("NUL after an IPv6 address", QByteArray("::1\0", 4), "");
+    }
+    void addressLiteral()
+    {
+        QFETCH(QByteArray, text);
+        const std::optional<CIpAddress> address = ParseAddressLiteral(std::string_view(text.constData(), text.size()));
+        QTEST(address ? QByteArray::fromStdString(IpAddressText(*address)) : QByteArray(), "expected");
     }
 };
 

@@ -8,8 +8,6 @@
 #include "platform/echo/EchoService.h"
 #include "platform/echo/ShutdownSignal.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -132,8 +130,7 @@ private:
 // A reply from `dotted` (either family) after `roundTripMs`.
 inline echo::EchoReply ReplyFrom(const char* dotted, std::uint32_t roundTripMs = 1)
 {
-    const std::optional<CIpAddress> ipv6 = ParseIpv6Literal(dotted);
-    return {1, ipv6.value_or(CIpAddress::FromIPv4(::inet_addr(dotted))), roundTripMs};
+    return {1, ParseAddressLiteral(dotted).value(), roundTripMs};
 }
 
 } // namespace netsonde::test

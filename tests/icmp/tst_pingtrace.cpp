@@ -213,9 +213,10 @@ private Q_SLOTS:
         QTest::newRow("a router answers last") << trace << "10.8.0.9" << v4 << 0u << false << Times{1, 2, 3}
                                                << Rows{at("10.8.0.1", 1), at("10.8.0.2", 2), at("10.8.0.3", 3)}
                                                << "3 hops, 3 answered, destination not reached" << QStringList{};
-        QTest::newRow("a silent host") << trace << "10.3.0.3" << v4 << 0u << false << Times{-1, -1, -1, -1}
-                                       << Rows{silent, silent, silent, silent}
-                                       << "4 hops, 0 answered, destination not reached" << QStringList{};
+        QTest::newRow("silent from hop 2 to the limit")
+            << trace << "10.3.0.3" << v4 << 0u << false << Times{1, -1, -1, -1}
+            << Rows{at("10.8.0.1", 1), silent, silent, silent} << "4 hops, 1 answered, destination not reached"
+            << QStringList{};
     }
 
     void runRowsSummaryAndStatuses()
@@ -404,7 +405,7 @@ private Q_SLOTS:
         QCOMPARE(window.resolver->Requests().size(), 1);
         const CScriptedRequest first = window.resolver->Requests().at(0);
         QVERIFY(first.bByAddress);
-        QCOMPARE(first.address, *ParseAddressLiteral(address));
+        QCOMPARE(first.address, *ParseAddressLiteral(address.toStdString()));
 
         window.dialog->OnStop();
         doubleClick(0);
