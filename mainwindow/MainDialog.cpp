@@ -15,6 +15,7 @@
 #include "pages/UserHostPage.h"
 #include "mainwindow/phonebook/PhonebookCommand.h"
 #include "platform/AppMessages.h"
+#include "platform/widgets/ComboBoxAccessibility.h"
 #include "platform/widgets/ControlIds.h"
 #include "platform/widgets/ModalMessageBox.h"
 #include "platform/widgets/DialogUnits.h"
@@ -81,6 +82,12 @@ void StepTab(CTabControl& tab, int step)
     tab.SetCurrentIndex(((tab.CurrentIndex() + step) % count + count) % count);
 }
 
+// The name a screen reader gives a function's pane, such as "Ping results".
+QString PaneName(FunctionId id, const char* content)
+{
+    return QStringLiteral("%1 %2").arg(QLatin1String(FunctionTable[Index(id)].windowTitle), QLatin1String(content));
+}
+
 } // namespace
 
 CMainDialog::CMainDialog(QWidget* parent)
@@ -92,6 +99,7 @@ CMainDialog::CMainDialog(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
     UseModalMessageBoxes();
+    NameComboBoxesAfterTheirLabels();
     CreateMenu();
     CreateControls();
     InstallPhonebookCommand(*this);
@@ -154,6 +162,7 @@ void CMainDialog::CreateResultList(FunctionId id, int controlId)
 {
     auto* list = new QTreeWidget(this);
     SetControlId(list, controlId);
+    list->setAccessibleName(PaneName(id, "results"));
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
     list->setUniformRowHeights(true);
@@ -173,6 +182,7 @@ void CMainDialog::CreateResultList(FunctionId id, int controlId)
 void CMainDialog::CreateTextPane(FunctionId id, int controlId)
 {
     m_panes[Index(id)] = new COutputPane(controlId, this);
+    m_panes[Index(id)]->setAccessibleName(PaneName(id, "output"));
 }
 
 void CMainDialog::setVisible(bool visible)

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The function pages inside a real main window: loading and saving their
 // settings and Recent Lists, the host exchange rules, Smart Address
-// Splitting and the NS LookUp page's name-server rule; the Recent List rules
-// on plain lists.
+// Splitting and the NS LookUp page's name-server rule; the names assistive
+// technology reads; the Recent List rules on plain lists.
 
 #include "mainwindow/MainDialogFixture.h"
 
 #include "platform/AppMessages.h"
 #include "settings/RecentList.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 
@@ -45,6 +46,41 @@ private Q_SLOTS:
         if (!added.isEmpty())
             RecentList::Add(entries, added);
         QTEST(RecentList::Format(entries), "expected");
+    }
+
+    // Each control of the window is read out by name, in tab order: a field
+    // by its label, whatever it holds; a result list or output pane by its
+    // function.
+    void controlNames_data()
+    {
+        QTest::addColumn<int>("page"); // -1: the window's own controls
+        QTest::addColumn<QStringList>("names");
+        const QString host = "Host or Address:", timeout = "Timeout (secs):", resolve = "Resolve IP Addresses";
+        const QString clear = "Clear Output", verbose = "Verbose Format";
+        QTest::newRow("Ping") << 0 << QStringList{host, timeout, "Number of Pings:", "Delay (ms):", resolve};
+        QTest::newRow("TraceRoute") << 1 << QStringList{host, timeout, "Maximum Hops:", resolve};
+        QTest::newRow("Finger") << 2 << QStringList{host, "User:", clear, verbose};
+        QTest::newRow("WhoIs") << 3 << QStringList{host, "User:", clear};
+        QTest::newRow("NS LookUp") << 4 << QStringList{host, "Type of Search", "Name Server:", clear, verbose};
+        QTest::newRow("QoD") << 5 << QStringList{host, clear};
+        QTest::newRow("window") << -1 << QStringList{"Go", "Stop", "Clear", "Ping results", "TraceRoute results",
+                                                     "Finger output", "WhoIs output", "Name Server LookUp output",
+                                                     "Quote Of The Day output"};
+    }
+
+    void controlNames()
+    {
+        QFETCH(int, page);
+        auto dialog = OpenMainDialog();
+        QWidget* parent = page < 0 ? static_cast<QWidget*>(dialog.get()) : dialog->Page(FunctionId(page));
+        if (page >= 0)
+            dialog->Page(FunctionId(page))->HostCombo()->setEditText("example.net");
+        QStringList names;
+        for (QWidget* control : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (control->focusPolicy() != Qt::NoFocus)
+                names << QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+        }
+        QTEST(names, "names");
     }
 
     // Spin fields show stored values within their range and step within it.
