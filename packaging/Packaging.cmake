@@ -53,6 +53,7 @@ install(FILES ${NETSONDE_PACKAGING_DIR}/${NETSONDE_APP_ID}.metainfo.xml DESTINAT
 install(FILES ${NETSONDE_PACKAGING_DIR}/${NETSONDE_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${NETSONDE_DATA_DIR}/netsonde.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${NETSONDE_PACKAGING_DIR}/copyright ${NETSONDE_DATA_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${NETSONDE_PACKAGING_DIR}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME netsonde)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME netsonde)
@@ -85,4 +86,6 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 # The binaries are stripped; their debug symbols go to the package
 # netsonde-dbgsym_<version>_<arch>.ddeb beside the .deb.
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+set(CPACK_OBJCOPY_EXECUTABLE ${CMAKE_OBJCOPY})
+set(CPACK_PRE_BUILD_SCRIPTS ${NETSONDE_PACKAGING_DIR}/StripComment.cmake)
 include(CPack)

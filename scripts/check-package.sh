@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Checks a built Netsonde package (scripts/package.sh makes it): lintian,
-# the AppStream metadata, the desktop entry and the manual page must pass
-# without an error or a warning; the package must unpack into an empty root
-# and its program run from there.
+# Checks a built Netsonde package (scripts/package.sh makes it): lintian
+# must report nothing, down to its informational and pedantic hints; the
+# AppStream metadata, the desktop entry and the manual page must pass without
+# an error or a warning; the package must unpack into an empty root and its
+# program run from there.
 set -euo pipefail
 deb=$(realpath "$1")
 dbgsym=$(dirname "$deb")/$(basename "$deb" | sed 's/^netsonde_/netsonde-dbgsym_/; s/\.deb$/.ddeb/')
@@ -17,7 +18,7 @@ fail() {
 }
 
 echo "lintian $(basename "$deb"):"
-lintian --fail-on error,warning --display-info --pedantic "$deb" || fail "lintian reports errors or warnings"
+lintian --fail-on error,warning,info,pedantic --display-info --pedantic "$deb" || fail "lintian reports hints"
 
 tree=$scratch/tree
 dpkg-deb -x "$deb" "$tree"
