@@ -18,34 +18,34 @@ QString FunctionCodeOf(const QString& switchText)
 
 } // namespace
 
-CCommandLineOptions::CCommandLineOptions(bool& bCommandLine, QString& strCommandLine)
-    : m_bCommandLine(bCommandLine), m_strCommandLine(strCommandLine)
+CommandLineOptions::CommandLineOptions(bool& fromSwitch, QString& commandLine)
+    : m_fromSwitch(fromSwitch), m_commandLine(commandLine)
 {
 }
 
-void CCommandLineOptions::ParseCommandLine(const QStringList& arguments)
+void CommandLineOptions::ParseCommandLine(const QStringList& arguments)
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
-        const bool bFlag = argument.startsWith(QLatin1Char('-')) || argument.startsWith(QLatin1Char('/'));
-        ParseParam(bFlag ? argument.mid(1) : argument, bFlag, i + 1 == arguments.size());
+        const bool flag = argument.startsWith(QLatin1Char('-')) || argument.startsWith(QLatin1Char('/'));
+        ParseParam(flag ? argument.mid(1) : argument, flag, i + 1 == arguments.size());
     }
 }
 
-void CCommandLineOptions::ParseParam(const QString& param, bool bFlag, bool)
+void CommandLineOptions::ParseParam(const QString& param, bool flag, bool)
 {
-    if (bFlag) {
-        m_bCommandLine = true;
-        m_strCommandLine.clear();
+    if (flag) {
+        m_fromSwitch = true;
+        m_commandLine.clear();
         const QString code = FunctionCodeOf(param);
         if (code.isEmpty())
-            m_bCommandLine = false;
+            m_fromSwitch = false;
         else
-            m_strCommandLine = code;
+            m_commandLine = code;
         return;
     }
-    if (m_bCommandLine)
-        m_strCommandLine += param;
+    if (m_fromSwitch)
+        m_commandLine += param;
 }
 
 } // namespace netsonde

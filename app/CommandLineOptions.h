@@ -9,9 +9,9 @@
 
 namespace netsonde {
 
-class CCommandLineOptions {
+class CommandLineOptions {
 public:
-    CCommandLineOptions(bool& bCommandLine, QString& strCommandLine);
+    CommandLineOptions(bool& fromSwitch, QString& commandLine);
 
     // Walks the arguments (without the program name) first to last: an
     // argument that begins with "-" or "/" is a switch, with that character
@@ -20,11 +20,11 @@ public:
 
     // One argument: its text (switch character removed), whether it was a
     // switch, and whether it is the last one (not needed here).
-    void ParseParam(const QString& param, bool bFlag, bool bLast);
+    void ParseParam(const QString& param, bool flag, bool last);
 
 private:
-    bool& m_bCommandLine;
-    QString& m_strCommandLine;
+    bool& m_fromSwitch;
+    QString& m_commandLine;
 };
 
 } // namespace netsonde

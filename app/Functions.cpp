@@ -7,11 +7,11 @@
 
 namespace netsonde {
 
-void InstallFunctions(CRunController& runs, std::shared_ptr<echo::EchoService> service, CHostLookups lookups)
+void InstallFunctions(RunController& runs, std::shared_ptr<echo::EchoService> service, HostLookups lookups)
 {
     InstallIcmpFunctions(runs, std::move(service), std::move(lookups));
     InstallTextQueryFunctions(runs);
-    runs.SetFunction(FunctionId::NameServerLookUp, std::make_unique<CNameServerLookUp>(runs));
+    runs.SetFunction(FunctionId::NameServerLookUp, std::make_unique<NameServerLookUp>(runs));
 }
 
 } // namespace netsonde

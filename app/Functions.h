@@ -14,7 +14,7 @@ namespace echo {
 class EchoService;
 }
 
-void InstallFunctions(CRunController& runs, std::shared_ptr<echo::EchoService> service,
-                      CHostLookups lookups = CHostLookups::System());
+void InstallFunctions(RunController& runs, std::shared_ptr<echo::EchoService> service,
+                      HostLookups lookups = HostLookups::System());
 
 } // namespace netsonde

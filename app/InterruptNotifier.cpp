@@ -24,26 +24,26 @@ extern "C" void WriteInterruptByte(int)
 
 } // namespace
 
-CInterruptNotifier::CInterruptNotifier(QObject* parent) : QObject(parent)
+InterruptNotifier::InterruptNotifier(QObject* parent) : QObject(parent)
 {
     if (g_pipe[0] < 0 && ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &CInterruptNotifier::OnPipeReadable);
+    connect(m_notifier, &QSocketNotifier::activated, this, &InterruptNotifier::OnPipeReadable);
     struct sigaction action {};
     action.sa_handler = WriteInterruptByte;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART | SA_RESETHAND;
-    m_bInstalled = ::sigaction(SIGINT, &action, &m_previous) == 0;
+    m_installed = ::sigaction(SIGINT, &action, &m_previous) == 0;
 }
 
-CInterruptNotifier::~CInterruptNotifier()
+InterruptNotifier::~InterruptNotifier()
 {
-    if (m_bInstalled)
+    if (m_installed)
         ::sigaction(SIGINT, &m_previous, nullptr);
 }
 
-void CInterruptNotifier::OnPipeReadable()
+void InterruptNotifier::OnPipeReadable()
 {
     char bytes[16];
     bool interrupted = false;

@@ -13,11 +13,11 @@ class QSocketNotifier;
 
 namespace netsonde {
 
-class CInterruptNotifier : public QObject {
+class InterruptNotifier : public QObject {
     Q_OBJECT
 public:
-    explicit CInterruptNotifier(QObject* parent = nullptr);
-    ~CInterruptNotifier() override;
+    explicit InterruptNotifier(QObject* parent = nullptr);
+    ~InterruptNotifier() override;
 
 Q_SIGNALS:
     void Interrupted();
@@ -27,7 +27,7 @@ private:
 
     QSocketNotifier* m_notifier = nullptr;
     struct sigaction m_previous {};
-    bool m_bInstalled = false;
+    bool m_installed = false;
 };
 
 } // namespace netsonde

@@ -33,15 +33,15 @@ QStringList ArgumentsAfterProgramName(int argc, char* argv[])
     return arguments;
 }
 
-int RunWindow(int argc, char* argv[], const CReportOptions& options)
+int RunWindow(int argc, char* argv[], const ReportOptions& options)
 {
-    const QByteArray commandLine = options.strCommandLine.toUtf8();
-    const NetsondeWindowStart start{StartProcessSockets() ? 1 : 0, options.bCommandLine ? 1 : 0,
+    const QByteArray commandLine = options.commandLine.toUtf8();
+    const NetsondeWindowStart start{StartProcessSockets() ? 1 : 0, options.fromSwitch ? 1 : 0,
                                     commandLine.constData()};
     return RunWindowModule(argc, argv, start);
 }
 
-int RunReportApplication(int argc, char* argv[], const CReportOptions& options)
+int RunReportApplication(int argc, char* argv[], const ReportOptions& options)
 {
     QCoreApplication application(argc, argv);
     NameApplication(argv[0]);
@@ -54,19 +54,19 @@ int RunReportApplication(int argc, char* argv[], const CReportOptions& options)
 
 } // namespace
 
-int CMainApp::Run(int argc, char* argv[])
+int MainApp::Run(int argc, char* argv[])
 {
-    const CReportOptions options = ParseReportOptions(ArgumentsAfterProgramName(argc, argv));
+    const ReportOptions options = ParseReportOptions(ArgumentsAfterProgramName(argc, argv));
     switch (options.mode) {
-    case CReportOptions::Mode::Help:
+    case ReportOptions::Mode::Help:
         return PrintLine(ReportHelpText().chopped(1));
-    case CReportOptions::Mode::Version:
+    case ReportOptions::Mode::Version:
         return PrintLine(VersionText());
-    case CReportOptions::Mode::UsageError:
-        return ReportUsageError(options.strError);
-    case CReportOptions::Mode::Report:
+    case ReportOptions::Mode::UsageError:
+        return ReportUsageError(options.error);
+    case ReportOptions::Mode::Report:
         return RunReportApplication(argc, argv, options);
-    case CReportOptions::Mode::Window:
+    case ReportOptions::Mode::Window:
         break;
     }
     return RunWindow(argc, argv, options);

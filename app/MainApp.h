@@ -7,7 +7,7 @@
 
 namespace netsonde {
 
-class CMainApp {
+class MainApp {
 public:
     // Runs the program with main's arguments; returns the process exit code.
     int Run(int argc, char* argv[]);

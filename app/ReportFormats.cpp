@@ -30,7 +30,7 @@ const char* FunctionWord(FunctionId id)
     return "";
 }
 
-bool IsGetHostByX(const CRunInputs& inputs) { return inputs.strSearchType == GetHostByXSearchType(); }
+bool IsGetHostByX(const RunInputs& inputs) { return inputs.searchType == GetHostByXSearchType(); }
 
 // "any" unless -4 or -6 limited the run to one family.
 QString AddressFamilyWord(AddressPreference preference)
@@ -45,32 +45,32 @@ QString AddressFamilyWord(AddressPreference preference)
 }
 
 // The host and the options the function used.
-QJsonObject InputsObject(const CRunInputs& inputs)
+QJsonObject InputsObject(const RunInputs& inputs)
 {
-    QJsonObject object{{"host", inputs.strHost}, {"address_family", AddressFamilyWord(inputs.preference)}};
+    QJsonObject object{{"host", inputs.host}, {"address_family", AddressFamilyWord(inputs.preference)}};
     switch (inputs.function) {
     case FunctionId::Ping:
-        object.insert(QStringLiteral("count"), static_cast<qint64>(inputs.nPings));
-        object.insert(QStringLiteral("timeout"), static_cast<qint64>(inputs.nTimeout));
-        object.insert(QStringLiteral("delay"), static_cast<qint64>(inputs.nDelay));
-        object.insert(QStringLiteral("resolve"), inputs.bResolve);
+        object.insert(QStringLiteral("count"), static_cast<qint64>(inputs.pings));
+        object.insert(QStringLiteral("timeout"), static_cast<qint64>(inputs.timeout));
+        object.insert(QStringLiteral("delay"), static_cast<qint64>(inputs.delay));
+        object.insert(QStringLiteral("resolve"), inputs.resolve);
         break;
     case FunctionId::TraceRoute:
-        object.insert(QStringLiteral("timeout"), static_cast<qint64>(inputs.nTimeout));
-        object.insert(QStringLiteral("hops"), static_cast<qint64>(inputs.nMaxHops));
-        object.insert(QStringLiteral("resolve"), inputs.bResolve);
+        object.insert(QStringLiteral("timeout"), static_cast<qint64>(inputs.timeout));
+        object.insert(QStringLiteral("hops"), static_cast<qint64>(inputs.maxHops));
+        object.insert(QStringLiteral("resolve"), inputs.resolve);
         break;
     case FunctionId::Finger:
-        object.insert(QStringLiteral("verbose"), inputs.bVerboseFormat);
+        object.insert(QStringLiteral("verbose"), inputs.verboseFormat);
         [[fallthrough]];
     case FunctionId::WhoIs:
-        object.insert(QStringLiteral("user"), inputs.strUser);
-        object.insert(QStringLiteral("firewall"), inputs.strFireWall);
+        object.insert(QStringLiteral("user"), inputs.user);
+        object.insert(QStringLiteral("firewall"), inputs.fireWall);
         break;
     case FunctionId::NameServerLookUp:
-        object.insert(QStringLiteral("name_server"), inputs.strNameServer);
-        object.insert(QStringLiteral("search_type"), inputs.strSearchType);
-        object.insert(QStringLiteral("verbose"), inputs.bVerboseFormat);
+        object.insert(QStringLiteral("name_server"), inputs.nameServer);
+        object.insert(QStringLiteral("search_type"), inputs.searchType);
+        object.insert(QStringLiteral("verbose"), inputs.verboseFormat);
         break;
     case FunctionId::QuoteOfDay:
         break;
@@ -139,14 +139,14 @@ QJsonObject NoDnsAnswer()
                        {"authority", QJsonArray()}, {"additional", QJsonArray()}};
 }
 
-QJsonObject ResolvedHostObject(const std::optional<CHostEntry>& entry)
+QJsonObject ResolvedHostObject(const std::optional<HostEntry>& entry)
 {
     QJsonArray addresses;
     if (entry) {
-        for (const CIpAddress& address : entry->addresses)
+        for (const IpAddress& address : entry->addresses)
             addresses.append(FormatIpAddress(address));
     }
-    return QJsonObject{{"official_name", entry ? QJsonValue(entry->strOfficialName) : QJsonValue(QJsonValue::Null)},
+    return QJsonObject{{"official_name", entry ? QJsonValue(entry->officialName) : QJsonValue(QJsonValue::Null)},
                        {"aliases", entry ? QJsonArray::fromStringList(entry->aliases) : QJsonArray()},
                        {"addresses", addresses}};
 }
@@ -158,9 +158,9 @@ void Merge(QJsonObject& into, const QJsonObject& from)
 }
 
 // What the function found, by function.
-void AddResults(const CReportRecord& record, QJsonObject& report)
+void AddResults(const ReportRecord& record, QJsonObject& report)
 {
-    const CReportView& view = record.view;
+    const ReportView& view = record.view;
     switch (record.inputs.function) {
     case FunctionId::Ping:
         report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), "seq"));
@@ -206,7 +206,7 @@ QString CsvLine(const QStringList& fields)
 
 } // namespace
 
-QByteArray ReportJson(const CReportRecord& record)
+QByteArray ReportJson(const ReportRecord& record)
 {
     QJsonObject report{{"format", QLatin1String(kReportJsonFormat)},
                        {"function", QLatin1String(FunctionWord(record.inputs.function))},

@@ -13,9 +13,9 @@
 namespace netsonde {
 
 // Everything a run leaves for its report.
-struct CReportRecord {
-    const CRunInputs& inputs;
-    const CReportView& view;
+struct ReportRecord {
+    const RunInputs& inputs;
+    const ReportView& view;
     QDateTime started; // UTC
     int exitStatus = 0;
     QStringList messages; // the message-box texts, in the order shown
@@ -24,7 +24,7 @@ struct CReportRecord {
 inline constexpr char kReportJsonFormat[] = "netsonde-report/1";
 
 // The run as one JSON object (indented, ending with a line end).
-QByteArray ReportJson(const CReportRecord& record);
+QByteArray ReportJson(const ReportRecord& record);
 
 // The result rows as CSV after a header line ("seq" or "hop", address,
 // name, time_ms), quoted as RFC 4180 has it, with CR LF line ends.

@@ -13,7 +13,7 @@ namespace {
 // A value for a page field must lie in the field's own range.
 QString OutOfRange(SettingKey key, const char* option, const std::optional<int>& value)
 {
-    const CSettingInfo& info = SettingInfo(key);
+    const SettingInfo& info = SettingInfoOf(key);
     if (!value || (*value >= info.minimum && *value <= info.maximum))
         return {};
     return QStringLiteral("--%1 must lie between %2 and %3").arg(QLatin1String(option)).arg(info.minimum).arg(info.maximum);
@@ -24,64 +24,64 @@ unsigned StoredOr(SettingKey key, const std::optional<int>& value)
     return static_cast<unsigned>(value.value_or(ReadIntSetting(key)));
 }
 
-void FillPing(const CReportOptions& options, CRunInputs& inputs)
+void FillPing(const ReportOptions& options, RunInputs& inputs)
 {
-    inputs.nTimeout = StoredOr(SettingKey::PingTimeout, options.nTimeout);
-    inputs.nPings = StoredOr(SettingKey::PingNumberOfPings, options.nCount);
-    inputs.nDelay = StoredOr(SettingKey::PingDelay, options.nDelay);
-    inputs.bResolve = ReadFlagSetting(SettingKey::PingResolve) && !options.bNoResolve;
+    inputs.timeout = StoredOr(SettingKey::PingTimeout, options.timeout);
+    inputs.pings = StoredOr(SettingKey::PingNumberOfPings, options.count);
+    inputs.delay = StoredOr(SettingKey::PingDelay, options.delay);
+    inputs.resolve = ReadFlagSetting(SettingKey::PingResolve) && !options.noResolve;
 }
 
-void FillTraceRoute(const CReportOptions& options, CRunInputs& inputs)
+void FillTraceRoute(const ReportOptions& options, RunInputs& inputs)
 {
-    inputs.nTimeout = StoredOr(SettingKey::TraceRouteTimeout, options.nTimeout);
-    inputs.nMaxHops = StoredOr(SettingKey::TraceRouteHops, options.nHops);
-    inputs.bResolve = ReadFlagSetting(SettingKey::TraceRouteResolve) && !options.bNoResolve;
+    inputs.timeout = StoredOr(SettingKey::TraceRouteTimeout, options.timeout);
+    inputs.maxHops = StoredOr(SettingKey::TraceRouteHops, options.hops);
+    inputs.resolve = ReadFlagSetting(SettingKey::TraceRouteResolve) && !options.noResolve;
 }
 
 // "user@host" in the host field is split as the page splits it.
-void FillUserHost(const CReportOptions& options, SettingKey fireWall, CRunInputs& inputs)
+void FillUserHost(const ReportOptions& options, SettingKey fireWall, RunInputs& inputs)
 {
-    inputs.strUser = options.strUser.value_or(QString());
+    inputs.user = options.user.value_or(QString());
     if (ReadFlagSetting(SettingKey::SmartAddressSplitting)) {
-        if (const auto parts = SplitAtFirstAt(inputs.strHost)) {
-            inputs.strUser = parts->user;
-            inputs.strHost = parts->host;
+        if (const auto parts = SplitAtFirstAt(inputs.host)) {
+            inputs.user = parts->user;
+            inputs.host = parts->host;
         }
     }
-    inputs.strFireWall = ReadTextSetting(fireWall);
+    inputs.fireWall = ReadTextSetting(fireWall);
 }
 
-void FillNameServerLookUp(const CReportOptions& options, CRunInputs& inputs)
+void FillNameServerLookUp(const ReportOptions& options, RunInputs& inputs)
 {
     // Without a type the command line's own rule selects the first entry.
-    inputs.strSearchType = options.strSearchType.value_or(QString::fromLatin1(SearchTypeTable[0].text));
-    inputs.strNameServer =
-        options.strServer.value_or(RecentList::Parse(ReadTextSetting(SettingKey::NsLookUpNameServers)).value(0));
-    inputs.bVerboseFormat = ReadFlagSetting(SettingKey::NsLookUpVerboseFormat) || options.bVerbose;
+    inputs.searchType = options.searchType.value_or(QString::fromLatin1(SearchTypeTable[0].text));
+    inputs.nameServer =
+        options.server.value_or(RecentList::Parse(ReadTextSetting(SettingKey::NsLookUpNameServers)).value(0));
+    inputs.verboseFormat = ReadFlagSetting(SettingKey::NsLookUpVerboseFormat) || options.verbose;
 }
 
 } // namespace
 
-QString ReportRangeError(const CReportOptions& options)
+QString ReportRangeError(const ReportOptions& options)
 {
     const bool isPing = options.FunctionIndex() == Index(FunctionId::Ping);
     for (const QString& error :
-         {OutOfRange(SettingKey::PingNumberOfPings, "count", options.nCount),
-          OutOfRange(SettingKey::PingDelay, "delay", options.nDelay),
-          OutOfRange(isPing ? SettingKey::PingTimeout : SettingKey::TraceRouteTimeout, "timeout", options.nTimeout),
-          OutOfRange(SettingKey::TraceRouteHops, "hops", options.nHops)}) {
+         {OutOfRange(SettingKey::PingNumberOfPings, "count", options.count),
+          OutOfRange(SettingKey::PingDelay, "delay", options.delay),
+          OutOfRange(isPing ? SettingKey::PingTimeout : SettingKey::TraceRouteTimeout, "timeout", options.timeout),
+          OutOfRange(SettingKey::TraceRouteHops, "hops", options.hops)}) {
         if (!error.isEmpty())
             return error;
     }
     return {};
 }
 
-CRunInputs ReportInputs(const CReportOptions& options)
+RunInputs ReportInputs(const ReportOptions& options)
 {
-    CRunInputs inputs;
+    RunInputs inputs;
     inputs.function = static_cast<FunctionId>(options.FunctionIndex());
-    inputs.strHost = options.Host();
+    inputs.host = options.Host();
     inputs.preference = options.preference.value_or(
         ReadFlagSetting(SettingKey::PreferIPv6) ? AddressPreference::PreferIPv6 : AddressPreference::PreferIPv4);
     switch (inputs.function) {
@@ -93,7 +93,7 @@ CRunInputs ReportInputs(const CReportOptions& options)
         break;
     case FunctionId::Finger:
         FillUserHost(options, SettingKey::FingerFireWall, inputs);
-        inputs.bVerboseFormat = ReadFlagSetting(SettingKey::FingerVerboseFormat) || options.bVerbose;
+        inputs.verboseFormat = ReadFlagSetting(SettingKey::FingerVerboseFormat) || options.verbose;
         break;
     case FunctionId::WhoIs:
         FillUserHost(options, SettingKey::WhoIsFireWall, inputs);

@@ -9,8 +9,8 @@
 namespace netsonde {
 
 // Why an option lies outside its field's range, or empty.
-QString ReportRangeError(const CReportOptions& options);
+QString ReportRangeError(const ReportOptions& options);
 
-CRunInputs ReportInputs(const CReportOptions& options);
+RunInputs ReportInputs(const ReportOptions& options);
 
 } // namespace netsonde

@@ -32,26 +32,26 @@ void WriteTo(std::FILE* stream, const QString& text) { WriteBytesTo(stream, text
 bool UsesEchoService(FunctionId id) { return id == FunctionId::Ping || id == FunctionId::TraceRoute; }
 
 // What Save writes for this run: its inputs and its pane text or rows.
-CExportSource ExportSourceOf(const CRunInputs& inputs, const CReportView& view)
+ExportSource ExportSourceOf(const RunInputs& inputs, const ReportView& view)
 {
-    CExportSource source;
-    source.nFunction = Index(inputs.function);
-    source.strHost = inputs.strHost;
-    source.strUser = inputs.strUser;
-    source.strSearchType = inputs.strSearchType;
-    source.strNameServer = inputs.strNameServer;
+    ExportSource source;
+    source.function = Index(inputs.function);
+    source.host = inputs.host;
+    source.user = inputs.user;
+    source.searchType = inputs.searchType;
+    source.nameServer = inputs.nameServer;
     if (UsesEchoService(inputs.function))
         source.resultRows = view.Rows();
     else
-        source.strPaneText = view.PaneText();
+        source.paneText = view.PaneText();
     source.when = QDateTime::currentDateTime();
     return source;
 }
 
-class CReportRun {
+class ReportRun {
 public:
-    explicit CReportRun(const CReportOptions& options)
-        : m_format(options.format), m_inputs(ReportInputs(options)), m_view(m_inputs.function, options.bProgress)
+    explicit ReportRun(const ReportOptions& options)
+        : m_format(options.format), m_inputs(ReportInputs(options)), m_view(m_inputs.function, options.progress)
         , m_runs(m_view)
     {
         // Every message goes to standard error as "netsonde: TEXT", and is noted.
@@ -62,9 +62,9 @@ public:
             SetMessageBoxHandler(noted);
         });
     }
-    ~CReportRun() { SetMessageBoxHandler(std::move(m_previousHandler)); }
-    CReportRun(const CReportRun&) = delete;
-    CReportRun& operator=(const CReportRun&) = delete;
+    ~ReportRun() { SetMessageBoxHandler(std::move(m_previousHandler)); }
+    ReportRun(const ReportRun&) = delete;
+    ReportRun& operator=(const ReportRun&) = delete;
 
     int Run()
     {
@@ -83,7 +83,7 @@ public:
 private:
     int ExitStatus() const
     {
-        if (m_bInterrupted)
+        if (m_interrupted)
             return kReportInterrupted;
         return m_messages.isEmpty() ? kReportDone : kReportMessageShown;
     }
@@ -106,26 +106,26 @@ private:
     void RunOnce()
     {
         QEventLoop loop;
-        CInterruptNotifier interrupt;
-        QObject::connect(&interrupt, &CInterruptNotifier::Interrupted, &loop, [&] {
+        InterruptNotifier interrupt;
+        QObject::connect(&interrupt, &InterruptNotifier::Interrupted, &loop, [&] {
             if (!m_runs.IsBusy())
                 return;
-            m_bInterrupted = true;
+            m_interrupted = true;
             m_runs.Stop();
         });
-        QObject::connect(&m_runs, &CRunController::runFinished, &loop, [&] { loop.quit(); });
+        QObject::connect(&m_runs, &RunController::runFinished, &loop, [&] { loop.quit(); });
         m_runs.Go(m_inputs);
         if (m_runs.IsBusy())
             loop.exec();
     }
 
     const ReportFormat m_format;
-    const CRunInputs m_inputs;
-    CReportView m_view;
-    CRunController m_runs;
+    const RunInputs m_inputs;
+    ReportView m_view;
+    RunController m_runs;
     MessageBoxHandler m_previousHandler;
     QStringList m_messages;
-    bool m_bInterrupted = false;
+    bool m_interrupted = false;
 };
 
 } // namespace
@@ -143,13 +143,13 @@ QString WithLfLineEnds(const QString& text)
     return lf;
 }
 
-int RunReport(const CReportOptions& options)
+int RunReport(const ReportOptions& options)
 {
     const QString rangeError = ReportRangeError(options);
     if (!rangeError.isEmpty())
         return ReportUsageError(rangeError);
     SettingsStore::SetReadOnly(true);
-    return CReportRun(options).Run();
+    return ReportRun(options).Run();
 }
 
 } // namespace netsonde

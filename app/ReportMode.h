@@ -17,7 +17,7 @@ inline constexpr int kReportUsageError = 2;
 inline constexpr int kReportInterrupted = 130;
 
 // Runs the report that the options describe; returns the exit status.
-int RunReport(const CReportOptions& options);
+int RunReport(const ReportOptions& options);
 
 // Writes the error and the usage line to standard error; returns 2.
 int ReportUsageError(const QString& reason);

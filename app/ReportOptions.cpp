@@ -10,7 +10,7 @@ namespace netsonde {
 
 namespace {
 
-enum Function { kPing = 0, kTraceRoute, kFinger, kWhoIs, kNameServerLookUp, kQuoteOfDay };
+enum ReportFunction { kPing = 0, kTraceRoute, kFinger, kWhoIs, kNameServerLookUp, kQuoteOfDay };
 
 const char* const kFunctionNames[] = {"Ping", "TraceRoute", "Finger", "WhoIs", "NS LookUp", "Quote Of The Day"};
 
@@ -69,14 +69,14 @@ bool AsksForModeWithoutWindow(const QStringList& arguments)
 // The window's command-line rules: an option of ours given to the window is
 // a switch the window does not know, so it cancels the command wherever it
 // stands, and the window starts normally.
-CReportOptions WindowOptions(const QStringList& arguments)
+ReportOptions WindowOptions(const QStringList& arguments)
 {
-    CReportOptions options;
+    ReportOptions options;
     const bool givesOptionOfOurs = std::any_of(arguments.begin(), arguments.end(), [](const QString& argument) {
         return argument.startsWith(QLatin1String("--"));
     });
     if (!givesOptionOfOurs)
-        CCommandLineOptions(options.bCommandLine, options.strCommandLine).ParseCommandLine(arguments);
+        CommandLineOptions(options.fromSwitch, options.commandLine).ParseCommandLine(arguments);
     return options;
 }
 
@@ -98,9 +98,9 @@ bool IsModeOption(const QString& name)
 
 // Reads the options of ours one by one; the other arguments are kept in
 // their order for the window's command-line rules.
-class COptionReader {
+class OptionReader {
 public:
-    COptionReader(const QStringList& arguments, CReportOptions& options) : m_arguments(arguments), m_options(options)
+    OptionReader(const QStringList& arguments, ReportOptions& options) : m_arguments(arguments), m_options(options)
     {
     }
 
@@ -125,14 +125,14 @@ public:
     }
 
     const QStringList& Rest() const { return m_rest; }
-    bool Help() const { return m_bHelp; }
-    bool Version() const { return m_bVersion; }
+    bool Help() const { return m_showHelp; }
+    bool Version() const { return m_showVersion; }
     const QStringList& PageOptionsGiven() const { return m_given; }
 
 private:
     bool Fail(const QString& reason)
     {
-        m_options.strError = reason;
+        m_options.error = reason;
         return false;
     }
 
@@ -171,9 +171,9 @@ private:
     // --report itself needs no reading: its presence chose this reader.
     bool ReadModeOption(const QString& name)
     {
-        m_bHelp = m_bHelp || name == QLatin1String("help");
-        m_bVersion = m_bVersion || name == QLatin1String("version");
-        m_options.bProgress = m_options.bProgress || name == QLatin1String("progress");
+        m_showHelp = m_showHelp || name == QLatin1String("help");
+        m_showVersion = m_showVersion || name == QLatin1String("version");
+        m_options.progress = m_options.progress || name == QLatin1String("progress");
         return true;
     }
 
@@ -190,16 +190,16 @@ private:
     bool StorePageOption(const QString& name, const QString& value)
     {
         if (name == QLatin1String("count"))
-            return StoreNumber(name, value, m_options.nCount);
+            return StoreNumber(name, value, m_options.count);
         if (name == QLatin1String("timeout"))
-            return StoreNumber(name, value, m_options.nTimeout);
+            return StoreNumber(name, value, m_options.timeout);
         if (name == QLatin1String("delay"))
-            return StoreNumber(name, value, m_options.nDelay);
+            return StoreNumber(name, value, m_options.delay);
         if (name == QLatin1String("hops"))
-            return StoreNumber(name, value, m_options.nHops);
+            return StoreNumber(name, value, m_options.hops);
         if (name == QLatin1String("type")) {
-            m_options.strSearchType = SearchTypeOfWord(value);
-            return m_options.strSearchType ? true : Fail(QStringLiteral("unknown search type \"%1\"").arg(value));
+            m_options.searchType = SearchTypeOfWord(value);
+            return m_options.searchType ? true : Fail(QStringLiteral("unknown search type \"%1\"").arg(value));
         }
         if (name == QLatin1String("format")) {
             const std::optional<ReportFormat> format = FormatOfWord(value);
@@ -209,29 +209,29 @@ private:
             return true;
         }
         if (name == QLatin1String("server"))
-            m_options.strServer = value;
+            m_options.server = value;
         else if (name == QLatin1String("user"))
-            m_options.strUser = value;
+            m_options.user = value;
         else if (name == QLatin1String("no-resolve"))
-            m_options.bNoResolve = true;
+            m_options.noResolve = true;
         else
-            m_options.bVerbose = true;
+            m_options.verbose = true;
         return true;
     }
 
     const QStringList& m_arguments;
-    CReportOptions& m_options;
+    ReportOptions& m_options;
     qsizetype m_next = 0;
     QStringList m_rest;
     QStringList m_given;
-    bool m_bHelp = false;
-    bool m_bVersion = false;
+    bool m_showHelp = false;
+    bool m_showVersion = false;
 };
 
-CReportOptions UsageError(CReportOptions options, const QString& reason)
+ReportOptions UsageError(ReportOptions options, const QString& reason)
 {
-    options.mode = CReportOptions::Mode::UsageError;
-    options.strError = reason;
+    options.mode = ReportOptions::Mode::UsageError;
+    options.error = reason;
     return options;
 }
 
@@ -253,30 +253,30 @@ QString MisplacedOption(const QStringList& given, int function)
 
 } // namespace
 
-int CReportOptions::FunctionIndex() const
+int ReportOptions::FunctionIndex() const
 {
-    if (!bCommandLine || strCommandLine.size() < 2)
+    if (!fromSwitch || commandLine.size() < 2)
         return -1;
-    return static_cast<int>(QStringLiteral("PTFWNQ").indexOf(strCommandLine.at(0)));
+    return static_cast<int>(QStringLiteral("PTFWNQ").indexOf(commandLine.at(0)));
 }
 
-QString CReportOptions::Host() const { return strCommandLine.mid(2); }
+QString ReportOptions::Host() const { return commandLine.mid(2); }
 
-CReportOptions ParseReportOptions(const QStringList& arguments)
+ReportOptions ParseReportOptions(const QStringList& arguments)
 {
     if (!AsksForModeWithoutWindow(arguments))
         return WindowOptions(arguments);
-    CReportOptions options;
-    COptionReader reader(arguments, options);
+    ReportOptions options;
+    OptionReader reader(arguments, options);
     if (!reader.Read())
-        return UsageError(options, options.strError);
-    CCommandLineOptions(options.bCommandLine, options.strCommandLine).ParseCommandLine(reader.Rest());
+        return UsageError(options, options.error);
+    CommandLineOptions(options.fromSwitch, options.commandLine).ParseCommandLine(reader.Rest());
     if (reader.Help()) {
-        options.mode = CReportOptions::Mode::Help;
+        options.mode = ReportOptions::Mode::Help;
         return options;
     }
     if (reader.Version()) {
-        options.mode = CReportOptions::Mode::Version;
+        options.mode = ReportOptions::Mode::Version;
         return options;
     }
     const int function = options.FunctionIndex();
@@ -289,7 +289,7 @@ CReportOptions ParseReportOptions(const QStringList& arguments)
         return UsageError(options, misplaced);
     if (options.format == ReportFormat::Csv && function != kPing && function != kTraceRoute)
         return UsageError(options, QStringLiteral("--format csv applies only to Ping and TraceRoute"));
-    options.mode = CReportOptions::Mode::Report;
+    options.mode = ReportOptions::Mode::Report;
     return options;
 }
 

@@ -22,28 +22,28 @@ namespace netsonde {
 // CSV rows (Ping and TraceRoute only).
 enum class ReportFormat { Text, Json, Csv };
 
-struct CReportOptions {
+struct ReportOptions {
     enum class Mode { Window, Report, Help, Version, UsageError };
 
     Mode mode = Mode::Window;
-    QString strError; // why the command line was refused (UsageError)
+    QString error; // why the command line was refused (UsageError)
 
     // What the window's command-line rules made of the other arguments.
-    bool bCommandLine = false;
-    QString strCommandLine;
+    bool fromSwitch = false;
+    QString commandLine;
 
     // Page inputs for this run only; unset ones come from the stored settings.
-    bool bProgress = false;
+    bool progress = false;
     ReportFormat format = ReportFormat::Text;
-    bool bNoResolve = false;
-    bool bVerbose = false;
-    std::optional<int> nCount;
-    std::optional<int> nTimeout;
-    std::optional<int> nDelay;
-    std::optional<int> nHops;
-    std::optional<QString> strSearchType; // the full text of the search-type entry
-    std::optional<QString> strServer;
-    std::optional<QString> strUser;
+    bool noResolve = false;
+    bool verbose = false;
+    std::optional<int> count;
+    std::optional<int> timeout;
+    std::optional<int> delay;
+    std::optional<int> hops;
+    std::optional<QString> searchType; // the full text of the search-type entry
+    std::optional<QString> server;
+    std::optional<QString> user;
     // -4: OnlyIPv4, -6: OnlyIPv6; unset, the stored "Prefer IPv6" option decides.
     std::optional<AddressPreference> preference;
 
@@ -53,7 +53,7 @@ struct CReportOptions {
     QString Host() const;
 };
 
-CReportOptions ParseReportOptions(const QStringList& arguments);
+ReportOptions ParseReportOptions(const QStringList& arguments);
 
 // The search-type entry whose type word (the text before " - ") is word,
 // case ignored; "gethostbyx" names the resolver mode.

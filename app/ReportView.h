@@ -14,12 +14,12 @@
 
 namespace netsonde {
 
-class CReportView final : public IRunView {
+class ReportView final : public IRunView {
 public:
-    CReportView(FunctionId function, bool bProgress) : m_function(function), m_bProgress(bProgress) {}
+    ReportView(FunctionId function, bool progress) : m_function(function), m_progress(progress) {}
 
-    void BeginRun(const CRunInputs&) override {}
-    void RecordRecentHost(const CRunInputs&) override {}
+    void BeginRun(const RunInputs&) override {}
+    void RecordRecentHost(const RunInputs&) override {}
     void ShowStatusText(const QString& text) override;
     void SetPaneText(FunctionId id, const QString& text) override;
     void AppendPaneText(FunctionId id, const QString& text) override;
@@ -30,26 +30,26 @@ public:
     FunctionId SelectedFunction() const override { return m_function; }
     void EndRun(FunctionId) override {}
     void NoteReceivedBytes(FunctionId id, QByteArrayView bytes) override;
-    void NoteResolvedHost(const CHostEntry& entry) override { m_resolvedHost = entry; }
-    void NoteDestinationReached() override { m_bDestinationReached = true; }
+    void NoteResolvedHost(const HostEntry& entry) override { m_resolvedHost = entry; }
+    void NoteDestinationReached() override { m_destinationReached = true; }
 
-    const QString& PaneText() const { return m_strPane; }
+    const QString& PaneText() const { return m_pane; }
     const QList<QStringList>& Rows() const { return m_rows; }
-    qint64 BytesReceived() const { return m_nBytesReceived; }
+    qint64 BytesReceived() const { return m_bytesReceived; }
     // The DNS answer NS LookUp reported, if any.
     const std::optional<QByteArray>& DnsAnswer() const { return m_dnsAnswer; }
-    const std::optional<CHostEntry>& ResolvedHost() const { return m_resolvedHost; }
-    bool DestinationReached() const { return m_bDestinationReached; }
+    const std::optional<HostEntry>& ResolvedHost() const { return m_resolvedHost; }
+    bool DestinationReached() const { return m_destinationReached; }
 
 private:
     FunctionId m_function;
-    bool m_bProgress;
-    QString m_strPane;
+    bool m_progress;
+    QString m_pane;
     QList<QStringList> m_rows;
-    qint64 m_nBytesReceived = 0;
+    qint64 m_bytesReceived = 0;
     std::optional<QByteArray> m_dnsAnswer;
-    std::optional<CHostEntry> m_resolvedHost;
-    bool m_bDestinationReached = false;
+    std::optional<HostEntry> m_resolvedHost;
+    bool m_destinationReached = false;
 };
 
 } // namespace netsonde

@@ -10,12 +10,12 @@ extern "C" {
 // What the executable found before it loaded the window.
 struct NetsondeWindowStart {
     // Zero when the sockets layer failed to start: the window says so and ends.
-    int bSocketsStarted;
+    int socketsStarted;
     // Non-zero when a switch on the command line chose a function; then
-    // szCommandLine (UTF-8) holds its two-character function code and the
-    // host text, as the window's m_strCommandLine does.
-    int bCommandLine;
-    const char* szCommandLine;
+    // commandLine (UTF-8) holds its two-character function code and the
+    // host text, as the window's m_commandLine does.
+    int fromSwitch;
+    const char* commandLine;
 };
 
 // Creates the application object, shows the main window modally and returns

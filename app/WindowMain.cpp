@@ -22,15 +22,15 @@ extern "C" __attribute__((visibility("default"))) int netsonde_window_main(int a
     QApplication::setDesktopFileName(QStringLiteral("org.example.Netsonde"));
     UseModalMessageBoxes();
     // This library keeps its own copy of the start-up record.
-    if (!start->bSocketsStarted || !StartProcessSockets()) {
+    if (!start->socketsStarted || !StartProcessSockets()) {
         ShowMessageBox(QStringLiteral("Windows sockets initialization failed."));
         return 1;
     }
-    CMainDialog::SetFunctionInstaller([](CRunController& runs, std::shared_ptr<echo::EchoService> service) {
+    MainDialog::SetFunctionInstaller([](RunController& runs, std::shared_ptr<echo::EchoService> service) {
         InstallFunctions(runs, std::move(service));
     });
-    CMainDialog dialog;
-    dialog.SetCommandLine(start->bCommandLine != 0, QString::fromUtf8(start->szCommandLine ? start->szCommandLine : ""));
+    MainDialog dialog;
+    dialog.SetCommandLine(start->fromSwitch != 0, QString::fromUtf8(start->commandLine ? start->commandLine : ""));
     dialog.exec();
     return 0;
 }

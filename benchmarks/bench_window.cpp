@@ -24,28 +24,28 @@ namespace {
 int ShowProbedWindow()
 {
     bench::ArmWindowProbe();
-    CMainDialog::SetFunctionInstaller([](CRunController& runs, std::shared_ptr<echo::EchoService> service) {
+    MainDialog::SetFunctionInstaller([](RunController& runs, std::shared_ptr<echo::EchoService> service) {
         InstallFunctions(runs, std::move(service));
     });
-    CMainDialog dialog;
+    MainDialog dialog;
     return dialog.exec() == QDialog::Rejected ? 0 : 1;
 }
 
 int MeasureAppend(int rounds)
 {
     QByteArray answer;
-    while (answer.size() < CReceivedText::PaneLimit)
+    while (answer.size() < ReceivedText::kPaneLimit)
         answer += "0123456789 abcdefghijklmnopqrstuvwxyz ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789\n";
-    answer.truncate(CReceivedText::PaneLimit - 1);
+    answer.truncate(ReceivedText::kPaneLimit - 1);
     double best = 1e300;
     for (int round = 0; round < rounds; ++round) {
-        COutputPane pane(0, nullptr);
+        OutputPane pane(0, nullptr);
         pane.show();
-        CReceivedText received(QueryFunction::Finger);
+        ReceivedText received(QueryFunction::Finger);
         QElapsedTimer timer;
         timer.start();
-        for (qsizetype at = 0; at < answer.size(); at += CReceivedText::ChunkSize) {
-            const auto result = received.Receive(QByteArrayView(answer).sliced(at, std::min(CReceivedText::ChunkSize, answer.size() - at)),
+        for (qsizetype at = 0; at < answer.size(); at += ReceivedText::kChunkSize) {
+            const auto result = received.Receive(QByteArrayView(answer).sliced(at, std::min(ReceivedText::kChunkSize, answer.size() - at)),
                                                  pane.toPlainText().size());
             pane.AppendText(result.text);
             QCoreApplication::processEvents();

@@ -57,7 +57,7 @@ QByteArray AnswerOf(qsizetype size)
 // Serves one connection: reads the request line (an eager server does not
 // wait for it), sends the answer as fast as the client takes it, and closes;
 // the number of bytes that left.
-qsizetype ServeOnce(CLabServer& server, const QByteArray& answer, bool eager)
+qsizetype ServeOnce(LabServer& server, const QByteArray& answer, bool eager)
 {
     const QDeadlineTimer deadline(30000);
     while (!server.Accept() && !deadline.hasExpired())
@@ -75,17 +75,17 @@ qsizetype ServeOnce(CLabServer& server, const QByteArray& answer, bool eager)
 // and its close may all wait in the socket before the client reads.
 Figures RunOnce(const QByteArray& answer, bool eager)
 {
-    CLabServer server(LabText("NETSONDE_LAB_NS_DESTINATION"), LabAddress("NETSONDE_LAB_DESTINATION"), kWhoIsPort);
+    LabServer server(LabText("NETSONDE_LAB_NS_DESTINATION"), LabAddress("NETSONDE_LAB_DESTINATION"), kWhoIsPort);
     if (!server.IsListening()) {
         std::fprintf(stderr, "cannot listen in the lab\n");
         std::exit(1);
     }
     std::future<qsizetype> sent = std::async(std::launch::async, ServeOnce, std::ref(server), std::cref(answer), eager);
-    CMessageBoxRecorder boxes;
-    CMainDialog::SetFunctionInstaller([](CRunController& runs, std::shared_ptr<echo::EchoService> service) {
+    MessageBoxRecorder boxes;
+    MainDialog::SetFunctionInstaller([](RunController& runs, std::shared_ptr<echo::EchoService> service) {
         InstallFunctions(runs, std::move(service));
     });
-    auto dialog = std::make_unique<CMainDialog>();
+    auto dialog = std::make_unique<MainDialog>();
     dialog->show();
     FillPage(*dialog, FunctionId::WhoIs, {qEnvironmentVariable("NETSONDE_LAB_DESTINATION"), "flood.example"});
 
@@ -97,7 +97,7 @@ Figures RunOnce(const QByteArray& answer, bool eager)
         figures.longestGapMs = std::max(figures.longestGapMs, sinceTick.restart());
     });
     QEventLoop loop;
-    QObject::connect(dialog.get(), &CMainDialog::StatusTextShown, &loop, [&](const QString& text) {
+    QObject::connect(dialog.get(), &MainDialog::StatusTextShown, &loop, [&](const QString& text) {
         if (text == QLatin1String("Ready"))
             loop.quit();
     });

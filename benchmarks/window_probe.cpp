@@ -30,7 +30,7 @@ void PrintMoment(const char* name)
 // A window paints itself and its children in one pass, inside the delivery of
 // its first paint event; a zero timer started there fires only once that pass
 // and the events queued before it are done: the loop's first idle moment.
-class CFirstIdleWatch : public QObject {
+class FirstIdleWatch : public QObject {
 public:
     using QObject::QObject;
 
@@ -62,7 +62,7 @@ private:
 void ArmWindowProbe()
 {
     QCoreApplication* application = QCoreApplication::instance();
-    application->installEventFilter(new CFirstIdleWatch(application));
+    application->installEventFilter(new FirstIdleWatch(application));
 }
 
 } // namespace netsonde::bench

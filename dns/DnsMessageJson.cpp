@@ -67,7 +67,7 @@ public:
         StoreRecord();
         m_section = static_cast<int>(place.section);
         m_record = QJsonObject{{"name", Text(name)}};
-        m_bHasRecord = true;
+        m_hasRecord = true;
     }
 
     void RecordFields(quint16 type, quint16 rclass, quint32 ttl, quint16 rdLength) override
@@ -105,9 +105,9 @@ public:
 private:
     void StoreRecord()
     {
-        if (m_bHasRecord)
+        if (m_hasRecord)
             m_sections[m_section].append(m_record);
-        m_bHasRecord = false;
+        m_hasRecord = false;
     }
 
     QJsonObject m_message{{"header", QJsonValue::Null}};
@@ -115,7 +115,7 @@ private:
     QJsonArray m_sections[3];
     QJsonObject m_record;
     int m_section = 0;
-    bool m_bHasRecord = false;
+    bool m_hasRecord = false;
 };
 
 } // namespace

@@ -58,7 +58,7 @@ QByteArray ReverseName(const QByteArray& address)
 QByteArray QueryName(const QString& host)
 {
     const QByteArray text = host.toUtf8();
-    const std::optional<CIpAddress> address = ParseAddressLiteral(text.toStdString());
+    const std::optional<IpAddress> address = ParseAddressLiteral(text.toStdString());
     if (!address)
         return text;
     return address->IsIPv6() ? Ipv6ReverseName(address->Bytes()) : ReverseName(text);

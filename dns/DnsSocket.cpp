@@ -25,7 +25,7 @@ std::uint16_t SenderPort(const sockaddr_storage& sender)
 
 } // namespace
 
-std::unique_ptr<CDnsSocket> CDnsSocket::Create(IpFamily family)
+std::unique_ptr<DnsSocket> DnsSocket::Create(IpFamily family)
 {
     const int fd = ::socket(SocketFamilyOf(family), SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
@@ -37,12 +37,12 @@ std::unique_ptr<CDnsSocket> CDnsSocket::Create(IpFamily family)
         ::setsockopt(fd, IPPROTO_IPV6, IPV6_RECVERR, &on, sizeof on);
     else
         ::setsockopt(fd, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
-    return std::unique_ptr<CDnsSocket>(new CDnsSocket(fd, family));
+    return std::unique_ptr<DnsSocket>(new DnsSocket(fd, family));
 }
 
-CDnsSocket::CDnsSocket(int fd, IpFamily family) : m_fd(fd), m_family(family) {}
+DnsSocket::DnsSocket(int fd, IpFamily family) : m_fd(fd), m_family(family) {}
 
-CDnsSocket::~CDnsSocket()
+DnsSocket::~DnsSocket()
 {
     // The notifiers go before the descriptor they watch.
     m_readNotifier.reset();
@@ -50,7 +50,7 @@ CDnsSocket::~CDnsSocket()
     ::close(m_fd);
 }
 
-void CDnsSocket::Select(EventHandler handler)
+void DnsSocket::Select(EventHandler handler)
 {
     m_handler = std::move(handler);
     m_readNotifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
@@ -61,7 +61,7 @@ void CDnsSocket::Select(EventHandler handler)
                      [this] { OnActivated(Event::Write); });
 }
 
-void CDnsSocket::Close()
+void DnsSocket::Close()
 {
     m_handler = nullptr;
     if (m_readNotifier)
@@ -70,7 +70,7 @@ void CDnsSocket::Close()
         m_writeNotifier->setEnabled(false);
 }
 
-void CDnsSocket::OnActivated(Event event)
+void DnsSocket::OnActivated(Event event)
 {
     if (!m_handler)
         return;
@@ -81,7 +81,7 @@ void CDnsSocket::OnActivated(Event event)
     handler(event, TakePendingError());
 }
 
-int CDnsSocket::TakePendingError() const
+int DnsSocket::TakePendingError() const
 {
     int error = 0;
     socklen_t size = sizeof error;
@@ -90,7 +90,7 @@ int CDnsSocket::TakePendingError() const
     return error;
 }
 
-int CDnsSocket::SendTo(QByteArrayView datagram, const CIpAddress& address, std::uint16_t port)
+int DnsSocket::SendTo(QByteArrayView datagram, const IpAddress& address, std::uint16_t port)
 {
     sockaddr_storage destination{};
     const socklen_t destinationSize = address.ToSockAddr(port, destination);
@@ -104,7 +104,7 @@ int CDnsSocket::SendTo(QByteArrayView datagram, const CIpAddress& address, std::
     return error;
 }
 
-CDnsSocket::Received CDnsSocket::Receive(std::span<char> buffer)
+DnsSocket::Received DnsSocket::Receive(std::span<char> buffer)
 {
     // MSG_TRUNC gives the datagram's real length, so a cut one is seen.
     sockaddr_storage sender{};
@@ -114,7 +114,7 @@ CDnsSocket::Received CDnsSocket::Receive(std::span<char> buffer)
     if (length < 0)
         return {0, errno, {}, 0};
     const auto* senderAddress = reinterpret_cast<const sockaddr*>(&sender);
-    const CIpAddress from = CIpAddress::FromSockAddr(senderAddress, senderSize).value_or(CIpAddress());
+    const IpAddress from = IpAddress::FromSockAddr(senderAddress, senderSize).value_or(IpAddress());
     const std::uint16_t fromPort = SenderPort(sender);
     if (static_cast<std::size_t>(length) > buffer.size())
         return {0, EMSGSIZE, from, fromPort};

@@ -18,7 +18,7 @@ class QSocketNotifier;
 
 namespace netsonde {
 
-class CDnsSocket {
+class DnsSocket {
 public:
     enum class Event { Read, Write };
     // The event and the error the socket holds (0 when none). The handler
@@ -28,16 +28,16 @@ public:
     struct Received {
         qsizetype length = 0;        // bytes of the datagram, when error is 0
         int error = 0;               // errno of the failed receive
-        CIpAddress from;             // the sender, when error is 0 or EMSGSIZE
+        IpAddress from;             // the sender, when error is 0 or EMSGSIZE
         std::uint16_t fromPort = 0;  // the sender's port, host byte order
     };
 
     // A new socket of the family, or nullptr (errno tells why) when none
     // can be made.
-    static std::unique_ptr<CDnsSocket> Create(IpFamily family);
-    ~CDnsSocket();
-    CDnsSocket(const CDnsSocket&) = delete;
-    CDnsSocket& operator=(const CDnsSocket&) = delete;
+    static std::unique_ptr<DnsSocket> Create(IpFamily family);
+    ~DnsSocket();
+    DnsSocket(const DnsSocket&) = delete;
+    DnsSocket& operator=(const DnsSocket&) = delete;
 
     // Starts watching for read and write events.
     void Select(EventHandler handler);
@@ -46,13 +46,13 @@ public:
     IpFamily Family() const { return m_family; }
     // Sends one datagram to an address of the socket's family; 0 or errno.
     // A send that would block asks for the next write event.
-    int SendTo(QByteArrayView datagram, const CIpAddress& address, std::uint16_t port);
+    int SendTo(QByteArrayView datagram, const IpAddress& address, std::uint16_t port);
     // Receives one datagram into the buffer and tells who sent it; one
     // longer than the buffer is refused with EMSGSIZE and dropped.
     Received Receive(std::span<char> buffer);
 
 private:
-    CDnsSocket(int fd, IpFamily family);
+    DnsSocket(int fd, IpFamily family);
     int TakePendingError() const;
     void OnActivated(Event event);
 

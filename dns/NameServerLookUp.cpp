@@ -20,43 +20,43 @@ namespace {
 // gethostname's buffer, as the lookup has always used it.
 constexpr std::size_t kHostNameBufferSize = 100;
 
-std::span<const CIpAddress> AddressesOf(const CHostEntry& entry)
+std::span<const IpAddress> AddressesOf(const HostEntry& entry)
 {
     return {entry.addresses.constData(), static_cast<std::size_t>(entry.addresses.size())};
 }
 
 // The host entry of a successful completion that has an address to show.
-const CHostEntry* ResolvedEntry(const CAppMessageEvent& message)
+const HostEntry* ResolvedEntry(const AppMessageEvent& message)
 {
-    const CHostEntry* entry = HostEntryOf(message);
+    const HostEntry* entry = HostEntryOf(message);
     if (message.LParam() != kLookupSucceeded || entry == nullptr || entry->addresses.isEmpty())
         return nullptr;
     return entry;
 }
 
-QString FirstAlias(const CHostEntry& entry) { return entry.aliases.value(0); }
+QString FirstAlias(const HostEntry& entry) { return entry.aliases.value(0); }
 
 // The first address, then every IPv6 address after it, a line each.
-QString AddressLines(const QString& label, const CHostEntry& entry)
+QString AddressLines(const QString& label, const HostEntry& entry)
 {
     QString lines = label + FormatIpAddress(entry.addresses.first()) + QStringLiteral("\r\n");
-    for (const CIpAddress& address : entry.addresses.sliced(1)) {
+    for (const IpAddress& address : entry.addresses.sliced(1)) {
         if (address.IsIPv6())
             lines += label + FormatIpAddress(address) + QStringLiteral("\r\n");
     }
     return lines;
 }
 
-QString HostBlock(const CHostEntry& entry)
+QString HostBlock(const HostEntry& entry)
 {
-    return QStringLiteral("Hostname: ") + entry.strOfficialName + QStringLiteral("\r\n")
+    return QStringLiteral("Hostname: ") + entry.officialName + QStringLiteral("\r\n")
          + AddressLines(QStringLiteral("IP Address: "), entry) + QStringLiteral("Alias List: ") + FirstAlias(entry)
          + QStringLiteral("\r\n");
 }
 
-QString LocalHostBlock(const CHostEntry& entry)
+QString LocalHostBlock(const HostEntry& entry)
 {
-    return QStringLiteral("Local Hostname: ") + entry.strOfficialName + QStringLiteral("\r\n")
+    return QStringLiteral("Local Hostname: ") + entry.officialName + QStringLiteral("\r\n")
          + AddressLines(QStringLiteral("Local IP Address: "), entry) + QStringLiteral("Local Alias List: ")
          + FirstAlias(entry) + QStringLiteral("\r\n");
 }
@@ -72,11 +72,11 @@ bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
 
 } // namespace
 
-CNameServerLookUp::CNameServerLookUp(CRunController& runs) : m_runs(runs) {}
+NameServerLookUp::NameServerLookUp(RunController& runs) : m_runs(runs) {}
 
-CNameServerLookUp::~CNameServerLookUp() = default;
+NameServerLookUp::~NameServerLookUp() = default;
 
-void CNameServerLookUp::OnLookupCompleted(const CAppMessageEvent& message)
+void NameServerLookUp::OnLookupCompleted(const AppMessageEvent& message)
 {
     switch (message.Message()) {
     case WM_APP_HOST_RESOLVED:
@@ -93,47 +93,47 @@ void CNameServerLookUp::OnLookupCompleted(const CAppMessageEvent& message)
     }
 }
 
-void CNameServerLookUp::StartNameServerLookUp(const CRunInputs& inputs)
+void NameServerLookUp::StartNameServerLookUp(const RunInputs& inputs)
 {
     if (!TakeInputs(inputs))
         return;
-    if (inputs.bClearOutput)
+    if (inputs.clearOutput)
         m_runs.View().SetPaneText(FunctionId::NameServerLookUp, QString());
     m_runs.BeginRun();
     m_runs.RecordRecentHost();
-    if (m_bGetHostByX)
+    if (m_getHostByX)
         StartGetHostByXMode();
     else
         StartDnsMode();
 }
 
-bool CNameServerLookUp::TakeInputs(const CRunInputs& page)
+bool NameServerLookUp::TakeInputs(const RunInputs& page)
 {
-    if (page.strHost.isEmpty()) {
+    if (page.host.isEmpty()) {
         Fail(QStringLiteral("Please, enter a host name or address"), MessageIcon::Exclamation);
         return false;
     }
-    m_bGetHostByX = page.strSearchType == GetHostByXSearchType();
-    if (page.strNameServer.isEmpty() && !m_bGetHostByX) {
+    m_getHostByX = page.searchType == GetHostByXSearchType();
+    if (page.nameServer.isEmpty() && !m_getHostByX) {
         Fail(QStringLiteral("A name server is required for this action!"), MessageIcon::Exclamation);
         return false;
     }
-    m_strHost = page.strHost;
-    m_strSearchType = page.strSearchType;
-    m_strNameServer = page.strNameServer;
-    m_bVerboseFormat = page.bVerboseFormat;
+    m_host = page.host;
+    m_searchType = page.searchType;
+    m_nameServer = page.nameServer;
+    m_verboseFormat = page.verboseFormat;
     m_preference = page.preference;
     return true;
 }
 
-void CNameServerLookUp::CancelNameServerLookUp() { m_dnsSocket.reset(); }
+void NameServerLookUp::CancelNameServerLookUp() { m_dnsSocket.reset(); }
 
 // DNS mode.
 
-void CNameServerLookUp::StartDnsMode()
+void NameServerLookUp::StartDnsMode()
 {
-    const std::optional<CIpAddress> literal = ParseAddressLiteral(m_strNameServer.toStdString());
-    m_dnsSocket = CDnsSocket::Create(literal ? literal->Family() : IpFamily::IPv4);
+    const std::optional<IpAddress> literal = ParseAddressLiteral(m_nameServer.toStdString());
+    m_dnsSocket = DnsSocket::Create(literal ? literal->Family() : IpFamily::IPv4);
     if (!m_dnsSocket) {
         Fail(QStringLiteral("Unable to create UDP socket"));
         return;
@@ -143,92 +143,92 @@ void CNameServerLookUp::StartDnsMode()
         return;
     }
     SetStatus(QStringLiteral("Resolving Name Server"));
-    if (m_runs.LookUpName(m_strNameServer, WM_APP_HOST_RESOLVED) == 0)
-        Fail(QStringLiteral("Unable to resolve ") + m_strNameServer, MessageIcon::Exclamation);
+    if (m_runs.LookUpName(m_nameServer, WM_APP_HOST_RESOLVED) == 0)
+        Fail(QStringLiteral("Unable to resolve ") + m_nameServer, MessageIcon::Exclamation);
 }
 
 // A name server whose addresses the preference all excludes fails as an
 // unresolved one. The socket made for IPv4 before the lookup is made again
 // for an IPv6 server.
-void CNameServerLookUp::ConnectToChosen(std::span<const CIpAddress> addresses)
+void NameServerLookUp::ConnectToChosen(std::span<const IpAddress> addresses)
 {
-    const std::optional<CIpAddress> address = ChooseAddress(addresses, m_preference);
+    const std::optional<IpAddress> address = ChooseAddress(addresses, m_preference);
     if (!address) {
-        AppendAndStop(CannotResolve(m_strNameServer));
+        AppendAndStop(CannotResolve(m_nameServer));
         return;
     }
     if (address->Family() != m_dnsSocket->Family()) {
-        m_dnsSocket = CDnsSocket::Create(address->Family());
+        m_dnsSocket = DnsSocket::Create(address->Family());
         if (!m_dnsSocket) {
             Fail(QStringLiteral("Unable to create UDP socket"));
             return;
         }
     }
-    SetStatus(QStringLiteral("Connecting to ") + m_strNameServer);
+    SetStatus(QStringLiteral("Connecting to ") + m_nameServer);
     SelectSocket(*address);
 }
 
-void CNameServerLookUp::SelectSocket(const CIpAddress& address)
+void NameServerLookUp::SelectSocket(const IpAddress& address)
 {
     m_serverAddress = address;
-    const CRunController::RequestId request = m_runs.OpenRequest();
-    m_dnsSocket->Select([this, request](CDnsSocket::Event event, int error) {
+    const RunController::RequestId request = m_runs.OpenRequest();
+    m_dnsSocket->Select([this, request](DnsSocket::Event event, int error) {
         if (m_runs.IsPending(request))
             OnDnsSocketEvent(event, error);
     });
 }
 
-void CNameServerLookUp::OnDnsSocketEvent(CDnsSocket::Event event, int error)
+void NameServerLookUp::OnDnsSocketEvent(DnsSocket::Event event, int error)
 {
     if (error != 0) {
-        Fail(ErrorText("Error %1 while connecting to %2", error, m_strNameServer));
+        Fail(ErrorText("Error %1 while connecting to %2", error, m_nameServer));
         return;
     }
-    if (event == CDnsSocket::Event::Write)
+    if (event == DnsSocket::Event::Write)
         SendQuery();
     else
         ReceiveAnswer();
 }
 
-void CNameServerLookUp::SendQuery()
+void NameServerLookUp::SendQuery()
 {
     SetStatus(QStringLiteral("Requesting information from name server"));
-    const DnsQuery query = BuildDnsQuery(m_strHost, m_strSearchType, CurrentDnsQueryId());
+    const DnsQuery query = BuildDnsQuery(m_host, m_searchType, CurrentDnsQueryId());
     if (!query.Succeeded()) {
         Fail(query.failure);
         return;
     }
-    const int error = m_dnsSocket->SendTo(query.bytes, m_serverAddress, m_nServerPort);
+    const int error = m_dnsSocket->SendTo(query.bytes, m_serverAddress, m_serverPort);
     // A send that would block waits for the next write event, which sends
     // a fresh query.
     if (error != 0 && !WouldBlock(error))
-        Fail(ErrorText("Error %1 while sending data to %2", error, m_strNameServer));
+        Fail(ErrorText("Error %1 while sending data to %2", error, m_nameServer));
 }
 
 // Anyone may send a datagram to the socket's port; only the name server's
 // own answer counts, and the lookup goes on waiting for it.
-bool CNameServerLookUp::IsFromServer(const CDnsSocket::Received& received) const
+bool NameServerLookUp::IsFromServer(const DnsSocket::Received& received) const
 {
     if (received.error != 0 && received.error != EMSGSIZE)
         return true;
-    return received.from == m_serverAddress && received.fromPort == m_nServerPort;
+    return received.from == m_serverAddress && received.fromPort == m_serverPort;
 }
 
-void CNameServerLookUp::ReceiveAnswer()
+void NameServerLookUp::ReceiveAnswer()
 {
     SetStatus(QStringLiteral("Receiving data ..."));
-    const CDnsSocket::Received received =
+    const DnsSocket::Received received =
         m_dnsSocket->Receive(std::span<char>(m_receiveBuffer.data(), kDnsMaxAnswerSize));
     if (WouldBlock(received.error) || !IsFromServer(received))
         return;
     if (received.error != 0) {
-        Fail(ErrorText("Error %1 while receiving data from %2", received.error, m_strNameServer));
+        Fail(ErrorText("Error %1 while receiving data from %2", received.error, m_nameServer));
         return;
     }
     if (received.length > 0) {
         const QByteArrayView answer(m_receiveBuffer.data(), received.length);
         m_runs.View().NoteReceivedBytes(FunctionId::NameServerLookUp, answer);
-        AppendOutput(WriteDnsReport(answer, DnsReportOptions{m_bVerboseFormat}));
+        AppendOutput(WriteDnsReport(answer, DnsReportOptions{m_verboseFormat}));
     }
     m_dnsSocket->Close();
     m_runs.EndRun();
@@ -236,72 +236,72 @@ void CNameServerLookUp::ReceiveAnswer()
 
 // GetHostByX mode.
 
-void CNameServerLookUp::StartGetHostByXMode()
+void NameServerLookUp::StartGetHostByXMode()
 {
-    m_strLocalHost.clear();
+    m_localHost.clear();
     SetStatus(QStringLiteral("Resolving local hostname"));
     std::array<char, kHostNameBufferSize> name{};
     if (::gethostname(name.data(), name.size() - 1) != 0) {
         Fail(QStringLiteral("Unable to resolve local hostname"), MessageIcon::Exclamation);
         return;
     }
-    m_strLocalHost = QString::fromUtf8(name.data());
-    SetStatus(QStringLiteral("Resolving ") + m_strLocalHost);
-    if (m_runs.LookUpName(m_strLocalHost, WM_APP_LOCAL_HOST_RESOLVED) == 0)
+    m_localHost = QString::fromUtf8(name.data());
+    SetStatus(QStringLiteral("Resolving ") + m_localHost);
+    if (m_runs.LookUpName(m_localHost, WM_APP_LOCAL_HOST_RESOLVED) == 0)
         Fail(QStringLiteral("Unable to resolve local hostname"), MessageIcon::Exclamation);
 }
 
-void CNameServerLookUp::OnLocalHostResolved(const CAppMessageEvent& message)
+void NameServerLookUp::OnLocalHostResolved(const AppMessageEvent& message)
 {
-    const CHostEntry* entry = ResolvedEntry(message);
+    const HostEntry* entry = ResolvedEntry(message);
     if (entry == nullptr) {
         if (m_runs.View().SelectedFunction() == FunctionId::NameServerLookUp)
             AppendAndStop(QStringLiteral("Local Hostname:Not available\r\n"));
         else
-            Fail(QStringLiteral("Unable to resolve ") + m_strLocalHost, MessageIcon::Exclamation);
+            Fail(QStringLiteral("Unable to resolve ") + m_localHost, MessageIcon::Exclamation);
         return;
     }
     AppendOutput(LocalHostBlock(*entry));
     ResolveTarget();
 }
 
-void CNameServerLookUp::ResolveTarget()
+void NameServerLookUp::ResolveTarget()
 {
-    QString target = m_strHost.toLower();
+    QString target = m_host.toLower();
     if (target == QLatin1String("me") || target == QLatin1String("myself"))
         target = QStringLiteral("127.0.0.1");
-    m_strTargetHost = m_strHost;
-    SetStatus(QStringLiteral("Resolving ") + m_strTargetHost);
+    m_targetHost = m_host;
+    SetStatus(QStringLiteral("Resolving ") + m_targetHost);
     if (const auto address = ParseAddressLiteral(target.toStdString())) {
         if (m_runs.LookUpAddress(*address, WM_APP_ADDRESS_RESOLVED) == 0)
             Fail(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
         return;
     }
-    if (m_runs.LookUpName(m_strTargetHost, WM_APP_HOST_RESOLVED) == 0)
+    if (m_runs.LookUpName(m_targetHost, WM_APP_HOST_RESOLVED) == 0)
         Fail(QStringLiteral("Unable to resolve hostname"), MessageIcon::Exclamation);
 }
 
 // The completions of both modes.
 
-void CNameServerLookUp::OnHostResolved(const CAppMessageEvent& message)
+void NameServerLookUp::OnHostResolved(const AppMessageEvent& message)
 {
-    const CHostEntry* entry = ResolvedEntry(message);
-    if (m_bGetHostByX) {
+    const HostEntry* entry = ResolvedEntry(message);
+    if (m_getHostByX) {
         if (entry)
             m_runs.View().NoteResolvedHost(*entry);
-        AppendAndStop(entry ? HostBlock(*entry) + QStringLiteral("---\r\n") : CannotResolve(m_strTargetHost));
+        AppendAndStop(entry ? HostBlock(*entry) + QStringLiteral("---\r\n") : CannotResolve(m_targetHost));
         return;
     }
     if (entry == nullptr) {
-        AppendAndStop(CannotResolve(m_strNameServer));
+        AppendAndStop(CannotResolve(m_nameServer));
         return;
     }
     ConnectToChosen(AddressesOf(*entry));
 }
 
-void CNameServerLookUp::OnAddressResolved(const CAppMessageEvent& message)
+void NameServerLookUp::OnAddressResolved(const AppMessageEvent& message)
 {
-    const CHostEntry* entry = ResolvedEntry(message);
+    const HostEntry* entry = ResolvedEntry(message);
     if (entry)
         m_runs.View().NoteResolvedHost(*entry);
     AppendAndStop(entry ? HostBlock(*entry) : QStringLiteral("Not available\r\n"));
@@ -309,18 +309,18 @@ void CNameServerLookUp::OnAddressResolved(const CAppMessageEvent& message)
 
 // Output and endings.
 
-void CNameServerLookUp::AppendOutput(const QString& text)
+void NameServerLookUp::AppendOutput(const QString& text)
 {
     m_runs.View().AppendPaneText(FunctionId::NameServerLookUp, text);
 }
 
-void CNameServerLookUp::AppendAndStop(const QString& text)
+void NameServerLookUp::AppendAndStop(const QString& text)
 {
     AppendOutput(text);
     m_runs.EndRun();
 }
 
-void CNameServerLookUp::Fail(const QString& text, MessageIcon icon)
+void NameServerLookUp::Fail(const QString& text, MessageIcon icon)
 {
     if (m_dnsSocket)
         m_dnsSocket->Close();
@@ -328,6 +328,6 @@ void CNameServerLookUp::Fail(const QString& text, MessageIcon icon)
     m_runs.EndRun();
 }
 
-void CNameServerLookUp::SetStatus(const QString& text) { m_runs.SetStatusText(text); }
+void NameServerLookUp::SetStatus(const QString& text) { m_runs.SetStatusText(text); }
 
 } // namespace netsonde

@@ -19,42 +19,42 @@
 
 namespace netsonde {
 
-struct CHostEntry;
+struct HostEntry;
 
 // The largest answer taken; a longer datagram is a receive error.
 inline constexpr qsizetype kDnsMaxAnswerSize = 1000;
 inline constexpr std::uint16_t kDnsServerPort = 53;
 
-class CNameServerLookUp : public CFunction {
+class NameServerLookUp : public Function {
 public:
-    explicit CNameServerLookUp(CRunController& runs);
-    ~CNameServerLookUp() override;
+    explicit NameServerLookUp(RunController& runs);
+    ~NameServerLookUp() override;
 
-    void Start(const CRunInputs& inputs) override { StartNameServerLookUp(inputs); }
+    void Start(const RunInputs& inputs) override { StartNameServerLookUp(inputs); }
     void Cancel() override { CancelNameServerLookUp(); }
-    void OnLookupCompleted(const CAppMessageEvent& message) override;
+    void OnLookupCompleted(const AppMessageEvent& message) override;
 
-    void StartNameServerLookUp(const CRunInputs& inputs);
+    void StartNameServerLookUp(const RunInputs& inputs);
     void CancelNameServerLookUp();
 
     // The port queries go to; tests point it at a server of their own.
-    void SetServerPort(std::uint16_t port) { m_nServerPort = port; }
+    void SetServerPort(std::uint16_t port) { m_serverPort = port; }
 
 private:
-    bool TakeInputs(const CRunInputs& inputs);
+    bool TakeInputs(const RunInputs& inputs);
     void StartDnsMode();
     void StartGetHostByXMode();
-    void ConnectToChosen(std::span<const CIpAddress> addresses);
-    void SelectSocket(const CIpAddress& address);
+    void ConnectToChosen(std::span<const IpAddress> addresses);
+    void SelectSocket(const IpAddress& address);
     void ResolveTarget();
 
-    void OnHostResolved(const CAppMessageEvent& message);
-    void OnLocalHostResolved(const CAppMessageEvent& message);
-    void OnAddressResolved(const CAppMessageEvent& message);
-    void OnDnsSocketEvent(CDnsSocket::Event event, int error);
+    void OnHostResolved(const AppMessageEvent& message);
+    void OnLocalHostResolved(const AppMessageEvent& message);
+    void OnAddressResolved(const AppMessageEvent& message);
+    void OnDnsSocketEvent(DnsSocket::Event event, int error);
     void SendQuery();
     void ReceiveAnswer();
-    bool IsFromServer(const CDnsSocket::Received& received) const;
+    bool IsFromServer(const DnsSocket::Received& received) const;
 
     void AppendOutput(const QString& text);
     void AppendAndStop(const QString& text);
@@ -63,20 +63,20 @@ private:
     void Fail(const QString& text, MessageIcon icon = MessageIcon::None);
     void SetStatus(const QString& text);
 
-    CRunController& m_runs;
-    bool m_bGetHostByX = false;
-    QString m_strLocalHost;
-    QString m_strTargetHost;
+    RunController& m_runs;
+    bool m_getHostByX = false;
+    QString m_localHost;
+    QString m_targetHost;
     // The page's fields as they were at Go.
-    QString m_strHost;
-    QString m_strSearchType;
-    QString m_strNameServer;
-    bool m_bVerboseFormat = false;
+    QString m_host;
+    QString m_searchType;
+    QString m_nameServer;
+    bool m_verboseFormat = false;
     AddressPreference m_preference = AddressPreference::PreferIPv4;
 
-    std::unique_ptr<CDnsSocket> m_dnsSocket;
-    CIpAddress m_serverAddress;
-    std::uint16_t m_nServerPort = kDnsServerPort;
+    std::unique_ptr<DnsSocket> m_dnsSocket;
+    IpAddress m_serverAddress;
+    std::uint16_t m_serverPort = kDnsServerPort;
     std::array<char, kDnsMessageBufferSize> m_receiveBuffer{};
 };
 

@@ -41,8 +41,8 @@ QString SingleLine(QString cell)
 QString ResultColumnLine()
 {
     QStringList headings;
-    for (const CResultColumn& column : kResultColumns)
-        headings.append(QString::fromLatin1(column.pszHeading));
+    for (const ResultColumnInfo& column : kResultColumns)
+        headings.append(QString::fromLatin1(column.heading));
     return FormatResultRow(headings) + kCrLf;
 }
 
@@ -54,42 +54,42 @@ QString ResultTable(const QList<QStringList>& rows)
     return table;
 }
 
-QString QueryLine(const QString& strFunction, const CExportSource& source)
+QString QueryLine(const QString& functionName, const ExportSource& source)
 {
-    if (source.strUser.isEmpty())
-        return strFunction + QLatin1Char(' ') + source.strHost + kCrLf;
-    return strFunction + QLatin1Char(' ') + source.strUser + QLatin1Char('@') + source.strHost + kCrLf;
+    if (source.user.isEmpty())
+        return functionName + QLatin1Char(' ') + source.host + kCrLf;
+    return functionName + QLatin1Char(' ') + source.user + QLatin1Char('@') + source.host + kCrLf;
 }
 
-QString NameServerLookUpHeader(const CExportSource& source)
+QString NameServerLookUpHeader(const ExportSource& source)
 {
-    QString header = QStringLiteral("Name Server LookUp for ") + source.strHost + kCrLf;
-    if (source.strSearchType != kGetHostByXSearchType) {
-        header += QStringLiteral("Search Type: ") + source.strSearchType + kCrLf;
-        header += QStringLiteral("Name Server: ") + source.strNameServer + kCrLf;
+    QString header = QStringLiteral("Name Server LookUp for ") + source.host + kCrLf;
+    if (source.searchType != kGetHostByXSearchType) {
+        header += QStringLiteral("Search Type: ") + source.searchType + kCrLf;
+        header += QStringLiteral("Name Server: ") + source.nameServer + kCrLf;
     }
     return header;
 }
 
 // The function's header lines, its empty line, and its output.
-QString FunctionPart(const CExportSource& source)
+QString FunctionPart(const ExportSource& source)
 {
-    switch (source.nFunction) {
+    switch (source.function) {
     case kPing:
-        return QStringLiteral("Ping host ") + source.strHost + kCrLf + kCrLf
+        return QStringLiteral("Ping host ") + source.host + kCrLf + kCrLf
             + ResultTable(source.resultRows);
     case kTraceRoute:
-        return QStringLiteral("TraceRoute to host ") + source.strHost + kCrLf + kCrLf
+        return QStringLiteral("TraceRoute to host ") + source.host + kCrLf + kCrLf
             + ResultTable(source.resultRows);
     case kFinger:
-        return QueryLine(QStringLiteral("Finger"), source) + kCrLf + source.strPaneText;
+        return QueryLine(QStringLiteral("Finger"), source) + kCrLf + source.paneText;
     case kWhoIs:
-        return QueryLine(QStringLiteral("WhoIs"), source) + kCrLf + source.strPaneText;
+        return QueryLine(QStringLiteral("WhoIs"), source) + kCrLf + source.paneText;
     case kNameServerLookUp:
-        return NameServerLookUpHeader(source) + kCrLf + source.strPaneText;
+        return NameServerLookUpHeader(source) + kCrLf + source.paneText;
     case kQuoteOfTheDay:
-        return QStringLiteral("Quote Of The Day from ") + source.strHost + kCrLf + kCrLf
-            + source.strPaneText;
+        return QStringLiteral("Quote Of The Day from ") + source.host + kCrLf + kCrLf
+            + source.paneText;
     default:
         return {};
     }
@@ -115,7 +115,7 @@ QString FormatResultRow(const QStringList& cells)
     QString row;
     for (qsizetype i = 0; i < std::ssize(kResultColumns); ++i) {
         const QString cell = i < cells.size() ? SingleLine(cells.at(i)) : QString();
-        row += cell.leftJustified(kResultColumns.at(i).nExportWidth, QLatin1Char(' '));
+        row += cell.leftJustified(kResultColumns.at(i).exportWidth, QLatin1Char(' '));
     }
     return row;
 }
@@ -139,7 +139,7 @@ QString ToCrLfLineEnds(const QString& text)
     return converted;
 }
 
-QString BuildExportText(const CExportSource& source)
+QString BuildExportText(const ExportSource& source)
 {
     const QString dateLine = source.when.isValid() ? FormatExportDate(source.when) : QString();
     return ToCrLfLineEnds(dateLine + kCrLf + kCrLf + FunctionPart(source));

@@ -11,18 +11,18 @@
 namespace netsonde {
 
 // What the export needs of the main window and the current function's page.
-struct CExportSource {
-    int nFunction = 0; // the function's tab index: 0 Ping ... 5 Quote Of The Day
-    QString strHost;
-    QString strUser;       // Finger, WhoIs
-    QString strSearchType; // Name Server LookUp
-    QString strNameServer; // Name Server LookUp
+struct ExportSource {
+    int function = 0; // the function's tab index: 0 Ping ... 5 Quote Of The Day
+    QString host;
+    QString user;       // Finger, WhoIs
+    QString searchType; // Name Server LookUp
+    QString nameServer; // Name Server LookUp
     QList<QStringList> resultRows; // Ping, TraceRoute: the list's cells, row by row
-    QString strPaneText;           // the other functions: the output pane's text
+    QString paneText;           // the other functions: the output pane's text
     QDateTime when;                // local date and time of the export
 };
 
-QString BuildExportText(const CExportSource& source);
+QString BuildExportText(const ExportSource& source);
 
 // "Monday, March 04, 2024 09:05AM": English names whatever the user's locale.
 QString FormatExportDate(const QDateTime& when);

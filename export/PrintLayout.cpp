@@ -10,17 +10,17 @@ namespace {
 constexpr int kTabWidth = 8;
 
 // A line height below one pixel would stack every line at the same place.
-CPrintGeometry WithUsableLineHeight(CPrintGeometry geometry)
+PrintGeometry WithUsableLineHeight(PrintGeometry geometry)
 {
-    geometry.nLineHeight = std::max(1, geometry.nLineHeight);
+    geometry.lineHeight = std::max(1, geometry.lineHeight);
     return geometry;
 }
 
 } // namespace
 
-QString PrintedPageFooter(int nPageNumber)
+QString PrintedPageFooter(int pageNumber)
 {
-    return QStringLiteral("Page %1").arg(nPageNumber);
+    return QStringLiteral("Page %1").arg(pageNumber);
 }
 
 QString ExpandTabs(const QString& line)
@@ -54,25 +54,25 @@ QStringList SplitPrintLines(const QString& text)
     return lines;
 }
 
-int PrintLinesPerPage(const CPrintGeometry& geometry)
+int PrintLinesPerPage(const PrintGeometry& geometry)
 {
-    const CPrintGeometry usable = WithUsableLineHeight(geometry);
+    const PrintGeometry usable = WithUsableLineHeight(geometry);
     const int bodyHeight = usable.BodyEnd() - usable.BodyTop();
-    return std::max(1, (bodyHeight + usable.nLineHeight - 1) / usable.nLineHeight);
+    return std::max(1, (bodyHeight + usable.lineHeight - 1) / usable.lineHeight);
 }
 
-QList<CPrintedPage> LayOutPrintedPages(const QString& text, const CPrintGeometry& geometry)
+QList<PrintedPage> LayOutPrintedPages(const QString& text, const PrintGeometry& geometry)
 {
-    const CPrintGeometry usable = WithUsableLineHeight(geometry);
+    const PrintGeometry usable = WithUsableLineHeight(geometry);
     const int linesPerPage = PrintLinesPerPage(usable);
     const QStringList lines = SplitPrintLines(text);
-    QList<CPrintedPage> pages;
+    QList<PrintedPage> pages;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const int lineOnPage = static_cast<int>(i % linesPerPage);
         if (lineOnPage == 0)
-            pages.append(CPrintedPage{static_cast<int>(pages.size()) + 1, {}});
+            pages.append(PrintedPage{static_cast<int>(pages.size()) + 1, {}});
         if (!lines.at(i).isEmpty())
-            pages.last().lines.append(CPrintedLine{usable.BodyTop() + lineOnPage * usable.nLineHeight,
+            pages.last().lines.append(PrintedLine{usable.BodyTop() + lineOnPage * usable.lineHeight,
                                                    ExpandTabs(lines.at(i))});
     }
     return pages;

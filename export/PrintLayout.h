@@ -12,33 +12,33 @@
 
 namespace netsonde {
 
-struct CPrintGeometry {
-    int nPageWidth = 0;
-    int nPageHeight = 0;
-    int nLineHeight = 1;
+struct PrintGeometry {
+    int pageWidth = 0;
+    int pageHeight = 0;
+    int lineHeight = 1;
 
     int TitleTop() const { return 0; }
-    int FooterTop() const { return nPageHeight - nLineHeight; }
-    int BodyTop() const { return 4 * nLineHeight; }
-    int BodyEnd() const { return nPageHeight - 4 * nLineHeight; }
+    int FooterTop() const { return pageHeight - lineHeight; }
+    int BodyTop() const { return 4 * lineHeight; }
+    int BodyEnd() const { return pageHeight - 4 * lineHeight; }
     // Left edge of a text of the given width centred on the page.
-    int CentredLeft(int nTextWidth) const { return (nPageWidth - nTextWidth) / 2; }
+    int CentredLeft(int textWidth) const { return (pageWidth - textWidth) / 2; }
 };
 
-struct CPrintedLine {
-    int nTop = 0;
-    QString strText;
+struct PrintedLine {
+    int top = 0;
+    QString text;
 };
 
-struct CPrintedPage {
-    int nNumber = 0;
-    QList<CPrintedLine> lines; // the body's non-empty lines, tabs expanded
+struct PrintedPage {
+    int number = 0;
+    QList<PrintedLine> lines; // the body's non-empty lines, tabs expanded
 };
 
 constexpr const char* kPrintedPageTitle = "Netsonde Version 2.1a";
 
 // "Page n"
-QString PrintedPageFooter(int nPageNumber);
+QString PrintedPageFooter(int pageNumber);
 
 // Tabs become spaces up to the next multiple of 8 characters.
 QString ExpandTabs(const QString& line);
@@ -48,10 +48,10 @@ QString ExpandTabs(const QString& line);
 QStringList SplitPrintLines(const QString& text);
 
 // How many body lines fit on one page (at least one).
-int PrintLinesPerPage(const CPrintGeometry& geometry);
+int PrintLinesPerPage(const PrintGeometry& geometry);
 
 // The pages of a text; an empty text prints no page. An empty line prints
 // nothing but still takes its line on paper.
-QList<CPrintedPage> LayOutPrintedPages(const QString& text, const CPrintGeometry& geometry);
+QList<PrintedPage> LayOutPrintedPages(const QString& text, const PrintGeometry& geometry);
 
 } // namespace netsonde

@@ -13,14 +13,14 @@ namespace netsonde {
 
 enum class ResultColumn { Number = 0, Address = 1, HostName = 2, ResponseTime = 3 };
 
-struct CResultColumn {
+struct ResultColumnInfo {
     ResultColumn id;
-    const char* pszHeading;
-    const char* pszWidthSample; // list width: this text's width plus 15 pixels
-    int nExportWidth;
+    const char* heading;
+    const char* widthSample; // list width: this text's width plus 15 pixels
+    int exportWidth;
 };
 
-constexpr std::array<CResultColumn, 4> kResultColumns{{
+constexpr std::array<ResultColumnInfo, 4> kResultColumns{{
     {ResultColumn::Number, "#", "99", 5},
     {ResultColumn::Address, "Address", "255.255.255.255", 16},
     {ResultColumn::HostName, "Host Name", "WWWWWWWWWWWWWWWWWWWWWW", 50},

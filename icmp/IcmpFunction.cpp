@@ -7,15 +7,15 @@
 
 namespace netsonde {
 
-CIcmpFunction::CIcmpFunction(CRunController& runs, FunctionId id, std::shared_ptr<echo::EchoService> service,
-                             CHostLookups lookups)
+IcmpFunction::IcmpFunction(RunController& runs, FunctionId id, std::shared_ptr<echo::EchoService> service,
+                             HostLookups lookups)
     : m_runs(runs), m_id(id), m_service(std::move(service)), m_lookups(std::move(lookups))
 {
 }
 
-bool CIcmpFunction::PrepareRun(const CRunInputs& inputs)
+bool IcmpFunction::PrepareRun(const RunInputs& inputs)
 {
-    if (inputs.strHost.isEmpty()) {
+    if (inputs.host.isEmpty()) {
         m_runs.ShowMessage(QStringLiteral("Please, enter a host name or address"), MessageIcon::Exclamation);
         m_runs.EndRun();
         return false;
@@ -26,29 +26,29 @@ bool CIcmpFunction::PrepareRun(const CRunInputs& inputs)
     return true;
 }
 
-void CIcmpFunction::StartWorker(std::function<void(CIcmpRun&)> body)
+void IcmpFunction::StartWorker(std::function<void(IcmpRun&)> body)
 {
     if (m_wake)
         m_wake->Raise();
     m_wake = std::make_shared<echo::ShutdownSignal>();
-    const CRunController::RequestId request = m_runs.OpenRequest();
-    auto run = std::make_shared<CIcmpRun>(m_runs, request, m_service, m_wake, m_lookups);
+    const RunController::RequestId request = m_runs.OpenRequest();
+    auto run = std::make_shared<IcmpRun>(m_runs, request, m_service, m_wake, m_lookups);
     if (!m_wake->IsValid() || !m_runs.StartWorker([run, body = std::move(body)] { body(*run); })) {
         m_runs.ShowMessage(QStringLiteral("Unable to start a thread for this run"), MessageIcon::Exclamation);
         m_runs.EndRun();
     }
 }
 
-void CIcmpFunction::Cancel()
+void IcmpFunction::Cancel()
 {
     if (m_wake)
         m_wake->Raise();
-    m_nLookupRow = -1;
+    m_lookupRow = -1;
 }
 
-void CIcmpFunction::ResolveRow(int row, const QString& addressText)
+void IcmpFunction::ResolveRow(int row, const QString& addressText)
 {
-    const std::optional<CIpAddress> address = ParseAddressLiteral(addressText.toStdString());
+    const std::optional<IpAddress> address = ParseAddressLiteral(addressText.toStdString());
     if (addressText.isEmpty() || !address) {
         m_runs.ShowMessage(QStringLiteral("Sorry, cannot resolve this host"), MessageIcon::Exclamation);
         return;
@@ -56,22 +56,22 @@ void CIcmpFunction::ResolveRow(int row, const QString& addressText)
     m_runs.StartSideRun(m_id);
     m_runs.BeginRun();
     m_runs.SetStatusText(QStringLiteral("Resolving IP address ") + addressText);
-    m_nLookupRow = row;
+    m_lookupRow = row;
     if (m_runs.LookUpAddress(*address, WM_APP_ADDRESS_RESOLVED) == 0) {
         m_runs.ShowMessage(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
         m_runs.EndRun();
     }
 }
 
-void CIcmpFunction::OnLookupCompleted(const CAppMessageEvent& message)
+void IcmpFunction::OnLookupCompleted(const AppMessageEvent& message)
 {
-    if (message.Message() != WM_APP_ADDRESS_RESOLVED || m_nLookupRow < 0)
+    if (message.Message() != WM_APP_ADDRESS_RESOLVED || m_lookupRow < 0)
         return;
-    const CHostEntry* entry = HostEntryOf(message);
+    const HostEntry* entry = HostEntryOf(message);
     const bool found = message.LParam() == kLookupSucceeded && entry != nullptr;
-    m_runs.View().SetCell(m_id, m_nLookupRow, ResultColumn::HostName,
-                          found ? entry->strOfficialName : QStringLiteral("Unavailable"));
-    m_nLookupRow = -1;
+    m_runs.View().SetCell(m_id, m_lookupRow, ResultColumn::HostName,
+                          found ? entry->officialName : QStringLiteral("Unavailable"));
+    m_lookupRow = -1;
     m_runs.EndRun();
 }
 

@@ -13,34 +13,34 @@
 
 namespace netsonde {
 
-class CIcmpFunction : public CFunction {
+class IcmpFunction : public Function {
 public:
-    CIcmpFunction(CRunController& runs, FunctionId id, std::shared_ptr<echo::EchoService> service,
-                  CHostLookups lookups);
+    IcmpFunction(RunController& runs, FunctionId id, std::shared_ptr<echo::EchoService> service,
+                  HostLookups lookups);
 
     // Wakes the run's worker, which lets go of its thread and socket.
     void Cancel() override;
     // The completion of a result row's lookup (OnAddressResolved).
-    void OnLookupCompleted(const CAppMessageEvent& message) override;
+    void OnLookupCompleted(const AppMessageEvent& message) override;
     // The double-click on a result row: its Host Name from its Address.
     void ResolveRow(int row, const QString& addressText);
 
 protected:
     // Start steps up to the worker: refuses an empty host, empties the list,
     // begins the run and records the host. False when the run has ended.
-    bool PrepareRun(const CRunInputs& inputs);
+    bool PrepareRun(const RunInputs& inputs);
     // Starts the worker with a run of its own; a thread that cannot be made
     // ends the run with a message.
-    void StartWorker(std::function<void(CIcmpRun&)> body);
+    void StartWorker(std::function<void(IcmpRun&)> body);
 
-    CRunController& m_runs;
+    RunController& m_runs;
     const FunctionId m_id;
 
 private:
     std::shared_ptr<echo::EchoService> m_service;
-    CHostLookups m_lookups;
+    HostLookups m_lookups;
     std::shared_ptr<echo::ShutdownSignal> m_wake;
-    int m_nLookupRow = -1;
+    int m_lookupRow = -1;
 };
 
 // Column Response Time of an answered row.

@@ -7,10 +7,10 @@
 
 namespace netsonde {
 
-void InstallIcmpFunctions(CRunController& runs, std::shared_ptr<echo::EchoService> service, CHostLookups lookups)
+void InstallIcmpFunctions(RunController& runs, std::shared_ptr<echo::EchoService> service, HostLookups lookups)
 {
-    runs.SetFunction(FunctionId::Ping, std::make_unique<CPingFunction>(runs, service, lookups));
-    runs.SetFunction(FunctionId::TraceRoute, std::make_unique<CTraceRouteFunction>(runs, service, lookups));
+    runs.SetFunction(FunctionId::Ping, std::make_unique<PingFunction>(runs, service, lookups));
+    runs.SetFunction(FunctionId::TraceRoute, std::make_unique<TraceRouteFunction>(runs, service, lookups));
 }
 
 QString IcmpServiceDescription(const echo::EchoService* service)

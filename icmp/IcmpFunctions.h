@@ -17,8 +17,8 @@ class EchoService;
 }
 
 // Plugs Ping and TraceRoute into the run layer's function table.
-void InstallIcmpFunctions(CRunController& runs, std::shared_ptr<echo::EchoService> service,
-                          CHostLookups lookups = CHostLookups::System());
+void InstallIcmpFunctions(RunController& runs, std::shared_ptr<echo::EchoService> service,
+                          HostLookups lookups = HostLookups::System());
 
 // The ICMP method each address family uses, or why it has none, one line
 // per family: for the Winsock Information dialog.

@@ -8,16 +8,16 @@
 
 namespace netsonde {
 
-CIcmpRun::CIcmpRun(CRunController& runs, CRunController::RequestId request,
+IcmpRun::IcmpRun(RunController& runs, RunController::RequestId request,
                    std::shared_ptr<echo::EchoService> service, std::shared_ptr<const echo::ShutdownSignal> wake,
-                   CHostLookups lookups)
+                   HostLookups lookups)
     : m_runs(&runs), m_request(request), m_service(std::move(service)), m_wake(std::move(wake)),
       m_lookups(std::move(lookups))
 {
 }
 
-bool CIcmpRun::Open(const QString& hostAsTyped, const QString& addressText, AddressPreference preference,
-                    const CIcmpRunTexts& texts)
+bool IcmpRun::Open(const QString& hostAsTyped, const QString& addressText, AddressPreference preference,
+                    const IcmpRunTexts& texts)
 {
     if (!StillCurrent())
         return false;
@@ -33,7 +33,7 @@ bool CIcmpRun::Open(const QString& hostAsTyped, const QString& addressText, Addr
     return OpenHandle(texts) && StillCurrent();
 }
 
-bool CIcmpRun::FindService()
+bool IcmpRun::FindService()
 {
     if (m_service && echo::IsLoadedForAnyFamily(*m_service))
         return true;
@@ -41,10 +41,10 @@ bool CIcmpRun::FindService()
     return false;
 }
 
-bool CIcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText, AddressPreference preference)
+bool IcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText, AddressPreference preference)
 {
     SetStatus(QStringLiteral("Resolving ") + hostAsTyped);
-    if (const std::optional<CIpAddress> literal = ParseAddressLiteral(addressText.toStdString())) {
+    if (const std::optional<IpAddress> literal = ParseAddressLiteral(addressText.toStdString())) {
         // A family forced by -4 or -6 refuses a literal of the other family.
         if (!PreferenceAllows(preference, literal->Family())) {
             ReportThenEndRun(QStringLiteral("Unable to resolve hostname"));
@@ -55,11 +55,11 @@ bool CIcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText, A
     }
     bool woken = false;
     const QByteArray name = hostAsTyped.toUtf8();
-    const CLookupOutcome outcome = LookUpUnlessWoken([lookups = m_lookups, name] { return lookups.byName(name); },
+    const LookupOutcome outcome = LookUpUnlessWoken([lookups = m_lookups, name] { return lookups.byName(name); },
                                                      *m_wake, &woken);
     if (woken || !StillCurrent())
         return false;
-    const std::optional<CIpAddress> chosen = outcome.nError == kLookupSucceeded
+    const std::optional<IpAddress> chosen = outcome.errorCode == kLookupSucceeded
         ? ChooseAddress(outcome.entry.addresses, preference)
         : std::nullopt;
     if (!chosen) {
@@ -72,7 +72,7 @@ bool CIcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText, A
 
 // A service may work for one family only: the report then says why the
 // target's family has no socket.
-bool CIcmpRun::OpenHandle(const CIcmpRunTexts& texts)
+bool IcmpRun::OpenHandle(const IcmpRunTexts& texts)
 {
     SetStatus(texts.opening);
     const IpFamily family = m_destination.Family();
@@ -87,56 +87,56 @@ bool CIcmpRun::OpenHandle(const CIcmpRunTexts& texts)
     return false;
 }
 
-bool CIcmpRun::StillCurrent() const { return !m_wake->IsRaised() && m_runs->IsPending(m_request); }
+bool IcmpRun::StillCurrent() const { return !m_wake->IsRaised() && m_runs->IsPending(m_request); }
 
-void CIcmpRun::Post(Effect effect)
+void IcmpRun::Post(Effect effect)
 {
-    CRunController* runs = m_runs;
+    RunController* runs = m_runs;
     m_runs->PostEffect(m_request, [runs, effect = std::move(effect)] { effect(*runs); });
 }
 
-void CIcmpRun::SetStatus(const QString& text)
+void IcmpRun::SetStatus(const QString& text)
 {
-    Post([text](CRunController& runs) { runs.SetStatusText(text); });
+    Post([text](RunController& runs) { runs.SetStatusText(text); });
 }
 
-void CIcmpRun::EndRun()
+void IcmpRun::EndRun()
 {
-    Post([](CRunController& runs) { runs.EndRun(); });
+    Post([](RunController& runs) { runs.EndRun(); });
 }
 
-void CIcmpRun::EndRunThenReport(const QString& text)
+void IcmpRun::EndRunThenReport(const QString& text)
 {
-    Post([text](CRunController& runs) {
+    Post([text](RunController& runs) {
         runs.EndRun();
         runs.ShowMessage(text, MessageIcon::Exclamation);
     });
 }
 
-void CIcmpRun::ReportThenEndRun(const QString& text)
+void IcmpRun::ReportThenEndRun(const QString& text)
 {
-    Post([text](CRunController& runs) {
+    Post([text](RunController& runs) {
         runs.ShowMessage(text, MessageIcon::Exclamation);
         runs.EndRun();
     });
 }
 
-echo::EchoReply CIcmpRun::SendEcho(std::span<const std::uint8_t> data, std::optional<std::uint8_t> ttl,
+echo::EchoReply IcmpRun::SendEcho(std::span<const std::uint8_t> data, std::optional<std::uint8_t> ttl,
                                    std::uint32_t timeoutMs)
 {
     return m_handle->SendEcho(m_destination, data, ttl, timeoutMs);
 }
 
-std::optional<QString> CIcmpRun::LookUpName(const CIpAddress& address) const
+std::optional<QString> IcmpRun::LookUpName(const IpAddress& address) const
 {
     bool woken = false;
-    const CLookupOutcome outcome =
+    const LookupOutcome outcome =
         LookUpUnlessWoken([lookups = m_lookups, address] { return lookups.byAddress(address); }, *m_wake, &woken);
-    if (woken || outcome.nError != kLookupSucceeded)
+    if (woken || outcome.errorCode != kLookupSucceeded)
         return std::nullopt;
-    return outcome.entry.strOfficialName;
+    return outcome.entry.officialName;
 }
 
-void CIcmpRun::Pause(std::uint32_t milliseconds) { m_wake->WaitFor(std::chrono::milliseconds(milliseconds)); }
+void IcmpRun::Pause(std::uint32_t milliseconds) { m_wake->WaitFor(std::chrono::milliseconds(milliseconds)); }
 
 } // namespace netsonde

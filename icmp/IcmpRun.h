@@ -23,18 +23,18 @@
 namespace netsonde {
 
 // The texts that differ between the tools in the start steps.
-struct CIcmpRunTexts {
+struct IcmpRunTexts {
     QString reserving;
     QString opening;
     QString openFailed;
 };
 
-class CIcmpRun {
+class IcmpRun {
 public:
-    using Effect = std::function<void(CRunController&)>;
+    using Effect = std::function<void(RunController&)>;
 
-    CIcmpRun(CRunController& runs, CRunController::RequestId request, std::shared_ptr<echo::EchoService> service,
-             std::shared_ptr<const echo::ShutdownSignal> wake, CHostLookups lookups);
+    IcmpRun(RunController& runs, RunController::RequestId request, std::shared_ptr<echo::EchoService> service,
+             std::shared_ptr<const echo::ShutdownSignal> wake, HostLookups lookups);
 
     // Start steps: finds the service, resolves the target (the status line
     // shows `hostAsTyped`; `addressText` is tried as a dotted address, then
@@ -43,7 +43,7 @@ public:
     // over: abandoned (silently) or failed (after its report and the end of
     // the run).
     bool Open(const QString& hostAsTyped, const QString& addressText, AddressPreference preference,
-              const CIcmpRunTexts& texts);
+              const IcmpRunTexts& texts);
 
     bool StillCurrent() const;
     // Posts an effect; it is dropped when the run is no longer current.
@@ -51,28 +51,28 @@ public:
     void SetStatus(const QString& text);
     void EndRun();
 
-    const CIpAddress& Destination() const { return m_destination; }
+    const IpAddress& Destination() const { return m_destination; }
     echo::EchoReply SendEcho(std::span<const std::uint8_t> data, std::optional<std::uint8_t> ttl,
                              std::uint32_t timeoutMs);
     // The official name of an address, none when the lookup gives nothing.
-    std::optional<QString> LookUpName(const CIpAddress& address) const;
+    std::optional<QString> LookUpName(const IpAddress& address) const;
     // Sleeps unless the run is woken first.
     void Pause(std::uint32_t milliseconds);
 
 private:
     bool FindService();
     bool Resolve(const QString& hostAsTyped, const QString& addressText, AddressPreference preference);
-    bool OpenHandle(const CIcmpRunTexts& texts);
+    bool OpenHandle(const IcmpRunTexts& texts);
     void EndRunThenReport(const QString& text);
     void ReportThenEndRun(const QString& text);
 
-    CRunController* m_runs;
-    CRunController::RequestId m_request;
+    RunController* m_runs;
+    RunController::RequestId m_request;
     std::shared_ptr<echo::EchoService> m_service;
     std::shared_ptr<const echo::ShutdownSignal> m_wake;
-    CHostLookups m_lookups;
+    HostLookups m_lookups;
     std::unique_ptr<echo::EchoHandle> m_handle;
-    CIpAddress m_destination;
+    IpAddress m_destination;
 };
 
 // Data of every byte 0xAA, as the tools send it.

@@ -13,9 +13,9 @@ namespace {
 constexpr std::size_t kPingDataSize = 64;
 constexpr std::uint32_t kMillisecondsPerSecond = 1000;
 
-const CIcmpRunTexts& PingTexts()
+const IcmpRunTexts& PingTexts()
 {
-    static const CIcmpRunTexts texts{QStringLiteral("Reserving memory for reply buffer"),
+    static const IcmpRunTexts texts{QStringLiteral("Reserving memory for reply buffer"),
                                      QStringLiteral("Opening Ping service"),
                                      QStringLiteral("Unable to access Ping service!")};
     return texts;
@@ -28,44 +28,44 @@ QString AddressTextOf(const QString& host)
     return lower == QLatin1String("me") || lower == QLatin1String("myself") ? QStringLiteral("127.0.0.1") : host;
 }
 
-void AddRow(CRunController& runs, int row, unsigned n)
+void AddRow(RunController& runs, int row, unsigned n)
 {
     runs.View().InsertRow(FunctionId::Ping, row, n);
 }
 
-void SetCell(CRunController& runs, int row, ResultColumn column, const QString& text)
+void SetCell(RunController& runs, int row, ResultColumn column, const QString& text)
 {
     runs.View().SetCell(FunctionId::Ping, row, column, text);
 }
 
 // One request and its row; false when the run is no longer wanted.
-bool PingOnce(CIcmpRun& run, const CRunInputs& inputs, unsigned n, std::span<const std::uint8_t> data)
+bool PingOnce(IcmpRun& run, const RunInputs& inputs, unsigned n, std::span<const std::uint8_t> data)
 {
     const int row = static_cast<int>(n - 1);
     run.SetStatus(QStringLiteral("Waiting for response ..."));
-    const echo::EchoReply reply = run.SendEcho(data, std::nullopt, inputs.nTimeout * kMillisecondsPerSecond);
+    const echo::EchoReply reply = run.SendEcho(data, std::nullopt, inputs.timeout * kMillisecondsPerSecond);
     if (!run.StillCurrent())
         return false;
     if (reply.replyCount == 0) {
-        run.Post([row, n](CRunController& runs) {
+        run.Post([row, n](RunController& runs) {
             runs.SetStatusText(QStringLiteral("Waiting for response ... No response!"));
             AddRow(runs, row, n);
             SetCell(runs, row, ResultColumn::HostName, QStringLiteral("No response"));
         });
         return true;
     }
-    run.Post([row, n, reply](CRunController& runs) {
+    run.Post([row, n, reply](RunController& runs) {
         AddRow(runs, row, n);
         SetCell(runs, row, ResultColumn::Address, FormatIpAddress(reply.address));
         SetCell(runs, row, ResultColumn::ResponseTime, FormatRoundTrip(reply.roundTripMs));
     });
-    if (!inputs.bResolve)
+    if (!inputs.resolve)
         return true;
     run.SetStatus(QStringLiteral("Waiting for response ... Resolving IP Address ..."));
     const std::optional<QString> name = run.LookUpName(reply.address);
     if (!run.StillCurrent())
         return false;
-    run.Post([row, name](CRunController& runs) {
+    run.Post([row, name](RunController& runs) {
         runs.SetStatusText(QStringLiteral("Waiting for response ... Resolving IP Address ... Done!"));
         SetCell(runs, row, ResultColumn::HostName, name.value_or(QStringLiteral("Unavailable")));
     });
@@ -74,30 +74,30 @@ bool PingOnce(CIcmpRun& run, const CRunInputs& inputs, unsigned n, std::span<con
 
 } // namespace
 
-CPingFunction::CPingFunction(CRunController& runs, std::shared_ptr<echo::EchoService> service, CHostLookups lookups)
-    : CIcmpFunction(runs, FunctionId::Ping, std::move(service), std::move(lookups))
+PingFunction::PingFunction(RunController& runs, std::shared_ptr<echo::EchoService> service, HostLookups lookups)
+    : IcmpFunction(runs, FunctionId::Ping, std::move(service), std::move(lookups))
 {
 }
 
-void CPingFunction::StartPing(const CRunInputs& inputs)
+void PingFunction::StartPing(const RunInputs& inputs)
 {
     if (!PrepareRun(inputs))
         return;
-    StartWorker([inputs](CIcmpRun& run) { PingWorker(inputs, run); });
+    StartWorker([inputs](IcmpRun& run) { PingWorker(inputs, run); });
 }
 
-void PingWorker(const CRunInputs& inputs, CIcmpRun& run)
+void PingWorker(const RunInputs& inputs, IcmpRun& run)
 {
-    if (!run.Open(inputs.strHost, AddressTextOf(inputs.strHost), inputs.preference, PingTexts()))
+    if (!run.Open(inputs.host, AddressTextOf(inputs.host), inputs.preference, PingTexts()))
         return;
     std::array<std::uint8_t, kPingDataSize> data{};
     data.fill(kEchoFillByte);
-    for (unsigned n = 1; n <= inputs.nPings; ++n) {
+    for (unsigned n = 1; n <= inputs.pings; ++n) {
         if (!run.StillCurrent() || !PingOnce(run, inputs, n, data))
             return;
-        if (n < inputs.nPings && inputs.nDelay != 0) {
-            run.SetStatus(QStringLiteral("Waiting for %1 ms").arg(inputs.nDelay));
-            run.Pause(inputs.nDelay);
+        if (n < inputs.pings && inputs.delay != 0) {
+            run.SetStatus(QStringLiteral("Waiting for %1 ms").arg(inputs.delay));
+            run.Pause(inputs.delay);
         }
     }
     run.EndRun();

@@ -7,14 +7,14 @@
 
 namespace netsonde {
 
-class CPingFunction : public CIcmpFunction {
+class PingFunction : public IcmpFunction {
 public:
-    CPingFunction(CRunController& runs, std::shared_ptr<echo::EchoService> service, CHostLookups lookups);
-    void Start(const CRunInputs& inputs) override { StartPing(inputs); }
-    void StartPing(const CRunInputs& inputs);
+    PingFunction(RunController& runs, std::shared_ptr<echo::EchoService> service, HostLookups lookups);
+    void Start(const RunInputs& inputs) override { StartPing(inputs); }
+    void StartPing(const RunInputs& inputs);
 };
 
 // The worker's routine, run on its own thread with the inputs read at Go.
-void PingWorker(const CRunInputs& inputs, CIcmpRun& run);
+void PingWorker(const RunInputs& inputs, IcmpRun& run);
 
 } // namespace netsonde

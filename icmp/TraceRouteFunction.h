@@ -10,14 +10,14 @@ namespace netsonde {
 // The time-out of the probe that looks for the host's second address.
 inline constexpr std::uint32_t kSecondAddressTimeoutMs = 10000;
 
-class CTraceRouteFunction : public CIcmpFunction {
+class TraceRouteFunction : public IcmpFunction {
 public:
-    CTraceRouteFunction(CRunController& runs, std::shared_ptr<echo::EchoService> service, CHostLookups lookups);
-    void Start(const CRunInputs& inputs) override { StartTraceRoute(inputs); }
-    void StartTraceRoute(const CRunInputs& inputs);
+    TraceRouteFunction(RunController& runs, std::shared_ptr<echo::EchoService> service, HostLookups lookups);
+    void Start(const RunInputs& inputs) override { StartTraceRoute(inputs); }
+    void StartTraceRoute(const RunInputs& inputs);
 };
 
 // The worker's routine, run on its own thread with the inputs read at Go.
-void TraceRouteWorker(const CRunInputs& inputs, CIcmpRun& run);
+void TraceRouteWorker(const RunInputs& inputs, IcmpRun& run);
 
 } // namespace netsonde

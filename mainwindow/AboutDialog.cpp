@@ -39,44 +39,44 @@ QImage TransparentLogo(const QImage& logo)
 
 QImage AboutLogo() { return TransparentLogo(QImage(QStringLiteral(":/logo.xpm"))); }
 
-CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent), m_logo(AboutLogo())
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), m_logo(AboutLogo())
 {
-    SetDialogId(this, IDD_ABOUTBOX);
+    SetDialogId(this, kAboutBoxDialog);
     setWindowTitle(QStringLiteral("About Netsonde"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
     CreateControls();
     BuildText();
-    m_text->setText(QString(m_strText).replace(kCrLf, QStringLiteral("\n")));
+    m_textLabel->setText(QString(m_text).replace(kCrLf, QStringLiteral("\n")));
 }
 
-void CAboutDialog::CreateControls()
+void AboutDialog::CreateControls()
 {
     const DialogUnits units(font());
     setFixedSize(units.X(217), units.Y(100));
 
     auto* icon = new QLabel(this);
-    SetControlId(icon, IDC_ABOUT_ICON);
+    SetControlId(icon, kAboutIconControl);
     icon->setPixmap(AppIcon().pixmap(QSize(kIconSize, kIconSize), devicePixelRatioF()));
     icon->setGeometry(units.X(53), units.Y(6), kIconSize, kIconSize);
 
     // Only the place of this frame is used: the logo is drawn there.
     m_logoFrame = new QWidget(this);
-    SetControlId(m_logoFrame, IDC_ABOUT_LOGO);
+    SetControlId(m_logoFrame, kAboutLogoControl);
     m_logoFrame->setGeometry(units.Rect(82, 8, 80, 17));
     m_logoFrame->hide();
 
-    m_text = new QLabel(this);
-    SetControlId(m_text, IDC_ABOUT_TEXT);
-    m_text->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_text->setWordWrap(true);
-    m_text->setGeometry(units.Rect(5, 31, 207, 43));
+    m_textLabel = new QLabel(this);
+    SetControlId(m_textLabel, kAboutTextControl);
+    m_textLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_textLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_textLabel->setWordWrap(true);
+    m_textLabel->setGeometry(units.Rect(5, 31, 207, 43));
 
-    QPushButton* feedback = AddButton(IDC_ABOUT_FEEDBACK, QStringLiteral("Feedback"), units, {5, 81, 47, 14});
+    QPushButton* feedback = AddButton(kAboutFeedbackControl, QStringLiteral("Feedback"), units, {5, 81, 47, 14});
     QPushButton* homepage =
-        AddButton(IDC_ABOUT_HOMEPAGE, QStringLiteral("Visit Netsonde Homepage"), units, {62, 81, 92, 14});
-    QPushButton* close = AddButton(IDC_ABOUT_CLOSE, QStringLiteral("Close"), units, {165, 81, 47, 14});
+        AddButton(kAboutHomepageControl, QStringLiteral("Visit Netsonde Homepage"), units, {62, 81, 92, 14});
+    QPushButton* close = AddButton(kAboutCloseControl, QStringLiteral("Close"), units, {165, 81, 47, 14});
     close->setDefault(true);
     close->setFocus(Qt::OtherFocusReason);
 
@@ -85,7 +85,7 @@ void CAboutDialog::CreateControls()
     connect(close, &QPushButton::clicked, this, [this] { accept(); });
 }
 
-QPushButton* CAboutDialog::AddButton(int id, const QString& text, const DialogUnits& units, QRect rect)
+QPushButton* AboutDialog::AddButton(int id, const QString& text, const DialogUnits& units, QRect rect)
 {
     auto* button = new QPushButton(text, this);
     SetControlId(button, id);
@@ -99,16 +99,16 @@ QPushButton* CAboutDialog::AddButton(int id, const QString& text, const DialogUn
     return button;
 }
 
-void CAboutDialog::BuildText()
+void AboutDialog::BuildText()
 {
-    m_strText = kCrLf + QString::fromLatin1(kVersionText) + kCrLf
+    m_text = kCrLf + QString::fromLatin1(kVersionText) + kCrLf
         + QStringLiteral("A network toolkit for the desktop.") + kCrLf
         + QStringLiteral("Free software, offered without any warranty.");
 }
 
-QPoint CAboutDialog::LogoPosition() const { return m_logoFrame->geometry().topLeft(); }
+QPoint AboutDialog::LogoPosition() const { return m_logoFrame->geometry().topLeft(); }
 
-void CAboutDialog::paintEvent(QPaintEvent* event)
+void AboutDialog::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     QPainter painter(this);

@@ -20,12 +20,12 @@ QImage TransparentLogo(const QImage& logo);
 // The logo as drawn: from the program's own picture.
 QImage AboutLogo();
 
-class CAboutDialog : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CAboutDialog(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
-    QString m_strText; // CR LF line ends
+    QString m_text; // CR LF line ends
     // Where the logo's top-left corner goes, in the dialog's coordinates.
     QPoint LogoPosition() const;
 
@@ -38,7 +38,7 @@ private:
     void BuildText();
 
     QWidget* m_logoFrame = nullptr;
-    QLabel* m_text = nullptr;
+    QLabel* m_textLabel = nullptr;
     QImage m_logo;
 };
 

@@ -69,9 +69,9 @@ void ConfigurePrintDialog(QPrintDialog& dialog)
     dialog.setPrintRange(QAbstractPrintDialog::AllPages);
 }
 
-CCommonDialogs PlatformCommonDialogs()
+CommonDialogs PlatformCommonDialogs()
 {
-    CCommonDialogs dialogs;
+    CommonDialogs dialogs;
     dialogs.chooseSavePath = ChooseSavePathWithDialog;
     dialogs.chooseFont = ChooseFontWithDialog;
     dialogs.choosePrinter = ChoosePrinterWithDialog;
@@ -81,9 +81,9 @@ CCommonDialogs PlatformCommonDialogs()
     return dialogs;
 }
 
-CCommonDialogs& CommonDialogs()
+CommonDialogs& ActiveCommonDialogs()
 {
-    static CCommonDialogs dialogs = PlatformCommonDialogs();
+    static CommonDialogs dialogs = PlatformCommonDialogs();
     return dialogs;
 }
 

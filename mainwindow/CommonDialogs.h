@@ -22,7 +22,7 @@ class QWidget;
 
 namespace netsonde {
 
-struct CCommonDialogs {
+struct CommonDialogs {
     // The save-file dialog; the chosen path, or nothing when cancelled.
     std::function<std::optional<QString>(QWidget* parent)> chooseSavePath;
     // The font dialog started on `initial`; the chosen font, or nothing.
@@ -38,10 +38,10 @@ struct CCommonDialogs {
 };
 
 // The platform's own dialogs, handler and clock.
-CCommonDialogs PlatformCommonDialogs();
+CommonDialogs PlatformCommonDialogs();
 
 // The ones in use; tests replace members and put PlatformCommonDialogs() back.
-CCommonDialogs& CommonDialogs();
+CommonDialogs& ActiveCommonDialogs();
 
 // The options of the program's save, font and print dialogs.
 void ConfigureSaveDialog(QFileDialog& dialog);

@@ -37,14 +37,14 @@ QList<QStringList> ResultRows(const QTreeWidget& list)
 }
 
 // The page's members as its function last read them from its controls.
-void AddPageValues(const CPropertyPage& page, CExportSource& source)
+void AddPageValues(const PropertyPage& page, ExportSource& source)
 {
-    source.strHost = page.m_strHost;
-    if (const auto* userHostPage = qobject_cast<const CUserHostPage*>(&page))
-        source.strUser = userHostPage->m_strUser;
-    if (const auto* nameServerPage = qobject_cast<const CNameServerLookUpPage*>(&page)) {
-        source.strSearchType = nameServerPage->m_strSearchType;
-        source.strNameServer = nameServerPage->m_strNameServer;
+    source.host = page.m_host;
+    if (const auto* userHostPage = qobject_cast<const UserHostPage*>(&page))
+        source.user = userHostPage->m_user;
+    if (const auto* nameServerPage = qobject_cast<const NameServerLookUpPage*>(&page)) {
+        source.searchType = nameServerPage->m_searchType;
+        source.nameServer = nameServerPage->m_nameServer;
     }
 }
 
@@ -53,34 +53,34 @@ void DrawLineAt(QPainter& painter, int left, int top, const QString& text)
     painter.drawText(left, top + painter.fontMetrics().ascent(), text);
 }
 
-void DrawPage(QPainter& painter, const CPrintGeometry& geometry, int margin, const CPrintedPage& page)
+void DrawPage(QPainter& painter, const PrintGeometry& geometry, int margin, const PrintedPage& page)
 {
     const QFontMetrics metrics = painter.fontMetrics();
     const QString title = QString::fromLatin1(kPrintedPageTitle);
     DrawLineAt(painter, geometry.CentredLeft(metrics.horizontalAdvance(title)), geometry.TitleTop(), title);
-    const QString footer = PrintedPageFooter(page.nNumber);
+    const QString footer = PrintedPageFooter(page.number);
     DrawLineAt(painter, geometry.CentredLeft(metrics.horizontalAdvance(footer)), geometry.FooterTop(), footer);
-    for (const CPrintedLine& line : page.lines)
-        DrawLineAt(painter, margin, line.nTop, line.strText);
+    for (const PrintedLine& line : page.lines)
+        DrawLineAt(painter, margin, line.top, line.text);
 }
 
 } // namespace
 
-CExportSource ExportSourceOf(CMainDialog& dialog)
+ExportSource ExportSourceOf(MainDialog& dialog)
 {
     const FunctionId id = dialog.CurrentFunction();
-    CExportSource source;
-    source.nFunction = Index(id);
+    ExportSource source;
+    source.function = Index(id);
     AddPageValues(*dialog.Page(id), source);
     if (QTreeWidget* list = dialog.ResultList(id))
         source.resultRows = ResultRows(*list);
     else
-        source.strPaneText = dialog.TextPane(id)->Text();
-    source.when = CommonDialogs().now();
+        source.paneText = dialog.TextPane(id)->Text();
+    source.when = ActiveCommonDialogs().now();
     return source;
 }
 
-QString BuildExportText(CMainDialog& dialog) { return BuildExportText(ExportSourceOf(dialog)); }
+QString BuildExportText(MainDialog& dialog) { return BuildExportText(ExportSourceOf(dialog)); }
 
 bool SaveTextFile(const QString& path, const QString& text)
 {
@@ -103,10 +103,10 @@ void PrintExportText(QPrinter& printer, const QString& text)
         return;
     const QFontMetrics metrics = painter.fontMetrics();
     const QString marginSample = QStringLiteral("WWWWW");
-    const CPrintGeometry geometry{printer.width(), printer.height(), metrics.height()};
+    const PrintGeometry geometry{printer.width(), printer.height(), metrics.height()};
     const int margin = metrics.horizontalAdvance(marginSample);
     bool firstPage = true;
-    for (const CPrintedPage& page : LayOutPrintedPages(text, geometry)) {
+    for (const PrintedPage& page : LayOutPrintedPages(text, geometry)) {
         if (!firstPage && !printer.newPage())
             return;
         firstPage = false;
@@ -115,9 +115,9 @@ void PrintExportText(QPrinter& printer, const QString& text)
     painter.end();
 }
 
-void OnFileSave(CMainDialog& dialog)
+void OnFileSave(MainDialog& dialog)
 {
-    const std::optional<QString> path = CommonDialogs().chooseSavePath(&dialog);
+    const std::optional<QString> path = ActiveCommonDialogs().chooseSavePath(&dialog);
     if (!path)
         return;
     if (!SaveTextFile(*path, BuildExportText(dialog)))
@@ -126,7 +126,7 @@ void OnFileSave(CMainDialog& dialog)
 
 // The clipboard reports no failure of its own: text that cannot be read back
 // at once never reached it.
-void OnCopyResults(CMainDialog& dialog)
+void OnCopyResults(MainDialog& dialog)
 {
     const QString text = BuildExportText(dialog);
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -135,10 +135,10 @@ void OnCopyResults(CMainDialog& dialog)
         ShowMessageBox(QStringLiteral("Unable to open the clipboard"));
 }
 
-void OnFilePrint(CMainDialog& dialog)
+void OnFilePrint(MainDialog& dialog)
 {
     QPrinter printer;
-    if (!CommonDialogs().choosePrinter(&dialog, printer))
+    if (!ActiveCommonDialogs().choosePrinter(&dialog, printer))
         return;
     PrintExportText(printer, BuildExportText(dialog));
 }

@@ -12,12 +12,12 @@ class QPrinter;
 
 namespace netsonde {
 
-class CMainDialog;
+class MainDialog;
 
 // Copies the panes into the window's output texts, then gathers what the
 // current function's export needs.
-CExportSource ExportSourceOf(CMainDialog& dialog);
-QString BuildExportText(CMainDialog& dialog);
+ExportSource ExportSourceOf(MainDialog& dialog);
+QString BuildExportText(MainDialog& dialog);
 
 // Writes the text as UTF-8 to a temporary file beside the path and puts it
 // in the path's place only when all of it was written; on failure the path
@@ -30,8 +30,8 @@ bool SaveTextFile(const QString& path, const QString& text);
 // start the document or a page ends printing silently.
 void PrintExportText(QPrinter& printer, const QString& text);
 
-void OnFileSave(CMainDialog& dialog);
-void OnCopyResults(CMainDialog& dialog);
-void OnFilePrint(CMainDialog& dialog);
+void OnFileSave(MainDialog& dialog);
+void OnCopyResults(MainDialog& dialog);
+void OnFilePrint(MainDialog& dialog);
 
 } // namespace netsonde

@@ -24,39 +24,39 @@ QPushButton* AddButton(QDialog* dialog, int id, const QString& text, QRect rect)
     return button;
 }
 
-void OnFireWalls(CMainDialog& mainDialog)
+void OnFireWalls(MainDialog& mainDialog)
 {
-    CFireWallDialog dialog(&mainDialog);
-    dialog.m_strFingerFireWall = mainDialog.Options().strFingerFireWall;
-    dialog.m_strWhoIsFireWall = mainDialog.Options().strWhoIsFireWall;
+    FireWallDialog dialog(&mainDialog);
+    dialog.m_fingerFireWall = mainDialog.CurrentOptions().fingerFireWall;
+    dialog.m_whoIsFireWall = mainDialog.CurrentOptions().whoIsFireWall;
     if (dialog.exec() != QDialog::Accepted)
         return;
-    mainDialog.SetFireWalls(dialog.m_strFingerFireWall, dialog.m_strWhoIsFireWall);
+    mainDialog.SetFireWalls(dialog.m_fingerFireWall, dialog.m_whoIsFireWall);
 }
 
 } // namespace
 
-CFireWallDialog::CFireWallDialog(QWidget* parent) : QDialog(parent)
+FireWallDialog::FireWallDialog(QWidget* parent) : QDialog(parent)
 {
-    SetDialogId(this, IDD_FIREWALL);
+    SetDialogId(this, kFireWallDialog);
     setWindowTitle(QStringLiteral("FireWall Configuration"));
     CreateControls();
 }
 
-void CFireWallDialog::CreateControls()
+void FireWallDialog::CreateControls()
 {
     const DialogUnits units(font());
     setFixedSize(units.X(255), units.Y(39));
-    m_fingerEdit = AddField(IDC_FIREWALL_FINGER, QStringLiteral("&Finger FireWall:"), 4);
-    m_whoIsEdit = AddField(IDC_FIREWALL_WHOIS, QStringLiteral("&WhoIs FireWall:"), 23);
-    QPushButton* ok = AddButton(this, IDC_FIREWALL_OK, QStringLiteral("OK"), units.Rect(198, 4, 50, 14));
+    m_fingerEdit = AddField(kFireWallFingerControl, QStringLiteral("&Finger FireWall:"), 4);
+    m_whoIsEdit = AddField(kFireWallWhoIsControl, QStringLiteral("&WhoIs FireWall:"), 23);
+    QPushButton* ok = AddButton(this, kFireWallOkControl, QStringLiteral("OK"), units.Rect(198, 4, 50, 14));
     ok->setDefault(true);
-    QPushButton* cancel = AddButton(this, IDC_FIREWALL_CANCEL, QStringLiteral("Cancel"), units.Rect(198, 21, 50, 14));
-    connect(ok, &QPushButton::clicked, this, &CFireWallDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &CFireWallDialog::reject);
+    QPushButton* cancel = AddButton(this, kFireWallCancelControl, QStringLiteral("Cancel"), units.Rect(198, 21, 50, 14));
+    connect(ok, &QPushButton::clicked, this, &FireWallDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &FireWallDialog::reject);
 }
 
-QLineEdit* CFireWallDialog::AddField(int id, const QString& label, int y)
+QLineEdit* FireWallDialog::AddField(int id, const QString& label, int y)
 {
     const DialogUnits units(font());
     auto* edit = new QLineEdit(this);
@@ -69,29 +69,29 @@ QLineEdit* CFireWallDialog::AddField(int id, const QString& label, int y)
 }
 
 // The fields show the members, and the focus goes to the first one.
-void CFireWallDialog::setVisible(bool visible)
+void FireWallDialog::setVisible(bool visible)
 {
     if (visible && !isVisible()) {
-        m_fingerEdit->setText(m_strFingerFireWall);
-        m_whoIsEdit->setText(m_strWhoIsFireWall);
+        m_fingerEdit->setText(m_fingerFireWall);
+        m_whoIsEdit->setText(m_whoIsFireWall);
         m_fingerEdit->setFocus(Qt::OtherFocusReason);
     }
     QDialog::setVisible(visible);
 }
 
 // Texts are kept as typed: an empty one means no firewall.
-void CFireWallDialog::accept()
+void FireWallDialog::accept()
 {
-    m_strFingerFireWall = m_fingerEdit->text();
-    m_strWhoIsFireWall = m_whoIsEdit->text();
-    WriteSetting(SettingKey::FingerFireWall, m_strFingerFireWall);
-    WriteSetting(SettingKey::WhoIsFireWall, m_strWhoIsFireWall);
+    m_fingerFireWall = m_fingerEdit->text();
+    m_whoIsFireWall = m_whoIsEdit->text();
+    WriteSetting(SettingKey::FingerFireWall, m_fingerFireWall);
+    WriteSetting(SettingKey::WhoIsFireWall, m_whoIsFireWall);
     QDialog::accept();
 }
 
-void InstallFireWallsCommand(CMainDialog& dialog)
+void InstallFireWallsCommand(MainDialog& dialog)
 {
-    dialog.SetCommandHandler(ID_FIREWALLS, [&dialog] { OnFireWalls(dialog); });
+    dialog.SetCommandHandler(kFireWallsCommand, [&dialog] { OnFireWalls(dialog); });
 }
 
 } // namespace netsonde

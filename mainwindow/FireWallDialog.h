@@ -11,24 +11,24 @@ class QLineEdit;
 
 namespace netsonde {
 
-class CMainDialog;
+class MainDialog;
 
 // Dialog 141's control IDs.
-constexpr int IDC_FIREWALL_FINGER = 1005;
-constexpr int IDC_FIREWALL_WHOIS = 1006;
-constexpr int IDC_FIREWALL_OK = 1;
-constexpr int IDC_FIREWALL_CANCEL = 2;
+constexpr int kFireWallFingerControl = 1005;
+constexpr int kFireWallWhoIsControl = 1006;
+constexpr int kFireWallOkControl = 1;
+constexpr int kFireWallCancelControl = 2;
 
-class CFireWallDialog : public QDialog {
+class FireWallDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CFireWallDialog(QWidget* parent = nullptr);
+    explicit FireWallDialog(QWidget* parent = nullptr);
 
     void setVisible(bool visible) override;
     void accept() override;
 
-    QString m_strFingerFireWall;
-    QString m_strWhoIsFireWall;
+    QString m_fingerFireWall;
+    QString m_whoIsFireWall;
 
 private:
     void CreateControls();
@@ -40,6 +40,6 @@ private:
 
 // Connects the FireWalls command (also F11) to OnFireWalls: the dialog opens
 // with the main window's firewall hosts, and OK hands the new ones back.
-void InstallFireWallsCommand(CMainDialog& dialog);
+void InstallFireWallsCommand(MainDialog& dialog);
 
 } // namespace netsonde

@@ -9,10 +9,10 @@
 
 namespace netsonde {
 
-void OnOutputFont(CMainDialog& dialog)
+void OnOutputFont(MainDialog& dialog)
 {
     const QFont current = dialog.TextPane(FunctionId::Finger)->font();
-    std::optional<QFont> chosen = CommonDialogs().chooseFont(&dialog, current);
+    std::optional<QFont> chosen = ActiveCommonDialogs().chooseFont(&dialog, current);
     if (!chosen)
         return;
     chosen->setUnderline(false);

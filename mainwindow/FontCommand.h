@@ -5,11 +5,11 @@
 
 namespace netsonde {
 
-class CMainDialog;
+class MainDialog;
 
 // The font dialog starts on the Finger pane's font; a confirmed choice,
 // without underline or strike-out, goes to the four text panes (not the
 // result lists) and to "Options"/"Font" as a font record.
-void OnOutputFont(CMainDialog& dialog);
+void OnOutputFont(MainDialog& dialog);
 
 } // namespace netsonde

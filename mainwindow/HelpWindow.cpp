@@ -30,7 +30,7 @@ QWidget& HelpOwner(QWidget& owner)
 
 } // namespace
 
-CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(QStringLiteral("Netsonde Help"));
     setWindowIcon(AppIcon());
@@ -60,25 +60,25 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_forward->setEnabled(false);
 }
 
-QUrl CHelpWindow::ContentsPage() { return QUrl(QStringLiteral("qrc:/help/index.html")); }
+QUrl HelpWindow::ContentsPage() { return QUrl(QStringLiteral("qrc:/help/index.html")); }
 
-QUrl CHelpWindow::HelpOnHelpPage() { return QUrl(QStringLiteral("qrc:/help/using-help.html")); }
+QUrl HelpWindow::HelpOnHelpPage() { return QUrl(QStringLiteral("qrc:/help/using-help.html")); }
 
-void CHelpWindow::ShowPage(const QUrl& page)
+void HelpWindow::ShowPage(const QUrl& page)
 {
     m_browser->setSource(page);
 }
 
-QUrl CHelpWindow::CurrentPage() const { return m_browser->source(); }
+QUrl HelpWindow::CurrentPage() const { return m_browser->source(); }
 
-QString CHelpWindow::CurrentTitle() const { return m_browser->documentTitle(); }
+QString HelpWindow::CurrentTitle() const { return m_browser->documentTitle(); }
 
-CHelpWindow* ShowHelpPage(QWidget& owner, const QUrl& page)
+HelpWindow* ShowHelpPage(QWidget& owner, const QUrl& page)
 {
     QWidget& helpOwner = HelpOwner(owner);
-    CHelpWindow* help = owner.findChild<CHelpWindow*>();
+    HelpWindow* help = owner.findChild<HelpWindow*>();
     if (!help)
-        help = new CHelpWindow(&helpOwner);
+        help = new HelpWindow(&helpOwner);
     else if (help->parentWidget() != &helpOwner)
         help->setParent(&helpOwner, help->windowFlags());
     help->ShowPage(page);

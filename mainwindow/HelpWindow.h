@@ -12,10 +12,10 @@ class QTextBrowser;
 
 namespace netsonde {
 
-class CHelpWindow : public QWidget {
+class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit CHelpWindow(QWidget* parent);
+    explicit HelpWindow(QWidget* parent);
 
     static QUrl ContentsPage();
     static QUrl HelpOnHelpPage();
@@ -33,6 +33,6 @@ private:
 // Shows the page in the help window of `owner`, creating the window when
 // needed. While a dialog of the program is open it owns the help window, so
 // that the help stays usable beside it.
-CHelpWindow* ShowHelpPage(QWidget& owner, const QUrl& page);
+HelpWindow* ShowHelpPage(QWidget& owner, const QUrl& page);
 
 } // namespace netsonde

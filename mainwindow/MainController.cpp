@@ -21,74 +21,74 @@
 
 namespace netsonde {
 
-FunctionId CMainDialog::CurrentFunction() const
+FunctionId MainDialog::CurrentFunction() const
 {
     const int index = m_tab->CurrentIndex();
     return index >= 0 && index < kFunctionCount ? static_cast<FunctionId>(index) : FunctionId::Ping;
 }
 
-void CMainDialog::SelectFunction(FunctionId id) { m_tab->SetCurrentIndex(Index(id)); }
+void MainDialog::SelectFunction(FunctionId id) { m_tab->SetCurrentIndex(Index(id)); }
 
-void CMainDialog::OnGo()
+void MainDialog::OnGo()
 {
     m_animation->Play();
-    m_btnStop->setEnabled(true);
-    m_btnGo->setEnabled(false);
+    m_stopButton->setEnabled(true);
+    m_goButton->setEnabled(false);
     m_runs->Go(ReadInputs(CurrentFunction()));
 }
 
-void CMainDialog::BeginRun()
+void MainDialog::BeginRun()
 {
     EnableInputs(false);
     const FunctionId current = CurrentFunction();
-    if (!m_bPaneShown[Index(current)])
+    if (!m_paneShown[Index(current)])
         ShowPaneOf(current);
     m_statusBar->show();
-    if (m_bOutputShown) {
+    if (m_outputShown) {
         LayoutControls();
         return;
     }
-    m_bOutputShown = true;
-    for (int command : {ID_FILE_SAVE, ID_COPY_RESULTS, ID_FILE_PRINT})
+    m_outputShown = true;
+    for (int command : {kFileSaveCommand, kCopyResultsCommand, kFilePrintCommand})
         SetCommandEnabled(command, true);
     ExpandWindow();
 }
 
 // The run's own work is released even when another tab is selected now;
 // the selected function is cancelled too.
-void CMainDialog::OnStop() { m_runs->Stop(CurrentFunction()); }
+void MainDialog::OnStop() { m_runs->Stop(CurrentFunction()); }
 
-void CMainDialog::OnRunEnded(FunctionId selected)
+void MainDialog::OnRunEnded(FunctionId selected)
 {
     m_animation->Stop();
     SummariseEndedRun();
     EnableInputs(true);
-    m_btnStop->setEnabled(false);
-    m_btnGo->setEnabled(true);
+    m_stopButton->setEnabled(false);
+    m_goButton->setEnabled(true);
     SendAppMessage(Page(selected), WM_APP_FOCUS_HOST);
 }
 
-void CMainDialog::OnResultListDblClk(FunctionId id)
+void MainDialog::OnResultListDblClk(FunctionId id)
 {
     const QList<QTreeWidgetItem*> selected = ResultList(id)->selectedItems();
     if (selected.isEmpty())
         return;
     const int row = ResultList(id)->indexOfTopLevelItem(selected.front());
     const QString address = selected.front()->text(ColumnIndex(ResultColumn::Address));
-    static_cast<CIcmpFunction*>(Function(id))->ResolveRow(row, address);
+    static_cast<IcmpFunction*>(FunctionFor(id))->ResolveRow(row, address);
 }
 
-void CMainDialog::OnClear()
+void MainDialog::OnClear()
 {
-    m_bOutputShown = false;
+    m_outputShown = false;
     for (int i = 0; i < kFunctionCount; ++i)
         ClearRunSummary(static_cast<FunctionId>(i));
-    for (int command : {ID_FILE_SAVE, ID_COPY_RESULTS, ID_FILE_PRINT})
+    for (int command : {kFileSaveCommand, kCopyResultsCommand, kFilePrintCommand})
         SetCommandEnabled(command, false);
-    const bool anyPaneShown = std::find(m_bPaneShown.begin(), m_bPaneShown.end(), true) != m_bPaneShown.end();
+    const bool anyPaneShown = std::find(m_paneShown.begin(), m_paneShown.end(), true) != m_paneShown.end();
     if (anyPaneShown) {
         OnStop();
-        m_bPaneShown.fill(false);
+        m_paneShown.fill(false);
         // Every pane is hidden, not only the current tab's: the visible one
         // may belong to a function run before a tab change.
         for (QWidget* pane : m_panes)
@@ -96,12 +96,12 @@ void CMainDialog::OnClear()
         m_statusBar->hide();
         MakeCompact();
     }
-    for (CPropertyPage* page : m_pPages) {
+    for (PropertyPage* page : m_pages) {
         // The page's other fields keep what the user set since the last run.
         page->DoDataExchange(true);
-        page->m_strHost.clear();
-        if (auto* userHost = qobject_cast<CUserHostPage*>(page))
-            userHost->m_strUser.clear();
+        page->m_host.clear();
+        if (auto* userHost = qobject_cast<UserHostPage*>(page))
+            userHost->m_user.clear();
         SendAppMessage(page, WM_APP_REFRESH);
     }
     for (FunctionId id : {FunctionId::Finger, FunctionId::WhoIs, FunctionId::NameServerLookUp, FunctionId::QuoteOfDay})
@@ -109,12 +109,12 @@ void CMainDialog::OnClear()
     SendAppMessage(Page(CurrentFunction()), WM_APP_FOCUS_HOST);
 }
 
-void CMainDialog::EnableInputs(bool enable)
+void MainDialog::EnableInputs(bool enable)
 {
     for (int i = 0; i < kFunctionCount; ++i) {
         const auto id = static_cast<FunctionId>(i);
         const bool icmp = id == FunctionId::Ping || id == FunctionId::TraceRoute;
-        if (icmp && !m_bIcmpAvailable)
+        if (icmp && !m_icmpAvailable)
             continue;
         for (QWidget* control : Page(id)->InputControls())
             control->setEnabled(enable);
@@ -122,18 +122,18 @@ void CMainDialog::EnableInputs(bool enable)
             Pane(id)->setEnabled(enable);
     }
     if (enable)
-        NameServerLookUpPage()->UpdateNameServerEnabled();
+        NameServerLookUpTab()->UpdateNameServerEnabled();
 }
 
-void CMainDialog::ShowPaneOf(FunctionId id)
+void MainDialog::ShowPaneOf(FunctionId id)
 {
     for (int i = 0; i < kFunctionCount; ++i) {
-        m_bPaneShown[i] = i == Index(id);
-        m_panes[i]->setVisible(m_bPaneShown[i]);
+        m_paneShown[i] = i == Index(id);
+        m_panes[i]->setVisible(m_paneShown[i]);
     }
 }
 
-void CMainDialog::ExpandWindow()
+void MainDialog::ExpandWindow()
 {
     setMinimumHeight(0);
     setMaximumHeight(QWIDGETSIZE_MAX);
@@ -143,29 +143,29 @@ void CMainDialog::ExpandWindow()
         LayoutControls();
         return;
     }
-    resize(width(), m_options.nExpandedHeight);
+    resize(width(), m_options.expandedHeight);
     LayoutControls();
 }
 
-void CMainDialog::UpdateWindowTitle(int index)
+void MainDialog::UpdateWindowTitle(int index)
 {
     if (index >= 0 && index < kFunctionCount)
         setWindowTitle(QString::fromLatin1(FunctionTable[index].windowTitle));
 }
 
-void CMainDialog::OnTabSelChanging(int leavingIndex)
+void MainDialog::OnTabSelChanging(int leavingIndex)
 {
     if (leavingIndex < 0 || leavingIndex >= kFunctionCount)
         return;
-    m_pPages[leavingIndex]->hide();
-    m_pPages[leavingIndex]->setEnabled(false);
+    m_pages[leavingIndex]->hide();
+    m_pages[leavingIndex]->setEnabled(false);
 }
 
-void CMainDialog::OnTabSelChange(int newIndex)
+void MainDialog::OnTabSelChange(int newIndex)
 {
     if (newIndex < 0 || newIndex >= kFunctionCount)
         return;
-    CPropertyPage* page = m_pPages[newIndex];
+    PropertyPage* page = m_pages[newIndex];
     page->show();
     page->setEnabled(true);
     page->setFocus(Qt::TabFocusReason);

@@ -74,7 +74,7 @@ int TabStepOf(const QKeyEvent& event)
 
 // Selects the tab step places away, wrapping around at either end, as a
 // click on it would.
-void StepTab(CTabControl& tab, int step)
+void StepTab(TabControl& tab, int step)
 {
     const int count = tab.TabBar()->count();
     if (count == 0)
@@ -90,11 +90,11 @@ QString PaneName(FunctionId id, const char* content)
 
 } // namespace
 
-CMainDialog::CMainDialog(QWidget* parent)
-    : QDialog(parent), m_runView(std::make_unique<CWindowRunView>(*this)),
-      m_runs(std::make_unique<CRunController>(*m_runView))
+MainDialog::MainDialog(QWidget* parent)
+    : QDialog(parent), m_runView(std::make_unique<WindowRunView>(*this)),
+      m_runs(std::make_unique<RunController>(*m_runView))
 {
-    SetDialogId(this, IDD_MAIN_DIALOG);
+    SetDialogId(this, kMainDialogDialog);
     setWindowTitle(QStringLiteral("Netsonde"));
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
@@ -108,7 +108,7 @@ CMainDialog::CMainDialog(QWidget* parent)
     qApp->installEventFilter(this);
 }
 
-CMainDialog::~CMainDialog()
+MainDialog::~MainDialog()
 {
     qApp->removeEventFilter(this);
     OnDestroy();
@@ -118,39 +118,39 @@ CMainDialog::~CMainDialog()
     m_runs->Shutdown();
 }
 
-bool CMainDialog::event(QEvent* event) { return QDialog::event(event); }
+bool MainDialog::event(QEvent* event) { return QDialog::event(event); }
 
-void CMainDialog::CreateControls()
+void MainDialog::CreateControls()
 {
     const DialogUnits du(font());
     const int top = ClientTop();
     auto at = [&](int x, int y, int w, int h) { return du.Rect(x, y, w, h).translated(0, top); };
 
-    m_tab = new CTabControl(this);
-    SetControlId(m_tab, IDC_TAB);
+    m_tab = new TabControl(this);
+    SetControlId(m_tab, kTabControl);
     m_tab->setGeometry(at(7, 7, 230, 92));
-    connect(m_tab, &CTabControl::SelChanging, this, &CMainDialog::OnTabSelChanging);
-    connect(m_tab, &CTabControl::SelChange, this, &CMainDialog::OnTabSelChange);
+    connect(m_tab, &TabControl::SelChanging, this, &MainDialog::OnTabSelChanging);
+    connect(m_tab, &TabControl::SelChange, this, &MainDialog::OnTabSelChange);
 
-    m_btnGo = MakeButton(this, IDC_GO, QStringLiteral("&Go"), at(243, 19, 50, 15));
-    m_btnGo->setDefault(true);
-    m_btnStop = MakeButton(this, IDC_STOP, QStringLiteral("&Stop"), at(243, 36, 50, 15));
-    m_btnStop->setEnabled(false);
-    m_btnClear = MakeButton(this, IDC_CLEAR, QStringLiteral("&Clear"), at(243, 53, 50, 15));
-    connect(m_btnGo, &QPushButton::clicked, this, &CMainDialog::OnGo);
-    connect(m_btnStop, &QPushButton::clicked, this, &CMainDialog::OnStop);
-    connect(m_btnClear, &QPushButton::clicked, this, &CMainDialog::OnClear);
+    m_goButton = MakeButton(this, kGoControl, QStringLiteral("&Go"), at(243, 19, 50, 15));
+    m_goButton->setDefault(true);
+    m_stopButton = MakeButton(this, kStopControl, QStringLiteral("&Stop"), at(243, 36, 50, 15));
+    m_stopButton->setEnabled(false);
+    m_clearButton = MakeButton(this, kClearControl, QStringLiteral("&Clear"), at(243, 53, 50, 15));
+    connect(m_goButton, &QPushButton::clicked, this, &MainDialog::OnGo);
+    connect(m_stopButton, &QPushButton::clicked, this, &MainDialog::OnStop);
+    connect(m_clearButton, &QPushButton::clicked, this, &MainDialog::OnClear);
 
-    m_animation = new CAnimationControl(this);
-    SetControlId(m_animation, IDC_ANIMATION);
+    m_animation = new AnimationControl(this);
+    SetControlId(m_animation, kAnimationControl);
     m_animation->setGeometry(at(243, 75, 50, 20));
 
-    CreateResultList(FunctionId::Ping, IDC_PING_LIST);
-    CreateResultList(FunctionId::TraceRoute, IDC_TRACEROUTE_LIST);
-    CreateTextPane(FunctionId::Finger, IDC_FINGER_OUTPUT);
-    CreateTextPane(FunctionId::WhoIs, IDC_WHOIS_OUTPUT);
-    CreateTextPane(FunctionId::NameServerLookUp, IDC_NSLOOKUP_OUTPUT);
-    CreateTextPane(FunctionId::QuoteOfDay, IDC_QUOTE_OUTPUT);
+    CreateResultList(FunctionId::Ping, kPingListControl);
+    CreateResultList(FunctionId::TraceRoute, kTraceRouteListControl);
+    CreateTextPane(FunctionId::Finger, kFingerOutputControl);
+    CreateTextPane(FunctionId::WhoIs, kWhoIsOutputControl);
+    CreateTextPane(FunctionId::NameServerLookUp, kNsLookupOutputControl);
+    CreateTextPane(FunctionId::QuoteOfDay, kQuoteOutputControl);
     for (QWidget* pane : m_panes) {
         pane->setGeometry(at(7, 106, 286, 77));
         pane->hide();
@@ -158,7 +158,7 @@ void CMainDialog::CreateControls()
     resize(du.X(300), top + du.Y(190));
 }
 
-void CMainDialog::CreateResultList(FunctionId id, int controlId)
+void MainDialog::CreateResultList(FunctionId id, int controlId)
 {
     auto* list = new QTreeWidget(this);
     SetControlId(list, controlId);
@@ -169,23 +169,23 @@ void CMainDialog::CreateResultList(FunctionId id, int controlId)
     list->setAllColumnsShowFocus(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     QStringList headings;
-    for (const CResultColumn& column : kResultColumns)
-        headings.append(QString::fromLatin1(column.pszHeading));
+    for (const ResultColumnInfo& column : kResultColumns)
+        headings.append(QString::fromLatin1(column.heading));
     list->setHeaderLabels(headings);
     list->header()->setStretchLastSection(false);
     list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    new CResponseTimeDelegate(list);
+    new ResponseTimeDelegate(list);
     connect(list, &QTreeWidget::itemDoubleClicked, this, [this, id] { OnResultListDblClk(id); });
     m_panes[Index(id)] = list;
 }
 
-void CMainDialog::CreateTextPane(FunctionId id, int controlId)
+void MainDialog::CreateTextPane(FunctionId id, int controlId)
 {
-    m_panes[Index(id)] = new COutputPane(controlId, this);
+    m_panes[Index(id)] = new OutputPane(controlId, this);
     m_panes[Index(id)]->setAccessibleName(PaneName(id, "output"));
 }
 
-void CMainDialog::setVisible(bool visible)
+void MainDialog::setVisible(bool visible)
 {
     if (visible)
         InitDialog();
@@ -202,53 +202,53 @@ void CMainDialog::setVisible(bool visible)
     setAttribute(Qt::WA_Moved, false);
 }
 
-void CMainDialog::done(int result)
+void MainDialog::done(int result)
 {
     OnDestroy();
     QDialog::done(result);
 }
 
-void CMainDialog::OnDestroy()
+void MainDialog::OnDestroy()
 {
-    if (m_bDestroyed || !m_bInitialised)
+    if (m_destroyed || !m_initialised)
         return;
-    m_bDestroyed = true;
+    m_destroyed = true;
     if (m_runs->IsBusy())
         OnStop();
     // The settings file is written once.
-    const CSettingsBatch batch;
+    const SettingsBatch batch;
     SaveWindowPlacement();
     SaveColumnWidths();
-    for (CPropertyPage* page : m_pPages)
+    for (PropertyPage* page : m_pages)
         page->Destroy();
 }
 
-CPingPage* CMainDialog::PingPage() const { return static_cast<CPingPage*>(Page(FunctionId::Ping)); }
+PingPage* MainDialog::PingTab() const { return static_cast<PingPage*>(Page(FunctionId::Ping)); }
 
-CTraceRoutePage* CMainDialog::TraceRoutePage() const
+TraceRoutePage* MainDialog::TraceRouteTab() const
 {
-    return static_cast<CTraceRoutePage*>(Page(FunctionId::TraceRoute));
+    return static_cast<TraceRoutePage*>(Page(FunctionId::TraceRoute));
 }
 
-CFingerPage* CMainDialog::FingerPage() const { return static_cast<CFingerPage*>(Page(FunctionId::Finger)); }
+FingerPage* MainDialog::FingerTab() const { return static_cast<FingerPage*>(Page(FunctionId::Finger)); }
 
-CWhoIsPage* CMainDialog::WhoIsPage() const { return static_cast<CWhoIsPage*>(Page(FunctionId::WhoIs)); }
+WhoIsPage* MainDialog::WhoIsTab() const { return static_cast<WhoIsPage*>(Page(FunctionId::WhoIs)); }
 
-CNameServerLookUpPage* CMainDialog::NameServerLookUpPage() const
+NameServerLookUpPage* MainDialog::NameServerLookUpTab() const
 {
-    return static_cast<CNameServerLookUpPage*>(Page(FunctionId::NameServerLookUp));
+    return static_cast<NameServerLookUpPage*>(Page(FunctionId::NameServerLookUp));
 }
 
-CQuoteOfDayPage* CMainDialog::QuoteOfDayPage() const
+QuoteOfDayPage* MainDialog::QuoteOfDayTab() const
 {
-    return static_cast<CQuoteOfDayPage*>(Page(FunctionId::QuoteOfDay));
+    return static_cast<QuoteOfDayPage*>(Page(FunctionId::QuoteOfDay));
 }
 
-COutputPane* CMainDialog::TextPane(FunctionId id) const { return qobject_cast<COutputPane*>(Pane(id)); }
+OutputPane* MainDialog::TextPane(FunctionId id) const { return qobject_cast<OutputPane*>(Pane(id)); }
 
-QTreeWidget* CMainDialog::ResultList(FunctionId id) const { return qobject_cast<QTreeWidget*>(Pane(id)); }
+QTreeWidget* MainDialog::ResultList(FunctionId id) const { return qobject_cast<QTreeWidget*>(Pane(id)); }
 
-void CMainDialog::SetStatusText(const QString& text)
+void MainDialog::SetStatusText(const QString& text)
 {
     if (!m_statusText)
         return;
@@ -256,15 +256,15 @@ void CMainDialog::SetStatusText(const QString& text)
     Q_EMIT StatusTextShown(text);
 }
 
-QString CMainDialog::StatusText() const { return m_statusText ? m_statusText->text() : QString(); }
+QString MainDialog::StatusText() const { return m_statusText ? m_statusText->text() : QString(); }
 
-void CMainDialog::SetFireWalls(const QString& strFinger, const QString& strWhoIs)
+void MainDialog::SetFireWalls(const QString& finger, const QString& whoIs)
 {
-    m_options.strFingerFireWall = strFinger;
-    m_options.strWhoIsFireWall = strWhoIs;
+    m_options.fingerFireWall = finger;
+    m_options.whoIsFireWall = whoIs;
 }
 
-void CMainDialog::SetOutputFont(const QFont& font)
+void MainDialog::SetOutputFont(const QFont& font)
 {
     m_options.fontOutput = font;
     for (FunctionId id : {FunctionId::Finger, FunctionId::WhoIs, FunctionId::NameServerLookUp,
@@ -272,12 +272,12 @@ void CMainDialog::SetOutputFont(const QFont& font)
         TextPane(id)->setFont(font);
 }
 
-bool CMainDialog::eventFilter(QObject* watched, QEvent* event)
+bool MainDialog::eventFilter(QObject* watched, QEvent* event)
 {
     // The frame's size is known once the window manager shows the window.
-    if (m_bPlaceFrameWhenExposed && event->type() == QEvent::Expose
+    if (m_placeFrameWhenExposed && event->type() == QEvent::Expose
         && watched == static_cast<QObject*>(windowHandle())) {
-        m_bPlaceFrameWhenExposed = false;
+        m_placeFrameWhenExposed = false;
         KeepFrameOnScreen();
     }
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
@@ -303,20 +303,20 @@ bool CMainDialog::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-bool CMainDialog::HandleKey(int key)
+bool MainDialog::HandleKey(int key)
 {
     switch (key) {
     case Qt::Key_Escape:
         OnStop();
         return true;
     case Qt::Key_F10:
-        RunCommand(ID_OUTPUT_FONT);
+        RunCommand(kOutputFontCommand);
         return true;
     case Qt::Key_F11:
-        RunCommand(ID_FIREWALLS);
+        RunCommand(kFireWallsCommand);
         return true;
     case Qt::Key_F12:
-        RunCommand(ID_PHONEBOOK);
+        RunCommand(kPhonebookCommand);
         return true;
     default:
         return false;

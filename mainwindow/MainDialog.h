@@ -32,38 +32,38 @@ class QTreeWidget;
 
 namespace netsonde {
 
-class CAnimationControl;
-class COutputPane;
-class CWindowRunView;
-class CPropertyPage;
-class CTabControl;
-class CPingPage;
-class CTraceRoutePage;
-class CFingerPage;
-class CWhoIsPage;
-class CNameServerLookUpPage;
-class CQuoteOfDayPage;
+class AnimationControl;
+class OutputPane;
+class WindowRunView;
+class PropertyPage;
+class TabControl;
+class PingPage;
+class TraceRoutePage;
+class FingerPage;
+class WhoIsPage;
+class NameServerLookUpPage;
+class QuoteOfDayPage;
 
-class CMainDialog : public QDialog {
+class MainDialog : public QDialog {
     Q_OBJECT
 public:
     // Gives the echo service at initialisation (tests give a scripted one).
     using EchoServiceLoader = std::function<std::shared_ptr<echo::EchoService>()>;
     // Fills the run layer's function table once the echo service is loaded;
     // the program's composition gives it.
-    using FunctionInstaller = std::function<void(CRunController& runs, std::shared_ptr<echo::EchoService> service)>;
+    using FunctionInstaller = std::function<void(RunController& runs, std::shared_ptr<echo::EchoService> service)>;
     static void SetFunctionInstaller(FunctionInstaller installer);
 
-    explicit CMainDialog(QWidget* parent = nullptr);
-    ~CMainDialog() override;
+    explicit MainDialog(QWidget* parent = nullptr);
+    ~MainDialog() override;
 
     // Runs the initialisation once; showing the window runs it too.
     void InitDialog();
-    // What the command line chose: a function code and host (m_strCommandLine).
-    void SetCommandLine(bool bCommandLine, const QString& strCommandLine)
+    // What the command line chose: a function code and host (m_commandLine).
+    void SetCommandLine(bool fromSwitch, const QString& commandLine)
     {
-        m_bCommandLine = bCommandLine;
-        m_strCommandLine = strCommandLine;
+        m_fromSwitch = fromSwitch;
+        m_commandLine = commandLine;
     }
     void setVisible(bool visible) override;
 
@@ -78,8 +78,8 @@ public:
     void SelectFunction(FunctionId id);
 
     // The run layer: the function table, the run in progress, its requests.
-    CRunController& Runs() const { return *m_runs; }
-    CFunction* Function(FunctionId id) const { return m_runs->Function(id); }
+    RunController& Runs() const { return *m_runs; }
+    Function* FunctionFor(FunctionId id) const { return m_runs->FunctionFor(id); }
     static void SetEchoServiceLoader(EchoServiceLoader loader);
     // The echo service loaded at initialisation; null when turned off.
     std::shared_ptr<echo::EchoService> EchoService() const { return m_echoService; }
@@ -89,9 +89,9 @@ public:
     void SetResolver(std::unique_ptr<IResolver> resolver) { m_runs->SetResolver(std::move(resolver)); }
 
     // The run's inputs: the current page's fields, read at Go.
-    CRunInputs ReadInputs(FunctionId id);
+    RunInputs ReadInputs(FunctionId id);
     // The view's side of a run: the Recent List entry, the end of the run.
-    void RecordRecentHost(const CRunInputs& inputs);
+    void RecordRecentHost(const RunInputs& inputs);
     void OnRunEnded(FunctionId selected);
 
     // Status line (part 0 of the status bar). Every text shown is also
@@ -116,44 +116,44 @@ public:
     bool IsNarrow() const;
 
     // Access for the functions, the menu commands and tests.
-    CPropertyPage* Page(FunctionId id) const { return m_pPages[Index(id)]; }
-    CPingPage* PingPage() const;
-    CTraceRoutePage* TraceRoutePage() const;
-    CFingerPage* FingerPage() const;
-    CWhoIsPage* WhoIsPage() const;
-    CNameServerLookUpPage* NameServerLookUpPage() const;
-    CQuoteOfDayPage* QuoteOfDayPage() const;
+    PropertyPage* Page(FunctionId id) const { return m_pages[Index(id)]; }
+    PingPage* PingTab() const;
+    TraceRoutePage* TraceRouteTab() const;
+    FingerPage* FingerTab() const;
+    WhoIsPage* WhoIsTab() const;
+    NameServerLookUpPage* NameServerLookUpTab() const;
+    QuoteOfDayPage* QuoteOfDayTab() const;
     QWidget* Pane(FunctionId id) const { return m_panes[Index(id)]; }
-    COutputPane* TextPane(FunctionId id) const;
+    OutputPane* TextPane(FunctionId id) const;
     QTreeWidget* ResultList(FunctionId id) const;
     QAction* Command(int commandId) const;
-    CTabControl* TabControl() const { return m_tab; }
-    CAnimationControl* Animation() const { return m_animation; }
+    TabControl* Tabs() const { return m_tab; }
+    AnimationControl* Animation() const { return m_animation; }
     // Connects a menu command (also reached by its key) to its handler.
     void SetCommandHandler(int commandId, std::function<void()> handler);
     // A command is usable when its state allows it and a handler is connected.
     void SetCommandEnabled(int commandId, bool enabled);
 
     // The window's options, read at initialisation and saved when it goes.
-    struct COptions {
-        int nExpandedHeight = 350;
-        int nLastFunction = -1;
-        bool bRememberPosition = false;
-        bool bSmartSplitting = false;
+    struct Options {
+        int expandedHeight = 350;
+        int lastFunction = -1;
+        bool rememberPosition = false;
+        bool smartSplitting = false;
         // A name with addresses of both families is reached by its IPv6 one.
-        bool bPreferIPv6 = false;
+        bool preferIPv6 = false;
         std::optional<QFont> fontOutput;
         // The firewall hosts of Finger and WhoIs; empty for none.
-        QString strFingerFireWall;
-        QString strWhoIsFireWall;
+        QString fingerFireWall;
+        QString whoIsFireWall;
     };
-    const COptions& Options() const { return m_options; }
-    void SetSmartSplitting(bool on) { m_options.bSmartSplitting = on; }
-    void SetFireWalls(const QString& strFinger, const QString& strWhoIs);
+    const Options& CurrentOptions() const { return m_options; }
+    void SetSmartSplitting(bool on) { m_options.smartSplitting = on; }
+    void SetFireWalls(const QString& finger, const QString& whoIs);
 
-    bool IsInitialised() const { return m_bInitialised; }
-    bool OutputShown() const { return m_bOutputShown; }
-    bool IcmpAvailable() const { return m_bIcmpAvailable; }
+    bool IsInitialised() const { return m_initialised; }
+    bool OutputShown() const { return m_outputShown; }
+    bool IcmpAvailable() const { return m_icmpAvailable; }
     QColor WindowColour() const { return m_crWindow; }
 
     void SetOutputFont(const QFont& font);
@@ -231,29 +231,29 @@ private:
     void SetRunSummary(FunctionId id, const QString& text);
     void ShowRunSummary(FunctionId id);
 
-    std::array<CPropertyPage*, kFunctionCount> m_pPages{};
+    std::array<PropertyPage*, kFunctionCount> m_pages{};
     // Window state.
-    COptions m_options;
-    bool m_bOutputShown = false;
-    std::array<bool, kFunctionCount> m_bPaneShown{};
-    bool m_bInitialised = false;
-    bool m_bCommandLine = false;
-    QString m_strCommandLine;
+    Options m_options;
+    bool m_outputShown = false;
+    std::array<bool, kFunctionCount> m_paneShown{};
+    bool m_initialised = false;
+    bool m_fromSwitch = false;
+    QString m_commandLine;
     QColor m_crWindow;
-    bool m_bIcmpAvailable = true;
+    bool m_icmpAvailable = true;
 
-    std::unique_ptr<CWindowRunView> m_runView;
-    std::unique_ptr<CRunController> m_runs;
+    std::unique_ptr<WindowRunView> m_runView;
+    std::unique_ptr<RunController> m_runs;
     // Shared with the Ping and TraceRoute workers, which may outlive the window.
     std::shared_ptr<echo::EchoService> m_echoService;
     std::array<QWidget*, kFunctionCount> m_panes{};
 
     QMenuBar* m_menuBar = nullptr;
-    CTabControl* m_tab = nullptr;
-    QPushButton* m_btnGo = nullptr;
-    QPushButton* m_btnStop = nullptr;
-    QPushButton* m_btnClear = nullptr;
-    CAnimationControl* m_animation = nullptr;
+    TabControl* m_tab = nullptr;
+    QPushButton* m_goButton = nullptr;
+    QPushButton* m_stopButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
+    AnimationControl* m_animation = nullptr;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_statusText = nullptr;
     QLabel* m_runSummary = nullptr;
@@ -261,10 +261,10 @@ private:
     std::map<int, QAction*> m_commands;
     std::map<int, std::function<void()>> m_commandHandlers;
     std::map<int, bool> m_commandEnabled;
-    bool m_bDestroyed = false;
-    bool m_bLayingOut = false;
+    bool m_destroyed = false;
+    bool m_layingOut = false;
     // A restored position is checked again once the frame is known.
-    bool m_bPlaceFrameWhenExposed = false;
+    bool m_placeFrameWhenExposed = false;
 };
 
 } // namespace netsonde

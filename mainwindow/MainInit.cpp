@@ -44,36 +44,36 @@ namespace netsonde {
 
 namespace {
 
-CMainDialog::EchoServiceLoader& EchoServiceLoaderFunction()
+MainDialog::EchoServiceLoader& EchoServiceLoaderFunction()
 {
-    static CMainDialog::EchoServiceLoader loader;
+    static MainDialog::EchoServiceLoader loader;
     return loader;
 }
 
-CMainDialog::FunctionInstaller& FunctionInstallerFunction()
+MainDialog::FunctionInstaller& FunctionInstallerFunction()
 {
-    static CMainDialog::FunctionInstaller installer;
+    static MainDialog::FunctionInstaller installer;
     return installer;
 }
 
 std::shared_ptr<echo::EchoService> LoadConfiguredEchoService()
 {
-    const CMainDialog::EchoServiceLoader& loader = EchoServiceLoaderFunction();
+    const MainDialog::EchoServiceLoader& loader = EchoServiceLoaderFunction();
     return loader ? loader() : echo::LoadEchoService();
 }
 
 } // namespace
 
-void CMainDialog::SetEchoServiceLoader(EchoServiceLoader loader) { EchoServiceLoaderFunction() = std::move(loader); }
+void MainDialog::SetEchoServiceLoader(EchoServiceLoader loader) { EchoServiceLoaderFunction() = std::move(loader); }
 
-void CMainDialog::SetFunctionInstaller(FunctionInstaller installer)
+void MainDialog::SetFunctionInstaller(FunctionInstaller installer)
 {
     FunctionInstallerFunction() = std::move(installer);
 }
 
-void CMainDialog::InitDialog()
+void MainDialog::InitDialog()
 {
-    if (m_bInitialised)
+    if (m_initialised)
         return;
     const int initialFunction = ReadSettingsAndCreate();
     m_animation->Open();
@@ -81,16 +81,16 @@ void CMainDialog::InitDialog()
 }
 
 // Everything stored is read from one open store.
-int CMainDialog::ReadSettingsAndCreate()
+int MainDialog::ReadSettingsAndCreate()
 {
-    const CSettingsBatch batch;
+    const SettingsBatch batch;
     m_crWindow = palette().color(QPalette::Window);
     setWindowIcon(AppIcon());
     ReadOptions();
     const int initialFunction = ChooseInitialFunction();
 
     m_statusBar = new QStatusBar(this);
-    SetControlId(m_statusBar, IDC_STATUS_BAR);
+    SetControlId(m_statusBar, kStatusBarControl);
     m_statusBar->setSizeGripEnabled(true);
     m_statusText = new QLabel(m_statusBar);
     m_statusBar->addWidget(m_statusText, 1);
@@ -102,51 +102,51 @@ int CMainDialog::ReadSettingsAndCreate()
     SelectInitialFunction(initialFunction);
     SetUpResultColumns();
     LoadIcmpLibrary();
-    m_options.strFingerFireWall = ReadTextSetting(SettingKey::FingerFireWall);
-    m_options.strWhoIsFireWall = ReadTextSetting(SettingKey::WhoIsFireWall);
+    m_options.fingerFireWall = ReadTextSetting(SettingKey::FingerFireWall);
+    m_options.whoIsFireWall = ReadTextSetting(SettingKey::WhoIsFireWall);
     ReadOutputFont();
-    m_bInitialised = true;
+    m_initialised = true;
     MakeCompact();
     RestoreWindowPlacement();
     return initialFunction;
 }
 
-int CMainDialog::ChooseInitialFunction()
+int MainDialog::ChooseInitialFunction()
 {
-    int initial = m_options.nLastFunction;
-    if (m_bCommandLine) {
-        const QString code = m_strCommandLine.left(2);
+    int initial = m_options.lastFunction;
+    if (m_fromSwitch) {
+        const QString code = m_commandLine.left(2);
         const int fromCommand = code.size() == 2 && code.at(1) == QLatin1Char(' ')
                                     ? FunctionOfLetter(code.at(0).toLatin1())
                                     : -1;
         if (fromCommand >= 0)
             initial = fromCommand;
         else
-            m_bCommandLine = false;
+            m_fromSwitch = false;
     }
     // A hand-edited store may hold any number: such a value starts on Ping.
     return initial >= 0 && initial < kFunctionCount ? initial : -1;
 }
 
-void CMainDialog::CreatePages(int initialFunction)
+void MainDialog::CreatePages(int initialFunction)
 {
-    m_pPages[Index(FunctionId::Ping)] = new CPingPage(m_tab);
-    m_pPages[Index(FunctionId::TraceRoute)] = new CTraceRoutePage(m_tab);
-    auto* finger = new CFingerPage(m_tab);
-    auto* whois = new CWhoIsPage(m_tab);
-    for (CUserHostPage* page : {static_cast<CUserHostPage*>(finger), static_cast<CUserHostPage*>(whois)})
-        page->SetSmartSplittingSource([this] { return m_options.bSmartSplitting; });
-    m_pPages[Index(FunctionId::Finger)] = finger;
-    m_pPages[Index(FunctionId::WhoIs)] = whois;
-    m_pPages[Index(FunctionId::NameServerLookUp)] = new CNameServerLookUpPage(m_tab);
-    m_pPages[Index(FunctionId::QuoteOfDay)] = new CQuoteOfDayPage(m_tab);
+    m_pages[Index(FunctionId::Ping)] = new PingPage(m_tab);
+    m_pages[Index(FunctionId::TraceRoute)] = new TraceRoutePage(m_tab);
+    auto* finger = new FingerPage(m_tab);
+    auto* whois = new WhoIsPage(m_tab);
+    for (UserHostPage* page : {static_cast<UserHostPage*>(finger), static_cast<UserHostPage*>(whois)})
+        page->SetSmartSplittingSource([this] { return m_options.smartSplitting; });
+    m_pages[Index(FunctionId::Finger)] = finger;
+    m_pages[Index(FunctionId::WhoIs)] = whois;
+    m_pages[Index(FunctionId::NameServerLookUp)] = new NameServerLookUpPage(m_tab);
+    m_pages[Index(FunctionId::QuoteOfDay)] = new QuoteOfDayPage(m_tab);
 
     const int shown = initialFunction < 0 ? Index(FunctionId::Ping) : initialFunction;
     for (const FunctionInfo& function : FunctionTable)
         m_tab->AddTab(QString::fromLatin1(function.tabLabel));
     const int pageTop = m_tab->ClientRect().top() + 2;
     for (int i = 0; i < kFunctionCount; ++i) {
-        CPropertyPage* page = m_pPages[i];
+        PropertyPage* page = m_pages[i];
         page->Create();
         page->setGeometry(2, pageTop, m_tab->width() - 4, m_tab->height() - pageTop - 2);
         page->setVisible(i == shown);
@@ -154,7 +154,7 @@ void CMainDialog::CreatePages(int initialFunction)
     }
 }
 
-void CMainDialog::SelectInitialFunction(int initialFunction)
+void MainDialog::SelectInitialFunction(int initialFunction)
 {
     const int index = initialFunction < 0 ? Index(FunctionId::Ping) : initialFunction;
     {
@@ -162,21 +162,21 @@ void CMainDialog::SelectInitialFunction(int initialFunction)
         m_tab->SetCurrentIndex(index);
     }
     UpdateWindowTitle(index);
-    CPropertyPage* page = m_pPages[index];
+    PropertyPage* page = m_pages[index];
     page->SelectInitialEntries();
     SendAppMessage(page, WM_APP_FOCUS_HOST);
 }
 
-void CMainDialog::LoadIcmpLibrary()
+void MainDialog::LoadIcmpLibrary()
 {
     m_echoService = LoadConfiguredEchoService();
     if (const FunctionInstaller& install = FunctionInstallerFunction())
         install(*m_runs, m_echoService);
-    m_bIcmpAvailable = m_echoService && echo::IsLoadedForAnyFamily(*m_echoService);
+    m_icmpAvailable = m_echoService && echo::IsLoadedForAnyFamily(*m_echoService);
     const QString toolTip = IcmpServiceToolTip(m_echoService.get());
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute})
         Page(id)->setToolTip(toolTip);
-    if (m_bIcmpAvailable)
+    if (m_icmpAvailable)
         return;
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
         for (QWidget* control : Page(id)->InputControls()) {
@@ -186,17 +186,17 @@ void CMainDialog::LoadIcmpLibrary()
     }
 }
 
-void CMainDialog::StartFromCommandLine(int initialFunction)
+void MainDialog::StartFromCommandLine(int initialFunction)
 {
-    if (!m_bCommandLine || initialFunction < 0)
+    if (!m_fromSwitch || initialFunction < 0)
         return;
-    const QString host = m_strCommandLine.mid(2);
+    const QString host = m_commandLine.mid(2);
     if (host.isEmpty())
         return;
-    CPropertyPage* page = m_pPages[initialFunction];
-    page->m_strHost = host;
+    PropertyPage* page = m_pages[initialFunction];
+    page->m_host = host;
     if (initialFunction == Index(FunctionId::NameServerLookUp))
-        NameServerLookUpPage()->SelectFirstSearchType();
+        NameServerLookUpTab()->SelectFirstSearchType();
     SendAppMessage(page, WM_APP_REFRESH);
     OnGo();
 }

@@ -25,21 +25,21 @@ constexpr int kNarrowAllowance = 50;
 
 } // namespace
 
-int CMainDialog::ClientTop() const { return m_menuBar ? m_menuBar->sizeHint().height() : 0; }
+int MainDialog::ClientTop() const { return m_menuBar ? m_menuBar->sizeHint().height() : 0; }
 
-QRect CMainDialog::ClientRect() const
+QRect MainDialog::ClientRect() const
 {
     const int top = ClientTop();
     return QRect(0, top, width(), height() - top);
 }
 
-int CMainDialog::CompactHeight() const
+int MainDialog::CompactHeight() const
 {
     const int tabTop = m_tab->y() - ClientTop();
     return m_tab->geometry().bottom() + 1 + tabTop;
 }
 
-void CMainDialog::MakeCompact()
+void MainDialog::MakeCompact()
 {
     const int compact = CompactHeight();
     setMinimumHeight(compact);
@@ -47,78 +47,78 @@ void CMainDialog::MakeCompact()
     resize(width(), compact);
 }
 
-bool CMainDialog::IsNarrow() const
+bool MainDialog::IsNarrow() const
 {
-    const int gap = m_btnGo->x() - (m_tab->geometry().right() + 1);
+    const int gap = m_goButton->x() - (m_tab->geometry().right() + 1);
     const int hostLeft = Page(FunctionId::Ping)->HostCombo()->x();
-    return width() < m_btnGo->width() + 2 * gap + hostLeft + kNarrowAllowance;
+    return width() < m_goButton->width() + 2 * gap + hostLeft + kNarrowAllowance;
 }
 
-void CMainDialog::LayoutControls()
+void MainDialog::LayoutControls()
 {
-    if (!m_bInitialised || isMinimized() || m_bLayingOut)
+    if (!m_initialised || isMinimized() || m_layingOut)
         return;
-    m_bLayingOut = true;
+    m_layingOut = true;
     // A maximised compact window keeps its state; its height limit holds it.
-    if (m_bOutputShown)
-        m_options.nExpandedHeight = height();
+    if (m_outputShown)
+        m_options.expandedHeight = height();
     else if (height() != CompactHeight() && !isMaximized())
         MakeCompact();
     m_menuBar->setGeometry(0, 0, width(), ClientTop());
-    if (std::find(m_bPaneShown.begin(), m_bPaneShown.end(), true) != m_bPaneShown.end())
+    if (std::find(m_paneShown.begin(), m_paneShown.end(), true) != m_paneShown.end())
         LayoutStatusBar();
     if (!IsNarrow()) {
         // Every gap is measured before anything moves.
-        const int gap = m_btnClear->x() - (m_tab->geometry().right() + 1);
+        const int gap = m_clearButton->x() - (m_tab->geometry().right() + 1);
         LayoutRightColumn();
         LayoutTabAndPages(gap);
     }
     LayoutVisiblePane();
-    m_bLayingOut = false;
+    m_layingOut = false;
 }
 
-void CMainDialog::LayoutStatusBar()
+void MainDialog::LayoutStatusBar()
 {
     const int barHeight = m_statusBar->sizeHint().height();
     m_statusBar->setGeometry(0, height() - barHeight, width(), barHeight);
 }
 
-void CMainDialog::LayoutRightColumn()
+void MainDialog::LayoutRightColumn()
 {
     const int tabRight = m_tab->geometry().right() + 1;
-    for (QWidget* control : {static_cast<QWidget*>(m_animation), static_cast<QWidget*>(m_btnGo),
-                             static_cast<QWidget*>(m_btnStop), static_cast<QWidget*>(m_btnClear)}) {
+    for (QWidget* control : {static_cast<QWidget*>(m_animation), static_cast<QWidget*>(m_goButton),
+                             static_cast<QWidget*>(m_stopButton), static_cast<QWidget*>(m_clearButton)}) {
         const int gap = control->x() - tabRight;
         control->move(width() - gap - control->width(), control->y());
     }
 }
 
-void CMainDialog::LayoutTabAndPages(int gap)
+void MainDialog::LayoutTabAndPages(int gap)
 {
     // The tab control ends one gap left of the column.
-    const int tabWidth = m_btnClear->x() - gap - m_tab->x();
+    const int tabWidth = m_clearButton->x() - gap - m_tab->x();
     m_tab->resize(tabWidth, m_tab->height());
-    for (CPropertyPage* page : m_pPages) {
+    for (PropertyPage* page : m_pages) {
         page->resize(m_tab->width() - 2 * page->x(), m_tab->height() - page->y() - 2);
         for (QWidget* field : page->StretchableFields())
             field->resize(page->width() - gap - field->x(), field->height());
     }
 }
 
-void CMainDialog::LayoutVisiblePane()
+void MainDialog::LayoutVisiblePane()
 {
     // The shown pane follows the window even after a tab change.
-    const auto shown = std::find(m_bPaneShown.begin(), m_bPaneShown.end(), true);
-    if (shown == m_bPaneShown.end())
+    const auto shown = std::find(m_paneShown.begin(), m_paneShown.end(), true);
+    if (shown == m_paneShown.end())
         return;
-    QWidget* pane = m_panes[static_cast<std::size_t>(shown - m_bPaneShown.begin())];
+    QWidget* pane = m_panes[static_cast<std::size_t>(shown - m_paneShown.begin())];
     // A run started before the window is first shown (by a switch) already
     // has its status line, though nothing in the window is visible yet.
     const int barHeight = m_statusBar->isVisibleTo(this) ? m_statusBar->height() : 0;
     pane->resize(width() - 2 * pane->x(), height() - pane->y() - barHeight);
 }
 
-void CMainDialog::resizeEvent(QResizeEvent* event)
+void MainDialog::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
     LayoutControls();
@@ -126,7 +126,7 @@ void CMainDialog::resizeEvent(QResizeEvent* event)
         WidenAddressColumns(event->size().width() - event->oldSize().width());
 }
 
-void CMainDialog::paintEvent(QPaintEvent* event)
+void MainDialog::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     QPainter painter(this);
@@ -138,14 +138,14 @@ void CMainDialog::paintEvent(QPaintEvent* event)
     CheckWindowColour();
 }
 
-void CMainDialog::changeEvent(QEvent* event)
+void MainDialog::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::PaletteChange)
         CheckWindowColour();
 }
 
-void CMainDialog::CheckWindowColour()
+void MainDialog::CheckWindowColour()
 {
     const QColor colour = palette().color(QPalette::Window);
     if (colour == m_crWindow || !m_animation)

@@ -12,54 +12,54 @@
 
 namespace netsonde {
 
-void CMainDialog::CreateMenu()
+void MainDialog::CreateMenu()
 {
     m_menuBar = new QMenuBar(this);
     m_menuBar->setNativeMenuBar(false);
 
     QMenu* file = m_menuBar->addMenu(QStringLiteral("&File"));
-    AddCommand(file, ID_FILE_SAVE, QStringLiteral("&Save"));
-    AddCommand(file, ID_COPY_RESULTS, QStringLiteral("&Copy results to clipboard"));
+    AddCommand(file, kFileSaveCommand, QStringLiteral("&Save"));
+    AddCommand(file, kCopyResultsCommand, QStringLiteral("&Copy results to clipboard"));
     file->addSeparator();
-    AddCommand(file, ID_FILE_PRINT, QStringLiteral("&Print"));
+    AddCommand(file, kFilePrintCommand, QStringLiteral("&Print"));
     file->addSeparator();
-    AddCommand(file, ID_EXIT, QStringLiteral("E&xit"));
+    AddCommand(file, kExitCommand, QStringLiteral("E&xit"));
 
     QMenu* options = m_menuBar->addMenu(QStringLiteral("&Options"));
-    AddCommand(options, ID_REMEMBER_WINDOW_POSITION, QStringLiteral("Remember Window Position"), true);
-    AddCommand(options, ID_REMEMBER_LAST_FUNCTION, QStringLiteral("Remember Last Function"), true);
-    AddCommand(options, ID_SMART_ADDRESS_SPLITTING, QStringLiteral("Smart Address Splitting"), true);
-    AddCommand(options, ID_PREFER_IPV6, QStringLiteral("Prefer IPv6"), true);
+    AddCommand(options, kRememberWindowPositionCommand, QStringLiteral("Remember Window Position"), true);
+    AddCommand(options, kRememberLastFunctionCommand, QStringLiteral("Remember Last Function"), true);
+    AddCommand(options, kSmartAddressSplittingCommand, QStringLiteral("Smart Address Splitting"), true);
+    AddCommand(options, kPreferIPv6Command, QStringLiteral("Prefer IPv6"), true);
     options->addSeparator();
-    AddCommand(options, ID_CLEAR_RECENT_LIST, QStringLiteral("&Clear Recent List"));
+    AddCommand(options, kClearRecentListCommand, QStringLiteral("&Clear Recent List"));
     options->addSeparator();
-    AddCommand(options, ID_OUTPUT_FONT, QStringLiteral("Output Font\tF10"));
-    AddCommand(options, ID_FIREWALLS, QStringLiteral("FireWalls\tF11"));
-    AddCommand(options, ID_PHONEBOOK, QStringLiteral("Phonebook\tF12"));
+    AddCommand(options, kOutputFontCommand, QStringLiteral("Output Font\tF10"));
+    AddCommand(options, kFireWallsCommand, QStringLiteral("FireWalls\tF11"));
+    AddCommand(options, kPhonebookCommand, QStringLiteral("Phonebook\tF12"));
 
     QMenu* help = m_menuBar->addMenu(QStringLiteral("&Help"));
-    AddCommand(help, ID_HELP_CONTENTS, QStringLiteral("&Contents\tF1"));
-    AddCommand(help, ID_HELP_ON_HELP, QStringLiteral("&Help on Help"));
+    AddCommand(help, kHelpContentsCommand, QStringLiteral("&Contents\tF1"));
+    AddCommand(help, kHelpOnHelpCommand, QStringLiteral("&Help on Help"));
     help->addSeparator();
     QMenu* online = help->addMenu(QStringLiteral("Go Online and ..."));
-    AddCommand(online, ID_VISIT_HOMEPAGE, QStringLiteral("&Visit the Netsonde Homepage"));
-    AddCommand(online, ID_GIVE_FEEDBACK, QStringLiteral("&Give Feedback"));
+    AddCommand(online, kVisitHomepageCommand, QStringLiteral("&Visit the Netsonde Homepage"));
+    AddCommand(online, kGiveFeedbackCommand, QStringLiteral("&Give Feedback"));
     help->addSeparator();
-    AddCommand(help, ID_WINSOCK_INFORMATION, QStringLiteral("&Winsock Information"));
-    AddCommand(help, ID_ABOUT, QStringLiteral("&About Netsonde"));
+    AddCommand(help, kWinsockInformationCommand, QStringLiteral("&Winsock Information"));
+    AddCommand(help, kAboutCommand, QStringLiteral("&About Netsonde"));
 
-    for (int command : {ID_FILE_SAVE, ID_COPY_RESULTS, ID_FILE_PRINT})
+    for (int command : {kFileSaveCommand, kCopyResultsCommand, kFilePrintCommand})
         m_commandEnabled[command] = false;
 
-    SetCommandHandler(ID_EXIT, [this] { OnExit(); });
-    SetCommandHandler(ID_REMEMBER_WINDOW_POSITION, [this] { OnRememberWindowPosition(); });
-    SetCommandHandler(ID_REMEMBER_LAST_FUNCTION, [this] { OnRememberLastFunction(); });
-    SetCommandHandler(ID_SMART_ADDRESS_SPLITTING, [this] { OnSmartAddressSplitting(); });
-    SetCommandHandler(ID_PREFER_IPV6, [this] { OnPreferIPv6(); });
-    SetCommandHandler(ID_CLEAR_RECENT_LIST, [this] { OnClearRecentList(); });
+    SetCommandHandler(kExitCommand, [this] { OnExit(); });
+    SetCommandHandler(kRememberWindowPositionCommand, [this] { OnRememberWindowPosition(); });
+    SetCommandHandler(kRememberLastFunctionCommand, [this] { OnRememberLastFunction(); });
+    SetCommandHandler(kSmartAddressSplittingCommand, [this] { OnSmartAddressSplitting(); });
+    SetCommandHandler(kPreferIPv6Command, [this] { OnPreferIPv6(); });
+    SetCommandHandler(kClearRecentListCommand, [this] { OnClearRecentList(); });
 }
 
-QAction* CMainDialog::AddCommand(QMenu* menu, int commandId, const QString& label, bool checkable)
+QAction* MainDialog::AddCommand(QMenu* menu, int commandId, const QString& label, bool checkable)
 {
     QAction* action = menu->addAction(label);
     action->setData(commandId);
@@ -72,25 +72,25 @@ QAction* CMainDialog::AddCommand(QMenu* menu, int commandId, const QString& labe
     return action;
 }
 
-QAction* CMainDialog::Command(int commandId) const
+QAction* MainDialog::Command(int commandId) const
 {
     const auto found = m_commands.find(commandId);
     return found == m_commands.end() ? nullptr : found->second;
 }
 
-void CMainDialog::SetCommandHandler(int commandId, std::function<void()> handler)
+void MainDialog::SetCommandHandler(int commandId, std::function<void()> handler)
 {
     m_commandHandlers[commandId] = std::move(handler);
     UpdateCommand(commandId);
 }
 
-void CMainDialog::SetCommandEnabled(int commandId, bool enabled)
+void MainDialog::SetCommandEnabled(int commandId, bool enabled)
 {
     m_commandEnabled[commandId] = enabled;
     UpdateCommand(commandId);
 }
 
-void CMainDialog::UpdateCommand(int commandId)
+void MainDialog::UpdateCommand(int commandId)
 {
     QAction* action = Command(commandId);
     if (!action)
@@ -100,7 +100,7 @@ void CMainDialog::UpdateCommand(int commandId)
     action->setEnabled(stateAllows && m_commandHandlers.count(commandId) != 0);
 }
 
-void CMainDialog::RunCommand(int commandId)
+void MainDialog::RunCommand(int commandId)
 {
     QAction* action = Command(commandId);
     const auto handler = m_commandHandlers.find(commandId);
@@ -110,8 +110,8 @@ void CMainDialog::RunCommand(int commandId)
     handler->second();
 }
 
-void CMainDialog::OnClearRecentList() { Page(CurrentFunction())->ClearRecentList(); }
+void MainDialog::OnClearRecentList() { Page(CurrentFunction())->ClearRecentList(); }
 
-void CMainDialog::OnExit() { accept(); }
+void MainDialog::OnExit() { accept(); }
 
 } // namespace netsonde

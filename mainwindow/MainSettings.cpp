@@ -41,19 +41,19 @@ SettingKey ColumnsKey(FunctionId id)
 
 } // namespace
 
-void CMainDialog::ReadOptions()
+void MainDialog::ReadOptions()
 {
-    m_options.bRememberPosition = ReadFlagSetting(SettingKey::WindowRememberPosition);
-    Command(ID_REMEMBER_WINDOW_POSITION)->setChecked(m_options.bRememberPosition);
-    m_options.nLastFunction = ReadIntSetting(SettingKey::RememberLastFunction);
-    Command(ID_REMEMBER_LAST_FUNCTION)->setChecked(m_options.nLastFunction != kNotSet);
-    m_options.bSmartSplitting = ReadFlagSetting(SettingKey::SmartAddressSplitting);
-    Command(ID_SMART_ADDRESS_SPLITTING)->setChecked(m_options.bSmartSplitting);
-    m_options.bPreferIPv6 = ReadFlagSetting(SettingKey::PreferIPv6);
-    Command(ID_PREFER_IPV6)->setChecked(m_options.bPreferIPv6);
+    m_options.rememberPosition = ReadFlagSetting(SettingKey::WindowRememberPosition);
+    Command(kRememberWindowPositionCommand)->setChecked(m_options.rememberPosition);
+    m_options.lastFunction = ReadIntSetting(SettingKey::RememberLastFunction);
+    Command(kRememberLastFunctionCommand)->setChecked(m_options.lastFunction != kNotSet);
+    m_options.smartSplitting = ReadFlagSetting(SettingKey::SmartAddressSplitting);
+    Command(kSmartAddressSplittingCommand)->setChecked(m_options.smartSplitting);
+    m_options.preferIPv6 = ReadFlagSetting(SettingKey::PreferIPv6);
+    Command(kPreferIPv6Command)->setChecked(m_options.preferIPv6);
 }
 
-void CMainDialog::ReadOutputFont()
+void MainDialog::ReadOutputFont()
 {
     const QString stored = ReadTextSetting(SettingKey::OutputFont);
     if (stored.isEmpty())
@@ -62,42 +62,42 @@ void CMainDialog::ReadOutputFont()
         SetOutputFont(FontFromRecord(*record));
 }
 
-void CMainDialog::OnRememberWindowPosition()
+void MainDialog::OnRememberWindowPosition()
 {
-    m_options.bRememberPosition = !m_options.bRememberPosition;
-    WriteFlagSetting(SettingKey::WindowRememberPosition, m_options.bRememberPosition);
-    Command(ID_REMEMBER_WINDOW_POSITION)->setChecked(m_options.bRememberPosition);
+    m_options.rememberPosition = !m_options.rememberPosition;
+    WriteFlagSetting(SettingKey::WindowRememberPosition, m_options.rememberPosition);
+    Command(kRememberWindowPositionCommand)->setChecked(m_options.rememberPosition);
 }
 
-void CMainDialog::OnRememberLastFunction()
+void MainDialog::OnRememberLastFunction()
 {
-    m_options.nLastFunction = m_options.nLastFunction == kNotSet ? Index(CurrentFunction()) : kNotSet;
-    WriteSetting(SettingKey::RememberLastFunction, m_options.nLastFunction);
-    Command(ID_REMEMBER_LAST_FUNCTION)->setChecked(m_options.nLastFunction != kNotSet);
+    m_options.lastFunction = m_options.lastFunction == kNotSet ? Index(CurrentFunction()) : kNotSet;
+    WriteSetting(SettingKey::RememberLastFunction, m_options.lastFunction);
+    Command(kRememberLastFunctionCommand)->setChecked(m_options.lastFunction != kNotSet);
 }
 
-void CMainDialog::OnSmartAddressSplitting()
+void MainDialog::OnSmartAddressSplitting()
 {
-    m_options.bSmartSplitting = !m_options.bSmartSplitting;
-    WriteFlagSetting(SettingKey::SmartAddressSplitting, m_options.bSmartSplitting);
-    Command(ID_SMART_ADDRESS_SPLITTING)->setChecked(m_options.bSmartSplitting);
+    m_options.smartSplitting = !m_options.smartSplitting;
+    WriteFlagSetting(SettingKey::SmartAddressSplitting, m_options.smartSplitting);
+    Command(kSmartAddressSplittingCommand)->setChecked(m_options.smartSplitting);
 }
 
-void CMainDialog::OnPreferIPv6()
+void MainDialog::OnPreferIPv6()
 {
-    m_options.bPreferIPv6 = !m_options.bPreferIPv6;
-    WriteFlagSetting(SettingKey::PreferIPv6, m_options.bPreferIPv6);
-    Command(ID_PREFER_IPV6)->setChecked(m_options.bPreferIPv6);
+    m_options.preferIPv6 = !m_options.preferIPv6;
+    WriteFlagSetting(SettingKey::PreferIPv6, m_options.preferIPv6);
+    Command(kPreferIPv6Command)->setChecked(m_options.preferIPv6);
 }
 
 // Without a remembered placement the window keeps its compact size and is
 // given no position of ours: the window manager places it (see setVisible).
 // A remembered position is kept on the screen, title bar included.
-void CMainDialog::RestoreWindowPlacement()
+void MainDialog::RestoreWindowPlacement()
 {
-    if (!m_options.bRememberPosition)
+    if (!m_options.rememberPosition)
         return;
-    m_options.nExpandedHeight = ReadIntSetting(SettingKey::WindowHeight);
+    m_options.expandedHeight = ReadIntSetting(SettingKey::WindowHeight);
     const QString shown = ReadTextSetting(SettingKey::WindowState);
     const int left = ReadIntSetting(SettingKey::WindowLeft);
     const int top = ReadIntSetting(SettingKey::WindowTop);
@@ -106,13 +106,13 @@ void CMainDialog::RestoreWindowPlacement()
         return;
     setGeometry(left, top, right - left, CompactHeight());
     KeepFrameOnScreen();
-    m_bPlaceFrameWhenExposed = true;
+    m_placeFrameWhenExposed = true;
     setWindowState(shown == QLatin1String("Maximized")   ? Qt::WindowMaximized
                    : shown == QLatin1String("Minimized") ? Qt::WindowMinimized
                                                          : Qt::WindowNoState);
 }
 
-void CMainDialog::KeepFrameOnScreen()
+void MainDialog::KeepFrameOnScreen()
 {
     if (isMaximized() || isMinimized())
         return;
@@ -129,7 +129,7 @@ void CMainDialog::KeepFrameOnScreen()
         move(inside);
 }
 
-void CMainDialog::SaveWindowPlacement()
+void MainDialog::SaveWindowPlacement()
 {
     const QString state = isMaximized()   ? QStringLiteral("Maximized")
                           : isMinimized() ? QStringLiteral("Minimized")
@@ -147,16 +147,16 @@ void CMainDialog::SaveWindowPlacement()
     WriteSetting(SettingKey::WindowTop, normal.top());
     WriteSetting(SettingKey::WindowRight, normal.left() + normal.width());
     WriteSetting(SettingKey::WindowBottom, normal.top() + normal.height());
-    WriteSetting(SettingKey::WindowHeight, m_options.nExpandedHeight);
-    if (m_options.nLastFunction != kNotSet) {
-        m_options.nLastFunction = Index(CurrentFunction());
-        WriteSetting(SettingKey::RememberLastFunction, m_options.nLastFunction);
+    WriteSetting(SettingKey::WindowHeight, m_options.expandedHeight);
+    if (m_options.lastFunction != kNotSet) {
+        m_options.lastFunction = Index(CurrentFunction());
+        WriteSetting(SettingKey::RememberLastFunction, m_options.lastFunction);
     }
 }
 
 static_assert(std::tuple_size_v<ColumnWidths> == kResultColumns.size(), "one stored width per result column");
 
-void CMainDialog::SetUpResultColumns()
+void MainDialog::SetUpResultColumns()
 {
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
         QTreeWidget* list = ResultList(id);
@@ -166,7 +166,7 @@ void CMainDialog::SetUpResultColumns()
     }
 }
 
-std::optional<ColumnWidths> CMainDialog::StoredColumnWidths(FunctionId id) const
+std::optional<ColumnWidths> MainDialog::StoredColumnWidths(FunctionId id) const
 {
     const QString stored = ReadTextSetting(ColumnsKey(id));
     if (stored.isEmpty())
@@ -177,15 +177,15 @@ std::optional<ColumnWidths> CMainDialog::StoredColumnWidths(FunctionId id) const
 // Each column is as wide as its sample, but Host Name takes the width the
 // other three leave in the list (a vertical scroll bar counted in), never
 // less than its heading: every column shows in the default window.
-ColumnWidths CMainDialog::DefaultColumnWidths(const QTreeWidget* list) const
+ColumnWidths MainDialog::DefaultColumnWidths(const QTreeWidget* list) const
 {
     const QFontMetrics metrics(list->font());
     ColumnWidths widths{};
     for (std::size_t column = 0; column < widths.size(); ++column)
-        widths[column] = metrics.horizontalAdvance(QString::fromLatin1(kResultColumns[column].pszWidthSample)) + kColumnMargin;
+        widths[column] = metrics.horizontalAdvance(QString::fromLatin1(kResultColumns[column].widthSample)) + kColumnMargin;
     const auto hostName = static_cast<std::size_t>(ColumnIndex(ResultColumn::HostName));
     const int others = std::accumulate(widths.begin(), widths.end(), 0) - widths[hostName];
-    const QString headingText = QString::fromLatin1(kResultColumns[hostName].pszHeading);
+    const QString headingText = QString::fromLatin1(kResultColumns[hostName].heading);
     const int heading = QFontMetrics(list->header()->font()).horizontalAdvance(headingText) + kColumnMargin;
     widths[hostName] = std::max(ListContentWidth(list) - others, heading);
     return widths;
@@ -193,7 +193,7 @@ ColumnWidths CMainDialog::DefaultColumnWidths(const QTreeWidget* list) const
 
 // What a wider window gains goes to the Address columns, until they show
 // the longest IPv6 address; the other columns keep their widths.
-void CMainDialog::WidenAddressColumns(int growth)
+void MainDialog::WidenAddressColumns(int growth)
 {
     if (growth <= 0)
         return;
@@ -208,7 +208,7 @@ void CMainDialog::WidenAddressColumns(int growth)
     }
 }
 
-void CMainDialog::SaveColumnWidths()
+void MainDialog::SaveColumnWidths()
 {
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
         const QHeaderView* header = ResultList(id)->header();

@@ -15,9 +15,9 @@ namespace netsonde {
 
 namespace {
 
-std::vector<CSummaryRow> SummaryRows(const QTreeWidget* list)
+std::vector<SummaryRow> SummaryRows(const QTreeWidget* list)
 {
-    std::vector<CSummaryRow> rows;
+    std::vector<SummaryRow> rows;
     for (int row = 0; row < list->topLevelItemCount(); ++row) {
         const QTreeWidgetItem* item = list->topLevelItem(row);
         rows.push_back({item->text(ColumnIndex(ResultColumn::Address)),
@@ -28,39 +28,39 @@ std::vector<CSummaryRow> SummaryRows(const QTreeWidget* list)
 
 } // namespace
 
-void CMainDialog::CreateRunSummary()
+void MainDialog::CreateRunSummary()
 {
     m_runSummary = new QLabel(m_statusBar);
     m_statusBar->addPermanentWidget(m_runSummary);
 }
 
-QString CMainDialog::RunSummaryText() const { return m_runSummary ? m_runSummary->text() : QString(); }
+QString MainDialog::RunSummaryText() const { return m_runSummary ? m_runSummary->text() : QString(); }
 
-void CMainDialog::ClearRunSummary(FunctionId id) { SetRunSummary(id, {}); }
+void MainDialog::ClearRunSummary(FunctionId id) { SetRunSummary(id, {}); }
 
 // Only the end of a run that Go started is summarised, stopped or not.
-void CMainDialog::SummariseEndedRun()
+void MainDialog::SummariseEndedRun()
 {
-    const std::optional<CRunController::CRunEnd> end = m_runs->LastRunEnd();
+    const std::optional<RunController::RunEnd> end = m_runs->LastRunEnd();
     if (!end)
         return;
     if (end->function == FunctionId::Ping) {
         SetRunSummary(end->function, PingSummary(SummaryRows(ResultList(end->function))));
     } else if (end->function == FunctionId::TraceRoute) {
-        const CRunInputs& inputs = m_runs->Inputs();
-        const CTraceEnd trace{end->bCompleted, inputs.nMaxHops, inputs.strHost};
+        const RunInputs& inputs = m_runs->Inputs();
+        const TraceEnd trace{end->completed, inputs.maxHops, inputs.host};
         SetRunSummary(end->function, TraceRouteSummary(SummaryRows(ResultList(end->function)), trace));
     }
 }
 
-void CMainDialog::SetRunSummary(FunctionId id, const QString& text)
+void MainDialog::SetRunSummary(FunctionId id, const QString& text)
 {
     m_runSummaries[Index(id)] = text;
     if (id == CurrentFunction())
         ShowRunSummary(id);
 }
 
-void CMainDialog::ShowRunSummary(FunctionId id)
+void MainDialog::ShowRunSummary(FunctionId id)
 {
     if (m_runSummary)
         m_runSummary->setText(m_runSummaries[Index(id)]);

@@ -19,23 +19,23 @@ namespace netsonde {
 
 namespace {
 
-void OnWinsockInformation(CMainDialog& dialog)
+void OnWinsockInformation(MainDialog& dialog)
 {
-    CWinsockInfoDialog information(ProcessStartupRecord(), IcmpServiceDescription(dialog.EchoService().get()), &dialog);
-    CommonDialogs().runModal(information);
+    WinsockInfoDialog information(ProcessStartupRecord(), IcmpServiceDescription(dialog.EchoService().get()), &dialog);
+    ActiveCommonDialogs().runModal(information);
 }
 
-void OnAbout(CMainDialog& dialog)
+void OnAbout(MainDialog& dialog)
 {
-    CAboutDialog about(&dialog);
-    CommonDialogs().runModal(about);
+    AboutDialog about(&dialog);
+    ActiveCommonDialogs().runModal(about);
 }
 
 // F1 reaches Contents through the menu item's own key, which works wherever
 // the main window is active.
-void BindHelpKey(CMainDialog& dialog)
+void BindHelpKey(MainDialog& dialog)
 {
-    if (QAction* contents = dialog.Command(ID_HELP_CONTENTS)) {
+    if (QAction* contents = dialog.Command(kHelpContentsCommand)) {
         contents->setShortcut(QKeySequence(Qt::Key_F1));
         contents->setShortcutContext(Qt::WindowShortcut);
     }
@@ -43,18 +43,18 @@ void BindHelpKey(CMainDialog& dialog)
 
 } // namespace
 
-void InstallMenuCommands(CMainDialog& dialog)
+void InstallMenuCommands(MainDialog& dialog)
 {
-    dialog.SetCommandHandler(ID_FILE_SAVE, [&dialog] { OnFileSave(dialog); });
-    dialog.SetCommandHandler(ID_COPY_RESULTS, [&dialog] { OnCopyResults(dialog); });
-    dialog.SetCommandHandler(ID_FILE_PRINT, [&dialog] { OnFilePrint(dialog); });
-    dialog.SetCommandHandler(ID_OUTPUT_FONT, [&dialog] { OnOutputFont(dialog); });
-    dialog.SetCommandHandler(ID_HELP_CONTENTS, [&dialog] { ShowHelpPage(dialog, CHelpWindow::ContentsPage()); });
-    dialog.SetCommandHandler(ID_HELP_ON_HELP, [&dialog] { ShowHelpPage(dialog, CHelpWindow::HelpOnHelpPage()); });
-    dialog.SetCommandHandler(ID_VISIT_HOMEPAGE, [] { OpenHomepage(); });
-    dialog.SetCommandHandler(ID_GIVE_FEEDBACK, [] { OpenFeedback(); });
-    dialog.SetCommandHandler(ID_WINSOCK_INFORMATION, [&dialog] { OnWinsockInformation(dialog); });
-    dialog.SetCommandHandler(ID_ABOUT, [&dialog] { OnAbout(dialog); });
+    dialog.SetCommandHandler(kFileSaveCommand, [&dialog] { OnFileSave(dialog); });
+    dialog.SetCommandHandler(kCopyResultsCommand, [&dialog] { OnCopyResults(dialog); });
+    dialog.SetCommandHandler(kFilePrintCommand, [&dialog] { OnFilePrint(dialog); });
+    dialog.SetCommandHandler(kOutputFontCommand, [&dialog] { OnOutputFont(dialog); });
+    dialog.SetCommandHandler(kHelpContentsCommand, [&dialog] { ShowHelpPage(dialog, HelpWindow::ContentsPage()); });
+    dialog.SetCommandHandler(kHelpOnHelpCommand, [&dialog] { ShowHelpPage(dialog, HelpWindow::HelpOnHelpPage()); });
+    dialog.SetCommandHandler(kVisitHomepageCommand, [] { OpenHomepage(); });
+    dialog.SetCommandHandler(kGiveFeedbackCommand, [] { OpenFeedback(); });
+    dialog.SetCommandHandler(kWinsockInformationCommand, [&dialog] { OnWinsockInformation(dialog); });
+    dialog.SetCommandHandler(kAboutCommand, [&dialog] { OnAbout(dialog); });
     BindHelpKey(dialog);
 }
 

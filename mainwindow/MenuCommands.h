@@ -5,9 +5,9 @@
 
 namespace netsonde {
 
-class CMainDialog;
+class MainDialog;
 
 // Connects those commands to their handlers and F1 to the help contents.
-void InstallMenuCommands(CMainDialog& dialog);
+void InstallMenuCommands(MainDialog& dialog);
 
 } // namespace netsonde

@@ -8,7 +8,7 @@
 
 namespace netsonde {
 
-COutputPane::COutputPane(int controlId, QWidget* parent) : QPlainTextEdit(parent)
+OutputPane::OutputPane(int controlId, QWidget* parent) : QPlainTextEdit(parent)
 {
     SetControlId(this, controlId);
     setReadOnly(true);
@@ -18,15 +18,15 @@ COutputPane::COutputPane(int controlId, QWidget* parent) : QPlainTextEdit(parent
     setUndoRedoEnabled(false);
 }
 
-void COutputPane::SetText(const QString& text)
+void OutputPane::SetText(const QString& text)
 {
     m_text = text;
-    m_bPendingCr = false;
+    m_pendingCr = false;
     setPlainText(DisplayTextOf(text));
     moveCursor(QTextCursor::End);
 }
 
-void COutputPane::AppendText(const QString& text)
+void OutputPane::AppendText(const QString& text)
 {
     if (text.isEmpty())
         return;
@@ -38,16 +38,16 @@ void COutputPane::AppendText(const QString& text)
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
-QString COutputPane::DisplayTextOf(const QString& text)
+QString OutputPane::DisplayTextOf(const QString& text)
 {
     QString shown;
     shown.reserve(text.size() + 1);
     qsizetype i = 0;
-    if (m_bPendingCr) {
+    if (m_pendingCr) {
         shown += QLatin1Char('\n');
         if (text.startsWith(QLatin1Char('\n')))
             i = 1;
-        m_bPendingCr = false;
+        m_pendingCr = false;
     }
     for (; i < text.size(); ++i) {
         const QChar c = text.at(i);
@@ -56,7 +56,7 @@ QString COutputPane::DisplayTextOf(const QString& text)
             continue;
         }
         if (i + 1 == text.size()) {
-            m_bPendingCr = true;
+            m_pendingCr = true;
         } else {
             shown += QLatin1Char('\n');
             if (text.at(i + 1) == QLatin1Char('\n'))

@@ -8,10 +8,10 @@
 
 namespace netsonde {
 
-class COutputPane : public QPlainTextEdit {
+class OutputPane : public QPlainTextEdit {
     Q_OBJECT
 public:
-    COutputPane(int controlId, QWidget* parent);
+    OutputPane(int controlId, QWidget* parent);
 
     void SetText(const QString& text);
     void AppendText(const QString& text);
@@ -24,7 +24,7 @@ private:
     QString DisplayTextOf(const QString& text);
 
     QString m_text;
-    bool m_bPendingCr = false;
+    bool m_pendingCr = false;
 };
 
 } // namespace netsonde

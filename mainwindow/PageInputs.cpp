@@ -16,74 +16,74 @@ namespace netsonde {
 namespace {
 
 // user@host, or the host alone when no user is given.
-QString UserAtHost(const CRunInputs& inputs)
+QString UserAtHost(const RunInputs& inputs)
 {
-    return inputs.strUser.isEmpty() ? inputs.strHost : inputs.strUser + QLatin1Char('@') + inputs.strHost;
+    return inputs.user.isEmpty() ? inputs.host : inputs.user + QLatin1Char('@') + inputs.host;
 }
 
 } // namespace
 
-CRunInputs CMainDialog::ReadInputs(FunctionId id)
+RunInputs MainDialog::ReadInputs(FunctionId id)
 {
-    CRunInputs inputs;
+    RunInputs inputs;
     inputs.function = id;
-    CPropertyPage& page = *Page(id);
-    if (auto* userHost = qobject_cast<CUserHostPage*>(&page))
+    PropertyPage& page = *Page(id);
+    if (auto* userHost = qobject_cast<UserHostPage*>(&page))
         userHost->SplitHostField();
     page.DoDataExchange(true);
-    inputs.strHost = page.m_strHost;
-    inputs.preference = m_options.bPreferIPv6 ? AddressPreference::PreferIPv6 : AddressPreference::PreferIPv4;
+    inputs.host = page.m_host;
+    inputs.preference = m_options.preferIPv6 ? AddressPreference::PreferIPv6 : AddressPreference::PreferIPv4;
     switch (id) {
     case FunctionId::Ping:
-        inputs.nTimeout = PingPage()->m_nTimeout;
-        inputs.nPings = PingPage()->m_nPings;
-        inputs.nDelay = PingPage()->m_nDelay;
-        inputs.bResolve = PingPage()->m_bResolve;
+        inputs.timeout = PingTab()->m_timeout;
+        inputs.pings = PingTab()->m_pings;
+        inputs.delay = PingTab()->m_delay;
+        inputs.resolve = PingTab()->m_resolve;
         break;
     case FunctionId::TraceRoute:
-        inputs.nTimeout = TraceRoutePage()->m_nTimeout;
-        inputs.nMaxHops = TraceRoutePage()->m_nMaxHops;
-        inputs.bResolve = TraceRoutePage()->m_bResolve;
+        inputs.timeout = TraceRouteTab()->m_timeout;
+        inputs.maxHops = TraceRouteTab()->m_maxHops;
+        inputs.resolve = TraceRouteTab()->m_resolve;
         break;
     case FunctionId::Finger:
-        inputs.strUser = FingerPage()->m_strUser;
-        inputs.bClearOutput = FingerPage()->m_bClearOutput;
-        inputs.bVerboseFormat = FingerPage()->m_bVerboseFormat;
-        inputs.strFireWall = m_options.strFingerFireWall;
+        inputs.user = FingerTab()->m_user;
+        inputs.clearOutput = FingerTab()->m_clearOutput;
+        inputs.verboseFormat = FingerTab()->m_verboseFormat;
+        inputs.fireWall = m_options.fingerFireWall;
         break;
     case FunctionId::WhoIs:
-        inputs.strUser = WhoIsPage()->m_strUser;
-        inputs.bClearOutput = WhoIsPage()->m_bClearOutput;
-        inputs.strFireWall = m_options.strWhoIsFireWall;
+        inputs.user = WhoIsTab()->m_user;
+        inputs.clearOutput = WhoIsTab()->m_clearOutput;
+        inputs.fireWall = m_options.whoIsFireWall;
         break;
     case FunctionId::NameServerLookUp:
-        inputs.strSearchType = NameServerLookUpPage()->m_strSearchType;
-        inputs.strNameServer = NameServerLookUpPage()->m_strNameServer;
-        inputs.bClearOutput = NameServerLookUpPage()->m_bClearOutput;
-        inputs.bVerboseFormat = NameServerLookUpPage()->m_bVerboseFormat;
+        inputs.searchType = NameServerLookUpTab()->m_searchType;
+        inputs.nameServer = NameServerLookUpTab()->m_nameServer;
+        inputs.clearOutput = NameServerLookUpTab()->m_clearOutput;
+        inputs.verboseFormat = NameServerLookUpTab()->m_verboseFormat;
         break;
     case FunctionId::QuoteOfDay:
-        inputs.bClearOutput = QuoteOfDayPage()->m_bClearOutput;
+        inputs.clearOutput = QuoteOfDayTab()->m_clearOutput;
         break;
     }
     return inputs;
 }
 
-void CMainDialog::RecordRecentHost(const CRunInputs& inputs)
+void MainDialog::RecordRecentHost(const RunInputs& inputs)
 {
-    CPropertyPage& page = *Page(inputs.function);
+    PropertyPage& page = *Page(inputs.function);
     switch (inputs.function) {
     case FunctionId::Finger:
     case FunctionId::WhoIs:
         page.AddRecentHost(UserAtHost(inputs));
         break;
     case FunctionId::NameServerLookUp:
-        page.AddRecentHost(inputs.strHost);
-        if (inputs.strSearchType != GetHostByXSearchType())
-            NameServerLookUpPage()->AddRecentNameServer(inputs.strNameServer);
+        page.AddRecentHost(inputs.host);
+        if (inputs.searchType != GetHostByXSearchType())
+            NameServerLookUpTab()->AddRecentNameServer(inputs.nameServer);
         break;
     default:
-        page.AddRecentHost(inputs.strHost);
+        page.AddRecentHost(inputs.host);
         break;
     }
     page.DoDataExchange(false);

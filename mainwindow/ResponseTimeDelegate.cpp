@@ -55,48 +55,48 @@ QColor ResponseTimeBarColour(const QPalette& palette, unsigned ms)
     return colour;
 }
 
-CResponseTimeDelegate::CResponseTimeDelegate(QTreeWidget* list)
+ResponseTimeDelegate::ResponseTimeDelegate(QTreeWidget* list)
     : QStyledItemDelegate(list), m_list(list), m_model(list->model())
 {
     const QAbstractItemModel* model = m_model;
-    connect(model, &QAbstractItemModel::dataChanged, this, &CResponseTimeDelegate::OnCellsChanged);
-    connect(model, &QAbstractItemModel::rowsRemoved, this, &CResponseTimeDelegate::RecomputeScale);
-    connect(model, &QAbstractItemModel::modelReset, this, &CResponseTimeDelegate::RecomputeScale);
+    connect(model, &QAbstractItemModel::dataChanged, this, &ResponseTimeDelegate::OnCellsChanged);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &ResponseTimeDelegate::RecomputeScale);
+    connect(model, &QAbstractItemModel::modelReset, this, &ResponseTimeDelegate::RecomputeScale);
     list->setItemDelegateForColumn(kTimeColumn, this);
 }
 
-void CResponseTimeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+void ResponseTimeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                   const QModelIndex& index) const
 {
     const std::optional<unsigned> ms = TimeAt(index);
-    const QRect bar = ResponseTimeBarRect(option.rect, ms, m_nScaleMs);
+    const QRect bar = ResponseTimeBarRect(option.rect, ms, m_scaleMs);
     if (!bar.isEmpty())
         painter->fillRect(bar, ResponseTimeBarColour(option.palette, *ms));
     QStyledItemDelegate::paint(painter, option, index);
 }
 
-void CResponseTimeDelegate::OnCellsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight)
+void ResponseTimeDelegate::OnCellsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight)
 {
     if (topLeft.column() > kTimeColumn || bottomRight.column() < kTimeColumn)
         return;
-    unsigned longest = m_nScaleMs;
+    unsigned longest = m_scaleMs;
     for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
         longest = std::max(longest, TimeAt(topLeft.siblingAtRow(row).siblingAtColumn(kTimeColumn)).value_or(0));
-    if (longest == m_nScaleMs)
+    if (longest == m_scaleMs)
         return;
     // Every bar is drawn again at once against the longer scale.
-    m_nScaleMs = longest;
+    m_scaleMs = longest;
     m_list->viewport()->update();
 }
 
 // The view draws its rows again itself when rows go; the model empties
 // itself as the list goes too, so nothing of the list is touched here.
-void CResponseTimeDelegate::RecomputeScale()
+void ResponseTimeDelegate::RecomputeScale()
 {
     unsigned longest = 0;
     for (int row = 0; row < m_model->rowCount(); ++row)
         longest = std::max(longest, TimeAt(m_model->index(row, kTimeColumn)).value_or(0));
-    m_nScaleMs = longest;
+    m_scaleMs = longest;
 }
 
 } // namespace netsonde

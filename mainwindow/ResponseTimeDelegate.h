@@ -33,15 +33,15 @@ QRect ResponseTimeBarRect(const QRect& cell, std::optional<unsigned> ms, unsigne
 // The bar's colour for a reply of `ms`, translucent so the text stays legible.
 QColor ResponseTimeBarColour(const QPalette& palette, unsigned ms);
 
-class CResponseTimeDelegate final : public QStyledItemDelegate {
+class ResponseTimeDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
     // Draws `list`'s Response Time column and follows its rows.
-    explicit CResponseTimeDelegate(QTreeWidget* list);
+    explicit ResponseTimeDelegate(QTreeWidget* list);
 
     // The longest time in the list: it only grows as rows arrive, and goes
     // back to what is left when rows go.
-    unsigned ScaleMs() const { return m_nScaleMs; }
+    unsigned ScaleMs() const { return m_scaleMs; }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
@@ -51,7 +51,7 @@ private:
 
     QTreeWidget* m_list;
     const QAbstractItemModel* m_model;
-    unsigned m_nScaleMs = 0;
+    unsigned m_scaleMs = 0;
 };
 
 } // namespace netsonde

@@ -12,11 +12,11 @@ namespace {
 const QString kMillisecondsSuffix = QStringLiteral(" ms");
 constexpr qsizetype kLongestTimeDigits = 10;
 
-std::vector<unsigned> AnsweredTimes(const std::vector<CSummaryRow>& rows)
+std::vector<unsigned> AnsweredTimes(const std::vector<SummaryRow>& rows)
 {
     std::vector<unsigned> times;
-    for (const CSummaryRow& row : rows) {
-        if (const std::optional<unsigned> ms = ResponseTimeOf(row.strResponseTime))
+    for (const SummaryRow& row : rows) {
+        if (const std::optional<unsigned> ms = ResponseTimeOf(row.responseTime))
             times.push_back(*ms);
     }
     return times;
@@ -46,7 +46,7 @@ std::optional<unsigned> ResponseTimeOf(const QString& cell)
     return ok ? std::optional{ms} : std::nullopt;
 }
 
-QString PingSummary(const std::vector<CSummaryRow>& rows)
+QString PingSummary(const std::vector<SummaryRow>& rows)
 {
     if (rows.empty())
         return {};
@@ -60,14 +60,14 @@ QString PingSummary(const std::vector<CSummaryRow>& rows)
     return text;
 }
 
-bool TraceReachedDestination(const std::vector<CSummaryRow>& rows, const CTraceEnd& end)
+bool TraceReachedDestination(const std::vector<SummaryRow>& rows, const TraceEnd& end)
 {
-    if (!end.bCompleted || rows.empty() || !ResponseTimeOf(rows.back().strResponseTime))
+    if (!end.completed || rows.empty() || !ResponseTimeOf(rows.back().responseTime))
         return false;
-    return rows.size() < end.nMaxHops || rows.back().strAddress == end.strHost.trimmed();
+    return rows.size() < end.maxHops || rows.back().address == end.host.trimmed();
 }
 
-QString TraceRouteSummary(const std::vector<CSummaryRow>& rows, const CTraceEnd& end)
+QString TraceRouteSummary(const std::vector<SummaryRow>& rows, const TraceEnd& end)
 {
     if (rows.empty())
         return {};

@@ -13,31 +13,31 @@
 namespace netsonde {
 
 // The cells of one result row the summary reads.
-struct CSummaryRow {
-    QString strAddress;
-    QString strResponseTime; // "N ms", empty for no response
+struct SummaryRow {
+    QString address;
+    QString responseTime; // "N ms", empty for no response
 };
 
 // The milliseconds of a Response Time cell; none for a row without response.
 std::optional<unsigned> ResponseTimeOf(const QString& cell);
 
 // Empty for a list without rows.
-QString PingSummary(const std::vector<CSummaryRow>& rows);
+QString PingSummary(const std::vector<SummaryRow>& rows);
 
 // How a trace ended. The trace stops before its hop limit only where the
 // destination (or the second address it answered from) answered, so a trace
 // that ended by itself with its last row answered reached its destination
 // when it has fewer rows than hops allowed; at the limit only a last address
 // equal to the host as typed (a dotted address) shows it was reached.
-struct CTraceEnd {
-    bool bCompleted = false; // ended by itself, not stopped
-    unsigned nMaxHops = 0;
-    QString strHost; // as typed
+struct TraceEnd {
+    bool completed = false; // ended by itself, not stopped
+    unsigned maxHops = 0;
+    QString host; // as typed
 };
 
-bool TraceReachedDestination(const std::vector<CSummaryRow>& rows, const CTraceEnd& end);
+bool TraceReachedDestination(const std::vector<SummaryRow>& rows, const TraceEnd& end);
 
 // Empty for a list without rows.
-QString TraceRouteSummary(const std::vector<CSummaryRow>& rows, const CTraceEnd& end);
+QString TraceRouteSummary(const std::vector<SummaryRow>& rows, const TraceEnd& end);
 
 } // namespace netsonde

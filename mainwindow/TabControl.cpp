@@ -7,14 +7,14 @@
 
 namespace netsonde {
 
-CTabControl::CTabControl(QWidget* parent) : QWidget(parent), m_tabBar(new QTabBar(this))
+TabControl::TabControl(QWidget* parent) : QWidget(parent), m_tabBar(new QTabBar(this))
 {
     m_tabBar->setDrawBase(false);
     m_tabBar->setExpanding(false);
-    connect(m_tabBar, &QTabBar::currentChanged, this, &CTabControl::OnTabBarChanged);
+    connect(m_tabBar, &QTabBar::currentChanged, this, &TabControl::OnTabBarChanged);
 }
 
-void CTabControl::AddTab(const QString& label)
+void TabControl::AddTab(const QString& label)
 {
     const QSignalBlocker blocker(m_tabBar);
     m_tabBar->addTab(label);
@@ -22,9 +22,9 @@ void CTabControl::AddTab(const QString& label)
     m_tabBar->resize(m_tabBar->sizeHint().width(), m_tabBar->sizeHint().height());
 }
 
-int CTabControl::CurrentIndex() const { return m_current; }
+int TabControl::CurrentIndex() const { return m_current; }
 
-void CTabControl::SetCurrentIndex(int index)
+void TabControl::SetCurrentIndex(int index)
 {
     if (index == m_current)
         return;
@@ -37,7 +37,7 @@ void CTabControl::SetCurrentIndex(int index)
         OnTabBarChanged(index);
 }
 
-void CTabControl::OnTabBarChanged(int newIndex)
+void TabControl::OnTabBarChanged(int newIndex)
 {
     if (newIndex == m_current)
         return;
@@ -47,13 +47,13 @@ void CTabControl::OnTabBarChanged(int newIndex)
     Q_EMIT SelChange(newIndex);
 }
 
-QRect CTabControl::ClientRect() const
+QRect TabControl::ClientRect() const
 {
     const int top = m_tabBar->height();
     return QRect(0, top, width(), height() - top);
 }
 
-void CTabControl::paintEvent(QPaintEvent*)
+void TabControl::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     QStyleOptionTabWidgetFrame frame;
@@ -65,7 +65,7 @@ void CTabControl::paintEvent(QPaintEvent*)
     style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, this);
 }
 
-void CTabControl::resizeEvent(QResizeEvent*)
+void TabControl::resizeEvent(QResizeEvent*)
 {
     m_tabBar->resize(qMin(width(), m_tabBar->sizeHint().width()), m_tabBar->sizeHint().height());
 }

@@ -10,10 +10,10 @@ class QTabBar;
 
 namespace netsonde {
 
-class CTabControl : public QWidget {
+class TabControl : public QWidget {
     Q_OBJECT
 public:
-    explicit CTabControl(QWidget* parent);
+    explicit TabControl(QWidget* parent);
 
     void AddTab(const QString& label);
     int CurrentIndex() const;

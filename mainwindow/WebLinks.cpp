@@ -9,8 +9,8 @@ QUrl HomepageUrl() { return QUrl(QStringLiteral("https://netsonde.example.org/")
 
 QUrl FeedbackUrl() { return QUrl(QStringLiteral("mailto:feedback@netsonde.example.org")); }
 
-void OpenHomepage() { CommonDialogs().openUrl(HomepageUrl()); }
+void OpenHomepage() { ActiveCommonDialogs().openUrl(HomepageUrl()); }
 
-void OpenFeedback() { CommonDialogs().openUrl(FeedbackUrl()); }
+void OpenFeedback() { ActiveCommonDialogs().openUrl(FeedbackUrl()); }
 
 } // namespace netsonde

@@ -10,25 +10,25 @@
 
 namespace netsonde {
 
-void CWindowRunView::BeginRun(const CRunInputs& inputs)
+void WindowRunView::BeginRun(const RunInputs& inputs)
 {
     m_dialog.ClearRunSummary(inputs.function);
     m_dialog.BeginRun();
 }
 
-void CWindowRunView::RecordRecentHost(const CRunInputs& inputs) { m_dialog.RecordRecentHost(inputs); }
+void WindowRunView::RecordRecentHost(const RunInputs& inputs) { m_dialog.RecordRecentHost(inputs); }
 
-void CWindowRunView::ShowStatusText(const QString& text) { m_dialog.SetStatusText(text); }
+void WindowRunView::ShowStatusText(const QString& text) { m_dialog.SetStatusText(text); }
 
-void CWindowRunView::SetPaneText(FunctionId id, const QString& text) { m_dialog.TextPane(id)->SetText(text); }
+void WindowRunView::SetPaneText(FunctionId id, const QString& text) { m_dialog.TextPane(id)->SetText(text); }
 
-void CWindowRunView::AppendPaneText(FunctionId id, const QString& text) { m_dialog.TextPane(id)->AppendText(text); }
+void WindowRunView::AppendPaneText(FunctionId id, const QString& text) { m_dialog.TextPane(id)->AppendText(text); }
 
-qsizetype CWindowRunView::PaneLength(FunctionId id) const { return m_dialog.TextPane(id)->Length(); }
+qsizetype WindowRunView::PaneLength(FunctionId id) const { return m_dialog.TextPane(id)->Length(); }
 
-void CWindowRunView::ClearRows(FunctionId id) { m_dialog.ResultList(id)->clear(); }
+void WindowRunView::ClearRows(FunctionId id) { m_dialog.ResultList(id)->clear(); }
 
-void CWindowRunView::InsertRow(FunctionId id, int row, unsigned number)
+void WindowRunView::InsertRow(FunctionId id, int row, unsigned number)
 {
     QTreeWidget* list = m_dialog.ResultList(id);
     auto* item = new QTreeWidgetItem;
@@ -37,14 +37,14 @@ void CWindowRunView::InsertRow(FunctionId id, int row, unsigned number)
     list->scrollToItem(item);
 }
 
-void CWindowRunView::SetCell(FunctionId id, int row, ResultColumn column, const QString& text)
+void WindowRunView::SetCell(FunctionId id, int row, ResultColumn column, const QString& text)
 {
     if (QTreeWidgetItem* item = m_dialog.ResultList(id)->topLevelItem(row))
         item->setText(ColumnIndex(column), text);
 }
 
-FunctionId CWindowRunView::SelectedFunction() const { return m_dialog.CurrentFunction(); }
+FunctionId WindowRunView::SelectedFunction() const { return m_dialog.CurrentFunction(); }
 
-void CWindowRunView::EndRun(FunctionId selected) { m_dialog.OnRunEnded(selected); }
+void WindowRunView::EndRun(FunctionId selected) { m_dialog.OnRunEnded(selected); }
 
 } // namespace netsonde

@@ -7,14 +7,14 @@
 
 namespace netsonde {
 
-class CMainDialog;
+class MainDialog;
 
-class CWindowRunView final : public IRunView {
+class WindowRunView final : public IRunView {
 public:
-    explicit CWindowRunView(CMainDialog& dialog) : m_dialog(dialog) {}
+    explicit WindowRunView(MainDialog& dialog) : m_dialog(dialog) {}
 
-    void BeginRun(const CRunInputs& inputs) override;
-    void RecordRecentHost(const CRunInputs& inputs) override;
+    void BeginRun(const RunInputs& inputs) override;
+    void RecordRecentHost(const RunInputs& inputs) override;
     void ShowStatusText(const QString& text) override;
     void SetPaneText(FunctionId id, const QString& text) override;
     void AppendPaneText(FunctionId id, const QString& text) override;
@@ -26,7 +26,7 @@ public:
     void EndRun(FunctionId selected) override;
 
 private:
-    CMainDialog& m_dialog;
+    MainDialog& m_dialog;
 };
 
 } // namespace netsonde

@@ -24,45 +24,45 @@ QString FormatSocketVersion(std::uint16_t version)
     return QStringLiteral("%1.%2").arg(version & 0xFF).arg(version >> 8);
 }
 
-CWinsockInfoDialog::CWinsockInfoDialog(const SocketStartupRecord& record, const QString& icmpMethod,
+WinsockInfoDialog::WinsockInfoDialog(const SocketStartupRecord& record, const QString& icmpMethod,
                                        QWidget* parent)
     : QDialog(parent)
 {
-    SetDialogId(this, IDD_WINSOCK_INFO);
+    SetDialogId(this, kWinsockInfoDialog);
     setWindowTitle(QStringLiteral("Winsock Information"));
     CreateControls();
     FormatValues(record, icmpMethod);
     CopyValuesIntoControls();
 }
 
-void CWinsockInfoDialog::CreateControls()
+void WinsockInfoDialog::CreateControls()
 {
     const DialogUnits units(font());
     setFixedSize(units.X(225), units.Y(89));
     AddLabel(QStringLiteral("Windows Sockets Version:"), units, {7, 7, 100, 8});
-    m_version = AddLabel({}, units, {118, 7, 24, 8}, IDC_WINSOCK_VERSION);
+    m_versionLabel = AddLabel({}, units, {118, 7, 24, 8}, kWinsockVersionControl);
     AddLabel(QStringLiteral("Highest:"), units, {150, 7, 32, 8});
-    m_highest = AddLabel({}, units, {186, 7, 32, 8}, IDC_WINSOCK_HIGHEST);
+    m_highestLabel = AddLabel({}, units, {186, 7, 32, 8}, kWinsockHighestControl);
     AddLabel(QStringLiteral("Maximum Number of Sockets:"), units, {7, 19, 100, 8});
-    m_maxSockets = AddLabel({}, units, {118, 19, 60, 8}, IDC_WINSOCK_MAX_SOCKETS);
+    m_maxSocketsLabel = AddLabel({}, units, {118, 19, 60, 8}, kWinsockMaxSocketsControl);
     AddLabel(QStringLiteral("Maximum UDP datagram size:"), units, {7, 31, 100, 8});
-    m_maxUdp = AddLabel({}, units, {118, 31, 60, 8}, IDC_WINSOCK_MAX_UDP);
+    m_maxUdpLabel = AddLabel({}, units, {118, 31, 60, 8}, kWinsockMaxUdpControl);
     AddLabel(QStringLiteral("General Information:"), units, {7, 43, 98, 8});
 
-    m_general = new QPlainTextEdit(this);
-    SetControlId(m_general, IDC_WINSOCK_GENERAL);
-    m_general->setReadOnly(true);
-    m_general->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_general->setGeometry(units.Rect(7, 53, 160, 30));
+    m_generalEdit = new QPlainTextEdit(this);
+    SetControlId(m_generalEdit, kWinsockGeneralControl);
+    m_generalEdit->setReadOnly(true);
+    m_generalEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_generalEdit->setGeometry(units.Rect(7, 53, 160, 30));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    SetControlId(ok, IDC_WINSOCK_OK);
+    SetControlId(ok, kWinsockOkControl);
     ok->setDefault(true);
     ok->setGeometry(units.Rect(175, 69, 43, 14));
     connect(ok, &QPushButton::clicked, this, [this] { accept(); });
 }
 
-QLabel* CWinsockInfoDialog::AddLabel(const QString& text, const DialogUnits& units, QRect rect, int id)
+QLabel* WinsockInfoDialog::AddLabel(const QString& text, const DialogUnits& units, QRect rect, int id)
 {
     auto* label = new QLabel(text, this);
     if (id != 0)
@@ -73,25 +73,25 @@ QLabel* CWinsockInfoDialog::AddLabel(const QString& text, const DialogUnits& uni
     return label;
 }
 
-void CWinsockInfoDialog::FormatValues(const SocketStartupRecord& record, const QString& icmpMethod)
+void WinsockInfoDialog::FormatValues(const SocketStartupRecord& record, const QString& icmpMethod)
 {
-    m_strVersion = FormatSocketVersion(record.wVersion);
-    m_strHighest = FormatSocketVersion(record.wHighVersion);
-    m_strMaxSockets = QString::number(record.iMaxSockets);
-    m_strMaxUdp = QString::number(record.iMaxUdpDg);
-    m_strGeneral = record.szDescription + QStringLiteral("\r\n") + record.szSystemStatus
-        + QStringLiteral("\r\n") + record.lpVendorInfo;
+    m_version = FormatSocketVersion(record.version);
+    m_highest = FormatSocketVersion(record.highVersion);
+    m_maxSockets = QString::number(record.maxSockets);
+    m_maxUdp = QString::number(record.maxUdpDg);
+    m_general = record.description + QStringLiteral("\r\n") + record.systemStatus
+        + QStringLiteral("\r\n") + record.vendorInfo;
     if (!icmpMethod.isEmpty())
-        m_strGeneral += QStringLiteral("\r\n") + icmpMethod;
+        m_general += QStringLiteral("\r\n") + icmpMethod;
 }
 
-void CWinsockInfoDialog::CopyValuesIntoControls()
+void WinsockInfoDialog::CopyValuesIntoControls()
 {
-    m_version->setText(m_strVersion);
-    m_highest->setText(m_strHighest);
-    m_maxSockets->setText(m_strMaxSockets);
-    m_maxUdp->setText(m_strMaxUdp);
-    m_general->setPlainText(ShownText(m_strGeneral));
+    m_versionLabel->setText(m_version);
+    m_highestLabel->setText(m_highest);
+    m_maxSocketsLabel->setText(m_maxSockets);
+    m_maxUdpLabel->setText(m_maxUdp);
+    m_generalEdit->setPlainText(ShownText(m_general));
 }
 
 } // namespace netsonde

@@ -19,19 +19,19 @@ class DialogUnits;
 // "major.minor" of a version value whose low byte is the major number.
 QString FormatSocketVersion(std::uint16_t version);
 
-class CWinsockInfoDialog : public QDialog {
+class WinsockInfoDialog : public QDialog {
     Q_OBJECT
 public:
     // icmpMethod names the ICMP method in use, or why there is none; it is
     // added as a last line of the general information when not empty.
-    CWinsockInfoDialog(const SocketStartupRecord& record, const QString& icmpMethod = {},
+    WinsockInfoDialog(const SocketStartupRecord& record, const QString& icmpMethod = {},
                        QWidget* parent = nullptr);
 
-    QString m_strVersion;
-    QString m_strHighest;
-    QString m_strMaxSockets;
-    QString m_strMaxUdp;
-    QString m_strGeneral; // CR LF line ends
+    QString m_version;
+    QString m_highest;
+    QString m_maxSockets;
+    QString m_maxUdp;
+    QString m_general; // CR LF line ends
 
 private:
     void CreateControls();
@@ -39,11 +39,11 @@ private:
     void FormatValues(const SocketStartupRecord& record, const QString& icmpMethod);
     void CopyValuesIntoControls();
 
-    QLabel* m_version = nullptr;
-    QLabel* m_highest = nullptr;
-    QLabel* m_maxSockets = nullptr;
-    QLabel* m_maxUdp = nullptr;
-    QPlainTextEdit* m_general = nullptr;
+    QLabel* m_versionLabel = nullptr;
+    QLabel* m_highestLabel = nullptr;
+    QLabel* m_maxSocketsLabel = nullptr;
+    QLabel* m_maxUdpLabel = nullptr;
+    QPlainTextEdit* m_generalEdit = nullptr;
 };
 
 } // namespace netsonde

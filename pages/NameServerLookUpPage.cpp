@@ -10,110 +10,110 @@
 
 namespace netsonde {
 
-CNameServerLookUpPage::CNameServerLookUpPage(QWidget* parent)
-    : CPropertyPage(IDD_NSLOOKUP, HostExchange::MatchedAgainstList, parent)
+NameServerLookUpPage::NameServerLookUpPage(QWidget* parent)
+    : PropertyPage(kNsLookupDialog, HostExchange::MatchedAgainstList, parent)
 {
 }
 
-void CNameServerLookUpPage::CreateControls()
+void NameServerLookUpPage::CreateControls()
 {
-    QComboBox* host = AddHostCombo(IDC_NS_HOST, {75, 4, 171, 60});
+    QComboBox* host = AddHostCombo(kNsHostControl, {75, 4, 171, 60});
     AddLabel(QStringLiteral("&Host or Address:"), {3, 6, 70, 10}, host);
-    m_searchType = AddCombo(IDC_NS_SEARCH_TYPE, {75, 19, 171, 100}, false);
-    AddLabel(QStringLiteral("&Type of Search"), {3, 21, 70, 10}, m_searchType);
-    m_nameServer = AddCombo(IDC_NS_SERVER, {75, 34, 171, 60}, true);
-    AddLabel(QStringLiteral("&Name Server:"), {3, 36, 70, 10}, m_nameServer);
-    m_clearOutput = AddCheckBox(IDC_NS_CLEAR, QStringLiteral("Clear &Output"), {75, 50, 55, 10});
-    m_verbose = AddCheckBox(IDC_NS_VERBOSE, QStringLiteral("&Verbose Format"), {141, 50, 83, 10});
+    m_searchTypeBox = AddCombo(kNsSearchTypeControl, {75, 19, 171, 100}, false);
+    AddLabel(QStringLiteral("&Type of Search"), {3, 21, 70, 10}, m_searchTypeBox);
+    m_nameServerBox = AddCombo(kNsServerControl, {75, 34, 171, 60}, true);
+    AddLabel(QStringLiteral("&Name Server:"), {3, 36, 70, 10}, m_nameServerBox);
+    m_clearOutputCheckBox = AddCheckBox(kNsClearControl, QStringLiteral("Clear &Output"), {75, 50, 55, 10});
+    m_verbose = AddCheckBox(kNsVerboseControl, QStringLiteral("&Verbose Format"), {141, 50, 83, 10});
     // Only the user's choice counts as a selection change; the program's own
     // selections update the name-server field themselves.
-    connect(m_searchType, &QComboBox::activated, this, [this] {
+    connect(m_searchTypeBox, &QComboBox::activated, this, [this] {
         DoDataExchange(true);
         UpdateNameServerEnabled();
     });
 }
 
-void CNameServerLookUpPage::OnInitDialog()
+void NameServerLookUpPage::OnInitDialog()
 {
     LoadRecentList(HostCombo(), SettingKey::NsLookUpRecentList);
-    LoadRecentList(m_nameServer, SettingKey::NsLookUpNameServers);
+    LoadRecentList(m_nameServerBox, SettingKey::NsLookUpNameServers);
     for (const SearchType& type : SearchTypeTable)
-        m_searchType->addItem(QString::fromLatin1(type.text));
+        m_searchTypeBox->addItem(QString::fromLatin1(type.text));
     const int index = ReadIntSetting(SettingKey::NsLookUpSearchType);
-    m_searchType->setCurrentIndex(index >= 0 && index < m_searchType->count() ? index : -1);
+    m_searchTypeBox->setCurrentIndex(index >= 0 && index < m_searchTypeBox->count() ? index : -1);
     UpdateNameServerEnabled();
-    m_bClearOutput = ReadFlagSetting(SettingKey::NsLookUpClearOutput);
-    m_bVerboseFormat = ReadFlagSetting(SettingKey::NsLookUpVerboseFormat);
-    m_strSearchType = m_searchType->currentText();
+    m_clearOutput = ReadFlagSetting(SettingKey::NsLookUpClearOutput);
+    m_verboseFormat = ReadFlagSetting(SettingKey::NsLookUpVerboseFormat);
+    m_searchType = m_searchTypeBox->currentText();
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
 
-void CNameServerLookUpPage::OnDestroy()
+void NameServerLookUpPage::OnDestroy()
 {
     DoDataExchange(true);
-    WriteSetting(SettingKey::NsLookUpSearchType, m_searchType->currentIndex());
-    WriteFlagSetting(SettingKey::NsLookUpClearOutput, m_bClearOutput);
-    WriteFlagSetting(SettingKey::NsLookUpVerboseFormat, m_bVerboseFormat);
+    WriteSetting(SettingKey::NsLookUpSearchType, m_searchTypeBox->currentIndex());
+    WriteFlagSetting(SettingKey::NsLookUpClearOutput, m_clearOutput);
+    WriteFlagSetting(SettingKey::NsLookUpVerboseFormat, m_verboseFormat);
     SaveRecentList(HostCombo(), SettingKey::NsLookUpRecentList);
-    SaveRecentList(m_nameServer, SettingKey::NsLookUpNameServers);
+    SaveRecentList(m_nameServerBox, SettingKey::NsLookUpNameServers);
 }
 
-void CNameServerLookUpPage::DoDataExchange(bool bSaveAndValidate)
+void NameServerLookUpPage::DoDataExchange(bool saveAndValidate)
 {
-    ExchangeHost(bSaveAndValidate);
-    ExchangeComboText(m_searchType, m_strSearchType, bSaveAndValidate, HostExchange::MatchedAgainstList);
-    ExchangeComboText(m_nameServer, m_strNameServer, bSaveAndValidate, HostExchange::MatchedAgainstList);
-    ExchangeCheck(m_clearOutput, m_bClearOutput, bSaveAndValidate);
-    ExchangeCheck(m_verbose, m_bVerboseFormat, bSaveAndValidate);
+    ExchangeHost(saveAndValidate);
+    ExchangeComboText(m_searchTypeBox, m_searchType, saveAndValidate, HostExchange::MatchedAgainstList);
+    ExchangeComboText(m_nameServerBox, m_nameServer, saveAndValidate, HostExchange::MatchedAgainstList);
+    ExchangeCheck(m_clearOutputCheckBox, m_clearOutput, saveAndValidate);
+    ExchangeCheck(m_verbose, m_verboseFormat, saveAndValidate);
 }
 
-QList<QWidget*> CNameServerLookUpPage::InputControls() const
+QList<QWidget*> NameServerLookUpPage::InputControls() const
 {
-    return {HostCombo(), m_searchType, m_nameServer, m_clearOutput, m_verbose};
+    return {HostCombo(), m_searchTypeBox, m_nameServerBox, m_clearOutputCheckBox, m_verbose};
 }
 
-QList<QWidget*> CNameServerLookUpPage::StretchableFields() const
+QList<QWidget*> NameServerLookUpPage::StretchableFields() const
 {
-    return {HostCombo(), m_searchType, m_nameServer};
+    return {HostCombo(), m_searchTypeBox, m_nameServerBox};
 }
 
-void CNameServerLookUpPage::ClearRecentList()
+void NameServerLookUpPage::ClearRecentList()
 {
-    CPropertyPage::ClearRecentList();
-    ClearCombo(m_nameServer);
+    PropertyPage::ClearRecentList();
+    ClearCombo(m_nameServerBox);
 }
 
-void CNameServerLookUpPage::OnTabSelected()
+void NameServerLookUpPage::OnTabSelected()
 {
     DoDataExchange(true);
-    if (m_strHost.isEmpty())
+    if (m_host.isEmpty())
         SelectFirstEntry(HostCombo());
-    if (m_strNameServer.isEmpty())
-        SelectFirstEntry(m_nameServer);
+    if (m_nameServer.isEmpty())
+        SelectFirstEntry(m_nameServerBox);
 }
 
-void CNameServerLookUpPage::SelectInitialEntries()
+void NameServerLookUpPage::SelectInitialEntries()
 {
     SelectFirstEntry(HostCombo());
-    SelectFirstEntry(m_nameServer);
+    SelectFirstEntry(m_nameServerBox);
 }
 
-bool CNameServerLookUpPage::NameServerUsable() const
+bool NameServerLookUpPage::NameServerUsable() const
 {
-    return m_searchType->currentText() != GetHostByXSearchType();
+    return m_searchTypeBox->currentText() != GetHostByXSearchType();
 }
 
-void CNameServerLookUpPage::UpdateNameServerEnabled() { m_nameServer->setEnabled(NameServerUsable()); }
+void NameServerLookUpPage::UpdateNameServerEnabled() { m_nameServerBox->setEnabled(NameServerUsable()); }
 
-void CNameServerLookUpPage::AddRecentNameServer(const QString& text) { AddRecentEntry(m_nameServer, text); }
+void NameServerLookUpPage::AddRecentNameServer(const QString& text) { AddRecentEntry(m_nameServerBox, text); }
 
-QStringList CNameServerLookUpPage::RecentNameServers() const { return ComboEntries(m_nameServer); }
+QStringList NameServerLookUpPage::RecentNameServers() const { return ComboEntries(m_nameServerBox); }
 
-void CNameServerLookUpPage::SelectFirstSearchType()
+void NameServerLookUpPage::SelectFirstSearchType()
 {
-    m_searchType->setCurrentIndex(0);
-    m_strSearchType = m_searchType->currentText();
+    m_searchTypeBox->setCurrentIndex(0);
+    m_searchType = m_searchTypeBox->currentText();
     UpdateNameServerEnabled();
 }
 

@@ -7,12 +7,12 @@ class QCheckBox;
 
 namespace netsonde {
 
-class CNameServerLookUpPage : public CPropertyPage {
+class NameServerLookUpPage : public PropertyPage {
     Q_OBJECT
 public:
-    explicit CNameServerLookUpPage(QWidget* parent);
+    explicit NameServerLookUpPage(QWidget* parent);
 
-    void DoDataExchange(bool bSaveAndValidate) override;
+    void DoDataExchange(bool saveAndValidate) override;
     QList<QWidget*> InputControls() const override;
     QList<QWidget*> StretchableFields() const override;
     void ClearRecentList() override;
@@ -28,10 +28,10 @@ public:
     QStringList RecentNameServers() const;
     void SelectFirstSearchType();
 
-    QString m_strSearchType;
-    QString m_strNameServer;
-    bool m_bClearOutput = false;
-    bool m_bVerboseFormat = false;
+    QString m_searchType;
+    QString m_nameServer;
+    bool m_clearOutput = false;
+    bool m_verboseFormat = false;
 
 protected:
     void CreateControls() override;
@@ -39,9 +39,9 @@ protected:
     void OnDestroy() override;
 
 private:
-    QComboBox* m_searchType = nullptr;
-    QComboBox* m_nameServer = nullptr;
-    QCheckBox* m_clearOutput = nullptr;
+    QComboBox* m_searchTypeBox = nullptr;
+    QComboBox* m_nameServerBox = nullptr;
+    QCheckBox* m_clearOutputCheckBox = nullptr;
     QCheckBox* m_verbose = nullptr;
 };
 

@@ -8,17 +8,17 @@
 
 namespace netsonde {
 
-inline void ExchangeCheck(QCheckBox* box, bool& value, bool bSaveAndValidate)
+inline void ExchangeCheck(QCheckBox* box, bool& value, bool saveAndValidate)
 {
-    if (bSaveAndValidate)
+    if (saveAndValidate)
         value = box->isChecked();
     else
         box->setChecked(value);
 }
 
-inline void ExchangeUnsigned(CSpinField* field, unsigned& value, bool bSaveAndValidate)
+inline void ExchangeUnsigned(SpinField* field, unsigned& value, bool saveAndValidate)
 {
-    if (bSaveAndValidate)
+    if (saveAndValidate)
         value = static_cast<unsigned>(field->Value());
     else
         field->SetValue(static_cast<int>(value));

@@ -9,57 +9,57 @@
 
 namespace netsonde {
 
-CPingPage::CPingPage(QWidget* parent)
-    : CPropertyPage(IDD_PING, HostExchange::Unchanged, parent)
+PingPage::PingPage(QWidget* parent)
+    : PropertyPage(kPingDialog, HostExchange::Unchanged, parent)
 {
 }
 
-void CPingPage::CreateControls()
+void PingPage::CreateControls()
 {
-    QComboBox* host = AddHostCombo(IDC_PING_HOST, {75, 6, 171, 60});
+    QComboBox* host = AddHostCombo(kPingHostControl, {75, 6, 171, 60});
     AddLabel(QStringLiteral("&Host or Address:"), {3, 8, 70, 10}, host);
-    m_timeout = AddSpinField(IDC_PING_TIMEOUT, IDC_PING_TIMEOUT_SPIN, 1, 60, {75, 24, 34, 12});
-    AddLabel(QStringLiteral("&Timeout (secs):"), {3, 26, 70, 10}, m_timeout);
-    m_pings = AddSpinField(IDC_PING_COUNT, IDC_PING_COUNT_SPIN, 1, 30, {190, 24, 34, 12});
-    AddLabel(QStringLiteral("Number of &Pings:"), {118, 26, 70, 10}, m_pings);
-    m_delay = AddSpinField(IDC_PING_DELAY, IDC_PING_DELAY_SPIN, 0, 10000, {75, 42, 44, 12});
-    AddLabel(QStringLiteral("&Delay (ms):"), {3, 44, 70, 10}, m_delay);
-    m_resolve = AddCheckBox(IDC_PING_RESOLVE, QStringLiteral("&Resolve IP Addresses"), {125, 43, 100, 10});
+    m_timeoutField = AddSpinField(kPingTimeoutControl, kPingTimeoutSpinControl, 1, 60, {75, 24, 34, 12});
+    AddLabel(QStringLiteral("&Timeout (secs):"), {3, 26, 70, 10}, m_timeoutField);
+    m_pingsField = AddSpinField(kPingCountControl, kPingCountSpinControl, 1, 30, {190, 24, 34, 12});
+    AddLabel(QStringLiteral("Number of &Pings:"), {118, 26, 70, 10}, m_pingsField);
+    m_delayField = AddSpinField(kPingDelayControl, kPingDelaySpinControl, 0, 10000, {75, 42, 44, 12});
+    AddLabel(QStringLiteral("&Delay (ms):"), {3, 44, 70, 10}, m_delayField);
+    m_resolveCheckBox = AddCheckBox(kPingResolveControl, QStringLiteral("&Resolve IP Addresses"), {125, 43, 100, 10});
 }
 
-void CPingPage::OnInitDialog()
+void PingPage::OnInitDialog()
 {
     LoadRecentList(HostCombo(), SettingKey::PingRecentList);
-    m_nTimeout = static_cast<unsigned>(ReadIntSetting(SettingKey::PingTimeout));
-    m_nDelay = static_cast<unsigned>(ReadIntSetting(SettingKey::PingDelay));
-    m_nPings = static_cast<unsigned>(ReadIntSetting(SettingKey::PingNumberOfPings));
-    m_bResolve = ReadFlagSetting(SettingKey::PingResolve);
+    m_timeout = static_cast<unsigned>(ReadIntSetting(SettingKey::PingTimeout));
+    m_delay = static_cast<unsigned>(ReadIntSetting(SettingKey::PingDelay));
+    m_pings = static_cast<unsigned>(ReadIntSetting(SettingKey::PingNumberOfPings));
+    m_resolve = ReadFlagSetting(SettingKey::PingResolve);
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
 
-void CPingPage::OnDestroy()
+void PingPage::OnDestroy()
 {
     DoDataExchange(true);
-    WriteSetting(SettingKey::PingTimeout, static_cast<int>(m_nTimeout));
-    WriteSetting(SettingKey::PingDelay, static_cast<int>(m_nDelay));
-    WriteSetting(SettingKey::PingNumberOfPings, static_cast<int>(m_nPings));
-    WriteFlagSetting(SettingKey::PingResolve, m_bResolve);
+    WriteSetting(SettingKey::PingTimeout, static_cast<int>(m_timeout));
+    WriteSetting(SettingKey::PingDelay, static_cast<int>(m_delay));
+    WriteSetting(SettingKey::PingNumberOfPings, static_cast<int>(m_pings));
+    WriteFlagSetting(SettingKey::PingResolve, m_resolve);
     SaveRecentList(HostCombo(), SettingKey::PingRecentList);
 }
 
-void CPingPage::DoDataExchange(bool bSaveAndValidate)
+void PingPage::DoDataExchange(bool saveAndValidate)
 {
-    ExchangeHost(bSaveAndValidate);
-    ExchangeUnsigned(m_timeout, m_nTimeout, bSaveAndValidate);
-    ExchangeUnsigned(m_pings, m_nPings, bSaveAndValidate);
-    ExchangeUnsigned(m_delay, m_nDelay, bSaveAndValidate);
-    ExchangeCheck(m_resolve, m_bResolve, bSaveAndValidate);
+    ExchangeHost(saveAndValidate);
+    ExchangeUnsigned(m_timeoutField, m_timeout, saveAndValidate);
+    ExchangeUnsigned(m_pingsField, m_pings, saveAndValidate);
+    ExchangeUnsigned(m_delayField, m_delay, saveAndValidate);
+    ExchangeCheck(m_resolveCheckBox, m_resolve, saveAndValidate);
 }
 
-QList<QWidget*> CPingPage::InputControls() const
+QList<QWidget*> PingPage::InputControls() const
 {
-    return {HostCombo(), m_timeout, m_pings, m_delay, m_resolve};
+    return {HostCombo(), m_timeoutField, m_pingsField, m_delayField, m_resolveCheckBox};
 }
 
 } // namespace netsonde

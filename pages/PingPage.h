@@ -7,18 +7,18 @@ class QCheckBox;
 
 namespace netsonde {
 
-class CPingPage : public CPropertyPage {
+class PingPage : public PropertyPage {
     Q_OBJECT
 public:
-    explicit CPingPage(QWidget* parent);
+    explicit PingPage(QWidget* parent);
 
-    void DoDataExchange(bool bSaveAndValidate) override;
+    void DoDataExchange(bool saveAndValidate) override;
     QList<QWidget*> InputControls() const override;
 
-    unsigned m_nTimeout = 15;
-    unsigned m_nPings = 3;
-    unsigned m_nDelay = 1000;
-    bool m_bResolve = true;
+    unsigned m_timeout = 15;
+    unsigned m_pings = 3;
+    unsigned m_delay = 1000;
+    bool m_resolve = true;
 
 protected:
     void CreateControls() override;
@@ -26,10 +26,10 @@ protected:
     void OnDestroy() override;
 
 private:
-    CSpinField* m_timeout = nullptr;
-    CSpinField* m_pings = nullptr;
-    CSpinField* m_delay = nullptr;
-    QCheckBox* m_resolve = nullptr;
+    SpinField* m_timeoutField = nullptr;
+    SpinField* m_pingsField = nullptr;
+    SpinField* m_delayField = nullptr;
+    QCheckBox* m_resolveCheckBox = nullptr;
 };
 
 } // namespace netsonde

@@ -14,35 +14,35 @@
 
 namespace netsonde {
 
-CPropertyPage::CPropertyPage(int dialogId, HostExchange hostExchange, QWidget* parent)
+PropertyPage::PropertyPage(int dialogId, HostExchange hostExchange, QWidget* parent)
     : QWidget(parent), m_hostExchange(hostExchange), m_units(font())
 {
     SetDialogId(this, dialogId);
 }
 
-void CPropertyPage::Create()
+void PropertyPage::Create()
 {
     CreateControls();
     OnInitDialog();
 }
 
-void CPropertyPage::Destroy()
+void PropertyPage::Destroy()
 {
-    if (m_bDestroyed)
+    if (m_destroyed)
         return;
-    m_bDestroyed = true;
+    m_destroyed = true;
     OnDestroy();
 }
 
-QList<QWidget*> CPropertyPage::StretchableFields() const { return {m_hostCombo}; }
+QList<QWidget*> PropertyPage::StretchableFields() const { return {m_hostCombo}; }
 
-void CPropertyPage::AddRecentHost(const QString& text) { AddRecentEntry(m_hostCombo, text); }
+void PropertyPage::AddRecentHost(const QString& text) { AddRecentEntry(m_hostCombo, text); }
 
-void CPropertyPage::ClearRecentList() { ClearCombo(m_hostCombo); }
+void PropertyPage::ClearRecentList() { ClearCombo(m_hostCombo); }
 
-QStringList CPropertyPage::RecentHosts() const { return ComboEntries(m_hostCombo); }
+QStringList PropertyPage::RecentHosts() const { return ComboEntries(m_hostCombo); }
 
-QStringList CPropertyPage::ComboEntries(const QComboBox* combo)
+QStringList PropertyPage::ComboEntries(const QComboBox* combo)
 {
     QStringList entries;
     for (int i = 0; i < combo->count(); ++i)
@@ -50,16 +50,16 @@ QStringList CPropertyPage::ComboEntries(const QComboBox* combo)
     return entries;
 }
 
-void CPropertyPage::OnTabSelected()
+void PropertyPage::OnTabSelected()
 {
     DoDataExchange(true);
-    if (m_strHost.isEmpty())
+    if (m_host.isEmpty())
         SelectFirstEntry(m_hostCombo);
 }
 
-void CPropertyPage::SelectInitialEntries() { SelectFirstEntry(m_hostCombo); }
+void PropertyPage::SelectInitialEntries() { SelectFirstEntry(m_hostCombo); }
 
-bool CPropertyPage::event(QEvent* event)
+bool PropertyPage::event(QEvent* event)
 {
     if (event->type() == QEvent::Type(WM_APP_REFRESH)) {
         OnRefresh();
@@ -72,17 +72,17 @@ bool CPropertyPage::event(QEvent* event)
     return QWidget::event(event);
 }
 
-void CPropertyPage::OnRefresh() { DoDataExchange(false); }
+void PropertyPage::OnRefresh() { DoDataExchange(false); }
 
-void CPropertyPage::ExchangeHost(bool bSaveAndValidate)
+void PropertyPage::ExchangeHost(bool saveAndValidate)
 {
-    ExchangeComboText(m_hostCombo, m_strHost, bSaveAndValidate, m_hostExchange);
+    ExchangeComboText(m_hostCombo, m_host, saveAndValidate, m_hostExchange);
 }
 
-void CPropertyPage::ExchangeComboText(QComboBox* combo, QString& text, bool bSaveAndValidate,
+void PropertyPage::ExchangeComboText(QComboBox* combo, QString& text, bool saveAndValidate,
                                       HostExchange rule)
 {
-    if (bSaveAndValidate) {
+    if (saveAndValidate) {
         text = combo->currentText();
         return;
     }
@@ -100,7 +100,7 @@ void CPropertyPage::ExchangeComboText(QComboBox* combo, QString& text, bool bSav
         combo->setCurrentIndex(-1);
 }
 
-void CPropertyPage::SelectFirstEntry(QComboBox* combo)
+void PropertyPage::SelectFirstEntry(QComboBox* combo)
 {
     if (combo->count() == 0)
         return;
@@ -109,13 +109,13 @@ void CPropertyPage::SelectFirstEntry(QComboBox* combo)
         combo->setEditText(combo->itemText(0));
 }
 
-void CPropertyPage::ClearCombo(QComboBox* combo)
+void PropertyPage::ClearCombo(QComboBox* combo)
 {
     combo->clear();
     combo->setEditText(QString());
 }
 
-void CPropertyPage::LoadRecentList(QComboBox* combo, SettingKey key, bool sorted)
+void PropertyPage::LoadRecentList(QComboBox* combo, SettingKey key, bool sorted)
 {
     QStringList entries = RecentList::Parse(ReadTextSetting(key));
     if (sorted)
@@ -124,12 +124,12 @@ void CPropertyPage::LoadRecentList(QComboBox* combo, SettingKey key, bool sorted
     combo->setEditText(QString());
 }
 
-void CPropertyPage::SaveRecentList(QComboBox* combo, SettingKey key)
+void PropertyPage::SaveRecentList(QComboBox* combo, SettingKey key)
 {
     WriteSetting(key, RecentList::Format(ComboEntries(combo)));
 }
 
-void CPropertyPage::AddRecentEntry(QComboBox* combo, const QString& text)
+void PropertyPage::AddRecentEntry(QComboBox* combo, const QString& text)
 {
     QStringList entries = ComboEntries(combo);
     RecentList::Add(entries, text);
@@ -140,7 +140,7 @@ void CPropertyPage::AddRecentEntry(QComboBox* combo, const QString& text)
     combo->setEditText(editText);
 }
 
-QLabel* CPropertyPage::AddLabel(const QString& text, QRect units, QWidget* buddy)
+QLabel* PropertyPage::AddLabel(const QString& text, QRect units, QWidget* buddy)
 {
     auto* label = new QLabel(text, this);
     label->setGeometry(m_units.Rect(units.x(), units.y(), units.width(), units.height()));
@@ -148,7 +148,7 @@ QLabel* CPropertyPage::AddLabel(const QString& text, QRect units, QWidget* buddy
     return label;
 }
 
-QComboBox* CPropertyPage::AddCombo(int id, QRect units, bool editable)
+QComboBox* PropertyPage::AddCombo(int id, QRect units, bool editable)
 {
     auto* combo = new QComboBox(this);
     SetControlId(combo, id);
@@ -160,14 +160,14 @@ QComboBox* CPropertyPage::AddCombo(int id, QRect units, bool editable)
     return combo;
 }
 
-QComboBox* CPropertyPage::AddHostCombo(int id, QRect units)
+QComboBox* PropertyPage::AddHostCombo(int id, QRect units)
 {
     m_hostCombo = AddCombo(id, units, true);
     m_hostCombo->setMaxVisibleItems(12);
     return m_hostCombo;
 }
 
-QCheckBox* CPropertyPage::AddCheckBox(int id, const QString& text, QRect units)
+QCheckBox* PropertyPage::AddCheckBox(int id, const QString& text, QRect units)
 {
     auto* box = new QCheckBox(text, this);
     SetControlId(box, id);
@@ -177,7 +177,7 @@ QCheckBox* CPropertyPage::AddCheckBox(int id, const QString& text, QRect units)
     return box;
 }
 
-QLineEdit* CPropertyPage::AddLineEdit(int id, QRect units)
+QLineEdit* PropertyPage::AddLineEdit(int id, QRect units)
 {
     auto* edit = new QLineEdit(this);
     SetControlId(edit, id);
@@ -186,10 +186,10 @@ QLineEdit* CPropertyPage::AddLineEdit(int id, QRect units)
     return edit;
 }
 
-CSpinField* CPropertyPage::AddSpinField(int editId, int spinId, int minimum, int maximum,
+SpinField* PropertyPage::AddSpinField(int editId, int spinId, int minimum, int maximum,
                                         QRect units)
 {
-    auto* field = new CSpinField(editId, spinId, minimum, maximum, this);
+    auto* field = new SpinField(editId, spinId, minimum, maximum, this);
     const QRect r = m_units.Rect(units.x(), units.y(), units.width(), 0);
     field->setGeometry(r.x(), r.y(), r.width(), field->sizeHint().height());
     return field;

@@ -19,17 +19,17 @@ class QLineEdit;
 
 namespace netsonde {
 
-class CSpinField;
+class SpinField;
 
 enum class HostExchange {
     Unchanged,       // the member goes into the field as it is
     MatchedAgainstList // the first list entry that begins with it is selected
 };
 
-class CPropertyPage : public QWidget {
+class PropertyPage : public QWidget {
     Q_OBJECT
 public:
-    CPropertyPage(int dialogId, HostExchange hostExchange, QWidget* parent);
+    PropertyPage(int dialogId, HostExchange hostExchange, QWidget* parent);
 
     // Builds the controls and runs the page's initialisation.
     void Create();
@@ -37,7 +37,7 @@ public:
     void Destroy();
 
     // Copies the controls into the members (true) or back (false).
-    virtual void DoDataExchange(bool bSaveAndValidate) = 0;
+    virtual void DoDataExchange(bool saveAndValidate) = 0;
 
     QComboBox* HostCombo() const { return m_hostCombo; }
     // The controls that a run disables, and the fields that widen with the page.
@@ -54,7 +54,7 @@ public:
     // The page's part of the main window's initial selection.
     virtual void SelectInitialEntries();
 
-    QString m_strHost;
+    QString m_host;
 
 protected:
     bool event(QEvent* event) override;
@@ -64,8 +64,8 @@ protected:
     virtual void OnDestroy() = 0;
     virtual void OnRefresh();
 
-    void ExchangeHost(bool bSaveAndValidate);
-    static void ExchangeComboText(QComboBox* combo, QString& text, bool bSaveAndValidate,
+    void ExchangeHost(bool saveAndValidate);
+    static void ExchangeComboText(QComboBox* combo, QString& text, bool saveAndValidate,
                                   HostExchange rule);
     static void SelectFirstEntry(QComboBox* combo);
     static void ClearCombo(QComboBox* combo);
@@ -80,7 +80,7 @@ protected:
     QComboBox* AddCombo(int id, QRect units, bool editable);
     QCheckBox* AddCheckBox(int id, const QString& text, QRect units);
     QLineEdit* AddLineEdit(int id, QRect units);
-    CSpinField* AddSpinField(int editId, int spinId, int minimum, int maximum, QRect units);
+    SpinField* AddSpinField(int editId, int spinId, int minimum, int maximum, QRect units);
 
     const DialogUnits& Units() const { return m_units; }
 
@@ -88,7 +88,7 @@ private:
     HostExchange m_hostExchange;
     DialogUnits m_units;
     QComboBox* m_hostCombo = nullptr;
-    bool m_bDestroyed = false;
+    bool m_destroyed = false;
 };
 
 } // namespace netsonde

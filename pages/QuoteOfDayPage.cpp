@@ -9,39 +9,39 @@
 
 namespace netsonde {
 
-CQuoteOfDayPage::CQuoteOfDayPage(QWidget* parent)
-    : CPropertyPage(IDD_QUOTE, HostExchange::MatchedAgainstList, parent)
+QuoteOfDayPage::QuoteOfDayPage(QWidget* parent)
+    : PropertyPage(kQuoteDialog, HostExchange::MatchedAgainstList, parent)
 {
 }
 
-void CQuoteOfDayPage::CreateControls()
+void QuoteOfDayPage::CreateControls()
 {
-    QComboBox* host = AddHostCombo(IDC_QUOTE_HOST, {75, 6, 171, 60});
+    QComboBox* host = AddHostCombo(kQuoteHostControl, {75, 6, 171, 60});
     AddLabel(QStringLiteral("&Host or Address:"), {3, 8, 70, 10}, host);
-    m_clearOutput = AddCheckBox(IDC_QUOTE_CLEAR, QStringLiteral("Clear &Output"), {75, 23, 55, 10});
+    m_clearOutputCheckBox = AddCheckBox(kQuoteClearControl, QStringLiteral("Clear &Output"), {75, 23, 55, 10});
 }
 
-void CQuoteOfDayPage::OnInitDialog()
+void QuoteOfDayPage::OnInitDialog()
 {
     LoadRecentList(HostCombo(), SettingKey::QuoteRecentList);
-    m_bClearOutput = ReadFlagSetting(SettingKey::QuoteClearOutput);
+    m_clearOutput = ReadFlagSetting(SettingKey::QuoteClearOutput);
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
 
-void CQuoteOfDayPage::OnDestroy()
+void QuoteOfDayPage::OnDestroy()
 {
     DoDataExchange(true);
-    WriteFlagSetting(SettingKey::QuoteClearOutput, m_bClearOutput);
+    WriteFlagSetting(SettingKey::QuoteClearOutput, m_clearOutput);
     SaveRecentList(HostCombo(), SettingKey::QuoteRecentList);
 }
 
-void CQuoteOfDayPage::DoDataExchange(bool bSaveAndValidate)
+void QuoteOfDayPage::DoDataExchange(bool saveAndValidate)
 {
-    ExchangeHost(bSaveAndValidate);
-    ExchangeCheck(m_clearOutput, m_bClearOutput, bSaveAndValidate);
+    ExchangeHost(saveAndValidate);
+    ExchangeCheck(m_clearOutputCheckBox, m_clearOutput, saveAndValidate);
 }
 
-QList<QWidget*> CQuoteOfDayPage::InputControls() const { return {HostCombo(), m_clearOutput}; }
+QList<QWidget*> QuoteOfDayPage::InputControls() const { return {HostCombo(), m_clearOutputCheckBox}; }
 
 } // namespace netsonde

@@ -7,15 +7,15 @@ class QCheckBox;
 
 namespace netsonde {
 
-class CQuoteOfDayPage : public CPropertyPage {
+class QuoteOfDayPage : public PropertyPage {
     Q_OBJECT
 public:
-    explicit CQuoteOfDayPage(QWidget* parent);
+    explicit QuoteOfDayPage(QWidget* parent);
 
-    void DoDataExchange(bool bSaveAndValidate) override;
+    void DoDataExchange(bool saveAndValidate) override;
     QList<QWidget*> InputControls() const override;
 
-    bool m_bClearOutput = false;
+    bool m_clearOutput = false;
 
 protected:
     void CreateControls() override;
@@ -23,7 +23,7 @@ protected:
     void OnDestroy() override;
 
 private:
-    QCheckBox* m_clearOutput = nullptr;
+    QCheckBox* m_clearOutputCheckBox = nullptr;
 };
 
 } // namespace netsonde

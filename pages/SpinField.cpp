@@ -9,7 +9,7 @@
 
 namespace netsonde {
 
-CSpinField::CSpinField(int editId, int spinId, int minimum, int maximum, QWidget* parent)
+SpinField::SpinField(int editId, int spinId, int minimum, int maximum, QWidget* parent)
     : QAbstractSpinBox(parent), m_minimum(minimum), m_maximum(maximum)
 {
     SetControlId(this, spinId);
@@ -20,19 +20,19 @@ CSpinField::CSpinField(int editId, int spinId, int minimum, int maximum, QWidget
     SetValue(minimum);
 }
 
-void CSpinField::SetValue(int value)
+void SpinField::SetValue(int value)
 {
     m_value = value;
     lineEdit()->setText(QString::number(value));
 }
 
-void CSpinField::stepBy(int steps)
+void SpinField::stepBy(int steps)
 {
     const long long next = static_cast<long long>(m_value) + steps;
     SetValue(static_cast<int>(std::clamp<long long>(next, m_minimum, m_maximum)));
 }
 
-QAbstractSpinBox::StepEnabled CSpinField::stepEnabled() const
+QAbstractSpinBox::StepEnabled SpinField::stepEnabled() const
 {
     StepEnabled enabled = StepNone;
     if (m_value < m_maximum)

@@ -8,10 +8,10 @@
 
 namespace netsonde {
 
-class CSpinField : public QAbstractSpinBox {
+class SpinField : public QAbstractSpinBox {
     Q_OBJECT
 public:
-    CSpinField(int editId, int spinId, int minimum, int maximum, QWidget* parent);
+    SpinField(int editId, int spinId, int minimum, int maximum, QWidget* parent);
 
     int Value() const { return m_value; }
     void SetValue(int value);

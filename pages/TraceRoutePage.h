@@ -7,17 +7,17 @@ class QCheckBox;
 
 namespace netsonde {
 
-class CTraceRoutePage : public CPropertyPage {
+class TraceRoutePage : public PropertyPage {
     Q_OBJECT
 public:
-    explicit CTraceRoutePage(QWidget* parent);
+    explicit TraceRoutePage(QWidget* parent);
 
-    void DoDataExchange(bool bSaveAndValidate) override;
+    void DoDataExchange(bool saveAndValidate) override;
     QList<QWidget*> InputControls() const override;
 
-    unsigned m_nTimeout = 5;
-    unsigned m_nMaxHops = 15;
-    bool m_bResolve = true;
+    unsigned m_timeout = 5;
+    unsigned m_maxHops = 15;
+    bool m_resolve = true;
 
 protected:
     void CreateControls() override;
@@ -25,9 +25,9 @@ protected:
     void OnDestroy() override;
 
 private:
-    CSpinField* m_timeout = nullptr;
-    CSpinField* m_hops = nullptr;
-    QCheckBox* m_resolve = nullptr;
+    SpinField* m_timeoutField = nullptr;
+    SpinField* m_hops = nullptr;
+    QCheckBox* m_resolveCheckBox = nullptr;
 };
 
 } // namespace netsonde

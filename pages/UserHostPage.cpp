@@ -13,12 +13,12 @@
 
 namespace netsonde {
 
-CUserHostPage::CUserHostPage(int dialogId, HostExchange hostExchange, QWidget* parent)
-    : CPropertyPage(dialogId, hostExchange, parent)
+UserHostPage::UserHostPage(int dialogId, HostExchange hostExchange, QWidget* parent)
+    : PropertyPage(dialogId, hostExchange, parent)
 {
 }
 
-void CUserHostPage::CreateUserHostControls(int hostId, int userId)
+void UserHostPage::CreateUserHostControls(int hostId, int userId)
 {
     QComboBox* host = AddHostCombo(hostId, {75, 6, 171, 60});
     AddLabel(QStringLiteral("&Host or Address:"), {3, 8, 70, 10}, host);
@@ -30,140 +30,140 @@ void CUserHostPage::CreateUserHostControls(int hostId, int userId)
     connect(m_userEdit, &QLineEdit::textChanged, this, [this] { SplitUserField(); });
 }
 
-void CUserHostPage::ExchangeUser(bool bSaveAndValidate)
+void UserHostPage::ExchangeUser(bool saveAndValidate)
 {
-    if (bSaveAndValidate) {
-        m_strUser = m_userEdit->text();
+    if (saveAndValidate) {
+        m_user = m_userEdit->text();
         return;
     }
     // Writing the field is no edit: splitting would read the other controls
     // back before the exchange has written them, undoing their members.
-    const QScopedValueRollback<bool> exchanging(m_bSplitting, true);
-    m_userEdit->setText(m_strUser);
+    const QScopedValueRollback<bool> exchanging(m_splitting, true);
+    m_userEdit->setText(m_user);
 }
 
-void CUserHostPage::SplitHostField()
+void UserHostPage::SplitHostField()
 {
     DoDataExchange(true);
     if (!SmartSplittingOn())
         return;
-    const auto parts = SplitAtFirstAt(m_strHost);
+    const auto parts = SplitAtFirstAt(m_host);
     if (!parts)
         return;
-    m_strUser = parts->user;
-    m_strHost = parts->host;
+    m_user = parts->user;
+    m_host = parts->host;
     DoDataExchange(false);
 }
 
-void CUserHostPage::SplitUserField()
+void UserHostPage::SplitUserField()
 {
-    if (m_bSplitting)
+    if (m_splitting)
         return;
     DoDataExchange(true);
     if (!SmartSplittingOn())
         return;
-    const auto parts = SplitAtFirstAt(m_strUser);
+    const auto parts = SplitAtFirstAt(m_user);
     if (!parts)
         return;
-    m_strHost = parts->host;
-    m_strUser = parts->user;
+    m_host = parts->host;
+    m_user = parts->user;
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
 
-QList<QWidget*> CUserHostPage::StretchableFields() const { return {HostCombo(), m_userEdit}; }
+QList<QWidget*> UserHostPage::StretchableFields() const { return {HostCombo(), m_userEdit}; }
 
-void CUserHostPage::OnTabSelected()
+void UserHostPage::OnTabSelected()
 {
     DoDataExchange(true);
-    if (m_strHost.isEmpty() && m_strUser.isEmpty()) {
-        m_strUser.clear();
+    if (m_host.isEmpty() && m_user.isEmpty()) {
+        m_user.clear();
         DoDataExchange(false);
         SelectFirstEntry(HostCombo());
     }
 }
 
-void CUserHostPage::OnRefresh()
+void UserHostPage::OnRefresh()
 {
     DoDataExchange(false);
     SplitHostField();
 }
 
-CFingerPage::CFingerPage(QWidget* parent)
-    : CUserHostPage(IDD_FINGER, HostExchange::Unchanged, parent)
+FingerPage::FingerPage(QWidget* parent)
+    : UserHostPage(kFingerDialog, HostExchange::Unchanged, parent)
 {
 }
 
-void CFingerPage::CreateControls()
+void FingerPage::CreateControls()
 {
-    CreateUserHostControls(IDC_FINGER_HOST, IDC_FINGER_USER);
-    m_clearOutput = AddCheckBox(IDC_FINGER_CLEAR, QStringLiteral("Clear &Output"), {75, 40, 55, 10});
-    m_verbose = AddCheckBox(IDC_FINGER_VERBOSE, QStringLiteral("&Verbose Format"), {141, 40, 83, 10});
+    CreateUserHostControls(kFingerHostControl, kFingerUserControl);
+    m_clearOutputCheckBox = AddCheckBox(kFingerClearControl, QStringLiteral("Clear &Output"), {75, 40, 55, 10});
+    m_verbose = AddCheckBox(kFingerVerboseControl, QStringLiteral("&Verbose Format"), {141, 40, 83, 10});
 }
 
-void CFingerPage::OnInitDialog()
+void FingerPage::OnInitDialog()
 {
     LoadRecentList(HostCombo(), SettingKey::FingerRecentList);
-    m_bClearOutput = ReadFlagSetting(SettingKey::FingerClearOutput);
-    m_bVerboseFormat = ReadFlagSetting(SettingKey::FingerVerboseFormat);
+    m_clearOutput = ReadFlagSetting(SettingKey::FingerClearOutput);
+    m_verboseFormat = ReadFlagSetting(SettingKey::FingerVerboseFormat);
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
 
-void CFingerPage::OnDestroy()
+void FingerPage::OnDestroy()
 {
     DoDataExchange(true);
-    WriteFlagSetting(SettingKey::FingerClearOutput, m_bClearOutput);
-    WriteFlagSetting(SettingKey::FingerVerboseFormat, m_bVerboseFormat);
+    WriteFlagSetting(SettingKey::FingerClearOutput, m_clearOutput);
+    WriteFlagSetting(SettingKey::FingerVerboseFormat, m_verboseFormat);
     SaveRecentList(HostCombo(), SettingKey::FingerRecentList);
 }
 
-void CFingerPage::DoDataExchange(bool bSaveAndValidate)
+void FingerPage::DoDataExchange(bool saveAndValidate)
 {
-    ExchangeHost(bSaveAndValidate);
-    ExchangeUser(bSaveAndValidate);
-    ExchangeCheck(m_clearOutput, m_bClearOutput, bSaveAndValidate);
-    ExchangeCheck(m_verbose, m_bVerboseFormat, bSaveAndValidate);
+    ExchangeHost(saveAndValidate);
+    ExchangeUser(saveAndValidate);
+    ExchangeCheck(m_clearOutputCheckBox, m_clearOutput, saveAndValidate);
+    ExchangeCheck(m_verbose, m_verboseFormat, saveAndValidate);
 }
 
-QList<QWidget*> CFingerPage::InputControls() const
+QList<QWidget*> FingerPage::InputControls() const
 {
-    return {HostCombo(), UserEdit(), m_clearOutput, m_verbose};
+    return {HostCombo(), UserEdit(), m_clearOutputCheckBox, m_verbose};
 }
 
-CWhoIsPage::CWhoIsPage(QWidget* parent)
-    : CUserHostPage(IDD_WHOIS, HostExchange::MatchedAgainstList, parent)
+WhoIsPage::WhoIsPage(QWidget* parent)
+    : UserHostPage(kWhoIsDialog, HostExchange::MatchedAgainstList, parent)
 {
 }
 
-void CWhoIsPage::CreateControls()
+void WhoIsPage::CreateControls()
 {
-    CreateUserHostControls(IDC_WHOIS_HOST, IDC_WHOIS_USER);
-    m_clearOutput = AddCheckBox(IDC_WHOIS_CLEAR, QStringLiteral("Clear &Output"), {75, 40, 55, 10});
+    CreateUserHostControls(kWhoIsHostControl, kWhoIsUserControl);
+    m_clearOutputCheckBox = AddCheckBox(kWhoIsClearControl, QStringLiteral("Clear &Output"), {75, 40, 55, 10});
 }
 
-void CWhoIsPage::OnInitDialog()
+void WhoIsPage::OnInitDialog()
 {
     LoadRecentList(HostCombo(), SettingKey::WhoIsRecentList, true);
-    m_bClearOutput = ReadFlagSetting(SettingKey::WhoIsClearOutput);
+    m_clearOutput = ReadFlagSetting(SettingKey::WhoIsClearOutput);
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
 
-void CWhoIsPage::OnDestroy()
+void WhoIsPage::OnDestroy()
 {
     DoDataExchange(true);
-    WriteFlagSetting(SettingKey::WhoIsClearOutput, m_bClearOutput);
+    WriteFlagSetting(SettingKey::WhoIsClearOutput, m_clearOutput);
     SaveRecentList(HostCombo(), SettingKey::WhoIsRecentList);
 }
 
-void CWhoIsPage::DoDataExchange(bool bSaveAndValidate)
+void WhoIsPage::DoDataExchange(bool saveAndValidate)
 {
-    ExchangeHost(bSaveAndValidate);
-    ExchangeUser(bSaveAndValidate);
-    ExchangeCheck(m_clearOutput, m_bClearOutput, bSaveAndValidate);
+    ExchangeHost(saveAndValidate);
+    ExchangeUser(saveAndValidate);
+    ExchangeCheck(m_clearOutputCheckBox, m_clearOutput, saveAndValidate);
 }
 
-QList<QWidget*> CWhoIsPage::InputControls() const { return {HostCombo(), UserEdit(), m_clearOutput}; }
+QList<QWidget*> WhoIsPage::InputControls() const { return {HostCombo(), UserEdit(), m_clearOutputCheckBox}; }
 
 } // namespace netsonde

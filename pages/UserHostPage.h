@@ -12,10 +12,10 @@ class QLineEdit;
 
 namespace netsonde {
 
-class CUserHostPage : public CPropertyPage {
+class UserHostPage : public PropertyPage {
     Q_OBJECT
 public:
-    CUserHostPage(int dialogId, HostExchange hostExchange, QWidget* parent);
+    UserHostPage(int dialogId, HostExchange hostExchange, QWidget* parent);
 
     // Where the page reads the Smart Address Splitting option.
     void SetSmartSplittingSource(std::function<bool()> source) { m_smartSplitting = std::move(source); }
@@ -26,14 +26,14 @@ public:
     QList<QWidget*> StretchableFields() const override;
     void OnTabSelected() override;
 
-    QString m_strUser;
-    bool m_bClearOutput = false;
+    QString m_user;
+    bool m_clearOutput = false;
 
 protected:
     void OnRefresh() override;
     // The host combo, the User field and their labels, wired for splitting.
     void CreateUserHostControls(int hostId, int userId);
-    void ExchangeUser(bool bSaveAndValidate);
+    void ExchangeUser(bool saveAndValidate);
     QLineEdit* UserEdit() const { return m_userEdit; }
 
 private:
@@ -41,18 +41,18 @@ private:
 
     QLineEdit* m_userEdit = nullptr;
     std::function<bool()> m_smartSplitting;
-    bool m_bSplitting = false;
+    bool m_splitting = false;
 };
 
-class CFingerPage : public CUserHostPage {
+class FingerPage : public UserHostPage {
     Q_OBJECT
 public:
-    explicit CFingerPage(QWidget* parent);
+    explicit FingerPage(QWidget* parent);
 
-    void DoDataExchange(bool bSaveAndValidate) override;
+    void DoDataExchange(bool saveAndValidate) override;
     QList<QWidget*> InputControls() const override;
 
-    bool m_bVerboseFormat = false;
+    bool m_verboseFormat = false;
 
 protected:
     void CreateControls() override;
@@ -60,16 +60,16 @@ protected:
     void OnDestroy() override;
 
 private:
-    QCheckBox* m_clearOutput = nullptr;
+    QCheckBox* m_clearOutputCheckBox = nullptr;
     QCheckBox* m_verbose = nullptr;
 };
 
-class CWhoIsPage : public CUserHostPage {
+class WhoIsPage : public UserHostPage {
     Q_OBJECT
 public:
-    explicit CWhoIsPage(QWidget* parent);
+    explicit WhoIsPage(QWidget* parent);
 
-    void DoDataExchange(bool bSaveAndValidate) override;
+    void DoDataExchange(bool saveAndValidate) override;
     QList<QWidget*> InputControls() const override;
 
 protected:
@@ -78,7 +78,7 @@ protected:
     void OnDestroy() override;
 
 private:
-    QCheckBox* m_clearOutput = nullptr;
+    QCheckBox* m_clearOutputCheckBox = nullptr;
 };
 
 } // namespace netsonde

@@ -37,7 +37,7 @@ bool InListOrder(const PhonebookEntry& a, const PhonebookEntry& b)
 
 } // namespace
 
-QString CPhonebook::DefaultFilePath()
+QString Phonebook::DefaultFilePath()
 {
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (dataHome.isEmpty())
@@ -47,12 +47,12 @@ QString CPhonebook::DefaultFilePath()
                                    + QStringLiteral(".pbk"));
 }
 
-QString CPhonebook::OpenFailureText()
+QString Phonebook::OpenFailureText()
 {
     return QStringLiteral("Cannot open or create Netsonde.pbk");
 }
 
-QString CPhonebook::AddFailureText(PhonebookAddResult result)
+QString Phonebook::AddFailureText(PhonebookAddResult result)
 {
     switch (result) {
     case PhonebookAddResult::Added:
@@ -62,7 +62,7 @@ QString CPhonebook::AddFailureText(PhonebookAddResult result)
         return OpenFailureText();
     case PhonebookAddResult::TooLong:
         return QStringLiteral("Please enter no more than %1 characters.")
-            .arg(PhonebookLayout::AddressBytes);
+            .arg(PhonebookLayout::kAddressBytes);
     case PhonebookAddResult::ReservedAddress:
         return QStringLiteral("The address Empty cannot be stored in the phonebook");
     case PhonebookAddResult::AlreadyPresent:
@@ -75,7 +75,7 @@ QString CPhonebook::AddFailureText(PhonebookAddResult result)
     return {};
 }
 
-bool CPhonebook::Open(const QString& filePath)
+bool Phonebook::Open(const QString& filePath)
 {
     Close();
     if (filePath.isEmpty() || !QDir().mkpath(QFileInfo(filePath).absolutePath()))
@@ -87,37 +87,37 @@ bool CPhonebook::Open(const QString& filePath)
     return true;
 }
 
-void CPhonebook::Close()
+void Phonebook::Close()
 {
     m_file.close();
     m_slotUsed.reset();
     m_entries.clear();
 }
 
-bool CPhonebook::IsOpen() const
+bool Phonebook::IsOpen() const
 {
     return m_file.isOpen();
 }
 
-const QList<PhonebookEntry>& CPhonebook::Entries() const
+const QList<PhonebookEntry>& Phonebook::Entries() const
 {
     return m_entries;
 }
 
-const PhonebookEntry* CPhonebook::Find(const QString& address) const
+const PhonebookEntry* Phonebook::Find(const QString& address) const
 {
     const auto found = std::find_if(m_entries.cbegin(), m_entries.cend(),
         [&address](const PhonebookEntry& entry) { return AddressesEqual(entry.address, address); });
     return found == m_entries.cend() ? nullptr : &*found;
 }
 
-const PhonebookEntry* CPhonebook::FindRecord(int record) const
+const PhonebookEntry* Phonebook::FindRecord(int record) const
 {
     const qsizetype index = IndexOfRecord(record);
     return index < 0 ? nullptr : &m_entries[index];
 }
 
-PhonebookAddResult CPhonebook::Add(const QString& typedAddress, int* addedRecord)
+PhonebookAddResult Phonebook::Add(const QString& typedAddress, int* addedRecord)
 {
     if (!IsOpen())
         return PhonebookAddResult::NotOpen;
@@ -125,7 +125,7 @@ PhonebookAddResult CPhonebook::Add(const QString& typedAddress, int* addedRecord
     if (address.isEmpty())
         return PhonebookAddResult::EmptyAddress;
     const QByteArray stored = address.toUtf8();
-    if (stored.size() > PhonebookLayout::AddressBytes)
+    if (stored.size() > PhonebookLayout::kAddressBytes)
         return PhonebookAddResult::TooLong;
     if (stored == FreeRecordAddress)
         return PhonebookAddResult::ReservedAddress;
@@ -143,7 +143,7 @@ PhonebookAddResult CPhonebook::Add(const QString& typedAddress, int* addedRecord
     return PhonebookAddResult::Added;
 }
 
-bool CPhonebook::Remove(int record)
+bool Phonebook::Remove(int record)
 {
     const qsizetype index = IndexOfRecord(record);
     if (index < 0 || !WriteAt(RecordOffset(record), EncodeRecord(FreeRecordAddress, {})))
@@ -153,12 +153,12 @@ bool CPhonebook::Remove(int record)
     return true;
 }
 
-bool CPhonebook::ReadNote(int record)
+bool Phonebook::ReadNote(int record)
 {
     const qsizetype index = IndexOfRecord(record);
     if (index < 0 || !m_file.seek(NoteOffset(record)))
         return false;
-    QByteArray field(PhonebookLayout::NoteBytes, '\0');
+    QByteArray field(PhonebookLayout::kNoteBytes, '\0');
     const qint64 length = m_file.read(field.data(), field.size());
     if (length < 0)
         return false;
@@ -167,21 +167,21 @@ bool CPhonebook::ReadNote(int record)
     return true;
 }
 
-bool CPhonebook::NoteFits(int record, const QString& note) const
+bool Phonebook::NoteFits(int record, const QString& note) const
 {
     const PhonebookEntry* entry = FindRecord(record);
     const QByteArray stored = EditedNoteBytes(entry ? entry->noteBytes : QByteArray(), note);
-    return stored.size() <= PhonebookLayout::NoteBytes;
+    return stored.size() <= PhonebookLayout::kNoteBytes;
 }
 
-bool CPhonebook::SetNote(int record, const QString& note)
+bool Phonebook::SetNote(int record, const QString& note)
 {
     const qsizetype index = IndexOfRecord(record);
     if (index < 0)
         return false;
     const QByteArray stored = EditedNoteBytes(m_entries[index].noteBytes, note);
-    if (stored.size() > PhonebookLayout::NoteBytes
-        || !WriteAt(NoteOffset(record), PadField(stored, PhonebookLayout::NoteBytes)))
+    if (stored.size() > PhonebookLayout::kNoteBytes
+        || !WriteAt(NoteOffset(record), PadField(stored, PhonebookLayout::kNoteBytes)))
         return false;
     SetStoredNote(m_entries[index], stored);
     return true;
@@ -189,52 +189,52 @@ bool CPhonebook::SetNote(int record, const QString& note)
 
 // Reads whole records from the start, at most 1000; a short read ends the
 // file, so a cut-off last record is not loaded.
-void CPhonebook::Load()
+void Phonebook::Load()
 {
-    QByteArray record(PhonebookLayout::RecordBytes, '\0');
-    for (int number = 0; number < PhonebookLayout::MaxRecords; ++number) {
+    QByteArray record(PhonebookLayout::kRecordBytes, '\0');
+    for (int number = 0; number < PhonebookLayout::kMaxRecords; ++number) {
         if (m_file.read(record.data(), record.size()) != record.size())
             break;
         const QByteArrayView bytes(record);
-        const QByteArrayView address = FieldText(bytes.first(PhonebookLayout::AddressBytes));
+        const QByteArrayView address = FieldText(bytes.first(PhonebookLayout::kAddressBytes));
         if (address == FreeRecordAddress)
             continue;
         m_slotUsed.set(number);
         PhonebookEntry entry{DecodeUtf8OrLatin1(address), QString(), number, QByteArray()};
-        SetStoredNote(entry, FieldText(bytes.sliced(PhonebookLayout::AddressBytes)));
+        SetStoredNote(entry, FieldText(bytes.sliced(PhonebookLayout::kAddressBytes)));
         m_entries.append(std::move(entry));
     }
     std::stable_sort(m_entries.begin(), m_entries.end(), InListOrder);
 }
 
-int CPhonebook::LowestFreeRecord() const
+int Phonebook::LowestFreeRecord() const
 {
-    for (int record = 0; record < PhonebookLayout::MaxRecords; ++record) {
+    for (int record = 0; record < PhonebookLayout::kMaxRecords; ++record) {
         if (!m_slotUsed.test(record))
             return record;
     }
     return -1;
 }
 
-bool CPhonebook::WriteAt(qint64 offset, const QByteArray& bytes)
+bool Phonebook::WriteAt(qint64 offset, const QByteArray& bytes)
 {
     return m_file.isOpen() && m_file.seek(offset) && m_file.write(bytes) == bytes.size();
 }
 
-void CPhonebook::InsertSorted(PhonebookEntry entry)
+void Phonebook::InsertSorted(PhonebookEntry entry)
 {
     const auto place = std::upper_bound(m_entries.begin(), m_entries.end(), entry, InListOrder);
     m_entries.insert(place, std::move(entry));
 }
 
-qsizetype CPhonebook::IndexOfRecord(int record) const
+qsizetype Phonebook::IndexOfRecord(int record) const
 {
     const auto found = std::find_if(m_entries.cbegin(), m_entries.cend(),
         [record](const PhonebookEntry& entry) { return entry.record == record; });
     return found == m_entries.cend() ? -1 : found - m_entries.cbegin();
 }
 
-void CPhonebook::SetStoredNote(PhonebookEntry& entry, QByteArrayView stored)
+void Phonebook::SetStoredNote(PhonebookEntry& entry, QByteArrayView stored)
 {
     entry.noteBytes = stored.toByteArray();
     entry.note = NoteText(stored);

@@ -34,7 +34,7 @@ enum class PhonebookAddResult {
     WriteFailed,
 };
 
-class CPhonebook {
+class Phonebook {
 public:
     // $XDG_DATA_HOME/Korvelin/<application name>.pbk
     static QString DefaultFilePath();
@@ -44,9 +44,9 @@ public:
     // The message for an address that Add refused; empty for Added and for
     // an empty address.
     static QString AddFailureText(PhonebookAddResult result);
-    CPhonebook() = default;
-    CPhonebook(const CPhonebook&) = delete;
-    CPhonebook& operator=(const CPhonebook&) = delete;
+    Phonebook() = default;
+    Phonebook(const Phonebook&) = delete;
+    Phonebook& operator=(const Phonebook&) = delete;
 
     // Opens the file for reading and writing, creating it and its folder when
     // missing, and loads its records. On failure the phonebook stays empty,
@@ -87,7 +87,7 @@ private:
     static void SetStoredNote(PhonebookEntry& entry, QByteArrayView stored);
 
     QFile m_file;
-    std::bitset<PhonebookLayout::MaxRecords> m_slotUsed;
+    std::bitset<PhonebookLayout::kMaxRecords> m_slotUsed;
     QList<PhonebookEntry> m_entries;
 };
 

@@ -13,8 +13,8 @@ QByteArray PadField(QByteArrayView text, qsizetype width)
 
 QByteArray EncodeRecord(QByteArrayView address, QByteArrayView note)
 {
-    return PadField(address, PhonebookLayout::AddressBytes)
-        + PadField(note, PhonebookLayout::NoteBytes);
+    return PadField(address, PhonebookLayout::kAddressBytes)
+        + PadField(note, PhonebookLayout::kNoteBytes);
 }
 
 QByteArrayView FieldText(QByteArrayView field)

@@ -11,10 +11,10 @@
 namespace netsonde {
 
 struct PhonebookLayout {
-    static constexpr qsizetype AddressBytes = 50;
-    static constexpr qsizetype NoteBytes = 200;
-    static constexpr qsizetype RecordBytes = AddressBytes + NoteBytes;
-    static constexpr int MaxRecords = 1000;
+    static constexpr qsizetype kAddressBytes = 50;
+    static constexpr qsizetype kNoteBytes = 200;
+    static constexpr qsizetype kRecordBytes = kAddressBytes + kNoteBytes;
+    static constexpr int kMaxRecords = 1000;
 };
 
 // The address of a free record, case included.
@@ -22,12 +22,12 @@ inline constexpr QByteArrayView FreeRecordAddress("Empty");
 
 constexpr qint64 RecordOffset(int record)
 {
-    return qint64(record) * PhonebookLayout::RecordBytes;
+    return qint64(record) * PhonebookLayout::kRecordBytes;
 }
 
 constexpr qint64 NoteOffset(int record)
 {
-    return RecordOffset(record) + PhonebookLayout::AddressBytes;
+    return RecordOffset(record) + PhonebookLayout::kAddressBytes;
 }
 
 // The text followed by zero bytes up to width; text must fit the width.

@@ -20,9 +20,9 @@ constexpr int WM_APP_LOCAL_HOST_RESOLVED = WM_APP + 3;
 constexpr int WM_APP_ADDRESS_RESOLVED = WM_APP + 4;
 constexpr int WM_APP_FOCUS_HOST = WM_APP + 6;
 
-class CAppMessageEvent : public QEvent {
+class AppMessageEvent : public QEvent {
 public:
-    CAppMessageEvent(int message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0,
+    AppMessageEvent(int message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0,
                      std::any result = {})
         : QEvent(static_cast<QEvent::Type>(message)), m_wParam(wParam), m_lParam(lParam),
           m_result(std::move(result))
@@ -44,7 +44,7 @@ private:
 inline bool SendAppMessage(QObject* receiver, int message, std::uintptr_t wParam = 0,
                            std::intptr_t lParam = 0)
 {
-    CAppMessageEvent event(message, wParam, lParam);
+    AppMessageEvent event(message, wParam, lParam);
     return QCoreApplication::sendEvent(receiver, &event);
 }
 
@@ -53,7 +53,7 @@ inline void PostAppMessage(QObject* receiver, int message, std::uintptr_t wParam
                            std::intptr_t lParam = 0, std::any result = {})
 {
     QCoreApplication::postEvent(receiver,
-                                new CAppMessageEvent(message, wParam, lParam, std::move(result)));
+                                new AppMessageEvent(message, wParam, lParam, std::move(result)));
 }
 
 } // namespace netsonde

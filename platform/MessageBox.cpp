@@ -54,15 +54,15 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
     return previous;
 }
 
-CMessageBoxRecorder::CMessageBoxRecorder()
+MessageBoxRecorder::MessageBoxRecorder()
 {
     m_previous = SetMessageBoxHandler(
         [this](const QString& text, MessageIcon icon) { m_entries.push_back({text, icon}); });
 }
 
-CMessageBoxRecorder::~CMessageBoxRecorder() { SetMessageBoxHandler(std::move(m_previous)); }
+MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxHandler(std::move(m_previous)); }
 
-QStringList CMessageBoxRecorder::Texts() const
+QStringList MessageBoxRecorder::Texts() const
 {
     QStringList texts;
     for (const Entry& entry : m_entries)

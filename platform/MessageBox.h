@@ -27,17 +27,17 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 void SetDefaultMessageBoxHandler(MessageBoxHandler handler);
 
 // Notes every message box shown while it lives, in order, and returns at once.
-class CMessageBoxRecorder {
+class MessageBoxRecorder {
 public:
     struct Entry {
         QString text;
         MessageIcon icon;
     };
 
-    CMessageBoxRecorder();
-    ~CMessageBoxRecorder();
-    CMessageBoxRecorder(const CMessageBoxRecorder&) = delete;
-    CMessageBoxRecorder& operator=(const CMessageBoxRecorder&) = delete;
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
 
     const std::vector<Entry>& Entries() const { return m_entries; }
     QStringList Texts() const;

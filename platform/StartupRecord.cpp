@@ -45,13 +45,13 @@ bool StartSockets(SocketStartupRecord& record)
 {
     if (!CanOpenIpv4Socket())
         return false;
-    record.wVersion = MakeSocketVersion(1, 1);
-    record.wHighVersion = MakeSocketVersion(2, 2);
-    record.szDescription = QStringLiteral("Linux BSD sockets, kernel ") + KernelRelease();
-    record.szSystemStatus = QStringLiteral("Running");
-    record.iMaxSockets = MaxSockets();
-    record.iMaxUdpDg = kMaxUdpDatagram;
-    record.lpVendorInfo.clear();
+    record.version = MakeSocketVersion(1, 1);
+    record.highVersion = MakeSocketVersion(2, 2);
+    record.description = QStringLiteral("Linux BSD sockets, kernel ") + KernelRelease();
+    record.systemStatus = QStringLiteral("Running");
+    record.maxSockets = MaxSockets();
+    record.maxUdpDg = kMaxUdpDatagram;
+    record.vendorInfo.clear();
     return true;
 }
 

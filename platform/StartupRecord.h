@@ -11,13 +11,13 @@
 namespace netsonde {
 
 struct SocketStartupRecord {
-    std::uint16_t wVersion = 0;
-    std::uint16_t wHighVersion = 0;
-    QString szDescription;
-    QString szSystemStatus;
-    std::uint16_t iMaxSockets = 0;
-    std::uint16_t iMaxUdpDg = 0;
-    QString lpVendorInfo;
+    std::uint16_t version = 0;
+    std::uint16_t highVersion = 0;
+    QString description;
+    QString systemStatus;
+    std::uint16_t maxSockets = 0;
+    std::uint16_t maxUdpDg = 0;
+    QString vendorInfo;
 };
 
 constexpr std::uint16_t MakeSocketVersion(int major, int minor)

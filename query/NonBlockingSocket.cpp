@@ -16,97 +16,97 @@ namespace netsonde {
 
 namespace {
 
-CIpAddress AnyAddress(IpFamily family)
+IpAddress AnyAddress(IpFamily family)
 {
     if (family == IpFamily::IPv6)
-        return CIpAddress::FromIPv6(std::array<std::uint8_t, kIpv6AddressBytes>{});
-    return CIpAddress::FromIPv4(htonl(INADDR_ANY));
+        return IpAddress::FromIPv6(std::array<std::uint8_t, kIpv6AddressBytes>{});
+    return IpAddress::FromIPv4(htonl(INADDR_ANY));
 }
 
 } // namespace
 
-CNonBlockingSocket::CNonBlockingSocket() = default;
+NonBlockingSocket::NonBlockingSocket() = default;
 
-CNonBlockingSocket::~CNonBlockingSocket() { Close(); }
+NonBlockingSocket::~NonBlockingSocket() { Close(); }
 
-bool CNonBlockingSocket::Create(IpFamily family)
+bool NonBlockingSocket::Create(IpFamily family)
 {
     Close();
     m_fd = ::socket(SocketFamilyOf(family), SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_fd < 0) {
-        m_nLastError = errno;
+        m_lastError = errno;
         return false;
     }
     sockaddr_storage local{};
     const socklen_t localSize = AnyAddress(family).ToSockAddr(0, local);
     if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&local), localSize) != 0) {
-        m_nLastError = errno;
+        m_lastError = errno;
         Close();
         return false;
     }
     return true;
 }
 
-bool CNonBlockingSocket::AsyncSelect()
+bool NonBlockingSocket::AsyncSelect()
 {
     if (m_fd < 0)
         return false;
     const int flags = ::fcntl(m_fd, F_GETFL);
     if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags | O_NONBLOCK) != 0) {
-        m_nLastError = errno;
+        m_lastError = errno;
         return false;
     }
     // Reads wait for the connect; the write event reports its completion.
     m_readNotifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
     m_readNotifier->setEnabled(false);
-    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &CNonBlockingSocket::OnReadable);
+    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &NonBlockingSocket::OnReadable);
     m_writeNotifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Write);
     m_writeNotifier->setEnabled(false);
-    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &CNonBlockingSocket::OnWritable);
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &NonBlockingSocket::OnWritable);
     return true;
 }
 
-bool CNonBlockingSocket::Connect(const CIpAddress& address, std::uint16_t port)
+bool NonBlockingSocket::Connect(const IpAddress& address, std::uint16_t port)
 {
     if (m_fd < 0 || !m_writeNotifier) {
-        m_nLastError = EBADF;
+        m_lastError = EBADF;
         return false;
     }
     sockaddr_storage remote{};
     const socklen_t remoteSize = address.ToSockAddr(port, remote);
     if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&remote), remoteSize) != 0
         && errno != EINPROGRESS) {
-        m_nLastError = errno;
+        m_lastError = errno;
         return false;
     }
-    m_bConnecting = true;
+    m_connecting = true;
     m_writeNotifier->setEnabled(true);
     return true;
 }
 
-qsizetype CNonBlockingSocket::Send(const char* data, qsizetype size)
+qsizetype NonBlockingSocket::Send(const char* data, qsizetype size)
 {
     if (m_fd < 0) {
-        m_nLastError = ENOTCONN;
+        m_lastError = ENOTCONN;
         return -1;
     }
     const qsizetype sent = Result(::send(m_fd, data, static_cast<size_t>(size), MSG_NOSIGNAL));
     // The rest goes out at the next write event.
-    if (sent < 0 && m_nLastError == kWouldBlock)
+    if (sent < 0 && m_lastError == kWouldBlock)
         m_writeNotifier->setEnabled(true);
     return sent;
 }
 
-qsizetype CNonBlockingSocket::Receive(char* buffer, qsizetype size)
+qsizetype NonBlockingSocket::Receive(char* buffer, qsizetype size)
 {
     if (m_fd < 0) {
-        m_nLastError = ENOTCONN;
+        m_lastError = ENOTCONN;
         return -1;
     }
     return Result(::recv(m_fd, buffer, static_cast<size_t>(size), 0));
 }
 
-void CNonBlockingSocket::Close()
+void NonBlockingSocket::Close()
 {
     if (m_readNotifier)
         m_readNotifier->setEnabled(false);
@@ -115,21 +115,21 @@ void CNonBlockingSocket::Close()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
-    m_bConnecting = false;
+    m_connecting = false;
 }
 
-qsizetype CNonBlockingSocket::Result(qsizetype result)
+qsizetype NonBlockingSocket::Result(qsizetype result)
 {
     if (result >= 0)
         return result;
-    m_nLastError = errno == EAGAIN ? kWouldBlock : errno;
+    m_lastError = errno == EAGAIN ? kWouldBlock : errno;
     return -1;
 }
 
-void CNonBlockingSocket::OnWritable()
+void NonBlockingSocket::OnWritable()
 {
     m_writeNotifier->setEnabled(false);
-    if (m_bConnecting) {
+    if (m_connecting) {
         CompleteConnect();
         return;
     }
@@ -137,19 +137,19 @@ void CNonBlockingSocket::OnWritable()
 }
 
 // Writable while connecting means the connect has completed, well or not.
-void CNonBlockingSocket::CompleteConnect()
+void NonBlockingSocket::CompleteConnect()
 {
-    m_bConnecting = false;
+    m_connecting = false;
     const int error = PendingError();
     if (error == 0)
         m_readNotifier->setEnabled(true);
-    const QPointer<CNonBlockingSocket> alive(this);
+    const QPointer<NonBlockingSocket> alive(this);
     OnConnect(error);
     if (error == 0 && alive && IsOpen())
         OnSend(0);
 }
 
-void CNonBlockingSocket::OnReadable()
+void NonBlockingSocket::OnReadable()
 {
     if (!PeerHasClosed()) {
         OnReceive(0);
@@ -161,7 +161,7 @@ void CNonBlockingSocket::OnReadable()
 
 // The peer's orderly close, seen even while its last data still waits. A
 // reset is not a close: the next read reports its error.
-bool CNonBlockingSocket::PeerHasClosed() const
+bool NonBlockingSocket::PeerHasClosed() const
 {
     pollfd entry{m_fd, POLLIN | POLLRDHUP, 0};
     if (::poll(&entry, 1, 0) != 1)
@@ -169,7 +169,7 @@ bool CNonBlockingSocket::PeerHasClosed() const
     return (entry.revents & POLLRDHUP) != 0 && (entry.revents & POLLERR) == 0;
 }
 
-int CNonBlockingSocket::PendingError() const
+int NonBlockingSocket::PendingError() const
 {
     int error = 0;
     socklen_t size = sizeof error;

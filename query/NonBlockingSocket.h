@@ -24,14 +24,14 @@ class QSocketNotifier;
 
 namespace netsonde {
 
-class CNonBlockingSocket : public QObject {
+class NonBlockingSocket : public QObject {
     Q_OBJECT
 public:
     // The error of an operation that would have blocked.
     static constexpr int kWouldBlock = EWOULDBLOCK;
 
-    CNonBlockingSocket();
-    ~CNonBlockingSocket() override;
+    NonBlockingSocket();
+    ~NonBlockingSocket() override;
 
     // Makes a stream socket of the family, bound to any local address of it
     // and port 0.
@@ -41,7 +41,7 @@ public:
     bool AsyncSelect();
     // Starts the connect. True when it has completed or is under way
     // (OnConnect follows); false with LastError() set otherwise.
-    bool Connect(const CIpAddress& address, std::uint16_t port);
+    bool Connect(const IpAddress& address, std::uint16_t port);
     // Bytes sent or received, or -1 with LastError() set (kWouldBlock when
     // the call would have blocked). Receive gives 0 when the peer closed.
     qsizetype Send(const char* data, qsizetype size);
@@ -50,7 +50,7 @@ public:
     void Close();
 
     bool IsOpen() const { return m_fd >= 0; }
-    int LastError() const { return m_nLastError; }
+    int LastError() const { return m_lastError; }
 
 protected:
     virtual void OnConnect(int error) = 0;
@@ -67,8 +67,8 @@ private:
     qsizetype Result(qsizetype result);
 
     int m_fd = -1;
-    int m_nLastError = 0;
-    bool m_bConnecting = false;
+    int m_lastError = 0;
+    bool m_connecting = false;
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;
 };

@@ -8,73 +8,73 @@
 
 namespace netsonde {
 
-CQuerySocket::CQuerySocket(CTextQueryFunction& query, QueryFunction function)
-    : m_pQuery(&query), m_received(function)
+QuerySocket::QuerySocket(TextQueryFunction& query, QueryFunction function)
+    : m_query(&query), m_received(function)
 {
 }
 
-void CQuerySocket::Prepare(const QByteArray& request, IpFamily family)
+void QuerySocket::Prepare(const QByteArray& request, IpFamily family)
 {
-    m_strRequest = request;
-    m_nSendPos = 0;
-    m_nSendLeft = m_strRequest.size();
+    m_request = request;
+    m_sendPos = 0;
+    m_sendLeft = m_request.size();
     Create(family);
 }
 
-void CQuerySocket::AppendHeldText() { AppendToPane(m_received.Finish()); }
+void QuerySocket::AppendHeldText() { AppendToPane(m_received.Finish()); }
 
-void CQuerySocket::OnConnect(int error)
+void QuerySocket::OnConnect(int error)
 {
-    if (!m_pQuery->IsCurrent())
+    if (!m_query->IsCurrent())
         return;
     if (error != 0) {
-        m_pQuery->FailQuery(QStringLiteral("Could not connect to ") + m_pQuery->TargetHost(),
+        m_query->FailQuery(QStringLiteral("Could not connect to ") + m_query->TargetHost(),
                             MessageIcon::Exclamation);
         return;
     }
-    m_pQuery->SetStatusText(QStringLiteral("Connected to ") + m_pQuery->TargetHost());
+    m_query->SetStatusText(QStringLiteral("Connected to ") + m_query->TargetHost());
 }
 
-void CQuerySocket::OnSend(int)
+void QuerySocket::OnSend(int)
 {
-    if (!m_pQuery->IsCurrent())
+    if (!m_query->IsCurrent())
         return;
-    m_pQuery->SetStatusText(QStringLiteral("Requesting information from server"));
-    while (m_nSendLeft > 0) {
-        const qsizetype sent = Send(m_strRequest.constData() + m_nSendPos, std::min(m_nSendLeft, kLargestSend));
+    m_query->SetStatusText(QStringLiteral("Requesting information from server"));
+    while (m_sendLeft > 0) {
+        const qsizetype sent = Send(m_request.constData() + m_sendPos, std::min(m_sendLeft, kLargestSend));
         if (sent < 0 && LastError() == kWouldBlock)
             return;
         if (sent < 0) {
-            m_pQuery->FailQuery(QStringLiteral("Error while sending data to server"), MessageIcon::None);
+            m_query->FailQuery(QStringLiteral("Error while sending data to server"), MessageIcon::None);
             return;
         }
-        m_nSendPos += sent;
-        m_nSendLeft -= sent;
+        m_sendPos += sent;
+        m_sendLeft -= sent;
     }
-    m_pQuery->SetStatusText(QStringLiteral("Waiting for response"));
+    m_query->SetStatusText(QStringLiteral("Waiting for response"));
 }
 
-void CQuerySocket::OnReceive(int)
+void QuerySocket::OnReceive(int)
 {
-    if (!m_pQuery->IsCurrent())
+    if (!m_query->IsCurrent())
         return;
-    if (m_pQuery->PaneLength() == 0)
-        m_pQuery->SetStatusText(QStringLiteral("Receiving data ..."));
-    char chunk[CReceivedText::ChunkSize];
+    if (m_query->PaneLength() == 0)
+        m_query->SetStatusText(QStringLiteral("Receiving data ..."));
+    char chunk[ReceivedText::kChunkSize];
     const qsizetype received = Receive(chunk, sizeof chunk);
     if (received < 0 && LastError() == kWouldBlock)
         return;
     if (received < 0) {
-        m_pQuery->FailQuery(QStringLiteral("Error while receiving data from host"), MessageIcon::None);
+        m_query->FailQuery(QStringLiteral("Error while receiving data from host"), MessageIcon::None);
         return;
     }
     if (received == 0)
         return; // the close event follows
-    m_pQuery->NoteReceived(QByteArrayView(chunk, received));
-    const auto result = m_received.Receive(QByteArrayView(chunk, received), m_pQuery->PaneLength());
+    m_query->NoteReceived(QByteArrayView(chunk, received));
+    const auto result = m_received.Receive(QByteArrayView(chunk, received), m_query->PaneLength());
     AppendToPane(result.text);
     if (result.endsQuery) {
-        m_pQuery->EndQuery();
+        m_query->EndQuery();
         return;
     }
     // Every read is counted, also one whose text is held or cut off at a
@@ -84,26 +84,26 @@ void CQuerySocket::OnReceive(int)
 }
 
 // Everything still waiting is shown, beyond the pane limit too.
-void CQuerySocket::OnClose(int)
+void QuerySocket::OnClose(int)
 {
-    if (!m_pQuery->IsCurrent())
+    if (!m_query->IsCurrent())
         return;
-    char chunk[CReceivedText::ChunkSize];
+    char chunk[ReceivedText::kChunkSize];
     qsizetype received = 0;
     while ((received = Receive(chunk, sizeof chunk)) > 0) {
-        m_pQuery->NoteReceived(QByteArrayView(chunk, received));
+        m_query->NoteReceived(QByteArrayView(chunk, received));
         AppendToPane(m_received.Drain(QByteArrayView(chunk, received)));
         ShowReceivedCount();
     }
     AppendHeldText();
-    m_pQuery->EndQuery();
+    m_query->EndQuery();
 }
 
-void CQuerySocket::AppendToPane(const QString& text) { m_pQuery->AppendText(text); }
+void QuerySocket::AppendToPane(const QString& text) { m_query->AppendText(text); }
 
-void CQuerySocket::ShowReceivedCount()
+void QuerySocket::ShowReceivedCount()
 {
-    m_pQuery->SetStatusText(QStringLiteral("Receiving data ... %1 bytes").arg(m_pQuery->PaneLength()));
+    m_query->SetStatusText(QStringLiteral("Receiving data ... %1 bytes").arg(m_query->PaneLength()));
 }
 
 } // namespace netsonde

@@ -13,14 +13,14 @@
 
 namespace netsonde {
 
-class CTextQueryFunction;
+class TextQueryFunction;
 
-class CQuerySocket final : public CNonBlockingSocket {
+class QuerySocket final : public NonBlockingSocket {
     Q_OBJECT
 public:
     static constexpr qsizetype kLargestSend = 2048;
 
-    CQuerySocket(CTextQueryFunction& query, QueryFunction function);
+    QuerySocket(TextQueryFunction& query, QueryFunction function);
 
     // Takes the request to send and creates the socket for the server's
     // address family. A failed creation shows at the next step, AsyncSelect.
@@ -40,11 +40,11 @@ private:
     void AppendToPane(const QString& text);
     void ShowReceivedCount();
 
-    CTextQueryFunction* m_pQuery;
-    QByteArray m_strRequest;
-    qsizetype m_nSendPos = 0;
-    qsizetype m_nSendLeft = 0;
-    CReceivedText m_received;
+    TextQueryFunction* m_query;
+    QByteArray m_request;
+    qsizetype m_sendPos = 0;
+    qsizetype m_sendLeft = 0;
+    ReceivedText m_received;
 };
 
 } // namespace netsonde

@@ -5,9 +5,9 @@
 
 namespace netsonde {
 
-CReceivedText::CReceivedText(QueryFunction function) : m_function(function) {}
+ReceivedText::ReceivedText(QueryFunction function) : m_function(function) {}
 
-CReceivedText::ReceiveResult CReceivedText::Receive(QByteArrayView chunk, qsizetype paneLength)
+ReceivedText::ReceiveResult ReceivedText::Receive(QByteArrayView chunk, qsizetype paneLength)
 {
     if (ReachesPaneLimit(chunk.size(), paneLength))
         return {Finish(), true};
@@ -16,12 +16,12 @@ CReceivedText::ReceiveResult CReceivedText::Receive(QByteArrayView chunk, qsizet
     return {Append(chunk), false};
 }
 
-QString CReceivedText::Drain(QByteArrayView chunk)
+QString ReceivedText::Drain(QByteArrayView chunk)
 {
     return Append(chunk);
 }
 
-QString CReceivedText::Finish()
+QString ReceivedText::Finish()
 {
     return m_decoder.Flush();
 }
@@ -29,27 +29,27 @@ QString CReceivedText::Finish()
 // Finger's pane may reach the limit exactly; the WhoIs and Quote Of The Day
 // panes stop one character before it. The chunk counts as received, before
 // line ends were converted, plus one.
-bool CReceivedText::ReachesPaneLimit(qsizetype chunkSize, qsizetype paneLength) const
+bool ReceivedText::ReachesPaneLimit(qsizetype chunkSize, qsizetype paneLength) const
 {
     const qsizetype total = paneLength + chunkSize + 1;
-    return m_function == QueryFunction::Finger ? total > PaneLimit : total >= PaneLimit;
+    return m_function == QueryFunction::Finger ? total > kPaneLimit : total >= kPaneLimit;
 }
 
 // Quote servers may send a line end's CR alone; while the connection is open
 // such a chunk is not shown.
-bool CReceivedText::IsLoneCarriageReturn(QByteArrayView text) const
+bool ReceivedText::IsLoneCarriageReturn(QByteArrayView text) const
 {
     return m_function == QueryFunction::QuoteOfDay && text == QByteArrayView("\r");
 }
 
 // Only the bytes before a NUL are shown; a character left unfinished at the
 // NUL cannot be completed by the next chunk.
-QString CReceivedText::Append(QByteArrayView chunk)
+QString ReceivedText::Append(QByteArrayView chunk)
 {
     const QByteArrayView text = TextBeforeNul(chunk);
-    QString shown = m_decoder.Decode(ConvertLineEnds(text, m_bShownEndsWithCR));
+    QString shown = m_decoder.Decode(ConvertLineEnds(text, m_shownEndsWithCR));
     if (!text.isEmpty())
-        m_bShownEndsWithCR = text.back() == '\r';
+        m_shownEndsWithCR = text.back() == '\r';
     if (text.size() < chunk.size())
         shown += m_decoder.Flush();
     return shown;

@@ -5,7 +5,7 @@
 // decoded for the pane. One object serves one query, from the first chunk
 // received to the server's close.
 //
-// While the connection is open, each chunk (at most ChunkSize bytes, one
+// While the connection is open, each chunk (at most kChunkSize bytes, one
 // read) goes through Receive; once the server has closed, each chunk still
 // waiting goes through Drain, and then Finish ends the text. The text given
 // back is appended at the pane's end as it stands.
@@ -18,10 +18,10 @@
 
 namespace netsonde {
 
-class CReceivedText {
+class ReceivedText {
 public:
-    static constexpr qsizetype ChunkSize = 2048;  // the largest read
-    static constexpr qsizetype PaneLimit = 30000; // characters of a text pane
+    static constexpr qsizetype kChunkSize = 2048;  // the largest read
+    static constexpr qsizetype kPaneLimit = 30000; // characters of a text pane
 
     struct ReceiveResult {
         QString text;         // to append at the pane's end; may be empty
@@ -29,7 +29,7 @@ public:
         bool dropped = false;   // a chunk not shown at all: its read is not counted
     };
 
-    explicit CReceivedText(QueryFunction function);
+    explicit ReceivedText(QueryFunction function);
 
     // A chunk received while the connection is open. paneLength is the
     // number of characters the pane holds before this chunk. When the chunk
@@ -50,8 +50,8 @@ private:
     QString Append(QByteArrayView chunk);
 
     QueryFunction m_function;
-    bool m_bShownEndsWithCR = false;
-    CUtf8StreamDecoder m_decoder;
+    bool m_shownEndsWithCR = false;
+    Utf8StreamDecoder m_decoder;
 };
 
 } // namespace netsonde

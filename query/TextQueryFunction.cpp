@@ -27,34 +27,34 @@ QString CreatingSocketText(QueryFunction kind)
 
 } // namespace
 
-CTextQueryFunction::CTextQueryFunction(CRunController& runs, FunctionId id, QueryFunction kind)
+TextQueryFunction::TextQueryFunction(RunController& runs, FunctionId id, QueryFunction kind)
     : m_runs(runs), m_id(id), m_kind(kind)
 {
 }
 
-CTextQueryFunction::~CTextQueryFunction() = default;
+TextQueryFunction::~TextQueryFunction() = default;
 
-bool CTextQueryFunction::IsCurrent() const { return m_request != 0 && m_runs.IsPending(m_request); }
+bool TextQueryFunction::IsCurrent() const { return m_request != 0 && m_runs.IsPending(m_request); }
 
-qsizetype CTextQueryFunction::PaneLength() const { return m_runs.View().PaneLength(m_id); }
+qsizetype TextQueryFunction::PaneLength() const { return m_runs.View().PaneLength(m_id); }
 
-void CTextQueryFunction::AppendText(const QString& text)
+void TextQueryFunction::AppendText(const QString& text)
 {
     if (!text.isEmpty())
         m_runs.View().AppendPaneText(m_id, text);
 }
 
-void CTextQueryFunction::NoteReceived(QByteArrayView bytes) { m_runs.View().NoteReceivedBytes(m_id, bytes); }
+void TextQueryFunction::NoteReceived(QByteArrayView bytes) { m_runs.View().NoteReceivedBytes(m_id, bytes); }
 
-void CTextQueryFunction::SetStatusText(const QString& text) { m_runs.SetStatusText(text); }
+void TextQueryFunction::SetStatusText(const QString& text) { m_runs.SetStatusText(text); }
 
-void CTextQueryFunction::EndQuery()
+void TextQueryFunction::EndQuery()
 {
     CloseSocket();
     m_runs.EndRun();
 }
 
-void CTextQueryFunction::FailQuery(const QString& text, MessageIcon icon)
+void TextQueryFunction::FailQuery(const QString& text, MessageIcon icon)
 {
     // No socket event may arrive while the box is open.
     CloseSocket();
@@ -62,20 +62,20 @@ void CTextQueryFunction::FailQuery(const QString& text, MessageIcon icon)
     m_runs.EndRun();
 }
 
-QueryFields CTextQueryFunction::FieldsOf(const CRunInputs& inputs) const
+QueryFields TextQueryFunction::FieldsOf(const RunInputs& inputs) const
 {
     switch (m_kind) {
     case QueryFunction::Finger:
-        return {m_kind, inputs.strUser, inputs.strHost, inputs.bVerboseFormat, inputs.strFireWall};
+        return {m_kind, inputs.user, inputs.host, inputs.verboseFormat, inputs.fireWall};
     case QueryFunction::WhoIs:
-        return {m_kind, inputs.strUser, inputs.strHost, false, inputs.strFireWall};
+        return {m_kind, inputs.user, inputs.host, false, inputs.fireWall};
     case QueryFunction::QuoteOfDay:
         break;
     }
-    return {m_kind, {}, inputs.strHost, false, {}};
+    return {m_kind, {}, inputs.host, false, {}};
 }
 
-void CTextQueryFunction::Start(const CRunInputs& inputs)
+void TextQueryFunction::Start(const RunInputs& inputs)
 {
     const QueryFields fields = FieldsOf(inputs);
     if (fields.host.isEmpty()) {
@@ -83,7 +83,7 @@ void CTextQueryFunction::Start(const CRunInputs& inputs)
         m_runs.EndRun();
         return;
     }
-    if (inputs.bClearOutput)
+    if (inputs.clearOutput)
         m_runs.View().SetPaneText(m_id, {});
     m_runs.BeginRun();
     m_runs.RecordRecentHost();
@@ -91,28 +91,28 @@ void CTextQueryFunction::Start(const CRunInputs& inputs)
     // Host and request come from the firewall value read at Go, so they
     // always agree.
     const QueryPlan plan = BuildQueryPlan(fields);
-    m_strTargetHost = plan.targetHost;
-    m_nPort = plan.port;
+    m_targetHost = plan.targetHost;
+    m_port = plan.port;
     m_requestBytes = plan.request;
-    m_strPageHost = fields.host;
+    m_pageHost = fields.host;
     m_preference = inputs.preference;
-    SetStatusText(QStringLiteral("Resolving ") + m_strTargetHost);
+    SetStatusText(QStringLiteral("Resolving ") + m_targetHost);
 
-    if (const auto address = ParseAddressLiteral(m_strTargetHost.toStdString())) {
+    if (const auto address = ParseAddressLiteral(m_targetHost.toStdString())) {
         ConnectToChosen({&*address, 1});
         return;
     }
-    if (m_runs.LookUpName(m_strTargetHost, WM_APP_HOST_RESOLVED) == 0) {
+    if (m_runs.LookUpName(m_targetHost, WM_APP_HOST_RESOLVED) == 0) {
         m_runs.ShowMessage(QStringLiteral("Unable to resolve hostname"), MessageIcon::Exclamation);
         m_runs.EndRun();
     }
 }
 
-void CTextQueryFunction::OnLookupCompleted(const CAppMessageEvent& message)
+void TextQueryFunction::OnLookupCompleted(const AppMessageEvent& message)
 {
     if (message.Message() != WM_APP_HOST_RESOLVED)
         return;
-    const CHostEntry* entry = HostEntryOf(message);
+    const HostEntry* entry = HostEntryOf(message);
     if (message.LParam() != kLookupSucceeded || entry == nullptr) {
         FailLookup();
         return;
@@ -121,9 +121,9 @@ void CTextQueryFunction::OnLookupCompleted(const CAppMessageEvent& message)
 }
 
 // A host whose addresses the preference all excludes fails as a lookup does.
-void CTextQueryFunction::ConnectToChosen(std::span<const CIpAddress> addresses)
+void TextQueryFunction::ConnectToChosen(std::span<const IpAddress> addresses)
 {
-    const std::optional<CIpAddress> address = ChooseAddress(addresses, m_preference);
+    const std::optional<IpAddress> address = ChooseAddress(addresses, m_preference);
     if (!address) {
         FailLookup();
         return;
@@ -132,53 +132,53 @@ void CTextQueryFunction::ConnectToChosen(std::span<const CIpAddress> addresses)
     CreateQuerySocket();
 }
 
-void CTextQueryFunction::FailLookup()
+void TextQueryFunction::FailLookup()
 {
-    m_runs.ShowMessage(QStringLiteral("Unable to resolve ") + m_strTargetHost, MessageIcon::Exclamation);
+    m_runs.ShowMessage(QStringLiteral("Unable to resolve ") + m_targetHost, MessageIcon::Exclamation);
     m_runs.EndRun();
 }
 
-void CTextQueryFunction::CreateQuerySocket()
+void TextQueryFunction::CreateQuerySocket()
 {
     SetStatusText(CreatingSocketText(m_kind));
-    m_pQuerySocket.reset();
+    m_querySocket.reset();
     m_request = m_runs.OpenRequest();
-    m_pQuerySocket = std::make_unique<CQuerySocket>(*this, m_kind);
-    m_pQuerySocket->Prepare(m_requestBytes, m_serverAddress.Family());
-    if (!m_pQuerySocket->AsyncSelect()) {
+    m_querySocket = std::make_unique<QuerySocket>(*this, m_kind);
+    m_querySocket->Prepare(m_requestBytes, m_serverAddress.Family());
+    if (!m_querySocket->AsyncSelect()) {
         FailQuery(QStringLiteral("Cannot set asynchronous mode"), MessageIcon::Exclamation);
         return;
     }
-    SetStatusText(QStringLiteral("Connecting to ") + m_strPageHost);
-    if (!m_pQuerySocket->Connect(m_serverAddress, m_nPort)) {
-        const int error = m_pQuerySocket->LastError();
-        FailQuery(QStringLiteral("Cannot connect to %1 (%2)").arg(m_strTargetHost, QString::number(error)),
+    SetStatusText(QStringLiteral("Connecting to ") + m_pageHost);
+    if (!m_querySocket->Connect(m_serverAddress, m_port)) {
+        const int error = m_querySocket->LastError();
+        FailQuery(QStringLiteral("Cannot connect to %1 (%2)").arg(m_targetHost, QString::number(error)),
                   MessageIcon::Exclamation);
     }
 }
 
 // Text the decoder still holds goes to the pane before the socket closes.
-void CTextQueryFunction::CloseSocket()
+void TextQueryFunction::CloseSocket()
 {
-    if (!m_pQuerySocket || !m_pQuerySocket->IsOpen())
+    if (!m_querySocket || !m_querySocket->IsOpen())
         return;
-    m_pQuerySocket->AppendHeldText();
-    m_pQuerySocket->Close();
+    m_querySocket->AppendHeldText();
+    m_querySocket->Close();
 }
 
-void CTextQueryFunction::Cancel()
+void TextQueryFunction::Cancel()
 {
     CloseSocket();
-    m_pQuerySocket.reset();
+    m_querySocket.reset();
     m_request = 0;
 }
 
-void InstallTextQueryFunctions(CRunController& runs)
+void InstallTextQueryFunctions(RunController& runs)
 {
-    runs.SetFunction(FunctionId::Finger, std::make_unique<CTextQueryFunction>(runs, FunctionId::Finger, QueryFunction::Finger));
-    runs.SetFunction(FunctionId::WhoIs, std::make_unique<CTextQueryFunction>(runs, FunctionId::WhoIs, QueryFunction::WhoIs));
+    runs.SetFunction(FunctionId::Finger, std::make_unique<TextQueryFunction>(runs, FunctionId::Finger, QueryFunction::Finger));
+    runs.SetFunction(FunctionId::WhoIs, std::make_unique<TextQueryFunction>(runs, FunctionId::WhoIs, QueryFunction::WhoIs));
     runs.SetFunction(FunctionId::QuoteOfDay,
-                     std::make_unique<CTextQueryFunction>(runs, FunctionId::QuoteOfDay, QueryFunction::QuoteOfDay));
+                     std::make_unique<TextQueryFunction>(runs, FunctionId::QuoteOfDay, QueryFunction::QuoteOfDay));
 }
 
 } // namespace netsonde

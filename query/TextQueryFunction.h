@@ -20,16 +20,16 @@
 
 namespace netsonde {
 
-class CQuerySocket;
+class QuerySocket;
 
-class CTextQueryFunction : public CFunction {
+class TextQueryFunction : public Function {
 public:
-    CTextQueryFunction(CRunController& runs, FunctionId id, QueryFunction kind);
-    ~CTextQueryFunction() override;
+    TextQueryFunction(RunController& runs, FunctionId id, QueryFunction kind);
+    ~TextQueryFunction() override;
 
-    void Start(const CRunInputs& inputs) override;
+    void Start(const RunInputs& inputs) override;
     void Cancel() override;
-    void OnLookupCompleted(const CAppMessageEvent& message) override;
+    void OnLookupCompleted(const AppMessageEvent& message) override;
 
     // Makes the query socket and starts the connect to the server's address.
     void CreateQuerySocket();
@@ -40,7 +40,7 @@ public:
     void AppendText(const QString& text);
     // One read of the query socket, as it arrived.
     void NoteReceived(QByteArrayView bytes);
-    const QString& TargetHost() const { return m_strTargetHost; }
+    const QString& TargetHost() const { return m_targetHost; }
     void SetStatusText(const QString& text);
     // Closes the connection, shows the message and ends the run.
     void FailQuery(const QString& text, MessageIcon icon);
@@ -48,28 +48,28 @@ public:
     void EndQuery();
 
     // The socket of the running query, or null.
-    const CQuerySocket* QuerySocket() const { return m_pQuerySocket.get(); }
+    const QuerySocket* Socket() const { return m_querySocket.get(); }
 
 private:
-    QueryFields FieldsOf(const CRunInputs& inputs) const;
-    void ConnectToChosen(std::span<const CIpAddress> addresses);
+    QueryFields FieldsOf(const RunInputs& inputs) const;
+    void ConnectToChosen(std::span<const IpAddress> addresses);
     void FailLookup();
     void CloseSocket();
 
-    CRunController& m_runs;
+    RunController& m_runs;
     FunctionId m_id;
     QueryFunction m_kind;
-    CRunController::RequestId m_request = 0;
-    CIpAddress m_serverAddress;
+    RunController::RequestId m_request = 0;
+    IpAddress m_serverAddress;
     AddressPreference m_preference = AddressPreference::PreferIPv4;
-    QString m_strTargetHost;
-    QString m_strPageHost;
+    QString m_targetHost;
+    QString m_pageHost;
     QByteArray m_requestBytes;
-    std::uint16_t m_nPort = 0;
-    std::unique_ptr<CQuerySocket> m_pQuerySocket;
+    std::uint16_t m_port = 0;
+    std::unique_ptr<QuerySocket> m_querySocket;
 };
 
 // Finger, WhoIs and Quote Of The Day in the run layer's function table.
-void InstallTextQueryFunctions(CRunController& runs);
+void InstallTextQueryFunctions(RunController& runs);
 
 } // namespace netsonde

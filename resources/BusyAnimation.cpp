@@ -29,7 +29,7 @@ void DrawFrame(QPainter& painter, int frame, const QPalette& palette)
     constexpr int kPulses = 3;
     for (int p = 0; p < kPulses; ++p) {
         const double phase =
-            std::fmod(double(frame) / CAnimationControl::kFrameCount + double(p) / kPulses, 1.0);
+            std::fmod(double(frame) / AnimationControl::kFrameCount + double(p) / kPulses, 1.0);
         const double radius = 6 + phase * 44;
         QColor colour = pulse;
         colour.setAlphaF(1.0 - phase * 0.85);
@@ -44,43 +44,43 @@ void DrawFrame(QPainter& painter, int frame, const QPalette& palette)
 
 } // namespace
 
-CAnimationControl::CAnimationControl(QWidget* parent) : QWidget(parent)
+AnimationControl::AnimationControl(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
-void CAnimationControl::Open()
+void AnimationControl::Open()
 {
-    m_bOpen = true;
+    m_open = true;
     m_frame = 0;
     update();
 }
 
-void CAnimationControl::Close()
+void AnimationControl::Close()
 {
     m_timer.stop();
-    m_bOpen = false;
+    m_open = false;
     m_frame = 0;
     update();
 }
 
-void CAnimationControl::Play()
+void AnimationControl::Play()
 {
-    if (!m_bOpen)
+    if (!m_open)
         return;
     m_timer.start(kFrameIntervalMs, Qt::PreciseTimer, this);
 }
 
-void CAnimationControl::Stop()
+void AnimationControl::Stop()
 {
     m_timer.stop();
     m_frame = 0;
     update();
 }
 
-void CAnimationControl::paintEvent(QPaintEvent*)
+void AnimationControl::paintEvent(QPaintEvent*)
 {
-    if (!m_bOpen)
+    if (!m_open)
         return;
     QPainter painter(this);
     painter.translate((width() - kFrameWidth) / 2, (height() - kFrameHeight) / 2);
@@ -88,7 +88,7 @@ void CAnimationControl::paintEvent(QPaintEvent*)
     DrawFrame(painter, m_frame, palette());
 }
 
-void CAnimationControl::timerEvent(QTimerEvent* event)
+void AnimationControl::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() != m_timer.timerId())
         return QWidget::timerEvent(event);

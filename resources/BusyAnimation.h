@@ -9,7 +9,7 @@
 
 namespace netsonde {
 
-class CAnimationControl : public QWidget {
+class AnimationControl : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kFrameCount = 28;
@@ -17,7 +17,7 @@ public:
     static constexpr int kFrameHeight = 32;
     static constexpr int kFrameIntervalMs = 67; // 15 frames a second
 
-    explicit CAnimationControl(QWidget* parent);
+    explicit AnimationControl(QWidget* parent);
 
     // Opens the clip: the first frame shows.
     void Open();
@@ -27,7 +27,7 @@ public:
     // Stops and shows the first frame again.
     void Stop();
 
-    bool IsOpen() const { return m_bOpen; }
+    bool IsOpen() const { return m_open; }
     bool IsPlaying() const { return m_timer.isActive(); }
     int Frame() const { return m_frame; }
 
@@ -38,7 +38,7 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    bool m_bOpen = false;
+    bool m_open = false;
     int m_frame = 0;
     QBasicTimer m_timer;
 };

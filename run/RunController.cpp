@@ -8,95 +8,95 @@
 
 namespace netsonde {
 
-CRunController::CRunController(IRunView& view, QObject* parent)
+RunController::RunController(IRunView& view, QObject* parent)
     : QObject(parent), m_view(view), m_resolver(CreateSystemResolver())
 {
 }
 
-CRunController::~CRunController() { Shutdown(); }
+RunController::~RunController() { Shutdown(); }
 
-void CRunController::SetFunction(FunctionId id, std::unique_ptr<CFunction> function)
+void RunController::SetFunction(FunctionId id, std::unique_ptr<Function> function)
 {
     m_functions[Index(id)] = std::move(function);
 }
 
-void CRunController::SetResolver(std::unique_ptr<IResolver> resolver) { m_resolver = std::move(resolver); }
+void RunController::SetResolver(std::unique_ptr<IResolver> resolver) { m_resolver = std::move(resolver); }
 
-void CRunController::Go(const CRunInputs& inputs)
+void RunController::Go(const RunInputs& inputs)
 {
-    m_bBusy = true;
-    m_bEnding = false;
-    ++m_nRun;
+    m_busy = true;
+    m_ending = false;
+    ++m_run;
     m_inputs = inputs;
     m_running = inputs.function;
     m_functions[Index(inputs.function)]->Start(inputs);
 }
 
-void CRunController::StartSideRun(FunctionId id)
+void RunController::StartSideRun(FunctionId id)
 {
-    m_bEnding = false;
-    ++m_nRun;
-    m_inputs = CRunInputs{};
+    m_ending = false;
+    ++m_run;
+    m_inputs = RunInputs{};
     m_inputs.function = id;
     m_running = id;
 }
 
-void CRunController::BeginRun()
+void RunController::BeginRun()
 {
-    if (m_running && !m_bEnding)
+    if (m_running && !m_ending)
         m_view.BeginRun(m_inputs);
 }
 
-void CRunController::RecordRecentHost()
+void RunController::RecordRecentHost()
 {
-    if (m_running && !m_bEnding)
+    if (m_running && !m_ending)
         m_view.RecordRecentHost(m_inputs);
 }
 
-void CRunController::SetStatusText(const QString& text)
+void RunController::SetStatusText(const QString& text)
 {
     m_view.ShowStatusText(text);
     Q_EMIT statusTextChanged(text);
 }
 
-void CRunController::ShowMessage(const QString& text, MessageIcon icon)
+void RunController::ShowMessage(const QString& text, MessageIcon icon)
 {
     // A message that follows the end of the run waits for that end.
-    if (m_bEnding) {
+    if (m_ending) {
         m_afterEnd.push_back([text, icon] { ShowMessageBox(text, icon); });
         return;
     }
     ShowMessageBox(text, icon);
 }
 
-void CRunController::EndRun()
+void RunController::EndRun()
 {
-    if (!m_running || m_bEnding)
+    if (!m_running || m_ending)
         return;
-    m_bEnding = true;
+    m_ending = true;
     DropRequests();
-    const std::uint64_t run = m_nRun;
+    const std::uint64_t run = m_run;
     QMetaObject::invokeMethod(
         this,
         [this, run] {
-            if (m_bEnding && m_nRun == run)
+            if (m_ending && m_run == run)
                 Finish(std::nullopt);
         },
         Qt::QueuedConnection);
 }
 
-void CRunController::Stop(std::optional<FunctionId> current) { Finish(current); }
+void RunController::Stop(std::optional<FunctionId> current) { Finish(current); }
 
-void CRunController::Finish(std::optional<FunctionId> current)
+void RunController::Finish(std::optional<FunctionId> current)
 {
     const std::optional<FunctionId> running = m_running;
     m_lastEnd.reset();
-    if (running && m_bBusy)
-        m_lastEnd = CRunEnd{*running, m_bEnding};
-    m_bBusy = false;
-    m_bEnding = false;
+    if (running && m_busy)
+        m_lastEnd = RunEnd{*running, m_ending};
+    m_busy = false;
+    m_ending = false;
     m_running.reset();
-    ++m_nRun;
+    ++m_run;
     DropRequests();
     if (running)
         CancelFunction(*running);
@@ -112,18 +112,18 @@ void CRunController::Finish(std::optional<FunctionId> current)
         message();
 }
 
-void CRunController::CancelFunction(FunctionId id)
+void RunController::CancelFunction(FunctionId id)
 {
-    if (CFunction* function = m_functions[Index(id)].get())
+    if (Function* function = m_functions[Index(id)].get())
         function->Cancel();
 }
 
-void CRunController::Shutdown()
+void RunController::Shutdown()
 {
-    m_bBusy = false;
-    m_bEnding = false;
+    m_busy = false;
+    m_ending = false;
     m_running.reset();
-    ++m_nRun;
+    ++m_run;
     DropRequests();
     for (auto& function : m_functions) {
         if (function)
@@ -132,7 +132,7 @@ void CRunController::Shutdown()
     m_workers.JoinAll();
 }
 
-LookupHandle CRunController::LookUpName(const QString& name, int message)
+LookupHandle RunController::LookUpName(const QString& name, int message)
 {
     const LookupHandle handle = m_resolver->AsyncGetHostByName(this, message, name);
     if (handle != 0) {
@@ -142,7 +142,7 @@ LookupHandle CRunController::LookUpName(const QString& name, int message)
     return handle;
 }
 
-LookupHandle CRunController::LookUpAddress(const CIpAddress& address, int message)
+LookupHandle RunController::LookUpAddress(const IpAddress& address, int message)
 {
     const LookupHandle handle = m_resolver->AsyncGetHostByAddr(this, message, address);
     if (handle != 0) {
@@ -152,27 +152,27 @@ LookupHandle CRunController::LookUpAddress(const CIpAddress& address, int messag
     return handle;
 }
 
-CRunController::RequestId CRunController::OpenRequest()
+RunController::RequestId RunController::OpenRequest()
 {
     const std::lock_guard lock(m_mutex);
-    const RequestId id = ++m_nLastRequest;
+    const RequestId id = ++m_lastRequest;
     m_pending.insert({RequestKind::Other, id});
     return id;
 }
 
-bool CRunController::IsPending(RequestId id) const
+bool RunController::IsPending(RequestId id) const
 {
     const std::lock_guard lock(m_mutex);
     return m_pending.contains({RequestKind::Other, id});
 }
 
-bool CRunController::HasPendingRequests() const
+bool RunController::HasPendingRequests() const
 {
     const std::lock_guard lock(m_mutex);
     return !m_pending.empty();
 }
 
-void CRunController::PostEffect(RequestId id, std::function<void()> effect)
+void RunController::PostEffect(RequestId id, std::function<void()> effect)
 {
     QMetaObject::invokeMethod(
         this,
@@ -183,9 +183,9 @@ void CRunController::PostEffect(RequestId id, std::function<void()> effect)
         Qt::QueuedConnection);
 }
 
-bool CRunController::StartWorker(std::function<void()> body) { return m_workers.Start(std::move(body)); }
+bool RunController::StartWorker(std::function<void()> body) { return m_workers.Start(std::move(body)); }
 
-void CRunController::DropRequests()
+void RunController::DropRequests()
 {
     std::set<RequestKey> dropped;
     {
@@ -198,20 +198,20 @@ void CRunController::DropRequests()
     }
 }
 
-bool CRunController::TakeLookup(LookupHandle handle)
+bool RunController::TakeLookup(LookupHandle handle)
 {
     const std::lock_guard lock(m_mutex);
     return m_pending.erase({RequestKind::Lookup, handle}) == 1;
 }
 
 // A completion reaches the running function only while its request is pending.
-bool CRunController::event(QEvent* event)
+bool RunController::event(QEvent* event)
 {
     const auto type = event->type();
     if (type != WM_APP_HOST_RESOLVED && type != WM_APP_LOCAL_HOST_RESOLVED && type != WM_APP_ADDRESS_RESOLVED)
         return QObject::event(event);
-    const auto& message = *static_cast<CAppMessageEvent*>(event);
-    if (TakeLookup(message.WParam()) && m_running && !m_bEnding)
+    const auto& message = *static_cast<AppMessageEvent*>(event);
+    if (TakeLookup(message.WParam()) && m_running && !m_ending)
         m_functions[Index(*m_running)]->OnLookupCompleted(message);
     return true;
 }

@@ -34,39 +34,39 @@ namespace netsonde {
 
 class IRunView;
 
-class CRunController : public QObject {
+class RunController : public QObject {
     Q_OBJECT
 public:
     using RequestId = std::uint64_t;
 
-    explicit CRunController(IRunView& view, QObject* parent = nullptr);
-    ~CRunController() override;
+    explicit RunController(IRunView& view, QObject* parent = nullptr);
+    ~RunController() override;
 
-    void SetFunction(FunctionId id, std::unique_ptr<CFunction> function);
-    CFunction* Function(FunctionId id) const { return m_functions[Index(id)].get(); }
+    void SetFunction(FunctionId id, std::unique_ptr<Function> function);
+    Function* FunctionFor(FunctionId id) const { return m_functions[Index(id)].get(); }
     void SetResolver(std::unique_ptr<IResolver> resolver);
 
     // The controller's side of Go, Stop and the window's end.
-    void Go(const CRunInputs& inputs);
+    void Go(const RunInputs& inputs);
     // Ends the run at once (Stop, Escape, Clear); `current` is the function
     // whose tab is selected, cancelled too.
     void Stop(std::optional<FunctionId> current = std::nullopt);
     // Wakes and joins every worker and drops every request: the window goes.
     void Shutdown();
 
-    bool IsBusy() const { return m_bBusy; }
+    bool IsBusy() const { return m_busy; }
     std::optional<FunctionId> RunningFunction() const { return m_running; }
-    const CRunInputs& Inputs() const { return m_inputs; }
+    const RunInputs& Inputs() const { return m_inputs; }
 
     // How the last run that Go started ended: its function, and whether it
     // ended by itself (EndRun) rather than by Stop. Known before the view
     // hears of the end; none when that end was of no such run (an idle Stop,
     // the end of a side run).
-    struct CRunEnd {
+    struct RunEnd {
         FunctionId function;
-        bool bCompleted;
+        bool completed;
     };
-    std::optional<CRunEnd> LastRunEnd() const { return m_lastEnd; }
+    std::optional<RunEnd> LastRunEnd() const { return m_lastEnd; }
 
     // A run that Go did not start (a result row's lookup): its completions
     // reach the function, and EndRun or Stop end it, without the busy state.
@@ -84,7 +84,7 @@ public:
     // Lookups of the run: their completions come back here and reach the
     // running function only while pending. 0 when refused.
     LookupHandle LookUpName(const QString& name, int message);
-    LookupHandle LookUpAddress(const CIpAddress& address, int message);
+    LookupHandle LookUpAddress(const IpAddress& address, int message);
 
     // Sockets and workers of the run hold a request until it ends. Safe from
     // any thread: IsPending.
@@ -115,21 +115,21 @@ private:
     bool TakeLookup(LookupHandle handle);
 
     IRunView& m_view;
-    std::array<std::unique_ptr<CFunction>, kFunctionCount> m_functions;
+    std::array<std::unique_ptr<Function>, kFunctionCount> m_functions;
     std::unique_ptr<IResolver> m_resolver;
-    CRunInputs m_inputs;
+    RunInputs m_inputs;
     std::optional<FunctionId> m_running;
-    std::optional<CRunEnd> m_lastEnd;
-    bool m_bBusy = false;
-    bool m_bEnding = false;
-    std::uint64_t m_nRun = 0;
+    std::optional<RunEnd> m_lastEnd;
+    bool m_busy = false;
+    bool m_ending = false;
+    std::uint64_t m_run = 0;
     std::vector<std::function<void()>> m_afterEnd;
 
     mutable std::mutex m_mutex;
     std::set<RequestKey> m_pending;
-    std::uint64_t m_nLastRequest = 0;
+    std::uint64_t m_lastRequest = 0;
 
-    CWorkerThreads m_workers;
+    WorkerThreads m_workers;
 };
 
 } // namespace netsonde

@@ -10,14 +10,14 @@
 
 namespace netsonde {
 
-class CAppMessageEvent;
+class AppMessageEvent;
 
-class CFunction {
+class Function {
 public:
-    virtual ~CFunction() = default;
-    virtual void Start(const CRunInputs& inputs) = 0;
+    virtual ~Function() = default;
+    virtual void Start(const RunInputs& inputs) = 0;
     virtual void Cancel() = 0;
-    virtual void OnLookupCompleted(const CAppMessageEvent&) {}
+    virtual void OnLookupCompleted(const AppMessageEvent&) {}
 };
 
 } // namespace netsonde

@@ -11,29 +11,29 @@
 
 namespace netsonde {
 
-struct CRunInputs {
+struct RunInputs {
     FunctionId function = FunctionId::Ping;
-    QString strHost; // the host field as typed
-    QString strUser; // Finger, WhoIs
+    QString host; // the host field as typed
+    QString user; // Finger, WhoIs
     // Which address of a name with both families is used ("Prefer IPv6",
     // report mode's -4 and -6).
     AddressPreference preference = AddressPreference::PreferIPv4;
 
     // Ping and TraceRoute.
-    unsigned nTimeout = 0; // seconds
-    unsigned nPings = 0;
-    unsigned nDelay = 0; // milliseconds
-    unsigned nMaxHops = 0;
-    bool bResolve = false;
+    unsigned timeout = 0; // seconds
+    unsigned pings = 0;
+    unsigned delay = 0; // milliseconds
+    unsigned maxHops = 0;
+    bool resolve = false;
 
     // The text functions.
-    bool bClearOutput = false;
-    bool bVerboseFormat = false; // Finger, NS LookUp
-    QString strFireWall;         // Finger, WhoIs: the firewall host read at Go
+    bool clearOutput = false;
+    bool verboseFormat = false; // Finger, NS LookUp
+    QString fireWall;         // Finger, WhoIs: the firewall host read at Go
 
     // NS LookUp.
-    QString strSearchType;
-    QString strNameServer;
+    QString searchType;
+    QString nameServer;
 };
 
 } // namespace netsonde

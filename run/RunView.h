@@ -20,9 +20,9 @@ public:
 
     // The run's input is accepted: the window disables its inputs and shows
     // the function's pane.
-    virtual void BeginRun(const CRunInputs& inputs) = 0;
+    virtual void BeginRun(const RunInputs& inputs) = 0;
     // The host (and name server) go into the page's Recent List.
-    virtual void RecordRecentHost(const CRunInputs& inputs) = 0;
+    virtual void RecordRecentHost(const RunInputs& inputs) = 0;
     virtual void ShowStatusText(const QString& text) = 0;
 
     // Text panes (Finger, WhoIs, NS LookUp, QoD).
@@ -47,7 +47,7 @@ public:
     // Each read of a text query's socket, or the DNS answer NS LookUp reports.
     virtual void NoteReceivedBytes(FunctionId, QByteArrayView) {}
     // The host entry that NS LookUp's resolver mode reports for its target.
-    virtual void NoteResolvedHost(const CHostEntry&) {}
+    virtual void NoteResolvedHost(const HostEntry&) {}
     // TraceRoute stopped at a hop where the destination answered.
     virtual void NoteDestinationReached() {}
 };

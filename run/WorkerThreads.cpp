@@ -7,18 +7,18 @@
 
 namespace netsonde {
 
-struct CWorkerThreads::CWorker {
+struct WorkerThreads::Worker {
     std::thread thread;
 };
 
-CWorkerThreads::CWorkerThreads() : m_context(std::make_unique<QObject>()) {}
+WorkerThreads::WorkerThreads() : m_context(std::make_unique<QObject>()) {}
 
-CWorkerThreads::~CWorkerThreads() { JoinAll(); }
+WorkerThreads::~WorkerThreads() { JoinAll(); }
 
-bool CWorkerThreads::Start(std::function<void()> body)
+bool WorkerThreads::Start(std::function<void()> body)
 {
-    auto worker = std::make_unique<CWorker>();
-    CWorker* raw = worker.get();
+    auto worker = std::make_unique<Worker>();
+    Worker* raw = worker.get();
     QObject* context = m_context.get();
     try {
         worker->thread = std::thread([this, raw, context, body = std::move(body)] {
@@ -34,7 +34,7 @@ bool CWorkerThreads::Start(std::function<void()> body)
     return true;
 }
 
-void CWorkerThreads::Reap(CWorker* worker)
+void WorkerThreads::Reap(Worker* worker)
 {
     for (auto it = m_threads.begin(); it != m_threads.end(); ++it) {
         if (it->get() != worker)
@@ -46,7 +46,7 @@ void CWorkerThreads::Reap(CWorker* worker)
     }
 }
 
-void CWorkerThreads::JoinAll()
+void WorkerThreads::JoinAll()
 {
     for (auto& worker : m_threads) {
         if (worker->thread.joinable())

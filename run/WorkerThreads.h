@@ -14,12 +14,12 @@
 
 namespace netsonde {
 
-class CWorkerThreads {
+class WorkerThreads {
 public:
-    CWorkerThreads();
-    ~CWorkerThreads();
-    CWorkerThreads(const CWorkerThreads&) = delete;
-    CWorkerThreads& operator=(const CWorkerThreads&) = delete;
+    WorkerThreads();
+    ~WorkerThreads();
+    WorkerThreads(const WorkerThreads&) = delete;
+    WorkerThreads& operator=(const WorkerThreads&) = delete;
 
     // False when the system cannot create a thread now.
     bool Start(std::function<void()> body);
@@ -29,11 +29,11 @@ public:
     std::size_t Count() const { return m_threads.size(); }
 
 private:
-    struct CWorker;
-    void Reap(CWorker* worker);
+    struct Worker;
+    void Reap(Worker* worker);
 
     std::unique_ptr<QObject> m_context; // the user-interface thread's; a reap posted to it dies with it
-    std::list<std::unique_ptr<CWorker>> m_threads;
+    std::list<std::unique_ptr<Worker>> m_threads;
 };
 
 } // namespace netsonde

@@ -19,24 +19,24 @@ constexpr int kNoMinimum = INT_MIN;
 constexpr int kNoMaximum = INT_MAX;
 constexpr int kNotSet = -1;
 
-constexpr CSettingInfo IntegerRow(SettingKey key, QLatin1StringView section, QLatin1StringView name, int def,
+constexpr SettingInfo IntegerRow(SettingKey key, QLatin1StringView section, QLatin1StringView name, int def,
                               int minimum = kNoMinimum, int maximum = kNoMaximum)
 {
     return {key, section, name, SettingKind::Integer, def, {}, minimum, maximum};
 }
 
-constexpr CSettingInfo TextRow(SettingKey key, QLatin1StringView section, QLatin1StringView name)
+constexpr SettingInfo TextRow(SettingKey key, QLatin1StringView section, QLatin1StringView name)
 {
     return {key, section, name, SettingKind::Text, 0, {}, kNoMinimum, kNoMaximum};
 }
 
-constexpr CSettingInfo YesNoRow(SettingKey key, QLatin1StringView section, QLatin1StringView name,
+constexpr SettingInfo YesNoRow(SettingKey key, QLatin1StringView section, QLatin1StringView name,
                                  QLatin1StringView def)
 {
     return {key, section, name, SettingKind::YesNo, 0, def, kNoMinimum, kNoMaximum};
 }
 
-constexpr CSettingInfo kSettings[] = {
+constexpr SettingInfo kSettings[] = {
     YesNoRow(WindowRememberPosition, "Window"_L1, "RememberPosition"_L1, "No"_L1),
     TextRow(WindowState, "Window"_L1, "State"_L1),
     IntegerRow(WindowMinX, "Window"_L1, "MinX"_L1, kNotSet),
@@ -89,40 +89,40 @@ constexpr bool RowsFollowTheEnumeration()
 }
 static_assert(RowsFollowTheEnumeration(), "one row per setting, in the order of SettingKey");
 
-const CSettingInfo& Row(SettingKey key, SettingKind kind)
+const SettingInfo& Row(SettingKey key, SettingKind kind)
 {
-    const CSettingInfo& info = SettingInfo(key);
+    const SettingInfo& info = SettingInfoOf(key);
     Q_ASSERT(info.kind == kind);
     return info;
 }
 
-QString Section(const CSettingInfo& info) { return QString(info.section); }
+QString Section(const SettingInfo& info) { return QString(info.section); }
 
-QString Name(const CSettingInfo& info) { return QString(info.name); }
+QString Name(const SettingInfo& info) { return QString(info.name); }
 
 } // namespace
 
-const CSettingInfo& SettingInfo(SettingKey key) { return kSettings[static_cast<std::size_t>(key)]; }
+const SettingInfo& SettingInfoOf(SettingKey key) { return kSettings[static_cast<std::size_t>(key)]; }
 
-std::span<const CSettingInfo> AllSettings() { return kSettings; }
+std::span<const SettingInfo> AllSettings() { return kSettings; }
 
 int ReadIntSetting(SettingKey key)
 {
-    const CSettingInfo& info = Row(key, SettingKind::Integer);
+    const SettingInfo& info = Row(key, SettingKind::Integer);
     const int stored = SettingsStore::ReadInt(Section(info), Name(info), info.defaultInt);
     return qBound(info.minimum, stored, info.maximum);
 }
 
 QString ReadTextSetting(SettingKey key)
 {
-    const CSettingInfo& info = SettingInfo(key);
+    const SettingInfo& info = SettingInfoOf(key);
     Q_ASSERT(info.kind != SettingKind::Integer);
     return SettingsStore::ReadText(Section(info), Name(info), QString(info.defaultText));
 }
 
 bool ReadFlagSetting(SettingKey key)
 {
-    const CSettingInfo& info = SettingInfo(key);
+    const SettingInfo& info = SettingInfoOf(key);
     Q_ASSERT(info.kind != SettingKind::Text);
     if (info.kind == SettingKind::YesNo)
         return SettingsStore::ReadYesNo(Section(info), Name(info), QString(info.defaultText));
@@ -131,20 +131,20 @@ bool ReadFlagSetting(SettingKey key)
 
 void WriteSetting(SettingKey key, int value)
 {
-    const CSettingInfo& info = Row(key, SettingKind::Integer);
+    const SettingInfo& info = Row(key, SettingKind::Integer);
     SettingsStore::WriteInt(Section(info), Name(info), value);
 }
 
 void WriteSetting(SettingKey key, const QString& value)
 {
-    const CSettingInfo& info = SettingInfo(key);
+    const SettingInfo& info = SettingInfoOf(key);
     Q_ASSERT(info.kind != SettingKind::Integer);
     SettingsStore::WriteText(Section(info), Name(info), value);
 }
 
 void WriteFlagSetting(SettingKey key, bool on)
 {
-    const CSettingInfo& info = SettingInfo(key);
+    const SettingInfo& info = SettingInfoOf(key);
     Q_ASSERT(info.kind != SettingKind::Text);
     if (info.kind == SettingKind::YesNo)
         SettingsStore::WriteYesNo(Section(info), Name(info), on);

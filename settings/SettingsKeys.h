@@ -58,7 +58,7 @@ enum class SettingKey {
 // YesNo values as the texts "Yes" and "No".
 enum class SettingKind { Integer, Text, YesNo };
 
-struct CSettingInfo {
+struct SettingInfo {
     SettingKey key;
     QLatin1StringView section;
     QLatin1StringView name;
@@ -69,9 +69,9 @@ struct CSettingInfo {
     int maximum;
 };
 
-const CSettingInfo& SettingInfo(SettingKey key);
+const SettingInfo& SettingInfoOf(SettingKey key);
 // Every row, in the order of the enumeration.
-std::span<const CSettingInfo> AllSettings();
+std::span<const SettingInfo> AllSettings();
 
 // An Integer value: the stored number, or the default when it is absent or
 // not a number, brought into [minimum, maximum].

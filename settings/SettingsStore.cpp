@@ -24,9 +24,9 @@ std::unique_ptr<QSettings> NewStore()
 
 // The batch's store, or one opened for this access alone (closed, and so
 // written, when the holder goes).
-class COpenStore {
+class OpenStore {
 public:
-    COpenStore() : m_own(g_batchStore ? nullptr : NewStore()) {}
+    OpenStore() : m_own(g_batchStore ? nullptr : NewStore()) {}
     QSettings& operator*() const { return m_own ? *m_own : *g_batchStore; }
     QSettings* operator->() const { return &**this; }
 
@@ -45,7 +45,7 @@ QString VariantText(const QVariant& value)
 
 QVariant ReadValue(const QString& section, const QString& key)
 {
-    const COpenStore store;
+    const OpenStore store;
     return store->value(section + QLatin1Char('/') + key);
 }
 
@@ -53,7 +53,7 @@ void WriteValue(const QString& section, const QString& key, const QVariant& valu
 {
     if (g_readOnly)
         return;
-    const COpenStore store;
+    const OpenStore store;
     const QString path = section + QLatin1Char('/') + key;
     // An unchanged value leaves the file alone: nothing to write at exit.
     if (store->contains(path) && VariantText(store->value(path)) == value.toString())
@@ -103,9 +103,9 @@ void SettingsStore::SetReadOnly(bool readOnly) { g_readOnly = readOnly; }
 
 bool SettingsStore::IsReadOnly() { return g_readOnly; }
 
-QString SettingsStore::FilePath() { return COpenStore()->fileName(); }
+QString SettingsStore::FilePath() { return OpenStore()->fileName(); }
 
-CSettingsBatch::CSettingsBatch()
+SettingsBatch::SettingsBatch()
 {
     if (g_batchStore)
         return;
@@ -113,7 +113,7 @@ CSettingsBatch::CSettingsBatch()
     g_batchStore = m_store.get();
 }
 
-CSettingsBatch::~CSettingsBatch()
+SettingsBatch::~SettingsBatch()
 {
     if (!m_store)
         return;

@@ -38,12 +38,12 @@ public:
 // open store, read once and written once when the batch ends: the window
 // reads its settings at start and saves them at exit this way. Batches nest;
 // the outermost one counts.
-class CSettingsBatch {
+class SettingsBatch {
 public:
-    CSettingsBatch();
-    ~CSettingsBatch();
-    CSettingsBatch(const CSettingsBatch&) = delete;
-    CSettingsBatch& operator=(const CSettingsBatch&) = delete;
+    SettingsBatch();
+    ~SettingsBatch();
+    SettingsBatch(const SettingsBatch&) = delete;
+    SettingsBatch& operator=(const SettingsBatch&) = delete;
 
 private:
     std::unique_ptr<QSettings> m_store;

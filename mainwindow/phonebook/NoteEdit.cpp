@@ -22,14 +22,14 @@ bool InsertsText(const QKeyEvent* event)
 
 } // namespace
 
-CNoteEdit::CNoteEdit(FitRule fits, QWidget* parent)
+NoteEdit::NoteEdit(FitRule fits, QWidget* parent)
     : QPlainTextEdit(parent), m_fits(std::move(fits))
 {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setTabChangesFocus(true);
 }
 
-void CNoteEdit::keyPressEvent(QKeyEvent* event)
+void NoteEdit::keyPressEvent(QKeyEvent* event)
 {
     if (IsEnter(event) && !(event->modifiers() & Qt::ControlModifier)) {
         event->ignore();
@@ -48,7 +48,7 @@ void CNoteEdit::keyPressEvent(QKeyEvent* event)
     QPlainTextEdit::keyPressEvent(event);
 }
 
-void CNoteEdit::inputMethodEvent(QInputMethodEvent* event)
+void NoteEdit::inputMethodEvent(QInputMethodEvent* event)
 {
     if (!event->commitString().isEmpty() && !Fits(event->commitString())) {
         event->accept();
@@ -58,7 +58,7 @@ void CNoteEdit::inputMethodEvent(QInputMethodEvent* event)
 }
 
 // A paste that is too long is cut to what still fits.
-void CNoteEdit::insertFromMimeData(const QMimeData* source)
+void NoteEdit::insertFromMimeData(const QMimeData* source)
 {
     if (!source->hasText())
         return;
@@ -67,7 +67,7 @@ void CNoteEdit::insertFromMimeData(const QMimeData* source)
         textCursor().insertText(inserted);
 }
 
-QString CNoteEdit::TextWithInserted(const QString& inserted) const
+QString NoteEdit::TextWithInserted(const QString& inserted) const
 {
     const QTextCursor cursor = textCursor();
     QString text = toPlainText();
@@ -76,12 +76,12 @@ QString CNoteEdit::TextWithInserted(const QString& inserted) const
     return text;
 }
 
-bool CNoteEdit::Fits(const QString& inserted) const
+bool NoteEdit::Fits(const QString& inserted) const
 {
     return !m_fits || m_fits(TextWithInserted(inserted));
 }
 
-QString CNoteEdit::LongestFittingPrefix(const QString& inserted) const
+QString NoteEdit::LongestFittingPrefix(const QString& inserted) const
 {
     qsizetype low = 0;
     qsizetype high = inserted.size();

@@ -11,12 +11,12 @@
 
 namespace netsonde {
 
-class CNoteEdit : public QPlainTextEdit {
+class NoteEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
     using FitRule = std::function<bool(const QString& text)>;
 
-    CNoteEdit(FitRule fits, QWidget* parent);
+    NoteEdit(FitRule fits, QWidget* parent);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

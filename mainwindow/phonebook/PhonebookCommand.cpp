@@ -25,20 +25,20 @@ QString UserAtHost(const QString& user, const QString& host)
 }
 
 // The current function's target, from the page's members.
-QString PhonebookAddress(const CPropertyPage& page)
+QString PhonebookAddress(const PropertyPage& page)
 {
-    if (const auto* userHostPage = qobject_cast<const CUserHostPage*>(&page))
-        return UserAtHost(userHostPage->m_strUser, userHostPage->m_strHost);
-    return page.m_strHost;
+    if (const auto* userHostPage = qobject_cast<const UserHostPage*>(&page))
+        return UserAtHost(userHostPage->m_user, userHostPage->m_host);
+    return page.m_host;
 }
 
-void OnPhonebook(CMainDialog& mainDialog)
+void OnPhonebook(MainDialog& mainDialog)
 {
-    CPropertyPage* page = mainDialog.Page(mainDialog.CurrentFunction());
+    PropertyPage* page = mainDialog.Page(mainDialog.CurrentFunction());
     page->DoDataExchange(true);
-    CPhonebookDialog phonebook(page, PhonebookAddress(*page), &mainDialog);
+    PhonebookDialog phonebook(page, PhonebookAddress(*page), &mainDialog);
     phonebook.SetHelpHandler([&mainDialog] {
-        if (QAction* contents = mainDialog.Command(ID_HELP_CONTENTS))
+        if (QAction* contents = mainDialog.Command(kHelpContentsCommand))
             contents->trigger();
     });
     phonebook.exec();
@@ -46,9 +46,9 @@ void OnPhonebook(CMainDialog& mainDialog)
 
 } // namespace
 
-void InstallPhonebookCommand(CMainDialog& dialog)
+void InstallPhonebookCommand(MainDialog& dialog)
 {
-    dialog.SetCommandHandler(ID_PHONEBOOK, [&dialog] { OnPhonebook(dialog); });
+    dialog.SetCommandHandler(kPhonebookCommand, [&dialog] { OnPhonebook(dialog); });
 }
 
 } // namespace netsonde

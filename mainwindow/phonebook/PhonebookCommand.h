@@ -4,12 +4,12 @@
 
 namespace netsonde {
 
-class CMainDialog;
+class MainDialog;
 
 // Connects the Phonebook command to OnPhonebook: the current page's controls
 // are copied into its members, the Phonebook dialog opens modally with the
 // current function's target as its address, and Use hands an address back
 // to that page.
-void InstallPhonebookCommand(CMainDialog& dialog);
+void InstallPhonebookCommand(MainDialog& dialog);
 
 } // namespace netsonde

@@ -24,10 +24,10 @@ namespace {
 
 // A change that could not be written: the file is kept as it was, and the
 // dialog shows what the file holds.
-QString WriteFailureText(const CPhonebook& phonebook)
+QString WriteFailureText(const Phonebook& phonebook)
 {
     return phonebook.IsOpen() ? QStringLiteral("Cannot write to Netsonde.pbk")
-                              : CPhonebook::OpenFailureText();
+                              : Phonebook::OpenFailureText();
 }
 
 int RecordOf(const QListWidgetItem* item) { return item->data(Qt::UserRole).toInt(); }
@@ -41,55 +41,55 @@ QListWidgetItem* NewListItem(const PhonebookEntry& entry)
 
 } // namespace
 
-CPhonebookDialog::CPhonebookDialog(CPropertyPage* targetPage, const QString& address,
+PhonebookDialog::PhonebookDialog(PropertyPage* targetPage, const QString& address,
                                    QWidget* parent, const QString& filePath)
-    : QDialog(parent), m_strAddress(address), m_targetPage(targetPage), m_filePath(filePath)
+    : QDialog(parent), m_address(address), m_targetPage(targetPage), m_filePath(filePath)
 {
-    SetDialogId(this, IDD_PHONEBOOK);
+    SetDialogId(this, kPhonebookDialog);
     setWindowTitle(QStringLiteral("Phonebook"));
     CreateControls();
 }
 
-void CPhonebookDialog::CreateControls()
+void PhonebookDialog::CreateControls()
 {
     const DialogUnits units(font());
     setFixedSize(units.X(262), units.Y(190));
 
     AddGroup(QStringLiteral("Add"), units, {7, 4, 186, 30});
     m_addressEdit = new QLineEdit(this);
-    SetControlId(m_addressEdit, IDC_PHONEBOOK_ADDRESS);
+    SetControlId(m_addressEdit, kPhonebookAddressControl);
     m_addressEdit->setGeometry(units.Rect(14, 15, 172, 13));
-    m_addressLimit = new CStoredLengthValidator(PhonebookLayout::AddressBytes, m_addressEdit);
+    m_addressLimit = new StoredLengthValidator(PhonebookLayout::kAddressBytes, m_addressEdit);
     m_addressEdit->setValidator(m_addressLimit);
-    m_btnAdd = AddButton(IDC_PHONEBOOK_ADD, QStringLiteral("&Add"), units, {200, 15, 55, 14});
+    m_addButton = AddButton(kPhonebookAddControl, QStringLiteral("&Add"), units, {200, 15, 55, 14});
 
     AddGroup(QStringLiteral("Addresses"), units, {7, 38, 186, 84});
     m_list = new QListWidget(this);
-    SetControlId(m_list, IDC_PHONEBOOK_LIST);
+    SetControlId(m_list, kPhonebookListControl);
     m_list->setGeometry(units.Rect(14, 49, 172, 66));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_btnRemove = AddButton(IDC_PHONEBOOK_REMOVE, QStringLiteral("&Remove"), units, {200, 49, 55, 14});
+    m_removeButton = AddButton(kPhonebookRemoveControl, QStringLiteral("&Remove"), units, {200, 49, 55, 14});
 
     AddGroup(QStringLiteral("Notes"), units, {7, 126, 186, 56});
-    m_noteEdit = new CNoteEdit([this](const QString& note) { return NoteFits(note); }, this);
-    SetControlId(m_noteEdit, IDC_PHONEBOOK_NOTE);
+    m_noteEdit = new NoteEdit([this](const QString& note) { return NoteFits(note); }, this);
+    SetControlId(m_noteEdit, kPhonebookNoteControl);
     m_noteEdit->setGeometry(units.Rect(14, 137, 172, 38));
 
-    m_btnUse = AddButton(IDC_PHONEBOOK_USE, QStringLiteral("&Use"), units, {200, 137, 55, 14});
-    m_btnUse->setDefault(true);
-    QPushButton* close = AddButton(IDC_PHONEBOOK_CLOSE, QStringLiteral("&Close"), units, {200, 155, 55, 14});
-    QPushButton* help = AddButton(IDC_PHONEBOOK_HELP, QStringLiteral("&Help"), units, {200, 173, 55, 14});
+    m_useButton = AddButton(kPhonebookUseControl, QStringLiteral("&Use"), units, {200, 137, 55, 14});
+    m_useButton->setDefault(true);
+    QPushButton* close = AddButton(kPhonebookCloseControl, QStringLiteral("&Close"), units, {200, 155, 55, 14});
+    QPushButton* help = AddButton(kPhonebookHelpControl, QStringLiteral("&Help"), units, {200, 173, 55, 14});
 
     connect(m_addressEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_addressLimit->SetAcceptedText(text);
         OnChangeAddress();
     });
-    connect(m_btnAdd, &QPushButton::clicked, this, [this] { OnAdd(); });
-    connect(m_btnRemove, &QPushButton::clicked, this, [this] { OnRemove(); });
+    connect(m_addButton, &QPushButton::clicked, this, [this] { OnAdd(); });
+    connect(m_removeButton, &QPushButton::clicked, this, [this] { OnRemove(); });
     connect(m_list, &QListWidget::itemSelectionChanged, this, [this] { OnSelChange(); });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { OnUse(); });
     connect(m_noteEdit, &QPlainTextEdit::textChanged, this, [this] { OnChangeNote(); });
-    connect(m_btnUse, &QPushButton::clicked, this, [this] { OnUse(); });
+    connect(m_useButton, &QPushButton::clicked, this, [this] { OnUse(); });
     connect(close, &QPushButton::clicked, this, [this] { accept(); });
     connect(help, &QPushButton::clicked, this, [this] {
         if (m_help)
@@ -97,7 +97,7 @@ void CPhonebookDialog::CreateControls()
     });
 }
 
-QPushButton* CPhonebookDialog::AddButton(int id, const QString& text, const DialogUnits& units,
+QPushButton* PhonebookDialog::AddButton(int id, const QString& text, const DialogUnits& units,
                                          QRect rect)
 {
     auto* button = new QPushButton(text, this);
@@ -108,52 +108,52 @@ QPushButton* CPhonebookDialog::AddButton(int id, const QString& text, const Dial
     return button;
 }
 
-void CPhonebookDialog::AddGroup(const QString& title, const DialogUnits& units, QRect rect)
+void PhonebookDialog::AddGroup(const QString& title, const DialogUnits& units, QRect rect)
 {
     auto* group = new QGroupBox(title, this);
     group->setGeometry(units.Rect(rect.x(), rect.y(), rect.width(), rect.height()));
 }
 
-void CPhonebookDialog::setVisible(bool visible)
+void PhonebookDialog::setVisible(bool visible)
 {
     if (visible)
         InitDialog();
     QDialog::setVisible(visible);
 }
 
-void CPhonebookDialog::InitDialog()
+void PhonebookDialog::InitDialog()
 {
-    if (m_bInitialised)
+    if (m_initialised)
         return;
-    m_bInitialised = true;
+    m_initialised = true;
 
-    m_btnAdd->setEnabled(!m_strAddress.isEmpty());
+    m_addButton->setEnabled(!m_address.isEmpty());
     EnableEntryControls(false);
     ShowNote(QString());
-    SetAddressText(m_strAddress);
+    SetAddressText(m_address);
     m_addressEdit->setFocus(Qt::OtherFocusReason);
 
     if (!m_phonebook.Open(m_filePath)) {
-        ShowMessageBox(CPhonebook::OpenFailureText());
+        ShowMessageBox(Phonebook::OpenFailureText());
         return;
     }
     LoadList();
 }
 
-void CPhonebookDialog::done(int result)
+void PhonebookDialog::done(int result)
 {
     m_phonebook.Close();
     QDialog::done(result);
 }
 
-void CPhonebookDialog::LoadList()
+void PhonebookDialog::LoadList()
 {
     for (const PhonebookEntry& entry : m_phonebook.Entries())
         m_list->addItem(NewListItem(entry));
 }
 
 // The list shows the phonebook's entries in the same order, row for entry.
-void CPhonebookDialog::InsertEntry(int record)
+void PhonebookDialog::InsertEntry(int record)
 {
     const auto& entries = m_phonebook.Entries();
     const auto found = std::find_if(entries.cbegin(), entries.cend(),
@@ -162,56 +162,56 @@ void CPhonebookDialog::InsertEntry(int record)
         m_list->insertItem(int(found - entries.cbegin()), NewListItem(*found));
 }
 
-int CPhonebookDialog::SelectedRow() const
+int PhonebookDialog::SelectedRow() const
 {
     const QList<QListWidgetItem*> selected = m_list->selectedItems();
     return selected.isEmpty() ? -1 : m_list->row(selected.first());
 }
 
-const PhonebookEntry* CPhonebookDialog::SelectedEntry() const
+const PhonebookEntry* PhonebookDialog::SelectedEntry() const
 {
     const int row = SelectedRow();
     return row < 0 ? nullptr : m_phonebook.FindRecord(RecordOf(m_list->item(row)));
 }
 
 // The box holds the selected entry's note whenever it can be edited.
-bool CPhonebookDialog::NoteFits(const QString& note) const
+bool PhonebookDialog::NoteFits(const QString& note) const
 {
     const PhonebookEntry* entry = SelectedEntry();
     return m_phonebook.NoteFits(entry ? entry->record : -1, note);
 }
 
-void CPhonebookDialog::EnableEntryControls(bool enable)
+void PhonebookDialog::EnableEntryControls(bool enable)
 {
-    m_btnRemove->setEnabled(enable);
-    m_btnUse->setEnabled(enable);
+    m_removeButton->setEnabled(enable);
+    m_useButton->setEnabled(enable);
     m_noteEdit->setEnabled(enable);
 }
 
 // Setting the note from the program is no edit: nothing is written.
-void CPhonebookDialog::ShowNote(const QString& note)
+void PhonebookDialog::ShowNote(const QString& note)
 {
-    m_bSettingNote = true;
+    m_settingNote = true;
     m_noteEdit->setPlainText(note);
-    m_bSettingNote = false;
+    m_settingNote = false;
 }
 
-void CPhonebookDialog::SetAddressText(const QString& text)
+void PhonebookDialog::SetAddressText(const QString& text)
 {
     m_addressLimit->SetAcceptedText(text);
     m_addressEdit->setText(text);
 }
 
-void CPhonebookDialog::OnChangeAddress()
+void PhonebookDialog::OnChangeAddress()
 {
-    m_strAddress = m_addressEdit->text();
-    if (!m_strAddress.isEmpty()) {
-        m_btnAdd->setEnabled(true);
+    m_address = m_addressEdit->text();
+    if (!m_address.isEmpty()) {
+        m_addButton->setEnabled(true);
         EnableEntryControls(false);
         ShowNote(QString());
         return;
     }
-    m_btnAdd->setEnabled(false);
+    m_addButton->setEnabled(false);
     // The note box was emptied while an address was typed; it shows the
     // selected entry's note again, so that an edit never overwrites a note
     // the user could not see.
@@ -221,13 +221,13 @@ void CPhonebookDialog::OnChangeAddress()
     }
 }
 
-void CPhonebookDialog::OnAdd()
+void PhonebookDialog::OnAdd()
 {
-    m_strAddress = m_addressEdit->text();
+    m_address = m_addressEdit->text();
     // The entry may hold less than the text typed: an address ends at a NUL
     // character.
     int record = -1;
-    const PhonebookAddResult result = m_phonebook.Add(m_strAddress, &record);
+    const PhonebookAddResult result = m_phonebook.Add(m_address, &record);
     switch (result) {
     case PhonebookAddResult::Added:
         InsertEntry(record);
@@ -237,7 +237,7 @@ void CPhonebookDialog::OnAdd()
         return;
     case PhonebookAddResult::Full:
     case PhonebookAddResult::WriteFailed:
-        ShowMessageBox(CPhonebook::AddFailureText(result));
+        ShowMessageBox(Phonebook::AddFailureText(result));
         EndAdd();
         return;
     case PhonebookAddResult::NotOpen:
@@ -245,20 +245,20 @@ void CPhonebookDialog::OnAdd()
     case PhonebookAddResult::ReservedAddress:
     case PhonebookAddResult::AlreadyPresent:
         // The address stays in its box, to be corrected or used elsewhere.
-        ShowMessageBox(CPhonebook::AddFailureText(result));
+        ShowMessageBox(Phonebook::AddFailureText(result));
         m_addressEdit->setFocus(Qt::OtherFocusReason);
         return;
     }
 }
 
-void CPhonebookDialog::EndAdd()
+void PhonebookDialog::EndAdd()
 {
     SetAddressText(QString());
-    m_btnAdd->setEnabled(false);
+    m_addButton->setEnabled(false);
     m_addressEdit->setFocus(Qt::OtherFocusReason);
 }
 
-void CPhonebookDialog::OnRemove()
+void PhonebookDialog::OnRemove()
 {
     const int row = SelectedRow();
     if (row < 0)
@@ -278,7 +278,7 @@ void CPhonebookDialog::OnRemove()
     OnSelChange();
 }
 
-void CPhonebookDialog::OnSelChange()
+void PhonebookDialog::OnSelChange()
 {
     const PhonebookEntry* entry = SelectedEntry();
     if (!entry)
@@ -290,9 +290,9 @@ void CPhonebookDialog::OnSelChange()
     ShowNote(entry->note);
 }
 
-void CPhonebookDialog::OnChangeNote()
+void PhonebookDialog::OnChangeNote()
 {
-    if (m_bSettingNote)
+    if (m_settingNote)
         return;
     const PhonebookEntry* entry = SelectedEntry();
     if (!entry)
@@ -303,12 +303,12 @@ void CPhonebookDialog::OnChangeNote()
     }
 }
 
-void CPhonebookDialog::OnUse()
+void PhonebookDialog::OnUse()
 {
     const PhonebookEntry* entry = SelectedEntry();
     if (!entry || !m_targetPage)
         return;
-    m_targetPage->m_strHost = entry->address;
+    m_targetPage->m_host = entry->address;
     SendAppMessage(m_targetPage, WM_APP_REFRESH);
     accept();
 }

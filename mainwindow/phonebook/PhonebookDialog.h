@@ -18,17 +18,17 @@ class QPushButton;
 
 namespace netsonde {
 
-class CNoteEdit;
-class CPropertyPage;
-class CStoredLengthValidator;
+class NoteEdit;
+class PropertyPage;
+class StoredLengthValidator;
 class DialogUnits;
 
-class CPhonebookDialog : public QDialog {
+class PhonebookDialog : public QDialog {
     Q_OBJECT
 public:
     // targetPage receives the address on Use; address presets the address box.
-    CPhonebookDialog(CPropertyPage* targetPage, const QString& address, QWidget* parent = nullptr,
-                     const QString& filePath = CPhonebook::DefaultFilePath());
+    PhonebookDialog(PropertyPage* targetPage, const QString& address, QWidget* parent = nullptr,
+                     const QString& filePath = Phonebook::DefaultFilePath());
 
     // Opens the file and fills the list, once; showing the dialog runs it too.
     void InitDialog();
@@ -37,7 +37,7 @@ public:
     // What the Help button runs.
     void SetHelpHandler(std::function<void()> handler) { m_help = std::move(handler); }
 
-    const CPhonebook& Phonebook() const { return m_phonebook; }
+    const Phonebook& StoredPhonebook() const { return m_phonebook; }
 
     // Control handlers.
     void OnChangeAddress();
@@ -48,7 +48,7 @@ public:
     void OnUse();
 
     // The address box's text (at most 50 bytes when typed).
-    QString m_strAddress;
+    QString m_address;
 
 protected:
     void done(int result) override;
@@ -68,20 +68,20 @@ private:
     void SetAddressText(const QString& text);
     void EndAdd();
 
-    CPropertyPage* m_targetPage;
+    PropertyPage* m_targetPage;
     QString m_filePath;
-    CPhonebook m_phonebook;
+    Phonebook m_phonebook;
     std::function<void()> m_help;
-    bool m_bInitialised = false;
-    bool m_bSettingNote = false;
+    bool m_initialised = false;
+    bool m_settingNote = false;
 
     QLineEdit* m_addressEdit = nullptr;
-    CStoredLengthValidator* m_addressLimit = nullptr;
-    QPushButton* m_btnAdd = nullptr;
-    QPushButton* m_btnRemove = nullptr;
+    StoredLengthValidator* m_addressLimit = nullptr;
+    QPushButton* m_addButton = nullptr;
+    QPushButton* m_removeButton = nullptr;
     QListWidget* m_list = nullptr;
-    CNoteEdit* m_noteEdit = nullptr;
-    QPushButton* m_btnUse = nullptr;
+    NoteEdit* m_noteEdit = nullptr;
+    QPushButton* m_useButton = nullptr;
 };
 
 } // namespace netsonde

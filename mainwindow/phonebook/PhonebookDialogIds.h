@@ -4,13 +4,13 @@
 
 namespace netsonde {
 
-constexpr int IDC_PHONEBOOK_LIST = 1024;
-constexpr int IDC_PHONEBOOK_ADDRESS = 1025;
-constexpr int IDC_PHONEBOOK_ADD = 1026;
-constexpr int IDC_PHONEBOOK_REMOVE = 1027;
-constexpr int IDC_PHONEBOOK_NOTE = 1065;
-constexpr int IDC_PHONEBOOK_USE = 1066;
-constexpr int IDC_PHONEBOOK_HELP = 57670;
-constexpr int IDC_PHONEBOOK_CLOSE = 1;
+constexpr int kPhonebookListControl = 1024;
+constexpr int kPhonebookAddressControl = 1025;
+constexpr int kPhonebookAddControl = 1026;
+constexpr int kPhonebookRemoveControl = 1027;
+constexpr int kPhonebookNoteControl = 1065;
+constexpr int kPhonebookUseControl = 1066;
+constexpr int kPhonebookHelpControl = 57670;
+constexpr int kPhonebookCloseControl = 1;
 
 } // namespace netsonde

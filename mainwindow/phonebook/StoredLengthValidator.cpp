@@ -3,17 +3,17 @@
 
 namespace netsonde {
 
-CStoredLengthValidator::CStoredLengthValidator(qsizetype maxBytes, QObject* parent)
+StoredLengthValidator::StoredLengthValidator(qsizetype maxBytes, QObject* parent)
     : QValidator(parent), m_maxBytes(maxBytes)
 {
 }
 
-void CStoredLengthValidator::SetAcceptedText(const QString& text)
+void StoredLengthValidator::SetAcceptedText(const QString& text)
 {
     m_acceptedBytes = text.toUtf8().size();
 }
 
-QValidator::State CStoredLengthValidator::validate(QString& input, int& /*pos*/) const
+QValidator::State StoredLengthValidator::validate(QString& input, int& /*pos*/) const
 {
     const qsizetype bytes = input.toUtf8().size();
     return bytes <= m_maxBytes || bytes <= m_acceptedBytes ? Acceptable : Invalid;

@@ -8,10 +8,10 @@
 
 namespace netsonde {
 
-class CStoredLengthValidator : public QValidator {
+class StoredLengthValidator : public QValidator {
     Q_OBJECT
 public:
-    CStoredLengthValidator(qsizetype maxBytes, QObject* parent);
+    StoredLengthValidator(qsizetype maxBytes, QObject* parent);
 
     // The text now in the edit: a change that does not make it longer is
     // accepted even when it is over the limit. The edit's textChanged keeps

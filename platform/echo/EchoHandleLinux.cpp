@@ -42,7 +42,7 @@ bool IsErrorOfFamily(const cmsghdr& control, IpFamily family)
 
 // The sender of a report from the control messages of an error-queue read: the
 // offender's socket address follows the extended error.
-std::optional<CIpAddress> ReportSender(msghdr& message, IpFamily family)
+std::optional<IpAddress> ReportSender(msghdr& message, IpFamily family)
 {
     for (cmsghdr* control = CMSG_FIRSTHDR(&message); control != nullptr;
          control = CMSG_NXTHDR(&message, control)) {
@@ -54,7 +54,7 @@ std::optional<CIpAddress> ReportSender(msghdr& message, IpFamily family)
         const std::size_t offenderSize =
             std::min(control->cmsg_len - CMSG_LEN(sizeof error), sizeof offender);
         std::memcpy(&offender, CMSG_DATA(control) + sizeof error, offenderSize);
-        const auto sender = CIpAddress::FromSockAddr(reinterpret_cast<const sockaddr*>(&offender),
+        const auto sender = IpAddress::FromSockAddr(reinterpret_cast<const sockaddr*>(&offender),
                                                      static_cast<socklen_t>(offenderSize));
         if (IsReportThatCounts(error) && sender && sender->Family() == family)
             return sender;
@@ -63,9 +63,9 @@ std::optional<CIpAddress> ReportSender(msghdr& message, IpFamily family)
 }
 
 // The address of a socket address when it is of the handle's family.
-std::optional<CIpAddress> AddressOfFamily(const sockaddr_storage& from, socklen_t size, IpFamily family)
+std::optional<IpAddress> AddressOfFamily(const sockaddr_storage& from, socklen_t size, IpFamily family)
 {
-    const auto sender = CIpAddress::FromSockAddr(reinterpret_cast<const sockaddr*>(&from), size);
+    const auto sender = IpAddress::FromSockAddr(reinterpret_cast<const sockaddr*>(&from), size);
     if (sender && sender->Family() == family)
         return sender;
     return std::nullopt;
@@ -87,7 +87,7 @@ LinuxEchoHandle::LinuxEchoHandle(IpFamily family, EchoSocketKind kind, UniqueFd 
 {
 }
 
-EchoReply LinuxEchoHandle::SendEcho(const CIpAddress& destination, std::span<const std::uint8_t> data,
+EchoReply LinuxEchoHandle::SendEcho(const IpAddress& destination, std::span<const std::uint8_t> data,
                                     std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs)
 {
     if (destination.Family() != m_family || data.size() > kMaxEchoDataSize || IsWoken() || !SetTimeToLive(ttl))
@@ -156,7 +156,7 @@ bool LinuxEchoHandle::SendRequest(const EchoProbe& probe, std::span<const std::u
 
 // The deadline is fixed; the wait is recomputed from it after every wake-up, so stray
 // packets cannot stretch it. Without a run wake its slot holds -1, which poll skips.
-std::optional<CIpAddress> LinuxEchoHandle::AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline)
+std::optional<IpAddress> LinuxEchoHandle::AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline)
 {
     for (;;) {
         const auto now = Clock::now();
@@ -177,7 +177,7 @@ std::optional<CIpAddress> LinuxEchoHandle::AwaitAnswer(const EchoProbe& probe, C
     }
 }
 
-std::optional<CIpAddress> LinuxEchoHandle::ReadWaitingAnswers(const EchoProbe& probe)
+std::optional<IpAddress> LinuxEchoHandle::ReadWaitingAnswers(const EchoProbe& probe)
 {
     for (int read = 0; read < kMaxReadsPerWake; ++read) {
         bool drained = false;
@@ -189,7 +189,7 @@ std::optional<CIpAddress> LinuxEchoHandle::ReadWaitingAnswers(const EchoProbe& p
     return std::nullopt;
 }
 
-std::optional<CIpAddress> LinuxEchoHandle::ReadRawPacket(const EchoProbe& probe, bool& drained)
+std::optional<IpAddress> LinuxEchoHandle::ReadRawPacket(const EchoProbe& probe, bool& drained)
 {
     sockaddr_storage from{};
     socklen_t fromSize = sizeof from;
@@ -207,7 +207,7 @@ std::optional<CIpAddress> LinuxEchoHandle::ReadRawPacket(const EchoProbe& probe,
 
 // A pending ICMP error makes a plain read fail once (EHOSTUNREACH and the like): that
 // only says the error queue has something, so it is read on the next pass.
-std::optional<CIpAddress> LinuxEchoHandle::ReadDatagramMessage(const EchoProbe& probe, bool& drained)
+std::optional<IpAddress> LinuxEchoHandle::ReadDatagramMessage(const EchoProbe& probe, bool& drained)
 {
     if (const auto reporter = ReadErrorQueue(probe))
         return reporter;
@@ -225,7 +225,7 @@ std::optional<CIpAddress> LinuxEchoHandle::ReadDatagramMessage(const EchoProbe& 
     return std::nullopt;
 }
 
-std::optional<CIpAddress> LinuxEchoHandle::ReadErrorQueue(const EchoProbe& probe)
+std::optional<IpAddress> LinuxEchoHandle::ReadErrorQueue(const EchoProbe& probe)
 {
     for (int read = 0; read < kMaxReadsPerWake; ++read) {
         sockaddr_storage quotedDestination{};

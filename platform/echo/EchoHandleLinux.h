@@ -21,7 +21,7 @@ public:
                     std::uint16_t firstSequence, std::shared_ptr<const ShutdownSignal> shutdown,
                     std::shared_ptr<const ShutdownSignal> runWake);
 
-    EchoReply SendEcho(const CIpAddress& destination, std::span<const std::uint8_t> data,
+    EchoReply SendEcho(const IpAddress& destination, std::span<const std::uint8_t> data,
                        std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) override;
 
 private:
@@ -31,11 +31,11 @@ private:
     bool SetTimeToLive(std::optional<std::uint8_t> ttl);
     void DiscardStaleAnswers();
     bool SendRequest(const EchoProbe& probe, std::span<const std::uint8_t> data);
-    std::optional<CIpAddress> AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline);
-    std::optional<CIpAddress> ReadWaitingAnswers(const EchoProbe& probe);
-    std::optional<CIpAddress> ReadRawPacket(const EchoProbe& probe, bool& drained);
-    std::optional<CIpAddress> ReadDatagramMessage(const EchoProbe& probe, bool& drained);
-    std::optional<CIpAddress> ReadErrorQueue(const EchoProbe& probe);
+    std::optional<IpAddress> AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline);
+    std::optional<IpAddress> ReadWaitingAnswers(const EchoProbe& probe);
+    std::optional<IpAddress> ReadRawPacket(const EchoProbe& probe, bool& drained);
+    std::optional<IpAddress> ReadDatagramMessage(const EchoProbe& probe, bool& drained);
+    std::optional<IpAddress> ReadErrorQueue(const EchoProbe& probe);
 
     IpFamily m_family;
     EchoSocketKind m_kind;

@@ -27,7 +27,7 @@ std::uint32_t ReadNetworkOrder32(std::span<const std::uint8_t> bytes, std::size_
     return value;
 }
 
-bool HoldsAddress(std::span<const std::uint8_t> bytes, std::size_t offset, const CIpAddress& address)
+bool HoldsAddress(std::span<const std::uint8_t> bytes, std::size_t offset, const IpAddress& address)
 {
     const auto expected = address.Bytes();
     return bytes.size() >= offset + expected.size()

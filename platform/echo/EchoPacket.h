@@ -29,7 +29,7 @@ inline constexpr std::uint8_t kIcmpv6EchoReply = 129;
 
 // What identifies one request on the wire; its family is the destination's.
 struct EchoProbe {
-    CIpAddress destination;
+    IpAddress destination;
     std::uint16_t identifier = 0;
     std::uint16_t sequence = 0;
 };

@@ -31,7 +31,7 @@ enum class EchoSocketChoice {
 
 struct EchoReply {
     std::uint32_t replyCount = 0;  // 0 (time-out or any failure) or 1
-    CIpAddress address;            // the replying host; valid when replyCount is 1
+    IpAddress address;            // the replying host; valid when replyCount is 1
     std::uint32_t roundTripMs = 0; // whole milliseconds, floored; valid when replyCount is 1
 };
 
@@ -45,7 +45,7 @@ public:
     // handle's family (any other gets no reply), and blocks until an answer, the
     // time-out, the service's shutdown or the handle's run wake. `ttl` (the hop limit
     // over IPv6) is set for this request only (none: the system's default).
-    virtual EchoReply SendEcho(const CIpAddress& destination, std::span<const std::uint8_t> data,
+    virtual EchoReply SendEcho(const IpAddress& destination, std::span<const std::uint8_t> data,
                                std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) = 0;
 };
 

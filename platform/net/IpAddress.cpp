@@ -48,12 +48,12 @@ std::string HexGroup(std::uint16_t group)
 {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
-    bool bStarted = false;
+    bool started = false;
     for (int shift = 12; shift >= 0; shift -= 4) {
         const int digit = (group >> shift) & 0xF;
-        if (digit != 0 || bStarted || shift == 0) {
+        if (digit != 0 || started || shift == 0) {
             text += kDigits[digit];
-            bStarted = true;
+            started = true;
         }
     }
     return text;
@@ -80,22 +80,22 @@ ZeroRun LongestZeroRun(const Groups& groups)
 
 } // namespace
 
-CIpAddress CIpAddress::FromIPv4(std::uint32_t networkOrder)
+IpAddress IpAddress::FromIPv4(std::uint32_t networkOrder)
 {
-    CIpAddress address;
+    IpAddress address;
     std::memcpy(address.m_bytes.data(), &networkOrder, kIpv4AddressBytes);
     return address;
 }
 
-CIpAddress CIpAddress::FromIPv6(std::span<const std::uint8_t, kIpv6AddressBytes> bytes)
+IpAddress IpAddress::FromIPv6(std::span<const std::uint8_t, kIpv6AddressBytes> bytes)
 {
-    CIpAddress address;
+    IpAddress address;
     address.m_family = IpFamily::IPv6;
     std::copy(bytes.begin(), bytes.end(), address.m_bytes.begin());
     return address;
 }
 
-std::optional<CIpAddress> CIpAddress::FromSockAddr(const sockaddr* address, socklen_t length)
+std::optional<IpAddress> IpAddress::FromSockAddr(const sockaddr* address, socklen_t length)
 {
     if (address == nullptr)
         return std::nullopt;
@@ -112,7 +112,7 @@ std::optional<CIpAddress> CIpAddress::FromSockAddr(const sockaddr* address, sock
     return std::nullopt;
 }
 
-std::uint32_t CIpAddress::IPv4() const
+std::uint32_t IpAddress::IPv4() const
 {
     if (IsIPv6())
         return 0;
@@ -121,12 +121,12 @@ std::uint32_t CIpAddress::IPv4() const
     return networkOrder;
 }
 
-std::span<const std::uint8_t> CIpAddress::Bytes() const
+std::span<const std::uint8_t> IpAddress::Bytes() const
 {
     return std::span<const std::uint8_t>(m_bytes.data(), IsIPv6() ? kIpv6AddressBytes : kIpv4AddressBytes);
 }
 
-socklen_t CIpAddress::ToSockAddr(std::uint16_t port, sockaddr_storage& out) const
+socklen_t IpAddress::ToSockAddr(std::uint16_t port, sockaddr_storage& out) const
 {
     out = sockaddr_storage{};
     if (IsIPv6()) {
@@ -150,7 +150,7 @@ int SocketFamilyOf(IpFamily family)
     return family == IpFamily::IPv6 ? AF_INET6 : AF_INET;
 }
 
-std::string IpAddressText(const CIpAddress& address)
+std::string IpAddressText(const IpAddress& address)
 {
     if (!address.IsIPv6())
         return DottedQuad(address.Bytes());
@@ -179,7 +179,7 @@ std::string Ipv6Text(std::span<const std::uint8_t, kIpv6AddressBytes> bytes)
     return text;
 }
 
-std::optional<CIpAddress> ParseIpv6Literal(std::string_view text)
+std::optional<IpAddress> ParseIpv6Literal(std::string_view text)
 {
     if (text.size() >= 2 && text.front() == '[' && text.back() == ']')
         text = text.substr(1, text.size() - 2);
@@ -189,10 +189,10 @@ std::optional<CIpAddress> ParseIpv6Literal(std::string_view text)
     std::array<std::uint8_t, kIpv6AddressBytes> bytes{};
     if (inet_pton(AF_INET6, terminated.c_str(), bytes.data()) != 1)
         return std::nullopt;
-    return CIpAddress::FromIPv6(bytes);
+    return IpAddress::FromIPv6(bytes);
 }
 
-std::optional<CIpAddress> ParseAddressLiteral(std::string_view text)
+std::optional<IpAddress> ParseAddressLiteral(std::string_view text)
 {
     // inet_addr reads up to a NUL: text holding one is never an address.
     if (text.find('\0') != std::string_view::npos)
@@ -200,7 +200,7 @@ std::optional<CIpAddress> ParseAddressLiteral(std::string_view text)
     const std::string terminated(text);
     const in_addr_t dotted = inet_addr(terminated.c_str());
     if (dotted != INADDR_NONE)
-        return CIpAddress::FromIPv4(dotted);
+        return IpAddress::FromIPv4(dotted);
     return ParseIpv6Literal(text);
 }
 
@@ -218,18 +218,18 @@ bool PreferenceAllows(AddressPreference preference, IpFamily family)
     return true;
 }
 
-std::optional<CIpAddress> ChooseAddress(std::span<const CIpAddress> addresses,
+std::optional<IpAddress> ChooseAddress(std::span<const IpAddress> addresses,
                                         AddressPreference preference)
 {
     const IpFamily first = preference == AddressPreference::PreferIPv6
                                    || preference == AddressPreference::OnlyIPv6
                                ? IpFamily::IPv6
                                : IpFamily::IPv4;
-    for (const CIpAddress& address : addresses) {
+    for (const IpAddress& address : addresses) {
         if (address.Family() == first)
             return address;
     }
-    for (const CIpAddress& address : addresses) {
+    for (const IpAddress& address : addresses) {
         if (PreferenceAllows(preference, address.Family()))
             return address;
     }

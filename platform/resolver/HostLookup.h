@@ -11,9 +11,9 @@
 
 namespace netsonde {
 
-struct CLookupOutcome {
-    int nError = kLookupSucceeded;
-    CHostEntry entry;
+struct LookupOutcome {
+    int errorCode = kLookupSucceeded;
+    HostEntry entry;
 };
 
 // A host entry never lists more aliases or addresses than this.
@@ -23,18 +23,18 @@ constexpr int kMaxHostEntryItems = 64;
 // addresses of both families. The official name is the canonical name, else
 // the name asked; the only alias is the name asked when it differs from the
 // canonical name. Success always carries at least one address.
-CLookupOutcome LookUpHostByName(const QByteArray& name);
+LookupOutcome LookUpHostByName(const QByteArray& name);
 
 // Address-to-name lookup: the official name, no aliases, the address itself.
-CLookupOutcome LookUpHostByAddress(const CIpAddress& address);
+LookupOutcome LookUpHostByAddress(const IpAddress& address);
 
 // The pair of blocking lookups a caller makes; tests put scripted ones in.
-struct CHostLookups {
-    std::function<CLookupOutcome(const QByteArray& name)> byName;
-    std::function<CLookupOutcome(const CIpAddress& address)> byAddress;
+struct HostLookups {
+    std::function<LookupOutcome(const QByteArray& name)> byName;
+    std::function<LookupOutcome(const IpAddress& address)> byAddress;
 
     // The C library's: LookUpHostByName and LookUpHostByAddress.
-    static CHostLookups System();
+    static HostLookups System();
 };
 
 } // namespace netsonde

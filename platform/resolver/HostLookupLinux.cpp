@@ -55,20 +55,20 @@ struct AddressInfoRelease {
 };
 using AddressInfoList = std::unique_ptr<addrinfo, AddressInfoRelease>;
 
-void AppendNewAddress(QList<CIpAddress>& addresses, const CIpAddress& address)
+void AppendNewAddress(QList<IpAddress>& addresses, const IpAddress& address)
 {
     if (addresses.size() < kMaxHostEntryItems && !addresses.contains(address))
         addresses.append(address);
 }
 
 // The IPv4 addresses of the list, then its IPv6 ones, each once.
-QList<CIpAddress> AddressesOf(const addrinfo* list)
+QList<IpAddress> AddressesOf(const addrinfo* list)
 {
-    QList<CIpAddress> ipv4;
-    QList<CIpAddress> ipv6;
+    QList<IpAddress> ipv4;
+    QList<IpAddress> ipv6;
     for (const addrinfo* item = list; item != nullptr; item = item->ai_next) {
-        const std::optional<CIpAddress> address =
-            CIpAddress::FromSockAddr(item->ai_addr, item->ai_addrlen);
+        const std::optional<IpAddress> address =
+            IpAddress::FromSockAddr(item->ai_addr, item->ai_addrlen);
         if (address)
             AppendNewAddress(address->IsIPv6() ? ipv6 : ipv4, *address);
     }
@@ -79,12 +79,12 @@ QList<CIpAddress> AddressesOf(const addrinfo* list)
 
 // The official name is the canonical one; the name asked is its alias when
 // it differs.
-CHostEntry EntryOf(const QByteArray& name, const addrinfo& list)
+HostEntry EntryOf(const QByteArray& name, const addrinfo& list)
 {
-    CHostEntry entry;
+    HostEntry entry;
     const QString asked = DecodeHostText(name.constData());
-    entry.strOfficialName = list.ai_canonname != nullptr ? DecodeHostText(list.ai_canonname) : asked;
-    if (asked.compare(entry.strOfficialName, Qt::CaseInsensitive) != 0)
+    entry.officialName = list.ai_canonname != nullptr ? DecodeHostText(list.ai_canonname) : asked;
+    if (asked.compare(entry.officialName, Qt::CaseInsensitive) != 0)
         entry.aliases.append(asked);
     entry.addresses = AddressesOf(&list);
     return entry;
@@ -92,7 +92,7 @@ CHostEntry EntryOf(const QByteArray& name, const addrinfo& list)
 
 } // namespace
 
-CLookupOutcome LookUpHostByName(const QByteArray& name)
+LookupOutcome LookUpHostByName(const QByteArray& name)
 {
     if (name.isEmpty() || name.size() > kMaxNameLength || name.contains('\0'))
         return {kLookupHostNotFound, {}};
@@ -107,13 +107,13 @@ CLookupOutcome LookUpHostByName(const QByteArray& name)
         return {LookupErrorOf(status), {}};
     if (list == nullptr)
         return {kLookupNoData, {}};
-    CHostEntry entry = EntryOf(name, *list);
+    HostEntry entry = EntryOf(name, *list);
     if (entry.addresses.isEmpty())
         return {kLookupNoData, {}};
     return {kLookupSucceeded, std::move(entry)};
 }
 
-CLookupOutcome LookUpHostByAddress(const CIpAddress& address)
+LookupOutcome LookUpHostByAddress(const IpAddress& address)
 {
     sockaddr_storage socketAddress{};
     const socklen_t length = address.ToSockAddr(0, socketAddress);
@@ -126,7 +126,7 @@ CLookupOutcome LookUpHostByAddress(const CIpAddress& address)
     return {kLookupSucceeded, {DecodeHostText(host.data()), {}, {address}}};
 }
 
-CHostLookups CHostLookups::System()
+HostLookups HostLookups::System()
 {
     return {&LookUpHostByName, &LookUpHostByAddress};
 }

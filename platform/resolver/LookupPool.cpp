@@ -9,15 +9,15 @@
 
 namespace netsonde {
 
-CLookupPool::CLookupPool(std::shared_ptr<CLookupRegistry> registry, int nMaxThreads)
-    : m_registry(std::move(registry)), m_nMaxThreads(std::max(1, nMaxThreads))
+LookupPool::LookupPool(std::shared_ptr<LookupRegistry> registry, int maxThreads)
+    : m_registry(std::move(registry)), m_maxThreads(std::max(1, maxThreads))
 {
 }
 
-bool CLookupPool::Submit(LookupHandle handle, std::function<CLookupOutcome()> lookup)
+bool LookupPool::Submit(LookupHandle handle, std::function<LookupOutcome()> lookup)
 {
     std::lock_guard lock(m_mutex);
-    if (m_bStopping)
+    if (m_stopping)
         return false;
     m_jobs.push_back({handle, std::move(lookup)});
     if (!ProvideThreadLocked()) {
@@ -28,42 +28,42 @@ bool CLookupPool::Submit(LookupHandle handle, std::function<CLookupOutcome()> lo
     return true;
 }
 
-void CLookupPool::OnRequestCancelled()
+void LookupPool::OnRequestCancelled()
 {
     std::lock_guard lock(m_mutex);
-    if (!m_bStopping && !m_jobs.empty())
+    if (!m_stopping && !m_jobs.empty())
         ProvideThreadLocked();
 }
 
-void CLookupPool::Stop()
+void LookupPool::Stop()
 {
     std::lock_guard lock(m_mutex);
-    m_bStopping = true;
+    m_stopping = true;
     m_jobs.clear();
     m_jobQueued.notify_all();
 }
 
 // True when every queued job has a thread that will take it: an idle one,
 // a new one, or one busy with a request that is still wanted.
-bool CLookupPool::ProvideThreadLocked()
+bool LookupPool::ProvideThreadLocked()
 {
-    if (std::ssize(m_jobs) <= m_nIdleThreads)
+    if (std::ssize(m_jobs) <= m_idleThreads)
         return true;
-    const int nLiveThreads = m_nThreads - AbandonedThreadsLocked();
-    if (nLiveThreads >= m_nMaxThreads)
+    const int liveThreads = m_threads - AbandonedThreadsLocked();
+    if (liveThreads >= m_maxThreads)
         return true;
-    if (m_nThreads >= m_nMaxThreads + kMaxAbandonedThreads)
+    if (m_threads >= m_maxThreads + kMaxAbandonedThreads)
         return false;
-    return StartThreadLocked() || nLiveThreads > 0;
+    return StartThreadLocked() || liveThreads > 0;
 }
 
-int CLookupPool::AbandonedThreadsLocked() const
+int LookupPool::AbandonedThreadsLocked() const
 {
     return static_cast<int>(std::ranges::count_if(
         m_running, [this](LookupHandle handle) { return !m_registry->IsPending(handle); }));
 }
 
-bool CLookupPool::StartThreadLocked()
+bool LookupPool::StartThreadLocked()
 {
     try {
         std::thread([self = shared_from_this()] { self->RunJobs(); }).detach();
@@ -72,43 +72,43 @@ bool CLookupPool::StartThreadLocked()
     }
     // Idle from now on: until it reaches its wait, a second request or cancel
     // must not start another thread for the same queued job.
-    ++m_nThreads;
-    ++m_nIdleThreads;
+    ++m_threads;
+    ++m_idleThreads;
     return true;
 }
 
-bool CLookupPool::ShouldEndAfterJobLocked() const
+bool LookupPool::ShouldEndAfterJobLocked() const
 {
-    return m_nThreads > m_nMaxThreads && m_jobs.empty();
+    return m_threads > m_maxThreads && m_jobs.empty();
 }
 
-void CLookupPool::RunJobs()
+void LookupPool::RunJobs()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_jobQueued.wait(lock, [this] { return m_bStopping || !m_jobs.empty(); });
-        --m_nIdleThreads;
-        if (m_bStopping) {
-            --m_nThreads;
+        m_jobQueued.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
+        --m_idleThreads;
+        if (m_stopping) {
+            --m_threads;
             return;
         }
-        CJob job = std::move(m_jobs.front());
+        Job job = std::move(m_jobs.front());
         m_jobs.pop_front();
         m_running.push_back(job.handle);
         lock.unlock();
         if (m_registry->IsPending(job.handle)) {
-            CLookupOutcome outcome = job.lookup();
-            m_registry->Complete(job.handle, outcome.nError, std::move(outcome.entry));
+            LookupOutcome outcome = job.lookup();
+            m_registry->Complete(job.handle, outcome.errorCode, std::move(outcome.entry));
         }
         const LookupHandle finished = job.handle;
         job = {};
         lock.lock();
         std::erase(m_running, finished);
         if (ShouldEndAfterJobLocked()) {
-            --m_nThreads;
+            --m_threads;
             return;
         }
-        ++m_nIdleThreads;
+        ++m_idleThreads;
     }
 }
 

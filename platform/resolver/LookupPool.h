@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Detached threads that run queued lookups one after another. At most
-// nMaxThreads of them serve requests that are still wanted; a thread whose
+// maxThreads of them serve requests that are still wanted; a thread whose
 // lookup was cancelled while it runs no longer counts against that limit,
 // so a new request never waits behind lookups nobody waits for. Such
 // abandoned threads are bounded too: beyond kMaxAbandonedThreads of them a
@@ -22,25 +22,25 @@
 
 namespace netsonde {
 
-class CLookupRegistry;
+class LookupRegistry;
 
-class CLookupPool : public std::enable_shared_from_this<CLookupPool> {
+class LookupPool : public std::enable_shared_from_this<LookupPool> {
 public:
     static constexpr int kMaxAbandonedThreads = 12;
 
-    CLookupPool(std::shared_ptr<CLookupRegistry> registry, int nMaxThreads);
+    LookupPool(std::shared_ptr<LookupRegistry> registry, int maxThreads);
 
     // Returns false when no thread can run the job.
-    bool Submit(LookupHandle handle, std::function<CLookupOutcome()> lookup);
+    bool Submit(LookupHandle handle, std::function<LookupOutcome()> lookup);
     // A request was cancelled: if its lookup is running, its thread's place
     // goes to the jobs still queued.
     void OnRequestCancelled();
     void Stop();
 
 private:
-    struct CJob {
+    struct Job {
         LookupHandle handle = 0;
-        std::function<CLookupOutcome()> lookup;
+        std::function<LookupOutcome()> lookup;
     };
 
     bool ProvideThreadLocked();
@@ -49,15 +49,15 @@ private:
     bool ShouldEndAfterJobLocked() const;
     void RunJobs();
 
-    const std::shared_ptr<CLookupRegistry> m_registry;
-    const int m_nMaxThreads;
+    const std::shared_ptr<LookupRegistry> m_registry;
+    const int m_maxThreads;
     std::mutex m_mutex;
     std::condition_variable m_jobQueued;
-    std::deque<CJob> m_jobs;
+    std::deque<Job> m_jobs;
     std::vector<LookupHandle> m_running; // the request of each busy thread
-    int m_nThreads = 0;
-    int m_nIdleThreads = 0;
-    bool m_bStopping = false;
+    int m_threads = 0;
+    int m_idleThreads = 0;
+    bool m_stopping = false;
 };
 
 } // namespace netsonde

@@ -27,35 +27,35 @@ bool LivesOnApplicationThread(const QObject* receiver)
 
 } // namespace
 
-LookupHandle CLookupRegistry::Register(QObject* receiver, int message)
+LookupHandle LookupRegistry::Register(QObject* receiver, int message)
 {
     if (receiver == nullptr || !LivesOnApplicationThread(receiver))
         return 0;
     std::lock_guard lock(m_mutex);
-    if (m_bClosed || m_pending.size() >= kMaxPendingRequests)
+    if (m_closed || m_pending.size() >= kMaxPendingRequests)
         return 0;
     const LookupHandle handle = NextLookupHandle();
-    m_pending.emplace(handle, CRequest{receiver, message});
+    m_pending.emplace(handle, Request{receiver, message});
     return handle;
 }
 
-bool CLookupRegistry::Cancel(LookupHandle handle)
+bool LookupRegistry::Cancel(LookupHandle handle)
 {
     std::lock_guard lock(m_mutex);
     return m_pending.erase(handle) != 0;
 }
 
-bool CLookupRegistry::IsPending(LookupHandle handle) const
+bool LookupRegistry::IsPending(LookupHandle handle) const
 {
     std::lock_guard lock(m_mutex);
     return m_pending.contains(handle);
 }
 
-void CLookupRegistry::Complete(LookupHandle handle, int error, CHostEntry entry)
+void LookupRegistry::Complete(LookupHandle handle, int error, HostEntry entry)
 {
     std::lock_guard lock(m_mutex);
     QCoreApplication* application = QCoreApplication::instance();
-    if (m_bClosed || application == nullptr || !m_pending.contains(handle))
+    if (m_closed || application == nullptr || !m_pending.contains(handle))
         return;
     QMetaObject::invokeMethod(
         application,
@@ -65,31 +65,31 @@ void CLookupRegistry::Complete(LookupHandle handle, int error, CHostEntry entry)
         Qt::QueuedConnection);
 }
 
-void CLookupRegistry::Close()
+void LookupRegistry::Close()
 {
     std::lock_guard lock(m_mutex);
-    m_bClosed = true;
+    m_closed = true;
     m_pending.clear();
 }
 
 // Runs on the application's thread. The event is sent, not posted, so that
 // a Cancel can never come between this check and the receiver's handler.
-void CLookupRegistry::Deliver(LookupHandle handle, int error, const CHostEntry& entry)
+void LookupRegistry::Deliver(LookupHandle handle, int error, const HostEntry& entry)
 {
     QPointer<QObject> receiver;
     int message = 0;
     {
         std::lock_guard lock(m_mutex);
         const auto request = m_pending.find(handle);
-        if (m_bClosed || request == m_pending.end())
+        if (m_closed || request == m_pending.end())
             return;
         receiver = request->second.receiver;
-        message = request->second.nMessage;
+        message = request->second.message;
         m_pending.erase(request);
     }
     if (receiver.isNull())
         return;
-    CAppMessageEvent event(message, handle, error, entry);
+    AppMessageEvent event(message, handle, error, entry);
     QCoreApplication::sendEvent(receiver.data(), &event);
 }
 

@@ -15,7 +15,7 @@
 
 namespace netsonde {
 
-class CLookupRegistry : public std::enable_shared_from_this<CLookupRegistry> {
+class LookupRegistry : public std::enable_shared_from_this<LookupRegistry> {
 public:
     // A registry refuses new requests beyond this many pending ones.
     static constexpr std::size_t kMaxPendingRequests = 64;
@@ -28,21 +28,21 @@ public:
     bool IsPending(LookupHandle handle) const;
 
     // Safe from any thread: queues the delivery of the request's result.
-    void Complete(LookupHandle handle, int error, CHostEntry entry);
+    void Complete(LookupHandle handle, int error, HostEntry entry);
 
     void Close();
 
 private:
-    struct CRequest {
+    struct Request {
         QPointer<QObject> receiver;
-        int nMessage = 0;
+        int message = 0;
     };
 
-    void Deliver(LookupHandle handle, int error, const CHostEntry& entry);
+    void Deliver(LookupHandle handle, int error, const HostEntry& entry);
 
     mutable std::mutex m_mutex;
-    std::unordered_map<LookupHandle, CRequest> m_pending;
-    bool m_bClosed = false;
+    std::unordered_map<LookupHandle, Request> m_pending;
+    bool m_closed = false;
 };
 
 } // namespace netsonde

@@ -7,17 +7,17 @@
 
 namespace netsonde {
 
-std::unique_ptr<IResolver> CreateSystemResolver(int nMaxThreads)
+std::unique_ptr<IResolver> CreateSystemResolver(int maxThreads)
 {
-    return std::make_unique<CThreadedResolver>(CHostLookups::System(), nMaxThreads);
+    return std::make_unique<ThreadedResolver>(HostLookups::System(), maxThreads);
 }
 
-const CHostEntry* HostEntryOf(const CAppMessageEvent& event)
+const HostEntry* HostEntryOf(const AppMessageEvent& event)
 {
-    return std::any_cast<CHostEntry>(&event.Result());
+    return std::any_cast<HostEntry>(&event.Result());
 }
 
-QString FormatIpAddress(const CIpAddress& address)
+QString FormatIpAddress(const IpAddress& address)
 {
     return QString::fromStdString(IpAddressText(address));
 }

@@ -2,8 +2,8 @@
 #pragma once
 // Asynchronous name-to-address and address-to-name lookups. A request names
 // a receiver and one of the private window messages; when the lookup is done
-// the receiver gets a CAppMessageEvent with that message number, the request
-// handle as wParam, the error code as lParam and the request's own CHostEntry
+// the receiver gets a AppMessageEvent with that message number, the request
+// handle as wParam, the error code as lParam and the request's own HostEntry
 // as its result. A cancelled request never completes.
 
 #include "platform/net/IpAddress.h"
@@ -19,7 +19,7 @@ class QObject;
 
 namespace netsonde {
 
-class CAppMessageEvent;
+class AppMessageEvent;
 
 // Identifies one request; 0 means "no request". Handles are never reused
 // while the program runs.
@@ -34,10 +34,10 @@ constexpr int kLookupNoRecovery = 3;   // NO_RECOVERY: failure that cannot be re
 constexpr int kLookupNoData = 4;       // NO_DATA: the name exists but has no address
 
 // A host as the resolver reports it.
-struct CHostEntry {
-    QString strOfficialName;
+struct HostEntry {
+    QString officialName;
     QStringList aliases;
-    QList<CIpAddress> addresses; // the IPv4 addresses first, then the IPv6 ones
+    QList<IpAddress> addresses; // the IPv4 addresses first, then the IPv6 ones
 };
 
 class IResolver {
@@ -49,7 +49,7 @@ public:
 
     // Starts an address-to-name lookup. Returns 0 when it cannot be started.
     virtual LookupHandle AsyncGetHostByAddr(QObject* receiver, int message,
-                                            const CIpAddress& address) = 0;
+                                            const IpAddress& address) = 0;
 
     // Drops the request's completion. Returns false for an unknown handle or
     // one whose completion has already been delivered.
@@ -57,18 +57,18 @@ public:
 };
 
 // The resolver of the C library (getaddrinfo, getnameinfo), run on
-// at most nMaxThreads threads for the requests still wanted; a cancelled
+// at most maxThreads threads for the requests still wanted; a cancelled
 // lookup that is still running holds none of them (a bounded number of such
 // lookups may run besides). Receivers live on the application's thread;
 // the resolver is destroyed before the application object. Destroying it
 // never waits for a lookup in progress: that lookup finishes on its own and
 // its result is dropped.
-std::unique_ptr<IResolver> CreateSystemResolver(int nMaxThreads = 4);
+std::unique_ptr<IResolver> CreateSystemResolver(int maxThreads = 4);
 
 // The host entry of a lookup completion, or nullptr for another event.
-const CHostEntry* HostEntryOf(const CAppMessageEvent& event);
+const HostEntry* HostEntryOf(const AppMessageEvent& event);
 
 // The dotted quad of an IPv4 address, the RFC 5952 text of an IPv6 one.
-QString FormatIpAddress(const CIpAddress& address);
+QString FormatIpAddress(const IpAddress& address);
 
 } // namespace netsonde

@@ -6,19 +6,19 @@
 
 namespace netsonde {
 
-CThreadedResolver::CThreadedResolver(CHostLookups lookups, int nMaxThreads)
-    : m_lookups(std::move(lookups)), m_registry(std::make_shared<CLookupRegistry>()),
-      m_pool(std::make_shared<CLookupPool>(m_registry, nMaxThreads))
+ThreadedResolver::ThreadedResolver(HostLookups lookups, int maxThreads)
+    : m_lookups(std::move(lookups)), m_registry(std::make_shared<LookupRegistry>()),
+      m_pool(std::make_shared<LookupPool>(m_registry, maxThreads))
 {
 }
 
-CThreadedResolver::~CThreadedResolver()
+ThreadedResolver::~ThreadedResolver()
 {
     m_registry->Close();
     m_pool->Stop();
 }
 
-LookupHandle CThreadedResolver::AsyncGetHostByName(QObject* receiver, int message,
+LookupHandle ThreadedResolver::AsyncGetHostByName(QObject* receiver, int message,
                                                    const QString& name)
 {
     return Start(receiver, message, [byName = m_lookups.byName, bytes = name.toUtf8()] {
@@ -26,23 +26,23 @@ LookupHandle CThreadedResolver::AsyncGetHostByName(QObject* receiver, int messag
     });
 }
 
-LookupHandle CThreadedResolver::AsyncGetHostByAddr(QObject* receiver, int message,
-                                                   const CIpAddress& address)
+LookupHandle ThreadedResolver::AsyncGetHostByAddr(QObject* receiver, int message,
+                                                   const IpAddress& address)
 {
     return Start(receiver, message,
                  [byAddress = m_lookups.byAddress, address] { return byAddress(address); });
 }
 
-bool CThreadedResolver::CancelAsyncRequest(LookupHandle handle)
+bool ThreadedResolver::CancelAsyncRequest(LookupHandle handle)
 {
-    const bool bCancelled = m_registry->Cancel(handle);
-    if (bCancelled)
+    const bool cancelled = m_registry->Cancel(handle);
+    if (cancelled)
         m_pool->OnRequestCancelled();
-    return bCancelled;
+    return cancelled;
 }
 
-LookupHandle CThreadedResolver::Start(QObject* receiver, int message,
-                                      std::function<CLookupOutcome()> lookup)
+LookupHandle ThreadedResolver::Start(QObject* receiver, int message,
+                                      std::function<LookupOutcome()> lookup)
 {
     const LookupHandle handle = m_registry->Register(receiver, message);
     if (handle == 0)

@@ -11,28 +11,28 @@
 
 namespace netsonde {
 
-class CLookupPool;
-class CLookupRegistry;
+class LookupPool;
+class LookupRegistry;
 
-class CThreadedResolver final : public IResolver {
+class ThreadedResolver final : public IResolver {
 public:
-    CThreadedResolver(CHostLookups lookups, int nMaxThreads);
-    ~CThreadedResolver() override;
+    ThreadedResolver(HostLookups lookups, int maxThreads);
+    ~ThreadedResolver() override;
 
-    CThreadedResolver(const CThreadedResolver&) = delete;
-    CThreadedResolver& operator=(const CThreadedResolver&) = delete;
+    ThreadedResolver(const ThreadedResolver&) = delete;
+    ThreadedResolver& operator=(const ThreadedResolver&) = delete;
 
     LookupHandle AsyncGetHostByName(QObject* receiver, int message, const QString& name) override;
     LookupHandle AsyncGetHostByAddr(QObject* receiver, int message,
-                                    const CIpAddress& address) override;
+                                    const IpAddress& address) override;
     bool CancelAsyncRequest(LookupHandle handle) override;
 
 private:
-    LookupHandle Start(QObject* receiver, int message, std::function<CLookupOutcome()> lookup);
+    LookupHandle Start(QObject* receiver, int message, std::function<LookupOutcome()> lookup);
 
-    CHostLookups m_lookups;
-    std::shared_ptr<CLookupRegistry> m_registry;
-    std::shared_ptr<CLookupPool> m_pool;
+    HostLookups m_lookups;
+    std::shared_ptr<LookupRegistry> m_registry;
+    std::shared_ptr<LookupPool> m_pool;
 };
 
 } // namespace netsonde

@@ -18,23 +18,23 @@ namespace {
 
 // What the lookup's thread shares with its caller; the thread keeps it alive after
 // the caller has gone.
-struct CLookupInFlight {
+struct LookupInFlight {
     echo::ShutdownSignal finished;
     std::mutex mutex;
-    CLookupOutcome outcome;
+    LookupOutcome outcome;
 };
 
 // A lookup that could not run, or whose caller stopped waiting for it.
-CLookupOutcome NoOutcome()
+LookupOutcome NoOutcome()
 {
     return {kLookupNoRecovery, {}};
 }
 
-bool StartLookupThread(const std::shared_ptr<CLookupInFlight>& inFlight, std::function<CLookupOutcome()> lookup)
+bool StartLookupThread(const std::shared_ptr<LookupInFlight>& inFlight, std::function<LookupOutcome()> lookup)
 {
     try {
         std::thread([inFlight, lookup = std::move(lookup)] {
-            CLookupOutcome outcome = lookup();
+            LookupOutcome outcome = lookup();
             {
                 const std::lock_guard lock(inFlight->mutex);
                 inFlight->outcome = std::move(outcome);
@@ -62,8 +62,8 @@ WaitEnd AwaitLookupOrWake(const echo::ShutdownSignal& finished, const echo::Shut
     }
 }
 
-WaitEnd RunUntilFinishedOrWoken(const std::shared_ptr<CLookupInFlight>& inFlight,
-                                std::function<CLookupOutcome()> lookup, const echo::ShutdownSignal& wake)
+WaitEnd RunUntilFinishedOrWoken(const std::shared_ptr<LookupInFlight>& inFlight,
+                                std::function<LookupOutcome()> lookup, const echo::ShutdownSignal& wake)
 {
     if (wake.IsRaised())
         return WaitEnd::Woken;
@@ -74,10 +74,10 @@ WaitEnd RunUntilFinishedOrWoken(const std::shared_ptr<CLookupInFlight>& inFlight
 
 } // namespace
 
-CLookupOutcome LookUpUnlessWoken(std::function<CLookupOutcome()> lookup, const echo::ShutdownSignal& wake,
+LookupOutcome LookUpUnlessWoken(std::function<LookupOutcome()> lookup, const echo::ShutdownSignal& wake,
                                  bool* woken)
 {
-    const auto inFlight = std::make_shared<CLookupInFlight>();
+    const auto inFlight = std::make_shared<LookupInFlight>();
     const WaitEnd end = RunUntilFinishedOrWoken(inFlight, std::move(lookup), wake);
     if (woken != nullptr)
         *woken = end == WaitEnd::Woken;

@@ -18,7 +18,7 @@ class ShutdownSignal;
 // on its own thread and its outcome is dropped. When no thread can be started, the
 // outcome is kLookupNoRecovery. `woken` may be null. As `lookup` may outlive the
 // caller, it holds what it uses by value or through a shared_ptr.
-CLookupOutcome LookUpUnlessWoken(std::function<CLookupOutcome()> lookup, const echo::ShutdownSignal& wake,
+LookupOutcome LookUpUnlessWoken(std::function<LookupOutcome()> lookup, const echo::ShutdownSignal& wake,
                                  bool* woken);
 
 } // namespace netsonde

@@ -83,7 +83,7 @@ void AppendLatin1(QString& text, QByteArrayView bytes)
 
 } // namespace
 
-QString CUtf8StreamDecoder::Decode(QByteArrayView bytes)
+QString Utf8StreamDecoder::Decode(QByteArrayView bytes)
 {
     const QByteArray input = m_pending + bytes.toByteArray();
     m_pending.clear();
@@ -110,7 +110,7 @@ QString CUtf8StreamDecoder::Decode(QByteArrayView bytes)
     return text;
 }
 
-QString CUtf8StreamDecoder::Flush()
+QString Utf8StreamDecoder::Flush()
 {
     QString text;
     AppendLatin1(text, m_pending);
@@ -120,7 +120,7 @@ QString CUtf8StreamDecoder::Flush()
 
 QString DecodeUtf8OrLatin1(QByteArrayView bytes)
 {
-    CUtf8StreamDecoder decoder;
+    Utf8StreamDecoder decoder;
     QString text = decoder.Decode(bytes);
     text += decoder.Flush();
     return text;

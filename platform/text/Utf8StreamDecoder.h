@@ -11,7 +11,7 @@
 
 namespace netsonde {
 
-class CUtf8StreamDecoder {
+class Utf8StreamDecoder {
 public:
     // The text of the bytes so far; the bytes of an unfinished character at
     // the end are kept for the next call.

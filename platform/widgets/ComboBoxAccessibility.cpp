@@ -12,9 +12,9 @@ namespace {
 
 // A combo box with its drop-down list and, when editable, its edit field as
 // children; its actions open and close the list.
-class CComboBoxAccessible : public QAccessibleWidget {
+class ComboBoxAccessible : public QAccessibleWidget {
 public:
-    explicit CComboBoxAccessible(QComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+    explicit ComboBoxAccessible(QComboBox* combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
 
     QString text(QAccessible::Text t) const override
     {
@@ -77,7 +77,7 @@ private:
 QAccessibleInterface* CreateComboBoxAccessible(const QString& className, QObject* object)
 {
     auto* combo = qobject_cast<QComboBox*>(object);
-    return combo && className == QLatin1String("QComboBox") ? new CComboBoxAccessible(combo) : nullptr;
+    return combo && className == QLatin1String("QComboBox") ? new ComboBoxAccessible(combo) : nullptr;
 }
 
 } // namespace

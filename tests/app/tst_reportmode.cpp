@@ -25,7 +25,7 @@
 using namespace netsonde;
 using namespace netsonde::test;
 using namespace Qt::StringLiterals;
-using Mode = CReportOptions::Mode;
+using Mode = ReportOptions::Mode;
 
 namespace {
 
@@ -48,9 +48,9 @@ struct ReportResult {
 };
 
 // One report-mode process with a settings file of its own and no display.
-class CReportProcess {
+class ReportProcess {
 public:
-    explicit CReportProcess(const QStringList& arguments, const QProcessEnvironment& extraEnvironment = {},
+    explicit ReportProcess(const QStringList& arguments, const QProcessEnvironment& extraEnvironment = {},
                             const QByteArray& storedSettings = StoredSettings())
     {
         WriteFile(SettingsPath(), storedSettings);
@@ -96,7 +96,7 @@ private:
     QByteArray m_progress; // standard error read before the end
 };
 
-ReportResult RunReport(const QStringList& arguments) { return CReportProcess(arguments).Finish(); }
+ReportResult RunReport(const QStringList& arguments) { return ReportProcess(arguments).Finish(); }
 
 // Splits the export text into its date line and the rest, after checking
 // that it has no CR and that the date line is followed by an empty line.
@@ -158,7 +158,7 @@ private Q_SLOTS:
         QFETCH(bool, interrupted);
         const QByteArray stored = StoredSettings(fireWall ? Destination().toUtf8() : QByteArray());
         auto server = ServeAtDestination(static_cast<std::uint16_t>(port));
-        CReportProcess process(QStringList{"--report"} + options, {}, stored);
+        ReportProcess process(QStringList{"--report"} + options, {}, stored);
         // Once the request has come (or the wait for it has ended), the answer goes in two pieces.
         if (QTest::qWaitFor([&] { return server->Accept(); }, kWaitMs))
             static_cast<void>(QTest::qWaitFor([&] { return server->Received() == request; }, kWaitMs));
@@ -377,7 +377,7 @@ private Q_SLOTS:
         environment.insert(u"QT_QPA_PLATFORM"_s, u"nonexistent"_s);
         environment.insert(u"LD_DEBUG"_s, u"files"_s);
         environment.insert(u"LD_DEBUG_OUTPUT"_s, logFolder.filePath(u"loaded"_s));
-        const ReportResult result = CReportProcess(arguments, environment).Finish();
+        const ReportResult result = ReportProcess(arguments, environment).Finish();
         QCOMPARE(result.exitCode, exitCode);
         QVERIFY2(exitCode == 2 ? result.err.startsWith(err) : result.err == err, result.err);
         QVERIFY2(ending.isEmpty() ? result.out.isEmpty() : result.out.endsWith(ending), result.out);
@@ -430,10 +430,10 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(Mode, mode);
         QFETCH(QString, command);
-        const CReportOptions options = ParseReportOptions(arguments);
+        const ReportOptions options = ParseReportOptions(arguments);
         QCOMPARE(options.mode, mode);
-        QCOMPARE(options.strCommandLine, command);
-        QCOMPARE(options.bCommandLine, !command.isEmpty());
+        QCOMPARE(options.commandLine, command);
+        QCOMPARE(options.fromSwitch, !command.isEmpty());
     }
 
     // The values for the run as "count timeout delay hops|resolve progress verbose family|function host|type|
@@ -459,17 +459,17 @@ private Q_SLOTS:
     void valuesForTheRun()
     {
         QFETCH(QStringList, arguments);
-        const CReportOptions o = ParseReportOptions(QStringList{"--report"} + arguments);
+        const ReportOptions o = ParseReportOptions(QStringList{"--report"} + arguments);
         QCOMPARE(o.mode, Mode::Report);
         const auto number = [](const std::optional<int>& n) { return n ? QString::number(*n) : u"-"_s; };
         const auto yes = [](bool b) { return b ? u"yes"_s : u"no"_s; };
         const auto family = !o.preference ? u"-"_s : *o.preference == AddressPreference::OnlyIPv4 ? u"-4"_s
                             : *o.preference == AddressPreference::OnlyIPv6                      ? u"-6"_s : u"?"_s;
-        const QStringList texts{o.Host(), o.strSearchType.value_or(u"-"_s), o.strServer.value_or(u"-"_s),
-                                o.strUser.value_or(u"-"_s)};
-        QTEST(u"%1 %2 %3 %4|%5 %6 %7 %8|%9 "_s.arg(number(o.nCount), number(o.nTimeout), number(o.nDelay),
-                                                   number(o.nHops), yes(!o.bNoResolve), yes(o.bProgress),
-                                                   yes(o.bVerbose), family, QString::number(o.FunctionIndex()))
+        const QStringList texts{o.Host(), o.searchType.value_or(u"-"_s), o.server.value_or(u"-"_s),
+                                o.user.value_or(u"-"_s)};
+        QTEST(u"%1 %2 %3 %4|%5 %6 %7 %8|%9 "_s.arg(number(o.count), number(o.timeout), number(o.delay),
+                                                   number(o.hops), yes(!o.noResolve), yes(o.progress),
+                                                   yes(o.verbose), family, QString::number(o.FunctionIndex()))
                   + texts.join('|'), "values");
     }
 

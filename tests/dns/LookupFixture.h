@@ -22,13 +22,13 @@ namespace netsonde::test {
 inline constexpr int kGetHostByXIndex = 0;
 
 struct LookupWindow {
-    std::unique_ptr<CMainDialog> dialog;
-    CScriptedResolver* resolver = nullptr; // owned by the dialog; null with the system resolver
+    std::unique_ptr<MainDialog> dialog;
+    ScriptedResolver* resolver = nullptr; // owned by the dialog; null with the system resolver
 
-    CNameServerLookUpPage* Page() const { return dialog->NameServerLookUpPage(); }
-    CNameServerLookUp* Function() const
+    NameServerLookUpPage* Page() const { return dialog->NameServerLookUpTab(); }
+    NameServerLookUp* FunctionFor() const
     {
-        return dynamic_cast<CNameServerLookUp*>(dialog->Function(FunctionId::NameServerLookUp));
+        return dynamic_cast<NameServerLookUp*>(dialog->FunctionFor(FunctionId::NameServerLookUp));
     }
     QString Output() const { return dialog->TextPane(FunctionId::NameServerLookUp)->Text(); }
 
@@ -38,10 +38,10 @@ struct LookupWindow {
               bool clearOutput = true) const
     {
         Page()->HostCombo()->setEditText(host);
-        Control<QComboBox>(Page(), IDC_NS_SEARCH_TYPE)->setCurrentIndex(searchType);
-        Control<QComboBox>(Page(), IDC_NS_SERVER)->setEditText(nameServer);
-        Control<QCheckBox>(Page(), IDC_NS_VERBOSE)->setChecked(verbose);
-        Control<QCheckBox>(Page(), IDC_NS_CLEAR)->setChecked(clearOutput);
+        Control<QComboBox>(Page(), kNsSearchTypeControl)->setCurrentIndex(searchType);
+        Control<QComboBox>(Page(), kNsServerControl)->setEditText(nameServer);
+        Control<QCheckBox>(Page(), kNsVerboseControl)->setChecked(verbose);
+        Control<QCheckBox>(Page(), kNsClearControl)->setChecked(clearOutput);
     }
 };
 
@@ -50,7 +50,7 @@ inline LookupWindow OpenLookupWindow(bool scripted = true)
     LookupWindow window;
     window.dialog = OpenMainDialog();
     if (scripted) {
-        auto resolver = std::make_unique<CScriptedResolver>();
+        auto resolver = std::make_unique<ScriptedResolver>();
         window.resolver = resolver.get();
         window.dialog->SetResolver(std::move(resolver));
     }

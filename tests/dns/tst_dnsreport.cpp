@@ -507,7 +507,7 @@ private Q_SLOTS:
     void addressLiteral()
     {
         QFETCH(QByteArray, text);
-        const std::optional<CIpAddress> address = ParseAddressLiteral(std::string_view(text.constData(), text.size()));
+        const std::optional<IpAddress> address = ParseAddressLiteral(std::string_view(text.constData(), text.size()));
         QTEST(address ? QByteArray::fromStdString(IpAddressText(*address)) : QByteArray(), "expected");
     }
 };

@@ -43,9 +43,9 @@ constexpr int kRefused = -1; // the scripted resolver refuses the request
 constexpr int kNotFoundOnAnotherTab = -2; // the local host is not found while another tab is selected
 const QString kHost = QStringLiteral("www.example");
 
-CIpAddress Address(const char* text)
+IpAddress Address(const char* text)
 {
-    return ParseIpv6Literal(text).value_or(CIpAddress::FromIPv4(::inet_addr(text)));
+    return ParseIpv6Literal(text).value_or(IpAddress::FromIPv4(::inet_addr(text)));
 }
 
 QString LocalHostName() { return QSysInfo::machineHostName(); }
@@ -65,7 +65,7 @@ const QString kAnswerReport = QStringLiteral("Answer Section:\r\n   Name=www.exa
 LookupWindow FilledWindow(const QString& host, int searchType, const QString& nameServer, quint16 port)
 {
     auto window = OpenLookupWindow();
-    window.Function()->SetServerPort(port);
+    window.FunctionFor()->SetServerPort(port);
     window.Fill(host, searchType, nameServer);
     return window;
 }
@@ -100,7 +100,7 @@ QString g_hostsFailure;
 // The pane's text and the boxes of a verbose lookup with the system resolver.
 std::pair<QString, QStringList> RunLookup(const QString& host, int searchType, const QString& nameServer)
 {
-    CMessageBoxRecorder boxes;
+    MessageBoxRecorder boxes;
     auto window = OpenLookupWindow(false);
     window.Fill(host, searchType, nameServer, true);
     window.dialog->OnGo();
@@ -132,7 +132,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("localError"); // kRefused: the lookup cannot start
         QTest::addColumn<int>("targetError");
-        QTest::addColumn<QList<CIpAddress>>("resolved");
+        QTest::addColumn<QList<IpAddress>>("resolved");
         QTest::addColumn<QString>("output"); // after the local host's block when it was found
         QTest::addColumn<QString>("box");
         const QString block = QStringLiteral("Hostname: target\r\nIP Address: %1\r\nAlias List: loopback\r\n");
@@ -143,7 +143,7 @@ private Q_SLOTS:
                               << QList{Address("198.51.100.20"), Address("198.51.100.21"), Address("2001:db8::20")}
                               << block.arg("198.51.100.20\r\nIP Address: 2001:db8::20") + "---\r\n" << "";
         QTest::newRow("unknown address") << "192.0.2.99" << ok << kLookupHostNotFound
-                                         << QList<CIpAddress>() << "Not available\r\n" << "";
+                                         << QList<IpAddress>() << "Not available\r\n" << "";
         QTest::newRow("local host unknown") << "target.example" << kLookupTryAgain << ok << loopback
                                             << "Local Hostname:Not available\r\n" << "";
         QTest::newRow("local host refused") << "target.example" << kRefused << ok << loopback << ""
@@ -160,10 +160,10 @@ private Q_SLOTS:
         QFETCH(QString, host);
         QFETCH(int, localError);
         QFETCH(int, targetError);
-        QFETCH(QList<CIpAddress>, resolved);
+        QFETCH(QList<IpAddress>, resolved);
         QFETCH(QString, output);
         QFETCH(QString, box);
-        CMessageBoxRecorder boxes;
+        MessageBoxRecorder boxes;
         auto window = OpenLookupWindow();
         window.Page()->AddRecentNameServer(QStringLiteral("ns.example"));
         window.Fill(host, kGetHostByXIndex);
@@ -172,8 +172,8 @@ private Q_SLOTS:
         window.dialog->OnGo();
         if (localError != kRefused) {
             QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + LocalHostName());
-            const CScriptedRequest local = window.resolver->Requests().at(0);
-            QCOMPARE(local.strName, LocalHostName());
+            const ScriptedRequest local = window.resolver->Requests().at(0);
+            QCOMPARE(local.name, LocalHostName());
             if (targetError == kRefused)
                 window.resolver->RefuseNextRequest();
             if (localError == kNotFoundOnAnotherTab)
@@ -183,9 +183,9 @@ private Q_SLOTS:
         }
         if (localError == kLookupSucceeded && targetError != kRefused) {
             QTRY_COMPARE(window.resolver->Requests().size(), 2);
-            const CScriptedRequest target = window.resolver->Requests().at(1);
-            if (!target.bByAddress)
-                QCOMPARE(target.strName, host);
+            const ScriptedRequest target = window.resolver->Requests().at(1);
+            if (!target.byAddress)
+                QCOMPARE(target.name, host);
             QCOMPARE(window.dialog->StatusText(), QStringLiteral("Resolving ") + host);
             window.resolver->Complete(target.handle, targetError,
                                       {QStringLiteral("target"), {"loopback", "lo"}, resolved});
@@ -206,7 +206,7 @@ private Q_SLOTS:
     void nameServerGivenByNameIsResolvedThenAsked_data()
     {
         QTest::addColumn<QHostAddress::SpecialAddress>("loopback");
-        QTest::addColumn<QList<CIpAddress>>("resolved");
+        QTest::addColumn<QList<IpAddress>>("resolved");
         QTest::addColumn<AddressPreference>("preference");
         QTest::addColumn<QString>("output");
         const QList both{Address("127.0.0.1"), Address("::1")};
@@ -219,23 +219,23 @@ private Q_SLOTS:
         QTest::newRow("both, IPv6 preferred") << v6 << both << AddressPreference::PreferIPv6 << kAnswerReport;
         QTest::newRow("IPv6 excluded") << v6 << v6only << AddressPreference::OnlyIPv4
                                        << "Cannot resolve ns.example\r\n---\r\n";
-        QTest::newRow("unknown") << v4 << QList<CIpAddress>() << AddressPreference::PreferIPv4
+        QTest::newRow("unknown") << v4 << QList<IpAddress>() << AddressPreference::PreferIPv4
                                  << "Cannot resolve ns.example\r\n---\r\n";
     }
     void nameServerGivenByNameIsResolvedThenAsked()
     {
         QFETCH(QHostAddress::SpecialAddress, loopback);
-        QFETCH(QList<CIpAddress>, resolved);
+        QFETCH(QList<IpAddress>, resolved);
         QFETCH(AddressPreference, preference);
         QFETCH(QString, output);
-        CMessageBoxRecorder boxes;
-        CScriptedNameServer server({AddressAnswer(7)}, loopback);
+        MessageBoxRecorder boxes;
+        ScriptedNameServer server({AddressAnswer(7)}, loopback);
         auto window = FilledWindow(kHost, kATypeIndex, QStringLiteral("ns.example"), server.Port());
-        CRunInputs inputs = window.dialog->ReadInputs(FunctionId::NameServerLookUp);
+        RunInputs inputs = window.dialog->ReadInputs(FunctionId::NameServerLookUp);
         inputs.preference = preference;
         window.dialog->Runs().Go(inputs);
         QCOMPARE(window.resolver->Requests().size(), 1);
-        QCOMPARE(window.resolver->Requests().at(0).strName, QStringLiteral("ns.example"));
+        QCOMPARE(window.resolver->Requests().at(0).name, QStringLiteral("ns.example"));
         QVERIFY(window.Output().isEmpty());
 
         const int error = resolved.isEmpty() ? kLookupHostNotFound : kLookupSucceeded;
@@ -250,13 +250,13 @@ private Q_SLOTS:
     void onlyTheFirstDatagramIsReported()
     {
         const QString nameServer = QStringLiteral("[::1]");
-        CScriptedNameServer server({AddressAnswer(1), AddressAnswer(2, "\x0a\x09\x09\x09")},
+        ScriptedNameServer server({AddressAnswer(1), AddressAnswer(2, "\x0a\x09\x09\x09")},
                                    QHostAddress::LocalHostIPv6);
         auto window = OpenLookupWindow(false);
-        window.Function()->SetServerPort(server.Port());
+        window.FunctionFor()->SetServerPort(server.Port());
         window.dialog->TextPane(FunctionId::NameServerLookUp)->SetText(QStringLiteral("earlier\r\n"));
         window.Fill(QStringLiteral("WWW.Example."), kATypeIndex, nameServer, true, false);
-        QSignalSpy statuses(&window.dialog->Runs(), &CRunController::statusTextChanged);
+        QSignalSpy statuses(&window.dialog->Runs(), &RunController::statusTextChanged);
         window.dialog->OnGo();
         WaitUntilIdle(window);
         QStringList shown;
@@ -316,8 +316,8 @@ private Q_SLOTS:
         QFETCH(QString, box);
         QFETCH(MessageIcon, icon);
         const bool listens = answer != AddressAnswer(1);
-        CMessageBoxRecorder boxes;
-        CScriptedNameServer server({answer});
+        MessageBoxRecorder boxes;
+        ScriptedNameServer server({answer});
         auto window = FilledWindow(host, kATypeIndex, nameServer, listens ? server.Port() : kDnsServerPort);
         if (nameServer == QLatin1String("ns.nowhere"))
             window.resolver->RefuseNextRequest();

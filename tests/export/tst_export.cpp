@@ -32,12 +32,12 @@ const QString kColumnLine =
 
 // The printer chosen in the print dialog writes the PDF at the path, or the
 // dialog is cancelled.
-void PrintToPdf(const QString& pdfPath, bool bAccept)
+void PrintToPdf(const QString& pdfPath, bool accept)
 {
-    CommonDialogs().choosePrinter = [pdfPath, bAccept](QWidget*, QPrinter& printer) {
+    ActiveCommonDialogs().choosePrinter = [pdfPath, accept](QWidget*, QPrinter& printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdfPath);
-        return bAccept;
+        return accept;
     };
 }
 
@@ -46,14 +46,14 @@ QString ToolOutput(const QString& program, const QStringList& arguments)
 {
     QProcess tool;
     tool.start(program, arguments);
-    const bool bDone = tool.waitForFinished(60000) && tool.exitCode() == 0;
-    return bDone ? QString::fromUtf8(tool.readAllStandardOutput()) : QString();
+    const bool done = tool.waitForFinished(60000) && tool.exitCode() == 0;
+    return done ? QString::fromUtf8(tool.readAllStandardOutput()) : QString();
 }
 
 constexpr int kLineHeight = 10;
 
 // A page whose body holds exactly the given number of lines.
-CPrintGeometry PageHolding(int lines)
+PrintGeometry PageHolding(int lines)
 {
     return {1000, (lines + 8) * kLineHeight, kLineHeight};
 }
@@ -95,11 +95,11 @@ private Q_SLOTS:
     {
         QFETCH(QDateTime, when);
         QFETCH(QString, expected);
-        CExportSource source;
-        source.nFunction = 5;
-        source.strHost = "q.test";
+        ExportSource source;
+        source.function = 5;
+        source.host = "q.test";
         source.when = when;
-        source.strPaneText = "a\nb\rc\r\n\n\rd\r";
+        source.paneText = "a\nb\rc\r\n\n\rd\r";
         QCOMPARE(BuildExportText(source),
                  expected + "\r\n\r\nQuote Of The Day from q.test\r\n\r\na\r\nb\r\nc\r\n\r\n\r\nd\r\n");
     }
@@ -134,10 +134,10 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QStringList printed;
-        for (const CPrintedPage& page : LayOutPrintedPages(text, PageHolding(60))) {
-            printed << QStringLiteral("page %1").arg(page.nNumber);
-            for (const CPrintedLine& line : page.lines)
-                printed << QStringLiteral("%1 %2").arg(line.nTop).arg(line.strText);
+        for (const PrintedPage& page : LayOutPrintedPages(text, PageHolding(60))) {
+            printed << QStringLiteral("page %1").arg(page.number);
+            for (const PrintedLine& line : page.lines)
+                printed << QStringLiteral("%1 %2").arg(line.top).arg(line.text);
         }
         QTEST(printed, "printed");
     }
@@ -160,21 +160,21 @@ private Q_SLOTS:
         QFETCH(int, lines);
         QFETCH(int, bodyLines);
         QFETCH(int, perPage);
-        const CPrintGeometry geometry = PageHolding(bodyLines);
+        const PrintGeometry geometry = PageHolding(bodyLines);
         QCOMPARE(PrintLinesPerPage(geometry), perPage);
         QVERIFY(geometry.BodyEnd() <= geometry.FooterTop());
-        const QList<CPrintedPage> printed = LayOutPrintedPages(NumberedLines(lines), geometry);
+        const QList<PrintedPage> printed = LayOutPrintedPages(NumberedLines(lines), geometry);
         QTEST(int(printed.size()), "pages");
         int printedLines = 0;
         for (int i = 0; i < printed.size(); ++i) {
-            const CPrintedPage& page = printed.at(i);
-            QCOMPARE(page.nNumber, i + 1);
-            QCOMPARE(page.lines.first().strText, QStringLiteral("line %1").arg(i * perPage + 1));
-            QCOMPARE(page.lines.first().nTop, geometry.BodyTop());
+            const PrintedPage& page = printed.at(i);
+            QCOMPARE(page.number, i + 1);
+            QCOMPARE(page.lines.first().text, QStringLiteral("line %1").arg(i * perPage + 1));
+            QCOMPARE(page.lines.first().top, geometry.BodyTop());
             printedLines += int(page.lines.size());
         }
         QCOMPARE(printedLines, lines);
-        const CPrintGeometry noHeight{100, 100, 0};
+        const PrintGeometry noHeight{100, 100, 0};
         QVERIFY(PrintLinesPerPage(noHeight) >= 1 && !LayOutPrintedPages(NumberedLines(3), noHeight).isEmpty());
     }
 
@@ -217,22 +217,22 @@ private Q_SLOTS:
         QFETCH(QString, query);
         QFETCH(QStringList, output);
         QFETCH(QString, expected);
-        CCommonDialogsAnswers answers;
+        CommonDialogsAnswers answers;
         auto dialog = OpenMainDialog();
         const auto id = static_cast<FunctionId>(function);
-        for (int command : {ID_FILE_SAVE, ID_COPY_RESULTS, ID_FILE_PRINT})
+        for (int command : {kFileSaveCommand, kCopyResultsCommand, kFilePrintCommand})
             QVERIFY(!dialog->Command(command)->isEnabled());
         dialog->SelectFunction(id);
         dialog->BeginRun();
         dialog->OnStop();
-        CPropertyPage* page = dialog->Page(id);
-        page->m_strHost = "target.test";
+        PropertyPage* page = dialog->Page(id);
+        page->m_host = "target.test";
         page->HostCombo()->setEditText("typed.later.test");
-        if (auto* userHost = qobject_cast<CUserHostPage*>(page))
-            userHost->m_strUser = query;
+        if (auto* userHost = qobject_cast<UserHostPage*>(page))
+            userHost->m_user = query;
         if (id == FunctionId::NameServerLookUp) {
-            dialog->NameServerLookUpPage()->m_strSearchType = query;
-            dialog->NameServerLookUpPage()->m_strNameServer = "ns.test";
+            dialog->NameServerLookUpTab()->m_searchType = query;
+            dialog->NameServerLookUpTab()->m_nameServer = "ns.test";
         }
         if (dialog->ResultList(id)) {
             for (const QString& row : output)
@@ -240,7 +240,7 @@ private Q_SLOTS:
         } else {
             dialog->TextPane(id)->SetText(output.join(QString()));
         }
-        dialog->Command(ID_COPY_RESULTS)->trigger();
+        dialog->Command(kCopyResultsCommand)->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), FixedExportDateLine() + expected);
     }
 
@@ -248,8 +248,8 @@ private Q_SLOTS:
     // create its file says so and writes nothing.
     void saveAndPrint()
     {
-        CCommonDialogsAnswers answers;
-        CMessageBoxRecorder boxes;
+        CommonDialogsAnswers answers;
+        MessageBoxRecorder boxes;
         QTemporaryDir folder;
         const QString path = folder.filePath("Output.txt");
         QVERIFY(WriteFile(path, QByteArray(5000, 'x')));
@@ -257,18 +257,18 @@ private Q_SLOTS:
         dialog->SelectFunction(FunctionId::Finger);
         dialog->BeginRun();
         dialog->OnStop();
-        dialog->Command(ID_FILE_SAVE)->trigger(); // cancelled: no message
-        CommonDialogs().chooseSavePath = [&path](QWidget*) { return std::optional<QString>(path); };
-        dialog->FingerPage()->m_strHost = "host.test";
+        dialog->Command(kFileSaveCommand)->trigger(); // cancelled: no message
+        ActiveCommonDialogs().chooseSavePath = [&path](QWidget*) { return std::optional<QString>(path); };
+        dialog->FingerTab()->m_host = "host.test";
         dialog->TextPane(FunctionId::Finger)->SetText("Grüße\r\nzwei\r\n");
-        dialog->Command(ID_FILE_SAVE)->trigger();
+        dialog->Command(kFileSaveCommand)->trigger();
         QVERIFY(boxes.Texts().isEmpty());
         QCOMPARE(FileBytes(path),
                  (FixedExportDateLine() + "Finger host.test\r\n\r\nGr\u00FC\u00DFe\r\nzwei\r\n").toUtf8());
 
         const QString missingFolderPath = folder.filePath("missing/Output.txt");
-        CommonDialogs().chooseSavePath = [&](QWidget*) { return std::optional<QString>(missingFolderPath); };
-        dialog->Command(ID_FILE_SAVE)->trigger();
+        ActiveCommonDialogs().chooseSavePath = [&](QWidget*) { return std::optional<QString>(missingFolderPath); };
+        dialog->Command(kFileSaveCommand)->trigger();
         QCOMPARE(boxes.Texts(), QStringList{"Cannot create " + missingFolderPath});
         QCOMPARE(boxes.Entries().front().icon, MessageIcon::None);
         QVERIFY(!QFile::exists(missingFolderPath));
@@ -276,13 +276,13 @@ private Q_SLOTS:
         // A cancelled print dialog prints nothing; the accepted one two pages.
         const QString pdfPath = folder.filePath("printed.pdf");
         PrintToPdf(pdfPath, false);
-        dialog->Command(ID_FILE_PRINT)->trigger();
+        dialog->Command(kFilePrintCommand)->trigger();
         QVERIFY(!QFile::exists(pdfPath));
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed");
         PrintToPdf(pdfPath, true);
         dialog->TextPane(FunctionId::Finger)->SetText(QStringLiteral("a\tb\r\n\t\tdeep\r\n") + NumberedLines(98));
-        dialog->Command(ID_FILE_PRINT)->trigger();
+        dialog->Command(kFilePrintCommand)->trigger();
 
         const QRegularExpression title(QStringLiteral("(?m)^Title: +Netsonde Output$"));
         QVERIFY(ToolOutput("pdfinfo", {pdfPath}).contains(title));

@@ -32,25 +32,25 @@ bool IsSwitch(const QString& argument)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QStringList arguments = ArgumentsOf(QByteArrayView(data, qsizetype(size)));
-    bool bCommandLine = false;
-    QString strCommandLine;
-    CCommandLineOptions(bCommandLine, strCommandLine).ParseCommandLine(arguments);
+    bool fromSwitch = false;
+    QString commandLine;
+    CommandLineOptions(fromSwitch, commandLine).ParseCommandLine(arguments);
 
     const bool anySwitch = std::any_of(arguments.cbegin(), arguments.cend(), IsSwitch);
     if (!anySwitch)
-        Require(!bCommandLine && strCommandLine.isEmpty(), "host text alone starts nothing");
-    if (!bCommandLine)
+        Require(!fromSwitch && commandLine.isEmpty(), "host text alone starts nothing");
+    if (!fromSwitch)
         return 0;
     static const QStringList codes{"P ", "T ", "F ", "W ", "N ", "Q "};
-    Require(codes.contains(strCommandLine.left(2)), "a started command line opens with a function code");
-    Require(strCommandLine.size() - 2 <= arguments.join(QString()).size(), "the host text comes from the arguments");
+    Require(codes.contains(commandLine.left(2)), "a started command line opens with a function code");
+    Require(commandLine.size() - 2 <= arguments.join(QString()).size(), "the host text comes from the arguments");
 
     // Only the last switch and the host text after it count.
     const auto lastSwitch = std::find_if(arguments.crbegin(), arguments.crend(), IsSwitch);
     const QStringList fromLastSwitch = arguments.mid(arguments.crend() - lastSwitch - 1);
-    bool bTail = false;
-    QString strTail;
-    CCommandLineOptions(bTail, strTail).ParseCommandLine(fromLastSwitch);
-    Require(bTail && strTail == strCommandLine, "arguments before the last switch change nothing");
+    bool tailFromSwitch = false;
+    QString tail;
+    CommandLineOptions(tailFromSwitch, tail).ParseCommandLine(fromLastSwitch);
+    Require(tailFromSwitch && tail == commandLine, "arguments before the last switch change nothing");
     return 0;
 }

@@ -38,7 +38,7 @@ EchoProbe ProbeOf(const std::uint8_t* header, std::uint8_t flip = 0)
     std::memcpy(&ipv4, destination.data(), sizeof ipv4);
     const auto u16 = [header](int at) { return static_cast<std::uint16_t>(header[at] << 8 | header[at + 1]); };
     const bool ipv6 = (header[0] & 0x04) != 0;
-    return {ipv6 ? CIpAddress::FromIPv6(destination) : CIpAddress::FromIPv4(ipv4), u16(1), u16(3)};
+    return {ipv6 ? IpAddress::FromIPv6(destination) : IpAddress::FromIPv4(ipv4), u16(1), u16(3)};
 }
 
 bool Answers(ReadKind kind, std::span<const std::uint8_t> received, const EchoProbe& probe)
@@ -80,8 +80,8 @@ void CheckTakenOnlyForItsOwnProbe(ReadKind kind, std::span<const std::uint8_t> r
     Require(!Answers(kind, received, other), "an answer is taken only for its own sequence");
     other = probe;
     if (kind != ReadKind::Raw) {
-        other.destination = probe.destination.IsIPv6() ? CIpAddress()
-                                                       : CIpAddress::FromIPv6(std::array<std::uint8_t, 16>{});
+        other.destination = probe.destination.IsIPv6() ? IpAddress()
+                                                       : IpAddress::FromIPv6(std::array<std::uint8_t, 16>{});
         Require(!Answers(kind, received, other), "an answer is taken only for its own family");
         return;
     }

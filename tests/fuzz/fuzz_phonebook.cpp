@@ -25,12 +25,12 @@ bool InListOrder(const PhonebookEntry& a, const PhonebookEntry& b)
     return order != 0 ? order < 0 : a.record < b.record;
 }
 
-void CheckEntries(const CPhonebook& phonebook, qsizetype fileSize)
+void CheckEntries(const Phonebook& phonebook, qsizetype fileSize)
 {
     const QList<PhonebookEntry>& entries = phonebook.Entries();
     QSet<int> records;
     for (const PhonebookEntry& entry : entries) {
-        Require(entry.record >= 0 && entry.record < PhonebookLayout::MaxRecords, "a record number is in range");
+        Require(entry.record >= 0 && entry.record < PhonebookLayout::kMaxRecords, "a record number is in range");
         Require(RecordOffset(entry.record + 1) <= fileSize, "an entry comes from a whole record of the file");
         Require(entry.address != QString::fromLatin1(FreeRecordAddress), "a free record is never listed");
         Require(!records.contains(entry.record), "a record is listed once");
@@ -42,7 +42,7 @@ void CheckEntries(const CPhonebook& phonebook, qsizetype fileSize)
 
 // An added address is stored at once: the file loaded again holds it and
 // every entry it held before.
-void CheckAddReadsBack(CPhonebook& phonebook, const QString& path)
+void CheckAddReadsBack(Phonebook& phonebook, const QString& path)
 {
     const QString address = QStringLiteral("added.fuzz.example");
     const qsizetype before = phonebook.Entries().size();
@@ -53,7 +53,7 @@ void CheckAddReadsBack(CPhonebook& phonebook, const QString& path)
                 "an address is refused only when present or when the book is full");
         return;
     }
-    CPhonebook reloaded;
+    Phonebook reloaded;
     Require(reloaded.Open(path), "the file opens again");
     Require(reloaded.Entries().size() == before + 1, "the file keeps every entry and the added one");
     const PhonebookEntry* found = reloaded.FindRecord(record);
@@ -62,7 +62,7 @@ void CheckAddReadsBack(CPhonebook& phonebook, const QString& path)
 
 // A character typed at the end of a note leaves every byte before it as it
 // was, whatever character set the note was written in.
-void CheckNoteEditKeepsBytes(CPhonebook& phonebook, const QString& path)
+void CheckNoteEditKeepsBytes(Phonebook& phonebook, const QString& path)
 {
     if (phonebook.Entries().isEmpty())
         return;
@@ -71,9 +71,9 @@ void CheckNoteEditKeepsBytes(CPhonebook& phonebook, const QString& path)
     if (!phonebook.NoteFits(entry.record, edited))
         return;
     Require(phonebook.SetNote(entry.record, edited), "a note that fits is written");
-    const QByteArray field = FileBytes(path).sliced(NoteOffset(entry.record), PhonebookLayout::NoteBytes);
+    const QByteArray field = FileBytes(path).sliced(NoteOffset(entry.record), PhonebookLayout::kNoteBytes);
     Require(field.startsWith(entry.noteBytes + 'x'), "an edit at the end keeps the bytes before it");
-    CPhonebook reloaded;
+    Phonebook reloaded;
     Require(reloaded.Open(path), "the file opens again");
     Require(reloaded.FindRecord(entry.record)->note == edited, "the edited note reads back");
 }
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString path = folder.filePath(QStringLiteral("fuzz.pbk"));
     Require(WriteFile(path, bytes.toByteArray()), "the fuzzer can write its file");
 
-    CPhonebook phonebook;
+    Phonebook phonebook;
     Require(phonebook.Open(path), "a file of any bytes opens");
     CheckEntries(phonebook, bytes.size());
     Require(FileBytes(path) == bytes, "loading never changes the file");

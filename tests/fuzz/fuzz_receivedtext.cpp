@@ -21,7 +21,7 @@ QList<QByteArrayView> CutIntoChunks(QByteArrayView text, QByteArrayView lengths)
 {
     QList<QByteArrayView> chunks;
     for (qsizetype next = 0; !text.isEmpty(); ++next) {
-        const qsizetype length = lengths.isEmpty() ? CReceivedText::ChunkSize
+        const qsizetype length = lengths.isEmpty() ? ReceivedText::kChunkSize
                                                    : 1 + static_cast<std::uint8_t>(lengths[next % lengths.size()]);
         chunks << text.first(qMin(length, text.size()));
         text = text.sliced(chunks.back().size());
@@ -31,7 +31,7 @@ QList<QByteArrayView> CutIntoChunks(QByteArrayView text, QByteArrayView lengths)
 
 QString DrainedInChunks(QueryFunction function, const QList<QByteArrayView>& chunks)
 {
-    CReceivedText received(function);
+    ReceivedText received(function);
     QString shown;
     for (QByteArrayView chunk : chunks)
         shown += received.Drain(chunk);
@@ -42,10 +42,10 @@ QString DrainedInChunks(QueryFunction function, const QList<QByteArrayView>& chu
 // is what it holds, and the query ends when the limit is reached.
 QString ReceivedInChunks(QueryFunction function, const QList<QByteArrayView>& chunks)
 {
-    CReceivedText received(function);
+    ReceivedText received(function);
     QString shown;
     for (QByteArrayView chunk : chunks) {
-        const CReceivedText::ReceiveResult result = received.Receive(chunk, shown.size());
+        const ReceivedText::ReceiveResult result = received.Receive(chunk, shown.size());
         shown += result.text;
         if (result.endsQuery)
             return shown;
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (text.contains('\0'))
         return 0;
     Require(drained == DrainedInChunks(function, {text}), "chunking never changes the drained text");
-    if (function != QueryFunction::QuoteOfDay && text.size() < CReceivedText::PaneLimit / 2)
+    if (function != QueryFunction::QuoteOfDay && text.size() < ReceivedText::kPaneLimit / 2)
         Require(received == drained, "chunking never changes the text of an open query");
     return 0;
 }

@@ -71,9 +71,9 @@ QString UseOwnMountsAndSilentNameServer()
 // For the life of the object, the folder or file at path bound over itself,
 // read-only unless told, or an empty tmpfs of the given size there; Failure()
 // says why not.
-class CScopedMount {
+class ScopedMount {
 public:
-    explicit CScopedMount(const QString& path, int tmpfsKibibytes = 0, bool readOnly = true)
+    explicit ScopedMount(const QString& path, int tmpfsKibibytes = 0, bool readOnly = true)
         : m_path(QFile::encodeName(path))
     {
         const char* target = m_path.constData();
@@ -85,8 +85,8 @@ public:
         if (!mounted)
             m_failure = SystemError("cannot mount at " + path);
     }
-    ~CScopedMount() { ::umount2(m_path.constData(), MNT_DETACH); }
-    Q_DISABLE_COPY(CScopedMount)
+    ~ScopedMount() { ::umount2(m_path.constData(), MNT_DETACH); }
+    Q_DISABLE_COPY(ScopedMount)
     const QString& Failure() const { return m_failure; }
 
 private:
@@ -138,9 +138,9 @@ QByteArray AddressAnswer(const char* address, qsizetype size = 0)
 }
 
 // Counts the window messages delivered to any object of this thread.
-class CAppMessageCounter : public QObject {
+class AppMessageCounter : public QObject {
 public:
-    CAppMessageCounter() { qApp->installEventFilter(this); }
+    AppMessageCounter() { qApp->installEventFilter(this); }
     int count = 0;
 
 protected:
@@ -162,7 +162,7 @@ private Q_SLOTS:
     // the next query of the same window works.
     void whoIsFloodOfTenMegabytes()
     {
-        CMessageBoxRecorder boxes;
+        MessageBoxRecorder boxes;
         const qsizetype floodBytes = 10 * 1024 * 1024;
         const QByteArray line("Domain Name: FLOOD.EXAMPLE  Registrar: nobody in particular\r\n");
         const QByteArray flood = line.repeated(floodBytes / line.size() + 1).left(floodBytes);
@@ -177,10 +177,10 @@ private Q_SLOTS:
         });
         QTRY_COMPARE_WITH_TIMEOUT(dialog->StatusText(), QStringLiteral("Ready"), kWaitMs);
         const QString shown = PaneText(*dialog, FunctionId::WhoIs);
-        QVERIFY2(!shown.isEmpty() && shown.size() < CReceivedText::PaneLimit,
+        QVERIFY2(!shown.isEmpty() && shown.size() < ReceivedText::kPaneLimit,
                  qPrintable(QString::number(shown.size())));
         QVERIFY(flood.startsWith(shown.toLatin1()));
-        QVERIFY(!dynamic_cast<const CTextQueryFunction&>(*dialog->Function(FunctionId::WhoIs)).QuerySocket());
+        QVERIFY(!dynamic_cast<const TextQueryFunction&>(*dialog->FunctionFor(FunctionId::WhoIs)).Socket());
         // The server learns that nobody reads any more.
         const qsizetype sent = floodSent.get();
         QVERIFY2(sent < floodBytes, qPrintable(QString::number(sent)));
@@ -212,11 +212,11 @@ private Q_SLOTS:
     {
         QFETCH(Sender, sender);
         QFETCH(QByteArray, datagram);
-        CScriptedNameServer::Script script{{int(sender), datagram}};
+        ScriptedNameServer::Script script{{int(sender), datagram}};
         if (sender != Sender::NameServer)
             script.append({int(Sender::NameServer), AddressAnswer(kRealAddress)});
-        CMessageBoxRecorder boxes;
-        CScriptedNameServer server(script, NameServerSockets());
+        MessageBoxRecorder boxes;
+        ScriptedNameServer server(script, NameServerSockets());
         QVERIFY2(server.IsServing(), "the name server cannot bind its sockets in the lab");
         auto window = OpenLookupWindow(false);
         window.Fill(QStringLiteral("www.example"), kATypeIndex, Destination());
@@ -232,14 +232,14 @@ private Q_SLOTS:
     void phonebookOnAFullDisk()
     {
         QTemporaryDir folder;
-        const CScopedMount disk(folder.path(), 64);
+        const ScopedMount disk(folder.path(), 64);
         QVERIFY2(disk.Failure().isEmpty(), qPrintable(disk.Failure()));
         const QString path = folder.filePath(QStringLiteral("Netsonde.pbk"));
         QByteArray records;
         for (int i = 10; i < 26; ++i)
             records += Record("r" + QByteArray::number(i) + ".example");
         QVERIFY(WriteFile(path, records));
-        CPhonebook phonebook;
+        Phonebook phonebook;
         QVERIFY(phonebook.Open(path));
         QVERIFY(FillDisk(folder.filePath(QStringLiteral("filler"))));
 
@@ -266,8 +266,8 @@ private Q_SLOTS:
     void saveFails()
     {
         QFETCH(Disk, disk);
-        CCommonDialogsAnswers answers;
-        CMessageBoxRecorder boxes;
+        CommonDialogsAnswers answers;
+        MessageBoxRecorder boxes;
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("Output.txt"));
         const QByteArray earlier = "earlier output\r\n";
@@ -275,7 +275,7 @@ private Q_SLOTS:
         if (!full)
             QVERIFY(WriteFile(path, earlier));
         const bool onFile = disk == Disk::ReadOnlyFile || disk == Disk::MountPointFile;
-        const CScopedMount mount(onFile ? path : folder.path(), full ? 64 : 0, disk != Disk::MountPointFile);
+        const ScopedMount mount(onFile ? path : folder.path(), full ? 64 : 0, disk != Disk::MountPointFile);
         QVERIFY2(mount.Failure().isEmpty(), qPrintable(mount.Failure()));
         if (full) {
             QVERIFY(WriteFile(path, earlier));
@@ -284,14 +284,14 @@ private Q_SLOTS:
         const QStringList filesBefore = FilesIn(folder.path());
 
         // The Finger tab after a run, its pane holding the text, Save answered with the path.
-        CommonDialogs().chooseSavePath = [path](QWidget*) { return std::optional<QString>(path); };
+        ActiveCommonDialogs().chooseSavePath = [path](QWidget*) { return std::optional<QString>(path); };
         auto dialog = OpenMainDialog();
         dialog->SelectFunction(FunctionId::Finger);
         dialog->BeginRun();
         dialog->OnStop();
-        dialog->FingerPage()->m_strHost = QStringLiteral("host.test");
+        dialog->FingerTab()->m_host = QStringLiteral("host.test");
         dialog->TextPane(FunctionId::Finger)->SetText(QString(40000, QLatin1Char('x')));
-        dialog->Command(ID_FILE_SAVE)->trigger();
+        dialog->Command(kFileSaveCommand)->trigger();
         QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Cannot create ") + path});
         QCOMPARE(FilesIn(folder.path()), filesBefore);
         QCOMPARE(FileBytes(path), earlier);
@@ -316,11 +316,11 @@ private Q_SLOTS:
         QFETCH(FunctionId, function);
         QFETCH(bool, resolving);
         QFETCH(QString, status);
-        CMessageBoxRecorder boxes;
+        MessageBoxRecorder boxes;
         auto window = OpenLookupWindow(false);
         const qsizetype descriptors = OpenDescriptorCount();
         const QString host = resolving ? QStringLiteral("pending.lab.test") : Silent();
-        const auto* query = dynamic_cast<const CTextQueryFunction*>(window.dialog->Function(function));
+        const auto* query = dynamic_cast<const TextQueryFunction*>(window.dialog->FunctionFor(function));
         if (query)
             FillPage(*window.dialog, function, {host, "ann"});
         else
@@ -328,17 +328,17 @@ private Q_SLOTS:
         window.dialog->OnGo();
         QTRY_COMPARE(window.dialog->StatusText(), status);
         QVERIFY(!resolving || window.dialog->Runs().HasPendingRequests());
-        QVERIFY(!query || query->QuerySocket() || resolving);
+        QVERIFY(!query || query->Socket() || resolving);
 
         window.dialog->close();
-        QVERIFY(!query || !query->QuerySocket());
+        QVERIFY(!query || !query->Socket());
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
         // A lookup left inside the C library keeps its own socket until the
         // resolver's time-out; the window's sockets are closed at once.
         if (!resolving)
             QCOMPARE(OpenDescriptorCount(), descriptors);
         window.dialog.reset();
-        const CAppMessageCounter messages;
+        const AppMessageCounter messages;
         // The socket's deferred deletion runs without its window.
         QTest::qWait(resolving ? kResolverTimeoutMs + 1000 : 100);
         QVERIFY(OpenDescriptorCount() <= descriptors);
@@ -361,7 +361,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, host);
         QFETCH(QString, status);
-        CMessageBoxRecorder boxes;
+        MessageBoxRecorder boxes;
         const auto service = echo::LoadEchoService(echo::EchoSocketChoice::DatagramOnly);
         QVERIFY2(service->IsLoaded(IpFamily::IPv4), service->Description(IpFamily::IPv4).c_str());
         auto window = OpenIcmpWindow(service);

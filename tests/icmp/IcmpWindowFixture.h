@@ -22,51 +22,51 @@ namespace netsonde::test {
 
 // Blocking lookups that never leave the process: a name or address text is found
 // when the test's table holds it, with the table's entry.
-inline CHostLookups ScriptedLookups(const QHash<QString, CHostEntry>& entries = {})
+inline HostLookups ScriptedLookups(const QHash<QString, HostEntry>& entries = {})
 {
     const auto outcome = [entries](const QString& key) {
-        return CLookupOutcome{entries.contains(key) ? kLookupSucceeded : kLookupHostNotFound, entries.value(key)};
+        return LookupOutcome{entries.contains(key) ? kLookupSucceeded : kLookupHostNotFound, entries.value(key)};
     };
     return {[outcome](const QByteArray& name) { return outcome(QString::fromLatin1(name)); },
-            [outcome](const CIpAddress& address) { return outcome(FormatIpAddress(address)); }};
+            [outcome](const IpAddress& address) { return outcome(FormatIpAddress(address)); }};
 }
 
-struct CIcmpWindow {
-    std::unique_ptr<CMainDialog> dialog;
-    CScriptedResolver* resolver = nullptr;
+struct IcmpWindow {
+    std::unique_ptr<MainDialog> dialog;
+    ScriptedResolver* resolver = nullptr;
 };
 
-inline CIcmpWindow OpenIcmpWindow(std::shared_ptr<echo::EchoService> service,
-                                  const CHostLookups& lookups = ScriptedLookups())
+inline IcmpWindow OpenIcmpWindow(std::shared_ptr<echo::EchoService> service,
+                                  const HostLookups& lookups = ScriptedLookups())
 {
-    CMainDialog::SetEchoServiceLoader([service] { return service; });
-    CIcmpWindow window{OpenMainDialog()};
-    CMainDialog::SetEchoServiceLoader({});
+    MainDialog::SetEchoServiceLoader([service] { return service; });
+    IcmpWindow window{OpenMainDialog()};
+    MainDialog::SetEchoServiceLoader({});
     InstallIcmpFunctions(window.dialog->Runs(), service, lookups);
-    auto resolver = std::make_unique<CScriptedResolver>();
+    auto resolver = std::make_unique<ScriptedResolver>();
     window.resolver = resolver.get();
     window.dialog->SetResolver(std::move(resolver));
     return window;
 }
 
 // Fills the Ping page and shows it; a time-out (seconds) of 0 keeps the page's own.
-inline void SetPing(CMainDialog& dialog, const QString& host, unsigned pings, unsigned delay, bool resolve = false,
+inline void SetPing(MainDialog& dialog, const QString& host, unsigned pings, unsigned delay, bool resolve = false,
                     unsigned timeout = 0)
 {
-    CPingPage* page = dialog.PingPage();
-    std::tie(page->m_strHost, page->m_nPings, page->m_nDelay, page->m_bResolve) = std::tie(host, pings, delay, resolve);
-    page->m_nTimeout = timeout ? timeout : page->m_nTimeout;
+    PingPage* page = dialog.PingTab();
+    std::tie(page->m_host, page->m_pings, page->m_delay, page->m_resolve) = std::tie(host, pings, delay, resolve);
+    page->m_timeout = timeout ? timeout : page->m_timeout;
     page->DoDataExchange(false);
     dialog.SelectFunction(FunctionId::Ping);
 }
 
 // Fills the TraceRoute page and shows it; a time-out (seconds) of 0 keeps the page's own.
-inline void SetTraceRoute(CMainDialog& dialog, const QString& host, unsigned maxHops, bool resolve = false,
+inline void SetTraceRoute(MainDialog& dialog, const QString& host, unsigned maxHops, bool resolve = false,
                           unsigned timeout = 0)
 {
-    CTraceRoutePage* page = dialog.TraceRoutePage();
-    std::tie(page->m_strHost, page->m_nMaxHops, page->m_bResolve) = std::tie(host, maxHops, resolve);
-    page->m_nTimeout = timeout ? timeout : page->m_nTimeout;
+    TraceRoutePage* page = dialog.TraceRouteTab();
+    std::tie(page->m_host, page->m_maxHops, page->m_resolve) = std::tie(host, maxHops, resolve);
+    page->m_timeout = timeout ? timeout : page->m_timeout;
     page->DoDataExchange(false);
     dialog.SelectFunction(FunctionId::TraceRoute);
 }
@@ -87,7 +87,7 @@ qint64 MillisecondsUntilReleased(Act act, Released released, qint64 limitMs = 50
 // Milliseconds from closing the window until the test holds the last
 // reference to `service`, that is until the worker has let go of it.
 template <typename Service>
-qint64 MillisecondsUntilWindowClosed(CIcmpWindow& window, const std::shared_ptr<Service>& service)
+qint64 MillisecondsUntilWindowClosed(IcmpWindow& window, const std::shared_ptr<Service>& service)
 {
     const auto close = [&] {
         window.dialog->close();

@@ -17,8 +17,8 @@
 
 namespace netsonde::test {
 
-struct CEchoRequest {
-    CIpAddress destination;
+struct EchoRequest {
+    IpAddress destination;
     std::size_t dataSize = 0;
     bool allBytesAA = false;
     std::optional<std::uint8_t> ttl;
@@ -26,15 +26,15 @@ struct CEchoRequest {
     std::chrono::steady_clock::time_point sentAt;
 };
 
-class CScriptedEchoService final : public echo::EchoService {
+class ScriptedEchoService final : public echo::EchoService {
 public:
-    using Responder = std::function<echo::EchoReply(const CEchoRequest&)>;
+    using Responder = std::function<echo::EchoReply(const EchoRequest&)>;
 
     // A service that is not loaded, one whose handles cannot be opened, or one
     // loaded for IPv4 only.
     enum class State { Loaded, NotLoaded, HandleRefused, OnlyIPv4 };
 
-    explicit CScriptedEchoService(Responder responder, State state = State::Loaded)
+    explicit ScriptedEchoService(Responder responder, State state = State::Loaded)
         : m_responder(std::move(responder)), m_state(state)
     {
     }
@@ -60,12 +60,12 @@ public:
             return nullptr;
         return std::make_unique<Handle>(*this, std::move(runWake));
     }
-    void ShutdownAll() override { Locked([this] { m_bShutDown = true; }); }
+    void ShutdownAll() override { Locked([this] { m_shutDown = true; }); }
 
     // While held, requests wait until released (and are then answered), shut down or woken.
-    void HoldRequests(bool hold) { Locked([this, hold] { m_bHold = hold; }); }
+    void HoldRequests(bool hold) { Locked([this, hold] { m_hold = hold; }); }
     void ReleaseHeld() { Locked([this] { ++m_releases; }); }
-    std::vector<CEchoRequest> Requests() const
+    std::vector<EchoRequest> Requests() const
     {
         const std::lock_guard lock(m_mutex);
         return m_requests;
@@ -74,11 +74,11 @@ public:
 private:
     class Handle final : public echo::EchoHandle {
     public:
-        Handle(CScriptedEchoService& service, std::shared_ptr<const echo::ShutdownSignal> runWake)
+        Handle(ScriptedEchoService& service, std::shared_ptr<const echo::ShutdownSignal> runWake)
             : m_service(service), m_runWake(std::move(runWake))
         {
         }
-        echo::EchoReply SendEcho(const CIpAddress& destination, std::span<const std::uint8_t> data,
+        echo::EchoReply SendEcho(const IpAddress& destination, std::span<const std::uint8_t> data,
                                  std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) override
         {
             const bool allAA = std::ranges::all_of(data, [](std::uint8_t b) { return b == 0xAA; });
@@ -87,7 +87,7 @@ private:
         }
 
     private:
-        CScriptedEchoService& m_service;
+        ScriptedEchoService& m_service;
         const std::shared_ptr<const echo::ShutdownSignal> m_runWake;
     };
 
@@ -100,16 +100,16 @@ private:
 
     bool IsWoken(const echo::ShutdownSignal* runWake) const
     {
-        return m_bShutDown || (runWake != nullptr && runWake->IsRaised());
+        return m_shutDown || (runWake != nullptr && runWake->IsRaised());
     }
 
     // Nothing can wait on the run wake's event descriptor and the test's changes at
     // once: a held request looks at both every 2 ms.
-    echo::EchoReply Answer(const CEchoRequest& request, const echo::ShutdownSignal* runWake)
+    echo::EchoReply Answer(const EchoRequest& request, const echo::ShutdownSignal* runWake)
     {
         std::unique_lock lock(m_mutex);
         m_requests.push_back(request);
-        for (const std::uint64_t releases = m_releases; m_bHold && !IsWoken(runWake) && m_releases == releases;)
+        for (const std::uint64_t releases = m_releases; m_hold && !IsWoken(runWake) && m_releases == releases;)
             m_pause.wait_for(lock, std::chrono::milliseconds(2));
         if (IsWoken(runWake))
             return {};
@@ -121,9 +121,9 @@ private:
     const State m_state;
     mutable std::mutex m_mutex;
     std::condition_variable m_pause; // never notified: it only lets go of the lock for 2 ms
-    std::vector<CEchoRequest> m_requests;
-    bool m_bHold = false;
-    bool m_bShutDown = false;
+    std::vector<EchoRequest> m_requests;
+    bool m_hold = false;
+    bool m_shutDown = false;
     std::uint64_t m_releases = 0;
 };
 

@@ -22,7 +22,7 @@
 #include <vector>
 
 using namespace netsonde::echo;
-using netsonde::CIpAddress;
+using netsonde::IpAddress;
 using netsonde::IpFamily;
 using netsonde::test::LabAddress;
 using Clock = std::chrono::steady_clock;
@@ -38,7 +38,7 @@ const std::vector<std::uint8_t> kHopData(48, 0xAA);
 const char* const kPingGroupRange = "/proc/sys/net/ipv4/ping_group_range";
 
 // The reply and the milliseconds the request took.
-std::pair<EchoReply, qint64> TimedSend(EchoHandle& handle, const CIpAddress& destination,
+std::pair<EchoReply, qint64> TimedSend(EchoHandle& handle, const IpAddress& destination,
                                        std::span<const std::uint8_t> data, std::optional<std::uint8_t> ttl,
                                        std::uint32_t timeoutMs)
 {
@@ -47,22 +47,22 @@ std::pair<EchoReply, qint64> TimedSend(EchoHandle& handle, const CIpAddress& des
     return {handle.SendEcho(destination, data, ttl, timeoutMs), timer.elapsed()};
 }
 
-QByteArray Text(const CIpAddress& address) { return QByteArray::fromStdString(netsonde::IpAddressText(address)); }
+QByteArray Text(const IpAddress& address) { return QByteArray::fromStdString(netsonde::IpAddressText(address)); }
 
 // A lab address of the family: NETSONDE_LAB_SILENT, or NETSONDE_LAB_SILENT6 and NETSONDE_LAB_ROUTER1_6
 // over IPv6.
-CIpAddress LabIp(IpFamily family, QByteArray name)
+IpAddress LabIp(IpFamily family, QByteArray name)
 {
     name.prepend("NETSONDE_LAB_");
     if (family == IpFamily::IPv4)
-        return CIpAddress::FromIPv4(LabAddress(name.constData()));
+        return IpAddress::FromIPv4(LabAddress(name.constData()));
     name += std::isdigit(static_cast<unsigned char>(name.back())) ? "_6" : "6";
-    return netsonde::ParseIpv6Literal(qgetenv(name.constData()).toStdString()).value_or(CIpAddress());
+    return netsonde::ParseIpv6Literal(qgetenv(name.constData()).toStdString()).value_or(IpAddress());
 }
 
 // The lab's hosts as seen over one family.
 struct LabHosts {
-    CIpAddress router1, destination, silent, absent;
+    IpAddress router1, destination, silent, absent;
 };
 
 bool WriteSysctl(const char* path, const char* value)
@@ -75,7 +75,7 @@ bool WriteSysctl(const char* path, const char* value)
 
 // Whether the raw ICMP socket `watch` has seen a report that `address` is unreachable:
 // the report quotes the refused packet, whose destination it names.
-bool UnreachableReportSeen(const UniqueFd& watch, IpFamily family, const CIpAddress& address)
+bool UnreachableReportSeen(const UniqueFd& watch, IpFamily family, const IpAddress& address)
 {
     const bool v6 = family == IpFamily::IPv6;
     std::uint8_t packet[2048];
@@ -116,14 +116,14 @@ void AddKindRows(bool ipv4Only, const char* what, Values... values)
 // its own to `destination` (network order), `burst` of them every millisecond, every
 // sequence number under identifiers of its own, so that each reply it draws is one that
 // only it asked for.
-class CEchoRequestFlood {
+class EchoRequestFlood {
 public:
-    CEchoRequestFlood(std::uint32_t destination, int burst)
+    EchoRequestFlood(std::uint32_t destination, int burst)
     {
         if (m_socket.IsValid())
             m_thread = std::thread([=, this] { Flood(destination, static_cast<std::uint32_t>(burst)); });
     }
-    ~CEchoRequestFlood()
+    ~EchoRequestFlood()
     {
         m_stop = true;
         if (m_thread.joinable())
@@ -280,7 +280,7 @@ private Q_SLOTS:
         QVERIFY(watch.IsValid());
         const std::uint32_t reportsOnly = ~(1u << ICMP_DEST_UNREACH); // not the other program's replies
         QVERIFY(v6 || ::setsockopt(watch.Get(), SOL_RAW, ICMP_FILTER, &reportsOnly, sizeof reportsOnly) == 0);
-        std::optional<CEchoRequestFlood> other;
+        std::optional<EchoRequestFlood> other;
         if (!v6)
             other.emplace(LabAddress("NETSONDE_LAB_DESTINATION"), 8);
         QTRY_VERIFY_WITH_TIMEOUT(!other || other->Replies() > 0, 10000);

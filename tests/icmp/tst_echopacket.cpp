@@ -26,10 +26,10 @@ const std::uint32_t kDestination = inet_addr("10.200.3.2");
 const std::uint32_t kRouter = inet_addr("10.200.1.1");
 constexpr std::uint16_t kIdentifier = 0x4A21;
 constexpr std::uint16_t kSequence = 0x0102;
-const EchoProbe kProbe{CIpAddress::FromIPv4(kDestination), kIdentifier, kSequence};
-const CIpAddress kSource6 = *ParseIpv6Literal("fd00:200:1::2");
-const CIpAddress kDestination6 = *ParseIpv6Literal("fd00:200:3::2");
-const CIpAddress kRouter6 = *ParseIpv6Literal("fd00:200:1::1");
+const EchoProbe kProbe{IpAddress::FromIPv4(kDestination), kIdentifier, kSequence};
+const IpAddress kSource6 = *ParseIpv6Literal("fd00:200:1::2");
+const IpAddress kDestination6 = *ParseIpv6Literal("fd00:200:3::2");
+const IpAddress kRouter6 = *ParseIpv6Literal("fd00:200:1::1");
 const EchoProbe kProbe6{kDestination6, kIdentifier, kSequence};
 constexpr std::uint8_t kNextHeaderIcmpv6 = 58;
 
@@ -63,7 +63,7 @@ Bytes IpPacket(std::uint32_t from, std::uint32_t to, const Bytes& payload, std::
     return packet;
 }
 
-Bytes Ipv6Packet(const CIpAddress& from, const CIpAddress& to, const Bytes& payload,
+Bytes Ipv6Packet(const IpAddress& from, const IpAddress& to, const Bytes& payload,
                  std::uint8_t nextHeader = kNextHeaderIcmpv6, std::uint8_t version = 6)
 {
     Bytes packet(kIpv6HeaderSize, 0);

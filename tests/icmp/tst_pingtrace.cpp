@@ -27,28 +27,28 @@
 using namespace netsonde;
 using namespace netsonde::test;
 using echo::EchoReply;
-using State = CScriptedEchoService::State;
+using State = ScriptedEchoService::State;
 
 Q_DECLARE_METATYPE(AddressPreference)
 Q_DECLARE_METATYPE(State)
 
 namespace {
 
-using Service = std::shared_ptr<CScriptedEchoService>;
+using Service = std::shared_ptr<ScriptedEchoService>;
 
-Service AnsweringService(CScriptedEchoService::Responder responder, State state = State::Loaded)
+Service AnsweringService(ScriptedEchoService::Responder responder, State state = State::Loaded)
 {
-    return std::make_shared<CScriptedEchoService>(std::move(responder), state);
+    return std::make_shared<ScriptedEchoService>(std::move(responder), state);
 }
 
-CIpAddress Address(const char* dotted) { return CIpAddress::FromIPv4(::inet_addr(dotted)); }
+IpAddress Address(const char* dotted) { return IpAddress::FromIPv4(::inet_addr(dotted)); }
 
 // Ping's n-th request is answered from its destination after times[n] ms; with `hops`, hop n
 // answers from 10.8.0.n after times[n - 1] ms and the probe without a Ttl is not answered. -1: no reply.
-CScriptedEchoService::Responder TimedReplies(const QList<int>& times, bool hops = false)
+ScriptedEchoService::Responder TimedReplies(const QList<int>& times, bool hops = false)
 {
     auto next = std::make_shared<std::atomic<int>>(0);
-    return [times, next, hops](const CEchoRequest& sent) {
+    return [times, next, hops](const EchoRequest& sent) {
         const int ms = hops ? times.value(sent.ttl.value_or(0) - 1, -1) : times.value((*next)++, -1);
         if (ms < 0)
             return EchoReply{};
@@ -64,7 +64,7 @@ constexpr long kHoldersWithoutWorker = 4;
 
 // Go, then wait until the worker has let go. Its effects were posted before
 // it let go; the end of the run they ask for follows them.
-bool RunToEnd(CMainDialog& dialog, const Service& service)
+bool RunToEnd(MainDialog& dialog, const Service& service)
 {
     dialog.OnGo();
     const bool ended = QTest::qWaitFor([&] { return service.use_count() == kHoldersWithoutWorker; }, 10000);
@@ -81,20 +81,20 @@ bool WaitForRequests(const Service& service, std::size_t count)
 
 // What the window showed, in order: its status texts (one shown again right after
 // itself noted once) and its message boxes, as "box: " and the text.
-class CShownLog : public QObject {
+class ShownLog : public QObject {
 public:
-    explicit CShownLog(const CMainDialog& dialog)
+    explicit ShownLog(const MainDialog& dialog)
         : m_previous(SetMessageBoxHandler([this](const QString& text, MessageIcon icon) {
               QCOMPARE(icon, MessageIcon::Exclamation);
               m_texts << "box: " + text;
           }))
     {
-        connect(&dialog, &CMainDialog::StatusTextShown, this, [this](const QString& text) {
+        connect(&dialog, &MainDialog::StatusTextShown, this, [this](const QString& text) {
             if (m_texts.isEmpty() || m_texts.constLast() != text)
                 m_texts << text;
         });
     }
-    ~CShownLog() override { SetMessageBoxHandler(m_previous); }
+    ~ShownLog() override { SetMessageBoxHandler(m_previous); }
     const QStringList& Texts() const { return m_texts; }
     QStringList Boxes() const { return m_texts.filter(QStringLiteral("box: ")); }
 
@@ -132,7 +132,7 @@ private Q_SLOTS:
             window.dialog->Page(id)->HostCombo()->setCurrentText("10.9.0.9");
             window.dialog->SelectFunction(id);
             QVERIFY(RunToEnd(*window.dialog, service));
-            const std::vector<CEchoRequest> sent = service->Requests();
+            const std::vector<EchoRequest> sent = service->Requests();
             QCOMPARE(sent.size(), std::size_t(ping ? 3 : 16));
             for (std::size_t probe = 0; probe < sent.size(); ++probe) {
                 const bool hop = !ping && probe > 0; // TraceRoute's first probe looks for a second address
@@ -226,8 +226,8 @@ private Q_SLOTS:
         QFETCH(QList<int>, times);
         QFETCH(QList<QStringList>, rows);
         QFETCH(QStringList, statuses);
-        const CIpAddress v6 = *ParseIpv6Literal("fd00:7::7");
-        const QHash<QString, CHostEntry> entries{
+        const IpAddress v6 = *ParseIpv6Literal("fd00:7::7");
+        const QHash<QString, HostEntry> entries{
             {"far.example", {{}, {}, {Address("10.9.8.7")}}}, {"v6only.example", {{}, {}, {v6}}},
             {"both.example", {{}, {}, {Address("10.7.0.7"), v6}}}, {"10.9.8.7", {"far.example.net", {}, {}}},
             {"10.8.0.1", {"gateway.example", {}, {}}}};
@@ -239,9 +239,9 @@ private Q_SLOTS:
         SetPing(*window.dialog, host, unsigned(times.size()), delay, resolve);
         SetTraceRoute(*window.dialog, host, unsigned(times.size()), resolve);
         window.dialog->SelectFunction(function);
-        CRunInputs inputs = window.dialog->ReadInputs(function);
+        RunInputs inputs = window.dialog->ReadInputs(function);
         inputs.preference = preference;
-        const CShownLog shown(*window.dialog);
+        const ShownLog shown(*window.dialog);
         window.dialog->Runs().Go(inputs);
         QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), kHoldersWithoutWorker, 10000);
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
@@ -291,7 +291,7 @@ private Q_SLOTS:
                                                     [&] { return service.use_count() == kHoldersWithoutWorker; });
         qInfo("worker let go %lld ms after Stop", ms);
         QVERIFY2(ms < 50, "Stop did not wake the waiting request");
-        QVERIFY(Control<QPushButton>(window.dialog.get(), IDC_GO)->isEnabled());
+        QVERIFY(Control<QPushButton>(window.dialog.get(), kGoControl)->isEnabled());
         QVERIFY(window.dialog->Page(function)->HostCombo()->isEnabled());
         QCoreApplication::processEvents();
         QCOMPARE(service->Requests().size(), std::size_t(probesBefore + 1));
@@ -345,14 +345,14 @@ private Q_SLOTS:
         auto service = AnsweringService(TimedReplies({}), state);
         auto window = OpenIcmpWindow(service);
         const bool loaded = state != State::NotLoaded;
-        const CPropertyPage* page = window.dialog->Page(function);
+        const PropertyPage* page = window.dialog->Page(function);
         const QString none = "scripted: no ICMP%1 socket (ping_group_range, setcap cap_net_raw+ep)";
         QCOMPARE(page->HostCombo()->toolTip(), loaded ? QString() : "Ping and TraceRoute need an ICMP socket, and none "
                  "can be opened here. IPv4: " + none.arg("") + "\r\nIPv6: " + none.arg("v6"));
         SetPing(*window.dialog, host, 1, 0);
         SetTraceRoute(*window.dialog, host, 1);
         window.dialog->SelectFunction(function);
-        const CShownLog shown(*window.dialog);
+        const ShownLog shown(*window.dialog);
         QVERIFY(RunToEnd(*window.dialog, service));
         QTRY_VERIFY(!window.dialog->Runs().IsBusy());
         QTEST(shown.Texts(), "shown");
@@ -379,7 +379,7 @@ private Q_SLOTS:
         const QByteArray answerer = address.toLatin1();
         auto pings = std::make_shared<int>(0);
         // Hop 1 and the first ping answer; TraceRoute's host does not.
-        auto service = AnsweringService([answerer, pings](const CEchoRequest& sent) {
+        auto service = AnsweringService([answerer, pings](const EchoRequest& sent) {
             const bool answers = sent.ttl ? *sent.ttl == 1 : sent.destination != Address("10.5.0.9") && ++*pings == 1;
             return answers ? ReplyFrom(answerer.constData(), 1) : EchoReply{};
         });
@@ -395,7 +395,7 @@ private Q_SLOTS:
             Q_EMIT list->itemDoubleClicked(list->topLevelItem(row), 1);
         };
 
-        const CShownLog shown(*window.dialog);
+        const ShownLog shown(*window.dialog);
         doubleClick(1);
         QCOMPARE(shown.Boxes(), QStringList{"box: Sorry, cannot resolve this host"});
         QVERIFY(window.resolver->Requests().isEmpty());
@@ -403,20 +403,20 @@ private Q_SLOTS:
         doubleClick(0);
         QCOMPARE(window.dialog->StatusText(), "Resolving IP address " + address);
         QCOMPARE(window.resolver->Requests().size(), 1);
-        const CScriptedRequest first = window.resolver->Requests().at(0);
-        QVERIFY(first.bByAddress);
+        const ScriptedRequest first = window.resolver->Requests().at(0);
+        QVERIFY(first.byAddress);
         QCOMPARE(first.address, *ParseAddressLiteral(address.toStdString()));
 
         window.dialog->OnStop();
         doubleClick(0);
         QCOMPARE(window.resolver->Requests().size(), 2);
-        const CHostEntry stale{QStringLiteral("stale.example"), {}, {}};
+        const HostEntry stale{QStringLiteral("stale.example"), {}, {}};
         PostAppMessage(&window.dialog->Runs(), WM_APP_ADDRESS_RESOLVED, first.handle, kLookupSucceeded, stale);
         QCoreApplication::processEvents();
         QCOMPARE(list->topLevelItem(0)->text(2), QString());
         QCOMPARE(window.dialog->StatusText(), "Resolving IP address " + address);
 
-        const CHostEntry found{QStringLiteral("found.example"), {}, {}};
+        const HostEntry found{QStringLiteral("found.example"), {}, {}};
         window.resolver->Complete(window.resolver->Requests().at(1).handle, kLookupSucceeded, found);
         QTRY_COMPARE(list->topLevelItem(0)->text(2), QStringLiteral("found.example"));
         QTRY_COMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
@@ -442,11 +442,11 @@ private Q_SLOTS:
     // address answers.
     void summaryBelongsToItsFunction()
     {
-        auto service = AnsweringService([](const CEchoRequest& request) {
+        auto service = AnsweringService([](const EchoRequest& request) {
             return request.ttl == std::uint8_t{1} ? ReplyFrom("10.6.0.1", 1) : ReplyFrom("10.6.1.1", 3);
         });
         auto window = OpenIcmpWindow(service);
-        CMainDialog& dialog = *window.dialog;
+        MainDialog& dialog = *window.dialog;
         SetPing(dialog, QStringLiteral("10.6.1.1"), 3, 10000);
         dialog.OnGo();
         QTRY_COMPARE(dialog.StatusText(), QStringLiteral("Waiting for 10000 ms"));
@@ -502,7 +502,7 @@ private Q_SLOTS:
         QTreeWidget* list = window.dialog->ResultList(FunctionId::Ping);
         QTRY_VERIFY(list->isEnabled());
         const int timeColumn = ColumnIndex(ResultColumn::ResponseTime);
-        const auto* delegate = qobject_cast<CResponseTimeDelegate*>(list->itemDelegateForColumn(timeColumn));
+        const auto* delegate = qobject_cast<ResponseTimeDelegate*>(list->itemDelegateForColumn(timeColumn));
         QVERIFY(delegate);
         QCOMPARE(delegate->ScaleMs(), 40u);
         const QImage picture = list->viewport()->grab().toImage();

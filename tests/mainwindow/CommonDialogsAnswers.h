@@ -16,11 +16,11 @@ inline QString FixedExportDateLine() { return QStringLiteral("Monday, March 04, 
 
 // Modal dialogs are noted by their IDs and closed at once; links are noted,
 // not opened; the clock is fixed; any other common dialog is cancelled.
-class CCommonDialogsAnswers {
+class CommonDialogsAnswers {
 public:
-    CCommonDialogsAnswers()
+    CommonDialogsAnswers()
     {
-        CCommonDialogs& dialogs = CommonDialogs();
+        CommonDialogs& dialogs = ActiveCommonDialogs();
         dialogs.chooseSavePath = [](QWidget*) { return std::optional<QString>(); };
         dialogs.chooseFont = [](QWidget*, const QFont&) { return std::optional<QFont>(); };
         dialogs.choosePrinter = [](QWidget*, QPrinter&) { return false; };
@@ -32,9 +32,9 @@ public:
         dialogs.openUrl = [this](const QUrl& url) { openedUrls.append(url); };
         dialogs.now = [] { return QDateTime(QDate(2024, 3, 4), QTime(9, 5)); };
     }
-    ~CCommonDialogsAnswers() { CommonDialogs() = PlatformCommonDialogs(); }
-    CCommonDialogsAnswers(const CCommonDialogsAnswers&) = delete;
-    CCommonDialogsAnswers& operator=(const CCommonDialogsAnswers&) = delete;
+    ~CommonDialogsAnswers() { ActiveCommonDialogs() = PlatformCommonDialogs(); }
+    CommonDialogsAnswers(const CommonDialogsAnswers&) = delete;
+    CommonDialogsAnswers& operator=(const CommonDialogsAnswers&) = delete;
 
     QList<QUrl> openedUrls;
     QList<int> modalIds;

@@ -46,17 +46,17 @@ inline void ResetSettings()
 // A main window as the program shows it, after the command line (the
 // arguments after the program name) has been parsed into it.
 // A resolver given here answers the lookups of a run the command line starts.
-inline std::unique_ptr<CMainDialog> OpenMainDialog(const QStringList& arguments = {},
+inline std::unique_ptr<MainDialog> OpenMainDialog(const QStringList& arguments = {},
                                                    std::unique_ptr<IResolver> resolver = nullptr)
 {
-    CMainDialog::SetFunctionInstaller([](CRunController& runs, std::shared_ptr<echo::EchoService> service) {
+    MainDialog::SetFunctionInstaller([](RunController& runs, std::shared_ptr<echo::EchoService> service) {
         InstallFunctions(runs, std::move(service));
     });
-    auto dialog = std::make_unique<CMainDialog>();
-    bool bCommandLine = false;
-    QString strCommandLine;
-    CCommandLineOptions(bCommandLine, strCommandLine).ParseCommandLine(arguments);
-    dialog->SetCommandLine(bCommandLine, strCommandLine);
+    auto dialog = std::make_unique<MainDialog>();
+    bool fromSwitch = false;
+    QString commandLine;
+    CommandLineOptions(fromSwitch, commandLine).ParseCommandLine(arguments);
+    dialog->SetCommandLine(fromSwitch, commandLine);
     if (resolver)
         dialog->SetResolver(std::move(resolver));
     dialog->show();

@@ -40,36 +40,36 @@ FunctionId Fn(int i) { return static_cast<FunctionId>(i); }
 
 // A function that counts Start and Cancel, notes the lookups completed for it, and starts a run that stays
 // busy, as a function waiting for the network does.
-class CRecordingFunction : public CFunction {
+class RecordingFunction : public Function {
 public:
-    explicit CRecordingFunction(CMainDialog& dialog) : m_dialog(dialog) {}
-    void Start(const CRunInputs&) override
+    explicit RecordingFunction(MainDialog& dialog) : m_dialog(dialog) {}
+    void Start(const RunInputs&) override
     {
         ++starts;
         m_dialog.BeginRun();
     }
     void Cancel() override { ++cancels; }
-    void OnLookupCompleted(const CAppMessageEvent& message) override { handles << message.WParam(); }
+    void OnLookupCompleted(const AppMessageEvent& message) override { handles << message.WParam(); }
 
     int starts = 0;
     int cancels = 0;
     QList<std::uintptr_t> handles;
 
 private:
-    CMainDialog& m_dialog;
+    MainDialog& m_dialog;
 };
 
 // A recording function in every slot.
-struct CRecorders {
-    std::array<CRecordingFunction*, kFunctionCount> all{};
-    CRecordingFunction& operator[](FunctionId id) { return *all[Index(id)]; }
+struct Recorders {
+    std::array<RecordingFunction*, kFunctionCount> all{};
+    RecordingFunction& operator[](FunctionId id) { return *all[Index(id)]; }
 };
 
-CRecorders PlugRecorders(CMainDialog& dialog)
+Recorders PlugRecorders(MainDialog& dialog)
 {
-    CRecorders recorders;
+    Recorders recorders;
     for (int i = 0; i < kFunctionCount; ++i) {
-        auto function = std::make_unique<CRecordingFunction>(dialog);
+        auto function = std::make_unique<RecordingFunction>(dialog);
         recorders.all[i] = function.get();
         dialog.Runs().SetFunction(Fn(i), std::move(function));
     }
@@ -78,27 +78,27 @@ CRecorders PlugRecorders(CMainDialog& dialog)
 
 // The window's state in words: run, animation, buttons, height, the
 // output pane shown and the status line.
-QString Shown(const CMainDialog& d)
+QString Shown(const MainDialog& d)
 {
     QStringList parts{d.Runs().IsBusy() ? "busy" : "idle", d.Animation()->IsPlaying() ? "playing" : "still"};
-    parts << (Control<QPushButton>(&d, IDC_GO)->isEnabled() ? "Go" : "no Go");
-    parts << (Control<QPushButton>(&d, IDC_STOP)->isEnabled() ? "Stop" : "no Stop");
+    parts << (Control<QPushButton>(&d, kGoControl)->isEnabled() ? "Go" : "no Go");
+    parts << (Control<QPushButton>(&d, kStopControl)->isEnabled() ? "Stop" : "no Stop");
     parts << (d.height() == d.CompactHeight() ? QStringLiteral("compact") : QString::number(d.height()));
     for (int i = 0; i < kFunctionCount; ++i) {
         if (d.Pane(Fn(i))->isVisible())
             parts << QString::fromLatin1(FunctionTable[i].tabLabel) + " pane";
     }
-    if (Control<QStatusBar>(&d, IDC_STATUS_BAR)->isVisible())
+    if (Control<QStatusBar>(&d, kStatusBarControl)->isVisible())
         parts << "status line";
     return parts.join(", ");
 }
 
 const QString kCompactAndIdle = QStringLiteral("idle, still, Go, no Stop, compact");
 
-QLineEdit* FingerUser(const CMainDialog& d) { return Control<QLineEdit>(d.FingerPage(), IDC_FINGER_USER); }
+QLineEdit* FingerUser(const MainDialog& d) { return Control<QLineEdit>(d.FingerTab(), kFingerUserControl); }
 
 // The host field of every page, joined.
-QString Hosts(const CMainDialog& d)
+QString Hosts(const MainDialog& d)
 {
     QStringList hosts;
     for (int i = 0; i < kFunctionCount; ++i)
@@ -185,8 +185,8 @@ private Q_SLOTS:
     void init()
     {
         ResetSettings();
-        CMainDialog::SetEchoServiceLoader([] {
-            return std::make_shared<CScriptedEchoService>([](const CEchoRequest&) { return echo::EchoReply{}; });
+        MainDialog::SetEchoServiceLoader([] {
+            return std::make_shared<ScriptedEchoService>([](const EchoRequest&) { return echo::EchoReply{}; });
         });
     }
     void cleanup() { QApplication::setPalette(QPalette()); }
@@ -202,7 +202,7 @@ private Q_SLOTS:
         QCOMPARE(dialog->Animation()->Frame(), 0);
         const QStringList labels{"Ping", "TraceRoute", "Finger", "WhoIs", "NS LookUp", "QoD"};
         for (int i = 0; i < kFunctionCount; ++i)
-            QCOMPARE(dialog->TabControl()->TabBar()->tabText(i), labels.at(i));
+            QCOMPARE(dialog->Tabs()->TabBar()->tabText(i), labels.at(i));
 
         // Each option from its first state, toggled: "on" or "off" and the value stored at once.
         const auto toggle = [&dialog](int command, const char* section, const char* key) {
@@ -211,14 +211,14 @@ private Q_SLOTS:
         };
         QCOMPARE(dialog->ReadInputs(FunctionId::Ping).preference, AddressPreference::PreferIPv4);
         dialog->SelectFunction(FunctionId::WhoIs);
-        QCOMPARE(toggle(ID_REMEMBER_LAST_FUNCTION, "Options", "RememberLastFunction"), "on 3");
-        QCOMPARE(toggle(ID_REMEMBER_LAST_FUNCTION, "Options", "RememberLastFunction"), "off -1");
-        QCOMPARE(toggle(ID_SMART_ADDRESS_SPLITTING, "Options", "Smart Address Splitting"), "off No");
-        QVERIFY(!dialog->Options().bSmartSplitting);
-        QCOMPARE(toggle(ID_REMEMBER_WINDOW_POSITION, "Window", "RememberPosition"), "on Yes");
-        QCOMPARE(toggle(ID_PREFER_IPV6, "Options", "Prefer IPv6"), "on Yes");
+        QCOMPARE(toggle(kRememberLastFunctionCommand, "Options", "RememberLastFunction"), "on 3");
+        QCOMPARE(toggle(kRememberLastFunctionCommand, "Options", "RememberLastFunction"), "off -1");
+        QCOMPARE(toggle(kSmartAddressSplittingCommand, "Options", "Smart Address Splitting"), "off No");
+        QVERIFY(!dialog->CurrentOptions().smartSplitting);
+        QCOMPARE(toggle(kRememberWindowPositionCommand, "Window", "RememberPosition"), "on Yes");
+        QCOMPARE(toggle(kPreferIPv6Command, "Options", "Prefer IPv6"), "on Yes");
         QCOMPARE(dialog->ReadInputs(FunctionId::Ping).preference, AddressPreference::PreferIPv6);
-        dialog->Command(ID_EXIT)->trigger();
+        dialog->Command(kExitCommand)->trigger();
         QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
     }
@@ -231,9 +231,9 @@ private Q_SLOTS:
         auto dialog = OpenMainDialog();
         auto recorders = PlugRecorders(*dialog);
         QList<int> opened;
-        for (int command : {ID_OUTPUT_FONT, ID_FIREWALLS, ID_PHONEBOOK})
+        for (int command : {kOutputFontCommand, kFireWallsCommand, kPhonebookCommand})
             dialog->SetCommandHandler(command, [&opened, command] { opened << command; });
-        QWidget* focus = dialog->PingPage()->HostCombo();
+        QWidget* focus = dialog->PingTab()->HostCombo();
         dialog->SetStatusText("something");
         QTest::keyClick(focus, Qt::Key_Escape);
         QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
@@ -242,13 +242,13 @@ private Q_SLOTS:
 
         dialog->OnGo();
         QCOMPARE(recorders[FunctionId::Ping].starts, 1);
-        QVERIFY(!dialog->PingPage()->HostCombo()->isEnabled());
-        QVERIFY(!FingerUser(*dialog)->isEnabledTo(dialog->FingerPage()));
+        QVERIFY(!dialog->PingTab()->HostCombo()->isEnabled());
+        QVERIFY(!FingerUser(*dialog)->isEnabledTo(dialog->FingerTab()));
         QVERIFY(!dialog->Pane(FunctionId::Ping)->isEnabled());
         QTest::keyClick(dialog.get(), Qt::Key_F10);
         QTest::keyClick(focus, Qt::Key_F11);
         QTest::keyClick(dialog.get(), Qt::Key_F12);
-        QCOMPARE(opened, (QList<int>{ID_OUTPUT_FONT, ID_FIREWALLS, ID_PHONEBOOK}));
+        QCOMPARE(opened, (QList<int>{kOutputFontCommand, kFireWallsCommand, kPhonebookCommand}));
         QPalette palette = dialog->palette();
         palette.setColor(QPalette::Window, QColor(10, 120, 30));
         dialog->setPalette(palette);
@@ -258,7 +258,7 @@ private Q_SLOTS:
         QTRY_COMPARE(Shown(*dialog), QStringLiteral("idle, still, Go, no Stop, 350, Ping pane, status line"));
         QCOMPARE(dialog->Animation()->Frame(), 0);
         QCOMPARE(recorders[FunctionId::Ping].cancels, 2);
-        QVERIFY(dialog->PingPage()->HostCombo()->isEnabled());
+        QVERIFY(dialog->PingTab()->HostCombo()->isEnabled());
 
         // Go on Finger while the Ping results show: the Finger pane takes
         // their place and the window keeps its height.
@@ -291,14 +291,14 @@ private Q_SLOTS:
     void completionsReachTheRunningFunctionWhilePending()
     {
         auto dialog = OpenMainDialog();
-        auto owned = std::make_unique<CScriptedResolver>();
-        CScriptedResolver* resolver = owned.get();
+        auto owned = std::make_unique<ScriptedResolver>();
+        ScriptedResolver* resolver = owned.get();
         dialog->SetResolver(std::move(owned));
         auto recorders = PlugRecorders(*dialog);
         dialog->SelectFunction(FunctionId::Finger);
         dialog->OnGo();
-        CRunController& runs = dialog->Runs();
-        const LookupHandle address = runs.LookUpAddress(CIpAddress::FromIPv4(0x0100007f), WM_APP_ADDRESS_RESOLVED);
+        RunController& runs = dialog->Runs();
+        const LookupHandle address = runs.LookUpAddress(IpAddress::FromIPv4(0x0100007f), WM_APP_ADDRESS_RESOLVED);
         dialog->SelectFunction(FunctionId::Ping);
         resolver->Complete(address, kLookupSucceeded);
         QTRY_COMPARE(recorders[FunctionId::Finger].handles, QList<std::uintptr_t>{address});
@@ -313,12 +313,12 @@ private Q_SLOTS:
     {
         auto dialog = OpenMainDialog();
         auto recorders = PlugRecorders(*dialog);
-        dialog->PingPage()->HostCombo()->setEditText("host.example");
-        Control<CSpinField>(dialog->PingPage(), IDC_PING_COUNT_SPIN)->SetValue(9);
+        dialog->PingTab()->HostCombo()->setEditText("host.example");
+        Control<SpinField>(dialog->PingTab(), kPingCountSpinControl)->SetValue(9);
         dialog->OnClear();
         QCOMPARE(recorders[FunctionId::Ping].cancels, 0);
         QCOMPARE(Hosts(*dialog), "|||||");
-        QCOMPARE(Control<QLineEdit>(dialog->PingPage(), IDC_PING_COUNT)->text(), QStringLiteral("9"));
+        QCOMPARE(Control<QLineEdit>(dialog->PingTab(), kPingCountControl)->text(), QStringLiteral("9"));
 
         for (int i = 0; i < kFunctionCount; ++i)
             dialog->Page(Fn(i))->HostCombo()->setEditText("host.example");
@@ -326,15 +326,15 @@ private Q_SLOTS:
         dialog->SelectFunction(FunctionId::Finger);
         dialog->OnGo();
         dialog->TextPane(FunctionId::Finger)->AppendText("answer\r\n");
-        Control<QCheckBox>(dialog->FingerPage(), IDC_FINGER_VERBOSE)->setChecked(true);
+        Control<QCheckBox>(dialog->FingerTab(), kFingerVerboseControl)->setChecked(true);
         dialog->OnClear();
         QCOMPARE(recorders[FunctionId::Finger].cancels, 1);
         QTRY_COMPARE(Shown(*dialog), kCompactAndIdle);
         QVERIFY(!dialog->OutputShown());
         QCOMPARE(Hosts(*dialog) + FingerUser(*dialog)->text(), "|||||");
-        QVERIFY(Control<QCheckBox>(dialog->FingerPage(), IDC_FINGER_VERBOSE)->isChecked());
+        QVERIFY(Control<QCheckBox>(dialog->FingerTab(), kFingerVerboseControl)->isChecked());
         QCOMPARE(dialog->TextPane(FunctionId::Finger)->Text(), QString());
-        for (int command : {ID_FILE_SAVE, ID_COPY_RESULTS, ID_FILE_PRINT})
+        for (int command : {kFileSaveCommand, kCopyResultsCommand, kFilePrintCommand})
             QVERIFY(!dialog->Command(command)->isEnabled());
     }
 
@@ -348,19 +348,19 @@ private Q_SLOTS:
         SettingsStore::WriteText("Ping", "Recent List", "p;");
         auto dialog = OpenMainDialog();
         dialog->SelectFunction(FunctionId::Finger);
-        QVERIFY(!dialog->PingPage()->isEnabled());
+        QVERIFY(!dialog->PingTab()->isEnabled());
         QCOMPARE(FingerUser(*dialog)->text(), QString());
-        QCOMPARE(dialog->FingerPage()->HostCombo()->currentText(), QStringLiteral("ann@finger.example"));
+        QCOMPARE(dialog->FingerTab()->HostCombo()->currentText(), QStringLiteral("ann@finger.example"));
 
-        CNameServerLookUpPage* ns = dialog->NameServerLookUpPage();
+        NameServerLookUpPage* ns = dialog->NameServerLookUpTab();
         dialog->SelectFunction(FunctionId::NameServerLookUp);
-        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SERVER)->currentText(), QStringLiteral("ns1.example"));
+        QCOMPARE(Control<QComboBox>(ns, kNsServerControl)->currentText(), QStringLiteral("ns1.example"));
         QVERIFY(ns->HostCombo()->hasFocus());
-        dialog->Command(ID_CLEAR_RECENT_LIST)->trigger();
+        dialog->Command(kClearRecentListCommand)->trigger();
         QVERIFY(ns->RecentHosts().isEmpty() && ns->RecentNameServers().isEmpty());
         QCOMPARE(ns->HostCombo()->currentText(), QString());
-        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->count(), 18);
-        QCOMPARE(dialog->PingPage()->RecentHosts(), QStringList{QStringLiteral("p")});
+        QCOMPARE(Control<QComboBox>(ns, kNsSearchTypeControl)->count(), 18);
+        QCOMPARE(dialog->PingTab()->RecentHosts(), QStringList{QStringLiteral("p")});
     }
 
     // The host written into the page matches the list entry it begins; a
@@ -371,7 +371,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("function");
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("searchType");
-        QTest::addColumn<bool>("bStarts");
+        QTest::addColumn<bool>("starts");
         QTest::newRow("-q with host") << QStringList{"-q", "qotd.example"} << 5 << "qotd.example.org" << 10 << true;
         QTest::newRow("-q alone") << QStringList{"-q"} << 5 << "qotd.example.org" << 10 << false;
         QTest::newRow("/N with host") << QStringList{"/N", "ns.example"} << 4 << "ns.example" << 0 << true;
@@ -381,18 +381,18 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, function);
-        QFETCH(bool, bStarts);
+        QFETCH(bool, starts);
         SettingsStore::WriteText("Quote Of The Day", "Recent List", "qotd.example.org;");
         SettingsStore::WriteInt("Name Server LookUp", "Search Type", 10);
-        CMessageBoxRecorder boxes;
+        MessageBoxRecorder boxes;
         // A lookup that never completes: a started run shows no box of its own.
-        auto dialog = OpenMainDialog(arguments, std::make_unique<CScriptedResolver>());
+        auto dialog = OpenMainDialog(arguments, std::make_unique<ScriptedResolver>());
         QCOMPARE(dialog->CurrentFunction(), Fn(function));
         QTEST(dialog->Page(Fn(function))->HostCombo()->currentText(), "host");
-        QTEST(Control<QComboBox>(dialog->NameServerLookUpPage(), IDC_NS_SEARCH_TYPE)->currentIndex(), "searchType");
+        QTEST(Control<QComboBox>(dialog->NameServerLookUpTab(), kNsSearchTypeControl)->currentIndex(), "searchType");
         QVERIFY(boxes.Texts().isEmpty());
-        QTRY_COMPARE(dialog->Runs().IsBusy(), bStarts);
-        QCOMPARE(dialog->OutputShown(), bStarts);
+        QTRY_COMPARE(dialog->Runs().IsBusy(), starts);
+        QCOMPARE(dialog->OutputShown(), starts);
     }
 
     // The keys change the tab as a click does: the pages swap, the title
@@ -439,17 +439,17 @@ private Q_SLOTS:
     // commands open their dialogs and addresses.
     void outputFontAndTheOtherCommands()
     {
-        CCommonDialogsAnswers answers;
+        CommonDialogsAnswers answers;
         QFont listFont;
         int chosenPixelSize = 0;
         {
             auto dialog = OpenMainDialog();
             const QFont before = dialog->TextPane(FunctionId::WhoIs)->font();
-            dialog->Command(ID_OUTPUT_FONT)->trigger();
+            dialog->Command(kOutputFontCommand)->trigger();
             QCOMPARE(dialog->TextPane(FunctionId::WhoIs)->font(), before);
             QVERIFY(SettingsStore::ReadText("Options", "Font").isEmpty());
             QFont offered;
-            CommonDialogs().chooseFont = [&offered](QWidget*, const QFont& initial) {
+            ActiveCommonDialogs().chooseFont = [&offered](QWidget*, const QFont& initial) {
                 offered = initial;
                 QFont chosen("DejaVu Sans Mono", 13);
                 chosen.setUnderline(true);
@@ -472,9 +472,9 @@ private Q_SLOTS:
         for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute})
             QCOMPARE(restarted->ResultList(id)->font(), listFont);
 
-        for (int command : {ID_WINSOCK_INFORMATION, ID_ABOUT, ID_VISIT_HOMEPAGE, ID_GIVE_FEEDBACK})
+        for (int command : {kWinsockInformationCommand, kAboutCommand, kVisitHomepageCommand, kGiveFeedbackCommand})
             restarted->Command(command)->trigger();
-        QCOMPARE(answers.modalIds, (QList<int>{IDD_WINSOCK_INFO, IDD_ABOUTBOX}));
+        QCOMPARE(answers.modalIds, (QList<int>{kWinsockInfoDialog, kAboutBoxDialog}));
         QCOMPARE(answers.openedUrls, (QList<QUrl>{HomepageUrl(), FeedbackUrl()}));
     }
 
@@ -491,14 +491,14 @@ private Q_SLOTS:
 
     void winsockInformationValues()
     {
-        CWinsockInfoDialog information(Record(MakeSocketVersion(1, 1), MakeSocketVersion(2, 2)));
+        WinsockInfoDialog information(Record(MakeSocketVersion(1, 1), MakeSocketVersion(2, 2)));
         QCOMPARE(information.windowTitle(), QStringLiteral("Winsock Information"));
         QStringList texts;
-        for (int id : {IDC_WINSOCK_VERSION, IDC_WINSOCK_HIGHEST, IDC_WINSOCK_MAX_SOCKETS, IDC_WINSOCK_MAX_UDP})
+        for (int id : {kWinsockVersionControl, kWinsockHighestControl, kWinsockMaxSocketsControl, kWinsockMaxUdpControl})
             texts << LabelText(&information, id);
         QCOMPARE(texts, (QStringList{"1.1", "2.2", "1024", "65507"}));
-        QCOMPARE(information.m_strGeneral, QStringLiteral("Linux BSD sockets, kernel 6.1.0\r\nRunning\r\n"));
-        QCOMPARE(Control<QPlainTextEdit>(&information, IDC_WINSOCK_GENERAL)->toPlainText(),
+        QCOMPARE(information.m_general, QStringLiteral("Linux BSD sockets, kernel 6.1.0\r\nRunning\r\n"));
+        QCOMPARE(Control<QPlainTextEdit>(&information, kWinsockGeneralControl)->toPlainText(),
                  QStringLiteral("Linux BSD sockets, kernel 6.1.0\nRunning\n"));
 
         information.show();
@@ -511,25 +511,25 @@ private Q_SLOTS:
         }
 
         // Low byte major, high byte minor; the ICMP method follows the system's texts.
-        CWinsockInfoDialog swapped(Record(0x0201, 0x0202), QStringLiteral("ICMP: raw socket"));
-        QCOMPARE(LabelText(&swapped, IDC_WINSOCK_VERSION), QStringLiteral("1.2"));
-        QCOMPARE(swapped.m_strGeneral, information.m_strGeneral + "\r\nICMP: raw socket");
+        WinsockInfoDialog swapped(Record(0x0201, 0x0202), QStringLiteral("ICMP: raw socket"));
+        QCOMPARE(LabelText(&swapped, kWinsockVersionControl), QStringLiteral("1.2"));
+        QCOMPARE(swapped.m_general, information.m_general + "\r\nICMP: raw socket");
     }
 
     void aboutDialogControlsAndLinks()
     {
-        CCommonDialogsAnswers answers;
-        CAboutDialog about;
+        CommonDialogsAnswers answers;
+        AboutDialog about;
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         QCOMPARE(about.windowTitle(), QStringLiteral("About Netsonde"));
-        QVERIFY(about.m_strText.startsWith(QLatin1String("\r\nNetsonde Version 2.1a\r\n")));
-        QCOMPARE(about.m_strText.count(QStringLiteral("\r\n")), 3);
-        QCOMPARE(LabelText(&about, IDC_ABOUT_TEXT), QString(about.m_strText).replace("\r\n", "\n"));
+        QVERIFY(about.m_text.startsWith(QLatin1String("\r\nNetsonde Version 2.1a\r\n")));
+        QCOMPARE(about.m_text.count(QStringLiteral("\r\n")), 3);
+        QCOMPARE(LabelText(&about, kAboutTextControl), QString(about.m_text).replace("\r\n", "\n"));
         const auto button = [&about](int id) { return Control<QPushButton>(&about, id); };
-        QCOMPARE(button(IDC_ABOUT_FEEDBACK)->text() + '|' + button(IDC_ABOUT_HOMEPAGE)->text() + '|'
-                     + button(IDC_ABOUT_CLOSE)->text(), "Feedback|Visit Netsonde Homepage|Close");
-        QVERIFY(button(IDC_ABOUT_CLOSE)->isDefault());
+        QCOMPARE(button(kAboutFeedbackControl)->text() + '|' + button(kAboutHomepageControl)->text() + '|'
+                     + button(kAboutCloseControl)->text(), "Feedback|Visit Netsonde Homepage|Close");
+        QVERIFY(button(kAboutCloseControl)->isDefault());
 
         // The logo's key colour (its top-left pixel's) shows the dialog behind
         // it; its other colours are drawn as they are.
@@ -545,7 +545,7 @@ private Q_SLOTS:
             }
         }
 
-        for (int id : {IDC_ABOUT_FEEDBACK, IDC_ABOUT_HOMEPAGE, IDC_ABOUT_CLOSE})
+        for (int id : {kAboutFeedbackControl, kAboutHomepageControl, kAboutCloseControl})
             QTest::mouseClick(button(id), Qt::LeftButton);
         QCOMPARE(answers.openedUrls, (QList<QUrl>{FeedbackUrl(), HomepageUrl()}));
         QVERIFY(FeedbackUrl().scheme() == "mailto" && HomepageUrl().scheme() == "https");
@@ -558,12 +558,12 @@ private Q_SLOTS:
         dialog->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
         QTest::keyClick(dialog->Page(FunctionId::Ping)->HostCombo(), Qt::Key_F1);
-        auto* help = dialog->findChild<CHelpWindow*>();
+        auto* help = dialog->findChild<HelpWindow*>();
         QVERIFY(help && help->isVisible());
         QCOMPARE(help->CurrentTitle(), QStringLiteral("Netsonde Help"));
 
-        dialog->Command(ID_HELP_ON_HELP)->trigger();
-        QCOMPARE(dialog->findChildren<CHelpWindow*>().size(), 1);
+        dialog->Command(kHelpOnHelpCommand)->trigger();
+        QCOMPARE(dialog->findChildren<HelpWindow*>().size(), 1);
         QCOMPARE(help->CurrentTitle(), QStringLiteral("Using Help"));
 
         // Every page the contents link to is compiled in, and each page has a
@@ -589,7 +589,7 @@ private Q_SLOTS:
 
     void compactAndExpandedWindows_data()
     {
-        QTest::addColumn<bool>("bDark");
+        QTest::addColumn<bool>("dark");
         QTest::addColumn<qreal>("scale");
         QTest::newRow("light") << false << 1.0;
         QTest::newRow("dark") << true << 1.0;
@@ -599,20 +599,20 @@ private Q_SLOTS:
 
     void compactAndExpandedWindows()
     {
-        QFETCH(bool, bDark);
+        QFETCH(bool, dark);
         QFETCH(qreal, scale);
         if (!qFuzzyCompare(qApp->devicePixelRatio(), scale))
             return RunAtScale(scale);
-        if (bDark)
+        if (dark)
             QApplication::setPalette(DarkPalette());
         const QString row = QString::fromLatin1(QTest::currentDataTag());
 
         auto dialog = OpenMainDialog();
         for (int tab = 0; tab < kFunctionCount; ++tab) {
-            dialog->TabControl()->SetCurrentIndex(tab);
-            CPropertyPage* page = dialog->Page(static_cast<FunctionId>(tab));
+            dialog->Tabs()->SetCurrentIndex(tab);
+            PropertyPage* page = dialog->Page(static_cast<FunctionId>(tab));
             CheckTextsFit(page);
-            QVERIFY(page->y() > dialog->TabControl()->TabBar()->geometry().bottom());
+            QVERIFY(page->y() > dialog->Tabs()->TabBar()->geometry().bottom());
             for (QWidget* control : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
                 QVERIFY2(page->rect().contains(control->geometry()), qPrintable(control->metaObject()->className()));
         }
@@ -628,12 +628,12 @@ private Q_SLOTS:
         CheckTextsReadable(dialog.get());
         Save(dialog.get(), "expanded-" + row);
 
-        CAboutDialog about(dialog.get());
+        AboutDialog about(dialog.get());
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         CheckTextsFit(&about);
         CheckTextsReadable(&about);
-        QCOMPARE(Control<QLabel>(&about, IDC_ABOUT_ICON)->pixmap().devicePixelRatio(), scale);
+        QCOMPARE(Control<QLabel>(&about, kAboutIconControl)->pixmap().devicePixelRatio(), scale);
         Save(&about, "about-" + row);
     }
 };

@@ -92,7 +92,7 @@ private Q_SLOTS:
     void firstStartIsCentredAndExpands_data()
     {
         QTest::addColumn<int>("expandedHeight");
-        QTest::addColumn<bool>("bRemembered");
+        QTest::addColumn<bool>("remembered");
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("default height, not remembered") << 350 << false << QStringList{};
         QTest::newRow("remembered, taller than the screen") << 900 << true << QStringList{};
@@ -105,9 +105,9 @@ private Q_SLOTS:
     void firstStartIsCentredAndExpands()
     {
         QFETCH(int, expandedHeight);
-        QFETCH(bool, bRemembered);
+        QFETCH(bool, remembered);
         QFETCH(QStringList, arguments);
-        SettingsStore::WriteText("Window", "RememberPosition", bRemembered ? "Yes" : "No");
+        SettingsStore::WriteText("Window", "RememberPosition", remembered ? "Yes" : "No");
         SettingsStore::WriteInt("Window", "Height", expandedHeight);
         auto dialog = OpenMainDialog(arguments);
         const QRect screen = dialog->screen()->availableGeometry();
@@ -119,7 +119,7 @@ private Q_SLOTS:
             dialog->BeginRun();
         const int frameHeight = dialog->frameGeometry().height() - dialog->height();
         QTRY_COMPARE(FrameOf(*dialog).height() - frameHeight, dialog->height());
-        const auto* status = Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR);
+        const auto* status = Control<QStatusBar>(dialog.get(), kStatusBarControl);
         QVERIFY(dialog->Pane(dialog->CurrentFunction())->geometry().bottom() < status->y());
         QCOMPARE(status->geometry().bottom() + 1, dialog->height());
     }
@@ -132,16 +132,16 @@ private:
 // starts openbox; without xvfb-run it runs offscreen and skips.
 int main(int argc, char** argv)
 {
-    const bool bOwnDisplay = qEnvironmentVariableIsSet(kOwnDisplay);
-    if (!bOwnDisplay && !QStandardPaths::findExecutable("xvfb-run").isEmpty()) {
+    const bool ownDisplay = qEnvironmentVariableIsSet(kOwnDisplay);
+    if (!ownDisplay && !QStandardPaths::findExecutable("xvfb-run").isEmpty()) {
         qputenv(kOwnDisplay, "1");
         std::vector<char*> arguments{const_cast<char*>("xvfb-run"), const_cast<char*>("-a"), const_cast<char*>("-s"),
                                      const_cast<char*>("-screen 0 1024x768x24 -nolisten tcp")};
         arguments.insert(arguments.end(), argv, argv + argc + 1);
         execvp("xvfb-run", arguments.data());
     }
-    const bool bWindowManager = !QStandardPaths::findExecutable("openbox").isEmpty();
-    qputenv("QT_QPA_PLATFORM", bOwnDisplay && bWindowManager ? "xcb" : "offscreen");
+    const bool windowManager = !QStandardPaths::findExecutable("openbox").isEmpty();
+    qputenv("QT_QPA_PLATFORM", ownDisplay && windowManager ? "xcb" : "offscreen");
     QApplication app(argc, argv);
     TestWindowManager test;
     return QTest::qExec(&test, argc, argv);

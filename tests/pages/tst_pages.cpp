@@ -90,25 +90,25 @@ private Q_SLOTS:
         SettingsStore::WriteText("WhoIs", "Recent List", "rs.example;Alpha.example;beta.example;");
         {
             auto dialog = OpenMainDialog();
-            auto* timeout = Control<CSpinField>(dialog->PingPage(), IDC_PING_TIMEOUT_SPIN);
+            auto* timeout = Control<SpinField>(dialog->PingTab(), kPingTimeoutSpinControl);
             const auto stepped = [timeout](int steps) { timeout->stepBy(steps); return timeout->Value(); };
             QCOMPARE(QList<int>({timeout->Value(), stepped(1), stepped(-100)}), QList<int>({60, 60, 1}));
-            Control<CSpinField>(dialog->PingPage(), IDC_PING_DELAY_SPIN)->SetValue(9999);
-            Control<CSpinField>(dialog->PingPage(), IDC_PING_DELAY_SPIN)->stepBy(5);
-            QCOMPARE(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->text(), QStringLiteral("10000"));
-            QVERIFY(Control<QLineEdit>(dialog->PingPage(), IDC_PING_DELAY)->isReadOnly());
-            QCOMPARE(dialog->WhoIsPage()->RecentHosts(), (QStringList{"Alpha.example", "beta.example", "rs.example"}));
-            CPingPage* ping = dialog->PingPage();
+            Control<SpinField>(dialog->PingTab(), kPingDelaySpinControl)->SetValue(9999);
+            Control<SpinField>(dialog->PingTab(), kPingDelaySpinControl)->stepBy(5);
+            QCOMPARE(Control<QLineEdit>(dialog->PingTab(), kPingDelayControl)->text(), QStringLiteral("10000"));
+            QVERIFY(Control<QLineEdit>(dialog->PingTab(), kPingDelayControl)->isReadOnly());
+            QCOMPARE(dialog->WhoIsTab()->RecentHosts(), (QStringList{"Alpha.example", "beta.example", "rs.example"}));
+            PingPage* ping = dialog->PingTab();
             // A first start shows the defaults of the settings table.
-            QCOMPARE(Control<QLineEdit>(ping, IDC_PING_COUNT)->text(),
-                     QString::number(SettingInfo(SettingKey::PingNumberOfPings).defaultInt));
-            Control<CSpinField>(ping, IDC_PING_COUNT_SPIN)->SetValue(7);
-            Control<QCheckBox>(ping, IDC_PING_RESOLVE)->setChecked(false);
+            QCOMPARE(Control<QLineEdit>(ping, kPingCountControl)->text(),
+                     QString::number(SettingInfoOf(SettingKey::PingNumberOfPings).defaultInt));
+            Control<SpinField>(ping, kPingCountSpinControl)->SetValue(7);
+            Control<QCheckBox>(ping, kPingResolveControl)->setChecked(false);
             ping->AddRecentHost("one.example");
             ping->AddRecentHost("two.example");
-            Control<QComboBox>(dialog->NameServerLookUpPage(), IDC_NS_SEARCH_TYPE)->setCurrentIndex(10);
-            dialog->NameServerLookUpPage()->AddRecentNameServer("ns1.example");
-            dialog->WhoIsPage()->AddRecentHost("BETA.example");
+            Control<QComboBox>(dialog->NameServerLookUpTab(), kNsSearchTypeControl)->setCurrentIndex(10);
+            dialog->NameServerLookUpTab()->AddRecentNameServer("ns1.example");
+            dialog->WhoIsTab()->AddRecentHost("BETA.example");
         }
         QCOMPARE(SettingsStore::ReadInt("Ping", "Number of Pings", 0), 7);
         QCOMPARE(SettingsStore::ReadInt("Ping", "Resolve IP Addresses", 1), 0);
@@ -118,10 +118,10 @@ private Q_SLOTS:
         // The WhoIs entry added again in other case went to the top; after a restart the list is sorted.
         QCOMPARE(SettingsStore::ReadText("WhoIs", "Recent List"), "BETA.example;Alpha.example;rs.example;");
         auto again = OpenMainDialog();
-        QCOMPARE(again->WhoIsPage()->RecentHosts(), (QStringList{"Alpha.example", "BETA.example", "rs.example"}));
-        CNameServerLookUpPage* ns = again->NameServerLookUpPage();
-        QCOMPARE(Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE)->currentText(), QStringLiteral("MX - Mail exchange"));
-        QVERIFY(Control<QComboBox>(ns, IDC_NS_SERVER)->isEnabledTo(ns));
+        QCOMPARE(again->WhoIsTab()->RecentHosts(), (QStringList{"Alpha.example", "BETA.example", "rs.example"}));
+        NameServerLookUpPage* ns = again->NameServerLookUpTab();
+        QCOMPARE(Control<QComboBox>(ns, kNsSearchTypeControl)->currentText(), QStringLiteral("MX - Mail exchange"));
+        QVERIFY(Control<QComboBox>(ns, kNsServerControl)->isEnabledTo(ns));
     }
 
     // The host is written against the Recent List where the page matches
@@ -130,30 +130,30 @@ private Q_SLOTS:
     void exchange()
     {
         auto dialog = OpenMainDialog();
-        const std::pair<CPropertyPage*, bool> pages[] = {
-            {dialog->PingPage(), false},         {dialog->TraceRoutePage(), true},
-            {dialog->FingerPage(), false},       {dialog->WhoIsPage(), true},
-            {dialog->NameServerLookUpPage(), true}, {dialog->QuoteOfDayPage(), true},
+        const std::pair<PropertyPage*, bool> pages[] = {
+            {dialog->PingTab(), false},         {dialog->TraceRouteTab(), true},
+            {dialog->FingerTab(), false},       {dialog->WhoIsTab(), true},
+            {dialog->NameServerLookUpTab(), true}, {dialog->QuoteOfDayTab(), true},
         };
         for (const auto& [page, matched] : pages) {
             page->AddRecentHost("example.net");
-            page->m_strHost = "EXAMPLE";
+            page->m_host = "EXAMPLE";
             SendAppMessage(page, WM_APP_REFRESH);
             QCOMPARE(page->HostCombo()->currentText(), QString(matched ? "example.net" : "EXAMPLE"));
-            page->m_strHost.clear();
+            page->m_host.clear();
             SendAppMessage(page, WM_APP_REFRESH);
             QCOMPARE(page->HostCombo()->currentText(), QString());
         }
-        for (CUserHostPage* page : std::initializer_list<CUserHostPage*>{dialog->FingerPage(), dialog->WhoIsPage()}) {
-            page->m_strHost = "inner.example";
-            page->m_strUser = "ann";
-            page->m_bClearOutput = false;
-            dialog->FingerPage()->m_bVerboseFormat = true;
+        for (UserHostPage* page : std::initializer_list<UserHostPage*>{dialog->FingerTab(), dialog->WhoIsTab()}) {
+            page->m_host = "inner.example";
+            page->m_user = "ann";
+            page->m_clearOutput = false;
+            dialog->FingerTab()->m_verboseFormat = true;
             page->DoDataExchange(false);
             page->DoDataExchange(true);
-            QCOMPARE(page->m_strHost, QStringLiteral("inner.example"));
-            QCOMPARE(page->m_strUser, QStringLiteral("ann"));
-            QVERIFY(!page->m_bClearOutput && dialog->FingerPage()->m_bVerboseFormat);
+            QCOMPARE(page->m_host, QStringLiteral("inner.example"));
+            QCOMPARE(page->m_user, QStringLiteral("ann"));
+            QVERIFY(!page->m_clearOutput && dialog->FingerTab()->m_verboseFormat);
         }
     }
 
@@ -161,9 +161,9 @@ private Q_SLOTS:
     {
         auto dialog = OpenMainDialog();
         dialog->SelectFunction(FunctionId::Finger);
-        CFingerPage* finger = dialog->FingerPage();
+        FingerPage* finger = dialog->FingerTab();
         QComboBox* host = finger->HostCombo();
-        auto* user = Control<QLineEdit>(finger, IDC_FINGER_USER);
+        auto* user = Control<QLineEdit>(finger, kFingerUserControl);
         const auto fields = [user, host] { return QStringList{user->text(), host->currentText()}; };
 
         user->setText(QStringLiteral("old"));
@@ -179,10 +179,10 @@ private Q_SLOTS:
         QCOMPARE(fields(), (QStringList{"", "example"}));
 
         // "john@" typed into the User field leaves john there and empties the host.
-        CWhoIsPage* whois = dialog->WhoIsPage();
+        WhoIsPage* whois = dialog->WhoIsTab();
         dialog->SelectFunction(FunctionId::WhoIs);
         whois->HostCombo()->setEditText("whois.example");
-        auto* whoisUser = Control<QLineEdit>(whois, IDC_WHOIS_USER);
+        auto* whoisUser = Control<QLineEdit>(whois, kWhoIsUserControl);
         whoisUser->setFocus();
         QTest::keyClicks(whoisUser, "john@");
         QCOMPARE(whoisUser->text(), QStringLiteral("john"));
@@ -196,9 +196,9 @@ private Q_SLOTS:
         SettingsStore::WriteInt("Name Server LookUp", "Search Type", -1);
         auto dialog = OpenMainDialog();
         dialog->SelectFunction(FunctionId::NameServerLookUp);
-        CNameServerLookUpPage* ns = dialog->NameServerLookUpPage();
-        auto* type = Control<QComboBox>(ns, IDC_NS_SEARCH_TYPE);
-        auto* server = Control<QComboBox>(ns, IDC_NS_SERVER);
+        NameServerLookUpPage* ns = dialog->NameServerLookUpTab();
+        auto* type = Control<QComboBox>(ns, kNsSearchTypeControl);
+        auto* server = Control<QComboBox>(ns, kNsServerControl);
         QCOMPARE(type->currentIndex(), -1);
         QVERIFY(server->isEnabledTo(ns));
         ns->DoDataExchange(true);

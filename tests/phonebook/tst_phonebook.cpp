@@ -29,7 +29,7 @@ namespace {
 const QString kOpenFailure = u"Cannot open or create Netsonde.pbk"_s;
 
 // Each entry as "record address note".
-QStringList Listed(const CPhonebook& phonebook)
+QStringList Listed(const Phonebook& phonebook)
 {
     QStringList listed;
     for (const auto& entry : phonebook.Entries())
@@ -37,16 +37,16 @@ QStringList Listed(const CPhonebook& phonebook)
     return listed;
 }
 
-QLineEdit* AddressEdit(const QWidget* d) { return Control<QLineEdit>(d, IDC_PHONEBOOK_ADDRESS); }
-QListWidget* List(const QWidget* d) { return Control<QListWidget>(d, IDC_PHONEBOOK_LIST); }
-QPlainTextEdit* NoteEdit(const QWidget* d) { return Control<QPlainTextEdit>(d, IDC_PHONEBOOK_NOTE); }
+QLineEdit* AddressEdit(const QWidget* d) { return Control<QLineEdit>(d, kPhonebookAddressControl); }
+QListWidget* List(const QWidget* d) { return Control<QListWidget>(d, kPhonebookListControl); }
+QPlainTextEdit* NoteEditor(const QWidget* d) { return Control<QPlainTextEdit>(d, kPhonebookNoteControl); }
 QPushButton* Button(const QWidget* d, int id) { return Control<QPushButton>(d, id); }
 void Click(const QWidget* d, int id) { QTest::mouseClick(Button(d, id), Qt::LeftButton); }
-QString Note(const QWidget* d) { return NoteEdit(d)->toPlainText(); }
+QString Note(const QWidget* d) { return NoteEditor(d)->toPlainText(); }
 
-QLineEdit* UserEdit(const CPropertyPage* p, FunctionId f)
+QLineEdit* UserEdit(const PropertyPage* p, FunctionId f)
 {
-    return Control<QLineEdit>(p, f == FunctionId::Finger ? IDC_FINGER_USER : IDC_WHOIS_USER);
+    return Control<QLineEdit>(p, f == FunctionId::Finger ? kFingerUserControl : kWhoIsUserControl);
 }
 
 // The list's texts, the selected one marked with "*".
@@ -63,10 +63,10 @@ QStringList ListTexts(const QWidget* d)
 QString State(const QWidget* d)
 {
     const auto onOff = [d](int id) { return Button(d, id)->isEnabled() ? u"on"_s : u"off"_s; };
-    QString entry = onOff(IDC_PHONEBOOK_REMOVE);
-    if (onOff(IDC_PHONEBOOK_USE) != entry || NoteEdit(d)->isEnabled() != (entry == u"on"_s))
+    QString entry = onOff(kPhonebookRemoveControl);
+    if (onOff(kPhonebookUseControl) != entry || NoteEditor(d)->isEnabled() != (entry == u"on"_s))
         entry = u"mixed"_s;
-    return QStringLiteral("add %1, entry %2: %3").arg(onOff(IDC_PHONEBOOK_ADD), entry, Note(d));
+    return QStringLiteral("add %1, entry %2: %3").arg(onOff(kPhonebookAddControl), entry, Note(d));
 }
 
 void TypeAddress(const QWidget* d, const QString& text, bool add = false)
@@ -74,7 +74,7 @@ void TypeAddress(const QWidget* d, const QString& text, bool add = false)
     AddressEdit(d)->clear();
     QTest::keyClicks(AddressEdit(d), text);
     if (add)
-        Click(d, IDC_PHONEBOOK_ADD);
+        Click(d, kPhonebookAddControl);
 }
 
 void SelectRow(const QWidget* d, int row)
@@ -85,9 +85,9 @@ void SelectRow(const QWidget* d, int row)
 
 void RetypeNote(const QWidget* d, const QString& text)
 {
-    NoteEdit(d)->selectAll();
-    QTest::keyClick(NoteEdit(d), Qt::Key_Delete);
-    QTest::keyClicks(NoteEdit(d), text);
+    NoteEditor(d)->selectAll();
+    QTest::keyClick(NoteEditor(d), Qt::Key_Delete);
+    QTest::keyClicks(NoteEditor(d), text);
 }
 
 // The main window's page as typed, the address the dialog opens with, and
@@ -101,9 +101,9 @@ struct UseCase {
     QString how, hostAfter, userAfter;
 };
 
-std::unique_ptr<CPhonebookDialog> OpenDialog(const QString& preset = {})
+std::unique_ptr<PhonebookDialog> OpenDialog(const QString& preset = {})
 {
-    auto dialog = std::make_unique<CPhonebookDialog>(nullptr, preset);
+    auto dialog = std::make_unique<PhonebookDialog>(nullptr, preset);
     dialog->show();
     if (!QTest::qWaitForWindowExposed(dialog.get()))
         qWarning("Phonebook dialog not exposed");
@@ -126,11 +126,11 @@ private Q_SLOTS:
         m_dataHome = std::make_unique<QTemporaryDir>(base + u"/case-XXXXXX"_s);
         QVERIFY(m_dataHome->isValid());
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome->path()));
-        m_path = CPhonebook::DefaultFilePath();
+        m_path = Phonebook::DefaultFilePath();
         ResetSettings();
         // The last case's recorder goes first: it puts back the handler it found.
         m_messages.reset();
-        m_messages = std::make_unique<CMessageBoxRecorder>();
+        m_messages = std::make_unique<MessageBoxRecorder>();
     }
 
     // A missing file is created empty. Each change is written at once, while
@@ -138,7 +138,7 @@ private Q_SLOTS:
     void changesAreWrittenAtOnce()
     {
         QCOMPARE(m_path, m_dataHome->filePath(u"Korvelin/tst_phonebook.pbk"_s));
-        CPhonebook phonebook;
+        Phonebook phonebook;
         QVERIFY(phonebook.Open() && phonebook.IsOpen() && phonebook.Entries().isEmpty());
         QVERIFY(QFileInfo(m_path).isFile() && QFileInfo(m_path).size() == 0);
         const QString nulX = QChar::Null + u"x"_s;
@@ -180,7 +180,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, file);
         QFETCH(int, added);
         QVERIFY(WriteFile(m_path, file));
-        CPhonebook phonebook;
+        Phonebook phonebook;
         QVERIFY(phonebook.Open());
         QTEST(Listed(phonebook), "listed");
         QCOMPARE(FileBytes(m_path), file);
@@ -204,7 +204,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, address);
         QFETCH(bool, fits);
-        CPhonebook phonebook;
+        Phonebook phonebook;
         QVERIFY(phonebook.Open());
         QCOMPARE(phonebook.Add(address), fits ? PhonebookAddResult::Added : PhonebookAddResult::TooLong);
         QCOMPARE(FileBytes(m_path), fits ? Record(address.toUtf8()) : QByteArray());
@@ -220,10 +220,10 @@ private Q_SLOTS:
             records += Record("host" + QByteArray::number(i));
         const QByteArray file = records + Record("beyond");
         QVERIFY(WriteFile(m_path, file));
-        CPhonebook phonebook;
+        Phonebook phonebook;
         QVERIFY(phonebook.Open());
         QCOMPARE(phonebook.Entries().size(), 1000);
-        QCOMPARE(CPhonebook::AddFailureText(phonebook.Add(u"one more"_s)),
+        QCOMPARE(Phonebook::AddFailureText(phonebook.Add(u"one more"_s)),
                  u"Cannot add any more items to the PhoneBook"_s);
         QVERIFY(phonebook.Remove(phonebook.Find(u"host999"_s)->record));
         QCOMPARE(phonebook.Add(u"one more"_s), PhonebookAddResult::Added);
@@ -265,7 +265,7 @@ private Q_SLOTS:
         QFETCH(QString, edited);
         QFETCH(QByteArray, written);
         QVERIFY(WriteFile(m_path, Record("host", stored)));
-        CPhonebook phonebook;
+        Phonebook phonebook;
         QVERIFY(phonebook.Open());
         QTEST(phonebook.FindRecord(0)->note, "shown");
         QVERIFY(phonebook.SetNote(0, edited));
@@ -310,18 +310,18 @@ private Q_SLOTS:
         InstallPhonebookCommand(*mainDialog);
         mainDialog->SetSmartSplitting(c.smart);
         mainDialog->SelectFunction(c.function);
-        CPropertyPage* page = mainDialog->Page(c.function);
+        PropertyPage* page = mainDialog->Page(c.function);
         page->AddRecentHost(u"trace.example.net"_s);
         page->AddRecentHost(u"trace.example.org"_s);
         // The fields as typed: the command reads the controls, not the members.
         page->HostCombo()->setEditText(c.host);
-        if (qobject_cast<CUserHostPage*>(page))
+        if (qobject_cast<UserHostPage*>(page))
             UserEdit(page, c.function)->setText(c.user);
         int contentsShown = 0;
-        mainDialog->SetCommandHandler(ID_HELP_CONTENTS, [&contentsShown] { ++contentsShown; });
+        mainDialog->SetCommandHandler(kHelpContentsCommand, [&contentsShown] { ++contentsShown; });
         bool shown = false;
         QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<CPhonebookDialog*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<PhonebookDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 qFatal("the Phonebook dialog is not shown modally");
             shown = true;
@@ -329,9 +329,9 @@ private Q_SLOTS:
             const QPoint entry = List(dialog)->visualItemRect(List(dialog)->item(c.row)).center();
             QTest::mouseClick(List(dialog)->viewport(), Qt::LeftButton, {}, entry);
             if (c.how == u"Help"_s)
-                Click(dialog, IDC_PHONEBOOK_HELP);
+                Click(dialog, kPhonebookHelpControl);
             else if (c.how == u"Use"_s)
-                Click(dialog, IDC_PHONEBOOK_USE);
+                Click(dialog, kPhonebookUseControl);
             else if (c.how == u"Enter"_s)
                 QTest::keyClick(List(dialog), Qt::Key_Return);
             else
@@ -339,11 +339,11 @@ private Q_SLOTS:
             QCOMPARE(dialog->isVisible(), c.how == u"Help"_s);
             dialog->reject();
         });
-        mainDialog->Command(ID_PHONEBOOK)->trigger();
+        mainDialog->Command(kPhonebookCommand)->trigger();
         QVERIFY(shown);
         QCOMPARE(contentsShown, c.how == u"Help"_s ? 1 : 0);
         QCOMPARE(page->HostCombo()->currentText(), c.hostAfter);
-        if (qobject_cast<CUserHostPage*>(page))
+        if (qobject_cast<UserHostPage*>(page))
             QCOMPARE(UserEdit(page, c.function)->text(), c.userAfter);
         QCOMPARE(FileBytes(m_path), file);
         QVERIFY(m_messages->Texts().isEmpty());
@@ -356,28 +356,28 @@ private Q_SLOTS:
         const QString longAddress = u"someone@"_s + QString(43, 'h');
         auto dialog = OpenDialog(longAddress);
         const QWidget* d = dialog.get();
-        const std::pair<int, const char*> buttons[] = {{IDC_PHONEBOOK_ADD, "&Add"}, {IDC_PHONEBOOK_REMOVE, "&Remove"},
-            {IDC_PHONEBOOK_USE, "&Use"}, {IDC_PHONEBOOK_HELP, "&Help"}, {IDC_PHONEBOOK_CLOSE, "&Close"}};
+        const std::pair<int, const char*> buttons[] = {{kPhonebookAddControl, "&Add"}, {kPhonebookRemoveControl, "&Remove"},
+            {kPhonebookUseControl, "&Use"}, {kPhonebookHelpControl, "&Help"}, {kPhonebookCloseControl, "&Close"}};
         for (const auto& [id, text] : buttons) {
             QCOMPARE(Button(d, id)->text(), QString::fromLatin1(text));
             QVERIFY2(Button(d, id)->width() >= Button(d, id)->sizeHint().width(), text);
         }
         for (const QWidget* child : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             QVERIFY2(d->rect().contains(child->geometry()), child->metaObject()->className());
-        QVERIFY(Button(d, IDC_PHONEBOOK_USE)->isDefault());
+        QVERIFY(Button(d, kPhonebookUseControl)->isDefault());
         QStringList groups;
         for (const QGroupBox* group : d->findChildren<QGroupBox*>())
             groups << group->title();
         QCOMPARE(groups, (QStringList{"Add", "Addresses", "Notes"}));
         QCOMPARE(List(d)->selectionMode(), QAbstractItemView::SingleSelection);
-        QCOMPARE(NoteEdit(d)->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        QCOMPARE(NoteEditor(d)->lineWrapMode(), QPlainTextEdit::WidgetWidth);
         QTest::keyClick(AddressEdit(d), Qt::Key_End);
         QTest::keyClick(AddressEdit(d), Qt::Key_X);
         QCOMPARE(AddressEdit(d)->text(), longAddress);
-        Click(d, IDC_PHONEBOOK_ADD);
+        Click(d, kPhonebookAddControl);
         QCOMPARE(m_messages->Texts(), QStringList{"Please enter no more than 50 characters."});
         QTest::keyClick(AddressEdit(d), Qt::Key_Backspace);
-        Click(d, IDC_PHONEBOOK_ADD);
+        Click(d, kPhonebookAddControl);
         QCOMPARE(FileBytes(m_path), Record(longAddress.chopped(1).toLatin1()));
         TypeAddress(d, QString(60, 't'));
         QCOMPARE(AddressEdit(d)->text(), QString(50, 't'));
@@ -403,17 +403,17 @@ private Q_SLOTS:
         QCOMPARE(State(d), "add off, entry on: second note");
         // Each edit is written at once. Typing stops when the note's 200 bytes
         // are full, and a paste is cut to what still fits.
-        QTest::keyClick(NoteEdit(d), Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClicks(NoteEdit(d), u"!"_s);
-        QTest::keyClick(NoteEdit(d), Qt::Key_Return, Qt::ControlModifier);
-        QTest::keyClicks(NoteEdit(d), u"two"_s);
+        QTest::keyClick(NoteEditor(d), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(NoteEditor(d), u"!"_s);
+        QTest::keyClick(NoteEditor(d), Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(NoteEditor(d), u"two"_s);
         const QByteArray alpha = Record("alpha", "first note");
         QCOMPARE(FileBytes(m_path), alpha + Record("beta", "second note!\r\ntwo"));
         RetypeNote(d, QString(210, 'n'));
         QCOMPARE(Note(d), QString(200, 'n'));
         RetypeNote(d, QString(180, 'p'));
         QApplication::clipboard()->setText(QString(50, 'q'));
-        NoteEdit(d)->paste();
+        NoteEditor(d)->paste();
         const QByteArray beta = Record("beta", QByteArray(180, 'p') + QByteArray(20, 'q'));
         QCOMPARE(FileBytes(m_path), alpha + beta);
         // A selection reads its note from the file again.
@@ -428,7 +428,7 @@ private Q_SLOTS:
     {
         auto dialog = OpenDialog(u"zeta.example"_s + QChar::Null + u"tail"_s);
         const QWidget* d = dialog.get();
-        Click(d, IDC_PHONEBOOK_ADD);
+        Click(d, kPhonebookAddControl);
         QCOMPARE(State(d), "add off, entry off: ");
         QCOMPARE(AddressEdit(d)->text(), QString());
         TypeAddress(d, u"Bravo"_s, true);
@@ -448,20 +448,20 @@ private Q_SLOTS:
         // Remove selects the entry that takes the removed one's place, or for
         // the last entry the one before it.
         SelectRow(d, 2); // Brav, record 3
-        Click(d, IDC_PHONEBOOK_REMOVE);
+        Click(d, kPhonebookRemoveControl);
         QCOMPARE(ListTexts(d), (QStringList{"aardvark", "alpha", "*Bravo", "zeta.example"}));
         QCOMPARE(State(d), "add off, entry on: ");
         SelectRow(d, 3);
-        Click(d, IDC_PHONEBOOK_REMOVE);
+        Click(d, kPhonebookRemoveControl);
         QCOMPARE(ListTexts(d), (QStringList{"aardvark", "alpha", "*Bravo"}));
         for (int left = 3; left > 0; --left)
-            Click(d, IDC_PHONEBOOK_REMOVE);
+            Click(d, kPhonebookRemoveControl);
         QCOMPARE(List(d)->count(), 0);
         QCOMPARE(State(d), "add off, entry off: ");
         QCOMPARE(FileBytes(m_path), QByteArray(Record("Empty").repeated(5)));
         QVERIFY(m_messages->Texts().isEmpty());
         dialog->accept();
-        QVERIFY(!dialog->Phonebook().IsOpen());
+        QVERIFY(!dialog->StoredPhonebook().IsOpen());
     }
 
     // A folder where the file should be can be neither read nor written, even
@@ -474,7 +474,7 @@ private Q_SLOTS:
         const QWidget* d = dialog.get();
         QCOMPARE(m_messages->Texts(), QStringList{kOpenFailure});
         QCOMPARE(State(d), "add on, entry off: ");
-        Click(d, IDC_PHONEBOOK_ADD);
+        Click(d, kPhonebookAddControl);
         QCOMPARE(m_messages->Texts(), QStringList(2, kOpenFailure));
         QCOMPARE(AddressEdit(d)->text(), u"host.example"_s);
         QCOMPARE(List(d)->count(), 0);
@@ -488,7 +488,7 @@ private Q_SLOTS:
 private:
     std::unique_ptr<QTemporaryDir> m_dataHome;
     QString m_path;
-    std::unique_ptr<CMessageBoxRecorder> m_messages;
+    std::unique_ptr<MessageBoxRecorder> m_messages;
 };
 
 QTEST_MAIN(TestPhonebook)

@@ -18,20 +18,20 @@ struct QueryInput {
 };
 
 // Selects the function's tab and types the input into its page.
-inline void FillPage(CMainDialog& dialog, FunctionId id, const QueryInput& input)
+inline void FillPage(MainDialog& dialog, FunctionId id, const QueryInput& input)
 {
     dialog.SelectFunction(id);
-    CPropertyPage* page = dialog.Page(id);
+    PropertyPage* page = dialog.Page(id);
     if (id != FunctionId::QuoteOfDay)
-        Control<QLineEdit>(page, id == FunctionId::Finger ? IDC_FINGER_USER : IDC_WHOIS_USER)->setText(input.user);
+        Control<QLineEdit>(page, id == FunctionId::Finger ? kFingerUserControl : kWhoIsUserControl)->setText(input.user);
     page->HostCombo()->setEditText(input.host);
-    const int clear = id == FunctionId::Finger ? IDC_FINGER_CLEAR : id == FunctionId::WhoIs ? IDC_WHOIS_CLEAR
-                                                                                           : IDC_QUOTE_CLEAR;
+    const int clear = id == FunctionId::Finger ? kFingerClearControl : id == FunctionId::WhoIs ? kWhoIsClearControl
+                                                                                           : kQuoteClearControl;
     Control<QCheckBox>(page, clear)->setChecked(input.clearOutput);
     if (id == FunctionId::Finger)
-        Control<QCheckBox>(page, IDC_FINGER_VERBOSE)->setChecked(input.verbose);
+        Control<QCheckBox>(page, kFingerVerboseControl)->setChecked(input.verbose);
 }
 
-inline QString PaneText(const CMainDialog& dialog, FunctionId id) { return dialog.TextPane(id)->Text(); }
+inline QString PaneText(const MainDialog& dialog, FunctionId id) { return dialog.TextPane(id)->Text(); }
 
 } // namespace netsonde::test

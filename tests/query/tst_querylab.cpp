@@ -32,16 +32,16 @@ namespace {
 
 std::uint16_t PortOf(FunctionId id) { return id == FunctionId::Finger ? 79 : id == FunctionId::WhoIs ? 43 : 17; }
 
-const CTextQueryFunction& QueryOf(const CMainDialog& dialog, FunctionId id)
+const TextQueryFunction& QueryOf(const MainDialog& dialog, FunctionId id)
 {
-    return dynamic_cast<const CTextQueryFunction&>(*dialog.Function(id));
+    return dynamic_cast<const TextQueryFunction&>(*dialog.FunctionFor(id));
 }
 
 // Gives the window a scripted resolver and returns it; the window owns it.
-CScriptedResolver& UseScriptedResolver(CMainDialog& dialog)
+ScriptedResolver& UseScriptedResolver(MainDialog& dialog)
 {
-    auto resolver = std::make_unique<CScriptedResolver>();
-    CScriptedResolver& scripted = *resolver;
+    auto resolver = std::make_unique<ScriptedResolver>();
+    ScriptedResolver& scripted = *resolver;
     dialog.SetResolver(std::move(resolver));
     return scripted;
 }
@@ -178,14 +178,14 @@ void TestQueryLab::answerReachesThePane()
     QFETCH(QueryEnd, end);
     QFETCH(QString, pane);
     QFETCH(QStringList, counts);
-    CMessageBoxRecorder boxes;
+    MessageBoxRecorder boxes;
     auto server = ServeAtDestination(PortOf(function));
     auto dialog = OpenMainDialog();
     dialog->TextPane(function)->SetText(earlier);
     dialog->SetFireWalls(firewall, firewall);
-    if (dialog->Command(ID_PREFER_IPV6)->isChecked() != preferIPv6)
-        dialog->Command(ID_PREFER_IPV6)->trigger();
-    QSignalSpy shown(dialog.get(), &CMainDialog::StatusTextShown);
+    if (dialog->Command(kPreferIPv6Command)->isChecked() != preferIPv6)
+        dialog->Command(kPreferIPv6Command)->trigger();
+    QSignalSpy shown(dialog.get(), &MainDialog::StatusTextShown);
 
     FillPage(*dialog, function, input);
     dialog->OnGo();
@@ -210,7 +210,7 @@ void TestQueryLab::answerReachesThePane()
     QCOMPARE(ByteCountsShown(TextsOf(shown)), counts);
     QTRY_VERIFY(server->PeerClosed());
     QVERIFY(boxes.Texts().isEmpty());
-    QVERIFY(!QueryOf(*dialog, function).QuerySocket());
+    QVERIFY(!QueryOf(*dialog, function).Socket());
     if (tabChange)
         QCOMPARE(PaneText(*dialog, FunctionId::WhoIs), QString());
     // "Receiving data ..." is replaced by the byte count within the same event.
@@ -223,7 +223,7 @@ void TestQueryLab::failureEndsTheRun_data()
     QTest::addColumn<FunctionId>("function");
     QTest::addColumn<QueryInput>("input");
     QTest::addColumn<QString>("firewall");
-    QTest::addColumn<QList<CIpAddress>>("resolved"); // the scripted lookup's answer; none: not found
+    QTest::addColumn<QList<IpAddress>>("resolved"); // the scripted lookup's answer; none: not found
     QTest::addColumn<QString>("lookedUp");           // empty when no lookup starts
     QTest::addColumn<QStringList>("box");            // its text and the status line while it shows
     QTest::addColumn<QString>("entry");              // the Recent List's first
@@ -231,7 +231,7 @@ void TestQueryLab::failureEndsTheRun_data()
     QTest::addColumn<AddressPreference>("preference");
     QTest::addColumn<bool>("stopped"); // by Stop after a tab change, before the lookup or the connection ends
     const auto row = [](const char* tag, FunctionId function, const QueryInput& input, const QString& firewall,
-                        const QList<CIpAddress>& resolved, const QString& lookedUp, const QStringList& box,
+                        const QList<IpAddress>& resolved, const QString& lookedUp, const QStringList& box,
                         const QString& entry, bool refused = false, bool stopped = false,
                         AddressPreference preference = AddressPreference::PreferIPv4) {
         QTest::newRow(tag) << function << input << firewall << resolved << lookedUp << box << entry << refused
@@ -239,7 +239,7 @@ void TestQueryLab::failureEndsTheRun_data()
     };
     const auto finger = FunctionId::Finger;
     const auto whoIs = FunctionId::WhoIs;
-    const QList<CIpAddress> none;
+    const QList<IpAddress> none;
     const QString nowhere = QStringLiteral("nowhere.lab");
     const QStringList unresolved{"Unable to resolve " + nowhere, "Resolving " + nowhere};
     // The system refuses a connect to broadcast at once (ENETUNREACH, 101), and one to an IPv6
@@ -252,7 +252,7 @@ void TestQueryLab::failureEndsTheRun_data()
         {"Unable to resolve gate.lab", "Resolving gate.lab"}, "ann@nowhere.lab");
     row("qod refused", FunctionId::QuoteOfDay, {nowhere}, "", none, nowhere,
         {"Unable to resolve hostname", "Resolving " + nowhere}, nowhere, true);
-    row("name resolved to broadcast", finger, {"b.lab", "ann"}, "", {CIpAddress::FromIPv4(INADDR_BROADCAST)}, "b.lab",
+    row("name resolved to broadcast", finger, {"b.lab", "ann"}, "", {IpAddress::FromIPv4(INADDR_BROADCAST)}, "b.lab",
         {"Cannot connect to b.lab (101)", "Connecting to b.lab"}, "ann@b.lab");
     row("IPv6 literal", finger, {"[fe80::1]", "ann"}, "", none, "",
         {"Cannot connect to [fe80::1] (22)", "Connecting to [fe80::1]"}, "ann@[fe80::1]");
@@ -273,19 +273,19 @@ void TestQueryLab::failureEndsTheRun()
     QFETCH(FunctionId, function);
     QFETCH(QueryInput, input);
     QFETCH(QString, firewall);
-    QFETCH(QList<CIpAddress>, resolved);
+    QFETCH(QList<IpAddress>, resolved);
     QFETCH(QString, lookedUp);
     QFETCH(bool, refused);
     QFETCH(AddressPreference, preference);
     QFETCH(bool, stopped);
     auto dialog = OpenMainDialog();
-    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    ScriptedResolver& resolver = UseScriptedResolver(*dialog);
     const qsizetype descriptors = OpenDescriptorCount();
     QStringList shown;
     const auto& query = QueryOf(*dialog, function);
     const MessageBoxHandler previous = SetMessageBoxHandler([&](const QString& text, MessageIcon icon) {
         shown << text << dialog->StatusText();
-        if (icon != MessageIcon::Exclamation || (query.QuerySocket() && query.QuerySocket()->IsOpen()))
+        if (icon != MessageIcon::Exclamation || (query.Socket() && query.Socket()->IsOpen()))
             shown << "not an exclamation, or the socket still open";
     });
     dialog->SetFireWalls(firewall, firewall);
@@ -294,18 +294,18 @@ void TestQueryLab::failureEndsTheRun()
     FillPage(*dialog, function, input);
     if (refused)
         resolver.RefuseNextRequest();
-    CRunInputs inputs = dialog->ReadInputs(function);
+    RunInputs inputs = dialog->ReadInputs(function);
     inputs.preference = preference;
     preference == AddressPreference::PreferIPv4 ? dialog->OnGo() : dialog->Runs().Go(inputs);
     if (stopped) {
-        QCOMPARE(query.QuerySocket() != nullptr, lookedUp.isEmpty());
+        QCOMPARE(query.Socket() != nullptr, lookedUp.isEmpty());
         dialog->SelectFunction(FunctionId::Ping);
-        Control<QPushButton>(dialog.get(), IDC_STOP)->click();
+        Control<QPushButton>(dialog.get(), kStopControl)->click();
         QVERIFY(!dialog->Runs().HasPendingRequests());
     }
     QCOMPARE(resolver.Requests().size(), int(!lookedUp.isEmpty() && !refused));
-    for (const CScriptedRequest& request : resolver.Requests()) {
-        QCOMPARE(request.strName, lookedUp);
+    for (const ScriptedRequest& request : resolver.Requests()) {
+        QCOMPARE(request.name, lookedUp);
         QCOMPARE(resolver.IsPending(request.handle), !stopped);
         if (stopped)
             PostAppMessage(&dialog->Runs(), WM_APP_HOST_RESOLVED, request.handle, kLookupHostNotFound);
@@ -320,10 +320,10 @@ void TestQueryLab::failureEndsTheRun()
     QTEST(shown, "box");
     QCOMPARE(PaneText(*dialog, function), QStringLiteral("kept"));
     QCOMPARE(dialog->OutputShown(), !input.host.isEmpty());
-    QCOMPARE(Control<QPushButton>(dialog.get(), IDC_GO)->isEnabled(), !input.host.isEmpty());
+    QCOMPARE(Control<QPushButton>(dialog.get(), kGoControl)->isEnabled(), !input.host.isEmpty());
     QTEST(dialog->Page(function)->RecentHosts().value(0), "entry");
     QCOMPARE(dialog->Page(function)->HostCombo()->currentText(), input.host);
-    QVERIFY(!query.QuerySocket());
+    QVERIFY(!query.Socket());
     QCOMPARE(OpenDescriptorCount(), descriptors);
 }
 
@@ -335,10 +335,10 @@ void TestQueryLab::fireWallDialog_data()
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<QStringList>("stored");
     QTest::addColumn<QString>("box"); // the lookup started before the dialog follows the firewall read at Go
-    QTest::newRow("ok") << QStringList{"old.finger", ""} << QStringList{" gate ", ""} << IDC_FIREWALL_OK
+    QTest::newRow("ok") << QStringList{"old.finger", ""} << QStringList{" gate ", ""} << kFireWallOkControl
                         << QStringList{" gate ", ""} << QStringList{" gate ", ""} << "Unable to resolve old.finger";
     QTest::newRow("cancel") << QStringList{"", "whois.gate"} << QStringList{"edited", "edited"}
-                            << IDC_FIREWALL_CANCEL << QStringList{"", "whois.gate"} << QStringList{"unset", "unset"}
+                            << kFireWallCancelControl << QStringList{"", "whois.gate"} << QStringList{"unset", "unset"}
                             << "Unable to resolve finger.lab";
 }
 
@@ -349,27 +349,27 @@ void TestQueryLab::fireWallDialog()
     QFETCH(QStringList, typed);
     QFETCH(int, button);
     QFETCH(QString, box);
-    CMessageBoxRecorder boxes;
+    MessageBoxRecorder boxes;
     auto dialog = OpenMainDialog();
-    CScriptedResolver& resolver = UseScriptedResolver(*dialog);
+    ScriptedResolver& resolver = UseScriptedResolver(*dialog);
     dialog->SetFireWalls(before.at(0), before.at(1));
     FillPage(*dialog, FunctionId::Finger, {"finger.lab", "ann"});
     dialog->OnGo();
     QStringList shown;
     QTimer::singleShot(0, [&] {
-        auto* firewalls = qobject_cast<CFireWallDialog*>(QApplication::activeModalWidget());
+        auto* firewalls = qobject_cast<FireWallDialog*>(QApplication::activeModalWidget());
         if (!firewalls)
             qFatal("the FireWall dialog is not open");
-        auto* fingerEdit = Control<QLineEdit>(firewalls, IDC_FIREWALL_FINGER);
-        auto* whoIsEdit = Control<QLineEdit>(firewalls, IDC_FIREWALL_WHOIS);
+        auto* fingerEdit = Control<QLineEdit>(firewalls, kFireWallFingerControl);
+        auto* whoIsEdit = Control<QLineEdit>(firewalls, kFireWallWhoIsControl);
         shown = {firewalls->windowTitle(), fingerEdit->text(), whoIsEdit->text()};
         fingerEdit->setText(typed.at(0));
         whoIsEdit->setText(typed.at(1));
         Control<QPushButton>(firewalls, button)->click();
     });
-    dialog->Command(ID_FIREWALLS)->trigger();
+    dialog->Command(kFireWallsCommand)->trigger();
     QCOMPARE(shown, QStringList{"FireWall Configuration"} + before);
-    QTEST((QStringList{dialog->Options().strFingerFireWall, dialog->Options().strWhoIsFireWall}), "after");
+    QTEST((QStringList{dialog->CurrentOptions().fingerFireWall, dialog->CurrentOptions().whoIsFireWall}), "after");
     QTEST((QStringList{SettingsStore::ReadText("Finger", "FireWall", "unset"),
                        SettingsStore::ReadText("WhoIs", "FireWall", "unset")}), "stored");
     resolver.Complete(resolver.Requests().at(0).handle, kLookupHostNotFound);

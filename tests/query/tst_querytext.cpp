@@ -16,7 +16,7 @@ namespace {
 // returns all it shows, ended as at the close.
 QString Show(QueryFunction function, const QList<QByteArray>& chunks, bool drained = false)
 {
-    CReceivedText received(function);
+    ReceivedText received(function);
     QString pane;
     for (const QByteArray& chunk : chunks)
         pane += drained ? received.Drain(chunk) : received.Receive(chunk, pane.size()).text;
@@ -145,7 +145,7 @@ void TestQueryText::paneLimit()
     QFETCH(int, paneLength);
     QFETCH(QByteArray, chunk);
     QFETCH(QString, text);
-    CReceivedText received(function);
+    ReceivedText received(function);
     const auto result = received.Receive(chunk, paneLength);
     QCOMPARE(result.endsQuery, text.isEmpty());
     QCOMPARE(result.text, text);
@@ -153,7 +153,7 @@ void TestQueryText::paneLimit()
 
 void TestQueryText::limitKeepsHeldCharacter()
 {
-    CReceivedText received(QueryFunction::WhoIs);
+    ReceivedText received(QueryFunction::WhoIs);
     QCOMPARE(received.Receive("ab\xc3", 0).text, QStringLiteral("ab"));
     const auto result = received.Receive(QByteArray(100, 'x'), 29990);
     QVERIFY(result.endsQuery);

@@ -16,24 +16,24 @@
 
 namespace netsonde::test {
 
-struct CScriptedRequest {
+struct ScriptedRequest {
     LookupHandle handle = 0;
-    int nMessage = 0;
-    bool bByAddress = false;
-    QString strName;          // name-to-address requests
-    CIpAddress address;         // address-to-name requests
+    int message = 0;
+    bool byAddress = false;
+    QString name;          // name-to-address requests
+    IpAddress address;         // address-to-name requests
 };
 
-class CScriptedResolver final : public IResolver {
+class ScriptedResolver final : public IResolver {
 public:
-    ~CScriptedResolver() override { m_registry->Close(); }
+    ~ScriptedResolver() override { m_registry->Close(); }
 
     LookupHandle AsyncGetHostByName(QObject* receiver, int message, const QString& name) override
     {
         return Record(receiver, {0, message, false, name, {}});
     }
 
-    LookupHandle AsyncGetHostByAddr(QObject* receiver, int message, const CIpAddress& address) override
+    LookupHandle AsyncGetHostByAddr(QObject* receiver, int message, const IpAddress& address) override
     {
         return Record(receiver, {0, message, true, {}, address});
     }
@@ -41,31 +41,31 @@ public:
     bool CancelAsyncRequest(LookupHandle handle) override { return m_registry->Cancel(handle); }
 
     // The next request returns 0, as one that cannot be started.
-    void RefuseNextRequest() { m_bRefuseNext = true; }
+    void RefuseNextRequest() { m_refuseNext = true; }
 
     // Queues the completion of a request.
-    void Complete(LookupHandle handle, int error, const CHostEntry& entry = {})
+    void Complete(LookupHandle handle, int error, const HostEntry& entry = {})
     {
         m_registry->Complete(handle, error, entry);
     }
 
-    const QList<CScriptedRequest>& Requests() const { return m_requests; }
+    const QList<ScriptedRequest>& Requests() const { return m_requests; }
     bool IsPending(LookupHandle handle) const { return m_registry->IsPending(handle); }
 
 private:
-    LookupHandle Record(QObject* receiver, CScriptedRequest request)
+    LookupHandle Record(QObject* receiver, ScriptedRequest request)
     {
-        if (std::exchange(m_bRefuseNext, false))
+        if (std::exchange(m_refuseNext, false))
             return 0;
-        request.handle = m_registry->Register(receiver, request.nMessage);
+        request.handle = m_registry->Register(receiver, request.message);
         if (request.handle != 0)
             m_requests.append(request);
         return request.handle;
     }
 
-    std::shared_ptr<CLookupRegistry> m_registry = std::make_shared<CLookupRegistry>();
-    QList<CScriptedRequest> m_requests;
-    bool m_bRefuseNext = false;
+    std::shared_ptr<LookupRegistry> m_registry = std::make_shared<LookupRegistry>();
+    QList<ScriptedRequest> m_requests;
+    bool m_refuseNext = false;
 };
 
 } // namespace netsonde::test

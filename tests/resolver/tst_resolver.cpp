@@ -39,27 +39,27 @@ constexpr int kPatience = 30000; // ms; only a hung run waits this long
 constexpr int kLimit = 4;        // threads for the lookups still wanted
 constexpr int kUnresolvableNameLimit = 10000; // ms
 
-struct CCompletion {
-    int nMessage = 0;
+struct Completion {
+    int message = 0;
     LookupHandle handle = 0;
-    std::intptr_t nError = 0;
-    CHostEntry entry; // empty when the completion carries none
+    std::intptr_t errorCode = 0;
+    HostEntry entry; // empty when the completion carries none
 };
 
-using CompletionLog = std::shared_ptr<QList<CCompletion>>;
+using CompletionLog = std::shared_ptr<QList<Completion>>;
 
 // Notes every lookup completion that reaches it in a log that outlives it.
-class CCompletionRecorder : public QObject {
+class CompletionRecorder : public QObject {
 public:
-    explicit CCompletionRecorder(CompletionLog log) : m_log(std::move(log)) {}
+    explicit CompletionRecorder(CompletionLog log) : m_log(std::move(log)) {}
 
     bool event(QEvent* event) override
     {
         if (event->type() < WM_APP_HOST_RESOLVED || event->type() > WM_APP_ADDRESS_RESOLVED)
             return QObject::event(event);
-        const auto* message = static_cast<const CAppMessageEvent*>(event);
-        const CHostEntry* entry = HostEntryOf(*message);
-        m_log->append({message->Message(), message->WParam(), message->LParam(), entry ? *entry : CHostEntry{}});
+        const auto* message = static_cast<const AppMessageEvent*>(event);
+        const HostEntry* entry = HostEntryOf(*message);
+        m_log->append({message->Message(), message->WParam(), message->LParam(), entry ? *entry : HostEntry{}});
         return true;
     }
 
@@ -67,24 +67,24 @@ private:
     CompletionLog m_log;
 };
 
-const CCompletion* FindCompletion(const QList<CCompletion>& log, LookupHandle handle)
+const Completion* FindCompletion(const QList<Completion>& log, LookupHandle handle)
 {
-    const auto found = std::ranges::find(log, handle, &CCompletion::handle);
+    const auto found = std::ranges::find(log, handle, &Completion::handle);
     return found == log.end() ? nullptr : &*found;
 }
 
 // Lookups that block until the test opens their name's gate. Each answers
 // with an entry made from its own question.
-class CGatedLookups : public std::enable_shared_from_this<CGatedLookups> {
+class GatedLookups : public std::enable_shared_from_this<GatedLookups> {
 public:
     enum Stage { Waiting, Started, Returned };
 
-    CHostLookups Functions()
+    HostLookups Functions()
     {
         auto self = shared_from_this();
         return {[self](const QByteArray& name) { return self->ByName(name); },
-                [](const CIpAddress& address) {
-                    return CLookupOutcome{kLookupSucceeded, {"host-" + FormatIpAddress(address), {}, {address}}};
+                [](const IpAddress& address) {
+                    return LookupOutcome{kLookupSucceeded, {"host-" + FormatIpAddress(address), {}, {address}}};
                 }};
     }
 
@@ -108,14 +108,14 @@ public:
         return m_stages.value(name, Waiting);
     }
 
-    static CHostEntry EntryFor(const QByteArray& name)
+    static HostEntry EntryFor(const QByteArray& name)
     {
         const auto address = qToBigEndian<std::uint32_t>(0x0A000000u + static_cast<std::uint32_t>(name.size()));
-        return {QString::fromUtf8(name), {QString::fromUtf8("alias." + name)}, {CIpAddress::FromIPv4(address)}};
+        return {QString::fromUtf8(name), {QString::fromUtf8("alias." + name)}, {IpAddress::FromIPv4(address)}};
     }
 
 private:
-    CLookupOutcome ByName(const QByteArray& name)
+    LookupOutcome ByName(const QByteArray& name)
     {
         std::unique_lock lock(m_mutex);
         m_stages.insert(name, Started);
@@ -136,14 +136,14 @@ LookupHandle StartLookup(IResolver& resolver, QObject& receiver, const QByteArra
     return resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, QString::fromUtf8(name));
 }
 
-bool Delivered(const CCompletion& completion, LookupHandle handle, int message, const CHostEntry& expected)
+bool Delivered(const Completion& completion, LookupHandle handle, int message, const HostEntry& expected)
 {
-    return completion.handle == handle && completion.nMessage == message && completion.nError == kLookupSucceeded
-        && completion.entry.strOfficialName == expected.strOfficialName
+    return completion.handle == handle && completion.message == message && completion.errorCode == kLookupSucceeded
+        && completion.entry.officialName == expected.officialName
         && completion.entry.aliases == expected.aliases && completion.entry.addresses == expected.addresses;
 }
 
-CIpAddress Loopback() { return CIpAddress::FromIPv4(inet_addr("127.0.0.1")); }
+IpAddress Loopback() { return IpAddress::FromIPv4(inet_addr("127.0.0.1")); }
 
 
 } // namespace
@@ -154,8 +154,8 @@ class TstResolver : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_log = std::make_shared<QList<CCompletion>>();
-        m_gates = std::make_shared<CGatedLookups>();
+        m_log = std::make_shared<QList<Completion>>();
+        m_gates = std::make_shared<GatedLookups>();
     }
 
     // A later request that finishes first is delivered first, and each
@@ -164,14 +164,14 @@ private Q_SLOTS:
     // delivered when it returns; one cancelled while queued is skipped.
     void completionsCarryTheirOwnEntries()
     {
-        CThreadedResolver resolver(m_gates->Functions(), 3);
-        CCompletionRecorder receiver(m_log);
+        ThreadedResolver resolver(m_gates->Functions(), 3);
+        CompletionRecorder receiver(m_log);
         const LookupHandle first = StartLookup(resolver, receiver, "first.test");
         const LookupHandle second = StartLookup(resolver, receiver, "second.example.test");
         const LookupHandle running = StartLookup(resolver, receiver, "running.test");
         for (const char* name : {"first.test", "second.example.test", "running.test"})
             QVERIFY(m_gates->WaitStarted(name));
-        const CIpAddress address = CIpAddress::FromIPv4(inet_addr("192.0.2.7"));
+        const IpAddress address = IpAddress::FromIPv4(inet_addr("192.0.2.7"));
         const LookupHandle byAddress = resolver.AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, address);
         const LookupHandle queued = StartLookup(resolver, receiver, "queued.test");
         QVERIFY(resolver.CancelAsyncRequest(queued) && resolver.CancelAsyncRequest(running));
@@ -179,15 +179,15 @@ private Q_SLOTS:
         QVERIFY(Delivered(m_log->at(0), byAddress, WM_APP_ADDRESS_RESOLVED, {"host-192.0.2.7", {}, {address}}));
         m_gates->Open("second.example.test");
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
-        QVERIFY(Delivered(m_log->at(1), second, WM_APP_HOST_RESOLVED, CGatedLookups::EntryFor("second.example.test")));
+        QVERIFY(Delivered(m_log->at(1), second, WM_APP_HOST_RESOLVED, GatedLookups::EntryFor("second.example.test")));
         for (const char* name : {"first.test", "running.test", "queued.test"})
             m_gates->Open(name);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 3, kPatience);
-        QTRY_COMPARE_WITH_TIMEOUT(m_gates->StageOf("running.test"), CGatedLookups::Returned, kPatience);
+        QTRY_COMPARE_WITH_TIMEOUT(m_gates->StageOf("running.test"), GatedLookups::Returned, kPatience);
         QCoreApplication::processEvents();
         QCOMPARE(m_log->size(), 3);
-        QVERIFY(Delivered(m_log->at(2), first, WM_APP_HOST_RESOLVED, CGatedLookups::EntryFor("first.test")));
-        QCOMPARE(m_gates->StageOf("queued.test"), CGatedLookups::Waiting);
+        QVERIFY(Delivered(m_log->at(2), first, WM_APP_HOST_RESOLVED, GatedLookups::EntryFor("first.test")));
+        QCOMPARE(m_gates->StageOf("queued.test"), GatedLookups::Waiting);
     }
 
     // Lookups cancelled while they block hold no place of the limit: new ones
@@ -195,8 +195,8 @@ private Q_SLOTS:
     // thread ends and makes room.
     void cancelledLookupsLeaveRoomUpToABound()
     {
-        CThreadedResolver resolver(m_gates->Functions(), kLimit);
-        CCompletionRecorder receiver(m_log);
+        ThreadedResolver resolver(m_gates->Functions(), kLimit);
+        CompletionRecorder receiver(m_log);
         QList<QByteArray> blocked;
         QList<LookupHandle> handles;
         const auto startNext = [&] {
@@ -215,9 +215,9 @@ private Q_SLOTS:
         while (startNext()) {
             QVERIFY(m_gates->WaitStarted(blocked.last()));
             QVERIFY(resolver.CancelAsyncRequest(handles.last()));
-            QVERIFY(blocked.size() <= kLimit + CLookupPool::kMaxAbandonedThreads);
+            QVERIFY(blocked.size() <= kLimit + LookupPool::kMaxAbandonedThreads);
         }
-        QCOMPARE(int(blocked.size()), kLimit + CLookupPool::kMaxAbandonedThreads);
+        QCOMPARE(int(blocked.size()), kLimit + LookupPool::kMaxAbandonedThreads);
         m_gates->Open(blocked.first());
         m_gates->Open("again.test");
         LookupHandle again = 0;
@@ -236,22 +236,22 @@ private Q_SLOTS:
     // result is dropped.
     void handlesAndUndeliverableCompletions()
     {
-        auto resolver = std::make_unique<CThreadedResolver>(m_gates->Functions(), 1);
-        auto registry = std::make_shared<CLookupRegistry>();
-        CCompletionRecorder receiver(m_log);
-        auto* whileQueued = new CCompletionRecorder(m_log);
+        auto resolver = std::make_unique<ThreadedResolver>(m_gates->Functions(), 1);
+        auto registry = std::make_shared<LookupRegistry>();
+        CompletionRecorder receiver(m_log);
+        auto* whileQueued = new CompletionRecorder(m_log);
         const auto registerFor = [&](QObject* to) { return registry->Register(to, WM_APP_HOST_RESOLVED); };
         const LookupHandle cancelled = registerFor(&receiver);
         const LookupHandle orphaned = registerFor(whileQueued);
         const LookupHandle kept = registerFor(&receiver);
         QSet<LookupHandle> handles{cancelled, orphaned, kept};
-        for (std::size_t i = handles.size(); i < CLookupRegistry::kMaxPendingRequests; ++i)
+        for (std::size_t i = handles.size(); i < LookupRegistry::kMaxPendingRequests; ++i)
             handles.insert(registerFor(&receiver));
-        QVERIFY(!handles.contains(0) && std::size_t(handles.size()) == CLookupRegistry::kMaxPendingRequests);
+        QVERIFY(!handles.contains(0) && std::size_t(handles.size()) == LookupRegistry::kMaxPendingRequests);
         QCOMPARE(registerFor(&receiver), LookupHandle{0});
         std::thread([&] {
             for (const LookupHandle handle : {cancelled, orphaned})
-                registry->Complete(handle, kLookupSucceeded, CGatedLookups::EntryFor("a"));
+                registry->Complete(handle, kLookupSucceeded, GatedLookups::EntryFor("a"));
             registry->Complete(kept, kLookupHostNotFound, {});
         }).join();
         QVERIFY(registry->Cancel(cancelled));
@@ -266,14 +266,14 @@ private Q_SLOTS:
         StartLookup(*resolver, receiver, "stuck.test");
         QVERIFY(m_gates->WaitStarted("stuck.test"));
         resolver.reset();
-        QCOMPARE(m_gates->StageOf("stuck.test"), CGatedLookups::Started);
+        QCOMPARE(m_gates->StageOf("stuck.test"), GatedLookups::Started);
         m_gates->Open("stuck.test");
         // The jobs hold the lookups until they have finished with their results.
         QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 1L, kPatience);
         QCoreApplication::processEvents();
         QCOMPARE(m_log->size(), 2);
         QCOMPARE(m_log->at(0).handle, kept);
-        QCOMPARE(m_log->at(0).nError, kLookupHostNotFound);
+        QCOMPARE(m_log->at(0).errorCode, kLookupHostNotFound);
         QCOMPARE(m_log->at(1).handle, survivor);
     }
 
@@ -284,21 +284,21 @@ private Q_SLOTS:
         echo::ShutdownSignal wake;
         QVERIFY(wake.IsValid());
         const auto byName = m_gates->Functions().byName;
-        bool bWoken = false;
+        bool woken = false;
         Clock::time_point raisedAt;
-        bool bStarted = false;
+        bool started = false;
         std::thread raiser([&] {
-            bStarted = m_gates->WaitStarted("stuck.test");
+            started = m_gates->WaitStarted("stuck.test");
             raisedAt = Clock::now();
             wake.Raise();
         });
-        const CLookupOutcome stuck = LookUpUnlessWoken([byName] { return byName("stuck.test"); }, wake, &bWoken);
+        const LookupOutcome stuck = LookUpUnlessWoken([byName] { return byName("stuck.test"); }, wake, &woken);
         const auto returnedAt = Clock::now();
         raiser.join();
-        QVERIFY(bStarted && bWoken);
-        QCOMPARE(stuck.nError, kLookupNoRecovery);
+        QVERIFY(started && woken);
+        QCOMPARE(stuck.errorCode, kLookupNoRecovery);
         QVERIFY(returnedAt - raisedAt < std::chrono::milliseconds(50));
-        QCOMPARE(m_gates->StageOf("stuck.test"), CGatedLookups::Started);
+        QCOMPARE(m_gates->StageOf("stuck.test"), GatedLookups::Started);
         m_gates->Open("stuck.test");
         QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 2L, kPatience); // the test's and byName's
     }
@@ -311,7 +311,7 @@ private Q_SLOTS:
         if (!LookUpHostByName("localhost").entry.addresses.contains(Loopback()))
             QSKIP("the hosts file of this machine does not give localhost 127.0.0.1");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<CIpAddress>("loopback");
+        QTest::addColumn<IpAddress>("loopback");
         QTest::newRow("name") << "localhost" << Loopback();
         QTest::newRow("IPv6 literal") << "::1" << ParseIpv6Literal("::1").value();
     }
@@ -319,23 +319,23 @@ private Q_SLOTS:
     void systemResolvesLoopbackBothWays()
     {
         QFETCH(QString, name);
-        QFETCH(CIpAddress, loopback);
+        QFETCH(IpAddress, loopback);
         const auto resolver = CreateSystemResolver();
-        CCompletionRecorder receiver(m_log);
+        CompletionRecorder receiver(m_log);
         const LookupHandle byName = resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
         const LookupHandle byAddress = resolver->AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, loopback);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
-        const CCompletion* forward = FindCompletion(*m_log, byName);
-        const CCompletion* reverse = FindCompletion(*m_log, byAddress);
+        const Completion* forward = FindCompletion(*m_log, byName);
+        const Completion* reverse = FindCompletion(*m_log, byAddress);
         QVERIFY(forward != nullptr && reverse != nullptr);
-        QCOMPARE(forward->nError, kLookupSucceeded);
-        QVERIFY(!forward->entry.strOfficialName.isEmpty() && forward->entry.addresses.contains(loopback));
+        QCOMPARE(forward->errorCode, kLookupSucceeded);
+        QVERIFY(!forward->entry.officialName.isEmpty() && forward->entry.addresses.contains(loopback));
         const QRegularExpression ipv6Line("^\\s*::1\\s", QRegularExpression::MultilineOption);
         if (loopback.IsIPv6() && !ipv6Line.match(QString::fromLatin1(FileBytes("/etc/hosts"))).hasMatch())
             QSKIP("the hosts file of this machine has no ::1 line to name ::1 by");
-        QCOMPARE(reverse->nError, kLookupSucceeded);
+        QCOMPARE(reverse->errorCode, kLookupSucceeded);
         QVERIFY(reverse->entry.addresses.contains(loopback));
-        QVERIFY(LookUpHostByName(reverse->entry.strOfficialName.toUtf8()).entry.addresses.contains(loopback));
+        QVERIFY(LookUpHostByName(reverse->entry.officialName.toUtf8()).entry.addresses.contains(loopback));
     }
 
     // A name that cannot be asked fails at once; a resolver that cannot answer
@@ -351,23 +351,23 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         const auto resolver = CreateSystemResolver();
-        CCompletionRecorder receiver(m_log);
+        CompletionRecorder receiver(m_log);
         const LookupHandle handle = resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
-        const bool bInvalid = name.endsWith(".invalid");
-        if (!QTest::qWaitFor([this] { return !m_log->isEmpty(); }, bInvalid ? kUnresolvableNameLimit : kPatience)
-            && bInvalid)
+        const bool invalid = name.endsWith(".invalid");
+        if (!QTest::qWaitFor([this] { return !m_log->isEmpty(); }, invalid ? kUnresolvableNameLimit : kPatience)
+            && invalid)
             QSKIP("the system resolver gave no answer for a .invalid name within 10 s");
         QCOMPARE(m_log->size(), 1);
         QCOMPARE(m_log->at(0).handle, handle);
-        const auto error = static_cast<int>(m_log->at(0).nError);
-        QVERIFY2(bInvalid ? error >= kLookupHostNotFound && error <= kLookupNoData : error == kLookupHostNotFound,
+        const auto error = static_cast<int>(m_log->at(0).errorCode);
+        QVERIFY2(invalid ? error >= kLookupHostNotFound && error <= kLookupNoData : error == kLookupHostNotFound,
                  qPrintable(QString("unexpected error code %1").arg(error)));
         QVERIFY(m_log->at(0).entry.addresses.isEmpty());
     }
 
 private:
     CompletionLog m_log;
-    std::shared_ptr<CGatedLookups> m_gates;
+    std::shared_ptr<GatedLookups> m_gates;
 };
 
 int main(int argc, char** argv)

@@ -38,7 +38,7 @@ struct SettingRow {
 // ("Yes") or off ("No").
 QString ReadAsText(SettingKey key)
 {
-    switch (SettingInfo(key).kind) {
+    switch (SettingInfoOf(key).kind) {
     case SettingKind::Integer:
         return QString::number(ReadIntSetting(key));
     case SettingKind::YesNo:
@@ -188,7 +188,7 @@ private Q_SLOTS:
     void settingTable()
     {
         QFETCH(SettingRow, r);
-        const CSettingInfo& info = SettingInfo(r.key);
+        const SettingInfo& info = SettingInfoOf(r.key);
         QCOMPARE(info.key, r.key);
         QCOMPARE(QString(info.section), r.section);
         QCOMPARE(QString(info.name), r.name);
@@ -311,11 +311,11 @@ private Q_SLOTS:
         SettingsStore::WriteText(kWindow, "RememberPosition", "yes");
         SettingsStore::WriteInt(kWindow, "Height", 500);
         dialog = OpenMainDialog();
-        QVERIFY(!dialog->Options().bRememberPosition && !dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
+        QVERIFY(!dialog->CurrentOptions().rememberPosition && !dialog->Command(kRememberWindowPositionCommand)->isChecked());
         QVERIFY(dialog->pos() != QPoint(40, 50) || dialog->width() != ReadWindowInt("Right") - 40);
-        QCOMPARE(dialog->Options().nExpandedHeight, 350);
-        dialog->Command(ID_REMEMBER_WINDOW_POSITION)->trigger();
-        dialog->Command(ID_REMEMBER_LAST_FUNCTION)->trigger();
+        QCOMPARE(dialog->CurrentOptions().expandedHeight, 350);
+        dialog->Command(kRememberWindowPositionCommand)->trigger();
+        dialog->Command(kRememberLastFunctionCommand)->trigger();
         dialog->BeginRun();
         dialog->OnStop();
         dialog->SelectFunction(FunctionId::TraceRoute);
@@ -324,12 +324,12 @@ private Q_SLOTS:
         dialog.reset();
         QCOMPARE(ReadWindowInt("Height"), 460);
         dialog = OpenMainDialog();
-        QVERIFY(dialog->Options().bRememberPosition && dialog->Command(ID_REMEMBER_WINDOW_POSITION)->isChecked());
+        QVERIFY(dialog->CurrentOptions().rememberPosition && dialog->Command(kRememberWindowPositionCommand)->isChecked());
         QCOMPARE(dialog->geometry().topLeft(), QPoint(60, 70));
         QCOMPARE(dialog->width(), width);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("TraceRoute"));
-        QVERIFY(dialog->Page(FunctionId::TraceRoute)->isVisible() && !dialog->PingPage()->isVisible());
-        QVERIFY(dialog->Command(ID_REMEMBER_LAST_FUNCTION)->isChecked());
+        QVERIFY(dialog->Page(FunctionId::TraceRoute)->isVisible() && !dialog->PingTab()->isVisible());
+        QVERIFY(dialog->Command(kRememberLastFunctionCommand)->isChecked());
         // The stored height serves the first expansion.
         dialog->BeginRun();
         QCOMPARE(dialog->height(), 460);
@@ -340,7 +340,7 @@ private Q_SLOTS:
         SettingsStore::WriteInt("Options", "RememberLastFunction", 9);
         dialog = OpenMainDialog();
         QTRY_VERIFY(dialog->isMaximized());
-        QVERIFY(dialog->CurrentFunction() == FunctionId::Ping && dialog->PingPage()->isVisible());
+        QVERIFY(dialog->CurrentFunction() == FunctionId::Ping && dialog->PingTab()->isVisible());
     }
 
     void compactHeightWideningAndNarrowLimit()
@@ -349,8 +349,8 @@ private Q_SLOTS:
         const int compact = dialog->CompactHeight();
         // The window's bottom lies as far below the tab control as the tab
         // control lies below the top of the client area (under the menu bar).
-        const int tabTop = dialog->TabControl()->y() - dialog->findChild<QMenuBar*>()->height();
-        QCOMPARE(compact, dialog->TabControl()->geometry().bottom() + 1 + tabTop);
+        const int tabTop = dialog->Tabs()->y() - dialog->findChild<QMenuBar*>()->height();
+        QCOMPARE(compact, dialog->Tabs()->geometry().bottom() + 1 + tabTop);
         for (int height : {compact + 120, compact - 40}) {
             dialog->resize(dialog->width() + 50, height);
             QCOMPARE(dialog->height(), compact);
@@ -359,11 +359,11 @@ private Q_SLOTS:
         // Widening moves the button column and stretches the fields.
         dialog->SelectFunction(FunctionId::Finger);
         dialog->BeginRun();
-        auto* go = Control<QPushButton>(dialog.get(), IDC_GO);
-        auto* clear = Control<QPushButton>(dialog.get(), IDC_CLEAR);
-        QWidget* tab = dialog->TabControl();
-        QWidget* host = dialog->FingerPage()->HostCombo();
-        QWidget* user = Control<QLineEdit>(dialog->FingerPage(), IDC_FINGER_USER);
+        auto* go = Control<QPushButton>(dialog.get(), kGoControl);
+        auto* clear = Control<QPushButton>(dialog.get(), kClearControl);
+        QWidget* tab = dialog->Tabs();
+        QWidget* host = dialog->FingerTab()->HostCombo();
+        QWidget* user = Control<QLineEdit>(dialog->FingerTab(), kFingerUserControl);
         QWidget* pane = dialog->Pane(FunctionId::Finger);
         const QRect goBefore = go->geometry();
         const auto widths = [&] { return QList<int>({tab->width(), host->width(), user->width()}); };
@@ -376,7 +376,7 @@ private Q_SLOTS:
         QCOMPARE(clear->x() - (tab->geometry().right() + 1), gap);
         QCOMPARE(dialog->width() - (clear->geometry().right() + 1), gap);
         QCOMPARE(pane->width(), dialog->width() - 2 * pane->x());
-        auto* status = Control<QStatusBar>(dialog.get(), IDC_STATUS_BAR);
+        auto* status = Control<QStatusBar>(dialog.get(), kStatusBarControl);
         QCOMPARE(pane->geometry().bottom() + 1, status->y());
         QCOMPARE(status->geometry().bottom() + 1, dialog->height());
 

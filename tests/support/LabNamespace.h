@@ -22,7 +22,7 @@ namespace netsonde::test {
 // A socket of the given type (SOCK_NONBLOCK allowed) bound to the address and
 // port inside the named network namespace, listening when it is a stream socket
 // (an IPv6 one takes IPv6 only); -1 when it cannot be made.
-inline int BindInsideNamespace(const QString& nameSpace, int type, const CIpAddress& address, std::uint16_t port)
+inline int BindInsideNamespace(const QString& nameSpace, int type, const IpAddress& address, std::uint16_t port)
 {
     sockaddr_storage local{};
     const socklen_t size = address.ToSockAddr(port, local);
@@ -48,7 +48,7 @@ inline int BindInsideNamespace(const QString& nameSpace, int type, const CIpAddr
 
 inline int BindInsideNamespace(const QString& nameSpace, int type, std::uint32_t address, std::uint16_t port)
 {
-    return BindInsideNamespace(nameSpace, type, CIpAddress::FromIPv4(address), port);
+    return BindInsideNamespace(nameSpace, type, IpAddress::FromIPv4(address), port);
 }
 
 } // namespace netsonde::test

@@ -39,23 +39,23 @@ inline qsizetype SendAll(int fd, QByteArrayView bytes, QDeadlineTimer deadline)
     return done;
 }
 
-class CLabServer {
+class LabServer {
 public:
     // Listens on address:port and on the port of every IPv6 address inside the
     // named network namespace.
-    CLabServer(const QString& nameSpace, std::uint32_t address, std::uint16_t port)
+    LabServer(const QString& nameSpace, std::uint32_t address, std::uint16_t port)
         : m_listenFds{BindInsideNamespace(nameSpace, SOCK_STREAM | SOCK_NONBLOCK, address, port),
                       BindInsideNamespace(nameSpace, SOCK_STREAM | SOCK_NONBLOCK, *ParseIpv6Literal("::"), port)}
     {
     }
-    ~CLabServer()
+    ~LabServer()
     {
         CloseConnection();
         for (const int fd : m_listenFds)
             ::close(fd);
     }
-    CLabServer(const CLabServer&) = delete;
-    CLabServer& operator=(const CLabServer&) = delete;
+    LabServer(const LabServer&) = delete;
+    LabServer& operator=(const LabServer&) = delete;
 
     bool IsListening() const { return m_listenFds[0] >= 0 && m_listenFds[1] >= 0; }
     // The accepted connection's descriptor; -1 before one.
@@ -78,7 +78,7 @@ public:
         qsizetype n = 0;
         while (m_fd >= 0 && (n = ::recv(m_fd, buffer, sizeof buffer, 0)) > 0)
             m_received.append(buffer, n);
-        m_bPeerClosed = m_bPeerClosed || n == 0 || (n < 0 && errno != EAGAIN);
+        m_peerClosed = m_peerClosed || n == 0 || (n < 0 && errno != EAGAIN);
         return m_received;
     }
 
@@ -86,7 +86,7 @@ public:
     bool PeerClosed()
     {
         Received();
-        return m_bPeerClosed;
+        return m_peerClosed;
     }
 
     // Sends the bytes and returns once the client's kernel holds them all.
@@ -128,15 +128,15 @@ private:
     int m_listenFds[2];
     int m_fd = -1;
     QByteArray m_received;
-    bool m_bPeerClosed = false;
+    bool m_peerClosed = false;
 };
 
 inline QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
 
 // A server at the destination's IPv4 address and each of its IPv6 addresses.
-inline std::unique_ptr<CLabServer> ServeAtDestination(std::uint16_t port)
+inline std::unique_ptr<LabServer> ServeAtDestination(std::uint16_t port)
 {
-    auto server = std::make_unique<CLabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"),
+    auto server = std::make_unique<LabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"),
                                                LabAddress("NETSONDE_LAB_DESTINATION"), port);
     if (!server->IsListening())
         qWarning("cannot listen on port %d of the lab's destination", port);

@@ -15,28 +15,28 @@
 
 namespace netsonde::test {
 
-class CScriptedNameServer {
+class ScriptedNameServer {
 public:
     using Script = QList<std::pair<int, QByteArray>>;
 
     // One socket on the loopback address, on a port of the system's choice.
-    explicit CScriptedNameServer(const QList<QByteArray>& answers,
+    explicit ScriptedNameServer(const QList<QByteArray>& answers,
                                  QHostAddress::SpecialAddress loopback = QHostAddress::LocalHost)
     {
         for (const QByteArray& answer : answers)
             m_script.append({0, answer});
-        m_bServing = AddSocket().bind(loopback, 0);
+        m_serving = AddSocket().bind(loopback, 0);
         Listen();
     }
     // Sockets already bound, given by their descriptors (-1 for one that failed).
-    CScriptedNameServer(Script script, const QList<int>& boundDescriptors) : m_script(std::move(script))
+    ScriptedNameServer(Script script, const QList<int>& boundDescriptors) : m_script(std::move(script))
     {
         for (const int fd : boundDescriptors)
-            m_bServing = AddSocket().setSocketDescriptor(fd, QAbstractSocket::BoundState) && m_bServing;
+            m_serving = AddSocket().setSocketDescriptor(fd, QAbstractSocket::BoundState) && m_serving;
         Listen();
     }
 
-    bool IsServing() const { return m_bServing; }
+    bool IsServing() const { return m_serving; }
     quint16 Port() const { return m_sockets.front()->localPort(); }
     const QList<QByteArray>& Queries() const { return m_queries; }
 
@@ -63,7 +63,7 @@ private:
     Script m_script;
     std::vector<std::unique_ptr<QUdpSocket>> m_sockets;
     QList<QByteArray> m_queries;
-    bool m_bServing = true;
+    bool m_serving = true;
 };
 
 } // namespace netsonde::test
