@@ -26,6 +26,8 @@ esac
 
 scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
+# The compiler cache serves any clone of the tree, wherever it lies.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true
 jobs=$(nproc)
 scratch=$(mktemp -d)
 timings=()
