@@ -3,7 +3,6 @@
 
 #include "dns/DnsReport.h"
 #include "dns/SearchTypeTable.h"
-#include "platform/AppMessages.h"
 #include "platform/net/IpAddress.h"
 #include "platform/resolver/Resolver.h"
 #include "run/RunView.h"
@@ -26,10 +25,10 @@ std::span<const IpAddress> AddressesOf(const HostEntry& entry)
 }
 
 // The host entry of a successful completion that has an address to show.
-const HostEntry* ResolvedEntry(const AppMessageEvent& message)
+const HostEntry* ResolvedEntry(const LookupResult& result)
 {
-    const HostEntry* entry = HostEntryOf(message);
-    if (message.LParam() != kLookupSucceeded || entry == nullptr || entry->addresses.isEmpty())
+    const HostEntry* entry = std::get_if<HostEntry>(&result);
+    if (entry == nullptr || entry->addresses.isEmpty())
         return nullptr;
     return entry;
 }
@@ -75,23 +74,6 @@ bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
 NameServerLookUp::NameServerLookUp(RunController& runs) : m_runs(runs) {}
 
 NameServerLookUp::~NameServerLookUp() = default;
-
-void NameServerLookUp::OnLookupCompleted(const AppMessageEvent& message)
-{
-    switch (message.Message()) {
-    case WM_APP_HOST_RESOLVED:
-        OnHostResolved(message);
-        break;
-    case WM_APP_LOCAL_HOST_RESOLVED:
-        OnLocalHostResolved(message);
-        break;
-    case WM_APP_ADDRESS_RESOLVED:
-        OnAddressResolved(message);
-        break;
-    default:
-        break;
-    }
-}
 
 void NameServerLookUp::StartNameServerLookUp(const RunInputs& inputs)
 {
@@ -143,7 +125,7 @@ void NameServerLookUp::StartDnsMode()
         return;
     }
     SetStatus(QStringLiteral("Resolving Name Server"));
-    if (m_runs.LookUpName(m_nameServer, WM_APP_HOST_RESOLVED) == 0)
+    if (m_runs.LookUpName(m_nameServer, HandledBy(&NameServerLookUp::OnHostResolved)) == 0)
         Fail(QStringLiteral("Unable to resolve ") + m_nameServer, MessageIcon::Exclamation);
 }
 
@@ -247,13 +229,13 @@ void NameServerLookUp::StartGetHostByXMode()
     }
     m_localHost = QString::fromUtf8(name.data());
     SetStatus(QStringLiteral("Resolving ") + m_localHost);
-    if (m_runs.LookUpName(m_localHost, WM_APP_LOCAL_HOST_RESOLVED) == 0)
+    if (m_runs.LookUpName(m_localHost, HandledBy(&NameServerLookUp::OnLocalHostResolved)) == 0)
         Fail(QStringLiteral("Unable to resolve local hostname"), MessageIcon::Exclamation);
 }
 
-void NameServerLookUp::OnLocalHostResolved(const AppMessageEvent& message)
+void NameServerLookUp::OnLocalHostResolved(const LookupResult& result)
 {
-    const HostEntry* entry = ResolvedEntry(message);
+    const HostEntry* entry = ResolvedEntry(result);
     if (entry == nullptr) {
         if (m_runs.View().SelectedFunction() == FunctionId::NameServerLookUp)
             AppendAndStop(QStringLiteral("Local Hostname:Not available\r\n"));
@@ -273,19 +255,24 @@ void NameServerLookUp::ResolveTarget()
     m_targetHost = m_host;
     SetStatus(QStringLiteral("Resolving ") + m_targetHost);
     if (const auto address = ParseAddressLiteral(target.toStdString())) {
-        if (m_runs.LookUpAddress(*address, WM_APP_ADDRESS_RESOLVED) == 0)
+        if (m_runs.LookUpAddress(*address, HandledBy(&NameServerLookUp::OnAddressResolved)) == 0)
             Fail(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
         return;
     }
-    if (m_runs.LookUpName(m_targetHost, WM_APP_HOST_RESOLVED) == 0)
+    if (m_runs.LookUpName(m_targetHost, HandledBy(&NameServerLookUp::OnHostResolved)) == 0)
         Fail(QStringLiteral("Unable to resolve hostname"), MessageIcon::Exclamation);
 }
 
 // The completions of both modes.
 
-void NameServerLookUp::OnHostResolved(const AppMessageEvent& message)
+LookupCompletion NameServerLookUp::HandledBy(void (NameServerLookUp::*handler)(const LookupResult&))
 {
-    const HostEntry* entry = ResolvedEntry(message);
+    return [this, handler](LookupHandle, const LookupResult& result) { (this->*handler)(result); };
+}
+
+void NameServerLookUp::OnHostResolved(const LookupResult& result)
+{
+    const HostEntry* entry = ResolvedEntry(result);
     if (m_getHostByX) {
         if (entry)
             m_runs.View().NoteResolvedHost(*entry);
@@ -299,9 +286,9 @@ void NameServerLookUp::OnHostResolved(const AppMessageEvent& message)
     ConnectToChosen(AddressesOf(*entry));
 }
 
-void NameServerLookUp::OnAddressResolved(const AppMessageEvent& message)
+void NameServerLookUp::OnAddressResolved(const LookupResult& result)
 {
-    const HostEntry* entry = ResolvedEntry(message);
+    const HostEntry* entry = ResolvedEntry(result);
     if (entry)
         m_runs.View().NoteResolvedHost(*entry);
     AppendAndStop(entry ? HostBlock(*entry) : QStringLiteral("Not available\r\n"));

@@ -19,8 +19,6 @@
 
 namespace netsonde {
 
-struct HostEntry;
-
 // The largest answer taken; a longer datagram is a receive error.
 inline constexpr qsizetype kDnsMaxAnswerSize = 1000;
 inline constexpr std::uint16_t kDnsServerPort = 53;
@@ -32,7 +30,6 @@ public:
 
     void Start(const RunInputs& inputs) override { StartNameServerLookUp(inputs); }
     void Cancel() override { CancelNameServerLookUp(); }
-    void OnLookupCompleted(const AppMessageEvent& message) override;
 
     void StartNameServerLookUp(const RunInputs& inputs);
     void CancelNameServerLookUp();
@@ -48,9 +45,11 @@ private:
     void SelectSocket(const IpAddress& address);
     void ResolveTarget();
 
-    void OnHostResolved(const AppMessageEvent& message);
-    void OnLocalHostResolved(const AppMessageEvent& message);
-    void OnAddressResolved(const AppMessageEvent& message);
+    // Each lookup's completion hands its result to its own handler.
+    LookupCompletion HandledBy(void (NameServerLookUp::*handler)(const LookupResult&));
+    void OnHostResolved(const LookupResult& result);
+    void OnLocalHostResolved(const LookupResult& result);
+    void OnAddressResolved(const LookupResult& result);
     void OnDnsSocketEvent(DnsSocket::Event event, int error);
     void SendQuery();
     void ReceiveAnswer();

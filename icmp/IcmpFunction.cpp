@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "icmp/IcmpFunction.h"
 
-#include "platform/AppMessages.h"
 #include "platform/net/IpAddress.h"
 #include "run/RunView.h"
 
@@ -57,20 +56,20 @@ void IcmpFunction::ResolveRow(int row, const QString& addressText)
     m_runs.BeginRun();
     m_runs.SetStatusText(QStringLiteral("Resolving IP address ") + addressText);
     m_lookupRow = row;
-    if (m_runs.LookUpAddress(*address, WM_APP_ADDRESS_RESOLVED) == 0) {
+    const auto done = [this](LookupHandle, const LookupResult& result) { OnAddressResolved(result); };
+    if (m_runs.LookUpAddress(*address, done) == 0) {
         m_runs.ShowMessage(QStringLiteral("Unable to resolve IP Address"), MessageIcon::Exclamation);
         m_runs.EndRun();
     }
 }
 
-void IcmpFunction::OnLookupCompleted(const AppMessageEvent& message)
+void IcmpFunction::OnAddressResolved(const LookupResult& result)
 {
-    if (message.Message() != WM_APP_ADDRESS_RESOLVED || m_lookupRow < 0)
+    if (m_lookupRow < 0)
         return;
-    const HostEntry* entry = HostEntryOf(message);
-    const bool found = message.LParam() == kLookupSucceeded && entry != nullptr;
+    const HostEntry* entry = std::get_if<HostEntry>(&result);
     m_runs.View().SetCell(m_id, m_lookupRow, ResultColumn::HostName,
-                          found ? entry->officialName : QStringLiteral("Unavailable"));
+                          entry ? entry->officialName : QStringLiteral("Unavailable"));
     m_lookupRow = -1;
     m_runs.EndRun();
 }

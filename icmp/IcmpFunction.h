@@ -20,8 +20,6 @@ public:
 
     // Wakes the run's worker, which lets go of its thread and socket.
     void Cancel() override;
-    // The completion of a result row's lookup (OnAddressResolved).
-    void OnLookupCompleted(const AppMessageEvent& message) override;
     // The double-click on a result row: its Host Name from its Address.
     void ResolveRow(int row, const QString& addressText);
 
@@ -37,6 +35,9 @@ protected:
     const FunctionId m_id;
 
 private:
+    // The completion of a result row's lookup.
+    void OnAddressResolved(const LookupResult& result);
+
     std::shared_ptr<echo::EchoService> m_service;
     HostLookups m_lookups;
     std::shared_ptr<echo::ShutdownSignal> m_wake;

@@ -10,7 +10,6 @@
 #include "mainwindow/TabControl.h"
 #include "pages/NameServerLookUpPage.h"
 #include "pages/UserHostPage.h"
-#include "platform/AppMessages.h"
 #include "resources/BusyAnimation.h"
 #include "resources/ResourceIds.h"
 
@@ -65,7 +64,7 @@ void MainDialog::OnRunEnded(FunctionId selected)
     EnableInputs(true);
     m_stopButton->setEnabled(false);
     m_goButton->setEnabled(true);
-    SendAppMessage(Page(selected), WM_APP_FOCUS_HOST);
+    Page(selected)->FocusHost();
 }
 
 void MainDialog::OnResultListDblClk(FunctionId id)
@@ -102,11 +101,11 @@ void MainDialog::OnClear()
         page->m_host.clear();
         if (auto* userHost = qobject_cast<UserHostPage*>(page))
             userHost->m_user.clear();
-        SendAppMessage(page, WM_APP_REFRESH);
+        page->Refresh();
     }
     for (FunctionId id : {FunctionId::Finger, FunctionId::WhoIs, FunctionId::NameServerLookUp, FunctionId::QuoteOfDay})
         TextPane(id)->SetText({});
-    SendAppMessage(Page(CurrentFunction()), WM_APP_FOCUS_HOST);
+    Page(CurrentFunction())->FocusHost();
 }
 
 void MainDialog::EnableInputs(bool enable)
@@ -172,7 +171,7 @@ void MainDialog::OnTabSelChange(int newIndex)
     UpdateWindowTitle(newIndex);
     ShowRunSummary(static_cast<FunctionId>(newIndex));
     page->OnTabSelected();
-    SendAppMessage(page, WM_APP_FOCUS_HOST);
+    page->FocusHost();
 }
 
 } // namespace netsonde

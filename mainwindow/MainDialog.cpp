@@ -14,7 +14,6 @@
 #include "pages/TraceRoutePage.h"
 #include "pages/UserHostPage.h"
 #include "mainwindow/phonebook/PhonebookCommand.h"
-#include "platform/AppMessages.h"
 #include "platform/widgets/ComboBoxAccessibility.h"
 #include "platform/widgets/ControlIds.h"
 #include "platform/widgets/ModalMessageBox.h"

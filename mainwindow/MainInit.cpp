@@ -17,7 +17,6 @@
 #include "pages/TraceRoutePage.h"
 #include "pages/UserHostPage.h"
 #include "mainwindow/phonebook/PhonebookCommand.h"
-#include "platform/AppMessages.h"
 #include "platform/widgets/ControlIds.h"
 #include "platform/widgets/ModalMessageBox.h"
 #include "platform/widgets/DialogUnits.h"
@@ -164,7 +163,7 @@ void MainDialog::SelectInitialFunction(int initialFunction)
     UpdateWindowTitle(index);
     PropertyPage* page = m_pages[index];
     page->SelectInitialEntries();
-    SendAppMessage(page, WM_APP_FOCUS_HOST);
+    page->FocusHost();
 }
 
 void MainDialog::LoadIcmpLibrary()
@@ -197,7 +196,7 @@ void MainDialog::StartFromCommandLine(int initialFunction)
     page->m_host = host;
     if (initialFunction == Index(FunctionId::NameServerLookUp))
         NameServerLookUpTab()->SelectFirstSearchType();
-    SendAppMessage(page, WM_APP_REFRESH);
+    page->Refresh();
     OnGo();
 }
 

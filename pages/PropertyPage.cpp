@@ -3,7 +3,6 @@
 
 #include "settings/RecentList.h"
 #include "pages/SpinField.h"
-#include "platform/AppMessages.h"
 #include "platform/widgets/ControlIds.h"
 #include "settings/SettingsKeys.h"
 
@@ -59,20 +58,9 @@ void PropertyPage::OnTabSelected()
 
 void PropertyPage::SelectInitialEntries() { SelectFirstEntry(m_hostCombo); }
 
-bool PropertyPage::event(QEvent* event)
-{
-    if (event->type() == QEvent::Type(WM_APP_REFRESH)) {
-        OnRefresh();
-        return true;
-    }
-    if (event->type() == QEvent::Type(WM_APP_FOCUS_HOST)) {
-        m_hostCombo->setFocus(Qt::OtherFocusReason);
-        return true;
-    }
-    return QWidget::event(event);
-}
+void PropertyPage::Refresh() { DoDataExchange(false); }
 
-void PropertyPage::OnRefresh() { DoDataExchange(false); }
+void PropertyPage::FocusHost() { m_hostCombo->setFocus(Qt::OtherFocusReason); }
 
 void PropertyPage::ExchangeHost(bool saveAndValidate)
 {

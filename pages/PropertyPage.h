@@ -3,7 +3,8 @@
 // The base of the six function pages: a child dialog inside the main
 // window's tab control that owns its function's inputs, loads them from the
 // settings store when created and saves them when destroyed, keeps a Recent
-// List in its host field and answers the two page messages.
+// List in its host field, and refreshes its fields or focuses its host field
+// when the main window asks.
 
 #include "platform/widgets/DialogUnits.h"
 #include "settings/SettingsKeys.h"
@@ -53,16 +54,17 @@ public:
     virtual void OnTabSelected();
     // The page's part of the main window's initial selection.
     virtual void SelectInitialEntries();
+    // Puts the members back into the controls.
+    virtual void Refresh();
+    // Gives the host field the keyboard focus.
+    virtual void FocusHost();
 
     QString m_host;
 
 protected:
-    bool event(QEvent* event) override;
-
     virtual void CreateControls() = 0;
     virtual void OnInitDialog() = 0;
     virtual void OnDestroy() = 0;
-    virtual void OnRefresh();
 
     void ExchangeHost(bool saveAndValidate);
     static void ExchangeComboText(QComboBox* combo, QString& text, bool saveAndValidate,

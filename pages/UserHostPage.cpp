@@ -83,7 +83,7 @@ void UserHostPage::OnTabSelected()
     }
 }
 
-void UserHostPage::OnRefresh()
+void UserHostPage::Refresh()
 {
     DoDataExchange(false);
     SplitHostField();

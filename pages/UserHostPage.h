@@ -25,12 +25,12 @@ public:
 
     QList<QWidget*> StretchableFields() const override;
     void OnTabSelected() override;
+    void Refresh() override;
 
     QString m_user;
     bool m_clearOutput = false;
 
 protected:
-    void OnRefresh() override;
     // The host combo, the User field and their labels, wired for splitting.
     void CreateUserHostControls(int hostId, int userId);
     void ExchangeUser(bool saveAndValidate);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/TextQueryFunction.h"
 
-#include "platform/AppMessages.h"
 #include "platform/net/IpAddress.h"
 #include "query/QuerySocket.h"
 #include "run/RunView.h"
@@ -102,18 +101,17 @@ void TextQueryFunction::Start(const RunInputs& inputs)
         ConnectToChosen({&*address, 1});
         return;
     }
-    if (m_runs.LookUpName(m_targetHost, WM_APP_HOST_RESOLVED) == 0) {
+    const auto done = [this](LookupHandle, const LookupResult& result) { OnHostResolved(result); };
+    if (m_runs.LookUpName(m_targetHost, done) == 0) {
         m_runs.ShowMessage(QStringLiteral("Unable to resolve hostname"), MessageIcon::Exclamation);
         m_runs.EndRun();
     }
 }
 
-void TextQueryFunction::OnLookupCompleted(const AppMessageEvent& message)
+void TextQueryFunction::OnHostResolved(const LookupResult& result)
 {
-    if (message.Message() != WM_APP_HOST_RESOLVED)
-        return;
-    const HostEntry* entry = HostEntryOf(message);
-    if (message.LParam() != kLookupSucceeded || entry == nullptr) {
+    const HostEntry* entry = std::get_if<HostEntry>(&result);
+    if (entry == nullptr) {
         FailLookup();
         return;
     }

@@ -29,7 +29,6 @@ public:
 
     void Start(const RunInputs& inputs) override;
     void Cancel() override;
-    void OnLookupCompleted(const AppMessageEvent& message) override;
 
     // Makes the query socket and starts the connect to the server's address.
     void CreateQuerySocket();
@@ -52,6 +51,7 @@ public:
 
 private:
     QueryFields FieldsOf(const RunInputs& inputs) const;
+    void OnHostResolved(const LookupResult& result);
     void ConnectToChosen(std::span<const IpAddress> addresses);
     void FailLookup();
     void CloseSocket();

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "run/RunController.h"
 
-#include "platform/AppMessages.h"
 #include "run/RunView.h"
 
 #include <QMetaObject>
@@ -132,24 +131,35 @@ void RunController::Shutdown()
     m_workers.JoinAll();
 }
 
-LookupHandle RunController::LookUpName(const QString& name, int message)
+LookupHandle RunController::LookUpName(const QString& name, LookupCompletion done)
 {
-    const LookupHandle handle = m_resolver->AsyncGetHostByName(this, message, name);
-    if (handle != 0) {
-        const std::lock_guard lock(m_mutex);
-        m_pending.insert({RequestKind::Lookup, handle});
-    }
+    const LookupHandle handle = m_resolver->AsyncGetHostByName(this, name, WhilePending(std::move(done)));
+    NotePendingLookup(handle);
     return handle;
 }
 
-LookupHandle RunController::LookUpAddress(const IpAddress& address, int message)
+LookupHandle RunController::LookUpAddress(const IpAddress& address, LookupCompletion done)
 {
-    const LookupHandle handle = m_resolver->AsyncGetHostByAddr(this, message, address);
-    if (handle != 0) {
-        const std::lock_guard lock(m_mutex);
-        m_pending.insert({RequestKind::Lookup, handle});
-    }
+    const LookupHandle handle = m_resolver->AsyncGetHostByAddr(this, address, WhilePending(std::move(done)));
+    NotePendingLookup(handle);
     return handle;
+}
+
+// A completion is called only while its request is pending, during the run.
+LookupCompletion RunController::WhilePending(LookupCompletion done)
+{
+    return [this, done = std::move(done)](LookupHandle handle, const LookupResult& result) {
+        if (TakeLookup(handle) && m_running && !m_ending)
+            done(handle, result);
+    };
+}
+
+void RunController::NotePendingLookup(LookupHandle handle)
+{
+    if (handle == 0)
+        return;
+    const std::lock_guard lock(m_mutex);
+    m_pending.insert({RequestKind::Lookup, handle});
 }
 
 RunController::RequestId RunController::OpenRequest()
@@ -202,18 +212,6 @@ bool RunController::TakeLookup(LookupHandle handle)
 {
     const std::lock_guard lock(m_mutex);
     return m_pending.erase({RequestKind::Lookup, handle}) == 1;
-}
-
-// A completion reaches the running function only while its request is pending.
-bool RunController::event(QEvent* event)
-{
-    const auto type = event->type();
-    if (type != WM_APP_HOST_RESOLVED && type != WM_APP_LOCAL_HOST_RESOLVED && type != WM_APP_ADDRESS_RESOLVED)
-        return QObject::event(event);
-    const auto& message = *static_cast<AppMessageEvent*>(event);
-    if (TakeLookup(message.WParam()) && m_running && !m_ending)
-        m_functions[Index(*m_running)]->OnLookupCompleted(message);
-    return true;
 }
 
 } // namespace netsonde

@@ -81,10 +81,10 @@ public:
     void EndRun();
     IRunView& View() const { return m_view; }
 
-    // Lookups of the run: their completions come back here and reach the
-    // running function only while pending. 0 when refused.
-    LookupHandle LookUpName(const QString& name, int message);
-    LookupHandle LookUpAddress(const IpAddress& address, int message);
+    // Lookups of the run: their completions come back here and are called
+    // only while pending, during the run. 0 when refused.
+    LookupHandle LookUpName(const QString& name, LookupCompletion done);
+    LookupHandle LookUpAddress(const IpAddress& address, LookupCompletion done);
 
     // Sockets and workers of the run hold a request until it ends. Safe from
     // any thread: IsPending.
@@ -102,9 +102,6 @@ Q_SIGNALS:
     void statusTextChanged(const QString& text);
     void runFinished(netsonde::FunctionId id);
 
-protected:
-    bool event(QEvent* event) override;
-
 private:
     enum class RequestKind { Lookup, Other };
     using RequestKey = std::pair<RequestKind, std::uint64_t>;
@@ -112,6 +109,8 @@ private:
     void Finish(std::optional<FunctionId> current);
     void CancelFunction(FunctionId id);
     void DropRequests();
+    LookupCompletion WhilePending(LookupCompletion done);
+    void NotePendingLookup(LookupHandle handle);
     bool TakeLookup(LookupHandle handle);
 
     IRunView& m_view;

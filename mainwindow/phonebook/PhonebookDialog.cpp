@@ -5,7 +5,6 @@
 #include "mainwindow/phonebook/NoteEdit.h"
 #include "mainwindow/phonebook/PhonebookDialogIds.h"
 #include "mainwindow/phonebook/StoredLengthValidator.h"
-#include "platform/AppMessages.h"
 #include "platform/widgets/ControlIds.h"
 #include "platform/widgets/DialogUnits.h"
 #include "platform/MessageBox.h"
@@ -309,7 +308,7 @@ void PhonebookDialog::OnUse()
     if (!entry || !m_targetPage)
         return;
     m_targetPage->m_host = entry->address;
-    SendAppMessage(m_targetPage, WM_APP_REFRESH);
+    m_targetPage->Refresh();
     accept();
 }
 

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/resolver/LookupRegistry.h"
 
-#include "platform/AppMessages.h"
-
 #include <QCoreApplication>
 #include <QThread>
 
@@ -19,23 +17,30 @@ LookupHandle NextLookupHandle()
     return ++s_nLastHandle;
 }
 
-bool LivesOnApplicationThread(const QObject* receiver)
+bool LivesOnApplicationThread(const QObject* context)
 {
     const QCoreApplication* application = QCoreApplication::instance();
-    return application != nullptr && receiver->thread() == application->thread();
+    return application != nullptr && context->thread() == application->thread();
+}
+
+LookupResult ResultOf(int error, HostEntry entry)
+{
+    if (error == kLookupSucceeded)
+        return entry;
+    return LookupError{error};
 }
 
 } // namespace
 
-LookupHandle LookupRegistry::Register(QObject* receiver, int message)
+LookupHandle LookupRegistry::Register(QObject* context, LookupCompletion done)
 {
-    if (receiver == nullptr || !LivesOnApplicationThread(receiver))
+    if (context == nullptr || !done || !LivesOnApplicationThread(context))
         return 0;
     std::lock_guard lock(m_mutex);
     if (m_closed || m_pending.size() >= kMaxPendingRequests)
         return 0;
     const LookupHandle handle = NextLookupHandle();
-    m_pending.emplace(handle, Request{receiver, message});
+    m_pending.emplace(handle, Request{context, std::move(done)});
     return handle;
 }
 
@@ -59,8 +64,8 @@ void LookupRegistry::Complete(LookupHandle handle, int error, HostEntry entry)
         return;
     QMetaObject::invokeMethod(
         application,
-        [self = shared_from_this(), handle, error, entry = std::move(entry)] {
-            self->Deliver(handle, error, entry);
+        [self = shared_from_this(), handle, result = ResultOf(error, std::move(entry))] {
+            self->Deliver(handle, result);
         },
         Qt::QueuedConnection);
 }
@@ -72,25 +77,21 @@ void LookupRegistry::Close()
     m_pending.clear();
 }
 
-// Runs on the application's thread. The event is sent, not posted, so that
-// a Cancel can never come between this check and the receiver's handler.
-void LookupRegistry::Deliver(LookupHandle handle, int error, const HostEntry& entry)
+// Runs on the application's thread. The completion is called here, not
+// queued again, so that a Cancel can never come between this check and it.
+void LookupRegistry::Deliver(LookupHandle handle, const LookupResult& result)
 {
-    QPointer<QObject> receiver;
-    int message = 0;
+    Request request;
     {
         std::lock_guard lock(m_mutex);
-        const auto request = m_pending.find(handle);
-        if (m_closed || request == m_pending.end())
+        const auto pending = m_pending.find(handle);
+        if (m_closed || pending == m_pending.end())
             return;
-        receiver = request->second.receiver;
-        message = request->second.message;
-        m_pending.erase(request);
+        request = std::move(pending->second);
+        m_pending.erase(pending);
     }
-    if (receiver.isNull())
-        return;
-    AppMessageEvent event(message, handle, error, entry);
-    QCoreApplication::sendEvent(receiver.data(), &event);
+    if (!request.context.isNull())
+        request.done(handle, result);
 }
 
 } // namespace netsonde

@@ -3,7 +3,7 @@
 // The requests of one resolver, from their start to the delivery of their
 // completion. Any thread may complete a request; the delivery itself runs on
 // the application's thread, and only for a request that is still pending
-// and whose receiver still exists. After Close() nothing more is delivered.
+// and whose context still exists. After Close() nothing more is delivered.
 
 #include "platform/resolver/Resolver.h"
 
@@ -21,24 +21,25 @@ public:
     static constexpr std::size_t kMaxPendingRequests = 64;
 
     // Call on the application's thread. Returns 0 when the request cannot
-    // be taken (no receiver, a receiver of another thread, too many pending
+    // be taken (no context, a context of another thread, too many pending
     // requests, or a closed registry).
-    LookupHandle Register(QObject* receiver, int message);
+    LookupHandle Register(QObject* context, LookupCompletion done);
     bool Cancel(LookupHandle handle);
     bool IsPending(LookupHandle handle) const;
 
-    // Safe from any thread: queues the delivery of the request's result.
+    // Safe from any thread: queues the delivery of the request's result, the
+    // entry when error is kLookupSucceeded.
     void Complete(LookupHandle handle, int error, HostEntry entry);
 
     void Close();
 
 private:
     struct Request {
-        QPointer<QObject> receiver;
-        int message = 0;
+        QPointer<QObject> context;
+        LookupCompletion done;
     };
 
-    void Deliver(LookupHandle handle, int error, const HostEntry& entry);
+    void Deliver(LookupHandle handle, const LookupResult& result);
 
     mutable std::mutex m_mutex;
     std::unordered_map<LookupHandle, Request> m_pending;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/resolver/Resolver.h"
 
-#include "platform/AppMessages.h"
 #include "platform/resolver/HostLookup.h"
 #include "platform/resolver/ThreadedResolver.h"
 
@@ -10,11 +9,6 @@ namespace netsonde {
 std::unique_ptr<IResolver> CreateSystemResolver(int maxThreads)
 {
     return std::make_unique<ThreadedResolver>(HostLookups::System(), maxThreads);
-}
-
-const HostEntry* HostEntryOf(const AppMessageEvent& event)
-{
-    return std::any_cast<HostEntry>(&event.Result());
 }
 
 QString FormatIpAddress(const IpAddress& address)

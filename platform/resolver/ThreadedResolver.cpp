@@ -18,18 +18,18 @@ ThreadedResolver::~ThreadedResolver()
     m_pool->Stop();
 }
 
-LookupHandle ThreadedResolver::AsyncGetHostByName(QObject* receiver, int message,
-                                                   const QString& name)
+LookupHandle ThreadedResolver::AsyncGetHostByName(QObject* context, const QString& name,
+                                                   LookupCompletion done)
 {
-    return Start(receiver, message, [byName = m_lookups.byName, bytes = name.toUtf8()] {
+    return Start(context, std::move(done), [byName = m_lookups.byName, bytes = name.toUtf8()] {
         return byName(bytes);
     });
 }
 
-LookupHandle ThreadedResolver::AsyncGetHostByAddr(QObject* receiver, int message,
-                                                   const IpAddress& address)
+LookupHandle ThreadedResolver::AsyncGetHostByAddr(QObject* context, const IpAddress& address,
+                                                   LookupCompletion done)
 {
-    return Start(receiver, message,
+    return Start(context, std::move(done),
                  [byAddress = m_lookups.byAddress, address] { return byAddress(address); });
 }
 
@@ -41,10 +41,10 @@ bool ThreadedResolver::CancelAsyncRequest(LookupHandle handle)
     return cancelled;
 }
 
-LookupHandle ThreadedResolver::Start(QObject* receiver, int message,
+LookupHandle ThreadedResolver::Start(QObject* context, LookupCompletion done,
                                       std::function<LookupOutcome()> lookup)
 {
-    const LookupHandle handle = m_registry->Register(receiver, message);
+    const LookupHandle handle = m_registry->Register(context, std::move(done));
     if (handle == 0)
         return 0;
     if (!m_pool->Submit(handle, std::move(lookup))) {

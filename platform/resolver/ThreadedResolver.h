@@ -22,13 +22,13 @@ public:
     ThreadedResolver(const ThreadedResolver&) = delete;
     ThreadedResolver& operator=(const ThreadedResolver&) = delete;
 
-    LookupHandle AsyncGetHostByName(QObject* receiver, int message, const QString& name) override;
-    LookupHandle AsyncGetHostByAddr(QObject* receiver, int message,
-                                    const IpAddress& address) override;
+    LookupHandle AsyncGetHostByName(QObject* context, const QString& name, LookupCompletion done) override;
+    LookupHandle AsyncGetHostByAddr(QObject* context, const IpAddress& address,
+                                    LookupCompletion done) override;
     bool CancelAsyncRequest(LookupHandle handle) override;
 
 private:
-    LookupHandle Start(QObject* receiver, int message, std::function<LookupOutcome()> lookup);
+    LookupHandle Start(QObject* context, LookupCompletion done, std::function<LookupOutcome()> lookup);
 
     HostLookups m_lookups;
     std::shared_ptr<LookupRegistry> m_registry;

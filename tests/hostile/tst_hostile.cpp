@@ -24,7 +24,6 @@
 #include "support/ScriptedNameServer.h"
 
 #include "phonebook/Phonebook.h"
-#include "platform/AppMessages.h"
 #include "query/ReceivedText.h"
 #include "query/TextQueryFunction.h"
 
@@ -137,16 +136,16 @@ QByteArray AddressAnswer(const char* address, qsizetype size = 0)
     return answer.leftJustified(size, '\0');
 }
 
-// Counts the window messages delivered to any object of this thread.
-class AppMessageCounter : public QObject {
+// Counts the queued calls delivered to any object of this thread: a lookup's completion comes as one.
+class QueuedCallCounter : public QObject {
 public:
-    AppMessageCounter() { qApp->installEventFilter(this); }
+    QueuedCallCounter() { qApp->installEventFilter(this); }
     int count = 0;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        count += event->type() >= WM_APP_HOST_RESOLVED && event->type() <= WM_APP_ADDRESS_RESOLVED;
+        count += event->type() == QEvent::MetaCall;
         return false;
     }
 };
@@ -338,11 +337,11 @@ private Q_SLOTS:
         if (!resolving)
             QCOMPARE(OpenDescriptorCount(), descriptors);
         window.dialog.reset();
-        const AppMessageCounter messages;
+        const QueuedCallCounter calls;
         // The socket's deferred deletion runs without its window.
         QTest::qWait(resolving ? kResolverTimeoutMs + 1000 : 100);
         QVERIFY(OpenDescriptorCount() <= descriptors);
-        QCOMPARE(messages.count, 0);
+        QCOMPARE(calls.count, 0);
         QVERIFY(boxes.Texts().isEmpty());
     }
 

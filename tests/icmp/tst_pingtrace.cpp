@@ -12,7 +12,6 @@
 #include "export/ResultColumns.h"
 #include "mainwindow/ResponseTimeDelegate.h"
 
-#include "platform/AppMessages.h"
 #include "platform/MessageBox.h"
 #include "resources/ResourceIds.h"
 
@@ -411,8 +410,7 @@ private Q_SLOTS:
         doubleClick(0);
         QCOMPARE(window.resolver->Requests().size(), 2);
         const HostEntry stale{QStringLiteral("stale.example"), {}, {}};
-        PostAppMessage(&window.dialog->Runs(), WM_APP_ADDRESS_RESOLVED, first.handle, kLookupSucceeded, stale);
-        QCoreApplication::processEvents();
+        first.done(first.handle, stale);
         QCOMPARE(list->topLevelItem(0)->text(2), QString());
         QCOMPARE(window.dialog->StatusText(), "Resolving IP address " + address);
 

@@ -16,7 +16,6 @@
 #include "mainwindow/SmallDialogIds.h"
 #include "mainwindow/WebLinks.h"
 #include "mainwindow/WinsockInfoDialog.h"
-#include "platform/AppMessages.h"
 #include "resolver/ScriptedResolver.h"
 
 #include <QAbstractButton>
@@ -49,7 +48,7 @@ public:
         m_dialog.BeginRun();
     }
     void Cancel() override { ++cancels; }
-    void OnLookupCompleted(const AppMessageEvent& message) override { handles << message.WParam(); }
+    LookupCompletion NoteLookup() { return [this](LookupHandle handle, const LookupResult&) { handles << handle; }; }
 
     int starts = 0;
     int cancels = 0;
@@ -287,7 +286,7 @@ private Q_SLOTS:
         QCOMPARE(recorders[FunctionId::WhoIs].cancels, 1);
     }
 
-    // After a tab change a completion still goes to the running function.
+    // After a tab change a completion still reaches the running function's lookup.
     void completionsReachTheRunningFunctionWhilePending()
     {
         auto dialog = OpenMainDialog();
@@ -298,7 +297,7 @@ private Q_SLOTS:
         dialog->SelectFunction(FunctionId::Finger);
         dialog->OnGo();
         RunController& runs = dialog->Runs();
-        const LookupHandle address = runs.LookUpAddress(IpAddress::FromIPv4(0x0100007f), WM_APP_ADDRESS_RESOLVED);
+        const LookupHandle address = runs.LookUpAddress(IpAddress::FromIPv4(0x0100007f), recorders[FunctionId::Finger].NoteLookup());
         dialog->SelectFunction(FunctionId::Ping);
         resolver->Complete(address, kLookupSucceeded);
         QTRY_COMPARE(recorders[FunctionId::Finger].handles, QList<std::uintptr_t>{address});

@@ -6,7 +6,6 @@
 
 #include "mainwindow/MainDialogFixture.h"
 
-#include "platform/AppMessages.h"
 #include "settings/RecentList.h"
 
 #include <QAccessible>
@@ -138,10 +137,10 @@ private Q_SLOTS:
         for (const auto& [page, matched] : pages) {
             page->AddRecentHost("example.net");
             page->m_host = "EXAMPLE";
-            SendAppMessage(page, WM_APP_REFRESH);
+            page->Refresh();
             QCOMPARE(page->HostCombo()->currentText(), QString(matched ? "example.net" : "EXAMPLE"));
             page->m_host.clear();
-            SendAppMessage(page, WM_APP_REFRESH);
+            page->Refresh();
             QCOMPARE(page->HostCombo()->currentText(), QString());
         }
         for (UserHostPage* page : std::initializer_list<UserHostPage*>{dialog->FingerTab(), dialog->WhoIsTab()}) {

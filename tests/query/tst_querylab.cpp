@@ -12,7 +12,6 @@
 #include "support/LabServer.h"
 
 #include "mainwindow/FireWallDialog.h"
-#include "platform/AppMessages.h"
 #include "platform/MessageBox.h"
 #include "query/QuerySocket.h"
 #include "query/TextQueryFunction.h"
@@ -308,13 +307,11 @@ void TestQueryLab::failureEndsTheRun()
         QCOMPARE(request.name, lookedUp);
         QCOMPARE(resolver.IsPending(request.handle), !stopped);
         if (stopped)
-            PostAppMessage(&dialog->Runs(), WM_APP_HOST_RESOLVED, request.handle, kLookupHostNotFound);
+            request.done(request.handle, LookupError{kLookupHostNotFound}); // late, after the cancel
         else
             resolver.Complete(request.handle, resolved.isEmpty() ? kLookupHostNotFound : kLookupSucceeded,
                               {lookedUp, {}, resolved});
     }
-    if (stopped)
-        QCoreApplication::processEvents(); // the late completion
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     SetMessageBoxHandler(previous);
     QTEST(shown, "box");

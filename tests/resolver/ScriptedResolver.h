@@ -4,7 +4,8 @@
 // the test says so, with the result the test gives. Completions travel the
 // same way as the system resolver's: delivered on the application's thread
 // at the next pass of the event loop, dropped after a cancel or when the
-// receiver is gone.
+// context is gone. A request keeps its completion, for a test to call late,
+// as a resolver that lost the race with a cancel would.
 
 #include "platform/resolver/LookupRegistry.h"
 #include "platform/resolver/Resolver.h"
@@ -18,7 +19,7 @@ namespace netsonde::test {
 
 struct ScriptedRequest {
     LookupHandle handle = 0;
-    int message = 0;
+    LookupCompletion done;
     bool byAddress = false;
     QString name;          // name-to-address requests
     IpAddress address;         // address-to-name requests
@@ -28,14 +29,14 @@ class ScriptedResolver final : public IResolver {
 public:
     ~ScriptedResolver() override { m_registry->Close(); }
 
-    LookupHandle AsyncGetHostByName(QObject* receiver, int message, const QString& name) override
+    LookupHandle AsyncGetHostByName(QObject* context, const QString& name, LookupCompletion done) override
     {
-        return Record(receiver, {0, message, false, name, {}});
+        return Record(context, {0, std::move(done), false, name, {}});
     }
 
-    LookupHandle AsyncGetHostByAddr(QObject* receiver, int message, const IpAddress& address) override
+    LookupHandle AsyncGetHostByAddr(QObject* context, const IpAddress& address, LookupCompletion done) override
     {
-        return Record(receiver, {0, message, true, {}, address});
+        return Record(context, {0, std::move(done), true, {}, address});
     }
 
     bool CancelAsyncRequest(LookupHandle handle) override { return m_registry->Cancel(handle); }
@@ -53,11 +54,11 @@ public:
     bool IsPending(LookupHandle handle) const { return m_registry->IsPending(handle); }
 
 private:
-    LookupHandle Record(QObject* receiver, ScriptedRequest request)
+    LookupHandle Record(QObject* context, ScriptedRequest request)
     {
         if (std::exchange(m_refuseNext, false))
             return 0;
-        request.handle = m_registry->Register(receiver, request.message);
+        request.handle = m_registry->Register(context, request.done);
         if (request.handle != 0)
             m_requests.append(request);
         return request.handle;

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The resolver's request handling with scripted lookups: handles, cancel,
-// requests in flight together, receivers and resolvers that go away early;
+// requests in flight together, contexts and resolvers that go away early;
 // then the system resolver on this machine's own names. The test runs inside
 // a private network namespace so that no question can leave the machine.
 
-#include "platform/AppMessages.h"
 #include "platform/echo/ShutdownSignal.h"
 #include "platform/resolver/HostLookup.h"
 #include "platform/resolver/LookupPool.h"
@@ -39,8 +38,10 @@ constexpr int kPatience = 30000; // ms; only a hung run waits this long
 constexpr int kLimit = 4;        // threads for the lookups still wanted
 constexpr int kUnresolvableNameLimit = 10000; // ms
 
+enum RequestKind { NameRequest = 1, AddressRequest };
+
 struct Completion {
-    int message = 0;
+    int kind = 0; // of the request whose completion was called
     LookupHandle handle = 0;
     std::intptr_t errorCode = 0;
     HostEntry entry; // empty when the completion carries none
@@ -48,19 +49,18 @@ struct Completion {
 
 using CompletionLog = std::shared_ptr<QList<Completion>>;
 
-// Notes every lookup completion that reaches it in a log that outlives it.
+// The context of lookups whose completions note every call in a log that outlives it.
 class CompletionRecorder : public QObject {
 public:
     explicit CompletionRecorder(CompletionLog log) : m_log(std::move(log)) {}
 
-    bool event(QEvent* event) override
+    LookupCompletion Done(RequestKind kind) const
     {
-        if (event->type() < WM_APP_HOST_RESOLVED || event->type() > WM_APP_ADDRESS_RESOLVED)
-            return QObject::event(event);
-        const auto* message = static_cast<const AppMessageEvent*>(event);
-        const HostEntry* entry = HostEntryOf(*message);
-        m_log->append({message->Message(), message->WParam(), message->LParam(), entry ? *entry : HostEntry{}});
-        return true;
+        return [log = m_log, kind](LookupHandle handle, const LookupResult& result) {
+            const auto* entry = std::get_if<HostEntry>(&result);
+            const int error = entry ? kLookupSucceeded : std::get<LookupError>(result).code;
+            log->append({kind, handle, error, entry ? *entry : HostEntry{}});
+        };
     }
 
 private:
@@ -131,14 +131,14 @@ private:
     QHash<QByteArray, Stage> m_stages;
 };
 
-LookupHandle StartLookup(IResolver& resolver, QObject& receiver, const QByteArray& name)
+LookupHandle StartLookup(IResolver& resolver, CompletionRecorder& receiver, const QByteArray& name)
 {
-    return resolver.AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, QString::fromUtf8(name));
+    return resolver.AsyncGetHostByName(&receiver, QString::fromUtf8(name), receiver.Done(NameRequest));
 }
 
-bool Delivered(const Completion& completion, LookupHandle handle, int message, const HostEntry& expected)
+bool Delivered(const Completion& completion, LookupHandle handle, RequestKind kind, const HostEntry& expected)
 {
-    return completion.handle == handle && completion.message == message && completion.errorCode == kLookupSucceeded
+    return completion.handle == handle && completion.kind == kind && completion.errorCode == kLookupSucceeded
         && completion.entry.officialName == expected.officialName
         && completion.entry.aliases == expected.aliases && completion.entry.addresses == expected.addresses;
 }
@@ -159,7 +159,7 @@ private Q_SLOTS:
     }
 
     // A later request that finishes first is delivered first, and each
-    // completion carries its own handle, message and entry. A lookup cancelled
+    // completion reaches its own request's callback with its handle and entry. A lookup cancelled
     // while it runs frees its place for the next one at once and is not
     // delivered when it returns; one cancelled while queued is skipped.
     void completionsCarryTheirOwnEntries()
@@ -172,21 +172,21 @@ private Q_SLOTS:
         for (const char* name : {"first.test", "second.example.test", "running.test"})
             QVERIFY(m_gates->WaitStarted(name));
         const IpAddress address = IpAddress::FromIPv4(inet_addr("192.0.2.7"));
-        const LookupHandle byAddress = resolver.AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, address);
+        const LookupHandle byAddress = resolver.AsyncGetHostByAddr(&receiver, address, receiver.Done(AddressRequest));
         const LookupHandle queued = StartLookup(resolver, receiver, "queued.test");
         QVERIFY(resolver.CancelAsyncRequest(queued) && resolver.CancelAsyncRequest(running));
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 1, kPatience);
-        QVERIFY(Delivered(m_log->at(0), byAddress, WM_APP_ADDRESS_RESOLVED, {"host-192.0.2.7", {}, {address}}));
+        QVERIFY(Delivered(m_log->at(0), byAddress, AddressRequest, {"host-192.0.2.7", {}, {address}}));
         m_gates->Open("second.example.test");
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
-        QVERIFY(Delivered(m_log->at(1), second, WM_APP_HOST_RESOLVED, GatedLookups::EntryFor("second.example.test")));
+        QVERIFY(Delivered(m_log->at(1), second, NameRequest, GatedLookups::EntryFor("second.example.test")));
         for (const char* name : {"first.test", "running.test", "queued.test"})
             m_gates->Open(name);
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 3, kPatience);
         QTRY_COMPARE_WITH_TIMEOUT(m_gates->StageOf("running.test"), GatedLookups::Returned, kPatience);
         QCoreApplication::processEvents();
         QCOMPARE(m_log->size(), 3);
-        QVERIFY(Delivered(m_log->at(2), first, WM_APP_HOST_RESOLVED, GatedLookups::EntryFor("first.test")));
+        QVERIFY(Delivered(m_log->at(2), first, NameRequest, GatedLookups::EntryFor("first.test")));
         QCOMPARE(m_gates->StageOf("queued.test"), GatedLookups::Waiting);
     }
 
@@ -231,7 +231,7 @@ private Q_SLOTS:
     // Handles are non-zero and never repeated in the program; at most 64
     // requests wait at once, a cancel makes room, and only a pending handle
     // can be cancelled. A completion already queued is dropped
-    // when its request is cancelled or its receiver destroyed; a resolver
+    // when its request is cancelled or its context destroyed; a resolver
     // destroyed while a lookup blocks returns at once, and that lookup's
     // result is dropped.
     void handlesAndUndeliverableCompletions()
@@ -240,7 +240,7 @@ private Q_SLOTS:
         auto registry = std::make_shared<LookupRegistry>();
         CompletionRecorder receiver(m_log);
         auto* whileQueued = new CompletionRecorder(m_log);
-        const auto registerFor = [&](QObject* to) { return registry->Register(to, WM_APP_HOST_RESOLVED); };
+        const auto registerFor = [&](CompletionRecorder* to) { return registry->Register(to, to->Done(NameRequest)); };
         const LookupHandle cancelled = registerFor(&receiver);
         const LookupHandle orphaned = registerFor(whileQueued);
         const LookupHandle kept = registerFor(&receiver);
@@ -322,8 +322,8 @@ private Q_SLOTS:
         QFETCH(IpAddress, loopback);
         const auto resolver = CreateSystemResolver();
         CompletionRecorder receiver(m_log);
-        const LookupHandle byName = resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
-        const LookupHandle byAddress = resolver->AsyncGetHostByAddr(&receiver, WM_APP_ADDRESS_RESOLVED, loopback);
+        const LookupHandle byName = resolver->AsyncGetHostByName(&receiver, name, receiver.Done(NameRequest));
+        const LookupHandle byAddress = resolver->AsyncGetHostByAddr(&receiver, loopback, receiver.Done(AddressRequest));
         QTRY_COMPARE_WITH_TIMEOUT(m_log->size(), 2, kPatience);
         const Completion* forward = FindCompletion(*m_log, byName);
         const Completion* reverse = FindCompletion(*m_log, byAddress);
@@ -352,7 +352,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         const auto resolver = CreateSystemResolver();
         CompletionRecorder receiver(m_log);
-        const LookupHandle handle = resolver->AsyncGetHostByName(&receiver, WM_APP_HOST_RESOLVED, name);
+        const LookupHandle handle = resolver->AsyncGetHostByName(&receiver, name, receiver.Done(NameRequest));
         const bool invalid = name.endsWith(".invalid");
         if (!QTest::qWaitFor([this] { return !m_log->isEmpty(); }, invalid ? kUnresolvableNameLimit : kPatience)
             && invalid)
