@@ -13,8 +13,8 @@ namespace {
 // The next request handle of the program: non-zero, never repeated.
 LookupHandle NextLookupHandle()
 {
-    static std::atomic<LookupHandle> s_nLastHandle{0};
-    return ++s_nLastHandle;
+    static std::atomic<LookupHandle> s_lastHandle{0};
+    return ++s_lastHandle;
 }
 
 bool LivesOnApplicationThread(const QObject* context)
