@@ -2,9 +2,9 @@
 #include "pages/PropertyPage.h"
 
 #include "settings/RecentList.h"
-#include "pages/SpinField.h"
+#include "widgets/SpinField.h"
 #include "platform/AppMessages.h"
-#include "platform/widgets/ControlIds.h"
+#include "widgets/ControlIds.h"
 #include "settings/SettingsKeys.h"
 
 #include <QCheckBox>

@@ -5,7 +5,7 @@
 // settings store when created and saves them when destroyed, keeps a Recent
 // List in its host field and answers the two page messages.
 
-#include "platform/widgets/DialogUnits.h"
+#include "widgets/DialogUnits.h"
 #include "settings/SettingsKeys.h"
 
 #include <QList>
