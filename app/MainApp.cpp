@@ -6,7 +6,7 @@
 #include "app/ReportOptions.h"
 #include "app/WindowModule.h"
 #include "platform/MessageBox.h"
-#include "platform/StartupRecord.h"
+#include "platform/SocketStartupRecord.h"
 
 #include <QCoreApplication>
 

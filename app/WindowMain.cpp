@@ -7,8 +7,8 @@
 #include "app/WindowEntry.h"
 #include "mainwindow/MainDialog.h"
 #include "platform/MessageBox.h"
-#include "platform/StartupRecord.h"
-#include "platform/widgets/ModalMessageBox.h"
+#include "platform/SocketStartupRecord.h"
+#include "widgets/ModalMessageBox.h"
 
 #include <QApplication>
 

@@ -13,8 +13,8 @@
 // Run as root: bench_whois_flood_stall [repeats]
 
 #include "support/LabServer.h"
-#include "netns/LabEnvironment.h"
-#include "query/QueryTestSupport.h"
+#include "support/LabEnvironment.h"
+#include "support/QueryTestSupport.h"
 
 #include "platform/MessageBox.h"
 

@@ -8,7 +8,7 @@
 #include "dns/DnsSocket.h"
 #include "platform/MessageBox.h"
 #include "run/RunController.h"
-#include "run/RunFunction.h"
+#include "run/Function.h"
 
 #include <QString>
 

@@ -29,7 +29,7 @@ void IcmpFunction::StartWorker(std::function<void(IcmpRun&)> body)
 {
     if (m_wake)
         m_wake->Raise();
-    m_wake = std::make_shared<echo::ShutdownSignal>();
+    m_wake = std::make_shared<ShutdownSignal>();
     const RunController::RequestId request = m_runs.OpenRequest();
     auto run = std::make_shared<IcmpRun>(m_runs, request, m_service, m_wake, m_lookups);
     if (!m_wake->IsValid() || !m_runs.StartWorker([run, body = std::move(body)] { body(*run); })) {

@@ -5,7 +5,7 @@
 // and the lookup of a result row's address on a double-click.
 
 #include "icmp/IcmpRun.h"
-#include "run/RunFunction.h"
+#include "run/Function.h"
 
 #include <QString>
 
@@ -40,7 +40,7 @@ private:
 
     std::shared_ptr<echo::EchoService> m_service;
     HostLookups m_lookups;
-    std::shared_ptr<echo::ShutdownSignal> m_wake;
+    std::shared_ptr<ShutdownSignal> m_wake;
     int m_lookupRow = -1;
 };
 

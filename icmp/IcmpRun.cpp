@@ -9,7 +9,7 @@
 namespace netsonde {
 
 IcmpRun::IcmpRun(RunController& runs, RunController::RequestId request,
-                   std::shared_ptr<echo::EchoService> service, std::shared_ptr<const echo::ShutdownSignal> wake,
+                   std::shared_ptr<echo::EchoService> service, std::shared_ptr<const ShutdownSignal> wake,
                    HostLookups lookups)
     : m_runs(&runs), m_request(request), m_service(std::move(service)), m_wake(std::move(wake)),
       m_lookups(std::move(lookups))

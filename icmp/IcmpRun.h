@@ -8,7 +8,7 @@
 // the wake-up, so a send, a pause or a lookup in progress returns at once.
 
 #include "platform/echo/EchoService.h"
-#include "platform/echo/ShutdownSignal.h"
+#include "platform/posix/ShutdownSignal.h"
 #include "platform/resolver/HostLookup.h"
 #include "run/RunController.h"
 
@@ -34,7 +34,7 @@ public:
     using Effect = std::function<void(RunController&)>;
 
     IcmpRun(RunController& runs, RunController::RequestId request, std::shared_ptr<echo::EchoService> service,
-             std::shared_ptr<const echo::ShutdownSignal> wake, HostLookups lookups);
+             std::shared_ptr<const ShutdownSignal> wake, HostLookups lookups);
 
     // Start steps: finds the service, resolves the target (the status line
     // shows `hostAsTyped`; `addressText` is tried as a dotted address, then
@@ -69,7 +69,7 @@ private:
     RunController* m_runs;
     RunController::RequestId m_request;
     std::shared_ptr<echo::EchoService> m_service;
-    std::shared_ptr<const echo::ShutdownSignal> m_wake;
+    std::shared_ptr<const ShutdownSignal> m_wake;
     HostLookups m_lookups;
     std::unique_ptr<echo::EchoHandle> m_handle;
     IpAddress m_destination;

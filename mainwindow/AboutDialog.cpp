@@ -3,8 +3,8 @@
 
 #include "mainwindow/SmallDialogIds.h"
 #include "mainwindow/WebLinks.h"
-#include "platform/widgets/ControlIds.h"
-#include "platform/widgets/DialogUnits.h"
+#include "widgets/ControlIds.h"
+#include "widgets/DialogUnits.h"
 #include "resources/AppIcon.h"
 #include "resources/ResourceIds.h"
 

@@ -2,8 +2,8 @@
 #include "mainwindow/FireWallDialog.h"
 
 #include "mainwindow/MainDialog.h"
-#include "platform/widgets/ControlIds.h"
-#include "platform/widgets/DialogUnits.h"
+#include "widgets/ControlIds.h"
+#include "widgets/DialogUnits.h"
 #include "resources/ResourceIds.h"
 #include "settings/SettingsKeys.h"
 

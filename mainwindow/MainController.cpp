@@ -4,13 +4,13 @@
 
 #include "mainwindow/MainDialog.h"
 
-#include "export/ResultColumns.h"
+#include "run/ResultColumns.h"
 #include "icmp/IcmpFunction.h"
 #include "mainwindow/OutputPane.h"
 #include "mainwindow/TabControl.h"
 #include "pages/NameServerLookUpPage.h"
 #include "pages/UserHostPage.h"
-#include "resources/BusyAnimation.h"
+#include "widgets/AnimationControl.h"
 #include "resources/ResourceIds.h"
 
 #include <QPushButton>

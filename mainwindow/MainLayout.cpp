@@ -7,7 +7,7 @@
 
 #include "mainwindow/TabControl.h"
 #include "pages/PropertyPage.h"
-#include "resources/BusyAnimation.h"
+#include "widgets/AnimationControl.h"
 
 #include <QComboBox>
 #include <QEvent>

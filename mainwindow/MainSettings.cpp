@@ -4,7 +4,7 @@
 
 #include "mainwindow/MainDialog.h"
 
-#include "export/ResultColumns.h"
+#include "run/ResultColumns.h"
 
 #include "mainwindow/FontConversion.h"
 #include "resources/ResourceIds.h"

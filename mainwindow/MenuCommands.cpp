@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/MenuCommands.h"
 
-#include "platform/StartupRecord.h"
+#include "platform/SocketStartupRecord.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/CommonDialogs.h"
 #include "mainwindow/ExportCommands.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/OutputPane.h"
 
-#include "platform/widgets/ControlIds.h"
+#include "widgets/ControlIds.h"
 
 #include <QScrollBar>
 #include <QTextCursor>

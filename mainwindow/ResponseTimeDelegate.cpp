@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/ResponseTimeDelegate.h"
 
-#include "export/ResultColumns.h"
+#include "run/ResultColumns.h"
 #include "mainwindow/RunSummary.h"
 
 #include <QPainter>

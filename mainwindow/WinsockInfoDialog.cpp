@@ -2,8 +2,8 @@
 #include "mainwindow/WinsockInfoDialog.h"
 
 #include "mainwindow/SmallDialogIds.h"
-#include "platform/widgets/ControlIds.h"
-#include "platform/widgets/DialogUnits.h"
+#include "widgets/ControlIds.h"
+#include "widgets/DialogUnits.h"
 #include "resources/ResourceIds.h"
 
 #include <QLabel>

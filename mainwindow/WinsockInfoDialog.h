@@ -3,7 +3,7 @@
 // Winsock Information (dialog 142): what the sockets layer reported at
 // start-up, and how ICMP echo requests are sent.
 
-#include "platform/StartupRecord.h"
+#include "platform/SocketStartupRecord.h"
 
 #include <QDialog>
 

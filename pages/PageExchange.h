@@ -2,7 +2,7 @@
 #pragma once
 // Exchange of check boxes and spin fields between controls and members.
 
-#include "pages/SpinField.h"
+#include "widgets/SpinField.h"
 
 #include <QCheckBox>
 

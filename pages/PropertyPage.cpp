@@ -2,8 +2,8 @@
 #include "pages/PropertyPage.h"
 
 #include "settings/RecentList.h"
-#include "pages/SpinField.h"
-#include "platform/widgets/ControlIds.h"
+#include "widgets/SpinField.h"
+#include "widgets/ControlIds.h"
 #include "settings/SettingsKeys.h"
 
 #include <QCheckBox>

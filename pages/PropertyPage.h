@@ -6,7 +6,7 @@
 // List in its host field, and refreshes its fields or focuses its host field
 // when the main window asks.
 
-#include "platform/widgets/DialogUnits.h"
+#include "widgets/DialogUnits.h"
 #include "settings/SettingsKeys.h"
 
 #include <QList>

@@ -3,7 +3,7 @@
 
 #include "query/AddressSplitting.h"
 #include "pages/PageExchange.h"
-#include "platform/widgets/ControlIds.h"
+#include "widgets/ControlIds.h"
 #include "resources/ResourceIds.h"
 #include "settings/SettingsKeys.h"
 

@@ -10,7 +10,7 @@
 #include "platform/MessageBox.h"
 #include "query/QueryRequest.h"
 #include "run/RunController.h"
-#include "run/RunFunction.h"
+#include "run/Function.h"
 
 #include <QByteArray>
 #include <QString>

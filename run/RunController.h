@@ -16,7 +16,7 @@
 #include "platform/MessageBox.h"
 #include "platform/resolver/Resolver.h"
 #include "run/FunctionId.h"
-#include "run/RunFunction.h"
+#include "run/Function.h"
 #include "run/RunInputs.h"
 #include "run/WorkerThreads.h"
 

@@ -4,7 +4,7 @@
 // interface and report mode another. The run layer calls it on the
 // user-interface thread only, and only for the run in progress.
 
-#include "export/ResultColumns.h"
+#include "run/ResultColumns.h"
 #include "platform/resolver/Resolver.h"
 #include "run/FunctionId.h"
 #include "run/RunInputs.h"

@@ -5,8 +5,8 @@
 #include "mainwindow/phonebook/NoteEdit.h"
 #include "mainwindow/phonebook/PhonebookDialogIds.h"
 #include "mainwindow/phonebook/StoredLengthValidator.h"
-#include "platform/widgets/ControlIds.h"
-#include "platform/widgets/DialogUnits.h"
+#include "widgets/ControlIds.h"
+#include "widgets/DialogUnits.h"
 #include "platform/MessageBox.h"
 #include "resources/ResourceIds.h"
 

@@ -73,7 +73,7 @@ std::optional<IpAddress> AddressOfFamily(const sockaddr_storage& from, socklen_t
 
 } // namespace
 
-LinuxEchoHandle::LinuxEchoHandle(IpFamily family, EchoSocketKind kind, UniqueFd socket,
+EchoHandleLinux::EchoHandleLinux(IpFamily family, EchoSocketKind kind, UniqueFd socket,
                                  std::uint16_t identifier, std::uint16_t firstSequence,
                                  std::shared_ptr<const ShutdownSignal> shutdown,
                                  std::shared_ptr<const ShutdownSignal> runWake)
@@ -87,7 +87,7 @@ LinuxEchoHandle::LinuxEchoHandle(IpFamily family, EchoSocketKind kind, UniqueFd 
 {
 }
 
-EchoReply LinuxEchoHandle::SendEcho(const IpAddress& destination, std::span<const std::uint8_t> data,
+EchoReply EchoHandleLinux::SendEcho(const IpAddress& destination, std::span<const std::uint8_t> data,
                                     std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs)
 {
     if (destination.Family() != m_family || data.size() > kMaxEchoDataSize || IsWoken() || !SetTimeToLive(ttl))
@@ -104,14 +104,14 @@ EchoReply LinuxEchoHandle::SendEcho(const IpAddress& destination, std::span<cons
     return {1, *sender, static_cast<std::uint32_t>(std::clamp<long long>(roundTrip, 0, UINT32_MAX))};
 }
 
-bool LinuxEchoHandle::IsWoken() const
+bool EchoHandleLinux::IsWoken() const
 {
     return m_shutdown->IsRaised() || (m_runWake && m_runWake->IsRaised());
 }
 
 // Every request sets its own Ttl (the hop limit over IPv6); none restores the
 // system's default (-1).
-bool LinuxEchoHandle::SetTimeToLive(std::optional<std::uint8_t> ttl)
+bool EchoHandleLinux::SetTimeToLive(std::optional<std::uint8_t> ttl)
 {
     const int value = ttl ? int{*ttl} : -1;
     if (m_family == IpFamily::IPv6)
@@ -121,7 +121,7 @@ bool LinuxEchoHandle::SetTimeToLive(std::optional<std::uint8_t> ttl)
 
 // Whatever waits now answers an earlier request. An unread report of a datagram socket
 // also leaves a pending socket error that would fail the next send (EHOSTUNREACH).
-void LinuxEchoHandle::DiscardStaleAnswers()
+void EchoHandleLinux::DiscardStaleAnswers()
 {
     for (int read = 0; read < kMaxReadsPerWake; ++read) {
         if (::recv(m_socket.Get(), m_receiveBuffer.data(), m_receiveBuffer.size(), MSG_DONTWAIT) < 0
@@ -144,7 +144,7 @@ void LinuxEchoHandle::DiscardStaleAnswers()
 }
 
 // On a datagram socket the kernel puts its own identifier and checksum in.
-bool LinuxEchoHandle::SendRequest(const EchoProbe& probe, std::span<const std::uint8_t> data)
+bool EchoHandleLinux::SendRequest(const EchoProbe& probe, std::span<const std::uint8_t> data)
 {
     const auto request = BuildEchoRequest(m_family, probe.identifier, probe.sequence, data);
     sockaddr_storage to{};
@@ -156,7 +156,7 @@ bool LinuxEchoHandle::SendRequest(const EchoProbe& probe, std::span<const std::u
 
 // The deadline is fixed; the wait is recomputed from it after every wake-up, so stray
 // packets cannot stretch it. Without a run wake its slot holds -1, which poll skips.
-std::optional<IpAddress> LinuxEchoHandle::AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline)
+std::optional<IpAddress> EchoHandleLinux::AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline)
 {
     for (;;) {
         const auto now = Clock::now();
@@ -177,7 +177,7 @@ std::optional<IpAddress> LinuxEchoHandle::AwaitAnswer(const EchoProbe& probe, Cl
     }
 }
 
-std::optional<IpAddress> LinuxEchoHandle::ReadWaitingAnswers(const EchoProbe& probe)
+std::optional<IpAddress> EchoHandleLinux::ReadWaitingAnswers(const EchoProbe& probe)
 {
     for (int read = 0; read < kMaxReadsPerWake; ++read) {
         bool drained = false;
@@ -189,7 +189,7 @@ std::optional<IpAddress> LinuxEchoHandle::ReadWaitingAnswers(const EchoProbe& pr
     return std::nullopt;
 }
 
-std::optional<IpAddress> LinuxEchoHandle::ReadRawPacket(const EchoProbe& probe, bool& drained)
+std::optional<IpAddress> EchoHandleLinux::ReadRawPacket(const EchoProbe& probe, bool& drained)
 {
     sockaddr_storage from{};
     socklen_t fromSize = sizeof from;
@@ -207,7 +207,7 @@ std::optional<IpAddress> LinuxEchoHandle::ReadRawPacket(const EchoProbe& probe, 
 
 // A pending ICMP error makes a plain read fail once (EHOSTUNREACH and the like): that
 // only says the error queue has something, so it is read on the next pass.
-std::optional<IpAddress> LinuxEchoHandle::ReadDatagramMessage(const EchoProbe& probe, bool& drained)
+std::optional<IpAddress> EchoHandleLinux::ReadDatagramMessage(const EchoProbe& probe, bool& drained)
 {
     if (const auto reporter = ReadErrorQueue(probe))
         return reporter;
@@ -225,7 +225,7 @@ std::optional<IpAddress> LinuxEchoHandle::ReadDatagramMessage(const EchoProbe& p
     return std::nullopt;
 }
 
-std::optional<IpAddress> LinuxEchoHandle::ReadErrorQueue(const EchoProbe& probe)
+std::optional<IpAddress> EchoHandleLinux::ReadErrorQueue(const EchoProbe& probe)
 {
     for (int read = 0; read < kMaxReadsPerWake; ++read) {
         sockaddr_storage quotedDestination{};

@@ -4,8 +4,8 @@
 
 #include "platform/echo/EchoPacket.h"
 #include "platform/echo/EchoService.h"
-#include "platform/echo/ShutdownSignal.h"
-#include "platform/echo/UniqueFd.h"
+#include "platform/posix/ShutdownSignal.h"
+#include "platform/posix/UniqueFd.h"
 
 #include <array>
 #include <chrono>
@@ -15,9 +15,9 @@
 
 namespace netsonde::echo {
 
-class LinuxEchoHandle final : public EchoHandle {
+class EchoHandleLinux final : public EchoHandle {
 public:
-    LinuxEchoHandle(IpFamily family, EchoSocketKind kind, UniqueFd socket, std::uint16_t identifier,
+    EchoHandleLinux(IpFamily family, EchoSocketKind kind, UniqueFd socket, std::uint16_t identifier,
                     std::uint16_t firstSequence, std::shared_ptr<const ShutdownSignal> shutdown,
                     std::shared_ptr<const ShutdownSignal> runWake);
 

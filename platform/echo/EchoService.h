@@ -5,6 +5,7 @@
 // from the host that sent it.
 
 #include "platform/net/IpAddress.h"
+#include "platform/posix/ShutdownSignal.h"
 
 #include <cstdint>
 #include <memory>
@@ -13,8 +14,6 @@
 #include <string>
 
 namespace netsonde::echo {
-
-class ShutdownSignal;
 
 // The kind of ICMP socket behind the service for one address family.
 enum class EchoSocketKind {

@@ -3,7 +3,7 @@
 
 #include "platform/echo/EchoHandleLinux.h"
 #include "platform/echo/EchoSocketLinux.h"
-#include "platform/echo/ShutdownSignal.h"
+#include "platform/posix/ShutdownSignal.h"
 
 #include <unistd.h>
 
@@ -115,9 +115,9 @@ std::size_t IndexOf(IpFamily family)
 
 using FamilyMethods = std::array<FamilyMethod, 2>; // IPv4, IPv6
 
-class LinuxEchoService final : public EchoService {
+class EchoServiceLinux final : public EchoService {
 public:
-    LinuxEchoService(FamilyMethods methods, std::shared_ptr<ShutdownSignal> shutdown)
+    EchoServiceLinux(FamilyMethods methods, std::shared_ptr<ShutdownSignal> shutdown)
         : m_methods(std::move(methods))
         , m_shutdown(std::move(shutdown))
     {
@@ -138,7 +138,7 @@ public:
         auto opened = OpenEchoSocket(family, *kind);
         if (!opened.socket.IsValid())
             return nullptr;
-        return std::make_unique<LinuxEchoHandle>(family, *kind, std::move(opened.socket), NextRawIdentifier(),
+        return std::make_unique<EchoHandleLinux>(family, *kind, std::move(opened.socket), NextRawIdentifier(),
                                                  RandomWord(), m_shutdown, std::move(runWake));
     }
 
@@ -155,7 +155,7 @@ private:
 
 std::shared_ptr<EchoService> NotLoaded(const std::string& reason)
 {
-    return std::make_shared<LinuxEchoService>(
+    return std::make_shared<EchoServiceLinux>(
         FamilyMethods{FamilyMethod{std::nullopt, NoSocketOpens(IpFamily::IPv4, reason)},
                       FamilyMethod{std::nullopt, NoSocketOpens(IpFamily::IPv6, reason)}},
         nullptr);
@@ -173,7 +173,7 @@ std::shared_ptr<EchoService> LoadEchoService(EchoSocketChoice choice)
     auto shutdown = std::make_shared<ShutdownSignal>();
     if (!shutdown->IsValid())
         return NotLoaded("No event descriptor for waking waiting requests: " + std::string(std::strerror(errno)));
-    return std::make_shared<LinuxEchoService>(
+    return std::make_shared<EchoServiceLinux>(
         FamilyMethods{FindMethod(IpFamily::IPv4, choice), FindMethod(IpFamily::IPv6, choice)}, std::move(shutdown));
 }
 

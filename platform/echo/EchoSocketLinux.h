@@ -3,7 +3,7 @@
 // Opening ICMP and ICMPv6 sockets of either kind, set up for the echo service.
 
 #include "platform/echo/EchoService.h"
-#include "platform/echo/UniqueFd.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace netsonde::echo {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/resolver/WakeableLookup.h"
 
-#include "platform/echo/ShutdownSignal.h"
+#include "platform/posix/ShutdownSignal.h"
 
 #include <poll.h>
 
@@ -19,7 +19,7 @@ namespace {
 // What the lookup's thread shares with its caller; the thread keeps it alive after
 // the caller has gone.
 struct LookupInFlight {
-    echo::ShutdownSignal finished;
+    ShutdownSignal finished;
     std::mutex mutex;
     LookupOutcome outcome;
 };
@@ -49,7 +49,7 @@ bool StartLookupThread(const std::shared_ptr<LookupInFlight>& inFlight, std::fun
 
 enum class WaitEnd { Finished, Woken, Failed };
 
-WaitEnd AwaitLookupOrWake(const echo::ShutdownSignal& finished, const echo::ShutdownSignal& wake)
+WaitEnd AwaitLookupOrWake(const ShutdownSignal& finished, const ShutdownSignal& wake)
 {
     for (;;) {
         pollfd watches[2] = {{finished.PollDescriptor(), POLLIN, 0}, {wake.PollDescriptor(), POLLIN, 0}};
@@ -63,7 +63,7 @@ WaitEnd AwaitLookupOrWake(const echo::ShutdownSignal& finished, const echo::Shut
 }
 
 WaitEnd RunUntilFinishedOrWoken(const std::shared_ptr<LookupInFlight>& inFlight,
-                                std::function<LookupOutcome()> lookup, const echo::ShutdownSignal& wake)
+                                std::function<LookupOutcome()> lookup, const ShutdownSignal& wake)
 {
     if (wake.IsRaised())
         return WaitEnd::Woken;
@@ -74,7 +74,7 @@ WaitEnd RunUntilFinishedOrWoken(const std::shared_ptr<LookupInFlight>& inFlight,
 
 } // namespace
 
-LookupOutcome LookUpUnlessWoken(std::function<LookupOutcome()> lookup, const echo::ShutdownSignal& wake,
+LookupOutcome LookUpUnlessWoken(std::function<LookupOutcome()> lookup, const ShutdownSignal& wake,
                                  bool* woken)
 {
     const auto inFlight = std::make_shared<LookupInFlight>();

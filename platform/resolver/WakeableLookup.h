@@ -9,16 +9,14 @@
 
 namespace netsonde {
 
-namespace echo {
 class ShutdownSignal;
-}
 
 // Runs `lookup` and returns its outcome, with *woken false. When `wake` is raised
 // first (or already is), returns at once with *woken true; the lookup then finishes
 // on its own thread and its outcome is dropped. When no thread can be started, the
 // outcome is kLookupNoRecovery. `woken` may be null. As `lookup` may outlive the
 // caller, it holds what it uses by value or through a shared_ptr.
-LookupOutcome LookUpUnlessWoken(std::function<LookupOutcome()> lookup, const echo::ShutdownSignal& wake,
+LookupOutcome LookUpUnlessWoken(std::function<LookupOutcome()> lookup, const ShutdownSignal& wake,
                                  bool* woken);
 
 } // namespace netsonde

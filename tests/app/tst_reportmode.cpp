@@ -14,7 +14,7 @@
 #include "app/ReportOptions.h"
 #include "support/FileHelpers.h"
 #include "support/LabServer.h"
-#include "netns/LabEnvironment.h"
+#include "support/LabEnvironment.h"
 #include "support/LabNameServer.h"
 
 #include <QtTest> // and with it the whole of Qt Core

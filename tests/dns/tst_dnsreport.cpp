@@ -4,7 +4,7 @@
 // short and verbose, and their data form, on hand-built datagrams: every
 // heading combination, compression pointers, and datagrams cut short or lying.
 
-#include "DnsMessageBuilder.h"
+#include "support/DnsMessageBuilder.h"
 
 #include "dns/DnsDomainName.h"
 #include "dns/DnsMessageJson.h"

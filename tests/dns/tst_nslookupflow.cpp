@@ -7,9 +7,9 @@
 // process's own (bound over /etc/hosts in a mount namespace of its own).
 
 #include "DigAnswer.h"
-#include "DnsMessageBuilder.h"
-#include "LookupFixture.h"
-#include "netns/LabEnvironment.h"
+#include "support/DnsMessageBuilder.h"
+#include "support/LookupFixture.h"
+#include "support/LabEnvironment.h"
 #include "support/LabNameServer.h"
 #include "support/ScriptedNameServer.h"
 

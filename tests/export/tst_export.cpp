@@ -5,8 +5,8 @@
 // byte-exact files, failures that write nothing, and printed pages read back
 // from a PDF. All under a German locale: the export text stays English.
 
-#include "mainwindow/CommonDialogsAnswers.h"
-#include "mainwindow/MainDialogFixture.h"
+#include "support/CommonDialogsAnswers.h"
+#include "support/MainDialogFixture.h"
 
 #include "export/ExportText.h"
 #include "export/PrintLayout.h"

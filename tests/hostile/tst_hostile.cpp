@@ -13,12 +13,12 @@
 //   asks the lab's silent address (a resolv.conf of the test's own), so its
 //   lookups hang until they time out.
 
-#include "dns/DnsMessageBuilder.h"
-#include "dns/LookupFixture.h"
-#include "icmp/IcmpWindowFixture.h"
-#include "mainwindow/CommonDialogsAnswers.h"
-#include "phonebook/PhonebookFiles.h"
-#include "query/QueryTestSupport.h"
+#include "support/DnsMessageBuilder.h"
+#include "support/LookupFixture.h"
+#include "support/IcmpWindowFixture.h"
+#include "support/CommonDialogsAnswers.h"
+#include "support/PhonebookFiles.h"
+#include "support/QueryTestSupport.h"
 #include "support/FileHelpers.h"
 #include "support/LabServer.h"
 #include "support/ScriptedNameServer.h"

@@ -2,12 +2,12 @@
 // The echo service against real routers and hosts of the namespace lab, with each
 // socket kind forced in turn.
 
-#include "netns/LabEnvironment.h"
+#include "support/LabEnvironment.h"
 #include "support/FileHelpers.h"
 #include "platform/echo/EchoPacket.h"
 #include "platform/echo/EchoService.h"
-#include "platform/echo/ShutdownSignal.h"
-#include "platform/echo/UniqueFd.h"
+#include "platform/posix/ShutdownSignal.h"
+#include "platform/posix/UniqueFd.h"
 
 #include <QtTest>
 
@@ -22,8 +22,7 @@
 #include <vector>
 
 using namespace netsonde::echo;
-using netsonde::IpAddress;
-using netsonde::IpFamily;
+using namespace netsonde;
 using netsonde::test::LabAddress;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;

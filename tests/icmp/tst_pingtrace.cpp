@@ -4,12 +4,12 @@
 // while a worker waits, the failure reports and their order against the end of
 // the run, the double-click lookup and the summaries.
 
-#include "icmp/IcmpWindowFixture.h"
-#include "icmp/ScriptedEchoService.h"
+#include "support/IcmpWindowFixture.h"
+#include "support/ScriptedEchoService.h"
 
 #include "icmp/IcmpRun.h"
 
-#include "export/ResultColumns.h"
+#include "run/ResultColumns.h"
 #include "mainwindow/ResponseTimeDelegate.h"
 
 #include "platform/MessageBox.h"

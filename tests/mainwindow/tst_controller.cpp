@@ -7,16 +7,16 @@
 // scale 1 and 2, saved for a person to look at; checked that every text fits,
 // stands out from its background and is drawn at the screen's density.
 
-#include "CommonDialogsAnswers.h"
-#include "MainDialogFixture.h"
+#include "support/CommonDialogsAnswers.h"
+#include "support/MainDialogFixture.h"
 
-#include "icmp/ScriptedEchoService.h"
+#include "support/ScriptedEchoService.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/SmallDialogIds.h"
 #include "mainwindow/WebLinks.h"
 #include "mainwindow/WinsockInfoDialog.h"
-#include "resolver/ScriptedResolver.h"
+#include "support/ScriptedResolver.h"
 
 #include <QAbstractButton>
 #include <QDir>

@@ -3,7 +3,7 @@
 // server): where its frame lands and how the first expansion is laid out.
 // Skipped where xvfb-run or openbox is missing.
 
-#include "MainDialogFixture.h"
+#include "support/MainDialogFixture.h"
 
 #include <QProcess>
 #include <QRegularExpression>

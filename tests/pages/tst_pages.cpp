@@ -4,7 +4,7 @@
 // Splitting and the NS LookUp page's name-server rule; the names assistive
 // technology reads; the Recent List rules on plain lists.
 
-#include "mainwindow/MainDialogFixture.h"
+#include "support/MainDialogFixture.h"
 
 #include "settings/RecentList.h"
 

@@ -3,14 +3,14 @@
 // Phonebook dialog on it: what it shows, what each control does to the file,
 // and what Use hands to the main window's pages.
 
-#include "mainwindow/MainDialogFixture.h"
+#include "support/MainDialogFixture.h"
 
 #include "mainwindow/phonebook/PhonebookCommand.h"
 #include "mainwindow/phonebook/PhonebookDialog.h"
 #include "mainwindow/phonebook/PhonebookDialogIds.h"
 #include "phonebook/Phonebook.h"
 
-#include "phonebook/PhonebookFiles.h"
+#include "support/PhonebookFiles.h"
 #include "support/FileHelpers.h"
 
 #include <QClipboard>

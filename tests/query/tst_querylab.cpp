@@ -5,9 +5,9 @@
 // pane limit, the drain at close, failures, Stop and the FireWall dialog.
 // Lookups of names outside the lab are scripted.
 
-#include "QueryTestSupport.h"
-#include "netns/LabEnvironment.h"
-#include "resolver/ScriptedResolver.h"
+#include "support/QueryTestSupport.h"
+#include "support/LabEnvironment.h"
+#include "support/ScriptedResolver.h"
 #include "support/FileHelpers.h"
 #include "support/LabServer.h"
 

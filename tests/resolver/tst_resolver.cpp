@@ -4,7 +4,7 @@
 // then the system resolver on this machine's own names. The test runs inside
 // a private network namespace so that no question can leave the machine.
 
-#include "platform/echo/ShutdownSignal.h"
+#include "platform/posix/ShutdownSignal.h"
 #include "platform/resolver/HostLookup.h"
 #include "platform/resolver/LookupPool.h"
 #include "platform/resolver/LookupRegistry.h"
@@ -12,7 +12,7 @@
 #include "platform/resolver/WakeableLookup.h"
 #include "support/FileHelpers.h"
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -281,7 +281,7 @@ private Q_SLOTS:
     void lookupUnlessWokenGivesUpOnWake()
     {
         using Clock = std::chrono::steady_clock;
-        echo::ShutdownSignal wake;
+        ShutdownSignal wake;
         QVERIFY(wake.IsValid());
         const auto byName = m_gates->Functions().byName;
         bool woken = false;

@@ -5,7 +5,7 @@
 // expanded height, last function, output font, column widths), how its
 // layout follows the window's size, and the bars of the Response Time column.
 
-#include "mainwindow/MainDialogFixture.h"
+#include "support/MainDialogFixture.h"
 
 #include "mainwindow/ResponseTimeDelegate.h"
 #include "settings/ColumnWidths.h"

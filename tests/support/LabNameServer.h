@@ -3,7 +3,7 @@
 // BIND's named on the namespace lab's destination, for the tests that look up
 // names in the lab's zones (tests/dns/lab).
 
-#include "netns/LabEnvironment.h"
+#include "support/LabEnvironment.h"
 
 #include <QStandardPaths>
 #include <QStringList>

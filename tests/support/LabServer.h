@@ -6,7 +6,7 @@
 // fully received and acknowledged before the test lets the client's event loop
 // run again, so each chunk is read in one piece.
 
-#include "netns/LabEnvironment.h"
+#include "support/LabEnvironment.h"
 #include "support/LabNamespace.h"
 
 #include <QByteArray>

@@ -4,7 +4,7 @@
 // case installs the answers it needs and puts the platform's back after.
 
 #include "mainwindow/CommonDialogs.h"
-#include "platform/widgets/ControlIds.h"
+#include "widgets/ControlIds.h"
 
 #include <QDialog>
 #include <QList>

@@ -3,8 +3,8 @@
 // Helpers for tests of the Name Server LookUp flow: the main window on the
 // lookup's tab with a scripted resolver, the page's fields, and the pane.
 
-#include "mainwindow/MainDialogFixture.h"
-#include "resolver/ScriptedResolver.h"
+#include "support/MainDialogFixture.h"
+#include "support/ScriptedResolver.h"
 #include "support/FileHelpers.h"
 
 #include "dns/NameServerLookUp.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/widgets/ModalMessageBox.h"
+#include "widgets/ModalMessageBox.h"
 
 #include "platform/MessageBox.h"
 

@@ -3,11 +3,11 @@
 // A one-way signal that wakes every poll watching it and stays raised: the service's
 // shutdown, shared by all of its handles, and the wake-up of one run of a worker.
 
-#include "platform/echo/UniqueFd.h"
+#include "platform/posix/UniqueFd.h"
 
 #include <chrono>
 
-namespace netsonde::echo {
+namespace netsonde {
 
 class ShutdownSignal {
 public:
@@ -26,4 +26,4 @@ private:
     UniqueFd m_event;
 };
 
-} // namespace netsonde::echo
+} // namespace netsonde

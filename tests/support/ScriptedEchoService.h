@@ -6,7 +6,7 @@
 // real request blocks until its answer or time-out).
 
 #include "platform/echo/EchoService.h"
-#include "platform/echo/ShutdownSignal.h"
+#include "platform/posix/ShutdownSignal.h"
 
 #include <algorithm>
 #include <chrono>
@@ -54,7 +54,7 @@ public:
                                 : "scripted: no " + protocol + " socket (ping_group_range, setcap cap_net_raw+ep)";
     }
     std::unique_ptr<echo::EchoHandle> CreateHandle(IpFamily family,
-                                                   std::shared_ptr<const echo::ShutdownSignal> runWake) override
+                                                   std::shared_ptr<const ShutdownSignal> runWake) override
     {
         if (m_state == State::HandleRefused || !IsLoaded(family))
             return nullptr;
@@ -74,7 +74,7 @@ public:
 private:
     class Handle final : public echo::EchoHandle {
     public:
-        Handle(ScriptedEchoService& service, std::shared_ptr<const echo::ShutdownSignal> runWake)
+        Handle(ScriptedEchoService& service, std::shared_ptr<const ShutdownSignal> runWake)
             : m_service(service), m_runWake(std::move(runWake))
         {
         }
@@ -88,7 +88,7 @@ private:
 
     private:
         ScriptedEchoService& m_service;
-        const std::shared_ptr<const echo::ShutdownSignal> m_runWake;
+        const std::shared_ptr<const ShutdownSignal> m_runWake;
     };
 
     template <typename Step>
@@ -98,14 +98,14 @@ private:
         step();
     }
 
-    bool IsWoken(const echo::ShutdownSignal* runWake) const
+    bool IsWoken(const ShutdownSignal* runWake) const
     {
         return m_shutDown || (runWake != nullptr && runWake->IsRaised());
     }
 
     // Nothing can wait on the run wake's event descriptor and the test's changes at
     // once: a held request looks at both every 2 ms.
-    echo::EchoReply Answer(const EchoRequest& request, const echo::ShutdownSignal* runWake)
+    echo::EchoReply Answer(const EchoRequest& request, const ShutdownSignal* runWake)
     {
         std::unique_lock lock(m_mutex);
         m_requests.push_back(request);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/echo/ShutdownSignal.h"
+#include "platform/posix/ShutdownSignal.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -9,7 +9,7 @@
 #include <climits>
 #include <cstdint>
 
-namespace netsonde::echo {
+namespace netsonde {
 
 ShutdownSignal::ShutdownSignal() : m_event(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
@@ -39,4 +39,4 @@ bool ShutdownSignal::WaitFor(std::chrono::milliseconds duration) const
     }
 }
 
-} // namespace netsonde::echo
+} // namespace netsonde

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "pages/SpinField.h"
+#include "widgets/SpinField.h"
 
-#include "platform/widgets/ControlIds.h"
+#include "widgets/ControlIds.h"
 
 #include <QLineEdit>
 

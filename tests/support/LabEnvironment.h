@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Test executables that need the namespace lab (lab.sh beside this file) start it
+// Test executables that need the namespace lab (tests/netns/lab.sh) start it
 // themselves: outside the lab they run again inside it, so CTest and a developer run
-// them the same way. The lab script's path comes from NETSONDE_LAB_SCRIPT.
+// them the same way. The lab script's path comes from NETSONDE_LAB_SCRIPT, which
+// netsonde_add_test sets for every test labelled netns.
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <QString>
 

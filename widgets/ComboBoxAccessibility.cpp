@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/widgets/ComboBoxAccessibility.h"
+#include "widgets/ComboBoxAccessibility.h"
 
 #include <QAbstractItemView>
 #include <QAccessibleWidget>

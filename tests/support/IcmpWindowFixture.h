@@ -3,8 +3,8 @@
 // A main window whose Ping and TraceRoute run over a given echo service, with
 // scripted blocking lookups and resolver, and the pages filled in by the test.
 
-#include "mainwindow/MainDialogFixture.h"
-#include "resolver/ScriptedResolver.h"
+#include "support/MainDialogFixture.h"
+#include "support/ScriptedResolver.h"
 
 #include "icmp/IcmpFunctions.h"
 #include "mainwindow/MainDialog.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/widgets/DialogUnits.h"
+#include "widgets/DialogUnits.h"
 
 #include <QFontMetrics>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/StartupRecord.h"
+#include "platform/SocketStartupRecord.h"
 
 #include <sys/resource.h>
 #include <sys/socket.h>

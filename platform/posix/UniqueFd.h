@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace netsonde::echo {
+namespace netsonde {
 
 class UniqueFd {
 public:
@@ -37,4 +37,4 @@ private:
     int m_fd = -1;
 };
 
-} // namespace netsonde::echo
+} // namespace netsonde

@@ -3,7 +3,7 @@
 // Helpers for tests of Finger, WhoIs and Quote Of The Day in the main
 // window: filling a page as the user does.
 
-#include "mainwindow/MainDialogFixture.h"
+#include "support/MainDialogFixture.h"
 
 #include "mainwindow/OutputPane.h"
 #include "resources/ResourceIds.h"

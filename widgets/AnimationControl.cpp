@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "resources/BusyAnimation.h"
+#include "widgets/AnimationControl.h"
 
 #include <QPainter>
 #include <QPainterPath>
