@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth poppler-utils fonts-dejavu-core openbox x11-utils xdotool
   iproute2 nftables procps util-linux
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   bind9 bind9-dnsutils
   traceroute mtr-tiny iputils-ping time libcap2-bin python3
   librsvg2-bin gzip file binutils lintian appstream desktop-file-utils man-db groff-base
