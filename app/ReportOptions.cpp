@@ -96,6 +96,8 @@ QString SetVersion(ReportOptions& options, const QString&, const QString&)
     return {};
 }
 
+// One option of ours: its name, its value, the functions it applies to, its
+// line in --help and how it sets its value.
 struct ReportOption {
     const char* name;
     const char* valueName; // the value's name in --help; null when the option takes none
@@ -150,13 +152,12 @@ QString HelpLine(const ReportOption& option)
     return QStringLiteral("  %1%2%3\n").arg(usage, -16).arg(applies, QLatin1String(option.help));
 }
 
-// Only these ask for a run without the window; without one of them the
-// arguments are the window's alone.
+// Only the options that leave the window, given as they are, ask for a run
+// without it; without one of them the arguments are the window's alone.
 bool AsksForModeWithoutWindow(const QStringList& arguments)
 {
-    return std::ranges::any_of(arguments, [](const QString& argument) {
-        const ReportOption* option = argument.startsWith(QLatin1String("--")) ? FindReportOption(argument.mid(2)) : nullptr;
-        return option && option->leavesWindow;
+    return std::ranges::any_of(kReportOptions, [&arguments](const ReportOption& option) {
+        return option.leavesWindow && arguments.contains(QLatin1String("--") + QLatin1String(option.name));
     });
 }
 
