@@ -3,6 +3,7 @@
 
 #include "app/CommandLineOptions.h"
 #include "dns/SearchTypeTable.h"
+#include "run/FunctionId.h"
 
 #include <algorithm>
 
@@ -10,29 +11,19 @@ namespace netsonde {
 
 namespace {
 
-enum ReportFunction { kPing = 0, kTraceRoute, kFinger, kWhoIs, kNameServerLookUp, kQuoteOfDay };
+using enum FunctionId;
+using namespace Qt::Literals::StringLiterals;
 
-const char* const kFunctionNames[] = {"Ping", "TraceRoute", "Finger", "WhoIs", "NS LookUp", "Quote Of The Day"};
+QString FunctionName(FunctionId id) { return QLatin1String(FunctionTable[Index(id)].name); }
 
-// Which functions an option of the page inputs applies to.
-struct PageOption {
-    const char* name;
-    bool takesValue;
-    std::initializer_list<int> functions;
-};
-
-const PageOption kPageOptions[] = {
-    {"count", true, {kPing}},
-    {"timeout", true, {kPing, kTraceRoute}},
-    {"delay", true, {kPing}},
-    {"hops", true, {kTraceRoute}},
-    {"no-resolve", false, {kPing, kTraceRoute}},
-    {"verbose", false, {kFinger, kNameServerLookUp}},
-    {"type", true, {kNameServerLookUp}},
-    {"server", true, {kNameServerLookUp}},
-    {"user", true, {kFinger, kWhoIs}},
-    {"format", true, {kPing, kTraceRoute, kFinger, kWhoIs, kNameServerLookUp, kQuoteOfDay}},
-};
+// The function switches in tab order, "-p" to "-q", joined by separator.
+QString SwitchList(QLatin1StringView separator)
+{
+    QStringList switches;
+    for (const FunctionInfo& function : FunctionTable)
+        switches << QLatin1Char('-') + QChar::fromLatin1(function.letter).toLower();
+    return switches.join(separator);
+}
 
 std::optional<ReportFormat> FormatOfWord(const QString& word)
 {
@@ -45,25 +36,129 @@ std::optional<ReportFormat> FormatOfWord(const QString& word)
     return std::nullopt;
 }
 
-const PageOption* FindPageOption(const QString& name)
+// How an option sets its value: the usage error, or empty once it is stored.
+using OptionSetter = QString (*)(ReportOptions& options, const QString& name, const QString& value);
+
+template <std::optional<int> ReportOptions::*number>
+QString SetNumber(ReportOptions& options, const QString& name, const QString& value)
 {
-    for (const PageOption& option : kPageOptions) {
+    bool ok = false;
+    const int parsed = value.toInt(&ok, 10);
+    if (!ok)
+        return QStringLiteral("--%1 needs a whole number, not \"%2\"").arg(name, value);
+    options.*number = parsed;
+    return {};
+}
+
+template <std::optional<QString> ReportOptions::*text>
+QString SetText(ReportOptions& options, const QString&, const QString& value)
+{
+    options.*text = value;
+    return {};
+}
+
+template <bool ReportOptions::*flag>
+QString SetFlag(ReportOptions& options, const QString&, const QString&)
+{
+    options.*flag = true;
+    return {};
+}
+
+QString SetSearchType(ReportOptions& options, const QString&, const QString& value)
+{
+    options.searchType = SearchTypeOfWord(value);
+    return options.searchType ? QString() : QStringLiteral("unknown search type \"%1\"").arg(value);
+}
+
+QString SetFormat(ReportOptions& options, const QString&, const QString& value)
+{
+    const std::optional<ReportFormat> format = FormatOfWord(value);
+    if (!format)
+        return QStringLiteral("unknown format \"%1\" (text, json or csv)").arg(value);
+    options.format = *format;
+    return {};
+}
+
+// --report needs no value: its presence chose this reading.
+QString SetReport(ReportOptions&, const QString&, const QString&) { return {}; }
+
+// --help wins over --version.
+QString SetHelp(ReportOptions& options, const QString&, const QString&)
+{
+    options.mode = ReportOptions::Mode::Help;
+    return {};
+}
+
+QString SetVersion(ReportOptions& options, const QString&, const QString&)
+{
+    if (options.mode != ReportOptions::Mode::Help)
+        options.mode = ReportOptions::Mode::Version;
+    return {};
+}
+
+// One option of ours: its name, its value, the functions it applies to, its
+// line in --help and how it sets its value.
+struct ReportOption {
+    const char* name;
+    const char* valueName; // the value's name in --help; null when the option takes none
+    std::initializer_list<FunctionId> functions; // empty: every function
+    const char* help; // its line in --help after the functions; null for none
+    OptionSetter set;
+    bool leavesWindow = false; // given, the run goes without the window
+};
+
+// Every option of ours, in the order of --help.
+const ReportOption kReportOptions[] = {
+    {"count", "N", {Ping}, "number of pings", SetNumber<&ReportOptions::count>},
+    {"timeout", "S", {Ping, TraceRoute}, "time-out in seconds", SetNumber<&ReportOptions::timeout>},
+    {"delay", "MS", {Ping}, "pause between pings in milliseconds", SetNumber<&ReportOptions::delay>},
+    {"hops", "N", {TraceRoute}, "maximum hops", SetNumber<&ReportOptions::hops>},
+    {"no-resolve", nullptr, {Ping, TraceRoute}, "do not resolve IP addresses", SetFlag<&ReportOptions::noResolve>},
+    {"verbose", nullptr, {Finger, NameServerLookUp}, "verbose format", SetFlag<&ReportOptions::verbose>},
+    {"type", "WORD", {NameServerLookUp}, "search type (A, MX, ALL, ... or gethostbyx)", SetSearchType},
+    {"server", "HOST", {NameServerLookUp}, "name server", SetText<&ReportOptions::server>},
+    {"user", "TEXT", {Finger, WhoIs}, "user", SetText<&ReportOptions::user>},
+    {"progress", nullptr, {}, "write every status-line text to standard error", SetFlag<&ReportOptions::progress>},
+    {"format", "WORD", {}, "text (the default), json or csv (Ping, TraceRoute)", SetFormat},
+    {"report", nullptr, {}, nullptr, SetReport, true},
+    {"help", nullptr, {}, nullptr, SetHelp, true},
+    {"version", nullptr, {}, nullptr, SetVersion, true},
+};
+
+const ReportOption* FindReportOption(const QString& name)
+{
+    for (const ReportOption& option : kReportOptions) {
         if (name == QLatin1String(option.name))
             return &option;
     }
     return nullptr;
 }
 
-// Only these ask for a run without the window; without one of them the
-// arguments are the window's alone.
+bool AppliesTo(const ReportOption& option, FunctionId function)
+{
+    return option.functions.size() == 0 || std::ranges::find(option.functions, function) != option.functions.end();
+}
+
+// "  --name VALUE" in a column of 16, the functions it applies to and what it sets.
+QString HelpLine(const ReportOption& option)
+{
+    QString usage = QStringLiteral("--") + QLatin1String(option.name);
+    if (option.valueName)
+        usage += QLatin1Char(' ') + QLatin1String(option.valueName);
+    QStringList functions;
+    for (FunctionId function : option.functions)
+        functions << FunctionName(function);
+    const QString applies = functions.isEmpty() ? QString() : functions.join(QLatin1String(", ")) + QLatin1String(": ");
+    return QStringLiteral("  %1%2%3\n").arg(usage, -16).arg(applies, QLatin1String(option.help));
+}
+
+// Only the options that leave the window, given as they are, ask for a run
+// without it; without one of them the arguments are the window's alone.
 bool AsksForModeWithoutWindow(const QStringList& arguments)
 {
-    for (const QString& argument : arguments) {
-        if (argument == QLatin1String("--report") || argument == QLatin1String("--help")
-            || argument == QLatin1String("--version"))
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(kReportOptions, [&arguments](const ReportOption& option) {
+        return option.leavesWindow && arguments.contains(QLatin1String("--") + QLatin1String(option.name));
+    });
 }
 
 // The window's command-line rules: an option of ours given to the window is
@@ -88,12 +183,6 @@ std::optional<AddressPreference> FamilySwitchPreference(const QString& argument)
     if (argument == QLatin1String("-6"))
         return AddressPreference::OnlyIPv6;
     return std::nullopt;
-}
-
-bool IsModeOption(const QString& name)
-{
-    return name == QLatin1String("report") || name == QLatin1String("help") || name == QLatin1String("version")
-           || name == QLatin1String("progress");
 }
 
 // Reads the options of ours one by one; the other arguments are kept in
@@ -125,9 +214,7 @@ public:
     }
 
     const QStringList& Rest() const { return m_rest; }
-    bool Help() const { return m_showHelp; }
-    bool Version() const { return m_showVersion; }
-    const QStringList& PageOptionsGiven() const { return m_given; }
+    const QList<const ReportOption*>& OptionsGiven() const { return m_given; }
 
 private:
     bool Fail(const QString& reason)
@@ -140,24 +227,22 @@ private:
     {
         const qsizetype equals = text.indexOf(QLatin1Char('='));
         const QString name = equals < 0 ? text : text.left(equals);
-        std::optional<QString> inlineValue;
+        std::optional<QString> value;
         if (equals >= 0)
-            inlineValue = text.mid(equals + 1);
-        const PageOption* option = FindPageOption(name);
-        if (!option && !IsModeOption(name))
-            return Fail(QStringLiteral("unknown option --") + name);
-        if (inlineValue && !(option && option->takesValue))
-            return Fail(QStringLiteral("--%1 takes no value").arg(name));
+            value = text.mid(equals + 1);
+        const ReportOption* option = FindReportOption(name);
         if (!option)
-            return ReadModeOption(name);
-        std::optional<QString> value = inlineValue;
-        if (option->takesValue && !value) {
+            return Fail(QStringLiteral("unknown option --") + name);
+        if (value && !option->valueName)
+            return Fail(QStringLiteral("--%1 takes no value").arg(name));
+        if (option->valueName && !value) {
             if (m_next >= m_arguments.size() || m_arguments.at(m_next).startsWith(QLatin1String("--")))
                 return Fail(QStringLiteral("--%1 needs a value").arg(name));
             value = m_arguments.at(m_next++);
         }
-        m_given.append(name);
-        return StorePageOption(name, value.value_or(QString()));
+        m_given.append(option);
+        const QString error = option->set(m_options, name, value.value_or(QString()));
+        return error.isEmpty() || Fail(error);
     }
 
     bool ReadFamilySwitch(AddressPreference preference)
@@ -168,64 +253,11 @@ private:
         return true;
     }
 
-    // --report itself needs no reading: its presence chose this reader.
-    bool ReadModeOption(const QString& name)
-    {
-        m_showHelp = m_showHelp || name == QLatin1String("help");
-        m_showVersion = m_showVersion || name == QLatin1String("version");
-        m_options.progress = m_options.progress || name == QLatin1String("progress");
-        return true;
-    }
-
-    bool StoreNumber(const QString& name, const QString& value, std::optional<int>& target)
-    {
-        bool ok = false;
-        const int number = value.toInt(&ok, 10);
-        if (!ok)
-            return Fail(QStringLiteral("--%1 needs a whole number, not \"%2\"").arg(name, value));
-        target = number;
-        return true;
-    }
-
-    bool StorePageOption(const QString& name, const QString& value)
-    {
-        if (name == QLatin1String("count"))
-            return StoreNumber(name, value, m_options.count);
-        if (name == QLatin1String("timeout"))
-            return StoreNumber(name, value, m_options.timeout);
-        if (name == QLatin1String("delay"))
-            return StoreNumber(name, value, m_options.delay);
-        if (name == QLatin1String("hops"))
-            return StoreNumber(name, value, m_options.hops);
-        if (name == QLatin1String("type")) {
-            m_options.searchType = SearchTypeOfWord(value);
-            return m_options.searchType ? true : Fail(QStringLiteral("unknown search type \"%1\"").arg(value));
-        }
-        if (name == QLatin1String("format")) {
-            const std::optional<ReportFormat> format = FormatOfWord(value);
-            if (!format)
-                return Fail(QStringLiteral("unknown format \"%1\" (text, json or csv)").arg(value));
-            m_options.format = *format;
-            return true;
-        }
-        if (name == QLatin1String("server"))
-            m_options.server = value;
-        else if (name == QLatin1String("user"))
-            m_options.user = value;
-        else if (name == QLatin1String("no-resolve"))
-            m_options.noResolve = true;
-        else
-            m_options.verbose = true;
-        return true;
-    }
-
     const QStringList& m_arguments;
     ReportOptions& m_options;
     qsizetype m_next = 0;
     QStringList m_rest;
-    QStringList m_given;
-    bool m_showHelp = false;
-    bool m_showVersion = false;
+    QList<const ReportOption*> m_given;
 };
 
 ReportOptions UsageError(ReportOptions options, const QString& reason)
@@ -236,17 +268,11 @@ ReportOptions UsageError(ReportOptions options, const QString& reason)
 }
 
 // The reason an option given does not fit the selected function, or empty.
-QString MisplacedOption(const QStringList& given, int function)
+QString MisplacedOption(const QList<const ReportOption*>& given, FunctionId function)
 {
-    for (const QString& name : given) {
-        const PageOption* option = FindPageOption(name);
-        if (!option)
-            continue;
-        bool applies = false;
-        for (int target : option->functions)
-            applies = applies || target == function;
-        if (!applies)
-            return QStringLiteral("--%1 does not apply to %2").arg(name, QLatin1String(kFunctionNames[function]));
+    for (const ReportOption* option : given) {
+        if (!AppliesTo(*option, function))
+            return QStringLiteral("--%1 does not apply to %2").arg(QLatin1String(option->name), FunctionName(function));
     }
     return {};
 }
@@ -257,7 +283,7 @@ int ReportOptions::FunctionIndex() const
 {
     if (!fromSwitch || commandLine.size() < 2)
         return -1;
-    return static_cast<int>(QStringLiteral("PTFWNQ").indexOf(commandLine.at(0)));
+    return FunctionOfLetter(commandLine.at(0).toLatin1());
 }
 
 QString ReportOptions::Host() const { return commandLine.mid(2); }
@@ -271,23 +297,17 @@ ReportOptions ParseReportOptions(const QStringList& arguments)
     if (!reader.Read())
         return UsageError(options, options.error);
     CommandLineOptions(options.fromSwitch, options.commandLine).ParseCommandLine(reader.Rest());
-    if (reader.Help()) {
-        options.mode = ReportOptions::Mode::Help;
+    if (options.mode == ReportOptions::Mode::Help || options.mode == ReportOptions::Mode::Version)
         return options;
-    }
-    if (reader.Version()) {
-        options.mode = ReportOptions::Mode::Version;
-        return options;
-    }
-    const int function = options.FunctionIndex();
-    if (function < 0)
-        return UsageError(options, QStringLiteral("--report needs one of the switches -p, -t, -f, -w, -n, -q"));
+    if (options.FunctionIndex() < 0)
+        return UsageError(options, QStringLiteral("--report needs one of the switches ") + SwitchList(", "_L1));
     if (options.Host().isEmpty())
         return UsageError(options, QStringLiteral("--report needs a host after the switch"));
-    const QString misplaced = MisplacedOption(reader.PageOptionsGiven(), function);
+    const auto function = static_cast<FunctionId>(options.FunctionIndex());
+    const QString misplaced = MisplacedOption(reader.OptionsGiven(), function);
     if (!misplaced.isEmpty())
         return UsageError(options, misplaced);
-    if (options.format == ReportFormat::Csv && function != kPing && function != kTraceRoute)
+    if (options.format == ReportFormat::Csv && function != Ping && function != TraceRoute)
         return UsageError(options, QStringLiteral("--format csv applies only to Ping and TraceRoute"));
     options.mode = ReportOptions::Mode::Report;
     return options;
@@ -308,14 +328,15 @@ std::optional<QString> SearchTypeOfWord(const QString& word)
 
 QString ReportUsageLine()
 {
-    return QStringLiteral("usage: netsonde --report [OPTION]... -p|-t|-f|-w|-n|-q HOST  (netsonde --help for more)");
+    return QStringLiteral("usage: netsonde --report [OPTION]... %1 HOST  (netsonde --help for more)")
+        .arg(SwitchList("|"_L1));
 }
 
 QString ReportHelpText()
 {
-    return QStringLiteral(
-        "Usage: netsonde [-p|-t|-f|-w|-n|-q] [HOST]\n"
-        "       netsonde --report [-4|-6] [OPTION]... -p|-t|-f|-w|-n|-q HOST\n"
+    QString text = QStringLiteral(
+        "Usage: netsonde [%1] [HOST]\n"
+        "       netsonde --report [-4|-6] [OPTION]... %1 HOST\n"
         "       netsonde --help | --version\n"
         "\n"
         "The window: a switch (\"-\" or \"/\" and one letter) selects Ping, TraceRoute,\n"
@@ -324,18 +345,12 @@ QString ReportHelpText()
         "\n"
         "Report mode runs the selected function once without a window and writes its\n"
         "output, with the date and header lines of Save, to standard output.\n"
-        "The page inputs are the stored ones unless set for this run:\n"
-        "  --count N       Ping: number of pings\n"
-        "  --timeout S     Ping, TraceRoute: time-out in seconds\n"
-        "  --delay MS      Ping: pause between pings in milliseconds\n"
-        "  --hops N        TraceRoute: maximum hops\n"
-        "  --no-resolve    Ping, TraceRoute: do not resolve IP addresses\n"
-        "  --verbose       Finger, NS LookUp: verbose format\n"
-        "  --type WORD     NS LookUp: search type (A, MX, ALL, ... or gethostbyx)\n"
-        "  --server HOST   NS LookUp: name server\n"
-        "  --user TEXT     Finger, WhoIs: user\n"
-        "  --progress      write every status-line text to standard error\n"
-        "  --format WORD   text (the default), json or csv (Ping, TraceRoute)\n"
+        "The page inputs are the stored ones unless set for this run:\n").arg(SwitchList("|"_L1));
+    for (const ReportOption& option : kReportOptions) {
+        if (option.help)
+            text += HelpLine(option);
+    }
+    return text + QStringLiteral(
         "  -4, -6          reach the host by IPv4 only, or by IPv6 only; without\n"
         "                  them a name with addresses of both families is reached\n"
         "                  by its IPv4 address, or by its IPv6 one when the stored\n"
@@ -345,39 +360,7 @@ QString ReportHelpText()
         "130 interrupted (what was gathered is still written).\n"
         "Report mode reads the settings but never writes them.\n"
         "\n"
-        "--format json writes one object: \"format\": \"netsonde-report/1\",\n"
-        "\"function\" (ping, traceroute, finger, whois, nslookup, qod), \"inputs\"\n"
-        "(host, address_family: any, ipv4 or ipv6 as -4/-6 chose, and the options\n"
-        "used: count, timeout, delay, resolve, hops, user, verbose, firewall,\n"
-        "name_server, search_type), \"started\" (UTC, ISO 8601),\n"
-        "\"exit_status\", \"messages\" (the message-box texts), and by function:\n"
-        "  ping        \"rows\": [{seq, address, name, time_ms}] (time_ms null when\n"
-        "              no reply), \"statistics\": {sent, received, loss_percent,\n"
-        "              min_ms, avg_ms, max_ms} (min/avg/max null when none came)\n"
-        "  traceroute  \"rows\": [{hop, address, name, time_ms}],\n"
-        "              \"destination_reached\": true or false\n"
-        "  finger, whois, qod  \"text\" (LF line ends), \"bytes_received\"\n"
-        "  nslookup    \"header\": {id, qr, opcode, aa, tc, rd, ra, z, rcode, qdcount,\n"
-        "              ancount, nscount, arcount} (null without an answer),\n"
-        "              \"questions\": [{name, type, type_number, class}],\n"
-        "              \"answers\", \"authority\", \"additional\": [{name, type,\n"
-        "              type_number, class, ttl, rdlength, and the RDATA fields:\n"
-        "              address, protocol, name_server, canonical_name, mailbox,\n"
-        "              mail_group_member, new_mailbox, domain_name, mname, rname,\n"
-        "              serial, refresh, retry, expire, minimum, cpu, os,\n"
-        "              responsible_mailbox, error_mailbox, preference, exchange,\n"
-        "              strings (TXT, a list), address (AAAA), priority, weight,\n"
-        "              port, target (SRV), or rdata: \"Not yet implemented\"}],\n"
-        "              \"error\" (on the message or a record) where the text\n"
-        "              report shows its Error line, and \"text\" (the report);\n"
-        "              with --type gethostbyx: \"official_name\", \"aliases\",\n"
-        "              \"addresses\" and \"text\"\n"
-        "Names and texts received are UTF-8 where valid, other bytes Latin-1.\n"
-        "Example: {\"format\": \"netsonde-report/1\", \"function\": \"qod\",\n"
-        "  \"inputs\": {\"host\": \"q.example\", \"address_family\": \"any\"},\n"
-        "  \"started\": \"2024-06-15T09:05:00Z\",\n"
-        "  \"exit_status\": 0, \"messages\": [], \"text\": \"Be brief.\\n\",\n"
-        "  \"bytes_received\": 11}\n"
+        "--format json writes one object; its fields are described in netsonde(1).\n"
         "--format csv writes a header line and one line per row (RFC 4180\n"
         "quoting, CR LF line ends), time_ms empty when no reply came:\n"
         "  seq,address,name,time_ms        (TraceRoute: hop,address,name,time_ms)\n"

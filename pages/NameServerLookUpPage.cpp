@@ -4,6 +4,7 @@
 #include "dns/SearchTypeTable.h"
 #include "pages/PageExchange.h"
 #include "resources/ResourceIds.h"
+#include "run/RunInputs.h"
 #include "settings/SettingsKeys.h"
 
 #include <QComboBox>
@@ -97,6 +98,23 @@ void NameServerLookUpPage::SelectInitialEntries()
 {
     SelectFirstEntry(HostCombo());
     SelectFirstEntry(m_nameServerBox);
+}
+
+void NameServerLookUpPage::WriteInputs(RunInputs& inputs)
+{
+    PropertyPage::WriteInputs(inputs);
+    inputs.searchType = m_searchType;
+    inputs.nameServer = m_nameServer;
+    inputs.clearOutput = m_clearOutput;
+    inputs.verboseFormat = m_verboseFormat;
+}
+
+void NameServerLookUpPage::RecordRun(const RunInputs& inputs)
+{
+    AddRecentHost(inputs.host);
+    if (inputs.searchType != GetHostByXSearchType())
+        AddRecentNameServer(inputs.nameServer);
+    DoDataExchange(false);
 }
 
 bool NameServerLookUpPage::NameServerUsable() const

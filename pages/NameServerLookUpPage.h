@@ -18,6 +18,9 @@ public:
     void ClearRecentList() override;
     void OnTabSelected() override;
     void SelectInitialEntries() override;
+    void WriteInputs(RunInputs& inputs) override;
+    // In DNS mode the name server goes to the top of its own Recent List too.
+    void RecordRun(const RunInputs& inputs) override;
 
     // The name-server field is usable unless the selected search type is the
     // resolver mode (compared exactly, case included).

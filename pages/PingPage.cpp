@@ -3,6 +3,7 @@
 
 #include "pages/PageExchange.h"
 #include "resources/ResourceIds.h"
+#include "run/RunInputs.h"
 #include "settings/SettingsKeys.h"
 
 #include <QComboBox>
@@ -18,11 +19,11 @@ void PingPage::CreateControls()
 {
     QComboBox* host = AddHostCombo(kPingHostControl, {75, 6, 171, 60});
     AddLabel(QStringLiteral("&Host or Address:"), {3, 8, 70, 10}, host);
-    m_timeoutField = AddSpinField(kPingTimeoutControl, kPingTimeoutSpinControl, 1, 60, {75, 24, 34, 12});
+    m_timeoutField = AddSpinField(kPingTimeoutControl, kPingTimeoutSpinControl, SettingKey::PingTimeout, {75, 24, 34, 12});
     AddLabel(QStringLiteral("&Timeout (secs):"), {3, 26, 70, 10}, m_timeoutField);
-    m_pingsField = AddSpinField(kPingCountControl, kPingCountSpinControl, 1, 30, {190, 24, 34, 12});
+    m_pingsField = AddSpinField(kPingCountControl, kPingCountSpinControl, SettingKey::PingNumberOfPings, {190, 24, 34, 12});
     AddLabel(QStringLiteral("Number of &Pings:"), {118, 26, 70, 10}, m_pingsField);
-    m_delayField = AddSpinField(kPingDelayControl, kPingDelaySpinControl, 0, 10000, {75, 42, 44, 12});
+    m_delayField = AddSpinField(kPingDelayControl, kPingDelaySpinControl, SettingKey::PingDelay, {75, 42, 44, 12});
     AddLabel(QStringLiteral("&Delay (ms):"), {3, 44, 70, 10}, m_delayField);
     m_resolveCheckBox = AddCheckBox(kPingResolveControl, QStringLiteral("&Resolve IP Addresses"), {125, 43, 100, 10});
 }
@@ -60,6 +61,21 @@ void PingPage::DoDataExchange(bool saveAndValidate)
 QList<QWidget*> PingPage::InputControls() const
 {
     return {HostCombo(), m_timeoutField, m_pingsField, m_delayField, m_resolveCheckBox};
+}
+
+void PingPage::WriteInputs(RunInputs& inputs)
+{
+    PropertyPage::WriteInputs(inputs);
+    inputs.timeout = m_timeout;
+    inputs.pings = m_pings;
+    inputs.delay = m_delay;
+    inputs.resolve = m_resolve;
+}
+
+void PingPage::RecordRun(const RunInputs& inputs)
+{
+    PropertyPage::RecordRun(inputs);
+    DoDataExchange(true);
 }
 
 } // namespace netsonde

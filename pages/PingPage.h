@@ -14,6 +14,9 @@ public:
 
     void DoDataExchange(bool saveAndValidate) override;
     QList<QWidget*> InputControls() const override;
+    void WriteInputs(RunInputs& inputs) override;
+    // After the Recent List update the fields are also read back.
+    void RecordRun(const RunInputs& inputs) override;
 
     unsigned m_timeout = 15;
     unsigned m_pings = 3;

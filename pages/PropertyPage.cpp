@@ -4,6 +4,7 @@
 #include "settings/RecentList.h"
 #include "widgets/SpinField.h"
 #include "widgets/ControlIds.h"
+#include "run/RunInputs.h"
 #include "settings/SettingsKeys.h"
 
 #include <QCheckBox>
@@ -59,6 +60,18 @@ void PropertyPage::OnTabSelected()
 void PropertyPage::SelectInitialEntries() { SelectFirstEntry(m_hostCombo); }
 
 void PropertyPage::Refresh() { DoDataExchange(false); }
+
+void PropertyPage::WriteInputs(RunInputs& inputs)
+{
+    DoDataExchange(true);
+    inputs.host = m_host;
+}
+
+void PropertyPage::RecordRun(const RunInputs& inputs)
+{
+    AddRecentHost(inputs.host);
+    DoDataExchange(false);
+}
 
 void PropertyPage::FocusHost() { m_hostCombo->setFocus(Qt::OtherFocusReason); }
 
@@ -174,10 +187,10 @@ QLineEdit* PropertyPage::AddLineEdit(int id, QRect units)
     return edit;
 }
 
-SpinField* PropertyPage::AddSpinField(int editId, int spinId, int minimum, int maximum,
-                                        QRect units)
+SpinField* PropertyPage::AddSpinField(int editId, int spinId, SettingKey key, QRect units)
 {
-    auto* field = new SpinField(editId, spinId, minimum, maximum, this);
+    const SettingInfo& range = SettingInfoOf(key);
+    auto* field = new SpinField(editId, spinId, range.minimum, range.maximum, this);
     const QRect r = m_units.Rect(units.x(), units.y(), units.width(), 0);
     field->setGeometry(r.x(), r.y(), r.width(), field->sizeHint().height());
     return field;

@@ -21,6 +21,7 @@ class QLineEdit;
 namespace netsonde {
 
 class SpinField;
+struct RunInputs;
 
 enum class HostExchange {
     Unchanged,       // the member goes into the field as it is
@@ -59,6 +60,12 @@ public:
     // Gives the host field the keyboard focus.
     virtual void FocusHost();
 
+    // Go: reads the fields and writes the page's values into the run's inputs.
+    virtual void WriteInputs(RunInputs& inputs);
+    // A run has begun: its entries go to the top of the page's Recent Lists
+    // and the fields show the page's values again.
+    virtual void RecordRun(const RunInputs& inputs);
+
     QString m_host;
 
 protected:
@@ -82,7 +89,8 @@ protected:
     QComboBox* AddCombo(int id, QRect units, bool editable);
     QCheckBox* AddCheckBox(int id, const QString& text, QRect units);
     QLineEdit* AddLineEdit(int id, QRect units);
-    SpinField* AddSpinField(int editId, int spinId, int minimum, int maximum, QRect units);
+    // A spin field whose range is that of the stored value's key.
+    SpinField* AddSpinField(int editId, int spinId, SettingKey key, QRect units);
 
     const DialogUnits& Units() const { return m_units; }
 

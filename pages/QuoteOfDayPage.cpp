@@ -3,6 +3,7 @@
 
 #include "pages/PageExchange.h"
 #include "resources/ResourceIds.h"
+#include "run/RunInputs.h"
 #include "settings/SettingsKeys.h"
 
 #include <QComboBox>
@@ -43,5 +44,11 @@ void QuoteOfDayPage::DoDataExchange(bool saveAndValidate)
 }
 
 QList<QWidget*> QuoteOfDayPage::InputControls() const { return {HostCombo(), m_clearOutputCheckBox}; }
+
+void QuoteOfDayPage::WriteInputs(RunInputs& inputs)
+{
+    PropertyPage::WriteInputs(inputs);
+    inputs.clearOutput = m_clearOutput;
+}
 
 } // namespace netsonde

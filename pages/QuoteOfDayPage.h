@@ -14,6 +14,7 @@ public:
 
     void DoDataExchange(bool saveAndValidate) override;
     QList<QWidget*> InputControls() const override;
+    void WriteInputs(RunInputs& inputs) override;
 
     bool m_clearOutput = false;
 

@@ -3,6 +3,7 @@
 
 #include "pages/PageExchange.h"
 #include "resources/ResourceIds.h"
+#include "run/RunInputs.h"
 #include "settings/SettingsKeys.h"
 
 #include <QComboBox>
@@ -18,9 +19,9 @@ void TraceRoutePage::CreateControls()
 {
     QComboBox* host = AddHostCombo(kTraceHostControl, {75, 6, 171, 60});
     AddLabel(QStringLiteral("&Host or Address:"), {3, 8, 70, 10}, host);
-    m_timeoutField = AddSpinField(kTraceTimeoutControl, kTraceTimeoutSpinControl, 1, 60, {75, 24, 34, 12});
+    m_timeoutField = AddSpinField(kTraceTimeoutControl, kTraceTimeoutSpinControl, SettingKey::TraceRouteTimeout, {75, 24, 34, 12});
     AddLabel(QStringLiteral("&Timeout (secs):"), {3, 26, 70, 10}, m_timeoutField);
-    m_hops = AddSpinField(kTraceHopsControl, kTraceHopsSpinControl, 1, 60, {190, 24, 34, 12});
+    m_hops = AddSpinField(kTraceHopsControl, kTraceHopsSpinControl, SettingKey::TraceRouteHops, {190, 24, 34, 12});
     AddLabel(QStringLiteral("Maximum H&ops:"), {118, 26, 70, 10}, m_hops);
     m_resolveCheckBox = AddCheckBox(kTraceResolveControl, QStringLiteral("&Resolve IP Addresses"), {75, 43, 100, 10});
 }
@@ -55,6 +56,20 @@ void TraceRoutePage::DoDataExchange(bool saveAndValidate)
 QList<QWidget*> TraceRoutePage::InputControls() const
 {
     return {HostCombo(), m_timeoutField, m_hops, m_resolveCheckBox};
+}
+
+void TraceRoutePage::WriteInputs(RunInputs& inputs)
+{
+    PropertyPage::WriteInputs(inputs);
+    inputs.timeout = m_timeout;
+    inputs.maxHops = m_maxHops;
+    inputs.resolve = m_resolve;
+}
+
+void TraceRoutePage::RecordRun(const RunInputs& inputs)
+{
+    PropertyPage::RecordRun(inputs);
+    DoDataExchange(true);
 }
 
 } // namespace netsonde

@@ -5,6 +5,7 @@
 #include "pages/PageExchange.h"
 #include "widgets/ControlIds.h"
 #include "resources/ResourceIds.h"
+#include "run/RunInputs.h"
 #include "settings/SettingsKeys.h"
 
 #include <QComboBox>
@@ -83,6 +84,20 @@ void UserHostPage::OnTabSelected()
     }
 }
 
+void UserHostPage::WriteInputs(RunInputs& inputs)
+{
+    SplitHostField();
+    PropertyPage::WriteInputs(inputs);
+    inputs.user = m_user;
+    inputs.clearOutput = m_clearOutput;
+}
+
+void UserHostPage::RecordRun(const RunInputs& inputs)
+{
+    AddRecentHost(inputs.user.isEmpty() ? inputs.host : inputs.user + QLatin1Char('@') + inputs.host);
+    DoDataExchange(false);
+}
+
 void UserHostPage::Refresh()
 {
     DoDataExchange(false);
@@ -129,6 +144,12 @@ void FingerPage::DoDataExchange(bool saveAndValidate)
 QList<QWidget*> FingerPage::InputControls() const
 {
     return {HostCombo(), UserEdit(), m_clearOutputCheckBox, m_verbose};
+}
+
+void FingerPage::WriteInputs(RunInputs& inputs)
+{
+    UserHostPage::WriteInputs(inputs);
+    inputs.verboseFormat = m_verboseFormat;
 }
 
 WhoIsPage::WhoIsPage(QWidget* parent)

@@ -25,6 +25,10 @@ public:
 
     QList<QWidget*> StretchableFields() const override;
     void OnTabSelected() override;
+    // "user@host" in the host field is split before it is read.
+    void WriteInputs(RunInputs& inputs) override;
+    // The Recent List entry is user@host, or the host alone without a user.
+    void RecordRun(const RunInputs& inputs) override;
     void Refresh() override;
 
     QString m_user;
@@ -51,6 +55,7 @@ public:
 
     void DoDataExchange(bool saveAndValidate) override;
     QList<QWidget*> InputControls() const override;
+    void WriteInputs(RunInputs& inputs) override;
 
     bool m_verboseFormat = false;
 

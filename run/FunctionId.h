@@ -14,15 +14,16 @@ struct FunctionInfo {
     const char* tabLabel;
     const char* windowTitle;
     char letter; // the command-line switch
+    const char* name; // in running text, as report mode's messages name it
 };
 
 inline constexpr std::array<FunctionInfo, kFunctionCount> FunctionTable{{
-    {"Ping", "Ping", 'P'},
-    {"TraceRoute", "TraceRoute", 'T'},
-    {"Finger", "Finger", 'F'},
-    {"WhoIs", "WhoIs", 'W'},
-    {"NS LookUp", "Name Server LookUp", 'N'},
-    {"QoD", "Quote Of The Day", 'Q'},
+    {"Ping", "Ping", 'P', "Ping"},
+    {"TraceRoute", "TraceRoute", 'T', "TraceRoute"},
+    {"Finger", "Finger", 'F', "Finger"},
+    {"WhoIs", "WhoIs", 'W', "WhoIs"},
+    {"NS LookUp", "Name Server LookUp", 'N', "NS LookUp"},
+    {"QoD", "Quote Of The Day", 'Q', "Quote Of The Day"},
 }};
 
 constexpr int Index(FunctionId id) { return static_cast<int>(id); }

@@ -333,8 +333,7 @@ private Q_SLOTS:
         row("version", {"--version"}, 0, "", "Netsonde Version 2.1a\n");
         row("help", {"--help"}, 0, "", "1,192.0.2.7,host.example,3\n",
             {"--report", "--count", "--timeout", "--delay", "--hops", "--no-resolve", "--verbose", "--type", "--server",
-             "--user", "--progress", "--format", "netsonde-report/1", "bytes_received", "destination_reached",
-             "-p|-t|-f|-w|-n|-q", "-4, -6", "address_family"});
+             "--user", "--progress", "--format", "netsonde(1)", "-p|-t|-f|-w|-n|-q", "-4, -6"});
         const auto boxRow = [&](const char* tag, const QStringList& options, const QByteArray& message,
                                 const QByteArray& header) {
             row(tag, QStringList{"--report"} + options, 1, "netsonde: " + message + "\n", "M\n\n" + header);
