@@ -51,7 +51,7 @@ private:
     void OnHostResolved(const AppMessageEvent& message);
     void OnLocalHostResolved(const AppMessageEvent& message);
     void OnAddressResolved(const AppMessageEvent& message);
-    void OnDnsSocketEvent(DnsSocket::Event event, int error);
+    bool IsCurrentEvent(RunController::RequestId request, int error);
     void SendQuery();
     void ReceiveAnswer();
     bool IsFromServer(const DnsSocket::Received& received) const;
