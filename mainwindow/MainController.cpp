@@ -12,7 +12,6 @@
 #include "pages/UserHostPage.h"
 #include "platform/AppMessages.h"
 #include "resources/BusyAnimation.h"
-#include "resources/ResourceIds.h"
 
 #include <QPushButton>
 #include <QScreen>
@@ -49,8 +48,7 @@ void MainDialog::BeginRun()
         return;
     }
     m_outputShown = true;
-    for (int command : {kFileSaveCommand, kCopyResultsCommand, kFilePrintCommand})
-        SetCommandEnabled(command, true);
+    EnableOutputActions(true);
     ExpandWindow();
 }
 
@@ -83,8 +81,7 @@ void MainDialog::OnClear()
     m_outputShown = false;
     for (int i = 0; i < kFunctionCount; ++i)
         ClearRunSummary(static_cast<FunctionId>(i));
-    for (int command : {kFileSaveCommand, kCopyResultsCommand, kFilePrintCommand})
-        SetCommandEnabled(command, false);
+    EnableOutputActions(false);
     const bool anyPaneShown = std::find(m_paneShown.begin(), m_paneShown.end(), true) != m_paneShown.end();
     if (anyPaneShown) {
         OnStop();
