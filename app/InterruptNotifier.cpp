@@ -46,11 +46,11 @@ InterruptNotifier::~InterruptNotifier()
 void InterruptNotifier::OnPipeReadable()
 {
     char bytes[16];
-    bool interrupted = false;
+    bool anyByte = false;
     while (::read(g_pipe[0], bytes, sizeof bytes) > 0)
-        interrupted = true;
-    if (interrupted)
-        Q_EMIT Interrupted();
+        anyByte = true;
+    if (anyByte)
+        Q_EMIT interrupted();
 }
 
 } // namespace netsonde

@@ -3,7 +3,7 @@
 // Turns an interrupt (SIGINT, Ctrl-C) into a signal of the event loop: the
 // signal handler only writes a byte into a pipe, whose read end a socket
 // notifier watches. While the notifier lives, the first interrupt is
-// delivered as Interrupted; a second one ends the process as usual.
+// delivered as interrupted; a second one ends the process as usual.
 
 #include <QObject>
 
@@ -20,7 +20,7 @@ public:
     ~InterruptNotifier() override;
 
 Q_SIGNALS:
-    void Interrupted();
+    void interrupted();
 
 private:
     void OnPipeReadable();

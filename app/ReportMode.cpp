@@ -107,7 +107,7 @@ private:
     {
         QEventLoop loop;
         InterruptNotifier interrupt;
-        QObject::connect(&interrupt, &InterruptNotifier::Interrupted, &loop, [&] {
+        QObject::connect(&interrupt, &InterruptNotifier::interrupted, &loop, [&] {
             if (!m_runs.IsBusy())
                 return;
             m_interrupted = true;

@@ -97,7 +97,7 @@ Figures RunOnce(const QByteArray& answer, bool eager)
         figures.longestGapMs = std::max(figures.longestGapMs, sinceTick.restart());
     });
     QEventLoop loop;
-    QObject::connect(dialog.get(), &MainDialog::StatusTextShown, &loop, [&](const QString& text) {
+    QObject::connect(dialog.get(), &MainDialog::statusTextShown, &loop, [&](const QString& text) {
         if (text == QLatin1String("Ready"))
             loop.quit();
     });

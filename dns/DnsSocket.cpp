@@ -50,35 +50,35 @@ DnsSocket::~DnsSocket()
     ::close(m_fd);
 }
 
-void DnsSocket::Select(EventHandler handler)
+void DnsSocket::Select()
 {
-    m_handler = std::move(handler);
     m_readNotifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
     m_writeNotifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Write);
-    QObject::connect(m_readNotifier.get(), &QSocketNotifier::activated, m_readNotifier.get(),
-                     [this] { OnActivated(Event::Read); });
-    QObject::connect(m_writeNotifier.get(), &QSocketNotifier::activated, m_writeNotifier.get(),
-                     [this] { OnActivated(Event::Write); });
+    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &DnsSocket::OnReadable);
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &DnsSocket::OnWritable);
 }
 
 void DnsSocket::Close()
 {
-    m_handler = nullptr;
+    m_closed = true;
     if (m_readNotifier)
         m_readNotifier->setEnabled(false);
     if (m_writeNotifier)
         m_writeNotifier->setEnabled(false);
 }
 
-void DnsSocket::OnActivated(Event event)
+void DnsSocket::OnReadable()
 {
-    if (!m_handler)
+    if (!m_closed)
+        Q_EMIT readyToReceive(TakePendingError());
+}
+
+void DnsSocket::OnWritable()
+{
+    if (m_closed)
         return;
-    if (event == Event::Write)
-        m_writeNotifier->setEnabled(false);
-    // The handler may close this socket: nothing of it is used afterwards.
-    const EventHandler handler = m_handler;
-    handler(event, TakePendingError());
+    m_writeNotifier->setEnabled(false);
+    Q_EMIT readyToSend(TakePendingError());
 }
 
 int DnsSocket::TakePendingError() const

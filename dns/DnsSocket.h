@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The UDP socket of a Name Server LookUp: non-blocking, watched by a pair of
-// socket notifiers. A read event repeats while a datagram or an error waits;
-// a write event comes once after Select and again only after a send that
-// would have blocked, so each write event stands for one chance to send.
+// socket notifiers. Its events arrive as signals, each with the error the
+// socket holds (0 when none):
+//   readyToReceive  repeated while a datagram or an error waits;
+//   readyToSend     once after Select and again only after a send that
+//                   would have blocked, so each one stands for one chance to
+//                   send.
+// A receiver may close the socket; no further signal comes then.
 
 #include "platform/net/IpAddress.h"
 
 #include <QByteArrayView>
+#include <QObject>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <span>
 
@@ -18,13 +22,9 @@ class QSocketNotifier;
 
 namespace netsonde {
 
-class DnsSocket {
+class DnsSocket final : public QObject {
+    Q_OBJECT
 public:
-    enum class Event { Read, Write };
-    // The event and the error the socket holds (0 when none). The handler
-    // may close the socket.
-    using EventHandler = std::function<void(Event event, int error)>;
-
     struct Received {
         qsizetype length = 0;        // bytes of the datagram, when error is 0
         int error = 0;               // errno of the failed receive
@@ -35,13 +35,13 @@ public:
     // A new socket of the family, or nullptr (errno tells why) when none
     // can be made.
     static std::unique_ptr<DnsSocket> Create(IpFamily family);
-    ~DnsSocket();
+    ~DnsSocket() override;
     DnsSocket(const DnsSocket&) = delete;
     DnsSocket& operator=(const DnsSocket&) = delete;
 
     // Starts watching for read and write events.
-    void Select(EventHandler handler);
-    // No event is delivered after this; the descriptor goes with the object.
+    void Select();
+    // No signal comes after this; the descriptor goes with the object.
     void Close();
     IpFamily Family() const { return m_family; }
     // Sends one datagram to an address of the socket's family; 0 or errno.
@@ -51,14 +51,19 @@ public:
     // longer than the buffer is refused with EMSGSIZE and dropped.
     Received Receive(std::span<char> buffer);
 
+Q_SIGNALS:
+    void readyToSend(int error);
+    void readyToReceive(int error);
+
 private:
     DnsSocket(int fd, IpFamily family);
     int TakePendingError() const;
-    void OnActivated(Event event);
+    void OnReadable();
+    void OnWritable();
 
     int m_fd;
     IpFamily m_family;
-    EventHandler m_handler;
+    bool m_closed = false;
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;
 };

@@ -154,22 +154,28 @@ void NameServerLookUp::SelectSocket(const IpAddress& address)
 {
     m_serverAddress = address;
     const RunController::RequestId request = m_runs.OpenRequest();
-    m_dnsSocket->Select([this, request](DnsSocket::Event event, int error) {
-        if (m_runs.IsPending(request))
-            OnDnsSocketEvent(event, error);
+    DnsSocket* socket = m_dnsSocket.get();
+    QObject::connect(socket, &DnsSocket::readyToSend, socket, [this, request](int error) {
+        if (IsCurrentEvent(request, error))
+            SendQuery();
     });
+    QObject::connect(socket, &DnsSocket::readyToReceive, socket, [this, request](int error) {
+        if (IsCurrentEvent(request, error))
+            ReceiveAnswer();
+    });
+    socket->Select();
 }
 
-void NameServerLookUp::OnDnsSocketEvent(DnsSocket::Event event, int error)
+// An event of an ended request is dropped; one with an error ends the lookup.
+bool NameServerLookUp::IsCurrentEvent(RunController::RequestId request, int error)
 {
+    if (!m_runs.IsPending(request))
+        return false;
     if (error != 0) {
         Fail(ErrorText("Error %1 while connecting to %2", error, m_nameServer));
-        return;
+        return false;
     }
-    if (event == DnsSocket::Event::Write)
-        SendQuery();
-    else
-        ReceiveAnswer();
+    return true;
 }
 
 void NameServerLookUp::SendQuery()

@@ -50,7 +50,7 @@ private:
     void OnHostResolved(const LookupResult& result);
     void OnLocalHostResolved(const LookupResult& result);
     void OnAddressResolved(const LookupResult& result);
-    void OnDnsSocketEvent(DnsSocket::Event event, int error);
+    bool IsCurrentEvent(RunController::RequestId request, int error);
     void SendQuery();
     void ReceiveAnswer();
     bool IsFromServer(const DnsSocket::Received& received) const;

@@ -7,6 +7,7 @@
 #include "resources/ResourceIds.h"
 #include "settings/SettingsKeys.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -91,7 +92,7 @@ void FireWallDialog::accept()
 
 void InstallFireWallsCommand(MainDialog& dialog)
 {
-    dialog.SetCommandHandler(kFireWallsCommand, [&dialog] { OnFireWalls(dialog); });
+    QObject::connect(dialog.Actions().fireWalls, &QAction::triggered, &dialog, [&dialog] { OnFireWalls(dialog); });
 }
 
 } // namespace netsonde

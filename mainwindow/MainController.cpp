@@ -11,7 +11,6 @@
 #include "pages/NameServerLookUpPage.h"
 #include "pages/UserHostPage.h"
 #include "widgets/AnimationControl.h"
-#include "resources/ResourceIds.h"
 
 #include <QPushButton>
 #include <QScreen>
@@ -48,8 +47,7 @@ void MainDialog::BeginRun()
         return;
     }
     m_outputShown = true;
-    for (int command : {kFileSaveCommand, kCopyResultsCommand, kFilePrintCommand})
-        SetCommandEnabled(command, true);
+    EnableOutputActions(true);
     ExpandWindow();
 }
 
@@ -82,8 +80,7 @@ void MainDialog::OnClear()
     m_outputShown = false;
     for (int i = 0; i < kFunctionCount; ++i)
         ClearRunSummary(static_cast<FunctionId>(i));
-    for (int command : {kFileSaveCommand, kCopyResultsCommand, kFilePrintCommand})
-        SetCommandEnabled(command, false);
+    EnableOutputActions(false);
     const bool anyPaneShown = std::find(m_paneShown.begin(), m_paneShown.end(), true) != m_paneShown.end();
     if (anyPaneShown) {
         OnStop();

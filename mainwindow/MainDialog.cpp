@@ -128,8 +128,8 @@ void MainDialog::CreateControls()
     m_tab = new TabControl(this);
     SetControlId(m_tab, kTabControl);
     m_tab->setGeometry(at(7, 7, 230, 92));
-    connect(m_tab, &TabControl::SelChanging, this, &MainDialog::OnTabSelChanging);
-    connect(m_tab, &TabControl::SelChange, this, &MainDialog::OnTabSelChange);
+    connect(m_tab, &TabControl::selectionChanging, this, &MainDialog::OnTabSelChanging);
+    connect(m_tab, &TabControl::selectionChanged, this, &MainDialog::OnTabSelChange);
 
     m_goButton = MakeButton(this, kGoControl, QStringLiteral("&Go"), at(243, 19, 50, 15));
     m_goButton->setDefault(true);
@@ -252,7 +252,7 @@ void MainDialog::SetStatusText(const QString& text)
     if (!m_statusText)
         return;
     m_statusText->setText(text);
-    Q_EMIT StatusTextShown(text);
+    Q_EMIT statusTextShown(text);
 }
 
 QString MainDialog::StatusText() const { return m_statusText ? m_statusText->text() : QString(); }
@@ -309,13 +309,13 @@ bool MainDialog::HandleKey(int key)
         OnStop();
         return true;
     case Qt::Key_F10:
-        RunCommand(kOutputFontCommand);
+        m_actions.outputFont->trigger();
         return true;
     case Qt::Key_F11:
-        RunCommand(kFireWallsCommand);
+        m_actions.fireWalls->trigger();
         return true;
     case Qt::Key_F12:
-        RunCommand(kPhonebookCommand);
+        m_actions.phonebook->trigger();
         return true;
     default:
         return false;

@@ -18,7 +18,6 @@
 
 #include <array>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 
@@ -107,7 +106,7 @@ public:
     void ClearRunSummary(FunctionId id);
 
 Q_SIGNALS:
-    void StatusTextShown(const QString& text);
+    void statusTextShown(const QString& text);
 
 public:
     // Layout.
@@ -126,13 +125,32 @@ public:
     QWidget* Pane(FunctionId id) const { return m_panes[Index(id)]; }
     OutputPane* TextPane(FunctionId id) const;
     QTreeWidget* ResultList(FunctionId id) const;
-    QAction* Command(int commandId) const;
     TabControl* Tabs() const { return m_tab; }
     AnimationControl* Animation() const { return m_animation; }
-    // Connects a menu command (also reached by its key) to its handler.
-    void SetCommandHandler(int commandId, std::function<void()> handler);
-    // A command is usable when its state allows it and a handler is connected.
-    void SetCommandEnabled(int commandId, bool enabled);
+
+    // The menu's commands. Each command's handler is connected to its
+    // action's triggered signal; the F10 to F12 keys trigger their actions.
+    struct MenuActions {
+        QAction* fileSave = nullptr;
+        QAction* copyResults = nullptr;
+        QAction* filePrint = nullptr;
+        QAction* exit = nullptr;
+        QAction* rememberWindowPosition = nullptr;
+        QAction* rememberLastFunction = nullptr;
+        QAction* smartAddressSplitting = nullptr;
+        QAction* preferIPv6 = nullptr;
+        QAction* clearRecentList = nullptr;
+        QAction* outputFont = nullptr;
+        QAction* fireWalls = nullptr;
+        QAction* phonebook = nullptr;
+        QAction* helpContents = nullptr;
+        QAction* helpOnHelp = nullptr;
+        QAction* visitHomepage = nullptr;
+        QAction* giveFeedback = nullptr;
+        QAction* winsockInformation = nullptr;
+        QAction* about = nullptr;
+    };
+    const MenuActions& Actions() const { return m_actions; }
 
     // The window's options, read at initialisation and saved when it goes.
     struct Options {
@@ -178,9 +196,10 @@ private:
     // Creation of the window's parts.
     void CreateControls();
     void CreateMenu();
-    QAction* AddCommand(QMenu* menu, int commandId, const QString& label, bool checkable = false);
-    void UpdateCommand(int commandId);
-    void RunCommand(int commandId);
+    static QAction* AddAction(QMenu* menu, const QString& label, bool checkable = false);
+    void ConnectOwnActions();
+    // Save, Copy and Print, usable while the output is shown.
+    void EnableOutputActions(bool enable);
     void CreateResultList(FunctionId id, int controlId);
     void CreateTextPane(FunctionId id, int controlId);
     void CreatePages(int initialFunction);
@@ -258,9 +277,7 @@ private:
     QLabel* m_statusText = nullptr;
     QLabel* m_runSummary = nullptr;
     std::array<QString, kFunctionCount> m_runSummaries;
-    std::map<int, QAction*> m_commands;
-    std::map<int, std::function<void()>> m_commandHandlers;
-    std::map<int, bool> m_commandEnabled;
+    MenuActions m_actions;
     bool m_destroyed = false;
     bool m_layingOut = false;
     // A restored position is checked again once the frame is known.

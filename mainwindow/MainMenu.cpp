@@ -4,7 +4,6 @@
 #include "mainwindow/MainDialog.h"
 
 #include "pages/PropertyPage.h"
-#include "resources/ResourceIds.h"
 
 #include <QAction>
 #include <QMenu>
@@ -18,96 +17,64 @@ void MainDialog::CreateMenu()
     m_menuBar->setNativeMenuBar(false);
 
     QMenu* file = m_menuBar->addMenu(QStringLiteral("&File"));
-    AddCommand(file, kFileSaveCommand, QStringLiteral("&Save"));
-    AddCommand(file, kCopyResultsCommand, QStringLiteral("&Copy results to clipboard"));
+    m_actions.fileSave = AddAction(file, QStringLiteral("&Save"));
+    m_actions.copyResults = AddAction(file, QStringLiteral("&Copy results to clipboard"));
     file->addSeparator();
-    AddCommand(file, kFilePrintCommand, QStringLiteral("&Print"));
+    m_actions.filePrint = AddAction(file, QStringLiteral("&Print"));
     file->addSeparator();
-    AddCommand(file, kExitCommand, QStringLiteral("E&xit"));
+    m_actions.exit = AddAction(file, QStringLiteral("E&xit"));
 
     QMenu* options = m_menuBar->addMenu(QStringLiteral("&Options"));
-    AddCommand(options, kRememberWindowPositionCommand, QStringLiteral("Remember Window Position"), true);
-    AddCommand(options, kRememberLastFunctionCommand, QStringLiteral("Remember Last Function"), true);
-    AddCommand(options, kSmartAddressSplittingCommand, QStringLiteral("Smart Address Splitting"), true);
-    AddCommand(options, kPreferIPv6Command, QStringLiteral("Prefer IPv6"), true);
+    m_actions.rememberWindowPosition = AddAction(options, QStringLiteral("Remember Window Position"), true);
+    m_actions.rememberLastFunction = AddAction(options, QStringLiteral("Remember Last Function"), true);
+    m_actions.smartAddressSplitting = AddAction(options, QStringLiteral("Smart Address Splitting"), true);
+    m_actions.preferIPv6 = AddAction(options, QStringLiteral("Prefer IPv6"), true);
     options->addSeparator();
-    AddCommand(options, kClearRecentListCommand, QStringLiteral("&Clear Recent List"));
+    m_actions.clearRecentList = AddAction(options, QStringLiteral("&Clear Recent List"));
     options->addSeparator();
-    AddCommand(options, kOutputFontCommand, QStringLiteral("Output Font\tF10"));
-    AddCommand(options, kFireWallsCommand, QStringLiteral("FireWalls\tF11"));
-    AddCommand(options, kPhonebookCommand, QStringLiteral("Phonebook\tF12"));
+    m_actions.outputFont = AddAction(options, QStringLiteral("Output Font\tF10"));
+    m_actions.fireWalls = AddAction(options, QStringLiteral("FireWalls\tF11"));
+    m_actions.phonebook = AddAction(options, QStringLiteral("Phonebook\tF12"));
 
     QMenu* help = m_menuBar->addMenu(QStringLiteral("&Help"));
-    AddCommand(help, kHelpContentsCommand, QStringLiteral("&Contents\tF1"));
-    AddCommand(help, kHelpOnHelpCommand, QStringLiteral("&Help on Help"));
+    m_actions.helpContents = AddAction(help, QStringLiteral("&Contents\tF1"));
+    m_actions.helpOnHelp = AddAction(help, QStringLiteral("&Help on Help"));
     help->addSeparator();
     QMenu* online = help->addMenu(QStringLiteral("Go Online and ..."));
-    AddCommand(online, kVisitHomepageCommand, QStringLiteral("&Visit the Netsonde Homepage"));
-    AddCommand(online, kGiveFeedbackCommand, QStringLiteral("&Give Feedback"));
+    m_actions.visitHomepage = AddAction(online, QStringLiteral("&Visit the Netsonde Homepage"));
+    m_actions.giveFeedback = AddAction(online, QStringLiteral("&Give Feedback"));
     help->addSeparator();
-    AddCommand(help, kWinsockInformationCommand, QStringLiteral("&Winsock Information"));
-    AddCommand(help, kAboutCommand, QStringLiteral("&About Netsonde"));
+    m_actions.winsockInformation = AddAction(help, QStringLiteral("&Winsock Information"));
+    m_actions.about = AddAction(help, QStringLiteral("&About Netsonde"));
 
-    for (int command : {kFileSaveCommand, kCopyResultsCommand, kFilePrintCommand})
-        m_commandEnabled[command] = false;
-
-    SetCommandHandler(kExitCommand, [this] { OnExit(); });
-    SetCommandHandler(kRememberWindowPositionCommand, [this] { OnRememberWindowPosition(); });
-    SetCommandHandler(kRememberLastFunctionCommand, [this] { OnRememberLastFunction(); });
-    SetCommandHandler(kSmartAddressSplittingCommand, [this] { OnSmartAddressSplitting(); });
-    SetCommandHandler(kPreferIPv6Command, [this] { OnPreferIPv6(); });
-    SetCommandHandler(kClearRecentListCommand, [this] { OnClearRecentList(); });
+    EnableOutputActions(false);
+    ConnectOwnActions();
 }
 
-QAction* MainDialog::AddCommand(QMenu* menu, int commandId, const QString& label, bool checkable)
+// The key text after the tab is shown; the keys themselves are caught by the
+// window's key check. A checkable item's mark is set again by its handler
+// from the option.
+QAction* MainDialog::AddAction(QMenu* menu, const QString& label, bool checkable)
 {
     QAction* action = menu->addAction(label);
-    action->setData(commandId);
     action->setCheckable(checkable);
-    // The key text after the tab is shown; the keys themselves are caught by
-    // the window's key check.
-    connect(action, &QAction::triggered, this, [this, commandId] { RunCommand(commandId); });
-    m_commands[commandId] = action;
-    UpdateCommand(commandId);
     return action;
 }
 
-QAction* MainDialog::Command(int commandId) const
+void MainDialog::ConnectOwnActions()
 {
-    const auto found = m_commands.find(commandId);
-    return found == m_commands.end() ? nullptr : found->second;
+    connect(m_actions.exit, &QAction::triggered, this, &MainDialog::OnExit);
+    connect(m_actions.rememberWindowPosition, &QAction::triggered, this, &MainDialog::OnRememberWindowPosition);
+    connect(m_actions.rememberLastFunction, &QAction::triggered, this, &MainDialog::OnRememberLastFunction);
+    connect(m_actions.smartAddressSplitting, &QAction::triggered, this, &MainDialog::OnSmartAddressSplitting);
+    connect(m_actions.preferIPv6, &QAction::triggered, this, &MainDialog::OnPreferIPv6);
+    connect(m_actions.clearRecentList, &QAction::triggered, this, &MainDialog::OnClearRecentList);
 }
 
-void MainDialog::SetCommandHandler(int commandId, std::function<void()> handler)
+void MainDialog::EnableOutputActions(bool enable)
 {
-    m_commandHandlers[commandId] = std::move(handler);
-    UpdateCommand(commandId);
-}
-
-void MainDialog::SetCommandEnabled(int commandId, bool enabled)
-{
-    m_commandEnabled[commandId] = enabled;
-    UpdateCommand(commandId);
-}
-
-void MainDialog::UpdateCommand(int commandId)
-{
-    QAction* action = Command(commandId);
-    if (!action)
-        return;
-    const auto wanted = m_commandEnabled.find(commandId);
-    const bool stateAllows = wanted == m_commandEnabled.end() || wanted->second;
-    action->setEnabled(stateAllows && m_commandHandlers.count(commandId) != 0);
-}
-
-void MainDialog::RunCommand(int commandId)
-{
-    QAction* action = Command(commandId);
-    const auto handler = m_commandHandlers.find(commandId);
-    if (!action || !action->isEnabled() || handler == m_commandHandlers.end())
-        return;
-    // A checkable item's mark is set again by its handler from the option.
-    handler->second();
+    for (QAction* action : {m_actions.fileSave, m_actions.copyResults, m_actions.filePrint})
+        action->setEnabled(enable);
 }
 
 void MainDialog::OnClearRecentList() { Page(CurrentFunction())->ClearRecentList(); }

@@ -7,7 +7,6 @@
 #include "run/ResultColumns.h"
 
 #include "mainwindow/FontConversion.h"
-#include "resources/ResourceIds.h"
 #include "settings/SettingsKeys.h"
 
 #include <QAction>
@@ -44,13 +43,13 @@ SettingKey ColumnsKey(FunctionId id)
 void MainDialog::ReadOptions()
 {
     m_options.rememberPosition = ReadFlagSetting(SettingKey::WindowRememberPosition);
-    Command(kRememberWindowPositionCommand)->setChecked(m_options.rememberPosition);
+    m_actions.rememberWindowPosition->setChecked(m_options.rememberPosition);
     m_options.lastFunction = ReadIntSetting(SettingKey::RememberLastFunction);
-    Command(kRememberLastFunctionCommand)->setChecked(m_options.lastFunction != kNotSet);
+    m_actions.rememberLastFunction->setChecked(m_options.lastFunction != kNotSet);
     m_options.smartSplitting = ReadFlagSetting(SettingKey::SmartAddressSplitting);
-    Command(kSmartAddressSplittingCommand)->setChecked(m_options.smartSplitting);
+    m_actions.smartAddressSplitting->setChecked(m_options.smartSplitting);
     m_options.preferIPv6 = ReadFlagSetting(SettingKey::PreferIPv6);
-    Command(kPreferIPv6Command)->setChecked(m_options.preferIPv6);
+    m_actions.preferIPv6->setChecked(m_options.preferIPv6);
 }
 
 void MainDialog::ReadOutputFont()
@@ -66,28 +65,28 @@ void MainDialog::OnRememberWindowPosition()
 {
     m_options.rememberPosition = !m_options.rememberPosition;
     WriteFlagSetting(SettingKey::WindowRememberPosition, m_options.rememberPosition);
-    Command(kRememberWindowPositionCommand)->setChecked(m_options.rememberPosition);
+    m_actions.rememberWindowPosition->setChecked(m_options.rememberPosition);
 }
 
 void MainDialog::OnRememberLastFunction()
 {
     m_options.lastFunction = m_options.lastFunction == kNotSet ? Index(CurrentFunction()) : kNotSet;
     WriteSetting(SettingKey::RememberLastFunction, m_options.lastFunction);
-    Command(kRememberLastFunctionCommand)->setChecked(m_options.lastFunction != kNotSet);
+    m_actions.rememberLastFunction->setChecked(m_options.lastFunction != kNotSet);
 }
 
 void MainDialog::OnSmartAddressSplitting()
 {
     m_options.smartSplitting = !m_options.smartSplitting;
     WriteFlagSetting(SettingKey::SmartAddressSplitting, m_options.smartSplitting);
-    Command(kSmartAddressSplittingCommand)->setChecked(m_options.smartSplitting);
+    m_actions.smartAddressSplitting->setChecked(m_options.smartSplitting);
 }
 
 void MainDialog::OnPreferIPv6()
 {
     m_options.preferIPv6 = !m_options.preferIPv6;
     WriteFlagSetting(SettingKey::PreferIPv6, m_options.preferIPv6);
-    Command(kPreferIPv6Command)->setChecked(m_options.preferIPv6);
+    m_actions.preferIPv6->setChecked(m_options.preferIPv6);
 }
 
 // Without a remembered placement the window keeps its compact size and is

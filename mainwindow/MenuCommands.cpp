@@ -11,7 +11,6 @@
 #include "mainwindow/WebLinks.h"
 #include "icmp/IcmpFunctions.h"
 #include "mainwindow/WinsockInfoDialog.h"
-#include "resources/ResourceIds.h"
 
 #include <QAction>
 
@@ -35,26 +34,29 @@ void OnAbout(MainDialog& dialog)
 // the main window is active.
 void BindHelpKey(MainDialog& dialog)
 {
-    if (QAction* contents = dialog.Command(kHelpContentsCommand)) {
-        contents->setShortcut(QKeySequence(Qt::Key_F1));
-        contents->setShortcutContext(Qt::WindowShortcut);
-    }
+    QAction* contents = dialog.Actions().helpContents;
+    contents->setShortcut(QKeySequence(Qt::Key_F1));
+    contents->setShortcutContext(Qt::WindowShortcut);
 }
 
 } // namespace
 
 void InstallMenuCommands(MainDialog& dialog)
 {
-    dialog.SetCommandHandler(kFileSaveCommand, [&dialog] { OnFileSave(dialog); });
-    dialog.SetCommandHandler(kCopyResultsCommand, [&dialog] { OnCopyResults(dialog); });
-    dialog.SetCommandHandler(kFilePrintCommand, [&dialog] { OnFilePrint(dialog); });
-    dialog.SetCommandHandler(kOutputFontCommand, [&dialog] { OnOutputFont(dialog); });
-    dialog.SetCommandHandler(kHelpContentsCommand, [&dialog] { ShowHelpPage(dialog, HelpWindow::ContentsPage()); });
-    dialog.SetCommandHandler(kHelpOnHelpCommand, [&dialog] { ShowHelpPage(dialog, HelpWindow::HelpOnHelpPage()); });
-    dialog.SetCommandHandler(kVisitHomepageCommand, [] { OpenHomepage(); });
-    dialog.SetCommandHandler(kGiveFeedbackCommand, [] { OpenFeedback(); });
-    dialog.SetCommandHandler(kWinsockInformationCommand, [&dialog] { OnWinsockInformation(dialog); });
-    dialog.SetCommandHandler(kAboutCommand, [&dialog] { OnAbout(dialog); });
+    const MainDialog::MenuActions& actions = dialog.Actions();
+    QObject::connect(actions.fileSave, &QAction::triggered, &dialog, [&dialog] { OnFileSave(dialog); });
+    QObject::connect(actions.copyResults, &QAction::triggered, &dialog, [&dialog] { OnCopyResults(dialog); });
+    QObject::connect(actions.filePrint, &QAction::triggered, &dialog, [&dialog] { OnFilePrint(dialog); });
+    QObject::connect(actions.outputFont, &QAction::triggered, &dialog, [&dialog] { OnOutputFont(dialog); });
+    QObject::connect(actions.helpContents, &QAction::triggered, &dialog,
+                     [&dialog] { ShowHelpPage(dialog, HelpWindow::ContentsPage()); });
+    QObject::connect(actions.helpOnHelp, &QAction::triggered, &dialog,
+                     [&dialog] { ShowHelpPage(dialog, HelpWindow::HelpOnHelpPage()); });
+    QObject::connect(actions.visitHomepage, &QAction::triggered, &dialog, [] { OpenHomepage(); });
+    QObject::connect(actions.giveFeedback, &QAction::triggered, &dialog, [] { OpenFeedback(); });
+    QObject::connect(actions.winsockInformation, &QAction::triggered, &dialog,
+                     [&dialog] { OnWinsockInformation(dialog); });
+    QObject::connect(actions.about, &QAction::triggered, &dialog, [&dialog] { OnAbout(dialog); });
     BindHelpKey(dialog);
 }
 

@@ -42,9 +42,9 @@ void TabControl::OnTabBarChanged(int newIndex)
     if (newIndex == m_current)
         return;
     if (m_current >= 0)
-        Q_EMIT SelChanging(m_current);
+        Q_EMIT selectionChanging(m_current);
     m_current = newIndex;
-    Q_EMIT SelChange(newIndex);
+    Q_EMIT selectionChanged(newIndex);
 }
 
 QRect TabControl::ClientRect() const

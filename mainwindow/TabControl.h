@@ -23,8 +23,8 @@ public:
     QRect ClientRect() const;
 
 Q_SIGNALS:
-    void SelChanging(int leavingIndex);
-    void SelChange(int newIndex);
+    void selectionChanging(int leavingIndex);
+    void selectionChanged(int newIndex);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

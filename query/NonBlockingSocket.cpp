@@ -133,7 +133,7 @@ void NonBlockingSocket::OnWritable()
         CompleteConnect();
         return;
     }
-    OnSend(0);
+    Q_EMIT readyToSend();
 }
 
 // Writable while connecting means the connect has completed, well or not.
@@ -144,19 +144,19 @@ void NonBlockingSocket::CompleteConnect()
     if (error == 0)
         m_readNotifier->setEnabled(true);
     const QPointer<NonBlockingSocket> alive(this);
-    OnConnect(error);
+    Q_EMIT connected(error);
     if (error == 0 && alive && IsOpen())
-        OnSend(0);
+        Q_EMIT readyToSend();
 }
 
 void NonBlockingSocket::OnReadable()
 {
     if (!PeerHasClosed()) {
-        OnReceive(0);
+        Q_EMIT readyToReceive();
         return;
     }
     m_readNotifier->setEnabled(false);
-    OnClose(0);
+    Q_EMIT closed();
 }
 
 // The peer's orderly close, seen even while its last data still waits. A

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A non-blocking TCP socket, IPv4 or IPv6, whose network events arrive as
-// calls of its event operations on the user-interface thread, as an
-// asynchronous socket of a window system delivers them:
-//   OnConnect  once, when the connect has completed (0 or the error number);
-//   OnSend     right after a successful connect, and again whenever a send
-//              that would have blocked can go on;
-//   OnReceive  while received data waits (repeated until it is read);
-//   OnClose    once, when the peer has closed its side, even with data
-//              still waiting, so that the receiver can drain it.
-// An event operation may close the socket; the object then gets no further
-// event. Error numbers are the platform's errno values.
+// signals on the user-interface thread:
+//   connected       once, when the connect has completed (0 or the error
+//                   number);
+//   readyToSend     right after a successful connect, and again whenever a
+//                   send that would have blocked can go on;
+//   readyToReceive  while received data waits (repeated until it is read);
+//   closed          once, when the peer has closed its side, even with data
+//                   still waiting, so that the receiver can drain it.
+// A receiver may close the socket; no further signal comes then. Error
+// numbers are the platform's errno values.
 
 #include "platform/net/IpAddress.h"
 
@@ -24,7 +24,7 @@ class QSocketNotifier;
 
 namespace netsonde {
 
-class NonBlockingSocket : public QObject {
+class NonBlockingSocket final : public QObject {
     Q_OBJECT
 public:
     // The error of an operation that would have blocked.
@@ -40,7 +40,7 @@ public:
     // events; false when there is no socket or the mode cannot be set.
     bool AsyncSelect();
     // Starts the connect. True when it has completed or is under way
-    // (OnConnect follows); false with LastError() set otherwise.
+    // (connected follows); false with LastError() set otherwise.
     bool Connect(const IpAddress& address, std::uint16_t port);
     // Bytes sent or received, or -1 with LastError() set (kWouldBlock when
     // the call would have blocked). Receive gives 0 when the peer closed.
@@ -52,11 +52,11 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
     int LastError() const { return m_lastError; }
 
-protected:
-    virtual void OnConnect(int error) = 0;
-    virtual void OnSend(int error) = 0;
-    virtual void OnReceive(int error) = 0;
-    virtual void OnClose(int error) = 0;
+Q_SIGNALS:
+    void connected(int error);
+    void readyToSend();
+    void readyToReceive();
+    void closed();
 
 private:
     void OnReadable();

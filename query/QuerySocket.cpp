@@ -11,6 +11,10 @@ namespace netsonde {
 QuerySocket::QuerySocket(TextQueryFunction& query, QueryFunction function)
     : m_query(&query), m_received(function)
 {
+    connect(&m_socket, &NonBlockingSocket::connected, this, &QuerySocket::OnConnected);
+    connect(&m_socket, &NonBlockingSocket::readyToSend, this, &QuerySocket::OnReadyToSend);
+    connect(&m_socket, &NonBlockingSocket::readyToReceive, this, &QuerySocket::OnReadyToReceive);
+    connect(&m_socket, &NonBlockingSocket::closed, this, &QuerySocket::OnClosed);
 }
 
 void QuerySocket::Prepare(const QByteArray& request, IpFamily family)
@@ -18,12 +22,12 @@ void QuerySocket::Prepare(const QByteArray& request, IpFamily family)
     m_request = request;
     m_sendPos = 0;
     m_sendLeft = m_request.size();
-    Create(family);
+    m_socket.Create(family);
 }
 
 void QuerySocket::AppendHeldText() { AppendToPane(m_received.Finish()); }
 
-void QuerySocket::OnConnect(int error)
+void QuerySocket::OnConnected(int error)
 {
     if (!m_query->IsCurrent())
         return;
@@ -35,14 +39,14 @@ void QuerySocket::OnConnect(int error)
     m_query->SetStatusText(QStringLiteral("Connected to ") + m_query->TargetHost());
 }
 
-void QuerySocket::OnSend(int)
+void QuerySocket::OnReadyToSend()
 {
     if (!m_query->IsCurrent())
         return;
     m_query->SetStatusText(QStringLiteral("Requesting information from server"));
     while (m_sendLeft > 0) {
-        const qsizetype sent = Send(m_request.constData() + m_sendPos, std::min(m_sendLeft, kLargestSend));
-        if (sent < 0 && LastError() == kWouldBlock)
+        const qsizetype sent = m_socket.Send(m_request.constData() + m_sendPos, std::min(m_sendLeft, kLargestSend));
+        if (sent < 0 && m_socket.LastError() == NonBlockingSocket::kWouldBlock)
             return;
         if (sent < 0) {
             m_query->FailQuery(QStringLiteral("Error while sending data to server"), MessageIcon::None);
@@ -54,15 +58,15 @@ void QuerySocket::OnSend(int)
     m_query->SetStatusText(QStringLiteral("Waiting for response"));
 }
 
-void QuerySocket::OnReceive(int)
+void QuerySocket::OnReadyToReceive()
 {
     if (!m_query->IsCurrent())
         return;
     if (m_query->PaneLength() == 0)
         m_query->SetStatusText(QStringLiteral("Receiving data ..."));
     char chunk[ReceivedText::kChunkSize];
-    const qsizetype received = Receive(chunk, sizeof chunk);
-    if (received < 0 && LastError() == kWouldBlock)
+    const qsizetype received = m_socket.Receive(chunk, sizeof chunk);
+    if (received < 0 && m_socket.LastError() == NonBlockingSocket::kWouldBlock)
         return;
     if (received < 0) {
         m_query->FailQuery(QStringLiteral("Error while receiving data from host"), MessageIcon::None);
@@ -84,13 +88,13 @@ void QuerySocket::OnReceive(int)
 }
 
 // Everything still waiting is shown, beyond the pane limit too.
-void QuerySocket::OnClose(int)
+void QuerySocket::OnClosed()
 {
     if (!m_query->IsCurrent())
         return;
     char chunk[ReceivedText::kChunkSize];
     qsizetype received = 0;
-    while ((received = Receive(chunk, sizeof chunk)) > 0) {
+    while ((received = m_socket.Receive(chunk, sizeof chunk)) > 0) {
         m_query->NoteReceived(QByteArrayView(chunk, received));
         AppendToPane(m_received.Drain(QByteArrayView(chunk, received)));
         ShowReceivedCount();

@@ -15,7 +15,7 @@ namespace netsonde {
 
 class TextQueryFunction;
 
-class QuerySocket final : public NonBlockingSocket {
+class QuerySocket final : public QObject {
     Q_OBJECT
 public:
     static constexpr qsizetype kLargestSend = 2048;
@@ -30,16 +30,22 @@ public:
     // once when the query ends.
     void AppendHeldText();
 
-protected:
-    void OnConnect(int error) override;
-    void OnSend(int error) override;
-    void OnReceive(int error) override;
-    void OnClose(int error) override;
+    // The connection's steps, as the query runs them.
+    bool AsyncSelect() { return m_socket.AsyncSelect(); }
+    bool Connect(const IpAddress& address, std::uint16_t port) { return m_socket.Connect(address, port); }
+    void Close() { m_socket.Close(); }
+    bool IsOpen() const { return m_socket.IsOpen(); }
+    int LastError() const { return m_socket.LastError(); }
 
 private:
+    void OnConnected(int error);
+    void OnReadyToSend();
+    void OnReadyToReceive();
+    void OnClosed();
     void AppendToPane(const QString& text);
     void ShowReceivedCount();
 
+    NonBlockingSocket m_socket;
     TextQueryFunction* m_query;
     QByteArray m_request;
     qsizetype m_sendPos = 0;

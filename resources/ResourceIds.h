@@ -77,24 +77,4 @@ constexpr int kNsVerboseControl = 1075;
 constexpr int kQuoteHostControl = 1071;
 constexpr int kQuoteClearControl = 1072;
 
-// Menu 140 commands.
-constexpr int kFileSaveCommand = 57603;
-constexpr int kCopyResultsCommand = 32785;
-constexpr int kFilePrintCommand = 57607;
-constexpr int kExitCommand = 32776;
-constexpr int kRememberWindowPositionCommand = 32777;
-constexpr int kRememberLastFunctionCommand = 32786;
-constexpr int kSmartAddressSplittingCommand = 32789;
-constexpr int kPreferIPv6Command = 32797;
-constexpr int kClearRecentListCommand = 32788;
-constexpr int kOutputFontCommand = 32779;
-constexpr int kFireWallsCommand = 32778;
-constexpr int kPhonebookCommand = 32774;
-constexpr int kHelpContentsCommand = 32;
-constexpr int kHelpOnHelpCommand = 32791;
-constexpr int kVisitHomepageCommand = 32782;
-constexpr int kGiveFeedbackCommand = 32790;
-constexpr int kWinsockInformationCommand = 32796;
-constexpr int kAboutCommand = 32773;
-
 } // namespace netsonde

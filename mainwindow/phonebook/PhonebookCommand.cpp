@@ -4,7 +4,6 @@
 #include "mainwindow/MainDialog.h"
 #include "pages/UserHostPage.h"
 #include "mainwindow/phonebook/PhonebookDialog.h"
-#include "resources/ResourceIds.h"
 
 #include <QAction>
 
@@ -37,10 +36,8 @@ void OnPhonebook(MainDialog& mainDialog)
     PropertyPage* page = mainDialog.Page(mainDialog.CurrentFunction());
     page->DoDataExchange(true);
     PhonebookDialog phonebook(page, PhonebookAddress(*page), &mainDialog);
-    phonebook.SetHelpHandler([&mainDialog] {
-        if (QAction* contents = mainDialog.Command(kHelpContentsCommand))
-            contents->trigger();
-    });
+    QAction* contents = mainDialog.Actions().helpContents;
+    QObject::connect(&phonebook, &PhonebookDialog::helpRequested, contents, &QAction::trigger);
     phonebook.exec();
 }
 
@@ -48,7 +45,7 @@ void OnPhonebook(MainDialog& mainDialog)
 
 void InstallPhonebookCommand(MainDialog& dialog)
 {
-    dialog.SetCommandHandler(kPhonebookCommand, [&dialog] { OnPhonebook(dialog); });
+    QObject::connect(dialog.Actions().phonebook, &QAction::triggered, &dialog, [&dialog] { OnPhonebook(dialog); });
 }
 
 } // namespace netsonde

@@ -90,10 +90,7 @@ void PhonebookDialog::CreateControls()
     connect(m_noteEdit, &QPlainTextEdit::textChanged, this, [this] { OnChangeNote(); });
     connect(m_useButton, &QPushButton::clicked, this, [this] { OnUse(); });
     connect(close, &QPushButton::clicked, this, [this] { accept(); });
-    connect(help, &QPushButton::clicked, this, [this] {
-        if (m_help)
-            m_help();
-    });
+    connect(help, &QPushButton::clicked, this, &PhonebookDialog::helpRequested);
 }
 
 QPushButton* PhonebookDialog::AddButton(int id, const QString& text, const DialogUnits& units,

@@ -10,7 +10,6 @@
 
 #include <QDialog>
 
-#include <functional>
 
 class QLineEdit;
 class QListWidget;
@@ -34,9 +33,6 @@ public:
     void InitDialog();
     void setVisible(bool visible) override;
 
-    // What the Help button runs.
-    void SetHelpHandler(std::function<void()> handler) { m_help = std::move(handler); }
-
     const Phonebook& StoredPhonebook() const { return m_phonebook; }
 
     // Control handlers.
@@ -49,6 +45,10 @@ public:
 
     // The address box's text (at most 50 bytes when typed).
     QString m_address;
+
+Q_SIGNALS:
+    // The Help button was clicked.
+    void helpRequested();
 
 protected:
     void done(int result) override;
@@ -71,7 +71,6 @@ private:
     PropertyPage* m_targetPage;
     QString m_filePath;
     Phonebook m_phonebook;
-    std::function<void()> m_help;
     bool m_initialised = false;
     bool m_settingNote = false;
 

@@ -220,8 +220,8 @@ private Q_SLOTS:
         CommonDialogsAnswers answers;
         auto dialog = OpenMainDialog();
         const auto id = static_cast<FunctionId>(function);
-        for (int command : {kFileSaveCommand, kCopyResultsCommand, kFilePrintCommand})
-            QVERIFY(!dialog->Command(command)->isEnabled());
+        for (QAction* action : {dialog->Actions().fileSave, dialog->Actions().copyResults, dialog->Actions().filePrint})
+            QVERIFY(!action->isEnabled());
         dialog->SelectFunction(id);
         dialog->BeginRun();
         dialog->OnStop();
@@ -240,7 +240,7 @@ private Q_SLOTS:
         } else {
             dialog->TextPane(id)->SetText(output.join(QString()));
         }
-        dialog->Command(kCopyResultsCommand)->trigger();
+        dialog->Actions().copyResults->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), FixedExportDateLine() + expected);
     }
 
@@ -257,18 +257,18 @@ private Q_SLOTS:
         dialog->SelectFunction(FunctionId::Finger);
         dialog->BeginRun();
         dialog->OnStop();
-        dialog->Command(kFileSaveCommand)->trigger(); // cancelled: no message
+        dialog->Actions().fileSave->trigger(); // cancelled: no message
         ActiveCommonDialogs().chooseSavePath = [&path](QWidget*) { return std::optional<QString>(path); };
         dialog->FingerTab()->m_host = "host.test";
         dialog->TextPane(FunctionId::Finger)->SetText("Grüße\r\nzwei\r\n");
-        dialog->Command(kFileSaveCommand)->trigger();
+        dialog->Actions().fileSave->trigger();
         QVERIFY(boxes.Texts().isEmpty());
         QCOMPARE(FileBytes(path),
                  (FixedExportDateLine() + "Finger host.test\r\n\r\nGr\u00FC\u00DFe\r\nzwei\r\n").toUtf8());
 
         const QString missingFolderPath = folder.filePath("missing/Output.txt");
         ActiveCommonDialogs().chooseSavePath = [&](QWidget*) { return std::optional<QString>(missingFolderPath); };
-        dialog->Command(kFileSaveCommand)->trigger();
+        dialog->Actions().fileSave->trigger();
         QCOMPARE(boxes.Texts(), QStringList{"Cannot create " + missingFolderPath});
         QCOMPARE(boxes.Entries().front().icon, MessageIcon::None);
         QVERIFY(!QFile::exists(missingFolderPath));
@@ -276,13 +276,13 @@ private Q_SLOTS:
         // A cancelled print dialog prints nothing; the accepted one two pages.
         const QString pdfPath = folder.filePath("printed.pdf");
         PrintToPdf(pdfPath, false);
-        dialog->Command(kFilePrintCommand)->trigger();
+        dialog->Actions().filePrint->trigger();
         QVERIFY(!QFile::exists(pdfPath));
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed");
         PrintToPdf(pdfPath, true);
         dialog->TextPane(FunctionId::Finger)->SetText(QStringLiteral("a\tb\r\n\t\tdeep\r\n") + NumberedLines(98));
-        dialog->Command(kFilePrintCommand)->trigger();
+        dialog->Actions().filePrint->trigger();
 
         const QRegularExpression title(QStringLiteral("(?m)^Title: +Netsonde Output$"));
         QVERIFY(ToolOutput("pdfinfo", {pdfPath}).contains(title));

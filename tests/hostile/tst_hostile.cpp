@@ -290,7 +290,7 @@ private Q_SLOTS:
         dialog->OnStop();
         dialog->FingerTab()->m_host = QStringLiteral("host.test");
         dialog->TextPane(FunctionId::Finger)->SetText(QString(40000, QLatin1Char('x')));
-        dialog->Command(kFileSaveCommand)->trigger();
+        dialog->Actions().fileSave->trigger();
         QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Cannot create ") + path});
         QCOMPARE(FilesIn(folder.path()), filesBefore);
         QCOMPARE(FileBytes(path), earlier);

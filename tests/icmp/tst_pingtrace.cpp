@@ -88,7 +88,7 @@ public:
               m_texts << "box: " + text;
           }))
     {
-        connect(&dialog, &MainDialog::StatusTextShown, this, [this](const QString& text) {
+        connect(&dialog, &MainDialog::statusTextShown, this, [this](const QString& text) {
             if (m_texts.isEmpty() || m_texts.constLast() != text)
                 m_texts << text;
         });

@@ -204,20 +204,20 @@ private Q_SLOTS:
             QCOMPARE(dialog->Tabs()->TabBar()->tabText(i), labels.at(i));
 
         // Each option from its first state, toggled: "on" or "off" and the value stored at once.
-        const auto toggle = [&dialog](int command, const char* section, const char* key) {
-            dialog->Command(command)->trigger();
-            return (dialog->Command(command)->isChecked() ? "on " : "off ") + SettingsStore::ReadText(section, key);
+        const auto toggle = [](QAction* action, const char* section, const char* key) {
+            action->trigger();
+            return (action->isChecked() ? "on " : "off ") + SettingsStore::ReadText(section, key);
         };
         QCOMPARE(dialog->ReadInputs(FunctionId::Ping).preference, AddressPreference::PreferIPv4);
         dialog->SelectFunction(FunctionId::WhoIs);
-        QCOMPARE(toggle(kRememberLastFunctionCommand, "Options", "RememberLastFunction"), "on 3");
-        QCOMPARE(toggle(kRememberLastFunctionCommand, "Options", "RememberLastFunction"), "off -1");
-        QCOMPARE(toggle(kSmartAddressSplittingCommand, "Options", "Smart Address Splitting"), "off No");
+        QCOMPARE(toggle(dialog->Actions().rememberLastFunction, "Options", "RememberLastFunction"), "on 3");
+        QCOMPARE(toggle(dialog->Actions().rememberLastFunction, "Options", "RememberLastFunction"), "off -1");
+        QCOMPARE(toggle(dialog->Actions().smartAddressSplitting, "Options", "Smart Address Splitting"), "off No");
         QVERIFY(!dialog->CurrentOptions().smartSplitting);
-        QCOMPARE(toggle(kRememberWindowPositionCommand, "Window", "RememberPosition"), "on Yes");
-        QCOMPARE(toggle(kPreferIPv6Command, "Options", "Prefer IPv6"), "on Yes");
+        QCOMPARE(toggle(dialog->Actions().rememberWindowPosition, "Window", "RememberPosition"), "on Yes");
+        QCOMPARE(toggle(dialog->Actions().preferIPv6, "Options", "Prefer IPv6"), "on Yes");
         QCOMPARE(dialog->ReadInputs(FunctionId::Ping).preference, AddressPreference::PreferIPv6);
-        dialog->Command(kExitCommand)->trigger();
+        dialog->Actions().exit->trigger();
         QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
     }
@@ -229,9 +229,11 @@ private Q_SLOTS:
     {
         auto dialog = OpenMainDialog();
         auto recorders = PlugRecorders(*dialog);
-        QList<int> opened;
-        for (int command : {kOutputFontCommand, kFireWallsCommand, kPhonebookCommand})
-            dialog->SetCommandHandler(command, [&opened, command] { opened << command; });
+        QStringList opened;
+        for (auto* action : {dialog->Actions().outputFont, dialog->Actions().fireWalls, dialog->Actions().phonebook}) {
+            action->disconnect(dialog.get());
+            connect(action, &QAction::triggered, dialog.get(), [&opened, action] { opened << action->text(); });
+        }
         QWidget* focus = dialog->PingTab()->HostCombo();
         dialog->SetStatusText("something");
         QTest::keyClick(focus, Qt::Key_Escape);
@@ -247,7 +249,7 @@ private Q_SLOTS:
         QTest::keyClick(dialog.get(), Qt::Key_F10);
         QTest::keyClick(focus, Qt::Key_F11);
         QTest::keyClick(dialog.get(), Qt::Key_F12);
-        QCOMPARE(opened, (QList<int>{kOutputFontCommand, kFireWallsCommand, kPhonebookCommand}));
+        QCOMPARE(opened, (QStringList{"Output Font\tF10", "FireWalls\tF11", "Phonebook\tF12"}));
         QPalette palette = dialog->palette();
         palette.setColor(QPalette::Window, QColor(10, 120, 30));
         dialog->setPalette(palette);
@@ -333,8 +335,8 @@ private Q_SLOTS:
         QCOMPARE(Hosts(*dialog) + FingerUser(*dialog)->text(), "|||||");
         QVERIFY(Control<QCheckBox>(dialog->FingerTab(), kFingerVerboseControl)->isChecked());
         QCOMPARE(dialog->TextPane(FunctionId::Finger)->Text(), QString());
-        for (int command : {kFileSaveCommand, kCopyResultsCommand, kFilePrintCommand})
-            QVERIFY(!dialog->Command(command)->isEnabled());
+        for (QAction* action : {dialog->Actions().fileSave, dialog->Actions().copyResults, dialog->Actions().filePrint})
+            QVERIFY(!action->isEnabled());
     }
 
     // A tab change brings back the most recent host whole (it is divided
@@ -355,7 +357,7 @@ private Q_SLOTS:
         dialog->SelectFunction(FunctionId::NameServerLookUp);
         QCOMPARE(Control<QComboBox>(ns, kNsServerControl)->currentText(), QStringLiteral("ns1.example"));
         QVERIFY(ns->HostCombo()->hasFocus());
-        dialog->Command(kClearRecentListCommand)->trigger();
+        dialog->Actions().clearRecentList->trigger();
         QVERIFY(ns->RecentHosts().isEmpty() && ns->RecentNameServers().isEmpty());
         QCOMPARE(ns->HostCombo()->currentText(), QString());
         QCOMPARE(Control<QComboBox>(ns, kNsSearchTypeControl)->count(), 18);
@@ -444,7 +446,7 @@ private Q_SLOTS:
         {
             auto dialog = OpenMainDialog();
             const QFont before = dialog->TextPane(FunctionId::WhoIs)->font();
-            dialog->Command(kOutputFontCommand)->trigger();
+            dialog->Actions().outputFont->trigger();
             QCOMPARE(dialog->TextPane(FunctionId::WhoIs)->font(), before);
             QVERIFY(SettingsStore::ReadText("Options", "Font").isEmpty());
             QFont offered;
@@ -471,8 +473,9 @@ private Q_SLOTS:
         for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute})
             QCOMPARE(restarted->ResultList(id)->font(), listFont);
 
-        for (int command : {kWinsockInformationCommand, kAboutCommand, kVisitHomepageCommand, kGiveFeedbackCommand})
-            restarted->Command(command)->trigger();
+        const MainDialog::MenuActions& actions = restarted->Actions();
+        for (QAction* action : {actions.winsockInformation, actions.about, actions.visitHomepage, actions.giveFeedback})
+            action->trigger();
         QCOMPARE(answers.modalIds, (QList<int>{kWinsockInfoDialog, kAboutBoxDialog}));
         QCOMPARE(answers.openedUrls, (QList<QUrl>{HomepageUrl(), FeedbackUrl()}));
     }
@@ -561,7 +564,7 @@ private Q_SLOTS:
         QVERIFY(help && help->isVisible());
         QCOMPARE(help->CurrentTitle(), QStringLiteral("Netsonde Help"));
 
-        dialog->Command(kHelpOnHelpCommand)->trigger();
+        dialog->Actions().helpOnHelp->trigger();
         QCOMPARE(dialog->findChildren<HelpWindow*>().size(), 1);
         QCOMPARE(help->CurrentTitle(), QStringLiteral("Using Help"));
 

@@ -5,7 +5,6 @@
 
 #include "support/MainDialogFixture.h"
 
-#include "mainwindow/phonebook/PhonebookCommand.h"
 #include "mainwindow/phonebook/PhonebookDialog.h"
 #include "mainwindow/phonebook/PhonebookDialogIds.h"
 #include "phonebook/Phonebook.h"
@@ -17,6 +16,7 @@
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -307,7 +307,6 @@ private Q_SLOTS:
             Record("ann@finger.example") + Record("bob@whois.example") + Record("ping.example") + Record("trace.ex");
         QVERIFY(WriteFile(m_path, file));
         auto mainDialog = OpenMainDialog();
-        InstallPhonebookCommand(*mainDialog);
         mainDialog->SetSmartSplitting(c.smart);
         mainDialog->SelectFunction(c.function);
         PropertyPage* page = mainDialog->Page(c.function);
@@ -317,8 +316,7 @@ private Q_SLOTS:
         page->HostCombo()->setEditText(c.host);
         if (qobject_cast<UserHostPage*>(page))
             UserEdit(page, c.function)->setText(c.user);
-        int contentsShown = 0;
-        mainDialog->SetCommandHandler(kHelpContentsCommand, [&contentsShown] { ++contentsShown; });
+        QSignalSpy contentsShown(mainDialog->Actions().helpContents, &QAction::triggered);
         bool shown = false;
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<PhonebookDialog*>(QApplication::activeModalWidget());
@@ -339,9 +337,9 @@ private Q_SLOTS:
             QCOMPARE(dialog->isVisible(), c.how == u"Help"_s);
             dialog->reject();
         });
-        mainDialog->Command(kPhonebookCommand)->trigger();
+        mainDialog->Actions().phonebook->trigger();
         QVERIFY(shown);
-        QCOMPARE(contentsShown, c.how == u"Help"_s ? 1 : 0);
+        QCOMPARE(contentsShown.count(), c.how == u"Help"_s ? 1 : 0);
         QCOMPARE(page->HostCombo()->currentText(), c.hostAfter);
         if (qobject_cast<UserHostPage*>(page))
             QCOMPARE(UserEdit(page, c.function)->text(), c.userAfter);

@@ -18,7 +18,6 @@
 #include "settings/SettingsStore.h"
 
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -182,9 +181,9 @@ void TestQueryLab::answerReachesThePane()
     auto dialog = OpenMainDialog();
     dialog->TextPane(function)->SetText(earlier);
     dialog->SetFireWalls(firewall, firewall);
-    if (dialog->Command(kPreferIPv6Command)->isChecked() != preferIPv6)
-        dialog->Command(kPreferIPv6Command)->trigger();
-    QSignalSpy shown(dialog.get(), &MainDialog::StatusTextShown);
+    if (dialog->Actions().preferIPv6->isChecked() != preferIPv6)
+        dialog->Actions().preferIPv6->trigger();
+    QSignalSpy shown(dialog.get(), &MainDialog::statusTextShown);
 
     FillPage(*dialog, function, input);
     dialog->OnGo();
@@ -364,7 +363,7 @@ void TestQueryLab::fireWallDialog()
         whoIsEdit->setText(typed.at(1));
         Control<QPushButton>(firewalls, button)->click();
     });
-    dialog->Command(kFireWallsCommand)->trigger();
+    dialog->Actions().fireWalls->trigger();
     QCOMPARE(shown, QStringList{"FireWall Configuration"} + before);
     QTEST((QStringList{dialog->CurrentOptions().fingerFireWall, dialog->CurrentOptions().whoIsFireWall}), "after");
     QTEST((QStringList{SettingsStore::ReadText("Finger", "FireWall", "unset"),

@@ -311,11 +311,11 @@ private Q_SLOTS:
         SettingsStore::WriteText(kWindow, "RememberPosition", "yes");
         SettingsStore::WriteInt(kWindow, "Height", 500);
         dialog = OpenMainDialog();
-        QVERIFY(!dialog->CurrentOptions().rememberPosition && !dialog->Command(kRememberWindowPositionCommand)->isChecked());
+        QVERIFY(!dialog->CurrentOptions().rememberPosition && !dialog->Actions().rememberWindowPosition->isChecked());
         QVERIFY(dialog->pos() != QPoint(40, 50) || dialog->width() != ReadWindowInt("Right") - 40);
         QCOMPARE(dialog->CurrentOptions().expandedHeight, 350);
-        dialog->Command(kRememberWindowPositionCommand)->trigger();
-        dialog->Command(kRememberLastFunctionCommand)->trigger();
+        dialog->Actions().rememberWindowPosition->trigger();
+        dialog->Actions().rememberLastFunction->trigger();
         dialog->BeginRun();
         dialog->OnStop();
         dialog->SelectFunction(FunctionId::TraceRoute);
@@ -324,12 +324,12 @@ private Q_SLOTS:
         dialog.reset();
         QCOMPARE(ReadWindowInt("Height"), 460);
         dialog = OpenMainDialog();
-        QVERIFY(dialog->CurrentOptions().rememberPosition && dialog->Command(kRememberWindowPositionCommand)->isChecked());
+        QVERIFY(dialog->CurrentOptions().rememberPosition && dialog->Actions().rememberWindowPosition->isChecked());
         QCOMPARE(dialog->geometry().topLeft(), QPoint(60, 70));
         QCOMPARE(dialog->width(), width);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("TraceRoute"));
         QVERIFY(dialog->Page(FunctionId::TraceRoute)->isVisible() && !dialog->PingTab()->isVisible());
-        QVERIFY(dialog->Command(kRememberLastFunctionCommand)->isChecked());
+        QVERIFY(dialog->Actions().rememberLastFunction->isChecked());
         // The stored height serves the first expansion.
         dialog->BeginRun();
         QCOMPARE(dialog->height(), 460);
