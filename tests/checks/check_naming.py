@@ -21,7 +21,8 @@ import argparse
 import os
 import re
 import sys
-import tempfile
+
+import planted_trees
 
 SOURCE_SUFFIXES = (".h", ".cpp")
 SKIPPED_FOLDERS = {".git"}
@@ -102,26 +103,12 @@ SELF_TEST_CASES = [
 
 
 def self_test():
-    failures = 0
-    for name, files, expected in SELF_TEST_CASES:
-        with tempfile.TemporaryDirectory() as root:
-            for relative, text in files.items():
-                path = os.path.join(root, relative)
-                os.makedirs(os.path.dirname(path), exist_ok=True)
-                with open(path, "w", encoding="utf-8") as source:
-                    source.write(text)
-            found = findings(root)
-        if found != expected:
-            failures += 1
-            print(f"self-test '{name}': expected {expected}, found {found}")
-    print(f"{len(SELF_TEST_CASES) - failures} passed, {failures} failed")
-    return 1 if failures else 0
+    return planted_trees.self_test(SELF_TEST_CASES, findings)
 
 
 def main():
-    default_root = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--root", default=default_root, help="the source tree (default: this script's tree)")
+    parser.add_argument("--root", default=planted_trees.DEFAULT_ROOT, help="the source tree (default: this script's tree)")
     parser.add_argument("--self-test", action="store_true", help="check planted trees instead of ROOT")
     arguments = parser.parse_args()
     if arguments.self_test:
