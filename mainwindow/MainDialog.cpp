@@ -117,8 +117,6 @@ MainDialog::~MainDialog()
     m_runs->Shutdown();
 }
 
-bool MainDialog::event(QEvent* event) { return QDialog::event(event); }
-
 void MainDialog::CreateControls()
 {
     const DialogUnits du(font());
