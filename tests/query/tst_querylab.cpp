@@ -89,9 +89,9 @@ struct FailureCase {
     QString lookedUp;
     QStringList box;
     QString entry;
-    bool refused = false;
-    bool stopped = false;
-    AddressPreference preference = AddressPreference::PreferIPv4;
+    bool refused;
+    bool stopped;
+    AddressPreference preference;
 };
 Q_DECLARE_METATYPE(FailureCase)
 
@@ -116,6 +116,9 @@ void TestQueryLab::answerReachesThePane_data()
     const auto whoIs = FunctionId::WhoIs;
     const auto quote = FunctionId::QuoteOfDay;
     const QString v4 = Destination();
+    const Chunks answer{"answer\n"};
+    const QString shown = QStringLiteral("answer\r\n");
+    const QStringList eight{"8"};
     // An answer of one chunk, with every step of the status line: "Connecting to"
     // names the page's host while the connection goes to the firewall.
     const auto answerRow = [&](const char* tag, FunctionId function, const QueryInput& input, const QString& firewall,
@@ -126,16 +129,17 @@ void TestQueryLab::answerReachesThePane_data()
                                    "Connecting to " + input.host, "Connected to " + target,
                                    "Requesting information from server", "Waiting for response", "Receiving data ...",
                                    "Receiving data ... 8 bytes", "Ready"};
-        QTest::newRow(tag) << AnswerCase{function, input, firewall, preferIPv6, reached, request, statuses, "",
-                                         {"answer\n"}, true, QueryEnd::ServerCloses, "answer\r\n", {"8"}};
+        QTest::newRow(tag) << AnswerCase{function, input, firewall, preferIPv6, reached, request, statuses, "", answer,
+                                         true, QueryEnd::ServerCloses, shown, eight};
     };
     // Chunks to Finger's user ann (no request for a quote) at the destination's IPv4 address.
     const auto chunkRow = [&](const char* tag, FunctionId function, const QString& earlier, bool clear,
                               const Chunks& chunks, bool readEach, QueryEnd end, const QString& pane,
                               const QStringList& counts) {
-        QTest::newRow(tag) << AnswerCase{function, {v4, "ann", false, clear}, "", false, v4,
-                                         function == quote ? "" : "ann\r\n", {}, earlier, chunks, readEach, end, pane,
-                                         counts};
+        const QueryInput input{v4, "ann", false, clear};
+        const QByteArray request = function == quote ? "" : "ann\r\n";
+        QTest::newRow(tag) << AnswerCase{function, input,    "", false, v4, request, QStringList(), earlier, chunks,
+                                         readEach, end, pane, counts};
     };
     const QString v6 = LabText("NETSONDE_LAB_DESTINATION6");
     const QString both = QStringLiteral("both.lab.test");
@@ -225,7 +229,13 @@ void TestQueryLab::answerReachesThePane()
 void TestQueryLab::failureEndsTheRun_data()
 {
     QTest::addColumn<FailureCase>("c");
-    const auto row = [](const char* tag, const FailureCase& c) { QTest::newRow(tag) << c; };
+    const auto row = [](const char* tag, FunctionId function, const QueryInput& input, const QString& firewall,
+                        const QList<IpAddress>& resolved, const QString& lookedUp, const QStringList& box,
+                        const QString& entry, bool refused = false, bool stopped = false,
+                        AddressPreference preference = AddressPreference::PreferIPv4) {
+        QTest::newRow(tag) << FailureCase{function, input, firewall, resolved, lookedUp, box, entry, refused, stopped,
+                                          preference};
+    };
     const auto finger = FunctionId::Finger;
     const auto whoIs = FunctionId::WhoIs;
     const QList<IpAddress> none;
@@ -234,24 +244,24 @@ void TestQueryLab::failureEndsTheRun_data()
     // The system refuses a connect to broadcast at once (ENETUNREACH, 101), and one to an IPv6
     // link-local address without an interface (EINVAL, 22); a refused connect fails later.
     const QString destination = Destination();
-    row("finger, no host", {finger, {"", "ann"}, "", none, "", {"Please, enter a host name or address", "Ready"}, ""});
-    row("finger", {finger, {nowhere, "ann"}, "", none, nowhere, unresolved, "ann@nowhere.lab"});
-    row("finger, no user", {finger, {nowhere}, "", none, nowhere, unresolved, nowhere});
-    row("finger firewall", {finger, {nowhere, "ann"}, "gate.lab", none, "gate.lab",
-        {"Unable to resolve gate.lab", "Resolving gate.lab"}, "ann@nowhere.lab"});
-    row("qod refused", {FunctionId::QuoteOfDay, {nowhere}, "", none, nowhere,
-        {"Unable to resolve hostname", "Resolving " + nowhere}, nowhere, true});
-    row("name resolved to broadcast", {finger, {"b.lab", "ann"}, "", {IpAddress::FromIPv4(INADDR_BROADCAST)}, "b.lab",
-        {"Cannot connect to b.lab (101)", "Connecting to b.lab"}, "ann@b.lab"});
-    row("IPv6 literal", {finger, {"[fe80::1]", "ann"}, "", none, "",
-        {"Cannot connect to [fe80::1] (22)", "Connecting to [fe80::1]"}, "ann@[fe80::1]"});
-    row("IPv6 excluded", {finger, {"v6.lab", "ann"}, "", {*ParseIpv6Literal("fe80::1")}, "v6.lab",
-        {"Unable to resolve v6.lab", "Resolving v6.lab"}, "ann@v6.lab", false, false, AddressPreference::OnlyIPv4});
-    row("refused by the firewall", {whoIs, {"whois.example", "x"}, destination, none, "",
-        {"Could not connect to " + destination, "Connecting to whois.example"}, "x@whois.example"});
+    row("finger, no host", finger, {"", "ann"}, "", none, "", {"Please, enter a host name or address", "Ready"}, "");
+    row("finger", finger, {nowhere, "ann"}, "", none, nowhere, unresolved, "ann@nowhere.lab");
+    row("finger, no user", finger, {nowhere}, "", none, nowhere, unresolved, nowhere);
+    row("finger firewall", finger, {nowhere, "ann"}, "gate.lab", none, "gate.lab",
+        {"Unable to resolve gate.lab", "Resolving gate.lab"}, "ann@nowhere.lab");
+    row("qod refused", FunctionId::QuoteOfDay, {nowhere}, "", none, nowhere,
+        {"Unable to resolve hostname", "Resolving " + nowhere}, nowhere, true);
+    row("name resolved to broadcast", finger, {"b.lab", "ann"}, "", {IpAddress::FromIPv4(INADDR_BROADCAST)}, "b.lab",
+        {"Cannot connect to b.lab (101)", "Connecting to b.lab"}, "ann@b.lab");
+    row("IPv6 literal", finger, {"[fe80::1]", "ann"}, "", none, "",
+        {"Cannot connect to [fe80::1] (22)", "Connecting to [fe80::1]"}, "ann@[fe80::1]");
+    row("IPv6 excluded", finger, {"v6.lab", "ann"}, "", {*ParseIpv6Literal("fe80::1")}, "v6.lab",
+        {"Unable to resolve v6.lab", "Resolving v6.lab"}, "ann@v6.lab", false, false, AddressPreference::OnlyIPv4);
+    row("refused by the firewall", whoIs, {"whois.example", "x"}, destination, none, "",
+        {"Could not connect to " + destination, "Connecting to whois.example"}, "x@whois.example");
     const QString silent = LabText("NETSONDE_LAB_SILENT");
-    row("stopped during the lookup", {whoIs, {"whois.lab", "x"}, "", none, "whois.lab", {}, "x@whois.lab", false, true});
-    row("stopped while connecting", {whoIs, {silent, "x"}, "", none, "", {}, "x@" + silent, false, true});
+    row("stopped during the lookup", whoIs, {"whois.lab", "x"}, "", none, "whois.lab", {}, "x@whois.lab", false, true);
+    row("stopped while connecting", whoIs, {silent, "x"}, "", none, "", {}, "x@" + silent, false, true);
 }
 
 // The box shows while the run still lasts with the socket already closed; the
