@@ -189,8 +189,8 @@ private Q_SLOTS:
     }
 
     // The reads' values and a cursor's own end are the report and name rows', and so is a failed read
-    // leaving the cursor where it was ("cut inside a label"); the error is sticky and the byte that is there is not read once the cursor has
-    // failed. A cursor set beyond the message ends with it.
+    // leaving the cursor where it was ("cut inside a label"). The error is sticky and the byte that is
+    // there is not read once the cursor has failed. A cursor set beyond the message ends with it.
     void cursor()
     {
         const QByteArray message = "\x01\x02\x03\x04\x05\x06\x07\xFF\xFF\xFF\xFF"_wire;
