@@ -13,7 +13,6 @@
 #include "dns/DnsWireCursor.h"
 #include "dns/Ipv6AddressText.h"
 #include "platform/net/IpAddress.h"
-#include "platform/text/Utf8OrLatin1.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -139,7 +138,6 @@ private Q_SLOTS:
         row("short address reversed as written", "10.1", kTypePtr, Query("1.10.IN-ADDR.ARPA", 12));
         row("IPv6 address in brackets, nibbles in lower case", "[FE80::ABCD]", kTypePtr,
             Query("d.c.b.a.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.e.f.ip6.arpa", 12));
-        row("63-byte label", Repeated('x', 63) + ".de", kTypeA, Query(QByteArray(63, 'x') + ".de"));
         const QString fullName = FifteenLongLabels() + Repeated('y', 46);
         row("query of 1024 bytes", fullName, kTypeA, Query(fullName.toLatin1()));
         row("64-byte part after the end of the name", "a.." + Repeated('x', 64), kTypeA, Query("a"));
@@ -190,16 +188,15 @@ private Q_SLOTS:
         QVERIFY(id == DnsQueryIdForTime(before) || id == DnsQueryIdForTime(after));
     }
 
-    // The reads' values and a cursor's own end are the report and name rows'. A failed read leaves the
-    // cursor where it was; the error is sticky and the byte that is there is not read once the cursor has
-    // failed. A cursor set beyond the message ends with it.
+    // The reads' values and a cursor's own end are the report and name rows', and so is a failed read
+    // leaving the cursor where it was ("cut inside a label"). The error is sticky and the byte that is
+    // there is not read once the cursor has failed. A cursor set beyond the message ends with it.
     void cursor()
     {
         const QByteArray message = "\x01\x02\x03\x04\x05\x06\x07\xFF\xFF\xFF\xFF"_wire;
         DnsWireCursor sticky(message, 9, 11);
         QCOMPARE(sticky.ReadU32(), quint32{0});
         QCOMPARE(sticky.Error(), DnsWireError::CutShort);
-        QCOMPARE(sticky.Position(), 9);
         QCOMPARE(sticky.ReadU8(), quint8{0});
         sticky.Fail(DnsWireError::BadPointer);
         QCOMPARE(sticky.Error(), DnsWireError::CutShort);
@@ -227,7 +224,6 @@ private Q_SLOTS:
         const auto bad = DnsWireError::BadPointer;
         // "example.com" at 0..12 (13 bytes), what each row adds from 13 on.
         const auto base = [] { return DnsMessageBuilder().Name({"example", "com"}); };
-        row("pointer to pointer", base().Labels({"www"}).Pointer(0).Pointer(13), 19, "www.example.com", 21);
         row("label then pointer to the zero byte", base().Labels({"mail"}).Pointer(12), 13, "mail", 20);
         const auto one = [](const QByteArray& label) -> QByteArray { return DnsMessageBuilder().Name({label}); };
         row("length 0x40 is a label", one(QByteArray(0x40, 'x')), 0, QByteArray(0x40, 'x'), 0x42);
@@ -259,20 +255,6 @@ private Q_SLOTS:
         QTEST(DecodeDomainName(cursor), "name");
         QTEST(cursor.Error(), "error");
         QCOMPARE(cursor.Position(), after);
-    }
-
-    void utf8OrLatin1_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("overlong three-byte") << "\xE0\x80\x80"_wire << QStringLiteral(u"\u00E0\u0080\u0080");
-        QTest::newRow("above U+10FFFF") << "\xF4\x90\x80\x80"_wire << QStringLiteral(u"\u00F4\u0090\u0080\u0080");
-        QTest::newRow("F5") << "\xF5\x80"_wire << QStringLiteral(u"\u00F5\u0080");
-    }
-    void utf8OrLatin1()
-    {
-        QFETCH(QByteArray, bytes);
-        QTEST(DecodeUtf8OrLatin1(bytes), "text");
     }
 
     void report_data()
@@ -406,21 +388,14 @@ private Q_SLOTS:
         Row("empty", QByteArray(), CutShort("header"));
         Row("11 bytes, verbose", reply.left(11), "Header:\r\n" + CutShort("header"), true,
             R"j({"header": null, "questions": [], "answers": [], "error": "Error: message cut short in the header"})j");
-        Row("header only, verbose", reply.left(12),
-            VerboseHead(1, 1, 0, 0) + CutShort("question section, entry 1 (QNAME)"), true);
         Row("inside QCLASS, verbose", reply.left(28),
             VerboseHead(1, 1, 0, 0) + CutShort("question section, entry 1 (QTYPE, QCLASS)"), true);
         Row("RDLENGTH past the end", Reply(1, 0, 0).Pointer(12).Fields(16, 1, 0, 1000).Raw("\x03" "abc"_wire),
             AnswerHead("TXT", 0, 1000) + CutShort("answer section, record 1 (RDATA)"));
-        Row("second answer missing", Reply(2, 0, 0).Raw(AddressRecord(1)),
-            answers + r1 + CutShort("answer section, record 2 (NAME)"));
         Row("inside an authority record", Reply(0, 2, 0).Raw(AddressRecord(1)).Raw(AddressRecord(2).left(9)),
             authority + r1 + "   Name=\r\n" + CutShort("authority section, record 2 (TYPE, CLASS, TTL, RDLENGTH)"),
             false, "{\"authority\": [" + JsonAddress(1) + R"j(, {"name": ""}], "error":
                 "Error: message cut short in the authority section, record 2 (TYPE, CLASS, TTL, RDLENGTH)"})j");
-        Row("inside an additional record's RDATA", Reply(1, 0, 1).Raw(AddressRecord(1)).Raw(AddressRecord(2).left(13)),
-            answers + r1 + additional + "   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n"
-                + CutShort("additional section, record 1 (RDATA)"));
         Row("second question missing", ReplyHeader(2, 0, 0, 0).Name({"a"}).Question(1, 1),
             CutShort("question section, entry 2 (QNAME)"));
 
@@ -502,7 +477,6 @@ private Q_SLOTS:
         row("IPv6 in brackets", "[::1]", "::1");
         row("zone index", "fe80::1%eth0", "");
         row("NUL after a dotted address", QByteArray("10.1.2.3\0x", 10), "");
-        row("NUL after an IPv6 address", QByteArray("::1\0", 4), "");
     }
     void addressLiteral()
     {

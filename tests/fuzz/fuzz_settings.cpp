@@ -51,18 +51,13 @@ void CheckRecentList(const QString& text)
             "an added host goes to the top of a list that stays within ten");
 }
 
-// The settings folder of this run: a fuzzer never writes the user's own.
-void UseOwnSettingsFolder()
+// Whatever the stored value, the index read is a number it holds or the
+// default, and the store keeps the text as it was written. The settings
+// folder is the run's own: a fuzzer never writes the user's.
+void CheckSearchTypeIndex(const QString& text)
 {
     static const QTemporaryDir folder;
     qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
-}
-
-// Whatever the stored value, the index read is a number it holds or the
-// default, and the store keeps the text as it was written.
-void CheckSearchTypeIndex(const QString& text)
-{
-    UseOwnSettingsFolder();
     const QString section = QStringLiteral("NS LookUp");
     const QString key = QStringLiteral("Search Type");
     SettingsStore::WriteText(section, key, text);

@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -63,14 +62,6 @@ IpAddress LabIp(IpFamily family, QByteArray name)
 struct LabHosts {
     IpAddress router1, destination, silent, absent;
 };
-
-bool WriteSysctl(const char* path, const char* value)
-{
-    std::ofstream file(path);
-    file << value;
-    file.close();
-    return !file.fail();
-}
 
 // Whether the raw ICMP socket `watch` has seen a report that `address` is unreachable:
 // the report quotes the refused packet, whose destination it names.
@@ -384,10 +375,10 @@ private Q_SLOTS:
 
         if (netsonde::test::IsInsideUserNamespace())
             QSKIP("the lab's user namespace maps one group: ping_group_range cannot be closed there");
-        QVERIFY(WriteSysctl(kPingGroupRange, "1 0"));
+        QVERIFY(netsonde::test::WriteFile(kPingGroupRange, "1 0"));
         const auto datagramOnly = LoadEchoService(EchoSocketChoice::DatagramOnly);
         const auto fallback = LoadEchoService(EchoSocketChoice::Any);
-        const bool restored = WriteSysctl(kPingGroupRange, "0 2147483647");
+        const bool restored = netsonde::test::WriteFile(kPingGroupRange, "0 2147483647");
 
         QVERIFY(!datagramOnly->IsLoaded(family));
         QVERIFY(datagramOnly->CreateHandle(family) == nullptr);

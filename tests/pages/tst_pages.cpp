@@ -20,9 +20,10 @@ class TestPages : public QObject {
 private Q_SLOTS:
     void init() { ResetSettings(); }
 
-    // A stored list ends at an empty entry; an entry already present (in any
-    // case) moves to the top as typed; only a list of exactly ten loses its
-    // last entry, so a longer hand-edited one keeps all of them.
+    // A stored list ends at an empty entry; an entry already present moves
+    // to the top (as typed, in any case: pageValuesAndListsRoundTrip); only a
+    // list of exactly ten loses its last entry, so a longer hand-edited one
+    // keeps all of them.
     void recentList_data()
     {
         QTest::addColumn<QString>("stored");
@@ -31,7 +32,6 @@ private Q_SLOTS:
         QTest::newRow("empty entry in the middle") << "ant;bee;;cat;" << "" << "ant;bee;";
         QTest::newRow("no final separator") << "ant;bee" << "" << "ant;bee;";
         QTest::newRow("spaces kept") << " a ; b;" << "" << " a ; b;";
-        QTest::newRow("present in other case") << "one;two;Three;four;" << "THREE" << "THREE;one;two;four;";
         QTest::newRow("new, ten") << "1;2;3;4;5;6;7;8;9;10;" << "new" << "new;1;2;3;4;5;6;7;8;9;";
         QTest::newRow("present, ten") << "1;2;3;4;5;6;7;8;9;10;" << "9" << "9;1;2;3;4;5;6;7;8;10;";
         QTest::newRow("new, twelve") << "1;2;3;4;5;6;7;8;9;10;11;12;" << "x" << "x;1;2;3;4;5;6;7;8;9;10;11;12;";
@@ -96,7 +96,6 @@ private Q_SLOTS:
             Control<SpinField>(dialog->PingTab(), kPingDelaySpinControl)->stepBy(5);
             QCOMPARE(Control<QLineEdit>(dialog->PingTab(), kPingDelayControl)->text(), QStringLiteral("10000"));
             QVERIFY(Control<QLineEdit>(dialog->PingTab(), kPingDelayControl)->isReadOnly());
-            QCOMPARE(dialog->WhoIsTab()->RecentHosts(), (QStringList{"Alpha.example", "beta.example", "rs.example"}));
             PingPage* ping = dialog->PingTab();
             // A first start shows the defaults of the settings table.
             QCOMPARE(Control<QLineEdit>(ping, kPingCountControl)->text(),
@@ -120,7 +119,6 @@ private Q_SLOTS:
         QCOMPARE(again->WhoIsTab()->RecentHosts(), (QStringList{"Alpha.example", "BETA.example", "rs.example"}));
         NameServerLookUpPage* ns = again->NameServerLookUpTab();
         QCOMPARE(Control<QComboBox>(ns, kNsSearchTypeControl)->currentText(), QStringLiteral("MX - Mail exchange"));
-        QVERIFY(Control<QComboBox>(ns, kNsServerControl)->isEnabledTo(ns));
     }
 
     // The host is written against the Recent List where the page matches

@@ -5,7 +5,6 @@
 
 #include "support/MainDialogFixture.h"
 #include "support/ScriptedResolver.h"
-#include "support/FileHelpers.h"
 
 #include "dns/NameServerLookUp.h"
 #include "mainwindow/OutputPane.h"
