@@ -97,6 +97,7 @@ private Q_SLOTS:
         QTest::newRow("default height, not remembered") << 350 << false << QStringList{};
         QTest::newRow("remembered, taller than the screen") << 900 << true << QStringList{};
         QTest::newRow("Ping started by its switch") << 350 << false << QStringList{"-p", "127.0.0.1"};
+        QTest::newRow("TraceRoute started by its switch") << 350 << false << QStringList{"-t", "127.0.0.1"};
     }
     // Without a stored position the window starts centred; the first
     // expansion, even one a switch makes before the window is shown, keeps
