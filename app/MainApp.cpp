@@ -36,8 +36,7 @@ QStringList ArgumentsAfterProgramName(int argc, char* argv[])
 int RunWindow(int argc, char* argv[], const ReportOptions& options)
 {
     const QByteArray commandLine = options.commandLine.toUtf8();
-    const NetsondeWindowStart start{StartProcessSockets() ? 1 : 0, options.fromSwitch ? 1 : 0,
-                                    commandLine.constData()};
+    const NetsondeWindowStart start{StartProcessSockets() ? 1 : 0, options.fromSwitch ? 1 : 0, commandLine.constData()};
     return RunWindowModule(argc, argv, start);
 }
 

@@ -20,26 +20,38 @@ namespace {
 const char* FunctionWord(FunctionId id)
 {
     switch (id) {
-    case FunctionId::Ping: return "ping";
-    case FunctionId::TraceRoute: return "traceroute";
-    case FunctionId::Finger: return "finger";
-    case FunctionId::WhoIs: return "whois";
-    case FunctionId::NameServerLookUp: return "nslookup";
-    case FunctionId::QuoteOfDay: return "qod";
+    case FunctionId::Ping:
+        return "ping";
+    case FunctionId::TraceRoute:
+        return "traceroute";
+    case FunctionId::Finger:
+        return "finger";
+    case FunctionId::WhoIs:
+        return "whois";
+    case FunctionId::NameServerLookUp:
+        return "nslookup";
+    case FunctionId::QuoteOfDay:
+        return "qod";
     }
     return "";
 }
 
-bool IsGetHostByX(const RunInputs& inputs) { return inputs.searchType == GetHostByXSearchType(); }
+bool IsGetHostByX(const RunInputs& inputs)
+{
+    return inputs.searchType == GetHostByXSearchType();
+}
 
 // "any" unless -4 or -6 limited the run to one family.
 QString AddressFamilyWord(AddressPreference preference)
 {
     switch (preference) {
-    case AddressPreference::OnlyIPv4: return QStringLiteral("ipv4");
-    case AddressPreference::OnlyIPv6: return QStringLiteral("ipv6");
+    case AddressPreference::OnlyIPv4:
+        return QStringLiteral("ipv4");
+    case AddressPreference::OnlyIPv6:
+        return QStringLiteral("ipv6");
     case AddressPreference::PreferIPv4:
-    case AddressPreference::PreferIPv6: break;
+    case AddressPreference::PreferIPv6:
+        break;
     }
     return QStringLiteral("any");
 }
@@ -93,7 +105,10 @@ QJsonValue NumberOrNull(const std::optional<qint64>& number)
     return number ? QJsonValue(*number) : QJsonValue(QJsonValue::Null);
 }
 
-QString Cell(const QStringList& row, ResultColumn column) { return row.value(ColumnIndex(column)); }
+QString Cell(const QStringList& row, ResultColumn column)
+{
+    return row.value(ColumnIndex(column));
+}
 
 QJsonArray RowsArray(const QList<QStringList>& rows, const char* numberKey)
 {
@@ -135,8 +150,11 @@ QJsonObject PingStatistics(const QList<QStringList>& rows)
 
 QJsonObject NoDnsAnswer()
 {
-    return QJsonObject{{"header", QJsonValue::Null}, {"questions", QJsonArray()}, {"answers", QJsonArray()},
-                       {"authority", QJsonArray()}, {"additional", QJsonArray()}};
+    return QJsonObject{{"header", QJsonValue::Null},
+                       {"questions", QJsonArray()},
+                       {"answers", QJsonArray()},
+                       {"authority", QJsonArray()},
+                       {"additional", QJsonArray()}};
 }
 
 QJsonObject ResolvedHostObject(const std::optional<HostEntry>& entry)
@@ -208,12 +226,10 @@ QString CsvLine(const QStringList& fields)
 
 QByteArray ReportJson(const ReportRecord& record)
 {
-    QJsonObject report{{"format", QLatin1String(kReportJsonFormat)},
-                       {"function", QLatin1String(FunctionWord(record.inputs.function))},
-                       {"inputs", InputsObject(record.inputs)},
-                       {"started", record.started.toUTC().toString(Qt::ISODate)},
-                       {"exit_status", record.exitStatus},
-                       {"messages", QJsonArray::fromStringList(record.messages)}};
+    QJsonObject report{
+        {"format", QLatin1String(kReportJsonFormat)}, {"function", QLatin1String(FunctionWord(record.inputs.function))},
+        {"inputs", InputsObject(record.inputs)},      {"started", record.started.toUTC().toString(Qt::ISODate)},
+        {"exit_status", record.exitStatus},           {"messages", QJsonArray::fromStringList(record.messages)}};
     AddResults(record, report);
     return QJsonDocument(report).toJson(QJsonDocument::Indented);
 }

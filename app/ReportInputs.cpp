@@ -16,7 +16,10 @@ QString OutOfRange(SettingKey key, const char* option, const std::optional<int>&
     const SettingInfo& info = SettingInfoOf(key);
     if (!value || (*value >= info.minimum && *value <= info.maximum))
         return {};
-    return QStringLiteral("--%1 must lie between %2 and %3").arg(QLatin1String(option)).arg(info.minimum).arg(info.maximum);
+    return QStringLiteral("--%1 must lie between %2 and %3")
+        .arg(QLatin1String(option))
+        .arg(info.minimum)
+        .arg(info.maximum);
 }
 
 unsigned StoredOr(SettingKey key, const std::optional<int>& value)

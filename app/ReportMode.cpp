@@ -27,9 +27,15 @@ void WriteBytesTo(std::FILE* stream, const QByteArray& bytes)
     std::fflush(stream);
 }
 
-void WriteTo(std::FILE* stream, const QString& text) { WriteBytesTo(stream, text.toUtf8()); }
+void WriteTo(std::FILE* stream, const QString& text)
+{
+    WriteBytesTo(stream, text.toUtf8());
+}
 
-bool UsesEchoService(FunctionId id) { return id == FunctionId::Ping || id == FunctionId::TraceRoute; }
+bool UsesEchoService(FunctionId id)
+{
+    return id == FunctionId::Ping || id == FunctionId::TraceRoute;
+}
 
 // What Save writes for this run: its inputs and its pane text or rows.
 ExportSource ExportSourceOf(const RunInputs& inputs, const ReportView& view)
@@ -51,8 +57,8 @@ ExportSource ExportSourceOf(const RunInputs& inputs, const ReportView& view)
 class ReportRun {
 public:
     explicit ReportRun(const ReportOptions& options)
-        : m_format(options.format), m_inputs(ReportInputs(options)), m_view(m_inputs.function, options.progress)
-        , m_runs(m_view)
+        : m_format(options.format), m_inputs(ReportInputs(options)), m_view(m_inputs.function, options.progress),
+          m_runs(m_view)
     {
         // Every message goes to standard error as "netsonde: TEXT", and is noted.
         m_previousHandler = SetMessageBoxHandler([this](const QString& text, MessageIcon icon) {

@@ -14,7 +14,10 @@ namespace {
 using enum FunctionId;
 using namespace Qt::Literals::StringLiterals;
 
-QString FunctionName(FunctionId id) { return QLatin1String(FunctionTable[Index(id)].name); }
+QString FunctionName(FunctionId id)
+{
+    return QLatin1String(FunctionTable[Index(id)].name);
+}
 
 // The function switches in tab order, "-p" to "-q", joined by separator.
 QString SwitchList(QLatin1StringView separator)
@@ -80,7 +83,10 @@ QString SetFormat(ReportOptions& options, const QString&, const QString& value)
 }
 
 // --report needs no value: its presence chose this reading.
-QString SetReport(ReportOptions&, const QString&, const QString&) { return {}; }
+QString SetReport(ReportOptions&, const QString&, const QString&)
+{
+    return {};
+}
 
 // --help wins over --version.
 QString SetHelp(ReportOptions& options, const QString&, const QString&)
@@ -100,9 +106,9 @@ QString SetVersion(ReportOptions& options, const QString&, const QString&)
 // line in --help and how it sets its value.
 struct ReportOption {
     const char* name;
-    const char* valueName; // the value's name in --help; null when the option takes none
+    const char* valueName;                       // the value's name in --help; null when the option takes none
     std::initializer_list<FunctionId> functions; // empty: every function
-    const char* help; // its line in --help after the functions; null for none
+    const char* help;                            // its line in --help after the functions; null for none
     OptionSetter set;
     bool leavesWindow = false; // given, the run goes without the window
 };
@@ -189,9 +195,7 @@ std::optional<AddressPreference> FamilySwitchPreference(const QString& argument)
 // their order for the window's command-line rules.
 class OptionReader {
 public:
-    OptionReader(const QStringList& arguments, ReportOptions& options) : m_arguments(arguments), m_options(options)
-    {
-    }
+    OptionReader(const QStringList& arguments, ReportOptions& options) : m_arguments(arguments), m_options(options) {}
 
     // False on a usage error, with the reason in the options.
     bool Read()
@@ -286,7 +290,10 @@ int ReportOptions::FunctionIndex() const
     return FunctionOfLetter(commandLine.at(0).toLatin1());
 }
 
-QString ReportOptions::Host() const { return commandLine.mid(2); }
+QString ReportOptions::Host() const
+{
+    return commandLine.mid(2);
+}
 
 ReportOptions ParseReportOptions(const QStringList& arguments)
 {
@@ -334,39 +341,42 @@ QString ReportUsageLine()
 
 QString ReportHelpText()
 {
-    QString text = QStringLiteral(
-        "Usage: netsonde [%1] [HOST]\n"
-        "       netsonde --report [-4|-6] [OPTION]... %1 HOST\n"
-        "       netsonde --help | --version\n"
-        "\n"
-        "The window: a switch (\"-\" or \"/\" and one letter) selects Ping, TraceRoute,\n"
-        "Finger, WhoIs, NS LookUp or Quote Of The Day; the host after it is filled in\n"
-        "and the function starts at once. A switch alone only selects the tab.\n"
-        "\n"
-        "Report mode runs the selected function once without a window and writes its\n"
-        "output, with the date and header lines of Save, to standard output.\n"
-        "The page inputs are the stored ones unless set for this run:\n").arg(SwitchList("|"_L1));
+    QString text = QStringLiteral("Usage: netsonde [%1] [HOST]\n"
+                                  "       netsonde --report [-4|-6] [OPTION]... %1 HOST\n"
+                                  "       netsonde --help | --version\n"
+                                  "\n"
+                                  "The window: a switch (\"-\" or \"/\" and one letter) selects Ping, TraceRoute,\n"
+                                  "Finger, WhoIs, NS LookUp or Quote Of The Day; the host after it is filled in\n"
+                                  "and the function starts at once. A switch alone only selects the tab.\n"
+                                  "\n"
+                                  "Report mode runs the selected function once without a window and writes its\n"
+                                  "output, with the date and header lines of Save, to standard output.\n"
+                                  "The page inputs are the stored ones unless set for this run:\n")
+                       .arg(SwitchList("|"_L1));
     for (const ReportOption& option : kReportOptions) {
         if (option.help)
             text += HelpLine(option);
     }
-    return text + QStringLiteral(
-        "  -4, -6          reach the host by IPv4 only, or by IPv6 only; without\n"
-        "                  them a name with addresses of both families is reached\n"
-        "                  by its IPv4 address, or by its IPv6 one when the stored\n"
-        "                  option Prefer IPv6 is on\n"
-        "Message boxes go to standard error as lines \"netsonde: TEXT\".\n"
-        "Exit status: 0 done, 1 a message box was shown, 2 usage error,\n"
-        "130 interrupted (what was gathered is still written).\n"
-        "Report mode reads the settings but never writes them.\n"
-        "\n"
-        "--format json writes one object; its fields are described in netsonde(1).\n"
-        "--format csv writes a header line and one line per row (RFC 4180\n"
-        "quoting, CR LF line ends), time_ms empty when no reply came:\n"
-        "  seq,address,name,time_ms        (TraceRoute: hop,address,name,time_ms)\n"
-        "  1,192.0.2.7,host.example,3\n");
+    return text
+           + QStringLiteral("  -4, -6          reach the host by IPv4 only, or by IPv6 only; without\n"
+                            "                  them a name with addresses of both families is reached\n"
+                            "                  by its IPv4 address, or by its IPv6 one when the stored\n"
+                            "                  option Prefer IPv6 is on\n"
+                            "Message boxes go to standard error as lines \"netsonde: TEXT\".\n"
+                            "Exit status: 0 done, 1 a message box was shown, 2 usage error,\n"
+                            "130 interrupted (what was gathered is still written).\n"
+                            "Report mode reads the settings but never writes them.\n"
+                            "\n"
+                            "--format json writes one object; its fields are described in netsonde(1).\n"
+                            "--format csv writes a header line and one line per row (RFC 4180\n"
+                            "quoting, CR LF line ends), time_ms empty when no reply came:\n"
+                            "  seq,address,name,time_ms        (TraceRoute: hop,address,name,time_ms)\n"
+                            "  1,192.0.2.7,host.example,3\n");
 }
 
-QString VersionText() { return QStringLiteral("Netsonde Version 2.1a"); }
+QString VersionText()
+{
+    return QStringLiteral("Netsonde Version 2.1a");
+}
 
 } // namespace netsonde

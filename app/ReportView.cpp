@@ -15,11 +15,20 @@ void ReportView::ShowStatusText(const QString& text)
     std::fflush(stderr);
 }
 
-void ReportView::SetPaneText(FunctionId, const QString& text) { m_pane = text; }
+void ReportView::SetPaneText(FunctionId, const QString& text)
+{
+    m_pane = text;
+}
 
-void ReportView::AppendPaneText(FunctionId, const QString& text) { m_pane += text; }
+void ReportView::AppendPaneText(FunctionId, const QString& text)
+{
+    m_pane += text;
+}
 
-qsizetype ReportView::PaneLength(FunctionId) const { return m_pane.size(); }
+qsizetype ReportView::PaneLength(FunctionId) const
+{
+    return m_pane.size();
+}
 
 void ReportView::NoteReceivedBytes(FunctionId id, QByteArrayView bytes)
 {
@@ -28,7 +37,10 @@ void ReportView::NoteReceivedBytes(FunctionId id, QByteArrayView bytes)
         m_dnsAnswer = bytes.toByteArray();
 }
 
-void ReportView::ClearRows(FunctionId) { m_rows.clear(); }
+void ReportView::ClearRows(FunctionId)
+{
+    m_rows.clear();
+}
 
 void ReportView::InsertRow(FunctionId, int row, unsigned number)
 {

@@ -13,7 +13,7 @@
 #include <QApplication>
 
 extern "C" __attribute__((visibility("default"))) int netsonde_window_main(int argc, char* argv[],
-                                                                          const NetsondeWindowStart* start)
+                                                                           const NetsondeWindowStart* start)
 {
     using namespace netsonde;
     QApplication application(argc, argv);

@@ -45,8 +45,9 @@ int MeasureAppend(int rounds)
         QElapsedTimer timer;
         timer.start();
         for (qsizetype at = 0; at < answer.size(); at += ReceivedText::kChunkSize) {
-            const auto result = received.Receive(QByteArrayView(answer).sliced(at, std::min(ReceivedText::kChunkSize, answer.size() - at)),
-                                                 pane.toPlainText().size());
+            const auto result = received.Receive(
+                QByteArrayView(answer).sliced(at, std::min(ReceivedText::kChunkSize, answer.size() - at)),
+                pane.toPlainText().size());
             pane.AppendText(result.text);
             QCoreApplication::processEvents();
         }

@@ -35,8 +35,8 @@ struct PendingReply {
 
 bool SetKernelEchoIgnored(const std::string& nameSpace, bool ignored)
 {
-    const std::string command = "ip netns exec '" + nameSpace + "' sysctl -q -w net.ipv4.icmp_echo_ignore_all="
-        + (ignored ? "1" : "0");
+    const std::string command =
+        "ip netns exec '" + nameSpace + "' sysctl -q -w net.ipv4.icmp_echo_ignore_all=" + (ignored ? "1" : "0");
     return std::system(command.c_str()) == 0;
 }
 
@@ -56,8 +56,8 @@ void Receive(int socket, std::chrono::milliseconds delay, std::deque<PendingRepl
     std::uint8_t packet[2048];
     PendingReply reply{Clock::now() + delay, {}, {}};
     socklen_t fromSize = sizeof reply.to;
-    const auto size = ::recvfrom(socket, packet, sizeof packet, MSG_DONTWAIT,
-                                 reinterpret_cast<sockaddr*>(&reply.to), &fromSize);
+    const auto size =
+        ::recvfrom(socket, packet, sizeof packet, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&reply.to), &fromSize);
     const std::size_t headerSize = size < 20 ? 0 : (packet[0] & 0x0F) * 4u;
     if (headerSize < 20 || static_cast<std::size_t>(size) < headerSize + netsonde::echo::kIcmpHeaderSize
         || packet[headerSize] != netsonde::echo::kIcmpEchoRequest)

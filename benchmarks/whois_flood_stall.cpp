@@ -12,8 +12,8 @@
 //
 // Run as root: bench_whois_flood_stall [repeats]
 
-#include "support/LabServer.h"
 #include "support/LabEnvironment.h"
+#include "support/LabServer.h"
 #include "support/QueryTestSupport.h"
 
 #include "platform/MessageBox.h"
@@ -93,9 +93,8 @@ Figures RunOnce(const QByteArray& answer, bool eager)
     QElapsedTimer sinceTick;
     QTimer ticker;
     ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        figures.longestGapMs = std::max(figures.longestGapMs, sinceTick.restart());
-    });
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { figures.longestGapMs = std::max(figures.longestGapMs, sinceTick.restart()); });
     QEventLoop loop;
     QObject::connect(dialog.get(), &MainDialog::statusTextShown, &loop, [&](const QString& text) {
         if (text == QLatin1String("Ready"))

@@ -10,7 +10,10 @@
 
 namespace {
 
-void ArmProbe() { netsonde::bench::ArmWindowProbe(); }
+void ArmProbe()
+{
+    netsonde::bench::ArmWindowProbe();
+}
 
 } // namespace
 

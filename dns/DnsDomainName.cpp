@@ -7,7 +7,10 @@ namespace {
 
 constexpr quint8 kPointerMark = 0xC0;
 
-bool IsPointer(quint8 lengthByte) { return lengthByte >= kPointerMark; }
+bool IsPointer(quint8 lengthByte)
+{
+    return lengthByte >= kPointerMark;
+}
 
 qsizetype PointerTarget(quint8 high, quint8 low)
 {

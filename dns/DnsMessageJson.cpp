@@ -10,33 +10,31 @@ namespace netsonde {
 
 namespace {
 
-QString Text(const QByteArray& bytes) { return DecodeUtf8OrLatin1(bytes); }
+QString Text(const QByteArray& bytes)
+{
+    return DecodeUtf8OrLatin1(bytes);
+}
 
 const char* SectionKey(DnsSection section)
 {
     switch (section) {
-    case DnsSection::Answer: return "answers";
-    case DnsSection::Authority: return "authority";
-    case DnsSection::Additional: return "additional";
+    case DnsSection::Answer:
+        return "answers";
+    case DnsSection::Authority:
+        return "authority";
+    case DnsSection::Additional:
+        return "additional";
     }
     return "";
 }
 
 QJsonObject HeaderObject(const DnsHeader& h)
 {
-    return QJsonObject{{"id", h.id},
-                       {"qr", h.Response()},
-                       {"opcode", h.Opcode()},
-                       {"aa", h.Authoritative()},
-                       {"tc", h.Truncated()},
-                       {"rd", h.RecursionDesired()},
-                       {"ra", h.RecursionAvailable()},
-                       {"z", h.Z()},
-                       {"rcode", h.Rcode()},
-                       {"qdcount", h.qdCount},
-                       {"ancount", h.anCount},
-                       {"nscount", h.nsCount},
-                       {"arcount", h.arCount}};
+    return QJsonObject{
+        {"id", h.id},          {"qr", h.Response()},         {"opcode", h.Opcode()},         {"aa", h.Authoritative()},
+        {"tc", h.Truncated()}, {"rd", h.RecursionDesired()}, {"ra", h.RecursionAvailable()}, {"z", h.Z()},
+        {"rcode", h.Rcode()},  {"qdcount", h.qdCount},       {"ancount", h.anCount},         {"nscount", h.nsCount},
+        {"arcount", h.arCount}};
 }
 
 class DnsJsonWriter final : public IDnsMessageSink {
@@ -54,10 +52,8 @@ public:
 
     void Question(const QByteArray& name, quint16 type, quint16 qclass) override
     {
-        m_questions.append(QJsonObject{{"name", Text(name)},
-                                       {"type", Text(DnsTypeWord(type))},
-                                       {"type_number", type},
-                                       {"class", qclass}});
+        m_questions.append(QJsonObject{
+            {"name", Text(name)}, {"type", Text(DnsTypeWord(type))}, {"type_number", type}, {"class", qclass}});
     }
 
     void SectionStart(DnsSection) override {}

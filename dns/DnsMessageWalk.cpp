@@ -28,14 +28,20 @@ enum RecordType : quint16 {
     kTypeSrv = 33,
 };
 
-QByteArray Unsigned(quint32 value) { return QByteArray::number(value); }
+QByteArray Unsigned(quint32 value)
+{
+    return QByteArray::number(value);
+}
 
 const char* SectionText(DnsSection section)
 {
     switch (section) {
-    case DnsSection::Answer: return "the answer section";
-    case DnsSection::Authority: return "the authority section";
-    case DnsSection::Additional: return "the additional section";
+    case DnsSection::Answer:
+        return "the answer section";
+    case DnsSection::Authority:
+        return "the authority section";
+    case DnsSection::Additional:
+        return "the additional section";
     }
     return "";
 }
@@ -59,12 +65,18 @@ DnsField Signed32Field(const QByteArray& label, const char* key, quint32 value)
 const char* NameKey(quint16 type)
 {
     switch (type) {
-    case kTypeNs: return "name_server";
-    case kTypeCname: return "canonical_name";
-    case kTypeMb: return "mailbox";
-    case kTypeMg: return "mail_group_member";
-    case kTypeMr: return "new_mailbox";
-    default: return "domain_name";
+    case kTypeNs:
+        return "name_server";
+    case kTypeCname:
+        return "canonical_name";
+    case kTypeMb:
+        return "mailbox";
+    case kTypeMg:
+        return "mail_group_member";
+    case kTypeMr:
+        return "new_mailbox";
+    default:
+        return "domain_name";
     }
 }
 
@@ -195,22 +207,46 @@ private:
     void ReadRdata(quint16 type, DnsWireCursor& rdata)
     {
         switch (type) {
-        case kTypeA: ReadAddress(rdata); break;
-        case kTypeNs: ReadNameLine("Name Server", NameKey(type), rdata); break;
+        case kTypeA:
+            ReadAddress(rdata);
+            break;
+        case kTypeNs:
+            ReadNameLine("Name Server", NameKey(type), rdata);
+            break;
         case kTypeCname:
         case kTypeMb:
         case kTypeMg:
         case kTypeMr:
-        case kTypePtr: ReadNameLine(DnsTypeWord(type), NameKey(type), rdata); break;
-        case kTypeSoa: ReadSoa(rdata); break;
-        case kTypeWks: ReadWks(rdata); break;
-        case kTypeHinfo: ReadHinfo(rdata); break;
-        case kTypeMinfo: ReadMinfo(rdata); break;
-        case kTypeMx: ReadMx(rdata); break;
-        case kTypeTxt: ReadTxt(rdata); break;
-        case kTypeAaaa: ReadIpv6Address(rdata); break;
-        case kTypeSrv: ReadSrv(rdata); break;
-        default: m_sink.RdataLine({TextField("RDATA", "rdata", "Not yet implemented")}); break;
+        case kTypePtr:
+            ReadNameLine(DnsTypeWord(type), NameKey(type), rdata);
+            break;
+        case kTypeSoa:
+            ReadSoa(rdata);
+            break;
+        case kTypeWks:
+            ReadWks(rdata);
+            break;
+        case kTypeHinfo:
+            ReadHinfo(rdata);
+            break;
+        case kTypeMinfo:
+            ReadMinfo(rdata);
+            break;
+        case kTypeMx:
+            ReadMx(rdata);
+            break;
+        case kTypeTxt:
+            ReadTxt(rdata);
+            break;
+        case kTypeAaaa:
+            ReadIpv6Address(rdata);
+            break;
+        case kTypeSrv:
+            ReadSrv(rdata);
+            break;
+        default:
+            m_sink.RdataLine({TextField("RDATA", "rdata", "Not yet implemented")});
+            break;
         }
     }
 
@@ -267,7 +303,8 @@ private:
     {
         const QByteArray address = DottedBytes(rdata.ReadBytes(4));
         const quint8 protocol = rdata.ReadU8();
-        LineIfWhole(rdata, {TextField("IP Address", "address", address), UnsignedField("Protocol", "protocol", protocol)});
+        LineIfWhole(rdata,
+                    {TextField("IP Address", "address", address), UnsignedField("Protocol", "protocol", protocol)});
     }
 
     void ReadHinfo(DnsWireCursor& rdata)
@@ -338,6 +375,9 @@ QByteArray DnsTypeWord(quint16 type)
     return QByteArrayLiteral("UNDEFINED");
 }
 
-void WalkDnsMessage(QByteArrayView message, IDnsMessageSink& sink) { DnsMessageWalker(message, sink).Walk(); }
+void WalkDnsMessage(QByteArrayView message, IDnsMessageSink& sink)
+{
+    DnsMessageWalker(message, sink).Walk();
+}
 
 } // namespace netsonde

@@ -79,6 +79,9 @@ void WalkDnsMessage(QByteArrayView message, IDnsMessageSink& sink);
 QByteArray DnsTypeWord(quint16 type);
 
 // 32-bit fields (TTL, SOA counters) are shown as signed decimals.
-inline qint32 DnsSigned32(quint32 value) { return static_cast<qint32>(value); }
+inline qint32 DnsSigned32(quint32 value)
+{
+    return static_cast<qint32>(value);
+}
 
 } // namespace netsonde

@@ -66,9 +66,8 @@ QByteArray QueryName(const QString& host)
 
 bool HasOverlongLabel(const QByteArrayList& labels)
 {
-    return std::any_of(labels.cbegin(), labels.cend(), [](const QByteArray& label) {
-        return label.size() > kDnsMaxLabelLength;
-    });
+    return std::any_of(labels.cbegin(), labels.cend(),
+                       [](const QByteArray& label) { return label.size() > kDnsMaxLabelLength; });
 }
 
 void AppendU16(QByteArray& message, quint16 value)

@@ -14,16 +14,13 @@ inline constexpr qsizetype kDnsMessageBufferSize = 1024;
 // The longest label a length byte may announce in a query.
 inline constexpr qsizetype kDnsMaxLabelLength = 63;
 
-inline constexpr char kUndefinedRecordTypeMessage[] =
-    "Internal Error: Undefined record type in NameServerLookUp";
-inline constexpr char kLabelTooLongMessage[] =
-    "A part of the host name is longer than 63 bytes";
-inline constexpr char kQueryTooLongMessage[] =
-    "The host name is too long to fit in a query";
+inline constexpr char kUndefinedRecordTypeMessage[] = "Internal Error: Undefined record type in NameServerLookUp";
+inline constexpr char kLabelTooLongMessage[] = "A part of the host name is longer than 63 bytes";
+inline constexpr char kQueryTooLongMessage[] = "The host name is too long to fit in a query";
 
 struct DnsQuery {
-    QByteArray bytes;  // the message, empty when it was refused
-    QString failure;   // why it was refused, empty when it was built
+    QByteArray bytes; // the message, empty when it was refused
+    QString failure;  // why it was refused, empty when it was built
 
     bool Succeeded() const { return failure.isEmpty(); }
 };

@@ -17,36 +17,56 @@ constexpr char kReportEnd[] = "---\r\n";
 QByteArray OpcodeText(quint8 opcode)
 {
     switch (opcode) {
-    case 0: return QByteArrayLiteral("QUERY");
-    case 1: return QByteArrayLiteral("IQUERY");
-    case 2: return QByteArrayLiteral("STATUS");
-    default: return QByteArrayLiteral("UNDEFINED");
+    case 0:
+        return QByteArrayLiteral("QUERY");
+    case 1:
+        return QByteArrayLiteral("IQUERY");
+    case 2:
+        return QByteArrayLiteral("STATUS");
+    default:
+        return QByteArrayLiteral("UNDEFINED");
     }
 }
 
 QByteArray RcodeText(quint8 rcode)
 {
     switch (rcode) {
-    case 0: return QByteArrayLiteral("NO ERROR");
-    case 1: return QByteArrayLiteral("FORMAT ERROR");
-    case 2: return QByteArrayLiteral("SERVER FAILURE");
-    case 3: return QByteArrayLiteral("NAME ERROR");
-    case 4: return QByteArrayLiteral("NOT IMPLEMENTED");
-    case 5: return QByteArrayLiteral("REFUSED");
-    default: return QByteArrayLiteral("UNDEFINED ERROR");
+    case 0:
+        return QByteArrayLiteral("NO ERROR");
+    case 1:
+        return QByteArrayLiteral("FORMAT ERROR");
+    case 2:
+        return QByteArrayLiteral("SERVER FAILURE");
+    case 3:
+        return QByteArrayLiteral("NAME ERROR");
+    case 4:
+        return QByteArrayLiteral("NOT IMPLEMENTED");
+    case 5:
+        return QByteArrayLiteral("REFUSED");
+    default:
+        return QByteArrayLiteral("UNDEFINED ERROR");
     }
 }
 
-QByteArray YesNo(bool set) { return set ? QByteArrayLiteral("Yes") : QByteArrayLiteral("No"); }
+QByteArray YesNo(bool set)
+{
+    return set ? QByteArrayLiteral("Yes") : QByteArrayLiteral("No");
+}
 
-QByteArray Unsigned(quint32 value) { return QByteArray::number(value); }
+QByteArray Unsigned(quint32 value)
+{
+    return QByteArray::number(value);
+}
 
 const char* SectionHeading(DnsSection section)
 {
     switch (section) {
-    case DnsSection::Answer: return "Answer Section:";
-    case DnsSection::Authority: return "Authority Records Section:";
-    case DnsSection::Additional: return "Additional Records Section:";
+    case DnsSection::Answer:
+        return "Answer Section:";
+    case DnsSection::Authority:
+        return "Authority Records Section:";
+    case DnsSection::Additional:
+        return "Additional Records Section:";
     }
     return "";
 }
@@ -75,8 +95,8 @@ public:
         Line("Authoritative Answer=" + YesNo(h.Authoritative()) + ", Truncation=" + YesNo(h.Truncated()));
         Line("Recursion Desired=" + YesNo(h.RecursionDesired())
              + ", Recursion Available=" + YesNo(h.RecursionAvailable()));
-        Line("QDCOUNT=" + Unsigned(h.qdCount) + ", ANCOUNT=" + Unsigned(h.anCount)
-             + ", NSCOUNT=" + Unsigned(h.nsCount) + ", ARCOUNT=" + Unsigned(h.arCount));
+        Line("QDCOUNT=" + Unsigned(h.qdCount) + ", ANCOUNT=" + Unsigned(h.anCount) + ", NSCOUNT=" + Unsigned(h.nsCount)
+             + ", ARCOUNT=" + Unsigned(h.arCount));
         Heading("Question:");
     }
 
@@ -92,8 +112,8 @@ public:
 
     void RecordFields(quint16 type, quint16 rclass, quint32 ttl, quint16 rdLength) override
     {
-        Line("Type=" + DnsTypeWord(type) + ", Class=" + Unsigned(rclass) + ", TTL="
-             + QByteArray::number(DnsSigned32(ttl)) + ", RDLENGTH=" + Unsigned(rdLength));
+        Line("Type=" + DnsTypeWord(type) + ", Class=" + Unsigned(rclass)
+             + ", TTL=" + QByteArray::number(DnsSigned32(ttl)) + ", RDLENGTH=" + Unsigned(rdLength));
     }
 
     void RdataLine(const DnsFieldLine& fields) override

@@ -109,8 +109,8 @@ DnsSocket::Received DnsSocket::Receive(std::span<char> buffer)
     // MSG_TRUNC gives the datagram's real length, so a cut one is seen.
     sockaddr_storage sender{};
     socklen_t senderSize = sizeof sender;
-    const auto length = ::recvfrom(m_fd, buffer.data(), buffer.size(), MSG_TRUNC,
-                                   reinterpret_cast<sockaddr*>(&sender), &senderSize);
+    const auto length =
+        ::recvfrom(m_fd, buffer.data(), buffer.size(), MSG_TRUNC, reinterpret_cast<sockaddr*>(&sender), &senderSize);
     if (length < 0)
         return {0, errno, {}, 0};
     const auto* senderAddress = reinterpret_cast<const sockaddr*>(&sender);

@@ -26,10 +26,10 @@ class DnsSocket final : public QObject {
     Q_OBJECT
 public:
     struct Received {
-        qsizetype length = 0;        // bytes of the datagram, when error is 0
-        int error = 0;               // errno of the failed receive
+        qsizetype length = 0;       // bytes of the datagram, when error is 0
+        int error = 0;              // errno of the failed receive
         IpAddress from;             // the sender, when error is 0 or EMSGSIZE
-        std::uint16_t fromPort = 0;  // the sender's port, host byte order
+        std::uint16_t fromPort = 0; // the sender's port, host byte order
     };
 
     // A new socket of the family, or nullptr (errno tells why) when none

@@ -5,14 +5,10 @@
 
 namespace netsonde {
 
-DnsWireCursor::DnsWireCursor(QByteArrayView message)
-    : DnsWireCursor(message, 0, message.size())
-{
-}
+DnsWireCursor::DnsWireCursor(QByteArrayView message) : DnsWireCursor(message, 0, message.size()) {}
 
 DnsWireCursor::DnsWireCursor(QByteArrayView message, qsizetype position, qsizetype end)
-    : m_message(message)
-    , m_end(std::clamp<qsizetype>(end, 0, message.size()))
+    : m_message(message), m_end(std::clamp<qsizetype>(end, 0, message.size()))
 {
     m_position = std::clamp<qsizetype>(position, 0, m_end);
 }
@@ -48,8 +44,7 @@ quint16 DnsWireCursor::ReadU16()
     const qsizetype at = m_position;
     if (!Take(2))
         return 0;
-    return static_cast<quint16>((static_cast<quint8>(m_message[at]) << 8)
-                                | static_cast<quint8>(m_message[at + 1]));
+    return static_cast<quint16>((static_cast<quint8>(m_message[at]) << 8) | static_cast<quint8>(m_message[at + 1]));
 }
 
 quint32 DnsWireCursor::ReadU32()

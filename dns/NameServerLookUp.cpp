@@ -33,7 +33,10 @@ const HostEntry* ResolvedEntry(const LookupResult& result)
     return entry;
 }
 
-QString FirstAlias(const HostEntry& entry) { return entry.aliases.value(0); }
+QString FirstAlias(const HostEntry& entry)
+{
+    return entry.aliases.value(0);
+}
 
 // The first address, then every IPv6 address after it, a line each.
 QString AddressLines(const QString& label, const HostEntry& entry)
@@ -49,25 +52,31 @@ QString AddressLines(const QString& label, const HostEntry& entry)
 QString HostBlock(const HostEntry& entry)
 {
     return QStringLiteral("Hostname: ") + entry.officialName + QStringLiteral("\r\n")
-         + AddressLines(QStringLiteral("IP Address: "), entry) + QStringLiteral("Alias List: ") + FirstAlias(entry)
-         + QStringLiteral("\r\n");
+           + AddressLines(QStringLiteral("IP Address: "), entry) + QStringLiteral("Alias List: ") + FirstAlias(entry)
+           + QStringLiteral("\r\n");
 }
 
 QString LocalHostBlock(const HostEntry& entry)
 {
     return QStringLiteral("Local Hostname: ") + entry.officialName + QStringLiteral("\r\n")
-         + AddressLines(QStringLiteral("Local IP Address: "), entry) + QStringLiteral("Local Alias List: ")
-         + FirstAlias(entry) + QStringLiteral("\r\n");
+           + AddressLines(QStringLiteral("Local IP Address: "), entry) + QStringLiteral("Local Alias List: ")
+           + FirstAlias(entry) + QStringLiteral("\r\n");
 }
 
-QString CannotResolve(const QString& name) { return QStringLiteral("Cannot resolve ") + name + QStringLiteral("\r\n---\r\n"); }
+QString CannotResolve(const QString& name)
+{
+    return QStringLiteral("Cannot resolve ") + name + QStringLiteral("\r\n---\r\n");
+}
 
 QString ErrorText(const char* format, int error, const QString& name)
 {
     return QString::fromLatin1(format).arg(QString::number(error), name);
 }
 
-bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+bool WouldBlock(int error)
+{
+    return error == EAGAIN || error == EWOULDBLOCK;
+}
 
 } // namespace
 
@@ -108,7 +117,10 @@ bool NameServerLookUp::TakeInputs(const RunInputs& page)
     return true;
 }
 
-void NameServerLookUp::CancelNameServerLookUp() { m_dnsSocket.reset(); }
+void NameServerLookUp::CancelNameServerLookUp()
+{
+    m_dnsSocket.reset();
+}
 
 // DNS mode.
 
@@ -321,6 +333,9 @@ void NameServerLookUp::Fail(const QString& text, MessageIcon icon)
     m_runs.EndRun();
 }
 
-void NameServerLookUp::SetStatus(const QString& text) { m_runs.SetStatusText(text); }
+void NameServerLookUp::SetStatus(const QString& text)
+{
+    m_runs.SetStatusText(text);
+}
 
 } // namespace netsonde

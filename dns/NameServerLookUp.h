@@ -7,8 +7,8 @@
 #include "dns/DnsQuery.h"
 #include "dns/DnsSocket.h"
 #include "platform/MessageBox.h"
-#include "run/RunController.h"
 #include "run/Function.h"
+#include "run/RunController.h"
 
 #include <QString>
 

@@ -37,7 +37,10 @@ inline constexpr std::array<SearchType, 18> SearchTypeTable{{
 }};
 
 // The text of the first table entry, which selects the resolver mode.
-inline QString GetHostByXSearchType() { return QString::fromLatin1(SearchTypeTable[0].text); }
+inline QString GetHostByXSearchType()
+{
+    return QString::fromLatin1(SearchTypeTable[0].text);
+}
 
 // The QTYPE of the entry whose text equals searchType exactly (case
 // included), or 0 when there is none.

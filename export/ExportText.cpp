@@ -21,11 +21,11 @@ enum ExportFunction {
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kGetHostByXSearchType = QStringLiteral("Use Winsock Function GetHostByX");
 
-constexpr std::array<const char*, 7> kWeekdayNames{
-    "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
-constexpr std::array<const char*, 12> kMonthNames{
-    "January", "February", "March",     "April",   "May",      "June",
-    "July",    "August",   "September", "October", "November", "December"};
+constexpr std::array<const char*, 7> kWeekdayNames{"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                                   "Friday", "Saturday", "Sunday"};
+constexpr std::array<const char*, 12> kMonthNames{"January",   "February", "March",    "April",
+                                                  "May",       "June",     "July",     "August",
+                                                  "September", "October",  "November", "December"};
 
 QString TwoDigits(int value)
 {
@@ -76,11 +76,9 @@ QString FunctionPart(const ExportSource& source)
 {
     switch (source.function) {
     case kPing:
-        return QStringLiteral("Ping host ") + source.host + kCrLf + kCrLf
-            + ResultTable(source.resultRows);
+        return QStringLiteral("Ping host ") + source.host + kCrLf + kCrLf + ResultTable(source.resultRows);
     case kTraceRoute:
-        return QStringLiteral("TraceRoute to host ") + source.host + kCrLf + kCrLf
-            + ResultTable(source.resultRows);
+        return QStringLiteral("TraceRoute to host ") + source.host + kCrLf + kCrLf + ResultTable(source.resultRows);
     case kFinger:
         return QueryLine(QStringLiteral("Finger"), source) + kCrLf + source.paneText;
     case kWhoIs:
@@ -88,8 +86,7 @@ QString FunctionPart(const ExportSource& source)
     case kNameServerLookUp:
         return NameServerLookUpHeader(source) + kCrLf + source.paneText;
     case kQuoteOfTheDay:
-        return QStringLiteral("Quote Of The Day from ") + source.host + kCrLf + kCrLf
-            + source.paneText;
+        return QStringLiteral("Quote Of The Day from ") + source.host + kCrLf + kCrLf + source.paneText;
     default:
         return {};
     }
@@ -103,11 +100,9 @@ QString FormatExportDate(const QDateTime& when)
     const QTime time = when.time();
     const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
     return QStringLiteral("%1, %2 %3, %4 %5:%6%7")
-        .arg(QLatin1String(kWeekdayNames.at(date.dayOfWeek() - 1)),
-             QLatin1String(kMonthNames.at(date.month() - 1)), TwoDigits(date.day()),
-             QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0')), TwoDigits(hour12),
-             TwoDigits(time.minute()),
-             time.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM"));
+        .arg(QLatin1String(kWeekdayNames.at(date.dayOfWeek() - 1)), QLatin1String(kMonthNames.at(date.month() - 1)),
+             TwoDigits(date.day()), QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0')), TwoDigits(hour12),
+             TwoDigits(time.minute()), time.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM"));
 }
 
 QString FormatResultRow(const QStringList& cells)

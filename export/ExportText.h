@@ -14,11 +14,11 @@ namespace netsonde {
 struct ExportSource {
     int function = 0; // the function's tab index: 0 Ping ... 5 Quote Of The Day
     QString host;
-    QString user;       // Finger, WhoIs
-    QString searchType; // Name Server LookUp
-    QString nameServer; // Name Server LookUp
+    QString user;                  // Finger, WhoIs
+    QString searchType;            // Name Server LookUp
+    QString nameServer;            // Name Server LookUp
     QList<QStringList> resultRows; // Ping, TraceRoute: the list's cells, row by row
-    QString paneText;           // the other functions: the output pane's text
+    QString paneText;              // the other functions: the output pane's text
     QDateTime when;                // local date and time of the export
 };
 

@@ -72,8 +72,8 @@ QList<PrintedPage> LayOutPrintedPages(const QString& text, const PrintGeometry& 
         if (lineOnPage == 0)
             pages.append(PrintedPage{static_cast<int>(pages.size()) + 1, {}});
         if (!lines.at(i).isEmpty())
-            pages.last().lines.append(PrintedLine{usable.BodyTop() + lineOnPage * usable.lineHeight,
-                                                   ExpandTabs(lines.at(i))});
+            pages.last().lines.append(
+                PrintedLine{usable.BodyTop() + lineOnPage * usable.lineHeight, ExpandTabs(lines.at(i))});
     }
     return pages;
 }

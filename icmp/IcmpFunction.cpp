@@ -7,7 +7,7 @@
 namespace netsonde {
 
 IcmpFunction::IcmpFunction(RunController& runs, FunctionId id, std::shared_ptr<echo::EchoService> service,
-                             HostLookups lookups)
+                           HostLookups lookups)
     : m_runs(runs), m_id(id), m_service(std::move(service)), m_lookups(std::move(lookups))
 {
 }

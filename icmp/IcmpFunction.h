@@ -15,8 +15,7 @@ namespace netsonde {
 
 class IcmpFunction : public Function {
 public:
-    IcmpFunction(RunController& runs, FunctionId id, std::shared_ptr<echo::EchoService> service,
-                  HostLookups lookups);
+    IcmpFunction(RunController& runs, FunctionId id, std::shared_ptr<echo::EchoService> service, HostLookups lookups);
 
     // Wakes the run's worker, which lets go of its thread and socket.
     void Cancel() override;

@@ -18,16 +18,16 @@ QString IcmpServiceDescription(const echo::EchoService* service)
     if (service == nullptr)
         return QStringLiteral("The ICMP echo service is turned off.");
     return QStringLiteral("IPv4: ") + QString::fromStdString(service->Description(IpFamily::IPv4))
-        + QStringLiteral("\r\nIPv6: ") + QString::fromStdString(service->Description(IpFamily::IPv6));
+           + QStringLiteral("\r\nIPv6: ") + QString::fromStdString(service->Description(IpFamily::IPv6));
 }
 
 QString IcmpServiceToolTip(const echo::EchoService* service)
 {
     if (service != nullptr && echo::IsLoadedForAnyFamily(*service))
         return QStringLiteral("Ping and TraceRoute send their requests through:\n")
-            + IcmpServiceDescription(service).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+               + IcmpServiceDescription(service).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return QStringLiteral("Ping and TraceRoute need an ICMP socket, and none can be opened here. ")
-        + IcmpServiceDescription(service);
+           + IcmpServiceDescription(service);
 }
 
 } // namespace netsonde

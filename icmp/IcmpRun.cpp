@@ -8,16 +8,15 @@
 
 namespace netsonde {
 
-IcmpRun::IcmpRun(RunController& runs, RunController::RequestId request,
-                   std::shared_ptr<echo::EchoService> service, std::shared_ptr<const ShutdownSignal> wake,
-                   HostLookups lookups)
+IcmpRun::IcmpRun(RunController& runs, RunController::RequestId request, std::shared_ptr<echo::EchoService> service,
+                 std::shared_ptr<const ShutdownSignal> wake, HostLookups lookups)
     : m_runs(&runs), m_request(request), m_service(std::move(service)), m_wake(std::move(wake)),
       m_lookups(std::move(lookups))
 {
 }
 
 bool IcmpRun::Open(const QString& hostAsTyped, const QString& addressText, AddressPreference preference,
-                    const IcmpRunTexts& texts)
+                   const IcmpRunTexts& texts)
 {
     if (!StillCurrent())
         return false;
@@ -55,13 +54,12 @@ bool IcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText, Ad
     }
     bool woken = false;
     const QByteArray name = hostAsTyped.toUtf8();
-    const LookupOutcome outcome = LookUpUnlessWoken([lookups = m_lookups, name] { return lookups.byName(name); },
-                                                     *m_wake, &woken);
+    const LookupOutcome outcome =
+        LookUpUnlessWoken([lookups = m_lookups, name] { return lookups.byName(name); }, *m_wake, &woken);
     if (woken || !StillCurrent())
         return false;
-    const std::optional<IpAddress> chosen = outcome.errorCode == kLookupSucceeded
-        ? ChooseAddress(outcome.entry.addresses, preference)
-        : std::nullopt;
+    const std::optional<IpAddress> chosen =
+        outcome.errorCode == kLookupSucceeded ? ChooseAddress(outcome.entry.addresses, preference) : std::nullopt;
     if (!chosen) {
         ReportThenEndRun(QStringLiteral("Unable to resolve hostname"));
         return false;
@@ -87,7 +85,10 @@ bool IcmpRun::OpenHandle(const IcmpRunTexts& texts)
     return false;
 }
 
-bool IcmpRun::StillCurrent() const { return !m_wake->IsRaised() && m_runs->IsPending(m_request); }
+bool IcmpRun::StillCurrent() const
+{
+    return !m_wake->IsRaised() && m_runs->IsPending(m_request);
+}
 
 void IcmpRun::Post(Effect effect)
 {
@@ -122,7 +123,7 @@ void IcmpRun::ReportThenEndRun(const QString& text)
 }
 
 echo::EchoReply IcmpRun::SendEcho(std::span<const std::uint8_t> data, std::optional<std::uint8_t> ttl,
-                                   std::uint32_t timeoutMs)
+                                  std::uint32_t timeoutMs)
 {
     return m_handle->SendEcho(m_destination, data, ttl, timeoutMs);
 }
@@ -137,6 +138,9 @@ std::optional<QString> IcmpRun::LookUpName(const IpAddress& address) const
     return outcome.entry.officialName;
 }
 
-void IcmpRun::Pause(std::uint32_t milliseconds) { m_wake->WaitFor(std::chrono::milliseconds(milliseconds)); }
+void IcmpRun::Pause(std::uint32_t milliseconds)
+{
+    m_wake->WaitFor(std::chrono::milliseconds(milliseconds));
+}
 
 } // namespace netsonde

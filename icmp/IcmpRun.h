@@ -34,7 +34,7 @@ public:
     using Effect = std::function<void(RunController&)>;
 
     IcmpRun(RunController& runs, RunController::RequestId request, std::shared_ptr<echo::EchoService> service,
-             std::shared_ptr<const ShutdownSignal> wake, HostLookups lookups);
+            std::shared_ptr<const ShutdownSignal> wake, HostLookups lookups);
 
     // Start steps: finds the service, resolves the target (the status line
     // shows `hostAsTyped`; `addressText` is tried as a dotted address, then

@@ -16,8 +16,8 @@ constexpr std::uint32_t kMillisecondsPerSecond = 1000;
 const IcmpRunTexts& PingTexts()
 {
     static const IcmpRunTexts texts{QStringLiteral("Reserving memory for reply buffer"),
-                                     QStringLiteral("Opening Ping service"),
-                                     QStringLiteral("Unable to access Ping service!")};
+                                    QStringLiteral("Opening Ping service"),
+                                    QStringLiteral("Unable to access Ping service!")};
     return texts;
 }
 

@@ -19,12 +19,15 @@ constexpr std::uint32_t kMillisecondsPerSecond = 1000;
 const IcmpRunTexts& TraceRouteTexts()
 {
     static const IcmpRunTexts texts{QStringLiteral("Reserving memory for reply buffer and option information"),
-                                     QStringLiteral("Opening TraceRoute service"),
-                                     QStringLiteral("Unable to access TraceRoute service!")};
+                                    QStringLiteral("Opening TraceRoute service"),
+                                    QStringLiteral("Unable to access TraceRoute service!")};
     return texts;
 }
 
-QString HopText(const char* text, unsigned hop) { return QString::fromLatin1(text).arg(hop); }
+QString HopText(const char* text, unsigned hop)
+{
+    return QString::fromLatin1(text).arg(hop);
+}
 
 void SetCell(RunController& runs, int row, ResultColumn column, const QString& text)
 {
@@ -88,7 +91,7 @@ std::optional<IpAddress> ProbeHop(IcmpRun& run, const RunInputs& inputs, unsigne
 } // namespace
 
 TraceRouteFunction::TraceRouteFunction(RunController& runs, std::shared_ptr<echo::EchoService> service,
-                                         HostLookups lookups)
+                                       HostLookups lookups)
     : IcmpFunction(runs, FunctionId::TraceRoute, std::move(service), std::move(lookups))
 {
 }

@@ -3,10 +3,10 @@
 
 #include "mainwindow/SmallDialogIds.h"
 #include "mainwindow/WebLinks.h"
-#include "widgets/ControlIds.h"
-#include "widgets/DialogUnits.h"
 #include "resources/AppIcon.h"
 #include "resources/ResourceIds.h"
+#include "widgets/ControlIds.h"
+#include "widgets/DialogUnits.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -37,14 +37,16 @@ QImage TransparentLogo(const QImage& logo)
     return image;
 }
 
-QImage AboutLogo() { return TransparentLogo(QImage(QStringLiteral(":/logo.xpm"))); }
+QImage AboutLogo()
+{
+    return TransparentLogo(QImage(QStringLiteral(":/logo.xpm")));
+}
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), m_logo(AboutLogo())
 {
     SetDialogId(this, kAboutBoxDialog);
     setWindowTitle(QStringLiteral("About Netsonde"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     CreateControls();
     BuildText();
     m_textLabel->setText(QString(m_text).replace(kCrLf, QStringLiteral("\n")));
@@ -101,12 +103,14 @@ QPushButton* AboutDialog::AddButton(int id, const QString& text, const DialogUni
 
 void AboutDialog::BuildText()
 {
-    m_text = kCrLf + QString::fromLatin1(kVersionText) + kCrLf
-        + QStringLiteral("A network toolkit for the desktop.") + kCrLf
-        + QStringLiteral("Free software, offered without any warranty.");
+    m_text = kCrLf + QString::fromLatin1(kVersionText) + kCrLf + QStringLiteral("A network toolkit for the desktop.")
+             + kCrLf + QStringLiteral("Free software, offered without any warranty.");
 }
 
-QPoint AboutDialog::LogoPosition() const { return m_logoFrame->geometry().topLeft(); }
+QPoint AboutDialog::LogoPosition() const
+{
+    return m_logoFrame->geometry().topLeft();
+}
 
 void AboutDialog::paintEvent(QPaintEvent* event)
 {

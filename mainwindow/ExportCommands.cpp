@@ -80,7 +80,10 @@ ExportSource ExportSourceOf(MainDialog& dialog)
     return source;
 }
 
-QString BuildExportText(MainDialog& dialog) { return BuildExportText(ExportSourceOf(dialog)); }
+QString BuildExportText(MainDialog& dialog)
+{
+    return BuildExportText(ExportSourceOf(dialog));
+}
 
 bool SaveTextFile(const QString& path, const QString& text)
 {

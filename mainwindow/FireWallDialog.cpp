@@ -2,10 +2,10 @@
 #include "mainwindow/FireWallDialog.h"
 
 #include "mainwindow/MainDialog.h"
-#include "widgets/ControlIds.h"
-#include "widgets/DialogUnits.h"
 #include "resources/ResourceIds.h"
 #include "settings/SettingsKeys.h"
+#include "widgets/ControlIds.h"
+#include "widgets/DialogUnits.h"
 
 #include <QAction>
 #include <QLabel>
@@ -52,7 +52,8 @@ void FireWallDialog::CreateControls()
     m_whoIsEdit = AddField(kFireWallWhoIsControl, QStringLiteral("&WhoIs FireWall:"), 23);
     QPushButton* ok = AddButton(this, kFireWallOkControl, QStringLiteral("OK"), units.Rect(198, 4, 50, 14));
     ok->setDefault(true);
-    QPushButton* cancel = AddButton(this, kFireWallCancelControl, QStringLiteral("Cancel"), units.Rect(198, 21, 50, 14));
+    QPushButton* cancel =
+        AddButton(this, kFireWallCancelControl, QStringLiteral("Cancel"), units.Rect(198, 21, 50, 14));
     connect(ok, &QPushButton::clicked, this, &FireWallDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &FireWallDialog::reject);
 }

@@ -60,18 +60,30 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_forward->setEnabled(false);
 }
 
-QUrl HelpWindow::ContentsPage() { return QUrl(QStringLiteral("qrc:/help/index.html")); }
+QUrl HelpWindow::ContentsPage()
+{
+    return QUrl(QStringLiteral("qrc:/help/index.html"));
+}
 
-QUrl HelpWindow::HelpOnHelpPage() { return QUrl(QStringLiteral("qrc:/help/using-help.html")); }
+QUrl HelpWindow::HelpOnHelpPage()
+{
+    return QUrl(QStringLiteral("qrc:/help/using-help.html"));
+}
 
 void HelpWindow::ShowPage(const QUrl& page)
 {
     m_browser->setSource(page);
 }
 
-QUrl HelpWindow::CurrentPage() const { return m_browser->source(); }
+QUrl HelpWindow::CurrentPage() const
+{
+    return m_browser->source();
+}
 
-QString HelpWindow::CurrentTitle() const { return m_browser->documentTitle(); }
+QString HelpWindow::CurrentTitle() const
+{
+    return m_browser->documentTitle();
+}
 
 HelpWindow* ShowHelpPage(QWidget& owner, const QUrl& page)
 {

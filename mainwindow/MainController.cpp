@@ -4,12 +4,12 @@
 
 #include "mainwindow/MainDialog.h"
 
-#include "run/ResultColumns.h"
 #include "icmp/IcmpFunction.h"
 #include "mainwindow/OutputPane.h"
 #include "mainwindow/TabControl.h"
 #include "pages/NameServerLookUpPage.h"
 #include "pages/UserHostPage.h"
+#include "run/ResultColumns.h"
 #include "widgets/AnimationControl.h"
 
 #include <QPushButton>
@@ -25,7 +25,10 @@ FunctionId MainDialog::CurrentFunction() const
     return index >= 0 && index < kFunctionCount ? static_cast<FunctionId>(index) : FunctionId::Ping;
 }
 
-void MainDialog::SelectFunction(FunctionId id) { m_tab->SetCurrentIndex(Index(id)); }
+void MainDialog::SelectFunction(FunctionId id)
+{
+    m_tab->SetCurrentIndex(Index(id));
+}
 
 void MainDialog::OnGo()
 {
@@ -53,7 +56,10 @@ void MainDialog::BeginRun()
 
 // The run's own work is released even when another tab is selected now;
 // the selected function is cancelled too.
-void MainDialog::OnStop() { m_runs->Stop(CurrentFunction()); }
+void MainDialog::OnStop()
+{
+    m_runs->Stop(CurrentFunction());
+}
 
 void MainDialog::OnRunEnded(FunctionId selected)
 {

@@ -1,30 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/MainDialog.h"
 
+#include "icmp/IcmpFunction.h"
 #include "icmp/IcmpFunctions.h"
-#include "run/ResultColumns.h"
+#include "mainwindow/FireWallDialog.h"
 #include "mainwindow/MenuCommands.h"
 #include "mainwindow/OutputPane.h"
 #include "mainwindow/ResponseTimeDelegate.h"
-#include "mainwindow/WindowRunView.h"
 #include "mainwindow/TabControl.h"
+#include "mainwindow/WindowRunView.h"
+#include "mainwindow/phonebook/PhonebookCommand.h"
 #include "pages/NameServerLookUpPage.h"
 #include "pages/PingPage.h"
 #include "pages/QuoteOfDayPage.h"
 #include "pages/TraceRoutePage.h"
 #include "pages/UserHostPage.h"
-#include "mainwindow/phonebook/PhonebookCommand.h"
-#include "widgets/ComboBoxAccessibility.h"
-#include "widgets/ControlIds.h"
-#include "widgets/ModalMessageBox.h"
-#include "widgets/DialogUnits.h"
-#include "mainwindow/FireWallDialog.h"
-#include "icmp/IcmpFunction.h"
 #include "resources/AppIcon.h"
-#include "widgets/AnimationControl.h"
 #include "resources/ResourceIds.h"
+#include "run/ResultColumns.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
+#include "widgets/AnimationControl.h"
+#include "widgets/ComboBoxAccessibility.h"
+#include "widgets/ControlIds.h"
+#include "widgets/DialogUnits.h"
+#include "widgets/ModalMessageBox.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -220,16 +220,25 @@ void MainDialog::OnDestroy()
         page->Destroy();
 }
 
-PingPage* MainDialog::PingTab() const { return static_cast<PingPage*>(Page(FunctionId::Ping)); }
+PingPage* MainDialog::PingTab() const
+{
+    return static_cast<PingPage*>(Page(FunctionId::Ping));
+}
 
 TraceRoutePage* MainDialog::TraceRouteTab() const
 {
     return static_cast<TraceRoutePage*>(Page(FunctionId::TraceRoute));
 }
 
-FingerPage* MainDialog::FingerTab() const { return static_cast<FingerPage*>(Page(FunctionId::Finger)); }
+FingerPage* MainDialog::FingerTab() const
+{
+    return static_cast<FingerPage*>(Page(FunctionId::Finger));
+}
 
-WhoIsPage* MainDialog::WhoIsTab() const { return static_cast<WhoIsPage*>(Page(FunctionId::WhoIs)); }
+WhoIsPage* MainDialog::WhoIsTab() const
+{
+    return static_cast<WhoIsPage*>(Page(FunctionId::WhoIs));
+}
 
 NameServerLookUpPage* MainDialog::NameServerLookUpTab() const
 {
@@ -241,9 +250,15 @@ QuoteOfDayPage* MainDialog::QuoteOfDayTab() const
     return static_cast<QuoteOfDayPage*>(Page(FunctionId::QuoteOfDay));
 }
 
-OutputPane* MainDialog::TextPane(FunctionId id) const { return qobject_cast<OutputPane*>(Pane(id)); }
+OutputPane* MainDialog::TextPane(FunctionId id) const
+{
+    return qobject_cast<OutputPane*>(Pane(id));
+}
 
-QTreeWidget* MainDialog::ResultList(FunctionId id) const { return qobject_cast<QTreeWidget*>(Pane(id)); }
+QTreeWidget* MainDialog::ResultList(FunctionId id) const
+{
+    return qobject_cast<QTreeWidget*>(Pane(id));
+}
 
 void MainDialog::SetStatusText(const QString& text)
 {
@@ -253,7 +268,10 @@ void MainDialog::SetStatusText(const QString& text)
     Q_EMIT statusTextShown(text);
 }
 
-QString MainDialog::StatusText() const { return m_statusText ? m_statusText->text() : QString(); }
+QString MainDialog::StatusText() const
+{
+    return m_statusText ? m_statusText->text() : QString();
+}
 
 void MainDialog::SetFireWalls(const QString& finger, const QString& whoIs)
 {
@@ -264,8 +282,7 @@ void MainDialog::SetFireWalls(const QString& finger, const QString& whoIs)
 void MainDialog::SetOutputFont(const QFont& font)
 {
     m_options.fontOutput = font;
-    for (FunctionId id : {FunctionId::Finger, FunctionId::WhoIs, FunctionId::NameServerLookUp,
-                          FunctionId::QuoteOfDay})
+    for (FunctionId id : {FunctionId::Finger, FunctionId::WhoIs, FunctionId::NameServerLookUp, FunctionId::QuoteOfDay})
         TextPane(id)->setFont(font);
 }
 

@@ -6,10 +6,10 @@
 // every run through OnStop; each function's own work lives in its module
 // and is plugged in through the function table.
 
-#include "run/FunctionId.h"
-#include "run/RunController.h"
 #include "platform/echo/EchoService.h"
 #include "platform/resolver/Resolver.h"
+#include "run/FunctionId.h"
+#include "run/RunController.h"
 #include "settings/ColumnWidths.h"
 
 #include <QColor>

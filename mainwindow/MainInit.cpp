@@ -3,30 +3,30 @@
 // echo service loaded and the function table filled, and the command line's
 // start.
 
-#include "mainwindow/MainDialog.h"
+#include "icmp/IcmpFunction.h"
 #include "icmp/IcmpFunctions.h"
-#include "run/ResultColumns.h"
+#include "mainwindow/FireWallDialog.h"
+#include "mainwindow/MainDialog.h"
 #include "mainwindow/MenuCommands.h"
 #include "mainwindow/OutputPane.h"
 #include "mainwindow/ResponseTimeDelegate.h"
-#include "mainwindow/WindowRunView.h"
 #include "mainwindow/TabControl.h"
+#include "mainwindow/WindowRunView.h"
+#include "mainwindow/phonebook/PhonebookCommand.h"
 #include "pages/NameServerLookUpPage.h"
 #include "pages/PingPage.h"
 #include "pages/QuoteOfDayPage.h"
 #include "pages/TraceRoutePage.h"
 #include "pages/UserHostPage.h"
-#include "mainwindow/phonebook/PhonebookCommand.h"
-#include "widgets/ControlIds.h"
-#include "widgets/ModalMessageBox.h"
-#include "widgets/DialogUnits.h"
-#include "mainwindow/FireWallDialog.h"
-#include "icmp/IcmpFunction.h"
 #include "resources/AppIcon.h"
-#include "widgets/AnimationControl.h"
 #include "resources/ResourceIds.h"
+#include "run/ResultColumns.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
+#include "widgets/AnimationControl.h"
+#include "widgets/ControlIds.h"
+#include "widgets/DialogUnits.h"
+#include "widgets/ModalMessageBox.h"
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -63,7 +63,10 @@ std::shared_ptr<echo::EchoService> LoadConfiguredEchoService()
 
 } // namespace
 
-void MainDialog::SetEchoServiceLoader(EchoServiceLoader loader) { EchoServiceLoaderFunction() = std::move(loader); }
+void MainDialog::SetEchoServiceLoader(EchoServiceLoader loader)
+{
+    EchoServiceLoaderFunction() = std::move(loader);
+}
 
 void MainDialog::SetFunctionInstaller(FunctionInstaller installer)
 {
@@ -115,9 +118,8 @@ int MainDialog::ChooseInitialFunction()
     int initial = m_options.lastFunction;
     if (m_fromSwitch) {
         const QString code = m_commandLine.left(2);
-        const int fromCommand = code.size() == 2 && code.at(1) == QLatin1Char(' ')
-                                    ? FunctionOfLetter(code.at(0).toLatin1())
-                                    : -1;
+        const int fromCommand =
+            code.size() == 2 && code.at(1) == QLatin1Char(' ') ? FunctionOfLetter(code.at(0).toLatin1()) : -1;
         if (fromCommand >= 0)
             initial = fromCommand;
         else

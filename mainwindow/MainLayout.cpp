@@ -25,7 +25,10 @@ constexpr int kNarrowAllowance = 50;
 
 } // namespace
 
-int MainDialog::ClientTop() const { return m_menuBar ? m_menuBar->sizeHint().height() : 0; }
+int MainDialog::ClientTop() const
+{
+    return m_menuBar ? m_menuBar->sizeHint().height() : 0;
+}
 
 QRect MainDialog::ClientRect() const
 {

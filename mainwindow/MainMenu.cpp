@@ -77,8 +77,14 @@ void MainDialog::EnableOutputActions(bool enable)
         action->setEnabled(enable);
 }
 
-void MainDialog::OnClearRecentList() { Page(CurrentFunction())->ClearRecentList(); }
+void MainDialog::OnClearRecentList()
+{
+    Page(CurrentFunction())->ClearRecentList();
+}
 
-void MainDialog::OnExit() { accept(); }
+void MainDialog::OnExit()
+{
+    accept();
+}
 
 } // namespace netsonde

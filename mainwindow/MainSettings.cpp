@@ -181,7 +181,8 @@ ColumnWidths MainDialog::DefaultColumnWidths(const QTreeWidget* list) const
     const QFontMetrics metrics(list->font());
     ColumnWidths widths{};
     for (std::size_t column = 0; column < widths.size(); ++column)
-        widths[column] = metrics.horizontalAdvance(QString::fromLatin1(kResultColumns[column].widthSample)) + kColumnMargin;
+        widths[column] =
+            metrics.horizontalAdvance(QString::fromLatin1(kResultColumns[column].widthSample)) + kColumnMargin;
     const auto hostName = static_cast<std::size_t>(ColumnIndex(ResultColumn::HostName));
     const int others = std::accumulate(widths.begin(), widths.end(), 0) - widths[hostName];
     const QString headingText = QString::fromLatin1(kResultColumns[hostName].heading);

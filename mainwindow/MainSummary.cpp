@@ -4,8 +4,8 @@
 
 #include "mainwindow/MainDialog.h"
 
-#include "run/ResultColumns.h"
 #include "mainwindow/RunSummary.h"
+#include "run/ResultColumns.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -20,8 +20,8 @@ std::vector<SummaryRow> SummaryRows(const QTreeWidget* list)
     std::vector<SummaryRow> rows;
     for (int row = 0; row < list->topLevelItemCount(); ++row) {
         const QTreeWidgetItem* item = list->topLevelItem(row);
-        rows.push_back({item->text(ColumnIndex(ResultColumn::Address)),
-                        item->text(ColumnIndex(ResultColumn::ResponseTime))});
+        rows.push_back(
+            {item->text(ColumnIndex(ResultColumn::Address)), item->text(ColumnIndex(ResultColumn::ResponseTime))});
     }
     return rows;
 }
@@ -34,9 +34,15 @@ void MainDialog::CreateRunSummary()
     m_statusBar->addPermanentWidget(m_runSummary);
 }
 
-QString MainDialog::RunSummaryText() const { return m_runSummary ? m_runSummary->text() : QString(); }
+QString MainDialog::RunSummaryText() const
+{
+    return m_runSummary ? m_runSummary->text() : QString();
+}
 
-void MainDialog::ClearRunSummary(FunctionId id) { SetRunSummary(id, {}); }
+void MainDialog::ClearRunSummary(FunctionId id)
+{
+    SetRunSummary(id, {});
+}
 
 // Only the end of a run that Go started is summarised, stopped or not.
 void MainDialog::SummariseEndedRun()

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/MenuCommands.h"
 
-#include "platform/SocketStartupRecord.h"
+#include "icmp/IcmpFunctions.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/CommonDialogs.h"
 #include "mainwindow/ExportCommands.h"
@@ -9,8 +9,8 @@
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/MainDialog.h"
 #include "mainwindow/WebLinks.h"
-#include "icmp/IcmpFunctions.h"
 #include "mainwindow/WinsockInfoDialog.h"
+#include "platform/SocketStartupRecord.h"
 
 #include <QAction>
 

@@ -20,6 +20,9 @@ RunInputs MainDialog::ReadInputs(FunctionId id)
     return inputs;
 }
 
-void MainDialog::RecordRecentHost(const RunInputs& inputs) { Page(inputs.function)->RecordRun(inputs); }
+void MainDialog::RecordRecentHost(const RunInputs& inputs)
+{
+    Page(inputs.function)->RecordRun(inputs);
+}
 
 } // namespace netsonde

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/ResponseTimeDelegate.h"
 
-#include "run/ResultColumns.h"
 #include "mainwindow/RunSummary.h"
+#include "run/ResultColumns.h"
 
 #include <QPainter>
 #include <QPalette>
@@ -31,7 +31,10 @@ double Slowness(unsigned ms)
     return std::clamp((static_cast<double>(ms) - kFastReplyMs) / span, 0.0, 1.0);
 }
 
-double Mix(double from, double to, double share) { return from + (to - from) * share; }
+double Mix(double from, double to, double share)
+{
+    return from + (to - from) * share;
+}
 
 } // namespace
 
@@ -65,8 +68,7 @@ ResponseTimeDelegate::ResponseTimeDelegate(QTreeWidget* list)
     list->setItemDelegateForColumn(kTimeColumn, this);
 }
 
-void ResponseTimeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                                  const QModelIndex& index) const
+void ResponseTimeDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const std::optional<unsigned> ms = TimeAt(index);
     const QRect bar = ResponseTimeBarRect(option.rect, ms, m_scaleMs);

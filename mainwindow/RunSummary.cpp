@@ -22,7 +22,10 @@ std::vector<unsigned> AnsweredTimes(const std::vector<SummaryRow>& rows)
     return times;
 }
 
-QString OneDecimal(double value) { return QString::number(value, 'f', 1); }
+QString OneDecimal(double value)
+{
+    return QString::number(value, 'f', 1);
+}
 
 QString MinAvgMax(const std::vector<unsigned>& times)
 {

@@ -22,7 +22,10 @@ void TabControl::AddTab(const QString& label)
     m_tabBar->resize(m_tabBar->sizeHint().width(), m_tabBar->sizeHint().height());
 }
 
-int TabControl::CurrentIndex() const { return m_current; }
+int TabControl::CurrentIndex() const
+{
+    return m_current;
+}
 
 void TabControl::SetCurrentIndex(int index)
 {

@@ -5,12 +5,24 @@
 
 namespace netsonde {
 
-QUrl HomepageUrl() { return QUrl(QStringLiteral("https://netsonde.example.org/")); }
+QUrl HomepageUrl()
+{
+    return QUrl(QStringLiteral("https://netsonde.example.org/"));
+}
 
-QUrl FeedbackUrl() { return QUrl(QStringLiteral("mailto:feedback@netsonde.example.org")); }
+QUrl FeedbackUrl()
+{
+    return QUrl(QStringLiteral("mailto:feedback@netsonde.example.org"));
+}
 
-void OpenHomepage() { ActiveCommonDialogs().openUrl(HomepageUrl()); }
+void OpenHomepage()
+{
+    ActiveCommonDialogs().openUrl(HomepageUrl());
+}
 
-void OpenFeedback() { ActiveCommonDialogs().openUrl(FeedbackUrl()); }
+void OpenFeedback()
+{
+    ActiveCommonDialogs().openUrl(FeedbackUrl());
+}
 
 } // namespace netsonde

@@ -16,17 +16,35 @@ void WindowRunView::BeginRun(const RunInputs& inputs)
     m_dialog.BeginRun();
 }
 
-void WindowRunView::RecordRecentHost(const RunInputs& inputs) { m_dialog.RecordRecentHost(inputs); }
+void WindowRunView::RecordRecentHost(const RunInputs& inputs)
+{
+    m_dialog.RecordRecentHost(inputs);
+}
 
-void WindowRunView::ShowStatusText(const QString& text) { m_dialog.SetStatusText(text); }
+void WindowRunView::ShowStatusText(const QString& text)
+{
+    m_dialog.SetStatusText(text);
+}
 
-void WindowRunView::SetPaneText(FunctionId id, const QString& text) { m_dialog.TextPane(id)->SetText(text); }
+void WindowRunView::SetPaneText(FunctionId id, const QString& text)
+{
+    m_dialog.TextPane(id)->SetText(text);
+}
 
-void WindowRunView::AppendPaneText(FunctionId id, const QString& text) { m_dialog.TextPane(id)->AppendText(text); }
+void WindowRunView::AppendPaneText(FunctionId id, const QString& text)
+{
+    m_dialog.TextPane(id)->AppendText(text);
+}
 
-qsizetype WindowRunView::PaneLength(FunctionId id) const { return m_dialog.TextPane(id)->Length(); }
+qsizetype WindowRunView::PaneLength(FunctionId id) const
+{
+    return m_dialog.TextPane(id)->Length();
+}
 
-void WindowRunView::ClearRows(FunctionId id) { m_dialog.ResultList(id)->clear(); }
+void WindowRunView::ClearRows(FunctionId id)
+{
+    m_dialog.ResultList(id)->clear();
+}
 
 void WindowRunView::InsertRow(FunctionId id, int row, unsigned number)
 {
@@ -43,8 +61,14 @@ void WindowRunView::SetCell(FunctionId id, int row, ResultColumn column, const Q
         item->setText(ColumnIndex(column), text);
 }
 
-FunctionId WindowRunView::SelectedFunction() const { return m_dialog.CurrentFunction(); }
+FunctionId WindowRunView::SelectedFunction() const
+{
+    return m_dialog.CurrentFunction();
+}
 
-void WindowRunView::EndRun(FunctionId selected) { m_dialog.OnRunEnded(selected); }
+void WindowRunView::EndRun(FunctionId selected)
+{
+    m_dialog.OnRunEnded(selected);
+}
 
 } // namespace netsonde

@@ -2,9 +2,9 @@
 #include "mainwindow/WinsockInfoDialog.h"
 
 #include "mainwindow/SmallDialogIds.h"
+#include "resources/ResourceIds.h"
 #include "widgets/ControlIds.h"
 #include "widgets/DialogUnits.h"
-#include "resources/ResourceIds.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -14,8 +14,10 @@ namespace netsonde {
 
 namespace {
 
-
-QString ShownText(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString ShownText(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 } // namespace
 
@@ -24,8 +26,7 @@ QString FormatSocketVersion(std::uint16_t version)
     return QStringLiteral("%1.%2").arg(version & 0xFF).arg(version >> 8);
 }
 
-WinsockInfoDialog::WinsockInfoDialog(const SocketStartupRecord& record, const QString& icmpMethod,
-                                       QWidget* parent)
+WinsockInfoDialog::WinsockInfoDialog(const SocketStartupRecord& record, const QString& icmpMethod, QWidget* parent)
     : QDialog(parent)
 {
     SetDialogId(this, kWinsockInfoDialog);
@@ -79,8 +80,8 @@ void WinsockInfoDialog::FormatValues(const SocketStartupRecord& record, const QS
     m_highest = FormatSocketVersion(record.highVersion);
     m_maxSockets = QString::number(record.maxSockets);
     m_maxUdp = QString::number(record.maxUdpDg);
-    m_general = record.description + QStringLiteral("\r\n") + record.systemStatus
-        + QStringLiteral("\r\n") + record.vendorInfo;
+    m_general =
+        record.description + QStringLiteral("\r\n") + record.systemStatus + QStringLiteral("\r\n") + record.vendorInfo;
     if (!icmpMethod.isEmpty())
         m_general += QStringLiteral("\r\n") + icmpMethod;
 }

@@ -24,8 +24,7 @@ class WinsockInfoDialog : public QDialog {
 public:
     // icmpMethod names the ICMP method in use, or why there is none; it is
     // added as a last line of the general information when not empty.
-    WinsockInfoDialog(const SocketStartupRecord& record, const QString& icmpMethod = {},
-                       QWidget* parent = nullptr);
+    WinsockInfoDialog(const SocketStartupRecord& record, const QString& icmpMethod = {}, QWidget* parent = nullptr);
 
     QString m_version;
     QString m_highest;

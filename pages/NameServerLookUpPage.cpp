@@ -122,11 +122,20 @@ bool NameServerLookUpPage::NameServerUsable() const
     return m_searchTypeBox->currentText() != GetHostByXSearchType();
 }
 
-void NameServerLookUpPage::UpdateNameServerEnabled() { m_nameServerBox->setEnabled(NameServerUsable()); }
+void NameServerLookUpPage::UpdateNameServerEnabled()
+{
+    m_nameServerBox->setEnabled(NameServerUsable());
+}
 
-void NameServerLookUpPage::AddRecentNameServer(const QString& text) { AddRecentEntry(m_nameServerBox, text); }
+void NameServerLookUpPage::AddRecentNameServer(const QString& text)
+{
+    AddRecentEntry(m_nameServerBox, text);
+}
 
-QStringList NameServerLookUpPage::RecentNameServers() const { return ComboEntries(m_nameServerBox); }
+QStringList NameServerLookUpPage::RecentNameServers() const
+{
+    return ComboEntries(m_nameServerBox);
+}
 
 void NameServerLookUpPage::SelectFirstSearchType()
 {

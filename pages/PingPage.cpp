@@ -10,18 +10,17 @@
 
 namespace netsonde {
 
-PingPage::PingPage(QWidget* parent)
-    : PropertyPage(kPingDialog, HostExchange::Unchanged, parent)
-{
-}
+PingPage::PingPage(QWidget* parent) : PropertyPage(kPingDialog, HostExchange::Unchanged, parent) {}
 
 void PingPage::CreateControls()
 {
     QComboBox* host = AddHostCombo(kPingHostControl, {75, 6, 171, 60});
     AddLabel(QStringLiteral("&Host or Address:"), {3, 8, 70, 10}, host);
-    m_timeoutField = AddSpinField(kPingTimeoutControl, kPingTimeoutSpinControl, SettingKey::PingTimeout, {75, 24, 34, 12});
+    m_timeoutField =
+        AddSpinField(kPingTimeoutControl, kPingTimeoutSpinControl, SettingKey::PingTimeout, {75, 24, 34, 12});
     AddLabel(QStringLiteral("&Timeout (secs):"), {3, 26, 70, 10}, m_timeoutField);
-    m_pingsField = AddSpinField(kPingCountControl, kPingCountSpinControl, SettingKey::PingNumberOfPings, {190, 24, 34, 12});
+    m_pingsField =
+        AddSpinField(kPingCountControl, kPingCountSpinControl, SettingKey::PingNumberOfPings, {190, 24, 34, 12});
     AddLabel(QStringLiteral("Number of &Pings:"), {118, 26, 70, 10}, m_pingsField);
     m_delayField = AddSpinField(kPingDelayControl, kPingDelaySpinControl, SettingKey::PingDelay, {75, 42, 44, 12});
     AddLabel(QStringLiteral("&Delay (ms):"), {3, 44, 70, 10}, m_delayField);

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/PropertyPage.h"
 
-#include "settings/RecentList.h"
-#include "widgets/SpinField.h"
-#include "widgets/ControlIds.h"
 #include "run/RunInputs.h"
+#include "settings/RecentList.h"
 #include "settings/SettingsKeys.h"
+#include "widgets/ControlIds.h"
+#include "widgets/SpinField.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,13 +34,25 @@ void PropertyPage::Destroy()
     OnDestroy();
 }
 
-QList<QWidget*> PropertyPage::StretchableFields() const { return {m_hostCombo}; }
+QList<QWidget*> PropertyPage::StretchableFields() const
+{
+    return {m_hostCombo};
+}
 
-void PropertyPage::AddRecentHost(const QString& text) { AddRecentEntry(m_hostCombo, text); }
+void PropertyPage::AddRecentHost(const QString& text)
+{
+    AddRecentEntry(m_hostCombo, text);
+}
 
-void PropertyPage::ClearRecentList() { ClearCombo(m_hostCombo); }
+void PropertyPage::ClearRecentList()
+{
+    ClearCombo(m_hostCombo);
+}
 
-QStringList PropertyPage::RecentHosts() const { return ComboEntries(m_hostCombo); }
+QStringList PropertyPage::RecentHosts() const
+{
+    return ComboEntries(m_hostCombo);
+}
 
 QStringList PropertyPage::ComboEntries(const QComboBox* combo)
 {
@@ -57,9 +69,15 @@ void PropertyPage::OnTabSelected()
         SelectFirstEntry(m_hostCombo);
 }
 
-void PropertyPage::SelectInitialEntries() { SelectFirstEntry(m_hostCombo); }
+void PropertyPage::SelectInitialEntries()
+{
+    SelectFirstEntry(m_hostCombo);
+}
 
-void PropertyPage::Refresh() { DoDataExchange(false); }
+void PropertyPage::Refresh()
+{
+    DoDataExchange(false);
+}
 
 void PropertyPage::WriteInputs(RunInputs& inputs)
 {
@@ -73,15 +91,17 @@ void PropertyPage::RecordRun(const RunInputs& inputs)
     DoDataExchange(false);
 }
 
-void PropertyPage::FocusHost() { m_hostCombo->setFocus(Qt::OtherFocusReason); }
+void PropertyPage::FocusHost()
+{
+    m_hostCombo->setFocus(Qt::OtherFocusReason);
+}
 
 void PropertyPage::ExchangeHost(bool saveAndValidate)
 {
     ExchangeComboText(m_hostCombo, m_host, saveAndValidate, m_hostExchange);
 }
 
-void PropertyPage::ExchangeComboText(QComboBox* combo, QString& text, bool saveAndValidate,
-                                      HostExchange rule)
+void PropertyPage::ExchangeComboText(QComboBox* combo, QString& text, bool saveAndValidate, HostExchange rule)
 {
     if (saveAndValidate) {
         text = combo->currentText();

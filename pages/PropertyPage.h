@@ -6,8 +6,8 @@
 // List in its host field, and refreshes its fields or focuses its host field
 // when the main window asks.
 
-#include "widgets/DialogUnits.h"
 #include "settings/SettingsKeys.h"
+#include "widgets/DialogUnits.h"
 
 #include <QList>
 #include <QString>
@@ -24,7 +24,7 @@ class SpinField;
 struct RunInputs;
 
 enum class HostExchange {
-    Unchanged,       // the member goes into the field as it is
+    Unchanged,         // the member goes into the field as it is
     MatchedAgainstList // the first list entry that begins with it is selected
 };
 
@@ -74,8 +74,7 @@ protected:
     virtual void OnDestroy() = 0;
 
     void ExchangeHost(bool saveAndValidate);
-    static void ExchangeComboText(QComboBox* combo, QString& text, bool saveAndValidate,
-                                  HostExchange rule);
+    static void ExchangeComboText(QComboBox* combo, QString& text, bool saveAndValidate, HostExchange rule);
     static void SelectFirstEntry(QComboBox* combo);
     static void ClearCombo(QComboBox* combo);
 

@@ -10,8 +10,7 @@
 
 namespace netsonde {
 
-QuoteOfDayPage::QuoteOfDayPage(QWidget* parent)
-    : PropertyPage(kQuoteDialog, HostExchange::MatchedAgainstList, parent)
+QuoteOfDayPage::QuoteOfDayPage(QWidget* parent) : PropertyPage(kQuoteDialog, HostExchange::MatchedAgainstList, parent)
 {
 }
 
@@ -43,7 +42,10 @@ void QuoteOfDayPage::DoDataExchange(bool saveAndValidate)
     ExchangeCheck(m_clearOutputCheckBox, m_clearOutput, saveAndValidate);
 }
 
-QList<QWidget*> QuoteOfDayPage::InputControls() const { return {HostCombo(), m_clearOutputCheckBox}; }
+QList<QWidget*> QuoteOfDayPage::InputControls() const
+{
+    return {HostCombo(), m_clearOutputCheckBox};
+}
 
 void QuoteOfDayPage::WriteInputs(RunInputs& inputs)
 {

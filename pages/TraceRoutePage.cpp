@@ -19,7 +19,8 @@ void TraceRoutePage::CreateControls()
 {
     QComboBox* host = AddHostCombo(kTraceHostControl, {75, 6, 171, 60});
     AddLabel(QStringLiteral("&Host or Address:"), {3, 8, 70, 10}, host);
-    m_timeoutField = AddSpinField(kTraceTimeoutControl, kTraceTimeoutSpinControl, SettingKey::TraceRouteTimeout, {75, 24, 34, 12});
+    m_timeoutField =
+        AddSpinField(kTraceTimeoutControl, kTraceTimeoutSpinControl, SettingKey::TraceRouteTimeout, {75, 24, 34, 12});
     AddLabel(QStringLiteral("&Timeout (secs):"), {3, 26, 70, 10}, m_timeoutField);
     m_hops = AddSpinField(kTraceHopsControl, kTraceHopsSpinControl, SettingKey::TraceRouteHops, {190, 24, 34, 12});
     AddLabel(QStringLiteral("Maximum H&ops:"), {118, 26, 70, 10}, m_hops);

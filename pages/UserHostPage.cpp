@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/UserHostPage.h"
 
-#include "query/AddressSplitting.h"
 #include "pages/PageExchange.h"
-#include "widgets/ControlIds.h"
+#include "query/AddressSplitting.h"
 #include "resources/ResourceIds.h"
 #include "run/RunInputs.h"
 #include "settings/SettingsKeys.h"
+#include "widgets/ControlIds.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -72,7 +72,10 @@ void UserHostPage::SplitUserField()
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
 
-QList<QWidget*> UserHostPage::StretchableFields() const { return {HostCombo(), m_userEdit}; }
+QList<QWidget*> UserHostPage::StretchableFields() const
+{
+    return {HostCombo(), m_userEdit};
+}
 
 void UserHostPage::OnTabSelected()
 {
@@ -104,10 +107,7 @@ void UserHostPage::Refresh()
     SplitHostField();
 }
 
-FingerPage::FingerPage(QWidget* parent)
-    : UserHostPage(kFingerDialog, HostExchange::Unchanged, parent)
-{
-}
+FingerPage::FingerPage(QWidget* parent) : UserHostPage(kFingerDialog, HostExchange::Unchanged, parent) {}
 
 void FingerPage::CreateControls()
 {
@@ -152,10 +152,7 @@ void FingerPage::WriteInputs(RunInputs& inputs)
     inputs.verboseFormat = m_verboseFormat;
 }
 
-WhoIsPage::WhoIsPage(QWidget* parent)
-    : UserHostPage(kWhoIsDialog, HostExchange::MatchedAgainstList, parent)
-{
-}
+WhoIsPage::WhoIsPage(QWidget* parent) : UserHostPage(kWhoIsDialog, HostExchange::MatchedAgainstList, parent) {}
 
 void WhoIsPage::CreateControls()
 {
@@ -185,6 +182,9 @@ void WhoIsPage::DoDataExchange(bool saveAndValidate)
     ExchangeCheck(m_clearOutputCheckBox, m_clearOutput, saveAndValidate);
 }
 
-QList<QWidget*> WhoIsPage::InputControls() const { return {HostCombo(), UserEdit(), m_clearOutputCheckBox}; }
+QList<QWidget*> WhoIsPage::InputControls() const
+{
+    return {HostCombo(), UserEdit(), m_clearOutputCheckBox};
+}
 
 } // namespace netsonde

@@ -42,8 +42,7 @@ QString Phonebook::DefaultFilePath()
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (dataHome.isEmpty())
         return {};
-    return QDir(dataHome).filePath(QLatin1String(kCompany) + QLatin1Char('/')
-                                   + QCoreApplication::applicationName()
+    return QDir(dataHome).filePath(QLatin1String(kCompany) + QLatin1Char('/') + QCoreApplication::applicationName()
                                    + QStringLiteral(".pbk"));
 }
 
@@ -61,8 +60,7 @@ QString Phonebook::AddFailureText(PhonebookAddResult result)
     case PhonebookAddResult::NotOpen:
         return OpenFailureText();
     case PhonebookAddResult::TooLong:
-        return QStringLiteral("Please enter no more than %1 characters.")
-            .arg(PhonebookLayout::kAddressBytes);
+        return QStringLiteral("Please enter no more than %1 characters.").arg(PhonebookLayout::kAddressBytes);
     case PhonebookAddResult::ReservedAddress:
         return QStringLiteral("The address Empty cannot be stored in the phonebook");
     case PhonebookAddResult::AlreadyPresent:
@@ -106,8 +104,9 @@ const QList<PhonebookEntry>& Phonebook::Entries() const
 
 const PhonebookEntry* Phonebook::Find(const QString& address) const
 {
-    const auto found = std::find_if(m_entries.cbegin(), m_entries.cend(),
-        [&address](const PhonebookEntry& entry) { return AddressesEqual(entry.address, address); });
+    const auto found = std::find_if(m_entries.cbegin(), m_entries.cend(), [&address](const PhonebookEntry& entry) {
+        return AddressesEqual(entry.address, address);
+    });
     return found == m_entries.cend() ? nullptr : &*found;
 }
 
@@ -230,7 +229,7 @@ void Phonebook::InsertSorted(PhonebookEntry entry)
 qsizetype Phonebook::IndexOfRecord(int record) const
 {
     const auto found = std::find_if(m_entries.cbegin(), m_entries.cend(),
-        [record](const PhonebookEntry& entry) { return entry.record == record; });
+                                    [record](const PhonebookEntry& entry) { return entry.record == record; });
     return found == m_entries.cend() ? -1 : found - m_entries.cbegin();
 }
 

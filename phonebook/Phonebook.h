@@ -18,19 +18,19 @@ namespace netsonde {
 
 struct PhonebookEntry {
     QString address;
-    QString note; // as the note box shows it, lines separated by "\n"
-    int record = 0; // the record's number in the file
+    QString note;         // as the note box shows it, lines separated by "\n"
+    int record = 0;       // the record's number in the file
     QByteArray noteBytes; // the note field's text as last read or written
 };
 
 enum class PhonebookAddResult {
     Added,
-    NotOpen,        // the file could not be opened
+    NotOpen, // the file could not be opened
     EmptyAddress,
-    TooLong,        // more than 50 bytes
+    TooLong,         // more than 50 bytes
     ReservedAddress, // "Empty" would read back as a free record
-    AlreadyPresent, // equal to a listed address, letter case aside
-    Full,           // all 1000 records hold an address
+    AlreadyPresent,  // equal to a listed address, letter case aside
+    Full,            // all 1000 records hold an address
     WriteFailed,
 };
 

@@ -86,8 +86,7 @@ struct KeptPieces {
 KeptPieces UnchangedEnds(const QList<NotePiece>& pieces, QStringView text)
 {
     KeptPieces kept;
-    while (kept.head < pieces.size()
-           && text.sliced(kept.headChars).startsWith(pieces[kept.head].shown)) {
+    while (kept.head < pieces.size() && text.sliced(kept.headChars).startsWith(pieces[kept.head].shown)) {
         kept.headChars += pieces[kept.head].shown.size();
         ++kept.head;
     }
@@ -102,15 +101,12 @@ KeptPieces UnchangedEnds(const QList<NotePiece>& pieces, QStringView text)
     return kept;
 }
 
-QByteArray ComposeNote(QByteArrayView stored, const QList<NotePiece>& pieces, QStringView text,
-                       const KeptPieces& kept)
+QByteArray ComposeNote(QByteArrayView stored, const QList<NotePiece>& pieces, QStringView text, const KeptPieces& kept)
 {
     const qsizetype headEnd = kept.head == 0 ? 0 : pieces[kept.head - 1].end;
-    const qsizetype tailBegin = kept.tail == 0 ? stored.size()
-                                               : pieces[pieces.size() - kept.tail].begin;
+    const qsizetype tailBegin = kept.tail == 0 ? stored.size() : pieces[pieces.size() - kept.tail].begin;
     const QStringView changed = text.sliced(kept.headChars).chopped(kept.tailChars);
-    return stored.first(headEnd).toByteArray() + NewNoteBytes(changed)
-        + stored.sliced(tailBegin).toByteArray();
+    return stored.first(headEnd).toByteArray() + NewNoteBytes(changed) + stored.sliced(tailBegin).toByteArray();
 }
 
 // One piece fewer kept at each end.

@@ -13,8 +13,7 @@ QByteArray PadField(QByteArrayView text, qsizetype width)
 
 QByteArray EncodeRecord(QByteArrayView address, QByteArrayView note)
 {
-    return PadField(address, PhonebookLayout::kAddressBytes)
-        + PadField(note, PhonebookLayout::kNoteBytes);
+    return PadField(address, PhonebookLayout::kAddressBytes) + PadField(note, PhonebookLayout::kNoteBytes);
 }
 
 QByteArrayView FieldText(QByteArrayView field)

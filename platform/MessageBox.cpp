@@ -45,7 +45,10 @@ void ShowMessageBox(const QString& text, MessageIcon icon)
         WriteMessageLine(text);
 }
 
-void SetDefaultMessageBoxHandler(MessageBoxHandler handler) { DefaultHandler() = std::move(handler); }
+void SetDefaultMessageBoxHandler(MessageBoxHandler handler)
+{
+    DefaultHandler() = std::move(handler);
+}
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
 {
@@ -56,11 +59,15 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
 
 MessageBoxRecorder::MessageBoxRecorder()
 {
-    m_previous = SetMessageBoxHandler(
-        [this](const QString& text, MessageIcon icon) { m_entries.push_back({text, icon}); });
+    m_previous = SetMessageBoxHandler([this](const QString& text, MessageIcon icon) {
+        m_entries.push_back({text, icon});
+    });
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxHandler(std::move(m_previous)); }
+MessageBoxRecorder::~MessageBoxRecorder()
+{
+    SetMessageBoxHandler(std::move(m_previous));
+}
 
 QStringList MessageBoxRecorder::Texts() const
 {

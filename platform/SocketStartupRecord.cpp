@@ -65,8 +65,14 @@ SocketStartupRecord& ProcessRecord()
 
 } // namespace
 
-const SocketStartupRecord& ProcessStartupRecord() { return ProcessRecord(); }
+const SocketStartupRecord& ProcessStartupRecord()
+{
+    return ProcessRecord();
+}
 
-bool StartProcessSockets() { return StartSockets(ProcessRecord()); }
+bool StartProcessSockets()
+{
+    return StartSockets(ProcessRecord());
+}
 
 } // namespace netsonde

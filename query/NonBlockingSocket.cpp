@@ -27,7 +27,10 @@ IpAddress AnyAddress(IpFamily family)
 
 NonBlockingSocket::NonBlockingSocket() = default;
 
-NonBlockingSocket::~NonBlockingSocket() { Close(); }
+NonBlockingSocket::~NonBlockingSocket()
+{
+    Close();
+}
 
 bool NonBlockingSocket::Create(IpFamily family)
 {
@@ -74,8 +77,7 @@ bool NonBlockingSocket::Connect(const IpAddress& address, std::uint16_t port)
     }
     sockaddr_storage remote{};
     const socklen_t remoteSize = address.ToSockAddr(port, remote);
-    if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&remote), remoteSize) != 0
-        && errno != EINPROGRESS) {
+    if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&remote), remoteSize) != 0 && errno != EINPROGRESS) {
         m_lastError = errno;
         return false;
     }

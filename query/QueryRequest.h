@@ -26,9 +26,9 @@ struct QueryFields {
 };
 
 struct QueryPlan {
-    QString targetHost;   // the host resolved and connected to
+    QString targetHost; // the host resolved and connected to
     std::uint16_t port = 0;
-    QByteArray request;   // the exact bytes sent once connected
+    QByteArray request; // the exact bytes sent once connected
 };
 
 // Target host, port and request of one query. Both the target host and the

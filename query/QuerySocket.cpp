@@ -8,8 +8,7 @@
 
 namespace netsonde {
 
-QuerySocket::QuerySocket(TextQueryFunction& query, QueryFunction function)
-    : m_query(&query), m_received(function)
+QuerySocket::QuerySocket(TextQueryFunction& query, QueryFunction function) : m_query(&query), m_received(function)
 {
     connect(&m_socket, &NonBlockingSocket::connected, this, &QuerySocket::OnConnected);
     connect(&m_socket, &NonBlockingSocket::readyToSend, this, &QuerySocket::OnReadyToSend);
@@ -25,15 +24,17 @@ void QuerySocket::Prepare(const QByteArray& request, IpFamily family)
     m_socket.Create(family);
 }
 
-void QuerySocket::AppendHeldText() { AppendToPane(m_received.Finish()); }
+void QuerySocket::AppendHeldText()
+{
+    AppendToPane(m_received.Finish());
+}
 
 void QuerySocket::OnConnected(int error)
 {
     if (!m_query->IsCurrent())
         return;
     if (error != 0) {
-        m_query->FailQuery(QStringLiteral("Could not connect to ") + m_query->TargetHost(),
-                            MessageIcon::Exclamation);
+        m_query->FailQuery(QStringLiteral("Could not connect to ") + m_query->TargetHost(), MessageIcon::Exclamation);
         return;
     }
     m_query->SetStatusText(QStringLiteral("Connected to ") + m_query->TargetHost());
@@ -103,7 +104,10 @@ void QuerySocket::OnClosed()
     m_query->EndQuery();
 }
 
-void QuerySocket::AppendToPane(const QString& text) { m_query->AppendText(text); }
+void QuerySocket::AppendToPane(const QString& text)
+{
+    m_query->AppendText(text);
+}
 
 void QuerySocket::ShowReceivedCount()
 {

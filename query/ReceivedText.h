@@ -10,8 +10,8 @@
 // waiting goes through Drain, and then Finish ends the text. The text given
 // back is appended at the pane's end as it stands.
 
-#include "query/QueryRequest.h"
 #include "platform/text/Utf8StreamDecoder.h"
+#include "query/QueryRequest.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -24,7 +24,7 @@ public:
     static constexpr qsizetype kPaneLimit = 30000; // characters of a text pane
 
     struct ReceiveResult {
-        QString text;         // to append at the pane's end; may be empty
+        QString text;           // to append at the pane's end; may be empty
         bool endsQuery = false; // the pane limit is reached: close the query
         bool dropped = false;   // a chunk not shown at all: its read is not counted
     };

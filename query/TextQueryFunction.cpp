@@ -33,9 +33,15 @@ TextQueryFunction::TextQueryFunction(RunController& runs, FunctionId id, QueryFu
 
 TextQueryFunction::~TextQueryFunction() = default;
 
-bool TextQueryFunction::IsCurrent() const { return m_request != 0 && m_runs.IsPending(m_request); }
+bool TextQueryFunction::IsCurrent() const
+{
+    return m_request != 0 && m_runs.IsPending(m_request);
+}
 
-qsizetype TextQueryFunction::PaneLength() const { return m_runs.View().PaneLength(m_id); }
+qsizetype TextQueryFunction::PaneLength() const
+{
+    return m_runs.View().PaneLength(m_id);
+}
 
 void TextQueryFunction::AppendText(const QString& text)
 {
@@ -43,9 +49,15 @@ void TextQueryFunction::AppendText(const QString& text)
         m_runs.View().AppendPaneText(m_id, text);
 }
 
-void TextQueryFunction::NoteReceived(QByteArrayView bytes) { m_runs.View().NoteReceivedBytes(m_id, bytes); }
+void TextQueryFunction::NoteReceived(QByteArrayView bytes)
+{
+    m_runs.View().NoteReceivedBytes(m_id, bytes);
+}
 
-void TextQueryFunction::SetStatusText(const QString& text) { m_runs.SetStatusText(text); }
+void TextQueryFunction::SetStatusText(const QString& text)
+{
+    m_runs.SetStatusText(text);
+}
 
 void TextQueryFunction::EndQuery()
 {
@@ -173,8 +185,10 @@ void TextQueryFunction::Cancel()
 
 void InstallTextQueryFunctions(RunController& runs)
 {
-    runs.SetFunction(FunctionId::Finger, std::make_unique<TextQueryFunction>(runs, FunctionId::Finger, QueryFunction::Finger));
-    runs.SetFunction(FunctionId::WhoIs, std::make_unique<TextQueryFunction>(runs, FunctionId::WhoIs, QueryFunction::WhoIs));
+    runs.SetFunction(FunctionId::Finger,
+                     std::make_unique<TextQueryFunction>(runs, FunctionId::Finger, QueryFunction::Finger));
+    runs.SetFunction(FunctionId::WhoIs,
+                     std::make_unique<TextQueryFunction>(runs, FunctionId::WhoIs, QueryFunction::WhoIs));
     runs.SetFunction(FunctionId::QuoteOfDay,
                      std::make_unique<TextQueryFunction>(runs, FunctionId::QuoteOfDay, QueryFunction::QuoteOfDay));
 }

@@ -9,8 +9,8 @@
 
 #include "platform/MessageBox.h"
 #include "query/QueryRequest.h"
-#include "run/RunController.h"
 #include "run/Function.h"
+#include "run/RunController.h"
 
 #include <QByteArray>
 #include <QString>

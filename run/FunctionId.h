@@ -13,7 +13,7 @@ constexpr int kFunctionCount = 6;
 struct FunctionInfo {
     const char* tabLabel;
     const char* windowTitle;
-    char letter; // the command-line switch
+    char letter;      // the command-line switch
     const char* name; // in running text, as report mode's messages name it
 };
 
@@ -26,7 +26,10 @@ inline constexpr std::array<FunctionInfo, kFunctionCount> FunctionTable{{
     {"QoD", "Quote Of The Day", 'Q', "Quote Of The Day"},
 }};
 
-constexpr int Index(FunctionId id) { return static_cast<int>(id); }
+constexpr int Index(FunctionId id)
+{
+    return static_cast<int>(id);
+}
 
 // The function whose switch letter is given (upper case), or -1.
 constexpr int FunctionOfLetter(char letter)

@@ -33,6 +33,9 @@ constexpr int kResultColumnCount = static_cast<int>(kResultColumns.size());
 // what the Address column grows to when the window is widened.
 constexpr const char* kLongestAddressSample = "8888:8888:8888:8888:8888:8888:8888:8888";
 
-constexpr int ColumnIndex(ResultColumn column) { return static_cast<int>(column); }
+constexpr int ColumnIndex(ResultColumn column)
+{
+    return static_cast<int>(column);
+}
 
 } // namespace netsonde

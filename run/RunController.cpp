@@ -12,14 +12,20 @@ RunController::RunController(IRunView& view, QObject* parent)
 {
 }
 
-RunController::~RunController() { Shutdown(); }
+RunController::~RunController()
+{
+    Shutdown();
+}
 
 void RunController::SetFunction(FunctionId id, std::unique_ptr<Function> function)
 {
     m_functions[Index(id)] = std::move(function);
 }
 
-void RunController::SetResolver(std::unique_ptr<IResolver> resolver) { m_resolver = std::move(resolver); }
+void RunController::SetResolver(std::unique_ptr<IResolver> resolver)
+{
+    m_resolver = std::move(resolver);
+}
 
 void RunController::Go(const RunInputs& inputs)
 {
@@ -84,7 +90,10 @@ void RunController::EndRun()
         Qt::QueuedConnection);
 }
 
-void RunController::Stop(std::optional<FunctionId> current) { Finish(current); }
+void RunController::Stop(std::optional<FunctionId> current)
+{
+    Finish(current);
+}
 
 void RunController::Finish(std::optional<FunctionId> current)
 {
@@ -193,7 +202,10 @@ void RunController::PostEffect(RequestId id, std::function<void()> effect)
         Qt::QueuedConnection);
 }
 
-bool RunController::StartWorker(std::function<void()> body) { return m_workers.Start(std::move(body)); }
+bool RunController::StartWorker(std::function<void()> body)
+{
+    return m_workers.Start(std::move(body));
+}
 
 void RunController::DropRequests()
 {

@@ -15,8 +15,8 @@
 
 #include "platform/MessageBox.h"
 #include "platform/resolver/Resolver.h"
-#include "run/FunctionId.h"
 #include "run/Function.h"
+#include "run/FunctionId.h"
 #include "run/RunInputs.h"
 #include "run/WorkerThreads.h"
 

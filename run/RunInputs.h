@@ -29,7 +29,7 @@ struct RunInputs {
     // The text functions.
     bool clearOutput = false;
     bool verboseFormat = false; // Finger, NS LookUp
-    QString fireWall;         // Finger, WhoIs: the firewall host read at Go
+    QString fireWall;           // Finger, WhoIs: the firewall host read at Go
 
     // NS LookUp.
     QString searchType;

@@ -4,9 +4,9 @@
 // interface and report mode another. The run layer calls it on the
 // user-interface thread only, and only for the run in progress.
 
-#include "run/ResultColumns.h"
 #include "platform/resolver/Resolver.h"
 #include "run/FunctionId.h"
+#include "run/ResultColumns.h"
 #include "run/RunInputs.h"
 
 #include <QByteArrayView>

@@ -13,7 +13,10 @@ struct WorkerThreads::Worker {
 
 WorkerThreads::WorkerThreads() : m_context(std::make_unique<QObject>()) {}
 
-WorkerThreads::~WorkerThreads() { JoinAll(); }
+WorkerThreads::~WorkerThreads()
+{
+    JoinAll();
+}
 
 bool WorkerThreads::Start(std::function<void()> body)
 {
@@ -25,7 +28,8 @@ bool WorkerThreads::Start(std::function<void()> body)
             body();
             // The reap runs on the user-interface thread once this one is done;
             // it is dropped with the context when the workers are joined first.
-            QMetaObject::invokeMethod(context, [this, raw] { Reap(raw); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                context, [this, raw] { Reap(raw); }, Qt::QueuedConnection);
         });
     } catch (const std::system_error&) {
         return false;

@@ -10,7 +10,10 @@ namespace {
 constexpr int kIntegerCount = 13;
 constexpr int kFaceNameReadLimit = 40;
 
-std::uint8_t LowByte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
+std::uint8_t LowByte(int value)
+{
+    return static_cast<std::uint8_t>(value & 0xFF);
+}
 
 // The face name as one word: reading stops at white space.
 QString FirstWord(const QString& text)
@@ -31,9 +34,9 @@ QString FormatFontRecord(const FontRecord& r)
     QString face = r.faceName.left(FontRecord::kFaceNameLimit);
     face.replace(QLatin1Char(' '), QLatin1Char('_'));
     QStringList fields;
-    for (int value : {r.height, r.width, r.escapement, r.orientation, r.weight, int(r.italic),
-                      int(r.underline), int(r.strikeOut), int(r.charSet), int(r.outPrecision),
-                      int(r.clipPrecision), int(r.quality), int(r.pitchAndFamily)})
+    for (int value :
+         {r.height, r.width, r.escapement, r.orientation, r.weight, int(r.italic), int(r.underline), int(r.strikeOut),
+          int(r.charSet), int(r.outPrecision), int(r.clipPrecision), int(r.quality), int(r.pitchAndFamily)})
         fields << QString::number(value);
     fields << face;
     return fields.join(QLatin1Char(','));

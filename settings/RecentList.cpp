@@ -31,9 +31,8 @@ QString Format(const QStringList& entries)
 
 void Add(QStringList& entries, const QString& text)
 {
-    const auto same = std::find_if(entries.begin(), entries.end(), [&](const QString& entry) {
-        return entry.compare(text, Qt::CaseInsensitive) == 0;
-    });
+    const auto same = std::find_if(entries.begin(), entries.end(),
+                                   [&](const QString& entry) { return entry.compare(text, Qt::CaseInsensitive) == 0; });
     if (same != entries.end())
         entries.erase(same);
     else if (entries.size() == kMaxEntries)
@@ -52,9 +51,8 @@ int FindEntryStartingWith(const QStringList& entries, const QString& text)
 
 void SortAlphabetically(QStringList& entries)
 {
-    std::stable_sort(entries.begin(), entries.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
 }
 
 } // namespace netsonde::RecentList

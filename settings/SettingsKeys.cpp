@@ -20,7 +20,7 @@ constexpr int kNoMaximum = INT_MAX;
 constexpr int kNotSet = -1;
 
 constexpr SettingInfo IntegerRow(SettingKey key, QLatin1StringView section, QLatin1StringView name, int def,
-                              int minimum = kNoMinimum, int maximum = kNoMaximum)
+                                 int minimum = kNoMinimum, int maximum = kNoMaximum)
 {
     return {key, section, name, SettingKind::Integer, def, {}, minimum, maximum};
 }
@@ -30,8 +30,7 @@ constexpr SettingInfo TextRow(SettingKey key, QLatin1StringView section, QLatin1
     return {key, section, name, SettingKind::Text, 0, {}, kNoMinimum, kNoMaximum};
 }
 
-constexpr SettingInfo YesNoRow(SettingKey key, QLatin1StringView section, QLatin1StringView name,
-                                 QLatin1StringView def)
+constexpr SettingInfo YesNoRow(SettingKey key, QLatin1StringView section, QLatin1StringView name, QLatin1StringView def)
 {
     return {key, section, name, SettingKind::YesNo, 0, def, kNoMinimum, kNoMaximum};
 }
@@ -96,15 +95,27 @@ const SettingInfo& Row(SettingKey key, SettingKind kind)
     return info;
 }
 
-QString Section(const SettingInfo& info) { return QString(info.section); }
+QString Section(const SettingInfo& info)
+{
+    return QString(info.section);
+}
 
-QString Name(const SettingInfo& info) { return QString(info.name); }
+QString Name(const SettingInfo& info)
+{
+    return QString(info.name);
+}
 
 } // namespace
 
-const SettingInfo& SettingInfoOf(SettingKey key) { return kSettings[static_cast<std::size_t>(key)]; }
+const SettingInfo& SettingInfoOf(SettingKey key)
+{
+    return kSettings[static_cast<std::size_t>(key)];
+}
 
-std::span<const SettingInfo> AllSettings() { return kSettings; }
+std::span<const SettingInfo> AllSettings()
+{
+    return kSettings;
+}
 
 int ReadIntSetting(SettingKey key)
 {

@@ -99,11 +99,20 @@ void SettingsStore::WriteYesNo(const QString& section, const QString& key, bool 
     WriteText(section, key, on ? QStringLiteral("Yes") : QStringLiteral("No"));
 }
 
-void SettingsStore::SetReadOnly(bool readOnly) { g_readOnly = readOnly; }
+void SettingsStore::SetReadOnly(bool readOnly)
+{
+    g_readOnly = readOnly;
+}
 
-bool SettingsStore::IsReadOnly() { return g_readOnly; }
+bool SettingsStore::IsReadOnly()
+{
+    return g_readOnly;
+}
 
-QString SettingsStore::FilePath() { return OpenStore()->fileName(); }
+QString SettingsStore::FilePath()
+{
+    return OpenStore()->fileName();
+}
 
 SettingsBatch::SettingsBatch()
 {

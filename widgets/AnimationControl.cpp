@@ -28,8 +28,7 @@ void DrawFrame(QPainter& painter, int frame, const QPalette& palette)
     painter.setBrush(Qt::NoBrush);
     constexpr int kPulses = 3;
     for (int p = 0; p < kPulses; ++p) {
-        const double phase =
-            std::fmod(double(frame) / AnimationControl::kFrameCount + double(p) / kPulses, 1.0);
+        const double phase = std::fmod(double(frame) / AnimationControl::kFrameCount + double(p) / kPulses, 1.0);
         const double radius = 6 + phase * 44;
         QColor colour = pulse;
         colour.setAlphaF(1.0 - phase * 0.85);

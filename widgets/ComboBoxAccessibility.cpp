@@ -84,6 +84,9 @@ QAccessibleInterface* CreateComboBoxAccessible(const QString& className, QObject
 
 // Factories installed later are asked first, so this one comes before the
 // one the application object installs for Qt's widgets.
-void NameComboBoxesAfterTheirLabels() { QAccessible::installFactory(&CreateComboBoxAccessible); }
+void NameComboBoxesAfterTheirLabels()
+{
+    QAccessible::installFactory(&CreateComboBoxAccessible);
+}
 
 } // namespace netsonde

@@ -28,16 +28,25 @@ QWidget* FindControlBelow(const QWidget* parent, int controlId)
 
 } // namespace
 
-void SetDialogId(QWidget* dialog, int dialogId) { dialog->setProperty(kDialogIdProperty, dialogId); }
+void SetDialogId(QWidget* dialog, int dialogId)
+{
+    dialog->setProperty(kDialogIdProperty, dialogId);
+}
 
-int DialogId(const QWidget* dialog) { return dialog->property(kDialogIdProperty).toInt(); }
+int DialogId(const QWidget* dialog)
+{
+    return dialog->property(kDialogIdProperty).toInt();
+}
 
 void SetControlId(QWidget* control, int controlId)
 {
     control->setProperty(kControlIdProperty, controlId);
 }
 
-int ControlId(const QWidget* control) { return control->property(kControlIdProperty).toInt(); }
+int ControlId(const QWidget* control)
+{
+    return control->property(kControlIdProperty).toInt();
+}
 
 QWidget* FindControl(const QWidget* dialog, int controlId)
 {

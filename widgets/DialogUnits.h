@@ -15,10 +15,7 @@ public:
 
     int X(int units) const { return (units * m_baseX + 2) / 4; }
     int Y(int units) const { return (units * m_baseY + 4) / 8; }
-    QRect Rect(int x, int y, int width, int height) const
-    {
-        return QRect(X(x), Y(y), X(width), Y(height));
-    }
+    QRect Rect(int x, int y, int width, int height) const { return QRect(X(x), Y(y), X(width), Y(height)); }
 
 private:
     int m_baseX;

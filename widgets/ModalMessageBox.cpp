@@ -34,6 +34,9 @@ void ShowModalBox(const QString& text, MessageIcon icon)
 
 } // namespace
 
-void UseModalMessageBoxes() { SetDefaultMessageBoxHandler(&ShowModalBox); }
+void UseModalMessageBoxes()
+{
+    SetDefaultMessageBoxHandler(&ShowModalBox);
+}
 
 } // namespace netsonde

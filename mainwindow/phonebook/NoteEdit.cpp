@@ -22,8 +22,7 @@ bool InsertsText(const QKeyEvent* event)
 
 } // namespace
 
-NoteEdit::NoteEdit(FitRule fits, QWidget* parent)
-    : QPlainTextEdit(parent), m_fits(std::move(fits))
+NoteEdit::NoteEdit(FitRule fits, QWidget* parent) : QPlainTextEdit(parent), m_fits(std::move(fits))
 {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setTabChangesFocus(true);
@@ -71,8 +70,7 @@ QString NoteEdit::TextWithInserted(const QString& inserted) const
 {
     const QTextCursor cursor = textCursor();
     QString text = toPlainText();
-    text.replace(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(),
-                 inserted);
+    text.replace(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(), inserted);
     return text;
 }
 

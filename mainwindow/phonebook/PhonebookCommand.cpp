@@ -2,8 +2,8 @@
 #include "mainwindow/phonebook/PhonebookCommand.h"
 
 #include "mainwindow/MainDialog.h"
-#include "pages/UserHostPage.h"
 #include "mainwindow/phonebook/PhonebookDialog.h"
+#include "pages/UserHostPage.h"
 
 #include <QAction>
 

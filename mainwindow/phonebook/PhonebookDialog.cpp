@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/phonebook/PhonebookDialog.h"
 
-#include "pages/PropertyPage.h"
 #include "mainwindow/phonebook/NoteEdit.h"
 #include "mainwindow/phonebook/PhonebookDialogIds.h"
 #include "mainwindow/phonebook/StoredLengthValidator.h"
-#include "widgets/ControlIds.h"
-#include "widgets/DialogUnits.h"
+#include "pages/PropertyPage.h"
 #include "platform/MessageBox.h"
 #include "resources/ResourceIds.h"
+#include "widgets/ControlIds.h"
+#include "widgets/DialogUnits.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -25,11 +25,13 @@ namespace {
 // dialog shows what the file holds.
 QString WriteFailureText(const Phonebook& phonebook)
 {
-    return phonebook.IsOpen() ? QStringLiteral("Cannot write to Netsonde.pbk")
-                              : Phonebook::OpenFailureText();
+    return phonebook.IsOpen() ? QStringLiteral("Cannot write to Netsonde.pbk") : Phonebook::OpenFailureText();
 }
 
-int RecordOf(const QListWidgetItem* item) { return item->data(Qt::UserRole).toInt(); }
+int RecordOf(const QListWidgetItem* item)
+{
+    return item->data(Qt::UserRole).toInt();
+}
 
 QListWidgetItem* NewListItem(const PhonebookEntry& entry)
 {
@@ -40,8 +42,8 @@ QListWidgetItem* NewListItem(const PhonebookEntry& entry)
 
 } // namespace
 
-PhonebookDialog::PhonebookDialog(PropertyPage* targetPage, const QString& address,
-                                   QWidget* parent, const QString& filePath)
+PhonebookDialog::PhonebookDialog(PropertyPage* targetPage, const QString& address, QWidget* parent,
+                                 const QString& filePath)
     : QDialog(parent), m_address(address), m_targetPage(targetPage), m_filePath(filePath)
 {
     SetDialogId(this, kPhonebookDialog);
@@ -93,8 +95,7 @@ void PhonebookDialog::CreateControls()
     connect(help, &QPushButton::clicked, this, &PhonebookDialog::helpRequested);
 }
 
-QPushButton* PhonebookDialog::AddButton(int id, const QString& text, const DialogUnits& units,
-                                         QRect rect)
+QPushButton* PhonebookDialog::AddButton(int id, const QString& text, const DialogUnits& units, QRect rect)
 {
     auto* button = new QPushButton(text, this);
     SetControlId(button, id);
@@ -153,7 +154,7 @@ void PhonebookDialog::InsertEntry(int record)
 {
     const auto& entries = m_phonebook.Entries();
     const auto found = std::find_if(entries.cbegin(), entries.cend(),
-        [record](const PhonebookEntry& entry) { return entry.record == record; });
+                                    [record](const PhonebookEntry& entry) { return entry.record == record; });
     if (found != entries.cend())
         m_list->insertItem(int(found - entries.cbegin()), NewListItem(*found));
 }

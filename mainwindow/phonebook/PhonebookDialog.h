@@ -10,7 +10,6 @@
 
 #include <QDialog>
 
-
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -27,7 +26,7 @@ class PhonebookDialog : public QDialog {
 public:
     // targetPage receives the address on Use; address presets the address box.
     PhonebookDialog(PropertyPage* targetPage, const QString& address, QWidget* parent = nullptr,
-                     const QString& filePath = Phonebook::DefaultFilePath());
+                    const QString& filePath = Phonebook::DefaultFilePath());
 
     // Opens the file and fills the list, once; showing the dialog runs it too.
     void InitDialog();

@@ -44,18 +44,16 @@ bool IsErrorOfFamily(const cmsghdr& control, IpFamily family)
 // offender's socket address follows the extended error.
 std::optional<IpAddress> ReportSender(msghdr& message, IpFamily family)
 {
-    for (cmsghdr* control = CMSG_FIRSTHDR(&message); control != nullptr;
-         control = CMSG_NXTHDR(&message, control)) {
+    for (cmsghdr* control = CMSG_FIRSTHDR(&message); control != nullptr; control = CMSG_NXTHDR(&message, control)) {
         if (!IsErrorOfFamily(*control, family) || control->cmsg_len < CMSG_LEN(sizeof(sock_extended_err)))
             continue;
         sock_extended_err error{};
         std::memcpy(&error, CMSG_DATA(control), sizeof error);
         sockaddr_storage offender{};
-        const std::size_t offenderSize =
-            std::min(control->cmsg_len - CMSG_LEN(sizeof error), sizeof offender);
+        const std::size_t offenderSize = std::min(control->cmsg_len - CMSG_LEN(sizeof error), sizeof offender);
         std::memcpy(&offender, CMSG_DATA(control) + sizeof error, offenderSize);
-        const auto sender = IpAddress::FromSockAddr(reinterpret_cast<const sockaddr*>(&offender),
-                                                     static_cast<socklen_t>(offenderSize));
+        const auto sender =
+            IpAddress::FromSockAddr(reinterpret_cast<const sockaddr*>(&offender), static_cast<socklen_t>(offenderSize));
         if (IsReportThatCounts(error) && sender && sender->Family() == family)
             return sender;
     }
@@ -73,17 +71,11 @@ std::optional<IpAddress> AddressOfFamily(const sockaddr_storage& from, socklen_t
 
 } // namespace
 
-EchoHandleLinux::EchoHandleLinux(IpFamily family, EchoSocketKind kind, UniqueFd socket,
-                                 std::uint16_t identifier, std::uint16_t firstSequence,
-                                 std::shared_ptr<const ShutdownSignal> shutdown,
+EchoHandleLinux::EchoHandleLinux(IpFamily family, EchoSocketKind kind, UniqueFd socket, std::uint16_t identifier,
+                                 std::uint16_t firstSequence, std::shared_ptr<const ShutdownSignal> shutdown,
                                  std::shared_ptr<const ShutdownSignal> runWake)
-    : m_family(family)
-    , m_kind(kind)
-    , m_socket(std::move(socket))
-    , m_identifier(identifier)
-    , m_nextSequence(firstSequence)
-    , m_shutdown(std::move(shutdown))
-    , m_runWake(std::move(runWake))
+    : m_family(family), m_kind(kind), m_socket(std::move(socket)), m_identifier(identifier),
+      m_nextSequence(firstSequence), m_shutdown(std::move(shutdown)), m_runWake(std::move(runWake))
 {
 }
 
@@ -149,8 +141,8 @@ bool EchoHandleLinux::SendRequest(const EchoProbe& probe, std::span<const std::u
     const auto request = BuildEchoRequest(m_family, probe.identifier, probe.sequence, data);
     sockaddr_storage to{};
     const socklen_t toSize = probe.destination.ToSockAddr(0, to);
-    const auto sent = ::sendto(m_socket.Get(), request.data(), request.size(), 0,
-                               reinterpret_cast<const sockaddr*>(&to), toSize);
+    const auto sent =
+        ::sendto(m_socket.Get(), request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&to), toSize);
     return sent == static_cast<ssize_t>(request.size());
 }
 
@@ -181,8 +173,8 @@ std::optional<IpAddress> EchoHandleLinux::ReadWaitingAnswers(const EchoProbe& pr
 {
     for (int read = 0; read < kMaxReadsPerWake; ++read) {
         bool drained = false;
-        const auto sender = m_kind == EchoSocketKind::Raw ? ReadRawPacket(probe, drained)
-                                                          : ReadDatagramMessage(probe, drained);
+        const auto sender =
+            m_kind == EchoSocketKind::Raw ? ReadRawPacket(probe, drained) : ReadDatagramMessage(probe, drained);
         if (sender || drained)
             return sender;
     }
@@ -193,8 +185,8 @@ std::optional<IpAddress> EchoHandleLinux::ReadRawPacket(const EchoProbe& probe, 
 {
     sockaddr_storage from{};
     socklen_t fromSize = sizeof from;
-    const auto received = ::recvfrom(m_socket.Get(), m_receiveBuffer.data(), m_receiveBuffer.size(),
-                                     MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fromSize);
+    const auto received = ::recvfrom(m_socket.Get(), m_receiveBuffer.data(), m_receiveBuffer.size(), MSG_DONTWAIT,
+                                     reinterpret_cast<sockaddr*>(&from), &fromSize);
     if (received < 0) {
         drained = errno != EINTR;
         return std::nullopt;
@@ -213,8 +205,8 @@ std::optional<IpAddress> EchoHandleLinux::ReadDatagramMessage(const EchoProbe& p
         return reporter;
     sockaddr_storage from{};
     socklen_t fromSize = sizeof from;
-    const auto received = ::recvfrom(m_socket.Get(), m_receiveBuffer.data(), m_receiveBuffer.size(),
-                                     MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fromSize);
+    const auto received = ::recvfrom(m_socket.Get(), m_receiveBuffer.data(), m_receiveBuffer.size(), MSG_DONTWAIT,
+                                     reinterpret_cast<sockaddr*>(&from), &fromSize);
     if (received < 0) {
         drained = errno == EAGAIN || errno == EWOULDBLOCK;
         return std::nullopt;
@@ -242,7 +234,8 @@ std::optional<IpAddress> EchoHandleLinux::ReadErrorQueue(const EchoProbe& probe)
         if (received < 0)
             return std::nullopt;
         const std::span<const std::uint8_t> quoted(m_receiveBuffer.data(), static_cast<std::size_t>(received));
-        const bool quotesProbe = (message.msg_flags & MSG_CTRUNC) == 0
+        const bool quotesProbe =
+            (message.msg_flags & MSG_CTRUNC) == 0
             && AddressOfFamily(quotedDestination, message.msg_namelen, m_family) == probe.destination
             && QuotedRequestMatches(quoted, m_family, probe.sequence);
         if (quotesProbe) {

@@ -31,7 +31,7 @@ bool HoldsAddress(std::span<const std::uint8_t> bytes, std::size_t offset, const
 {
     const auto expected = address.Bytes();
     return bytes.size() >= offset + expected.size()
-        && std::equal(expected.begin(), expected.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+           && std::equal(expected.begin(), expected.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
 void WriteBigEndian16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value)
@@ -59,7 +59,7 @@ bool IsEchoWithIds(std::span<const std::uint8_t> icmp, std::uint8_t type, std::u
                    std::uint16_t sequence)
 {
     return icmp.size() >= kIcmpHeaderSize && icmp[0] == type && ReadBigEndian16(icmp, 4) == identifier
-        && ReadBigEndian16(icmp, 6) == sequence;
+           && ReadBigEndian16(icmp, 6) == sequence;
 }
 
 bool ReportQuotesProbe(std::span<const std::uint8_t> report, const EchoProbe& probe)
@@ -80,8 +80,7 @@ bool Icmpv6ReportQuotesProbe(std::span<const std::uint8_t> report, const EchoPro
         || quotedPacket[kIpv6NextHeaderOffset] != kNextHeaderIcmpv6
         || !HoldsAddress(quotedPacket, kIpv6DestinationOffset, probe.destination))
         return false;
-    return IsEchoWithIds(quotedPacket.subspan(kIpv6HeaderSize), kIcmpv6EchoRequest, probe.identifier,
-                         probe.sequence);
+    return IsEchoWithIds(quotedPacket.subspan(kIpv6HeaderSize), kIcmpv6EchoRequest, probe.identifier, probe.sequence);
 }
 
 std::uint8_t EchoRequestType(IpFamily family)
@@ -159,17 +158,16 @@ bool RawReadAnswersProbe(std::span<const std::uint8_t> received, const EchoProbe
                                       : RawPacketAnswersProbe(received, probe);
 }
 
-bool DatagramMessageAnswersProbe(std::span<const std::uint8_t> icmpMessage, IpFamily family,
-                                 std::uint16_t sequence)
+bool DatagramMessageAnswersProbe(std::span<const std::uint8_t> icmpMessage, IpFamily family, std::uint16_t sequence)
 {
     return icmpMessage.size() >= kIcmpHeaderSize && icmpMessage[0] == EchoReplyType(family)
-        && ReadBigEndian16(icmpMessage, 6) == sequence;
+           && ReadBigEndian16(icmpMessage, 6) == sequence;
 }
 
 bool QuotedRequestMatches(std::span<const std::uint8_t> quotedIcmp, IpFamily family, std::uint16_t sequence)
 {
     return quotedIcmp.size() >= kIcmpHeaderSize && quotedIcmp[0] == EchoRequestType(family)
-        && ReadBigEndian16(quotedIcmp, 6) == sequence;
+           && ReadBigEndian16(quotedIcmp, 6) == sequence;
 }
 
 } // namespace netsonde::echo

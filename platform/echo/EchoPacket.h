@@ -60,8 +60,7 @@ bool RawReadAnswersProbe(std::span<const std::uint8_t> received, const EchoProbe
 
 // A datagram socket delivers the ICMP or ICMPv6 message only, and only those with its
 // own identifier. True when it is an echo reply of the family with the given sequence.
-bool DatagramMessageAnswersProbe(std::span<const std::uint8_t> icmpMessage, IpFamily family,
-                                 std::uint16_t sequence);
+bool DatagramMessageAnswersProbe(std::span<const std::uint8_t> icmpMessage, IpFamily family, std::uint16_t sequence);
 
 // A datagram socket's error queue gives the ICMP or ICMPv6 header of the request that
 // a report quotes. True when that request is an echo request of the family with the

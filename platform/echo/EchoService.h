@@ -30,7 +30,7 @@ enum class EchoSocketChoice {
 
 struct EchoReply {
     std::uint32_t replyCount = 0;  // 0 (time-out or any failure) or 1
-    IpAddress address;            // the replying host; valid when replyCount is 1
+    IpAddress address;             // the replying host; valid when replyCount is 1
     std::uint32_t roundTripMs = 0; // whole milliseconds, floored; valid when replyCount is 1
 };
 

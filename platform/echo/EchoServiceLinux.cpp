@@ -62,21 +62,21 @@ std::string ProtocolName(IpFamily family)
 std::string KindInUse(IpFamily family, EchoSocketKind kind)
 {
     return kind == EchoSocketKind::Datagram
-        ? ProtocolName(family) + " datagram socket (unprivileged, allowed by net.ipv4.ping_group_range)"
-        : "raw " + ProtocolName(family) + " socket (CAP_NET_RAW)";
+               ? ProtocolName(family) + " datagram socket (unprivileged, allowed by net.ipv4.ping_group_range)"
+               : "raw " + ProtocolName(family) + " socket (CAP_NET_RAW)";
 }
 
 std::string WhyDatagramFailed(IpFamily family, int error)
 {
     return ProtocolName(family) + " datagram socket: " + std::string(std::strerror(error))
-        + " (the user's group must be inside net.ipv4.ping_group_range, now \""
-        + ReadSysctlText("/proc/sys/net/ipv4/ping_group_range") + "\")";
+           + " (the user's group must be inside net.ipv4.ping_group_range, now \""
+           + ReadSysctlText("/proc/sys/net/ipv4/ping_group_range") + "\")";
 }
 
 std::string WhyRawFailed(IpFamily family, int error)
 {
     return "raw " + ProtocolName(family) + " socket: " + std::string(std::strerror(error))
-        + " (needs CAP_NET_RAW: run \"setcap cap_net_raw+ep\" on the executable)";
+           + " (needs CAP_NET_RAW: run \"setcap cap_net_raw+ep\" on the executable)";
 }
 
 std::string NoSocketOpens(IpFamily family, const std::string& reason)
@@ -118,16 +118,12 @@ using FamilyMethods = std::array<FamilyMethod, 2>; // IPv4, IPv6
 class EchoServiceLinux final : public EchoService {
 public:
     EchoServiceLinux(FamilyMethods methods, std::shared_ptr<ShutdownSignal> shutdown)
-        : m_methods(std::move(methods))
-        , m_shutdown(std::move(shutdown))
+        : m_methods(std::move(methods)), m_shutdown(std::move(shutdown))
     {
     }
 
     bool IsLoaded(IpFamily family) const override { return SocketKind(family).has_value(); }
-    std::optional<EchoSocketKind> SocketKind(IpFamily family) const override
-    {
-        return m_methods[IndexOf(family)].kind;
-    }
+    std::optional<EchoSocketKind> SocketKind(IpFamily family) const override { return m_methods[IndexOf(family)].kind; }
     std::string Description(IpFamily family) const override { return m_methods[IndexOf(family)].description; }
 
     std::unique_ptr<EchoHandle> CreateHandle(IpFamily family, std::shared_ptr<const ShutdownSignal> runWake) override

@@ -20,12 +20,15 @@ struct IcmpFilter {
     std::uint32_t blockedTypes;
 };
 
-constexpr std::uint32_t TypeBit(std::uint8_t type) { return std::uint32_t{1} << type; }
+constexpr std::uint32_t TypeBit(std::uint8_t type)
+{
+    return std::uint32_t{1} << type;
+}
 
 bool KeepOnlyAnswers(int socket)
 {
-    const IcmpFilter filter{~(TypeBit(kIcmpEchoReply) | TypeBit(kIcmpDestinationUnreachable)
-                              | TypeBit(kIcmpTimeExceeded))};
+    const IcmpFilter filter{
+        ~(TypeBit(kIcmpEchoReply) | TypeBit(kIcmpDestinationUnreachable) | TypeBit(kIcmpTimeExceeded))};
     return ::setsockopt(socket, SOL_RAW, kIcmpFilterOption, &filter, sizeof filter) == 0;
 }
 

@@ -30,7 +30,7 @@ Groups GroupsOf(std::span<const std::uint8_t, kIpv6AddressBytes> bytes)
 bool IsIpv4Mapped(const Groups& groups)
 {
     return std::all_of(groups.begin(), groups.begin() + 5, [](std::uint16_t g) { return g == 0; })
-        && groups[5] == 0xFFFF;
+           && groups[5] == 0xFFFF;
 }
 
 std::string DottedQuad(std::span<const std::uint8_t> bytes)
@@ -218,11 +218,9 @@ bool PreferenceAllows(AddressPreference preference, IpFamily family)
     return true;
 }
 
-std::optional<IpAddress> ChooseAddress(std::span<const IpAddress> addresses,
-                                        AddressPreference preference)
+std::optional<IpAddress> ChooseAddress(std::span<const IpAddress> addresses, AddressPreference preference)
 {
-    const IpFamily first = preference == AddressPreference::PreferIPv6
-                                   || preference == AddressPreference::OnlyIPv6
+    const IpFamily first = preference == AddressPreference::PreferIPv6 || preference == AddressPreference::OnlyIPv6
                                ? IpFamily::IPv6
                                : IpFamily::IPv4;
     for (const IpAddress& address : addresses) {

@@ -83,8 +83,7 @@ enum class AddressPreference : std::uint8_t {
 
 // The address a run uses out of a host's addresses; none when the preference
 // excludes all of them.
-std::optional<IpAddress> ChooseAddress(std::span<const IpAddress> addresses,
-                                        AddressPreference preference);
+std::optional<IpAddress> ChooseAddress(std::span<const IpAddress> addresses, AddressPreference preference);
 
 // Whether the preference lets a run use an address of this family.
 bool PreferenceAllows(AddressPreference preference, IpFamily family);

@@ -67,8 +67,7 @@ QList<IpAddress> AddressesOf(const addrinfo* list)
     QList<IpAddress> ipv4;
     QList<IpAddress> ipv6;
     for (const addrinfo* item = list; item != nullptr; item = item->ai_next) {
-        const std::optional<IpAddress> address =
-            IpAddress::FromSockAddr(item->ai_addr, item->ai_addrlen);
+        const std::optional<IpAddress> address = IpAddress::FromSockAddr(item->ai_addr, item->ai_addrlen);
         if (address)
             AppendNewAddress(address->IsIPv6() ? ipv6 : ipv4, *address);
     }
@@ -118,8 +117,8 @@ LookupOutcome LookUpHostByAddress(const IpAddress& address)
     sockaddr_storage socketAddress{};
     const socklen_t length = address.ToSockAddr(0, socketAddress);
     std::array<char, NI_MAXHOST> host{};
-    const int status = getnameinfo(reinterpret_cast<const sockaddr*>(&socketAddress), length,
-                                   host.data(), host.size(), nullptr, 0, NI_NAMEREQD);
+    const int status = getnameinfo(reinterpret_cast<const sockaddr*>(&socketAddress), length, host.data(), host.size(),
+                                   nullptr, 0, NI_NAMEREQD);
     if (status != 0)
         return {LookupErrorOf(status), {}};
     host.back() = '\0';

@@ -59,8 +59,8 @@ bool LookupPool::ProvideThreadLocked()
 
 int LookupPool::AbandonedThreadsLocked() const
 {
-    return static_cast<int>(std::ranges::count_if(
-        m_running, [this](LookupHandle handle) { return !m_registry->IsPending(handle); }));
+    return static_cast<int>(
+        std::ranges::count_if(m_running, [this](LookupHandle handle) { return !m_registry->IsPending(handle); }));
 }
 
 bool LookupPool::StartThreadLocked()

@@ -59,8 +59,7 @@ public:
     virtual LookupHandle AsyncGetHostByName(QObject* context, const QString& name, LookupCompletion done) = 0;
 
     // Starts an address-to-name lookup. Returns 0 when it cannot be started.
-    virtual LookupHandle AsyncGetHostByAddr(QObject* context, const IpAddress& address,
-                                            LookupCompletion done) = 0;
+    virtual LookupHandle AsyncGetHostByAddr(QObject* context, const IpAddress& address, LookupCompletion done) = 0;
 
     // Drops the request's completion. Returns false for an unknown handle or
     // one whose completion has already been delivered.

@@ -18,19 +18,15 @@ ThreadedResolver::~ThreadedResolver()
     m_pool->Stop();
 }
 
-LookupHandle ThreadedResolver::AsyncGetHostByName(QObject* context, const QString& name,
-                                                   LookupCompletion done)
-{
-    return Start(context, std::move(done), [byName = m_lookups.byName, bytes = name.toUtf8()] {
-        return byName(bytes);
-    });
-}
-
-LookupHandle ThreadedResolver::AsyncGetHostByAddr(QObject* context, const IpAddress& address,
-                                                   LookupCompletion done)
+LookupHandle ThreadedResolver::AsyncGetHostByName(QObject* context, const QString& name, LookupCompletion done)
 {
     return Start(context, std::move(done),
-                 [byAddress = m_lookups.byAddress, address] { return byAddress(address); });
+                 [byName = m_lookups.byName, bytes = name.toUtf8()] { return byName(bytes); });
+}
+
+LookupHandle ThreadedResolver::AsyncGetHostByAddr(QObject* context, const IpAddress& address, LookupCompletion done)
+{
+    return Start(context, std::move(done), [byAddress = m_lookups.byAddress, address] { return byAddress(address); });
 }
 
 bool ThreadedResolver::CancelAsyncRequest(LookupHandle handle)
@@ -41,8 +37,7 @@ bool ThreadedResolver::CancelAsyncRequest(LookupHandle handle)
     return cancelled;
 }
 
-LookupHandle ThreadedResolver::Start(QObject* context, LookupCompletion done,
-                                      std::function<LookupOutcome()> lookup)
+LookupHandle ThreadedResolver::Start(QObject* context, LookupCompletion done, std::function<LookupOutcome()> lookup)
 {
     const LookupHandle handle = m_registry->Register(context, std::move(done));
     if (handle == 0)

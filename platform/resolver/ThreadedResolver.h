@@ -23,8 +23,7 @@ public:
     ThreadedResolver& operator=(const ThreadedResolver&) = delete;
 
     LookupHandle AsyncGetHostByName(QObject* context, const QString& name, LookupCompletion done) override;
-    LookupHandle AsyncGetHostByAddr(QObject* context, const IpAddress& address,
-                                    LookupCompletion done) override;
+    LookupHandle AsyncGetHostByAddr(QObject* context, const IpAddress& address, LookupCompletion done) override;
     bool CancelAsyncRequest(LookupHandle handle) override;
 
 private:

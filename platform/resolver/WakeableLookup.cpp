@@ -62,8 +62,8 @@ WaitEnd AwaitLookupOrWake(const ShutdownSignal& finished, const ShutdownSignal& 
     }
 }
 
-WaitEnd RunUntilFinishedOrWoken(const std::shared_ptr<LookupInFlight>& inFlight,
-                                std::function<LookupOutcome()> lookup, const ShutdownSignal& wake)
+WaitEnd RunUntilFinishedOrWoken(const std::shared_ptr<LookupInFlight>& inFlight, std::function<LookupOutcome()> lookup,
+                                const ShutdownSignal& wake)
 {
     if (wake.IsRaised())
         return WaitEnd::Woken;
@@ -74,8 +74,7 @@ WaitEnd RunUntilFinishedOrWoken(const std::shared_ptr<LookupInFlight>& inFlight,
 
 } // namespace
 
-LookupOutcome LookUpUnlessWoken(std::function<LookupOutcome()> lookup, const ShutdownSignal& wake,
-                                 bool* woken)
+LookupOutcome LookUpUnlessWoken(std::function<LookupOutcome()> lookup, const ShutdownSignal& wake, bool* woken)
 {
     const auto inFlight = std::make_shared<LookupInFlight>();
     const WaitEnd end = RunUntilFinishedOrWoken(inFlight, std::move(lookup), wake);

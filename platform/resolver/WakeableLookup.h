@@ -16,7 +16,6 @@ class ShutdownSignal;
 // on its own thread and its outcome is dropped. When no thread can be started, the
 // outcome is kLookupNoRecovery. `woken` may be null. As `lookup` may outlive the
 // caller, it holds what it uses by value or through a shared_ptr.
-LookupOutcome LookUpUnlessWoken(std::function<LookupOutcome()> lookup, const ShutdownSignal& wake,
-                                 bool* woken);
+LookupOutcome LookUpUnlessWoken(std::function<LookupOutcome()> lookup, const ShutdownSignal& wake, bool* woken);
 
 } // namespace netsonde

@@ -9,8 +9,8 @@ namespace netsonde {
 namespace {
 
 struct SequenceRule {
-    int length;     // 0: the byte cannot start a sequence
-    uchar secondLow; // the range of the second byte, which excludes
+    int length;       // 0: the byte cannot start a sequence
+    uchar secondLow;  // the range of the second byte, which excludes
     uchar secondHigh; // overlong forms, surrogates and code points past U+10FFFF
 };
 
@@ -35,7 +35,10 @@ SequenceRule RuleFor(uchar lead)
     return {0, 0, 0};
 }
 
-bool IsContinuation(uchar byte) { return (byte & 0xC0) == 0x80; }
+bool IsContinuation(uchar byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
 
 enum class Match { Complete, Unfinished, Invalid };
 
@@ -48,8 +51,7 @@ Match MatchSequence(QByteArrayView bytes, qsizetype pos, const SequenceRule& rul
         if (pos + i >= bytes.size())
             return Match::Unfinished;
         const auto byte = static_cast<uchar>(bytes[pos + i]);
-        const bool valid = i == 1 ? byte >= rule.secondLow && byte <= rule.secondHigh
-                                  : IsContinuation(byte);
+        const bool valid = i == 1 ? byte >= rule.secondLow && byte <= rule.secondHigh : IsContinuation(byte);
         if (!valid)
             return Match::Invalid;
     }

@@ -13,9 +13,9 @@
 #include "app/ReportFormats.h"
 #include "app/ReportOptions.h"
 #include "support/FileHelpers.h"
-#include "support/LabServer.h"
 #include "support/LabEnvironment.h"
 #include "support/LabNameServer.h"
+#include "support/LabServer.h"
 
 #include <QtTest> // and with it the whole of Qt Core
 
@@ -36,8 +36,10 @@ constexpr int kWaitMs = 20000;
 QByteArray StoredSettings(const QByteArray& fireWall = {})
 {
     const QByteArray wall = fireWall.isEmpty() ? QByteArray() : "FireWall=" + fireWall + "\n";
-    return "[Finger]\n" + wall + "Recent List=old.example;\nVerbose Format=0\n\n"
-           "[Options]\nRemember Last Function=Yes\n\n[Window]\nLast Function=5\n\n[WhoIs]\n" + wall;
+    return "[Finger]\n" + wall
+           + "Recent List=old.example;\nVerbose Format=0\n\n"
+             "[Options]\nRemember Last Function=Yes\n\n[Window]\nLast Function=5\n\n[WhoIs]\n"
+           + wall;
 }
 
 struct ReportResult {
@@ -51,7 +53,7 @@ struct ReportResult {
 class ReportProcess {
 public:
     explicit ReportProcess(const QStringList& arguments, const QProcessEnvironment& extraEnvironment = {},
-                            const QByteArray& storedSettings = StoredSettings())
+                           const QByteArray& storedSettings = StoredSettings())
     {
         WriteFile(SettingsPath(), storedSettings);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -70,10 +72,12 @@ public:
     // ended); false when it never did.
     bool InterruptAfter(const QByteArray& marker)
     {
-        const bool shown = QTest::qWaitFor([&] {
-            m_progress += m_process.readAllStandardError();
-            return m_progress.contains(marker);
-        }, kWaitMs);
+        const bool shown = QTest::qWaitFor(
+            [&] {
+                m_progress += m_process.readAllStandardError();
+                return m_progress.contains(marker);
+            },
+            kWaitMs);
         ::kill(static_cast<pid_t>(m_process.processId()), SIGINT);
         return shown;
     }
@@ -96,7 +100,10 @@ private:
     QByteArray m_progress; // standard error read before the end
 };
 
-ReportResult RunReport(const QStringList& arguments) { return ReportProcess(arguments).Finish(); }
+ReportResult RunReport(const QStringList& arguments)
+{
+    return ReportProcess(arguments).Finish();
+}
 
 // Splits the export text into its date line and the rest, after checking
 // that it has no CR and that the date line is followed by an empty line.
@@ -109,7 +116,10 @@ QByteArray AfterDateLine(const QByteArray& out)
     return out.mid(match.capturedLength()); // the date line is ASCII
 }
 
-QJsonObject JsonReport(const QByteArray& out) { return QJsonDocument::fromJson(out).object(); }
+QJsonObject JsonReport(const QByteArray& out)
+{
+    return QJsonDocument::fromJson(out).object();
+}
 
 } // namespace
 
@@ -121,6 +131,7 @@ private Q_SLOTS:
     // status is 130.
     void textQueries_data()
     {
+        // clang-format off
         QTest::addColumn<int>("port");
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<bool>("fireWall");
@@ -147,6 +158,7 @@ private Q_SLOTS:
             "finger ann@" + host + " 26");
         row("finger stopped", 79, {"--progress", "--user", "ann", "-f", host}, false, "ann\r\n", "Finger ann@" + host,
             true);
+        // clang-format on
     }
 
     void textQueries()
@@ -169,15 +181,16 @@ private Q_SLOTS:
         else if (server->Deliver("third\r\n"))
             server->CloseConnection();
         const ReportResult result = process.Finish();
-        const QRegularExpression progress(u"(?s)(^|\n)Connecting to %1\n(.*\n)?Waiting for response\n(.*\n)?Ready\n$"_s
-                                              .arg(QRegularExpression::escape(Destination())));
+        const QRegularExpression progress(
+            u"(?s)(^|\n)Connecting to %1\n(.*\n)?Waiting for response\n(.*\n)?Ready\n$"_s.arg(
+                QRegularExpression::escape(Destination())));
         QVERIFY2(interrupted ? progress.match(QString::fromUtf8(result.err)).hasMatch() : result.err.isEmpty(),
                  result.err);
         QCOMPARE(result.exitCode, interrupted ? 130 : 0);
         // The JSON form's fields as "function user@host bytes_received", an empty line and the text.
         const QJsonObject json = JsonReport(result.out), inputs = json.value("inputs").toObject();
-        const QString fromJson = u"%1 %2@%3 %4\n\n%5"_s.arg(json.value("function").toString(),
-            inputs.value("user").toString(), inputs.value("host").toString(),
+        const QString fromJson = u"%1 %2@%3 %4\n\n%5"_s.arg(
+            json.value("function").toString(), inputs.value("user").toString(), inputs.value("host").toString(),
             QString::number(json.value("bytes_received").toInt()), json.value("text").toString());
         QTEST(json.isEmpty() ? AfterDateLine(result.out) : fromJson.toUtf8(), "shown");
         QCOMPARE(result.settings, stored);
@@ -185,6 +198,7 @@ private Q_SLOTS:
 
     void nameServerLookUp_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("searchType");
@@ -198,6 +212,7 @@ private Q_SLOTS:
             << "cname" << "oddname.lab.test" << "CNAME - Canonical name for an alias" << "canonical_name"
             << QJsonValue(u"quo\"te,comma\nnl\u00e9\u00ff.lab.test"_s);
         QTest::newRow("MX with additional records") << "mx" << "lab.test" << "MX - Mail exchange" << "" << QJsonValue();
+        // clang-format on
     }
 
     // The JSON form's fields, and its text against a text-form run of the same query.
@@ -211,26 +226,31 @@ private Q_SLOTS:
         const QStringList options{"--report", "--type", type, "--server", Destination(), "-n", host};
         // named needs a moment after the lab starts it.
         ReportResult json;
-        const bool answered = QTest::qWaitFor([&] {
-            json = RunReport(QStringList{"--format", "json"} + options);
-            return json.exitCode == 0;
-        }, kWaitMs);
+        const bool answered = QTest::qWaitFor(
+            [&] {
+                json = RunReport(QStringList{"--format", "json"} + options);
+                return json.exitCode == 0;
+            },
+            kWaitMs);
         QVERIFY2(answered, json.err);
         const QJsonObject report = JsonReport(json.out);
-        QCOMPARE(u"%1 %2 %3 %4 %5"_s.arg(report.value("format").toString(), report.value("function").toString(),
-                                         report.value("inputs").toObject().value("name_server").toString())
-                     .arg(report.value("exit_status").toInt(-1)).arg(report.value("messages").toArray().size()),
+        QCOMPARE(u"%1 %2 %3 %4 %5"_s
+                     .arg(report.value("format").toString(), report.value("function").toString(),
+                          report.value("inputs").toObject().value("name_server").toString())
+                     .arg(report.value("exit_status").toInt(-1))
+                     .arg(report.value("messages").toArray().size()),
                  "netsonde-report/1 nslookup " + Destination() + " 0 0");
         QVERIFY(QDateTime::fromString(report.value("started").toString(), Qt::ISODate).isValid());
         const QJsonArray answers = report.value("answers").toArray();
         QCOMPARE(report.value("header").toObject().value("ancount").toInt(), answers.size());
         // The server may give the records in any order.
         QVERIFY(key.isEmpty() || std::any_of(answers.begin(), answers.end(), [&](const QJsonValue& answer) {
-            return answer.toObject().value(key) == value;
-        }));
+                    return answer.toObject().value(key) == value;
+                }));
         const ReportResult plain = RunReport(options);
-        const QByteArray heading = u"Name Server LookUp for %1\nSearch Type: %2\nName Server: %3\n\n"_s
-                                       .arg(host, searchType, Destination()).toUtf8();
+        const QByteArray heading =
+            u"Name Server LookUp for %1\nSearch Type: %2\nName Server: %3\n\n"_s.arg(host, searchType, Destination())
+                .toUtf8();
         const QByteArray body = AfterDateLine(plain.out);
         QVERIFY2(body.startsWith(heading), body);
         const auto sorted = [](const QByteArray& text) {
@@ -244,6 +264,7 @@ private Q_SLOTS:
     // The text, JSON and CSV forms of the same rows.
     void resultRows_data()
     {
+        // clang-format off
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QByteArray>("header");
         QTest::addColumn<QStringList>("addresses");
@@ -263,6 +284,7 @@ private Q_SLOTS:
             {host6, host6}, "seq", "ipv6");
         row("traceroute", {"--hops", "5", "-t", host}, "TraceRoute to host " + host,
             {LabText("NETSONDE_LAB_ROUTER1"), LabText("NETSONDE_LAB_ROUTER2"), host}, "hop", "any");
+        // clang-format on
     }
 
     void resultRows()
@@ -310,8 +332,10 @@ private Q_SLOTS:
             return;
         }
         const QJsonObject statistics = json.value("statistics").toObject();
-        QCOMPARE(u"%1 %2 %3"_s.arg(statistics.value("sent").toInt()).arg(statistics.value("received").toInt())
-                     .arg(statistics.value("loss_percent").toDouble()), "2 2 0");
+        QCOMPARE(u"%1 %2 %3"_s.arg(statistics.value("sent").toInt())
+                     .arg(statistics.value("received").toInt())
+                     .arg(statistics.value("loss_percent").toDouble()),
+                 "2 2 0");
         QVERIFY(statistics.value("min_ms").toDouble() <= statistics.value("max_ms").toDouble());
     }
 
@@ -321,6 +345,7 @@ private Q_SLOTS:
     // that does not exist would end a run that created a GUI application object.
     void runsWithoutWindow_data()
     {
+        // clang-format off
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("err");
@@ -362,6 +387,7 @@ private Q_SLOTS:
         usageRow("unknown format", {"--format", "xml", "-p", "h"}, "unknown format \"xml\" (text, json or csv)");
         usageRow("csv without rows", {"--format=csv", "-f", "h"}, "--format csv applies only to Ping and TraceRoute");
         usageRow("both families", {"-6", "-4", "-p", "h"}, "-4 and -6 cannot be given together");
+        // clang-format on
     }
 
     void runsWithoutWindow()
@@ -392,6 +418,7 @@ private Q_SLOTS:
 
     void modes_data()
     {
+        // clang-format off
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<Mode>("mode");
         // The window's rules see the arguments only when every option was read.
@@ -419,6 +446,7 @@ private Q_SLOTS:
         row("later switch starts over", {"-t", "a", "-f", "b"}, Mode::Window, "F b");
         row("bare dash", {"-", "host"}, Mode::Window, "");
         row("non-latin letter", {u"-\u0440"_s, "h"}, Mode::Window, "");
+        // clang-format on
     }
 
     void modes()
@@ -436,6 +464,7 @@ private Q_SLOTS:
     // server|user", "-" for a value not given. Numbers outside a page's range are refused later, against the page.
     void valuesForTheRun_data()
     {
+        // clang-format off
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("values");
         QTest::newRow("ping") << QStringList{"--count=5", "--timeout", "2", "--delay", "0", "--no-resolve",
@@ -447,6 +476,7 @@ private Q_SLOTS:
         QTest::newRow("resolver mode") << QStringList{"--type", "GetHostByX", "-n", "h"}
                                        << "- - - -|yes no no -|4 h|Use Winsock Function GetHostByX|-|-";
         QTest::newRow("empty user") << QStringList{"--user=", "-f", "h"} << "- - - -|yes no no -|2 h|-|-|";
+        // clang-format on
     }
 
     void valuesForTheRun()
@@ -456,14 +486,17 @@ private Q_SLOTS:
         QCOMPARE(o.mode, Mode::Report);
         const auto number = [](const std::optional<int>& n) { return n ? QString::number(*n) : u"-"_s; };
         const auto yes = [](bool b) { return b ? u"yes"_s : u"no"_s; };
-        const auto family = !o.preference ? u"-"_s : *o.preference == AddressPreference::OnlyIPv4 ? u"-4"_s
-                            : *o.preference == AddressPreference::OnlyIPv6                      ? u"-6"_s : u"?"_s;
+        const auto family = !o.preference                                  ? u"-"_s
+                            : *o.preference == AddressPreference::OnlyIPv4 ? u"-4"_s
+                            : *o.preference == AddressPreference::OnlyIPv6 ? u"-6"_s
+                                                                           : u"?"_s;
         const QStringList texts{o.Host(), o.searchType.value_or(u"-"_s), o.server.value_or(u"-"_s),
                                 o.user.value_or(u"-"_s)};
-        QTEST(u"%1 %2 %3 %4|%5 %6 %7 %8|%9 "_s.arg(number(o.count), number(o.timeout), number(o.delay),
-                                                   number(o.hops), yes(!o.noResolve), yes(o.progress),
-                                                   yes(o.verbose), family, QString::number(o.FunctionIndex()))
-                  + texts.join('|'), "values");
+        QTEST(u"%1 %2 %3 %4|%5 %6 %7 %8|%9 "_s.arg(number(o.count), number(o.timeout), number(o.delay), number(o.hops),
+                                                   yes(!o.noResolve), yes(o.progress), yes(o.verbose), family,
+                                                   QString::number(o.FunctionIndex()))
+                  + texts.join('|'),
+              "values");
     }
 
     // A name holding a quote, comma, CR or LF is quoted with its quotes
@@ -472,6 +505,7 @@ private Q_SLOTS:
     // written as UTF-8.
     void csvQuotesNames_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("line");
         const auto row = [](const char* tag, const QString& name, const QByteArray& cell) {
@@ -482,6 +516,7 @@ private Q_SLOTS:
         row("LF", "a\nb", "\"a\nb\"");
         row("lone CR", "a\rb", "\"a\rb\"");
         row("Latin-1 bytes", QString::fromLatin1("caf\xE9\xFF"), "caf\xC3\xA9\xC3\xBF");
+        // clang-format on
     }
     void csvQuotesNames()
     {

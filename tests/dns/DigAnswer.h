@@ -22,18 +22,30 @@ inline QString ShapeEntry(const QString& heading, const QStringList& lines)
     return QString(heading + u'|' + lines.join(u'|')).remove(unseen).toLower();
 }
 
-inline QString WithoutTrailingDot(const QString& name) { return name.endsWith(u'.') ? name.chopped(1) : name; }
+inline QString WithoutTrailingDot(const QString& name)
+{
+    return name.endsWith(u'.') ? name.chopped(1) : name;
+}
 
 // The report's RDATA lines for one record as dig shows it: quoted strings
 // without their quotes, names without their trailing dot; "|" ends a line.
 inline QString RdataLines(const QString& type, const QString& rdata)
 {
     static const QMap<QString, QString> forms{
-        {"A", "IP Address=%1"}, {"AAAA", "IPv6 Address=%1"}, {"NS", "Name Server=%1"}, {"CNAME", "CNAME=%1"},
-        {"MB", "MB=%1"}, {"MG", "MG=%1"}, {"MR", "MR=%1"}, {"PTR", "PTR=%1"}, {"HINFO", "CPU=%1, OS=%2"},
-        {"SRV", "Priority=%1, Weight=%2, Port=%3, Target=%4"}, {"MX", "Preference=%1, Mail Exchange=%2"},
+        {"A", "IP Address=%1"},
+        {"AAAA", "IPv6 Address=%1"},
+        {"NS", "Name Server=%1"},
+        {"CNAME", "CNAME=%1"},
+        {"MB", "MB=%1"},
+        {"MG", "MG=%1"},
+        {"MR", "MR=%1"},
+        {"PTR", "PTR=%1"},
+        {"HINFO", "CPU=%1, OS=%2"},
+        {"SRV", "Priority=%1, Weight=%2, Port=%3, Target=%4"},
+        {"MX", "Preference=%1, Mail Exchange=%2"},
         {"SOA", "Name Server=%1, Mailbox=%2|Serial=%3, Refresh=%4, Retry=%5|Expire=%6, Minimum=%7"},
-        {"MINFO", "RMAILBX=%1, EMAILBX=%2"}, {"WKS", "IP Address=%1, Protocol=%2"}};
+        {"MINFO", "RMAILBX=%1, EMAILBX=%2"},
+        {"WKS", "IP Address=%1, Protocol=%2"}};
     static const QRegularExpression field(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\"|(\\S+)"));
     QStringList strings;
     QString text = forms.value(type, QStringLiteral("RDATA=Not yet implemented"));
@@ -70,12 +82,13 @@ inline ReportShape DigShape(const QString& server, const QString& name, const QS
         if (headings.contains(line))
             heading = headings.value(line);
         else if (const auto q = question.match(line); q.hasMatch())
-            shape << ShapeEntry(heading, {QStringLiteral("Name=%1, QTYPE=%2, QCLASS=1")
-                                         .arg(WithoutTrailingDot(q.captured(1)), q.captured(2).replace("ANY", "ALL"))});
+            shape << ShapeEntry(heading,
+                                {QStringLiteral("Name=%1, QTYPE=%2, QCLASS=1")
+                                     .arg(WithoutTrailingDot(q.captured(1)), q.captured(2).replace("ANY", "ALL"))});
         else if (const auto r = record.match(line); r.hasMatch())
             shape << ShapeEntry(heading, {"Name=" + WithoutTrailingDot(r.captured(1)),
-                                     QStringLiteral("Type=%1, Class=1, TTL=%2").arg(r.captured(3), r.captured(2)),
-                                     RdataLines(r.captured(3), r.captured(4).trimmed())});
+                                          QStringLiteral("Type=%1, Class=1, TTL=%2").arg(r.captured(3), r.captured(2)),
+                                          RdataLines(r.captured(3), r.captured(4).trimmed())});
     }
     shape.sort();
     return shape;

@@ -31,7 +31,10 @@ namespace {
 const QString kTypeA = QStringLiteral("A - Host address");
 const QString kTypePtr = QStringLiteral("PTR - Domain name pointer");
 
-QString Repeated(char c, int count) { return QString(count, QLatin1Char(c)); }
+QString Repeated(char c, int count)
+{
+    return QString(count, QLatin1Char(c));
+}
 
 // The query of ID 0x1234 (RD set, one question) for a dotted name, each
 // label after its length byte; QTYPE as given, QCLASS IN. "" is the root.
@@ -45,7 +48,10 @@ QByteArray Query(const QByteArray& dotted, int qtype = 1)
 }
 
 // 15 labels of 63 bytes, each with its dot: 960 bytes of query name.
-QString FifteenLongLabels() { return QStringList(15, Repeated('x', 63)).join('.') + '.'; }
+QString FifteenLongLabels()
+{
+    return QStringList(15, Repeated('x', 63)).join('.') + '.';
+}
 
 // The header of a reply with ID 0x1234, QR and RD and RA set.
 DnsMessageBuilder ReplyHeader(int qd, int an, int ns, int ar)
@@ -66,10 +72,16 @@ DnsMessageBuilder Answer(int type, const QByteArray& rdata)
     return Reply(1, 0, 0).Pointer(12).Fields(type, 1, 3600, rdata);
 }
 
-DnsMessageBuilder Rdata() { return DnsMessageBuilder(); }
+DnsMessageBuilder Rdata()
+{
+    return DnsMessageBuilder();
+}
 
 // A record of address 10.0.0.n with the root as its name, and its report lines.
-QByteArray AddressRecord(int n) { return Rdata().Root().Fields(1, 1, 0, QByteArray("\x0A\x00\x00"_wire) + char(n)); }
+QByteArray AddressRecord(int n)
+{
+    return Rdata().Root().Fields(1, 1, 0, QByteArray("\x0A\x00\x00"_wire) + char(n));
+}
 QString AddressRecordText(int n)
 {
     return QStringLiteral("   Name=\r\n   Type=A, Class=1, TTL=0, RDLENGTH=4\r\n   IP Address=10.0.0.%1\r\n").arg(n);
@@ -82,7 +94,9 @@ const QByteArray kAddress1 = "\x0A\x00\x00\x01"_wire;
 QString AnswerHead(const char* type, int ttl, int rdLength)
 {
     return QStringLiteral("Answer Section:\r\n   Name=example.com\r\n   Type=%1, Class=1, TTL=%2, RDLENGTH=%3\r\n")
-        .arg(QLatin1String(type)).arg(ttl).arg(rdLength);
+        .arg(QLatin1String(type))
+        .arg(ttl)
+        .arg(rdLength);
 }
 
 // The verbose header of a reply of ReplyHeader() with the given counts.
@@ -92,7 +106,10 @@ QString VerboseHead(int qd, int an, int ns, int ar)
                           "   Authoritative Answer=No, Truncation=No\r\n"
                           "   Recursion Desired=Yes, Recursion Available=Yes\r\n"
                           "   QDCOUNT=%1, ANCOUNT=%2, NSCOUNT=%3, ARCOUNT=%4\r\nQuestion:\r\n")
-        .arg(qd).arg(an).arg(ns).arg(ar);
+        .arg(qd)
+        .arg(an)
+        .arg(ns)
+        .arg(ar);
 }
 
 QString CutShort(const char* where)
@@ -104,7 +121,11 @@ QString CutShort(const char* where)
 QByteArray JsonRecord(const char* name, const char* type, int number, int ttl, int rdLength, const char* rest)
 {
     return QString(R"j({"name": "%1", "type": "%2", "type_number": %3, "class": 1, "ttl": %4, "rdlength": %5%6})j")
-        .arg(QLatin1String(name), QLatin1String(type)).arg(number).arg(ttl).arg(rdLength).arg(QString::fromUtf8(rest))
+        .arg(QLatin1String(name), QLatin1String(type))
+        .arg(number)
+        .arg(ttl)
+        .arg(rdLength)
+        .arg(QString::fromUtf8(rest))
         .toUtf8();
 }
 // AddressRecord(n) in the data form.
@@ -127,6 +148,7 @@ class TestDnsMessage : public QObject {
 private Q_SLOTS:
     void builtQuery_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("searchType");
         QTest::addColumn<QByteArray>("expected");
@@ -141,6 +163,7 @@ private Q_SLOTS:
         const QString fullName = FifteenLongLabels() + Repeated('y', 46);
         row("query of 1024 bytes", fullName, kTypeA, Query(fullName.toLatin1()));
         row("64-byte part after the end of the name", "a.." + Repeated('x', 64), kTypeA, Query("a"));
+        // clang-format on
     }
     void builtQuery()
     {
@@ -154,6 +177,7 @@ private Q_SLOTS:
 
     void refused_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("searchType");
         QTest::addColumn<QString>("failure");
@@ -169,6 +193,7 @@ private Q_SLOTS:
         QTest::newRow("64 two-byte characters") << QString(32, QChar(0xE9)) << kTypeA << labelTooLong;
         // One label of 47 after 960 bytes makes the query 12 + 960 + 48 + 1 + 4 = 1025 bytes.
         QTest::newRow("query of 1025 bytes") << FifteenLongLabels() + Repeated('y', 47) << kTypeA << queryTooLong;
+        // clang-format on
     }
     void refused()
     {
@@ -210,6 +235,7 @@ private Q_SLOTS:
 
     void decodeName_data()
     {
+        // clang-format off
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("end"); // of the cursor; the message's end when -1
@@ -244,6 +270,7 @@ private Q_SLOTS:
         const QByteArray limited = base().Labels({"ab"}).Pointer(0).Root();
         row("labels past the cursor's end", limited, 13, "ab", 16, cut, 16);
         row("pointer behind the cursor's start", limited, 13, "ab.example.com", 18, DnsWireError::None, 18);
+        // clang-format on
     }
     void decodeName()
     {
@@ -259,6 +286,7 @@ private Q_SLOTS:
 
     void report_data()
     {
+        // clang-format off
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<bool>("verbose");
         QTest::addColumn<QString>("expected");
@@ -423,6 +451,7 @@ private Q_SLOTS:
         tooShort("AAAA of 15 bytes", 28, QByteArray(15, '\x01'), "AAAA");
         tooShort("SRV target without its end", 33, Rdata().U16(1).U16(2).U16(3).Labels({"ab"}), "SRV");
         tooShort("TXT second string longer than RDATA", 16, "\x02" "ok" "\x05" "abc"_wire, "TXT", "   TXT=ok\r\n");
+        // clang-format on
     }
     // The data form, where a row gives it: the members the row names; "error" must be there exactly when the
     // row names it.
@@ -448,6 +477,7 @@ private Q_SLOTS:
 
     void ipv6Text_data()
     {
+        // clang-format off
         QTest::addColumn<QByteArray>("hex");
         QTest::addColumn<QByteArray>("expected");
         const auto row = [](const char* tag, QByteArray hex, QByteArray text) { QTest::newRow(tag) << hex << text; };
@@ -458,6 +488,7 @@ private Q_SLOTS:
         row("leading zeros dropped, lower case", "20010DB800AB0C0000010010ABCDEF01", "2001:db8:ab:c00:1:10:abcd:ef01");
         row("IPv4-compatible stays hex", "000000000000000000000000c0000201", "::c000:201");
         row("15 bytes", "000000000000000000000000000001", "");
+        // clang-format on
     }
     void ipv6Text()
     {
@@ -468,6 +499,7 @@ private Q_SLOTS:
     // A host text as an address literal: the address's text, empty for none.
     void addressLiteral_data()
     {
+        // clang-format off
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QByteArray>("expected");
         const auto row = [](const char* tag, QByteArray text, QByteArray to) { QTest::newRow(tag) << text << to; };
@@ -477,6 +509,7 @@ private Q_SLOTS:
         row("IPv6 in brackets", "[::1]", "::1");
         row("zone index", "fe80::1%eth0", "");
         row("NUL after a dotted address", QByteArray("10.1.2.3\0x", 10), "");
+        // clang-format on
     }
     void addressLiteral()
     {

@@ -8,9 +8,9 @@
 
 #include "DigAnswer.h"
 #include "support/DnsMessageBuilder.h"
-#include "support/LookupFixture.h"
 #include "support/LabEnvironment.h"
 #include "support/LabNameServer.h"
+#include "support/LookupFixture.h"
 #include "support/ScriptedNameServer.h"
 
 #include "dns/SearchTypeTable.h"
@@ -24,8 +24,8 @@
 #include <QtTest>
 
 #include <arpa/inet.h>
-#include <sys/mount.h>
 #include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,7 +39,7 @@ namespace {
 
 constexpr int kATypeIndex = 1;
 constexpr int kWaitMs = 30000;
-constexpr int kRefused = -1; // the scripted resolver refuses the request
+constexpr int kRefused = -1;              // the scripted resolver refuses the request
 constexpr int kNotFoundOnAnotherTab = -2; // the local host is not found while another tab is selected
 const QString kHost = QStringLiteral("www.example");
 
@@ -48,13 +48,20 @@ IpAddress Address(const char* text)
     return ParseIpv6Literal(text).value_or(IpAddress::FromIPv4(::inet_addr(text)));
 }
 
-QString LocalHostName() { return QSysInfo::machineHostName(); }
+QString LocalHostName()
+{
+    return QSysInfo::machineHostName();
+}
 
 // An answer to "www.example" with one address record.
 QByteArray AddressAnswer(int id, const char* rdata = "\x0a\x01\x02\x03")
 {
-    return DnsMessageBuilder().Header(id, 0x85, 0x80, 1, 1, 0, 0).Name({"www", "example"}).Question(1, 1)
-        .Pointer(12).Fields(1, 1, 300, QByteArray(rdata, 4));
+    return DnsMessageBuilder()
+        .Header(id, 0x85, 0x80, 1, 1, 0, 0)
+        .Name({"www", "example"})
+        .Question(1, 1)
+        .Pointer(12)
+        .Fields(1, 1, 300, QByteArray(rdata, 4));
 }
 
 const QString kAnswerReport = QStringLiteral("Answer Section:\r\n   Name=www.example\r\n"
@@ -74,7 +81,6 @@ void WaitUntilIdle(const LookupWindow& window)
 {
     QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), kWaitMs);
 }
-
 
 // Why the lab's names stay unknown to the system resolver, or empty.
 QString InstallLabHosts()
@@ -129,6 +135,7 @@ private Q_SLOTS:
     // tab is selected.
     void getHostByX_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("localError"); // kRefused: the lookup cannot start
         QTest::addColumn<int>("targetError");
@@ -154,6 +161,7 @@ private Q_SLOTS:
                                              << "Unable to resolve hostname";
         QTest::newRow("local host unknown, other tab") << "target.example" << kNotFoundOnAnotherTab << ok << loopback
                                                        << "" << "Unable to resolve " + LocalHostName();
+        // clang-format on
     }
     void getHostByX()
     {
@@ -205,6 +213,7 @@ private Q_SLOTS:
     // No output when the IPv4 address, where nothing listens, was asked: a box tells of it.
     void nameServerGivenByNameIsResolvedThenAsked_data()
     {
+        // clang-format off
         QTest::addColumn<QHostAddress::SpecialAddress>("loopback");
         QTest::addColumn<QList<IpAddress>>("resolved");
         QTest::addColumn<AddressPreference>("preference");
@@ -221,6 +230,7 @@ private Q_SLOTS:
                                        << "Cannot resolve ns.example\r\n---\r\n";
         QTest::newRow("unknown") << v4 << QList<IpAddress>() << AddressPreference::PreferIPv4
                                  << "Cannot resolve ns.example\r\n---\r\n";
+        // clang-format on
     }
     void nameServerGivenByNameIsResolvedThenAsked()
     {
@@ -251,7 +261,7 @@ private Q_SLOTS:
     {
         const QString nameServer = QStringLiteral("[::1]");
         ScriptedNameServer server({AddressAnswer(1), AddressAnswer(2, "\x0a\x09\x09\x09")},
-                                   QHostAddress::LocalHostIPv6);
+                                  QHostAddress::LocalHostIPv6);
         auto window = OpenLookupWindow(false);
         window.FunctionFor()->SetServerPort(server.Port());
         window.dialog->TextPane(FunctionId::NameServerLookUp)->SetText(QStringLiteral("earlier\r\n"));
@@ -268,10 +278,13 @@ private Q_SLOTS:
                                   "   Authoritative Answer=Yes, Truncation=No\r\n"
                                   "   Recursion Desired=Yes, Recursion Available=Yes\r\n"
                                   "   QDCOUNT=1, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\n"
-                                  "Question:\r\n   Name=www.example, QTYPE=A, QCLASS=1\r\n" + kAnswerReport);
+                                  "Question:\r\n   Name=www.example, QTYPE=A, QCLASS=1\r\n"
+                                      + kAnswerReport);
         QCOMPARE(server.Queries().size(), 1);
         // The question as typed: case kept, the trailing dot adds nothing.
-        QVERIFY(server.Queries().at(0).mid(12) == "\x03WWW\x07" "Example\x00\x00\x01\x00\x01"_wire);
+        QVERIFY(server.Queries().at(0).mid(12)
+                == "\x03WWW\x07"
+                   "Example\x00\x00\x01\x00\x01"_wire);
         QCOMPARE(window.Page()->RecentNameServers(), QStringList{nameServer});
     }
 
@@ -284,6 +297,7 @@ private Q_SLOTS:
     // port. A socket that cannot be made is told in a plain box too.
     void failuresAreToldInABox_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("nameServer"); // the resolver refuses "ns.nowhere"
         QTest::addColumn<QByteArray>("answer"); // the good one goes to port 53, where nothing listens in the lab
@@ -307,6 +321,7 @@ private Q_SLOTS:
             QString("Error %1 while connecting to 127.0.0.1").arg(ECONNREFUSED));
         row("broadcast", kHost, "everyone.example", good,
             QString("Error %1 while sending data to everyone.example").arg(EACCES));
+        // clang-format on
     }
     void failuresAreToldInABox()
     {
@@ -343,6 +358,7 @@ private Q_SLOTS:
     // dig asks for ANY where the lookup asks for ALL.
     void everySearchTypeAgreesWithDig_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("digName");
         QTest::addColumn<QString>("type");
@@ -361,6 +377,7 @@ private Q_SLOTS:
             row(host, type);
         row("10.200.3.2", "PTR", "2.3.200.10.IN-ADDR.ARPA");
         row("2001:db8::7", "PTR", "7.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa");
+        // clang-format on
     }
     void everySearchTypeAgreesWithDig()
     {
@@ -381,6 +398,7 @@ private Q_SLOTS:
     // An alias is the name asked; an address has none.
     void getHostByXWithTheSystemResolver_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("target");
         const QString v6 = LabText("NETSONDE_LAB_DESTINATION6");
@@ -391,6 +409,7 @@ private Q_SLOTS:
         QTest::newRow("IPv6-only name") << "v6only" << v6Block.arg("v6only") + "---\r\n";
         QTest::newRow("IPv6 address") << "[" + v6 + "]" << v6Block.arg("");
         QTest::newRow("unknown") << "nowhere.lab.test" << "Cannot resolve nowhere.lab.test\r\n---\r\n";
+        // clang-format on
     }
     void getHostByXWithTheSystemResolver()
     {
@@ -401,7 +420,8 @@ private Q_SLOTS:
         const auto [output, boxes] = RunLookup(host, kGetHostByXIndex, QString());
         QVERIFY(boxes.isEmpty());
         QCOMPARE(output, QStringLiteral("Local Hostname: %1\r\nLocal IP Address: %2\r\nLocal Alias List: \r\n")
-                             .arg(LocalHostName(), LabText("NETSONDE_LAB_SOURCE")) + target);
+                                 .arg(LocalHostName(), LabText("NETSONDE_LAB_SOURCE"))
+                             + target);
     }
 
 private:

@@ -84,11 +84,13 @@ private Q_SLOTS:
     // a CR, an LF or an LF CR (two ends) becomes CR LF, a CR LF stays.
     void dateLineAndLineEnds_data()
     {
+        // clang-format off
         QTest::addColumn<QDateTime>("when");
         QTest::addColumn<QString>("expected");
         QTest::newRow("midnight") << QDateTime({2023, 12, 31}, {0, 0}) << "Sunday, December 31, 2023 12:00AM";
         QTest::newRow("noon") << QDateTime({2024, 2, 29}, {12, 30}) << "Thursday, February 29, 2024 12:30PM";
         QTest::newRow("afternoon") << QDateTime({2024, 11, 1}, {13, 7}) << "Friday, November 01, 2024 01:07PM";
+        // clang-format on
     }
 
     void dateLineAndLineEnds()
@@ -105,10 +107,7 @@ private Q_SLOTS:
     }
 
     // A row's cells start at columns 0, 5, 21 and 71; missing cells are empty.
-    void missingCellsAreEmpty()
-    {
-        QCOMPARE(FormatResultRow({"1", "10.0.0.1"}), "1    10.0.0.1" + QString(58, ' '));
-    }
+    void missingCellsAreEmpty() { QCOMPARE(FormatResultRow({"1", "10.0.0.1"}), "1    10.0.0.1" + QString(58, ' ')); }
 
     // A line ends at CR LF, a lone CR or a lone LF, and one at the very end
     // starts no further line; an empty line prints nothing but takes its
@@ -116,6 +115,7 @@ private Q_SLOTS:
     // Each printed line as "top text", a page as "page n".
     void printedLines_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("printed");
         QTest::newRow("empty line kept") << "a\r\n\r\nb" << QStringList{"page 1", "40 a", "60 b"};
@@ -128,6 +128,7 @@ private Q_SLOTS:
         QTest::newRow("tab after seven characters") << "1234567\tx" << QStringList{"page 1", "40 1234567 x"};
         QTest::newRow("trailing tab, tab on the next line") << "ab\t\n\tb"
                                                             << QStringList{"page 1", "40 ab      ", "50         b"};
+        // clang-format on
     }
 
     void printedLines()
@@ -146,6 +147,7 @@ private Q_SLOTS:
     // one; each page's lines start at the body's top.
     void pages_data()
     {
+        // clang-format off
         QTest::addColumn<int>("lines");
         QTest::addColumn<int>("bodyLines");
         QTest::addColumn<int>("perPage");
@@ -153,6 +155,7 @@ private Q_SLOTS:
         QTest::newRow("exactly one page") << 60 << 60 << 60 << 1;
         QTest::newRow("one line over") << 61 << 60 << 60 << 2;
         QTest::newRow("tiny page") << 3 << -3 << 1 << 3;
+        // clang-format on
     }
 
     void pages()
@@ -186,6 +189,7 @@ private Q_SLOTS:
     // the pane's text follow.
     void copiedTextPerFunction_data()
     {
+        // clang-format off
         QTest::addColumn<int>("function");
         QTest::addColumn<QString>("query");
         QTest::addColumn<QStringList>("output");
@@ -209,6 +213,7 @@ private Q_SLOTS:
             << "Name Server LookUp for target.test\r\nSearch Type: use winsock function gethostbyx\r\n"
                "Name Server: ns.test\r\n\r\nA\r\n";
         QTest::newRow("Quote Of The Day") << 5 << "" << pane << "Quote Of The Day from target.test\r\n\r\nA\r\n";
+        // clang-format on
     }
 
     void copiedTextPerFunction()

@@ -80,8 +80,8 @@ void CheckTakenOnlyForItsOwnProbe(ReadKind kind, std::span<const std::uint8_t> r
     Require(!Answers(kind, received, other), "an answer is taken only for its own sequence");
     other = probe;
     if (kind != ReadKind::Raw) {
-        other.destination = probe.destination.IsIPv6() ? IpAddress()
-                                                       : IpAddress::FromIPv6(std::array<std::uint8_t, 16>{});
+        other.destination =
+            probe.destination.IsIPv6() ? IpAddress() : IpAddress::FromIPv6(std::array<std::uint8_t, 16>{});
         Require(!Answers(kind, received, other), "an answer is taken only for its own family");
         return;
     }

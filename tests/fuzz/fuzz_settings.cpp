@@ -6,9 +6,9 @@
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 
-#include "settings/RecentList.h"
 #include "settings/ColumnWidths.h"
 #include "settings/FontRecord.h"
+#include "settings/RecentList.h"
 #include "settings/SettingsStore.h"
 
 #include <QTemporaryDir>
@@ -33,8 +33,7 @@ void CheckColumnWidths(const QString& text)
     const std::optional<ColumnWidths> widths = ParseColumnWidths(text);
     if (!widths)
         return;
-    Require(std::all_of(widths->cbegin(), widths->cend(), [](int w) { return w >= 0; }),
-            "no parsed width is negative");
+    Require(std::all_of(widths->cbegin(), widths->cend(), [](int w) { return w >= 0; }), "no parsed width is negative");
     Require(ParseColumnWidths(FormatColumnWidths(*widths)) == widths, "parsed widths read back as written");
 }
 

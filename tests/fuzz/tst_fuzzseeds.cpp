@@ -13,12 +13,14 @@ class TestFuzzSeeds : public QObject {
 private Q_SLOTS:
     void seed_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("path");
         const QDir corpus(QStringLiteral(NETSONDE_FUZZ_CORPUS));
         const QStringList seeds = corpus.entryList(QDir::Files, QDir::Name);
         QVERIFY2(!seeds.isEmpty(), "the seed corpus holds no file");
         for (const QString& seed : seeds)
             QTest::newRow(qPrintable(seed)) << corpus.filePath(seed);
+        // clang-format on
     }
 
     void seed()

@@ -13,14 +13,14 @@
 //   asks the lab's silent address (a resolv.conf of the test's own), so its
 //   lookups hang until they time out.
 
-#include "support/DnsMessageBuilder.h"
-#include "support/LookupFixture.h"
-#include "support/IcmpWindowFixture.h"
 #include "support/CommonDialogsAnswers.h"
+#include "support/DnsMessageBuilder.h"
+#include "support/FileHelpers.h"
+#include "support/IcmpWindowFixture.h"
+#include "support/LabServer.h"
+#include "support/LookupFixture.h"
 #include "support/PhonebookFiles.h"
 #include "support/QueryTestSupport.h"
-#include "support/FileHelpers.h"
-#include "support/LabServer.h"
 #include "support/ScriptedNameServer.h"
 
 #include "phonebook/Phonebook.h"
@@ -49,8 +49,14 @@ constexpr char kForgedAddress[] = "\x0a\x06\x06\x06";
 // The system resolver gives up after this long (the resolv.conf of main).
 constexpr int kResolverTimeoutMs = 2000;
 
-QString Silent() { return LabText("NETSONDE_LAB_SILENT"); }
-QString SystemError(const QString& what) { return what + ": " + QString::fromLocal8Bit(std::strerror(errno)); }
+QString Silent()
+{
+    return LabText("NETSONDE_LAB_SILENT");
+}
+QString SystemError(const QString& what)
+{
+    return what + ": " + QString::fromLocal8Bit(std::strerror(errno));
+}
 
 // Call before any thread starts; the reason when it fails.
 QString UseOwnMountsAndSilentNameServer()
@@ -77,10 +83,12 @@ public:
     {
         const char* target = m_path.constData();
         const QByteArray size = "size=" + QByteArray::number(tmpfsKibibytes) + 'k';
-        const bool mounted = tmpfsKibibytes > 0
-            ? ::mount("netsonde-test", target, "tmpfs", MS_NOSUID | MS_NODEV, size.constData()) == 0
-            : ::mount(target, target, nullptr, MS_BIND, nullptr) == 0
-                  && (!readOnly || ::mount(nullptr, target, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0);
+        const bool mounted =
+            tmpfsKibibytes > 0
+                ? ::mount("netsonde-test", target, "tmpfs", MS_NOSUID | MS_NODEV, size.constData()) == 0
+                : ::mount(target, target, nullptr, MS_BIND, nullptr) == 0
+                      && (!readOnly
+                          || ::mount(nullptr, target, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0);
         if (!mounted)
             m_failure = SystemError("cannot mount at " + path);
     }
@@ -131,8 +139,12 @@ QList<int> NameServerSockets()
 // to the size given.
 QByteArray AddressAnswer(const char* address, qsizetype size = 0)
 {
-    const QByteArray answer = DnsMessageBuilder().Header(0x4242, 0x81, 0x80, 1, 1, 0, 0).Name({"www", "example"})
-        .Question(1, 1).Pointer(12).Fields(1, 1, 300, QByteArray(address, 4));
+    const QByteArray answer = DnsMessageBuilder()
+                                  .Header(0x4242, 0x81, 0x80, 1, 1, 0, 0)
+                                  .Name({"www", "example"})
+                                  .Question(1, 1)
+                                  .Pointer(12)
+                                  .Fields(1, 1, 300, QByteArray(address, 4));
     return answer.leftJustified(size, '\0');
 }
 
@@ -171,9 +183,8 @@ private Q_SLOTS:
         dialog->OnGo();
         QTRY_VERIFY(server->Accept());
         // The server pours from a thread of its own while the window reads.
-        auto floodSent = std::async(std::launch::async, [&] {
-            return SendAll(server->Descriptor(), flood, QDeadlineTimer(kWaitMs));
-        });
+        auto floodSent = std::async(std::launch::async,
+                                    [&] { return SendAll(server->Descriptor(), flood, QDeadlineTimer(kWaitMs)); });
         QTRY_COMPARE_WITH_TIMEOUT(dialog->StatusText(), QStringLiteral("Ready"), kWaitMs);
         const QString shown = PaneText(*dialog, FunctionId::WhoIs);
         QVERIFY2(!shown.isEmpty() && shown.size() < ReceivedText::kPaneLimit,
@@ -199,6 +210,7 @@ private Q_SLOTS:
     // answer), and the name server's good answer follows it.
     void nameServerAnswers_data()
     {
+        // clang-format off
         QTest::addColumn<Sender>("sender");
         QTest::addColumn<QByteArray>("datagram");
         const QByteArray forged = AddressAnswer(kForgedAddress);
@@ -206,6 +218,7 @@ private Q_SLOTS:
         QTest::newRow("other address") << Sender::OtherAddress << forged;
         QTest::newRow("other port") << Sender::OtherPort << forged;
         QTest::newRow("other address, oversized") << Sender::OtherAddress << AddressAnswer(kForgedAddress, 4096);
+        // clang-format on
     }
     void nameServerAnswers()
     {
@@ -252,11 +265,13 @@ private Q_SLOTS:
 
     void saveFails_data()
     {
+        // clang-format off
         QTest::addColumn<Disk>("disk");
         QTest::newRow("room for part of it") << Disk::Full;
         QTest::newRow("read-only folder") << Disk::ReadOnlyFolder;
         QTest::newRow("read-only file") << Disk::ReadOnlyFile;
         QTest::newRow("rename refused at the commit") << Disk::MountPointFile;
+        // clang-format on
     }
     // The failure is told with the path, and the folder holds what it held
     // before, the earlier file whole. Save writes a temporary file and
@@ -298,6 +313,7 @@ private Q_SLOTS:
 
     void closeDuringTheRun_data()
     {
+        // clang-format off
         QTest::addColumn<FunctionId>("function");
         QTest::addColumn<bool>("resolving");
         QTest::addColumn<QString>("status");
@@ -307,6 +323,7 @@ private Q_SLOTS:
             << FunctionId::NameServerLookUp << false << QStringLiteral("Requesting information from name server");
         QTest::newRow("name server, resolving")
             << FunctionId::NameServerLookUp << true << QStringLiteral("Resolving Name Server");
+        // clang-format on
     }
     // The close ends the run, releases its sockets and returns at once; a
     // lookup's completion, when the resolver gives up, goes nowhere.
@@ -351,10 +368,12 @@ private Q_SLOTS:
     // ended, and no message box appears.
     void closeWhileTheWorkerWaits_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("status"); // while the worker waits
         QTest::newRow("ping pause") << Destination() << QStringLiteral("Waiting for 10000 ms");
         QTest::newRow("ping blocked") << Silent() << QStringLiteral("Waiting for response ...");
+        // clang-format on
     }
     void closeWhileTheWorkerWaits()
     {

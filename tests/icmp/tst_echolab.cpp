@@ -2,12 +2,12 @@
 // The echo service against real routers and hosts of the namespace lab, with each
 // socket kind forced in turn.
 
-#include "support/LabEnvironment.h"
-#include "support/FileHelpers.h"
 #include "platform/echo/EchoPacket.h"
 #include "platform/echo/EchoService.h"
 #include "platform/posix/ShutdownSignal.h"
 #include "platform/posix/UniqueFd.h"
+#include "support/FileHelpers.h"
+#include "support/LabEnvironment.h"
 
 #include <QtTest>
 
@@ -45,7 +45,10 @@ std::pair<EchoReply, qint64> TimedSend(EchoHandle& handle, const IpAddress& dest
     return {handle.SendEcho(destination, data, ttl, timeoutMs), timer.elapsed()};
 }
 
-QByteArray Text(const IpAddress& address) { return QByteArray::fromStdString(netsonde::IpAddressText(address)); }
+QByteArray Text(const IpAddress& address)
+{
+    return QByteArray::fromStdString(netsonde::IpAddressText(address));
+}
 
 // A lab address of the family: NETSONDE_LAB_SILENT, or NETSONDE_LAB_SILENT6 and NETSONDE_LAB_ROUTER1_6
 // over IPv6.
@@ -163,18 +166,18 @@ private:
 } // namespace
 
 // The row's service, loaded for its family, and the lab's hosts of that family.
-#define LOAD_SERVICE(service)                                                                           \
-    QFETCH(EchoSocketChoice, choice);                                                                   \
-    QFETCH(IpFamily, family);                                                                           \
-    const LabHosts lab{LabIp(family, "ROUTER1"), LabIp(family, "DESTINATION"), LabIp(family, "SILENT"), \
-                       LabIp(family, "ABSENT")};                                                        \
-    const auto service = LoadEchoService(choice);                                                       \
+#define LOAD_SERVICE(service)                                                                                          \
+    QFETCH(EchoSocketChoice, choice);                                                                                  \
+    QFETCH(IpFamily, family);                                                                                          \
+    const LabHosts lab{LabIp(family, "ROUTER1"), LabIp(family, "DESTINATION"), LabIp(family, "SILENT"),                \
+                       LabIp(family, "ABSENT")};                                                                       \
+    const auto service = LoadEchoService(choice);                                                                      \
     QVERIFY2(service->IsLoaded(family), service->Description(family).c_str())
 
 // The row's service and a handle of it for the row's family.
-#define OPEN_HANDLE(handle)                                                                             \
-    LOAD_SERVICE(service);                                                                              \
-    const auto handle = service->CreateHandle(family);                                                  \
+#define OPEN_HANDLE(handle)                                                                                            \
+    LOAD_SERVICE(service);                                                                                             \
+    const auto handle = service->CreateHandle(family);                                                                 \
     QVERIFY(handle)
 
 #define COMPARE_ADDRESS(actual, expected) QCOMPARE(Text(actual), Text(expected))
@@ -196,6 +199,7 @@ class TestEchoLab : public QObject {
 private Q_SLOTS:
     void firstRequestAndTwoMore_data()
     {
+        // clang-format off
         AddKinds();
         QTest::addColumn<std::size_t>("dataSize");
         QTest::addColumn<int>("ttl"); // -1: none
@@ -214,6 +218,7 @@ private Q_SLOTS:
         AddKindRows(true, ", ttl 0: refused at once", ping, 0, "DESTINATION", "", 30000u);
         AddKindRows(false, ", data beyond the largest packet: refused at once", kMaxEchoDataSize + 1, 64,
                     "DESTINATION", "", 30000u);
+        // clang-format on
     }
 
     // The first request's answer and how long it took (a report of the absent host comes
@@ -356,10 +361,12 @@ private Q_SLOTS:
 
     void loadPrefersDatagramAndExplainsRefusal_data()
     {
+        // clang-format off
         QTest::addColumn<IpFamily>("family");
         QTest::addColumn<QByteArray>("protocol");
         QTest::newRow("IPv4") << IpFamily::IPv4 << QByteArray("ICMP ");
         QTest::newRow("IPv6") << IpFamily::IPv6 << QByteArray("ICMPv6 ");
+        // clang-format on
     }
 
     // The lab's source starts with every group inside ping_group_range, which rules the

@@ -114,6 +114,7 @@ private Q_SLOTS:
     // ICMPv6 checksum: an ICMPv6 request leaves it 0.
     void builtRequestCarriesIdsDataAndChecksum_data()
     {
+        // clang-format off
         QTest::addColumn<IpFamily>("family");
         QTest::addColumn<Bytes>("data");
         QTest::addColumn<int>("checksum");
@@ -122,6 +123,7 @@ private Q_SLOTS:
         QTest::newRow("RFC 1071 example") << IpFamily::IPv4 << Bytes{0x00, 0x01, 0xF2, 0x03, 0xF4, 0xF5, 0xF6, 0xF7}
                                           << 0x5B1E;
         QTest::newRow("ICMPv6, ping data") << IpFamily::IPv6 << Bytes(64, 0xAA) << 0;
+        // clang-format on
     }
 
     void builtRequestCarriesIdsDataAndChecksum()
@@ -141,6 +143,7 @@ private Q_SLOTS:
     // IPv6 header), then the cases of one family only.
     void rawPacketAnswersProbe_data()
     {
+        // clang-format off
         QTest::addColumn<EchoProbe>("probe");
         QTest::addColumn<Bytes>("packet");
         QTest::addColumn<bool>("answers");
@@ -190,6 +193,7 @@ private Q_SLOTS:
         QTest::newRow("ICMPv6 report quoting an IPv4 header")
             << kProbe6 << Report(true, kIcmpv6TimeExceeded, Ipv6Packet(kSource6, kDestination6, request6, 58, 4))
             << false;
+        // clang-format on
     }
 
     void rawPacketAnswersProbe()
@@ -217,6 +221,7 @@ private Q_SLOTS:
     // its socket's: it is not compared.
     void messageMatchesSequence_data()
     {
+        // clang-format off
         QTest::addColumn<bool>("quotedRequest");
         QTest::addColumn<IpFamily>("family");
         QTest::addColumn<Bytes>("message");
@@ -238,6 +243,7 @@ private Q_SLOTS:
         QTest::newRow("quoted: cut header") << true << v4 << cut(kIcmpEchoRequest) << false;
         QTest::newRow("quoted: ICMPv6 request") << true << v6 << message(kIcmpv6EchoRequest) << true;
         QTest::newRow("quoted: ICMP request on ICMPv6") << true << v6 << message(kIcmpEchoRequest) << false;
+        // clang-format on
     }
 
     void messageMatchesSequence()

@@ -9,8 +9,8 @@
 
 #include "icmp/IcmpRun.h"
 
-#include "run/ResultColumns.h"
 #include "mainwindow/ResponseTimeDelegate.h"
+#include "run/ResultColumns.h"
 
 #include "platform/MessageBox.h"
 #include "resources/ResourceIds.h"
@@ -21,7 +21,6 @@
 #include <QtTest>
 
 #include <arpa/inet.h>
-
 
 using namespace netsonde;
 using namespace netsonde::test;
@@ -40,7 +39,10 @@ Service AnsweringService(ScriptedEchoService::Responder responder, State state =
     return std::make_shared<ScriptedEchoService>(std::move(responder), state);
 }
 
-IpAddress Address(const char* dotted) { return IpAddress::FromIPv4(::inet_addr(dotted)); }
+IpAddress Address(const char* dotted)
+{
+    return IpAddress::FromIPv4(::inet_addr(dotted));
+}
 
 // Ping's n-th request is answered from its destination after times[n] ms; with `hops`, hop n
 // answers from 10.8.0.n after times[n - 1] ms and the probe without a Ttl is not answered. -1: no reply.
@@ -111,7 +113,10 @@ QStringList Opening(FunctionId function, const QString& host)
             ping ? "Opening Ping service" : "Opening TraceRoute service"};
 }
 
-QString Hop(int hop, const QString& rest = {}) { return QString("Looking for host %1 ...%2").arg(hop).arg(rest); }
+QString Hop(int hop, const QString& rest = {})
+{
+    return QString("Looking for host %1 ...%2").arg(hop).arg(rest);
+}
 
 } // namespace
 
@@ -154,6 +159,7 @@ private Q_SLOTS:
     // only between requests; the preference picks the target's family.
     void runRowsSummaryAndStatuses_data()
     {
+        // clang-format off
         QTest::addColumn<FunctionId>("function");
         QTest::addColumn<QString>("host");
         QTest::addColumn<AddressPreference>("preference");
@@ -216,6 +222,7 @@ private Q_SLOTS:
             << trace << "10.3.0.3" << v4 << 0u << false << Times{1, -1, -1, -1}
             << Rows{at("10.8.0.1", 1), silent, silent, silent} << "4 hops, 1 answered, destination not reached"
             << QStringList{};
+        // clang-format on
     }
 
     void runRowsSummaryAndStatuses()
@@ -226,10 +233,11 @@ private Q_SLOTS:
         QFETCH(QList<QStringList>, rows);
         QFETCH(QStringList, statuses);
         const IpAddress v6 = *ParseIpv6Literal("fd00:7::7");
-        const QHash<QString, HostEntry> entries{
-            {"far.example", {{}, {}, {Address("10.9.8.7")}}}, {"v6only.example", {{}, {}, {v6}}},
-            {"both.example", {{}, {}, {Address("10.7.0.7"), v6}}}, {"10.9.8.7", {"far.example.net", {}, {}}},
-            {"10.8.0.1", {"gateway.example", {}, {}}}};
+        const QHash<QString, HostEntry> entries{{"far.example", {{}, {}, {Address("10.9.8.7")}}},
+                                                {"v6only.example", {{}, {}, {v6}}},
+                                                {"both.example", {{}, {}, {Address("10.7.0.7"), v6}}},
+                                                {"10.9.8.7", {"far.example.net", {}, {}}},
+                                                {"10.8.0.1", {"gateway.example", {}, {}}}};
         auto service = AnsweringService(TimedReplies(times, function == FunctionId::TraceRoute));
         auto window = OpenIcmpWindow(service, ScriptedLookups(entries));
         QFETCH(AddressPreference, preference);
@@ -257,11 +265,13 @@ private Q_SLOTS:
 
     void stopWhileRequestWaits_data()
     {
+        // clang-format off
         QTest::addColumn<FunctionId>("function");
         QTest::addColumn<int>("probesBefore");
         QTest::newRow("Ping") << FunctionId::Ping << 0;
         // TraceRoute's first probe looks for a second address on a time-out of its own.
         QTest::newRow("TraceRoute") << FunctionId::TraceRoute << 1;
+        // clang-format on
     }
 
     // A request held on a minute's time-out: Stop wakes it, the worker lets go
@@ -310,6 +320,7 @@ private Q_SLOTS:
 
     void failuresReport_data()
     {
+        // clang-format off
         QTest::addColumn<FunctionId>("function");
         QTest::addColumn<QString>("host");
         QTest::addColumn<State>("state");
@@ -331,6 +342,7 @@ private Q_SLOTS:
             << ping << "fd00::6" << State::OnlyIPv4
             << Opening(ping, "fd00::6") + QStringList{"box: Unable to access Ping service! scripted: no ICMPv6 socket "
                                                       "(ping_group_range, setcap cap_net_raw+ep)", "Ready"};
+        // clang-format on
     }
 
     // A failure of a loaded service is reported while the run still shows busy,
@@ -346,8 +358,10 @@ private Q_SLOTS:
         const bool loaded = state != State::NotLoaded;
         const PropertyPage* page = window.dialog->Page(function);
         const QString none = "scripted: no ICMP%1 socket (ping_group_range, setcap cap_net_raw+ep)";
-        QCOMPARE(page->HostCombo()->toolTip(), loaded ? QString() : "Ping and TraceRoute need an ICMP socket, and none "
-                 "can be opened here. IPv4: " + none.arg("") + "\r\nIPv6: " + none.arg("v6"));
+        QCOMPARE(page->HostCombo()->toolTip(), loaded ? QString()
+                                                      : "Ping and TraceRoute need an ICMP socket, and none "
+                                                        "can be opened here. IPv4: "
+                                                            + none.arg("") + "\r\nIPv6: " + none.arg("v6"));
         SetPing(*window.dialog, host, 1, 0);
         SetTraceRoute(*window.dialog, host, 1);
         window.dialog->SelectFunction(function);
@@ -362,10 +376,12 @@ private Q_SLOTS:
 
     void doubleClickLooksUpTheRowsAddress_data()
     {
+        // clang-format off
         QTest::addColumn<FunctionId>("function");
         QTest::addColumn<QString>("address");
         QTest::newRow("TraceRoute") << FunctionId::TraceRoute << "10.5.0.5";
         QTest::newRow("Ping, IPv6") << FunctionId::Ping << "fd00:5::5";
+        // clang-format on
     }
 
     // Only a row with a response can be looked up; Stop makes a pending

@@ -10,12 +10,12 @@
 #include "support/CommonDialogsAnswers.h"
 #include "support/MainDialogFixture.h"
 
-#include "support/ScriptedEchoService.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/HelpWindow.h"
 #include "mainwindow/SmallDialogIds.h"
 #include "mainwindow/WebLinks.h"
 #include "mainwindow/WinsockInfoDialog.h"
+#include "support/ScriptedEchoService.h"
 #include "support/ScriptedResolver.h"
 
 #include <QAbstractButton>
@@ -35,7 +35,10 @@ using namespace netsonde::test;
 
 namespace {
 
-FunctionId Fn(int i) { return static_cast<FunctionId>(i); }
+FunctionId Fn(int i)
+{
+    return static_cast<FunctionId>(i);
+}
 
 // A function that counts Start and Cancel, notes the lookups completed for it, and starts a run that stays
 // busy, as a function waiting for the network does.
@@ -48,7 +51,10 @@ public:
         m_dialog.BeginRun();
     }
     void Cancel() override { ++cancels; }
-    LookupCompletion NoteLookup() { return [this](LookupHandle handle, const LookupResult&) { handles << handle; }; }
+    LookupCompletion NoteLookup()
+    {
+        return [this](LookupHandle handle, const LookupResult&) { handles << handle; };
+    }
 
     int starts = 0;
     int cancels = 0;
@@ -94,7 +100,10 @@ QString Shown(const MainDialog& d)
 
 const QString kCompactAndIdle = QStringLiteral("idle, still, Go, no Stop, compact");
 
-QLineEdit* FingerUser(const MainDialog& d) { return Control<QLineEdit>(d.FingerTab(), kFingerUserControl); }
+QLineEdit* FingerUser(const MainDialog& d)
+{
+    return Control<QLineEdit>(d.FingerTab(), kFingerUserControl);
+}
 
 // The host field of every page, joined.
 QString Hosts(const MainDialog& d)
@@ -113,7 +122,10 @@ SocketStartupRecord Record(std::uint16_t version, std::uint16_t highest)
     return {version, highest, "Linux BSD sockets, kernel 6.1.0", "Running", 1024, 65507, {}};
 }
 
-QString LabelText(const QWidget* dialog, int id) { return Control<QLabel>(dialog, id)->text(); }
+QString LabelText(const QWidget* dialog, int id)
+{
+    return Control<QLabel>(dialog, id)->text();
+}
 
 void Save(QWidget* window, const QString& name)
 {
@@ -184,9 +196,8 @@ private Q_SLOTS:
     void init()
     {
         ResetSettings();
-        MainDialog::SetEchoServiceLoader([] {
-            return std::make_shared<ScriptedEchoService>([](const EchoRequest&) { return echo::EchoReply{}; });
-        });
+        MainDialog::SetEchoServiceLoader(
+            [] { return std::make_shared<ScriptedEchoService>([](const EchoRequest&) { return echo::EchoReply{}; }); });
     }
     void cleanup() { QApplication::setPalette(QPalette()); }
 
@@ -299,7 +310,8 @@ private Q_SLOTS:
         dialog->SelectFunction(FunctionId::Finger);
         dialog->OnGo();
         RunController& runs = dialog->Runs();
-        const LookupHandle address = runs.LookUpAddress(IpAddress::FromIPv4(0x0100007f), recorders[FunctionId::Finger].NoteLookup());
+        const LookupHandle address =
+            runs.LookUpAddress(IpAddress::FromIPv4(0x0100007f), recorders[FunctionId::Finger].NoteLookup());
         dialog->SelectFunction(FunctionId::Ping);
         resolver->Complete(address, kLookupSucceeded);
         QTRY_COMPARE(recorders[FunctionId::Finger].handles, QList<std::uintptr_t>{address});
@@ -368,6 +380,7 @@ private Q_SLOTS:
     // stored search type gives way to the resolver's; no host, no run.
     void commandLineStartsAFunction_data()
     {
+        // clang-format off
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("function");
         QTest::addColumn<QString>("host");
@@ -376,6 +389,7 @@ private Q_SLOTS:
         QTest::newRow("-q with host") << QStringList{"-q", "qotd.example"} << 5 << "qotd.example.org" << 10 << true;
         QTest::newRow("-q alone") << QStringList{"-q"} << 5 << "qotd.example.org" << 10 << false;
         QTest::newRow("/N with host") << QStringList{"/N", "ns.example"} << 4 << "ns.example" << 0 << true;
+        // clang-format on
     }
 
     void commandLineStartsAFunction()
@@ -401,6 +415,7 @@ private Q_SLOTS:
     // presses Go, the default button.
     void tabKeysSelectTheNeighbouringTab_data()
     {
+        // clang-format off
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
@@ -412,6 +427,7 @@ private Q_SLOTS:
         QTest::newRow("ctrl+backtab") << 2 << int(Qt::Key_Backtab) << ctrlShift << 1;
         QTest::newRow("ctrl+pagedown wraps") << 5 << int(Qt::Key_PageDown) << ctrl << 0;
         QTest::newRow("ctrl+pageup wraps") << 0 << int(Qt::Key_PageUp) << ctrl << 5;
+        // clang-format on
     }
 
     void tabKeysSelectTheNeighbouringTab()
@@ -496,7 +512,8 @@ private Q_SLOTS:
         WinsockInfoDialog information(Record(MakeSocketVersion(1, 1), MakeSocketVersion(2, 2)));
         QCOMPARE(information.windowTitle(), QStringLiteral("Winsock Information"));
         QStringList texts;
-        for (int id : {kWinsockVersionControl, kWinsockHighestControl, kWinsockMaxSocketsControl, kWinsockMaxUdpControl})
+        for (int id :
+             {kWinsockVersionControl, kWinsockHighestControl, kWinsockMaxSocketsControl, kWinsockMaxUdpControl})
             texts << LabelText(&information, id);
         QCOMPARE(texts, (QStringList{"1.1", "2.2", "1024", "65507"}));
         QCOMPARE(information.m_general, QStringLiteral("Linux BSD sockets, kernel 6.1.0\r\nRunning\r\n"));
@@ -530,7 +547,8 @@ private Q_SLOTS:
         QCOMPARE(LabelText(&about, kAboutTextControl), QString(about.m_text).replace("\r\n", "\n"));
         const auto button = [&about](int id) { return Control<QPushButton>(&about, id); };
         QCOMPARE(button(kAboutFeedbackControl)->text() + '|' + button(kAboutHomepageControl)->text() + '|'
-                     + button(kAboutCloseControl)->text(), "Feedback|Visit Netsonde Homepage|Close");
+                     + button(kAboutCloseControl)->text(),
+                 "Feedback|Visit Netsonde Homepage|Close");
         QVERIFY(button(kAboutCloseControl)->isDefault());
 
         // The logo's key colour (its top-left pixel's) shows the dialog behind
@@ -576,9 +594,9 @@ private Q_SLOTS:
         QStringList pages;
         for (const QRegularExpressionMatch& match : QRegularExpression("href=\"([^\"]+)\"").globalMatch(html))
             pages.append(match.captured(1));
-        for (const char* page : {"ping.html", "traceroute.html", "finger.html", "whois.html", "nslookup.html",
-                                    "qod.html", "file-menu.html", "options-menu.html", "help-menu.html",
-                                    "using-help.html"})
+        for (const char* page :
+             {"ping.html", "traceroute.html", "finger.html", "whois.html", "nslookup.html", "qod.html",
+              "file-menu.html", "options-menu.html", "help-menu.html", "using-help.html"})
             QVERIFY2(pages.contains(QLatin1String(page)), page);
         QStringList titles;
         for (const QString& page : pages) {
@@ -591,12 +609,14 @@ private Q_SLOTS:
 
     void compactAndExpandedWindows_data()
     {
+        // clang-format off
         QTest::addColumn<bool>("dark");
         QTest::addColumn<qreal>("scale");
         QTest::newRow("light") << false << 1.0;
         QTest::newRow("dark") << true << 1.0;
         QTest::newRow("light-2x") << false << 2.0;
         QTest::newRow("dark-2x") << true << 2.0;
+        // clang-format on
     }
 
     void compactAndExpandedWindows()

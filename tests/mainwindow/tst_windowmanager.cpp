@@ -72,9 +72,11 @@ private Q_SLOTS:
 
     void rememberedPlacementStaysOnScreen_data()
     {
+        // clang-format off
         QTest::addColumn<QPoint>("stored");
         QTest::newRow("above and left") << QPoint(-50, -50);
         QTest::newRow("below and right") << QPoint(5000, 5000);
+        // clang-format on
     }
     void rememberedPlacementStaysOnScreen()
     {
@@ -91,6 +93,7 @@ private Q_SLOTS:
 
     void firstStartIsCentredAndExpands_data()
     {
+        // clang-format off
         QTest::addColumn<int>("expandedHeight");
         QTest::addColumn<bool>("remembered");
         QTest::addColumn<QStringList>("arguments");
@@ -98,6 +101,7 @@ private Q_SLOTS:
         QTest::newRow("remembered, taller than the screen") << 900 << true << QStringList{};
         QTest::newRow("Ping started by its switch") << 350 << false << QStringList{"-p", "127.0.0.1"};
         QTest::newRow("TraceRoute started by its switch") << 350 << false << QStringList{"-t", "127.0.0.1"};
+        // clang-format on
     }
     // Without a stored position the window starts centred; the first
     // expansion, even one a switch makes before the window is shown, keeps

@@ -26,6 +26,7 @@ private Q_SLOTS:
     // keeps all of them.
     void recentList_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("added"); // none when empty
         QTest::addColumn<QString>("expected");
@@ -35,6 +36,7 @@ private Q_SLOTS:
         QTest::newRow("new, ten") << "1;2;3;4;5;6;7;8;9;10;" << "new" << "new;1;2;3;4;5;6;7;8;9;";
         QTest::newRow("present, ten") << "1;2;3;4;5;6;7;8;9;10;" << "9" << "9;1;2;3;4;5;6;7;8;10;";
         QTest::newRow("new, twelve") << "1;2;3;4;5;6;7;8;9;10;11;12;" << "x" << "x;1;2;3;4;5;6;7;8;9;10;11;12;";
+        // clang-format on
     }
 
     void recentList()
@@ -52,6 +54,7 @@ private Q_SLOTS:
     // function.
     void controlNames_data()
     {
+        // clang-format off
         QTest::addColumn<int>("page"); // -1: the window's own controls
         QTest::addColumn<QStringList>("names");
         const QString host = "Host or Address:", timeout = "Timeout (secs):", resolve = "Resolve IP Addresses";
@@ -65,6 +68,7 @@ private Q_SLOTS:
         QTest::newRow("window") << -1 << QStringList{"Go", "Stop", "Clear", "Ping results", "TraceRoute results",
                                                      "Finger output", "WhoIs output", "Name Server LookUp output",
                                                      "Quote Of The Day output"};
+        // clang-format on
     }
 
     void controlNames()
@@ -90,7 +94,10 @@ private Q_SLOTS:
         {
             auto dialog = OpenMainDialog();
             auto* timeout = Control<SpinField>(dialog->PingTab(), kPingTimeoutSpinControl);
-            const auto stepped = [timeout](int steps) { timeout->stepBy(steps); return timeout->Value(); };
+            const auto stepped = [timeout](int steps) {
+                timeout->stepBy(steps);
+                return timeout->Value();
+            };
             QCOMPARE(QList<int>({timeout->Value(), stepped(1), stepped(-100)}), QList<int>({60, 60, 1}));
             Control<SpinField>(dialog->PingTab(), kPingDelaySpinControl)->SetValue(9999);
             Control<SpinField>(dialog->PingTab(), kPingDelaySpinControl)->stepBy(5);
@@ -128,9 +135,8 @@ private Q_SLOTS:
     {
         auto dialog = OpenMainDialog();
         const std::pair<PropertyPage*, bool> pages[] = {
-            {dialog->PingTab(), false},         {dialog->TraceRouteTab(), true},
-            {dialog->FingerTab(), false},       {dialog->WhoIsTab(), true},
-            {dialog->NameServerLookUpTab(), true}, {dialog->QuoteOfDayTab(), true},
+            {dialog->PingTab(), false}, {dialog->TraceRouteTab(), true},       {dialog->FingerTab(), false},
+            {dialog->WhoIsTab(), true}, {dialog->NameServerLookUpTab(), true}, {dialog->QuoteOfDayTab(), true},
         };
         for (const auto& [page, matched] : pages) {
             page->AddRecentHost("example.net");

@@ -9,8 +9,8 @@
 #include "mainwindow/phonebook/PhonebookDialogIds.h"
 #include "phonebook/Phonebook.h"
 
-#include "support/PhonebookFiles.h"
 #include "support/FileHelpers.h"
+#include "support/PhonebookFiles.h"
 
 #include <QClipboard>
 #include <QGroupBox>
@@ -37,12 +37,30 @@ QStringList Listed(const Phonebook& phonebook)
     return listed;
 }
 
-QLineEdit* AddressEdit(const QWidget* d) { return Control<QLineEdit>(d, kPhonebookAddressControl); }
-QListWidget* List(const QWidget* d) { return Control<QListWidget>(d, kPhonebookListControl); }
-QPlainTextEdit* NoteEditor(const QWidget* d) { return Control<QPlainTextEdit>(d, kPhonebookNoteControl); }
-QPushButton* Button(const QWidget* d, int id) { return Control<QPushButton>(d, id); }
-void Click(const QWidget* d, int id) { QTest::mouseClick(Button(d, id), Qt::LeftButton); }
-QString Note(const QWidget* d) { return NoteEditor(d)->toPlainText(); }
+QLineEdit* AddressEdit(const QWidget* d)
+{
+    return Control<QLineEdit>(d, kPhonebookAddressControl);
+}
+QListWidget* List(const QWidget* d)
+{
+    return Control<QListWidget>(d, kPhonebookListControl);
+}
+QPlainTextEdit* NoteEditor(const QWidget* d)
+{
+    return Control<QPlainTextEdit>(d, kPhonebookNoteControl);
+}
+QPushButton* Button(const QWidget* d, int id)
+{
+    return Control<QPushButton>(d, id);
+}
+void Click(const QWidget* d, int id)
+{
+    QTest::mouseClick(Button(d, id), Qt::LeftButton);
+}
+QString Note(const QWidget* d)
+{
+    return NoteEditor(d)->toPlainText();
+}
 
 QLineEdit* UserEdit(const PropertyPage* p, FunctionId f)
 {
@@ -164,6 +182,7 @@ private Q_SLOTS:
     // the lowest free record.
     void loadsWholeRecords_data()
     {
+        // clang-format off
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("listed");
         QTest::addColumn<int>("added");
@@ -173,6 +192,7 @@ private Q_SLOTS:
                                          << QStringList{"0 a", "1 b"} << 2;
         QTest::newRow("only exact Empty is free") << Record("Empty") + Record("empty") + Record("EMPTY", "kept")
                                                   << QStringList{"1 empty", "2 EMPTY kept"} << 0;
+        // clang-format on
     }
 
     void loadsWholeRecords()
@@ -193,11 +213,13 @@ private Q_SLOTS:
 
     void addressLength_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("address");
         QTest::addColumn<bool>("fits");
         QTest::newRow("50 characters") << QString(50, 'a') << true;
         QTest::newRow("51 characters") << QString(51, 'a') << false;
         QTest::newRow("52 bytes of 26 characters") << QString(26, QChar(0x00e9)) << false;
+        // clang-format on
     }
 
     void addressLength()
@@ -235,6 +257,7 @@ private Q_SLOTS:
     // line end is stored as CR LF, a full note has no terminating zero.
     void editKeepsUnchangedBytes_data()
     {
+        // clang-format off
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("edited");
@@ -257,6 +280,7 @@ private Q_SLOTS:
             << QByteArray(199, '\xe9');
         QTest::newRow("filled to 200 bytes") << QByteArray("a") << u"a"_s << 'N' + QString(198, 'n') + 'Z'
                                              << 'N' + QByteArray(198, 'n') + 'Z';
+        // clang-format on
     }
 
     void editKeepsUnchangedBytes()
@@ -284,6 +308,7 @@ private Q_SLOTS:
     // smart splitting user and host go to their fields. Help shows the contents.
     void presetAndUse_data()
     {
+        // clang-format off
         QTest::addColumn<UseCase>("c");
         QTest::newRow("Ping, Enter")
             << UseCase{FunctionId::Ping, true, "", "typed.example", "typed.example", 2, "Enter", "ping.example", ""};
@@ -298,6 +323,7 @@ private Q_SLOTS:
                                                                    "bob"};
         QTest::newRow("TraceRoute, double-click, Recent List entry")
             << UseCase{FunctionId::TraceRoute, true, "", "", "", 3, "double-click", "trace.example.org", ""};
+        // clang-format on
     }
 
     void presetAndUse()
@@ -354,8 +380,11 @@ private Q_SLOTS:
         const QString longAddress = u"someone@"_s + QString(43, 'h');
         auto dialog = OpenDialog(longAddress);
         const QWidget* d = dialog.get();
-        const std::pair<int, const char*> buttons[] = {{kPhonebookAddControl, "&Add"}, {kPhonebookRemoveControl, "&Remove"},
-            {kPhonebookUseControl, "&Use"}, {kPhonebookHelpControl, "&Help"}, {kPhonebookCloseControl, "&Close"}};
+        const std::pair<int, const char*> buttons[] = {{kPhonebookAddControl, "&Add"},
+                                                       {kPhonebookRemoveControl, "&Remove"},
+                                                       {kPhonebookUseControl, "&Use"},
+                                                       {kPhonebookHelpControl, "&Help"},
+                                                       {kPhonebookCloseControl, "&Close"}};
         for (const auto& [id, text] : buttons) {
             QCOMPARE(Button(d, id)->text(), QString::fromLatin1(text));
             QVERIFY2(Button(d, id)->width() >= Button(d, id)->sizeHint().width(), text);

@@ -5,12 +5,12 @@
 // pane limit, the drain at close, failures, Stop and the FireWall dialog.
 // Lookups of names outside the lab are scripted.
 
-#include "support/QueryTestSupport.h"
-#include "support/LabEnvironment.h"
-#include "support/LookupFixture.h"
-#include "support/ScriptedResolver.h"
 #include "support/FileHelpers.h"
+#include "support/LabEnvironment.h"
 #include "support/LabServer.h"
+#include "support/LookupFixture.h"
+#include "support/QueryTestSupport.h"
+#include "support/ScriptedResolver.h"
 
 #include "mainwindow/FireWallDialog.h"
 #include "platform/MessageBox.h"
@@ -29,7 +29,10 @@ using namespace netsonde::test;
 
 namespace {
 
-std::uint16_t PortOf(FunctionId id) { return id == FunctionId::Finger ? 79 : id == FunctionId::WhoIs ? 43 : 17; }
+std::uint16_t PortOf(FunctionId id)
+{
+    return id == FunctionId::Finger ? 79 : id == FunctionId::WhoIs ? 43 : 17;
+}
 
 const TextQueryFunction& QueryOf(const MainDialog& dialog, FunctionId id)
 {
@@ -125,12 +128,13 @@ void TestQueryLab::answerReachesThePane_data()
                                bool preferIPv6, const QString& reached, const QByteArray& request) {
         const QString target = firewall.isEmpty() ? input.host : firewall;
         const QString creating = function == finger ? "Finger" : function == whoIs ? "WhoIs" : "Quote Of Day";
-        const QStringList statuses{"Resolving " + target, "Creating " + creating + " Socket",
-                                   "Connecting to " + input.host, "Connected to " + target,
-                                   "Requesting information from server", "Waiting for response", "Receiving data ...",
-                                   "Receiving data ... 8 bytes", "Ready"};
-        QTest::newRow(tag) << AnswerCase{function, input, firewall, preferIPv6, reached, request, statuses, "", answer,
-                                         true, QueryEnd::ServerCloses, shown, eight};
+        const QStringList statuses{
+            "Resolving " + target,    "Creating " + creating + " Socket",   "Connecting to " + input.host,
+            "Connected to " + target, "Requesting information from server", "Waiting for response",
+            "Receiving data ...",     "Receiving data ... 8 bytes",         "Ready"};
+        QTest::newRow(tag) << AnswerCase{
+            function, input, firewall, preferIPv6, reached, request, statuses, "", answer, true, QueryEnd::ServerCloses,
+            shown,    eight};
     };
     // Chunks to Finger's user ann (no request for a quote) at the destination's IPv4 address.
     const auto chunkRow = [&](const char* tag, FunctionId function, const QString& earlier, bool clear,
@@ -138,8 +142,8 @@ void TestQueryLab::answerReachesThePane_data()
                               const QStringList& counts) {
         const QueryInput input{v4, "ann", false, clear};
         const QByteArray request = function == quote ? "" : "ann\r\n";
-        QTest::newRow(tag) << AnswerCase{function, input,    "", false, v4, request, QStringList(), earlier, chunks,
-                                         readEach, end, pane, counts};
+        QTest::newRow(tag) << AnswerCase{function, input,  "",       false, v4,   request, QStringList(),
+                                         earlier,  chunks, readEach, end,   pane, counts};
     };
     const QString v6 = LabText("NETSONDE_LAB_DESTINATION6");
     const QString both = QStringLiteral("both.lab.test");
@@ -233,8 +237,8 @@ void TestQueryLab::failureEndsTheRun_data()
                         const QList<IpAddress>& resolved, const QString& lookedUp, const QStringList& box,
                         const QString& entry, bool refused = false, bool stopped = false,
                         AddressPreference preference = AddressPreference::PreferIPv4) {
-        QTest::newRow(tag) << FailureCase{function, input, firewall, resolved, lookedUp, box, entry, refused, stopped,
-                                          preference};
+        QTest::newRow(tag) << FailureCase{function, input, firewall, resolved, lookedUp,
+                                          box,      entry, refused,  stopped,  preference};
     };
     const auto finger = FunctionId::Finger;
     const auto whoIs = FunctionId::WhoIs;
@@ -302,7 +306,7 @@ void TestQueryLab::failureEndsTheRun()
             request.done(request.handle, LookupError{kLookupHostNotFound}); // late, after the cancel
         else
             resolver->Complete(request.handle, c.resolved.isEmpty() ? kLookupHostNotFound : kLookupSucceeded,
-                              {c.lookedUp, {}, c.resolved});
+                               {c.lookedUp, {}, c.resolved});
     }
     QTRY_COMPARE(dialog->StatusText(), QStringLiteral("Ready"));
     SetMessageBoxHandler(previous);
@@ -359,7 +363,8 @@ void TestQueryLab::fireWallDialog()
     QCOMPARE(shown, QStringList{"FireWall Configuration"} + before);
     QTEST((QStringList{dialog->CurrentOptions().fingerFireWall, dialog->CurrentOptions().whoIsFireWall}), "after");
     QTEST((QStringList{SettingsStore::ReadText("Finger", "FireWall", "unset"),
-                       SettingsStore::ReadText("WhoIs", "FireWall", "unset")}), "stored");
+                       SettingsStore::ReadText("WhoIs", "FireWall", "unset")}),
+          "stored");
     resolver->Complete(resolver->Requests().at(0).handle, kLookupHostNotFound);
     QTRY_COMPARE(boxes.Texts(), QStringList{box});
     QCOMPARE(resolver->Requests().size(), 1);

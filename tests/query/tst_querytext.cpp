@@ -31,6 +31,7 @@ class TestQueryText : public QObject {
 private Q_SLOTS:
     void plan_data()
     {
+        // clang-format off
         QTest::addColumn<QueryFunction>("function");
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("host");
@@ -51,6 +52,7 @@ private Q_SLOTS:
         row("host kept unchanged", finger, " John ", " Example.ORG ", false, "", " Example.ORG ", " John \r\n");
         row("at sign kept whole", finger, "", "ann@bob", false, "gate", "gate", "@ann@bob\r\n");
         row("request is UTF-8", finger, "J\u00f6rg", "h\u00f4te", false, "gate", "gate", "J\xc3\xb6rg@h\xc3\xb4te\r\n");
+        // clang-format on
     }
 
     void plan()
@@ -67,6 +69,7 @@ private Q_SLOTS:
 
     void shownText_data()
     {
+        // clang-format off
         QTest::addColumn<QueryFunction>("function");
         QTest::addColumn<QList<QByteArray>>("chunks");
         QTest::addColumn<bool>("drained");
@@ -92,6 +95,7 @@ private Q_SLOTS:
         row("qod LF after dropped CR", qod, Chunks{"a", "\r", "\nb"}, "a\r\nb");
         row("finger keeps lone CR chunk", finger, Chunks{"a", "\r", "b"}, "a\rb");
         row("qod drained keeps lone CR", qod, Chunks{"a", "\r", "b\n"}, "a\rb\r\n", true);
+        // clang-format on
     }
 
     void shownText()
@@ -116,6 +120,7 @@ private Q_SLOTS:
 
     void paneLimit_data()
     {
+        // clang-format off
         QTest::addColumn<QueryFunction>("function");
         QTest::addColumn<int>("paneLength");
         QTest::addColumn<QByteArray>("chunk");
@@ -129,6 +134,7 @@ private Q_SLOTS:
         // Ten LFs are shown as twenty characters, but count as ten received bytes.
         QTest::newRow("received bytes count")
             << finger << 29989 << QByteArray(10, '\n') << QString("\r\n").repeated(10);
+        // clang-format on
     }
 
     void paneLimit()

@@ -34,8 +34,8 @@ using namespace netsonde::test;
 
 namespace {
 
-constexpr int kPatience = 30000; // ms; only a hung run waits this long
-constexpr int kLimit = 4;        // threads for the lookups still wanted
+constexpr int kPatience = 30000;              // ms; only a hung run waits this long
+constexpr int kLimit = 4;                     // threads for the lookups still wanted
 constexpr int kUnresolvableNameLimit = 10000; // ms
 
 enum RequestKind { NameRequest = 1, AddressRequest };
@@ -139,12 +139,14 @@ LookupHandle StartLookup(IResolver& resolver, CompletionRecorder& receiver, cons
 bool Delivered(const Completion& completion, LookupHandle handle, RequestKind kind, const HostEntry& expected)
 {
     return completion.handle == handle && completion.kind == kind && completion.errorCode == kLookupSucceeded
-        && completion.entry.officialName == expected.officialName
-        && completion.entry.aliases == expected.aliases && completion.entry.addresses == expected.addresses;
+           && completion.entry.officialName == expected.officialName && completion.entry.aliases == expected.aliases
+           && completion.entry.addresses == expected.addresses;
 }
 
-IpAddress Loopback() { return IpAddress::FromIPv4(inet_addr("127.0.0.1")); }
-
+IpAddress Loopback()
+{
+    return IpAddress::FromIPv4(inet_addr("127.0.0.1"));
+}
 
 } // namespace
 
@@ -308,12 +310,14 @@ private Q_SLOTS:
     // the address.
     void systemResolvesLoopbackBothWays_data()
     {
+        // clang-format off
         if (!LookUpHostByName("localhost").entry.addresses.contains(Loopback()))
             QSKIP("the hosts file of this machine does not give localhost 127.0.0.1");
         QTest::addColumn<QString>("name");
         QTest::addColumn<IpAddress>("loopback");
         QTest::newRow("name") << "localhost" << Loopback();
         QTest::newRow("IPv6 literal") << "::1" << ParseIpv6Literal("::1").value();
+        // clang-format on
     }
 
     void systemResolvesLoopbackBothWays()
@@ -342,9 +346,11 @@ private Q_SLOTS:
     // about a .invalid name in time skips that row only.
     void systemCannotResolve_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("name");
         QTest::newRow("embedded zero") << QString::fromUtf8("local\0host", 10);
         QTest::newRow("unknown") << "netsonde-test.invalid";
+        // clang-format on
     }
 
     void systemCannotResolve()

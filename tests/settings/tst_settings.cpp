@@ -51,7 +51,10 @@ QString ReadAsText(SettingKey key)
 
 const char* const kWindow = "Window";
 
-int ReadWindowInt(const char* key) { return SettingsStore::ReadInt(kWindow, key, -99); }
+int ReadWindowInt(const char* key)
+{
+    return SettingsStore::ReadInt(kWindow, key, -99);
+}
 
 QList<int> ColumnWidthsOf(const QTreeWidget* list)
 {
@@ -79,6 +82,7 @@ private Q_SLOTS:
     // its spaces.
     void storedFormats_data()
     {
+        // clang-format off
         QTest::addColumn<bool>("font");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("written"); // "rejected" when the text is not read
@@ -98,6 +102,7 @@ private Q_SLOTS:
         QTest::newRow("widths, five") << false << "1,2,3,4,5" << "rejected";
         QTest::newRow("widths, negative") << false << "31,-1,200,90" << "rejected";
         QTest::newRow("widths, text") << false << "a,b,c,d" << "rejected";
+        // clang-format on
     }
 
     void storedFormats()
@@ -135,6 +140,7 @@ private Q_SLOTS:
     // inside the range of its page's spin field.
     void settingTable_data()
     {
+        // clang-format off
         QTest::addColumn<SettingRow>("r");
         qsizetype rows = 0;
         const auto row = [&rows](const SettingRow& r) {
@@ -183,6 +189,7 @@ private Q_SLOTS:
         row({QuoteRecentList, "Quote Of The Day", "Recent List", ""});
         row({QuoteClearOutput, "Quote Of The Day", "Clear Output", "1"});
         QCOMPARE(AllSettings().size(), rows);
+        // clang-format on
     }
 
     void settingTable()
@@ -255,12 +262,14 @@ private Q_SLOTS:
     // response, and each as long as its time against the list's longest).
     void responseTimeBars_data()
     {
+        // clang-format off
         QTest::addColumn<int>("ms");
         QTest::addColumn<int>("scaleMs");
         QTest::addColumn<QRect>("bar");
         QTest::newRow("0 ms") << 0 << 100 << QRect(10, 7, 2, 16);
         QTest::newRow("beyond the longest") << 300 << 100 << QRect(10, 7, 100, 16);
         QTest::newRow("no longest yet") << 5 << 0 << QRect(10, 7, 2, 16);
+        // clang-format on
     }
 
     void responseTimeBars()

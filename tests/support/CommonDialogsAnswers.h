@@ -12,7 +12,10 @@
 namespace netsonde::test {
 
 // March 4th 2024 was a Monday.
-inline QString FixedExportDateLine() { return QStringLiteral("Monday, March 04, 2024 09:05AM\r\n\r\n"); }
+inline QString FixedExportDateLine()
+{
+    return QStringLiteral("Monday, March 04, 2024 09:05AM\r\n\r\n");
+}
 
 // Modal dialogs are noted by their IDs and closed at once; links are noted,
 // not opened; the clock is fixed; any other common dialog is cancelled.

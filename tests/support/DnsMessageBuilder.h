@@ -22,7 +22,11 @@ public:
     DnsMessageBuilder& U8(int value) { return Raw(QByteArray(1, static_cast<char>(value & 0xFF))); }
     DnsMessageBuilder& U16(int value) { return U8(value >> 8).U8(value); }
     DnsMessageBuilder& U32(quint32 value) { return U16(static_cast<int>(value >> 16)).U16(static_cast<int>(value)); }
-    DnsMessageBuilder& Raw(QByteArrayView bytes) { m_bytes.append(bytes); return *this; }
+    DnsMessageBuilder& Raw(QByteArrayView bytes)
+    {
+        m_bytes.append(bytes);
+        return *this;
+    }
 
     // ID, the two flag bytes and the four counts.
     DnsMessageBuilder& Header(int id, int flags, int flags2, int qd, int an, int ns, int ar)

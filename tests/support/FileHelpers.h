@@ -15,7 +15,7 @@ inline bool WriteFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly)
-        && file.write(bytes) == bytes.size();
+           && file.write(bytes) == bytes.size();
 }
 
 // The file's first mebibyte; empty when it cannot be read.

@@ -37,7 +37,7 @@ struct IcmpWindow {
 };
 
 inline IcmpWindow OpenIcmpWindow(std::shared_ptr<echo::EchoService> service,
-                                  const HostLookups& lookups = ScriptedLookups())
+                                 const HostLookups& lookups = ScriptedLookups())
 {
     MainDialog::SetEchoServiceLoader([service] { return service; });
     IcmpWindow window{OpenMainDialog()};

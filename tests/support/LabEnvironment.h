@@ -62,7 +62,10 @@ inline bool IsInsideUserNamespace()
 }
 
 // A lab environment variable's text; empty when missing.
-inline QString LabText(const char* variable) { return QString::fromLocal8Bit(qgetenv(variable)); }
+inline QString LabText(const char* variable)
+{
+    return QString::fromLocal8Bit(qgetenv(variable));
+}
 
 // A lab address from its environment variable, in network order; 0 when missing.
 inline std::uint32_t LabAddress(const char* variable)

@@ -15,8 +15,7 @@ namespace netsonde::test {
 // Outside the lab: runs this executable again inside it, with named serving the
 // configuration file on the destination and writing its log to the log file.
 // Skips when named is missing.
-inline void RunInsideLabWithNameServer(int argc, char** argv, const char* namedConf,
-                                       const char* namedLog = "/dev/null")
+inline void RunInsideLabWithNameServer(int argc, char** argv, const char* namedConf, const char* namedLog = "/dev/null")
 {
     if (IsInsideLab())
         return;

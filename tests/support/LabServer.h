@@ -131,13 +131,16 @@ private:
     bool m_peerClosed = false;
 };
 
-inline QString Destination() { return LabText("NETSONDE_LAB_DESTINATION"); }
+inline QString Destination()
+{
+    return LabText("NETSONDE_LAB_DESTINATION");
+}
 
 // A server at the destination's IPv4 address and each of its IPv6 addresses.
 inline std::unique_ptr<LabServer> ServeAtDestination(std::uint16_t port)
 {
     auto server = std::make_unique<LabServer>(LabText("NETSONDE_LAB_NS_DESTINATION"),
-                                               LabAddress("NETSONDE_LAB_DESTINATION"), port);
+                                              LabAddress("NETSONDE_LAB_DESTINATION"), port);
     if (!server->IsListening())
         qWarning("cannot listen on port %d of the lab's destination", port);
     return server;

@@ -12,13 +12,13 @@
 #include "pages/NameServerLookUpPage.h"
 #include "pages/PingPage.h"
 #include "pages/QuoteOfDayPage.h"
-#include "widgets/SpinField.h"
 #include "pages/TraceRoutePage.h"
 #include "pages/UserHostPage.h"
-#include "widgets/ControlIds.h"
-#include "widgets/AnimationControl.h"
 #include "resources/ResourceIds.h"
 #include "settings/SettingsStore.h"
+#include "widgets/AnimationControl.h"
+#include "widgets/ControlIds.h"
+#include "widgets/SpinField.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -47,7 +47,7 @@ inline void ResetSettings()
 // arguments after the program name) has been parsed into it.
 // A resolver given here answers the lookups of a run the command line starts.
 inline std::unique_ptr<MainDialog> OpenMainDialog(const QStringList& arguments = {},
-                                                   std::unique_ptr<IResolver> resolver = nullptr)
+                                                  std::unique_ptr<IResolver> resolver = nullptr)
 {
     MainDialog::SetFunctionInstaller([](RunController& runs, std::shared_ptr<echo::EchoService> service) {
         InstallFunctions(runs, std::move(service));

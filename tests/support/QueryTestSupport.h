@@ -23,15 +23,20 @@ inline void FillPage(MainDialog& dialog, FunctionId id, const QueryInput& input)
     dialog.SelectFunction(id);
     PropertyPage* page = dialog.Page(id);
     if (id != FunctionId::QuoteOfDay)
-        Control<QLineEdit>(page, id == FunctionId::Finger ? kFingerUserControl : kWhoIsUserControl)->setText(input.user);
+        Control<QLineEdit>(page, id == FunctionId::Finger ? kFingerUserControl : kWhoIsUserControl)
+            ->setText(input.user);
     page->HostCombo()->setEditText(input.host);
-    const int clear = id == FunctionId::Finger ? kFingerClearControl : id == FunctionId::WhoIs ? kWhoIsClearControl
-                                                                                           : kQuoteClearControl;
+    const int clear = id == FunctionId::Finger  ? kFingerClearControl
+                      : id == FunctionId::WhoIs ? kWhoIsClearControl
+                                                : kQuoteClearControl;
     Control<QCheckBox>(page, clear)->setChecked(input.clearOutput);
     if (id == FunctionId::Finger)
         Control<QCheckBox>(page, kFingerVerboseControl)->setChecked(input.verbose);
 }
 
-inline QString PaneText(const MainDialog& dialog, FunctionId id) { return dialog.TextPane(id)->Text(); }
+inline QString PaneText(const MainDialog& dialog, FunctionId id)
+{
+    return dialog.TextPane(id)->Text();
+}
 
 } // namespace netsonde::test

@@ -60,11 +60,20 @@ public:
             return nullptr;
         return std::make_unique<Handle>(*this, std::move(runWake));
     }
-    void ShutdownAll() override { Locked([this] { m_shutDown = true; }); }
+    void ShutdownAll() override
+    {
+        Locked([this] { m_shutDown = true; });
+    }
 
     // While held, requests wait until released (and are then answered), shut down or woken.
-    void HoldRequests(bool hold) { Locked([this, hold] { m_hold = hold; }); }
-    void ReleaseHeld() { Locked([this] { ++m_releases; }); }
+    void HoldRequests(bool hold)
+    {
+        Locked([this, hold] { m_hold = hold; });
+    }
+    void ReleaseHeld()
+    {
+        Locked([this] { ++m_releases; });
+    }
     std::vector<EchoRequest> Requests() const
     {
         const std::lock_guard lock(m_mutex);

@@ -21,7 +21,7 @@ public:
 
     // One socket on the loopback address, on a port of the system's choice.
     explicit ScriptedNameServer(const QList<QByteArray>& answers,
-                                 QHostAddress::SpecialAddress loopback = QHostAddress::LocalHost)
+                                QHostAddress::SpecialAddress loopback = QHostAddress::LocalHost)
     {
         for (const QByteArray& answer : answers)
             m_script.append({0, answer});

@@ -21,8 +21,8 @@ struct ScriptedRequest {
     LookupHandle handle = 0;
     LookupCompletion done;
     bool byAddress = false;
-    QString name;          // name-to-address requests
-    IpAddress address;         // address-to-name requests
+    QString name;      // name-to-address requests
+    IpAddress address; // address-to-name requests
 };
 
 class ScriptedResolver final : public IResolver {
