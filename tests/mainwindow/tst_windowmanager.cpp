@@ -4,6 +4,7 @@
 // Skipped where xvfb-run or openbox is missing.
 
 #include "support/MainDialogFixture.h"
+#include "support/ScriptedEchoService.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -68,7 +69,14 @@ private Q_SLOTS:
         m_windowManager.terminate();
         m_windowManager.waitForFinished();
     }
-    void init() { ResetSettings(); }
+    // A loaded echo service whatever the user's rights, so that a run started by a switch
+    // runs as it would for a user who may ping.
+    void init()
+    {
+        ResetSettings();
+        MainDialog::SetEchoServiceLoader(
+            [] { return std::make_shared<ScriptedEchoService>([](const EchoRequest&) { return echo::EchoReply{}; }); });
+    }
 
     void rememberedPlacementStaysOnScreen_data()
     {
