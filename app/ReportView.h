@@ -14,7 +14,7 @@
 
 namespace netsonde {
 
-class ReportView final : public IRunView {
+class ReportView final : public RunView {
 public:
     ReportView(FunctionId function, bool progress) : m_function(function), m_progress(progress) {}
 

@@ -9,7 +9,7 @@ namespace netsonde {
 
 class MainDialog;
 
-class WindowRunView final : public IRunView {
+class WindowRunView final : public RunView {
 public:
     explicit WindowRunView(MainDialog& dialog) : m_dialog(dialog) {}
 

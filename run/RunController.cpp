@@ -7,7 +7,7 @@
 
 namespace netsonde {
 
-RunController::RunController(IRunView& view, QObject* parent)
+RunController::RunController(RunView& view, QObject* parent)
     : QObject(parent), m_view(view), m_resolver(CreateSystemResolver())
 {
 }

@@ -4,7 +4,7 @@
 // pending requests and the one rule that drops stale completions. Functions
 // talk to the user only through it (status text, pane text, result rows and
 // cells, message boxes, the end of the run); the window and report mode
-// adapt it through IRunView and its signals.
+// adapt it through RunView and its signals.
 //
 // One concurrency idiom: everything runs on the user-interface thread except
 // the ICMP workers, whose effects are posted back with their request and
@@ -32,14 +32,14 @@
 
 namespace netsonde {
 
-class IRunView;
+class RunView;
 
 class RunController : public QObject {
     Q_OBJECT
 public:
     using RequestId = std::uint64_t;
 
-    explicit RunController(IRunView& view, QObject* parent = nullptr);
+    explicit RunController(RunView& view, QObject* parent = nullptr);
     ~RunController() override;
 
     void SetFunction(FunctionId id, std::unique_ptr<Function> function);
@@ -79,7 +79,7 @@ public:
     void ShowMessage(const QString& text, MessageIcon icon = MessageIcon::None);
     // Schedules the end of the run; nothing of it is delivered afterwards.
     void EndRun();
-    IRunView& View() const { return m_view; }
+    RunView& View() const { return m_view; }
 
     // Lookups of the run: their completions come back here and are called
     // only while pending, during the run. 0 when refused.
@@ -113,7 +113,7 @@ private:
     void NotePendingLookup(LookupHandle handle);
     bool TakeLookup(LookupHandle handle);
 
-    IRunView& m_view;
+    RunView& m_view;
     std::array<std::unique_ptr<Function>, kFunctionCount> m_functions;
     std::unique_ptr<IResolver> m_resolver;
     RunInputs m_inputs;

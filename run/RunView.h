@@ -14,9 +14,9 @@
 
 namespace netsonde {
 
-class IRunView {
+class RunView {
 public:
-    virtual ~IRunView() = default;
+    virtual ~RunView() = default;
 
     // The run's input is accepted: the window disables its inputs and shows
     // the function's pane.
