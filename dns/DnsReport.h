@@ -3,6 +3,8 @@
 // The readable report of a received DNS message, as it goes into the Name
 // Server LookUp pane.
 
+#include "run/DnsExchange.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -12,6 +14,10 @@ struct DnsReportOptions {
     // Verbose: the header and the question, then the records. Otherwise
     // only the records.
     bool verbose = false;
+    // How the answer was got, when it came from a lookup: the notes on
+    // retries go before the report, and the verbose form ends with the
+    // server, the transport, the time and the size.
+    const DnsExchange* exchange = nullptr;
 };
 
 // The report of one received datagram, lines ended by CR LF, always ending

@@ -20,7 +20,7 @@ struct RunInputs {
     AddressPreference preference = AddressPreference::PreferIPv4;
 
     // Ping and TraceRoute.
-    unsigned timeout = 0; // seconds
+    unsigned timeout = 0; // seconds; NS LookUp: per try
     unsigned pings = 0;
     unsigned delay = 0; // milliseconds
     unsigned maxHops = 0;
@@ -33,7 +33,11 @@ struct RunInputs {
 
     // NS LookUp.
     QString searchType;
-    QString nameServer;
+    QString nameServer; // a host name or address, optionally with ":port"
+    unsigned tries = 3;
+    unsigned udpPayloadSize = 1232; // the OPT record's; 0 sends no OPT record
+    bool useTcp = false;            // ask over TCP from the start
+    bool requestDnssec = false;     // the DO bit
 };
 
 } // namespace netsonde

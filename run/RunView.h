@@ -5,6 +5,7 @@
 // user-interface thread only, and only for the run in progress.
 
 #include "platform/resolver/Resolver.h"
+#include "run/DnsExchange.h"
 #include "run/FunctionId.h"
 #include "run/ResultColumns.h"
 #include "run/RunInputs.h"
@@ -48,6 +49,8 @@ public:
     virtual void NoteReceivedBytes(FunctionId, QByteArrayView) {}
     // The host entry that NS LookUp's resolver mode reports for its target.
     virtual void NoteResolvedHost(const HostEntry&) {}
+    // How NS LookUp got the answer it reports, noted with its bytes.
+    virtual void NoteDnsExchange(const DnsExchange&) {}
     // TraceRoute stopped at a hop where the destination answered.
     virtual void NoteDestinationReached() {}
 };

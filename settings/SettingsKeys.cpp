@@ -74,6 +74,12 @@ constexpr SettingInfo kSettings[] = {
     IntegerRow(NsLookUpSearchType, "Name Server LookUp"_L1, "Search Type"_L1, 0),
     IntegerRow(NsLookUpClearOutput, "Name Server LookUp"_L1, "Clear Output"_L1, 1),
     IntegerRow(NsLookUpVerboseFormat, "Name Server LookUp"_L1, "Verbose Format"_L1, 0),
+    IntegerRow(NsLookUpTimeout, "Name Server LookUp"_L1, "Timeout"_L1, 5, 1, 60),
+    IntegerRow(NsLookUpTries, "Name Server LookUp"_L1, "Tries"_L1, 3, 1, 10),
+    // 0 sends no OPT record; 1 to 511 are raised to 512.
+    IntegerRow(NsLookUpUdpPayloadSize, "Name Server LookUp"_L1, "UDP Payload Size"_L1, 1232, 0, 4096),
+    IntegerRow(NsLookUpUseTcp, "Name Server LookUp"_L1, "Use TCP"_L1, 0),
+    IntegerRow(NsLookUpRequestDnssec, "Name Server LookUp"_L1, "Request DNSSEC Records"_L1, 0),
     TextRow(QuoteRecentList, "Quote Of The Day"_L1, "Recent List"_L1),
     IntegerRow(QuoteClearOutput, "Quote Of The Day"_L1, "Clear Output"_L1, 1),
 };

@@ -50,6 +50,11 @@ enum class SettingKey {
     NsLookUpSearchType,
     NsLookUpClearOutput,
     NsLookUpVerboseFormat,
+    NsLookUpTimeout,
+    NsLookUpTries,
+    NsLookUpUdpPayloadSize,
+    NsLookUpUseTcp,
+    NsLookUpRequestDnssec,
     QuoteRecentList,
     QuoteClearOutput,
 };

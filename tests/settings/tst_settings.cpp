@@ -186,6 +186,11 @@ private Q_SLOTS:
         row({NsLookUpSearchType, "Name Server LookUp", "Search Type", "0"});
         row({NsLookUpClearOutput, "Name Server LookUp", "Clear Output", "1"});
         row({NsLookUpVerboseFormat, "Name Server LookUp", "Verbose Format", "0"});
+        row({NsLookUpTimeout, "Name Server LookUp", "Timeout", "5", 1, 60});
+        row({NsLookUpTries, "Name Server LookUp", "Tries", "3", 1, 10});
+        row({NsLookUpUdpPayloadSize, "Name Server LookUp", "UDP Payload Size", "1232", 0, 4096});
+        row({NsLookUpUseTcp, "Name Server LookUp", "Use TCP", "0"});
+        row({NsLookUpRequestDnssec, "Name Server LookUp", "Request DNSSEC Records", "0"});
         row({QuoteRecentList, "Quote Of The Day", "Recent List", ""});
         row({QuoteClearOutput, "Quote Of The Day", "Clear Output", "1"});
         QCOMPARE(AllSettings().size(), rows);
