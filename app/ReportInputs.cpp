@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ReportInputs.h"
 
+#include "dns/LookUpOptions.h"
 #include "dns/SearchTypeTable.h"
 #include "query/AddressSplitting.h"
 #include "settings/RecentList.h"
@@ -62,6 +63,7 @@ void FillNameServerLookUp(const ReportOptions& options, RunInputs& inputs)
     inputs.nameServer =
         options.server.value_or(RecentList::Parse(ReadTextSetting(SettingKey::NsLookUpNameServers)).value(0));
     inputs.verboseFormat = ReadFlagSetting(SettingKey::NsLookUpVerboseFormat) || options.verbose;
+    ReadStoredLookUpOptions(inputs);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/NameServerLookUpPage.h"
 
+#include "dns/LookUpOptions.h"
 #include "dns/SearchTypeTable.h"
 #include "pages/PageExchange.h"
 #include "resources/ResourceIds.h"
@@ -107,6 +108,7 @@ void NameServerLookUpPage::WriteInputs(RunInputs& inputs)
     inputs.nameServer = m_nameServer;
     inputs.clearOutput = m_clearOutput;
     inputs.verboseFormat = m_verboseFormat;
+    ReadStoredLookUpOptions(inputs);
 }
 
 void NameServerLookUpPage::RecordRun(const RunInputs& inputs)
