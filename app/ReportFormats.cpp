@@ -83,6 +83,11 @@ QJsonObject InputsObject(const RunInputs& inputs)
         object.insert(QStringLiteral("name_server"), inputs.nameServer);
         object.insert(QStringLiteral("search_type"), inputs.searchType);
         object.insert(QStringLiteral("verbose"), inputs.verboseFormat);
+        object.insert(QStringLiteral("timeout"), static_cast<qint64>(inputs.timeout));
+        object.insert(QStringLiteral("tries"), static_cast<qint64>(inputs.tries));
+        object.insert(QStringLiteral("bufsize"), static_cast<qint64>(inputs.udpPayloadSize));
+        object.insert(QStringLiteral("tcp"), inputs.useTcp);
+        object.insert(QStringLiteral("dnssec"), inputs.requestDnssec);
         break;
     case FunctionId::QuoteOfDay:
         break;
@@ -169,6 +174,26 @@ QJsonObject ResolvedHostObject(const std::optional<HostEntry>& entry)
                        {"addresses", addresses}};
 }
 
+QJsonValue TextOrNull(const QString& text)
+{
+    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
+}
+
+// How the answer reported came, or null when none did.
+QJsonValue ExchangeValue(const std::optional<DnsExchange>& exchange)
+{
+    if (!exchange)
+        return QJsonValue::Null;
+    return QJsonObject{{"server", exchange->serverAddress},
+                       {"port", exchange->serverPort},
+                       {"transport", exchange->transport == DnsTransport::Tcp ? "tcp" : "udp"},
+                       {"retried_over_tcp", exchange->retriedOverTcp},
+                       {"retried_without_edns", exchange->retriedWithoutEdns},
+                       {"tcp_error", TextOrNull(exchange->tcpError)},
+                       {"query_time_ms", exchange->queryTimeMs},
+                       {"answer_size", static_cast<qint64>(exchange->answerSize)}};
+}
+
 void Merge(QJsonObject& into, const QJsonObject& from)
 {
     for (auto field = from.constBegin(); field != from.constEnd(); ++field)
@@ -193,6 +218,7 @@ void AddResults(const ReportRecord& record, QJsonObject& report)
             Merge(report, ResolvedHostObject(view.ResolvedHost()));
         else
             Merge(report, view.DnsAnswer() ? DnsMessageJson(*view.DnsAnswer()) : NoDnsAnswer());
+        report.insert(QStringLiteral("exchange"), ExchangeValue(view.LastDnsExchange()));
         report.insert(QStringLiteral("text"), WithLfLineEnds(view.PaneText()));
         return;
     case FunctionId::Finger:

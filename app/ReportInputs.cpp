@@ -64,18 +64,35 @@ void FillNameServerLookUp(const ReportOptions& options, RunInputs& inputs)
         options.server.value_or(RecentList::Parse(ReadTextSetting(SettingKey::NsLookUpNameServers)).value(0));
     inputs.verboseFormat = ReadFlagSetting(SettingKey::NsLookUpVerboseFormat) || options.verbose;
     ReadStoredLookUpOptions(inputs);
+    if (options.timeout)
+        inputs.timeout = static_cast<unsigned>(*options.timeout);
+    if (options.tries)
+        inputs.tries = static_cast<unsigned>(*options.tries);
+    if (options.udpPayloadSize)
+        inputs.udpPayloadSize = UsableUdpPayloadSize(static_cast<unsigned>(*options.udpPayloadSize));
+    inputs.useTcp = inputs.useTcp || options.useTcp;
+    inputs.requestDnssec = inputs.requestDnssec || options.requestDnssec;
+}
+
+// The setting whose range --timeout must lie in: the selected function's.
+SettingKey TimeoutKey(const ReportOptions& options)
+{
+    const auto function = static_cast<FunctionId>(options.FunctionIndex());
+    if (function == FunctionId::Ping)
+        return SettingKey::PingTimeout;
+    return function == FunctionId::NameServerLookUp ? SettingKey::NsLookUpTimeout : SettingKey::TraceRouteTimeout;
 }
 
 } // namespace
 
 QString ReportRangeError(const ReportOptions& options)
 {
-    const bool isPing = options.FunctionIndex() == Index(FunctionId::Ping);
-    for (const QString& error :
-         {OutOfRange(SettingKey::PingNumberOfPings, "count", options.count),
-          OutOfRange(SettingKey::PingDelay, "delay", options.delay),
-          OutOfRange(isPing ? SettingKey::PingTimeout : SettingKey::TraceRouteTimeout, "timeout", options.timeout),
-          OutOfRange(SettingKey::TraceRouteHops, "hops", options.hops)}) {
+    for (const QString& error : {OutOfRange(SettingKey::PingNumberOfPings, "count", options.count),
+                                 OutOfRange(SettingKey::PingDelay, "delay", options.delay),
+                                 OutOfRange(TimeoutKey(options), "timeout", options.timeout),
+                                 OutOfRange(SettingKey::TraceRouteHops, "hops", options.hops),
+                                 OutOfRange(SettingKey::NsLookUpTries, "tries", options.tries),
+                                 OutOfRange(SettingKey::NsLookUpUdpPayloadSize, "bufsize", options.udpPayloadSize)}) {
         if (!error.isEmpty())
             return error;
     }

@@ -2,6 +2,7 @@
 #include "app/ReportOptions.h"
 
 #include "app/CommandLineOptions.h"
+#include "app/ReportOptionTable.h"
 #include "dns/SearchTypeTable.h"
 #include "run/FunctionId.h"
 
@@ -28,123 +29,6 @@ QString SwitchList(QLatin1StringView separator)
     return switches.join(separator);
 }
 
-std::optional<ReportFormat> FormatOfWord(const QString& word)
-{
-    if (word == QLatin1String("text"))
-        return ReportFormat::Text;
-    if (word == QLatin1String("json"))
-        return ReportFormat::Json;
-    if (word == QLatin1String("csv"))
-        return ReportFormat::Csv;
-    return std::nullopt;
-}
-
-// How an option sets its value: the usage error, or empty once it is stored.
-using OptionSetter = QString (*)(ReportOptions& options, const QString& name, const QString& value);
-
-template <std::optional<int> ReportOptions::*number>
-QString SetNumber(ReportOptions& options, const QString& name, const QString& value)
-{
-    bool ok = false;
-    const int parsed = value.toInt(&ok, 10);
-    if (!ok)
-        return QStringLiteral("--%1 needs a whole number, not \"%2\"").arg(name, value);
-    options.*number = parsed;
-    return {};
-}
-
-template <std::optional<QString> ReportOptions::*text>
-QString SetText(ReportOptions& options, const QString&, const QString& value)
-{
-    options.*text = value;
-    return {};
-}
-
-template <bool ReportOptions::*flag>
-QString SetFlag(ReportOptions& options, const QString&, const QString&)
-{
-    options.*flag = true;
-    return {};
-}
-
-QString SetSearchType(ReportOptions& options, const QString&, const QString& value)
-{
-    options.searchType = SearchTypeOfWord(value);
-    return options.searchType ? QString() : QStringLiteral("unknown search type \"%1\"").arg(value);
-}
-
-QString SetFormat(ReportOptions& options, const QString&, const QString& value)
-{
-    const std::optional<ReportFormat> format = FormatOfWord(value);
-    if (!format)
-        return QStringLiteral("unknown format \"%1\" (text, json or csv)").arg(value);
-    options.format = *format;
-    return {};
-}
-
-// --report needs no value: its presence chose this reading.
-QString SetReport(ReportOptions&, const QString&, const QString&)
-{
-    return {};
-}
-
-// --help wins over --version.
-QString SetHelp(ReportOptions& options, const QString&, const QString&)
-{
-    options.mode = ReportOptions::Mode::Help;
-    return {};
-}
-
-QString SetVersion(ReportOptions& options, const QString&, const QString&)
-{
-    if (options.mode != ReportOptions::Mode::Help)
-        options.mode = ReportOptions::Mode::Version;
-    return {};
-}
-
-// One option of ours: its name, its value, the functions it applies to, its
-// line in --help and how it sets its value.
-struct ReportOption {
-    const char* name;
-    const char* valueName;                       // the value's name in --help; null when the option takes none
-    std::initializer_list<FunctionId> functions; // empty: every function
-    const char* help;                            // its line in --help after the functions; null for none
-    OptionSetter set;
-    bool leavesWindow = false; // given, the run goes without the window
-};
-
-// Every option of ours, in the order of --help.
-const ReportOption kReportOptions[] = {
-    {"count", "N", {Ping}, "number of pings", SetNumber<&ReportOptions::count>},
-    {"timeout", "S", {Ping, TraceRoute}, "time-out in seconds", SetNumber<&ReportOptions::timeout>},
-    {"delay", "MS", {Ping}, "pause between pings in milliseconds", SetNumber<&ReportOptions::delay>},
-    {"hops", "N", {TraceRoute}, "maximum hops", SetNumber<&ReportOptions::hops>},
-    {"no-resolve", nullptr, {Ping, TraceRoute}, "do not resolve IP addresses", SetFlag<&ReportOptions::noResolve>},
-    {"verbose", nullptr, {Finger, NameServerLookUp}, "verbose format", SetFlag<&ReportOptions::verbose>},
-    {"type", "WORD", {NameServerLookUp}, "search type (A, MX, ALL, ... or gethostbyx)", SetSearchType},
-    {"server", "HOST", {NameServerLookUp}, "name server", SetText<&ReportOptions::server>},
-    {"user", "TEXT", {Finger, WhoIs}, "user", SetText<&ReportOptions::user>},
-    {"progress", nullptr, {}, "write every status-line text to standard error", SetFlag<&ReportOptions::progress>},
-    {"format", "WORD", {}, "text (the default), json or csv (Ping, TraceRoute)", SetFormat},
-    {"report", nullptr, {}, nullptr, SetReport, true},
-    {"help", nullptr, {}, nullptr, SetHelp, true},
-    {"version", nullptr, {}, nullptr, SetVersion, true},
-};
-
-const ReportOption* FindReportOption(const QString& name)
-{
-    for (const ReportOption& option : kReportOptions) {
-        if (name == QLatin1String(option.name))
-            return &option;
-    }
-    return nullptr;
-}
-
-bool AppliesTo(const ReportOption& option, FunctionId function)
-{
-    return option.functions.size() == 0 || std::ranges::find(option.functions, function) != option.functions.end();
-}
-
 // "  --name VALUE" in a column of 16, the functions it applies to and what it sets.
 QString HelpLine(const ReportOption& option)
 {
@@ -162,7 +46,7 @@ QString HelpLine(const ReportOption& option)
 // without it; without one of them the arguments are the window's alone.
 bool AsksForModeWithoutWindow(const QStringList& arguments)
 {
-    return std::ranges::any_of(kReportOptions, [&arguments](const ReportOption& option) {
+    return std::ranges::any_of(AllReportOptions(), [&arguments](const ReportOption& option) {
         return option.leavesWindow && arguments.contains(QLatin1String("--") + QLatin1String(option.name));
     });
 }
@@ -353,7 +237,7 @@ QString ReportHelpText()
                                   "output, with the date and header lines of Save, to standard output.\n"
                                   "The page inputs are the stored ones unless set for this run:\n")
                        .arg(SwitchList("|"_L1));
-    for (const ReportOption& option : kReportOptions) {
+    for (const ReportOption& option : AllReportOptions()) {
         if (option.help)
             text += HelpLine(option);
     }

@@ -41,6 +41,10 @@ struct ReportOptions {
     std::optional<int> timeout;
     std::optional<int> delay;
     std::optional<int> hops;
+    std::optional<int> tries;          // NS LookUp
+    std::optional<int> udpPayloadSize; // NS LookUp; 0 sends no OPT record
+    bool useTcp = false;               // NS LookUp: ask over TCP from the start
+    bool requestDnssec = false;        // NS LookUp: the DO bit
     std::optional<QString> searchType; // the full text of the search-type entry
     std::optional<QString> server;
     std::optional<QString> user;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Report mode's view of a run: it keeps the run's record (the pane's text or
-// the result rows, the bytes received, the host entry resolved, whether the
-// route reached its destination) and writes status texts to standard error
+// the result rows, the bytes received, the host entry resolved, how NS
+// LookUp's answer came, whether the route reached its destination) and writes status texts to standard error
 // on request.
 
 #include "run/RunView.h"
@@ -31,6 +31,7 @@ public:
     void EndRun(FunctionId) override {}
     void NoteReceivedBytes(FunctionId id, QByteArrayView bytes) override;
     void NoteResolvedHost(const HostEntry& entry) override { m_resolvedHost = entry; }
+    void NoteDnsExchange(const DnsExchange& exchange) override { m_dnsExchange = exchange; }
     void NoteDestinationReached() override { m_destinationReached = true; }
 
     const QString& PaneText() const { return m_pane; }
@@ -39,6 +40,8 @@ public:
     // The DNS answer NS LookUp reported, if any.
     const std::optional<QByteArray>& DnsAnswer() const { return m_dnsAnswer; }
     const std::optional<HostEntry>& ResolvedHost() const { return m_resolvedHost; }
+    // How the last DNS answer noted came, if any.
+    const std::optional<DnsExchange>& LastDnsExchange() const { return m_dnsExchange; }
     bool DestinationReached() const { return m_destinationReached; }
 
 private:
@@ -49,6 +52,7 @@ private:
     qint64 m_bytesReceived = 0;
     std::optional<QByteArray> m_dnsAnswer;
     std::optional<HostEntry> m_resolvedHost;
+    std::optional<DnsExchange> m_dnsExchange;
     bool m_destinationReached = false;
 };
 

@@ -7,8 +7,8 @@
 // stop a stalled query and still print what arrived. Then the options of
 // ours without a process: taken out before the window's command-line rules,
 // their values, the modes they select and every usage error; the window's
-// own command-line rules; and the bytes of the CSV form for names that need
-// quoting.
+// own command-line rules; the bytes of the CSV form for names that need
+// quoting; and NS LookUp's exchange in the JSON form.
 
 #include "app/ReportFormats.h"
 #include "app/ReportOptions.h"
@@ -204,14 +204,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("searchType");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QJsonValue>("value");
-        QTest::newRow("A") << "a" << "www.lab.test" << "A - Host address" << "address" << QJsonValue("10.200.3.7");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("inputs"); // the JSON form's "timeout tries bufsize tcp dnssec"
+        const QString stored = "5 3 1232 0 0";
+        QTest::newRow("A") << "a" << "www.lab.test" << "A - Host address" << "address" << QJsonValue("10.200.3.7")
+                           << QStringList{} << stored;
         QTest::newRow("TXT with quotes, comma, newline, bytes above 127")
             << "txt" << "odd.lab.test" << "TXT - Text strings" << "strings"
-            << QJsonValue(QJsonArray{"say \"hi\", then", u"line\ntwo \u00e9 \u00ff"_s});
+            << QJsonValue(QJsonArray{"say \"hi\", then", u"line\ntwo \u00e9 \u00ff"_s}) << QStringList{} << stored;
         QTest::newRow("CNAME to a name with the same")
             << "cname" << "oddname.lab.test" << "CNAME - Canonical name for an alias" << "canonical_name"
-            << QJsonValue(u"quo\"te,comma\nnl\u00e9\u00ff.lab.test"_s);
-        QTest::newRow("MX with additional records") << "mx" << "lab.test" << "MX - Mail exchange" << "" << QJsonValue();
+            << QJsonValue(u"quo\"te,comma\nnl\u00e9\u00ff.lab.test"_s) << QStringList{} << stored;
+        QTest::newRow("MX with additional records, exchange options") << "mx" << "lab.test" << "MX - Mail exchange"
+            << "" << QJsonValue() << QStringList{"--timeout", "2", "--tries", "1", "--bufsize", "100", "--tcp",
+                                                 "--dnssec"} << "2 1 512 1 1";
         // clang-format on
     }
 
@@ -223,7 +229,9 @@ private Q_SLOTS:
         QFETCH(QString, searchType);
         QFETCH(QString, key);
         QFETCH(QJsonValue, value);
-        const QStringList options{"--report", "--type", type, "--server", Destination(), "-n", host};
+        QFETCH(QStringList, options);
+        options =
+            QStringList{"--report", "--type", type, "--server", Destination()} + options + QStringList{"-n", host};
         // named needs a moment after the lab starts it.
         ReportResult json;
         const bool answered = QTest::qWaitFor(
@@ -241,6 +249,13 @@ private Q_SLOTS:
                      .arg(report.value("messages").toArray().size()),
                  "netsonde-report/1 nslookup " + Destination() + " 0 0");
         QVERIFY(QDateTime::fromString(report.value("started").toString(), Qt::ISODate).isValid());
+        const QJsonObject inputs = report.value("inputs").toObject();
+        QTEST(u"%1 %2 %3 %4 %5"_s.arg(inputs.value("timeout").toInt())
+                  .arg(inputs.value("tries").toInt())
+                  .arg(inputs.value("bufsize").toInt())
+                  .arg(int(inputs.value("tcp").toBool()))
+                  .arg(int(inputs.value("dnssec").toBool())),
+              "inputs");
         const QJsonArray answers = report.value("answers").toArray();
         QCOMPARE(report.value("header").toObject().value("ancount").toInt(), answers.size());
         // The server may give the records in any order.
@@ -358,7 +373,8 @@ private Q_SLOTS:
         row("version", {"--version"}, 0, "", "Netsonde Version 2.1a\n");
         row("help", {"--help"}, 0, "", "1,192.0.2.7,host.example,3\n",
             {"--report", "--count", "--timeout", "--delay", "--hops", "--no-resolve", "--verbose", "--type", "--server",
-             "--user", "--progress", "--format", "netsonde(1)", "-p|-t|-f|-w|-n|-q", "-4, -6"});
+             "--tries", "--bufsize", "--tcp", "--dnssec", "--user", "--progress", "--format", "netsonde(1)",
+             "-p|-t|-f|-w|-n|-q", "-4, -6"});
         const auto boxRow = [&](const char* tag, const QStringList& options, const QByteArray& message,
                                 const QByteArray& header) {
             row(tag, QStringList{"--report"} + options, 1, "netsonde: " + message + "\n", "M\n\n" + header);
@@ -380,6 +396,9 @@ private Q_SLOTS:
         usageRow("delay below range", {"--delay", "-1", "-p", "h"}, "--delay must lie between 0 and 10000");
         usageRow("timeout above range", {"--timeout", "61", "-p", "h"}, "--timeout must lie between 1 and 60");
         usageRow("hops above range", {"--hops", "61", "-t", "h"}, "--hops must lie between 1 and 60");
+        usageRow("lookup timeout below range", {"--timeout", "0", "-n", "h"}, "--timeout must lie between 1 and 60");
+        usageRow("tries above range", {"--tries", "11", "-n", "h"}, "--tries must lie between 1 and 10");
+        usageRow("bufsize above range", {"--bufsize", "4097", "-n", "h"}, "--bufsize must lie between 0 and 4096");
         usageRow("unknown option", {"--fast", "-p", "h"}, "unknown option --fast");
         usageRow("missing value", {"-n", "h", "--server"}, "--server needs a value");
         usageRow("no switch", {"host"}, "--report needs one of the switches -p, -t, -f, -w, -n, -q");
@@ -437,6 +456,7 @@ private Q_SLOTS:
         row("type word prefix only", {"--report", "--type", "MAIL", "-n", "h"}, Mode::UsageError, "");
         row("option of another function", {"--report", "--count", "3", "-f", "h"}, Mode::UsageError, "F h");
         row("verbose on whois", {"--report", "--verbose", "-w", "h"}, Mode::UsageError, "W h");
+        row("tcp on ping", {"--report", "--tcp", "-p", "h"}, Mode::UsageError, "P h");
         row("family switch after host", {"--report", "-p", "h", "-6"}, Mode::Report, "P h");
         // The window's own rules for a switch, the host text after it and what cancels it.
         row("slash and capital", {"/N", "ns.example"}, Mode::Window, "N ns.example");
@@ -461,21 +481,24 @@ private Q_SLOTS:
     }
 
     // The values for the run as "count timeout delay hops|resolve progress verbose family|function host|type|
-    // server|user", "-" for a value not given. Numbers outside a page's range are refused later, against the page.
+    // server|user|tries bufsize tcp dnssec", "-" for a value not given. Numbers outside a page's range are refused
+    // later, against the page.
     void valuesForTheRun_data()
     {
         // clang-format off
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("values");
         QTest::newRow("ping") << QStringList{"--count=5", "--timeout", "2", "--delay", "0", "--no-resolve",
-                                             "--progress", "-6", "-p", "h"} << "5 2 0 -|no yes no -6|0 h|-|-|-";
+                                             "--progress", "-6", "-p", "h"} << "5 2 0 -|no yes no -6|0 h|-|-|-|- - no no";
         QTest::newRow("trace") << QStringList{"--hops", "-1", "-4", "-4", "-t", "h"}
-                               << "- - - -1|yes no no -4|1 h|-|-|-";
+                               << "- - - -1|yes no no -4|1 h|-|-|-|- - no no";
         QTest::newRow("lookup, Mb") << QStringList{"--type", "Mb", "--server", "ns.example", "--verbose", "/N", "h"}
-                                    << "- - - -|yes no yes -|4 h|MB - Mailbox domain name|ns.example|-";
+                                    << "- - - -|yes no yes -|4 h|MB - Mailbox domain name|ns.example|-|- - no no";
         QTest::newRow("resolver mode") << QStringList{"--type", "GetHostByX", "-n", "h"}
-                                       << "- - - -|yes no no -|4 h|Use Winsock Function GetHostByX|-|-";
-        QTest::newRow("empty user") << QStringList{"--user=", "-f", "h"} << "- - - -|yes no no -|2 h|-|-|";
+                                       << "- - - -|yes no no -|4 h|Use Winsock Function GetHostByX|-|-|- - no no";
+        QTest::newRow("empty user") << QStringList{"--user=", "-f", "h"} << "- - - -|yes no no -|2 h|-|-||- - no no";
+        QTest::newRow("lookup exchange") << QStringList{"--timeout", "2", "--tries", "4", "--bufsize", "100", "--tcp",
+                                                        "--dnssec", "-n", "h"} << "- 2 - -|yes no no -|4 h|-|-|-|4 100 yes yes";
         // clang-format on
     }
 
@@ -490,8 +513,9 @@ private Q_SLOTS:
                             : *o.preference == AddressPreference::OnlyIPv4 ? u"-4"_s
                             : *o.preference == AddressPreference::OnlyIPv6 ? u"-6"_s
                                                                            : u"?"_s;
-        const QStringList texts{o.Host(), o.searchType.value_or(u"-"_s), o.server.value_or(u"-"_s),
-                                o.user.value_or(u"-"_s)};
+        const QStringList texts{
+            o.Host(), o.searchType.value_or(u"-"_s), o.server.value_or(u"-"_s), o.user.value_or(u"-"_s),
+            u"%1 %2 %3 %4"_s.arg(number(o.tries), number(o.udpPayloadSize), yes(o.useTcp), yes(o.requestDnssec))};
         QTEST(u"%1 %2 %3 %4|%5 %6 %7 %8|%9 "_s.arg(number(o.count), number(o.timeout), number(o.delay), number(o.hops),
                                                    yes(!o.noResolve), yes(o.progress), yes(o.verbose), family,
                                                    QString::number(o.FunctionIndex()))
@@ -524,6 +548,33 @@ private Q_SLOTS:
         QFETCH(QByteArray, line);
         const QStringList row{"1", "10.0.0.1", name, "7 ms"};
         QCOMPARE(ReportCsv(FunctionId::Ping, {row}), "seq,address,name,time_ms\r\n" + line);
+    }
+
+    // NS LookUp's "exchange" member, in a list of its own: the last exchange noted, or null.
+    void exchangeJson_data()
+    {
+        // clang-format off
+        QTest::addColumn<QList<DnsExchange>>("noted");
+        QTest::addColumn<QByteArray>("exchange");
+        const DnsExchange udp{"10.0.0.53", 53, DnsTransport::Udp, false, false, {}, 12, 90};
+        const DnsExchange tcp{"fd00::53", 5353, DnsTransport::Tcp, true, true, {}, 40, 1002};
+        const DnsExchange cut{"10.0.0.53", 53, DnsTransport::Udp, true, false, "Connection refused", 7, 512};
+        QTest::newRow("none") << QList<DnsExchange>{} << QByteArray("[null]");
+        QTest::newRow("udp") << QList<DnsExchange>{udp} << QByteArray(R"([{"answer_size":90,"port":53,"query_time_ms":12,"retried_over_tcp":false,"retried_without_edns":false,"server":"10.0.0.53","tcp_error":null,"transport":"udp"}])");
+        QTest::newRow("tcp, the last kept") << QList<DnsExchange>{udp, tcp} << QByteArray(R"([{"answer_size":1002,"port":5353,"query_time_ms":40,"retried_over_tcp":true,"retried_without_edns":true,"server":"fd00::53","tcp_error":null,"transport":"tcp"}])");
+        QTest::newRow("tcp retry failed") << QList<DnsExchange>{cut} << QByteArray(R"([{"answer_size":512,"port":53,"query_time_ms":7,"retried_over_tcp":true,"retried_without_edns":false,"server":"10.0.0.53","tcp_error":"Connection refused","transport":"udp"}])");
+        // clang-format on
+    }
+    void exchangeJson()
+    {
+        QFETCH(QList<DnsExchange>, noted);
+        RunInputs inputs;
+        inputs.function = FunctionId::NameServerLookUp;
+        ReportView view(inputs.function, false);
+        for (const DnsExchange& exchange : noted)
+            view.NoteDnsExchange(exchange);
+        const QJsonObject report = JsonReport(ReportJson({inputs, view, QDateTime::currentDateTimeUtc(), 0, {}}));
+        QTEST(QJsonDocument(QJsonArray{report.value("exchange")}).toJson(QJsonDocument::Compact), "exchange");
     }
 };
 
