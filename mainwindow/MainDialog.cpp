@@ -4,6 +4,7 @@
 #include "icmp/IcmpFunction.h"
 #include "icmp/IcmpFunctions.h"
 #include "mainwindow/FireWallDialog.h"
+#include "mainwindow/LookUpOptionsDialog.h"
 #include "mainwindow/MenuCommands.h"
 #include "mainwindow/OutputPane.h"
 #include "mainwindow/ResponseTimeDelegate.h"
@@ -104,6 +105,7 @@ MainDialog::MainDialog(QWidget* parent)
     InstallPhonebookCommand(*this);
     InstallMenuCommands(*this);
     InstallFireWallsCommand(*this);
+    InstallLookUpOptionsCommand(*this);
     qApp->installEventFilter(this);
 }
 

@@ -143,6 +143,7 @@ public:
         QAction* outputFont = nullptr;
         QAction* fireWalls = nullptr;
         QAction* phonebook = nullptr;
+        QAction* lookUpOptions = nullptr; // the Name Server LookUp Options dialog
         QAction* helpContents = nullptr;
         QAction* helpOnHelp = nullptr;
         QAction* visitHomepage = nullptr;

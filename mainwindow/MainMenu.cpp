@@ -35,6 +35,7 @@ void MainDialog::CreateMenu()
     m_actions.outputFont = AddAction(options, QStringLiteral("Output Font\tF10"));
     m_actions.fireWalls = AddAction(options, QStringLiteral("FireWalls\tF11"));
     m_actions.phonebook = AddAction(options, QStringLiteral("Phonebook\tF12"));
+    m_actions.lookUpOptions = AddAction(options, QStringLiteral("Name Server LookUp"));
 
     QMenu* help = m_menuBar->addMenu(QStringLiteral("&Help"));
     m_actions.helpContents = AddAction(help, QStringLiteral("&Contents\tF1"));

@@ -16,6 +16,7 @@ constexpr int kWinsockInfoDialog = 142;
 constexpr int kNsLookupDialog = 145;
 constexpr int kPhonebookDialog = 146;
 constexpr int kQuoteDialog = 150;
+constexpr int kLookUpOptionsDialog = 151;
 
 // Other resources.
 constexpr int kMainFrameIconResource = 128;

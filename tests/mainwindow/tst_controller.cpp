@@ -2,7 +2,8 @@
 // The function controller: Go, the begin-run step, Stop, Escape, Clear, tab
 // changes and the command-line start, driven with functions plugged into the table.
 // Then the menu commands that open something: Output Font with its stored
-// record, help on F1, the two links, Winsock Information and About. Pictures
+// record, help on F1, the two links, Winsock Information, About and the
+// Name Server LookUp Options. Pictures
 // of the compact and expanded window and the About dialog, light and dark, at
 // scale 1 and 2, saved for a person to look at; checked that every text fits,
 // stands out from its background and is drawn at the screen's density.
@@ -12,6 +13,7 @@
 
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/HelpWindow.h"
+#include "mainwindow/LookUpOptionsDialog.h"
 #include "mainwindow/SmallDialogIds.h"
 #include "mainwindow/WebLinks.h"
 #include "mainwindow/WinsockInfoDialog.h"
@@ -19,6 +21,7 @@
 #include "support/ScriptedResolver.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontInfo>
@@ -26,7 +29,9 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTabBar>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -494,6 +499,61 @@ private Q_SLOTS:
             action->trigger();
         QCOMPARE(answers.modalIds, (QList<int>{kWinsockInfoDialog, kAboutBoxDialog}));
         QCOMPARE(answers.openedUrls, (QList<QUrl>{HomepageUrl(), FeedbackUrl()}));
+    }
+
+    // The Name Server LookUp Options dialog shows the stored values, within the ranges of their settings; OK
+    // writes the fields and Cancel nothing. A payload size of 0 shows as no EDNS, 1 to 511 as 512.
+    void lookUpOptionsDialog_data()
+    {
+        // clang-format off
+        QTest::addColumn<QList<int>>("stored"); // time-out, tries, payload size, TCP, DNSSEC
+        QTest::addColumn<QString>("shown");     // time-out, tries, EDNS, payload size, TCP, DNSSEC
+        QTest::addColumn<QList<int>>("typed");  // as shown
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QList<int>>("after");  // as stored
+        QTest::newRow("ok, typed beyond the ranges") << QList<int>{7, 2, 0, 1, 0} << "7 2 0 1232 1 0" << QList<int>{99, 10, 1, 100, 0, 1} << kLookUpOkControl << QList<int>{60, 10, 512, 0, 1};
+        QTest::newRow("ok, EDNS off") << QList<int>{5, 3, 100, 0, 1} << "5 3 1 512 0 1" << QList<int>{1, 1, 0, 700, 1, 1} << kLookUpOkControl << QList<int>{1, 1, 0, 1, 1};
+        QTest::newRow("cancel") << QList<int>{5, 3, 1400, 0, 1} << "5 3 1 1400 0 1" << QList<int>{9, 9, 0, 600, 1, 0} << kLookUpCancelControl << QList<int>{5, 3, 1400, 0, 1};
+        // clang-format on
+    }
+    void lookUpOptionsDialog()
+    {
+        QFETCH(QList<int>, stored);
+        QFETCH(QList<int>, typed);
+        QFETCH(int, button);
+        const SettingKey keys[] = {SettingKey::NsLookUpTimeout, SettingKey::NsLookUpTries,
+                                   SettingKey::NsLookUpUdpPayloadSize, SettingKey::NsLookUpUseTcp,
+                                   SettingKey::NsLookUpRequestDnssec};
+        for (int i = 0; i < stored.size(); ++i)
+            WriteSetting(keys[i], stored[i]);
+        auto dialog = OpenMainDialog();
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            QWidget* options = QApplication::activeModalWidget();
+            if (!options)
+                return;
+            shown << options->windowTitle();
+            CheckTextsFit(options);
+            int field = 0;
+            for (int id : {kLookUpTimeoutControl, kLookUpTriesControl, kLookUpEdnsControl, kLookUpPayloadControl,
+                           kLookUpTcpControl, kLookUpDnssecControl}) {
+                if (auto* spin = FindControlAs<QSpinBox>(options, id)) {
+                    shown << QString::number(spin->value());
+                    spin->setValue(typed.value(field++));
+                } else if (auto* check = FindControlAs<QCheckBox>(options, id)) {
+                    shown << QString::number(int(check->isChecked()));
+                    check->setChecked(typed.value(field++) != 0);
+                }
+            }
+            Control<QPushButton>(options, button)->click();
+        });
+        dialog->Actions().lookUpOptions->trigger();
+        QCOMPARE(shown.value(0), QStringLiteral("Name Server LookUp Options"));
+        QTEST(shown.mid(1).join(' '), "shown");
+        QList<int> after;
+        for (SettingKey key : keys)
+            after << ReadIntSetting(key);
+        QTEST(after, "after");
     }
 
     void saveDialogOptions()
