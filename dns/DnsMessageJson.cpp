@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dns/DnsMessageJson.h"
 
+#include "dns/DnsEdns.h"
 #include "dns/DnsMessageWalk.h"
 #include "platform/text/Utf8OrLatin1.h"
 
@@ -31,10 +32,36 @@ const char* SectionKey(DnsSection section)
 QJsonObject HeaderObject(const DnsHeader& h)
 {
     return QJsonObject{
-        {"id", h.id},          {"qr", h.Response()},         {"opcode", h.Opcode()},         {"aa", h.Authoritative()},
-        {"tc", h.Truncated()}, {"rd", h.RecursionDesired()}, {"ra", h.RecursionAvailable()}, {"z", h.Z()},
-        {"rcode", h.Rcode()},  {"qdcount", h.qdCount},       {"ancount", h.anCount},         {"nscount", h.nsCount},
-        {"arcount", h.arCount}};
+        {"id", h.id},           {"qr", h.Response()},         {"opcode", h.Opcode()},         {"aa", h.Authoritative()},
+        {"tc", h.Truncated()},  {"rd", h.RecursionDesired()}, {"ra", h.RecursionAvailable()}, {"z", h.Z()},
+        {"rcode", h.Rcode()},   {"ad", h.AuthenticData()},    {"cd", h.CheckingDisabled()},   {"qdcount", h.qdCount},
+        {"ancount", h.anCount}, {"nscount", h.nsCount},       {"arcount", h.arCount}};
+}
+
+// The fields of a line by name: numbers as numbers, texts as text.
+void InsertFields(QJsonObject& object, const DnsFieldLine& fields)
+{
+    for (const DnsField& field : fields)
+        object.insert(QLatin1String(field.key),
+                      field.number ? QJsonValue(*field.number) : QJsonValue(Text(field.text)));
+}
+
+// {version, flags, udp_size, options: [{code, the option's fields}]}, with
+// "error" when the last option was cut short.
+QJsonObject EdnsObject(const DnsEdns& edns)
+{
+    QJsonObject object;
+    InsertFields(object, EdnsFields(edns));
+    QJsonArray options;
+    for (const DnsEdnsOption& option : edns.options) {
+        QJsonObject optionObject{{"code", option.code}};
+        InsertFields(optionObject, EdnsOptionFields(option));
+        options.append(optionObject);
+    }
+    object.insert(QStringLiteral("options"), options);
+    if (edns.optionsCut)
+        object.insert(QStringLiteral("error"), QLatin1String(kEdnsOptionsCutText));
+    return object;
 }
 
 class DnsJsonWriter final : public IDnsMessageSink {
@@ -48,7 +75,11 @@ public:
         return m_message;
     }
 
-    void Header(const DnsHeader& header) override { m_message.insert(QStringLiteral("header"), HeaderObject(header)); }
+    void Header(const DnsHeader& header, const DnsEdns* edns) override
+    {
+        m_message.insert(QStringLiteral("header"), HeaderObject(header));
+        m_message.insert(QStringLiteral("edns"), edns ? QJsonValue(EdnsObject(*edns)) : QJsonValue());
+    }
 
     void Question(const QByteArray& name, quint16 type, quint16 qclass) override
     {
@@ -106,7 +137,7 @@ private:
         m_hasRecord = false;
     }
 
-    QJsonObject m_message{{"header", QJsonValue::Null}};
+    QJsonObject m_message{{"header", QJsonValue::Null}, {"edns", QJsonValue::Null}};
     QJsonArray m_questions;
     QJsonArray m_sections[3];
     QJsonObject m_record;

@@ -2,6 +2,7 @@
 #include "dns/DnsMessageWalk.h"
 
 #include "dns/DnsDomainName.h"
+#include "dns/DnsEdns.h"
 #include "dns/DnsWireCursor.h"
 #include "dns/Ipv6AddressText.h"
 #include "dns/SearchTypeTable.h"
@@ -86,7 +87,13 @@ public:
 
     void Walk()
     {
-        if (ReadHeader() && ReadQuestions())
+        if (!ReadHeader())
+            return;
+        m_edns = FindEdns(m_cursor.Message());
+        if (m_edns)
+            m_header.extendedRcode = m_edns->extendedRcode;
+        m_sink.Header(m_header, m_edns ? &*m_edns : nullptr);
+        if (ReadQuestions())
             ReadRecords();
     }
 
@@ -114,7 +121,6 @@ private:
             MessageError("the header");
             return false;
         }
-        m_sink.Header(m_header);
         return true;
     }
 
@@ -156,15 +162,32 @@ private:
         return {DnsSection::Additional, index - beforeAdditional + 1};
     }
 
+    // The OPT record is shown with the header, not among the records.
     void ReadRecords()
     {
+        DnsSection started = DnsSection::Answer;
+        bool anyStarted = false;
         for (int index = 0; index < m_header.RecordCount(); ++index) {
+            if (m_edns && index == m_edns->recordIndex) {
+                SkipRecord();
+                continue;
+            }
             const DnsRecordPlace place = PlaceOf(index);
-            if (place.number == 1)
+            if (!anyStarted || place.section != started)
                 m_sink.SectionStart(place.section);
+            started = place.section;
+            anyStarted = true;
             if (!ReadRecord(place))
                 return;
         }
+    }
+
+    // A record already read whole once (by FindEdns).
+    void SkipRecord()
+    {
+        DecodeDomainName(m_cursor);
+        m_cursor.ReadBytes(8);
+        m_cursor.ReadBytes(m_cursor.ReadU16());
     }
 
     bool ReadRecord(const DnsRecordPlace& where)
@@ -358,6 +381,7 @@ private:
     DnsWireCursor m_cursor;
     IDnsMessageSink& m_sink;
     DnsHeader m_header;
+    std::optional<DnsEdns> m_edns;
 };
 
 } // namespace

@@ -13,14 +13,17 @@
 
 namespace netsonde {
 
+struct DnsEdns;
+
 struct DnsHeader {
     quint16 id = 0;
     quint8 flags = 0;  // QR, Opcode, AA, TC, RD
-    quint8 flags2 = 0; // RA, Z, RCODE
+    quint8 flags2 = 0; // RA, Z, AD, CD, RCODE
     quint16 qdCount = 0;
     quint16 anCount = 0;
     quint16 nsCount = 0;
     quint16 arCount = 0;
+    quint8 extendedRcode = 0; // from the OPT record, if any
 
     bool Response() const { return flags & 0x80; }
     quint8 Opcode() const { return (flags >> 3) & 0x0F; }
@@ -29,7 +32,10 @@ struct DnsHeader {
     bool RecursionDesired() const { return flags & 0x01; }
     bool RecursionAvailable() const { return flags2 & 0x80; }
     quint8 Z() const { return (flags2 >> 4) & 0x07; }
-    quint8 Rcode() const { return flags2 & 0x0F; }
+    bool AuthenticData() const { return flags2 & 0x20; }
+    bool CheckingDisabled() const { return flags2 & 0x10; }
+    // The 12-bit RCODE: the OPT record's upper bits over the header's four.
+    quint16 Rcode() const { return static_cast<quint16>(extendedRcode << 4 | (flags2 & 0x0F)); }
     int RecordCount() const { return anCount + nsCount + arCount; }
 };
 
@@ -59,7 +65,8 @@ using DnsFieldLine = QList<DnsField>;
 class IDnsMessageSink {
 public:
     virtual ~IDnsMessageSink() = default;
-    virtual void Header(const DnsHeader& header) = 0;
+    // The header, with the OPT record when the message has one.
+    virtual void Header(const DnsHeader& header, const DnsEdns* edns) = 0;
     virtual void Question(const QByteArray& name, quint16 type, quint16 qclass) = 0;
     // Before the first record of a non-empty section, whether or not the
     // record's name can be read.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dns/DnsReport.h"
 
+#include "dns/DnsEdns.h"
 #include "dns/DnsMessageWalk.h"
 #include "platform/text/Utf8OrLatin1.h"
 
@@ -28,7 +29,7 @@ QByteArray OpcodeText(quint8 opcode)
     }
 }
 
-QByteArray RcodeText(quint8 rcode)
+QByteArray RcodeText(quint16 rcode)
 {
     switch (rcode) {
     case 0:
@@ -43,6 +44,10 @@ QByteArray RcodeText(quint8 rcode)
         return QByteArrayLiteral("NOT IMPLEMENTED");
     case 5:
         return QByteArrayLiteral("REFUSED");
+    case 16:
+        return QByteArrayLiteral("BADVERS");
+    case 23:
+        return QByteArrayLiteral("BADCOOKIE");
     default:
         return QByteArrayLiteral("UNDEFINED ERROR");
     }
@@ -71,33 +76,60 @@ const char* SectionHeading(DnsSection section)
     return "";
 }
 
+// The notes on how the answer was got, before the report.
+QByteArray ExchangeNotes(const DnsExchange& exchange)
+{
+    QByteArray notes;
+    if (exchange.retriedWithoutEdns)
+        notes += "Note: the name server refused EDNS; the question was asked again without it.\r\n";
+    if (exchange.retriedOverTcp)
+        notes += "Note: the answer over UDP was truncated; the question was asked again over TCP.\r\n";
+    if (!exchange.tcpError.isEmpty())
+        notes += "Note: the answer over UDP was truncated, and asking again over TCP failed ("
+                 + exchange.tcpError.toUtf8() + "); the truncated answer is shown.\r\n";
+    return notes;
+}
+
+QByteArray ExchangeLine(const DnsExchange& exchange)
+{
+    return "Server=" + exchange.serverAddress.toUtf8() + ", Port=" + Unsigned(exchange.serverPort)
+           + ", Transport=" + (exchange.transport == DnsTransport::Tcp ? "TCP" : "UDP")
+           + ", Query Time=" + QByteArray::number(exchange.queryTimeMs)
+           + " ms, Answer Size=" + QByteArray::number(exchange.answerSize) + " bytes";
+}
+
 // The report's lines as the walk over the message finds their fields.
 class DnsReportWriter final : public IDnsMessageSink {
 public:
-    explicit DnsReportWriter(bool verbose) : m_verbose(verbose)
+    explicit DnsReportWriter(const DnsReportOptions& options) : m_verbose(options.verbose), m_exchange(options.exchange)
     {
+        if (m_exchange)
+            m_report.append(ExchangeNotes(*m_exchange));
         if (m_verbose)
             Heading("Header:");
     }
 
     QByteArray Finish()
     {
+        if (m_verbose && m_exchange) {
+            Heading("Exchange:");
+            Line(ExchangeLine(*m_exchange));
+        }
         m_report.append(kReportEnd);
         return m_report;
     }
 
-    void Header(const DnsHeader& h) override
+    void Header(const DnsHeader& h, const DnsEdns* edns) override
     {
-        if (!m_verbose)
-            return;
-        Line("ID=" + Unsigned(h.id) + ", QR=" + (h.Response() ? "Response" : "Query")
-             + ", Opcode=" + OpcodeText(h.Opcode()) + ", RCODE=" + RcodeText(h.Rcode()));
-        Line("Authoritative Answer=" + YesNo(h.Authoritative()) + ", Truncation=" + YesNo(h.Truncated()));
-        Line("Recursion Desired=" + YesNo(h.RecursionDesired())
-             + ", Recursion Available=" + YesNo(h.RecursionAvailable()));
-        Line("QDCOUNT=" + Unsigned(h.qdCount) + ", ANCOUNT=" + Unsigned(h.anCount) + ", NSCOUNT=" + Unsigned(h.nsCount)
-             + ", ARCOUNT=" + Unsigned(h.arCount));
-        Heading("Question:");
+        if (m_verbose)
+            HeaderLines(h);
+        if (edns)
+            EdnsBlock(*edns);
+        if (h.AuthenticData())
+            m_report.append("Note: the name server claims to have validated this answer (AD flag); Netsonde itself "
+                            "validates nothing.\r\n");
+        if (m_verbose)
+            Heading("Question:");
     }
 
     void Question(const QByteArray& name, quint16 type, quint16 qclass) override
@@ -116,7 +148,34 @@ public:
              + ", TTL=" + QByteArray::number(DnsSigned32(ttl)) + ", RDLENGTH=" + Unsigned(rdLength));
     }
 
-    void RdataLine(const DnsFieldLine& fields) override
+    void RdataLine(const DnsFieldLine& fields) override { FieldLine(fields); }
+
+    void Error(const QByteArray& text, bool) override { Line(text); }
+
+private:
+    void HeaderLines(const DnsHeader& h)
+    {
+        Line("ID=" + Unsigned(h.id) + ", QR=" + (h.Response() ? "Response" : "Query")
+             + ", Opcode=" + OpcodeText(h.Opcode()) + ", RCODE=" + RcodeText(h.Rcode()));
+        Line("Authoritative Answer=" + YesNo(h.Authoritative()) + ", Truncation=" + YesNo(h.Truncated()));
+        Line("Recursion Desired=" + YesNo(h.RecursionDesired())
+             + ", Recursion Available=" + YesNo(h.RecursionAvailable()));
+        Line("Authentic Data=" + YesNo(h.AuthenticData()) + ", Checking Disabled=" + YesNo(h.CheckingDisabled()));
+        Line("QDCOUNT=" + Unsigned(h.qdCount) + ", ANCOUNT=" + Unsigned(h.anCount) + ", NSCOUNT=" + Unsigned(h.nsCount)
+             + ", ARCOUNT=" + Unsigned(h.arCount));
+    }
+
+    void EdnsBlock(const DnsEdns& edns)
+    {
+        Heading("EDNS:");
+        FieldLine(EdnsFields(edns));
+        for (const DnsEdnsOption& option : edns.options)
+            FieldLine(EdnsOptionFields(option));
+        if (edns.optionsCut)
+            Line(kEdnsOptionsCutText);
+    }
+
+    void FieldLine(const DnsFieldLine& fields)
     {
         QByteArray line;
         for (const DnsField& field : fields) {
@@ -127,13 +186,11 @@ public:
         Line(line);
     }
 
-    void Error(const QByteArray& text, bool) override { Line(text); }
-
-private:
     void Line(const QByteArray& text) { m_report.append(kIndent).append(text).append(kLineEnd); }
     void Heading(const char* text) { m_report.append(text).append(kLineEnd); }
 
     bool m_verbose;
+    const DnsExchange* m_exchange;
     QByteArray m_report;
 };
 
@@ -141,7 +198,7 @@ private:
 
 QString WriteDnsReport(QByteArrayView message, const DnsReportOptions& options)
 {
-    DnsReportWriter writer(options.verbose);
+    DnsReportWriter writer(options);
     WalkDnsMessage(message, writer);
     return DecodeUtf8OrLatin1(writer.Finish());
 }

@@ -30,6 +30,11 @@ struct DnsReportOptions {
 // record's RDATA is too short for its fields or holds a bad pointer, that
 // line replaces the rest of the record's RDATA lines and the next record is
 // read from just past the RDATA.
+//
+// The OPT record of the additional section is no record: its block
+// ("EDNS:", version, flags, UDP size, then a line per option) follows the
+// header, and its extended bits are part of the RCODE shown. With AD set,
+// a note says that the server claims to have validated the answer.
 QString WriteDnsReport(QByteArrayView message, const DnsReportOptions& options);
 
 } // namespace netsonde

@@ -88,6 +88,8 @@ QString AddressRecordText(int n)
 }
 
 const QByteArray kAddress1 = "\x0A\x00\x00\x01"_wire;
+const char* const kValidatedNote =
+    "Note: the name server claims to have validated this answer (AD flag); Netsonde itself validates nothing.\r\n";
 
 // The answer section up to the RDATA lines, for a record of class 1 named by
 // a pointer to the question's name.
@@ -105,6 +107,7 @@ QString VerboseHead(int qd, int an, int ns, int ar)
     return QStringLiteral("Header:\r\n   ID=4660, QR=Response, Opcode=QUERY, RCODE=NO ERROR\r\n"
                           "   Authoritative Answer=No, Truncation=No\r\n"
                           "   Recursion Desired=Yes, Recursion Available=Yes\r\n"
+                          "   Authentic Data=No, Checking Disabled=No\r\n"
                           "   QDCOUNT=%1, ANCOUNT=%2, NSCOUNT=%3, ARCOUNT=%4\r\nQuestion:\r\n")
         .arg(qd)
         .arg(an)
@@ -373,30 +376,61 @@ private Q_SLOTS:
         Row("verbose, counts 65535", ReplyHeader(0, 0xFFFF, 0xFFFF, 0xFFFF),
             VerboseHead(0, 65535, 65535, 65535) + answers + CutShort("answer section, record 1 (NAME)"), true);
 
-        // The first header line after its ID, then Yes or No for AA, TC, RD and RA; the short form shows none of it.
+        // The first header line after its ID, then Yes or No for AA, TC, RD, RA, AD and CD; the short form shows
+        // none of it, but for the note that AD brings.
         const auto head = [](const char* tag, int id, int flags, int flags2, const char* first, const char* bits) {
             const auto yes = [bits](int i) { return QString(bits[i] == 'y' ? "Yes" : "No"); };
             Row(tag, DnsMessageBuilder().Header(id, flags, flags2, 0, 0, 0, 0),
                 QString("Header:\r\n   ID=%1, %2\r\n   Authoritative Answer=%3, Truncation=%4\r\n"
                         "   Recursion Desired=%5, Recursion Available=%6\r\n"
-                        "   QDCOUNT=0, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\nQuestion:\r\n---\r\n")
-                    .arg(QString::number(id), QLatin1String(first), yes(0), yes(1), yes(2), yes(3)), true);
+                        "   Authentic Data=%7, Checking Disabled=%8\r\n"
+                        "   QDCOUNT=0, ANCOUNT=0, NSCOUNT=0, ARCOUNT=0\r\n%9Question:\r\n---\r\n")
+                    .arg(QString::number(id), QLatin1String(first), yes(0), yes(1), yes(2), yes(3), yes(4), yes(5),
+                         bits[4] == 'y' ? kValidatedNote : ""), true);
         };
         head("opcode 5, RCODE 9, AA and TC", 0xABCD, 0x80 | 5 << 3 | 0x04 | 0x02, 0x09,
-            "QR=Response, Opcode=UNDEFINED, RCODE=UNDEFINED ERROR", "yynn");
-        head("IQUERY, FORMAT ERROR, Z set", 1, 1 << 3, 0x71, "QR=Query, Opcode=IQUERY, RCODE=FORMAT ERROR", "nnnn");
-        head("STATUS, SERVER FAILURE", 2, 2 << 3 | 0x01, 0x82, "QR=Query, Opcode=STATUS, RCODE=SERVER FAILURE", "nnyy");
-        head("opcode 3, NAME ERROR", 3, 3 << 3, 0x03, "QR=Query, Opcode=UNDEFINED, RCODE=NAME ERROR", "nnnn");
+            "QR=Response, Opcode=UNDEFINED, RCODE=UNDEFINED ERROR", "yynnnn");
+        head("IQUERY, FORMAT ERROR, Z set", 1, 1 << 3, 0x71, "QR=Query, Opcode=IQUERY, RCODE=FORMAT ERROR", "nnnnyy");
+        head("STATUS, SERVER FAILURE", 2, 2 << 3 | 0x01, 0x82, "QR=Query, Opcode=STATUS, RCODE=SERVER FAILURE", "nnyynn");
+        head("opcode 3, NAME ERROR", 3, 3 << 3, 0x03, "QR=Query, Opcode=UNDEFINED, RCODE=NAME ERROR", "nnnnnn");
         head("opcode 15, NOT IMPLEMENTED", 4, 0xFF, 0x04, "QR=Response, Opcode=UNDEFINED, RCODE=NOT IMPLEMENTED",
-            "yyyn");
-        head("REFUSED", 5, 0x80, 0x05, "QR=Response, Opcode=QUERY, RCODE=REFUSED", "nnnn");
-        head("RCODE 6", 6, 0x80, 0x06, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnnn");
+            "yyynnn");
+        head("REFUSED", 5, 0x80, 0x05, "QR=Response, Opcode=QUERY, RCODE=REFUSED", "nnnnnn");
+        head("RCODE 6", 6, 0x80, 0x06, "QR=Response, Opcode=QUERY, RCODE=UNDEFINED ERROR", "nnnnnn");
         Row("header and question in the data form",
             DnsMessageBuilder().Header(0x1234, 0xAD, 0xF3, 1, 0, 0, 0).Name({"example", "com"}).Question(15, 1),
-            "---\r\n", false, R"j({"header": {"id": 4660, "qr": true, "opcode": 5, "aa": true, "tc": false, "rd": true,
-                "ra": true, "z": 7, "rcode": 3, "qdcount": 1, "ancount": 0, "nscount": 0, "arcount": 0},
+            kValidatedNote + QString("---\r\n"), false, R"j({"header": {"id": 4660, "qr": true, "opcode": 5, "aa": true, "tc": false, "rd": true,
+                "ra": true, "z": 7, "ad": true, "cd": true, "rcode": 3, "qdcount": 1, "ancount": 0, "nscount": 0, "arcount": 0},
                 "questions": [{"name": "example.com", "type": "MX", "type_number": 15, "class": 1}],
                 "answers": [], "authority": [], "additional": []})j");
+
+        // The OPT record is shown after the header, never as a record, and its extended bits join the RCODE
+        // (1 over 0 is BADVERS); the additional section's heading comes with its first real record.
+        const QByteArray options = Rdata().U16(3).U16(3).Raw("ns1").U16(10).U16(16)
+            .Raw("\x01\x02\x03\x04\x05\x06\x07\x08\x11\x12\x13\x14\x15\x16\x17\x18"_wire)
+            .U16(15).U16(9).U16(18).Raw("blocked").U16(15).U16(2).U16(3).U16(65001).U16(2).U16(0x0A0B);
+        Row("OPT with every kind of option, verbose",
+            Reply(1, 0, 2).Pointer(12).Fields(1, 1, 60, kAddress1).Root().Fields(41, 1232, 0x01008000, options)
+                .Raw(AddressRecord(2)),
+            VerboseHead(1, 1, 0, 2).replace("NO ERROR", "BADVERS").replace("Question:", "EDNS:\r\n"
+                "   Version=0, Flags=do, UDP Size=1232\r\n   NSID=6e7331, Text=ns1\r\n"
+                "   Client Cookie=0102030405060708, Server Cookie=1112131415161718\r\n"
+                "   EDE=18, Name=Prohibited, Text=blocked\r\n   EDE=3, Name=Stale Answer\r\n"
+                "   Option=65001, Data=0a0b\r\nQuestion:") + "   Name=example.com, QTYPE=A, QCLASS=1\r\n"
+                + AnswerHead("A", 60, 4) + "   IP Address=10.0.0.1\r\n" + additional + AddressRecordText(2) + "---\r\n",
+            true, R"j({"edns": {"version": 0, "flags": "do", "udp_size": 1232, "options": [
+                {"code": 3, "nsid": "6e7331", "text": "ns1"},
+                {"code": 10, "client": "0102030405060708", "server": "1112131415161718"},
+                {"code": 15, "info_code": 18, "purpose": "Prohibited", "extra_text": "blocked"},
+                {"code": 15, "info_code": 3, "purpose": "Stale Answer"}, {"code": 65001, "data": "0a0b"}]},
+                "additional": [)j" + JsonAddress(2) + "]}");
+        // 1 over 7 is 23 (BADCOOKIE); flags other than DO are shown as they are.
+        Row("OPT alone, its option cut short", Reply(1, 0, 1).Pointer(12).Fields(1, 1, 60, kAddress1).Root()
+                .Fields(41, 512, 0x01004001, Rdata().U16(3).U16(9).Raw("ab")),
+            "EDNS:\r\n   Version=0, Flags=mbz=0x4001, UDP Size=512\r\n   Error: option cut short in the OPT record\r\n"
+                + AnswerHead("A", 60, 4) + "   IP Address=10.0.0.1\r\n---\r\n", false,
+            R"j({"edns": {"version": 0, "flags": "mbz=0x4001", "udp_size": 512, "options": [],
+                "error": "Error: option cut short in the OPT record"}, "additional": []})j");
 
         // Names: labels as received; the decoder's own cases are in the wire test.
         Row("dot and control bytes in labels",
@@ -473,6 +507,23 @@ private Q_SLOTS:
         for (auto member = wanted.constBegin(); member != wanted.constEnd(); ++member)
             QCOMPARE(compact(decoded.value(member.key())), compact(member.value()));
         QCOMPARE(decoded.contains(QStringLiteral("error")), wanted.contains(QStringLiteral("error")));
+    }
+
+    // How the answer was got: notes before the report, and the exchange before the closing line when verbose.
+    void exchangeNotes()
+    {
+        DnsExchange exchange{"fd00::1", 5353, DnsTransport::Udp, false, true, "Connection refused", 12, 12};
+        const QByteArray message = ReplyHeader(0, 0, 0, 0);
+        QCOMPARE(WriteDnsReport(message, {false, &exchange}),
+                 "Note: the name server refused EDNS; the question was asked again without it.\r\n"
+                 "Note: the answer over UDP was truncated, and asking again over TCP failed (Connection refused); "
+                 "the truncated answer is shown.\r\n---\r\n");
+        exchange = {"10.0.0.1", 53, DnsTransport::Tcp, true, false, {}, 7, 12};
+        const QString verbose = WriteDnsReport(message, {true, &exchange});
+        QVERIFY(verbose.startsWith("Note: the answer over UDP was truncated; the question was asked again over "
+                                   "TCP.\r\nHeader:\r\n"));
+        QVERIFY(verbose.endsWith("Question:\r\nExchange:\r\n   Server=10.0.0.1, Port=53, Transport=TCP, Query "
+                                 "Time=7 ms, Answer Size=12 bytes\r\n---\r\n"));
     }
 
     void ipv6Text_data()
