@@ -5,6 +5,7 @@
 #include "resources/ResourceIds.h"
 #include "settings/SettingsKeys.h"
 #include "widgets/ControlIds.h"
+#include "widgets/DialogButton.h"
 #include "widgets/DialogUnits.h"
 
 #include <QAction>
@@ -15,15 +16,6 @@
 namespace netsonde {
 
 namespace {
-
-QPushButton* AddButton(QDialog* dialog, int id, const QString& text, QRect rect)
-{
-    auto* button = new QPushButton(text, dialog);
-    SetControlId(button, id);
-    button->setGeometry(rect.x(), rect.y(), qMax(rect.width(), button->sizeHint().width()),
-                        qMax(rect.height(), button->sizeHint().height()));
-    return button;
-}
 
 void OnFireWalls(MainDialog& mainDialog)
 {
@@ -50,10 +42,10 @@ void FireWallDialog::CreateControls()
     setFixedSize(units.X(255), units.Y(39));
     m_fingerEdit = AddField(kFireWallFingerControl, QStringLiteral("&Finger FireWall:"), 4);
     m_whoIsEdit = AddField(kFireWallWhoIsControl, QStringLiteral("&WhoIs FireWall:"), 23);
-    QPushButton* ok = AddButton(this, kFireWallOkControl, QStringLiteral("OK"), units.Rect(198, 4, 50, 14));
+    QPushButton* ok = AddDialogButton(this, kFireWallOkControl, QStringLiteral("OK"), units.Rect(198, 4, 50, 14));
     ok->setDefault(true);
     QPushButton* cancel =
-        AddButton(this, kFireWallCancelControl, QStringLiteral("Cancel"), units.Rect(198, 21, 50, 14));
+        AddDialogButton(this, kFireWallCancelControl, QStringLiteral("Cancel"), units.Rect(198, 21, 50, 14));
     connect(ok, &QPushButton::clicked, this, &FireWallDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &FireWallDialog::reject);
 }

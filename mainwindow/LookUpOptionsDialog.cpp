@@ -6,6 +6,7 @@
 #include "resources/ResourceIds.h"
 #include "settings/SettingsKeys.h"
 #include "widgets/ControlIds.h"
+#include "widgets/DialogButton.h"
 #include "widgets/DialogUnits.h"
 
 #include <QAction>
@@ -22,15 +23,6 @@ namespace {
 
 constexpr int kFieldX = 96;
 constexpr int kButtonX = 150;
-
-QPushButton* AddButton(QDialog* dialog, int id, const QString& text, QRect rect)
-{
-    auto* button = new QPushButton(text, dialog);
-    SetControlId(button, id);
-    button->setGeometry(rect.x(), rect.y(), qMax(rect.width(), button->sizeHint().width()),
-                        qMax(rect.height(), button->sizeHint().height()));
-    return button;
-}
 
 } // namespace
 
@@ -56,10 +48,10 @@ void LookUpOptionsDialog::CreateControls()
     connect(m_ednsCheck, &QCheckBox::toggled, m_payloadSpin, &QSpinBox::setEnabled);
     m_tcpCheck = AddCheck(kLookUpTcpControl, QStringLiteral("Use T&CP"), 72);
     m_dnssecCheck = AddCheck(kLookUpDnssecControl, QStringLiteral("Request &DNSSEC records"), 84);
-    QPushButton* ok = AddButton(this, kLookUpOkControl, QStringLiteral("OK"), units.Rect(kButtonX, 4, 50, 14));
+    QPushButton* ok = AddDialogButton(this, kLookUpOkControl, QStringLiteral("OK"), units.Rect(kButtonX, 4, 50, 14));
     ok->setDefault(true);
     QPushButton* cancel =
-        AddButton(this, kLookUpCancelControl, QStringLiteral("Cancel"), units.Rect(kButtonX, 21, 50, 14));
+        AddDialogButton(this, kLookUpCancelControl, QStringLiteral("Cancel"), units.Rect(kButtonX, 21, 50, 14));
     connect(ok, &QPushButton::clicked, this, &LookUpOptionsDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &LookUpOptionsDialog::reject);
 }
