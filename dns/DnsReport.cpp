@@ -120,12 +120,19 @@ public:
     {
         QByteArray line;
         for (const DnsField& field : fields) {
+            if (field.comment) {
+                if (m_verbose)
+                    line.append(" ; ").append(field.label).append(" = ").append(field.text);
+                continue;
+            }
             if (!line.isEmpty())
                 line.append(", ");
             line.append(field.label).append('=').append(field.text);
         }
         Line(line);
     }
+
+    void RecordPresentation(const QByteArray&) override {}
 
     void Error(const QByteArray& text, bool) override { Line(text); }
 
