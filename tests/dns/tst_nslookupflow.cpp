@@ -373,8 +373,15 @@ private Q_SLOTS:
         for (const auto& [host, type] : {HostAndType{"www.lab.test", "A"}, {"www.lab.test", "AAAA"},
                  {"alias.lab.test", "CNAME"}, {"info.lab.test", "HINFO"}, {"info.lab.test", "TXT"},
                  {"svc.lab.test", "WKS"}, {"nothere.lab.test", "A"}, {"mail.lab.test", "AAAA"},
-                 {"_sip._udp.lab.test", "SRV"}, {"_ldap._tcp.lab.test", "SRV"}})
+                 {"_sip._udp.lab.test", "SRV"}, {"_ldap._tcp.lab.test", "SRV"}, {"lab.test", "CAA"},
+                 {"signed.test", "DNSKEY"}, {"secure.lab.test", "DS"}, {"www.lab.test", "HTTPS"},
+                 {"sip.lab.test", "NAPTR"}, {"nsec.test", "NSEC"}, {"signed.test", "NSEC3PARAM"},
+                 {"www.signed.test", "RRSIG"}, {"www.lab.test", "SSHFP"}, {"_dns.lab.test", "SVCB"},
+                 {"_443._tcp.www.lab.test", "TLSA"}, {"_ftp._tcp.lab.test", "URI"}})
             row(host, type);
+        // The types the decoder knows beyond the search types, and one it does not know.
+        for (const char* host : {"more.lab.test", "old.lab.test", "lab.test"})
+            row(host, "ALL");
         row("10.200.3.2", "PTR", "2.3.200.10.IN-ADDR.ARPA");
         row("2001:db8::7", "PTR", "7.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa");
         // clang-format on
