@@ -121,9 +121,13 @@ class TestNameServerLookUpFlow : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        // named needs a moment after the lab starts it.
+        // named needs a moment after the lab starts it, and a moment more to load every zone.
         QString failure;
-        const auto answers = [&] { return !DigShape(m_server, "lab.test", "SOA", &failure).isEmpty(); };
+        const auto answers = [&] {
+            return std::ranges::all_of(QStringList{"lab.test", "signed.test", "nsec.test"}, [&](const QString& zone) {
+                return DigShape(m_server, zone, "SOA", &failure).join(u' ').contains(u"answer section:");
+            });
+        };
         QVERIFY2(QTest::qWaitFor(answers, kWaitMs), qPrintable("named does not answer: " + failure));
     }
     void init() { ResetSettings(); }
