@@ -17,56 +17,54 @@ qsizetype PointerTarget(quint8 high, quint8 low)
     return ((qsizetype{high} & 0x3F) << 8) | qsizetype{low};
 }
 
-void AppendLabel(QByteArray& name, QByteArrayView label)
-{
-    if (!name.isEmpty())
-        name.append('.');
-    name.append(label);
-}
-
 } // namespace
 
 QByteArray DecodeDomainName(DnsWireCursor& cursor)
 {
-    QByteArray name;
-    // The labels being read: first at the cursor, then after each jump from
+    return DecodeDomainNameLabels(cursor).join('.');
+}
+
+QList<QByteArray> DecodeDomainNameLabels(DnsWireCursor& cursor)
+{
+    QList<QByteArray> labels;
+    // The reader of the labels: first at the cursor, then after each jump from
     // the pointer's target up to where the labels before the jump began.
-    DnsWireCursor labels = cursor;
+    DnsWireCursor reader = cursor;
     qsizetype labelsStart = cursor.Position();
     bool jumped = false;
 
     for (;;) {
-        const quint8 length = labels.ReadU8();
-        if (labels.Failed() || length == 0)
+        const quint8 length = reader.ReadU8();
+        if (reader.Failed() || length == 0)
             break;
         if (IsPointer(length)) {
-            const quint8 low = labels.ReadU8();
-            if (labels.Failed())
+            const quint8 low = reader.ReadU8();
+            if (reader.Failed())
                 break;
             if (!jumped) {
-                cursor = labels;
+                cursor = reader;
                 jumped = true;
             }
             const qsizetype target = PointerTarget(length, low);
             if (target >= labelsStart) {
                 cursor.Fail(DnsWireError::BadPointer);
-                return name;
+                return labels;
             }
-            labels = DnsWireCursor(cursor.Message(), target, labelsStart);
+            reader = DnsWireCursor(cursor.Message(), target, labelsStart);
             labelsStart = target;
             continue;
         }
-        const QByteArrayView label = labels.ReadBytes(length);
-        if (labels.Failed())
+        const QByteArrayView label = reader.ReadBytes(length);
+        if (reader.Failed())
             break;
-        AppendLabel(name, label);
+        labels.append(label.toByteArray());
     }
 
     if (!jumped)
-        cursor = labels;
-    else if (labels.Failed())
+        cursor = reader;
+    else if (reader.Failed())
         cursor.Fail(DnsWireError::BadPointer);
-    return name;
+    return labels;
 }
 
 } // namespace netsonde

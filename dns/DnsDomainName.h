@@ -5,6 +5,7 @@
 #include "dns/DnsWireCursor.h"
 
 #include <QByteArray>
+#include <QList>
 
 namespace netsonde {
 
@@ -25,5 +26,8 @@ namespace netsonde {
 // cursor; running past the cursor's end before any pointer sets CutShort.
 // In both cases the labels read so far are returned.
 QByteArray DecodeDomainName(DnsWireCursor& cursor);
+
+// The same read, the labels apart (a label may hold a dot).
+QList<QByteArray> DecodeDomainNameLabels(DnsWireCursor& cursor);
 
 } // namespace netsonde

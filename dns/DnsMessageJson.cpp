@@ -121,6 +121,11 @@ public:
         }
     }
 
+    void RecordPresentation(const QByteArray& text) override
+    {
+        m_record.insert(QStringLiteral("presentation"), Text(text));
+    }
+
     void Error(const QByteArray& text, bool endsMessage) override
     {
         if (endsMessage)

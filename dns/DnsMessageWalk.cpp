@@ -3,6 +3,7 @@
 
 #include "dns/DnsDomainName.h"
 #include "dns/DnsEdns.h"
+#include "dns/DnsRdataPresentation.h"
 #include "dns/DnsWireCursor.h"
 #include "dns/Ipv6AddressText.h"
 #include "dns/SearchTypeTable.h"
@@ -102,8 +103,8 @@ private:
     // stops; problemIfCut names running into the end of what was read.
     void Error(const DnsWireCursor& cursor, const char* problemIfCut, const QByteArray& place, bool endsMessage)
     {
-        const char* problem = cursor.Error() == DnsWireError::BadPointer ? "bad compression pointer" : problemIfCut;
-        m_sink.Error(QByteArray("Error: ") + problem + " in " + place, endsMessage);
+        m_sink.Error(QByteArray("Error: ") + DnsWireProblem(cursor.Error(), problemIfCut) + " in " + place,
+                     endsMessage);
     }
 
     void MessageError(const QByteArray& place) { Error(m_cursor, "message cut short", place, true); }
@@ -219,8 +220,10 @@ private:
         }
         DnsWireCursor rdata(m_cursor.Message(), rdataStart, m_cursor.Position());
         ReadRdata(type, rdata);
-        if (rdata.Failed())
+        if (rdata.Failed()) {
             Error(rdata, "RDATA too short", place + " (RDATA)", false);
+            m_sink.RdataLine(GenericRdataLine(m_cursor.Message().sliced(rdataStart, rdLength)));
+        }
         return true;
     }
 
@@ -229,6 +232,8 @@ private:
     // rdata.
     void ReadRdata(quint16 type, DnsWireCursor& rdata)
     {
+        const DnsRdataText presentation = PresentRdata(type, rdata);
+        m_sink.RecordPresentation(presentation.text);
         switch (type) {
         case kTypeA:
             ReadAddress(rdata);
@@ -268,7 +273,10 @@ private:
             ReadSrv(rdata);
             break;
         default:
-            m_sink.RdataLine({TextField("RDATA", "rdata", "Not yet implemented")});
+            if (presentation.error != DnsWireError::None)
+                rdata.Fail(presentation.error);
+            else
+                m_sink.RdataLine(PresentationLine(type, presentation));
             break;
         }
     }
@@ -388,15 +396,17 @@ private:
 
 QByteArray DnsTypeWord(quint16 type)
 {
-    if (type != 0) {
-        for (const SearchType& entry : SearchTypeTable) {
-            if (entry.qtype == type) {
-                const QByteArray text(entry.text);
-                return text.left(text.indexOf(' '));
-            }
+    if (type == 0)
+        return QByteArrayLiteral("UNDEFINED");
+    for (const SearchType& entry : SearchTypeTable) {
+        if (entry.qtype == type) {
+            const QByteArray text(entry.text);
+            return text.left(text.indexOf(' '));
         }
     }
-    return QByteArrayLiteral("UNDEFINED");
+    if (const char* word = DecoderOnlyTypeWord(type))
+        return word;
+    return "TYPE" + Unsigned(type);
 }
 
 void WalkDnsMessage(QByteArrayView message, IDnsMessageSink& sink)

@@ -50,13 +50,16 @@ struct DnsRecordPlace {
 // One field of a record's RDATA: the word the text report puts before "=",
 // the name the data form gives it, and its value as the text report shows
 // it; numeric fields carry their number too. A listed field is one of
-// several values of the same name (the strings of a TXT record).
+// several values of the same name (the strings of a TXT record). A comment
+// field shows only in the verbose text report, after the line's data, as
+// " ; label = text" (a DNSKEY's key tag).
 struct DnsField {
     QByteArray label;
     const char* key;
     QByteArray text;
     std::optional<qint64> number;
     bool listed = false;
+    bool comment = false;
 };
 
 // The text report puts the fields of one call on one line.
@@ -74,15 +77,21 @@ public:
     virtual void RecordName(const DnsRecordPlace& place, const QByteArray& name) = 0;
     virtual void RecordFields(quint16 type, quint16 rclass, quint32 ttl, quint16 rdLength) = 0;
     virtual void RdataLine(const DnsFieldLine& fields) = 0;
+    // The record's RDATA as dig prints it, or in the RFC 3597 form ("\# LEN
+    // HEX") for a type the decoder does not know or RDATA that breaks its
+    // type's form; once per record, before its RDATA lines.
+    virtual void RecordPresentation(const QByteArray& text) = 0;
     // "Error: <problem> in <place>"; endsMessage when nothing more is read,
-    // otherwise only the current record's RDATA stops there.
+    // otherwise only the current record's RDATA stops there, and the RDATA
+    // follows in the RFC 3597 form as a line of its own.
     virtual void Error(const QByteArray& text, bool endsMessage) = 0;
 };
 
 void WalkDnsMessage(QByteArrayView message, IDnsMessageSink& sink);
 
-// The leading word of the search type whose record type this is, or
-// "UNDEFINED". Type 0 is the resolver entry's "no record type", not a word.
+// The leading word of the search type whose record type this is, the word
+// of a type the decoder knows beyond them, or TYPEn (RFC 3597). Type 0 is
+// the resolver entry's "no record type": "UNDEFINED".
 QByteArray DnsTypeWord(quint16 type);
 
 // 32-bit fields (TTL, SOA counters) are shown as signed decimals.

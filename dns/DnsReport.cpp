@@ -150,6 +150,8 @@ public:
 
     void RdataLine(const DnsFieldLine& fields) override { FieldLine(fields); }
 
+    void RecordPresentation(const QByteArray&) override {}
+
     void Error(const QByteArray& text, bool) override { Line(text); }
 
 private:
@@ -179,6 +181,11 @@ private:
     {
         QByteArray line;
         for (const DnsField& field : fields) {
+            if (field.comment) {
+                if (m_verbose)
+                    line.append(" ; ").append(field.label).append(" = ").append(field.text);
+                continue;
+            }
             if (!line.isEmpty())
                 line.append(", ");
             line.append(field.label).append('=').append(field.text);

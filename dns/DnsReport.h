@@ -27,9 +27,17 @@ struct DnsReportOptions {
 // Every read stays inside the datagram. When the datagram ends too early,
 // or a compression pointer does not point backwards, the report says where
 // with a line "   Error: <problem> in <place>\r\n" and ends there; when a
-// record's RDATA is too short for its fields or holds a bad pointer, that
-// line replaces the rest of the record's RDATA lines and the next record is
-// read from just past the RDATA.
+// record's RDATA breaks its type's form (too short for its fields or a bad
+// pointer; for the types shown in one line also bytes left over, or a
+// length or value that does not fit), that line and then
+// "   RDATA=\# LEN HEX\r\n" (RFC 3597) replace the rest of the record's RDATA
+// lines, and the next record is read from just past the RDATA.
+//
+// The seventeen record types of the first search types show their fields by
+// name; every other type the decoder knows shows one line "   WORD=<RDATA as dig prints
+// it>", hex and base64 unbroken, a DNSKEY's key tag after it as
+// " ; key id = N" in the verbose form. A type the decoder does not know shows
+// as TYPEn with its RDATA in the RFC 3597 form.
 //
 // The OPT record of the additional section is no record: its block
 // ("EDNS:", version, flags, UDP size, then a line per option) follows the

@@ -5,6 +5,20 @@
 
 namespace netsonde {
 
+const char* DnsWireProblem(DnsWireError error, const char* problemIfCut)
+{
+    switch (error) {
+    case DnsWireError::BadPointer:
+        return "bad compression pointer";
+    case DnsWireError::TooLong:
+        return "RDATA too long";
+    case DnsWireError::BadValue:
+        return "bad RDATA field";
+    default:
+        return problemIfCut;
+    }
+}
+
 DnsWireCursor::DnsWireCursor(QByteArrayView message) : DnsWireCursor(message, 0, message.size()) {}
 
 DnsWireCursor::DnsWireCursor(QByteArrayView message, qsizetype position, qsizetype end)

@@ -15,7 +15,13 @@ enum class DnsWireError {
     None,
     CutShort,   // a read would have gone past the cursor's end
     BadPointer, // a compression pointer that does not point backwards
+    TooLong,    // bytes left over after the last field of a record's RDATA
+    BadValue,   // a field out of its range, or a length inside RDATA that does not fit its form
 };
+
+// "bad compression pointer", "RDATA too long" or "bad RDATA field" for those
+// errors, otherwise problemIfCut.
+const char* DnsWireProblem(DnsWireError error, const char* problemIfCut);
 
 class DnsWireCursor {
 public:

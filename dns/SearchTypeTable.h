@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The eighteen search types of Name Server LookUp: the "Type of Search" list
+// The search types of Name Server LookUp: the "Type of Search" list
 // in this order, the stored "Search Type" index, and the QTYPE sent. New
 // types go at the end, so that a stored index keeps its meaning.
 
@@ -15,7 +15,7 @@ struct SearchType {
     int qtype; // 0: no query is built (the resolver mode)
 };
 
-inline constexpr std::array<SearchType, 18> SearchTypeTable{{
+inline constexpr std::array<SearchType, 30> SearchTypeTable{{
     {"Use Winsock Function GetHostByX", 0},
     {"A - Host address", 1},
     {"ALL - All records", 255},
@@ -34,6 +34,18 @@ inline constexpr std::array<SearchType, 18> SearchTypeTable{{
     {"WKS - Well known service description", 11},
     {"AAAA - IPv6 host address", 28},
     {"SRV - Service location", 33},
+    {"CAA - Certification authority authorization", 257},
+    {"DNSKEY - DNSSEC public key", 48},
+    {"DS - Delegation signer", 43},
+    {"HTTPS - HTTPS service binding", 65},
+    {"NAPTR - Naming authority pointer", 35},
+    {"NSEC - Next secure record", 47},
+    {"NSEC3PARAM - NSEC3 parameters", 51},
+    {"RRSIG - DNSSEC signature", 46},
+    {"SSHFP - SSH key fingerprint", 44},
+    {"SVCB - Service binding", 64},
+    {"TLSA - TLS certificate association", 52},
+    {"URI - Uniform resource identifier", 256},
 }};
 
 // The text of the first table entry, which selects the resolver mode.

@@ -27,8 +27,20 @@ inline QString WithoutTrailingDot(const QString& name)
     return name.endsWith(u'.') ? name.chopped(1) : name;
 }
 
-// The report's RDATA lines for one record as dig shows it: quoted strings
-// without their quotes, names without their trailing dot; "|" ends a line.
+// The one line of a type beyond the first seventeen: "WORD=" and dig's text
+// (hex and base64 unbroken by +nosplit), a DNSKEY's comment cut to its key
+// id; "RDATA=" for a type dig names TYPEn.
+inline QString PresentationLine(const QString& type, QString rdata)
+{
+    static const QRegularExpression keyComment(QStringLiteral("\\s+;.*(; key id = \\d+)$"));
+    static const QRegularExpression unknown(QStringLiteral("^TYPE\\d+$"));
+    rdata.replace(keyComment, QStringLiteral(" \\1"));
+    return (unknown.match(type).hasMatch() ? QStringLiteral("RDATA") : type) + u'=' + rdata;
+}
+
+// The report's RDATA lines for one record as dig shows it: for the first
+// seventeen types quoted strings without their quotes, names without their
+// trailing dot; "|" ends a line.
 inline QString RdataLines(const QString& type, const QString& rdata)
 {
     static const QMap<QString, QString> forms{
@@ -47,8 +59,10 @@ inline QString RdataLines(const QString& type, const QString& rdata)
         {"MINFO", "RMAILBX=%1, EMAILBX=%2"},
         {"WKS", "IP Address=%1, Protocol=%2"}};
     static const QRegularExpression field(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\"|(\\S+)"));
+    if (!forms.contains(type) && type != QLatin1String("TXT"))
+        return PresentationLine(type, rdata);
     QStringList strings;
-    QString text = forms.value(type, QStringLiteral("RDATA=Not yet implemented"));
+    QString text = forms.value(type);
     for (const auto& match : field.globalMatch(rdata)) {
         const QString value = match.hasCaptured(1) ? match.captured(1) : WithoutTrailingDot(match.captured(2));
         strings << QStringLiteral("TXT=") + value;
@@ -58,13 +72,15 @@ inline QString RdataLines(const QString& type, const QString& rdata)
     return type == QLatin1String("TXT") ? strings.join(u'|') : text;
 }
 
-// dig's view of the question, without EDNS or cookies, as Netsonde asks it.
+// dig's view of the question, without EDNS or cookies, as Netsonde asks it,
+// hex and base64 unbroken and a DNSKEY's key id in a comment.
 // Empty when dig fails.
 inline ReportShape DigShape(const QString& server, const QString& name, const QString& type, QString* failure)
 {
     QProcess dig;
-    dig.start(QStringLiteral("dig"), {"+noall", "+comments", "+question", "+answer", "+authority", "+additional",
-                                      "+nocookie", "+noedns", "+time=5", QLatin1Char('@') + server, name, type});
+    dig.start(QStringLiteral("dig"),
+              {"+noall", "+comments", "+question", "+answer", "+authority", "+additional", "+nocookie", "+noedns",
+               "+nosplit", "+rrcomments", "+time=5", QLatin1Char('@') + server, name, type});
     const QString output = dig.waitForFinished(60000) ? QString::fromUtf8(dig.readAllStandardOutput()) : QString();
     if (dig.exitCode() != 0) {
         *failure = output + QString::fromUtf8(dig.readAllStandardError());
@@ -94,15 +110,18 @@ inline ReportShape DigShape(const QString& server, const QString& name, const QS
     return shape;
 }
 
-// The same entries read from Netsonde's report; its verbose header is the
-// report test's.
+// The same entries read from Netsonde's report: those under the four section
+// headings; the verbose header is the report test's, and so are any other
+// blocks and notes.
 inline ReportShape ReportShapeOf(const QString& report)
 {
+    static const QStringList sections{
+        "Question:", "Answer Section:", "Authority Records Section:", "Additional Records Section:"};
     ReportShape shape;
     QString heading;
     QStringList lines;
     const auto flush = [&] {
-        if (!lines.isEmpty() && heading != QLatin1String("Header:"))
+        if (!lines.isEmpty() && sections.contains(heading))
             shape << ShapeEntry(heading, lines);
         lines.clear();
     };

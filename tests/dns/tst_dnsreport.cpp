@@ -134,7 +134,8 @@ QByteArray JsonRecord(const char* name, const char* type, int number, int ttl, i
 // AddressRecord(n) in the data form.
 QByteArray JsonAddress(int n)
 {
-    return JsonRecord("", "A", 1, 0, 4, qPrintable(QStringLiteral(R"j(, "address": "10.0.0.%1")j").arg(n)));
+    return JsonRecord("", "A", 1, 0, 4,
+                      qPrintable(QStringLiteral(R"j(, "address": "10.0.0.%1", "presentation": "10.0.0.%1")j").arg(n)));
 }
 
 void Row(const char* tag, const QByteArray& message, const QString& expected, bool verbose = false,
@@ -301,7 +302,6 @@ private Q_SLOTS:
             Row(tag, Answer(type, rdata), AnswerHead(word, 3600, int(rdata.size())) + lines + "---\r\n", false,
                 json ? R"j({"answers": [)j" + record + "]}" : QByteArray());
         };
-        const char* const notImplemented = "   RDATA=Not yet implemented\r\n";
         row("A with RDLENGTH 16", 1, "\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x80\xFF"_wire, "A",
             "   IP Address=0.1.2.3.4.5.6.7.8.9.10.11.12.13.128.255\r\n");
         row("SOA", 6,
@@ -310,32 +310,81 @@ private Q_SLOTS:
             "   Name Server=ns1.example.com, Mailbox=hostmaster.example.com\r\n"
             "   Serial=2024010101, Refresh=7200, Retry=-2147483648\r\n   Expire=-1, Minimum=300\r\n",
             R"j(, "mname": "ns1.example.com", "rname": "hostmaster.example.com", "serial": 2024010101,
-                "refresh": 7200, "retry": -2147483648, "expire": -1, "minimum": 300)j");
+                "refresh": 7200, "retry": -2147483648, "expire": -1, "minimum": 300, "presentation":
+                "ns1.example.com. hostmaster.example.com. 2024010101 7200 2147483648 4294967295 300")j");
         row("WKS", 11, "\xC0\x00\x02\x01\x06"_wire, "WKS", "   IP Address=192.0.2.1, Protocol=6\r\n",
-            R"j(, "address": "192.0.2.1", "protocol": 6)j");
+            R"j(, "address": "192.0.2.1", "protocol": 6, "presentation": "192.0.2.1 6")j");
         row("HINFO", 13, "\x06" "PDP-11" "\x04" "UNIX"_wire, "HINFO", "   CPU=PDP-11, OS=UNIX\r\n",
-            R"j(, "cpu": "PDP-11", "os": "UNIX")j");
+            ", \"cpu\": \"PDP-11\", \"os\": \"UNIX\", \"presentation\": \"\\\"PDP-11\\\" \\\"UNIX\\\"\"");
         row("MX preference 65535", 15, Rdata().U16(65535).Root(), "MX", "   Preference=65535, Mail Exchange=\r\n",
-            R"j(, "preference": 65535, "exchange": "")j");
+            R"j(, "preference": 65535, "exchange": "", "presentation": "65535 .")j");
         row("TXT with quotes, a newline and bytes above 127", 16,
             "\x0A" "say \"hi\",\n" "\x05" "\xC3\xA9\xFF\x01\x7F"_wire, "TXT",
             "   TXT=say \"hi\",\n\r\n   TXT=\xC3\xA9\xC3\xBF\x01\x7F\r\n",
-            ", \"strings\": [\"say \\\"hi\\\",\\n\", \"\xC3\xA9\xC3\xBF\\u0001\x7F\"]");
+            ", \"strings\": [\"say \\\"hi\\\",\\n\", \"\xC3\xA9\xC3\xBF\\u0001\x7F\"], \"presentation\":"
+            " \"\\\"say \\\\\\\"hi\\\\\\\",\\\\010\\\" \\\"\\\\195\\\\169\\\\255\\\\001\\\\127\\\"\"");
         row("TXT with an empty string", 16, "\x00"_wire, "TXT", "   TXT=\r\n");
         row("TXT with RDLENGTH 0", 16, QByteArray(), "TXT", "");
         row("AAAA with RDLENGTH 17, the last byte not shown", 28, QByteArray(16, '\0') + "\x07"_wire, "AAAA",
             "   IPv6 Address=::\r\n");
-        // A TYPE with no word of its own shows UNDEFINED: otherwise the Type= line would show nothing.
-        row("TYPE 0", 0, "\x01"_wire, "UNDEFINED", notImplemented, R"j(, "rdata": "Not yet implemented")j");
+        // The types beyond the first seventeen: one line, the RDATA as dig prints it, hex and base64 unbroken.
+        const auto shown = [&row](const char* tag, int type, const QByteArray& rdata, const char* word,
+                                  const QString& text, const char* json = nullptr) {
+            row(tag, type, rdata, word, qPrintable("   " + QLatin1String(word) + '=' + text + "\r\n"), json);
+        };
+        shown("CAA, a quote and a byte above 127 escaped", 257, "\x00\x05" "issue" "a\"b\xFF"_wire, "CAA",
+              "0 issue \"a\\\"b\\255\"");
+        shown("DNSKEY, short form: no key id", 48, "\x01\x01\x03\x0D\x01\x02\x03\x04"_wire, "DNSKEY", "257 3 13 AQIDBA==",
+              R"j(, "presentation": "257 3 13 AQIDBA==", "key_tag": 2068)j");
+        shown("CDNSKEY of a deletion", 60, "\x00\x00\x03\x00\x00"_wire, "CDNSKEY", "0 3 0 AA==");
+        shown("DS", 43, Rdata().U16(12345).U8(13).U8(2).Raw(QByteArray(32, '\xAB')), "DS",
+              "12345 13 2 " + QString("AB").repeated(32));
+        shown("CDS of a deletion", 59, "\x00\x00\x00\x00\x00"_wire, "CDS", "0 0 0 00");
+        shown("HTTPS, parameters in wire order", 65, Rdata().U16(1).Root().U16(1).U16(6).Raw("\x02h2\x02h3"_wire)
+              .U16(3).U16(2).U16(443).U16(4).U16(4).Raw(kAddress1).U16(65000).U16(0), "HTTPS",
+              "1 . alpn=\"h2,h3\" port=443 ipv4hint=10.0.0.1 key65000");
+        shown("SVCB, the other keys", 64, Rdata().U16(2).Labels({"svc"}).Pointer(12).U16(0).U16(4).U16(1).U16(3)
+              .U16(2).U16(0).U16(5).U16(2).Raw("\x01\x02"_wire).U16(6).U16(16)
+              .Raw(QByteArray::fromHex("20010db8000000000000000000000001")).U16(7).U16(2).Raw("/q"_wire), "SVCB",
+              "2 svc.example.com. mandatory=alpn,port no-default-alpn ech=AQI= ipv6hint=2001:db8::1 key7=\"/q\"");
+        shown("NAPTR", 35, Rdata().U16(100).U16(10).Raw("\x01S\x07SIP+D2U\x00"_wire).Labels({"_sip", "_udp"}).Pointer(12),
+              "NAPTR", "100 10 \"S\" \"SIP+D2U\" \"\" _sip._udp.example.com.");
+        shown("NSEC, an unknown type as TYPEn", 47, Rdata().Labels({"a"}).Pointer(12)
+              .Raw("\x00\x06\x60\x00\x00\x00\x00\x03\x01\x01\xC0\xFF\x10"_wire).Raw(QByteArray(15, '\0')).U8(0x80),
+              "NSEC", "a.example.com. A NS RRSIG NSEC URI CAA TYPE65400");
+        shown("NSEC3PARAM without salt", 51, "\x01\x00\x00\x00\x00"_wire, "NSEC3PARAM", "1 0 0 -");
+        shown("NSEC3", 50, "\x01\x01\x00\x0A\x01\xAB\x05\x01\x02\x03\x04\x05\x00\x01\x40"_wire, "NSEC3",
+              "1 1 10 AB 04106105 A");
+        shown("RRSIG", 46, Rdata().U16(1).U8(13).U8(2).U32(3600).U32(1798761600).U32(1796083200).U16(12345).Pointer(12)
+              .Raw("\x01\x02\x03"_wire), "RRSIG", "A 13 2 3600 20270101000000 20261201000000 12345 example.com. AQID");
+        shown("SSHFP", 44, "\x04\x02\x0A\x0B"_wire, "SSHFP", "4 2 0A0B");
+        shown("TLSA", 52, "\x03\x01\x01\xC0\xFF"_wire, "TLSA", "3 1 1 C0FF");
+        shown("SMIMEA", 53, "\x03\x00\x01\x01"_wire, "SMIMEA", "3 0 1 01");
+        shown("URI", 256, "\x00\x0A\x00\x01" "https://x.example/a b"_wire, "URI", "10 1 \"https://x.example/a b\"");
+        shown("DNAME, a dot and a blank inside labels", 39, Rdata().Labels({"a.b", "x y"}).Pointer(12), "DNAME",
+              "a\\.b.x\\032y.example.com.");
+        shown("LOC", 29, Rdata().U8(0).U8(0x12).U8(0x16).U8(0x13).U32(2336026648).U32(2165095648).U32(9999800), "LOC",
+              "52 22 23.000 N 4 53 32.000 E -2.00m 1m 10000m 10m");
+        shown("LOC south, west, sizes below a metre", 29, Rdata().U8(0).U8(0x10).U8(0x11).U8(0x99).U32(0x80000000 - 1000)
+              .U32(0x80000000 - 648000000).U32(10000000), "LOC", "0 0 1.000 S 180 0 0.000 W 0.00m 0.01m 0.10m 90000000m");
+        shown("OPENPGPKEY", 61, "\x01\x02\x03"_wire, "OPENPGPKEY", "AQID");
+        shown("SPF", 99, "\x0Bv=spf1 -all"_wire, "SPF", "\"v=spf1 -all\"");
+        shown("ZONEMD, private hash of 12 bytes", 63, Rdata().U32(2024).U8(1).U8(240).Raw(QByteArray(12, '\x01')), "ZONEMD",
+              "2024 1 240 " + QString("01").repeated(12));
+        Row("DNSKEY, verbose: its key id", Answer(48, "\x01\x01\x03\x0D\x01\x02\x03\x04"_wire),
+            VerboseHead(1, 1, 0, 0) + "   Name=example.com, QTYPE=A, QCLASS=1\r\n" + AnswerHead("DNSKEY", 3600, 8)
+                + "   DNSKEY=257 3 13 AQIDBA== ; key id = 2068\r\n---\r\n", true);
+        // Type 0 shows UNDEFINED, any other type without a word TYPEn; their RDATA in the generic form of RFC 3597.
+        row("TYPE 0", 0, "\x01"_wire, "UNDEFINED", "   RDATA=\\# 1 01\r\n", ", \"presentation\": \"\\\\# 1 01\"");
         Row("TYPE 10 then a record read from past its RDATA",
             Reply(2, 0, 0).Pointer(12).Fields(10, 1, 60, "\x00\x01\xC0"_wire).Pointer(12).Fields(1, 1, 60, kAddress1),
-            AnswerHead("UNDEFINED", 60, 3) + notImplemented
+            AnswerHead("TYPE10", 60, 3) + "   RDATA=\\# 3 0001C0\r\n"
                 + "   Name=example.com\r\n   Type=A, Class=1, TTL=60, RDLENGTH=4\r\n   IP Address=10.0.0.1\r\n---\r\n");
         Row("TYPE, CLASS and TTL at their largest", Reply(1, 0, 0).Pointer(12).Fields(65535, 65535, 0xFFFFFFFF, 0),
-            "Answer Section:\r\n   Name=example.com\r\n   Type=UNDEFINED, Class=65535, TTL=-1, RDLENGTH=0\r\n"
-                + QString(notImplemented) + "---\r\n", false,
-            R"j({"answers": [{"name": "example.com", "type": "UNDEFINED", "type_number": 65535, "class": 65535,
-                "ttl": -1, "rdlength": 0, "rdata": "Not yet implemented"}]})j");
+            "Answer Section:\r\n   Name=example.com\r\n   Type=TYPE65535, Class=65535, TTL=-1, RDLENGTH=0\r\n"
+            "   RDATA=\\# 0\r\n---\r\n", false,
+            "{\"answers\": [{\"name\": \"example.com\", \"type\": \"TYPE65535\", \"type_number\": 65535,"
+            " \"class\": 65535, \"ttl\": -1, \"rdlength\": 0, \"presentation\": \"\\\\# 0\"}]}");
 
         // Which headings show, for the counts of the three sections.
         const QString answers = QStringLiteral("Answer Section:\r\n");
@@ -358,11 +407,11 @@ private Q_SLOTS:
             "   Priority=10, Weight=60, Port=5060, Target=sip.example.com\r\n"
             "Additional Records Section:\r\n   Name=\r\n   Type=AAAA, Class=1, TTL=60, RDLENGTH=16\r\n"
             "   IPv6 Address=::ffff:192.0.2.1\r\n---\r\n", false,
-            R"j({"answers": [)j" + JsonRecord("example.com", "AAAA", 28, 60, 16, R"j(, "address": "2001:db8::1")j")
+            R"j({"answers": [)j" + JsonRecord("example.com", "AAAA", 28, 60, 16, R"j(, "address": "2001:db8::1", "presentation": "2001:db8::1")j")
                 + R"j(], "authority": [)j" + JsonRecord("_sip._udp.example.com", "SRV", 33, 60, 12,
                                                     R"j(, "priority": 10, "weight": 60, "port": 5060,
-                                                    "target": "sip.example.com")j")
-                + R"j(], "additional": [)j" + JsonRecord("", "AAAA", 28, 60, 16, R"j(, "address": "::ffff:192.0.2.1")j")
+                                                    "target": "sip.example.com", "presentation": "10 60 5060 sip.example.com.")j")
+                + R"j(], "additional": [)j" + JsonRecord("", "AAAA", 28, 60, 16, R"j(, "address": "::ffff:192.0.2.1", "presentation": "::ffff:192.0.2.1")j")
                 + "]}");
         // Every question is read: otherwise the answer would be read from the middle of the second question.
         Row("two questions, 1 0 0, verbose",
@@ -461,19 +510,20 @@ private Q_SLOTS:
         Row("second question missing", ReplyHeader(2, 0, 0, 0).Name({"a"}).Question(1, 1),
             CutShort("question section, entry 2 (QNAME)"));
 
-        // RDATA shorter than its form, with a good record after it: the RDLENGTH that tells where the next
+        // RDATA that breaks its form, with a good record after it: the RDLENGTH that tells where the next
         // record starts is still trusted, and RDATA is read only up to RDLENGTH (otherwise the NS name would
-        // end at the next record's root name).
+        // end at the next record's root name). The lines read whole, the error, then the RDATA in the generic form.
         const auto tooShort = [](const char* tag, int type, const QByteArray& rdata, const char* word,
                                  const char* shown = "", const char* error = "RDATA too short",
                                  const QByteArray& json = {}) {
             Row(tag, Reply(2, 0, 0).Pointer(12).Fields(type, 1, 0, rdata).Raw(AddressRecord(9)),
                 AnswerHead(word, 0, int(rdata.size())) + shown + "   Error: " + error
-                    + " in the answer section, record 1 (RDATA)\r\n" + AddressRecordText(9) + "---\r\n", false, json);
+                    + " in the answer section, record 1 (RDATA)\r\n   RDATA=\\# " + QString::number(rdata.size()) + ' '
+                    + rdata.toHex().toUpper() + "\r\n" + AddressRecordText(9) + "---\r\n", false, json);
         };
         tooShort("MX with the preference only", 15, "\x00\x0A"_wire, "MX", "", "RDATA too short",
                  R"j({"answers": [)j" + JsonRecord("example.com", "MX", 15, 0, 2, R"j(, "error":
-                     "Error: RDATA too short in the answer section, record 1 (RDATA)")j")
+                     "Error: RDATA too short in the answer section, record 1 (RDATA)")j" ", \"presentation\": \"\\\\# 2 000A\"")
                      + ", " + JsonAddress(9) + "]}");
         tooShort("CNAME pointing to itself", 5, Rdata().Pointer(41), "CNAME", "", "bad compression pointer");
         tooShort("SOA without its last two fields", 6, Rdata().Root().Root().U32(1).U32(2).U32(3).U32(4), "SOA",
@@ -485,6 +535,13 @@ private Q_SLOTS:
         tooShort("AAAA of 15 bytes", 28, QByteArray(15, '\x01'), "AAAA");
         tooShort("SRV target without its end", 33, Rdata().U16(1).U16(2).U16(3).Labels({"ab"}), "SRV");
         tooShort("TXT second string longer than RDATA", 16, "\x02" "ok" "\x05" "abc"_wire, "TXT", "   TXT=ok\r\n");
+        tooShort("DS digest of the wrong length", 43, Rdata().U16(1).U8(13).U8(2).U32(0), "DS", "", "bad RDATA field");
+        tooShort("NSEC3PARAM with a byte left over", 51, "\x01\x00\x00\x00\x00\x00"_wire, "NSEC3PARAM", "",
+                 "RDATA too long");
+        tooShort("SVCB keys out of order", 64, Rdata().U16(1).Root().U16(3).U16(2).U16(443).U16(1).U16(3).Raw("\x02h2"_wire),
+                 "SVCB", "", "bad RDATA field");
+        tooShort("NAPTR cut inside its strings", 35, Rdata().U16(1).U16(2).Raw("\x05" "ab"_wire), "NAPTR");
+        tooShort("DNAME pointing to itself", 39, Rdata().Pointer(41), "DNAME", "", "bad compression pointer");
         // clang-format on
     }
     // The data form, where a row gives it: the members the row names; "error" must be there exactly when the

@@ -121,9 +121,13 @@ class TestNameServerLookUpFlow : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        // named needs a moment after the lab starts it.
+        // named needs a moment after the lab starts it, and a moment more to load every zone.
         QString failure;
-        const auto answers = [&] { return !DigShape(m_server, "lab.test", "SOA", &failure).isEmpty(); };
+        const auto answers = [&] {
+            return std::ranges::all_of(QStringList{"lab.test", "signed.test", "nsec.test"}, [&](const QString& zone) {
+                return DigShape(m_server, zone, "SOA", &failure).join(u' ').contains(u"answer section:");
+            });
+        };
         QVERIFY2(QTest::qWaitFor(answers, kWaitMs), qPrintable("named does not answer: " + failure));
     }
     void init() { ResetSettings(); }
@@ -373,8 +377,15 @@ private Q_SLOTS:
         for (const auto& [host, type] : {HostAndType{"www.lab.test", "A"}, {"www.lab.test", "AAAA"},
                  {"alias.lab.test", "CNAME"}, {"info.lab.test", "HINFO"}, {"info.lab.test", "TXT"},
                  {"svc.lab.test", "WKS"}, {"nothere.lab.test", "A"}, {"mail.lab.test", "AAAA"},
-                 {"_sip._udp.lab.test", "SRV"}, {"_ldap._tcp.lab.test", "SRV"}})
+                 {"_sip._udp.lab.test", "SRV"}, {"_ldap._tcp.lab.test", "SRV"}, {"lab.test", "CAA"},
+                 {"signed.test", "DNSKEY"}, {"secure.lab.test", "DS"}, {"www.lab.test", "HTTPS"},
+                 {"sip.lab.test", "NAPTR"}, {"nsec.test", "NSEC"}, {"signed.test", "NSEC3PARAM"},
+                 {"www.signed.test", "RRSIG"}, {"www.lab.test", "SSHFP"}, {"_dns.lab.test", "SVCB"},
+                 {"_443._tcp.www.lab.test", "TLSA"}, {"_ftp._tcp.lab.test", "URI"}})
             row(host, type);
+        // The types the decoder knows beyond the search types, and one it does not know.
+        for (const char* host : {"more.lab.test", "old.lab.test", "lab.test"})
+            row(host, "ALL");
         row("10.200.3.2", "PTR", "2.3.200.10.IN-ADDR.ARPA");
         row("2001:db8::7", "PTR", "7.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa");
         // clang-format on

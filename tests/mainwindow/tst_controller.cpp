@@ -377,7 +377,7 @@ private Q_SLOTS:
         dialog->Actions().clearRecentList->trigger();
         QVERIFY(ns->RecentHosts().isEmpty() && ns->RecentNameServers().isEmpty());
         QCOMPARE(ns->HostCombo()->currentText(), QString());
-        QCOMPARE(Control<QComboBox>(ns, kNsSearchTypeControl)->count(), 18);
+        QCOMPARE(Control<QComboBox>(ns, kNsSearchTypeControl)->count(), 30);
         QCOMPARE(dialog->PingTab()->RecentHosts(), QStringList{QStringLiteral("p")});
     }
 
