@@ -153,6 +153,8 @@ void NameServerExchange::TakeOverUdp(const QByteArray& answer, const IpAddress& 
     SendQuery();
 }
 
+// Only one message comes over the connection: one that is not the answer to
+// the query fails the exchange over TCP as a bad message.
 void NameServerExchange::OnTcpAnswered(const QByteArray& answer)
 {
     if (AnswerMismatch(m_query, answer) != nullptr)
