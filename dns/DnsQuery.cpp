@@ -5,7 +5,8 @@
 #include "platform/net/IpAddress.h"
 
 #include <QByteArrayList>
-#include <QDateTime>
+#include <QRandomGenerator>
+#include <QUrl>
 
 #include <algorithm>
 #include <optional>
@@ -17,6 +18,8 @@ namespace {
 
 constexpr quint8 kFlagsRecursionDesired = 0x01;
 constexpr quint8 kClassIn = 1;
+constexpr quint16 kTypeOpt = 41;
+constexpr quint16 kDnssecOk = 0x8000;
 constexpr char kReverseSuffix[] = "IN-ADDR.ARPA";
 constexpr char kIpv6ReverseSuffix[] = "ip6.arpa";
 
@@ -55,9 +58,17 @@ QByteArray ReverseName(const QByteArray& address)
     return name.append(kReverseSuffix);
 }
 
+bool IsAscii(const QString& text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// Empty when a non-ASCII name has no A-label form.
 QByteArray QueryName(const QString& host)
 {
-    const QByteArray text = host.toUtf8();
+    if (!IsAscii(host))
+        return QUrl::toAce(host);
+    const QByteArray text = host.toLatin1();
     const std::optional<IpAddress> address = ParseAddressLiteral(text.toStdString());
     if (!address)
         return text;
@@ -76,17 +87,29 @@ void AppendU16(QByteArray& message, quint16 value)
     message.append(static_cast<char>(value & 0xFF));
 }
 
-QByteArray QueryHeader(quint16 id)
+QByteArray QueryHeader(quint16 id, bool withOpt)
 {
     QByteArray header;
     AppendU16(header, id);
     header.append(static_cast<char>(kFlagsRecursionDesired));
     header.append('\0');
-    AppendU16(header, 1); // QDCOUNT
-    AppendU16(header, 0); // ANCOUNT
-    AppendU16(header, 0); // NSCOUNT
-    AppendU16(header, 0); // ARCOUNT
+    AppendU16(header, 1);               // QDCOUNT
+    AppendU16(header, 0);               // ANCOUNT
+    AppendU16(header, 0);               // NSCOUNT
+    AppendU16(header, withOpt ? 1 : 0); // ARCOUNT
     return header;
+}
+
+// Root name, type OPT, the payload size as class, extended RCODE and version
+// 0, the flags, no options.
+void AppendOptRecord(QByteArray& message, DnsQueryEdns edns)
+{
+    message.append('\0');
+    AppendU16(message, kTypeOpt);
+    AppendU16(message, static_cast<quint16>(edns.udpPayloadSize));
+    AppendU16(message, 0);
+    AppendU16(message, edns.dnssecOk ? kDnssecOk : 0);
+    AppendU16(message, 0);
 }
 
 qsizetype EncodedNameSize(const QByteArrayList& labels)
@@ -113,35 +136,36 @@ DnsQuery Refused(const char* message)
 
 } // namespace
 
-DnsQuery BuildDnsQuery(const QString& host, const QString& searchType, quint16 id)
+DnsQuery BuildDnsQuery(const QString& host, const QString& searchType, quint16 id, DnsQueryEdns edns)
 {
     const int queryType = QueryTypeOf(searchType);
     if (queryType == 0)
         return Refused(kUndefinedRecordTypeMessage);
+    const QByteArray name = QueryName(host);
+    if (name.isEmpty() && !host.isEmpty())
+        return Refused(kNotAnIdnMessage);
 
-    const QByteArrayList labels = LeadingParts(QueryName(host));
+    const QByteArrayList labels = LeadingParts(name);
     if (HasOverlongLabel(labels))
         return Refused(kLabelTooLongMessage);
     constexpr qsizetype kHeaderSize = 12;
     constexpr qsizetype kTypeAndClassSize = 4;
-    if (kHeaderSize + EncodedNameSize(labels) + kTypeAndClassSize > kDnsMessageBufferSize)
+    if (kHeaderSize + EncodedNameSize(labels) + kTypeAndClassSize > kDnsMaxQuerySize)
         return Refused(kQueryTooLongMessage);
 
-    QByteArray message = QueryHeader(id);
+    const bool withOpt = edns.udpPayloadSize != 0;
+    QByteArray message = QueryHeader(id, withOpt);
     AppendEncodedName(message, labels);
     AppendU16(message, static_cast<quint16>(queryType));
     AppendU16(message, kClassIn);
+    if (withOpt)
+        AppendOptRecord(message, edns);
     return {message, QString()};
 }
 
-quint16 DnsQueryIdForTime(qint64 secondsSinceEpoch)
+quint16 NewDnsQueryId()
 {
-    return static_cast<quint16>(secondsSinceEpoch & 0xFFFF);
-}
-
-quint16 CurrentDnsQueryId()
-{
-    return DnsQueryIdForTime(QDateTime::currentSecsSinceEpoch());
+    return static_cast<quint16>(QRandomGenerator::system()->generate());
 }
 
 } // namespace netsonde

@@ -82,7 +82,7 @@ QByteArray ExchangeNotes(const DnsExchange& exchange)
     QByteArray notes;
     if (exchange.retriedWithoutEdns)
         notes += "Note: the name server refused EDNS; the question was asked again without it.\r\n";
-    if (exchange.retriedOverTcp)
+    if (exchange.retriedOverTcp && exchange.tcpError.isEmpty())
         notes += "Note: the answer over UDP was truncated; the question was asked again over TCP.\r\n";
     if (!exchange.tcpError.isEmpty())
         notes += "Note: the answer over UDP was truncated, and asking again over TCP failed ("

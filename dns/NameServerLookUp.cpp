@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include <cerrno>
+#include <array>
 #include <optional>
 
 namespace netsonde {
@@ -68,16 +68,6 @@ QString CannotResolve(const QString& name)
     return QStringLiteral("Cannot resolve ") + name + QStringLiteral("\r\n---\r\n");
 }
 
-QString ErrorText(const char* format, int error, const QString& name)
-{
-    return QString::fromLatin1(format).arg(QString::number(error), name);
-}
-
-bool WouldBlock(int error)
-{
-    return error == EAGAIN || error == EWOULDBLOCK;
-}
-
 } // namespace
 
 NameServerLookUp::NameServerLookUp(RunController& runs) : m_runs(runs) {}
@@ -105,20 +95,27 @@ bool NameServerLookUp::TakeInputs(const RunInputs& page)
         return false;
     }
     m_getHostByX = page.searchType == GetHostByXSearchType();
-    if (page.nameServer.isEmpty() && !m_getHostByX) {
+    if (m_getHostByX) {
+        m_inputs = page;
+        return true;
+    }
+    if (page.nameServer.isEmpty()) {
         Fail(QStringLiteral("A name server is required for this action!"), MessageIcon::Exclamation);
         return false;
     }
-    m_host = page.host;
-    m_searchType = page.searchType;
-    m_nameServer = page.nameServer;
-    m_verboseFormat = page.verboseFormat;
-    m_preference = page.preference;
+    const std::optional<NameServerText> server = SplitNameServerText(page.nameServer);
+    if (!server) {
+        Fail(QString::fromLatin1(kBadPortMessage), MessageIcon::Exclamation);
+        return false;
+    }
+    m_inputs = page;
+    m_server = *server;
     return true;
 }
 
 void NameServerLookUp::CancelNameServerLookUp()
 {
+    m_exchange.reset();
     m_dnsSocket.reset();
 }
 
@@ -126,7 +123,7 @@ void NameServerLookUp::CancelNameServerLookUp()
 
 void NameServerLookUp::StartDnsMode()
 {
-    const std::optional<IpAddress> literal = ParseAddressLiteral(m_nameServer.toStdString());
+    const std::optional<IpAddress> literal = ParseAddressLiteral(m_server.host.toStdString());
     m_dnsSocket = DnsSocket::Create(literal ? literal->Family() : IpFamily::IPv4);
     if (!m_dnsSocket) {
         Fail(QStringLiteral("Unable to create UDP socket"));
@@ -137,8 +134,8 @@ void NameServerLookUp::StartDnsMode()
         return;
     }
     SetStatus(QStringLiteral("Resolving Name Server"));
-    if (m_runs.LookUpName(m_nameServer, HandledBy(&NameServerLookUp::OnHostResolved)) == 0)
-        Fail(QStringLiteral("Unable to resolve ") + m_nameServer, MessageIcon::Exclamation);
+    if (m_runs.LookUpName(m_server.host, HandledBy(&NameServerLookUp::OnHostResolved)) == 0)
+        Fail(QStringLiteral("Unable to resolve ") + m_inputs.nameServer, MessageIcon::Exclamation);
 }
 
 // A name server whose addresses the preference all excludes fails as an
@@ -146,9 +143,9 @@ void NameServerLookUp::StartDnsMode()
 // for an IPv6 server.
 void NameServerLookUp::ConnectToChosen(std::span<const IpAddress> addresses)
 {
-    const std::optional<IpAddress> address = ChooseAddress(addresses, m_preference);
+    const std::optional<IpAddress> address = ChooseAddress(addresses, m_inputs.preference);
     if (!address) {
-        AppendAndStop(CannotResolve(m_nameServer));
+        AppendAndStop(CannotResolve(m_inputs.nameServer));
         return;
     }
     if (address->Family() != m_dnsSocket->Family()) {
@@ -158,79 +155,41 @@ void NameServerLookUp::ConnectToChosen(std::span<const IpAddress> addresses)
             return;
         }
     }
-    SetStatus(QStringLiteral("Connecting to ") + m_nameServer);
-    SelectSocket(*address);
+    SetStatus(QStringLiteral("Connecting to ") + m_inputs.nameServer);
+    StartExchange(*address);
 }
 
-void NameServerLookUp::SelectSocket(const IpAddress& address)
+// The exchange's events count only while its request is pending.
+void NameServerLookUp::StartExchange(const IpAddress& address)
 {
-    m_serverAddress = address;
+    m_exchange = std::make_unique<NameServerExchange>(m_inputs, std::move(m_dnsSocket));
+    NameServerExchange* exchange = m_exchange.get();
     const RunController::RequestId request = m_runs.OpenRequest();
-    DnsSocket* socket = m_dnsSocket.get();
-    QObject::connect(socket, &DnsSocket::readyToSend, socket, [this, request](int error) {
-        if (IsCurrentEvent(request, error))
-            SendQuery();
+    QObject::connect(exchange, &NameServerExchange::answered, exchange,
+                     [this, request](const QByteArray& answer, const DnsExchange& done) {
+                         if (m_runs.IsPending(request))
+                             ReportAnswer(answer, done);
+                     });
+    QObject::connect(exchange, &NameServerExchange::failed, exchange, [this, request](const QString& text) {
+        if (m_runs.IsPending(request))
+            Fail(text);
     });
-    QObject::connect(socket, &DnsSocket::readyToReceive, socket, [this, request](int error) {
-        if (IsCurrentEvent(request, error))
-            ReceiveAnswer();
+    QObject::connect(exchange, &NameServerExchange::statusChanged, exchange, [this, request](const QString& text) {
+        if (m_runs.IsPending(request))
+            SetStatus(text);
     });
-    socket->Select();
+    QObject::connect(exchange, &NameServerExchange::ignored, exchange, [this, request](const QString& note) {
+        if (m_runs.IsPending(request) && m_inputs.verboseFormat)
+            AppendOutput(note);
+    });
+    exchange->Start(address, m_server.port);
 }
 
-// An event of an ended request is dropped; one with an error ends the lookup.
-bool NameServerLookUp::IsCurrentEvent(RunController::RequestId request, int error)
+void NameServerLookUp::ReportAnswer(const QByteArray& answer, const DnsExchange& exchange)
 {
-    if (!m_runs.IsPending(request))
-        return false;
-    if (error != 0) {
-        Fail(ErrorText("Error %1 while connecting to %2", error, m_nameServer));
-        return false;
-    }
-    return true;
-}
-
-void NameServerLookUp::SendQuery()
-{
-    SetStatus(QStringLiteral("Requesting information from name server"));
-    const DnsQuery query = BuildDnsQuery(m_host, m_searchType, CurrentDnsQueryId());
-    if (!query.Succeeded()) {
-        Fail(query.failure);
-        return;
-    }
-    const int error = m_dnsSocket->SendTo(query.bytes, m_serverAddress, m_serverPort);
-    // A send that would block waits for the next write event, which sends
-    // a fresh query.
-    if (error != 0 && !WouldBlock(error))
-        Fail(ErrorText("Error %1 while sending data to %2", error, m_nameServer));
-}
-
-// Anyone may send a datagram to the socket's port; only the name server's
-// own answer counts, and the lookup goes on waiting for it.
-bool NameServerLookUp::IsFromServer(const DnsSocket::Received& received) const
-{
-    if (received.error != 0 && received.error != EMSGSIZE)
-        return true;
-    return received.from == m_serverAddress && received.fromPort == m_serverPort;
-}
-
-void NameServerLookUp::ReceiveAnswer()
-{
-    SetStatus(QStringLiteral("Receiving data ..."));
-    const DnsSocket::Received received =
-        m_dnsSocket->Receive(std::span<char>(m_receiveBuffer.data(), kDnsMaxAnswerSize));
-    if (WouldBlock(received.error) || !IsFromServer(received))
-        return;
-    if (received.error != 0) {
-        Fail(ErrorText("Error %1 while receiving data from %2", received.error, m_nameServer));
-        return;
-    }
-    if (received.length > 0) {
-        const QByteArrayView answer(m_receiveBuffer.data(), received.length);
-        m_runs.View().NoteReceivedBytes(FunctionId::NameServerLookUp, answer);
-        AppendOutput(WriteDnsReport(answer, DnsReportOptions{m_verboseFormat}));
-    }
-    m_dnsSocket->Close();
+    m_runs.View().NoteDnsExchange(exchange);
+    m_runs.View().NoteReceivedBytes(FunctionId::NameServerLookUp, answer);
+    AppendOutput(WriteDnsReport(answer, DnsReportOptions{m_inputs.verboseFormat, &exchange}));
     m_runs.EndRun();
 }
 
@@ -267,10 +226,10 @@ void NameServerLookUp::OnLocalHostResolved(const LookupResult& result)
 
 void NameServerLookUp::ResolveTarget()
 {
-    QString target = m_host.toLower();
+    QString target = m_inputs.host.toLower();
     if (target == QLatin1String("me") || target == QLatin1String("myself"))
         target = QStringLiteral("127.0.0.1");
-    m_targetHost = m_host;
+    m_targetHost = m_inputs.host;
     SetStatus(QStringLiteral("Resolving ") + m_targetHost);
     if (const auto address = ParseAddressLiteral(target.toStdString())) {
         if (m_runs.LookUpAddress(*address, HandledBy(&NameServerLookUp::OnAddressResolved)) == 0)
@@ -298,7 +257,7 @@ void NameServerLookUp::OnHostResolved(const LookupResult& result)
         return;
     }
     if (entry == nullptr) {
-        AppendAndStop(CannotResolve(m_nameServer));
+        AppendAndStop(CannotResolve(m_inputs.nameServer));
         return;
     }
     ConnectToChosen(AddressesOf(*entry));
@@ -327,6 +286,8 @@ void NameServerLookUp::AppendAndStop(const QString& text)
 
 void NameServerLookUp::Fail(const QString& text, MessageIcon icon)
 {
+    if (m_exchange)
+        m_exchange->Close();
     if (m_dnsSocket)
         m_dnsSocket->Close();
     m_runs.ShowMessage(text, icon);

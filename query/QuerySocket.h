@@ -6,7 +6,7 @@
 // error occurs or the query is stopped. Every end goes through the query's
 // end-run step; the query then destroys the socket.
 
-#include "query/NonBlockingSocket.h"
+#include "platform/NonBlockingSocket.h"
 #include "query/ReceivedText.h"
 
 #include <QByteArray>

@@ -14,17 +14,18 @@
 #include "dns/Ipv6AddressText.h"
 #include "platform/net/IpAddress.h"
 
-#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
 
 using namespace netsonde;
+using namespace Qt::StringLiterals;
 using netsonde::test::DnsMessageBuilder;
 using netsonde::test::operator""_wire;
 
 Q_DECLARE_METATYPE(netsonde::DnsWireError)
+Q_DECLARE_METATYPE(netsonde::DnsQueryEdns)
 
 namespace {
 
@@ -45,6 +46,13 @@ QByteArray Query(const QByteArray& dotted, int qtype = 1)
         if (!label.isEmpty())
             query.append(static_cast<char>(label.size())).append(label);
     return query.append('\0').append(char(qtype >> 8)).append(char(qtype)).append("\x00\x01"_wire);
+}
+
+// The query with ARCOUNT 1 and the OPT record given (root name onwards).
+QByteArray WithOpt(QByteArray query, const QByteArray& opt)
+{
+    query[11] = 1;
+    return query + opt;
 }
 
 // 15 labels of 63 bytes, each with its dot: 960 bytes of query name.
@@ -156,8 +164,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("searchType");
         QTest::addColumn<QByteArray>("expected");
-        const auto row = [](const char* tag, const QString& host, const QString& type, const QByteArray& expected) {
-            QTest::newRow(tag) << host << type << expected;
+        QTest::addColumn<DnsQueryEdns>("edns");
+        const auto row = [](const char* tag, const QString& host, const QString& type, const QByteArray& expected,
+                            DnsQueryEdns edns = {}) {
+            QTest::newRow(tag) << host << type << expected << edns;
         };
         row("name, A", "www.example.com", kTypeA, Query("www.example.com"));
         row("leading dot gives the empty name", ".www.example.com", kTypeA, Query(""));
@@ -167,6 +177,11 @@ private Q_SLOTS:
         const QString fullName = FifteenLongLabels() + Repeated('y', 46);
         row("query of 1024 bytes", fullName, kTypeA, Query(fullName.toLatin1()));
         row("64-byte part after the end of the name", "a.." + Repeated('x', 64), kTypeA, Query("a"));
+        row("international name as A-labels", u"B\u00fccher.Example"_s, kTypeA, Query("xn--bcher-kva.example"));
+        row("OPT record", "www.example.com", kTypeA,
+            WithOpt(Query("www.example.com"), "\x00\x00\x29\x04\xd0\x00\x00\x00\x00\x00\x00"_wire), {1232, false});
+        row("OPT record with DO", "10.1", kTypePtr,
+            WithOpt(Query("1.10.IN-ADDR.ARPA", 12), "\x00\x00\x29\x10\x00\x00\x00\x80\x00\x00\x00"_wire), {4096, true});
         // clang-format on
     }
     void builtQuery()
@@ -174,7 +189,8 @@ private Q_SLOTS:
         QFETCH(QString, host);
         QFETCH(QString, searchType);
         QFETCH(QByteArray, expected);
-        const DnsQuery query = BuildDnsQuery(host, searchType, 0x1234);
+        QFETCH(DnsQueryEdns, edns);
+        const DnsQuery query = BuildDnsQuery(host, searchType, 0x1234, edns);
         QVERIFY2(query.Succeeded(), qPrintable(query.failure));
         QCOMPARE(query.bytes.toHex(' '), expected.toHex(' '));
     }
@@ -194,7 +210,8 @@ private Q_SLOTS:
         QTest::newRow("undefined type wins over a long label") << Repeated('x', 64) << "Bogus" << undefined;
         QTest::newRow("64-byte label") << Repeated('x', 64) + ".de" << kTypeA << labelTooLong;
         QTest::newRow("64-byte last label") << "de." + Repeated('x', 64) << kTypeA << labelTooLong;
-        QTest::newRow("64 two-byte characters") << QString(32, QChar(0xE9)) << kTypeA << labelTooLong;
+        QTest::newRow("A-label over 63 bytes") << QString(64, QChar(0xE9)) << kTypeA << QString(kNotAnIdnMessage);
+        QTest::newRow("no A-label form") << u"\u2488x.example"_s << kTypeA << QString(kNotAnIdnMessage);
         // One label of 47 after 960 bytes makes the query 12 + 960 + 48 + 1 + 4 = 1025 bytes.
         QTest::newRow("query of 1025 bytes") << FifteenLongLabels() + Repeated('y', 47) << kTypeA << queryTooLong;
         // clang-format on
@@ -208,13 +225,14 @@ private Q_SLOTS:
         QTEST(query.failure, "failure");
     }
 
-    void idFromTime()
+    // Hardly an ID twice in 200, and not counting up.
+    void randomIds()
     {
-        QCOMPARE(DnsQueryIdForTime(0x1FFFF), quint16{0xFFFF});
-        const qint64 before = QDateTime::currentSecsSinceEpoch();
-        const quint16 id = CurrentDnsQueryId();
-        const qint64 after = QDateTime::currentSecsSinceEpoch();
-        QVERIFY(id == DnsQueryIdForTime(before) || id == DnsQueryIdForTime(after));
+        QList<quint16> ids;
+        for (int i = 0; i < 200; ++i)
+            ids << NewDnsQueryId();
+        QVERIFY(!std::is_sorted(ids.cbegin(), ids.cend()));
+        QVERIFY(QSet<quint16>(ids.cbegin(), ids.cend()).size() >= 195);
     }
 
     // The reads' values and a cursor's own end are the report and name rows', and so is a failed read

@@ -13,8 +13,10 @@
 #include "support/LookupFixture.h"
 #include "support/ScriptedNameServer.h"
 
+#include "dns/DnsQuery.h"
 #include "dns/SearchTypeTable.h"
 #include "platform/MessageBox.h"
+#include "settings/SettingsKeys.h"
 
 #include <QApplication>
 #include <QFile>
@@ -34,6 +36,7 @@
 
 using namespace netsonde;
 using namespace netsonde::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -53,13 +56,15 @@ QString LocalHostName()
     return QSysInfo::machineHostName();
 }
 
-// An answer to "www.example" with one address record.
-QByteArray AddressAnswer(int id, const char* rdata = "\x0a\x01\x02\x03")
+// An answer to "www.example" with one address record; the scripted server
+// gives it the query's ID XOR the one here.
+QByteArray AddressAnswer(int id = 0, const char* rdata = "\x0a\x01\x02\x03", int flags = 0x85, int flags2 = 0x80,
+                         int qtype = 1)
 {
     return DnsMessageBuilder()
-        .Header(id, 0x85, 0x80, 1, 1, 0, 0)
+        .Header(id, flags, flags2, 1, 1, 0, 0)
         .Name({"www", "example"})
-        .Question(1, 1)
+        .Question(qtype, 1)
         .Pointer(12)
         .Fields(1, 1, 300, QByteArray(rdata, 4));
 }
@@ -68,13 +73,41 @@ const QString kAnswerReport = QStringLiteral("Answer Section:\r\n   Name=www.exa
                                              "   Type=A, Class=1, TTL=300, RDLENGTH=4\r\n"
                                              "   IP Address=10.1.2.3\r\n---\r\n");
 
-// The window with the page filled, the name server asked on the given port.
-LookupWindow FilledWindow(const QString& host, int searchType, const QString& nameServer, quint16 port)
+// A query's bytes after its header: the question of the name (wire form),
+// type A, class IN, then the OPT record unless the payload size is 0.
+QByteArray Asked(unsigned payload = 1232, bool dnssec = false,
+                 const QByteArray& name = "\x03www\x07"
+                                          "example\x00"_wire)
 {
-    auto window = OpenLookupWindow();
-    window.FunctionFor()->SetServerPort(port);
-    window.Fill(host, searchType, nameServer);
-    return window;
+    const QByteArray question = name + "\x00\x01\x00\x01"_wire;
+    if (payload == 0)
+        return question;
+    return question + "\x00\x00\x29"_wire + char(payload >> 8) + char(payload & 0xFF) + "\x00\x00"_wire
+           + char(dnssec ? 0x80 : 0) + "\x00\x00\x00"_wire;
+}
+
+// One exchange with the scripted server on 127.0.0.1 ("PORT" in a text is its port).
+struct ExchangeCase {
+    QList<QByteArray> answers;              // to every query
+    std::optional<QList<QByteArray>> first; // to the first query, when other
+    QByteArrayList asked;                   // each UDP query's bytes after its header
+    QString notes;                          // the verbose pane's lines before the report
+    QString box;                            // the run ends with it, and without a report
+    unsigned tries = 2;
+    unsigned payload = 1232;
+    bool dnssec = false;
+    bool tcp = false;
+    QString host = kHost;
+};
+
+// The verbose report's answer, then how it was got, in its last lines.
+bool EndsWithAnswerAndExchange(const QString& output, const QString& server, const char* transport)
+{
+    const QRegularExpression exchange("\r\nExchange:\r\n   Server=" + QRegularExpression::escape(server)
+                                      + ", Port=\\d+, Transport=" + transport
+                                      + ", Query Time=\\d+ ms, Answer Size=\\d+ bytes\r\n---\r\n$");
+    const qsizetype footer = output.lastIndexOf(QStringLiteral("\r\nExchange:"));
+    return output.left(footer + 2).endsWith(kAnswerReport.chopped(5)) && exchange.match(output).hasMatch();
 }
 
 void WaitUntilIdle(const LookupWindow& window)
@@ -116,6 +149,8 @@ std::pair<QString, QStringList> RunLookup(const QString& host, int searchType, c
 
 } // namespace
 
+Q_DECLARE_METATYPE(ExchangeCase)
+
 class TestNameServerLookUpFlow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -130,7 +165,11 @@ private Q_SLOTS:
         };
         QVERIFY2(QTest::qWaitFor(answers, kWaitMs), qPrintable("named does not answer: " + failure));
     }
-    void init() { ResetSettings(); }
+    void init()
+    {
+        ResetSettings();
+        WriteSetting(SettingKey::NsLookUpTimeout, 1);
+    }
 
     // The local host, then the target by address ("me" and "myself" are
     // 127.0.0.1) or by name; the first address is listed and the IPv6 ones
@@ -231,9 +270,9 @@ private Q_SLOTS:
         QTest::newRow("both, IPv4 chosen") << v6 << both << AddressPreference::PreferIPv4 << QString();
         QTest::newRow("both, IPv6 preferred") << v6 << both << AddressPreference::PreferIPv6 << kAnswerReport;
         QTest::newRow("IPv6 excluded") << v6 << v6only << AddressPreference::OnlyIPv4
-                                       << "Cannot resolve ns.example\r\n---\r\n";
+                                       << "Cannot resolve ns.example:PORT\r\n---\r\n";
         QTest::newRow("unknown") << v4 << QList<IpAddress>() << AddressPreference::PreferIPv4
-                                 << "Cannot resolve ns.example\r\n---\r\n";
+                                 << "Cannot resolve ns.example:PORT\r\n---\r\n";
         // clang-format on
     }
     void nameServerGivenByNameIsResolvedThenAsked()
@@ -243,8 +282,11 @@ private Q_SLOTS:
         QFETCH(AddressPreference, preference);
         QFETCH(QString, output);
         MessageBoxRecorder boxes;
-        ScriptedNameServer server({AddressAnswer(7)}, loopback);
-        auto window = FilledWindow(kHost, kATypeIndex, QStringLiteral("ns.example"), server.Port());
+        ScriptedNameServer server({AddressAnswer()}, loopback);
+        const QString port = QString::number(server.Port());
+        output.replace("PORT", port);
+        auto window = OpenLookupWindow();
+        window.Fill(kHost, kATypeIndex, "ns.example:" + port);
         RunInputs inputs = window.dialog->ReadInputs(FunctionId::NameServerLookUp);
         inputs.preference = preference;
         window.dialog->Runs().Go(inputs);
@@ -260,14 +302,12 @@ private Q_SLOTS:
         QCOMPARE(boxes.Texts().size(), int(output.isEmpty()));
     }
 
-    // The name server in brackets, as an IPv6 address may be written.
+    // The name server in brackets, as an IPv6 address may be written, with its port.
     void onlyTheFirstDatagramIsReported()
     {
-        const QString nameServer = QStringLiteral("[::1]");
-        ScriptedNameServer server({AddressAnswer(1), AddressAnswer(2, "\x0a\x09\x09\x09")},
-                                  QHostAddress::LocalHostIPv6);
+        ScriptedNameServer server({AddressAnswer(), AddressAnswer(0, "\x0a\x09\x09\x09")}, QHostAddress::LocalHostIPv6);
+        const QString nameServer = "[::1]:" + QString::number(server.Port());
         auto window = OpenLookupWindow(false);
-        window.FunctionFor()->SetServerPort(server.Port());
         window.dialog->TextPane(FunctionId::NameServerLookUp)->SetText(QStringLiteral("earlier\r\n"));
         window.Fill(QStringLiteral("WWW.Example."), kATypeIndex, nameServer, true, false);
         QSignalSpy statuses(&window.dialog->Runs(), &RunController::statusTextChanged);
@@ -278,67 +318,68 @@ private Q_SLOTS:
             shown << status.at(0).toString();
         QCOMPARE(shown, (QStringList{"Connecting to " + nameServer, "Requesting information from name server",
                                      "Receiving data ...", "Ready"}));
-        QCOMPARE(window.Output(), "earlier\r\nHeader:\r\n   ID=1, QR=Response, Opcode=QUERY, RCODE=NO ERROR\r\n"
-                                  "   Authoritative Answer=Yes, Truncation=No\r\n"
-                                  "   Recursion Desired=Yes, Recursion Available=Yes\r\n"
-                                  "   QDCOUNT=1, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\n"
-                                  "Question:\r\n   Name=www.example, QTYPE=A, QCLASS=1\r\n"
-                                      + kAnswerReport);
         QCOMPARE(server.Queries().size(), 1);
+        const QByteArray query = server.Queries().at(0);
+        const int id = quint8(query[0]) << 8 | quint8(query[1]);
+        const QString output = window.Output();
+        QVERIFY(output.startsWith("earlier\r\nHeader:\r\n   ID=" + QString::number(id)
+                                  + ", QR=Response, Opcode=QUERY, RCODE=NO ERROR\r\n"
+                                    "   Authoritative Answer=Yes, Truncation=No\r\n"
+                                    "   Recursion Desired=Yes, Recursion Available=Yes\r\n"
+                                    "   Authentic Data=No, Checking Disabled=No\r\n"
+                                    "   QDCOUNT=1, ANCOUNT=1, NSCOUNT=0, ARCOUNT=0\r\n"
+                                    "Question:\r\n   Name=www.example, QTYPE=A, QCLASS=1\r\nAnswer Section:"));
+        QVERIFY2(EndsWithAnswerAndExchange(output, "::1", "UDP"), qPrintable(output));
         // The question as typed: case kept, the trailing dot adds nothing.
-        QVERIFY(server.Queries().at(0).mid(12)
-                == "\x03WWW\x07"
-                   "Example\x00\x00\x01\x00\x01"_wire);
+        QCOMPARE(query.mid(12), Asked(1232, false,
+                                      "\x03WWW\x07"
+                                      "Example\x00"_wire));
         QCOMPARE(window.Page()->RecentNameServers(), QStringList{nameServer});
     }
 
-    // Missing inputs and a name server the resolver cannot start to look up
-    // are told in a box with an exclamation mark, before anything is
-    // remembered; refused queries and failures of the socket and of the
-    // answer in a plain box. An empty datagram ends the lookup with no
-    // report. A broadcast address is refused by the socket before anything is
-    // sent. A refused query sent after all would add the box of the closed
-    // port. A socket that cannot be made is told in a plain box too.
+    // Missing inputs, a bad port and a name server the resolver cannot start
+    // to look up are told in a box with an exclamation mark, the first ones
+    // before anything is remembered; refused queries and failures of the
+    // socket in a plain box. Nothing listens on port 53 in the lab. A
+    // broadcast address is refused by the socket before anything is sent. A
+    // refused query sent after all would add the box of the closed port. A
+    // socket that cannot be made is told in a plain box too.
     void failuresAreToldInABox_data()
     {
         // clang-format off
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("nameServer"); // the resolver refuses "ns.nowhere"
-        QTest::addColumn<QByteArray>("answer"); // the good one goes to port 53, where nothing listens in the lab
         QTest::addColumn<QString>("box");
         QTest::addColumn<MessageIcon>("icon");
-        const QByteArray good = AddressAnswer(1);
-        const auto row = [](const char* tag, const QString& host, const QString& server, const QByteArray& answer,
-                            const QString& box, MessageIcon icon = MessageIcon::None) {
-            QTest::newRow(tag) << host << server << answer << box << icon;
+        const auto row = [](const char* tag, const QString& host, const QString& server, const QString& box,
+                            MessageIcon icon = MessageIcon::None) {
+            QTest::newRow(tag) << host << server << box << icon;
         };
         const auto exclamation = MessageIcon::Exclamation;
-        row("no host", "", "127.0.0.1", good, "Please, enter a host name or address", exclamation);
-        row("no name server", kHost, "", good, "A name server is required for this action!", exclamation);
-        row("name server not looked up", kHost, "ns.nowhere", good, "Unable to resolve ns.nowhere", exclamation);
-        row("long name", QStringList(20, QString(60, 'b')).join('.'), "127.0.0.1", good, kQueryTooLongMessage);
-        row("answer too long", kHost, "127.0.0.1", QByteArray(kDnsMaxAnswerSize + 1, '\0'),
-            QString("Error %1 while receiving data from 127.0.0.1").arg(EMSGSIZE));
-        row("empty answer", kHost, "127.0.0.1", QByteArray(), QString());
-        row("no socket", kHost, "127.0.0.1", good, "Unable to create UDP socket"); // no file descriptor is left
-        row("nothing listens", kHost, "127.0.0.1", good,
-            QString("Error %1 while connecting to 127.0.0.1").arg(ECONNREFUSED));
-        row("broadcast", kHost, "everyone.example", good,
-            QString("Error %1 while sending data to everyone.example").arg(EACCES));
+        const QString refused = QString("Error %1 while connecting to %2").arg(ECONNREFUSED);
+        row("no host", "", "127.0.0.1", "Please, enter a host name or address", exclamation);
+        row("no name server", kHost, "", "A name server is required for this action!", exclamation);
+        row("port 0", kHost, "127.0.0.1:0", kBadPortMessage, exclamation);
+        row("port beyond 65535", kHost, "[::1]:65536", kBadPortMessage, exclamation);
+        row("port not a number", kHost, "ns.example:x53", kBadPortMessage, exclamation);
+        row("name server not looked up", kHost, "ns.nowhere:53", "Unable to resolve ns.nowhere:53", exclamation);
+        row("long name", QStringList(20, QString(60, 'b')).join('.'), "127.0.0.1", kQueryTooLongMessage);
+        row("no socket", kHost, "127.0.0.1", "Unable to create UDP socket"); // no file descriptor is left
+        row("nothing listens", kHost, "127.0.0.1", refused.arg("127.0.0.1"));
+        row("bare IPv6 address", kHost, "::1", refused.arg("::1"));
+        row("broadcast", kHost, "everyone.example", QString("Error %1 while sending data to everyone.example").arg(EACCES));
         // clang-format on
     }
     void failuresAreToldInABox()
     {
         QFETCH(QString, host);
         QFETCH(QString, nameServer);
-        QFETCH(QByteArray, answer);
         QFETCH(QString, box);
         QFETCH(MessageIcon, icon);
-        const bool listens = answer != AddressAnswer(1);
         MessageBoxRecorder boxes;
-        ScriptedNameServer server({answer});
-        auto window = FilledWindow(host, kATypeIndex, nameServer, listens ? server.Port() : kDnsServerPort);
-        if (nameServer == QLatin1String("ns.nowhere"))
+        auto window = OpenLookupWindow();
+        window.Fill(host, kATypeIndex, nameServer);
+        if (nameServer.startsWith(QLatin1String("ns.nowhere")))
             window.resolver->RefuseNextRequest();
         QList<int> filler;
         for (int fd = box == QLatin1String("Unable to create UDP socket") ? ::dup(0) : -1; fd >= 0; fd = ::dup(0))
@@ -354,9 +395,64 @@ private Q_SLOTS:
         QCOMPARE(boxes.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
         for (const auto& entry : boxes.Entries())
             QCOMPARE(entry.icon, icon);
-        QCOMPARE(server.Queries().size(), int(listens));
         QVERIFY(window.Output().isEmpty());
-        QCOMPARE(window.Page()->RecentHosts().isEmpty(), host.isEmpty() || nameServer.isEmpty());
+        const bool refusedAtGo = host.isEmpty() || nameServer.isEmpty() || box == QLatin1String(kBadPortMessage);
+        QCOMPARE(window.Page()->RecentHosts().isEmpty(), refusedAtGo);
+    }
+
+    // Every query has an ID of its own; what is not the answer to it is
+    // ignored (in the verbose form with a note) and the wait goes on, until
+    // the tries are used up. A server that refuses EDNS is asked once more
+    // without it; a cut answer is reported when TCP cannot be asked instead.
+    void exchangeWithAScriptedServer_data()
+    {
+        // clang-format off
+        QTest::addColumn<ExchangeCase>("exchange");
+        const QByteArray good = AddressAnswer(), asked = Asked();
+        const char* other = "\x0a\x09\x09\x09";
+        const QString note = "Ignored a datagram from 127.0.0.1 port PORT: ";
+        const QString silent = "The name server 127.0.0.1:PORT gave no answer after ";
+        const auto row = [](const char* tag, const ExchangeCase& exchange) { QTest::newRow(tag) << exchange; };
+        row("silence", {.asked = {asked, asked}, .box = silent + "2 tries"});
+        row("silence, one try", {.asked = {asked}, .box = silent + "1 try", .tries = 1});
+        row("silence at the first try", {.answers = {good}, .first = QList<QByteArray>(), .asked = {asked, asked}});
+        row("wrong ID first", {.answers = {AddressAnswer(0x5555, other), good}, .asked = {asked}, .notes = note + "wrong ID\r\n"});
+        row("a query first", {.answers = {AddressAnswer(0, other, 0x05), good}, .asked = {asked}, .notes = note + "not a response\r\n"});
+        row("another question first", {.answers = {AddressAnswer(0, other, 0x85, 0x80, 28), good}, .asked = {asked}, .notes = note + "wrong question\r\n"});
+        row("empty datagram first", {.answers = {QByteArray(), good}, .asked = {asked}, .notes = note + "too short\r\n"});
+        row("FORMERR to EDNS", {.answers = {good}, .first = QList{AddressAnswer(0, other, 0x85, 0x81)}, .asked = {asked, Asked(0)}, .notes = "Note: the name server refused EDNS; the question was asked again without it.\r\n"});
+        row("cut, nothing listens on TCP", {.answers = {AddressAnswer(0, "\x0a\x01\x02\x03", 0x87)}, .asked = {asked}, .notes = "Note: the answer over UDP was truncated, and asking again over TCP failed (Connection refused); the truncated answer is shown.\r\n"});
+        row("no EDNS", {.answers = {good}, .asked = {Asked(0)}, .payload = 0});
+        row("DNSSEC records", {.answers = {good}, .asked = {Asked(4096, true)}, .payload = 4096, .dnssec = true});
+        row("TCP, nothing listens", {.answers = {good}, .box = "Error " + QString::number(ECONNREFUSED) + " while connecting to 127.0.0.1:PORT", .tcp = true});
+        row("international name", {.asked = {Asked(1232, false, "\x0dxn--bcher-kva\x07" "example\x00"_wire)}, .box = silent + "1 try", .tries = 1, .host = u"B\u00fccher.example"_s});
+        // clang-format on
+    }
+    void exchangeWithAScriptedServer()
+    {
+        QFETCH(ExchangeCase, exchange);
+        WriteSetting(SettingKey::NsLookUpTries, int(exchange.tries));
+        WriteSetting(SettingKey::NsLookUpUdpPayloadSize, int(exchange.payload));
+        WriteFlagSetting(SettingKey::NsLookUpRequestDnssec, exchange.dnssec);
+        WriteFlagSetting(SettingKey::NsLookUpUseTcp, exchange.tcp);
+        MessageBoxRecorder boxes;
+        ScriptedNameServer server(exchange.answers);
+        if (exchange.first)
+            server.AnswerFirstQueryWith(*exchange.first);
+        const QString port = QString::number(server.Port());
+        auto window = OpenLookupWindow(false);
+        window.Fill(exchange.host, kATypeIndex, "127.0.0.1:" + port, true);
+        window.dialog->OnGo();
+        WaitUntilIdle(window);
+        const QString box = exchange.box.replace("PORT", port), notes = exchange.notes.replace("PORT", port);
+        QCOMPARE(boxes.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
+        const QString output = window.Output();
+        QCOMPARE(output.left(notes.size()), notes);
+        QVERIFY2(box.isEmpty() ? EndsWithAnswerAndExchange(output, "127.0.0.1", "UDP") : output == notes,
+                 qPrintable(output));
+        QCOMPARE(server.Queries().size(), exchange.asked.size());
+        for (qsizetype i = 0; i < exchange.asked.size(); ++i)
+            QCOMPARE(server.Queries().at(i).mid(12).toHex(' '), exchange.asked.at(i).toHex(' '));
     }
 
     // dig asks for ANY where the lookup asks for ALL.
@@ -366,8 +462,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("digName");
         QTest::addColumn<QString>("type");
-        const auto row = [](const char* host, const char* type, const char* digName = nullptr) {
-            QTest::addRow("%s %s", type, host) << QString(host) << QString(digName ? digName : host) << QString(type);
+        QTest::addColumn<bool>("tcp");
+        const auto row = [](const char* host, const char* type, const char* digName = nullptr, bool tcp = false) {
+            QTest::addRow("%s %s%s", type, host, tcp ? " over TCP" : "")
+                << QString(host) << QString(digName ? digName : host) << QString(type) << tcp;
         };
         for (const char* type : {"ALL", "MAILB", "MB", "MG", "MINFO", "MR"})
             row("box.lab.test", type);
@@ -381,11 +479,12 @@ private Q_SLOTS:
                  {"signed.test", "DNSKEY"}, {"secure.lab.test", "DS"}, {"www.lab.test", "HTTPS"},
                  {"sip.lab.test", "NAPTR"}, {"nsec.test", "NSEC"}, {"signed.test", "NSEC3PARAM"},
                  {"www.signed.test", "RRSIG"}, {"www.lab.test", "SSHFP"}, {"_dns.lab.test", "SVCB"},
-                 {"_443._tcp.www.lab.test", "TLSA"}, {"_ftp._tcp.lab.test", "URI"}})
+                 {"_443._tcp.www.lab.test", "TLSA"}, {"_ftp._tcp.lab.test", "URI"}, {"many.lab.test", "A"}})
             row(host, type);
         // The types the decoder knows beyond the search types, and one it does not know.
         for (const char* host : {"more.lab.test", "old.lab.test", "lab.test"})
             row(host, "ALL");
+        row("www.lab.test", "A", nullptr, true);
         row("10.200.3.2", "PTR", "2.3.200.10.IN-ADDR.ARPA");
         row("2001:db8::7", "PTR", "7.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa");
         // clang-format on
@@ -395,6 +494,10 @@ private Q_SLOTS:
         QFETCH(QString, host);
         QFETCH(QString, digName);
         QFETCH(QString, type);
+        QFETCH(bool, tcp);
+        // Without EDNS, as dig asks; a cut answer is asked again over TCP, by both.
+        WriteSetting(SettingKey::NsLookUpUdpPayloadSize, 0);
+        WriteFlagSetting(SettingKey::NsLookUpUseTcp, tcp);
         const auto entry = std::ranges::find_if(SearchTypeTable, [&type](const SearchType& searchType) {
             return QString::fromLatin1(searchType.text).startsWith(type + QStringLiteral(" - "));
         });

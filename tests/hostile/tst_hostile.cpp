@@ -140,7 +140,7 @@ QList<int> NameServerSockets()
 QByteArray AddressAnswer(const char* address, qsizetype size = 0)
 {
     const QByteArray answer = DnsMessageBuilder()
-                                  .Header(0x4242, 0x81, 0x80, 1, 1, 0, 0)
+                                  .Header(0, 0x81, 0x80, 1, 1, 0, 0)
                                   .Name({"www", "example"})
                                   .Question(1, 1)
                                   .Pointer(12)
@@ -214,7 +214,7 @@ private Q_SLOTS:
         QTest::addColumn<Sender>("sender");
         QTest::addColumn<QByteArray>("datagram");
         const QByteArray forged = AddressAnswer(kForgedAddress);
-        QTest::newRow("exactly the largest datagram") << Sender::NameServer << AddressAnswer(kRealAddress, 1000);
+        QTest::newRow("the largest IPv4 datagram") << Sender::NameServer << AddressAnswer(kRealAddress, 65507);
         QTest::newRow("other address") << Sender::OtherAddress << forged;
         QTest::newRow("other port") << Sender::OtherPort << forged;
         QTest::newRow("other address, oversized") << Sender::OtherAddress << AddressAnswer(kForgedAddress, 4096);

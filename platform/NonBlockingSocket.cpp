@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "query/NonBlockingSocket.h"
+#include "platform/NonBlockingSocket.h"
 
 #include <QPointer>
 #include <QSocketNotifier>
