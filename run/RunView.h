@@ -9,6 +9,7 @@
 #include "run/FunctionId.h"
 #include "run/ResultColumns.h"
 #include "run/RunInputs.h"
+#include "run/WhoIsHop.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -51,6 +52,8 @@ public:
     virtual void NoteResolvedHost(const HostEntry&) {}
     // How NS LookUp got the answer it reports, noted with its bytes.
     virtual void NoteDnsExchange(const DnsExchange&) {}
+    // Each server WhoIs asked in automatic mode, once its hop has ended.
+    virtual void NoteWhoIsHop(const WhoIsHop&) {}
     // TraceRoute stopped at a hop where the destination answered.
     virtual void NoteDestinationReached() {}
 };

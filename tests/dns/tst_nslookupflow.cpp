@@ -9,6 +9,7 @@
 #include "DigAnswer.h"
 #include "support/DnsMessageBuilder.h"
 #include "support/LabEnvironment.h"
+#include "support/LabFiles.h"
 #include "support/LabNameServer.h"
 #include "support/LookupFixture.h"
 #include "support/ScriptedNameServer.h"
@@ -19,15 +20,11 @@
 #include "settings/SettingsKeys.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <arpa/inet.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -115,23 +112,14 @@ void WaitUntilIdle(const LookupWindow& window)
     QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), kWaitMs);
 }
 
-// Why the lab's names stay unknown to the system resolver, or empty.
-QString InstallLabHosts()
+// The lab's names for the system resolver, or why they stay unknown.
+QString InstallNameServerLabHosts()
 {
-    static QTemporaryDir directory;
-    const QString path = directory.filePath(QStringLiteral("hosts"));
-    QFile hosts(path);
-    if (!directory.isValid() || !hosts.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write a hosts file");
-    hosts.write(QStringLiteral("127.0.0.1 localhost\n%1 %2 %2-alias\n"
-                               "10.200.3.7 target.lab.test target www-target\n%3 v6only.lab.test v6only\n")
-                    .arg(LabText("NETSONDE_LAB_SOURCE"), LocalHostName(), LabText("NETSONDE_LAB_DESTINATION6"))
-                    .toUtf8());
-    hosts.close();
-    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
-        || ::mount(QFile::encodeName(path).constData(), "/etc/hosts", nullptr, MS_BIND, nullptr) != 0)
-        return QStringLiteral("no mount namespace for a hosts file: ") + QString::fromLocal8Bit(std::strerror(errno));
-    return {};
+    return InstallLabHosts(
+        QStringLiteral("127.0.0.1 localhost\n%1 %2 %2-alias\n"
+                       "10.200.3.7 target.lab.test target www-target\n%3 v6only.lab.test v6only\n")
+            .arg(LabText("NETSONDE_LAB_SOURCE"), LocalHostName(), LabText("NETSONDE_LAB_DESTINATION6"))
+            .toUtf8());
 }
 
 QString g_hostsFailure;
@@ -547,7 +535,7 @@ int main(int argc, char** argv)
     if (!IsInsideLab() && QStandardPaths::findExecutable(QStringLiteral("dig")).isEmpty())
         SkipWholeTest("dig is not installed (Debian package bind9-dnsutils)");
     RunInsideLabWithNameServer(argc, argv, NETSONDE_NAMED_CONF, NETSONDE_NAMED_LOG);
-    g_hostsFailure = InstallLabHosts();
+    g_hostsFailure = InstallNameServerLabHosts();
     QApplication app(argc, argv);
     TestNameServerLookUpFlow test;
     QTEST_SET_MAIN_SOURCE_PATH
