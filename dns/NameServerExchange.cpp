@@ -38,7 +38,8 @@ const char* ErrorFormat(DnsTcpStream::Step step)
 } // namespace
 
 NameServerExchange::NameServerExchange(const RunInputs& inputs, std::unique_ptr<DnsSocket> udp)
-    : m_inputs(inputs), m_udp(std::move(udp)), m_edns(inputs.udpPayloadSize != 0), m_receiveBuffer(kMaxDatagramSize)
+    : m_inputs(inputs), m_udp(std::move(udp)), m_edns(inputs.udpPayloadSize != 0),
+      m_receiveBuffer(std::make_unique_for_overwrite<char[]>(kMaxDatagramSize))
 {
     m_inputs.tries = std::max(m_inputs.tries, 1U);
     m_timer.setSingleShot(true);
@@ -122,7 +123,7 @@ void NameServerExchange::SendOverUdp()
 void NameServerExchange::ReceiveOverUdp()
 {
     Q_EMIT statusChanged(QStringLiteral("Receiving data ..."));
-    const DnsSocket::Received received = m_udp->Receive(m_receiveBuffer);
+    const DnsSocket::Received received = m_udp->Receive(std::span<char>(m_receiveBuffer.get(), kMaxDatagramSize));
     if (WouldBlock(received.error))
         return;
     const bool fromServer = received.from == m_address && received.fromPort == m_port;
@@ -131,7 +132,7 @@ void NameServerExchange::ReceiveOverUdp()
     else if (received.error != 0)
         FailWithError("Error %1 while receiving data from %2", received.error);
     else
-        TakeOverUdp(QByteArray(m_receiveBuffer.data(), received.length), received.from, received.fromPort);
+        TakeOverUdp(QByteArray(m_receiveBuffer.get(), received.length), received.from, received.fromPort);
 }
 
 void NameServerExchange::TakeOverUdp(const QByteArray& answer, const IpAddress& from, std::uint16_t fromPort)

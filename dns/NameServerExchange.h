@@ -22,7 +22,6 @@
 #include <QTimer>
 
 #include <memory>
-#include <vector>
 
 namespace netsonde {
 
@@ -72,7 +71,8 @@ private:
     bool m_overTcp = false;
     QByteArray m_cutAnswer; // the UDP answer with TC set, while TCP is asked
     DnsExchange m_exchange;
-    std::vector<char> m_receiveBuffer;
+    // Room for any datagram; pages the kernel never writes stay untouched.
+    std::unique_ptr<char[]> m_receiveBuffer;
 };
 
 } // namespace netsonde
