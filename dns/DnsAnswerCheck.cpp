@@ -2,6 +2,7 @@
 #include "dns/DnsAnswerCheck.h"
 
 #include "dns/DnsDomainName.h"
+#include "dns/DnsEdns.h"
 #include "dns/DnsWireCursor.h"
 
 #include <algorithm>
@@ -17,9 +18,7 @@ constexpr quint8 kResponse = 0x80;
 constexpr quint8 kTruncated = 0x02;
 constexpr quint8 kFormatError = 1;
 constexpr quint8 kNotImplemented = 4;
-constexpr quint16 kTypeOpt = 41;
 // TYPE, CLASS and TTL before a record's RDLENGTH.
-constexpr qsizetype kFieldsBeforeRdLength = 8;
 
 struct Question {
     QByteArray name;
@@ -67,27 +66,6 @@ bool SameQuestion(const Question& asked, const Question& repeated)
 
 // Past the questions, then record by record through the three sections:
 // whether one of them is an OPT record.
-bool HasOptRecord(QByteArrayView message)
-{
-    DnsWireCursor cursor(message, kQuestionCountOffset, message.size());
-    const int questions = cursor.ReadU16();
-    const int records = cursor.ReadU16() + cursor.ReadU16() + cursor.ReadU16();
-    cursor = DnsWireCursor(message, kHeaderSize, message.size());
-    for (int i = 0; i < questions && !cursor.Failed(); ++i) {
-        DecodeDomainName(cursor);
-        cursor.ReadBytes(4);
-    }
-    for (int i = 0; i < records && !cursor.Failed(); ++i) {
-        DecodeDomainName(cursor);
-        const quint16 type = cursor.ReadU16();
-        cursor.ReadBytes(kFieldsBeforeRdLength - 2);
-        cursor.ReadBytes(cursor.ReadU16());
-        if (type == kTypeOpt && !cursor.Failed())
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 const char* AnswerMismatch(QByteArrayView query, QByteArrayView answer)
@@ -111,7 +89,7 @@ bool IsTruncated(QByteArrayView answer)
 bool RefusesEdns(QByteArrayView answer)
 {
     const quint8 rcode = ByteAt(answer, kIdSize + 1) & 0x0F;
-    return (rcode == kFormatError || rcode == kNotImplemented) && !HasOptRecord(answer);
+    return (rcode == kFormatError || rcode == kNotImplemented) && !FindEdns(answer);
 }
 
 } // namespace netsonde

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dns/DnsQuery.h"
 
+#include "dns/DnsEdns.h"
 #include "dns/SearchTypeTable.h"
 #include "platform/net/IpAddress.h"
 
@@ -18,7 +19,6 @@ namespace {
 
 constexpr quint8 kFlagsRecursionDesired = 0x01;
 constexpr quint8 kClassIn = 1;
-constexpr quint16 kTypeOpt = 41;
 constexpr quint16 kDnssecOk = 0x8000;
 constexpr char kReverseSuffix[] = "IN-ADDR.ARPA";
 constexpr char kIpv6ReverseSuffix[] = "ip6.arpa";

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dns/DnsSocket.h"
 
+#include "platform/NonBlockingSocket.h"
+
 #include <QSocketNotifier>
 
 #include <netinet/in.h>
@@ -70,7 +72,7 @@ void DnsSocket::Close()
 void DnsSocket::OnReadable()
 {
     if (!m_closed)
-        Q_EMIT readyToReceive(TakePendingError());
+        Q_EMIT readyToReceive(TakePendingSocketError(m_fd));
 }
 
 void DnsSocket::OnWritable()
@@ -78,16 +80,7 @@ void DnsSocket::OnWritable()
     if (m_closed)
         return;
     m_writeNotifier->setEnabled(false);
-    Q_EMIT readyToSend(TakePendingError());
-}
-
-int DnsSocket::TakePendingError() const
-{
-    int error = 0;
-    socklen_t size = sizeof error;
-    if (::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
-        return errno;
-    return error;
+    Q_EMIT readyToSend(TakePendingSocketError(m_fd));
 }
 
 int DnsSocket::SendTo(QByteArrayView datagram, const IpAddress& address, std::uint16_t port)

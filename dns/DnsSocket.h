@@ -57,7 +57,6 @@ Q_SIGNALS:
 
 private:
     DnsSocket(int fd, IpFamily family);
-    int TakePendingError() const;
     void OnReadable();
     void OnWritable();
 

@@ -142,7 +142,7 @@ void NonBlockingSocket::OnWritable()
 void NonBlockingSocket::CompleteConnect()
 {
     m_connecting = false;
-    const int error = PendingError();
+    const int error = TakePendingSocketError(m_fd);
     if (error == 0)
         m_readNotifier->setEnabled(true);
     const QPointer<NonBlockingSocket> alive(this);
@@ -171,11 +171,11 @@ bool NonBlockingSocket::PeerHasClosed() const
     return (entry.revents & POLLRDHUP) != 0 && (entry.revents & POLLERR) == 0;
 }
 
-int NonBlockingSocket::PendingError() const
+int TakePendingSocketError(int fd)
 {
     int error = 0;
     socklen_t size = sizeof error;
-    if (::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
         return errno;
     return error;
 }

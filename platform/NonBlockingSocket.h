@@ -63,7 +63,6 @@ private:
     void OnWritable();
     void CompleteConnect();
     bool PeerHasClosed() const;
-    int PendingError() const;
     qsizetype Result(qsizetype result);
 
     int m_fd = -1;
@@ -72,5 +71,9 @@ private:
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;
 };
+
+// The error a socket holds, taken off it (SO_ERROR); errno when it cannot
+// be read.
+int TakePendingSocketError(int fd);
 
 } // namespace netsonde
