@@ -85,11 +85,11 @@ QByteArray Asked(unsigned payload = 1232, bool dnssec = false,
 
 // One exchange with the scripted server on 127.0.0.1 ("PORT" in a text is its port).
 struct ExchangeCase {
-    QList<QByteArray> answers;              // to every query
-    std::optional<QList<QByteArray>> first; // to the first query, when other
-    QByteArrayList asked;                   // each UDP query's bytes after its header
-    QString notes;                          // the verbose pane's lines before the report
-    QString box;                            // the run ends with it, and without a report
+    QList<QByteArray> answers{};              // to every query
+    std::optional<QList<QByteArray>> first{}; // to the first query, when other
+    QByteArrayList asked{};                   // each UDP query's bytes after its header
+    QString notes{};                          // the verbose pane's lines before the report
+    QString box{};                            // the run ends with it, and without a report
     unsigned tries = 2;
     unsigned payload = 1232;
     bool dnssec = false;
