@@ -171,7 +171,8 @@ void RdapLookup::EndHop(int httpStatus, const QByteArray& retryAfter)
     if (related.isValid()) {
         m_registryAnswered = true;
         m_onRegistryHop = false;
-        StartHop(related, m_hop.server);
+        const QString registryUrl = m_hop.server;
+        StartHop(related, registryUrl);
         return;
     }
     EndLookup(IsAnswer(httpStatus));
