@@ -104,7 +104,7 @@ QStringList CardValues(const QJsonObject& entity, const QString& property)
             return;
         const QString label = field.at(1).toObject().value(QLatin1String("label")).toString();
         QStringList parts;
-        ForItems(field.at(3), [&](const QJsonValue& part) { parts << Joined(part, QStringLiteral(" ")); });
+        ForItems(field.at(3), [&](const QJsonValue& component) { parts << Joined(component, QStringLiteral(" ")); });
         parts.removeAll(QString());
         QString value = !label.isEmpty()        ? label
                         : field.at(3).isArray() ? parts.join(QStringLiteral(", "))
