@@ -84,8 +84,9 @@ std::optional<WhoIsQuery> DomainQuery(const QString& text)
         domain.chop(1);
     if (domain.size() > kLongestName || !name.match(domain).hasMatch())
         return std::nullopt;
-    static const QRegularExpression allDigits(QStringLiteral("^[0-9.]+$"));
-    if (allDigits.match(domain).hasMatch())
+    // Digits alone, or "as" and digits, are no name.
+    static const QRegularExpression numeric(QStringLiteral("^(as)?[0-9.]+$"));
+    if (numeric.match(domain).hasMatch())
         return std::nullopt;
     WhoIsQuery query;
     query.kind = WhoIsQueryKind::Domain;

@@ -41,10 +41,11 @@ public:
         }
     }
 
-    // The hosts file naming the servers, once for the process.
+    // The lab's hosts file with the servers' names, once for the process.
     static QString InstallHosts()
     {
-        QByteArray lines;
+        QFile system(QStringLiteral("/etc/hosts"));
+        QByteArray lines = system.open(QIODevice::ReadOnly) ? system.read(1 << 20) : QByteArray();
         const std::uint32_t first = ntohl(LabAddress("NETSONDE_LAB_SERVERS"));
         for (int i = 0; i < kWhoIsServerNames.size(); ++i)
             lines += QHostAddress(first + i).toString().toLatin1() + ' ' + kWhoIsServerNames[i].toLatin1() + '\n';
