@@ -4,6 +4,7 @@
 #include "dns/NameServerLookUp.h"
 #include "icmp/IcmpFunctions.h"
 #include "query/TextQueryFunction.h"
+#include "whois/AutoWhoIs.h"
 
 namespace netsonde {
 
@@ -11,6 +12,7 @@ void InstallFunctions(RunController& runs, std::shared_ptr<echo::EchoService> se
 {
     InstallIcmpFunctions(runs, std::move(service), std::move(lookups));
     InstallTextQueryFunctions(runs);
+    runs.SetFunction(FunctionId::WhoIs, std::make_unique<AutoWhoIs>(runs));
     runs.SetFunction(FunctionId::NameServerLookUp, std::make_unique<NameServerLookUp>(runs));
 }
 

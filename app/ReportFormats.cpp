@@ -4,6 +4,7 @@
 #include "app/ReportMode.h"
 #include "dns/DnsMessageJson.h"
 #include "dns/SearchTypeTable.h"
+#include "whois/WhoIsQuery.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -194,6 +195,32 @@ QJsonValue ExchangeValue(const std::optional<DnsExchange>& exchange)
                        {"answer_size", static_cast<qint64>(exchange->answerSize)}};
 }
 
+// The object an RDAP server sent, or null when it is not valid JSON.
+QJsonValue RdapValue(const QByteArray& received)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(received, &error);
+    return error.error == QJsonParseError::NoError && document.isObject() ? QJsonValue(document.object())
+                                                                          : QJsonValue(QJsonValue::Null);
+}
+
+QJsonArray WhoIsHopsArray(const QList<WhoIsHop>& hops)
+{
+    QJsonArray array;
+    for (const WhoIsHop& hop : hops) {
+        const bool rdap = hop.protocol == WhoIsProtocol::Rdap;
+        array.append(QJsonObject{{"protocol", rdap ? "rdap" : "whois"},
+                                 {"server", hop.server},
+                                 {"referred_by", TextOrNull(hop.referredBy)},
+                                 {"query", hop.query},
+                                 {"status", hop.status},
+                                 {"time_ms", hop.timeMs},
+                                 {"text", WithLfLineEnds(hop.text)},
+                                 {"rdap", rdap ? RdapValue(hop.rdapJson) : QJsonValue(QJsonValue::Null)}});
+    }
+    return array;
+}
+
 void Merge(QJsonObject& into, const QJsonObject& from)
 {
     for (auto field = from.constBegin(); field != from.constEnd(); ++field)
@@ -221,8 +248,12 @@ void AddResults(const ReportRecord& record, QJsonObject& report)
         report.insert(QStringLiteral("exchange"), ExchangeValue(view.LastDnsExchange()));
         report.insert(QStringLiteral("text"), WithLfLineEnds(view.PaneText()));
         return;
-    case FunctionId::Finger:
     case FunctionId::WhoIs:
+        report.insert(QStringLiteral("mode"), NamesAutomaticMode(record.inputs.host) ? "auto" : "server");
+        if (NamesAutomaticMode(record.inputs.host))
+            report.insert(QStringLiteral("hops"), WhoIsHopsArray(view.WhoIsHops()));
+        [[fallthrough]];
+    case FunctionId::Finger:
     case FunctionId::QuoteOfDay:
         report.insert(QStringLiteral("text"), WithLfLineEnds(view.PaneText()));
         report.insert(QStringLiteral("bytes_received"), view.BytesReceived());

@@ -95,7 +95,7 @@ const ReportOption kReportOptions[] = {
     {"bufsize", "N", {NameServerLookUp}, "UDP payload size, 512 to 4096 (0: no EDNS)", SetNumber<&ReportOptions::udpPayloadSize>},
     {"tcp", nullptr, {NameServerLookUp}, "ask over TCP", SetFlag<&ReportOptions::useTcp>},
     {"dnssec", nullptr, {NameServerLookUp}, "request DNSSEC records", SetFlag<&ReportOptions::requestDnssec>},
-    {"user", "TEXT", {Finger, WhoIs}, "user", SetText<&ReportOptions::user>},
+    {"user", "TEXT", {Finger, WhoIs}, "user; WhoIs: the query (a domain, an address or prefix, AS64500)", SetText<&ReportOptions::user>},
     {"progress", nullptr, {}, "write every status-line text to standard error", SetFlag<&ReportOptions::progress>},
     {"format", "WORD", {}, "text (the default), json or csv (Ping, TraceRoute)", SetFormat},
     {"report", nullptr, {}, nullptr, SetReport, true},

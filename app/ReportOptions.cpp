@@ -192,9 +192,10 @@ ReportOptions ParseReportOptions(const QStringList& arguments)
         return options;
     if (options.FunctionIndex() < 0)
         return UsageError(options, QStringLiteral("--report needs one of the switches ") + SwitchList(", "_L1));
-    if (options.Host().isEmpty())
-        return UsageError(options, QStringLiteral("--report needs a host after the switch"));
     const auto function = static_cast<FunctionId>(options.FunctionIndex());
+    // WhoIs without a host asks in automatic mode.
+    if (options.Host().isEmpty() && function != WhoIs)
+        return UsageError(options, QStringLiteral("--report needs a host after the switch"));
     const QString misplaced = MisplacedOption(reader.OptionsGiven(), function);
     if (!misplaced.isEmpty())
         return UsageError(options, misplaced);
@@ -246,6 +247,9 @@ QString ReportHelpText()
                             "                  them a name with addresses of both families is reached\n"
                             "                  by its IPv4 address, or by its IPv6 one when the stored\n"
                             "                  option Prefer IPv6 is on\n"
+                            "WhoIs with the host \"auto\", or none, asks about the --user text itself:\n"
+                            "                  whois.iana.org first, then the server each answer refers\n"
+                            "                  to, five servers at most (-w auto --user example.com)\n"
                             "Message boxes go to standard error as lines \"netsonde: TEXT\".\n"
                             "Exit status: 0 done, 1 a message box was shown, 2 usage error,\n"
                             "130 interrupted (what was gathered is still written).\n"

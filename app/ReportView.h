@@ -2,8 +2,8 @@
 #pragma once
 // Report mode's view of a run: it keeps the run's record (the pane's text or
 // the result rows, the bytes received, the host entry resolved, how NS
-// LookUp's answer came, whether the route reached its destination) and writes status texts to standard error
-// on request.
+// LookUp's answer came, whether the route reached its destination, the
+// servers WhoIs asked) and writes status texts to standard error on request.
 
 #include "run/RunView.h"
 
@@ -32,6 +32,7 @@ public:
     void NoteReceivedBytes(FunctionId id, QByteArrayView bytes) override;
     void NoteResolvedHost(const HostEntry& entry) override { m_resolvedHost = entry; }
     void NoteDnsExchange(const DnsExchange& exchange) override { m_dnsExchange = exchange; }
+    void NoteWhoIsHop(const WhoIsHop& hop) override { m_whoIsHops.append(hop); }
     void NoteDestinationReached() override { m_destinationReached = true; }
 
     const QString& PaneText() const { return m_pane; }
@@ -43,6 +44,8 @@ public:
     // How the last DNS answer noted came, if any.
     const std::optional<DnsExchange>& LastDnsExchange() const { return m_dnsExchange; }
     bool DestinationReached() const { return m_destinationReached; }
+    // Each server WhoIs asked in automatic mode, in order.
+    const QList<WhoIsHop>& WhoIsHops() const { return m_whoIsHops; }
 
 private:
     FunctionId m_function;
@@ -54,6 +57,7 @@ private:
     std::optional<HostEntry> m_resolvedHost;
     std::optional<DnsExchange> m_dnsExchange;
     bool m_destinationReached = false;
+    QList<WhoIsHop> m_whoIsHops;
 };
 
 } // namespace netsonde

@@ -11,7 +11,7 @@ packages=(
   iproute2 nftables procps util-linux
   clang clang-format libclang-rt-14-dev
   bind9 bind9-utils bind9-dnsutils knot-dnsutils python3-dnspython
-  traceroute mtr-tiny iputils-ping time libcap2-bin python3
+  traceroute mtr-tiny iputils-ping whois time libcap2-bin python3
   librsvg2-bin gzip file binutils lintian appstream desktop-file-utils man-db groff-base
 )
 

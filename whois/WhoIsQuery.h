@@ -18,6 +18,19 @@ struct WhoIsQuery {
     IpAddress address;    // IPv4, IPv6: the address, or the prefix's network address
     int prefixLength = 0; // IPv4, IPv6: 32 or 128 for a single address
     quint32 asNumber = 0; // AsNumber
+
+    bool IsPrefix() const;
+    // The query in its plain form: the domain's A-labels, the address, the
+    // network address and "/length", or "as" and the number.
+    QString PlainText() const;
 };
+
+// Whether the host field asks for automatic mode: empty, or "auto".
+bool NamesAutomaticMode(const QString& host);
+
+// The query the text asks about: surrounding spaces are ignored, an AS
+// number needs its "AS" (a bare number is refused), a name with letters
+// outside ASCII is written in A-labels.
+WhoIsQuery ClassifyWhoIsQuery(const QString& text);
 
 } // namespace netsonde

@@ -14,6 +14,7 @@
 #include "app/ReportOptions.h"
 #include "support/FileHelpers.h"
 #include "support/LabEnvironment.h"
+#include "support/LabFiles.h"
 #include "support/LabNameServer.h"
 #include "support/LabServer.h"
 
@@ -154,6 +155,8 @@ private Q_SLOTS:
         row("whois through firewall", 43, {"--user", "example", "-w", "whois.inner"}, true, "example@whois.inner\r\n",
             "WhoIs example@whois.inner");
         row("quote", 17, {"-q", host}, false, "", "Quote Of The Day from " + host);
+        row("whois automatic as JSON", 43, {"--format", "json", "--user", "Example.com", "-w", "auto"}, false,
+            "example.com\r\n", "whois Example.com@auto 26 auto whois.iana.org example.com ok 1 1");
         row("finger as JSON", 79, {"--format", "json", "--user", "ann", "-f", host}, false, "ann\r\n",
             "finger ann@" + host + " 26");
         row("finger stopped", 79, {"--progress", "--user", "ann", "-f", host}, false, "ann\r\n", "Finger ann@" + host,
@@ -169,6 +172,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, request);
         QFETCH(bool, interrupted);
         const QByteArray stored = StoredSettings(fireWall ? Destination().toUtf8() : QByteArray());
+        static const QString hosts =
+            InstallLabHosts(FileBytes("/etc/hosts") + Destination().toLatin1() + " whois.iana.org\n");
+        QCOMPARE(hosts, QString());
         auto server = ServeAtDestination(static_cast<std::uint16_t>(port));
         ReportProcess process(QStringList{"--report"} + options, {}, stored);
         // Once the request has come (or the wait for it has ended), the answer goes in two pieces.
@@ -187,11 +193,21 @@ private Q_SLOTS:
         QVERIFY2(interrupted ? progress.match(QString::fromUtf8(result.err)).hasMatch() : result.err.isEmpty(),
                  result.err);
         QCOMPARE(result.exitCode, interrupted ? 130 : 0);
-        // The JSON form's fields as "function user@host bytes_received", an empty line and the text.
+        // The JSON form's fields as "function user@host bytes_received", in automatic mode the mode and the one
+        // hop's "server query status", whether referred_by and rdap are null; an empty line and the text.
         const QJsonObject json = JsonReport(result.out), inputs = json.value("inputs").toObject();
-        const QString fromJson = u"%1 %2@%3 %4\n\n%5"_s.arg(
+        const QJsonObject hop = json.value("hops").toArray().first().toObject();
+        const QString hopFields = hop.isEmpty()
+                                      ? QString()
+                                      : u" auto %1 %2 %3 %4 %5"_s
+                                            .arg(hop.value("server").toString(), hop.value("query").toString(),
+                                                 hop.value("status").toString())
+                                            .arg(hop.value("referred_by").isNull())
+                                            .arg(hop.value("rdap").isNull());
+        const QString fromJson = u"%1 %2@%3 %4%5\n\n%6"_s.arg(
             json.value("function").toString(), inputs.value("user").toString(), inputs.value("host").toString(),
-            QString::number(json.value("bytes_received").toInt()), json.value("text").toString());
+            QString::number(json.value("bytes_received").toInt()), hopFields,
+            (hop.isEmpty() ? json : hop).value("text").toString());
         QTEST(json.isEmpty() ? AfterDateLine(result.out) : fromJson.toUtf8(), "shown");
         QCOMPARE(result.settings, stored);
     }
@@ -458,6 +474,7 @@ private Q_SLOTS:
         row("type word prefix only", {"--report", "--type", "MAIL", "-n", "h"}, Mode::UsageError, "");
         row("option of another function", {"--report", "--count", "3", "-f", "h"}, Mode::UsageError, "F h");
         row("verbose on whois", {"--report", "--verbose", "-w", "h"}, Mode::UsageError, "W h");
+        row("whois without host", {"--report", "--user", "example.com", "-w"}, Mode::Report, "W ");
         row("tcp on ping", {"--report", "--tcp", "-p", "h"}, Mode::UsageError, "P h");
         row("family switch after host", {"--report", "-p", "h", "-6"}, Mode::Report, "P h");
         // The window's own rules for a switch, the host text after it and what cancels it.

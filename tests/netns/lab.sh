@@ -22,6 +22,8 @@
 #   NETSONDE_LAB_UNREACHABLE  a network that router2 answers at once with "net unreachable"
 #   NETSONDE_LAB_ABSENT       an address on the destination's link with no host: router2
 #                             answers "host unreachable" once ARP gives up (about 3 s)
+#   NETSONDE_LAB_SERVERS      the first of eight more addresses of the destination
+#                             (10.200.3.40 to .47), for servers that need one each
 #   NETSONDE_LAB_SOURCE6, NETSONDE_LAB_ROUTER1_6, NETSONDE_LAB_ROUTER2_6,
 #   NETSONDE_LAB_DESTINATION6, NETSONDE_LAB_SILENT6, NETSONDE_LAB_ABSENT6
 #                             the same over IPv6; router2 answers the absent address
@@ -52,6 +54,8 @@ readonly SILENT=10.200.3.3
 readonly ABSENT=10.200.3.99
 readonly UNREACHABLE_NET=10.200.4.0/24
 readonly UNREACHABLE=10.200.4.1
+readonly SERVERS_NET=10.200.3
+readonly FIRST_SERVER=40
 
 readonly SOURCE6=fd00:200:1::2
 readonly ROUTER1_NEAR6=fd00:200:1::1
@@ -210,6 +214,10 @@ build_lab() {
         "$NS_DESTINATION" eth0 "$DESTINATION" "$DESTINATION6" || return 1
     ip -n "$NS_DESTINATION" addr add "$SILENT/24" dev eth0
     ip -n "$NS_DESTINATION" addr add "$SILENT6/64" dev eth0 nodad
+    local server
+    for server in $(seq "$FIRST_SERVER" $((FIRST_SERVER + 7))); do
+        ip -n "$NS_DESTINATION" addr add "$SERVERS_NET.$server/24" dev eth0
+    done
 
     ip -n "$NS_SOURCE" route add default via "$ROUTER1_NEAR"
     ip -n "$NS_ROUTER1" route add default via "$ROUTER2_NEAR"
@@ -293,6 +301,7 @@ run_in_source() {
         NETSONDE_LAB_SILENT="$SILENT" \
         NETSONDE_LAB_UNREACHABLE="$UNREACHABLE" \
         NETSONDE_LAB_ABSENT="$ABSENT" \
+        NETSONDE_LAB_SERVERS="$SERVERS_NET.$FIRST_SERVER" \
         NETSONDE_LAB_SOURCE6="$SOURCE6" \
         NETSONDE_LAB_ROUTER1_6="$ROUTER1_NEAR6" \
         NETSONDE_LAB_ROUTER2_6="$ROUTER2_NEAR6" \

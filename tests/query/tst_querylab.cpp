@@ -11,6 +11,7 @@
 #include "support/LookupFixture.h"
 #include "support/QueryTestSupport.h"
 #include "support/ScriptedResolver.h"
+#include "support/ScriptedWhoIsServers.h"
 
 #include "mainwindow/FireWallDialog.h"
 #include "platform/MessageBox.h"
@@ -98,6 +99,19 @@ struct FailureCase {
 };
 Q_DECLARE_METATYPE(FailureCase)
 
+// WhoIs in automatic mode: the User text, each server's answer, the lines "server request" the servers
+// received, the pane's heading, note and error lines; the whois client's arguments when its choices are
+// ours (none: not compared), and whether it goes to the registry without asking IANA.
+struct ChainCase {
+    QString query;
+    QMap<QString, QByteArray> script;
+    QStringList asked;
+    QStringList lines;
+    QStringList client;
+    bool clientSkipsIana = false;
+};
+Q_DECLARE_METATYPE(ChainCase)
+
 class TestQueryLab : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -109,6 +123,8 @@ private Q_SLOTS:
     void failureEndsTheRun();
     void fireWallDialog_data();
     void fireWallDialog();
+    void automaticChain_data();
+    void automaticChain();
 };
 
 void TestQueryLab::answerReachesThePane_data()
@@ -368,6 +384,81 @@ void TestQueryLab::fireWallDialog()
     resolver->Complete(resolver->Requests().at(0).handle, kLookupHostNotFound);
     QTRY_COMPARE(boxes.Texts(), QStringList{box});
     QCOMPARE(resolver->Requests().size(), 1);
+}
+
+void TestQueryLab::automaticChain_data()
+{
+    QTest::addColumn<ChainCase>("c");
+    const QString iana = "[whois.iana.org]";
+    const QString arin = "[whois.arin.net, referred by whois.iana.org]";
+    const QString a = "[whois.a.test, referred by whois.iana.org]";
+    const auto refer = [](const char* server) { return QByteArray("refer:        ") + server + "\n"; };
+    const auto referral = [](const char* url) { return QByteArray("ReferralServer: ") + url + "\n"; };
+    const QByteArray thin = "   Domain Name: EXAMPLE.COM\n   Registrar WHOIS Server: whois.registrar.test\n";
+    // clang-format off
+    QTest::newRow("thin registry") << ChainCase{"Example.COM",
+        {{"whois.iana.org", refer("whois.verisign-grs.com")}, {"whois.verisign-grs.com", thin}, {"whois.registrar.test", "Registrant: x\n"}},
+        {"whois.iana.org example.com\r\n", "whois.verisign-grs.com domain example.com\r\n", "whois.registrar.test example.com\r\n"},
+        {iana, "[whois.verisign-grs.com, referred by whois.iana.org]", "[whois.registrar.test, referred by whois.verisign-grs.com]"},
+        {"example.com"}, true};
+    QTest::newRow("ARIN referral with port") << ChainCase{"192.0.2.1",
+        {{"whois.iana.org", refer("whois.arin.net")}, {"whois.arin.net", referral("whois://whois.customer.test:4343")}, {"whois.customer.test:4343", "x\n"}},
+        {"whois.iana.org 192.0.2.1\r\n", "whois.arin.net n + 192.0.2.1\r\n", "whois.customer.test:4343 192.0.2.1\r\n"},
+        {iana, arin, "[whois.customer.test:4343, referred by whois.arin.net]"}, {"-I", "192.0.2.1"}};
+    QTest::newRow("transferred block") << ChainCase{"192.0.2.1",
+        {{"whois.iana.org", refer("whois.lacnic.net")}, {"whois.lacnic.net", "% referto: whois -h whois.arin.net -p 43 192.0.2.1\n"}, {"whois.arin.net", "x\n"}},
+        {"whois.iana.org 192.0.2.1\r\n", "whois.lacnic.net 192.0.2.1\r\n", "whois.arin.net n + 192.0.2.1\r\n"},
+        {iana, "[whois.lacnic.net, referred by whois.iana.org]", "[whois.arin.net, referred by whois.lacnic.net]"}, {"-I", "192.0.2.1"}};
+    QTest::newRow("loop") << ChainCase{"AS64500",
+        {{"whois.iana.org", refer("whois.a.test")}, {"whois.a.test", referral("whois://whois.b.test")}, {"whois.b.test", referral("whois://whois.a.test")}},
+        {"whois.iana.org as64500\r\n", "whois.a.test as64500\r\n", "whois.b.test as64500\r\n"},
+        {iana, a, "[whois.b.test, referred by whois.a.test]", "[referral to whois://whois.a.test not followed: asked already]"}};
+    QTest::newRow("self-referral") << ChainCase{"2001:db8::/32",
+        {{"whois.iana.org", refer("whois.a.test")}, {"whois.a.test", referral("whois://WHOIS.A.TEST:43/")}},
+        {"whois.iana.org 2001:db8::/32\r\n", "whois.a.test 2001:db8::/32\r\n"}, {iana, a}};
+    QTest::newRow("six servers") << ChainCase{"example.com",
+        {{"whois.iana.org", refer("whois.verisign-grs.com")}, {"whois.verisign-grs.com", thin},
+         {"whois.registrar.test", referral("whois://whois.a.test")}, {"whois.a.test", referral("whois://whois.b.test")},
+         {"whois.b.test", referral("whois://whois.customer.test:4343")}, {"whois.customer.test:4343", "x\n"}},
+        {"whois.iana.org example.com\r\n", "whois.verisign-grs.com domain example.com\r\n", "whois.registrar.test example.com\r\n",
+         "whois.a.test example.com\r\n", "whois.b.test example.com\r\n"},
+        {iana, "[whois.verisign-grs.com, referred by whois.iana.org]", "[whois.registrar.test, referred by whois.verisign-grs.com]",
+         "[whois.a.test, referred by whois.registrar.test]", "[whois.b.test, referred by whois.a.test]",
+         "[referral to whois://whois.customer.test:4343 not followed: 5 servers asked already]"}};
+    QTest::newRow("loopback address") << ChainCase{"example.com", {{"whois.iana.org", refer("127.0.0.1")}},
+        {"whois.iana.org example.com\r\n"}, {iana, "[referral to 127.0.0.1 not followed: a loopback address]"}};
+    QTest::newRow("name of a loopback address") << ChainCase{"example.com", {{"whois.iana.org", refer("whois.loopback.test")}},
+        {"whois.iana.org example.com\r\n"}, {iana, "[whois.loopback.test, referred by whois.iana.org]",
+         "Not connecting to whois.loopback.test (127.0.0.1): a loopback address"}};
+    QTest::newRow("not a host name") << ChainCase{"example.com", {{"whois.iana.org", refer("http://www.example.com/whois")}},
+        {"whois.iana.org example.com\r\n"}, {iana, "[referral to http://www.example.com/whois not followed: not a host name]"}};
+    QTest::newRow("refused mid-chain") << ChainCase{"192.0.2.1", {{"whois.iana.org", refer("whois.arin.net")}},
+        {"whois.iana.org 192.0.2.1\r\n"}, {iana, arin, "Could not connect to whois.arin.net: Connection refused"}, {"-I", "192.0.2.1"}};
+    // clang-format on
+}
+
+// Then the whois client against the same servers, where its choices are ours.
+void TestQueryLab::automaticChain()
+{
+    QFETCH(ChainCase, c);
+    QCOMPARE(ScriptedWhoIsServers::InstallHosts(), QString());
+    MessageBoxRecorder boxes;
+    ScriptedWhoIsServers servers(c.script);
+    auto dialog = OpenMainDialog();
+    FillPage(*dialog, FunctionId::WhoIs, {"", c.query});
+    dialog->OnGo();
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->StatusText(), QStringLiteral("Ready"), 20000);
+    QCOMPARE(servers.asked, c.asked);
+    static const QRegularExpression noted(QStringLiteral("^(\\[|Could not|Not connecting)"));
+    QCOMPARE(PaneText(*dialog, FunctionId::WhoIs).split(QStringLiteral("\r\n")).filter(noted), c.lines);
+    QVERIFY(boxes.Texts().isEmpty());
+    if (c.client.isEmpty())
+        return;
+    servers.asked.clear();
+    QProcess client;
+    client.start(QStringLiteral("whois"), c.client);
+    QTRY_VERIFY_WITH_TIMEOUT(client.state() == QProcess::NotRunning, 20000);
+    QCOMPARE(servers.asked, c.clientSkipsIana ? c.asked.mid(1) : c.asked);
 }
 
 int main(int argc, char** argv)
