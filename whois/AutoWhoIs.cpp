@@ -49,9 +49,54 @@ void AutoWhoIs::Start(const RunInputs& inputs)
     StartChain();
 }
 
-// Where the chain begins; a first step of another protocol goes here.
+// RDAP first; port 43 when the bootstrap names no RDAP service.
 void AutoWhoIs::StartChain()
 {
+    StartRdap();
+}
+
+void AutoWhoIs::StartRdap()
+{
+    if (!m_refresh) {
+        m_refreshNetwork = std::make_unique<QNetworkAccessManager>();
+        m_refresh = std::make_unique<RdapBootstrapRefresh>(*m_refreshNetwork);
+    }
+    m_rdap.reset(new RdapLookup);
+    RdapLookup* lookup = m_rdap.get();
+    QObject::connect(lookup, &RdapLookup::hopStarted, lookup,
+                     [this](const QString& url, const QString& referredBy) { OnRdapHopStarted(url, referredBy); });
+    QObject::connect(lookup, &RdapLookup::hopFinished, lookup, [this](const WhoIsHop& hop) { OnRdapHopFinished(hop); });
+    QObject::connect(lookup, &RdapLookup::finished, lookup, [this](bool answered) { OnRdapFinished(answered); });
+    const bool started = lookup->Start(m_query);
+    m_refresh->RefreshIfDue();
+    if (!started)
+        StartPort43Chain();
+}
+
+void AutoWhoIs::OnRdapHopStarted(const QString& url, const QString& referredBy)
+{
+    m_hop = WhoIsHop{WhoIsProtocol::Rdap, url, referredBy};
+    ShowLine(Heading(m_hop), true);
+    if (referredBy.isEmpty())
+        ShowLine(QStringLiteral("(the RDAP service named by IANA's bootstrap registry of %1)")
+                     .arg(m_rdap->BootstrapPublication().toUTC().toString(Qt::ISODate)),
+                 false);
+    SetStatusText(QStringLiteral("Asking ") + url);
+}
+
+void AutoWhoIs::OnRdapHopFinished(const WhoIsHop& hop)
+{
+    m_runs.View().AppendPaneText(FunctionId::WhoIs, hop.text);
+    m_runs.View().NoteWhoIsHop(hop);
+}
+
+void AutoWhoIs::OnRdapFinished(bool answered)
+{
+    if (answered) {
+        m_runs.EndRun();
+        return;
+    }
+    ShowLine(QStringLiteral("[RDAP could not answer; asking the port-43 servers]"), true);
     StartPort43Chain();
 }
 
@@ -137,6 +182,7 @@ void AutoWhoIs::Cancel()
 {
     TextQueryFunction::Cancel();
     m_chain = 0;
+    m_rdap.reset();
     m_connection.reset();
     m_ended.reset();
 }

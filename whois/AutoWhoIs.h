@@ -2,13 +2,17 @@
 #pragma once
 // WhoIs as a function of the run layer. A host field naming a server keeps
 // the text query of Finger and WhoIs; an empty one, or "auto", asks about
-// the User text on its own: a chain of port-43 servers from IANA on,
+// the User text on its own: RDAP first, at the service IANA's bootstrap
+// registries name; when RDAP cannot answer (no service, a network or TLS
+// error, a server failure), a chain of port-43 servers from IANA on,
 // following each answer's referral, at most five servers, none twice. The
 // pane shows every server's answer under a heading line; each hop that ends
 // is noted to the view.
 
 #include "query/TextQueryFunction.h"
 #include "run/WhoIsHop.h"
+#include "whois/RdapBootstrapRefresh.h"
+#include "whois/RdapLookup.h"
 #include "whois/WhoIsConnection.h"
 
 #include <QElapsedTimer>
@@ -28,6 +32,10 @@ public:
 
 private:
     void StartChain();
+    void StartRdap();
+    void OnRdapHopStarted(const QString& url, const QString& referredBy);
+    void OnRdapHopFinished(const WhoIsHop& hop);
+    void OnRdapFinished(bool answered);
     void StartPort43Chain();
     void Ask(const WhoIsServer& server, const QString& referredBy);
     void OnHopFinished(const QString& error, bool cutOff);
@@ -43,6 +51,15 @@ private:
     WhoIsServer m_server;
     WhoIsHop m_hop;
     QElapsedTimer m_hopTime;
+    // The bootstrap's weekly refresh outlives runs; made at the first RDAP lookup.
+    std::unique_ptr<QNetworkAccessManager> m_refreshNetwork;
+    std::unique_ptr<RdapBootstrapRefresh> m_refresh;
+    // Cancelled at once and deleted later: a new run may start from inside
+    // one of its signals.
+    std::unique_ptr<RdapLookup, void (*)(RdapLookup*)> m_rdap{nullptr, [](RdapLookup* lookup) {
+                                                                  lookup->Cancel();
+                                                                  lookup->deleteLater();
+                                                              }};
     std::unique_ptr<WhoIsConnection> m_connection;
     std::unique_ptr<WhoIsConnection> m_ended;
 };

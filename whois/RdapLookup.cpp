@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "whois/RdapLookup.h"
 
+#include "whois/RdapBootstrapRefresh.h"
+
 #include "platform/net/IpAddress.h"
 #include "whois/RdapBootstrap.h"
 #include "whois/RdapText.h"
@@ -51,7 +53,7 @@ bool IsAnswer(int status)
 
 } // namespace
 
-RdapLookup::RdapLookup(QObject* parent) : QObject(parent), m_refresh(m_network)
+RdapLookup::RdapLookup(QObject* parent) : QObject(parent)
 {
     m_timeout.setSingleShot(true);
     m_timeout.setInterval(kHopTimeoutMs);
@@ -67,8 +69,10 @@ RdapLookup::~RdapLookup()
 bool RdapLookup::Start(const WhoIsQuery& query)
 {
     Cancel();
-    const QStringList baseUrls = RdapBootstrap::Load(RdapBootstrapRefresh::CacheFolder()).BaseUrlsFor(query);
-    m_refresh.RefreshIfDue();
+    const RdapBootstrap bootstrap = RdapBootstrap::Load(RdapBootstrapRefresh::CacheFolder());
+    const QStringList baseUrls = bootstrap.BaseUrlsFor(query);
+    const std::optional<RdapRegistry> registry = RdapRegistryFor(query);
+    m_publication = registry ? bootstrap.Publication(*registry) : QDateTime();
     const auto [path, text] = PathAndText(query);
     if (baseUrls.isEmpty() || path.isEmpty())
         return false;

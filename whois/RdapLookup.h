@@ -11,9 +11,9 @@
 // from a slot of its own signals.
 
 #include "run/WhoIsHop.h"
-#include "whois/RdapBootstrapRefresh.h"
 #include "whois/WhoIsQuery.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QObject>
@@ -39,6 +39,8 @@ public:
     bool Start(const WhoIsQuery& query);
     // Ends the running hop at once; no signal follows.
     void Cancel();
+    // The publication date of the bootstrap registry the last Start read.
+    const QDateTime& BootstrapPublication() const { return m_publication; }
 
 Q_SIGNALS:
     void hopStarted(const QString& url, const QString& referredBy);
@@ -60,10 +62,10 @@ private:
     QUrl RelatedLink() const;
 
     QNetworkAccessManager m_network;
-    RdapBootstrapRefresh m_refresh;
     QNetworkReply* m_reply = nullptr;
     QTimer m_timeout;
     QElapsedTimer m_clock;
+    QDateTime m_publication;
     WhoIsHop m_hop;
     QString m_queryText;
     QString m_redirects;

@@ -395,45 +395,52 @@ void TestQueryLab::automaticChain_data()
     const auto refer = [](const char* server) { return QByteArray("refer:        ") + server + "\n"; };
     const auto referral = [](const char* url) { return QByteArray("ReferralServer: ") + url + "\n"; };
     const QByteArray thin = "   Domain Name: EXAMPLE.COM\n   Registrar WHOIS Server: whois.registrar.test\n";
+    // RDAP first: the lab knows none of the registries' RDAP hosts, so every chain falls back to port 43.
+    const auto viaRdap = [](const char* url, const QStringList& lines) {
+        return QStringList{QStringLiteral("[https://%1]").arg(url), "[RDAP could not answer; asking the port-43 servers]"}
+               + lines;
+    };
+    const char* com = "rdap.verisign.com/com/v1/domain/example.com";
+    const char* arinIp = "rdap.arin.net/registry/ip/192.0.2.1";
     // clang-format off
     QTest::newRow("thin registry") << ChainCase{"Example.COM",
         {{"whois.iana.org", refer("whois.verisign-grs.com")}, {"whois.verisign-grs.com", thin}, {"whois.registrar.test", "Registrant: x\n"}},
         {"whois.iana.org example.com\r\n", "whois.verisign-grs.com domain example.com\r\n", "whois.registrar.test example.com\r\n"},
-        {iana, "[whois.verisign-grs.com, referred by whois.iana.org]", "[whois.registrar.test, referred by whois.verisign-grs.com]"},
+        viaRdap(com, {iana, "[whois.verisign-grs.com, referred by whois.iana.org]", "[whois.registrar.test, referred by whois.verisign-grs.com]"}),
         {"example.com"}, true};
     QTest::newRow("ARIN referral with port") << ChainCase{"192.0.2.1",
         {{"whois.iana.org", refer("whois.arin.net")}, {"whois.arin.net", referral("whois://whois.customer.test:4343")}, {"whois.customer.test:4343", "x\n"}},
         {"whois.iana.org 192.0.2.1\r\n", "whois.arin.net n + 192.0.2.1\r\n", "whois.customer.test:4343 192.0.2.1\r\n"},
-        {iana, arin, "[whois.customer.test:4343, referred by whois.arin.net]"}, {"-I", "192.0.2.1"}};
+        viaRdap(arinIp, {iana, arin, "[whois.customer.test:4343, referred by whois.arin.net]"}), {"-I", "192.0.2.1"}};
     QTest::newRow("transferred block") << ChainCase{"192.0.2.1",
         {{"whois.iana.org", refer("whois.lacnic.net")}, {"whois.lacnic.net", "% referto: whois -h whois.arin.net -p 43 192.0.2.1\n"}, {"whois.arin.net", "x\n"}},
         {"whois.iana.org 192.0.2.1\r\n", "whois.lacnic.net 192.0.2.1\r\n", "whois.arin.net n + 192.0.2.1\r\n"},
-        {iana, "[whois.lacnic.net, referred by whois.iana.org]", "[whois.arin.net, referred by whois.lacnic.net]"}, {"-I", "192.0.2.1"}};
+        viaRdap(arinIp, {iana, "[whois.lacnic.net, referred by whois.iana.org]", "[whois.arin.net, referred by whois.lacnic.net]"}), {"-I", "192.0.2.1"}};
     QTest::newRow("loop") << ChainCase{"AS64500",
         {{"whois.iana.org", refer("whois.a.test")}, {"whois.a.test", referral("whois://whois.b.test")}, {"whois.b.test", referral("whois://whois.a.test")}},
         {"whois.iana.org as64500\r\n", "whois.a.test as64500\r\n", "whois.b.test as64500\r\n"},
         {iana, a, "[whois.b.test, referred by whois.a.test]", "[referral to whois://whois.a.test not followed: asked already]"}};
     QTest::newRow("self-referral") << ChainCase{"2001:db8::/32",
         {{"whois.iana.org", refer("whois.a.test")}, {"whois.a.test", referral("whois://WHOIS.A.TEST:43/")}},
-        {"whois.iana.org 2001:db8::/32\r\n", "whois.a.test 2001:db8::/32\r\n"}, {iana, a}};
+        {"whois.iana.org 2001:db8::/32\r\n", "whois.a.test 2001:db8::/32\r\n"}, viaRdap("rdap.apnic.net/ip/2001:db8::/32", {iana, a})};
     QTest::newRow("six servers") << ChainCase{"example.com",
         {{"whois.iana.org", refer("whois.verisign-grs.com")}, {"whois.verisign-grs.com", thin},
          {"whois.registrar.test", referral("whois://whois.a.test")}, {"whois.a.test", referral("whois://whois.b.test")},
          {"whois.b.test", referral("whois://whois.customer.test:4343")}, {"whois.customer.test:4343", "x\n"}},
         {"whois.iana.org example.com\r\n", "whois.verisign-grs.com domain example.com\r\n", "whois.registrar.test example.com\r\n",
          "whois.a.test example.com\r\n", "whois.b.test example.com\r\n"},
-        {iana, "[whois.verisign-grs.com, referred by whois.iana.org]", "[whois.registrar.test, referred by whois.verisign-grs.com]",
+        viaRdap(com, {iana, "[whois.verisign-grs.com, referred by whois.iana.org]", "[whois.registrar.test, referred by whois.verisign-grs.com]",
          "[whois.a.test, referred by whois.registrar.test]", "[whois.b.test, referred by whois.a.test]",
-         "[referral to whois://whois.customer.test:4343 not followed: 5 servers asked already]"}};
+         "[referral to whois://whois.customer.test:4343 not followed: 5 servers asked already]"})};
     QTest::newRow("loopback address") << ChainCase{"example.com", {{"whois.iana.org", refer("127.0.0.1")}},
-        {"whois.iana.org example.com\r\n"}, {iana, "[referral to 127.0.0.1 not followed: a loopback address]"}};
+        {"whois.iana.org example.com\r\n"}, viaRdap(com, {iana, "[referral to 127.0.0.1 not followed: a loopback address]"})};
     QTest::newRow("name of a loopback address") << ChainCase{"example.com", {{"whois.iana.org", refer("whois.loopback.test")}},
-        {"whois.iana.org example.com\r\n"}, {iana, "[whois.loopback.test, referred by whois.iana.org]",
-         "Not connecting to whois.loopback.test (127.0.0.1): a loopback address"}};
+        {"whois.iana.org example.com\r\n"}, viaRdap(com, {iana, "[whois.loopback.test, referred by whois.iana.org]",
+         "Not connecting to whois.loopback.test (127.0.0.1): a loopback address"})};
     QTest::newRow("not a host name") << ChainCase{"example.com", {{"whois.iana.org", refer("http://www.example.com/whois")}},
-        {"whois.iana.org example.com\r\n"}, {iana, "[referral to http://www.example.com/whois not followed: not a host name]"}};
+        {"whois.iana.org example.com\r\n"}, viaRdap(com, {iana, "[referral to http://www.example.com/whois not followed: not a host name]"})};
     QTest::newRow("refused mid-chain") << ChainCase{"192.0.2.1", {{"whois.iana.org", refer("whois.arin.net")}},
-        {"whois.iana.org 192.0.2.1\r\n"}, {iana, arin, "Could not connect to whois.arin.net: Connection refused"}, {"-I", "192.0.2.1"}};
+        {"whois.iana.org 192.0.2.1\r\n"}, viaRdap(arinIp, {iana, arin, "Could not connect to whois.arin.net: Connection refused"}), {"-I", "192.0.2.1"}};
     // clang-format on
 }
 
