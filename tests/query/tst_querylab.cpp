@@ -397,7 +397,8 @@ void TestQueryLab::automaticChain_data()
     const QByteArray thin = "   Domain Name: EXAMPLE.COM\n   Registrar WHOIS Server: whois.registrar.test\n";
     // RDAP first: the lab knows none of the registries' RDAP hosts, so every chain falls back to port 43.
     const auto viaRdap = [](const char* url, const QStringList& lines) {
-        return QStringList{QStringLiteral("[https://%1]").arg(url), "[RDAP could not answer; asking the port-43 servers]"}
+        return QStringList{QStringLiteral("[https://%1]").arg(url),
+                           "[RDAP could not answer; asking the port-43 servers]"}
                + lines;
     };
     const char* com = "rdap.verisign.com/com/v1/domain/example.com";
