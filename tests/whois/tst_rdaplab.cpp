@@ -11,6 +11,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QtTest>
 
 #include <cstdlib>
@@ -83,6 +87,7 @@ private Q_SLOTS:
     void cleanupTestCase() { QDir(LabFolder()).removeRecursively(); }
     void lookup_data();
     void lookup();
+    void automaticModeAsksRdapFirst();
 };
 
 void TestRdapLab::lookup_data()
@@ -135,6 +140,36 @@ void TestRdapLab::lookup()
         hop.truncate(hop.lastIndexOf(QLatin1Char('<')));
     QCOMPARE(started, hops);
     QCOMPARE(answers, c.hops.isEmpty() ? QList<bool>() : QList<bool>{c.answered});
+}
+
+// WhoIs in automatic mode, run as report mode runs it: the registry's and the registrar's RDAP hops,
+// each under its heading, the bootstrap's date under the first, no port-43 server asked; the JSON form
+// lists both hops with the objects received.
+void TestRdapLab::automaticModeAsksRdapFirst()
+{
+    QProcess report;
+    report.start(QStringLiteral(NETSONDE_EXECUTABLE),
+                 {"--report", "--format", "json", "-w", "auto", "--user", QString::fromUtf8("Example.COM")});
+    QVERIFY(report.waitForFinished(30000));
+    QCOMPARE(report.exitCode(), 0);
+    const QJsonObject json = QJsonDocument::fromJson(report.readAllStandardOutput()).object();
+    QCOMPARE(json.value("mode").toString(), QStringLiteral("auto"));
+    const QJsonArray hops = json.value("hops").toArray();
+    QCOMPARE(hops.size(), 2);
+    QCOMPARE(hops.at(1).toObject().value("referred_by").toString(), kVerisign + "example.com");
+    for (const QJsonValue& hop : hops) {
+        QCOMPARE(hop.toObject().value("protocol").toString(), QStringLiteral("rdap"));
+        QVERIFY(hop.toObject().value("rdap").isObject());
+    }
+    const QString text = json.value("text").toString();
+    QVERIFY2(text.startsWith("[" + kVerisign
+                             + "example.com]\n(the RDAP service named by IANA's bootstrap registry of "
+                               "2025-11-06T23:00:01Z)\n"),
+             qPrintable(text));
+    QVERIFY2(text.contains("\n[https://rdap.registrar.lab.test/domain/example.com, referred by " + kVerisign
+                           + "example.com]\n"),
+             qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Registrant: Ann Example")));
 }
 
 int main(int argc, char** argv)
