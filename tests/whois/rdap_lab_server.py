@@ -5,7 +5,8 @@
 # the certificate the test makes (server.pem and server.key in the folder given),
 # writes "ready" into that folder once it listens, and answers each host and
 # path from the table below; a request without the RDAP media type in Accept
-# gets 406.
+# gets 406. As data.iana.org it serves a newer DNS bootstrap registry (the
+# shipped one with refreshed.test added) and an IPv4 one that is not JSON.
 import http.server
 import json
 import os
@@ -40,8 +41,16 @@ NETWORK = {"objectClassName": "ip network", "startAddress": "192.0.2.0", "endAdd
 AUTNUM = {"objectClassName": "autnum", "startAutnum": 3333, "endAutnum": 3333, "name": "LAB-AS"}
 BUSY = {"errorCode": 429, "title": "Too many requests", "description": ["Slow down"]}
 
-# host + path: status, extra headers, body (None: no answer at all)
+SHIPPED = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "whois", "bootstrap")
+with open(os.path.join(SHIPPED, "dns.json")) as shipped:
+    NEWER_DNS = json.load(shipped)
+NEWER_DNS["publication"] = "2026-12-01T00:00:00Z"
+NEWER_DNS["services"].append([["refreshed.test"], ["https://rdap.registrar.lab.test/"]])
+
+# host + path: status, extra headers, body (None: no answer at all; bytes: as they are)
 ANSWERS = {
+    "data.iana.org/rdap/dns.json": (200, {}, NEWER_DNS),
+    "data.iana.org/rdap/ipv4.json": (200, {}, b"{ not json"),
     VERISIGN + "example.com": (200, {}, REGISTRY_EXAMPLE),
     "rdap.registrar.lab.test/domain/example.com": (200, {}, REGISTRAR_EXAMPLE),
     "rdap.arin.net/registry/ip/192.0.2.1": (200, {}, NETWORK),
@@ -61,12 +70,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         host = self.headers.get("Host", "").split(":")[0]
         status, headers, body = ANSWERS.get(host + self.path, (404, {}, {"errorCode": 404}))
-        if "application/rdap+json" not in self.headers.get("Accept", ""):
+        if "application/rdap+json" not in self.headers.get("Accept", "") and host != "data.iana.org":
             status, headers, body = 406, {}, {"errorCode": 406}
         if body is None:
             time.sleep(60)
             return
-        data = json.dumps(body).encode()
+        data = body if isinstance(body, bytes) else json.dumps(body).encode()
         self.send_response(status)
         for name, value in headers.items():
             self.send_header(name, value)

@@ -7,6 +7,8 @@
 #include "support/LabEnvironment.h"
 #include "support/LabFiles.h"
 
+#include "whois/RdapBootstrap.h"
+#include "whois/RdapBootstrapRefresh.h"
 #include "whois/RdapLookup.h"
 
 #include <QCoreApplication>
@@ -15,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <cstdlib>
@@ -87,6 +90,7 @@ private Q_SLOTS:
     void cleanupTestCase() { QDir(LabFolder()).removeRecursively(); }
     void lookup_data();
     void lookup();
+    void refreshKeepsTheLastGoodCopy();
     void automaticModeAsksRdapFirst();
 };
 
@@ -142,9 +146,41 @@ void TestRdapLab::lookup()
     QCOMPARE(answers, c.hops.isEmpty() ? QList<bool>() : QList<bool>{c.answered});
 }
 
+// The weekly refresh: a newer registry that parses is stored and used, one that does not parse leaves the copy
+// in use, a missing one too; a registry refreshed now is not due again.
+void TestRdapLab::refreshKeepsTheLastGoodCopy()
+{
+    // A good cached IPv4 registry, newer than the shipped one and due for its refresh.
+    QFile shipped(":/rdap/ipv4.json");
+    QVERIFY(shipped.open(QIODevice::ReadOnly) && QDir().mkpath(RdapBootstrapRefresh::CacheFolder()));
+    QFile cached(RdapBootstrapRefresh::CacheFolder() + "/" + RdapRegistryFileName(RdapRegistry::IPv4));
+    QVERIFY(cached.open(QIODevice::WriteOnly));
+    cached.write(shipped.readAll().replace("2019-06-07T19:00:02Z", "2020-01-01T00:00:00Z"));
+    QVERIFY(cached.flush());
+    cached.setFileTime(QDateTime::currentDateTimeUtc().addDays(-8), QFileDevice::FileModificationTime);
+    cached.close();
+    QNetworkAccessManager network;
+    RdapBootstrapRefresh refresh(network);
+    QSignalSpy stored(&refresh, &RdapBootstrapRefresh::registryStored);
+    refresh.RefreshIfDue();
+    QTRY_COMPARE_WITH_TIMEOUT(stored.size(), 1, 20000);
+    QTest::qWait(500);
+    QCOMPARE(stored.size(), 1);
+    QCOMPARE(stored.at(0).at(0).value<RdapRegistry>(), RdapRegistry::Dns);
+    const RdapBootstrap bootstrap = RdapBootstrap::Load(RdapBootstrapRefresh::CacheFolder());
+    QCOMPARE(bootstrap.Publication(RdapRegistry::Dns), QDateTime::fromString("2026-12-01T00:00:00Z", Qt::ISODate));
+    QCOMPARE(bootstrap.BaseUrlsFor(DomainQuery("www.refreshed.test")), QStringList{"https://rdap.registrar.lab.test/"});
+    QCOMPARE(bootstrap.Publication(RdapRegistry::IPv4), QDateTime::fromString("2020-01-01T00:00:00Z", Qt::ISODate));
+    RdapBootstrapRefresh again(network);
+    QSignalSpy storedAgain(&again, &RdapBootstrapRefresh::registryStored);
+    again.RefreshIfDue();
+    QTest::qWait(1000);
+    QVERIFY(storedAgain.isEmpty());
+}
+
 // WhoIs in automatic mode, run as report mode runs it: the registry's and the registrar's RDAP hops,
-// each under its heading, the bootstrap's date under the first, no port-43 server asked; the JSON form
-// lists both hops with the objects received.
+// each under its heading, the date of the bootstrap in use (the refreshed one) under the first, no port-43 server
+// asked; the JSON form lists both hops with the objects received.
 void TestRdapLab::automaticModeAsksRdapFirst()
 {
     QProcess report;
@@ -164,7 +200,7 @@ void TestRdapLab::automaticModeAsksRdapFirst()
     const QString text = json.value("text").toString();
     QVERIFY2(text.startsWith("[" + kVerisign
                              + "example.com]\n(the RDAP service named by IANA's bootstrap registry of "
-                               "2025-11-06T23:00:01Z)\n"),
+                               "2026-12-01T00:00:00Z)\n"),
              qPrintable(text));
     QVERIFY2(text.contains("\n[https://rdap.registrar.lab.test/domain/example.com, referred by " + kVerisign
                            + "example.com]\n"),
