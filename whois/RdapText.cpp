@@ -179,10 +179,10 @@ void EventLines(TextWriter& out, const QJsonObject& object)
     const std::pair<const char*, QString> kinds[] = {{"registration", QStringLiteral("Registered")},
                                                      {"expiration", QStringLiteral("Expires")},
                                                      {"last changed", QStringLiteral("Last changed")}};
-    for (const auto& [action, label] : kinds) {
+    for (const auto& kind : kinds) {
         ForItems(object.value(QLatin1String("events")), [&](const QJsonValue& item) {
-            if (Member(item.toObject(), "eventAction") == QLatin1String(action))
-                out.Line(label, Member(item.toObject(), "eventDate"));
+            if (Member(item.toObject(), "eventAction") == QLatin1String(kind.first))
+                out.Line(kind.second, Member(item.toObject(), "eventDate"));
         });
     }
 }
