@@ -20,7 +20,7 @@ class TextWriter {
 public:
     void Line(const QString& label, const QString& value)
     {
-        const QString line = label + QStringLiteral(": ") + Clean(value) + QStringLiteral("\r\n");
+        const QString line = Clean(label) + QStringLiteral(": ") + Clean(value) + QStringLiteral("\r\n");
         if (value.trimmed().isEmpty() || m_full)
             return;
         m_full = m_text.size() + line.size() > kRdapTextLimit - kCutShort.size();
@@ -310,7 +310,8 @@ QString RdapReadableText(const RdapAnswer& answer)
     } else {
         ObjectLines(out, object);
     }
-    return out.Take();
+    QString text = out.Take();
+    return text.isEmpty() ? QStringLiteral("The answer holds nothing to show\r\n") : text;
 }
 
 } // namespace netsonde

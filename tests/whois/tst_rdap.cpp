@@ -140,6 +140,7 @@ void TestRdap::readableText_data()
     QTest::newRow("not found") << 404 << QByteArray("{}") << "The server has no registration for example.test\r\n";
     QTest::newRow("server error") << 503 << QByteArray(R"({"errorCode":503,"title":"Down"})") << "The server answered HTTP 503\r\nServer message: Down\r\n";
     QTest::newRow("not an object") << 200 << QByteArray("[1,2]") << "The answer is not an RDAP object\r\n";
+    QTest::newRow("nothing readable") << 200 << QByteArray(R"({"objectClassName":7,"cidr0_cidrs":[7]})") << "The answer holds nothing to show\r\n";
     QTest::newRow("wrong types") << 200 << QByteArray(R"({"objectClassName":"autnum","startAutnum":1e300,"name":["x"],"country":7,"status":"active","remarks":{"title":"x"},
         "entities":[{"roles":"abuse"},{"roles":[7],"vcardArray":["vcard",[["fn"],["fn",{},"text",{}],7]]}]})")
         << "Status: active\r\n";
