@@ -42,11 +42,11 @@ add_custom_target(netsonde_data ALL
   DEPENDS ${icon_renders} ${NETSONDE_DATA_DIR}/netsonde.1.gz ${NETSONDE_DATA_DIR}/changelog.gz)
 
 install(TARGETS netsonde RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The window library, loaded by the executable from this private folder,
-# found from the executable's own folder (NETSONDE_PRIVATE_LIBDIR_FROM_BINDIR,
-# see app/CMakeLists.txt).
+# The window and RDAP libraries, loaded by the executable from this private
+# folder, found from the executable's own folder
+# (NETSONDE_PRIVATE_LIBDIR_FROM_BINDIR, see platform/CMakeLists.txt).
 if(TARGET netsonde_window)
-  install(TARGETS netsonde_window LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/netsonde)
+  install(TARGETS netsonde_window netsonde_rdap_module LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/netsonde)
 endif()
 install(FILES ${NETSONDE_PACKAGING_DIR}/${NETSONDE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${NETSONDE_PACKAGING_DIR}/${NETSONDE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -57,19 +57,20 @@ void AutoWhoIs::StartChain()
 
 void AutoWhoIs::StartRdap()
 {
-    if (!m_refresh) {
-        m_refreshNetwork = std::make_unique<QNetworkAccessManager>();
-        m_refresh = std::make_unique<RdapBootstrapRefresh>(*m_refreshNetwork);
+    QString failure;
+    m_rdap = CreateRdapService(&failure);
+    if (!m_rdap) {
+        ShowLine(QStringLiteral("[RDAP is not available (%1); asking the port-43 servers]").arg(failure), true);
+        StartPort43Chain();
+        return;
     }
-    m_rdap.reset(new RdapLookup);
-    RdapLookup* lookup = m_rdap.get();
-    QObject::connect(lookup, &RdapLookup::hopStarted, lookup,
+    RdapService* lookup = m_rdap.get();
+    QObject::connect(lookup, &RdapService::hopStarted, lookup,
                      [this](const QString& url, const QString& referredBy) { OnRdapHopStarted(url, referredBy); });
-    QObject::connect(lookup, &RdapLookup::hopFinished, lookup, [this](const WhoIsHop& hop) { OnRdapHopFinished(hop); });
-    QObject::connect(lookup, &RdapLookup::finished, lookup, [this](bool answered) { OnRdapFinished(answered); });
-    const bool started = lookup->Start(m_query);
-    m_refresh->RefreshIfDue();
-    if (!started)
+    QObject::connect(lookup, &RdapService::hopFinished, lookup,
+                     [this](const WhoIsHop& hop) { OnRdapHopFinished(hop); });
+    QObject::connect(lookup, &RdapService::finished, lookup, [this](bool answered) { OnRdapFinished(answered); });
+    if (!lookup->Start(m_query))
         StartPort43Chain();
 }
 

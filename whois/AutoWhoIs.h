@@ -11,8 +11,7 @@
 
 #include "query/TextQueryFunction.h"
 #include "run/WhoIsHop.h"
-#include "whois/RdapBootstrapRefresh.h"
-#include "whois/RdapLookup.h"
+#include "whois/RdapService.h"
 #include "whois/WhoIsConnection.h"
 
 #include <QElapsedTimer>
@@ -51,15 +50,9 @@ private:
     WhoIsServer m_server;
     WhoIsHop m_hop;
     QElapsedTimer m_hopTime;
-    // The bootstrap's weekly refresh outlives runs; made at the first RDAP lookup.
-    std::unique_ptr<QNetworkAccessManager> m_refreshNetwork;
-    std::unique_ptr<RdapBootstrapRefresh> m_refresh;
     // Cancelled at once and deleted later: a new run may start from inside
     // one of its signals.
-    std::unique_ptr<RdapLookup, void (*)(RdapLookup*)> m_rdap{nullptr, [](RdapLookup* lookup) {
-                                                                  lookup->Cancel();
-                                                                  lookup->deleteLater();
-                                                              }};
+    RdapServicePointer m_rdap;
     std::unique_ptr<WhoIsConnection> m_connection;
     std::unique_ptr<WhoIsConnection> m_ended;
 };

@@ -7,6 +7,7 @@
 #include "whois/RdapBootstrap.h"
 #include "whois/RdapText.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -51,9 +52,21 @@ bool IsAnswer(int status)
     return (status >= 200 && status < 300) || (status >= 400 && status < 500);
 }
 
+// The weekly refresh of the bootstrap registries, for as long as the
+// application lives: it goes on after the lookup that started it.
+void RefreshBootstrapIfDue()
+{
+    static RdapBootstrapRefresh* refresh = nullptr;
+    if (!refresh) {
+        auto* network = new QNetworkAccessManager(QCoreApplication::instance());
+        refresh = new RdapBootstrapRefresh(*network, network);
+    }
+    refresh->RefreshIfDue();
+}
+
 } // namespace
 
-RdapLookup::RdapLookup(QObject* parent) : QObject(parent)
+RdapLookup::RdapLookup()
 {
     m_timeout.setSingleShot(true);
     m_timeout.setInterval(kHopTimeoutMs);
@@ -73,6 +86,7 @@ bool RdapLookup::Start(const WhoIsQuery& query)
     const QStringList baseUrls = bootstrap.BaseUrlsFor(query);
     const std::optional<RdapRegistry> registry = RdapRegistryFor(query);
     m_publication = registry ? bootstrap.Publication(*registry) : QDateTime();
+    RefreshBootstrapIfDue();
     const auto [path, text] = PathAndText(query);
     if (baseUrls.isEmpty() || path.isEmpty())
         return false;

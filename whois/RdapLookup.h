@@ -10,8 +10,7 @@
 // bounded in time and size. The lookup is deleted with deleteLater, never
 // from a slot of its own signals.
 
-#include "run/WhoIsHop.h"
-#include "whois/WhoIsQuery.h"
+#include "whois/RdapService.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -24,30 +23,19 @@ class QNetworkReply;
 
 namespace netsonde {
 
-class RdapLookup : public QObject {
+class RdapLookup final : public RdapService {
     Q_OBJECT
 public:
     static constexpr int kRedirectLimit = 5;
     static constexpr int kHopTimeoutMs = 15000;
     static constexpr qsizetype kBodyLimit = 4 * 1024 * 1024;
 
-    explicit RdapLookup(QObject* parent = nullptr);
+    RdapLookup();
     ~RdapLookup() override;
 
-    // Starts the lookup; false, with no signal to follow, when the bootstrap
-    // names no RDAP service for the query. A lookup still running is cancelled.
-    bool Start(const WhoIsQuery& query);
-    // Ends the running hop at once; no signal follows.
-    void Cancel();
-    // The publication date of the bootstrap registry the last Start read.
-    const QDateTime& BootstrapPublication() const { return m_publication; }
-
-Q_SIGNALS:
-    void hopStarted(const QString& url, const QString& referredBy);
-    void hopFinished(const netsonde::WhoIsHop& hop);
-    // After the last hop. answered is false when the registry's hop ended
-    // in a network or TLS error, a time-out or an HTTP 5xx answer.
-    void finished(bool answered);
+    bool Start(const WhoIsQuery& query) override;
+    void Cancel() override;
+    QDateTime BootstrapPublication() const override { return m_publication; }
 
 private:
     void StartHop(const QUrl& url, const QString& referredBy);

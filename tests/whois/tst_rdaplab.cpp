@@ -88,9 +88,9 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(LabFolder() + "/ready"), 30000);
     }
     void cleanupTestCase() { QDir(LabFolder()).removeRecursively(); }
+    void refreshKeepsTheLastGoodCopy();
     void lookup_data();
     void lookup();
-    void refreshKeepsTheLastGoodCopy();
     void automaticModeAsksRdapFirst();
 };
 

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "whois/RdapService.h"
+
+#include "platform/PrivateModule.h"
+
+#include <dlfcn.h>
+
+namespace netsonde {
+
+void RdapServiceDeleter::operator()(RdapService* service) const
+{
+    service->Cancel();
+    service->deleteLater();
+}
+
+RdapServicePointer CreateRdapService(QString* failure)
+{
+    // The library stays loaded: the lookups' objects and Qt's TLS plugin
+    // may be referred to until the process ends.
+    static void* library = ::dlopen(PrivateModulePath(kRdapModuleName).c_str(), RTLD_LAZY | RTLD_LOCAL);
+    static const QString loadError = library ? QString() : QString::fromLocal8Bit(::dlerror());
+    if (!library) {
+        *failure = loadError;
+        return nullptr;
+    }
+    const auto entry = reinterpret_cast<RdapEntryFunction>(::dlsym(library, kRdapEntryName));
+    if (!entry) {
+        *failure = QString::fromLocal8Bit(::dlerror());
+        return nullptr;
+    }
+    return RdapServicePointer(entry());
+}
+
+} // namespace netsonde
