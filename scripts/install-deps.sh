@@ -10,7 +10,7 @@ packages=(
   xvfb xauth poppler-utils fonts-dejavu-core openbox x11-utils xdotool
   iproute2 nftables procps util-linux
   clang clang-format libclang-rt-14-dev
-  bind9 bind9-utils bind9-dnsutils knot-dnsutils python3-dnspython
+  bind9 bind9-utils bind9-dnsutils openssl
   traceroute mtr-tiny iputils-ping whois time libcap2-bin python3
   librsvg2-bin gzip file binutils lintian appstream desktop-file-utils man-db groff-base
 )
