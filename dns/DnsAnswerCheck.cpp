@@ -3,6 +3,7 @@
 
 #include "dns/DnsDomainName.h"
 #include "dns/DnsEdns.h"
+#include "dns/DnsMessageWalk.h"
 #include "dns/DnsWireCursor.h"
 
 #include <algorithm>
@@ -11,14 +12,10 @@ namespace netsonde {
 
 namespace {
 
-constexpr qsizetype kHeaderSize = 12;
 constexpr qsizetype kIdSize = 2;
 constexpr qsizetype kQuestionCountOffset = 4;
-constexpr quint8 kResponse = 0x80;
-constexpr quint8 kTruncated = 0x02;
-constexpr quint8 kFormatError = 1;
-constexpr quint8 kNotImplemented = 4;
-// TYPE, CLASS and TTL before a record's RDLENGTH.
+constexpr quint16 kFormatError = 1;
+constexpr quint16 kNotImplemented = 4;
 
 struct Question {
     QByteArray name;
@@ -38,7 +35,7 @@ Question FirstQuestion(QByteArrayView message)
     DnsWireCursor cursor(message, kQuestionCountOffset, message.size());
     if (cursor.ReadU16() == 0)
         return {};
-    cursor = DnsWireCursor(message, kHeaderSize, message.size());
+    cursor = DnsWireCursor(message, kDnsHeaderSize, message.size());
     Question question;
     question.name = DecodeDomainName(cursor);
     question.type = cursor.ReadU16();
@@ -64,17 +61,24 @@ bool SameQuestion(const Question& asked, const Question& repeated)
            && asked.qclass == repeated.qclass;
 }
 
-// Past the questions, then record by record through the three sections:
-// whether one of them is an OPT record.
+// The flag bytes of the message's header; zero where the message is shorter.
+DnsHeader FlagsOf(QByteArrayView message)
+{
+    DnsHeader header;
+    header.flags = ByteAt(message, kIdSize);
+    header.flags2 = ByteAt(message, kIdSize + 1);
+    return header;
+}
+
 } // namespace
 
 const char* AnswerMismatch(QByteArrayView query, QByteArrayView answer)
 {
-    if (answer.size() < kHeaderSize)
+    if (answer.size() < kDnsHeaderSize)
         return "too short";
     if (query.size() < kIdSize || answer.first(kIdSize) != query.first(kIdSize))
         return "wrong ID";
-    if ((ByteAt(answer, kIdSize) & kResponse) == 0)
+    if (!FlagsOf(answer).Response())
         return "not a response";
     if (!SameQuestion(FirstQuestion(query), FirstQuestion(answer)))
         return "wrong question";
@@ -83,12 +87,12 @@ const char* AnswerMismatch(QByteArrayView query, QByteArrayView answer)
 
 bool IsTruncated(QByteArrayView answer)
 {
-    return (ByteAt(answer, kIdSize) & kTruncated) != 0;
+    return FlagsOf(answer).Truncated();
 }
 
 bool RefusesEdns(QByteArrayView answer)
 {
-    const quint8 rcode = ByteAt(answer, kIdSize + 1) & 0x0F;
+    const quint16 rcode = FlagsOf(answer).Rcode();
     return (rcode == kFormatError || rcode == kNotImplemented) && !FindEdns(answer);
 }
 

@@ -15,6 +15,9 @@ namespace netsonde {
 
 struct DnsEdns;
 
+// The header's size on the wire: ID, two flag bytes, four counts.
+inline constexpr qsizetype kDnsHeaderSize = 12;
+
 struct DnsHeader {
     quint16 id = 0;
     quint8 flags = 0;  // QR, Opcode, AA, TC, RD

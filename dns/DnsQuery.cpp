@@ -2,6 +2,7 @@
 #include "dns/DnsQuery.h"
 
 #include "dns/DnsEdns.h"
+#include "dns/DnsMessageWalk.h"
 #include "dns/SearchTypeTable.h"
 #include "platform/net/IpAddress.h"
 
@@ -148,9 +149,8 @@ DnsQuery BuildDnsQuery(const QString& host, const QString& searchType, quint16 i
     const QByteArrayList labels = LeadingParts(name);
     if (HasOverlongLabel(labels))
         return Refused(kLabelTooLongMessage);
-    constexpr qsizetype kHeaderSize = 12;
     constexpr qsizetype kTypeAndClassSize = 4;
-    if (kHeaderSize + EncodedNameSize(labels) + kTypeAndClassSize > kDnsMaxQuerySize)
+    if (kDnsHeaderSize + EncodedNameSize(labels) + kTypeAndClassSize > kDnsMaxQuerySize)
         return Refused(kQueryTooLongMessage);
 
     const bool withOpt = edns.udpPayloadSize != 0;
