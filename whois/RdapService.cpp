@@ -3,6 +3,8 @@
 
 #include "platform/PrivateModule.h"
 
+#include <QCoreApplication>
+
 #include <dlfcn.h>
 
 namespace netsonde {
@@ -28,7 +30,11 @@ RdapServicePointer CreateRdapService(QString* failure)
         *failure = QString::fromLocal8Bit(::dlerror());
         return nullptr;
     }
-    return RdapServicePointer(entry());
+    // A child of the application as well: a lookup whose deferred deletion
+    // the event loop no longer reaches still goes with the application.
+    RdapServicePointer service(entry());
+    service->setParent(QCoreApplication::instance());
+    return service;
 }
 
 } // namespace netsonde
