@@ -53,9 +53,13 @@ bool IsAnswer(int status)
 }
 
 // The weekly refresh of the bootstrap registries, for as long as the
-// application lives: it goes on after the lookup that started it.
+// application lives: it goes on after the lookup that started it. Only the
+// window starts it: report mode ends with its run, and downloads still on
+// their way (their name lookups among them) would be cut off at exit.
 void RefreshBootstrapIfDue()
 {
+    if (!QCoreApplication::instance()->inherits("QGuiApplication"))
+        return;
     static RdapBootstrapRefresh* refresh = nullptr;
     if (!refresh) {
         auto* network = new QNetworkAccessManager(QCoreApplication::instance());
