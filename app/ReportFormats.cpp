@@ -72,6 +72,8 @@ QJsonObject InputsObject(const RunInputs& inputs)
         object.insert(QStringLiteral("timeout"), static_cast<qint64>(inputs.timeout));
         object.insert(QStringLiteral("hops"), static_cast<qint64>(inputs.maxHops));
         object.insert(QStringLiteral("resolve"), inputs.resolve);
+        object.insert(QStringLiteral("sequential"), inputs.probeOneHopAtATime);
+        object.insert(QStringLiteral("asn"), inputs.showAsNumbers);
         break;
     case FunctionId::Finger:
         object.insert(QStringLiteral("verbose"), inputs.verboseFormat);
@@ -116,14 +118,25 @@ QString Cell(const QStringList& row, ResultColumn column)
     return row.value(ColumnIndex(column));
 }
 
-QJsonArray RowsArray(const QList<QStringList>& rows, const char* numberKey)
+QJsonValue TextOrNull(const QString& text)
 {
+    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
+}
+
+// A trace's rows carry "asn": its AS text, or null where none was found or
+// none was asked for.
+QJsonArray RowsArray(const QList<QStringList>& rows, FunctionId function)
+{
+    const bool trace = function == FunctionId::TraceRoute;
     QJsonArray array;
     for (const QStringList& row : rows) {
-        array.append(QJsonObject{{QLatin1String(numberKey), Cell(row, ResultColumn::Number).toLongLong()},
-                                 {"address", Cell(row, ResultColumn::Address)},
-                                 {"name", Cell(row, ResultColumn::HostName)},
-                                 {"time_ms", NumberOrNull(RoundTripMs(Cell(row, ResultColumn::ResponseTime)))}});
+        QJsonObject object{{trace ? "hop" : "seq", Cell(row, ResultColumn::Number).toLongLong()},
+                           {"address", Cell(row, ResultColumn::Address)},
+                           {"name", Cell(row, ResultColumn::HostName)},
+                           {"time_ms", NumberOrNull(RoundTripMs(Cell(row, ResultColumn::ResponseTime)))}};
+        if (trace)
+            object.insert(QStringLiteral("asn"), TextOrNull(Cell(row, ResultColumn::AutonomousSystem)));
+        array.append(object);
     }
     return array;
 }
@@ -173,11 +186,6 @@ QJsonObject ResolvedHostObject(const std::optional<HostEntry>& entry)
     return QJsonObject{{"official_name", entry ? QJsonValue(entry->officialName) : QJsonValue(QJsonValue::Null)},
                        {"aliases", entry ? QJsonArray::fromStringList(entry->aliases) : QJsonArray()},
                        {"addresses", addresses}};
-}
-
-QJsonValue TextOrNull(const QString& text)
-{
-    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
 }
 
 // How the answer reported came, or null when none did.
@@ -233,11 +241,11 @@ void AddResults(const ReportRecord& record, QJsonObject& report)
     const ReportView& view = record.view;
     switch (record.inputs.function) {
     case FunctionId::Ping:
-        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), "seq"));
+        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), FunctionId::Ping));
         report.insert(QStringLiteral("statistics"), PingStatistics(view.Rows()));
         return;
     case FunctionId::TraceRoute:
-        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), "hop"));
+        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), FunctionId::TraceRoute));
         report.insert(QStringLiteral("destination_reached"), view.DestinationReached());
         return;
     case FunctionId::NameServerLookUp:
@@ -291,14 +299,22 @@ QByteArray ReportJson(const ReportRecord& record)
     return QJsonDocument(report).toJson(QJsonDocument::Indented);
 }
 
-QByteArray ReportCsv(FunctionId function, const QList<QStringList>& rows)
+// The AS column comes only with the runs that show it.
+QByteArray ReportCsv(const RunInputs& inputs, const QList<QStringList>& rows)
 {
-    QString csv = CsvLine({function == FunctionId::Ping ? QStringLiteral("seq") : QStringLiteral("hop"),
-                           QStringLiteral("address"), QStringLiteral("name"), QStringLiteral("time_ms")});
+    const bool asn = ShownResultColumns(inputs.function, inputs).back() == ResultColumn::AutonomousSystem;
+    QStringList heading{inputs.function == FunctionId::Ping ? QStringLiteral("seq") : QStringLiteral("hop"),
+                        QStringLiteral("address"), QStringLiteral("name"), QStringLiteral("time_ms")};
+    if (asn)
+        heading << QStringLiteral("asn");
+    QString csv = CsvLine(heading);
     for (const QStringList& row : rows) {
         const std::optional<qint64> time = RoundTripMs(Cell(row, ResultColumn::ResponseTime));
-        csv += CsvLine({Cell(row, ResultColumn::Number), Cell(row, ResultColumn::Address),
-                        Cell(row, ResultColumn::HostName), time ? QString::number(*time) : QString()});
+        QStringList cells{Cell(row, ResultColumn::Number), Cell(row, ResultColumn::Address),
+                          Cell(row, ResultColumn::HostName), time ? QString::number(*time) : QString()};
+        if (asn)
+            cells << Cell(row, ResultColumn::AutonomousSystem);
+        csv += CsvLine(cells);
     }
     return csv.toUtf8();
 }

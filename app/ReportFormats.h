@@ -28,6 +28,6 @@ QByteArray ReportJson(const ReportRecord& record);
 
 // The result rows as CSV after a header line ("seq" or "hop", address,
 // name, time_ms), quoted as RFC 4180 has it, with CR LF line ends.
-QByteArray ReportCsv(FunctionId function, const QList<QStringList>& rows);
+QByteArray ReportCsv(const RunInputs& inputs, const QList<QStringList>& rows);
 
 } // namespace netsonde

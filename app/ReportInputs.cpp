@@ -3,6 +3,7 @@
 
 #include "dns/LookUpOptions.h"
 #include "dns/SearchTypeTable.h"
+#include "icmp/TraceOptions.h"
 #include "query/AddressSplitting.h"
 #include "settings/RecentList.h"
 #include "settings/SettingsKeys.h"
@@ -41,6 +42,9 @@ void FillTraceRoute(const ReportOptions& options, RunInputs& inputs)
     inputs.timeout = StoredOr(SettingKey::TraceRouteTimeout, options.timeout);
     inputs.maxHops = StoredOr(SettingKey::TraceRouteHops, options.hops);
     inputs.resolve = ReadFlagSetting(SettingKey::TraceRouteResolve) && !options.noResolve;
+    ReadStoredTraceOptions(inputs);
+    inputs.probeOneHopAtATime = inputs.probeOneHopAtATime || options.oneHopAtATime;
+    inputs.showAsNumbers = inputs.showAsNumbers || options.showAsNumbers;
 }
 
 // "user@host" in the host field is split as the page splits it.

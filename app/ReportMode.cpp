@@ -46,9 +46,10 @@ ExportSource ExportSourceOf(const RunInputs& inputs, const ReportView& view)
     source.user = inputs.user;
     source.searchType = inputs.searchType;
     source.nameServer = inputs.nameServer;
-    if (UsesEchoService(inputs.function))
+    if (UsesEchoService(inputs.function)) {
         source.resultRows = view.Rows();
-    else
+        source.resultColumns = ShownResultColumns(inputs.function, inputs);
+    } else
         source.paneText = view.PaneText();
     source.when = QDateTime::currentDateTime();
     return source;
@@ -100,7 +101,7 @@ private:
         case ReportFormat::Json:
             return ReportJson({m_inputs, m_view, started, status, m_messages});
         case ReportFormat::Csv:
-            return ReportCsv(m_inputs.function, m_view.Rows());
+            return ReportCsv(m_inputs, m_view.Rows());
         case ReportFormat::Text:
             break;
         }

@@ -88,6 +88,8 @@ const ReportOption kReportOptions[] = {
     {"delay", "MS", {Ping}, "pause between pings in milliseconds", SetNumber<&ReportOptions::delay>},
     {"hops", "N", {TraceRoute}, "maximum hops", SetNumber<&ReportOptions::hops>},
     {"no-resolve", nullptr, {Ping, TraceRoute}, "do not resolve IP addresses", SetFlag<&ReportOptions::noResolve>},
+    {"sequential", nullptr, {TraceRoute}, "probe one hop at a time", SetFlag<&ReportOptions::oneHopAtATime>},
+    {"asn", nullptr, {TraceRoute}, "show AS numbers", SetFlag<&ReportOptions::showAsNumbers>},
     {"verbose", nullptr, {Finger, NameServerLookUp}, "verbose format", SetFlag<&ReportOptions::verbose>},
     {"type", "WORD", {NameServerLookUp}, "search type (A, MX, ALL, ... or gethostbyx)", SetSearchType},
     {"server", "HOST", {NameServerLookUp}, "name server", SetText<&ReportOptions::server>},

@@ -43,6 +43,8 @@ struct ReportOptions {
     std::optional<int> hops;
     std::optional<int> tries;          // NS LookUp
     std::optional<int> udpPayloadSize; // NS LookUp; 0 sends no OPT record
+    bool oneHopAtATime = false;        // TraceRoute: the hops waited for in turn
+    bool showAsNumbers = false;        // TraceRoute: the AS column
     bool useTcp = false;               // NS LookUp: ask over TCP from the start
     bool requestDnssec = false;        // NS LookUp: the DO bit
     std::optional<QString> searchType; // the full text of the search-type entry

@@ -38,19 +38,24 @@ QString SingleLine(QString cell)
     return cell.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
-QString ResultColumnLine()
+QString ResultColumnLine(const std::vector<ResultColumn>& columns)
 {
     QStringList headings;
-    for (const ResultColumnInfo& column : kResultColumns)
-        headings.append(QString::fromLatin1(column.heading));
-    return FormatResultRow(headings) + kCrLf;
+    for (const ResultColumn column : columns)
+        headings.append(QString::fromLatin1(kResultColumns.at(static_cast<std::size_t>(column)).heading));
+    return FormatResultRow(headings, columns) + kCrLf;
 }
 
-QString ResultTable(const QList<QStringList>& rows)
+// A row holds a cell for every column of the table; the source's columns are written.
+QString ResultTable(const ExportSource& source)
 {
-    QString table = ResultColumnLine();
-    for (const QStringList& row : rows)
-        table += FormatResultRow(row) + kCrLf;
+    QString table = ResultColumnLine(source.resultColumns);
+    for (const QStringList& row : source.resultRows) {
+        QStringList cells;
+        for (const ResultColumn column : source.resultColumns)
+            cells.append(row.value(ColumnIndex(column)));
+        table += FormatResultRow(cells, source.resultColumns) + kCrLf;
+    }
     return table;
 }
 
@@ -76,9 +81,9 @@ QString FunctionPart(const ExportSource& source)
 {
     switch (source.function) {
     case kPing:
-        return QStringLiteral("Ping host ") + source.host + kCrLf + kCrLf + ResultTable(source.resultRows);
+        return QStringLiteral("Ping host ") + source.host + kCrLf + kCrLf + ResultTable(source);
     case kTraceRoute:
-        return QStringLiteral("TraceRoute to host ") + source.host + kCrLf + kCrLf + ResultTable(source.resultRows);
+        return QStringLiteral("TraceRoute to host ") + source.host + kCrLf + kCrLf + ResultTable(source);
     case kFinger:
         return QueryLine(QStringLiteral("Finger"), source) + kCrLf + source.paneText;
     case kWhoIs:
@@ -105,12 +110,14 @@ QString FormatExportDate(const QDateTime& when)
              TwoDigits(time.minute()), time.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM"));
 }
 
-QString FormatResultRow(const QStringList& cells)
+QString FormatResultRow(const QStringList& cells, const std::vector<ResultColumn>& columns)
 {
     QString row;
-    for (qsizetype i = 0; i < std::ssize(kResultColumns); ++i) {
+    for (qsizetype i = 0; i < std::ssize(columns); ++i) {
         const QString cell = i < cells.size() ? SingleLine(cells.at(i)) : QString();
-        row += cell.leftJustified(kResultColumns.at(i).exportWidth, QLatin1Char(' '));
+        const bool last = i + 1 == std::ssize(columns);
+        const int width = last ? 0 : kResultColumns.at(static_cast<std::size_t>(columns[i])).exportWidth;
+        row += cell.leftJustified(width, QLatin1Char(' '));
     }
     return row;
 }

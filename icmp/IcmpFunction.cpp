@@ -20,6 +20,7 @@ bool IcmpFunction::PrepareRun(const RunInputs& inputs)
         return false;
     }
     m_runs.View().ClearRows(m_id);
+    m_runs.View().ShowColumns(m_id, ShownResultColumns(m_id, inputs));
     m_runs.BeginRun();
     m_runs.RecordRecentHost();
     return true;

@@ -55,7 +55,7 @@ bool IcmpRun::Resolve(const QString& hostAsTyped, const QString& addressText, Ad
     bool woken = false;
     const QByteArray name = hostAsTyped.toUtf8();
     const LookupOutcome outcome =
-        LookUpUnlessWoken([lookups = m_lookups, name] { return lookups.byName(name); }, *m_wake, &woken);
+        LookUpUnlessWoken([lookups = m_lookups, name] { return lookups.byName(name); }, &woken);
     if (woken || !StillCurrent())
         return false;
     const std::optional<IpAddress> chosen =
@@ -128,11 +128,26 @@ echo::EchoReply IcmpRun::SendEcho(std::span<const std::uint8_t> data, std::optio
     return m_handle->SendEcho(m_destination, data, ttl, timeoutMs);
 }
 
+std::optional<std::uint16_t> IcmpRun::SendRequest(std::span<const std::uint8_t> data, std::optional<std::uint8_t> ttl)
+{
+    return m_handle->SendRequest(m_destination, data, ttl);
+}
+
+std::optional<echo::EchoAnswer> IcmpRun::AwaitAnswer(echo::EchoHandle::Clock::time_point deadline, int alsoWatch)
+{
+    return m_handle->AwaitAnswer(deadline, alsoWatch);
+}
+
+LookupOutcome IcmpRun::LookUpUnlessWoken(std::function<LookupOutcome()> lookup, bool* woken) const
+{
+    return netsonde::LookUpUnlessWoken(std::move(lookup), *m_wake, woken);
+}
+
 std::optional<QString> IcmpRun::LookUpName(const IpAddress& address) const
 {
     bool woken = false;
     const LookupOutcome outcome =
-        LookUpUnlessWoken([lookups = m_lookups, address] { return lookups.byAddress(address); }, *m_wake, &woken);
+        LookUpUnlessWoken([lookups = m_lookups, address] { return lookups.byAddress(address); }, &woken);
     if (woken || outcome.errorCode != kLookupSucceeded)
         return std::nullopt;
     return outcome.entry.officialName;

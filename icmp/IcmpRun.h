@@ -54,6 +54,12 @@ public:
     const IpAddress& Destination() const { return m_destination; }
     echo::EchoReply SendEcho(std::span<const std::uint8_t> data, std::optional<std::uint8_t> ttl,
                              std::uint32_t timeoutMs);
+    // Requests kept outstanding together (see echo::EchoHandle).
+    std::optional<std::uint16_t> SendRequest(std::span<const std::uint8_t> data, std::optional<std::uint8_t> ttl);
+    std::optional<echo::EchoAnswer> AwaitAnswer(echo::EchoHandle::Clock::time_point deadline, int alsoWatch);
+    const HostLookups& Lookups() const { return m_lookups; }
+    // A blocking lookup that returns at once with *woken true when the run is woken.
+    LookupOutcome LookUpUnlessWoken(std::function<LookupOutcome()> lookup, bool* woken) const;
     // The official name of an address, none when the lookup gives nothing.
     std::optional<QString> LookUpName(const IpAddress& address) const;
     // Sleeps unless the run is woken first.

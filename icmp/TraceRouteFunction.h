@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TraceRoute: echo requests with a growing Ttl, one row per hop, until the
-// destination answers or the hop limit is reached.
+// destination answers or the hop limit is reached. The hops are probed
+// together, or one at a time when asked.
 
 #include "icmp/IcmpFunction.h"
 
 namespace netsonde {
-
-// The time-out of the probe that looks for the host's second address.
-inline constexpr std::uint32_t kSecondAddressTimeoutMs = 10000;
 
 class TraceRouteFunction : public IcmpFunction {
 public:

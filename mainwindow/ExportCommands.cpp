@@ -21,8 +21,6 @@ namespace netsonde {
 
 namespace {
 
-constexpr int kResultColumnCount = 4;
-
 QList<QStringList> ResultRows(const QTreeWidget& list)
 {
     QList<QStringList> rows;
@@ -34,6 +32,16 @@ QList<QStringList> ResultRows(const QTreeWidget& list)
         rows.append(cells);
     }
     return rows;
+}
+
+std::vector<ResultColumn> ShownColumns(const QTreeWidget& list)
+{
+    std::vector<ResultColumn> columns;
+    for (const ResultColumnInfo& column : kResultColumns) {
+        if (!list.isColumnHidden(ColumnIndex(column.id)))
+            columns.push_back(column.id);
+    }
+    return columns;
 }
 
 // The page's members as its function last read them from its controls.
@@ -72,10 +80,12 @@ ExportSource ExportSourceOf(MainDialog& dialog)
     ExportSource source;
     source.function = Index(id);
     AddPageValues(*dialog.Page(id), source);
-    if (QTreeWidget* list = dialog.ResultList(id))
+    if (QTreeWidget* list = dialog.ResultList(id)) {
         source.resultRows = ResultRows(*list);
-    else
+        source.resultColumns = ShownColumns(*list);
+    } else {
         source.paneText = dialog.TextPane(id)->Text();
+    }
     source.when = ActiveCommonDialogs().now();
     return source;
 }

@@ -171,6 +171,8 @@ void MainDialog::CreateResultList(FunctionId id, int controlId)
     for (const ResultColumnInfo& column : kResultColumns)
         headings.append(QString::fromLatin1(column.heading));
     list->setHeaderLabels(headings);
+    for (int column = kBaseResultColumnCount; column < kResultColumnCount; ++column)
+        list->setColumnHidden(column, true);
     list->header()->setStretchLastSection(false);
     list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     new ResponseTimeDelegate(list);

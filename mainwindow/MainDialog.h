@@ -11,6 +11,7 @@
 #include "run/FunctionId.h"
 #include "run/RunController.h"
 #include "settings/ColumnWidths.h"
+#include "settings/SettingsKeys.h"
 
 #include <QColor>
 #include <QDialog>
@@ -139,6 +140,8 @@ public:
         QAction* rememberLastFunction = nullptr;
         QAction* smartAddressSplitting = nullptr;
         QAction* preferIPv6 = nullptr;
+        QAction* probeOneHopAtATime = nullptr; // TraceRoute's, stored and read at Go
+        QAction* showAsNumbers = nullptr;      // TraceRoute's, stored and read at Go
         QAction* clearRecentList = nullptr;
         QAction* outputFont = nullptr;
         QAction* fireWalls = nullptr;
@@ -197,6 +200,8 @@ private:
     void CreateControls();
     void CreateMenu();
     static QAction* AddAction(QMenu* menu, const QString& label, bool checkable = false);
+    // A checkable item that shows a stored option and stores each change of it.
+    static QAction* AddStoredOption(QMenu* menu, const QString& label, SettingKey key);
     void ConnectOwnActions();
     // Save, Copy and Print, usable while the output is shown.
     void EnableOutputActions(bool enable);

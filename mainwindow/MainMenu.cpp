@@ -4,6 +4,7 @@
 #include "mainwindow/MainDialog.h"
 
 #include "pages/PropertyPage.h"
+#include "settings/SettingsKeys.h"
 
 #include <QAction>
 #include <QMenu>
@@ -29,6 +30,11 @@ void MainDialog::CreateMenu()
     m_actions.rememberLastFunction = AddAction(options, QStringLiteral("Remember Last Function"), true);
     m_actions.smartAddressSplitting = AddAction(options, QStringLiteral("Smart Address Splitting"), true);
     m_actions.preferIPv6 = AddAction(options, QStringLiteral("Prefer IPv6"), true);
+    options->addSeparator();
+    m_actions.probeOneHopAtATime =
+        AddStoredOption(options, QStringLiteral("Probe one hop at a time"), SettingKey::TraceRouteOneHopAtATime);
+    m_actions.showAsNumbers =
+        AddStoredOption(options, QStringLiteral("Show AS numbers"), SettingKey::TraceRouteShowAsNumbers);
     options->addSeparator();
     m_actions.clearRecentList = AddAction(options, QStringLiteral("&Clear Recent List"));
     options->addSeparator();
@@ -59,6 +65,14 @@ QAction* MainDialog::AddAction(QMenu* menu, const QString& label, bool checkable
 {
     QAction* action = menu->addAction(label);
     action->setCheckable(checkable);
+    return action;
+}
+
+QAction* MainDialog::AddStoredOption(QMenu* menu, const QString& label, SettingKey key)
+{
+    QAction* action = AddAction(menu, label, true);
+    action->setChecked(ReadFlagSetting(key));
+    connect(action, &QAction::toggled, action, [key](bool on) { WriteFlagSetting(key, on); });
     return action;
 }
 

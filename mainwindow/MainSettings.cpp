@@ -153,15 +153,20 @@ void MainDialog::SaveWindowPlacement()
     }
 }
 
-static_assert(std::tuple_size_v<ColumnWidths> == kResultColumns.size(), "one stored width per result column");
+static_assert(std::tuple_size_v<ColumnWidths> == kBaseResultColumnCount, "one stored width per base result column");
 
 void MainDialog::SetUpResultColumns()
 {
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
         QTreeWidget* list = ResultList(id);
         const ColumnWidths widths = StoredColumnWidths(id).value_or(DefaultColumnWidths(list));
-        for (int column = 0; column < kResultColumnCount; ++column)
+        for (int column = 0; column < kBaseResultColumnCount; ++column)
             list->header()->resizeSection(column, widths[static_cast<std::size_t>(column)]);
+        const QFontMetrics metrics(list->font());
+        for (int column = kBaseResultColumnCount; column < kResultColumnCount; ++column) {
+            const QString sample = QString::fromLatin1(kResultColumns[static_cast<std::size_t>(column)].widthSample);
+            list->header()->resizeSection(column, metrics.horizontalAdvance(sample) + kColumnMargin);
+        }
     }
 }
 
@@ -213,7 +218,7 @@ void MainDialog::SaveColumnWidths()
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
         const QHeaderView* header = ResultList(id)->header();
         ColumnWidths widths{};
-        for (int column = 0; column < kResultColumnCount; ++column)
+        for (int column = 0; column < kBaseResultColumnCount; ++column)
             widths[static_cast<std::size_t>(column)] = header->sectionSize(column);
         WriteSetting(ColumnsKey(id), FormatColumnWidths(widths));
     }

@@ -46,6 +46,14 @@ void WindowRunView::ClearRows(FunctionId id)
     m_dialog.ResultList(id)->clear();
 }
 
+// The other columns stay hidden until a run fills them.
+void WindowRunView::ShowColumns(FunctionId id, const std::vector<ResultColumn>& columns)
+{
+    QTreeWidget* list = m_dialog.ResultList(id);
+    for (const ResultColumnInfo& column : kResultColumns)
+        list->setColumnHidden(ColumnIndex(column.id), std::ranges::find(columns, column.id) == columns.end());
+}
+
 void WindowRunView::InsertRow(FunctionId id, int row, unsigned number)
 {
     QTreeWidget* list = m_dialog.ResultList(id);

@@ -20,6 +20,7 @@ public:
     void AppendPaneText(FunctionId id, const QString& text) override;
     qsizetype PaneLength(FunctionId id) const override;
     void ClearRows(FunctionId id) override;
+    void ShowColumns(FunctionId id, const std::vector<ResultColumn>& columns) override;
     void InsertRow(FunctionId id, int row, unsigned number) override;
     void SetCell(FunctionId id, int row, ResultColumn column, const QString& text) override;
     FunctionId SelectedFunction() const override;

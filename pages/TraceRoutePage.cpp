@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/TraceRoutePage.h"
 
+#include "icmp/TraceOptions.h"
 #include "pages/PageExchange.h"
 #include "resources/ResourceIds.h"
 #include "run/RunInputs.h"
@@ -65,6 +66,7 @@ void TraceRoutePage::WriteInputs(RunInputs& inputs)
     inputs.timeout = m_timeout;
     inputs.maxHops = m_maxHops;
     inputs.resolve = m_resolve;
+    ReadStoredTraceOptions(inputs);
 }
 
 void TraceRoutePage::RecordRun(const RunInputs& inputs)

@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The four columns of the Ping and TraceRoute results lists: their headings,
-// the sample text that sets a list column's default width, and the width a
-// cell is padded to in exported text (the last cell is never padded). The
+// The columns of the Ping and TraceRoute results lists: their headings, the
+// sample text that sets a list column's default width, and the width a cell
+// is padded to in exported text (the last cell shown is never padded). The
 // lists, their width samples, the export text and every cell a function
-// writes take their columns from this one table.
+// writes take their columns from this one table. The first four are always
+// shown; the others only in the runs that fill them.
+
+#include "run/FunctionId.h"
+#include "run/RunInputs.h"
 
 #include <array>
 #include <cstddef>
+#include <vector>
 
 namespace netsonde {
 
-enum class ResultColumn { Number = 0, Address = 1, HostName = 2, ResponseTime = 3 };
+enum class ResultColumn { Number = 0, Address = 1, HostName = 2, ResponseTime = 3, AutonomousSystem = 4 };
 
 struct ResultColumnInfo {
     ResultColumn id;
@@ -20,14 +25,17 @@ struct ResultColumnInfo {
     int exportWidth;
 };
 
-constexpr std::array<ResultColumnInfo, 4> kResultColumns{{
+constexpr std::array<ResultColumnInfo, 5> kResultColumns{{
     {ResultColumn::Number, "#", "99", 5},
     {ResultColumn::Address, "Address", "255.255.255.255", 16},
     {ResultColumn::HostName, "Host Name", "WWWWWWWWWWWWWWWWWWWWWW", 50},
-    {ResultColumn::ResponseTime, "Response Time", "Response Time", 0},
+    {ResultColumn::ResponseTime, "Response Time", "Response Time", 15},
+    {ResultColumn::AutonomousSystem, "AS", "AS4294967295", 0},
 }};
 
 constexpr int kResultColumnCount = static_cast<int>(kResultColumns.size());
+// The columns every run shows; each has a stored width.
+constexpr int kBaseResultColumnCount = 4;
 
 // The width of the longest IPv6 address text (eight groups of four digits):
 // what the Address column grows to when the window is widened.
@@ -37,5 +45,11 @@ constexpr int ColumnIndex(ResultColumn column)
 {
     return static_cast<int>(column);
 }
+
+// The four columns every run shows.
+std::vector<ResultColumn> BaseResultColumns();
+
+// The columns a run of the function shows, in order.
+std::vector<ResultColumn> ShownResultColumns(FunctionId id, const RunInputs& inputs);
 
 } // namespace netsonde

@@ -26,6 +26,12 @@ struct RunInputs {
     unsigned maxHops = 0;
     bool resolve = false;
 
+    // TraceRoute.
+    bool probeOneHopAtATime = false; // the old way: each hop waited for in turn
+    bool showAsNumbers = false;
+    QString asnZone;  // the origin zone of IPv4 addresses
+    QString asnZone6; // the origin zone of IPv6 addresses
+
     // The text functions.
     bool clearOutput = false;
     bool verboseFormat = false; // Finger, NS LookUp

@@ -14,6 +14,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <vector>
+
 namespace netsonde {
 
 class RunView {
@@ -35,6 +37,9 @@ public:
 
     // Result lists (Ping, TraceRoute).
     virtual void ClearRows(FunctionId id) = 0;
+    // The columns the run fills, in order; views that know the run's inputs
+    // (report mode) need not be told.
+    virtual void ShowColumns(FunctionId, const std::vector<ResultColumn>&) {}
     virtual void InsertRow(FunctionId id, int row, unsigned number) = 0;
     virtual void SetCell(FunctionId id, int row, ResultColumn column, const QString& text) = 0;
 

@@ -25,9 +25,10 @@ constexpr SettingInfo IntegerRow(SettingKey key, QLatin1StringView section, QLat
     return {key, section, name, SettingKind::Integer, def, {}, minimum, maximum};
 }
 
-constexpr SettingInfo TextRow(SettingKey key, QLatin1StringView section, QLatin1StringView name)
+constexpr SettingInfo TextRow(SettingKey key, QLatin1StringView section, QLatin1StringView name,
+                              QLatin1StringView def = {})
 {
-    return {key, section, name, SettingKind::Text, 0, {}, kNoMinimum, kNoMaximum};
+    return {key, section, name, SettingKind::Text, 0, def, kNoMinimum, kNoMaximum};
 }
 
 constexpr SettingInfo YesNoRow(SettingKey key, QLatin1StringView section, QLatin1StringView name, QLatin1StringView def)
@@ -62,6 +63,11 @@ constexpr SettingInfo kSettings[] = {
     IntegerRow(TraceRouteTimeout, "TraceRoute"_L1, "Timeout"_L1, 5, 1, 60),
     IntegerRow(TraceRouteHops, "TraceRoute"_L1, "Hops"_L1, 15, 1, 60),
     IntegerRow(TraceRouteResolve, "TraceRoute"_L1, "Resolve IP Addresses"_L1, 1),
+    IntegerRow(TraceRouteOneHopAtATime, "TraceRoute"_L1, "Probe One Hop At A Time"_L1, 0),
+    IntegerRow(TraceRouteShowAsNumbers, "TraceRoute"_L1, "Show AS Numbers"_L1, 0),
+    // The DNS zones whose TXT records name the AS that originates an address.
+    TextRow(TraceRouteAsnZone, "TraceRoute"_L1, "AS Origin Zone"_L1, "origin.asn.cymru.com"_L1),
+    TextRow(TraceRouteAsnZone6, "TraceRoute"_L1, "AS Origin Zone IPv6"_L1, "origin6.asn.cymru.com"_L1),
     TextRow(FingerFireWall, "Finger"_L1, "FireWall"_L1),
     TextRow(FingerRecentList, "Finger"_L1, "Recent List"_L1),
     IntegerRow(FingerClearOutput, "Finger"_L1, "Clear Output"_L1, 1),

@@ -18,6 +18,8 @@ namespace {
 
 // Reads per wake-up before polling again, so that a flood cannot hold the loop.
 constexpr int kMaxReadsPerWake = 64;
+// Sends of one request, each failing only on a socket error left by an earlier report.
+constexpr int kMaxSendAttempts = 3;
 
 int MillisecondsUntil(std::chrono::steady_clock::time_point now, std::chrono::steady_clock::time_point deadline)
 {
@@ -77,23 +79,21 @@ EchoHandleLinux::EchoHandleLinux(IpFamily family, EchoSocketKind kind, UniqueFd 
     : m_family(family), m_kind(kind), m_socket(std::move(socket)), m_identifier(identifier),
       m_nextSequence(firstSequence), m_shutdown(std::move(shutdown)), m_runWake(std::move(runWake))
 {
+    m_outstanding.reserve(kMaxOutstanding);
 }
 
-EchoReply EchoHandleLinux::SendEcho(const IpAddress& destination, std::span<const std::uint8_t> data,
-                                    std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs)
+std::optional<std::uint16_t> EchoHandleLinux::SendRequest(const IpAddress& destination,
+                                                          std::span<const std::uint8_t> data,
+                                                          std::optional<std::uint8_t> ttl)
 {
     if (destination.Family() != m_family || data.size() > kMaxEchoDataSize || IsWoken() || !SetTimeToLive(ttl))
-        return {};
-    DiscardStaleAnswers();
+        return std::nullopt;
     const EchoProbe probe{destination, m_identifier, m_nextSequence++};
-    const auto sent = Clock::now();
-    if (!SendRequest(probe, data))
-        return {};
-    const auto sender = AwaitAnswer(probe, sent + std::chrono::milliseconds(timeoutMs));
-    if (!sender)
-        return {};
-    const auto roundTrip = std::chrono::floor<std::chrono::milliseconds>(Clock::now() - sent).count();
-    return {1, *sender, static_cast<std::uint32_t>(std::clamp<long long>(roundTrip, 0, UINT32_MAX))};
+    const auto sentAt = Clock::now();
+    if (!SendMessage(probe, data))
+        return std::nullopt;
+    Remember(probe, sentAt);
+    return probe.sequence;
 }
 
 bool EchoHandleLinux::IsWoken() const
@@ -111,77 +111,76 @@ bool EchoHandleLinux::SetTimeToLive(std::optional<std::uint8_t> ttl)
     return ::setsockopt(m_socket.Get(), SOL_IP, IP_TTL, &value, sizeof value) == 0;
 }
 
-// Whatever waits now answers an earlier request. An unread report of a datagram socket
-// also leaves a pending socket error that would fail the next send (EHOSTUNREACH).
-void EchoHandleLinux::DiscardStaleAnswers()
-{
-    for (int read = 0; read < kMaxReadsPerWake; ++read) {
-        if (::recv(m_socket.Get(), m_receiveBuffer.data(), m_receiveBuffer.size(), MSG_DONTWAIT) < 0
-            && (errno == EAGAIN || errno == EWOULDBLOCK))
-            break;
-    }
-    if (m_kind != EchoSocketKind::Datagram)
-        return;
-    for (int read = 0; read < kMaxReadsPerWake; ++read) {
-        iovec payload{m_receiveBuffer.data(), m_receiveBuffer.size()};
-        msghdr message{};
-        message.msg_iov = &payload;
-        message.msg_iovlen = 1;
-        if (::recvmsg(m_socket.Get(), &message, MSG_ERRQUEUE | MSG_DONTWAIT) < 0)
-            break;
-    }
-    int pendingError = 0;
-    socklen_t size = sizeof pendingError;
-    ::getsockopt(m_socket.Get(), SOL_SOCKET, SO_ERROR, &pendingError, &size);
-}
-
-// On a datagram socket the kernel puts its own identifier and checksum in.
-bool EchoHandleLinux::SendRequest(const EchoProbe& probe, std::span<const std::uint8_t> data)
+// On a datagram socket the kernel puts its own identifier and checksum in. A report
+// that arrived for an earlier request leaves a socket error that fails the next send
+// once (EHOSTUNREACH and the like) while the report itself waits in the error queue:
+// the send is then made again, a few times at most.
+bool EchoHandleLinux::SendMessage(const EchoProbe& probe, std::span<const std::uint8_t> data)
 {
     const auto request = BuildEchoRequest(m_family, probe.identifier, probe.sequence, data);
     sockaddr_storage to{};
     const socklen_t toSize = probe.destination.ToSockAddr(0, to);
-    const auto sent =
-        ::sendto(m_socket.Get(), request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&to), toSize);
-    return sent == static_cast<ssize_t>(request.size());
+    for (int attempt = 0; attempt < kMaxSendAttempts; ++attempt) {
+        const auto sent =
+            ::sendto(m_socket.Get(), request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&to), toSize);
+        if (sent == static_cast<ssize_t>(request.size()))
+            return true;
+        if (sent >= 0 || errno == EINVAL || errno == EMSGSIZE)
+            return false;
+    }
+    return false;
+}
+
+void EchoHandleLinux::Remember(const EchoProbe& probe, Clock::time_point sentAt)
+{
+    if (m_outstanding.size() == kMaxOutstanding)
+        m_outstanding.erase(m_outstanding.begin());
+    m_outstanding.push_back({probe, sentAt});
+}
+
+std::optional<EchoAnswer> EchoHandleLinux::Take(std::size_t index, const IpAddress& sender)
+{
+    const Outstanding request = m_outstanding[index];
+    m_outstanding.erase(m_outstanding.begin() + static_cast<std::ptrdiff_t>(index));
+    const auto roundTrip = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - request.sentAt);
+    return EchoAnswer{request.probe.sequence, sender, std::max(roundTrip, std::chrono::microseconds{0})};
 }
 
 // The deadline is fixed; the wait is recomputed from it after every wake-up, so stray
-// packets cannot stretch it. Without a run wake its slot holds -1, which poll skips.
-std::optional<IpAddress> EchoHandleLinux::AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline)
+// packets cannot stretch it. An absent run wake or extra descriptor holds -1, which
+// poll skips.
+std::optional<EchoAnswer> EchoHandleLinux::AwaitAnswer(Clock::time_point deadline, int alsoWatch)
 {
     for (;;) {
+        if (const auto answer = ReadWaitingAnswers())
+            return answer;
         const auto now = Clock::now();
-        if (now >= deadline)
+        if (now >= deadline || IsWoken())
             return std::nullopt;
-        pollfd watches[3] = {{m_socket.Get(), POLLIN, 0},
+        pollfd watches[4] = {{m_socket.Get(), POLLIN, 0},
                              {m_shutdown->PollDescriptor(), POLLIN, 0},
-                             {m_runWake ? m_runWake->PollDescriptor() : -1, POLLIN, 0}};
-        const int ready = ::poll(watches, 3, MillisecondsUntil(now, deadline));
+                             {m_runWake ? m_runWake->PollDescriptor() : -1, POLLIN, 0},
+                             {alsoWatch, POLLIN, 0}};
+        const int ready = ::poll(watches, 4, MillisecondsUntil(now, deadline));
         if (ready < 0 && errno != EINTR)
             return std::nullopt;
-        if (watches[1].revents != 0 || watches[2].revents != 0)
+        if (watches[1].revents != 0 || watches[2].revents != 0 || watches[3].revents != 0)
             return std::nullopt;
-        if (watches[0].revents != 0) {
-            if (const auto sender = ReadWaitingAnswers(probe))
-                return sender;
-        }
     }
 }
 
-std::optional<IpAddress> EchoHandleLinux::ReadWaitingAnswers(const EchoProbe& probe)
+std::optional<EchoAnswer> EchoHandleLinux::ReadWaitingAnswers()
 {
     for (int read = 0; read < kMaxReadsPerWake; ++read) {
         bool drained = false;
-        const auto sender =
-            m_kind == EchoSocketKind::Raw ? ReadRawPacket(probe, drained) : ReadDatagramMessage(probe, drained);
-        if (sender || drained)
-            return sender;
+        const auto answer = m_kind == EchoSocketKind::Raw ? ReadRawPacket(drained) : ReadDatagramMessage(drained);
+        if (answer || drained)
+            return answer;
     }
     return std::nullopt;
 }
 
-std::optional<IpAddress> EchoHandleLinux::ReadRawPacket(const EchoProbe& probe, bool& drained)
+std::optional<EchoAnswer> EchoHandleLinux::ReadRawPacket(bool& drained)
 {
     sockaddr_storage from{};
     socklen_t fromSize = sizeof from;
@@ -192,17 +191,20 @@ std::optional<IpAddress> EchoHandleLinux::ReadRawPacket(const EchoProbe& probe, 
         return std::nullopt;
     }
     const std::span<const std::uint8_t> packet(m_receiveBuffer.data(), static_cast<std::size_t>(received));
-    if (RawReadAnswersProbe(packet, probe))
-        return AddressOfFamily(from, fromSize, m_family);
+    const auto sender = AddressOfFamily(from, fromSize, m_family);
+    for (std::size_t i = 0; sender && i < m_outstanding.size(); ++i) {
+        if (RawReadAnswersProbe(packet, m_outstanding[i].probe))
+            return Take(i, *sender);
+    }
     return std::nullopt;
 }
 
 // A pending ICMP error makes a plain read fail once (EHOSTUNREACH and the like): that
 // only says the error queue has something, so it is read on the next pass.
-std::optional<IpAddress> EchoHandleLinux::ReadDatagramMessage(const EchoProbe& probe, bool& drained)
+std::optional<EchoAnswer> EchoHandleLinux::ReadDatagramMessage(bool& drained)
 {
-    if (const auto reporter = ReadErrorQueue(probe))
-        return reporter;
+    if (const auto answer = ReadErrorQueue())
+        return answer;
     sockaddr_storage from{};
     socklen_t fromSize = sizeof from;
     const auto received = ::recvfrom(m_socket.Get(), m_receiveBuffer.data(), m_receiveBuffer.size(), MSG_DONTWAIT,
@@ -212,12 +214,15 @@ std::optional<IpAddress> EchoHandleLinux::ReadDatagramMessage(const EchoProbe& p
         return std::nullopt;
     }
     const std::span<const std::uint8_t> message(m_receiveBuffer.data(), static_cast<std::size_t>(received));
-    if (DatagramMessageAnswersProbe(message, m_family, probe.sequence))
-        return AddressOfFamily(from, fromSize, m_family);
+    const auto sender = AddressOfFamily(from, fromSize, m_family);
+    for (std::size_t i = 0; sender && i < m_outstanding.size(); ++i) {
+        if (DatagramMessageAnswersProbe(message, m_family, m_outstanding[i].probe.sequence))
+            return Take(i, *sender);
+    }
     return std::nullopt;
 }
 
-std::optional<IpAddress> EchoHandleLinux::ReadErrorQueue(const EchoProbe& probe)
+std::optional<EchoAnswer> EchoHandleLinux::ReadErrorQueue()
 {
     for (int read = 0; read < kMaxReadsPerWake; ++read) {
         sockaddr_storage quotedDestination{};
@@ -234,13 +239,14 @@ std::optional<IpAddress> EchoHandleLinux::ReadErrorQueue(const EchoProbe& probe)
         if (received < 0)
             return std::nullopt;
         const std::span<const std::uint8_t> quoted(m_receiveBuffer.data(), static_cast<std::size_t>(received));
-        const bool quotesProbe =
-            (message.msg_flags & MSG_CTRUNC) == 0
-            && AddressOfFamily(quotedDestination, message.msg_namelen, m_family) == probe.destination
-            && QuotedRequestMatches(quoted, m_family, probe.sequence);
-        if (quotesProbe) {
-            if (const auto reporter = ReportSender(message, m_family))
-                return reporter;
+        const auto destination = AddressOfFamily(quotedDestination, message.msg_namelen, m_family);
+        const auto reporter = ReportSender(message, m_family);
+        if ((message.msg_flags & MSG_CTRUNC) != 0 || !destination || !reporter)
+            continue;
+        for (std::size_t i = 0; i < m_outstanding.size(); ++i) {
+            const EchoProbe& probe = m_outstanding[i].probe;
+            if (probe.destination == *destination && QuotedRequestMatches(quoted, m_family, probe.sequence))
+                return Take(i, *reporter);
         }
     }
     return std::nullopt;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace netsonde::echo {
 
@@ -21,21 +22,25 @@ public:
                     std::uint16_t firstSequence, std::shared_ptr<const ShutdownSignal> shutdown,
                     std::shared_ptr<const ShutdownSignal> runWake);
 
-    EchoReply SendEcho(const IpAddress& destination, std::span<const std::uint8_t> data,
-                       std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) override;
+    std::optional<std::uint16_t> SendRequest(const IpAddress& destination, std::span<const std::uint8_t> data,
+                                             std::optional<std::uint8_t> ttl) override;
+    std::optional<EchoAnswer> AwaitAnswer(Clock::time_point deadline, int alsoWatch) override;
 
 private:
-    using Clock = std::chrono::steady_clock;
+    struct Outstanding {
+        EchoProbe probe;
+        Clock::time_point sentAt;
+    };
 
     bool IsWoken() const;
     bool SetTimeToLive(std::optional<std::uint8_t> ttl);
-    void DiscardStaleAnswers();
-    bool SendRequest(const EchoProbe& probe, std::span<const std::uint8_t> data);
-    std::optional<IpAddress> AwaitAnswer(const EchoProbe& probe, Clock::time_point deadline);
-    std::optional<IpAddress> ReadWaitingAnswers(const EchoProbe& probe);
-    std::optional<IpAddress> ReadRawPacket(const EchoProbe& probe, bool& drained);
-    std::optional<IpAddress> ReadDatagramMessage(const EchoProbe& probe, bool& drained);
-    std::optional<IpAddress> ReadErrorQueue(const EchoProbe& probe);
+    bool SendMessage(const EchoProbe& probe, std::span<const std::uint8_t> data);
+    void Remember(const EchoProbe& probe, Clock::time_point sentAt);
+    std::optional<EchoAnswer> Take(std::size_t index, const IpAddress& sender);
+    std::optional<EchoAnswer> ReadWaitingAnswers();
+    std::optional<EchoAnswer> ReadRawPacket(bool& drained);
+    std::optional<EchoAnswer> ReadDatagramMessage(bool& drained);
+    std::optional<EchoAnswer> ReadErrorQueue();
 
     IpFamily m_family;
     EchoSocketKind m_kind;
@@ -44,6 +49,7 @@ private:
     std::uint16_t m_nextSequence;
     std::shared_ptr<const ShutdownSignal> m_shutdown;
     std::shared_ptr<const ShutdownSignal> m_runWake; // may be null
+    std::vector<Outstanding> m_outstanding;          // oldest first, at most kMaxOutstanding
     // Room for the headers of any answer; the rest of a long echo is cut off unread.
     std::array<std::uint8_t, 2048> m_receiveBuffer{};
 };

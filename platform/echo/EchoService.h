@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The ICMP echo service: one echo request at a time, answered by an echo reply, a
-// time-exceeded report or a destination-unreachable report, each counted as a reply
-// from the host that sent it.
+// The ICMP echo service: echo requests answered by an echo reply, a time-exceeded
+// report or a destination-unreachable report, each counted as a reply from the host
+// that sent it. A handle waits for one request at a time (SendEcho) or keeps several
+// outstanding and takes their answers as they come (SendRequest, AwaitAnswer).
 
 #include "platform/net/IpAddress.h"
 #include "platform/posix/ShutdownSignal.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -34,18 +36,43 @@ struct EchoReply {
     std::uint32_t roundTripMs = 0; // whole milliseconds, floored; valid when replyCount is 1
 };
 
+// The answer to one outstanding request.
+struct EchoAnswer {
+    std::uint16_t sequence = 0; // the request's, as SendRequest returned it
+    IpAddress address;          // the host that answered
+    std::chrono::microseconds roundTrip{0};
+};
+
 // One echo handle: used by one thread at a time, closed by destroying it.
 // A handle takes only the answers to its own requests, never another handle's.
 class EchoHandle {
 public:
+    using Clock = std::chrono::steady_clock;
+
+    // A handle remembers at most this many outstanding requests; the oldest is
+    // forgotten first.
+    static constexpr std::size_t kMaxOutstanding = 64;
+
     virtual ~EchoHandle() = default;
 
     // Sends one echo request carrying `data` to `destination`, an address of the
-    // handle's family (any other gets no reply), and blocks until an answer, the
-    // time-out, the service's shutdown or the handle's run wake. `ttl` (the hop limit
-    // over IPv6) is set for this request only (none: the system's default).
+    // handle's family, and returns at once with the request's sequence number; none
+    // when it cannot be sent (another family, data too long, a wake already raised).
+    // `ttl` (the hop limit over IPv6) is set for this request only (none: the
+    // system's default). The request stays outstanding until its answer is taken.
+    virtual std::optional<std::uint16_t> SendRequest(const IpAddress& destination, std::span<const std::uint8_t> data,
+                                                     std::optional<std::uint8_t> ttl) = 0;
+
+    // Blocks until the first answer to an outstanding request, which is then no
+    // longer outstanding, or until `deadline`. Returns none sooner when `alsoWatch`
+    // (a descriptor; -1 for none) becomes readable, the handle's run wake is raised
+    // or the service shuts down.
+    virtual std::optional<EchoAnswer> AwaitAnswer(Clock::time_point deadline, int alsoWatch) = 0;
+
+    // One request and its own answer: SendRequest, then AwaitAnswer until that
+    // request is answered, the time-out, the service's shutdown or the run wake.
     virtual EchoReply SendEcho(const IpAddress& destination, std::span<const std::uint8_t> data,
-                               std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) = 0;
+                               std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs);
 };
 
 // The loaded service. Shared: workers may keep it while the window that loaded it closes.

@@ -567,7 +567,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QByteArray, line);
         const QStringList row{"1", "10.0.0.1", name, "7 ms"};
-        QCOMPARE(ReportCsv(FunctionId::Ping, {row}), "seq,address,name,time_ms\r\n" + line);
+        QCOMPARE(ReportCsv(RunInputs{}, {row}), "seq,address,name,time_ms\r\n" + line);
     }
 
     // NS LookUp's "exchange" member, in a list of its own: the last exchange noted, or null.

@@ -8,6 +8,8 @@
 #include "platform/echo/EchoService.h"
 #include "platform/posix/ShutdownSignal.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -81,6 +83,9 @@ public:
     }
 
 private:
+    // SendEcho answers at once (or when released), as before: a scripted silence costs no
+    // time-out. Requests kept outstanding are answered in the order sent, with the
+    // responder's round trip; a silent one only lets its waiter's deadline pass.
     class Handle final : public echo::EchoHandle {
     public:
         Handle(ScriptedEchoService& service, std::shared_ptr<const ShutdownSignal> runWake)
@@ -90,14 +95,44 @@ private:
         echo::EchoReply SendEcho(const IpAddress& destination, std::span<const std::uint8_t> data,
                                  std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) override
         {
-            const bool allAA = std::ranges::all_of(data, [](std::uint8_t b) { return b == 0xAA; });
-            const auto now = std::chrono::steady_clock::now();
-            return m_service.Answer({destination, data.size(), allAA, ttl, timeoutMs, now}, m_runWake.get());
+            return m_service.Answer(Recorded(destination, data, ttl, timeoutMs), m_runWake.get());
+        }
+        std::optional<std::uint16_t> SendRequest(const IpAddress& destination, std::span<const std::uint8_t> data,
+                                                 std::optional<std::uint8_t> ttl) override
+        {
+            if (m_service.IsWoken(m_runWake.get()))
+                return std::nullopt;
+            m_outstanding.push_back({++m_sequence, Recorded(destination, data, ttl, 0)});
+            m_service.Locked([this] { m_service.m_requests.push_back(m_outstanding.back().second); });
+            return m_sequence;
+        }
+        std::optional<echo::EchoAnswer> AwaitAnswer(Clock::time_point deadline, int alsoWatch) override
+        {
+            while (!m_outstanding.empty()) {
+                const auto [sequence, request] = m_outstanding.front();
+                m_outstanding.erase(m_outstanding.begin());
+                const echo::EchoReply reply = m_service.Answer(request, m_runWake.get(), false);
+                if (reply.replyCount != 0)
+                    return echo::EchoAnswer{sequence, reply.address, std::chrono::milliseconds(reply.roundTripMs)};
+            }
+            pollfd watches[2] = {{alsoWatch, POLLIN, 0}, {m_runWake ? m_runWake->PollDescriptor() : -1, POLLIN, 0}};
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            ::poll(watches, 2, static_cast<int>(std::clamp<long long>(left, 0, 60000)));
+            return std::nullopt;
         }
 
     private:
+        static EchoRequest Recorded(const IpAddress& destination, std::span<const std::uint8_t> data,
+                                    std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs)
+        {
+            const bool allAA = std::ranges::all_of(data, [](std::uint8_t b) { return b == 0xAA; });
+            return {destination, data.size(), allAA, ttl, timeoutMs, std::chrono::steady_clock::now()};
+        }
+
         ScriptedEchoService& m_service;
         const std::shared_ptr<const ShutdownSignal> m_runWake;
+        std::vector<std::pair<std::uint16_t, EchoRequest>> m_outstanding;
+        std::uint16_t m_sequence = 0;
     };
 
     template <typename Step>
@@ -114,10 +149,11 @@ private:
 
     // Nothing can wait on the run wake's event descriptor and the test's changes at
     // once: a held request looks at both every 2 ms.
-    echo::EchoReply Answer(const EchoRequest& request, const ShutdownSignal* runWake)
+    echo::EchoReply Answer(const EchoRequest& request, const ShutdownSignal* runWake, bool record = true)
     {
         std::unique_lock lock(m_mutex);
-        m_requests.push_back(request);
+        if (record)
+            m_requests.push_back(request);
         for (const std::uint64_t releases = m_releases; m_hold && !IsWoken(runWake) && m_releases == releases;)
             m_pause.wait_for(lock, std::chrono::milliseconds(2));
         if (IsWoken(runWake))
