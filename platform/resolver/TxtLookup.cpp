@@ -3,7 +3,6 @@
 
 #include <QByteArrayList>
 
-#include <netinet/in.h>
 #include <resolv.h>
 
 #include <algorithm>
@@ -15,6 +14,10 @@ namespace netsonde {
 namespace {
 
 constexpr std::size_t kHeaderSize = 12;
+constexpr std::size_t kQuestionCountOffset = 4;
+constexpr std::size_t kAnswerCountOffset = 6;
+constexpr std::size_t kQuestionFieldsSize = 4; // TYPE, CLASS
+constexpr std::size_t kRecordFieldsSize = 10;  // TYPE, CLASS, TTL, RDLENGTH
 constexpr std::size_t kMaxNameWireLength = 255;
 constexpr std::size_t kAnswerBufferSize = 4096;
 constexpr std::uint16_t kTypeCname = 5;
@@ -24,12 +27,11 @@ constexpr std::uint8_t kPointerBits = 0xC0;
 
 using Labels = std::vector<QByteArray>;
 
-// Reads the message with every read checked against its end.
+// A view of the message; callers check Has() before they read.
 class MessageReader {
 public:
     explicit MessageReader(std::span<const std::uint8_t> message) : m_message(message) {}
 
-    std::size_t Size() const { return m_message.size(); }
     bool Has(std::size_t offset, std::size_t count) const
     {
         return offset <= m_message.size() && count <= m_message.size() - offset;
@@ -60,30 +62,24 @@ std::optional<NameRead> ReadName(const MessageReader& reader, std::size_t offset
     NameRead name;
     std::optional<std::size_t> endBeforeJump;
     std::size_t wireLength = 1;
-    for (;;) {
-        if (!reader.Has(offset, 1))
-            return std::nullopt;
+    while (reader.Has(offset, 1) && reader.U8(offset) != 0) {
         const std::uint8_t length = reader.U8(offset);
         if ((length & kPointerBits) == kPointerBits) {
-            if (!reader.Has(offset, 2))
-                return std::nullopt;
-            const std::size_t target = reader.U16(offset) & 0x3FFF;
+            const std::size_t target = reader.Has(offset, 2) ? reader.U16(offset) & 0x3FFF : offset;
             if (target >= offset)
                 return std::nullopt;
             endBeforeJump = endBeforeJump.value_or(offset + 2);
             offset = target;
             continue;
         }
-        if ((length & kPointerBits) != 0)
-            return std::nullopt;
-        if (length == 0)
-            break;
         wireLength += 1 + length;
-        if (wireLength > kMaxNameWireLength || !reader.Has(offset + 1, length))
+        if ((length & kPointerBits) != 0 || wireLength > kMaxNameWireLength || !reader.Has(offset + 1, length))
             return std::nullopt;
         name.labels.push_back(reader.Bytes(offset + 1, length));
         offset += 1 + length;
     }
+    if (!reader.Has(offset, 1))
+        return std::nullopt;
     name.end = endBeforeJump.value_or(offset + 1);
     return name;
 }
@@ -96,12 +92,8 @@ bool SameName(const Labels& a, const Labels& b)
 
 Labels LabelsOf(const QByteArray& name)
 {
-    Labels labels;
-    for (const QByteArray& label : name.split('.'))
-        labels.push_back(label);
-    if (!labels.empty() && labels.back().isEmpty())
-        labels.pop_back();
-    return labels;
+    const QByteArrayList labels = (name.endsWith('.') ? name.chopped(1) : name).split('.');
+    return {labels.begin(), labels.end()};
 }
 
 // The character-strings of a TXT RDATA joined; none when one overruns it.
@@ -122,11 +114,11 @@ std::optional<QByteArray> JoinedStrings(const MessageReader& reader, std::size_t
 std::optional<std::size_t> SkipQuestions(const MessageReader& reader)
 {
     std::size_t offset = kHeaderSize;
-    for (int left = reader.U16(4); left > 0; --left) {
+    for (int left = reader.U16(kQuestionCountOffset); left > 0; --left) {
         const auto name = ReadName(reader, offset);
-        if (!name || !reader.Has(name->end, 4))
+        if (!name || !reader.Has(name->end, kQuestionFieldsSize))
             return std::nullopt;
-        offset = name->end + 4;
+        offset = name->end + kQuestionFieldsSize;
     }
     return offset;
 }
@@ -141,14 +133,26 @@ bool IsOwnedByAsked(const AnswerWalk& walk, const Labels& owner)
     return std::ranges::any_of(walk.owners, [&](const Labels& asked) { return SameName(asked, owner); });
 }
 
-void TakeRecord(const MessageReader& reader, AnswerWalk& walk, const Labels& owner, std::size_t fields)
+// The offset after a record whose fields start at `fields`; none when it runs
+// past the message's end.
+std::optional<std::size_t> RecordEnd(const MessageReader& reader, std::size_t fields)
+{
+    if (!reader.Has(fields, kRecordFieldsSize))
+        return std::nullopt;
+    const std::size_t rdata = fields + kRecordFieldsSize;
+    const std::size_t rdLength = reader.U16(fields + 8);
+    if (!reader.Has(rdata, rdLength))
+        return std::nullopt;
+    return rdata + rdLength;
+}
+
+void TakeRecord(const MessageReader& reader, AnswerWalk& walk, const Labels& owner, std::size_t fields, std::size_t end)
 {
     const std::uint16_t type = reader.U16(fields);
-    const std::size_t rdata = fields + 10;
-    const std::size_t end = rdata + reader.U16(fields + 8);
+    const std::size_t rdata = fields + kRecordFieldsSize;
     if (reader.U16(fields + 2) != kClassIn || !IsOwnedByAsked(walk, owner))
         return;
-    if (type == kTypeCname && walk.owners.size() == 1 && SameName(walk.owners.front(), owner)) {
+    if (type == kTypeCname && walk.owners.size() == 1) {
         if (const auto target = ReadName(reader, rdata); target && target->end <= end)
             walk.owners.push_back(target->labels);
     } else if (type == kTypeTxt) {
@@ -166,12 +170,13 @@ std::vector<QByteArray> ParseTxtAnswer(std::span<const std::uint8_t> message, co
         return {};
     std::optional<std::size_t> offset = SkipQuestions(reader);
     AnswerWalk walk{{LabelsOf(name)}, {}};
-    for (int left = reader.U16(6); offset && left > 0 && walk.records.size() < kMaxTxtRecords; --left) {
+    for (int left = reader.U16(kAnswerCountOffset); offset && left > 0 && walk.records.size() < kMaxTxtRecords;
+         --left) {
         const auto owner = ReadName(reader, *offset);
-        if (!owner || !reader.Has(owner->end, 10) || !reader.Has(owner->end + 10, reader.U16(owner->end + 8)))
-            break;
-        TakeRecord(reader, walk, owner->labels, owner->end);
-        offset = owner->end + 10 + reader.U16(owner->end + 8);
+        const auto end = owner ? RecordEnd(reader, owner->end) : std::nullopt;
+        if (end)
+            TakeRecord(reader, walk, owner->labels, owner->end, *end);
+        offset = end;
     }
     return walk.records;
 }
@@ -188,8 +193,7 @@ std::vector<QByteArray> LookUpTxt(const QByteArray& name)
     res_nclose(&state);
     if (length <= 0)
         return {};
-    const std::size_t received = std::min<std::size_t>(static_cast<std::size_t>(length), answer.size());
-    return ParseTxtAnswer(std::span(answer).first(received), name);
+    return ParseTxtAnswer(std::span(answer).first(std::min<std::size_t>(length, answer.size())), name);
 }
 
 } // namespace netsonde
