@@ -1,14 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Echo requests as built, and which received packets count as answers to a probe.
+// Echo requests as built, and which received packets count as answers to a probe;
+// the origin AS numbers of a hop, and the lookups that run beside the trace.
 
+#include "icmp/AsnLookup.h"
+#include "icmp/BackgroundLookups.h"
 #include "platform/echo/EchoPacket.h"
 
 #include <QtTest>
 
 #include <arpa/inet.h>
+#include <poll.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 using namespace netsonde;
@@ -102,6 +109,51 @@ Bytes Prefix(Bytes bytes, std::size_t size)
     bytes.resize(size);
     return bytes;
 }
+
+constexpr int kPatience = 30000; // ms; only a hung lookup waits this long
+const AsnZones kTestZones{"origin.example", "origin6.example"};
+
+bool Readable(int fd, int timeoutMs)
+{
+    pollfd watch{fd, POLLIN, 0};
+    return ::poll(&watch, 1, timeoutMs) == 1;
+}
+
+// Jobs that note how many of them run at once and block until the test opens the gate.
+class JobGate {
+public:
+    std::optional<QString> Pass(int key)
+    {
+        std::unique_lock lock(m_mutex);
+        m_peak = std::max(m_peak, ++m_inside);
+        m_changed.wait(lock, [this] { return m_open; });
+        --m_inside;
+        return QString("job %1").arg(key);
+    }
+    void Open()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_changed.notify_all();
+    }
+    int Inside()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_inside;
+    }
+    int Peak()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_peak;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_open = false;
+    int m_inside = 0;
+    int m_peak = 0;
+};
 
 } // namespace
 
@@ -254,6 +306,115 @@ private Q_SLOTS:
         const bool matches = quotedRequest ? QuotedRequestMatches(message, family, kSequence)
                                            : DatagramMessageAnswersProbe(message, family, kSequence);
         QTEST(matches, "matches");
+    }
+
+    // The edges of every range left out; documentation ranges are asked about.
+    void originQueryName_data()
+    {
+        // clang-format off
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QByteArray>("name"); // empty: not asked about
+        QTest::newRow("IPv4") << "198.51.100.4" << QByteArray("4.100.51.198.origin.example");
+        QTest::newRow("private 10/8") << "10.255.0.1" << QByteArray();
+        QTest::newRow("below 172.16/12") << "172.15.255.255" << QByteArray("255.255.15.172.origin.example");
+        QTest::newRow("private 172.16/12") << "172.31.255.255" << QByteArray();
+        QTest::newRow("above 172.16/12") << "172.32.0.0" << QByteArray("0.0.32.172.origin.example");
+        QTest::newRow("private 192.168/16") << "192.168.3.4" << QByteArray();
+        QTest::newRow("shared 100.64/10") << "100.127.255.255" << QByteArray();
+        QTest::newRow("above 100.64/10") << "100.128.0.0" << QByteArray("0.0.128.100.origin.example");
+        QTest::newRow("loopback") << "127.8.0.1" << QByteArray();
+        QTest::newRow("link-local") << "169.254.1.1" << QByteArray();
+        QTest::newRow("multicast") << "239.1.2.3" << QByteArray();
+        QTest::newRow("unspecified") << "0.0.0.0" << QByteArray();
+        QTest::newRow("IPv6") << "2001:db8:1:2a::1" << QByteArray("a.2.0.0.1.0.0.0.8.b.d.0.1.0.0.2.origin6.example");
+        QTest::newRow("IPv6 loopback") << "::1" << QByteArray();
+        QTest::newRow("IPv6 unspecified") << "::" << QByteArray();
+        QTest::newRow("IPv6 link-local") << "febf::1" << QByteArray();
+        QTest::newRow("above fe80::/10") << "fec0::1" << QByteArray("0.0.0.0.0.0.0.0.0.0.0.0.0.c.e.f.origin6.example");
+        QTest::newRow("unique-local") << "fdff::1" << QByteArray();
+        QTest::newRow("IPv6 multicast") << "ff02::1" << QByteArray();
+        QTest::newRow("IPv4-mapped") << "::ffff:198.51.100.4" << QByteArray();
+        // clang-format on
+    }
+
+    void originQueryName()
+    {
+        QFETCH(QString, address);
+        QFETCH(QByteArray, name);
+        const IpAddress hop = *ParseAddressLiteral(address.toStdString());
+        QCOMPARE(IsAsnLookupAllowed(hop), !name.isEmpty());
+        QCOMPARE(OriginQueryName(hop, kTestZones).value_or(QByteArray()), name);
+        QVERIFY(!OriginQueryName(hop, AsnZones{}));
+    }
+
+    void originAsText_data()
+    {
+        // clang-format off
+        QTest::addColumn<QList<QByteArray>>("txt");
+        QTest::addColumn<QString>("text"); // empty: none
+        QTest::newRow("one number") << QList<QByteArray>{"64500 | 198.51.100.0/24 | ZZ | arin | 2001-01-01"} << "AS64500";
+        QTest::newRow("two, later records unread") << QList<QByteArray>{"64500 64501 | 198.51.100.0/24", "x"} << "AS64500 AS64501";
+        QTest::newRow("range ends") << QList<QByteArray>{"0  4294967295|"} << "AS0 AS4294967295";
+        QTest::newRow("eight") << QList<QByteArray>{"1 2 3 4 5 6 7 8 | x"} << "AS1 AS2 AS3 AS4 AS5 AS6 AS7 AS8";
+        QTest::newRow("nine") << QList<QByteArray>{"1 2 3 4 5 6 7 8 9 | x"} << "";
+        QTest::newRow("too large") << QList<QByteArray>{"4294967296 | x"} << "";
+        QTest::newRow("signed") << QList<QByteArray>{"+64500 | x"} << "";
+        QTest::newRow("not a number") << QList<QByteArray>{"AS64500 | x"} << "";
+        QTest::newRow("empty field") << QList<QByteArray>{" | 64500"} << "";
+        QTest::newRow("no record") << QList<QByteArray>{} << "";
+        // clang-format on
+    }
+
+    void originAsText()
+    {
+        QFETCH(QList<QByteArray>, txt);
+        QTEST(OriginAsText({txt.begin(), txt.end()}).value_or(QString()), "text");
+    }
+
+    // Ten jobs with room for four: never more than four run at once, the
+    // descriptor is readable only while results wait, and each result is taken
+    // once with its key.
+    void backgroundLookupsRunAtMostMaxAtOnce()
+    {
+        const auto gate = std::make_shared<JobGate>();
+        BackgroundLookups lookups(4);
+        for (int key = 0; key < 10; ++key)
+            QVERIFY(lookups.Submit(key, [gate, key] { return gate->Pass(key); }));
+        QTRY_COMPARE(gate->Inside(), 4);
+        QVERIFY(!Readable(lookups.PollDescriptor(), 0) && !lookups.IsIdle());
+        gate->Open();
+        QMap<int, QString> taken;
+        while (taken.size() < 10 && Readable(lookups.PollDescriptor(), kPatience)) {
+            for (const auto& [key, text] : lookups.TakeFinished()) {
+                QVERIFY(!taken.contains(key));
+                taken.insert(key, text.value_or(QString()));
+            }
+        }
+        QCOMPARE(taken.size(), 10);
+        for (int key = 0; key < 10; ++key)
+            QCOMPARE(taken.value(key), QString("job %1").arg(key));
+        QCOMPARE(gate->Peak(), 4);
+        QVERIFY(!Readable(lookups.PollDescriptor(), 0) && lookups.IsIdle());
+    }
+
+    // Destroyed while its one job blocks, the owner returns at once and drops
+    // the queued job; the blocked job ends later on its own.
+    void backgroundLookupsDestroyedWhileBlocked()
+    {
+        const auto gate = std::make_shared<JobGate>();
+        const auto queuedRan = std::make_shared<std::atomic_bool>(false);
+        auto lookups = std::make_unique<BackgroundLookups>(1);
+        QVERIFY(lookups->Submit(1, [gate] { return gate->Pass(1); }));
+        QVERIFY(lookups->Submit(2, [queuedRan]() -> std::optional<QString> {
+            *queuedRan = true;
+            return std::nullopt;
+        }));
+        QTRY_COMPARE(gate->Inside(), 1);
+        lookups.reset();
+        QCOMPARE(queuedRan.use_count(), 1L);
+        gate->Open();
+        QTRY_COMPARE_WITH_TIMEOUT(gate.use_count(), 1L, kPatience);
+        QVERIFY(!*queuedRan);
     }
 };
 

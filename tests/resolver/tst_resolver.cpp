@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The resolver's request handling with scripted lookups: handles, cancel,
 // requests in flight together, contexts and resolvers that go away early;
-// then the system resolver on this machine's own names. The test runs inside
+// then the system resolver on this machine's own names, and TXT answers as
+// read from hand-built messages. The test runs inside
 // a private network namespace so that no question can leave the machine.
 
 #include "platform/posix/ShutdownSignal.h"
@@ -9,7 +10,9 @@
 #include "platform/resolver/LookupPool.h"
 #include "platform/resolver/LookupRegistry.h"
 #include "platform/resolver/ThreadedResolver.h"
+#include "platform/resolver/TxtLookup.h"
 #include "platform/resolver/WakeableLookup.h"
+#include "support/DnsMessageBuilder.h"
 #include "support/FileHelpers.h"
 
 #include "support/TestSupport.h"
@@ -141,6 +144,31 @@ bool Delivered(const Completion& completion, LookupHandle handle, RequestKind ki
     return completion.handle == handle && completion.kind == kind && completion.errorCode == kLookupSucceeded
            && completion.entry.officialName == expected.officialName && completion.entry.aliases == expected.aliases
            && completion.entry.addresses == expected.addresses;
+}
+
+// Labels of the name whose TXT records the answers carry; the question's name
+// starts at offset 12, its label "origin" at 25.
+const QList<QByteArray> kTxtOwner{"4", "100", "51", "198", "origin", "example"};
+constexpr int kTxtType = 16;
+
+QByteArray TxtAnswer(int answerCount, const QByteArray& records = {})
+{
+    return DnsMessageBuilder()
+        .Header(7, 0x81, 0x80, 1, answerCount, 0, 0)
+        .Name(kTxtOwner)
+        .Question(kTxtType, 1)
+        .Raw(records);
+}
+
+QByteArray CharacterStrings(const QList<QByteArray>& strings)
+{
+    return DnsMessageBuilder().Labels(strings);
+}
+
+// A record of the asked name, its owner a pointer to the question's name.
+QByteArray OwnTxt(const QList<QByteArray>& strings, int rclass = 1)
+{
+    return DnsMessageBuilder().Pointer(12).Fields(kTxtType, rclass, 60, CharacterStrings(strings));
 }
 
 IpAddress Loopback()
@@ -303,6 +331,52 @@ private Q_SLOTS:
         QCOMPARE(m_gates->StageOf("stuck.test"), GatedLookups::Started);
         m_gates->Open("stuck.test");
         QTRY_COMPARE_WITH_TIMEOUT(m_gates.use_count(), 2L, kPatience); // the test's and byName's
+    }
+
+    // Owners match without regard to case and through compression pointers;
+    // a bad pointer or a record past the end ends the walk.
+    void txtAnswerParsed_data()
+    {
+        // clang-format off
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QList<QByteArray>>("txt");
+        const QByteArray cname = DnsMessageBuilder().Pointer(12).Fields(5, 1, 60, DnsMessageBuilder().Name({"alias", "example"}));
+        const QByteArray aliasTxt = DnsMessageBuilder().Name({"Alias", "EXAMPLE"}).Fields(kTxtType, 1, 60, CharacterStrings({"c"}));
+        const QByteArray deeper = DnsMessageBuilder().Name({"alias", "example"}).Fields(5, 1, 60, DnsMessageBuilder().Name({"deeper"}));
+        const QByteArray deeperTxt = DnsMessageBuilder().Name({"deeper"}).Fields(kTxtType, 1, 60, CharacterStrings({"d"}));
+        const QByteArray upperOwner = DnsMessageBuilder().Name({"4", "100", "51", "198", "ORIGIN", "Example"}).Fields(kTxtType, 1, 60, CharacterStrings({"a"}));
+        const QByteArray partlyCompressed = DnsMessageBuilder().Labels({"4", "100", "51", "198"}).Pointer(25).Fields(kTxtType, 1, 60, CharacterStrings({"p"}));
+        const QByteArray otherOwner = DnsMessageBuilder().Name({"other", "example"}).Fields(kTxtType, 1, 60, CharacterStrings({"x"}));
+        const QByteArray address = DnsMessageBuilder().Pointer(12).Fields(1, 1, 60, "\xC6\x33\x64\x04"_wire);
+        const QByteArray pastTheEnd = DnsMessageBuilder().Pointer(12).Fields(kTxtType, 1, 60, 20).Raw("\x03" "abc");
+        const QByteArray stringPastRdata = DnsMessageBuilder().Pointer(12).Fields(kTxtType, 1, 60, "\x09" "abc");
+        QByteArray seventeen;
+        for (int i = 0; i < 17; ++i)
+            seventeen += OwnTxt({QByteArray::number(i)});
+        const QByteArray loopStart = TxtAnswer(2, OwnTxt({"a"}));
+        QTest::newRow("strings of one record joined") << TxtAnswer(1, OwnTxt({"64500 | 198.51", ".100.0/24", ""})) << QList<QByteArray>{"64500 | 198.51.100.0/24"};
+        QTest::newRow("two records, owner in capitals") << TxtAnswer(2, upperOwner + OwnTxt({"b"})) << QList<QByteArray>{"a", "b"};
+        QTest::newRow("owner partly compressed") << TxtAnswer(1, partlyCompressed) << QList<QByteArray>{"p"};
+        QTest::newRow("other owner, type and class left out") << TxtAnswer(4, otherOwner + address + OwnTxt({"y"}, 3) + OwnTxt({"z"})) << QList<QByteArray>{"z"};
+        QTest::newRow("one CNAME followed") << TxtAnswer(4, cname + deeper + aliasTxt + deeperTxt) << QList<QByteArray>{"c"};
+        QTest::newRow("RDATA past the end") << TxtAnswer(2, OwnTxt({"a"}) + pastTheEnd) << QList<QByteArray>{"a"};
+        QTest::newRow("string past its RDATA") << TxtAnswer(2, stringPastRdata + OwnTxt({"b"})) << QList<QByteArray>{"b"};
+        QTest::newRow("count larger than the records") << TxtAnswer(9, OwnTxt({"a"})) << QList<QByteArray>{"a"};
+        QTest::newRow("pointer to itself") << loopStart + DnsMessageBuilder().Pointer(int(loopStart.size())).Fields(kTxtType, 1, 60, CharacterStrings({"b"})) << QList<QByteArray>{"a"};
+        QTest::newRow("pointer forward") << TxtAnswer(1, DnsMessageBuilder().Pointer(500).Fields(kTxtType, 1, 60, CharacterStrings({"f"}))) << QList<QByteArray>{};
+        QTest::newRow("17 records: the first 16") << TxtAnswer(17, seventeen) << QList<QByteArray>{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15"};
+        QTest::newRow("question cut") << TxtAnswer(1).left(20) << QList<QByteArray>{};
+        QTest::newRow("header cut") << TxtAnswer(0).left(11) << QList<QByteArray>{};
+        // clang-format on
+    }
+
+    void txtAnswerParsed()
+    {
+        QFETCH(QByteArray, message);
+        const auto bytes = reinterpret_cast<const std::uint8_t*>(message.constData());
+        const std::vector<QByteArray> txt =
+            ParseTxtAnswer({bytes, std::size_t(message.size())}, kTxtOwner.join('.') + '.');
+        QTEST(QList<QByteArray>(txt.begin(), txt.end()), "txt");
     }
 
     // A name or address literal looked up by name while its loopback address
