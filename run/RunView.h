@@ -7,6 +7,7 @@
 #include "platform/resolver/Resolver.h"
 #include "run/DnsExchange.h"
 #include "run/FunctionId.h"
+#include "run/ProbeResult.h"
 #include "run/ResultColumns.h"
 #include "run/RunInputs.h"
 #include "run/WhoIsHop.h"
@@ -61,6 +62,8 @@ public:
     virtual void NoteWhoIsHop(const WhoIsHop&) {}
     // TraceRoute stopped at a hop where the destination answered.
     virtual void NoteDestinationReached() {}
+    // Each probe of Ping and of TraceRoute once its wait is over.
+    virtual void NoteProbe(FunctionId, const ProbeResult&) {}
 };
 
 } // namespace netsonde

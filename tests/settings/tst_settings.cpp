@@ -174,6 +174,10 @@ private Q_SLOTS:
         row({TraceRouteTimeout, "TraceRoute", "Timeout", "5", 1, 60});
         row({TraceRouteHops, "TraceRoute", "Hops", "15", 1, 60});
         row({TraceRouteResolve, "TraceRoute", "Resolve IP Addresses", "1"});
+        row({TraceRouteOneHopAtATime, "TraceRoute", "Probe One Hop At A Time", "0"});
+        row({TraceRouteShowAsNumbers, "TraceRoute", "Show AS Numbers", "0"});
+        row({TraceRouteAsnZone, "TraceRoute", "AS Origin Zone", "origin.asn.cymru.com"});
+        row({TraceRouteAsnZone6, "TraceRoute", "AS Origin Zone IPv6", "origin6.asn.cymru.com"});
         row({FingerFireWall, "Finger", "FireWall", ""});
         row({FingerRecentList, "Finger", "Recent List", ""});
         row({FingerClearOutput, "Finger", "Clear Output", "1"});
