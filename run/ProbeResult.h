@@ -11,10 +11,10 @@
 namespace netsonde {
 
 struct ProbeResult {
-    unsigned hop = 0;      // TraceRoute's hop; 0 for Ping
-    unsigned sequence = 0; // Ping: the request's number; TraceRoute: the round, from 1
-    qint64 sentMs = 0;     // when it was sent, in milliseconds since the run began
-    QString address;       // the host that answered; empty when none did
+    unsigned hop = 0;                  // TraceRoute's hop; 0 for Ping
+    unsigned sequence = 0;             // Ping: the request's number; TraceRoute: the round, from 1
+    qint64 sentMs = 0;                 // when it was sent, in milliseconds since the run began
+    QString address;                   // the host that answered; empty when none did
     std::optional<double> roundTripMs; // none: lost
 };
 

@@ -152,11 +152,11 @@ std::optional<EchoAnswer> EchoHandleLinux::Take(std::size_t index, const IpAddre
 std::optional<EchoAnswer> EchoHandleLinux::AwaitAnswer(Clock::time_point deadline, int alsoWatch)
 {
     for (;;) {
-        if (const auto answer = ReadWaitingAnswers())
-            return answer;
         const auto now = Clock::now();
         if (now >= deadline || IsWoken())
             return std::nullopt;
+        if (const auto answer = ReadWaitingAnswers())
+            return answer;
         pollfd watches[4] = {{m_socket.Get(), POLLIN, 0},
                              {m_shutdown->PollDescriptor(), POLLIN, 0},
                              {m_runWake ? m_runWake->PollDescriptor() : -1, POLLIN, 0},
