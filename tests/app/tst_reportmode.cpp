@@ -447,10 +447,10 @@ private Q_SLOTS:
         row("every hop, far host", false, "FAR", toFar);
         row("every hop, far host, IPv6", true, "FAR", toFar);
         row("router2 silent", false, "DESTINATION", {"ROUTER1", "*", "DESTINATION"}, {}, {"silent", "ROUTER2"});
-        row("router3 to router5 silent", false, "FAR", {"ROUTER1", "ROUTER2", "*", "*", "*", "FAR"}, {},
+        row("router3 to router5 silent", false, "FAR", {"ROUTER1", "ROUTER2", "*", "*", "*", "FAR"}, {"--timeout", "2"},
             {"silent", "ROUTER3", "ROUTER4", "ROUTER5"});
-        row("destination deaf, 4 hops", false, "DESTINATION", {"ROUTER1", "ROUTER2", "*", "*"}, {"--hops", "4"},
-            {"deaf", "DESTINATION"});
+        row("destination deaf, 4 hops", false, "DESTINATION", {"ROUTER1", "ROUTER2", "*", "*"},
+            {"--hops", "4", "--timeout", "2"}, {"deaf", "DESTINATION"});
         row("router2 rate-limited", false, "DESTINATION", toDestination, {}, {"limited", "ROUTER2"});
         row("far host 300 ms late, router5 silent", false, "FAR",
             {"ROUTER1", "ROUTER2", "ROUTER3", "ROUTER4", "*", "FAR"}, {}, {"silent", "ROUTER5"}, 300);
