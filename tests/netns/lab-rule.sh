@@ -3,7 +3,8 @@
 # A rule for hosts of the namespace lab (tests/netns/lab.sh), run inside the lab:
 #
 #   lab-rule.sh silent NS ...   the routers drop their time-exceeded answers
-#   lab-rule.sh limited NS ...  the routers send at most one time-exceeded answer a second
+#   lab-rule.sh limited NS ...  the routers send one time-exceeded answer a second after a
+#                               burst of five (nft's limit)
 #   lab-rule.sh deaf NS ...     the hosts drop the echo requests sent to them
 #   lab-rule.sh clear [NS ...]  the hosts answer as before; with no NS, every host of the lab
 #

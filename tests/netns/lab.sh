@@ -200,14 +200,13 @@ add_namespace() {
         skip "cannot create a network namespace: $error"
     fi
     CREATED_NAMESPACES+=("$ns")
-    # Addresses are usable at once: no duplicate address detection.
+    # Addresses are usable at once: no duplicate address detection. Answers of
+    # every kind leave at once: no hop goes missing to rate limits.
     in_ns "$ns" sysctl -q -w net.ipv6.conf.all.disable_ipv6=0 net.ipv6.conf.default.disable_ipv6=0 \
-        net.ipv6.conf.all.accept_dad=0 net.ipv6.conf.default.accept_dad=0 >/dev/null
-    ip -n "$ns" link set lo up
-    # Answers of every kind leave at once: no hop goes missing to rate limits.
-    in_ns "$ns" sysctl -q -w net.ipv4.icmp_ratelimit=0 \
-        net.ipv4.icmp_msgs_per_sec=100000 net.ipv4.icmp_msgs_burst=100000 \
+        net.ipv6.conf.all.accept_dad=0 net.ipv6.conf.default.accept_dad=0 \
+        net.ipv4.icmp_ratelimit=0 net.ipv4.icmp_msgs_per_sec=100000 net.ipv4.icmp_msgs_burst=100000 \
         net.ipv6.icmp.ratelimit=0 >/dev/null
+    ip -n "$ns" link set lo up
 }
 
 # link NS_A DEV_A ADDRESS_A ADDRESS6_A NS_B DEV_B ADDRESS_B ADDRESS6_B [PREFIX]: a veth
@@ -224,21 +223,24 @@ link() {
     ip -n "$ns_b" link set "$dev_b" up
 }
 
-# An interface is ready once it has a carrier and IPv6 has configured it (its
-# link-local address): the carrier reaches IPv6 up to a second after the link is up.
+# A namespace is ready once each of its links has a carrier and IPv6 has configured
+# it (its link-local address): the carrier reaches IPv6 up to a second after the link
+# is up. Loopback has neither.
 is_ready() {
-    local ns=$1 dev=$2
-    ip -n "$ns" link show dev "$dev" | grep -q LOWER_UP \
-        && ip -6 -n "$ns" addr show dev "$dev" scope link | grep -q inet6
+    local ns=$1 links count
+    links=$(ip -n "$ns" -o link show | grep -v ': lo:') || return 1
+    count=$(grep -c . <<<"$links")
+    [ "$(grep -c LOWER_UP <<<"$links")" = "$count" ] \
+        && [ "$(ip -6 -n "$ns" -o addr show scope link | grep -c inet6)" = "$count" ]
 }
 
 wait_until_ready() {
-    local ns=$1 dev=$2 tries
+    local ns=$1 tries
     for tries in $(seq 50); do
-        is_ready "$ns" "$dev" && return 0
+        is_ready "$ns" && return 0
         sleep 0.1
     done
-    echo "lab: $dev in $ns is not ready" >&2
+    echo "lab: the links of $ns are not ready" >&2
     return 1
 }
 
@@ -277,6 +279,9 @@ build_lab() {
         "$NS_ROUTER3" "$NS_ROUTER4" "$NS_ROUTER5" "$NS_FAR"; do
         add_namespace "$ns"
     done
+    # The far path is built alongside the rest: the lab starts sooner.
+    build_far_path &
+    local far_path=$!
 
     link "$NS_SOURCE" eth0 "$SOURCE" "$SOURCE6" \
         "$NS_ROUTER1" eth0 "$ROUTER1_NEAR" "$ROUTER1_NEAR6" || return 1
@@ -288,8 +293,8 @@ build_lab() {
     ip -n "$NS_DESTINATION" addr add "$SILENT6/64" dev eth0 nodad
     local server
     for server in $(seq "$FIRST_SERVER" $((FIRST_SERVER + 7))); do
-        ip -n "$NS_DESTINATION" addr add "$SERVERS_NET.$server/24" dev eth0
-    done
+        echo "addr add $SERVERS_NET.$server/24 dev eth0"
+    done | ip -n "$NS_DESTINATION" -batch -
 
     ip -n "$NS_SOURCE" route add default via "$ROUTER1_NEAR"
     ip -n "$NS_ROUTER1" route add default via "$ROUTER2_NEAR"
@@ -303,7 +308,7 @@ build_lab() {
     # IPv6 has no host-wide cost on a route's error reports: the route answers itself.
     ip -6 -n "$NS_ROUTER2" route add unreachable "$UNREACHABLE_NET6"
     ip -6 -n "$NS_DESTINATION" route add default via "$ROUTER2_FAR6"
-    build_far_path || return 1
+    wait "$far_path" || return 1
 
     local router
     for router in "$NS_ROUTER1" "$NS_ROUTER2" "$NS_ROUTER3" "$NS_ROUTER4" "$NS_ROUTER5"; do
@@ -337,13 +342,9 @@ table ip netsonde_lab {
 }
 NFT
 
-    wait_until_ready "$NS_SOURCE" eth0 && wait_until_ready "$NS_ROUTER1" eth0 \
-        && wait_until_ready "$NS_ROUTER1" eth1 && wait_until_ready "$NS_ROUTER2" eth0 \
-        && wait_until_ready "$NS_ROUTER2" eth1 && wait_until_ready "$NS_DESTINATION" eth0 \
-        && wait_until_ready "$NS_ROUTER2" eth2 && wait_until_ready "$NS_ROUTER3" eth0 \
-        && wait_until_ready "$NS_ROUTER3" eth1 && wait_until_ready "$NS_ROUTER4" eth0 \
-        && wait_until_ready "$NS_ROUTER4" eth1 && wait_until_ready "$NS_ROUTER5" eth0 \
-        && wait_until_ready "$NS_ROUTER5" eth1 && wait_until_ready "$NS_FAR" eth0
+    for ns in "${CREATED_NAMESPACES[@]}"; do
+        wait_until_ready "$ns" || return 1
+    done
 }
 
 # The system's hosts file with the lab's names, over /etc/hosts in the lab's mount
