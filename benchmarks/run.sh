@@ -166,7 +166,7 @@ trace_row() {
 trace_row "three-hop trace, router2 silent" 1.5 "silent $NETSONDE_LAB_NS_ROUTER2" "" "" "$DEST"
 trace_row "six-hop trace, router3 to router5 silent" 1.5 \
     "silent $NETSONDE_LAB_NS_ROUTER3 $NETSONDE_LAB_NS_ROUTER4 $NETSONDE_LAB_NS_ROUTER5" "" "" "$NETSONDE_LAB_FAR"
-trace_row "trace to a far host that never answers, 15 hops" 1 "deaf $NETSONDE_LAB_NS_FAR" "--hops 15" "-m 15" \
+trace_row "trace to a deaf far host, 15 hops" 1 "deaf $NETSONDE_LAB_NS_FAR" "--hops 15" "-m 15" \
     "$NETSONDE_LAB_FAR"
 trace_row "six-hop trace, every hop answering" 2 "" "" "" "$NETSONDE_LAB_FAR"
 
