@@ -29,7 +29,7 @@ row() {
 if [ "${1:-}" != --inside ]; then
     BUILD=$(cd "${1:-$ROOT/build}" && pwd)
     cmake --build "$BUILD" --target netsonde bench_window bench_bare_window bench_window_probe \
-        bench_whois_flood_stall bench_delayed_echo -j2 >/dev/null || exit 1
+        bench_whois_flood_stall lab_delayed_echo -j2 >/dev/null || exit 1
     WORK=$(mktemp -d)
     trap 'rm -rf "$WORK"' EXIT
     sed -e "s|@NAMED_WORK_DIR@|$WORK|" -e "s|@NAMED_ZONE_DIR@|$ROOT/tests/dns/lab|" \
@@ -130,7 +130,7 @@ trace_rows() {
     read -r ours_ms ours_kb < <(measure_report --no-resolve --hops 5 -t "$dest")
     for tool in traceroute mtr; do
         case $tool in
-        traceroute) command=(traceroute "${family[@]}" -I -n -q 1 "$dest") target=3 ;;
+        traceroute) command=(traceroute "${family[@]}" -I -n -q 1 "$dest") target=2 ;;
         mtr) command=(mtr "${family[@]}" -r -n -c 1 "$dest") target= ;;
         esac
         if command -v "$tool" >/dev/null; then
@@ -146,7 +146,31 @@ trace_rows() {
 trace_rows "$DEST" ""
 trace_rows "$NETSONDE_LAB_DESTINATION6" " over IPv6" -6
 
-# Five echoes over IPv6, whole processes: the delayed responder below answers IPv4 only.
+# trace_row FIGURE TARGET RULE OURS THEIRS DESTINATION: a trace against traceroute
+# -I -n -q 1, with a lab rule (lab-rule.sh's arguments, or none) around both figures;
+# OURS and THEIRS are each tool's further options.
+trace_row() {
+    local figure=$1 target=$2 rule=($3) ours=($4) theirs=($5) dest=$6 ours_ms ours_kb their_ms their_kb
+    [ ${#rule[@]} -eq 0 ] || bash "$ROOT/tests/netns/lab-rule.sh" "${rule[@]}"
+    read -r ours_ms ours_kb < <(measure_report --no-resolve "${ours[@]}" -t "$dest")
+    if command -v traceroute >/dev/null; then
+        read -r their_ms their_kb < <(measure traceroute -I -n -q 1 "${theirs[@]}" "$dest")
+    else
+        their_ms="not installed" their_kb=
+    fi
+    bash "$ROOT/tests/netns/lab-rule.sh" clear
+    row "$figure vs traceroute (ms)" "$ours_ms" "$their_ms" "$target"
+    row "  peak memory (KiB)" "$ours_kb" "$their_kb"
+}
+
+trace_row "three-hop trace, router2 silent" 1.5 "silent $NETSONDE_LAB_NS_ROUTER2" "" "" "$DEST"
+trace_row "six-hop trace, router3 to router5 silent" 1.5 \
+    "silent $NETSONDE_LAB_NS_ROUTER3 $NETSONDE_LAB_NS_ROUTER4 $NETSONDE_LAB_NS_ROUTER5" "" "" "$NETSONDE_LAB_FAR"
+trace_row "trace to a deaf far host, 15 hops" 1 "deaf $NETSONDE_LAB_NS_FAR" "--hops 15" "-m 15" \
+    "$NETSONDE_LAB_FAR"
+trace_row "six-hop trace, every hop answering" 2 "" "" "" "$NETSONDE_LAB_FAR"
+
+# Five echoes over IPv6, whole processes.
 read -r ours_ms ours_kb < <(measure_report --no-resolve --count 5 --delay 200 -p "$NETSONDE_LAB_DESTINATION6")
 if command -v ping >/dev/null; then
     read -r their_ms their_kb < <(measure ping -6 -n -c 5 -i 0.2 "$NETSONDE_LAB_DESTINATION6")
@@ -158,7 +182,7 @@ row "  peak memory (KiB)" "$ours_kb" "$their_kb"
 
 # This kernel has no netem queueing discipline: a responder of our own in the
 # destination answers every echo request 80 ms late, for both tools.
-exec 3> >("$BENCH/bench_delayed_echo" 80)
+exec 3> >("$BENCH/lab_delayed_echo" "$NETSONDE_LAB_NS_DESTINATION" 80 >/dev/null)
 sleep 1
 ours=n/a
 has_rows --count 1 --no-resolve -p "$DEST" && ours=$("$NETSONDE" --report --no-resolve --count 5 --delay 200 -p "$DEST" 2>/dev/null |

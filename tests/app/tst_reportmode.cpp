@@ -122,6 +122,44 @@ QJsonObject JsonReport(const QByteArray& out)
     return QJsonDocument::fromJson(out).object();
 }
 
+// Runs tests/netns/lab-rule.sh with these arguments; true when it worked.
+bool LabRule(const QStringList& arguments)
+{
+    const QString script = QFileInfo(u"" NETSONDE_LAB_SCRIPT ""_s).dir().filePath(u"lab-rule.sh"_s);
+    return QProcess::execute(u"bash"_s, QStringList{script} + arguments) == 0;
+}
+
+// A trace's rows as "hop address" lines, "*" for a row without an address, each
+// followed by its "asn" ("null" when null) when withAsn.
+QStringList TraceHops(const QJsonObject& json, bool withAsn)
+{
+    QStringList hops;
+    for (const QJsonValue& row : json.value("rows").toArray()) {
+        const QJsonObject cells = row.toObject();
+        const QString address = cells.value("address").toString();
+        const QJsonValue asn = cells.value("asn");
+        hops << u"%1 %2"_s.arg(cells.value("hop").toInt()).arg(address.isEmpty() ? u"*"_s : address)
+                    + (withAsn ? ' ' + (asn.isNull() ? u"null"_s : asn.toString()) : QString());
+    }
+    return hops;
+}
+
+// What two runs of the same trace must share: every member but the start time and
+// the inputs, with the rows' times left out.
+QByteArray TraceWithoutTimes(QJsonObject json)
+{
+    QJsonArray rows;
+    for (const QJsonValue& row : json.value("rows").toArray()) {
+        QJsonObject cells = row.toObject();
+        cells.remove("time_ms");
+        rows.append(cells);
+    }
+    json.insert("rows", rows);
+    json.remove("started");
+    json.remove("inputs");
+    return QJsonDocument(json).toJson(QJsonDocument::Compact);
+}
+
 } // namespace
 
 class TestReportMode : public QObject {
@@ -371,6 +409,96 @@ private Q_SLOTS:
                      .arg(statistics.value("loss_percent").toDouble()),
                  "2 2 0");
         QVERIFY(statistics.value("min_ms").toDouble() <= statistics.value("max_ms").toDouble());
+    }
+
+    // A trace with its probes in flight together against one with --sequential, one hop at a time: the
+    // same rows ("No response" rows among them) and the same end, with routers silent or rate-limited
+    // and a host deaf or late (tests/netns/lab-rule.sh, the late echo responder). The hops as lab
+    // variables ("*" a silent one); with --asn, each row's AS as the lab's name server gives it, through
+    // the system resolver.
+    void traceModesAgree_data()
+    {
+        // clang-format off
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("rule"); // lab-rule.sh's arguments
+        QTest::addColumn<int>("farDelayMs");   // the far host's echo replies this late, 0 on time
+        QTest::addColumn<QStringList>("hops");
+        QTest::addColumn<QStringList>("asn");
+        const auto row = [](const char* tag, bool ipv6, const QString& target, const QStringList& hops,
+                            const QStringList& options = {}, QStringList rule = {}, int farDelayMs = 0,
+                            const QStringList& asn = {}) {
+            const auto address = [ipv6](const QString& name) {
+                const QString suffix = !ipv6 ? "" : name.back().isDigit() ? "_6" : "6";
+                return name == "*" ? name : LabText(qPrintable("NETSONDE_LAB_" + name + suffix));
+            };
+            QStringList addresses;
+            for (const QString& hop : hops)
+                addresses << address(hop);
+            for (qsizetype word = 1; word < rule.size(); ++word)
+                rule[word] = LabText(qPrintable("NETSONDE_LAB_NS_" + rule[word]));
+            const QStringList family = ipv6 ? QStringList{"-6"} : QStringList{};
+            QTest::newRow(tag) << options + QStringList{"-t", address(target)} + family << rule << farDelayMs
+                               << addresses << asn;
+        };
+        const QStringList toDestination{"ROUTER1", "ROUTER2", "DESTINATION"};
+        const QStringList toFar{"ROUTER1", "ROUTER2", "ROUTER3", "ROUTER4", "ROUTER5", "FAR"};
+        row("every hop, destination", false, "DESTINATION", toDestination);
+        row("every hop, destination, IPv6", true, "DESTINATION", toDestination);
+        row("every hop, far host", false, "FAR", toFar);
+        row("every hop, far host, IPv6", true, "FAR", toFar);
+        row("router2 silent", false, "DESTINATION", {"ROUTER1", "*", "DESTINATION"}, {}, {"silent", "ROUTER2"});
+        row("router3 to router5 silent", false, "FAR", {"ROUTER1", "ROUTER2", "*", "*", "*", "FAR"}, {"--timeout", "2"},
+            {"silent", "ROUTER3", "ROUTER4", "ROUTER5"});
+        row("destination deaf, 4 hops", false, "DESTINATION", {"ROUTER1", "ROUTER2", "*", "*"},
+            {"--hops", "4", "--timeout", "2"}, {"deaf", "DESTINATION"});
+        row("router2 rate-limited", false, "DESTINATION", toDestination, {}, {"limited", "ROUTER2"});
+        row("far host 300 ms late, router5 silent", false, "FAR",
+            {"ROUTER1", "ROUTER2", "ROUTER3", "ROUTER4", "*", "FAR"}, {}, {"silent", "ROUTER5"}, 300);
+        row("AS numbers", false, "FAR", toFar, {"--asn"}, {}, 0,
+            {"null", "null", "AS64500", "AS64501 AS64502", "null", "AS64503"});
+        row("AS numbers, IPv6", true, "FAR", toFar, {"--asn"}, {}, 0,
+            {"null", "null", "AS64510", "AS64511 AS64512", "null", "AS64513"});
+        // clang-format on
+    }
+
+    void traceModesAgree()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, rule);
+        QFETCH(int, farDelayMs);
+        QFETCH(QStringList, hops);
+        QFETCH(QStringList, asn);
+        QProcess lateEcho; // answers once it has written a line; ends when its input closes
+        const auto restore = qScopeGuard([&] {
+            lateEcho.closeWriteChannel();
+            lateEcho.waitForFinished(kWaitMs);
+            LabRule({"clear"});
+        });
+        QVERIFY(rule.isEmpty() || LabRule(rule));
+        if (farDelayMs > 0) {
+            lateEcho.start(u"" NETSONDE_DELAYED_ECHO ""_s,
+                           {LabText("NETSONDE_LAB_NS_FAR"), QString::number(farDelayMs)});
+            QVERIFY(lateEcho.waitForReadyRead(kWaitMs));
+        }
+        if (!asn.isEmpty()) {
+            static const QString resolver = [] {
+                static QTemporaryDir folder;
+                const QString path = folder.filePath(u"resolv.conf"_s);
+                return WriteFile(path, "nameserver " + Destination().toUtf8() + "\n")
+                           ? BindOverSystemPath(path, "/etc/resolv.conf")
+                           : u"cannot write resolv.conf"_s;
+            }();
+            QCOMPARE(resolver, QString());
+        }
+        options = QStringList{"--report", "--no-resolve", "--format", "json"} + options;
+        const QJsonObject together = JsonReport(RunReport(options).out);
+        const QJsonObject sequential = JsonReport(RunReport(options + QStringList{"--sequential"}).out);
+        QCOMPARE(TraceWithoutTimes(together), TraceWithoutTimes(sequential));
+        QStringList expected;
+        for (int hop = 0; hop < hops.size(); ++hop)
+            expected << u"%1 %2"_s.arg(hop + 1).arg(hops[hop]) + (asn.isEmpty() ? QString() : ' ' + asn[hop]);
+        QCOMPARE(TraceHops(together, !asn.isEmpty()), expected);
+        QCOMPARE(together.value("destination_reached"), QJsonValue(hops.last() != "*"));
     }
 
     // Every run without a window: its exit status, standard error (a message box as one line, a usage

@@ -5,6 +5,14 @@
 #   source 10.200.1.2 -- 10.200.1.1 router1 10.200.2.1 -- 10.200.2.2 router2 10.200.3.1 -- 10.200.3.2 destination
 #          fd00:200:1::2    fd00:200:1::1   fd00:200:2::1    fd00:200:2::2   fd00:200:3::1    fd00:200:3::2
 #
+# and a longer path on router2's third link, in documentation networks (/28 and
+# 2001:db8:N::/64), so the far host is six hops from the source:
+#
+#   router2 198.51.100.1  -- 198.51.100.2  router3 198.51.100.17 -- 198.51.100.18 router4
+#           2001:db8:23::1   2001:db8:23::2        2001:db8:34::1    2001:db8:34::2
+#   router4 198.51.100.33 -- 198.51.100.34 router5 198.51.100.49 -- 198.51.100.50 far
+#           2001:db8:45::1   2001:db8:45::2        2001:db8:56::1    2001:db8:56::2
+#
 # Usage: lab.sh run [--serve 'COMMAND'] ... -- COMMAND [ARGUMENT ...]
 #
 # Every --serve command runs in the background inside the destination namespace
@@ -17,6 +25,9 @@
 #   NETSONDE_LAB_SOURCE       the source's own address
 #   NETSONDE_LAB_ROUTER1      router1, one hop away: answers Ttl 1 with time exceeded
 #   NETSONDE_LAB_ROUTER2      router2, two hops away: answers Ttl 2 with time exceeded
+#   NETSONDE_LAB_ROUTER3, NETSONDE_LAB_ROUTER4, NETSONDE_LAB_ROUTER5
+#                             router3 to router5 on the far path, three to five hops away
+#   NETSONDE_LAB_FAR          the far host, six hops away
 #   NETSONDE_LAB_DESTINATION  the destination, three hops away
 #   NETSONDE_LAB_SILENT       an address of the destination that drops everything sent to it
 #   NETSONDE_LAB_UNREACHABLE  a network that router2 answers at once with "net unreachable"
@@ -25,12 +36,17 @@
 #   NETSONDE_LAB_SERVERS      the first of eight more addresses of the destination
 #                             (10.200.3.40 to .47), for servers that need one each
 #   NETSONDE_LAB_SOURCE6, NETSONDE_LAB_ROUTER1_6, NETSONDE_LAB_ROUTER2_6,
+#   NETSONDE_LAB_ROUTER3_6, NETSONDE_LAB_ROUTER4_6, NETSONDE_LAB_ROUTER5_6, NETSONDE_LAB_FAR6,
 #   NETSONDE_LAB_DESTINATION6, NETSONDE_LAB_SILENT6, NETSONDE_LAB_ABSENT6
 #                             the same over IPv6; router2 answers the absent address
 #                             "address unreachable" once neighbour discovery gives up
 #   NETSONDE_LAB_UNREACHABLE6 a network that router2 answers at once with "no route"
 #   NETSONDE_LAB_NS_SOURCE, NETSONDE_LAB_NS_ROUTER1, NETSONDE_LAB_NS_ROUTER2,
-#   NETSONDE_LAB_NS_DESTINATION   the namespace names, for `ip netns exec`
+#   NETSONDE_LAB_NS_DESTINATION, NETSONDE_LAB_NS_ROUTER3, NETSONDE_LAB_NS_ROUTER4,
+#   NETSONDE_LAB_NS_ROUTER5, NETSONDE_LAB_NS_FAR   the namespace names, for `ip netns exec`
+#
+# Every router answers without rate limits. tests/netns/lab-rule.sh, run inside the
+# lab, makes a router silent or rate-limited and a host deaf, and clears that again.
 #
 # The system resolver knows v6only.lab.test (the destination's IPv6 address only) and
 # both.lab.test (its IPv4 and IPv6 addresses) from the lab's own /etc/hosts.
@@ -68,11 +84,36 @@ readonly ABSENT6=fd00:200:3::99
 readonly UNREACHABLE_NET6=fd00:200:4::/64
 readonly UNREACHABLE6=fd00:200:4::1
 
+# The far path: a /28 of 198.51.100.0/24 and a 2001:db8:N::/64 a link (N the numbers of
+# the routers at its ends); the end nearer the source is .1 or ::1.
+readonly FAR_NET=198.51.100.0/24
+readonly FAR_NET6=2001:db8::/32
+readonly ROUTER2_FAR_PATH=198.51.100.1
+readonly ROUTER3_NEAR=198.51.100.2
+readonly ROUTER3_FAR=198.51.100.17
+readonly ROUTER4_NEAR=198.51.100.18
+readonly ROUTER4_FAR=198.51.100.33
+readonly ROUTER5_NEAR=198.51.100.34
+readonly ROUTER5_FAR=198.51.100.49
+readonly FAR=198.51.100.50
+readonly ROUTER2_FAR_PATH6=2001:db8:23::1
+readonly ROUTER3_NEAR6=2001:db8:23::2
+readonly ROUTER3_FAR6=2001:db8:34::1
+readonly ROUTER4_NEAR6=2001:db8:34::2
+readonly ROUTER4_FAR6=2001:db8:45::1
+readonly ROUTER5_NEAR6=2001:db8:45::2
+readonly ROUTER5_FAR6=2001:db8:56::1
+readonly FAR6=2001:db8:56::2
+
 LAB_TAG="netsonde-lab-$$-${RANDOM}"
 readonly NS_SOURCE="${LAB_TAG}-src"
 readonly NS_ROUTER1="${LAB_TAG}-r1"
 readonly NS_ROUTER2="${LAB_TAG}-r2"
 readonly NS_DESTINATION="${LAB_TAG}-dst"
+readonly NS_ROUTER3="${LAB_TAG}-r3"
+readonly NS_ROUTER4="${LAB_TAG}-r4"
+readonly NS_ROUTER5="${LAB_TAG}-r5"
+readonly NS_FAR="${LAB_TAG}-far"
 
 CREATED_NAMESPACES=()
 SERVED_PIDS=()
@@ -159,52 +200,88 @@ add_namespace() {
         skip "cannot create a network namespace: $error"
     fi
     CREATED_NAMESPACES+=("$ns")
-    # Addresses are usable at once: no duplicate address detection.
+    # Addresses are usable at once: no duplicate address detection. Answers of
+    # every kind leave at once: no hop goes missing to rate limits.
     in_ns "$ns" sysctl -q -w net.ipv6.conf.all.disable_ipv6=0 net.ipv6.conf.default.disable_ipv6=0 \
-        net.ipv6.conf.all.accept_dad=0 net.ipv6.conf.default.accept_dad=0 >/dev/null
-    ip -n "$ns" link set lo up
-    # Answers of every kind leave at once: no hop goes missing to rate limits.
-    in_ns "$ns" sysctl -q -w net.ipv4.icmp_ratelimit=0 \
-        net.ipv4.icmp_msgs_per_sec=100000 net.ipv4.icmp_msgs_burst=100000 \
+        net.ipv6.conf.all.accept_dad=0 net.ipv6.conf.default.accept_dad=0 \
+        net.ipv4.icmp_ratelimit=0 net.ipv4.icmp_msgs_per_sec=100000 net.ipv4.icmp_msgs_burst=100000 \
         net.ipv6.icmp.ratelimit=0 >/dev/null
+    ip -n "$ns" link set lo up
 }
 
-# link NS_A DEV_A ADDRESS_A ADDRESS6_A NS_B DEV_B ADDRESS_B ADDRESS6_B: a veth pair
-# made inside the namespaces, so its names never meet the host's or another lab's.
+# link NS_A DEV_A ADDRESS_A ADDRESS6_A NS_B DEV_B ADDRESS_B ADDRESS6_B [PREFIX]: a veth
+# pair made inside the namespaces, so its names never meet the host's or another lab's;
+# the IPv4 network is a /24 unless PREFIX says otherwise.
 link() {
-    local ns_a=$1 dev_a=$2 addr_a=$3 addr6_a=$4 ns_b=$5 dev_b=$6 addr_b=$7 addr6_b=$8
+    local ns_a=$1 dev_a=$2 addr_a=$3 addr6_a=$4 ns_b=$5 dev_b=$6 addr_b=$7 addr6_b=$8 prefix=${9:-24}
     ip -n "$ns_a" link add "$dev_a" type veth peer name "$dev_b" netns "$ns_b" || return 1
-    ip -n "$ns_a" addr add "$addr_a/24" dev "$dev_a"
-    ip -n "$ns_b" addr add "$addr_b/24" dev "$dev_b"
+    ip -n "$ns_a" addr add "$addr_a/$prefix" dev "$dev_a"
+    ip -n "$ns_b" addr add "$addr_b/$prefix" dev "$dev_b"
     ip -n "$ns_a" addr add "$addr6_a/64" dev "$dev_a" nodad
     ip -n "$ns_b" addr add "$addr6_b/64" dev "$dev_b" nodad
     ip -n "$ns_a" link set "$dev_a" up
     ip -n "$ns_b" link set "$dev_b" up
 }
 
-# An interface is ready once it has a carrier and IPv6 has configured it (its
-# link-local address): the carrier reaches IPv6 up to a second after the link is up.
+# A namespace is ready once each of its links has a carrier and IPv6 has configured
+# it (its link-local address): the carrier reaches IPv6 up to a second after the link
+# is up. Loopback has neither.
 is_ready() {
-    local ns=$1 dev=$2
-    ip -n "$ns" link show dev "$dev" | grep -q LOWER_UP \
-        && ip -6 -n "$ns" addr show dev "$dev" scope link | grep -q inet6
+    local ns=$1 links count
+    links=$(ip -n "$ns" -o link show | grep -v ': lo:') || return 1
+    count=$(grep -c . <<<"$links")
+    [ "$(grep -c LOWER_UP <<<"$links")" = "$count" ] \
+        && [ "$(ip -6 -n "$ns" -o addr show scope link | grep -c inet6)" = "$count" ]
 }
 
 wait_until_ready() {
-    local ns=$1 dev=$2 tries
+    local ns=$1 tries
     for tries in $(seq 50); do
-        is_ready "$ns" "$dev" && return 0
+        is_ready "$ns" && return 0
         sleep 0.1
     done
-    echo "lab: $dev in $ns is not ready" >&2
+    echo "lab: the links of $ns are not ready" >&2
     return 1
+}
+
+# Router2's third link and the chain behind it: router3, router4, router5, far.
+build_far_path() {
+    link "$NS_ROUTER2" eth2 "$ROUTER2_FAR_PATH" "$ROUTER2_FAR_PATH6" \
+        "$NS_ROUTER3" eth0 "$ROUTER3_NEAR" "$ROUTER3_NEAR6" 28 || return 1
+    link "$NS_ROUTER3" eth1 "$ROUTER3_FAR" "$ROUTER3_FAR6" \
+        "$NS_ROUTER4" eth0 "$ROUTER4_NEAR" "$ROUTER4_NEAR6" 28 || return 1
+    link "$NS_ROUTER4" eth1 "$ROUTER4_FAR" "$ROUTER4_FAR6" \
+        "$NS_ROUTER5" eth0 "$ROUTER5_NEAR" "$ROUTER5_NEAR6" 28 || return 1
+    link "$NS_ROUTER5" eth1 "$ROUTER5_FAR" "$ROUTER5_FAR6" \
+        "$NS_FAR" eth0 "$FAR" "$FAR6" 28 || return 1
+
+    # Each router sends the far networks on and everything else back; the links'
+    # own /28 and /64 routes are the more specific.
+    ip -n "$NS_ROUTER2" route add "$FAR_NET" via "$ROUTER3_NEAR"
+    ip -6 -n "$NS_ROUTER2" route add "$FAR_NET6" via "$ROUTER3_NEAR6"
+    local ns previous=("$ROUTER2_FAR_PATH" "$ROUTER3_FAR" "$ROUTER4_FAR" "$ROUTER5_FAR")
+    local previous6=("$ROUTER2_FAR_PATH6" "$ROUTER3_FAR6" "$ROUTER4_FAR6" "$ROUTER5_FAR6")
+    local next=("$ROUTER4_NEAR" "$ROUTER5_NEAR") next6=("$ROUTER4_NEAR6" "$ROUTER5_NEAR6") hop=0
+    for ns in "$NS_ROUTER3" "$NS_ROUTER4" "$NS_ROUTER5" "$NS_FAR"; do
+        ip -n "$ns" route add default via "${previous[$hop]}"
+        ip -6 -n "$ns" route add default via "${previous6[$hop]}"
+        if [ "$hop" -lt 2 ]; then
+            ip -n "$ns" route add "$FAR_NET" via "${next[$hop]}"
+            ip -6 -n "$ns" route add "$FAR_NET6" via "${next6[$hop]}"
+        fi
+        hop=$((hop + 1))
+    done
 }
 
 build_lab() {
     local ns
-    for ns in "$NS_SOURCE" "$NS_ROUTER1" "$NS_ROUTER2" "$NS_DESTINATION"; do
+    for ns in "$NS_SOURCE" "$NS_ROUTER1" "$NS_ROUTER2" "$NS_DESTINATION" \
+        "$NS_ROUTER3" "$NS_ROUTER4" "$NS_ROUTER5" "$NS_FAR"; do
         add_namespace "$ns"
     done
+    # The far path is built alongside the rest: the lab starts sooner.
+    build_far_path &
+    local far_path=$!
 
     link "$NS_SOURCE" eth0 "$SOURCE" "$SOURCE6" \
         "$NS_ROUTER1" eth0 "$ROUTER1_NEAR" "$ROUTER1_NEAR6" || return 1
@@ -216,8 +293,8 @@ build_lab() {
     ip -n "$NS_DESTINATION" addr add "$SILENT6/64" dev eth0 nodad
     local server
     for server in $(seq "$FIRST_SERVER" $((FIRST_SERVER + 7))); do
-        ip -n "$NS_DESTINATION" addr add "$SERVERS_NET.$server/24" dev eth0
-    done
+        echo "addr add $SERVERS_NET.$server/24 dev eth0"
+    done | ip -n "$NS_DESTINATION" -batch -
 
     ip -n "$NS_SOURCE" route add default via "$ROUTER1_NEAR"
     ip -n "$NS_ROUTER1" route add default via "$ROUTER2_NEAR"
@@ -231,9 +308,10 @@ build_lab() {
     # IPv6 has no host-wide cost on a route's error reports: the route answers itself.
     ip -6 -n "$NS_ROUTER2" route add unreachable "$UNREACHABLE_NET6"
     ip -6 -n "$NS_DESTINATION" route add default via "$ROUTER2_FAR6"
+    wait "$far_path" || return 1
 
     local router
-    for router in "$NS_ROUTER1" "$NS_ROUTER2"; do
+    for router in "$NS_ROUTER1" "$NS_ROUTER2" "$NS_ROUTER3" "$NS_ROUTER4" "$NS_ROUTER5"; do
         in_ns "$router" sysctl -q -w net.ipv4.ip_forward=1 net.ipv6.conf.all.forwarding=1 >/dev/null
     done
     # Unprivileged ICMP and ICMPv6 datagram sockets for every group in the source.
@@ -264,9 +342,9 @@ table ip netsonde_lab {
 }
 NFT
 
-    wait_until_ready "$NS_SOURCE" eth0 && wait_until_ready "$NS_ROUTER1" eth0 \
-        && wait_until_ready "$NS_ROUTER1" eth1 && wait_until_ready "$NS_ROUTER2" eth0 \
-        && wait_until_ready "$NS_ROUTER2" eth1 && wait_until_ready "$NS_DESTINATION" eth0
+    for ns in "${CREATED_NAMESPACES[@]}"; do
+        wait_until_ready "$ns" || return 1
+    done
 }
 
 # The system's hosts file with the lab's names, over /etc/hosts in the lab's mount
@@ -297,6 +375,10 @@ run_in_source() {
         NETSONDE_LAB_SOURCE="$SOURCE" \
         NETSONDE_LAB_ROUTER1="$ROUTER1_NEAR" \
         NETSONDE_LAB_ROUTER2="$ROUTER2_NEAR" \
+        NETSONDE_LAB_ROUTER3="$ROUTER3_NEAR" \
+        NETSONDE_LAB_ROUTER4="$ROUTER4_NEAR" \
+        NETSONDE_LAB_ROUTER5="$ROUTER5_NEAR" \
+        NETSONDE_LAB_FAR="$FAR" \
         NETSONDE_LAB_DESTINATION="$DESTINATION" \
         NETSONDE_LAB_SILENT="$SILENT" \
         NETSONDE_LAB_UNREACHABLE="$UNREACHABLE" \
@@ -305,6 +387,10 @@ run_in_source() {
         NETSONDE_LAB_SOURCE6="$SOURCE6" \
         NETSONDE_LAB_ROUTER1_6="$ROUTER1_NEAR6" \
         NETSONDE_LAB_ROUTER2_6="$ROUTER2_NEAR6" \
+        NETSONDE_LAB_ROUTER3_6="$ROUTER3_NEAR6" \
+        NETSONDE_LAB_ROUTER4_6="$ROUTER4_NEAR6" \
+        NETSONDE_LAB_ROUTER5_6="$ROUTER5_NEAR6" \
+        NETSONDE_LAB_FAR6="$FAR6" \
         NETSONDE_LAB_DESTINATION6="$DESTINATION6" \
         NETSONDE_LAB_SILENT6="$SILENT6" \
         NETSONDE_LAB_UNREACHABLE6="$UNREACHABLE6" \
@@ -313,6 +399,10 @@ run_in_source() {
         NETSONDE_LAB_NS_ROUTER1="$NS_ROUTER1" \
         NETSONDE_LAB_NS_ROUTER2="$NS_ROUTER2" \
         NETSONDE_LAB_NS_DESTINATION="$NS_DESTINATION" \
+        NETSONDE_LAB_NS_ROUTER3="$NS_ROUTER3" \
+        NETSONDE_LAB_NS_ROUTER4="$NS_ROUTER4" \
+        NETSONDE_LAB_NS_ROUTER5="$NS_ROUTER5" \
+        NETSONDE_LAB_NS_FAR="$NS_FAR" \
         "$@" &
     COMMAND_PID=$!
     # A background command and `wait`: a signal to the lab is handled at once.
