@@ -88,6 +88,7 @@ std::optional<std::uint16_t> EchoHandleLinux::SendRequest(const IpAddress& desti
 {
     if (destination.Family() != m_family || data.size() > kMaxEchoDataSize || IsWoken() || !SetTimeToLive(ttl))
         return std::nullopt;
+    TakeWaitingAnswers();
     const EchoProbe probe{destination, m_identifier, m_nextSequence++};
     const auto sentAt = Clock::now();
     if (!SendMessage(probe, data))
@@ -155,6 +156,11 @@ std::optional<EchoAnswer> EchoHandleLinux::AwaitAnswer(Clock::time_point deadlin
         const auto now = Clock::now();
         if (now >= deadline || IsWoken())
             return std::nullopt;
+        if (!m_taken.empty()) {
+            const EchoAnswer answer = m_taken.front();
+            m_taken.pop_front();
+            return answer;
+        }
         if (const auto answer = ReadWaitingAnswers())
             return answer;
         pollfd watches[4] = {{m_socket.Get(), POLLIN, 0},
@@ -173,11 +179,30 @@ std::optional<EchoAnswer> EchoHandleLinux::ReadWaitingAnswers()
 {
     for (int read = 0; read < kMaxReadsPerWake; ++read) {
         bool drained = false;
-        const auto answer = m_kind == EchoSocketKind::Raw ? ReadRawPacket(drained) : ReadDatagramMessage(drained);
+        const auto answer = ReadOne(drained);
         if (answer || drained)
             return answer;
     }
     return std::nullopt;
+}
+
+// A raw socket sees every echo reply of the host: what waits in it before a send is
+// read, its answers kept and the rest dropped, so that a full receive queue cannot
+// drop the answer to come.
+void EchoHandleLinux::TakeWaitingAnswers()
+{
+    for (int read = 0; read < kMaxReadsPerWake; ++read) {
+        bool drained = false;
+        if (const auto answer = ReadOne(drained); answer && m_taken.size() < kMaxOutstanding)
+            m_taken.push_back(*answer);
+        if (drained)
+            return;
+    }
+}
+
+std::optional<EchoAnswer> EchoHandleLinux::ReadOne(bool& drained)
+{
+    return m_kind == EchoSocketKind::Raw ? ReadRawPacket(drained) : ReadDatagramMessage(drained);
 }
 
 std::optional<EchoAnswer> EchoHandleLinux::ReadRawPacket(bool& drained)

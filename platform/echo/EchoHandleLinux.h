@@ -10,6 +10,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -38,6 +39,8 @@ private:
     void Remember(const EchoProbe& probe, Clock::time_point sentAt);
     std::optional<EchoAnswer> Take(std::size_t index, const IpAddress& sender);
     std::optional<EchoAnswer> ReadWaitingAnswers();
+    void TakeWaitingAnswers();
+    std::optional<EchoAnswer> ReadOne(bool& drained);
     std::optional<EchoAnswer> ReadRawPacket(bool& drained);
     std::optional<EchoAnswer> ReadDatagramMessage(bool& drained);
     std::optional<EchoAnswer> ReadErrorQueue();
@@ -50,6 +53,7 @@ private:
     std::shared_ptr<const ShutdownSignal> m_shutdown;
     std::shared_ptr<const ShutdownSignal> m_runWake; // may be null
     std::vector<Outstanding> m_outstanding;          // oldest first, at most kMaxOutstanding
+    std::deque<EchoAnswer> m_taken;                  // answers read before a send, not yet awaited
     // Room for the headers of any answer; the rest of a long echo is cut off unread.
     std::array<std::uint8_t, 2048> m_receiveBuffer{};
 };
