@@ -72,9 +72,11 @@ unsigned ParallelTrace::PendingHops() const
         std::ranges::count_if(m_hops, [](const Hop& hop) { return hop.state == HopState::Pending; }));
 }
 
+// Probes go no further than kMaxHopsAhead hops beyond the highest hop that answered;
+// once every hop up to there is final without an answer, the rows shown take its place.
 unsigned ParallelTrace::LastHopToSend() const
 {
-    return std::min(LastRow(), m_highestAnswered + kMaxHopsAhead);
+    return std::min(LastRow(), std::max(m_highestAnswered, m_nextToShow - 1) + kMaxHopsAhead);
 }
 
 void ParallelTrace::Record(const echo::EchoAnswer& answer)

@@ -3,8 +3,9 @@
 // A trace whose hop probes are in flight together, on the worker's thread.
 //
 // Up to kMaxHopsInFlight hop probes are outstanding at once, never more than
-// kMaxHopsAhead hops beyond the highest hop that answered, and none beyond the
-// hop where the destination (or its second address) answered. A hop is final
+// kMaxHopsAhead hops beyond the highest hop that answered (or, once every row
+// up to there is shown, beyond the last row shown), and none beyond the hop
+// where the destination (or its second address) answered. A hop is final
 // at its reply, at its time-out, or once a later hop has answered and
 // kLaterHopWaitFactor times that later reply's round trip has passed since
 // the hop's probe left. Rows appear in hop order, each when it and every row

@@ -11,6 +11,7 @@
 
 #include "mainwindow/ResponseTimeDelegate.h"
 #include "run/ResultColumns.h"
+#include "settings/SettingsKeys.h"
 
 #include "platform/MessageBox.h"
 #include "resources/ResourceIds.h"
@@ -123,7 +124,13 @@ QString Hop(int hop, const QString& rest = {})
 class TestPingTrace : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { ResetSettings(); }
+    // The trace of these tests is the one that waits for each hop in turn; runRowsSummaryAndStatuses
+    // traces the other way too.
+    void init()
+    {
+        ResetSettings();
+        WriteFlagSetting(SettingKey::TraceRouteOneHopAtATime, true);
+    }
 
     // Every number of the probes a run sends with the pages as they start out
     // (a pause: at least that long), and the service named on the page.
@@ -218,6 +225,9 @@ private Q_SLOTS:
         QTest::newRow("a router answers last") << trace << "10.8.0.9" << v4 << 0u << false << Times{1, 2, 3}
                                                << Rows{at("10.8.0.1", 1), at("10.8.0.2", 2), at("10.8.0.3", 3)}
                                                << "3 hops, 3 answered, destination not reached" << QStringList{};
+        QTest::newRow("the destination answers before the limit")
+            << trace << "10.8.0.2" << v4 << 0u << false << Times{1, 2, 3, 4}
+            << Rows{at("10.8.0.1", 1), at("10.8.0.2", 2)} << "2 hops, 2 answered, destination reached" << QStringList{};
         QTest::newRow("silent from hop 2 to the limit")
             << trace << "10.3.0.3" << v4 << 0u << false << Times{1, -1, -1, -1}
             << Rows{at("10.8.0.1", 1), silent, silent, silent} << "4 hops, 1 answered, destination not reached"
@@ -249,16 +259,29 @@ private Q_SLOTS:
         RunInputs inputs = window.dialog->ReadInputs(function);
         inputs.preference = preference;
         const ShownLog shown(*window.dialog);
-        window.dialog->Runs().Go(inputs);
-        QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), kHoldersWithoutWorker, 10000);
-        QTRY_VERIFY(!window.dialog->Runs().IsBusy());
-        const QTreeWidget* list = window.dialog->ResultList(function);
-        QCOMPARE(list->topLevelItemCount(), rows.size());
-        for (int row = 0; row < rows.size(); ++row)
-            QCOMPARE(RowTexts(list, row), QStringList{QString::number(row + 1)} + rows.at(row));
-        QTEST(window.dialog->RunSummaryText(), "summary");
-        if (!statuses.isEmpty())
-            QCOMPARE(shown.Texts(), statuses);
+        // A trace with its hops probed together (silent hops with no later answer wait out a
+        // second) gives the same rows and summary; asked for AS numbers, it shows their column,
+        // empty for private addresses, which are never looked up.
+        const bool trace = function == FunctionId::TraceRoute;
+        for (const bool oneHopAtATime : trace ? QList<bool>{true, false} : QList<bool>{true}) {
+            inputs.probeOneHopAtATime = oneHopAtATime;
+            inputs.timeout = oneHopAtATime ? inputs.timeout : 1;
+            inputs.showAsNumbers = !oneHopAtATime;
+            window.dialog->Runs().Go(inputs);
+            QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), kHoldersWithoutWorker, 10000);
+            QTRY_VERIFY(!window.dialog->Runs().IsBusy());
+            const QTreeWidget* list = window.dialog->ResultList(function);
+            const int asColumn = ColumnIndex(ResultColumn::AutonomousSystem);
+            QCOMPARE(list->isColumnHidden(asColumn), oneHopAtATime);
+            QCOMPARE(list->topLevelItemCount(), rows.size());
+            for (int row = 0; row < rows.size(); ++row) {
+                QCOMPARE(RowTexts(list, row), QStringList{QString::number(row + 1)} + rows.at(row));
+                QCOMPARE(list->topLevelItem(row)->text(asColumn), QString());
+            }
+            QTEST(window.dialog->RunSummaryText(), "summary");
+            if (!statuses.isEmpty() && oneHopAtATime)
+                QCOMPARE(shown.Texts(), statuses);
+        }
         QCOMPARE(window.dialog->Page(function)->RecentHosts().value(0), host);
         QCOMPARE(shown.Boxes(), statuses.filter(QStringLiteral("box: ")));
     }
