@@ -291,9 +291,12 @@ private Q_SLOTS:
         // clang-format off
         QTest::addColumn<FunctionId>("function");
         QTest::addColumn<int>("probesBefore");
-        QTest::newRow("Ping") << FunctionId::Ping << 0;
+        QTest::addColumn<bool>("together");
+        QTest::newRow("Ping") << FunctionId::Ping << 0 << false;
         // TraceRoute's first probe looks for a second address on a time-out of its own.
-        QTest::newRow("TraceRoute") << FunctionId::TraceRoute << 1;
+        QTest::newRow("TraceRoute") << FunctionId::TraceRoute << 1 << false;
+        // All five hops and the second address's probe wait together.
+        QTest::newRow("TraceRoute, hops together") << FunctionId::TraceRoute << 5 << true;
         // clang-format on
     }
 
@@ -305,6 +308,8 @@ private Q_SLOTS:
     {
         QFETCH(FunctionId, function);
         QFETCH(int, probesBefore);
+        QFETCH(bool, together);
+        WriteFlagSetting(SettingKey::TraceRouteOneHopAtATime, !together);
         auto service = AnsweringService(TimedReplies({1}));
         auto window = OpenIcmpWindow(service);
         SetPing(*window.dialog, QStringLiteral("10.0.0.3"), 3, 0, false, 60);
@@ -312,12 +317,12 @@ private Q_SLOTS:
         window.dialog->SelectFunction(function);
         service->HoldRequests(true);
         window.dialog->OnGo();
-        for (int probe = 1; probe <= probesBefore; ++probe) {
+        for (int probe = 1; probe <= probesBefore && !together; ++probe) {
             QVERIFY(WaitForRequests(service, std::size_t(probe)));
             service->ReleaseHeld();
         }
         QVERIFY(WaitForRequests(service, std::size_t(probesBefore + 1)));
-        QCOMPARE(service->Requests().back().timeoutMs, 60000u);
+        QCOMPARE(service->Requests().back().timeoutMs, together ? 0u : 60000u);
 
         const qint64 ms = MillisecondsUntilReleased([&] { window.dialog->OnStop(); },
                                                     [&] { return service.use_count() == kHoldersWithoutWorker; });
@@ -334,7 +339,8 @@ private Q_SLOTS:
         const qsizetype threadsBefore = ThreadCount();
         for (std::size_t run = 1; run <= 20; ++run) {
             window.dialog->OnGo();
-            QVERIFY(WaitForRequests(service, std::size_t(probesBefore + 1) + run));
+            const std::size_t perRun = together ? std::size_t(probesBefore + 1) : 1;
+            QVERIFY(WaitForRequests(service, std::size_t(probesBefore + 1) + perRun * run));
             window.dialog->OnStop();
         }
         QTRY_COMPARE(window.dialog->Runs().WorkerCount(), std::size_t{0});
