@@ -397,8 +397,8 @@ private Q_SLOTS:
 
         QProcess nft;
         nft.start("ip", {"netns", "exec", LabText("NETSONDE_LAB_NS_ROUTER2"), "nft", "-f", "-"});
-        nft.write("table ip limited { chain out { type filter hook output priority 0; "
-                  "icmp type time-exceeded limit rate over 1/second drop; } }\n");
+        nft.write("table ip limited {\n chain out {\n  type filter hook output priority 0;\n"
+                  "  icmp type time-exceeded limit rate over 1/second drop\n }\n}\n");
         nft.closeWriteChannel();
         QVERIFY(nft.waitForFinished() && nft.exitCode() == 0);
         const QStringList twenty{"--report", "--no-resolve", "--rounds", "20", "--interval", "0.2", "-t", host};
