@@ -74,6 +74,8 @@ QJsonObject InputsObject(const RunInputs& inputs)
         object.insert(QStringLiteral("resolve"), inputs.resolve);
         object.insert(QStringLiteral("sequential"), inputs.probeOneHopAtATime);
         object.insert(QStringLiteral("asn"), inputs.showAsNumbers);
+        object.insert(QStringLiteral("rounds"), static_cast<qint64>(inputs.rounds));
+        object.insert(QStringLiteral("interval"), inputs.roundIntervalMs / 1000.0);
         break;
     case FunctionId::Finger:
         object.insert(QStringLiteral("verbose"), inputs.verboseFormat);
@@ -123,11 +125,40 @@ QJsonValue TextOrNull(const QString& text)
     return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
 }
 
-// A trace's rows carry "asn": its AS text, or null where none was found or
-// none was asked for.
-QJsonArray RowsArray(const QList<QStringList>& rows, FunctionId function)
+// A cell of a statistics column as a number ("33.3%" and "1.5" as the numbers); null when empty.
+QJsonValue StatisticsValue(const QStringList& row, ResultColumn column)
 {
-    const bool trace = function == FunctionId::TraceRoute;
+    QString text = Cell(row, column);
+    text.remove(QLatin1Char('%'));
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok ? QJsonValue(value) : QJsonValue(QJsonValue::Null);
+}
+
+// The statistics of a repeated trace's hop.
+void AddStatistics(const QStringList& row, QJsonObject& object)
+{
+    object.insert(QStringLiteral("loss_percent"), StatisticsValue(row, ResultColumn::LossPercent));
+    object.insert(QStringLiteral("sent"), Cell(row, ResultColumn::Sent).toLongLong());
+    object.insert(QStringLiteral("last_ms"), StatisticsValue(row, ResultColumn::Last));
+    object.insert(QStringLiteral("avg_ms"), StatisticsValue(row, ResultColumn::Average));
+    object.insert(QStringLiteral("best_ms"), StatisticsValue(row, ResultColumn::Best));
+    object.insert(QStringLiteral("worst_ms"), StatisticsValue(row, ResultColumn::Worst));
+    object.insert(QStringLiteral("stddev_ms"), StatisticsValue(row, ResultColumn::StandardDeviation));
+}
+
+bool Shows(const RunInputs& inputs, ResultColumn column)
+{
+    const std::vector<ResultColumn> shown = ShownResultColumns(inputs.function, inputs);
+    return std::ranges::find(shown, column) != shown.end();
+}
+
+// A trace's rows carry "asn": its AS text, or null where none was found or
+// none was asked for; a repeated trace's rows its statistics.
+QJsonArray RowsArray(const QList<QStringList>& rows, const RunInputs& inputs)
+{
+    const bool trace = inputs.function == FunctionId::TraceRoute;
+    const bool statistics = Shows(inputs, ResultColumn::LossPercent);
     QJsonArray array;
     for (const QStringList& row : rows) {
         QJsonObject object{{trace ? "hop" : "seq", Cell(row, ResultColumn::Number).toLongLong()},
@@ -136,6 +167,8 @@ QJsonArray RowsArray(const QList<QStringList>& rows, FunctionId function)
                            {"time_ms", NumberOrNull(RoundTripMs(Cell(row, ResultColumn::ResponseTime)))}};
         if (trace)
             object.insert(QStringLiteral("asn"), TextOrNull(Cell(row, ResultColumn::AutonomousSystem)));
+        if (statistics)
+            AddStatistics(row, object);
         array.append(object);
     }
     return array;
@@ -241,11 +274,11 @@ void AddResults(const ReportRecord& record, QJsonObject& report)
     const ReportView& view = record.view;
     switch (record.inputs.function) {
     case FunctionId::Ping:
-        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), FunctionId::Ping));
+        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), record.inputs));
         report.insert(QStringLiteral("statistics"), PingStatistics(view.Rows()));
         return;
     case FunctionId::TraceRoute:
-        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), FunctionId::TraceRoute));
+        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), record.inputs));
         report.insert(QStringLiteral("destination_reached"), view.DestinationReached());
         return;
     case FunctionId::NameServerLookUp:
@@ -302,7 +335,7 @@ QByteArray ReportJson(const ReportRecord& record)
 // The AS column comes only with the runs that show it.
 QByteArray ReportCsv(const RunInputs& inputs, const QList<QStringList>& rows)
 {
-    const bool asn = ShownResultColumns(inputs.function, inputs).back() == ResultColumn::AutonomousSystem;
+    const bool asn = Shows(inputs, ResultColumn::AutonomousSystem);
     QStringList heading{inputs.function == FunctionId::Ping ? QStringLiteral("seq") : QStringLiteral("hop"),
                         QStringLiteral("address"), QStringLiteral("name"), QStringLiteral("time_ms")};
     if (asn)
@@ -317,6 +350,22 @@ QByteArray ReportCsv(const RunInputs& inputs, const QList<QStringList>& rows)
         csv += CsvLine(cells);
     }
     return csv.toUtf8();
+}
+
+QByteArray ProbeCsvHeader()
+{
+    return CsvLine({QStringLiteral("time"), QStringLiteral("hop"), QStringLiteral("sequence"),
+                    QStringLiteral("address"), QStringLiteral("time_ms"), QStringLiteral("status")})
+        .toUtf8();
+}
+
+QByteArray ProbeCsvLine(const QDateTime& began, const ProbeResult& probe)
+{
+    const std::optional<double>& time = probe.roundTripMs;
+    return CsvLine({began.addMSecs(probe.sentMs).toString(Qt::ISODateWithMs), QString::number(probe.hop),
+                    QString::number(probe.sequence), probe.address, time ? QString::number(*time, 'f', 3) : QString(),
+                    time ? QStringLiteral("ok") : QStringLiteral("lost")})
+        .toUtf8();
 }
 
 } // namespace netsonde

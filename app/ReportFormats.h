@@ -30,4 +30,9 @@ QByteArray ReportJson(const ReportRecord& record);
 // name, time_ms), quoted as RFC 4180 has it, with CR LF line ends.
 QByteArray ReportCsv(const RunInputs& inputs, const QList<QStringList>& rows);
 
+// A repeated trace's CSV: the header line, and the line of one probe whose
+// wait is over (its send time as ISO 8601 UTC from the run's start).
+QByteArray ProbeCsvHeader();
+QByteArray ProbeCsvLine(const QDateTime& began, const ProbeResult& probe);
+
 } // namespace netsonde

@@ -45,6 +45,9 @@ void FillTraceRoute(const ReportOptions& options, RunInputs& inputs)
     ReadStoredTraceOptions(inputs);
     inputs.probeOneHopAtATime = inputs.probeOneHopAtATime || options.oneHopAtATime;
     inputs.showAsNumbers = inputs.showAsNumbers || options.showAsNumbers;
+    inputs.rounds = static_cast<unsigned>(options.rounds.value_or(1));
+    inputs.roundIntervalMs =
+        static_cast<unsigned>(options.intervalMs.value_or(static_cast<int>(inputs.roundIntervalMs)));
 }
 
 // "user@host" in the host field is split as the page splits it.
@@ -87,16 +90,26 @@ SettingKey TimeoutKey(const ReportOptions& options)
     return function == FunctionId::NameServerLookUp ? SettingKey::NsLookUpTimeout : SettingKey::TraceRouteTimeout;
 }
 
+constexpr int kMostRounds = 1000000;
+
+QString RoundsOutOfRange(const std::optional<int>& rounds)
+{
+    if (!rounds || (*rounds >= 0 && *rounds <= kMostRounds))
+        return {};
+    return QStringLiteral("--rounds must lie between 0 and %1").arg(kMostRounds);
+}
+
 } // namespace
 
 QString ReportRangeError(const ReportOptions& options)
 {
-    for (const QString& error : {OutOfRange(SettingKey::PingNumberOfPings, "count", options.count),
-                                 OutOfRange(SettingKey::PingDelay, "delay", options.delay),
-                                 OutOfRange(TimeoutKey(options), "timeout", options.timeout),
-                                 OutOfRange(SettingKey::TraceRouteHops, "hops", options.hops),
-                                 OutOfRange(SettingKey::NsLookUpTries, "tries", options.tries),
-                                 OutOfRange(SettingKey::NsLookUpUdpPayloadSize, "bufsize", options.udpPayloadSize)}) {
+    for (const QString& error :
+         {OutOfRange(SettingKey::PingNumberOfPings, "count", options.count),
+          OutOfRange(SettingKey::PingDelay, "delay", options.delay),
+          OutOfRange(TimeoutKey(options), "timeout", options.timeout),
+          OutOfRange(SettingKey::TraceRouteHops, "hops", options.hops), RoundsOutOfRange(options.rounds),
+          OutOfRange(SettingKey::NsLookUpTries, "tries", options.tries),
+          OutOfRange(SettingKey::NsLookUpUdpPayloadSize, "bufsize", options.udpPayloadSize)}) {
         if (!error.isEmpty())
             return error;
     }

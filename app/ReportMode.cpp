@@ -58,8 +58,8 @@ ExportSource ExportSourceOf(const RunInputs& inputs, const ReportView& view)
 class ReportRun {
 public:
     explicit ReportRun(const ReportOptions& options)
-        : m_format(options.format), m_inputs(ReportInputs(options)), m_view(m_inputs.function, options.progress),
-          m_runs(m_view)
+        : m_format(options.format), m_inputs(ReportInputs(options)),
+          m_view(m_inputs.function, options.progress, WritesProbeLines()), m_runs(m_view)
     {
         // Every message goes to standard error as "netsonde: TEXT", and is noted.
         m_previousHandler = SetMessageBoxHandler([this](const QString& text, MessageIcon icon) {
@@ -88,6 +88,12 @@ public:
     }
 
 private:
+    // A repeated trace's CSV is written probe by probe as the run goes.
+    bool WritesProbeLines() const
+    {
+        return m_format == ReportFormat::Csv && m_inputs.function == FunctionId::TraceRoute && m_inputs.rounds != 1;
+    }
+
     int ExitStatus() const
     {
         if (m_interrupted)
@@ -101,7 +107,7 @@ private:
         case ReportFormat::Json:
             return ReportJson({m_inputs, m_view, started, status, m_messages});
         case ReportFormat::Csv:
-            return ReportCsv(m_inputs, m_view.Rows());
+            return WritesProbeLines() ? QByteArray() : ReportCsv(m_inputs, m_view.Rows());
         case ReportFormat::Text:
             break;
         }

@@ -2,6 +2,7 @@
 #include "app/ReportOptionTable.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace netsonde {
 
@@ -60,6 +61,20 @@ QString SetFormat(ReportOptions& options, const QString&, const QString& value)
     return {};
 }
 
+constexpr double kShortestIntervalSeconds = 0.1;
+constexpr double kLongestIntervalSeconds = 60;
+constexpr double kMillisecondsPerSecond = 1000;
+
+QString SetInterval(ReportOptions& options, const QString&, const QString& value)
+{
+    bool ok = false;
+    const double seconds = value.toDouble(&ok);
+    if (!ok || !(seconds >= kShortestIntervalSeconds && seconds <= kLongestIntervalSeconds))
+        return QStringLiteral("--interval needs seconds between 0.1 and 60, not \"%1\"").arg(value);
+    options.intervalMs = static_cast<int>(std::lround(seconds * kMillisecondsPerSecond));
+    return {};
+}
+
 // --report needs no value: its presence chose this reading.
 QString SetReport(ReportOptions&, const QString&, const QString&)
 {
@@ -90,6 +105,8 @@ const ReportOption kReportOptions[] = {
     {"no-resolve", nullptr, {Ping, TraceRoute}, "do not resolve IP addresses", SetFlag<&ReportOptions::noResolve>},
     {"sequential", nullptr, {TraceRoute}, "probe one hop at a time", SetFlag<&ReportOptions::oneHopAtATime>},
     {"asn", nullptr, {TraceRoute}, "show AS numbers", SetFlag<&ReportOptions::showAsNumbers>},
+    {"rounds", "N", {TraceRoute}, "probe every hop N times, with statistics (0: until Ctrl-C)", SetNumber<&ReportOptions::rounds>},
+    {"interval", "S", {TraceRoute}, "seconds between rounds, 0.1 to 60 (default 1)", SetInterval},
     {"verbose", nullptr, {Finger, NameServerLookUp}, "verbose format", SetFlag<&ReportOptions::verbose>},
     {"type", "WORD", {NameServerLookUp}, "search type (A, MX, ALL, ... or gethostbyx)", SetSearchType},
     {"server", "HOST", {NameServerLookUp}, "name server", SetText<&ReportOptions::server>},

@@ -45,6 +45,8 @@ struct ReportOptions {
     std::optional<int> udpPayloadSize; // NS LookUp; 0 sends no OPT record
     bool oneHopAtATime = false;        // TraceRoute: the hops waited for in turn
     bool showAsNumbers = false;        // TraceRoute: the AS column
+    std::optional<int> rounds;         // TraceRoute: passes over the hops; 0 until interrupted
+    std::optional<int> intervalMs;     // TraceRoute: between the starts of rounds
     bool useTcp = false;               // NS LookUp: ask over TCP from the start
     bool requestDnssec = false;        // NS LookUp: the DO bit
     std::optional<QString> searchType; // the full text of the search-type entry

@@ -1,10 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ReportView.h"
 
+#include "app/ReportFormats.h"
+
 #include <algorithm>
 #include <cstdio>
 
 namespace netsonde {
+
+namespace {
+
+void WriteOut(const QByteArray& bytes)
+{
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+void ReportView::BeginRun(const RunInputs&)
+{
+    m_began = QDateTime::currentDateTimeUtc();
+    if (m_probeLines)
+        WriteOut(ProbeCsvHeader());
+}
+
+void ReportView::NoteProbe(FunctionId, const ProbeResult& probe)
+{
+    if (m_probeLines)
+        WriteOut(ProbeCsvLine(m_began, probe));
+}
 
 void ReportView::ShowStatusText(const QString& text)
 {

@@ -4,9 +4,13 @@
 // the result rows, the bytes received, the host entry resolved, how NS
 // LookUp's answer came, whether the route reached its destination, the
 // servers WhoIs asked) and writes status texts to standard error on request.
+// With `probeLines` it writes a CSV line for each probe whose wait is over
+// to standard output as it comes, after a header line at the run's start:
+// the memory stays the same however long the run goes.
 
 #include "run/RunView.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QStringList>
 
@@ -16,9 +20,12 @@ namespace netsonde {
 
 class ReportView final : public RunView {
 public:
-    ReportView(FunctionId function, bool progress) : m_function(function), m_progress(progress) {}
+    ReportView(FunctionId function, bool progress, bool probeLines = false)
+        : m_function(function), m_progress(progress), m_probeLines(probeLines)
+    {
+    }
 
-    void BeginRun(const RunInputs&) override {}
+    void BeginRun(const RunInputs&) override;
     void RecordRecentHost(const RunInputs&) override {}
     void ShowStatusText(const QString& text) override;
     void SetPaneText(FunctionId id, const QString& text) override;
@@ -34,6 +41,7 @@ public:
     void NoteDnsExchange(const DnsExchange& exchange) override { m_dnsExchange = exchange; }
     void NoteWhoIsHop(const WhoIsHop& hop) override { m_whoIsHops.append(hop); }
     void NoteDestinationReached() override { m_destinationReached = true; }
+    void NoteProbe(FunctionId id, const ProbeResult& probe) override;
 
     const QString& PaneText() const { return m_pane; }
     const QList<QStringList>& Rows() const { return m_rows; }
@@ -50,6 +58,8 @@ public:
 private:
     FunctionId m_function;
     bool m_progress;
+    bool m_probeLines;
+    QDateTime m_began; // UTC
     QString m_pane;
     QList<QStringList> m_rows;
     qint64 m_bytesReceived = 0;

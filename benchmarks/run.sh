@@ -171,6 +171,21 @@ trace_row "trace to a deaf far host, 15 hops" 1 "deaf $NETSONDE_LAB_NS_FAR" "--h
 trace_row "six-hop trace, every hop answering" 2 "" "" "" "$NETSONDE_LAB_FAR"
 
 # Five echoes over IPv6, whole processes.
+# Ten rounds to every hop 0.2 s apart, against mtr's report of as many; then
+# the Sent count each tool gives the destination's hop.
+read -r ours_ms ours_kb < <(measure_report --no-resolve --rounds 10 --interval 0.2 -t "$DEST")
+ours_sent=$("$NETSONDE" --report --format=json --no-resolve --rounds 10 --interval 0.2 -t "$DEST" 2>/dev/null |
+    python3 -c 'import json, sys; print(json.load(sys.stdin)["rows"][-1]["sent"])' 2>/dev/null)
+their_ms="not installed" their_kb= their_sent=
+if command -v mtr >/dev/null; then
+    read -r their_ms their_kb < <(measure mtr -r -n -c 10 -i 0.2 "$DEST")
+    their_sent=$(mtr -r -n -c 10 -i 0.2 "$DEST" | awk '/[|]--/ { sent = $4 } END { print sent }')
+fi
+row "10 rounds to each hop, 0.2 s apart, vs mtr -r -n -c 10 -i 0.2 (ms)" "$ours_ms" "$their_ms" 1
+row "  peak memory (KiB)" "$ours_kb" "$their_kb"
+row "  Sent to the destination's hop" "${ours_sent:-none}" "${their_sent:-none}"
+
+# Five echoes over IPv6, whole processes: the delayed responder below answers IPv4 only.
 read -r ours_ms ours_kb < <(measure_report --no-resolve --count 5 --delay 200 -p "$NETSONDE_LAB_DESTINATION6")
 if command -v ping >/dev/null; then
     read -r their_ms their_kb < <(measure ping -6 -n -c 5 -i 0.2 "$NETSONDE_LAB_DESTINATION6")

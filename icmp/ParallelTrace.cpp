@@ -46,6 +46,17 @@ bool ParallelTrace::Run()
     }
 }
 
+std::vector<HopProbe> ParallelTrace::FirstPass() const
+{
+    std::vector<HopProbe> probes;
+    for (unsigned number = 1; number <= LastRow(); ++number) {
+        const Hop& hop = At(number);
+        const bool answered = hop.state == HopState::Answered;
+        probes.push_back({number, hop.sentAt, answered ? std::optional(hop.address) : std::nullopt, hop.roundTrip});
+    }
+    return probes;
+}
+
 void ParallelTrace::SendSecondProbe()
 {
     m_run.SetStatus(QStringLiteral("Looking for a second IP Address ..."));
@@ -146,8 +157,7 @@ std::optional<ParallelTrace::Clock::time_point> ParallelTrace::FinalAt(unsigned 
     for (unsigned later = number + 1; later < m_nextToSend; ++later) {
         const Hop& answered = At(later);
         if (answered.state == HopState::Answered)
-            finalAt =
-                std::min(finalAt, std::max(answered.answeredAt, hop.sentAt + kLaterHopWaitFactor * answered.roundTrip));
+            finalAt = std::min(finalAt, LaterHopAnsweredWaitEnd(hop.sentAt, answered.answeredAt, answered.roundTrip));
     }
     return finalAt;
 }

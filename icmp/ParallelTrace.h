@@ -14,8 +14,10 @@
 
 #include "icmp/HopLookups.h"
 #include "icmp/IcmpRun.h"
+#include "icmp/TraceRounds.h"
 #include "run/RunInputs.h"
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <vector>
@@ -26,12 +28,23 @@ inline constexpr unsigned kMaxHopsInFlight = 16;
 inline constexpr unsigned kMaxHopsAhead = 12;
 inline constexpr int kLaterHopWaitFactor = 10;
 
+// When a probe sent at `sentAt` without a reply is final, once a later hop
+// answered at `answeredAt` after `roundTrip` (unless its time-out comes first).
+inline echo::EchoHandle::Clock::time_point LaterHopAnsweredWaitEnd(echo::EchoHandle::Clock::time_point sentAt,
+                                                                   echo::EchoHandle::Clock::time_point answeredAt,
+                                                                   std::chrono::microseconds roundTrip)
+{
+    return std::max(answeredAt, sentAt + kLaterHopWaitFactor * roundTrip);
+}
+
 class ParallelTrace {
 public:
     ParallelTrace(const RunInputs& inputs, IcmpRun& run);
 
     // False when the run stopped being wanted; the caller then ends nothing.
     bool Run();
+    // The probe of each hop of the trace, once Run has returned true.
+    std::vector<HopProbe> FirstPass() const;
 
 private:
     using Clock = echo::EchoHandle::Clock;

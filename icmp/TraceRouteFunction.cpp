@@ -3,6 +3,7 @@
 
 #include "icmp/HopLookups.h"
 #include "icmp/ParallelTrace.h"
+#include "icmp/TraceRounds.h"
 #include "icmp/TraceRows.h"
 #include "run/RunView.h"
 
@@ -39,41 +40,54 @@ bool LookUpHop(IcmpRun& run, const RunInputs& inputs, unsigned hop, const IpAddr
     return true;
 }
 
-// One hop's probe and row, the hop waited for. Returns the address that answered
-// (0.0.0.0 for none), or nothing when the run is no longer wanted.
-std::optional<IpAddress> ProbeHop(IcmpRun& run, const RunInputs& inputs, unsigned hop)
+// One hop's probe and row, the hop waited for; nothing when the run is no longer wanted.
+std::optional<HopProbe> ProbeHop(IcmpRun& run, const RunInputs& inputs, unsigned hop)
 {
     run.SetStatus(HopStatus(hop));
+    HopProbe probe{hop, TraceRounds::Clock::now(), std::nullopt, {}};
     const echo::EchoReply reply =
         run.SendEcho(HopProbeData(), TimeToLiveOf(hop), inputs.timeout * kMillisecondsPerSecond);
     if (!run.StillCurrent())
         return std::nullopt;
     if (reply.replyCount == 0) {
         PostSilentRow(run, hop);
-        return IpAddress();
+        return probe;
     }
     PostAnsweredRow(run, hop, reply.address, reply.roundTripMs);
     if (!LookUpHop(run, inputs, hop, reply.address))
         return std::nullopt;
-    return reply.address;
+    probe.address = reply.address;
+    probe.roundTrip = std::chrono::milliseconds(reply.roundTripMs);
+    return probe;
 }
 
-void TraceOneHopAtATime(const RunInputs& inputs, IcmpRun& run)
+// The probe of each hop of the trace; nothing when the run is no longer wanted.
+std::optional<std::vector<HopProbe>> TraceOneHopAtATime(const RunInputs& inputs, IcmpRun& run)
 {
     // No check follows this probe: the first pass of the loop makes it.
     const IpAddress secondAddress = FindSecondAddress(run);
+    std::vector<HopProbe> probes;
     for (unsigned hop = 1; hop <= inputs.maxHops; ++hop) {
         if (!run.StillCurrent())
-            return;
-        const std::optional<IpAddress> answered = ProbeHop(run, inputs, hop);
-        if (!answered)
-            return;
-        if (*answered == run.Destination() || *answered == secondAddress) {
+            return std::nullopt;
+        const std::optional<HopProbe> probe = ProbeHop(run, inputs, hop);
+        if (!probe)
+            return std::nullopt;
+        probes.push_back(*probe);
+        if (probe->address == run.Destination() || probe->address == secondAddress) {
             run.Post([](RunController& runs) { runs.View().NoteDestinationReached(); });
             break;
         }
     }
-    run.EndRun();
+    return probes;
+}
+
+std::optional<std::vector<HopProbe>> TraceInParallel(const RunInputs& inputs, IcmpRun& run)
+{
+    ParallelTrace trace(inputs, run);
+    if (!trace.Run())
+        return std::nullopt;
+    return trace.FirstPass();
 }
 
 } // namespace
@@ -93,13 +107,12 @@ void TraceRouteFunction::StartTraceRoute(const RunInputs& inputs)
 
 void TraceRouteWorker(const RunInputs& inputs, IcmpRun& run)
 {
+    const TraceRounds::Clock::time_point began = TraceRounds::Clock::now();
     if (!run.Open(inputs.host, inputs.host, inputs.preference, TraceRouteTexts()))
         return;
-    if (inputs.probeOneHopAtATime) {
-        TraceOneHopAtATime(inputs, run);
-        return;
-    }
-    if (ParallelTrace(inputs, run).Run())
+    const std::optional<std::vector<HopProbe>> firstPass =
+        inputs.probeOneHopAtATime ? TraceOneHopAtATime(inputs, run) : TraceInParallel(inputs, run);
+    if (firstPass && TraceRounds(inputs, run, began).Run(*firstPass))
         run.EndRun();
 }
 

@@ -88,4 +88,12 @@ void PostHopCell(IcmpRun& run, unsigned hop, ResultColumn column, const QString&
     });
 }
 
+void PostHopCells(IcmpRun& run, unsigned hop, HopCells cells)
+{
+    run.Post([hop, cells = std::move(cells)](RunController& runs) {
+        for (const auto& [column, text] : cells)
+            runs.View().SetCell(FunctionId::TraceRoute, RowOf(hop), column, text);
+    });
+}
+
 } // namespace netsonde

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace netsonde {
 
@@ -30,5 +32,8 @@ void PostAnsweredRow(IcmpRun& run, unsigned hop, const IpAddress& address, std::
 void PostSilentRow(IcmpRun& run, unsigned hop);
 // A cell filled in once its lookup has ended.
 void PostHopCell(IcmpRun& run, unsigned hop, ResultColumn column, const QString& text);
+// Cells of a row that change together.
+using HopCells = std::vector<std::pair<ResultColumn, QString>>;
+void PostHopCells(IcmpRun& run, unsigned hop, HopCells cells);
 
 } // namespace netsonde

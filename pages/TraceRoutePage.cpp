@@ -26,6 +26,7 @@ void TraceRoutePage::CreateControls()
     m_hops = AddSpinField(kTraceHopsControl, kTraceHopsSpinControl, SettingKey::TraceRouteHops, {190, 24, 34, 12});
     AddLabel(QStringLiteral("Maximum H&ops:"), {118, 26, 70, 10}, m_hops);
     m_resolveCheckBox = AddCheckBox(kTraceResolveControl, QStringLiteral("&Resolve IP Addresses"), {75, 43, 100, 10});
+    m_repeatCheckBox = AddCheckBox(kTraceRepeatControl, QStringLiteral("R&epeat"), {180, 43, 50, 10});
 }
 
 void TraceRoutePage::OnInitDialog()
@@ -34,6 +35,7 @@ void TraceRoutePage::OnInitDialog()
     m_timeout = static_cast<unsigned>(ReadIntSetting(SettingKey::TraceRouteTimeout));
     m_maxHops = static_cast<unsigned>(ReadIntSetting(SettingKey::TraceRouteHops));
     m_resolve = ReadFlagSetting(SettingKey::TraceRouteResolve);
+    m_repeat = ReadFlagSetting(SettingKey::TraceRouteRepeat);
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
@@ -44,6 +46,7 @@ void TraceRoutePage::OnDestroy()
     WriteSetting(SettingKey::TraceRouteTimeout, static_cast<int>(m_timeout));
     WriteSetting(SettingKey::TraceRouteHops, static_cast<int>(m_maxHops));
     WriteFlagSetting(SettingKey::TraceRouteResolve, m_resolve);
+    WriteFlagSetting(SettingKey::TraceRouteRepeat, m_repeat);
     SaveRecentList(HostCombo(), SettingKey::TraceRouteRecentList);
 }
 
@@ -53,11 +56,12 @@ void TraceRoutePage::DoDataExchange(bool saveAndValidate)
     ExchangeUnsigned(m_timeoutField, m_timeout, saveAndValidate);
     ExchangeUnsigned(m_hops, m_maxHops, saveAndValidate);
     ExchangeCheck(m_resolveCheckBox, m_resolve, saveAndValidate);
+    ExchangeCheck(m_repeatCheckBox, m_repeat, saveAndValidate);
 }
 
 QList<QWidget*> TraceRoutePage::InputControls() const
 {
-    return {HostCombo(), m_timeoutField, m_hops, m_resolveCheckBox};
+    return {HostCombo(), m_timeoutField, m_hops, m_resolveCheckBox, m_repeatCheckBox};
 }
 
 void TraceRoutePage::WriteInputs(RunInputs& inputs)
@@ -66,6 +70,7 @@ void TraceRoutePage::WriteInputs(RunInputs& inputs)
     inputs.timeout = m_timeout;
     inputs.maxHops = m_maxHops;
     inputs.resolve = m_resolve;
+    inputs.rounds = m_repeat ? 0 : 1;
     ReadStoredTraceOptions(inputs);
 }
 

@@ -21,6 +21,7 @@ public:
     unsigned m_timeout = 5;
     unsigned m_maxHops = 15;
     bool m_resolve = true;
+    bool m_repeat = false; // until stopped
 
 protected:
     void CreateControls() override;
@@ -31,6 +32,7 @@ private:
     SpinField* m_timeoutField = nullptr;
     SpinField* m_hops = nullptr;
     QCheckBox* m_resolveCheckBox = nullptr;
+    QCheckBox* m_repeatCheckBox = nullptr;
 };
 
 } // namespace netsonde

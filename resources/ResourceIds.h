@@ -55,6 +55,7 @@ constexpr int kTraceTimeoutSpinControl = 1058;
 constexpr int kTraceHopsControl = 1059;
 constexpr int kTraceHopsSpinControl = 1060;
 constexpr int kTraceResolveControl = 1067;
+constexpr int kTraceRepeatControl = 1077;
 
 // Finger page (129).
 constexpr int kFingerHostControl = 1003;

@@ -16,7 +16,21 @@
 
 namespace netsonde {
 
-enum class ResultColumn { Number = 0, Address = 1, HostName = 2, ResponseTime = 3, AutonomousSystem = 4 };
+enum class ResultColumn {
+    Number = 0,
+    Address = 1,
+    HostName = 2,
+    ResponseTime = 3,
+    AutonomousSystem = 4,
+    // A repeated trace's statistics of each hop.
+    LossPercent = 5,
+    Sent = 6,
+    Last = 7,
+    Average = 8,
+    Best = 9,
+    Worst = 10,
+    StandardDeviation = 11,
+};
 
 struct ResultColumnInfo {
     ResultColumn id;
@@ -25,12 +39,19 @@ struct ResultColumnInfo {
     int exportWidth;
 };
 
-constexpr std::array<ResultColumnInfo, 5> kResultColumns{{
+constexpr std::array<ResultColumnInfo, 12> kResultColumns{{
     {ResultColumn::Number, "#", "99", 5},
     {ResultColumn::Address, "Address", "255.255.255.255", 16},
     {ResultColumn::HostName, "Host Name", "WWWWWWWWWWWWWWWWWWWWWW", 50},
     {ResultColumn::ResponseTime, "Response Time", "Response Time", 15},
-    {ResultColumn::AutonomousSystem, "AS", "AS4294967295", 0},
+    {ResultColumn::AutonomousSystem, "AS", "AS4294967295", 14},
+    {ResultColumn::LossPercent, "Loss%", "100.0%", 8},
+    {ResultColumn::Sent, "Sent", "99999", 7},
+    {ResultColumn::Last, "Last", "9999.9", 8},
+    {ResultColumn::Average, "Avg", "9999.9", 8},
+    {ResultColumn::Best, "Best", "9999.9", 8},
+    {ResultColumn::Worst, "Worst", "9999.9", 8},
+    {ResultColumn::StandardDeviation, "StDev", "9999.9", 0},
 }};
 
 constexpr int kResultColumnCount = static_cast<int>(kResultColumns.size());
@@ -49,7 +70,11 @@ constexpr int ColumnIndex(ResultColumn column)
 // The four columns every run shows.
 std::vector<ResultColumn> BaseResultColumns();
 
-// The columns a run of the function shows, in order.
+// The statistics columns of a repeated trace, in order.
+std::vector<ResultColumn> StatisticsColumns();
+
+// The columns a run of the function shows, in order: a TraceRoute of more
+// than one round (or until stopped) adds the statistics columns.
 std::vector<ResultColumn> ShownResultColumns(FunctionId id, const RunInputs& inputs);
 
 } // namespace netsonde

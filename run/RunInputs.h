@@ -29,8 +29,10 @@ struct RunInputs {
     // TraceRoute.
     bool probeOneHopAtATime = false; // the old way: each hop waited for in turn
     bool showAsNumbers = false;
-    QString asnZone;  // the origin zone of IPv4 addresses
-    QString asnZone6; // the origin zone of IPv6 addresses
+    QString asnZone;                 // the origin zone of IPv4 addresses
+    QString asnZone6;                // the origin zone of IPv6 addresses
+    unsigned rounds = 1;             // passes over the hops; 0: until stopped ("Repeat", --rounds)
+    unsigned roundIntervalMs = 1000; // from the start of a round to the start of the next
 
     // The text functions.
     bool clearOutput = false;

@@ -68,6 +68,7 @@ constexpr SettingInfo kSettings[] = {
     // The DNS zones whose TXT records name the AS that originates an address.
     TextRow(TraceRouteAsnZone, "TraceRoute"_L1, "AS Origin Zone"_L1, "origin.asn.cymru.com"_L1),
     TextRow(TraceRouteAsnZone6, "TraceRoute"_L1, "AS Origin Zone IPv6"_L1, "origin6.asn.cymru.com"_L1),
+    IntegerRow(TraceRouteRepeat, "TraceRoute"_L1, "Repeat"_L1, 0),
     TextRow(FingerFireWall, "Finger"_L1, "FireWall"_L1),
     TextRow(FingerRecentList, "Finger"_L1, "Recent List"_L1),
     IntegerRow(FingerClearOutput, "Finger"_L1, "Clear Output"_L1, 1),

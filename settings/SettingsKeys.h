@@ -42,6 +42,7 @@ enum class SettingKey {
     TraceRouteShowAsNumbers,
     TraceRouteAsnZone,
     TraceRouteAsnZone6,
+    TraceRouteRepeat,
     FingerFireWall,
     FingerRecentList,
     FingerClearOutput,

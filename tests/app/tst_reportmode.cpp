@@ -499,6 +499,50 @@ private Q_SLOTS:
             expected << u"%1 %2"_s.arg(hop + 1).arg(hops[hop]) + (asn.isEmpty() ? QString() : ' ' + asn[hop]);
         QCOMPARE(TraceHops(together, !asn.isEmpty()), expected);
         QCOMPARE(together.value("destination_reached"), QJsonValue(hops.last() != "*"));
+    // Three rounds along the lab path: each hop's statistics in JSON, a CSV line per probe. Then router2
+    // answers at most one probe a second (after a burst of five): loss at its hop only, as mtr sees it too.
+    void repeatedTrace()
+    {
+        const QString host = Destination();
+        const QStringList options{"--report", "--no-resolve", "--rounds", "3", "--interval", "0.1", "-t", host};
+        const QJsonArray rows =
+            JsonReport(RunReport(QStringList{"--format=json"} + options).out).value("rows").toArray();
+        QCOMPARE(rows.size(), 3);
+        for (const QJsonValue& row : rows) {
+            const QJsonObject hop = row.toObject();
+            const double best = hop.value("best_ms").toDouble(-1), worst = hop.value("worst_ms").toDouble(-1);
+            QCOMPARE(u"%1 %2"_s.arg(hop.value("sent").toInt()).arg(hop.value("loss_percent").toDouble()), "3 0");
+            QVERIFY(best >= 0 && best <= hop.value("avg_ms").toDouble() && hop.value("avg_ms").toDouble() <= worst);
+            QVERIFY(hop.value("stddev_ms").isDouble() && hop.value("last_ms").isDouble());
+        }
+        QStringList csv = QString::fromUtf8(RunReport(QStringList{"--format=csv"} + options).out).split(u"\r\n"_s);
+        QCOMPARE(csv.takeFirst() + '|' + csv.takeLast(), "time,hop,sequence,address,time_ms,status|");
+        static const QRegularExpression line(
+            u"^\\d{4}-\\d\\d-\\d\\dT[\\d:]{8}\\.\\d{3}Z,[1-3],[1-3],[^,]+,\\d+\\.\\d{3},ok$"_s);
+        QCOMPARE(csv.filter(line).size(), 9);
+
+        QProcess nft;
+        nft.start("ip", {"netns", "exec", LabText("NETSONDE_LAB_NS_ROUTER2"), "nft", "-f", "-"});
+        nft.write("table ip limited {\n chain out {\n  type filter hook output priority 0;\n"
+                  "  icmp type time-exceeded limit rate over 1/second drop\n }\n}\n");
+        nft.closeWriteChannel();
+        QVERIFY(nft.waitForFinished() && nft.exitCode() == 0);
+        const QStringList twenty{"--report", "--no-resolve", "--rounds", "20", "--interval", "0.2", "-t", host};
+        QString losses;
+        for (const QJsonValue& row :
+             JsonReport(RunReport(QStringList{"--format=json"} + twenty).out).value("rows").toArray())
+            losses += row.toObject().value("loss_percent").toDouble() > 0 ? '+' : '0';
+        QProcess mtr;
+        mtr.start("mtr", {"-r", "-n", "-c", "20", "-i", "0.2", host});
+        QVERIFY(mtr.waitForFinished(kWaitMs));
+        static const QRegularExpression mtrLoss(u"^ *\\d+\\.\\|-- \\S+ +([\\d.]+)%"_s,
+                                                QRegularExpression::MultilineOption);
+        QString mtrLosses;
+        for (const QRegularExpressionMatch& match : mtrLoss.globalMatch(QString::fromUtf8(mtr.readAllStandardOutput())))
+            mtrLosses += match.captured(1).toDouble() > 0 ? '+' : '0';
+        QCOMPARE(losses + '|' + mtrLosses, "0+0|0+0");
+        QProcess::execute("ip",
+                          {"netns", "exec", LabText("NETSONDE_LAB_NS_ROUTER2"), "nft", "delete table ip limited"});
     }
 
     // Every run without a window: its exit status, standard error (a message box as one line, a usage
@@ -519,7 +563,8 @@ private Q_SLOTS:
         };
         row("version", {"--version"}, 0, "", "Netsonde Version 2.1a\n");
         row("help", {"--help"}, 0, "", "1,192.0.2.7,host.example,3\n",
-            {"--report", "--count", "--timeout", "--delay", "--hops", "--no-resolve", "--verbose", "--type", "--server",
+            {"--report", "--count", "--timeout", "--delay", "--hops", "--rounds N", "--interval S", "--no-resolve",
+             "--verbose", "--type", "--server", "time,hop,sequence,address,time_ms,status",
              "--tries", "--bufsize", "--tcp", "--dnssec", "--user", "--progress", "--format", "netsonde(1)",
              "-p|-t|-f|-w|-n|-q", "-4, -6"});
         const auto boxRow = [&](const char* tag, const QStringList& options, const QByteArray& message,
@@ -543,6 +588,9 @@ private Q_SLOTS:
         usageRow("delay below range", {"--delay", "-1", "-p", "h"}, "--delay must lie between 0 and 10000");
         usageRow("timeout above range", {"--timeout", "61", "-p", "h"}, "--timeout must lie between 1 and 60");
         usageRow("hops above range", {"--hops", "61", "-t", "h"}, "--hops must lie between 1 and 60");
+        usageRow("rounds below range", {"--rounds", "-1", "-t", "h"}, "--rounds must lie between 0 and 1000000");
+        usageRow("interval below range", {"--interval", "0.05", "-t", "h"},
+                 "--interval needs seconds between 0.1 and 60, not \"0.05\"");
         usageRow("lookup timeout below range", {"--timeout", "0", "-n", "h"}, "--timeout must lie between 1 and 60");
         usageRow("tries above range", {"--tries", "11", "-n", "h"}, "--tries must lie between 1 and 10");
         usageRow("bufsize above range", {"--bufsize", "4097", "-n", "h"}, "--bufsize must lie between 0 and 4096");

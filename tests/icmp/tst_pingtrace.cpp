@@ -347,6 +347,60 @@ private Q_SLOTS:
         QTRY_VERIFY2(ThreadCount() <= threadsBefore, qPrintable(QString::number(ThreadCount())));
     }
 
+    void repeatedTrace_data()
+    {
+        // clang-format off
+        QTest::addColumn<bool>("oneHopAtATime");
+        QTest::newRow("hops together") << false;
+        QTest::newRow("one hop at a time") << true;
+        // clang-format on
+    }
+
+    // Three rounds to 10.8.0.3: hop n's k-th probe answers after n x k ms, but
+    // hop 2's second is lost. The statistics columns show, each hop's row keeps
+    // its latest answer. Then Repeat probes until Stop, which ends it at once.
+    void repeatedTrace()
+    {
+        QFETCH(bool, oneHopAtATime);
+        auto probes = std::make_shared<std::array<std::atomic<int>, 4>>();
+        auto service = AnsweringService([probes](const EchoRequest& sent) {
+            const int hop = sent.ttl.value_or(0);
+            const int probe = hop >= 1 && hop <= 3 ? ++(*probes)[std::size_t(hop)] : 0;
+            if (probe == 0 || (hop == 2 && probe == 2))
+                return EchoReply{};
+            return ReplyFrom(qPrintable(QString("10.8.0.%1").arg(hop)), std::uint32_t(hop * probe));
+        });
+        auto window = OpenIcmpWindow(service);
+        SetTraceRoute(*window.dialog, "10.8.0.3", 5, false, 1);
+        RunInputs inputs = window.dialog->ReadInputs(FunctionId::TraceRoute);
+        std::tie(inputs.rounds, inputs.roundIntervalMs, inputs.probeOneHopAtATime) = std::tuple(3u, 50u, oneHopAtATime);
+        window.dialog->Runs().Go(inputs);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.dialog->Runs().IsBusy(), 10000);
+        const QTreeWidget* list = window.dialog->ResultList(FunctionId::TraceRoute);
+        QVERIFY(!list->isColumnHidden(ColumnIndex(ResultColumn::StandardDeviation)));
+        const QList<QStringList> expected{{"10.8.0.1", "3 ms", "0.0%", "3", "3.0", "2.0", "1.0", "3.0", "1.0"},
+                                          {"10.8.0.2", "6 ms", "33.3%", "3", "6.0", "4.0", "2.0", "6.0", "2.8"},
+                                          {"10.8.0.3", "9 ms", "0.0%", "3", "9.0", "6.0", "3.0", "9.0", "3.0"}};
+        QCOMPARE(list->topLevelItemCount(), 3);
+        for (int row = 0; row < 3; ++row) {
+            QStringList cells{list->topLevelItem(row)->text(ColumnIndex(ResultColumn::Address))};
+            for (int column = ColumnIndex(ResultColumn::ResponseTime); column < kResultColumnCount; ++column)
+                cells << list->topLevelItem(row)->text(column);
+            cells.removeAt(2); // the AS column, not shown
+            QCOMPARE(cells, expected.at(row));
+        }
+
+        window.dialog->TraceRouteTab()->m_repeat = true;
+        window.dialog->TraceRouteTab()->DoDataExchange(false);
+        window.dialog->OnGo();
+        const auto sent = [list] { return list->topLevelItem(0)->text(ColumnIndex(ResultColumn::Sent)); };
+        QVERIFY(QTest::qWaitFor([&] { return list->topLevelItemCount() == 3 && sent() == "2"; }, 10000));
+        const qint64 ms = MillisecondsUntilReleased([&] { window.dialog->OnStop(); },
+                                                    [&] { return service.use_count() == kHoldersWithoutWorker; });
+        QVERIFY2(ms < 50, qPrintable(QString::number(ms)));
+        QCOMPARE(window.dialog->StatusText(), QStringLiteral("Ready"));
+    }
+
     void failuresReport_data()
     {
         // clang-format off

@@ -178,6 +178,7 @@ private Q_SLOTS:
         row({TraceRouteShowAsNumbers, "TraceRoute", "Show AS Numbers", "0"});
         row({TraceRouteAsnZone, "TraceRoute", "AS Origin Zone", "origin.asn.cymru.com"});
         row({TraceRouteAsnZone6, "TraceRoute", "AS Origin Zone IPv6", "origin6.asn.cymru.com"});
+        row({TraceRouteRepeat, "TraceRoute", "Repeat", "0"});
         row({FingerFireWall, "Finger", "FireWall", ""});
         row({FingerRecentList, "Finger", "Recent List", ""});
         row({FingerClearOutput, "Finger", "Clear Output", "1"});
