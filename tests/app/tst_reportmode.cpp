@@ -499,6 +499,8 @@ private Q_SLOTS:
             expected << u"%1 %2"_s.arg(hop + 1).arg(hops[hop]) + (asn.isEmpty() ? QString() : ' ' + asn[hop]);
         QCOMPARE(TraceHops(together, !asn.isEmpty()), expected);
         QCOMPARE(together.value("destination_reached"), QJsonValue(hops.last() != "*"));
+    }
+
     // Three rounds along the lab path: each hop's statistics in JSON, a CSV line per probe. Then router2
     // answers at most one probe a second (after a burst of five): loss at its hop only, as mtr sees it too.
     void repeatedTrace()
@@ -521,12 +523,8 @@ private Q_SLOTS:
             u"^\\d{4}-\\d\\d-\\d\\dT[\\d:]{8}\\.\\d{3}Z,[1-3],[1-3],[^,]+,\\d+\\.\\d{3},ok$"_s);
         QCOMPARE(csv.filter(line).size(), 9);
 
-        QProcess nft;
-        nft.start("ip", {"netns", "exec", LabText("NETSONDE_LAB_NS_ROUTER2"), "nft", "-f", "-"});
-        nft.write("table ip limited {\n chain out {\n  type filter hook output priority 0;\n"
-                  "  icmp type time-exceeded limit rate over 1/second drop\n }\n}\n");
-        nft.closeWriteChannel();
-        QVERIFY(nft.waitForFinished() && nft.exitCode() == 0);
+        const auto clear = qScopeGuard([] { LabRule({"clear"}); });
+        QVERIFY(LabRule({"limited", LabText("NETSONDE_LAB_NS_ROUTER2")}));
         const QStringList twenty{"--report", "--no-resolve", "--rounds", "20", "--interval", "0.2", "-t", host};
         QString losses;
         for (const QJsonValue& row :
@@ -541,8 +539,6 @@ private Q_SLOTS:
         for (const QRegularExpressionMatch& match : mtrLoss.globalMatch(QString::fromUtf8(mtr.readAllStandardOutput())))
             mtrLosses += match.captured(1).toDouble() > 0 ? '+' : '0';
         QCOMPARE(losses + '|' + mtrLosses, "0+0|0+0");
-        QProcess::execute("ip",
-                          {"netns", "exec", LabText("NETSONDE_LAB_NS_ROUTER2"), "nft", "delete table ip limited"});
     }
 
     // Every run without a window: its exit status, standard error (a message box as one line, a usage
