@@ -26,7 +26,7 @@ void TraceRoutePage::CreateControls()
     m_hops = AddSpinField(kTraceHopsControl, kTraceHopsSpinControl, SettingKey::TraceRouteHops, {190, 24, 34, 12});
     AddLabel(QStringLiteral("Maximum H&ops:"), {118, 26, 70, 10}, m_hops);
     m_resolveCheckBox = AddCheckBox(kTraceResolveControl, QStringLiteral("&Resolve IP Addresses"), {75, 43, 100, 10});
-    m_repeatCheckBox = AddCheckBox(kTraceRepeatControl, QStringLiteral("R&epeat"), {180, 43, 50, 10});
+    m_repeatCheckBox = AddCheckBox(kTraceRepeatControl, QStringLiteral("R&epeat"), {178, 43, 45, 10});
 }
 
 void TraceRoutePage::OnInitDialog()
