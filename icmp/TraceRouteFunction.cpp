@@ -57,7 +57,7 @@ std::optional<HopProbe> ProbeHop(IcmpRun& run, const RunInputs& inputs, unsigned
     if (!LookUpHop(run, inputs, hop, reply.address))
         return std::nullopt;
     probe.address = reply.address;
-    probe.roundTrip = std::chrono::milliseconds(reply.roundTripMs);
+    probe.roundTrip = reply.roundTrip;
     return probe;
 }
 

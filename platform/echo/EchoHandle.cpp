@@ -18,7 +18,8 @@ EchoReply EchoHandle::SendEcho(const IpAddress& destination, std::span<const std
         if (answer->sequence != *sequence)
             continue;
         const auto roundTripMs = std::chrono::floor<std::chrono::milliseconds>(answer->roundTrip).count();
-        return {1, answer->address, static_cast<std::uint32_t>(std::clamp<long long>(roundTripMs, 0, UINT32_MAX))};
+        return {1, answer->address, static_cast<std::uint32_t>(std::clamp<long long>(roundTripMs, 0, UINT32_MAX)),
+                answer->roundTrip};
     }
     return {};
 }

@@ -31,9 +31,10 @@ enum class EchoSocketChoice {
 };
 
 struct EchoReply {
-    std::uint32_t replyCount = 0;  // 0 (time-out or any failure) or 1
-    IpAddress address;             // the replying host; valid when replyCount is 1
-    std::uint32_t roundTripMs = 0; // whole milliseconds, floored; valid when replyCount is 1
+    std::uint32_t replyCount = 0;           // 0 (time-out or any failure) or 1
+    IpAddress address;                      // the replying host; valid when replyCount is 1
+    std::uint32_t roundTripMs = 0;          // whole milliseconds, floored; valid when replyCount is 1
+    std::chrono::microseconds roundTrip{0}; // the same to the microsecond
 };
 
 // The answer to one outstanding request.

@@ -95,7 +95,9 @@ private:
         echo::EchoReply SendEcho(const IpAddress& destination, std::span<const std::uint8_t> data,
                                  std::optional<std::uint8_t> ttl, std::uint32_t timeoutMs) override
         {
-            return m_service.Answer(Recorded(destination, data, ttl, timeoutMs), m_runWake.get());
+            echo::EchoReply reply = m_service.Answer(Recorded(destination, data, ttl, timeoutMs), m_runWake.get());
+            reply.roundTrip = std::chrono::milliseconds(reply.roundTripMs);
+            return reply;
         }
         std::optional<std::uint16_t> SendRequest(const IpAddress& destination, std::span<const std::uint8_t> data,
                                                  std::optional<std::uint8_t> ttl) override
