@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -305,6 +306,42 @@ private Q_SLOTS:
         QCOMPARE(waiting->SendEcho(lab.destination, kHopData, std::uint8_t{1}, 0).replyCount, 0u);
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         QVERIFY2(waitsOutSilentHost(500), "an answer to an earlier request ended the wait");
+    }
+
+    void requestsOutstandingTogether_data() { KindsOnly(); }
+
+    // Requests kept outstanding together on one handle, each answer taken once with its own
+    // request's sequence: two Ttl 1 requests that router1 answers for different destinations
+    // (told apart by the destination its report quotes), router2, the destination with and
+    // without a Ttl, and the silent address, which never answers.
+    void requestsOutstandingTogether()
+    {
+        OPEN_HANDLE(handle);
+        const IpAddress router2 = LabIp(family, "ROUTER2");
+        const std::pair<IpAddress, std::optional<std::uint8_t>> requests[] = {{lab.destination, 1},
+                                                                              {lab.silent, 1},
+                                                                              {lab.destination, 2},
+                                                                              {lab.destination, 3},
+                                                                              {lab.destination, std::nullopt},
+                                                                              {lab.silent, std::nullopt}};
+        const IpAddress expected[] = {lab.router1, lab.router1, router2, lab.destination, lab.destination, {}};
+        std::map<std::uint16_t, std::size_t> sent;
+        for (std::size_t i = 0; i < std::size(requests); ++i) {
+            const auto sequence = handle->SendRequest(requests[i].first, kHopData, requests[i].second);
+            QVERIFY(sequence && sent.emplace(*sequence, i).second);
+        }
+        QStringList answered(std::size(requests), QStringLiteral("none"));
+        const auto deadline = Clock::now() + 1500ms;
+        while (const auto answer = handle->AwaitAnswer(deadline, -1)) {
+            QVERIFY(sent.contains(answer->sequence));
+            QString& cell = answered[qsizetype(sent.at(answer->sequence))];
+            QCOMPARE(cell, QStringLiteral("none"));
+            cell = QString::fromLatin1(Text(answer->address));
+        }
+        QStringList wanted;
+        for (const IpAddress& address : expected)
+            wanted << (address == IpAddress() ? QStringLiteral("none") : QString::fromLatin1(Text(address)));
+        QCOMPARE(answered, wanted);
     }
 
     void wakesEndWaits_data() { KindsOnly(); }
