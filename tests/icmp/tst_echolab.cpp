@@ -318,13 +318,10 @@ private Q_SLOTS:
     {
         OPEN_HANDLE(handle);
         const IpAddress router2 = LabIp(family, "ROUTER2");
-        const std::pair<IpAddress, std::optional<std::uint8_t>> requests[] = {{lab.destination, 1},
-                                                                              {lab.silent, 1},
-                                                                              {lab.destination, 2},
-                                                                              {lab.destination, 3},
-                                                                              {lab.destination, std::nullopt},
-                                                                              {lab.silent, std::nullopt}};
-        const IpAddress expected[] = {lab.router1, lab.router1, router2, lab.destination, lab.destination, {}};
+        const std::pair<IpAddress, std::optional<std::uint8_t>> requests[] = {
+            {lab.silent, std::nullopt}, {lab.destination, 3},           {lab.destination, 1}, {lab.silent, 1},
+            {lab.destination, 2},       {lab.destination, std::nullopt}};
+        const IpAddress expected[] = {{}, lab.destination, lab.router1, lab.router1, router2, lab.destination};
         std::map<std::uint16_t, std::size_t> sent;
         for (std::size_t i = 0; i < std::size(requests); ++i) {
             const auto sequence = handle->SendRequest(requests[i].first, kHopData, requests[i].second);
