@@ -28,7 +28,7 @@ row() {
 
 if [ "${1:-}" != --inside ]; then
     BUILD=$(cd "${1:-$ROOT/build}" && pwd)
-    cmake --build "$BUILD" --target netsonde bench_window bench_bare_window bench_window_probe \
+    cmake --build "$BUILD" --target netsonde bench_window bench_bare_window bench_bare_core bench_window_probe \
         bench_whois_flood_stall lab_delayed_echo -j2 >/dev/null || exit 1
     WORK=$(mktemp -d)
     trap 'rm -rf "$WORK"' EXIT
@@ -169,6 +169,10 @@ trace_row "six-hop trace, router3 to router5 silent" 1.5 \
 trace_row "trace to a deaf far host, 15 hops" 1 "deaf $NETSONDE_LAB_NS_FAR" "--hops 15" "-m 15" \
     "$NETSONDE_LAB_FAR"
 trace_row "six-hop trace, every hop answering" 2 "" "" "" "$NETSONDE_LAB_FAR"
+# What no report-mode run can go below: a Qt Core program that only starts.
+read -r floor_ms floor_kb < <(measure "$BENCH/bench_bare_core")
+read -r true_ms _ < <(measure /bin/true)
+row "  a bare Qt Core program, start to end (ms)" "$floor_ms" "$true_ms"
 
 # Five echoes over IPv6, whole processes.
 # Ten rounds to every hop 0.2 s apart, against mtr's report of as many; then
