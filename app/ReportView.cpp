@@ -78,7 +78,7 @@ void ReportView::InsertRow(FunctionId, int row, unsigned number)
         m_rows.removeFirst();
         ++m_droppedRows;
     }
-    QStringList cells(kResultColumnCount);
+    QStringList cells(ColumnIndex(ResultColumn::Number) + 1);
     cells[ColumnIndex(ResultColumn::Number)] = QString::number(number);
     m_rows.insert(std::clamp<qsizetype>(row - m_droppedRows, 0, m_rows.size()), cells);
 }
@@ -86,8 +86,11 @@ void ReportView::InsertRow(FunctionId, int row, unsigned number)
 void ReportView::SetCell(FunctionId, int row, ResultColumn column, const QString& text)
 {
     const qint64 kept = row - m_droppedRows;
-    if (kept >= 0 && kept < m_rows.size())
-        m_rows[kept][ColumnIndex(column)] = text;
+    if (kept < 0 || kept >= m_rows.size())
+        return;
+    QStringList& cells = m_rows[kept];
+    cells.resize(std::max<qsizetype>(cells.size(), ColumnIndex(column) + 1));
+    cells[ColumnIndex(column)] = text;
 }
 
 } // namespace netsonde

@@ -45,7 +45,8 @@ public:
     void NoteProbe(FunctionId id, const ProbeResult& probe) override;
 
     const QString& PaneText() const { return m_pane; }
-    // The newest kMaxPingRows rows, and how many older ones were dropped.
+    // The newest kMaxPingRows rows, and how many older ones were dropped. A
+    // row holds its cells up to the last one set: read them with value().
     const QList<QStringList>& Rows() const { return m_rows; }
     qint64 DroppedRows() const { return m_droppedRows; }
     const ProbeWatch& Probes() const { return m_watch; }
