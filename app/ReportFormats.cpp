@@ -174,30 +174,22 @@ QJsonArray RowsArray(const QList<QStringList>& rows, const RunInputs& inputs)
     return array;
 }
 
-QJsonObject PingStatistics(const QList<QStringList>& rows)
+QJsonValue MillisecondsOrNull(const std::optional<double>& ms)
 {
-    QList<qint64> times;
-    for (const QStringList& row : rows) {
-        if (const auto time = RoundTripMs(Cell(row, ResultColumn::ResponseTime)))
-            times.append(*time);
-    }
-    const auto sent = static_cast<qint64>(rows.size());
-    const auto received = static_cast<qint64>(times.size());
-    QJsonObject statistics{{"sent", sent},
-                           {"received", received},
-                           {"loss_percent", sent == 0 ? 0.0 : 100.0 * double(sent - received) / double(sent)},
-                           {"min_ms", QJsonValue::Null},
-                           {"avg_ms", QJsonValue::Null},
-                           {"max_ms", QJsonValue::Null}};
-    if (times.isEmpty())
-        return statistics;
-    qint64 sum = 0;
-    for (qint64 time : times)
-        sum += time;
-    statistics.insert(QStringLiteral("min_ms"), *std::min_element(times.cbegin(), times.cend()));
-    statistics.insert(QStringLiteral("avg_ms"), double(sum) / double(received));
-    statistics.insert(QStringLiteral("max_ms"), *std::max_element(times.cbegin(), times.cend()));
-    return statistics;
+    return ms ? QJsonValue(*ms) : QJsonValue(QJsonValue::Null);
+}
+
+// The whole run's, dropped rows included.
+QJsonObject PingStatistics(const RoundTripStatistics& statistics)
+{
+    return {{"sent", statistics.Sent()},
+            {"received", statistics.Received()},
+            {"loss_percent", statistics.LossPercent()},
+            {"min_ms", MillisecondsOrNull(statistics.Best())},
+            {"avg_ms", MillisecondsOrNull(statistics.Average())},
+            {"max_ms", MillisecondsOrNull(statistics.Worst())},
+            {"stddev_ms", MillisecondsOrNull(statistics.StandardDeviation())},
+            {"jitter_ms", MillisecondsOrNull(statistics.Jitter())}};
 }
 
 QJsonObject NoDnsAnswer()
@@ -275,7 +267,8 @@ void AddResults(const ReportRecord& record, QJsonObject& report)
     switch (record.inputs.function) {
     case FunctionId::Ping:
         report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), record.inputs));
-        report.insert(QStringLiteral("statistics"), PingStatistics(view.Rows()));
+        report.insert(QStringLiteral("rows_dropped"), view.DroppedRows());
+        report.insert(QStringLiteral("statistics"), PingStatistics(view.Probes().StatisticsOf(0)));
         return;
     case FunctionId::TraceRoute:
         report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), record.inputs));

@@ -32,7 +32,10 @@ unsigned StoredOr(SettingKey key, const std::optional<int>& value)
 void FillPing(const ReportOptions& options, RunInputs& inputs)
 {
     inputs.timeout = StoredOr(SettingKey::PingTimeout, options.timeout);
-    inputs.pings = StoredOr(SettingKey::PingNumberOfPings, options.count);
+    // --count 0 pings until interrupted; the stored Until Stopped is not read,
+    // so that a script never waits for an interrupt it did not ask for.
+    inputs.pingUntilStopped = options.count == 0;
+    inputs.pings = inputs.pingUntilStopped ? 0 : StoredOr(SettingKey::PingNumberOfPings, options.count);
     inputs.delay = StoredOr(SettingKey::PingDelay, options.delay);
     inputs.resolve = ReadFlagSetting(SettingKey::PingResolve) && !options.noResolve;
 }
@@ -103,8 +106,9 @@ QString RoundsOutOfRange(const std::optional<int>& rounds)
 
 QString ReportRangeError(const ReportOptions& options)
 {
+    const std::optional<int> count = options.count == 0 ? std::nullopt : options.count;
     for (const QString& error :
-         {OutOfRange(SettingKey::PingNumberOfPings, "count", options.count),
+         {OutOfRange(SettingKey::PingNumberOfPings, "count", count),
           OutOfRange(SettingKey::PingDelay, "delay", options.delay),
           OutOfRange(TimeoutKey(options), "timeout", options.timeout),
           OutOfRange(SettingKey::TraceRouteHops, "hops", options.hops), RoundsOutOfRange(options.rounds),

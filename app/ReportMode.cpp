@@ -94,9 +94,10 @@ private:
         return m_format == ReportFormat::Csv && m_inputs.function == FunctionId::TraceRoute && m_inputs.rounds != 1;
     }
 
+    // A run until interrupted ends as it should when interrupted.
     int ExitStatus() const
     {
-        if (m_interrupted)
+        if (m_interrupted && !m_inputs.pingUntilStopped)
             return kReportInterrupted;
         return m_messages.isEmpty() ? kReportDone : kReportMessageShown;
     }

@@ -98,7 +98,7 @@ QString SetVersion(ReportOptions& options, const QString&, const QString&)
 // Every option of ours, in the order of --help.
 // clang-format off
 const ReportOption kReportOptions[] = {
-    {"count", "N", {Ping}, "number of pings", SetNumber<&ReportOptions::count>},
+    {"count", "N", {Ping}, "number of pings (0: until interrupted)", SetNumber<&ReportOptions::count>},
     {"timeout", "S", {Ping, TraceRoute, NameServerLookUp}, "time-out in seconds", SetNumber<&ReportOptions::timeout>},
     {"delay", "MS", {Ping}, "pause between pings in milliseconds", SetNumber<&ReportOptions::delay>},
     {"hops", "N", {TraceRoute}, "maximum hops", SetNumber<&ReportOptions::hops>},

@@ -27,6 +27,7 @@ void ReportView::BeginRun(const RunInputs&)
 
 void ReportView::NoteProbe(FunctionId, const ProbeResult& probe)
 {
+    m_watch.Add(probe);
     if (m_probeLines)
         WriteOut(ProbeCsvLine(m_began, probe));
 }
@@ -65,19 +66,31 @@ void ReportView::NoteReceivedBytes(FunctionId id, QByteArrayView bytes)
 void ReportView::ClearRows(FunctionId)
 {
     m_rows.clear();
+    m_droppedRows = 0;
+    m_watch.Clear();
 }
 
 void ReportView::InsertRow(FunctionId, int row, unsigned number)
 {
-    QStringList cells(kResultColumnCount);
+    if (row < m_droppedRows)
+        return;
+    if (m_rows.size() >= kMaxPingRows) {
+        m_rows.removeFirst();
+        ++m_droppedRows;
+    }
+    QStringList cells(ColumnIndex(ResultColumn::Number) + 1);
     cells[ColumnIndex(ResultColumn::Number)] = QString::number(number);
-    m_rows.insert(std::clamp<qsizetype>(row, 0, m_rows.size()), cells);
+    m_rows.insert(std::clamp<qsizetype>(row - m_droppedRows, 0, m_rows.size()), cells);
 }
 
 void ReportView::SetCell(FunctionId, int row, ResultColumn column, const QString& text)
 {
-    if (row >= 0 && row < m_rows.size())
-        m_rows[row][ColumnIndex(column)] = text;
+    const qint64 kept = row - m_droppedRows;
+    if (kept < 0 || kept >= m_rows.size())
+        return;
+    QStringList& cells = m_rows[kept];
+    cells.resize(std::max<qsizetype>(cells.size(), ColumnIndex(column) + 1));
+    cells[ColumnIndex(column)] = text;
 }
 
 } // namespace netsonde

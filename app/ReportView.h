@@ -8,6 +8,7 @@
 // to standard output as it comes, after a header line at the run's start:
 // the memory stays the same however long the run goes.
 
+#include "run/ProbeWatch.h"
 #include "run/RunView.h"
 
 #include <QDateTime>
@@ -44,7 +45,11 @@ public:
     void NoteProbe(FunctionId id, const ProbeResult& probe) override;
 
     const QString& PaneText() const { return m_pane; }
+    // The newest kMaxPingRows rows, and how many older ones were dropped. A
+    // row holds its cells up to the last one set: read them with value().
     const QList<QStringList>& Rows() const { return m_rows; }
+    qint64 DroppedRows() const { return m_droppedRows; }
+    const ProbeWatch& Probes() const { return m_watch; }
     qint64 BytesReceived() const { return m_bytesReceived; }
     // The DNS answer NS LookUp reported, if any.
     const std::optional<QByteArray>& DnsAnswer() const { return m_dnsAnswer; }
@@ -62,6 +67,8 @@ private:
     QDateTime m_began; // UTC
     QString m_pane;
     QList<QStringList> m_rows;
+    qint64 m_droppedRows = 0;
+    ProbeWatch m_watch;
     qint64 m_bytesReceived = 0;
     std::optional<QByteArray> m_dnsAnswer;
     std::optional<HostEntry> m_resolvedHost;

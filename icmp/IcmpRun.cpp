@@ -8,6 +8,13 @@
 
 namespace netsonde {
 
+namespace {
+
+constexpr int kMostEffectsBehind = 64;
+constexpr std::uint32_t kCatchUpMs = 1;
+
+} // namespace
+
 IcmpRun::IcmpRun(RunController& runs, RunController::RequestId request, std::shared_ptr<echo::EchoService> service,
                  std::shared_ptr<const ShutdownSignal> wake, HostLookups lookups)
     : m_runs(&runs), m_request(request), m_service(std::move(service)), m_wake(std::move(wake)),
@@ -93,7 +100,11 @@ bool IcmpRun::StillCurrent() const
 void IcmpRun::Post(Effect effect)
 {
     RunController* runs = m_runs;
-    m_runs->PostEffect(m_request, [runs, effect = std::move(effect)] { effect(*runs); });
+    ++*m_backlog;
+    m_runs->PostEffect(m_request, [runs, backlog = m_backlog, effect = std::move(effect)] {
+        --*backlog;
+        effect(*runs);
+    });
 }
 
 void IcmpRun::SetStatus(const QString& text)
@@ -156,6 +167,12 @@ std::optional<QString> IcmpRun::LookUpName(const IpAddress& address) const
 void IcmpRun::Pause(std::uint32_t milliseconds)
 {
     m_wake->WaitFor(std::chrono::milliseconds(milliseconds));
+}
+
+void IcmpRun::WaitWhileBehind()
+{
+    while (*m_backlog > kMostEffectsBehind && StillCurrent())
+        Pause(kCatchUpMs);
 }
 
 } // namespace netsonde

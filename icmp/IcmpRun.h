@@ -14,6 +14,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -64,6 +65,9 @@ public:
     std::optional<QString> LookUpName(const IpAddress& address) const;
     // Sleeps unless the run is woken first.
     void Pause(std::uint32_t milliseconds);
+    // Waits while the user-interface thread has many of the run's effects
+    // still to carry out: a run without pauses never gets far ahead of it.
+    void WaitWhileBehind();
 
 private:
     bool FindService();
@@ -78,6 +82,7 @@ private:
     std::shared_ptr<const ShutdownSignal> m_wake;
     HostLookups m_lookups;
     std::unique_ptr<echo::EchoHandle> m_handle;
+    std::shared_ptr<std::atomic<int>> m_backlog = std::make_shared<std::atomic<int>>(0); // effects posted, not yet run
     IpAddress m_destination;
 };
 

@@ -5,6 +5,7 @@
 #include "run/RunView.h"
 
 #include <array>
+#include <chrono>
 
 namespace netsonde {
 
@@ -38,26 +39,40 @@ void SetCell(RunController& runs, int row, ResultColumn column, const QString& t
     runs.View().SetCell(FunctionId::Ping, row, column, text);
 }
 
-// One request and its row; false when the run is no longer wanted.
-bool PingOnce(IcmpRun& run, const RunInputs& inputs, unsigned n, std::span<const std::uint8_t> data)
+// A request's outcome as the statistics and the graph take it.
+ProbeResult ProbeOf(unsigned n, qint64 sentMs, const echo::EchoReply& reply)
+{
+    ProbeResult probe{0, n, sentMs, {}, std::nullopt};
+    if (reply.replyCount != 0) {
+        probe.address = FormatIpAddress(reply.address);
+        probe.roundTripMs = std::chrono::duration<double, std::milli>(reply.roundTrip).count();
+    }
+    return probe;
+}
+
+// One request, its row and its probe; false when the run is no longer wanted.
+bool PingOnce(IcmpRun& run, const RunInputs& inputs, unsigned n, qint64 sentMs, std::span<const std::uint8_t> data)
 {
     const int row = static_cast<int>(n - 1);
     run.SetStatus(QStringLiteral("Waiting for response ..."));
     const echo::EchoReply reply = run.SendEcho(data, std::nullopt, inputs.timeout * kMillisecondsPerSecond);
     if (!run.StillCurrent())
         return false;
+    const ProbeResult probe = ProbeOf(n, sentMs, reply);
     if (reply.replyCount == 0) {
-        run.Post([row, n](RunController& runs) {
+        run.Post([row, n, probe](RunController& runs) {
             runs.SetStatusText(QStringLiteral("Waiting for response ... No response!"));
             AddRow(runs, row, n);
             SetCell(runs, row, ResultColumn::HostName, QStringLiteral("No response"));
+            runs.View().NoteProbe(FunctionId::Ping, probe);
         });
         return true;
     }
-    run.Post([row, n, reply](RunController& runs) {
+    run.Post([row, n, reply, probe](RunController& runs) {
         AddRow(runs, row, n);
-        SetCell(runs, row, ResultColumn::Address, FormatIpAddress(reply.address));
+        SetCell(runs, row, ResultColumn::Address, probe.address);
         SetCell(runs, row, ResultColumn::ResponseTime, FormatRoundTrip(reply.roundTripMs));
+        runs.View().NoteProbe(FunctionId::Ping, probe);
     });
     if (!inputs.resolve)
         return true;
@@ -70,6 +85,16 @@ bool PingOnce(IcmpRun& run, const RunInputs& inputs, unsigned n, std::span<const
         SetCell(runs, row, ResultColumn::HostName, name.value_or(QStringLiteral("Unavailable")));
     });
     return true;
+}
+
+bool IsLastPing(const RunInputs& inputs, unsigned n)
+{
+    return !inputs.pingUntilStopped && n >= inputs.pings;
+}
+
+qint64 MillisecondsSince(std::chrono::steady_clock::time_point began)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began).count();
 }
 
 } // namespace
@@ -92,13 +117,17 @@ void PingWorker(const RunInputs& inputs, IcmpRun& run)
         return;
     std::array<std::uint8_t, kPingDataSize> data{};
     data.fill(kEchoFillByte);
-    for (unsigned n = 1; n <= inputs.pings; ++n) {
-        if (!run.StillCurrent() || !PingOnce(run, inputs, n, data))
+    const auto began = std::chrono::steady_clock::now();
+    for (unsigned n = 1;; ++n) {
+        if (!run.StillCurrent() || !PingOnce(run, inputs, n, MillisecondsSince(began), data))
             return;
-        if (n < inputs.pings && inputs.delay != 0) {
+        if (IsLastPing(inputs, n))
+            break;
+        if (inputs.delay != 0) {
             run.SetStatus(QStringLiteral("Waiting for %1 ms").arg(inputs.delay));
             run.Pause(inputs.delay);
         }
+        run.WaitWhileBehind();
     }
     run.EndRun();
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Ping: a number of echo requests to one host, one row each, with a pause
-// between them.
+// Ping: a number of echo requests to one host, or requests until Stop, one
+// row each, with a pause between them; each request is also noted as a probe.
 
 #include "icmp/IcmpFunction.h"
 

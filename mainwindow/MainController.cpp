@@ -6,6 +6,7 @@
 
 #include "icmp/IcmpFunction.h"
 #include "mainwindow/OutputPane.h"
+#include "mainwindow/ResultPane.h"
 #include "mainwindow/TabControl.h"
 #include "pages/NameServerLookUpPage.h"
 #include "pages/UserHostPage.h"
@@ -76,7 +77,7 @@ void MainDialog::OnResultListDblClk(FunctionId id)
     const QList<QTreeWidgetItem*> selected = ResultList(id)->selectedItems();
     if (selected.isEmpty())
         return;
-    const int row = ResultList(id)->indexOfTopLevelItem(selected.front());
+    const int row = ResultPaneOf(id)->RunRowOf(selected.front());
     const QString address = selected.front()->text(ColumnIndex(ResultColumn::Address));
     static_cast<IcmpFunction*>(FunctionFor(id))->ResolveRow(row, address);
 }
@@ -121,7 +122,7 @@ void MainDialog::EnableInputs(bool enable)
         for (QWidget* control : Page(id)->InputControls())
             control->setEnabled(enable);
         if (icmp)
-            Pane(id)->setEnabled(enable);
+            ResultList(id)->setEnabled(enable);
     }
     if (enable)
         NameServerLookUpTab()->UpdateNameServerEnabled();

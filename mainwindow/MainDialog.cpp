@@ -8,6 +8,7 @@
 #include "mainwindow/MenuCommands.h"
 #include "mainwindow/OutputPane.h"
 #include "mainwindow/ResponseTimeDelegate.h"
+#include "mainwindow/ResultPane.h"
 #include "mainwindow/TabControl.h"
 #include "mainwindow/WindowRunView.h"
 #include "mainwindow/phonebook/PhonebookCommand.h"
@@ -144,8 +145,8 @@ void MainDialog::CreateControls()
     SetControlId(m_animation, kAnimationControl);
     m_animation->setGeometry(at(243, 75, 50, 20));
 
-    CreateResultList(FunctionId::Ping, kPingListControl);
-    CreateResultList(FunctionId::TraceRoute, kTraceRouteListControl);
+    CreateResultPane(FunctionId::Ping, kPingListControl);
+    CreateResultPane(FunctionId::TraceRoute, kTraceRouteListControl);
     CreateTextPane(FunctionId::Finger, kFingerOutputControl);
     CreateTextPane(FunctionId::WhoIs, kWhoIsOutputControl);
     CreateTextPane(FunctionId::NameServerLookUp, kNsLookupOutputControl);
@@ -157,11 +158,13 @@ void MainDialog::CreateControls()
     resize(du.X(300), top + du.Y(190));
 }
 
-void MainDialog::CreateResultList(FunctionId id, int controlId)
+void MainDialog::CreateResultPane(FunctionId id, int controlId)
 {
-    auto* list = new QTreeWidget(this);
+    auto* pane = new ResultPane(id == FunctionId::Ping, this);
+    QTreeWidget* list = pane->List();
     SetControlId(list, controlId);
     list->setAccessibleName(PaneName(id, "results"));
+    pane->setAccessibleName(list->accessibleName());
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
     list->setUniformRowHeights(true);
@@ -177,7 +180,9 @@ void MainDialog::CreateResultList(FunctionId id, int controlId)
     list->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     new ResponseTimeDelegate(list);
     connect(list, &QTreeWidget::itemDoubleClicked, this, [this, id] { OnResultListDblClk(id); });
-    m_panes[Index(id)] = list;
+    if (id == FunctionId::Ping)
+        connect(pane, &ResultPane::probesNoted, this, &MainDialog::SummarisePingSoFar);
+    m_panes[Index(id)] = pane;
 }
 
 void MainDialog::CreateTextPane(FunctionId id, int controlId)
@@ -261,7 +266,13 @@ OutputPane* MainDialog::TextPane(FunctionId id) const
 
 QTreeWidget* MainDialog::ResultList(FunctionId id) const
 {
-    return qobject_cast<QTreeWidget*>(Pane(id));
+    ResultPane* pane = ResultPaneOf(id);
+    return pane ? pane->List() : nullptr;
+}
+
+ResultPane* MainDialog::ResultPaneOf(FunctionId id) const
+{
+    return qobject_cast<ResultPane*>(Pane(id));
 }
 
 void MainDialog::SetStatusText(const QString& text)

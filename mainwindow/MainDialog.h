@@ -36,6 +36,7 @@ class AnimationControl;
 class OutputPane;
 class WindowRunView;
 class PropertyPage;
+class ResultPane;
 class TabControl;
 class PingPage;
 class TraceRoutePage;
@@ -100,9 +101,9 @@ public:
     QString StatusText() const;
 
     // Run summary (the status bar's permanent part on the right): each
-    // function's own, worked out from its list when its run ends and shown
-    // while its tab is selected; it goes on Clear and when the function's
-    // next run begins.
+    // function's own, worked out when its run ends (Ping's also while it
+    // runs, from the statistics of the whole run) and shown while its tab is
+    // selected; it goes on Clear and when the function's next run begins.
     QString RunSummaryText() const;
     void ClearRunSummary(FunctionId id);
 
@@ -126,6 +127,7 @@ public:
     QWidget* Pane(FunctionId id) const { return m_panes[Index(id)]; }
     OutputPane* TextPane(FunctionId id) const;
     QTreeWidget* ResultList(FunctionId id) const;
+    ResultPane* ResultPaneOf(FunctionId id) const;
     TabControl* Tabs() const { return m_tab; }
     AnimationControl* Animation() const { return m_animation; }
 
@@ -205,7 +207,7 @@ private:
     void ConnectOwnActions();
     // Save, Copy and Print, usable while the output is shown.
     void EnableOutputActions(bool enable);
-    void CreateResultList(FunctionId id, int controlId);
+    void CreateResultPane(FunctionId id, int controlId);
     void CreateTextPane(FunctionId id, int controlId);
     void CreatePages(int initialFunction);
     void SetUpResultColumns();
@@ -252,6 +254,7 @@ private:
     // Run summary helpers.
     void CreateRunSummary();
     void SummariseEndedRun();
+    void SummarisePingSoFar();
     void SetRunSummary(FunctionId id, const QString& text);
     void ShowRunSummary(FunctionId id);
 

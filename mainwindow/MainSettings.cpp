@@ -13,6 +13,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLayout>
 #include <QScreen>
 #include <QStyle>
 #include <QTreeWidget>
@@ -158,6 +159,8 @@ static_assert(std::tuple_size_v<ColumnWidths> == kBaseResultColumnCount, "one st
 void MainDialog::SetUpResultColumns()
 {
     for (FunctionId id : {FunctionId::Ping, FunctionId::TraceRoute}) {
+        // The list takes its place in the hidden pane before it is measured.
+        Pane(id)->layout()->activate();
         QTreeWidget* list = ResultList(id);
         const ColumnWidths widths = StoredColumnWidths(id).value_or(DefaultColumnWidths(list));
         for (int column = 0; column < kBaseResultColumnCount; ++column)

@@ -4,6 +4,7 @@
 
 #include "mainwindow/MainDialog.h"
 
+#include "mainwindow/ResultPane.h"
 #include "mainwindow/RunSummary.h"
 #include "run/ResultColumns.h"
 
@@ -51,12 +52,19 @@ void MainDialog::SummariseEndedRun()
     if (!end)
         return;
     if (end->function == FunctionId::Ping) {
-        SetRunSummary(end->function, PingSummary(SummaryRows(ResultList(end->function))));
+        SetRunSummary(end->function, PingSummary(ResultPaneOf(end->function)->Probes().StatisticsOf(0)));
     } else if (end->function == FunctionId::TraceRoute) {
         const RunInputs& inputs = m_runs->Inputs();
         const TraceEnd trace{end->completed, inputs.maxHops, inputs.host};
         SetRunSummary(end->function, TraceRouteSummary(SummaryRows(ResultList(end->function)), trace));
     }
+}
+
+// While Ping runs its summary follows the probes.
+void MainDialog::SummarisePingSoFar()
+{
+    if (RunningFunction() == FunctionId::Ping)
+        SetRunSummary(FunctionId::Ping, PingSummary(ResultPaneOf(FunctionId::Ping)->Probes().StatisticsOf(0)));
 }
 
 void MainDialog::SetRunSummary(FunctionId id, const QString& text)

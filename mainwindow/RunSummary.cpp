@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/RunSummary.h"
 
-#include <algorithm>
 #include <cmath>
-#include <numeric>
 
 namespace netsonde {
 
@@ -27,12 +25,11 @@ QString OneDecimal(double value)
     return QString::number(value, 'f', 1);
 }
 
-QString MinAvgMax(const std::vector<unsigned>& times)
+QString MinAvgMax(const RoundTripStatistics& statistics)
 {
-    const auto [least, most] = std::minmax_element(times.begin(), times.end());
-    const double sum = std::accumulate(times.begin(), times.end(), 0.0);
     return QStringLiteral("min/avg/max %1/%2/%3 ms")
-        .arg(OneDecimal(*least), OneDecimal(sum / static_cast<double>(times.size())), OneDecimal(*most));
+        .arg(OneDecimal(statistics.Best().value_or(0)), OneDecimal(statistics.Average().value_or(0)),
+             OneDecimal(statistics.Worst().value_or(0)));
 }
 
 } // namespace
@@ -49,17 +46,15 @@ std::optional<unsigned> ResponseTimeOf(const QString& cell)
     return ok ? std::optional{ms} : std::nullopt;
 }
 
-QString PingSummary(const std::vector<SummaryRow>& rows)
+QString PingSummary(const RoundTripStatistics& statistics)
 {
-    if (rows.empty())
+    if (statistics.Sent() == 0)
         return {};
-    const std::vector<unsigned> times = AnsweredTimes(rows);
-    const std::size_t sent = rows.size();
-    const std::size_t lost = sent - times.size();
-    const auto loss = static_cast<long>(std::lround(100.0 * static_cast<double>(lost) / static_cast<double>(sent)));
-    QString text = QStringLiteral("%1 sent, %2 received, %3% loss").arg(sent).arg(times.size()).arg(loss);
-    if (!times.empty())
-        text += QStringLiteral(", ") + MinAvgMax(times);
+    const auto loss = static_cast<long>(std::lround(statistics.LossPercent()));
+    QString text =
+        QStringLiteral("%1 sent, %2 received, %3% loss").arg(statistics.Sent()).arg(statistics.Received()).arg(loss);
+    if (statistics.Received() != 0)
+        text += QStringLiteral(", ") + MinAvgMax(statistics);
     return text;
 }
 

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The summary of a Ping or TraceRoute run, worked out from its list's rows
-// when the run ends: "3 sent, 3 received, 0% loss, min/avg/max 1.0/1.3/2.0 ms"
-// or "8 hops, 6 answered, destination reached". The status bar shows it on
-// its right.
+// The summary of a Ping or TraceRoute run: "3 sent, 3 received, 0% loss,
+// min/avg/max 1.0/1.3/2.0 ms" from the statistics of the whole run, or
+// "8 hops, 6 answered, destination reached" from the list's rows when the
+// run ends. The status bar shows it on its right.
+
+#include "run/RoundTripStatistics.h"
 
 #include <QString>
 
@@ -21,8 +23,8 @@ struct SummaryRow {
 // The milliseconds of a Response Time cell; none for a row without response.
 std::optional<unsigned> ResponseTimeOf(const QString& cell);
 
-// Empty for a list without rows.
-QString PingSummary(const std::vector<SummaryRow>& rows);
+// Empty for a run that sent nothing.
+QString PingSummary(const RoundTripStatistics& statistics);
 
 // How a trace ended. The trace stops before its hop limit only where the
 // destination (or the second address it answered from) answered, so a trace

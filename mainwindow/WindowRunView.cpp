@@ -3,6 +3,7 @@
 
 #include "mainwindow/MainDialog.h"
 #include "mainwindow/OutputPane.h"
+#include "mainwindow/ResultPane.h"
 
 #include <QTreeWidget>
 
@@ -43,7 +44,7 @@ qsizetype WindowRunView::PaneLength(FunctionId id) const
 
 void WindowRunView::ClearRows(FunctionId id)
 {
-    m_dialog.ResultList(id)->clear();
+    m_dialog.ResultPaneOf(id)->ClearRows();
 }
 
 // The other columns stay hidden until a run fills them.
@@ -56,17 +57,17 @@ void WindowRunView::ShowColumns(FunctionId id, const std::vector<ResultColumn>& 
 
 void WindowRunView::InsertRow(FunctionId id, int row, unsigned number)
 {
-    QTreeWidget* list = m_dialog.ResultList(id);
-    auto* item = new QTreeWidgetItem;
-    item->setText(ColumnIndex(ResultColumn::Number), QString::number(number));
-    list->insertTopLevelItem(std::min(row, list->topLevelItemCount()), item);
-    list->scrollToItem(item);
+    m_dialog.ResultPaneOf(id)->InsertRow(row, number);
 }
 
 void WindowRunView::SetCell(FunctionId id, int row, ResultColumn column, const QString& text)
 {
-    if (QTreeWidgetItem* item = m_dialog.ResultList(id)->topLevelItem(row))
-        item->setText(ColumnIndex(column), text);
+    m_dialog.ResultPaneOf(id)->SetCell(row, column, text);
+}
+
+void WindowRunView::NoteProbe(FunctionId id, const ProbeResult& probe)
+{
+    m_dialog.ResultPaneOf(id)->NoteProbe(probe);
 }
 
 FunctionId WindowRunView::SelectedFunction() const

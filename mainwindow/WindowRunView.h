@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The window as the run layer's view: status line, panes, result lists and
-// the busy state of the controls.
+// The window as the run layer's view: status line, panes, result lists with
+// their probes and the busy state of the controls.
 
 #include "run/RunView.h"
 
@@ -25,6 +25,7 @@ public:
     void SetCell(FunctionId id, int row, ResultColumn column, const QString& text) override;
     FunctionId SelectedFunction() const override;
     void EndRun(FunctionId selected) override;
+    void NoteProbe(FunctionId id, const ProbeResult& probe) override;
 
 private:
     MainDialog& m_dialog;

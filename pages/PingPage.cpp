@@ -6,6 +6,7 @@
 #include "run/RunInputs.h"
 #include "settings/SettingsKeys.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 
 namespace netsonde {
@@ -25,6 +26,10 @@ void PingPage::CreateControls()
     m_delayField = AddSpinField(kPingDelayControl, kPingDelaySpinControl, SettingKey::PingDelay, {75, 42, 44, 12});
     AddLabel(QStringLiteral("&Delay (ms):"), {3, 44, 70, 10}, m_delayField);
     m_resolveCheckBox = AddCheckBox(kPingResolveControl, QStringLiteral("&Resolve IP Addresses"), {125, 43, 100, 10});
+    m_untilStoppedCheckBox =
+        AddCheckBox(kPingUntilStoppedControl, QStringLiteral("&Until stopped"), {125, 56, 100, 10});
+    connect(m_untilStoppedCheckBox, &QCheckBox::toggled, m_pingsField,
+            [this](bool on) { m_pingsField->setEnabled(!on); });
 }
 
 void PingPage::OnInitDialog()
@@ -34,6 +39,7 @@ void PingPage::OnInitDialog()
     m_delay = static_cast<unsigned>(ReadIntSetting(SettingKey::PingDelay));
     m_pings = static_cast<unsigned>(ReadIntSetting(SettingKey::PingNumberOfPings));
     m_resolve = ReadFlagSetting(SettingKey::PingResolve);
+    m_untilStopped = ReadFlagSetting(SettingKey::PingUntilStopped);
     DoDataExchange(false);
     HostCombo()->setFocus(Qt::OtherFocusReason);
 }
@@ -45,6 +51,7 @@ void PingPage::OnDestroy()
     WriteSetting(SettingKey::PingDelay, static_cast<int>(m_delay));
     WriteSetting(SettingKey::PingNumberOfPings, static_cast<int>(m_pings));
     WriteFlagSetting(SettingKey::PingResolve, m_resolve);
+    WriteFlagSetting(SettingKey::PingUntilStopped, m_untilStopped);
     SaveRecentList(HostCombo(), SettingKey::PingRecentList);
 }
 
@@ -55,11 +62,14 @@ void PingPage::DoDataExchange(bool saveAndValidate)
     ExchangeUnsigned(m_pingsField, m_pings, saveAndValidate);
     ExchangeUnsigned(m_delayField, m_delay, saveAndValidate);
     ExchangeCheck(m_resolveCheckBox, m_resolve, saveAndValidate);
+    ExchangeCheck(m_untilStoppedCheckBox, m_untilStopped, saveAndValidate);
 }
 
 QList<QWidget*> PingPage::InputControls() const
 {
-    return {HostCombo(), m_timeoutField, m_pingsField, m_delayField, m_resolveCheckBox};
+    if (m_untilStoppedCheckBox->isChecked())
+        return {HostCombo(), m_timeoutField, m_delayField, m_resolveCheckBox, m_untilStoppedCheckBox};
+    return {HostCombo(), m_timeoutField, m_pingsField, m_delayField, m_resolveCheckBox, m_untilStoppedCheckBox};
 }
 
 void PingPage::WriteInputs(RunInputs& inputs)
@@ -69,6 +79,7 @@ void PingPage::WriteInputs(RunInputs& inputs)
     inputs.pings = m_pings;
     inputs.delay = m_delay;
     inputs.resolve = m_resolve;
+    inputs.pingUntilStopped = m_untilStopped;
 }
 
 void PingPage::RecordRun(const RunInputs& inputs)

@@ -13,6 +13,8 @@ public:
     explicit PingPage(QWidget* parent);
 
     void DoDataExchange(bool saveAndValidate) override;
+    // Number of Pings is not among them while Until stopped is ticked: it
+    // stays disabled then.
     QList<QWidget*> InputControls() const override;
     void WriteInputs(RunInputs& inputs) override;
     // After the Recent List update the fields are also read back.
@@ -22,6 +24,7 @@ public:
     unsigned m_pings = 3;
     unsigned m_delay = 1000;
     bool m_resolve = true;
+    bool m_untilStopped = false;
 
 protected:
     void CreateControls() override;
@@ -33,6 +36,7 @@ private:
     SpinField* m_pingsField = nullptr;
     SpinField* m_delayField = nullptr;
     QCheckBox* m_resolveCheckBox = nullptr;
+    QCheckBox* m_untilStoppedCheckBox = nullptr;
 };
 
 } // namespace netsonde

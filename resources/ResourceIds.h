@@ -47,6 +47,7 @@ constexpr int kPingCountControl = 1054;
 constexpr int kPingDelayControl = 1057;
 constexpr int kPingDelaySpinControl = 1058;
 constexpr int kPingResolveControl = 1076;
+constexpr int kPingUntilStoppedControl = 1077;
 
 // TraceRoute page (106).
 constexpr int kTraceHostControl = 1025;

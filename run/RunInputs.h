@@ -25,6 +25,7 @@ struct RunInputs {
     unsigned delay = 0; // milliseconds
     unsigned maxHops = 0;
     bool resolve = false;
+    bool pingUntilStopped = false; // Ping: `pings` is not read
 
     // TraceRoute.
     bool probeOneHopAtATime = false; // the old way: each hop waited for in turn

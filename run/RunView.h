@@ -19,6 +19,10 @@
 
 namespace netsonde {
 
+// The newest rows a view keeps of a list: a Ping run until stopped drops its
+// oldest rows beyond it.
+constexpr int kMaxPingRows = 10000;
+
 class RunView {
 public:
     virtual ~RunView() = default;
@@ -41,6 +45,9 @@ public:
     // The columns the run fills, in order; views that know the run's inputs
     // (report mode) need not be told.
     virtual void ShowColumns(FunctionId, const std::vector<ResultColumn>&) {}
+    // `row` counts the run's rows from its first, dropped ones included: a
+    // view whose list is full drops its oldest row before it inserts one, and
+    // ignores cells of rows it dropped.
     virtual void InsertRow(FunctionId id, int row, unsigned number) = 0;
     virtual void SetCell(FunctionId id, int row, ResultColumn column, const QString& text) = 0;
 

@@ -58,6 +58,7 @@ constexpr SettingInfo kSettings[] = {
     IntegerRow(PingDelay, "Ping"_L1, "Delay"_L1, 1000, 0, 10000),
     IntegerRow(PingNumberOfPings, "Ping"_L1, "Number of Pings"_L1, 3, 1, 30),
     IntegerRow(PingResolve, "Ping"_L1, "Resolve IP Addresses"_L1, 1),
+    IntegerRow(PingUntilStopped, "Ping"_L1, "Until Stopped"_L1, 0),
     TextRow(TraceRouteColumns, "TraceRoute"_L1, "Columns"_L1),
     TextRow(TraceRouteRecentList, "TraceRoute"_L1, "Recent List"_L1),
     IntegerRow(TraceRouteTimeout, "TraceRoute"_L1, "Timeout"_L1, 5, 1, 60),

@@ -33,6 +33,7 @@ enum class SettingKey {
     PingDelay,
     PingNumberOfPings,
     PingResolve,
+    PingUntilStopped,
     TraceRouteColumns,
     TraceRouteRecentList,
     TraceRouteTimeout,

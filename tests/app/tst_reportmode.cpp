@@ -411,6 +411,23 @@ private Q_SLOTS:
         QVERIFY(statistics.value("min_ms").toDouble() <= statistics.value("max_ms").toDouble());
     }
 
+    // --count 0 pings until Ctrl-C, which ends the run as it should: the JSON statistics cover
+    // every request answered, with their spread.
+    void pingUntilInterrupted()
+    {
+        ReportProcess process({"--report", "--format", "json", "--progress", "--no-resolve", "--count", "0", "--delay",
+                               "0", "-p", Destination()});
+        QVERIFY(process.InterruptAfter("Waiting for response ...\nWaiting for response ...\n"));
+        const ReportResult result = process.Finish();
+        QCOMPARE(result.exitCode, 0);
+        const QJsonObject json = JsonReport(result.out);
+        const QJsonObject statistics = json.value("statistics").toObject();
+        const int sent = statistics.value("sent").toInt();
+        QVERIFY2(sent >= 1 && sent == statistics.value("received").toInt(), result.out);
+        QCOMPARE(json.value("rows").toArray().size() + json.value("rows_dropped").toInt(), sent);
+        QVERIFY(statistics.contains("stddev_ms") && statistics.contains("jitter_ms"));
+    }
+
     // A trace with its probes in flight together against one with --sequential, one hop at a time: the
     // same rows ("No response" rows among them) and the same end, with routers silent or rate-limited
     // and a host deaf or late (tests/netns/lab-rule.sh, the late echo responder). The hops as lab
@@ -559,7 +576,7 @@ private Q_SLOTS:
         };
         row("version", {"--version"}, 0, "", "Netsonde Version 2.1a\n");
         row("help", {"--help"}, 0, "", "1,192.0.2.7,host.example,3\n",
-            {"--report", "--count", "--timeout", "--delay", "--hops", "--rounds N", "--interval S", "--no-resolve",
+            {"--report", "--count", "0: until interrupted", "--timeout", "--delay", "--hops", "--rounds N", "--interval S", "--no-resolve",
              "--verbose", "--type", "--server", "time,hop,sequence,address,time_ms,status",
              "--tries", "--bufsize", "--tcp", "--dnssec", "--user", "--progress", "--format", "netsonde(1)",
              "-p|-t|-f|-w|-n|-q", "-4, -6"});

@@ -10,12 +10,16 @@
 #include "icmp/IcmpRun.h"
 
 #include "mainwindow/ResponseTimeDelegate.h"
+#include "mainwindow/ResultPane.h"
+#include "mainwindow/RoundTripGraph.h"
 #include "run/ResultColumns.h"
+#include "run/RunView.h"
 #include "settings/SettingsKeys.h"
 
 #include "platform/MessageBox.h"
 #include "resources/ResourceIds.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QPushButton>
@@ -585,6 +589,39 @@ private Q_SLOTS:
         QCOMPARE(dialog.RunSummaryText(), QString());
         dialog.SelectFunction(FunctionId::Ping);
         QCOMPARE(dialog.RunSummaryText(), QString());
+    }
+
+    // Until stopped, Ping goes on past its Number of Pings (disabled meanwhile) until Stop. The
+    // list keeps the newest rows, numbered on; the summary, live while it runs, and the graph,
+    // which the Graph box swaps for the list, cover the whole run.
+    void untilStoppedKeepsTheNewestRows()
+    {
+        auto service = AnsweringService([](const EchoRequest& sent) { return EchoReply{1, sent.destination, 2}; });
+        auto window = OpenIcmpWindow(service);
+        MainDialog& dialog = *window.dialog;
+        dialog.PingTab()->m_untilStopped = true;
+        SetPing(dialog, QStringLiteral("10.0.4.4"), 3, 0);
+        QVERIFY(!Control<QWidget>(dialog.PingTab(), kPingCountControl)->isEnabled());
+        ResultPane* pane = dialog.ResultPaneOf(FunctionId::Ping);
+        pane->GraphBox()->setChecked(true);
+        dialog.OnGo();
+        QVERIFY(WaitForRequests(service, kMaxPingRows + 100));
+        QTRY_VERIFY(dialog.RunSummaryText().endsWith(QStringLiteral(" received, 0% loss, min/avg/max 2.0/2.0/2.0 ms")));
+        dialog.OnStop();
+        QTRY_COMPARE_WITH_TIMEOUT(service.use_count(), kHoldersWithoutWorker, 10000);
+        QTRY_VERIFY(!dialog.Runs().IsBusy());
+        QVERIFY(!Control<QWidget>(dialog.PingTab(), kPingCountControl)->isEnabled());
+        const qint64 sent = pane->Probes().StatisticsOf(0).Sent();
+        const QTreeWidget* list = pane->List();
+        QCOMPARE(list->topLevelItemCount(), kMaxPingRows);
+        QCOMPARE(list->topLevelItem(0)->text(0), QString::number(sent - kMaxPingRows + 1));
+        QCOMPARE(list->topLevelItem(kMaxPingRows - 1)->text(0), QString::number(sent));
+        QCOMPARE(dialog.RunSummaryText(),
+                 QStringLiteral("%1 sent, %1 received, 0% loss, min/avg/max 2.0/2.0/2.0 ms").arg(sent));
+        QCOMPARE(qint64(pane->Probes().SeriesOf(0)->Count()), std::min<qint64>(sent, kRoundTripSeriesCapacity));
+        QVERIFY(pane->Graph()->isVisibleTo(pane) && !list->isVisibleTo(pane));
+        pane->GraphBox()->setChecked(false);
+        QVERIFY(!pane->Graph()->isVisibleTo(pane) && list->isVisibleTo(pane));
     }
 
     // The list as drawn: no bar for the row without response, and the first row's bar against

@@ -261,7 +261,7 @@ private Q_SLOTS:
         QCOMPARE(recorders[FunctionId::Ping].starts, 1);
         QVERIFY(!dialog->PingTab()->HostCombo()->isEnabled());
         QVERIFY(!FingerUser(*dialog)->isEnabledTo(dialog->FingerTab()));
-        QVERIFY(!dialog->Pane(FunctionId::Ping)->isEnabled());
+        QVERIFY(!dialog->ResultList(FunctionId::Ping)->isEnabled());
         QTest::keyClick(dialog.get(), Qt::Key_F10);
         QTest::keyClick(focus, Qt::Key_F11);
         QTest::keyClick(dialog.get(), Qt::Key_F12);

@@ -59,7 +59,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("names");
         const QString host = "Host or Address:", timeout = "Timeout (secs):", resolve = "Resolve IP Addresses";
         const QString clear = "Clear Output", verbose = "Verbose Format";
-        QTest::newRow("Ping") << 0 << QStringList{host, timeout, "Number of Pings:", "Delay (ms):", resolve};
+        QTest::newRow("Ping") << 0 << QStringList{host, timeout, "Number of Pings:", "Delay (ms):", resolve, "Until stopped"};
         QTest::newRow("TraceRoute") << 1 << QStringList{host, timeout, "Maximum Hops:", resolve, "Repeat"};
         QTest::newRow("Finger") << 2 << QStringList{host, "User:", clear, verbose};
         QTest::newRow("WhoIs") << 3 << QStringList{host, "User:", clear};

@@ -169,6 +169,7 @@ private Q_SLOTS:
         row({PingDelay, "Ping", "Delay", "1000", 0, 10000});
         row({PingNumberOfPings, "Ping", "Number of Pings", "3", 1, 30});
         row({PingResolve, "Ping", "Resolve IP Addresses", "1"});
+        row({PingUntilStopped, "Ping", "Until Stopped", "0"});
         row({TraceRouteColumns, "TraceRoute", "Columns", ""});
         row({TraceRouteRecentList, "TraceRoute", "Recent List", ""});
         row({TraceRouteTimeout, "TraceRoute", "Timeout", "5", 1, 60});
