@@ -10,6 +10,7 @@
 
 #include "export/ExportText.h"
 #include "export/PrintLayout.h"
+#include "run/RunView.h"
 #include "support/FileHelpers.h"
 
 #include <QClipboard>
@@ -203,6 +204,13 @@ private Q_SLOTS:
         QTest::newRow("TraceRoute long name followed directly by the time")
             << 1 << "" << QStringList{"1|192.168.100.254|" + longName + "|3 ms"}
             << "TraceRoute to host target.test\r\n\r\n" + kColumnLine + "1    192.168.100.254 " + longName + "3 ms\r\n";
+        // A repeated trace with AS numbers: every column its run shows, the last one not padded.
+        QTest::newRow("repeated TraceRoute with AS numbers")
+            << 1 << "watch" << QStringList{"1|198.51.100.2||1 ms|AS64500|33.3%|3|1.2|1.1|0.9|1.2|0.2"}
+            << "TraceRoute to host target.test\r\n\r\n#    Address         Host Name" + QString(41, ' ')
+                   + "Response Time  AS            Loss%   Sent   Last    Avg     Best    Worst   StDev\r\n"
+                   + "1    198.51.100.2" + QString(54, ' ')
+                   + "1 ms           AS64500       33.3%   3      1.2     1.1     0.9     1.2     0.2\r\n";
         const QStringList pane{"A\r\n"};
         QTest::newRow("Finger without user") << 2 << "" << pane << "Finger target.test\r\n\r\nA\r\n";
         QTest::newRow("WhoIs with query") << 3 << "ex.org" << pane << "WhoIs ex.org@target.test\r\n\r\nA\r\n";
@@ -240,6 +248,9 @@ private Q_SLOTS:
             dialog->NameServerLookUpTab()->m_nameServer = "ns.test";
         }
         if (dialog->ResultList(id)) {
+            RunInputs watch;
+            std::tie(watch.showAsNumbers, watch.rounds) = std::tuple(query == "watch", query == "watch" ? 0u : 1u);
+            dialog->Runs().View().ShowColumns(id, ShownResultColumns(id, watch));
             for (const QString& row : output)
                 dialog->ResultList(id)->addTopLevelItem(new QTreeWidgetItem(row.split(QLatin1Char('|'))));
         } else {
