@@ -518,27 +518,29 @@ private Q_SLOTS:
         QCOMPARE(together.value("destination_reached"), QJsonValue(hops.last() != "*"));
     }
 
-    // Three rounds along the lab path: each hop's statistics in JSON, a CSV line per probe. Then router2
-    // answers at most one probe a second (after a burst of five): loss at its hop only, as mtr sees it too.
+    // Three rounds along the lab path, over IPv4 and IPv6: each hop's statistics in JSON, a CSV line per probe. Then
+    // router2 answers at most one probe a second (after a burst of five): loss at its hop only, as mtr sees it too.
     void repeatedTrace()
     {
         const QString host = Destination();
-        const QStringList options{"--report", "--no-resolve", "--rounds", "3", "--interval", "0.1", "-t", host};
-        const QJsonArray rows =
-            JsonReport(RunReport(QStringList{"--format=json"} + options).out).value("rows").toArray();
-        QCOMPARE(rows.size(), 3);
-        for (const QJsonValue& row : rows) {
-            const QJsonObject hop = row.toObject();
-            const double best = hop.value("best_ms").toDouble(-1), worst = hop.value("worst_ms").toDouble(-1);
-            QCOMPARE(u"%1 %2"_s.arg(hop.value("sent").toInt()).arg(hop.value("loss_percent").toDouble()), "3 0");
-            QVERIFY(best >= 0 && best <= hop.value("avg_ms").toDouble() && hop.value("avg_ms").toDouble() <= worst);
-            QVERIFY(hop.value("stddev_ms").isDouble() && hop.value("last_ms").isDouble());
+        for (const QString& target : {host, LabText("NETSONDE_LAB_DESTINATION6")}) {
+            const QStringList options{"--report", "--no-resolve", "--rounds", "3", "--interval", "0.1", "-t", target};
+            const QJsonArray rows =
+                JsonReport(RunReport(QStringList{"--format=json"} + options).out).value("rows").toArray();
+            QCOMPARE(rows.size(), 3);
+            for (const QJsonValue& row : rows) {
+                const QJsonObject hop = row.toObject();
+                const double best = hop.value("best_ms").toDouble(-1), worst = hop.value("worst_ms").toDouble(-1);
+                QCOMPARE(u"%1 %2"_s.arg(hop.value("sent").toInt()).arg(hop.value("loss_percent").toDouble()), "3 0");
+                QVERIFY(best >= 0 && best <= hop.value("avg_ms").toDouble() && hop.value("avg_ms").toDouble() <= worst);
+                QVERIFY(hop.value("stddev_ms").isDouble() && hop.value("last_ms").isDouble());
+            }
+            QStringList csv = QString::fromUtf8(RunReport(QStringList{"--format=csv"} + options).out).split(u"\r\n"_s);
+            QCOMPARE(csv.takeFirst() + '|' + csv.takeLast(), "time,hop,sequence,address,time_ms,status|");
+            static const QRegularExpression line(
+                u"^\\d{4}-\\d\\d-\\d\\dT[\\d:]{8}\\.\\d{3}Z,[1-3],[1-3],[^,]+,\\d+\\.\\d{3},ok$"_s);
+            QCOMPARE(csv.filter(line).size(), 9);
         }
-        QStringList csv = QString::fromUtf8(RunReport(QStringList{"--format=csv"} + options).out).split(u"\r\n"_s);
-        QCOMPARE(csv.takeFirst() + '|' + csv.takeLast(), "time,hop,sequence,address,time_ms,status|");
-        static const QRegularExpression line(
-            u"^\\d{4}-\\d\\d-\\d\\dT[\\d:]{8}\\.\\d{3}Z,[1-3],[1-3],[^,]+,\\d+\\.\\d{3},ok$"_s);
-        QCOMPARE(csv.filter(line).size(), 9);
 
         const auto clear = qScopeGuard([] { LabRule({"clear"}); });
         QVERIFY(LabRule({"limited", LabText("NETSONDE_LAB_NS_ROUTER2")}));
