@@ -4,6 +4,7 @@
 #include "app/ReportMode.h"
 #include "dns/DnsMessageJson.h"
 #include "dns/SearchTypeTable.h"
+#include "run/ProbeWatch.h"
 #include "whois/WhoIsQuery.h"
 
 #include <QJsonArray>
@@ -125,26 +126,21 @@ QJsonValue TextOrNull(const QString& text)
     return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
 }
 
-// A cell of a statistics column as a number ("33.3%" and "1.5" as the numbers); null when empty.
-QJsonValue StatisticsValue(const QStringList& row, ResultColumn column)
+QJsonValue MillisecondsOrNull(const std::optional<double>& ms)
 {
-    QString text = Cell(row, column);
-    text.remove(QLatin1Char('%'));
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    return ok ? QJsonValue(value) : QJsonValue(QJsonValue::Null);
+    return ms ? QJsonValue(*ms) : QJsonValue(QJsonValue::Null);
 }
 
-// The statistics of a repeated trace's hop.
-void AddStatistics(const QStringList& row, QJsonObject& object)
+// The statistics of a repeated trace's hop, at full precision: the list shows them rounded.
+void AddStatistics(const RoundTripStatistics& statistics, QJsonObject& object)
 {
-    object.insert(QStringLiteral("loss_percent"), StatisticsValue(row, ResultColumn::LossPercent));
-    object.insert(QStringLiteral("sent"), Cell(row, ResultColumn::Sent).toLongLong());
-    object.insert(QStringLiteral("last_ms"), StatisticsValue(row, ResultColumn::Last));
-    object.insert(QStringLiteral("avg_ms"), StatisticsValue(row, ResultColumn::Average));
-    object.insert(QStringLiteral("best_ms"), StatisticsValue(row, ResultColumn::Best));
-    object.insert(QStringLiteral("worst_ms"), StatisticsValue(row, ResultColumn::Worst));
-    object.insert(QStringLiteral("stddev_ms"), StatisticsValue(row, ResultColumn::StandardDeviation));
+    object.insert(QStringLiteral("loss_percent"), statistics.LossPercent());
+    object.insert(QStringLiteral("sent"), statistics.Sent());
+    object.insert(QStringLiteral("last_ms"), MillisecondsOrNull(statistics.Last()));
+    object.insert(QStringLiteral("avg_ms"), MillisecondsOrNull(statistics.Average()));
+    object.insert(QStringLiteral("best_ms"), MillisecondsOrNull(statistics.Best()));
+    object.insert(QStringLiteral("worst_ms"), MillisecondsOrNull(statistics.Worst()));
+    object.insert(QStringLiteral("stddev_ms"), MillisecondsOrNull(statistics.StandardDeviation()));
 }
 
 bool Shows(const RunInputs& inputs, ResultColumn column)
@@ -155,7 +151,7 @@ bool Shows(const RunInputs& inputs, ResultColumn column)
 
 // A trace's rows carry "asn": its AS text, or null where none was found or
 // none was asked for; a repeated trace's rows its statistics.
-QJsonArray RowsArray(const QList<QStringList>& rows, const RunInputs& inputs)
+QJsonArray RowsArray(const QList<QStringList>& rows, const RunInputs& inputs, const ProbeWatch& probes)
 {
     const bool trace = inputs.function == FunctionId::TraceRoute;
     const bool statistics = Shows(inputs, ResultColumn::LossPercent);
@@ -168,15 +164,10 @@ QJsonArray RowsArray(const QList<QStringList>& rows, const RunInputs& inputs)
         if (trace)
             object.insert(QStringLiteral("asn"), TextOrNull(Cell(row, ResultColumn::AutonomousSystem)));
         if (statistics)
-            AddStatistics(row, object);
+            AddStatistics(probes.StatisticsOf(Cell(row, ResultColumn::Number).toUInt()), object);
         array.append(object);
     }
     return array;
-}
-
-QJsonValue MillisecondsOrNull(const std::optional<double>& ms)
-{
-    return ms ? QJsonValue(*ms) : QJsonValue(QJsonValue::Null);
 }
 
 // The whole run's, dropped rows included.
@@ -266,12 +257,12 @@ void AddResults(const ReportRecord& record, QJsonObject& report)
     const ReportView& view = record.view;
     switch (record.inputs.function) {
     case FunctionId::Ping:
-        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), record.inputs));
+        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), record.inputs, view.Probes()));
         report.insert(QStringLiteral("rows_dropped"), view.DroppedRows());
         report.insert(QStringLiteral("statistics"), PingStatistics(view.Probes().StatisticsOf(0)));
         return;
     case FunctionId::TraceRoute:
-        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), record.inputs));
+        report.insert(QStringLiteral("rows"), RowsArray(view.Rows(), record.inputs, view.Probes()));
         report.insert(QStringLiteral("destination_reached"), view.DestinationReached());
         return;
     case FunctionId::NameServerLookUp:
